@@ -1,0 +1,38 @@
+// Files by UTF-16 path as the phone's runtime opens them, and a whole-file write that never leaves a torn file.
+// Paths are UTF-16 (or code page 936 for the 8-bit calls); on disk they are UTF-8 with "/" separators.
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+#include <cstdio>
+#include <string>
+
+#ifndef ERROR_PATH_NOT_FOUND
+#define ERROR_PATH_NOT_FOUND 3L
+#endif
+#ifndef ERROR_WRITE_FAULT
+#define ERROR_WRITE_FAULT 29L
+#endif
+#ifndef ERROR_DISK_FULL
+#define ERROR_DISK_FULL 112L
+#endif
+
+// fopen with UTF-16 path and mode ("rb", "wb", "a+", ...; "t" is accepted and means nothing here).
+// Null on failure, with the last error set.
+FILE* _wfopen(const WCHAR* path, const WCHAR* mode);
+BOOL DeleteFileW(LPCWSTR path);
+// Creates one folder; FALSE with ERROR_ALREADY_EXISTS when it is there already.
+BOOL CreateDirectoryW(LPCWSTR path, void* securityAttributes);
+
+// Replaces the file at path with exactly size bytes of data: a temporary file in the same folder is written,
+// flushed to disk and renamed over the target, so readers see the old file or the new one, never a part.
+// FALSE (last error set, old file untouched) when any step fails.
+BOOL WriteFileAtomically(const WCHAR* path, const void* data, size_t size);
+
+// The on-disk (UTF-8) form of a UTF-16 path or of an 8-bit (code page 936) path.
+std::string NativePath(const WCHAR* path);
+std::string NativePathFromAnsi(const char* path);
+// The same calls for on-disk paths, for the platform's own files.
+BOOL WriteFileAtomicallyNative(const std::string& path, const void* data, size_t size);
+// Sets the last error from the current errno.
+void SetLastErrorFromErrno();

@@ -1,0 +1,54 @@
+// A fresh folder under the system's temporary directory for one test, removed with everything in it at the end.
+// Each test process gets its own, so tests running side by side never see each other's files.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "morwick-test-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr)
+            path_ = pattern + "/";
+    }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // Ends in "/".
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
+
+// Points the program directory (and with it the default device directory) at a temporary folder for one test.
+class ScopedProgramHome {
+public:
+    ScopedProgramHome()
+    {
+        setenv("MORWICK_HOME", folder_.Path().c_str(), 1);
+        unsetenv("MORWICK_DEVICE");
+    }
+    ~ScopedProgramHome()
+    {
+        unsetenv("MORWICK_HOME");
+        unsetenv("MORWICK_DEVICE");
+    }
+    const std::string& Path() const { return folder_.Path(); }
+    std::string File(const std::string& name) const { return folder_.File(name); }
+    std::string DeviceFile(const std::string& name) const { return folder_.Path() + "device/" + name; }
+
+private:
+    TempFolder folder_;
+};
