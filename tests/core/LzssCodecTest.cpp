@@ -1,0 +1,94 @@
+// LZSS reply bodies: the ring preset, references, truncated streams and long outputs.
+#include "core/LzssCodec.h"
+#include "tests/core/LzssTestEncoder.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Decode(CLzssCodec& codec, const std::vector<BYTE>& stream, int* result = nullptr)
+{
+    BYTE* out = nullptr;
+    int outLength = -1;
+    int rc = codec.Process(stream.data(), (UINT)stream.size(), &out, &outLength, 0);
+    if (result)
+        *result = rc;
+    if (rc != 1 || !out)
+        return "<none>";
+    EXPECT_EQ(out[outLength], 0) << "decoded text is terminated";
+    return std::string((const char*)out, (size_t)outLength);
+}
+
+} // namespace
+
+TEST(LzssCodec, LiteralsAndPresetSpacesDecode)
+{
+    CLzssCodec codec;
+    EXPECT_EQ(Decode(codec, {0xFF, 'a', 'b', 'c'}), "abc");
+    // A reference to place 0 before any literal copies the preset spaces.
+    EXPECT_EQ(Decode(codec, {0x00, 0x00, 0x00}), "   ");
+    // Position bits above 2047 wrap: 0x800 is place 0 again; length 18 is the longest.
+    EXPECT_EQ(Decode(codec, {0x00, 0x00, 0x8F}), std::string(18, ' '));
+    // The eight places after the preset start as zero bytes.
+    EXPECT_EQ(Decode(codec, {0x00, 0xF8, 0x70}), std::string(3, '\0'));
+}
+
+TEST(LzssCodec, ReferenceMayOverlapWhatItProduces)
+{
+    CLzssCodec codec;
+    // 'a' lands at place 2040; a reference to 2040 of length 18 repeats it.
+    std::vector<BYTE> stream = {0x01, 'a', 0xF8, 0x7F};
+    EXPECT_EQ(Decode(codec, stream), std::string(19, 'a'));
+    // "ab" then a reference to 2040 of length 5 gives "ababa".
+    EXPECT_EQ(Decode(codec, {0x03, 'a', 'b', 0xF8, 0x72}), "abababa");
+}
+
+TEST(LzssCodec, TruncatedReferenceIsDroppedAndEmptyInputLeavesOutputsAlone)
+{
+    CLzssCodec codec;
+    EXPECT_EQ(Decode(codec, {0x01, 'x', 0xF8}), "x");
+    EXPECT_EQ(Decode(codec, {0x01}), "");
+    BYTE marker = 7;
+    BYTE* out = &marker;
+    int outLength = 42;
+    EXPECT_EQ(codec.Process((const BYTE*)"", 0, &out, &outLength, 0), 0);
+    EXPECT_EQ(out, &marker);
+    EXPECT_EQ(outLength, 42);
+}
+
+TEST(LzssCodec, LongOutputsCrossTheStagingAreaInOrder)
+{
+    std::string plain;
+    for (int i = 0; plain.size() < 50000; ++i)
+        plain += "row " + std::to_string(i * 7919 % 1000) + (i % 5 ? ";" : ";\n");
+    auto stream = LzssTestEncode((const uint8_t*)plain.data(), plain.size());
+    ASSERT_LT(stream.size(), plain.size()) << "the test encoder found references";
+    CLzssCodec codec;
+    EXPECT_EQ(Decode(codec, stream), plain);
+
+    // Literals only, just past one and two staging areas.
+    for (size_t size : {4095u, 4096u, 4097u, 8193u}) {
+        std::vector<BYTE> literals;
+        std::string expected;
+        for (size_t i = 0; i < size; ++i) {
+            if (i % 8 == 0)
+                literals.push_back(0xFF);
+            BYTE c = (BYTE)(i * 31 + 7);
+            literals.push_back(c);
+            expected.push_back((char)c);
+        }
+        EXPECT_EQ(Decode(codec, literals), expected) << size;
+    }
+}
+
+TEST(LzssCodec, EachCallStartsFromAFreshRing)
+{
+    CLzssCodec codec;
+    std::string first(300, 'q');
+    auto stream = LzssTestEncode((const uint8_t*)first.data(), first.size());
+    EXPECT_EQ(Decode(codec, stream), first);
+    // The same reference must see spaces again, not what the previous body left in the ring.
+    EXPECT_EQ(Decode(codec, {0x00, 0x00, 0x00}), "   ");
+}
