@@ -3,10 +3,7 @@
 
 #include <cstring>
 
-CLzssCodec::CLzssCodec()
-{
-    output.reserve(64);
-}
+CLzssCodec::CLzssCodec() = default;
 
 CLzssCodec::~CLzssCodec() = default;
 
@@ -14,7 +11,7 @@ int CLzssCodec::Process(const BYTE* data, UINT length, BYTE** outData, int* outL
 {
     stagingCount = 0;
     inputPos = 0;
-    output.clear();
+    output.SetSize(0);
     if (length == 0)
         return 0;
     input = data;
@@ -24,18 +21,26 @@ int CLzssCodec::Process(const BYTE* data, UINT length, BYTE** outData, int* outL
         complete = Decode();
     input = nullptr;
     if (!complete) {
-        output.clear();
+        output.SetSize(0);
         if (outData)
             *outData = nullptr;
         if (outLength)
             *outLength = 0;
         return 0;
     }
-    int decoded = (int)output.size();
+    int decoded = (int)output.GetSize();
     // A trailing zero lets callers read a text body in place; it is not counted.
-    output.push_back(0);
+    const BYTE zero = 0;
+    if (!output.Append(&zero, 1)) {
+        output.SetSize(0);
+        if (outData)
+            *outData = nullptr;
+        if (outLength)
+            *outLength = 0;
+        return 0;
+    }
     if (outData)
-        *outData = output.data();
+        *outData = output.data;
     if (outLength)
         *outLength = decoded;
     return 1;
@@ -52,9 +57,8 @@ bool CLzssCodec::FlushStaging()
 {
     if (stagingCount == 0)
         return true;
-    if (output.size() + stagingCount > MAX_OUTPUT)
+    if (output.GetSize() + stagingCount > MAX_OUTPUT || !output.Append(staging, stagingCount))
         return false;
-    output.insert(output.end(), staging, staging + stagingCount);
     stagingCount = 0;
     return true;
 }

@@ -2,9 +2,8 @@
 // spaces, writing from place 2040, 12-bit positions, lengths 3 to 18.
 #pragma once
 
+#include "core/GrowArray.h"
 #include "platform/win/WinTypes.h"
-
-#include <vector>
 
 class CLzssCodec
 {
@@ -33,5 +32,5 @@ private:
     UINT inputLength = 0;
     BYTE staging[STAGING_SIZE];
     UINT stagingCount = 0;
-    std::vector<BYTE> output;
+    CByteBuffer output{64};
 };

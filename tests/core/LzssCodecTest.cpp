@@ -1,6 +1,6 @@
 // LZSS reply bodies: the ring preset, references, truncated streams and long outputs.
 #include "core/LzssCodec.h"
-#include "tests/core/LzssTestEncoder.h"
+#include "tests/core/TestBodies.h"
 
 #include <gtest/gtest.h>
 #include <string>

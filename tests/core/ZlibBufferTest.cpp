@@ -1,32 +1,17 @@
 // zlib reply bodies: the size field must match the stream and is capped before allocation.
 #include "core/ZlibBuffer.h"
+#include "tests/core/TestBodies.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-#include <zlib.h>
-
-namespace {
-
-std::vector<BYTE> ZlibBody(const std::string& plain, DWORD sizeField)
-{
-    uLongf packedSize = compressBound((uLong)plain.size());
-    std::vector<BYTE> body(4 + packedSize);
-    compress(body.data() + 4, &packedSize, (const Bytef*)plain.data(), (uLong)plain.size());
-    body.resize(4 + packedSize);
-    for (int i = 0; i < 4; ++i)
-        body[i] = (BYTE)(sizeField >> (8 * i));
-    return body;
-}
-
-} // namespace
 
 TEST(ZlibBuffer, UnpacksABodyWhoseSizeFieldMatches)
 {
     std::string plain(100000, 'x');
     for (size_t i = 0; i < plain.size(); i += 7)
         plain[i] = (char)('a' + i % 26);
-    auto body = ZlibBody(plain, (DWORD)plain.size());
+    auto body = ZlibTestBody(plain, (DWORD)plain.size());
     CZlibBuffer zlib;
     BYTE* out = nullptr;
     int outLength = 0;
@@ -41,21 +26,21 @@ TEST(ZlibBuffer, SizeMismatchTruncationAndHugeSizeAreRejected)
     BYTE* out = (BYTE*)1;
     int outLength = 5;
     std::string plain = "hello, hello, hello";
-    auto longer = ZlibBody(plain, (DWORD)plain.size() + 1); // stream unpacks to fewer bytes than announced
+    auto longer = ZlibTestBody(plain, (DWORD)plain.size() + 1); // stream unpacks to fewer bytes than announced
     zlib.Unpack(longer.data(), (int)longer.size(), &out, &outLength, 0);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(outLength, 0);
 
-    auto shorter = ZlibBody(plain, (DWORD)plain.size() - 1);
+    auto shorter = ZlibTestBody(plain, (DWORD)plain.size() - 1);
     zlib.Unpack(shorter.data(), (int)shorter.size(), &out, &outLength, 0);
     EXPECT_EQ(out, nullptr);
 
-    auto cut = ZlibBody(plain, (DWORD)plain.size());
+    auto cut = ZlibTestBody(plain, (DWORD)plain.size());
     zlib.Unpack(cut.data(), (int)cut.size() - 3, &out, &outLength, 0);
     EXPECT_EQ(out, nullptr);
 
     // 4 GB announced: refused without trying to allocate it.
-    auto huge = ZlibBody(plain, 0xFFFFFFFFu);
+    auto huge = ZlibTestBody(plain, 0xFFFFFFFFu);
     zlib.Unpack(huge.data(), (int)huge.size(), &out, &outLength, 0);
     EXPECT_EQ(out, nullptr);
 

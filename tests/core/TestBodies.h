@@ -1,10 +1,12 @@
-// A small greedy LZSS encoder for the 2048-byte ring form, so tests and the benchmark can build type 17
-// bodies as the server sends them.
+// Reply bodies as the server builds them, for tests, fuzz seeds and the benchmark: a small greedy LZSS encoder
+// for the 2048-byte ring form (type 17) and zlib bodies with their size field (type 18).
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
+#include <zlib.h>
 
 inline std::vector<uint8_t> LzssTestEncode(const uint8_t* data, size_t size)
 {
@@ -66,4 +68,16 @@ inline std::vector<uint8_t> LzssTestEncode(const uint8_t* data, size_t size)
         }
     }
     return out;
+}
+
+// A zlib body: u32 size field (little-endian), then the zlib stream of plain.
+inline std::vector<uint8_t> ZlibTestBody(const std::string& plain, uint32_t sizeField)
+{
+    uLongf packedSize = compressBound((uLong)plain.size());
+    std::vector<uint8_t> body(4 + packedSize);
+    compress(body.data() + 4, &packedSize, (const Bytef*)plain.data(), (uLong)plain.size());
+    body.resize(4 + packedSize);
+    for (int i = 0; i < 4; ++i)
+        body[i] = (uint8_t)(sizeField >> (8 * i));
+    return body;
 }

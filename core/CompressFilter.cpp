@@ -1,0 +1,28 @@
+// Unpacking of reply bodies by compression type.
+#include "core/CompressFilter.h"
+
+#include "platform/win/Debug.h"
+
+void CCompressFilter::Process(const BYTE* input, int length, BYTE type, BYTE** outData, int* outLength,
+                              int direction)
+{
+    if (outData)
+        *outData = nullptr;
+    if (outLength)
+        *outLength = 0;
+    if (!input || length < 1)
+        return;
+    if (type == COMPRESS_LZSS)
+        lzss.Process(input, (UINT)length, outData, outLength, direction);
+    else if (type == COMPRESS_ZLIB)
+        zlib.Unpack(input, length, outData, outLength, direction);
+}
+
+void CCompressFilter::ProcessWithKey(const BYTE*, int, BYTE, const char*, int, BYTE** outData, int* outLength, int)
+{
+    if (outData)
+        *outData = nullptr;
+    if (outLength)
+        *outLength = 0;
+    OutputDebugStringA("Not implement.\n");
+}
