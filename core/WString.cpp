@@ -1,0 +1,404 @@
+// CWString: UTF-16 text with the client's growth, comparison and editing rules.
+#include "core/WString.h"
+
+#include "core/TextHelpers.h"
+#include "platform/win/WideFormat.h"
+#include "platform/win/WideText.h"
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Buffers stay far below what a 32-bit length can count.
+constexpr UINT MAX_UNITS = 0x3FFFFFF0u;
+
+WCHAR FoldUpper(WCHAR c) {
+    return (c >= u'a' && c <= u'z') ? WCHAR(c - u'a' + u'A') : c;
+}
+
+bool Inside(const WCHAR* p, const WCHAR* block, UINT units) {
+    return p != nullptr && block != nullptr && p >= block && p < block + units;
+}
+
+}  // namespace
+
+CWString::CWString(const WCHAR* text) {
+    Assign(text);
+}
+
+CWString::CWString(const char* text) {
+    Assign(text);
+}
+
+CWString::CWString(const CWString& other) {
+    Assign(other);
+}
+
+CWString::CWString(CWString&& other) noexcept : buffer(other.buffer), length(other.length), capacity(other.capacity) {
+    other.buffer = nullptr;
+    other.length = 0;
+    other.capacity = 0;
+}
+
+CWString::~CWString() {
+    free(buffer);
+}
+
+CWString& CWString::operator=(const CWString& other) {
+    if (this == &other) {
+        return *this;
+    }
+    if (other.buffer == nullptr) {
+        free(buffer);
+        buffer = nullptr;
+        length = 0;
+        capacity = 0;
+    } else {
+        SetText(other.buffer, other.length);
+    }
+    return *this;
+}
+
+CWString& CWString::operator=(CWString&& other) noexcept {
+    if (this != &other) {
+        free(buffer);
+        buffer = other.buffer;
+        length = other.length;
+        capacity = other.capacity;
+        other.buffer = nullptr;
+        other.length = 0;
+        other.capacity = 0;
+    }
+    return *this;
+}
+
+CWString& CWString::operator=(const WCHAR* text) {
+    Assign(text);
+    return *this;
+}
+
+BOOL CWString::Reserve(UINT n) {
+    if (buffer != nullptr && capacity >= n + 1) {
+        return TRUE;
+    }
+    if (n > MAX_UNITS) {
+        return FALSE;
+    }
+    UINT newCapacity = n + 16;
+    WCHAR* block = static_cast<WCHAR*>(calloc(newCapacity, sizeof(WCHAR)));
+    if (block == nullptr) {
+        return FALSE;
+    }
+    if (buffer != nullptr) {
+        memcpy(block, buffer, size_t(length < newCapacity ? length : newCapacity - 1) * sizeof(WCHAR));
+        free(buffer);
+    }
+    buffer = block;
+    capacity = newCapacity;
+    return TRUE;
+}
+
+void CWString::SetText(const WCHAR* text, UINT n) {
+    if (Inside(text, buffer, capacity)) {
+        std::u16string copy(text, n);  // the buffer may move while growing
+        SetText(copy.data(), n);
+        return;
+    }
+    if (!Reserve(n)) {
+        return;
+    }
+    if (n != 0) {
+        memcpy(buffer, text, size_t(n) * sizeof(WCHAR));
+    }
+    length = n;
+    buffer[n] = 0;
+}
+
+WCHAR* CWString::Assign(const WCHAR* text) {
+    if (text != nullptr) {
+        size_t n = wcslen(text);
+        if (n <= MAX_UNITS) {
+            SetText(text, UINT(n));
+        }
+    }
+    return buffer;
+}
+
+WCHAR* CWString::Assign(const CWString& other) {
+    if (this != &other && other.buffer != nullptr) {
+        SetText(other.buffer, other.length);
+    }
+    return buffer;
+}
+
+WCHAR* CWString::Assign(const char* text) {
+    WCHAR* wide = nullptr;
+    if (AnsiToWide(text, &wide) > 0) {
+        Assign(wide);
+    }
+    free(wide);
+    return buffer;
+}
+
+void CWString::Append(const WCHAR* text) {
+    if (text == nullptr) {
+        return;
+    }
+    if (buffer == nullptr) {
+        Assign(text);
+        return;
+    }
+    size_t n = wcslen(text);
+    if (n > MAX_UNITS - length) {
+        return;
+    }
+    if (Inside(text, buffer, capacity)) {
+        std::u16string copy(text, n);
+        Append(copy.c_str());
+        return;
+    }
+    if (!Reserve(length + UINT(n))) {
+        return;
+    }
+    memcpy(buffer + length, text, n * sizeof(WCHAR));
+    length += UINT(n);
+    buffer[length] = 0;
+}
+
+void CWString::Append(const char* text) {
+    WCHAR* wide = nullptr;
+    if (AnsiToWide(text, &wide) > 0) {
+        Append(wide);
+    }
+    free(wide);
+}
+
+void CWString::Append(WCHAR c) {
+    if (buffer == nullptr) {
+        WCHAR text[2] = {c, 0};
+        Assign(text);
+        return;
+    }
+    if (length >= MAX_UNITS || !Reserve(length + 1)) {
+        return;
+    }
+    buffer[length++] = c;
+    buffer[length] = 0;
+}
+
+CWString CWString::Concat(const WCHAR* text) const {
+    CWString result(*this);
+    result.Append(text);
+    return result;
+}
+
+CWString CWString::Concat(const CWString& other) const {
+    return Concat(other.buffer);
+}
+
+BOOL CWString::EqualsNoCase(const WCHAR* text) const {
+    if (buffer == nullptr) {
+        return text == nullptr || text[0] == 0;
+    }
+    return text != nullptr && _wcsicmp(buffer, text) == 0;
+}
+
+BOOL CWString::EqualsNoCase(const CWString& other) const {
+    if (buffer == nullptr) {
+        return other.length == 0;
+    }
+    return other.buffer != nullptr && _wcsicmp(buffer, other.buffer) == 0;
+}
+
+WCHAR CWString::GetAt(int index) const {
+    if (index < 0 || UINT(index) >= length || buffer == nullptr) {
+        return 0;
+    }
+    return buffer[index];
+}
+
+CWString CWString::Left(int n) const {
+    UINT take = n <= 0 ? 0 : (UINT(n) < length ? UINT(n) : length);
+    CWString result;
+    result.SetText(GetText(), take);
+    return result;
+}
+
+CWString CWString::Right(int n) const {
+    UINT take = n <= 0 ? 0 : (UINT(n) < length ? UINT(n) : length);
+    CWString result;
+    result.SetText(GetText() + (length - take), take);
+    return result;
+}
+
+CWString CWString::Mid(int start, int count) const {
+    if (start < 0) {
+        start = 0;
+    }
+    CWString result;
+    if (UINT(start) >= length) {
+        result.SetText(u"", 0);
+        return result;
+    }
+    UINT rest = length - UINT(start);
+    UINT take = (count < 0 || UINT(count) > rest) ? rest : UINT(count);
+    result.SetText(buffer + start, take);
+    return result;
+}
+
+WCHAR* CWString::GetBuffer(int n) {
+    if (n < 0 || UINT(n) >= MAX_UNITS || !Reserve(UINT(n) + 1)) {
+        return nullptr;
+    }
+    return buffer;
+}
+
+void CWString::ReleaseBuffer(int n) {
+    if (buffer == nullptr) {
+        return;
+    }
+    // The terminator always lands inside the buffer, whatever length the caller claims.
+    UINT last = capacity - 1;
+    if (n < 0) {
+        length = UINT(wcsnlen(buffer, last));
+    } else {
+        length = UINT(n) < last ? UINT(n) : last;
+    }
+    buffer[length] = 0;
+}
+
+int CWString::Format(const WCHAR* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int needed = _vscwprintf(format, args);
+    va_end(args);
+    // The whole text is kept: a formatted request or message is never cut at a fixed size.
+    WCHAR* out = needed >= 0 ? GetBuffer(needed) : nullptr;
+    if (out == nullptr) {
+        return -1;
+    }
+    va_start(args, format);
+    _vsnwprintf(out, size_t(needed) + 1, format, args);
+    va_end(args);
+    ReleaseBuffer(needed);
+    return int(length);
+}
+
+int CWString::Find(const WCHAR* text, int start) const {
+    if (text == nullptr) {
+        return -1;
+    }
+    if (start < 0) {
+        start = 0;
+    }
+    if (UINT(start) > length) {
+        return -1;
+    }
+    const WCHAR* hit = wcsstr(GetText() + start, text);
+    return hit == nullptr ? -1 : int(hit - GetText());
+}
+
+int CWString::Find(WCHAR c, int start) const {
+    if (start < 0) {
+        start = 0;
+    }
+    for (UINT i = UINT(start); i < length; ++i) {
+        if (buffer[i] == c) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
+void CWString::TrimLeft() {
+    if (buffer == nullptr) {
+        return;
+    }
+    UINT skip = 0;
+    while (skip < length && buffer[skip] == u' ') {
+        ++skip;
+    }
+    if (skip > 0) {
+        memmove(buffer, buffer + skip, size_t(length - skip + 1) * sizeof(WCHAR));
+        length -= skip;
+    }
+}
+
+void CWString::TrimRight() {
+    if (buffer == nullptr) {
+        return;
+    }
+    while (length > 0 && buffer[length - 1] == u' ') {
+        --length;
+    }
+    buffer[length] = 0;
+}
+
+void CWString::MakeUpper() {
+    for (UINT i = 0; i < length && buffer != nullptr; ++i) {
+        buffer[i] = FoldUpper(buffer[i]);
+    }
+}
+
+int CWString::Replace(const WCHAR* oldText, const WCHAR* newText) {
+    if (buffer == nullptr || oldText == nullptr || oldText[0] == 0 || newText == nullptr) {
+        return 0;
+    }
+    // Replacing "a" by "ab" would never end in the original scheme; it is refused instead.
+    if (wcsstr(newText, oldText) != nullptr) {
+        return 0;
+    }
+    size_t oldLength = wcslen(oldText);
+    std::u16string result;
+    int replaced = 0;
+    const WCHAR* p = buffer;
+    const WCHAR* end = buffer + length;
+    while (p < end) {
+        const WCHAR* hit = wcsstr(p, oldText);
+        if (hit == nullptr || hit >= end) {
+            break;
+        }
+        result.append(p, hit);
+        result.append(newText);
+        p = hit + oldLength;
+        ++replaced;
+    }
+    if (replaced == 0) {
+        return 0;
+    }
+    result.append(p, end);
+    if (result.size() > MAX_UNITS) {
+        return 0;
+    }
+    SetText(result.data(), UINT(result.size()));
+    return replaced;
+}
+
+BOOL CWString::Contains(const WCHAR* text, BOOL caseSensitive) const {
+    if (text == nullptr) {
+        return FALSE;
+    }
+    if (caseSensitive) {
+        return wcsstr(GetText(), text) != nullptr;
+    }
+    // Lists filter many needles against the same text: its upper-cased copy is kept for the next call.
+    // One cache per thread, so a call from another thread can never see a half-made copy.
+    thread_local std::u16string lastHaystack;
+    thread_local std::u16string lastUpper;
+    std::u16string_view haystack(GetText(), length);
+    if (haystack != lastHaystack || lastUpper.size() != lastHaystack.size()) {
+        lastHaystack.assign(haystack);
+        lastUpper = lastHaystack;
+        for (auto& c : lastUpper) {
+            c = FoldUpper(c);
+        }
+    }
+    std::u16string needle(text);
+    for (auto& c : needle) {
+        c = FoldUpper(c);
+    }
+    return lastUpper.find(needle) != std::u16string::npos;
+}

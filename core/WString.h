@@ -1,0 +1,86 @@
+// CWString: the client's UTF-16 string (what windows and controls show).
+// The buffer is null until the first assignment; buffers grow to n + 16 units and never shrink.
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+class CWString {
+public:
+    CWString() = default;
+    CWString(const WCHAR* text);
+    CWString(const char* text);  // 8-bit text (code page 936), converted
+    CWString(const CWString& other);
+    CWString(CWString&& other) noexcept;
+    virtual ~CWString();
+
+    // Value copies (no buffer copies as no buffer).
+    CWString& operator=(const CWString& other);
+    CWString& operator=(CWString&& other) noexcept;
+    CWString& operator=(const WCHAR* text);
+
+    // A null text leaves the string unchanged. Returns the buffer.
+    WCHAR* Assign(const WCHAR* text);
+    WCHAR* Assign(const CWString& other);
+    WCHAR* Assign(const char* text);
+
+    // Without a buffer yet these assign; a null text changes nothing.
+    void Append(const WCHAR* text);
+    void Append(const char* text);
+    void Append(WCHAR c);
+    CWString Concat(const WCHAR* text) const;
+    CWString Concat(const CWString& other) const;
+
+    // Case-insensitive. A string without buffer equals null and "" (and any string of length 0);
+    // a string with a buffer never equals null, and equals another string only when that one has a buffer.
+    BOOL EqualsNoCase(const WCHAR* text) const;
+    BOOL EqualsNoCase(const CWString& other) const;
+
+    // The character at index, 0 past the end.
+    WCHAR GetAt(int index) const;
+    CWString Left(int n) const;
+    CWString Right(int n) const;
+    // count -1 (or reaching past the end) takes the rest; a start at or past the end gives "".
+    CWString Mid(int start, int count = -1) const;
+
+    // Room for n characters and a terminator, for direct writing; null when no room can be made.
+    WCHAR* GetBuffer(int n);
+    // Length n after direct writing (-1: up to the terminator), kept inside the buffer with its terminator.
+    void ReleaseBuffer(int n = -1);
+
+    // printf-style with the wide meaning (%s wide text, %S 8-bit text). Returns the length.
+    int Format(const WCHAR* format, ...);
+
+    // Index of the first occurrence at or after start (negative start counts as 0), -1 when absent.
+    int Find(const WCHAR* text, int start = 0) const;
+    int Find(WCHAR c, int start = 0) const;
+
+    // Spaces (0x20) only.
+    void TrimLeft();
+    void TrimRight();
+    // ASCII letters only.
+    void MakeUpper();
+    // Replaces every occurrence, left to right, continuing after each inserted text; returns the count.
+    // Refuses (0, nothing changed) when the new text contains the old one.
+    int Replace(const WCHAR* oldText, const WCHAR* newText);
+    // A null text is never contained; without case sensitivity ASCII letters are folded.
+    BOOL Contains(const WCHAR* text, BOOL caseSensitive) const;
+
+    // Null until the first assignment.
+    const WCHAR* GetData() const { return buffer; }
+    // Never null: "" without a buffer.
+    const WCHAR* GetText() const { return buffer != nullptr ? buffer : u""; }
+    operator const WCHAR*() const { return GetText(); }
+    UINT GetLength() const { return length; }
+    UINT GetCapacity() const { return capacity; }
+    BOOL IsEmpty() const { return length == 0; }
+
+    // Ensures room for n characters and a terminator.
+    BOOL Reserve(UINT n);
+
+private:
+    void SetText(const WCHAR* text, UINT n);
+
+    WCHAR* buffer = nullptr;
+    UINT length = 0;
+    UINT capacity = 0;
+};
