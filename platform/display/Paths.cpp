@@ -1,0 +1,122 @@
+// Program and executable directories, and the UTF-8 forms file names need.
+#include "platform/display/Paths.h"
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace morwick::display {
+
+std::string ExecutableDirectory()
+{
+    char buffer[4096];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0)
+        return ".";
+    std::string path(buffer, (size_t)n);
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+std::string ProgramDirectory()
+{
+    const char* home = std::getenv("MORWICK_HOME");
+    if (home && *home) {
+        std::string h = home;
+        while (h.size() > 1 && h.back() == '/')
+            h.pop_back();
+        return h;
+    }
+    return ExecutableDirectory();
+}
+
+std::string Utf8FromWide(const char16_t* text, int count)
+{
+    std::string out;
+    if (!text)
+        return out;
+    int n = 0;
+    if (count < 0)
+        while (text[n])
+            ++n;
+    else
+        n = count;
+    for (int i = 0; i < n; ++i) {
+        uint32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t)(text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += (char)c;
+        } else if (c < 0x800) {
+            out += (char)(0xC0 | (c >> 6));
+            out += (char)(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += (char)(0xE0 | (c >> 12));
+            out += (char)(0x80 | ((c >> 6) & 0x3F));
+            out += (char)(0x80 | (c & 0x3F));
+        } else {
+            out += (char)(0xF0 | (c >> 18));
+            out += (char)(0x80 | ((c >> 12) & 0x3F));
+            out += (char)(0x80 | ((c >> 6) & 0x3F));
+            out += (char)(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string WideFromUtf8(const std::string& s)
+{
+    std::u16string out;
+    size_t i = 0;
+    while (i < s.size()) {
+        unsigned char b = (unsigned char)s[i];
+        uint32_t c;
+        int extra;
+        if (b < 0x80) {
+            c = b;
+            extra = 0;
+        } else if ((b & 0xE0) == 0xC0) {
+            c = b & 0x1F;
+            extra = 1;
+        } else if ((b & 0xF0) == 0xE0) {
+            c = b & 0x0F;
+            extra = 2;
+        } else if ((b & 0xF8) == 0xF0) {
+            c = b & 0x07;
+            extra = 3;
+        } else {
+            out += u'\xFFFD';
+            ++i;
+            continue;
+        }
+        bool bad = i + (size_t)extra >= s.size();
+        for (int k = 1; k <= extra && !bad; ++k) {
+            unsigned char cb = (unsigned char)s[i + (size_t)k];
+            if ((cb & 0xC0) != 0x80)
+                bad = true;
+            else
+                c = (c << 6) | (cb & 0x3F);
+        }
+        if (bad) {
+            out += u'\xFFFD';
+            ++i;
+            continue;
+        }
+        i += (size_t)extra + 1;
+        if (c >= 0x10000 && c <= 0x10FFFF) {
+            c -= 0x10000;
+            out += (char16_t)(0xD800 + (c >> 10));
+            out += (char16_t)(0xDC00 + (c & 0x3FF));
+        } else if (c < 0x110000 && !(c >= 0xD800 && c < 0xE000)) {
+            out += (char16_t)c;
+        } else {
+            out += u'\xFFFD';
+        }
+    }
+    return out;
+}
+
+} // namespace morwick::display

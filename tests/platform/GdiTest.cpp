@@ -1,0 +1,275 @@
+// Drawing on memory DCs: shapes, clipping, blits, and the text layout the windows rely on.
+#include "platform/win/Gdi.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct MemoryDc {
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    MemoryDc(int w, int h)
+    {
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateCompatibleBitmap(dc, w, h);
+        old = SelectObject(dc, bitmap);
+        RECT all{0, 0, w, h};
+        FillRect(dc, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    }
+    ~MemoryDc()
+    {
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+    int Count(COLORREF c, RECT r) const
+    {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                n += GetPixel(dc, x, y) == c;
+        return n;
+    }
+    int Inked(RECT r) const
+    {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                n += GetPixel(dc, x, y) != RGB(255, 255, 255);
+        return n;
+    }
+};
+
+} // namespace
+
+TEST(Gdi, RectangleFramesWithThePenAndFillsWithTheBrush)
+{
+    MemoryDc m(40, 40);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+    HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
+    HGDIOBJ oldPen = SelectObject(m.dc, pen);
+    HGDIOBJ oldBrush = SelectObject(m.dc, brush);
+    Rectangle(m.dc, 10, 10, 20, 20);
+    EXPECT_EQ(GetPixel(m.dc, 10, 10), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(m.dc, 19, 19), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(m.dc, 15, 15), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(m.dc, 20, 20), RGB(255, 255, 255)); // right and bottom edges are exclusive
+    SelectObject(m.dc, oldPen);
+    SelectObject(m.dc, oldBrush);
+    EXPECT_TRUE(DeleteObject(pen));
+    EXPECT_TRUE(DeleteObject(brush));
+    EXPECT_FALSE(DeleteObject(pen)); // a stale handle is refused, not followed
+}
+
+TEST(Gdi, ClippingAndViewportLimitWhereShapesLand)
+{
+    MemoryDc m(50, 50);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    IntersectClipRect(m.dc, 10, 10, 20, 20);
+    RECT all{0, 0, 50, 50};
+    FillRect(m.dc, &all, red);
+    EXPECT_EQ(m.Count(RGB(255, 0, 0), all), 100);
+    SelectClipRgn(m.dc, nullptr);
+    SetViewportOrgEx(m.dc, 30, 30, nullptr);
+    RECT small{0, 0, 5, 5};
+    FillRect(m.dc, &small, red);
+    EXPECT_EQ(GetPixel(m.dc, 0, 0), RGB(255, 0, 0)); // logical (0,0) is at device (30,30)
+    SetViewportOrgEx(m.dc, 0, 0, nullptr);
+    EXPECT_EQ(GetPixel(m.dc, 32, 32), RGB(255, 0, 0));
+    EXPECT_EQ(m.Count(RGB(255, 0, 0), all), 125);
+    DeleteObject(red);
+}
+
+TEST(Gdi, LinesDashesEllipsesAndPolygonsDrawInsideTheirBounds)
+{
+    MemoryDc m(60, 60);
+    HPEN dash = CreatePen(PS_DASH, 1, RGB(0, 0, 0));
+    HGDIOBJ old = SelectObject(m.dc, dash);
+    MoveToEx(m.dc, 0, 5, nullptr);
+    LineTo(m.dc, 60, 5);
+    int black = m.Count(RGB(0, 0, 0), RECT{0, 5, 60, 6});
+    EXPECT_GT(black, 20);
+    EXPECT_LT(black, 60); // gaps exist
+    SelectObject(m.dc, old);
+    DeleteObject(dash);
+
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    old = SelectObject(m.dc, green);
+    Ellipse(m.dc, 10, 10, 30, 30);
+    EXPECT_EQ(GetPixel(m.dc, 20, 20), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(m.dc, 10, 10), RGB(255, 255, 255)); // the corner of the box is outside the ellipse
+    POINT tri[3] = {{40, 40}, {59, 40}, {40, 59}};
+    Polygon(m.dc, tri, 3);
+    EXPECT_EQ(GetPixel(m.dc, 44, 44), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(m.dc, 57, 57), RGB(255, 255, 255));
+    RoundRect(m.dc, 0, 35, 30, 58, 20, 20);
+    EXPECT_EQ(GetPixel(m.dc, 15, 46), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(m.dc, 0, 35), RGB(255, 255, 255)); // rounded corner left out
+    SelectObject(m.dc, old);
+    DeleteObject(green);
+}
+
+TEST(Gdi, BitBltCopiesAndStretchBltScales)
+{
+    MemoryDc src(4, 4), dst(20, 20);
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    RECT left{0, 0, 2, 4};
+    FillRect(src.dc, &left, blue);
+    BitBlt(dst.dc, 1, 1, 4, 4, src.dc, 0, 0, SRCCOPY);
+    EXPECT_EQ(GetPixel(dst.dc, 1, 1), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(dst.dc, 3, 1), RGB(255, 255, 255));
+    StretchBlt(dst.dc, 10, 10, 8, 8, src.dc, 0, 0, 4, 4, SRCCOPY);
+    EXPECT_EQ(dst.Count(RGB(0, 0, 255), RECT{10, 10, 18, 18}), 32);
+    DeleteObject(blue);
+}
+
+TEST(Gdi, CachedFontsAreSharedAndSurviveDeletion)
+{
+    HFONT a = CreateMzFont(22, FW_NORMAL, FALSE);
+    EXPECT_EQ(a, CreateMzFont(22, FW_NORMAL, FALSE));
+    EXPECT_NE(a, CreateMzFont(22, FW_BOLD, FALSE));
+    DeleteObject(a);
+    MemoryDc m(10, 10);
+    EXPECT_NE(SelectObject(m.dc, a), nullptr);
+    TEXTMETRICW tm;
+    ASSERT_TRUE(GetTextMetricsW(m.dc, &tm));
+    EXPECT_EQ(tm.tmHeight, 22);
+}
+
+TEST(GdiText, ExtentsOfChineseAndLatinText)
+{
+    MemoryDc m(10, 10);
+    SelectObject(m.dc, CreateMzFont(24));
+    SIZE guo{}, ab{};
+    ASSERT_TRUE(GetTextExtentPoint32W(m.dc, u"国", 1, &guo));
+    ASSERT_TRUE(GetTextExtentPoint32W(m.dc, u"ab", 2, &ab));
+    EXPECT_EQ(guo.cy, 24);
+    EXPECT_GE(guo.cx, 20); // a full-width character
+    EXPECT_LT(ab.cx, 2 * guo.cx);
+    SIZE bold{};
+    SelectObject(m.dc, CreateMzFont(24, FW_BOLD));
+    GetTextExtentPoint32W(m.dc, u"国", 1, &bold);
+    EXPECT_GE(bold.cx, guo.cx);
+
+    SelectObject(m.dc, CreateMzFont(24));
+    int fit = -1, dx[4] = {};
+    SIZE all{};
+    ASSERT_TRUE(GetTextExtentExPointW(m.dc, u"国国国国", 4, guo.cx * 2 + 1, &fit, dx, &all));
+    EXPECT_EQ(fit, 2);
+    EXPECT_EQ(dx[3], all.cx);
+    EXPECT_EQ(dx[0], guo.cx);
+}
+
+TEST(GdiText, WordBreakHeightsOnChineseLatinAndMixedText)
+{
+    MemoryDc m(10, 10);
+    SelectObject(m.dc, CreateMzFont(20));
+    SIZE guo{};
+    GetTextExtentPoint32W(m.dc, u"国", 1, &guo);
+    // Ten Chinese characters in a box five wide: two lines, broken between any two characters.
+    RECT r{0, 0, guo.cx * 5, 1000};
+    EXPECT_EQ(DrawTextW(m.dc, u"中华人民共和国股票", -1, &r, DT_WORDBREAK | DT_CALCRECT), 40);
+    r = RECT{0, 0, guo.cx * 5, 1000};
+    EXPECT_EQ(DrawTextW(m.dc, u"中华人民共和国股票市场", -1, &r, DT_WORDBREAK | DT_CALCRECT), 60);
+
+    // Latin text breaks at spaces only: words stay whole.
+    SIZE word{};
+    GetTextExtentPoint32W(m.dc, u"alpha beta", 10, &word);
+    r = RECT{0, 0, word.cx, 1000};
+    EXPECT_EQ(DrawTextW(m.dc, u"alpha beta alpha beta", -1, &r, DT_WORDBREAK | DT_CALCRECT), 40);
+    EXPECT_LE(r.right, word.cx);
+    // A word wider than the box is cut rather than spilling out.
+    r = RECT{0, 0, guo.cx * 2, 1000};
+    EXPECT_EQ(DrawTextW(m.dc, u"abcdefghijklmnop", -1, &r, DT_WORDBREAK | DT_CALCRECT) % 20, 0);
+    EXPECT_GT(r.bottom, 20);
+
+    // Mixed: a Latin word between Chinese characters moves to the next line whole.
+    SIZE mixed{};
+    GetTextExtentPoint32W(m.dc, u"股票代码", 4, &mixed);
+    r = RECT{0, 0, mixed.cx + guo.cx / 2, 1000};
+    EXPECT_EQ(DrawTextW(m.dc, u"股票代码600036招商银行", -1, &r, DT_WORDBREAK | DT_CALCRECT), 60);
+
+    // CR LF starts a new line; an empty paragraph still takes a line.
+    r = RECT{0, 0, 400, 1000};
+    EXPECT_EQ(DrawTextW(m.dc, u"第一行\r\n\r\n第三行", -1, &r, DT_WORDBREAK | DT_CALCRECT), 60);
+    // Single line ignores breaks.
+    r = RECT{0, 0, 400, 1000};
+    EXPECT_EQ(DrawTextW(m.dc, u"第一行\r\n第二行", -1, &r, DT_SINGLELINE | DT_CALCRECT), 20);
+}
+
+TEST(GdiText, DrawnTextLandsWhereTheFormatPutsItAndStaysInsideTheRectangle)
+{
+    MemoryDc m(200, 60);
+    SelectObject(m.dc, CreateMzFont(20));
+    SetBkMode(m.dc, TRANSPARENT);
+    SetTextColor(m.dc, RGB(0, 0, 0));
+    RECT r{0, 0, 200, 60};
+    EXPECT_EQ(DrawTextW(m.dc, u"中", 1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE), 40);
+    EXPECT_EQ(m.Inked(RECT{0, 0, 170, 60}), 0);
+    EXPECT_GT(m.Inked(RECT{170, 20, 200, 40}), 10);
+
+    MemoryDc e(200, 30);
+    SelectObject(e.dc, CreateMzFont(20));
+    SetBkMode(e.dc, TRANSPARENT);
+    RECT box{10, 0, 80, 30};
+    DrawTextW(e.dc, u"这是一个很长很长的标题文字", -1, &box, 0x8024);
+    EXPECT_EQ(e.Inked(RECT{80, 0, 200, 30}), 0); // clipped to the box and shortened with an ellipsis
+    EXPECT_GT(e.Inked(RECT{60, 0, 80, 30}), 0);
+    RECT calc{0, 0, 70, 30};
+    DrawTextW(e.dc, u"这是一个很长很长的标题文字", -1, &calc, 0x8024 | DT_CALCRECT);
+    EXPECT_LE(calc.right, 70);
+}
+
+#include "platform/display/PngCodec.h"
+#include "platform/display/Surface.h"
+#include "platform/ui/MzImage.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+TEST(MzImage, LoadsProgramFilesAndResourcesAndDrawsWithAlpha)
+{
+    namespace fs = std::filesystem;
+    fs::path home = fs::temp_directory_path() / ("morwick-image-" + std::to_string(getpid()));
+    fs::create_directories(home / "resources");
+    morwick::display::Surface png(4, 2, 0xFFFF0000u); // red, opaque left half
+    for (int y = 0; y < 2; ++y)
+        for (int x = 2; x < 4; ++x)
+            png.Row(y)[x] = 0x000000FFu; // fully transparent blue
+    ASSERT_TRUE(morwick::display::SavePng((home / "pic.png").string(), png));
+    ASSERT_TRUE(morwick::display::SavePng((home / "resources" / "102.png").string(), png, true));
+    setenv("MORWICK_HOME", home.c_str(), 1);
+
+    CMzImage image;
+    ASSERT_TRUE(image.LoadImage(u"pic.png"));
+    EXPECT_EQ(image.GetImageWidth(), 4);
+    EXPECT_EQ(image.GetImageHeight(), 2);
+    CMzImage res;
+    ASSERT_TRUE(res.LoadImageFromRes(nullptr, RT_RCDATA, 102));
+    MemoryDc a(4, 2);
+    RECT ar{0, 0, 4, 2};
+    res.Draw(a.dc, &ar, TRUE);
+    EXPECT_EQ(GetPixel(a.dc, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(a.dc, 3, 1), RGB(255, 255, 255)); // the transparent half leaves the background
+    EXPECT_FALSE(res.LoadImageFromRes(nullptr, RT_RCDATA, 9999));
+    EXPECT_FALSE(res.IsLoaded());
+    CMzImage missing;
+    EXPECT_FALSE(missing.LoadImage(u"nothing-here.png"));
+
+    MemoryDc m(20, 10);
+    RECT r{0, 0, 8, 4};
+    EXPECT_TRUE(image.Draw(m.dc, &r, TRUE));
+    EXPECT_EQ(GetPixel(m.dc, 1, 1), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(m.dc, 7, 3), RGB(0, 0, 255)); // stretched twice as wide
+    EXPECT_EQ(GetPixel(m.dc, 8, 1), RGB(255, 255, 255));
+
+    CMzImage check;
+    ASSERT_TRUE(check.LoadPlatformImage(519));
+    EXPECT_GT(check.GetImageWidth(), 0);
+    EXPECT_TRUE(check.DrawAt(m.dc, 10, 0));
+    unsetenv("MORWICK_HOME");
+    fs::remove_all(home);
+}
