@@ -1,0 +1,84 @@
+// Enciphering and deciphering of Blowfish packets, with the length and checksum checked before use.
+#include "core/PacketCipher.h"
+
+#include "core/BlowFish.h"
+#include "core/Crc32.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const BYTE ZERO_VECTOR[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+
+bool KeyUsable(const char* key)
+{
+    return key && strlen(key) >= 6;
+}
+
+void PutLe32(BYTE* p, DWORD v)
+{
+    p[0] = (BYTE)v;
+    p[1] = (BYTE)(v >> 8);
+    p[2] = (BYTE)(v >> 16);
+    p[3] = (BYTE)(v >> 24);
+}
+
+DWORD GetLe32(const BYTE* p)
+{
+    return (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24);
+}
+
+} // namespace
+
+int PacketSize(int plainLength)
+{
+    return 8 * ((plainLength + 15) / 8);
+}
+
+int EncryptPacket(const char* key, const BYTE* plain, int plainLength, BYTE* out)
+{
+    if (!KeyUsable(key))
+        return -1;
+    if (!plain || !out || plainLength < 16 || plainLength > 0x7FFFFFF0)
+        return -2;
+    int total = PacketSize(plainLength);
+    // Built aside first so that out may be the plain buffer itself; pad bytes are zero.
+    BYTE* packet = (BYTE*)calloc((size_t)total, 1);
+    if (!packet)
+        return -2;
+    PutLe32(packet, (DWORD)plainLength);
+    PutLe32(packet + 4, Crc32(plain, (UINT)plainLength));
+    memcpy(packet + 8, plain, (size_t)plainLength);
+    CBlowFish cipher(key, (UINT)strlen(key), ZERO_VECTOR);
+    cipher.Encrypt(packet + 8, packet + 8, (UINT)(total - 8), 1);
+    memcpy(out, packet, (size_t)total);
+    free(packet);
+    return total;
+}
+
+int DecryptPacket(const char* key, const BYTE* packet, int size, BYTE* out)
+{
+    if (!KeyUsable(key))
+        return -1;
+    if (!packet || !out || size < 16)
+        return -2;
+    int plainLength = (int)GetLe32(packet);
+    DWORD storedCrc = GetLe32(packet + 4);
+    int blockBytes = ((size - 8) / 8) * 8;
+    // Only whole blocks are deciphered, so a length reaching into a partial block would read unciphered bytes.
+    if (plainLength < 0 || plainLength > size - 8 || plainLength > blockBytes)
+        return -3;
+    BYTE* plain = (BYTE*)malloc((size_t)blockBytes);
+    if (!plain)
+        return -2;
+    CBlowFish cipher(key, (UINT)strlen(key), ZERO_VECTOR);
+    cipher.Decrypt(packet + 8, plain, (UINT)blockBytes, 1);
+    if (Crc32(plain, (UINT)plainLength) != storedCrc) {
+        free(plain);
+        return -4;
+    }
+    memcpy(out, plain, (size_t)plainLength);
+    free(plain);
+    return plainLength;
+}
