@@ -1,0 +1,730 @@
+// Record sets: reading and writing their binary form, the cursor, typed getters and the editing operations.
+// Every count, size, offset and length in the binary form comes from the network or a file, so each is checked
+// before use: once a set is parsed, no getter can read outside its rows or its blob.
+#include "core/DataSet.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/TextHelpers.h"
+#include "platform/win/CodePage.h"
+#include "platform/win/WideText.h"
+
+namespace {
+
+// Largest block the byte buffers hand out; sizes and offsets are stored as int32.
+constexpr long long MAX_BYTES = 0x7FFFFFFF;
+constexpr DWORD HEADER_BYTES = 16 + 4;
+constexpr DWORD DESCRIPTOR_BYTES = 60;
+
+int ReadInt(const BYTE* p) { return (int)ReadLE32(p); }
+
+void WriteInt(BYTE* p, int value)
+{
+    DWORD v = (DWORD)value;
+    p[0] = BYTE(v);
+    p[1] = BYTE(v >> 8);
+    p[2] = BYTE(v >> 16);
+    p[3] = BYTE(v >> 24);
+}
+
+// Bytes a value of the type occupies in a row; 0 for codes without a meaning.
+int TypeSize(int type)
+{
+    switch (type) {
+    case FIELD_BOOL:
+    case FIELD_CHAR:
+        return 1;
+    case FIELD_SHORT:
+        return 2;
+    case FIELD_INT:
+    case FIELD_FLOAT:
+    case FIELD_QUOTE:
+    case FIELD_QUOTE_UNIT:
+        return 4;
+    case FIELD_INT64:
+    case FIELD_DOUBLE:
+    case FIELD_TEXT:
+    case FIELD_BYTES:
+    case FIELD_WIDE_TEXT:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+bool IsBlobType(int type) { return type == FIELD_TEXT || type == FIELD_BYTES || type == FIELD_WIDE_TEXT; }
+
+// Number of UTF-16 units before the first zero unit within length bytes; -1 when there is none.
+int WideTextUnits(const BYTE* p, int length)
+{
+    for (int i = 0; i + 1 < length; i += 2) {
+        if (p[i] == 0 && p[i + 1] == 0)
+            return i / 2;
+    }
+    return -1;
+}
+
+// The wide text at p (any alignment, known to be terminated) as aligned UTF-16.
+std::u16string CopyWideText(const BYTE* p, int length)
+{
+    int units = WideTextUnits(p, length);
+    std::u16string s(units < 0 ? 0 : units, u'\0');
+    for (int i = 0; i < (int)s.size(); ++i)
+        s[i] = char16_t(p[2 * i] | (p[2 * i + 1] << 8));
+    return s;
+}
+
+// Truncation toward zero that saturates instead of overflowing (NaN gives 0).
+int TruncateToInt(double d)
+{
+    if (std::isnan(d))
+        return 0;
+    if (d >= 2147483647.0)
+        return INT_MAX;
+    if (d <= -2147483648.0)
+        return INT_MIN;
+    return (int)d;
+}
+
+float ReadFloat(const BYTE* p)
+{
+    DWORD bits = ReadLE32(p);
+    float f;
+    memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+double ReadDouble(const BYTE* p)
+{
+    ULONGLONG bits = ReadLE64(p);
+    double d;
+    memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+} // namespace
+
+CDataSet::CDataSet() {}
+
+CDataSet::CDataSet(const char* errorText, BOOL wide)
+{
+    FieldInfo f = {};
+    strcpy(f.name, "ER_String");
+    f.type = wide ? FIELD_WIDE_TEXT : FIELD_TEXT;
+    AddField(&f, 0);
+    InsertRow(0);
+    SetString(0, errorText);
+    cursor = -1;
+}
+
+CDataSet::~CDataSet() { Destroy(); }
+
+void CDataSet::Destroy()
+{
+    // Capacity 0 makes the next append build a fresh block, so the set stays usable.
+    fields.Free();
+    fields.capacity = fields.count = 0;
+    rows.Free();
+    rows.capacity = rows.count = 0;
+    blob.Free();
+    blob.capacity = blob.count = 0;
+    fieldCount = rowSize = rowCount = 0;
+    cursor = -1;
+    blobHasGaps = 0;
+}
+
+void CDataSet::Reset()
+{
+    fields.count = 0;
+    rows.count = 0;
+    blob.count = 0;
+    fieldCount = rowSize = rowCount = 0;
+    cursor = -1;
+    blobHasGaps = 0;
+    memset(name, 0, sizeof name);
+}
+
+void CDataSet::SetName(const char* text)
+{
+    memset(name, 0, sizeof name);
+    if (text)
+        strncpy(name, text, NAME_LENGTH);
+}
+
+BOOL CDataSet::IsError() const { return StrEqualNoCase(name, "error") == 0; }
+
+int CDataSet::Parse(const BYTE* data, DWORD* remaining)
+{
+    Reset();
+    auto fail = [this] {
+        Reset();
+        return 1;
+    };
+    if (data == nullptr || remaining == nullptr)
+        return 1;
+    const BYTE* p = data;
+    DWORD left = *remaining;
+
+    if (left < HEADER_BYTES)
+        return 1;
+    memcpy(name, p, NAME_LENGTH);
+    int n = ReadInt(p + NAME_LENGTH);
+    p += HEADER_BYTES;
+    left -= HEADER_BYTES;
+    if (n < 0 || (unsigned long long)n * DESCRIPTOR_BYTES > left)
+        return fail();
+    if (!fields.SetCount((UINT)n))
+        return fail();
+    long long width = 0;
+    for (int k = 0; k < n; ++k, p += DESCRIPTOR_BYTES) {
+        FieldInfo& f = fields.data[k];
+        memcpy(f.name, p, sizeof f.name);
+        f.type = ReadInt(p + 16);
+        f.size = ReadInt(p + 20);
+        memcpy(f.caption, p + 28, sizeof f.caption);
+        // Sizes smaller than the type reads would let getters run past the row.
+        if (f.size < 0 || f.size < TypeSize(f.type))
+            return fail();
+        // Readers take both texts as terminated.
+        f.name[sizeof f.name - 1] = '\0';
+        f.caption[30] = f.caption[31] = '\0';
+        f.offset = (int)width;
+        width += f.size;
+        if (width > MAX_BYTES)
+            return fail();
+    }
+    left -= (DWORD)n * DESCRIPTOR_BYTES;
+
+    if (left < 4)
+        return fail();
+    int r = ReadInt(p);
+    p += 4;
+    left -= 4;
+    long long rowBytes = (long long)r * width;
+    if (r < 0 || rowBytes > (long long)left)
+        return fail();
+    if (rowBytes > 0 && !rows.Append(p, (UINT)rowBytes))
+        return fail();
+    p += rowBytes;
+    left -= (DWORD)rowBytes;
+
+    if (left < 4)
+        return fail();
+    int l = ReadInt(p);
+    p += 4;
+    left -= 4;
+    if (l < 0 || (DWORD)l > left)
+        return fail();
+    if (l >= 1 && !blob.Append(p, (UINT)l))
+        return fail();
+    left -= (DWORD)l;
+
+    fieldCount = n;
+    rowSize = (int)width;
+    rowCount = r;
+    *remaining = left;
+    return 0;
+}
+
+DWORD CDataSet::Serialize(BYTE** buffer, DWORD capacity)
+{
+    Compact();
+    unsigned long long size = 28ULL + (unsigned long long)fieldCount * DESCRIPTOR_BYTES + rows.count + blob.count;
+    if (size > 0xFFFFFFFFULL)
+        return 0;
+    if (buffer == nullptr)
+        return (DWORD)size;
+    BYTE* out = *buffer;
+    if (out == nullptr) {
+        out = (BYTE*)malloc(size);
+        if (out == nullptr)
+            return 0;
+    } else if (size > capacity) {
+        return 0;
+    }
+
+    BYTE* p = out;
+    memcpy(p, name, NAME_LENGTH);
+    WriteInt(p + NAME_LENGTH, fieldCount);
+    p += HEADER_BYTES;
+    for (int k = 0; k < fieldCount; ++k, p += DESCRIPTOR_BYTES) {
+        const FieldInfo& f = fields.data[k];
+        memcpy(p, f.name, sizeof f.name);
+        WriteInt(p + 16, f.type);
+        WriteInt(p + 20, f.size);
+        WriteInt(p + 24, f.offset);
+        memcpy(p + 28, f.caption, sizeof f.caption);
+    }
+    WriteInt(p, rowCount);
+    p += 4;
+    if (rows.count)
+        memcpy(p, rows.data, rows.count);
+    p += rows.count;
+    WriteInt(p, (int)blob.count);
+    p += 4;
+    if (blob.count)
+        memcpy(p, blob.data, blob.count);
+    *buffer = out;
+    return (DWORD)size;
+}
+
+BOOL CDataSet::MoveFirst()
+{
+    if (rowCount == 0)
+        return FALSE;
+    cursor = 0;
+    return TRUE;
+}
+
+BOOL CDataSet::MoveLast()
+{
+    if (rowCount == 0)
+        return FALSE;
+    cursor = rowCount - 1;
+    return TRUE;
+}
+
+BOOL CDataSet::MoveNext()
+{
+    if (IsEOF())
+        return FALSE;
+    ++cursor;
+    return !IsEOF();
+}
+
+BOOL CDataSet::MovePrev()
+{
+    if (IsBOF())
+        return FALSE;
+    --cursor;
+    return !IsBOF();
+}
+
+BOOL CDataSet::Move(int n)
+{
+    if (rowCount == 0) {
+        cursor = -1;
+        return FALSE;
+    }
+    long long target = (long long)cursor + n;
+    if (n > 0 && target >= rowCount) {
+        cursor = rowCount;
+        return FALSE;
+    }
+    if (n < 0 && target < 0) {
+        cursor = -1;
+        return FALSE;
+    }
+    cursor = (int)target;
+    return cursor >= 0 && cursor < rowCount;
+}
+
+int CDataSet::FindField(const char* fieldName) const
+{
+    if (fieldName == nullptr)
+        return -1;
+    for (int i = 0; i < fieldCount; ++i) {
+        if (StrEqualNoCase(fields.data[i].name, fieldName) == 0)
+            return i;
+    }
+    return -1;
+}
+
+const FieldInfo* CDataSet::GetFieldInfo(int i) const
+{
+    return i >= 0 && i < fieldCount ? &fields.data[i] : nullptr;
+}
+
+const BYTE* CDataSet::GetFieldData(int i, int* length, int* type) const
+{
+    if (length)
+        *length = 0;
+    if (cursor < 0 || cursor >= rowCount || i < 0 || i >= fieldCount)
+        return nullptr;
+    const FieldInfo& f = fields.data[i];
+    if (type)
+        *type = f.type;
+    const BYTE* p = RowAt(cursor) + f.offset;
+    if (!IsBlobType(f.type)) {
+        if (length)
+            *length = f.size;
+        return p;
+    }
+    int offset = ReadInt(p);
+    int valueLength = ReadInt(p + 4);
+    if (valueLength < 1 || offset < 0 || (long long)offset + valueLength > (long long)blob.count)
+        return nullptr;
+    const BYTE* value = blob.data + offset;
+    if (f.type == FIELD_TEXT && memchr(value, 0, valueLength) == nullptr)
+        return nullptr;
+    if (f.type == FIELD_WIDE_TEXT && WideTextUnits(value, valueLength) < 0)
+        return nullptr;
+    if (length)
+        *length = valueLength;
+    return value;
+}
+
+const BYTE* CDataSet::GetFieldData(const char* fieldName, int* length) const
+{
+    return GetFieldData(FindField(fieldName), length, nullptr);
+}
+
+const char* CDataSet::GetString(int i) const { return (const char*)GetFieldData(i, nullptr, nullptr); }
+const char* CDataSet::GetString(const char* fieldName) const { return GetString(FindField(fieldName)); }
+
+int CDataSet::GetShort(int i) const
+{
+    int length;
+    const BYTE* p = GetFieldData(i, &length, nullptr);
+    return p && length >= 2 ? (int)(SHORT)ReadLE16(p) : 0;
+}
+int CDataSet::GetShort(const char* fieldName) const { return GetShort(FindField(fieldName)); }
+
+int CDataSet::GetInt(int i) const
+{
+    int length;
+    const BYTE* p = GetFieldData(i, &length, nullptr);
+    return p && length >= 4 ? ReadInt(p) : 0;
+}
+int CDataSet::GetInt(const char* fieldName) const { return GetInt(FindField(fieldName)); }
+
+CQuoteNumber CDataSet::GetQuoteNumber(int i) const { return CQuoteNumber::FromPacked(GetInt(i)); }
+CQuoteNumber CDataSet::GetQuoteNumber(const char* fieldName) const { return GetQuoteNumber(FindField(fieldName)); }
+
+const char* CDataSet::GetAsText(int i)
+{
+    if (cursor < 0 || cursor >= rowCount)
+        return "BOF or EOF";
+    if (i < 0 || i >= fieldCount)
+        return "Error Field Index";
+    int length, type;
+    const BYTE* p = GetFieldData(i, &length, &type);
+    switch (type) {
+    case FIELD_BOOL:
+        return p[0] ? "T" : "F";
+    case FIELD_CHAR:
+        snprintf(text, sizeof text, "%c", (char)p[0]);
+        return text;
+    case FIELD_SHORT:
+        snprintf(text, sizeof text, "%d", (int)(SHORT)ReadLE16(p));
+        return text;
+    case FIELD_INT:
+    case FIELD_INT64: // the low 32 bits, which come first
+        snprintf(text, sizeof text, "%d", ReadInt(p));
+        return text;
+    case FIELD_FLOAT:
+        snprintf(text, sizeof text, "%.3f", (double)ReadFloat(p));
+        return text;
+    case FIELD_DOUBLE:
+        snprintf(text, sizeof text, "%.3f", ReadDouble(p));
+        return text;
+    case FIELD_TEXT:
+        return p ? (const char*)p : "null";
+    case FIELD_BYTES:
+        snprintf(text, sizeof text, "Array:%d", length);
+        return text;
+    case FIELD_WIDE_TEXT: {
+        if (p == nullptr)
+            return "null";
+        // Callers take every field text as 8-bit, so a UTF-16 value is converted rather than handed out raw.
+        std::u16string wide = CopyWideText(p, length);
+        int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        if (bytes <= 0)
+            return "";
+        wideTextAsAnsi.assign(bytes, '\0');
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, wideTextAsAnsi.data(), bytes, nullptr, nullptr);
+        return wideTextAsAnsi.c_str();
+    }
+    case FIELD_QUOTE: {
+        CQuoteNumber q = CQuoteNumber::FromPacked(ReadInt(p));
+        snprintf(text, sizeof text, "%s", q.Format());
+        return text;
+    }
+    case FIELD_QUOTE_UNIT: {
+        CQuoteNumber q = CQuoteNumber::FromPacked(ReadInt(p));
+        snprintf(text, sizeof text, "%s", q.FormatWithUnit());
+        return text;
+    }
+    default:
+        snprintf(text, sizeof text, "Unknow Type:%d", type);
+        return text;
+    }
+}
+const char* CDataSet::GetAsText(const char* fieldName) { return GetAsText(FindField(fieldName)); }
+
+int CDataSet::GetAsInt(int i) const
+{
+    int length, type;
+    const BYTE* p = GetFieldData(i, &length, &type);
+    if (p == nullptr)
+        return 0;
+    switch (type) {
+    case FIELD_BOOL:
+    case FIELD_CHAR:
+        return (int)(signed char)p[0];
+    case FIELD_SHORT:
+        return (int)(SHORT)ReadLE16(p);
+    case FIELD_INT:
+    case FIELD_INT64:
+        return ReadInt(p);
+    case FIELD_FLOAT:
+        return TruncateToInt(ReadFloat(p));
+    case FIELD_DOUBLE:
+        return TruncateToInt(ReadDouble(p));
+    case FIELD_TEXT: {
+        long v = strtol((const char*)p, nullptr, 10);
+        return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : (int)v;
+    }
+    case FIELD_BYTES:
+        return length;
+    case FIELD_WIDE_TEXT:
+        return (int)_wtol(CopyWideText(p, length).c_str());
+    case FIELD_QUOTE:
+        return TruncateToInt(CQuoteNumber::FromPacked(ReadInt(p)).GetValue());
+    case FIELD_QUOTE_UNIT:
+        return TruncateToInt(CQuoteNumber::FromPacked(ReadInt(p)).ToFull());
+    default:
+        return 0;
+    }
+}
+int CDataSet::GetAsInt(const char* fieldName) const { return GetAsInt(FindField(fieldName)); }
+
+void CDataSet::RecomputeOffsets(int from)
+{
+    int offset = from > 0 ? fields.data[from - 1].offset + fields.data[from - 1].size : 0;
+    for (int k = from; k < fieldCount; ++k) {
+        fields.data[k].offset = offset;
+        offset += fields.data[k].size;
+    }
+    rowSize = offset;
+}
+
+int CDataSet::AddField(const FieldInfo* descriptor, int index)
+{
+    if (descriptor == nullptr)
+        return DS_NO_SUCH_FIELD;
+    FieldInfo f = *descriptor;
+    f.size = TypeSize(f.type);
+    f.name[sizeof f.name - 1] = '\0';
+    f.caption[30] = f.caption[31] = '\0';
+    if (index < 0 || index >= fieldCount)
+        index = fieldCount;
+    long long newWidth = (long long)rowSize + f.size;
+    if (newWidth * (rowCount > 0 ? rowCount : 1) > MAX_BYTES)
+        return DS_SIZE_MISMATCH;
+
+    int insertAt = index < fieldCount ? fields.data[index].offset : rowSize;
+    if (rowCount > 0 && f.size > 0) {
+        // Every row gets the new field's bytes, zeroed, at its place.
+        CByteBuffer rebuilt((UINT)(newWidth * rowCount));
+        if (!rebuilt.SetSize((UINT)(newWidth * rowCount)))
+            return DS_SIZE_MISMATCH;
+        for (int r = 0; r < rowCount; ++r) {
+            const BYTE* from = RowAt(r);
+            BYTE* to = rebuilt.data + (size_t)r * newWidth;
+            memcpy(to, from, insertAt);
+            memset(to + insertAt, 0, f.size);
+            memcpy(to + insertAt + f.size, from + insertAt, rowSize - insertAt);
+        }
+        if (!fields.Append(&f, 1))
+            return DS_SIZE_MISMATCH;
+        rows = std::move(rebuilt);
+    } else if (!fields.Append(&f, 1)) {
+        return DS_SIZE_MISMATCH;
+    }
+    memmove(&fields.data[index + 1], &fields.data[index], sizeof(FieldInfo) * (fieldCount - index));
+    fields.data[index] = f;
+    ++fieldCount;
+    RecomputeOffsets(index);
+    return DS_OK;
+}
+
+int CDataSet::InsertRow(int index)
+{
+    if (rowCount == INT_MAX || ((long long)rowCount + 1) * rowSize > MAX_BYTES)
+        return DS_SIZE_MISMATCH;
+    UINT oldBytes = rows.count;
+    if (!rows.SetSize(oldBytes + rowSize))
+        return DS_SIZE_MISMATCH;
+    if (index >= 0 && index < rowCount) {
+        memmove(RowAt(index + 1), RowAt(index), (size_t)(rowCount - index) * rowSize);
+        memset(RowAt(index), 0, rowSize);
+        cursor = index;
+    } else {
+        memset(rows.data + oldBytes, 0, rowSize);
+        cursor = rowCount;
+    }
+    ++rowCount;
+    return DS_OK;
+}
+
+int CDataSet::DeleteRow(int index)
+{
+    if (index == -1)
+        index = cursor;
+    if (index < 0 || index >= rowCount)
+        return DS_NO_SUCH_ROW;
+    if (blob.count > 0) {
+        for (int k = 0; k < fieldCount; ++k) {
+            if (IsBlobType(fields.data[k].type) && ReadInt(RowAt(index) + fields.data[k].offset + 4) > 0)
+                blobHasGaps = 1;
+        }
+    }
+    memmove(RowAt(index), RowAt(index + 1), (size_t)(rowCount - index - 1) * rowSize);
+    rows.SetSize(rows.count - rowSize);
+    --rowCount;
+    if (rowCount == 0)
+        cursor = -1;
+    else if (cursor >= rowCount)
+        cursor = rowCount - 1;
+    return DS_OK;
+}
+
+int CDataSet::AppendBlobValue(int field, int row, const void* data, int length)
+{
+    if (length < 0 || (length > 0 && data == nullptr) || (long long)blob.count + length > MAX_BYTES)
+        return DS_SIZE_MISMATCH;
+    BYTE* ref = RowAt(row) + fields.data[field].offset;
+    int offset = (int)blob.count;
+    if (length > 0 && !blob.Append((const BYTE*)data, (UINT)length))
+        return DS_SIZE_MISMATCH;
+    if (ReadInt(ref + 4) > 0)
+        blobHasGaps = 1;
+    WriteInt(ref, offset);
+    WriteInt(ref + 4, length);
+    return DS_OK;
+}
+
+int CDataSet::SetValue(int field, const void* data, int length, int row)
+{
+    if (row == -1)
+        row = cursor;
+    if (row < 0 || row >= rowCount)
+        return DS_NO_SUCH_ROW;
+    if (field < 0 || field >= fieldCount || fields.data[field].type == 0)
+        return DS_NO_SUCH_FIELD;
+    const FieldInfo& f = fields.data[field];
+    if (IsBlobType(f.type))
+        return AppendBlobValue(field, row, data, length);
+    if (length != f.size || (length > 0 && data == nullptr))
+        return DS_SIZE_MISMATCH;
+    if (length > 0)
+        memmove(RowAt(row) + f.offset, data, length);
+    return DS_OK;
+}
+
+int CDataSet::SetString(int field, const char* value)
+{
+    if (cursor < 0 || cursor >= rowCount)
+        return DS_NO_SUCH_ROW;
+    if (field < 0 || field >= fieldCount)
+        return DS_NO_SUCH_FIELD;
+    int type = fields.data[field].type;
+    if (type != FIELD_TEXT && type != FIELD_WIDE_TEXT)
+        return DS_NO_SUCH_FIELD;
+    if (value == nullptr)
+        return AppendBlobValue(field, cursor, nullptr, 0);
+    size_t length = strlen(value);
+    if (length >= (size_t)MAX_BYTES / 2)
+        return DS_SIZE_MISMATCH;
+    if (type == FIELD_TEXT)
+        return AppendBlobValue(field, cursor, value, (int)length + 1);
+
+    int units = MultiByteToWideChar(CP_ACP, 0, value, -1, nullptr, 0);
+    std::u16string wide(units > 0 ? units : 1, u'\0');
+    if (units > 0)
+        MultiByteToWideChar(CP_ACP, 0, value, -1, wide.data(), units);
+    std::string bytes(wide.size() * 2, '\0');
+    for (size_t k = 0; k < wide.size(); ++k) {
+        bytes[2 * k] = char(wide[k] & 0xFF);
+        bytes[2 * k + 1] = char(wide[k] >> 8);
+    }
+    return AppendBlobValue(field, cursor, bytes.data(), (int)bytes.size());
+}
+
+int CDataSet::Compact()
+{
+    if (!blobHasGaps)
+        return 0;
+    // First measure, so that a failure leaves every reference as it was.
+    long long total = 0;
+    for (int k = 0; k < fieldCount; ++k) {
+        if (!IsBlobType(fields.data[k].type))
+            continue;
+        for (int r = 0; r < rowCount; ++r) {
+            const BYTE* ref = RowAt(r) + fields.data[k].offset;
+            int offset = ReadInt(ref), length = ReadInt(ref + 4);
+            if (length > 0 && offset >= 0 && (long long)offset + length <= (long long)blob.count)
+                total += length;
+        }
+    }
+    if (total > MAX_BYTES)
+        return 0;
+    CByteBuffer packed((UINT)total);
+    if (!packed.SetSize((UINT)total))
+        return 0;
+    UINT used = 0;
+    for (int k = 0; k < fieldCount; ++k) {
+        if (!IsBlobType(fields.data[k].type))
+            continue;
+        for (int r = 0; r < rowCount; ++r) {
+            BYTE* ref = RowAt(r) + fields.data[k].offset;
+            int offset = ReadInt(ref), length = ReadInt(ref + 4);
+            if (length < 1)
+                continue;
+            if (offset < 0 || (long long)offset + length > (long long)blob.count) {
+                // A reference outside the blob never had a value.
+                WriteInt(ref, (int)used);
+                WriteInt(ref + 4, 0);
+                continue;
+            }
+            memcpy(packed.data + used, blob.data + offset, length);
+            WriteInt(ref, (int)used);
+            used += (UINT)length;
+        }
+    }
+    blob = std::move(packed);
+    blobHasGaps = 0;
+    return 1;
+}
+
+int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out, DWORD capacity)
+{
+    PtrArray<CDataSet> sets(64);
+    const BYTE* p = data;
+    DWORD left = data ? length : 0;
+    while (left > 0) {
+        CDataSet* set = new (std::nothrow) CDataSet;
+        if (set == nullptr)
+            break;
+        DWORD remaining = left;
+        if (set->Parse(p, &remaining) != 0 || !sets.Append(set)) {
+            delete set;
+            break;
+        }
+        p += left - remaining;
+        left = remaining;
+    }
+
+    UINT kept = sets.count;
+    if (kept > 0 && out != nullptr) {
+        if (*out == nullptr) {
+            *out = (CDataSet**)malloc(sizeof(CDataSet*) * kept);
+            if (*out == nullptr)
+                kept = 0;
+        } else if (kept > capacity) {
+            kept = capacity;
+        }
+        if (kept > 0)
+            memcpy(*out, sets.data, sizeof(CDataSet*) * kept);
+    } else {
+        kept = 0;
+    }
+    for (UINT k = kept; k < sets.count; ++k)
+        delete sets.data[k];
+    return (int)kept;
+}

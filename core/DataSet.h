@@ -1,0 +1,139 @@
+// CDataSet: one record set of a reply (a name tag, typed field descriptors, fixed-size rows, a blob of texts
+// and byte arrays, and a cursor), its binary form, and ParseDataSets, which splits a reply body into sets.
+#pragma once
+
+#include <string>
+
+#include "core/GrowArray.h"
+#include "core/QuoteNumber.h"
+#include "platform/win/WinTypes.h"
+
+// Field type codes of the binary form.
+enum : int {
+    FIELD_BOOL = 1,
+    FIELD_CHAR = 2,
+    FIELD_SHORT = 3,
+    FIELD_INT = 4,
+    FIELD_INT64 = 5,
+    FIELD_FLOAT = 6,
+    FIELD_DOUBLE = 7,
+    FIELD_TEXT = 9,         // 8-bit text in the blob, NUL-terminated
+    FIELD_BYTES = 14,       // byte array in the blob
+    FIELD_WIDE_TEXT = 101,  // UTF-16 text in the blob, terminated
+    FIELD_QUOTE = 102,      // packed quote number
+    FIELD_QUOTE_UNIT = 103, // packed quote number whose scale names the unit 万 or 亿
+};
+
+// A field descriptor exactly as it travels: 60 bytes.
+struct FieldInfo {
+    char name[16];    // NUL-terminated, at most 15 characters
+    int type;         // FIELD_*
+    int size;         // bytes inside each row
+    int offset;       // inside the row; recomputed from the sizes on reading
+    char caption[32]; // UTF-16 or 8-bit, zero-terminated; bytes 30 and 31 are zero
+};
+static_assert(sizeof(FieldInfo) == 60, "a field descriptor is 60 bytes on the wire");
+
+// Results of the editing operations.
+enum : int {
+    DS_OK = 0,
+    DS_NO_SUCH_ROW = 2,
+    DS_NO_SUCH_FIELD = 3,
+    DS_SIZE_MISMATCH = 4,
+};
+
+class CDataSet {
+public:
+    static constexpr int NAME_LENGTH = 16;
+    static constexpr UINT FIRST_CAPACITY = 64;
+
+    CDataSet();
+    // A one-field, one-row set holding text in a field "ER_String" (UTF-16 when wide, else 8-bit):
+    // the form in which the transport reports its failures.
+    CDataSet(const char* text, BOOL wide);
+    ~CDataSet();
+    CDataSet(const CDataSet&) = delete;
+    CDataSet& operator=(const CDataSet&) = delete;
+
+    // Frees the descriptors, rows and blob; the set is then empty and still usable.
+    void Destroy();
+
+    void SetName(const char* text);
+    const char* GetName() const { return name; }
+    void SetError() { SetName("error"); }
+    BOOL IsError() const;
+
+    // Reads one set from data; 0 on success with *remaining lowered by the bytes used, 1 on failure
+    // (a set that does not fit, or carries a count, size or length it cannot have).
+    int Parse(const BYTE* data, DWORD* remaining);
+    // Compacts the blob and writes the binary form. *buffer null: a new malloc'ed buffer (the caller frees it);
+    // otherwise the caller's buffer, used only when the set fits in its capacity. A null buffer only measures.
+    // Returns the size in bytes, 0 when nothing could be written.
+    DWORD Serialize(BYTE** buffer, DWORD capacity = 0);
+
+    int GetFieldCount() const { return fieldCount; }
+    int GetRowCount() const { return rowCount; }
+    int GetCursor() const { return cursor; }
+
+    BOOL IsBOF() const { return cursor == -1 || rowCount == 0; }
+    BOOL IsEOF() const { return cursor == rowCount || rowCount == 0; }
+    BOOL MoveFirst();
+    BOOL MoveLast();
+    BOOL MoveNext();
+    BOOL MovePrev();
+    BOOL Move(int n);
+
+    // Index of the first field named so, without regard to ASCII case; -1 when none.
+    int FindField(const char* fieldName) const;
+    const FieldInfo* GetFieldInfo(int i) const;
+    // The value of field i in the current row, or null. For blob fields *length is the value's length and a
+    // reference that leaves the blob, or a text not terminated within its length, counts as no value.
+    const BYTE* GetFieldData(int i, int* length, int* type = nullptr) const;
+    const BYTE* GetFieldData(const char* fieldName, int* length) const;
+
+    const char* GetString(int i) const;
+    const char* GetString(const char* fieldName) const;
+    int GetShort(int i) const;
+    int GetShort(const char* fieldName) const;
+    int GetInt(int i) const;
+    int GetInt(const char* fieldName) const;
+    CQuoteNumber GetQuoteNumber(int i) const;
+    CQuoteNumber GetQuoteNumber(const char* fieldName) const;
+    // Any field as 8-bit text; the text stays valid until the next GetAsText on this set.
+    const char* GetAsText(int i);
+    const char* GetAsText(const char* fieldName);
+    int GetAsInt(int i) const;
+    int GetAsInt(const char* fieldName) const;
+
+    int AddField(const FieldInfo* descriptor, int index);
+    int InsertRow(int index);
+    int DeleteRow(int index);
+    int SetValue(int field, const void* data, int length, int row);
+    int SetString(int field, const char* text);
+    // Rebuilds the blob without the values no longer referenced; 1 when it did, 0 when there were no gaps.
+    int Compact();
+
+private:
+    void Reset();
+    BYTE* RowAt(int row) const { return rows.data + (size_t)row * (size_t)rowSize; }
+    void RecomputeOffsets(int from);
+    int AppendBlobValue(int field, int row, const void* data, int length);
+
+    int fieldCount = 0;
+    int rowSize = 0;
+    int rowCount = 0;
+    int cursor = -1;
+    BYTE blobHasGaps = 0;
+    GrowArray<FieldInfo> fields{FIRST_CAPACITY};
+    CByteBuffer rows{FIRST_CAPACITY};
+    CByteBuffer blob{FIRST_CAPACITY};
+    char name[NAME_LENGTH + 1] = {};
+    char text[64] = {};
+    // 8-bit form of the last UTF-16 text asked for as text.
+    std::string wideTextAsAnsi;
+};
+
+// Splits a reply body into data sets; returns how many were kept. *out null: a new malloc'ed pointer array
+// (the caller frees it with free); otherwise the caller's array of `capacity` places, and sets beyond it are
+// dropped. Either way the caller owns every set handed out. A set that does not fit ends the parse.
+int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out, DWORD capacity = 0);
