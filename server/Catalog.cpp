@@ -1,0 +1,144 @@
+// The firm's menu tree and configuration table as this server hands them out, and its server sub-menus.
+#include "server/DataSetWriter.h"
+#include "server/ServerFunctions.h"
+#include "server/ServerText.h"
+
+namespace {
+
+const char* const QUERY_PAGE = "&position=poststr&count=20";
+
+std::string Query(int m, int s, const std::string& sign)
+{
+    return "tc_mfuncno=" + std::to_string(m) + "&tc_sfuncno=" + std::to_string(s) + "&sign=" + sign + QUERY_PAGE;
+}
+
+} // namespace
+
+std::vector<CMenuRow> CServerFunctions::MainMenu()
+{
+    const std::string news = "newslist?tc_mfuncno=300&tc_sfuncno=1&cont_sfunc=2&type=";
+    const std::string info = "newscontent?tc_mfuncno=504&tc_sfuncno=12&type=";
+    return {
+        // The first eight top-level entries are the home grid.
+        {1, -1, "行情报价", "collist"},
+        {2, -1, "我的股票", "zxhq?tc_mfuncno=31000&tc_sfuncno=4"},
+        {3, -1, "资讯中心", "collist"},
+        {4, -1, "委托交易", "trademenu"},
+        {5, -1, "开放基金", "openfund"},
+        {6, -1, "理财产品", "lczq"},
+        {7, -1, "客户服务", "collist"},
+        {8, -1, "系统设置", "collist"},
+        // Reached by key from other windows, not from the grid.
+        {9, -1, "个股资讯", "F10"},
+        {10, -1, "基金资讯", "of_jjzx"},
+
+        {101, 1, "沪深排名", "pxhq?tc_mfuncno=31000&tc_sfuncno=3"},
+        {102, 1, "国内指数", "zgzs?tc_mfuncno=31000&tc_sfuncno=6"},
+        {103, 1, "全球指数", "sjzs?tc_mfuncno=31000&tc_sfuncno=7"},
+        {104, 1, "我的股票", "zxhq?tc_mfuncno=31000&tc_sfuncno=4"},
+        {105, 1, "上证指数详情", "xxhq?tc_mfuncno=31000&tc_sfuncno=4"},
+
+        {301, 3, "要闻精选", news + "1"},
+        {302, 3, "公司新闻", news + "2"},
+        {303, 3, "市场评论", news + "3"},
+        {304, 3, "交易所公告", news + "4"},
+        {305, 3, "研究报告", "collist?tc_mfuncno=100&tc_sfuncno=5&menuid=305"},
+
+        {401, 4, "买入委托", "buysale?MMLB=0"},
+        {402, 4, "卖出委托", "buysale?MMLB=1"},
+        {403, 4, "委托撤单", "wtcd?" + Query(600, 11, "mmlb")},
+        {404, 4, "资金股份", "tradequery?" + Query(600, 10, "fdyk")},
+        {405, 4, "当日委托", "tradequery?" + Query(600, 11, "mmlb")},
+        {406, 4, "当日成交", "tradequery?" + Query(600, 12, "mmlb")},
+        {407, 4, "历史成交", "hisquery?" + Query(600, 13, "mmlb")},
+        {408, 4, "银证转账", "banktransfer?tc_mfuncno=600&tc_sfuncno=20"},
+        {409, 4, "银行余额", "bankbalance?tc_mfuncno=600&tc_sfuncno=21"},
+        {410, 4, "转账查询", "banktranquery?" + Query(600, 22, "zzfx")},
+        {411, 4, "新股申购", "xgsg?tc_mfuncno=600&tc_sfuncno=30"},
+        {412, 4, "权证行权", "qzxq?tc_mfuncno=600&tc_sfuncno=31"},
+        {413, 4, "修改密码", "xgmm?tc_mfuncno=600&tc_sfuncno=40"},
+        {414, 4, "退出交易", "tradeexit"},
+
+        {501, 5, "我的基金", "of_wdjj?" + Query(700, 1, "zdf")},
+        {502, 5, "基金份额", "of_fecx?" + Query(700, 2, "fdyk")},
+        {503, 5, "基金查询", "of_jjcx?tc_mfuncno=700&tc_sfuncno=3"},
+        {504, 5, "基金排名", "of_jjpx?" + Query(700, 4, "zdf")},
+        {505, 5, "基金评级", "of_jjpj?" + Query(700, 5, "zdf")},
+        {506, 5, "基金认购", "of_jjrg?tc_mfuncno=700&tc_sfuncno=10"},
+        {507, 5, "基金申购", "of_jjsg?tc_mfuncno=700&tc_sfuncno=11"},
+        {508, 5, "基金赎回", "of_jjsh?tc_mfuncno=700&tc_sfuncno=12"},
+        {509, 5, "基金转换", "of_jjzh?tc_mfuncno=700&tc_sfuncno=13"},
+        {510, 5, "分红设置", "of_fhsz?tc_mfuncno=700&tc_sfuncno=14"},
+        {511, 5, "委托查询", "of_jycx?" + Query(700, 15, "mmlb")},
+        {512, 5, "委托撤单", "of_wtcd?" + Query(700, 16, "mmlb")},
+        {513, 5, "基金开户", "of_jjkhfxts?tc_mfuncno=700&tc_sfuncno=17"},
+        {514, 5, "基金搜索", "of_jjmc?tc_mfuncno=700&tc_sfuncno=18"},
+
+        {601, 6, "产品列表", "qlncp?" + Query(610, 1, "zdf")},
+        {602, 6, "产品购买", "qlnmr?tc_mfuncno=610&tc_sfuncno=2"},
+        {603, 6, "提前终止", "qlnzz?" + Query(610, 3, "mmlb")},
+
+        {701, 7, "客户经理", "help"},
+        {702, 7, "营业网点", "yybsz"},
+        {703, 7, "投资者教育", news + "5"},
+
+        {801, 8, "流量统计", "lltj"},
+        {802, 8, "系统设置", "cssz"},
+        {803, 8, "软件升级", "update"},
+        {804, 8, "关于", "bbxx"},
+
+        {901, 9, "公司概况", info + "1"},
+        {902, 9, "财务数据", info + "2"},
+        {903, 9, "股东研究", info + "3"},
+        {904, 9, "分红配送", info + "4"},
+        {905, 9, "信息雷达", "newscontent?tc_mfuncno=504&tc_sfuncno=11&lmdm=xxld"},
+
+        {1001, 10, "基金公告", news + "6"},
+        {1002, 10, "基金净值", "newscontent?tc_mfuncno=504&tc_sfuncno=12&type=5"},
+    };
+}
+
+std::vector<std::pair<std::string, std::string>> CServerFunctions::ConfigPairs()
+{
+    return {
+        {"market", "0^沪深#1^上海#2^深圳#3^香港#"},
+        {"type", "1^A股#3^基金#2^指数#0^全部#"},
+        {"sort", "21^涨幅#20^涨跌#16^最新#17^成交量#18^成交额#29^委比#30^量比#3^代码#"},
+        {"tech", "MACD^MACD#KDJ^KDJ#RSI^RSI#VOL^成交量#BOLL^布林线#MA^均线#"},
+    };
+}
+
+CServerFunctions::Answer CServerFunctions::SubMenu(Context& c)
+{
+    struct Row {
+        int id;
+        int parent;
+        const char* title;
+        std::string action;
+    };
+    std::vector<Row> rows;
+    int menuId = c.params.GetInt("menuid", 0);
+    if (menuId == 305) {
+        const std::string news = "newslist?tc_mfuncno=300&tc_sfuncno=1&cont_sfunc=2&type=";
+        rows = {{1, -1, "行业研究", news + "7"},
+                {2, -1, "公司研究", news + "8"},
+                {3, -1, "晨会纪要", "newscontent?tc_mfuncno=300&tc_sfuncno=2&newsid=801"}};
+    } else {
+        return Error("没有该菜单");
+    }
+    CDataSetWriter set("sys.menu");
+    set.AddField("id", FIELD_INT32);
+    set.AddField("parent", FIELD_INT32);
+    set.AddField("title", FIELD_TEXT);
+    set.AddField("action", FIELD_TEXT);
+    for (const Row& r : rows) {
+        set.AddRow();
+        set.SetInt(0, r.id);
+        set.SetInt(1, r.parent);
+        set.SetText(2, Gb(r.title));
+        set.SetText(3, r.action);
+    }
+    Answer a;
+    a.body = set.ToBytes();
+    return a;
+}

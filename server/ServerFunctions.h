@@ -1,0 +1,126 @@
+// The functions of the stand-in server: takes a request body as the client sends it (envelope, common
+// fields, optional enciphered business fields), runs the function its numbers name, and returns the reply
+// body with its result, compression and cipher, ready for the HTTP layer.
+#pragma once
+
+#include "server/Market.h"
+#include "server/RequestParams.h"
+#include "server/SessionTable.h"
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class CRsaKeyPair;
+class CDataSetWriter;
+
+struct CServerOptions {
+    uint64_t seed = 1;
+    std::string version = "3.2.2.0.1";  // the server's client version: a newer fifth component fetches menus
+    std::string updateInfo;
+    int idleSeconds = 1800;             // session expiry after this much silence (0: never)
+    int compressMode = -1;              // -1 large replies, 0 never, 17 LZSS always, 18 zlib always
+    int cipherMode = -1;                // -1 account replies, 0 never, 1 every reply that has a session key
+    int compressThreshold = 1024;
+    int startMinute = -1;               // trading minutes done at start; -1 from the local clock
+    int today = 0;                      // YYYYMMDD; 0 from the local clock
+    double marketMinutesPerSecond = 0.2; // how fast the market runs; 0 freezes it
+};
+
+struct CServerReply {
+    int result = 0;       // 0 normal; 1..99 the body is an error text; 100 session expired
+    std::string body;     // after compression and cipher
+    int compression = 0;  // 0, 17 or 18
+    int cipher = 0;       // 0 or 36
+};
+
+struct CMenuRow {
+    int id;
+    int parent;
+    std::string title;  // UTF-8 in the source, sent as GB2312
+    std::string action;
+};
+
+class CServerFunctions {
+public:
+    CServerFunctions(const CServerOptions& options, const CRsaKeyPair* keys);
+
+    CServerReply Handle(const std::string& body);
+
+    CSessionTable& Sessions() { return sessions; }
+    CMarket& Market() { return market; }
+    void SetCompressMode(int mode) { compressMode = mode; }
+    void SetCipherMode(int mode) { cipherMode = mode; }
+    void SetPopMessage(const std::string& utf8Text);
+    // The sign-up code of a mobile number (derived from the seed, so it survives restarts).
+    std::string SignUpCode(const std::string& mobile) const;
+    const CServerOptions& Options() const { return options; }
+
+    static std::vector<CMenuRow> MainMenu();
+    static std::vector<std::pair<std::string, std::string>> ConfigPairs();
+
+private:
+    struct Context {
+        CRequestParams params;
+        bool hasSession = false;
+        CSession session;
+        int mfunc = 0;
+        int sfunc = 0;
+    };
+    // What a function answers before packing.
+    struct Answer {
+        int result = 0;
+        std::string body;
+        bool account = false; // enciphered by default
+    };
+
+    void Tick();
+    Answer Dispatch(Context& c);
+    CServerReply Pack(const Context& c, Answer answer);
+    static Answer Error(const std::string& utf8Text);
+    static Answer Failure(int result, const std::string& utf8Text);
+
+    // sign-on and frame
+    Answer LogIn(Context& c);
+    Answer SignUp(Context& c);
+    Answer Configuration(Context& c);
+    Answer LogOut(Context& c);
+    Answer PopMessage(Context& c);
+    Answer SubMenu(Context& c);
+    // quotes
+    Answer RankedTable(Context& c);
+    Answer QuoteList(Context& c);
+    Answer DomesticIndices(Context& c);
+    Answer WorldIndices(Context& c);
+    Answer PinyinSearch(Context& c);
+    Answer Deals(Context& c);
+    Answer TimeShare(Context& c);
+    Answer KLine(Context& c);
+    Answer Radar(Context& c);
+    Answer StockInfo(Context& c);
+    // news
+    Answer Headlines(Context& c);
+    Answer Article(Context& c);
+    // accounts
+    Answer TradeLogIn(Context& c);
+    Answer AccountQuery(Context& c);
+
+    void WriteQuoteColumns(CDataSetWriter& set, const std::vector<int>& fields) const;
+    void WriteQuoteRow(CDataSetWriter& set, const std::vector<int>& fields, const CSecurity& s) const;
+    std::vector<int> ParseFieldList(const std::string& text) const;
+    std::string StockInfoSet(const CSecurity& s) const;
+
+    CServerOptions options;
+    const CRsaKeyPair* keys;
+    CSessionTable sessions;
+    CMarket market;
+    std::chrono::steady_clock::time_point started;
+    std::atomic<int> compressMode;
+    std::atomic<int> cipherMode;
+    std::mutex popLock;
+    std::string popMessage;
+    int popId = 1;
+};

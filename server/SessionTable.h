@@ -1,0 +1,38 @@
+// Sessions handed out by the log-in: the session text, the client's session key, the identity and the
+// trade session, with expiry after an idle time or on demand.
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <string>
+
+struct CSession {
+    std::string id;
+    std::string key;        // the client's 16-character session key; empty when it did not come through
+    std::string mobile;
+    bool identified = false;
+    std::string tradeToken; // non-empty after a trade log-in
+    std::string fundId;
+    std::chrono::steady_clock::time_point lastUse;
+};
+
+class CSessionTable {
+public:
+    explicit CSessionTable(uint64_t seed) : counter(seed % 100000) {}
+
+    std::string Open(const std::string& key, const std::string& mobile, bool identified);
+    // Copies the live session into *out and refreshes its idle time; false when unknown or expired.
+    bool Use(const std::string& id, CSession* out);
+    void Update(const CSession& session);
+    void Close(const std::string& id);
+    void ExpireAll();
+    void SetIdleSeconds(int seconds) { idleSeconds = seconds; }
+    int Count();
+
+private:
+    std::mutex lock;
+    std::map<std::string, CSession> sessions;
+    uint64_t counter;
+    int idleSeconds = 1800;
+};

@@ -1,0 +1,145 @@
+// morwick-server: the stand-in for the firm's server on loopback, with a synthetic market.
+#include "platform/device/RsaKeyPair.h"
+#include "server/HttpServer.h"
+#include "server/ServerFunctions.h"
+#include "server/ServerText.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+namespace {
+
+std::atomic<bool> quit{false};
+
+void OnSignal(int) { quit = true; }
+
+void Usage()
+{
+    std::printf(
+        "usage: morwick-server [--port 8002] [--control-port N] [--data DIR] [--seed N] [--export-pubkey PATH]\n"
+        "                      [--chunked] [--compress auto|off|lzss|zlib] [--cipher auto|off|on] [--idle SECONDS]\n"
+        "                      [--fault KIND[:COUNT[:ARG]]] [--version TEXT] [--speed MINUTES_PER_SECOND]\n"
+        "                      [--minute N]\n"
+        "faults: delay, silence, close, length, garbage, error, split (COUNT -1 = every reply)\n"
+        "control: GET http://127.0.0.1:CONTROL/fault?kind=close&count=1, /expire, /set?compress=off, /status\n");
+}
+
+int ModeOf(const std::string& v, bool cipher)
+{
+    if (cipher)
+        return v == "off" ? 0 : v == "on" ? 1 : -1;
+    return v == "off" ? 0 : v == "lzss" ? 17 : v == "zlib" ? 18 : -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    CServerOptions options;
+    int port = 8002;
+    int controlPort = -2; // port + 1 unless given
+    std::string dataDir = "morwick-server-data";
+    std::string exportPath;
+    bool chunked = false;
+    std::string fault;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto next = [&]() -> std::string {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "morwick-server: %s needs a value\n", a.c_str());
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (a == "--port")
+            port = std::atoi(next().c_str());
+        else if (a == "--control-port")
+            controlPort = std::atoi(next().c_str());
+        else if (a == "--data")
+            dataDir = next();
+        else if (a == "--seed")
+            options.seed = std::strtoull(next().c_str(), nullptr, 10);
+        else if (a == "--export-pubkey")
+            exportPath = next();
+        else if (a == "--chunked")
+            chunked = true;
+        else if (a == "--compress")
+            options.compressMode = ModeOf(next(), false);
+        else if (a == "--cipher")
+            options.cipherMode = ModeOf(next(), true);
+        else if (a == "--idle")
+            options.idleSeconds = std::atoi(next().c_str());
+        else if (a == "--fault")
+            fault = next();
+        else if (a == "--version")
+            options.version = next();
+        else if (a == "--speed")
+            options.marketMinutesPerSecond = std::atof(next().c_str());
+        else if (a == "--minute")
+            options.startMinute = std::atoi(next().c_str());
+        else if (a == "--help" || a == "-h") {
+            Usage();
+            return 0;
+        } else {
+            std::fprintf(stderr, "morwick-server: unknown option %s\n", a.c_str());
+            Usage();
+            return 2;
+        }
+    }
+
+    std::error_code ec;
+    std::filesystem::create_directories(dataDir, ec);
+    CRsaKeyPair keys;
+    std::string keyPath = (std::filesystem::path(dataDir) / "server-key.pem").string();
+    if (!keys.LoadOrCreate(keyPath)) {
+        std::fprintf(stderr, "morwick-server: cannot read or make the key pair %s\n", keyPath.c_str());
+        return 1;
+    }
+    keys.ExportPublicKey((std::filesystem::path(dataDir) / "pubkey.bin").string());
+    if (!exportPath.empty()) {
+        if (!keys.ExportPublicKey(exportPath)) {
+            std::fprintf(stderr, "morwick-server: cannot write %s\n", exportPath.c_str());
+            return 1;
+        }
+        std::printf("morwick-server: public key written to %s\n", exportPath.c_str());
+    }
+
+    CServerFunctions functions(options, &keys);
+    CHttpServer http(functions);
+    http.SetChunked(chunked);
+    if (!fault.empty()) {
+        std::vector<std::string> parts = Split(fault, ':');
+        int kind = ParseFaultKind(parts[0]);
+        if (kind < 0) {
+            std::fprintf(stderr, "morwick-server: unknown fault %s\n", parts[0].c_str());
+            return 2;
+        }
+        int count = parts.size() > 1 ? std::atoi(parts[1].c_str()) : -1;
+        int arg = parts.size() > 2 ? std::atoi(parts[2].c_str())
+                                   : (kind == FAULT_DELAY ? 3000 : kind == FAULT_WRONG_LENGTH ? 16 : kind == FAULT_ERROR ? 5 : 0);
+        http.Faults().Arm(static_cast<FaultKind>(kind), count, arg);
+    }
+    if (controlPort == -2)
+        controlPort = port + 1;
+    if (!http.Start(port, controlPort)) {
+        std::fprintf(stderr, "morwick-server: cannot listen on 127.0.0.1:%d (control %d)\n", port, controlPort);
+        return 1;
+    }
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    std::printf("morwick-server: listening on 127.0.0.1:%d, control on %d, data in %s\n", http.GetPort(),
+                controlPort >= 0 ? http.GetControlPort() : -1, dataDir.c_str());
+    std::fflush(stdout);
+    while (!quit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    http.Stop();
+    std::printf("morwick-server: stopped after %lld requests\n", http.GetRequestCount());
+    return 0;
+}
