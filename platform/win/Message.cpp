@@ -4,6 +4,7 @@
 
 #include "platform/win/LastError.h"
 #include "platform/win/Thread.h"
+#include "platform/win/Time.h"
 
 #include <algorithm>
 #include <atomic>
@@ -49,8 +50,7 @@ std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>>& Queues()
 
 DWORD DefaultClock()
 {
-    using namespace std::chrono;
-    return static_cast<DWORD>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return GetTickCount();
 }
 
 std::atomic<MessageClock> messageClock{DefaultClock};

@@ -2,6 +2,7 @@
 #include "platform/win/LastError.h"
 #include "platform/win/Message.h"
 #include "platform/win/Thread.h"
+#include "platform/win/Time.h"
 #include "platform/win/WindowHandle.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +14,6 @@
 #include <vector>
 
 namespace {
-
-void Pause(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
 
 constexpr UINT WM_WORKER_REQUEST = 0xFFF20000;
 constexpr UINT WM_WORKER_CANCEL = 0xFFF20001;
@@ -266,7 +262,7 @@ TEST(SendMessage, SenderBlocksUntilHandledAndSameThreadSendIsADirectCall)
         returned = true;
         return 0;
     });
-    Pause(30);
+    Sleep(30);
     EXPECT_FALSE(returned.load()); // nobody has pumped yet
     EXPECT_EQ(r.messages.size(), 1u);
     MSG msg;
@@ -291,7 +287,7 @@ TEST(SendMessage, SenderToAWindowDestroyedMeanwhileGetsZeroPromptly)
         returned = true;
         return 0;
     });
-    Pause(30); // the worker is now blocked in the send
+    Sleep(30); // the worker is now blocked in the send
     EXPECT_FALSE(returned.load());
     auto start = std::chrono::steady_clock::now();
     FreeWindowHandle(window);
@@ -323,7 +319,7 @@ TEST(SendMessage, SenderToAThreadThatEndsWithoutPumpingGetsZero)
         result = SendMessage(window, WM_USER, 0, 0);
         return 0;
     });
-    Pause(20);
+    Sleep(20);
     SetEvent(leave);
     ASSERT_EQ(owner.Join(), WAIT_OBJECT_0);
     ASSERT_EQ(sender.Join(1000), WAIT_OBJECT_0);
@@ -433,7 +429,7 @@ TEST(Timer, MovingTheClockWakesAThreadWaitingInGetMessage)
         return 0;
     });
     ASSERT_EQ(WaitForSingleObject(made, 5000), WAIT_OBJECT_0);
-    Pause(20);
+    Sleep(20);
     EXPECT_EQ(timerAt.load(), -1);
     Advance(60000);
     ASSERT_EQ(gui.Join(2000), WAIT_OBJECT_0);
@@ -466,7 +462,7 @@ TEST(MsgWait, WakesForAnObjectOrForInputFromAnotherThread)
 
     DWORD self = GetCurrentThreadId();
     TestThread poster([&]() -> DWORD {
-        Pause(20);
+        Sleep(20);
         PostThreadMessage(self, WM_USER, 0, 0);
         return 0;
     });
@@ -475,7 +471,7 @@ TEST(MsgWait, WakesForAnObjectOrForInputFromAnotherThread)
     DrainQueue();
 
     TestThread setter([&]() -> DWORD {
-        Pause(20);
+        Sleep(20);
         SetEvent(event);
         return 0;
     });
@@ -502,7 +498,7 @@ void PumpUntilQuit()
             }
             DispatchMessage(&msg);
         }
-        Pause(2);
+        Sleep(2);
     }
 }
 
