@@ -4,6 +4,7 @@
 // change so a crash never loses a value. Safe from any thread. Key and value names ignore ASCII case.
 #pragma once
 
+#include "platform/win/LastError.h"
 #include "platform/win/WinTypes.h"
 
 typedef DWORD REGSAM;
