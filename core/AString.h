@@ -52,6 +52,12 @@ public:
 
     BOOL Reserve(UINT n);
 
+    // Comparing through the text pointer would compare addresses: use the comparison operations instead.
+    bool operator==(const CAString&) const = delete;
+    bool operator!=(const CAString&) const = delete;
+    bool operator==(const char*) const = delete;
+    bool operator!=(const char*) const = delete;
+
 private:
     void SetText(const char* text, UINT n);
 

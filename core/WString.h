@@ -77,6 +77,12 @@ public:
     // Ensures room for n characters and a terminator.
     BOOL Reserve(UINT n);
 
+    // Comparing through the text pointer would compare addresses: use the comparison operations instead.
+    bool operator==(const CWString&) const = delete;
+    bool operator!=(const CWString&) const = delete;
+    bool operator==(const WCHAR*) const = delete;
+    bool operator!=(const WCHAR*) const = delete;
+
 private:
     void SetText(const WCHAR* text, UINT n);
 
