@@ -106,6 +106,25 @@ double ReadDouble(const BYTE* p)
     return d;
 }
 
+// "%d" without printf: tables print thousands of fields per reply.
+const char* FormatInt(char* out, int value)
+{
+    char digits[12];
+    int length = 0;
+    unsigned magnitude = value < 0 ? 0u - (unsigned)value : (unsigned)value;
+    do {
+        digits[length++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    char* p = out;
+    if (value < 0)
+        *p++ = '-';
+    while (length > 0)
+        *p++ = digits[--length];
+    *p = '\0';
+    return out;
+}
+
 } // namespace
 
 CDataSet::CDataSet() {}
@@ -410,12 +429,10 @@ const char* CDataSet::GetAsText(int i)
         snprintf(text, sizeof text, "%c", (char)p[0]);
         return text;
     case FIELD_SHORT:
-        snprintf(text, sizeof text, "%d", (int)(SHORT)ReadLE16(p));
-        return text;
+        return FormatInt(text, (int)(SHORT)ReadLE16(p));
     case FIELD_INT:
     case FIELD_INT64: // the low 32 bits, which come first
-        snprintf(text, sizeof text, "%d", ReadInt(p));
-        return text;
+        return FormatInt(text, ReadInt(p));
     case FIELD_FLOAT:
         snprintf(text, sizeof text, "%.3f", (double)ReadFloat(p));
         return text;
@@ -440,13 +457,11 @@ const char* CDataSet::GetAsText(int i)
         return wideTextAsAnsi.c_str();
     }
     case FIELD_QUOTE: {
-        CQuoteNumber q = CQuoteNumber::FromPacked(ReadInt(p));
-        snprintf(text, sizeof text, "%s", q.Format());
+        CQuoteNumber::FromPacked(ReadInt(p)).FormatInto(text, sizeof text, false);
         return text;
     }
     case FIELD_QUOTE_UNIT: {
-        CQuoteNumber q = CQuoteNumber::FromPacked(ReadInt(p));
-        snprintf(text, sizeof text, "%s", q.FormatWithUnit());
+        CQuoteNumber::FromPacked(ReadInt(p)).FormatInto(text, sizeof text, true);
         return text;
     }
     default:

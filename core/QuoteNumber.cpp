@@ -20,6 +20,39 @@ int ClampScale(int scale)
     return scale > CQuoteNumber::MAX_SCALE ? CQuoteNumber::MAX_SCALE : scale;
 }
 
+// Writes value with `decimals` decimals exactly as printf's "%.*f" would, without printf where the rounding
+// is unambiguous (tables format thousands of numbers per reply). Returns false to leave it to printf.
+bool FormatFixedFast(char* out, size_t size, double value, int decimals)
+{
+    if (!std::isfinite(value) || size < 32)
+        return false;
+    double scaled = std::fabs(value) * POWERS_OF_TEN[decimals];
+    if (scaled >= 2147483648.0)
+        return false;
+    double whole = std::floor(scaled);
+    double fraction = scaled - whole;
+    // The product may be off by half a unit in its last place (below 2^-22 here): too close to a half to say.
+    if (std::fabs(fraction - 0.5) <= 1e-6)
+        return false;
+    long long n = (long long)whole + (fraction > 0.5 ? 1 : 0);
+    char digits[24];
+    int length = 0;
+    do {
+        digits[length++] = char('0' + n % 10);
+        n /= 10;
+    } while (n > 0 || length <= decimals);
+    char* p = out;
+    if (std::signbit(value))
+        *p++ = '-';
+    for (int k = length - 1; k >= 0; --k) {
+        *p++ = digits[k];
+        if (k == decimals && decimals > 0)
+            *p++ = '.';
+    }
+    *p = '\0';
+    return true;
+}
+
 } // namespace
 
 CQuoteNumber::CQuoteNumber() : value(0.0), scale(0) { text[0] = '\0'; }
@@ -67,22 +100,32 @@ double CQuoteNumber::ToFull() const
     return value;
 }
 
+size_t CQuoteNumber::FormatInto(char* out, size_t size, bool withUnit) const
+{
+    if (out == nullptr || size == 0)
+        return 0;
+    int decimals = ClampScale(scale);
+    // Huge results of arithmetic are cut at the buffer's end rather than written past it.
+    if (!FormatFixedFast(out, size, value, decimals))
+        snprintf(out, size, "%.*f", decimals, value);
+    size_t used = strlen(out);
+    const char* unit = !withUnit ? nullptr : scale == 1 ? UNIT_WAN : scale == 2 ? UNIT_YI : nullptr;
+    if (unit && used + 2 < size) {
+        memcpy(out + used, unit, 3);
+        used += 2;
+    }
+    return used;
+}
+
 const char* CQuoteNumber::Format()
 {
-    // Huge results of arithmetic are cut at the buffer's end rather than written past it.
-    snprintf(text, sizeof text, "%.*f", ClampScale(scale), value);
+    FormatInto(text, sizeof text, false);
     return text;
 }
 
 const char* CQuoteNumber::FormatWithUnit()
 {
-    Format();
-    const char* unit = scale == 1 ? UNIT_WAN : scale == 2 ? UNIT_YI : nullptr;
-    if (unit) {
-        size_t used = strlen(text);
-        if (used + strlen(unit) < sizeof text)
-            strcpy(text + used, unit);
-    }
+    FormatInto(text, sizeof text, true);
     return text;
 }
 

@@ -30,6 +30,8 @@ public:
     const char* Format();
     // Format, then the unit 万 (scale 1) or 亿 (scale 2) in GB2312.
     const char* FormatWithUnit();
+    // Either form written into the caller's buffer of `size` bytes (always terminated); returns the length.
+    size_t FormatInto(char* out, size_t size, bool withUnit) const;
 
     bool operator==(const CQuoteNumber& o) const { return value == o.value; }
     bool operator!=(const CQuoteNumber& o) const { return value != o.value; }

@@ -5,7 +5,10 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 TEST(QuoteNumber, DecodesScaleFromTheTwoLowBits)
 {
@@ -161,4 +164,28 @@ TEST(QuoteNumber, CopiesCarryValueAndScaleButNotText)
     EXPECT_EQ(b.GetScale(), 2);
     EXPECT_TRUE(b == a && c == a);
     EXPECT_STREQ(c.Format(), "123.45");
+}
+
+TEST(QuoteNumber, FormatRoundsExactlyAsPrintfDoes)
+{
+    // Decoded values, halves (0.125 at two decimals rounds to even under printf), binary near-halves
+    // (2.675 is stored just below), negative zero and results of arithmetic.
+    std::vector<CQuoteNumber> numbers = {CQuoteNumber(125, 3), CQuoteNumber(2675, 3), CQuoteNumber(-5, 1),
+                                         CQuoteNumber(0, 0) * -1, CQuoteNumber(INT_MAX, 0), CQuoteNumber(INT_MIN, 0),
+                                         CQuoteNumber(1, 0) / 3, CQuoteNumber(2, 0) / 3, CQuoteNumber(-2, 0) / 3};
+    uint32_t x = 12345;
+    for (int k = 0; k < 20000; ++k) {
+        x = x * 1103515245u + 12345u;
+        numbers.push_back(CQuoteNumber::FromPacked((int)x));
+        numbers.push_back(CQuoteNumber::FromPacked((int)(x % 100000)) / CQuoteNumber((int)(x >> 20) % 977 + 1, 1));
+    }
+    char expected[400];
+    for (CQuoteNumber& n : numbers) {
+        for (int scale = 0; scale <= 6; ++scale) {
+            CQuoteNumber at(0, scale);
+            at += n; // the left scale stays
+            snprintf(expected, 36, "%.*f", scale, at.GetValue());
+            ASSERT_STREQ(at.Format(), expected) << n.GetValue() << " at scale " << scale;
+        }
+    }
 }
