@@ -127,8 +127,8 @@ CServerFunctions::Answer CServerFunctions::SubMenu(Context& c)
         return Error("没有该菜单");
     }
     CDataSetWriter set("sys.menu");
-    set.AddField("id", FIELD_INT32);
-    set.AddField("parent", FIELD_INT32);
+    set.AddField("id", FIELD_INT);
+    set.AddField("parent", FIELD_INT);
     set.AddField("title", FIELD_TEXT);
     set.AddField("action", FIELD_TEXT);
     for (const Row& r : rows) {

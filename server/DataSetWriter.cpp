@@ -1,64 +1,16 @@
-// Record-set writer.
+// Reply record-set builder over CDataSet.
 #include "server/DataSetWriter.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
-
-namespace {
-
-void PutInt(std::string& out, int32_t v)
-{
-    uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i)
-        out += static_cast<char>((u >> (8 * i)) & 0xFF);
-}
-
-void PutInt(unsigned char* p, int32_t v)
-{
-    uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>((u >> (8 * i)) & 0xFF);
-}
-
-void PutPadded(std::string& out, const std::string& text, size_t width, size_t keep)
-{
-    std::string t = text.substr(0, keep);
-    out += t;
-    out.append(width - t.size(), '\0');
-}
-
-int SizeOfType(int type)
-{
-    switch (type) {
-    case 1:
-    case 2:
-        return 1;
-    case 3:
-        return 2;
-    case 4:
-    case 6:
-    case 102:
-    case 103:
-        return 4;
-    case 5:
-    case 7:
-    case 9:
-    case 14:
-    case 101:
-        return 8;
-    default:
-        return 0;
-    }
-}
-
-} // namespace
 
 int32_t PackQuote(double value, int scale)
 {
     static const double powers[] = {1, 10, 100, 1000};
     if (scale < 0 || scale > 3)
         scale = 0;
-    double scaled = std::llround(value * powers[scale]);
+    double scaled = static_cast<double>(std::llround(value * powers[scale]));
     return static_cast<int32_t>(scaled * 4 + scale);
 }
 
@@ -71,93 +23,54 @@ int32_t PackQuoteWithUnit(double value)
     return PackQuote(value, 0);
 }
 
-CDataSetWriter::CDataSetWriter(const std::string& n) : name(n.substr(0, 16)) {}
+CDataSetWriter::CDataSetWriter(const std::string& name) { set.SetName(name.substr(0, 16).c_str()); }
 
-int CDataSetWriter::AddField(const std::string& fieldName, int type, const std::string& caption)
+int CDataSetWriter::AddField(const std::string& name, int type, const std::string& caption)
 {
-    Field f{fieldName.substr(0, 15), type, SizeOfType(type), rowSize, caption};
-    fields.push_back(f);
-    int oldSize = rowSize;
-    rowSize += f.size;
-    if (rowCount > 0) { // widen existing rows with zero bytes
-        std::vector<unsigned char> widened;
-        widened.reserve(static_cast<size_t>(rowCount) * rowSize);
-        for (int r = 0; r < rowCount; ++r) {
-            widened.insert(widened.end(), rows.begin() + r * oldSize, rows.begin() + (r + 1) * oldSize);
-            widened.insert(widened.end(), static_cast<size_t>(f.size), 0);
-        }
-        rows.swap(widened);
-    }
-    return static_cast<int>(fields.size()) - 1;
+    FieldInfo info;
+    std::memset(&info, 0, sizeof info);
+    std::strncpy(info.name, name.c_str(), 15);
+    info.type = type;
+    std::memcpy(info.caption, caption.data(), caption.size() < 30 ? caption.size() : 30);
+    set.AddField(&info, -1);
+    return set.GetFieldCount() - 1;
 }
 
-void CDataSetWriter::AddRow()
-{
-    rows.insert(rows.end(), static_cast<size_t>(rowSize), 0);
-    ++rowCount;
-}
-
-unsigned char* CDataSetWriter::Cell(int field)
-{
-    if (rowCount == 0 || field < 0 || field >= static_cast<int>(fields.size()))
-        return nullptr;
-    return rows.data() + static_cast<size_t>(rowCount - 1) * rowSize + fields[field].offset;
-}
+void CDataSetWriter::AddRow() { set.InsertRow(-1); }
 
 void CDataSetWriter::SetInt(int field, int32_t value)
 {
-    unsigned char* p = Cell(field);
-    if (!p)
+    const FieldInfo* info = set.GetFieldInfo(field);
+    if (!info || set.GetRowCount() == 0)
         return;
-    switch (fields[field].size) {
-    case 1:
-        p[0] = static_cast<unsigned char>(value);
-        break;
-    case 2:
-        p[0] = static_cast<unsigned char>(value & 0xFF);
-        p[1] = static_cast<unsigned char>((value >> 8) & 0xFF);
-        break;
-    case 4:
-        PutInt(p, value);
-        break;
-    case 8:
-        PutInt(p, value);
-        PutInt(p + 4, value < 0 ? -1 : 0);
-        break;
-    default:
-        break;
-    }
+    unsigned char bytes[8] = {};
+    uint32_t u = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<unsigned char>((u >> (8 * i)) & 0xFF);
+    if (value < 0)
+        std::memset(bytes + 4, 0xFF, 4);
+    if (info->size >= 1 && info->size <= 8)
+        set.SetValue(field, bytes, info->size, set.GetRowCount() - 1);
 }
 
 void CDataSetWriter::SetText(int field, const std::string& text)
 {
-    unsigned char* p = Cell(field);
-    if (!p || fields[field].type != FIELD_TEXT)
+    if (set.GetRowCount() == 0)
         return;
-    PutInt(p, static_cast<int32_t>(blob.size()));
-    PutInt(p + 4, static_cast<int32_t>(text.size() + 1));
-    blob += text;
-    blob += '\0';
+    set.MoveLast();
+    set.SetString(field, text.c_str());
 }
 
-void CDataSetWriter::AppendTo(std::string& out) const
+void CDataSetWriter::AppendTo(std::string& out)
 {
-    PutPadded(out, name, 16, 16);
-    PutInt(out, static_cast<int32_t>(fields.size()));
-    for (const Field& f : fields) {
-        PutPadded(out, f.name, 16, 15);
-        PutInt(out, f.type);
-        PutInt(out, f.size);
-        PutInt(out, f.offset);
-        PutPadded(out, f.caption, 32, 30);
-    }
-    PutInt(out, rowCount);
-    out.append(reinterpret_cast<const char*>(rows.data()), rows.size());
-    PutInt(out, static_cast<int32_t>(blob.size()));
-    out += blob;
+    BYTE* buffer = nullptr;
+    DWORD size = set.Serialize(&buffer);
+    if (buffer)
+        out.append(reinterpret_cast<const char*>(buffer), size);
+    std::free(buffer);
 }
 
-std::string CDataSetWriter::ToBytes() const
+std::string CDataSetWriter::ToBytes()
 {
     std::string out;
     AppendTo(out);

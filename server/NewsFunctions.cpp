@@ -31,7 +31,7 @@ CServerFunctions::Answer CServerFunctions::Headlines(Context& c)
     if (type < 1 || type > 8)
         type = 1;
     CDataSetWriter set("news.list");
-    set.AddField("newsid", FIELD_INT32);
+    set.AddField("newsid", FIELD_INT);
     set.AddField("title", FIELD_TEXT);
     for (int i = 1; i <= 12; ++i) {
         set.AddRow();
@@ -49,7 +49,7 @@ CServerFunctions::Answer CServerFunctions::Article(Context& c)
     if (id < 101 || id > 899 || id % 100 == 0 || id % 100 > 12)
         return Error("该资讯不存在或已删除");
     CDataSetWriter set("news.text");
-    set.AddField("line", FIELD_INT32);
+    set.AddField("line", FIELD_INT);
     set.AddField("text", FIELD_TEXT);
     std::vector<std::string> lines = {
         Headline(id),

@@ -13,23 +13,23 @@
 
 namespace {
 
-struct FieldInfo {
+struct QuoteField {
     int number;
     const char* name;
     int type;
 };
 
-const FieldInfo FIELDS[] = {
-    {1, "exchid", FIELD_INT16},  {2, "stktype", FIELD_INT16}, {3, "code", FIELD_TEXT},   {4, "name", FIELD_TEXT},
+const QuoteField FIELDS[] = {
+    {1, "exchid", FIELD_SHORT},  {2, "stktype", FIELD_SHORT}, {3, "code", FIELD_TEXT},   {4, "name", FIELD_TEXT},
     {11, "zrsp", FIELD_QUOTE},   {13, "jrkp", FIELD_QUOTE},   {14, "zgcj", FIELD_QUOTE}, {15, "zdcj", FIELD_QUOTE},
     {16, "zjcj", FIELD_QUOTE},   {17, "cjsl", FIELD_QUOTE_UNIT}, {18, "cjje", FIELD_QUOTE_UNIT},
     {20, "zd", FIELD_QUOTE},     {21, "zdf", FIELD_QUOTE},    {29, "wb", FIELD_QUOTE},   {30, "lb", FIELD_QUOTE},
     {32, "jj", FIELD_QUOTE},
 };
 
-FieldInfo Describe(int number)
+QuoteField Describe(int number)
 {
-    for (const FieldInfo& f : FIELDS)
+    for (const QuoteField& f : FIELDS)
         if (f.number == number)
             return f;
     static const char* const book[] = {"bjw", "bsl", "sjw", "ssl"};
@@ -39,9 +39,9 @@ FieldInfo Describe(int number)
         bool volume = (number % 2) == 1;
         static thread_local char text[16];
         std::snprintf(text, sizeof text, "%s%d", book[(ask ? 2 : 0) + (volume ? 1 : 0)], level);
-        return {number, text, volume ? FIELD_INT32 : FIELD_QUOTE};
+        return {number, text, volume ? FIELD_INT : FIELD_QUOTE};
     }
-    return {number, nullptr, FIELD_INT32};
+    return {number, nullptr, FIELD_INT};
 }
 
 // Packed value of a quote field of a security; text fields are written separately.
@@ -162,7 +162,7 @@ std::vector<int> CServerFunctions::ParseFieldList(const std::string& text) const
 void CServerFunctions::WriteQuoteColumns(CDataSetWriter& set, const std::vector<int>& fields) const
 {
     for (int f : fields) {
-        FieldInfo info = Describe(f);
+        QuoteField info = Describe(f);
         std::string name = info.name ? info.name : "f" + std::to_string(f);
         set.AddField(name, info.type);
     }
@@ -324,8 +324,8 @@ CServerFunctions::Answer CServerFunctions::PinyinSearch(Context& c)
         return Error("请输入股票代码或拼音缩写");
     std::shared_lock<std::shared_mutex> read(market.Lock());
     CDataSetWriter set("hq.search");
-    set.AddField("exchid", FIELD_INT16);
-    set.AddField("stktype", FIELD_INT16);
+    set.AddField("exchid", FIELD_SHORT);
+    set.AddField("stktype", FIELD_SHORT);
     set.AddField("code", FIELD_TEXT);
     set.AddField("name", FIELD_TEXT);
     set.AddField("pinyin", FIELD_TEXT);
@@ -353,8 +353,8 @@ std::string CServerFunctions::StockInfoSet(const CSecurity& s) const
     info.AddField("code", FIELD_TEXT);
     info.AddField("name", FIELD_TEXT);
     info.AddField("zrsp", FIELD_QUOTE);
-    info.AddField("classid", FIELD_INT16);
-    info.AddField("exchid", FIELD_INT16);
+    info.AddField("classid", FIELD_SHORT);
+    info.AddField("exchid", FIELD_SHORT);
     info.AddField("jrkp", FIELD_QUOTE);
     info.AddRow();
     info.SetText(0, s.code);
@@ -401,9 +401,9 @@ CServerFunctions::Answer CServerFunctions::Deals(Context& c)
             picked.push_back(i);
     }
     CDataSetWriter set("deals");
-    set.AddField("tm", FIELD_INT16);
+    set.AddField("tm", FIELD_SHORT);
     set.AddField("zjcj", FIELD_QUOTE);
-    set.AddField("cjsl", FIELD_INT32);
+    set.AddField("cjsl", FIELD_INT);
     set.AddField("direct", FIELD_CHAR);
     for (int i : picked) {
         const CMarketDeal& d = deals[static_cast<size_t>(i)];
@@ -427,9 +427,9 @@ CServerFunctions::Answer CServerFunctions::TimeShare(Context& c)
         return Error("没有该证券的分时数据");
     int from = c.params.GetInt("time", 0);
     CDataSetWriter set("hq.minute");
-    set.AddField("tm", FIELD_INT16);
+    set.AddField("tm", FIELD_SHORT);
     set.AddField("zjcj", FIELD_QUOTE);
-    set.AddField("cjsl", FIELD_INT32);
+    set.AddField("cjsl", FIELD_INT);
     set.AddField("jj", FIELD_QUOTE);
     set.AddField("cjje", FIELD_QUOTE_UNIT);
     int64_t volume = 0;
@@ -561,7 +561,7 @@ CServerFunctions::Answer CServerFunctions::KLine(Context& c)
         days.erase(days.begin(), days.end() - count);
 
     CDataSetWriter set("hq.kline");
-    set.AddField("date", FIELD_INT32);
+    set.AddField("date", FIELD_INT);
     set.AddField("open", FIELD_QUOTE);
     set.AddField("high", FIELD_QUOTE);
     set.AddField("low", FIELD_QUOTE);
@@ -581,7 +581,7 @@ CServerFunctions::Answer CServerFunctions::KLine(Context& c)
     std::string techName = c.params.Get("techname", "MA");
     auto lines = Indicator(techName, days, s->Scale());
     CDataSetWriter tech("hq.tech");
-    tech.AddField("date", FIELD_INT32);
+    tech.AddField("date", FIELD_INT);
     for (const auto& line : lines)
         tech.AddField(line.first, FIELD_QUOTE);
     for (size_t i = 0; i < days.size(); ++i) {

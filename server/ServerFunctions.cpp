@@ -283,7 +283,7 @@ CServerFunctions::Answer CServerFunctions::LogIn(Context& c)
                            "refresh"};
     for (const char* n : names)
         set.AddField(n, FIELD_TEXT);
-    int isok = set.AddField("isok", FIELD_INT32);
+    int isok = set.AddField("isok", FIELD_INT);
     set.AddRow();
     set.SetText(0, id);
     set.SetText(1, options.version);
@@ -323,8 +323,8 @@ CServerFunctions::Answer CServerFunctions::SignUp(Context& c)
 CServerFunctions::Answer CServerFunctions::Configuration(Context&)
 {
     CDataSetWriter menu("sys.menu");
-    menu.AddField("id", FIELD_INT32);
-    menu.AddField("parent", FIELD_INT32);
+    menu.AddField("id", FIELD_INT);
+    menu.AddField("parent", FIELD_INT);
     menu.AddField("title", FIELD_TEXT);
     menu.AddField("action", FIELD_TEXT);
     for (const CMenuRow& row : MainMenu()) {
@@ -353,7 +353,7 @@ CServerFunctions::Answer CServerFunctions::LogOut(Context& c)
     if (c.hasSession)
         sessions.Close(c.session.id);
     CDataSetWriter set("logout");
-    set.AddField("isok", FIELD_INT32);
+    set.AddField("isok", FIELD_INT);
     set.AddRow();
     set.SetInt(0, 1);
     Answer a;
@@ -364,9 +364,9 @@ CServerFunctions::Answer CServerFunctions::LogOut(Context& c)
 CServerFunctions::Answer CServerFunctions::PopMessage(Context&)
 {
     CDataSetWriter set("popmsg");
-    set.AddField("times", FIELD_INT32);
+    set.AddField("times", FIELD_INT);
     set.AddField("popmsg", FIELD_TEXT);
-    set.AddField("id", FIELD_INT32);
+    set.AddField("id", FIELD_INT);
     set.AddRow();
     std::lock_guard<std::mutex> guard(popLock);
     set.SetInt(0, 2);
