@@ -543,7 +543,7 @@ int(getsockname)(SOCKET s, sockaddr* address, int* length)
     return 0;
 }
 
-int(select)(int, fd_set* readSet, fd_set* writeSet, fd_set* exceptSet, const timeval* timeout)
+int(select)(int, fd_set* readSet, fd_set* writeSet, fd_set* exceptSet, const ::timeval* timeout)
 {
     if (!Started()) {
         return WS_SOCKET_ERROR;

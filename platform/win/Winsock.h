@@ -5,6 +5,13 @@
 
 #include "platform/win/WinTypes.h"
 
+// The C runtime already declares the host's select interface (fd_set, the FD_* macros, struct timeval) in
+// every file; it is taken in first so that fd_set and FD_* can be pointed at the Windows shapes below.
+// timeval stays the runtime's own struct {tv_sec, tv_usec}, which has the Windows fields.
+#include <cstdlib>
+
+struct timeval;
+
 namespace winsock {
 
 typedef UINT_PTR SOCKET;
@@ -49,11 +56,6 @@ struct linger {
     USHORT l_linger;
 };
 
-struct timeval {
-    LONG tv_sec;
-    LONG tv_usec;
-};
-
 struct fd_set {
     UINT fd_count;
     SOCKET fd_array[WS_FD_SETSIZE];
@@ -84,7 +86,7 @@ SOCKET(accept)(SOCKET s, sockaddr* address, int* length);
 int(getsockname)(SOCKET s, sockaddr* address, int* length);
 // Counts each socket reported in each set; a socket whose connect failed is never reported writable, only
 // in the exception set (as on the phone).
-int(select)(int ignored, fd_set* readSet, fd_set* writeSet, fd_set* exceptSet, const timeval* timeout);
+int(select)(int ignored, fd_set* readSet, fd_set* writeSet, fd_set* exceptSet, const ::timeval* timeout);
 int(send)(SOCKET s, const char* data, int length, int flags);
 int(recv)(SOCKET s, char* buffer, int length, int flags);
 int(shutdown)(SOCKET s, int how);
@@ -204,8 +206,6 @@ inline constexpr ULONG WS_INADDR_NONE = 0xffffffffu;
 #define WSANO_DATA 11004
 
 #ifndef MORWICK_WINSOCK_IMPL
-// The C runtime already names fd_set, timeval and the FD_* macros after the host's own; those stay in namespace
-// winsock (winsock::fd_set, winsock::timeval, winsock::FdZero/FdSet/FdClr/FdIsSet). Everything else is global.
 typedef unsigned char u_char;
 typedef unsigned short u_short;
 typedef unsigned long u_long;
@@ -242,6 +242,19 @@ using winsock::ntohs;
 using winsock::htonl;
 using winsock::ntohl;
 using winsock::gethostbyname;
+
+// The sets of select are the Windows ones (a count and up to 64 sockets); a caller never touches the host's.
+#undef FD_SETSIZE
+#undef FD_ZERO
+#undef FD_SET
+#undef FD_CLR
+#undef FD_ISSET
+#define fd_set winsock::fd_set
+#define FD_SETSIZE winsock::WS_FD_SETSIZE
+#define FD_ZERO(set) winsock::FdZero(set)
+#define FD_SET(s, set) winsock::FdSet((s), (set))
+#define FD_CLR(s, set) winsock::FdClr((s), (set))
+#define FD_ISSET(s, set) winsock::FdIsSet((s), (set))
 
 #define INVALID_SOCKET winsock::WS_INVALID_SOCKET
 #define SOCKET_ERROR winsock::WS_SOCKET_ERROR

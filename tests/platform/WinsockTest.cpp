@@ -3,7 +3,6 @@
 #include "platform/win/Winsock.h"
 
 #include <gtest/gtest.h>
-#include <cstdlib>
 
 #include <chrono>
 #include <cstring>
@@ -75,26 +74,26 @@ SOCKET NonBlockingClient()
 int SelectOne(SOCKET s, bool read, bool write, bool except, int timeoutMs, bool* inWrite = nullptr,
               bool* inExcept = nullptr)
 {
-    winsock::fd_set r, w, e;
-    winsock::FdZero(&r);
-    winsock::FdZero(&w);
-    winsock::FdZero(&e);
+    fd_set r, w, e;
+    FD_ZERO(&r);
+    FD_ZERO(&w);
+    FD_ZERO(&e);
     if (read) {
-        winsock::FdSet(s, &r);
+        FD_SET(s, &r);
     }
     if (write) {
-        winsock::FdSet(s, &w);
+        FD_SET(s, &w);
     }
     if (except) {
-        winsock::FdSet(s, &e);
+        FD_SET(s, &e);
     }
-    winsock::timeval tv = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    timeval tv = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
     int n = select(0, read ? &r : nullptr, write ? &w : nullptr, except ? &e : nullptr, &tv);
     if (inWrite) {
-        *inWrite = winsock::FdIsSet(s, &w);
+        *inWrite = FD_ISSET(s, &w);
     }
     if (inExcept) {
-        *inExcept = winsock::FdIsSet(s, &e);
+        *inExcept = FD_ISSET(s, &e);
     }
     return n;
 }
@@ -255,9 +254,9 @@ TEST(Winsock, SelectWithNothingReadyWaitsItsTimeout)
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(SelectOne(listener, true, false, false, 40), 0);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(35));
-    winsock::fd_set empty;
-    winsock::FdZero(&empty);
-    winsock::timeval tv = {0, 0};
+    fd_set empty;
+    FD_ZERO(&empty);
+    timeval tv = {0, 0};
     EXPECT_EQ(select(0, &empty, nullptr, nullptr, &tv), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
     closesocket(listener);
