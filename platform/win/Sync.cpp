@@ -9,8 +9,19 @@
 
 namespace {
 
-std::mutex waitLock;
-std::condition_variable wakeUp;
+// Made on first use and never destroyed: threads still waiting while the process exits must not find them gone,
+// and a static initialiser elsewhere may already signal an event.
+std::mutex& TheWaitLock()
+{
+    static auto* lock = new std::mutex();
+    return *lock;
+}
+
+std::condition_variable& TheWakeUp()
+{
+    static auto* wake = new std::condition_variable();
+    return *wake;
+}
 
 // Handles count up from here in steps of 4 and are never handed out twice.
 uintptr_t nextHandle = 0x10000;
@@ -50,20 +61,20 @@ EventObject* EventOf(const std::shared_ptr<KernelObject>& object)
 
 std::mutex& WaitLock()
 {
-    return waitLock;
+    return TheWaitLock();
 }
 
 void WakeWaiters()
 {
-    wakeUp.notify_all();
+    TheWakeUp().notify_all();
 }
 
 void WaitForWake(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point deadline)
 {
     if (deadline == std::chrono::steady_clock::time_point::max()) {
-        wakeUp.wait(lock);
+        TheWakeUp().wait(lock);
     } else {
-        wakeUp.wait_until(lock, deadline);
+        TheWakeUp().wait_until(lock, deadline);
     }
 }
 
@@ -81,7 +92,7 @@ HANDLE RegisterKernelObject(std::shared_ptr<KernelObject> object)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    std::lock_guard<std::mutex> guard(waitLock);
+    std::lock_guard<std::mutex> guard(TheWaitLock());
     uintptr_t value = nextHandle;
     nextHandle += 4;
     HandleTable().emplace(value, std::move(object));
@@ -90,7 +101,7 @@ HANDLE RegisterKernelObject(std::shared_ptr<KernelObject> object)
 
 std::shared_ptr<KernelObject> LookUpKernelObject(HANDLE handle)
 {
-    std::lock_guard<std::mutex> guard(waitLock);
+    std::lock_guard<std::mutex> guard(TheWaitLock());
     auto object = LookUpLocked(handle);
     if (!object) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -102,7 +113,7 @@ BOOL CloseHandle(HANDLE handle)
 {
     std::shared_ptr<KernelObject> dropped; // released after the lock, so a destructor may take it
     {
-        std::lock_guard<std::mutex> guard(waitLock);
+        std::lock_guard<std::mutex> guard(TheWaitLock());
         auto& table = HandleTable();
         auto it = table.find(reinterpret_cast<uintptr_t>(handle));
         if (it == table.end()) {
@@ -164,7 +175,7 @@ HANDLE CreateEvent(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, L
 
 static BOOL SetEventState(HANDLE event, bool state)
 {
-    std::lock_guard<std::mutex> guard(waitLock);
+    std::lock_guard<std::mutex> guard(TheWaitLock());
     EventObject* e = EventOf(LookUpLocked(event));
     if (!e) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -172,7 +183,7 @@ static BOOL SetEventState(HANDLE event, bool state)
     }
     e->signalled = state;
     if (state) {
-        wakeUp.notify_all();
+        TheWakeUp().notify_all();
     }
     return TRUE;
 }
@@ -197,7 +208,7 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
     }
     const DWORD self = GetCurrentThreadId();
     const auto deadline = DeadlineAfter(milliseconds);
-    std::unique_lock<std::mutex> lock(waitLock);
+    std::unique_lock<std::mutex> lock(TheWaitLock());
     // Hold the objects for the whole wait: closing a handle meanwhile must not free what we look at.
     std::vector<std::shared_ptr<KernelObject>> objects(count);
     for (DWORD i = 0; i < count; ++i) {
