@@ -3,6 +3,7 @@
 #define MORWICK_WINSOCK_IMPL 1
 #include "platform/win/Winsock.h"
 
+#include "platform/device/CallInterface.h"
 #include "platform/win/LastError.h"
 
 #include <algorithm>
@@ -456,6 +457,10 @@ int(connect)(SOCKET s, const sockaddr* address, int length)
     ::sockaddr_in host;
     if (!ToHostAddress(address, length, &host)) {
         return WS_SOCKET_ERROR;
+    }
+    // A phone in flight mode has no radio: its connects fail however near the server is.
+    if (IsFlightModeOn()) {
+        return Fail(WSAENETUNREACH);
     }
     int result;
     do {

@@ -79,6 +79,7 @@ int(closesocket)(SOCKET s);
 int(setsockopt)(SOCKET s, int level, int option, const char* value, int length);
 int(getsockopt)(SOCKET s, int level, int option, char* value, int* length);
 int(ioctlsocket)(SOCKET s, LONG command, u_long* argument);
+// Fails with WSAENETUNREACH while the phone is in flight mode (see platform/device/CallInterface.h).
 int(connect)(SOCKET s, const sockaddr* address, int length);
 int(bind)(SOCKET s, const sockaddr* address, int length);
 int(listen)(SOCKET s, int backlog);

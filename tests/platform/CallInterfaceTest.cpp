@@ -2,6 +2,7 @@
 #include "platform/device/CallInterface.h"
 #include "platform/device/Registry.h"
 #include "platform/win/LastError.h"
+#include "platform/win/Winsock.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -38,4 +39,34 @@ TEST(CallInterface, NetworkIsUpUnlessFlightModeIsOnAndFollowsTheFlag)
     const char16_t text[] = u"1";
     SetFlyMode(REG_SZ, text, sizeof(text));
     EXPECT_TRUE(IsFlightModeOn());
+}
+
+TEST(CallInterface, ConnectsFailInFlightModeAndWorkAgainAfter)
+{
+    ScopedProgramHome home;
+    WSADATA data;
+    ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = inet_addr("127.0.0.1");
+    ASSERT_EQ(bind(listener, (sockaddr*)&a, sizeof(a)), 0);
+    ASSERT_EQ(listen(listener, 4), 0);
+    int length = sizeof(a);
+    getsockname(listener, (sockaddr*)&a, &length);
+
+    DWORD on = 1;
+    SetFlyMode(REG_DWORD, &on, sizeof(on));
+    SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    EXPECT_EQ(connect(client, (sockaddr*)&a, sizeof(a)), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAENETUNREACH);
+    closesocket(client);
+
+    DWORD off = 0;
+    SetFlyMode(REG_DWORD, &off, sizeof(off));
+    client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP); // blocking: returns once connected
+    EXPECT_EQ(connect(client, (sockaddr*)&a, sizeof(a)), 0);
+    closesocket(client);
+    closesocket(listener);
+    WSACleanup();
 }
