@@ -2,7 +2,9 @@
 #include "core/ConfigStore.h"
 
 #include "core/TextHelpers.h"
+#include "platform/win/Debug.h"
 #include "platform/win/FileIo.h"
+#include "platform/win/LastError.h"
 #include "platform/win/ModulePath.h"
 
 #include <climits>
@@ -105,6 +107,21 @@ void CConfigStore::LoadFromBytes(const BYTE* data, UINT size) {
     AppendDefaults(int(n < UINT(CONFIG_DEFAULT_COUNT) ? n : UINT(CONFIG_DEFAULT_COUNT)));
 }
 
+namespace {
+
+// True only when the file is known to be absent, not when it exists and cannot be read.
+bool FileIsMissing(const WCHAR* path) {
+    FILE* f = _wfopen(path, u"rb");
+    if (f != nullptr) {
+        fclose(f);
+        return false;
+    }
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
 void CConfigStore::Load(CAString* version) {
     CWString path = GetFullPath(PARAM_FILE);
     BYTE* data = nullptr;
@@ -124,6 +141,12 @@ void CConfigStore::Load(CAString* version) {
         Lock lock(&recordLock);
         config = GrowArray<ConfigRecord>(64);
         AppendDefaults(0);
+    }
+    // A file that is there but cannot be read now (a passing read error, a damaged card) still holds the
+    // user's settings: run on the defaults without writing them over it.
+    if (!FileIsMissing(path.GetText())) {
+        OutputDebugStringW(u"DefParam.dat could not be read; running on the defaults without saving\n");
+        return;
     }
     Save();
     BYTE* quotes = nullptr;

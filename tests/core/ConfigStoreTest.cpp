@@ -243,3 +243,17 @@ TEST_F(ConfigStoreFiles, WorkerThreadReadsWholeValuesWhileTheGuiThreadWrites) {
     worker.join();
     EXPECT_EQ(torn.load(), 0);
 }
+
+TEST_F(ConfigStoreFiles, AnUnreadableSettingsFileIsNeverOverwrittenWithTheDefaults) {
+    // A folder standing where the file should be: it exists, yet cannot be read as settings.
+    ASSERT_EQ(system(("mkdir -p '" + dir + "DefParam.dat'").c_str()), 0);
+    CConfigStore store(wideDir.c_str());
+    store.Load(nullptr);
+    ASSERT_NE(store.GetConfig("Server_Port"), nullptr);
+    EXPECT_STREQ(store.GetConfig("Server_Port"), "8002");
+    EXPECT_EQ(ReadFile("MyQuotes.dat"), "<missing>");
+    FILE* f = fopen((dir + "DefParam.dat").c_str(), "rb");
+    ASSERT_NE(f, nullptr);  // still the folder, not a file of defaults
+    fclose(f);
+    EXPECT_EQ(system(("test -d '" + dir + "DefParam.dat'").c_str()), 0);
+}
