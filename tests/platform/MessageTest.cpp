@@ -526,3 +526,67 @@ TEST(ThreadExit, QuitInsideANestedWaitUnwindsEveryFrameAndSetsTheExitCode)
     EXPECT_EQ(unwoundGuards.load(), 2);
     CloseHandle(ready);
 }
+
+namespace {
+
+// A window whose procedure, on WM_USER, sends WM_USER + 1 to a partner window on another thread.
+struct Partner {
+    HWND other = nullptr;
+    std::atomic<int> asked{0};
+    std::atomic<int> inSend{0};
+};
+
+LRESULT PartnerProc(HWND window, UINT message, WPARAM, LPARAM)
+{
+    auto* p = static_cast<Partner*>(GetWindowObject(window));
+    if (message == WM_USER) {
+        return SendMessage(p->other, WM_USER + 1, 0, 0) + 1;
+    }
+    if (message == WM_USER + 1) {
+        ++p->asked;
+        p->inSend += InSendMessage() ? 1 : 0;
+        return 41;
+    }
+    return 0;
+}
+
+} // namespace
+
+// Two threads sending to each other at once: each handles the other's message while it waits for its own.
+TEST(SendMessage, ThreadsSendingToEachOtherDoNotDeadlock)
+{
+    Partner mine, theirs;
+    HWND myWindow = AllocWindowHandle(PartnerProc, &mine);
+    std::atomic<HWND> theirWindow{nullptr};
+    HANDLE made = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<LRESULT> theirResult{0};
+    TestThread other([&]() -> DWORD {
+        theirs.other = myWindow;
+        theirWindow = AllocWindowHandle(PartnerProc, &theirs);
+        SetEvent(made);
+        theirResult = SendMessage(theirWindow, WM_USER, 0, 0); // own window: sends on to mine
+        MSG msg;
+        while (GetMessage(&msg, nullptr, 0, 0) > 0) {
+        }
+        FreeWindowHandle(theirWindow);
+        return 0;
+    });
+    ASSERT_EQ(WaitForSingleObject(made, 5000), WAIT_OBJECT_0);
+    mine.other = theirWindow;
+    EXPECT_EQ(SendMessage(myWindow, WM_USER, 0, 0), 42); // own window: sends on to theirs
+    // Our wait ends once they answered; theirs ends once we answered inside our own wait or here.
+    MSG msg;
+    auto start = std::chrono::steady_clock::now();
+    while (theirResult == 0 && ElapsedMs(start) < 5000) {
+        PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE);
+    }
+    EXPECT_EQ(theirResult.load(), 42);
+    EXPECT_EQ(mine.asked.load(), 1);
+    EXPECT_EQ(theirs.asked.load(), 1);
+    EXPECT_EQ(mine.inSend.load(), 1);
+    EXPECT_FALSE(InSendMessage());
+    PostThreadMessage(other.id, WM_QUIT, 0, 0);
+    ASSERT_EQ(other.Join(), WAIT_OBJECT_0);
+    FreeWindowHandle(myWindow);
+    CloseHandle(made);
+}
