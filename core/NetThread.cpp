@@ -1,0 +1,199 @@
+// The request worker's thread, its hand-over of requests and replies, retries and stop.
+#include "core/NetThread.h"
+
+#include "core/NetEnvironment.h"
+#include "platform/win/LastError.h"
+#include "platform/win/Message.h"
+#include "platform/win/Thread.h"
+#include "platform/win/Time.h"
+#include "platform/win/WindowHandle.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+int ConfigInt(const char* key)
+{
+    const char* text = GetNetEnvironment()->GetConfig(key);
+    return text ? atoi(text) : 0;
+}
+
+} // namespace
+
+CNetThread::CNetThread()
+{
+    InitializeCriticalSection(&lock);
+    idleEvent = CreateEvent(nullptr, TRUE, TRUE, nullptr);
+    client = new CHttpClient();
+}
+
+CNetThread::~CNetThread()
+{
+    DeleteCriticalSection(&lock);
+    if (idleEvent)
+        CloseHandle(idleEvent);
+    delete client;
+}
+
+CNetThread* CNetThread::Create()
+{
+    CNetThread* worker = new CNetThread();
+    if (!worker->StartThread()) {
+        delete worker;
+        return nullptr;
+    }
+    return worker;
+}
+
+BOOL CNetThread::StartThread()
+{
+    threadHandle = CreateThread(nullptr, 0, ThreadProc, this, 0, &threadId);
+    return threadHandle != nullptr;
+}
+
+BOOL CNetThread::PostToThread(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return PostThreadMessage(threadId, message, wParam, lParam);
+}
+
+int CNetThread::Send(const char* text, HWND window, int keep, DWORD wait)
+{
+    if (!text || strlen(text) > CHttpClient::MAX_REQUEST_TEXT) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (!threadHandle || WaitForSingleObject(idleEvent, wait) != WAIT_OBJECT_0)
+        return 0;
+    Lock();
+    // Busy from the moment a request is accepted, so a second one cannot replace it in the buffer before the
+    // thread has taken it.
+    if (WaitForSingleObject(idleEvent, 0) != WAIT_OBJECT_0) {
+        Unlock();
+        return 0;
+    }
+    ResetEvent(idleEvent);
+    strncpy(request, text, REQUEST_SIZE - 1);
+    request[REQUEST_SIZE - 1] = 0;
+    keepFlag = keep;
+    Unlock();
+    // The new thread may not have made its queue yet.
+    while (!PostToThread(WM_NET_REQUEST, 0, (LPARAM)window)) {
+        if (GetLastError() != ERROR_INVALID_THREAD_ID) {
+            SetEvent(idleEvent);
+            return 0;
+        }
+        Sleep(10);
+    }
+    return 1;
+}
+
+DWORD CNetThread::Cancel(DWORD wait)
+{
+    if (!threadHandle)
+        return WAIT_TIMEOUT;
+    if (WaitForSingleObject(idleEvent, 0) == WAIT_OBJECT_0)
+        return 0;
+    PostToThread(WM_NET_CANCEL, 0, 0);
+    return WaitForSingleObject(idleEvent, wait) == WAIT_OBJECT_0 ? 0 : WAIT_TIMEOUT;
+}
+
+DWORD CNetThread::WaitIdle(DWORD milliseconds)
+{
+    return WaitForSingleObject(idleEvent, milliseconds);
+}
+
+void CNetThread::Stop()
+{
+    HANDLE thread = threadHandle;
+    threadHandle = nullptr;
+    if (thread) {
+        while (!PostToThread(WM_QUIT, 0, 0) && GetLastError() == ERROR_INVALID_THREAD_ID)
+            Sleep(10);
+        // Join without a time limit: the thread leaves any transfer at its next message pump. Meanwhile this
+        // thread keeps handling sent messages, so a reply the worker is delivering here cannot deadlock.
+        while (WaitForSingleObject(thread, 10) == WAIT_TIMEOUT) {
+            MSG msg;
+            PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        }
+        CloseHandle(thread);
+    }
+    delete this;
+}
+
+DWORD CNetThread::ThreadProc(LPVOID parameter)
+{
+    static_cast<CNetThread*>(parameter)->Run();
+    return 0;
+}
+
+void CNetThread::Run()
+{
+    MSG msg;
+    PeekMessage(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    while (GetMessage(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_NET_CANCEL)
+            continue;
+        if (msg.message != WM_NET_REQUEST) {
+            TranslateMessage(&msg);
+            DispatchMessage(&msg);
+            continue;
+        }
+        HWND window = (HWND)msg.lParam;
+        ResetEvent(idleEvent);
+        char text[REQUEST_SIZE];
+        Lock();
+        replyData = nullptr;
+        replyLength = 0;
+        memcpy(text, request, REQUEST_SIZE);
+        Unlock();
+        int outcome = Perform(text);
+        SetEvent(idleEvent);
+        // The reply stays in the client's buffer until the window has returned from the sent message.
+        if (outcome != CANCELLED && IsWindow(window) && replyData && replyLength >= 1)
+            SendMessage(window, WM_NET_REPLY, 0, (LPARAM)this);
+    }
+}
+
+int CNetThread::Perform(const char* text)
+{
+    CNetEnvironment* environment = GetNetEnvironment();
+    int mode = ConfigInt("Connect_Type");
+    if (mode < 1)
+        mode = 1;
+    Lock();
+    int keep = keepFlag ? 1 : 0;
+    Unlock();
+    if (!keep)
+        client->Close();
+    for (;;) {
+        client->SetProxyMode(mode < 2 ? 1 : 0);
+        BYTE* data = nullptr;
+        int length = 0;
+        int rc = client->Request(text, &data, &length);
+        if (rc == -1)
+            return CANCELLED;
+        Lock();
+        replyData = data;
+        replyLength = length;
+        Unlock();
+        if (rc == 1) {
+            if (environment->GetConnectFallback())
+                environment->SetConnectFallback(0);
+            if (mode != ConfigInt("Connect_Type")) {
+                char value[16];
+                snprintf(value, sizeof value, "%d", mode);
+                environment->SetConfig("Connect_Type", value, 1);
+            }
+            return DELIVERED;
+        }
+        int code = client->GetErrorCode();
+        if (code < CHttpClient::ERROR_CONNECT || code > CHttpClient::ERROR_RECEIVE || !keep)
+            return DELIVERED;
+        // One more try on a fresh connection; before the first success of the run, in the other mode.
+        keep = 0;
+        if (environment->GetConnectFallback())
+            mode = mode == 1 ? 2 : 1;
+    }
+}

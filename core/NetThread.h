@@ -1,0 +1,60 @@
+// The request worker: one thread with its own message queue and one HTTP client. It takes one request at a
+// time (a request that finds it busy is refused), retries a transport failure once, and hands the reply to the
+// asking window with a sent WM_NET_REPLY whose lParam is the worker.
+#pragma once
+
+#include "core/ClientSocket.h"
+#include "core/HttpClient.h"
+#include "platform/win/Sync.h"
+#include "platform/win/WinTypes.h"
+
+class CNetThread
+{
+public:
+    enum { REQUEST_SIZE = 2048 };
+
+    // A new worker with a running thread, or null.
+    static CNetThread* Create();
+
+    // 1 when the request was handed over; 0 when the worker stays busy for `wait` ms, the text is null or
+    // longer than the request limit (last error ERROR_INVALID_PARAMETER), or posting failed.
+    int Send(const char* request, HWND window, int keep, DWORD wait);
+    // 0 when idle now or within `wait` ms (a transfer under way is told to cancel), else WAIT_TIMEOUT.
+    DWORD Cancel(DWORD wait);
+    DWORD WaitIdle(DWORD milliseconds);
+    // Ends the worker for good: the thread is told to quit, leaves any transfer at its next message pump, and
+    // is waited for; then the worker is deleted. Must not be called on the worker's own thread.
+    void Stop();
+
+    CHttpClient* GetHttpClient() const { return client; }
+
+    // Inside WM_NET_REPLY the window reads the reply under the worker's lock.
+    void Lock() { EnterCriticalSection(&lock); }
+    void Unlock() { LeaveCriticalSection(&lock); }
+    const BYTE* GetReplyData() const { return replyData; }
+    int GetReplyLength() const { return replyLength; }
+
+protected:
+    enum { DELIVERED = 1, CANCELLED = 0 };
+
+    CNetThread();
+    virtual ~CNetThread();
+    CNetThread(const CNetThread&) = delete;
+    CNetThread& operator=(const CNetThread&) = delete;
+
+    BOOL StartThread();
+    BOOL PostToThread(UINT message, WPARAM wParam, LPARAM lParam);
+    static DWORD ThreadProc(LPVOID parameter);
+    void Run();
+    int Perform(const char* text);
+
+    CRITICAL_SECTION lock;
+    HANDLE idleEvent = nullptr;
+    HANDLE threadHandle = nullptr;
+    DWORD threadId = 0;
+    char request[REQUEST_SIZE] = {};
+    BYTE* replyData = nullptr;
+    int replyLength = 0;
+    int keepFlag = 1;
+    CHttpClient* client = nullptr;
+};

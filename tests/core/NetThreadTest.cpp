@@ -1,0 +1,295 @@
+// The request worker against a scripted loopback server: hand-over, busy refusal, retries and connection-mode
+// fallback, cancel and stop in the middle of a transfer, and delivery to a window on the test's thread.
+#include "core/NetThread.h"
+#include "core/ReplyRecordSet.h"
+#include "platform/win/LastError.h"
+#include "platform/win/Message.h"
+#include "platform/win/Time.h"
+#include "platform/win/WindowHandle.h"
+#include "tests/core/TransportTestSupport.h"
+
+#include <chrono>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A window on the test's thread that keeps every reply it is sent.
+struct ReplyWindow {
+    ReplyWindow() { handle = AllocWindowHandle(Proc, this); }
+    ~ReplyWindow()
+    {
+        if (IsWindow(handle))
+            FreeWindowHandle(handle);
+    }
+    static LRESULT Proc(HWND window, UINT message, WPARAM, LPARAM lParam)
+    {
+        auto* self = static_cast<ReplyWindow*>(GetWindowObject(window));
+        if (message == WM_NET_REPLY && self) {
+            auto* worker = reinterpret_cast<CNetThread*>(lParam);
+            worker->Lock();
+            self->replies.emplace_back((const char*)worker->GetReplyData(), (size_t)worker->GetReplyLength());
+            worker->Unlock();
+            return 1;
+        }
+        return 0;
+    }
+    HWND handle = nullptr;
+    std::vector<std::string> replies;
+};
+
+// Handles this thread's messages (sent ones included) until `done` holds or the time runs out.
+bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000)
+{
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < until) {
+        MSG msg;
+        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessage(&msg);
+        }
+        if (done())
+            return true;
+        Sleep(1);
+    }
+    return done();
+}
+
+void PumpFor(int milliseconds)
+{
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+std::string ErrorText(const std::string& bytes)
+{
+    CReplyRecordSet records((const BYTE*)bytes.data(), (DWORD)bytes.size());
+    return records.hasError ? records.GetErrorText() : "<no error>";
+}
+
+// A loopback port where nothing listens.
+int DeadPort()
+{
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = inet_addr("127.0.0.1");
+    bind(s, (sockaddr*)&a, sizeof a);
+    int length = sizeof a;
+    getsockname(s, (sockaddr*)&a, &length);
+    closesocket(s);
+    return ntohs(a.sin_port);
+}
+
+struct NetThreadTest : ::testing::Test {
+    NetThreadTest()
+    {
+        environment.SetConfig("Connect_Type", "2", 0);
+        worker = CNetThread::Create();
+        client = worker->GetHttpClient();
+        client->SetServer("127.0.0.1", server.Port());
+        client->SetGateway("127.0.0.1", DeadPort());
+        client->SetSilenceBudget(3000);
+        client->SetConnectPolls(50);
+    }
+    ~NetThreadTest() override
+    {
+        if (worker)
+            worker->Stop();
+    }
+    TestEnvironment environment;
+    ScriptedServer server;
+    ReplyWindow window;
+    CNetThread* worker = nullptr;
+    CHttpClient* client = nullptr;
+};
+
+} // namespace
+
+TEST_F(NetThreadTest, SendRightAfterCreateIsDeliveredAndCountsBusyAtOnce)
+{
+    server.Reply(HttpReply("first reply"));
+    ASSERT_EQ(worker->Send("a=1", window.handle, 1, 0), 1);
+    // Busy from the hand-over, before the thread has even taken the request.
+    EXPECT_EQ(worker->WaitIdle(0), WAIT_TIMEOUT);
+    EXPECT_EQ(worker->Send("a=2", window.handle, 1, 0), 0);
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    EXPECT_EQ(window.replies[0], "first reply");
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_NE(server.LastRequest().find("&a=1"), std::string::npos);
+}
+
+TEST_F(NetThreadTest, BusyWorkerRefusesWithoutDisturbingTheRunningRequest)
+{
+    server.Add(Exchange{{HttpReply("slow reply")}, 150});
+    ASSERT_EQ(worker->Send("slow=1", window.handle, 1, 0), 1);
+    ASSERT_TRUE(server.WaitRequests(1));
+    EXPECT_EQ(worker->Send("other=1", window.handle, 1, 0), 0);
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    EXPECT_EQ(window.replies[0], "slow reply");
+    PumpFor(50);
+    EXPECT_EQ(window.replies.size(), 1u);
+    EXPECT_EQ(server.Requests().size(), 1u);
+    // Waiting for the worker lets the next request through.
+    server.Reply(HttpReply("next"));
+    EXPECT_EQ(worker->Send("next=1", window.handle, 1, 1000), 1);
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 2; }));
+}
+
+TEST_F(NetThreadTest, OverlongRequestTextIsRefused)
+{
+    std::string text(CHttpClient::MAX_REQUEST_TEXT + 1, 'q');
+    SetLastError(0);
+    EXPECT_EQ(worker->Send(text.c_str(), window.handle, 1, 0), 0);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(worker->WaitIdle(0), WAIT_OBJECT_0);
+    EXPECT_EQ(worker->Send(nullptr, window.handle, 1, 0), 0);
+}
+
+TEST_F(NetThreadTest, ReceiveFailureIsRetriedOnceWithKeepAndNotWithout)
+{
+    environment.fallback = 0; // an earlier success: the retry stays in this mode
+    std::string cut = HttpReply(std::string(50, 'c')).substr(0, 60);
+    server.Add(Exchange{{cut}, 0, 0, true});
+    server.Reply(HttpReply("second try"));
+    ASSERT_EQ(worker->Send("k=1", window.handle, 1, 0), 1);
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    EXPECT_EQ(window.replies[0], "second try");
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.Connections(), 2);
+
+    server.Add(Exchange{{cut}, 0, 0, true});
+    server.Reply(HttpReply("never asked for"));
+    ASSERT_EQ(worker->Send("k=0", window.handle, 0, 1000), 1);
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 2; }));
+    EXPECT_NE(ErrorText(window.replies[1]).find("(3)"), std::string::npos);
+    EXPECT_EQ(server.Requests().size(), 3u);
+}
+
+TEST_F(NetThreadTest, ModeFallsBackBeforeTheFirstSuccessAndIsSavedAfterIt)
+{
+    environment.SetConfig("Connect_Type", "0", 0); // raised to 1: through the (dead) gateway first
+    server.Reply(HttpReply("direct works"));
+    ASSERT_EQ(worker->Send("m=1", window.handle, 1, 0), 1);
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    EXPECT_EQ(window.replies[0], "direct works");
+    EXPECT_EQ(environment.Config("Connect_Type"), "2");
+    EXPECT_EQ(environment.saves, 1);
+    EXPECT_EQ(environment.fallback, 0);
+
+    // After the first success a failure is retried in the same mode.
+    std::string cut = HttpReply(std::string(50, 'c')).substr(0, 60);
+    server.Add(Exchange{{cut}, 0, 0, true});
+    server.Reply(HttpReply("same mode"));
+    ASSERT_EQ(worker->Send("m=2", window.handle, 1, 1000), 1);
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 2; }));
+    EXPECT_EQ(window.replies[1], "same mode");
+    for (const std::string& request : server.Requests())
+        EXPECT_EQ(request.find("X-Online-Host"), std::string::npos);
+    EXPECT_EQ(environment.saves, 1);
+}
+
+TEST_F(NetThreadTest, WithoutFallbackAConnectFailureIsRetriedInTheSameModeOnly)
+{
+    environment.fallback = 0;
+    environment.SetConfig("Connect_Type", "1", 0);
+    ASSERT_EQ(worker->Send("g=1", window.handle, 1, 0), 1);
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    EXPECT_NE(ErrorText(window.replies[0]).find("(1)"), std::string::npos);
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_EQ(environment.Config("Connect_Type"), "1");
+}
+
+TEST_F(NetThreadTest, ServerErrorIsDeliveredWithoutRetry)
+{
+    server.Reply(HttpReply("bad session", "5"));
+    server.Reply(HttpReply("should not be asked"));
+    ASSERT_EQ(worker->Send("e=4", window.handle, 1, 0), 1);
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    EXPECT_NE(ErrorText(window.replies[0]).find("bad session"), std::string::npos);
+    PumpFor(30);
+    EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST_F(NetThreadTest, EmptySuccessfulReplyIsNotDelivered)
+{
+    server.Reply(HttpReply(""));
+    ASSERT_EQ(worker->Send("empty=1", window.handle, 1, 0), 1);
+    ASSERT_EQ(worker->WaitIdle(2000), WAIT_OBJECT_0);
+    PumpFor(50);
+    EXPECT_TRUE(window.replies.empty());
+}
+
+TEST_F(NetThreadTest, CancelDuringReceiveDeliversNothingAndTheWorkerGoesOn)
+{
+    EXPECT_EQ(worker->Cancel(0), 0u); // idle: nothing to cancel
+    server.Add(Exchange{{}, 0, 0, false, true});
+    ASSERT_EQ(worker->Send("c=1", window.handle, 1, 0), 1);
+    ASSERT_TRUE(server.WaitRequests(1));
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(worker->Cancel(1000), 0u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    PumpFor(30);
+    EXPECT_TRUE(window.replies.empty());
+    server.Reply(HttpReply("after cancel"));
+    ASSERT_EQ(worker->Send("c=2", window.handle, 1, 0), 1);
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    EXPECT_EQ(window.replies[0], "after cancel");
+}
+
+TEST_F(NetThreadTest, CancelDuringConnectEndsIt)
+{
+    // An address that does not answer keeps the connect polling.
+    client->SetServer("10.255.255.1", 9);
+    client->SetConnectPolls(1000);
+    ASSERT_EQ(worker->Send("c=1", window.handle, 1, 0), 1);
+    Sleep(30);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(worker->Cancel(2000), 0u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    PumpFor(30);
+    // Either cancelled (nothing) or, where the host refuses the address at once, its connect error.
+    for (const std::string& reply : window.replies)
+        EXPECT_NE(ErrorText(reply).find("(1)"), std::string::npos);
+}
+
+TEST_F(NetThreadTest, StopDuringATransferEndsTheThreadAndFreesTheWorker)
+{
+    server.Add(Exchange{{}, 0, 0, false, true});
+    ASSERT_EQ(worker->Send("s=1", window.handle, 1, 0), 1);
+    ASSERT_TRUE(server.WaitRequests(1));
+    auto start = std::chrono::steady_clock::now();
+    worker->Stop();
+    worker = nullptr;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    PumpFor(20);
+    EXPECT_TRUE(window.replies.empty());
+}
+
+TEST_F(NetThreadTest, StopWhileTheReplyIsBeingDeliveredToThisThreadDoesNotDeadlock)
+{
+    server.Reply(HttpReply("racing stop"));
+    ASSERT_EQ(worker->Send("r=1", window.handle, 1, 0), 1);
+    ASSERT_EQ(worker->WaitIdle(2000), WAIT_OBJECT_0);
+    // The worker is now (or soon) blocked sending the reply to this thread, which is not pumping.
+    Sleep(20);
+    worker->Stop();
+    worker = nullptr;
+    EXPECT_EQ(window.replies.size(), 1u);
+}
+
+TEST_F(NetThreadTest, ReplyForADestroyedWindowIsDropped)
+{
+    server.Add(Exchange{{HttpReply("too late")}, 80});
+    ASSERT_EQ(worker->Send("d=1", window.handle, 1, 0), 1);
+    FreeWindowHandle(window.handle);
+    ASSERT_EQ(worker->WaitIdle(2000), WAIT_OBJECT_0);
+    PumpFor(50);
+    EXPECT_TRUE(window.replies.empty());
+    // The worker stays usable for a live window.
+    ReplyWindow other;
+    server.Reply(HttpReply("for the other"));
+    ASSERT_EQ(worker->Send("d=2", other.handle, 1, 0), 1);
+    ASSERT_TRUE(PumpUntil([&] { return other.replies.size() == 1; }));
+}
