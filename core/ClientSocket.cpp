@@ -10,24 +10,24 @@
 
 namespace {
 
-// Qualified names: a host header pulled in by the standard library may bring its own select and fd_set.
+// select is named with its namespace: the host library declares one of its own.
 // Waits up to `milliseconds` for the socket to become readable (read) or writable (write).
 // Returns 1 ready, 0 not yet, -1 select failed or the connect failed.
 int WaitFor(SOCKET s, bool write, int milliseconds)
 {
-    winsock::fd_set ready, failed;
-    winsock::FdZero(&ready);
-    winsock::FdZero(&failed);
-    winsock::FdSet(s, &ready);
-    winsock::FdSet(s, &failed);
-    winsock::timeval wait = {milliseconds / 1000, (milliseconds % 1000) * 1000};
+    fd_set ready, failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(s, &ready);
+    FD_SET(s, &failed);
+    timeval wait = {milliseconds / 1000, (milliseconds % 1000) * 1000};
     int n = winsock::select(0, write ? nullptr : &ready, write ? &ready : nullptr, &failed, &wait);
     if (n == SOCKET_ERROR)
         return -1;
-    if (winsock::FdIsSet(s, &ready))
+    if (FD_ISSET(s, &ready))
         return 1;
     // A refused connect shows only in the exception set.
-    if (write && winsock::FdIsSet(s, &failed))
+    if (write && FD_ISSET(s, &failed))
         return -1;
     return 0;
 }

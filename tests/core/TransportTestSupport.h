@@ -136,10 +136,10 @@ private:
     int WaitReadable(SOCKET s)
     {
         while (!stop) {
-            winsock::fd_set set;
-            winsock::FdZero(&set);
-            winsock::FdSet(s, &set);
-            winsock::timeval wait = {0, 5000};
+            fd_set set;
+            FD_ZERO(&set);
+            FD_SET(s, &set);
+            timeval wait = {0, 5000};
             if (winsock::select(0, &set, nullptr, nullptr, &wait) > 0)
                 return 1;
         }
