@@ -1,0 +1,86 @@
+// Push buttons and image buttons.
+#include "platform/ui/UiButton.h"
+
+#include "platform/ui/UiDraw.h"
+#include "platform/win/Gdi.h"
+
+UiPushButton::UiPushButton() { textSize_ = 24; }
+
+int UiPushButton::OnLButtonDown(UINT flags, int x, int y) {
+    UiWin::OnLButtonDown(flags, x, y);
+    down_ = true;
+    Invalidate();
+    return 1;
+}
+
+int UiPushButton::OnMouseMove(UINT flags, int x, int y) {
+    UiWin::OnMouseMove(flags, x, y);
+    // A finger that slides off lets the button up; sliding back presses it again, as long as nothing scrolled.
+    bool inside = ContainsPoint(x, y) && !IsMoved();
+    if (IsPressed() && inside != down_) {
+        down_ = inside;
+        Invalidate();
+    }
+    return 1;
+}
+
+int UiPushButton::OnLButtonUp(UINT flags, int x, int y) {
+    bool click = down_ && !IsMoved() && ContainsPoint(x, y);
+    UiWin::OnLButtonUp(flags, x, y);
+    down_ = false;
+    Invalidate();
+    if (click && IsEnabled()) OnClick();
+    return 1;
+}
+
+void UiPushButton::OnClick() { PostNotify(0, 0); }
+
+void UiPushButton::PaintText(HDC dc, const RECT& rc, COLORREF color) {
+    RECT r = rc;
+    if (down_) OffsetRect(&r, 1, 1);
+    UiDrawText(dc, text_.C_Str(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS, textSize_,
+               textWeight_, color);
+}
+
+void UiPushButton::PaintWin(HDC dc, RECT* rcWin, RECT*) {
+    RECT rc = *rcWin;
+    COLORREF text = textColor_;
+    if (style_ == MZC_BUTTON_LIGHT) {
+        UiFillRoundRect(dc, rc, 8, RGB(100, 100, 100), RGB(100, 100, 100));
+        InflateRect(&rc, -1, -1);
+        if (down_)
+            UiFillGradient(dc, RECT{rc.left + 2, rc.top + 2, rc.right - 2, rc.bottom - 2}, RGB(250, 206, 96),
+                           RGB(236, 160, 30));
+        else
+            UiFillGradient(dc, RECT{rc.left + 2, rc.top + 2, rc.right - 2, rc.bottom - 2}, RGB(250, 250, 252),
+                           RGB(214, 216, 222));
+        if (!IsEnabled()) text = RGB(160, 160, 160);
+    } else if (style_ == MZC_BUTTON_DARK) {
+        UiFillRoundRect(dc, rc, 8, RGB(20, 24, 34), down_ ? RGB(36, 104, 196) : RGB(58, 66, 84));
+        text = IsEnabled() ? (textColor_ ? textColor_ : RGB(255, 255, 255)) : RGB(120, 120, 130);
+    }
+    PaintText(dc, *rcWin, text);
+}
+
+void UiPushButton::Describe(UiDescription& out) const {
+    UiWin::Describe(out);
+    out.kind = "UiPushButton";
+    out.extra = std::string("down=") + (down_ ? "1" : "0");
+}
+
+UiImageButton::UiImageButton() { style_ = MZC_BUTTON_NONE; }
+
+void UiImageButton::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) {
+    CMzImage* image = down_ && pressed_ ? pressed_ : normal_;
+    if (!(image && image->IsLoaded()) && style_ != MZC_BUTTON_NONE) {
+        UiPushButton::PaintWin(dc, rcWin, rcUpdate);
+        return;
+    }
+    if (image && image->IsLoaded()) image->Draw(dc, rcWin, TRUE);
+    if (!text_.IsEmpty()) PaintText(dc, *rcWin, down_ ? pressedColor_ : textColor_);
+}
+
+void UiImageButton::Describe(UiDescription& out) const {
+    UiPushButton::Describe(out);
+    out.kind = "UiImageButton";
+}

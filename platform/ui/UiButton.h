@@ -1,0 +1,49 @@
+// Push buttons and image buttons. A click (press and release inside, without dragging) posts MZ_WM_COMMAND
+// with wParam = MAKELONG(id, 0) and lParam 0 to the host window.
+#pragma once
+
+#include "platform/ui/MzImage.h"
+#include "platform/ui/UiWin.h"
+
+// Button styles: 0 no frame (an image button's own look), 1 a light rounded button, 2 a dark rounded button.
+#define MZC_BUTTON_NONE 0
+#define MZC_BUTTON_LIGHT 1
+#define MZC_BUTTON_DARK 2
+
+class UiPushButton : public UiWin {
+public:
+    UiPushButton();
+    void SetButtonType(int style) { style_ = style; Invalidate(); }
+    int GetButtonType() const { return style_; }
+    // Shown pressed while the finger is down on the button.
+    bool IsDown() const { return down_; }
+    void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
+    int OnLButtonDown(UINT flags, int x, int y) override;
+    int OnLButtonUp(UINT flags, int x, int y) override;
+    int OnMouseMove(UINT flags, int x, int y) override;
+    void Describe(UiDescription& out) const override;
+
+protected:
+    virtual void OnClick();
+    void PaintText(HDC dc, const RECT& rc, COLORREF color);
+    int style_ = MZC_BUTTON_LIGHT;
+    bool down_ = false;
+};
+
+class UiImageButton : public UiPushButton {
+public:
+    UiImageButton();
+    // Images owned by the caller; they must outlive the button.
+    void SetImage_Normal(CMzImage* image) { normal_ = image; Invalidate(); }
+    void SetImage_Pressed(CMzImage* image) { pressed_ = image; Invalidate(); }
+    CMzImage* GetImage_Normal() const { return normal_; }
+    CMzImage* GetImage_Pressed() const { return pressed_; }
+    void SetTextColor_Pressed(COLORREF color) { pressedColor_ = color; }
+    void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
+    void Describe(UiDescription& out) const override;
+
+private:
+    CMzImage* normal_ = nullptr;
+    CMzImage* pressed_ = nullptr;
+    COLORREF pressedColor_ = RGB(255, 255, 255);
+};

@@ -1,0 +1,92 @@
+// Drawing helpers of the controls.
+#include "platform/ui/UiDraw.h"
+
+#include "platform/ui/MzImage.h"
+#include "platform/win/Gdi.h"
+
+int UiDrawText(HDC dc, LPCWSTR text, RECT rect, UINT format, int size, int weight, COLORREF color) {
+    if (!text || !*text) return 0;
+    HGDIOBJ oldFont = SelectObject(dc, CreateMzFont(size > 0 ? size : 24, weight));
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF oldColor = SetTextColor(dc, color);
+    int h = DrawTextW(dc, text, -1, &rect, format);
+    SetTextColor(dc, oldColor);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+    return h;
+}
+
+SIZE UiMeasureText(HDC dc, LPCWSTR text, int size, int weight) {
+    SIZE s{0, 0};
+    if (!text) return s;
+    HGDIOBJ oldFont = SelectObject(dc, CreateMzFont(size > 0 ? size : 24, weight));
+    int n = 0;
+    while (text[n]) ++n;
+    GetTextExtentPoint32W(dc, text, n, &s);
+    SelectObject(dc, oldFont);
+    return s;
+}
+
+void UiFillRect(HDC dc, const RECT& rect, COLORREF color) {
+    HBRUSH brush = CreateSolidBrush(color);
+    FillRect(dc, &rect, brush);
+    DeleteObject(brush);
+}
+
+void UiFillRoundRect(HDC dc, const RECT& rect, int radius, COLORREF border, COLORREF fill) {
+    HPEN pen = CreatePen(PS_SOLID, 1, border);
+    HBRUSH brush = CreateSolidBrush(fill);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, radius * 2, radius * 2);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+}
+
+void UiDrawLine(HDC dc, int x0, int y0, int x1, int y1, COLORREF color) {
+    HPEN pen = CreatePen(PS_SOLID, 1, color);
+    HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, x0, y0, nullptr);
+    LineTo(dc, x1, y1);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+static BYTE Mix(int a, int b, int num, int den) { return (BYTE)(a + (b - a) * num / (den ? den : 1)); }
+
+void UiFillGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom) {
+    int h = rect.bottom - rect.top;
+    for (int y = 0; y < h; ++y) {
+        COLORREF c = RGB(Mix(GetRValue(top), GetRValue(bottom), y, h - 1), Mix(GetGValue(top), GetGValue(bottom), y, h - 1),
+                         Mix(GetBValue(top), GetBValue(bottom), y, h - 1));
+        RECT line{rect.left, rect.top + y, rect.right, rect.top + y + 1};
+        UiFillRect(dc, line, c);
+    }
+}
+
+void DrawSelectionBackground(HDC dc, const RECT& rect) {
+    CMzImage image;
+    if (image.LoadPlatformImage(MZ_IMAGE_SELECTION))
+        image.Draw(dc, &rect, TRUE);
+    else
+        UiFillGradient(dc, rect, RGB(255, 232, 150), RGB(244, 180, 52));
+}
+
+void DrawHighlightBar(HDC dc, const RECT& rect) {
+    int h = rect.bottom - rect.top;
+    RECT a{rect.left, rect.top, rect.right, rect.top + h / 3};
+    RECT b{rect.left, a.bottom, rect.right, rect.top + 2 * h / 3};
+    RECT c{rect.left, b.bottom, rect.right, rect.bottom};
+    UiFillGradient(dc, a, RGB(255, 236, 170), RGB(250, 206, 96));
+    UiFillGradient(dc, b, RGB(246, 184, 52), RGB(236, 160, 30));
+    UiFillGradient(dc, c, RGB(250, 206, 96), RGB(255, 236, 170));
+}
+
+void DrawCheckFrame(HDC dc, const RECT& rect, UINT kind) {
+    CMzImage image;
+    if (!image.LoadPlatformImage(kind)) return;
+    int w = image.GetImageWidth(), h = image.GetImageHeight();
+    image.DrawAt(dc, rect.left + (rect.right - rect.left - w) / 2, rect.top + (rect.bottom - rect.top - h) / 2);
+}

@@ -1,0 +1,93 @@
+// The list control: rows of {text, data word} drawn one under the other, scrolled by dragging with a fling,
+// with a selected row, fixed or per-row heights and owner drawing.
+#pragma once
+
+#include "platform/ui/KineticScroll.h"
+#include "platform/ui/MzStr.h"
+#include "platform/ui/UiWin.h"
+
+#include <vector>
+
+// One row of the list controls: its text and a word that is free for the owner (often a pointer).
+struct ListItem {
+    CMzStr Text;
+    DWORD_PTR Data = 0;
+};
+
+class UiList : public UiWin {
+public:
+    UiList();
+    ~UiList() override;
+
+    // Item management; every removal calls OnRemoveItem for the item while it is still in the list.
+    int AddItem(const ListItem& item);
+    int InsertItem(const ListItem& item, int index); // index beyond the end appends
+    bool RemoveItem(int index);
+    void RemoveAll();                                // from the last item to the first
+    bool MoveItem(int from, int to);
+    int GetItemCount() const { return (int)items_.size(); }
+    ListItem* GetItem(int index);
+    const ListItem* GetItem(int index) const;
+
+    void SetSelectedIndex(int index); // -1 (or any index out of range) clears the selection
+    int GetSelectedIndex() const { return selected_; }
+    // The item under a point in window coordinates, -1 for none.
+    int CalcIndexOfPos(int x, int y) const;
+    // Scrolls as little as needed so the item is wholly in view.
+    void EnsureVisible(int index);
+    RECT GetItemRect(int index) const; // window coordinates, scroll applied
+
+    void SetItemHeight(int height);
+    int GetItemHeightValue() const { return itemHeight_; }
+    // Per-item heights: the list asks GetItemHeight for every item; otherwise all items have the item height.
+    void SetVariableItemHeight(bool on) { variableHeights_ = on; }
+    virtual int GetItemHeight(int index);
+
+    // Owner drawing: rcItem is the item's rectangle in window coordinates.
+    virtual void DrawItem(HDC dc, int index, RECT* rcItem, RECT* rcWin, RECT* rcUpdate);
+    virtual void OnRemoveItem(int index);
+
+    void EnableGridlines(bool on) { gridlines_ = on; }
+    bool HasGridlines() const { return gridlines_; }
+    void SetGridlineColor(COLORREF color) { gridColor_ = color; }
+    void SetDragScrollMode(int mode) { dragMode_ = mode; }
+    void EnableScrollBarV(bool on) { indicator_ = on; }
+    void SetBackgroundColor(COLORREF color, bool paint = true) { bgColor_ = color; paintBg_ = paint; }
+    // A tap (press and release without movement) selects the item under it. Off by default: the client's
+    // lists choose their own selection rules.
+    void SetSelectOnTap(bool on) { selectOnTap_ = on; }
+
+    int GetTopPos() const { return scroll_.GetOffset(); }
+    void SetTopPos(int offset);
+    void ScrollToTop(bool animated = true);
+    int GetContentHeight() const;
+    bool IsScrolling() const { return scroll_.IsDragging() || scroll_.IsMoving(); }
+
+    void SetPos(int x, int y, int w, int h, UINT flags = 0) override;
+    void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
+    int OnLButtonDown(UINT flags, int x, int y) override;
+    int OnLButtonUp(UINT flags, int x, int y) override;
+    int OnMouseMove(UINT flags, int x, int y) override;
+    void OnTimer(UINT_PTR id) override;
+    void Describe(UiDescription& out) const override;
+
+protected:
+    int HeightOf(int index) const; // the height used for layout
+    void UpdateRange();
+    void SendMouseNotify(int code, int x, int y);
+
+private:
+    static constexpr UINT_PTR MOTION_TIMER = 1;
+    std::vector<ListItem> items_;
+    int selected_ = -1;
+    int itemHeight_ = 70;
+    bool variableHeights_ = false;
+    bool gridlines_ = true;
+    COLORREF gridColor_ = RGB(200, 200, 200);
+    int dragMode_ = 1;
+    bool indicator_ = false;
+    bool paintBg_ = false;
+    COLORREF bgColor_ = 0xFFFFFF;
+    bool selectOnTap_ = false;
+    KineticScroll scroll_;
+};
