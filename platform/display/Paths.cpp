@@ -1,6 +1,8 @@
 // Program and executable directories, and the UTF-8 forms file names need.
 #include "platform/display/Paths.h"
 
+#include "platform/win/ModulePath.h"
+
 #include <cstdlib>
 #include <unistd.h>
 
@@ -19,14 +21,10 @@ std::string ExecutableDirectory()
 
 std::string ProgramDirectory()
 {
-    const char* home = std::getenv("MORWICK_HOME");
-    if (home && *home) {
-        std::string h = home;
-        while (h.size() > 1 && h.back() == '/')
-            h.pop_back();
-        return h;
-    }
-    return ExecutableDirectory();
+    std::string dir = Utf8FromWide(GetProgramDirectory().c_str());
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
+    return dir.empty() ? ExecutableDirectory() : dir;
 }
 
 std::string Utf8FromWide(const char16_t* text, int count)

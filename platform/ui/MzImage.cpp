@@ -42,9 +42,9 @@ std::shared_ptr<const Surface> Decode(const std::string& path)
     return s;
 }
 
-std::shared_ptr<const Surface> FromFolders(const std::string& folder, UINT id)
+std::shared_ptr<const Surface> FromFolders(const std::string& folder, const std::string& file)
 {
-    std::string name = folder + "/" + std::to_string(id) + ".png";
+    std::string name = folder + "/" + file + ".png";
     for (const std::string& dir : {ProgramDirectory(), ExecutableDirectory()}) {
         std::string path = dir + "/" + name;
         if (FileExists(path))
@@ -106,7 +106,7 @@ BOOL CMzImage::LoadImage(LPCWSTR fileName)
 
 BOOL CMzImage::LoadImageFromRes(HINSTANCE, LPCWSTR, UINT id)
 {
-    image = FromFolders("resources", id);
+    image = FromFolders("res", std::to_string(id));
     if (!image)
         SetLastError(ERROR_FILE_NOT_FOUND);
     return image ? TRUE : FALSE;
@@ -114,9 +114,17 @@ BOOL CMzImage::LoadImageFromRes(HINSTANCE, LPCWSTR, UINT id)
 
 BOOL CMzImage::LoadPlatformImage(UINT id)
 {
-    image = FromFolders("platform", id);
+    image = FromFolders("sys", std::to_string(id));
     if (!image)
         image = BuiltIn(id);
+    if (!image)
+        SetLastError(ERROR_FILE_NOT_FOUND);
+    return image ? TRUE : FALSE;
+}
+
+BOOL CMzImage::LoadPlatformImage(LPCWSTR name)
+{
+    image = name && *name ? FromFolders("sys", Utf8FromWide(name)) : nullptr;
     if (!image)
         SetLastError(ERROR_FILE_NOT_FOUND);
     return image ? TRUE : FALSE;

@@ -22,12 +22,14 @@ public:
 
     // A full path, or a file name in the program directory.
     BOOL LoadImage(LPCWSTR fileName);
-    // The program's numbered image resource: "resources/<id>.png" in the program or executable directory.
+    // The program's numbered image resource: "res/<id>.png" in the program or executable directory.
     // The instance and type are accepted for the shape of the call; only the number picks the image.
     BOOL LoadImageFromRes(HINSTANCE instance, LPCWSTR type, UINT id);
     // The platform's own numbered images (check-box frames 519 checked and 520 unchecked, and the others the
-    // controls use): "platform/<id>.png" in the program or executable directory, else a built-in drawing.
+    // controls use): "sys/<id>.png" in the program or executable directory, else a built-in drawing.
     BOOL LoadPlatformImage(UINT id);
+    // A named platform image ("selection" for the list selection background): "sys/<name>.png".
+    BOOL LoadPlatformImage(LPCWSTR name);
     void Unload();
 
     BOOL IsLoaded() const { return image != nullptr; }

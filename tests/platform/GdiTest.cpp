@@ -234,13 +234,13 @@ TEST(MzImage, LoadsProgramFilesAndResourcesAndDrawsWithAlpha)
 {
     namespace fs = std::filesystem;
     fs::path home = fs::temp_directory_path() / ("morwick-image-" + std::to_string(getpid()));
-    fs::create_directories(home / "resources");
+    fs::create_directories(home / "res");
     morwick::display::Surface png(4, 2, 0xFFFF0000u); // red, opaque left half
     for (int y = 0; y < 2; ++y)
         for (int x = 2; x < 4; ++x)
             png.Row(y)[x] = 0x000000FFu; // fully transparent blue
     ASSERT_TRUE(morwick::display::SavePng((home / "pic.png").string(), png));
-    ASSERT_TRUE(morwick::display::SavePng((home / "resources" / "102.png").string(), png, true));
+    ASSERT_TRUE(morwick::display::SavePng((home / "res" / "102.png").string(), png, true));
     setenv("MORWICK_HOME", home.c_str(), 1);
 
     CMzImage image;
@@ -266,7 +266,7 @@ TEST(MzImage, LoadsProgramFilesAndResourcesAndDrawsWithAlpha)
     EXPECT_EQ(GetPixel(m.dc, 7, 3), RGB(0, 0, 255)); // stretched twice as wide
     EXPECT_EQ(GetPixel(m.dc, 8, 1), RGB(255, 255, 255));
 
-    CMzImage check;
+    CMzImage check; // the built-in frame stands in when no artwork is installed
     ASSERT_TRUE(check.LoadPlatformImage(519));
     EXPECT_GT(check.GetImageWidth(), 0);
     EXPECT_TRUE(check.DrawAt(m.dc, 10, 0));

@@ -1,0 +1,345 @@
+// The automation commands: input injection, the phone's events, the clock, screen shots, the window dump,
+// waiting for idle and the debug log.
+#include "platform/automation/Automation.h"
+
+#include "platform/display/Desktop.h"
+#include "platform/display/Paths.h"
+#include "platform/display/PngCodec.h"
+#include "platform/win/Debug.h"
+#include "platform/win/Message.h"
+#include "platform/win/Shell.h"
+#include "platform/win/Thread.h"
+#include "platform/win/Time.h"
+#include "platform/win/WinUser.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+using namespace morwick::display;
+
+namespace morwick::automation {
+
+std::string JsonString(const std::string& s)
+{
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += (char)c;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonString(const std::u16string& text)
+{
+    return JsonString(Utf8FromWide(text.c_str(), (int)text.size()));
+}
+
+namespace {
+
+std::string Ok(const std::string& more = "")
+{
+    return more.empty() ? "{\"ok\":true}" : "{\"ok\":true," + more + "}";
+}
+
+std::string Error(const std::string& why)
+{
+    return "{\"ok\":false,\"error\":" + JsonString(why) + "}";
+}
+
+std::string Rect(const RECT& r)
+{
+    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + "]";
+}
+
+// The automation clock: frozen at the time set, moved only by "clock advance".
+std::mutex clockLock;
+LONGLONG clockWall = 0;      // milliseconds since 1970 UTC
+DWORD clockMessageBase = 0;  // the message clock when the clock was set
+LONGLONG clockWallBase = 0;
+
+LONGLONG AutomationWall()
+{
+    std::lock_guard<std::mutex> guard(clockLock);
+    return clockWall;
+}
+
+DWORD AutomationMessageClock()
+{
+    std::lock_guard<std::mutex> guard(clockLock);
+    return clockMessageBase + (DWORD)(clockWall - clockWallBase);
+}
+
+std::string ClockCommand(std::istringstream& in)
+{
+    std::string what;
+    in >> what;
+    if (what == "set") {
+        std::string date, time;
+        in >> date >> time;
+        std::tm tm{};
+        if (std::sscanf(date.c_str(), "%d-%d-%d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday) != 3 ||
+            std::sscanf(time.c_str(), "%d:%d:%d", &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 3)
+            return Error("clock set YYYY-MM-DD HH:MM:SS");
+        tm.tm_year -= 1900;
+        tm.tm_mon -= 1;
+        tm.tm_isdst = -1;
+        std::time_t t = std::mktime(&tm); // the time given is local time
+        if (t == (std::time_t)-1)
+            return Error("bad time");
+        DWORD nowMessage = GetMessageClock();
+        {
+            std::lock_guard<std::mutex> guard(clockLock);
+            clockWall = (LONGLONG)t * 1000;
+            clockWallBase = clockWall;
+            clockMessageBase = nowMessage;
+        }
+        SetWallClockSource(AutomationWall);
+        SetMessageClock(AutomationMessageClock);
+        MessageClockChanged();
+        return Ok();
+    }
+    if (what == "advance") {
+        long long ms = -1;
+        in >> ms;
+        if (ms < 0 || ms > 365LL * 24 * 3600 * 1000)
+            return Error("clock advance MS");
+        {
+            std::lock_guard<std::mutex> guard(clockLock);
+            if (clockWall == 0)
+                return Error("clock not set");
+            clockWall += ms;
+        }
+        MessageClockChanged();
+        return Ok();
+    }
+    if (what == "real") {
+        {
+            std::lock_guard<std::mutex> guard(clockLock);
+            clockWall = 0;
+        }
+        SetWallClockSource(nullptr);
+        SetMessageClock(nullptr);
+        MessageClockChanged();
+        return Ok();
+    }
+    return Error("clock set|advance|real");
+}
+
+void Dispatch(int budget)
+{
+    MSG msg;
+    for (int i = 0; i < budget && PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage((int)msg.wParam); // for the real loop
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessage(&msg);
+    }
+}
+
+std::string IdleCommand(long long ms)
+{
+    if (ms < 0)
+        ms = 5000;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    bool onGui = GuiThreadId() == GetCurrentThreadId();
+    int quiet = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (onGui)
+            Dispatch(1000);
+        if (GuiQueueIdle() && !IsBusy()) {
+            if (++quiet >= 2)
+                return Ok("\"idle\":true");
+        } else {
+            quiet = 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(onGui ? 1 : 5));
+    }
+    return Ok("\"idle\":false");
+}
+
+std::string DumpCommand()
+{
+    std::vector<WindowInfo> stack;
+    RunOnGuiThread([&] { stack = DescribeWindowStack(); });
+    std::string out = "\"screen\":{\"width\":" + std::to_string(ScreenWidth()) +
+                      ",\"height\":" + std::to_string(ScreenHeight()) + "},\"windows\":[";
+    bool first = true;
+    for (const WindowInfo& w : stack) {
+        if (!first)
+            out += ",";
+        first = false;
+        out += "{\"class\":" + JsonString(w.className) + ",\"title\":" + JsonString(w.title) +
+               ",\"rect\":" + Rect(w.rect) + ",\"visible\":" + (w.visible ? "true" : "false") +
+               ",\"active\":" + (w.active ? "true" : "false") + ",\"controls\":" +
+               (w.controlsJson.empty() ? "[]" : w.controlsJson) + "}";
+    }
+    return Ok(out + "]");
+}
+
+std::string ShotCommand(const std::string& path)
+{
+    if (path.empty())
+        return Error("shot PATH");
+    RunOnGuiThread([] { ComposeScreen(true); });
+    Surface s = CopyScreen();
+    if (!SavePng(path, s))
+        return Error("cannot write " + path);
+    return Ok("\"width\":" + std::to_string(s.width) + ",\"height\":" + std::to_string(s.height));
+}
+
+bool ReadPoint(std::istringstream& in, int& x, int& y)
+{
+    return static_cast<bool>(in >> x >> y);
+}
+
+std::string KeyCommand(const std::string& name)
+{
+    struct Named {
+        const char* name;
+        UINT vk;
+        char16_t ch;
+    };
+    static const Named keys[] = {{"enter", VK_RETURN, u'\r'}, {"back", VK_BACK, u'\b'}, {"left", VK_LEFT, 0},
+                                 {"right", VK_RIGHT, 0},      {"up", VK_UP, 0},          {"down", VK_DOWN, 0},
+                                 {"tab", VK_TAB, 0},          {"escape", VK_ESCAPE, 0},  {"delete", VK_DELETE, 0},
+                                 {"space", VK_SPACE, u' '}};
+    for (const Named& k : keys)
+        if (name == k.name) {
+            InjectKey(k.vk, true);
+            if (k.ch)
+                InjectChar(k.ch);
+            InjectKey(k.vk, false);
+            return Ok();
+        }
+    return Error("unknown key " + name);
+}
+
+} // namespace
+
+std::string RunCommand(const std::string& line)
+{
+    std::istringstream in(line);
+    std::string cmd;
+    in >> cmd;
+    int x = 0, y = 0;
+    if (cmd == "tap" || cmd == "press" || cmd == "move" || cmd == "release") {
+        if (!ReadPoint(in, x, y))
+            return Error(cmd + " X Y");
+        if (cmd == "tap" || cmd == "press")
+            InjectMouse(WM_LBUTTONDOWN, x, y);
+        if (cmd == "move")
+            InjectMouse(WM_MOUSEMOVE, x, y);
+        if (cmd == "tap" || cmd == "release")
+            InjectMouse(WM_LBUTTONUP, x, y);
+        return Ok();
+    }
+    if (cmd == "drag") {
+        int x2 = 0, y2 = 0, steps = 10;
+        if (!ReadPoint(in, x, y) || !ReadPoint(in, x2, y2))
+            return Error("drag X1 Y1 X2 Y2 [STEPS]");
+        in >> steps;
+        if (steps < 1 || steps > 1000)
+            steps = 10;
+        InjectMouse(WM_LBUTTONDOWN, x, y);
+        for (int i = 1; i <= steps; ++i)
+            InjectMouse(WM_MOUSEMOVE, x + (x2 - x) * i / steps, y + (y2 - y) * i / steps);
+        InjectMouse(WM_LBUTTONUP, x2, y2);
+        return Ok();
+    }
+    if (cmd == "key") {
+        std::string name;
+        in >> name;
+        return KeyCommand(name);
+    }
+    if (cmd == "text") {
+        std::string rest;
+        std::getline(in, rest);
+        if (!rest.empty() && rest[0] == ' ')
+            rest.erase(0, 1);
+        for (char16_t ch : WideFromUtf8(rest))
+            InjectChar(ch);
+        return Ok();
+    }
+    if (cmd == "rotate") {
+        int o = -1;
+        in >> o;
+        if (o < 0 || o > 3)
+            return Error("rotate 0|1|2|3");
+        if (!MzAccIsOpen())
+            return Error("the accelerometer is not open");
+        SimulateAccelerometer(o);
+        return Ok();
+    }
+    if (cmd == "lock" || cmd == "unlock") {
+        SimulateLockPhone(cmd == "lock");
+        return Ok();
+    }
+    if (cmd == "call") {
+        std::string what;
+        in >> what;
+        if (what != "begin" && what != "end")
+            return Error("call begin|end");
+        SimulateCall(what == "begin");
+        return Ok();
+    }
+    if (cmd == "usb") {
+        std::string what;
+        in >> what;
+        if (what != "off")
+            return Error("usb off");
+        SimulateUsbOff();
+        return Ok();
+    }
+    if (cmd == "frontkey") {
+        InjectFrontKey();
+        return Ok();
+    }
+    if (cmd == "clock")
+        return ClockCommand(in);
+    if (cmd == "shot") {
+        std::string path;
+        std::getline(in, path);
+        size_t start = path.find_first_not_of(' ');
+        return ShotCommand(start == std::string::npos ? "" : path.substr(start));
+    }
+    if (cmd == "dump")
+        return DumpCommand();
+    if (cmd == "idle") {
+        long long ms = -1;
+        in >> ms;
+        return IdleCommand(ms);
+    }
+    if (cmd == "log")
+        return Ok("\"log\":" + JsonString(TakeDebugLogUtf8()));
+    if (cmd == "programs") {
+        std::string list = "[";
+        for (const std::string& p : TakeStartedPrograms())
+            list += (list.size() > 1 ? "," : "") + JsonString(p);
+        return Ok("\"programs\":" + list + "]");
+    }
+    return Error(cmd.empty() ? "empty command" : "unknown command " + cmd);
+}
+
+} // namespace morwick::automation

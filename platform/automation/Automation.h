@@ -1,0 +1,36 @@
+// Driving the client as a user would: one command line in, one JSON line out. The same commands come from the
+// Unix socket named by MORWICK_AUTOMATION (tools/automate sends them from a shell) or from C++ tests.
+//
+//   tap X Y | press X Y | move X Y | release X Y | drag X1 Y1 X2 Y2 [STEPS]   the stylus, screen coordinates
+//   key NAME (enter back left right up down tab escape delete space) | text UTF-8
+//   rotate 0|1|2|3 (the accelerometer) | lock | unlock | call begin|end | usb off | frontkey
+//   clock set YYYY-MM-DD HH:MM:SS | clock advance MS | clock real   GUI timers and the time of day
+//   shot PATH (PNG of the screen) | dump (the window stack from the top, with controls)
+//   idle [MS] (until nothing is pending and no request is under way, or MS) | log (debug output since last call)
+//   programs (what the client asked to start since last call)
+#pragma once
+
+#include <string>
+
+namespace morwick::automation {
+
+// Runs one command and returns its JSON answer (no line end). From the GUI thread itself, "idle" dispatches the
+// pending messages; from any other thread it waits for the GUI thread to get there.
+std::string RunCommand(const std::string& line);
+
+// Listens on the Unix socket at path (replacing a stale one); false when it cannot.
+bool StartServer(const std::string& path);
+void StopServer();
+
+// JSON text helpers for describing windows and controls.
+std::string JsonString(const std::string& utf8);
+std::string JsonString(const std::u16string& text);
+
+} // namespace morwick::automation
+
+namespace morwick::automation {
+
+// Sends one command to the automation socket at path and returns the answer line ("" when it cannot connect).
+std::string SendCommand(const std::string& path, const std::string& line);
+
+} // namespace morwick::automation

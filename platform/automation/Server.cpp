@@ -1,0 +1,137 @@
+// The automation's Unix socket: one command line in, one JSON line out, connections served one after another.
+#include "platform/automation/Automation.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace morwick::automation {
+
+namespace {
+
+std::atomic<int> listenFd{-1};
+std::thread serverThread;
+std::string socketPath;
+
+bool WriteAll(int fd, const std::string& s)
+{
+    size_t done = 0;
+    while (done < s.size()) {
+        ssize_t n = send(fd, s.data() + done, s.size() - done, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += (size_t)n;
+    }
+    return true;
+}
+
+void Serve(int client)
+{
+    std::string pending;
+    char buffer[4096];
+    for (;;) {
+        ssize_t n = recv(client, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        pending.append(buffer, (size_t)n);
+        if (pending.size() > 65536) // no command is that long
+            break;
+        size_t nl;
+        while ((nl = pending.find('\n')) != std::string::npos) {
+            std::string line = pending.substr(0, nl);
+            pending.erase(0, nl + 1);
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (line.empty())
+                continue;
+            if (!WriteAll(client, RunCommand(line) + "\n"))
+                return;
+        }
+    }
+}
+
+void Loop(int fd)
+{
+    for (;;) {
+        int client = accept(fd, nullptr, nullptr);
+        if (client < 0) {
+            if (errno == EINTR)
+                continue;
+            break; // closed by StopServer
+        }
+        Serve(client);
+        close(client);
+    }
+}
+
+} // namespace
+
+bool StartServer(const std::string& path)
+{
+    if (listenFd.load() >= 0 || path.empty())
+        return false;
+    sockaddr_un a{};
+    if (path.size() >= sizeof a.sun_path)
+        return false;
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    a.sun_family = AF_UNIX;
+    std::memcpy(a.sun_path, path.c_str(), path.size() + 1);
+    unlink(path.c_str());
+    if (bind(fd, (sockaddr*)&a, sizeof a) != 0 || listen(fd, 4) != 0) {
+        close(fd);
+        return false;
+    }
+    listenFd.store(fd);
+    socketPath = path;
+    serverThread = std::thread(Loop, fd);
+    return true;
+}
+
+void StopServer()
+{
+    int fd = listenFd.exchange(-1);
+    if (fd < 0)
+        return;
+    shutdown(fd, SHUT_RDWR);
+    close(fd);
+    if (serverThread.joinable())
+        serverThread.join();
+    unlink(socketPath.c_str());
+}
+
+} // namespace morwick::automation
+
+namespace morwick::automation {
+
+std::string SendCommand(const std::string& path, const std::string& line)
+{
+    sockaddr_un a{};
+    if (path.size() >= sizeof a.sun_path)
+        return "";
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return "";
+    a.sun_family = AF_UNIX;
+    std::memcpy(a.sun_path, path.c_str(), path.size() + 1);
+    std::string answer;
+    if (connect(fd, (sockaddr*)&a, sizeof a) == 0 && WriteAll(fd, line + "\n")) {
+        char c;
+        while (recv(fd, &c, 1, 0) == 1 && c != '\n')
+            answer += c;
+    }
+    close(fd);
+    return answer;
+}
+
+} // namespace morwick::automation

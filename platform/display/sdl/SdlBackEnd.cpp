@@ -1,0 +1,236 @@
+// The desktop window back end through SDL2: shows the composed screen, turns with it, and makes the mouse the
+// stylus and the keyboard the phone's keys. Function keys stand in for the phone's own events:
+// F1-F4 accelerometer orientation 0-3, F5 lock, F6 unlock, F7 call begins, F8 call ends, F9 USB cable pulled,
+// F10 or Home the front key.
+#include "platform/display/Desktop.h"
+#include "platform/win/Shell.h"
+#include "platform/win/WinUser.h"
+
+#include <SDL.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace morwick::display {
+
+namespace {
+
+class SdlBackEnd : public BackEnd, public std::enable_shared_from_this<SdlBackEnd> {
+public:
+    ~SdlBackEnd() override
+    {
+        stop.store(true);
+        if (worker.joinable())
+            worker.join();
+    }
+    const char* Name() const override { return "sdl"; }
+
+    bool Start()
+    {
+        std::unique_lock<std::mutex> lock(frameLock);
+        worker = std::thread([this] { Run(); });
+        started.wait(lock, [this] { return ready || failed; });
+        return ready;
+    }
+
+    void Present(const Surface& screen) override
+    {
+        std::lock_guard<std::mutex> lock(frameLock);
+        frame = screen;
+        fresh = true;
+    }
+
+    void Raise() override { raise.store(true); }
+
+private:
+    void Run()
+    {
+        // The window, its events and its drawing all stay on this thread, as SDL wants.
+        if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+            Fail();
+            return;
+        }
+        int w = ScreenWidth(), h = ScreenHeight();
+        SDL_Window* window = SDL_CreateWindow("Morwick", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, 0);
+        SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
+        if (!renderer) {
+            if (window)
+                SDL_DestroyWindow(window);
+            SDL_Quit();
+            Fail();
+            return;
+        }
+        SDL_Texture* texture = nullptr;
+        int tw = 0, th = 0;
+        {
+            std::lock_guard<std::mutex> lock(frameLock);
+            ready = true;
+        }
+        started.notify_all();
+        SDL_StartTextInput();
+        bool pressed = false;
+        while (!stop.load()) {
+            SDL_Event e;
+            while (SDL_WaitEventTimeout(&e, 15)) {
+                HandleEvent(e, pressed);
+                if (stop.load())
+                    break;
+            }
+            if (raise.exchange(false))
+                SDL_RaiseWindow(window);
+            Surface copy;
+            {
+                std::lock_guard<std::mutex> lock(frameLock);
+                if (!fresh)
+                    continue;
+                fresh = false;
+                copy = frame;
+            }
+            if (copy.width <= 0 || copy.height <= 0)
+                continue;
+            if (copy.width != tw || copy.height != th) {
+                if (texture)
+                    SDL_DestroyTexture(texture);
+                texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                            copy.width, copy.height);
+                tw = copy.width;
+                th = copy.height;
+                SDL_SetWindowSize(window, tw, th); // the window turns with the phone
+            }
+            if (!texture)
+                continue;
+            SDL_UpdateTexture(texture, nullptr, copy.pixels.data(), copy.width * 4);
+            SDL_RenderClear(renderer);
+            SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+            SDL_RenderPresent(renderer);
+        }
+        if (texture)
+            SDL_DestroyTexture(texture);
+        SDL_DestroyRenderer(renderer);
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+    }
+
+    void HandleEvent(const SDL_Event& e, bool& pressed)
+    {
+        switch (e.type) {
+        case SDL_QUIT:
+            if (DWORD gui = GuiThreadId())
+                PostThreadMessage(gui, WM_QUIT, 0, 0);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (e.button.button == SDL_BUTTON_LEFT) {
+                pressed = true;
+                InjectMouse(WM_LBUTTONDOWN, e.button.x, e.button.y);
+            }
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (e.button.button == SDL_BUTTON_LEFT && pressed) {
+                pressed = false;
+                InjectMouse(WM_LBUTTONUP, e.button.x, e.button.y);
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            if (pressed)
+                InjectMouse(WM_MOUSEMOVE, e.motion.x, e.motion.y);
+            break;
+        case SDL_TEXTINPUT: {
+            std::u16string text;
+            const unsigned char* s = (const unsigned char*)e.text.text;
+            // UTF-8 to UTF-16, enough for typed text.
+            while (*s) {
+                uint32_t c = *s++;
+                int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+                c &= extra == 3 ? 0x07 : extra == 2 ? 0x0F : extra == 1 ? 0x1F : 0x7F;
+                for (int i = 0; i < extra && (*s & 0xC0) == 0x80; ++i)
+                    c = (c << 6) | (*s++ & 0x3F);
+                if (c >= 0x10000) {
+                    c -= 0x10000;
+                    text += (char16_t)(0xD800 + (c >> 10));
+                    text += (char16_t)(0xDC00 + (c & 0x3FF));
+                } else {
+                    text += (char16_t)c;
+                }
+            }
+            for (char16_t ch : text)
+                InjectChar(ch);
+            break;
+        }
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            Key(e.key.keysym.sym, e.type == SDL_KEYDOWN);
+            break;
+        default:
+            break;
+        }
+    }
+
+    static void Key(SDL_Keycode key, bool down)
+    {
+        if (down) {
+            switch (key) {
+            case SDLK_F1: SimulateAccelerometer(0); return;
+            case SDLK_F2: SimulateAccelerometer(1); return;
+            case SDLK_F3: SimulateAccelerometer(2); return;
+            case SDLK_F4: SimulateAccelerometer(3); return;
+            case SDLK_F5: SimulateLockPhone(TRUE); return;
+            case SDLK_F6: SimulateLockPhone(FALSE); return;
+            case SDLK_F7: SimulateCall(TRUE); return;
+            case SDLK_F8: SimulateCall(FALSE); return;
+            case SDLK_F9: SimulateUsbOff(); return;
+            case SDLK_F10:
+            case SDLK_HOME: InjectFrontKey(); return;
+            default: break;
+            }
+        }
+        UINT vk = 0;
+        switch (key) {
+        case SDLK_RETURN: vk = VK_RETURN; break;
+        case SDLK_BACKSPACE: vk = VK_BACK; break;
+        case SDLK_ESCAPE: vk = VK_ESCAPE; break;
+        case SDLK_LEFT: vk = VK_LEFT; break;
+        case SDLK_RIGHT: vk = VK_RIGHT; break;
+        case SDLK_UP: vk = VK_UP; break;
+        case SDLK_DOWN: vk = VK_DOWN; break;
+        case SDLK_DELETE: vk = VK_DELETE; break;
+        case SDLK_TAB: vk = VK_TAB; break;
+        default: return;
+        }
+        InjectKey(vk, down);
+        if (down && (vk == VK_RETURN || vk == VK_BACK))
+            InjectChar(vk == VK_RETURN ? u'\r' : u'\b');
+    }
+
+    void Fail()
+    {
+        {
+            std::lock_guard<std::mutex> lock(frameLock);
+            failed = true;
+        }
+        started.notify_all();
+    }
+
+    std::thread worker;
+    std::mutex frameLock;
+    std::condition_variable started;
+    bool ready = false;
+    bool failed = false;
+    bool fresh = false;
+    Surface frame;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> raise{false};
+};
+
+} // namespace
+
+std::shared_ptr<BackEnd> CreateSdlBackEnd()
+{
+    auto b = std::make_shared<SdlBackEnd>();
+    if (!b->Start())
+        return nullptr;
+    return b;
+}
+
+} // namespace morwick::display

@@ -1,0 +1,199 @@
+// Driving windows through the automation commands, in process and over the socket: taps reach the window under
+// the stylus, dump and shot show what the user sees, the clock moves timers and the time of day.
+#include "platform/automation/Automation.h"
+#include "platform/display/Desktop.h"
+#include "platform/display/PngCodec.h"
+#include "platform/ui/MzWnd.h"
+#include "platform/win/Debug.h"
+#include "platform/win/Shell.h"
+#include "platform/win/Time.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+
+using morwick::automation::RunCommand;
+using namespace morwick::display;
+
+namespace {
+
+// A window with one button-like area that counts taps and shows the count.
+class TapWnd : public CMzWnd {
+public:
+    LPCWSTR GetMzClassName() override { return u"TestTapWnd"; }
+    void OnLButtonDown(UINT, int x, int y) override { downAt = POINT{x, y}; }
+    void OnLButtonUp(UINT, int x, int y) override
+    {
+        if (PtInRect(&button, POINT{x, y})) {
+            ++taps;
+            Invalidate();
+        }
+    }
+    void OnTimer(UINT_PTR id) override { ticks += id == 7; }
+    void PaintWin(HDC dc, RECT* win, RECT* update) override
+    {
+        CMzWnd::PaintWin(dc, win, update);
+        HBRUSH grey = CreateSolidBrush(RGB(200, 200, 200));
+        FillRect(dc, &button, grey);
+        DeleteObject(grey);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(0, 0, 0));
+        SelectObject(dc, CreateMzFont(28, FW_BOLD));
+        if (taps > 0) {
+            RECT label{0, 300, 480, 360};
+            DrawTextW(dc, u"已点击", -1, &label, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        }
+    }
+    std::string DescribeControls() override
+    {
+        return "[{\"kind\":\"button\",\"id\":7,\"rect\":[40,100,240,160],\"visible\":true,\"enabled\":true,"
+               "\"text\":\"" + std::string(taps ? "已点击" : "点我") + "\"}]";
+    }
+    RECT button{40, 100, 240, 160};
+    POINT downAt{-1, -1};
+    int taps = 0;
+    int ticks = 0;
+};
+
+int InkedPixels(const Surface& s, RECT r)
+{
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            n += (s.Row(y)[x] & 0xFFFFFFu) != 0xFFFFFFu;
+    return n;
+}
+
+} // namespace
+
+TEST(Automation, TapReachesTheWindowAndDumpAndShotShowTheResult)
+{
+    TapWnd w;
+    ASSERT_TRUE(w.Create(0, 30, 480, 690));
+    w.Show();
+    EXPECT_NE(RunCommand("idle 2000").find("\"idle\":true"), std::string::npos);
+    EXPECT_EQ(RunCommand("tap 100 160"), "{\"ok\":true}"); // client (100, 130): inside the button
+    RunCommand("idle 2000");
+    EXPECT_EQ(w.taps, 1);
+    EXPECT_EQ(w.downAt.x, 100);
+    EXPECT_EQ(w.downAt.y, 130);
+
+    std::string dump = RunCommand("dump");
+    EXPECT_NE(dump.find("\"class\":\"TestTapWnd\""), std::string::npos);
+    EXPECT_NE(dump.find("\"active\":true"), std::string::npos);
+    EXPECT_NE(dump.find("\"rect\":[0,30,480,720]"), std::string::npos);
+    EXPECT_NE(dump.find("已点击"), std::string::npos);
+
+    std::string path = (std::filesystem::temp_directory_path() / ("morwick-shot-" + std::to_string(GetTickCount()) + ".png")).string();
+    EXPECT_NE(RunCommand("shot " + path).find("\"width\":480"), std::string::npos);
+    Surface shot;
+    ASSERT_TRUE(LoadPng(path, shot));
+    EXPECT_EQ(shot.height, 720);
+    EXPECT_GT(InkedPixels(shot, RECT{150, 335, 330, 385}), 50); // the label drawn after the tap
+    EXPECT_EQ(InkedPixels(shot, RECT{0, 500, 480, 600}), 0);
+    std::filesystem::remove(path);
+
+    // A tap outside the button is not counted; a drag that leaves it is not either.
+    RunCommand("tap 400 600");
+    RunCommand("drag 100 160 400 600 5");
+    RunCommand("idle 2000");
+    EXPECT_EQ(w.taps, 1);
+    EXPECT_NE(RunCommand("bogus").find("\"ok\":false"), std::string::npos);
+    EXPECT_NE(RunCommand("tap 1").find("\"ok\":false"), std::string::npos);
+}
+
+TEST(Automation, ClockMovesTimersAndTheTimeOfDay)
+{
+    TapWnd w;
+    ASSERT_TRUE(w.Create(0, 30, 480, 690));
+    w.Show();
+    ASSERT_EQ(RunCommand("clock set 2026-03-02 09:15:30"), "{\"ok\":true}");
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    EXPECT_EQ(t.wYear, 2026);
+    EXPECT_EQ(t.wHour, 9);
+    EXPECT_EQ(t.wMinute, 15);
+    w.SetTimer(7, 60000);
+    RunCommand("idle 200");
+    EXPECT_EQ(w.ticks, 0);
+    RunCommand("clock advance 59999");
+    RunCommand("idle 200");
+    EXPECT_EQ(w.ticks, 0);
+    RunCommand("clock advance 1");
+    RunCommand("idle 500");
+    EXPECT_EQ(w.ticks, 1);
+    GetLocalTime(&t);
+    EXPECT_EQ(t.wMinute, 16);
+    EXPECT_EQ(t.wSecond, 30);
+    EXPECT_EQ(RunCommand("clock real"), "{\"ok\":true}");
+    w.KillTimer(7);
+}
+
+TEST(Automation, PhoneEventsAndLogReachTheClient)
+{
+    class EventWnd : public TapWnd {
+    public:
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+        {
+            if (message == MzAccGetMessage())
+                orientation = (int)wParam;
+            if (message == GetCallMessage())
+                call = (int)wParam;
+            if (message == RegisterWindowMessageW(u"ShellNotifyMsg/EntryLockphone"))
+                locked = true;
+            return TapWnd::WindowProc(message, wParam, lParam);
+        }
+        int orientation = -1, call = 0;
+        bool locked = false;
+    } w;
+    ASSERT_TRUE(w.Create(0, 30, 480, 690));
+    w.Show();
+    MzAccClose();
+    EXPECT_NE(RunCommand("rotate 2").find("\"ok\":false"), std::string::npos);
+    ASSERT_TRUE(MzAccOpen());
+    EXPECT_EQ(RunCommand("rotate 2"), "{\"ok\":true}");
+    RunCommand("call begin");
+    RunCommand("lock");
+    RunCommand("idle 1000");
+    EXPECT_EQ(w.orientation, 2);
+    EXPECT_EQ(w.call, 1);
+    EXPECT_TRUE(w.locked);
+    MzAccClose();
+
+    TakeDebugLog();
+    OutputDebugStringW(u"Rotating\n");
+    WCHAR dial[] = u"10086";
+    CreateProcessW(u"phone.exe", dial, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, nullptr);
+    std::string log = RunCommand("log");
+    EXPECT_NE(log.find("Rotating\\n"), std::string::npos);
+    EXPECT_NE(log.find("phone.exe 10086"), std::string::npos);
+    EXPECT_EQ(RunCommand("programs"), "{\"ok\":true,\"programs\":[\"phone.exe 10086\"]}");
+    EXPECT_EQ(RunCommand("log"), "{\"ok\":true,\"log\":\"\"}");
+}
+
+TEST(Automation, SocketCommandsRunOnTheGuiThreadWhileItWaitsForMessages)
+{
+    TapWnd w;
+    ASSERT_TRUE(w.Create(0, 30, 480, 690));
+    w.Show();
+    std::string path = (std::filesystem::temp_directory_path() / ("morwick-auto-" + std::to_string(GetTickCount()))).string();
+    ASSERT_TRUE(morwick::automation::StartServer(path));
+    std::string dump, tap, idle;
+    std::thread script([&] {
+        tap = morwick::automation::SendCommand(path, "tap 100 160");
+        idle = morwick::automation::SendCommand(path, "idle 3000");
+        dump = morwick::automation::SendCommand(path, "dump");
+        PostThreadMessage(GuiThreadId(), WM_QUIT, 0, 0);
+    });
+    MSG msg;
+    while (GetMessage(&msg, nullptr, 0, 0) > 0)
+        DispatchMessage(&msg);
+    script.join();
+    morwick::automation::StopServer();
+    EXPECT_EQ(tap, "{\"ok\":true}");
+    EXPECT_EQ(idle, "{\"ok\":true,\"idle\":true}");
+    EXPECT_NE(dump.find("已点击"), std::string::npos);
+    EXPECT_EQ(w.taps, 1);
+}
