@@ -71,6 +71,7 @@ void SetLastErrorFromErrno()
         break;
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:
         SetLastError(ERROR_DISK_FULL);
         break;
     case ENOMEM:

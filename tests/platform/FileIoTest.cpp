@@ -83,14 +83,19 @@ TEST(FileIo, AtomicWriteFailureKeepsOldFileAndReportsIt)
     EXPECT_FALSE(WriteFileAtomically(missing.c_str(), "x", 1));
     EXPECT_NE(GetLastError(), (DWORD)ERROR_SUCCESS);
 
-    // A read-only folder refuses the temporary file; the old file stays whole.
-    if (geteuid() != 0) {
-        chmod(folder.Path().c_str(), 0555);
+    // A full disk stops the write half-way; the old file stays whole and no temporary is left.
+    {
+        ScopedFullDisk full;
         EXPECT_FALSE(WriteFileAtomically(path.c_str(), "replacement", 11));
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
-        chmod(folder.Path().c_str(), 0755);
-        EXPECT_EQ(ReadAll(folder.File("DefParam.dat")), "kept");
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_DISK_FULL);
     }
+    EXPECT_EQ(ReadAll(folder.File("DefParam.dat")), "kept");
+    int entries = 0;
+    for (auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
 }
 
 TEST(FileIo, BackslashesAndEightBitPathsBecomeOnDiskPaths)

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 class TempFolder {
@@ -51,4 +53,29 @@ public:
 
 private:
     TempFolder folder_;
+};
+
+// While it lives, no file of this process may grow beyond a few bytes: writes fail as on a full disk.
+// (Unlike folder permissions, this binds the super-user too.)
+class ScopedFullDisk {
+public:
+    ScopedFullDisk()
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = signal(SIGXFSZ, SIG_IGN);
+        rlimit tiny = saved_;
+        tiny.rlim_cur = 4;
+        setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~ScopedFullDisk()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, previous_);
+    }
+    ScopedFullDisk(const ScopedFullDisk&) = delete;
+    ScopedFullDisk& operator=(const ScopedFullDisk&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
 };
