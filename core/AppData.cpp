@@ -1,0 +1,467 @@
+// The application data object: life cycle, session, trading state, messages and the common request fields.
+#include "core/AppData.h"
+#include "core/Base64.h"
+#include "core/ColorScheme.h"
+#include "core/ConfigStore.h"
+#include "core/DataSet.h"
+#include "core/FundDataCache.h"
+#include "core/NetEnvironment.h"
+#include "core/PhoneLineInfo.h"
+#include "core/TextHelpers.h"
+#include "platform/device/Random.h"
+#include "platform/win/Debug.h"
+#include "platform/win/ModulePath.h"
+#include "platform/win/WideText.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+std::atomic<CAppData*> instance{nullptr};
+
+const WCHAR MESSAGE_CAPTION[] = u"Message";
+const WCHAR TIPS_CAPTION[] = u"提示";
+const WCHAR NO_BRANCH_OFFICES[] = u"请先设置好营业部（之后也可以在“软件设置”中添加和删除营业部）";
+const int BOX_LIMIT_MS = 1000;
+
+// The transport's view of the application: settings copied out under the store's lock (so a value never
+// changes under the reader), the traffic counters, the session key and the fallback flag.
+class CAppNetEnvironment : public CNetEnvironment {
+public:
+    explicit CAppNetEnvironment(CAppData* app) : app(app) {}
+    const char* GetConfig(const char* key) override
+    {
+        thread_local char value[32];
+        return app->CopyConfig(key, value, sizeof value) ? value : nullptr;
+    }
+    void SetConfig(const char* key, const char* value, int save) override { app->SetConfig(key, value, save); }
+    void AddTraffic(int bytes, int direction) override { app->AddTraffic(bytes, direction); }
+    const char* GetSessionKey() override { return app->GetSessionKey(); }
+    int GetConnectFallback() override { return app->GetConnectFallback(); }
+    void SetConnectFallback(int value) override { app->SetConnectFallback(value); }
+
+private:
+    CAppData* app;
+};
+
+std::string ToAnsi(const WCHAR* text)
+{
+    char* converted = nullptr;
+    if (WideToAnsi(text, &converted) == 0 || converted == nullptr)
+        return std::string();
+    std::string out(converted);
+    free(converted);
+    return out;
+}
+
+// Finds the first row whose field `match` equals value (ASCII case ignored, same length) and returns its field
+// `wanted`; a null value takes the first row. The set's cursor is put back where it was.
+const char* LookUpAccount(CDataSet* set, const char* matchField, const char* value, const char* wantedField)
+{
+    if (set == nullptr || set->GetRowCount() <= 0)
+        return "";
+    int saved = set->GetCursor();
+    const char* found = nullptr;
+    for (BOOL more = set->MoveFirst(); more && !set->IsEOF(); more = set->MoveNext()) {
+        const char* candidate = value != nullptr ? set->GetString(matchField) : nullptr;
+        if (value == nullptr || StrEqualNoCase(candidate, value) == 0) {
+            found = set->GetString(wantedField);
+            break;
+        }
+    }
+    set->MoveFirst();
+    set->Move(saved);
+    return found != nullptr ? found : "";
+}
+
+} // namespace
+
+std::atomic<int> CAppData::tradeLoggedIn{0};
+
+CAppData* CAppData::Instance()
+{
+    CAppData* app = instance.load();
+    if (app == nullptr) {
+        app = new CAppData();
+        instance.store(app);
+        app->Init();
+    }
+    return app;
+}
+
+void CAppData::Destroy()
+{
+    CAppData* app = instance.exchange(nullptr);
+    delete app;
+}
+
+CAppData::CAppData()
+{
+    MenuRegistration free{nullptr, 0, -10};
+    for (UINT i = 0; i < menuRegistrations.capacity; ++i)
+        menuRegistrations.data[i] = free;
+}
+
+CAppData::~CAppData()
+{
+    if (netEnvironment != nullptr && GetNetEnvironment() == netEnvironment.get())
+        SetNetEnvironment(nullptr);
+    delete colorScheme;
+    // The request worker and the menu tree are stopped and deleted here once their classes are built: no worker
+    // is made yet, and a tree handed over by SetMenuTree stays its giver's until then.
+    free(tradePassword);
+    if (tradeAccounts != nullptr) {
+        tradeAccounts->Destroy();
+        delete tradeAccounts;
+    }
+    delete fundCache;
+}
+
+void CAppData::Init()
+{
+    std::u16string dir = GetProgramDirectory();
+    appDir.Assign(dir.c_str());
+    sessionKey[0] = 0;
+    sessionString.Assign("");
+    tradeSession.Assign("");
+    menuTree = nullptr;
+    tradeAccounts = nullptr;
+    tradePassword = nullptr;
+    colorScheme = new CDefaultColorScheme();
+    config = std::make_unique<CConfigStore>(appDir.GetText());
+    config->Load(&version);
+    bytesUp = 0;
+    bytesDown = 0;
+    connectFallback = 1;
+    netThread = nullptr;
+    popMsg = 0;
+    deviceRecord.ClearLineIds();
+    packetCounter = 0;
+    refreshFlag = 1;
+    fundCache = new CFundDataCache();
+    screenMode = config->GetConfigInt("Screen_Mode", 4);
+    usbMessageId = callMessageId = accelMessageId = NO_MESSAGE_ID;
+    netEnvironment = std::make_unique<CAppNetEnvironment>(this);
+    SetNetEnvironment(netEnvironment.get());
+}
+
+// ---- configuration ----
+
+const char* CAppData::GetConfig(const char* key) const
+{
+    return config->GetConfig(key);
+}
+
+int CAppData::GetConfigInt(const char* key, int defaultValue) const
+{
+    return config->GetConfigInt(key, defaultValue);
+}
+
+BOOL CAppData::CopyConfig(const char* key, char* out, UINT size) const
+{
+    return config->CopyConfig(key, out, size);
+}
+
+BOOL CAppData::SetConfig(const char* key, const char* value, int save)
+{
+    return config->SetConfig(key, value, save);
+}
+
+BOOL CAppData::WriteDataFile(const char* name, const void* data, UINT size)
+{
+    return config->WriteDataFile(name, data, size);
+}
+
+int CAppData::ReadDataFile(const char* name, BYTE** buffer) const
+{
+    return config->ReadDataFile(name, buffer);
+}
+
+CWString CAppData::GetFullPath(const WCHAR* name) const
+{
+    return appDir.Concat(name != nullptr ? name : u"");
+}
+
+BOOL CAppData::FixVersion()
+{
+    return config->FixVersion(version.GetText());
+}
+
+// ---- session ----
+
+const char* CAppData::GetSessionKey()
+{
+    std::lock_guard<std::mutex> hold(sessionLock);
+    if (sessionKey[0] == 0) {
+        // The key guards every enciphered request of the run: it comes from the system's strong random
+        // source, never from a seeded generator another party could replay.
+        BYTE random[SESSION_KEY_LENGTH];
+        if (!CeGenRandom(sizeof random, random))
+            return nullptr;
+        for (int i = 0; i < SESSION_KEY_LENGTH; ++i)
+            sessionKey[i] = Base64Char(random[i]);
+        sessionKey[SESSION_KEY_LENGTH] = 0;
+    }
+    return sessionKey;
+}
+
+const char* CAppData::GetSessionString() const
+{
+    std::lock_guard<std::mutex> hold(sessionLock);
+    return sessionString.GetText();
+}
+
+void CAppData::SetSessionString(const char* text)
+{
+    std::lock_guard<std::mutex> hold(sessionLock);
+    sessionString.Assign(text != nullptr ? text : "");
+}
+
+const char* CAppData::GetTradeSession() const
+{
+    std::lock_guard<std::mutex> hold(sessionLock);
+    return tradeSession.IsEmpty() ? nullptr : tradeSession.GetText();
+}
+
+void CAppData::SetTradeSession(const char* text)
+{
+    std::lock_guard<std::mutex> hold(sessionLock);
+    tradeSession.Assign(text != nullptr ? text : "");
+}
+
+// ---- trading ----
+
+int CAppData::HasTradeAccounts() const
+{
+    return tradeAccounts != nullptr && tradeAccounts->GetRowCount() > 0 ? 1 : 0;
+}
+
+void CAppData::SetTradeAccounts(CDataSet* set)
+{
+    if (set != tradeAccounts) {
+        if (tradeAccounts != nullptr) {
+            tradeAccounts->Destroy();
+            delete tradeAccounts;
+        }
+        tradeAccounts = set;
+    }
+    if (!HasTradeAccounts()) {
+        SetTradeSession(nullptr);
+        GetFundCache()->SetEntry1(nullptr);
+        GetFundCache()->SetEntry7(nullptr);
+    }
+}
+
+void CAppData::SetTradePassword(const char* text)
+{
+    free(tradePassword);
+    tradePassword = nullptr;
+    if (text != nullptr)
+        tradePassword = strdup(text);
+}
+
+void CAppData::TradeLogout()
+{
+    SetTradeAccounts(nullptr);
+    SetTradeSession(nullptr);
+    tradeLoggedIn = 0;
+}
+
+const char* CAppData::GetFundId(const char* secuid)
+{
+    return LookUpAccount(tradeAccounts, "secuid", secuid, "fundid");
+}
+
+const char* CAppData::GetSecuId(const char* market)
+{
+    if (market == nullptr)
+        return "";
+    return LookUpAccount(tradeAccounts, "market", market, "secuid");
+}
+
+int CAppData::ShowTradeLogin(HWND owner, int action)
+{
+    if (HasTradeAccounts())
+        return -1;
+    BYTE* branches = nullptr;
+    int size = ReadDataFile("yyb", &branches);
+    bool haveBranches = size > 0 && branches != nullptr && branches[0] != 0;
+    free(branches);
+    if (!haveBranches)
+        ShowMessageBox(NO_BRANCH_OFFICES, TIPS_CAPTION, owner);
+    if (tradeLoginWindows == nullptr)
+        return 1; // no trading windows in this build: as if the user went back
+    return haveBranches ? tradeLoginWindows->RunTradeLogin(owner, action) : tradeLoginWindows->RunSalesDeptSet(owner);
+}
+
+// ---- messages ----
+
+void CAppData::ShowMessage(const char* text, HWND owner, int milliseconds)
+{
+    WCHAR* wide = nullptr;
+    AnsiToWide(text != nullptr ? text : "", &wide);
+    const WCHAR* shown = wide != nullptr ? wide : u"";
+    if (owner == nullptr)
+        owner = mainFrameWnd;
+    if (milliseconds < BOX_LIMIT_MS) {
+        ShowMessageBox(shown, MESSAGE_CAPTION, owner);
+    } else if (messagePresenter != nullptr) {
+        messagePresenter->ShowTip(shown, owner, milliseconds);
+    } else {
+        OutputDebugStringW((std::u16string(u"[tip] ") + shown + u"\n").c_str());
+    }
+    free(wide);
+}
+
+void CAppData::ShowMessageBox(const WCHAR* text, const WCHAR* caption, HWND owner)
+{
+    if (messagePresenter != nullptr) {
+        messagePresenter->ShowBox(text, caption, owner);
+        return;
+    }
+    OutputDebugStringW((std::u16string(u"[") + caption + u"] " + text + u"\n").c_str());
+}
+
+// ---- requests ----
+
+// The common fields, in this order: hwID (the two line identifiers), netaddr (the signed-up mobile number),
+// softName, sysVer, tc_packageid (requests the worker accepted so far), supportCompress and, after log-on,
+// TC_SESSION. An "&" joins them to the request unless it already ends with one (or is empty).
+std::string CAppData::SessionFields(const char* request)
+{
+    std::string fields;
+    size_t length = request != nullptr ? strlen(request) : 0;
+    if (length > 0 && request[length - 1] != '&')
+        fields += '&';
+    fields += "hwID=" + ToAnsi(GetDeviceId()) + "," + ToAnsi(GetDeviceId2());
+    fields += "&netaddr=" + ToAnsi(GetMobileNumber());
+    fields += "&softName=RuvAv";
+    char systemVersion[32] = {};
+    CopyConfig("System_Version", systemVersion, sizeof systemVersion);
+    fields += "&sysVer=";
+    fields += systemVersion;
+    fields += "&tc_packageid=" + std::to_string(packetCounter.load());
+    fields += "&supportCompress=18";
+    std::lock_guard<std::mutex> hold(sessionLock);
+    if (!sessionString.IsEmpty()) {
+        fields += "&TC_SESSION={";
+        fields += sessionString.GetText();
+        fields += "}";
+    }
+    return fields;
+}
+
+void CAppData::AppendSessionParams(CAString* request)
+{
+    if (request == nullptr)
+        return;
+    request->Append(SessionFields(request->GetText()).c_str());
+}
+
+int CAppData::AppendSessionParams(char* request, UINT capacity)
+{
+    if (request == nullptr)
+        return -1;
+    size_t length = strnlen(request, capacity);
+    if (length >= capacity)
+        return -1; // not even terminated inside its buffer
+    std::string fields = SessionFields(request);
+    if (length + fields.size() + 1 > capacity)
+        return -1;
+    memcpy(request + length, fields.c_str(), fields.size() + 1);
+    return (int)(length + fields.size());
+}
+
+CNetThread* CAppData::GetConnection()
+{
+    // The request worker comes with the transport; without it there is no connection to hand out.
+    return netThread;
+}
+
+CHttpClient* CAppData::GetHttpClient()
+{
+    return nullptr;
+}
+
+// ---- traffic and identity ----
+
+void CAppData::AddTraffic(int bytes, int direction)
+{
+    if (direction == 0)
+        bytesUp += bytes;
+    else if (direction == 1)
+        bytesDown += bytes;
+}
+
+int CAppData::GetTraffic(int direction) const
+{
+    if (direction == 0)
+        return bytesUp;
+    if (direction == 1)
+        return bytesDown;
+    return 0;
+}
+
+void CAppData::EnsureLineIds()
+{
+    if (deviceRecord.GetOne()[0] != 0)
+        return;
+    std::u16string serial = u" ", subscriber = u" ";
+    CPhoneLineInfo line;
+    if (line.Open()) {
+        serial = line.GetInfo(CPhoneLineInfo::INFO_SERIAL_NUMBER);
+        subscriber = line.GetInfo(CPhoneLineInfo::INFO_SUBSCRIBER_NUMBER);
+        // Cut to what the record holds, so a long identifier is kept instead of asked for again and again.
+        serial = serial.substr(0, DeviceRegRecord::ONE_SIZE - 1);
+        subscriber = subscriber.substr(0, DeviceRegRecord::THING_SIZE - 1);
+        if (serial.empty())
+            serial = u" ";
+        if (subscriber.empty())
+            subscriber = u" ";
+    }
+    deviceRecord.Set(nullptr, nullptr, serial.c_str(), subscriber.c_str());
+    deviceRecord.Save();
+}
+
+const WCHAR* CAppData::GetDeviceId()
+{
+    EnsureLineIds();
+    return deviceRecord.GetOne();
+}
+
+const WCHAR* CAppData::GetDeviceId2()
+{
+    EnsureLineIds();
+    return deviceRecord.GetThing();
+}
+
+COLORREF CAppData::GetColor(int index) const
+{
+    return colorScheme != nullptr ? colorScheme->GetColor(index) : 0;
+}
+
+CFundDataCache* CAppData::GetFundCache()
+{
+    if (fundCache == nullptr)
+        fundCache = new CFundDataCache();
+    return fundCache;
+}
+
+// ---- menus ----
+
+void CAppData::RegisterMenu(CMenuTree* source, int id)
+{
+    if (source == nullptr || menuTree == nullptr || IsMenuRegistered(id))
+        return;
+    // Merging another tree's nodes needs the menu tree's own operations, which come with the menu tree;
+    // until then nothing is merged and nothing is recorded as registered.
+}
+
+int CAppData::IsMenuRegistered(int id) const
+{
+    for (UINT i = 0; i < menuRegistrations.count; ++i)
+        if (menuRegistrations.data[i].id == id)
+            return 1;
+    return 0;
+}
