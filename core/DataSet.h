@@ -124,7 +124,8 @@ private:
     int rowCount = 0;
     int cursor = -1;
     BYTE blobHasGaps = 0;
-    GrowArray<FieldInfo> fields{FIRST_CAPACITY};
+    // Descriptors start without room: a reply of many small sets would otherwise cost 3840 bytes per set.
+    GrowArray<FieldInfo> fields{0};
     CByteBuffer rows{FIRST_CAPACITY};
     CByteBuffer blob{FIRST_CAPACITY};
     char name[NAME_LENGTH + 1] = {};
