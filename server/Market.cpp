@@ -145,6 +145,7 @@ CMarket::CMarket(uint64_t seed, int startMinute, int today)
     startMinute = std::clamp(startMinute, 0, 240);
     for (int i = 0; i < startMinute; ++i)
         StepMinute();
+    stepsDone = 0; // the clock counts from the start of the server, not of the day
 }
 
 int CMarket::MinuteToHHMM(int m)

@@ -68,7 +68,7 @@ public:
     // startMinute: trading minutes already done when the server starts (0..240); today: YYYYMMDD.
     CMarket(uint64_t seed, int startMinute, int today);
 
-    // Runs the market forward to the given number of minutes since construction (never backwards).
+    // Runs the market forward until the given number of minutes has passed since construction (never backwards).
     void AdvanceTo(int64_t minutesSinceStart);
     int64_t GetStepsDone() const { return stepsDone; }
     int GetMinuteOfDay() const { return minute; } // trading minutes done today, 0..240
