@@ -9,7 +9,9 @@
 #include <vector>
 
 // Control notification to the host window: wParam = MAKELONG(control id, code), lParam per control.
-#define MZ_WM_COMMAND 0xFFF10001u
+#ifndef MZ_WM_COMMAND
+#define MZ_WM_COMMAND 0xFFF10001
+#endif
 // Stylus notification of a control whose notify switch is on: wParam = MAKELONG(control id, MZ_MOUSE_*),
 // lParam = MAKELONG(x, y) in the control's own coordinates. Sent, so the window sees it before the control acts.
 #define MZ_WM_MOUSE_NOTIFY 0xFFF10002u

@@ -1,0 +1,129 @@
+// The class library's small windows: the modal message box, the self-closing tip, the pop-up of buttons that
+// rises from the bottom, and the wait (progress) dialog.
+#pragma once
+
+#include "platform/ui/MzHostWnd.h"
+#include "platform/ui/MzStr.h"
+#include "platform/ui/UiBars.h"
+#include "platform/ui/UiButton.h"
+#include "platform/ui/UiScrollWin.h"
+#include "platform/ui/UiStatic.h"
+
+#include <memory>
+#include <vector>
+
+// Button sets of the message box and its results.
+#define MZ_MB_OK 0
+#define MZ_MB_YESNO 4
+#define MZ_IDOK 1
+#define MZ_IDYES 1
+#define MZ_IDNO 2
+
+// Shows text with a caption and the button set modally over owner; returns the pressed button (MZ_IDYES/MZ_IDOK 1,
+// MZ_IDNO 2), or 0 when the box could not be shown or was closed another way.
+int MzMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT buttons);
+
+// Shows text for the given milliseconds and returns when the tip has closed (a tap closes it early). Meanwhile
+// the thread's messages, also those sent from other threads, are handled as usual.
+void MzShowTip(HWND owner, LPCWSTR text, DWORD milliseconds);
+
+// The window of the message box and the tip; exposed for windows that want the same look.
+class CMzMessageBoxWnd : public CMzHostWnd {
+public:
+    CMzMessageBoxWnd(LPCWSTR text, LPCWSTR caption, UINT buttons, DWORD autoCloseMs = 0);
+    LPCWSTR GetMzClassName() override;
+    BOOL OnInitDialog() override;
+    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnTimer(UINT_PTR id) override;
+    void OnLButtonUp(UINT keys, int x, int y) override;
+    void PaintWin(HDC dc, RECT* window, RECT* update) override;
+    // Creates the box centred over the work area and runs it modally.
+    int Run(HWND owner);
+
+private:
+    CMzStr text_, caption_;
+    UINT buttons_;
+    DWORD autoCloseMs_;
+    UiStatic captionLabel_;
+    UiCaptionLabel textLabel_;
+    UiPushButton yes_, no_;
+};
+
+// An entry of the rising pop-up: its text, push-button style and command id (the id is the modal result).
+struct MzPopupItem {
+    CMzStr text;
+    DWORD style = 1;
+    DWORD id = 0;
+};
+
+// The pop-up window that rises from the bottom: a panel of buttons (added by the derived window in its
+// OnInitDialog) whose tap ends the modal loop with the button's id. An optional text sits above the buttons.
+class CMzPopupTextWnd : public CMzHostWnd {
+public:
+    explicit CMzPopupTextWnd(LPCWSTR text = nullptr);
+    LPCWSTR GetMzClassName() override;
+    BOOL OnInitDialog() override;
+    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
+    int OnClickMKey() override;
+    void PaintWin(HDC dc, RECT* window, RECT* update) override;
+    // The result when the pop-up ends without a button (the front key): 0.
+    static constexpr int NO_CHOICE = 0;
+
+protected:
+    CMzStr text_;
+    UiCaptionLabel textLabel_;
+};
+
+// A ready-made pop-up of items, one full-width button per item from the top.
+class CMzPopupMenuWnd : public CMzPopupTextWnd {
+public:
+    void AddItem(const MzPopupItem& item) { items_.push_back(item); }
+    // The height the items need: n x 95 + 28.
+    int GetHeight() const { return (int)items_.size() * 95 + 28; }
+    LPCWSTR GetMzClassName() override;
+    BOOL OnInitDialog() override;
+
+private:
+    std::vector<MzPopupItem> items_;
+    UiScrollWin area_;
+    std::vector<std::unique_ptr<UiPushButton>> buttons_;
+};
+
+// The wait dialog: an info text, a bar that runs through its range, and a cancel button whose tap posts the
+// cancel message to the owner. It does not block: the owner's messages keep coming while it shows.
+class ProgressDialog {
+public:
+    ProgressDialog();
+    ~ProgressDialog();
+    ProgressDialog(const ProgressDialog&) = delete;
+    ProgressDialog& operator=(const ProgressDialog&) = delete;
+
+    void SetRange(int low, int high);
+    void SetCurValue(int position);
+    int GetCurValue() const { return position_; }
+    void SetInfo(LPCWSTR text);
+    void SetButtonText(LPCWSTR text);
+    // Speed of the bar's own animation (steps per second; 0 still) and the look (0 bar only, 1 bar and button).
+    void SetValue(int value) { value_ = value; }
+    void SetStyle(int style) { style_ = style; }
+    // Posted to the owner (wParam 0, lParam 0) when the cancel button is tapped; the dialog then closes.
+    void SetCancelMessage(UINT message) { cancelMessage_ = message; }
+    // Shows the dialog over the owner (again, when it was closed); FALSE when it could not be made.
+    BOOL Show(HWND owner);
+    void Close();
+    BOOL IsShown() const;
+    void Update();
+    // Closes every wait dialog of the process.
+    static void CloseAll();
+
+    class Window;
+
+private:
+    friend class Window;
+    std::unique_ptr<Window> window_;
+    int low_ = 0, high_ = 100, position_ = 0;
+    int value_ = 0, style_ = 1;
+    UINT cancelMessage_ = 0;
+    HWND owner_ = nullptr;
+    CMzStr info_, button_;
+};
