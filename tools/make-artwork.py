@@ -3,9 +3,9 @@
 
 usage: tools/make-artwork.py [output folder, default app/images]
 
-Named images go to the folder itself, the program's numbered resources to resources/<n>.png and the
-platform library's own images to platform/<n>.png (530 is the list selection background, 531 the keypad
-point). Only the Python standard library is used: shapes
+Named images go to the folder itself, the program's numbered resources to res/<n>.png and the
+platform library's own images to sys/<n>.png or sys/<name>.png ("selection" is the list selection
+background, "keypoint" the keypad's decimal point). Only the Python standard library is used: shapes
 are turned into polygons, filled with an anti-aliased scanline rasteriser (sub-rows in y, exact
 span coverage in x) and composited over premultiplied RGBA.
 """
@@ -688,24 +688,24 @@ def build(out):
     save(caption(720), "captionbg_720.png")
     save(enter_arrow(), "enter.png")
     # the program's numbered resources
-    save(app_icon(), "resources/102.png")
-    save(small(lambda c, o, s: pict_lock(c, True, o, s, (80, 210, 110))), "resources/103.png")
-    save(small(lambda c, o, s: pict_lock(c, False, o, s)), "resources/104.png")
+    save(app_icon(), "res/102.png")
+    save(small(lambda c, o, s: pict_lock(c, True, o, s, (80, 210, 110))), "res/103.png")
+    save(small(lambda c, o, s: pict_lock(c, False, o, s)), "res/104.png")
     for n, draw in TOOLBAR.items():
-        save(toolbar_icon(draw), "resources/%d.png" % n)
-    save(drop_button(False), "resources/128.png")
-    save(drop_button(True), "resources/129.png")
-    save(keypad_point(), "resources/136.png")
-    save(sort_arrow(False), "resources/137.png")
-    save(sort_arrow(True), "resources/138.png")
+        save(toolbar_icon(draw), "res/%d.png" % n)
+    save(drop_button(False), "res/128.png")
+    save(drop_button(True), "res/129.png")
+    save(keypad_point(), "res/136.png")
+    save(sort_arrow(False), "res/137.png")
+    save(sort_arrow(True), "res/138.png")
     # the platform library's own images
-    save(close_image(True), "platform/212.png")
-    save(message_bar(480), "platform/270.png")
-    save(message_bar(720), "platform/271.png")
-    save(checkbox(True), "platform/519.png")
-    save(checkbox(False), "platform/520.png")
-    save(selection(), "platform/530.png")
-    save(keypad_point((240, 240, 240)), "platform/531.png")
+    save(close_image(True), "sys/212.png")
+    save(message_bar(480), "sys/270.png")
+    save(message_bar(720), "sys/271.png")
+    save(checkbox(True), "sys/519.png")
+    save(checkbox(False), "sys/520.png")
+    save(selection(), "sys/selection.png")
+    save(keypad_point((240, 240, 240)), "sys/keypoint.png")
 
 
 if __name__ == "__main__":

@@ -7,8 +7,9 @@
 // Platform image numbers.
 #define MZ_IMAGE_CHECKED 519
 #define MZ_IMAGE_UNCHECKED 520
-#define MZ_IMAGE_SELECTION 530
-#define MZ_IMAGE_KEYPAD_POINT 531
+// Named platform images.
+#define MZ_IMAGE_SELECTION u"selection"
+#define MZ_IMAGE_KEYPAD_POINT u"keypoint"
 
 // Text in the cached font of the size and weight, transparent background; returns DrawTextW's height.
 int UiDrawText(HDC dc, LPCWSTR text, RECT rect, UINT format, int size, int weight, COLORREF color);
