@@ -167,6 +167,32 @@ void SetKeyTranslator(KeyTranslator translator);
 // The cursor position stamped on messages as they are posted (the input back end keeps it current).
 void SetMessageCursorPos(POINT pt);
 
+// The wide-character names of the same calls (messages carry no text of their own here).
+inline BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return PostThreadMessage(threadId, message, wParam, lParam);
+}
+inline BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return PostMessage(window, message, wParam, lParam);
+}
+inline LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SendMessage(window, message, wParam, lParam);
+}
+inline BOOL GetMessageW(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage)
+{
+    return GetMessage(msg, window, minMessage, maxMessage);
+}
+inline BOOL PeekMessageW(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, UINT removeFlags)
+{
+    return PeekMessage(msg, window, minMessage, maxMessage, removeFlags);
+}
+inline LRESULT DispatchMessageW(const MSG* msg)
+{
+    return DispatchMessage(msg);
+}
+
 // For the rest of the layer: makes (once) and releases the calling thread's queue, and drops what a freed
 // window left in its owner's queue (called with WaitLock() held).
 void EnsureThreadQueue();

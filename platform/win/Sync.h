@@ -35,6 +35,10 @@ void LeaveCriticalSection(LPCRITICAL_SECTION section);
 // Events: manual-reset stays signalled until reset; auto-reset releases one waiter and resets itself.
 // The name is accepted and ignored (events are private to the process here).
 HANDLE CreateEvent(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name);
+inline HANDLE CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name)
+{
+    return CreateEvent(attributes, manualReset, initialState, name);
+}
 BOOL SetEvent(HANDLE event);
 BOOL ResetEvent(HANDLE event);
 
