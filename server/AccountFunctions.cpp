@@ -29,11 +29,12 @@ CServerFunctions::Answer CServerFunctions::TradeLogIn(Context& c)
     accounts.AddField("fundid", FIELD_TEXT);
     accounts.AddRow();
     accounts.SetText(0, "1");
-    accounts.SetText(1, "A" + account.substr(account.size() > 9 ? account.size() - 9 : 0));
+    std::string tail = account.substr(account.size() > 9 ? account.size() - 9 : 0);
+    accounts.SetText(1, std::string(1, 'A').append(tail));
     accounts.SetText(2, account);
     accounts.AddRow();
     accounts.SetText(0, "2");
-    accounts.SetText(1, "0" + account.substr(account.size() > 9 ? account.size() - 9 : 0));
+    accounts.SetText(1, std::string(1, '0').append(tail));
     accounts.SetText(2, account);
     CDataSetWriter trade("trdsession");
     trade.AddField("session", FIELD_TEXT);

@@ -21,7 +21,8 @@ constexpr int IDLE_MS = 120000;
 size_t FindHeader(const std::string& header, const std::string& name)
 {
     std::string lower = ToLower(header);
-    std::string key = "\n" + ToLower(name) + ":";
+    std::string key(1, '\n');
+    key.append(ToLower(name)).append(1, ':');
     size_t p = lower.find(key);
     if (p == std::string::npos)
         return p;
@@ -126,7 +127,8 @@ void CHttpServer::Serve(CTcpConnection& connection)
                 return; // closed, failed or idle too long
             pending.append(buffer, static_cast<size_t>(n));
         }
-        std::string header = "\n" + pending.substr(0, headerEnd + 2);
+        std::string header(1, '\n');
+        header.append(pending, 0, headerEnd + 2);
         size_t lengthAt = FindHeader(header, "Content-Length");
         long long length = lengthAt == std::string::npos ? 0 : std::atoll(header.c_str() + lengthAt);
         if (length < 0 || static_cast<size_t>(length) > MAX_BODY) {

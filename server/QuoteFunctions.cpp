@@ -163,7 +163,7 @@ void CServerFunctions::WriteQuoteColumns(CDataSetWriter& set, const std::vector<
 {
     for (int f : fields) {
         QuoteField info = Describe(f);
-        std::string name = info.name ? info.name : "f" + std::to_string(f);
+        std::string name = info.name ? std::string(info.name) : std::string(1, 'f').append(std::to_string(f));
         set.AddField(name, info.type);
     }
 }

@@ -1,0 +1,167 @@
+// Requests per second and p99 latency of a ranked-table request against the stand-in server at 1, 8 and 64
+// concurrent keep-alive connections on loopback; the reference is the same request handled in-process,
+// without sockets, on one thread.
+#include "core/DataSet.h"
+#include "platform/device/RsaKeyPair.h"
+#include "platform/net/TcpServer.h"
+#include "server/HttpServer.h"
+#include "server/ServerFunctions.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const char* const RANKED = "tc_mfuncno=31000&tc_sfuncno=3&market=0&class=0&type=21&direct=1&offset=0&count=20"
+                           "&field=4|3|16|20|21|13|11|1&hwID=1,2&netaddr=&softName=RuvAv&sysVer=3.2.2.0.0"
+                           "&tc_packageid=1&supportCompress=18";
+
+std::string Message(const std::string& text)
+{
+    std::string body = "tc_service=300&tc_isunicode=0&" + text;
+    return "POST / HTTP/1.1\r\nUser-Agent: ZRQ,WinMobile\r\nAccept: image/png\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// Reads one Content-Length reply; the body, or empty on failure.
+bool ReadReply(CTcpConnection& c, std::string& pending, std::string& body)
+{
+    char buffer[16384];
+    size_t end;
+    while ((end = pending.find("\r\n\r\n")) == std::string::npos) {
+        int n = c.Read(buffer, sizeof buffer, 5000);
+        if (n <= 0)
+            return false;
+        pending.append(buffer, static_cast<size_t>(n));
+    }
+    size_t l = pending.find("Content-Length: ");
+    if (l == std::string::npos || l > end)
+        return false;
+    size_t length = std::strtoul(pending.c_str() + l + 16, nullptr, 10);
+    while (pending.size() < end + 4 + length) {
+        int n = c.Read(buffer, sizeof buffer, 5000);
+        if (n <= 0)
+            return false;
+        pending.append(buffer, static_cast<size_t>(n));
+    }
+    body = pending.substr(end + 4, length);
+    pending.erase(0, end + 4 + length);
+    return true;
+}
+
+struct Figures {
+    double perSecond;
+    double p99Ms;
+    double p50Ms;
+    long long count;
+};
+
+Figures Run(int port, const std::string& session, int connections, int perConnection, double maxSeconds)
+{
+    std::string message = Message(std::string(RANKED) + "&TC_SESSION={" + session + "}");
+    std::vector<std::vector<double>> latencies(static_cast<size_t>(connections));
+    std::atomic<bool> failed{false};
+    auto deadline = Clock::now() + std::chrono::duration<double>(maxSeconds);
+    auto start = Clock::now();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < connections; ++t)
+        threads.emplace_back([&, t] {
+            CTcpConnection c;
+            if (!c.Connect(static_cast<unsigned short>(port))) {
+                failed = true;
+                return;
+            }
+            std::string pending, body;
+            for (int i = 0; i < perConnection && Clock::now() < deadline; ++i) {
+                auto begin = Clock::now();
+                if (!c.WriteAll(message.data(), static_cast<int>(message.size())) || !ReadReply(c, pending, body)) {
+                    failed = true;
+                    return;
+                }
+                latencies[static_cast<size_t>(t)].push_back(
+                    std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+            }
+        });
+    for (auto& t : threads)
+        t.join();
+    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::vector<double> all;
+    for (auto& l : latencies)
+        all.insert(all.end(), l.begin(), l.end());
+    std::sort(all.begin(), all.end());
+    Figures f{};
+    f.count = static_cast<long long>(all.size());
+    if (failed)
+        std::printf("  (some connections failed)\n");
+    if (all.empty())
+        return f;
+    f.perSecond = static_cast<double>(all.size()) / seconds;
+    f.p99Ms = all[std::min(all.size() - 1, all.size() * 99 / 100)];
+    f.p50Ms = all[all.size() / 2];
+    return f;
+}
+
+} // namespace
+
+int main()
+{
+    CRsaKeyPair keys;
+    keys.Generate(2048);
+    CServerOptions options;
+    options.seed = 1;
+    options.startMinute = 120;
+    options.today = 20251208;
+    options.marketMinutesPerSecond = 0;
+    CServerFunctions functions(options, &keys);
+    CHttpServer http(functions);
+    if (!http.Start(0, -1)) {
+        std::printf("cannot listen on loopback\n");
+        return 1;
+    }
+
+    // Log in once over the wire to get a session.
+    CTcpConnection c;
+    c.Connect(static_cast<unsigned short>(http.GetPort()));
+    std::string login = Message("TC_MFUNCNO=100&TC_SFUNCNO=1&loginType=0&hwID=1,2&softName=RuvAv");
+    c.WriteAll(login.data(), static_cast<int>(login.size()));
+    std::string pending, body;
+    if (!ReadReply(c, pending, body)) {
+        std::printf("log-in failed\n");
+        return 1;
+    }
+    CDataSet set;
+    DWORD remaining = static_cast<DWORD>(body.size());
+    set.Parse(reinterpret_cast<const BYTE*>(body.data()), &remaining);
+    set.MoveFirst();
+    std::string session = set.GetString("session") ? set.GetString("session") : "";
+
+    // Reference: the same request handled in-process.
+    std::string direct = "tc_service=300&tc_isunicode=0&" + std::string(RANKED) + "&TC_SESSION={" + session + "}";
+    const int directCount = 3000;
+    auto begin = Clock::now();
+    size_t bytes = 0;
+    for (int i = 0; i < directCount; ++i)
+        bytes += functions.Handle(direct).body.size();
+    double directPerSecond = directCount / std::chrono::duration<double>(Clock::now() - begin).count();
+    std::printf("ranked table (20 rows, %zu reply bytes after packing)\n", bytes / directCount);
+    std::printf("reference: in-process handling, 1 thread: %.0f requests/s\n", directPerSecond);
+
+    const int levels[] = {1, 8, 64};
+    for (int connections : levels) {
+        Run(http.GetPort(), session, connections, 20, 1.0); // warm-up
+        Figures f = Run(http.GetPort(), session, connections, 8000 / connections + 50, 3.0);
+        std::printf("%2d connections: %8.0f requests/s, p50 %.3f ms, p99 %.3f ms (%lld requests), ratio to "
+                    "reference %.2f\n",
+                    connections, f.perSecond, f.p50Ms, f.p99Ms, f.count, f.perSecond / directPerSecond);
+    }
+    http.Stop();
+    return 0;
+}
