@@ -216,15 +216,16 @@ int CAString::Format(const char* format, ...) {
     int needed = _vscprintf(format, args);
     va_end(args);
     // The whole text is kept: a formatted request is never cut at a fixed size.
-    char* out = needed >= 0 ? GetBuffer(needed) : nullptr;
-    if (out == nullptr) {
+    if (needed < 0 || UINT(needed) > MAX_BYTES) {
         return -1;
     }
+    // Formatted aside first: an argument may be this string's own text, which growing would free.
+    std::string out(size_t(needed) + 1, '\0');
     va_start(args, format);
-    _vsnprintf(out, size_t(needed) + 1, format, args);
+    _vsnprintf(out.data(), out.size(), format, args);
     va_end(args);
-    ReleaseBuffer(needed);
-    return int(length);
+    SetText(out.data(), UINT(needed));
+    return buffer != nullptr ? int(length) : -1;
 }
 
 char* CAString::GetBuffer(int n) {

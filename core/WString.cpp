@@ -276,15 +276,16 @@ int CWString::Format(const WCHAR* format, ...) {
     int needed = _vscwprintf(format, args);
     va_end(args);
     // The whole text is kept: a formatted request or message is never cut at a fixed size.
-    WCHAR* out = needed >= 0 ? GetBuffer(needed) : nullptr;
-    if (out == nullptr) {
+    if (needed < 0 || UINT(needed) > MAX_UNITS) {
         return -1;
     }
+    // Formatted aside first: an argument may be this string's own text, which growing would free.
+    std::u16string out(size_t(needed) + 1, u'\0');
     va_start(args, format);
-    _vsnwprintf(out, size_t(needed) + 1, format, args);
+    _vsnwprintf(out.data(), out.size(), format, args);
     va_end(args);
-    ReleaseBuffer(needed);
-    return int(length);
+    SetText(out.data(), UINT(needed));
+    return buffer != nullptr ? int(length) : -1;
 }
 
 int CWString::Find(const WCHAR* text, int start) const {

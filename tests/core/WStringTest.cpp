@@ -106,6 +106,23 @@ TEST(WString, FormatKeepsLongTextsWhole) {
     EXPECT_EQ(S(s), u"[" + longText + u"]");
 }
 
+TEST(WString, FormatMayTakeTheStringsOwnTextAsArgument) {
+    // Growing for the longer result must not free the text still being read.
+    CWString s(u"abcdefghijklmnopqrstuvwxyz0123456789");
+    EXPECT_EQ(s.Format(u"%s-%s", s.GetText(), s.GetText()), 73);
+    EXPECT_EQ(S(s), u"abcdefghijklmnopqrstuvwxyz0123456789-abcdefghijklmnopqrstuvwxyz0123456789");
+    CWString t(u"title");
+    EXPECT_EQ(t.Format(u"%s %s", u"\u4e70\u5165", t.GetText()), 8);  // no growth: still read before writing
+    EXPECT_EQ(S(t), u"\u4e70\u5165 title");
+
+    CAString a("abcdefghijklmnopqrstuvwxyz0123456789");
+    EXPECT_EQ(a.Format("%s-%s", a.GetText(), a.GetText()), 73);
+    EXPECT_STREQ(a.GetText(), "abcdefghijklmnopqrstuvwxyz0123456789-abcdefghijklmnopqrstuvwxyz0123456789");
+    CAString b("code=1");
+    EXPECT_EQ(b.Format("x&%s", b.GetText()), 8);
+    EXPECT_STREQ(b.GetText(), "x&code=1");
+}
+
 TEST(WString, FindTrimUpperAndContains) {
     CWString s(u"  ab cAb  ");
     EXPECT_EQ(s.Find(u"ab"), 2);
