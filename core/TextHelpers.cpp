@@ -57,6 +57,9 @@ long long NextComponent(const char*& p) {
     long long value = 0;
     bool negative = false;
     const char* q = p;
+    while (*q == ' ' || (*q >= '\t' && *q <= '\r')) {
+        ++q;  // as atoi reads it: a version text with a stray space still compares by its numbers
+    }
     if (*q == '-' || *q == '+') {
         negative = *q == '-';
         ++q;

@@ -96,6 +96,8 @@ TEST(TextHelpers, CompareVersionSetsABitPerLowerComponent) {
     EXPECT_EQ(CompareVersion("3.2.1", "3.2.1"), 0u);
     EXPECT_EQ(CompareVersion("2.9", "3.1"), 1u);  // higher second component does not count after a lower first
     EXPECT_EQ(CompareVersion("3.3.0", "3.2.9"), 4u);  // newer in the second component clears bits 0 and 1 only
+    EXPECT_EQ(CompareVersion(" 3.2.2", "3.2.2 "), 0u);  // stray spaces do not read as component 0
+    EXPECT_EQ(CompareVersion("3.2.2", nullptr), 0u);      // a missing server version never asks for an update
 }
 
 TEST(TextHelpers, HexAndLittleEndian) {
