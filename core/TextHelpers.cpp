@@ -401,7 +401,13 @@ int ReadWholeFile(const WCHAR* path, BYTE** buffer) {
         return -1;
     }
     size_t got = fread(data, 1, size_t(length), f);
+    // A read error is no short file: its callers would take the missing part for absent data and save over it.
+    bool failed = got < size_t(length) && ferror(f) != 0;
     fclose(f);
+    if (failed) {
+        free(data);
+        return -1;
+    }
     *buffer = data;
     return int(got);
 }
