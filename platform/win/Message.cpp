@@ -226,17 +226,26 @@ bool TakeTimerLocked(ThreadQueue& queue, LPMSG msg, HWND window, UINT minMessage
     return false;
 }
 
-// How long (real milliseconds) until the earliest timer falls due, or max() with no timers.
-std::chrono::steady_clock::time_point NextTimerDeadlineLocked(const ThreadQueue& queue)
+// When (in real time) the earliest timer that the caller would take falls due, or max() with none. Timers the
+// filter excludes do not count: a due one would otherwise keep the wait from ever sleeping.
+std::chrono::steady_clock::time_point NextTimerDeadlineLocked(const ThreadQueue& queue, HWND window = nullptr,
+                                                              UINT minMessage = 0, UINT maxMessage = 0)
 {
-    if (queue.timers.empty()) {
+    if (queue.timers.empty() || !RangeMatches(minMessage, maxMessage, WM_TIMER)) {
         return std::chrono::steady_clock::time_point::max();
     }
     DWORD now = GetMessageClock();
     int32_t soonest = INT32_MAX;
+    bool any = false;
     for (const Timer& timer : queue.timers) {
-        int32_t left = static_cast<int32_t>(timer.due - now);
-        soonest = std::min(soonest, std::max<int32_t>(left, 0));
+        if (WindowMatches(window, timer.hwnd)) {
+            int32_t left = static_cast<int32_t>(timer.due - now);
+            soonest = std::min(soonest, std::max<int32_t>(left, 0));
+            any = true;
+        }
+    }
+    if (!any) {
+        return std::chrono::steady_clock::time_point::max();
     }
     return std::chrono::steady_clock::now() + std::chrono::milliseconds(soonest);
 }
@@ -296,7 +305,7 @@ BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool rem
         if (window && window != HWND_THREAD_ONLY && !LookUpWindowLocked(window, nullptr)) {
             return -1; // the filter window went away while we slept
         }
-        WaitForWake(lock, NextTimerDeadlineLocked(*queue));
+        WaitForWake(lock, NextTimerDeadlineLocked(*queue, window, minMessage, maxMessage));
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -438,6 +439,31 @@ TEST(Timer, MovingTheClockWakesAThreadWaitingInGetMessage)
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0], (UINT)WM_TIMER);
     CloseHandle(made);
+}
+
+// A loop waiting for one window's messages sleeps while another window's timer is due (it used to spin).
+TEST(Timer, DueTimerOfAnotherWindowDoesNotKeepAFilteredWaitAwake)
+{
+    ClockGuard clock;
+    Recorder a, b;
+    HWND waitedFor = AllocWindowHandle(RecordingProc, &a);
+    HWND other = AllocWindowHandle(RecordingProc, &b);
+    SetTimer(other, 1, 10, nullptr);
+    Advance(100); // due, and stays due: nobody takes it
+    std::clock_t cpuBefore = std::clock();
+    TestThread poster([&]() -> DWORD {
+        Sleep(150);
+        PostMessage(waitedFor, WM_USER, 0, 0);
+        return 0;
+    });
+    MSG msg;
+    ASSERT_EQ(GetMessage(&msg, waitedFor, 0, 0), TRUE);
+    EXPECT_EQ(msg.message, (UINT)WM_USER);
+    double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+    EXPECT_LT(cpuMs, 15.0); // a spinning wait burns tens of milliseconds here
+    EXPECT_EQ(CountTimers(other, 1), 1); // still there for whoever asks
+    FreeWindowHandle(waitedFor);
+    FreeWindowHandle(other);
 }
 
 TEST(Timer, RealClockTimerCallsItsProcedureThroughDispatch)
