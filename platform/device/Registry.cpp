@@ -204,9 +204,14 @@ LONG SaveStore(const Store& store)
     static const char hex[] = "0123456789abcdef";
     std::string text = std::string(FILE_HEADER) + "\n";
     for (const auto& [lowerPath, key] : store) {
-        text += "[" + Escape(key.path) + "]\n";
+        text += '[';
+        text += Escape(key.path);
+        text += "]\n";
         for (const auto& [lowerName, value] : key.values) {
-            text += Escape(value.name) + "=" + std::to_string(value.type) + ":";
+            text += Escape(value.name);
+            text += '=';
+            text += std::to_string(value.type);
+            text += ':';
             for (BYTE b : value.data) {
                 text += hex[b >> 4];
                 text += hex[b & 15];

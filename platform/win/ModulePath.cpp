@@ -72,9 +72,9 @@ void MakeFolders(const std::string& dir)
 
 } // namespace
 
-DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size)
+DWORD GetModuleFileNameW(HMODULE, LPWSTR fileName, DWORD size)
 {
-    if (module != nullptr || fileName == nullptr || size == 0) {
+    if (fileName == nullptr || size == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }

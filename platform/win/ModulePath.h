@@ -11,7 +11,8 @@
 
 typedef HINSTANCE HMODULE;
 
-// The program directory followed by the executable's file name (module must be null: the program itself).
+// The program directory followed by the executable's file name. The client is one module: any module handle
+// (null or the application's instance) names the program itself.
 // Returns the characters written without the terminator; when the buffer is too small the name is cut,
 // terminated, size is returned and the last error is ERROR_INSUFFICIENT_BUFFER.
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);

@@ -328,3 +328,19 @@ TEST_F(AppDataTest, WorkerThreadSharesKeyCountersAndSettingsSafely)
     EXPECT_EQ(app->GetTraffic(2), 0);
     EXPECT_EQ(environment->GetConfig("No_Such_Key"), nullptr);
 }
+
+TEST_F(AppDataTest, SettingMissingFromAnOlderFileFallsBackToItsDefault)
+{
+    // An older client's file whose record 21 holds another key: "Screen_Mode" is then absent.
+    std::string file;
+    for (int i = 0; i < CONFIG_DEFAULT_COUNT; ++i) {
+        char record[CONFIG_RECORD_SIZE] = {};
+        strcpy(record, i == 21 ? "Old_Setting" : CConfigStore::DefaultKey(i));
+        strcpy(record + 32, i == 21 ? "x" : CConfigStore::DefaultValue(i));
+        file.append(record, sizeof record);
+    }
+    std::ofstream(home.File("DefParam.dat"), std::ios::binary) << file;
+    CAppData* app = CAppData::Instance();
+    EXPECT_EQ(app->GetConfig("Screen_Mode"), nullptr);
+    EXPECT_EQ(app->GetScreenMode(), 4);
+}
