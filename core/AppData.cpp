@@ -9,6 +9,7 @@
 #include "core/PhoneLineInfo.h"
 #include "core/TextHelpers.h"
 #include "platform/device/Random.h"
+#include "platform/ui/MzDialogs.h"
 #include "platform/win/Debug.h"
 #include "platform/win/ModulePath.h"
 #include "platform/win/WideText.h"
@@ -306,21 +307,23 @@ void CAppData::ShowMessage(const char* text, HWND owner, int milliseconds)
         owner = mainFrameWnd;
     if (milliseconds < BOX_LIMIT_MS) {
         ShowMessageBox(shown, MESSAGE_CAPTION, owner);
-    } else if (messagePresenter != nullptr) {
-        messagePresenter->ShowTip(shown, owner, milliseconds);
     } else {
         OutputDebugStringW((std::u16string(u"[tip] ") + shown + u"\n").c_str());
+        if (messagePresenter != nullptr)
+            messagePresenter->ShowTip(shown, owner, milliseconds);
+        else
+            MzShowTip(owner, shown, (DWORD)milliseconds);
     }
     free(wide);
 }
 
 void CAppData::ShowMessageBox(const WCHAR* text, const WCHAR* caption, HWND owner)
 {
-    if (messagePresenter != nullptr) {
-        messagePresenter->ShowBox(text, caption, owner);
-        return;
-    }
     OutputDebugStringW((std::u16string(u"[") + caption + u"] " + text + u"\n").c_str());
+    if (messagePresenter != nullptr)
+        messagePresenter->ShowBox(text, caption, owner);
+    else
+        MzMessageBox(owner, text, caption, MZ_MB_OK);
 }
 
 // ---- requests ----

@@ -26,8 +26,8 @@ class CMenuTree;
 class CNetThread;
 class CNetEnvironment;
 
-// How texts reach the user: the platform's message box and its self-closing tip. The window layer installs
-// one; until then texts go to the debug output.
+// Where texts reach the user: by default the platform's message box and self-closing tip; another presenter can
+// be installed (tests record what would be shown). Every text shown is also written to the debug output.
 class CMessagePresenter {
 public:
     virtual ~CMessagePresenter() = default;
