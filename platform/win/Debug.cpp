@@ -42,8 +42,9 @@ void Append(std::u16string text)
     std::lock_guard<std::mutex> hold(logLock);
     std::u16string& log = Log();
     log += text;
+    // Trimmed to three quarters when full, so a chatty run does not move a megabyte for every line.
     if (log.size() > DEBUG_LOG_LIMIT)
-        log.erase(0, log.size() - DEBUG_LOG_LIMIT);
+        log.erase(0, log.size() - DEBUG_LOG_LIMIT / 4 * 3);
 }
 
 } // namespace

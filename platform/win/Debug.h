@@ -11,7 +11,8 @@ void OutputDebugStringW(LPCWSTR text);
 void OutputDebugStringA(LPCSTR text);
 
 // Everything written since the last call, oldest first; the log is emptied. The log keeps at most the
-// newest DEBUG_LOG_LIMIT characters so that a long run cannot grow it without bound.
+// newest DEBUG_LOG_LIMIT characters (dropping the oldest quarter when full), so a long run cannot grow it
+// without bound.
 constexpr size_t DEBUG_LOG_LIMIT = 1 << 20;
 std::u16string TakeDebugLog();
 std::string TakeDebugLogUtf8();

@@ -25,7 +25,8 @@ TEST(Debug, LogKeepsNewestTextWithinItsLimit)
         OutputDebugStringW(chunk.c_str());
     OutputDebugStringW(u"END");
     std::u16string log = TakeDebugLog();
-    EXPECT_EQ(log.size(), DEBUG_LOG_LIMIT);
+    EXPECT_LE(log.size(), DEBUG_LOG_LIMIT);
+    EXPECT_GE(log.size(), DEBUG_LOG_LIMIT / 2);
     EXPECT_EQ(log.substr(log.size() - 3), u"END");
 }
 
