@@ -152,7 +152,11 @@ void CHttpServer::Serve(CTcpConnection& connection)
         if (fault.kind == FAULT_DELAY && !Sleep(fault.arg))
             return;
         if (fault.kind == FAULT_SILENCE) {
-            while (!stopping && connection.Read(buffer, sizeof buffer, 200) != 0 && connection.IsOpen()) {
+            // Hold the connection without answering until the peer gives up or the server stops.
+            while (!stopping) {
+                int n = connection.Read(buffer, sizeof buffer, 200);
+                if (n == 0 || n == -1)
+                    break;
             }
             return;
         }
