@@ -31,12 +31,13 @@ const WCHAR PARAM_FILE[] = u"DefParam.dat";
 
 // Copies at most 31 characters and zero-fills the rest of the 32-byte field.
 void SetField(char (&field)[32], const char* text, size_t available) {
-    memset(field, 0, sizeof field);
+    char copy[32] = {};  // the text may be this very field (a value read back through GetConfig)
     size_t n = 0;
     while (n < 31 && n < available && text[n] != 0) {
+        copy[n] = text[n];
         ++n;
     }
-    memcpy(field, text, n);
+    memcpy(field, copy, sizeof field);
 }
 
 class Lock {

@@ -163,6 +163,16 @@ TEST_F(ConfigStoreFiles, UnknownKeysAreNeverAddedOrSaved) {
     EXPECT_EQ(ReadFile("DefParam.dat"), before);
 }
 
+TEST_F(ConfigStoreFiles, StoringAValueReadBackFromTheStoreKeepsIt) {
+    CConfigStore store(wideDir.c_str());
+    store.Load(nullptr);
+    ASSERT_TRUE(store.SetConfig("Quote_RefeWait", store.GetConfig("Quote_RefeWait"), 1));
+    EXPECT_STREQ(store.GetConfig("Quote_RefeWait"), "10");
+    EXPECT_STREQ(ReadFile("DefParam.dat").c_str() + 11 * 64 + 32, "10");
+    ASSERT_TRUE(store.SetConfig("Quote_RefeWait", store.GetConfig("Quote_RefeWait") + 1, 0));  // overlapping
+    EXPECT_STREQ(store.GetConfig("Quote_RefeWait"), "0");
+}
+
 TEST_F(ConfigStoreFiles, LongValuesAndUnterminatedFieldsAreCutAtThirtyOneCharacters) {
     CConfigStore store(wideDir.c_str());
     store.Load(nullptr);
