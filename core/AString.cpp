@@ -210,20 +210,23 @@ BOOL CAString::EqualsNoCase(const char* text) const {
     return text != nullptr && EqualAsciiNoCase(buffer, text);
 }
 
-int CAString::Format(const char* format, ...) {
+int CAString::FormatArgs(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    int needed = _vscprintf(format, args);
+    int result = FormatV(format, args);
     va_end(args);
+    return result;
+}
+
+int CAString::FormatV(const char* format, va_list args) {
+    int needed = _vscprintf(format, args);
     // The whole text is kept: a formatted request is never cut at a fixed size.
     if (needed < 0 || UINT(needed) > MAX_BYTES) {
         return -1;
     }
     // Formatted aside first: an argument may be this string's own text, which growing would free.
     std::string out(size_t(needed) + 1, '\0');
-    va_start(args, format);
     _vsnprintf(out.data(), out.size(), format, args);
-    va_end(args);
     SetText(out.data(), UINT(needed));
     return buffer != nullptr ? int(length) : -1;
 }

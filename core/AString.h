@@ -4,8 +4,16 @@
 
 #include "platform/win/WinTypes.h"
 
+#include <cstdarg>
+#include <type_traits>
+
 class CAString {
 public:
+    // What Format passes through "...": numbers, pointers and enumerations.
+    template <typename T>
+    static constexpr bool FormatArgument =
+        std::is_arithmetic_v<T> || std::is_pointer_v<T> || std::is_enum_v<T> || std::is_null_pointer_v<T>;
+
     CAString() = default;
     CAString(const char* text);
     CAString(const WCHAR* text);  // converted to code page 936
@@ -32,7 +40,13 @@ public:
     BOOL NotEqualsNoCase(const char* text) const { return !EqualsNoCase(text); }
 
     // printf-style with the phone runtime's meaning (%s 8-bit text, %S wide text). Returns the length.
-    int Format(const char* format, ...);
+    // Numbers and pointers only, as for CWString::Format (pass GetText(), never a string object).
+    template <typename... Args>
+        requires(FormatArgument<Args> && ...)
+    int Format(const char* format, Args... args) {
+        return FormatArgs(format, args...);
+    }
+    int FormatV(const char* format, va_list args);
 
     // Room for n bytes (and a terminator) for direct writing; null when no room can be made.
     char* GetBuffer(int n);
@@ -59,6 +73,7 @@ public:
     bool operator!=(const char*) const = delete;
 
 private:
+    int FormatArgs(const char* format, ...);
     void SetText(const char* text, UINT n);
 
     char* buffer = nullptr;

@@ -270,20 +270,23 @@ void CWString::ReleaseBuffer(int n) {
     buffer[length] = 0;
 }
 
-int CWString::Format(const WCHAR* format, ...) {
+int CWString::FormatArgs(const WCHAR* format, ...) {
     va_list args;
     va_start(args, format);
-    int needed = _vscwprintf(format, args);
+    int result = FormatV(format, args);
     va_end(args);
+    return result;
+}
+
+int CWString::FormatV(const WCHAR* format, va_list args) {
+    int needed = _vscwprintf(format, args);
     // The whole text is kept: a formatted request or message is never cut at a fixed size.
     if (needed < 0 || UINT(needed) > MAX_UNITS) {
         return -1;
     }
     // Formatted aside first: an argument may be this string's own text, which growing would free.
     std::u16string out(size_t(needed) + 1, u'\0');
-    va_start(args, format);
     _vsnwprintf(out.data(), out.size(), format, args);
-    va_end(args);
     SetText(out.data(), UINT(needed));
     return buffer != nullptr ? int(length) : -1;
 }

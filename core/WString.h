@@ -4,8 +4,16 @@
 
 #include "platform/win/WinTypes.h"
 
+#include <cstdarg>
+#include <type_traits>
+
 class CWString {
 public:
+    // What Format passes through "...": numbers, pointers and enumerations.
+    template <typename T>
+    static constexpr bool FormatArgument =
+        std::is_arithmetic_v<T> || std::is_pointer_v<T> || std::is_enum_v<T> || std::is_null_pointer_v<T>;
+
     CWString() = default;
     CWString(const WCHAR* text);
     CWString(const char* text);  // 8-bit text (code page 936), converted
@@ -48,7 +56,14 @@ public:
     void ReleaseBuffer(int n = -1);
 
     // printf-style with the wide meaning (%s wide text, %S 8-bit text). Returns the length.
-    int Format(const WCHAR* format, ...);
+    // Arguments are numbers and pointers only: a string object passed through "..." would print its
+    // insides, so it is refused at compile time (pass GetText()).
+    template <typename... Args>
+        requires(FormatArgument<Args> && ...)
+    int Format(const WCHAR* format, Args... args) {
+        return FormatArgs(format, args...);
+    }
+    int FormatV(const WCHAR* format, va_list args);
 
     // Index of the first occurrence at or after start (negative start counts as 0), -1 when absent.
     int Find(const WCHAR* text, int start = 0) const;
@@ -84,6 +99,7 @@ public:
     bool operator!=(const WCHAR*) const = delete;
 
 private:
+    int FormatArgs(const WCHAR* format, ...);
     void SetText(const WCHAR* text, UINT n);
 
     WCHAR* buffer = nullptr;

@@ -13,7 +13,17 @@ std::u16string S(const CWString& s) {
     return std::u16string(s.GetText(), s.GetLength());
 }
 
+template <typename S, typename C, typename T>
+concept FormatsWith = requires(S s, const C* format, T t) { s.Format(format, t); };
+
 }  // namespace
+
+// A string object passed through "..." would be printed from its insides: it must not compile.
+static_assert(!FormatsWith<CWString, WCHAR, CWString>);
+static_assert(!FormatsWith<CWString, WCHAR, CAString>);
+static_assert(!FormatsWith<CAString, char, CAString>);
+static_assert(FormatsWith<CWString, WCHAR, const WCHAR*> && FormatsWith<CWString, WCHAR, float>);
+static_assert(FormatsWith<CAString, char, const char*> && FormatsWith<CAString, char, long long>);
 
 TEST(WString, ReplaceRefusesWhenTheNewTextHoldsTheOld) {
     CWString s(u"aaa");
