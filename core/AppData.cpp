@@ -6,6 +6,7 @@
 #include "core/DataSet.h"
 #include "core/FundDataCache.h"
 #include "core/NetEnvironment.h"
+#include "core/NetThread.h"
 #include "core/PhoneLineInfo.h"
 #include "core/TextHelpers.h"
 #include "platform/device/Random.h"
@@ -106,11 +107,16 @@ CAppData::CAppData()
 
 CAppData::~CAppData()
 {
+    // The worker goes first and is joined, so it cannot reach the environment or settings freed below.
+    if (netThread != nullptr) {
+        netThread->Stop();
+        netThread = nullptr;
+    }
     if (netEnvironment != nullptr && GetNetEnvironment() == netEnvironment.get())
         SetNetEnvironment(nullptr);
     delete colorScheme;
-    // The request worker and the menu tree are stopped and deleted here once their classes are built: no worker
-    // is made yet, and a tree handed over by SetMenuTree stays its giver's until then.
+    // The menu tree is deleted here once its class is built; a tree handed over by SetMenuTree stays its
+    // giver's until then.
     free(tradePassword);
     if (tradeAccounts != nullptr) {
         tradeAccounts->Destroy();
@@ -378,13 +384,16 @@ int CAppData::AppendSessionParams(char* request, UINT capacity)
 
 CNetThread* CAppData::GetConnection()
 {
-    // The request worker comes with the transport; without it there is no connection to hand out.
+    // Made on first use; when the thread cannot start, the next call tries again.
+    if (netThread == nullptr)
+        netThread = CNetThread::Create();
     return netThread;
 }
 
 CHttpClient* CAppData::GetHttpClient()
 {
-    return nullptr;
+    CNetThread* worker = GetConnection();
+    return worker != nullptr ? worker->GetHttpClient() : nullptr;
 }
 
 // ---- traffic and identity ----

@@ -128,9 +128,10 @@ int CHttpClient::Startup()
     if (socketsStarted == 1)
         return 1;
     WSADATA data;
+    // A start that failed took no reference, so there is nothing to release (a release here would take
+    // another user's).
     if (WSAStartup(MAKEWORD(1, 1), &data) != 0) {
         socketsStarted = 0;
-        WSACleanup();
         return 0;
     }
     if (host[0] == 0) {
