@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr size_t MAX_HISTORY_DAYS = 500;
+
 struct NamePart {
     const char* text;
     const char* initials;
@@ -360,6 +362,8 @@ void CMarket::StepMinute()
         for (CSecurity& s : securities) {
             if (!s.suspended)
                 s.history.push_back({date, s.open, s.high, s.low, s.last, s.volume, s.amount});
+            if (s.history.size() > MAX_HISTORY_DAYS) // a server left running keeps a bounded history
+                s.history.erase(s.history.begin(), s.history.begin() + (s.history.size() - MAX_HISTORY_DAYS));
             s.prevClose = s.last;
         }
         date = NextTradingDate(date);

@@ -6,6 +6,11 @@
 std::string CSessionTable::Open(const std::string& key, const std::string& mobile, bool identified)
 {
     std::lock_guard<std::mutex> guard(lock);
+    // Clients that log in and never come back would otherwise pile up.
+    if (++opensSinceSweep >= 256 || sessions.size() >= MAX_SESSIONS) {
+        opensSinceSweep = 0;
+        SweepLocked();
+    }
     char id[32];
     ++counter;
     std::snprintf(id, sizeof id, "MW%08llX", static_cast<unsigned long long>(counter * 2654435761ULL & 0xFFFFFFFFULL));
@@ -60,4 +65,28 @@ int CSessionTable::Count()
 {
     std::lock_guard<std::mutex> guard(lock);
     return static_cast<int>(sessions.size());
+}
+
+void CSessionTable::Sweep()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    SweepLocked();
+}
+
+void CSessionTable::SweepLocked()
+{
+    auto now = std::chrono::steady_clock::now();
+    for (auto it = sessions.begin(); it != sessions.end();) {
+        if (idleSeconds > 0 && now - it->second.lastUse > std::chrono::seconds(idleSeconds))
+            it = sessions.erase(it);
+        else
+            ++it;
+    }
+    while (sessions.size() >= MAX_SESSIONS) {
+        auto oldest = sessions.begin();
+        for (auto it = sessions.begin(); it != sessions.end(); ++it)
+            if (it->second.lastUse < oldest->second.lastUse)
+                oldest = it;
+        sessions.erase(oldest);
+    }
 }

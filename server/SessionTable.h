@@ -27,6 +27,8 @@ public:
     void Update(const CSession& session);
     void Close(const std::string& id);
     void ExpireAll();
+    // Drops the sessions idle past the limit; when more than the cap remain, the longest idle go too.
+    void Sweep();
     void SetIdleSeconds(int seconds) { idleSeconds = seconds; }
     int Count();
 
@@ -35,4 +37,7 @@ private:
     std::map<std::string, CSession> sessions;
     uint64_t counter;
     int idleSeconds = 1800;
+    size_t opensSinceSweep = 0;
+    static constexpr size_t MAX_SESSIONS = 50000;
+    void SweepLocked();
 };

@@ -182,8 +182,13 @@ TEST(ServerSignOn, IdleSessionsExpire)
     CTestClient client(server);
     client.LogIn();
     EXPECT_EQ(client.Call(31000, 4, "code=600010&field=4").etag[0], 0);
+    CTestClient other(server);
+    other.LogIn();
+    EXPECT_EQ(server.Functions().Sessions().Count(), 2);
     std::this_thread::sleep_for(std::chrono::milliseconds(1300));
     EXPECT_EQ(client.Call(31000, 4, "code=600010&field=4").etag[0], 100);
+    server.Functions().Sessions().Sweep(); // the other one, never used again, is dropped too
+    EXPECT_EQ(server.Functions().Sessions().Count(), 0);
 }
 
 TEST(ServerSignOn, DamagedEncipheredRequestsGetAnErrorSet)
