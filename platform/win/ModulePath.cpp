@@ -61,6 +61,9 @@ std::u16string FromUtf8(const std::string& text)
 
 void MakeFolders(const std::string& dir)
 {
+    struct stat info{};
+    if (stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        return;
     for (size_t i = 1; i <= dir.size(); ++i) {
         if (i == dir.size() || dir[i] == '/') {
             std::string part = dir.substr(0, i);
