@@ -104,6 +104,8 @@ int main(int argc, char** argv)
     }
     keys.ExportPublicKey((std::filesystem::path(dataDir) / "pubkey.bin").string());
     if (!exportPath.empty()) {
+        if (std::filesystem::is_directory(exportPath, ec)) // a client's program directory
+            exportPath = (std::filesystem::path(exportPath) / "pubkey.bin").string();
         if (!keys.ExportPublicKey(exportPath)) {
             std::fprintf(stderr, "morwick-server: cannot write %s\n", exportPath.c_str());
             return 1;

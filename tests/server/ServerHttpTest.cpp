@@ -192,7 +192,7 @@ TEST(ServerHttp, PricesMoveWhileTheServerRuns)
     o.seed = 5;
     o.startMinute = 10;
     o.today = 20251208;
-    o.marketMinutesPerSecond = 600; // ten market hours a second
+    o.marketMinutesPerSecond = 60; // a market hour a second
     CServerFunctions functions(o, &CServerUnderTest::Keys());
     CHttpServer http(functions);
     ASSERT_TRUE(http.Start(0, -1));
@@ -217,7 +217,7 @@ TEST(ServerHttp, PricesMoveWhileTheServerRuns)
         return s.size() == 2 && s[1].MoveFirst() ? s[1].GetShort("tm") : -1;
     };
     int before = minute();
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     int after = minute();
     EXPECT_GT(before, 0);
     EXPECT_NE(after, before);
