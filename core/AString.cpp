@@ -88,11 +88,11 @@ CAString& CAString::operator=(const char* text) {
 }
 
 BOOL CAString::Reserve(UINT n) {
+    if (n > MAX_BYTES) {
+        return FALSE;  // checked first: n + 1 must not wrap to a capacity that seems enough
+    }
     if (buffer != nullptr && capacity >= n + 1) {
         return TRUE;
-    }
-    if (n > MAX_BYTES) {
-        return FALSE;
     }
     UINT newCapacity = n + 16;
     char* block = static_cast<char*>(calloc(newCapacity, 1));

@@ -81,11 +81,11 @@ CWString& CWString::operator=(const WCHAR* text) {
 }
 
 BOOL CWString::Reserve(UINT n) {
+    if (n > MAX_UNITS) {
+        return FALSE;  // checked first: n + 1 must not wrap to a capacity that seems enough
+    }
     if (buffer != nullptr && capacity >= n + 1) {
         return TRUE;
-    }
-    if (n > MAX_UNITS) {
-        return FALSE;
     }
     UINT newCapacity = n + 16;
     WCHAR* block = static_cast<WCHAR*>(calloc(newCapacity, sizeof(WCHAR)));

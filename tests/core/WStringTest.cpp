@@ -75,6 +75,10 @@ TEST(WString, GrowthFollowsTheSixteenUnitRule) {
     EXPECT_EQ(s.GetCapacity(), 32u);
     s.Assign(u"a");
     EXPECT_EQ(s.GetCapacity(), 32u);  // never shrinks
+    EXPECT_FALSE(s.Reserve(0xFFFFFFFFu));  // no room of that size, whatever n + 1 wraps to
+    CAString a("x");
+    EXPECT_FALSE(a.Reserve(0xFFFFFFFFu));
+    EXPECT_STREQ(a.GetText(), "x");
 }
 
 TEST(WString, EqualsNoCaseTreatsMissingBuffersAsThePartSays) {
