@@ -141,14 +141,24 @@ const CRsaKeyPair& CServerUnderTest::Keys()
 
 std::string CServerUnderTest::PublicKeyPath()
 {
-    static std::string path = [] {
-        std::string p = (std::filesystem::temp_directory_path() /
-                         ("morwick-server-test-" + std::to_string(std::random_device()()) + "-pubkey.bin"))
-                            .string();
-        Keys().ExportPublicKey(p);
-        return p;
-    }();
-    return path;
+    // Written once per test program and removed when it ends.
+    struct KeyFile {
+        std::string path;
+        KeyFile()
+        {
+            path = (std::filesystem::temp_directory_path() /
+                    ("morwick-server-test-" + std::to_string(std::random_device()()) + "-pubkey.bin"))
+                       .string();
+            Keys().ExportPublicKey(path);
+        }
+        ~KeyFile()
+        {
+            std::error_code ec;
+            std::filesystem::remove(path, ec);
+        }
+    };
+    static KeyFile file;
+    return file.path;
 }
 
 CServerUnderTest::CServerUnderTest(int compressThreshold)
