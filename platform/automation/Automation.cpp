@@ -67,8 +67,9 @@ std::string Error(const std::string& why)
 
 std::string Rect(const RECT& r)
 {
-    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + "]";
+    char text[64];
+    std::snprintf(text, sizeof text, "[%d,%d,%d,%d]", (int)r.left, (int)r.top, (int)r.right, (int)r.bottom);
+    return text;
 }
 
 // The automation clock: frozen at the time set, moved only by "clock advance".

@@ -222,3 +222,40 @@ FontFace* FontEngine::Face(int height, int weight)
 }
 
 } // namespace morwick::display
+
+#include <chrono>
+
+namespace morwick::display {
+
+double RawFreeTypeGlyphsPerSecond(const char16_t* text, int count, int height, double seconds)
+{
+    FontEngine& engine = FontEngine::Instance();
+    FT_Face face = nullptr;
+    if (engine.FontFile().empty() || !Library() ||
+        FT_New_Face(Library(), engine.FontFile().c_str(), engine.FaceIndex(), &face) != 0)
+        return 0;
+    int span = face->ascender - face->descender;
+    if (span <= 0)
+        span = face->units_per_EM;
+    double em = (double)height * face->units_per_EM / span;
+    FT_Set_Char_Size(face, 0, (FT_F26Dot6)std::lround(em * 64.0), 72, 72);
+    std::vector<uint32_t> codes;
+    for (int i = 0; i < count;)
+        codes.push_back(NextCodePoint(text, count, i));
+    auto start = std::chrono::steady_clock::now();
+    long long glyphs = 0;
+    unsigned checksum = 0;
+    double elapsed = 0;
+    do {
+        for (uint32_t cp : codes) {
+            if (FT_Load_Char(face, cp, FT_LOAD_RENDER | FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) == 0)
+                checksum += face->glyph->bitmap.rows;
+            ++glyphs;
+        }
+        elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    } while (elapsed < seconds);
+    FT_Done_Face(face);
+    return checksum == 0xFFFFFFFFu ? 0 : glyphs / elapsed;
+}
+
+} // namespace morwick::display

@@ -59,3 +59,11 @@ private:
 uint32_t NextCodePoint(const char16_t* text, int count, int& i);
 
 } // namespace morwick::display
+
+namespace morwick::display {
+
+// For the benchmark's reference: loads and renders every code point of text with FreeType directly (no cache,
+// the same face file and pixel size) for about `seconds`; returns glyphs rendered per second (0 without a font).
+double RawFreeTypeGlyphsPerSecond(const char16_t* text, int count, int height, double seconds);
+
+} // namespace morwick::display

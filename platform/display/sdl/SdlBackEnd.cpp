@@ -48,6 +48,8 @@ private:
     void Run()
     {
         // The window, its events and its drawing all stay on this thread, as SDL wants.
+        // The client's own quit roads decide when it ends; SDL must not take over SIGINT and SIGTERM.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
             Fail();
             return;

@@ -1,0 +1,95 @@
+// The back ends: headless by request, and the SDL window (on SDL's off-screen driver) showing the same frames,
+// turning with the screen and photographed through the automation.
+#include "platform/automation/Automation.h"
+#include "platform/display/Desktop.h"
+#include "platform/display/Display.h"
+#include "platform/ui/MzImage.h"
+#include "platform/ui/MzWnd.h"
+#include "platform/win/Shell.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace morwick::display;
+
+namespace {
+
+class PictureWnd : public CMzWnd {
+public:
+    LPCWSTR GetMzClassName() override { return u"TestPictureWnd"; }
+    void PaintWin(HDC dc, RECT* win, RECT* update) override
+    {
+        CMzWnd::PaintWin(dc, win, update);
+        CMzImage check;
+        if (check.LoadPlatformImage(519))
+            check.DrawAt(dc, 10, 10);
+        SetBkMode(dc, TRANSPARENT);
+        SelectObject(dc, CreateMzFont(26));
+        RECT r{0, 0, win->right, win->bottom};
+        DrawTextW(dc, u"测试窗口", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+};
+
+void ShowTurnAndShoot(const std::string& tag)
+{
+    PictureWnd w;
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    ASSERT_TRUE(w.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
+    w.Show();
+    morwick::automation::RunCommand("idle 2000");
+    DEVMODEW mode{};
+    mode.dmSize = 192;
+    mode.dmFields = DM_DISPLAYORIENTATION;
+    mode.dmDisplayOrientation = DMDO_0;
+    ASSERT_EQ(ChangeDisplaySettingsEx(nullptr, &mode, nullptr, 0, nullptr), DISP_CHANGE_SUCCESSFUL);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    w.SetWindowPos(work.left, work.top, work.right - work.left, work.bottom - work.top);
+    morwick::automation::RunCommand("idle 2000");
+    std::string path = (std::filesystem::temp_directory_path() / ("morwick-" + tag + ".png")).string();
+    std::string answer = morwick::automation::RunCommand("shot " + path);
+    EXPECT_NE(answer.find("\"width\":720,\"height\":480"), std::string::npos) << answer;
+    std::filesystem::remove(path);
+    std::string dump = morwick::automation::RunCommand("dump");
+    EXPECT_NE(dump.find("\"rect\":[0,30,720,480]"), std::string::npos) << dump;
+    mode.dmDisplayOrientation = DMDO_90;
+    ChangeDisplaySettingsEx(nullptr, &mode, nullptr, 0, nullptr);
+}
+
+} // namespace
+
+TEST(Display, HeadlessWhenAsked)
+{
+    setenv("MORWICK_DISPLAY", "headless", 1);
+    EXPECT_EQ(StartDisplay(), "headless");
+    ShowTurnAndShoot("headless");
+    StopDisplay();
+    unsetenv("MORWICK_DISPLAY");
+}
+
+// Runs in a child process (below): SDL's drivers keep allocations the leak checker would report as ours.
+TEST(Display, SdlChild)
+{
+    if (!std::getenv("MORWICK_TEST_SDL_CHILD"))
+        GTEST_SKIP() << "runs only as the child of the test below";
+    setenv("MORWICK_DISPLAY", "sdl", 1);
+    std::string name = StartDisplay();
+    if (name != "sdl")
+        std::exit(77);
+    ShowTurnAndShoot("sdl");
+    StopDisplay();
+    std::exit(::testing::Test::HasFailure() ? 1 : 0);
+}
+
+TEST(Display, SdlWindowShowsAndTurnsWithTheScreen)
+{
+    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::string command = "ASAN_OPTIONS=detect_leaks=0 SDL_VIDEODRIVER=offscreen MORWICK_TEST_SDL_CHILD=1 '" + self +
+                          "' --gtest_filter=Display.SdlChild >/dev/null 2>&1";
+    int status = std::system(command.c_str());
+    if (status != 0 && status / 256 == 77)
+        GTEST_SKIP() << "built without SDL, or SDL cannot open a window here";
+    EXPECT_EQ(status, 0);
+}
