@@ -15,6 +15,7 @@
 #include "platform/win/Time.h"
 #include "platform/win/Winsock.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,8 +23,8 @@
 
 namespace {
 
-// Read by the caption bar on the GUI thread; a plain word written by the worker.
-volatile int networkState = -1;
+// Written by the worker, read by the caption bar on the GUI thread.
+std::atomic<int> networkState{-1};
 
 std::string Gbk(const char16_t* text)
 {

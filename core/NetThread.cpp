@@ -58,13 +58,28 @@ BOOL CNetThread::PostToThread(UINT message, WPARAM wParam, LPARAM lParam)
     return PostThreadMessage(threadId, message, wParam, lParam);
 }
 
+BOOL CNetThread::PostUntilQueued(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // A new thread may not have made its queue yet; one that has ended never will.
+    while (!PostToThread(message, wParam, lParam)) {
+        if (GetLastError() != ERROR_INVALID_THREAD_ID || !threadHandle ||
+            WaitForSingleObject(threadHandle, 0) == WAIT_OBJECT_0)
+            return FALSE;
+        Sleep(10);
+    }
+    return TRUE;
+}
+
 int CNetThread::Send(const char* text, HWND window, int keep, DWORD wait)
 {
     if (!text || strlen(text) > CHttpClient::MAX_REQUEST_TEXT) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    if (!threadHandle || WaitForSingleObject(idleEvent, wait) != WAIT_OBJECT_0)
+    // A thread that has ended would leave the request in a queue nobody reads and the worker busy for good.
+    if (!threadHandle || WaitForSingleObject(threadHandle, 0) == WAIT_OBJECT_0)
+        return 0;
+    if (WaitForSingleObject(idleEvent, wait) != WAIT_OBJECT_0)
         return 0;
     Lock();
     // Busy from the moment a request is accepted, so a second one cannot replace it in the buffer before the
@@ -78,13 +93,9 @@ int CNetThread::Send(const char* text, HWND window, int keep, DWORD wait)
     request[REQUEST_SIZE - 1] = 0;
     keepFlag = keep;
     Unlock();
-    // The new thread may not have made its queue yet.
-    while (!PostToThread(WM_NET_REQUEST, 0, (LPARAM)window)) {
-        if (GetLastError() != ERROR_INVALID_THREAD_ID) {
-            SetEvent(idleEvent);
-            return 0;
-        }
-        Sleep(10);
+    if (!PostUntilQueued(WM_NET_REQUEST, 0, (LPARAM)window)) {
+        SetEvent(idleEvent);
+        return 0;
     }
     return 1;
 }
@@ -106,11 +117,17 @@ DWORD CNetThread::WaitIdle(DWORD milliseconds)
 
 void CNetThread::Stop()
 {
+    if (threadHandle && GetCurrentThreadId() == threadId) {
+        // Called from the worker's own thread: it cannot wait for itself, so it deletes itself on the way out.
+        deleteOnExit = true;
+        PostQuitMessage(0);
+        return;
+    }
+    if (threadHandle)
+        PostUntilQueued(WM_QUIT, 0, 0);
     HANDLE thread = threadHandle;
     threadHandle = nullptr;
     if (thread) {
-        while (!PostToThread(WM_QUIT, 0, 0) && GetLastError() == ERROR_INVALID_THREAD_ID)
-            Sleep(10);
         // Join without a time limit: the thread leaves any transfer at its next message pump. Meanwhile this
         // thread keeps handling sent messages, so a reply the worker is delivering here cannot deadlock.
         while (WaitForSingleObject(thread, 10) == WAIT_TIMEOUT) {
@@ -124,7 +141,13 @@ void CNetThread::Stop()
 
 DWORD CNetThread::ThreadProc(LPVOID parameter)
 {
-    static_cast<CNetThread*>(parameter)->Run();
+    auto* worker = static_cast<CNetThread*>(parameter);
+    worker->Run();
+    if (worker->deleteOnExit) {
+        CloseHandle(worker->threadHandle);
+        worker->threadHandle = nullptr;
+        delete worker;
+    }
     return 0;
 }
 

@@ -23,10 +23,11 @@ public:
     DWORD Cancel(DWORD wait);
     DWORD WaitIdle(DWORD milliseconds);
     // Ends the worker for good: the thread is told to quit, leaves any transfer at its next message pump, and
-    // is waited for; then the worker is deleted. Must not be called on the worker's own thread.
+    // is waited for; then the worker is deleted. On the worker's own thread the thread deletes it as it ends.
     void Stop();
 
     CHttpClient* GetHttpClient() const { return client; }
+    DWORD GetThreadId() const { return threadId; }
 
     // Inside WM_NET_REPLY the window reads the reply under the worker's lock.
     void Lock() { EnterCriticalSection(&lock); }
@@ -44,6 +45,9 @@ protected:
 
     BOOL StartThread();
     BOOL PostToThread(UINT message, WPARAM wParam, LPARAM lParam);
+    // Posts, retrying while the thread has not yet made its queue; FALSE when it fails otherwise or the thread
+    // has ended.
+    BOOL PostUntilQueued(UINT message, WPARAM wParam, LPARAM lParam);
     static DWORD ThreadProc(LPVOID parameter);
     void Run();
     int Perform(const char* text);
@@ -57,4 +61,5 @@ protected:
     int replyLength = 0;
     int keepFlag = 1;
     CHttpClient* client = nullptr;
+    bool deleteOnExit = false;
 };

@@ -293,3 +293,17 @@ TEST_F(NetThreadTest, ReplyForADestroyedWindowIsDropped)
     ASSERT_EQ(worker->Send("d=2", other.handle, 1, 0), 1);
     ASSERT_TRUE(PumpUntil([&] { return other.replies.size() == 1; }));
 }
+
+TEST_F(NetThreadTest, WorkerWhoseThreadHasEndedRefusesRequestsAndStillStops)
+{
+    // Something else ends the thread (its queue may still be in the making).
+    while (!PostThreadMessage(worker->GetThreadId(), WM_QUIT, 0, 0))
+        Sleep(1);
+    Sleep(50);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(worker->Send("late=1", window.handle, 1, 0), 0);
+    EXPECT_EQ(worker->WaitIdle(0), WAIT_OBJECT_0);
+    worker->Stop();
+    worker = nullptr;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+}
