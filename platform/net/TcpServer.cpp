@@ -33,6 +33,7 @@ CTcpConnection::~CTcpConnection() { Close(); }
 int CTcpConnection::Connect(unsigned short port, int timeoutMs, const char* address)
 {
     Close();
+    std::lock_guard<std::mutex> guard(closeLock);
     int h = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (h < 0)
         return 0;
@@ -114,6 +115,7 @@ void CTcpConnection::ShutdownWrite()
 
 void CTcpConnection::Abort()
 {
+    std::lock_guard<std::mutex> guard(closeLock);
     int h = handle;
     if (h >= 0)
         shutdown(h, SHUT_RDWR);
@@ -121,6 +123,7 @@ void CTcpConnection::Abort()
 
 void CTcpConnection::Close()
 {
+    std::lock_guard<std::mutex> guard(closeLock);
     int h = handle.exchange(-1);
     if (h >= 0)
         ::close(h);

@@ -32,6 +32,7 @@ public:
 
 private:
     std::atomic<int> handle;
+    std::mutex closeLock; // Abort from another thread must not meet a handle being closed and reused
 };
 
 class CTcpServer {
