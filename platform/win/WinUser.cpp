@@ -962,8 +962,9 @@ BOOL PaintSource(DWORD threadId, HWND filter, UINT minMessage, UINT maxMessage, 
     HWND found = nullptr;
     {
         Guard g(Desk().lock);
-        for (HWND h : Desk().stack)
-            if (FindPaintLocked(Find(h), threadId, filter, &found))
+        // What the user sees first: the topmost windows are painted before those they cover.
+        for (auto it = Desk().stack.rbegin(); it != Desk().stack.rend(); ++it)
+            if (FindPaintLocked(Find(*it), threadId, filter, &found))
                 break;
         if (found && remove) {
             Window* w = Find(found);
