@@ -705,7 +705,7 @@ def build(out):
     save(checkbox(True), "sys/519.png")
     save(checkbox(False), "sys/520.png")
     save(selection(), "sys/selection.png")
-    save(keypad_point((240, 240, 240)), "sys/keypoint.png")
+    save(keypad_point((60, 64, 76)), "sys/keypoint.png")
 
 
 if __name__ == "__main__":

@@ -54,6 +54,7 @@ public:
     // A press held this long without moving posts MZ_WM_COMMAND code 1 (press and hold); 0 switches it off.
     void SetHoldTime(UINT milliseconds) { holdMs_ = milliseconds; }
     int GetTopPos() const { return scroll_.GetOffset(); }
+    bool ScrollsItself() const override { return true; }
 
     bool CanFocus() const override { return editable_ && IsEnabled(); }
     void OnSetFocus() override;

@@ -62,6 +62,7 @@ public:
     void ScrollToTop(bool animated = true);
     int GetContentHeight() const;
     bool IsScrolling() const { return scroll_.IsDragging() || scroll_.IsMoving(); }
+    bool ScrollsItself() const override { return dragMode_ != 0; }
 
     void SetPos(int x, int y, int w, int h, UINT flags = 0) override;
     void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;

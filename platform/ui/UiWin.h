@@ -128,6 +128,9 @@ public:
     const std::vector<UiWin*>& GetChildren() const { return children_; }
     // Offset of the children's origin from this control's top-left (a scroll window's content offset).
     virtual POINT GetChildOffset() const { return POINT{0, 0}; }
+    // True for controls that scroll their own content with the finger; a drag that starts on one stays with it
+    // instead of scrolling the container around it.
+    virtual bool ScrollsItself() const { return false; }
     // The topmost visible, enabled control under the point: a child, this control, or null.
     virtual UiWin* HitTest(int x, int y);
 

@@ -95,7 +95,7 @@ UiWin* UiWinManager::RouteLButtonDown(UINT flags, int x, int y) {
         return nullptr;
     }
     if (focus_ && focus_ != hit) SetFocus(nullptr);
-    for (UiWin* p = hit->GetParent(); p; p = p->GetParent())
+    for (UiWin* p = hit->ScrollsItself() ? nullptr : hit->GetParent(); p; p = p->GetParent())
         if (auto* dc = dynamic_cast<IUiDragContainer*>(p)) {
             dragContainers_.push_back(p);
             dc->ChildPressBegin(x, y);
