@@ -1,6 +1,8 @@
 // HTTP framing, keep-alive, the proxy form, compression and cipher switches, and faults of the stand-in server.
 #include "ServerTestClient.h"
 
+#include "core/HttpReplyReader.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -222,4 +224,35 @@ TEST(ServerHttp, PricesMoveWhileTheServerRuns)
     EXPECT_GT(before, 0);
     EXPECT_NE(after, before);
     http.Stop();
+}
+
+TEST_F(HttpFixture, TheClientsReplyReaderTakesEveryFramingAsItArrives)
+{
+    server.Http().Control("set?compress=off");
+    TestReply reference = Ranked();
+    ASSERT_TRUE(reference.ok);
+    struct Mode {
+        bool chunked;
+        bool split;
+    };
+    for (Mode mode : {Mode{false, false}, Mode{true, false}, Mode{true, true}}) {
+        server.Http().SetChunked(mode.chunked);
+        if (mode.split)
+            server.Http().Faults().Arm(FAULT_SPLIT, 1);
+        ASSERT_TRUE(client.Send(RANKED + "&" + client.CommonFields()));
+        CHttpReplyReader reader;
+        CByteBuffer body(64);
+        int result = CHttpReplyReader::NEED_MORE;
+        char buffer[4096];
+        while (result == CHttpReplyReader::NEED_MORE) {
+            int n = client.Connection().Read(buffer, sizeof buffer, 3000);
+            ASSERT_GT(n, 0);
+            result = reader.Feed(reinterpret_cast<const BYTE*>(buffer), n, body);
+        }
+        ASSERT_EQ(result, CHttpReplyReader::COMPLETE) << mode.chunked << mode.split;
+        EXPECT_EQ(reader.IsChunked(), mode.chunked);
+        ASSERT_NE(reader.GetETag(), nullptr);
+        EXPECT_STREQ(reader.GetETag(), "0,0,0,0");
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(body.data), body.count), reference.plain);
+    }
 }
