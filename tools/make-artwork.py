@@ -302,6 +302,209 @@ def word(text, x, y, h, w_letter, gap, stroke):
     return polys
 
 
+
+# ---------------------------------------------------------------- labels from a TrueType outline font
+#
+# The home grid's labels are set in a CJK font found on the machine that runs the script (its glyph outlines
+# are read here and filled like every other shape). Without such a font the tiles are drawn without labels.
+
+FONT_CANDIDATES = [
+    "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc",
+    "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc",
+    "/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf",
+]
+
+
+class OutlineFont:
+    def __init__(self, data):
+        base = 0
+        if data[:4] == b"ttcf":
+            base = struct.unpack(">I", data[12:16])[0]
+        count = struct.unpack(">H", data[base + 4:base + 6])[0]
+        self.tables = {}
+        for i in range(count):
+            tag, _, off, length = struct.unpack(">4sIII", data[base + 12 + 16 * i:base + 28 + 16 * i])
+            self.tables[tag] = (off, length)
+        self.data = data
+        head = self.tables[b"head"][0]
+        self.units = struct.unpack(">H", data[head + 18:head + 20])[0]
+        self.long_loca = struct.unpack(">h", data[head + 50:head + 52])[0] == 1
+        hhea = self.tables[b"hhea"][0]
+        self.metrics = struct.unpack(">H", data[hhea + 34:hhea + 36])[0]
+        self.cmap = self._read_cmap()
+
+    def _read_cmap(self):
+        d = self.data
+        off = self.tables[b"cmap"][0]
+        n = struct.unpack(">H", d[off + 2:off + 4])[0]
+        for i in range(n):
+            pid, eid, sub = struct.unpack(">HHI", d[off + 4 + 8 * i:off + 12 + 8 * i])
+            t = off + sub
+            if struct.unpack(">H", d[t:t + 2])[0] == 4 and pid in (0, 3):
+                segs = struct.unpack(">H", d[t + 6:t + 8])[0] // 2
+                ends = struct.unpack(">%dH" % segs, d[t + 14:t + 14 + 2 * segs])
+                p = t + 16 + 2 * segs
+                starts = struct.unpack(">%dH" % segs, d[p:p + 2 * segs])
+                deltas = struct.unpack(">%dh" % segs, d[p + 2 * segs:p + 4 * segs])
+                range_at = p + 4 * segs
+                ranges = struct.unpack(">%dH" % segs, d[range_at:range_at + 2 * segs])
+                return (ends, starts, deltas, ranges, range_at)
+        return None
+
+    def glyph_index(self, ch):
+        ends, starts, deltas, ranges, range_at = self.cmap
+        c = ord(ch)
+        for i, end in enumerate(ends):
+            if c <= end:
+                if c < starts[i]:
+                    return 0
+                if ranges[i] == 0:
+                    return (c + deltas[i]) & 0xFFFF
+                at = range_at + 2 * i + ranges[i] + 2 * (c - starts[i])
+                g = struct.unpack(">H", self.data[at:at + 2])[0]
+                return (g + deltas[i]) & 0xFFFF if g else 0
+        return 0
+
+    def advance(self, g):
+        off = self.tables[b"hmtx"][0]
+        g = min(g, self.metrics - 1)
+        return struct.unpack(">H", self.data[off + 4 * g:off + 4 * g + 2])[0]
+
+    def contours(self, g):
+        """The glyph's closed outlines as point lists in font units (y up), quadratic curves flattened."""
+        d = self.data
+        loca = self.tables[b"loca"][0]
+        if self.long_loca:
+            start, end = struct.unpack(">II", d[loca + 4 * g:loca + 4 * g + 8])
+        else:
+            start, end = (v * 2 for v in struct.unpack(">HH", d[loca + 2 * g:loca + 2 * g + 4]))
+        if start == end:
+            return []
+        at = self.tables[b"glyf"][0] + start
+        ncont = struct.unpack(">h", d[at:at + 2])[0]
+        if ncont < 0:
+            return self._composite(at)
+        ends = struct.unpack(">%dH" % ncont, d[at + 10:at + 10 + 2 * ncont])
+        npts = ends[-1] + 1 if ends else 0
+        p = at + 10 + 2 * ncont
+        p += 2 + struct.unpack(">H", d[p:p + 2])[0]
+        flags = []
+        while len(flags) < npts:
+            f = d[p]
+            p += 1
+            flags.append(f)
+            if f & 8:
+                flags.extend([f] * d[p])
+                p += 1
+        flags = flags[:npts]
+        coords = []
+        for short, same in ((2, 16), (4, 32)):
+            v, vals = 0, []
+            for f in flags:
+                if f & short:
+                    delta = d[p]
+                    p += 1
+                    v += delta if f & same else -delta
+                elif not f & same:
+                    v += struct.unpack(">h", d[p:p + 2])[0]
+                    p += 2
+                vals.append(v)
+            coords.append(vals)
+        pts = [(coords[0][i], coords[1][i], flags[i] & 1) for i in range(npts)]
+        out, first = [], 0
+        for end in ends:
+            out.append(flatten(pts[first:end + 1]))
+            first = end + 1
+        return out
+
+    def _composite(self, at):
+        d = self.data
+        p = at + 10
+        out = []
+        while True:
+            flags, g = struct.unpack(">HH", d[p:p + 4])
+            p += 4
+            if flags & 1:
+                dx, dy = struct.unpack(">hh", d[p:p + 4])
+                p += 4
+            else:
+                dx, dy = struct.unpack(">bb", d[p:p + 2])
+                p += 2
+            p += 2 if flags & 8 else 4 if flags & 0x40 else 8 if flags & 0x80 else 0
+            out += [[(x + dx, y + dy) for x, y in c] for c in self.contours(g)]
+            if not flags & 0x20:
+                return out
+
+
+def flatten(points):
+    """Turns TrueType on/off-curve points into a polygon (implied on-curve points between two off-curve ones)."""
+    if not points:
+        return []
+    seq = []
+    n = len(points)
+    for i in range(n):
+        x, y, on = points[i]
+        nx, ny, non = points[(i + 1) % n]
+        seq.append((x, y, on))
+        if not on and not non:
+            seq.append(((x + nx) / 2, (y + ny) / 2, 1))
+    start = next((i for i, q in enumerate(seq) if q[2]), None)
+    if start is None:
+        return [(x, y) for x, y, _ in seq]
+    seq = seq[start:] + seq[:start]
+    poly = [(seq[0][0], seq[0][1])]
+    i = 1
+    m = len(seq)
+    while i <= m:
+        x, y, on = seq[i % m]
+        if on:
+            poly.append((x, y))
+            i += 1
+        else:
+            ex, ey, _ = seq[(i + 1) % m]
+            sx, sy = poly[-1]
+            for k in range(1, 7):
+                t = k / 6.0
+                poly.append(((1 - t) ** 2 * sx + 2 * (1 - t) * t * x + t * t * ex,
+                             (1 - t) ** 2 * sy + 2 * (1 - t) * t * y + t * t * ey))
+            i += 2
+    return poly
+
+
+_FONT = []
+
+
+def label_font():
+    if not _FONT:
+        font = None
+        for path in FONT_CANDIDATES:
+            if os.path.exists(path):
+                try:
+                    with open(path, "rb") as f:
+                        font = OutlineFont(f.read())
+                    break
+                except (OSError, struct.error, KeyError, IndexError):
+                    font = None
+        _FONT.append(font)
+    return _FONT[0]
+
+
+def text_polys(text, cx, baseline, size):
+    """Outlines of text centred on cx with its baseline at baseline, size pixels per em; [] without a font."""
+    font = label_font()
+    if not font:
+        return []
+    scale = size / float(font.units)
+    glyphs = [font.glyph_index(ch) for ch in text]
+    width = sum(font.advance(g) for g in glyphs) * scale
+    x = cx - width / 2
+    polys = []
+    for g in glyphs:
+        for c in font.contours(g):
+            polys.append([(x + px * scale, baseline - py * scale) for px, py in c])
+        x += font.advance(g) * scale
+    return polys
+
 # ---------------------------------------------------------------- pictograms, drawn in a 48 x 48 box
 
 
@@ -510,15 +713,15 @@ TOOLBAR = {
 
 # Home grid: the first eight open the top-level menu entries, the ninth ends the program.
 TILES = [
-    ((204, 40, 40), lambda c, o: pict_candles_on_tile(c, o)),   # quotes
-    ((232, 126, 20), lambda c, o: pict_star(c, o, 1.5, WHITE)),  # own stocks
-    ((36, 104, 196), lambda c, o: pict_index(c, o, 1.5)),        # indices
-    ((22, 150, 150), lambda c, o: pict_news(c, o, 1.5)),         # news
-    ((190, 150, 20), lambda c, o: pict_buysell_on_tile(c, o)),   # trading
-    ((124, 72, 184), lambda c, o: pict_pie(c, o, 1.5)),          # funds
-    ((40, 150, 70), lambda c, o: pict_coins(c, o, 1.5)),         # cash products
-    ((30, 130, 210), lambda c, o: pict_headset(c, o, 1.5)),      # customer service
-    ((96, 104, 120), lambda c, o: pict_power(c, o, 1.5)),        # exit
+    ((204, 40, 40), lambda c, o: pict_candles_on_tile(c, o), "行情"),
+    ((232, 126, 20), lambda c, o: pict_star(c, o, 1.5, WHITE), "自选股"),
+    ((36, 104, 196), lambda c, o: pict_index(c, o, 1.5), "指数"),
+    ((22, 150, 150), lambda c, o: pict_news(c, o, 1.5), "资讯"),
+    ((190, 150, 20), lambda c, o: pict_buysell_on_tile(c, o), "交易"),
+    ((124, 72, 184), lambda c, o: pict_pie(c, o, 1.5), "基金"),
+    ((40, 150, 70), lambda c, o: pict_coins(c, o, 1.5), "理财"),
+    ((30, 130, 210), lambda c, o: pict_headset(c, o, 1.5), "客服"),
+    ((96, 104, 120), lambda c, o: pict_power(c, o, 1.5), "退出"),
 ]
 
 
@@ -534,15 +737,20 @@ def pict_buysell_on_tile(c, o):
            (255, 240, 200))
 
 
-def tile(colour, draw):
+def tile(colour, draw, label):
     c = Canvas(116, 155)
     c.draw([rrect(6, 10, 104, 104, 22)], (0, 0, 0, 110))  # shadow
     c.draw([rrect(4, 6, 108, 104, 22)], vgrad(6, 110, shade(colour, 1.25), shade(colour, 0.72)))
     c.draw([rrect(8, 9, 100, 46, 18)], (255, 255, 255, 40))  # gloss
     draw(c, (22, 22))
-    # a short plate under the tile, so the grid reads as nine buttons on the dark home screen
-    c.draw([rrect(14, 124, 88, 22, 11)], (255, 255, 255, 26))
-    c.draw([rrect(40, 132, 36, 6, 3)], shade(colour, 1.3))
+    # the label under the tile; without a font a short plate in the tile's colour stands in for it
+    polys = text_polys(label, 58, 143, 24)
+    if polys:
+        c.draw(translate(polys, 1, 1), (0, 0, 0, 160), rule="nonzero")
+        c.draw(polys, (238, 240, 246), rule="nonzero")
+    else:
+        c.draw([rrect(14, 124, 88, 22, 11)], (255, 255, 255, 26))
+        c.draw([rrect(40, 132, 36, 6, 3)], shade(colour, 1.3))
     return c
 
 
@@ -680,8 +888,8 @@ def build(out):
 
     save(start(), "start.png")
     save(close_image(False), "close.png")
-    for k, (colour, draw) in enumerate(TILES):
-        save(tile(colour, draw), "%d.png" % (k + 1))
+    for k, (colour, draw, label) in enumerate(TILES):
+        save(tile(colour, draw, label), "%d.png" % (k + 1))
     save(menubg(), "menubg.png")
     save(small(lambda c, o, s: pict_home(c, o, s, WHITE)), "home.png")
     save(caption(480), "captionbg.png")
