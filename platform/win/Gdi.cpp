@@ -269,7 +269,8 @@ HFONT CreateMzFont(int height, int weight, BOOL underline)
 
 HBITMAP CreateDIBSection32(int width, int height, void** bits)
 {
-    if (width <= 0 || height <= 0 || (int64_t)width * height > (int64_t)16384 * 16384) {
+    // Tall off-screen bitmaps (a long list drawn once) are fine; a wild size is refused, not attempted.
+    if (width <= 0 || height <= 0 || width > 65535 || height > 65535 || (int64_t)width * height > (int64_t)32 << 20) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }

@@ -41,6 +41,7 @@ struct Window {
     bool hasInvalid = false;
     RECT painting{};            // handed out with WM_PAINT, drawn by BeginPaint
     bool destroying = false;
+    bool inDestroy = false; // DestroyWindow under way (a WM_DESTROY handler may ask again)
     DWORD thread = 0;
 };
 
@@ -145,7 +146,8 @@ void ResizeBacking(Window* w)
 {
     if (w->parent)
         return;
-    int bw = std::max(0, Width(w->rect)), bh = std::max(0, Height(w->rect));
+    // Top-level windows are screen-sized; a wild size must not exhaust memory.
+    int bw = std::clamp(Width(w->rect), 0, 4096), bh = std::clamp(Height(w->rect), 0, 4096);
     if (w->backing.width != bw || w->backing.height != bh)
         w->backing.Resize(bw, bh, (w->exStyle & WS_EX_LAYERED) ? 0x00000000u : 0xFF000000u);
 }
@@ -384,6 +386,9 @@ BOOL DestroyWindow(HWND hwnd)
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return FALSE;
         }
+        if (w->inDestroy)
+            return TRUE;
+        w->inDestroy = true;
         kids = w->children;
         wasTop = !w->parent;
         wasVisible = EffectivelyVisible(w);
@@ -1206,7 +1211,9 @@ void ComposeScreen(bool force)
             Window* win = Find(st[i]);
             if (!win || !win->visible || win->backing.width == 0)
                 continue;
-            BlitSurface(s, screen, win->rect, win->backing, RECT{0, 0, win->backing.width, win->backing.height},
+            RECT at{win->rect.left, win->rect.top, win->rect.left + win->backing.width,
+                    win->rect.top + win->backing.height};
+            BlitSurface(s, screen, at, win->backing, RECT{0, 0, win->backing.width, win->backing.height},
                         (win->exStyle & WS_EX_LAYERED) != 0);
         }
         backEnd = Frame().backEnd;

@@ -167,3 +167,32 @@ TEST(Shell, ChildWindowsTakeTapsInsideThemAndGoWithTheirParent)
     EXPECT_FALSE(IsWindow(childHandle));
     EXPECT_EQ(child.m_hWnd, nullptr);
 }
+
+TEST(Shell, DestroyingFromItsOwnDestroyHandlerAndWildSizesAreSafe)
+{
+    class SelfDestroyWnd : public CMzWnd {
+    public:
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+        {
+            if (message == WM_DESTROY) {
+                ++destroys;
+                ::DestroyWindow(m_hWnd); // asks again while already going
+            }
+            return CMzWnd::WindowProc(message, wParam, lParam);
+        }
+        int destroys = 0;
+    } w;
+    ASSERT_TRUE(w.Create(0, 30, 480, 690));
+    EXPECT_TRUE(w.Destroy());
+    EXPECT_EQ(w.destroys, 1);
+
+    CMzWnd huge;
+    ASSERT_TRUE(huge.Create(0, 0, 1000000, 1000000));
+    huge.Show();
+    morwick::automation::RunCommand("idle 1000");
+    huge.Destroy();
+    EXPECT_EQ(CreateCompatibleBitmap(nullptr, 100000, 100000), nullptr);
+    HBITMAP tall = CreateCompatibleBitmap(nullptr, 480, 50000);
+    EXPECT_NE(tall, nullptr);
+    DeleteObject(tall);
+}
