@@ -9,6 +9,7 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -44,6 +45,15 @@ public:
 
     void Raise() override { raise.store(true); }
 
+    // A window shown slides in from the right, one hidden slides out; the next frame carries the change.
+    void Animate(HWND, int effect, bool show) override
+    {
+        if (effect == 0)
+            return;
+        std::lock_guard<std::mutex> lock(frameLock);
+        slidePending = show ? 1 : -1;
+    }
+
 private:
     void Run()
     {
@@ -73,6 +83,9 @@ private:
         started.notify_all();
         SDL_StartTextInput();
         bool pressed = false;
+        Surface shown, from, target, mixed;
+        int slideDirection = 0;
+        auto slideStart = std::chrono::steady_clock::now();
         while (!stop.load()) {
             SDL_Event e;
             while (SDL_WaitEventTimeout(&e, 15)) {
@@ -82,16 +95,41 @@ private:
             }
             if (raise.exchange(false))
                 SDL_RaiseWindow(window);
-            Surface copy;
+            bool newFrame = false;
+            int pending = 0;
             {
                 std::lock_guard<std::mutex> lock(frameLock);
-                if (!fresh)
-                    continue;
-                fresh = false;
-                copy = frame;
+                if (fresh) {
+                    target = frame;
+                    fresh = false;
+                    newFrame = true;
+                    pending = slidePending;
+                    slidePending = 0;
+                }
             }
-            if (copy.width <= 0 || copy.height <= 0)
+            if (newFrame && pending && shown.width == target.width && shown.height == target.height) {
+                from = shown;
+                slideDirection = pending;
+                slideStart = std::chrono::steady_clock::now();
+            }
+            if (newFrame)
+                shown = target;
+            const Surface* show = nullptr;
+            if (slideDirection) {
+                double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - slideStart).count() / 0.2;
+                if (t >= 1.0) {
+                    slideDirection = 0;
+                    show = &target;
+                } else {
+                    Slide(from, target, t, slideDirection, mixed);
+                    show = &mixed;
+                }
+            } else if (newFrame) {
+                show = &target;
+            }
+            if (!show || show->width <= 0 || show->height <= 0)
                 continue;
+            const Surface& copy = *show;
             if (copy.width != tw || copy.height != th) {
                 if (texture)
                     SDL_DestroyTexture(texture);
@@ -113,6 +151,24 @@ private:
         SDL_DestroyRenderer(renderer);
         SDL_DestroyWindow(window);
         SDL_Quit();
+    }
+
+    // The work area of the frame in the middle of a slide: the new frame entering over the old one (showing)
+    // or the old one leaving over the new (hiding); the status strip stays put.
+    static void Slide(const Surface& from, const Surface& to, double t, int direction, Surface& out)
+    {
+        out = to;
+        int w = to.width;
+        int offset = direction > 0 ? (int)(w * (1.0 - t)) : (int)(w * t);
+        const Surface& left = direction > 0 ? from : to;
+        const Surface& moving = direction > 0 ? to : from;
+        for (int y = STATUS_STRIP_HEIGHT; y < to.height; ++y) {
+            uint32_t* row = out.Row(y);
+            for (int x = 0; x < offset && x < w; ++x)
+                row[x] = left.Row(y)[x];
+            for (int x = offset; x < w; ++x)
+                row[x] = moving.Row(y)[x - offset];
+        }
     }
 
     void HandleEvent(const SDL_Event& e, bool& pressed)
@@ -220,6 +276,7 @@ private:
     bool ready = false;
     bool failed = false;
     bool fresh = false;
+    int slidePending = 0;
     Surface frame;
     std::atomic<bool> stop{false};
     std::atomic<bool> raise{false};
