@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -29,6 +31,19 @@ DWORD GetLe32(const BYTE* p)
     return (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24);
 }
 
+// The key schedule costs more than ciphering a small packet, and every packet of a run uses the same session
+// key: keep the schedule of the last key per thread. Each call starts its chain from the zero vector anyway.
+CBlowFish& CipherFor(const char* key)
+{
+    thread_local std::string lastKey;
+    thread_local std::unique_ptr<CBlowFish> cipher;
+    if (!cipher || lastKey != key) {
+        cipher = std::make_unique<CBlowFish>(key, (UINT)strlen(key), ZERO_VECTOR);
+        lastKey = key;
+    }
+    return *cipher;
+}
+
 } // namespace
 
 int PacketSize(int plainLength)
@@ -50,8 +65,7 @@ int EncryptPacket(const char* key, const BYTE* plain, int plainLength, BYTE* out
     PutLe32(packet, (DWORD)plainLength);
     PutLe32(packet + 4, Crc32(plain, (UINT)plainLength));
     memcpy(packet + 8, plain, (size_t)plainLength);
-    CBlowFish cipher(key, (UINT)strlen(key), ZERO_VECTOR);
-    cipher.Encrypt(packet + 8, packet + 8, (UINT)(total - 8), 1);
+    CipherFor(key).Encrypt(packet + 8, packet + 8, (UINT)(total - 8), CBlowFish::MODE_CBC);
     memcpy(out, packet, (size_t)total);
     free(packet);
     return total;
@@ -72,8 +86,7 @@ int DecryptPacket(const char* key, const BYTE* packet, int size, BYTE* out)
     BYTE* plain = (BYTE*)malloc((size_t)blockBytes);
     if (!plain)
         return -2;
-    CBlowFish cipher(key, (UINT)strlen(key), ZERO_VECTOR);
-    cipher.Decrypt(packet + 8, plain, (UINT)blockBytes, 1);
+    CipherFor(key).Decrypt(packet + 8, plain, (UINT)blockBytes, CBlowFish::MODE_CBC);
     if (Crc32(plain, (UINT)plainLength) != storedCrc) {
         free(plain);
         return -4;
