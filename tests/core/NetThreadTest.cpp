@@ -109,7 +109,7 @@ struct NetThreadTest : ::testing::Test {
 
 TEST_F(NetThreadTest, SendRightAfterCreateIsDeliveredAndCountsBusyAtOnce)
 {
-    server.Reply(HttpReply("first reply"));
+    server.Add(Exchange{{HttpReply("first reply")}, 100}); // long enough to still be busy below
     ASSERT_EQ(worker->Send("a=1", window.handle, 1, 0), 1);
     // Busy from the hand-over, before the thread has even taken the request.
     EXPECT_EQ(worker->WaitIdle(0), WAIT_TIMEOUT);
