@@ -8,6 +8,7 @@
 #include "core/NetEnvironment.h"
 #include "core/NetThread.h"
 #include "core/PhoneLineInfo.h"
+#include "core/ServerConfig.h"
 #include "core/TextHelpers.h"
 #include "platform/device/Random.h"
 #include "platform/ui/MzDialogs.h"
@@ -77,6 +78,12 @@ const char* LookUpAccount(CDataSet* set, const char* matchField, const char* val
     return found != nullptr ? found : "";
 }
 
+// The server configuration's error texts, shown over the main frame.
+void ShowServerConfigMessage(const char* text, DWORD milliseconds)
+{
+    CAppData::Instance()->ShowMessage(text, nullptr, (int)milliseconds);
+}
+
 } // namespace
 
 std::atomic<int> CAppData::tradeLoggedIn{0};
@@ -114,6 +121,9 @@ CAppData::~CAppData()
     }
     if (netEnvironment != nullptr && GetNetEnvironment() == netEnvironment.get())
         SetNetEnvironment(nullptr);
+    // Configurations made later must not reach the store freed below.
+    CServerConfig::SetServices(nullptr, nullptr);
+    quoteParamDict.reset();
     delete colorScheme;
     // The menu tree is deleted here once its class is built; a tree handed over by SetMenuTree stays its
     // giver's until then.
@@ -138,6 +148,7 @@ void CAppData::Init()
     colorScheme = new CDefaultColorScheme();
     config = std::make_unique<CConfigStore>(appDir.GetText());
     config->Load(&version);
+    CServerConfig::SetServices(config.get(), ShowServerConfigMessage);
     bytesUp = 0;
     bytesDown = 0;
     connectFallback = 1;
@@ -451,6 +462,20 @@ const WCHAR* CAppData::GetDeviceId2()
 COLORREF CAppData::GetColor(int index) const
 {
     return colorScheme != nullptr ? colorScheme->GetColor(index) : 0;
+}
+
+CServerConfig* CAppData::GetQuoteParamDict()
+{
+    if (quoteParamDict == nullptr) {
+        quoteParamDict = std::make_unique<CServerConfig>();
+        quoteParamDict->Load(0);
+    }
+    return quoteParamDict.get();
+}
+
+CServerConfig* GetQuoteParamDict(CAppData* app)
+{
+    return app != nullptr ? app->GetQuoteParamDict() : nullptr;
 }
 
 CFundDataCache* CAppData::GetFundCache()

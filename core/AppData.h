@@ -25,6 +25,7 @@ class CHttpClient;
 class CMenuTree;
 class CNetThread;
 class CNetEnvironment;
+class CServerConfig;
 
 // Where texts reach the user: by default the platform's message box and self-closing tip; another presenter can
 // be installed (tests record what would be shown). Every text shown is also written to the debug output.
@@ -161,6 +162,9 @@ public:
     DeviceRegRecord* GetDeviceRecord() { return &deviceRecord; }
 
     COLORREF GetColor(int index) const;
+    // The quote and chart screens' server configuration: made and loaded from the cached "config" file on
+    // first use, the same object afterwards (its users load it again before reading).
+    CServerConfig* GetQuoteParamDict();
     // Creates the cache when there is none.
     CFundDataCache* GetFundCache();
 
@@ -216,4 +220,8 @@ private:
     CMessagePresenter* messagePresenter = nullptr;
     CTradeLoginWindows* tradeLoginWindows = nullptr;
     std::unique_ptr<CNetEnvironment> netEnvironment;
+    std::unique_ptr<CServerConfig> quoteParamDict;
 };
+
+// The application's quote parameter dictionary (CAppData::GetQuoteParamDict); null without an object.
+CServerConfig* GetQuoteParamDict(CAppData* app);

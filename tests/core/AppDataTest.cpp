@@ -5,6 +5,7 @@
 #include "core/DataSet.h"
 #include "core/FundDataCache.h"
 #include "core/NetEnvironment.h"
+#include "core/ServerConfig.h"
 #include "platform/device/PhoneProfile.h"
 #include "platform/device/Registry.h"
 #include "tests/support/TempFolder.h"
@@ -343,4 +344,52 @@ TEST_F(AppDataTest, SettingMissingFromAnOlderFileFallsBackToItsDefault)
     CAppData* app = CAppData::Instance();
     EXPECT_EQ(app->GetConfig("Screen_Mode"), nullptr);
     EXPECT_EQ(app->GetScreenMode(), 4);
+}
+
+TEST_F(AppDataTest, ServerConfigurationsReadTheCachedFileAndShowTheirErrorsOverTheMainFrame)
+{
+    CAppData* app = CAppData::Instance();
+    RecordingPresenter presenter;
+    app->SetMessagePresenter(&presenter);
+    app->SetMainFrameWnd((HWND)0x77);
+
+    // No "config" saved yet: the quote screens' dictionary says so for 5000 ms and holds nothing.
+    CServerConfig* dict = GetQuoteParamDict(app);
+    ASSERT_NE(dict, nullptr);
+    ASSERT_EQ(presenter.shown.size(), 1u);
+    EXPECT_EQ(presenter.shown[0], u"tip:未取到错误信息");
+    EXPECT_EQ(presenter.lastMilliseconds, 5000);
+    EXPECT_EQ(presenter.lastOwner, (HWND)0x77);
+    EXPECT_EQ(dict->Get("market"), nullptr);
+
+    // Once the log-on saved it, the same dictionary and any configuration a screen makes read it.
+    CDataSet table;
+    FieldInfo key{}, value{};
+    strcpy(key.name, "key");
+    key.type = FIELD_TEXT;
+    strcpy(value.name, "value");
+    value.type = FIELD_TEXT;
+    table.AddField(&key, 0);
+    table.AddField(&value, 1);
+    table.InsertRow(-1);
+    table.SetString(0, "market");
+    table.SetString(1, "1^SH#2^SZ#");
+    BYTE* bytes = nullptr;
+    DWORD size = table.Serialize(&bytes);
+    ASSERT_TRUE(app->WriteDataFile("config", bytes, size));
+    free(bytes);
+
+    EXPECT_EQ(GetQuoteParamDict(app), dict);
+    dict->Load(0);
+    EXPECT_STREQ(dict->Get("Market"), "1^SH#2^SZ#");
+    CServerConfig own;
+    own.Load(0);
+    EXPECT_STREQ(own.Get("market"), "1^SH#2^SZ#");
+    app->SetMessagePresenter(nullptr);
+
+    // After the object is gone a configuration reads nothing instead of a freed store.
+    CAppData::Destroy();
+    CServerConfig late;
+    late.Load(0);
+    EXPECT_EQ(late.Get("market"), nullptr);
 }
