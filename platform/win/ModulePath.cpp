@@ -12,9 +12,6 @@
 #ifndef MORWICK_SERVER_ADDR
 #define MORWICK_SERVER_ADDR "127.0.0.1"
 #endif
-#ifndef MORWICK_GATEWAY_ADDR
-#define MORWICK_GATEWAY_ADDR "127.0.0.1"
-#endif
 
 namespace {
 
@@ -116,9 +113,4 @@ std::u16string GetDeviceDirectory()
 const char* GetBuildServerAddress()
 {
     return MORWICK_SERVER_ADDR;
-}
-
-const char* GetBuildGatewayAddress()
-{
-    return MORWICK_GATEWAY_ADDR;
 }

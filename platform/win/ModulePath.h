@@ -23,6 +23,5 @@ std::u16string GetDeviceDirectory();
 // The device directory in on-disk form, created likewise.
 std::string GetDeviceDirectoryNative();
 
-// The addresses the client was built for: the firm's server and the operator's HTTP gateway.
+// The server address the client was built for (the operator's gateway: GetGatewayAddress, BuildSettings.h).
 const char* GetBuildServerAddress();
-const char* GetBuildGatewayAddress();
