@@ -201,15 +201,15 @@ TEST_F(HttpClientTest, ProxyModeGoesThroughTheGatewayAndNamesTheServer)
 
 TEST_F(HttpClientTest, SilenceLongerThanTheBudgetFailsButSlowSteadyRepliesDoNot)
 {
-    client.SetSilenceBudget(150);
+    client.SetSilenceBudget(300);
     std::string reply = HttpReply(std::string(40, 's'));
     std::vector<std::string> pieces;
     for (size_t i = 0; i < reply.size(); i += 10)
         pieces.push_back(reply.substr(i, 10));
-    server.Add(Exchange{pieces, 0, 40}); // about 400 ms in all, never 150 ms quiet
+    server.Add(Exchange{pieces, 0, 40}); // about 400 ms in all, never 300 ms quiet
     EXPECT_EQ(Ask(client).rc, 1);
 
-    server.Add(Exchange{{reply}, 400});
+    server.Add(Exchange{{reply}, 800});
     Outcome o = Ask(client);
     EXPECT_EQ(o.rc, 0);
     EXPECT_EQ(client.GetErrorCode(), 3);

@@ -114,7 +114,7 @@ TEST_F(NetThreadTest, SendRightAfterCreateIsDeliveredAndCountsBusyAtOnce)
     // Busy from the hand-over, before the thread has even taken the request.
     EXPECT_EQ(worker->WaitIdle(0), WAIT_TIMEOUT);
     EXPECT_EQ(worker->Send("a=2", window.handle, 1, 0), 0);
-    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }, 5000));
     EXPECT_EQ(window.replies[0], "first reply");
     EXPECT_EQ(server.Requests().size(), 1u);
     EXPECT_NE(server.LastRequest().find("&a=1"), std::string::npos);
@@ -122,11 +122,11 @@ TEST_F(NetThreadTest, SendRightAfterCreateIsDeliveredAndCountsBusyAtOnce)
 
 TEST_F(NetThreadTest, BusyWorkerRefusesWithoutDisturbingTheRunningRequest)
 {
-    server.Add(Exchange{{HttpReply("slow reply")}, 150});
+    server.Add(Exchange{{HttpReply("slow reply")}, 300});
     ASSERT_EQ(worker->Send("slow=1", window.handle, 1, 0), 1);
     ASSERT_TRUE(server.WaitRequests(1));
     EXPECT_EQ(worker->Send("other=1", window.handle, 1, 0), 0);
-    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }, 5000));
     EXPECT_EQ(window.replies[0], "slow reply");
     PumpFor(50);
     EXPECT_EQ(window.replies.size(), 1u);
@@ -154,7 +154,7 @@ TEST_F(NetThreadTest, ReceiveFailureIsRetriedOnceWithKeepAndNotWithout)
     server.Add(Exchange{{cut}, 0, 0, true});
     server.Reply(HttpReply("second try"));
     ASSERT_EQ(worker->Send("k=1", window.handle, 1, 0), 1);
-    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }, 5000));
     EXPECT_EQ(window.replies[0], "second try");
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(server.Connections(), 2);
@@ -172,7 +172,7 @@ TEST_F(NetThreadTest, ModeFallsBackBeforeTheFirstSuccessAndIsSavedAfterIt)
     environment.SetConfig("Connect_Type", "0", 0); // raised to 1: through the (dead) gateway first
     server.Reply(HttpReply("direct works"));
     ASSERT_EQ(worker->Send("m=1", window.handle, 1, 0), 1);
-    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }, 5000));
     EXPECT_EQ(window.replies[0], "direct works");
     EXPECT_EQ(environment.Config("Connect_Type"), "2");
     EXPECT_EQ(environment.saves, 1);
@@ -195,7 +195,7 @@ TEST_F(NetThreadTest, WithoutFallbackAConnectFailureIsRetriedInTheSameModeOnly)
     environment.fallback = 0;
     environment.SetConfig("Connect_Type", "1", 0);
     ASSERT_EQ(worker->Send("g=1", window.handle, 1, 0), 1);
-    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }, 5000));
     EXPECT_NE(ErrorText(window.replies[0]).find("(1)"), std::string::npos);
     EXPECT_TRUE(server.Requests().empty());
     EXPECT_EQ(environment.Config("Connect_Type"), "1");
@@ -206,7 +206,7 @@ TEST_F(NetThreadTest, ServerErrorIsDeliveredWithoutRetry)
     server.Reply(HttpReply("bad session", "5"));
     server.Reply(HttpReply("should not be asked"));
     ASSERT_EQ(worker->Send("e=4", window.handle, 1, 0), 1);
-    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }, 5000));
     EXPECT_NE(ErrorText(window.replies[0]).find("bad session"), std::string::npos);
     PumpFor(30);
     EXPECT_EQ(server.Requests().size(), 1u);
@@ -229,12 +229,12 @@ TEST_F(NetThreadTest, CancelDuringReceiveDeliversNothingAndTheWorkerGoesOn)
     ASSERT_TRUE(server.WaitRequests(1));
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(worker->Cancel(1000), 0u);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
     PumpFor(30);
     EXPECT_TRUE(window.replies.empty());
     server.Reply(HttpReply("after cancel"));
     ASSERT_EQ(worker->Send("c=2", window.handle, 1, 0), 1);
-    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }, 5000));
     EXPECT_EQ(window.replies[0], "after cancel");
 }
 
@@ -247,7 +247,7 @@ TEST_F(NetThreadTest, CancelDuringConnectEndsIt)
     Sleep(30);
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(worker->Cancel(2000), 0u);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
     PumpFor(30);
     // Either cancelled (nothing) or, where the host refuses the address at once, its connect error.
     for (const std::string& reply : window.replies)
@@ -262,7 +262,7 @@ TEST_F(NetThreadTest, StopDuringATransferEndsTheThreadAndFreesTheWorker)
     auto start = std::chrono::steady_clock::now();
     worker->Stop();
     worker = nullptr;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
     PumpFor(20);
     EXPECT_TRUE(window.replies.empty());
 }
@@ -305,5 +305,5 @@ TEST_F(NetThreadTest, WorkerWhoseThreadHasEndedRefusesRequestsAndStillStops)
     EXPECT_EQ(worker->WaitIdle(0), WAIT_OBJECT_0);
     worker->Stop();
     worker = nullptr;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
 }
