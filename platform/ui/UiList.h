@@ -53,8 +53,10 @@ public:
     void SetDragScrollMode(int mode) { dragMode_ = mode; }
     void EnableScrollBarV(bool on) { indicator_ = on; }
     void SetBackgroundColor(COLORREF color, bool paint = true) { bgColor_ = color; paintBg_ = paint; }
-    // A tap (press and release without movement) selects the item under it. Off by default: the client's
-    // lists choose their own selection rules.
+    // A tap (press and release without movement) selects the item under it and, with the notify switch on,
+    // posts MZ_WM_COMMAND code MZ_MOUSE_UP with the item index. Off by default: the client's lists choose their
+    // own selection rules. With the notify switch on the list also sends MZ_WM_MOUSE_NOTIFY for its press,
+    // moves and release, before it acts on them.
     void SetSelectOnTap(bool on) { selectOnTap_ = on; }
 
     int GetTopPos() const { return scroll_.GetOffset(); }
