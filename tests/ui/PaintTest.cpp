@@ -103,3 +103,32 @@ TEST(ControlPainting, EveryControlPaintsWithoutFaultAndInItsOwnRectangle) {
     m.Paint(second.dc, &part);
     EXPECT_EQ(second.At(240, 719), 0u);
 }
+
+TEST(ControlPainting, LineEditShowsItsTipOnlyWhileEmptyAndUnfocused) {
+    FakeHost host;
+    UiWinManager m(&host);
+    UiLineEdit edit;
+    edit.SetPos(0, 0, 300, 60);
+    edit.SetTip(u"代码或拼音缩写");
+    m.AddUiWin(&edit);
+    auto greyInk = [&]() {
+        Canvas canvas;
+        RECT all{0, 0, 480, 720};
+        m.Paint(canvas.dc, &all);
+        int n = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 300; ++x) {
+                uint32_t c = canvas.At(x, y);
+                int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+                n += r == g && g == b && r > 120 && r < 220; // the tip's grey and its anti-aliased edges
+            }
+        return n;
+    };
+    int withTip = greyInk();
+    EXPECT_GT(withTip, 50);
+    edit.SetText(u"600036");
+    EXPECT_LT(greyInk(), withTip / 4);
+    edit.SetText(u"");
+    edit.SetFocus(true);
+    EXPECT_LT(greyInk(), withTip / 4);
+}
