@@ -16,8 +16,10 @@
 #include "platform/win/ModulePath.h"
 #include "platform/win/WideText.h"
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -33,10 +35,17 @@ const int BOX_LIMIT_MS = 1000;
 class CAppNetEnvironment : public CNetEnvironment {
 public:
     explicit CAppNetEnvironment(CAppData* app) : app(app) {}
+    // Each thread keeps one copy per key, so a caller may hold one setting's text while it asks for another
+    // (the server's address, then its port); asking for the same key again refreshes that copy.
     const char* GetConfig(const char* key) override
     {
-        thread_local char value[32];
-        return app->CopyConfig(key, value, sizeof value) ? value : nullptr;
+        char value[32];
+        if (key == nullptr || !app->CopyConfig(key, value, sizeof value))
+            return nullptr;
+        thread_local std::map<std::string, std::array<char, 32>> copies;
+        std::array<char, 32>& copy = copies[key];
+        memcpy(copy.data(), value, sizeof value);
+        return copy.data();
     }
     void SetConfig(const char* key, const char* value, int save) override { app->SetConfig(key, value, save); }
     void AddTraffic(int bytes, int direction) override { app->AddTraffic(bytes, direction); }

@@ -328,6 +328,14 @@ TEST_F(AppDataTest, WorkerThreadSharesKeyCountersAndSettingsSafely)
     EXPECT_EQ(app->GetTraffic(1), 20000);
     EXPECT_EQ(app->GetTraffic(2), 0);
     EXPECT_EQ(environment->GetConfig("No_Such_Key"), nullptr);
+
+    // The transport holds the server's address while it asks for the port.
+    const char* address = environment->GetConfig("Server_Addr");
+    const char* port = environment->GetConfig("Server_Port");
+    ASSERT_NE(address, nullptr);
+    ASSERT_NE(port, nullptr);
+    EXPECT_STREQ(address, MORWICK_SERVER_ADDR);
+    EXPECT_STREQ(port, "9003");
 }
 
 TEST_F(AppDataTest, SettingMissingFromAnOlderFileFallsBackToItsDefault)
