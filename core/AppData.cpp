@@ -266,15 +266,19 @@ int CAppData::HasTradeAccounts() const
 
 void CAppData::SetTradeAccounts(CDataSet* set)
 {
-    if (set != tradeAccounts) {
+    bool replaced = set != tradeAccounts;
+    if (replaced) {
         if (tradeAccounts != nullptr) {
             tradeAccounts->Destroy();
             delete tradeAccounts;
         }
         tradeAccounts = set;
     }
-    if (!HasTradeAccounts()) {
+    if (!HasTradeAccounts())
         SetTradeSession(nullptr);
+    // The held fund holdings and their prices belong to the accounts they were asked for: another log-in
+    // (even without a log-out between) must not show them.
+    if (replaced || !HasTradeAccounts()) {
         GetFundCache()->SetEntry1(nullptr);
         GetFundCache()->SetEntry7(nullptr);
     }

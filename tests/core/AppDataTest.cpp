@@ -222,6 +222,17 @@ TEST_F(AppDataTest, TradeLogoutDropsSessionAndLoggedInFundEntries)
     // A new log-in does not bring the old holdings back.
     app->SetTradeAccounts(Accounts({{{"1", "A123", "F1"}}}));
     EXPECT_EQ(cache->GetEntry1(), nullptr);
+
+    // Nor does another account's log-in show the first account's holdings; handing in the same set keeps them.
+    CDataSet* ownHoldings = new CDataSet();
+    cache->SetEntry1(ownHoldings);
+    cache->SetEntry7(new CDataSet());
+    app->SetTradeAccounts(app->GetTradeAccounts());
+    EXPECT_EQ(cache->GetEntry1(), ownHoldings);
+    app->SetTradeAccounts(Accounts({{{"1", "B777", "F9"}}}));
+    EXPECT_EQ(cache->GetEntry1(), nullptr);
+    EXPECT_EQ(cache->GetEntry7(), nullptr);
+    EXPECT_STREQ(app->GetFundId(nullptr), "F9");
 }
 
 TEST_F(AppDataTest, FundEntriesOfTheLogInReadEmptyWhileLoggedOut)
