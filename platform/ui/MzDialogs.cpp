@@ -46,6 +46,7 @@ BOOL CMzMessageBoxWnd::OnInitDialog() {
     int textW = w - 40;
     int textH = std::max(BOX_TEXT_SIZE + 8, MeasureWrapped(m_hWnd, text_.C_Str(), textW, BOX_TEXT_SIZE));
     int maxText = (work.bottom - work.top) - 200;
+    bool scrolls = textH > maxText;
     textH = std::min(textH, maxText);
     bool tip = autoCloseMs_ != 0;
     int captionH = (!tip && !caption_.IsEmpty()) ? 50 : 0;
@@ -64,12 +65,22 @@ BOOL CMzMessageBoxWnd::OnInitDialog() {
         captionLabel_.SetTextWeight(FW_BOLD);
         AddUiWin(&captionLabel_);
     }
-    textLabel_.SetPos(20, captionH + 20, textW, textH);
-    textLabel_.SetText(text_.C_Str());
-    textLabel_.SetTextFormat(DT_CENTER);
-    textLabel_.SetTextColor(RGB(255, 255, 255));
-    textLabel_.SetTextSize(BOX_TEXT_SIZE);
-    AddUiWin(&textLabel_);
+    if (scrolls) {
+        longText_.SetPos(12, captionH + 14, w - 24, textH + 12);
+        longText_.SetText(text_.C_Str());
+        longText_.SetBackgroundColor(PANEL, false);
+        longText_.SetTextColor(RGB(255, 255, 255));
+        longText_.SetTextSize(BOX_TEXT_SIZE);
+        longText_.SetHoldTime(0);
+        AddUiWin(&longText_);
+    } else {
+        textLabel_.SetPos(20, captionH + 20, textW, textH);
+        textLabel_.SetText(text_.C_Str());
+        textLabel_.SetTextFormat(DT_CENTER);
+        textLabel_.SetTextColor(RGB(255, 255, 255));
+        textLabel_.SetTextSize(BOX_TEXT_SIZE);
+        AddUiWin(&textLabel_);
+    }
     if (!tip) {
         int by = h - 76;
         yes_.SetButtonType(MZC_BUTTON_LIGHT);
@@ -107,7 +118,8 @@ void CMzMessageBoxWnd::OnTimer(UINT_PTR id) {
 }
 
 void CMzMessageBoxWnd::OnLButtonUp(UINT, int, int) {
-    if (autoCloseMs_) EndModal(0); // a tap closes a tip early
+    // A tap closes a tip early; a drag through a long tip's text only scrolls it.
+    if (autoCloseMs_ && !(longText_.GetManager() && longText_.IsMoved())) EndModal(0);
 }
 
 void CMzMessageBoxWnd::PaintWin(HDC dc, RECT* window, RECT* update) {

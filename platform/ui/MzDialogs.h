@@ -6,6 +6,7 @@
 #include "platform/ui/MzStr.h"
 #include "platform/ui/UiBars.h"
 #include "platform/ui/UiButton.h"
+#include "platform/ui/UiEdit.h"
 #include "platform/ui/UiScrollWin.h"
 #include "platform/ui/UiStatic.h"
 
@@ -46,6 +47,7 @@ private:
     DWORD autoCloseMs_;
     UiStatic captionLabel_;
     UiCaptionLabel textLabel_;
+    UiTextEdit longText_; // a text taller than the screen allows scrolls instead of being cut
     UiPushButton yes_, no_;
 };
 

@@ -1,5 +1,7 @@
 // Real windows: stylus routing through the host window, the message box, the tip, the rising pop-up, the wait
 // dialog and the keypad.
+#include "platform/automation/Automation.h"
+#include "platform/display/Desktop.h"
 #include "platform/ui/MzDialogs.h"
 #include "platform/ui/MzKeypadWnd.h"
 #include "platform/ui/UiEdit.h"
@@ -242,4 +244,28 @@ TEST(Keypad, KeysArePostedToTheTargetAsCommands) {
     TapWindow(pad.m_hWnd, cw / 2, 5 + 3 * rh + rh / 2);        // the decimal point
     Pump();
     EXPECT_EQ(target.keys, (std::vector<int>{11, 10, 20, 24}));
+}
+
+TEST(MessageBox, ATextTallerThanTheScreenScrollsInsteadOfBeingCut) {
+    std::u16string text;
+    for (int i = 0; i < 120; ++i) text += u"服务器返回的错误信息很长。";
+    std::atomic<bool> scrolled{false};
+    morwick::display::AttachGuiThread(); // the dump below runs on this thread, inside the box's loop
+    std::thread t([&] {
+        HWND box = WaitForWindow(u"MzMessageBoxWnd");
+        ASSERT_NE(box, nullptr);
+        std::string before = morwick::automation::RunCommand("dump");
+        SendMessage(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(100, 300));
+        for (int y = 280; y >= 80; y -= 20) SendMessage(box, WM_MOUSEMOVE, MK_LBUTTON, MAKELONG(100, y));
+        SendMessage(box, WM_LBUTTONUP, 0, MAKELONG(100, 80));
+        std::string after = morwick::automation::RunCommand("dump");
+        scrolled = before.find("\"UiTextEdit\"") != std::string::npos && before.find("editable=0 top=0\"") !=
+                   std::string::npos && after.find("editable=0 top=0\"") == std::string::npos;
+        RECT rc;
+        GetClientRect(box, &rc);
+        TapWindow(box, rc.right / 2, rc.bottom - 45);
+    });
+    EXPECT_EQ(MzMessageBox(nullptr, text.c_str(), u"Message", MZ_MB_OK), MZ_IDOK);
+    t.join();
+    EXPECT_TRUE(scrolled);
 }
