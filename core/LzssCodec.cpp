@@ -46,13 +46,6 @@ int CLzssCodec::Process(const BYTE* data, UINT length, BYTE** outData, int* outL
     return 1;
 }
 
-int CLzssCodec::ReadByte()
-{
-    if (inputPos >= inputLength)
-        return -1;
-    return input[inputPos++];
-}
-
 bool CLzssCodec::FlushStaging()
 {
     if (stagingCount == 0)
@@ -63,54 +56,61 @@ bool CLzssCodec::FlushStaging()
     return true;
 }
 
-bool CLzssCodec::PutByte(BYTE c)
-{
-    if (stagingCount == STAGING_SIZE && !FlushStaging())
-        return false;
-    staging[stagingCount++] = c;
-    return true;
-}
-
 bool CLzssCodec::Decode()
 {
     memset(ring, ' ', RING_START);
     // The last eight places are not part of the preset; zero them so a reference into them is repeatable.
     memset(ring + RING_START, 0, RING_SIZE - RING_START);
+    // The loop works on locals; the staging area goes to the output whenever the next item might not fit.
+    const BYTE* in = input + inputPos;
+    const BYTE* end = input + inputLength;
     UINT r = RING_START;
     UINT flags = 0;
+    UINT staged = stagingCount;
     for (;;) {
         flags >>= 1;
         if ((flags & 0x100) == 0) {
-            int c = ReadByte();
-            if (c < 0)
+            if (in == end)
                 break;
-            flags = (UINT)c | 0xFF00;
+            flags = (UINT)*in++ | 0xFF00;
         }
         if (flags & 1) {
-            int c = ReadByte();
-            if (c < 0)
+            if (in == end)
                 break;
-            if (!PutByte((BYTE)c))
-                return false;
-            ring[r] = (BYTE)c;
+            BYTE c = *in++;
+            if (staged == STAGING_SIZE) {
+                stagingCount = staged;
+                if (!FlushStaging())
+                    return false;
+                staged = 0;
+            }
+            staging[staged++] = c;
+            ring[r] = c;
             r = (r + 1) & (RING_SIZE - 1);
         } else {
-            int b0 = ReadByte();
-            if (b0 < 0)
+            if (end - in < 2) {
+                in = end; // a reference cut short is dropped
                 break;
-            int b1 = ReadByte();
-            if (b1 < 0)
-                break;
-            UINT pos = (UINT)b0 | (((UINT)b1 & 0xF0) << 4);
-            UINT len = ((UINT)b1 & 0x0F) + 3;
+            }
+            UINT b0 = in[0], b1 = in[1];
+            in += 2;
+            UINT pos = b0 | ((b1 & 0xF0) << 4);
+            UINT len = (b1 & 0x0F) + 3;
+            if (STAGING_SIZE - staged < len) {
+                stagingCount = staged;
+                if (!FlushStaging())
+                    return false;
+                staged = 0;
+            }
             for (UINT k = 0; k < len; ++k) {
                 BYTE c = ring[(pos + k) & (RING_SIZE - 1)];
-                if (!PutByte(c))
-                    return false;
+                staging[staged++] = c;
                 ring[r] = c;
                 r = (r + 1) & (RING_SIZE - 1);
             }
         }
     }
+    inputPos = (UINT)(in - input);
+    stagingCount = staged;
     return FlushStaging();
 }

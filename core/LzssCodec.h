@@ -22,8 +22,6 @@ public:
 
 private:
     bool Decode();
-    int ReadByte();
-    bool PutByte(BYTE c);
     bool FlushStaging();
 
     BYTE ring[RING_SIZE];

@@ -2,6 +2,7 @@
 #include "core/LzssCodec.h"
 #include "tests/core/TestBodies.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -91,4 +92,64 @@ TEST(LzssCodec, EachCallStartsFromAFreshRing)
     EXPECT_EQ(Decode(codec, stream), first);
     // The same reference must see spaces again, not what the previous body left in the ring.
     EXPECT_EQ(Decode(codec, {0x00, 0x00, 0x00}), "   ");
+}
+
+TEST(LzssCodec, EveryReferenceShapeMatchesAByteByByteDecoder)
+{
+    // A plain rendering of the format, one byte at a time, to compare against on streams of every reference
+    // position and length, overlapping, wrapping and reaching into the zeroed places.
+    auto reference = [](const std::vector<BYTE>& in) {
+        BYTE ring[2048];
+        memset(ring, ' ', 2040);
+        memset(ring + 2040, 0, 8);
+        std::string out;
+        size_t i = 0, r = 2040;
+        unsigned flags = 0;
+        for (;;) {
+            flags >>= 1;
+            if (!(flags & 0x100)) {
+                if (i >= in.size())
+                    break;
+                flags = in[i++] | 0xFF00;
+            }
+            if (flags & 1) {
+                if (i >= in.size())
+                    break;
+                out += (char)in[i];
+                ring[r] = in[i++];
+                r = (r + 1) % 2048;
+            } else {
+                if (i + 1 >= in.size())
+                    break;
+                unsigned pos = in[i] | ((in[i + 1] & 0xF0) << 4), len = (in[i + 1] & 0x0F) + 3;
+                i += 2;
+                for (unsigned k = 0; k < len; ++k) {
+                    BYTE c = ring[(pos + k) % 2048];
+                    out += (char)c;
+                    ring[r] = c;
+                    r = (r + 1) % 2048;
+                }
+            }
+        }
+        return out;
+    };
+    uint32_t seed = 12345;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    CLzssCodec codec;
+    for (int round = 0; round < 40; ++round) {
+        std::vector<BYTE> stream;
+        for (int group = 0; group < 400; ++group) {
+            BYTE flags = (BYTE)next();
+            stream.push_back(flags);
+            for (int bit = 0; bit < 8; ++bit) {
+                if (flags & (1 << bit)) {
+                    stream.push_back((BYTE)('a' + next() % 26));
+                } else {
+                    stream.push_back((BYTE)next());
+                    stream.push_back((BYTE)next());
+                }
+            }
+        }
+        ASSERT_EQ(Decode(codec, stream), reference(stream)) << round;
+    }
 }
