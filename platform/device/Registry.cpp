@@ -8,7 +8,9 @@
 #include "platform/win/ModulePath.h"
 
 #include <cstring>
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <sstream>
 #include <map>
 #include <mutex>
 #include <string>
@@ -155,11 +157,34 @@ std::string FilePath()
     return GetDeviceDirectoryNative() + "registry.dat";
 }
 
+// Set by LoadStore when the file is there but could not be read: the registry then refuses writes, since saving
+// what little was read would replace the phone's keys (the sign-up record among them) with an empty set.
+bool storeUnreadable = false;
+
+// The whole file, or empty when there is none; storeUnreadable tells a failed read from a missing file.
+std::string ReadStoreFile()
+{
+    storeUnreadable = false;
+    std::string text;
+    FILE* f = std::fopen(FilePath().c_str(), "rb");
+    if (f == nullptr) {
+        storeUnreadable = errno != ENOENT && errno != ENOTDIR;
+        return text;
+    }
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        text.append(chunk, n);
+    storeUnreadable = std::ferror(f) != 0;
+    std::fclose(f);
+    return text;
+}
+
 // A damaged line is skipped; everything readable is kept.
 Store LoadStore()
 {
     Store store;
-    std::ifstream in(FilePath(), std::ios::binary);
+    std::istringstream in(ReadStoreFile());
     std::string line;
     Key* current = nullptr;
     while (std::getline(in, line)) {
@@ -201,6 +226,8 @@ Store LoadStore()
 
 LONG SaveStore(const Store& store)
 {
+    if (storeUnreadable)
+        return ERROR_ACCESS_DENIED;
     static const char hex[] = "0123456789abcdef";
     std::string text = std::string(FILE_HEADER) + "\n";
     for (const auto& [lowerPath, key] : store) {

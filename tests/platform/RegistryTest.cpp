@@ -160,3 +160,16 @@ TEST(Registry, WriteFailureIsReportedAndOldValueKept)
     EXPECT_EQ(std::u16string(text), u"old");
     RegCloseKey(key);
 }
+
+TEST(Registry, AnUnreadableFileIsNeverReplacedByWrites)
+{
+    ScopedProgramHome home;
+    mkdir(home.DeviceFile("").c_str(), 0755);
+    // A folder where the file should be: it is there, yet cannot be read.
+    ASSERT_EQ(mkdir(home.DeviceFile("registry.dat").c_str(), 0755), 0);
+    HKEY key = nullptr;
+    EXPECT_NE(RegCreateKeyEx(HKEY_CLASSES_ROOT, u"Dizezo", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+    struct stat info{};
+    ASSERT_EQ(stat(home.DeviceFile("registry.dat").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+}
