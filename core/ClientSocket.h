@@ -5,7 +5,11 @@
 #include "platform/win/WinTypes.h"
 #include "platform/win/Winsock.h"
 
-enum { WM_NET_REQUEST = 0xFFF20000u, WM_NET_CANCEL = 0xFFF20001u, WM_NET_REPLY = 0xFFF20002u };
+// The request worker's private messages: perform a request (thread message), cancel it (thread message), and
+// the reply is ready (sent to the asking window, lParam = the worker).
+constexpr UINT WM_NET_REQUEST = 0xFFF20000u;
+constexpr UINT WM_NET_CANCEL = 0xFFF20001u;
+constexpr UINT WM_NET_REPLY = 0xFFF20002u;
 
 class CClientSocket
 {
