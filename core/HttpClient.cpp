@@ -137,8 +137,11 @@ int CHttpClient::Startup()
     }
     if (host[0] == 0) {
         CNetEnvironment* environment = GetNetEnvironment();
-        const char* address = environment->GetConfig("Server_Addr");
-        SetServer(address ? address : "", ToInt(environment->GetConfig("Server_Port")));
+        // Copied before the next look-up, which may reuse the text's storage.
+        char address[sizeof host] = {};
+        if (const char* text = environment->GetConfig("Server_Addr"))
+            strncpy(address, text, sizeof address - 1);
+        SetServer(address, ToInt(environment->GetConfig("Server_Port")));
     }
     socketsStarted = 1;
     return 1;
