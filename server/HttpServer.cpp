@@ -147,8 +147,16 @@ void CHttpServer::Serve(CTcpConnection& connection)
         pending.erase(0, need);
         ++requests;
 
+        auto started = std::chrono::steady_clock::now();
         CServerReply reply = functions.Handle(body);
         CFault fault = faults.Take();
+        if (verbose) {
+            double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+            std::printf("%d/%d result %d packing %d,%d %zu bytes %.2f ms%s%s%s\n", reply.mfunc, reply.sfunc,
+                        reply.result, reply.compression, reply.cipher, reply.body.size(), ms,
+                        fault.kind != FAULT_NONE ? " fault" : "", reply.note.empty() ? "" : " ", reply.note.c_str());
+            std::fflush(stdout);
+        }
         if (fault.kind == FAULT_DELAY && !Sleep(fault.arg))
             return;
         if (fault.kind == FAULT_SILENCE) {

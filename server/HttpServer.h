@@ -58,6 +58,8 @@ public:
     int GetControlPort() const { return control.GetPort(); }
 
     void SetChunked(bool on) { chunked = on; }
+    // One line per request on standard output: function, result, packing, size, time, oddities.
+    void SetVerbose(bool on) { verbose = on; }
     CFaultPlan& Faults() { return faults; }
     // Runs one control command ("fault?kind=close&count=1", "expire", "set?compress=off", ...); the answer text.
     std::string Control(const std::string& command);
@@ -75,6 +77,7 @@ private:
     CTcpServer control;
     CFaultPlan faults;
     std::atomic<bool> chunked{false};
+    std::atomic<bool> verbose{false};
     std::atomic<bool> stopping{false};
     std::atomic<long long> requests{0};
 };

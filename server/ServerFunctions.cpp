@@ -140,15 +140,27 @@ CServerReply CServerFunctions::Handle(const std::string& body)
 
     c.mfunc = c.params.GetInt("tc_mfuncno", -1);
     c.sfunc = c.params.GetInt("tc_sfuncno", -1);
-    if (!c.params.Has("hwID") || !c.params.Has("softName"))
-        return Pack(c, Error("请求缺少公共字段"));
+    std::string note;
+    for (const char* field : {"hwID", "netaddr", "softName", "sysVer", "tc_packageid", "supportCompress"})
+        if (!c.params.Has(field))
+            note += std::string(note.empty() ? "missing " : ",") + field;
+    if (!c.params.Has("hwID") || !c.params.Has("softName")) {
+        CServerReply r = Pack(c, Error("请求缺少公共字段"));
+        r.note = note;
+        return r;
+    }
 
     bool open = (c.mfunc == 100 && (c.sfunc == 1 || c.sfunc == 3 || c.sfunc == 22));
-    if (!open && !c.hasSession)
-        return Pack(c, Failure(100, "会话已过期，请重新登录"));
+    if (!open && !c.hasSession) {
+        CServerReply r = Pack(c, Failure(100, "会话已过期，请重新登录"));
+        r.note = note;
+        return r;
+    }
 
     Tick();
-    return Pack(c, Dispatch(c));
+    CServerReply r = Pack(c, Dispatch(c));
+    r.note = note;
+    return r;
 }
 
 CServerFunctions::Answer CServerFunctions::Dispatch(Context& c)
@@ -220,6 +232,8 @@ CServerFunctions::Answer CServerFunctions::Dispatch(Context& c)
 CServerReply CServerFunctions::Pack(const Context& c, Answer a)
 {
     CServerReply r;
+    r.mfunc = c.mfunc;
+    r.sfunc = c.sfunc;
     r.result = a.result;
     r.body = std::move(a.body);
     if (r.result != 0)

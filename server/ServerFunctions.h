@@ -35,6 +35,9 @@ struct CServerReply {
     std::string body;     // after compression and cipher
     int compression = 0;  // 0, 17 or 18
     int cipher = 0;       // 0 or 36
+    int mfunc = -1;       // for the request log
+    int sfunc = -1;
+    std::string note;     // what was odd about the request, for the request log
 };
 
 struct CMenuRow {

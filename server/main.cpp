@@ -26,7 +26,7 @@ void Usage()
         "usage: morwick-server [--port 8002] [--control-port N] [--data DIR] [--seed N] [--export-pubkey PATH]\n"
         "                      [--chunked] [--compress auto|off|lzss|zlib] [--cipher auto|off|on] [--idle SECONDS]\n"
         "                      [--fault KIND[:COUNT[:ARG]]] [--version TEXT] [--speed MINUTES_PER_SECOND]\n"
-        "                      [--minute N]\n"
+        "                      [--minute N] [--verbose]\n"
         "faults: delay, silence, close, length, garbage, error, split (COUNT -1 = every reply)\n"
         "control: GET http://127.0.0.1:CONTROL/fault?kind=close&count=1, /expire, /set?compress=off, /status\n");
 }
@@ -48,6 +48,7 @@ int main(int argc, char** argv)
     std::string dataDir = "morwick-server-data";
     std::string exportPath;
     bool chunked = false;
+    bool verbose = false;
     std::string fault;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -70,6 +71,8 @@ int main(int argc, char** argv)
             exportPath = next();
         else if (a == "--chunked")
             chunked = true;
+        else if (a == "--verbose" || a == "-v")
+            verbose = true;
         else if (a == "--compress")
             options.compressMode = ModeOf(next(), false);
         else if (a == "--cipher")
@@ -116,6 +119,7 @@ int main(int argc, char** argv)
     CServerFunctions functions(options, &keys);
     CHttpServer http(functions);
     http.SetChunked(chunked);
+    http.SetVerbose(verbose);
     if (!fault.empty()) {
         std::vector<std::string> parts = Split(fault, ':');
         int kind = ParseFaultKind(parts[0]);
