@@ -15,7 +15,7 @@ namespace {
 
 constexpr size_t MAX_HEADER = 16 * 1024;
 constexpr size_t MAX_BODY = 256 * 1024;
-constexpr int IDLE_MS = 120000;
+constexpr int IDLE_MS = 600000; // longer than any pause of the client between requests
 
 // Position of the header value of a field (name compared without regard to case), or npos.
 size_t FindHeader(const std::string& header, const std::string& name)

@@ -45,7 +45,11 @@ int main(int argc, char** argv)
     CServerOptions options;
     int port = 8002;
     int controlPort = -2; // port + 1 unless given
-    std::string dataDir = "morwick-server-data";
+    // By default the data live beside the program, so a build tree keeps its key pair across runs.
+    std::error_code exeError;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", exeError);
+    std::string dataDir = exeError ? std::string("morwick-server-data")
+                                   : (exe.parent_path() / "morwick-server-data").string();
     std::string exportPath;
     bool chunked = false;
     bool verbose = false;
