@@ -12,8 +12,9 @@ LPCWSTR CMzHostWnd::GetMzClassName() { return u"CMzHostWnd"; }
 LRESULT CMzHostWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_LBUTTONDOWN: {
+        // No window capture here: the screen already gives the release to the pressed window, and a capture
+        // would keep every tap from a dialog that a press handler opens.
         int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-        SetCapture(m_hWnd);
         HWND self = m_hWnd;
         OnLButtonDown((UINT)wParam, x, y);
         if (IsWindow(self) && CMzWnd::FromHandle(self) == this) manager_.RouteLButtonDown((UINT)wParam, x, y);
@@ -28,7 +29,6 @@ LRESULT CMzHostWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_LBUTTONUP: {
         int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-        if (GetCapture() == m_hWnd) ReleaseCapture();
         HWND self = m_hWnd;
         OnLButtonUp((UINT)wParam, x, y);
         if (IsWindow(self) && CMzWnd::FromHandle(self) == this) manager_.RouteLButtonUp((UINT)wParam, x, y);

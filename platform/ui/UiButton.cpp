@@ -9,14 +9,18 @@ UiPushButton::UiPushButton() { textSize_ = 24; }
 int UiPushButton::OnLButtonDown(UINT flags, int x, int y) {
     UiWin::OnLButtonDown(flags, x, y);
     down_ = true;
+    cancelled_ = false;
     Invalidate();
     return 1;
 }
 
 int UiPushButton::OnMouseMove(UINT flags, int x, int y) {
     UiWin::OnMouseMove(flags, x, y);
-    // A finger that slides off lets the button up; sliding back presses it again, as long as nothing scrolled.
-    bool inside = ContainsPoint(x, y) && !IsMoved();
+    // A finger that slides off lets the button up and sliding back presses it again; once the content around
+    // the button scrolls with the finger the press is no longer a click. A finger that wobbles on the button
+    // still clicks.
+    if (IsContainerDragging()) cancelled_ = true;
+    bool inside = ContainsPoint(x, y) && !cancelled_;
     if (IsPressed() && inside != down_) {
         down_ = inside;
         Invalidate();
@@ -25,7 +29,7 @@ int UiPushButton::OnMouseMove(UINT flags, int x, int y) {
 }
 
 int UiPushButton::OnLButtonUp(UINT flags, int x, int y) {
-    bool click = down_ && !IsMoved() && ContainsPoint(x, y);
+    bool click = down_ && !cancelled_ && ContainsPoint(x, y);
     UiWin::OnLButtonUp(flags, x, y);
     down_ = false;
     Invalidate();

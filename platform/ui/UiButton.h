@@ -28,6 +28,7 @@ protected:
     void PaintText(HDC dc, const RECT& rc, COLORREF color);
     int style_ = MZC_BUTTON_LIGHT;
     bool down_ = false;
+    bool cancelled_ = false; // the press became a drag of the content around the button
 };
 
 class UiImageButton : public UiPushButton {

@@ -42,6 +42,7 @@ public:
     void ChildPressBegin(int x, int y) override;
     bool ChildPressMove(int x, int y) override;
     void ChildPressEnd(int x, int y) override;
+    bool IsDraggingContent() const override { return scroll_.IsDragging(); }
 
 protected:
     void OnChildrenChanged() override;

@@ -121,6 +121,12 @@ int UiWin::OnMouseMove(UINT, int x, int y) {
 
 void UiWin::OnTimer(UINT_PTR) {}
 
+bool UiWin::IsContainerDragging() const {
+    for (const UiWin* p = parent_; p; p = p->parent_)
+        if (auto* c = dynamic_cast<const IUiDragContainer*>(p); c && c->IsDraggingContent()) return true;
+    return false;
+}
+
 UiWin* UiWin::HitTest(int x, int y) {
     if (!visible_ || !enabled_ || !ContainsPoint(x, y)) return nullptr;
     for (auto it = children_.rbegin(); it != children_.rend(); ++it)

@@ -131,6 +131,8 @@ public:
     // True for controls that scroll their own content with the finger; a drag that starts on one stays with it
     // instead of scrolling the container around it.
     virtual bool ScrollsItself() const { return false; }
+    // True while a container around this control scrolls its content with the finger.
+    bool IsContainerDragging() const;
     // The topmost visible, enabled control under the point: a child, this control, or null.
     virtual UiWin* HitTest(int x, int y);
 

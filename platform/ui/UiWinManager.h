@@ -80,4 +80,6 @@ public:
     // True once the container scrolls with the finger; the pressed child is then marked moved.
     virtual bool ChildPressMove(int x, int y) = 0;
     virtual void ChildPressEnd(int x, int y) = 0;
+    // True while the content follows the finger.
+    virtual bool IsDraggingContent() const = 0;
 };

@@ -156,6 +156,12 @@ TEST(ControlRouting, ButtonFiresOnlyWhenReleasedOverItself) {
     button.EnableControl(false);
     Tap(m, 10, 10);
     EXPECT_TRUE(host.Notifications().empty());
+    // A finger that wobbles across the button, outside any scrolling panel, still clicks.
+    button.EnableControl(true);
+    m.RouteLButtonDown(0, 10, 10);
+    m.RouteMouseMove(0, 40, 30);
+    m.RouteLButtonUp(0, 60, 35);
+    EXPECT_EQ(host.Notifications().size(), 1u);
 }
 
 TEST(ControlTimers, ControlTimersComeBackToTheirControlAndDieWithIt) {
