@@ -41,8 +41,8 @@ LRESULT CMzHostWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         manager_.SetFocus(nullptr); // a focused edit takes its input panel away with the window
         break;
     case WM_CHAR:
-        manager_.RouteChar((WCHAR)wParam);
-        return 0;
+        if (manager_.RouteChar((WCHAR)wParam)) return 0;
+        break; // no focused control: the window's own handling
     case MZ_WM_MOUSE_NOTIFY:
         // A control's stylus notification that the window did not take. The phone's front key comes with the
         // same number but wParam 0, which a control's notification never has (its code is never 0).
