@@ -49,6 +49,8 @@ DWORD GuiThreadId();
 HWND RouterWindow();
 // Makes the router on the calling thread when it is the first to ask (the GUI thread at start).
 void AttachGuiThread();
+// Keeps the status strip's clock current on a window back end (a timer of the router window).
+void StartStatusClock();
 
 // Input from back ends and automation, any thread; delivered in order on the GUI thread to the window that the
 // phone would give it (the pressed or capturing window, else the topmost visible window under the stylus).

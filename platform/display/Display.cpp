@@ -44,6 +44,8 @@ std::string StartDisplay()
     if (!backEnd)
         backEnd = std::make_shared<HeadlessBackEnd>();
     SetBackEnd(backEnd);
+    if (std::strcmp(backEnd->Name(), "headless") != 0)
+        StartStatusClock();
     return backEnd->Name();
 }
 

@@ -1271,6 +1271,7 @@ constexpr UINT RM_CHAR = WM_APP + 3;
 constexpr UINT RM_FRONT = WM_APP + 4;
 constexpr UINT RM_RUN = WM_APP + 5;
 constexpr UINT RM_FOREGROUND = WM_APP + 6;
+constexpr UINT_PTR STATUS_CLOCK_TIMER = 0x5717;
 
 std::atomic<HWND> router{nullptr};
 HWND pressTarget = nullptr;
@@ -1346,6 +1347,18 @@ LRESULT RouterProc(HWND, UINT message, WPARAM wParam, LPARAM lParam)
     case RM_RUN:
         (*reinterpret_cast<const std::function<void()>*>(lParam))();
         return 1;
+    case WM_TIMER:
+        if (wParam == STATUS_CLOCK_TIMER) {
+            // The status strip's clock moves on even when no window draws.
+            SYSTEMTIME t;
+            GetLocalTime(&t);
+            static int shownMinute = -1;
+            if (t.wHour * 60 + t.wMinute != shownMinute) {
+                shownMinute = t.wHour * 60 + t.wMinute;
+                ComposeScreen(true);
+            }
+        }
+        return 0;
     case RM_FOREGROUND:
         if (IsWindow((HWND)wParam)) {
             SetForegroundWindow((HWND)wParam);
@@ -1379,6 +1392,12 @@ void AttachGuiThread()
 HWND RouterWindow()
 {
     return router.load();
+}
+
+void StartStatusClock()
+{
+    if (HWND r = router.load())
+        SetTimer(r, STATUS_CLOCK_TIMER, 5000, nullptr);
 }
 
 void InjectMouse(UINT message, int x, int y)
