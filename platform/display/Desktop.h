@@ -72,6 +72,8 @@ struct WindowInfo {
     std::string controlsJson; // the window's own description of its controls, a JSON array
 };
 std::vector<WindowInfo> DescribeWindowStack();
+// The top-level windows from the top (any thread; nothing of the windows' own code runs).
+std::vector<HWND> TopLevelWindows();
 // Windows that can describe their controls install this (the platform window class does).
 using ControlDescriber = std::string (*)(HWND window);
 void SetControlDescriber(ControlDescriber describer);

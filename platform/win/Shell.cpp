@@ -60,8 +60,8 @@ std::string HexName(const std::string& s)
 
 void PostToTopLevels(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    for (const WindowInfo& w : DescribeWindowStack())
-        PostMessage(w.hwnd, message, wParam, lParam);
+    for (HWND w : TopLevelWindows())
+        PostMessage(w, message, wParam, lParam);
 }
 
 } // namespace

@@ -1466,6 +1466,12 @@ bool GuiQueueIdle()
     return idle;
 }
 
+std::vector<HWND> TopLevelWindows()
+{
+    Guard g(Desk().lock);
+    return std::vector<HWND>(Desk().stack.rbegin(), Desk().stack.rend());
+}
+
 std::vector<WindowInfo> DescribeWindowStack()
 {
     std::vector<WindowInfo> out;
