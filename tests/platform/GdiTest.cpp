@@ -273,3 +273,33 @@ TEST(MzImage, LoadsProgramFilesAndResourcesAndDrawsWithAlpha)
     unsetenv("MORWICK_HOME");
     fs::remove_all(home);
 }
+
+TEST(GdiText, ExtTextOutAlignsFillsAndClips)
+{
+    MemoryDc m(200, 40);
+    SelectObject(m.dc, CreateMzFont(20));
+    SetBkColor(m.dc, RGB(0, 0, 255));
+    SetTextColor(m.dc, RGB(0, 0, 0));
+    RECT box{10, 5, 60, 35};
+    // The opaque rectangle is filled, and clipping keeps a long text inside it.
+    ExtTextOutW(m.dc, 10, 10, ETO_OPAQUE | ETO_CLIPPED, &box, u"中文中文中文中文", 8, nullptr);
+    EXPECT_EQ(GetPixel(m.dc, 11, 6), RGB(0, 0, 255));
+    EXPECT_EQ(m.Inked(RECT{60, 0, 200, 40}), 0);
+    // Centred on x: ink on both sides of it.
+    MemoryDc c(200, 40);
+    SelectObject(c.dc, CreateMzFont(20));
+    SetBkMode(c.dc, TRANSPARENT);
+    SetTextAlign(c.dc, TA_CENTER);
+    TextOutW(c.dc, 100, 10, u"国国国", 3);
+    EXPECT_GT(c.Inked(RECT{60, 0, 100, 40}), 0);
+    EXPECT_GT(c.Inked(RECT{100, 0, 140, 40}), 0);
+    EXPECT_EQ(c.Inked(RECT{0, 0, 60, 40}), 0);
+    // Opaque background mode paints behind the text; transparent does not.
+    MemoryDc o(100, 30);
+    SelectObject(o.dc, CreateMzFont(20));
+    SetBkColor(o.dc, RGB(255, 255, 0));
+    RECT r{0, 0, 100, 30};
+    DrawTextW(o.dc, u"ab", 2, &r, DT_LEFT | DT_TOP);
+    EXPECT_EQ(GetPixel(o.dc, 1, 1), RGB(255, 255, 0));
+    EXPECT_EQ(GetPixel(o.dc, 1, 25), RGB(255, 255, 255)); // only the line's height is painted
+}

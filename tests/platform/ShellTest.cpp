@@ -196,3 +196,21 @@ TEST(Shell, DestroyingFromItsOwnDestroyHandlerAndWildSizesAreSafe)
     EXPECT_NE(tall, nullptr);
     DeleteObject(tall);
 }
+
+TEST(Shell, ForegroundBringsTheOwnersLatestPopupForward)
+{
+    ColourWnd owner(RGB(1, 1, 1)), popup(RGB(2, 2, 2)), other(RGB(3, 3, 3));
+    ASSERT_TRUE(owner.Create(0, 30, 480, 690));
+    owner.Show();
+    ASSERT_TRUE(popup.Create(0, 300, 480, 100, owner.m_hWnd));
+    popup.Show();
+    ASSERT_TRUE(other.Create(0, 30, 480, 690));
+    other.Show();
+    EXPECT_EQ(GetActiveWindow(), other.m_hWnd);
+    EXPECT_TRUE(SetForegroundWindow((HWND)((uintptr_t)owner.m_hWnd | 1)));
+    EXPECT_EQ(GetActiveWindow(), popup.m_hWnd);
+    std::vector<HWND> order = TopLevelWindows();
+    ASSERT_GE(order.size(), 3u);
+    EXPECT_EQ(order[0], popup.m_hWnd);
+    EXPECT_EQ(order[1], owner.m_hWnd);
+}
