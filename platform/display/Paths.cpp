@@ -99,11 +99,19 @@ std::u16string WideFromUtf8(const std::string& s)
                 c = (c << 6) | (cb & 0x3F);
         }
         if (bad) {
+            // One replacement for the broken sequence, including the followers it did have.
             out += u'\xFFFD';
             ++i;
+            for (int k = 0; k < extra && i < s.size() && ((unsigned char)s[i] & 0xC0) == 0x80; ++k)
+                ++i;
             continue;
         }
         i += (size_t)extra + 1;
+        // Overlong forms (a NUL or slash spelt in more bytes than needed) are not text.
+        if ((extra == 1 && c < 0x80) || (extra == 2 && c < 0x800) || (extra == 3 && c < 0x10000)) {
+            out += u'\xFFFD';
+            continue;
+        }
         if (c >= 0x10000 && c <= 0x10FFFF) {
             c -= 0x10000;
             out += (char16_t)(0xD800 + (c >> 10));
