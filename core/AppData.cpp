@@ -134,8 +134,7 @@ CAppData::~CAppData()
     CServerConfig::SetServices(nullptr, nullptr);
     quoteParamDict.reset();
     delete colorScheme;
-    // The menu tree is deleted here once its class is built; a tree handed over by SetMenuTree stays its
-    // giver's until then.
+    SetMenuTree(nullptr);
     free(tradePassword);
     if (tradeAccounts != nullptr) {
         tradeAccounts->Destroy();
@@ -500,12 +499,42 @@ CFundDataCache* CAppData::GetFundCache()
 
 // ---- menus ----
 
+namespace {
+std::atomic<const MenuTreeOps*> menuTreeOps{nullptr};
+}
+
+void CAppData::SetMenuTreeOps(const MenuTreeOps* ops)
+{
+    menuTreeOps.store(ops);
+}
+
+void CAppData::SetMenuTree(CMenuTree* tree)
+{
+    if (tree == menuTree)
+        return;
+    const MenuTreeOps* ops = menuTreeOps.load();
+    if (menuTree != nullptr && ops != nullptr)
+        ops->destroy(menuTree);
+    menuTree = tree;
+    // Sub-menus merged into the old tree are not in the new one: they are merged again when asked for.
+    MenuRegistration free{nullptr, 0, -10};
+    for (UINT i = 0; i < menuRegistrations.count; ++i)
+        menuRegistrations.data[i] = free;
+    menuRegistrations.count = 0;
+}
+
 void CAppData::RegisterMenu(CMenuTree* source, int id)
 {
-    if (source == nullptr || menuTree == nullptr || IsMenuRegistered(id))
+    const MenuTreeOps* ops = menuTreeOps.load();
+    if (source == nullptr || ops == nullptr)
         return;
-    // Merging another tree's nodes needs the menu tree's own operations, which come with the menu tree;
-    // until then nothing is merged and nothing is recorded as registered.
+    if (menuTree != nullptr && source != menuTree && !IsMenuRegistered(id)) {
+        int count = ops->merge(menuTree, source, id);
+        menuRegistrations.Append(MenuRegistration{nullptr, count, id});
+    }
+    // The caller has handed the tree over; it is not kept, merged or not (never the application's own).
+    if (source != menuTree)
+        ops->destroy(source);
 }
 
 int CAppData::IsMenuRegistered(int id) const

@@ -50,6 +50,14 @@ public:
     virtual int RunSalesDeptSet(HWND owner) = 0;
 };
 
+// The menu tree's class lives in the shell, above the core: the object keeps its tree through these operations,
+// which the shell's tree installs when it is made (a tree that exists has installed them).
+struct MenuTreeOps {
+    void (*destroy)(CMenuTree* tree);
+    // Adds source's nodes below the node `id` of tree and relinks it; returns how many were added.
+    int (*merge)(CMenuTree* tree, CMenuTree* source, int id);
+};
+
 struct MenuRegistration {
     const void* source; // null in every record kept
     int nodeCount;
@@ -169,9 +177,14 @@ public:
     CFundDataCache* GetFundCache();
 
     CMenuTree* GetMenuTree() const { return menuTree; }
-    void SetMenuTree(CMenuTree* tree) { menuTree = tree; }
+    // Takes the tree over; a different tree held before is deleted, and with it the record of the sub-menus
+    // merged into it.
+    void SetMenuTree(CMenuTree* tree);
+    // Merges source's nodes into the application's tree below the node `id`, once per id, and deletes source
+    // (also when nothing is merged, since the caller hands it over either way).
     void RegisterMenu(CMenuTree* source, int id);
     int IsMenuRegistered(int id) const;
+    static void SetMenuTreeOps(const MenuTreeOps* ops);
 
     HWND GetMainFrameWnd() const { return mainFrameWnd; }
     void SetMainFrameWnd(HWND wnd) { mainFrameWnd = wnd; }

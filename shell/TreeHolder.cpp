@@ -1,0 +1,7 @@
+// The item-carrying base of menu nodes.
+#include "shell/TreeHolder.h"
+
+CTreeHolder::~CTreeHolder()
+{
+    delete item;
+}
