@@ -189,6 +189,8 @@ public:
     HWND GetMainFrameWnd() const { return mainFrameWnd; }
     void SetMainFrameWnd(HWND wnd) { mainFrameWnd = wnd; }
     int GetScreenMode() const { return screenMode; }
+    // The screen mode the windows last rotated to.
+    void SetScreenMode(int mode) { screenMode = mode; }
 
     // Registered message ids of the platform's USB, call and accelerometer notifications; -1 until the window
     // base registers them.
