@@ -2,6 +2,7 @@
 // waiting for idle and the debug log.
 #include "platform/automation/Automation.h"
 
+#include "platform/device/Registry.h"
 #include "platform/display/Desktop.h"
 #include "platform/display/Paths.h"
 #include "platform/display/PngCodec.h"
@@ -312,6 +313,20 @@ std::string RunCommand(const std::string& line)
             return Error("usb off");
         SimulateUsbOff();
         return Ok();
+    }
+    if (cmd == "flightmode") {
+        std::string what;
+        in >> what;
+        if (what != "on" && what != "off")
+            return Error("flightmode on|off");
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\FlyMode", 0, nullptr, 0, 0, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS)
+            return Error("cannot write the setting");
+        DWORD flag = what == "on" ? 1 : 0;
+        LONG r = RegSetValueExW(key, u"FlyModeFlag", 0, REG_DWORD, (const BYTE*)&flag, sizeof flag);
+        RegCloseKey(key);
+        return r == ERROR_SUCCESS ? Ok() : Error("cannot write the setting");
     }
     if (cmd == "frontkey") {
         InjectFrontKey();

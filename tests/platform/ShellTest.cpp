@@ -99,6 +99,14 @@ TEST(Shell, StartAnimationFollowsTheRegistryValue)
     RegSetValueExW(key, u"AppStartAnimation", 0, REG_DWORD, (const BYTE*)&off, sizeof off);
     EXPECT_FALSE(IsAppAnimationOn(1));
     RegCloseKey(key);
+
+    // The automation switches the flight-mode flag where the client reads it.
+    ASSERT_EQ(morwick::automation::RunCommand("flightmode on"), "{\"ok\":true}");
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\FlyMode", 0, 0, &key), ERROR_SUCCESS);
+    DWORD flag = 0, size = sizeof flag, type = 0;
+    EXPECT_EQ(RegQueryValueExW(key, u"FlyModeFlag", nullptr, &type, (LPBYTE)&flag, &size), ERROR_SUCCESS);
+    EXPECT_EQ(flag, 1u);
+    RegCloseKey(key);
     unsetenv("MORWICK_DEVICE");
     fs::remove_all(device);
 }
