@@ -1,0 +1,93 @@
+// CGridList: the client's table control: a scrolling list whose every item is a row of text cells, with an
+// optional title row of headings, a number of columns shown side by side (the leftmost fixed, the rest shifted a
+// column at a time by a horizontal swipe), per-cell colours and data, optional check boxes in the first column,
+// and notifications to the window: 1 a tap on the selected row, 2 a heading tapped, 3 a tap on a row that cannot
+// be checked (check mode).
+#pragma once
+
+#include "platform/ui/MzStr.h"
+#include "platform/ui/UiList.h"
+
+#include <vector>
+
+struct GridCell {
+    CMzStr text;
+    COLORREF textColor = 0;
+    DWORD data = 0;
+    BYTE checked = 0;
+    BYTE checkable = 0;
+};
+
+class CGridList : public UiList {
+public:
+    static constexpr int NOTIFY_ROW_OPENED = 1;
+    static constexpr int NOTIFY_HEADING = 2;
+    static constexpr int NOTIFY_NOT_CHECKABLE = 3;
+
+    CGridList();
+    ~CGridList() override;
+
+    // Configures the table; rows already added stay. False (nothing changed) for a negative count.
+    bool SetTable(int rowLimit, int columnCount, BYTE titleOn, int visible, int scrollable);
+    bool SetTitleCells(const GridCell* cells, int n);
+    bool AddTitleCell(const GridCell& cell);
+    // False when the row limit is reached; takes at most one cell per column (check flags cleared).
+    bool AddRow(const GridCell* cells, int n);
+    void Clear();
+    int GetRowCount() const;
+    int GetCurSel() const;
+    void SetCurSel(int row);
+    void MoveRow(int from, int to);
+    GridCell* GetCell(int row, int column);
+    bool IsRowChecked(int row);
+    void SetRowCheckable(int row, bool flag);
+    bool IsRowCheckable(int row);
+
+    void SetCheckMode(BYTE on) { checkMode = on; }
+    BYTE GetCheckMode() const { return checkMode; }
+    void SetBottomLines(BYTE on) { bottomLines = on; }
+    int GetColumnCount() const { return columns; }
+    int GetVisibleColumns() const { return visibleColumns; }
+    int GetFixedColumns() const { return fixedColumns; }
+    int GetScrollableColumns() const { return scrollableColumns; }
+    int GetColumnWidth() const { return columnWidth; }
+    // The data column shown in a visible slot, -1 for a slot that does not exist.
+    int GetShownColumn(int slot) const;
+    int GetHighlightedColumn() const { return highlightedColumn; }
+
+    void SetPos(int x, int y, int w, int h, UINT flags = 0) override;
+    void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
+    int OnLButtonDown(UINT flags, int x, int y) override;
+    int OnLButtonUp(UINT flags, int x, int y) override;
+    void DrawItem(HDC dc, int index, RECT* rcItem, RECT* rcWin, RECT* rcUpdate) override;
+    void OnRemoveItem(int index) override;
+    int GetItemHeight(int index) override;
+    void Describe(UiDescription& out) const override;
+
+private:
+    // A row's cells: one slot per column the grid had when the row was added (null where none was given).
+    struct Row {
+        std::vector<GridCell*> cells;
+    };
+    int TitleOffset() const { return titleFlag && titleAdded ? 1 : 0; }
+    Row* RowAt(int dataRow);
+    void FreeTitle();
+    void ShiftColumns(int x, int y);
+
+    int rowLimit = 0;
+    int columns = 0;
+    int visibleColumns = 0;
+    int cellCount = 0;
+    BYTE titleAdded = 0;
+    int highlightedColumn = -1;
+    BYTE headingPressed = 0;
+    int columnWidth = 120;
+    BYTE titleFlag = 1;
+    int fixedColumns = 0;
+    int scrollableColumns = 0;
+    std::vector<int> columnMap;
+    Row* titleRow = nullptr;
+    POINT pressPoint{-1, -1};
+    BYTE checkMode = 0;
+    BYTE bottomLines = 1;
+};
