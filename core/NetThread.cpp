@@ -119,7 +119,7 @@ void CNetThread::Stop()
 {
     if (threadHandle && GetCurrentThreadId() == threadId) {
         // Called from the worker's own thread: it cannot wait for itself, so it deletes itself on the way out.
-        deleteOnExit = true;
+        exitState = ORPHANED;
         PostQuitMessage(0);
         return;
     }
@@ -130,9 +130,19 @@ void CNetThread::Stop()
     if (thread) {
         // Join without a time limit: the thread leaves any transfer at its next message pump. Meanwhile this
         // thread keeps handling sent messages, so a reply the worker is delivering here cannot deadlock.
+        int nestedRounds = 0;
         while (WaitForSingleObject(thread, 10) == WAIT_TIMEOUT) {
             MSG msg;
             PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+            // Still sending to this thread although every sent message waiting here was handled: this Stop
+            // runs inside that reply's handler, and the thread cannot end before the handler returns.
+            nestedRounds = deliveringTo == GetCurrentThreadId() ? nestedRounds + 1 : 0;
+            if (nestedRounds < 5)
+                continue;
+            threadHandle = thread;
+            if (exitState.exchange(ORPHANED) != ENDED)
+                return; // the thread deletes the worker and closes its handle as it ends
+            threadHandle = nullptr; // it left its loop meanwhile: it ends at once, without the worker
         }
         CloseHandle(thread);
     }
@@ -141,13 +151,20 @@ void CNetThread::Stop()
 
 DWORD CNetThread::ThreadProc(LPVOID parameter)
 {
-    auto* worker = static_cast<CNetThread*>(parameter);
-    worker->Run();
-    if (worker->deleteOnExit) {
-        CloseHandle(worker->threadHandle);
-        worker->threadHandle = nullptr;
-        delete worker;
-    }
+    // Runs however the thread ends, also when it is ended from inside a transfer's message pump.
+    struct Ending {
+        CNetThread* worker;
+        ~Ending()
+        {
+            if (worker->exitState.exchange(ENDED) != ORPHANED)
+                return;
+            if (worker->threadHandle)
+                CloseHandle(worker->threadHandle);
+            worker->threadHandle = nullptr;
+            delete worker;
+        }
+    } ending{static_cast<CNetThread*>(parameter)};
+    ending.worker->Run();
     return 0;
 }
 
@@ -174,8 +191,11 @@ void CNetThread::Run()
         int outcome = Perform(text);
         SetEvent(idleEvent);
         // The reply stays in the client's buffer until the window has returned from the sent message.
-        if (outcome != CANCELLED && IsWindow(window) && replyData && replyLength >= 1)
+        if (outcome != CANCELLED && IsWindow(window) && replyData && replyLength >= 1) {
+            deliveringTo = GetWindowThreadProcessId(window, nullptr);
             SendMessage(window, WM_NET_REPLY, 0, (LPARAM)this);
+            deliveringTo = 0;
+        }
     }
 }
 
@@ -192,6 +212,11 @@ int CNetThread::Perform(const char* text)
         client->Close();
     for (;;) {
         client->SetProxyMode(mode < 2 ? 1 : 0);
+        // Nothing points into the client's reply buffer while the request refills it.
+        Lock();
+        replyData = nullptr;
+        replyLength = 0;
+        Unlock();
         BYTE* data = nullptr;
         int length = 0;
         int rc = client->Request(text, &data, &length);

@@ -8,6 +8,8 @@
 #include "platform/win/Sync.h"
 #include "platform/win/WinTypes.h"
 
+#include <atomic>
+
 class CNetThread
 {
 public:
@@ -23,7 +25,9 @@ public:
     DWORD Cancel(DWORD wait);
     DWORD WaitIdle(DWORD milliseconds);
     // Ends the worker for good: the thread is told to quit, leaves any transfer at its next message pump, and
-    // is waited for; then the worker is deleted. On the worker's own thread the thread deletes it as it ends.
+    // is waited for; then the worker is deleted. On the worker's own thread, or from inside the handler of a
+    // reply the worker is still delivering (it cannot end before the handler returns), the thread deletes the
+    // worker as it ends instead.
     void Stop();
 
     CHttpClient* GetHttpClient() const { return client; }
@@ -61,5 +65,11 @@ protected:
     int replyLength = 0;
     int keepFlag = 1;
     CHttpClient* client = nullptr;
-    bool deleteOnExit = false;
+
+    // Who deletes the worker: Stop after joining the thread, or the thread itself as it ends once Stop has
+    // handed the worker over (ORPHANED). The thread marks ENDED when it leaves its loop.
+    enum { RUNNING = 0, ORPHANED = 1, ENDED = 2 };
+    std::atomic<int> exitState{RUNNING};
+    // The thread the reply is being sent to, while the worker waits in that sent message; else 0.
+    std::atomic<DWORD> deliveringTo{0};
 };

@@ -307,3 +307,33 @@ TEST_F(NetThreadTest, WorkerWhoseThreadHasEndedRefusesRequestsAndStillStops)
     worker = nullptr;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
 }
+
+TEST_F(NetThreadTest, StopFromInsideTheReplyHandlerDoesNotDeadlock)
+{
+    // A window that goes away while it handles its reply stops its private worker from inside the sent message.
+    struct StoppingWindow {
+        static LRESULT Proc(HWND window, UINT message, WPARAM, LPARAM lParam)
+        {
+            auto* self = static_cast<StoppingWindow*>(GetWindowObject(window));
+            if (message != WM_NET_REPLY || !self)
+                return 0;
+            auto* worker = reinterpret_cast<CNetThread*>(lParam);
+            worker->Lock();
+            self->length = worker->GetReplyLength();
+            worker->Unlock();
+            worker->Stop();
+            self->stopped = true;
+            return 1;
+        }
+        bool stopped = false;
+        int length = 0;
+    } state;
+    HWND handle = AllocWindowHandle(StoppingWindow::Proc, &state);
+    server.Reply(HttpReply("last words"));
+    ASSERT_EQ(worker->Send("q=1", handle, 1, 0), 1);
+    worker = nullptr;
+    EXPECT_TRUE(PumpUntil([&] { return state.stopped; }, 5000));
+    EXPECT_EQ(state.length, 10);
+    FreeWindowHandle(handle);
+    PumpFor(50);
+}
