@@ -1,0 +1,226 @@
+// Quote request texts, column lists and code forms shared by the quote screens.
+#include "quotes/QuoteRequest.h"
+
+#include "core/ColorScheme.h"
+#include "core/TextHelpers.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// A value from data or input, cut at its first "&" so it stays one value of the parameter text.
+std::string Value(const char* text)
+{
+    if (text == nullptr)
+        return std::string();
+    const char* cut = strchr(text, '&');
+    return cut != nullptr ? std::string(text, size_t(cut - text)) : std::string(text);
+}
+
+std::string Text(const char* text) { return text != nullptr ? text : ""; }
+
+CAString Done(const std::string& text) { return CAString(text.c_str()); }
+
+// "a,b,c" -> "a|b|c" with the number of items it delimits (0 for "").
+std::string JoinItems(const char* storedList, int* count)
+{
+    std::string items = Value(storedList);
+    *count = 0;
+    if (items.empty())
+        return items;
+    *count = 1;
+    for (char& c : items)
+        if (c == ',') {
+            c = '|';
+            ++*count;
+        }
+    return items;
+}
+
+CAString CodesRequest(const char* params, const char* storedList, const char* fields)
+{
+    int count = 0;
+    std::string items = JoinItems(storedList, &count);
+    if (count == 0)
+        return CAString("");
+    return Done(Text(params) + "&count=" + std::to_string(count) + "&code=" + items + "&field=" + fields);
+}
+
+} // namespace
+
+int FieldColumn(const char* fieldList, int field)
+{
+    if (fieldList == nullptr)
+        return -1;
+    int column = 0;
+    const char* p = fieldList;
+    while (*p != '\0') {
+        char* end = nullptr;
+        long number = strtol(p, &end, 10);
+        if (end != p && number == field && (*end == '|' || *end == '\0'))
+            return column;
+        const char* bar = strchr(p, '|');
+        if (bar == nullptr)
+            break;
+        p = bar + 1;
+        ++column;
+    }
+    return -1;
+}
+
+int FieldCount(const char* fieldList)
+{
+    if (fieldList == nullptr || fieldList[0] == '\0')
+        return 0;
+    int n = 1;
+    for (const char* p = fieldList; *p != '\0'; ++p)
+        n += *p == '|' ? 1 : 0;
+    return n;
+}
+
+int CountListItems(const char* storedList)
+{
+    int count = 0;
+    JoinItems(storedList, &count);
+    return count;
+}
+
+CAString FormatCodeMarket(const char* code, int market, int twoDigits)
+{
+    char number[16];
+    snprintf(number, sizeof number, twoDigits ? "%02d" : "%d", market);
+    return Done(Text(code) + "." + number);
+}
+
+void SplitCodeMarket(const char* text, CAString* code, int* market)
+{
+    std::string all = Text(text);
+    size_t dot = all.find('.');
+    if (code != nullptr)
+        code->Assign(all.substr(0, dot).c_str());
+    if (market != nullptr) {
+        *market = 0;
+        if (dot != std::string::npos) {
+            const char* digits = all.c_str() + dot + 1;
+            if (isdigit(static_cast<unsigned char>(digits[0]))) {
+                long value = strtol(digits, nullptr, 10);
+                *market = value > 999 ? 999 : int(value);
+            }
+        }
+    }
+}
+
+int MatchesCodeMarket(const char* item, const char* code, int market)
+{
+    if (item == nullptr || code == nullptr)
+        return 0;
+    CAString itemCode;
+    int itemMarket = 0;
+    SplitCodeMarket(item, &itemCode, &itemMarket);
+    if (StrEqualNoCase(itemCode.GetText(), code) != 0)
+        return 0;
+    return strchr(item, '.') == nullptr || itemMarket == market ? 1 : 0;
+}
+
+CAString DetailQuoteInfo(const char* codeMarket)
+{
+    return Done("code=" + Value(codeMarket));
+}
+
+CAString BuildRankRequest(const char* params, const char* marketKey, const char* classKey, const char* sortKey,
+                          int direct, int page, int pageSize)
+{
+    // The offset is page times page size; a page far out of range must not overflow it.
+    int64_t offset = int64_t(page) * int64_t(pageSize);
+    if (offset < 0)
+        offset = 0;
+    if (offset > INT32_MAX)
+        offset = INT32_MAX;
+    return Done(Text(params) + "&market=" + Value(marketKey) + "&class=" + Value(classKey) + "&type=" +
+                Value(sortKey) + "&direct=" + std::to_string(direct) + "&offset=" + std::to_string(offset) +
+                "&count=" + std::to_string(pageSize) + "&field=" + STANDARD_ROW_FIELDS);
+}
+
+CAString BuildMyStockRequest(const char* params, const char* storedList)
+{
+    return CodesRequest(params, storedList, STANDARD_ROW_FIELDS);
+}
+
+CAString BuildDomesticIndexRequest(const char* params)
+{
+    std::string p = Text(params);
+    if (p.empty())
+        return CAString("");
+    if (p.back() != '&')
+        p += "&";
+    return Done(p + "field=" + DOMESTIC_INDEX_FIELDS);
+}
+
+CAString BuildDetailQuoteRequest(const char* params, const char* codeMarket)
+{
+    std::string code = Value(codeMarket);
+    char* withCode = SetParamValue(Text(params).c_str(), "code", code.c_str());
+    std::string text = withCode != nullptr ? withCode : "";
+    free(withCode);
+    return Done(text + "&field=" + DETAIL_QUOTE_FIELDS);
+}
+
+CAString BuildEditorListRequest(const char* params, const char* storedList)
+{
+    return CodesRequest(params, storedList, STOCK_EDITOR_FIELDS);
+}
+
+CAString BuildCodeLookupRequest(const char* params, const char* input)
+{
+    return Done(Text(params) + "&count=1&code=" + Value(input) + "&field=" + STOCK_EDITOR_FIELDS);
+}
+
+CAString BuildPinyinSearchRequest(const char* input)
+{
+    std::string pattern = Value(input);
+    for (char& c : pattern)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return Done("type=2&pattern=" + pattern);
+}
+
+CAString BuildDealsRequest(const char* code, const char* date, int time, int offset, int direct, int count)
+{
+    return Done("tc_mfuncno=31000&tc_sfuncno=9&code=" + Value(code) + "&date=" + Value(date) + "&time=" +
+                std::to_string(time) + "&offset=" + std::to_string(offset) + "&direct=" + std::to_string(direct) +
+                "&count=" + std::to_string(count));
+}
+
+CAString BuildTimeShareRequest(const char* code, int addup, const char* time, const char* date, const char* maxVol,
+                               int freq)
+{
+    return Done("tc_mfuncno=31000&tc_sfuncno=1&code=" + Value(code) + "&addup=" + std::to_string(addup) +
+                "&time=" + Value(time) + "&date=" + Value(date) + "&maxvol=" + Value(maxVol) +
+                "&freq=" + std::to_string(freq) + "&close_xxld=0");
+}
+
+CAString BuildKLineRequest(const char* code, const char* date, const char* time, int type, int direct, int count,
+                           const char* techName)
+{
+    return Done("tc_mfuncno=31000&tc_sfuncno=2&code=" + Value(code) + "&date=" + Value(date) + "&time=" +
+                Value(time) + "&type=" + std::to_string(type) + "&direct=" + std::to_string(direct) +
+                "&count=" + std::to_string(count) + "&techname=" + Value(techName));
+}
+
+const char* LatestPriceCell(const CColorScheme* scheme, const CQuoteNumber& open, const CQuoteNumber& prevClose,
+                            const CQuoteNumber& latest, const char* latestText, COLORREF* color)
+{
+    if (open == CQuoteNumber::Zero()) {
+        if (color != nullptr)
+            *color = scheme != nullptr ? scheme->GetColor(NAME_COLOR_INDEX) : 0;
+        return "-";
+    }
+    if (color != nullptr)
+        *color = scheme != nullptr ? scheme->ChartPriceColor(prevClose, latest) : 0;
+    return latestText != nullptr ? latestText : "";
+}
