@@ -8,6 +8,7 @@
 #include "platform/win/WindowHandle.h"
 #include "tests/core/TransportTestSupport.h"
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
@@ -336,4 +337,47 @@ TEST_F(NetThreadTest, StopFromInsideTheReplyHandlerDoesNotDeadlock)
     EXPECT_EQ(state.length, 10);
     FreeWindowHandle(handle);
     PumpFor(50);
+}
+
+namespace {
+
+// A client whose exchange stops its own worker, as an update worker's client may when it gives up for good.
+struct SelfStoppingClient : CHttpClient {
+    ~SelfStoppingClient() override { *gone = true; }
+    int Request(const char*, BYTE** outData, int* outLength) override
+    {
+        worker->Stop();
+        reply.SetSize(0);
+        reply.Append((const BYTE*)"bye", 3);
+        *outData = reply.data;
+        *outLength = 3;
+        return 1;
+    }
+    CNetThread* worker = nullptr;
+    std::atomic<bool>* gone = nullptr;
+};
+
+// Built the way the update worker is: the base's client replaced before the thread starts.
+struct SelfStoppingWorker : CNetThread {
+    explicit SelfStoppingWorker(std::atomic<bool>* gone)
+    {
+        delete client;
+        auto* own = new SelfStoppingClient();
+        own->worker = this;
+        own->gone = gone;
+        client = own;
+        StartThread();
+    }
+};
+
+} // namespace
+
+TEST_F(NetThreadTest, StopOnTheWorkersOwnThreadDeliversTheReplyThenFreesTheWorker)
+{
+    std::atomic<bool> gone{false};
+    CNetThread* own = new SelfStoppingWorker(&gone);
+    ASSERT_EQ(own->Send("x=1", window.handle, 1, 0), 1);
+    EXPECT_TRUE(PumpUntil([&] { return window.replies.size() == 1 && gone; }, 5000));
+    ASSERT_EQ(window.replies.size(), 1u);
+    EXPECT_EQ(window.replies[0], "bye");
 }
