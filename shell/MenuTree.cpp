@@ -36,6 +36,13 @@ const char* TextField(const CDataSet* set, int i)
     return text != nullptr ? text : "";
 }
 
+// A set without fields has rows of no width, so it may claim any number of them without carrying a byte:
+// such rows hold no menu entries and are not turned into (possibly billions of) nodes.
+bool HasMenuRows(const CDataSet* set)
+{
+    return set->GetRowCount() > 0 && set->GetFieldCount() > 0;
+}
+
 } // namespace
 
 CMenuTree::CMenuTree()
@@ -185,7 +192,7 @@ int ParseMenuItems(CDataSet* set, CMenuTree* tree)
 {
     if (set == nullptr || tree == nullptr || tree->GetCount() >= 2)
         return 0;
-    if (set->GetRowCount() > 0) {
+    if (HasMenuRows(set)) {
         set->MoveFirst();
         do {
             CMenuItem* item = new CMenuItem();
@@ -211,7 +218,7 @@ CMenuTree* BuildMenuTree(const BYTE* data, int size)
     if (count == 1) {
         CDataSet* set = sets[0];
         tree = new CMenuTree();
-        if (set->GetRowCount() > 0) {
+        if (HasMenuRows(set)) {
             set->MoveFirst();
             do {
                 CMenuItem* item = new CMenuItem();

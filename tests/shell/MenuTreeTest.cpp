@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -266,6 +267,24 @@ TEST_F(MenuFileTest, NoUsableMenusFileLeavesTheApplicationWithoutATree)
     WriteMenus(MenuBytes({{1, -1, "a", "b"}}).substr(0, 40));
     EXPECT_EQ(LoadMenus(), 0); // cut short
     EXPECT_EQ(app->GetMenuTree(), nullptr);
+}
+
+TEST_F(MenuFileTest, ASetWithoutFieldsClaimingManyRowsMakesNoNodes)
+{
+    // Name, no fields, a billion rows of no width, an empty blob: 28 bytes.
+    std::string bytes(28, '\0');
+    bytes.replace(0, 8, "sys.menu");
+    const int rows = 1000000000;
+    memcpy(&bytes[20], &rows, 4);
+    WriteMenus(bytes);
+    ASSERT_EQ(LoadMenus(), 1);
+    EXPECT_EQ(CAppData::Instance()->GetMenuTree()->GetCount(), 1);
+
+    CDataSet* set = ParseOne(bytes);
+    CMenuTree tree;
+    EXPECT_EQ(ParseMenuItems(set, &tree), 1);
+    EXPECT_EQ(tree.GetCount(), 1);
+    delete set;
 }
 
 TEST_F(MenuFileTest, ASubMenuIsMergedOnceBelowItsWindowsNode)
