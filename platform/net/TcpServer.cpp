@@ -175,6 +175,10 @@ void CTcpServer::AcceptLoop()
             continue;
         int one = 1;
         setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        if (GetLiveConnections() >= maxConnections) {
+            ::close(c);
+            continue;
+        }
         auto worker = std::make_unique<Worker>();
         worker->connection = std::make_shared<CTcpConnection>(c);
         Worker* raw = worker.get();

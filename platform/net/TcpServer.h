@@ -52,6 +52,9 @@ public:
     // Stops accepting, aborts every live connection and joins all threads.
     void Stop();
     int GetLiveConnections();
+    // Connections beyond this many at once are closed as soon as they are accepted (a thread each is cheap,
+    // thousands are not).
+    void SetMaxConnections(int limit) { maxConnections = limit; }
 
 private:
     struct Worker {
@@ -66,6 +69,7 @@ private:
     unsigned short port = 0;
     Handler handler;
     std::atomic<bool> stopping{false};
+    std::atomic<int> maxConnections{1024};
     std::thread acceptThread;
     std::mutex workersLock;
     std::list<std::unique_ptr<Worker>> workers;

@@ -98,3 +98,25 @@ TEST(TcpServer, ListenerTakesOnlyLoopbackAndAFreePortWhenAskedForZero)
     CTcpConnection c;
     EXPECT_FALSE(c.Connect(static_cast<unsigned short>(port), 500, "not an address"));
 }
+
+TEST(TcpServer, ConnectionsBeyondTheLimitAreClosedAtOnce)
+{
+    CTcpServer server;
+    ASSERT_GT(server.Listen(0), 0);
+    server.SetMaxConnections(2);
+    server.Start([](CTcpConnection& c) {
+        char b[16];
+        while (c.Read(b, sizeof b, 60000) > 0) {
+        }
+    });
+    CTcpConnection a, b, extra;
+    ASSERT_TRUE(a.Connect(server.GetPort()));
+    ASSERT_TRUE(b.Connect(server.GetPort()));
+    for (int i = 0; i < 50 && server.GetLiveConnections() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(extra.Connect(server.GetPort()));
+    char buffer[4];
+    EXPECT_EQ(extra.Read(buffer, sizeof buffer, 2000), 0);
+    EXPECT_EQ(a.Read(buffer, sizeof buffer, 50), -2); // the first two stay open
+    server.Stop();
+}
