@@ -146,7 +146,14 @@ TEST_F(GridListTest, SwipesShiftTheScrollableColumnsOneAtATimeWithinTheTable)
         Stroke(100, RowY(0), 400, RowY(0));
     EXPECT_EQ(Shown(grid), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(grid.GetCurSel(), -1); // swipes select nothing
-    Tap(400, RowY(0) + 3);           // a tap, even a slightly shaky one, shifts nothing
+    // A tap whose finger wanders a few pixels is a tap: it shifts nothing.
+    SendMessage(host.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(300, RowY(0)));
+    SendMessage(host.m_hWnd, WM_LBUTTONUP, 0, MAKELONG(296, RowY(0) + 1));
+    PumpMessages();
+    EXPECT_EQ(Shown(grid), (std::vector<int>{0, 1, 2}));
+    SendMessage(host.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(200, RowY(0)));
+    SendMessage(host.m_hWnd, WM_LBUTTONUP, 0, MAKELONG(204, RowY(0)));
+    PumpMessages();
     EXPECT_EQ(Shown(grid), (std::vector<int>{0, 1, 2}));
 }
 
@@ -174,6 +181,17 @@ TEST_F(GridListTest, ASwipeOnTheTitleShiftsThenReportsTheColumnThePressedSlotSho
     ASSERT_EQ(host.notes.size(), 2u);
     EXPECT_EQ(host.notes[1], std::make_tuple(200, 2, LPARAM(3)));
     EXPECT_EQ(grid.GetHighlightedColumn(), -1);
+
+    // Seven columns of 68 pixels leave 4 pixels at the right that show no column: a press there reports nothing.
+    ASSERT_TRUE(grid.SetTable(0, 8, 1, 7, 3));
+    grid.SetTitleCells(headings.data(), 8);
+    EXPECT_EQ(grid.GetColumnWidth(), 68);
+    host.notes.clear();
+    Tap(478, 20);
+    EXPECT_TRUE(host.notes.empty());
+    Tap(470, 20);
+    ASSERT_EQ(host.notes.size(), 1u);
+    EXPECT_EQ(host.notes[0], std::make_tuple(200, 2, LPARAM(6)));
 }
 
 TEST_F(GridListTest, FirstTapSelectsSecondTapOpensAndCheckModeTogglesOrReports)
