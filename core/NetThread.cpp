@@ -201,7 +201,6 @@ void CNetThread::Run()
 
 int CNetThread::Perform(const char* text)
 {
-    CNetEnvironment* environment = GetNetEnvironment();
     int mode = ConfigInt("Connect_Type");
     if (mode < 1)
         mode = 1;
@@ -226,6 +225,8 @@ int CNetThread::Perform(const char* text)
         replyData = data;
         replyLength = length;
         Unlock();
+        // Looked up after each exchange, not kept across one: the application may have gone meanwhile.
+        CNetEnvironment* environment = GetNetEnvironment();
         if (rc == 1) {
             if (environment->GetConnectFallback())
                 environment->SetConnectFallback(0);
