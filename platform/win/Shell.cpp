@@ -240,6 +240,26 @@ BOOL IsAppAnimationOn(int)
     return r == ERROR_SUCCESS && type == REG_DWORD && value == 1 ? TRUE : FALSE;
 }
 
+BOOL IsFlyMode()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\FlyMode", 0, 0, &key) != ERROR_SUCCESS)
+        return FALSE;
+    BYTE data[64] = {};
+    DWORD type = 0, size = sizeof data - 2;
+    LONG r = RegQueryValueExW(key, u"FlyModeFlag", nullptr, &type, data, &size);
+    RegCloseKey(key);
+    if (r != ERROR_SUCCESS)
+        return FALSE;
+    if (type == REG_DWORD && size == 4) {
+        DWORD v;
+        std::memcpy(&v, data, 4);
+        return v != 0 ? TRUE : FALSE;
+    }
+    // A text value "1" means on as well.
+    return type == REG_SZ && size >= 2 && data[0] == '1' && data[1] == 0 ? TRUE : FALSE;
+}
+
 void AnimateMzWindow(HWND window, int effect, BOOL show)
 {
     if (auto backEnd = GetBackEnd())

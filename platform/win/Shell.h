@@ -120,6 +120,9 @@ BOOL SipIsVisible();
 void SipSetKind(int kind);
 int SipGetKind();
 
+// The flight-mode flag: HKCU "ControlPanel\Setting\FlyMode" value "FlyModeFlag" set (a non-zero number).
+BOOL IsFlyMode();
+
 // The start animation setting: HKLM "Software\Ruvav\" value "AppStartAnimation" equal to 1.
 BOOL IsAppAnimationOn(int which);
 // Plays the platform's window animation of that effect number on the window (instant without a window back end).

@@ -101,12 +101,16 @@ TEST(Shell, StartAnimationFollowsTheRegistryValue)
     RegCloseKey(key);
 
     // The automation switches the flight-mode flag where the client reads it.
+    EXPECT_FALSE(IsFlyMode());
     ASSERT_EQ(morwick::automation::RunCommand("flightmode on"), "{\"ok\":true}");
+    EXPECT_TRUE(IsFlyMode());
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\FlyMode", 0, 0, &key), ERROR_SUCCESS);
     DWORD flag = 0, size = sizeof flag, type = 0;
     EXPECT_EQ(RegQueryValueExW(key, u"FlyModeFlag", nullptr, &type, (LPBYTE)&flag, &size), ERROR_SUCCESS);
     EXPECT_EQ(flag, 1u);
     RegCloseKey(key);
+    morwick::automation::RunCommand("flightmode off");
+    EXPECT_FALSE(IsFlyMode());
     unsetenv("MORWICK_DEVICE");
     fs::remove_all(device);
 }
