@@ -1,0 +1,344 @@
+// The networked window against the stand-in server on loopback: the request text it builds (function numbers,
+// common fields, enciphered business fields), replies reaching the window, the server's errors, the silent log-in
+// after an expired session, the silent resend after a transport failure, and the trading-hours gate.
+#include "shell/NetWnd.h"
+
+#include "ShellTestSupport.h"
+#include "core/DataSet.h"
+#include "core/HttpClient.h"
+#include "core/NetThread.h"
+#include "core/PacketCipher.h"
+#include "core/ReplyRecordSet.h"
+#include "core/Base64.h"
+#include "platform/device/RsaKeyPair.h"
+#include "platform/win/Time.h"
+#include "server/HttpServer.h"
+#include "server/ServerFunctions.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const CRsaKeyPair& TestKeys()
+{
+    static CRsaKeyPair* keys = [] {
+        auto* k = new CRsaKeyPair;
+        k->Generate(2048);
+        return k;
+    }();
+    return *keys;
+}
+
+struct ShownText {
+    std::u16string text;
+    int milliseconds;
+};
+
+class RecordingPresenter : public CMessagePresenter {
+public:
+    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back({text, 0}); }
+    void ShowTip(const WCHAR* text, HWND, int milliseconds) override { shown.push_back({text, milliseconds}); }
+    std::vector<ShownText> shown;
+};
+
+struct ReplySeen {
+    int transportFailed;
+    bool error;
+    std::string errorText;
+    std::string firstSetName;
+};
+
+// A window whose request is a fixed text and which records every reply it is given.
+class ProbeWnd : public CNetWnd {
+public:
+    ProbeWnd(std::string text) : CNetWnd(u"测试", nullptr), text(std::move(text)) {}
+    LPCWSTR GetMzClassName() override { return u"TestProbeNetWnd"; }
+    int BuildRequest(char* part, int capacity, const char*) override
+    {
+        if (text.empty() || (int)text.size() >= capacity)
+            return 0;
+        memcpy(part, text.c_str(), text.size() + 1);
+        ++builds;
+        return 1;
+    }
+    void OnReply(const BYTE* data, int length, int transportFailed) override
+    {
+        CReplyRecordSet reply(data, (DWORD)length);
+        ReplySeen seen{transportFailed, reply.hasError != 0, reply.GetErrorText(), ""};
+        CDataSet* first = *reply.GetRecord(0);
+        if (first != nullptr && first->GetName() != nullptr)
+            seen.firstSetName = first->GetName();
+        replies.push_back(seen);
+    }
+    std::string text;
+    int builds = 0;
+    std::vector<ReplySeen> replies;
+};
+
+class NetWndTest : public ShellWindowTest {
+protected:
+    void SetUp() override
+    {
+        ShellWindowTest::SetUp();
+        CServerOptions o;
+        o.seed = 7;
+        o.startMinute = 60;
+        o.today = 20251208;
+        o.marketMinutesPerSecond = 0;
+        o.cipherMode = 0;
+        functions = std::make_unique<CServerFunctions>(o, &TestKeys());
+        http = std::make_unique<CHttpServer>(*functions);
+        ASSERT_EQ(http->Start(0, -1), 1);
+        TestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        CAppData* app = CAppData::Instance();
+        app->SetMessagePresenter(&presenter);
+        app->SetConfig("Connect_Type", "2", 0);
+        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
+        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+    }
+    void TearDown() override
+    {
+        for (ProbeWnd* w : windows) {
+            delete w;
+        }
+        CAppData::Instance()->SetMessagePresenter(nullptr);
+        CAppData::Destroy(); // stops the worker before the server goes
+        http->Stop();
+        ShellWindowTest::TearDown();
+    }
+    ProbeWnd* MakeWindow(const std::string& text)
+    {
+        auto* w = new ProbeWnd(text);
+        RECT work = WorkRect();
+        w->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
+        windows.push_back(w);
+        return w;
+    }
+    // Pumps until the window has seen n replies and its worker is idle, or a few seconds pass.
+    bool WaitForReplies(ProbeWnd* w, size_t n)
+    {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < until) {
+            PumpMessages();
+            if (w->replies.size() >= n && w->GetWorker() != nullptr && w->IsWorkerIdle(0)) {
+                PumpMessages();
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+    // Logs the application in through the window's own silent log-in.
+    void LogIn(ProbeWnd* w)
+    {
+        // With no text of its own the window sends nothing after the log-in.
+        std::string text = w->text;
+        w->text.clear();
+        w->Relogin();
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < until && CAppData::Instance()->GetSessionString()[0] == 0) {
+            PumpMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        WaitForReplies(w, 0);
+        w->text = text;
+    }
+
+    std::unique_ptr<CServerFunctions> functions;
+    std::unique_ptr<CHttpServer> http;
+    RecordingPresenter presenter;
+    std::vector<ProbeWnd*> windows;
+};
+
+std::string Field(const std::string& text, const std::string& name)
+{
+    size_t at = text.find(name + "=");
+    if (at == std::string::npos || (at > 0 && text[at - 1] != '&'))
+        return "<none>";
+    size_t start = at + name.size() + 1;
+    size_t end = text.find('&', start);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+} // namespace
+
+TEST_F(NetWndTest, RequestTextCarriesFunctionNumbersOnlyWhenAskedAndTheCommonFieldsAlways)
+{
+    ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6&count=5");
+    char text[CNetWnd::REQUEST_CAPACITY];
+    ASSERT_GT(w->ComposeRequest(31000, 6, text, sizeof text), 0);
+    std::string s = text;
+    EXPECT_EQ(s.rfind("TC_MFUNCNO=31000&TC_SFUNCNO=6&tc_mfuncno=31000", 0), 0u) << s;
+    EXPECT_EQ(Field(s, "supportCompress"), "18");
+    EXPECT_NE(Field(s, "hwID"), "<none>");
+
+    ASSERT_GT(w->ComposeRequest(-1, 0, text, sizeof text), 0);
+    s = text;
+    EXPECT_EQ(s.find("TC_MFUNCNO"), std::string::npos);
+    EXPECT_EQ(s.rfind("tc_mfuncno=31000&tc_sfuncno=6&count=5&", 0), 0u) << s;
+
+    // Nothing to send: the window refused, or the text cannot fit the worker's limit.
+    w->text.clear();
+    EXPECT_EQ(w->ComposeRequest(-1, 0, text, sizeof text), 0);
+    w->text = "a=" + std::string(2030, 'x');
+    EXPECT_EQ(w->ComposeRequest(-1, 0, text, sizeof text), 0);
+}
+
+TEST_F(NetWndTest, EncipheredRequestKeepsOnlyLongTcPairsPlainAndEndsWithTheCipherMark)
+{
+    ProbeWnd* w = MakeWindow("tc_mfuncno=600&code=600000&&tc_x&TC_SFUNCNO=11&price=9.5");
+    w->encrypt = 1;
+    char text[CNetWnd::REQUEST_CAPACITY];
+    ASSERT_GT(w->ComposeRequest(-1, 0, text, sizeof text), 0);
+    std::string s = text;
+    ASSERT_EQ(s.rfind("TC_REQDATA=", 0), 0u) << s;
+    EXPECT_EQ(s.substr(s.size() - 14), "&TC_ENCRYPT=36");
+    EXPECT_EQ(Field(s, "tc_mfuncno"), "600");
+    EXPECT_EQ(Field(s, "TC_SFUNCNO"), "11");
+    EXPECT_NE(Field(s, "tc_packageid"), "<none>");
+    EXPECT_EQ(Field(s, "code"), "<none>");
+
+    // Inside the block: the business pairs in order, the four-character "tc_x" among them.
+    std::string b64 = Field(s, "TC_REQDATA");
+    std::vector<BYTE> sealed(b64.size());
+    int n = Base64Decode(b64.c_str(), (uint32_t)b64.size(), sealed.data());
+    ASSERT_GT(n, 0);
+    std::vector<BYTE> plain((size_t)n + 16);
+    int m = DecryptPacket(CAppData::Instance()->GetSessionKey(), sealed.data(), n, plain.data());
+    ASSERT_GT(m, 0);
+    std::string business((const char*)plain.data(), (size_t)m);
+    EXPECT_EQ(business.rfind("code=600000&tc_x&price=9.5&hwID=", 0), 0u) << business;
+    EXPECT_EQ(business.find("tc_packageid"), std::string::npos);
+    EXPECT_EQ(Field(s, "TC_REQLENGTH"), std::to_string(business.size()));
+}
+
+TEST_F(NetWndTest, TradingHoursGateOpensOnWeekdaysFromNineSixteenToFourOhNine)
+{
+    auto at = [](int day, int hour, int minute) {
+        SYSTEMTIME t{};
+        t.wDayOfWeek = (WORD)day;
+        t.wHour = (WORD)hour;
+        t.wMinute = (WORD)minute;
+        return CNetWnd::IsTradingTime(t);
+    };
+    EXPECT_FALSE(at(2, 9, 15));
+    EXPECT_TRUE(at(2, 9, 16));
+    EXPECT_TRUE(at(5, 16, 9));
+    EXPECT_FALSE(at(5, 16, 10));
+    EXPECT_FALSE(at(6, 10, 0));
+    EXPECT_FALSE(at(0, 10, 0));
+}
+
+TEST_F(NetWndTest, ExpiredSessionLogsInSilentlyAndTheResentRequestFillsTheWindow)
+{
+    ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
+    EXPECT_STREQ(CAppData::Instance()->GetSessionString(), "");
+    w->Request();
+    ASSERT_TRUE(WaitForReplies(w, 1));
+    ASSERT_EQ(w->replies.size(), 1u);
+    EXPECT_FALSE(w->replies[0].error) << w->replies[0].errorText;
+    EXPECT_EQ(w->replies[0].transportFailed, 0);
+    EXPECT_NE(CAppData::Instance()->GetSessionString()[0], 0);
+    EXPECT_EQ(w->IsReloginPending(), 0);
+    EXPECT_TRUE(presenter.shown.empty());
+    EXPECT_EQ(http->GetRequestCount(), 3); // refused, log-in, resent
+
+    // The same again after the server drops every session.
+    functions->Sessions().ExpireAll();
+    w->Request();
+    ASSERT_TRUE(WaitForReplies(w, 2));
+    EXPECT_FALSE(w->replies[1].error);
+    EXPECT_TRUE(presenter.shown.empty());
+}
+
+TEST_F(NetWndTest, EncipheredRequestIsOpenedByTheServerWithTheSessionKey)
+{
+    ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
+    LogIn(w);
+    ASSERT_NE(CAppData::Instance()->GetSessionString()[0], 0);
+    w->encrypt = 1;
+    w->Request();
+    ASSERT_TRUE(WaitForReplies(w, 1));
+    EXPECT_FALSE(w->replies[0].error) << w->replies[0].errorText;
+}
+
+TEST_F(NetWndTest, ServerErrorsReachTheWindowAsTheirErrorRecordSet)
+{
+    ProbeWnd* w = MakeWindow("tc_mfuncno=999&tc_sfuncno=1");
+    LogIn(w);
+    w->Request();
+    ASSERT_TRUE(WaitForReplies(w, 1));
+    EXPECT_TRUE(w->replies[0].error);
+    EXPECT_EQ(w->replies[0].errorText, "\xB8\xC3\xB9\xA6\xC4\xDC\xD4\xDD\xCE\xB4\xBF\xAA\xB7\xC5"); // 该功能暂未开放
+
+    // A failure result with its own text.
+    w->text = "tc_mfuncno=31000&tc_sfuncno=6";
+    http->Faults().Arm(FAULT_ERROR, 1, 7, "\xB7\xFE\xCE\xF1\xC3\xA6"); // 服务忙
+    w->Request();
+    ASSERT_TRUE(WaitForReplies(w, 2));
+    EXPECT_TRUE(w->replies[1].error);
+    EXPECT_EQ(w->replies[1].transportFailed, 0);
+    EXPECT_NE(w->replies[1].errorText.find("\xB7\xFE\xCE\xF1\xC3\xA6"), std::string::npos);
+}
+
+TEST_F(NetWndTest, TransportFailureIsResentOnceSilentlyWithKeepAndReportedWithout)
+{
+    ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
+    LogIn(w);
+    long long before = http->GetRequestCount();
+    // The worker retries once itself; two broken replies reach the window once, which asks again.
+    http->Faults().Arm(FAULT_CLOSE_MID_BODY, 2);
+    w->Request();
+    ASSERT_TRUE(WaitForReplies(w, 1));
+    ASSERT_EQ(w->replies.size(), 1u);
+    EXPECT_EQ(w->replies[0].transportFailed, 0);
+    EXPECT_FALSE(w->replies[0].error);
+    EXPECT_EQ(http->GetRequestCount() - before, 3);
+
+    // A server that keeps failing: one silent resend, then the window hears of it instead of asking for ever.
+    http->Faults().Arm(FAULT_CLOSE_MID_BODY, -1);
+    before = http->GetRequestCount();
+    w->Request();
+    ASSERT_TRUE(WaitForReplies(w, 2));
+    EXPECT_EQ(w->replies[1].transportFailed, 1);
+    EXPECT_TRUE(w->replies[1].error);
+    EXPECT_EQ(http->GetRequestCount() - before, 4);
+
+    // Without keep the first failure goes to the window.
+    w->keep = 0;
+    before = http->GetRequestCount();
+    w->Request();
+    ASSERT_TRUE(WaitForReplies(w, 3));
+    EXPECT_EQ(w->replies[2].transportFailed, 1);
+    EXPECT_LE(http->GetRequestCount() - before, 2); // the worker's own retry at most, none by the window
+    http->Faults().Clear();
+}
+
+TEST_F(NetWndTest, RepliesForAnotherWorkerAndRefusedBuildsSendNothing)
+{
+    ProbeWnd* w = MakeWindow("");
+    w->Request();
+    PumpMessages();
+    EXPECT_EQ(http->GetRequestCount(), 0);
+    // A reply message naming some other worker is ignored.
+    w->SendMessage(WM_NET_REPLY, 0, (LPARAM)0x1234);
+    EXPECT_TRUE(w->replies.empty());
+}
+
+TEST_F(NetWndTest, OpeningParametersKeepStoredValuesForEmptyArgumentsAndOkWithoutMenuTreeSaysSo)
+{
+    ProbeWnd* w = MakeWindow("x=1");
+    EXPECT_EQ(w->OnInitParam(12, "code=600000", "tc_mfuncno=1&tc_sfuncno=2"), 1);
+    EXPECT_EQ(w->OnInitParam(-1, "", nullptr), 1);
+    EXPECT_EQ(w->GetMenuId(), 12);
+    EXPECT_STREQ(w->GetInfoText(), "code=600000");
+    EXPECT_STREQ(w->GetParamText(), "tc_mfuncno=1&tc_sfuncno=2");
+
+    EXPECT_EQ(w->OnOK(0), -1);
+    ASSERT_EQ(presenter.shown.size(), 1u);
+    EXPECT_EQ(presenter.shown[0].text, u"数据文件丢失，请重新安装Morwick！");
+}
