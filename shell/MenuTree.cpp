@@ -25,7 +25,7 @@ int MergeTree(CMenuTree* tree, CMenuTree* source, int id)
 
 const MenuTreeOps menuTreeOps = {DestroyTree, MergeTree};
 
-enum : BYTE { NOT_SEEN = 0, ON_PATH = 1, LINKED = 2 };
+enum : BYTE { ON_PATH = 1, LINKED = 2 };
 
 // Field i of the current row when it is an 8-bit text; "" otherwise (a missing or differently typed field).
 const char* TextField(const CDataSet* set, int i)
@@ -36,11 +36,16 @@ const char* TextField(const CDataSet* set, int i)
     return text != nullptr ? text : "";
 }
 
-// A set without fields has rows of no width, so it may claim any number of them without carrying a byte:
-// such rows hold no menu entries and are not turned into (possibly billions of) nodes.
+// Rows of no width (a set without fields, or whose fields take no bytes) may be claimed in any number without
+// carrying a byte: such rows hold no menu entries and are not turned into (possibly billions of) nodes.
 bool HasMenuRows(const CDataSet* set)
 {
-    return set->GetRowCount() > 0 && set->GetFieldCount() > 0;
+    if (set->GetRowCount() <= 0)
+        return false;
+    for (int i = 0; i < set->GetFieldCount(); ++i)
+        if (set->GetFieldInfo(i)->size > 0)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -92,76 +97,77 @@ int CMenuTree::MaxId() const
 
 void CMenuTree::Link(CMenuNode* node)
 {
-    int position = 0;
     if (node == nullptr) {
         node = GetRoot();
         if (node == nullptr)
             return;
-    } else {
-        position = -1;
-        for (UINT i = 0; i < nodes.count; ++i)
-            if (nodes.data[i] == node) {
-                position = int(i);
-                break;
-            }
+        // A whole relink starts clean, so no node keeps a link from a pass in which it was still reachable.
+        for (UINT i = 0; i < nodes.count; ++i) {
+            nodes.data[i]->firstChild = nullptr;
+            nodes.data[i]->nextSibling = nullptr;
+        }
     }
-    std::vector<BYTE> state(nodes.count, NOT_SEEN);
-    LinkBelow(position, node, state.data());
+    LinkBelow(node);
 }
 
-// position: node's place in the array, or -1 for a node that is not in it. Walks with its own stack, so a
-// deep chain of records cannot exhaust the thread's stack, and finds children through one index by parent id.
-void CMenuTree::LinkBelow(int position, CMenuNode* node, BYTE* state)
+// Every node with a given id shares one list of children (the records naming that id as parent, in array
+// order), so nodes of the same id show the same children and each node sits in exactly one sibling chain.
+// A record whose id is already on the way down from node would lead back up: it is left out of its parent's
+// list, which breaks every loop of parent ids, a record naming itself included. Walks with its own stack, so
+// a deep chain of records cannot exhaust the thread's stack.
+void CMenuTree::LinkBelow(CMenuNode* node)
 {
     std::unordered_map<int, std::vector<UINT>> childrenOf;
     for (UINT i = 0; i < nodes.count; ++i)
-        childrenOf[nodes.data[i]->parentId].push_back(i);
+        if (nodes.data[i] != node)
+            childrenOf[nodes.data[i]->parentId].push_back(i);
 
+    std::unordered_map<int, BYTE> idState;
+    std::unordered_map<int, CMenuNode*> firstChildOf;
     struct Frame {
-        CMenuNode* node;
-        int position;
-        std::vector<UINT> pending;
+        int id;
+        std::vector<UINT> children;
         size_t next;
     };
     std::vector<Frame> stack;
-    auto enter = [&](CMenuNode* parent, int at) {
-        if (at >= 0)
-            state[at] = ON_PATH;
-        Frame frame{parent, at, {}, 0};
+    auto enter = [&](CMenuNode* parent) {
+        idState[parent->id] = ON_PATH;
+        Frame frame{parent->id, {}, 0};
+        auto found = childrenOf.find(parent->id);
+        if (found != childrenOf.end())
+            for (UINT i : found->second) {
+                auto seen = idState.find(nodes.data[i]->id);
+                if (seen == idState.end() || seen->second != ON_PATH)
+                    frame.children.push_back(i);
+            }
         CMenuNode* previous = nullptr;
         parent->firstChild = nullptr;
-        auto found = childrenOf.find(parent->id);
-        if (found != childrenOf.end()) {
-            for (UINT i : found->second) {
-                if (state[i] == ON_PATH)
-                    continue; // a loop of parent ids: never below itself
-                CMenuNode* n = nodes.data[i];
-                n->nextSibling = nullptr;
-                if (previous == nullptr)
-                    parent->firstChild = n;
-                else
-                    previous->nextSibling = n;
-                previous = n;
-                n->depth = parent->depth + 1;
-                if (state[i] == NOT_SEEN)
-                    frame.pending.push_back(i);
-            }
+        for (UINT i : frame.children) {
+            CMenuNode* n = nodes.data[i];
+            n->nextSibling = nullptr;
+            n->depth = parent->depth + 1;
+            if (previous == nullptr)
+                parent->firstChild = n;
+            else
+                previous->nextSibling = n;
+            previous = n;
         }
+        firstChildOf[parent->id] = static_cast<CMenuNode*>(parent->firstChild);
         stack.push_back(std::move(frame));
     };
 
-    enter(node, position);
+    enter(node);
     while (!stack.empty()) {
         Frame& top = stack.back();
-        if (top.next < top.pending.size()) {
-            UINT i = top.pending[top.next++];
-            // A node reached twice (duplicated ids) keeps the children it was given the first time.
-            if (state[i] == NOT_SEEN)
-                enter(nodes.data[i], int(i));
+        if (top.next < top.children.size()) {
+            CMenuNode* child = nodes.data[top.children[top.next++]];
+            if (idState.find(child->id) == idState.end())
+                enter(child);
+            else
+                child->firstChild = firstChildOf[child->id]; // an id already linked: the same children
             continue;
         }
-        if (top.position >= 0)
-            state[top.position] = LINKED;
+        idState[top.id] = LINKED;
         stack.pop_back();
     }
 }

@@ -32,9 +32,9 @@ public:
     // The largest node id; -10 without nodes, -1 with only the root.
     int MaxId() const;
     // Rebuilds child and sibling links and depths below node (the root for null). Children follow the
-    // order of the array. A node already on the way down from node is never linked again below itself, so
-    // parent ids that form a loop cannot link a node under itself; each node's own children are gathered once
-    // per call, so duplicated ids cannot make the work grow without end.
+    // order of the array; nodes sharing an id share their children. A record that would lead back to an id
+    // already on the way down is left out, so parent ids forming a loop (or a record naming itself) never put a
+    // node below itself; each id's children are gathered once per call.
     void Link(CMenuNode* node);
 
     // Adds copies of source's nodes (all but those with id -1) below the node `id` of this tree: the
@@ -44,7 +44,7 @@ public:
     int Merge(const CMenuTree* source, int id);
 
 private:
-    void LinkBelow(int position, CMenuNode* node, BYTE* state);
+    void LinkBelow(CMenuNode* node);
 
     PtrArray<CMenuNode> nodes{FIRST_CAPACITY};
 };

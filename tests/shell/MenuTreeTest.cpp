@@ -68,6 +68,27 @@ std::vector<int> ChildIds(const CMenuTree&, const CMenuNode* parent)
     return ids;
 }
 
+// No node is reached again by going down from it (through children and their siblings).
+void ExpectNoNodeBelowItself(const CMenuTree& tree)
+{
+    for (int i = 0; i < tree.GetCount(); ++i) {
+        const CMenuNode* start = tree.GetAt(i);
+        std::vector<const CMenuNode*> pending{start->FirstChild()};
+        int visited = 0;
+        while (!pending.empty() && visited < 10000) {
+            const CMenuNode* n = pending.back();
+            pending.pop_back();
+            if (n == nullptr)
+                continue;
+            ++visited;
+            ASSERT_NE(n, start) << "node at " << i << " is below itself";
+            pending.push_back(n->NextSibling());
+            pending.push_back(n->FirstChild());
+        }
+        ASSERT_LT(visited, 10000) << "links below node " << i << " do not end";
+    }
+}
+
 std::vector<Row> ServerMainMenu()
 {
     std::vector<Row> rows;
@@ -152,21 +173,30 @@ TEST(MenuTree, LoopsOfParentIdsEndAndNeverPutANodeBelowItself)
     // 5 names itself; 7 and 8 name each other; 1 -> 2 -> (another 1) would lead back down to 2.
     CMenuTree* tree = TreeOf({{5, -1, "top", "a"}, {5, 5, "self", "b"}, {7, 8, "x", "c"}, {8, 7, "y", "d"},
                               {1, -1, "one", "e"}, {2, 1, "two", "f"}, {1, 2, "again", "g"}});
-    CMenuNode* self = tree->GetAt(2);
-    EXPECT_EQ(ChildIds(*tree, tree->GetAt(1)), (std::vector<int>{5}));
-    EXPECT_EQ(self->FirstChild(), nullptr);
+    // Records that would lead back up are nobody's children; the rest links as usual.
+    EXPECT_EQ(tree->GetAt(1)->FirstChild(), nullptr);
     EXPECT_EQ(ChildIds(*tree, tree->GetRoot()), (std::vector<int>{5, 1}));
-    // Every chain of children ends.
-    for (int i = 0; i < tree->GetCount(); ++i) {
-        int steps = 0;
-        for (CMenuNode* n = tree->GetAt(i); n != nullptr && steps < 50; n = n->FirstChild())
-            ++steps;
-        EXPECT_LT(steps, 50) << "node at " << i;
-    }
+    EXPECT_EQ(ChildIds(*tree, tree->FindById(1)), (std::vector<int>{2}));
+    EXPECT_EQ(tree->FindById(2)->FirstChild(), nullptr);
+    ExpectNoNodeBelowItself(*tree);
     // Linking again from a node inside a loop ends too.
     tree->Link(tree->FindById(7));
     EXPECT_EQ(ChildIds(*tree, tree->FindById(7)), (std::vector<int>{8}));
     EXPECT_EQ(tree->FindById(8)->FirstChild(), nullptr);
+    delete tree;
+}
+
+TEST(MenuTree, SelfNamingRecordsSharingAnIdWithOthersStayOutOfEverySiblingChain)
+{
+    // Several records of id 0 naming 0 as parent, reached through a record of id 0 under 1, and another id-0
+    // record under 3: every parent of id 0 shows the same children and none of them lies below itself.
+    CMenuTree* tree = TreeOf({{1, -1, "a", "k"}, {3, -1, "b", "k"}, {0, 1, "c", "k"}, {0, 0, "d", "k"},
+                              {0, 0, "e", "k"}, {4, 0, "f", "k"}, {0, 0, "g", "k"}, {0, 3, "h", "k"},
+                              {4, -1, "i", "k"}, {9, 4, "j", "k"}});
+    ExpectNoNodeBelowItself(*tree);
+    EXPECT_EQ(ChildIds(*tree, tree->GetAt(3)), (std::vector<int>{4}));
+    EXPECT_EQ(ChildIds(*tree, tree->GetAt(8)), (std::vector<int>{4}));
+    EXPECT_EQ(ChildIds(*tree, tree->FindById(4)), (std::vector<int>{9}));
     delete tree;
 }
 
@@ -269,7 +299,7 @@ TEST_F(MenuFileTest, NoUsableMenusFileLeavesTheApplicationWithoutATree)
     EXPECT_EQ(app->GetMenuTree(), nullptr);
 }
 
-TEST_F(MenuFileTest, ASetWithoutFieldsClaimingManyRowsMakesNoNodes)
+TEST_F(MenuFileTest, RowsOfNoWidthClaimedByTheBillionMakeNoNodes)
 {
     // Name, no fields, a billion rows of no width, an empty blob: 28 bytes.
     std::string bytes(28, '\0');
@@ -285,6 +315,16 @@ TEST_F(MenuFileTest, ASetWithoutFieldsClaimingManyRowsMakesNoNodes)
     EXPECT_EQ(ParseMenuItems(set, &tree), 1);
     EXPECT_EQ(tree.GetCount(), 1);
     delete set;
+
+    // The same with one field of an unknown type that takes no bytes: 88 bytes.
+    std::string oneField(88, '\0');
+    oneField.replace(0, 8, "sys.menu");
+    oneField[16] = 1;
+    oneField.replace(20, 2, "id");
+    memcpy(&oneField[80], &rows, 4);
+    WriteMenus(oneField);
+    ASSERT_EQ(LoadMenus(), 1);
+    EXPECT_EQ(CAppData::Instance()->GetMenuTree()->GetCount(), 1);
 }
 
 TEST_F(MenuFileTest, ASubMenuIsMergedOnceBelowItsWindowsNode)
