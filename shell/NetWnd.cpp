@@ -19,6 +19,7 @@
 #include "shell/MenuItem.h"
 #include "shell/MenuNode.h"
 #include "shell/MenuTree.h"
+#include "shell/WindowFactory.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -85,9 +86,9 @@ void CNetWnd::SetWindowOpener(WindowOpener fn)
 
 int CNetWnd::OpenByKey(const char* key, int id, const char* title, const char* info, const char* params, HWND owner)
 {
-    if (opener == nullptr)
-        return -1;
-    return opener(key, id, title, info, params, 0, owner);
+    if (opener != nullptr)
+        return opener(key, id, title, info, params, 0, owner);
+    return CWindowFactory::OpenWindow(key, id, title, info, params, 0, owner);
 }
 
 void CNetWnd::SetPrivateWorker(CNetThread* thread)
@@ -395,7 +396,10 @@ void CNetWnd::HandleReply(CNetThread* from)
         bool failed = e >= 0 && e != CHttpClient::ERROR_SERVER;
         if (failed && keep && !resent) {
             resent = true;
-            Request();
+            if (relogin)
+                SendRequest(100, 1); // the log-in itself was lost
+            else
+                Request();
         } else if (e == CHttpClient::ERROR_SERVER && result == 100 && reloginsInRow < 1) {
             ++reloginsInRow;
             Relogin();
@@ -405,8 +409,9 @@ void CNetWnd::HandleReply(CNetThread* from)
             if (relogin) {
                 HandleReloginReply(data, length);
             } else {
-                if (!(e == CHttpClient::ERROR_SERVER && result == 100))
-                    reloginsInRow = 0;
+                // An expiry right after a silent log-in is shown instead of chased; the next request may log
+                // in again.
+                reloginsInRow = 0;
                 resent = false;
                 OnReply(data, length, failed ? 1 : 0);
             }
@@ -424,6 +429,7 @@ void CNetWnd::HandleReloginReply(const BYTE* data, int length)
         const char* text = first->GetAsText(0);
         // A failed silent log-in ends the re-login state, so the window's later replies reach it again.
         relogin = 0;
+        reloginsInRow = 0;
         CAppData::Instance()->ShowMessage(text != nullptr ? text : "", m_hWnd, 3000);
         return;
     }

@@ -71,7 +71,7 @@ public:
 
     // Monday to Friday, 09:16 to 16:09.
     static bool IsTradingTime(const SYSTEMTIME& time);
-    // The window factory the windows open their children through (the application installs it).
+    // Another way to open windows by key in place of the window factory (null: the factory).
     static void SetWindowOpener(WindowOpener opener);
     static int OpenByKey(const char* key, int menuId, const char* title, const char* info, const char* params,
                          HWND owner);

@@ -14,6 +14,8 @@
 #include "platform/win/Time.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
+#include "shell/MenuItem.h"
+#include "shell/MenuTree.h"
 
 #include <chrono>
 #include <memory>
@@ -341,4 +343,91 @@ TEST_F(NetWndTest, OpeningParametersKeepStoredValuesForEmptyArgumentsAndOkWithou
     EXPECT_EQ(w->OnOK(0), -1);
     ASSERT_EQ(presenter.shown.size(), 1u);
     EXPECT_EQ(presenter.shown[0].text, u"数据文件丢失，请重新安装Morwick！");
+}
+
+namespace {
+
+struct Opened {
+    std::string key;
+    int menuId;
+    std::string title, info, params;
+    HWND owner;
+};
+std::vector<Opened> opened;
+
+int RecordOpen(const char* key, int menuId, const char* title, const char* info, const char* params, int, HWND owner)
+{
+    opened.push_back({key ? key : "", menuId, title ? title : "", info ? info : "", params ? params : "", owner});
+    return 7;
+}
+
+CMenuItem* Item(const char* title, const char* action)
+{
+    auto* item = new CMenuItem;
+    item->SetTitle(title);
+    item->SetAction(action);
+    return item;
+}
+
+} // namespace
+
+TEST_F(NetWndTest, OkOpensTheNthChildOfTheWindowsMenuNodeAndChartMessagesOpenTheCharts)
+{
+    auto* tree = new CMenuTree;
+    tree->Add(10, -1, Item("top", "menu"));
+    tree->Add(11, 10, Item("first", "zxg?tc_mfuncno=31000&tc_sfuncno=4"));
+    tree->Add(12, 10, Item("second", "phb?tc_mfuncno=31000&tc_sfuncno=3&order=1"));
+    tree->Link(nullptr);
+    CAppData::Instance()->SetMenuTree(tree);
+    opened.clear();
+    CNetWnd::SetWindowOpener(RecordOpen);
+    ProbeWnd* w = MakeWindow("");
+    w->OnInitParam(10, nullptr, nullptr);
+
+    EXPECT_EQ(w->OnOK(1), 7);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].key, "phb");
+    EXPECT_EQ(opened[0].menuId, 12);
+    EXPECT_EQ(opened[0].title, "second");
+    EXPECT_EQ(opened[0].info, "");
+    EXPECT_EQ(opened[0].params, "tc_mfuncno=31000&tc_sfuncno=3&order=1");
+    EXPECT_EQ(opened[0].owner, w->m_hWnd);
+    EXPECT_EQ(w->OnOK(2), -1);
+    EXPECT_EQ(w->OnOK(-1), -1);
+    EXPECT_EQ(opened.size(), 1u);
+
+    // The chart messages hand over a heap text the window frees.
+    char* params = strdup("date=&code=600000.1");
+    EXPECT_EQ(w->SendMessage(WM_OPEN_FS_CHART, 0, (LPARAM)params), 1);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[1].key, "fschart");
+    EXPECT_EQ(opened[1].menuId, -1);
+    EXPECT_EQ(opened[1].title, "\xB7\xD6\xCA\xB1\xD7\xDF\xCA\xC6");
+    EXPECT_EQ(opened[1].params, "date=&code=600000.1");
+    CNetWnd::SetWindowOpener(nullptr);
+}
+
+TEST_F(NetWndTest, FailedSilentLogInShowsTheServersTextAndLeavesTheReloginState)
+{
+    // A public key the server cannot open.
+    CRsaKeyPair other;
+    ASSERT_EQ(other.Generate(2048), 1);
+    other.ExportPublicKey(home.Path() + "/pubkey.bin");
+    ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
+    w->Request();
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < until && presenter.shown.empty()) {
+        PumpMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_EQ(presenter.shown.size(), 1u);
+    EXPECT_EQ(presenter.shown[0].milliseconds, 3000);
+    EXPECT_EQ(w->IsReloginPending(), 0);
+    EXPECT_TRUE(w->replies.empty());
+
+    // With the right key the window's next request goes through the log-in again and is answered.
+    TestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+    w->Request();
+    ASSERT_TRUE(WaitForReplies(w, 1));
+    EXPECT_FALSE(w->replies[0].error) << w->replies[0].errorText;
 }
