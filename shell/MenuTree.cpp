@@ -245,7 +245,7 @@ CMenuTree* BuildMenuTree(const BYTE* data, int size)
     return tree;
 }
 
-int LoadMenus()
+int LoadMenuTree()
 {
     CAppData* app = CAppData::Instance();
     BYTE* data = nullptr;

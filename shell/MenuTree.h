@@ -58,9 +58,9 @@ int ParseMenuItems(CDataSet* set, CMenuTree* tree);
 // (shorter fields read as 0). Null when the bytes hold no set or more than one.
 CMenuTree* BuildMenuTree(const BYTE* data, int size);
 
-// Builds the application's menu tree from the "Menus" data file and hands it to the application data object;
-// without a usable file the application keeps no menu tree. 1 when a tree was installed.
-int LoadMenus();
+// Builds the application's menu tree from the "Menus" data file and hands it to the application data object
+// (the main frame's LoadMenus calls it); without a usable file no tree is handed over. 1 when a tree was.
+int LoadMenuTree();
 
 // Keeps a "sys.menu" set whole, serialised, as the "Menus" data file. FALSE when it could not be written.
 BOOL StoreMenus(CDataSet* set);

@@ -270,7 +270,7 @@ TEST_F(MenuFileTest, TheServersMenuSetStoredAsMenusLoadsIntoTheApplication)
     ASSERT_TRUE(StoreMenus(set));
     delete set;
 
-    ASSERT_EQ(LoadMenus(), 1);
+    ASSERT_EQ(LoadMenuTree(), 1);
     CMenuTree* tree = app->GetMenuTree();
     ASSERT_NE(tree, nullptr);
     EXPECT_EQ(tree->GetCount(), int(CServerFunctions::MainMenu().size()) + 1);
@@ -282,20 +282,20 @@ TEST_F(MenuFileTest, TheServersMenuSetStoredAsMenusLoadsIntoTheApplication)
     EXPECT_EQ(tree->GetChild(tree->FindById(1), 0)->id, 101);
 
     // Loading again replaces the tree; the old one is deleted (the sanitizer would report it otherwise).
-    ASSERT_EQ(LoadMenus(), 1);
+    ASSERT_EQ(LoadMenuTree(), 1);
     EXPECT_NE(app->GetMenuTree(), nullptr);
 }
 
 TEST_F(MenuFileTest, NoUsableMenusFileLeavesTheApplicationWithoutATree)
 {
     CAppData* app = CAppData::Instance();
-    EXPECT_EQ(LoadMenus(), 0); // absent
+    EXPECT_EQ(LoadMenuTree(), 0); // absent
     WriteMenus("");
-    EXPECT_EQ(LoadMenus(), 0); // empty
+    EXPECT_EQ(LoadMenuTree(), 0); // empty
     WriteMenus(MenuBytes({{1, -1, "a", "b"}}) + MenuBytes({{2, -1, "c", "d"}}));
-    EXPECT_EQ(LoadMenus(), 0); // two sets
+    EXPECT_EQ(LoadMenuTree(), 0); // two sets
     WriteMenus(MenuBytes({{1, -1, "a", "b"}}).substr(0, 40));
-    EXPECT_EQ(LoadMenus(), 0); // cut short
+    EXPECT_EQ(LoadMenuTree(), 0); // cut short
     EXPECT_EQ(app->GetMenuTree(), nullptr);
 }
 
@@ -307,7 +307,7 @@ TEST_F(MenuFileTest, RowsOfNoWidthClaimedByTheBillionMakeNoNodes)
     const int rows = 1000000000;
     memcpy(&bytes[20], &rows, 4);
     WriteMenus(bytes);
-    ASSERT_EQ(LoadMenus(), 1);
+    ASSERT_EQ(LoadMenuTree(), 1);
     EXPECT_EQ(CAppData::Instance()->GetMenuTree()->GetCount(), 1);
 
     CDataSet* set = ParseOne(bytes);
@@ -323,7 +323,7 @@ TEST_F(MenuFileTest, RowsOfNoWidthClaimedByTheBillionMakeNoNodes)
     oneField.replace(20, 2, "id");
     memcpy(&oneField[80], &rows, 4);
     WriteMenus(oneField);
-    ASSERT_EQ(LoadMenus(), 1);
+    ASSERT_EQ(LoadMenuTree(), 1);
     EXPECT_EQ(CAppData::Instance()->GetMenuTree()->GetCount(), 1);
 }
 
