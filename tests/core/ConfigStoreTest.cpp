@@ -235,8 +235,11 @@ TEST_F(ConfigStoreFiles, WorkerThreadReadsWholeValuesWhileTheGuiThreadWrites) {
     store.Load(nullptr);
     const std::string a(31, 'a');
     const std::string b = "b";
+    // One of the two values before the reader starts: it may well read before the first write below.
+    ASSERT_TRUE(store.SetConfig("Server_Addr", b.c_str(), 0));
     std::atomic<bool> stop{false};
     std::atomic<int> torn{0};
+    std::atomic<int> reads{0};
     std::thread worker([&] {
         char value[32];
         while (!stop.load()) {
@@ -244,9 +247,11 @@ TEST_F(ConfigStoreFiles, WorkerThreadReadsWholeValuesWhileTheGuiThreadWrites) {
             if (value != a && value != b) {
                 ++torn;
             }
+            ++reads;
         }
     });
-    for (int i = 0; i < 20000; ++i) {
+    // Keep writing until the reader has really overlapped the writes, however late it was scheduled.
+    for (int i = 0; i < 20000 || reads.load() < 1000; ++i) {
         store.SetConfig("Server_Addr", (i % 2 == 0 ? a : b).c_str(), 0);
     }
     stop = true;
