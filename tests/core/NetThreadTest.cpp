@@ -42,7 +42,7 @@ struct ReplyWindow {
 };
 
 // Handles this thread's messages (sent ones included) until `done` holds or the time runs out.
-bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000)
+bool PumpUntil(const std::function<bool()>& done, int milliseconds = 10000)
 {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (std::chrono::steady_clock::now() < until) {
@@ -110,11 +110,14 @@ struct NetThreadTest : ::testing::Test {
 
 TEST_F(NetThreadTest, SendRightAfterCreateIsDeliveredAndCountsBusyAtOnce)
 {
-    server.Add(Exchange{{HttpReply("first reply")}, 100}); // long enough to still be busy below
+    Exchange first{{HttpReply("first reply")}};
+    first.held = true; // still busy below, however slowly this thread runs
+    server.Add(first);
     ASSERT_EQ(worker->Send("a=1", window.handle, 1, 0), 1);
     // Busy from the hand-over, before the thread has even taken the request.
     EXPECT_EQ(worker->WaitIdle(0), WAIT_TIMEOUT);
     EXPECT_EQ(worker->Send("a=2", window.handle, 1, 0), 0);
+    server.Release();
     ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }, 5000));
     EXPECT_EQ(window.replies[0], "first reply");
     EXPECT_EQ(server.Requests().size(), 1u);
@@ -123,10 +126,13 @@ TEST_F(NetThreadTest, SendRightAfterCreateIsDeliveredAndCountsBusyAtOnce)
 
 TEST_F(NetThreadTest, BusyWorkerRefusesWithoutDisturbingTheRunningRequest)
 {
-    server.Add(Exchange{{HttpReply("slow reply")}, 300});
+    Exchange slow{{HttpReply("slow reply")}};
+    slow.held = true;
+    server.Add(slow);
     ASSERT_EQ(worker->Send("slow=1", window.handle, 1, 0), 1);
     ASSERT_TRUE(server.WaitRequests(1));
     EXPECT_EQ(worker->Send("other=1", window.handle, 1, 0), 0);
+    server.Release();
     ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }, 5000));
     EXPECT_EQ(window.replies[0], "slow reply");
     PumpFor(50);
@@ -282,9 +288,12 @@ TEST_F(NetThreadTest, StopWhileTheReplyIsBeingDeliveredToThisThreadDoesNotDeadlo
 
 TEST_F(NetThreadTest, ReplyForADestroyedWindowIsDropped)
 {
-    server.Add(Exchange{{HttpReply("too late")}, 80});
+    Exchange late{{HttpReply("too late")}};
+    late.held = true;
+    server.Add(late);
     ASSERT_EQ(worker->Send("d=1", window.handle, 1, 0), 1);
     FreeWindowHandle(window.handle);
+    server.Release(); // the reply comes only after the window has gone
     ASSERT_EQ(worker->WaitIdle(2000), WAIT_OBJECT_0);
     PumpFor(50);
     EXPECT_TRUE(window.replies.empty());

@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -65,6 +66,7 @@ struct Exchange {
     int gapMs = 0;                   // pause between pieces
     bool close = false;              // close the connection after the pieces
     bool silent = false;             // send nothing and keep the connection until the client goes
+    bool held = false;               // answer only once the test calls Release(): no guessing how long is enough
 };
 
 // An HTTP reply as the server writes it.
@@ -109,6 +111,13 @@ public:
         script.push_back(exchange);
     }
     void Reply(const std::string& reply) { Add(Exchange{{reply}}); }
+    // Lets the next held exchange answer.
+    void Release()
+    {
+        std::lock_guard<std::mutex> hold(mutex);
+        ++releases;
+        released.notify_all();
+    }
     std::vector<std::string> Requests()
     {
         std::lock_guard<std::mutex> hold(mutex);
@@ -212,6 +221,13 @@ private:
                     break;
                 }
                 Pause(exchange.holdMs);
+                if (exchange.held) {
+                    std::unique_lock<std::mutex> hold(mutex);
+                    while (!stop && releases == 0)
+                        released.wait_for(hold, std::chrono::milliseconds(5));
+                    if (releases > 0)
+                        --releases;
+                }
                 for (size_t i = 0; i < exchange.pieces.size(); ++i) {
                     if (i > 0)
                         Pause(exchange.gapMs);
@@ -231,6 +247,8 @@ private:
     std::atomic<int> connections{0};
     std::mutex mutex;
     std::deque<Exchange> script;
+    std::condition_variable released;
+    int releases = 0;
     std::vector<std::string> requests;
     std::thread worker;
 };
