@@ -2,6 +2,7 @@
 #include "core/NetThread.h"
 
 #include "core/NetEnvironment.h"
+#include "platform/display/Desktop.h"
 #include "platform/win/LastError.h"
 #include "platform/win/Message.h"
 #include "platform/win/Thread.h"
@@ -20,17 +21,38 @@ int ConfigInt(const char* key)
     return text ? atoi(text) : 0;
 }
 
+// Workers holding a request, for the automation's idle check.
+std::atomic<int> requestsUnderWay{0};
+
+bool ProbeRequestsUnderWay()
+{
+    return requestsUnderWay.load() > 0;
+}
+
 } // namespace
+
+bool CNetThread::AnyRequestUnderWay()
+{
+    return ProbeRequestsUnderWay();
+}
+
+void CNetThread::MarkUnderWay(bool underWay)
+{
+    if (requestUnderWay.exchange(underWay) != underWay)
+        requestsUnderWay += underWay ? 1 : -1;
+}
 
 CNetThread::CNetThread()
 {
     InitializeCriticalSection(&lock);
     idleEvent = CreateEvent(nullptr, TRUE, TRUE, nullptr);
     client = new CHttpClient();
+    morwick::display::SetBusyProbe(ProbeRequestsUnderWay);
 }
 
 CNetThread::~CNetThread()
 {
+    MarkUnderWay(false);
     DeleteCriticalSection(&lock);
     if (idleEvent)
         CloseHandle(idleEvent);
@@ -89,11 +111,13 @@ int CNetThread::Send(const char* text, HWND window, int keep, DWORD wait)
         return 0;
     }
     ResetEvent(idleEvent);
+    MarkUnderWay(true);
     strncpy(request, text, REQUEST_SIZE - 1);
     request[REQUEST_SIZE - 1] = 0;
     keepFlag = keep;
     Unlock();
     if (!PostUntilQueued(WM_NET_REQUEST, 0, (LPARAM)window)) {
+        MarkUnderWay(false);
         SetEvent(idleEvent);
         return 0;
     }
@@ -196,6 +220,7 @@ void CNetThread::Run()
             SendMessage(window, WM_NET_REPLY, 0, (LPARAM)this);
             deliveringTo = 0;
         }
+        MarkUnderWay(false);
     }
 }
 

@@ -30,6 +30,10 @@ public:
     // worker as it ends instead.
     void Stop();
 
+    // True while any worker holds a request, from its acceptance until the asking window has handled the
+    // reply; the automation's "idle" waits for this.
+    static bool AnyRequestUnderWay();
+
     CHttpClient* GetHttpClient() const { return client; }
     DWORD GetThreadId() const { return threadId; }
 
@@ -55,6 +59,7 @@ protected:
     static DWORD ThreadProc(LPVOID parameter);
     void Run();
     int Perform(const char* text);
+    void MarkUnderWay(bool underWay);
 
     CRITICAL_SECTION lock;
     HANDLE idleEvent = nullptr;
@@ -72,4 +77,5 @@ protected:
     std::atomic<int> exitState{RUNNING};
     // The thread the reply is being sent to, while the worker waits in that sent message; else 0.
     std::atomic<DWORD> deliveringTo{0};
+    std::atomic<bool> requestUnderWay{false};
 };

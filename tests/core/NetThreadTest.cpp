@@ -390,3 +390,18 @@ TEST_F(NetThreadTest, StopOnTheWorkersOwnThreadDeliversTheReplyThenFreesTheWorke
     ASSERT_EQ(window.replies.size(), 1u);
     EXPECT_EQ(window.replies[0], "bye");
 }
+
+TEST_F(NetThreadTest, ARequestCountsAsUnderWayUntilItsReplyHasBeenHandled)
+{
+    EXPECT_FALSE(CNetThread::AnyRequestUnderWay());
+    server.Add(Exchange{{HttpReply("reply")}, 0});
+    ASSERT_EQ(worker->Send("a=1", window.handle, 1, 0), 1);
+    EXPECT_TRUE(CNetThread::AnyRequestUnderWay());
+    // The worker is idle again once its exchange is over, but the reply still waits for this thread to take it:
+    // the request is still under way for anyone asking whether the client has settled.
+    ASSERT_EQ(worker->WaitIdle(5000), (DWORD)WAIT_OBJECT_0);
+    EXPECT_TRUE(window.replies.empty());
+    EXPECT_TRUE(CNetThread::AnyRequestUnderWay());
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }, 5000));
+    EXPECT_TRUE(PumpUntil([] { return !CNetThread::AnyRequestUnderWay(); }, 5000));
+}

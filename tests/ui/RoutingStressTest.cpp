@@ -86,7 +86,9 @@ TEST(ControlRoutingStress, RandomInputWithControlsComingAndGoingNeverTouchesALef
             if (!owned.empty()) m.SetFocus(owned[coord((int)owned.size())].get());
             break;
         }
-        if (UiWin* c = m.GetCapture()) ASSERT_NE(c->GetManager(), nullptr);
+        if (UiWin* c = m.GetCapture()) {
+            ASSERT_NE(c->GetManager(), nullptr);
+        }
     }
     owned.clear();
     m.RouteLButtonUp(0, 0, 0); // a press may still be held on the panel
