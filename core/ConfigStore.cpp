@@ -151,7 +151,8 @@ void CConfigStore::Load(CAString* version) {
     }
     Save();
     BYTE* quotes = nullptr;
-    if (ReadDataFile("MyQuotes", &quotes) < 0) {
+    // Only a list that is not there gets the default codes; one that cannot be read now is still the user's.
+    if (ReadDataFile("MyQuotes", &quotes) < 0 && FileIsMissing(GetFullPath(u"MyQuotes.dat").GetText())) {
         WriteDataFile("MyQuotes", DEFAULT_MY_QUOTES, sizeof DEFAULT_MY_QUOTES);  // with its terminator
     } else {
         free(quotes);

@@ -272,3 +272,12 @@ TEST_F(ConfigStoreFiles, AnUnreadableSettingsFileIsNeverOverwrittenWithTheDefaul
     fclose(f);
     EXPECT_EQ(system(("test -d '" + dir + "DefParam.dat'").c_str()), 0);
 }
+
+TEST_F(ConfigStoreFiles, AnUnreadableStockListIsNotReplacedByTheDefaultCodesOnFirstStart) {
+    // No settings yet (a first start), but a stock list that is there and cannot be read.
+    ASSERT_EQ(system(("mkdir -p '" + dir + "MyQuotes.dat'").c_str()), 0);
+    CConfigStore store(wideDir.c_str());
+    store.Load(nullptr);
+    EXPECT_EQ(system(("test -d '" + dir + "MyQuotes.dat'").c_str()), 0);
+    EXPECT_NE(ReadFile("DefParam.dat"), "<missing>");
+}
