@@ -19,6 +19,10 @@ namespace {
 constexpr long long MAX_BYTES = 0x7FFFFFFF;
 constexpr DWORD HEADER_BYTES = 16 + 4;
 constexpr DWORD DESCRIPTOR_BYTES = 60;
+// Rows of width 0 cost no bytes, so nothing in the input bounds their count; they carry nothing but that count.
+// A set keeps at most this many of them, so a window walking the rows is never sent round billions of empty
+// rows by a few bytes, while the set itself (its name, say "error") and the sets after it still count.
+constexpr int MAX_EMPTY_ROWS = 65536;
 
 int ReadInt(const BYTE* p) { return (int)ReadLE32(p); }
 
@@ -226,6 +230,8 @@ int CDataSet::Parse(const BYTE* data, DWORD* remaining)
     long long rowBytes = (long long)r * width;
     if (r < 0 || rowBytes > (long long)left)
         return fail();
+    if (width == 0 && r > MAX_EMPTY_ROWS)
+        r = MAX_EMPTY_ROWS;
     if (rowBytes > 0 && !rows.Append(p, (UINT)rowBytes))
         return fail();
     p += rowBytes;
@@ -561,6 +567,9 @@ int CDataSet::AddField(const FieldInfo* descriptor, int index)
 int CDataSet::InsertRow(int index)
 {
     if (rowCount == INT_MAX || ((long long)rowCount + 1) * rowSize > MAX_BYTES)
+        return DS_SIZE_MISMATCH;
+    // What this set writes must read back.
+    if (rowSize == 0 && rowCount >= MAX_EMPTY_ROWS)
         return DS_SIZE_MISMATCH;
     UINT oldBytes = rows.count;
     if (!rows.SetSize(oldBytes + rowSize))

@@ -299,6 +299,44 @@ TEST(DataSet, SizesThatWouldOverflowOrFitNoRowAreRejected)
     EXPECT_EQ(wide[0].GetAsInt(0), 9);
 }
 
+TEST(DataSet, RowsWithoutBytesAreLimitedInNumber)
+{
+    // 28 bytes claiming two billion rows of width 0, with no fields or with fields of no size: the set and
+    // those after it are kept, with no more empty rows than a window can walk.
+    std::vector<uint8_t> good = DataSetBytes("b").Field("x", FIELD_INT).Row().I32(7).Build();
+    ParsedSets many(Body({DataSetBytes("error").SendRowCount(INT_MAX).Build(),
+                          DataSetBytes("z").Field("u", 77, 0).SendRowCount(65537).Build(), good}));
+    ASSERT_EQ(many.count, 3);
+    EXPECT_EQ(many[0].GetRowCount(), 65536);
+    EXPECT_TRUE(many[0].IsError());
+    EXPECT_EQ(many[1].GetRowCount(), 65536);
+    ASSERT_TRUE(many[2].MoveFirst());
+    EXPECT_EQ(many[2].GetInt(0), 7);
+
+    // A few empty rows are walked like any others.
+    ParsedSets few(Body({DataSetBytes("error").SendRowCount(3).Build(), good}));
+    ASSERT_EQ(few.count, 2);
+    int walked = 0;
+    while (few[0].MoveNext()) {
+        ++walked;
+        EXPECT_STREQ(few[0].GetAsText(0), "Error Field Index");
+        EXPECT_EQ(few[0].GetString(0), nullptr);
+    }
+    EXPECT_EQ(walked, 3);
+
+    // The most that reads is also the most the client writes, and it reads back.
+    std::vector<uint8_t> most = DataSetBytes("z").Field("u", 77, 0).SendRowCount(65536).Build();
+    auto set = ParseOne(most);
+    ASSERT_TRUE(set);
+    EXPECT_EQ(set->GetRowCount(), 65536);
+    EXPECT_EQ(set->InsertRow(-1), DS_SIZE_MISMATCH);
+    EXPECT_EQ(set->GetRowCount(), 65536);
+    BYTE* bytes = nullptr;
+    DWORD size = set->Serialize(&bytes);
+    EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + size), most);
+    free(bytes);
+}
+
 TEST(DataSet, BlobReferencesOutsideTheBlobHaveNoValue)
 {
     DataSetBytes s("refs");
