@@ -547,9 +547,11 @@ int CDataSet::AddField(const FieldInfo* descriptor, int index)
         for (int r = 0; r < rowCount; ++r) {
             const BYTE* from = RowAt(r);
             BYTE* to = rebuilt.data + (size_t)r * newWidth;
-            memcpy(to, from, insertAt);
+            if (insertAt > 0)
+                memcpy(to, from, insertAt);
             memset(to + insertAt, 0, f.size);
-            memcpy(to + insertAt + f.size, from + insertAt, rowSize - insertAt);
+            if (rowSize > insertAt)
+                memcpy(to + insertAt + f.size, from + insertAt, rowSize - insertAt);
         }
         if (!fields.Append(&f, 1))
             return DS_SIZE_MISMATCH;
@@ -574,12 +576,16 @@ int CDataSet::InsertRow(int index)
     UINT oldBytes = rows.count;
     if (!rows.SetSize(oldBytes + rowSize))
         return DS_SIZE_MISMATCH;
+    // Rows of width 0 touch no bytes (and after Destroy there is no block to point at).
     if (index >= 0 && index < rowCount) {
-        memmove(RowAt(index + 1), RowAt(index), (size_t)(rowCount - index) * rowSize);
-        memset(RowAt(index), 0, rowSize);
+        if (rowSize > 0) {
+            memmove(RowAt(index + 1), RowAt(index), (size_t)(rowCount - index) * rowSize);
+            memset(RowAt(index), 0, rowSize);
+        }
         cursor = index;
     } else {
-        memset(rows.data + oldBytes, 0, rowSize);
+        if (rowSize > 0)
+            memset(rows.data + oldBytes, 0, rowSize);
         cursor = rowCount;
     }
     ++rowCount;
@@ -598,7 +604,8 @@ int CDataSet::DeleteRow(int index)
                 blobHasGaps = 1;
         }
     }
-    memmove(RowAt(index), RowAt(index + 1), (size_t)(rowCount - index - 1) * rowSize);
+    if (rowSize > 0)
+        memmove(RowAt(index), RowAt(index + 1), (size_t)(rowCount - index - 1) * rowSize);
     rows.SetSize(rows.count - rowSize);
     --rowCount;
     if (rowCount == 0)

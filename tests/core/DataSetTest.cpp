@@ -555,4 +555,22 @@ TEST(DataSet, DestroyedSetIsEmptyAndUsable)
     DWORD remaining = (DWORD)again.size();
     EXPECT_EQ(set->Parse(again.data(), &remaining), 0);
     EXPECT_EQ(set->GetRowCount(), 3);
+
+    // Rows before fields: the rows have no bytes (and no block) until the first field widens them.
+    set->Destroy();
+    EXPECT_EQ(set->InsertRow(-1), DS_OK);
+    EXPECT_EQ(set->InsertRow(0), DS_OK);
+    EXPECT_EQ(set->InsertRow(-1), DS_OK);
+    EXPECT_EQ(set->DeleteRow(1), DS_OK);
+    FieldInfo price = {};
+    strcpy(price.name, "price");
+    price.type = FIELD_INT;
+    EXPECT_EQ(set->AddField(&price, 0), DS_OK);
+    EXPECT_EQ(set->AddField(&price, 0), DS_OK);
+    ASSERT_EQ(set->GetRowCount(), 2);
+    int value = 42;
+    EXPECT_EQ(set->SetValue(1, &value, 4, 1), DS_OK);
+    set->MoveLast();
+    EXPECT_EQ(set->GetInt(0), 0);
+    EXPECT_EQ(set->GetInt(1), 42);
 }
