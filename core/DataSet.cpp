@@ -442,9 +442,17 @@ const char* CDataSet::GetAsText(int i)
     case FIELD_FLOAT:
         snprintf(text, sizeof text, "%.3f", (double)ReadFloat(p));
         return text;
-    case FIELD_DOUBLE:
-        snprintf(text, sizeof text, "%.3f", ReadDouble(p));
-        return text;
+    case FIELD_DOUBLE: {
+        // Up to 1e308 a double has 309 digits before its point: print it whole rather than cut at 63.
+        double d = ReadDouble(p);
+        int needed = snprintf(text, sizeof text, "%.3f", d);
+        if (needed < (int)sizeof text)
+            return text;
+        longText.assign((size_t)needed + 1, '\0');
+        snprintf(longText.data(), longText.size(), "%.3f", d);
+        longText.resize((size_t)needed);
+        return longText.c_str();
+    }
     case FIELD_TEXT:
         return p ? (const char*)p : "null";
     case FIELD_BYTES:
@@ -458,9 +466,9 @@ const char* CDataSet::GetAsText(int i)
         int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
         if (bytes <= 0)
             return "";
-        wideTextAsAnsi.assign(bytes, '\0');
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, wideTextAsAnsi.data(), bytes, nullptr, nullptr);
-        return wideTextAsAnsi.c_str();
+        longText.assign(bytes, '\0');
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, longText.data(), bytes, nullptr, nullptr);
+        return longText.c_str();
     }
     case FIELD_QUOTE: {
         CQuoteNumber::FromPacked(ReadInt(p)).FormatInto(text, sizeof text, false);

@@ -130,8 +130,8 @@ private:
     CByteBuffer blob{FIRST_CAPACITY};
     char name[NAME_LENGTH + 1] = {};
     char text[64] = {};
-    // 8-bit form of the last UTF-16 text asked for as text.
-    std::string wideTextAsAnsi;
+    // GetAsText results that do not fit `text`: the 8-bit form of a UTF-16 value, or a very large number.
+    std::string longText;
 };
 
 // Splits a reply body into data sets; returns how many were kept. *out null: a new malloc'ed pointer array
