@@ -1,0 +1,383 @@
+#include "shell/QueryTableWnd.h"
+
+#include "core/AppData.h"
+#include "core/ColorScheme.h"
+#include "core/DataSet.h"
+#include "core/ReplyRecordSet.h"
+#include "core/TextHelpers.h"
+#include "platform/win/FileIo.h"
+#include "platform/win/LastError.h"
+#include "shell/MenuItem.h"
+#include "shell/MenuNode.h"
+#include "shell/MenuTree.h"
+#include "shell/PopMenuWnd.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char MY_FUNDS[] = "MyFunds"; // the named data file of the user's fund codes
+
+std::string Narrow(const WCHAR* text)
+{
+    char* narrow = nullptr;
+    WideToAnsi(text, &narrow);
+    std::string s = narrow != nullptr ? narrow : "";
+    free(narrow);
+    return s;
+}
+
+void ShowWide(const WCHAR* text, HWND owner, int milliseconds)
+{
+    CAppData::Instance()->ShowMessage(Narrow(text).c_str(), owner, milliseconds);
+}
+
+bool SameNoCase(const char* a, size_t n, const char* b)
+{
+    if (strlen(b) != n)
+        return false;
+    return StrNCmpNoCase(a, b, (int)n) == 0;
+}
+
+} // namespace
+
+CQueryTableWnd::CQueryTableWnd(LPCWSTR title, HWND ownerWnd) : CTableWnd(title, ownerWnd)
+{
+    encrypt = 1;
+}
+
+CQueryTableWnd::~CQueryTableWnd()
+{
+    if (lastDataSet != nullptr)
+        lastDataSet->Destroy();
+    delete lastDataSet;
+}
+
+LPCWSTR CQueryTableWnd::GetMzClassName()
+{
+    return u"CQueryTableWnd";
+}
+
+int CQueryTableWnd::OnInitParam(int id, const char* info, const char* params)
+{
+    char* sign = GetParamValue(params, "sign");
+    if (sign != nullptr)
+        signColumn = sign;
+    free(sign);
+    char* position = GetParamValue(params, "position");
+    positionColumn = position != nullptr ? position : "poststr";
+    free(position);
+    return CTableWnd::OnInitParam(id, info, params);
+}
+
+int CQueryTableWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    part[0] = 0;
+    CAppData* app = CAppData::Instance();
+    const char* session = app->GetTradeSession();
+    if (session == nullptr || session[0] == 0)
+        return 0;
+    int n = snprintf(part, (size_t)capacity, "%s&fundid=%s&%s", paramText != nullptr ? paramText : "",
+                     app->GetFundId(nullptr), session);
+    if (n < 0 || n >= capacity) {
+        part[0] = 0;
+        return 0; // a cut query would ask for another account's rows or none
+    }
+    return 1;
+}
+
+int CQueryTableWnd::GetRequestCount()
+{
+    pageSize = rowsPerPage >= 1 ? rowsPerPage : DEFAULT_PAGE_SIZE;
+    return pageSize;
+}
+
+void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
+{
+    if (data == nullptr || length <= 0)
+        return;
+    CReplyRecordSet reply(data, (DWORD)length);
+    if (reply.hasError) {
+        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
+        return;
+    }
+    CDataSet** slot = reply.GetRecord(0);
+    CDataSet* set = *slot;
+    if (set == nullptr)
+        return;
+    *slot = nullptr; // the window keeps it
+
+    while (grid.GetRowCount() > 0 && grid.GetItemCount() > 0)
+        grid.RemoveItem(grid.GetItemCount() - 1);
+
+    int fields = set->GetFieldCount();
+    int signIndex = -1, positionIndex = -1;
+    for (int i = 0; i < fields; ++i) {
+        const FieldInfo* f = set->GetFieldInfo(i);
+        if (f == nullptr)
+            continue;
+        if (signIndex < 0 && !signColumn.empty() && StrEqualNoCase(f->name, signColumn.c_str()) == 0)
+            signIndex = i;
+        if (positionIndex < 0 && StrEqualNoCase(f->name, positionColumn.c_str()) == 0)
+            positionIndex = i;
+    }
+    bool headings = !headingsMade;
+    headingsMade = true;
+    if (headings && grid.GetColumnCount() == 0) {
+        // A window that did not shape its grid gets one column per shown field, the first one fixed.
+        int shown = fields - (positionIndex >= 0 ? 1 : 0);
+        int visible = shown < VISIBLE_COLUMNS ? shown : VISIBLE_COLUMNS;
+        grid.SetTable(0, shown, 1, visible, visible > 1 ? visible - 1 : 0);
+    }
+    if (headings) {
+        for (int i = 0; i < fields; ++i) {
+            if (i == positionIndex)
+                continue;
+            const FieldInfo* f = set->GetFieldInfo(i);
+            char caption[sizeof f->caption + 1] = {};
+            memcpy(caption, f->caption, sizeof f->caption);
+            WCHAR* wide = nullptr;
+            AnsiToWide(caption, &wide);
+            AddCell(wide != nullptr ? wide : u"");
+            free(wide);
+        }
+    }
+    if (!currentPosition.empty())
+        positionStack.push_back(currentPosition);
+
+    CAppData* app = CAppData::Instance();
+    COLORREF color = backgroundColor == 0xFFFFFF ? 0 : 0xFFFFFF;
+    std::vector<std::u16string> texts;
+    std::vector<COLORREF> colors;
+    std::vector<DWORD> words;
+    set->MoveFirst();
+    for (int row = 0; row < set->GetRowCount(); ++row, set->MoveNext()) {
+        if (signIndex >= 0) {
+            int sign = GetSignOfText(set->GetAsText(signIndex));
+            if (sign == 1)
+                color = app->GetColor(41);
+            else if (sign == -1)
+                color = app->GetColor(42);
+        }
+        texts.clear();
+        colors.clear();
+        words.clear();
+        for (int i = 0; i < fields; ++i) {
+            const char* text = set->GetAsText(i);
+            if (i == positionIndex) {
+                currentPosition = text != nullptr ? text : "";
+                continue;
+            }
+            WCHAR* wide = nullptr;
+            AnsiToWide(text != nullptr ? text : "", &wide);
+            texts.emplace_back(wide != nullptr ? wide : u"");
+            free(wide);
+            colors.push_back(color);
+            words.push_back((DWORD)texts.size() - 1);
+        }
+        std::vector<LPCWSTR> pointers;
+        for (auto& t : texts)
+            pointers.push_back(t.c_str());
+        SetCells(pointers.data(), colors.data(), words.data(), (int)pointers.size());
+    }
+    if (grid.GetRowCount() == 0)
+        currentPosition.clear();
+    if (lastDataSet != nullptr) {
+        lastDataSet->Destroy();
+        delete lastDataSet;
+    }
+    lastDataSet = set;
+    Invalidate();
+}
+
+// The sign column stays visible as a grid column, so only a position column before the field shifts it.
+int CQueryTableWnd::GetColumnIndex(const char* name) const
+{
+    if (lastDataSet == nullptr || name == nullptr)
+        return -1;
+    bool positionBefore = false;
+    for (int i = 0; i < lastDataSet->GetFieldCount(); ++i) {
+        const FieldInfo* f = lastDataSet->GetFieldInfo(i);
+        if (f == nullptr)
+            continue;
+        if (StrEqualNoCase(f->name, name) == 0)
+            return i - (positionBefore ? 1 : 0);
+        if (!positionBefore && StrEqualNoCase(f->name, positionColumn.c_str()) == 0)
+            positionBefore = true;
+    }
+    return -1;
+}
+
+int CQueryTableWnd::NextPage()
+{
+    if (!IsWorkerIdle(0))
+        return 0;
+    int rows = grid.GetRowCount();
+    int page = GetRequestCount();
+    if (rows >= page && lastDataSet != nullptr && lastDataSet->GetRowCount() >= 1) {
+        Request();
+        return 1;
+    }
+    return 0;
+}
+
+int CQueryTableWnd::PrevPage()
+{
+    if (!IsWorkerIdle(0) || positionStack.empty())
+        return 0;
+    size_t n = positionStack.size();
+    if (n == 1) {
+        currentPosition.clear();
+        positionStack.clear();
+    } else {
+        currentPosition = positionStack[n - 2];
+        positionStack.resize(n - 2);
+    }
+    Request();
+    return 1;
+}
+
+void CQueryTableWnd::InitMenu(CPopMenuWnd* menu)
+{
+    if (menu == nullptr)
+        return;
+    if (fundMenu) {
+        static const struct {
+            int id;
+            const char16_t* text;
+        } items[] = {{CMD_CANCEL, u"取消"},        {CMD_HOME, u"返回首页"},         {CMD_ADD_FUND, u"加入自选"},
+                     {CMD_FUND_SUBSCRIBE, u"基金认购"}, {CMD_FUND_PURCHASE, u"基金申购"}, {CMD_FUND_NEWS, u"基金资讯"}};
+        for (const auto& i : items) {
+            MzPopupItem item;
+            item.text = i.text;
+            item.id = (DWORD)i.id;
+            menu->AddItem(item);
+        }
+    }
+    menu->SetShowAnimation(1);
+    menu->SetHideAnimation(2);
+}
+
+void CQueryTableWnd::ShowActionMenu()
+{
+    CPopMenuWnd menu;
+    InitMenu(&menu);
+    int command = menu.RunModal(m_hWnd);
+    if (command != 0)
+        OnMenuCommand(command);
+}
+
+std::string CQueryTableWnd::RowField(int row, const char* name)
+{
+    int column = GetColumnIndex(name);
+    if (column < 0)
+        return std::string();
+    char* text = GetCellTextA(row, column);
+    std::string s = text != nullptr ? text : "";
+    free(text);
+    return s;
+}
+
+void CQueryTableWnd::OnMenuCommand(int command)
+{
+    int selected = grid.GetCurSel();
+    switch (command) {
+    case CMD_HOME:
+        EndWnd(END_HOME);
+        break;
+    case CMD_ADD_FUND:
+        if (selected >= 0 && lastDataSet != nullptr) {
+            if (GetColumnIndex("tradingcode") >= 0)
+                AddToMyFunds(RowField(selected, "tradingcode").c_str(), m_hWnd, 0);
+        } else {
+            CAppData::Instance()->ShowMessageBox(u"您未选中任何记录！", u"Tips", m_hWnd);
+        }
+        break;
+    case CMD_FUND_NEWS:
+        if (selected < 0)
+            CAppData::Instance()->ShowMessageBox(u"请选择您要查看的基金！", u"提示", m_hWnd);
+        else
+            OnOK(selected);
+        break;
+    case CMD_FUND_PURCHASE:
+    case CMD_FUND_SUBSCRIBE: {
+        const char* key = command == CMD_FUND_PURCHASE ? "of_jjsg" : "of_jjrg";
+        std::string title = Narrow(command == CMD_FUND_PURCHASE ? u"基金申购" : u"基金认购");
+        if (selected >= 0 && lastDataSet != nullptr) {
+            std::string params = "ofcode=" + RowField(selected, "tradingcode");
+            OpenByKey(key, -1, title.c_str(), "", params.c_str(), m_hWnd);
+        } else {
+            OpenByKey(key, -1, title.c_str(), nullptr, nullptr, m_hWnd);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+int CQueryTableWnd::OnOK(int row)
+{
+    if (GetColumnIndex("tradingcode") < 0 || GetCellText(row, GetColumnIndex("tradingcode")) == nullptr)
+        return -1;
+    std::string code = RowField(row, "tradingcode");
+    CMenuTree* tree = CAppData::Instance()->GetMenuTree();
+    CMenuNode* root = tree != nullptr ? tree->GetRoot() : nullptr;
+    if (root == nullptr)
+        return -1;
+    for (CMenuNode* node = root->FirstChild(); node != nullptr; node = node->NextSibling()) {
+        CMenuItem* item = node->GetItem();
+        if (item == nullptr || StrEqualNoCase(item->GetKey(), "of_jjzx") != 0)
+            continue;
+        std::string title;
+        bool hasTitle = GetColumnIndex("SecuAbbr") >= 0;
+        if (hasTitle)
+            title = RowField(row, "SecuAbbr");
+        return OpenByKey(item->GetKey(), node->id, hasTitle ? title.c_str() : nullptr, code.c_str(), item->GetParams(),
+                         m_hWnd);
+    }
+    return -1;
+}
+
+int CQueryTableWnd::AddToMyFunds(const char* code, HWND owner, BYTE quiet)
+{
+    if (code == nullptr || code[0] == 0)
+        return 0;
+    CAppData* app = CAppData::Instance();
+    BYTE* data = nullptr;
+    SetLastError(0);
+    int size = app->ReadDataFile(MY_FUNDS, &data);
+    std::string list;
+    if (size >= 0 && data != nullptr) {
+        list = reinterpret_cast<const char*>(data);
+    } else if (size < 0) {
+        DWORD error = GetLastError();
+        // A list that is there but cannot be read is not an empty one: writing now would lose it.
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+            ShowWide(u"我的基金添加失败!", owner, 2000);
+            return 0;
+        }
+    }
+    free(data);
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(',', start);
+        if (end == std::string::npos)
+            end = list.size();
+        if (SameNoCase(list.c_str() + start, end - start, code)) {
+            ShowWide(u"已在我的基金!", owner, 2000);
+            return 0;
+        }
+        start = end + 1;
+    }
+    std::string updated = list.empty() ? std::string(code) : list + "," + code;
+    if (!app->WriteDataFile(MY_FUNDS, updated.c_str(), (UINT)updated.size() + 1)) {
+        ShowWide(u"我的基金添加失败!", owner, 2000);
+        return 0;
+    }
+    if (!quiet)
+        ShowWide(u"我的基金添加成功!", owner, 2000);
+    return 1;
+}

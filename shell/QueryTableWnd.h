@@ -1,0 +1,72 @@
+// CQueryTableWnd: the base of the account query screens. It sends an enciphered query bound to the trade
+// account, shows the reply's first record set as a grid with one column per field, colours rows by a sign column,
+// pages forward and back with a position value the server supplies, and offers an action menu of fund actions.
+#pragma once
+
+#include "shell/TableWnd.h"
+
+#include <string>
+#include <vector>
+
+class CDataSet;
+class CPopMenuWnd;
+
+class CQueryTableWnd : public CTableWnd {
+public:
+    static constexpr int DEFAULT_PAGE_SIZE = 1000;
+    static constexpr int VISIBLE_COLUMNS = 4;
+    enum {
+        CMD_HOME = 120,
+        CMD_CANCEL = 121,
+        CMD_ADD_FUND = 126,
+        CMD_FUND_NEWS = 133,
+        CMD_FUND_PURCHASE = 135,
+        CMD_FUND_SUBSCRIBE = 136,
+    };
+
+    CQueryTableWnd(LPCWSTR title, HWND owner);
+    ~CQueryTableWnd() override;
+
+    LPCWSTR GetMzClassName() override;
+    int OnInitParam(int menuId, const char* info, const char* params) override;
+    int BuildRequest(char* part, int capacity, const char* whole) override;
+    void OnReply(const BYTE* data, int length, int transportFailed) override;
+    int OnOK(int row) override;
+
+    virtual int NextPage();
+    virtual int PrevPage();
+    virtual void InitMenu(CPopMenuWnd* menu);
+    virtual void OnMenuCommand(int command);
+
+    // The grid column of a reply field, or -1.
+    int GetColumnIndex(const char* name) const;
+    // Rows per page: the configured count, or 1000 when that is below 1; kept as the page size.
+    int GetRequestCount();
+    // Runs the action menu over the window and acts on the choice.
+    void ShowActionMenu();
+
+    const char* GetCurrentPosition() const { return currentPosition.empty() ? nullptr : currentPosition.c_str(); }
+    int GetPositionDepth() const { return (int)positionStack.size(); }
+    CDataSet* GetLastDataSet() const { return lastDataSet; }
+    const std::string& GetSignColumn() const { return signColumn; }
+    const std::string& GetPositionColumn() const { return positionColumn; }
+
+    BYTE fundMenu = 1;
+    COLORREF backgroundColor = 0;
+    // Rows per page the derived window asks for (0: the default).
+    int rowsPerPage = 0;
+
+    // Adds a fund code to the user's funds ("MyFunds"); 0 when it was there already or cannot be stored.
+    static int AddToMyFunds(const char* code, HWND owner, BYTE quiet);
+
+protected:
+    // The 8-bit text of the selected row's cell of a field; empty when there is none.
+    std::string RowField(int row, const char* name);
+
+    std::string signColumn;
+    std::string positionColumn = "poststr";
+    std::string currentPosition;
+    std::vector<std::string> positionStack;
+    CDataSet* lastDataSet = nullptr;
+    bool headingsMade = false;
+};

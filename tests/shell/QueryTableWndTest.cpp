@@ -1,0 +1,335 @@
+// The paged query table against the stand-in server: an enciphered query bound to the trade account, headings
+// and rows from the reply, rows coloured by the sign column, paging forward and back by the position column,
+// the server's error as a tip, and the fund actions of its menu.
+#include "shell/QueryTableWnd.h"
+
+#include "ShellTestSupport.h"
+#include "core/DataSet.h"
+#include "core/NetThread.h"
+#include "core/ReplyRecordSet.h"
+#include "platform/device/RsaKeyPair.h"
+#include "server/HttpServer.h"
+#include "server/ServerFunctions.h"
+#include "shell/MenuItem.h"
+#include "shell/MenuTree.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const CRsaKeyPair& QueryKeys()
+{
+    static CRsaKeyPair* keys = [] {
+        auto* k = new CRsaKeyPair;
+        k->Generate(2048);
+        return k;
+    }();
+    return *keys;
+}
+
+class TipRecorder : public CMessagePresenter {
+public:
+    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(text); }
+    void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back(text); }
+    std::vector<std::u16string> shown;
+};
+
+// Logs in to trading: the reply's accounts and trade session go to the application.
+class TradeLoginWnd : public CNetWnd {
+public:
+    TradeLoginWnd() : CNetWnd(u"交易登录", nullptr) { encrypt = 1; }
+    int BuildRequest(char* part, int capacity, const char*) override
+    {
+        return snprintf(part, (size_t)capacity, "tc_mfuncno=600&tc_sfuncno=1&account=310001234&password=135790") > 0;
+    }
+    void OnReply(const BYTE* data, int length, int) override
+    {
+        CReplyRecordSet reply(data, (DWORD)length);
+        CDataSet** accounts = reply.GetRecord(0);
+        CDataSet* trade = *reply.GetRecord(1);
+        if (reply.hasError || *accounts == nullptr || trade == nullptr)
+            return;
+        trade->MoveFirst();
+        CAppData::Instance()->SetTradeSession(trade->GetAsText("session"));
+        CAppData::Instance()->SetTradeAccounts(*accounts);
+        *accounts = nullptr;
+        done = true;
+    }
+    bool done = false;
+};
+
+// A paged order query: ten rows a page from the position of the last row shown.
+class PagedQueryWnd : public CQueryTableWnd {
+public:
+    PagedQueryWnd() : CQueryTableWnd(u"当日委托", nullptr) { rowsPerPage = 10; }
+    int BuildRequest(char* part, int capacity, const char* whole) override
+    {
+        if (!CQueryTableWnd::BuildRequest(part, capacity, whole))
+            return 0;
+        size_t n = strlen(part);
+        snprintf(part + n, (size_t)capacity - n, "&count=%d&poststr=%s", GetRequestCount(),
+                 GetCurrentPosition() != nullptr ? GetCurrentPosition() : "");
+        ++sent;
+        return 1;
+    }
+    void OnReply(const BYTE* data, int length, int failed) override
+    {
+        CQueryTableWnd::OnReply(data, length, failed);
+        ++replies;
+    }
+    int sent = 0;
+    int replies = 0;
+};
+
+class QueryTableWndTest : public ShellWindowTest {
+protected:
+    void SetUp() override
+    {
+        ShellWindowTest::SetUp();
+        CServerOptions o;
+        o.seed = 7;
+        o.startMinute = 60;
+        o.today = 20251208;
+        o.marketMinutesPerSecond = 0;
+        functions = std::make_unique<CServerFunctions>(o, &QueryKeys());
+        http = std::make_unique<CHttpServer>(*functions);
+        ASSERT_EQ(http->Start(0, -1), 1);
+        QueryKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        CAppData* app = CAppData::Instance();
+        app->SetMessagePresenter(&tips);
+        app->SetConfig("Connect_Type", "2", 0);
+        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
+        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+    }
+    void TearDown() override
+    {
+        query.reset();
+        CAppData::Instance()->SetMessagePresenter(nullptr);
+        CAppData::Destroy();
+        http->Stop();
+        ShellWindowTest::TearDown();
+    }
+    template <typename Done> bool PumpUntil(Done done)
+    {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < until) {
+            PumpMessages();
+            if (done() && CAppData::Instance()->GetConnection()->WaitIdle(0) == WAIT_OBJECT_0) {
+                PumpMessages();
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+    void TradeLogIn()
+    {
+        TradeLoginWnd login;
+        RECT work = WorkRect();
+        login.Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
+        login.Relogin(); // the session first; the trade log-in follows as the window's own request
+        ASSERT_TRUE(PumpUntil([&] { return login.done; }));
+    }
+    PagedQueryWnd* MakeQuery(const char* params)
+    {
+        query = std::make_unique<PagedQueryWnd>();
+        query->OnInitParam(-1, nullptr, params);
+        RECT work = WorkRect();
+        query->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
+        return query.get();
+    }
+    bool Ask(PagedQueryWnd* q, int (PagedQueryWnd::*step)())
+    {
+        int before = q->replies;
+        if (!(q->*step)())
+            return false;
+        return PumpUntil([&] { return q->replies > before; });
+    }
+
+    std::unique_ptr<CServerFunctions> functions;
+    std::unique_ptr<CHttpServer> http;
+    TipRecorder tips;
+    std::unique_ptr<PagedQueryWnd> query;
+};
+
+std::u16string Text(CTableWnd* t, int row, int column)
+{
+    LPCWSTR text = t->GetCellText(row, column);
+    return text != nullptr ? text : u"<null>";
+}
+
+} // namespace
+
+TEST_F(QueryTableWndTest, WithoutTradeLogInNothingIsSent)
+{
+    PagedQueryWnd* q = MakeQuery("tc_mfuncno=600&tc_sfuncno=12");
+    char text[CNetWnd::REQUEST_CAPACITY];
+    EXPECT_EQ(q->ComposeRequest(-1, 0, text, sizeof text), 0);
+    EXPECT_EQ(q->encrypt, 1);
+}
+
+TEST_F(QueryTableWndTest, PagesForwardAndBackWithTheServersPositionAndColoursRowsBySign)
+{
+    TradeLogIn();
+    PagedQueryWnd* q = MakeQuery("tc_mfuncno=600&tc_sfuncno=12&sign=mmlb");
+    EXPECT_EQ(q->GetSignColumn(), "mmlb");
+    EXPECT_EQ(q->GetPositionColumn(), "poststr");
+    EXPECT_FALSE(q->NextPage()); // nothing shown yet
+    q->Request();
+    ASSERT_TRUE(PumpUntil([&] { return q->replies > 0; }));
+    ASSERT_TRUE(tips.shown.empty()) << std::string(tips.shown[0].begin(), tips.shown[0].end());
+    CGridList& g = q->GetGrid();
+    ASSERT_EQ(g.GetRowCount(), 10);
+    EXPECT_STREQ(q->GetCurrentPosition(), "10");
+    EXPECT_EQ(q->GetPositionDepth(), 0);
+    // Eight shown columns: the position column has none; the sign column stays.
+    EXPECT_EQ(g.GetColumnCount(), 8);
+    EXPECT_EQ(q->GetColumnIndex("zqdm"), 1);
+    EXPECT_EQ(q->GetColumnIndex("mmlb"), 3);
+    EXPECT_EQ(q->GetColumnIndex("poststr"), 8); // past the shown columns
+    EXPECT_EQ(q->GetColumnIndex("nosuch"), -1);
+    EXPECT_EQ(Text(q, 0, 3), u"买入");
+    EXPECT_EQ(q->GetCell(0, 0)->textColor, CAppData::Instance()->GetColor(41));
+    EXPECT_EQ(Text(q, 1, 3), u"卖出");
+    EXPECT_EQ(q->GetCell(1, 5)->textColor, CAppData::Instance()->GetColor(42));
+    EXPECT_EQ(q->GetCellData(0, 7), 7);
+    std::u16string firstOfPageOne = Text(q, 0, 0);
+
+    ASSERT_TRUE(Ask(q, &PagedQueryWnd::NextPage));
+    EXPECT_EQ(g.GetRowCount(), 10);
+    EXPECT_STREQ(q->GetCurrentPosition(), "20");
+    EXPECT_EQ(q->GetPositionDepth(), 1);
+    ASSERT_TRUE(Ask(q, &PagedQueryWnd::NextPage));
+    EXPECT_EQ(g.GetRowCount(), 7);
+    EXPECT_STREQ(q->GetCurrentPosition(), "27");
+    // A short page is the last one.
+    EXPECT_FALSE(q->NextPage());
+
+    ASSERT_TRUE(Ask(q, &PagedQueryWnd::PrevPage));
+    EXPECT_STREQ(q->GetCurrentPosition(), "20");
+    EXPECT_EQ(q->GetPositionDepth(), 1);
+    ASSERT_TRUE(Ask(q, &PagedQueryWnd::PrevPage));
+    EXPECT_STREQ(q->GetCurrentPosition(), "10");
+    EXPECT_EQ(q->GetPositionDepth(), 0);
+    EXPECT_EQ(Text(q, 0, 0), firstOfPageOne);
+    EXPECT_FALSE(q->PrevPage());
+}
+
+TEST_F(QueryTableWndTest, ServerErrorShowsItsTextAndLeavesTheTable)
+{
+    TradeLogIn();
+    PagedQueryWnd* q = MakeQuery("tc_mfuncno=600&tc_sfuncno=12");
+    q->Request();
+    ASSERT_TRUE(PumpUntil([&] { return q->replies > 0; }));
+    ASSERT_EQ(q->GetGrid().GetRowCount(), 10);
+    CAppData::Instance()->SetTradeSession("trdtoken=T00000000&inputid=310001234");
+    q->Request();
+    ASSERT_TRUE(PumpUntil([&] { return q->replies > 1; }));
+    ASSERT_EQ(tips.shown.size(), 1u);
+    EXPECT_NE(tips.shown[0].find(u"请先登录交易系统"), std::u16string::npos);
+    EXPECT_EQ(q->GetGrid().GetRowCount(), 10);
+    EXPECT_STREQ(q->GetCurrentPosition(), "10");
+}
+
+TEST_F(QueryTableWndTest, FundActionsAddToMyFundsOnceAndOpenTheFundScreensWithTheRowsCode)
+{
+    // A local fund list reply: code, name and the position.
+    PagedQueryWnd* q = MakeQuery("tc_mfuncno=700&tc_sfuncno=1");
+    CDataSet set;
+    set.SetName("funds");
+    FieldInfo f{};
+    snprintf(f.name, sizeof f.name, "tradingcode");
+    f.type = FIELD_TEXT;
+    set.AddField(&f, 0);
+    snprintf(f.name, sizeof f.name, "SecuAbbr");
+    set.AddField(&f, 1);
+    snprintf(f.name, sizeof f.name, "poststr");
+    set.AddField(&f, 2);
+    set.InsertRow(0);
+    set.MoveFirst();
+    set.SetString(0, "000001");
+    set.SetString(1, "Growth");
+    set.SetString(2, "1");
+    BYTE* bytes = nullptr;
+    DWORD n = set.Serialize(&bytes);
+    ASSERT_GT(n, 0u);
+    q->OnReply(bytes, (int)n, 0);
+    free(bytes);
+    ASSERT_EQ(q->GetGrid().GetRowCount(), 1);
+
+    q->OnMenuCommand(CQueryTableWnd::CMD_ADD_FUND); // nothing selected
+    ASSERT_EQ(tips.shown.size(), 1u);
+    EXPECT_EQ(tips.shown[0], u"您未选中任何记录！");
+    q->GetGrid().SetCurSel(0);
+    q->OnMenuCommand(CQueryTableWnd::CMD_ADD_FUND);
+    q->OnMenuCommand(CQueryTableWnd::CMD_ADD_FUND);
+    ASSERT_EQ(tips.shown.size(), 3u);
+    EXPECT_EQ(tips.shown[1], u"我的基金添加成功!");
+    EXPECT_EQ(tips.shown[2], u"已在我的基金!");
+    BYTE* stored = nullptr;
+    ASSERT_GT(CAppData::Instance()->ReadDataFile("MyFunds", &stored), 0);
+    EXPECT_STREQ((const char*)stored, "000001");
+    free(stored);
+
+    static std::vector<std::string> opened;
+    opened.clear();
+    CNetWnd::SetWindowOpener([](const char* key, int id, const char* title, const char* info, const char* params,
+                                int, HWND) {
+        opened.push_back(std::string(key) + "|" + std::to_string(id) + "|" + (title ? title : "<null>") + "|" +
+                         (info ? info : "<null>") + "|" + (params ? params : "<null>"));
+        return 1;
+    });
+    q->OnMenuCommand(CQueryTableWnd::CMD_FUND_PURCHASE);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], "of_jjsg|-1|\xBB\xF9\xBD\xF0\xC9\xEA\xB9\xBA||ofcode=000001");
+
+    auto* tree = new CMenuTree;
+    auto* item = new CMenuItem;
+    item->SetTitle("news");
+    item->SetAction("OF_JJZX?tc_mfuncno=300&tc_sfuncno=1");
+    tree->Add(40, -1, item);
+    tree->Link(nullptr);
+    CAppData::Instance()->SetMenuTree(tree);
+    EXPECT_EQ(q->OnOK(0), 1);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[1], "OF_JJZX|40|Growth|000001|tc_mfuncno=300&tc_sfuncno=1");
+    EXPECT_EQ(q->OnOK(3), -1);
+    CNetWnd::SetWindowOpener(nullptr);
+}
+
+TEST(MyFunds, KeepsEveryCodeAndRefusesToWriteOverAListItCannotRead)
+{
+    ScopedProgramHome home;
+    CAppData* app = CAppData::Instance();
+    TipRecorder tips;
+    app->SetMessagePresenter(&tips);
+    for (const char* code : {"000001", "000002", "000003", "000004", "000005", "000006"})
+        EXPECT_EQ(CQueryTableWnd::AddToMyFunds(code, nullptr, 1), 1);
+    EXPECT_EQ(CQueryTableWnd::AddToMyFunds("000003", nullptr, 1), 0);
+    EXPECT_EQ(CQueryTableWnd::AddToMyFunds("00000", nullptr, 1), 1); // a shorter code is another one
+    BYTE* data = nullptr;
+    ASSERT_GT(app->ReadDataFile("MyFunds", &data), 0);
+    EXPECT_STREQ((const char*)data, "000001,000002,000003,000004,000005,000006,00000");
+    free(data);
+
+    // A list file that cannot be read stays as it is.
+    std::string path = home.Path() + "/MyFunds.dat";
+    std::filesystem::permissions(path, std::filesystem::perms::none);
+    bool unreadable = fopen(path.c_str(), "rb") == nullptr;
+    if (unreadable) {
+        EXPECT_EQ(CQueryTableWnd::AddToMyFunds("000009", nullptr, 1), 0);
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+        ASSERT_GT(app->ReadDataFile("MyFunds", &data), 0);
+        EXPECT_EQ(std::string((const char*)data).find("000009"), std::string::npos);
+        free(data);
+    }
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    app->SetMessagePresenter(nullptr);
+    CAppData::Destroy();
+}
