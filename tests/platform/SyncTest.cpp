@@ -57,11 +57,12 @@ TEST(Event, AutoResetReleasesOneWaitAndResetsItself)
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
 
-    // Two waiters, one set: exactly one gets through.
+    // Two waiters, one set: exactly one gets through, and the event is reset behind it. The waiters wait long,
+    // so a slow machine cannot make both give up before the set; the second is let through by a second set.
     std::atomic<int> through{0};
     auto waiter = [](LPVOID p) -> DWORD {
         auto* args = static_cast<std::pair<HANDLE, std::atomic<int>*>*>(p);
-        if (WaitForSingleObject(args->first, 300) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(args->first, 20000) == WAIT_OBJECT_0) {
             ++*args->second;
         }
         return 0;
@@ -71,9 +72,15 @@ TEST(Event, AutoResetReleasesOneWaitAndResetsItself)
     HANDLE b = CreateThread(nullptr, 0, waiter, &args, 0, nullptr);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     SetEvent(event);
-    HANDLE both[2] = {a, b};
-    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 5000), WAIT_OBJECT_0);
+    for (int i = 0; i < 20000 && through.load() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // room for a wrong second release to show
     EXPECT_EQ(through.load(), 1);
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+    SetEvent(event);
+    HANDLE both[2] = {a, b};
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 20000), WAIT_OBJECT_0);
+    EXPECT_EQ(through.load(), 2);
     CloseHandle(a);
     CloseHandle(b);
     CloseHandle(event);
