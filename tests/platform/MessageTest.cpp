@@ -452,7 +452,7 @@ TEST(Timer, DueTimerOfAnotherWindowDoesNotKeepAFilteredWaitAwake)
     Advance(100); // due, and stays due: nobody takes it
     std::clock_t cpuBefore = std::clock();
     TestThread poster([&]() -> DWORD {
-        Sleep(150);
+        Sleep(400);
         PostMessage(waitedFor, WM_USER, 0, 0);
         return 0;
     });
@@ -460,7 +460,7 @@ TEST(Timer, DueTimerOfAnotherWindowDoesNotKeepAFilteredWaitAwake)
     ASSERT_EQ(GetMessage(&msg, waitedFor, 0, 0), TRUE);
     EXPECT_EQ(msg.message, (UINT)WM_USER);
     double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
-    EXPECT_LT(cpuMs, 15.0); // a spinning wait burns tens of milliseconds here
+    EXPECT_LT(cpuMs, 60.0); // a spinning wait burns hundreds of milliseconds here; a loaded machine adds some
     EXPECT_EQ(CountTimers(other, 1), 1); // still there for whoever asks
     FreeWindowHandle(waitedFor);
     FreeWindowHandle(other);
