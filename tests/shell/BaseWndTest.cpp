@@ -94,7 +94,8 @@ int ShellOnCount(HWND window, const std::vector<ShellRecord>& shell)
 
 void PumpUntil(const std::function<bool()>& done)
 {
-    for (int i = 0; i < 400 && !done(); ++i) {
+    DWORD start = GetTickCount(); // ends on `done`; the long limit is for a busy machine
+    while (!done() && GetTickCount() - start < 20000) {
         PumpMessages();
         Sleep(5);
     }

@@ -68,7 +68,7 @@ TEST_F(PopMenuWndTest, RunModalRisesFromTheBottomOfTheWorkArea)
     menu.AddItem(MzPopupItem{u"个股资讯", 1, 133});
     // Queue the tap for the window the menu is about to make: the top button is the last added.
     std::thread tapper([] {
-        for (int i = 0; i < 400; ++i) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 20000;) {
             for (HWND w : ListWindowHandles()) {
                 WCHAR name[32] = {};
                 if (GetClassNameW(w, name, 32) > 0 && std::u16string(name) == u"CPopMenuWnd" && IsWindowVisible(w)) {

@@ -60,9 +60,9 @@ HWND FindOwnWindow(LPCWSTR className) {
     return nullptr;
 }
 
-// Waits up to two seconds for the window to appear.
+// Waits for the window to appear; the long limit only keeps a broken run from hanging on a busy machine.
 HWND WaitForWindow(LPCWSTR className) {
-    for (int i = 0; i < 400; ++i) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000;) {
         if (HWND w = FindOwnWindow(className)) return w;
         Sleep(5);
     }
