@@ -83,6 +83,7 @@ public:
     // A worker of the window's own, stopped with the window.
     void SetPrivateWorker(CNetThread* thread);
     int IsReloginPending() const { return relogin; }
+    bool IsRefreshTimerOn() const { return refreshTimerOn; }
 
     int spare = 0;
     int encrypt = 0;

@@ -10,6 +10,7 @@
 #include "core/PacketCipher.h"
 #include "core/ReplyRecordSet.h"
 #include "core/Base64.h"
+#include "platform/device/Registry.h"
 #include "platform/device/RsaKeyPair.h"
 #include "platform/win/Time.h"
 #include "server/HttpServer.h"
@@ -430,4 +431,93 @@ TEST_F(NetWndTest, FailedSilentLogInShowsTheServersTextAndLeavesTheReloginState)
     w->Request();
     ASSERT_TRUE(WaitForReplies(w, 1));
     EXPECT_FALSE(w->replies[0].error) << w->replies[0].errorText;
+}
+
+namespace {
+
+LONGLONG fixedClock = 0;
+LONGLONG FixedClock()
+{
+    return fixedClock;
+}
+
+// 2025-12-06 is a Saturday, 2025-12-10 a Wednesday.
+constexpr LONGLONG SATURDAY_10_00_UTC = 1765015200000LL;
+constexpr LONGLONG WEDNESDAY_10_00_UTC = 1765360800000LL;
+
+class RefreshProbe : public ProbeWnd {
+public:
+    RefreshProbe() : ProbeWnd("tc_mfuncno=31000&tc_sfuncno=6") {}
+    void Request() override { ++requests; }
+    int requests = 0;
+};
+
+} // namespace
+
+TEST_F(NetWndTest, FirstActivationAsksOnceAndRefreshRunsOnlyInTradingHours)
+{
+    const char* oldTz = getenv("TZ");
+    std::string saved = oldTz != nullptr ? oldTz : "";
+    setenv("TZ", "UTC", 1);
+    tzset();
+    SetWallClockSource(FixedClock);
+
+    RefreshProbe w;
+    RECT work = WorkRect();
+    w.Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
+    w.autoRefresh = 1;
+    w.refreshSeconds = 5;
+    w.OnActive();
+    EXPECT_EQ(w.requests, 1);
+    EXPECT_TRUE(w.IsRefreshTimerOn());
+    w.OnActive(); // later activations ask only when the window wants it
+    EXPECT_EQ(w.requests, 1);
+    w.requestOnActive = 1;
+    w.OnActive();
+    EXPECT_EQ(w.requests, 2);
+
+    fixedClock = WEDNESDAY_10_00_UTC;
+    w.OnTimer(CNetWnd::REFRESH_TIMER);
+    EXPECT_EQ(w.requests, 3);
+    EXPECT_TRUE(w.IsRefreshTimerOn());
+    fixedClock = SATURDAY_10_00_UTC;
+    w.OnTimer(CNetWnd::REFRESH_TIMER);
+    EXPECT_EQ(w.requests, 3);
+    EXPECT_FALSE(w.IsRefreshTimerOn());
+
+    w.OnActive();
+    EXPECT_TRUE(w.IsRefreshTimerOn());
+    w.OnInactive();
+    EXPECT_FALSE(w.IsRefreshTimerOn());
+
+    SetWallClockSource(nullptr);
+    if (oldTz != nullptr)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+TEST_F(NetWndTest, FlightModeSaysSoAndEndsTheApplicationWithoutSending)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\FlyMode", 0, nullptr, 0, 0, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    DWORD on = 1;
+    RegSetValueExW(key, u"FlyModeFlag", 0, REG_DWORD, (const BYTE*)&on, sizeof on);
+    ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
+    w->SendMessage(WM_SEND_REQUEST, (WPARAM)-1, 0);
+    DWORD off = 0;
+    RegSetValueExW(key, u"FlyModeFlag", 0, REG_DWORD, (const BYTE*)&off, sizeof off);
+    RegCloseKey(key);
+    ASSERT_EQ(presenter.shown.size(), 1u);
+    EXPECT_EQ(presenter.shown[0].text, u"系统处于飞行模式，无法连接网络，系统无法登陆！");
+    MSG msg;
+    bool quit = false;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+        quit = quit || msg.message == WM_QUIT;
+    EXPECT_TRUE(quit);
+    EXPECT_EQ(w->builds, 0);
+    EXPECT_EQ(http->GetRequestCount(), 0);
 }
