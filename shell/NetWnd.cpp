@@ -20,6 +20,7 @@
 #include "shell/MenuNode.h"
 #include "shell/MenuTree.h"
 #include "shell/WindowFactory.h"
+#include "shell/WndManager.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +28,7 @@
 #include <string>
 
 WindowOpener CNetWnd::opener = nullptr;
+StockSearchMaker CNetWnd::stockSearchMaker = nullptr;
 
 namespace {
 
@@ -89,6 +91,25 @@ int CNetWnd::OpenByKey(const char* key, int id, const char* title, const char* i
     if (opener != nullptr)
         return opener(key, id, title, info, params, 0, owner);
     return CWindowFactory::OpenWindow(key, id, title, info, params, 0, owner);
+}
+
+void CNetWnd::SetStockSearchMaker(StockSearchMaker maker)
+{
+    stockSearchMaker = maker;
+}
+
+CBaseWnd* CNetWnd::OpenStockSearch()
+{
+    if (stockSearchMaker == nullptr)
+        return nullptr;
+    CBaseWnd* search = stockSearchMaker(u"查找个股", m_hWnd);
+    if (search == nullptr)
+        return nullptr;
+    RECT work;
+    GetWndManager()->GetWorkRect(&work);
+    search->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0, 0x80000000u);
+    search->ShowWnd(-1, nullptr, nullptr, 1);
+    return search;
 }
 
 void CNetWnd::SetPrivateWorker(CNetThread* thread)

@@ -20,6 +20,10 @@ class CNetThread;
 typedef int (*WindowOpener)(const char* key, int menuId, const char* title, const char* info, const char* params,
                             int flag, HWND owner);
 
+// Makes the own-stock editor in search mode, titled and owned as given, not yet created (installed by the quote
+// screens, which sit above the shell).
+typedef CBaseWnd* (*StockSearchMaker)(LPCWSTR title, HWND owner);
+
 class CNetWnd : public CBaseWnd {
 public:
     static constexpr int REQUEST_CAPACITY = 2048;
@@ -61,6 +65,10 @@ public:
     // BuildRequest refused or the text does not fit the request limit.
     int ComposeRequest(int mainFunction, int subFunction, char* out, int capacity);
     int IsWorkerIdle(DWORD wait);
+    // Runs the stock search ("查找个股") modally over this window; the window is released like every child.
+    // Null when no search screen is installed.
+    CBaseWnd* OpenStockSearch();
+    static void SetStockSearchMaker(StockSearchMaker maker);
     void Relogin();
 
     void SetBarMessage(LPCWSTR text, int repeats);
@@ -130,4 +138,5 @@ protected:
 
 private:
     static WindowOpener opener;
+    static StockSearchMaker stockSearchMaker;
 };

@@ -521,3 +521,73 @@ TEST_F(NetWndTest, FlightModeSaysSoAndEndsTheApplicationWithoutSending)
     EXPECT_EQ(w->builds, 0);
     EXPECT_EQ(http->GetRequestCount(), 0);
 }
+
+namespace {
+
+int searchesMade = 0;
+std::u16string searchTitle;
+HWND searchOwner = nullptr;
+
+class SearchStub : public CBaseWnd {
+public:
+    SearchStub(LPCWSTR title, HWND owner) : CBaseWnd(title, owner) {}
+    LPCWSTR GetMzClassName() override { return u"TestSearchStub"; }
+    void OnActive() override
+    {
+        CBaseWnd::OnActive();
+        PostMessage(WM_END_WND, 0, END_BACK);
+    }
+};
+
+CBaseWnd* MakeSearch(LPCWSTR title, HWND owner)
+{
+    ++searchesMade;
+    searchTitle = title;
+    searchOwner = owner;
+    return new SearchStub(title, owner);
+}
+
+} // namespace
+
+TEST_F(NetWndTest, StockSearchRunsModallyOverTheWindowWhenInstalled)
+{
+    ProbeWnd* w = MakeWindow("");
+    EXPECT_EQ(w->OpenStockSearch(), nullptr);
+    CNetWnd::SetStockSearchMaker(MakeSearch);
+    searchesMade = 0;
+    EXPECT_NE(w->OpenStockSearch(), nullptr);
+    CNetWnd::SetStockSearchMaker(nullptr);
+    PumpMessages();
+    EXPECT_EQ(searchesMade, 1);
+    EXPECT_EQ(searchTitle, u"查找个股");
+    EXPECT_EQ(searchOwner, w->m_hWnd);
+}
+
+TEST_F(NetWndTest, MessageBarScrollsItsTextTheGivenTimesThenHidesAndItsCloseButtonHidesIt)
+{
+    ProbeWnd* w = MakeWindow("");
+    w->SetBarMessage(u"今日新股申购提示", 2);
+    w->ShowMessageBar(TRUE);
+    EXPECT_TRUE(w->IsBarVisible());
+    bool sawWholeText = false;
+    int ticks = 0;
+    while (w->IsBarVisible() && ticks < 500) {
+        w->OnTimer(CNetWnd::BAR_TIMER);
+        if (std::u16string(w->GetBarShownText()) == u"今日新股申购提示")
+            sawWholeText = true;
+        ++ticks;
+    }
+    EXPECT_TRUE(sawWholeText);
+    EXPECT_FALSE(w->IsBarVisible());
+    EXPECT_LT(ticks, 500);
+
+    w->SetBarMessage(u"消息", 5);
+    w->ShowMessageBar(TRUE);
+    w->SendMessage(MZ_WM_COMMAND, MAKELONG(CNetWnd::BAR_CLOSE_ID, 0), 0);
+    EXPECT_FALSE(w->IsBarVisible());
+    // An empty message hides the bar at the first step.
+    w->SetBarMessage(u"", 3);
+    w->ShowMessageBar(TRUE);
+    w->OnTimer(CNetWnd::BAR_TIMER);
+    EXPECT_FALSE(w->IsBarVisible());
+}
