@@ -85,6 +85,6 @@ TEST(AppDataConnection, DestroyingTheApplicationDataStopsAWorkerInTheMiddleOfATr
     ASSERT_TRUE(server.WaitRequests(1));
     auto start = std::chrono::steady_clock::now();
     CAppData::Destroy();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)); // far below the silence budget
     FreeWindowHandle(window);
 }

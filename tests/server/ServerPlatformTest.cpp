@@ -84,7 +84,7 @@ TEST(TcpServer, StopEndsIdleConnectionsPromptly)
     EXPECT_EQ(server.GetLiveConnections(), 5);
     auto start = std::chrono::steady_clock::now();
     server.Stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)); // not the 60 s reads
     EXPECT_EQ(served.load(), 5);
     char b[4];
     EXPECT_EQ(clients[0]->Read(b, sizeof b, 1000), 0); // the peer sees the end
