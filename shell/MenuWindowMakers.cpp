@@ -2,6 +2,7 @@
 #include "shell/MenuWindowMakers.h"
 
 #include "shell/QXInfoListWnd.h"
+#include "shell/QXInfoTxtWnd.h"
 #include "shell/QXMenuWnd.h"
 #include "shell/WindowFactory.h"
 
@@ -17,10 +18,16 @@ CBaseWnd* MakeInfoListWnd(LPCWSTR title, HWND parent, int)
     return new CQXInfoListWnd(title, parent);
 }
 
+CBaseWnd* MakeInfoTxtWnd(LPCWSTR title, HWND parent, int)
+{
+    return new CQXInfoTxtWnd(title, parent);
+}
+
 } // namespace
 
 void InstallMenuWindowMakers()
 {
     CWindowFactory::SetMaker("CQXMenuWnd", MakeMenuWnd);
     CWindowFactory::SetMaker("CQXInfoListWnd", MakeInfoListWnd);
+    CWindowFactory::SetMaker("CQXInfoTxtWnd", MakeInfoTxtWnd);
 }

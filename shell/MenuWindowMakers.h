@@ -1,5 +1,5 @@
 // The window factory's makers of the menu screens: the server menu window ("collist", "lczq"), the news
-// headline list ("newslist") and, once its text base is built, the article window ("newscontent").
+// headline list ("newslist") and the article window ("newscontent").
 #pragma once
 
 // Installs the makers; the application calls it once at start.

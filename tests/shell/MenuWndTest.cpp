@@ -2,6 +2,7 @@
 // sub-menu once per run and opens the tapped entry; the headline list shows the server's headlines and opens the
 // tapped one as an article request.
 #include "shell/QXInfoListWnd.h"
+#include "shell/QXInfoTxtWnd.h"
 #include "shell/MenuWindowMakers.h"
 #include "shell/QXMenuWnd.h"
 #include "shell/WindowFactory.h"
@@ -11,6 +12,7 @@
 #include "core/TextHelpers.h"
 #include "platform/device/RsaKeyPair.h"
 #include "platform/win/Time.h"
+#include "server/DataSetWriter.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
 #include "shell/MenuItem.h"
@@ -339,4 +341,53 @@ TEST_F(MenuWndTest, FactoryOpensTheMenuWindowsByTheirKeysOnceInstalled)
     closer.join();
     EXPECT_EQ(result, END_HOME);
     PumpMessages(); // the owner releases the ended window
+}
+
+TEST_F(MenuWndTest, ArticleWindowShowsTheServersLinesOnePerRow)
+{
+    auto* w = Open<CQXInfoTxtWnd>(-1, "tc_mfuncno=300&tc_sfuncno=2&newsid=101");
+    EXPECT_EQ(w->GetWndType(), WND_TYPE_INFO_TEXT);
+    ASSERT_TRUE(PumpUntil(w, [&] { return w->GetText() != nullptr && w->GetText()[0] != 0; }));
+    std::u16string text = w->GetText();
+    // Two fields (line number, line): the lines only, each ended by CR LF, also the last.
+    EXPECT_EQ(text.rfind(u"【要闻】", 0), 0u) << std::string(text.begin(), text.end());
+    size_t breaks = 0;
+    for (size_t at = text.find(u"\r\n"); at != std::u16string::npos; at = text.find(u"\r\n", at + 2))
+        ++breaks;
+    EXPECT_EQ(breaks, 5u);
+    EXPECT_EQ(text.substr(text.size() - 2), u"\r\n");
+    EXPECT_NE(text.find(u"\r\n\r\n本报讯"), std::u16string::npos);
+    EXPECT_TRUE(recorder.shown.empty());
+}
+
+TEST_F(MenuWndTest, ArticleOfThreeFieldsShowsFieldZeroAndAnEmptyArticleSaysSo)
+{
+    auto* w = Open<CQXInfoTxtWnd>(-1, "");
+    CDataSetWriter three("news.text");
+    three.AddField("text", FIELD_TEXT);
+    three.AddField("a", FIELD_INT);
+    three.AddField("b", FIELD_INT);
+    for (const char16_t* line : {u"第一行", u"第二行"}) {
+        three.AddRow();
+        three.SetText(0, Gb(line));
+        three.SetInt(1, 5);
+    }
+    std::string bytes = three.ToBytes();
+    w->OnReply(reinterpret_cast<const BYTE*>(bytes.data()), (int)bytes.size(), 0);
+    EXPECT_EQ(std::u16string(w->GetText()), u"第一行\r\n第二行\r\n");
+
+    // A server error keeps the text and says why in a box.
+    bytes = ErrorSet(Gb(u"该资讯不存在或已删除"));
+    w->OnReply(reinterpret_cast<const BYTE*>(bytes.data()), (int)bytes.size(), 0);
+    EXPECT_EQ(std::u16string(w->GetText()), u"第一行\r\n第二行\r\n");
+    ASSERT_EQ(recorder.shown.size(), 1u);
+    EXPECT_EQ(recorder.shown[0].text, u"该资讯不存在或已删除");
+    EXPECT_EQ(recorder.shown[0].milliseconds, 0);
+
+    CDataSetWriter empty("news.text");
+    empty.AddField("line", FIELD_INT);
+    empty.AddField("text", FIELD_TEXT);
+    bytes = empty.ToBytes();
+    w->OnReply(reinterpret_cast<const BYTE*>(bytes.data()), (int)bytes.size(), 0);
+    EXPECT_EQ(std::u16string(w->GetText()), u"暂无相关信息！");
 }
