@@ -259,6 +259,16 @@ TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAnd
     ASSERT_TRUE(fs::exists(shot));
     EXPECT_GT(fs::file_size(shot), 1000u);
 
+    // The first entry of the server's menu opens over the home frame; its "首页" walks back home.
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(103))));
+    std::string opened = client.Dump();
+    EXPECT_NE(TopWindowClass(opened), "CQXAppFrame") << opened;
+    Point home = CentreOf(opened, RectOfId(101));
+    home.x /= 3;
+    ASSERT_TRUE(client.Tap(home));
+    dump = client.WaitForTop("CQXAppFrame");
+    ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
+
     // Exit asks first; "no" keeps the client running.
     Point exitButton = CentreOf(dump, RectOfId(111));
     ASSERT_TRUE(client.Tap(exitButton));
