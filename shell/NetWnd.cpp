@@ -73,7 +73,10 @@ CNetWnd::~CNetWnd()
         worker->Stop();
     worker = nullptr;
     free(barMessage);
+    barClose.SetImage_Normal(nullptr);
+    barClose.SetImage_Pressed(nullptr);
     delete barCloseImage;
+    delete barClosePressed;
 }
 
 LPCWSTR CNetWnd::GetMzClassName()
@@ -575,7 +578,7 @@ void CNetWnd::LayoutMessageBar()
 {
     int width = GetWidth();
     barBackground.SetPos(0, CAPTION_HEIGHT, width, BAR_HEIGHT);
-    barBackground.SetBackgroundColor(RGB(255, 255, 225));
+    barBackground.SetWidthImage(width);
     barTextField.SetID(BAR_TEXT_ID);
     barTextField.SetPos(40, 47, width - 110, 50);
     barIndent = width - 130;
@@ -584,8 +587,10 @@ void CNetWnd::LayoutMessageBar()
     if (barCloseImage == nullptr) {
         barCloseImage = new CMzImage;
         barCloseImage->LoadImage(CAppData::Instance()->GetFullPath(u"close.png").GetText());
+        barClosePressed = new CMzImage;
+        barClosePressed->LoadPlatformImage(212u);
         barClose.SetImage_Normal(barCloseImage);
-        barClose.SetImage_Pressed(barCloseImage);
+        barClose.SetImage_Pressed(barClosePressed);
     }
 }
 
@@ -671,4 +676,19 @@ void CNetWnd::ScrollStep()
     barTextField.SetPos(40 + barIndent, 47, fieldWidth, 50);
     barTextField.SetText(barText_.GetText());
     barTextField.Invalidate();
+}
+
+void CMessageBarPanel::SetWidthImage(int windowWidth)
+{
+    UINT id = windowWidth == 720 ? 271u : windowWidth == 480 ? 270u : pictureId;
+    if (id != 0 && id != pictureId && picture.LoadPlatformImage(id))
+        pictureId = id;
+}
+
+void CMessageBarPanel::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
+{
+    if (picture.IsLoaded())
+        picture.Draw(dc, rcWin, TRUE);
+    else
+        UiStatic::PaintWin(dc, rcWin, rcUpdate);
 }

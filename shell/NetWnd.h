@@ -7,6 +7,7 @@
 #pragma once
 
 #include "core/WString.h"
+#include "platform/ui/MzImage.h"
 #include "platform/ui/UiButton.h"
 #include "platform/ui/UiStatic.h"
 #include "platform/win/Time.h"
@@ -19,6 +20,18 @@ class CNetThread;
 // Returns the window's end result, 1 for keys handled in place, -1 when nothing could be opened.
 typedef int (*WindowOpener)(const char* key, int menuId, const char* title, const char* info, const char* params,
                             int flag, HWND owner);
+
+// The message bar's background: the platform's bar picture for the width (270 for 480 pixels, 271 for 720),
+// drawn over the window's own pixels.
+class CMessageBarPanel : public UiStatic {
+public:
+    void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
+    void SetWidthImage(int windowWidth);
+
+private:
+    CMzImage picture;
+    UINT pictureId = 0;
+};
 
 // Makes the own-stock editor in search mode, titled and owned as given, not yet created (installed by the quote
 // screens, which sit above the shell).
@@ -125,10 +138,11 @@ protected:
     // Silent log-ins in a row; a session that expires again right after one is not chased for ever.
     int reloginsInRow = 0;
 
-    UiStatic barBackground;
+    CMessageBarPanel barBackground;
     UiStatic barTextField;
     UiImageButton barClose;
     CMzImage* barCloseImage = nullptr;
+    CMzImage* barClosePressed = nullptr;
     int barVisible = 0;
     WCHAR* barMessage = nullptr;
     int barRepeats = 0;

@@ -569,6 +569,9 @@ TEST_F(NetWndTest, MessageBarScrollsItsTextTheGivenTimesThenHidesAndItsCloseButt
     w->SetBarMessage(u"今日新股申购提示", 2);
     w->ShowMessageBar(TRUE);
     EXPECT_TRUE(w->IsBarVisible());
+    w->Invalidate();
+    UpdateWindow(w->m_hWnd); // painted with the bar's picture and close button
+    PumpMessages();
     bool sawWholeText = false;
     int ticks = 0;
     while (w->IsBarVisible() && ticks < 500) {
