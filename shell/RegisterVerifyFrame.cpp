@@ -349,9 +349,11 @@ LRESULT CRegisterVerifyFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lPa
 
 // ---- help page ----
 
-CRegisterHelpWnd::CRegisterHelpWnd(LPCWSTR title, HWND ownerWnd) : CBaseWnd(title, ownerWnd)
+CRegisterHelpWnd::CRegisterHelpWnd(LPCWSTR title, HWND ownerWnd) : CTextWnd(title, ownerWnd)
 {
     wndType = WND_TYPE_SIGNUP_HELP;
+    firstActivation = 0;
+    requestOnActive = 0;
 }
 
 LPCWSTR CRegisterHelpWnd::GetMzClassName()
@@ -361,31 +363,23 @@ LPCWSTR CRegisterHelpWnd::GetMzClassName()
 
 BOOL CRegisterHelpWnd::OnInitDialog()
 {
-    if (!CBaseWnd::OnInitDialog())
+    if (!CTextWnd::OnInitDialog())
         return FALSE;
     captionBar.EnableHome(FALSE);
     captionBar.EnableTradeIcon(FALSE);
     RemoveUiWin(&toolBar);
+    commandBar.SetButton(0, false, false, u"");
+    commandBar.SetButton(1, false, false, u"");
     commandBar.SetButton(2, true, true, u"返回");
-    AddUiWin(&commandBar);
-    body.SetPos(20, 10, contentPanel.GetWidth() - 40, contentPanel.GetHeight() - 20);
-    body.SetTextColor(0);
-    body.SetEditable(false);
-    contentPanel.AddChild(&body);
     return TRUE;
-}
-
-void CRegisterHelpWnd::SetText(LPCWSTR text)
-{
-    body.SetText(text != nullptr ? text : u"");
-    Invalidate();
 }
 
 void CRegisterHelpWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (LOWORD(wParam) == ID_COMMAND_BAR && lParam == 2) {
-        EndWnd(END_RETURN);
+    if (LOWORD(wParam) == ID_COMMAND_BAR) {
+        if (lParam == 2)
+            EndWnd(END_RETURN);
         return;
     }
-    CBaseWnd::OnMzCommand(wParam, lParam);
+    CTextWnd::OnMzCommand(wParam, lParam);
 }

@@ -10,6 +10,7 @@
 #include "platform/ui/UiEdit.h"
 #include "shell/LabelCtrl.h"
 #include "shell/NetWnd.h"
+#include "shell/TextWnd.h"
 
 class CDataSet;
 
@@ -58,15 +59,10 @@ protected:
     int signUpState = IDLE;
 };
 
-class CRegisterHelpWnd : public CBaseWnd {
+class CRegisterHelpWnd : public CTextWnd {
 public:
     CRegisterHelpWnd(LPCWSTR title, HWND owner);
     LPCWSTR GetMzClassName() override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
-    void SetText(LPCWSTR text);
-    LPCWSTR GetText() const { return body.GetText(); }
-
-protected:
-    UiTextEdit body;
 };

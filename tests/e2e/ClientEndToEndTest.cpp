@@ -237,6 +237,18 @@ TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAnd
         // No sign-up on this phone yet: the log-in is refused and the sign-up frame opens over the log-on window.
         std::string dump = client.WaitForTop("CRegisterVerifyFrame");
         ASSERT_EQ(TopWindowClass(dump), "CRegisterVerifyFrame") << dump;
+        // The help page shows the server's help text and its only button goes back.
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(141))));
+        std::string help = client.WaitForTop("CRegisterHelpWnd");
+        ASSERT_EQ(TopWindowClass(help), "CRegisterHelpWnd") << help;
+        EXPECT_NE(TopWindow(help).find(R"("items":["","","返回"])"), std::string::npos) << help;
+        Point back = CentreOf(help, RectOfId(101));
+        back.x = back.x * 5 / 3; // "返回" is the right third
+        ASSERT_TRUE(client.Tap(back));
+        dump = client.WaitForTop("CRegisterVerifyFrame");
+        ASSERT_EQ(TopWindowClass(dump), "CRegisterVerifyFrame") << dump;
+        client.Command("tap " + std::to_string(CentreOf(dump, RectOfId(300)).x) + " " +
+                       std::to_string(CentreOf(dump, RectOfId(300)).y));
         client.Command("text 13800138000");
         Point bar = CentreOf(dump, RectOfId(101)); // the command bar: "登录" is its left third
         bar.x /= 3;
