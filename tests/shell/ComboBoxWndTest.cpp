@@ -97,6 +97,8 @@ TEST_F(ComboBoxWndTest, LookUpsByKeyAndByRowStayWithinTheList)
     box->AddItem(u"无数据", 0);
     EXPECT_EQ(box->FindItem(u""), -1);
     EXPECT_EQ(box->FindItem(u"YYB9"), 9);
+    // A key no row has walks past the row without a key text.
+    EXPECT_EQ(box->FindItem(u"ZZZ"), -1);
 
     box->SetCurSel(4);
     EXPECT_EQ(std::u16string(box->GetFieldText()), u"营业部YYB4");

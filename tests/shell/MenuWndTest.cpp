@@ -217,6 +217,13 @@ TEST_F(MenuWndTest, MenuWindowListsItsEntrysChildrenAndOpensTheTappedOne)
     EXPECT_EQ(opened[0].menuId, 302);
     EXPECT_EQ(Wide(opened[0].title.c_str()), u"公司新闻");
     EXPECT_EQ(opened[0].params, "tc_mfuncno=300&tc_sfuncno=1&cont_sfunc=2&type=2");
+
+    // Turned to landscape, the list fills the wider screen above the lower command bar.
+    w->SetScreenMode(3);
+    EXPECT_EQ(w->GetMenuList().GetWidth(), 720);
+    EXPECT_EQ(w->GetMenuList().GetHeight(), w->GetHeight() - 42 - UI_BAR_HEIGHT_LANDSCAPE);
+    w->SetScreenMode(0);
+    EXPECT_EQ(w->GetMenuList().GetWidth(), 480);
 }
 
 TEST_F(MenuWndTest, ServerSubMenuIsFetchedOnceAndShownAgainWithoutARequest)
