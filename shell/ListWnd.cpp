@@ -61,13 +61,6 @@ BOOL CListWnd::OnInitDialog()
     return TRUE;
 }
 
-void CListWnd::OpenStockSearch()
-{
-    // The stock search is a window of the quote screens; the networked window base opens it once they exist.
-    if (stockSearchOpener != nullptr)
-        stockSearchOpener(m_hWnd);
-}
-
 void CListWnd::OnScreenModeChanged(int)
 {
     PlaceList();

@@ -21,12 +21,9 @@ public:
     // Row height for a "Font_Size" value: 21-25 → 50, 26-30 → 55, 31-35 → 65, anything else 70.
     static int RowHeightForFont(int fontSize);
     CMenuList& GetMenuList() { return menuList; }
-    // Runs the stock search over a window; installed by the quote screens (none: the button does nothing).
-    static inline void (*stockSearchOpener)(HWND owner) = nullptr;
 
 protected:
     void PlaceList();
-    void OpenStockSearch();
 
     CMenuList menuList;
 };

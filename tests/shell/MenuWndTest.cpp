@@ -64,6 +64,25 @@ int RecordOpen(const char* key, int menuId, const char* title, const char*, cons
     return END_BACK;
 }
 
+int searchesOpened = 0;
+
+// A stock search that ends as soon as it is shown.
+class QuickSearchWnd : public CBaseWnd {
+public:
+    using CBaseWnd::CBaseWnd;
+    BOOL OnInitDialog() override
+    {
+        ++searchesOpened;
+        PostMessage(WM_END_WND, 0, END_BACK);
+        return CBaseWnd::OnInitDialog();
+    }
+};
+
+CBaseWnd* MakeQuickSearch(LPCWSTR title, HWND owner)
+{
+    return new QuickSearchWnd(title, owner);
+}
+
 std::u16string Wide(const char* gb)
 {
     WCHAR* w = nullptr;
@@ -217,6 +236,14 @@ TEST_F(MenuWndTest, MenuWindowListsItsEntrysChildrenAndOpensTheTappedOne)
     EXPECT_EQ(opened[0].menuId, 302);
     EXPECT_EQ(Wide(opened[0].title.c_str()), u"公司新闻");
     EXPECT_EQ(opened[0].params, "tc_mfuncno=300&tc_sfuncno=1&cont_sfunc=2&type=2");
+
+    // The command bar: stock search, then back.
+    searchesOpened = 0;
+    CNetWnd::SetStockSearchMaker(MakeQuickSearch);
+    SendMessage(w->m_hWnd, MZ_WM_COMMAND, MAKELONG(ID_COMMAND_BAR, 0), 1);
+    CNetWnd::SetStockSearchMaker(nullptr);
+    PumpMessages();
+    EXPECT_EQ(searchesOpened, 1);
 
     // Turned to landscape, the list fills the wider screen above the lower command bar.
     w->SetScreenMode(3);
