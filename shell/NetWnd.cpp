@@ -300,7 +300,7 @@ int CNetWnd::BuildReloginText(char* part, int capacity)
 
 // Splits the part at "&" into plain "tc_" pairs and business pairs, enciphers the business ones with the
 // session key and rewrites the part. 0 when the result does not fit.
-int CNetWnd::EncipherPart(char* part, int capacity)
+int CNetWnd::EncipherPart(char* part, int capacity, bool afterAmpersand)
 {
     std::string plain, business;
     const char* p = part;
@@ -342,7 +342,8 @@ int CNetWnd::EncipherPart(char* part, int capacity)
         text = business;
         plain += plain.empty() ? "TC_ENCRYPT=0" : "&TC_ENCRYPT=0";
     }
-    if (text.empty() || text.back() != '&')
+    // The prefix before an empty part already ends with "&".
+    if (text.empty() ? !afterAmpersand : text.back() != '&')
         text += '&';
     text += plain;
     if (text.size() >= (size_t)capacity)
@@ -373,7 +374,7 @@ int CNetWnd::ComposeRequest(int mainFunction, int subFunction, char* out, int ca
         OutputDebugStringW(u"request too long for the common fields; not sent\n");
         return 0;
     }
-    if (encrypt && !relogin && !EncipherPart(part, room)) {
+    if (encrypt && !relogin && !EncipherPart(part, room, prefix > 0)) {
         OutputDebugStringW(u"enciphered request too long; not sent\n");
         return 0;
     }

@@ -121,7 +121,7 @@ protected:
     void HandleReloginReply(const BYTE* data, int length);
     // The log-in text of the silent re-login; always 1.
     int BuildReloginText(char* part, int capacity);
-    int EncipherPart(char* part, int capacity);
+    int EncipherPart(char* part, int capacity, bool afterAmpersand);
     void ScrollStep();
     void OpenChart(const char* key, const char* title, LPARAM params);
     void OnCaptionTrade();
