@@ -37,6 +37,13 @@ public:
     int actions = 0;
 };
 
+class SwipeCounter : public CTableWnd {
+public:
+    SwipeCounter() : CTableWnd(u"表", nullptr) {}
+    void OnSwipeRight() override { ++swipes; }
+    int swipes = 0;
+};
+
 void AddRow(CTableWnd* t, LPCWSTR a, LPCWSTR b, DWORD da, DWORD db)
 {
     LPCWSTR texts[] = {a, b};
@@ -60,6 +67,21 @@ TEST_F(TableWndTest, GridFillsTheSpaceBetweenCaptionAndToolBarAndTakesNoSwipes)
     EXPECT_EQ(none.left, -1);
     EXPECT_EQ(none.bottom, -1);
     EXPECT_EQ(W(t->GetMzClassName()), std::u16string(u"CTableWnd"));
+}
+
+TEST_F(TableWndTest, ARightSwipeOverTheTableIsNoSwipe)
+{
+    SwipeCounter t;
+    RECT work = WorkRect();
+    t.Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
+    t.OnLButtonDown(0, 30, 300);
+    t.OnLButtonUp(0, 400, 300);
+    EXPECT_EQ(t.swipes, 0);
+    // The same stroke counts once the window takes swipes again.
+    t.SetGestureRect(RECT{0, 42, t.GetWidth(), t.GetHeight()});
+    t.OnLButtonDown(0, 30, 300);
+    t.OnLButtonUp(0, 400, 300);
+    EXPECT_EQ(t.swipes, 1);
 }
 
 TEST_F(TableWndTest, CellsReadBackAndMissingCellsGiveNullOrMinusOne)
