@@ -95,6 +95,10 @@ public:
         std::string program = std::string(MORWICK_BINARY_DIR) + "/app/morwick";
         std::vector<std::string> env = {"MORWICK_HOME=" + home, "MORWICK_DEVICE=" + device,
                                         "MORWICK_AUTOMATION=" + socket, "MORWICK_DISPLAY=headless"};
+        // The test process's own folder for running clients, so a client of another test never counts as this
+        // one's running instance.
+        if (const char* runtime = getenv("MORWICK_RUNTIME_DIR"))
+            env.push_back(std::string("MORWICK_RUNTIME_DIR=") + runtime);
         for (char** e = environ; *e != nullptr; ++e) {
             std::string entry = *e;
             if (entry.rfind("MORWICK_", 0) != 0)
