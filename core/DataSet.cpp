@@ -62,6 +62,21 @@ int TypeSize(int type)
 
 bool IsBlobType(int type) { return type == FIELD_TEXT || type == FIELD_BYTES || type == FIELD_WIDE_TEXT; }
 
+// Keeps a zero byte just past the used bytes of b (growing it when full). GetString hands out any field's bytes
+// as text, and a number, a byte array or a text cut short is not terminated: read as text, it then ends inside
+// the block instead of running past it.
+BOOL ZeroAfterEnd(CByteBuffer& b)
+{
+    if (b.count >= b.capacity) {
+        const BYTE zero = 0;
+        if (!b.Append(&zero, 1))
+            return FALSE;
+        --b.count;
+    }
+    b.data[b.count] = 0;
+    return TRUE;
+}
+
 // Number of UTF-16 units before the first zero unit within length bytes; -1 when there is none.
 int WideTextUnits(const BYTE* p, int length)
 {
@@ -247,6 +262,8 @@ int CDataSet::Parse(const BYTE* data, DWORD* remaining)
     if (l >= 1 && !blob.Append(p, (UINT)l))
         return fail();
     left -= (DWORD)l;
+    if (!ZeroAfterEnd(rows) || !ZeroAfterEnd(blob))
+        return fail();
 
     fieldCount = n;
     rowSize = (int)width;
@@ -549,7 +566,7 @@ int CDataSet::AddField(const FieldInfo* descriptor, int index)
     int insertAt = index < fieldCount ? fields.data[index].offset : rowSize;
     if (rowCount > 0 && f.size > 0) {
         // Every row gets the new field's bytes, zeroed, at its place.
-        CByteBuffer rebuilt((UINT)(newWidth * rowCount));
+        CByteBuffer rebuilt((UINT)(newWidth * rowCount) + 1); // the last place stays zero
         if (!rebuilt.SetSize((UINT)(newWidth * rowCount)))
             return DS_SIZE_MISMATCH;
         for (int r = 0; r < rowCount; ++r) {
@@ -584,6 +601,10 @@ int CDataSet::InsertRow(int index)
     UINT oldBytes = rows.count;
     if (!rows.SetSize(oldBytes + rowSize))
         return DS_SIZE_MISMATCH;
+    if (!ZeroAfterEnd(rows)) {
+        rows.SetSize(oldBytes);
+        return DS_SIZE_MISMATCH;
+    }
     // Rows of width 0 touch no bytes (and after Destroy there is no block to point at).
     if (index >= 0 && index < rowCount) {
         if (rowSize > 0) {
@@ -615,6 +636,7 @@ int CDataSet::DeleteRow(int index)
     if (rowSize > 0)
         memmove(RowAt(index), RowAt(index + 1), (size_t)(rowCount - index - 1) * rowSize);
     rows.SetSize(rows.count - rowSize);
+    ZeroAfterEnd(rows); // shrinking: there is room
     --rowCount;
     if (rowCount == 0)
         cursor = -1;
@@ -631,6 +653,10 @@ int CDataSet::AppendBlobValue(int field, int row, const void* data, int length)
     int offset = (int)blob.count;
     if (length > 0 && !blob.Append((const BYTE*)data, (UINT)length))
         return DS_SIZE_MISMATCH;
+    if (!ZeroAfterEnd(blob)) {
+        blob.count = (UINT)offset;
+        return DS_SIZE_MISMATCH;
+    }
     if (ReadInt(ref + 4) > 0)
         blobHasGaps = 1;
     WriteInt(ref, offset);
@@ -703,7 +729,7 @@ int CDataSet::Compact()
     }
     if (total > MAX_BYTES)
         return 0;
-    CByteBuffer packed((UINT)total);
+    CByteBuffer packed((UINT)total + 1); // the last place stays zero
     if (!packed.SetSize((UINT)total))
         return 0;
     UINT used = 0;

@@ -91,6 +91,8 @@ public:
     const BYTE* GetFieldData(int i, int* length, int* type = nullptr) const;
     const BYTE* GetFieldData(const char* fieldName, int* length) const;
 
+    // The bytes of GetFieldData taken as text: the text itself for an 8-bit text field. Read as text, the value of
+    // any other field also ends inside the set (there is always a zero byte after the rows and after the blob).
     const char* GetString(int i) const;
     const char* GetString(const char* fieldName) const;
     int GetShort(int i) const;

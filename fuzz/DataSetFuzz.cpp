@@ -34,6 +34,10 @@ void ReadRow(CDataSet& set)
         CQuoteNumber q = set.GetQuoteNumber(i);
         const char* t = q.FormatWithUnit();
         Touch(t, strlen(t) + 1);
+        // Callers take GetString as text whatever the field's type.
+        const char* asString = set.GetString(i);
+        if (asString != nullptr)
+            Touch(asString, strlen(asString));
         int length = 0, type = 0;
         const BYTE* value = set.GetFieldData(i, &length, &type);
         if (value != nullptr) {

@@ -370,6 +370,47 @@ TEST(DataSet, BlobReferencesOutsideTheBlobHaveNoValue)
     EXPECT_STREQ(set->GetAsText(1), "Array:8");
 }
 
+TEST(DataSet, ValuesReadAsTextEndInsideTheSet)
+{
+    // GetString hands out any field's bytes; read as text, a value without a terminator must still end inside
+    // the set. Sixteen numbers fill the 64-byte row block exactly, as an array of 64 bytes fills the blob.
+    DataSetBytes s("accounts");
+    for (int k = 0; k < 16; ++k)
+        s.Field(k == 15 ? "fundid" : "n", FIELD_INT);
+    s.Row();
+    for (int k = 0; k < 16; ++k)
+        s.I32(0x41414141);
+    auto numbers = ParseOne(s.Build());
+    ASSERT_TRUE(numbers);
+    ASSERT_TRUE(numbers->MoveFirst());
+    EXPECT_EQ(strlen(numbers->GetString("fundid")), 4u);
+
+    std::vector<uint8_t> array(64, 'B');
+    auto bytes = ParseOne(DataSetBytes("a").Field("a", FIELD_BYTES).Row().Blob(array.data(), 64).Build());
+    ASSERT_TRUE(bytes);
+    ASSERT_TRUE(bytes->MoveFirst());
+    EXPECT_EQ(strlen(bytes->GetString(0)), 64u);
+
+    // The same for values the client stores itself.
+    CDataSet edited;
+    FieldInfo a = {};
+    strcpy(a.name, "a");
+    a.type = FIELD_BYTES;
+    edited.AddField(&a, 0);
+    FieldInfo n = {};
+    strcpy(n.name, "n");
+    n.type = FIELD_DOUBLE;
+    for (int k = 0; k < 7; ++k)
+        edited.AddField(&n, -1);
+    edited.InsertRow(-1);
+    EXPECT_EQ(edited.SetValue(0, array.data(), 64, -1), DS_OK);
+    const double full = 1.3e-30; // eight bytes, none of them zero
+    for (int k = 1; k < 8; ++k)
+        EXPECT_EQ(edited.SetValue(k, &full, 8, -1), DS_OK);
+    EXPECT_EQ(strlen(edited.GetString(0)), 64u);
+    EXPECT_EQ(strlen(edited.GetString(7)), 8u);
+}
+
 TEST(DataSet, UnterminatedNamesAndCaptionsReadAsTerminated)
 {
     uint8_t raw[60];
