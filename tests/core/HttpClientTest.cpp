@@ -201,15 +201,18 @@ TEST_F(HttpClientTest, ProxyModeGoesThroughTheGatewayAndNamesTheServer)
 
 TEST_F(HttpClientTest, SilenceLongerThanTheBudgetFailsButSlowSteadyRepliesDoNot)
 {
-    client.SetSilenceBudget(300);
+    // Gaps far below the budget, so a busy machine running the server late cannot look like silence; the whole
+    // reply still takes longer than the budget.
+    client.SetSilenceBudget(800);
     std::string reply = HttpReply(std::string(40, 's'));
     std::vector<std::string> pieces;
-    for (size_t i = 0; i < reply.size(); i += 10)
-        pieces.push_back(reply.substr(i, 10));
-    server.Add(Exchange{pieces, 0, 40}); // about 400 ms in all, never 300 ms quiet
+    for (size_t i = 0; i < reply.size(); i += 5)
+        pieces.push_back(reply.substr(i, 5));
+    ASSERT_GT(pieces.size() * 50, 900u);
+    server.Add(Exchange{pieces, 0, 50}); // over a second in all, never 800 ms quiet
     EXPECT_EQ(Ask(client).rc, 1);
 
-    server.Add(Exchange{{reply}, 800});
+    server.Add(Exchange{{reply}, 1300});
     Outcome o = Ask(client);
     EXPECT_EQ(o.rc, 0);
     EXPECT_EQ(client.GetErrorCode(), 3);
