@@ -1,7 +1,9 @@
 // The automation's Unix socket: one command line in, one JSON line out, connections served one after another.
 #include "platform/automation/Automation.h"
+#include "platform/win/Message.h"
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -15,6 +17,7 @@ namespace morwick::automation {
 namespace {
 
 std::atomic<int> listenFd{-1};
+std::atomic<bool> looping{false};
 std::thread serverThread;
 std::string socketPath;
 
@@ -71,6 +74,7 @@ void Loop(int fd)
         Serve(client);
         close(client);
     }
+    looping.store(false);
 }
 
 } // namespace
@@ -94,6 +98,7 @@ bool StartServer(const std::string& path)
     }
     listenFd.store(fd);
     socketPath = path;
+    looping.store(true);
     serverThread = std::thread(Loop, fd);
     return true;
 }
@@ -105,6 +110,13 @@ void StopServer()
         return;
     shutdown(fd, SHUT_RDWR);
     close(fd);
+    // A command still running may be waiting for this thread (most run on the GUI thread): keep answering sent
+    // messages until the server thread has finished it, or the join would wait for ever.
+    while (looping.load()) {
+        MSG msg;
+        PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     if (serverThread.joinable())
         serverThread.join();
     unlink(socketPath.c_str());

@@ -197,3 +197,22 @@ TEST(Automation, SocketCommandsRunOnTheGuiThreadWhileItWaitsForMessages)
     EXPECT_NE(dump.find("已点击"), std::string::npos);
     EXPECT_EQ(w.taps, 1);
 }
+
+TEST(Automation, StoppingTheServerWhileACommandWaitsForTheGuiThreadReturnsAndAnswersIt)
+{
+    // The client ending while a script's command is still running: that command waits for the GUI thread, which
+    // is the one stopping the server.
+    TapWnd w;
+    ASSERT_TRUE(w.Create(0, 30, 480, 690));
+    w.Show();
+    std::string path =
+        (std::filesystem::temp_directory_path() / ("morwick-auto-stop-" + std::to_string(GetTickCount()))).string();
+    ASSERT_TRUE(morwick::automation::StartServer(path));
+    std::string dump = "<none>";
+    std::thread script([&] { dump = morwick::automation::SendCommand(path, "dump"); });
+    // Until the command is waiting on this thread; not handled here.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20000, QS_ALLINPUT);
+    morwick::automation::StopServer();
+    script.join();
+    EXPECT_NE(dump.find("TestTapWnd"), std::string::npos) << dump;
+}
