@@ -1,9 +1,12 @@
 // The client's entry point: the one application object, then the platform's start (Init, Run, Exit).
+#include "quotes/InfoWindowMakers.h"
 #include "shell/ClientApp.h"
 
 static CClientApp theApp;
 
 int main(int argc, char** argv)
 {
+    // The stock information windows sit above the shell: their makers go into the window factory first.
+    InstallInfoWindowMakers();
     return MzRunApplication(argc, argv);
 }
