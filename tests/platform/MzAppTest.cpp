@@ -58,7 +58,7 @@ TEST(MzApp, RunsTheLoopUntilTheFrontKeyAndAlwaysExits)
     std::string tap, dump;
     std::thread user([&] {
         // The socket opens when the loop is about to run; try until it answers.
-        for (int i = 0; i < 200 && tap.empty(); ++i) {
+        for (DWORD start = GetTickCount(); tap.empty() && GetTickCount() - start < 20000;) {
             tap = morwick::automation::SendCommand(socket, "tap 10 100");
             if (tap.empty())
                 Sleep(10);
