@@ -9,6 +9,7 @@
 #include "core/TextHelpers.h"
 #include "platform/device/RsaKeyPair.h"
 #include "platform/win/CodePage.h"
+#include "platform/win/Time.h"
 #include "server/DataSetWriter.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
@@ -212,6 +213,15 @@ TEST_F(StockInfoWndTest, MenuListsTheServersInformationEntriesAndOpensOneForTheS
     EXPECT_EQ(w->OnOK(-1), -1);
     EXPECT_EQ(opened.size(), 2u);
 
+    // A tapped row goes the same way; a row without an entry says the window could not be shown.
+    SendMessage(w->m_hWnd, WM_DEFERRED_STEP, 0, 0);
+    ASSERT_EQ(opened.size(), 3u);
+    EXPECT_EQ(opened.back().params, "tc_mfuncno=504&tc_sfuncno=12&type=1&stkcode=600010");
+    SendMessage(w->m_hWnd, WM_DEFERRED_STEP, 0, 7);
+    ASSERT_EQ(recorder.shown.size(), 1u);
+    EXPECT_EQ(recorder.shown[0].text, u"Show window error！");
+    recorder.shown.clear();
+
     // The opened article asks the server with those parameters and shows its text.
     auto* article = Make<CQXInfoTxtWnd>(u"财务数据_包钢股份");
     article->OnInitParam(902, "", opened[0].params.c_str());
@@ -250,6 +260,29 @@ TEST_F(StockInfoWndTest, FactoryOpensTheInformationMenuByItsKeyOnceInstalled)
     const WindowKey* key = CWindowFactory::FindKey("F10");
     ASSERT_NE(key, nullptr);
     EXPECT_STREQ(key->className, "CStocInfoMenuWnd");
+
+    // Opened for real: the window runs with the stock's entries; the home icon ends it.
+    CNetWnd::SetWindowOpener(nullptr);
+    std::thread closer([] {
+        for (int i = 0; i < 1000; ++i) {
+            for (HWND w : ListWindowHandles()) {
+                WCHAR name[32] = {};
+                if (GetClassNameW(w, name, 32) > 0 && std::u16string(name) == u"CStocInfoMenuWnd" &&
+                    IsWindowVisible(w)) {
+                    PostMessage(w, WM_CAPTION_HOME, 0, 0);
+                    return;
+                }
+            }
+            Sleep(5);
+        }
+    });
+    CBaseWnd owner(u"主", nullptr);
+    RECT work = WorkRect();
+    ASSERT_TRUE(owner.Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    int result = CWindowFactory::OpenWindow("F10", 9, Gb(u"包钢股份").c_str(), "600010", "", 0, owner.m_hWnd);
+    closer.join();
+    EXPECT_EQ(result, END_HOME);
+    PumpMessages(); // the owner releases the ended window
 }
 
 TEST_F(StockInfoWndTest, RadarAsksForTheStocksNotesAndShowsTheServersText)
