@@ -1,0 +1,354 @@
+#include "quotes/StockDetaiPriceWnd.h"
+
+#include "core/AppData.h"
+#include "core/ColorScheme.h"
+#include "core/DataSet.h"
+#include "core/ReplyRecordSet.h"
+#include "core/TextHelpers.h"
+#include "quotes/MyQuotes.h"
+#include "shell/MenuItem.h"
+#include "shell/MenuNode.h"
+#include "shell/MenuTree.h"
+#include "shell/PopMenuWnd.h"
+#include "shell/WndMessages.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char DETAIL_FIELDS[] =
+    "&field=1|2|3|4|11|13|14|15|16|17|18|32|29|30|50|51|52|53|54|55|56|57|58|59|70|71|72|73|74|75|76|77|78|79";
+
+constexpr COLORREF WHITE = 0xFFFFFF;
+constexpr int AMOUNT_COLOR = 28;
+
+// Reply columns.
+enum {
+    COL_MARKET, COL_TYPE, COL_CODE, COL_NAME, COL_PREV_CLOSE, COL_OPEN, COL_HIGH, COL_LOW, COL_LATEST, COL_VOLUME,
+    COL_AMOUNT, COL_AVERAGE, COL_ORDER_RATIO, COL_VOLUME_RATIO, COL_BUY1 = 14, COL_SELL1 = 24, COLUMN_COUNT = 34
+};
+
+COLORREF PriceColor(const CQuoteNumber& reference, const CQuoteNumber& value)
+{
+    CAppData* app = CAppData::Instance();
+    if (reference < value)
+        return app->GetColor(COLOR_RISE);
+    if (reference > value)
+        return app->GetColor(COLOR_FALL);
+    return app->GetColor(COLOR_UNCHANGED);
+}
+
+std::u16string Wide(const char* text)
+{
+    WCHAR* wide = nullptr;
+    AnsiToWide(text != nullptr ? text : "", &wide);
+    std::u16string s = wide != nullptr ? wide : u"";
+    free(wide);
+    return s;
+}
+
+std::string Gb(const char16_t* text)
+{
+    char* narrow = nullptr;
+    WideToAnsi(text, &narrow);
+    std::string s = narrow != nullptr ? narrow : "";
+    free(narrow);
+    return s;
+}
+
+struct Cell {
+    std::u16string text;
+    COLORREF color;
+};
+
+// Copies at most size - 1 bytes, always terminated.
+void CopyCut(char* out, size_t size, const char* text)
+{
+    size_t n = text != nullptr ? strlen(text) : 0;
+    if (n >= size)
+        n = size - 1;
+    if (n > 0)
+        memcpy(out, text, n);
+    out[n] = 0;
+}
+
+} // namespace
+
+CStockDetaiPriceWnd::CStockDetaiPriceWnd(LPCWSTR title, HWND ownerWnd) : CTableWnd(title, ownerWnd)
+{
+    requestOnActive = 1;
+    const char* refresh = CAppData::Instance()->GetConfig("Quote_IsRefresh");
+    autoRefresh = refresh != nullptr && refresh[0] == '1' ? 1 : 0;
+}
+
+CStockDetaiPriceWnd::~CStockDetaiPriceWnd() = default;
+
+LPCWSTR CStockDetaiPriceWnd::GetMzClassName()
+{
+    return u"CStockDetaiPriceWnd";
+}
+
+BOOL CStockDetaiPriceWnd::OnInitDialog()
+{
+    if (!CTableWnd::OnInitDialog())
+        return FALSE;
+    titleLabel.SetID(ID_TITLE_LABEL);
+    titleLabel.SetPos(10, 52, GetWidth() - 20, 40);
+    titleLabel.SetTextStyle(4);
+    titleLabel.SetTextColor(0x00FFFF);
+    titleLabel.SetTextSize(26);
+    titleLabel.SetText(u"详细报价:");
+    AddUiWin(&titleLabel);
+
+    grid.SetDragScrollMode(1);
+    grid.SetTextSize(21);
+    grid.SetItemHeight(48);
+    grid.SetTable(ROWS, 4, 0, 4, 0);
+    static const UINT images[] = {126, 118, 122, 114, 115, 116};
+    for (UINT image : images)
+        toolBar.AddButton(image);
+    PlaceDetailGrid();
+    return TRUE;
+}
+
+void CStockDetaiPriceWnd::PlaceDetailGrid()
+{
+    int height = GetHeight() - GRID_TOP - toolBar.GetHeight();
+    grid.SetPos(0, GRID_TOP, GetWidth(), height > 0 ? height : 0);
+}
+
+void CStockDetaiPriceWnd::OnScreenModeChanged(int orientation)
+{
+    CTableWnd::OnScreenModeChanged(orientation);
+    PlaceDetailGrid();
+    grid.Invalidate();
+}
+
+int CStockDetaiPriceWnd::OnInitParam(int id, const char* info, const char* params)
+{
+    char* value = GetParamValue(info, "code");
+    if (value != nullptr && value[0] != 0) {
+        size_t a = strlen(value), b = strlen(code);
+        // Compared up to the shorter text's terminator: reading on over the longer length would run past it.
+        if (strcmp(value, code) != 0)
+            firstActivation = 1; // another stock: ask again at the next activation
+        if (!(a == b && StrNCmpNoCase(value, code, (int)a) == 0))
+            CopyCut(code, sizeof code, value);
+    }
+    free(value);
+    return CTableWnd::OnInitParam(id, info, params);
+}
+
+int CStockDetaiPriceWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    if (capacity < 1)
+        return 0;
+    part[0] = 0;
+    char* text = SetParamValue(paramText != nullptr ? paramText : "", "code", code);
+    if (text == nullptr)
+        return 0;
+    int n = snprintf(part, (size_t)capacity, "%s%s", text, DETAIL_FIELDS);
+    free(text);
+    if (n < 0 || n >= capacity) {
+        part[0] = 0;
+        return 0; // a cut field list would show the wrong columns
+    }
+    return 1;
+}
+
+void CStockDetaiPriceWnd::OnReply(const BYTE* data, int length, int)
+{
+    if (data == nullptr || length <= 0)
+        return;
+    CReplyRecordSet reply(data, (DWORD)length);
+    if (reply.hasError) {
+        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 5000);
+        return;
+    }
+    CDataSet* set = reply.GetCount() > 0 ? *reply.GetRecord(0) : nullptr;
+    if (set == nullptr)
+        return;
+    if (set->GetName() != nullptr && strcmp(set->GetName(), "hq.info") == 0) {
+        OnQuoteInfo(set);
+        return;
+    }
+    grid.Clear();
+    FillTable(set);
+    Invalidate();
+}
+
+bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
+{
+    if (set == nullptr || set->GetRowCount() < 1 || set->GetFieldCount() < COLUMN_COUNT)
+        return false;
+    set->MoveFirst();
+    market = (short)set->GetAsInt(COL_MARKET);
+    type = (short)set->GetAsInt(COL_TYPE);
+    CopyCut(code, sizeof code, set->GetAsText(COL_CODE));
+    if (strchr(code, '.') == nullptr) {
+        size_t n = strlen(code);
+        snprintf(code + n, sizeof code - n, ".%02d", market);
+    }
+    CopyCut(name, sizeof name, set->GetAsText(COL_NAME));
+
+    bool noTrading = set->GetQuoteNumber(COL_OPEN) == CQuoteNumber::Zero();
+    bool index = type == 2;
+    CQuoteNumber prevClose = set->GetQuoteNumber(COL_PREV_CLOSE);
+    price = set->GetQuoteNumber(COL_LATEST);
+    CQuoteNumber change = price - prevClose;
+    CQuoteNumber percent = change * 100 / prevClose;
+    CQuoteNumber zero = CQuoteNumber::Zero();
+    COLORREF amountColor = CAppData::Instance()->GetColor(AMOUNT_COLOR);
+
+    auto label = [](const char16_t* text) { return Cell{text, WHITE}; };
+    auto dash = [&](std::u16string text, COLORREF color) {
+        return noTrading ? Cell{u"-", WHITE} : Cell{std::move(text), color};
+    };
+    auto text = [&](int column) { return Wide(set->GetAsText(column)); };
+    auto againstClose = [&](int column) {
+        return dash(text(column), PriceColor(prevClose, set->GetQuoteNumber(column)));
+    };
+    auto emit = [&](const Cell (&row)[4]) {
+        GridCell cells[4];
+        for (int i = 0; i < 4; ++i) {
+            cells[i].text = row[i].text.c_str();
+            cells[i].textColor = row[i].color;
+        }
+        grid.AddRow(cells, 4);
+    };
+
+    Cell changeCell{noTrading ? u"-" : Wide(change.Format()), PriceColor(zero, change)};
+    emit({label(u"最新"), againstClose(COL_LATEST), label(u"涨跌"), changeCell});
+    emit({label(u"幅度%"), dash(Wide(percent.Format()), PriceColor(zero, percent)), label(u"总手"),
+          dash(text(COL_VOLUME), amountColor)});
+    emit({label(u"金额"), dash(text(COL_AMOUNT), amountColor), label(u"均价"), againstClose(COL_AVERAGE)});
+    emit({label(u"昨收"), Cell{text(COL_PREV_CLOSE), WHITE}, label(u"今开"), againstClose(COL_OPEN)});
+    emit({label(u"最高"), againstClose(COL_HIGH), label(u"最低"), againstClose(COL_LOW)});
+    Cell orderRatio = index ? Cell{u"-", WHITE}
+                            : Cell{text(COL_ORDER_RATIO), PriceColor(zero, set->GetQuoteNumber(COL_ORDER_RATIO))};
+    emit({label(u"委比"), orderRatio, label(u"量比"), Cell{text(COL_VOLUME_RATIO), WHITE}});
+    if (index)
+        return true;
+
+    static const char16_t* const sellLabels[] = {u"卖一", u"卖二", u"卖三", u"卖四", u"卖五"};
+    static const char16_t* const buyLabels[] = {u"买一", u"买二", u"买三", u"买四", u"买五"};
+    auto bookRow = [&](const char16_t* title, int priceColumn) {
+        char volume[16];
+        snprintf(volume, sizeof volume, "%d", set->GetAsInt(priceColumn + 1) / 100);
+        emit({label(title), againstClose(priceColumn), Cell{u"", WHITE}, dash(Wide(volume), amountColor)});
+    };
+    for (int level = 4; level >= 0; --level)
+        bookRow(sellLabels[level], COL_SELL1 + level * 2);
+    for (int level = 0; level < 5; ++level)
+        bookRow(buyLabels[level], COL_BUY1 + level * 2);
+    return true;
+}
+
+void CStockDetaiPriceWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(wParam) != ID_TOOL_BAR)
+        return;
+    switch ((int)lParam) {
+    case 0: {
+        CPopMenuWnd menu;
+        static const struct {
+            int id;
+            const char16_t* text;
+        } items[] = {{CMD_CANCEL, u"取消"},   {CMD_HOME, u"返回首页"}, {CMD_INFO, u"个股资讯"},
+                     {CMD_SELL, u"卖出委托"}, {CMD_BUY, u"买入委托"},  {CMD_ADD_MINE, u"加入自选"}};
+        for (const auto& entry : items) {
+            MzPopupItem item;
+            item.text = entry.text;
+            item.id = (DWORD)entry.id;
+            menu.AddItem(item);
+        }
+        OnMenuCommand(menu.RunModal(m_hWnd));
+        break;
+    }
+    case 1:
+        OpenStockSearch();
+        break;
+    case 2: {
+        std::string params = std::string("date=&code=") + code;
+        OpenByKey("fschart", -1, Gb(u"分时走势").c_str(), "", params.c_str(), m_hWnd);
+        break;
+    }
+    case 3: {
+        std::string params = std::string("code=") + code;
+        OpenByKey("kxchart", -1, Gb(u"K线分析").c_str(), "", params.c_str(), m_hWnd);
+        break;
+    }
+    case 4:
+        Refresh(0, 0);
+        break;
+    case 5:
+        EndWnd(END_BACK);
+        break;
+    default:
+        break;
+    }
+}
+
+void CStockDetaiPriceWnd::OnMenuCommand(int id)
+{
+    switch (id) {
+    case CMD_HOME:
+        EndWnd(END_HOME);
+        break;
+    case CMD_ADD_MINE:
+        AddToMyQuotes(code, m_hWnd);
+        break;
+    case CMD_SELL:
+    case CMD_BUY:
+        OpenTrade(id == CMD_BUY);
+        break;
+    case CMD_INFO:
+        OpenInformation();
+        break;
+    default:
+        break;
+    }
+}
+
+void CStockDetaiPriceWnd::OpenTrade(bool buy)
+{
+    CAppData* app = CAppData::Instance();
+    if (name[0] == 0 || type == 2) {
+        app->ShowMessageBox(u"大盘指数不能买卖！", u"tips", m_hWnd);
+        return;
+    }
+    if (!app->HasTradeAccounts()) {
+        app->ShowTradeLogin(m_hWnd, -1);
+        return;
+    }
+    char title[64];
+    snprintf(title, sizeof title, "%s %s", Gb(buy ? u"买入" : u"卖出").c_str(), name);
+    CQuoteNumber shown = price;
+    char params[160];
+    snprintf(params, sizeof params, "code=%s&price=%s&market=%d&type=%d&MMLB=%d", code, shown.Format(), market,
+             type, buy ? 0 : 1);
+    OpenByKey("buysale", -1, title, "", params, m_hWnd);
+}
+
+void CStockDetaiPriceWnd::OpenInformation()
+{
+    CAppData* app = CAppData::Instance();
+    if (market == 3) {
+        app->ShowMessageBox(u"暂不支持港股个股资讯！", u"提示", m_hWnd);
+        return;
+    }
+    CMenuTree* tree = app->GetMenuTree();
+    CMenuNode* root = tree != nullptr ? tree->GetRoot() : nullptr;
+    for (CMenuNode* node = root != nullptr ? root->FirstChild() : nullptr; node != nullptr;
+         node = node->NextSibling()) {
+        CMenuItem* item = node->GetItem();
+        if (item == nullptr || item->GetKey() == nullptr || StrEqualNoCase(item->GetKey(), "F10") != 0)
+            continue;
+        std::string bare(code, strcspn(code, "."));
+        OpenByKey(item->GetKey(), node->id, name, bare.c_str(), item->GetParams(), m_hWnd);
+        return;
+    }
+}
