@@ -1,12 +1,15 @@
 // The client's entry point: the one application object, then the platform's start (Init, Run, Exit).
 #include "quotes/InfoWindowMakers.h"
+#include "quotes/QuoteWindowMakers.h"
 #include "shell/ClientApp.h"
 
 static CClientApp theApp;
 
 int main(int argc, char** argv)
 {
-    // The stock information windows sit above the shell: their makers go into the window factory first.
+    // The quote screens and the stock information windows sit above the shell: their makers go into the window
+    // factory before the client starts.
     InstallInfoWindowMakers();
+    InstallQuoteWindowMakers();
     return MzRunApplication(argc, argv);
 }
