@@ -1,4 +1,5 @@
 // The client's entry point: the one application object, then the platform's start (Init, Run, Exit).
+#include "quotes/DetailWindowMakers.h"
 #include "quotes/InfoWindowMakers.h"
 #include "quotes/QuoteWindowMakers.h"
 #include "shell/ClientApp.h"
@@ -11,5 +12,6 @@ int main(int argc, char** argv)
     // factory before the client starts.
     InstallInfoWindowMakers();
     InstallQuoteWindowMakers();
+    InstallDetailWindowMakers();
     return MzRunApplication(argc, argv);
 }
