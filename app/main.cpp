@@ -1,6 +1,7 @@
 // The client's entry point: the one application object, then the platform's start (Init, Run, Exit).
 #include "quotes/DetailWindowMakers.h"
 #include "quotes/InfoWindowMakers.h"
+#include "quotes/MineWindowMakers.h"
 #include "quotes/QuoteWindowMakers.h"
 #include "shell/ClientApp.h"
 
@@ -13,5 +14,6 @@ int main(int argc, char** argv)
     InstallInfoWindowMakers();
     InstallQuoteWindowMakers();
     InstallDetailWindowMakers();
+    InstallMineWindowMakers();
     return MzRunApplication(argc, argv);
 }
