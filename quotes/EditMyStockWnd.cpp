@@ -233,10 +233,12 @@ void CEditMyStockWnd::OnReply(const BYTE* data, int length, int)
         return;
     list.RemoveAll();
     list.SetSelectedIndex(-1);
+    // The stored list is always asked for by code, so its reply has the lookup's columns.
+    bool pinyinReply = pinyin && !(mode == MODE_EDIT && addView == 0);
     set->MoveFirst();
     for (int row = 0; row < set->GetRowCount(); ++row, set->MoveNext()) {
         std::string name, code, market;
-        if (pinyin && !(mode == MODE_EDIT && addView == 0)) {
+        if (pinyinReply) {
             market = Text(set->GetAsText(0));
             code = Text(set->GetAsText(2));
             name = Text(set->GetAsText(3));
@@ -248,7 +250,7 @@ void CEditMyStockWnd::OnReply(const BYTE* data, int length, int)
         std::string rowCode = code + ".0" + market;
         if (rowCode.size() > 11)
             rowCode.resize(11);
-        std::string text = pinyin ? name + "(" + code + ".0" + market + ")" : name + " (" + code + "." + market + ")";
+        std::string text = pinyinReply ? name + "(" + code + ".0" + market + ")" : name + " (" + code + "." + market + ")";
         AddRow(text, rowCode);
     }
     if (mode == MODE_SEARCH && list.GetItemCount() == 1) {

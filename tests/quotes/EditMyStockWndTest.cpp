@@ -331,6 +331,15 @@ TEST_F(EditMyStockTest, TheAddViewSearchesAndAddsTheCheckedStocks)
     EXPECT_EQ(e->questions[0], u"确定添加这1只股票？");
     EXPECT_EQ(Stored(), "600010.01,399001.02");
     EXPECT_EQ(e->ended.size(), 1u);
+
+    // Back in the list view the stored list's reply is read as a lookup even after a pinyin search.
+    int before = e->replies;
+    e->OnEditCommand(1);
+    EXPECT_EQ(e->IsAddView(), 0);
+    ASSERT_TRUE(WaitReplies(before + 1));
+    ASSERT_EQ(e->GetList().GetItemCount(), 2);
+    EXPECT_EQ(e->RowCode(0), "600010.01");
+    EXPECT_EQ(e->RowCode(1), "399001.02");
 }
 
 } // namespace
