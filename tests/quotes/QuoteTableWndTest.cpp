@@ -1,0 +1,397 @@
+// The stock grid and header, the ranked quote table against the stand-in server, and the sort parameter window
+// handing its choice back to the table.
+#include "quotes/QXStockTableWnd.h"
+#include "quotes/QXTableWnd.h"
+#include "quotes/QuoteWindowMakers.h"
+#include "quotes/StockSortParamWnd.h"
+
+#include "core/AppData.h"
+#include "core/ConfigStore.h"
+#include "core/NetThread.h"
+#include "core/TextHelpers.h"
+#include "platform/device/RsaKeyPair.h"
+#include "server/DataSetWriter.h"
+#include "server/HttpServer.h"
+#include "server/ServerFunctions.h"
+#include "shell/WindowFactory.h"
+#include "tests/shell/ShellTestSupport.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const CRsaKeyPair& TableKeys()
+{
+    static CRsaKeyPair* keys = [] {
+        auto* k = new CRsaKeyPair;
+        k->Generate(2048);
+        return k;
+    }();
+    return *keys;
+}
+
+class Recorder : public CMessagePresenter {
+public:
+    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { boxes.push_back(text); }
+    void ShowTip(const WCHAR* text, HWND, int) override { tips.push_back(text); }
+    std::vector<std::u16string> boxes;
+    std::vector<std::u16string> tips;
+};
+
+struct Opened {
+    std::string key, title, info, params;
+};
+std::vector<Opened>* openedLog = nullptr;
+
+int RecordOpen(const char* key, int, const char* title, const char* info, const char* params, int, HWND)
+{
+    if (openedLog != nullptr)
+        openedLog->push_back({key ? key : "", title ? title : "", info ? info : "", params ? params : ""});
+    return 7;
+}
+
+std::string Gb(const char16_t* text)
+{
+    char* narrow = nullptr;
+    WideToAnsi(text, &narrow);
+    std::string s = narrow != nullptr ? narrow : "";
+    free(narrow);
+    return s;
+}
+
+// A table that records its notifications and replies.
+class Table : public CQXStockTableWnd {
+public:
+    Table() : CQXStockTableWnd(u"排行", nullptr) {}
+    void OnMzCommand(WPARAM wParam, LPARAM lParam) override
+    {
+        commands.push_back({LOWORD(wParam), HIWORD(wParam), lParam});
+        if (!recordOnly)
+            CQXStockTableWnd::OnMzCommand(wParam, lParam);
+    }
+    void OnReply(const BYTE* data, int length, int failed) override
+    {
+        CQXStockTableWnd::OnReply(data, length, failed);
+        ++replies;
+    }
+    void Feed(const std::string& bytes) { OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0); }
+    struct Command {
+        int id, code;
+        LPARAM value;
+    };
+    std::vector<Command> commands;
+    bool recordOnly = false;
+    int replies = 0;
+};
+
+class QuoteTableTest : public ShellWindowTest {
+protected:
+    void SetUp() override
+    {
+        ShellWindowTest::SetUp();
+        CServerOptions o;
+        o.seed = 5;
+        o.startMinute = 60;
+        o.today = 20251208;
+        o.marketMinutesPerSecond = 0;
+        functions = std::make_unique<CServerFunctions>(o, &TableKeys());
+        http = std::make_unique<CHttpServer>(*functions);
+        ASSERT_EQ(http->Start(0, -1), 1);
+        TableKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        CAppData* app = CAppData::Instance();
+        app->SetMessagePresenter(&recorder);
+        app->SetConfig("Connect_Type", "2", 0);
+        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
+        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        WriteConfig();
+        openedLog = &opened;
+        CNetWnd::SetWindowOpener(RecordOpen);
+    }
+    void TearDown() override
+    {
+        table.reset();
+        CNetWnd::SetWindowOpener(nullptr);
+        openedLog = nullptr;
+        CAppData::Instance()->SetMessagePresenter(nullptr);
+        CAppData::Destroy();
+        http->Stop();
+        ShellWindowTest::TearDown();
+    }
+    void WriteConfig()
+    {
+        CDataSetWriter set("config");
+        set.AddField("key", FIELD_TEXT);
+        set.AddField("value", FIELD_TEXT);
+        const char16_t* rows[][2] = {{u"market", u"0^沪深#1^上海#2^深圳#"},
+                                     {u"type", u"1^A股#3^基金#"},
+                                     {u"sort", u"21^涨幅#20^涨跌#3^代码#"}};
+        for (auto& r : rows) {
+            set.AddRow();
+            set.SetText(0, Gb(r[0]));
+            set.SetText(1, Gb(r[1]));
+        }
+        std::string bytes = set.ToBytes();
+        CAppData::Instance()->GetConfigStore()->WriteDataFile("config", (const BYTE*)bytes.data(),
+                                                               (UINT)bytes.size());
+    }
+    template <typename Done> bool PumpUntil(Done done)
+    {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < until) {
+            PumpMessages();
+            if (done() && CAppData::Instance()->GetConnection()->WaitIdle(0) == WAIT_OBJECT_0) {
+                PumpMessages();
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+    Table* Make(const char* info = "", const char* params = "tc_mfuncno=31000&tc_sfuncno=3")
+    {
+        table = std::make_unique<Table>();
+        table->OnInitParam(-1, info, params);
+        RECT work = WorkRect();
+        table->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
+        return table.get();
+    }
+    std::string Request()
+    {
+        char text[CNetWnd::REQUEST_CAPACITY];
+        int n = table->ComposeRequest(-1, 0, text, sizeof text);
+        return n > 0 ? std::string(text, (size_t)n) : std::string();
+    }
+    void Tap(int x, int y)
+    {
+        SendMessage(table->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(x, y));
+        SendMessage(table->m_hWnd, WM_LBUTTONUP, 0, MAKELONG(x, y));
+        PumpMessages();
+    }
+    CStockRow* Row(const char16_t* name, COLORREF color)
+    {
+        auto* row = new CStockRow();
+        row->SetName(name, 0xFFFFFF);
+        row->SetCode(u"600000", 0xFFFFFF);
+        row->SetLatest(u"10.00", color);
+        row->SetChange(u"0.10", color);
+        row->SetPercent(u"1.00", color);
+        row->SetMarket(u"1");
+        return row;
+    }
+    bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+    std::unique_ptr<CServerFunctions> functions;
+    std::unique_ptr<CHttpServer> http;
+    Recorder recorder;
+    std::vector<Opened> opened;
+    std::unique_ptr<Table> table;
+};
+
+} // namespace
+
+TEST(StockGridColors, WhiteRedAndGreenCellsTakeTheirRowColours)
+{
+    // White: unchanged on a plain row, dark red when selected (and always in the percent box).
+    EXPECT_EQ(CStockGrid::AdjustColor(0xFFFFFF, false), 0xFFFFFFu);
+    EXPECT_EQ(CStockGrid::AdjustColor(0xFFFFFF, true), 0x1E1EA0u);
+    EXPECT_EQ(CStockGrid::AdjustColor(0x2626FF, true), 0x1E1EA0u);
+    EXPECT_EQ(CStockGrid::AdjustColor(0x2626FF, false), 0x2626FFu);
+    // Green: darker in the box and on a selected row, softer on a plain row.
+    EXPECT_EQ(CStockGrid::AdjustColor(0x17FF17, true), 0x147814u);
+    EXPECT_EQ(CStockGrid::AdjustColor(0x17FF17, false), 0x14C814u);
+    EXPECT_EQ(CStockGrid::AdjustColor(RGB(1, 2, 3), true), RGB(1, 2, 3));
+}
+
+TEST(StockRowCells, TextsAreCutToTheirCapacities)
+{
+    CStockRow row;
+    row.SetName(u"一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十多", 1);
+    row.SetMarket(u"12345678901234");
+    EXPECT_EQ(std::u16string(row.name.text.GetText()).size(), 39u);
+    EXPECT_EQ(std::u16string(row.market.text.GetText()), u"123456789");
+    EXPECT_EQ(row.name.column, 1);
+    EXPECT_EQ(row.percent.column, 5);
+    EXPECT_EQ(row.market.column, 0);
+}
+
+TEST_F(QuoteTableTest, GridTapsSelectFirstAndOpenOnTheSecondTapOrAtOnceInTheRightFifth)
+{
+    Make();
+    table->recordOnly = true;
+    table->AddRow(Row(u"甲", 0x2626FF));
+    table->AddRow(Row(u"乙", 0x17FF17));
+    ASSERT_EQ(table->GetRowCount(), 2);
+    RECT g = table->GetGrid().GetRect();
+    int width = g.right - g.left;
+    int y0 = g.top + 30, y1 = g.top + 90;
+
+    Tap(g.left + 50, y0); // left part: only selects
+    EXPECT_EQ(table->GetGrid().GetSelectedIndex(), 0);
+    EXPECT_TRUE(table->commands.empty());
+
+    Tap(g.left + 50, y0); // the selected row again: opens it
+    ASSERT_EQ(table->commands.size(), 1u);
+    EXPECT_EQ(table->commands[0].id, CQXTableWnd::ID_GRID);
+    EXPECT_EQ(table->commands[0].code, 12);
+    EXPECT_EQ(table->commands[0].value, 0);
+
+    Tap(g.right - width / 10, y1); // another row's right fifth: opens at once and selects
+    ASSERT_EQ(table->commands.size(), 2u);
+    EXPECT_EQ(table->commands[1].code, 4);
+    EXPECT_EQ(table->commands[1].value, 1);
+    EXPECT_EQ(table->GetGrid().GetSelectedIndex(), 1);
+}
+
+TEST_F(QuoteTableTest, HeaderInPercentModeIgnoresTheNameAndTogglesTheArrowOnTheRightFifth)
+{
+    Make();
+    table->recordOnly = true;
+    CStockHeader& header = table->GetHeader();
+    RECT h = header.GetRect();
+    int width = h.right - h.left;
+    header.SetDirection(0);
+    Tap(h.left + 20, h.top + 25);
+    EXPECT_TRUE(table->commands.empty());
+
+    Tap(h.right - width / 10, h.top + 25);
+    ASSERT_EQ(table->commands.size(), 1u);
+    EXPECT_EQ(table->commands[0].id, CQXTableWnd::ID_HEADER);
+    EXPECT_EQ(table->commands[0].code, 4);
+    EXPECT_EQ(table->commands[0].value, 1);
+    EXPECT_EQ(header.GetDirection(), 1);
+    EXPECT_EQ(header.IsPressed(3), 0); // cleared after the release
+
+    header.SetColumnMode(1);
+    Tap(h.left + width * 40 / 100, h.top + 25); // the price zone
+    ASSERT_EQ(table->commands.size(), 2u);
+    EXPECT_EQ(table->commands[1].code, 2);
+    EXPECT_EQ(table->commands[1].value, 0);
+}
+
+TEST_F(QuoteTableTest, FirstRequestTakesTheFirstPairsAndPagingMovesTheOffset)
+{
+    Make();
+    std::string first = Request();
+    EXPECT_TRUE(Contains(first, "market=0&class=1&type=21&direct=1&offset=0&count=20")) << first;
+    EXPECT_EQ(table->CaptionText(), u"沪深A股涨幅");
+    table->SetPage(2);
+    EXPECT_TRUE(Contains(Request(), "offset=40&count=20"));
+}
+
+TEST_F(QuoteTableTest, InfoTextChoosesTheRankingAndUnknownKeysStillGoOut)
+{
+    Make("market=2&type=9&sort=20&direct=0");
+    EXPECT_TRUE(Contains(Request(), "market=2&class=9&type=20&direct=0"));
+    EXPECT_EQ(table->CaptionText(), u"深圳涨跌"); // no name for class 9
+}
+
+TEST_F(QuoteTableTest, ServerPagesFillTheGridAndEdgesOfThePagingSayWhy)
+{
+    Make();
+    table->Relogin();
+    ASSERT_TRUE(PumpUntil([&] { return table->replies > 0; }));
+    ASSERT_EQ(table->GetRowCount(), 20);
+    CStockRow* row = table->GetRow(0);
+    ASSERT_NE(row, nullptr);
+    EXPECT_FALSE(std::u16string(row->code.text.GetText()).empty());
+    EXPECT_FALSE(std::u16string(row->market.text.GetText()).empty());
+    EXPECT_EQ(row->name.color, CAppData::Instance()->GetColor(14));
+
+    table->PreviousPage();
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0], u"当前是第一页，向前无多数据显示！");
+    EXPECT_EQ(table->GetPage(), 0);
+
+    int before = table->replies;
+    table->NextPage();
+    ASSERT_TRUE(PumpUntil([&] { return table->replies > before; }));
+    EXPECT_EQ(table->GetPage(), 1);
+    EXPECT_TRUE(Contains(Request(), "offset=20"));
+
+    // An empty page empties the grid, says so and keeps the counter.
+    CDataSetWriter empty("hq.sort");
+    for (int i = 0; i < 8; ++i)
+        empty.AddField("f" + std::to_string(i), FIELD_TEXT);
+    table->SetPage(3);
+    table->Feed(empty.ToBytes());
+    EXPECT_EQ(table->GetRowCount(), 0);
+    EXPECT_EQ(recorder.boxes.back(), u"当前页无数据显示，请返回上一页！");
+    EXPECT_EQ(table->GetPage(), 3);
+    table->NextPage();
+    EXPECT_EQ(recorder.boxes.back(), u"当前已是最后一页，向后无更多数据显示！");
+}
+
+TEST_F(QuoteTableTest, HeaderTapReversesTheDirectionFromTheFirstPage)
+{
+    Make();
+    table->SetPage(2);
+    table->GetHeader().SetDirection(0);
+    RECT h = table->GetHeader().GetRect();
+    Tap(h.right - 10, h.top + 25);
+    EXPECT_EQ(table->GetDirect(), 0);
+    EXPECT_EQ(table->GetPage(), 0);
+    EXPECT_TRUE(Contains(Request(), "direct=0&offset=0"));
+}
+
+TEST_F(QuoteTableTest, RowActionsOpenChartsQuotesAndTradingOrSayNothingIsSelected)
+{
+    Make();
+    table->recordOnly = true;
+    table->OnMenuCommand(CQXStockTableWnd::CMD_DETAIL);
+    EXPECT_EQ(recorder.boxes.back(), u"未选中任何股票！");
+
+    table->AddRow(Row(u"甲", 0x2626FF));
+    table->GetGrid().SetSelectedIndex(0);
+    table->OnMenuCommand(CQXStockTableWnd::CMD_DETAIL);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].key, "xxhq");
+    EXPECT_EQ(opened[0].info, "code=600000.1");
+    EXPECT_EQ(opened[0].params, "tc_mfuncno=31000&tc_sfuncno=4");
+    EXPECT_EQ(table->OnOK(0), 7);
+    EXPECT_EQ(opened[1].key, "fschart");
+    EXPECT_EQ(opened[1].params, "date=&code=600000.1");
+    EXPECT_EQ(table->OnOK(5), -1);
+}
+
+TEST_F(QuoteTableTest, SortWindowHandsItsChoiceBackAndReturnPostsNothing)
+{
+    Make();
+    auto* sortWnd = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
+    sortWnd->SetParams("1", "3", "nokey", 1);
+    RECT work = WorkRect();
+    ASSERT_TRUE(sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    EXPECT_EQ(sortWnd->GetMarketList().GetSelectedIndex(), 1);
+    EXPECT_EQ(sortWnd->GetClassList().GetSelectedIndex(), 1);
+    EXPECT_EQ(sortWnd->GetSortList().GetSelectedIndex(), -1); // no pair has that key
+    EXPECT_EQ(sortWnd->GetDirectionList().GetSelectedIndex(), 1);
+    sortWnd->GetDirectionList().SetSelectedIndex(0);
+    sortWnd->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 0); // "确定"
+    EXPECT_EQ(sortWnd->GetRecord(), nullptr); // now the table's
+    PumpMessages(); // the table releases the ended window
+    EXPECT_EQ(table->GetMarketKey(), "1");
+    EXPECT_EQ(table->GetClassKey(), "3");
+    EXPECT_EQ(table->GetSortKey(), "21"); // the empty key leaves it
+    EXPECT_EQ(table->GetDirect(), 0);
+    EXPECT_EQ(table->GetHeader().GetDirection(), 1);
+    EXPECT_EQ(table->CaptionText(), u"上海基金涨幅");
+    EXPECT_TRUE(Contains(Request(), "market=1&class=3&type=21&direct=0&offset=0"));
+
+    auto* again = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
+    again->SetParams("2", "1", "20", 0);
+    ASSERT_TRUE(again->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    again->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 2);
+    PumpMessages();
+    EXPECT_EQ(table->GetMarketKey(), "1");
+}
+
+TEST(QuoteTableMakers, RankedTableKeyHasAMaker)
+{
+    InstallQuoteWindowMakers();
+    EXPECT_NE(CWindowFactory::FindKey("pxhq"), nullptr);
+}
