@@ -1,0 +1,364 @@
+#include "quotes/MyStockWnd.h"
+
+#include "core/AppData.h"
+#include "core/DataSet.h"
+#include "core/ReplyRecordSet.h"
+#include "core/TextHelpers.h"
+#include "quotes/EditMyStockWnd.h"
+#include "quotes/MyQuotes.h"
+#include "quotes/MyStockLayout.h"
+#include "shell/PopMenuWnd.h"
+#include "shell/WndManager.h"
+#include "shell/WndMessages.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr char TIME_SHARE_TITLE[] = "\xB7\xD6\xCA\xB1\xD7\xDF\xCA\xC6"; // 分时走势
+constexpr char KLINE_TITLE[] = "K\xCF\xDF\xB7\xD6\xCE\xF6";              // K线分析
+
+std::u16string Wide(const char* text)
+{
+    WCHAR* wide = nullptr;
+    AnsiToWide(text != nullptr ? text : "", &wide);
+    std::u16string s = wide != nullptr ? wide : u"";
+    free(wide);
+    return s;
+}
+
+std::string Narrow(LPCWSTR text)
+{
+    char* narrow = nullptr;
+    WideToAnsi(text != nullptr ? text : u"", &narrow);
+    std::string s = narrow != nullptr ? narrow : "";
+    free(narrow);
+    return s;
+}
+
+COLORREF PriceColor(const CQuoteNumber& reference, const CQuoteNumber& value)
+{
+    CAppData* app = CAppData::Instance();
+    if (reference < value)
+        return app->GetColor(15);
+    if (reference > value)
+        return app->GetColor(16);
+    return app->GetColor(17);
+}
+
+} // namespace
+
+CMyStockWnd::CMyStockWnd(LPCWSTR title, HWND parent) : CQXTableWnd(title, parent)
+{
+    const char* refresh = CAppData::Instance()->GetConfig("Quote_IsRefresh");
+    autoRefresh = (refresh != nullptr && refresh[0] == '1') ? 1 : 0;
+    requestOnActive = 1;
+    MigrateMyQuotes();
+}
+
+CMyStockWnd::~CMyStockWnd() = default;
+
+LPCWSTR CMyStockWnd::GetMzClassName()
+{
+    return u"CMyStockWnd";
+}
+
+LRESULT CMyStockWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DEFERRED_STEP)
+        return 1;
+    return CNetWnd::WindowProc(message, wParam, lParam);
+}
+
+BOOL CMyStockWnd::OnInitDialog()
+{
+    if (!CQXTableWnd::OnInitDialog())
+        return FALSE;
+    const UINT images[] = {126, 118, 133, 114, 115, 116};
+    for (UINT image : images)
+        toolBar.AddButton(image);
+    header.SetNotify(true);
+    header.SetArrowShown(0);
+    header.SetColumnMode(1);
+    return TRUE;
+}
+
+int CMyStockWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    if (part == nullptr || capacity < 1)
+        return 0;
+    part[0] = 0;
+    CAString stored;
+    ReadMyQuotes(&stored);
+    const char* list = stored.GetText();
+    if (list == nullptr || list[0] == 0) {
+        CAppData::Instance()->ShowMessage("\xB9\xC9\xC6\xB1\xC1\xD0\xB1\xED\xCE\xAA\xBF\xD5!", m_hWnd, 2000); // 股票列表为空!
+        return 0;
+    }
+    std::string joined = list;
+    int count = 1;
+    for (char& c : joined)
+        if (c == ',') {
+            c = '|';
+            ++count;
+        }
+    std::string text = std::string(paramText != nullptr ? paramText : "") + "&count=" + std::to_string(count) +
+                       "&code=" + joined + "&field=" + fieldList;
+    if (text.size() >= (size_t)capacity)
+        return 0; // a cut code list would drop stocks from the stored list at the reply
+    memcpy(part, text.c_str(), text.size() + 1);
+    return 1;
+}
+
+void CMyStockWnd::OnReply(const BYTE* data, int length, int)
+{
+    if (data == nullptr || length <= 0)
+        return;
+    CReplyRecordSet reply(data, (DWORD)length);
+    CAppData* app = CAppData::Instance();
+    if (reply.hasError) {
+        app->ShowMessage(reply.GetErrorText(), m_hWnd, 0);
+        return;
+    }
+    grid.RemoveAll();
+    CDataSet* set = reply.GetCount() > 0 ? *reply.GetRecord(0) : nullptr;
+    if (set != nullptr && set->GetFieldCount() >= 8) {
+        int codeColumn = set->FindField("code");
+        int marketColumn = set->FindField("exchid");
+        std::vector<MyStockKey> keys;
+        set->MoveFirst();
+        for (int r = 0; r < set->GetRowCount(); ++r, set->MoveNext()) {
+            MyStockKey key;
+            const char* code = codeColumn >= 0 ? set->GetAsText(codeColumn) : nullptr;
+            const char* market = marketColumn >= 0 ? set->GetAsText(marketColumn) : nullptr;
+            key.code = code != nullptr ? code : "";
+            key.market = market != nullptr ? atoi(market) : 0;
+            keys.push_back(key);
+        }
+        // Read again: the stored list may have changed since the request went out.
+        CAString stored;
+        int read = ReadMyQuotes(&stored);
+        std::vector<int> order;
+        int changed = LayOutMyStocks(stored.GetText(), keys, &order);
+        CQuoteNumber zero = CQuoteNumber::Zero();
+        COLORREF plain = app->GetColor(14);
+        for (int r : order) {
+            set->MoveFirst();
+            for (int k = 0; k < r; ++k)
+                set->MoveNext();
+            auto* row = new CStockRow();
+            row->SetName(Wide(set->GetAsText(0)).c_str(), plain);
+            row->SetCode(Wide(set->GetAsText(1)).c_str(), plain);
+            if (!(set->GetQuoteNumber(5) == zero))
+                row->SetLatest(Wide(set->GetAsText(2)).c_str(),
+                               PriceColor(set->GetQuoteNumber(6), set->GetQuoteNumber(2)));
+            else
+                row->SetLatest(u"-", plain);
+            row->SetChange(Wide(set->GetAsText(3)).c_str(), PriceColor(zero, set->GetQuoteNumber(3)));
+            row->SetPercent(Wide(set->GetAsText(4)).c_str(), PriceColor(zero, set->GetQuoteNumber(4)));
+            row->SetMarket(Wide(set->GetAsText(7)).c_str());
+            AddRow(row);
+        }
+        // An unreadable stored list is never replaced by what a reply happens to hold.
+        if (changed && read == MYQUOTES_READ)
+            SaveMyQuotes();
+    }
+    SetCaption(u"我的股票");
+    SortRows();
+    Invalidate();
+}
+
+BOOL CMyStockWnd::SaveMyQuotes()
+{
+    std::string text;
+    for (int row = 0; row < GetRowCount(); ++row) {
+        if (row > 0)
+            text += ",";
+        text += RowCodeMarket(row);
+    }
+    return WriteMyQuotes(text.c_str());
+}
+
+std::string CMyStockWnd::RowCodeMarket(int row)
+{
+    CStockRow* r = GetRow(row);
+    if (r == nullptr)
+        return std::string();
+    return Narrow(r->code.text.GetText()) + "." + Narrow(r->market.text.GetText());
+}
+
+void CMyStockWnd::SortRows()
+{
+    int n = GetRowCount();
+    if (n < 2 || sortColumn < 1 || sortColumn > 4)
+        return;
+    std::vector<std::u16string> texts;
+    for (int row = 0; row < n; ++row) {
+        CStockRow* r = GetRow(row);
+        LPCWSTR t = nullptr;
+        if (r != nullptr)
+            t = sortColumn == 1 ? r->name.text.GetText()
+                : sortColumn == 2 ? r->latest.text.GetText()
+                : sortColumn == 3 ? r->change.text.GetText()
+                                  : r->percent.text.GetText();
+        texts.push_back(t != nullptr ? t : u"");
+    }
+    std::vector<int> order = SortMyStocks(texts, sortColumn, sortDirection);
+    std::vector<int> current(texts.size());
+    for (size_t i = 0; i < current.size(); ++i)
+        current[i] = (int)i;
+    for (size_t i = 0; i < order.size(); ++i) {
+        size_t j = i;
+        while (j < current.size() && current[j] != order[i])
+            ++j;
+        if (j == current.size() || j == i)
+            continue;
+        grid.MoveItem((int)j, (int)i);
+        int moved = current[j];
+        current.erase(current.begin() + (long)j);
+        current.insert(current.begin() + (long)i, moved);
+    }
+}
+
+void CMyStockWnd::OnHeaderTap(int code, LPARAM lParam)
+{
+    if (sortDirection == -1)
+        sortDirection = 0;
+    sortDirection = sortDirection == 0 ? 1 : 0;
+    sortColumn = code;
+    if (code == CStockHeader::NOTIFY_PERCENT) {
+        header.SetArrowShown(1);
+        sortDirection = (int)lParam;
+    } else {
+        header.SetArrowShown(0);
+    }
+    SortRows();
+    header.Invalidate();
+    grid.Invalidate();
+}
+
+int CMyStockWnd::OnOK(int row)
+{
+    std::string codeMarket = RowCodeMarket(row);
+    if (row < 0 || codeMarket.empty())
+        return -1;
+    std::string params = "date=&code=" + codeMarket;
+    return OpenByKey("fschart", -1, TIME_SHARE_TITLE, "", params.c_str(), m_hWnd);
+}
+
+void CMyStockWnd::OpenEditor()
+{
+    // Released by this window when its close arrives, like every child.
+    auto* editor = new CEditMyStockWnd(u"编辑自选", m_hWnd, CEditMyStockWnd::MODE_SEARCH);
+    editor->SetMode(CEditMyStockWnd::MODE_EDIT);
+    RECT work;
+    GetWndManager()->GetWorkRect(&work);
+    editor->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0, 0x80000000u);
+    editor->ShowWnd(-1, nullptr, nullptr, 1);
+}
+
+void CMyStockWnd::ShowActionMenu()
+{
+    CPopMenuWnd menu;
+    const struct {
+        int id;
+        const char16_t* text;
+    } items[] = {{CMD_CANCEL, u"取消"},   {CMD_SELL, u"卖出委托"},  {CMD_BUY, u"买入委托"},
+                 {CMD_DETAIL, u"详细报价"}, {CMD_KLINE, u"K线分析"}, {CMD_EDIT, u"编辑自选"}};
+    for (const auto& i : items) {
+        MzPopupItem item;
+        item.text = i.text;
+        item.id = (DWORD)i.id;
+        menu.AddItem(item);
+    }
+    int command = menu.RunModal(m_hWnd);
+    if (command != 0)
+        OnMenuCommand(command);
+}
+
+void CMyStockWnd::OnMenuCommand(int command)
+{
+    int row = grid.GetSelectedIndex();
+    if (row < 0)
+        row = 0;
+    if (row >= GetRowCount())
+        row = -1;
+    CAppData* app = CAppData::Instance();
+    switch (command) {
+    case CMD_SELL:
+    case CMD_BUY: {
+        if (!app->HasTradeAccounts()) {
+            app->ShowTradeLogin(m_hWnd, -1);
+            break;
+        }
+        int mmlb = command == CMD_SELL ? 1 : 0;
+        std::string title = Narrow(command == CMD_SELL ? u"卖出" : u"买入");
+        char params[128];
+        if (row < 0) {
+            snprintf(params, sizeof params, "MMLB=%d", mmlb);
+        } else {
+            CStockRow* r = GetRow(row);
+            title += " " + Narrow(r->name.text.GetText());
+            snprintf(params, sizeof params, "code=%s&MMLB=%d", Narrow(r->code.text.GetText()).c_str(), mmlb);
+        }
+        OpenByKey("buysale", -1, title.c_str(), "", params, m_hWnd);
+        break;
+    }
+    case CMD_DETAIL:
+        if (row >= 0)
+            OpenDetailQuote(RowCodeMarket(row).c_str());
+        break;
+    case CMD_KLINE:
+        if (row >= 0) {
+            OnInactive();
+            std::string params = "code=" + RowCodeMarket(row);
+            OpenByKey("kxchart", -1, KLINE_TITLE, "", params.c_str(), m_hWnd);
+        }
+        break;
+    case CMD_EDIT:
+        OpenEditor();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMyStockWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    int id = LOWORD(wParam);
+    if (id == ID_GRID) {
+        OnOK((int)lParam);
+        return;
+    }
+    if (id == ID_HEADER) {
+        OnHeaderTap(HIWORD(wParam), lParam);
+        return;
+    }
+    if (id != ID_TOOL_BAR)
+        return;
+    switch ((int)lParam) {
+    case 0:
+        ShowActionMenu();
+        break;
+    case 1:
+        OpenStockSearch();
+        break;
+    case 2:
+        OpenEditor();
+        break;
+    case 3:
+        OnMenuCommand(CMD_KLINE);
+        break;
+    case 4:
+        Refresh(0, 0);
+        break;
+    case 5:
+        EndWnd(END_BACK);
+        break;
+    default:
+        break;
+    }
+}

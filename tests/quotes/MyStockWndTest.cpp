@@ -1,0 +1,213 @@
+// The own stock list window against the stand-in server: it asks for the stored stocks, shows them in stored
+// order, rewrites the list only from a real answer, and sorts by a header tap.
+#include "quotes/MyQuotes.h"
+#include "quotes/MyStockWnd.h"
+
+#include "core/NetThread.h"
+#include "platform/device/RsaKeyPair.h"
+#include "server/HttpServer.h"
+#include "server/ServerFunctions.h"
+#include "tests/shell/ShellTestSupport.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const CRsaKeyPair& ListKeys()
+{
+    static CRsaKeyPair* keys = [] {
+        auto* k = new CRsaKeyPair;
+        k->Generate(2048);
+        return k;
+    }();
+    return *keys;
+}
+
+class Messages : public CMessagePresenter {
+public:
+    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(text); }
+    void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back(text); }
+    std::vector<std::u16string> shown;
+};
+
+struct Opened {
+    std::string key, params;
+};
+std::vector<Opened>* openedLog = nullptr;
+
+int RecordOpen(const char* key, int, const char*, const char*, const char* params, int, HWND)
+{
+    if (openedLog != nullptr)
+        openedLog->push_back({key ? key : "", params ? params : ""});
+    return 1;
+}
+
+class ListWnd : public CMyStockWnd {
+public:
+    ListWnd() : CMyStockWnd(u"自选", nullptr) {}
+    void OnReply(const BYTE* data, int length, int failed) override
+    {
+        CMyStockWnd::OnReply(data, length, failed);
+        ++replies;
+    }
+    int replies = 0;
+};
+
+class MyStockWndTest : public ShellWindowTest {
+protected:
+    void SetUp() override
+    {
+        ShellWindowTest::SetUp();
+        CServerOptions o;
+        o.seed = 9;
+        o.startMinute = 60;
+        o.today = 20251208;
+        o.marketMinutesPerSecond = 0;
+        functions = std::make_unique<CServerFunctions>(o, &ListKeys());
+        http = std::make_unique<CHttpServer>(*functions);
+        ASSERT_EQ(http->Start(0, -1), 1);
+        ListKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        CAppData* app = CAppData::Instance();
+        app->SetMessagePresenter(&messages);
+        app->SetConfig("Connect_Type", "2", 0);
+        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
+        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        openedLog = &opened;
+        CNetWnd::SetWindowOpener(RecordOpen);
+    }
+    void TearDown() override
+    {
+        wnd.reset();
+        CNetWnd::SetWindowOpener(nullptr);
+        openedLog = nullptr;
+        CAppData::Instance()->SetMessagePresenter(nullptr);
+        CAppData::Destroy();
+        http->Stop();
+        ShellWindowTest::TearDown();
+    }
+    ListWnd* Make()
+    {
+        wnd = std::make_unique<ListWnd>();
+        wnd->OnInitParam(-1, nullptr, "tc_mfuncno=31000&tc_sfuncno=4");
+        RECT work = WorkRect();
+        wnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
+        return wnd.get();
+    }
+    bool FirstReply()
+    {
+        wnd->Relogin();
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < until) {
+            PumpMessages();
+            if (wnd->replies > 0 && CAppData::Instance()->GetConnection()->WaitIdle(0) == WAIT_OBJECT_0) {
+                PumpMessages();
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+    std::string Request()
+    {
+        char text[CNetWnd::REQUEST_CAPACITY];
+        int n = wnd->ComposeRequest(-1, 0, text, sizeof text);
+        return n > 0 ? std::string(text, (size_t)n) : std::string();
+    }
+    std::string Stored()
+    {
+        CAString list;
+        ReadMyQuotes(&list);
+        return list.GetText() != nullptr ? list.GetText() : "";
+    }
+    std::vector<std::string> Rows()
+    {
+        std::vector<std::string> rows;
+        for (int r = 0; r < wnd->GetRowCount(); ++r)
+            rows.push_back(wnd->RowCodeMarket(r));
+        return rows;
+    }
+
+    std::unique_ptr<CServerFunctions> functions;
+    std::unique_ptr<CHttpServer> http;
+    Messages messages;
+    std::vector<Opened> opened;
+    std::unique_ptr<ListWnd> wnd;
+};
+
+TEST_F(MyStockWndTest, AsksForTheStoredStocksAndShowsThemInStoredOrder)
+{
+    ASSERT_TRUE(WriteMyQuotes("399001.02,000001.01,600010.01"));
+    ListWnd* w = Make();
+    EXPECT_EQ(std::u16string(w->GetMzClassName()), u"CMyStockWnd");
+    EXPECT_EQ(w->requestOnActive, 1);
+    EXPECT_EQ(Request().rfind("tc_mfuncno=31000&tc_sfuncno=4&count=3&code=399001.02|000001.01|600010.01"
+                              "&field=4|3|16|20|21|13|11|1&",
+                              0),
+              0u);
+    ASSERT_TRUE(FirstReply());
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"399001.2", "000001.1", "600010.1"}));
+    EXPECT_EQ(Stored(), "399001.02,000001.01,600010.01"); // every item answered: nothing rewritten
+
+    // A tapped row opens its time-share chart; K-line without a selection takes the first row.
+    w->OnMzCommand(MAKELONG(CQXTableWnd::ID_GRID, 0), 1);
+    w->GetGrid().SetSelectedIndex(-1);
+    w->OnMenuCommand(CMyStockWnd::CMD_KLINE);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0].key, "fschart");
+    EXPECT_EQ(opened[0].params, "date=&code=000001.1");
+    EXPECT_EQ(opened[1].key, "kxchart");
+    EXPECT_EQ(opened[1].params, "code=399001.2");
+}
+
+TEST_F(MyStockWndTest, UnansweredItemsLeaveTheStoredListAndBareCodesWiden)
+{
+    ASSERT_TRUE(WriteMyQuotes("999999.01,600010.1"));
+    Make();
+    ASSERT_TRUE(FirstReply());
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"600010.1"}));
+    EXPECT_EQ(Stored(), "600010.1");
+}
+
+TEST_F(MyStockWndTest, AnEmptyListSendsNothingAndTellsTheUser)
+{
+    ASSERT_TRUE(WriteMyQuotes(""));
+    Make();
+    EXPECT_EQ(Request(), "");
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back(), u"股票列表为空!");
+}
+
+TEST_F(MyStockWndTest, HeaderTapsSortByNameThenFlipTheSharedDirection)
+{
+    ASSERT_TRUE(WriteMyQuotes("600010.01,399001.02,000001.01"));
+    ListWnd* w = Make();
+    ASSERT_TRUE(FirstReply());
+    ASSERT_EQ(w->GetRowCount(), 3);
+    auto names = [&] {
+        std::vector<std::u16string> n;
+        for (int r = 0; r < w->GetRowCount(); ++r)
+            n.push_back(w->GetRow(r)->name.text.GetText());
+        return n;
+    };
+    w->OnMzCommand(MAKELONG(CQXTableWnd::ID_HEADER, CStockHeader::NOTIFY_NAME), 0);
+    EXPECT_EQ(w->GetSortDirection(), 1);
+    std::vector<std::u16string> up = names();
+    EXPECT_TRUE(std::is_sorted(up.begin(), up.end()));
+    w->OnMzCommand(MAKELONG(CQXTableWnd::ID_HEADER, CStockHeader::NOTIFY_NAME), 0);
+    EXPECT_EQ(w->GetSortDirection(), 0);
+    std::vector<std::u16string> down = names();
+    EXPECT_TRUE(std::is_sorted(down.rbegin(), down.rend()));
+    w->OnMzCommand(MAKELONG(CQXTableWnd::ID_HEADER, CStockHeader::NOTIFY_PRICE), 0);
+    EXPECT_EQ(w->GetSortDirection(), 1);
+    EXPECT_EQ(w->GetSortColumn(), 2);
+    EXPECT_EQ(w->GetHeader().IsArrowShown(), 0);
+    w->OnMzCommand(MAKELONG(CQXTableWnd::ID_HEADER, CStockHeader::NOTIFY_PERCENT), 1);
+    EXPECT_EQ(w->GetHeader().IsArrowShown(), 1);
+    EXPECT_EQ(w->GetSortDirection(), 1);
+}
+
+} // namespace
