@@ -1,7 +1,9 @@
 // The own stock list window against the stand-in server: it asks for the stored stocks, shows them in stored
 // order, rewrites the list only from a real answer, and sorts by a header tap.
 #include "quotes/MyQuotes.h"
+#include "quotes/MineWindowMakers.h"
 #include "quotes/MyStockWnd.h"
+#include "shell/WindowFactory.h"
 
 #include "core/NetThread.h"
 #include "platform/device/RsaKeyPair.h"
@@ -163,13 +165,24 @@ TEST_F(MyStockWndTest, AsksForTheStoredStocksAndShowsThemInStoredOrder)
     EXPECT_EQ(opened[1].params, "code=399001.2");
 }
 
-TEST_F(MyStockWndTest, UnansweredItemsLeaveTheStoredListAndBareCodesWiden)
+TEST_F(MyStockWndTest, UnansweredItemsLeaveTheStoredList)
 {
     ASSERT_TRUE(WriteMyQuotes("999999.01,600010.1"));
     Make();
     ASSERT_TRUE(FirstReply());
     EXPECT_EQ(Rows(), (std::vector<std::string>{"600010.1"}));
     EXPECT_EQ(Stored(), "600010.1");
+}
+
+TEST_F(MyStockWndTest, TheOwnStockKeyMakesThisWindow)
+{
+    InstallMineWindowMakers();
+    ASSERT_NE(CWindowFactory::FindKey("zxhq"), nullptr);
+    WindowMaker make = CWindowFactory::GetMaker(CWindowFactory::FindKey("zxhq")->className);
+    ASSERT_NE(make, nullptr);
+    std::unique_ptr<CBaseWnd> w(make(u"我的股票", nullptr, 0));
+    EXPECT_EQ(std::u16string(w->GetMzClassName()), u"CMyStockWnd");
+    CNetWnd::SetStockSearchMaker(nullptr);
 }
 
 TEST_F(MyStockWndTest, AnEmptyListSendsNothingAndTellsTheUser)
