@@ -8,6 +8,7 @@
 #include "core/AppData.h"
 #include "core/ConfigStore.h"
 #include "core/NetThread.h"
+#include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
 #include "platform/device/RsaKeyPair.h"
 #include "server/DataSetWriter.h"
@@ -394,4 +395,129 @@ TEST(QuoteTableMakers, RankedTableKeyHasAMaker)
 {
     InstallQuoteWindowMakers();
     EXPECT_NE(CWindowFactory::FindKey("pxhq"), nullptr);
+}
+
+namespace {
+
+struct PaintedRow {
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    PaintedRow(CStockGrid& grid, int index)
+    {
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateCompatibleBitmap(dc, 480, 60);
+        old = SelectObject(dc, bitmap);
+        RECT all{0, 0, 480, 60};
+        FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
+        RECT item{0, 0, 480, 60};
+        grid.DrawItem(dc, index, &item, &all, &all);
+    }
+    ~PaintedRow()
+    {
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+    int Count(COLORREF c, RECT r) const
+    {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                n += GetPixel(dc, x, y) == c;
+        return n;
+    }
+};
+
+// Row cells of a 480-pixel row: price 157..276, change 276..379, percent box 379..475.
+const RECT PRICE_CELL{157, 2, 276, 58};
+const RECT PERCENT_BOX{381, 9, 473, 51};
+
+} // namespace
+
+TEST_F(QuoteTableTest, PaintedRowsColourPriceAndPercentBoxBySelection)
+{
+    Make();
+    auto* white = new CStockRow();
+    white->SetName(u"甲", 0xFFFFFF);
+    white->SetLatest(u"88.88", 0xFFFFFF);
+    white->SetChange(u"0.00", 0xFFFFFF);
+    white->SetPercent(u"0.00", 0xFFFFFF);
+    table->AddRow(white);
+    auto* green = new CStockRow();
+    green->SetName(u"乙", 0xFFFFFF);
+    green->SetLatest(u"88.88", 0x17FF17);
+    green->SetChange(u"-1.00", 0x17FF17);
+    green->SetPercent(u"-1.00", 0x17FF17);
+    table->AddRow(green);
+    CStockGrid& grid = table->GetGrid();
+    grid.SetSelectedIndex(-1);
+    {
+        PaintedRow p(grid, 0);
+        EXPECT_GT(p.Count(0xFFFFFF, PRICE_CELL), 0);
+        EXPECT_EQ(p.Count(0x1E1EA0, PRICE_CELL), 0);
+        EXPECT_GT(p.Count(0x1E1EA0, PERCENT_BOX), 200); // the box is dark red even on a plain row
+    }
+    {
+        PaintedRow p(grid, 1);
+        EXPECT_GT(p.Count(0x14C814, PRICE_CELL), 0);
+        EXPECT_GT(p.Count(0x147814, PERCENT_BOX), 200);
+    }
+    grid.SetSelectedIndex(0);
+    {
+        PaintedRow p(grid, 0);
+        EXPECT_GT(p.Count(0x1E1EA0, PRICE_CELL), 0);
+        EXPECT_EQ(p.Count(0xFFFFFF, PRICE_CELL), 0);
+    }
+}
+
+TEST_F(QuoteTableTest, EmptyRankingRecordAsksAgainFromTheFirstPageWithTheSameChoice)
+{
+    Make();
+    std::u16string caption = table->CaptionText();
+    table->SetPage(3);
+    auto* record = new SortParamRecord(); // empty keys, direct 1 as now; the table frees it
+    ASSERT_TRUE(::PostMessage(table->m_hWnd, WM_SORT_PARAMS, 0, (LPARAM)record));
+    PumpMessages();
+    EXPECT_EQ(table->GetPage(), 0);
+    EXPECT_EQ(table->CaptionText(), caption);
+    EXPECT_EQ(table->GetHeader().GetDirection(), 0); // up arrow for direct 1
+    EXPECT_TRUE(Contains(Request(), "market=0&class=1&type=21&direct=1&offset=0&count=20"));
+
+    // Keys that fill their whole buffers are read no further than the buffer.
+    auto* full = new SortParamRecord();
+    memset(full->marketKey, '7', sizeof full->marketKey);
+    ASSERT_TRUE(::PostMessage(table->m_hWnd, WM_SORT_PARAMS, 0, (LPARAM)full));
+    PumpMessages();
+    EXPECT_EQ(table->GetMarketKey(), "7777777777");
+}
+
+TEST_F(QuoteTableTest, BuyAndSellOpenTheOrderScreenWithTheRowOrJustTheSideWhenLoggedIn)
+{
+    Make();
+    table->OnMenuCommand(CQXStockTableWnd::CMD_BUY);
+    EXPECT_TRUE(opened.empty()); // no accounts: the log-in is offered instead
+
+    CDataSetWriter accounts("accounts");
+    accounts.AddField("account", FIELD_TEXT);
+    accounts.AddRow();
+    accounts.SetText(0, "310001234");
+    std::string bytes = accounts.ToBytes();
+    CReplyRecordSet reply((const BYTE*)bytes.data(), (DWORD)bytes.size());
+    CDataSet** slot = reply.GetRecord(0);
+    CAppData::Instance()->SetTradeAccounts(*slot);
+    *slot = nullptr;
+
+    table->OnMenuCommand(CQXStockTableWnd::CMD_BUY);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].key, "buysale");
+    EXPECT_EQ(opened[0].title, Gb(u"买入"));
+    EXPECT_EQ(opened[0].params, "MMLB=0");
+
+    table->AddRow(Row(u"浦发银行", 0x2626FF));
+    table->GetGrid().SetSelectedIndex(0);
+    table->OnMenuCommand(CQXStockTableWnd::CMD_SELL);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[1].title, Gb(u"卖出 浦发银行"));
+    EXPECT_EQ(opened[1].params, "code=600000&MMLB=1"); // the code alone, no market
 }
