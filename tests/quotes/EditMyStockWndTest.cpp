@@ -11,6 +11,8 @@
 #include "tests/shell/ShellTestSupport.h"
 
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -340,6 +342,30 @@ TEST_F(EditMyStockTest, TheAddViewSearchesAndAddsTheCheckedStocks)
     ASSERT_EQ(e->GetList().GetItemCount(), 2);
     EXPECT_EQ(e->RowCode(0), "600010.01");
     EXPECT_EQ(e->RowCode(1), "399001.02");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditMyStockTest, AnEditThatCannotBeStoredKeepsTheWindowOpenAndSaysSo)
+{
+    ASSERT_TRUE(WriteMyQuotes("600010.01,000002.02"));
+    Editor* e = Make(CEditMyStockWnd::MODE_EDIT);
+    e->Relogin();
+    ASSERT_TRUE(WaitReplies(1));
+    ASSERT_EQ(e->GetList().GetItemCount(), 2);
+    // A directory where the list file goes: every write fails.
+    std::string file = home.Path() + "/MyQuotes.dat";
+    std::remove(file.c_str());
+    std::filesystem::create_directory(file);
+    e->GetList().SetChecked(0, 1);
+    e->OnEditCommand(4);
+    e->OnEditCommand(0);
+    EXPECT_TRUE(e->ended.empty());
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_EQ(boxes.shown.back(), u"保存自选股失败！");
+    std::filesystem::remove(file);
 }
 
 } // namespace
