@@ -198,18 +198,9 @@ void CChinaIndexWnd::OpenKLine()
 
 void CChinaIndexWnd::ShowActionMenu()
 {
-    CPopMenuWnd menu;
-    const struct {
-        int id;
-        const char16_t* text;
-    } items[] = {{CMD_CANCEL, u"取消"}, {CMD_HOME, u"返回首页"}, {CMD_ADD_TO_MY_QUOTES, u"加入自选"}};
-    for (const auto& i : items) {
-        MzPopupItem item;
-        item.text = i.text;
-        item.id = (DWORD)i.id;
-        menu.AddItem(item);
-    }
-    int command = menu.RunModal(m_hWnd);
+    static const PopMenuChoice items[] = {
+        {CMD_CANCEL, u"取消"}, {CMD_HOME, u"返回首页"}, {CMD_ADD_TO_MY_QUOTES, u"加入自选"}};
+    int command = CPopMenuWnd::RunChoices(m_hWnd, items);
     if (command != 0)
         OnMenuCommand(command);
 }

@@ -307,19 +307,10 @@ void CQXStockTableWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 
 void CQXStockTableWnd::ShowActionMenu()
 {
-    CPopMenuWnd menu;
-    const struct {
-        int id;
-        const char16_t* text;
-    } items[] = {{CMD_CANCEL, u"取消"},  {CMD_SELL, u"卖出委托"},   {CMD_BUY, u"买入委托"},
-                 {CMD_DETAIL, u"详细报价"}, {CMD_ADD_TO_MY_QUOTES, u"加入自选"}, {CMD_SORT_PARAMS, u"排序参数"}};
-    for (const auto& i : items) {
-        MzPopupItem item;
-        item.text = i.text;
-        item.id = (DWORD)i.id;
-        menu.AddItem(item);
-    }
-    int command = menu.RunModal(m_hWnd);
+    static const PopMenuChoice items[] = {{CMD_CANCEL, u"取消"},       {CMD_SELL, u"卖出委托"},
+                                          {CMD_BUY, u"买入委托"},      {CMD_DETAIL, u"详细报价"},
+                                          {CMD_ADD_TO_MY_QUOTES, u"加入自选"}, {CMD_SORT_PARAMS, u"排序参数"}};
+    int command = CPopMenuWnd::RunChoices(m_hWnd, items);
     if (command != 0)
         OnMenuCommand(command);
 }

@@ -253,19 +253,9 @@ void CStockDetaiPriceWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
         return;
     switch ((int)lParam) {
     case 0: {
-        CPopMenuWnd menu;
-        static const struct {
-            int id;
-            const char16_t* text;
-        } items[] = {{CMD_CANCEL, u"取消"},   {CMD_HOME, u"返回首页"}, {CMD_INFO, u"个股资讯"},
-                     {CMD_SELL, u"卖出委托"}, {CMD_BUY, u"买入委托"},  {CMD_ADD_MINE, u"加入自选"}};
-        for (const auto& entry : items) {
-            MzPopupItem item;
-            item.text = entry.text;
-            item.id = (DWORD)entry.id;
-            menu.AddItem(item);
-        }
-        OnMenuCommand(menu.RunModal(m_hWnd));
+        static const PopMenuChoice items[] = {{CMD_CANCEL, u"取消"},   {CMD_HOME, u"返回首页"}, {CMD_INFO, u"个股资讯"},
+                                              {CMD_SELL, u"卖出委托"}, {CMD_BUY, u"买入委托"},  {CMD_ADD_MINE, u"加入自选"}};
+        OnMenuCommand(CPopMenuWnd::RunChoices(m_hWnd, items));
         break;
     }
     case 1:

@@ -81,3 +81,15 @@ int CPopMenuWnd::RunModal(HWND owner)
         return NO_CHOICE;
     return DoModal();
 }
+
+int CPopMenuWnd::RunChoices(HWND owner, const PopMenuChoice* choices, int count)
+{
+    CPopMenuWnd menu;
+    for (int i = 0; i < count; i++) {
+        MzPopupItem item;
+        item.text = choices[i].text;
+        item.id = (DWORD)choices[i].id;
+        menu.AddItem(item);
+    }
+    return menu.RunModal(owner);
+}

@@ -10,6 +10,12 @@
 #include <memory>
 #include <vector>
 
+// One row of an action menu: the command id it returns and its caption.
+struct PopMenuChoice {
+    int id;
+    const char16_t* text;
+};
+
 class CPopMenuWnd : public CMzPopupTextWnd {
 public:
     static constexpr int ROW_PITCH = 95;
@@ -30,6 +36,14 @@ public:
     // bottom on the work area's bottom, modal over owner. Returns the command id pressed, or 0.
     int RunModal(HWND owner);
     UiPushButton* GetButton(int index);
+
+    // Fills a fresh menu with choices, in order, and runs it over owner. Returns the command id pressed, or 0.
+    static int RunChoices(HWND owner, const PopMenuChoice* choices, int count);
+    template <int N>
+    static int RunChoices(HWND owner, const PopMenuChoice (&choices)[N])
+    {
+        return RunChoices(owner, choices, N);
+    }
 
 private:
     UiScrollWin scrollArea;
