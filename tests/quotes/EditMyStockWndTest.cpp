@@ -21,16 +21,6 @@
 
 namespace {
 
-const CRsaKeyPair& SearchKeys()
-{
-    static CRsaKeyPair* keys = [] {
-        auto* k = new CRsaKeyPair;
-        k->Generate(2048);
-        return k;
-    }();
-    return *keys;
-}
-
 class Boxes : public CMessagePresenter {
 public:
     void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(text); }
@@ -80,10 +70,10 @@ protected:
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, &SearchKeys());
+        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
         http = std::make_unique<CHttpServer>(*functions);
         ASSERT_EQ(http->Start(0, -1), 1);
-        SearchKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
         CAppData* app = CAppData::Instance();
         app->SetMessagePresenter(&boxes);
         app->SetConfig("Connect_Type", "2", 0);

@@ -25,16 +25,6 @@
 
 namespace {
 
-const CRsaKeyPair& IndexKeys()
-{
-    static CRsaKeyPair* keys = [] {
-        auto* k = new CRsaKeyPair;
-        k->Generate(2048);
-        return k;
-    }();
-    return *keys;
-}
-
 class Recorder : public CMessagePresenter {
 public:
     void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { boxes.push_back(text); }
@@ -91,10 +81,10 @@ protected:
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, &IndexKeys());
+        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
         http = std::make_unique<CHttpServer>(*functions);
         ASSERT_EQ(http->Start(0, -1), 1);
-        IndexKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
         CAppData* app = CAppData::Instance();
         app->SetMessagePresenter(&recorder);
         app->SetConfig("Connect_Type", "2", 0);

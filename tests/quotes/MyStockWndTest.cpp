@@ -19,16 +19,6 @@
 
 namespace {
 
-const CRsaKeyPair& ListKeys()
-{
-    static CRsaKeyPair* keys = [] {
-        auto* k = new CRsaKeyPair;
-        k->Generate(2048);
-        return k;
-    }();
-    return *keys;
-}
-
 class Messages : public CMessagePresenter {
 public:
     void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(text); }
@@ -69,10 +59,10 @@ protected:
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ListKeys());
+        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
         http = std::make_unique<CHttpServer>(*functions);
         ASSERT_EQ(http->Start(0, -1), 1);
-        ListKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
         CAppData* app = CAppData::Instance();
         app->SetMessagePresenter(&messages);
         app->SetConfig("Connect_Type", "2", 0);

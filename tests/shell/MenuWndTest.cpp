@@ -26,16 +26,6 @@
 
 namespace {
 
-const CRsaKeyPair& TestKeys()
-{
-    static CRsaKeyPair* keys = [] {
-        auto* k = new CRsaKeyPair;
-        k->Generate(2048);
-        return k;
-    }();
-    return *keys;
-}
-
 struct Shown {
     std::u16string text;
     std::u16string caption;
@@ -125,10 +115,10 @@ protected:
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
         o.cipherMode = 0;
-        functions = std::make_unique<CServerFunctions>(o, &TestKeys());
+        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
         http = std::make_unique<CHttpServer>(*functions);
         ASSERT_EQ(http->Start(0, -1), 1);
-        TestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
         CAppData* app = CAppData::Instance();
         app->SetMessagePresenter(&recorder);
         app->SetConfig("Connect_Type", "2", 0);

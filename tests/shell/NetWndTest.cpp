@@ -26,16 +26,6 @@
 
 namespace {
 
-const CRsaKeyPair& TestKeys()
-{
-    static CRsaKeyPair* keys = [] {
-        auto* k = new CRsaKeyPair;
-        k->Generate(2048);
-        return k;
-    }();
-    return *keys;
-}
-
 struct ShownText {
     std::u16string text;
     int milliseconds;
@@ -93,10 +83,10 @@ protected:
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
         o.cipherMode = 0;
-        functions = std::make_unique<CServerFunctions>(o, &TestKeys());
+        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
         http = std::make_unique<CHttpServer>(*functions);
         ASSERT_EQ(http->Start(0, -1), 1);
-        TestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
         CAppData* app = CAppData::Instance();
         app->SetMessagePresenter(&presenter);
         app->SetConfig("Connect_Type", "2", 0);
@@ -427,7 +417,7 @@ TEST_F(NetWndTest, FailedSilentLogInShowsTheServersTextAndLeavesTheReloginState)
     EXPECT_TRUE(w->replies.empty());
 
     // With the right key the window's next request goes through the log-in again and is answered.
-    TestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+    ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
     w->Request();
     ASSERT_TRUE(WaitForReplies(w, 1));
     EXPECT_FALSE(w->replies[0].error) << w->replies[0].errorText;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/AppData.h"
+#include "platform/device/RsaKeyPair.h"
 #include "platform/win/Message.h"
 #include "platform/win/Shell.h"
 #include "platform/win/WinUser.h"
@@ -22,6 +23,17 @@ inline void PumpMessages()
         TranslateMessage(&msg);
         DispatchMessage(&msg);
     }
+}
+
+// One 2048-bit key pair for every stand-in server of the program: generating one is slow.
+inline const CRsaKeyPair& ServerTestKeys()
+{
+    static CRsaKeyPair* keys = [] {
+        auto* k = new CRsaKeyPair;
+        k->Generate(2048);
+        return k;
+    }();
+    return *keys;
 }
 
 inline void PortraitScreen()
