@@ -476,6 +476,11 @@ COLORREF CAppData::GetColor(int index) const
     return colorScheme != nullptr ? colorScheme->GetColor(index) : 0;
 }
 
+COLORREF CAppData::ChartPriceColor(const CQuoteNumber& reference, const CQuoteNumber& value) const
+{
+    return colorScheme != nullptr ? colorScheme->ChartPriceColor(reference, value) : 0;
+}
+
 CServerConfig* CAppData::GetQuoteParamDict()
 {
     if (quoteParamDict == nullptr) {

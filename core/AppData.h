@@ -18,6 +18,7 @@
 #include <string>
 
 class CColorScheme;
+class CQuoteNumber;
 class CConfigStore;
 class CDataSet;
 class CFundDataCache;
@@ -170,6 +171,8 @@ public:
     DeviceRegRecord* GetDeviceRecord() { return &deviceRecord; }
 
     COLORREF GetColor(int index) const;
+    // The rise, fall or unchanged colour of a value against its reference (a previous close, or zero).
+    COLORREF ChartPriceColor(const CQuoteNumber& reference, const CQuoteNumber& value) const;
     // The quote and chart screens' server configuration: made and loaded from the cached "config" file on
     // first use, the same object afterwards (its users load it again before reading).
     CServerConfig* GetQuoteParamDict();

@@ -25,16 +25,6 @@ const ColumnColor COLUMN_COLORS[CChinaIndexWnd::TITLE_COUNT] = {
     BY_NAME, AGAINST_CLOSE, BY_SIGN, BY_SIGN, VOLUME, VOLUME, AGAINST_CLOSE, BY_NAME, AGAINST_CLOSE, AGAINST_CLOSE,
     BY_NAME, BY_NAME};
 
-COLORREF PriceColor(const CQuoteNumber& reference, const CQuoteNumber& value)
-{
-    CAppData* app = CAppData::Instance();
-    if (reference < value)
-        return app->GetColor(15);
-    if (reference > value)
-        return app->GetColor(16);
-    return app->GetColor(17);
-}
-
 void ShowWide(const char16_t* text, HWND owner, int milliseconds)
 {
     char* narrow = nullptr;
@@ -137,10 +127,10 @@ void CChinaIndexWnd::OnReply(const BYTE* data, int length, int)
                     if (open == zero)
                         text = "-";
                     else
-                        color = PriceColor(prevClose, set->GetQuoteNumber(c));
+                        color = CAppData::Instance()->ChartPriceColor(prevClose, set->GetQuoteNumber(c));
                     break;
                 case BY_SIGN:
-                    color = PriceColor(zero, set->GetQuoteNumber(c));
+                    color = CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(c));
                     break;
                 case VOLUME:
                     color = app->GetColor(28);

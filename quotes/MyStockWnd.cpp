@@ -39,16 +39,6 @@ std::string Narrow(LPCWSTR text)
     return s;
 }
 
-COLORREF PriceColor(const CQuoteNumber& reference, const CQuoteNumber& value)
-{
-    CAppData* app = CAppData::Instance();
-    if (reference < value)
-        return app->GetColor(15);
-    if (reference > value)
-        return app->GetColor(16);
-    return app->GetColor(17);
-}
-
 } // namespace
 
 CMyStockWnd::CMyStockWnd(LPCWSTR title, HWND parent) : CQXTableWnd(title, parent)
@@ -154,11 +144,11 @@ void CMyStockWnd::OnReply(const BYTE* data, int length, int)
             row->SetCode(Wide(set->GetAsText(1)).c_str(), plain);
             if (!(set->GetQuoteNumber(5) == zero))
                 row->SetLatest(Wide(set->GetAsText(2)).c_str(),
-                               PriceColor(set->GetQuoteNumber(6), set->GetQuoteNumber(2)));
+                               CAppData::Instance()->ChartPriceColor(set->GetQuoteNumber(6), set->GetQuoteNumber(2)));
             else
                 row->SetLatest(u"-", plain);
-            row->SetChange(Wide(set->GetAsText(3)).c_str(), PriceColor(zero, set->GetQuoteNumber(3)));
-            row->SetPercent(Wide(set->GetAsText(4)).c_str(), PriceColor(zero, set->GetQuoteNumber(4)));
+            row->SetChange(Wide(set->GetAsText(3)).c_str(), CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(3)));
+            row->SetPercent(Wide(set->GetAsText(4)).c_str(), CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(4)));
             row->SetMarket(Wide(set->GetAsText(7)).c_str());
             AddRow(row);
         }

@@ -31,16 +31,6 @@ enum {
     COL_AMOUNT, COL_AVERAGE, COL_ORDER_RATIO, COL_VOLUME_RATIO, COL_BUY1 = 14, COL_SELL1 = 24, COLUMN_COUNT = 34
 };
 
-COLORREF PriceColor(const CQuoteNumber& reference, const CQuoteNumber& value)
-{
-    CAppData* app = CAppData::Instance();
-    if (reference < value)
-        return app->GetColor(COLOR_RISE);
-    if (reference > value)
-        return app->GetColor(COLOR_FALL);
-    return app->GetColor(COLOR_UNCHANGED);
-}
-
 std::u16string Wide(const char* text)
 {
     WCHAR* wide = nullptr;
@@ -209,7 +199,7 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
     };
     auto text = [&](int column) { return Wide(set->GetAsText(column)); };
     auto againstClose = [&](int column) {
-        return dash(text(column), PriceColor(prevClose, set->GetQuoteNumber(column)));
+        return dash(text(column), CAppData::Instance()->ChartPriceColor(prevClose, set->GetQuoteNumber(column)));
     };
     auto emit = [&](const Cell (&row)[4]) {
         GridCell cells[4];
@@ -220,15 +210,15 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
         grid.AddRow(cells, 4);
     };
 
-    Cell changeCell{noTrading ? u"-" : Wide(change.Format()), PriceColor(zero, change)};
+    Cell changeCell{noTrading ? u"-" : Wide(change.Format()), CAppData::Instance()->ChartPriceColor(zero, change)};
     emit({label(u"最新"), againstClose(COL_LATEST), label(u"涨跌"), changeCell});
-    emit({label(u"幅度%"), dash(Wide(percent.Format()), PriceColor(zero, percent)), label(u"总手"),
+    emit({label(u"幅度%"), dash(Wide(percent.Format()), CAppData::Instance()->ChartPriceColor(zero, percent)), label(u"总手"),
           dash(text(COL_VOLUME), amountColor)});
     emit({label(u"金额"), dash(text(COL_AMOUNT), amountColor), label(u"均价"), againstClose(COL_AVERAGE)});
     emit({label(u"昨收"), Cell{text(COL_PREV_CLOSE), WHITE}, label(u"今开"), againstClose(COL_OPEN)});
     emit({label(u"最高"), againstClose(COL_HIGH), label(u"最低"), againstClose(COL_LOW)});
     Cell orderRatio = index ? Cell{u"-", WHITE}
-                            : Cell{text(COL_ORDER_RATIO), PriceColor(zero, set->GetQuoteNumber(COL_ORDER_RATIO))};
+                            : Cell{text(COL_ORDER_RATIO), CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(COL_ORDER_RATIO))};
     emit({label(u"委比"), orderRatio, label(u"量比"), Cell{text(COL_VOLUME_RATIO), WHITE}});
     if (index)
         return true;
