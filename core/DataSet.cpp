@@ -272,7 +272,7 @@ int CDataSet::Parse(const BYTE* data, DWORD* remaining)
     return 0;
 }
 
-DWORD CDataSet::Serialize(BYTE** buffer, DWORD capacity)
+DWORD CDataSet::Serialize(BYTE** buffer)
 {
     Compact();
     unsigned long long size = 28ULL + (unsigned long long)fieldCount * DESCRIPTOR_BYTES + rows.count + blob.count;
@@ -280,14 +280,23 @@ DWORD CDataSet::Serialize(BYTE** buffer, DWORD capacity)
         return 0;
     if (buffer == nullptr)
         return (DWORD)size;
-    BYTE* out = *buffer;
-    if (out == nullptr) {
-        out = (BYTE*)malloc(size);
-        if (out == nullptr)
-            return 0;
-    } else if (size > capacity) {
+    BYTE* out = (BYTE*)malloc(size);
+    if (out == nullptr || Serialize(out, (DWORD)size) == 0) {
+        free(out);
         return 0;
     }
+    *buffer = out;
+    return (DWORD)size;
+}
+
+DWORD CDataSet::Serialize(BYTE* out, DWORD capacity)
+{
+    Compact();
+    unsigned long long size = 28ULL + (unsigned long long)fieldCount * DESCRIPTOR_BYTES + rows.count + blob.count;
+    if (size > 0xFFFFFFFFULL)
+        return 0;
+    if (out == nullptr || size > capacity)
+        return 0;
 
     BYTE* p = out;
     memcpy(p, name, NAME_LENGTH);
@@ -310,7 +319,6 @@ DWORD CDataSet::Serialize(BYTE** buffer, DWORD capacity)
     p += 4;
     if (blob.count)
         memcpy(p, blob.data, blob.count);
-    *buffer = out;
     return (DWORD)size;
 }
 
@@ -401,10 +409,17 @@ const BYTE* CDataSet::GetFieldData(int i, int* length, int* type) const
     if (valueLength < 1 || offset < 0 || (long long)offset + valueLength > (long long)blob.count)
         return nullptr;
     const BYTE* value = blob.data + offset;
+    // A server may count a text's characters without its terminator: the text then runs on to its terminator
+    // further in the blob (an 8-bit text at the latest to the zero kept just past the blob).
+    int room = (int)blob.count - offset;
     if (f.type == FIELD_TEXT && memchr(value, 0, valueLength) == nullptr)
-        return nullptr;
-    if (f.type == FIELD_WIDE_TEXT && WideTextUnits(value, valueLength) < 0)
-        return nullptr;
+        valueLength = (int)strnlen((const char*)value, room) + 1;
+    if (f.type == FIELD_WIDE_TEXT && WideTextUnits(value, valueLength) < 0) {
+        int units = WideTextUnits(value, room);
+        if (units < 0)
+            return nullptr;
+        valueLength = units * 2 + 2;
+    }
     if (length)
         *length = valueLength;
     return value;
@@ -757,9 +772,11 @@ int CDataSet::Compact()
     return 1;
 }
 
-int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out, DWORD capacity)
+namespace {
+
+// Every set of the body, in order, until one does not fit.
+void ParseAll(const BYTE* data, DWORD length, PtrArray<CDataSet>& sets)
 {
-    PtrArray<CDataSet> sets(64);
     const BYTE* p = data;
     DWORD left = data ? length : 0;
     while (left > 0) {
@@ -774,22 +791,40 @@ int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out, DWORD capacit
         p += left - remaining;
         left = remaining;
     }
+}
 
-    UINT kept = sets.count;
-    if (kept > 0 && out != nullptr) {
-        if (*out == nullptr) {
-            *out = (CDataSet**)malloc(sizeof(CDataSet*) * kept);
-            if (*out == nullptr)
-                kept = 0;
-        } else if (kept > capacity) {
-            kept = capacity;
-        }
-        if (kept > 0)
-            memcpy(*out, sets.data, sizeof(CDataSet*) * kept);
-    } else {
-        kept = 0;
-    }
+// Hands the first kept sets to their new owner's array and deletes the rest.
+int HandOver(PtrArray<CDataSet>& sets, CDataSet** into, UINT kept)
+{
+    if (kept > 0)
+        memcpy(into, sets.data, sizeof(CDataSet*) * kept);
     for (UINT k = kept; k < sets.count; ++k)
         delete sets.data[k];
     return (int)kept;
+}
+
+} // namespace
+
+int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out)
+{
+    PtrArray<CDataSet> sets(64);
+    if (out == nullptr)
+        return HandOver(sets, nullptr, 0);
+    ParseAll(data, length, sets);
+    if (sets.count == 0)
+        return 0;
+    auto* array = (CDataSet**)malloc(sizeof(CDataSet*) * sets.count);
+    if (array == nullptr)
+        return HandOver(sets, nullptr, 0);
+    *out = array;
+    return HandOver(sets, array, sets.count);
+}
+
+int ParseDataSets(const BYTE* data, DWORD length, CDataSet** into, DWORD capacity)
+{
+    PtrArray<CDataSet> sets(64);
+    if (into == nullptr)
+        return 0;
+    ParseAll(data, length, sets);
+    return HandOver(sets, into, sets.count < capacity ? sets.count : capacity);
 }
