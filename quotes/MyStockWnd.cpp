@@ -244,10 +244,7 @@ void CMyStockWnd::OpenEditor()
     // Released by this window when its close arrives, like every child.
     auto* editor = new CEditMyStockWnd(u"编辑自选", m_hWnd, CEditMyStockWnd::MODE_SEARCH);
     editor->SetMode(CEditMyStockWnd::MODE_EDIT);
-    RECT work;
-    GetWndManager()->GetWorkRect(&work);
-    editor->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0, 0x80000000u);
-    editor->ShowWnd(-1, nullptr, nullptr, 1);
+    RunChild(editor);
 }
 
 void CMyStockWnd::ShowActionMenu()

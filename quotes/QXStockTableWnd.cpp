@@ -351,14 +351,7 @@ void CQXStockTableWnd::OnMenuCommand(int command)
     case CMD_SORT_PARAMS: {
         auto* sortWnd = new CStockSortParamWnd(u"全部排序", m_hWnd);
         sortWnd->SetParams(marketKey.c_str(), classKey.c_str(), sortKey.c_str(), direct);
-        RECT work;
-        CWndManager::GetInstance()->GetWorkRect(&work);
-        // Once it has ended, this window releases it with its other children (never here as well).
-        if (sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0,
-                            0x80000000u))
-            sortWnd->ShowWnd(-1, nullptr, nullptr, 1);
-        else
-            delete sortWnd;
+        RunChild(sortWnd);
         break;
     }
     default:
