@@ -114,14 +114,14 @@ protected:
         http->Stop();
         ShellWindowTest::TearDown();
     }
-    void WriteConfig()
+    void WriteConfig(const char16_t* sort = u"21^涨幅#20^涨跌#3^代码#")
     {
         CDataSetWriter set("config");
         set.AddField("key", FIELD_TEXT);
         set.AddField("value", FIELD_TEXT);
         const char16_t* rows[][2] = {{u"market", u"0^沪深#1^上海#2^深圳#"},
                                      {u"type", u"1^A股#3^基金#"},
-                                     {u"sort", u"21^涨幅#20^涨跌#3^代码#"}};
+                                     {u"sort", sort}};
         for (auto& r : rows) {
             set.AddRow();
             set.SetText(0, Gb(r[0]));
@@ -379,6 +379,20 @@ TEST_F(QuoteTableTest, SortWindowHandsItsChoiceBackAndReturnPostsNothing)
     again->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 2);
     PumpMessages();
     EXPECT_EQ(table->GetMarketKey(), "1");
+}
+
+TEST_F(QuoteTableTest, ASortKeyTooLongForTheRecordGoesEmptySoTheTableKeepsItsOwn)
+{
+    WriteConfig(u"21^涨幅#1234567890^超长#");
+    Make();
+    auto* sortWnd = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
+    sortWnd->SetParams("0", "1", "21", 1);
+    RECT work = WorkRect();
+    ASSERT_TRUE(sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    sortWnd->GetSortList().SetSelectedIndex(1);
+    sortWnd->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 0); // "确定"
+    PumpMessages();
+    EXPECT_EQ(table->GetSortKey(), "21");
 }
 
 TEST(QuoteTableMakers, RankedTableKeyHasAMaker)
