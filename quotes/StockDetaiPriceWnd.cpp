@@ -158,10 +158,9 @@ void CStockDetaiPriceWnd::OnReply(const BYTE* data, int length, int)
         CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 5000);
         return;
     }
+    // Any reply but an error or a quote notice replaces the table, also one without a data set.
     CDataSet* set = reply.GetCount() > 0 ? *reply.GetRecord(0) : nullptr;
-    if (set == nullptr)
-        return;
-    if (set->GetName() != nullptr && strcmp(set->GetName(), "hq.info") == 0) {
+    if (set != nullptr && set->GetName() != nullptr && strcmp(set->GetName(), "hq.info") == 0) {
         OnQuoteInfo(set);
         return;
     }

@@ -316,6 +316,9 @@ TEST_F(DetailQuoteWndTest, TradingDayFiguresAreColouredAndTheBookVolumeIsInLots)
     EXPECT_EQ(w->GetGrid().GetRowCount(), 16);
     ASSERT_EQ(tips.shown.size(), 1u);
     EXPECT_EQ(tips.shown[0], u"没有该证券");
+    // A reply without a first record empties it.
+    Feed(CDataSetWriter("hq.codes").ToBytes());
+    EXPECT_EQ(w->GetGrid().GetRowCount(), 0);
 }
 
 TEST_F(DetailQuoteWndTest, OverlongCodeAndNameAreCutToTheirFields)
