@@ -415,7 +415,7 @@ void CEditMyStockWnd::OnEditCommand(int button)
         }
         if (modified && !SaveList()) {
             // The old list is kept; stay so the edits are not silently dropped.
-            CAppData::Instance()->ShowMessageBox(u"保存自选股失败！", u"提示", m_hWnd);
+            CAppData::Instance()->ShowMessageBox(u"自选股保存失败!", u"提示", m_hWnd);
             return;
         }
         EndWnd(END_BACK);

@@ -354,7 +354,7 @@ TEST_F(EditMyStockTest, AnEditThatCannotBeStoredKeepsTheWindowOpenAndSaysSo)
     e->OnEditCommand(0);
     EXPECT_TRUE(e->ended.empty());
     ASSERT_FALSE(boxes.shown.empty());
-    EXPECT_EQ(boxes.shown.back(), u"保存自选股失败！");
+    EXPECT_EQ(boxes.shown.back(), u"自选股保存失败!");
     std::filesystem::remove(file);
 }
 
