@@ -54,10 +54,17 @@ public:
     bool done = false;
 };
 
-// A paged order query: ten rows a page from the position of the last row shown.
+// A paged order query: ten rows a page (its grid's row limit) from the position of the last row shown.
 class PagedQueryWnd : public CQueryTableWnd {
 public:
-    PagedQueryWnd() : CQueryTableWnd(u"当日委托", nullptr) { rowsPerPage = 10; }
+    PagedQueryWnd() : CQueryTableWnd(u"当日委托", nullptr) {}
+    BOOL OnInitDialog() override
+    {
+        if (!CQueryTableWnd::OnInitDialog())
+            return FALSE;
+        GetGrid().SetTable(10, 8, 1, VISIBLE_COLUMNS, VISIBLE_COLUMNS - 1);
+        return TRUE;
+    }
     int BuildRequest(char* part, int capacity, const char* whole) override
     {
         if (!CQueryTableWnd::BuildRequest(part, capacity, whole))
