@@ -85,7 +85,7 @@ BOOL CClientApp::Init()
 int CClientApp::Exit()
 {
     if (m_initialised == 1) {
-        // The log-on window hides itself when the main frame opens; it is released here with the rest.
+        // The log-on window deletes itself once the main frame is open; one still there goes here.
         CBaseWnd* logon = static_cast<CBaseWnd*>(m_pMainWnd);
         if (logon != nullptr && CBaseWnd::IsLiveWindow(logon))
             delete logon;

@@ -240,3 +240,64 @@ TEST_F(LogonFlowTest, TrafficTotalsAddThisRunAndNeverWrapAround)
     frame.SaveTrafficTotals();
     EXPECT_STREQ(app->GetConfig("Upload_Bytes"), "2147483647");
 }
+
+TEST_F(LogonFlowTest, SignUpWritesNumberAndCodeWhereThisRunsRequestsReadThemAndAnEmptyConfigurationIsReported)
+{
+    CAppData* app = CAppData::Instance();
+    app->SetVersion(app->GetConfig("System_Version")); // no configuration download after the code
+    CRegisterVerifyFrame frame(nullptr, "DB A", nullptr);
+    RECT work = WorkRect();
+    ASSERT_TRUE(frame.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
+
+    // A configuration reply that holds no data set at all: the user is told, and may log in again.
+    frame.SetSignUpState(CRegisterVerifyFrame::CONFIG_SENT);
+    frame.OnReply((const BYTE*)"\x07\x07\x07\x07", 4, 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0], u"取配置信息错误");
+    EXPECT_EQ(frame.GetSignUpState(), CRegisterVerifyFrame::IDLE);
+
+    // The number goes into the record this run's common fields read ("netaddr"), and so does the code.
+    frame.GetNumberEdit().SetText(u"13800138000");
+    frame.SetSignUpState(CRegisterVerifyFrame::LOGIN);
+    char part[CNetWnd::REQUEST_CAPACITY];
+    ASSERT_EQ(frame.BuildRequest(part, sizeof part, ""), 1);
+    EXPECT_EQ(std::u16string(app->GetMobileNumber()), u"13800138000");
+    CDataSetWriter code("reg");
+    code.AddField("code", FIELD_TEXT);
+    code.AddRow();
+    code.SetText(0, "4711");
+    std::string bytes = code.ToBytes();
+    frame.OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0);
+    EXPECT_EQ(std::u16string(app->GetDeviceRecord()->GetOn()), u"4711");
+    EXPECT_EQ(frame.GetSignUpState(), CRegisterVerifyFrame::DONE);
+}
+
+TEST_F(LogonFlowTest, AReplyWithNothingInItKeepsTheTimeOutCounting)
+{
+    TestLogon w;
+    RECT work = WorkRect();
+    ASSERT_TRUE(w.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
+    w.SetState(CLogonWnd::LOGIN_SENT);
+    CDataSetWriter empty("login");
+    empty.AddField("isok", FIELD_INT);
+    std::string bytes = empty.ToBytes();
+    w.OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0);
+    EXPECT_EQ(w.GetState(), CLogonWnd::LOGIN_SENT);
+    int ticks = w.GetTickCount();
+    EXPECT_TRUE(PumpUntil([&] { return w.GetTickCount() > ticks; }));
+}
+
+TEST_F(LogonFlowTest, AfterHandingOverTheLogOnWindowIsGoneAndTheMainFrameIsWhatASecondStartFinds)
+{
+    auto* logon = new TestLogon();
+    RECT work = WorkRect();
+    ASSERT_TRUE(logon->Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
+    ASSERT_NE(FindWindowW(u"CLogonWnd", nullptr), nullptr);
+    logon->PostMessage(WM_DEFERRED_STEP, CLogonWnd::STEP_MAIN_FRAME, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !CBaseWnd::IsLiveWindow(logon); }));
+    EXPECT_EQ(FindWindowW(u"CLogonWnd", nullptr), nullptr);
+    HWND frame = FindWindowW(u"CQXAppFrame", nullptr);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame, CAppData::Instance()->GetMainFrameWnd());
+    delete CBaseWnd::FromHandleBase(frame);
+}
