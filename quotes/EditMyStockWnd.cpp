@@ -179,14 +179,8 @@ int CEditMyStockWnd::BuildRequest(char* part, int capacity, const char*)
     } else {
         text = BuildCodeLookupRequest(EDITOR_PARAMS, input.c_str());
     }
-    const char* s = text.GetText();
-    if (s == nullptr || s[0] == 0)
-        return 0;
-    size_t n = strlen(s);
-    if (n >= (size_t)capacity)
-        return 0; // a cut list would drop stocks at the next save
-    memcpy(part, s, n + 1);
-    return 1;
+    // A cut list would drop stocks at the next save: CopyRequest sends nothing instead.
+    return CopyRequest(text, part, capacity);
 }
 
 void CEditMyStockWnd::StartSearch()

@@ -1,9 +1,12 @@
 #include "quotes/QXTableWnd.h"
 
+#include "core/AppData.h"
+#include "core/DataSet.h"
 #include "core/TextHelpers.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/WideText.h"
+#include "quotes/QuoteRequest.h"
 
 #include <cstdlib>
 #include <string>
@@ -43,6 +46,15 @@ std::string Gb(const char16_t* text)
     WideToAnsi(text, &narrow);
     std::string s = narrow != nullptr ? narrow : "";
     free(narrow);
+    return s;
+}
+
+std::u16string WideOf(const char* text)
+{
+    WCHAR* wide = nullptr;
+    AnsiToWide(text != nullptr ? text : "", &wide);
+    std::u16string s = wide != nullptr ? wide : u"";
+    free(wide);
     return s;
 }
 
@@ -365,8 +377,34 @@ CStockRow* CQXTableWnd::GetRow(int index)
 
 int CQXTableWnd::OpenDetailQuote(const char* codeMarket)
 {
-    std::string info = "code=";
-    info += codeMarket != nullptr ? codeMarket : "";
-    return OpenByKey("xxhq", -1, Gb(u"详细报价").c_str(), info.c_str(), "tc_mfuncno=31000&tc_sfuncno=4",
-                     m_hWnd);
+    return OpenByKey(DETAIL_QUOTE_KEY, -1, DETAIL_QUOTE_TITLE, DetailQuoteInfo(codeMarket).GetText(),
+                     QUOTES_OF_CODES_PARAMS, m_hWnd);
+}
+
+void CQXTableWnd::AddQuoteRow(CDataSet* set)
+{
+    CAppData* app = CAppData::Instance();
+    COLORREF plain = app->GetColor(NAME_COLOR_INDEX);
+    CQuoteNumber zero = CQuoteNumber::Zero();
+    auto* row = new CStockRow();
+    row->SetName(WideOf(set->GetAsText(ROW_NAME)).c_str(), plain);
+    row->SetCode(WideOf(set->GetAsText(ROW_CODE)).c_str(), plain);
+    COLORREF latestColor = plain;
+    const char* latest = LatestPriceCell(set->GetQuoteNumber(ROW_OPEN), set->GetQuoteNumber(ROW_PREV_CLOSE),
+                                         set->GetQuoteNumber(ROW_LATEST), set->GetAsText(ROW_LATEST), &latestColor);
+    row->SetLatest(WideOf(latest).c_str(), latestColor);
+    row->SetChange(WideOf(set->GetAsText(ROW_CHANGE)).c_str(),
+                   app->ChartPriceColor(zero, set->GetQuoteNumber(ROW_CHANGE)));
+    row->SetPercent(WideOf(set->GetAsText(ROW_CHANGE_PERCENT)).c_str(),
+                    app->ChartPriceColor(zero, set->GetQuoteNumber(ROW_CHANGE_PERCENT)));
+    row->SetMarket(WideOf(set->GetAsText(ROW_MARKET)).c_str());
+    AddRow(row);
+}
+
+std::string CQXTableWnd::RowCodeMarket(int row)
+{
+    CStockRow* r = GetRow(row);
+    if (r == nullptr)
+        return std::string();
+    return Gb(r->code.text.GetText()) + "." + Gb(r->market.text.GetText());
 }
