@@ -13,7 +13,7 @@
 #include "server/ServerFunctions.h"
 #include "server/ServerText.h"
 #include "shell/WindowFactory.h"
-#include "tests/shell/ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -71,25 +71,19 @@ public:
 using WorldWnd = Counting<CGlobalIndexWnd>;
 using DomesticWnd = Counting<CChinaIndexWnd>;
 
-class IndexTableTest : public ShellWindowTest {
+class IndexTableTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 11;
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        StartServer(o);
         CAppData* app = CAppData::Instance();
         app->SetMessagePresenter(&recorder);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
     }
@@ -99,23 +93,7 @@ protected:
         domestic.reset();
         CNetWnd::SetWindowOpener(nullptr);
         openedLog = nullptr;
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy();
-        http->Stop();
-        ShellWindowTest::TearDown();
-    }
-    template <typename Done> bool PumpUntil(Done done)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (done() && CAppData::Instance()->GetConnection()->WaitIdle(0) == WAIT_OBJECT_0) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
+        WindowTest::TearDown();
     }
     template <class W> W* Make(std::unique_ptr<W>& holder, const char* params)
     {
@@ -139,8 +117,6 @@ protected:
     }
     COLORREF Color(int i) { return CAppData::Instance()->GetColor(i); }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
     Recorder recorder;
     std::vector<Opened> opened;
     std::unique_ptr<WorldWnd> world;

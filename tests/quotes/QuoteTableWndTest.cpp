@@ -15,7 +15,7 @@
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
 #include "shell/WindowFactory.h"
-#include "tests/shell/ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -81,25 +81,19 @@ public:
     int replies = 0;
 };
 
-class QuoteTableTest : public ShellWindowTest {
+class QuoteTableTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 5;
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        StartServer(o);
         CAppData* app = CAppData::Instance();
         app->SetMessagePresenter(&recorder);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
         WriteConfig();
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
@@ -109,10 +103,7 @@ protected:
         table.reset();
         CNetWnd::SetWindowOpener(nullptr);
         openedLog = nullptr;
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy();
-        http->Stop();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     void WriteConfig(const char16_t* sort = u"21^涨幅#20^涨跌#3^代码#")
     {
@@ -130,19 +121,6 @@ protected:
         std::string bytes = set.ToBytes();
         CAppData::Instance()->GetConfigStore()->WriteDataFile("config", (const BYTE*)bytes.data(),
                                                                (UINT)bytes.size());
-    }
-    template <typename Done> bool PumpUntil(Done done)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (done() && CAppData::Instance()->GetConnection()->WaitIdle(0) == WAIT_OBJECT_0) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
     }
     Table* Make(const char* info = "", const char* params = "tc_mfuncno=31000&tc_sfuncno=3")
     {
@@ -177,8 +155,6 @@ protected:
     }
     bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
     Recorder recorder;
     std::vector<Opened> opened;
     std::unique_ptr<Table> table;

@@ -17,7 +17,7 @@
 #include "shell/MenuTree.h"
 #include "shell/QXInfoTxtWnd.h"
 #include "shell/WindowFactory.h"
-#include "tests/shell/ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -85,11 +85,11 @@ const char16_t* const NO_RADAR = u"该只股票当日无信息雷达。";
 
 } // namespace
 
-class StockInfoWndTest : public ShellWindowTest {
+class StockInfoWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 7;
         o.startMinute = 120;
@@ -97,15 +97,9 @@ protected:
         o.marketMinutesPerSecond = 0;
         o.cipherMode = 0;
         o.compressMode = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        StartServer(o);
         CAppData* app = CAppData::Instance();
         app->SetMessagePresenter(&recorder);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
 
@@ -126,10 +120,7 @@ protected:
             delete w;
         CNetWnd::SetWindowOpener(nullptr);
         openedLog = nullptr;
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy(); // stops the worker before the server goes
-        http->Stop();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     template <class W> W* Make(const char16_t* title)
     {
@@ -139,23 +130,10 @@ protected:
         EXPECT_TRUE(w->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
         return w;
     }
-    template <class F> bool PumpUntil(CNetWnd* w, F cond)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (cond() && w->GetWorker() != nullptr && w->IsWorkerIdle(0)) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
-    }
     // The radar text the server itself gives for a request, lines ended by CR LF.
     std::u16string ServerRadar(const std::string& request)
     {
-        CServerReply reply = functions->Handle(request);
+        CServerReply reply = server->functions.Handle(request);
         CDataSet** sets = nullptr;
         int n = ParseDataSets(reinterpret_cast<const BYTE*>(reply.body.data()), (DWORD)reply.body.size(), &sets);
         std::string text;
@@ -170,8 +148,6 @@ protected:
         return Wide(text.c_str());
     }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
     Recorder recorder;
     std::vector<Opened> opened;
     std::vector<CBaseWnd*> windows;
@@ -216,7 +192,7 @@ TEST_F(StockInfoWndTest, MenuListsTheServersInformationEntriesAndOpensOneForTheS
     auto* article = Make<CQXInfoTxtWnd>(u"财务数据_包钢股份");
     article->OnInitParam(902, "", opened[0].params.c_str());
     article->OnActive();
-    ASSERT_TRUE(PumpUntil(article, [&] { return article->GetText() != nullptr && article->GetText()[0] != 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return article->GetText() != nullptr && article->GetText()[0] != 0; }));
     EXPECT_NE(std::u16string(article->GetText()), u"暂无相关信息！");
     EXPECT_TRUE(recorder.shown.empty());
 }
@@ -290,7 +266,7 @@ TEST_F(StockInfoWndTest, RadarAsksForTheStocksNotesAndShowsTheServersText)
 
     w->OnInitParam(-1, "", "");
     w->OnActive();
-    ASSERT_TRUE(PumpUntil(w, [&] { return w->GetText() != nullptr && w->GetText()[0] != 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return w->GetText() != nullptr && w->GetText()[0] != 0; }));
     // The same request in the session the window has logged in by now, answered by the server directly.
     ASSERT_GT(w->ComposeRequest(-1, 0, text, sizeof text), 0);
     std::u16string expected = ServerRadar(text);

@@ -3,7 +3,7 @@
 // calls, lock and USB, and the numeric pad on an edit.
 #include "shell/BaseWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "platform/win/Debug.h"
 #include "platform/win/Time.h"
 
@@ -94,11 +94,11 @@ int ShellOnCount(HWND window, const std::vector<ShellRecord>& shell)
 
 } // namespace
 
-class BaseWndTest : public ShellWindowTest {
+class BaseWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         records.clear();
     }
 };

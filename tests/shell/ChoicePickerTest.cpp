@@ -3,7 +3,7 @@
 #include "shell/CheckList.h"
 #include "shell/MakeChoiceWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <tuple>
 
@@ -60,11 +60,11 @@ struct Choices {
 
 } // namespace
 
-class ChoicePickerTest : public ShellWindowTest {
+class ChoicePickerTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         RECT work = WorkRect();
         ASSERT_TRUE(form.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
         form.Show();
@@ -74,7 +74,7 @@ protected:
     {
         CAppData::Instance()->SetMessagePresenter(nullptr);
         form.Destroy();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     // Creates the picker the way a form does; returns its handle.
     HWND Open(CMakeChoiceWnd& picker)

@@ -2,7 +2,7 @@
 // traffic totals, on the headless screen without a server.
 #include "shell/LogonWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "core/DeviceRegRecord.h"
 #include "core/Md5.h"
 #include "core/TextHelpers.h"
@@ -17,13 +17,6 @@
 #include <vector>
 
 namespace {
-
-class BoxRecorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.emplace_back(text); }
-    void ShowTip(const WCHAR* text, HWND, int) override { shown.emplace_back(text); }
-    std::vector<std::u16string> shown;
-};
 
 std::string Md5Hex(const std::string& text)
 {
@@ -68,25 +61,14 @@ public:
 
 } // namespace
 
-class LogonFlowTest : public ShellWindowTest {
+class LogonFlowTest : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        ShellWindowTest::SetUp();
-        CAppData::Instance()->SetMessagePresenter(&boxes);
-    }
-    void TearDown() override
-    {
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        ShellWindowTest::TearDown();
-    }
     std::string LoginPart(CLogonWnd& w)
     {
         char part[CNetWnd::REQUEST_CAPACITY];
         EXPECT_EQ(w.BuildRequest(part, sizeof part, ""), 1);
         return part;
     }
-    BoxRecorder boxes;
 };
 
 TEST_F(LogonFlowTest, TheLogInCarriesTheEncipheredKeyAndOnlyADigestOfTheSignUpCode)
@@ -135,8 +117,8 @@ TEST_F(LogonFlowTest, RepliesLeadToTheSignUpToTheConfigurationOrToNothing)
     w.SetState(CLogonWnd::LOGIN_SENT);
     w.OnReply((const BYTE*)error.data(), (int)error.size(), 0);
     EXPECT_EQ(w.GetState(), CLogonWnd::FAILED);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0], u"会话无效请单击窗口退出稍后再试！");
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0], u"会话无效请单击窗口退出稍后再试！");
 
     // Refused without an identity: no message, straight to the sign-up; the texts are kept for it.
     CDataSetWriter refused("login");
@@ -152,7 +134,7 @@ TEST_F(LogonFlowTest, RepliesLeadToTheSignUpToTheConfigurationOrToNothing)
     w.OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0);
     EXPECT_EQ(w.GetState(), CLogonWnd::SIGN_UP);
     EXPECT_STREQ(w.GetRegInfo(), "DB A");
-    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(messages.Texts().size(), 1u);
 
     // Accepted with a newer fifth version component: the configuration is fetched first.
     CDataSetWriter accepted("login");
@@ -181,7 +163,7 @@ TEST_F(LogonFlowTest, RepliesLeadToTheSignUpToTheConfigurationOrToNothing)
     bytes = conf.ToBytes() + empty.ToBytes();
     w.OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0);
     EXPECT_EQ(w.GetState(), CLogonWnd::FAILED);
-    EXPECT_EQ(boxes.shown.back(), u"取配置信息错误");
+    EXPECT_EQ(messages.Texts().back(), u"取配置信息错误");
     // The sign-up step posted above is left to die with the window: it would open the frame modally here.
 }
 
@@ -221,9 +203,9 @@ TEST_F(LogonFlowTest, TheHomeGridFollowsTheScreenAndWithoutMenusEveryEntryTellsW
     EXPECT_EQ(frame.GetButton(8).GetID(), 111);
     frame.PostMessage(MZ_WM_COMMAND, MAKELONG(104, 0), 0);
     PumpMessages();
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[0], u"数据文件丢失，请重新安装Morwick！");
-    EXPECT_EQ(boxes.shown[1], u"Show window error！");
+    ASSERT_EQ(messages.Texts().size(), 2u);
+    EXPECT_EQ(messages.Texts()[0], u"数据文件丢失，请重新安装Morwick！");
+    EXPECT_EQ(messages.Texts()[1], u"Show window error！");
 }
 
 TEST_F(LogonFlowTest, TrafficTotalsAddThisRunAndNeverWrapAround)
@@ -252,8 +234,8 @@ TEST_F(LogonFlowTest, SignUpWritesNumberAndCodeWhereThisRunsRequestsReadThemAndA
     // A configuration reply that holds no data set at all: the user is told, and may log in again.
     frame.SetSignUpState(CRegisterVerifyFrame::CONFIG_SENT);
     frame.OnReply((const BYTE*)"\x07\x07\x07\x07", 4, 0);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0], u"取配置信息错误");
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0], u"取配置信息错误");
     EXPECT_EQ(frame.GetSignUpState(), CRegisterVerifyFrame::IDLE);
 
     // The number goes into the record this run's common fields read ("netaddr"), and so does the code.

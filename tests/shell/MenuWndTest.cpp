@@ -7,7 +7,7 @@
 #include "shell/QXMenuWnd.h"
 #include "shell/WindowFactory.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "core/HttpClient.h"
 #include "core/TextHelpers.h"
 #include "platform/device/RsaKeyPair.h"
@@ -104,26 +104,14 @@ const char* const NEWS = "tc_mfuncno=300&tc_sfuncno=1&cont_sfunc=2&type=1";
 
 } // namespace
 
-class MenuWndTest : public ShellWindowTest {
+class MenuWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
-        CServerOptions o;
-        o.seed = 7;
-        o.startMinute = 60;
-        o.today = 20251208;
-        o.marketMinutesPerSecond = 0;
-        o.cipherMode = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        WindowTest::SetUp();
+        StartServer();
         CAppData* app = CAppData::Instance();
         app->SetMessagePresenter(&recorder);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
 
@@ -142,10 +130,7 @@ protected:
             delete w;
         CNetWnd::SetWindowOpener(nullptr);
         openedLog = nullptr;
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy(); // stops the worker before the server goes
-        http->Stop();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     template <class W> W* Open(int menuId, const char* params)
     {
@@ -157,20 +142,6 @@ protected:
         w->OnInitParam(menuId, "", params);
         w->OnActive();
         return w;
-    }
-    // Pumps until cond holds and the worker is idle, or a few seconds pass.
-    template <class F> bool PumpUntil(CNetWnd* w, F cond)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (cond() && w->GetWorker() != nullptr && w->IsWorkerIdle(0)) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
     }
     static std::vector<std::u16string> Rows(CListWnd* w)
     {
@@ -189,8 +160,6 @@ protected:
         PumpMessages();
     }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
     Recorder recorder;
     std::vector<Opened> opened;
     std::vector<CBaseWnd*> windows;
@@ -247,7 +216,7 @@ TEST_F(MenuWndTest, ServerSubMenuIsFetchedOnceAndShownAgainWithoutARequest)
 {
     auto* first = Open<CQXMenuWnd>(305, SUB_MENU);
     EXPECT_TRUE(Rows(first).empty());
-    ASSERT_TRUE(PumpUntil(first, [&] { return first->GetMenuList().GetItemCount() == 3; }));
+    ASSERT_TRUE(PumpUntil([&] { return first->GetMenuList().GetItemCount() == 3; }));
     EXPECT_EQ(Rows(first), (std::vector<std::u16string>{u"行业研究", u"公司研究", u"晨会纪要"}));
     EXPECT_TRUE(CAppData::Instance()->IsMenuRegistered(305));
     EXPECT_TRUE(recorder.shown.empty());
@@ -267,7 +236,7 @@ TEST_F(MenuWndTest, ServerSubMenuIsFetchedOnceAndShownAgainWithoutARequest)
 TEST_F(MenuWndTest, ServerErrorIsATipAndTheTreeRowsStay)
 {
     auto* w = Open<CQXMenuWnd>(306, "tc_mfuncno=100&tc_sfuncno=5&menuid=306");
-    ASSERT_TRUE(PumpUntil(w, [&] { return !recorder.shown.empty(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !recorder.shown.empty(); }));
     EXPECT_EQ(recorder.shown[0].text, u"没有该菜单");
     EXPECT_EQ(recorder.shown[0].milliseconds, 3000);
     EXPECT_FALSE(CAppData::Instance()->IsMenuRegistered(306));
@@ -293,7 +262,7 @@ TEST_F(MenuWndTest, HeadlineListOpensTheTappedArticleWithTheListsArticleFunction
     EXPECT_EQ(w->GetWndType(), WND_TYPE_INFO_LIST);
     // A tap before the headlines came opens nothing.
     EXPECT_EQ(w->OnOK(0), -1);
-    ASSERT_TRUE(PumpUntil(w, [&] { return w->GetMenuList().GetItemCount() == 12; }));
+    ASSERT_TRUE(PumpUntil([&] { return w->GetMenuList().GetItemCount() == 12; }));
     std::vector<std::u16string> rows = Rows(w);
     EXPECT_EQ(rows[0].rfind(u"【要闻】", 0), 0u);
     TapRow(w, 0);
@@ -312,13 +281,13 @@ TEST_F(MenuWndTest, HeadlineListOpensTheTappedArticleWithTheListsArticleFunction
 TEST_F(MenuWndTest, HeadlineErrorIsAMessageBoxAndTheRowsStay)
 {
     auto* w = Open<CQXInfoListWnd>(301, NEWS);
-    ASSERT_TRUE(PumpUntil(w, [&] { return w->GetMenuList().GetItemCount() == 12; }));
+    ASSERT_TRUE(PumpUntil([&] { return w->GetMenuList().GetItemCount() == 12; }));
     // Rows from another entry's children, then a request the server refuses: the rows stay, the old
     // headlines are gone with the error.
     w->OnInitParam(3, "", "tc_mfuncno=300&tc_sfuncno=2&newsid=999");
     ASSERT_EQ(Rows(w).size(), 4u);
     w->Request();
-    ASSERT_TRUE(PumpUntil(w, [&] { return !recorder.shown.empty(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !recorder.shown.empty(); }));
     EXPECT_EQ(recorder.shown[0].text, u"该资讯不存在或已删除");
     EXPECT_EQ(recorder.shown[0].milliseconds, 0);
     EXPECT_EQ(Rows(w).size(), 4u);
@@ -371,7 +340,7 @@ TEST_F(MenuWndTest, ArticleWindowShowsTheServersLinesOnePerRow)
 {
     auto* w = Open<CQXInfoTxtWnd>(-1, "tc_mfuncno=300&tc_sfuncno=2&newsid=101");
     EXPECT_EQ(w->GetWndType(), WND_TYPE_INFO_TEXT);
-    ASSERT_TRUE(PumpUntil(w, [&] { return w->GetText() != nullptr && w->GetText()[0] != 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return w->GetText() != nullptr && w->GetText()[0] != 0; }));
     std::u16string text = w->GetText();
     // Two fields (line number, line): the lines only, each ended by CR LF, also the last.
     EXPECT_EQ(text.rfind(u"【要闻】", 0), 0u) << std::string(text.begin(), text.end());

@@ -2,7 +2,7 @@
 // refuses to send, and cancel.
 #include "shell/SendSmsWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "platform/device/PhoneProfile.h"
 #include "platform/device/Sms.h"
 
@@ -42,17 +42,17 @@ void PressCommand(CSendSmsWnd& w, int button)
 
 } // namespace
 
-class SendSmsWndTest : public ShellWindowTest {
+class SendSmsWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CAppData::Instance()->SetMessagePresenter(&tips);
     }
     void TearDown() override
     {
         CAppData::Instance()->SetMessagePresenter(nullptr);
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     void Open(CSendSmsWnd& w, LPCWSTR to, LPCWSTR text)
     {

@@ -2,7 +2,7 @@
 // part of the build, and what a made window receives before and while it is shown.
 #include "shell/WindowFactory.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "core/TextHelpers.h"
 #include "shell/BaseWnd.h"
 
@@ -91,11 +91,11 @@ std::string Ansi(const WCHAR* text)
 
 } // namespace
 
-class WindowFactoryTest : public ShellWindowTest {
+class WindowFactoryTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         last = Made{};
         CAppData::Instance()->SetMessagePresenter(&presenter);
         int count = 0;
@@ -117,7 +117,7 @@ protected:
         CAppData::Instance()->SetMessagePresenter(nullptr);
         PumpMessages();
         delete owner;
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     int Open(const char* key, const char* title = "T", int menuId = 5, const char* params = "a=1")
     {
