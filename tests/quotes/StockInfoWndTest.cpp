@@ -28,18 +28,6 @@
 
 namespace {
 
-struct Shown {
-    std::u16string text;
-    int milliseconds;
-};
-
-class Recorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back({text, 0}); }
-    void ShowTip(const WCHAR* text, HWND, int ms) override { shown.push_back({text, ms}); }
-    std::vector<Shown> shown;
-};
-
 struct Opened {
     std::string key;
     int menuId;
@@ -99,7 +87,6 @@ protected:
         o.compressMode = 0;
         StartServer(o);
         CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&recorder);
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
 
@@ -148,7 +135,6 @@ protected:
         return Wide(text.c_str());
     }
 
-    Recorder recorder;
     std::vector<Opened> opened;
     std::vector<CBaseWnd*> windows;
 };
@@ -184,9 +170,9 @@ TEST_F(StockInfoWndTest, MenuListsTheServersInformationEntriesAndOpensOneForTheS
     ASSERT_EQ(opened.size(), 3u);
     EXPECT_EQ(opened.back().params, "tc_mfuncno=504&tc_sfuncno=12&type=1&stkcode=600010");
     SendMessage(w->m_hWnd, WM_DEFERRED_STEP, 0, 7);
-    ASSERT_EQ(recorder.shown.size(), 1u);
-    EXPECT_EQ(recorder.shown[0].text, u"Show window error！");
-    recorder.shown.clear();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"Show window error！");
+    messages.shown.clear();
 
     // The opened article asks the server with those parameters and shows its text.
     auto* article = Make<CQXInfoTxtWnd>(u"财务数据_包钢股份");
@@ -194,7 +180,7 @@ TEST_F(StockInfoWndTest, MenuListsTheServersInformationEntriesAndOpensOneForTheS
     article->OnActive();
     ASSERT_TRUE(PumpUntil([&] { return article->GetText() != nullptr && article->GetText()[0] != 0; }));
     EXPECT_NE(std::u16string(article->GetText()), u"暂无相关信息！");
-    EXPECT_TRUE(recorder.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(StockInfoWndTest, EntryParametersAndTitleAreJoinedEvenWhenEmpty)
@@ -272,7 +258,7 @@ TEST_F(StockInfoWndTest, RadarAsksForTheStocksNotesAndShowsTheServersText)
     std::u16string expected = ServerRadar(text);
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(std::u16string(w->GetText()), expected);
-    EXPECT_TRUE(recorder.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(StockInfoWndTest, RadarShowsRecordsByLineOrSaysThereAreNone)
@@ -292,9 +278,9 @@ TEST_F(StockInfoWndTest, RadarShowsRecordsByLineOrSaysThereAreNone)
 
     // A server error: a tip for 3 seconds, and the notes shown stay.
     EXPECT_EQ(reply(ErrorSet(Gb(u"系统忙"))), u"a\r\nb\r\n");
-    ASSERT_EQ(recorder.shown.size(), 1u);
-    EXPECT_EQ(recorder.shown[0].text, u"系统忙");
-    EXPECT_EQ(recorder.shown[0].milliseconds, 3000);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"系统忙");
+    EXPECT_EQ(messages.shown[0].milliseconds, 3000);
 
     CDataSetWriter none("xxld");
     none.AddField("text", FIELD_TEXT);
@@ -304,7 +290,7 @@ TEST_F(StockInfoWndTest, RadarShowsRecordsByLineOrSaysThereAreNone)
     EXPECT_EQ(reply(std::string("\x01\x02", 2)), NO_RADAR);
     w->OnReply(nullptr, 0, 1);
     EXPECT_EQ(std::u16string(w->GetText()), NO_RADAR);
-    EXPECT_EQ(recorder.shown.size(), 1u);
+    EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 TEST(InfoMineTxtWnd, FieldsKeepTheirLastTextAndNeverOverflow)

@@ -26,19 +26,6 @@
 
 namespace {
 
-struct Shown {
-    std::u16string text;
-    std::u16string caption;
-    int milliseconds;
-};
-
-class Recorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR* caption, HWND) override { shown.push_back({text, caption, 0}); }
-    void ShowTip(const WCHAR* text, HWND, int ms) override { shown.push_back({text, u"", ms}); }
-    std::vector<Shown> shown;
-};
-
 struct Opened {
     std::string key;
     int menuId;
@@ -111,7 +98,6 @@ protected:
         WindowTest::SetUp();
         StartServer();
         CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&recorder);
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
 
@@ -160,7 +146,6 @@ protected:
         PumpMessages();
     }
 
-    Recorder recorder;
     std::vector<Opened> opened;
     std::vector<CBaseWnd*> windows;
 };
@@ -219,7 +204,7 @@ TEST_F(MenuWndTest, ServerSubMenuIsFetchedOnceAndShownAgainWithoutARequest)
     ASSERT_TRUE(PumpUntil([&] { return first->GetMenuList().GetItemCount() == 3; }));
     EXPECT_EQ(Rows(first), (std::vector<std::u16string>{u"行业研究", u"公司研究", u"晨会纪要"}));
     EXPECT_TRUE(CAppData::Instance()->IsMenuRegistered(305));
-    EXPECT_TRUE(recorder.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 
     // Reached again (here from another window): the rows at once, and nothing to send.
     auto* again = Open<CQXMenuWnd>(305, SUB_MENU);
@@ -236,9 +221,9 @@ TEST_F(MenuWndTest, ServerSubMenuIsFetchedOnceAndShownAgainWithoutARequest)
 TEST_F(MenuWndTest, ServerErrorIsATipAndTheTreeRowsStay)
 {
     auto* w = Open<CQXMenuWnd>(306, "tc_mfuncno=100&tc_sfuncno=5&menuid=306");
-    ASSERT_TRUE(PumpUntil([&] { return !recorder.shown.empty(); }));
-    EXPECT_EQ(recorder.shown[0].text, u"没有该菜单");
-    EXPECT_EQ(recorder.shown[0].milliseconds, 3000);
+    ASSERT_TRUE(PumpUntil([&] { return !messages.shown.empty(); }));
+    EXPECT_EQ(messages.shown[0].text, u"没有该菜单");
+    EXPECT_EQ(messages.shown[0].milliseconds, 3000);
     EXPECT_FALSE(CAppData::Instance()->IsMenuRegistered(306));
     EXPECT_TRUE(Rows(w).empty());
 }
@@ -247,9 +232,9 @@ TEST_F(MenuWndTest, ARowWithoutAMenuEntryShowsTheWindowErrorBox)
 {
     auto* w = Open<CQXMenuWnd>(3, "");
     SendMessage(w->m_hWnd, WM_DEFERRED_STEP, 0, 9);
-    ASSERT_EQ(recorder.shown.size(), 1u);
-    EXPECT_EQ(recorder.shown[0].text, u"Show window error！");
-    EXPECT_EQ(recorder.shown[0].caption, u"ERR");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"Show window error！");
+    EXPECT_EQ(messages.shown[0].caption, u"ERR");
     EXPECT_TRUE(opened.empty());
     // An id the tree does not know: an empty list.
     auto* unknown = Open<CQXMenuWnd>(4242, "");
@@ -287,9 +272,9 @@ TEST_F(MenuWndTest, HeadlineErrorIsAMessageBoxAndTheRowsStay)
     w->OnInitParam(3, "", "tc_mfuncno=300&tc_sfuncno=2&newsid=999");
     ASSERT_EQ(Rows(w).size(), 4u);
     w->Request();
-    ASSERT_TRUE(PumpUntil([&] { return !recorder.shown.empty(); }));
-    EXPECT_EQ(recorder.shown[0].text, u"该资讯不存在或已删除");
-    EXPECT_EQ(recorder.shown[0].milliseconds, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !messages.shown.empty(); }));
+    EXPECT_EQ(messages.shown[0].text, u"该资讯不存在或已删除");
+    EXPECT_EQ(messages.shown[0].milliseconds, 0);
     EXPECT_EQ(Rows(w).size(), 4u);
     EXPECT_EQ(w->OnOK(0), -1);
     EXPECT_TRUE(opened.empty());
@@ -350,7 +335,7 @@ TEST_F(MenuWndTest, ArticleWindowShowsTheServersLinesOnePerRow)
     EXPECT_EQ(breaks, 5u);
     EXPECT_EQ(text.substr(text.size() - 2), u"\r\n");
     EXPECT_NE(text.find(u"\r\n\r\n本报讯"), std::u16string::npos);
-    EXPECT_TRUE(recorder.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(MenuWndTest, ArticleOfThreeFieldsShowsFieldZeroAndAnEmptyArticleSaysSo)
@@ -373,9 +358,9 @@ TEST_F(MenuWndTest, ArticleOfThreeFieldsShowsFieldZeroAndAnEmptyArticleSaysSo)
     bytes = ErrorSet(Gb(u"该资讯不存在或已删除"));
     w->OnReply(reinterpret_cast<const BYTE*>(bytes.data()), (int)bytes.size(), 0);
     EXPECT_EQ(std::u16string(w->GetText()), u"第一行\r\n第二行\r\n");
-    ASSERT_EQ(recorder.shown.size(), 1u);
-    EXPECT_EQ(recorder.shown[0].text, u"该资讯不存在或已删除");
-    EXPECT_EQ(recorder.shown[0].milliseconds, 0);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"该资讯不存在或已删除");
+    EXPECT_EQ(messages.shown[0].milliseconds, 0);
 
     CDataSetWriter empty("news.text");
     empty.AddField("line", FIELD_INT);

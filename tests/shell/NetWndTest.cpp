@@ -26,18 +26,6 @@
 
 namespace {
 
-struct ShownText {
-    std::u16string text;
-    int milliseconds;
-};
-
-class RecordingPresenter : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back({text, 0}); }
-    void ShowTip(const WCHAR* text, HWND, int milliseconds) override { shown.push_back({text, milliseconds}); }
-    std::vector<ShownText> shown;
-};
-
 struct ReplySeen {
     int transportFailed;
     bool error;
@@ -78,8 +66,6 @@ protected:
     {
         WindowTest::SetUp();
         StartServer();
-        CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&presenter);
     }
     void TearDown() override
     {
@@ -126,7 +112,6 @@ protected:
         w->text = text;
     }
 
-    RecordingPresenter presenter;
     std::vector<ProbeWnd*> windows;
 };
 
@@ -220,7 +205,7 @@ TEST_F(NetWndTest, ExpiredSessionLogsInSilentlyAndTheResentRequestFillsTheWindow
     EXPECT_EQ(w->replies[0].transportFailed, 0);
     EXPECT_NE(CAppData::Instance()->GetSessionString()[0], 0);
     EXPECT_EQ(w->IsReloginPending(), 0);
-    EXPECT_TRUE(presenter.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(server->http.GetRequestCount(), 3); // refused, log-in, resent
 
     // The same again after the server drops every session.
@@ -228,7 +213,7 @@ TEST_F(NetWndTest, ExpiredSessionLogsInSilentlyAndTheResentRequestFillsTheWindow
     w->Request();
     ASSERT_TRUE(WaitForReplies(w, 2));
     EXPECT_FALSE(w->replies[1].error);
-    EXPECT_TRUE(presenter.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(NetWndTest, EncipheredRequestIsOpenedByTheServerWithTheSessionKey)
@@ -315,8 +300,8 @@ TEST_F(NetWndTest, OpeningParametersKeepStoredValuesForEmptyArgumentsAndOkWithou
     EXPECT_STREQ(w->GetParamText(), "tc_mfuncno=1&tc_sfuncno=2");
 
     EXPECT_EQ(w->OnOK(0), -1);
-    ASSERT_EQ(presenter.shown.size(), 1u);
-    EXPECT_EQ(presenter.shown[0].text, u"数据文件丢失，请重新安装Morwick！");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"数据文件丢失，请重新安装Morwick！");
 }
 
 namespace {
@@ -390,12 +375,12 @@ TEST_F(NetWndTest, FailedSilentLogInShowsTheServersTextAndLeavesTheReloginState)
     ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
     w->Request();
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < until && presenter.shown.empty()) {
+    while (std::chrono::steady_clock::now() < until && messages.shown.empty()) {
         PumpMessages();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    ASSERT_EQ(presenter.shown.size(), 1u);
-    EXPECT_EQ(presenter.shown[0].milliseconds, 3000);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].milliseconds, 3000);
     EXPECT_EQ(w->IsReloginPending(), 0);
     EXPECT_TRUE(w->replies.empty());
 
@@ -484,8 +469,8 @@ TEST_F(NetWndTest, FlightModeSaysSoAndEndsTheApplicationWithoutSending)
     DWORD off = 0;
     RegSetValueExW(key, u"FlyModeFlag", 0, REG_DWORD, (const BYTE*)&off, sizeof off);
     RegCloseKey(key);
-    ASSERT_EQ(presenter.shown.size(), 1u);
-    EXPECT_EQ(presenter.shown[0].text, u"系统处于飞行模式，无法连接网络，系统无法登陆！");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"系统处于飞行模式，无法连接网络，系统无法登陆！");
     MSG msg;
     bool quit = false;
     while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))

@@ -100,13 +100,16 @@ public:
     struct Shown {
         std::u16string text;
         std::u16string caption; // empty for a tip
-        bool tip = false;
+        int milliseconds = 0;   // how long a tip stays; 0 for a box
     };
     void ShowBox(const WCHAR* text, const WCHAR* caption, HWND) override
     {
-        shown.push_back({text != nullptr ? text : u"", caption != nullptr ? caption : u"", false});
+        shown.push_back({text != nullptr ? text : u"", caption != nullptr ? caption : u"", 0});
     }
-    void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back({text != nullptr ? text : u"", u"", true}); }
+    void ShowTip(const WCHAR* text, HWND, int milliseconds) override
+    {
+        shown.push_back({text != nullptr ? text : u"", u"", milliseconds});
+    }
     bool Saw(const std::u16string& text) const
     {
         for (const Shown& s : shown)
