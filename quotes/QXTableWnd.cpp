@@ -49,15 +49,6 @@ std::string Gb(const char16_t* text)
     return s;
 }
 
-std::u16string WideOf(const char* text)
-{
-    WCHAR* wide = nullptr;
-    AnsiToWide(text != nullptr ? text : "", &wide);
-    std::u16string s = wide != nullptr ? wide : u"";
-    free(wide);
-    return s;
-}
-
 LPCWSTR TextOf(const StockCell& cell)
 {
     LPCWSTR t = cell.text.GetText();
@@ -387,17 +378,17 @@ void CQXTableWnd::AddQuoteRow(CDataSet* set)
     COLORREF plain = app->GetColor(NAME_COLOR_INDEX);
     CQuoteNumber zero = CQuoteNumber::Zero();
     auto* row = new CStockRow();
-    row->SetName(WideOf(set->GetAsText(ROW_NAME)).c_str(), plain);
-    row->SetCode(WideOf(set->GetAsText(ROW_CODE)).c_str(), plain);
+    row->SetName(CWString(set->GetAsText(ROW_NAME)).GetText(), plain);
+    row->SetCode(CWString(set->GetAsText(ROW_CODE)).GetText(), plain);
     COLORREF latestColor = plain;
     const char* latest = LatestPriceCell(set->GetQuoteNumber(ROW_OPEN), set->GetQuoteNumber(ROW_PREV_CLOSE),
                                          set->GetQuoteNumber(ROW_LATEST), set->GetAsText(ROW_LATEST), &latestColor);
-    row->SetLatest(WideOf(latest).c_str(), latestColor);
-    row->SetChange(WideOf(set->GetAsText(ROW_CHANGE)).c_str(),
+    row->SetLatest(CWString(latest).GetText(), latestColor);
+    row->SetChange(CWString(set->GetAsText(ROW_CHANGE)).GetText(),
                    app->ChartPriceColor(zero, set->GetQuoteNumber(ROW_CHANGE)));
-    row->SetPercent(WideOf(set->GetAsText(ROW_CHANGE_PERCENT)).c_str(),
+    row->SetPercent(CWString(set->GetAsText(ROW_CHANGE_PERCENT)).GetText(),
                     app->ChartPriceColor(zero, set->GetQuoteNumber(ROW_CHANGE_PERCENT)));
-    row->SetMarket(WideOf(set->GetAsText(ROW_MARKET)).c_str());
+    row->SetMarket(CWString(set->GetAsText(ROW_MARKET)).GetText());
     AddRow(row);
 }
 
