@@ -393,6 +393,17 @@ TEST(DataSet, TextsCountedWithoutTheirTerminatorReadUpToIt)
         EXPECT_STREQ(set->GetString("code"), row[0]);
         EXPECT_STREQ(set->GetAsText(1), row[1]);
     }
+    // Rebuilding the blob after an edit keeps each text's end.
+    ASSERT_TRUE(set->MoveFirst());
+    ASSERT_EQ(set->SetString(0, "600000"), 0);
+    ASSERT_EQ(set->Compact(), 1);
+    expected[0][0] = "600000";
+    set->Move(-10);
+    for (auto& row : expected) {
+        ASSERT_TRUE(set->MoveNext());
+        EXPECT_STREQ(set->GetString("code"), row[0]);
+        EXPECT_STREQ(set->GetAsText(1), row[1]);
+    }
 }
 
 TEST(DataSet, ValuesReadAsTextEndInsideTheSet)
