@@ -27,14 +27,6 @@
 
 namespace {
 
-class Recorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { boxes.push_back(text); }
-    void ShowTip(const WCHAR* text, HWND, int) override { tips.push_back(text); }
-    std::vector<std::u16string> boxes;
-    std::vector<std::u16string> tips;
-};
-
 struct Opened {
     std::string key, title, info, params;
 };
@@ -92,8 +84,6 @@ protected:
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
         StartServer(o);
-        CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&recorder);
         WriteConfig();
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
@@ -155,7 +145,6 @@ protected:
     }
     bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-    Recorder recorder;
     std::vector<Opened> opened;
     std::unique_ptr<Table> table;
 };
@@ -271,8 +260,8 @@ TEST_F(QuoteTableTest, ServerPagesFillTheGridAndEdgesOfThePagingSayWhy)
     EXPECT_EQ(row->name.color, CAppData::Instance()->GetColor(14));
 
     table->PreviousPage();
-    ASSERT_EQ(recorder.boxes.size(), 1u);
-    EXPECT_EQ(recorder.boxes[0], u"当前是第一页，向前无多数据显示！");
+    ASSERT_EQ(messages.Boxes().size(), 1u);
+    EXPECT_EQ(messages.Boxes()[0].text, u"当前是第一页，向前无多数据显示！");
     EXPECT_EQ(table->GetPage(), 0);
 
     int before = table->replies;
@@ -288,10 +277,10 @@ TEST_F(QuoteTableTest, ServerPagesFillTheGridAndEdgesOfThePagingSayWhy)
     table->SetPage(3);
     table->Feed(empty.ToBytes());
     EXPECT_EQ(table->GetRowCount(), 0);
-    EXPECT_EQ(recorder.boxes.back(), u"当前页无数据显示，请返回上一页！");
+    EXPECT_EQ(messages.Boxes().back().text, u"当前页无数据显示，请返回上一页！");
     EXPECT_EQ(table->GetPage(), 3);
     table->NextPage();
-    EXPECT_EQ(recorder.boxes.back(), u"当前已是最后一页，向后无更多数据显示！");
+    EXPECT_EQ(messages.Boxes().back().text, u"当前已是最后一页，向后无更多数据显示！");
 }
 
 TEST_F(QuoteTableTest, HeaderTapReversesTheDirectionFromTheFirstPage)
@@ -311,7 +300,7 @@ TEST_F(QuoteTableTest, RowActionsOpenChartsQuotesAndTradingOrSayNothingIsSelecte
     Make();
     table->recordOnly = true;
     table->OnMenuCommand(CQXStockTableWnd::CMD_DETAIL);
-    EXPECT_EQ(recorder.boxes.back(), u"未选中任何股票！");
+    EXPECT_EQ(messages.Boxes().back().text, u"未选中任何股票！");
 
     table->AddRow(Row(u"甲", 0x2626FF));
     table->GetGrid().SetSelectedIndex(0);
