@@ -7,7 +7,7 @@
 //       auto* w = Open<CMyWnd>(u"标题", nullptr);       // created over the work area, deleted after the test
 //       w->Request();
 //       ASSERT_TRUE(PumpUntil([&] { return ...; }));  // pumps until the condition holds and no request is under way
-//       EXPECT_TRUE(messages.Saw(u"..."));
+//       EXPECT_TRUE(messages.Saw(u"..."));           // or messages.shown / Boxes() / Tips(): text, caption, time
 //   }
 //
 // `StandInServer` alone serves tests that need no window. `ServerTestKeys()` is the one key pair of the program.
