@@ -29,6 +29,9 @@ bool IsToday(const std::string& date, int today)
     return date.empty() || date == "0" || std::atoi(date.c_str()) == today;
 }
 
+// The half hour of the trading day a minute falls in (0-7).
+int TradingHalfHour(int hhmm) { return TradingMinute(hhmm) / 30; }
+
 } // namespace
 
 CServerFunctions::Answer CServerFunctions::TimeShare(Context& c)
@@ -41,10 +44,11 @@ CServerFunctions::Answer CServerFunctions::TimeShare(Context& c)
     int from = c.params.GetInt("addup", 0) == 1 ? c.params.GetInt("time", 0) : 0;
     bool today = IsToday(c.params.Get("date"), market.GetDate());
     bool notes = c.params.GetInt("close_xxld", 0) == 0;
+    // A few markers: the first minute with notes in each half hour of the day.
     std::vector<int> noteMinutes;
     if (notes && today)
         for (const CRadarNote& n : RadarNotes(*s))
-            if (noteMinutes.empty() || noteMinutes.back() != n.tm)
+            if (noteMinutes.empty() || TradingHalfHour(noteMinutes.back()) != TradingHalfHour(n.tm))
                 noteMinutes.push_back(n.tm);
 
     CDataSetWriter set("hq.minute");

@@ -21,13 +21,6 @@ long DayNumber(int date)
     return era * 146097 + doe - 719468;
 }
 
-// Minute of the trading day (0..239) of a deal time; the lunch break does not count.
-int TradingMinute(int hhmm)
-{
-    int m = hhmm / 100 * 60 + hhmm % 100;
-    return m < 13 * 60 ? m - (9 * 60 + 30) : 120 + m - 13 * 60;
-}
-
 int AddMinute(int hhmm)
 {
     int m = hhmm / 100 * 60 + hhmm % 100 + 1;
@@ -94,6 +87,12 @@ std::vector<CChartBar> MinuteBars(const CSecurity& s, const CMarket& market, int
 long long Key(int date, int time) { return (long long)date * 10000 + time; }
 
 } // namespace
+
+int TradingMinute(int hhmm)
+{
+    int m = hhmm / 100 * 60 + hhmm % 100;
+    return m < 13 * 60 ? m - (9 * 60 + 30) : 120 + m - 13 * 60;
+}
 
 int PeriodMinutes(int period)
 {

@@ -19,6 +19,8 @@ enum ChartPeriod : int {
     PERIOD_60_MIN = 6,
     PERIOD_COUNT = 7,
 };
+// Minute of the trading day (0..239) of a time HHMM; the lunch break does not count.
+int TradingMinute(int hhmm);
 // Minutes of a minute period (5, 15, 30, 60), 0 for day, week and month.
 int PeriodMinutes(int period);
 

@@ -1,0 +1,199 @@
+// What the chart tests share: a frozen stand-in server (seed 7, 60 minutes into Monday 8 December 2025) whose
+// configuration is the client's cached "config", chart windows that count their replies and end the windows
+// they open once those have what the test waits for, and the window openings other screens ask for.
+#pragma once
+
+#include "../shell/ShellTestSupport.h"
+#include "core/ConfigStore.h"
+#include "core/DataSet.h"
+#include "core/NetThread.h"
+#include "core/TextHelpers.h"
+#include "server/DataSetWriter.h"
+#include "server/HttpServer.h"
+#include "server/ServerFunctions.h"
+#include "server/ServerText.h"
+#include "shell/NetWnd.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+inline std::string Gb(const char16_t* text)
+{
+    char* narrow = nullptr;
+    WideToAnsi(text, &narrow);
+    std::string s = narrow != nullptr ? narrow : "";
+    free(narrow);
+    return s;
+}
+
+// A window opened by key, as the factory would have been asked.
+struct OpenedWindow {
+    std::string key, title, info, params;
+};
+inline std::vector<OpenedWindow>& OpenedWindows()
+{
+    static std::vector<OpenedWindow> opened;
+    return opened;
+}
+inline int RecordOpening(const char* key, int, const char* title, const char* info, const char* params, int, HWND)
+{
+    OpenedWindows().push_back({key ? key : "", title ? title : "", info ? info : "", params ? params : ""});
+    return 1;
+}
+
+class MessageRecorder : public CMessagePresenter {
+public:
+    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(text); }
+    void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back(text); }
+    std::vector<std::u16string> shown;
+};
+
+// A window under test that counts its replies. The windows it runs itself (deals, radar, the parameter picker)
+// get `whileChildOpen` called on every turn of their modal loop until it says they may end.
+constexpr UINT WM_TEST_POLL_CHILD = 0x8401;
+template <class Base> class Probe : public Base {
+public:
+    Probe() : Base(u"", nullptr) {}
+    void OnReply(const BYTE* data, int length, int failed) override
+    {
+        Base::OnReply(data, length, failed);
+        ++replies;
+    }
+    void RunChild(CBaseWnd* child, const char* params) override
+    {
+        children.push_back(child->GetMzClassName());
+        open = child;
+        polls = 0;
+        this->PostMessage(WM_TEST_POLL_CHILD, 0, 0);
+        Base::RunChild(child, params);
+        open = nullptr;
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != WM_TEST_POLL_CHILD)
+            return Base::WindowProc(message, wParam, lParam);
+        if (open != nullptr && CBaseWnd::IsLiveWindow(open)) {
+            bool done = ++polls > 5000 || !whileChildOpen || whileChildOpen(open);
+            if (done && !CNetThread::AnyRequestUnderWay())
+                ::PostMessage(open->m_hWnd, WM_END_WND, 0, END_BACK);
+            else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                this->PostMessage(WM_TEST_POLL_CHILD, 0, 0);
+            }
+        }
+        return 1;
+    }
+    int replies = 0;
+    std::vector<std::u16string> children;
+    std::function<bool(CBaseWnd*)> whileChildOpen;
+
+private:
+    CBaseWnd* open = nullptr;
+    int polls = 0;
+};
+
+class ChartWindowTest : public ShellWindowTest {
+protected:
+    void SetUp() override
+    {
+        ShellWindowTest::SetUp();
+        CServerOptions o;
+        o.seed = 7;
+        o.startMinute = 60;
+        o.today = 20251208;
+        o.marketMinutesPerSecond = 0;
+        o.cipherMode = 0;
+        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
+        http = std::make_unique<CHttpServer>(*functions);
+        ASSERT_EQ(http->Start(0, -1), 1);
+        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        CAppData* app = CAppData::Instance();
+        app->SetMessagePresenter(&messages);
+        app->SetConfig("Connect_Type", "2", 0);
+        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
+        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        WriteServerConfig();
+        OpenedWindows().clear();
+        CNetWnd::SetWindowOpener(RecordOpening);
+    }
+    void TearDown() override
+    {
+        PumpMessages();
+        for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+            (*it)();
+        windows.clear();
+        CNetWnd::SetWindowOpener(nullptr);
+        CAppData::Instance()->SetMessagePresenter(nullptr);
+        CAppData::Destroy();
+        http->Stop();
+        ShellWindowTest::TearDown();
+    }
+    // The server's configuration table saved as the client saves it after log-on.
+    void WriteServerConfig()
+    {
+        CDataSetWriter set("config");
+        set.AddField("key", FIELD_TEXT);
+        set.AddField("value", FIELD_TEXT);
+        for (const auto& pair : CServerFunctions::ConfigPairs()) {
+            set.AddRow();
+            set.SetText(0, pair.first);
+            set.SetText(1, Gb(pair.second)); // UTF-8 in the server's source, GB2312 in the file
+        }
+        std::string bytes = set.ToBytes();
+        CAppData::Instance()->GetConfigStore()->WriteDataFile("config", (const BYTE*)bytes.data(), (UINT)bytes.size());
+    }
+    // Makes the window with that parameter text over the work area, deleted when the test ends.
+    template <class W> W* Make(const char* params, const char* info = "")
+    {
+        W* w = new W();
+        windows.push_back([w] { delete w; });
+        w->OnInitParam(-1, info, params);
+        RECT work = WorkRect();
+        EXPECT_TRUE(w->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+        ShowWindow(w->m_hWnd, SW_SHOW);
+        return w;
+    }
+    // Activates the window (its first activation asks the server) and waits for the reply.
+    template <class W> bool Activate(W* w)
+    {
+        int before = w->replies;
+        w->OnActive();
+        return PumpUntil([&] { return w->replies > before; });
+    }
+    template <class W> bool Ask(W* w)
+    {
+        int before = w->replies;
+        w->Request();
+        return PumpUntil([&] { return w->replies > before; });
+    }
+    bool PumpUntil(const std::function<bool()>& done)
+    {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < until) {
+            PumpMessages();
+            if (done() && !CNetThread::AnyRequestUnderWay()) {
+                PumpMessages();
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+    // The window's own part of its next request.
+    static std::string Part(CNetWnd* w)
+    {
+        char text[CNetWnd::REQUEST_CAPACITY];
+        return w->BuildRequest(text, sizeof text, "") ? std::string(text) : std::string();
+    }
+    void Press(CBaseWnd* w, UINT message, int x, int y) { w->SendMessage(message, MK_LBUTTON, MAKELONG(x, y)); }
+
+    std::unique_ptr<CServerFunctions> functions;
+    std::unique_ptr<CHttpServer> http;
+    MessageRecorder messages;
+    std::vector<std::function<void()>> windows;
+};
