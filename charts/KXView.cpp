@@ -155,7 +155,7 @@ void CKXView::PaintCandles(HDC dc, int from, int to)
         for (double v : {bar.high, bar.low, bar.open, bar.close, bar.averages[0], bar.averages[1], bar.averages[2]})
             Widen(v, &lo, &hi);
     }
-    ChartScale scale;
+    ChartScale& scale = priceRange;
     scale.Set(lo, hi, candlePane.top + 2, candlePane.bottom - 2);
     double width = BarWidth();
     int body = std::max(1, (int)(width * 0.7));

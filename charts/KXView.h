@@ -23,6 +23,9 @@ public:
     bool ScrollPages(int pages);
     // The bars were put in front: the window keeps showing the same bars, then moves one page earlier.
     void BarsAddedInFront(int added);
+    // The candle pane's price range last drawn.
+    double GetPriceTop() const { return priceRange.hi; }
+    double GetPriceBottom() const { return priceRange.lo; }
     // The x of a candle's middle in the last paint.
     int XOfBar(int index) const { return XOfIndex(index); }
     // The period's name shown in the title strip.
@@ -51,4 +54,5 @@ private:
     RECT candlePane{0, 0, 0, 0};
     RECT volumePane{0, 0, 0, 0};
     RECT techPane{0, 0, 0, 0};
+    ChartScale priceRange;
 };
