@@ -59,22 +59,28 @@ COLORREF CChartView::Color(int index)
     return CAppData::Instance()->GetColor(index);
 }
 
-std::u16string CChartView::Number(double value, int decimals)
+namespace {
+
+// A value with so many decimals ("%.*f"), or with its sign ("%+.*f"); "-" without a value.
+std::u16string Fixed(const char* format, double value, int decimals)
 {
     if (!HasValue(value))
         return u"-";
     char text[48];
-    std::snprintf(text, sizeof text, "%.*f", std::clamp(decimals, 0, 4), value);
+    std::snprintf(text, sizeof text, format, std::clamp(decimals, 0, 4), value);
     return Ascii(text);
+}
+
+} // namespace
+
+std::u16string CChartView::Number(double value, int decimals)
+{
+    return Fixed("%.*f", value, decimals);
 }
 
 std::u16string CChartView::Signed(double value, int decimals)
 {
-    if (!HasValue(value))
-        return u"-";
-    char text[48];
-    std::snprintf(text, sizeof text, "%+.*f", std::clamp(decimals, 0, 4), value);
-    return Ascii(text);
+    return Fixed("%+.*f", value, decimals);
 }
 
 std::u16string CChartView::Percent(double change, double reference)

@@ -27,15 +27,23 @@ int AddMinute(int hhmm)
     return m / 60 * 100 + m % 60;
 }
 
-void Merge(CChartBar& bar, const CChartBar& next)
+// Adds a bar of a group: the first of the group starts a bar, the others widen it and move its close, volume
+// and date on.
+void AddToGroup(std::vector<CChartBar>& out, const CChartBar& next, long key, long* group)
 {
-    bar.high = std::max(bar.high, next.high);
-    bar.low = std::min(bar.low, next.low);
-    bar.close = next.close;
-    bar.volume += next.volume;
-    bar.amount += next.amount;
-    bar.date = next.date;
-    bar.time = next.time;
+    if (out.empty() || key != *group) {
+        out.push_back(next);
+    } else {
+        CChartBar& bar = out.back();
+        bar.high = std::max(bar.high, next.high);
+        bar.low = std::min(bar.low, next.low);
+        bar.close = next.close;
+        bar.volume += next.volume;
+        bar.amount += next.amount;
+        bar.date = next.date;
+        bar.time = next.time;
+    }
+    *group = key;
 }
 
 std::vector<CChartBar> Days(const CSecurity& s, const CMarket& market)
@@ -55,12 +63,7 @@ std::vector<CChartBar> Grouped(const std::vector<CChartBar>& days, bool byMonth)
     long group = -1;
     for (const CChartBar& d : days) {
         // 1970-01-05 was a Monday: weeks run Monday to Sunday.
-        long key = byMonth ? d.date / 100 : (DayNumber(d.date) - 4) / 7;
-        if (out.empty() || key != group)
-            out.push_back(d);
-        else
-            Merge(out.back(), d);
-        group = key;
+        AddToGroup(out, d, byMonth ? d.date / 100 : (DayNumber(d.date) - 4) / 7, &group);
     }
     return out;
 }
@@ -68,18 +71,14 @@ std::vector<CChartBar> Grouped(const std::vector<CChartBar>& days, bool byMonth)
 std::vector<CChartBar> MinuteBars(const CSecurity& s, const CMarket& market, int minutes)
 {
     std::vector<CChartBar> out;
-    int bucket = -1;
+    long bucket = -1;
     for (const CMarketDeal& deal : s.deals) {
         int at = TradingMinute(deal.tm) / minutes;
         // The bar is named by the end of its last minute: 09:30-09:34 is the bar of 09:35.
         int end = AddMinute(CMarket::MinuteToHHMM(at * minutes + minutes - 1));
         CChartBar one{market.GetDate(), end, deal.price, deal.price, deal.price, deal.price, deal.volume,
                       deal.volume * s.Price(deal.price)};
-        if (out.empty() || at != bucket)
-            out.push_back(one);
-        else
-            Merge(out.back(), one);
-        bucket = at;
+        AddToGroup(out, one, at, &bucket);
     }
     return out;
 }

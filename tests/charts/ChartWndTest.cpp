@@ -377,3 +377,35 @@ TEST_F(ChartWndTest, BothChartsRedrawToTheLandscapeWorkArea)
         }
     }
 }
+
+TEST_F(ChartWndTest, BothChartsRefreshInTradingHoursWhenTheSettingAsks)
+{
+    CAppData::Instance()->SetConfig("Quote_IsRefresh", "1", 0);
+    FS* fs = Make<FS>("date=&code=600010.1");
+    KX* kx = Make<KX>("code=600010.1");
+    ASSERT_TRUE(Activate(fs));
+    ASSERT_TRUE(Activate(kx));
+    EXPECT_TRUE(fs->IsRefreshTimerOn());
+    EXPECT_TRUE(kx->IsRefreshTimerOn());
+    struct Case {
+        const char* clock;
+        bool asks;
+    } cases[] = {{"clock set 2025-12-08 10:30:00", true}, {"clock set 2025-12-06 10:30:00", false}};
+    struct RealClockAfter {
+        ~RealClockAfter() { morwick::automation::RunCommand("clock real"); }
+    } realClockAfter;
+    for (const Case& c : cases) {
+        ASSERT_EQ(morwick::automation::RunCommand(c.clock).rfind("{\"ok\":true", 0), 0u);
+        for (CChartWnd* w : {(CChartWnd*)fs, (CChartWnd*)kx}) {
+            int before = w == fs ? fs->replies : kx->replies;
+            w->OnAutoRefresh(CNetWnd::REFRESH_TIMER, 0);
+            PumpUntil([&] { return !c.asks || (w == fs ? fs->replies : kx->replies) > before; });
+            EXPECT_EQ((w == fs ? fs->replies : kx->replies) > before, c.asks) << c.clock;
+        }
+    }
+    // The refreshes kept what was shown: the day's minutes and the candles, the latest in view.
+    EXPECT_EQ(fs->GetData().points.size(), 60u);
+    EXPECT_EQ(kx->GetData().bars.size(), 120u);
+    EXPECT_EQ(kx->GetKXView().GetFirstVisible(), 60);
+    EXPECT_FALSE(fs->IsRefreshTimerOn());
+}
