@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -275,4 +276,10 @@ void CKXView::PaintIndicator(HDC dc, int from, int to)
     }
     DrawRuns(dc, legend, techPane.left + 2, techPane.top - LEGEND_HEIGHT + 1);
     RecordLegend(legend);
+}
+
+void CKXView::Describe(UiDescription& out) const
+{
+    CChartView::Describe(out);
+    out.extra = "first=" + std::to_string(first) + ";visible=" + std::to_string(visible);
 }

@@ -30,6 +30,7 @@ public:
     int XOfBar(int index) const { return XOfIndex(index); }
     // The period's name shown in the title strip.
     void SetPeriodName(const std::u16string& name) { periodName = name; }
+    void Describe(UiDescription& out) const override;
 
 protected:
     void PaintChart(HDC dc, const RECT& area) override;

@@ -80,6 +80,16 @@ std::string TopWindow(const std::string& dump)
     return dump.substr(start, next == std::string::npos ? std::string::npos : next - start);
 }
 
+// A point of the first control matching the pattern: its middle across, dy below its top.
+Point NearTop(const std::string& dump, const std::string& controlPattern, int dy)
+{
+    std::smatch control;
+    Point p = CentreOf(dump, controlPattern);
+    if (p.x < 0 || !std::regex_search(dump, control, std::regex(controlPattern)))
+        return {};
+    return {p.x, p.y - (std::stoi(control[4]) - std::stoi(control[2])) / 2 + dy};
+}
+
 int Count(const std::string& text, const std::string& part)
 {
     int n = 0;
@@ -207,6 +217,8 @@ protected:
         CServerOptions options;
         options.seed = 7;
         options.marketMinutesPerSecond = 0;
+        options.startMinute = 60; // an hour into the day, whatever the clock says, so the charts have minutes
+        options.today = 20251208;
         functions = std::make_unique<CServerFunctions>(options, &keys);
         http = std::make_unique<CHttpServer>(*functions);
         ASSERT_EQ(http->Start(0, -1), 1);
@@ -303,4 +315,61 @@ TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAnd
                    std::to_string(CentreOf(dump, RectOfText("是")).y));
     EXPECT_EQ(client.WaitExit(), 0);
     EXPECT_EQ(Sessions(), sessions - 1);
+}
+
+TEST_F(ClientEndToEndTest, FromTheRankedTableAUserOpensBothChartsMovesTheCursorAndZooms)
+{
+    ClientProcess client(home, device, root.Path() + "c.sock");
+    ASSERT_TRUE(client.Ready());
+    // Sign this phone up, as in the test above.
+    std::string dump = client.WaitForTop("CRegisterVerifyFrame");
+    ASSERT_EQ(TopWindowClass(dump), "CRegisterVerifyFrame") << dump;
+    Point number = CentreOf(dump, RectOfId(300));
+    client.Command("tap " + std::to_string(number.x) + " " + std::to_string(number.y));
+    client.Command("text 13800138001");
+    Point bar = CentreOf(dump, RectOfId(101));
+    bar.x /= 3;
+    ASSERT_TRUE(client.Tap(bar));
+    dump = client.WaitForTop("CQXAppFrame");
+    ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
+
+    // 行情, its first entry (the ranked table), its first row: the time-share chart of that stock.
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(103))));
+    dump = client.WaitForTop("CQXMenuWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CQXMenuWnd") << dump;
+    Point first = NearTop(dump, RectOfId(170), 30);
+    ASSERT_TRUE(client.Tap(first));
+    dump = client.WaitForTop("CQXStockTableWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CQXStockTableWnd") << dump;
+    client.Command("idle 5000");
+    dump = client.Dump();
+    Point row = NearTop(dump, RectOfId(171), 30); // the stock grid under its header
+    ASSERT_GE(row.x, 0) << dump;
+    ASSERT_TRUE(client.Tap(row)); // the first tap selects the row, the second opens it
+    ASSERT_TRUE(client.Tap(row));
+    dump = client.WaitForTop("CFSFrame");
+    ASSERT_EQ(TopWindowClass(dump), "CFSFrame") << dump;
+
+    // A finger on the chart shows the values of the minute under it; lifting it hides them.
+    Point chart = CentreOf(dump, R"re("kind":"chart","id":\d+,"rect":\[(\d+),(\d+),(\d+),(\d+)\])re");
+    ASSERT_GE(chart.x, 0) << dump;
+    client.Command("press " + std::to_string(chart.x) + " " + std::to_string(chart.y));
+    client.Idle();
+    std::string pressed = TopWindow(client.Dump());
+    EXPECT_TRUE(std::regex_search(pressed, std::regex(R"re("kind":"chart".*"text":"\d\d:\d\d 价)re"))) << pressed;
+    client.Command("release " + std::to_string(chart.x) + " " + std::to_string(chart.y));
+    client.Idle();
+
+    // The K-line chart from its tool bar (the third button), then two fingers squeeze more candles in.
+    Point tools = CentreOf(dump, RectOfId(101));
+    ASSERT_TRUE(client.Tap(Point{tools.x, tools.y}));
+    dump = client.WaitForTop("CKXFrame");
+    ASSERT_EQ(TopWindowClass(dump), "CKXFrame") << dump;
+    client.Command("idle 5000");
+    EXPECT_NE(TopWindow(client.Dump()).find("visible=60"), std::string::npos) << client.Dump();
+    EXPECT_EQ(client.Command("pinch in"), "{\"ok\":true}");
+    client.Idle();
+    dump = client.Dump();
+    EXPECT_NE(TopWindow(dump).find("visible=120"), std::string::npos) << dump;
+    EXPECT_NE(TopWindow(dump).find("MA5:"), std::string::npos) << dump;
 }
