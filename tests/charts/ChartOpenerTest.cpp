@@ -30,8 +30,7 @@ class ChartOpenerTest : public ChartWindowTest {
 protected:
     template <class W, class... Args> W* Screen(const char* info, const char* params, Args... args)
     {
-        W* w = new W(args...);
-        windows.push_back([w] { delete w; });
+        W* w = Adopt(new W(args...));
         w->OnInitParam(-1, info, params);
         RECT work = WorkRect();
         EXPECT_TRUE(w->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));

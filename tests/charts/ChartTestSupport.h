@@ -1,9 +1,8 @@
-// What the chart tests share: a frozen stand-in server (seed 7, 60 minutes into Monday 8 December 2025) whose
-// configuration is the client's cached "config", chart windows that count their replies and end the windows
+// What the chart tests share: the window fixture's frozen stand-in server (60 minutes into Monday 8 December 2025)
+// whose configuration is the client's cached "config", chart windows that count their replies and end the windows
 // they open once those have what the test waits for, and the window openings other screens ask for.
 #pragma once
 
-#include "../shell/ShellTestSupport.h"
 #include "core/ConfigStore.h"
 #include "core/DataSet.h"
 #include "core/NetThread.h"
@@ -13,6 +12,7 @@
 #include "server/ServerFunctions.h"
 #include "server/ServerText.h"
 #include "shell/NetWnd.h"
+#include "tests/support/WindowFixture.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -45,13 +45,6 @@ inline int RecordOpening(const char* key, int, const char* title, const char* in
     OpenedWindows().push_back({key ? key : "", title ? title : "", info ? info : "", params ? params : ""});
     return 1;
 }
-
-class MessageRecorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(text); }
-    void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back(text); }
-    std::vector<std::u16string> shown;
-};
 
 // A window under test that counts its replies. The windows it runs itself (deals, radar, the parameter picker)
 // get `whileChildOpen` called on every turn of their modal loop until it says they may end.
@@ -97,41 +90,20 @@ private:
     int polls = 0;
 };
 
-class ChartWindowTest : public ShellWindowTest {
+class ChartWindowTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
-        CServerOptions o;
-        o.seed = 7;
-        o.startMinute = 60;
-        o.today = 20251208;
-        o.marketMinutesPerSecond = 0;
-        o.cipherMode = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
-        CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&messages);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        WindowTest::SetUp();
+        StartServer();
         WriteServerConfig();
         OpenedWindows().clear();
         CNetWnd::SetWindowOpener(RecordOpening);
     }
     void TearDown() override
     {
-        PumpMessages();
-        for (auto it = windows.rbegin(); it != windows.rend(); ++it)
-            (*it)();
-        windows.clear();
         CNetWnd::SetWindowOpener(nullptr);
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy();
-        http->Stop();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     // The server's configuration table saved as the client saves it after log-on.
     void WriteServerConfig()
@@ -147,11 +119,10 @@ protected:
         std::string bytes = set.ToBytes();
         CAppData::Instance()->GetConfigStore()->WriteDataFile("config", (const BYTE*)bytes.data(), (UINT)bytes.size());
     }
-    // Makes the window with that parameter text over the work area, deleted when the test ends.
+    // Makes the window with that parameter text, shown over the work area, deleted when the test ends.
     template <class W> W* Make(const char* params, const char* info = "")
     {
-        W* w = new W();
-        windows.push_back([w] { delete w; });
+        W* w = Adopt(new W());
         w->OnInitParam(-1, info, params);
         RECT work = WorkRect();
         EXPECT_TRUE(w->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
@@ -171,19 +142,6 @@ protected:
         w->Request();
         return PumpUntil([&] { return w->replies > before; });
     }
-    bool PumpUntil(const std::function<bool()>& done)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (done() && !CNetThread::AnyRequestUnderWay()) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
-    }
     // The window's own part of its next request.
     static std::string Part(CNetWnd* w)
     {
@@ -191,9 +149,6 @@ protected:
         return w->BuildRequest(text, sizeof text, "") ? std::string(text) : std::string();
     }
     void Press(CBaseWnd* w, UINT message, int x, int y) { w->SendMessage(message, MK_LBUTTON, MAKELONG(x, y)); }
-
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-    MessageRecorder messages;
-    std::vector<std::function<void()>> windows;
+    // The text of the last message box or tip.
+    std::u16string LastMessage() const { return messages.shown.empty() ? u"" : messages.shown.back().text; }
 };

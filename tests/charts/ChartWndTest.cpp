@@ -137,7 +137,7 @@ TEST_F(ChartWndTest, AnotherSecurityOrDayIsAskedForAtTheNextActivation)
     ASSERT_TRUE(Activate(w));
     EXPECT_TRUE(w->GetData().IsEmpty());
     EXPECT_EQ(w->GetView()->GetMessage(), u"暂无数据");
-    EXPECT_EQ(messages.shown.back(), u"没有该证券的分时数据");
+    EXPECT_EQ(LastMessage(), u"没有该证券的分时数据");
 }
 
 TEST_F(ChartWndTest, PeriodAndIndicatorSwitchesSendTypeAndTechname)
@@ -217,7 +217,7 @@ TEST_F(ChartWndTest, PagingBackShowsHeldCandlesThenAsksForEarlierOnes)
     before = w->replies;
     w->PageEarlier();
     ASSERT_TRUE(PumpUntil([&] { return w->replies > before; }));
-    EXPECT_EQ(messages.shown.back(), u"没有更早的数据");
+    EXPECT_EQ(LastMessage(), u"没有更早的数据");
     w->PageEarlier();
     PumpMessages();
     EXPECT_EQ(w->replies, before + 1);
