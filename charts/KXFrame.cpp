@@ -96,6 +96,7 @@ int CKXFrame::BuildRequest(char* part, int capacity, const char*)
     if (code.empty())
         return 0;
     sentKind = fresh || data.IsEmpty() ? LATEST_BARS : nextKind;
+    nextKind = LATEST_BARS; // a page back asked once; whatever comes next (a refresh) asks for the latest
     char anchorDate[16] = "", anchorTime[8] = "";
     if (sentKind == EARLIER_BARS) {
         const KXBar& firstBar = data.bars.front();
@@ -135,7 +136,6 @@ void CKXFrame::OnChartReply(CReplyRecordSet& reply, bool first)
         if (atEnd)
             view.ShowLatest();
     }
-    nextKind = LATEST_BARS;
 }
 
 void CKXFrame::PageEarlier()

@@ -55,11 +55,11 @@ protected:
 
 TEST_F(ChartOpenerTest, EveryQuoteScreenOpensTheChartsOfTheChosenSecurity)
 {
-    ASSERT_TRUE(WriteMyQuotes("600027.01,600010.01"));
+    ASSERT_TRUE(WriteMyQuotes(M("{600027:2},{600010:2}").c_str()));
     auto* ranked = Screen<Counted<CQXStockTableWnd>>("", "tc_mfuncno=31000&tc_sfuncno=3", u"", nullptr);
     auto* mine = Screen<Counted<CMyStockWnd>>("", "tc_mfuncno=31000&tc_sfuncno=4", u"", nullptr);
     auto* indices = Screen<Counted<CChinaIndexWnd>>("", "tc_mfuncno=31000&tc_sfuncno=6", u"", nullptr);
-    auto* detail = Screen<Counted<CStockDetaiPriceWnd>>("code=600010.01", "tc_mfuncno=31000&tc_sfuncno=4", u"", nullptr);
+    auto* detail = Screen<Counted<CStockDetaiPriceWnd>>(M("code={600010:2}").c_str(), "tc_mfuncno=31000&tc_sfuncno=4", u"", nullptr);
     auto* world = Screen<Counted<CGlobalIndexWnd>>("", "tc_mfuncno=31000&tc_sfuncno=7", u"", nullptr);
     ASSERT_TRUE(Load(ranked));
     ASSERT_TRUE(Load(mine));

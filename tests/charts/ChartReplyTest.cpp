@@ -108,9 +108,9 @@ TEST_F(ChartReplyTest, TimeShareDrawsWhatItHasAndScalesWithoutDividingByZero)
         {"the security alone", StockInfo(10), 0, 0, true},
     };
     for (const Case& c : cases) {
-        FS* w = Make<FS>("date=&code=600010.1");
+        FS* w = Make<FS>("date=&code={600010}");
         Feed(w, StockInfo(10) + Minutes({{930, 14, 9}})); // what was shown before
-        w->OnInitParam(-1, "", "date=&code=600027.1");
+        w->OnInitParam(-1, "", M("date=&code={600027}").c_str());
         Feed(w, c.reply);
         EXPECT_EQ(w->GetData().points.size(), c.points) << c.what;
         EXPECT_EQ(w->GetView()->GetMessage() == u"暂无数据", c.message) << c.what;
@@ -143,9 +143,9 @@ TEST_F(ChartReplyTest, KLineDrawsWhatItHasAndSkipsMissingValues)
         {"no candles", StockInfo(10) + Candles({}, 0), 0, 0, 0, 0, true},
     };
     for (const Case& c : cases) {
-        KX* w = Make<KX>("code=600010.1");
+        KX* w = Make<KX>("code={600010}");
         Feed(w, StockInfo(10) + Candles({{20251208, 50, 60, 40, 55, 52}}, 1));
-        w->OnInitParam(-1, "", "code=600027.1");
+        w->OnInitParam(-1, "", M("code={600027}").c_str());
         Feed(w, c.reply);
         ASSERT_EQ(w->GetData().bars.size(), c.bars) << c.what;
         EXPECT_EQ(w->GetView()->GetMessage() == u"暂无数据", c.message) << c.what;

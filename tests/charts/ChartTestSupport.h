@@ -119,11 +119,31 @@ protected:
         std::string bytes = set.ToBytes();
         CAppData::Instance()->GetConfigStore()->WriteDataFile("config", (const BYTE*)bytes.data(), (UINT)bytes.size());
     }
-    // Makes the window with that parameter text, shown over the work area, deleted when the test ends.
-    template <class W> W* Make(const char* params, const char* info = "")
+    // The text with each "{600010}" written as that stock's code.market and each "{600010:2}" with a two-digit
+    // market, whatever numbers the server gives its markets.
+    std::string M(const std::string& text) const
+    {
+        std::string out;
+        size_t at = 0;
+        for (size_t open = text.find('{'); open != std::string::npos; open = text.find('{', at)) {
+            size_t close = text.find('}', open);
+            std::string code = text.substr(open + 1, close - open - 1);
+            bool twoDigits = code.size() > 2 && code.compare(code.size() - 2, 2, ":2") == 0;
+            if (twoDigits)
+                code.resize(code.size() - 2);
+            const CSecurity* s = server->functions.Market().Find(0, code);
+            char market[8];
+            snprintf(market, sizeof market, twoDigits ? "%02d" : "%d", s != nullptr ? s->market : 0);
+            out += text.substr(at, open - at) + code + "." + market;
+            at = close + 1;
+        }
+        return out + text.substr(at);
+    }
+    // Makes the window with that parameter text (see M), shown over the work area, deleted when the test ends.
+    template <class W> W* Make(const std::string& params, const char* info = "")
     {
         W* w = Adopt(new W());
-        w->OnInitParam(-1, info, params);
+        w->OnInitParam(-1, info, M(params).c_str());
         RECT work = WorkRect();
         EXPECT_TRUE(w->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
         ShowWindow(w->m_hWnd, SW_SHOW);

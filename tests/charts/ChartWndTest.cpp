@@ -68,8 +68,8 @@ TEST_F(ChartWndTest, FactoryMakesBothChartsUnderTheirKeys)
 
 TEST_F(ChartWndTest, TimeShareAsksExactlyAndShowsTheDayWithIndexAndMarkers)
 {
-    FS* w = Make<FS>("date=&code=600010.1");
-    EXPECT_EQ(Part(w), "tc_mfuncno=31000&tc_sfuncno=1&code=600010.1&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0");
+    FS* w = Make<FS>("date=&code={600010}");
+    EXPECT_EQ(Part(w), M("tc_mfuncno=31000&tc_sfuncno=1&code={600010}&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0"));
     ASSERT_TRUE(Activate(w));
     const CFSData& d = w->GetData();
     EXPECT_EQ(d.security.code, "600010");
@@ -86,16 +86,16 @@ TEST_F(ChartWndTest, TimeShareAsksExactlyAndShowsTheDayWithIndexAndMarkers)
     EXPECT_NEAR(view.GetScaleTop() - d.security.prevClose, d.security.prevClose - view.GetScaleBottom(), 1e-9);
     EXPECT_GT(view.GetScaleTop(), d.security.prevClose);
     // The refresh asks only for the minutes from the last one shown.
-    EXPECT_EQ(Part(w), "tc_mfuncno=31000&tc_sfuncno=1&code=600010.1&addup=1&time=1029&date=&maxvol=&freq=1&close_xxld=0");
+    EXPECT_EQ(Part(w), M("tc_mfuncno=31000&tc_sfuncno=1&code={600010}&addup=1&time=1029&date=&maxvol=&freq=1&close_xxld=0"));
     ASSERT_TRUE(Ask(w));
     EXPECT_EQ(w->GetData().points.size(), 60u);
 }
 
 TEST_F(ChartWndTest, KLineAsksExactlyAndDrawsCandlesAveragesVolumeAndIndicator)
 {
-    KX* w = Make<KX>("code=600010.01");
+    KX* w = Make<KX>("code={600010:2}");
     EXPECT_EQ(w->GetTechName(), std::string("MACD")); // the first of the server's "tech" list
-    EXPECT_EQ(Part(w), "tc_mfuncno=31000&tc_sfuncno=2&code=600010.01&date=&time=&type=0&direct=0&count=120&techname=MACD");
+    EXPECT_EQ(Part(w), M("tc_mfuncno=31000&tc_sfuncno=2&code={600010:2}&date=&time=&type=0&direct=0&count=120&techname=MACD"));
     ASSERT_TRUE(Activate(w));
     const CKXData& d = w->GetData();
     ASSERT_EQ(d.bars.size(), 120u);
@@ -114,18 +114,18 @@ TEST_F(ChartWndTest, KLineAsksExactlyAndDrawsCandlesAveragesVolumeAndIndicator)
 TEST_F(ChartWndTest, AnotherSecurityOrDayIsAskedForAtTheNextActivation)
 {
     struct Case {
-        const char* params;
+        std::string params;
         bool asks;
         const char* code;
-    } cases[] = {{"date=&code=600010.01", false, "600010"}, // the same security in two-digit form
-                 {"date=&code=600027.1", true, "600027"},
-                 {"date=20251208&code=600027.1", true, "600027"},
+    } cases[] = {{M("date=&code={600010:2}"), false, "600010"}, // the same security in two-digit form
+                 {M("date=&code={600027}"), true, "600027"},
+                 {M("date=20251208&code={600027}"), true, "600027"},
                  {"", false, "600027"}};
-    FS* w = Make<FS>("date=&code=600010.1");
+    FS* w = Make<FS>("date=&code={600010}");
     ASSERT_TRUE(Activate(w));
     for (const Case& c : cases) {
         w->OnInactive();
-        w->OnInitParam(-1, "", c.params);
+        w->OnInitParam(-1, "", c.params.c_str());
         int before = w->replies;
         w->OnActive();
         PumpUntil([&] { return !c.asks || w->replies > before; });
@@ -149,7 +149,7 @@ TEST_F(ChartWndTest, PeriodAndIndicatorSwitchesSendTypeAndTechname)
         size_t bars;
     } cases[] = {{1, "KDJ", "K", 0}, {2, "RSI", "RSI6", 0}, {3, "BOLL", "MID", 12}, {6, "VOL", "VOL", 1},
                  {0, "MA", "MA5", 120}};
-    KX* w = Make<KX>("code=600010.1");
+    KX* w = Make<KX>("code={600010}");
     ASSERT_TRUE(Activate(w));
     for (const Case& c : cases) {
         auto* record = new KXParamRecord();
@@ -173,7 +173,7 @@ TEST_F(ChartWndTest, PeriodAndIndicatorSwitchesSendTypeAndTechname)
 
 TEST_F(ChartWndTest, ThePickerOffersTheServersIndicatorsAndPostsTheChoice)
 {
-    KX* w = Make<KX>("code=600010.1");
+    KX* w = Make<KX>("code={600010}");
     ASSERT_TRUE(Activate(w));
     int before = w->replies;
     std::vector<std::u16string> techs;
@@ -198,7 +198,7 @@ TEST_F(ChartWndTest, ThePickerOffersTheServersIndicatorsAndPostsTheChoice)
 
 TEST_F(ChartWndTest, PagingBackShowsHeldCandlesThenAsksForEarlierOnes)
 {
-    KX* w = Make<KX>("code=600010.1");
+    KX* w = Make<KX>("code={600010}");
     ASSERT_TRUE(Activate(w));
     CKXView& view = w->GetKXView();
     int first = w->GetData().bars.front().date;
@@ -227,8 +227,8 @@ TEST_F(ChartWndTest, PagingBackShowsHeldCandlesThenAsksForEarlierOnes)
 
 TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilLifted)
 {
-    FS* fs = Make<FS>("date=&code=600010.1");
-    KX* kx = Make<KX>("code=600010.1");
+    FS* fs = Make<FS>("date=&code={600010}");
+    KX* kx = Make<KX>("code={600010}");
     ASSERT_TRUE(Activate(fs));
     ASSERT_TRUE(Activate(kx));
     UpdateWindow(fs->m_hWnd);
@@ -265,7 +265,7 @@ TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilLifted)
 
 TEST_F(ChartWndTest, APinchOfTwoFingersZoomsTheCandles)
 {
-    KX* w = Make<KX>("code=600010.1");
+    KX* w = Make<KX>("code={600010}");
     ASSERT_TRUE(Activate(w));
     struct Case {
         const char* command;
@@ -287,7 +287,7 @@ TEST_F(ChartWndTest, APinchOfTwoFingersZoomsTheCandles)
 
 TEST_F(ChartWndTest, TheTimeShareChartOpensDealsAndRadarOfItsSecurity)
 {
-    FS* w = Make<FS>("date=&code=600010.1");
+    FS* w = Make<FS>("date=&code={600010}");
     ASSERT_TRUE(Activate(w));
     std::u16string dealsCaption;
     int dealRows = 0;
@@ -323,7 +323,7 @@ TEST_F(ChartWndTest, TheTimeShareChartOpensDealsAndRadarOfItsSecurity)
     Press(w, WM_LBUTTONDOWN, x, (area.top + area.bottom) / 2);
     Press(w, WM_LBUTTONUP, x, (area.top + area.bottom) / 2);
     w->OnMenuCommand(CFSFrame::CMD_RADAR);
-    EXPECT_EQ(radarCode, "600010.1");
+    EXPECT_EQ(radarCode, M("{600010}"));
     EXPECT_EQ(radarId, std::to_string(points[marked].tm));
     char prefix[16];
     snprintf(prefix, sizeof prefix, "%02d:%02d", points[marked].tm / 100 % 100, points[marked].tm % 100);
@@ -333,22 +333,22 @@ TEST_F(ChartWndTest, TheTimeShareChartOpensDealsAndRadarOfItsSecurity)
 
 TEST_F(ChartWndTest, TheKLineChartOpensTheDetailedQuoteAndTheTimeShareChart)
 {
-    KX* w = Make<KX>("code=600010.1");
+    KX* w = Make<KX>("code={600010}");
     w->OnMenuCommand(CKXFrame::CMD_DETAIL);
     w->OnMenuCommand(CKXFrame::CMD_TIME_SHARE);
     ASSERT_EQ(OpenedWindows().size(), 2u);
     EXPECT_EQ(OpenedWindows()[0].key, "xxhq");
     EXPECT_EQ(OpenedWindows()[0].title, Gb(u"详细报价"));
-    EXPECT_EQ(OpenedWindows()[0].info, "code=600010.1");
+    EXPECT_EQ(OpenedWindows()[0].info, M("code={600010}"));
     EXPECT_EQ(OpenedWindows()[0].params, "tc_mfuncno=31000&tc_sfuncno=4");
     EXPECT_EQ(OpenedWindows()[1].key, "fschart");
-    EXPECT_EQ(OpenedWindows()[1].params, "date=&code=600010.1");
+    EXPECT_EQ(OpenedWindows()[1].params, M("date=&code={600010}"));
 }
 
 TEST_F(ChartWndTest, BothChartsRedrawToTheLandscapeWorkArea)
 {
-    FS* fs = Make<FS>("date=&code=600010.1");
-    KX* kx = Make<KX>("code=600010.1");
+    FS* fs = Make<FS>("date=&code={600010}");
+    KX* kx = Make<KX>("code={600010}");
     ASSERT_TRUE(Activate(fs));
     ASSERT_TRUE(Activate(kx));
     // The screens of the README come from here when MORWICK_SCREENS names a folder.
@@ -381,8 +381,8 @@ TEST_F(ChartWndTest, BothChartsRedrawToTheLandscapeWorkArea)
 TEST_F(ChartWndTest, BothChartsRefreshInTradingHoursWhenTheSettingAsks)
 {
     CAppData::Instance()->SetConfig("Quote_IsRefresh", "1", 0);
-    FS* fs = Make<FS>("date=&code=600010.1");
-    KX* kx = Make<KX>("code=600010.1");
+    FS* fs = Make<FS>("date=&code={600010}");
+    KX* kx = Make<KX>("code={600010}");
     ASSERT_TRUE(Activate(fs));
     ASSERT_TRUE(Activate(kx));
     EXPECT_TRUE(fs->IsRefreshTimerOn());
