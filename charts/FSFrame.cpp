@@ -49,7 +49,7 @@ int CFSFrame::BuildRequest(char* part, int capacity, const char*)
         return 0;
     // After the first reply only the minutes from the last one shown on (it may still have changed).
     bool addUp = !fresh && !data.IsEmpty();
-    char time[8] = "";
+    char time[16] = "";
     if (addUp)
         snprintf(time, sizeof time, "%04d", data.LastTime());
     CAString text = BuildTimeShareRequest(code.c_str(), addUp ? 1 : 0, time, date.c_str(), "", 1);

@@ -97,7 +97,7 @@ int CKXFrame::BuildRequest(char* part, int capacity, const char*)
         return 0;
     sentKind = fresh || data.IsEmpty() ? LATEST_BARS : nextKind;
     nextKind = LATEST_BARS; // a page back asked once; whatever comes next (a refresh) asks for the latest
-    char anchorDate[16] = "", anchorTime[8] = "";
+    char anchorDate[16] = "", anchorTime[16] = "";
     if (sentKind == EARLIER_BARS) {
         const KXBar& firstBar = data.bars.front();
         snprintf(anchorDate, sizeof anchorDate, "%d", firstBar.date);
