@@ -174,11 +174,12 @@ void CFSView::PaintPrices(HDC dc)
     DrawLine(dc, average, hasAverage, CC_AVERAGE_LINE);
     DrawLine(dc, price, hasPrice, CC_PRICE_LINE);
 
-    // Information markers: a small mark at the bottom of the price pane under each minute the server marked.
+    // Information markers: a small mark just above the price of each minute the server marked.
     for (const FSPoint& p : data->points)
-        if (p.infoId != 0) {
+        if (p.infoId != 0 && HasValue(p.price)) {
             int x = XOfSlot(CFSData::SlotOf(p.tm));
-            RECT mark{x - 3, pricePane.bottom - 9, x + 4, pricePane.bottom - 2};
+            int y = std::max((int)pricePane.top + 1, priceScale.Y(p.price) - 10);
+            RECT mark{x - 3, y, x + 4, y + 7};
             UiFillRect(dc, mark, Color(CC_SECONDARY));
         }
 
