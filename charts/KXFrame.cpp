@@ -155,6 +155,11 @@ void CKXFrame::PageLater()
 
 void CKXFrame::ApplyParams(int newPeriod, const char* newTech)
 {
+    bool offered = false;
+    for (int i = 0; i < KX_PERIOD_COUNT; ++i)
+        offered = offered || KX_PERIODS[i].type == newPeriod;
+    if (!offered)
+        newPeriod = period; // a period this chart does not offer is never asked for
     std::string tech = newTech != nullptr && newTech[0] != 0 ? newTech : techName;
     if (newPeriod == period && tech == techName)
         return;

@@ -147,8 +147,9 @@ TEST_F(ChartWndTest, PeriodAndIndicatorSwitchesSendTypeAndTechname)
         const char* tech;
         const char* firstLine;
         size_t bars;
-    } cases[] = {{1, "KDJ", "K", 0}, {2, "RSI", "RSI6", 0}, {3, "BOLL", "MID", 12}, {6, "VOL", "VOL", 1},
-                 {0, "MA", "MA5", 120}};
+        int sentPeriod;
+    } cases[] = {{1, "KDJ", "K", 0, 1},    {2, "RSI", "RSI6", 0, 2}, {3, "BOLL", "MID", 12, 3},
+                 {6, "VOL", "VOL", 1, 6},  {0, "MA", "MA5", 120, 0},  {42, "KDJ", "K", 120, 0}};
     KX* w = Make<KX>("code={600010}");
     ASSERT_TRUE(Activate(w));
     for (const Case& c : cases) {
@@ -159,7 +160,7 @@ TEST_F(ChartWndTest, PeriodAndIndicatorSwitchesSendTypeAndTechname)
         w->PostMessage(WM_PARAMS_CHOSEN, 0, (LPARAM)record);
         ASSERT_TRUE(PumpUntil([&] { return w->replies > before; })) << c.tech;
         std::string part = Part(w);
-        EXPECT_TRUE(Contains(part, "&type=" + std::to_string(c.period) + "&")) << part;
+        EXPECT_TRUE(Contains(part, "&type=" + std::to_string(c.sentPeriod) + "&")) << part;
         EXPECT_TRUE(Contains(part, std::string("&techname=") + c.tech)) << part;
         const CKXData& d = w->GetData();
         ASSERT_FALSE(d.techLines.empty()) << c.tech;
@@ -167,7 +168,7 @@ TEST_F(ChartWndTest, PeriodAndIndicatorSwitchesSendTypeAndTechname)
         if (c.bars > 0) {
             EXPECT_EQ(d.bars.size(), c.bars) << c.tech;
         }
-        EXPECT_EQ(d.bars.back().time > 0, PeriodIsMinutes(c.period)) << c.tech;
+        EXPECT_EQ(d.bars.back().time > 0, PeriodIsMinutes(c.sentPeriod)) << c.tech;
     }
 }
 
