@@ -1,3 +1,4 @@
+// Makers of the chart windows for the window factory.
 #include "charts/ChartWindowMakers.h"
 
 #include "charts/FSFrame.h"
