@@ -284,6 +284,9 @@ TEST_F(ChartWndTest, APinchOfTwoFingersZoomsTheCandles)
     w->SendMessage(WM_MULTITOUCH_GESTURE, 7, MAKELONG(100, 200));
     w->SendMessage(WM_MULTITOUCH_GESTURE, MZ_GESTURE_PINCH, MAKELONG(0, 200));
     EXPECT_EQ(w->GetKXView().GetVisibleCount(), 10);
+    // Without a window that takes gestures the driver has nowhere to send a pinch.
+    ASSERT_TRUE(UnregisterTouchNotify(w->m_hWnd));
+    EXPECT_EQ(morwick::automation::RunCommand("pinch in"), "{\"ok\":false,\"error\":\"no window takes gestures\"}");
 }
 
 TEST_F(ChartWndTest, TheTimeShareChartOpensDealsAndRadarOfItsSecurity)
