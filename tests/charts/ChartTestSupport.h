@@ -47,7 +47,7 @@ inline int RecordOpening(const char* key, int, const char* title, const char* in
 }
 
 // A window under test that counts its replies. The windows it runs itself (deals, radar, the parameter picker)
-// get `whileChildOpen` called on every turn of their modal loop until it says they may end.
+// get `whileChildOpen` called on every turn of their modal loop until it says they may end (at most 30 s).
 constexpr UINT WM_TEST_POLL_CHILD = 0x8401;
 template <class Base> class Probe : public Base {
 public:
@@ -61,7 +61,7 @@ public:
     {
         children.push_back(child->GetMzClassName());
         open = child;
-        polls = 0;
+        giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         this->PostMessage(WM_TEST_POLL_CHILD, 0, 0);
         Base::RunChild(child, params);
         open = nullptr;
@@ -71,7 +71,7 @@ public:
         if (message != WM_TEST_POLL_CHILD)
             return Base::WindowProc(message, wParam, lParam);
         if (open != nullptr && CBaseWnd::IsLiveWindow(open)) {
-            bool done = ++polls > 5000 || !whileChildOpen || whileChildOpen(open);
+            bool done = std::chrono::steady_clock::now() > giveUp || !whileChildOpen || whileChildOpen(open);
             if (done && !CNetThread::AnyRequestUnderWay())
                 ::PostMessage(open->m_hWnd, WM_END_WND, 0, END_BACK);
             else {
@@ -87,7 +87,7 @@ public:
 
 private:
     CBaseWnd* open = nullptr;
-    int polls = 0;
+    std::chrono::steady_clock::time_point giveUp;
 };
 
 class ChartWindowTest : public WindowTest {
