@@ -202,7 +202,10 @@ int CKXData::Load(CReplyRecordSet& reply, LoadMode mode)
     }
     std::vector<std::string> lines;
     std::vector<bool> sticks;
-    int firstLine = tech != nullptr ? tech->FindField("time") + 1 : 0;
+    // The lines follow the row's date (and time, for minute bars); a set without dates names no bar.
+    int techDate = tech != nullptr ? tech->FindField("date") : -1;
+    int techTime = tech != nullptr ? tech->FindField("time") : -1;
+    int firstLine = techDate >= 0 ? std::max(techDate, techTime) + 1 : 0;
     if (firstLine > 0) {
         for (int f = firstLine; f < tech->GetFieldCount(); ++f) {
             const FieldInfo* info = tech->GetFieldInfo(f);
@@ -210,13 +213,12 @@ int CKXData::Load(CReplyRecordSet& reply, LoadMode mode)
             sticks.push_back(strncmp(info->caption, "stick", 6) == 0);
         }
         // Each indicator row belongs to the bar of its date and time; a bar without one has no values.
-        int date = tech->FindField("date"), time = firstLine - 1;
         size_t at = 0;
         for (tech->MoveFirst(); !tech->IsEOF() && at < read.size(); tech->MoveNext()) {
-            long long key = (long long)IntField(tech, date) * 10000 + IntField(tech, time);
+            long long key = (long long)IntField(tech, techDate) * 10000 + IntField(tech, techTime);
             while (at < read.size() && BarKey(read[at]) < key)
                 ++at;
-            if (at < read.size() && BarKey(read[at]) == key)
+            if (at < read.size() && BarKey(read[at]) == key && read[at].lines.empty())
                 for (int f = firstLine; f < tech->GetFieldCount(); ++f)
                     read[at].lines.push_back(ChartNumber(tech, f));
         }

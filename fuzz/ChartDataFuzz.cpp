@@ -1,6 +1,6 @@
 // Feeds arbitrary reply bodies to the charts' readers in every mode, one after the other as a window would meet
-// them: the minutes must stay inside the trading day in time order, the bars in time order, and every bar must
-// hold no more indicator values than the reply named lines.
+// them: the minutes must stay inside the trading day in time order, the bars in time order, and every bar of a
+// whole reply must hold no more indicator values than the reply named lines.
 #include "charts/ChartData.h"
 #include "core/ReplyRecordSet.h"
 
@@ -23,14 +23,14 @@ void CheckDay(const CFSData& day)
             __builtin_trap();
 }
 
-void CheckBars(const CKXData& chart)
+void CheckBars(const CKXData& chart, bool oneReply)
 {
     if (chart.techSticks.size() != chart.techLines.size())
         __builtin_trap();
     long long last = -1;
     for (const KXBar& bar : chart.bars) {
         long long key = (long long)bar.date * 10000 + bar.time;
-        if (key <= last)
+        if (key <= last || (oneReply && bar.lines.size() > chart.techLines.size()))
             __builtin_trap();
         last = key;
     }
@@ -61,9 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (CKXData::LoadMode mode : {CKXData::EARLIER, CKXData::LATEST}) {
         CKXData chart;
         chart.Load(first, CKXData::REPLACE);
-        CheckBars(chart);
+        CheckBars(chart, true);
         chart.Load(later, mode);
-        CheckBars(chart);
+        CheckBars(chart, false);
     }
     return 0;
 }
