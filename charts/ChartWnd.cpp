@@ -9,6 +9,7 @@
 #include "shell/WndManager.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -93,10 +94,36 @@ std::string CChartWnd::BareCode() const
     return bare.GetText();
 }
 
+std::string CChartWnd::ChartKey() const
+{
+    return code + "&" + date;
+}
+
+bool CChartWnd::WorkerBusy()
+{
+    return worker != nullptr && !IsWorkerIdle(0);
+}
+
+int CChartWnd::PutRequest(char* part, int capacity, const char* text)
+{
+    size_t n = strlen(text);
+    if (n >= (size_t)capacity)
+        return 0;
+    memcpy(part, text, n + 1);
+    askedFor = ChartKey();
+    return 1;
+}
+
 void CChartWnd::OnReply(const BYTE* data, int length, int)
 {
     if (data == nullptr || length <= 0)
         return;
+    if (!askedFor.empty() && askedFor != ChartKey()) {
+        // The answer to a chart the user has left (another period or indicator chosen meanwhile): ask for the
+        // one shown.
+        Request();
+        return;
+    }
     CReplyRecordSet reply(data, (DWORD)length);
     bool first = fresh;
     if (reply.hasError) {

@@ -41,10 +41,21 @@ protected:
     virtual void RunChild(CBaseWnd* child, const char* params);
     // The code without its market ("600010").
     std::string BareCode() const;
+    // What a request for the chart shown now asks for (security and day; the K-line adds period and indicator).
+    virtual std::string ChartKey() const;
+    // A request built while the worker is busy would be dropped: BuildRequest then fills nothing and changes
+    // nothing, so what the window remembers of its request is always what the reply answers.
+    bool WorkerBusy();
+    // Copies a built request into the part and remembers what it asked for; 0 when it does not fit.
+    int PutRequest(char* part, int capacity, const char* text);
 
     std::string code;
     int market = 0;
     std::string date;
     // The next reply is the first for a security or day: it replaces whatever is shown.
     bool fresh = true;
+
+private:
+    // ChartKey of the request under way: a reply to another chart than the one now shown is not drawn.
+    std::string askedFor;
 };

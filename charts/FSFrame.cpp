@@ -45,7 +45,7 @@ int CFSFrame::BuildRequest(char* part, int capacity, const char*)
     if (part == nullptr || capacity < 1)
         return 0;
     part[0] = 0;
-    if (code.empty())
+    if (code.empty() || WorkerBusy())
         return 0;
     // After the first reply only the minutes from the last one shown on (it may still have changed).
     bool addUp = !fresh && !data.IsEmpty();
@@ -53,11 +53,7 @@ int CFSFrame::BuildRequest(char* part, int capacity, const char*)
     if (addUp)
         snprintf(time, sizeof time, "%04d", data.LastTime());
     CAString text = BuildTimeShareRequest(code.c_str(), addUp ? 1 : 0, time, date.c_str(), "", 1);
-    size_t n = strlen(text.GetText());
-    if (n >= (size_t)capacity)
-        return 0;
-    memcpy(part, text.GetText(), n + 1);
-    return 1;
+    return PutRequest(part, capacity, text.GetText());
 }
 
 void CFSFrame::OnChartReply(CReplyRecordSet& reply, bool first)

@@ -93,7 +93,7 @@ int CKXFrame::BuildRequest(char* part, int capacity, const char*)
     if (part == nullptr || capacity < 1)
         return 0;
     part[0] = 0;
-    if (code.empty())
+    if (code.empty() || WorkerBusy())
         return 0;
     sentKind = fresh || data.IsEmpty() ? LATEST_BARS : nextKind;
     nextKind = LATEST_BARS; // a page back asked once; whatever comes next (a refresh) asks for the latest
@@ -106,11 +106,12 @@ int CKXFrame::BuildRequest(char* part, int capacity, const char*)
     }
     CAString text = BuildKLineRequest(code.c_str(), anchorDate, anchorTime, period, sentKind == EARLIER_BARS ? 1 : 0,
                                       PAGE_COUNT, techName.c_str());
-    size_t n = strlen(text.GetText());
-    if (n >= (size_t)capacity)
-        return 0;
-    memcpy(part, text.GetText(), n + 1);
-    return 1;
+    return PutRequest(part, capacity, text.GetText());
+}
+
+std::string CKXFrame::ChartKey() const
+{
+    return CChartWnd::ChartKey() + "&" + std::to_string(period) + "&" + techName;
 }
 
 void CKXFrame::OnChartReply(CReplyRecordSet& reply, bool first)

@@ -48,6 +48,7 @@ public:
     CKXView& GetKXView() { return view; }
 
 protected:
+    std::string ChartKey() const override;
     void OnChartReply(CReplyRecordSet& reply, bool fresh) override;
     void ClearChart() override { data.Clear(); }
     bool ChartIsEmpty() override { return data.IsEmpty(); }

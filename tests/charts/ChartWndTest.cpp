@@ -172,6 +172,37 @@ TEST_F(ChartWndTest, PeriodAndIndicatorSwitchesSendTypeAndTechname)
     }
 }
 
+// A refresh that comes while an earlier page is under way, or a new period chosen while a refresh is, must not
+// have the reply drawn as the answer to the other request.
+TEST_F(ChartWndTest, ARequestUnderWayIsAnsweredForTheChartItAskedFor)
+{
+    struct Case {
+        const char* what;
+        bool pageBack; // under way: the page before the first candle held, else a refresh
+        std::function<void(KX*)> meanwhile;
+        std::function<bool(const CKXData&)> shown;
+    } cases[] = {
+        {"a refresh while paging back", true, [](KX* w) { w->Request(); },
+         [](const CKXData& d) { return d.bars.size() == 121u && d.bars.back().date == 20251208; }},
+        {"a period and indicator chosen while refreshing", false, [](KX* w) { w->ApplyParams(1, "KDJ"); },
+         [](const CKXData& d) { return d.techLines.size() == 3u && d.techLines[0] == "K" && d.bars.size() < 30u; }},
+    };
+    for (const Case& c : cases) {
+        KX* w = Make<KX>("code={600010}");
+        ASSERT_TRUE(Activate(w)) << c.what;
+        w->GetKXView().ScrollPages(-1); // the held candles shown: the next page back asks the server
+        server->http.Faults().Arm(FAULT_DELAY, 1, 300);
+        if (c.pageBack)
+            w->PageEarlier();
+        else
+            w->Request();
+        PumpMessages(); // the request goes out and waits at the server
+        ASSERT_FALSE(w->IsWorkerIdle(0)) << c.what;
+        c.meanwhile(w);
+        EXPECT_TRUE(PumpUntil([&] { return c.shown(w->GetData()); })) << c.what;
+    }
+}
+
 TEST_F(ChartWndTest, ThePickerOffersTheServersIndicatorsAndPostsTheChoice)
 {
     KX* w = Make<KX>("code={600010}");
