@@ -8,6 +8,7 @@
 #include "shell/FormLayout.h"
 #include "shell/WndMessages.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,12 +77,17 @@ void CKXParamWnd::SetParams(int period, const char* techName)
 
 void CKXParamWnd::PlaceControls()
 {
-    int w = GetWidth() - 80;
-    labels[0].SetPos(40, 20, w, 30);
-    periods.SetPos(40, 60, w, 45 * KX_PERIOD_COUNT + 5);
-    int techTop = 60 + 45 * KX_PERIOD_COUNT + 25;
-    labels[1].SetPos(40, techTop, w, 30);
-    techs.SetPos(40, techTop + 40, w, 45 * (techs.GetItemCount() > 0 ? techs.GetItemCount() : 1) + 5);
+    // Periods and indicators side by side, so that both stay in view in portrait and in landscape; a list taller
+    // than the panel scrolls by itself.
+    const int margin = 20, gap = 20, top = 60, minimum = 50;
+    int column = (GetWidth() - 2 * margin - gap) / 2;
+    int room = std::max(contentPanel.GetHeight() - top - 10, minimum);
+    CCheckList* lists[2] = {&periods, &techs};
+    for (int i = 0; i < 2; ++i) {
+        int x = margin + i * (column + gap);
+        labels[i].SetPos(x, 20, column, 30);
+        lists[i]->SetPos(x, top, column, std::clamp(45 * lists[i]->GetItemCount() + 5, minimum, room));
+    }
 }
 
 BOOL CKXParamWnd::OnInitDialog()
@@ -91,22 +97,8 @@ BOOL CKXParamWnd::OnInitDialog()
     const char16_t* titles[2] = {u"周期选择", u"指标选择"};
     CCheckList* lists[2] = {&periods, &techs};
     const int ids[2] = {ID_PERIOD_LIST, ID_TECH_LIST};
-    for (int i = 0; i < 2; ++i) {
-        labels[i].SetID(ID_LABEL);
-        labels[i].SetText(titles[i]);
-        labels[i].SetTextStyle(4);
-        labels[i].SetTextSize(26);
-        CCheckList& list = *lists[i];
-        list.SetID(ids[i]);
-        list.SetDragScrollMode(2);
-        list.SetNotify(false);
-        list.SetItemHeight(45);
-        list.SetTextSize(23);
-        list.SetTextColor(0);
-        list.reTapNotify = 0;
-        list.multiChoice = 0;
-        list.tapNotify = 0;
-    }
+    for (int i = 0; i < 2; ++i)
+        StyleChoiceList(labels[i], titles[i], ID_LABEL, *lists[i], ids[i]);
     const KXParamRecord empty;
     const KXParamRecord& r = record != nullptr ? *record : empty;
     for (const KXPeriod& p : KX_PERIODS) {
@@ -147,7 +139,9 @@ void CKXParamWnd::OnScreenModeChanged(int orientation)
 void CKXParamWnd::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
 {
     for (CCheckList* list : {&periods, &techs}) {
-        RECT r = list->GetRect();
+        // In the panel's coordinates, as the box wants them.
+        RECT r{list->GetPosX(), list->GetPosY(), list->GetPosX() + list->GetWidth(),
+               list->GetPosY() + list->GetHeight()};
         DrawRoundBox(dc, &r, TRUE, TRUE);
     }
     CNetWnd::PaintWin(dc, rcWin, rcUpdate);

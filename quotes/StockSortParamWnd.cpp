@@ -105,22 +105,8 @@ BOOL CStockSortParamWnd::OnInitDialog()
 {
     if (!CNetWnd::OnInitDialog())
         return FALSE;
-    for (int i = 0; i < 4; ++i) {
-        labels[i].SetID(ID_LABEL);
-        labels[i].SetText(LABELS[i]);
-        labels[i].SetTextStyle(4);
-        labels[i].SetTextSize(26);
-        CCheckList& list = lists[i];
-        list.SetID(LIST_IDS[i]);
-        list.SetDragScrollMode(2);
-        list.SetNotify(false);
-        list.SetItemHeight(45);
-        list.SetTextSize(23);
-        list.SetTextColor(0);
-        list.reTapNotify = 0;
-        list.multiChoice = 0;
-        list.tapNotify = 0;
-    }
+    for (int i = 0; i < 4; ++i)
+        StyleChoiceList(labels[i], LABELS[i], ID_LABEL, lists[i], LIST_IDS[i]);
     PlaceControls();
     for (int i = 0; i < 4; ++i) {
         contentPanel.AddChild(&labels[i]);

@@ -2,6 +2,7 @@
 #include "shell/CheckList.h"
 
 #include "platform/ui/UiDraw.h"
+#include "platform/ui/UiStatic.h"
 
 CCheckList::~CCheckList()
 {
@@ -102,4 +103,21 @@ void CCheckList::Describe(UiDescription& out) const
             first = false;
         }
     }
+}
+
+void StyleChoiceList(UiStatic& caption, const char16_t* text, int captionId, CCheckList& list, int listId)
+{
+    caption.SetID(captionId);
+    caption.SetText(text);
+    caption.SetTextStyle(4);
+    caption.SetTextSize(26);
+    list.SetID(listId);
+    list.SetDragScrollMode(2);
+    list.SetNotify(false);
+    list.SetItemHeight(45);
+    list.SetTextSize(23);
+    list.SetTextColor(0);
+    list.reTapNotify = 0;
+    list.multiChoice = 0;
+    list.tapNotify = 0;
 }

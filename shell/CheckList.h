@@ -5,6 +5,8 @@
 #include "platform/ui/UiList.h"
 #include "shell/FormLayout.h"
 
+class UiStatic;
+
 class CCheckList : public UiList {
 public:
     // Notification codes (wParam MAKELONG(list id, code), lParam the row).
@@ -37,3 +39,7 @@ public:
 private:
     ListItemPayload* PayloadOf(int row) const;
 };
+
+// A picker's single-choice list under its caption, styled alike in every picker: the caption in 26-pixel heading
+// text, rows of 45 pixels in black 23-pixel text, dragged to scroll, a tap checks a row and notifies no one.
+void StyleChoiceList(UiStatic& caption, const char16_t* text, int captionId, CCheckList& list, int listId);

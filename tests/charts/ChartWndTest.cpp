@@ -215,6 +215,18 @@ TEST_F(ChartWndTest, ThePickerOffersTheServersIndicatorsAndPostsTheChoice)
             return true;
         for (int i = 0; i < picker->GetTechList().GetItemCount(); ++i)
             techs.push_back(picker->GetTechList().GetItem(i)->Text.C_Str());
+        // Both lists stand inside the panel in either orientation, so no choice is out of reach.
+        for (int mode : {2, 0}) {
+            picker->SetScreenMode(mode);
+            RECT panel = picker->GetContentPanel().GetRect();
+            for (CCheckList* list : {&picker->GetPeriodList(), &picker->GetTechList()}) {
+                RECT r = list->GetRect();
+                EXPECT_TRUE(r.left >= panel.left && r.right <= panel.right && r.top >= panel.top &&
+                            r.bottom <= panel.bottom)
+                    << "mode " << mode << ": " << r.top << "-" << r.bottom << " in " << panel.top << "-"
+                    << panel.bottom;
+            }
+        }
         picker->GetPeriodList().SetSelectedIndex(1);   // 周线
         picker->GetTechList().SetSelectedIndex(2);     // RSI
         picker->Confirm();
