@@ -86,6 +86,8 @@ void CKXFrame::OnGesture(WPARAM wParam, LPARAM lParam)
         return;
     // Fingers apart spread the candles (fewer shown), together squeeze them (more shown).
     view.SetVisibleCount(view.GetVisibleCount() * start / end);
+    if ((int)data.bars.size() < view.GetVisibleCount())
+        AskEarlier(MORE_BARS);
 }
 
 int CKXFrame::BuildRequest(char* part, int capacity, const char*)
@@ -98,13 +100,13 @@ int CKXFrame::BuildRequest(char* part, int capacity, const char*)
     sentKind = fresh || data.IsEmpty() ? LATEST_BARS : nextKind;
     nextKind = LATEST_BARS; // a page back asked once; whatever comes next (a refresh) asks for the latest
     char anchorDate[16] = "", anchorTime[16] = "";
-    if (sentKind == EARLIER_BARS) {
+    if (sentKind != LATEST_BARS) {
         const KXBar& firstBar = data.bars.front();
         snprintf(anchorDate, sizeof anchorDate, "%d", firstBar.date);
         if (firstBar.time > 0)
             snprintf(anchorTime, sizeof anchorTime, "%04d", firstBar.time);
     }
-    CAString text = BuildKLineRequest(code.c_str(), anchorDate, anchorTime, period, sentKind == EARLIER_BARS ? 1 : 0,
+    CAString text = BuildKLineRequest(code.c_str(), anchorDate, anchorTime, period, sentKind != LATEST_BARS ? 1 : 0,
                                       PAGE_COUNT, techName.c_str());
     return PutRequest(part, capacity, text.GetText());
 }
@@ -120,15 +122,19 @@ void CKXFrame::OnChartReply(CReplyRecordSet& reply, bool first)
         data.Load(reply, CKXData::REPLACE);
         earliestReached = false;
         view.ShowLatest();
+        if ((int)data.bars.size() < view.GetVisibleCount())
+            AskEarlier(MORE_BARS); // a chart zoomed out further than one page
         return;
     }
-    if (sentKind == EARLIER_BARS) {
+    if (sentKind != LATEST_BARS) {
         int added = data.Load(reply, CKXData::EARLIER);
         earliestReached = added == 0;
-        view.BarsAddedInFront(added);
-        if (added == 0)
+        view.BarsAddedInFront(added, sentKind == EARLIER_BARS);
+        if (added == 0 && sentKind == EARLIER_BARS)
             CAppData::Instance()->ShowMessage("\xC3\xBB\xD3\xD0\xB8\xFC\xD4\xE7\xB5\xC4\xCA\xFD\xBE\xDD", m_hWnd,
                                               2000); // 没有更早的数据
+        else if (sentKind == MORE_BARS && (int)data.bars.size() < view.GetVisibleCount())
+            AskEarlier(MORE_BARS); // still not enough to fill the chart
     } else {
         // A refresh: the latest candles replace those held from the first one received; the view stays put
         // unless it showed the latest.
@@ -141,11 +147,15 @@ void CKXFrame::OnChartReply(CReplyRecordSet& reply, bool first)
 
 void CKXFrame::PageEarlier()
 {
-    if (view.ScrollPages(-1))
-        return;
+    if (!view.ScrollPages(-1))
+        AskEarlier(EARLIER_BARS);
+}
+
+void CKXFrame::AskEarlier(RequestKind kind)
+{
     if (data.IsEmpty() || earliestReached || !IsWorkerIdle(0))
         return;
-    nextKind = EARLIER_BARS;
+    nextKind = kind;
     Request();
 }
 

@@ -54,7 +54,10 @@ protected:
     bool ChartIsEmpty() override { return data.IsEmpty(); }
 
 private:
-    enum RequestKind { LATEST_BARS, EARLIER_BARS };
+    // EARLIER_BARS: the page before the candles held, then shown; MORE_BARS: those before them, to fill a chart
+    // squeezed to more candles than are held, keeping the latest shown where it is.
+    enum RequestKind { LATEST_BARS, EARLIER_BARS, MORE_BARS };
+    void AskEarlier(RequestKind kind);
 
     CKXData data;
     CKXView view;

@@ -77,9 +77,11 @@ bool CKXView::ScrollPages(int pages)
     return true;
 }
 
-void CKXView::BarsAddedInFront(int added)
+void CKXView::BarsAddedInFront(int added, bool pageBack)
 {
-    first = std::max(0, first + added - visible);
+    int total = data != nullptr ? (int)data->bars.size() : 0;
+    int end = std::min(first + visible, total - added) + added;
+    first = std::max(0, pageBack ? first + added - visible : end - visible);
     Invalidate();
 }
 

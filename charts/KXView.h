@@ -21,8 +21,9 @@ public:
     void ShowLatest();
     // Moves the window by whole pages (negative: earlier); false when it is already at that end.
     bool ScrollPages(int pages);
-    // The bars were put in front: the window keeps showing the same bars, then moves one page earlier.
-    void BarsAddedInFront(int added);
+    // The bars were put in front. Paging back, the window then moves one page earlier; otherwise the last bar
+    // shown stays the last, and the added ones fill the chart before it.
+    void BarsAddedInFront(int added, bool pageBack);
     // The candle pane's price range last drawn.
     double GetPriceTop() const { return priceRange.hi; }
     double GetPriceBottom() const { return priceRange.lo; }
