@@ -9,7 +9,6 @@
 #include "shell/WndManager.h"
 
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -104,12 +103,10 @@ bool CChartWnd::WorkerBusy()
     return worker != nullptr && !IsWorkerIdle(0);
 }
 
-int CChartWnd::PutRequest(char* part, int capacity, const char* text)
+int CChartWnd::PutRequest(char* part, int capacity, const CAString& text)
 {
-    size_t n = strlen(text);
-    if (n >= (size_t)capacity)
+    if (!CopyRequest(text, part, capacity))
         return 0;
-    memcpy(part, text, n + 1);
     askedFor = ChartKey();
     return 1;
 }

@@ -10,6 +10,7 @@
 
 #include <string>
 
+class CAString;
 class CReplyRecordSet;
 
 class CChartWnd : public CNetWnd {
@@ -47,7 +48,7 @@ protected:
     // nothing, so what the window remembers of its request is always what the reply answers.
     bool WorkerBusy();
     // Copies a built request into the part and remembers what it asked for; 0 when it does not fit.
-    int PutRequest(char* part, int capacity, const char* text);
+    int PutRequest(char* part, int capacity, const CAString& text);
 
     std::string code;
     int market = 0;

@@ -53,7 +53,7 @@ int CFSFrame::BuildRequest(char* part, int capacity, const char*)
     if (addUp)
         snprintf(time, sizeof time, "%04d", data.LastTime());
     CAString text = BuildTimeShareRequest(code.c_str(), addUp ? 1 : 0, time, date.c_str(), "", 1);
-    return PutRequest(part, capacity, text.GetText());
+    return PutRequest(part, capacity, text);
 }
 
 void CFSFrame::OnChartReply(CReplyRecordSet& reply, bool first)

@@ -108,7 +108,7 @@ int CKXFrame::BuildRequest(char* part, int capacity, const char*)
     }
     CAString text = BuildKLineRequest(code.c_str(), anchorDate, anchorTime, period, sentKind != LATEST_BARS ? 1 : 0,
                                       PAGE_COUNT, techName.c_str());
-    return PutRequest(part, capacity, text.GetText());
+    return PutRequest(part, capacity, text);
 }
 
 std::string CKXFrame::ChartKey() const
