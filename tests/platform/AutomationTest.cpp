@@ -10,9 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 using morwick::automation::RunCommand;
 using namespace morwick::display;
@@ -215,4 +219,33 @@ TEST(Automation, StoppingTheServerWhileACommandWaitsForTheGuiThreadReturnsAndAns
     morwick::automation::StopServer();
     script.join();
     EXPECT_NE(dump.find("TestTapWnd"), std::string::npos) << dump;
+}
+
+TEST(Automation, StoppingTheServerHangsUpOnAPeerThatKeepsItsConnectionOpen)
+{
+    // A script that stays connected must not keep the client from ending.
+    std::string path =
+        (std::filesystem::temp_directory_path() / ("morwick-auto-hang-" + std::to_string(GetTickCount()))).string();
+    ASSERT_TRUE(morwick::automation::StartServer(path));
+    int peer = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(peer, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    ASSERT_EQ(connect(peer, (sockaddr*)&address, sizeof address), 0);
+    timeval patience{20, 0}; // only so that a broken stop cannot hang the test
+    setsockopt(peer, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    const char command[] = "programs\n";
+    ASSERT_EQ(send(peer, command, sizeof command - 1, 0), (ssize_t)(sizeof command - 1));
+    std::string answer;
+    char c = 0;
+    while (recv(peer, &c, 1, 0) == 1 && c != '\n')
+        answer += c;
+    ASSERT_EQ(answer.rfind("{\"ok\":true", 0), 0u) << answer;
+    ssize_t afterStop = -2;
+    std::thread stopper([&] { morwick::automation::StopServer(); });
+    afterStop = recv(peer, &c, 1, 0); // 0: the client hung up; -1: it kept the line open until the timeout
+    close(peer);
+    stopper.join();
+    EXPECT_EQ(afterStop, 0);
 }
