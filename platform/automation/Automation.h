@@ -6,7 +6,8 @@
 //   rotate 0|1|2|3 (the accelerometer) | lock | unlock | call begin|end | usb off | frontkey
 //   flightmode on|off (the phone's flight-mode flag in the registry)
 //   clock set YYYY-MM-DD HH:MM:SS | clock advance MS | clock real   GUI timers and the time of day
-//   shot PATH (PNG of the screen) | dump (the window stack from the top, with controls)
+//   shot PATH (PNG of the screen) | dump (the window stack from the top, with controls; a control's "rect" is
+//   relative to its window, its "screenRect" on the screen, where tap X Y points)
 //   idle [MS] (until nothing is pending and no request is under way, or MS) | log (debug output since last call)
 //   programs (what the client asked to start since last call)
 #pragma once
