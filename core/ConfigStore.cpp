@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -106,6 +107,20 @@ void CConfigStore::LoadFromBytes(const BYTE* data, UINT size) {
     Lock lock(&recordLock);
     config = std::move(records);
     AppendDefaults(int(n < UINT(CONFIG_DEFAULT_COUNT) ? n : UINT(CONFIG_DEFAULT_COUNT)));
+    ApplyPortOverride();
+}
+
+// A local run names its stand-in server's port in the environment; it wins over the stored one.
+void CConfigStore::ApplyPortOverride() {
+    int port = GetServerPortOverride();
+    if (port == 0) {
+        return;
+    }
+    for (UINT i = 0; i < config.count; ++i) {
+        if (StrEqualNoCase(config.data[i].key, "Server_Port") == 0) {
+            SetField(config.data[i].value, std::to_string(port).c_str(), 32);
+        }
+    }
 }
 
 namespace {
@@ -142,6 +157,7 @@ void CConfigStore::Load(CAString* version) {
         Lock lock(&recordLock);
         config = GrowArray<ConfigRecord>(64);
         AppendDefaults(0);
+        ApplyPortOverride();
     }
     // A file that is there but cannot be read now (a passing read error, a damaged card) still holds the
     // user's settings: run on the defaults without writing them over it.

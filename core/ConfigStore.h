@@ -75,6 +75,7 @@ private:
     const ConfigRecord* FindRecord(const char* key) const;
     CWString DataFilePath(const char* name) const;
     void AppendDefaults(int from);
+    void ApplyPortOverride();
 
     CWString directory;
     GrowArray<ConfigRecord> config{64};
