@@ -381,6 +381,66 @@ TEST_F(QuoteTableTest, SortWindowHandsItsChoiceBackAndReturnPostsNothing)
     EXPECT_EQ(table->GetMarketKey(), "1");
 }
 
+TEST_F(QuoteTableTest, TheSortWindowScrollsSoThatACriterionAndADirectionCanBeTappedAndConfirmed)
+{
+    // The page is taller than the view: "排序方式" and "排序方向" start below it.
+    Make();
+    auto* sortWnd = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
+    sortWnd->SetParams("0", "1", "21", 1);
+    RECT work = WorkRect();
+    ASSERT_TRUE(sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    HWND w = sortWnd->m_hWnd;
+    UiScrollWin& panel = sortWnd->GetContentPanel();
+    const RECT view = panel.GetRect();
+    auto send = [w](UINT message, int x, int y) {
+        SendMessage(w, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELONG(x, y));
+        PumpMessages();
+    };
+    auto tap = [&](int x, int y) {
+        send(WM_LBUTTONDOWN, x, y);
+        send(WM_LBUTTONUP, x, y);
+    };
+    // The finger drags the page up from a place where nothing scrolls by itself; a tap in the margin then stops
+    // whatever motion the release left.
+    auto dragUp = [&](int x, int fromY, int toY) {
+        send(WM_LBUTTONDOWN, x, fromY);
+        for (int y = fromY; y >= toY; y -= 20)
+            send(WM_MOUSEMOVE, x, y);
+        send(WM_LBUTTONUP, x, toY);
+        tap(10, view.top + 5);
+    };
+    // Taps row k of a list when it is in view.
+    auto tapRow = [&](CCheckList& list, int k) {
+        RECT r = list.GetRect();
+        int y = r.top + 45 * k + 22 - list.GetTopPos();
+        if (y <= view.top || y >= view.bottom)
+            return false;
+        tap((r.left + r.right) / 2, y);
+        return true;
+    };
+    ASSERT_GT(panel.GetContentHeight(), view.bottom - view.top);
+    EXPECT_GE(sortWnd->GetSortList().GetRect().top, view.bottom);
+
+    // A drag that starts on a list whose rows all fit moves the page, not the list.
+    int classMiddle = (sortWnd->GetClassList().GetRect().top + sortWnd->GetClassList().GetRect().bottom) / 2;
+    dragUp(240, std::min<int>(classMiddle, view.bottom - 10), view.top + 10);
+    EXPECT_GT(panel.GetTopPos(), 0);
+    ASSERT_TRUE(tapRow(sortWnd->GetSortList(), 2)) << panel.GetTopPos(); // "代码"
+    EXPECT_EQ(sortWnd->GetSortList().GetSelectedIndex(), 2);
+
+    // Further down, in the margin beside the lists, to the direction.
+    for (int i = 0; i < 3 && sortWnd->GetDirectionList().GetRect().bottom > view.bottom; ++i)
+        dragUp(15, view.bottom - 10, view.top + 10);
+    ASSERT_TRUE(tapRow(sortWnd->GetDirectionList(), 0)) << panel.GetTopPos(); // "正序"
+    EXPECT_EQ(sortWnd->GetDirectionList().GetSelectedIndex(), 0);
+
+    sortWnd->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 0); // "确定"
+    PumpMessages();
+    EXPECT_EQ(table->GetSortKey(), "3");
+    EXPECT_EQ(table->GetDirect(), 0);
+    EXPECT_EQ(table->CaptionText(), u"沪深A股代码");
+}
+
 TEST(QuoteTableMakers, RankedTableKeyHasAMaker)
 {
     InstallQuoteWindowMakers();
