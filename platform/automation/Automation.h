@@ -34,5 +34,11 @@ namespace morwick::automation {
 
 // Sends one command to the automation socket at path and returns the answer line ("" when it cannot connect).
 std::string SendCommand(const std::string& path, const std::string& line);
+// A connection kept open over several commands (the client serves one connection at a time): Connect gives its
+// descriptor or -1, Exchange sends one command on it and returns the answer line, WaitForHangUp is true when
+// the client closes it within the time. The caller closes it (close()).
+int Connect(const std::string& path);
+std::string Exchange(int connection, const std::string& line);
+bool WaitForHangUp(int connection, int milliseconds);
 
 } // namespace morwick::automation

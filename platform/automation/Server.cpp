@@ -142,23 +142,51 @@ void StopServer()
 
 namespace morwick::automation {
 
-std::string SendCommand(const std::string& path, const std::string& line)
+int Connect(const std::string& path)
 {
     sockaddr_un a{};
     if (path.size() >= sizeof a.sun_path)
-        return "";
+        return -1;
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return "";
+        return -1;
     a.sun_family = AF_UNIX;
     std::memcpy(a.sun_path, path.c_str(), path.size() + 1);
+    if (connect(fd, (sockaddr*)&a, sizeof a) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::string Exchange(int connection, const std::string& line)
+{
     std::string answer;
-    if (connect(fd, (sockaddr*)&a, sizeof a) == 0 && WriteAll(fd, line + "\n")) {
+    if (connection >= 0 && WriteAll(connection, line + "\n")) {
         char c;
-        while (recv(fd, &c, 1, 0) == 1 && c != '\n')
+        while (recv(connection, &c, 1, 0) == 1 && c != '\n')
             answer += c;
     }
-    close(fd);
+    return answer;
+}
+
+bool WaitForHangUp(int connection, int milliseconds)
+{
+    timeval patience{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    char c;
+    ssize_t n;
+    while ((n = recv(connection, &c, 1, 0)) > 0) {
+    }
+    return n == 0;
+}
+
+std::string SendCommand(const std::string& path, const std::string& line)
+{
+    int fd = Connect(path);
+    std::string answer = Exchange(fd, line);
+    if (fd >= 0)
+        close(fd);
     return answer;
 }
 

@@ -10,11 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -227,25 +224,13 @@ TEST(Automation, StoppingTheServerHangsUpOnAPeerThatKeepsItsConnectionOpen)
     std::string path =
         (std::filesystem::temp_directory_path() / ("morwick-auto-hang-" + std::to_string(GetTickCount()))).string();
     ASSERT_TRUE(morwick::automation::StartServer(path));
-    int peer = socket(AF_UNIX, SOCK_STREAM, 0);
+    int peer = morwick::automation::Connect(path);
     ASSERT_GE(peer, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-    ASSERT_EQ(connect(peer, (sockaddr*)&address, sizeof address), 0);
-    timeval patience{20, 0}; // only so that a broken stop cannot hang the test
-    setsockopt(peer, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
-    const char command[] = "programs\n";
-    ASSERT_EQ(send(peer, command, sizeof command - 1, 0), (ssize_t)(sizeof command - 1));
-    std::string answer;
-    char c = 0;
-    while (recv(peer, &c, 1, 0) == 1 && c != '\n')
-        answer += c;
-    ASSERT_EQ(answer.rfind("{\"ok\":true", 0), 0u) << answer;
-    ssize_t afterStop = -2;
-    std::thread stopper([&] { morwick::automation::StopServer(); });
-    afterStop = recv(peer, &c, 1, 0); // 0: the client hung up; -1: it kept the line open until the timeout
+    EXPECT_EQ(morwick::automation::Exchange(peer, "programs").rfind("{\"ok\":true", 0), 0u);
+    std::thread stopper([] { morwick::automation::StopServer(); });
+    // The limit only keeps a broken stop from hanging the test: closing the peer releases it.
+    bool hungUp = morwick::automation::WaitForHangUp(peer, 20000);
     close(peer);
     stopper.join();
-    EXPECT_EQ(afterStop, 0);
+    EXPECT_TRUE(hungUp);
 }
