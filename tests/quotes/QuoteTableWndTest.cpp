@@ -152,6 +152,15 @@ protected:
         table->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
         return table.get();
     }
+    // The table's sort window over the work area, opening on this choice; it ends itself and the table frees it.
+    CStockSortParamWnd* OpenSortWindow(const char* market, const char* kind, const char* sort, int direct)
+    {
+        auto* sortWnd = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
+        sortWnd->SetParams(market, kind, sort, direct);
+        RECT work = WorkRect();
+        EXPECT_TRUE(sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+        return sortWnd;
+    }
     std::string Request()
     {
         char text[CNetWnd::REQUEST_CAPACITY];
@@ -353,10 +362,7 @@ TEST_F(QuoteTableTest, RowActionsOpenChartsQuotesAndTradingOrSayNothingIsSelecte
 TEST_F(QuoteTableTest, SortWindowHandsItsChoiceBackAndReturnPostsNothing)
 {
     Make();
-    auto* sortWnd = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
-    sortWnd->SetParams("1", "3", "nokey", 1);
-    RECT work = WorkRect();
-    ASSERT_TRUE(sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    CStockSortParamWnd* sortWnd = OpenSortWindow("1", "3", "nokey", 1);
     EXPECT_EQ(sortWnd->GetMarketList().GetSelectedIndex(), 1);
     EXPECT_EQ(sortWnd->GetClassList().GetSelectedIndex(), 1);
     EXPECT_EQ(sortWnd->GetSortList().GetSelectedIndex(), -1); // no pair has that key
@@ -373,9 +379,7 @@ TEST_F(QuoteTableTest, SortWindowHandsItsChoiceBackAndReturnPostsNothing)
     EXPECT_EQ(table->CaptionText(), u"上海基金涨幅");
     EXPECT_TRUE(Contains(Request(), "market=1&class=3&type=21&direct=0&offset=0"));
 
-    auto* again = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
-    again->SetParams("2", "1", "20", 0);
-    ASSERT_TRUE(again->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    CStockSortParamWnd* again = OpenSortWindow("2", "1", "20", 0);
     again->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 2);
     PumpMessages();
     EXPECT_EQ(table->GetMarketKey(), "1");
@@ -385,10 +389,7 @@ TEST_F(QuoteTableTest, TheSortWindowScrollsSoThatACriterionAndADirectionCanBeTap
 {
     // The page is taller than the view: "排序方式" and "排序方向" start below it.
     Make();
-    auto* sortWnd = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
-    sortWnd->SetParams("0", "1", "21", 1);
-    RECT work = WorkRect();
-    ASSERT_TRUE(sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    CStockSortParamWnd* sortWnd = OpenSortWindow("0", "1", "21", 1);
     HWND w = sortWnd->m_hWnd;
     UiScrollWin& panel = sortWnd->GetContentPanel();
     const RECT view = panel.GetRect();
