@@ -63,7 +63,7 @@ namespace {
 // appears and how to reach it.
 void TellHowToDriveHeadless(const char* socket)
 {
-    std::fprintf(stderr, "morwick: no display (DISPLAY and WAYLAND_DISPLAY are unset): running headless.\n");
+    std::fprintf(stderr, "morwick: no display to open a window on: running headless.\n");
     if (socket)
         std::fprintf(stderr,
                      "morwick: drive it through its automation socket, one command per line, e.g.\n"
