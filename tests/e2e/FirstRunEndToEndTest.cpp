@@ -124,11 +124,13 @@ protected:
     }
 };
 
-// A command line with the variables set after the MORWICK_ ones of the environment are taken away.
-std::string RunClientCommand(const std::string& variables)
+// A command line with the variables set after the MORWICK_ ones of the environment are taken away; the server
+// keeps its data in dataDir (tests running side by side never share a key pair being made).
+std::string RunClientCommand(const std::string& variables, const std::string& dataDir)
 {
-    return "env -u DISPLAY -u WAYLAND_DISPLAY -u MORWICK_DISPLAY -u MORWICK_AUTOMATION -u MORWICK_PORT " + variables +
-           " '" + MORWICK_SOURCE_DIR + "/tools/run-client' '" + MORWICK_BINARY_DIR + "' 2>&1";
+    return "env -u DISPLAY -u WAYLAND_DISPLAY -u MORWICK_DISPLAY -u MORWICK_AUTOMATION -u MORWICK_PORT "
+           "MORWICK_SERVER_DATA='" + dataDir + "' " + variables + " '" + MORWICK_SOURCE_DIR + "/tools/run-client' '" +
+           MORWICK_BINARY_DIR + "' 2>&1";
 }
 
 // Runs a command in the background and collects its output and exit status.
@@ -192,7 +194,8 @@ TEST_F(FirstRunTest, RunClientPointsTheClientAtItsOwnServerTellsHowToDriveItAndE
     // only that server can answer the client's log-in with the sign-up.
     std::string socket = root.Path() + "run.sock";
     Background run(RunClientCommand("MORWICK_PORT=0 MORWICK_HOME='" + home + "' MORWICK_DEVICE='" + device +
-                                    "' MORWICK_AUTOMATION='" + socket + "'"));
+                                        "' MORWICK_AUTOMATION='" + socket + "'",
+                                    root.Path() + "server-data"));
     ASSERT_TRUE(run.Started());
     std::string dump;
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2 * WaitMs());
@@ -221,8 +224,9 @@ TEST_F(FirstRunTest, RunClientFailsClearlyWhenItsServerCannotListen)
     // Another server holds the port (this fixture's): run-client must not hand the client to it.
     int port = server->Port();
     Background run(RunClientCommand("MORWICK_PORT=" + std::to_string(port) + " MORWICK_HOME='" + home +
-                                    "' MORWICK_DEVICE='" + device + "' MORWICK_AUTOMATION='" + root.Path() +
-                                    "busy.sock'"));
+                                        "' MORWICK_DEVICE='" + device + "' MORWICK_AUTOMATION='" + root.Path() +
+                                        "busy.sock'",
+                                    root.Path() + "server-data"));
     ASSERT_TRUE(run.Started());
     run.Join();
     EXPECT_EQ(run.exitCode, 1) << run.output;
