@@ -4,6 +4,7 @@
 #include "core/AppData.h"
 #include "core/TextHelpers.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
@@ -57,6 +58,24 @@ CAString FormatCodeMarket(const char* code, int market, int twoDigits)
     char number[16];
     snprintf(number, sizeof number, twoDigits ? "%02d" : "%d", market);
     return Done(Text(code) + "." + number);
+}
+
+void SplitCodeMarket(const char* text, CAString* code, int* market)
+{
+    std::string all = Text(text);
+    size_t dot = all.find('.');
+    if (code != nullptr)
+        code->Assign(all.substr(0, dot).c_str());
+    if (market != nullptr) {
+        *market = 0;
+        if (dot != std::string::npos) {
+            const char* digits = all.c_str() + dot + 1;
+            if (isdigit(static_cast<unsigned char>(digits[0]))) {
+                long value = strtol(digits, nullptr, 10);
+                *market = value > 999 ? 999 : int(value);
+            }
+        }
+    }
 }
 
 int MatchesCodeMarket(const char* item, const char* code, int market)
@@ -138,6 +157,22 @@ CAString BuildDealsRequest(const char* code, const char* date, int time, int off
     return Done("tc_mfuncno=31000&tc_sfuncno=9&code=" + Value(code) + "&date=" + Value(date) + "&time=" +
                 std::to_string(time) + "&offset=" + std::to_string(offset) + "&direct=" + std::to_string(direct) +
                 "&count=" + std::to_string(count));
+}
+
+CAString BuildTimeShareRequest(const char* code, int addup, const char* time, const char* date, const char* maxVol,
+                               int freq)
+{
+    return Done("tc_mfuncno=31000&tc_sfuncno=1&code=" + Value(code) + "&addup=" + std::to_string(addup) +
+                "&time=" + Value(time) + "&date=" + Value(date) + "&maxvol=" + Value(maxVol) +
+                "&freq=" + std::to_string(freq) + "&close_xxld=0");
+}
+
+CAString BuildKLineRequest(const char* code, const char* date, const char* time, int type, int direct, int count,
+                           const char* techName)
+{
+    return Done("tc_mfuncno=31000&tc_sfuncno=2&code=" + Value(code) + "&date=" + Value(date) + "&time=" +
+                Value(time) + "&type=" + std::to_string(type) + "&direct=" + std::to_string(direct) +
+                "&count=" + std::to_string(count) + "&techname=" + Value(techName));
 }
 
 int CopyRequest(const CAString& text, char* part, int capacity)

@@ -35,6 +35,9 @@ constexpr char DETAIL_QUOTE_TITLE[] = "\xcf\xea\xcf\xb8\xb1\xa8\xbc\xdb";
 
 // "code.market": the market in decimal, or in two digits when twoDigits is set.
 CAString FormatCodeMarket(const char* code, int market, int twoDigits);
+// Splits "code.market": the code before the first ".", the market read as a decimal number after it
+// (0 when there is no "." or no digits). Either output may be null.
+void SplitCodeMarket(const char* text, CAString* code, int* market);
 // How a stored own-stock item names a reply row (code, market): MATCH_EXACT when the item equals "code.MM" or
 // "code.M" (ASCII case ignored); MATCH_PREFIX when the item holds no "." and begins "code.MM" (with case), as a
 // bare code names every row it starts; MATCH_NONE otherwise.
@@ -63,6 +66,11 @@ CAString BuildCodeLookupRequest(const char* params, const char* input);
 CAString BuildPinyinSearchRequest(const char* input);
 // Tick-by-tick deals of a code from a time (hhmm) and offset, forwards (direct 1: earlier deals) or backwards.
 CAString BuildDealsRequest(const char* code, const char* date, int time, int offset, int direct, int count);
+// Time-share (31000/1) and K-line (31000/2) chart data.
+CAString BuildTimeShareRequest(const char* code, int addup, const char* time, const char* date, const char* maxVol,
+                               int freq);
+CAString BuildKLineRequest(const char* code, const char* date, const char* time, int type, int direct, int count,
+                           const char* techName);
 // Copies a built request into a window's part buffer; 0 (part emptied) for an empty text or one that does not
 // fit: a cut request would ask for something else.
 int CopyRequest(const CAString& text, char* part, int capacity);
