@@ -209,7 +209,7 @@ TEST(ServerHttp, PricesMoveWhileTheServerRuns)
     ASSERT_TRUE(sets[0].MoveFirst());
     std::string session = sets[0].GetString("session");
     auto minute = [&] {
-        std::string body = "tc_service=300&tc_isunicode=0&tc_mfuncno=31000&tc_sfuncno=9&code=600010.1&time=0&offset=0"
+        std::string body = "tc_service=300&tc_isunicode=0&tc_mfuncno=31000&tc_sfuncno=9&code=600010.2&time=0&offset=0"
                            "&direct=1&count=1&hwID=1,2&softName=RuvAv&TC_SESSION={" + session + "}";
         std::string m = "POST / HTTP/1.1\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
         c.WriteAll(m.data(), static_cast<int>(m.size()));
