@@ -48,7 +48,7 @@ std::string EscapeLine(const std::string& text)
 
 bool AppendLine(const std::string& line)
 {
-    int fd = open(SmsOutboxPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    int fd = open(SmsOutboxPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     const char* p = line.data();
