@@ -116,6 +116,14 @@ int CHttpReplyReader::ParseHeader(CByteBuffer& body)
     }
 
     headerSeen = true;
+    // Room for the announced body at once: growing by doubling would hold up to three times the body while
+    // the last block is copied.
+    if (!chunked && contentLength > body.capacity - body.GetSize()) {
+        UINT have = body.GetSize();
+        if (!body.SetSize(have + contentLength))
+            return Finish(MALFORMED);
+        body.SetSize(have);
+    }
     // The bytes after the blank line are the first body bytes.
     CByteBuffer rest(64);
     if (pending.GetSize() > (UINT)blockSize && !rest.Append(pending.data + blockSize, pending.GetSize() - blockSize))

@@ -17,8 +17,11 @@ int CLzssCodec::Process(const BYTE* data, UINT length, BYTE** outData, int* outL
     input = data;
     inputLength = data ? length : 0;
     bool complete = true;
-    if (direction == 0)
-        complete = Decode();
+    if (direction == 0) {
+        // One block of the decoded size (and the trailing zero): no doubling on the way, no copy when it grows.
+        uint64_t size = MeasureOutput();
+        complete = size <= MAX_OUTPUT && output.SetSize((UINT)size + 1) && output.SetSize(0) && Decode();
+    }
     input = nullptr;
     if (!complete) {
         output.SetSize(0);
@@ -54,6 +57,34 @@ bool CLzssCodec::FlushStaging()
         return false;
     stagingCount = 0;
     return true;
+}
+
+uint64_t CLzssCodec::MeasureOutput() const
+{
+    const BYTE* in = input;
+    const BYTE* end = input + inputLength;
+    uint64_t size = 0;
+    UINT flags = 0;
+    for (;;) {
+        flags >>= 1;
+        if ((flags & 0x100) == 0) {
+            if (in == end)
+                break;
+            flags = (UINT)*in++ | 0xFF00;
+        }
+        if (flags & 1) {
+            if (in == end)
+                break;
+            ++in;
+            ++size;
+        } else {
+            if (end - in < 2)
+                break;
+            size += (in[1] & 0x0F) + 3;
+            in += 2;
+        }
+    }
+    return size;
 }
 
 bool CLzssCodec::Decode()
