@@ -28,7 +28,10 @@ void Usage()
         "                      [--fault KIND[:COUNT[:ARG]]] [--version TEXT] [--speed MINUTES_PER_SECOND]\n"
         "                      [--minute N] [--verbose]\n"
         "faults: delay, silence, close, length, garbage, error, split (COUNT -1 = every reply)\n"
-        "control: GET http://127.0.0.1:CONTROL/fault?kind=close&count=1, /expire, /set?compress=off, /status\n");
+        "control: GET http://127.0.0.1:CONTROL/fault?kind=close&count=1, /expire, /set?compress=off, /status\n"
+        "limits: a request (header and body) must arrive within 10 s of its first byte; at most 1024\n"
+        "        connections, 256 from one address; when full, the one waiting longest for its peer is closed\n"
+        "markets: 1 Shenzhen, 2 Shanghai, 3 Hong Kong (indices 00HSI0, 100100, 101400), 9 world indices\n");
 }
 
 int ModeOf(const std::string& v, bool cipher)

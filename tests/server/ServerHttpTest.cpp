@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -186,6 +188,32 @@ TEST(ServerHttp, OversizedOrNegativeRequestLengthsAreRefused)
     ASSERT_TRUE(ReadReply(client.Connection(), r));
     EXPECT_GE(r.etag[0], 1);
     EXPECT_LE(r.etag[0], 99);
+}
+
+TEST(ServerHttp, ASlowHeaderFloodLeavesGoodRequestsAnswered)
+{
+    CServerUnderTest server;
+    server.Http().SetLimits(1000, 64, 32);
+    // A bounded flood on loopback: more half-sent headers than the server takes, each left hanging.
+    std::vector<std::unique_ptr<CTcpConnection>> flood;
+    const std::string half = "POST / HTTP/1.1\r\nContent-Le";
+    for (int i = 0; i < 100; ++i) {
+        auto c = std::make_unique<CTcpConnection>();
+        if (c->Connect(static_cast<unsigned short>(server.Port())))
+            c->WriteAll(half.data(), static_cast<int>(half.size()));
+        flood.push_back(std::move(c));
+    }
+    // A good client arriving in the middle of it is answered.
+    CTestClient client(server);
+    client.LogIn();
+    TestReply ranked = client.Exchange(RANKED + "&" + client.CommonFields());
+    EXPECT_TRUE(ranked.ok);
+    // Every hanging request is closed by the server once its time is up; the flood ends there.
+    for (auto& c : flood) {
+        char b[64];
+        int n = c->Read(b, sizeof b, 20000);
+        EXPECT_TRUE(n == 0 || n == -1) << n;
+    }
 }
 
 TEST(ServerHttp, PricesMoveWhileTheServerRuns)
