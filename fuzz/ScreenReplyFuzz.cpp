@@ -7,12 +7,12 @@
 #include "core/HttpClient.h"
 #include "fuzz/FuzzHome.h"
 #include "fuzz/FuzzPresenter.h"
+#include "fuzz/FuzzServer.h"
 #include "platform/display/Display.h"
 #include "quotes/DetailWindowMakers.h"
 #include "quotes/InfoWindowMakers.h"
 #include "quotes/MineWindowMakers.h"
 #include "quotes/QuoteWindowMakers.h"
-#include "server/ServerFunctions.h"
 #include "shell/MenuWindowMakers.h"
 #include "shell/NetWnd.h"
 #include "shell/WindowFactory.h"
@@ -98,16 +98,10 @@ struct Screens {
 
     void MakeReplies()
     {
-        CServerOptions o;
-        o.startMinute = 30;
-        o.today = 20251208;
-        o.marketMinutesPerSecond = 0;
-        o.idleSeconds = 0;
-        CServerFunctions functions(o, nullptr);
+        CServerFunctions functions(FrozenServerOptions(), nullptr);
         functions.SetCompressMode(0);
         functions.SetCipherMode(0);
-        std::string id = functions.Sessions().Open("AbCdEfGh01234567", "13800138000", true);
-        std::string prefix = "hwID=1,2&softName=RuvAv&TC_SESSION={" + id + "}&";
+        std::string prefix = LoggedInPrefix(functions);
         for (const char* request : REQUESTS)
             replies.push_back(functions.Handle(prefix + request).body);
     }

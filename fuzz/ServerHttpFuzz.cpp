@@ -1,9 +1,9 @@
 // The stand-in server's own input: arbitrary bytes sent on a loopback connection to its HTTP port (request
 // framing: header, Content-Length, pipelined requests) and to its control port, and arbitrary control command
 // texts. The server must answer or close, never crash, and its connections must all end.
+#include "fuzz/FuzzServer.h"
 #include "platform/net/TcpServer.h"
 #include "server/HttpServer.h"
-#include "server/ServerFunctions.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,18 +11,8 @@
 
 namespace {
 
-CServerOptions Options()
-{
-    CServerOptions o;
-    o.startMinute = 30;
-    o.today = 20251208;
-    o.marketMinutesPerSecond = 0;
-    o.idleSeconds = 0;
-    return o;
-}
-
 struct Servers {
-    CServerFunctions functions{Options(), nullptr};
+    CServerFunctions functions{FrozenServerOptions(), nullptr};
     // Framing goes to a server whose faults no input can arm; control texts to one that serves no requests.
     CHttpServer framing{functions};
     CHttpServer commands{functions};
