@@ -64,9 +64,11 @@ int OpenRuntimeDirectory()
 {
     const char* own = std::getenv("MORWICK_RUNTIME_DIR");
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");
-    std::string dir = own && *own            ? std::string(own)
-                      : xdg && *xdg && *xdg == '/' ? std::string(xdg) + "/morwick"
-                                                 : "/tmp/morwick-" + std::to_string(getuid());
+    std::string dir = "/tmp/morwick-" + std::to_string(getuid());
+    if (own != nullptr && own[0] != '\0')
+        dir = own;
+    else if (xdg != nullptr && xdg[0] == '/')
+        dir = std::string(xdg) + "/morwick";
     int fd = OpenPrivateFolder(AT_FDCWD, dir);
     if (fd < 0) {
         static std::once_flag told;
