@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -122,23 +123,27 @@ TEST(TcpServer, AConnectionBeyondTheLimitTakesThePlaceOfTheLongestWaiting)
         server.SetMaxConnections(c.total);
         server.SetMaxConnectionsPerAddress(c.perAddress);
         bool busy = c.handlersBusy;
-        server.Start([busy](CTcpConnection& connection) {
+        std::atomic<int> handling{0};
+        server.Start([busy, &handling](CTcpConnection& connection) {
             if (busy)
                 connection.MarkBusy();
+            ++handling;
             char b[16];
             while (connection.Read(b, sizeof b, 60000) > 0) {
             }
         });
+        auto handled = [&](int n) { // a busy machine may start the handlers late
+            for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                 handling < n && std::chrono::steady_clock::now() < until;)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            return handling >= n;
+        };
         CTcpConnection a, b, extra;
         ASSERT_TRUE(a.Connect(server.GetPort()));
-        for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-             server.GetLiveConnections() < 1 && std::chrono::steady_clock::now() < until;) // a busy machine may be slow
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(handled(1));
         std::this_thread::sleep_for(std::chrono::milliseconds(5)); // a waits longer than b
         ASSERT_TRUE(b.Connect(server.GetPort()));
-        for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-             server.GetLiveConnections() < 2 && std::chrono::steady_clock::now() < until;)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(handled(2));
         ASSERT_TRUE(extra.Connect(server.GetPort()));
         char buffer[4];
         if (busy) {
