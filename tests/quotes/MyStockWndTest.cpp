@@ -10,7 +10,7 @@
 #include "server/DataSetWriter.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
-#include "tests/shell/ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <chrono>
 #include <memory>
@@ -19,13 +19,6 @@
 #include <vector>
 
 namespace {
-
-class Messages : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(text); }
-    void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back(text); }
-    std::vector<std::u16string> shown;
-};
 
 struct Opened {
     std::string key, params;
@@ -50,25 +43,17 @@ public:
     int replies = 0;
 };
 
-class MyStockWndTest : public ShellWindowTest {
+class MyStockWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 9;
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
-        CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&messages);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        StartServer(o);
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
     }
@@ -77,10 +62,7 @@ protected:
         wnd.reset();
         CNetWnd::SetWindowOpener(nullptr);
         openedLog = nullptr;
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy();
-        http->Stop();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     ListWnd* Make()
     {
@@ -124,9 +106,6 @@ protected:
         return rows;
     }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-    Messages messages;
     std::vector<Opened> opened;
     std::unique_ptr<ListWnd> wnd;
 };
@@ -217,8 +196,7 @@ TEST_F(MyStockWndTest, AListAtTheLimitIsAnsweredAndALongerOneTellsTheUser)
     Make();
     messages.shown.clear();
     EXPECT_EQ(Request(), "");
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0], u"自选股已满，请先删除部分股票!");
+    EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{u"自选股已满，请先删除部分股票!"});
     EXPECT_EQ(Stored(), list);
 }
 
@@ -238,8 +216,8 @@ TEST_F(MyStockWndTest, AnEmptyListSendsNothingAndTellsTheUser)
     ASSERT_TRUE(WriteMyQuotes(""));
     Make();
     EXPECT_EQ(Request(), "");
-    ASSERT_FALSE(messages.shown.empty());
-    EXPECT_EQ(messages.shown.back(), u"股票列表为空!");
+    ASSERT_FALSE(messages.Texts().empty());
+    EXPECT_EQ(messages.Texts().back(), u"股票列表为空!");
 }
 
 TEST_F(MyStockWndTest, HeaderTapsSortByNameThenFlipTheSharedDirection)
