@@ -1,9 +1,10 @@
 // Arbitrary record sets into the reply handler (OnReply) of every screen the window factory can make: the
-// quote tables, the own stock list and its editor, the index tables, the detailed quote, the deals, the menus,
+// quote tables, the own stock list and its editor, the index tables, the detailed quote, the deals, the charts, the menus,
 // the information lists and texts and the paged queries. The first byte picks a starting point: the bytes as
 // they are, or a real reply of the stand-in server with the rest of the input written over it (pairs of a
 // position and a byte, or a cut), so that the mutations start from replies the screens understand.
 #include "core/AppData.h"
+#include "charts/ChartWindowMakers.h"
 #include "core/HttpClient.h"
 #include "fuzz/FuzzHome.h"
 #include "fuzz/FuzzPresenter.h"
@@ -45,6 +46,8 @@ const char* const REQUESTS[] = {
     "tc_mfuncno=300&tc_sfuncno=1&cont_sfunc=2&type=7",
     "tc_mfuncno=300&tc_sfuncno=2&newsid=801",
     "tc_mfuncno=504&tc_sfuncno=12&stkcode=600010.02&type=1",
+    "tc_mfuncno=31000&tc_sfuncno=1&code=600010.02&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0",
+    "tc_mfuncno=31000&tc_sfuncno=2&code=600010.02&date=&time=&type=0&direct=0&count=50&techname=MACD",
     "tc_mfuncno=9999&tc_sfuncno=1",
 };
 constexpr int REQUEST_COUNT = sizeof REQUESTS / sizeof REQUESTS[0];
@@ -71,6 +74,7 @@ struct Screens {
         InstallDetailWindowMakers();
         InstallInfoWindowMakers();
         InstallMenuWindowMakers();
+        InstallChartWindowMakers();
         RECT work;
         CWndManager::GetInstance()->GetWorkRect(&work);
         int count = 0;
