@@ -1,8 +1,8 @@
 // Arbitrary record sets into the reply handler (OnReply) of every screen the window factory can make: the
-// quote tables, the own stock list and its editor, the index tables, the detailed quote, the deals, the charts, the menus,
-// the information lists and texts and the paged queries. The first byte picks a starting point: the bytes as
-// they are, or a real reply of the stand-in server with the rest of the input written over it (pairs of a
-// position and a byte, or a cut), so that the mutations start from replies the screens understand.
+// quote tables, the own stock list and its editor, the index tables, the detailed quote, the deals, the charts,
+// the menus, the information lists and texts and the paged queries. The first byte picks a starting point: the
+// bytes as they are, or a real reply of the stand-in server with the rest of the input written over it (pairs of
+// a position and a byte, or a cut), so that the mutations start from replies the screens understand.
 #include "core/AppData.h"
 #include "charts/ChartWindowMakers.h"
 #include "core/HttpClient.h"

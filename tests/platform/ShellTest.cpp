@@ -87,7 +87,8 @@ protected:
     static std::u16string UniqueName(const char* tag)
     {
         static int counter = 0;
-        std::string n = std::string("MorwickRuntime") + tag + std::to_string(getpid()) + "_" + std::to_string(++counter);
+        std::string n =
+            std::string("MorwickRuntime") + tag + std::to_string(getpid()) + "_" + std::to_string(++counter);
         return std::u16string(n.begin(), n.end());
     }
     static std::string RecordName(const std::u16string& name)
