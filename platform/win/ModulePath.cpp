@@ -64,7 +64,7 @@ void MakeFolders(const std::string& dir)
     for (size_t i = 1; i <= dir.size(); ++i) {
         if (i == dir.size() || dir[i] == '/') {
             std::string part = dir.substr(0, i);
-            if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+            if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) // the user's data: nobody else's to read
                 return;
         }
     }
@@ -113,4 +113,14 @@ std::u16string GetDeviceDirectory()
 const char* GetBuildServerAddress()
 {
     return MORWICK_SERVER_ADDR;
+}
+
+int GetServerPortOverride()
+{
+    const char* text = getenv("MORWICK_PORT");
+    if (text == nullptr || text[0] == 0)
+        return 0;
+    char* end = nullptr;
+    long port = strtol(text, &end, 10);
+    return *end == 0 && port > 0 && port < 65536 ? (int)port : 0;
 }
