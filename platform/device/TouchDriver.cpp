@@ -47,10 +47,13 @@ int SimulatePinch(int startDistance, int endDistance)
         std::lock_guard<std::mutex> guard(registrationsLock);
         targets = registrations;
     }
+    // The fingers are on the window in front: a chart hidden under another window gets nothing.
+    HWND front = GetActiveWindow();
     int sent = 0;
     LPARAM distances = (LPARAM)MAKELONG((WORD)startDistance, (WORD)endDistance);
     for (const auto& t : targets)
-        if (IsWindow(t.first) && PostMessage(t.first, t.second, (WPARAM)MZ_GESTURE_PINCH, distances))
+        if (t.first == front && IsWindow(t.first) &&
+            PostMessage(t.first, t.second, (WPARAM)MZ_GESTURE_PINCH, distances))
             ++sent;
     return sent;
 }

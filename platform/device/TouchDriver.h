@@ -13,5 +13,5 @@
 BOOL RegisterTouchNotify(HWND window, UINT message);
 BOOL UnregisterTouchNotify(HWND window);
 
-// Delivers a pinch to every registered window that is still alive; the number of windows it went to.
+// Delivers a pinch to the window in front when it registered; the number of windows it went to (0 or 1).
 int SimulatePinch(int startDistance, int endDistance);

@@ -331,6 +331,15 @@ TEST_F(ChartWndTest, APinchOfTwoFingersZoomsTheCandles)
     w->SendMessage(WM_MULTITOUCH_GESTURE, 7, MAKELONG(100, 200));
     w->SendMessage(WM_MULTITOUCH_GESTURE, MZ_GESTURE_PINCH, MAKELONG(0, 200));
     EXPECT_EQ(w->GetKXView().GetVisibleCount(), 10);
+    // Only the chart in front zooms: one under another window keeps its candles.
+    KX* front = Make<KX>("code={600010}");
+    ASSERT_TRUE(Activate(front));
+    SetActiveWindow(front->m_hWnd);
+    EXPECT_EQ(morwick::automation::RunCommand("pinch in"), "{\"ok\":true}");
+    ASSERT_TRUE(PumpUntil([] { return true; }));
+    EXPECT_EQ(front->GetKXView().GetVisibleCount(), 120);
+    EXPECT_EQ(w->GetKXView().GetVisibleCount(), 10);
+    SetActiveWindow(w->m_hWnd);
     // Without a window that takes gestures the driver has nowhere to send a pinch.
     ASSERT_TRUE(UnregisterTouchNotify(w->m_hWnd));
     EXPECT_EQ(morwick::automation::RunCommand("pinch in"), "{\"ok\":false,\"error\":\"no window takes gestures\"}");
