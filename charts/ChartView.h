@@ -60,6 +60,12 @@ public:
     int GetCursorIndex() const { return cursorIndex; }
     // Where the cursor stood when it was last lifted (-1 before any).
     int GetLastCursorIndex() const { return lastCursorIndex; }
+    // Another chart is shown: where the cursor stood names none of its bars.
+    void ForgetCursor()
+    {
+        cursorShown = false;
+        cursorIndex = lastCursorIndex = -1;
+    }
     // The values of the bar under the cursor as the top line shows them ("" without a cursor).
     std::u16string GetCursorText() const;
     // The legend lines drawn last (moving averages, indicator), for the tests and the automation.

@@ -123,6 +123,8 @@ void CChartWnd::OnReply(const BYTE* data, int length, int)
     }
     CReplyRecordSet reply(data, (DWORD)length);
     bool first = fresh;
+    if (first)
+        GetView()->ForgetCursor();
     if (reply.hasError) {
         CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 3000);
         if (first)
