@@ -338,3 +338,23 @@ TEST_F(EditMyStockTest, AnEditThatCannotBeStoredKeepsTheWindowOpenAndSaysSo)
 }
 
 } // namespace
+
+TEST_F(EditMyStockTest, SavingAnEditKeepsTheStocksTheServerDidNotAnswerAndTheStoredOrder)
+{
+    // 999999.01 is unknown to the server; the reply comes in the server's order, the rows in the user's.
+    ASSERT_TRUE(WriteMyQuotes("000001.02,999999.01,600010.02,000002.01"));
+    Editor* e = Make(CEditMyStockWnd::MODE_EDIT);
+    e->Relogin();
+    ASSERT_TRUE(WaitReplies(1));
+    CCheckList& list = e->GetList();
+    ASSERT_EQ(list.GetItemCount(), 4);
+    EXPECT_EQ(e->RowCode(0), "000001.02");
+    EXPECT_EQ(e->RowCode(1), "999999.01");
+    EXPECT_EQ(RowText(1), u"999999.01");
+
+    // Deleting one stock saves the rest, the unanswered one included, in the stored order.
+    list.SetChecked(3, 1);
+    e->OnEditCommand(4);
+    e->OnEditCommand(0);
+    EXPECT_EQ(Stored(), "000001.02,999999.01,600010.02");
+}
