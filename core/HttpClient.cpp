@@ -188,25 +188,17 @@ void CHttpClient::ParseETag(const char* value)
     }
 }
 
-int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
+int CHttpClient::Fail(int code, const char* text, int textLength)
 {
-    errorCode = ERROR_NONE;
-    reply.SetSize(0);
-    auto result = [&](int rc) {
-        if (outData)
-            *outData = reply.GetSize() ? reply.data : nullptr;
-        if (outLength)
-            *outLength = (int)reply.GetSize();
-        return rc;
-    };
-    auto fail = [&](int code, const char* errorText = nullptr, int errorLength = -1) {
-        errorCode = code;
-        FormatError(errorText, errorLength);
-        return result(0);
-    };
+    errorCode = code;
+    FormatError(text, textLength);
+    return 0;
+}
 
+int CHttpClient::OpenConnection()
+{
     if (!Startup())
-        return fail(ERROR_NO_NETWORK);
+        return Fail(ERROR_NO_NETWORK);
     if (reconnect) {
         reconnect = 0;
         Close();
@@ -217,17 +209,21 @@ int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
         int rc = proxyMode ? socket.Connect(gatewayHost, gatewayPort) : socket.Connect(host, port & 0xFFFF);
         if (rc == -1) {
             Close();
-            return result(-1);
+            return -1;
         }
         if (rc == 0)
-            return fail(ERROR_CONNECT);
+            return Fail(ERROR_CONNECT);
         connected = 1;
     }
+    return 1;
+}
 
+int CHttpClient::Exchange(const char* text, CByteBuffer& received)
+{
     // A text that would not fit the body is refused before anything is built from it.
     size_t textLength = text ? strlen(text) : 0;
     if (textLength > MAX_REQUEST_TEXT)
-        return fail(ERROR_SEND);
+        return Fail(ERROR_SEND);
     char body[MAX_BODY];
     int bodyLength = snprintf(body, sizeof body, "tc_service=300&tc_isunicode=0&%s", text ? text : "");
     char message[MAX_BODY + 512];
@@ -246,30 +242,52 @@ int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
     int rc = socket.Send((const BYTE*)message, messageLength);
     if (rc == -1) {
         Close();
-        return result(-1);
+        return -1;
     }
     if (rc == 0) {
         Close();
-        return fail(ERROR_SEND);
+        return Fail(ERROR_SEND);
     }
     GetNetEnvironment()->AddTraffic(messageLength, 0);
     SetEvent(sentEvent);
 
-    CByteBuffer received(64);
     rc = Receive(received, silenceBudget);
     if (rc == -1) {
         Close();
         reply.SetSize(0);
-        return result(-1);
+        return -1;
     }
     if (rc == 0) {
         Close();
-        return fail(ERROR_RECEIVE);
+        return Fail(ERROR_RECEIVE);
     }
+    return 1;
+}
+
+int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
+{
+    errorCode = ERROR_NONE;
+    reply.SetSize(0);
+    auto result = [&](int rc) {
+        if (outData)
+            *outData = reply.GetSize() ? reply.data : nullptr;
+        if (outLength)
+            *outLength = (int)reply.GetSize();
+        return rc;
+    };
+
+    int rc = OpenConnection();
+    if (rc != 1)
+        return result(rc);
+    CByteBuffer received(64);
+    rc = Exchange(text, received);
+    if (rc != 1)
+        return result(rc);
 
     reply.SetSize(0);
     if (replyResult >= 1)
-        return fail(ERROR_SERVER, received.GetSize() ? (const char*)received.data : "", (int)received.GetSize());
+        return result(Fail(ERROR_SERVER, received.GetSize() ? (const char*)received.data : "",
+                           (int)received.GetSize()));
 
     CCipherFilter cipher;
     CCompressFilter compress;

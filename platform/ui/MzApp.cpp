@@ -5,6 +5,7 @@
 #include "platform/display/Desktop.h"
 #include "platform/display/Display.h"
 #include "platform/win/Debug.h"
+#include "platform/win/Process.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -57,7 +58,7 @@ BOOL CMzApp::PreTranslateMessage(MSG*)
     return FALSE;
 }
 
-int MzRunApplication(int, char**)
+int MzRunApplication(int, char** argv)
 {
     CMzApp* app = CMzApp::GetApp();
     if (!app) {
@@ -77,5 +78,7 @@ int MzRunApplication(int, char**)
     app->Exit();
     morwick::automation::StopServer();
     morwick::display::StopDisplay();
+    // A program replaced by its update starts again as the new build, in this same process.
+    RestartProgramIfRequested(argv);
     return code;
 }
