@@ -17,6 +17,12 @@ namespace {
 const char CHECK_FAILED[] = "\xc9\xfd\xbc\xb6\xb0\xfc\xd0\xa3\xd1\xe9\xca\xa7\xb0\xdc\xa3\xac\xd2\xd1\xc9\xbe\xb3\xfd";
 const char CANNOT_SAVE[] = "\xce\xde\xb7\xa8\xb1\xa3\xb4\xe6\xc9\xfd\xbc\xb6\xb0\xfc";
 
+// The common fields follow the function's own after an "&".
+const char* Separator(const char* fields)
+{
+    return fields[0] != 0 && fields[0] != '&' ? "&" : "";
+}
+
 long long FileSize(const std::u16string& path)
 {
     FILE* file = _wfopen(path.c_str(), u"rb");
@@ -101,7 +107,8 @@ void CUpdateDownloader::Progress(long long done, long long total)
 int CUpdateDownloader::Announce(const char* text, CByteBuffer& announcement, int* size, std::string* md5)
 {
     char request[MAX_BODY];
-    int n = snprintf(request, sizeof request, "tc_mfuncno=%d&tc_sfuncno=%d%s", ANNOUNCE_MFUNC, ANNOUNCE_SFUNC, text);
+    int n = snprintf(request, sizeof request, "tc_mfuncno=%d&tc_sfuncno=%d%s%s", ANNOUNCE_MFUNC, ANNOUNCE_SFUNC,
+                     Separator(text), text);
     if (n < 0 || n >= (int)sizeof request)
         return Fail(ERROR_SEND);
     // The announcement is a plain record set: the packing of an earlier reply must not be assumed for it.
@@ -140,8 +147,8 @@ int CUpdateDownloader::Announce(const char* text, CByteBuffer& announcement, int
 int CUpdateDownloader::FetchRange(const char* text, long long offset, int length)
 {
     char request[MAX_BODY];
-    int n = snprintf(request, sizeof request, "tc_mfuncno=%d&tc_sfuncno=%d&offset=%lld&length=%d%s", ANNOUNCE_MFUNC,
-                     RANGE_SFUNC, offset, length, text);
+    int n = snprintf(request, sizeof request, "tc_mfuncno=%d&tc_sfuncno=%d&offset=%lld&length=%d%s%s",
+                     ANNOUNCE_MFUNC, RANGE_SFUNC, offset, length, Separator(text), text);
     if (n < 0 || n >= (int)sizeof request)
         return Fail(ERROR_SEND);
     sink = _wfopen(packagePath.c_str(), u"ab");
