@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -310,11 +311,11 @@ int CHttpClient::Receive(CByteBuffer& body, int budget)
     networkState = 3;
     CHttpReplyReader reader;
     bool etagTaken = false;
-    BYTE buffer[2048];
+    std::vector<BYTE> buffer((size_t)readSize);
     DWORD quietSince = GetTickCount();
     for (;;) {
         int received = 0;
-        int rc = socket.Recv(buffer, (int)sizeof buffer, &received);
+        int rc = socket.Recv(buffer.data(), readSize, &received);
         if (rc != 1)
             return rc;
         if (received == 0) {
@@ -326,7 +327,7 @@ int CHttpClient::Receive(CByteBuffer& body, int budget)
         }
         quietSince = GetTickCount();
         GetNetEnvironment()->AddTraffic(received, 1);
-        int state = reader.Feed(buffer, received, body);
+        int state = reader.Feed(buffer.data(), received, body);
         if (!etagTaken && reader.HeaderSeen()) {
             etagTaken = true;
             if (reader.GetETag())

@@ -91,6 +91,8 @@ protected:
     CByteBuffer reply{64};
 
     int silenceBudget = CClientSocket::DEFAULT_SILENCE_BUDGET_MS;
+    // Bytes asked of the socket per read: 2048 for replies; the package download reads larger blocks.
+    int readSize = 2048;
     char gatewayHost[64] = {};
     int gatewayPort = GATEWAY_PORT;
 };

@@ -37,7 +37,11 @@ long long FileSize(const std::u16string& path)
 
 } // namespace
 
-CUpdateDownloader::CUpdateDownloader() = default;
+CUpdateDownloader::CUpdateDownloader()
+{
+    // Every read also looks at the thread's messages (for a cancel): large reads keep that cost small.
+    readSize = 65536;
+}
 
 CUpdateDownloader::~CUpdateDownloader()
 {

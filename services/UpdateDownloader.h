@@ -12,7 +12,7 @@
 
 class CUpdateDownloader : public CHttpClient {
 public:
-    static constexpr int CHUNK_SIZE = 262144;
+    static constexpr int CHUNK_SIZE = 1048576;
     static constexpr int ANNOUNCE_MFUNC = 800;
     static constexpr int ANNOUNCE_SFUNC = 2;
     static constexpr int RANGE_SFUNC = 3;

@@ -214,6 +214,7 @@ void CUpdateManager::OnProgress(long long done, long long total)
     // Shown once, over the home screen; after "后台下载" the download goes on unseen.
     if (!progressShown && HasMainFrame())
         progressShown = progress.Show(CAppData::Instance()->GetMainFrameWnd()) != FALSE;
+
 }
 
 void CUpdateManager::OnReply(CNetThread* from)
