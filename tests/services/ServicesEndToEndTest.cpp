@@ -113,7 +113,7 @@ protected:
     }
 };
 
-TEST_F(ServicesEndToEndTest, CustomerServiceWritesToTheAccountManagerAndCallsAServiceNumber)
+TEST_F(ServicesEndToEndTest, CustomerServiceWritesToTheAccountManagerCallsAServiceNumberAndTrafficIsCounted)
 {
     SignUp();
     auto client = Start("cs");
@@ -136,6 +136,19 @@ TEST_F(ServicesEndToEndTest, CustomerServiceWritesToTheAccountManagerAndCallsASe
     client->WaitForTop("CCustomerServiceWnd");
     EXPECT_NE(ReadFile(device + "outbox.txt").find("+8613911112222\t请回电"), std::string::npos)
         << ReadFile(device + "outbox.txt");
+
+    // The traffic page counts the bytes of this run: the log-in, the menus, the card.
+    ASSERT_TRUE(TapCommand(*client, 2)); // 返回
+    ASSERT_EQ(TopWindowClass(client->WaitForTop("CQXMenuWnd")), "CQXMenuWnd");
+    ASSERT_TRUE(TapMenuRow(*client, 3)); // 流量统计
+    dump = client->WaitForTop("CGPRSTextWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CGPRSTextWnd") << dump;
+    std::string page = TopWindow(dump);
+    size_t run = page.find("本次运行"), earlier = page.find("以前累计");
+    ASSERT_TRUE(run != std::string::npos && earlier != std::string::npos) << page;
+    std::string thisRun = page.substr(run, earlier - run);
+    EXPECT_NE(thisRun.find("发送："), std::string::npos) << thisRun;
+    EXPECT_EQ(thisRun.find("：0 B"), std::string::npos) << thisRun;
 }
 
 TEST_F(ServicesEndToEndTest, SettingsAreWrittenAndRemovingTheSignUpBringsTheSignUpFrameBack)
