@@ -47,15 +47,6 @@ const ChoiceRow CHOICE_ROWS[] = {
 };
 constexpr int CHOICE_ROW_COUNT = (int)(sizeof CHOICE_ROWS / sizeof CHOICE_ROWS[0]);
 
-std::string Ansi(const WCHAR* text)
-{
-    char* ansi = nullptr;
-    WideToAnsi(text, &ansi);
-    std::string out = ansi != nullptr ? ansi : "";
-    free(ansi);
-    return out;
-}
-
 int RowTop(int row)
 {
     return ROW_TOP + (row < SERVER_ROW ? row : row + 1) * ROW_PITCH;
@@ -192,8 +183,8 @@ BOOL CSysConfigWnd::ApplySetting(const char* key, const char* value)
 BOOL CSysConfigWnd::SaveServer(LPCWSTR addressText, LPCWSTR portText)
 {
     CAppData* app = CAppData::Instance();
-    std::string address = Ansi(addressText != nullptr ? addressText : u"");
-    std::string portValue = Ansi(portText != nullptr ? portText : u"");
+    std::string address = WideToAnsiString(addressText != nullptr ? addressText : u"");
+    std::string portValue = WideToAnsiString(portText != nullptr ? portText : u"");
     if (!ValidAddress(address)) {
         app->ShowMessageBox(u"服务器地址无效，请输入域名或IP地址！", u"提示", m_hWnd);
         return FALSE;
@@ -217,7 +208,7 @@ BOOL CSysConfigWnd::SaveServer(LPCWSTR addressText, LPCWSTR portText)
     CNetThread* shared = app->GetConnection();
     if (shared != nullptr && shared->WaitIdle(2000) == WAIT_OBJECT_0)
         shared->GetHttpClient()->SetServer(address.c_str(), port);
-    app->ShowMessage(Ansi(u"服务器设置已保存").c_str(), m_hWnd, 2000);
+    app->ShowMessage(WideToAnsiString(u"服务器设置已保存").c_str(), m_hWnd, 2000);
     return TRUE;
 }
 

@@ -26,15 +26,6 @@ constexpr UINT_PTR NOTICE_RETRY_TIMER = 1;
 constexpr UINT NOTICE_RETRY_MS = 500;
 const WCHAR DEFAULT_NOTES[] = u"新功能，新体验，自己感受吧！";
 
-std::string Ansi(const WCHAR* text)
-{
-    char* ansi = nullptr;
-    WideToAnsi(text, &ansi);
-    std::string out = ansi != nullptr ? ansi : "";
-    free(ansi);
-    return out;
-}
-
 bool HasMainFrame()
 {
     HWND frame = CAppData::Instance()->GetMainFrameWnd();
@@ -166,9 +157,10 @@ void CUpdateManager::Start()
     }
     if (packagePath.empty() || !EnsureWorker()) {
         state = FAILED;
-        failure = Ansi(u"无法启动升级");
+        failure = WideToAnsiString(u"无法启动升级");
         OutputDebugStringW(u"update: no worker or no place for the package\n");
-        ::PostMessage(window != nullptr ? window->m_hWnd : nullptr, WM_UPDATE_DONE, 0, 0);
+        if (window != nullptr)
+            ::PostMessage(window->m_hWnd, WM_UPDATE_DONE, 0, 0);
         return;
     }
     // A package left by an earlier run is not trusted: this run's download starts from nothing.
@@ -186,7 +178,7 @@ void CUpdateManager::Start()
             downloader->SetServer(shared->GetHost(), shared->GetPort());
     if (app->AppendSessionParams(request, sizeof request) < 0 || worker->Send(request, window->m_hWnd, 1, 0) != 1) {
         state = FAILED;
-        failure = Ansi(u"无法启动升级");
+        failure = WideToAnsiString(u"无法启动升级");
         ::PostMessage(window->m_hWnd, WM_UPDATE_DONE, 0, 0);
         return;
     }
@@ -271,7 +263,7 @@ void CUpdateManager::OnDownloadEnded(int ready)
         Run();
         return;
     }
-    std::string text = Ansi(u"升级包下载失败：") + failure;
+    std::string text = WideToAnsiString(u"升级包下载失败：") + failure;
     CAppData::Instance()->ShowMessage(text.c_str(), MessageOwner(), 3000);
 }
 

@@ -8,21 +8,14 @@
 #include "shell/NetWnd.h"
 #include "tests/support/WindowFixture.h"
 
+#include "ServicesTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    std::string bytes(in ? (size_t)in.tellg() : 0, '\0');
-    in.seekg(0);
-    in.read(bytes.data(), (std::streamsize)bytes.size());
-    return bytes;
-}
 
 bool Contains(const std::u16string& text, const std::u16string& part)
 {
@@ -48,7 +41,7 @@ TEST_F(ServiceWindowsTest, SettingsChosenInTheSettingsWindowReachTheWindowsOpene
         EXPECT_EQ(std::u16string(CSysConfigWnd::RowText(&change - changes).GetText()), change.row);
     }
     // Written to the file the next start reads.
-    std::string file = ReadFile(home.Path() + "DefParam.dat");
+    std::string file = ReadFileBytes(home.Path() + "DefParam.dat");
     EXPECT_NE(file.find(std::string("Font_Size") + std::string(23, '\0') + "30"), std::string::npos);
 
     auto* text = Open<CGPRSTextWnd>(u"流量统计", nullptr);
@@ -64,7 +57,7 @@ TEST_F(ServiceWindowsTest, SettingsChosenInTheSettingsWindowReachTheWindowsOpene
 TEST_F(ServiceWindowsTest, ASettingThatCannotBeWrittenKeepsItsOldValueAndIsTold)
 {
     auto* settings = Open<CSysConfigWnd>(u"系统设置", nullptr);
-    std::string before = ReadFile(home.Path() + "DefParam.dat");
+    std::string before = ReadFileBytes(home.Path() + "DefParam.dat");
     {
         ScopedFullDisk full;
         EXPECT_FALSE(settings->ApplySetting("Font_Size", "30"));
@@ -73,7 +66,7 @@ TEST_F(ServiceWindowsTest, ASettingThatCannotBeWrittenKeepsItsOldValueAndIsTold)
     CAppData* app = CAppData::Instance();
     EXPECT_STREQ(app->GetConfig("Font_Size"), "26");
     EXPECT_STREQ(app->GetConfig("Server_Port"), "8002");
-    EXPECT_EQ(ReadFile(home.Path() + "DefParam.dat"), before);
+    EXPECT_EQ(ReadFileBytes(home.Path() + "DefParam.dat"), before);
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0].text, u"设置保存失败，原设置未改变！");
 }
@@ -211,7 +204,7 @@ TEST_F(UpdateDownloadTest, TheDownloadRetriesACutOrDamagedRangeAndRefusesADamage
         EXPECT_EQ(Download(false), c.state) << c.what;
         EXPECT_EQ(server->http.Faults().Take(800, 3).kind, FAULT_NONE) << c.what; // the fault was met
         if (c.state == CUpdateManager::READY) {
-            EXPECT_EQ(ReadFile(packagePath), package) << c.what;
+            EXPECT_EQ(ReadFileBytes(packagePath), package) << c.what;
         } else {
             EXPECT_FALSE(std::filesystem::exists(packagePath)) << c.what;
             EXPECT_TRUE(messages.Saw(c.told)) << c.what;

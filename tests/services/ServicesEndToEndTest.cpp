@@ -6,6 +6,8 @@
 #include "core/DeviceRegRecord.h"
 #include "tests/support/ClientDriver.h"
 
+#include "ServicesTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -21,15 +23,6 @@ namespace fs = std::filesystem;
 using namespace e2e;
 
 const char MOBILE[] = "13800138000";
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    std::string bytes(in ? (size_t)in.tellg() : 0, '\0');
-    in.seekg(0);
-    in.read(bytes.data(), (std::streamsize)bytes.size());
-    return bytes;
-}
 
 // Waits until the dump holds text (or the time runs out); returns the last dump. Looks often: a download keeps
 // the client busy, so waiting for it to go idle would miss what shows meanwhile.
@@ -106,8 +99,8 @@ protected:
     {
         std::u16string dir(home.begin(), home.end());
         CConfigStore store(dir.c_str());
-        store.LoadFromBytes(reinterpret_cast<const BYTE*>(ReadFile(home + "DefParam.dat").data()),
-                            (UINT)ReadFile(home + "DefParam.dat").size());
+        store.LoadFromBytes(reinterpret_cast<const BYTE*>(ReadFileBytes(home + "DefParam.dat").data()),
+                            (UINT)ReadFileBytes(home + "DefParam.dat").size());
         const char* value = store.GetConfig(key);
         return value != nullptr ? value : "";
     }
@@ -134,8 +127,8 @@ TEST_F(ServicesEndToEndTest, CustomerServiceWritesToTheAccountManagerCallsAServi
     client->Command("text 请回电");
     ASSERT_TRUE(TapCommand(*client, 0)); // 发送
     client->WaitForTop("CCustomerServiceWnd");
-    EXPECT_NE(ReadFile(device + "outbox.txt").find("+8613911112222\t请回电"), std::string::npos)
-        << ReadFile(device + "outbox.txt");
+    EXPECT_NE(ReadFileBytes(device + "outbox.txt").find("+8613911112222\t请回电"), std::string::npos)
+        << ReadFileBytes(device + "outbox.txt");
 
     // The traffic page counts the bytes of this run: the log-in, the menus, the card.
     ASSERT_TRUE(TapCommand(*client, 2)); // 返回
@@ -228,7 +221,7 @@ TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalle
     dump = WaitForText(*client, "\"windows\":[{\"class\":\"CQXNoticeWnd\"");
     ASSERT_EQ(TopWindowClass(dump), "CQXNoticeWnd") << client->Command("log");
     EXPECT_NE(TopWindow(dump).find("新版本：更快的行情刷新。"), std::string::npos) << dump;
-    EXPECT_EQ(ReadFile(program + ".update"), ReadFile(next));
+    EXPECT_EQ(ReadFileBytes(program + ".update"), ReadFileBytes(next));
     EXPECT_EQ(server->http.Faults().Take(800, 3).kind, FAULT_NONE); // the cut was met and survived
 
     ASSERT_TRUE(TapCommand(*client, 0)); // 安装
@@ -241,6 +234,6 @@ TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalle
     dump = client->WaitForTop("CQXAppFrame");
     EXPECT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
     EXPECT_EQ(dump.find("系统需要升级"), std::string::npos);
-    EXPECT_EQ(ReadFile(program), ReadFile(next));
+    EXPECT_EQ(ReadFileBytes(program), ReadFileBytes(next));
     EXPECT_FALSE(fs::exists(program + ".update"));
 }
