@@ -241,12 +241,15 @@ int CUpdateDownloader::Request(const char* text, BYTE** outData, int* outLength)
         int length = size - done < CHUNK_SIZE ? (int)(size - done) : CHUNK_SIZE;
         rc = FetchRange(text, done, length);
         long long now = FileSize(packagePath);
-        if (now >= 0 && now != done) {
+        bool moved = now >= 0 && now != done;
+        if (moved) {
             done = now;
             Progress(done, size);
         }
         if (rc != 1)
             return result(rc);
+        if (!moved)
+            return result(Fail(ERROR_RECEIVE)); // a range that brings nothing would be asked for again for ever
     }
 
     std::string digest;

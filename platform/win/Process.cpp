@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -118,6 +119,7 @@ void RestartProgramIfRequested(char** argv)
         return;
     }
     char* fallback[] = {image.data(), nullptr};
+    fflush(nullptr); // what the old program wrote is not lost with its buffers
     execv(image.c_str(), argv != nullptr && argv[0] != nullptr ? argv : fallback);
     SetLastErrorFromErrno();
 }
