@@ -277,6 +277,9 @@ int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
         return rc;
     };
 
+    // A text that would not fit the body is refused before a connection is opened.
+    if (text != nullptr && strlen(text) > MAX_REQUEST_TEXT)
+        return result(Fail(ERROR_SEND));
     int rc = OpenConnection();
     if (rc != 1)
         return result(rc);
