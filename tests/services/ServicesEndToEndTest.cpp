@@ -127,7 +127,7 @@ TEST_F(ServicesEndToEndTest, CustomerServiceWritesToTheAccountManagerCallsAServi
     client->Command("text 请回电");
     ASSERT_TRUE(TapCommand(*client, 0)); // 发送
     client->WaitForTop("CCustomerServiceWnd");
-    EXPECT_NE(ReadFileBytes(device + "outbox.txt").find("+8613911112222\t请回电"), std::string::npos)
+    EXPECT_NE(ReadFileBytes(device + "outbox.txt").find("+8613911112222\tinternational\t请回电"), std::string::npos)
         << ReadFileBytes(device + "outbox.txt");
 
     // The traffic page counts the bytes of this run: the log-in, the menus, the card.
