@@ -7,7 +7,6 @@
 #include "core/TextHelpers.h"
 #include "platform/device/Phone.h"
 #include "shell/SendSmsWnd.h"
-#include "shell/WndManager.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -209,19 +208,7 @@ void CCustomerServiceWnd::WriteToManager()
         CAppData::Instance()->ShowMessageBox(u"暂无客户经理信息", u"提示", m_hWnd);
         return;
     }
-    RECT work;
-    CWndManager::GetInstance()->GetWorkRect(&work);
-    auto* sms = new CSendSmsWnd(u"短信", m_hWnd);
-    sms->SetRecipient(managerMobile.GetText());
-    sms->SetMessage(u"");
-    if (!sms->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0, 0x80000000u,
-                     0)) {
-        delete sms;
-        return;
-    }
-    sms->SetShowAnimation(12);
-    sms->SetHideAnimation(11);
-    sms->ShowWnd(-1, nullptr, nullptr, 1); // released by the child-closed handling
+    CSendSmsWnd::Run(m_hWnd, u"短信", managerMobile.GetText(), u"", 1);
 }
 
 void CCustomerServiceWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
