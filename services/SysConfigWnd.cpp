@@ -233,7 +233,14 @@ void CSysConfigWnd::ChooseFor(int row)
     int chosen = CPopMenuWnd::RunChoices(m_hWnd, choices, r.count);
     if (chosen < 1 || chosen > r.count)
         return;
-    ApplySetting(r.key, r.choices[chosen - 1].value);
+    if (ApplySetting(r.key, r.choices[chosen - 1].value) && row == ROW_SCREEN) {
+        // A fixed direction turns the screen now; "自动旋转" waits for the phone to turn.
+        int policy = GetRotationPolicy();
+        if (policy >= 0 && policy <= 3)
+            SetScreenMode(policy);
+        else if (policy == -1)
+            SetScreenMode(0);
+    }
     ShowRows();
 }
 

@@ -171,6 +171,15 @@ TEST_F(ServicesEndToEndTest, SettingsAreWrittenAndRemovingTheSignUpBringsTheSign
         std::string dump = client->Dump();
         EXPECT_NE(dump.find("界面风格：白底黑字"), std::string::npos);
 
+        // A fixed direction turns the screen at once.
+        ASSERT_TRUE(TapText(*client, "屏幕方向：自动旋转"));
+        ASSERT_TRUE(TapText(*client, "横屏"));
+        EXPECT_EQ(Setting("Screen_Mode"), "2");
+        EXPECT_NE(client->Dump().find("\"screen\":{\"width\":720"), std::string::npos);
+        ASSERT_TRUE(TapText(*client, "屏幕方向：横屏"));
+        ASSERT_TRUE(TapText(*client, "竖屏"));
+        EXPECT_NE(client->Dump().find("\"screen\":{\"width\":480"), std::string::npos);
+
         ASSERT_TRUE(TapText(*client, "删除本机注册信息"));
         ASSERT_TRUE(TapText(*client, "是"));
         WaitForText(*client, "注册信息已删除，下次启动时需要重新注册。");
