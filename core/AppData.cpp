@@ -14,6 +14,7 @@
 #include "platform/ui/MzDialogs.h"
 #include "platform/win/Debug.h"
 #include "platform/win/ModulePath.h"
+#include "platform/win/SecureMemory.h"
 #include "platform/win/WideText.h"
 
 #include <array>
@@ -152,7 +153,8 @@ CAppData::~CAppData()
     quoteParamDict.reset();
     delete colorScheme;
     SetMenuTree(nullptr);
-    free(tradePassword);
+    tradePassword.Clear();
+    sessionKey.Clear();
     if (tradeAccounts != nullptr) {
         tradeAccounts->Destroy();
         delete tradeAccounts;
@@ -164,12 +166,12 @@ void CAppData::Init()
 {
     std::u16string dir = GetProgramDirectory();
     appDir.Assign(dir.c_str());
-    sessionKey[0] = 0;
+    sessionKey.Clear();
     sessionString.Assign("");
     tradeSession.Assign("");
     menuTree = nullptr;
     tradeAccounts = nullptr;
-    tradePassword = nullptr;
+    tradePassword.Clear();
     colorScheme = new CDefaultColorScheme();
     config = std::make_unique<CConfigStore>(appDir.GetText());
     config->Load(&version);
@@ -236,17 +238,20 @@ BOOL CAppData::FixVersion()
 const char* CAppData::GetSessionKey()
 {
     std::lock_guard<std::mutex> hold(sessionLock);
-    if (sessionKey[0] == 0) {
+    if (sessionKey.Get() == nullptr) {
         // The key guards every enciphered request of the run: it comes from the system's strong random
         // source, never from a seeded generator another party could replay.
         BYTE random[SESSION_KEY_LENGTH];
+        char key[SESSION_KEY_LENGTH + 1] = {};
         if (!CeGenRandom(sizeof random, random))
             return nullptr;
         for (int i = 0; i < SESSION_KEY_LENGTH; ++i)
-            sessionKey[i] = Base64Char(random[i]);
-        sessionKey[SESSION_KEY_LENGTH] = 0;
+            key[i] = Base64Char(random[i]);
+        sessionKey.Set(key);
+        SecureZeroMemory(random, sizeof random);
+        SecureZeroMemory(key, sizeof key);
     }
-    return sessionKey;
+    return sessionKey.Get();
 }
 
 const char* CAppData::GetSessionString() const
@@ -302,16 +307,14 @@ void CAppData::SetTradeAccounts(CDataSet* set)
 
 void CAppData::SetTradePassword(const char* text)
 {
-    free(tradePassword);
-    tradePassword = nullptr;
-    if (text != nullptr)
-        tradePassword = strdup(text);
+    tradePassword.Set(text);
 }
 
 void CAppData::TradeLogout()
 {
     SetTradeAccounts(nullptr);
     SetTradeSession(nullptr);
+    tradePassword.Clear();
     tradeLoggedIn = 0;
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "core/AString.h"
+#include "core/SecretText.h"
 #include "core/DeviceRegRecord.h"
 #include "core/GrowArray.h"
 #include "core/WString.h"
@@ -133,7 +134,8 @@ public:
     // Takes the set over (the old one is destroyed unless it is the same); without rows the trade session and
     // the fund entries of the log-in are dropped.
     void SetTradeAccounts(CDataSet* set);
-    const char* GetTradePassword() const { return tradePassword; }
+    // The password is held in memory only, and wiped when replaced, at the trade log-out and at exit.
+    const char* GetTradePassword() const { return tradePassword.Get(); }
     void SetTradePassword(const char* text);
     void TradeLogout();
     // "fundid" of the account whose "secuid" matches (ASCII case ignored); of the first account for null;
@@ -219,7 +221,7 @@ private:
     CAString version;
     CWString appDir;
     std::unique_ptr<CConfigStore> config;
-    char sessionKey[128] = {};
+    CSecretText sessionKey;
     // The server decides the length of its session texts: they are kept whole.
     CAString sessionString;
     CAString tradeSession;
@@ -227,7 +229,7 @@ private:
     DeviceRegRecord deviceRecord;
     int screenMode = 0;
     CDataSet* tradeAccounts = nullptr;
-    char* tradePassword = nullptr;
+    CSecretText tradePassword;
     CFundDataCache* fundCache = nullptr;
     CColorScheme* colorScheme = nullptr;
     std::atomic<int> bytesUp{0};

@@ -46,7 +46,8 @@ void CCipherFilter::ProcessWithKey(const BYTE* input, int length, BYTE type, con
     if (direction == 0) {
         if (!Reserve(decipherBuffer, length))
             return;
-        int plain = DecryptPacket(key, input, length, decipherBuffer.data);
+        // Straight into the filter's buffer: a body is held twice at most, not three times.
+        int plain = DecryptPacketInto(key, input, length, decipherBuffer.data);
         if (plain > 0) {
             if (outData)
                 *outData = decipherBuffer.data;

@@ -794,11 +794,60 @@ int CDataSet::Compact()
     return 1;
 }
 
+int CountDataSets(const BYTE* data, DWORD length, int limit)
+{
+    // The framing of Parse, read without building anything: header, descriptors (their sizes), rows, blob.
+    int count = 0;
+    const BYTE* p = data;
+    unsigned long long left = data ? length : 0;
+    while (left > 0 && count <= limit) {
+        if (left < HEADER_BYTES)
+            break;
+        int n = ReadInt(p + CDataSet::NAME_LENGTH);
+        if (n < 0 || (unsigned long long)n * DESCRIPTOR_BYTES > left - HEADER_BYTES)
+            break;
+        p += HEADER_BYTES;
+        left -= HEADER_BYTES;
+        long long width = 0;
+        for (int k = 0; k < n && width <= MAX_BYTES; ++k) {
+            int size = ReadInt(p + (size_t)k * DESCRIPTOR_BYTES + 20);
+            width += size >= 0 ? size : MAX_BYTES + 1;
+        }
+        if (width > MAX_BYTES)
+            break;
+        p += (size_t)n * DESCRIPTOR_BYTES;
+        left -= (unsigned long long)n * DESCRIPTOR_BYTES;
+        if (left < 4)
+            break;
+        int r = ReadInt(p);
+        p += 4;
+        left -= 4;
+        unsigned long long rowBytes = (unsigned long long)(r < 0 ? 0 : r) * (unsigned long long)width;
+        if (r < 0 || rowBytes > left)
+            break;
+        p += rowBytes;
+        left -= rowBytes;
+        if (left < 4)
+            break;
+        int l = ReadInt(p);
+        p += 4;
+        left -= 4;
+        if (l < 0 || (unsigned long long)l > left)
+            break;
+        p += l;
+        left -= (unsigned long long)l;
+        ++count;
+    }
+    return count;
+}
+
 namespace {
 
-// Every set of the body, in order, until one does not fit.
+// Every set of the body, in order, until one does not fit; none for a body of more sets than a reply may hold.
 void ParseAll(const BYTE* data, DWORD length, PtrArray<CDataSet>& sets)
 {
+    if (CountDataSets(data, length, MAX_REPLY_SETS) > MAX_REPLY_SETS)
+        return;
     const BYTE* p = data;
     DWORD left = data ? length : 0;
     while (left > 0) {

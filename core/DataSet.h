@@ -137,9 +137,17 @@ private:
     std::string longText;
 };
 
-// Splits a reply body into data sets; returns how many were kept. *out receives a new malloc'ed pointer array
-// (the caller frees it with free; left alone when no set was parsed); a null out parses nothing. The caller owns
-// every set handed out. A set that does not fit ends the parse.
+// The most record sets one reply or data file may hold; a body of more is refused whole, so what a reply costs
+// in memory stays its own bytes plus at most this many small set headers.
+constexpr int MAX_REPLY_SETS = 1024;
+
+// Number of whole data sets at the start of data, counting no further than limit + 1; nothing is allocated.
+int CountDataSets(const BYTE* data, DWORD length, int limit);
+
+// Splits a reply body into data sets; returns how many were kept, none for a body of more than MAX_REPLY_SETS
+// sets. *out receives a new malloc'ed pointer array (the caller frees it with free; left alone when no set was
+// parsed); a null out parses nothing. The caller owns every set handed out. A set that does not fit ends the
+// parse.
 int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out);
 // The same into the caller's array of capacity places; sets beyond it are dropped.
 int ParseDataSets(const BYTE* data, DWORD length, CDataSet** into, DWORD capacity);

@@ -81,6 +81,26 @@ public:
 
     T* Append(const T& item) { return Append(&item, 1); }
 
+    // Makes room for n elements in all (a block of exactly n when it grows); the count stays. FALSE (nothing
+    // changed) when no block can be made.
+    BOOL Reserve(UINT n) {
+        if (n <= capacity) {
+            return TRUE;
+        }
+        if (uint64_t(n) > MAX_ELEMENTS) {
+            return FALSE;
+        }
+        T* block = MakeBlock(n);
+        if (block == nullptr) {
+            return FALSE;
+        }
+        MoveElements(block, data, count);
+        DestroyBlock(data);
+        data = block;
+        capacity = n;
+        return TRUE;
+    }
+
     // Sets the number of elements in use. Growing past the capacity grows by exactly what is asked:
     // the capacity becomes capacity + n. Returns FALSE (count unchanged) when no block can be made.
     BOOL SetCount(UINT n) {

@@ -301,11 +301,15 @@ int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
     decoder.SetCipherType(cipherType);
     decoder.SetCompressType(compressType);
     decoder.SetKey(GetNetEnvironment()->GetSessionKey());
-    decoder.SetInput(received.data, (int)received.GetSize());
+    decoder.TakeInput(received);
     int decodedLength = 0;
     const BYTE* decoded = decoder.Finish(1, &decodedLength);
-    if (decoded && decodedLength > 0)
-        reply.Append(decoded, (UINT)decodedLength);
+    // A body of more record sets than any reply has (a few kilobytes of zlib can unpack to millions of empty
+    // sets) is refused whole, before anything is built from it.
+    if (decoded && CountDataSets(decoded, (DWORD)decodedLength, MAX_REPLY_SETS) > MAX_REPLY_SETS)
+        return result(Fail(ERROR_RECEIVE));
+    if (!decoder.MoveResultTo(reply))
+        return result(Fail(ERROR_RECEIVE));
     return result(1);
 }
 

@@ -131,6 +131,18 @@ int CHttpReplyReader::FeedBody(const BYTE* bytes, int length, CByteBuffer& body)
     if (length > 0) {
         if ((unsigned long long)body.GetSize() + (unsigned)length > (unsigned long long)MAX_BODY + 2048)
             return Finish(MALFORMED);
+        // Grown by doubling what has come, but never past the announced length: the buffer never holds more
+        // than twice the bytes received (a header alone cannot make it big), and no block is ever bigger
+        // than the body.
+        UINT needed = body.GetSize() + (UINT)length;
+        if (needed > body.capacity) {
+            UINT doubled = body.capacity > 0x7FFFFFFFu / 2 ? needed : 2 * body.capacity;
+            UINT room = needed > doubled ? needed : doubled;
+            if (room > contentLength && needed <= contentLength)
+                room = contentLength;
+            if (!body.Reserve(room))
+                return Finish(MALFORMED);
+        }
         if (!body.Append(bytes, (UINT)length))
             return Finish(MALFORMED);
     }

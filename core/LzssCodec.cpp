@@ -3,6 +3,41 @@
 
 #include <cstring>
 
+namespace {
+
+// Walks the items of a stream: a flag byte, then per bit a literal byte (bit set) or a two-byte ring reference
+// (12-bit position, length 3 to 18). literal(byte) and reference(position, length) return false to stop the
+// walk, which then gives null; otherwise the position reached (a reference cut short is dropped).
+template <class Literal, class Reference>
+const BYTE* WalkItems(const BYTE* in, const BYTE* end, Literal literal, Reference reference)
+{
+    UINT flags = 0;
+    for (;;) {
+        flags >>= 1;
+        if ((flags & 0x100) == 0) {
+            if (in == end)
+                break;
+            flags = (UINT)*in++ | 0xFF00;
+        }
+        if (flags & 1) {
+            if (in == end)
+                break;
+            if (!literal(*in++))
+                return nullptr;
+        } else {
+            if (end - in < 2)
+                return end;
+            UINT b0 = in[0], b1 = in[1];
+            in += 2;
+            if (!reference(b0 | ((b1 & 0xF0) << 4), (b1 & 0x0F) + 3))
+                return nullptr;
+        }
+    }
+    return in;
+}
+
+} // namespace
+
 CLzssCodec::CLzssCodec() = default;
 
 CLzssCodec::~CLzssCodec() = default;
@@ -17,8 +52,11 @@ int CLzssCodec::Process(const BYTE* data, UINT length, BYTE** outData, int* outL
     input = data;
     inputLength = data ? length : 0;
     bool complete = true;
-    if (direction == 0)
-        complete = Decode();
+    if (direction == 0) {
+        // One block of the decoded size (and the trailing zero): no doubling on the way, no copy when it grows.
+        uint64_t size = MeasureOutput();
+        complete = size <= MAX_OUTPUT && output.SetSize((UINT)size + 1) && output.SetSize(0) && Decode();
+    }
     input = nullptr;
     if (!complete) {
         output.SetSize(0);
@@ -56,61 +94,63 @@ bool CLzssCodec::FlushStaging()
     return true;
 }
 
+uint64_t CLzssCodec::MeasureOutput() const
+{
+    uint64_t size = 0;
+    WalkItems(
+        input, input + inputLength,
+        [&](BYTE) {
+            ++size;
+            return true;
+        },
+        [&](UINT, UINT length) {
+            size += length;
+            return true;
+        });
+    return size;
+}
+
 bool CLzssCodec::Decode()
 {
     memset(ring, ' ', RING_START);
     // The last eight places are not part of the preset; zero them so a reference into them is repeatable.
     memset(ring + RING_START, 0, RING_SIZE - RING_START);
-    // The loop works on locals; the staging area goes to the output whenever the next item might not fit.
-    const BYTE* in = input + inputPos;
-    const BYTE* end = input + inputLength;
+    // The walk works on locals; the staging area goes to the output whenever the next item might not fit.
     UINT r = RING_START;
-    UINT flags = 0;
     UINT staged = stagingCount;
-    for (;;) {
-        flags >>= 1;
-        if ((flags & 0x100) == 0) {
-            if (in == end)
-                break;
-            flags = (UINT)*in++ | 0xFF00;
-        }
-        if (flags & 1) {
-            if (in == end)
-                break;
-            BYTE c = *in++;
-            if (staged == STAGING_SIZE) {
-                stagingCount = staged;
-                if (!FlushStaging())
-                    return false;
-                staged = 0;
-            }
+    auto flushIfBelow = [&](UINT room) {
+        if (STAGING_SIZE - staged >= room)
+            return true;
+        stagingCount = staged;
+        if (!FlushStaging())
+            return false;
+        staged = 0;
+        return true;
+    };
+    const BYTE* reached = WalkItems(
+        input + inputPos, input + inputLength,
+        [&](BYTE c) {
+            if (!flushIfBelow(1))
+                return false;
             staging[staged++] = c;
             ring[r] = c;
             r = (r + 1) & (RING_SIZE - 1);
-        } else {
-            if (end - in < 2) {
-                in = end; // a reference cut short is dropped
-                break;
-            }
-            UINT b0 = in[0], b1 = in[1];
-            in += 2;
-            UINT pos = b0 | ((b1 & 0xF0) << 4);
-            UINT len = (b1 & 0x0F) + 3;
-            if (STAGING_SIZE - staged < len) {
-                stagingCount = staged;
-                if (!FlushStaging())
-                    return false;
-                staged = 0;
-            }
+            return true;
+        },
+        [&](UINT pos, UINT len) {
+            if (!flushIfBelow(len))
+                return false;
             for (UINT k = 0; k < len; ++k) {
                 BYTE c = ring[(pos + k) & (RING_SIZE - 1)];
                 staging[staged++] = c;
                 ring[r] = c;
                 r = (r + 1) & (RING_SIZE - 1);
             }
-        }
-    }
-    inputPos = (UINT)(in - input);
+            return true;
+        });
+    if (reached == nullptr)
+        return false;
+    inputPos = (UINT)(reached - input);
     stagingCount = staged;
     return FlushStaging();
 }

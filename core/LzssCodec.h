@@ -5,6 +5,8 @@
 #include "core/GrowArray.h"
 #include "platform/win/WinTypes.h"
 
+#include <cstdint>
+
 class CLzssCodec
 {
 public:
@@ -21,6 +23,8 @@ public:
     int Process(const BYTE* input, UINT length, BYTE** outData, int* outLength, int direction);
 
 private:
+    // The decoded length of the whole input, read from its flags and references alone.
+    uint64_t MeasureOutput() const;
     bool Decode();
     bool FlushStaging();
 

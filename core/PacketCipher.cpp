@@ -71,7 +71,7 @@ int EncryptPacket(const char* key, const BYTE* plain, int plainLength, BYTE* out
     return total;
 }
 
-int DecryptPacket(const char* key, const BYTE* packet, int size, BYTE* out)
+int DecryptPacketInto(const char* key, const BYTE* packet, int size, BYTE* out)
 {
     if (!KeyUsable(key))
         return -1;
@@ -83,15 +83,20 @@ int DecryptPacket(const char* key, const BYTE* packet, int size, BYTE* out)
     // Only whole blocks are deciphered, so a length reaching into a partial block would read unciphered bytes.
     if (plainLength < 0 || plainLength > size - 8 || plainLength > blockBytes)
         return -3;
-    BYTE* plain = (BYTE*)malloc((size_t)blockBytes);
+    CipherFor(key).Decrypt(packet + 8, out, (UINT)blockBytes, CBlowFish::MODE_CBC);
+    return Crc32(out, (UINT)plainLength) == storedCrc ? plainLength : -4;
+}
+
+int DecryptPacket(const char* key, const BYTE* packet, int size, BYTE* out)
+{
+    if (!packet || !out || size < 16)
+        return KeyUsable(key) ? -2 : -1;
+    BYTE* plain = (BYTE*)malloc((size_t)(size - 8));
     if (!plain)
         return -2;
-    CipherFor(key).Decrypt(packet + 8, plain, (UINT)blockBytes, CBlowFish::MODE_CBC);
-    if (Crc32(plain, (UINT)plainLength) != storedCrc) {
-        free(plain);
-        return -4;
-    }
-    memcpy(out, plain, (size_t)plainLength);
+    int plainLength = DecryptPacketInto(key, packet, size, plain);
+    if (plainLength >= 0)
+        memcpy(out, plain, (size_t)plainLength);
     free(plain);
     return plainLength;
 }

@@ -16,3 +16,6 @@ int EncryptPacket(const char* key, const BYTE* plain, int plainLength, BYTE* out
 // Returns L, or -1 (bad key), -2 (null buffers or size < 16), -3 (L negative or beyond the deciphered
 // blocks), -4 (CRC-32 mismatch). out must hold size - 8 bytes; nothing is written to it on failure.
 int DecryptPacket(const char* key, const BYTE* packet, int size, BYTE* out);
+// The same without a copy of its own: deciphers straight into out, which must hold size - 8 bytes and whose
+// content is undefined after a failure (the caller drops it).
+int DecryptPacketInto(const char* key, const BYTE* packet, int size, BYTE* out);

@@ -20,13 +20,21 @@ public:
 
     // Appends body bytes; nothing for null or a length below 1.
     void SetInput(const BYTE* bytes, int length);
-    // Returns the decoded bytes (owned here) and their count; null and 0 for an empty input. With decode 0 the
-    // input comes back as it is. A stage that cannot handle the body ends decoding with the body as it stood.
+    // Takes the received body over without copying it (bytes is left empty).
+    void TakeInput(CByteBuffer& bytes);
+    // Returns the decoded bytes and their count; null and 0 for an empty input. With decode 0 the input comes
+    // back as it is. A stage that cannot handle the body ends decoding with the body as it stood. The bytes
+    // belong to the decoder or to the stage that made them and stay valid while both live; the input is
+    // released as soon as a stage has replaced it, so no more than two forms of a body are held at once.
     const BYTE* Finish(int decode, int* outLength);
+    // Hands the bytes of the last Finish to out (replacing its content): the input block itself when no stage
+    // changed it, else a copy. FALSE when no block could be made (out then empty).
+    BOOL MoveResultTo(CByteBuffer& out);
 
 private:
     CByteBuffer input{64};
-    CByteBuffer output{64};
+    const BYTE* result = nullptr;
+    int resultLength = 0;
     int cipherType = 0;
     int compressType = 0;
     CBodyFilter* compressStage = nullptr;

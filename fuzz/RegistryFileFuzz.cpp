@@ -1,34 +1,22 @@
 // Arbitrary bytes as the registry's file: loading the sign-up record from it never reads out of bounds, its
 // texts stay terminated inside their fields, and values too large for a buffer are never written into it.
 #include "core/DeviceRegRecord.h"
+#include "fuzz/FuzzHome.h"
 #include "platform/device/Registry.h"
 #include "platform/win/WideText.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
-#include <unistd.h>
-
-namespace {
-
-std::string DeviceDirectory()
-{
-    static std::string dir = [] {
-        char pattern[] = "/tmp/morwick-fuzz-registry-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        std::string path = made != nullptr ? std::string(made) + "/" : std::string("/tmp/");
-        setenv("MORWICK_DEVICE", path.c_str(), 1);
-        return path;
-    }();
-    return dir;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::string file = DeviceDirectory() + "registry.dat";
+    // The device folder lives in the target's own folder, removed when the run ends.
+    std::string dir = FuzzHomePath() + "device/";
+    std::filesystem::create_directories(dir);
+    std::string file = dir + "registry.dat";
     FILE* out = fopen(file.c_str(), "wb");
     if (out == nullptr)
         return 0;

@@ -228,25 +228,31 @@ void CEditMyStockWnd::OnReply(const BYTE* data, int length, int)
     list.RemoveAll();
     list.SetSelectedIndex(-1);
     // The stored list is always asked for by code, so its reply has the lookup's columns.
-    bool pinyinReply = pinyin && !(mode == MODE_EDIT && addView == 0);
+    bool storedListReply = mode == MODE_EDIT && addView == 0;
+    bool pinyinReply = pinyin && !storedListReply;
+    std::vector<EditorRow> rows;
     set->MoveFirst();
     for (int row = 0; row < set->GetRowCount(); ++row, set->MoveNext()) {
-        std::string name, code, market;
+        EditorRow r;
         if (pinyinReply) {
-            market = Text(set->GetAsText(0));
-            code = Text(set->GetAsText(2));
-            name = Text(set->GetAsText(3));
+            r.market = Text(set->GetAsText(0));
+            r.code = Text(set->GetAsText(2));
+            r.name = Text(set->GetAsText(3));
         } else {
-            name = Text(set->GetAsText(0));
-            code = Text(set->GetAsText(1));
-            market = Text(set->GetAsText(2));
+            r.name = Text(set->GetAsText(0));
+            r.code = Text(set->GetAsText(1));
+            r.market = Text(set->GetAsText(2));
         }
-        std::string rowCode = code + ".0" + market;
-        if (rowCode.size() > 11)
-            rowCode.resize(11);
-        std::string text = pinyinReply ? name + "(" + code + ".0" + market + ")" : name + " (" + code + "." + market + ")";
-        AddRow(text, rowCode);
+        rows.push_back(r);
     }
+    if (storedListReply)
+        AddStoredRows(rows);
+    else
+        for (const EditorRow& r : rows) {
+            std::string rowCode = Text(FormatCodeMarket(r.code.c_str(), atoi(r.market.c_str()), 1).GetText());
+            std::string text = pinyinReply ? r.name + "(" + rowCode + ")" : r.name + " (" + r.code + "." + r.market + ")";
+            AddRow(text, rowCode);
+        }
     if (mode == MODE_SEARCH && list.GetItemCount() == 1) {
         ::PostMessage(m_hWnd, WM_END_WND, 0, (LPARAM)-1);
         OnOK(0);
@@ -254,6 +260,37 @@ void CEditMyStockWnd::OnReply(const BYTE* data, int length, int)
         edit.SetFocus(false);
     }
     Invalidate();
+}
+
+void CEditMyStockWnd::AddStoredRows(const std::vector<EditorRow>& rows)
+{
+    // Rows follow the stored order, and an item the server did not answer stays as it is stored: saving the
+    // edit writes back every row, so a stock missing from one reply (or a reordered reply) must not cost the
+    // user that stock or their order.
+    CAString stored;
+    ReadMyQuotes(&stored);
+    std::string items = Text(stored.GetText());
+    std::vector<bool> used(rows.size(), false);
+    size_t start = 0;
+    while (start <= items.size()) {
+        size_t comma = items.find(',', start);
+        std::string item = items.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        start = comma == std::string::npos ? items.size() + 1 : comma + 1;
+        if (item.empty())
+            continue;
+        size_t match = rows.size();
+        for (size_t k = 0; k < rows.size() && match == rows.size(); ++k)
+            if (!used[k] && MatchesCodeMarket(item.c_str(), rows[k].code.c_str(), atoi(rows[k].market.c_str())))
+                match = k;
+        if (match == rows.size()) {
+            AddRow(item, item);
+            continue;
+        }
+        used[match] = true;
+        const EditorRow& r = rows[match];
+        AddRow(r.name + " (" + r.code + "." + r.market + ")",
+               Text(FormatCodeMarket(r.code.c_str(), atoi(r.market.c_str()), 1).GetText()));
+    }
 }
 
 std::string CEditMyStockWnd::RowCode(int row) const

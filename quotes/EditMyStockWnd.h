@@ -8,6 +8,7 @@
 #include "shell/NetWnd.h"
 
 #include <string>
+#include <vector>
 
 class CEditMyStockWnd : public CNetWnd {
 public:
@@ -51,12 +52,16 @@ public:
     int IsPinyinSearch() const { return pinyin; }
     CCheckList& GetList() { return list; }
     CMatchEdit& GetEdit() { return edit; }
-    // The row's code text ("code.0market"); empty for no such row.
+    // The row's code text ("code.MM", two market digits); empty for no such row.
     std::string RowCode(int row) const;
 
 private:
+    struct EditorRow {
+        std::string name, code, market;
+    };
     void Layout();
     void AddRow(const std::string& text, const std::string& code);
+    void AddStoredRows(const std::vector<EditorRow>& rows);
     void SwitchView();
     void MoveChecked(int direction);
 

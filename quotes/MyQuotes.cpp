@@ -121,6 +121,10 @@ int AddToMyQuotes(const char* code, HWND owner)
             start = end + 1;
         }
         text = list + "," + c;
+        if (text.size() > (size_t)MYQUOTES_MAX_TEXT) {
+            app->ShowMessage(MYQUOTES_FULL, owner, 2000);
+            return 0;
+        }
     } else {
         text = c;
     }

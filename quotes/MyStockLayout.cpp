@@ -53,7 +53,9 @@ int LayOutMyStocks(const char* stored, const std::vector<MyStockKey>& rows, std:
             break;
         start = comma + 1;
     }
-    return changed;
+    // A reply that answers none of the items (another list, a cut file, a server hiccup) says nothing about them:
+    // the list is rewritten only when some items were answered, so it never shrinks to nothing at one reply.
+    return order->empty() ? 0 : changed;
 }
 
 std::vector<int> SortMyStocks(const std::vector<std::u16string>& texts, int column, int direction)

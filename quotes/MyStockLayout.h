@@ -14,7 +14,7 @@ struct MyStockKey {
 // The reply rows to show, in stored order: per stored item its first exact match ("code.MM", or "code.M"
 // for an item written with one digit), or every row whose "code.MM" begins with a bare code. Returns 1 when
 // the stored list should be rewritten from the rows shown (an item found nothing, or a bare code was
-// widened); never 1 for a reply without rows, which says nothing about the stored items.
+// widened) and at least one item was answered; never 1 for a reply that answers none of the stored items.
 int LayOutMyStocks(const char* stored, const std::vector<MyStockKey>& rows, std::vector<int>* order);
 
 // The row order after sorting by column (1 name as text; 2, 3, 4 the latest, change and percent as numbers,

@@ -80,6 +80,11 @@ int CMyStockWnd::BuildRequest(char* part, int capacity, const char*)
         CAppData::Instance()->ShowMessage("\xB9\xC9\xC6\xB1\xC1\xD0\xB1\xED\xCE\xAA\xBF\xD5!", m_hWnd, 2000); // 股票列表为空!
         return 0;
     }
+    // A list too long for one request would leave the screen empty without a word.
+    if (strlen(list) > (size_t)MYQUOTES_MAX_TEXT) {
+        CAppData::Instance()->ShowMessage(MYQUOTES_FULL, m_hWnd, 2000);
+        return 0;
+    }
     // A cut code list would drop stocks from the stored list at the reply: CopyRequest sends nothing instead.
     return CopyRequest(BuildMyStockRequest(paramText, list), part, capacity);
 }
@@ -101,10 +106,11 @@ void CMyStockWnd::OnReply(const BYTE* data, int length, int)
         int marketColumn = set->FindField("exchid");
         std::vector<MyStockKey> keys;
         set->MoveFirst();
-        for (int r = 0; r < set->GetRowCount(); ++r, set->MoveNext()) {
+        // Rows without both key columns match no stored item: nothing is shown and the file is kept.
+        for (int r = 0; codeColumn >= 0 && marketColumn >= 0 && r < set->GetRowCount(); ++r, set->MoveNext()) {
             MyStockKey key;
-            const char* code = codeColumn >= 0 ? set->GetAsText(codeColumn) : nullptr;
-            const char* market = marketColumn >= 0 ? set->GetAsText(marketColumn) : nullptr;
+            const char* code = set->GetAsText(codeColumn);
+            const char* market = set->GetAsText(marketColumn);
             key.code = code != nullptr ? code : "";
             key.market = market != nullptr ? atoi(market) : 0;
             keys.push_back(key);

@@ -102,7 +102,7 @@ std::vector<CMenuRow> CServerFunctions::MainMenu()
 std::vector<std::pair<std::string, std::string>> CServerFunctions::ConfigPairs()
 {
     return {
-        {"market", "0^沪深#1^上海#2^深圳#3^香港#"},
+        {"market", "0^沪深#1^深圳#2^上海#3^香港#"},
         {"type", "1^A股#3^基金#2^指数#0^全部#"},
         {"sort", "21^涨幅#20^涨跌#16^最新#17^成交量#18^成交额#29^委比#30^量比#3^代码#"},
         {"tech", "MACD^MACD#KDJ^KDJ#RSI^RSI#VOL^成交量#BOLL^布林线#MA^均线#"},

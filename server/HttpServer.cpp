@@ -16,6 +16,7 @@ namespace {
 constexpr size_t MAX_HEADER = 16 * 1024;
 constexpr size_t MAX_BODY = 256 * 1024;
 constexpr int IDLE_MS = 600000; // longer than any pause of the client between requests
+using Clock = std::chrono::steady_clock;
 
 // Position of the header value of a field (name compared without regard to case), or npos.
 size_t FindHeader(const std::string& header, const std::string& name)
@@ -115,6 +116,13 @@ int CHttpServer::Start(int port, int controlPort)
     return 1;
 }
 
+void CHttpServer::SetLimits(int requestMilliseconds, int connections, int perAddress)
+{
+    requestTimeLimit = requestMilliseconds;
+    server.SetMaxConnections(connections);
+    server.SetMaxConnectionsPerAddress(perAddress);
+}
+
 void CHttpServer::Stop()
 {
     stopping = true;
@@ -135,14 +143,32 @@ void CHttpServer::Serve(CTcpConnection& connection)
     std::string pending;
     char buffer[8192];
     while (!stopping) {
+        connection.MarkWaiting();
+        // Between requests a client may pause for long; once a request has begun, all of it (header and body)
+        // must arrive in time, so a peer trickling bytes cannot hold the connection for ever.
+        Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(requestTimeLimit.load());
+        auto read = [&]() {
+            int wait = IDLE_MS;
+            if (!pending.empty()) {
+                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+                if (left <= 0)
+                    return -2;
+                wait = static_cast<int>(std::min<long long>(left, IDLE_MS));
+            }
+            bool first = pending.empty();
+            int n = connection.Read(buffer, sizeof buffer, wait);
+            if (n > 0 && first)
+                deadline = Clock::now() + std::chrono::milliseconds(requestTimeLimit.load());
+            if (n > 0)
+                pending.append(buffer, static_cast<size_t>(n));
+            return n;
+        };
         size_t headerEnd;
         while ((headerEnd = pending.find("\r\n\r\n")) == std::string::npos) {
             if (pending.size() > MAX_HEADER)
                 return;
-            int n = connection.Read(buffer, sizeof buffer, IDLE_MS);
-            if (n <= 0)
-                return; // closed, failed or idle too long
-            pending.append(buffer, static_cast<size_t>(n));
+            if (read() <= 0)
+                return; // closed, failed, idle too long or the request too slow
         }
         std::string header(1, '\n');
         header.append(pending, 0, headerEnd + 2);
@@ -154,12 +180,10 @@ void CHttpServer::Serve(CTcpConnection& connection)
             return;
         }
         size_t need = headerEnd + 4 + static_cast<size_t>(length);
-        while (pending.size() < need) {
-            int n = connection.Read(buffer, sizeof buffer, IDLE_MS);
-            if (n <= 0)
+        while (pending.size() < need)
+            if (read() <= 0)
                 return;
-            pending.append(buffer, static_cast<size_t>(n));
-        }
+        connection.MarkBusy();
         std::string body = pending.substr(headerEnd + 4, static_cast<size_t>(length));
         pending.erase(0, need);
         ++requests;

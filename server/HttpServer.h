@@ -68,6 +68,10 @@ public:
     // One line per request on standard output: function, result, packing, size, time, oddities.
     void SetVerbose(bool on) { verbose = on; }
     CFaultPlan& Faults() { return faults; }
+    // Limits against peers that hold connections: the time one request (header and body) may take from its
+    // first byte (default 10 s), all connections at once (1024) and those of one address (256). A full
+    // server closes the connection that has waited longest for its peer.
+    void SetLimits(int requestMilliseconds, int connections, int perAddress);
     // Runs one control command ("fault?kind=close&count=1", "expire", "set?compress=off", ...); the answer text.
     std::string Control(const std::string& command);
     long long GetRequestCount() const { return requests; }
@@ -87,4 +91,5 @@ private:
     std::atomic<bool> verbose{false};
     std::atomic<bool> stopping{false};
     std::atomic<long long> requests{0};
+    std::atomic<int> requestTimeLimit{10000};
 };

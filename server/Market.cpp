@@ -185,12 +185,12 @@ void CMarket::Build(uint64_t seed)
     };
 
     // Domestic indices first: the index tables list them in this order.
-    add(1, KIND_INDEX, "000001", "上证指数", "SZZS", 2, 3100 + master() % 400);
-    add(2, KIND_INDEX, "399001", "深证成指", "SZCZ", 2, 10000 + master() % 2000);
-    add(1, KIND_INDEX, "000300", "沪深300", "HS300", 2, 3600 + master() % 500);
-    add(2, KIND_INDEX, "399006", "创业板指", "CYBZ", 2, 2000 + master() % 400);
-    add(1, KIND_INDEX, "000016", "上证50", "SZ50", 2, 2500 + master() % 300);
-    add(2, KIND_INDEX, "399005", "中小板指", "ZXBZ", 2, 6500 + master() % 800);
+    add(MARKET_SHANGHAI, KIND_INDEX, "000001", "上证指数", "SZZS", 2, 3100 + master() % 400);
+    add(MARKET_SHENZHEN, KIND_INDEX, "399001", "深证成指", "SZCZ", 2, 10000 + master() % 2000);
+    add(MARKET_SHANGHAI, KIND_INDEX, "000300", "沪深300", "HS300", 2, 3600 + master() % 500);
+    add(MARKET_SHENZHEN, KIND_INDEX, "399006", "创业板指", "CYBZ", 2, 2000 + master() % 400);
+    add(MARKET_SHANGHAI, KIND_INDEX, "000016", "上证50", "SZ50", 2, 2500 + master() % 300);
+    add(MARKET_SHENZHEN, KIND_INDEX, "399005", "中小板指", "ZXBZ", 2, 6500 + master() % 800);
 
     // Stocks: names are region + trade, so their initials are the initials of the two parts.
     int shanghai = 0, shenzhen = 0;
@@ -202,11 +202,11 @@ void CMarket::Build(uint64_t seed)
         char code[16];
         int market;
         if (i % 2 == 0) {
-            market = 1;
+            market = MARKET_SHANGHAI;
             std::snprintf(code, sizeof code, "60%04d", 10 + shanghai * 17);
             ++shanghai;
         } else {
-            market = 2;
+            market = MARKET_SHENZHEN;
             std::snprintf(code, sizeof code, "00%04d", 2 + shenzhen * 23);
             ++shenzhen;
         }
@@ -214,14 +214,17 @@ void CMarket::Build(uint64_t seed)
         add(market, KIND_STOCK, code, name, pinyin, 2, price);
     }
     // Two funds traded on the exchanges.
-    add(1, KIND_FUND, "510050", "上证五零ETF", "SZWLETF", 3, 2.5 + (master() % 100) / 100.0);
-    add(2, KIND_FUND, "159901", "深证一百ETF", "SZYBETF", 3, 3.5 + (master() % 100) / 100.0);
+    add(MARKET_SHANGHAI, KIND_FUND, "510050", "上证五零ETF", "SZWLETF", 3, 2.5 + (master() % 100) / 100.0);
+    add(MARKET_SHENZHEN, KIND_FUND, "159901", "深证一百ETF", "SZYBETF", 3, 3.5 + (master() % 100) / 100.0);
     // Hong Kong.
-    add(3, KIND_STOCK, "000005", "港联控股", "GLKG", 3, 60 + master() % 20);
-    add(3, KIND_STOCK, "000388", "太平置业", "TPZY", 3, 250 + master() % 80);
-    add(3, KIND_STOCK, "000700", "维港科技", "WGKJ", 3, 300 + master() % 100);
-    add(3, KIND_STOCK, "000941", "九龙通信", "JLTX", 3, 70 + master() % 10);
-    add(3, KIND_INDEX, "00HSI0", "恒生指数", "HSZS", 2, 18000 + master() % 3000);
+    add(MARKET_HONG_KONG, KIND_STOCK, "000005", "港联控股", "GLKG", 3, 60 + master() % 20);
+    add(MARKET_HONG_KONG, KIND_STOCK, "000388", "太平置业", "TPZY", 3, 250 + master() % 80);
+    add(MARKET_HONG_KONG, KIND_STOCK, "000700", "维港科技", "WGKJ", 3, 300 + master() % 100);
+    add(MARKET_HONG_KONG, KIND_STOCK, "000941", "九龙通信", "JLTX", 3, 70 + master() % 10);
+    add(MARKET_HONG_KONG, KIND_INDEX, "00HSI0", "恒生指数", "HSZS", 2, 18000 + master() % 3000);
+    // The two Hong Kong indices of a new user's own stock list.
+    add(MARKET_HONG_KONG, KIND_INDEX, "100100", "国企指数", "GQZS", 2, 6200 + master() % 800);
+    add(MARKET_HONG_KONG, KIND_INDEX, "101400", "红筹指数", "HCZS", 2, 3700 + master() % 500);
     // World indices (market 9 is shown only in the world table).
     add(9, KIND_INDEX, "DJI000", "道琼斯", "DQS", 2, 36000 + master() % 3000);
     add(9, KIND_INDEX, "IXIC00", "纳斯达克", "NSDK", 2, 14000 + master() % 2000);
@@ -243,12 +246,12 @@ void CMarket::Build(uint64_t seed)
     }
     // One stock does not trade today; another is new and has no ratios yet.
     for (CSecurity& s : securities)
-        if (s.market == 2 && s.type == KIND_STOCK && s.code == "000071") {
+        if (s.market == MARKET_SHENZHEN && s.type == KIND_STOCK && s.code == "000071") {
             s.suspended = true;
             break;
         }
     for (CSecurity& s : securities)
-        if (s.market == 1 && s.type == KIND_STOCK && s.code == "600027") {
+        if (s.market == MARKET_SHANGHAI && s.type == KIND_STOCK && s.code == "600027") {
             s.ratiosMissing = true;
             break;
         }

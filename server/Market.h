@@ -1,4 +1,4 @@
-// The synthetic market of the stand-in server: stocks of the two domestic exchanges (markets 1 and 2) and
+// The synthetic market of the stand-in server: stocks of the two domestic exchanges (Shenzhen 1, Shanghai 2) and
 // Hong Kong (3), domestic and world indices, their books, deals, minutes and daily history, all derived from a
 // seed. One step is one trading minute (09:30-11:30, 13:00-15:00); after 15:00 the next day begins.
 #pragma once
@@ -32,9 +32,11 @@ struct CMarketDay {
 };
 
 enum SecurityKind { KIND_STOCK = 1, KIND_INDEX = 2, KIND_FUND = 3 };
+// Market numbers: a new user's own stock list holds 399001.01, 000001.02, 100100.03 and 101400.03.
+enum MarketNumber { MARKET_SHENZHEN = 1, MARKET_SHANGHAI = 2, MARKET_HONG_KONG = 3, MARKET_WORLD = 9 };
 
 struct CSecurity {
-    int market = 1;          // 1, 2 domestic exchanges, 3 Hong Kong, 9 world index
+    int market = MARKET_SHENZHEN; // MarketNumber
     int type = KIND_STOCK;
     std::string code;        // six digits
     std::string name;        // GB2312

@@ -248,7 +248,7 @@ CServerFunctions::Answer CServerFunctions::QuoteList(Context& c)
         if (item.empty())
             continue;
         if (EqualNoCase(item, "1A0001"))
-            item = "000001.1"; // the old name of the Shanghai composite index
+            item = "000001.2"; // the old name of the Shanghai composite index
         size_t dot = item.find('.');
         if (dot != std::string::npos) {
             if (const CSecurity* s = market.FindByText(item))
@@ -442,7 +442,9 @@ CServerFunctions::Answer CServerFunctions::StockInfo(Context& c)
             lineGb(Gb("公司名称：") + s->name + Gb("股份有限公司"));
             std::snprintf(text, sizeof text, "证券代码：%s", s->code.c_str());
             line(text);
-            line(s->market == 1 ? "上市地点：上海" : s->market == 2 ? "上市地点：深圳" : "上市地点：香港");
+            line(s->market == MARKET_SHANGHAI   ? "上市地点：上海"
+                 : s->market == MARKET_SHENZHEN ? "上市地点：深圳"
+                                                : "上市地点：香港");
             std::snprintf(text, sizeof text, "总股本：%.2f亿股", shares / 1e8);
             line(text);
             line("主营业务：模拟数据，仅供测试。");

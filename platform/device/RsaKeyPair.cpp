@@ -6,7 +6,9 @@
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -72,10 +74,15 @@ int CRsaKeyPair::LoadOrCreate(const std::string& path)
     if (!Generate(2048))
         return 0;
     std::string temp = path + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f)
+    // The private key is the server's alone from the first byte; a name already there (or a link) is not reused.
+    std::remove(temp.c_str());
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    FILE* f = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (!f) {
+        if (fd >= 0)
+            close(fd);
         return 0;
-    chmod(temp.c_str(), 0600);
+    }
     bool ok = PEM_write_PrivateKey(f, AsKey(key), nullptr, nullptr, 0, nullptr, nullptr) == 1;
     ok = std::fflush(f) == 0 && ok;
     ok = std::fclose(f) == 0 && ok;

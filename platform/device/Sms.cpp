@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -56,9 +57,10 @@ const char* AddressTypeName(SMS_ADDRESS_TYPE type)
 
 bool AppendLine(const std::string& line)
 {
-    int fd = open(SmsOutboxPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    int fd = open(SmsOutboxPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
+    fchmod(fd, 0600); // an outbox made by an older version may still be readable by others
     const char* p = line.data();
     size_t left = line.size();
     bool ok = true;

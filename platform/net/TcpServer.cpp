@@ -10,6 +10,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
+
 namespace {
 
 // Waits for the handle to become readable (or writable); 1 ready, 0 timed out, -1 error.
@@ -26,9 +28,22 @@ int WaitFor(int handle, short events, int timeoutMs)
     }
 }
 
+long long NowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+constexpr int OUT_OF_DESCRIPTORS_PAUSE_MS = 50;
+
 } // namespace
 
 CTcpConnection::~CTcpConnection() { Close(); }
+
+void CTcpConnection::MarkWaiting()
+{
+    waitingSince = NowMs();
+}
 
 int CTcpConnection::Connect(unsigned short port, int timeoutMs, const char* address)
 {
@@ -170,17 +185,30 @@ void CTcpServer::AcceptLoop()
         ReapFinished(false);
         if (w != 1)
             continue;
-        int c = accept4(listenHandle, nullptr, nullptr, SOCK_CLOEXEC);
-        if (c < 0)
+        sockaddr_in peer{};
+        socklen_t peerLength = sizeof peer;
+        int c = accept4(listenHandle, reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC);
+        if (c < 0) {
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                // The pending connection stays readable: without a pause this loop would spin. Shed the
+                // longest waiting connection so that the next accept finds a descriptor.
+                ++acceptFailures;
+                ShedLongestWaiting(nullptr);
+                std::this_thread::sleep_for(std::chrono::milliseconds(OUT_OF_DESCRIPTORS_PAUSE_MS));
+            }
             continue;
+        }
         int one = 1;
         setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        if (GetLiveConnections() >= maxConnections) {
+        uint32_t address = peer.sin_addr.s_addr;
+        if (!Admit(address)) {
             ::close(c);
             continue;
         }
         auto worker = std::make_unique<Worker>();
+        worker->address = address;
         worker->connection = std::make_shared<CTcpConnection>(c);
+        worker->connection->MarkWaiting();
         Worker* raw = worker.get();
         std::lock_guard<std::mutex> guard(workersLock);
         if (stopping) {
@@ -237,6 +265,47 @@ int CTcpServer::GetLiveConnections()
     std::lock_guard<std::mutex> guard(workersLock);
     int n = 0;
     for (auto& w : workers)
-        n += w->done ? 0 : 1;
+        n += w->done || w->shed ? 0 : 1;
     return n;
+}
+
+bool CTcpServer::Admit(uint32_t address)
+{
+    int total = 0, fromAddress = 0;
+    {
+        std::lock_guard<std::mutex> guard(workersLock);
+        for (auto& w : workers)
+            if (!w->done && !w->shed) {
+                ++total;
+                fromAddress += w->address == address ? 1 : 0;
+            }
+    }
+    if (fromAddress >= maxPerAddress)
+        return ShedLongestWaiting(&address);
+    if (total >= maxConnections)
+        return ShedLongestWaiting(nullptr);
+    return true;
+}
+
+bool CTcpServer::ShedLongestWaiting(const uint32_t* address)
+{
+    std::lock_guard<std::mutex> guard(workersLock);
+    Worker* longest = nullptr;
+    long long since = 0;
+    for (auto& w : workers) {
+        if (w->done || w->shed || (address != nullptr && w->address != *address))
+            continue;
+        long long t = w->connection->GetWaitingSince();
+        if (t == CTcpConnection::BUSY)
+            continue;
+        if (longest == nullptr || t < since) {
+            longest = w.get();
+            since = t;
+        }
+    }
+    if (longest == nullptr)
+        return false;
+    longest->shed = true;
+    longest->connection->Abort();
+    return true;
 }

@@ -30,8 +30,16 @@ public:
     void Close();
     bool IsOpen() const { return handle >= 0; }
 
+    // What the handler tells the server: waiting for the peer since a moment (a new request, or the first byte
+    // of one that is still coming), or busy answering. A full server closes the longest waiting first.
+    void MarkWaiting();
+    void MarkBusy() { waitingSince = BUSY; }
+    long long GetWaitingSince() const { return waitingSince; }
+    static constexpr long long BUSY = -1;
+
 private:
     std::atomic<int> handle;
+    std::atomic<long long> waitingSince{0}; // steady clock, milliseconds
     std::mutex closeLock; // Abort from another thread must not meet a handle being closed and reused
 };
 
@@ -52,24 +60,36 @@ public:
     // Stops accepting, aborts every live connection and joins all threads.
     void Stop();
     int GetLiveConnections();
-    // Connections beyond this many at once are closed as soon as they are accepted (a thread each is cheap,
-    // thousands are not).
+    // At most this many connections at once (a thread each is cheap, thousands are not), and at most
+    // perAddress of them from one peer address. A connection beyond either limit takes the place of the
+    // connection (of that address, or of any) that has waited longest for its peer; when every one is busy
+    // answering, the new one is closed at once.
     void SetMaxConnections(int limit) { maxConnections = limit; }
+    void SetMaxConnectionsPerAddress(int limit) { maxPerAddress = limit; }
+    // Accept failures for want of descriptors (each one sheds a waiting connection and pauses the loop).
+    long long GetAcceptFailures() const { return acceptFailures; }
 
 private:
     struct Worker {
         std::thread thread;
         std::shared_ptr<CTcpConnection> connection;
+        uint32_t address = 0;
         std::atomic<bool> done{false};
+        bool shed = false; // closed by the server to make room; no longer counted
     };
     void AcceptLoop();
     void ReapFinished(bool all);
+    // Closes the connection that has waited longest (of the address when one is given); false when none waits.
+    bool ShedLongestWaiting(const uint32_t* address);
+    bool Admit(uint32_t address);
 
     int listenHandle = -1;
     unsigned short port = 0;
     Handler handler;
     std::atomic<bool> stopping{false};
     std::atomic<int> maxConnections{1024};
+    std::atomic<int> maxPerAddress{256};
+    std::atomic<long long> acceptFailures{0};
     std::thread acceptThread;
     std::mutex workersLock;
     std::list<std::unique_ptr<Worker>> workers;

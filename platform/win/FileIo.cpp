@@ -5,9 +5,13 @@
 #include "platform/win/WideText.h"
 
 #include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -48,6 +52,36 @@ std::string FolderOf(const std::string& path)
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
+}
+
+const char TEMP_SUFFIX[] = ".tmp-XXXXXX";
+constexpr size_t TEMP_SUFFIX_LENGTH = sizeof TEMP_SUFFIX - 1;
+// A temporary file older than this was left by a write that never finished (the program was killed).
+constexpr time_t STALE_TEMP_SECONDS = 10;
+
+// Removes the temporary files that earlier, interrupted writes of path left in its folder: only names made of
+// the target's own name and the suffix, and only when they are older than any write still in progress.
+void RemoveStaleTemps(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    DIR* dir = opendir(FolderOf(path).c_str());
+    if (dir == nullptr)
+        return;
+    time_t now = time(nullptr);
+    while (dirent* entry = readdir(dir)) {
+        const char* candidate = entry->d_name;
+        // "<name>.tmp-" and the six characters mkstemp filled in.
+        if (strlen(candidate) != name.size() + TEMP_SUFFIX_LENGTH ||
+            name.compare(0, name.size(), candidate, name.size()) != 0 ||
+            strncmp(candidate + name.size(), TEMP_SUFFIX, TEMP_SUFFIX_LENGTH - 6) != 0)
+            continue;
+        struct stat info{};
+        if (fstatat(dirfd(dir), candidate, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == getuid() && now - info.st_mtime >= STALE_TEMP_SECONDS)
+            unlinkat(dirfd(dir), candidate, 0);
+    }
+    closedir(dir);
 }
 
 } // namespace
@@ -123,7 +157,23 @@ FILE* _wfopen(const WCHAR* path, const WCHAR* mode)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    FILE* file = fopen(native.c_str(), openMode.c_str());
+    FILE* file = nullptr;
+    if (openMode[0] == 'r') {
+        file = fopen(native.c_str(), openMode.c_str());
+    } else {
+        // A file the client creates is the user's alone.
+        int flags = (openMode.find('+') != std::string::npos ? O_RDWR : O_WRONLY) | O_CREAT | O_CLOEXEC |
+                    (openMode[0] == 'w' ? O_TRUNC : O_APPEND) | (openMode.find('x') != std::string::npos ? O_EXCL : 0);
+        int fd = open(native.c_str(), flags, 0600);
+        std::string fdMode = openMode;
+        fdMode.erase(std::remove(fdMode.begin(), fdMode.end(), 'x'), fdMode.end());
+        file = fd >= 0 ? fdopen(fd, fdMode.c_str()) : nullptr;
+        if (file == nullptr && fd >= 0) {
+            int saved = errno;
+            close(fd);
+            errno = saved;
+        }
+    }
     if (file == nullptr)
         SetLastErrorFromErrno();
     return file;
@@ -148,7 +198,7 @@ BOOL CreateDirectoryW(LPCWSTR path, void*)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (mkdir(NativePath(path).c_str(), 0755) != 0) {
+    if (mkdir(NativePath(path).c_str(), 0700) != 0) {
         SetLastErrorFromErrno();
         return FALSE;
     }
@@ -161,13 +211,14 @@ BOOL WriteFileAtomicallyNative(const std::string& path, const void* data, size_t
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::string temp = path + ".tmp-XXXXXX";
-    int fd = mkstemp(temp.data());
+    RemoveStaleTemps(path);
+    std::string temp = path + TEMP_SUFFIX;
+    int fd = mkstemp(temp.data()); // 0600, and never an existing name
     if (fd < 0) {
         SetLastErrorFromErrno();
         return FALSE;
     }
-    bool ok = fchmod(fd, 0644) == 0 && WriteAll(fd, (const unsigned char*)data, size) && fsync(fd) == 0;
+    bool ok = WriteAll(fd, (const unsigned char*)data, size) && fsync(fd) == 0;
     int savedErrno = errno;
     if (close(fd) != 0 && ok) {
         ok = false;

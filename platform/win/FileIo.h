@@ -17,16 +17,18 @@
 #define ERROR_DISK_FULL 112L
 #endif
 
-// fopen with UTF-16 path and mode ("rb", "wb", "a+", ...; "t" is accepted and means nothing here).
+// fopen with UTF-16 path and mode ("rb", "wb", "a+", ...; "t" is accepted and means nothing here). A file it
+// creates is 0600.
 // Null on failure, with the last error set.
 FILE* _wfopen(const WCHAR* path, const WCHAR* mode);
 BOOL DeleteFileW(LPCWSTR path);
-// Creates one folder; FALSE with ERROR_ALREADY_EXISTS when it is there already.
+// Creates one folder, 0700; FALSE with ERROR_ALREADY_EXISTS when it is there already.
 BOOL CreateDirectoryW(LPCWSTR path, void* securityAttributes);
 
 // Replaces the file at path with exactly size bytes of data: a temporary file in the same folder is written,
 // flushed to disk and renamed over the target, so readers see the old file or the new one, never a part.
-// FALSE (last error set, old file untouched) when any step fails.
+// FALSE (last error set, old file untouched) when any step fails. The file is created 0600 (the user's alone);
+// temporary files that an interrupted earlier write of the same target left behind are removed first.
 BOOL WriteFileAtomically(const WCHAR* path, const void* data, size_t size);
 
 // The on-disk (UTF-8) form of a UTF-16 path or of an 8-bit (code page 936) path.

@@ -64,7 +64,7 @@ void MakeFolders(const std::string& dir)
     for (size_t i = 1; i <= dir.size(); ++i) {
         if (i == dir.size() || dir[i] == '/') {
             std::string part = dir.substr(0, i);
-            if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+            if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) // the user's data: nobody else's to read
                 return;
         }
     }

@@ -39,12 +39,47 @@ std::atomic<bool> accOpen{false};
 std::atomic<bool> sipVisible{false};
 std::atomic<int> sipKind{0};
 
-std::string RuntimeDirectory()
+// Opens (creating it 0700 when missing) the folder name under parent, or an absolute path with AT_FDCWD, and
+// hands back its descriptor only when it is a real folder of this user that no one else may enter: anything
+// else could be another user's, who would then choose which files the records overwrite. -1 otherwise.
+int OpenPrivateFolder(int parent, const std::string& name)
 {
-    const char* env = std::getenv("MORWICK_RUNTIME_DIR");
-    std::string dir = env && *env ? std::string(env) : "/tmp/morwick-" + std::to_string(getuid());
-    mkdir(dir.c_str(), 0700);
-    return dir;
+    if (mkdirat(parent, name.c_str(), 0700) != 0 && errno != EEXIST)
+        return -1;
+    int fd = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat info{};
+    if (fstat(fd, &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid() || (info.st_mode & 077) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// The folder of the records running clients share (named mutexes, published windows): $MORWICK_RUNTIME_DIR,
+// else "morwick" in $XDG_RUNTIME_DIR, else /tmp/morwick-<uid>. Its descriptor, owned by the caller, or -1 when
+// it cannot be trusted: the client then keeps no records and runs as if it were the only one.
+int OpenRuntimeDirectory()
+{
+    const char* own = std::getenv("MORWICK_RUNTIME_DIR");
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    std::string dir = "/tmp/morwick-" + std::to_string(getuid());
+    if (own != nullptr && own[0] != '\0')
+        dir = own;
+    else if (xdg != nullptr && xdg[0] == '/')
+        dir = std::string(xdg) + "/morwick";
+    int fd = OpenPrivateFolder(AT_FDCWD, dir);
+    if (fd < 0) {
+        static std::once_flag told;
+        std::call_once(told, [&] {
+            std::fprintf(stderr,
+                         "morwick: %s is not a private folder of this user (mode 0700); running without "
+                         "single-instance records\n",
+                         dir.c_str());
+        });
+    }
+    return fd;
 }
 
 std::string HexName(const std::string& s)
@@ -285,6 +320,22 @@ public:
     }
 };
 
+// A named mutex's record in the runtime folder: a regular file of this user, never reached through a link.
+int OpenRecord(const char* name)
+{
+    int dir = OpenRuntimeDirectory();
+    if (dir < 0)
+        return -1;
+    int fd = openat(dir, name, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    close(dir);
+    struct stat info{};
+    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != getuid())) {
+        close(fd);
+        fd = -1;
+    }
+    return fd;
+}
+
 std::mutex mutexTableLock;
 std::map<std::u16string, std::weak_ptr<NamedMutex>>& MutexTable()
 {
@@ -319,15 +370,11 @@ HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR name)
         } else {
             m = std::make_shared<NamedMutex>();
             m->name = name;
-            std::string path = RuntimeDirectory() + "/mutex-" + HexName(Utf8FromWide(name));
-            int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-            if (fd < 0) {
-                SetLastError(ERROR_ACCESS_DENIED);
-                return nullptr;
-            }
-            if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            // Without a trusted record the name holds inside this process only: the client goes on running.
+            int fd = OpenRecord(("mutex-" + HexName(Utf8FromWide(name))).c_str());
+            if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0) {
                 m->lockFd = fd;
-            } else {
+            } else if (fd >= 0) {
                 close(fd); // another process holds the name
                 exists = true;
             }
@@ -428,18 +475,22 @@ std::vector<std::string> TakeStartedPrograms()
 
 namespace {
 
-std::string WindowsDirectory()
+// The "windows" folder of the runtime folder, checked as it is; -1 when there is none to trust.
+int OpenWindowsDirectory()
 {
-    std::string dir = RuntimeDirectory() + "/windows";
-    mkdir(dir.c_str(), 0700);
-    return dir;
+    int runtime = OpenRuntimeDirectory();
+    if (runtime < 0)
+        return -1;
+    int fd = OpenPrivateFolder(runtime, "windows");
+    close(runtime);
+    return fd;
 }
 
-std::string EntryPath(HWND window)
+std::string EntryName(HWND window)
 {
     char name[64];
-    std::snprintf(name, sizeof name, "/%d.%lx", (int)getpid(), (unsigned long)(uintptr_t)window);
-    return WindowsDirectory() + name;
+    std::snprintf(name, sizeof name, "%d.%lx", (int)getpid(), (unsigned long)(uintptr_t)window);
+    return name;
 }
 
 std::string FrontSocketName(int pid)
@@ -457,6 +508,30 @@ sockaddr_un AbstractAddress(const std::string& name, socklen_t* length)
     return a;
 }
 
+// One datagram into buffer: its length, FROM_ANOTHER_USER when no process of this user sent it, -1 on error.
+constexpr ssize_t FROM_ANOTHER_USER = -2;
+ssize_t ReceiveFromSameUser(int fd, char* buffer, size_t size)
+{
+    iovec data{buffer, size};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+    msghdr message{};
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    ssize_t n = recvmsg(fd, &message, MSG_CMSG_CLOEXEC);
+    if (n < 0)
+        return -1;
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_CREDENTIALS || c->cmsg_len < CMSG_LEN(sizeof(ucred)))
+            continue;
+        ucred sender{};
+        std::memcpy(&sender, CMSG_DATA(c), sizeof sender);
+        return sender.uid == getuid() ? n : FROM_ANOTHER_USER;
+    }
+    return FROM_ANOTHER_USER;
+}
+
 // Listens for other clients asking this one to come to the front.
 void StartFrontListener()
 {
@@ -471,14 +546,27 @@ void StartFrontListener()
             close(fd);
             return;
         }
+        // The name is abstract, so anyone on the machine can send to it: every datagram carries its sender's
+        // credentials and only this user's clients are listened to.
+        int on = 1;
+        if (setsockopt(fd, SOL_SOCKET, SO_PASSCRED, &on, sizeof on) != 0) {
+            close(fd);
+            return;
+        }
         std::thread([fd] {
             char buffer[64];
             for (;;) {
-                ssize_t n = recv(fd, buffer, sizeof buffer - 1, 0);
+                ssize_t n = ReceiveFromSameUser(fd, buffer, sizeof buffer - 1);
+                if (n == FROM_ANOTHER_USER) {
+                    OutputDebugStringW(u"front request from another user ignored\n");
+                    continue;
+                }
                 if (n < 0 && errno == EINTR)
                     continue;
-                if (n <= 0)
+                if (n < 0)
                     break;
+                if (n == 0)
+                    continue;
                 buffer[n] = 0;
                 RequestForeground((HWND)(uintptr_t)std::strtoull(buffer, nullptr, 16));
             }
@@ -510,30 +598,44 @@ namespace morwick::display {
 void PublishWindow(HWND window, const std::u16string& className, const std::u16string& title)
 {
     StartFrontListener();
-    std::string path = EntryPath(window);
-    std::string tmp = path + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f)
+    int dir = OpenWindowsDirectory();
+    if (dir < 0)
         return;
-    std::string text = Utf8FromWide(className.c_str()) + "\n" + Utf8FromWide(title.c_str()) + "\n";
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-    std::rename(tmp.c_str(), path.c_str());
+    std::string name = EntryName(window);
+    std::string tmp = name + ".tmp";
+    unlinkat(dir, tmp.c_str(), 0); // left by this process id before, or planted
+    int fd = openat(dir, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        std::string text = Utf8FromWide(className.c_str()) + "\n" + Utf8FromWide(title.c_str()) + "\n";
+        bool ok = write(fd, text.data(), text.size()) == (ssize_t)text.size();
+        close(fd);
+        if (!ok || renameat(dir, tmp.c_str(), dir, name.c_str()) != 0)
+            unlinkat(dir, tmp.c_str(), 0);
+    }
+    close(dir);
 }
 
 void UnpublishWindow(HWND window)
 {
-    unlink(EntryPath(window).c_str());
+    int dir = OpenWindowsDirectory();
+    if (dir < 0)
+        return;
+    unlinkat(dir, EntryName(window).c_str(), 0);
+    close(dir);
 }
 
 HWND FindPublishedWindow(const char16_t* className, const char16_t* title)
 {
     std::string wantClass = className ? Utf8FromWide(className) : "";
     std::string wantTitle = title ? Utf8FromWide(title) : "";
-    std::string dir = WindowsDirectory();
-    DIR* d = opendir(dir.c_str());
-    if (!d)
+    int dirFd = OpenWindowsDirectory();
+    if (dirFd < 0)
         return nullptr;
+    DIR* d = fdopendir(dirFd);
+    if (!d) {
+        close(dirFd);
+        return nullptr;
+    }
     HWND found = nullptr;
     while (dirent* e = readdir(d)) {
         int pid = 0;
@@ -541,17 +643,17 @@ HWND FindPublishedWindow(const char16_t* className, const char16_t* title)
         char tail = 0;
         if (std::sscanf(e->d_name, "%d.%lx%c", &pid, &handle, &tail) != 2 || pid == (int)getpid())
             continue;
-        std::string path = dir + "/" + e->d_name;
         if (!ProcessAlive(pid)) {
-            unlink(path.c_str()); // left behind by a client that ended without tidying up
+            unlinkat(dirFd, e->d_name, 0); // left behind by a client that ended without tidying up
             continue;
         }
-        FILE* f = std::fopen(path.c_str(), "rb");
-        if (!f)
+        int f = openat(dirFd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (f < 0)
             continue;
         char buffer[1024];
-        size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
-        std::fclose(f);
+        ssize_t got = read(f, buffer, sizeof buffer - 1);
+        close(f);
+        size_t n = got > 0 ? (size_t)got : 0;
         buffer[n] = 0;
         std::string text(buffer, n);
         size_t nl = text.find('\n');

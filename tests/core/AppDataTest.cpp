@@ -235,6 +235,20 @@ TEST_F(AppDataTest, TradeLogoutDropsSessionAndLoggedInFundEntries)
     EXPECT_STREQ(app->GetFundId(nullptr), "F9");
 }
 
+TEST_F(AppDataTest, TheTradingPasswordLeavesNoCopyInMemoryWhenReplacedOrAtLogOut)
+{
+    CAppData* app = CAppData::Instance();
+    app->SetTradePassword("73915286");
+    const char* held = app->GetTradePassword();
+    ASSERT_NE(held, nullptr);
+    app->SetTradePassword("135");
+    ASSERT_EQ(app->GetTradePassword(), held); // the same storage, wiped before the new text went in
+    EXPECT_EQ(std::string(held, 9), std::string("135\0\0\0\0\0\0", 9));
+    app->TradeLogout();
+    EXPECT_EQ(app->GetTradePassword(), nullptr);
+    EXPECT_EQ(std::string(held, 4), std::string(4, '\0'));
+}
+
 TEST_F(AppDataTest, FundEntriesOfTheLogInReadEmptyWhileLoggedOut)
 {
     CAppData* app = CAppData::Instance();

@@ -125,6 +125,36 @@ TEST(DataSet, BodiesSplitIntoSetsAndStopAtTheFirstThatDoesNotFit)
     EXPECT_EQ(trailing.count, 1);
 }
 
+TEST(DataSet, ABodyOfMoreSetsThanAReplyMayHoldIsRefusedWhole)
+{
+    std::vector<uint8_t> one = DataSetBytes("s").Field("x", FIELD_INT).Row().I32(7).Build();
+    std::vector<uint8_t> empty = DataSetBytes("").Build();
+    struct Case {
+        std::vector<uint8_t> set;
+        int repeat;
+        int parsed;
+    } cases[] = {
+        {one, MAX_REPLY_SETS, MAX_REPLY_SETS},
+        {one, MAX_REPLY_SETS + 1, 0},
+        {empty, MAX_REPLY_SETS, MAX_REPLY_SETS},
+        {empty, 64 * 1024, 0}, // what a small zlib body of zero bytes unpacks to
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> body;
+        for (int i = 0; i < c.repeat; ++i)
+            body.insert(body.end(), c.set.begin(), c.set.end());
+        ParsedSets sets(body);
+        EXPECT_EQ(sets.count, c.parsed) << c.repeat;
+        EXPECT_EQ(CountDataSets(body.data(), (DWORD)body.size(), MAX_REPLY_SETS),
+                  c.repeat > MAX_REPLY_SETS ? MAX_REPLY_SETS + 1 : c.repeat);
+    }
+    // The count follows the parse's own framing: a set cut short is not counted.
+    std::vector<uint8_t> cut = Body({one, one});
+    cut.pop_back();
+    EXPECT_EQ(CountDataSets(cut.data(), (DWORD)cut.size(), MAX_REPLY_SETS), 1);
+    EXPECT_EQ(CountDataSets(nullptr, 100, MAX_REPLY_SETS), 0);
+}
+
 TEST(DataSet, EmptySetOf28BytesHasNoRows)
 {
     std::vector<uint8_t> bytes = DataSetBytes("empty").Build();

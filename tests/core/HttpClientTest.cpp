@@ -1,6 +1,8 @@
 // The HTTP client against a scripted loopback server: framing, reuse of the connection, ETag handling,
 // error record sets, proxy mode and the silence budget.
+#include "core/DataSet.h"
 #include "core/HttpClient.h"
+#include "core/ZlibBuffer.h"
 #include "core/PacketCipher.h"
 #include "core/ReplyRecordSet.h"
 #include "platform/win/CodePage.h"
@@ -151,6 +153,38 @@ TEST_F(HttpClientTest, ZlibOnlyAndUndecodableBodies)
     auto wrong = ZlibTestBody(plain, (uint32_t)plain.size() + 1);
     server.Reply(HttpReply(std::string(wrong.begin(), wrong.end()), "0,0,18,0"));
     EXPECT_EQ(Ask(client).bytes, std::string(wrong.begin(), wrong.end()));
+}
+
+TEST_F(HttpClientTest, ABodyOfMoreRecordSetsThanAnyReplyIsAReceiveFailure)
+{
+    const std::string emptySet(28, '\0');
+    std::string many;
+    for (int i = 0; i <= MAX_REPLY_SETS; ++i)
+        many += emptySet;
+    // 64 MB of zero bytes: a few kilobytes of zlib that would parse into millions of empty sets.
+    std::string zeros(CZlibBuffer::MAX_UNPACKED, '\0');
+    auto bomb = ZlibTestBody(zeros, (uint32_t)zeros.size());
+    zeros.clear();
+    zeros.shrink_to_fit();
+    struct Case {
+        std::string body, etag;
+        int rc;
+    } cases[] = {
+        {many.substr(emptySet.size()), "0,0,0,0", 1}, // as many as a reply may hold
+        {many, "0,0,0,0", 0},
+        {std::string(bomb.begin(), bomb.end()), "0,0,18,0", 0},
+    };
+    for (const Case& c : cases) {
+        server.Reply(HttpReply(c.body, c.etag));
+        Outcome o = Ask(client);
+        EXPECT_EQ(o.rc, c.rc) << c.body.size();
+        if (c.rc == 0) {
+            EXPECT_EQ(client.GetErrorCode(), CHttpClient::ERROR_RECEIVE);
+            EXPECT_EQ(ErrorText(o), Gbk(u"错误(3)：接收数据失败，请重试"));
+        } else {
+            EXPECT_EQ(o.bytes.size(), c.body.size());
+        }
+    }
 }
 
 TEST_F(HttpClientTest, ServerErrorResultGivesErrorFourWithTheServerText)

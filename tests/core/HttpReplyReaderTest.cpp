@@ -2,6 +2,8 @@
 #include "core/HttpReplyReader.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -117,4 +119,31 @@ TEST(HttpReplyReader, ETagNeedsItsSpaceAndALineEnd)
 {
     EXPECT_EQ(Read("HTTP/1.1 200 OK\r\nETag:0,0,17\r\nContent-Length: 0\r\n\r\n").etag, "<none>");
     EXPECT_EQ(Read("HTTP/1.1 200 OK\r\nETAG: \"5,1\"\r\nContent-Length: 0\r\n\r\n").etag, "\"5,1\"");
+}
+
+TEST(HttpReplyReader, TheBodyBufferFollowsWhatCameNotWhatTheHeaderAnnounced)
+{
+    // A header may announce the largest body allowed and send a few bytes: the buffer stays their size.
+    CHttpReplyReader reader;
+    CByteBuffer body(64);
+    std::string head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(CHttpReplyReader::MAX_BODY) + "\r\n\r\n";
+    std::string piece(2048, 'b');
+    EXPECT_EQ(reader.Feed((const BYTE*)head.data(), (int)head.size(), body), CHttpReplyReader::NEED_MORE);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(reader.Feed((const BYTE*)piece.data(), (int)piece.size(), body), CHttpReplyReader::NEED_MORE);
+    EXPECT_EQ(body.GetSize(), 8u * 2048u);
+    EXPECT_LE(body.capacity, 2u * 8u * 2048u);
+
+    // A body that does come whole never gets a block bigger than itself.
+    CHttpReplyReader whole;
+    CByteBuffer all(64);
+    const size_t size = 100000;
+    std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n";
+    ASSERT_EQ(whole.Feed((const BYTE*)reply.data(), (int)reply.size(), all), CHttpReplyReader::NEED_MORE);
+    int result = CHttpReplyReader::NEED_MORE;
+    for (size_t sent = 0; sent < size; sent += piece.size())
+        result = whole.Feed((const BYTE*)piece.data(), (int)std::min(piece.size(), size - sent), all);
+    EXPECT_EQ(result, CHttpReplyReader::COMPLETE);
+    EXPECT_EQ(all.GetSize(), size);
+    EXPECT_EQ(all.capacity, size);
 }

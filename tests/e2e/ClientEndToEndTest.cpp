@@ -62,6 +62,20 @@ TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAnd
     dump = client.WaitForTop("CQXAppFrame");
     ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
 
+    // A new user's own stock list, the default one of the first start, shows a quote row for each of its four
+    // indices; the tool bar's last item goes back home.
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(104))));
+    opened = client.WaitForTop("CMyStockWnd");
+    ASSERT_EQ(TopWindowClass(opened), "CMyStockWnd") << opened;
+    std::string grid = TopWindow(opened).substr(TopWindow(opened).find("\"id\":171,"));
+    grid = grid.substr(grid.find("\"items\":["));
+    EXPECT_EQ(Count(grid.substr(0, grid.find(']')), "\"\""), 4) << opened;
+    Point back = CentreOf(opened, RectOfId(101));
+    back.x = back.x * 11 / 6; // the sixth of six items
+    ASSERT_TRUE(client.Tap(back));
+    dump = client.WaitForTop("CQXAppFrame");
+    ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
+
     // Exit asks first; "no" keeps the client running.
     Point exitButton = CentreOf(dump, RectOfId(111));
     ASSERT_TRUE(client.Tap(exitButton));

@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <set>
 #include <sys/stat.h>
+#include <fcntl.h>
+#include <ctime>
 
 namespace {
 
@@ -103,4 +106,47 @@ TEST(FileIo, BackslashesAndEightBitPathsBecomeOnDiskPaths)
     EXPECT_EQ(NativePath(u"a\\b\\c.dat"), "a/b/c.dat");
     EXPECT_EQ(NativePathFromAnsi("\xd6\xd0.bin"), "中.bin");
     EXPECT_EQ(NativePath(nullptr), "");
+}
+
+TEST(FileIo, EveryFileAndFolderTheClientCreatesIsTheUsersAlone)
+{
+    TempFolder folder;
+    ASSERT_TRUE(WriteFileAtomically(Wide(folder.File("DefParam.dat")).c_str(), "x", 1));
+    FILE* f = _wfopen(Wide(folder.File("written.dat")).c_str(), u"wb");
+    ASSERT_NE(f, nullptr);
+    fclose(f);
+    f = _wfopen(Wide(folder.File("appended.txt")).c_str(), u"a+");
+    ASSERT_NE(f, nullptr);
+    fclose(f);
+    ASSERT_TRUE(CreateDirectoryW(Wide(folder.File("folder")).c_str(), nullptr));
+    struct {
+        const char* name;
+        unsigned mode;
+    } expected[] = {{"DefParam.dat", 0600}, {"written.dat", 0600}, {"appended.txt", 0600}, {"folder", 0700}};
+    for (const auto& e : expected) {
+        struct stat info{};
+        ASSERT_EQ(stat(folder.File(e.name).c_str(), &info), 0) << e.name;
+        EXPECT_EQ(info.st_mode & 0777, e.mode) << e.name;
+    }
+}
+
+TEST(FileIo, TemporariesLeftByAnInterruptedWriteGoAtTheNextWriteOfTheSameFile)
+{
+    TempFolder folder;
+    auto leave = [&](const std::string& name, int ageSeconds) {
+        std::ofstream(folder.File(name)) << "a copy of the settings";
+        timespec times[2] = {{time(nullptr) - ageSeconds, 0}, {time(nullptr) - ageSeconds, 0}};
+        utimensat(AT_FDCWD, folder.File(name).c_str(), times, 0);
+    };
+    leave("DefParam.dat.tmp-a1B2c3", 600);
+    leave("DefParam.dat.tmp-Zz9xY8", 600);
+    leave("DefParam.dat.tmp-young1", 0); // a write still in progress
+    leave("MyQuotes.dat.tmp-a1B2c3", 600); // another file's
+    leave("DefParam.dat.tmp-toolong", 600);
+    ASSERT_TRUE(WriteFileAtomically(Wide(folder.File("DefParam.dat")).c_str(), "new", 3));
+    std::set<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"DefParam.dat", "DefParam.dat.tmp-young1", "MyQuotes.dat.tmp-a1B2c3",
+                                           "DefParam.dat.tmp-toolong"}));
 }

@@ -36,6 +36,9 @@ TEST(Registry, CreatedKeyAndValuesPersistInTheDeviceFile)
 
     struct stat info{};
     EXPECT_EQ(stat(home.DeviceFile("registry.dat").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u); // its sign-up values give the log-in password to whoever reads them
+    EXPECT_EQ(stat(home.DeviceFile("").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
 
     // Key and value names ignore case; the other roots are separate.
     ASSERT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, u"DIZEZO", 0, KEY_READ, &key), ERROR_SUCCESS);

@@ -11,10 +11,20 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win/Debug.h"
+#include "tests/support/TempFolder.h"
+
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace morwick::display;
 
@@ -48,6 +58,168 @@ TEST(Shell, NamedMutexExistsUntilItsLastHandleCloses)
     HANDLE again = CreateMutexW(nullptr, TRUE, name.c_str());
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_SUCCESS); // the name went with its last handle
     CloseHandle(again);
+}
+
+namespace {
+
+// Points the runtime folder somewhere for one test and restores the program's own afterwards.
+class RuntimeFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* own = std::getenv("MORWICK_RUNTIME_DIR");
+        const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+        savedOwn = own ? own : "";
+        savedXdg = xdg ? xdg : "";
+    }
+    void TearDown() override
+    {
+        Restore("MORWICK_RUNTIME_DIR", savedOwn);
+        Restore("XDG_RUNTIME_DIR", savedXdg);
+    }
+    static void Restore(const char* name, const std::string& value)
+    {
+        if (value.empty())
+            unsetenv(name);
+        else
+            setenv(name, value.c_str(), 1);
+    }
+    static std::u16string UniqueName(const char* tag)
+    {
+        static int counter = 0;
+        std::string n =
+            std::string("MorwickRuntime") + tag + std::to_string(getpid()) + "_" + std::to_string(++counter);
+        return std::u16string(n.begin(), n.end());
+    }
+    static std::string RecordName(const std::u16string& name)
+    {
+        std::string hex;
+        for (char16_t c : name) {
+            char two[8];
+            std::snprintf(two, sizeof two, "%02x", (unsigned)(c & 0xFF)); // the test names are ASCII
+            hex += two;
+        }
+        return "mutex-" + hex;
+    }
+    static size_t Entries(const std::string& dir)
+    {
+        std::error_code ignored;
+        size_t n = 0;
+        for (auto it = std::filesystem::directory_iterator(dir, ignored); it != std::filesystem::directory_iterator();
+             ++it)
+            ++n;
+        return n;
+    }
+
+    TempFolder folder;
+    std::string savedOwn, savedXdg;
+};
+
+} // namespace
+
+TEST_F(RuntimeFolderTest, AFolderSomeoneElseCouldTouchIsRefusedAndTheClientRunsWithoutRecords)
+{
+    std::string open = folder.File("open"), linked = folder.File("linked"), target = folder.File("target"),
+                file = folder.File("file"), foreign = folder.File("foreign");
+    mkdir(open.c_str(), 0700);
+    chmod(open.c_str(), 0777);
+    mkdir(target.c_str(), 0700);
+    symlink(target.c_str(), linked.c_str());
+    std::ofstream(file) << "x";
+    mkdir(foreign.c_str(), 0700);
+    bool otherUser = getuid() == 0 && chown(foreign.c_str(), 65534, 65534) == 0;
+    struct {
+        std::string runtime, watched;
+    } cases[] = {{open, open}, {linked, target}, {file, file}, {foreign, foreign}};
+    for (const auto& c : cases) {
+        if (c.runtime == foreign && !otherUser)
+            continue; // only the super-user can make a folder of another user
+        SCOPED_TRACE(c.runtime);
+        setenv("MORWICK_RUNTIME_DIR", c.runtime.c_str(), 1);
+        std::u16string name = UniqueName("Refused");
+        HANDLE mutex = CreateMutexW(nullptr, TRUE, name.c_str());
+        ASSERT_NE(mutex, nullptr); // the client goes on running
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_SUCCESS);
+        PublishWindow((HWND)0x5150, u"CRefusedWnd", u"");
+        UnpublishWindow((HWND)0x5150);
+        if (c.watched != file) {
+            EXPECT_EQ(Entries(c.watched), 0u); // no record written into it
+        }
+        CloseHandle(mutex);
+    }
+}
+
+TEST_F(RuntimeFolderTest, LinksPlantedUnderRecordNamesAreNeverFollowed)
+{
+    std::string runtime = folder.File("run"), victim = folder.File("victim");
+    mkdir(runtime.c_str(), 0700);
+    std::ofstream(victim) << "the user's file";
+    std::u16string name = UniqueName("Planted");
+    symlink(victim.c_str(), (runtime + "/" + RecordName(name)).c_str());
+    mkdir((runtime + "/windows").c_str(), 0700);
+    char entry[64];
+    std::snprintf(entry, sizeof entry, "/windows/%d.5151.tmp", (int)getpid());
+    symlink(victim.c_str(), (runtime + entry).c_str());
+    setenv("MORWICK_RUNTIME_DIR", runtime.c_str(), 1);
+
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, name.c_str());
+    ASSERT_NE(mutex, nullptr);
+    PublishWindow((HWND)0x5151, u"CPlantedWnd", u"title");
+    std::ifstream in(victim);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "the user's file");
+    struct stat info{};
+    std::snprintf(entry, sizeof entry, "/windows/%d.5151", (int)getpid());
+    ASSERT_EQ(lstat((runtime + entry).c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    UnpublishWindow((HWND)0x5151);
+    CloseHandle(mutex);
+}
+
+TEST_F(RuntimeFolderTest, TheSessionsRuntimeFolderHoldsTheRecordsWhenThereIsOne)
+{
+    unsetenv("MORWICK_RUNTIME_DIR");
+    std::string xdg = folder.File("xdg");
+    mkdir(xdg.c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", xdg.c_str(), 1);
+    std::u16string name = UniqueName("Xdg");
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, name.c_str());
+    ASSERT_NE(mutex, nullptr);
+    struct stat info{};
+    ASSERT_EQ(stat((xdg + "/morwick").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(stat((xdg + "/morwick/" + RecordName(name)).c_str(), &info), 0);
+    CloseHandle(mutex);
+}
+
+TEST_F(RuntimeFolderTest, FrontRequestsFromAnotherUserAreIgnored)
+{
+    if (getuid() != 0)
+        GTEST_SKIP() << "sending as another user needs the super-user";
+    PublishWindow((HWND)0x5152, u"CFrontWnd", u""); // starts this process's front listener
+    TakeDebugLog();
+    std::string name = "morwick-front-" + std::to_string(getuid()) + "-" + std::to_string(getpid());
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        std::memcpy(a.sun_path + 1, name.data(), name.size());
+        socklen_t len = (socklen_t)(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        _exit(sendto(fd, "5152", 4, 0, (sockaddr*)&a, len) == 4 ? 0 : 3);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    std::string log;
+    for (DWORD start = GetTickCount(); log.find("another user") == std::string::npos && GetTickCount() - start < 20000;)
+        log += TakeDebugLogUtf8(), Sleep(5);
+    EXPECT_NE(log.find("front request from another user ignored"), std::string::npos);
+    UnpublishWindow((HWND)0x5152);
 }
 
 TEST(Shell, RegisteredMessagesAreStableAndShellCallsAreRecorded)

@@ -130,19 +130,19 @@ protected:
 
 TEST_F(DealDetailWndTest, EmptyTableAsksForTheLatestDealsWhateverTheButton)
 {
-    CountingDealWnd* w = Make("code=600027.1&date=");
-    EXPECT_STREQ(w->GetCode(), "600027.1");
+    CountingDealWnd* w = Make("code=600027.2&date=");
+    EXPECT_STREQ(w->GetCode(), "600027.2");
     EXPECT_STREQ(w->GetDate(), "0");
     for (int direction : {-1, 0, 1}) {
         w->SetDirection(direction);
-        EXPECT_EQ(Built(w), "tc_mfuncno=31000&tc_sfuncno=9&code=600027.1&date=0&time=0&offset=0&direct=1&count=11");
+        EXPECT_EQ(Built(w), "tc_mfuncno=31000&tc_sfuncno=9&code=600027.2&date=0&time=0&offset=0&direct=1&count=11");
         EXPECT_EQ(w->GetDirection(), 1);
     }
 }
 
 TEST_F(DealDetailWndTest, ShowsTheServersDealsAndPagesBothWays)
 {
-    CountingDealWnd* w = Make("code=600027.1&date=20251208");
+    CountingDealWnd* w = Make("code=600027.2&date=20251208");
     int before = w->replies;
     w->Request();
     ASSERT_TRUE(PumpUntil([&] { return w->replies > before; }));
@@ -184,7 +184,7 @@ TEST_F(DealDetailWndTest, ShowsTheServersDealsAndPagesBothWays)
 
 TEST_F(DealDetailWndTest, LaterDealsSlideTheTableAndTheBottomMinuteGivesTheOffset)
 {
-    CountingDealWnd* w = Make("code=600027.1&date=20251208");
+    CountingDealWnd* w = Make("code=600027.2&date=20251208");
     std::vector<Deal> ten;
     for (int i = 0; i < 7; ++i)
         ten.push_back({1450 + i, 5.00, 100 + i, 1});
@@ -212,7 +212,7 @@ TEST_F(DealDetailWndTest, LaterDealsSlideTheTableAndTheBottomMinuteGivesTheOffse
 
 TEST_F(DealDetailWndTest, EachDealShowsItsTimePriceVolumeAndSide)
 {
-    CountingDealWnd* w = Make("code=600027.1&date=20251208");
+    CountingDealWnd* w = Make("code=600027.2&date=20251208");
     w->SetDirection(1);
     // Earlier deals arrive newest first and are shown oldest first.
     Feed(DealReply({{932, 4.90, 30, 2}, {931, 5.10, 1234, 1}, {931, 5.00, 5, 0}}));

@@ -177,7 +177,7 @@ TEST_F(DetailQuoteWndTest, RequestCarriesTheCodeAndTheThirtyFourFields)
 
 TEST_F(DetailQuoteWndTest, StockShowsTheServersFiguresAndTheFiveLevelBook)
 {
-    RecordingDetailWnd* w = Make("600027.1");
+    RecordingDetailWnd* w = Make("600027.2");
     ASSERT_TRUE(Ask(w));
     ASSERT_TRUE(messages.Texts().empty()) << std::string(messages.Texts()[0].begin(), messages.Texts()[0].end());
     CReplyRecordSet reply((const BYTE*)w->lastReply.data(), (DWORD)w->lastReply.size());
@@ -187,8 +187,8 @@ TEST_F(DetailQuoteWndTest, StockShowsTheServersFiguresAndTheFiveLevelBook)
     set->MoveFirst();
     ASSERT_NE(set->GetQuoteNumber(5), CQuoteNumber::Zero()) << "the sample stock trades today";
     ASSERT_EQ(w->GetGrid().GetRowCount(), 16);
-    EXPECT_STREQ(w->GetCode(), "600027.01");
-    EXPECT_EQ(w->GetMarket(), 1);
+    EXPECT_STREQ(w->GetCode(), "600027.02");
+    EXPECT_EQ(w->GetMarket(), 2);
     EXPECT_EQ(w->GetType(), 1);
     EXPECT_EQ(Wide(w->GetName()), Wide(set->GetAsText(3)));
     EXPECT_EQ(Text(w, 0, 0), u"最新");
@@ -220,7 +220,7 @@ TEST_F(DetailQuoteWndTest, StockShowsTheServersFiguresAndTheFiveLevelBook)
 
 TEST_F(DetailQuoteWndTest, IndexShowsSixRowsAndRefusesTrading)
 {
-    RecordingDetailWnd* w = Make("000001.1");
+    RecordingDetailWnd* w = Make("000001.2");
     ASSERT_TRUE(Ask(w));
     ASSERT_EQ(w->GetGrid().GetRowCount(), 6);
     EXPECT_EQ(w->GetType(), 2);

@@ -160,8 +160,8 @@ TEST_F(EditMyStockTest, PinyinInitialsAndCodesFindStocksAndShowThemInTheirOwnFor
     ASSERT_TRUE(Search(u"sz"));
     EXPECT_EQ(e->IsPinyinSearch(), 1);
     ASSERT_GE(e->GetList().GetItemCount(), 2);
-    EXPECT_EQ(RowText(0), u"上证指数(000001.01)");
-    EXPECT_EQ(e->RowCode(0), "000001.01");
+    EXPECT_EQ(RowText(0), u"上证指数(000001.02)");
+    EXPECT_EQ(e->RowCode(0), "000001.02");
     EXPECT_TRUE(opened.empty());
 
     // A code prefix is a lookup: name, blank, and the market as the reply gives it.
@@ -171,8 +171,8 @@ TEST_F(EditMyStockTest, PinyinInitialsAndCodesFindStocksAndShowThemInTheirOwnFor
     ASSERT_GE(e->GetList().GetItemCount(), 2);
     std::u16string first = RowText(0);
     EXPECT_NE(first.find(u" (6000"), std::u16string::npos);
-    EXPECT_EQ(first.substr(first.size() - 3), u".1)");
-    EXPECT_EQ(e->RowCode(0).substr(6), ".01");
+    EXPECT_EQ(first.substr(first.size() - 3), u".2)");
+    EXPECT_EQ(e->RowCode(0).substr(6), ".02");
 
     // Tapping a row hands its chart to the owner.
     e->OnMzCommand(MAKELONG(CEditMyStockWnd::ID_LIST, CCheckList::NOTIFY_TAPPED), 1);
@@ -204,7 +204,7 @@ TEST_F(EditMyStockTest, ASingleMatchOpensItsChartAtOnceAndEmptyInputOnlyTellsThe
     ASSERT_EQ(e->GetList().GetItemCount(), 1);
     PumpMessages();
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].params, "date=&code=000001.01");
+    EXPECT_EQ(opened[0].params, "date=&code=000001.02");
 
     // OK without a chosen row refuses.
     e->GetList().SetSelectedIndex(-1);
@@ -215,17 +215,17 @@ TEST_F(EditMyStockTest, ASingleMatchOpensItsChartAtOnceAndEmptyInputOnlyTellsThe
 
 TEST_F(EditMyStockTest, TheEditorShowsTheStoredListAndSavesMovesAndDeletions)
 {
-    ASSERT_TRUE(WriteMyQuotes("600010.01,000002.02,000001.01"));
+    ASSERT_TRUE(WriteMyQuotes("600010.02,000002.01,000001.02"));
     Editor* e = Make(CEditMyStockWnd::MODE_EDIT);
     EXPECT_EQ(e->requestOnActive, 1);
-    EXPECT_EQ(Request().rfind("tc_mfuncno=31000&tc_sfuncno=4&count=3&code=600010.01|000002.02|000001.01&field=4|3|1&", 0),
+    EXPECT_EQ(Request().rfind("tc_mfuncno=31000&tc_sfuncno=4&count=3&code=600010.02|000002.01|000001.02&field=4|3|1&", 0),
               0u);
     e->Relogin();
     ASSERT_TRUE(WaitReplies(1));
     CCheckList& list = e->GetList();
     ASSERT_EQ(list.GetItemCount(), 3);
-    EXPECT_EQ(e->RowCode(0), "600010.01");
-    EXPECT_EQ(e->RowCode(2), "000001.01");
+    EXPECT_EQ(e->RowCode(0), "600010.02");
+    EXPECT_EQ(e->RowCode(2), "000001.02");
 
     // Up with the first row checked moves nothing.
     list.SetChecked(0, 1);
@@ -237,11 +237,11 @@ TEST_F(EditMyStockTest, TheEditorShowsTheStoredListAndSavesMovesAndDeletions)
     list.SetChecked(2, 1);
     e->OnEditCommand(2);
     EXPECT_EQ(e->IsModified(), 1);
-    EXPECT_EQ(e->RowCode(1), "000001.01");
+    EXPECT_EQ(e->RowCode(1), "000001.02");
     EXPECT_EQ(list.GetSelectedIndex(), 1);
     // Down with the last row checked moves nothing; the checked row is now second, so down moves it back.
     e->OnEditCommand(3);
-    EXPECT_EQ(e->RowCode(2), "000001.01");
+    EXPECT_EQ(e->RowCode(2), "000001.02");
     list.SetChecked(2, 0);
 
     // Delete the first; the answer no keeps it.
@@ -252,10 +252,10 @@ TEST_F(EditMyStockTest, TheEditorShowsTheStoredListAndSavesMovesAndDeletions)
     e->answer = 1;
     e->OnEditCommand(4);
     ASSERT_EQ(list.GetItemCount(), 2);
-    EXPECT_EQ(Stored(), "600010.01,000002.02,000001.01"); // nothing saved yet
+    EXPECT_EQ(Stored(), "600010.02,000002.01,000001.02"); // nothing saved yet
 
     e->OnEditCommand(0);
-    EXPECT_EQ(Stored(), "000002.02,000001.01");
+    EXPECT_EQ(Stored(), "000002.01,000001.02");
     ASSERT_EQ(e->ended.size(), 1u);
     EXPECT_EQ(e->ended[0], 1);
 }
@@ -266,7 +266,7 @@ TEST_F(EditMyStockTest, BackWithEditsAsksAndKeepsTheStoredListAndAnEmptyListSend
     Editor* e = Make(CEditMyStockWnd::MODE_EDIT);
     EXPECT_EQ(Request(), "");
 
-    ASSERT_TRUE(WriteMyQuotes("600010.01,000002.02"));
+    ASSERT_TRUE(WriteMyQuotes("600010.02,000002.01"));
     e->Relogin();
     ASSERT_TRUE(WaitReplies(1));
     ASSERT_EQ(e->GetList().GetItemCount(), 2);
@@ -278,12 +278,12 @@ TEST_F(EditMyStockTest, BackWithEditsAsksAndKeepsTheStoredListAndAnEmptyListSend
     e->answer = 1;
     e->OnEditCommand(5);
     ASSERT_EQ(e->ended.size(), 1u);
-    EXPECT_EQ(Stored(), "600010.01,000002.02");
+    EXPECT_EQ(Stored(), "600010.02,000002.01");
 }
 
 TEST_F(EditMyStockTest, TheAddViewSearchesAndAddsTheCheckedStocks)
 {
-    ASSERT_TRUE(WriteMyQuotes("600010.01"));
+    ASSERT_TRUE(WriteMyQuotes("600010.02"));
     Editor* e = Make(CEditMyStockWnd::MODE_EDIT);
     e->Relogin();
     ASSERT_TRUE(WaitReplies(1));
@@ -300,7 +300,7 @@ TEST_F(EditMyStockTest, TheAddViewSearchesAndAddsTheCheckedStocks)
     e->OnEditCommand(0);
     ASSERT_EQ(e->questions.size(), 1u);
     EXPECT_EQ(e->questions[0], u"确定添加这1只股票？");
-    EXPECT_EQ(Stored(), "600010.01,399001.02");
+    EXPECT_EQ(Stored(), "600010.02,399001.01");
     EXPECT_EQ(e->ended.size(), 1u);
 
     // Back in the list view the stored list's reply is read as a lookup even after a pinyin search.
@@ -309,8 +309,8 @@ TEST_F(EditMyStockTest, TheAddViewSearchesAndAddsTheCheckedStocks)
     EXPECT_EQ(e->IsAddView(), 0);
     ASSERT_TRUE(WaitReplies(before + 1));
     ASSERT_EQ(e->GetList().GetItemCount(), 2);
-    EXPECT_EQ(e->RowCode(0), "600010.01");
-    EXPECT_EQ(e->RowCode(1), "399001.02");
+    EXPECT_EQ(e->RowCode(0), "600010.02");
+    EXPECT_EQ(e->RowCode(1), "399001.01");
 }
 
 } // namespace
@@ -319,7 +319,7 @@ namespace {
 
 TEST_F(EditMyStockTest, AnEditThatCannotBeStoredKeepsTheWindowOpenAndSaysSo)
 {
-    ASSERT_TRUE(WriteMyQuotes("600010.01,000002.02"));
+    ASSERT_TRUE(WriteMyQuotes("600010.02,000002.01"));
     Editor* e = Make(CEditMyStockWnd::MODE_EDIT);
     e->Relogin();
     ASSERT_TRUE(WaitReplies(1));
@@ -338,3 +338,23 @@ TEST_F(EditMyStockTest, AnEditThatCannotBeStoredKeepsTheWindowOpenAndSaysSo)
 }
 
 } // namespace
+
+TEST_F(EditMyStockTest, SavingAnEditKeepsTheStocksTheServerDidNotAnswerAndTheStoredOrder)
+{
+    // 999999.01 is unknown to the server; the reply comes in the server's order, the rows in the user's.
+    ASSERT_TRUE(WriteMyQuotes("000001.02,999999.01,600010.02,000002.01"));
+    Editor* e = Make(CEditMyStockWnd::MODE_EDIT);
+    e->Relogin();
+    ASSERT_TRUE(WaitReplies(1));
+    CCheckList& list = e->GetList();
+    ASSERT_EQ(list.GetItemCount(), 4);
+    EXPECT_EQ(e->RowCode(0), "000001.02");
+    EXPECT_EQ(e->RowCode(1), "999999.01");
+    EXPECT_EQ(RowText(1), u"999999.01");
+
+    // Deleting one stock saves the rest, the unanswered one included, in the stored order.
+    list.SetChecked(3, 1);
+    e->OnEditCommand(4);
+    e->OnEditCommand(0);
+    EXPECT_EQ(Stored(), "000001.02,999999.01,600010.02");
+}

@@ -119,6 +119,17 @@ TEST_F(MyQuotesTest, ACodeWithoutMarketOrWithACommaIsRefusedAndTheFileUntouched)
     EXPECT_EQ(Stored(), std::string("600000", 7));
 }
 
+TEST_F(MyQuotesTest, AddingPastTheLengthTheRequestCarriesIsRefused)
+{
+    std::string list = "600000.01";
+    while (list.size() + 10 <= (size_t)MYQUOTES_MAX_TEXT)
+        list += ",600000.01";
+    Store(list + '\0');
+    EXPECT_EQ(AddToMyQuotes("600036.01", nullptr), 0);
+    EXPECT_EQ(LastTip(), u"自选股已满，请先删除部分股票!/2000");
+    EXPECT_EQ(Stored(), list + '\0');
+}
+
 TEST_F(MyQuotesTest, AListThatCannotBeReadIsNeverReplacedByOneStock)
 {
     // A file that is there but cannot be opened (a link to itself fails for every user, the super-user too).

@@ -7,6 +7,7 @@
 
 #include "core/NetThread.h"
 #include "platform/device/RsaKeyPair.h"
+#include "server/DataSetWriter.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
 #include "tests/support/WindowFixture.h"
@@ -111,17 +112,17 @@ protected:
 
 TEST_F(MyStockWndTest, AsksForTheStoredStocksAndShowsThemInStoredOrder)
 {
-    ASSERT_TRUE(WriteMyQuotes("399001.02,000001.01,600010.01"));
+    ASSERT_TRUE(WriteMyQuotes("000001.02,399001.01,600010.02"));
     ListWnd* w = Make();
     EXPECT_EQ(std::u16string(w->GetMzClassName()), u"CMyStockWnd");
     EXPECT_EQ(w->requestOnActive, 1);
-    EXPECT_EQ(Request().rfind("tc_mfuncno=31000&tc_sfuncno=4&count=3&code=399001.02|000001.01|600010.01"
+    EXPECT_EQ(Request().rfind("tc_mfuncno=31000&tc_sfuncno=4&count=3&code=000001.02|399001.01|600010.02"
                               "&field=4|3|16|20|21|13|11|1&",
                               0),
               0u);
     ASSERT_TRUE(FirstReply());
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"399001.2", "000001.1", "600010.1"}));
-    EXPECT_EQ(Stored(), "399001.02,000001.01,600010.01"); // every item answered: nothing rewritten
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"000001.2", "399001.1", "600010.2"}));
+    EXPECT_EQ(Stored(), "000001.02,399001.01,600010.02"); // every item answered: nothing rewritten
 
     // A tapped row opens its time-share chart; K-line without a selection takes the first row.
     w->OnMzCommand(MAKELONG(CQXTableWnd::ID_GRID, 0), 1);
@@ -129,18 +130,74 @@ TEST_F(MyStockWndTest, AsksForTheStoredStocksAndShowsThemInStoredOrder)
     w->OnMenuCommand(CMyStockWnd::CMD_KLINE);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0].key, "fschart");
-    EXPECT_EQ(opened[0].params, "date=&code=000001.1");
+    EXPECT_EQ(opened[0].params, "date=&code=399001.1");
     EXPECT_EQ(opened[1].key, "kxchart");
-    EXPECT_EQ(opened[1].params, "code=399001.2");
+    EXPECT_EQ(opened[1].params, "code=000001.2");
 }
 
-TEST_F(MyStockWndTest, UnansweredItemsLeaveTheStoredList)
+TEST_F(MyStockWndTest, TheStoredListSurvivesEveryReplyShape)
 {
-    ASSERT_TRUE(WriteMyQuotes("999999.01,600010.1"));
-    Make();
+    struct Case {
+        const char* stored;
+        std::vector<std::string> rows;
+        const char* after;
+    } cases[] = {
+        // A new user's default list: the two domestic and the two Hong Kong indices all have quotes.
+        {"000001.02,399001.01,100100.03,101400.03",
+         {"000001.2", "399001.1", "100100.3", "101400.3"},
+         "000001.02,399001.01,100100.03,101400.03"},
+        // An item the server does not know leaves only when others were answered.
+        {"999999.01,600010.2", {"600010.2"}, "600010.2"},
+        {"000001.02,399001.01,000001.00", {"000001.2", "399001.1"}, "000001.2,399001.1"},
+        // Nothing answered: the file stays as it is.
+        {"999999.01,888888.02", {}, "999999.01,888888.02"},
+        {"000001.", {}, "000001."}, // a file cut after the dot
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        ASSERT_TRUE(WriteMyQuotes(c.stored));
+        Make();
+        ASSERT_TRUE(FirstReply());
+        EXPECT_EQ(Rows(), c.rows);
+        EXPECT_EQ(Stored(), c.after);
+        wnd.reset();
+    }
+}
+
+TEST_F(MyStockWndTest, ARowSetWithoutTheKeyColumnsKeepsTheFile)
+{
+    ASSERT_TRUE(WriteMyQuotes("000001.02,399001.01"));
+    ListWnd* w = Make();
+    // Eight columns as the request names them, but "code" and "exchid" are called something else.
+    CDataSetWriter set("hq.codes");
+    for (const char* name : {"name", "stkcode", "zjcj", "zd", "zdf", "jrkp", "zrsp", "market"})
+        set.AddField(name, FIELD_INT);
+    set.AddRow();
+    std::string bytes = set.ToBytes();
+    w->OnReply(reinterpret_cast<const BYTE*>(bytes.data()), (int)bytes.size(), 0);
+    EXPECT_EQ(w->GetRowCount(), 0);
+    EXPECT_EQ(Stored(), "000001.02,399001.01");
+}
+
+TEST_F(MyStockWndTest, AListAtTheLimitIsAnsweredAndALongerOneTellsTheUser)
+{
+    std::string list;
+    while (list.size() + 10 <= (size_t)MYQUOTES_MAX_TEXT)
+        list += list.empty() ? "600010.02" : ",600010.02";
+    ASSERT_TRUE(WriteMyQuotes(list.c_str()));
+    ListWnd* w = Make();
     ASSERT_TRUE(FirstReply());
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"600010.1"}));
-    EXPECT_EQ(Stored(), "600010.1");
+    EXPECT_EQ(w->GetRowCount(), (int)(list.size() + 1) / 10);
+    EXPECT_EQ(Stored(), list);
+
+    list += ",600010.02";
+    ASSERT_TRUE(WriteMyQuotes(list.c_str()));
+    wnd.reset();
+    Make();
+    messages.shown.clear();
+    EXPECT_EQ(Request(), "");
+    EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{u"自选股已满，请先删除部分股票!"});
+    EXPECT_EQ(Stored(), list);
 }
 
 TEST_F(MyStockWndTest, TheOwnStockKeyMakesThisWindow)
@@ -165,7 +222,7 @@ TEST_F(MyStockWndTest, AnEmptyListSendsNothingAndTellsTheUser)
 
 TEST_F(MyStockWndTest, HeaderTapsSortByNameThenFlipTheSharedDirection)
 {
-    ASSERT_TRUE(WriteMyQuotes("600010.01,399001.02,000001.01"));
+    ASSERT_TRUE(WriteMyQuotes("600010.02,399001.01,000001.02"));
     ListWnd* w = Make();
     ASSERT_TRUE(FirstReply());
     ASSERT_EQ(w->GetRowCount(), 3);

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -188,6 +190,32 @@ TEST(ServerHttp, OversizedOrNegativeRequestLengthsAreRefused)
     EXPECT_LE(r.etag[0], 99);
 }
 
+TEST(ServerHttp, ASlowHeaderFloodLeavesGoodRequestsAnswered)
+{
+    CServerUnderTest server;
+    server.Http().SetLimits(1000, 64, 32);
+    // A bounded flood on loopback: more half-sent headers than the server takes, each left hanging.
+    std::vector<std::unique_ptr<CTcpConnection>> flood;
+    const std::string half = "POST / HTTP/1.1\r\nContent-Le";
+    for (int i = 0; i < 100; ++i) {
+        auto c = std::make_unique<CTcpConnection>();
+        if (c->Connect(static_cast<unsigned short>(server.Port())))
+            c->WriteAll(half.data(), static_cast<int>(half.size()));
+        flood.push_back(std::move(c));
+    }
+    // A good client arriving in the middle of it is answered.
+    CTestClient client(server);
+    client.LogIn();
+    TestReply ranked = client.Exchange(RANKED + "&" + client.CommonFields());
+    EXPECT_TRUE(ranked.ok);
+    // Every hanging request is closed by the server once its time is up; the flood ends there.
+    for (auto& c : flood) {
+        char b[64];
+        int n = c->Read(b, sizeof b, 20000);
+        EXPECT_TRUE(n == 0 || n == -1) << n;
+    }
+}
+
 TEST(ServerHttp, PricesMoveWhileTheServerRuns)
 {
     CServerOptions o;
@@ -209,7 +237,7 @@ TEST(ServerHttp, PricesMoveWhileTheServerRuns)
     ASSERT_TRUE(sets[0].MoveFirst());
     std::string session = sets[0].GetString("session");
     auto minute = [&] {
-        std::string body = "tc_service=300&tc_isunicode=0&tc_mfuncno=31000&tc_sfuncno=9&code=600010.1&time=0&offset=0"
+        std::string body = "tc_service=300&tc_isunicode=0&tc_mfuncno=31000&tc_sfuncno=9&code=600010.2&time=0&offset=0"
                            "&direct=1&count=1&hwID=1,2&softName=RuvAv&TC_SESSION={" + session + "}";
         std::string m = "POST / HTTP/1.1\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
         c.WriteAll(m.data(), static_cast<int>(m.size()));

@@ -56,7 +56,7 @@ TEST_F(QuoteFixture, RankedTablePagesAndAnswersAnEmptyPagePastTheEnd)
             EXPECT_GE(Value((*page)[0], 1), last); // ascending across the page boundary
             last = Value((*page)[0], 1);
         }
-    EXPECT_EQ(codes.size(), 27u + 0u); // 27 Shanghai stocks, 7 on the second page
+    EXPECT_EQ(codes.size(), 27u + 0u); // 27 Shenzhen stocks, 7 on the second page
     ASSERT_EQ(far.size(), 1u);
     EXPECT_EQ(far[0].GetFieldCount(), 2);
     EXPECT_EQ(far[0].GetRowCount(), 0);
@@ -64,17 +64,17 @@ TEST_F(QuoteFixture, RankedTablePagesAndAnswersAnEmptyPagePastTheEnd)
 
 TEST_F(QuoteFixture, ListedCodesMatchExactlyOrByPrefixAndCarryCodeAndExchid)
 {
-    TestSets exact = Get("tc_mfuncno=31000&tc_sfuncno=4&count=2&code=600010.01|000002.2&field=16|4");
+    TestSets exact = Get("tc_mfuncno=31000&tc_sfuncno=4&count=2&code=600010.02|000002.1&field=16|4");
     CDataSet& e = exact[0];
     ASSERT_EQ(e.GetRowCount(), 2);
     EXPECT_EQ(e.GetFieldInfo(0)->type, FIELD_QUOTE); // the listed order, latest first
     EXPECT_EQ(e.GetFieldInfo(1)->type, FIELD_TEXT);
     e.MoveFirst();
     EXPECT_STREQ(e.GetString("code"), "600010");
-    EXPECT_EQ(e.GetShort("exchid"), 1);
+    EXPECT_EQ(e.GetShort("exchid"), MARKET_SHANGHAI);
     e.MoveNext();
     EXPECT_STREQ(e.GetString("code"), "000002");
-    EXPECT_EQ(e.GetShort("exchid"), 2);
+    EXPECT_EQ(e.GetShort("exchid"), MARKET_SHENZHEN);
 
     TestSets bare = Get("tc_mfuncno=31000&tc_sfuncno=4&count=1&code=6001&field=4|3|1");
     EXPECT_GE(bare[0].GetRowCount(), 2);
@@ -88,11 +88,11 @@ TEST_F(QuoteFixture, DetailedQuoteHasThirtyFourColumnsAndABookForStocksOnly)
 {
     const std::string fields = "&field=1|2|3|4|11|13|14|15|16|17|18|32|29|30|50|51|52|53|54|55|56|57|58|59|70|71|72|73|"
                                "74|75|76|77|78|79";
-    TestSets stock = Get("tc_mfuncno=31000&tc_sfuncno=4&code=600044.01" + fields);
+    TestSets stock = Get("tc_mfuncno=31000&tc_sfuncno=4&code=600044.02" + fields);
     CDataSet& s = stock[0];
     ASSERT_EQ(s.GetFieldCount(), 34);
     ASSERT_TRUE(s.MoveFirst());
-    EXPECT_EQ(s.GetShort(0), 1);
+    EXPECT_EQ(s.GetShort(0), MARKET_SHANGHAI);
     EXPECT_EQ(s.GetShort(1), 1);
     EXPECT_GT(Value(s, 8), 0);
     EXPECT_LT(Value(s, 14), Value(s, 24)); // best bid below best ask
@@ -103,7 +103,7 @@ TEST_F(QuoteFixture, DetailedQuoteHasThirtyFourColumnsAndABookForStocksOnly)
     EXPECT_GE(Value(s, 6), Value(s, 8)); // high >= latest >= low
     EXPECT_LE(Value(s, 7), Value(s, 8));
 
-    TestSets index = Get("tc_mfuncno=31000&tc_sfuncno=4&code=000001.01" + fields);
+    TestSets index = Get("tc_mfuncno=31000&tc_sfuncno=4&code=000001.02" + fields);
     ASSERT_TRUE(index[0].MoveFirst());
     EXPECT_EQ(index[0].GetShort(1), 2);
     EXPECT_EQ(index[0].GetInt(15), 0);
@@ -114,10 +114,10 @@ TEST_F(QuoteFixture, DetailedQuoteHasThirtyFourColumnsAndABookForStocksOnly)
     EXPECT_DOUBLE_EQ(Value(index[0], 11), Value(index[0], 8));
 
     // The suspended stock opens at 0; the new one has no ratios.
-    TestSets suspended = Get("tc_mfuncno=31000&tc_sfuncno=4&code=000071.02" + fields);
+    TestSets suspended = Get("tc_mfuncno=31000&tc_sfuncno=4&code=000071.01" + fields);
     ASSERT_TRUE(suspended[0].MoveFirst());
     EXPECT_EQ(Value(suspended[0], 5), 0);
-    TestSets fresh = Get("tc_mfuncno=31000&tc_sfuncno=4&code=600027.01" + fields);
+    TestSets fresh = Get("tc_mfuncno=31000&tc_sfuncno=4&code=600027.02" + fields);
     ASSERT_TRUE(fresh[0].MoveFirst());
     EXPECT_TRUE(fresh[0].GetQuoteNumber(12).IsNull());
     EXPECT_TRUE(fresh[0].GetQuoteNumber(13).IsNull());
@@ -154,7 +154,7 @@ TEST_F(QuoteFixture, PinyinSearchFindsByInitials)
 
 TEST_F(QuoteFixture, DealsPageByTimeWithoutGapsOrOverlaps)
 {
-    std::string base = "tc_mfuncno=31000&tc_sfuncno=9&code=600010.01&date=0&count=11";
+    std::string base = "tc_mfuncno=31000&tc_sfuncno=9&code=600010.02&date=0&count=11";
     TestSets latest = Get(base + "&time=0&offset=0&direct=1");
     ASSERT_EQ(latest.size(), 2u);
     EXPECT_STRNE(latest[0].GetName(), "hq.info");
@@ -201,10 +201,10 @@ TEST_F(QuoteFixture, DealsPageByTimeWithoutGapsOrOverlaps)
 
 TEST_F(QuoteFixture, ChartsRadarAndInformationTexts)
 {
-    TestSets minutes = Get("tc_mfuncno=31000&tc_sfuncno=1&code=600010.1&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0");
+    TestSets minutes = Get("tc_mfuncno=31000&tc_sfuncno=1&code=600010.2&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0");
     ASSERT_EQ(minutes.size(), 3u); // the stock, its minutes, its market's index
     EXPECT_EQ(minutes[1].GetRowCount(), 60);
-    TestSets kline = Get("tc_mfuncno=31000&tc_sfuncno=2&code=600010.1&date=&time=&type=0&direct=0&count=50&techname=MACD");
+    TestSets kline = Get("tc_mfuncno=31000&tc_sfuncno=2&code=600010.2&date=&time=&type=0&direct=0&count=50&techname=MACD");
     ASSERT_EQ(kline.size(), 3u);
     EXPECT_EQ(kline[1].GetRowCount(), 50);
     EXPECT_EQ(kline[2].GetRowCount(), 50);
@@ -284,7 +284,7 @@ TEST(Market, SameSeedSameMarketAndPricesMoveAsMinutesPass)
         EXPECT_EQ(a.Securities()[i].last, b.Securities()[i].last);
         EXPECT_EQ(a.Securities()[i].deals.size(), b.Securities()[i].deals.size());
     }
-    const CSecurity* s = a.Find(1, "600010");
+    const CSecurity* s = a.Find(MARKET_SHANGHAI, "600010");
     ASSERT_NE(s, nullptr);
     int before = s->last;
     size_t deals = s->deals.size();
@@ -301,7 +301,7 @@ TEST(Market, TradingClockSkipsTheLunchBreakAndTheDayRollsOver)
     EXPECT_EQ(CMarket::MinuteToHHMM(120), 1300);
     EXPECT_EQ(CMarket::MinuteToHHMM(239), 1459);
     CMarket m(3, 240, 20251212); // a Friday, the whole day done
-    const CSecurity* s = m.Find(1, "600010");
+    const CSecurity* s = m.Find(MARKET_SHANGHAI, "600010");
     int close = s->last;
     size_t history = s->history.size();
     m.AdvanceTo(1);
@@ -309,7 +309,7 @@ TEST(Market, TradingClockSkipsTheLunchBreakAndTheDayRollsOver)
     EXPECT_EQ(s->prevClose, close);
     EXPECT_EQ(s->history.size(), history + 1);
     EXPECT_EQ(NextTradingDate(20251231), 20260101);
-    const CSecurity* suspended = m.Find(2, "000071");
+    const CSecurity* suspended = m.Find(MARKET_SHENZHEN, "000071");
     EXPECT_EQ(suspended->open, 0);
     EXPECT_TRUE(suspended->deals.empty());
 }
