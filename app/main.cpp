@@ -1,10 +1,16 @@
 // The client's entry point: the one application object, then the platform's start (Init, Run, Exit).
 #include "charts/ChartWindowMakers.h"
+#include "platform/device/BuildSettings.h"
 #include "quotes/DetailWindowMakers.h"
 #include "quotes/InfoWindowMakers.h"
 #include "quotes/MineWindowMakers.h"
 #include "quotes/QuoteWindowMakers.h"
+#include "services/ServiceWindowMakers.h"
 #include "shell/ClientApp.h"
+
+#ifndef MORWICK_PROGRAM_VERSION
+#define MORWICK_PROGRAM_VERSION "3.2"
+#endif
 
 static CClientApp theApp;
 
@@ -17,5 +23,8 @@ int main(int argc, char** argv)
     InstallDetailWindowMakers();
     InstallMineWindowMakers();
     InstallChartWindowMakers();
+    InstallServiceWindowMakers();
+    // The stored version starts with this build's own.
+    SetProgramVersion(MORWICK_PROGRAM_VERSION);
     return MzRunApplication(argc, argv);
 }

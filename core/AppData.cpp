@@ -127,8 +127,20 @@ CAppData::CAppData()
         menuRegistrations.data[i] = free;
 }
 
+void CAppData::AtDestroy(void (*hook)())
+{
+    if (hook != nullptr)
+        destroyHooks.push_back(hook);
+}
+
 CAppData::~CAppData()
 {
+    // Other workers first: they reach the environment and settings as the shared one does.
+    while (!destroyHooks.empty()) {
+        void (*hook)() = destroyHooks.back();
+        destroyHooks.pop_back();
+        hook();
+    }
     // The worker goes first and is joined, so it cannot reach the environment or settings freed below.
     if (netThread != nullptr) {
         netThread->Stop();

@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class CColorScheme;
 class CQuoteNumber;
@@ -78,6 +79,9 @@ public:
     static CAppData* Existing();
     // Deletes the object (application exit).
     static void Destroy();
+    // Runs hook first when the object is destroyed (latest first), before the shared worker stops: owners of
+    // other workers stop them there. A hook must not call Instance.
+    void AtDestroy(void (*hook)());
 
     virtual ~CAppData();
     CAppData(const CAppData&) = delete;
@@ -240,6 +244,7 @@ private:
     // Guards the session key's making and the session and trade session texts.
     mutable std::mutex sessionLock;
     CMessagePresenter* messagePresenter = nullptr;
+    std::vector<void (*)()> destroyHooks;
     CTradeLoginWindows* tradeLoginWindows = nullptr;
     std::unique_ptr<CNetEnvironment> netEnvironment;
     std::unique_ptr<CServerConfig> quoteParamDict;

@@ -2,6 +2,7 @@
 #include "core/ConfigStore.h"
 
 #include "core/TextHelpers.h"
+#include "platform/device/BuildSettings.h"
 #include "platform/win/Debug.h"
 #include "platform/win/FileIo.h"
 #include "platform/win/LastError.h"
@@ -257,7 +258,10 @@ BOOL CConfigStore::Save() {
 }
 
 BOOL CConfigStore::FixVersion(const char* version) {
-    char result[32] = "3.2";
+    // The first two components are the running build's own: a new build that was installed shows as such.
+    char result[32] = {};
+    strncpy(result, GetProgramVersion(), 15);
+    size_t prefix = strlen(result);
     const char* second = nullptr;
     if (version != nullptr) {
         const char* first = strchr(version, '.');
@@ -265,11 +269,11 @@ BOOL CConfigStore::FixVersion(const char* version) {
     }
     if (second != nullptr) {
         size_t n = strlen(second);
-        if (n > sizeof result - 4) {
-            n = sizeof result - 4;  // the stored value holds 31 characters anyway
+        if (n > sizeof result - 1 - prefix) {
+            n = sizeof result - 1 - prefix;  // the stored value holds 31 characters anyway
         }
-        memcpy(result + 3, second, n);
-        result[3 + n] = 0;
+        memcpy(result + prefix, second, n);
+        result[prefix + n] = 0;
     }
     return SetConfig("System_Version", result, 1);
 }

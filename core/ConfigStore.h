@@ -54,7 +54,8 @@ public:
     BOOL SetConfig(const char* key, const char* value, int save);
     // Rewrites "DefParam.dat" with every record.
     BOOL Save();
-    // "System_Version" = "3.2" followed by version from its second "." on ("3.2" when it has fewer dots), saved.
+    // "System_Version" = the build's own version ("3.2", GetProgramVersion) followed by version from its second "."
+    // on (the build's version alone when it has fewer dots), saved.
     BOOL FixVersion(const char* version);
 
     // Replaces the data file "<name>.dat" with the bytes. FALSE when it could not be written (old file kept).

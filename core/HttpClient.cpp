@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -188,28 +189,17 @@ void CHttpClient::ParseETag(const char* value)
     }
 }
 
-int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
+int CHttpClient::Fail(int code, const char* text, int textLength)
 {
-    errorCode = ERROR_NONE;
-    reply.SetSize(0);
-    auto result = [&](int rc) {
-        if (outData)
-            *outData = reply.GetSize() ? reply.data : nullptr;
-        if (outLength)
-            *outLength = (int)reply.GetSize();
-        return rc;
-    };
-    auto fail = [&](int code, const char* errorText = nullptr, int errorLength = -1) {
-        errorCode = code;
-        FormatError(errorText, errorLength);
-        return result(0);
-    };
+    errorCode = code;
+    FormatError(text, textLength);
+    return 0;
+}
 
-    // A text that would not fit the body is refused before a connection is opened or anything built from it.
-    if (text != nullptr && strlen(text) > MAX_REQUEST_TEXT)
-        return fail(ERROR_SEND);
+int CHttpClient::OpenConnection()
+{
     if (!Startup())
-        return fail(ERROR_NO_NETWORK);
+        return Fail(ERROR_NO_NETWORK);
     if (reconnect) {
         reconnect = 0;
         Close();
@@ -220,13 +210,21 @@ int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
         int rc = proxyMode ? socket.Connect(gatewayHost, gatewayPort) : socket.Connect(host, port & 0xFFFF);
         if (rc == -1) {
             Close();
-            return result(-1);
+            return -1;
         }
         if (rc == 0)
-            return fail(ERROR_CONNECT);
+            return Fail(ERROR_CONNECT);
         connected = 1;
     }
+    return 1;
+}
 
+int CHttpClient::Exchange(const char* text, CByteBuffer& received)
+{
+    // A text that would not fit the body is refused before anything is built from it.
+    size_t textLength = text ? strlen(text) : 0;
+    if (textLength > MAX_REQUEST_TEXT)
+        return Fail(ERROR_SEND);
     char body[MAX_BODY];
     int bodyLength = snprintf(body, sizeof body, "tc_service=300&tc_isunicode=0&%s", text ? text : "");
     char message[MAX_BODY + 512];
@@ -245,30 +243,55 @@ int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
     int rc = socket.Send((const BYTE*)message, messageLength);
     if (rc == -1) {
         Close();
-        return result(-1);
+        return -1;
     }
     if (rc == 0) {
         Close();
-        return fail(ERROR_SEND);
+        return Fail(ERROR_SEND);
     }
     GetNetEnvironment()->AddTraffic(messageLength, 0);
     SetEvent(sentEvent);
 
-    CByteBuffer received(64);
     rc = Receive(received, silenceBudget);
     if (rc == -1) {
         Close();
         reply.SetSize(0);
-        return result(-1);
+        return -1;
     }
     if (rc == 0) {
         Close();
-        return fail(ERROR_RECEIVE);
+        return Fail(ERROR_RECEIVE);
     }
+    return 1;
+}
+
+int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
+{
+    errorCode = ERROR_NONE;
+    reply.SetSize(0);
+    auto result = [&](int rc) {
+        if (outData)
+            *outData = reply.GetSize() ? reply.data : nullptr;
+        if (outLength)
+            *outLength = (int)reply.GetSize();
+        return rc;
+    };
+
+    // A text that would not fit the body is refused before a connection is opened.
+    if (text != nullptr && strlen(text) > MAX_REQUEST_TEXT)
+        return result(Fail(ERROR_SEND));
+    int rc = OpenConnection();
+    if (rc != 1)
+        return result(rc);
+    CByteBuffer received(64);
+    rc = Exchange(text, received);
+    if (rc != 1)
+        return result(rc);
 
     reply.SetSize(0);
     if (replyResult >= 1)
-        return fail(ERROR_SERVER, received.GetSize() ? (const char*)received.data : "", (int)received.GetSize());
+        return result(Fail(ERROR_SERVER, received.GetSize() ? (const char*)received.data : "",
+                           (int)received.GetSize()));
 
     CCipherFilter cipher;
     CCompressFilter compress;
@@ -284,9 +307,9 @@ int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
     // A body of more record sets than any reply has (a few kilobytes of zlib can unpack to millions of empty
     // sets) is refused whole, before anything is built from it.
     if (decoded && CountDataSets(decoded, (DWORD)decodedLength, MAX_REPLY_SETS) > MAX_REPLY_SETS)
-        return fail(ERROR_RECEIVE);
+        return result(Fail(ERROR_RECEIVE));
     if (!decoder.MoveResultTo(reply))
-        return fail(ERROR_RECEIVE);
+        return result(Fail(ERROR_RECEIVE));
     return result(1);
 }
 
@@ -295,11 +318,11 @@ int CHttpClient::Receive(CByteBuffer& body, int budget)
     networkState = 3;
     CHttpReplyReader reader;
     bool etagTaken = false;
-    BYTE buffer[2048];
+    std::vector<BYTE> buffer((size_t)readSize);
     DWORD quietSince = GetTickCount();
     for (;;) {
         int received = 0;
-        int rc = socket.Recv(buffer, (int)sizeof buffer, &received);
+        int rc = socket.Recv(buffer.data(), readSize, &received);
         if (rc != 1)
             return rc;
         if (received == 0) {
@@ -311,7 +334,7 @@ int CHttpClient::Receive(CByteBuffer& body, int budget)
         }
         quietSince = GetTickCount();
         GetNetEnvironment()->AddTraffic(received, 1);
-        int state = reader.Feed(buffer, received, body);
+        int state = reader.Feed(buffer.data(), received, body);
         if (!etagTaken && reader.HeaderSeen()) {
             etagTaken = true;
             if (reader.GetETag())

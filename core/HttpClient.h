@@ -61,6 +61,14 @@ public:
 
 protected:
     int Startup();
+    // Up to an open connection (socket library, reconnect, packet-data dial, connect): 1, 0 (error 0 or 1 with
+    // its error record set in the reply buffer) or -1 (cancelled, connection closed).
+    int OpenConnection();
+    // Sends text as the POST body over the open connection and reads the reply (Receive) into received:
+    // 1, 0 (error 2 or 3 with its error record set; the connection is closed) or -1 (cancelled).
+    int Exchange(const char* text, CByteBuffer& received);
+    // Sets the error code and its error record set; returns 0.
+    int Fail(int code, const char* text = nullptr, int textLength = -1);
     void EnsureNetwork();
     // Puts the error record set for the current error code into the reply buffer; text = the code's own
     // text when null.
@@ -83,6 +91,8 @@ protected:
     CByteBuffer reply{64};
 
     int silenceBudget = CClientSocket::DEFAULT_SILENCE_BUDGET_MS;
+    // Bytes asked of the socket per read: 2048 for replies; the package download reads larger blocks.
+    int readSize = 2048;
     char gatewayHost[64] = {};
     int gatewayPort = GATEWAY_PORT;
 };

@@ -132,6 +132,14 @@ int WideToAnsi(const WCHAR* text, char** result) {
     return written;
 }
 
+std::string WideToAnsiString(const WCHAR* text) {
+    char* narrow = nullptr;
+    WideToAnsi(text, &narrow);
+    std::string out = narrow != nullptr ? narrow : "";
+    free(narrow);
+    return out;
+}
+
 const char* StrStrNoCase(const char* haystack, int n, const char* needle) {
     if (haystack == nullptr || needle == nullptr || n < 0) {
         return nullptr;

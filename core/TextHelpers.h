@@ -5,12 +5,16 @@
 
 #include "platform/win/WinTypes.h"
 
+#include <string>
+
 // 8-bit text (code page 936) to a new UTF-16 text; returns the units written including the terminator,
 // 0 (and a null result) for a null text or a failed conversion.
 int AnsiToWide(const char* text, WCHAR** result);
 // UTF-16 to a new 8-bit text; characters without a mapping become "?". Returns the bytes including the
 // terminator, 0 (and a null result) for a null text or a failed conversion.
 int WideToAnsi(const WCHAR* text, char** result);
+// The same conversion into a string; "" for a null text or a failed conversion.
+std::string WideToAnsiString(const WCHAR* text);
 
 // First place within the first n bytes of haystack (which need not be terminated) where needle occurs in full,
 // ASCII letters compared without case; null when absent or when needle is longer than n.

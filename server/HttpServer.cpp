@@ -61,21 +61,38 @@ int ParseFaultKind(const std::string& name)
     return -1;
 }
 
-void CFaultPlan::Arm(FaultKind kind, int count, int arg, const std::string& text)
+bool ParseFaultFunction(const std::string& text, int* mfunc, int* sfunc)
+{
+    std::vector<std::string> parts = Split(text, '/');
+    if (parts.size() != 2 || parts[0].empty() || parts[1].empty())
+        return false;
+    for (const std::string& part : parts)
+        if (part.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+    *mfunc = std::atoi(parts[0].c_str());
+    *sfunc = std::atoi(parts[1].c_str());
+    return true;
+}
+
+void CFaultPlan::Arm(FaultKind kind, int count, int arg, const std::string& text, int mfunc, int sfunc)
 {
     std::lock_guard<std::mutex> guard(lock);
     fault.kind = kind;
     fault.arg = arg;
     fault.text = text;
     remaining = kind == FAULT_NONE ? 0 : count;
+    onlyMfunc = mfunc;
+    onlySfunc = sfunc;
 }
 
 void CFaultPlan::Clear() { Arm(FAULT_NONE, 0); }
 
-CFault CFaultPlan::Take()
+CFault CFaultPlan::Take(int mfunc, int sfunc)
 {
     std::lock_guard<std::mutex> guard(lock);
     if (remaining == 0)
+        return CFault();
+    if (onlyMfunc >= 0 && (mfunc != onlyMfunc || sfunc != onlySfunc))
         return CFault();
     if (remaining > 0)
         --remaining;
@@ -173,7 +190,7 @@ void CHttpServer::Serve(CTcpConnection& connection)
 
         auto started = std::chrono::steady_clock::now();
         CServerReply reply = functions.Handle(body);
-        CFault fault = faults.Take();
+        CFault fault = faults.Take(reply.mfunc, reply.sfunc);
         if (verbose) {
             double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
             std::printf("%d/%d result %d packing %d,%d %zu bytes %.2f ms%s%s%s\n", reply.mfunc, reply.sfunc,
@@ -297,7 +314,10 @@ std::string CHttpServer::Control(const std::string& command)
         if (kind < 0)
             return "unknown fault\n";
         int arg = args.GetInt("arg", kind == FAULT_DELAY ? 3000 : kind == FAULT_WRONG_LENGTH ? 16 : kind == FAULT_ERROR ? 5 : 0);
-        faults.Arm(static_cast<FaultKind>(kind), args.GetInt("count", 1), arg, Gb(args.Get("text")));
+        int mfunc = -1, sfunc = -1;
+        if (args.Has("func") && !ParseFaultFunction(args.Get("func"), &mfunc, &sfunc))
+            return "func must be M/S\n";
+        faults.Arm(static_cast<FaultKind>(kind), args.GetInt("count", 1), arg, Gb(args.Get("text")), mfunc, sfunc);
         return "ok\n";
     }
     if (verb == "expire") {
@@ -321,6 +341,8 @@ std::string CHttpServer::Control(const std::string& command)
             chunked = args.GetInt("chunked") != 0;
         if (args.Has("idle"))
             functions.Sessions().SetIdleSeconds(args.GetInt("idle"));
+        if (args.Get("package") == "corrupt")
+            functions.CorruptPackage();
         return "ok\n";
     }
     if (verb == "status") {
@@ -329,8 +351,9 @@ std::string CHttpServer::Control(const std::string& command)
                       static_cast<long long>(requests), functions.Sessions().Count(), server.GetLiveConnections());
         return text;
     }
-    return "commands: fault?kind=delay|silence|close|length|garbage|error|split|none&count=N&arg=N&text=T, "
-           "expire, pop?text=T, set?compress=auto|off|lzss|zlib&cipher=auto|off|on&chunked=0|1&idle=S, status\n";
+    return "commands: fault?kind=delay|silence|close|length|garbage|error|split|none&count=N&arg=N&text=T&func=M/S, "
+           "expire, pop?text=T, set?compress=auto|off|lzss|zlib&cipher=auto|off|on&chunked=0|1&idle=S&package=corrupt, "
+           "status\n";
 }
 
 void CHttpServer::ServeControl(CTcpConnection& connection)

@@ -28,18 +28,25 @@ struct CFault {
     std::string text; // GB2312
 };
 
-// Faults waiting for the next replies; a count of -1 keeps a fault until it is cleared.
+// Faults waiting for the next replies; a count of -1 keeps a fault until it is cleared. A fault armed for one
+// function ("800/3") waits for the replies of that function and lets the others pass.
 class CFaultPlan {
 public:
-    void Arm(FaultKind kind, int count, int arg = 0, const std::string& gbText = std::string());
+    void Arm(FaultKind kind, int count, int arg = 0, const std::string& gbText = std::string(), int mfunc = -1,
+             int sfunc = -1);
     void Clear();
-    CFault Take();
+    CFault Take(int mfunc = -1, int sfunc = -1);
 
 private:
     std::mutex lock;
     CFault fault;
     int remaining = 0;
+    int onlyMfunc = -1;
+    int onlySfunc = -1;
 };
+
+// "M/S" into the main and sub function numbers of a fault's filter; false for another form.
+bool ParseFaultFunction(const std::string& text, int* mfunc, int* sfunc);
 
 // Parses a fault name as the options and the control port spell it ("delay", "silence", "close", "length",
 // "garbage", "error", "split", "none"); -1 for an unknown name.

@@ -225,6 +225,14 @@ CServerFunctions::Answer CServerFunctions::Dispatch(Context& c)
     case 610:
     case 700:
         return AccountQuery(c);
+    case 800:
+        if (c.sfunc == 1)
+            return CustomerService(c);
+        if (c.sfunc == 2)
+            return UpdateAnnouncement(c);
+        if (c.sfunc == 3)
+            return PackageBytes(c);
+        break;
     }
     return Error("该功能暂未开放");
 }
@@ -236,8 +244,8 @@ CServerReply CServerFunctions::Pack(const Context& c, Answer a)
     r.sfunc = c.sfunc;
     r.result = a.result;
     r.body = std::move(a.body);
-    if (r.result != 0)
-        return r; // error texts and expiry go plain
+    if (r.result != 0 || a.raw)
+        return r; // error texts, expiry and raw bytes go plain
 
     int mode = compressMode;
     int compression = 0;
@@ -301,7 +309,7 @@ CServerFunctions::Answer CServerFunctions::LogIn(Context& c)
     set.AddRow();
     set.SetText(0, id);
     set.SetText(1, options.version);
-    set.SetText(2, Gb(options.updateInfo.empty() ? "新功能：模拟行情服务器。" : options.updateInfo));
+    set.SetText(2, Gb(UpdateNotes()));
     set.SetText(3, Gb("您的手机尚未注册。请发送短信DB A注册，注册后输入手机号码登录即可使用。"));
     set.SetText(4, Gb("登录帮助\n1. 发送短信DB A完成注册；\n2. 输入11位手机号码后点击登录；\n3. 登录成功后系统会记住您的注册信息。\n"));
     set.SetText(5, "");

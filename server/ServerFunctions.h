@@ -20,7 +20,7 @@ class CDataSetWriter;
 struct CServerOptions {
     uint64_t seed = 1;
     std::string version = "3.2.2.0.1";  // the server's client version: a newer fifth component fetches menus
-    std::string updateInfo;
+    std::string updateInfo;             // release notes (UTF-8); a default text when empty
     int idleSeconds = 1800;             // session expiry after this much silence (0: never)
     int compressMode = -1;              // -1 large replies, 0 never, 17 LZSS always, 18 zlib always
     int cipherMode = -1;                // -1 account replies, 0 never, 1 every reply that has a session key
@@ -54,6 +54,11 @@ public:
     CServerReply Handle(const std::string& body);
 
     CSessionTable& Sessions() { return sessions; }
+    // The newer build offered to clients whose version is behind options.version (800/2, 800/3); false with
+    // the reason when the file cannot be read.
+    bool LoadPackage(const std::string& path, std::string* error);
+    // Damages one byte of the package served while its announced digest stays (control "set?package=corrupt").
+    void CorruptPackage();
     CMarket& Market() { return market; }
     void SetCompressMode(int mode) { compressMode = mode; }
     void SetCipherMode(int mode) { cipherMode = mode; }
@@ -78,6 +83,7 @@ private:
         int result = 0;
         std::string body;
         bool account = false; // enciphered by default
+        bool raw = false;     // bytes sent as they are: never compressed or enciphered
     };
 
     void Tick();
@@ -110,6 +116,11 @@ private:
     // accounts
     Answer TradeLogIn(Context& c);
     Answer AccountQuery(Context& c);
+    // customer service and update
+    Answer CustomerService(Context& c);
+    Answer UpdateAnnouncement(Context& c);
+    Answer PackageBytes(Context& c);
+    std::string UpdateNotes() const;
 
     void WriteQuoteColumns(CDataSetWriter& set, const std::vector<int>& fields) const;
     void WriteQuoteRow(CDataSetWriter& set, const std::vector<int>& fields, const CSecurity& s) const;
@@ -123,6 +134,9 @@ private:
     std::chrono::steady_clock::time_point started;
     std::atomic<int> compressMode;
     std::atomic<int> cipherMode;
+    std::mutex packageLock;
+    std::string package;
+    std::string packageMd5;
     std::mutex popLock;
     std::string popMessage;
     int popId = 1;

@@ -26,9 +26,20 @@ void Usage()
         "usage: morwick-server [--port 8002] [--control-port N] [--data DIR] [--seed N] [--export-pubkey PATH]\n"
         "                      [--chunked] [--compress auto|off|lzss|zlib] [--cipher auto|off|on] [--idle SECONDS]\n"
         "                      [--fault KIND[:COUNT[:ARG]]] [--version TEXT] [--speed MINUTES_PER_SECOND]\n"
-        "                      [--minute N] [--verbose]\n"
-        "faults: delay, silence, close, length, garbage, error, split (COUNT -1 = every reply)\n"
-        "control: GET http://127.0.0.1:CONTROL/fault?kind=close&count=1, /expire, /set?compress=off, /status\n"
+        "                      [--minute N] [--verbose] [--package PATH] [--notes TEXT]\n"
+        "faults: delay, silence, close, length, garbage, error, split (COUNT -1 = every reply; FUNC M/S: only\n"
+        "        the replies of that function, e.g. --fault close:1:0:800/3)\n"
+        "control: GET http://127.0.0.1:CONTROL/fault?kind=close&count=1[&func=800/3], /expire, /set?compress=off,\n"
+        "         /set?package=corrupt (damage one byte of the package, keep its announced digest), /status\n"
+        "update: with --package PATH (a newer build of the client) and --version newer than a client's \"sysVer\",\n"
+        "        the log-in reply announces the version (\"prd_soft_versn\", release notes --notes in\n"
+        "        \"prd_updateinfo\") and the client downloads the package:\n"
+        "  800/2 announcement -> set \"update\": version, size (int), md5 (32 hex), notes\n"
+        "        (error \"已是最新版本，不需要升级！\" without a package or a newer version)\n"
+        "  800/3 offset=N&length=M (M <= 1048576) -> the package's raw bytes from N (never packed)\n"
+        "customer service:\n"
+        "  800/1 -> set \"kfjl\" (account manager): name, phone, mobile, branch; set \"kfdh\" (service numbers):\n"
+        "        name, number\n"
         "limits: a request (header and body) must arrive within 10 s of its first byte; at most 1024\n"
         "        connections, 256 from one address; when full, the one waiting longest for its peer is closed\n"
         "markets: 1 Shenzhen, 2 Shanghai, 3 Hong Kong (indices 00HSI0, 100100, 101400), 9 world indices\n"
@@ -67,6 +78,7 @@ int main(int argc, char** argv)
     bool chunked = false;
     bool verbose = false;
     std::string fault;
+    std::string packagePath;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&]() -> std::string {
@@ -104,6 +116,10 @@ int main(int argc, char** argv)
             options.marketMinutesPerSecond = std::atof(next().c_str());
         else if (a == "--minute")
             options.startMinute = std::atoi(next().c_str());
+        else if (a == "--package")
+            packagePath = next();
+        else if (a == "--notes")
+            options.updateInfo = next();
         else if (a == "--help" || a == "-h") {
             Usage();
             return 0;
@@ -134,6 +150,11 @@ int main(int argc, char** argv)
     }
 
     CServerFunctions functions(options, &keys);
+    std::string packageError;
+    if (!packagePath.empty() && !functions.LoadPackage(packagePath, &packageError)) {
+        std::fprintf(stderr, "morwick-server: %s\n", packageError.c_str());
+        return 1;
+    }
     CHttpServer http(functions);
     http.SetChunked(chunked);
     http.SetVerbose(verbose);
@@ -147,7 +168,12 @@ int main(int argc, char** argv)
         int count = parts.size() > 1 ? std::atoi(parts[1].c_str()) : -1;
         int arg = parts.size() > 2 ? std::atoi(parts[2].c_str())
                                    : (kind == FAULT_DELAY ? 3000 : kind == FAULT_WRONG_LENGTH ? 16 : kind == FAULT_ERROR ? 5 : 0);
-        http.Faults().Arm(static_cast<FaultKind>(kind), count, arg);
+        int mfunc = -1, sfunc = -1;
+        if (parts.size() > 3 && !ParseFaultFunction(parts[3], &mfunc, &sfunc)) {
+            std::fprintf(stderr, "morwick-server: a fault's function is M/S, not %s\n", parts[3].c_str());
+            return 2;
+        }
+        http.Faults().Arm(static_cast<FaultKind>(kind), count, arg, std::string(), mfunc, sfunc);
     }
     if (controlPort == -2)
         controlPort = port + 1;

@@ -244,13 +244,13 @@ void CLogonWnd::HandleLoginReply(CDataSet* first)
 
     if (isok == 1 && HasLoginIdentity() && !local.empty()) {
         if (bits != 0) {
-            if (bits & 3u) {
+            // Announced only where the update really starts.
+            if ((bits & 3u) && updateStarter != nullptr) {
                 app->ShowMessageBox(u"系统需要升级，升级过程中不影响您的使用！", u"tips", m_hWnd);
                 app->ShowMessageBox(u"提示：升级前请删除\n\\My Documents\\\nkorvatRuvAv.CAB！", u"tips", m_hWnd);
-                if (updateStarter != nullptr)
-                    updateStarter(notes.c_str());
-                else
-                    OutputDebugStringW(u"no update service in this build\n");
+                updateStarter(notes.c_str());
+            } else if (bits & 3u) {
+                OutputDebugStringW(u"no update service in this build\n");
             }
             if (bits & 0x18u) {
                 state = CONFIG;

@@ -39,10 +39,11 @@ public:
     UiImageButton& GetButton(int index) { return buttons[index]; }
     // Stored totals plus this run's counters, written back (the file once, with both).
     void SaveTrafficTotals();
+    // The exit road after the user confirmed (also after an installed update): traffic totals, the log-out
+    // request, the quit message.
+    void ExitClient();
 
 protected:
-    // The exit road after the user confirmed: traffic totals, the log-out request, the quit message.
-    void ExitClient();
     void PlaceButtons(const GridMetrics& grid);
 
     UiImageButton buttons[BUTTON_COUNT];

@@ -192,20 +192,7 @@ void CRegisterVerifyFrame::OnMzCommand(WPARAM wParam, LPARAM lParam)
 
 void CRegisterVerifyFrame::SendSignUpSms()
 {
-    RECT work;
-    CWndManager::GetInstance()->GetWorkRect(&work);
-    auto* sms = new CSendSmsWnd(u"发信息注册", m_hWnd);
-    sms->SetRecipient(SMS_SERVICE_NUMBER);
-    sms->SetMessage(SIGN_UP_TEXT);
-    sms->SetCaptionButtons(0);
-    if (!sms->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0, POPUP_STYLE,
-                     0)) {
-        delete sms;
-        return;
-    }
-    sms->SetShowAnimation(12);
-    sms->SetHideAnimation(11);
-    sms->ShowWnd(-1, nullptr, nullptr, 1); // released by the child-closed handling
+    CSendSmsWnd::Run(m_hWnd, u"发信息注册", SMS_SERVICE_NUMBER, SIGN_UP_TEXT, 0);
 }
 
 int CRegisterVerifyFrame::BuildRequest(char* part, int capacity, const char*)

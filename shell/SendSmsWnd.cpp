@@ -5,6 +5,7 @@
 #include "platform/device/Sms.h"
 #include "platform/ui/MzDialogs.h"
 #include "platform/win/WideText.h"
+#include "shell/WndManager.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -189,4 +190,22 @@ void CSendSmsWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
     } else if (lParam == 2) {
         EndWnd(END_BACK);
     }
+}
+
+BOOL CSendSmsWnd::Run(HWND owner, LPCWSTR title, LPCWSTR recipient, LPCWSTR text, int captionButtons)
+{
+    RECT work;
+    CWndManager::GetInstance()->GetWorkRect(&work);
+    auto* sms = new CSendSmsWnd(title, owner);
+    sms->SetRecipient(recipient);
+    sms->SetMessage(text);
+    sms->SetCaptionButtons(captionButtons);
+    if (!sms->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, owner, 0, 0x80000000u, 0)) {
+        delete sms;
+        return FALSE;
+    }
+    sms->SetShowAnimation(12);
+    sms->SetHideAnimation(11);
+    sms->ShowWnd(-1, nullptr, nullptr, 1);
+    return TRUE;
 }

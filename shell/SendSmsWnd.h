@@ -26,6 +26,10 @@ public:
     void SetCaptionButtons(int flag) { captionButtons = flag; }
     // 1 when the message was handed to the text-message service, 0 otherwise.
     static int SendSms(LPCWSTR number, LPCWSTR text);
+    // Runs the window as its openers do: recipient and proposed text set, created over the work area as a pop-up
+    // owned by owner, sliding in and out, modal; the owner's child-closed handling releases it. FALSE when it
+    // could not be created.
+    static BOOL Run(HWND owner, LPCWSTR title, LPCWSTR recipient, LPCWSTR text, int captionButtons);
 
     LPCWSTR GetMzClassName() override;
     void OnLButtonDown(UINT keys, int x, int y) override;

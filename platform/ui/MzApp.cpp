@@ -5,6 +5,7 @@
 #include "platform/display/Desktop.h"
 #include "platform/display/Display.h"
 #include "platform/win/Debug.h"
+#include "platform/win/Process.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -81,7 +82,7 @@ void TellHowToDriveHeadless(const char* socket)
 
 } // namespace
 
-int MzRunApplication(int, char**)
+int MzRunApplication(int, char** argv)
 {
     CMzApp* app = CMzApp::GetApp();
     if (!app) {
@@ -104,5 +105,7 @@ int MzRunApplication(int, char**)
     app->Exit();
     morwick::automation::StopServer();
     morwick::display::StopDisplay();
+    // A program replaced by its update starts again as the new build, in this same process.
+    RestartProgramIfRequested(argv);
     return code;
 }

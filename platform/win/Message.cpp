@@ -265,7 +265,8 @@ bool HasInputLocked(const ThreadQueue& queue)
 }
 
 // The retrieval shared by GetMessage and PeekMessage.
-BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool remove, bool wait)
+BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool remove, bool wait,
+              bool handleSent = true)
 {
     if (!msg) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -277,7 +278,8 @@ BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool rem
         return -1;
     }
     for (;;) {
-        HandleSentMessagesLocked(lock, queue);
+        if (handleSent)
+            HandleSentMessagesLocked(lock, queue);
         if (TakePostedLocked(*queue, msg, window, minMessage, maxMessage, remove)
             || TakeQuitLocked(*queue, msg, minMessage, maxMessage, remove)) {
             lastMessageTime = msg->time;
@@ -291,7 +293,7 @@ BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool rem
                 lastMessageTime = msg->time;
                 return TRUE;
             }
-            if (!queue->sent.empty() || !queue->posted.empty()) {
+            if ((handleSent && !queue->sent.empty()) || !queue->posted.empty()) {
                 continue; // something came in while the source ran
             }
         }
@@ -469,8 +471,28 @@ BOOL GetMessage(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage)
 
 BOOL PeekMessage(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, UINT removeFlags)
 {
-    return Retrieve(msg, window, minMessage, maxMessage, (removeFlags & PM_REMOVE) != 0, false) == TRUE ? TRUE
-                                                                                                      : FALSE;
+    bool kinds = (removeFlags & 0xFFFF0000u) != 0;
+    bool handleSent = !kinds || (removeFlags & PM_QS_SENDMESSAGE) != 0;
+    return Retrieve(msg, window, minMessage, maxMessage, (removeFlags & PM_REMOVE) != 0, false, handleSent) == TRUE
+               ? TRUE
+               : FALSE;
+}
+
+DWORD GetQueueStatus(UINT flags)
+{
+    std::unique_lock<std::mutex> lock(WaitLock());
+    std::shared_ptr<ThreadQueue> queue = OwnQueueLocked();
+    DWORD bits = 0;
+    if (!queue->sent.empty())
+        bits |= QS_SENDMESSAGE;
+    if (!queue->posted.empty() || queue->quitPending)
+        bits |= QS_POSTMESSAGE;
+    DWORD now = GetMessageClock();
+    for (const Timer& timer : queue->timers)
+        if (Reached(now, timer.due))
+            bits |= QS_TIMER;
+    bits &= flags & 0xFFFFu;
+    return (bits << 16) | bits;
 }
 
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds, DWORD wakeMask)

@@ -91,6 +91,12 @@ typedef void (*TIMERPROC)(HWND window, UINT message, UINT_PTR timerId, DWORD tim
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 #define PM_NOYIELD 0x0002
+// With any PM_QS_ flag, PeekMessage looks only at those kinds; messages sent from other threads are handled only
+// with PM_QS_SENDMESSAGE (so a look at the queue never runs another thread's request inside the caller).
+#define PM_QS_INPUT (QS_INPUT << 16)
+#define PM_QS_POSTMESSAGE ((QS_POSTMESSAGE | QS_HOTKEY | QS_TIMER) << 16)
+#define PM_QS_PAINT (QS_PAINT << 16)
+#define PM_QS_SENDMESSAGE (QS_SENDMESSAGE << 16)
 
 // Wake masks of MsgWaitForMultipleObjects: any kind of queued input is treated alike.
 #define QS_KEY 0x0001
@@ -105,6 +111,10 @@ typedef void (*TIMERPROC)(HWND window, UINT message, UINT_PTR timerId, DWORD tim
 #define QS_INPUT (QS_MOUSE | QS_KEY)
 #define QS_ALLEVENTS (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY)
 #define QS_ALLINPUT (QS_ALLEVENTS | QS_SENDMESSAGE)
+
+// What the calling thread's queue holds now, as QS_ bits masked by flags (sent, posted and quit messages, due
+// timers), in the high word and the low word alike; nothing is handled or removed.
+DWORD GetQueueStatus(UINT flags);
 
 // Window filter for PeekMessage/GetMessage: only messages posted to the thread itself (hwnd null).
 #define HWND_THREAD_ONLY ((HWND)(intptr_t)-1)

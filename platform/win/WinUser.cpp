@@ -1460,8 +1460,11 @@ bool GuiQueueIdle()
 {
     bool idle = true;
     RunOnGuiThread([&] {
+        // A reply sent to the GUI thread counts as work, but is not handled here: a window that opens a modal
+        // box on it would hold the automation's own request until the box is closed.
         MSG m;
-        idle = !PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE);
+        idle = GetQueueStatus(QS_SENDMESSAGE) == 0 &&
+               !PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_PAINT);
     });
     return idle;
 }

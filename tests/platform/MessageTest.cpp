@@ -249,6 +249,31 @@ TEST(SendMessage, CrossThreadSendIsHandledInsideANestedPeekLoop)
     FreeWindowHandle(window);
 }
 
+TEST(SendMessage, APeekForPostedKindsOnlySeesAWaitingSendWithoutHandlingIt)
+{
+    Recorder r;
+    HWND window = AllocWindowHandle(RecordingProc, &r);
+    MSG msg;
+    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE); // this thread's queue exists
+    EXPECT_EQ(GetQueueStatus(QS_ALLINPUT), 0u);
+    TestThread worker([&]() -> DWORD {
+        SendMessage(window, WM_REPLY_READY, 0, 0x77);
+        return 0;
+    });
+    auto start = std::chrono::steady_clock::now();
+    while (GetQueueStatus(QS_SENDMESSAGE) == 0 && ElapsedMs(start) < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(GetQueueStatus(QS_ALLINPUT), (DWORD)(QS_SENDMESSAGE << 16 | QS_SENDMESSAGE));
+    // A look at the posted kinds leaves the send waiting; a plain peek handles it.
+    EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_POSTMESSAGE | PM_QS_INPUT | PM_QS_PAINT));
+    EXPECT_TRUE(r.messages.empty());
+    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    ASSERT_EQ(worker.Join(), WAIT_OBJECT_0);
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(GetQueueStatus(QS_ALLINPUT), 0u);
+    FreeWindowHandle(window);
+}
+
 TEST(SendMessage, SenderBlocksUntilHandledAndSameThreadSendIsADirectCall)
 {
     Recorder r;

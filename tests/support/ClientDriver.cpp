@@ -69,10 +69,12 @@ int Count(const std::string& text, const std::string& part)
     return n;
 }
 
-ClientProcess::ClientProcess(const std::string& home, const std::string& device, const std::string& socket)
+ClientProcess::ClientProcess(const std::string& home, const std::string& device, const std::string& socket,
+                             std::string program)
     : socket(socket)
 {
-    std::string program = std::string(MORWICK_BINARY_DIR) + "/app/morwick";
+    if (program.empty())
+        program = std::string(MORWICK_BINARY_DIR) + "/app/morwick";
     std::vector<std::string> env = {"MORWICK_HOME=" + home, "MORWICK_DEVICE=" + device,
                                     "MORWICK_AUTOMATION=" + socket, "MORWICK_DISPLAY=headless"};
     // The test process's own folder for running clients, so a client of another test never counts as this
@@ -201,9 +203,9 @@ CServerOptions ClientTest::ServerOptions()
     return options;
 }
 
-std::unique_ptr<e2e::ClientProcess> ClientTest::Start(const std::string& name)
+std::unique_ptr<e2e::ClientProcess> ClientTest::Start(const std::string& name, const std::string& program)
 {
-    auto client = std::make_unique<e2e::ClientProcess>(home, device, root.Path() + name + ".sock");
+    auto client = std::make_unique<e2e::ClientProcess>(home, device, root.Path() + name + ".sock", program);
     EXPECT_TRUE(client->Started());
     EXPECT_TRUE(client->Ready());
     return client;

@@ -43,7 +43,9 @@ int Count(const std::string& text, const std::string& part);
 
 class ClientProcess {
 public:
-    ClientProcess(const std::string& home, const std::string& device, const std::string& socket);
+    // program: the client executable to run; the build's own when empty.
+    ClientProcess(const std::string& home, const std::string& device, const std::string& socket,
+                  std::string program = std::string());
     ~ClientProcess(); // kills the client when it is still running
     ClientProcess(const ClientProcess&) = delete;
     ClientProcess& operator=(const ClientProcess&) = delete;
@@ -78,8 +80,9 @@ class ClientTest : public ::testing::Test {
 protected:
     void SetUp() override;
     virtual CServerOptions ServerOptions();
-    // Starts a client on this home and device with its socket named name, and waits until it answers.
-    std::unique_ptr<e2e::ClientProcess> Start(const std::string& name);
+    // Starts a client on this home and device with its socket named name, and waits until it answers; program
+    // as for ClientProcess.
+    std::unique_ptr<e2e::ClientProcess> Start(const std::string& name, const std::string& program = std::string());
 
     TempFolder root;
     std::string home, device;

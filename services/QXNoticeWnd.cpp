@@ -1,0 +1,38 @@
+// The new-version notice: a local text, nothing asked of the server.
+#include "services/QXNoticeWnd.h"
+
+CQXNoticeWnd::CQXNoticeWnd(LPCWSTR title, HWND owner) : CQXInfoTxtWnd(title, owner)
+{
+    firstActivation = 0;
+    requestOnActive = 0;
+}
+
+CQXNoticeWnd::~CQXNoticeWnd() = default;
+
+LPCWSTR CQXNoticeWnd::GetMzClassName()
+{
+    return u"CQXNoticeWnd";
+}
+
+BOOL CQXNoticeWnd::OnInitDialog()
+{
+    if (!CQXInfoTxtWnd::OnInitDialog())
+        return FALSE;
+    commandBar.SetButton(0, true, true, u"安装");
+    commandBar.SetButton(1, false, false, u"");
+    commandBar.SetButton(2, true, true, u"返回");
+    return TRUE;
+}
+
+void CQXNoticeWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(wParam) != ID_COMMAND_BAR)
+        return;
+    // Both end as "back": the owner carries on where it was; the opener reads the choice.
+    if (lParam == 0) {
+        installChosen = true;
+        EndWnd(END_BACK);
+    } else if (lParam == 2) {
+        EndWnd(END_BACK);
+    }
+}
