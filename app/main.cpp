@@ -4,6 +4,7 @@
 #include "quotes/MineWindowMakers.h"
 #include "quotes/QuoteWindowMakers.h"
 #include "shell/ClientApp.h"
+#include "trading/TradeWindowMakers.h"
 
 static CClientApp theApp;
 
@@ -15,5 +16,6 @@ int main(int argc, char** argv)
     InstallQuoteWindowMakers();
     InstallDetailWindowMakers();
     InstallMineWindowMakers();
+    InstallTradeWindowMakers();
     return MzRunApplication(argc, argv);
 }
