@@ -120,6 +120,7 @@ int main(int argc, char** argv)
         std::printf("morwick-server: public key written to %s\n", exportPath.c_str());
     }
 
+    options.dataDir = (std::filesystem::path(dataDir) / "brokerage").string();
     CServerFunctions functions(options, &keys);
     CHttpServer http(functions);
     http.SetChunked(chunked);
