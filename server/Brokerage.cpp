@@ -108,6 +108,18 @@ std::string CBrokerage::PasswordHash(const std::string& fundId, const std::strin
     return ServerMd5Hex("morwick-trade-" + fundId + "-" + password);
 }
 
+const std::vector<CDemoAccount>& CBrokerage::DemoAccounts()
+{
+    static const std::vector<CDemoAccount> list = {
+        {"880012345", "123456", "0101", "张明", 200000, {0, 5, 10, 15}, {0}},
+        {"880012346", "123456", "0101", "李华", 50000, {2, 7}, {1}},
+        {"880012347", "654321", "0102", "王芳", 1000000, {}, {0, 2}},
+        {"880023456", "111111", "0201", "赵强", 0, {3, 8, 12}, {3}},
+        {"880034567", "123456", "0301", "陈静", 0, {}, {0}},
+    };
+    return list;
+}
+
 void CBrokerage::BuildDemoAccounts()
 {
     struct Bank {
@@ -115,25 +127,9 @@ void CBrokerage::BuildDemoAccounts()
         const char* name;
     };
     static const Bank banks[] = {{"01", "中国工商银行"}, {"02", "中国建设银行"}, {"03", "招商银行"}, {"04", "中国银行"}};
-    struct Demo {
-        const char* fundId;
-        const char* password;
-        const char* branch;
-        const char* holder;
-        int64_t cashYuan;
-        std::vector<int> stocks; // indices into the stock list
-        std::vector<int> banks;
-    };
-    const Demo demos[] = {
-        {"880012345", "123456", "0101", "张明", 200000, {0, 5, 10, 15}, {0}},
-        {"880012346", "123456", "0101", "李华", 50000, {2, 7}, {1}},
-        {"880012347", "654321", "0102", "王芳", 1000000, {}, {0, 2}},
-        {"880023456", "111111", "0201", "赵强", 0, {3, 8, 12}, {3}},
-        {"880034567", "123456", "0301", "陈静", 0, {}, {0}},
-    };
     std::vector<const CSecurity*> stocks = Stocks(market);
     int today = market.GetDate();
-    for (const Demo& d : demos) {
+    for (const CDemoAccount& d : DemoAccounts()) {
         auto a = std::make_unique<CTradeAccount>();
         a->fundId = d.fundId;
         a->branch = d.branch;

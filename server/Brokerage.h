@@ -150,6 +150,16 @@ struct CBranchOffice {
     const char* phone;
 };
 
+struct CDemoAccount {
+    const char* fundId;
+    const char* password;
+    const char* branch;
+    const char* holder;   // UTF-8
+    int64_t cashYuan;
+    std::vector<int> stocks; // indices into the market's stock list
+    std::vector<int> banks;  // indices into the bank list
+};
+
 struct CNewShare {
     std::string applyCode;
     std::string code;
@@ -191,6 +201,9 @@ public:
     std::unique_lock<std::mutex> Hold() { return std::unique_lock<std::mutex>(lock); }
 
     static const std::vector<CBranchOffice>& Branches();
+    static const std::vector<CDemoAccount>& DemoAccounts();
+    // The functions, fields, demo accounts and branch offices, for --help.
+    static std::string Help();
     const CFundCatalog& Funds() const { return funds; }
     CMarket& Market() { return market; }
     void SetClock(std::function<int64_t()> wallSeconds) { clock = std::move(wallSeconds); }
