@@ -126,7 +126,7 @@ std::string Categories(CFundCall&)
     CDataSetWriter set("jjcx");
     set.AddField("id", FIELD_INT);
     set.AddField("title", FIELD_TEXT);
-    set.AddField("param", FIELD_TEXT);
+    set.AddField("params", FIELD_TEXT);
     const std::string query = "tc_mfuncno=700&tc_sfuncno=18&sign=zdf&position=poststr&count=20";
     for (int type = 0; type <= 5; ++type) {
         set.AddRow();
@@ -151,13 +151,15 @@ std::string Ranking(CFundCall& t, bool rating)
         columns = {{"pm", "排名"},      {"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"jjlx", "类型"},
                    {"dwjz", "单位净值"}, {"zdf", "日涨幅%"},          {"zf1w", "近一周%"},     {"zf1m", "近一月%"},
                    {"zf3m", "近三月%"},  {"zf6m", "近半年%"},         {"zf1y", "近一年%"},     {"zfjn", "今年以来%"}};
-    std::string sortColumn = t.params.Get("sortcol", rating ? "pj" : "zf1m");
+    // Any column may order the table: the figures by value, the texts by their bytes; the rank is the default.
+    std::string sortColumn = t.params.Get("sortcol", "pm");
+    if (sortColumn == "pm" || sortColumn.empty())
+        sortColumn = rating ? "pjdm" : "zf1m";
     if (sortColumn == "pj")
         sortColumn = "pjdm";
     auto sortIndex = std::find_if(columns.begin(), columns.end(),
-                                  [&](const CTextColumn& c) { return sortColumn == c.name; });
-    if (sortIndex == columns.end() || sortIndex - columns.begin() < 3 || sortColumn == "jjlx" || sortColumn == "jjgs" ||
-        sortColumn == "pj") {
+                                  [&](const CTextColumn& c) { return EqualNoCase(sortColumn, c.name); });
+    if (sortIndex == columns.end()) {
         t.error = "排序字段无效";
         return std::string();
     }
@@ -190,8 +192,11 @@ std::string Ranking(CFundCall& t, bool rating)
         entries.push_back(std::move(e));
     }
     size_t k = static_cast<size_t>(sortIndex - columns.begin());
-    bool ascending = t.params.GetInt("order", 0) == 1;
+    bool ascending = t.params.GetInt("direct", 1) == 0;
+    bool byText = (k >= 1 && k <= 3) || (rating && k == 4); // code, name, type or company
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        if (byText)
+            return ascending ? a.cells[k] < b.cells[k] : a.cells[k] > b.cells[k];
         return ascending ? a.values[k] < b.values[k] : a.values[k] > b.values[k];
     });
     CTextRows rows;

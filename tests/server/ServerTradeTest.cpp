@@ -62,7 +62,7 @@ TEST_F(TradeFixture, EveryFunctionAnswersTheSetAndColumnsTheWindowsRead)
         {600, 32, "", "qz", {"qzdm", "xqjg", "kysl", "xqqj"}},
         {700, 1, "codes=161101,162202", "query", {"tradingcode", "SecuAbbr", "dwjz", "zdf", "poststr"}},
         {700, 2, "", "query", {"tradingcode", "SecuAbbr", "tacode", "kyfe", "fhfs", "poststr"}},
-        {700, 3, "", "jjcx", {"id", "title", "param"}},
+        {700, 3, "", "jjcx", {"id", "title", "params"}},
         {700, 4, "sortcol=zf1y", "query", {"tradingcode", "SecuAbbr", "zf1w", "zf1y", "poststr"}},
         {700, 5, "", "query", {"tradingcode", "SecuAbbr", "pj", "poststr"}},
         {700, 6, "ofcode=161101", "fund", {"tradingcode", "tacode", "dwjz", "ksg", "zdje", "kyzj", "jjzh"}},
@@ -122,7 +122,7 @@ TEST_F(TradeFixture, AnOrderShowsAmongTheCancellableOnesUntilCancelledAndALogOut
 
 TEST_F(TradeFixture, FundListsAnswerWithoutATradeLogInButOrdersAndSharesDoNot)
 {
-    TestSets ranking = Call(700, 4, "sortcol=zf1m&order=0&count=50", false);
+    TestSets ranking = Call(700, 4, "sortcol=zf1m&direct=1&count=50", false);
     ASSERT_FALSE(ranking[0].IsError());
     EXPECT_EQ(ranking[0].GetRowCount(), 24);
     double previous = 1e9;
