@@ -315,7 +315,10 @@ void CQXStockTableWnd::OnMenuCommand(int command)
     case CMD_BUY: {
         if (!app->HasTradeAccounts()) {
             app->ShowTradeLogin(m_hWnd, -1);
-            break;
+            // A log-in made for this order goes on to the order form; the rows may have changed meanwhile.
+            if (!app->HasTradeAccounts())
+                break;
+            row = GetRow(selected);
         }
         int mmlb = command == CMD_SELL ? 1 : 0;
         std::string verb = Gb(command == CMD_SELL ? u"卖出" : u"买入");

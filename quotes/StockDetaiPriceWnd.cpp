@@ -302,7 +302,9 @@ void CStockDetaiPriceWnd::OpenTrade(bool buy)
     }
     if (!app->HasTradeAccounts()) {
         app->ShowTradeLogin(m_hWnd, -1);
-        return;
+        // A log-in made for this order goes on to the order form.
+        if (!app->HasTradeAccounts())
+            return;
     }
     char title[64];
     snprintf(title, sizeof title, "%s %s", Gb(buy ? u"买入" : u"卖出").c_str(), name);
