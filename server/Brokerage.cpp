@@ -212,10 +212,19 @@ CTradeAccount* CBrokerage::ForSession(const CSession& session, const CRequestPar
     return Find(session.fundId);
 }
 
+int CBrokerage::ExchangeMarket(bool shanghai) const
+{
+    // Market numbers are the quote market's; the exchange shows in the codes ("60" Shanghai, "00" Shenzhen).
+    for (const CSecurity& s : market.Securities())
+        if (s.type == KIND_STOCK && s.market != 3 && s.code.rfind(shanghai ? "60" : "00", 0) == 0)
+            return s.market;
+    return shanghai ? 1 : 2;
+}
+
 std::string CBrokerage::HolderCode(const CTradeAccount& a, int m) const
 {
     std::string tail = a.fundId.substr(a.fundId.size() > 9 ? a.fundId.size() - 9 : 0);
-    return std::string(1, m == 1 ? 'A' : '0') + tail;
+    return std::string(1, m == ExchangeMarket(true) ? 'A' : '0') + tail;
 }
 
 CTradeAccount* CBrokerage::LogIn(const std::string& account, int accountType, const std::string& branch,
@@ -312,13 +321,7 @@ std::vector<CNewShare> CBrokerage::NewShares() const
     static const char* const names[] = {"华锐新材", "中科微电", "恒信医药", "联创智能", "天润环保", "博远科技",
                                         "海川能源", "瑞丰食品"};
     int day = OrderDay();
-    int shanghai = 1, shenzhen = 2;
-    for (const CSecurity& s : market.Securities()) {
-        if (s.type == KIND_STOCK && s.code.rfind("60", 0) == 0)
-            shanghai = s.market;
-        if (s.type == KIND_STOCK && s.code.rfind("00", 0) == 0 && s.market != 3)
-            shenzhen = s.market;
-    }
+    int shanghai = ExchangeMarket(true), shenzhen = ExchangeMarket(false);
     std::vector<CNewShare> list;
     for (int i = 0; i < 2; ++i) {
         uint64_t h = Mix(seed * 1000003 + static_cast<uint64_t>(day) * 2 + static_cast<uint64_t>(i));

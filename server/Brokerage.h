@@ -223,6 +223,7 @@ public:
     bool CheckPassword(CTradeAccount& a, const std::string& password, const char* wrongText, std::string* error);
     CDone ChangePassword(CTradeAccount& a, const std::string& oldPassword, const std::string& newPassword);
     std::string HolderCode(const CTradeAccount& a, int market) const;
+    int ExchangeMarket(bool shanghai) const;
 
     // Stocks.
     const CSecurity* Security(int market, const std::string& code) const;
