@@ -166,10 +166,10 @@ void CBrokerage::BuildDemoAccounts()
             f.shares = 1000000; // 10000.00 shares
             f.cost = static_cast<int64_t>(funds.Funds().front().baseNav * 1000000);
             a->fundHoldings.push_back(f);
-            // A month of past deals for the history query.
+            // Past deals, one a trading day, for the history query.
             int date = today;
-            for (int i = 0; i < 12 && !stocks.empty(); ++i) {
-                date = PreviousTradingDate(PreviousTradingDate(date));
+            for (int i = 0; i < 27 && !stocks.empty(); ++i) {
+                date = PreviousTradingDate(date);
                 const CSecurity& s = *stocks[static_cast<size_t>(i * 3) % stocks.size()];
                 CStockOrder o;
                 o.id = a->nextId++;
