@@ -493,6 +493,19 @@ void CBrokerage::Fill(CTradeAccount& a, CStockOrder& o, int64_t price, int quant
     }
 }
 
+int CBrokerage::CancelRest(CTradeAccount& a, CStockOrder& o)
+{
+    int rest = o.quantity - o.filled - o.cancelled;
+    o.cancelled += rest;
+    if (o.side == 0) {
+        a.frozen -= o.frozen;
+        o.frozen = 0;
+    } else if (CHolding* h = a.Holding(o.market, o.code)) {
+        h->frozen -= rest;
+    }
+    return rest;
+}
+
 CDone CBrokerage::Cancel(CTradeAccount& a, int orderId, int* cancelled)
 {
     Settle(a);
@@ -503,15 +516,7 @@ CDone CBrokerage::Cancel(CTradeAccount& a, int orderId, int* cancelled)
             return {"新股申购不能撤单"};
         if (!o.IsOpen())
             return {o.filled == o.quantity ? "该委托已全部成交，不能撤单" : "该委托已撤单"};
-        int rest = o.quantity - o.filled - o.cancelled;
-        o.cancelled += rest;
-        if (o.side == 0) {
-            a.frozen -= o.frozen;
-            o.frozen = 0;
-        } else if (CHolding* h = a.Holding(o.market, o.code)) {
-            h->frozen -= rest;
-        }
-        *cancelled = rest;
+        *cancelled = CancelRest(a, o);
         CDone d;
         d.id = o.id;
         Save(a);
@@ -652,14 +657,7 @@ bool CBrokerage::SettleLocked(CTradeAccount& a)
             continue;
         if (o.kind == ORDER_STOCK && (o.date < today || (o.date == today && closed))) {
             // The day is over: the rest of the order lapses as a cancel would end it.
-            int rest = o.quantity - o.filled - o.cancelled;
-            o.cancelled += rest;
-            if (o.side == 0) {
-                a.frozen -= o.frozen;
-                o.frozen = 0;
-            } else if (CHolding* h = a.Holding(o.market, o.code)) {
-                h->frozen -= rest;
-            }
+            CancelRest(a, o);
             changed = true;
         } else if (o.kind == ORDER_NEW_SHARE && o.date < today) {
             // Allotment: one lot for some subscriptions, decided by the seed; the rest of the money returns.

@@ -269,6 +269,8 @@ private:
     void BuildDemoAccounts();
     bool Load(const std::string& path);
     void Fill(CTradeAccount& a, CStockOrder& o, int64_t price, int quantity);
+    // Ends what is left of an order, releasing its frozen money or shares; returns the quantity ended.
+    int CancelRest(CTradeAccount& a, CStockOrder& o);
     bool SettleLocked(CTradeAccount& a);
     void ConfirmFundOrder(CTradeAccount& a, CFundOrder& o);
     int64_t Now() const { return clock(); }
