@@ -673,7 +673,13 @@ bool CBrokerage::SettleLocked(CTradeAccount& a)
             if (allotted > 0) {
                 std::string code = o.code.rfind("732", 0) == 0 ? "603" + o.code.substr(3) : o.code;
                 a.deals.push_back({NextId(a), o.date, 150000, o.id, o.market, code, o.name, 0, o.price, allotted});
-                a.holdings.push_back({o.market, code, o.name, allotted, 0, o.date, 0, paid});
+                CHolding* h = a.Holding(o.market, code);
+                if (h == nullptr) {
+                    a.holdings.push_back({o.market, code, o.name});
+                    h = &a.holdings.back();
+                }
+                h->shares += allotted;
+                h->cost += paid;
             }
             changed = true;
         }
