@@ -9,6 +9,7 @@
 #include "server/TextTable.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <shared_mutex>

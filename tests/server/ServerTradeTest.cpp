@@ -73,6 +73,7 @@ TEST_F(TradeFixture, EveryFunctionAnswersTheSetAndColumnsTheWindowsRead)
         {700, 16, "", "query", {"wtbh", "poststr"}},
         {700, 17, "", "text", {"content"}},
         {700, 18, "ofcode=1611", "query", {"tradingcode", "SecuAbbr", "poststr"}},
+        {700, 19, "code=161101", "jzls", {"id", "line"}},
         {610, 1, "", "query", {"cpdm", "cpmc", "zdf", "poststr"}},
         {610, 3, "", "query", {"wtbh", "cpdm", "zt", "poststr"}},
     };
