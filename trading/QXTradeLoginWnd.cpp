@@ -46,6 +46,8 @@ void CQXTradeLoginWnd::CreateControls()
     accountEdit = rows.AddEdit(u"账号", SIP_KIND_NUMBER, ACCOUNT_MAX_CHARS);
     passwordEdit = rows.AddEdit(u"交易密码", SIP_KIND_NUMBER, PASSWORD_MAX_CHARS, true);
     saveButton = rows.AddChoice(u"记住账号", u"", ID_SAVE_ACCOUNT);
+    accountEdit->SetID(ID_ACCOUNT);
+    passwordEdit->SetID(ID_PASSWORD);
 
     // The last log-in's branch, account type and (when the user asked for it) account.
     const char* lastBranch = app->GetConfig("Trade_SCCode");

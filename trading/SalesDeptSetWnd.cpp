@@ -134,7 +134,6 @@ int CSalesDeptSetWnd::AddChosen()
         return 0;
     }
     FillMyList();
-    ShowText(u"营业部添加成功！", m_hWnd, 1000);
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
 #include "shell/QueryTableWnd.h"
+#include "trading/OneShotSend.h"
 #include "trading/TradeConfirmWnd.h"
 #include "trading/TradeText.h"
 
@@ -56,6 +57,8 @@ void CTradeBuySaleWnd::CreateControls()
     availableText = rows.AddText(limits.buy ? u"可用资金" : u"可卖数量", u"");
     largestText = rows.AddText(limits.buy ? u"可买数量" : u"最大可卖", u"");
     quantityEdit = rows.AddEdit(limits.buy ? u"买入数量" : u"卖出数量", SIP_KIND_NUMBER, 9);
+    priceEdit->SetID(ID_PRICE_EDIT);
+    quantityEdit->SetID(ID_QUANTITY_EDIT);
 
     RECT last;
     GetRowRect(&last, 0, rows.GetCount() - 1);
@@ -131,15 +134,32 @@ void CTradeBuySaleWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
     CFundBaseWnd::OnMzCommand(wParam, lParam);
 }
 
+void CTradeBuySaleWnd::OnActive()
+{
+    if (!firstActivation) {
+        CFundBaseWnd::OnActive();
+        return;
+    }
+    // The opener's own request (a quote table refreshing as the log-in closes) may still hold the shared worker:
+    // the first look-up waits for it instead of the base's request, which would be dropped.
+    firstActivation = 0;
+    if (worker == nullptr)
+        worker = CAppData::Instance()->GetConnection();
+    CFundBaseWnd::OnActive();
+    LookUp();
+}
+
 void CTradeBuySaleWnd::LookUp()
 {
-    SendRequest(-1, 0);
+    lookingUp = true;
+    if (!SendOnce(this))
+        lookingUp = false;
 }
 
 int CTradeBuySaleWnd::BuildRequest(char* part, int capacity, const char*)
 {
     std::string code = Gb(codeEdit.GetText());
-    if (code.size() != (size_t)CODE_LENGTH || !IsDigitString(code.c_str())) {
+    if (!lookingUp || code.size() != (size_t)CODE_LENGTH || !IsDigitString(code.c_str())) {
         part[0] = 0;
         return 0;
     }
@@ -154,6 +174,7 @@ int CTradeBuySaleWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CTradeBuySaleWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
+    lookingUp = false;
     if (transportFailed) {
         ShowText(u"网络连接失败，请稍后再试！", m_hWnd, 2000);
         return;

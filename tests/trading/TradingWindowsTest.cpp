@@ -60,7 +60,7 @@ protected:
     CTradeBuySaleWnd* OrderForm(const std::string& params)
     {
         auto* form = OpenWith<CTradeBuySaleWnd>(params.c_str());
-        form->LookUp();
+        form->OnActive(); // the first activation asks about the code
         EXPECT_TRUE(PumpUntil([&] { return form->GetNameText()[0] != 0; }));
         return form;
     }
