@@ -20,15 +20,6 @@ constexpr char EDITOR_PARAMS[] = "tc_mfuncno=31000&tc_sfuncno=4";
 constexpr int PINYIN_MAIN = 31000;
 constexpr int PINYIN_SUB = 10;
 
-std::u16string Wide(const std::string& text)
-{
-    WCHAR* wide = nullptr;
-    AnsiToWide(text.c_str(), &wide);
-    std::u16string s = wide != nullptr ? wide : u"";
-    free(wide);
-    return s;
-}
-
 std::string Text(const char* s)
 {
     return s != nullptr ? s : "";

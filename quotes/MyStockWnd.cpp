@@ -21,15 +21,6 @@ namespace {
 constexpr char TIME_SHARE_TITLE[] = "\xB7\xD6\xCA\xB1\xD7\xDF\xCA\xC6"; // 分时走势
 constexpr char KLINE_TITLE[] = "K\xCF\xDF\xB7\xD6\xCE\xF6";              // K线分析
 
-std::u16string Wide(const char* text)
-{
-    WCHAR* wide = nullptr;
-    AnsiToWide(text != nullptr ? text : "", &wide);
-    std::u16string s = wide != nullptr ? wide : u"";
-    free(wide);
-    return s;
-}
-
 std::string Narrow(LPCWSTR text)
 {
     char* narrow = nullptr;

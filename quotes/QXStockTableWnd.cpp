@@ -19,24 +19,6 @@
 
 namespace {
 
-std::string Gb(const char16_t* text)
-{
-    char* narrow = nullptr;
-    WideToAnsi(text, &narrow);
-    std::string s = narrow != nullptr ? narrow : "";
-    free(narrow);
-    return s;
-}
-
-std::u16string Wide(const char* text)
-{
-    WCHAR* wide = nullptr;
-    AnsiToWide(text != nullptr ? text : "", &wide);
-    std::u16string s = wide != nullptr ? wide : u"";
-    free(wide);
-    return s;
-}
-
 CServerConfig* LoadedDict()
 {
     CServerConfig* dict = CAppData::Instance()->GetQuoteParamDict();

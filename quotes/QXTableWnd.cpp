@@ -37,15 +37,6 @@ void SetCell(StockCell& cell, LPCWSTR text, int capacity)
     cell.text.Assign(s.c_str());
 }
 
-std::string Gb(const char16_t* text)
-{
-    char* narrow = nullptr;
-    WideToAnsi(text, &narrow);
-    std::string s = narrow != nullptr ? narrow : "";
-    free(narrow);
-    return s;
-}
-
 LPCWSTR TextOf(const StockCell& cell)
 {
     LPCWSTR t = cell.text.GetText();

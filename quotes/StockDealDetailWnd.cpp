@@ -18,15 +18,6 @@ namespace {
 constexpr COLORREF WHITE = 0xFFFFFF;
 constexpr int VOLUME_COLOR = 28;
 
-std::u16string Wide(const char* text)
-{
-    WCHAR* wide = nullptr;
-    AnsiToWide(text != nullptr ? text : "", &wide);
-    std::u16string s = wide != nullptr ? wide : u"";
-    free(wide);
-    return s;
-}
-
 } // namespace
 
 CStockDealDetailWnd::CStockDealDetailWnd(LPCWSTR title, HWND ownerWnd) : CTableWnd(title, ownerWnd) {}

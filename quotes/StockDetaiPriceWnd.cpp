@@ -31,24 +31,6 @@ enum {
     COL_AMOUNT, COL_AVERAGE, COL_ORDER_RATIO, COL_VOLUME_RATIO, COL_BUY1 = 14, COL_SELL1 = 24, COLUMN_COUNT = 34
 };
 
-std::u16string Wide(const char* text)
-{
-    WCHAR* wide = nullptr;
-    AnsiToWide(text != nullptr ? text : "", &wide);
-    std::u16string s = wide != nullptr ? wide : u"";
-    free(wide);
-    return s;
-}
-
-std::string Gb(const char16_t* text)
-{
-    char* narrow = nullptr;
-    WideToAnsi(text, &narrow);
-    std::string s = narrow != nullptr ? narrow : "";
-    free(narrow);
-    return s;
-}
-
 struct Cell {
     std::u16string text;
     COLORREF color;

@@ -89,16 +89,11 @@ int CBankTransferWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CBankTransferWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    if (transportFailed || data == nullptr || length <= 0) {
-        ShowText(u"银行列表获取失败，请稍后再试！", m_hWnd, 2000);
+    CReplyRecordSet reply;
+    CDataSet* set = FirstSetOrTell(reply, data, length, transportFailed, m_hWnd, u"银行列表获取失败，请稍后再试！");
+    if (set == nullptr)
         return;
-    }
-    CReplyRecordSet reply(data, (DWORD)length);
-    if (reply.hasError) {
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
-        return;
-    }
-    banks = ReadBankAccounts(*reply.GetRecord(0));
+    banks = ReadBankAccounts(set);
     if (banks.empty()) {
         bankButton->SetText(u"没有签约银行");
         return;

@@ -61,14 +61,8 @@ int CNewStockListWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CNewStockListWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    if (transportFailed || data == nullptr || length <= 0)
-        return;
-    CReplyRecordSet reply(data, (DWORD)length);
-    if (reply.hasError) {
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
-        return;
-    }
-    CDataSet* set = *reply.GetRecord(0);
+    CReplyRecordSet reply;
+    CDataSet* set = FirstSetOrTell(reply, data, length, transportFailed, m_hWnd, nullptr);
     if (set == nullptr)
         return;
     grid.Clear();

@@ -153,13 +153,7 @@ void CQXTradeLoginWnd::OnActionButton()
         ShowNotice(u"请输入交易密码！", m_hWnd);
         return;
     }
-    loggingIn = true;
-    EnableToolbar(FALSE);
-    if (!SendOnce(this)) {
-        loggingIn = false;
-        EnableToolbar(TRUE);
-        ShowText(u"系统繁忙，请稍后再试！", m_hWnd, 2000);
-    }
+    SendFormOnce(this, &loggingIn);
 }
 
 int CQXTradeLoginWnd::BuildRequest(char* part, int capacity, const char*)

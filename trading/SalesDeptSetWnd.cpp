@@ -80,16 +80,8 @@ int CSalesDeptSetWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CSalesDeptSetWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    if (transportFailed || data == nullptr || length <= 0) {
-        ShowText(u"营业部列表获取失败，请稍后再试！", m_hWnd, 2000);
-        return;
-    }
-    CReplyRecordSet reply(data, (DWORD)length);
-    if (reply.hasError) {
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
-        return;
-    }
-    CDataSet* set = *reply.GetRecord(0);
+    CReplyRecordSet reply;
+    CDataSet* set = FirstSetOrTell(reply, data, length, transportFailed, m_hWnd, u"营业部列表获取失败，请稍后再试！");
     if (set == nullptr)
         return;
     RemoveAllItems();

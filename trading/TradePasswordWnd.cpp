@@ -58,13 +58,7 @@ void CTradePasswordWnd::OnActionButton()
         ShowNotice(message, m_hWnd);
         return;
     }
-    submitting = true;
-    EnableToolbar(FALSE);
-    if (!SendOnce(this)) {
-        submitting = false;
-        EnableToolbar(TRUE);
-        ShowText(u"系统繁忙，请稍后再试！", m_hWnd, 2000);
-    }
+    SendFormOnce(this, &submitting);
 }
 
 int CTradePasswordWnd::BuildRequest(char* part, int capacity, const char*)

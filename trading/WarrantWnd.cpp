@@ -90,16 +90,10 @@ int CWarrantWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CWarrantWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    if (transportFailed || data == nullptr || length <= 0) {
-        ShowText(u"权证列表获取失败，请稍后再试！", m_hWnd, 2000);
+    CReplyRecordSet reply;
+    CDataSet* set = FirstSetOrTell(reply, data, length, transportFailed, m_hWnd, u"权证列表获取失败，请稍后再试！");
+    if (set == nullptr)
         return;
-    }
-    CReplyRecordSet reply(data, (DWORD)length);
-    if (reply.hasError) {
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
-        return;
-    }
-    CDataSet* set = *reply.GetRecord(0);
     warrants.clear();
     if (set != nullptr) {
         set->MoveFirst();
