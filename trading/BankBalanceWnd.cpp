@@ -26,6 +26,7 @@ void CBankBalanceWnd::CreateControls()
     bankButton = rows.AddChoice(u"银行", u"正在获取银行列表", ID_BANK);
     passwordEdit = rows.AddEdit(u"银行密码", SIP_KIND_NUMBER, 12, true);
     balanceText = rows.AddText(u"银行余额", u"");
+    passwordEdit->SetID(ID_PASSWORD);
 }
 
 RECT CBankBalanceWnd::GetPanelRect()

@@ -42,6 +42,8 @@ void CBankTransferWnd::CreateControls()
     directionButton = rows.AddChoice(u"转账方向", DirectionText(direction), ID_DIRECTION);
     amountEdit = rows.AddEdit(u"转账金额", SIP_KIND_NUMBER, 12);
     passwordEdit = rows.AddEdit(PasswordLabel(direction), SIP_KIND_NUMBER, 12, true);
+    amountEdit->SetID(ID_AMOUNT);
+    passwordEdit->SetID(ID_PASSWORD);
 }
 
 RECT CBankTransferWnd::GetPanelRect()

@@ -31,17 +31,54 @@ protected:
         client.Command("text " + text);
         client.Idle();
     }
-    // The centre of row `row` of the list-like control `id`, rows `height` pixels high from its top.
+    // The centre of row `row` of the list-like control `id`, rows `height` pixels high from its top, as far as
+    // the list has scrolled.
     static Point Row(const std::string& dump, int id, int row, int height)
     {
         std::smatch window, control;
         static const std::regex windowRect(R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
-        std::string pattern = RectOfId(id);
+        std::string pattern = RectOfId(id) + R"re([^}]*"extra":"[^"]*?(?:top=(\d+))?[^"]*")re";
         if (!std::regex_search(dump, window, windowRect) || !std::regex_search(dump, control, std::regex(pattern)))
             return {};
         int left = std::stoi(window[1]), top = std::stoi(window[2]);
+        int scrolled = control[5].matched ? std::stoi(control[5]) : 0;
         return {left + (std::stoi(control[1]) + std::stoi(control[3])) / 4,
-                top + std::stoi(control[2]) + row * height + height / 2};
+                top + std::stoi(control[2]) + row * height + height / 2 - scrolled};
+    }
+    // Drags the trading menu up to its end, so its last rows can be tapped.
+    static std::string ScrollMenuDown(ClientProcess& client)
+    {
+        client.Command("drag 240 600 240 150 40");
+        client.Idle();
+        return WaitFor(client, [](const std::string&) { return true; });
+    }
+    // From the box that asks for a branch office: the first office added, then the log-in; returns the last dump.
+    static std::string SetUpBranchAndLogIn(ClientProcess& client, const std::string& account,
+                                           const std::string& password, const std::string& shot = "")
+    {
+        std::string dump = client.Dump();
+        EXPECT_NE(TopWindow(dump).find("请先设置好营业部"), std::string::npos) << dump;
+        client.Tap(CentreOf(dump, RectOfText("确定")));
+        dump = client.WaitForTop("CSalesDeptSetWnd");
+        client.Tap(CentreOf(dump, RectOfText("添加")));
+        dump = client.Dump();
+        EXPECT_NE(TopWindow(dump).find(R"("items":["北京金融街营业部"])"), std::string::npos) << dump;
+        client.Tap(Bar(dump, 2));
+        return LogIn(client, account, password, shot);
+    }
+    // In the log-in window: types account and password and taps "登录".
+    // The password shows as dots, to the automation too; with a shot path the filled-in window is kept.
+    static std::string LogIn(ClientProcess& client, const std::string& account, const std::string& password,
+                             const std::string& shot = "")
+    {
+        std::string dump = client.WaitForTop("CQXTradeLoginWnd");
+        Type(client, CentreOf(dump, RectOfId(323)), account);
+        Type(client, CentreOf(dump, RectOfId(324)), password);
+        EXPECT_EQ(client.Dump().find("\"" + password + "\""), std::string::npos);
+        if (!shot.empty())
+            client.Command("shot " + shot);
+        client.Tap(Bar(dump, 1));
+        return client.Dump();
     }
     // Waits until the top window's description holds text; returns the last dump.
     static std::string WaitForText(ClientProcess& client, const std::string& text)
@@ -96,21 +133,7 @@ TEST_F(TradingEndToEndTest, LoggedOutBuySetsUpLogsInOrdersCancelsAndLogsOut)
     ASSERT_TRUE(client.Tap(menu));
     dump = client.Dump();
     ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("买入委托"))));
-    dump = client.Dump();
-    ASSERT_NE(TopWindow(dump).find("请先设置好营业部"), std::string::npos) << dump;
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
-    dump = client.WaitForTop("CSalesDeptSetWnd");
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("添加"))));
-    dump = client.Dump();
-    ASSERT_NE(TopWindow(dump).find(R"("items":["北京金融街营业部"])"), std::string::npos) << dump;
-    ASSERT_TRUE(client.Tap(Bar(dump, 2)));
-    dump = client.WaitForTop("CQXTradeLoginWnd");
-    Type(client, CentreOf(dump, RectOfId(323)), "880012345");
-    Type(client, CentreOf(dump, RectOfId(324)), "123456");
-    dump = client.Dump();
-    EXPECT_EQ(dump.find("123456"), std::string::npos) << "the password shows dots, also here";
-    client.Command("shot " + Shot("login.png"));
-    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    SetUpBranchAndLogIn(client, "880012345", "123456", Shot("login.png"));
     dump = client.WaitForTop("CTradeBuySaleWnd");
     // Prefilled: the selected row's code, then the server's name, price and what may be bought.
     dump = WaitForText(client, "元\"");
@@ -182,4 +205,92 @@ TEST_F(TradingEndToEndTest, LoggedOutBuySetsUpLogsInOrdersCancelsAndLogsOut)
     ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
     dump = client.WaitForTop("CQXTradeLoginWnd");
     ASSERT_EQ(TopWindowClass(dump), "CQXTradeLoginWnd") << dump;
+}
+
+TEST_F(TradingEndToEndTest, MenuEntryLogsInFirstThenTransfersMoneyAndChangesThePassword)
+{
+    auto started = Start("a");
+    ClientProcess& client = *started;
+    std::string dump = SignUp(client);
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107)))); // 交易
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    std::string menu = dump;
+
+    // A trading entry while logged out: branch office and log-in first, then the entry itself opens.
+    ASSERT_TRUE(client.Tap(Row(menu, 170, 8, 55))); // 银行余额
+    SetUpBranchAndLogIn(client, "880012345", "123456");
+    dump = client.WaitForTop("CBankBalanceWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CBankBalanceWnd") << dump;
+    static const std::regex balanceText(R"re("text":"(\d+\.\d\d) 人民币")re");
+    auto balance = [&]() {
+        std::string shown = WaitForText(client, "中国工商银行");
+        Type(client, CentreOf(shown, RectOfId(361)), "888888");
+        client.Tap(Bar(shown, 1));
+        shown = WaitFor(client, [](const std::string& top) { return std::regex_search(top, balanceText); });
+        std::smatch m;
+        EXPECT_TRUE(std::regex_search(shown, m, balanceText)) << shown;
+        client.Tap(Bar(shown, 2));
+        client.WaitForTop("CQXTradeMenuWnd");
+        return m.size() > 1 ? std::stod(m[1]) : -1.0;
+    };
+    double bankBefore = balance();
+
+    // 1000 from the bank into the securities account.
+    ASSERT_TRUE(client.Tap(Row(menu, 170, 7, 55))); // 银证转账
+    dump = client.WaitForTop("CBankTransferWnd");
+    dump = WaitForText(client, "中国工商银行");
+    Type(client, CentreOf(dump, RectOfId(352)), "1000");
+    Type(client, CentreOf(dump, RectOfId(353)), "888888");
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = client.WaitForTop("CTradeConfirmWnd");
+    ASSERT_NE(TopWindow(dump).find("1000.00元"), std::string::npos) << dump;
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = WaitForText(client, "转账已受理");
+    ASSERT_NE(TopWindow(dump).find("转账已受理"), std::string::npos) << dump;
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
+    dump = client.WaitForTop("CBankTransferWnd");
+    ASSERT_TRUE(client.Tap(Bar(dump, 2)));
+    client.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(client.Tap(Row(menu, 170, 8, 55)));
+    client.WaitForTop("CBankBalanceWnd");
+    EXPECT_NEAR(balance(), bankBefore - 1000, 0.001);
+
+    // The cash query shows the 1000 on the securities side.
+    dump = ScrollMenuDown(client);
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 13, 55))); // 资金查询
+    dump = WaitForText(client, "|201000.00|");
+    ASSERT_NE(TopWindow(dump).find("|201000.00|"), std::string::npos) << dump;
+    Point back = CentreOf(dump, RectOfId(101));
+    back.x = back.x * 9 / 5;
+    ASSERT_TRUE(client.Tap(back));
+
+    // The password changes; after a trade log-out the old one is refused and the new one logs in.
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 12, 55))); // 修改密码
+    dump = client.WaitForTop("CTradePasswordWnd");
+    Type(client, CentreOf(dump, RectOfId(380)), "123456");
+    Type(client, CentreOf(dump, RectOfId(381)), "654321");
+    Type(client, CentreOf(dump, RectOfId(382)), "654321");
+    EXPECT_EQ(client.Dump().find("654321"), std::string::npos);
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = WaitForText(client, "密码修改成功！");
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    client.Command("tap 412 51"); // the caption bar's trade icon
+    client.Idle();
+    dump = client.Dump();
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("是"))));
+    dump = client.WaitForTop("CQXAppFrame");
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107))));
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
+    LogIn(client, "880012345", "123456");
+    dump = WaitForText(client, "交易密码错误");
+    ASSERT_NE(TopWindow(dump).find("交易密码错误，还可尝试2次"), std::string::npos) << dump;
+    dump = client.WaitForTop("CQXTradeLoginWnd");
+    Type(client, CentreOf(dump, RectOfId(324)), "654321");
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = client.WaitForTop("CTradeQueryTableWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
+    EXPECT_EQ(client.Command("log").find("654321"), std::string::npos);
 }
