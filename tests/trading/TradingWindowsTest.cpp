@@ -14,6 +14,7 @@
 #include "trading/TradeHisQueryTableWnd.h"
 #include "trading/TradePasswordWnd.h"
 #include "trading/TradeQueryTableWnd.h"
+#include "trading/TradeWindowMakers.h"
 #include "trading/WarrantWnd.h"
 
 #include <cstring>
@@ -23,7 +24,9 @@ namespace {
 const char POSITIONS[] = "tc_mfuncno=600&tc_sfuncno=10&sign=fdyk&position=poststr&count=20";
 const char ORDERS[] = "tc_mfuncno=600&tc_sfuncno=11&sign=mmlb&position=poststr&count=20";
 
-// Remembers the trade log-in's report to its owner.
+// Remembers the trade log-in's report and the close messages its owner gets; on WM_ACT_IN_LOGIN (posted before the
+// log-in runs, so handled inside its modal loop) it acts in the log-in window as the user would.
+constexpr UINT WM_ACT_IN_LOGIN = WM_APP + 1;
 class OwnerProbe : public CNetWnd {
 public:
     OwnerProbe() : CNetWnd(u"主窗口", nullptr) {}
@@ -31,9 +34,25 @@ public:
     {
         if (message == WM_TRADE_LOGIN_DONE)
             actions.push_back((int)lParam);
+        if (message == WM_CHILD_CLOSED)
+            ++closes;
+        if (message == WM_ACT_IN_LOGIN) {
+            auto* login = dynamic_cast<CQXTradeLoginWnd*>(CBaseWnd::FromHandleBase(GetActiveWindow()));
+            if (login == nullptr)
+                return 1;
+            if (wParam == 0) {
+                ::PostMessage(login->GetHWND(), WM_CAPTION_HOME, 0, 0);
+            } else {
+                login->GetAccountEdit()->SetText(u"880012345");
+                login->GetPasswordEdit()->SetText(u"123456");
+                login->OnActionButton();
+            }
+            return 1;
+        }
         return CNetWnd::WindowProc(message, wParam, lParam);
     }
     std::vector<int> actions;
+    int closes = 0;
 };
 
 class TradingWindowsTest : public TradingWindowTest {
@@ -98,6 +117,27 @@ TEST_F(TradingWindowsTest, LogInStoresTheAccountAndTellsTheOwnerItsAction)
     // The field is wiped, and the branch is remembered for the next log-in.
     EXPECT_EQ(std::u16string(login->GetPasswordEdit()->GetText()), u"");
     EXPECT_STREQ(app->GetConfig("Trade_SCCode"), "0101");
+}
+
+TEST_F(TradingWindowsTest, ShowTradeLoginRunsAndDeletesItsWindowOnceWhetherTheUserLogsInOrGoesHome)
+{
+    InstallTradeWindowMakers();
+    struct Case {
+        WPARAM act; // 0 the caption's home icon, 1 a log-in
+        int result;
+        std::vector<int> actions;
+    } cases[] = {{0, END_HOME, {}}, {1, END_BACK, {6}}};
+    for (const Case& c : cases) {
+        auto* owner = Open<OwnerProbe>();
+        ::PostMessage(owner->GetHWND(), WM_ACT_IN_LOGIN, c.act, 0);
+        EXPECT_EQ(CAppData::Instance()->ShowTradeLogin(owner->GetHWND(), 6), c.result);
+        PumpUntil([] { return true; });
+        EXPECT_EQ(owner->actions, c.actions);
+        EXPECT_EQ(owner->closes, 0) << "the log-in window was deleted by ShowTradeLogin, not by its owner";
+        EXPECT_EQ(owner->GetActivationResult(), c.result);
+    }
+    EXPECT_TRUE(CAppData::Instance()->HasTradeAccounts());
+    EXPECT_EQ(CAppData::Instance()->ShowTradeLogin(nullptr, 6), -1) << "nothing more once logged in";
 }
 
 TEST_F(TradingWindowsTest, WrongPasswordsAreRefusedAndThenTheAccountLocks)
@@ -204,6 +244,7 @@ TEST_F(TradingWindowsTest, ConfirmationSendsTheOrderOnceAndReportsItsNumber)
     std::string price = Gb(form->GetPriceEdit()->GetText());
     CTradeConfirmWnd* confirm = Confirmation("tc_mfuncno=600&tc_sfuncno=6&code=" + code + "&mmlb=0&price=" + price +
                                              "&sl=100");
+    EXPECT_EQ(confirm->keep, 0) << "never resent after a transport failure";
     confirm->OnActionButton();
     confirm->OnActionButton(); // a second tap while the first is under way
     EXPECT_TRUE(confirm->IsSubmitting());
