@@ -119,7 +119,8 @@ BOOL CBaseWnd::OnInitDialog()
     SetShowAnimation(12);
     SetHideAnimation(11);
     int height = GetHeight();
-    gestureRect = RECT{0, CAPTION_HEIGHT, width, height - UI_BAR_HEIGHT_PORTRAIT};
+    // The content panel's area: a stroke on the caption or the bars is a tap, never a swipe.
+    gestureRect = RECT{0, CAPTION_HEIGHT, width, height - CAPTION_HEIGHT - UI_BAR_HEIGHT_PORTRAIT};
 
     CAppData* app = CAppData::Instance();
     if (app->accelMessageId == CAppData::NO_MESSAGE_ID) {
@@ -253,8 +254,9 @@ void CBaseWnd::HandleAccelerometer(WPARAM orientation)
 
 void CBaseWnd::ReleaseChild(CBaseWnd* child)
 {
-    // Only a live window of ours is deleted, and only once.
-    if (!IsLiveWindow(child) || child == this)
+    // Only a live window that this window owns is deleted, and only once: a stale close may name a newer
+    // window at a reused address.
+    if (!IsLiveWindow(child) || child == this || child->owner != m_hWnd)
         return;
     if (child->IsModal()) {
         // Its modal loop is still on the stack below us: deleting it now would pull the window from under it.
@@ -357,6 +359,17 @@ int CBaseWnd::ShowWnd(int menuId, const char* info, const char* params, int)
     OnInitParam(menuId, info, params);
     OnActive();
     return DoModal();
+}
+
+int CBaseWnd::RunChild(CBaseWnd* child)
+{
+    RECT work;
+    GetWndManager()->GetWorkRect(&work);
+    if (!child->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0, WS_POPUP)) {
+        delete child;
+        return -1;
+    }
+    return child->ShowWnd(-1, nullptr, nullptr, 1);
 }
 
 void CBaseWnd::PostChildClosed(int result)

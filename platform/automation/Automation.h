@@ -4,6 +4,7 @@
 //   tap X Y | press X Y | move X Y | release X Y | drag X1 Y1 X2 Y2 [STEPS]   the stylus, screen coordinates
 //   key NAME (enter back left right up down tab escape delete space) | text UTF-8
 //   rotate 0|1|2|3 (the accelerometer) | lock | unlock | call begin|end | usb off | frontkey
+//   pinch in|out (two fingers together or apart, to the windows registered with the touch driver)
 //   flightmode on|off (the phone's flight-mode flag in the registry)
 //   clock set YYYY-MM-DD HH:MM:SS | clock advance MS | clock real   GUI timers and the time of day
 //   shot PATH (PNG of the screen) | dump (the window stack from the top, with controls)

@@ -15,7 +15,7 @@
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
 #include "shell/WindowFactory.h"
-#include "tests/shell/ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -26,14 +26,6 @@
 #include <vector>
 
 namespace {
-
-class Recorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { boxes.push_back(text); }
-    void ShowTip(const WCHAR* text, HWND, int) override { tips.push_back(text); }
-    std::vector<std::u16string> boxes;
-    std::vector<std::u16string> tips;
-};
 
 struct Opened {
     std::string key, title, info, params;
@@ -72,25 +64,17 @@ public:
     int replies = 0;
 };
 
-class QuoteTableTest : public ShellWindowTest {
+class QuoteTableTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 5;
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
-        CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&recorder);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        StartServer(o);
         WriteConfig();
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
@@ -100,19 +84,16 @@ protected:
         table.reset();
         CNetWnd::SetWindowOpener(nullptr);
         openedLog = nullptr;
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy();
-        http->Stop();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
-    void WriteConfig()
+    void WriteConfig(const char16_t* sort = u"21^涨幅#20^涨跌#3^代码#")
     {
         CDataSetWriter set("config");
         set.AddField("key", FIELD_TEXT);
         set.AddField("value", FIELD_TEXT);
         const char16_t* rows[][2] = {{u"market", u"0^沪深#1^上海#2^深圳#"},
                                      {u"type", u"1^A股#3^基金#"},
-                                     {u"sort", u"21^涨幅#20^涨跌#3^代码#"}};
+                                     {u"sort", sort}};
         for (auto& r : rows) {
             set.AddRow();
             set.SetText(0, Gb(r[0]));
@@ -121,19 +102,6 @@ protected:
         std::string bytes = set.ToBytes();
         CAppData::Instance()->GetConfigStore()->WriteDataFile("config", (const BYTE*)bytes.data(),
                                                                (UINT)bytes.size());
-    }
-    template <typename Done> bool PumpUntil(Done done)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (done() && CAppData::Instance()->GetConnection()->WaitIdle(0) == WAIT_OBJECT_0) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
     }
     Table* Make(const char* info = "", const char* params = "tc_mfuncno=31000&tc_sfuncno=3")
     {
@@ -168,9 +136,6 @@ protected:
     }
     bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-    Recorder recorder;
     std::vector<Opened> opened;
     std::unique_ptr<Table> table;
 };
@@ -286,8 +251,8 @@ TEST_F(QuoteTableTest, ServerPagesFillTheGridAndEdgesOfThePagingSayWhy)
     EXPECT_EQ(row->name.color, CAppData::Instance()->GetColor(14));
 
     table->PreviousPage();
-    ASSERT_EQ(recorder.boxes.size(), 1u);
-    EXPECT_EQ(recorder.boxes[0], u"当前是第一页，向前无多数据显示！");
+    ASSERT_EQ(messages.Boxes().size(), 1u);
+    EXPECT_EQ(messages.Boxes()[0].text, u"当前是第一页，向前无多数据显示！");
     EXPECT_EQ(table->GetPage(), 0);
 
     int before = table->replies;
@@ -303,10 +268,10 @@ TEST_F(QuoteTableTest, ServerPagesFillTheGridAndEdgesOfThePagingSayWhy)
     table->SetPage(3);
     table->Feed(empty.ToBytes());
     EXPECT_EQ(table->GetRowCount(), 0);
-    EXPECT_EQ(recorder.boxes.back(), u"当前页无数据显示，请返回上一页！");
+    EXPECT_EQ(messages.Boxes().back().text, u"当前页无数据显示，请返回上一页！");
     EXPECT_EQ(table->GetPage(), 3);
     table->NextPage();
-    EXPECT_EQ(recorder.boxes.back(), u"当前已是最后一页，向后无更多数据显示！");
+    EXPECT_EQ(messages.Boxes().back().text, u"当前已是最后一页，向后无更多数据显示！");
 }
 
 TEST_F(QuoteTableTest, HeaderTapReversesTheDirectionFromTheFirstPage)
@@ -326,7 +291,7 @@ TEST_F(QuoteTableTest, RowActionsOpenChartsQuotesAndTradingOrSayNothingIsSelecte
     Make();
     table->recordOnly = true;
     table->OnMenuCommand(CQXStockTableWnd::CMD_DETAIL);
-    EXPECT_EQ(recorder.boxes.back(), u"未选中任何股票！");
+    EXPECT_EQ(messages.Boxes().back().text, u"未选中任何股票！");
 
     table->AddRow(Row(u"甲", 0x2626FF));
     table->GetGrid().SetSelectedIndex(0);
@@ -370,6 +335,20 @@ TEST_F(QuoteTableTest, SortWindowHandsItsChoiceBackAndReturnPostsNothing)
     again->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 2);
     PumpMessages();
     EXPECT_EQ(table->GetMarketKey(), "1");
+}
+
+TEST_F(QuoteTableTest, ASortKeyTooLongForTheRecordGoesEmptySoTheTableKeepsItsOwn)
+{
+    WriteConfig(u"21^涨幅#1234567890^超长#");
+    Make();
+    auto* sortWnd = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
+    sortWnd->SetParams("0", "1", "21", 1);
+    RECT work = WorkRect();
+    ASSERT_TRUE(sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    sortWnd->GetSortList().SetSelectedIndex(1);
+    sortWnd->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 0); // "确定"
+    PumpMessages();
+    EXPECT_EQ(table->GetSortKey(), "21");
 }
 
 TEST(QuoteTableMakers, RankedTableKeyHasAMaker)
