@@ -412,7 +412,7 @@ int ReadWholeFile(const WCHAR* path, BYTE** buffer) {
     return int(got);
 }
 
-std::string Gb(const WCHAR* text)
+std::string GbFromWide(const WCHAR* text)
 {
     char* narrow = nullptr;
     WideToAnsi(text != nullptr ? text : u"", &narrow);
@@ -421,7 +421,7 @@ std::string Gb(const WCHAR* text)
     return s;
 }
 
-std::u16string Wide(const char* text)
+std::u16string WideFromGb(const char* text)
 {
     WCHAR* wide = nullptr;
     AnsiToWide(text != nullptr ? text : "", &wide);

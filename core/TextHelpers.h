@@ -60,5 +60,5 @@ int ReadWholeFile(const WCHAR* path, BYTE** buffer);
 
 // The same conversions for C++ strings: the GB2312 form of a UTF-16 text and the UTF-16 form of a GB2312 text
 // ("" for null or when the conversion fails).
-std::string Gb(const WCHAR* text);
-std::u16string Wide(const char* text);
+std::string GbFromWide(const WCHAR* text);
+std::u16string WideFromGb(const char* text);

@@ -120,7 +120,7 @@ BOOL CQXStockTableWnd::OnInitDialog()
 
 std::u16string CQXStockTableWnd::CaptionText() const
 {
-    return Wide((marketName + className + sortName).c_str());
+    return WideFromGb((marketName + className + sortName).c_str());
 }
 
 void CQXStockTableWnd::OnActive()
@@ -176,7 +176,7 @@ int CQXStockTableWnd::OnOK(int row)
     if (row < 0 || GetRow(row) == nullptr)
         return -1;
     std::string params = "date=&code=" + RowCodeMarket(row);
-    return OpenByKey("fschart", -1, Gb(u"分时走势").c_str(), "", params.c_str(), m_hWnd);
+    return OpenByKey("fschart", -1, GbFromWide(u"分时走势").c_str(), "", params.c_str(), m_hWnd);
 }
 
 void CQXStockTableWnd::PreviousPage()
@@ -266,7 +266,7 @@ void CQXStockTableWnd::OnMenuCommand(int command)
             row = GetRow(selected);
         }
         int mmlb = command == CMD_SELL ? 1 : 0;
-        std::string verb = Gb(command == CMD_SELL ? u"卖出" : u"买入");
+        std::string verb = GbFromWide(command == CMD_SELL ? u"卖出" : u"买入");
         std::string title = verb;
         char params[128];
         if (row == nullptr) {

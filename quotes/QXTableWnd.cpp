@@ -388,5 +388,5 @@ std::string CQXTableWnd::RowCodeMarket(int row)
     CStockRow* r = GetRow(row);
     if (r == nullptr)
         return std::string();
-    return Gb(r->code.text.GetText()) + "." + Gb(r->market.text.GetText());
+    return GbFromWide(r->code.text.GetText()) + "." + GbFromWide(r->market.text.GetText());
 }

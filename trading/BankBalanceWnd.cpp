@@ -113,5 +113,5 @@ void CBankBalanceWnd::OnReply(const BYTE* data, int length, int transportFailed)
     const char* value = set->GetAsText("yhye");
     const char* currency = set->GetAsText("bz");
     std::string shown = std::string(value != nullptr ? value : "") + " " + (currency != nullptr ? currency : "");
-    balanceText->SetText(Wide(shown.c_str()).c_str());
+    balanceText->SetText(WideFromGb(shown.c_str()).c_str());
 }

@@ -113,7 +113,7 @@ void CBankTransferWnd::OnActionButton()
         ShowNotice(u"请先选择银行！", m_hWnd);
         return;
     }
-    std::string amountText = Gb(amountEdit->GetText());
+    std::string amountText = GbFromWide(amountEdit->GetText());
     double amount = 0;
     std::u16string message = CheckAmount(amountText.c_str(), MOST_PER_TRANSFER, &amount);
     if (message.empty() && passwordEdit->GetText()[0] == 0)
@@ -138,7 +138,7 @@ void CBankTransferWnd::OnActionButton()
     CTradeConfirmWnd* confirm = new CTradeConfirmWnd(u"转账确认", m_hWnd);
     confirm->AddLine(u"银行", BankLabel(bank).c_str());
     confirm->AddLine(u"转账方向", DirectionText(direction));
-    confirm->AddLine(u"转账金额", (Wide(money) + u"元").c_str());
+    confirm->AddLine(u"转账金额", (WideFromGb(money) + u"元").c_str());
     confirm->SetOrderRequest(fields.c_str());
     WipeBytes(fields.data(), fields.size());
     int outcome = confirm->RunModal();
@@ -150,6 +150,6 @@ void CBankTransferWnd::OnActionButton()
     passwordEdit->WipeText();
     if (outcome == CTradeConfirmWnd::ACCEPTED) {
         amountEdit->SetText(u"");
-        ShowNotice((u"转账已受理，流水号：" + Wide(lastSerial.c_str())).c_str(), m_hWnd);
+        ShowNotice((u"转账已受理，流水号：" + WideFromGb(lastSerial.c_str())).c_str(), m_hWnd);
     }
 }

@@ -100,9 +100,9 @@ void CSalesDeptSetWnd::OnReply(const BYTE* data, int length, int transportFailed
     }
     // The rows point at the keys: the key texts are made before any row.
     for (const BranchOffice& office : firm)
-        firmKeys.push_back(Wide(office.code.c_str()));
+        firmKeys.push_back(WideFromGb(office.code.c_str()));
     for (size_t i = 0; i < firm.size(); ++i)
-        AddItem(Wide(firm[i].name.c_str()).c_str(), (DWORD_PTR)firmKeys[i].c_str());
+        AddItem(WideFromGb(firm[i].name.c_str()).c_str(), (DWORD_PTR)firmKeys[i].c_str());
     if (!firm.empty())
         SetCurSel(0);
     Invalidate();
@@ -158,7 +158,7 @@ void CSalesDeptSetWnd::FillMyList()
     myList.RemoveAll();
     for (const BranchOffice& office : mine) {
         ListItem item;
-        item.Text = Wide(office.name.c_str()).c_str();
+        item.Text = WideFromGb(office.name.c_str()).c_str();
         myList.AddItem(item);
     }
     myList.SetSelectedIndex(-1);

@@ -8,7 +8,7 @@
 
 void ShowText(const WCHAR* text, HWND owner, int milliseconds)
 {
-    CAppData::Instance()->ShowMessage(Gb(text).c_str(), owner, milliseconds);
+    CAppData::Instance()->ShowMessage(GbFromWide(text).c_str(), owner, milliseconds);
 }
 
 void ShowNotice(const WCHAR* text, HWND owner)

@@ -52,10 +52,28 @@ public:
     int replies = 0;
 };
 
+std::string Gb(const char16_t* text)
+{
+    char* narrow = nullptr;
+    WideToAnsi(text, &narrow);
+    std::string s = narrow != nullptr ? narrow : "";
+    free(narrow);
+    return s;
+}
+
 std::u16string Text(CTableWnd* t, int row, int column)
 {
     LPCWSTR text = t->GetCellText(row, column);
     return text != nullptr ? text : u"<null>";
+}
+
+std::u16string Wide(const char* text)
+{
+    WCHAR* wide = nullptr;
+    AnsiToWide(text != nullptr ? text : "", &wide);
+    std::u16string s = wide != nullptr ? wide : u"";
+    free(wide);
+    return s;
 }
 
 struct QuoteRow {

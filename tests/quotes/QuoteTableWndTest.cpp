@@ -39,6 +39,15 @@ int RecordOpen(const char* key, int, const char* title, const char* info, const 
     return 7;
 }
 
+std::string Gb(const char16_t* text)
+{
+    char* narrow = nullptr;
+    WideToAnsi(text, &narrow);
+    std::string s = narrow != nullptr ? narrow : "";
+    free(narrow);
+    return s;
+}
+
 // A table that records its notifications and replies.
 class Table : public CQXStockTableWnd {
 public:

@@ -44,6 +44,24 @@ int RecordOpen(const char* key, int menuId, const char* title, const char* info,
     return END_BACK;
 }
 
+std::u16string Wide(const char* gb)
+{
+    WCHAR* w = nullptr;
+    AnsiToWide(gb, &w);
+    std::u16string s = w != nullptr ? w : u"";
+    free(w);
+    return s;
+}
+
+std::string Gb(const char16_t* text)
+{
+    char* a = nullptr;
+    WideToAnsi(text, &a);
+    std::string s = a != nullptr ? a : "";
+    free(a);
+    return s;
+}
+
 std::string GbFromUtf8(const std::string& utf8)
 {
     std::u16string wide(utf8.size() + 1, u'\0');

@@ -60,6 +60,24 @@ CBaseWnd* MakeQuickSearch(LPCWSTR title, HWND owner)
     return new QuickSearchWnd(title, owner);
 }
 
+std::u16string Wide(const char* gb)
+{
+    WCHAR* w = nullptr;
+    AnsiToWide(gb, &w);
+    std::u16string s = w != nullptr ? w : u"";
+    free(w);
+    return s;
+}
+
+std::string Gb(const char16_t* text)
+{
+    char* a = nullptr;
+    WideToAnsi(text, &a);
+    std::string s = a != nullptr ? a : "";
+    free(a);
+    return s;
+}
+
 CMenuItem* Item(const char16_t* title, const char* action)
 {
     auto* item = new CMenuItem;

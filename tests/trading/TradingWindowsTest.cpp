@@ -74,7 +74,7 @@ protected:
     std::string HeldCode()
     {
         auto* positions = Query<CTradeQueryTableWnd>(POSITIONS);
-        return positions->GetGrid().GetRowCount() > 0 ? Gb(Cell(positions, 0, "zqdm").c_str()) : "";
+        return positions->GetGrid().GetRowCount() > 0 ? GbFromWide(Cell(positions, 0, "zqdm").c_str()) : "";
     }
     CTradeBuySaleWnd* OrderForm(const std::string& params)
     {
@@ -154,7 +154,7 @@ TEST_F(TradingWindowsTest, WrongPasswordsAreRefusedAndThenTheAccountLocks)
     for (const Attempt& a : attempts) {
         messages.Clear();
         EXPECT_FALSE(LogIn(login, u"880012345", a.password));
-        EXPECT_TRUE(Sees(a.shown)) << Gb(a.shown);
+        EXPECT_TRUE(Sees(a.shown)) << GbFromWide(a.shown);
         EXPECT_EQ(std::u16string(login->GetPasswordEdit()->GetText()), u"") << "a refused password is typed again";
     }
     messages.Clear();
@@ -182,7 +182,7 @@ TEST_F(TradingWindowsTest, OrderFormFillsFromItsParametersAndTheServer)
     CTradeBuySaleWnd* form = OrderForm("code=" + code + ".1&price=12.34&market=1&type=1&MMLB=1");
     EXPECT_FALSE(form->IsBuy());
     EXPECT_EQ(form->GetMarket(), 1);
-    EXPECT_EQ(Gb(form->GetCodeEdit().GetText()), code);
+    EXPECT_EQ(GbFromWide(form->GetCodeEdit().GetText()), code);
     EXPECT_EQ(std::u16string(form->GetPriceEdit()->GetText()), u"12.34") << "the opener's price stays";
     EXPECT_NE(std::u16string(form->GetAvailableText()).find(u"股"), std::u16string::npos);
     EXPECT_GT(form->GetLimits().available, 0);
@@ -217,17 +217,17 @@ TEST_F(TradingWindowsTest, OrderFormRefusesBadOrdersWithAClearMessage)
         {buy, "0", "100", u"委托价格必须大于零"},
         {buy, up, "100", u"委托价格超出涨跌停限制"},
         {buy, "", "100", u"请输入委托价格"},
-        {buy, Gb(buy->GetPriceEdit()->GetText()), "150", u"买入数量必须为100股的整数倍"},
-        {buy, Gb(buy->GetPriceEdit()->GetText()), "99999900", u"可用资金不足"},
-        {sell, Gb(sell->GetPriceEdit()->GetText()), std::to_string(held + 100), u"卖出数量超过可卖数量"},
-        {sell, Gb(sell->GetPriceEdit()->GetText()), "-5", u"委托数量必须是整数"},
+        {buy, GbFromWide(buy->GetPriceEdit()->GetText()), "150", u"买入数量必须为100股的整数倍"},
+        {buy, GbFromWide(buy->GetPriceEdit()->GetText()), "99999900", u"可用资金不足"},
+        {sell, GbFromWide(sell->GetPriceEdit()->GetText()), std::to_string(held + 100), u"卖出数量超过可卖数量"},
+        {sell, GbFromWide(sell->GetPriceEdit()->GetText()), "-5", u"委托数量必须是整数"},
     };
     for (const Case& c : cases) {
         messages.Clear();
-        c.form->GetPriceEdit()->SetText(Wide(c.price.c_str()).c_str());
-        c.form->GetQuantityEdit()->SetText(Wide(c.quantity.c_str()).c_str());
+        c.form->GetPriceEdit()->SetText(WideFromGb(c.price.c_str()).c_str());
+        c.form->GetQuantityEdit()->SetText(WideFromGb(c.quantity.c_str()).c_str());
         c.form->OnActionButton();
-        EXPECT_TRUE(SeesStart(c.start)) << Gb(c.start.c_str());
+        EXPECT_TRUE(SeesStart(c.start)) << GbFromWide(c.start.c_str());
     }
     // Another code typed in: nothing goes before its limits are known.
     messages.Clear();
@@ -241,7 +241,7 @@ TEST_F(TradingWindowsTest, ConfirmationSendsTheOrderOnceAndReportsItsNumber)
     ASSERT_TRUE(LogIn());
     std::string code = HeldCode();
     CTradeBuySaleWnd* form = OrderForm("code=" + code);
-    std::string price = Gb(form->GetPriceEdit()->GetText());
+    std::string price = GbFromWide(form->GetPriceEdit()->GetText());
     CTradeConfirmWnd* confirm = Confirmation("tc_mfuncno=600&tc_sfuncno=6&code=" + code + "&mmlb=0&price=" + price +
                                              "&sl=100");
     EXPECT_EQ(confirm->keep, 0) << "never resent after a transport failure";
@@ -257,7 +257,7 @@ TEST_F(TradingWindowsTest, ConfirmationSendsTheOrderOnceAndReportsItsNumber)
 
     auto* orders = Query<CTradeQueryTableWnd>(ORDERS);
     ASSERT_EQ(orders->GetGrid().GetRowCount(), 1);
-    EXPECT_EQ(Gb(Cell(orders, 0, "wtbh").c_str()), number);
+    EXPECT_EQ(GbFromWide(Cell(orders, 0, "wtbh").c_str()), number);
     EXPECT_EQ(Cell(orders, 0, "mmlb"), u"买入");
 }
 
@@ -327,7 +327,7 @@ TEST_F(TradingWindowsTest, PasswordChangeChecksTheFieldsThenTheNewPasswordLogsIn
         form->GetRepeatEdit()->SetText(c.again);
         form->OnActionButton();
         ASSERT_TRUE(PumpUntil([&] { return !form->IsSubmitting(); }));
-        EXPECT_TRUE(SeesStart(c.shown)) << Gb(c.shown);
+        EXPECT_TRUE(SeesStart(c.shown)) << GbFromWide(c.shown);
     }
     EXPECT_STREQ(CAppData::Instance()->GetTradePassword(), "654321");
     EXPECT_EQ(std::u16string(form->GetNewEdit()->GetText()), u"") << "wiped once sent";
@@ -365,7 +365,7 @@ TEST_F(TradingWindowsTest, BankFormsListTheAccountsBanksAndTheBalance)
         transfer->GetAmountEdit()->SetText(c.amount);
         transfer->GetPasswordEdit()->SetText(c.password);
         transfer->OnActionButton();
-        EXPECT_TRUE(Sees(c.shown)) << Gb(c.shown);
+        EXPECT_TRUE(Sees(c.shown)) << GbFromWide(c.shown);
     }
 }
 
@@ -384,20 +384,41 @@ TEST_F(TradingWindowsTest, QueriesNewSharesWarrantsAndHistoryComeFromTheAccount)
     auto* warrants = OpenWith<CWarrantWnd>("tc_mfuncno=600&tc_sfuncno=31");
     warrants->Request();
     ASSERT_TRUE(PumpUntil([&] { return !warrants->GetWarrants().empty(); }));
-    long long held = atoll(Gb(warrants->GetHeldText()).c_str());
+    long long held = atoll(GbFromWide(warrants->GetHeldText()).c_str());
     EXPECT_GT(held, 0);
     messages.Clear();
-    warrants->GetQuantityEdit()->SetText(Wide(std::to_string(held + 1).c_str()).c_str());
+    warrants->GetQuantityEdit()->SetText(WideFromGb(std::to_string(held + 1).c_str()).c_str());
     warrants->OnActionButton();
     EXPECT_TRUE(SeesStart(u"行权数量超过可行权数量"));
 
-    auto* history = OpenWith<CTradeHisQueryTableWnd>("tc_mfuncno=600&tc_sfuncno=13&sign=mmlb&position=poststr&count=20",
+    // Deals, five a page: forward and back by the server's position; then orders, with their own columns.
+    auto* history = OpenWith<CTradeHisQueryTableWnd>("tc_mfuncno=600&tc_sfuncno=13&sign=mmlb&position=poststr&count=5",
                                                      true);
-    history->SetRange("20251101", "20251208", 1);
+    history->SetRange("20251001", "20251208", 1);
     history->Request();
     ASSERT_TRUE(PumpUntil([&] { return history->GetLastDataSet() != nullptr; }));
-    EXPECT_GT(history->GetGrid().GetRowCount(), 0);
+    ASSERT_EQ(history->GetGrid().GetRowCount(), 5);
     EXPECT_GE(history->GetColumnIndex("cjbh"), 0);
+    std::u16string first = Cell(history, 0, "cjbh");
+    CDataSet* page = history->GetLastDataSet();
+    ASSERT_EQ(history->NextPage(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return history->GetLastDataSet() != page; }));
+    EXPECT_GT(history->GetGrid().GetRowCount(), 0);
+    EXPECT_NE(Cell(history, 0, "cjbh"), first);
+    page = history->GetLastDataSet();
+    ASSERT_EQ(history->PrevPage(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return history->GetLastDataSet() != page; }));
+    EXPECT_EQ(Cell(history, 0, "cjbh"), first);
+    EXPECT_EQ(history->GetGrid().GetCell(-1, 0), nullptr);
+
+    history->SetRange("20251001", "20251208", 0);
+    history->Reload();
+    page = history->GetLastDataSet();
+    ASSERT_TRUE(PumpUntil([&] { return history->GetLastDataSet() != page; }));
+    EXPECT_LT(history->GetColumnIndex("cjbh"), 0);
+    EXPECT_GE(history->GetColumnIndex("cdsl"), 0);
+    EXPECT_EQ(history->GetGrid().GetColumnCount(), history->GetLastDataSet()->GetFieldCount() - 1)
+        << "headings of the orders, not of the deals";
 }
 
 TEST_F(TradingWindowsTest, BranchOfficesComeFromTheServerAndAreKeptInTheFile)
@@ -419,5 +440,5 @@ TEST_F(TradingWindowsTest, BranchOfficesComeFromTheServerAndAreKeptInTheFile)
     EXPECT_EQ(offices->RemoveAt(5), 0);
     kept = LoadBranchOffices();
     ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(kept[0].name, Gb(u"北京金融街营业部"));
+    EXPECT_EQ(kept[0].name, GbFromWide(u"北京金融街营业部"));
 }
