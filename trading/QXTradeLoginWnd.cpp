@@ -185,14 +185,14 @@ void CQXTradeLoginWnd::OnReply(const BYTE* data, int length, int transportFailed
     loggingIn = false;
     EnableToolbar(TRUE);
     if (transportFailed || data == nullptr || length <= 0) {
-        ShowText(u"网络连接失败，请稍后再试！", m_hWnd, 2000);
+        notices.Add(m_hWnd, u"网络连接失败，请稍后再试！", 2000);
         return;
     }
     CReplyRecordSet reply(data, (DWORD)length);
     if (reply.hasError || reply.GetCount() < 2) {
         // A refused password is typed again.
         passwordEdit->WipeText();
-        CAppData::Instance()->ShowMessage(reply.GetCount() > 0 ? reply.GetErrorText() : "", m_hWnd, 3000);
+        notices.AddGb(m_hWnd, reply.GetCount() > 0 ? reply.GetErrorText() : "", 3000);
         return;
     }
     StoreLogIn(reply);
@@ -211,7 +211,7 @@ void CQXTradeLoginWnd::StoreLogIn(CReplyRecordSet& reply)
     }
     if (accounts == nullptr || accounts->GetRowCount() < 1 || session == nullptr || session[0] == 0) {
         passwordEdit->WipeText();
-        ShowText(u"交易登录失败，请稍后再试！", m_hWnd, 3000);
+        notices.Add(m_hWnd, u"交易登录失败，请稍后再试！", 3000);
         return;
     }
     *accountSlot = nullptr; // the application data keeps the set
@@ -242,4 +242,11 @@ void CQXTradeLoginWnd::EndWnd(int result)
         loggedIn = false; // once
         ::PostMessage(owner, WM_TRADE_LOGIN_DONE, 0, (LPARAM)pendingAction);
     }
+}
+
+LRESULT CQXTradeLoginWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (notices.Handle(message, wParam, m_hWnd))
+        return 1;
+    return CFundBaseWnd::WindowProc(message, wParam, lParam);
 }

@@ -7,6 +7,7 @@
 #include "shell/FundBaseWnd.h"
 #include "trading/BranchOffices.h"
 #include "trading/FormRows.h"
+#include "trading/TradeText.h"
 
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ public:
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
     void EndWnd(int result) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // The action posted back to the owner after a successful log-in.
     void SetPendingAction(int action) { pendingAction = action; }
@@ -63,4 +65,5 @@ private:
     int pendingAction = -1;
     bool loggingIn = false;
     bool loggedIn = false;
+    CDeferredNotices notices;
 };

@@ -97,10 +97,10 @@ void CTradeConfirmWnd::OnReply(const BYTE* data, int length, int transportFailed
     if (transportFailed || reply.GetCount() == 0) {
         // The order may or may not have reached the exchange: sending it again could buy twice.
         outcome = UNKNOWN;
-        ShowNotice(RESULT_UNKNOWN_TEXT, m_hWnd);
+        notices.Add(m_hWnd, RESULT_UNKNOWN_TEXT, 0);
     } else if (reply.hasError) {
         outcome = REFUSED;
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 3000);
+        notices.AddGb(m_hWnd, reply.GetErrorText(), 3000);
     } else {
         outcome = ACCEPTED;
         CDataSet* set = *reply.GetRecord(0);
@@ -127,6 +127,8 @@ void CTradeConfirmWnd::OnSwipeRight()
 
 LRESULT CTradeConfirmWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (notices.Handle(message, wParam, m_hWnd))
+        return 1;
     // While the order is under way the user stays here to learn how it went.
     if (submitting && (message == WM_CAPTION_HOME || message == WM_CAPTION_TRADE))
         return 1;

@@ -6,6 +6,7 @@
 
 #include "shell/FundBaseWnd.h"
 #include "trading/FormRows.h"
+#include "trading/TradeText.h"
 
 #include <string>
 #include <utility>
@@ -55,6 +56,7 @@ public:
 private:
     void Finish(int result);
 
+    CDeferredNotices notices;
     CFormRows rows{this};
     std::vector<std::pair<std::u16string, std::u16string>> lines;
     std::string request;

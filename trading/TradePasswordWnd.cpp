@@ -89,12 +89,12 @@ void CTradePasswordWnd::OnReply(const BYTE* data, int length, int transportFaile
     if (transportFailed || reply.GetCount() == 0) {
         // It may have changed: trying again with the old password could count as a wrong one.
         rows.WipePasswords();
-        ShowNotice(u"密码修改结果未知，请稍后用新密码登录确认！", m_hWnd);
+        notices.Add(m_hWnd, u"密码修改结果未知，请稍后用新密码登录确认！", 0);
         return;
     }
     if (reply.hasError) {
         oldEdit->WipeText();
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 3000);
+        notices.AddGb(m_hWnd, reply.GetErrorText(), 3000);
         return;
     }
     {
@@ -103,7 +103,7 @@ void CTradePasswordWnd::OnReply(const BYTE* data, int length, int transportFaile
         CAppData::Instance()->SetTradePassword(newPassword.Get());
     }
     rows.WipePasswords();
-    ShowNotice(u"密码修改成功！", m_hWnd);
+    notices.Add(m_hWnd, u"密码修改成功！", 0);
     PostMessage(WM_END_WND, 0, (LPARAM)END_BACK);
 }
 
@@ -115,6 +115,8 @@ void CTradePasswordWnd::OnSwipeRight()
 
 LRESULT CTradePasswordWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (notices.Handle(message, wParam, m_hWnd))
+        return 1;
     // While the change is under way its answer belongs to this window.
     if (submitting && (message == WM_CAPTION_HOME || message == WM_CAPTION_TRADE))
         return 1;

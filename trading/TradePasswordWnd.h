@@ -4,6 +4,7 @@
 
 #include "shell/FundBaseWnd.h"
 #include "trading/FormRows.h"
+#include "trading/TradeText.h"
 
 class CTradePasswordWnd : public CFundBaseWnd {
 public:
@@ -35,4 +36,5 @@ private:
     UiLineEdit* newEdit = nullptr;
     UiLineEdit* repeatEdit = nullptr;
     bool submitting = false;
+    CDeferredNotices notices;
 };

@@ -62,7 +62,7 @@ public:
     {
         if (!CQueryTableWnd::OnInitDialog())
             return FALSE;
-        GetGrid().SetTable(10, 8, 1, VISIBLE_COLUMNS, VISIBLE_COLUMNS - 1);
+        GetGrid().SetTable(10, 10, 1, VISIBLE_COLUMNS, VISIBLE_COLUMNS - 1);
         return TRUE;
     }
     int BuildRequest(char* part, int capacity, const char* whole) override
