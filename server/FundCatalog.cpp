@@ -109,10 +109,11 @@ double CFundCatalog::NavLocked(const CFundInfo& fund, int index) const
         // Each fund draws its own steps in day order, so a value never depends on which dates were asked first.
         std::mt19937_64 rng(seed ^ (std::hash<std::string>()(fund.code) * 31));
         rng.discard(walk.size());
-        std::normal_distribution<double> n(0.0, 1.0);
         double nav = walk.back();
         while (static_cast<int>(walk.size()) <= index) {
+            // A distribution of its own each day: a shared one would carry a cached draw across calls.
             std::mt19937_64 day(rng());
+            std::normal_distribution<double> n(0.0, 1.0);
             nav = std::max(0.1, nav * (1.0 + fund.drift + fund.volatility * n(day)));
             walk.push_back(Round4(nav));
         }
