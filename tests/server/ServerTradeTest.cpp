@@ -2,9 +2,13 @@
 // session of a log-in, answering the sets and columns the client windows read.
 #include "tests/server/ServerTestClient.h"
 
+#include "server/Brokerage.h"
+#include "server/FundCatalog.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <thread>
 #include <vector>
 
@@ -146,6 +150,32 @@ TEST_F(TradeFixture, FundListsAnswerWithoutATradeLogInButOrdersAndSharesDoNot)
         TestSets refused = Call(f.first, f.second, "ofcode=161101&je=1000", false);
         EXPECT_EQ(Error(refused), "请先登录交易系统") << f.first << "/" << f.second;
     }
+}
+
+TEST_F(TradeFixture, AFundPurchaseIsConfirmedWhenTheControlChannelRunsTheClockPastTheClose)
+{
+    TestSets order = Call(700, 11, "ofcode=161102&je=1000");
+    ASSERT_TRUE(order[0].MoveFirst()) << Error(order);
+    std::string number = order[0].GetString("wtbh");
+    auto state = [&]() {
+        TestSets orders = Call(700, 15, "count=50");
+        while (orders[0].MoveNext())
+            if (orders[0].GetString("wtbh") == number)
+                return GbToUtf8(orders[0].GetString("zt")) + " " + orders[0].GetString("qrjz");
+        return std::string("missing");
+    };
+    EXPECT_EQ(state(), "已报 ");
+    EXPECT_EQ(server.Http().Control("advance?minutes=179"), "ok\n");
+    EXPECT_EQ(state(), "已报 ") << "one minute before the close";
+    server.Http().Control("advance?minutes=1");
+    CFundCatalog funds(7); // the server's seed
+    std::string nav = Nav4(std::llround(funds.Nav(*funds.Find("161102"), 20251208) * 10000));
+    EXPECT_EQ(state(), "已确认 " + nav) << "at the day's net value";
+    TestSets shares = Call(700, 2, "count=50");
+    bool held = false;
+    while (shares[0].MoveNext())
+        held = held || std::string(shares[0].GetString("tradingcode")) == "161102";
+    EXPECT_TRUE(held);
 }
 
 // The market runs half a trading minute every 16 ms here, so a day's close is several seconds away.
