@@ -11,6 +11,7 @@ namespace {
 
 // Net values walk from this trading day on; earlier dates take the starting value.
 constexpr int FIRST_DAY = 20240102;
+constexpr int LAST_DAY = 20991231;
 
 double Round4(double v) { return std::round(v * 10000.0) / 10000.0; }
 
@@ -90,6 +91,7 @@ int CFundCatalog::DayIndexLocked(int date) const
 {
     if (date < FIRST_DAY)
         return -1;
+    date = std::min(date, LAST_DAY); // a date from a damaged file must not walk for ever
     if (days.empty())
         days.push_back(FIRST_DAY);
     while (days.back() < date)
