@@ -53,8 +53,6 @@ public:
 
     BYTE fundMenu = 1;
     COLORREF backgroundColor = 0;
-    // Rows per page the derived window asks for (0: the default).
-    int rowsPerPage = 0;
 
     // Adds a fund code to the user's funds ("MyFunds"); 0 when it was there already or cannot be stored.
     static int AddToMyFunds(const char* code, HWND owner, BYTE quiet);
