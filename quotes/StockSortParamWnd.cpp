@@ -155,7 +155,7 @@ void CStockSortParamWnd::OnScreenModeChanged(int orientation)
 void CStockSortParamWnd::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
 {
     for (CCheckList& list : lists) {
-        RECT r = list.GetRect();
+        RECT r{list.GetPosX(), list.GetPosY(), list.GetPosX() + list.GetWidth(), list.GetPosY() + list.GetHeight()};
         DrawRoundBox(dc, &r, TRUE, TRUE);
     }
     CNetWnd::PaintWin(dc, rcWin, rcUpdate);

@@ -174,7 +174,7 @@ void CBrokerage::BuildDemoAccounts()
                 CStockOrder o;
                 o.id = a->nextId++;
                 o.date = date;
-                o.time = 93000 + 10000 * (i % 5) + 100 * (i * 7 % 30);
+                o.time = CMarket::MinuteToHHMM(i * 37 % 240) * 100;
                 o.market = s.market;
                 o.code = s.code;
                 o.name = s.name;

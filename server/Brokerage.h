@@ -264,6 +264,9 @@ public:
     bool Save(const CTradeAccount& a);
 
     static std::string PasswordHash(const std::string& fundId, const std::string& password);
+    // The account file's text, and its reading; false for a damaged or cut-short text.
+    static std::string Serialize(const CTradeAccount& a);
+    static bool Parse(const std::string& text, CTradeAccount* a);
 
 private:
     void BuildDemoAccounts();

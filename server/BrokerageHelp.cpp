@@ -11,6 +11,7 @@ std::string CBrokerage::Help()
         text += std::string("    ") + d.fundId + " / " + d.password + " / " + d.branch + " / " + d.holder + "\n";
     text += "  bank password of every demo bank account: 888888; fund password (zjmm) = trading password\n"
             "  3 wrong passwords in a row lock an account for 15 minutes\n"
+            "  control: /advance?minutes=N runs the market and the accounts on by N trading minutes at once\n"
             "  branch offices:";
     for (const CBranchOffice& b : Branches())
         text += std::string(" ") + b.code + " " + b.name;

@@ -110,6 +110,9 @@ BOOL CBaseWnd::OnInitDialog()
     commandBar.SetTextSize(24);
     contentPanel.SetID(ID_CONTENT_PANEL);
     contentPanel.EnableScrollBarV(true);
+    // Content taller than the view (a form, the ranking choices, the sign-up texts in landscape) is reached by
+    // dragging; content that fits does not move.
+    contentPanel.SetDragScrollMode(1);
     AddUiWin(&contentPanel);
     bool landscape = width == 720;
     LayoutFrame(landscape);
@@ -545,8 +548,8 @@ void CBaseWnd::DrawRoundBox(HDC dc, const RECT* rect, BOOL panelCoords, BOOL sha
     if (dc == nullptr || rect == nullptr)
         return;
     RECT r = *rect;
-    if (panelCoords)
-        OffsetRect(&r, 0, contentPanel.GetPosY());
+    if (panelCoords) // content coordinates: the box moves with the scrolled content
+        OffsetRect(&r, contentPanel.GetPosX(), contentPanel.GetPosY() - contentPanel.GetTopPos());
     r.left -= 3;
     r.right += 3;
     if (shadow) {

@@ -68,7 +68,7 @@ public:
     CMzKeypadWnd* GetKeypadWnd() const { return keypadWnd; }
     // Applies a key of the numeric pad (10-19 digits, 20 backspace, 24 point) to an edit.
     void OnKeypadKey(int key, UiLineEdit* edit);
-    // A framed rounded box; with panelCoords the rectangle is relative to the content panel.
+    // A framed rounded box; with panelCoords the rectangle is in the content panel's (scrolled) content.
     void DrawRoundBox(HDC dc, const RECT* rect, BOOL panelCoords, BOOL shadow);
     CWndManager* GetWndManager() const { return wndManager; }
 

