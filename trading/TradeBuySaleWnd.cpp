@@ -108,6 +108,9 @@ int CTradeBuySaleWnd::OnInitParam(int id, const char* info, const char* params)
     }
     if (!marketText.empty() && IsDigitString(marketText.c_str()))
         market = atoi(marketText.c_str());
+    std::string typeText = Param(params, "type");
+    if (!typeText.empty() && IsDigitString(typeText.c_str()))
+        securityType = atoi(typeText.c_str());
     if (code.size() > (size_t)CODE_LENGTH)
         code.resize(CODE_LENGTH);
     codeEdit.SetText(WideFromGb(code.c_str()).c_str());

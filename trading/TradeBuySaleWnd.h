@@ -40,6 +40,8 @@ public:
 
     bool IsBuy() const { return limits.buy; }
     int GetMarket() const { return market; }
+    // The security type the opener gave ("type"), -1 when none.
+    int GetSecurityType() const { return securityType; }
     UiLineEdit& GetCodeEdit() { return codeEdit; }
     UiLineEdit* GetPriceEdit() const { return priceEdit; }
     UiLineEdit* GetQuantityEdit() const { return quantityEdit; }
@@ -67,6 +69,7 @@ private:
 
     OrderLimits limits;
     int market = -1;
+    int securityType = -1;
     std::string initialPrice;
     std::string stockCode; // the code the shown stock belongs to; empty when none is shown
     std::string lastOrderNumber;

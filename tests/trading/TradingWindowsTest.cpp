@@ -182,6 +182,7 @@ TEST_F(TradingWindowsTest, OrderFormFillsFromItsParametersAndTheServer)
     CTradeBuySaleWnd* form = OrderForm("code=" + code + ".1&price=12.34&market=1&type=1&MMLB=1");
     EXPECT_FALSE(form->IsBuy());
     EXPECT_EQ(form->GetMarket(), 1);
+    EXPECT_EQ(form->GetSecurityType(), 1);
     EXPECT_EQ(GbFromWide(form->GetCodeEdit().GetText()), code);
     EXPECT_EQ(std::u16string(form->GetPriceEdit()->GetText()), u"12.34") << "the opener's price stays";
     EXPECT_NE(std::u16string(form->GetAvailableText()).find(u"股"), std::u16string::npos);
