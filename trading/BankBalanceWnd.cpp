@@ -60,7 +60,7 @@ int CBankBalanceWnd::BuildRequest(char* part, int capacity, const char*)
     part[0] = 0;
     if (bankIndex < 0)
         return 0;
-    CSecretText password(*passwordEdit);
+    CTypedSecret password(*passwordEdit);
     if (strpbrk(password.Get(), "&=") != nullptr)
         return 0;
     std::string fields = "tc_mfuncno=600&tc_sfuncno=21&yhdm=" + banks[(size_t)bankIndex].code + "&yhmm=" + password.Get();

@@ -127,7 +127,7 @@ void CBankTransferWnd::OnActionButton()
     snprintf(money, sizeof money, "%.2f", amount);
     std::string fields;
     {
-        CSecretText password(*passwordEdit);
+        CTypedSecret password(*passwordEdit);
         if (strpbrk(password.Get(), "&=") != nullptr) {
             ShowNotice(u"密码含有非法字符！", m_hWnd);
             return;

@@ -122,7 +122,7 @@ void CFormRows::WipePasswords()
         edit->WipeText();
 }
 
-CSecretText::CSecretText(const UiLineEdit& edit)
+CTypedSecret::CTypedSecret(const UiLineEdit& edit)
 {
     char* narrow = nullptr;
     WideToAnsi(edit.GetText(), &narrow);
@@ -133,7 +133,7 @@ CSecretText::CSecretText(const UiLineEdit& edit)
     }
 }
 
-CSecretText::~CSecretText()
+CTypedSecret::~CTypedSecret()
 {
     WipeBytes(text.data(), text.size());
 }

@@ -50,12 +50,12 @@ private:
 };
 
 // A copy of a password edit's text in GB2312 that overwrites itself when it goes.
-class CSecretText {
+class CTypedSecret {
 public:
-    explicit CSecretText(const UiLineEdit& edit);
-    ~CSecretText();
-    CSecretText(const CSecretText&) = delete;
-    CSecretText& operator=(const CSecretText&) = delete;
+    explicit CTypedSecret(const UiLineEdit& edit);
+    ~CTypedSecret();
+    CTypedSecret(const CTypedSecret&) = delete;
+    CTypedSecret& operator=(const CTypedSecret&) = delete;
     const char* Get() const { return text.c_str(); }
     bool IsEmpty() const { return text.empty(); }
 

@@ -162,7 +162,7 @@ int CQXTradeLoginWnd::BuildRequest(char* part, int capacity, const char*)
     if (!loggingIn || branchIndex < 0)
         return 0;
     std::string account = GbFromWide(accountEdit->GetText());
-    CSecretText password(*passwordEdit);
+    CTypedSecret password(*passwordEdit);
     // Values travel raw: a separator inside one would change the request.
     if (account.find_first_of("&=") != std::string::npos || strpbrk(password.Get(), "&=") != nullptr) {
         ShowNotice(u"账号或密码含有非法字符！", m_hWnd);
@@ -218,7 +218,7 @@ void CQXTradeLoginWnd::StoreLogIn(CReplyRecordSet& reply)
     app->SetTradeAccounts(accounts);
     app->SetTradeSession(session);
     {
-        CSecretText password(*passwordEdit);
+        CTypedSecret password(*passwordEdit);
         app->SetTradePassword(password.Get());
     }
     passwordEdit->WipeText();

@@ -45,7 +45,7 @@ void CTradePasswordWnd::OnActionButton()
         ShowNotice(u"请先登录交易系统！", m_hWnd);
         return;
     }
-    CSecretText oldPassword(*oldEdit), newPassword(*newEdit), repeated(*repeatEdit);
+    CTypedSecret oldPassword(*oldEdit), newPassword(*newEdit), repeated(*repeatEdit);
     const WCHAR* message = nullptr;
     if (oldPassword.IsEmpty())
         message = u"请输入原密码！";
@@ -69,7 +69,7 @@ int CTradePasswordWnd::BuildRequest(char* part, int capacity, const char*)
     part[0] = 0;
     if (!submitting)
         return 0;
-    CSecretText oldPassword(*oldEdit), newPassword(*newEdit);
+    CTypedSecret oldPassword(*oldEdit), newPassword(*newEdit);
     std::string fields =
         std::string("tc_mfuncno=600&tc_sfuncno=40&oldpwd=") + oldPassword.Get() + "&newpwd=" + newPassword.Get();
     int ok = WriteTradeRequest(part, capacity, fields.c_str());
@@ -99,7 +99,7 @@ void CTradePasswordWnd::OnReply(const BYTE* data, int length, int transportFaile
     }
     {
         // The password held for the session is the new one from now on.
-        CSecretText newPassword(*newEdit);
+        CTypedSecret newPassword(*newEdit);
         CAppData::Instance()->SetTradePassword(newPassword.Get());
     }
     rows.WipePasswords();
