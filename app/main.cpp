@@ -7,6 +7,7 @@
 #include "quotes/QuoteWindowMakers.h"
 #include "services/ServiceWindowMakers.h"
 #include "shell/ClientApp.h"
+#include "trading/TradeWindowMakers.h"
 
 #ifndef MORWICK_PROGRAM_VERSION
 #define MORWICK_PROGRAM_VERSION "3.2"
@@ -24,6 +25,7 @@ int main(int argc, char** argv)
     InstallMineWindowMakers();
     InstallChartWindowMakers();
     InstallServiceWindowMakers();
+    InstallTradeWindowMakers();
     // The stored version starts with this build's own.
     SetProgramVersion(MORWICK_PROGRAM_VERSION);
     return MzRunApplication(argc, argv);

@@ -278,6 +278,8 @@ void CAppData::SetTradeSession(const char* text)
     tradeSession.Assign(text != nullptr ? text : "");
 }
 
+CTradeLoginWindows* CAppData::tradeLoginWindows = nullptr;
+
 // ---- trading ----
 
 int CAppData::HasTradeAccounts() const
@@ -342,7 +344,7 @@ int CAppData::ShowTradeLogin(HWND owner, int action)
         ShowMessageBox(NO_BRANCH_OFFICES, TIPS_CAPTION, owner);
     if (tradeLoginWindows == nullptr)
         return 1; // no trading windows in this build: as if the user went back
-    return haveBranches ? tradeLoginWindows->RunTradeLogin(owner, action) : tradeLoginWindows->RunSalesDeptSet(owner);
+    return haveBranches ? tradeLoginWindows->RunTradeLogin(owner, action) : tradeLoginWindows->RunSalesDeptSet(owner, action);
 }
 
 // ---- messages ----

@@ -49,8 +49,8 @@ public:
     virtual ~CTradeLoginWindows() = default;
     // "交易登录", with the action to post back to the owner after a successful log-in.
     virtual int RunTradeLogin(HWND owner, int action) = 0;
-    // "营业部设置", the choice of branch offices.
-    virtual int RunSalesDeptSet(HWND owner) = 0;
+    // "营业部设置", the choice of branch offices; when offices were set, the log-in follows with the action.
+    virtual int RunSalesDeptSet(HWND owner, int action) = 0;
 };
 
 // The menu tree's class lives in the shell, above the core: the object keeps its tree through these operations,
@@ -146,7 +146,8 @@ public:
     // -1 at once when logged in to trading; otherwise runs the trade log-in window (or, without branch offices,
     // explains and runs the branch-office window) and returns its result. 1 when no trading windows exist.
     int ShowTradeLogin(HWND owner, int action);
-    void SetTradeLoginWindows(CTradeLoginWindows* windows) { tradeLoginWindows = windows; }
+    // Installed once by the program (the trading screens sit above the core); kept across objects.
+    static void SetTradeLoginWindows(CTradeLoginWindows* windows) { tradeLoginWindows = windows; }
 
     // Messages: below 1000 ms a message box captioned "Message", from 1000 ms a tip for that long. A null owner
     // means the main frame. Returns when the box or tip is gone.
@@ -245,7 +246,7 @@ private:
     mutable std::mutex sessionLock;
     CMessagePresenter* messagePresenter = nullptr;
     std::vector<void (*)()> destroyHooks;
-    CTradeLoginWindows* tradeLoginWindows = nullptr;
+    static CTradeLoginWindows* tradeLoginWindows;
     std::unique_ptr<CNetEnvironment> netEnvironment;
     std::unique_ptr<CServerConfig> quoteParamDict;
 };

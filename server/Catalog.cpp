@@ -47,17 +47,18 @@ std::vector<CMenuRow> CServerFunctions::MainMenu()
 
         {401, 5, "买入委托", "buysale?MMLB=0"},
         {402, 5, "卖出委托", "buysale?MMLB=1"},
-        {403, 5, "委托撤单", "wtcd?" + Query(600, 11, "mmlb")},
+        {403, 5, "委托撤单", "wtcd?" + Query(600, 11, "mmlb") + "&kcd=1"},
         {404, 5, "资金股份", "tradequery?" + Query(600, 10, "fdyk")},
         {405, 5, "当日委托", "tradequery?" + Query(600, 11, "mmlb")},
         {406, 5, "当日成交", "tradequery?" + Query(600, 12, "mmlb")},
         {407, 5, "历史成交", "hisquery?" + Query(600, 13, "mmlb")},
         {408, 5, "银证转账", "banktransfer?tc_mfuncno=600&tc_sfuncno=20"},
         {409, 5, "银行余额", "bankbalance?tc_mfuncno=600&tc_sfuncno=21"},
-        {410, 5, "转账查询", "banktranquery?" + Query(600, 22, "zzfx")},
+        {410, 5, "转账查询", "banktranquery?" + Query(600, 22, "je")},
         {411, 5, "新股申购", "xgsg?tc_mfuncno=600&tc_sfuncno=30"},
         {412, 5, "权证行权", "qzxq?tc_mfuncno=600&tc_sfuncno=31"},
         {413, 5, "修改密码", "xgmm?tc_mfuncno=600&tc_sfuncno=40"},
+        {415, 5, "资金查询", "tradequery?" + Query(600, 14, "fdyk")},
         {414, 5, "退出交易", "tradeexit"},
 
         {501, 6, "我的基金", "of_wdjj?" + Query(700, 1, "zdf")},
@@ -95,7 +96,7 @@ std::vector<CMenuRow> CServerFunctions::MainMenu()
         {905, 9, "信息雷达", "newscontent?tc_mfuncno=504&tc_sfuncno=11&lmdm=xxld"},
 
         {1001, 10, "基金公告", news + "6"},
-        {1002, 10, "基金净值", "newscontent?tc_mfuncno=504&tc_sfuncno=12&type=5"},
+        {1002, 10, "基金净值", "newscontent?tc_mfuncno=700&tc_sfuncno=19"},
     };
 }
 

@@ -16,6 +16,7 @@
 
 class CRsaKeyPair;
 class CDataSetWriter;
+class CBrokerage;
 
 struct CServerOptions {
     uint64_t seed = 1;
@@ -28,6 +29,7 @@ struct CServerOptions {
     int startMinute = -1;               // trading minutes done at start; -1 from the local clock
     int today = 0;                      // YYYYMMDD; 0 from the local clock
     double marketMinutesPerSecond = 0.2; // how fast the market runs; 0 freezes it
+    std::string dataDir;                // where the trade accounts are kept; empty: in memory only
 };
 
 struct CServerReply {
@@ -50,6 +52,7 @@ struct CMenuRow {
 class CServerFunctions {
 public:
     CServerFunctions(const CServerOptions& options, const CRsaKeyPair* keys);
+    ~CServerFunctions();
 
     CServerReply Handle(const std::string& body);
 
@@ -66,6 +69,9 @@ public:
     // The sign-up code of a mobile number (derived from the seed, so it survives restarts).
     std::string SignUpCode(const std::string& mobile) const;
     const CServerOptions& Options() const { return options; }
+    // Runs the market and the brokerage on by whole trading minutes now (the running clock then waits until its
+    // own time has caught up).
+    void AdvanceMinutes(int minutes);
 
     static std::vector<CMenuRow> MainMenu();
     static std::vector<std::pair<std::string, std::string>> ConfigPairs();
@@ -87,6 +93,7 @@ private:
     };
 
     void Tick();
+    void RunMarketTo(int64_t steps); // with the market's lock held for writing
     Answer Dispatch(Context& c);
     CServerReply Pack(const Context& c, Answer answer);
     static Answer Error(const std::string& utf8Text);
@@ -115,12 +122,14 @@ private:
     Answer Article(Context& c);
     // accounts
     Answer TradeLogIn(Context& c);
-    Answer AccountQuery(Context& c);
     // customer service and update
     Answer CustomerService(Context& c);
     Answer UpdateAnnouncement(Context& c);
     Answer PackageBytes(Context& c);
     std::string UpdateNotes() const;
+    // trading, funds and cash products (TradeFunctions.cpp, FundFunctions.cpp)
+    Answer Trade(Context& c);
+    Answer Fund(Context& c);
 
     void WriteQuoteColumns(CDataSetWriter& set, const std::vector<int>& fields) const;
     void WriteQuoteRow(CDataSetWriter& set, const std::vector<int>& fields, const CSecurity& s) const;
@@ -131,6 +140,7 @@ private:
     const CRsaKeyPair* keys;
     CSessionTable sessions;
     CMarket market;
+    std::unique_ptr<CBrokerage> brokerage;
     std::chrono::steady_clock::time_point started;
     std::atomic<int> compressMode;
     std::atomic<int> cipherMode;

@@ -1,5 +1,6 @@
 // morwick-server: the stand-in for the firm's server on loopback, with a synthetic market.
 #include "platform/device/RsaKeyPair.h"
+#include "server/Brokerage.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
 #include "server/ServerText.h"
@@ -53,6 +54,7 @@ void Usage()
         "        the indicator's lines; caption \"stick\" = bars); 999999999 = no value yet.\n"
         "        type: 0 day, 1 week, 2 month, 3 5-minute, 4 15-minute, 5 30-minute, 6 60-minute (minute bars are\n"
         "        today's, named by their end, e.g. 0935)\n");
+    std::fputs(CBrokerage::Help().c_str(), stdout);
 }
 
 int ModeOf(const std::string& v, bool cipher)
@@ -149,6 +151,7 @@ int main(int argc, char** argv)
         std::printf("morwick-server: public key written to %s\n", exportPath.c_str());
     }
 
+    options.dataDir = (std::filesystem::path(dataDir) / "brokerage").string();
     CServerFunctions functions(options, &keys);
     std::string packageError;
     if (!packagePath.empty() && !functions.LoadPackage(packagePath, &packageError)) {

@@ -11,6 +11,10 @@
 class CDataSet;
 class CPopMenuWnd;
 
+// The text of a request bound to the logged-in trade account: fields, the first account's "fundid" and the trade
+// session. 0 (part emptied) without a trade session or when it does not fit.
+int WriteTradeRequest(char* part, int capacity, const char* fields);
+
 class CQueryTableWnd : public CTableWnd {
 public:
     static constexpr int DEFAULT_PAGE_SIZE = 1000;
