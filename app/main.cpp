@@ -1,4 +1,5 @@
 // The client's entry point: the one application object, then the platform's start (Init, Run, Exit).
+#include "funds/FundWindowMakers.h"
 #include "quotes/DetailWindowMakers.h"
 #include "quotes/InfoWindowMakers.h"
 #include "quotes/MineWindowMakers.h"
@@ -15,5 +16,6 @@ int main(int argc, char** argv)
     InstallQuoteWindowMakers();
     InstallDetailWindowMakers();
     InstallMineWindowMakers();
+    InstallFundWindowMakers();
     return MzRunApplication(argc, argv);
 }

@@ -11,6 +11,10 @@
 class CDataSet;
 class CPopMenuWnd;
 
+// Adds a fund code to the user's funds (code, owner of the tips, quiet): 1 added, 0 not. Installed by the fund
+// screens, which sit above the shell.
+typedef int (*MyFundsAdder)(const char* code, HWND owner, BYTE quiet);
+
 class CQueryTableWnd : public CTableWnd {
 public:
     static constexpr int DEFAULT_PAGE_SIZE = 1000;
@@ -38,6 +42,9 @@ public:
     virtual void InitMenu(CPopMenuWnd* menu);
     virtual void OnMenuCommand(int command);
 
+    // params, the first account's "fundid" and the trade session text; 0 (nothing to send) without a trade
+    // session or when it does not fit.
+    static int BuildAccountRequest(const char* params, char* part, int capacity);
     // The grid column of a reply field, or -1.
     int GetColumnIndex(const char* name) const;
     // Rows per page: the configured count, or 1000 when that is below 1; kept as the page size.
@@ -56,8 +63,7 @@ public:
     // Rows per page the derived window asks for (0: the default).
     int rowsPerPage = 0;
 
-    // Adds a fund code to the user's funds ("MyFunds"); 0 when it was there already or cannot be stored.
-    static int AddToMyFunds(const char* code, HWND owner, BYTE quiet);
+    static void SetMyFundsAdder(MyFundsAdder adder) { myFundsAdder = adder; }
 
 protected:
     // The 8-bit text of the selected row's cell of a field; empty when there is none.
@@ -69,4 +75,7 @@ protected:
     std::vector<std::string> positionStack;
     CDataSet* lastDataSet = nullptr;
     bool headingsMade = false;
+
+private:
+    static MyFundsAdder myFundsAdder;
 };

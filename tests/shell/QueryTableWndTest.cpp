@@ -253,19 +253,22 @@ TEST_F(QueryTableWndTest, FundActionsAddToMyFundsOnceAndOpenTheFundScreensWithTh
     free(bytes);
     ASSERT_EQ(q->GetGrid().GetRowCount(), 1);
 
+    // The fund screens install the adding of a fund; the table hands it the selected row's code.
+    static std::vector<std::string> added;
+    added.clear();
+    CQueryTableWnd::SetMyFundsAdder([](const char* code, HWND, BYTE quiet) {
+        added.push_back(std::string(code) + "|" + std::to_string(quiet));
+        return 1;
+    });
     q->OnMenuCommand(CQueryTableWnd::CMD_ADD_FUND); // nothing selected
     ASSERT_EQ(tips.shown.size(), 1u);
     EXPECT_EQ(tips.shown[0], u"您未选中任何记录！");
+    EXPECT_TRUE(added.empty());
     q->GetGrid().SetCurSel(0);
     q->OnMenuCommand(CQueryTableWnd::CMD_ADD_FUND);
-    q->OnMenuCommand(CQueryTableWnd::CMD_ADD_FUND);
-    ASSERT_EQ(tips.shown.size(), 3u);
-    EXPECT_EQ(tips.shown[1], u"我的基金添加成功!");
-    EXPECT_EQ(tips.shown[2], u"已在我的基金!");
-    BYTE* stored = nullptr;
-    ASSERT_GT(CAppData::Instance()->ReadDataFile("MyFunds", &stored), 0);
-    EXPECT_STREQ((const char*)stored, "000001");
-    free(stored);
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(added[0], "000001|0");
+    CQueryTableWnd::SetMyFundsAdder(nullptr);
 
     static std::vector<std::string> opened;
     opened.clear();
@@ -291,35 +294,4 @@ TEST_F(QueryTableWndTest, FundActionsAddToMyFundsOnceAndOpenTheFundScreensWithTh
     EXPECT_EQ(opened[1], "OF_JJZX|40|Growth|000001|tc_mfuncno=300&tc_sfuncno=1");
     EXPECT_EQ(q->OnOK(3), -1);
     CNetWnd::SetWindowOpener(nullptr);
-}
-
-TEST(MyFunds, KeepsEveryCodeAndRefusesToWriteOverAListItCannotRead)
-{
-    ScopedProgramHome home;
-    CAppData* app = CAppData::Instance();
-    TipRecorder tips;
-    app->SetMessagePresenter(&tips);
-    for (const char* code : {"000001", "000002", "000003", "000004", "000005", "000006"})
-        EXPECT_EQ(CQueryTableWnd::AddToMyFunds(code, nullptr, 1), 1);
-    EXPECT_EQ(CQueryTableWnd::AddToMyFunds("000003", nullptr, 1), 0);
-    EXPECT_EQ(CQueryTableWnd::AddToMyFunds("00000", nullptr, 1), 1); // a shorter code is another one
-    BYTE* data = nullptr;
-    ASSERT_GT(app->ReadDataFile("MyFunds", &data), 0);
-    EXPECT_STREQ((const char*)data, "000001,000002,000003,000004,000005,000006,00000");
-    free(data);
-
-    // A list file that cannot be read stays as it is.
-    std::string path = home.Path() + "/MyFunds.dat";
-    std::filesystem::permissions(path, std::filesystem::perms::none);
-    bool unreadable = fopen(path.c_str(), "rb") == nullptr;
-    if (unreadable) {
-        EXPECT_EQ(CQueryTableWnd::AddToMyFunds("000009", nullptr, 1), 0);
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-        ASSERT_GT(app->ReadDataFile("MyFunds", &data), 0);
-        EXPECT_EQ(std::string((const char*)data).find("000009"), std::string::npos);
-        free(data);
-    }
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-    app->SetMessagePresenter(nullptr);
-    CAppData::Destroy();
 }

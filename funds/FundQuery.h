@@ -1,0 +1,28 @@
+// What the fund query tables share beyond the paged query table: their tool bar, the paging fields of their
+// requests and the account gate of the screens that act for a trade account.
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+class CNetWnd;
+class CQueryTableWnd;
+
+// Tool bar buttons of a fund query table, in order: action menu, previous page, next page, refresh, back.
+enum FundQueryButton { QUERY_MENU, QUERY_PREV, QUERY_NEXT, QUERY_REFRESH, QUERY_BACK };
+
+// Deferred step a fund screen posts to itself to run the trade log-in.
+constexpr WPARAM STEP_TRADE_LOGIN = 0x7D1;
+
+void AddQueryToolBar(CQueryTableWnd* wnd);
+// Acts on a tool bar button or a tapped grid row (OnOK with the row); false for other controls.
+bool OnQueryCommand(CQueryTableWnd* wnd, WPARAM wParam, LPARAM lParam);
+// The paged query table's text, extra ("name=value" pairs, or null) and the page: "&count=" the page size and
+// "&poststr=" the current position (empty for the first page). A "count" in the window's parameter text sets
+// the page size. 0: nothing is sent (no trade log-in, or the text does not fit).
+int BuildFundQuery(CQueryTableWnd* wnd, char* part, int capacity, const char* extra);
+
+// Posts the log-in step once (asked keeps the state) when the user is not logged in to trading.
+void AskTradeLoginOnce(CNetWnd* wnd, bool* asked);
+// On the log-in step: runs the trade log-in over the window; logged in, the window asks the server again,
+// otherwise it ends. False for any other message.
+bool OnTradeLoginStep(CNetWnd* wnd, UINT message, WPARAM wParam);

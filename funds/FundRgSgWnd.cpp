@@ -1,0 +1,162 @@
+#include "funds/FundRgSgWnd.h"
+
+#include "core/TextHelpers.h"
+#include "funds/FundFunctions.h"
+#include "funds/FundOrder.h"
+#include "funds/FundQuery.h"
+
+#include <cstdlib>
+
+namespace {
+
+enum { LOOKUP_DETAIL = 1 };
+
+bool IsFundCode(const std::string& code)
+{
+    return code.size() == 6 && IsDigitString(code.c_str());
+}
+
+} // namespace
+
+CFundRgSgWnd::CFundRgSgWnd(LPCWSTR title, HWND owner, int modeValue) : CFundBaseWnd(title, owner), mode(modeValue)
+{
+    actionLabel = mode == MODE_SUBSCRIBE ? u"认购" : u"申购";
+}
+
+CFundRgSgWnd::~CFundRgSgWnd() = default;
+
+LPCWSTR CFundRgSgWnd::GetMzClassName()
+{
+    return u"CFundRgSgWnd";
+}
+
+LRESULT CFundRgSgWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (OnTradeLoginStep(this, message, wParam))
+        return 1;
+    return CFundBaseWnd::WindowProc(message, wParam, lParam);
+}
+
+void CFundRgSgWnd::CreateControls()
+{
+    codeEdit = rows.AddEdit(u"基金代码", u"6位基金代码", SIP_KIND_NUMBER, 6);
+    nameText = rows.AddValue(u"基金名称");
+    navText = rows.AddValue(u"基金净值");
+    stateText = rows.AddValue(u"基金状态");
+    cashText = rows.AddValue(u"可用资金");
+    minimumText = rows.AddValue(u"最低金额");
+    amountEdit = rows.AddEdit(mode == MODE_SUBSCRIBE ? u"认购金额" : u"申购金额", u"元", SIP_KIND_NUMBER, 12);
+    rowCount = rows.GetRowCount();
+}
+
+RECT CFundRgSgWnd::GetPanelRect()
+{
+    return rows.GetPanelRect();
+}
+
+int CFundRgSgWnd::OnInitParam(int id, const char* info, const char* params)
+{
+    int result = CFundBaseWnd::OnInitParam(id, info, params);
+    char* code = GetParamValue(params, "ofcode");
+    if (code != nullptr && codeEdit != nullptr)
+        codeEdit->SetText(Wide(code).c_str());
+    free(code);
+    return result;
+}
+
+void CFundRgSgWnd::OnActive()
+{
+    CFundBaseWnd::OnActive();
+    AskTradeLoginOnce(this, &loginAsked);
+}
+
+void CFundRgSgWnd::Request()
+{
+    std::string code = EditText(*codeEdit);
+    if (IsFundCode(code))
+        AskFund(this, &lookup, LOOKUP_DETAIL, FundFunction(FUND_FUNCTIONS, FUND_DETAIL) + "&ofcode=" + code);
+}
+
+int CFundRgSgWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    return BuildLookup(lookup, part, capacity);
+}
+
+void CFundRgSgWnd::OnReply(const BYTE* data, int length, int)
+{
+    std::vector<FundRow> found;
+    bool submit = submitAfterLookup;
+    submitAfterLookup = false;
+    if (!ReadLookupReply(this, data, length, &found) || found.empty())
+        return;
+    fund = found[0];
+    ShowFund();
+    if (submit)
+        Submit();
+}
+
+void CFundRgSgWnd::ShowFund()
+{
+    nameText->SetText(Wide(FieldOf(fund, "SecuAbbr")).c_str());
+    navText->SetText(Wide(FieldOf(fund, "dwjz")).c_str());
+    stateText->SetText(Wide(FieldOf(fund, "zt")).c_str());
+    cashText->SetText(Wide(FieldOf(fund, "kyzj")).c_str());
+    minimumText->SetText(Wide(FieldOf(fund, "zdje")).c_str());
+    Invalidate();
+}
+
+void CFundRgSgWnd::OnActionButton()
+{
+    std::string code = EditText(*codeEdit);
+    int64_t amount = 0;
+    if (!IsFundCode(code)) {
+        ShowFormTip(this, u"请输入6位基金代码！");
+        return;
+    }
+    if (!ParseFixed(amountEdit->GetText(), 2, &amount)) {
+        ShowFormTip(this, u"请输入有效的金额！");
+        return;
+    }
+    // The form checks against what the server said of this very fund, so a changed code is looked up first.
+    if (FieldOf(fund, "tradingcode") != code) {
+        submitAfterLookup = true;
+        Request();
+        return;
+    }
+    Submit();
+}
+
+void CFundRgSgWnd::Submit()
+{
+    int64_t amount = 0, minimum = 0, cash = 0;
+    if (!ParseFixed(amountEdit->GetText(), 2, &amount))
+        return;
+    const char* allowed = mode == MODE_SUBSCRIBE ? "krg" : "ksg";
+    if (FieldOf(fund, allowed) != "1") {
+        ShowFormTip(this, mode == MODE_SUBSCRIBE ? u"该基金不在认购期！" : u"该基金暂停申购！");
+        return;
+    }
+    if (FieldOf(fund, "jjzh").empty()) {
+        ShowFormTip(this, u"您尚未开立该基金公司的基金账户，请先开户！");
+        return;
+    }
+    if (ParseFixed(FieldOf(fund, "zdje").c_str(), 2, &minimum) && amount < minimum) {
+        ShowFormTip(this, (u"金额不能低于" + Wide(FieldOf(fund, "zdje")) + u"元！").c_str());
+        return;
+    }
+    if (!ParseFixed(FieldOf(fund, "kyzj").c_str(), 2, &cash) || amount > cash) {
+        ShowFormTip(this, u"可用资金不足！");
+        return;
+    }
+    std::string amountText = FormatFixed(amount, 2);
+    int sub = mode == MODE_SUBSCRIBE ? FUND_SUBSCRIBE : FUND_PURCHASE;
+    FundOrderLines lines = {{u"基金代码", Wide(FieldOf(fund, "tradingcode"))},
+                            {u"基金名称", Wide(FieldOf(fund, "SecuAbbr"))},
+                            {mode == MODE_SUBSCRIBE ? u"认购金额" : u"申购金额", Wide(amountText)}};
+    std::string request =
+        FundFunction(FUND_FUNCTIONS, sub) + "&ofcode=" + FieldOf(fund, "tradingcode") + "&je=" + amountText;
+    if (SubmitFundOrder(this, mode == MODE_SUBSCRIBE ? u"基金认购" : u"基金申购", lines, request) == ORDER_ACCEPTED) {
+        amountEdit->SetText(u"");
+        Request(); // the cash left
+    }
+}

@@ -1,0 +1,20 @@
+// CFundSearchResultWnd: the funds a search or a fund category found, page by page.
+#pragma once
+
+#include "shell/QueryTableWnd.h"
+
+class CFundSearchResultWnd : public CQueryTableWnd {
+public:
+    CFundSearchResultWnd(LPCWSTR title, HWND owner);
+    ~CFundSearchResultWnd() override;
+
+    LPCWSTR GetMzClassName() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
+    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnActive() override;
+    int BuildRequest(char* part, int capacity, const char* whole) override;
+
+protected:
+    bool loginAsked = false;
+};
