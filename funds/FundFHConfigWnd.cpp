@@ -8,7 +8,7 @@ CFundFHConfigWnd::CFundFHConfigWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(tit
 {
     actionLabel = u"设置";
     // The two methods every fund offers, in the server's numbering.
-    methods = {{{"dm", "0"}, {"label", Ansi(u"现金分红")}}, {{"dm", "1"}, {"label", Ansi(u"红利再投资")}}};
+    methods = {{{"dm", "0"}, {"label", Gb(u"现金分红")}}, {{"dm", "1"}, {"label", Gb(u"红利再投资")}}};
 }
 
 CFundFHConfigWnd::~CFundFHConfigWnd() = default;
@@ -34,10 +34,9 @@ LRESULT CFundFHConfigWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CFundFHConfigWnd::CreateControls()
 {
-    fundButton = rows.AddChoice(u"基金", ID_FUND);
-    currentText = rows.AddValue(u"当前方式");
-    methodButton = rows.AddChoice(u"分红方式", ID_METHOD);
-    rowCount = rows.GetRowCount();
+    fundButton = choices.Add(rows, u"基金", ID_FUND);
+    currentText = rows.AddText(u"当前方式", u"");
+    methodButton = choices.Add(rows, u"分红方式", ID_METHOD);
 }
 
 RECT CFundFHConfigWnd::GetPanelRect()
@@ -94,8 +93,8 @@ void CFundFHConfigWnd::ChooseFund(int row)
 {
     bool valid = row >= 0 && row < (int)holdings.size();
     chosen = valid ? row : -1;
-    fundButton->SetText(valid ? Wide(FieldOf(holdings[(size_t)row], "label")).c_str() : u"请选择");
-    currentText->SetText(valid ? Wide(FieldOf(holdings[(size_t)row], "fhfs")).c_str() : u"");
+    fundButton->SetText(valid ? Wide(FieldOf(holdings[(size_t)row], "label").c_str()).c_str() : u"请选择");
+    currentText->SetText(valid ? Wide(FieldOf(holdings[(size_t)row], "fhfs").c_str()).c_str() : u"");
     ChooseMethod(-1);
 }
 
@@ -103,7 +102,7 @@ void CFundFHConfigWnd::ChooseMethod(int row)
 {
     bool valid = row >= 0 && row < (int)methods.size();
     method = valid ? row : -1;
-    methodButton->SetText(valid ? Wide(FieldOf(methods[(size_t)row], "label")).c_str() : u"请选择");
+    methodButton->SetText(valid ? Wide(FieldOf(methods[(size_t)row], "label").c_str()).c_str() : u"请选择");
     Invalidate();
 }
 
@@ -119,7 +118,7 @@ void CFundFHConfigWnd::OnActionButton()
         ShowFormTip(this, u"新的分红方式与当前方式相同！");
         return;
     }
-    FundOrderLines lines = {{u"基金", Wide(FieldOf(fund, "label"))}, {u"分红方式", Wide(FieldOf(to, "label"))}};
+    FundOrderLines lines = {{u"基金", Wide(FieldOf(fund, "label").c_str())}, {u"分红方式", Wide(FieldOf(to, "label").c_str())}};
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_DIVIDEND) + "&ofcode=" + FieldOf(fund, "tradingcode") +
                           "&fhfs=" + FieldOf(to, "dm");
     if (SubmitFundOrder(this, u"分红设置", lines, request) == ORDER_ACCEPTED)

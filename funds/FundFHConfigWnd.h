@@ -31,7 +31,8 @@ public:
     const std::vector<FundRow>& GetHoldings() const { return holdings; }
 
 private:
-    CFundFormRows rows{this};
+    CFormRows rows{this};
+    CFundChoices choices{this};
     UiPushButton* fundButton = nullptr;
     UiStatic* currentText = nullptr;
     UiPushButton* methodButton = nullptr;

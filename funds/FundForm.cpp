@@ -72,7 +72,7 @@ bool ParseFixed(const char* text, int decimals, int64_t* scaled)
 
 bool ParseFixed(LPCWSTR text, int decimals, int64_t* scaled)
 {
-    return ParseFixed(Ansi(text).c_str(), decimals, scaled);
+    return ParseFixed(Gb(text).c_str(), decimals, scaled);
 }
 
 std::string FormatFixed(int64_t scaled, int decimals)
@@ -86,32 +86,9 @@ std::string FormatFixed(int64_t scaled, int decimals)
     return digits;
 }
 
-std::string EditText(const UiLineEdit& edit)
-{
-    return Ansi(edit.GetText());
-}
-
-std::u16string Wide(const std::string& text)
-{
-    WCHAR* wide = nullptr;
-    AnsiToWide(text.c_str(), &wide);
-    std::u16string s = wide != nullptr ? wide : u"";
-    free(wide);
-    return s;
-}
-
-std::string Ansi(const char16_t* text)
-{
-    char* narrow = nullptr;
-    WideToAnsi(text != nullptr ? text : u"", &narrow);
-    std::string s = narrow != nullptr ? narrow : "";
-    free(narrow);
-    return s;
-}
-
 void ShowFormTip(const CNetWnd* wnd, const char16_t* text)
 {
-    CAppData::Instance()->ShowMessage(Ansi(text).c_str(), wnd->GetHWND(), 2000);
+    ShowText(text, wnd->GetHWND(), 2000);
 }
 
 void OpenFundPicker(CNetWnd* form, LPCWSTR title, int cookie, const std::vector<FundRow>& rows, const char* label,
@@ -144,71 +121,19 @@ int TakeChoice(LPARAM lParam)
     return chosen;
 }
 
-void CFundFormRows::AddLabel(LPCWSTR label)
+UiPushButton* CFundChoices::Add(CFormRows& rows, LPCWSTR label, int id)
 {
-    auto text = std::make_unique<UiStatic>();
+    int row = rows.AddLabel(label);
     RECT r;
-    form->GetRowRect(&r, 0, rows);
-    text->SetPos(r.left, r.top, r.right - r.left, r.bottom - r.top);
-    text->SetText(label);
-    text->SetTextSize(24);
-    text->SetTextColor(RGB(255, 255, 255));
-    form->GetContentPanel().AddChild(text.get());
-    controls.push_back(std::move(text));
-}
-
-void CFundFormRows::Place(UiWin* control)
-{
-    RECT r;
-    form->GetRowRect(&r, 1, rows);
-    control->SetPos(r.left, r.top, r.right - r.left, r.bottom - r.top);
-    control->SetTextSize(24);
-    form->GetContentPanel().AddChild(control);
-    ++rows;
-}
-
-UiStatic* CFundFormRows::AddValue(LPCWSTR label)
-{
-    AddLabel(label);
-    auto value = std::make_unique<UiStatic>();
-    UiStatic* shown = value.get();
-    Place(shown);
-    shown->SetTextColor(RGB(255, 255, 255));
-    controls.push_back(std::move(value));
-    return shown;
-}
-
-UiLineEdit* CFundFormRows::AddEdit(LPCWSTR label, LPCWSTR tip, int sipKind, int maxChars)
-{
-    AddLabel(label);
-    auto edit = std::make_unique<UiLineEdit>();
-    UiLineEdit* shown = edit.get();
-    shown->SetTip(tip);
-    shown->SetSipMode(sipKind);
-    shown->SetMaxChars(maxChars);
-    Place(shown);
-    controls.push_back(std::move(edit));
-    return shown;
-}
-
-UiPushButton* CFundFormRows::AddChoice(LPCWSTR label, int id)
-{
-    AddLabel(label);
-    auto button = std::make_unique<UiPushButton>();
-    UiPushButton* shown = button.get();
-    shown->SetID(id);
-    shown->SetText(u"请选择");
-    Place(shown);
-    controls.push_back(std::move(button));
-    return shown;
-}
-
-RECT CFundFormRows::GetPanelRect() const
-{
-    RECT first, last;
-    form->GetRowRect(&first, 0, 0);
-    form->GetRowRect(&last, 1, rows > 0 ? rows - 1 : 0);
-    return RECT{first.left, first.top, last.right, last.bottom};
+    form->GetRowRect(&r, 1, row);
+    buttons.push_back(std::make_unique<UiPushButton>());
+    UiPushButton* button = buttons.back().get();
+    button->SetPos(r.left, r.top + 5, r.right - r.left, r.bottom - r.top - 10);
+    button->SetID(id);
+    button->SetText(u"请选择");
+    button->SetTextSize(24);
+    form->GetContentPanel().AddChild(button);
+    return button;
 }
 
 void AskFund(CNetWnd* form, FundLookup* lookup, int kind, const std::string& params)
@@ -223,7 +148,7 @@ int BuildLookup(const FundLookup& lookup, char* part, int capacity)
     part[0] = 0;
     if (lookup.params.empty())
         return 0;
-    return CQueryTableWnd::BuildAccountRequest(lookup.params.c_str(), part, capacity);
+    return WriteTradeRequest(part, capacity, lookup.params.c_str());
 }
 
 bool ReadLookupReply(const CNetWnd* form, const BYTE* data, int length, std::vector<FundRow>* rows)

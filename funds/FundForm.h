@@ -6,6 +6,8 @@
 #include "platform/ui/UiEdit.h"
 #include "platform/ui/UiStatic.h"
 #include "platform/win/WinTypes.h"
+#include "trading/FormRows.h"
+#include "trading/TradeText.h"
 
 #include <cstdint>
 #include <map>
@@ -33,11 +35,6 @@ bool ParseFixed(LPCWSTR text, int decimals, int64_t* scaled);
 // The number back as text with its decimals ("1000.50").
 std::string FormatFixed(int64_t scaled, int decimals);
 
-// The text of an edit in code page 936.
-std::string EditText(const UiLineEdit& edit);
-// Wide from 8-bit, and back.
-std::u16string Wide(const std::string& text);
-std::string Ansi(const char16_t* text);
 // A tip over the window for 2000 ms.
 void ShowFormTip(const CNetWnd* wnd, const char16_t* text);
 
@@ -48,26 +45,16 @@ void OpenFundPicker(CNetWnd* form, LPCWSTR title, int cookie, const std::vector<
 // The chosen row index of a WM_MULTI_CHOICE (and frees its array); -1 for none.
 int TakeChoice(LPARAM lParam);
 
-// The rows of one form in its rounded panel: label at the left, the value control at the right.
-class CFundFormRows {
+// The choice rows of a form: a label in the rows' left column and a button that opens a picker on the right;
+// the button shows "请选择" until a choice is set.
+class CFundChoices {
 public:
-    explicit CFundFormRows(CFundBaseWnd* form) : form(form) {}
-
-    UiStatic* AddValue(LPCWSTR label);
-    UiLineEdit* AddEdit(LPCWSTR label, LPCWSTR tip, int sipKind, int maxChars);
-    // A choice button with its control id; it shows "请选择" until a choice is set.
-    UiPushButton* AddChoice(LPCWSTR label, int id);
-    // The panel around the rows, in the content panel's coordinates.
-    RECT GetPanelRect() const;
-    int GetRowCount() const { return rows; }
+    explicit CFundChoices(CFundBaseWnd* form) : form(form) {}
+    UiPushButton* Add(CFormRows& rows, LPCWSTR label, int id);
 
 private:
-    void AddLabel(LPCWSTR label);
-    void Place(UiWin* control);
-
     CFundBaseWnd* form;
-    int rows = 0;
-    std::vector<std::unique_ptr<UiWin>> controls;
+    std::vector<std::unique_ptr<UiPushButton>> buttons;
 };
 
 // The lookup a form has in flight: its kind (the form's own numbers) and its request text without the account's

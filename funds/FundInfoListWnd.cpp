@@ -28,7 +28,7 @@ LRESULT CFundInfoListWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 // The categories are the trade account's to ask for, like every fund list.
 int CFundInfoListWnd::BuildRequest(char* part, int capacity, const char*)
 {
-    return CQueryTableWnd::BuildAccountRequest(paramText, part, capacity);
+    return WriteTradeRequest(part, capacity, paramText);
 }
 
 void CFundInfoListWnd::OnActive()

@@ -28,9 +28,9 @@ CFundOpenAccountWnd::CFundOpenAccountWnd(LPCWSTR title, HWND owner) : CFundBaseW
 {
     actionLabel = u"开户";
     // The document types in the server's numbering.
-    documents = {{{"dm", "0"}, {"label", Ansi(u"身份证")}},
-                 {{"dm", "1"}, {"label", Ansi(u"护照")}},
-                 {{"dm", "2"}, {"label", Ansi(u"军官证")}}};
+    documents = {{{"dm", "0"}, {"label", Gb(u"身份证")}},
+                 {{"dm", "1"}, {"label", Gb(u"护照")}},
+                 {{"dm", "2"}, {"label", Gb(u"军官证")}}};
 }
 
 CFundOpenAccountWnd::~CFundOpenAccountWnd() = default;
@@ -56,13 +56,14 @@ LRESULT CFundOpenAccountWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
 
 void CFundOpenAccountWnd::CreateControls()
 {
-    companyButton = rows.AddChoice(u"基金公司", ID_COMPANY);
-    nameEdit = rows.AddEdit(u"姓名", u"开户人姓名", SIP_KIND_DEFAULT, 20);
-    documentButton = rows.AddChoice(u"证件类型", ID_DOCUMENT);
-    numberEdit = rows.AddEdit(u"证件号码", u"", SIP_KIND_DEFAULT, 18);
-    phoneEdit = rows.AddEdit(u"联系电话", u"", SIP_KIND_NUMBER, 20);
-    addressEdit = rows.AddEdit(u"联系地址", u"选填", SIP_KIND_DEFAULT, 40);
-    rowCount = rows.GetRowCount();
+    companyButton = choices.Add(rows, u"基金公司", ID_COMPANY);
+    nameEdit = rows.AddEdit(u"姓名", SIP_KIND_DEFAULT, 20);
+    nameEdit->SetTip(u"开户人姓名");
+    documentButton = choices.Add(rows, u"证件类型", ID_DOCUMENT);
+    numberEdit = rows.AddEdit(u"证件号码", SIP_KIND_DEFAULT, 18);
+    phoneEdit = rows.AddEdit(u"联系电话", SIP_KIND_NUMBER, 20);
+    addressEdit = rows.AddEdit(u"联系地址", SIP_KIND_DEFAULT, 40);
+    addressEdit->SetTip(u"选填");
     ChooseDocument(0);
 }
 
@@ -110,7 +111,7 @@ void CFundOpenAccountWnd::OnReply(const BYTE* data, int length, int)
     std::string current = company >= 0 ? FieldOf(companies[(size_t)company], "tacode") : "";
     companies = std::move(found);
     for (FundRow& row : companies)
-        row["label"] = FieldOf(row, "jjgs") + (FieldOf(row, "ykh") == "1" ? Ansi(u"（已开户）") : "");
+        row["label"] = FieldOf(row, "jjgs") + (FieldOf(row, "ykh") == "1" ? Gb(u"（已开户）") : "");
     ChooseCompany(FindFundRow(companies, "tacode", current));
 }
 
@@ -118,7 +119,7 @@ void CFundOpenAccountWnd::ChooseCompany(int row)
 {
     bool valid = row >= 0 && row < (int)companies.size();
     company = valid ? row : -1;
-    companyButton->SetText(valid ? Wide(FieldOf(companies[(size_t)row], "label")).c_str() : u"请选择");
+    companyButton->SetText(valid ? Wide(FieldOf(companies[(size_t)row], "label").c_str()).c_str() : u"请选择");
     Invalidate();
 }
 
@@ -126,7 +127,7 @@ void CFundOpenAccountWnd::ChooseDocument(int row)
 {
     bool valid = row >= 0 && row < (int)documents.size();
     document = valid ? row : 0;
-    documentButton->SetText(Wide(FieldOf(documents[(size_t)document], "label")).c_str());
+    documentButton->SetText(Wide(FieldOf(documents[(size_t)document], "label").c_str()).c_str());
     Invalidate();
 }
 
@@ -161,18 +162,18 @@ void CFundOpenAccountWnd::OnActionButton()
         ShowFormTip(this, u"您已开立该基金公司的基金账户！");
         return;
     }
-    std::string name = EditText(*nameEdit), number = EditText(*numberEdit), phone = EditText(*phoneEdit),
-                address = EditText(*addressEdit);
+    std::string name = Gb(nameEdit->GetText()), number = Gb(numberEdit->GetText()), phone = Gb(phoneEdit->GetText()),
+                address = Gb(addressEdit->GetText());
     const std::string& type = FieldOf(documents[(size_t)document], "dm");
     if (const char16_t* problem = CheckDetails(name, type, number, phone, address)) {
         ShowFormTip(this, problem);
         return;
     }
-    FundOrderLines lines = {{u"基金公司", Wide(FieldOf(at, "jjgs"))},
-                            {u"姓名", Wide(name)},
-                            {u"证件类型", Wide(FieldOf(documents[(size_t)document], "label"))},
-                            {u"证件号码", Wide(number)},
-                            {u"联系电话", Wide(phone)}};
+    FundOrderLines lines = {{u"基金公司", Wide(FieldOf(at, "jjgs").c_str())},
+                            {u"姓名", Wide(name.c_str())},
+                            {u"证件类型", Wide(FieldOf(documents[(size_t)document], "label").c_str())},
+                            {u"证件号码", Wide(number.c_str())},
+                            {u"联系电话", Wide(phone.c_str())}};
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_OPEN_ACCOUNT) + "&tacode=" + FieldOf(at, "tacode") +
                           "&xm=" + name + "&zjlx=" + type + "&zjhm=" + number + "&dh=" + phone;
     if (!address.empty())

@@ -40,7 +40,8 @@ public:
                                         const std::string& address);
 
 private:
-    CFundFormRows rows{this};
+    CFormRows rows{this};
+    CFundChoices choices{this};
     UiPushButton* companyButton = nullptr;
     UiLineEdit* nameEdit = nullptr;
     UiPushButton* documentButton = nullptr;

@@ -32,11 +32,11 @@ LRESULT CFundRedemptionWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
 
 void CFundRedemptionWnd::CreateControls()
 {
-    fundButton = rows.AddChoice(u"基金", ID_FUND);
-    availableText = rows.AddValue(u"可用份额");
-    sharesEdit = rows.AddEdit(u"赎回份额", u"份", SIP_KIND_NUMBER, 14);
-    rows.AddChoice(u"", ID_ALL)->SetText(u"全部赎回");
-    rowCount = rows.GetRowCount();
+    fundButton = choices.Add(rows, u"基金", ID_FUND);
+    availableText = rows.AddText(u"可用份额", u"");
+    sharesEdit = rows.AddEdit(u"赎回份额", SIP_KIND_NUMBER, 14);
+    sharesEdit->SetTip(u"份");
+    choices.Add(rows, u"", ID_ALL)->SetText(u"全部赎回");
 }
 
 RECT CFundRedemptionWnd::GetPanelRect()
@@ -52,7 +52,7 @@ void CFundRedemptionWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
         break;
     case ID_ALL:
         if (chosen >= 0)
-            sharesEdit->SetText(Wide(FieldOf(holdings[(size_t)chosen], "kyfe")).c_str());
+            sharesEdit->SetText(Wide(FieldOf(holdings[(size_t)chosen], "kyfe").c_str()).c_str());
         break;
     default:
         CFundBaseWnd::OnMzCommand(wParam, lParam);
@@ -103,8 +103,8 @@ void CFundRedemptionWnd::ChooseFund(int row)
         availableText->SetText(u"");
     } else {
         chosen = row;
-        fundButton->SetText(Wide(FieldOf(holdings[(size_t)row], "label")).c_str());
-        availableText->SetText(Wide(FieldOf(holdings[(size_t)row], "kyfe")).c_str());
+        fundButton->SetText(Wide(FieldOf(holdings[(size_t)row], "label").c_str()).c_str());
+        availableText->SetText(Wide(FieldOf(holdings[(size_t)row], "kyfe").c_str()).c_str());
     }
     Invalidate();
 }
@@ -126,9 +126,9 @@ void CFundRedemptionWnd::OnActionButton()
         return;
     }
     std::string sharesText = FormatFixed(shares, 2);
-    FundOrderLines lines = {{u"基金代码", Wide(FieldOf(fund, "tradingcode"))},
-                            {u"基金名称", Wide(FieldOf(fund, "SecuAbbr"))},
-                            {u"赎回份额", Wide(sharesText)}};
+    FundOrderLines lines = {{u"基金代码", Wide(FieldOf(fund, "tradingcode").c_str())},
+                            {u"基金名称", Wide(FieldOf(fund, "SecuAbbr").c_str())},
+                            {u"赎回份额", Wide(sharesText.c_str())}};
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_REDEEM) + "&ofcode=" + FieldOf(fund, "tradingcode") +
                           "&fe=" + sharesText;
     if (SubmitFundOrder(this, u"基金赎回", lines, request) == ORDER_ACCEPTED) {

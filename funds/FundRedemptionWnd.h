@@ -31,7 +31,8 @@ public:
     UiLineEdit* GetSharesEdit() const { return sharesEdit; }
 
 private:
-    CFundFormRows rows{this};
+    CFormRows rows{this};
+    CFundChoices choices{this};
     UiPushButton* fundButton = nullptr;
     UiStatic* availableText = nullptr;
     UiLineEdit* sharesEdit = nullptr;

@@ -39,14 +39,15 @@ LRESULT CFundRgSgWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CFundRgSgWnd::CreateControls()
 {
-    codeEdit = rows.AddEdit(u"基金代码", u"6位基金代码", SIP_KIND_NUMBER, 6);
-    nameText = rows.AddValue(u"基金名称");
-    navText = rows.AddValue(u"基金净值");
-    stateText = rows.AddValue(u"基金状态");
-    cashText = rows.AddValue(u"可用资金");
-    minimumText = rows.AddValue(u"最低金额");
-    amountEdit = rows.AddEdit(mode == MODE_SUBSCRIBE ? u"认购金额" : u"申购金额", u"元", SIP_KIND_NUMBER, 12);
-    rowCount = rows.GetRowCount();
+    codeEdit = rows.AddEdit(u"基金代码", SIP_KIND_NUMBER, 6);
+    codeEdit->SetTip(u"6位基金代码");
+    nameText = rows.AddText(u"基金名称", u"");
+    navText = rows.AddText(u"基金净值", u"");
+    stateText = rows.AddText(u"基金状态", u"");
+    cashText = rows.AddText(u"可用资金", u"");
+    minimumText = rows.AddText(u"最低金额", u"");
+    amountEdit = rows.AddEdit(mode == MODE_SUBSCRIBE ? u"认购金额" : u"申购金额", SIP_KIND_NUMBER, 12);
+    amountEdit->SetTip(u"元");
 }
 
 RECT CFundRgSgWnd::GetPanelRect()
@@ -72,7 +73,7 @@ void CFundRgSgWnd::OnActive()
 
 void CFundRgSgWnd::Request()
 {
-    std::string code = EditText(*codeEdit);
+    std::string code = Gb(codeEdit->GetText());
     if (IsFundCode(code))
         AskFund(this, &lookup, LOOKUP_DETAIL, FundFunction(FUND_FUNCTIONS, FUND_DETAIL) + "&ofcode=" + code);
 }
@@ -97,17 +98,17 @@ void CFundRgSgWnd::OnReply(const BYTE* data, int length, int)
 
 void CFundRgSgWnd::ShowFund()
 {
-    nameText->SetText(Wide(FieldOf(fund, "SecuAbbr")).c_str());
-    navText->SetText(Wide(FieldOf(fund, "dwjz")).c_str());
-    stateText->SetText(Wide(FieldOf(fund, "zt")).c_str());
-    cashText->SetText(Wide(FieldOf(fund, "kyzj")).c_str());
-    minimumText->SetText(Wide(FieldOf(fund, "zdje")).c_str());
+    nameText->SetText(Wide(FieldOf(fund, "SecuAbbr").c_str()).c_str());
+    navText->SetText(Wide(FieldOf(fund, "dwjz").c_str()).c_str());
+    stateText->SetText(Wide(FieldOf(fund, "zt").c_str()).c_str());
+    cashText->SetText(Wide(FieldOf(fund, "kyzj").c_str()).c_str());
+    minimumText->SetText(Wide(FieldOf(fund, "zdje").c_str()).c_str());
     Invalidate();
 }
 
 void CFundRgSgWnd::OnActionButton()
 {
-    std::string code = EditText(*codeEdit);
+    std::string code = Gb(codeEdit->GetText());
     int64_t amount = 0;
     if (!IsFundCode(code)) {
         ShowFormTip(this, u"请输入6位基金代码！");
@@ -141,7 +142,7 @@ void CFundRgSgWnd::Submit()
         return;
     }
     if (ParseFixed(FieldOf(fund, "zdje").c_str(), 2, &minimum) && amount < minimum) {
-        ShowFormTip(this, (u"金额不能低于" + Wide(FieldOf(fund, "zdje")) + u"元！").c_str());
+        ShowFormTip(this, (u"金额不能低于" + Wide(FieldOf(fund, "zdje").c_str()) + u"元！").c_str());
         return;
     }
     if (!ParseFixed(FieldOf(fund, "kyzj").c_str(), 2, &cash) || amount > cash) {
@@ -150,9 +151,9 @@ void CFundRgSgWnd::Submit()
     }
     std::string amountText = FormatFixed(amount, 2);
     int sub = mode == MODE_SUBSCRIBE ? FUND_SUBSCRIBE : FUND_PURCHASE;
-    FundOrderLines lines = {{u"基金代码", Wide(FieldOf(fund, "tradingcode"))},
-                            {u"基金名称", Wide(FieldOf(fund, "SecuAbbr"))},
-                            {mode == MODE_SUBSCRIBE ? u"认购金额" : u"申购金额", Wide(amountText)}};
+    FundOrderLines lines = {{u"基金代码", Wide(FieldOf(fund, "tradingcode").c_str())},
+                            {u"基金名称", Wide(FieldOf(fund, "SecuAbbr").c_str())},
+                            {mode == MODE_SUBSCRIBE ? u"认购金额" : u"申购金额", Wide(amountText.c_str())}};
     std::string request =
         FundFunction(FUND_FUNCTIONS, sub) + "&ofcode=" + FieldOf(fund, "tradingcode") + "&je=" + amountText;
     if (SubmitFundOrder(this, mode == MODE_SUBSCRIBE ? u"基金认购" : u"基金申购", lines, request) == ORDER_ACCEPTED) {

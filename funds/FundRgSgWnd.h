@@ -36,7 +36,8 @@ private:
     void Submit();
 
     int mode;
-    CFundFormRows rows{this};
+    CFormRows rows{this};
+    CFundChoices choices{this};
     UiLineEdit* codeEdit = nullptr;
     UiStatic* nameText = nullptr;
     UiStatic* navText = nullptr;

@@ -45,7 +45,7 @@ void CFundRiskAnnounceWnd::OnActive()
 
 int CFundRiskAnnounceWnd::BuildRequest(char* part, int capacity, const char*)
 {
-    return CQueryTableWnd::BuildAccountRequest(paramText, part, capacity);
+    return WriteTradeRequest(part, capacity, paramText);
 }
 
 void CFundRiskAnnounceWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)

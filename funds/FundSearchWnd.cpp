@@ -17,8 +17,8 @@ LPCWSTR CFundSearchWnd::GetMzClassName()
 
 void CFundSearchWnd::CreateControls()
 {
-    keyEdit = rows.AddEdit(u"基金名称", u"名称或代码", SIP_KIND_SEARCH, 20);
-    rowCount = rows.GetRowCount();
+    keyEdit = rows.AddEdit(u"基金名称", SIP_KIND_SEARCH, 20);
+    keyEdit->SetTip(u"名称或代码");
 }
 
 RECT CFundSearchWnd::GetPanelRect()
@@ -48,10 +48,10 @@ std::string CFundSearchWnd::MakeSearchParams(const std::string& typed, const cha
 void CFundSearchWnd::OnActionButton()
 {
     const char16_t* problem = nullptr;
-    std::string params = MakeSearchParams(EditText(*keyEdit), &problem);
+    std::string params = MakeSearchParams(Gb(keyEdit->GetText()), &problem);
     if (problem != nullptr) {
         ShowFormTip(this, problem);
         return;
     }
-    OpenByKey("of_jjxx", -1, Ansi(u"基金查询结果").c_str(), "", params.c_str(), m_hWnd);
+    OpenByKey("of_jjxx", -1, Gb(u"基金查询结果").c_str(), "", params.c_str(), m_hWnd);
 }

@@ -21,6 +21,7 @@ public:
     UiLineEdit* GetKeyEdit() const { return keyEdit; }
 
 private:
-    CFundFormRows rows{this};
+    CFormRows rows{this};
+    CFundChoices choices{this};
     UiLineEdit* keyEdit = nullptr;
 };

@@ -38,11 +38,11 @@ LRESULT CFundTransformWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
 
 void CFundTransformWnd::CreateControls()
 {
-    fundButton = rows.AddChoice(u"转出基金", ID_FUND);
-    availableText = rows.AddValue(u"可用份额");
-    targetButton = rows.AddChoice(u"转入基金", ID_TARGET);
-    sharesEdit = rows.AddEdit(u"转换份额", u"份", SIP_KIND_NUMBER, 14);
-    rowCount = rows.GetRowCount();
+    fundButton = choices.Add(rows, u"转出基金", ID_FUND);
+    availableText = rows.AddText(u"可用份额", u"");
+    targetButton = choices.Add(rows, u"转入基金", ID_TARGET);
+    sharesEdit = rows.AddEdit(u"转换份额", SIP_KIND_NUMBER, 14);
+    sharesEdit->SetTip(u"份");
 }
 
 RECT CFundTransformWnd::GetPanelRect()
@@ -110,8 +110,8 @@ void CFundTransformWnd::ChooseFund(int row)
 {
     bool valid = row >= 0 && row < (int)holdings.size();
     chosen = valid ? row : -1;
-    fundButton->SetText(valid ? Wide(FieldOf(holdings[(size_t)row], "label")).c_str() : u"请选择");
-    availableText->SetText(valid ? Wide(FieldOf(holdings[(size_t)row], "kyfe")).c_str() : u"");
+    fundButton->SetText(valid ? Wide(FieldOf(holdings[(size_t)row], "label").c_str()).c_str() : u"请选择");
+    availableText->SetText(valid ? Wide(FieldOf(holdings[(size_t)row], "kyfe").c_str()).c_str() : u"");
     targets.clear();
     ChooseTarget(-1);
     if (valid)
@@ -123,7 +123,7 @@ void CFundTransformWnd::ChooseTarget(int row)
 {
     bool valid = row >= 0 && row < (int)targets.size();
     target = valid ? row : -1;
-    targetButton->SetText(valid ? Wide(FieldOf(targets[(size_t)row], "label")).c_str() : u"请选择");
+    targetButton->SetText(valid ? Wide(FieldOf(targets[(size_t)row], "label").c_str()).c_str() : u"请选择");
     Invalidate();
 }
 
@@ -145,9 +145,9 @@ void CFundTransformWnd::OnActionButton()
         return;
     }
     std::string sharesText = FormatFixed(shares, 2);
-    FundOrderLines lines = {{u"转出基金", Wide(FieldOf(fund, "label"))},
-                            {u"转入基金", Wide(FieldOf(into, "label"))},
-                            {u"转换份额", Wide(sharesText)}};
+    FundOrderLines lines = {{u"转出基金", Wide(FieldOf(fund, "label").c_str())},
+                            {u"转入基金", Wide(FieldOf(into, "label").c_str())},
+                            {u"转换份额", Wide(sharesText.c_str())}};
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_CONVERT) + "&ofcode=" + FieldOf(fund, "tradingcode") +
                           "&toofcode=" + FieldOf(into, "tradingcode") + "&fe=" + sharesText;
     if (SubmitFundOrder(this, u"基金转换", lines, request) == ORDER_ACCEPTED) {

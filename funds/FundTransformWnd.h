@@ -32,7 +32,8 @@ public:
     UiLineEdit* GetSharesEdit() const { return sharesEdit; }
 
 private:
-    CFundFormRows rows{this};
+    CFormRows rows{this};
+    CFundChoices choices{this};
     UiPushButton* fundButton = nullptr;
     UiStatic* availableText = nullptr;
     UiPushButton* targetButton = nullptr;

@@ -32,12 +32,12 @@ LRESULT CQlnBuyWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CQlnBuyWnd::CreateControls()
 {
-    productButton = rows.AddChoice(u"产品", ID_PRODUCT);
-    termText = rows.AddValue(u"期限(天)");
-    yieldText = rows.AddValue(u"预期收益率%");
-    minimumText = rows.AddValue(u"起购金额");
-    amountEdit = rows.AddEdit(u"购买金额", u"元", SIP_KIND_NUMBER, 12);
-    rowCount = rows.GetRowCount();
+    productButton = choices.Add(rows, u"产品", ID_PRODUCT);
+    termText = rows.AddText(u"期限(天)", u"");
+    yieldText = rows.AddText(u"预期收益率%", u"");
+    minimumText = rows.AddText(u"起购金额", u"");
+    amountEdit = rows.AddEdit(u"购买金额", SIP_KIND_NUMBER, 12);
+    amountEdit->SetTip(u"元");
 }
 
 RECT CQlnBuyWnd::GetPanelRect()
@@ -92,10 +92,10 @@ void CQlnBuyWnd::ChooseProduct(int row)
     chosen = valid ? row : -1;
     const FundRow none;
     const FundRow& product = valid ? products[(size_t)row] : none;
-    productButton->SetText(valid ? Wide(FieldOf(product, "cpmc")).c_str() : u"请选择");
-    termText->SetText(Wide(FieldOf(product, "qx")).c_str());
-    yieldText->SetText(Wide(FieldOf(product, "zdf")).c_str());
-    minimumText->SetText(Wide(FieldOf(product, "qgje")).c_str());
+    productButton->SetText(valid ? Wide(FieldOf(product, "cpmc").c_str()).c_str() : u"请选择");
+    termText->SetText(Wide(FieldOf(product, "qx").c_str()).c_str());
+    yieldText->SetText(Wide(FieldOf(product, "zdf").c_str()).c_str());
+    minimumText->SetText(Wide(FieldOf(product, "qgje").c_str()).c_str());
     Invalidate();
 }
 
@@ -112,13 +112,13 @@ void CQlnBuyWnd::OnActionButton()
         return;
     }
     if (ParseFixed(FieldOf(product, "qgje").c_str(), 2, &minimum) && amount < minimum) {
-        ShowFormTip(this, (u"购买金额不能低于" + Wide(FieldOf(product, "qgje")) + u"元！").c_str());
+        ShowFormTip(this, (u"购买金额不能低于" + Wide(FieldOf(product, "qgje").c_str()) + u"元！").c_str());
         return;
     }
     std::string amountText = FormatFixed(amount, 2);
-    FundOrderLines lines = {{u"产品代码", Wide(FieldOf(product, "cpdm"))},
-                            {u"产品名称", Wide(FieldOf(product, "cpmc"))},
-                            {u"购买金额", Wide(amountText)}};
+    FundOrderLines lines = {{u"产品代码", Wide(FieldOf(product, "cpdm").c_str())},
+                            {u"产品名称", Wide(FieldOf(product, "cpmc").c_str())},
+                            {u"购买金额", Wide(amountText.c_str())}};
     std::string request = FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_BUY) + "&cpdm=" +
                           FieldOf(product, "cpdm") + "&je=" + amountText;
     if (SubmitFundOrder(this, u"产品购买", lines, request) == ORDER_ACCEPTED)

@@ -31,7 +31,8 @@ public:
     UiLineEdit* GetAmountEdit() const { return amountEdit; }
 
 private:
-    CFundFormRows rows{this};
+    CFormRows rows{this};
+    CFundChoices choices{this};
     UiPushButton* productButton = nullptr;
     UiStatic* termText = nullptr;
     UiStatic* yieldText = nullptr;

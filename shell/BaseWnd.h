@@ -53,6 +53,9 @@ public:
     void ResetScreenMode() { SetScreenMode(0); }
     // -1: stays in portrait; 0-3 a fixed mode; 4 follows the accelerometer.
     int GetRotationPolicy();
+    // For a window whose creator deletes it when ShowWnd returns: its end sends its owner no close message, so
+    // nothing is left in the queue that names the deleted window.
+    void SetDeletedByCreator() { closePosted = true; }
     void SetCaption(LPCWSTR text);
     LPCWSTR GetCaption() const { return title; }
     void SetGestureRect(const RECT& rect) { gestureRect = rect; }

@@ -58,25 +58,27 @@ int CQueryTableWnd::OnInitParam(int id, const char* info, const char* params)
     return CTableWnd::OnInitParam(id, info, params);
 }
 
-int CQueryTableWnd::BuildRequest(char* part, int capacity, const char*)
+int WriteTradeRequest(char* part, int capacity, const char* fields)
 {
-    return BuildAccountRequest(paramText, part, capacity);
-}
-
-int CQueryTableWnd::BuildAccountRequest(const char* params, char* part, int capacity)
-{
+    if (part == nullptr || capacity < 1)
+        return 0;
     part[0] = 0;
     CAppData* app = CAppData::Instance();
     const char* session = app->GetTradeSession();
     if (session == nullptr || session[0] == 0)
         return 0;
-    int n = snprintf(part, (size_t)capacity, "%s&fundid=%s&%s", params != nullptr ? params : "",
+    int n = snprintf(part, (size_t)capacity, "%s&fundid=%s&%s", fields != nullptr ? fields : "",
                      app->GetFundId(nullptr), session);
     if (n < 0 || n >= capacity) {
         part[0] = 0;
-        return 0; // a cut query would ask for another account's rows or none
+        return 0; // a cut request would ask for another account's rows or none
     }
     return 1;
+}
+
+int CQueryTableWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    return WriteTradeRequest(part, capacity, paramText);
 }
 
 int CQueryTableWnd::GetRequestCount()

@@ -11,6 +11,10 @@
 class CDataSet;
 class CPopMenuWnd;
 
+// The text of a request bound to the logged-in trade account: fields, the first account's "fundid" and the trade
+// session. 0 (part emptied) without a trade session or when it does not fit.
+int WriteTradeRequest(char* part, int capacity, const char* fields);
+
 // Adds a fund code to the user's funds (code, owner of the tips, quiet): 1 added, 0 not. Installed by the fund
 // screens, which sit above the shell.
 typedef int (*MyFundsAdder)(const char* code, HWND owner, BYTE quiet);
@@ -42,9 +46,6 @@ public:
     virtual void InitMenu(CPopMenuWnd* menu);
     virtual void OnMenuCommand(int command);
 
-    // params, the first account's "fundid" and the trade session text; 0 (nothing to send) without a trade
-    // session or when it does not fit.
-    static int BuildAccountRequest(const char* params, char* part, int capacity);
     // The grid column of a reply field, or -1.
     int GetColumnIndex(const char* name) const;
     // Rows per page: the configured count, or 1000 when that is below 1; kept as the page size.

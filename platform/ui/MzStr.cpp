@@ -88,6 +88,14 @@ void CMzStr::Clear() {
     if (data_) data_[0] = 0;
 }
 
+void CMzStr::Wipe() {
+    if (data_) {
+        volatile WCHAR* unit = data_;
+        for (size_t i = 0; i < capacity_; ++i) unit[i] = 0;
+    }
+    length_ = 0;
+}
+
 void CMzStr::RemoveLast() {
     if (length_) data_[--length_] = 0;
 }

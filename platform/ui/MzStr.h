@@ -30,6 +30,8 @@ public:
     void SetString(LPCWSTR text) { *this = text; }
     void SetString(LPCWSTR text, size_t length);
     void Clear();
+    // Overwrites every unit of the buffer with zeros, then empties the text (secrets such as passwords).
+    void Wipe();
     // Removes the last character (backspace); nothing when empty.
     void RemoveLast();
     void Insert(size_t at, WCHAR ch);

@@ -8,6 +8,11 @@
 
 #include <algorithm>
 
+namespace {
+// What a password edit shows for each character.
+constexpr WCHAR PASSWORD_DOT = u'\u25CF';
+} // namespace
+
 UiLineEdit::UiLineEdit() { textSize_ = 26; }
 
 void UiLineEdit::SetText(LPCWSTR text) {
@@ -68,7 +73,7 @@ void UiLineEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     } else {
         CMzStr shown;
         if (password_)
-            for (size_t i = 0; i < text_.Length(); ++i) shown += u'*';
+            for (size_t i = 0; i < text_.Length(); ++i) shown += PASSWORD_DOT;
         else
             shown = text_;
         // Long text shows its end, where the caret is.
@@ -80,7 +85,8 @@ void UiLineEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     if (IsFocused()) {
         SIZE extent = UiMeasureText(dc, text_.C_Str(), textSize_, textWeight_);
         if (password_) {
-            extent = UiMeasureText(dc, u"*", textSize_, textWeight_);
+            const WCHAR dot[2] = {PASSWORD_DOT, 0};
+            extent = UiMeasureText(dc, dot, textSize_, textWeight_);
             extent.cx *= (int)text_.Length();
         }
         int x = std::min<int>(rc.left + extent.cx + 1, rc.right - 3);
@@ -92,6 +98,7 @@ void UiLineEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
 
 void UiLineEdit::Describe(UiDescription& out) const {
     UiWin::Describe(out);
+    if (password_) out.text.assign(text_.Length(), PASSWORD_DOT);
     out.kind = "UiLineEdit";
     out.extra = "tip=" + std::string(tip_.IsEmpty() ? "" : "1") + " max=" + std::to_string(maxChars_) +
                 " focused=" + (IsFocused() ? "1" : "0") + " sip=" + std::to_string(sipKind_);

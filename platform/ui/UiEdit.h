@@ -18,7 +18,11 @@ public:
     // The input panel kind (SIP_KIND_*); the number pad (9) takes only digits, '.' and '-'.
     void SetSipMode(int kind) { sipKind_ = kind; }
     int GetSipMode() const { return sipKind_; }
+    // A password edit shows one dot per character, also to the automation.
     void SetPassword(bool on) { password_ = on; Invalidate(); }
+    bool IsPassword() const { return password_; }
+    // Overwrites the text's memory and empties it (a password leaving the screen).
+    void WipeText() { text_.Wipe(); Invalidate(); }
     void SetReadOnly(bool on) { readOnly_ = on; }
     void SetBackgroundColor(COLORREF color) { bgColor_ = color; }
     void SetFrame(bool on) { frame_ = on; }

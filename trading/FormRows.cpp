@@ -1,0 +1,123 @@
+#include "trading/FormRows.h"
+
+#include "core/TextHelpers.h"
+#include "shell/FundBaseWnd.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int FORM_TEXT_SIZE = 24;
+
+} // namespace
+
+void WipeBytes(void* data, size_t size)
+{
+    volatile unsigned char* p = static_cast<volatile unsigned char*>(data);
+    for (size_t i = 0; i < size; ++i)
+        p[i] = 0;
+}
+
+CFormRows::~CFormRows()
+{
+    WipePasswords();
+}
+
+UiStatic* CFormRows::MakeLabel(LPCWSTR label, int row)
+{
+    RECT r;
+    form->GetRowRect(&r, 0, row);
+    auto text = std::make_unique<UiStatic>();
+    text->SetPos(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    text->SetText(label);
+    text->SetTextSize(FORM_TEXT_SIZE);
+    text->SetTextColor(RGB(0, 0, 0));
+    UiStatic* made = text.get();
+    form->GetContentPanel().AddChild(made);
+    texts.push_back(std::move(text));
+    return made;
+}
+
+int CFormRows::AddLabel(LPCWSTR label)
+{
+    int row = count++;
+    labels.push_back(MakeLabel(label, row));
+    form->rowCount = count;
+    return row;
+}
+
+UiStatic* CFormRows::AddText(LPCWSTR label, LPCWSTR value)
+{
+    int row = AddLabel(label);
+    RECT r;
+    form->GetRowRect(&r, 1, row);
+    auto text = std::make_unique<UiStatic>();
+    text->SetPos(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    text->SetText(value);
+    text->SetTextSize(FORM_TEXT_SIZE);
+    text->SetTextColor(RGB(0, 0, 160));
+    UiStatic* made = text.get();
+    form->GetContentPanel().AddChild(made);
+    texts.push_back(std::move(text));
+    return made;
+}
+
+UiLineEdit* CFormRows::AddEdit(LPCWSTR label, int sip, int maxChars, bool password, UiLineEdit* own)
+{
+    int row = AddLabel(label);
+    RECT r;
+    form->GetRowRect(&r, 1, row);
+    UiLineEdit* edit = own;
+    if (edit == nullptr) {
+        edits.push_back(std::make_unique<UiLineEdit>());
+        edit = edits.back().get();
+    }
+    edit->SetPos(r.left, r.top + 5, r.right - r.left, r.bottom - r.top - 10);
+    edit->SetSipMode(sip);
+    edit->SetMaxChars(maxChars);
+    edit->SetPassword(password);
+    edit->SetTextSize(FORM_TEXT_SIZE);
+    if (password && own == nullptr)
+        passwords.push_back(edit); // the form wipes its own edits
+    form->GetContentPanel().AddChild(edit);
+    return edit;
+}
+
+void CFormRows::SetLabel(int row, LPCWSTR label)
+{
+    if (row >= 0 && row < (int)labels.size())
+        labels[(size_t)row]->SetText(label);
+}
+
+RECT CFormRows::GetPanelRect() const
+{
+    if (count == 0)
+        return RECT{0, 0, 0, 0};
+    RECT first, last;
+    form->GetRowRect(&first, 0, 0);
+    form->GetRowRect(&last, 1, count - 1);
+    return RECT{first.left, first.top, last.right, last.bottom};
+}
+
+void CFormRows::WipePasswords()
+{
+    for (UiLineEdit* edit : passwords)
+        edit->WipeText();
+}
+
+CSecretText::CSecretText(const UiLineEdit& edit)
+{
+    char* narrow = nullptr;
+    WideToAnsi(edit.GetText(), &narrow);
+    if (narrow != nullptr) {
+        text.assign(narrow);
+        WipeBytes(narrow, strlen(narrow));
+        free(narrow);
+    }
+}
+
+CSecretText::~CSecretText()
+{
+    WipeBytes(text.data(), text.size());
+}

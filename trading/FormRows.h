@@ -1,0 +1,63 @@
+// The labelled rows of a trading form: a label in the left column and a value (a text or an edit) in the right
+// one, placed in the form's content panel on the form's row grid. Password edits show dots and are wiped when
+// the rows go.
+#pragma once
+
+#include "platform/ui/UiEdit.h"
+#include "platform/ui/UiStatic.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CFundBaseWnd;
+
+class CFormRows {
+public:
+    explicit CFormRows(CFundBaseWnd* form) : form(form) {}
+    ~CFormRows();
+    CFormRows(const CFormRows&) = delete;
+    CFormRows& operator=(const CFormRows&) = delete;
+
+    // A row whose value is a text; returns the value control.
+    UiStatic* AddText(LPCWSTR label, LPCWSTR value);
+    // A row whose value is typed: sip is the input panel kind, maxChars 0 for no limit. With `own` the form's own
+    // edit (a code edit that reports when it is full) is placed instead of a new one.
+    UiLineEdit* AddEdit(LPCWSTR label, int sip, int maxChars, bool password = false, UiLineEdit* own = nullptr);
+    // A label alone in the left column of a new row (the form places its own value control); returns the row.
+    int AddLabel(LPCWSTR label);
+    int GetCount() const { return count; }
+    // Replaces the label of a row.
+    void SetLabel(int row, LPCWSTR label);
+    // The rectangle of all rows (content coordinates), for the form's panel.
+    RECT GetPanelRect() const;
+    // Overwrites and empties every password edit.
+    void WipePasswords();
+
+private:
+    UiStatic* MakeLabel(LPCWSTR label, int row);
+
+    CFundBaseWnd* form;
+    int count = 0;
+    std::vector<std::unique_ptr<UiStatic>> texts;
+    std::vector<std::unique_ptr<UiLineEdit>> edits;
+    std::vector<UiLineEdit*> passwords;
+    std::vector<UiStatic*> labels; // by row
+};
+
+// A copy of a password edit's text in GB2312 that overwrites itself when it goes.
+class CSecretText {
+public:
+    explicit CSecretText(const UiLineEdit& edit);
+    ~CSecretText();
+    CSecretText(const CSecretText&) = delete;
+    CSecretText& operator=(const CSecretText&) = delete;
+    const char* Get() const { return text.c_str(); }
+    bool IsEmpty() const { return text.empty(); }
+
+private:
+    std::string text;
+};
+
+// Overwrites a buffer with zeros in a way the compiler keeps.
+void WipeBytes(void* data, size_t size);

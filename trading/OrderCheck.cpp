@@ -1,0 +1,129 @@
+#include "trading/OrderCheck.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr double PRICE_SLACK = 0.0005; // prices travel with two or three decimals
+constexpr long long MOST_SHARES = 999999999;
+
+// Digits with at most one point and at most `decimals` digits after it; at least one digit.
+bool IsNumberText(const char* text, int decimals)
+{
+    if (text == nullptr || text[0] == 0)
+        return false;
+    int digits = 0, after = -1;
+    for (const char* p = text; *p != 0; ++p) {
+        if (*p == '.') {
+            if (after >= 0)
+                return false;
+            after = 0;
+        } else if (*p >= '0' && *p <= '9') {
+            ++digits;
+            if (after >= 0)
+                ++after;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0 && after <= decimals && strlen(text) <= 15;
+}
+
+std::u16string Ascii(const char* text)
+{
+    std::u16string s;
+    for (const char* p = text; *p != 0; ++p)
+        s += (char16_t)(unsigned char)*p;
+    return s;
+}
+
+std::u16string Money(double v)
+{
+    char buffer[32];
+    snprintf(buffer, sizeof buffer, "%.2f", v);
+    return Ascii(buffer);
+}
+
+} // namespace
+
+std::u16string CheckPrice(const char* text, const OrderLimits& limits, double* price)
+{
+    if (text == nullptr || text[0] == 0)
+        return u"请输入委托价格！";
+    if (!IsNumberText(text, 3))
+        return u"委托价格必须是数字！";
+    double value = strtod(text, nullptr);
+    if (value <= 0)
+        return u"委托价格必须大于零！";
+    if (limits.upLimit > 0 && limits.downLimit > 0 &&
+        (value < limits.downLimit - PRICE_SLACK || value > limits.upLimit + PRICE_SLACK))
+        return u"委托价格超出涨跌停限制（" + Money(limits.downLimit) + u"-" + Money(limits.upLimit) + u"）！";
+    if (price != nullptr)
+        *price = value;
+    return u"";
+}
+
+std::u16string CheckQuantity(const char* text, const OrderLimits& limits, long long* quantity)
+{
+    if (text == nullptr || text[0] == 0)
+        return u"请输入委托数量！";
+    if (!IsNumberText(text, 0) || strchr(text, '.') != nullptr)
+        return u"委托数量必须是整数！";
+    if (strlen(text) > 9)
+        return u"委托数量过大！";
+    long long value = strtoll(text, nullptr, 10);
+    if (value <= 0)
+        return u"委托数量必须大于零！";
+    if (value > MOST_SHARES)
+        return u"委托数量过大！";
+    if (limits.buy && limits.lot > 1 && value % limits.lot != 0) {
+        char lot[24];
+        snprintf(lot, sizeof lot, "%lld", limits.lot);
+        return u"买入数量必须为" + Ascii(lot) + u"股的整数倍！";
+    }
+    if (!limits.buy && limits.available >= 0 && value > limits.available) {
+        char most[24];
+        snprintf(most, sizeof most, "%lld", limits.available);
+        return u"卖出数量超过可卖数量（可卖" + Ascii(most) + u"股）！";
+    }
+    if (quantity != nullptr)
+        *quantity = value;
+    return u"";
+}
+
+std::u16string CheckOrder(const char* priceText, const char* quantityText, const OrderLimits& limits, double* price,
+                          long long* quantity)
+{
+    double p = 0;
+    long long q = 0;
+    std::u16string message = CheckPrice(priceText, limits, &p);
+    if (message.empty())
+        message = CheckQuantity(quantityText, limits, &q);
+    if (message.empty() && limits.buy && limits.cash >= 0 && p * (double)q > limits.cash + 0.005)
+        message = u"可用资金不足（可用" + Money(limits.cash) + u"元）！";
+    if (message.empty()) {
+        if (price != nullptr)
+            *price = p;
+        if (quantity != nullptr)
+            *quantity = q;
+    }
+    return message;
+}
+
+std::u16string CheckAmount(const char* text, double most, double* amount)
+{
+    if (text == nullptr || text[0] == 0)
+        return u"请输入金额！";
+    if (!IsNumberText(text, 2))
+        return u"金额必须是数字，最多两位小数！";
+    double value = strtod(text, nullptr);
+    if (value <= 0)
+        return u"金额必须大于零！";
+    if (most > 0 && value > most + 0.005)
+        return u"金额不能超过" + Money(most) + u"元！";
+    if (amount != nullptr)
+        *amount = value;
+    return u"";
+}

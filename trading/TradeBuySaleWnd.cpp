@@ -1,0 +1,313 @@
+#include "trading/TradeBuySaleWnd.h"
+
+#include "core/AppData.h"
+#include "core/DataSet.h"
+#include "core/ReplyRecordSet.h"
+#include "core/TextHelpers.h"
+#include "shell/QueryTableWnd.h"
+#include "trading/TradeConfirmWnd.h"
+#include "trading/TradeText.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int FORM_ROW_PITCH = 64;
+constexpr int CODE_LENGTH = 6;
+constexpr int BOOK_ROW_HEIGHT = 34;
+
+std::string Param(const char* params, const char* key)
+{
+    char* value = GetParamValue(params, key);
+    std::string s = value != nullptr ? value : "";
+    free(value);
+    return s;
+}
+
+const char* Field(CDataSet* set, const char* name)
+{
+    const char* text = set->GetAsText(name);
+    return text != nullptr ? text : "";
+}
+
+} // namespace
+
+CTradeBuySaleWnd::CTradeBuySaleWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(title, ownerWnd)
+{
+    rowPitch = FORM_ROW_PITCH;
+    actionLabel = u"买入";
+}
+
+CTradeBuySaleWnd::~CTradeBuySaleWnd() = default;
+
+LPCWSTR CTradeBuySaleWnd::GetMzClassName()
+{
+    return u"CTradeBuySaleWnd";
+}
+
+void CTradeBuySaleWnd::CreateControls()
+{
+    codeEdit.SetID(ID_CODE_EDIT);
+    rows.AddEdit(u"证券代码", SIP_KIND_NUMBER, CODE_LENGTH, false, &codeEdit);
+    nameText = rows.AddText(u"证券名称", u"");
+    priceEdit = rows.AddEdit(u"委托价格", SIP_KIND_NUMBER, 10);
+    availableText = rows.AddText(limits.buy ? u"可用资金" : u"可卖数量", u"");
+    largestText = rows.AddText(limits.buy ? u"可买数量" : u"最大可卖", u"");
+    quantityEdit = rows.AddEdit(limits.buy ? u"买入数量" : u"卖出数量", SIP_KIND_NUMBER, 9);
+
+    RECT last;
+    GetRowRect(&last, 0, rows.GetCount() - 1);
+    int top = last.bottom + 20;
+    int half = (GetWidth() - 2 * left) / 2;
+    for (int side = 0; side < 2; ++side)
+        for (int level = 0; level < BOOK_LEVELS; ++level) {
+            UiStatic& cell = book[side][level];
+            // Asks from the fifth down to the first on the left, bids from the first on the right.
+            int row = side == 0 ? BOOK_LEVELS - 1 - level : level;
+            cell.SetPos(left + side * half, top + row * BOOK_ROW_HEIGHT, half - 10, BOOK_ROW_HEIGHT);
+            cell.SetTextSize(20);
+            cell.SetTextColor(side == 1 ? RGB(0, 128, 0) : RGB(200, 0, 0));
+            GetContentPanel().AddChild(&cell);
+        }
+    ClearStock();
+}
+
+RECT CTradeBuySaleWnd::GetPanelRect()
+{
+    return rows.GetPanelRect();
+}
+
+int CTradeBuySaleWnd::OnInitParam(int id, const char* info, const char* params)
+{
+    int r = CFundBaseWnd::OnInitParam(id, info, params);
+    if (params == nullptr || params[0] == 0)
+        return r;
+    std::string mmlb = Param(params, "MMLB");
+    limits.buy = mmlb.empty() || atoi(mmlb.c_str()) != 1;
+    actionLabel = limits.buy ? u"买入" : u"卖出";
+    commandBar.SetButton(1, true, true, actionLabel);
+    if (availableText != nullptr) {
+        // The labels were made before the direction was known.
+        rows.SetLabel(3, limits.buy ? u"可用资金" : u"可卖数量");
+        rows.SetLabel(4, limits.buy ? u"可买数量" : u"最大可卖");
+        rows.SetLabel(5, limits.buy ? u"买入数量" : u"卖出数量");
+    }
+    std::string code = Param(params, "code");
+    std::string marketText = Param(params, "market");
+    // A code may carry its market after a ".".
+    size_t dot = code.find('.');
+    if (dot != std::string::npos) {
+        if (marketText.empty())
+            marketText = code.substr(dot + 1);
+        code.resize(dot);
+    }
+    if (!marketText.empty() && IsDigitString(marketText.c_str()))
+        market = atoi(marketText.c_str());
+    if (code.size() > (size_t)CODE_LENGTH)
+        code.resize(CODE_LENGTH);
+    codeEdit.SetText(Wide(code.c_str()).c_str());
+    initialPrice = Param(params, "price");
+    if (priceEdit != nullptr && IsDecimalNumber(initialPrice.c_str()))
+        priceEdit->SetText(Wide(initialPrice.c_str()).c_str());
+    return r;
+}
+
+void CTradeBuySaleWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(wParam) == ID_CODE_EDIT) {
+        if (HIWORD(wParam) == CMatchEdit::NOTIFY_FULL) {
+            // Another stock: its price and quantity start over.
+            if (Gb(codeEdit.GetText()) != stockCode) {
+                priceEdit->SetText(u"");
+                quantityEdit->SetText(u"");
+                market = -1;
+            }
+            LookUp();
+        }
+        return;
+    }
+    CFundBaseWnd::OnMzCommand(wParam, lParam);
+}
+
+void CTradeBuySaleWnd::LookUp()
+{
+    SendRequest(-1, 0);
+}
+
+int CTradeBuySaleWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    std::string code = Gb(codeEdit.GetText());
+    if (code.size() != (size_t)CODE_LENGTH || !IsDigitString(code.c_str())) {
+        part[0] = 0;
+        return 0;
+    }
+    std::string fields = "tc_mfuncno=600&tc_sfuncno=3&code=" + code + "&mmlb=" + (limits.buy ? "0" : "1");
+    if (market >= 0)
+        fields += "&market=" + std::to_string(market);
+    std::string price = Gb(priceEdit->GetText());
+    if (!price.empty() && CheckPrice(price.c_str(), OrderLimits(), nullptr).empty())
+        fields += "&price=" + price;
+    return WriteTradeRequest(part, capacity, fields.c_str());
+}
+
+void CTradeBuySaleWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    if (transportFailed) {
+        ShowText(u"网络连接失败，请稍后再试！", m_hWnd, 2000);
+        return;
+    }
+    if (data == nullptr || length <= 0)
+        return;
+    CReplyRecordSet reply(data, (DWORD)length);
+    if (reply.hasError) {
+        ClearStock();
+        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
+        return;
+    }
+    CDataSet* set = *reply.GetRecord(0);
+    if (set == nullptr || set->GetRowCount() < 1)
+        return;
+    set->MoveFirst();
+    // An answer about a code the user has since replaced is stale.
+    if (Gb(codeEdit.GetText()) != Field(set, "zqdm"))
+        return;
+    ShowStock(set);
+}
+
+void CTradeBuySaleWnd::ShowStock(CDataSet* set)
+{
+    stockCode = Field(set, "zqdm");
+    const char* marketText = Field(set, "market");
+    if (IsDigitString(marketText) && marketText[0] != 0)
+        market = atoi(marketText);
+    nameText->SetText(Wide(Field(set, "zqmc")).c_str());
+    limits.upLimit = atof(Field(set, "ztj"));
+    limits.downLimit = atof(Field(set, "dtj"));
+    long long lot = atoll(Field(set, "jydw"));
+    limits.lot = lot > 0 ? lot : 100;
+    limits.cash = atof(Field(set, "kyzj"));
+    limits.available = atoll(Field(set, "kysl"));
+    std::string available = limits.buy ? std::string(Field(set, "kyzj")) + Gb(u"元")
+                                       : std::string(Field(set, "kysl")) + Gb(u"股");
+    availableText->SetText(Wide(available.c_str()).c_str());
+    largestText->SetText(Wide((std::string(Field(set, "zdsl")) + Gb(u"股")).c_str()).c_str());
+    if (Gb(priceEdit->GetText()).empty())
+        priceEdit->SetText(Wide(Field(set, "zxj")).c_str());
+    static const char* const levelNames[2] = {"\xC2\xF4", "\xC2\xF2"}; // 卖, 买
+    for (int side = 0; side < 2; ++side)
+        for (int level = 0; level < BOOK_LEVELS; ++level) {
+            char priceName[16], volumeName[16], line[96];
+            snprintf(priceName, sizeof priceName, side == 0 ? "mcjw%d" : "mrjw%d", level + 1);
+            snprintf(volumeName, sizeof volumeName, side == 0 ? "mcsl%d" : "mrsl%d", level + 1);
+            std::string price = Field(set, priceName);
+            std::string volume = Field(set, volumeName);
+            snprintf(line, sizeof line, "%s%d  %s  %s", levelNames[side], level + 1, price.c_str(), volume.c_str());
+            book[side][level].SetText(Wide(line).c_str());
+        }
+    Invalidate();
+}
+
+void CTradeBuySaleWnd::ClearStock()
+{
+    stockCode.clear();
+    limits.upLimit = limits.downLimit = 0;
+    limits.cash = -1;
+    limits.available = -1;
+    if (nameText != nullptr) {
+        nameText->SetText(u"");
+        availableText->SetText(u"");
+        largestText->SetText(u"");
+    }
+    for (int side = 0; side < 2; ++side)
+        for (int level = 0; level < BOOK_LEVELS; ++level) {
+            WCHAR line[16] = {side == 0 ? u'卖' : u'买', (WCHAR)(u'1' + level), u' ', u' ', u'-', u'-', 0};
+            book[side][level].SetText(line);
+        }
+    Invalidate();
+}
+
+void CTradeBuySaleWnd::OnActionButton()
+{
+    if (!CAppData::Instance()->HasTradeAccounts()) {
+        ShowNotice(u"请先登录交易系统！", m_hWnd);
+        return;
+    }
+    std::string code = Gb(codeEdit.GetText());
+    if (code.size() != (size_t)CODE_LENGTH || !IsDigitString(code.c_str())) {
+        ShowNotice(u"请输入6位证券代码！", m_hWnd);
+        return;
+    }
+    if (code != stockCode) {
+        // Limits and what is available belong to the stock: no order before they are known.
+        ShowText(u"正在查询证券信息，请稍候再试！", m_hWnd, 2000);
+        LookUp();
+        return;
+    }
+    std::string priceText = Gb(priceEdit->GetText());
+    std::string quantityText = Gb(quantityEdit->GetText());
+    double price = 0;
+    long long quantity = 0;
+    std::u16string message = CheckOrder(priceText.c_str(), quantityText.c_str(), limits, &price, &quantity);
+    if (!message.empty()) {
+        ShowNotice(message.c_str(), m_hWnd);
+        return;
+    }
+    Submit(price, quantity);
+}
+
+void CTradeBuySaleWnd::Submit(double price, long long quantity)
+{
+    char priceText[32], quantityText[24], fields[256];
+    snprintf(priceText, sizeof priceText, "%.3f", price);
+    // Two decimals unless the third one carries something.
+    size_t n = strlen(priceText);
+    if (priceText[n - 1] == '0')
+        priceText[n - 1] = 0;
+    snprintf(quantityText, sizeof quantityText, "%lld", quantity);
+    snprintf(fields, sizeof fields, "tc_mfuncno=600&tc_sfuncno=6&code=%s&market=%d&mmlb=%d&price=%s&sl=%s",
+             stockCode.c_str(), market, limits.buy ? 0 : 1, priceText, quantityText);
+
+    CTradeConfirmWnd* confirm = new CTradeConfirmWnd(u"委托确认", m_hWnd);
+    char marketText[16];
+    snprintf(marketText, sizeof marketText, "%d", market);
+    confirm->AddLine(u"操作类别", limits.buy ? u"买入" : u"卖出");
+    confirm->AddLine(u"股东账号", Wide(CAppData::Instance()->GetSecuId(marketText)).c_str());
+    confirm->AddLine(u"证券代码", Wide(stockCode.c_str()).c_str());
+    confirm->AddLine(u"证券名称", nameText->GetText());
+    confirm->AddLine(u"委托价格", Wide(priceText).c_str());
+    confirm->AddLine(u"委托数量", Wide(quantityText).c_str());
+    confirm->SetOrderRequest(fields);
+    int outcome = confirm->RunModal();
+    std::string number = confirm->GetOrderNumber();
+    delete confirm;
+    if (outcome != CTradeConfirmWnd::ACCEPTED)
+        return;
+    lastOrderNumber = number;
+    ShowNotice((u"委托已提交，委托编号：" + Wide(number.c_str())).c_str(), m_hWnd);
+    quantityEdit->SetText(u"");
+    LookUp(); // what is available has changed
+}
+
+LPCWSTR CTradeBuySaleWnd::GetNameText() const
+{
+    return nameText != nullptr ? nameText->GetText() : u"";
+}
+
+LPCWSTR CTradeBuySaleWnd::GetAvailableText() const
+{
+    return availableText != nullptr ? availableText->GetText() : u"";
+}
+
+LPCWSTR CTradeBuySaleWnd::GetLargestText() const
+{
+    return largestText != nullptr ? largestText->GetText() : u"";
+}
+
+LPCWSTR CTradeBuySaleWnd::GetBookText(bool sell, int level) const
+{
+    if (level < 0 || level >= BOOK_LEVELS)
+        return u"";
+    return book[sell ? 0 : 1][level].GetText();
+}

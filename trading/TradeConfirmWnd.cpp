@@ -1,0 +1,142 @@
+#include "trading/TradeConfirmWnd.h"
+
+#include "core/AppData.h"
+#include "core/DataSet.h"
+#include "core/ReplyRecordSet.h"
+#include "platform/win/WinUser.h"
+#include "shell/QueryTableWnd.h"
+#include "shell/WndMessages.h"
+#include "trading/OneShotSend.h"
+#include "trading/OwnedWindow.h"
+#include "trading/TradeText.h"
+
+const WCHAR* const CTradeConfirmWnd::RESULT_UNKNOWN_TEXT = u"委托结果未知，请查询当日委托";
+
+namespace {
+
+constexpr int CONFIRM_ROW_PITCH = 64;
+
+} // namespace
+
+CTradeConfirmWnd::CTradeConfirmWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(title, ownerWnd)
+{
+    rowPitch = CONFIRM_ROW_PITCH;
+    keep = 0;
+}
+
+CTradeConfirmWnd::~CTradeConfirmWnd()
+{
+    WipeBytes(request.data(), request.size());
+}
+
+LPCWSTR CTradeConfirmWnd::GetMzClassName()
+{
+    return u"CTradeConfirmWnd";
+}
+
+void CTradeConfirmWnd::AddLine(LPCWSTR label, LPCWSTR value)
+{
+    lines.emplace_back(label != nullptr ? label : u"", value != nullptr ? value : u"");
+}
+
+void CTradeConfirmWnd::SetOrderRequest(const char* params)
+{
+    WipeBytes(request.data(), request.size());
+    request = params != nullptr ? params : "";
+}
+
+void CTradeConfirmWnd::CreateControls()
+{
+    for (const auto& line : lines)
+        rows.AddText(line.first.c_str(), line.second.c_str());
+}
+
+RECT CTradeConfirmWnd::GetPanelRect()
+{
+    return rows.GetPanelRect();
+}
+
+int CTradeConfirmWnd::RunModal()
+{
+    RunOwnedWindow(this, owner, 12, 11);
+    return outcome;
+}
+
+void CTradeConfirmWnd::OnActionButton()
+{
+    // One order per confirmation: a second tap while it is under way, or after its answer, does nothing.
+    if (submitting || finished)
+        return;
+    if (!CAppData::Instance()->HasTradeAccounts()) {
+        ShowText(u"请先登录交易系统！", m_hWnd, 2000);
+        return;
+    }
+    submitting = true;
+    EnableToolbar(FALSE);
+    if (!SendOnce(this)) {
+        submitting = false;
+        EnableToolbar(TRUE);
+        ShowText(u"系统繁忙，请稍后再试！", m_hWnd, 2000);
+    }
+}
+
+int CTradeConfirmWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    // Only the confirmation sends: the first activation and any later one build nothing.
+    if (!submitting) {
+        if (capacity > 0)
+            part[0] = 0;
+        return 0;
+    }
+    return WriteTradeRequest(part, capacity, request.c_str());
+}
+
+void CTradeConfirmWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    if (!submitting)
+        return;
+    submitting = false;
+    finished = true;
+    CReplyRecordSet reply;
+    if (!transportFailed && data != nullptr && length > 0)
+        reply.Load(data, (DWORD)length);
+    if (transportFailed || reply.GetCount() == 0) {
+        // The order may or may not have reached the exchange: sending it again could buy twice.
+        outcome = UNKNOWN;
+        ShowNotice(RESULT_UNKNOWN_TEXT, m_hWnd);
+    } else if (reply.hasError) {
+        outcome = REFUSED;
+        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 3000);
+    } else {
+        outcome = ACCEPTED;
+        CDataSet* set = *reply.GetRecord(0);
+        if (set != nullptr && set->GetRowCount() > 0 && !orderField.empty()) {
+            set->MoveFirst();
+            const char* number = set->GetAsText(orderField.c_str());
+            orderNumber = number != nullptr ? number : "";
+        }
+    }
+    Finish(END_BACK);
+}
+
+void CTradeConfirmWnd::Finish(int result)
+{
+    // Ended from the message loop, not from inside the reply the worker is still delivering.
+    PostMessage(WM_END_WND, 0, (LPARAM)result);
+}
+
+void CTradeConfirmWnd::OnSwipeRight()
+{
+    if (!submitting && !finished)
+        CFundBaseWnd::OnSwipeRight();
+}
+
+LRESULT CTradeConfirmWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // While the order is under way the user stays here to learn how it went.
+    if (submitting && (message == WM_CAPTION_HOME || message == WM_CAPTION_TRADE))
+        return 1;
+    if (submitting && message == MZ_WM_COMMAND && LOWORD(wParam) == ID_COMMAND_BAR)
+        return 1;
+    return CFundBaseWnd::WindowProc(message, wParam, lParam);
+}

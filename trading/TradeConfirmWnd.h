@@ -1,0 +1,66 @@
+// CTradeConfirmWnd: the confirmation of an order (stock, warrant, fund and cash-product orders, cancels and
+// transfers): the summary the user checks, then, on "确定", the order sent once (keep flag off, never resent, a
+// private worker when the shared one stays busy). It ends by itself when the reply is in and tells its opener
+// how it went.
+#pragma once
+
+#include "shell/FundBaseWnd.h"
+#include "trading/FormRows.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class CTradeConfirmWnd : public CFundBaseWnd {
+public:
+    // GetOutcome after the modal ShowWnd.
+    enum Outcome {
+        ACCEPTED = 0, // the server took the order; GetOrderNumber has its number
+        NOT_SENT = 1, // the user went back (or home) without sending
+        REFUSED = 2,  // the server refused; its text was shown
+        UNKNOWN = 3,  // the request went out but no answer came back; the user was told to look at the day's orders
+    };
+
+    CTradeConfirmWnd(LPCWSTR title, HWND owner);
+    ~CTradeConfirmWnd() override;
+
+    LPCWSTR GetMzClassName() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void CreateControls() override;
+    void OnActionButton() override;
+    RECT GetPanelRect() override;
+    int BuildRequest(char* part, int capacity, const char* whole) override;
+    void OnReply(const BYTE* data, int length, int transportFailed) override;
+    void OnSwipeRight() override;
+
+    // One line of the summary ("证券代码", "600000"), in order; before Create.
+    void AddLine(LPCWSTR label, LPCWSTR value);
+    // The business fields sent on confirmation ("tc_mfuncno=600&tc_sfuncno=2&zqdm=..."); the trade account's
+    // "fundid" and the trade session are added to them.
+    void SetOrderRequest(const char* params);
+    // The reply field that carries the order number (first record set); "wtbh" unless set.
+    void SetOrderNumberField(const char* name) { orderField = name != nullptr ? name : ""; }
+
+    // Creates the window over the work area, owned by the owner given at construction, runs it modally and
+    // returns GetOutcome. The caller deletes the window afterwards.
+    int RunModal();
+
+    int GetOutcome() const { return outcome; }
+    const char* GetOrderNumber() const { return orderNumber.c_str(); }
+    bool IsSubmitting() const { return submitting; }
+
+    // The text shown when the answer to a sent order was lost.
+    static const WCHAR* const RESULT_UNKNOWN_TEXT;
+
+private:
+    void Finish(int result);
+
+    CFormRows rows{this};
+    std::vector<std::pair<std::u16string, std::u16string>> lines;
+    std::string request;
+    std::string orderField = "wtbh";
+    std::string orderNumber;
+    int outcome = NOT_SENT;
+    bool submitting = false;
+    bool finished = false;
+};
