@@ -4,6 +4,7 @@
 #include "funds/FundFunctions.h"
 #include "funds/FundOrder.h"
 #include "funds/FundQuery.h"
+#include "trading/OrderCheck.h"
 
 #include <cstdlib>
 
@@ -109,13 +110,13 @@ void CFundRgSgWnd::ShowFund()
 void CFundRgSgWnd::OnActionButton()
 {
     std::string code = Gb(codeEdit->GetText());
-    int64_t amount = 0;
     if (!IsFundCode(code)) {
         ShowFormTip(this, u"请输入6位基金代码！");
         return;
     }
-    if (!ParseFixed(amountEdit->GetText(), 2, &amount)) {
-        ShowFormTip(this, u"请输入有效的金额！");
+    std::u16string problem = CheckAmount(Gb(amountEdit->GetText()).c_str(), 0, nullptr);
+    if (!problem.empty()) {
+        ShowFormTip(this, problem.c_str());
         return;
     }
     // The form checks against what the server said of this very fund, so a changed code is looked up first.
@@ -129,8 +130,9 @@ void CFundRgSgWnd::OnActionButton()
 
 void CFundRgSgWnd::Submit()
 {
-    int64_t amount = 0, minimum = 0, cash = 0;
-    if (!ParseFixed(amountEdit->GetText(), 2, &amount))
+    std::string amountText = Gb(amountEdit->GetText());
+    double amount = 0;
+    if (!CheckAmount(amountText.c_str(), 0, &amount).empty())
         return;
     const char* allowed = mode == MODE_SUBSCRIBE ? "krg" : "ksg";
     if (FieldOf(fund, allowed) != "1") {
@@ -141,15 +143,14 @@ void CFundRgSgWnd::Submit()
         ShowFormTip(this, u"您尚未开立该基金公司的基金账户，请先开户！");
         return;
     }
-    if (ParseFixed(FieldOf(fund, "zdje").c_str(), 2, &minimum) && amount < minimum) {
+    if (amount + 0.005 < atof(FieldOf(fund, "zdje").c_str())) {
         ShowFormTip(this, (u"金额不能低于" + Wide(FieldOf(fund, "zdje").c_str()) + u"元！").c_str());
         return;
     }
-    if (!ParseFixed(FieldOf(fund, "kyzj").c_str(), 2, &cash) || amount > cash) {
+    if (amount > atof(FieldOf(fund, "kyzj").c_str()) + 0.005) {
         ShowFormTip(this, u"可用资金不足！");
         return;
     }
-    std::string amountText = FormatFixed(amount, 2);
     int sub = mode == MODE_SUBSCRIBE ? FUND_SUBSCRIBE : FUND_PURCHASE;
     FundOrderLines lines = {{u"基金代码", Wide(FieldOf(fund, "tradingcode").c_str())},
                             {u"基金名称", Wide(FieldOf(fund, "SecuAbbr").c_str())},

@@ -4,6 +4,7 @@
 #include "funds/FundFunctions.h"
 #include "funds/FundOrder.h"
 #include "funds/FundQuery.h"
+#include "trading/OrderCheck.h"
 
 #include <cstdlib>
 
@@ -101,21 +102,22 @@ void CQlnBuyWnd::ChooseProduct(int row)
 
 void CQlnBuyWnd::OnActionButton()
 {
-    int64_t amount = 0, minimum = 0;
     if (chosen < 0) {
         ShowFormTip(this, u"请选择产品！");
         return;
     }
     const FundRow& product = products[(size_t)chosen];
-    if (!ParseFixed(amountEdit->GetText(), 2, &amount)) {
-        ShowFormTip(this, u"请输入有效的金额！");
+    std::string amountText = Gb(amountEdit->GetText());
+    double amount = 0;
+    std::u16string problem = CheckAmount(amountText.c_str(), 0, &amount);
+    if (!problem.empty()) {
+        ShowFormTip(this, problem.c_str());
         return;
     }
-    if (ParseFixed(FieldOf(product, "qgje").c_str(), 2, &minimum) && amount < minimum) {
+    if (amount + 0.005 < atof(FieldOf(product, "qgje").c_str())) {
         ShowFormTip(this, (u"购买金额不能低于" + Wide(FieldOf(product, "qgje").c_str()) + u"元！").c_str());
         return;
     }
-    std::string amountText = FormatFixed(amount, 2);
     FundOrderLines lines = {{u"产品代码", Wide(FieldOf(product, "cpdm").c_str())},
                             {u"产品名称", Wide(FieldOf(product, "cpmc").c_str())},
                             {u"购买金额", Wide(amountText.c_str())}};
