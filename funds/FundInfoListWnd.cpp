@@ -18,23 +18,10 @@ LPCWSTR CFundInfoListWnd::GetMzClassName()
     return u"CFundInfoListWnd";
 }
 
-LRESULT CFundInfoListWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    return CQXInfoListWnd::WindowProc(message, wParam, lParam);
-}
-
 // The categories are the trade account's to ask for, like every fund list.
 int CFundInfoListWnd::BuildRequest(char* part, int capacity, const char*)
 {
-    return WriteTradeRequest(part, capacity, paramText);
-}
-
-void CFundInfoListWnd::OnActive()
-{
-    CQXInfoListWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
+    return WriteFundRequest(part, capacity, paramText);
 }
 
 int CFundInfoListWnd::OnOK(int row)
@@ -48,7 +35,7 @@ int CFundInfoListWnd::OnOK(int row)
         set->MoveNext();
     const char* title = set->GetAsText("title");
     std::string name = title != nullptr ? title : "";
-    const char* params = set->GetAsText("param");
+    const char* params = set->GetAsText("params");
     if (params == nullptr || params[0] == 0)
         return -1;
     std::string text = params;

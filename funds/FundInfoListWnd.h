@@ -10,12 +10,8 @@ public:
     ~CFundInfoListWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnActive() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     // Opens the results of category row; -1 when there is no such category.
     int OnOK(int row) override;
 
-protected:
-    bool loginAsked = false;
 };

@@ -37,13 +37,6 @@ LPCWSTR CFundInfoQueryWnd::GetMzClassName()
     return u"CFundInfoQueryWnd";
 }
 
-LRESULT CFundInfoQueryWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    return CQueryTableWnd::WindowProc(message, wParam, lParam);
-}
-
 BOOL CFundInfoQueryWnd::OnInitDialog()
 {
     if (!CQueryTableWnd::OnInitDialog())
@@ -57,12 +50,6 @@ void CFundInfoQueryWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
     OnQueryCommand(this, wParam, lParam);
 }
 
-void CFundInfoQueryWnd::OnActive()
-{
-    CQueryTableWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
-}
-
 // The list goes with every page: the server knows the funds, the phone knows which are the user's.
 int CFundInfoQueryWnd::BuildRequest(char* part, int capacity, const char*)
 {
@@ -71,7 +58,7 @@ int CFundInfoQueryWnd::BuildRequest(char* part, int capacity, const char*)
         part[0] = 0;
         return 0;
     }
-    return BuildFundQuery(this, part, capacity, ("codes=" + list).c_str());
+    return BuildFundQuery(this, part, capacity, false, ("codes=" + list).c_str());
 }
 
 bool CFundInfoQueryWnd::ReadMyFunds(std::string* list)

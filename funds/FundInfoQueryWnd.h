@@ -12,10 +12,8 @@ public:
     ~CFundInfoQueryWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
-    void OnActive() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
 
     // Adds code to the user's funds: "已在我的基金!" (2000 ms) and 0 when an entry of the same length equals it
@@ -25,6 +23,4 @@ public:
     // The stored list; false when the file exists but cannot be read (a missing file is an empty list).
     static bool ReadMyFunds(std::string* list);
 
-protected:
-    bool loginAsked = false;
 };

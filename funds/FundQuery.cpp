@@ -48,9 +48,22 @@ bool OnQueryCommand(CQueryTableWnd* wnd, WPARAM wParam, LPARAM lParam)
     return true;
 }
 
-int BuildFundQuery(CQueryTableWnd* wnd, char* part, int capacity, const char* extra)
+int WriteFundRequest(char* part, int capacity, const char* fields)
 {
-    if (!wnd->CQueryTableWnd::BuildRequest(part, capacity, nullptr))
+    if (CAppData::Instance()->HasTradeAccounts())
+        return WriteTradeRequest(part, capacity, fields);
+    int n = snprintf(part, (size_t)capacity, "%s", fields != nullptr ? fields : "");
+    if (n < 0 || n >= capacity) {
+        part[0] = 0;
+        return 0;
+    }
+    return 1;
+}
+
+int BuildFundQuery(CQueryTableWnd* wnd, char* part, int capacity, bool account, const char* extra)
+{
+    if (account ? !WriteTradeRequest(part, capacity, wnd->GetParamText())
+                : !WriteFundRequest(part, capacity, wnd->GetParamText()))
         return 0;
     // The menu's "count" is the page the server sends; the table pages by the same number.
     char* count = GetParamValue(wnd->GetParamText(), "count");

@@ -30,22 +30,9 @@ BOOL CFundRiskAnnounceWnd::OnInitDialog()
     return TRUE;
 }
 
-LRESULT CFundRiskAnnounceWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    return CTextWnd::WindowProc(message, wParam, lParam);
-}
-
-void CFundRiskAnnounceWnd::OnActive()
-{
-    CTextWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
-}
-
 int CFundRiskAnnounceWnd::BuildRequest(char* part, int capacity, const char*)
 {
-    return WriteTradeRequest(part, capacity, paramText);
+    return WriteFundRequest(part, capacity, paramText);
 }
 
 void CFundRiskAnnounceWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)

@@ -11,10 +11,8 @@ public:
     ~CFundRiskAnnounceWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
-    void OnActive() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
 
@@ -24,5 +22,4 @@ public:
 
 protected:
     bool noticeShown = false;
-    bool loginAsked = false;
 };

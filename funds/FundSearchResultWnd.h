@@ -9,12 +9,8 @@ public:
     ~CFundSearchResultWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
-    void OnActive() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
 
-protected:
-    bool loginAsked = false;
 };

@@ -39,5 +39,5 @@ void CFundShareQueryWnd::OnActive()
 
 int CFundShareQueryWnd::BuildRequest(char* part, int capacity, const char*)
 {
-    return BuildFundQuery(this, part, capacity, nullptr);
+    return BuildFundQuery(this, part, capacity, true, nullptr);
 }

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-CFundSortParamWnd::CFundSortParamWnd(LPCWSTR title, HWND parent, const char* column, int order)
-    : CMakeChoiceWnd(title, parent, 0), currentColumn(column != nullptr ? column : ""), currentOrder(order)
+CFundSortParamWnd::CFundSortParamWnd(LPCWSTR title, HWND parent, const char* column, int direct)
+    : CMakeChoiceWnd(title, parent, 0), currentColumn(column != nullptr ? column : ""), currentDirect(direct)
 {
 }
 
@@ -30,7 +30,7 @@ void CFundSortParamWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
         const auto* payload = reinterpret_cast<const ListItemPayload*>(item->Data);
         auto* choice = new FundSortChoice{};
         strncpy(choice->column, payload->code != nullptr ? payload->code : "", sizeof choice->column - 1);
-        choice->order = currentColumn == choice->column ? 1 - currentOrder : 0;
+        choice->direct = currentColumn == choice->column ? 1 - currentDirect : 1;
         if (!::PostMessage(GetOwnerWnd(), WM_PARAMS_CHOSEN, 0, (LPARAM)choice))
             delete choice;
         break;

@@ -9,13 +9,13 @@
 
 struct FundSortChoice {
     char column[32]; // the reply column to sort by
-    int order;       // 0 descending, 1 ascending
+    int direct;      // 1 descending, 0 ascending
 };
 
 class CFundSortParamWnd : public CMakeChoiceWnd {
 public:
     // The items (SetItems): one per column, the payload's code the column name, flag 1 on the current column.
-    CFundSortParamWnd(LPCWSTR title, HWND parent, const char* currentColumn, int currentOrder);
+    CFundSortParamWnd(LPCWSTR title, HWND parent, const char* currentColumn, int currentDirect);
     ~CFundSortParamWnd() override;
 
     LPCWSTR GetMzClassName() override;
@@ -23,5 +23,5 @@ public:
 
 private:
     std::string currentColumn;
-    int currentOrder;
+    int currentDirect;
 };

@@ -22,12 +22,10 @@ LPCWSTR CFundSortWnd::GetMzClassName()
 
 LRESULT CFundSortWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
     if (message == WM_PARAMS_CHOSEN) {
         auto* choice = reinterpret_cast<FundSortChoice*>(lParam);
         if (choice != nullptr)
-            SortBy(choice->column, choice->order);
+            SortBy(choice->column, choice->direct);
         delete choice;
         return 1;
     }
@@ -47,18 +45,12 @@ void CFundSortWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
     OnQueryCommand(this, wParam, lParam);
 }
 
-void CFundSortWnd::OnActive()
-{
-    CQueryTableWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
-}
-
 int CFundSortWnd::BuildRequest(char* part, int capacity, const char*)
 {
     if (sortColumn.empty())
-        return BuildFundQuery(this, part, capacity, nullptr);
-    std::string sort = "sortcol=" + sortColumn + "&order=" + std::to_string(sortOrder);
-    return BuildFundQuery(this, part, capacity, sort.c_str());
+        return BuildFundQuery(this, part, capacity, false, nullptr);
+    std::string sort = "sortcol=" + sortColumn + "&direct=" + std::to_string(sortDirect);
+    return BuildFundQuery(this, part, capacity, false, sort.c_str());
 }
 
 void CFundSortWnd::InitMenu(CPopMenuWnd* menu)
@@ -100,7 +92,7 @@ void CFundSortWnd::ShowSortPicker()
         items.push_back(item);
     }
     if (!items.empty()) {
-        auto* picker = new CFundSortParamWnd(u"排序方式", m_hWnd, sortColumn.c_str(), sortOrder);
+        auto* picker = new CFundSortParamWnd(u"排序方式", m_hWnd, sortColumn.c_str(), sortDirect);
         picker->SetItems(items.data(), (int)items.size());
         RECT work;
         CWndManager::GetInstance()->GetWorkRect(&work);
@@ -115,10 +107,10 @@ void CFundSortWnd::ShowSortPicker()
         FreeListItemPayload(&item);
 }
 
-void CFundSortWnd::SortBy(const char* column, int order)
+void CFundSortWnd::SortBy(const char* column, int direct)
 {
     sortColumn = column != nullptr ? column : "";
-    sortOrder = order;
+    sortDirect = direct;
     currentPosition.clear();
     positionStack.clear();
     Request();

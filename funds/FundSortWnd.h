@@ -1,5 +1,5 @@
 // CFundSortWnd: the fund ranking: funds ordered by the column the user picks from the action menu's "排序方式"
-// (the sort picker), descending first; picking the same column again turns the order round.
+// (the sort picker), highest first; picking the same column again turns the order round.
 #pragma once
 
 #include "shell/QueryTableWnd.h"
@@ -17,21 +17,19 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
-    void OnActive() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void InitMenu(CPopMenuWnd* menu) override;
     void OnMenuCommand(int command) override;
 
     // Opens the sort picker over the shown columns.
     void ShowSortPicker();
-    // Sorts by column in order (0 descending, 1 ascending) from the first page.
-    void SortBy(const char* column, int order);
+    // Sorts by column (direct 1 highest first, 0 lowest first) from the first page.
+    void SortBy(const char* column, int direct);
 
     const std::string& GetSortColumn() const { return sortColumn; }
-    int GetSortOrder() const { return sortOrder; }
+    int GetSortDirect() const { return sortDirect; }
 
 protected:
     std::string sortColumn; // empty: the server's default
-    int sortOrder = 0;
-    bool loginAsked = false;
+    int sortDirect = 1;
 };

@@ -15,13 +15,6 @@ LPCWSTR CQuillonProductWnd::GetMzClassName()
     return u"CQuillonProductWnd";
 }
 
-LRESULT CQuillonProductWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    return CQueryTableWnd::WindowProc(message, wParam, lParam);
-}
-
 BOOL CQuillonProductWnd::OnInitDialog()
 {
     if (!CQueryTableWnd::OnInitDialog())
@@ -35,15 +28,9 @@ void CQuillonProductWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
     OnQueryCommand(this, wParam, lParam);
 }
 
-void CQuillonProductWnd::OnActive()
-{
-    CQueryTableWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
-}
-
 int CQuillonProductWnd::BuildRequest(char* part, int capacity, const char*)
 {
-    return BuildFundQuery(this, part, capacity, nullptr);
+    return BuildFundQuery(this, part, capacity, false, nullptr);
 }
 
 int CQuillonProductWnd::OnOK(int row)

@@ -9,14 +9,10 @@ public:
     ~CQuillonProductWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
-    void OnActive() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     // Opens the purchase ("qlnmr") of the product of row; -1 when the row has none.
     int OnOK(int row) override;
 
-protected:
-    bool loginAsked = false;
 };

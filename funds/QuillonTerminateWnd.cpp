@@ -45,7 +45,7 @@ void CQuillonTerminateWnd::OnActive()
 
 int CQuillonTerminateWnd::BuildRequest(char* part, int capacity, const char*)
 {
-    return BuildFundQuery(this, part, capacity, nullptr);
+    return BuildFundQuery(this, part, capacity, true, nullptr);
 }
 
 int CQuillonTerminateWnd::OnOK(int row)
