@@ -4,6 +4,7 @@
 #include "platform/device/RsaKeyPair.h"
 #include "platform/device/ServerCipher.h"
 #include "server/BodyCodec.h"
+#include "server/Brokerage.h"
 #include "server/DataSetWriter.h"
 #include "server/PacketCodec.h"
 #include "server/ServerText.h"
@@ -61,11 +62,14 @@ bool IsDigits(const std::string& s)
 CServerFunctions::CServerFunctions(const CServerOptions& o, const CRsaKeyPair* k)
     : options(o), keys(k), sessions(o.seed),
       market(o.seed, o.startMinute >= 0 ? o.startMinute : LocalTradingMinute(), o.today ? o.today : LocalDate()),
-      started(std::chrono::steady_clock::now()), compressMode(o.compressMode), cipherMode(o.cipherMode)
+      brokerage(std::make_unique<CBrokerage>(o.seed, o.dataDir, market)), started(std::chrono::steady_clock::now()),
+      compressMode(o.compressMode), cipherMode(o.cipherMode)
 {
     sessions.SetIdleSeconds(o.idleSeconds);
     popMessage = Gb("欢迎使用Morwick手机证券，行情数据为模拟数据，仅供测试。");
 }
+
+CServerFunctions::~CServerFunctions() = default;
 
 void CServerFunctions::SetPopMessage(const std::string& utf8Text)
 {
@@ -95,7 +99,12 @@ void CServerFunctions::Tick()
             return;
     }
     std::unique_lock<std::shared_mutex> write(market.Lock());
-    market.AdvanceTo(target);
+    // Minute by minute, so that orders fill at the prices each minute had.
+    auto hold = brokerage->Hold();
+    while (market.GetStepsDone() < target) {
+        market.AdvanceTo(market.GetStepsDone() + 1);
+        brokerage->OnMinute();
+    }
 }
 
 CServerFunctions::Answer CServerFunctions::Error(const std::string& utf8Text)
@@ -217,14 +226,10 @@ CServerFunctions::Answer CServerFunctions::Dispatch(Context& c)
             return Article(c);
         break;
     case 600:
-        if (c.sfunc == 1)
-            return TradeLogIn(c);
-        if (c.sfunc >= 10 && c.sfunc <= 13)
-            return AccountQuery(c);
-        break;
+        return Trade(c);
     case 610:
     case 700:
-        return AccountQuery(c);
+        return Fund(c);
     }
     return Error("该功能暂未开放");
 }

@@ -16,6 +16,7 @@
 
 class CRsaKeyPair;
 class CDataSetWriter;
+class CBrokerage;
 
 struct CServerOptions {
     uint64_t seed = 1;
@@ -28,6 +29,7 @@ struct CServerOptions {
     int startMinute = -1;               // trading minutes done at start; -1 from the local clock
     int today = 0;                      // YYYYMMDD; 0 from the local clock
     double marketMinutesPerSecond = 0.2; // how fast the market runs; 0 freezes it
+    std::string dataDir;                // where the trade accounts are kept; empty: in memory only
 };
 
 struct CServerReply {
@@ -50,6 +52,7 @@ struct CMenuRow {
 class CServerFunctions {
 public:
     CServerFunctions(const CServerOptions& options, const CRsaKeyPair* keys);
+    ~CServerFunctions();
 
     CServerReply Handle(const std::string& body);
 
@@ -109,7 +112,9 @@ private:
     Answer Article(Context& c);
     // accounts
     Answer TradeLogIn(Context& c);
-    Answer AccountQuery(Context& c);
+    // trading, funds and cash products (TradeFunctions.cpp, FundFunctions.cpp)
+    Answer Trade(Context& c);
+    Answer Fund(Context& c);
 
     void WriteQuoteColumns(CDataSetWriter& set, const std::vector<int>& fields) const;
     void WriteQuoteRow(CDataSetWriter& set, const std::vector<int>& fields, const CSecurity& s) const;
@@ -120,6 +125,7 @@ private:
     const CRsaKeyPair* keys;
     CSessionTable sessions;
     CMarket market;
+    std::unique_ptr<CBrokerage> brokerage;
     std::chrono::steady_clock::time_point started;
     std::atomic<int> compressMode;
     std::atomic<int> cipherMode;

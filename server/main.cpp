@@ -1,5 +1,6 @@
 // morwick-server: the stand-in for the firm's server on loopback, with a synthetic market.
 #include "platform/device/RsaKeyPair.h"
+#include "server/Brokerage.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
 #include "server/ServerText.h"
@@ -29,6 +30,7 @@ void Usage()
         "                      [--minute N] [--verbose]\n"
         "faults: delay, silence, close, length, garbage, error, split (COUNT -1 = every reply)\n"
         "control: GET http://127.0.0.1:CONTROL/fault?kind=close&count=1, /expire, /set?compress=off, /status\n");
+    std::fputs(CBrokerage::Help().c_str(), stdout);
 }
 
 int ModeOf(const std::string& v, bool cipher)
@@ -120,6 +122,7 @@ int main(int argc, char** argv)
         std::printf("morwick-server: public key written to %s\n", exportPath.c_str());
     }
 
+    options.dataDir = (std::filesystem::path(dataDir) / "brokerage").string();
     CServerFunctions functions(options, &keys);
     CHttpServer http(functions);
     http.SetChunked(chunked);

@@ -251,20 +251,19 @@ TEST_F(QuoteFixture, TradeLogInIsEncipheredAndOpensThePagedQueries)
     ASSERT_TRUE(sets[1].MoveFirst());
     std::string tradeSession = sets[1].GetString(0);
 
-    TestReply page = client.CallEnciphered(600, 11, "sign=mmlb&position=poststr&count=20&fundid=880012345&" +
-                                                        tradeSession + "&poststr=");
+    const std::string history = "sign=mmlb&position=poststr&count=5&fundid=880012345&ksrq=20250101&" + tradeSession;
+    TestReply page = client.CallEnciphered(600, 13, history + "&poststr=");
     EXPECT_EQ(page.etag[3], 36);
     TestSets first(page.plain);
     ASSERT_EQ(first.size(), 1u);
-    EXPECT_EQ(first[0].GetRowCount(), 20);
-    EXPECT_EQ(GbToUtf8(first[0].GetFieldInfo(3)->caption), "买卖");
+    EXPECT_EQ(first[0].GetRowCount(), 5);
+    EXPECT_EQ(GbToUtf8(first[0].GetFieldInfo(6)->caption), "买卖");
     EXPECT_GE(first[0].FindField("mmlb"), 0);
     first[0].MoveLast();
     std::string position = first[0].GetString("poststr");
-    TestSets second(client.CallEnciphered(600, 11, "sign=mmlb&count=20&fundid=880012345&" + tradeSession +
-                                                       "&poststr=" + position)
-                        .plain);
-    EXPECT_EQ(second[0].GetRowCount(), 7);
+    EXPECT_EQ(position, "5");
+    TestSets last(client.CallEnciphered(600, 13, history + "&poststr=10").plain);
+    EXPECT_EQ(last[0].GetRowCount(), 2);
 
     TestSets wrong = Get("tc_mfuncno=600&tc_sfuncno=1&account=880012345&password=000000");
     EXPECT_TRUE(wrong[0].IsError());

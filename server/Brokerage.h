@@ -1,0 +1,293 @@
+// The simulated brokerage of the stand-in server: trade accounts with cash, positions, orders matched against the
+// synthetic market, deals, bank accounts, new shares, warrants, fund accounts, fund orders and cash products, each
+// account kept in a file of the data folder. Money is held in fen, stock prices in 1/1000 yuan, fund shares in
+// 1/100 share and net values in 1/10000 yuan, so that no rounding drifts across saves.
+#pragma once
+
+#include "server/FundCatalog.h"
+#include "server/RequestParams.h"
+#include "server/SessionTable.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class CMarket;
+struct CSecurity;
+
+enum OrderKind { ORDER_STOCK = 0, ORDER_NEW_SHARE = 1 };
+enum FundOrderKind { FUND_SUBSCRIBE = 1, FUND_PURCHASE = 2, FUND_REDEEM = 3, FUND_CONVERT = 4, FUND_DIVIDEND = 5 };
+enum FundOrderState { FUND_ORDER_REPORTED = 0, FUND_ORDER_CONFIRMED = 1, FUND_ORDER_CANCELLED = 2 };
+
+struct CStockOrder {
+    int id = 0;
+    int date = 0;        // the trading day the order belongs to
+    int time = 0;        // HHMMSS when entered
+    int fromMinute = 0;  // first minute of that day it may fill in
+    int market = 0;
+    std::string code;
+    std::string name;    // GB2312
+    int side = 0;        // 0 buy, 1 sell
+    int64_t price = 0;   // 1/1000 yuan
+    int quantity = 0;
+    int filled = 0;
+    int cancelled = 0;
+    int64_t frozen = 0;  // fen still frozen for a buy
+    int kind = ORDER_STOCK;
+    bool IsOpen() const { return filled + cancelled < quantity; }
+};
+
+struct CStockDeal {
+    int id = 0;
+    int date = 0;
+    int time = 0;
+    int orderId = 0;
+    int market = 0;
+    std::string code;
+    std::string name;
+    int side = 0;
+    int64_t price = 0;
+    int quantity = 0;
+};
+
+struct CHolding {
+    int market = 0;
+    std::string code;
+    std::string name;
+    int shares = 0;
+    int frozen = 0;       // under open sell orders
+    int boughtDate = 0;   // shares bought on that day are not sellable before the next one
+    int boughtShares = 0;
+    int64_t cost = 0;     // fen, for all shares held
+};
+
+struct CBankAccount {
+    std::string code;
+    std::string name;     // UTF-8
+    std::string number;
+    std::string passwordHash;
+    int64_t balance = 0;
+};
+
+struct CBankTransfer {
+    int id = 0;
+    int date = 0;
+    int time = 0;
+    std::string bank;
+    int direction = 1;    // 1 bank to securities, 2 securities to bank
+    int64_t amount = 0;
+};
+
+struct CFundOrder {
+    int id = 0;
+    int date = 0;
+    int time = 0;
+    int tradeDate = 0;    // the day whose net value confirms it
+    int kind = FUND_PURCHASE;
+    std::string code;
+    std::string toCode;
+    int64_t amount = 0;   // fen (subscription, purchase)
+    int64_t shares = 0;   // 1/100 (redemption, conversion)
+    int dividend = 0;     // dividend setting: 0 cash, 1 reinvest
+    int state = FUND_ORDER_REPORTED;
+    int64_t nav = 0;      // 1/10000 at confirmation
+    int64_t confirmedShares = 0;
+    int64_t confirmedAmount = 0;
+};
+
+struct CFundHolding {
+    std::string code;
+    int64_t shares = 0;   // 1/100
+    int64_t frozen = 0;   // under open redemptions and conversions
+    int64_t cost = 0;     // fen
+    int dividend = 0;     // 0 cash, 1 reinvest
+};
+
+struct CCashHolding {
+    int id = 0;
+    std::string code;
+    int64_t amount = 0;
+    int start = 0;
+    int maturity = 0;
+    int state = 0;        // 0 held, 1 terminated, 2 matured
+    int64_t paid = 0;     // income paid at the end
+};
+
+struct CTradeAccount {
+    std::string fundId;
+    std::string branch;
+    std::string holder;   // UTF-8
+    std::string passwordHash;
+    int wrongPasswords = 0;
+    int64_t lockedUntil = 0; // wall-clock seconds
+    int64_t cash = 0;
+    int64_t frozen = 0;
+    int nextId = 1;
+    std::vector<CStockOrder> orders;
+    std::vector<CStockDeal> deals;
+    std::vector<CHolding> holdings;
+    std::vector<CBankAccount> banks;
+    std::vector<CBankTransfer> transfers;
+    std::map<std::string, int> warrants;          // code -> quantity
+    std::map<std::string, std::string> fundAccounts; // tacode -> fund account number
+    std::vector<CFundOrder> fundOrders;
+    std::vector<CFundHolding> fundHoldings;
+    std::vector<CCashHolding> cashHoldings;
+
+    CHolding* Holding(int market, const std::string& code);
+    CFundHolding* FundHolding(const std::string& code);
+    int Sellable(const CHolding& h, int today) const;
+};
+
+struct CBranchOffice {
+    const char* code;
+    const char* name;     // UTF-8
+    const char* address;
+    const char* phone;
+};
+
+struct CDemoAccount {
+    const char* fundId;
+    const char* password;
+    const char* branch;
+    const char* holder;   // UTF-8
+    int64_t cashYuan;
+    std::vector<int> stocks; // indices into the market's stock list
+    std::vector<int> banks;  // indices into the bank list
+};
+
+struct CNewShare {
+    std::string applyCode;
+    std::string code;
+    std::string name;     // GB2312
+    int market = 0;
+    int64_t price = 0;    // 1/1000
+    int maxShares = 0;
+};
+
+struct CWarrant {
+    std::string code;
+    std::string name;     // GB2312
+    int market = 0;
+    std::string underlying;
+    std::string underlyingName;
+    int64_t strike = 0;   // 1/1000
+    int ratio = 1;        // shares per warrant
+    int from = 0, to = 0; // exercise period
+};
+
+// The outcome of a rule: an error text (UTF-8) or success with the order number.
+struct CDone {
+    std::string error;
+    int id = 0;
+    bool Ok() const { return error.empty(); }
+};
+
+class CBrokerage {
+public:
+    static constexpr int LOCK_AFTER = 3;
+    static constexpr int LOCK_MINUTES = 15;
+    static constexpr int LOT = 100;
+    static constexpr int NEW_SHARE_LOT = 500;
+
+    // dataDir empty: nothing is kept on disk. The market must outlive the brokerage.
+    CBrokerage(uint64_t seed, const std::string& dataDir, CMarket& market);
+
+    // Everything below runs with the lock held; callers that also read the market take the market's lock first.
+    std::unique_lock<std::mutex> Hold() { return std::unique_lock<std::mutex>(lock); }
+
+    static const std::vector<CBranchOffice>& Branches();
+    static const std::vector<CDemoAccount>& DemoAccounts();
+    // The functions, fields, demo accounts and branch offices, for --help.
+    static std::string Help();
+    const CFundCatalog& Funds() const { return funds; }
+    CMarket& Market() { return market; }
+    void SetClock(std::function<int64_t()> wallSeconds) { clock = std::move(wallSeconds); }
+
+    // Trading day and time as the market stands: after 15:00 new orders belong to the next trading day.
+    int Today() const;
+    int OrderDay() const;
+    int NowHHMMSS() const;
+
+    // Log-in by fund account or holder code; returns the account or null with the error.
+    CTradeAccount* LogIn(const std::string& account, int accountType, const std::string& branch,
+                         const std::string& password, std::string* error);
+    CTradeAccount* Find(const std::string& fundId);
+    // The account a request may act on: the session's, when the request carries the session's trade token.
+    CTradeAccount* ForSession(const CSession& session, const CRequestParams& request);
+    // Counts a wrong password towards the lock; wrongText leads the refusal ("交易密码错误").
+    bool CheckPassword(CTradeAccount& a, const std::string& password, const char* wrongText, std::string* error);
+    CDone ChangePassword(CTradeAccount& a, const std::string& oldPassword, const std::string& newPassword);
+    std::string HolderCode(const CTradeAccount& a, int market) const;
+
+    // Stocks.
+    const CSecurity* Security(int market, const std::string& code) const;
+    static void Limits(const CSecurity& s, int64_t* up, int64_t* down);
+    static int64_t PriceOf(const CSecurity& s, int units);
+    bool NewShare(const std::string& applyCode, CNewShare* out) const;
+    std::vector<CNewShare> NewShares() const;
+    int MaxBuy(const CTradeAccount& a, int64_t price) const;
+    CDone PlaceOrder(CTradeAccount& a, int market, const std::string& code, int side, const std::string& priceText,
+                     const std::string& quantityText);
+    CDone Cancel(CTradeAccount& a, int orderId, int* cancelled);
+    std::vector<CWarrant> Warrants() const;
+    CDone Exercise(CTradeAccount& a, const std::string& code, const std::string& quantityText, int64_t* paid);
+
+    // Banks.
+    CBankAccount* Bank(CTradeAccount& a, const std::string& code);
+    CDone Transfer(CTradeAccount& a, const std::string& bank, int direction, const std::string& amountText,
+                   const std::string& bankPassword, const std::string& fundPassword);
+    bool CheckBankPassword(const CBankAccount& b, const std::string& password) const;
+
+    // Funds and cash products.
+    CDone OpenFundAccount(CTradeAccount& a, const std::string& tacode, const std::string& name, const std::string& idType,
+                          const std::string& idNumber, const std::string& phone);
+    CDone FundOrder(CTradeAccount& a, int kind, const std::string& code, const std::string& amountText,
+                    const std::string& toCode);
+    CDone SetDividend(CTradeAccount& a, const std::string& code, int method);
+    CDone CancelFundOrder(CTradeAccount& a, int orderId);
+    CDone BuyCashProduct(CTradeAccount& a, const std::string& code, const std::string& amountText);
+    CDone TerminateCashProduct(CTradeAccount& a, int id, int64_t* principal, int64_t* income);
+    int64_t FundNav(const CFundInfo& f, int date) const; // 1/10000
+
+    // Applies what the clock has brought since the account was last seen (expiry, confirmation, allotment,
+    // maturity) and saves it when anything changed.
+    void Settle(CTradeAccount& a);
+    // Called after every market minute with the market locked: fills orders and settles at the close.
+    void OnMinute();
+    // Saves the account (temporary file and rename); false when the disk refused it.
+    bool Save(const CTradeAccount& a);
+
+    static std::string PasswordHash(const std::string& fundId, const std::string& password);
+
+private:
+    void BuildDemoAccounts();
+    bool Load(const std::string& path);
+    void Fill(CTradeAccount& a, CStockOrder& o, int64_t price, int quantity);
+    bool SettleLocked(CTradeAccount& a);
+    void ConfirmFundOrder(CTradeAccount& a, CFundOrder& o);
+    int64_t Now() const { return clock(); }
+    int NextId(CTradeAccount& a) { return a.nextId++; }
+
+    uint64_t seed;
+    std::string dataDir;
+    CMarket& market;
+    CFundCatalog funds;
+    std::function<int64_t()> clock;
+    std::mutex lock;
+    std::map<std::string, std::unique_ptr<CTradeAccount>> accounts;
+};
+
+// Money and number texts of the replies and requests.
+std::string Money(int64_t fen);                 // "1234.50"
+std::string Price3(int64_t li);                 // 1/1000 yuan as "12.34" (three decimals when needed)
+std::string Shares2(int64_t hundredths);        // "1000.00"
+std::string Nav4(int64_t tenThousandths);       // "1.2345"
+std::string TimeText(int hhmmss);               // "09:31:00"
+// A positive decimal with at most the given decimals, scaled (e.g. "12.34" with 2 -> 1234); -1 when invalid.
+int64_t ParseScaled(const std::string& text, int decimals);
+int AddDays(int yyyymmdd, int days);

@@ -1,0 +1,362 @@
+// The simulated brokerage's account rules: orders and their fills, lots, T+1, cancels and expiry, the password
+// lock-out, bank transfers, fund orders confirmed at the day's net value, cash products, and the account files
+// across a restart.
+#include "server/Brokerage.h"
+#include "server/Market.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace {
+
+const char* const RICH = "880012347";  // 1000000 yuan, no stocks, password 654321
+const char* const HOLDER = "880012345"; // stocks, a warrant, a fund account, password 123456
+const char* const EMPTY = "880034567";  // nothing but a bank account, password 123456
+
+class BrokerageFixture : public ::testing::Test {
+protected:
+    BrokerageFixture() : market(7, 60, 20251208) { Open(); }
+
+    void Open()
+    {
+        broker = std::make_unique<CBrokerage>(7, folder.Path() + "brokerage", market);
+        broker->SetClock([this] { return wallClock; });
+    }
+    CTradeAccount& Account(const char* id) { return *broker->Find(id); }
+    // Runs the market on by whole minutes, as the server's clock does.
+    void Minutes(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            market.AdvanceTo(market.GetStepsDone() + 1);
+            broker->OnMinute();
+        }
+    }
+    void ToClose() { Minutes(240 - market.GetMinuteOfDay()); }
+    const CSecurity& AStock() { return *broker->Security(0, Account(HOLDER).holdings[0].code); }
+    std::string PriceText(int64_t li) { return Price3(li); }
+    CStockOrder& Order(const char* id, int orderId)
+    {
+        for (CStockOrder& o : Account(id).orders)
+            if (o.id == orderId)
+                return o;
+        throw std::runtime_error("no order");
+    }
+
+    TempFolder folder;
+    CMarket market;
+    int64_t wallClock = 1'000'000;
+    std::unique_ptr<CBrokerage> broker;
+};
+
+TEST_F(BrokerageFixture, OrdersWithBadPriceQuantityOrMoneyAreRefusedWithTheirReason)
+{
+    const CSecurity& s = AStock();
+    int64_t up, down;
+    CBrokerage::Limits(s, &up, &down);
+    const CHolding& held = Account(HOLDER).holdings[0];
+    struct Case {
+        const char* account;
+        std::string code;
+        int side;
+        std::string price, quantity, error;
+    } cases[] = {
+        {RICH, "999999", 0, "10.00", "100", "证券代码不存在"},
+        {RICH, s.code, 0, "abc", "100", "委托价格无效"},
+        {RICH, s.code, 0, "0", "100", "委托价格无效"},
+        {RICH, s.code, 0, "10.001", "100", "委托价格无效"},
+        {RICH, s.code, 0, PriceText(up + 10), "100", "委托价格超出涨跌停限制(" + PriceText(down) + "-" + PriceText(up) + ")"},
+        {RICH, s.code, 0, PriceText(down - 10), "100", "委托价格超出涨跌停限制(" + PriceText(down) + "-" + PriceText(up) + ")"},
+        {RICH, s.code, 0, PriceText(up), "-100", "委托数量无效"},
+        {RICH, s.code, 0, PriceText(up), "150", "买入数量必须为100股的整数倍"},
+        {EMPTY, s.code, 0, PriceText(up), "100", "可用资金不足"},
+        {RICH, s.code, 1, PriceText(down), "100", "可卖数量不足（可卖0股）"},
+        {HOLDER, held.code, 1, PriceText(down), std::to_string(held.shares + 100),
+         "可卖数量不足（可卖" + std::to_string(held.shares) + "股）"},
+        {HOLDER, held.code, 1, PriceText(down), "50", "卖出零股须一次性卖出"},
+    };
+    for (const Case& c : cases) {
+        CDone d = broker->PlaceOrder(Account(c.account), 0, c.code, c.side, c.price, c.quantity);
+        EXPECT_EQ(d.error, c.error) << c.code << " " << c.price << " " << c.quantity;
+    }
+    EXPECT_EQ(Account(RICH).frozen, 0);
+    EXPECT_TRUE(Account(RICH).orders.empty());
+}
+
+TEST_F(BrokerageFixture, ABuyAtTheUpperLimitFillsMinuteByMinuteAndIsNotSellableUntilTheNextDay)
+{
+    const CSecurity& s = AStock();
+    int64_t up, down;
+    CBrokerage::Limits(s, &up, &down);
+    CTradeAccount& a = Account(RICH);
+    int64_t cashBefore = a.cash;
+    int quantity = broker->MaxBuy(a, up);
+    CDone d = broker->PlaceOrder(a, s.market, s.code, 0, PriceText(up), std::to_string(quantity));
+    ASSERT_TRUE(d.Ok()) << d.error;
+    EXPECT_EQ(a.frozen, (up * quantity + 9) / 10);
+
+    Minutes(1);
+    const CMarketMinute& m = s.minutes.back();
+    int firstFill = std::min(quantity, std::max(100, m.volume / 4 / 100 * 100));
+    EXPECT_EQ(Order(RICH, d.id).filled, firstFill) << "a quarter of the minute's volume, in lots";
+    ASSERT_EQ(a.deals.size(), 1u);
+    EXPECT_EQ(a.deals[0].price, CBrokerage::PriceOf(s, m.price)) << "filled at the minute's price, not the limit";
+
+    Minutes(60);
+    const CStockOrder& o = Order(RICH, d.id);
+    int64_t paid = 0;
+    for (const CStockDeal& deal : a.deals)
+        paid += (deal.price * deal.quantity + 5) / 10;
+    EXPECT_EQ(a.cash, cashBefore - paid);
+    EXPECT_EQ(a.frozen, o.IsOpen() ? o.frozen : 0);
+    const CHolding* h = a.Holding(s.market, s.code);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(h->shares, o.filled);
+    EXPECT_EQ(broker->PlaceOrder(a, s.market, s.code, 1, PriceText(down), "100").error, "可卖数量不足（可卖0股）");
+
+    ToClose();
+    EXPECT_FALSE(Order(RICH, d.id).IsOpen()) << "the rest lapses at the close";
+    EXPECT_EQ(a.frozen, 0);
+    Minutes(1); // the next trading day
+    EXPECT_EQ(a.Sellable(*a.Holding(s.market, s.code), broker->Today()), h->shares);
+    EXPECT_TRUE(broker->PlaceOrder(a, s.market, s.code, 1, PriceText(down), std::to_string(h->shares)).Ok());
+}
+
+TEST_F(BrokerageFixture, CancelReturnsTheFrozenMoneyOrSharesOnceAndOnlyForOpenOrders)
+{
+    const CSecurity& s = AStock();
+    int64_t up, down;
+    CBrokerage::Limits(s, &up, &down);
+    CTradeAccount& rich = Account(RICH);
+    CDone buy = broker->PlaceOrder(rich, s.market, s.code, 0, PriceText(down), "1000");
+    ASSERT_TRUE(buy.Ok());
+    CTradeAccount& holder = Account(HOLDER);
+    CHolding& h = holder.holdings[0];
+    CDone sell = broker->PlaceOrder(holder, h.market, h.code, 1, PriceText(up), "100");
+    ASSERT_TRUE(sell.Ok());
+    EXPECT_EQ(h.frozen, 100);
+    Minutes(3);
+
+    int cancelled = 0;
+    EXPECT_TRUE(broker->Cancel(rich, buy.id, &cancelled).Ok());
+    EXPECT_EQ(cancelled, 1000);
+    EXPECT_EQ(rich.frozen, 0);
+    EXPECT_EQ(broker->Cancel(rich, buy.id, &cancelled).error, "该委托已撤单");
+    EXPECT_TRUE(broker->Cancel(holder, sell.id, &cancelled).Ok());
+    EXPECT_EQ(holder.holdings[0].frozen, 0);
+    EXPECT_EQ(broker->Cancel(rich, 9999, &cancelled).error, "委托不存在");
+    EXPECT_EQ(broker->Cancel(rich, sell.id, &cancelled).error, "委托不存在") << "another account's order";
+
+    CDone filled = broker->PlaceOrder(rich, s.market, s.code, 0, PriceText(up), "100");
+    Minutes(1);
+    EXPECT_EQ(broker->Cancel(rich, filled.id, &cancelled).error, "该委托已全部成交，不能撤单");
+}
+
+TEST_F(BrokerageFixture, WrongPasswordsLockTheAccountForAWhileAndAChangedPasswordIsTheOneThatWorks)
+{
+    std::string error;
+    EXPECT_EQ(broker->LogIn(RICH, 0, "", "111111", &error), nullptr);
+    EXPECT_EQ(error, "交易密码错误，还可尝试2次");
+    EXPECT_EQ(broker->LogIn(RICH, 0, "0101", "654321", &error), nullptr);
+    EXPECT_EQ(error, "该账号不属于所选营业部");
+    EXPECT_EQ(broker->LogIn(RICH, 0, "", "111111", &error), nullptr);
+    EXPECT_EQ(broker->LogIn(RICH, 0, "", "111111", &error), nullptr);
+    EXPECT_EQ(error, "密码连续错误3次，账户已锁定，请15分钟后再试");
+    EXPECT_EQ(broker->LogIn(RICH, 0, "0102", "654321", &error), nullptr);
+    EXPECT_EQ(error, "账户已锁定，请15分钟后再试");
+
+    Open(); // the lock survives a restart
+    broker->SetClock([this] { return wallClock; });
+    EXPECT_EQ(broker->LogIn(RICH, 0, "", "654321", &error), nullptr);
+    wallClock += 15 * 60;
+    ASSERT_NE(broker->LogIn(RICH, 0, "0102", "654321", &error), nullptr) << error;
+
+    CTradeAccount& a = Account(RICH);
+    EXPECT_EQ(broker->ChangePassword(a, "654321", "12345").error, "新密码必须为6位数字");
+    EXPECT_EQ(broker->ChangePassword(a, "654321", "654321").error, "新密码不能与原密码相同");
+    EXPECT_EQ(broker->ChangePassword(a, "000000", "222222").error, "原密码错误，还可尝试2次");
+    EXPECT_TRUE(broker->ChangePassword(a, "654321", "222222").Ok());
+    EXPECT_EQ(broker->LogIn(RICH, 0, "", "654321", &error), nullptr);
+    EXPECT_NE(broker->LogIn(RICH, 0, "", "222222", &error), nullptr) << "and the count starts again";
+    EXPECT_NE(broker->LogIn(broker->HolderCode(a, 2), 1, "", "222222", &error), nullptr) << "by holder code";
+}
+
+TEST_F(BrokerageFixture, BankTransfersMoveMoneyBothWaysOnlyWithTheRightPasswords)
+{
+    CTradeAccount& a = Account(EMPTY);
+    const CBankAccount& bank = a.banks[0];
+    struct Case {
+        int direction;
+        std::string amount, bankPassword, fundPassword, error;
+        int64_t cash, balance;
+    } cases[] = {
+        {1, "1000.00", "000000", "", "银行密码错误", 0, 10000000},
+        {1, "0", "888888", "", "转账金额无效", 0, 10000000},
+        {1, "1.234", "888888", "", "转账金额无效", 0, 10000000},
+        {1, "200000", "888888", "", "银行余额不足", 0, 10000000},
+        {1, "30000.50", "888888", "", "", 3000050, 6999950},
+        {2, "100", "", "654321", "资金密码错误", 3000050, 6999950},
+        {2, "40000", "", "123456", "可取资金不足", 3000050, 6999950},
+        {2, "10000", "", "123456", "", 2000050, 7999950},
+        {3, "10000", "888888", "123456", "转账方向无效", 2000050, 7999950},
+    };
+    for (const Case& c : cases) {
+        CDone d = broker->Transfer(a, bank.code, c.direction, c.amount, c.bankPassword, c.fundPassword);
+        EXPECT_EQ(d.error, c.error) << c.amount;
+        EXPECT_EQ(a.cash, c.cash) << c.amount;
+        EXPECT_EQ(a.banks[0].balance, c.balance) << c.amount;
+    }
+    EXPECT_EQ(a.transfers.size(), 2u);
+    EXPECT_EQ(broker->Transfer(a, "99", 1, "1", "888888", "").error, "银行代码无效");
+}
+
+TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCancellableUntilThen)
+{
+    CTradeAccount& a = Account(EMPTY);
+    ASSERT_TRUE(broker->Transfer(a, a.banks[0].code, 1, "50000", "888888", "").Ok());
+    const CFundInfo& fund = broker->Funds().Funds()[6]; // the second company's stock fund: purchases suspended
+    const CFundInfo& mixed = broker->Funds().Funds()[7];
+    const CFundInfo& bond = broker->Funds().Funds()[8];
+    EXPECT_EQ(broker->FundOrder(a, FUND_PURCHASE, mixed.code, "10000", "").error, "未开立该基金公司的基金账户，请先开户");
+    EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", "12345", "13800000000").error, "证件号码无效");
+    EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", "11010519491231002X", "12ab").error, "电话号码无效");
+    ASSERT_TRUE(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", "11010519491231002X", "13800000000").Ok());
+    EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", "11010519491231002X", "13800000000").error,
+              "已开立该基金公司账户");
+    EXPECT_EQ(broker->FundOrder(a, FUND_PURCHASE, fund.code, "10000", "").error, "该基金暂停申购");
+    EXPECT_EQ(broker->FundOrder(a, FUND_PURCHASE, mixed.code, "10", "").error, "申购金额不能低于1000.00元");
+    EXPECT_EQ(broker->FundOrder(a, FUND_PURCHASE, mixed.code, "60000", "").error, "可用资金不足");
+    EXPECT_EQ(broker->FundOrder(a, FUND_SUBSCRIBE, mixed.code, "10000", "").error, "该基金不在认购期");
+
+    CDone first = broker->FundOrder(a, FUND_PURCHASE, mixed.code, "10000", "");
+    ASSERT_TRUE(first.Ok());
+    EXPECT_EQ(a.frozen, 1000000);
+    EXPECT_TRUE(broker->CancelFundOrder(a, first.id).Ok());
+    EXPECT_EQ(a.frozen, 0);
+    EXPECT_EQ(broker->CancelFundOrder(a, first.id).error, "该委托已撤单");
+
+    CDone second = broker->FundOrder(a, FUND_PURCHASE, mixed.code, "10000", "");
+    ASSERT_TRUE(second.Ok());
+    int day = broker->Today();
+    ToClose();
+    const CFundOrder o = a.fundOrders.back();
+    ASSERT_EQ(o.state, FUND_ORDER_CONFIRMED);
+    int64_t nav = std::llround(broker->Funds().Nav(mixed, day) * 10000);
+    EXPECT_EQ(o.nav, nav);
+    EXPECT_EQ(o.confirmedShares, std::llround(1000000 * (1 - mixed.feePercent / 100)) * 10000 / nav);
+    EXPECT_EQ(a.cash, 4000000);
+    EXPECT_EQ(a.frozen, 0);
+    EXPECT_EQ(broker->CancelFundOrder(a, second.id).error, "该委托已确认，不能撤单");
+    CFundHolding* h = a.FundHolding(mixed.code);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(h->shares, o.confirmedShares);
+    EXPECT_EQ(h->cost, 1000000);
+
+    // The next day: redeem a part, convert a part into the company's bond fund.
+    Minutes(1);
+    EXPECT_EQ(broker->FundOrder(a, FUND_REDEEM, mixed.code, Shares2(h->shares + 1), "").error, "可用份额不足");
+    EXPECT_EQ(broker->FundOrder(a, FUND_CONVERT, mixed.code, "100", broker->Funds().Funds()[0].code).error,
+              "只能转换为同一基金公司的基金");
+    ASSERT_TRUE(broker->FundOrder(a, FUND_REDEEM, mixed.code, "1000", "").Ok());
+    ASSERT_TRUE(broker->FundOrder(a, FUND_CONVERT, mixed.code, "1000", bond.code).Ok());
+    EXPECT_EQ(h->frozen, 200000);
+    EXPECT_TRUE(broker->SetDividend(a, mixed.code, 1).Ok());
+    int next = broker->Today();
+    ToClose();
+    int64_t navNext = std::llround(broker->Funds().Nav(mixed, next) * 10000);
+    EXPECT_EQ(a.cash, 4000000 + 100000 * navNext / 10000);
+    ASSERT_NE(a.FundHolding(bond.code), nullptr);
+    EXPECT_EQ(a.FundHolding(mixed.code)->shares, o.confirmedShares - 200000);
+    EXPECT_EQ(a.FundHolding(mixed.code)->dividend, 1);
+}
+
+TEST_F(BrokerageFixture, NewSharesWarrantsAndCashProductsFollowTheirOwnRules)
+{
+    CTradeAccount& a = Account(HOLDER);
+    std::vector<CNewShare> issues = broker->NewShares();
+    ASSERT_EQ(issues.size(), 2u);
+    const CNewShare& n = issues[0];
+    EXPECT_EQ(broker->PlaceOrder(a, 0, n.applyCode, 0, Price3(n.price), "300").error, "申购数量必须为500股的整数倍");
+    EXPECT_EQ(broker->PlaceOrder(a, 0, n.applyCode, 0, Price3(n.price + 10), "500").error,
+              "申购价格须为发行价" + Price3(n.price));
+    CDone apply = broker->PlaceOrder(a, 0, n.applyCode, 0, Price3(n.price), "1000");
+    ASSERT_TRUE(apply.Ok()) << apply.error;
+    EXPECT_EQ(broker->PlaceOrder(a, 0, n.applyCode, 0, Price3(n.price), "500").error, "该新股今日已申购");
+    int cancelled;
+    EXPECT_EQ(broker->Cancel(a, apply.id, &cancelled).error, "新股申购不能撤单");
+    int64_t cash = a.cash;
+    ToClose();
+    Minutes(1);
+    const CStockOrder& o = Order(HOLDER, apply.id);
+    EXPECT_FALSE(o.IsOpen());
+    EXPECT_EQ(a.frozen, 0);
+    EXPECT_EQ(a.cash, cash - (n.price * o.filled + 9) / 10) << "only the allotted shares are paid";
+
+    std::vector<CWarrant> warrants = broker->Warrants();
+    int64_t paid = 0;
+    EXPECT_EQ(broker->Exercise(a, warrants[1].code, "100", &paid).error, "不在行权期内");
+    EXPECT_EQ(broker->Exercise(a, warrants[0].code, "100000", &paid).error, "可行权数量不足");
+    ASSERT_TRUE(broker->Exercise(a, warrants[0].code, "1000", &paid).Ok());
+    EXPECT_EQ(paid, warrants[0].strike * 1000 / 10);
+    const CHolding* underlying = a.Holding(warrants[0].market, warrants[0].underlying);
+    ASSERT_NE(underlying, nullptr);
+    EXPECT_EQ(underlying->boughtShares, 1000) << "exercised shares are sellable from the next day";
+
+    const CCashProduct& product = broker->Funds().CashProducts()[0];
+    EXPECT_EQ(broker->BuyCashProduct(a, product.code, "1000").error, "购买金额不能低于50000.00元");
+    EXPECT_EQ(broker->BuyCashProduct(a, product.code, "50500").error, "购买金额须为1000元的整数倍");
+    EXPECT_EQ(broker->BuyCashProduct(a, broker->Funds().CashProducts()[5].code, "50000").error, "该产品已售罄");
+    cash = a.cash;
+    CDone bought = broker->BuyCashProduct(a, product.code, "50000");
+    ASSERT_TRUE(bought.Ok());
+    EXPECT_EQ(a.cash, cash - 5000000);
+    int64_t principal = 0, income = 0;
+    EXPECT_TRUE(broker->TerminateCashProduct(a, bought.id, &principal, &income).Ok());
+    EXPECT_EQ(a.cash, cash + income);
+    EXPECT_EQ(broker->TerminateCashProduct(a, bought.id, &principal, &income).error, "该产品不存在或已终止");
+}
+
+TEST_F(BrokerageFixture, AccountsComeBackFromTheirFilesAfterARestartAndADamagedFileIsKeptAside)
+{
+    const CSecurity& s = AStock();
+    int64_t up, down;
+    CBrokerage::Limits(s, &up, &down);
+    CTradeAccount& a = Account(RICH);
+    ASSERT_TRUE(broker->PlaceOrder(a, s.market, s.code, 0, PriceText(up), "500").Ok());
+    ASSERT_TRUE(broker->PlaceOrder(a, s.market, s.code, 0, PriceText(down), "300").Ok());
+    Minutes(2);
+    ASSERT_TRUE(broker->ChangePassword(a, "654321", "246810").Ok());
+    ASSERT_TRUE(broker->OpenFundAccount(a, "33", "王芳", "1", "E1234567", "010-12345678").Ok());
+    CTradeAccount before = a;
+
+    Open();
+    const CTradeAccount& after = Account(RICH);
+    EXPECT_EQ(after.cash, before.cash);
+    EXPECT_EQ(after.frozen, before.frozen);
+    EXPECT_EQ(after.nextId, before.nextId);
+    ASSERT_EQ(after.orders.size(), before.orders.size());
+    EXPECT_EQ(after.orders[1].filled, before.orders[1].filled);
+    EXPECT_EQ(after.orders[0].name, before.orders[0].name);
+    ASSERT_EQ(after.deals.size(), before.deals.size());
+    ASSERT_EQ(after.holdings.size(), 1u);
+    EXPECT_EQ(after.holdings[0].cost, before.holdings[0].cost);
+    EXPECT_EQ(after.fundAccounts.at("33"), before.fundAccounts.at("33"));
+    std::string error;
+    EXPECT_NE(broker->LogIn(RICH, 0, "", "246810", &error), nullptr);
+
+    std::string path = folder.Path() + "brokerage/" + RICH + ".txt";
+    {
+        std::ofstream cut(path, std::ios::trunc);
+        cut << "A\tx38\n"; // cut short
+    }
+    Open();
+    EXPECT_TRUE(std::filesystem::exists(path + ".damaged"));
+    EXPECT_EQ(Account(RICH).cash, 100000000) << "the account starts afresh";
+    EXPECT_TRUE(std::filesystem::exists(path));
+}
+
+} // namespace

@@ -1,0 +1,147 @@
+// The trade, fund and cash-product functions over HTTP as the client calls them: enciphered, bound to the trade
+// session of a log-in, answering the sets and columns the client windows read.
+#include "tests/server/ServerTestClient.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct TradeFixture : ::testing::Test {
+    CServerUnderTest server;
+    CTestClient client{server};
+    std::string tradeSession;
+
+    void SetUp() override
+    {
+        client.LogIn();
+        tradeSession = LogInToTrade("880012345", "123456");
+    }
+    std::string LogInToTrade(const std::string& account, const std::string& password)
+    {
+        TestSets sets(client.CallEnciphered(600, 1, "yyb=0101&account=" + account + "&password=" + password).plain);
+        if (sets.size() < 2 || !sets[1].MoveFirst())
+            return std::string();
+        return sets[1].GetString(0);
+    }
+    TestSets Call(int m, int s, const std::string& fields, bool withSession = true)
+    {
+        TestReply reply = client.CallEnciphered(m, s, fields + (withSession ? "&fundid=880012345&" + tradeSession : ""));
+        TestSets sets(reply.plain);
+        if (sets.size() > 0 && !sets[0].IsError()) {
+            EXPECT_EQ(reply.etag[3], 36) << m << "/" << s << " replies enciphered (refusals go plain)";
+        }
+        return sets;
+    }
+    static std::string Error(TestSets& sets)
+    {
+        return sets.size() == 1 && sets[0].IsError() && sets[0].MoveFirst() ? GbToUtf8(sets[0].GetString(0)) : "";
+    }
+};
+
+TEST_F(TradeFixture, EveryFunctionAnswersTheSetAndColumnsTheWindowsRead)
+{
+    struct Case {
+        int m, s;
+        std::string fields;
+        const char* set;
+        std::vector<const char*> columns;
+    } cases[] = {
+        {600, 5, "", "yyb", {"yybdm", "yybmc"}},
+        {600, 3, "code=600010&mmlb=0", "stock", {"zqmc", "ztj", "dtj", "mrjw1", "mcsl5", "kyzj", "kysl", "zdsl"}},
+        {600, 10, "count=20", "query", {"zqdm", "kysl", "cbj", "fdyk", "poststr"}},
+        {600, 11, "count=20", "query", {"wtbh", "mmlb", "cjsl", "zt", "poststr"}},
+        {600, 12, "count=20", "query", {"cjbh", "wtbh", "cjjg", "poststr"}},
+        {600, 13, "ksrq=20250101&jsrq=20251208", "query", {"rq", "cjbh", "mmlb", "poststr"}},
+        {600, 14, "", "cash", {"zzc", "kyzj", "djzj"}},
+        {600, 21, "yhdm=01&yhmm=888888", "balance", {"yhmc", "yhye"}},
+        {600, 22, "", "query", {"wtbh", "zzfx", "je", "poststr"}},
+        {600, 23, "", "banks", {"yhdm", "yhmc", "yhzh"}},
+        {600, 30, "", "xgsg", {"sgdm", "zqmc", "fxj", "sgsx"}},
+        {600, 32, "", "qz", {"qzdm", "xqjg", "kysl", "xqqj"}},
+        {700, 1, "codes=161101,162202", "query", {"tradingcode", "SecuAbbr", "dwjz", "zdf", "poststr"}},
+        {700, 2, "", "query", {"tradingcode", "SecuAbbr", "tacode", "kyfe", "fhfs", "poststr"}},
+        {700, 3, "", "jjcx", {"id", "title", "params"}},
+        {700, 4, "sortcol=zf1y", "query", {"tradingcode", "SecuAbbr", "zf1w", "zf1y", "poststr"}},
+        {700, 5, "", "query", {"tradingcode", "SecuAbbr", "pj", "poststr"}},
+        {700, 6, "ofcode=161101", "fund", {"tradingcode", "tacode", "dwjz", "ksg", "zdje", "kyzj", "jjzh"}},
+        {700, 7, "tacode=11", "funds", {"tradingcode", "SecuAbbr"}},
+        {700, 8, "", "tacode", {"tacode", "jjgs", "ykh"}},
+        {700, 9, "dict=fhfs", "dict", {"dm", "mc"}},
+        {700, 15, "", "query", {"wtbh", "tradingcode", "mmlb", "zt", "poststr"}},
+        {700, 16, "", "query", {"wtbh", "poststr"}},
+        {700, 17, "", "text", {"content"}},
+        {700, 18, "ofcode=1611", "query", {"tradingcode", "SecuAbbr", "poststr"}},
+        {610, 1, "", "query", {"cpdm", "cpmc", "zdf", "poststr"}},
+        {610, 3, "", "query", {"wtbh", "cpdm", "zt", "poststr"}},
+    };
+    for (const Case& c : cases) {
+        TestSets sets = Call(c.m, c.s, c.fields);
+        ASSERT_GE(sets.size(), 1u) << c.m << "/" << c.s;
+        EXPECT_FALSE(sets[0].IsError()) << c.m << "/" << c.s << ": " << Error(sets);
+        EXPECT_STREQ(sets[0].GetName(), c.set) << c.m << "/" << c.s;
+        for (const char* column : c.columns)
+            EXPECT_GE(sets[0].FindField(column), 0) << c.m << "/" << c.s << " " << column;
+    }
+}
+
+TEST_F(TradeFixture, AnOrderShowsAmongTheCancellableOnesUntilCancelledAndALogOutClosesTheRoad)
+{
+    TestSets stock = Call(600, 3, "code=600010&mmlb=0");
+    ASSERT_TRUE(stock[0].MoveFirst());
+    std::string low = stock[0].GetString("dtj");
+    TestSets order = Call(600, 6, "code=600010&mmlb=0&price=" + low + "&sl=200");
+    ASSERT_TRUE(order[0].MoveFirst()) << Error(order);
+    std::string number = order[0].GetString("wtbh");
+    ASSERT_FALSE(number.empty());
+
+    TestSets open = Call(600, 11, "kcd=1&count=20");
+    ASSERT_TRUE(open[0].MoveFirst());
+    EXPECT_EQ(std::string(open[0].GetString("wtbh")), number);
+    EXPECT_EQ(GbToUtf8(open[0].GetString("zt")), "已报");
+    TestSets cancel = Call(600, 7, "wtbh=" + number);
+    ASSERT_TRUE(cancel[0].MoveFirst()) << Error(cancel);
+    EXPECT_EQ(GbToUtf8(cancel[0].GetString("zt")), "已撤");
+    TestSets again = Call(600, 7, "wtbh=" + number);
+    EXPECT_EQ(Error(again), "该委托已撤单");
+    EXPECT_EQ(Call(600, 11, "kcd=1&count=20")[0].GetRowCount(), 0);
+    TestSets all = Call(600, 11, "count=20");
+    ASSERT_TRUE(all[0].MoveFirst());
+    EXPECT_EQ(GbToUtf8(all[0].GetString("zt")), "已撤");
+
+    std::string earlier = tradeSession;
+    tradeSession = LogInToTrade("880012345", "123456");
+    ASSERT_NE(tradeSession, earlier);
+    TestSets stale(client.CallEnciphered(600, 10, "count=20&" + earlier).plain);
+    EXPECT_EQ(Error(stale), "请先登录交易系统") << "an earlier log-in's session no longer works";
+    Call(600, 2, "");
+    TestSets after = Call(600, 10, "count=20");
+    EXPECT_EQ(Error(after), "请先登录交易系统");
+}
+
+TEST_F(TradeFixture, FundListsAnswerWithoutATradeLogInButOrdersAndSharesDoNot)
+{
+    TestSets ranking = Call(700, 4, "sortcol=zf1m&direct=1&count=50", false);
+    ASSERT_FALSE(ranking[0].IsError());
+    EXPECT_EQ(ranking[0].GetRowCount(), 24);
+    double previous = 1e9;
+    while (ranking[0].MoveNext()) {
+        double v = std::atof(ranking[0].GetString("zf1m"));
+        EXPECT_LE(v, previous);
+        previous = v;
+    }
+    TestSets search = Call(700, 18, "name=" + Gb("长风"), false);
+    EXPECT_EQ(search[0].GetRowCount(), 6);
+    TestSets page = Call(700, 18, "count=5&poststr=20", false);
+    EXPECT_EQ(page[0].GetRowCount(), 4);
+    TestSets bad = Call(700, 4, "sortcol=nonsense", false);
+    EXPECT_EQ(Error(bad), "排序字段无效");
+
+    for (std::pair<int, int> f : {std::pair{700, 2}, {700, 11}, {700, 15}, {610, 2}, {600, 6}}) {
+        TestSets refused = Call(f.first, f.second, "ofcode=161101&je=1000", false);
+        EXPECT_EQ(Error(refused), "请先登录交易系统") << f.first << "/" << f.second;
+    }
+}
+
+} // namespace
