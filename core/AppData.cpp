@@ -108,6 +108,11 @@ CAppData* CAppData::Instance()
     return app;
 }
 
+CAppData* CAppData::Existing()
+{
+    return instance.load();
+}
+
 void CAppData::Destroy()
 {
     CAppData* app = instance.exchange(nullptr);

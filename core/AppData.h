@@ -73,6 +73,8 @@ public:
     // The object; the first call creates it and runs Init (the pointer is stored first, so what Init triggers
     // may call Instance again).
     static CAppData* Instance();
+    // The object when one exists, without creating it (for code that may run before start or after exit).
+    static CAppData* Existing();
     // Deletes the object (application exit).
     static void Destroy();
 

@@ -1,243 +1,20 @@
 // The real client, headless, against the stand-in server on loopback, driven through its automation socket:
 // a phone without a sign-up goes through the sign-up frame to the home grid; the next start logs straight in;
 // the exit button asks first and logs out.
-#include "core/ConfigStore.h"
-#include "platform/automation/Automation.h"
-#include "platform/device/RsaKeyPair.h"
-#include "server/HttpServer.h"
-#include "server/ServerFunctions.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/ClientDriver.h"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
 #include <filesystem>
-#include <memory>
-#include <regex>
-#include <signal.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <vector>
 
-extern char** environ;
+using namespace e2e;
 
-namespace {
-
-namespace fs = std::filesystem;
-using morwick::automation::SendCommand;
-
-// Start-up and waits are generous for sanitizer builds; MORWICK_E2E_WAIT_MS shortens or lengthens them.
-int WaitMs()
-{
-    const char* text = getenv("MORWICK_E2E_WAIT_MS");
-    return text != nullptr && atoi(text) > 0 ? atoi(text) : 30000;
-}
-
-struct Point {
-    int x = -1, y = -1;
-};
-
-// The screen position of the centre of the first control matching pattern (a regex over the dump that captures
-// the control's rect) in the top window, whose rect is the first one in the dump.
-Point CentreOf(const std::string& dump, const std::string& controlPattern)
-{
-    std::smatch window, control;
-    static const std::regex windowRect(R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
-    if (!std::regex_search(dump, window, windowRect) || !std::regex_search(dump, control, std::regex(controlPattern)))
-        return {};
-    int left = std::stoi(window[1]), top = std::stoi(window[2]);
-    int x1 = std::stoi(control[1]), y1 = std::stoi(control[2]), x2 = std::stoi(control[3]), y2 = std::stoi(control[4]);
-    return {left + (x1 + x2) / 2, top + (y1 + y2) / 2};
-}
-
-std::string RectOfId(int id)
-{
-    return "\"id\":" + std::to_string(id) + R"re(,"rect":\[(\d+),(\d+),(\d+),(\d+)\])re";
-}
-
-std::string RectOfText(const std::string& text)
-{
-    return R"re("rect":\[(\d+),(\d+),(\d+),(\d+)\],"visible":true,"enabled":true,"text":")re" + text + "\"";
-}
-
-std::string TopWindowClass(const std::string& dump)
-{
-    std::smatch m;
-    if (std::regex_search(dump, m, std::regex(R"re("windows":\[\{"class":"([^"]*)")re")))
-        return m[1];
-    return "";
-}
-
-// The part of the dump that describes the top window.
-std::string TopWindow(const std::string& dump)
-{
-    size_t start = dump.find("\"windows\":[{");
-    if (start == std::string::npos)
-        return "";
-    size_t next = dump.find("{\"class\":", start + 13);
-    return dump.substr(start, next == std::string::npos ? std::string::npos : next - start);
-}
-
-int Count(const std::string& text, const std::string& part)
-{
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
-        ++n;
-    return n;
-}
-
-class ClientProcess {
-public:
-    ClientProcess(const std::string& home, const std::string& device, const std::string& socket) : socket(socket)
-    {
-        std::string program = std::string(MORWICK_BINARY_DIR) + "/app/morwick";
-        std::vector<std::string> env = {"MORWICK_HOME=" + home, "MORWICK_DEVICE=" + device,
-                                        "MORWICK_AUTOMATION=" + socket, "MORWICK_DISPLAY=headless"};
-        // The test process's own folder for running clients, so a client of another test never counts as this
-        // one's running instance.
-        if (const char* runtime = getenv("MORWICK_RUNTIME_DIR"))
-            env.push_back(std::string("MORWICK_RUNTIME_DIR=") + runtime);
-        for (char** e = environ; *e != nullptr; ++e) {
-            std::string entry = *e;
-            if (entry.rfind("MORWICK_", 0) != 0)
-                env.push_back(entry);
-        }
-        std::vector<char*> envp;
-        for (std::string& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        char* argv[] = {program.data(), nullptr};
-        if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0)
-            pid = -1;
-    }
-    ~ClientProcess()
-    {
-        if (pid > 0 && !exited) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    bool Started() const { return pid > 0; }
-    // Waits until the automation socket answers.
-    bool Ready()
-    {
-        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
-        while (std::chrono::steady_clock::now() < end) {
-            if (!Command("idle 50").empty())
-                return true;
-            if (HasExited())
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
-    }
-    std::string Command(const std::string& line) { return SendCommand(socket, line); }
-    void Idle() { Command("idle 2000"); }
-    std::string Dump() { return Command("dump"); }
-    bool Tap(Point p)
-    {
-        if (p.x < 0)
-            return false;
-        Command("tap " + std::to_string(p.x) + " " + std::to_string(p.y));
-        Idle();
-        return true;
-    }
-    // Waits until the top window is of the class (or the time runs out); returns the last dump.
-    std::string WaitForTop(const std::string& className)
-    {
-        std::string dump;
-        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
-        do {
-            Idle();
-            dump = Dump();
-            if (TopWindowClass(dump) == className)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        } while (std::chrono::steady_clock::now() < end);
-        return dump;
-    }
-    bool HasExited()
-    {
-        if (exited)
-            return true;
-        int s = 0;
-        if (waitpid(pid, &s, WNOHANG) == pid) {
-            exited = true;
-            status = s;
-        }
-        return exited;
-    }
-    // Waits for the end of the process; its exit status, or -1 when it did not end in time.
-    int WaitExit()
-    {
-        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
-        while (!HasExited() && std::chrono::steady_clock::now() < end)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        return exited && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    std::string socket;
-    pid_t pid = -1;
-    bool exited = false;
-    int status = 0;
-};
-
-} // namespace
-
-class ClientEndToEndTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        home = root.Path() + "home/";
-        device = root.Path() + "device/";
-        fs::create_directories(home);
-        fs::create_directories(device);
-        std::error_code ignored;
-        fs::path art = fs::path(MORWICK_BINARY_DIR) / "app";
-        for (const auto& entry : fs::directory_iterator(art, ignored)) {
-            if (entry.is_directory() || entry.path().extension() == ".png")
-                fs::copy(entry.path(), fs::path(home) / entry.path().filename(),
-                         fs::copy_options::recursive | fs::copy_options::overwrite_existing, ignored);
-        }
-        ASSERT_TRUE(keys.LoadOrCreate(root.Path() + "server-key.pem"));
-        ASSERT_TRUE(keys.ExportPublicKey(home + "pubkey.bin"));
-        CServerOptions options;
-        options.seed = 7;
-        options.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(options, &keys);
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        // The client talks to this server: its port in the client's stored settings.
-        std::u16string dir(home.begin(), home.end());
-        CConfigStore store(dir.c_str());
-        CAString version;
-        store.Load(&version);
-        ASSERT_TRUE(store.SetConfig("Server_Port", std::to_string(http->GetPort()).c_str(), 1));
-    }
-    void TearDown() override { http->Stop(); }
-    int Sessions()
-    {
-        std::smatch m;
-        std::string status = http->Control("status");
-        return std::regex_search(status, m, std::regex(R"(sessions (\d+))")) ? std::stoi(m[1]) : -1;
-    }
-
-    TempFolder root;
-    std::string home, device;
-    CRsaKeyPair keys;
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-};
+class ClientEndToEndTest : public ClientTest {};
 
 TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAndExitAsksAndLogsOut)
 {
     {
-        ClientProcess client(home, device, root.Path() + "a.sock");
-        ASSERT_TRUE(client.Started());
-        ASSERT_TRUE(client.Ready());
+        auto started = Start("a");
+        ClientProcess& client = *started;
         // No sign-up on this phone yet: the log-in is refused and the sign-up frame opens over the log-on window.
         std::string dump = client.WaitForTop("CRegisterVerifyFrame");
         ASSERT_EQ(TopWindowClass(dump), "CRegisterVerifyFrame") << dump;
@@ -262,8 +39,8 @@ TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAnd
         EXPECT_EQ(Count(TopWindow(dump), "\"kind\":\"UiImageButton\""), 9);
         // Leave without logging out: the phone keeps its sign-up for the next start.
     }
-    ClientProcess client(home, device, root.Path() + "b.sock");
-    ASSERT_TRUE(client.Ready());
+    auto started = Start("b");
+    ClientProcess& client = *started;
     std::string dump = client.WaitForTop("CQXAppFrame");
     ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
     std::string frame = TopWindow(dump);
@@ -272,8 +49,8 @@ TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAnd
         EXPECT_NE(frame.find("\"id\":" + std::to_string(id) + ","), std::string::npos) << id;
     std::string shot = root.Path() + "home.png";
     client.Command("shot " + shot);
-    ASSERT_TRUE(fs::exists(shot));
-    EXPECT_GT(fs::file_size(shot), 1000u);
+    ASSERT_TRUE(std::filesystem::exists(shot));
+    EXPECT_GT(std::filesystem::file_size(shot), 1000u);
 
     // The first entry of the server's menu opens over the home frame; its "首页" walks back home.
     ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(103))));
@@ -293,7 +70,7 @@ TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAnd
     ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("否"))));
     EXPECT_EQ(TopWindowClass(client.Dump()), "CQXAppFrame");
     EXPECT_FALSE(client.HasExited());
-    int sessions = Sessions();
+    int sessions = server->Sessions();
     EXPECT_GE(sessions, 1);
 
     // "Yes" logs the session out and ends the client.
@@ -302,5 +79,5 @@ TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAnd
     client.Command("tap " + std::to_string(CentreOf(dump, RectOfText("是")).x) + " " +
                    std::to_string(CentreOf(dump, RectOfText("是")).y));
     EXPECT_EQ(client.WaitExit(), 0);
-    EXPECT_EQ(Sessions(), sessions - 1);
+    EXPECT_EQ(server->Sessions(), sessions - 1);
 }

@@ -92,15 +92,6 @@ int ShellOnCount(HWND window, const std::vector<ShellRecord>& shell)
     return n;
 }
 
-void PumpUntil(const std::function<bool()>& done)
-{
-    DWORD start = GetTickCount(); // ends on `done`; the long limit is for a busy machine
-    while (!done() && GetTickCount() - start < 20000) {
-        PumpMessages();
-        Sleep(5);
-    }
-}
-
 } // namespace
 
 class BaseWndTest : public ShellWindowTest {

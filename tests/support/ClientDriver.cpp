@@ -1,0 +1,210 @@
+// The automation driver of the real client process (see ClientDriver.h).
+#include "tests/support/ClientDriver.h"
+
+#include "core/ConfigStore.h"
+#include "platform/automation/Automation.h"
+
+#include <chrono>
+#include <filesystem>
+#include <regex>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace e2e {
+
+int WaitMs()
+{
+    const char* text = getenv("MORWICK_E2E_WAIT_MS");
+    return text != nullptr && atoi(text) > 0 ? atoi(text) : 30000;
+}
+
+Point CentreOf(const std::string& dump, const std::string& controlPattern)
+{
+    std::smatch window, control;
+    static const std::regex windowRect(R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
+    if (!std::regex_search(dump, window, windowRect) || !std::regex_search(dump, control, std::regex(controlPattern)))
+        return {};
+    int left = std::stoi(window[1]), top = std::stoi(window[2]);
+    int x1 = std::stoi(control[1]), y1 = std::stoi(control[2]), x2 = std::stoi(control[3]), y2 = std::stoi(control[4]);
+    return {left + (x1 + x2) / 2, top + (y1 + y2) / 2};
+}
+
+std::string RectOfId(int id)
+{
+    return "\"id\":" + std::to_string(id) + R"re(,"rect":\[(\d+),(\d+),(\d+),(\d+)\])re";
+}
+
+std::string RectOfText(const std::string& text)
+{
+    return R"re("rect":\[(\d+),(\d+),(\d+),(\d+)\],"visible":true,"enabled":true,"text":")re" + text + "\"";
+}
+
+std::string TopWindowClass(const std::string& dump)
+{
+    std::smatch m;
+    if (std::regex_search(dump, m, std::regex(R"re("windows":\[\{"class":"([^"]*)")re")))
+        return m[1];
+    return "";
+}
+
+std::string TopWindow(const std::string& dump)
+{
+    size_t start = dump.find("\"windows\":[{");
+    if (start == std::string::npos)
+        return "";
+    size_t next = dump.find("{\"class\":", start + 13);
+    return dump.substr(start, next == std::string::npos ? std::string::npos : next - start);
+}
+
+int Count(const std::string& text, const std::string& part)
+{
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++n;
+    return n;
+}
+
+ClientProcess::ClientProcess(const std::string& home, const std::string& device, const std::string& socket)
+    : socket(socket)
+{
+    std::string program = std::string(MORWICK_BINARY_DIR) + "/app/morwick";
+    std::vector<std::string> env = {"MORWICK_HOME=" + home, "MORWICK_DEVICE=" + device,
+                                    "MORWICK_AUTOMATION=" + socket, "MORWICK_DISPLAY=headless"};
+    // The test process's own folder for running clients, so a client of another test never counts as this
+    // one's running instance.
+    if (const char* runtime = getenv("MORWICK_RUNTIME_DIR"))
+        env.push_back(std::string("MORWICK_RUNTIME_DIR=") + runtime);
+    for (char** e = environ; *e != nullptr; ++e) {
+        std::string entry = *e;
+        if (entry.rfind("MORWICK_", 0) != 0)
+            env.push_back(entry);
+    }
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char* argv[] = {program.data(), nullptr};
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0)
+        pid = -1;
+}
+
+ClientProcess::~ClientProcess()
+{
+    if (pid > 0 && !exited) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+bool ClientProcess::Ready()
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+    while (std::chrono::steady_clock::now() < end) {
+        if (!Command("idle 50").empty())
+            return true;
+        if (HasExited())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+std::string ClientProcess::Command(const std::string& line)
+{
+    return morwick::automation::SendCommand(socket, line);
+}
+
+void ClientProcess::Idle()
+{
+    Command("idle 2000");
+}
+
+std::string ClientProcess::Dump()
+{
+    return Command("dump");
+}
+
+bool ClientProcess::Tap(Point p)
+{
+    if (p.x < 0)
+        return false;
+    Command("tap " + std::to_string(p.x) + " " + std::to_string(p.y));
+    Idle();
+    return true;
+}
+
+std::string ClientProcess::WaitForTop(const std::string& className)
+{
+    std::string dump;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+    do {
+        Idle();
+        dump = Dump();
+        if (TopWindowClass(dump) == className)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < end);
+    return dump;
+}
+
+bool ClientProcess::HasExited()
+{
+    if (exited || pid <= 0)
+        return true;
+    int s = 0;
+    if (waitpid(pid, &s, WNOHANG) == pid) {
+        exited = true;
+        status = s;
+    }
+    return exited;
+}
+
+int ClientProcess::WaitExit()
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+    while (!HasExited() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return exited && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace e2e
+
+void ClientTest::SetUp()
+{
+    namespace fs = std::filesystem;
+    home = root.Path() + "home/";
+    device = root.Path() + "device/";
+    fs::create_directories(home);
+    fs::create_directories(device);
+    CopyArtwork(home);
+    server = std::make_unique<StandInServer>(ServerOptions());
+    ASSERT_TRUE(server->Started());
+    ASSERT_TRUE(ServerTestKeys().ExportPublicKey(home + "pubkey.bin"));
+    // The client talks to this server: its port in the client's stored settings.
+    std::u16string dir(home.begin(), home.end());
+    CConfigStore store(dir.c_str());
+    CAString version;
+    store.Load(&version);
+    ASSERT_TRUE(store.SetConfig("Server_Port", std::to_string(server->Port()).c_str(), 1));
+}
+
+CServerOptions ClientTest::ServerOptions()
+{
+    CServerOptions options;
+    options.seed = 7;
+    options.marketMinutesPerSecond = 0;
+    return options;
+}
+
+std::unique_ptr<e2e::ClientProcess> ClientTest::Start(const std::string& name)
+{
+    auto client = std::make_unique<e2e::ClientProcess>(home, device, root.Path() + name + ".sock");
+    EXPECT_TRUE(client->Started());
+    EXPECT_TRUE(client->Ready());
+    return client;
+}

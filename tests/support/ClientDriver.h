@@ -1,0 +1,87 @@
+// The real client process, headless, driven through its automation socket against a stand-in server:
+//
+//   class MyClientTest : public ClientTest {};          // home with artwork and settings naming the server,
+//                                                       // a device folder, the stand-in server running
+//   TEST_F(MyClientTest, X) {
+//       auto client = Start("a");                       // spawned, its automation socket answering
+//       std::string dump = client->WaitForTop("CQXAppFrame");
+//       ASSERT_TRUE(client->Tap(CentreOf(dump, RectOfId(103))));
+//       ASSERT_TRUE(client->Tap(CentreOf(client->Dump(), RectOfText("是"))));
+//   }
+//
+// Waits are generous for sanitizer builds; MORWICK_E2E_WAIT_MS shortens or lengthens them.
+#pragma once
+
+#include "tests/support/TempFolder.h"
+#include "tests/support/WindowFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <sys/types.h>
+
+namespace e2e {
+
+int WaitMs();
+
+struct Point {
+    int x = -1, y = -1;
+};
+
+// The screen position of the centre of the first control matching pattern (a regex over the dump that captures
+// the control's rect) in the top window, whose rect is the first one in the dump; {-1, -1} when there is none.
+Point CentreOf(const std::string& dump, const std::string& controlPattern);
+// Patterns for CentreOf: the control with this id, the visible and enabled control with this text.
+std::string RectOfId(int id);
+std::string RectOfText(const std::string& text);
+// The class of the top window in a dump, and the part of the dump that describes it.
+std::string TopWindowClass(const std::string& dump);
+std::string TopWindow(const std::string& dump);
+// How often part occurs in text.
+int Count(const std::string& text, const std::string& part);
+
+class ClientProcess {
+public:
+    ClientProcess(const std::string& home, const std::string& device, const std::string& socket);
+    ~ClientProcess(); // kills the client when it is still running
+    ClientProcess(const ClientProcess&) = delete;
+    ClientProcess& operator=(const ClientProcess&) = delete;
+
+    bool Started() const { return pid > 0; }
+    // Waits until the automation socket answers; false when the process ended or the time ran out.
+    bool Ready();
+    // One automation command line and its answer.
+    std::string Command(const std::string& line);
+    void Idle();
+    std::string Dump();
+    // Taps the point and waits for the client to go idle; false for a point not found.
+    bool Tap(Point p);
+    // Waits until the top window is of the class (or the time runs out); returns the last dump.
+    std::string WaitForTop(const std::string& className);
+    bool HasExited();
+    // Waits for the end of the process; its exit status, or -1 when it did not end in time.
+    int WaitExit();
+
+private:
+    std::string socket;
+    pid_t pid = -1;
+    bool exited = false;
+    int status = 0;
+};
+
+} // namespace e2e
+
+// A home with the client's artwork, the server's public key and settings naming the stand-in server's port; a
+// device folder; the stand-in server (its options from ServerOptions(), overridable) running.
+class ClientTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    virtual CServerOptions ServerOptions();
+    // Starts a client on this home and device with its socket named name, and waits until it answers.
+    std::unique_ptr<e2e::ClientProcess> Start(const std::string& name);
+
+    TempFolder root;
+    std::string home, device;
+    std::unique_ptr<StandInServer> server;
+};
