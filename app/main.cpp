@@ -5,6 +5,7 @@
 #include "quotes/MineWindowMakers.h"
 #include "quotes/QuoteWindowMakers.h"
 #include "shell/ClientApp.h"
+#include "trading/TradeWindowMakers.h"
 
 static CClientApp theApp;
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv)
     InstallQuoteWindowMakers();
     InstallDetailWindowMakers();
     InstallMineWindowMakers();
+    InstallTradeWindowMakers();
     InstallFundWindowMakers();
     return MzRunApplication(argc, argv);
 }

@@ -261,6 +261,8 @@ void CAppData::SetTradeSession(const char* text)
     tradeSession.Assign(text != nullptr ? text : "");
 }
 
+CTradeLoginWindows* CAppData::tradeLoginWindows = nullptr;
+
 // ---- trading ----
 
 int CAppData::HasTradeAccounts() const

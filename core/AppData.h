@@ -140,7 +140,8 @@ public:
     // -1 at once when logged in to trading; otherwise runs the trade log-in window (or, without branch offices,
     // explains and runs the branch-office window) and returns its result. 1 when no trading windows exist.
     int ShowTradeLogin(HWND owner, int action);
-    void SetTradeLoginWindows(CTradeLoginWindows* windows) { tradeLoginWindows = windows; }
+    // Installed once by the program (the trading screens sit above the core); kept across objects.
+    static void SetTradeLoginWindows(CTradeLoginWindows* windows) { tradeLoginWindows = windows; }
 
     // Messages: below 1000 ms a message box captioned "Message", from 1000 ms a tip for that long. A null owner
     // means the main frame. Returns when the box or tip is gone.
@@ -238,7 +239,7 @@ private:
     // Guards the session key's making and the session and trade session texts.
     mutable std::mutex sessionLock;
     CMessagePresenter* messagePresenter = nullptr;
-    CTradeLoginWindows* tradeLoginWindows = nullptr;
+    static CTradeLoginWindows* tradeLoginWindows;
     std::unique_ptr<CNetEnvironment> netEnvironment;
     std::unique_ptr<CServerConfig> quoteParamDict;
 };

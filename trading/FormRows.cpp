@@ -90,6 +90,22 @@ void CFormRows::SetLabel(int row, LPCWSTR label)
         labels[(size_t)row]->SetText(label);
 }
 
+UiPushButton* CFormRows::AddChoice(LPCWSTR label, LPCWSTR choice, int id)
+{
+    int row = AddLabel(label);
+    RECT r;
+    form->GetRowRect(&r, 1, row);
+    buttons.push_back(std::make_unique<UiPushButton>());
+    UiPushButton* button = buttons.back().get();
+    button->SetPos(r.left, r.top + 5, r.right - r.left, r.bottom - r.top - 10);
+    button->SetButtonType(MZC_BUTTON_LIGHT);
+    button->SetID(id);
+    button->SetText(choice);
+    button->SetTextSize(FORM_TEXT_SIZE);
+    form->GetContentPanel().AddChild(button);
+    return button;
+}
+
 RECT CFormRows::GetPanelRect() const
 {
     if (count == 0)

@@ -3,6 +3,7 @@
 // the rows go.
 #pragma once
 
+#include "platform/ui/UiButton.h"
 #include "platform/ui/UiEdit.h"
 #include "platform/ui/UiStatic.h"
 
@@ -24,6 +25,8 @@ public:
     // A row whose value is typed: sip is the input panel kind, maxChars 0 for no limit. With `own` the form's own
     // edit (a code edit that reports when it is full) is placed instead of a new one.
     UiLineEdit* AddEdit(LPCWSTR label, int sip, int maxChars, bool password = false, UiLineEdit* own = nullptr);
+    // A row whose value is picked from a list: a button showing the choice; a tap notifies the form with id.
+    UiPushButton* AddChoice(LPCWSTR label, LPCWSTR choice, int id);
     // A label alone in the left column of a new row (the form places its own value control); returns the row.
     int AddLabel(LPCWSTR label);
     int GetCount() const { return count; }
@@ -41,6 +44,7 @@ private:
     int count = 0;
     std::vector<std::unique_ptr<UiStatic>> texts;
     std::vector<std::unique_ptr<UiLineEdit>> edits;
+    std::vector<std::unique_ptr<UiPushButton>> buttons;
     std::vector<UiLineEdit*> passwords;
     std::vector<UiStatic*> labels; // by row
 };

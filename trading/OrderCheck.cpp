@@ -127,3 +127,34 @@ std::u16string CheckAmount(const char* text, double most, double* amount)
         *amount = value;
     return u"";
 }
+
+namespace {
+
+bool IsDate(const char* text)
+{
+    if (text == nullptr || strlen(text) != 8)
+        return false;
+    for (int i = 0; i < 8; ++i)
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    int value = atoi(text);
+    int year = value / 10000, month = value / 100 % 100, day = value % 100;
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1990 || month < 1 || month > 12 || day < 1)
+        return false;
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+} // namespace
+
+std::u16string CheckDateRange(const char* start, const char* end)
+{
+    if (!IsDate(start))
+        return u"起始日期无效，请按YYYYMMDD输入！";
+    if (!IsDate(end))
+        return u"终止日期无效，请按YYYYMMDD输入！";
+    if (strcmp(start, end) > 0)
+        return u"起始日期不能晚于终止日期！";
+    return u"";
+}

@@ -23,3 +23,5 @@ std::u16string CheckOrder(const char* priceText, const char* quantityText, const
                           long long* quantity);
 // A money amount: a number with at most two decimals, above zero, not above most (when most > 0).
 std::u16string CheckAmount(const char* text, double most, double* amount);
+// A date range of a history query: two dates YYYYMMDD that exist, the start not after the end.
+std::u16string CheckDateRange(const char* start, const char* end);

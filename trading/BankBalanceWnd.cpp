@@ -1,0 +1,128 @@
+#include "trading/BankBalanceWnd.h"
+
+#include "core/AppData.h"
+#include "core/DataSet.h"
+#include "core/ReplyRecordSet.h"
+#include "shell/QueryTableWnd.h"
+#include "trading/OneShotSend.h"
+#include "trading/TradeText.h"
+
+#include <cstring>
+
+CBankBalanceWnd::CBankBalanceWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(title, ownerWnd)
+{
+    actionLabel = u"查询";
+}
+
+CBankBalanceWnd::~CBankBalanceWnd() = default;
+
+LPCWSTR CBankBalanceWnd::GetMzClassName()
+{
+    return u"CBankBalanceWnd";
+}
+
+void CBankBalanceWnd::CreateControls()
+{
+    bankButton = rows.AddChoice(u"银行", u"正在获取银行列表", ID_BANK);
+    passwordEdit = rows.AddEdit(u"银行密码", SIP_KIND_NUMBER, 12, true);
+    balanceText = rows.AddText(u"银行余额", u"");
+}
+
+RECT CBankBalanceWnd::GetPanelRect()
+{
+    return rows.GetPanelRect();
+}
+
+void CBankBalanceWnd::SelectBank(int index)
+{
+    if (index < 0 || index >= (int)banks.size())
+        return;
+    bankIndex = index;
+    bankButton->SetText(BankLabel(banks[(size_t)index]).c_str());
+    balanceText->SetText(u"");
+}
+
+void CBankBalanceWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(wParam) == ID_BANK) {
+        if (!asking)
+            SelectBank(PickBank(m_hWnd, banks));
+        return;
+    }
+    CFundBaseWnd::OnMzCommand(wParam, lParam);
+}
+
+int CBankBalanceWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    if (!asking)
+        return WriteTradeRequest(part, capacity, BANK_LIST_FIELDS);
+    part[0] = 0;
+    if (bankIndex < 0)
+        return 0;
+    CSecretText password(*passwordEdit);
+    if (strpbrk(password.Get(), "&=") != nullptr)
+        return 0;
+    std::string fields = "tc_mfuncno=600&tc_sfuncno=21&yhdm=" + banks[(size_t)bankIndex].code + "&yhmm=" + password.Get();
+    int ok = WriteTradeRequest(part, capacity, fields.c_str());
+    WipeBytes(fields.data(), fields.size());
+    return ok;
+}
+
+void CBankBalanceWnd::OnActionButton()
+{
+    if (asking)
+        return;
+    if (!CAppData::Instance()->HasTradeAccounts()) {
+        ShowNotice(u"请先登录交易系统！", m_hWnd);
+        return;
+    }
+    if (bankIndex < 0) {
+        ShowNotice(u"请先选择银行！", m_hWnd);
+        return;
+    }
+    if (passwordEdit->GetText()[0] == 0) {
+        ShowNotice(u"请输入银行密码！", m_hWnd);
+        return;
+    }
+    asking = true;
+    EnableToolbar(FALSE);
+    if (!SendOnce(this)) {
+        asking = false;
+        EnableToolbar(TRUE);
+        ShowText(u"系统繁忙，请稍后再试！", m_hWnd, 2000);
+    }
+}
+
+void CBankBalanceWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    bool balance = asking;
+    asking = false;
+    EnableToolbar(TRUE);
+    if (balance)
+        passwordEdit->WipeText(); // asked again for the next look
+    if (transportFailed || data == nullptr || length <= 0) {
+        ShowText(u"网络连接失败，请稍后再试！", m_hWnd, 2000);
+        return;
+    }
+    CReplyRecordSet reply(data, (DWORD)length);
+    if (reply.hasError) {
+        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
+        return;
+    }
+    CDataSet* set = *reply.GetRecord(0);
+    if (!balance) {
+        banks = ReadBankAccounts(set);
+        if (banks.empty())
+            bankButton->SetText(u"没有签约银行");
+        else
+            SelectBank(0);
+        return;
+    }
+    if (set == nullptr || set->GetRowCount() < 1)
+        return;
+    set->MoveFirst();
+    const char* value = set->GetAsText("yhye");
+    const char* currency = set->GetAsText("bz");
+    std::string shown = std::string(value != nullptr ? value : "") + " " + (currency != nullptr ? currency : "");
+    balanceText->SetText(Wide(shown.c_str()).c_str());
+}

@@ -1,0 +1,158 @@
+#include "trading/BankTransferWnd.h"
+
+#include "core/AppData.h"
+#include "core/ReplyRecordSet.h"
+#include "shell/QueryTableWnd.h"
+#include "trading/OrderCheck.h"
+#include "trading/TradeConfirmWnd.h"
+#include "trading/TradeText.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const WCHAR* DirectionText(int direction)
+{
+    return direction == CBankTransferWnd::SECURITIES_TO_BANK ? u"证券转银行" : u"银行转证券";
+}
+
+const WCHAR* PasswordLabel(int direction)
+{
+    return direction == CBankTransferWnd::SECURITIES_TO_BANK ? u"资金密码" : u"银行密码";
+}
+
+} // namespace
+
+CBankTransferWnd::CBankTransferWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(title, ownerWnd)
+{
+    actionLabel = u"转账";
+}
+
+CBankTransferWnd::~CBankTransferWnd() = default;
+
+LPCWSTR CBankTransferWnd::GetMzClassName()
+{
+    return u"CBankTransferWnd";
+}
+
+void CBankTransferWnd::CreateControls()
+{
+    bankButton = rows.AddChoice(u"银行", u"正在获取银行列表", ID_BANK);
+    directionButton = rows.AddChoice(u"转账方向", DirectionText(direction), ID_DIRECTION);
+    amountEdit = rows.AddEdit(u"转账金额", SIP_KIND_NUMBER, 12);
+    passwordEdit = rows.AddEdit(PasswordLabel(direction), SIP_KIND_NUMBER, 12, true);
+}
+
+RECT CBankTransferWnd::GetPanelRect()
+{
+    return rows.GetPanelRect();
+}
+
+void CBankTransferWnd::SelectBank(int index)
+{
+    if (index < 0 || index >= (int)banks.size())
+        return;
+    bankIndex = index;
+    bankButton->SetText(BankLabel(banks[(size_t)index]).c_str());
+}
+
+void CBankTransferWnd::SelectDirection(int value)
+{
+    if (value != BANK_TO_SECURITIES && value != SECURITIES_TO_BANK)
+        return;
+    if (value != direction)
+        passwordEdit->WipeText(); // the other password is asked for
+    direction = value;
+    directionButton->SetText(DirectionText(direction));
+    rows.SetLabel(3, PasswordLabel(direction));
+}
+
+void CBankTransferWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(wParam) == ID_BANK) {
+        SelectBank(PickBank(m_hWnd, banks));
+        return;
+    }
+    if (LOWORD(wParam) == ID_DIRECTION) {
+        SelectDirection(direction == BANK_TO_SECURITIES ? SECURITIES_TO_BANK : BANK_TO_SECURITIES);
+        return;
+    }
+    CFundBaseWnd::OnMzCommand(wParam, lParam);
+}
+
+int CBankTransferWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    // The only request of the form itself is the bank list; the transfer goes through the confirmation.
+    return WriteTradeRequest(part, capacity, BANK_LIST_FIELDS);
+}
+
+void CBankTransferWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    if (transportFailed || data == nullptr || length <= 0) {
+        ShowText(u"银行列表获取失败，请稍后再试！", m_hWnd, 2000);
+        return;
+    }
+    CReplyRecordSet reply(data, (DWORD)length);
+    if (reply.hasError) {
+        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
+        return;
+    }
+    banks = ReadBankAccounts(*reply.GetRecord(0));
+    if (banks.empty()) {
+        bankButton->SetText(u"没有签约银行");
+        return;
+    }
+    SelectBank(0);
+}
+
+void CBankTransferWnd::OnActionButton()
+{
+    if (!CAppData::Instance()->HasTradeAccounts()) {
+        ShowNotice(u"请先登录交易系统！", m_hWnd);
+        return;
+    }
+    if (bankIndex < 0) {
+        ShowNotice(u"请先选择银行！", m_hWnd);
+        return;
+    }
+    std::string amountText = Gb(amountEdit->GetText());
+    double amount = 0;
+    std::u16string message = CheckAmount(amountText.c_str(), MOST_PER_TRANSFER, &amount);
+    if (message.empty() && passwordEdit->GetText()[0] == 0)
+        message = direction == SECURITIES_TO_BANK ? u"请输入资金密码！" : u"请输入银行密码！";
+    if (!message.empty()) {
+        ShowNotice(message.c_str(), m_hWnd);
+        return;
+    }
+    const BankAccount& bank = banks[(size_t)bankIndex];
+    char money[32];
+    snprintf(money, sizeof money, "%.2f", amount);
+    std::string fields;
+    {
+        CSecretText password(*passwordEdit);
+        if (strpbrk(password.Get(), "&=") != nullptr) {
+            ShowNotice(u"密码含有非法字符！", m_hWnd);
+            return;
+        }
+        fields = "tc_mfuncno=600&tc_sfuncno=20&yhdm=" + bank.code + "&zzfx=" + std::to_string(direction) +
+                 "&je=" + money + (direction == SECURITIES_TO_BANK ? "&zjmm=" : "&yhmm=") + password.Get();
+    }
+    CTradeConfirmWnd* confirm = new CTradeConfirmWnd(u"转账确认", m_hWnd);
+    confirm->AddLine(u"银行", BankLabel(bank).c_str());
+    confirm->AddLine(u"转账方向", DirectionText(direction));
+    confirm->AddLine(u"转账金额", (Wide(money) + u"元").c_str());
+    confirm->SetOrderRequest(fields.c_str());
+    WipeBytes(fields.data(), fields.size());
+    int outcome = confirm->RunModal();
+    lastSerial = confirm->GetOrderNumber();
+    delete confirm;
+    if (outcome == CTradeConfirmWnd::NOT_SENT)
+        return;
+    // Sent: the password is not kept for another transfer.
+    passwordEdit->WipeText();
+    if (outcome == CTradeConfirmWnd::ACCEPTED) {
+        amountEdit->SetText(u"");
+        ShowNotice((u"转账已受理，流水号：" + Wide(lastSerial.c_str())).c_str(), m_hWnd);
+    }
+}

@@ -1,0 +1,64 @@
+#include "trading/DateRangeWnd.h"
+
+#include "shell/WndMessages.h"
+#include "trading/OrderCheck.h"
+#include "trading/TradeText.h"
+
+namespace {
+
+const WCHAR* KindText(int kind)
+{
+    return kind == 1 ? u"历史成交" : u"历史委托";
+}
+
+} // namespace
+
+CDateRangeWnd::CDateRangeWnd(LPCWSTR title, HWND ownerWnd, const std::string& start, const std::string& end, int kind)
+    : CFundBaseWnd(title, ownerWnd), start(start), end(end), kind(kind)
+{
+    actionLabel = u"查询";
+}
+
+LPCWSTR CDateRangeWnd::GetMzClassName()
+{
+    return u"CDateRangeWnd";
+}
+
+void CDateRangeWnd::CreateControls()
+{
+    startEdit = rows.AddEdit(u"起始日期", SIP_KIND_NUMBER, 8);
+    endEdit = rows.AddEdit(u"终止日期", SIP_KIND_NUMBER, 8);
+    kindButton = rows.AddChoice(u"查询类别", KindText(kind), ID_KIND);
+    startEdit->SetText(Wide(start.c_str()).c_str());
+    endEdit->SetText(Wide(end.c_str()).c_str());
+}
+
+RECT CDateRangeWnd::GetPanelRect()
+{
+    return rows.GetPanelRect();
+}
+
+void CDateRangeWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(wParam) == ID_KIND) {
+        kind = kind == 1 ? 0 : 1;
+        kindButton->SetText(KindText(kind));
+        return;
+    }
+    CFundBaseWnd::OnMzCommand(wParam, lParam);
+}
+
+void CDateRangeWnd::OnActionButton()
+{
+    std::string from = Gb(startEdit->GetText());
+    std::string to = Gb(endEdit->GetText());
+    std::u16string message = CheckDateRange(from.c_str(), to.c_str());
+    if (!message.empty()) {
+        ShowNotice(message.c_str(), m_hWnd);
+        return;
+    }
+    start = from;
+    end = to;
+    picked = true;
+    EndWnd(END_RETURN);
+}

@@ -1,0 +1,31 @@
+// CTradeQueryTableWnd: the trade query table ("tradequery"): positions, cash, orders or deals of the day, as its
+// menu parameter text names, paged through the server's position value with the tool bar (menu, previous,
+// next, refresh, back). Nothing is asked while no one is logged in to trading.
+#pragma once
+
+#include "shell/QueryTableWnd.h"
+
+class CTradeQueryTableWnd : public CQueryTableWnd {
+public:
+    enum { TOOL_MENU = 0, TOOL_PREVIOUS = 1, TOOL_NEXT = 2, TOOL_REFRESH = 3, TOOL_BACK = 4 };
+
+    CTradeQueryTableWnd(LPCWSTR title, HWND owner);
+    ~CTradeQueryTableWnd() override;
+
+    LPCWSTR GetMzClassName() override;
+    BOOL OnInitDialog() override;
+    int OnInitParam(int menuId, const char* info, const char* params) override;
+    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
+    int BuildRequest(char* part, int capacity, const char* whole) override;
+    void OnActive() override;
+    void InitMenu(CPopMenuWnd* menu) override;
+
+    // The first page again (after a change of the account).
+    void Reload();
+    // A tapped row; the base does nothing.
+    virtual void OnRowTap(int row);
+
+protected:
+    // The query's own fields after the parameter text ("" by default).
+    virtual std::string ExtraFields();
+};
