@@ -4,6 +4,7 @@
 #include "shell/QueryTableWnd.h"
 
 #include "ShellTestSupport.h"
+#include "tests/support/TradeSession.h"
 #include "core/DataSet.h"
 #include "core/NetThread.h"
 #include "core/ReplyRecordSet.h"
@@ -28,30 +29,6 @@ public:
     void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(text); }
     void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back(text); }
     std::vector<std::u16string> shown;
-};
-
-// Logs in to trading: the reply's accounts and trade session go to the application.
-class TradeLoginWnd : public CNetWnd {
-public:
-    TradeLoginWnd() : CNetWnd(u"交易登录", nullptr) { encrypt = 1; }
-    int BuildRequest(char* part, int capacity, const char*) override
-    {
-        return snprintf(part, (size_t)capacity, "tc_mfuncno=600&tc_sfuncno=1&account=310001234&password=135790") > 0;
-    }
-    void OnReply(const BYTE* data, int length, int) override
-    {
-        CReplyRecordSet reply(data, (DWORD)length);
-        CDataSet** accounts = reply.GetRecord(0);
-        CDataSet* trade = *reply.GetRecord(1);
-        if (reply.hasError || *accounts == nullptr || trade == nullptr)
-            return;
-        trade->MoveFirst();
-        CAppData::Instance()->SetTradeSession(trade->GetAsText("session"));
-        CAppData::Instance()->SetTradeAccounts(*accounts);
-        *accounts = nullptr;
-        done = true;
-    }
-    bool done = false;
 };
 
 // A paged order query: ten rows a page from the position of the last row shown.
@@ -120,11 +97,7 @@ protected:
     }
     void TradeLogIn()
     {
-        TradeLoginWnd login;
-        RECT work = WorkRect();
-        login.Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
-        login.Relogin(); // the session first; the trade log-in follows as the window's own request
-        ASSERT_TRUE(PumpUntil([&] { return login.done; }));
+        ASSERT_TRUE(LogInToTrading(WorkRect(), "880012345", "123456"));
     }
     PagedQueryWnd* MakeQuery(const char* params)
     {
