@@ -20,7 +20,8 @@ bool OnQueryCommand(CQueryTableWnd* wnd, WPARAM wParam, LPARAM lParam)
 {
     int id = LOWORD(wParam);
     if (id == CTableWnd::ID_GRID) {
-        wnd->OnOK((int)lParam);
+        if (HIWORD(wParam) == CGridList::NOTIFY_ROW_OPENED)
+            wnd->OnOK((int)lParam);
         return true;
     }
     if (id != ID_TOOL_BAR)

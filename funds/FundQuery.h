@@ -14,7 +14,7 @@ enum FundQueryButton { QUERY_MENU, QUERY_PREV, QUERY_NEXT, QUERY_REFRESH, QUERY_
 constexpr WPARAM STEP_TRADE_LOGIN = 0x7D1;
 
 void AddQueryToolBar(CQueryTableWnd* wnd);
-// Acts on a tool bar button or a tapped grid row (OnOK with the row); false for other controls.
+// Acts on a tool bar button or on a row tapped again once selected (OnOK with the row); false for other controls.
 bool OnQueryCommand(CQueryTableWnd* wnd, WPARAM wParam, LPARAM lParam);
 // The fields of a fund request: with the trade account's fields when logged in to trading (the fund lists then
 // carry the account's columns too), else as they are. 0 when they do not fit.
