@@ -11,6 +11,7 @@
 namespace {
 
 enum { LOOKUP_DETAIL = 1 };
+constexpr WPARAM STEP_SUBMIT = 0x7D2;
 
 bool IsFundCode(const std::string& code)
 {
@@ -35,6 +36,10 @@ LRESULT CFundRgSgWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (OnTradeLoginStep(this, message, wParam))
         return 1;
+    if (message == WM_DEFERRED_STEP && wParam == STEP_SUBMIT) {
+        Submit();
+        return 1;
+    }
     return CFundBaseWnd::WindowProc(message, wParam, lParam);
 }
 
@@ -93,8 +98,9 @@ void CFundRgSgWnd::OnReply(const BYTE* data, int length, int)
         return;
     fund = found[0];
     ShowFund();
+    // The confirmation runs once this reply is handled: the worker is still delivering it.
     if (submit)
-        Submit();
+        PostMessage(WM_DEFERRED_STEP, STEP_SUBMIT, 0);
 }
 
 void CFundRgSgWnd::ShowFund()
