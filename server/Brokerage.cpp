@@ -166,15 +166,15 @@ void CBrokerage::BuildDemoAccounts()
             f.shares = 1000000; // 10000.00 shares
             f.cost = static_cast<int64_t>(funds.Funds().front().baseNav * 1000000);
             a->fundHoldings.push_back(f);
-            // A month of past deals for the history query.
+            // Past deals, one a trading day, for the history query.
             int date = today;
-            for (int i = 0; i < 12 && !stocks.empty(); ++i) {
-                date = PreviousTradingDate(PreviousTradingDate(date));
+            for (int i = 0; i < 27 && !stocks.empty(); ++i) {
+                date = PreviousTradingDate(date);
                 const CSecurity& s = *stocks[static_cast<size_t>(i * 3) % stocks.size()];
                 CStockOrder o;
                 o.id = a->nextId++;
                 o.date = date;
-                o.time = 93000 + 10000 * (i % 5) + 100 * (i * 7 % 30);
+                o.time = CMarket::MinuteToHHMM(i * 37 % 240) * 100;
                 o.market = s.market;
                 o.code = s.code;
                 o.name = s.name;
@@ -212,10 +212,19 @@ CTradeAccount* CBrokerage::ForSession(const CSession& session, const CRequestPar
     return Find(session.fundId);
 }
 
+int CBrokerage::ExchangeMarket(bool shanghai) const
+{
+    // Market numbers are the quote market's; the exchange shows in the codes ("60" Shanghai, "00" Shenzhen).
+    for (const CSecurity& s : market.Securities())
+        if (s.type == KIND_STOCK && s.market != 3 && s.code.rfind(shanghai ? "60" : "00", 0) == 0)
+            return s.market;
+    return shanghai ? 1 : 2;
+}
+
 std::string CBrokerage::HolderCode(const CTradeAccount& a, int m) const
 {
     std::string tail = a.fundId.substr(a.fundId.size() > 9 ? a.fundId.size() - 9 : 0);
-    return std::string(1, m == 1 ? 'A' : '0') + tail;
+    return std::string(1, m == ExchangeMarket(true) ? 'A' : '0') + tail;
 }
 
 CTradeAccount* CBrokerage::LogIn(const std::string& account, int accountType, const std::string& branch,
@@ -312,13 +321,7 @@ std::vector<CNewShare> CBrokerage::NewShares() const
     static const char* const names[] = {"华锐新材", "中科微电", "恒信医药", "联创智能", "天润环保", "博远科技",
                                         "海川能源", "瑞丰食品"};
     int day = OrderDay();
-    int shanghai = 1, shenzhen = 2;
-    for (const CSecurity& s : market.Securities()) {
-        if (s.type == KIND_STOCK && s.code.rfind("60", 0) == 0)
-            shanghai = s.market;
-        if (s.type == KIND_STOCK && s.code.rfind("00", 0) == 0 && s.market != 3)
-            shenzhen = s.market;
-    }
+    int shanghai = ExchangeMarket(true), shenzhen = ExchangeMarket(false);
     std::vector<CNewShare> list;
     for (int i = 0; i < 2; ++i) {
         uint64_t h = Mix(seed * 1000003 + static_cast<uint64_t>(day) * 2 + static_cast<uint64_t>(i));
@@ -490,6 +493,19 @@ void CBrokerage::Fill(CTradeAccount& a, CStockOrder& o, int64_t price, int quant
     }
 }
 
+int CBrokerage::CancelRest(CTradeAccount& a, CStockOrder& o)
+{
+    int rest = o.quantity - o.filled - o.cancelled;
+    o.cancelled += rest;
+    if (o.side == 0) {
+        a.frozen -= o.frozen;
+        o.frozen = 0;
+    } else if (CHolding* h = a.Holding(o.market, o.code)) {
+        h->frozen -= rest;
+    }
+    return rest;
+}
+
 CDone CBrokerage::Cancel(CTradeAccount& a, int orderId, int* cancelled)
 {
     Settle(a);
@@ -500,15 +516,7 @@ CDone CBrokerage::Cancel(CTradeAccount& a, int orderId, int* cancelled)
             return {"新股申购不能撤单"};
         if (!o.IsOpen())
             return {o.filled == o.quantity ? "该委托已全部成交，不能撤单" : "该委托已撤单"};
-        int rest = o.quantity - o.filled - o.cancelled;
-        o.cancelled += rest;
-        if (o.side == 0) {
-            a.frozen -= o.frozen;
-            o.frozen = 0;
-        } else if (CHolding* h = a.Holding(o.market, o.code)) {
-            h->frozen -= rest;
-        }
-        *cancelled = rest;
+        *cancelled = CancelRest(a, o);
         CDone d;
         d.id = o.id;
         Save(a);
@@ -649,14 +657,7 @@ bool CBrokerage::SettleLocked(CTradeAccount& a)
             continue;
         if (o.kind == ORDER_STOCK && (o.date < today || (o.date == today && closed))) {
             // The day is over: the rest of the order lapses as a cancel would end it.
-            int rest = o.quantity - o.filled - o.cancelled;
-            o.cancelled += rest;
-            if (o.side == 0) {
-                a.frozen -= o.frozen;
-                o.frozen = 0;
-            } else if (CHolding* h = a.Holding(o.market, o.code)) {
-                h->frozen -= rest;
-            }
+            CancelRest(a, o);
             changed = true;
         } else if (o.kind == ORDER_NEW_SHARE && o.date < today) {
             // Allotment: one lot for some subscriptions, decided by the seed; the rest of the money returns.
@@ -672,7 +673,13 @@ bool CBrokerage::SettleLocked(CTradeAccount& a)
             if (allotted > 0) {
                 std::string code = o.code.rfind("732", 0) == 0 ? "603" + o.code.substr(3) : o.code;
                 a.deals.push_back({NextId(a), o.date, 150000, o.id, o.market, code, o.name, 0, o.price, allotted});
-                a.holdings.push_back({o.market, code, o.name, allotted, 0, o.date, 0, paid});
+                CHolding* h = a.Holding(o.market, code);
+                if (h == nullptr) {
+                    a.holdings.push_back({o.market, code, o.name});
+                    h = &a.holdings.back();
+                }
+                h->shares += allotted;
+                h->cost += paid;
             }
             changed = true;
         }

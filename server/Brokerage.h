@@ -223,6 +223,7 @@ public:
     bool CheckPassword(CTradeAccount& a, const std::string& password, const char* wrongText, std::string* error);
     CDone ChangePassword(CTradeAccount& a, const std::string& oldPassword, const std::string& newPassword);
     std::string HolderCode(const CTradeAccount& a, int market) const;
+    int ExchangeMarket(bool shanghai) const;
 
     // Stocks.
     const CSecurity* Security(int market, const std::string& code) const;
@@ -263,11 +264,16 @@ public:
     bool Save(const CTradeAccount& a);
 
     static std::string PasswordHash(const std::string& fundId, const std::string& password);
+    // The account file's text, and its reading; false for a damaged or cut-short text.
+    static std::string Serialize(const CTradeAccount& a);
+    static bool Parse(const std::string& text, CTradeAccount* a);
 
 private:
     void BuildDemoAccounts();
     bool Load(const std::string& path);
     void Fill(CTradeAccount& a, CStockOrder& o, int64_t price, int quantity);
+    // Ends what is left of an order, releasing its frozen money or shares; returns the quantity ended.
+    int CancelRest(CTradeAccount& a, CStockOrder& o);
     bool SettleLocked(CTradeAccount& a);
     void ConfirmFundOrder(CTradeAccount& a, CFundOrder& o);
     int64_t Now() const { return clock(); }

@@ -11,6 +11,7 @@ std::string CBrokerage::Help()
         text += std::string("    ") + d.fundId + " / " + d.password + " / " + d.branch + " / " + d.holder + "\n";
     text += "  bank password of every demo bank account: 888888; fund password (zjmm) = trading password\n"
             "  3 wrong passwords in a row lock an account for 15 minutes\n"
+            "  control: /advance?minutes=N runs the market and the accounts on by N trading minutes at once\n"
             "  branch offices:";
     for (const CBranchOffice& b : Branches())
         text += std::string(" ") + b.code + " " + b.name;
@@ -50,6 +51,7 @@ std::string CBrokerage::Help()
         "         fund orders are confirmed at 15:00 of their trading day at that day's net value\n"
         "  700/15 fund orders (paged): ksrq, jsrq   700/16 cancellable fund orders (paged)   700/20 cancel: wtbh\n"
         "  700/17 account-opening risk notice -> text(content)\n"
+        "  700/19 net-value history of a fund (the fund news menu's page): ofcode or code -> jzls(id, line)\n"
         "  700/21 open a fund account: tacode, xm, zjlx, zjhm, dh, dz, email -> order(wtbh, tacode, jjgs, jjzh, msg)\n"
         "  610/1  cash products (paged)   610/2 purchase: cpdm, je   610/3 holdings (paged)   610/4 terminate: wtbh\n";
     return text;

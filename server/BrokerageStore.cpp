@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace {
@@ -76,10 +77,8 @@ void Line(std::ostream& out, const char* tag, const T&... values)
 
 } // namespace
 
-bool CBrokerage::Save(const CTradeAccount& a)
+std::string CBrokerage::Serialize(const CTradeAccount& a)
 {
-    if (dataDir.empty())
-        return true;
     std::ostringstream out;
     Line(out, "A", Hex(a.fundId), Hex(a.branch), Hex(a.holder), Hex(a.passwordHash), a.wrongPasswords, a.lockedUntil,
          a.cash, a.frozen, a.nextId);
@@ -106,13 +105,19 @@ bool CBrokerage::Save(const CTradeAccount& a)
     for (const CCashHolding& h : a.cashHoldings)
         Line(out, "C", h.id, Hex(h.code), h.amount, h.start, h.maturity, h.state, h.paid);
     out << "END\n";
+    return out.str();
+}
 
+bool CBrokerage::Save(const CTradeAccount& a)
+{
+    if (dataDir.empty())
+        return true;
     std::filesystem::path path = std::filesystem::path(dataDir) / (a.fundId + ".txt");
     std::filesystem::path temp = path;
     temp += ".tmp";
     {
         std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-        file << out.str();
+        file << Serialize(a);
         file.flush();
         if (!file) {
             std::fprintf(stderr, "morwick-server: cannot write %s\n", temp.string().c_str());
@@ -128,12 +133,9 @@ bool CBrokerage::Save(const CTradeAccount& a)
     return true;
 }
 
-bool CBrokerage::Load(const std::string& path)
+bool CBrokerage::Parse(const std::string& text, CTradeAccount* a)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    auto a = std::make_unique<CTradeAccount>();
+    std::istringstream file(text);
     std::string line;
     bool head = false, end = false;
     while (std::getline(file, line)) {
@@ -209,10 +211,22 @@ bool CBrokerage::Load(const std::string& path)
         if (!r.Ok())
             return false;
     }
-    // A file cut short (no END) or of another account is not taken.
+    // A file cut short (no END) is not taken.
+    return head && end;
+}
+
+bool CBrokerage::Load(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    auto a = std::make_unique<CTradeAccount>();
+    // Nor is one of another account, or of an account this server does not have.
+    if (!Parse(text, a.get()) || std::filesystem::path(path).stem().string() != a->fundId)
+        return false;
     auto it = accounts.find(a->fundId);
-    if (!head || !end || it == accounts.end() ||
-        std::filesystem::path(path).stem().string() != a->fundId)
+    if (it == accounts.end())
         return false;
     it->second = std::move(a);
     return true;

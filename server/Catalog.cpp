@@ -96,7 +96,7 @@ std::vector<CMenuRow> CServerFunctions::MainMenu()
         {905, 9, "信息雷达", "newscontent?tc_mfuncno=504&tc_sfuncno=11&lmdm=xxld"},
 
         {1001, 10, "基金公告", news + "6"},
-        {1002, 10, "基金净值", "newscontent?tc_mfuncno=504&tc_sfuncno=12&type=5"},
+        {1002, 10, "基金净值", "newscontent?tc_mfuncno=700&tc_sfuncno=19"},
     };
 }
 

@@ -11,6 +11,7 @@ namespace {
 
 // Net values walk from this trading day on; earlier dates take the starting value.
 constexpr int FIRST_DAY = 20240102;
+constexpr int LAST_DAY = 20991231;
 
 double Round4(double v) { return std::round(v * 10000.0) / 10000.0; }
 
@@ -90,6 +91,7 @@ int CFundCatalog::DayIndexLocked(int date) const
 {
     if (date < FIRST_DAY)
         return -1;
+    date = std::min(date, LAST_DAY); // a date from a damaged file must not walk for ever
     if (days.empty())
         days.push_back(FIRST_DAY);
     while (days.back() < date)
@@ -109,10 +111,11 @@ double CFundCatalog::NavLocked(const CFundInfo& fund, int index) const
         // Each fund draws its own steps in day order, so a value never depends on which dates were asked first.
         std::mt19937_64 rng(seed ^ (std::hash<std::string>()(fund.code) * 31));
         rng.discard(walk.size());
-        std::normal_distribution<double> n(0.0, 1.0);
         double nav = walk.back();
         while (static_cast<int>(walk.size()) <= index) {
+            // A distribution of its own each day: a shared one would carry a cached draw across calls.
             std::mt19937_64 day(rng());
+            std::normal_distribution<double> n(0.0, 1.0);
             nav = std::max(0.1, nav * (1.0 + fund.drift + fund.volatility * n(day)));
             walk.push_back(Round4(nav));
         }

@@ -295,6 +295,34 @@ std::string RiskNotice(CFundCall& t)
     return TextTable("text", {{"content", ""}}, {{Gb(CFundCatalog::RiskNotice(c ? c->name : std::string()))}});
 }
 
+// The fund news menu's net-value page: the last twenty published values, one line each, in the article layout
+// (an id column and a line column).
+std::string NavHistory(CFundCall& t)
+{
+    const CFundCatalog& funds = t.broker.Funds();
+    std::string code = t.params.Get("ofcode", t.params.Get("code"));
+    const CFundInfo* f = funds.Find(code.substr(0, code.find('.')));
+    if (f == nullptr) {
+        t.error = "基金代码不存在";
+        return std::string();
+    }
+    CDataSetWriter set("jzls");
+    set.AddField("id", FIELD_INT);
+    set.AddField("line", FIELD_TEXT);
+    auto line = [&](const std::string& text) {
+        set.AddRow();
+        set.SetInt(0, set.GetRowCount());
+        set.SetText(1, text);
+    };
+    line(Gb(f->name + "（" + f->code + "）历史净值"));
+    line(Gb("日期        单位净值    日涨幅"));
+    int date = Published(t);
+    for (int i = 0; i < 20; ++i, date = PreviousTradingDate(date))
+        line(std::to_string(date) + "    " + Nav4(t.broker.FundNav(*f, date)) + "    " + Percent(funds.Change(*f, date, 1)) +
+             "%");
+    return set.ToBytes();
+}
+
 std::string OrderReply(CFundCall& t, const CDone& d, const std::vector<std::string>& tail,
                        const std::vector<CTextColumn>& tailColumns)
 {
@@ -469,6 +497,7 @@ CServerFunctions::Answer CServerFunctions::Fund(Context& c)
         {700016, {true, [](CFundCall& t) { return FundOrders(t, true); }}},
         {700017, {false, RiskNotice}},
         {700018, {false, Search}},
+        {700019, {false, NavHistory}},
         {700020, {true, CancelFundOrder}},
         {700021, {true, OpenAccount}},
         {610001, {false, Products}},

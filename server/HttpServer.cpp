@@ -280,6 +280,10 @@ std::string CHttpServer::Control(const std::string& command)
         functions.Sessions().ExpireAll();
         return "ok\n";
     }
+    if (verb == "advance") {
+        functions.AdvanceMinutes(std::clamp(args.GetInt("minutes", 1), 0, 100000));
+        return "ok\n";
+    }
     if (verb == "pop") {
         functions.SetPopMessage(args.Get("text"));
         return "ok\n";

@@ -9,6 +9,7 @@
 #include "server/PacketCodec.h"
 #include "server/ServerText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 
@@ -99,9 +100,20 @@ void CServerFunctions::Tick()
             return;
     }
     std::unique_lock<std::shared_mutex> write(market.Lock());
+    RunMarketTo(target);
+}
+
+void CServerFunctions::AdvanceMinutes(int minutes)
+{
+    std::unique_lock<std::shared_mutex> write(market.Lock());
+    RunMarketTo(market.GetStepsDone() + std::max(0, minutes));
+}
+
+void CServerFunctions::RunMarketTo(int64_t steps)
+{
     // Minute by minute, so that orders fill at the prices each minute had.
     auto hold = brokerage->Hold();
-    while (market.GetStepsDone() < target) {
+    while (market.GetStepsDone() < steps) {
         market.AdvanceTo(market.GetStepsDone() + 1);
         brokerage->OnMinute();
     }

@@ -64,6 +64,9 @@ public:
     // The sign-up code of a mobile number (derived from the seed, so it survives restarts).
     std::string SignUpCode(const std::string& mobile) const;
     const CServerOptions& Options() const { return options; }
+    // Runs the market and the brokerage on by whole trading minutes now (the running clock then waits until its
+    // own time has caught up).
+    void AdvanceMinutes(int minutes);
 
     static std::vector<CMenuRow> MainMenu();
     static std::vector<std::pair<std::string, std::string>> ConfigPairs();
@@ -84,6 +87,7 @@ private:
     };
 
     void Tick();
+    void RunMarketTo(int64_t steps); // with the market's lock held for writing
     Answer Dispatch(Context& c);
     CServerReply Pack(const Context& c, Answer answer);
     static Answer Error(const std::string& utf8Text);

@@ -9,6 +9,7 @@
 #include "server/TextTable.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <shared_mutex>
@@ -297,7 +298,8 @@ std::string Banks(CTradeCall& t)
 {
     CTextRows rows;
     for (const CBankAccount& b : t.account.banks)
-        rows.push_back({b.code, Gb(b.name), "****" + b.number.substr(b.number.size() - 4), Gb("人民币")});
+        rows.push_back({b.code, Gb(b.name), "****" + b.number.substr(b.number.size() > 4 ? b.number.size() - 4 : 0),
+                        Gb("人民币")});
     return TextTable("banks", {{"yhdm", "银行代码"}, {"yhmc", "银行名称"}, {"yhzh", "银行账号"}, {"bz", "币种"}}, rows);
 }
 

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -357,6 +358,112 @@ TEST_F(BrokerageFixture, AccountsComeBackFromTheirFilesAfterARestartAndADamagedF
     EXPECT_TRUE(std::filesystem::exists(path + ".damaged"));
     EXPECT_EQ(Account(RICH).cash, 100000000) << "the account starts afresh";
     EXPECT_TRUE(std::filesystem::exists(path));
+}
+
+TEST(BrokerageText, AmountsAreReadAndWrittenWithoutRounding)
+{
+    struct Parse {
+        const char* text;
+        int decimals;
+        int64_t value;
+    } parses[] = {
+        {"12.34", 2, 1234}, {"12.3", 2, 1230}, {"12", 2, 1200}, {"0.01", 2, 1},  {"12.345", 2, -1},
+        {"12.", 2, -1},     {".5", 2, -1},     {"-1", 2, -1},   {"1e3", 2, -1}, {"", 2, -1},
+        {"100", 0, 100},    {"100.0", 0, -1},  {"9.999", 3, 9999}, {"1234567890123456", 0, -1},
+    };
+    for (const Parse& p : parses)
+        EXPECT_EQ(ParseScaled(p.text, p.decimals), p.value) << p.text;
+    EXPECT_EQ(Money(123456), "1234.56");
+    EXPECT_EQ(Money(-5), "-0.05");
+    EXPECT_EQ(Price3(12340), "12.34");
+    EXPECT_EQ(Price3(2345), "2.345");
+    EXPECT_EQ(Nav4(12345), "1.2345");
+    EXPECT_EQ(TimeText(93100), "09:31:00");
+    EXPECT_EQ(AddDays(20251231, 1), 20260101);
+    EXPECT_EQ(AddDays(20240301, -1), 20240229);
+}
+
+TEST_F(BrokerageFixture, ASaleFillsAtTheMarketAndTakesItsShareOfTheCost)
+{
+    CTradeAccount& a = Account(HOLDER);
+    CHolding held = a.holdings[0];
+    const CSecurity& s = *broker->Security(held.market, held.code);
+    int64_t up, down;
+    CBrokerage::Limits(s, &up, &down);
+    int64_t cash = a.cash;
+    CDone d = broker->PlaceOrder(a, held.market, held.code, 1, PriceText(down), "100");
+    ASSERT_TRUE(d.Ok()) << d.error;
+    Minutes(1);
+    ASSERT_FALSE(Order(HOLDER, d.id).IsOpen());
+    const CStockDeal& deal = a.deals.back();
+    EXPECT_EQ(deal.price, CBrokerage::PriceOf(s, s.minutes.back().price));
+    EXPECT_EQ(a.cash, cash + (deal.price * 100 + 5) / 10);
+    const CHolding* h = a.Holding(held.market, held.code);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(h->shares, held.shares - 100);
+    EXPECT_EQ(h->frozen, 0);
+    EXPECT_EQ(h->cost, held.cost - held.cost * 100 / held.shares);
+}
+
+TEST_F(BrokerageFixture, NewFundsAreSubscribedAtParAndCashProductsPayTheirIncomeAtMaturity)
+{
+    CTradeAccount& a = Account(HOLDER);
+    const CFundInfo& fresh = broker->Funds().Funds()[5]; // the first company's new fund
+    ASSERT_EQ(fresh.state, FUND_SUBSCRIPTION);
+    EXPECT_EQ(broker->FundOrder(a, FUND_PURCHASE, fresh.code, "1000", "").error, "该基金处于认购期，请使用认购");
+    ASSERT_TRUE(broker->FundOrder(a, FUND_SUBSCRIBE, fresh.code, "1000", "").Ok());
+    const CCashProduct& product = broker->Funds().CashProducts()[0];
+    CDone bought = broker->BuyCashProduct(a, product.code, "50000");
+    ASSERT_TRUE(bought.Ok());
+    int64_t cash = a.cash;
+    ToClose();
+    ASSERT_NE(a.FundHolding(fresh.code), nullptr);
+    EXPECT_EQ(a.FundHolding(fresh.code)->shares, 100000) << "1000.00 shares at 1.0000";
+    EXPECT_EQ(a.cash, cash - 100000);
+
+    cash = a.cash;
+    int maturity = a.cashHoldings.back().maturity;
+    while (broker->Today() <= maturity)
+        Minutes(241);
+    const CCashHolding& h = a.cashHoldings.back();
+    EXPECT_EQ(h.state, 2);
+    EXPECT_EQ(h.paid, static_cast<int64_t>(5000000 * product.yieldPercent / 100.0 * product.days / 365.0));
+    EXPECT_EQ(a.cash, cash + 5000000 + h.paid);
+    int64_t principal, income;
+    EXPECT_EQ(broker->TerminateCashProduct(a, bought.id, &principal, &income).error, "该产品已到期");
+}
+
+TEST_F(BrokerageFixture, ADamagedAccountFileOfAnyKindIsKeptAsideAndNotTaken)
+{
+    std::string path = folder.Path() + "brokerage/" + RICH + ".txt";
+    std::string other;
+    {
+        std::ifstream in(folder.Path() + "brokerage/" + EMPTY + ".txt");
+        other.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::string good;
+    {
+        std::ifstream in(path);
+        good.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    ASSERT_NE(good.find("END"), std::string::npos);
+    std::string cut = good.substr(0, good.find("END"));
+    std::string badNumber = good;
+    badNumber.replace(badNumber.find("\t100000000\t"), 11, "\t1000x0000\t");
+    const std::string damaged[] = {cut, "Z\t1\n" + good, badNumber, other};
+    for (const std::string& content : damaged) {
+        std::filesystem::remove(path + ".damaged");
+        {
+            std::ofstream out(path, std::ios::trunc | std::ios::binary);
+            out << content;
+        }
+        Open();
+        std::ifstream kept(path + ".damaged");
+        std::string keptText((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(keptText, content);
+        EXPECT_EQ(Account(RICH).fundId, RICH);
+        EXPECT_EQ(Account(RICH).cash, 100000000);
+    }
 }
 
 } // namespace

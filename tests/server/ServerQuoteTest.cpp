@@ -262,7 +262,7 @@ TEST_F(QuoteFixture, TradeLogInIsEncipheredAndOpensThePagedQueries)
     first[0].MoveLast();
     std::string position = first[0].GetString("poststr");
     EXPECT_EQ(position, "5");
-    TestSets last(client.CallEnciphered(600, 13, history + "&poststr=10").plain);
+    TestSets last(client.CallEnciphered(600, 13, history + "&poststr=25").plain);
     EXPECT_EQ(last[0].GetRowCount(), 2);
 
     TestSets wrong = Get("tc_mfuncno=600&tc_sfuncno=1&account=880012345&password=000000");

@@ -161,14 +161,21 @@ std::string CServerUnderTest::PublicKeyPath()
     return file.path;
 }
 
-CServerUnderTest::CServerUnderTest(int compressThreshold)
+CServerOptions CServerUnderTest::Options(int compressThreshold, double minutesPerSecond)
 {
     CServerOptions o;
     o.seed = 7;
     o.startMinute = 60;
     o.today = 20251208;
-    o.marketMinutesPerSecond = 0;
+    o.marketMinutesPerSecond = minutesPerSecond;
     o.compressThreshold = compressThreshold;
+    return o;
+}
+
+CServerUnderTest::CServerUnderTest(int compressThreshold) : CServerUnderTest(Options(compressThreshold)) {}
+
+CServerUnderTest::CServerUnderTest(const CServerOptions& o)
+{
     functions = std::make_unique<CServerFunctions>(o, &Keys());
     http = std::make_unique<CHttpServer>(*functions);
     http->Start(0, 0);

@@ -45,6 +45,9 @@ bool DecodeBody(TestReply& reply, const std::string& key);
 class CServerUnderTest {
 public:
     explicit CServerUnderTest(int compressThreshold = 1024);
+    // The same with the market running at the given speed (minutes per second).
+    static CServerOptions Options(int compressThreshold = 1024, double minutesPerSecond = 0);
+    explicit CServerUnderTest(const CServerOptions& options);
     ~CServerUnderTest();
 
     CServerFunctions& Functions() { return *functions; }

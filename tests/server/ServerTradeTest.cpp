@@ -2,13 +2,20 @@
 // session of a log-in, answering the sets and columns the client windows read.
 #include "tests/server/ServerTestClient.h"
 
+#include "server/Brokerage.h"
+#include "server/FundCatalog.h"
+
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
+#include <thread>
 #include <vector>
 
 namespace {
 
 struct TradeFixture : ::testing::Test {
+    explicit TradeFixture(double minutesPerSecond = 0) : server(CServerUnderTest::Options(1024, minutesPerSecond)) {}
     CServerUnderTest server;
     CTestClient client{server};
     std::string tradeSession;
@@ -18,9 +25,9 @@ struct TradeFixture : ::testing::Test {
         client.LogIn();
         tradeSession = LogInToTrade("880012345", "123456");
     }
-    std::string LogInToTrade(const std::string& account, const std::string& password)
+    std::string LogInToTrade(const std::string& account, const std::string& password, const std::string& branch = "0101")
     {
-        TestSets sets(client.CallEnciphered(600, 1, "yyb=0101&account=" + account + "&password=" + password).plain);
+        TestSets sets(client.CallEnciphered(600, 1, "yyb=" + branch + "&account=" + account + "&password=" + password).plain);
         if (sets.size() < 2 || !sets[1].MoveFirst())
             return std::string();
         return sets[1].GetString(0);
@@ -73,6 +80,7 @@ TEST_F(TradeFixture, EveryFunctionAnswersTheSetAndColumnsTheWindowsRead)
         {700, 16, "", "query", {"wtbh", "poststr"}},
         {700, 17, "", "text", {"content"}},
         {700, 18, "ofcode=1611", "query", {"tradingcode", "SecuAbbr", "poststr"}},
+        {700, 19, "code=161101", "jzls", {"id", "line"}},
         {610, 1, "", "query", {"cpdm", "cpmc", "zdf", "poststr"}},
         {610, 3, "", "query", {"wtbh", "cpdm", "zt", "poststr"}},
     };
@@ -144,4 +152,63 @@ TEST_F(TradeFixture, FundListsAnswerWithoutATradeLogInButOrdersAndSharesDoNot)
     }
 }
 
+TEST_F(TradeFixture, AFundPurchaseIsConfirmedWhenTheControlChannelRunsTheClockPastTheClose)
+{
+    TestSets order = Call(700, 11, "ofcode=161102&je=1000");
+    ASSERT_TRUE(order[0].MoveFirst()) << Error(order);
+    std::string number = order[0].GetString("wtbh");
+    auto state = [&]() {
+        TestSets orders = Call(700, 15, "count=50");
+        while (orders[0].MoveNext())
+            if (orders[0].GetString("wtbh") == number)
+                return GbToUtf8(orders[0].GetString("zt")) + " " + orders[0].GetString("qrjz");
+        return std::string("missing");
+    };
+    EXPECT_EQ(state(), "已报 ");
+    EXPECT_EQ(server.Http().Control("advance?minutes=179"), "ok\n");
+    EXPECT_EQ(state(), "已报 ") << "one minute before the close";
+    server.Http().Control("advance?minutes=1");
+    CFundCatalog funds(7); // the server's seed
+    std::string nav = Nav4(std::llround(funds.Nav(*funds.Find("161102"), 20251208) * 10000));
+    EXPECT_EQ(state(), "已确认 " + nav) << "at the day's net value";
+    TestSets shares = Call(700, 2, "count=50");
+    bool held = false;
+    while (shares[0].MoveNext())
+        held = held || std::string(shares[0].GetString("tradingcode")) == "161102";
+    EXPECT_TRUE(held);
+}
+
+// The market runs half a trading minute every 16 ms here, so a day's close is several seconds away.
+struct RunningMarketFixture : TradeFixture {
+    RunningMarketFixture() : TradeFixture(30) {}
+};
+
 } // namespace
+
+TEST_F(RunningMarketFixture, ABuyAtTheUpperLimitFillsAsTheServersClockRunsAndShowsInThePositions)
+{
+    tradeSession = LogInToTrade("880012347", "654321", "0102"); // cash, no stocks
+    ASSERT_FALSE(tradeSession.empty());
+    TestSets stock = Call(600, 3, "code=600010&mmlb=0");
+    ASSERT_TRUE(stock[0].MoveFirst());
+    std::string high = stock[0].GetString("ztj");
+    TestSets order = Call(600, 6, "code=600010&mmlb=0&price=" + high + "&sl=100");
+    ASSERT_TRUE(order[0].MoveFirst()) << Error(order);
+
+    bool held = false;
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!held && std::chrono::steady_clock::now() < until) {
+        TestSets positions = Call(600, 10, "count=50");
+        while (!held && positions[0].MoveNext())
+            held = std::string(positions[0].GetString("zqdm")) == "600010";
+        if (!held)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(held);
+    TestSets deals = Call(600, 13, "ksrq=20250101&jsrq=20991231&count=200");
+    bool dealt = false;
+    std::string number = order[0].GetString("wtbh");
+    while (deals[0].MoveNext())
+        dealt = dealt || deals[0].GetString("wtbh") == number;
+    EXPECT_TRUE(dealt) << number << " among " << deals[0].GetRowCount() << " " << Error(deals);
+}

@@ -95,10 +95,7 @@ protected:
         }
         return false;
     }
-    void TradeLogIn()
-    {
-        ASSERT_TRUE(LogInToTrading(WorkRect(), "880012345", "123456"));
-    }
+    void TradeLogIn() { ASSERT_TRUE(LogInToTrading(WorkRect(), "880012345", "123456")); }
     PagedQueryWnd* MakeQuery(const char* params)
     {
         query = std::make_unique<PagedQueryWnd>();
@@ -140,7 +137,8 @@ TEST_F(QueryTableWndTest, WithoutTradeLogInNothingIsSent)
 TEST_F(QueryTableWndTest, PagesForwardAndBackWithTheServersPositionAndColoursRowsBySign)
 {
     TradeLogIn();
-    PagedQueryWnd* q = MakeQuery("tc_mfuncno=600&tc_sfuncno=12&sign=mmlb");
+    // The demo account's deals of the last weeks: 27 rows.
+    PagedQueryWnd* q = MakeQuery("tc_mfuncno=600&tc_sfuncno=13&sign=mmlb&ksrq=20250101");
     EXPECT_EQ(q->GetSignColumn(), "mmlb");
     EXPECT_EQ(q->GetPositionColumn(), "poststr");
     EXPECT_FALSE(q->NextPage()); // nothing shown yet
@@ -151,15 +149,15 @@ TEST_F(QueryTableWndTest, PagesForwardAndBackWithTheServersPositionAndColoursRow
     ASSERT_EQ(g.GetRowCount(), 10);
     EXPECT_STREQ(q->GetCurrentPosition(), "10");
     EXPECT_EQ(q->GetPositionDepth(), 0);
-    // Eight shown columns: the position column has none; the sign column stays.
-    EXPECT_EQ(g.GetColumnCount(), 8);
-    EXPECT_EQ(q->GetColumnIndex("zqdm"), 1);
-    EXPECT_EQ(q->GetColumnIndex("mmlb"), 3);
-    EXPECT_EQ(q->GetColumnIndex("poststr"), 8); // past the shown columns
+    // Ten shown columns: the position column has none; the sign column stays.
+    EXPECT_EQ(g.GetColumnCount(), 10);
+    EXPECT_EQ(q->GetColumnIndex("zqdm"), 4);
+    EXPECT_EQ(q->GetColumnIndex("mmlb"), 6);
+    EXPECT_EQ(q->GetColumnIndex("poststr"), 10); // past the shown columns
     EXPECT_EQ(q->GetColumnIndex("nosuch"), -1);
-    EXPECT_EQ(Text(q, 0, 3), u"买入");
+    EXPECT_EQ(Text(q, 0, 6), u"买入");
     EXPECT_EQ(q->GetCell(0, 0)->textColor, CAppData::Instance()->GetColor(41));
-    EXPECT_EQ(Text(q, 1, 3), u"卖出");
+    EXPECT_EQ(Text(q, 1, 6), u"卖出");
     EXPECT_EQ(q->GetCell(1, 5)->textColor, CAppData::Instance()->GetColor(42));
     EXPECT_EQ(q->GetCellData(0, 7), 7);
     std::u16string firstOfPageOne = Text(q, 0, 0);
@@ -187,11 +185,11 @@ TEST_F(QueryTableWndTest, PagesForwardAndBackWithTheServersPositionAndColoursRow
 TEST_F(QueryTableWndTest, ServerErrorShowsItsTextAndLeavesTheTable)
 {
     TradeLogIn();
-    PagedQueryWnd* q = MakeQuery("tc_mfuncno=600&tc_sfuncno=12");
+    PagedQueryWnd* q = MakeQuery("tc_mfuncno=600&tc_sfuncno=13&ksrq=20250101");
     q->Request();
     ASSERT_TRUE(PumpUntil([&] { return q->replies > 0; }));
     ASSERT_EQ(q->GetGrid().GetRowCount(), 10);
-    CAppData::Instance()->SetTradeSession("trdtoken=T00000000&inputid=310001234");
+    CAppData::Instance()->SetTradeSession("trdtoken=T00000000&inputid=880012345");
     q->Request();
     ASSERT_TRUE(PumpUntil([&] { return q->replies > 1; }));
     ASSERT_EQ(tips.shown.size(), 1u);
