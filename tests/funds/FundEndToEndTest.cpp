@@ -196,6 +196,14 @@ private:
 
 class FundEndToEndTest : public ClientTest {
 protected:
+    // A known trading day at 10:30, so that 180 minutes of the clock reach the close.
+    CServerOptions ServerOptions() override
+    {
+        CServerOptions options = ClientTest::ServerOptions();
+        options.startMinute = 60;
+        options.today = 20251208;
+        return options;
+    }
     // Signs the phone up and waits for the home grid.
     std::unique_ptr<ClientProcess> StartSignedUp(FundUser** user)
     {
@@ -308,10 +316,21 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     EXPECT_EQ(u.GridRows(), 0) << u.GridItems();
     u.Back(5);
 
-    // The existing holding: its shares, then its dividend method, part redeemed and part converted.
+    // Purchased again, the order is confirmed at the close: the shares are there.
+    ASSERT_TRUE(u.TapMenuRow(6, "CFundRgSgWnd")) << u.dump;
+    u.Type(0, "163301");
+    u.Type(1, "5000");
+    u.TapBar(1);
+    ASSERT_NE(u.Confirm(), "") << u.Tips();
+    ASSERT_TRUE(u.Sees("CFundRgSgWnd"));
+    u.Back();
+    server->http.Control("advance?minutes=180");
     ASSERT_TRUE(u.TapMenuRow(1, "CFundShareQueryWnd")) << u.dump;
     EXPECT_NE(u.GridItems().find("161101|长风成长股票"), std::string::npos) << u.GridItems();
+    EXPECT_NE(u.GridItems().find("163301|启明星成长股票"), std::string::npos) << u.GridItems();
     u.Back(5);
+
+    // The holding the account had: its dividend method, part redeemed and part converted.
     ASSERT_TRUE(u.TapMenuRow(9, "CFundFHConfigWnd")) << u.dump;
     ASSERT_TRUE(u.Shows("长风成长股票 161101"));
     u.TapId(302);
