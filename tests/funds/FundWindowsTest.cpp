@@ -3,6 +3,7 @@
 #include "core/DataSet.h"
 #include "funds/FundInfoListWnd.h"
 #include "funds/FundInfoQueryWnd.h"
+#include "funds/FundMenuWnd.h"
 #include "funds/FundOpenAccountWnd.h"
 #include "funds/FundRedemptionWnd.h"
 #include "funds/FundRgSgWnd.h"
@@ -12,6 +13,8 @@
 #include "funds/FundSortWnd.h"
 #include "funds/FundTradeQueryWnd.h"
 #include "shell/FormLayout.h"
+#include "shell/MenuItem.h"
+#include "shell/MenuTree.h"
 #include "tests/support/TradeSession.h"
 #include "tests/support/WindowFixture.h"
 
@@ -199,6 +202,37 @@ TEST_F(FundWindowTest, CategoryOpensItsResultsWithTheServersParameters)
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].rfind("of_jjxx?tc_mfuncno=700&tc_sfuncno=18&", 0), 0u) << opened[0];
     EXPECT_EQ(w->OnOK(999), -1);
+}
+
+TEST_F(FundWindowTest, FundNewsEntriesOpenWithTheFundsCode)
+{
+    auto* tree = new CMenuTree;
+    const struct {
+        int id, parent;
+        const char* action;
+    } nodes[] = {{10, -1, "of_jjzx"}, {1001, 10, "newslist?tc_mfuncno=300&tc_sfuncno=1&type=6"}, {1002, 10, "F10"}};
+    for (const auto& n : nodes) {
+        auto* item = new CMenuItem;
+        item->SetTitle("news");
+        item->SetAction(n.action);
+        tree->Add(n.id, n.parent, item);
+    }
+    tree->Link(nullptr);
+    CAppData::Instance()->SetMenuTree(tree);
+    static std::vector<std::string> opened;
+    opened.clear();
+    CNetWnd::SetWindowOpener([](const char* key, int id, const char*, const char* info, const char* params, int, HWND) {
+        opened.push_back(std::string(key) + "|" + std::to_string(id) + "|" + info + "|" + params);
+        return 1;
+    });
+    auto* w = Open<CFundMenuWnd>(u"长风成长股票", nullptr);
+    w->OnInitParam(10, "161101", "");
+    EXPECT_EQ(w->OnOK(0), 1);
+    EXPECT_EQ(w->OnOK(1), 1);
+    EXPECT_EQ(w->OnOK(2), -1);
+    CNetWnd::SetWindowOpener(nullptr);
+    EXPECT_EQ(opened, (std::vector<std::string>{"newslist|1001|161101|tc_mfuncno=300&tc_sfuncno=1&type=6&code=161101",
+                                                "F10|1002|161101|code=161101"}));
 }
 
 TEST_F(FundWindowTest, RiskNoticeIsAgreedToOnlyOnceShownAndThenAsksItsOwnerForTheAccountForm)
