@@ -1,4 +1,5 @@
 // The client's entry point: the one application object, then the platform's start (Init, Run, Exit).
+#include "charts/ChartWindowMakers.h"
 #include "funds/FundWindowMakers.h"
 #include "quotes/DetailWindowMakers.h"
 #include "quotes/InfoWindowMakers.h"
@@ -11,12 +12,13 @@ static CClientApp theApp;
 
 int main(int argc, char** argv)
 {
-    // The quote screens and the stock information windows sit above the shell: their makers go into the window
-    // factory before the client starts.
+    // The quote screens, the stock information windows and the charts sit above the shell: their makers go into
+    // the window factory before the client starts.
     InstallInfoWindowMakers();
     InstallQuoteWindowMakers();
     InstallDetailWindowMakers();
     InstallMineWindowMakers();
+    InstallChartWindowMakers();
     InstallTradeWindowMakers();
     InstallFundWindowMakers();
     return MzRunApplication(argc, argv);

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -108,6 +109,19 @@ void CConfigStore::LoadFromBytes(const BYTE* data, UINT size) {
     AppendDefaults(int(n < UINT(CONFIG_DEFAULT_COUNT) ? n : UINT(CONFIG_DEFAULT_COUNT)));
 }
 
+// A local run names its stand-in server's port in the environment: reads of "Server_Port" give it, while the
+// stored value (what the file keeps) stays the user's.
+void CConfigStore::ApplyPortOverride() {
+    int port = GetServerPortOverride();
+    std::string text = port != 0 ? std::to_string(port) : std::string();
+    Lock lock(&recordLock);
+    SetField(portOverride, text.c_str(), 32);
+}
+
+const char* CConfigStore::PortOverrideFor(const char* key) const {
+    return portOverride[0] != 0 && key != nullptr && StrEqualNoCase(key, "Server_Port") == 0 ? portOverride : nullptr;
+}
+
 namespace {
 
 // True only when the file is known to be absent, not when it exists and cannot be read.
@@ -124,6 +138,7 @@ bool FileIsMissing(const WCHAR* path) {
 }  // namespace
 
 void CConfigStore::Load(CAString* version) {
+    ApplyPortOverride();
     CWString path = GetFullPath(PARAM_FILE);
     BYTE* data = nullptr;
     int size = ReadWholeFile(path.GetText(), &data);
@@ -173,6 +188,9 @@ const ConfigRecord* CConfigStore::FindRecord(const char* key) const {
 
 const char* CConfigStore::GetConfig(const char* key) const {
     Lock lock(&recordLock);
+    if (const char* port = PortOverrideFor(key)) {
+        return port;
+    }
     const ConfigRecord* record = FindRecord(key);
     return record != nullptr ? record->value : nullptr;
 }
@@ -187,11 +205,12 @@ BOOL CConfigStore::CopyConfig(const char* key, char* out, UINT size) const {
         out[0] = 0;
         return FALSE;
     }
-    size_t n = strnlen(record->value, sizeof record->value);
+    const char* value = PortOverrideFor(key) != nullptr ? portOverride : record->value;
+    size_t n = strnlen(value, sizeof record->value);
     if (n > size - 1) {
         n = size - 1;
     }
-    memcpy(out, record->value, n);
+    memcpy(out, value, n);
     out[n] = 0;
     return TRUE;
 }

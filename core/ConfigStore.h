@@ -37,6 +37,8 @@ public:
     // the bytes did not cover. Replaces what the store held.
     void LoadFromBytes(const BYTE* data, UINT size);
 
+    // "Server_Port" reads as MORWICK_PORT when that names a port (a local run's own server); the file keeps the
+    // stored value.
     // The value text inside the record, or null for a key no record has (keys compare without ASCII case,
     // same length). The pointer stays valid for the store's life; for use on the GUI thread, which is the
     // only writer. Other threads use CopyConfig or GetConfigInt.
@@ -75,9 +77,13 @@ private:
     const ConfigRecord* FindRecord(const char* key) const;
     CWString DataFilePath(const char* name) const;
     void AppendDefaults(int from);
+    void ApplyPortOverride();
+    // The port MORWICK_PORT names when key is "Server_Port", else null.
+    const char* PortOverrideFor(const char* key) const;
 
     CWString directory;
     GrowArray<ConfigRecord> config{64};
+    char portOverride[32] = {}; // empty: the stored port holds
     mutable CRITICAL_SECTION recordLock;
     // Held across snapshot and write, so two saves cannot land in the wrong order.
     CRITICAL_SECTION saveLock;

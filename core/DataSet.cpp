@@ -87,6 +87,25 @@ int WideTextUnits(const BYTE* p, int length)
     return -1;
 }
 
+// The bytes of the blob value {offset, length}, terminator included: its stated length, except that a text
+// counted without its terminator (as some servers count) runs on to the terminator further in the blob, an 8-bit
+// text at the latest to the zero kept just past the blob (then counted too). -1: no value (a reference outside
+// the blob, or a wide text never terminated).
+int ValueBytes(const CByteBuffer& blob, int type, int offset, int length)
+{
+    if (length < 1 || offset < 0 || (long long)offset + length > (long long)blob.count)
+        return -1;
+    const BYTE* value = blob.data + offset;
+    int room = (int)blob.count - offset;
+    if (type == FIELD_TEXT && memchr(value, 0, (size_t)length) == nullptr)
+        return (int)strnlen((const char*)value, (size_t)room) + 1;
+    if (type == FIELD_WIDE_TEXT && WideTextUnits(value, length) < 0) {
+        int units = WideTextUnits(value, room);
+        return units < 0 ? -1 : units * 2 + 2;
+    }
+    return length;
+}
+
 // The wide text at p (any alignment, known to be terminated) as aligned UTF-16.
 std::u16string CopyWideText(const BYTE* p, int length)
 {
@@ -272,7 +291,7 @@ int CDataSet::Parse(const BYTE* data, DWORD* remaining)
     return 0;
 }
 
-DWORD CDataSet::Serialize(BYTE** buffer, DWORD capacity)
+DWORD CDataSet::Serialize(BYTE** buffer)
 {
     Compact();
     unsigned long long size = 28ULL + (unsigned long long)fieldCount * DESCRIPTOR_BYTES + rows.count + blob.count;
@@ -280,14 +299,23 @@ DWORD CDataSet::Serialize(BYTE** buffer, DWORD capacity)
         return 0;
     if (buffer == nullptr)
         return (DWORD)size;
-    BYTE* out = *buffer;
-    if (out == nullptr) {
-        out = (BYTE*)malloc(size);
-        if (out == nullptr)
-            return 0;
-    } else if (size > capacity) {
+    BYTE* out = (BYTE*)malloc(size);
+    if (out == nullptr || Serialize(out, (DWORD)size) == 0) {
+        free(out);
         return 0;
     }
+    *buffer = out;
+    return (DWORD)size;
+}
+
+DWORD CDataSet::Serialize(BYTE* out, DWORD capacity)
+{
+    Compact();
+    unsigned long long size = 28ULL + (unsigned long long)fieldCount * DESCRIPTOR_BYTES + rows.count + blob.count;
+    if (size > 0xFFFFFFFFULL)
+        return 0;
+    if (out == nullptr || size > capacity)
+        return 0;
 
     BYTE* p = out;
     memcpy(p, name, NAME_LENGTH);
@@ -310,7 +338,6 @@ DWORD CDataSet::Serialize(BYTE** buffer, DWORD capacity)
     p += 4;
     if (blob.count)
         memcpy(p, blob.data, blob.count);
-    *buffer = out;
     return (DWORD)size;
 }
 
@@ -397,17 +424,12 @@ const BYTE* CDataSet::GetFieldData(int i, int* length, int* type) const
         return p;
     }
     int offset = ReadInt(p);
-    int valueLength = ReadInt(p + 4);
-    if (valueLength < 1 || offset < 0 || (long long)offset + valueLength > (long long)blob.count)
-        return nullptr;
-    const BYTE* value = blob.data + offset;
-    if (f.type == FIELD_TEXT && memchr(value, 0, valueLength) == nullptr)
-        return nullptr;
-    if (f.type == FIELD_WIDE_TEXT && WideTextUnits(value, valueLength) < 0)
+    int valueLength = ValueBytes(blob, f.type, offset, ReadInt(p + 4));
+    if (valueLength < 0)
         return nullptr;
     if (length)
         *length = valueLength;
-    return value;
+    return blob.data + offset;
 }
 
 const BYTE* CDataSet::GetFieldData(const char* fieldName, int* length) const
@@ -650,11 +672,20 @@ int CDataSet::AppendBlobValue(int field, int row, const void* data, int length)
     if (length < 0 || (length > 0 && data == nullptr) || (long long)blob.count + length > MAX_BYTES)
         return DS_SIZE_MISMATCH;
     BYTE* ref = RowAt(row) + fields.data[field].offset;
+    UINT before = blob.count;
+    // A text that ended at the blob's end (on the zero kept past it) must still end there once the blob grows.
+    if (length > 0 && before > 0 && blob.data[before - 1] != 0) {
+        const BYTE zero = 0;
+        if ((long long)before + 1 + length > MAX_BYTES || !blob.Append(&zero, 1))
+            return DS_SIZE_MISMATCH;
+    }
     int offset = (int)blob.count;
-    if (length > 0 && !blob.Append((const BYTE*)data, (UINT)length))
+    if (length > 0 && !blob.Append((const BYTE*)data, (UINT)length)) {
+        blob.count = before;
         return DS_SIZE_MISMATCH;
+    }
     if (!ZeroAfterEnd(blob)) {
-        blob.count = (UINT)offset;
+        blob.count = before;
         return DS_SIZE_MISMATCH;
     }
     if (ReadInt(ref + 4) > 0)
@@ -722,9 +753,9 @@ int CDataSet::Compact()
             continue;
         for (int r = 0; r < rowCount; ++r) {
             const BYTE* ref = RowAt(r) + fields.data[k].offset;
-            int offset = ReadInt(ref), length = ReadInt(ref + 4);
-            if (length > 0 && offset >= 0 && (long long)offset + length <= (long long)blob.count)
-                total += length;
+            int bytes = ValueBytes(blob, fields.data[k].type, ReadInt(ref), ReadInt(ref + 4));
+            if (bytes > 0)
+                total += bytes;
         }
     }
     if (total > MAX_BYTES)
@@ -741,15 +772,21 @@ int CDataSet::Compact()
             int offset = ReadInt(ref), length = ReadInt(ref + 4);
             if (length < 1)
                 continue;
-            if (offset < 0 || (long long)offset + length > (long long)blob.count) {
+            int bytes = ValueBytes(blob, fields.data[k].type, offset, length);
+            if (bytes < 0) {
                 // A reference outside the blob never had a value.
                 WriteInt(ref, (int)used);
                 WriteInt(ref + 4, 0);
                 continue;
             }
-            memcpy(packed.data + used, blob.data + offset, length);
+            // A text keeps its terminator (the zero past the old blob is written, not read).
+            int inBlob = bytes < (int)blob.count - offset ? bytes : (int)blob.count - offset;
+            memcpy(packed.data + used, blob.data + offset, (size_t)inBlob);
+            if (inBlob < bytes)
+                packed.data[used + (UINT)inBlob] = 0;
             WriteInt(ref, (int)used);
-            used += (UINT)length;
+            WriteInt(ref + 4, bytes);
+            used += (UINT)bytes;
         }
     }
     blob = std::move(packed);
@@ -757,9 +794,11 @@ int CDataSet::Compact()
     return 1;
 }
 
-int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out, DWORD capacity)
+namespace {
+
+// Every set of the body, in order, until one does not fit.
+void ParseAll(const BYTE* data, DWORD length, PtrArray<CDataSet>& sets)
 {
-    PtrArray<CDataSet> sets(64);
     const BYTE* p = data;
     DWORD left = data ? length : 0;
     while (left > 0) {
@@ -774,22 +813,40 @@ int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out, DWORD capacit
         p += left - remaining;
         left = remaining;
     }
+}
 
-    UINT kept = sets.count;
-    if (kept > 0 && out != nullptr) {
-        if (*out == nullptr) {
-            *out = (CDataSet**)malloc(sizeof(CDataSet*) * kept);
-            if (*out == nullptr)
-                kept = 0;
-        } else if (kept > capacity) {
-            kept = capacity;
-        }
-        if (kept > 0)
-            memcpy(*out, sets.data, sizeof(CDataSet*) * kept);
-    } else {
-        kept = 0;
-    }
+// Hands the first kept sets to their new owner's array and deletes the rest.
+int HandOver(PtrArray<CDataSet>& sets, CDataSet** into, UINT kept)
+{
+    if (kept > 0)
+        memcpy(into, sets.data, sizeof(CDataSet*) * kept);
     for (UINT k = kept; k < sets.count; ++k)
         delete sets.data[k];
     return (int)kept;
+}
+
+} // namespace
+
+int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out)
+{
+    PtrArray<CDataSet> sets(64);
+    if (out == nullptr)
+        return HandOver(sets, nullptr, 0);
+    ParseAll(data, length, sets);
+    if (sets.count == 0)
+        return 0;
+    auto* array = (CDataSet**)malloc(sizeof(CDataSet*) * sets.count);
+    if (array == nullptr)
+        return HandOver(sets, nullptr, 0);
+    *out = array;
+    return HandOver(sets, array, sets.count);
+}
+
+int ParseDataSets(const BYTE* data, DWORD length, CDataSet** into, DWORD capacity)
+{
+    PtrArray<CDataSet> sets(64);
+    if (into == nullptr)
+        return 0;
+    ParseAll(data, length, sets);
+    return HandOver(sets, into, sets.count < capacity ? sets.count : capacity);
 }

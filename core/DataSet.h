@@ -66,10 +66,11 @@ public:
     // Reads one set from data; 0 on success with *remaining lowered by the bytes used, 1 on failure
     // (a set that does not fit, or carries a count, size or length it cannot have).
     int Parse(const BYTE* data, DWORD* remaining);
-    // Compacts the blob and writes the binary form. *buffer null: a new malloc'ed buffer (the caller frees it);
-    // otherwise the caller's buffer, used only when the set fits in its capacity. A null buffer only measures.
-    // Returns the size in bytes, 0 when nothing could be written.
-    DWORD Serialize(BYTE** buffer, DWORD capacity = 0);
+    // Compacts the blob and writes the binary form into a new malloc'ed buffer put in *buffer (the caller frees
+    // it); a null buffer only measures. Returns the size in bytes, 0 when nothing could be written.
+    DWORD Serialize(BYTE** buffer);
+    // The same into the caller's buffer of capacity bytes, written only when the set fits.
+    DWORD Serialize(BYTE* buffer, DWORD capacity);
 
     int GetFieldCount() const { return fieldCount; }
     int GetRowCount() const { return rowCount; }
@@ -136,7 +137,9 @@ private:
     std::string longText;
 };
 
-// Splits a reply body into data sets; returns how many were kept. *out null: a new malloc'ed pointer array
-// (the caller frees it with free); otherwise the caller's array of `capacity` places, and sets beyond it are
-// dropped. Either way the caller owns every set handed out. A set that does not fit ends the parse.
-int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out, DWORD capacity = 0);
+// Splits a reply body into data sets; returns how many were kept. *out receives a new malloc'ed pointer array
+// (the caller frees it with free; left alone when no set was parsed); a null out parses nothing. The caller owns
+// every set handed out. A set that does not fit ends the parse.
+int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out);
+// The same into the caller's array of capacity places; sets beyond it are dropped.
+int ParseDataSets(const BYTE* data, DWORD length, CDataSet** into, DWORD capacity);

@@ -40,7 +40,9 @@ CDataSet* CFundDataCache::GetEntry(int index) const
 {
     if (index < 1 || index > ENTRY_COUNT)
         return nullptr;
-    if ((index == 1 || index == 7) && !CAppData::Instance()->HasTradeAccounts())
+    // Never builds application data of its own: without one there is no trade log-in.
+    CAppData* app = CAppData::Existing();
+    if ((index == 1 || index == 7) && (app == nullptr || !app->HasTradeAccounts()))
         return nullptr;
     return entries[index - 1];
 }

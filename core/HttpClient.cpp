@@ -205,6 +205,9 @@ int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
         return result(0);
     };
 
+    // A text that would not fit the body is refused before a connection is opened or anything built from it.
+    if (text != nullptr && strlen(text) > MAX_REQUEST_TEXT)
+        return fail(ERROR_SEND);
     if (!Startup())
         return fail(ERROR_NO_NETWORK);
     if (reconnect) {
@@ -224,10 +227,6 @@ int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
         connected = 1;
     }
 
-    // A text that would not fit the body is refused before anything is built from it.
-    size_t textLength = text ? strlen(text) : 0;
-    if (textLength > MAX_REQUEST_TEXT)
-        return fail(ERROR_SEND);
     char body[MAX_BODY];
     int bodyLength = snprintf(body, sizeof body, "tc_service=300&tc_isunicode=0&%s", text ? text : "");
     char message[MAX_BODY + 512];

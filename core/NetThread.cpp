@@ -152,8 +152,10 @@ void CNetThread::Stop()
     HANDLE thread = threadHandle;
     threadHandle = nullptr;
     if (thread) {
-        // Join without a time limit: the thread leaves any transfer at its next message pump. Meanwhile this
-        // thread keeps handling sent messages, so a reply the worker is delivering here cannot deadlock.
+        // The thread leaves a transfer at its next message pump, but not a host name lookup: wait at most
+        // STOP_WAIT_MS. Meanwhile this thread keeps handling sent messages, so a reply the worker is delivering
+        // here cannot deadlock.
+        DWORD start = GetTickCount();
         int nestedRounds = 0;
         while (WaitForSingleObject(thread, 10) == WAIT_TIMEOUT) {
             MSG msg;
@@ -161,12 +163,15 @@ void CNetThread::Stop()
             // Still sending to this thread although every sent message waiting here was handled: this Stop
             // runs inside that reply's handler, and the thread cannot end before the handler returns.
             nestedRounds = deliveringTo == GetCurrentThreadId() ? nestedRounds + 1 : 0;
-            if (nestedRounds < 5)
+            if (nestedRounds < 5 && GetTickCount() - start < STOP_WAIT_MS)
                 continue;
             threadHandle = thread;
             if (exitState.exchange(ORPHANED) != ENDED)
                 return; // the thread deletes the worker and closes its handle as it ends
-            threadHandle = nullptr; // it left its loop meanwhile: it ends at once, without the worker
+            // It left its loop meanwhile: it ends at once, without the worker.
+            threadHandle = nullptr;
+            WaitForSingleObject(thread, INFINITE);
+            break;
         }
         CloseHandle(thread);
     }
@@ -220,7 +225,11 @@ void CNetThread::Run()
             SendMessage(window, WM_NET_REPLY, 0, (LPARAM)this);
             deliveringTo = 0;
         }
-        MarkUnderWay(false);
+        // A request the window handed over from inside its reply handler is already under way.
+        Lock();
+        if (WaitForSingleObject(idleEvent, 0) == WAIT_OBJECT_0)
+            MarkUnderWay(false);
+        Unlock();
     }
 }
 

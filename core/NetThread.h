@@ -25,10 +25,11 @@ public:
     DWORD Cancel(DWORD wait);
     DWORD WaitIdle(DWORD milliseconds);
     // Ends the worker for good: the thread is told to quit, leaves any transfer at its next message pump, and
-    // is waited for; then the worker is deleted. On the worker's own thread, or from inside the handler of a
-    // reply the worker is still delivering (it cannot end before the handler returns), the thread deletes the
-    // worker as it ends instead.
+    // is waited for up to STOP_WAIT_MS; then the worker is deleted. On the worker's own thread, from inside the
+    // handler of a reply the worker is still delivering (it cannot end before the handler returns), or when the
+    // thread does not end in time (a host name lookup), the thread deletes the worker as it ends instead.
     void Stop();
+    enum { STOP_WAIT_MS = 1000 };
 
     // True while any worker holds a request, from its acceptance until the asking window has handled the
     // reply; the automation's "idle" waits for this.

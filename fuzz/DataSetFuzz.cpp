@@ -123,8 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     free(sets);
 
     CDataSet* two[3] = {nullptr, nullptr, nullptr};
-    CDataSet** into = two;
-    int kept = ParseDataSets(data, (DWORD)size, &into, 2);
+    int kept = ParseDataSets(data, (DWORD)size, two, 2);
     if (kept > 2 || two[2] != nullptr)
         __builtin_trap();
     for (int k = 0; k < kept; ++k)

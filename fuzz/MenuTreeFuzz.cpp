@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Walk(*fromFile);
 
     CDataSet** sets = nullptr;
-    int count = ParseDataSets(data, DWORD(size), &sets, 0);
+    int count = ParseDataSets(data, DWORD(size), &sets);
     if (count > 0) {
         CMenuTree* sub = new CMenuTree();
         if (ParseMenuItems(sets[0], sub) == 1) {

@@ -79,16 +79,7 @@ int CChinaIndexWnd::BuildRequest(char* part, int capacity, const char*)
 {
     if (part == nullptr || capacity < 1)
         return 0;
-    part[0] = 0;
-    CAString text = BuildDomesticIndexRequest(paramText);
-    const char* s = text.GetText();
-    if (s == nullptr || s[0] == 0)
-        return 0;
-    size_t n = strlen(s);
-    if (n >= (size_t)capacity)
-        return 0; // never send a cut field list
-    memcpy(part, s, n + 1);
-    return 1;
+    return CopyRequest(BuildDomesticIndexRequest(paramText), part, capacity);
 }
 
 void CChinaIndexWnd::OnReply(const BYTE* data, int length, int)
@@ -120,14 +111,11 @@ void CChinaIndexWnd::OnReply(const BYTE* data, int length, int)
         CQuoteNumber open = set->GetQuoteNumber("jrkp");
         for (int c = 0; c < fields; ++c) {
             const char* text = set->GetAsText(c);
-            COLORREF color = app->GetColor(14);
+            COLORREF color = app->GetColor(NAME_COLOR_INDEX);
             if (c < TITLE_COUNT) {
                 switch (COLUMN_COLORS[c]) {
                 case AGAINST_CLOSE:
-                    if (open == zero)
-                        text = "-";
-                    else
-                        color = CAppData::Instance()->ChartPriceColor(prevClose, set->GetQuoteNumber(c));
+                    text = LatestPriceCell(open, prevClose, set->GetQuoteNumber(c), text, &color);
                     break;
                 case BY_SIGN:
                     color = CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(c));

@@ -179,14 +179,8 @@ int CEditMyStockWnd::BuildRequest(char* part, int capacity, const char*)
     } else {
         text = BuildCodeLookupRequest(EDITOR_PARAMS, input.c_str());
     }
-    const char* s = text.GetText();
-    if (s == nullptr || s[0] == 0)
-        return 0;
-    size_t n = strlen(s);
-    if (n >= (size_t)capacity)
-        return 0; // a cut list would drop stocks at the next save
-    memcpy(part, s, n + 1);
-    return 1;
+    // A cut list would drop stocks at the next save: CopyRequest sends nothing instead.
+    return CopyRequest(text, part, capacity);
 }
 
 void CEditMyStockWnd::StartSearch()
@@ -415,7 +409,7 @@ void CEditMyStockWnd::OnEditCommand(int button)
         }
         if (modified && !SaveList()) {
             // The old list is kept; stay so the edits are not silently dropped.
-            CAppData::Instance()->ShowMessageBox(u"保存自选股失败！", u"提示", m_hWnd);
+            CAppData::Instance()->ShowMessageBox(u"自选股保存失败!", u"提示", m_hWnd);
             return;
         }
         EndWnd(END_BACK);

@@ -15,6 +15,7 @@ namespace {
 const char MY_QUOTES[] = "MyQuotes";
 // Tips, in code page 936.
 const char NO_MARKET[] = "\xca\xfd\xbe\xdd\xb4\xed\xce\xf3\xa3\xac\xce\xde\xca\xd0\xb3\xa1\xb4\xfa\xc2\xeb\xa3\xa1"; // 数据错误，无市场代码！
+const char BAD_CODE[] = "\xb9\xc9\xc6\xb1\xb4\xfa\xc2\xeb\xb4\xed\xce\xf3\xa3\xa1"; // 股票代码错误！
 const char ALREADY_LISTED[] = "\xb9\xc9\xc6\xb1%s\xd2\xd1\xd4\xda\xd7\xd4\xd1\xa1\xb9\xc9"; // 股票%s已在自选股
 const char ADDED[] = "\xd7\xd4\xd1\xa1\xb9\xc9\xcc\xed\xbc\xd3\xb3\xc9\xb9\xa6!"; // 自选股添加成功!
 const char READ_FAILED[] = "\xd7\xd4\xd1\xa1\xb9\xc9\xb6\xc1\xc8\xa1\xca\xa7\xb0\xdc!"; // 自选股读取失败!
@@ -89,7 +90,7 @@ int AddToMyQuotes(const char* code, HWND owner)
     CAppData* app = CAppData::Instance();
     // A "," would split the stock into two items of the file; an empty code adds nothing.
     if (code == nullptr || code[0] == '\0' || strchr(code, ',') != nullptr) {
-        app->ShowMessage(NO_MARKET, owner, 2000);
+        app->ShowMessage(BAD_CODE, owner, 2000);
         return 0;
     }
     std::string c = Normalized(code);

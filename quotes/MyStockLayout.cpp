@@ -1,34 +1,13 @@
 #include "quotes/MyStockLayout.h"
 
+#include "quotes/QuoteRequest.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <numeric>
 
 namespace {
-
-bool EqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = (char)(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = (char)(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-std::string Key(const MyStockKey& row, bool twoDigits)
-{
-    char market[16];
-    snprintf(market, sizeof market, twoDigits ? "%02d" : "%d", row.market);
-    return row.code + "." + market;
-}
 
 double Number(const std::u16string& text)
 {
@@ -57,20 +36,15 @@ int LayOutMyStocks(const char* stored, const std::vector<MyStockKey>& rows, std:
         std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         int added = 0;
         if (!item.empty()) {
-            bool dotted = item.find('.') != std::string::npos;
             for (size_t r = 0; r < rows.size(); ++r) {
-                std::string key = Key(rows[r], true);
-                bool exact = EqualNoCase(key, item) || (dotted && EqualNoCase(Key(rows[r], false), item));
-                if (exact) {
-                    order->push_back((int)r);
-                    ++added;
+                int match = MatchesCodeMarket(item.c_str(), rows[r].code.c_str(), rows[r].market);
+                if (match == MATCH_NONE)
+                    continue;
+                order->push_back((int)r);
+                ++added;
+                if (match == MATCH_EXACT)
                     break;
-                }
-                if (!dotted && key.compare(0, item.size(), item) == 0) {
-                    order->push_back((int)r);
-                    ++added;
-                    changed = 1;
-                }
+                changed = 1; // a bare code widened to the rows it names
             }
         }
         if (added == 0)

@@ -7,6 +7,7 @@
 #include "quotes/EditMyStockWnd.h"
 #include "quotes/MyQuotes.h"
 #include "quotes/MyStockLayout.h"
+#include "quotes/QuoteRequest.h"
 #include "shell/PopMenuWnd.h"
 #include "shell/WndManager.h"
 #include "shell/WndMessages.h"
@@ -20,15 +21,6 @@ namespace {
 
 constexpr char TIME_SHARE_TITLE[] = "\xB7\xD6\xCA\xB1\xD7\xDF\xCA\xC6"; // 分时走势
 constexpr char KLINE_TITLE[] = "K\xCF\xDF\xB7\xD6\xCE\xF6";              // K线分析
-
-std::u16string Wide(const char* text)
-{
-    WCHAR* wide = nullptr;
-    AnsiToWide(text != nullptr ? text : "", &wide);
-    std::u16string s = wide != nullptr ? wide : u"";
-    free(wide);
-    return s;
-}
 
 std::string Narrow(LPCWSTR text)
 {
@@ -88,19 +80,8 @@ int CMyStockWnd::BuildRequest(char* part, int capacity, const char*)
         CAppData::Instance()->ShowMessage("\xB9\xC9\xC6\xB1\xC1\xD0\xB1\xED\xCE\xAA\xBF\xD5!", m_hWnd, 2000); // 股票列表为空!
         return 0;
     }
-    std::string joined = list;
-    int count = 1;
-    for (char& c : joined)
-        if (c == ',') {
-            c = '|';
-            ++count;
-        }
-    std::string text = std::string(paramText != nullptr ? paramText : "") + "&count=" + std::to_string(count) +
-                       "&code=" + joined + "&field=" + fieldList;
-    if (text.size() >= (size_t)capacity)
-        return 0; // a cut code list would drop stocks from the stored list at the reply
-    memcpy(part, text.c_str(), text.size() + 1);
-    return 1;
+    // A cut code list would drop stocks from the stored list at the reply: CopyRequest sends nothing instead.
+    return CopyRequest(BuildMyStockRequest(paramText, list), part, capacity);
 }
 
 void CMyStockWnd::OnReply(const BYTE* data, int length, int)
@@ -133,24 +114,11 @@ void CMyStockWnd::OnReply(const BYTE* data, int length, int)
         int read = ReadMyQuotes(&stored);
         std::vector<int> order;
         int changed = LayOutMyStocks(stored.GetText(), keys, &order);
-        CQuoteNumber zero = CQuoteNumber::Zero();
-        COLORREF plain = app->GetColor(14);
         for (int r : order) {
             set->MoveFirst();
             for (int k = 0; k < r; ++k)
                 set->MoveNext();
-            auto* row = new CStockRow();
-            row->SetName(Wide(set->GetAsText(0)).c_str(), plain);
-            row->SetCode(Wide(set->GetAsText(1)).c_str(), plain);
-            if (!(set->GetQuoteNumber(5) == zero))
-                row->SetLatest(Wide(set->GetAsText(2)).c_str(),
-                               CAppData::Instance()->ChartPriceColor(set->GetQuoteNumber(6), set->GetQuoteNumber(2)));
-            else
-                row->SetLatest(u"-", plain);
-            row->SetChange(Wide(set->GetAsText(3)).c_str(), CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(3)));
-            row->SetPercent(Wide(set->GetAsText(4)).c_str(), CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(4)));
-            row->SetMarket(Wide(set->GetAsText(7)).c_str());
-            AddRow(row);
+            AddQuoteRow(set);
         }
         // An unreadable stored list is never replaced by what a reply happens to hold.
         if (changed && read == MYQUOTES_READ)
@@ -170,14 +138,6 @@ BOOL CMyStockWnd::SaveMyQuotes()
         text += RowCodeMarket(row);
     }
     return WriteMyQuotes(text.c_str());
-}
-
-std::string CMyStockWnd::RowCodeMarket(int row)
-{
-    CStockRow* r = GetRow(row);
-    if (r == nullptr)
-        return std::string();
-    return Narrow(r->code.text.GetText()) + "." + Narrow(r->market.text.GetText());
 }
 
 void CMyStockWnd::SortRows()
@@ -244,10 +204,7 @@ void CMyStockWnd::OpenEditor()
     // Released by this window when its close arrives, like every child.
     auto* editor = new CEditMyStockWnd(u"编辑自选", m_hWnd, CEditMyStockWnd::MODE_SEARCH);
     editor->SetMode(CEditMyStockWnd::MODE_EDIT);
-    RECT work;
-    GetWndManager()->GetWorkRect(&work);
-    editor->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0, 0x80000000u);
-    editor->ShowWnd(-1, nullptr, nullptr, 1);
+    RunChild(editor);
 }
 
 void CMyStockWnd::ShowActionMenu()

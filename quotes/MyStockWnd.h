@@ -38,13 +38,10 @@ public:
 
     int GetSortColumn() const { return sortColumn; }
     int GetSortDirection() const { return sortDirection; }
-    // "code.market" of a row; empty without one.
-    std::string RowCodeMarket(int row);
 
 private:
     void OnHeaderTap(int code, LPARAM lParam);
 
-    std::string fieldList = "4|3|16|20|21|13|11|1";
     int sortColumn = -1;
     int sortDirection = -1;
 };

@@ -154,17 +154,9 @@ int CQXStockTableWnd::BuildRequest(char* part, int capacity, const char*)
 {
     if (part == nullptr || capacity < 1)
         return 0;
-    part[0] = 0;
-    CAString text = BuildRankRequest(paramText, marketKey.c_str(), classKey.c_str(), sortKey.c_str(), direct, page,
-                                     pageSize);
-    const char* s = text.GetText();
-    if (s == nullptr || s[0] == 0)
-        return 0;
-    size_t n = strlen(s);
-    if (n >= (size_t)capacity)
-        return 0; // never send a cut request
-    memcpy(part, s, n + 1);
-    return 1;
+    return CopyRequest(BuildRankRequest(paramText, marketKey.c_str(), classKey.c_str(), sortKey.c_str(), direct,
+                                        page, pageSize),
+                       part, capacity);
 }
 
 void CQXStockTableWnd::OnReply(const BYTE* data, int length, int)
@@ -181,23 +173,9 @@ void CQXStockTableWnd::OnReply(const BYTE* data, int length, int)
     grid.RemoveAll();
     CDataSet* set = reply.GetCount() > 0 ? *reply.GetRecord(0) : nullptr;
     if (set != nullptr && set->GetFieldCount() >= 8) {
-        CQuoteNumber zero = CQuoteNumber::Zero();
-        COLORREF plain = app->GetColor(14);
         set->MoveFirst();
-        for (int r = 0; r < set->GetRowCount(); ++r, set->MoveNext()) {
-            auto* row = new CStockRow();
-            row->SetName(Wide(set->GetAsText(0)).c_str(), plain);
-            row->SetCode(Wide(set->GetAsText(1)).c_str(), plain);
-            if (!(set->GetQuoteNumber(5) == zero))
-                row->SetLatest(Wide(set->GetAsText(2)).c_str(),
-                               CAppData::Instance()->ChartPriceColor(set->GetQuoteNumber(6), set->GetQuoteNumber(2)));
-            else
-                row->SetLatest(u"-", plain);
-            row->SetChange(Wide(set->GetAsText(3)).c_str(), CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(3)));
-            row->SetPercent(Wide(set->GetAsText(4)).c_str(), CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(4)));
-            row->SetMarket(Wide(set->GetAsText(7)).c_str());
-            AddRow(row);
-        }
+        for (int r = 0; r < set->GetRowCount(); ++r, set->MoveNext())
+            AddQuoteRow(set);
     }
     if (grid.GetItemCount() == 0)
         Box(u"当前页无数据显示，请返回上一页！", u"");
@@ -209,21 +187,6 @@ void CQXStockTableWnd::OnReply(const BYTE* data, int length, int)
 void CQXStockTableWnd::Box(const char16_t* text, const char16_t* caption)
 {
     CAppData::Instance()->ShowMessageBox(text, caption, m_hWnd);
-}
-
-std::string CQXStockTableWnd::RowCodeMarket(int row)
-{
-    CStockRow* r = GetRow(row);
-    if (r == nullptr)
-        return std::string();
-    char* code = nullptr;
-    char* market = nullptr;
-    WideToAnsi(r->code.text.GetText(), &code);
-    WideToAnsi(r->market.text.GetText(), &market);
-    std::string s = std::string(code != nullptr ? code : "") + "." + (market != nullptr ? market : "");
-    free(code);
-    free(market);
-    return s;
 }
 
 int CQXStockTableWnd::OnOK(int row)
@@ -351,14 +314,7 @@ void CQXStockTableWnd::OnMenuCommand(int command)
     case CMD_SORT_PARAMS: {
         auto* sortWnd = new CStockSortParamWnd(u"全部排序", m_hWnd);
         sortWnd->SetParams(marketKey.c_str(), classKey.c_str(), sortKey.c_str(), direct);
-        RECT work;
-        CWndManager::GetInstance()->GetWorkRect(&work);
-        // Once it has ended, this window releases it with its other children (never here as well).
-        if (sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0,
-                            0x80000000u))
-            sortWnd->ShowWnd(-1, nullptr, nullptr, 1);
-        else
-            delete sortWnd;
+        RunChild(sortWnd);
         break;
     }
     default:

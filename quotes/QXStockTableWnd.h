@@ -63,8 +63,6 @@ private:
     // Takes value as the key of setting when it differs without regard to case; the name follows the key.
     void TakeKey(const char* setting, const char* value, std::string& key, std::string& name);
     void Box(const char16_t* text, const char16_t* caption);
-    // "code.market" of a row; empty without one.
-    std::string RowCodeMarket(int row);
 
     std::string marketKey, classKey, sortKey;
     std::string marketName, className, sortName;

@@ -1,9 +1,12 @@
 #include "quotes/QXTableWnd.h"
 
+#include "core/AppData.h"
+#include "core/DataSet.h"
 #include "core/TextHelpers.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/WideText.h"
+#include "quotes/QuoteRequest.h"
 
 #include <cstdlib>
 #include <string>
@@ -365,8 +368,34 @@ CStockRow* CQXTableWnd::GetRow(int index)
 
 int CQXTableWnd::OpenDetailQuote(const char* codeMarket)
 {
-    std::string info = "code=";
-    info += codeMarket != nullptr ? codeMarket : "";
-    return OpenByKey("xxhq", -1, Gb(u"详细报价").c_str(), info.c_str(), "tc_mfuncno=31000&tc_sfuncno=4",
-                     m_hWnd);
+    return OpenByKey(DETAIL_QUOTE_KEY, -1, DETAIL_QUOTE_TITLE, DetailQuoteInfo(codeMarket).GetText(),
+                     QUOTES_OF_CODES_PARAMS, m_hWnd);
+}
+
+void CQXTableWnd::AddQuoteRow(CDataSet* set)
+{
+    CAppData* app = CAppData::Instance();
+    COLORREF plain = app->GetColor(NAME_COLOR_INDEX);
+    CQuoteNumber zero = CQuoteNumber::Zero();
+    auto* row = new CStockRow();
+    row->SetName(CWString(set->GetAsText(ROW_NAME)).GetText(), plain);
+    row->SetCode(CWString(set->GetAsText(ROW_CODE)).GetText(), plain);
+    COLORREF latestColor = plain;
+    const char* latest = LatestPriceCell(set->GetQuoteNumber(ROW_OPEN), set->GetQuoteNumber(ROW_PREV_CLOSE),
+                                         set->GetQuoteNumber(ROW_LATEST), set->GetAsText(ROW_LATEST), &latestColor);
+    row->SetLatest(CWString(latest).GetText(), latestColor);
+    row->SetChange(CWString(set->GetAsText(ROW_CHANGE)).GetText(),
+                   app->ChartPriceColor(zero, set->GetQuoteNumber(ROW_CHANGE)));
+    row->SetPercent(CWString(set->GetAsText(ROW_CHANGE_PERCENT)).GetText(),
+                    app->ChartPriceColor(zero, set->GetQuoteNumber(ROW_CHANGE_PERCENT)));
+    row->SetMarket(CWString(set->GetAsText(ROW_MARKET)).GetText());
+    AddRow(row);
+}
+
+std::string CQXTableWnd::RowCodeMarket(int row)
+{
+    CStockRow* r = GetRow(row);
+    if (r == nullptr)
+        return std::string();
+    return Gb(r->code.text.GetText()) + "." + Gb(r->market.text.GetText());
 }

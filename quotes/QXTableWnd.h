@@ -8,6 +8,10 @@
 #include "platform/ui/UiList.h"
 #include "shell/NetWnd.h"
 
+#include <string>
+
+class CDataSet;
+
 struct StockCell {
     CWString text;
     COLORREF color = 0;
@@ -108,6 +112,10 @@ public:
     int GetRowCount() const { return grid.GetItemCount(); }
     // Opens the detailed quote of "code.market".
     int OpenDetailQuote(const char* codeMarket);
+    // Appends the row of set's current record, whose columns follow STANDARD_ROW_FIELDS.
+    void AddQuoteRow(CDataSet* set);
+    // "code.market" of a row, from its code and market cells; empty for no row.
+    std::string RowCodeMarket(int row);
 
     CStockGrid& GetGrid() { return grid; }
     CStockHeader& GetHeader() { return header; }

@@ -1,7 +1,7 @@
 // Quote request texts, column lists and code forms shared by the quote screens.
 #include "quotes/QuoteRequest.h"
 
-#include "core/ColorScheme.h"
+#include "core/AppData.h"
 #include "core/TextHelpers.h"
 
 #include <cctype>
@@ -53,43 +53,6 @@ CAString CodesRequest(const char* params, const char* storedList, const char* fi
 
 } // namespace
 
-int FieldColumn(const char* fieldList, int field)
-{
-    if (fieldList == nullptr)
-        return -1;
-    int column = 0;
-    const char* p = fieldList;
-    while (*p != '\0') {
-        char* end = nullptr;
-        long number = strtol(p, &end, 10);
-        if (end != p && number == field && (*end == '|' || *end == '\0'))
-            return column;
-        const char* bar = strchr(p, '|');
-        if (bar == nullptr)
-            break;
-        p = bar + 1;
-        ++column;
-    }
-    return -1;
-}
-
-int FieldCount(const char* fieldList)
-{
-    if (fieldList == nullptr || fieldList[0] == '\0')
-        return 0;
-    int n = 1;
-    for (const char* p = fieldList; *p != '\0'; ++p)
-        n += *p == '|' ? 1 : 0;
-    return n;
-}
-
-int CountListItems(const char* storedList)
-{
-    int count = 0;
-    JoinItems(storedList, &count);
-    return count;
-}
-
 CAString FormatCodeMarket(const char* code, int market, int twoDigits)
 {
     char number[16];
@@ -117,14 +80,14 @@ void SplitCodeMarket(const char* text, CAString* code, int* market)
 
 int MatchesCodeMarket(const char* item, const char* code, int market)
 {
-    if (item == nullptr || code == nullptr)
-        return 0;
-    CAString itemCode;
-    int itemMarket = 0;
-    SplitCodeMarket(item, &itemCode, &itemMarket);
-    if (StrEqualNoCase(itemCode.GetText(), code) != 0)
-        return 0;
-    return strchr(item, '.') == nullptr || itemMarket == market ? 1 : 0;
+    if (item == nullptr || code == nullptr || item[0] == '\0')
+        return MATCH_NONE;
+    CAString key = FormatCodeMarket(code, market, 1);
+    if (StrEqualNoCase(item, key.GetText()) == 0)
+        return MATCH_EXACT;
+    if (strchr(item, '.') != nullptr)
+        return StrEqualNoCase(item, FormatCodeMarket(code, market, 0).GetText()) == 0 ? MATCH_EXACT : MATCH_NONE;
+    return strncmp(key.GetText(), item, strlen(item)) == 0 ? MATCH_PREFIX : MATCH_NONE;
 }
 
 CAString DetailQuoteInfo(const char* codeMarket)
@@ -212,15 +175,29 @@ CAString BuildKLineRequest(const char* code, const char* date, const char* time,
                 "&count=" + std::to_string(count) + "&techname=" + Value(techName));
 }
 
-const char* LatestPriceCell(const CColorScheme* scheme, const CQuoteNumber& open, const CQuoteNumber& prevClose,
-                            const CQuoteNumber& latest, const char* latestText, COLORREF* color)
+int CopyRequest(const CAString& text, char* part, int capacity)
 {
+    if (part == nullptr || capacity < 1)
+        return 0;
+    part[0] = 0;
+    const char* s = text.GetText();
+    size_t n = s != nullptr ? strlen(s) : 0;
+    if (n == 0 || n >= (size_t)capacity)
+        return 0;
+    memcpy(part, s, n + 1);
+    return 1;
+}
+
+const char* LatestPriceCell(const CQuoteNumber& open, const CQuoteNumber& prevClose, const CQuoteNumber& latest,
+                            const char* latestText, COLORREF* color)
+{
+    CAppData* app = CAppData::Instance();
     if (open == CQuoteNumber::Zero()) {
         if (color != nullptr)
-            *color = scheme != nullptr ? scheme->GetColor(NAME_COLOR_INDEX) : 0;
+            *color = app->GetColor(NAME_COLOR_INDEX);
         return "-";
     }
     if (color != nullptr)
-        *color = scheme != nullptr ? scheme->ChartPriceColor(prevClose, latest) : 0;
+        *color = app->ChartPriceColor(prevClose, latest);
     return latestText != nullptr ? latestText : "";
 }

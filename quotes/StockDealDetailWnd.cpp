@@ -5,6 +5,7 @@
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
+#include "quotes/QuoteRequest.h"
 #include "shell/WndMessages.h"
 
 #include <cstdio>
@@ -124,15 +125,9 @@ int CStockDealDetailWnd::BuildRequest(char* part, int capacity, const char*)
         direct = 1;
         direction = 1;
     }
-    int n = snprintf(part, (size_t)capacity,
-                     "tc_mfuncno=31000&tc_sfuncno=9&code=%s&date=%s&time=%d&offset=%d&direct=%d&count=%d",
-                     code.GetData() != nullptr ? code.GetData() : "", date.GetData() != nullptr ? date.GetData() : "0",
-                     time, offset, direct, count);
-    if (n < 0 || n >= capacity) {
-        part[0] = 0;
-        return 0;
-    }
-    return 1;
+    return CopyRequest(BuildDealsRequest(code.GetData(), date.GetData() != nullptr ? date.GetData() : "0", time,
+                                         offset, direct, count),
+                       part, capacity);
 }
 
 void CStockDealDetailWnd::OnReply(const BYTE* data, int length, int)
@@ -193,9 +188,7 @@ void CStockDealDetailWnd::OnReply(const BYTE* data, int length, int)
         texts[0] = Wide(time);
         colors[0] = WHITE;
         texts[1] = Wide(price.Format());
-        colors[1] = prevClose < price   ? app->GetColor(COLOR_RISE)
-                    : prevClose > price ? app->GetColor(COLOR_FALL)
-                                        : app->GetColor(COLOR_UNCHANGED);
+        colors[1] = app->ChartPriceColor(prevClose, price);
         texts[2] = Wide(deals->GetAsText("cjsl"));
         colors[2] = app->GetColor(VOLUME_COLOR);
         const char* side = deals->GetAsText("direct");

@@ -6,6 +6,7 @@
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
 #include "quotes/MyQuotes.h"
+#include "quotes/QuoteRequest.h"
 #include "shell/MenuItem.h"
 #include "shell/MenuNode.h"
 #include "shell/MenuTree.h"
@@ -18,9 +19,6 @@
 #include <string>
 
 namespace {
-
-const char DETAIL_FIELDS[] =
-    "&field=1|2|3|4|11|13|14|15|16|17|18|32|29|30|50|51|52|53|54|55|56|57|58|59|70|71|72|73|74|75|76|77|78|79";
 
 constexpr COLORREF WHITE = 0xFFFFFF;
 constexpr int AMOUNT_COLOR = 28;
@@ -134,19 +132,8 @@ int CStockDetaiPriceWnd::OnInitParam(int id, const char* info, const char* param
 
 int CStockDetaiPriceWnd::BuildRequest(char* part, int capacity, const char*)
 {
-    if (capacity < 1)
-        return 0;
-    part[0] = 0;
-    char* text = SetParamValue(paramText != nullptr ? paramText : "", "code", code);
-    if (text == nullptr)
-        return 0;
-    int n = snprintf(part, (size_t)capacity, "%s%s", text, DETAIL_FIELDS);
-    free(text);
-    if (n < 0 || n >= capacity) {
-        part[0] = 0;
-        return 0; // a cut field list would show the wrong columns
-    }
-    return 1;
+    // A cut field list would show the wrong columns: CopyRequest sends nothing instead.
+    return CopyRequest(BuildDetailQuoteRequest(paramText, code), part, capacity);
 }
 
 void CStockDetaiPriceWnd::OnReply(const BYTE* data, int length, int)
@@ -158,10 +145,9 @@ void CStockDetaiPriceWnd::OnReply(const BYTE* data, int length, int)
         CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 5000);
         return;
     }
+    // Any reply but an error or a quote notice replaces the table, also one without a data set.
     CDataSet* set = reply.GetCount() > 0 ? *reply.GetRecord(0) : nullptr;
-    if (set == nullptr)
-        return;
-    if (set->GetName() != nullptr && strcmp(set->GetName(), "hq.info") == 0) {
+    if (set != nullptr && set->GetName() != nullptr && strcmp(set->GetName(), "hq.info") == 0) {
         OnQuoteInfo(set);
         return;
     }

@@ -20,13 +20,14 @@ const char16_t* const LABELS[4] = {u"市场选择", u"分类选择", u"排序方
 const int LIST_IDS[4] = {CStockSortParamWnd::ID_MARKET_LIST, CStockSortParamWnd::ID_CLASS_LIST,
                          CStockSortParamWnd::ID_SORT_LIST, CStockSortParamWnd::ID_DIRECTION_LIST};
 
+// A key longer than the record holds goes as an empty key, which the table ignores: a cut key would name
+// another ranking.
 void CopyKey(char (&to)[10], const char* from)
 {
     to[0] = 0;
-    if (from == nullptr)
+    if (from == nullptr || strlen(from) >= sizeof to)
         return;
-    strncpy(to, from, sizeof to - 1);
-    to[sizeof to - 1] = 0;
+    strcpy(to, from);
 }
 
 const char* SelectedValue(CCheckList& list)
@@ -154,7 +155,7 @@ void CStockSortParamWnd::OnScreenModeChanged(int orientation)
 void CStockSortParamWnd::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
 {
     for (CCheckList& list : lists) {
-        RECT r = list.GetRect();
+        RECT r{list.GetPosX(), list.GetPosY(), list.GetPosX() + list.GetWidth(), list.GetPosY() + list.GetHeight()};
         DrawRoundBox(dc, &r, TRUE, TRUE);
     }
     CNetWnd::PaintWin(dc, rcWin, rcUpdate);

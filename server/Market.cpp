@@ -109,7 +109,9 @@ double CSecurity::ChangePercent() const
 
 double CSecurity::AveragePrice() const
 {
-    if (volume <= 0)
+    // An index's amount and volume add up its stocks' (money over shares is no index level): its average is its
+    // level, as in its time-share.
+    if (volume <= 0 || type == KIND_INDEX)
         return Price(last);
     return amount / static_cast<double>(volume);
 }

@@ -110,6 +110,9 @@ BOOL CBaseWnd::OnInitDialog()
     commandBar.SetTextSize(24);
     contentPanel.SetID(ID_CONTENT_PANEL);
     contentPanel.EnableScrollBarV(true);
+    // Content taller than the view (a form, the ranking choices, the sign-up texts in landscape) is reached by
+    // dragging; content that fits does not move.
+    contentPanel.SetDragScrollMode(1);
     AddUiWin(&contentPanel);
     bool landscape = width == 720;
     LayoutFrame(landscape);
@@ -119,7 +122,8 @@ BOOL CBaseWnd::OnInitDialog()
     SetShowAnimation(12);
     SetHideAnimation(11);
     int height = GetHeight();
-    gestureRect = RECT{0, CAPTION_HEIGHT, width, height - UI_BAR_HEIGHT_PORTRAIT};
+    // The content panel's area: a stroke on the caption or the bars is a tap, never a swipe.
+    gestureRect = RECT{0, CAPTION_HEIGHT, width, height - CAPTION_HEIGHT - UI_BAR_HEIGHT_PORTRAIT};
 
     CAppData* app = CAppData::Instance();
     if (app->accelMessageId == CAppData::NO_MESSAGE_ID) {
@@ -253,8 +257,9 @@ void CBaseWnd::HandleAccelerometer(WPARAM orientation)
 
 void CBaseWnd::ReleaseChild(CBaseWnd* child)
 {
-    // Only a live window of ours is deleted, and only once.
-    if (!IsLiveWindow(child) || child == this)
+    // Only a live window that this window owns is deleted, and only once: a stale close may name a newer
+    // window at a reused address.
+    if (!IsLiveWindow(child) || child == this || child->owner != m_hWnd)
         return;
     if (child->IsModal()) {
         // Its modal loop is still on the stack below us: deleting it now would pull the window from under it.
@@ -357,6 +362,17 @@ int CBaseWnd::ShowWnd(int menuId, const char* info, const char* params, int)
     OnInitParam(menuId, info, params);
     OnActive();
     return DoModal();
+}
+
+int CBaseWnd::RunChild(CBaseWnd* child)
+{
+    RECT work;
+    GetWndManager()->GetWorkRect(&work);
+    if (!child->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0, WS_POPUP)) {
+        delete child;
+        return -1;
+    }
+    return child->ShowWnd(-1, nullptr, nullptr, 1);
 }
 
 void CBaseWnd::PostChildClosed(int result)
@@ -532,8 +548,8 @@ void CBaseWnd::DrawRoundBox(HDC dc, const RECT* rect, BOOL panelCoords, BOOL sha
     if (dc == nullptr || rect == nullptr)
         return;
     RECT r = *rect;
-    if (panelCoords)
-        OffsetRect(&r, 0, contentPanel.GetPosY());
+    if (panelCoords) // content coordinates: the box moves with the scrolled content
+        OffsetRect(&r, contentPanel.GetPosX(), contentPanel.GetPosY() - contentPanel.GetTopPos());
     r.left -= 3;
     r.right += 3;
     if (shadow) {

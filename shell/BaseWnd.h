@@ -48,6 +48,9 @@ public:
     virtual void SetScreenMode(int mode);
     virtual void OnScreenModeChanged(int orientation);
 
+    // Creates child (owned by this window) over the work area as a pop-up and runs it modally; this window
+    // releases it when its close arrives. A child that cannot be created is deleted at once: -1.
+    int RunChild(CBaseWnd* child);
     // Shows or hides the window without a modal loop; hiding hands the window back to its owner.
     void ShowChild(int menuId, const char* info, const char* params, BOOL show, BOOL bringToTop);
     void ResetScreenMode() { SetScreenMode(0); }
@@ -65,7 +68,7 @@ public:
     CMzKeypadWnd* GetKeypadWnd() const { return keypadWnd; }
     // Applies a key of the numeric pad (10-19 digits, 20 backspace, 24 point) to an edit.
     void OnKeypadKey(int key, UiLineEdit* edit);
-    // A framed rounded box; with panelCoords the rectangle is relative to the content panel.
+    // A framed rounded box; with panelCoords the rectangle is in the content panel's (scrolled) content.
     void DrawRoundBox(HDC dc, const RECT* rect, BOOL panelCoords, BOOL shadow);
     CWndManager* GetWndManager() const { return wndManager; }
 

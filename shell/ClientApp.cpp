@@ -14,6 +14,9 @@
 namespace {
 
 DWORD instanceWait = 500;
+// The log-on window as a client window: it deletes itself after handing over, so it is looked up among the live
+// windows by address, never through the application's main window pointer.
+CBaseWnd* logonWindow = nullptr;
 constexpr LONG STATUS_FAILED = (LONG)0x80004005;
 constexpr DWORD ERROR_EXISTS = 183;
 
@@ -69,10 +72,12 @@ BOOL CClientApp::Init()
 
     auto* logon = new CLogonWnd(u"Morwick", nullptr);
     m_pMainWnd = logon;
+    logonWindow = logon;
     if (!logon->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr, 0, 0, 0)) {
         // Nothing to show: end at once rather than run a loop no window can end.
         delete logon;
         m_pMainWnd = nullptr;
+        logonWindow = nullptr;
         return 0;
     }
     if (IsAppAnimationOn(1))
@@ -85,10 +90,10 @@ BOOL CClientApp::Init()
 int CClientApp::Exit()
 {
     if (m_initialised == 1) {
-        // The log-on window hides itself when the main frame opens; it is released here with the rest.
-        CBaseWnd* logon = static_cast<CBaseWnd*>(m_pMainWnd);
-        if (logon != nullptr && CBaseWnd::IsLiveWindow(logon))
-            delete logon;
+        // The log-on window deletes itself once the main frame is open; one still there goes here.
+        if (CBaseWnd::IsLiveWindow(logonWindow))
+            delete logonWindow;
+        logonWindow = nullptr;
         m_pMainWnd = nullptr;
         CAppData::Destroy();
         CWndManager::Destroy();

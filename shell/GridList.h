@@ -46,6 +46,7 @@ public:
     void SetCheckMode(BYTE on) { checkMode = on; }
     BYTE GetCheckMode() const { return checkMode; }
     void SetBottomLines(BYTE on) { bottomLines = on; }
+    int GetRowLimit() const { return rowLimit; }
     int GetColumnCount() const { return columns; }
     int GetVisibleColumns() const { return visibleColumns; }
     int GetFixedColumns() const { return fixedColumns; }

@@ -339,7 +339,8 @@ void CLogonWnd::OnReply(const BYTE* data, int length, int)
         }
         state = FAILED;
     } else if (first->GetRowCount() == 0 && lastSet->GetRowCount() == 0) {
-        // Nothing to go on: the window waits for the user or the time-out.
+        // Nothing to go on: the window waits for the user or the time-out, which keeps counting.
+        SetTimer(PROGRESS_TIMER, PROGRESS_MS);
     } else if (state == LOGIN_SENT) {
         HandleLoginReply(first);
     } else if (state == CONFIG) {
@@ -423,6 +424,14 @@ void CLogonWnd::OpenMainFrame()
 LRESULT CLogonWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_CHILD_CLOSED:
+        // Its own close, posted once it has handed over: it goes, so that it no longer takes broadcasts and a
+        // second start finds the main frame instead. Nothing touches the object after this return.
+        if (lParam == (LPARAM)this) {
+            delete this;
+            return 1;
+        }
+        return CNetWnd::WindowProc(message, wParam, lParam);
     case WM_DEFERRED_STEP:
         if (wParam == STEP_SIGN_UP)
             OpenSignUp();

@@ -219,7 +219,7 @@ CMenuTree* BuildMenuTree(const BYTE* data, int size)
     if (data == nullptr || size <= 0)
         return nullptr;
     CDataSet** sets = nullptr;
-    int count = ParseDataSets(data, DWORD(size), &sets, 0);
+    int count = ParseDataSets(data, DWORD(size), &sets);
     CMenuTree* tree = nullptr;
     if (count == 1) {
         CDataSet* set = sets[0];

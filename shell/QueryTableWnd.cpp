@@ -83,7 +83,9 @@ int CQueryTableWnd::BuildRequest(char* part, int capacity, const char*)
 
 int CQueryTableWnd::GetRequestCount()
 {
-    pageSize = rowsPerPage >= 1 ? rowsPerPage : DEFAULT_PAGE_SIZE;
+    // A window pages by the row limit it gives its grid.
+    int limit = grid.GetRowLimit();
+    pageSize = limit >= 1 ? limit : DEFAULT_PAGE_SIZE;
     return pageSize;
 }
 

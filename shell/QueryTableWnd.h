@@ -61,8 +61,6 @@ public:
 
     BYTE fundMenu = 1;
     COLORREF backgroundColor = 0;
-    // Rows per page the derived window asks for (0: the default).
-    int rowsPerPage = 0;
 
     static void SetMyFundsAdder(MyFundsAdder adder) { myFundsAdder = adder; }
 

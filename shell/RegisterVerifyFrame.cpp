@@ -82,14 +82,16 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     captionBar.EnableHome(FALSE);
     captionBar.EnableTradeIcon(FALSE);
 
-    DeviceRegRecord record;
+    // The application data's record, read afresh: the one every request's common fields are taken from.
+    DeviceRegRecord* record = CAppData::Instance()->GetDeviceRecord();
+    record->Load();
     numberEdit.SetID(ID_NUMBER_EDIT);
     numberEdit.SetPos(260, 40, 200, 50);
     numberEdit.SetTip(u"请输入手机号码...");
     numberEdit.SetTextColor(0);
     numberEdit.SetSipMode(SIP_KIND_NUMBER);
     numberEdit.SetMaxChars(MOBILE_LENGTH);
-    numberEdit.SetText(record.GetFocus());
+    numberEdit.SetText(record->GetFocus());
     contentPanel.AddChild(&numberEdit);
 
     promptLabel.SetID(143);
@@ -215,9 +217,10 @@ int CRegisterVerifyFrame::BuildRequest(char* part, int capacity, const char*)
     int n = -1;
     if (signUpState == LOGIN) {
         encrypt = 0;
-        DeviceRegRecord record;
-        record.Set(numberEdit.GetText(), nullptr, nullptr, nullptr);
-        record.Save();
+        // Through the application data's record, so this run's requests carry the number at once.
+        DeviceRegRecord* record = app->GetDeviceRecord();
+        record->Set(numberEdit.GetText(), nullptr, nullptr, nullptr);
+        record->Save();
         std::string mobile = Ansi(numberEdit.GetText());
         n = snprintf(part, (size_t)capacity, "tc_mfuncno=100&tc_sfuncno=3&mobile=%s", mobile.c_str());
     } else if (signUpState == CONFIG_WANTED) {
@@ -243,6 +246,11 @@ void CRegisterVerifyFrame::OnReply(const BYTE* data, int length, int)
     int count = ParseDataSets(data, (DWORD)length, &sets);
     if (count <= 0 || sets == nullptr) {
         free(sets);
+        // A configuration reply with nothing in it must not leave the user waiting on this frame unawares.
+        if (signUpState == CONFIG_SENT) {
+            app->ShowMessage(Ansi(u"取配置信息错误").c_str(), m_hWnd, 0);
+            signUpState = IDLE;
+        }
         return;
     }
     CDataSet* first = sets[0];
@@ -257,9 +265,9 @@ void CRegisterVerifyFrame::OnReply(const BYTE* data, int length, int)
         if (first->GetRowCount() > 0) {
             first->MoveFirst();
             CWString code(first->GetAsText(0));
-            DeviceRegRecord record;
-            record.Set(nullptr, code.GetText(), nullptr, nullptr);
-            record.Save();
+            DeviceRegRecord* record = app->GetDeviceRecord();
+            record->Set(nullptr, code.GetText(), nullptr, nullptr);
+            record->Save();
         }
         const char* local = app->GetConfig("System_Version");
         DWORD bits = CompareVersion(local != nullptr ? local : "", app->GetVersion());

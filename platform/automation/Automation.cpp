@@ -3,6 +3,7 @@
 #include "platform/automation/Automation.h"
 
 #include "platform/device/Registry.h"
+#include "platform/device/TouchDriver.h"
 #include "platform/display/Desktop.h"
 #include "platform/display/Paths.h"
 #include "platform/display/PngCodec.h"
@@ -327,6 +328,15 @@ std::string RunCommand(const std::string& line)
         LONG r = RegSetValueExW(key, u"FlyModeFlag", 0, REG_DWORD, (const BYTE*)&flag, sizeof flag);
         RegCloseKey(key);
         return r == ERROR_SUCCESS ? Ok() : Error("cannot write the setting");
+    }
+    if (cmd == "pinch") {
+        // Two fingers squeezed together (in) or spread apart (out), through the touch driver.
+        std::string how;
+        in >> how;
+        if (how != "in" && how != "out")
+            return Error("pinch in|out");
+        int sent = how == "in" ? SimulatePinch(200, 100) : SimulatePinch(100, 200);
+        return sent > 0 ? Ok() : Error("no window takes gestures");
     }
     if (cmd == "frontkey") {
         InjectFrontKey();

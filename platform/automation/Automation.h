@@ -4,9 +4,11 @@
 //   tap X Y | press X Y | move X Y | release X Y | drag X1 Y1 X2 Y2 [STEPS]   the stylus, screen coordinates
 //   key NAME (enter back left right up down tab escape delete space) | text UTF-8
 //   rotate 0|1|2|3 (the accelerometer) | lock | unlock | call begin|end | usb off | frontkey
+//   pinch in|out (two fingers together or apart, to the windows registered with the touch driver)
 //   flightmode on|off (the phone's flight-mode flag in the registry)
 //   clock set YYYY-MM-DD HH:MM:SS | clock advance MS | clock real   GUI timers and the time of day
-//   shot PATH (PNG of the screen) | dump (the window stack from the top, with controls)
+//   shot PATH (PNG of the screen) | dump (the window stack from the top, with controls; a control's "rect" is
+//   relative to its window, its "screenRect" on the screen, where tap X Y points)
 //   idle [MS] (until nothing is pending and no request is under way, or MS) | log (debug output since last call)
 //   programs (what the client asked to start since last call)
 #pragma once
@@ -33,5 +35,11 @@ namespace morwick::automation {
 
 // Sends one command to the automation socket at path and returns the answer line ("" when it cannot connect).
 std::string SendCommand(const std::string& path, const std::string& line);
+// A connection kept open over several commands (the client serves one connection at a time): Connect gives its
+// descriptor or -1, Exchange sends one command on it and returns the answer line, WaitForHangUp is true when
+// the client closes it within the time. The caller closes it (close()).
+int Connect(const std::string& path);
+std::string Exchange(int connection, const std::string& line);
+bool WaitForHangUp(int connection, int milliseconds);
 
 } // namespace morwick::automation

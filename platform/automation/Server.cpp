@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -18,6 +19,8 @@ namespace {
 
 std::atomic<int> listenFd{-1};
 std::atomic<bool> looping{false};
+std::mutex servingLock; // held while the served connection is hung up or closed, so its number is never reused
+int servingFd = -1;     // the connection being served, hung up by StopServer
 std::thread serverThread;
 std::string socketPath;
 
@@ -71,7 +74,14 @@ void Loop(int fd)
                 continue;
             break; // closed by StopServer
         }
-        Serve(client);
+        {
+            std::lock_guard<std::mutex> guard(servingLock);
+            servingFd = client;
+        }
+        if (listenFd.load() >= 0) // not stopping
+            Serve(client);
+        std::lock_guard<std::mutex> guard(servingLock);
+        servingFd = -1;
         close(client);
     }
     looping.store(false);
@@ -111,8 +121,14 @@ void StopServer()
     shutdown(fd, SHUT_RDWR);
     close(fd);
     // A command still running may be waiting for this thread (most run on the GUI thread): keep answering sent
-    // messages until the server thread has finished it, or the join would wait for ever.
+    // messages until the server thread has finished it, or the join would wait for ever. A peer that keeps its
+    // connection open is hung up on: the client ends whether or not the peer does.
     while (looping.load()) {
+        {
+            std::lock_guard<std::mutex> guard(servingLock);
+            if (servingFd >= 0)
+                shutdown(servingFd, SHUT_RD); // an answer under way still goes out
+        }
         MSG msg;
         PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -126,23 +142,51 @@ void StopServer()
 
 namespace morwick::automation {
 
-std::string SendCommand(const std::string& path, const std::string& line)
+int Connect(const std::string& path)
 {
     sockaddr_un a{};
     if (path.size() >= sizeof a.sun_path)
-        return "";
+        return -1;
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return "";
+        return -1;
     a.sun_family = AF_UNIX;
     std::memcpy(a.sun_path, path.c_str(), path.size() + 1);
+    if (connect(fd, (sockaddr*)&a, sizeof a) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::string Exchange(int connection, const std::string& line)
+{
     std::string answer;
-    if (connect(fd, (sockaddr*)&a, sizeof a) == 0 && WriteAll(fd, line + "\n")) {
+    if (connection >= 0 && WriteAll(connection, line + "\n")) {
         char c;
-        while (recv(fd, &c, 1, 0) == 1 && c != '\n')
+        while (recv(connection, &c, 1, 0) == 1 && c != '\n')
             answer += c;
     }
-    close(fd);
+    return answer;
+}
+
+bool WaitForHangUp(int connection, int milliseconds)
+{
+    timeval patience{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    char c;
+    ssize_t n;
+    while ((n = recv(connection, &c, 1, 0)) > 0) {
+    }
+    return n == 0;
+}
+
+std::string SendCommand(const std::string& path, const std::string& line)
+{
+    int fd = Connect(path);
+    std::string answer = Exchange(fd, line);
+    if (fd >= 0)
+        close(fd);
     return answer;
 }
 

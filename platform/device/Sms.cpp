@@ -46,6 +46,14 @@ std::string EscapeLine(const std::string& text)
     return out;
 }
 
+// How the phone would dial the recipient, named in the outbox line.
+const char* AddressTypeName(SMS_ADDRESS_TYPE type)
+{
+    static const char* const names[] = {"unknown",    "international", "national",   "network",
+                                        "subscriber", "alphanumeric",  "abbreviated"};
+    return type >= SMSAT_UNKNOWN && type <= SMSAT_ABBREVIATED ? names[type] : "unknown";
+}
+
 bool AppendLine(const std::string& line)
 {
     int fd = open(SmsOutboxPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -121,7 +129,8 @@ HRESULT SmsSendMessage(SMS_HANDLE handle, const SMS_ADDRESS*, const SMS_ADDRESS*
 
     if (!ReadPhoneProfile().smsSendingWorks)
         return SMS_E_SENDFAILED;
-    std::string line = EscapeLine(Utf8(destination->ptsAddress, (int)addressLength)) + "\t" + EscapeLine(text) + "\n";
+    std::string line = EscapeLine(Utf8(destination->ptsAddress, (int)addressLength)) + "\t" +
+                       AddressTypeName(destination->smsatAddressType) + "\t" + EscapeLine(text) + "\n";
     std::lock_guard<std::mutex> hold(smsLock);
     if (!AppendLine(line))
         return SMS_E_SENDFAILED;

@@ -1,6 +1,7 @@
 // The phone's text-message service in the shape of its SMS library: open for sending, send, close.
 // Each message sent is appended with its recipient to "outbox.txt" of the device directory, one line each:
-// recipient, a tab, the text (UTF-8; "\\", "\n", "\r" and "\t" written as backslash escapes).
+// recipient, a tab, its address type ("national", "international", ...), a tab, the text (UTF-8; "\\", "\n",
+// "\r" and "\t" written as backslash escapes).
 // When the phone profile says "sms_sending=fails", every send is refused.
 #pragma once
 

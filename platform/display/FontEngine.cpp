@@ -5,6 +5,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
+#include FT_SIZES_H
 #include FT_SYNTHESIS_H
 
 #include <cmath>
@@ -78,9 +79,12 @@ private:
     std::unordered_map<uint32_t, Glyph> glyphs;
 };
 
+// One size and weight of the engine's single FreeType face. Every size shares that face (one mapping of the font
+// file and one copy of its tables, instead of one per size); loading a glyph activates this size under the face's
+// lock.
 class FreeTypeFace : public FontFace {
 public:
-    FreeTypeFace(FT_Face f, int h, int w) : face(f)
+    FreeTypeFace(FT_Face f, std::mutex& faceLock, int h, int w) : face(f), faceLock(faceLock)
     {
         height = h;
         weight = w;
@@ -89,7 +93,13 @@ public:
         if (span <= 0)
             span = face->units_per_EM;
         double em = (double)h * face->units_per_EM / span;
-        FT_Set_Char_Size(face, 0, (FT_F26Dot6)std::lround(em * 64.0), 72, 72);
+        {
+            std::lock_guard<std::mutex> guard(faceLock);
+            if (FT_New_Size(face, &size) == 0) {
+                FT_Activate_Size(size);
+                FT_Set_Char_Size(face, 0, (FT_F26Dot6)std::lround(em * 64.0), 72, 72);
+            }
+        }
         ascent = (int)std::lround((double)face->ascender * h / span);
         for (int& a : asciiAdvance)
             a = -1;
@@ -98,7 +108,12 @@ public:
         else if (weight >= 600)
             strength = (FT_Pos)std::lround(em * 64.0 / 40.0);
     }
-    ~FreeTypeFace() override { FT_Done_Face(face); }
+    ~FreeTypeFace() override
+    {
+        std::lock_guard<std::mutex> guard(faceLock);
+        if (size)
+            FT_Done_Size(size);
+    }
 
     const Glyph& GetGlyph(uint32_t cp) override
     {
@@ -123,8 +138,10 @@ private:
         if (it != glyphs.end())
             return it->second;
         Glyph& g = glyphs[cp];
-        if (cp == '\t' || cp == '\r' || cp == '\n' || cp < 32)
+        if (cp == '\t' || cp == '\r' || cp == '\n' || cp < 32 || size == nullptr)
             return g;
+        std::lock_guard<std::mutex> guard(faceLock);
+        FT_Activate_Size(size);
         FT_UInt index = FT_Get_Char_Index(face, cp);
         if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0)
             return g;
@@ -151,7 +168,9 @@ private:
         return g;
     }
 
-    FT_Face face;
+    FT_Face face;          // the engine's, shared by every size
+    std::mutex& faceLock;  // the engine's: the face and its glyph slot serve one size at a time
+    FT_Size size = nullptr;
     FT_Pos strength = 0;
     std::mutex lock;
     std::unordered_map<uint32_t, Glyph> glyphs;
@@ -210,10 +229,15 @@ FontFace* FontEngine::Face(int height, int weight)
     if (it != faces.end())
         return it->second.get();
     std::unique_ptr<FontFace> made;
-    FT_Face ftFace = nullptr;
-    if (!fontFile.empty() && Library() &&
-        FT_New_Face(Library(), fontFile.c_str(), faceIndex, &ftFace) == 0)
-        made = std::make_unique<FreeTypeFace>(ftFace, height, w);
+    if (!sharedFace && !faceFailed && !fontFile.empty() && Library()) {
+        FT_Face opened = nullptr;
+        if (FT_New_Face(Library(), fontFile.c_str(), faceIndex, &opened) == 0)
+            sharedFace = opened;
+        else
+            faceFailed = true; // not a font: the box glyphs stand in
+    }
+    if (sharedFace)
+        made = std::make_unique<FreeTypeFace>(static_cast<FT_Face>(sharedFace), faceLock, height, w);
     else
         made = std::make_unique<BoxFace>(height, w);
     FontFace* raw = made.get();

@@ -1,5 +1,5 @@
-// Glyphs through FreeType from the CJK face fontconfig finds: one sized face per pixel height and weight,
-// anti-aliased glyph coverage rendered once and cached.
+// Glyphs through FreeType from the CJK face fontconfig finds: one sized face per pixel height and weight, all
+// drawing from one FreeType face (the font file is mapped once), anti-aliased glyph coverage rendered once and cached.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +52,9 @@ private:
     std::mutex lock;
     std::string fontFile;
     int faceIndex = 0;
+    void* sharedFace = nullptr; // the one FreeType face (FT_Face) every size draws from, opened on first use
+    bool faceFailed = false;
+    std::mutex faceLock;        // serialises the shared face
     std::unordered_map<uint64_t, std::unique_ptr<FontFace>> faces;
 };
 

@@ -57,6 +57,30 @@ BOOL CMzApp::PreTranslateMessage(MSG*)
     return FALSE;
 }
 
+namespace {
+
+// Without a desktop the client draws into memory only: a user who started it from a terminal learns why nothing
+// appears and how to reach it.
+void TellHowToDriveHeadless(const char* socket)
+{
+    std::fprintf(stderr, "morwick: no display to open a window on: running headless.\n");
+    if (socket)
+        std::fprintf(stderr,
+                     "morwick: drive it through its automation socket, one command per line, e.g.\n"
+                     "    tools/automate -s %s dump          (windows and controls, with screenRect)\n"
+                     "    tools/automate -s %s tap X Y       (screen coordinates)\n"
+                     "    tools/automate -s %s shot home.png (what the screen shows)\n"
+                     "    tools/automate -s %s frontkey      (ends the client)\n",
+                     socket, socket, socket, socket);
+    else
+        std::fprintf(stderr, "morwick: nothing can drive it: start it with MORWICK_AUTOMATION=PATH and use "
+                             "tools/automate -s PATH (tap X Y, text, dump, shot FILE.png, frontkey).\n");
+    std::fprintf(stderr, "morwick: on a desktop, MORWICK_DISPLAY=sdl shows it in a window; MORWICK_DISPLAY=headless "
+                         "runs it headless without this note.\n");
+}
+
+} // namespace
+
 int MzRunApplication(int, char**)
 {
     CMzApp* app = CMzApp::GetApp();
@@ -67,8 +91,11 @@ int MzRunApplication(int, char**)
     morwick::display::AttachGuiThread();
     std::string backEnd = morwick::display::StartDisplay();
     const char* socket = std::getenv("MORWICK_AUTOMATION");
-    if (socket && *socket && !morwick::automation::StartServer(socket))
+    bool driven = socket && *socket && morwick::automation::StartServer(socket);
+    if (socket && *socket && !driven)
         std::fprintf(stderr, "morwick: cannot listen on %s\n", socket);
+    if (backEnd == "headless" && !std::getenv("MORWICK_DISPLAY"))
+        TellHowToDriveHeadless(driven ? socket : nullptr);
     std::string note = "display: " + backEnd + "\n";
     OutputDebugStringA(note.c_str());
     int code = 0;

@@ -123,7 +123,7 @@ void CMzMessageBoxWnd::OnLButtonUp(UINT, int, int) {
 }
 
 void CMzMessageBoxWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
-    UiFillRect(dc, *update, RGB(0, 0, 0));
+    // The window is layered: outside the rounded panel its pixels stay clear and what lies beneath shows.
     UiFillRoundRect(dc, *window, 12, PANEL_EDGE, PANEL);
     if (!autoCloseMs_ && !caption_.IsEmpty()) {
         RECT band{window->left + 2, window->top + 2, window->right - 2, window->top + 50};
@@ -135,7 +135,7 @@ void CMzMessageBoxWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
 
 int CMzMessageBoxWnd::Run(HWND owner) {
     RECT work = WorkArea();
-    if (!Create(work.left, work.top, 100, 100, owner, 0, WS_POPUP)) return 0;
+    if (!Create(work.left, work.top, 100, 100, owner, 0, WS_POPUP, WS_EX_LAYERED)) return 0;
     int result = DoModal();
     Destroy();
     return result < 0 ? 0 : result;
@@ -257,8 +257,7 @@ public:
     }
 
     void PaintWin(HDC dc, RECT* window, RECT* update) override {
-        UiFillRect(dc, *update, RGB(0, 0, 0));
-        UiFillRoundRect(dc, *window, 12, PANEL_EDGE, PANEL);
+        UiFillRoundRect(dc, *window, 12, PANEL_EDGE, PANEL); // layered, as the message box
         RECT track{window->left + 30, window->top + 86, window->right - 30, window->top + 106};
         UiFillRoundRect(dc, track, 9, RGB(16, 18, 26), RGB(16, 18, 26));
         int span = dialog_->high_ - dialog_->low_;
@@ -326,7 +325,7 @@ BOOL ProgressDialog::Show(HWND owner) {
     int screenW = work.right - work.left;
     int w = std::min(420, screenW - 40), h = 200;
     if (!window_->Create(work.left + (screenW - w) / 2, work.top + ((work.bottom - work.top) - h) / 2, w, h, owner, 0,
-                         WS_POPUP)) {
+                         WS_POPUP, WS_EX_LAYERED)) {
         window_.reset();
         return FALSE;
     }

@@ -62,7 +62,11 @@ void CMzHostWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
     manager_.Paint(dc, update);
 }
 
-std::string CMzHostWnd::DescribeControls() { return manager_.DescribeJson(); }
+std::string CMzHostWnd::DescribeControls() {
+    RECT window{0, 0, 0, 0};
+    if (m_hWnd) GetWindowRect(m_hWnd, &window);
+    return manager_.DescribeJson(POINT{window.left, window.top});
+}
 
 void CMzHostWnd::InvalidateHostRect(const RECT* rect) {
     if (m_hWnd) InvalidateRect(m_hWnd, rect, FALSE);

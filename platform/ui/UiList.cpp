@@ -271,5 +271,5 @@ void UiList::Describe(UiDescription& out) const {
     out.kind = "UiList";
     for (const ListItem& item : items_) out.items.emplace_back(item.Text.C_Str(), item.Text.Length());
     out.selected = selected_;
-    out.extra = "top=" + std::to_string(scroll_.GetOffset());
+    out.extra = "top=" + std::to_string(scroll_.GetOffset()) + " row=" + std::to_string(itemHeight_);
 }

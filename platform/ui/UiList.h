@@ -64,7 +64,8 @@ public:
     void ScrollToTop(bool animated = true);
     int GetContentHeight() const;
     bool IsScrolling() const { return scroll_.IsDragging() || scroll_.IsMoving(); }
-    bool ScrollsItself() const override { return dragMode_ != 0; }
+    // A list whose rows all fit leaves a drag to the scrolling container it sits in.
+    bool ScrollsItself() const override { return dragMode_ != 0 && GetContentHeight() > GetHeight(); }
 
     void SetPos(int x, int y, int w, int h, UINT flags = 0) override;
     void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;

@@ -246,7 +246,7 @@ static void AppendJsonString(std::string& out, const std::u16string& text) {
     out += '"';
 }
 
-std::string UiWinManager::DescribeJson() const {
+std::string UiWinManager::DescribeJson(POINT origin) const {
     std::vector<UiDescription> list;
     Describe(list);
     std::string out = "[";
@@ -265,7 +265,8 @@ std::string UiWinManager::DescribeJson() const {
         }
         out += "],\"selected\":" + std::to_string(d.selected) + ",\"extra\":";
         AppendJsonString(out, std::u16string(d.extra.begin(), d.extra.end()));
-        out += "}";
+        out += ",\"screenRect\":[" + std::to_string(d.rect.left + origin.x) + "," + std::to_string(d.rect.top + origin.y) +
+               "," + std::to_string(d.rect.right + origin.x) + "," + std::to_string(d.rect.bottom + origin.y) + "]}";
     }
     return out + "]";
 }

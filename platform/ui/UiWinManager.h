@@ -50,8 +50,10 @@ public:
 
     // Every shown control, depth first in paint order.
     void Describe(std::vector<UiDescription>& out) const;
-    // The same as a JSON array of objects {kind, id, rect:[l,t,r,b], visible, enabled, text, items, selected, extra}.
-    std::string DescribeJson() const;
+    // The same as a JSON array of objects {kind, id, rect:[l,t,r,b], visible, enabled, text, items, selected, extra,
+    // screenRect:[l,t,r,b]}: rect is relative to the host window, screenRect on the screen (rect moved by origin,
+    // the host window's top-left), the coordinates a tap takes.
+    std::string DescribeJson(POINT origin = POINT{0, 0}) const;
 
     // Called when a control leaves (removal or destruction) so no pointer to it survives here.
     void Forget(UiWin* control);

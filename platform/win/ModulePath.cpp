@@ -114,3 +114,13 @@ const char* GetBuildServerAddress()
 {
     return MORWICK_SERVER_ADDR;
 }
+
+int GetServerPortOverride()
+{
+    const char* text = getenv("MORWICK_PORT");
+    if (text == nullptr || text[0] == 0)
+        return 0;
+    char* end = nullptr;
+    long port = strtol(text, &end, 10);
+    return *end == 0 && port > 0 && port < 65536 ? (int)port : 0;
+}

@@ -25,3 +25,5 @@ std::string GetDeviceDirectoryNative();
 
 // The server address the client was built for (the operator's gateway: GetGatewayAddress, BuildSettings.h).
 const char* GetBuildServerAddress();
+// The port named by MORWICK_PORT (the stand-in server a local run started), or 0 when it is unset or no port.
+int GetServerPortOverride();

@@ -249,6 +249,13 @@ TEST_F(AppDataTest, FundEntriesOfTheLogInReadEmptyWhileLoggedOut)
     EXPECT_EQ(cache->GetEntry7(), nullptr);
     cache->SetEntry(8, nullptr); // no such entry: nothing happens
     EXPECT_EQ(cache->GetEntry(0), nullptr);
+
+    // Asked when no application data exists (start or exit), a cache answers nothing and builds none.
+    CAppData::Destroy();
+    CFundDataCache alone;
+    alone.SetEntry1(new CDataSet());
+    EXPECT_EQ(alone.GetEntry1(), nullptr);
+    EXPECT_EQ(CAppData::Existing(), nullptr);
 }
 
 TEST_F(AppDataTest, ShortMessagesGoToBoxLongerOnesToTip)

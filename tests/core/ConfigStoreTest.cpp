@@ -281,3 +281,27 @@ TEST_F(ConfigStoreFiles, AnUnreadableStockListIsNotReplacedByTheDefaultCodesOnFi
     EXPECT_EQ(system(("test -d '" + dir + "MyQuotes.dat'").c_str()), 0);
     EXPECT_NE(ReadFile("DefParam.dat"), "<missing>");
 }
+
+TEST_F(ConfigStoreFiles, AServerPortInTheEnvironmentWinsOverTheStoredOneWhenItIsAPort) {
+    {
+        CConfigStore first(wideDir.c_str());
+        first.Load(nullptr);
+        ASSERT_TRUE(first.SetConfig("Server_Port", "8100", 1));
+    }
+    struct Case {
+        const char* environment; // null: unset
+        const char* port;
+    };
+    const Case cases[] = {{nullptr, "8100"}, {"9123", "9123"}, {"", "8100"}, {"80a", "8100"}, {"70000", "8100"}, {"0", "8100"}};
+    for (const Case& c : cases) {
+        if (c.environment != nullptr) {
+            setenv("MORWICK_PORT", c.environment, 1);
+        } else {
+            unsetenv("MORWICK_PORT");
+        }
+        CConfigStore store(wideDir.c_str());
+        store.Load(nullptr);
+        EXPECT_STREQ(store.GetConfig("Server_Port"), c.port) << (c.environment ? c.environment : "unset");
+    }
+    unsetenv("MORWICK_PORT");
+}

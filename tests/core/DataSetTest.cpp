@@ -348,7 +348,7 @@ TEST(DataSet, BlobReferencesOutsideTheBlobHaveNoValue)
     s.BlobPadding(8);
     s.Row().Ref(9, 1).Ref(4, 5).Ref(-2, 4);          // past the end, straddling the end, negative offset
     s.Row().Ref(INT_MAX, 2).Ref(1, INT_MAX).Ref(6, 2); // offset + length overflow int32; not terminated
-    s.Row().Ref(0, 8).Ref(0, 8).Ref(0, 7);             // texts without a terminator within their length
+    s.Row().Ref(0, 9).Ref(0, 8).Ref(0, 7);             // a text longer than the blob; a wide text never ended
     auto set = ParseOne(s.Build());
     ASSERT_TRUE(set);
     while (set->MoveNext()) {
@@ -368,6 +368,42 @@ TEST(DataSet, BlobReferencesOutsideTheBlobHaveNoValue)
     // An in-range byte array needs no terminator.
     set->MoveLast();
     EXPECT_STREQ(set->GetAsText(1), "Array:8");
+}
+
+TEST(DataSet, TextsCountedWithoutTheirTerminatorReadUpToIt)
+{
+    // Some servers count only a text's characters; the terminator then lies just past the counted bytes, or (for
+    // the last 8-bit text) the blob ends there.
+    const uint8_t blob[] = {'6', '0', '0', '0', '2', '7', 0, 'H', 0, 'D', 0, 0, 0, '9', '9'};
+    DataSetBytes s("quotes");
+    s.Field("code", FIELD_TEXT).Field("name", FIELD_WIDE_TEXT);
+    s.Row().Ref(0, 6).Ref(7, 4);   // characters only
+    s.Row().Ref(0, 7).Ref(7, 6);   // with the terminator, as the client writes them
+    s.Row().Ref(13, 2).Ref(9, 2);  // the last text of the blob, never terminated; a wide text from its middle
+    std::vector<uint8_t> bytes = s.Build();
+    // The blob by hand: DataSetBytes would add references of its own.
+    size_t lengthAt = bytes.size() - 4;
+    bytes.insert(bytes.end(), blob, blob + sizeof blob);
+    bytes[lengthAt] = sizeof blob;
+    auto set = ParseOne(bytes);
+    ASSERT_TRUE(set);
+    const char* expected[][2] = {{"600027", "HD"}, {"600027", "HD"}, {"99", "D"}};
+    for (auto& row : expected) {
+        ASSERT_TRUE(set->MoveNext());
+        EXPECT_STREQ(set->GetString("code"), row[0]);
+        EXPECT_STREQ(set->GetAsText(1), row[1]);
+    }
+    // Rebuilding the blob after an edit keeps each text's end.
+    ASSERT_TRUE(set->MoveFirst());
+    ASSERT_EQ(set->SetString(0, "600000"), 0);
+    ASSERT_EQ(set->Compact(), 1);
+    expected[0][0] = "600000";
+    set->Move(-10);
+    for (auto& row : expected) {
+        ASSERT_TRUE(set->MoveNext());
+        EXPECT_STREQ(set->GetString("code"), row[0]);
+        EXPECT_STREQ(set->GetAsText(1), row[1]);
+    }
 }
 
 TEST(DataSet, ValuesReadAsTextEndInsideTheSet)
@@ -441,11 +477,11 @@ TEST(DataSet, SerializeReproducesTheParsedBytes)
     // Into a caller's buffer only when it fits.
     std::vector<BYTE> small(size - 1, 0xAB);
     BYTE* into = small.data();
-    EXPECT_EQ(set->Serialize(&into, (DWORD)small.size()), 0u);
+    EXPECT_EQ(set->Serialize(into, (DWORD)small.size()), 0u);
     EXPECT_EQ(small, std::vector<BYTE>(size - 1, 0xAB));
     std::vector<BYTE> exact(size);
     into = exact.data();
-    EXPECT_EQ(set->Serialize(&into, size), size);
+    EXPECT_EQ(set->Serialize(into, size), size);
     EXPECT_EQ(memcmp(exact.data(), out, size), 0);
     free(out);
 }
@@ -454,16 +490,14 @@ TEST(DataSet, ParseIntoACallersArrayKeepsWithinItsCapacity)
 {
     std::vector<uint8_t> body = Body({DataSetBytes("a").Build(), DataSetBytes("b").Build(), DataSetBytes("c").Build()});
     CDataSet* slots[3] = {nullptr, nullptr, reinterpret_cast<CDataSet*>(0x5a5a)};
-    CDataSet** out = slots;
-    ASSERT_EQ(ParseDataSets(body.data(), (DWORD)body.size(), &out, 2), 2);
-    EXPECT_EQ(out, slots);
+    ASSERT_EQ(ParseDataSets(body.data(), (DWORD)body.size(), slots, 2), 2);
     EXPECT_STREQ(slots[0]->GetName(), "a");
     EXPECT_STREQ(slots[1]->GetName(), "b");
     EXPECT_EQ(slots[2], reinterpret_cast<CDataSet*>(0x5a5a)); // the third set was dropped, not written here
     delete slots[0];
     delete slots[1];
     EXPECT_EQ(ParseDataSets(body.data(), (DWORD)body.size(), nullptr), 0);
-    EXPECT_EQ(ParseDataSets(nullptr, 100, &out, 3), 0);
+    EXPECT_EQ(ParseDataSets(nullptr, 100, slots, 3), 0);
 }
 
 TEST(DataSet, ErrorSetOfTheTransportHoldsItsText)

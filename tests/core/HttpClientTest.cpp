@@ -236,6 +236,9 @@ TEST_F(HttpClientTest, ConnectFailureAndOverlongTextAreReported)
     CHttpClient nowhere;
     nowhere.SetConnectPolls(20);
     nowhere.SetServer("no-such-host.invalid", 1);
+    // The over-long text is refused before any connection is tried.
+    EXPECT_EQ(Ask(nowhere, longText.c_str()).rc, 0);
+    EXPECT_EQ(nowhere.GetErrorCode(), 2);
     o = Ask(nowhere);
     EXPECT_EQ(o.rc, 0);
     EXPECT_EQ(nowhere.GetErrorCode(), 1);

@@ -409,3 +409,83 @@ TEST_F(NetThreadTest, ARequestCountsAsUnderWayUntilItsReplyHasBeenHandled)
     ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }, 5000));
     EXPECT_TRUE(PumpUntil([] { return !CNetThread::AnyRequestUnderWay(); }, 5000));
 }
+
+namespace {
+
+// A client stuck where no message pump runs (a host name lookup) until the test lets it go.
+struct StuckClient : CHttpClient {
+    ~StuckClient() override { *gone = true; }
+    int Request(const char*, BYTE** outData, int* outLength) override
+    {
+        SetEvent(entered);
+        WaitForSingleObject(release, INFINITE);
+        *outData = nullptr;
+        *outLength = 0;
+        return 1;
+    }
+    HANDLE entered = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool>* gone = nullptr;
+};
+
+struct StuckWorker : CNetThread {
+    explicit StuckWorker(std::atomic<bool>* gone)
+    {
+        delete client;
+        stuck = new StuckClient();
+        stuck->gone = gone;
+        client = stuck;
+        StartThread();
+    }
+    StuckClient* stuck;
+};
+
+} // namespace
+
+TEST_F(NetThreadTest, StopGivesUpOnAThreadThatCannotEndAndTheThreadFreesTheWorkerLater)
+{
+    std::atomic<bool> gone{false};
+    auto* own = new StuckWorker(&gone);
+    HANDLE entered = own->stuck->entered, release = own->stuck->release;
+    ASSERT_EQ(own->Send("h=1", window.handle, 1, 0), 1);
+    ASSERT_EQ(WaitForSingleObject(entered, 10000), WAIT_OBJECT_0);
+    own->Stop(); // returns although the thread is stuck (before, exit hung here)
+    EXPECT_FALSE(gone);
+    SetEvent(release);
+    EXPECT_TRUE(PumpUntil([&] { return gone.load(); }, 10000));
+    EXPECT_TRUE(window.replies.empty());
+    CloseHandle(entered);
+    CloseHandle(release);
+}
+
+TEST_F(NetThreadTest, ARequestSentFromInsideAReplyHandlerKeepsTheWorkUnderWay)
+{
+    struct ChainingWindow {
+        static LRESULT Proc(HWND window, UINT message, WPARAM, LPARAM lParam)
+        {
+            auto* self = static_cast<ChainingWindow*>(GetWindowObject(window));
+            if (message != WM_NET_REPLY || !self)
+                return 0;
+            if (++self->replies == 1)
+                self->sent = reinterpret_cast<CNetThread*>(lParam)->Send("b=2", window, 1, 0);
+            return 1;
+        }
+        int replies = 0;
+        int sent = 0;
+    } state;
+    HWND handle = AllocWindowHandle(ChainingWindow::Proc, &state);
+    server.Reply(HttpReply("first"));
+    Exchange second{{HttpReply("second")}};
+    second.held = true;
+    server.Add(second);
+    ASSERT_EQ(worker->Send("a=1", handle, 1, 0), 1);
+    ASSERT_TRUE(PumpUntil([&] { return state.replies == 1; }));
+    EXPECT_EQ(state.sent, 1);
+    // The worker has moved on to the second request: the first one's end must not clear the flag.
+    ASSERT_TRUE(server.WaitRequests(2));
+    EXPECT_TRUE(CNetThread::AnyRequestUnderWay());
+    server.Release();
+    ASSERT_TRUE(PumpUntil([&] { return state.replies == 2; }));
+    EXPECT_TRUE(PumpUntil([] { return !CNetThread::AnyRequestUnderWay(); }, 5000));
+    FreeWindowHandle(handle);
+}

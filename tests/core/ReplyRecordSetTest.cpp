@@ -121,10 +121,11 @@ TEST(ReplyRecordSet, ErrorTextIsAlwaysShowableText)
     // A numeric field 0 is given in its text form.
     EXPECT_EQ(text(DataSetBytes("error").Field("code", FIELD_INT).Field("m", FIELD_TEXT).Row().I32(-104).Text("x").Build()),
               "-104");
-    // Missing, empty, unterminated or out-of-blob texts, and a record without fields.
+    // A text counted without its terminator reads on to the end of the blob.
+    EXPECT_EQ(text(DataSetBytes("error").Field("m", FIELD_TEXT).Row().Ref(0, 4).BlobPadding(4).Build()), "\xEE\xEE\xEE\xEE");
+    // Missing, empty or out-of-blob texts, and a record without fields.
     EXPECT_EQ(text(DataSetBytes("error").Field("m", FIELD_TEXT).Row().Ref(0, 0).Build()), NO_ERROR_TEXT);
     EXPECT_EQ(text(ServerError("")), NO_ERROR_TEXT);
-    EXPECT_EQ(text(DataSetBytes("error").Field("m", FIELD_TEXT).Row().Ref(0, 4).BlobPadding(4).Build()), NO_ERROR_TEXT);
     EXPECT_EQ(text(DataSetBytes("error").Field("m", FIELD_TEXT).Row().Ref(2, 40).BlobPadding(4).Build()), NO_ERROR_TEXT);
     EXPECT_EQ(text(DataSetBytes("error").SendRowCount(1).Build()), NO_ERROR_TEXT);
 }

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 using morwick::automation::RunCommand;
 using namespace morwick::display;
@@ -215,4 +216,21 @@ TEST(Automation, StoppingTheServerWhileACommandWaitsForTheGuiThreadReturnsAndAns
     morwick::automation::StopServer();
     script.join();
     EXPECT_NE(dump.find("TestTapWnd"), std::string::npos) << dump;
+}
+
+TEST(Automation, StoppingTheServerHangsUpOnAPeerThatKeepsItsConnectionOpen)
+{
+    // A script that stays connected must not keep the client from ending.
+    std::string path =
+        (std::filesystem::temp_directory_path() / ("morwick-auto-hang-" + std::to_string(GetTickCount()))).string();
+    ASSERT_TRUE(morwick::automation::StartServer(path));
+    int peer = morwick::automation::Connect(path);
+    ASSERT_GE(peer, 0);
+    EXPECT_EQ(morwick::automation::Exchange(peer, "programs").rfind("{\"ok\":true", 0), 0u);
+    std::thread stopper([] { morwick::automation::StopServer(); });
+    // The limit only keeps a broken stop from hanging the test: closing the peer releases it.
+    bool hungUp = morwick::automation::WaitForHangUp(peer, 20000);
+    close(peer);
+    stopper.join();
+    EXPECT_TRUE(hungUp);
 }

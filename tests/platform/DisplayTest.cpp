@@ -3,6 +3,7 @@
 #include "platform/automation/Automation.h"
 #include "platform/display/Desktop.h"
 #include "platform/display/Display.h"
+#include "platform/display/FontEngine.h"
 #include "platform/ui/MzImage.h"
 #include "platform/ui/MzWnd.h"
 #include "platform/win/Shell.h"
@@ -92,4 +93,28 @@ TEST(Display, SdlWindowShowsAndTurnsWithTheScreen)
     if (status != 0 && status / 256 == 77)
         GTEST_SKIP() << "built without SDL, or SDL cannot open a window here";
     EXPECT_EQ(status, 0);
+}
+
+TEST(FontEngine, SizesAndWeightsDrawnInTurnKeepTheirOwnGlyphs)
+{
+    // Every size draws from one shared face: a glyph loaded for one size must not come out at another's.
+    using morwick::display::FontEngine;
+    struct Case {
+        int height, weight;
+    };
+    const Case cases[] = {{20, 400}, {40, 400}, {26, 700}, {20, 700}, {33, 400}};
+    std::vector<std::pair<int, int>> first;
+    for (const Case& c : cases) {
+        const morwick::display::Glyph& g = FontEngine::Instance().Face(c.height, c.weight)->GetGlyph(u'国');
+        first.push_back({g.height, g.advance});
+    }
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        morwick::display::FontFace* face = FontEngine::Instance().Face(cases[i].height, cases[i].weight);
+        EXPECT_EQ(face->GetGlyph(u'中').advance, first[i].second) << cases[i].height;
+        EXPECT_LE(face->GetGlyph(u'中').height, cases[i].height) << cases[i].height;
+    }
+    // Larger cells give larger glyphs, bold ones wider advances.
+    EXPECT_LT(first[0].first, first[1].first);
+    EXPECT_LT(first[0].second, first[1].second);
+    EXPECT_LE(first[0].second, first[3].second);
 }

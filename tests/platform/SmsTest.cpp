@@ -10,10 +10,11 @@
 
 namespace {
 
-HRESULT Send(SMS_HANDLE handle, const char16_t* to, const std::u16string& text)
+HRESULT Send(SMS_HANDLE handle, const char16_t* to, const std::u16string& text,
+             SMS_ADDRESS_TYPE type = SMSAT_NATIONAL)
 {
     SMS_ADDRESS address{};
-    address.smsatAddressType = SMSAT_NATIONAL;
+    address.smsatAddressType = type;
     wcscpy(address.ptsAddress, to);
     TEXT_PROVIDER_SPECIFIC_DATA provider{};
     provider.psMessageClass = PS_MESSAGE_CLASS1;
@@ -44,8 +45,8 @@ TEST(Sms, SentMessagesAreAppendedWithRecipient)
     EXPECT_LT(SmsOpen(u"Other Protocol", SMS_MODE_SEND, &handle, nullptr), 0);
     ASSERT_EQ(SmsOpen(SMS_TEXT_PROTOCOL, SMS_MODE_SEND, &handle, nullptr), S_OK);
     EXPECT_GE(Send(handle, u"10658888", u"DB A1212"), 0);
-    EXPECT_GE(Send(handle, u"+8613800000000", u"你好\n第二行\t!"), 0);
-    EXPECT_EQ(Outbox(), "10658888\tDB A1212\n+8613800000000\t你好\\n第二行\\t!\n");
+    EXPECT_GE(Send(handle, u"+8613800000000", u"你好\n第二行\t!", SMSAT_INTERNATIONAL), 0);
+    EXPECT_EQ(Outbox(), "10658888\tnational\tDB A1212\n+8613800000000\tinternational\t你好\\n第二行\\t!\n");
     EXPECT_EQ(SmsClose(handle), S_OK);
     EXPECT_LT(Send(handle, u"10658888", u"late"), 0);
     EXPECT_LT(SmsClose(handle), 0);

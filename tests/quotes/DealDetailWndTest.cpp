@@ -3,7 +3,7 @@
 // it, and each deal shows its time, price, volume and side.
 #include "quotes/StockDealDetailWnd.h"
 
-#include "../shell/ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "core/ColorScheme.h"
 #include "core/DataSet.h"
 #include "core/NetThread.h"
@@ -22,13 +22,6 @@
 #include <vector>
 
 namespace {
-
-class TipRecorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(text); }
-    void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back(text); }
-    std::vector<std::u16string> shown;
-};
 
 class CountingDealWnd : public CStockDealDetailWnd {
 public:
@@ -92,45 +85,22 @@ std::string Param(const char* text, const char* key)
     return s;
 }
 
-class DealDetailWndTest : public ShellWindowTest {
+class DealDetailWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 7;
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, nullptr);
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&tips);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        StartServer(o);
     }
     void TearDown() override
     {
         wnd.reset();
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy();
-        http->Stop();
-        ShellWindowTest::TearDown();
-    }
-    template <typename Done> bool PumpUntil(Done done)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (done() && CAppData::Instance()->GetConnection()->WaitIdle(0) == WAIT_OBJECT_0) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
+        WindowTest::TearDown();
     }
     CountingDealWnd* Make(const char* params)
     {
@@ -153,9 +123,6 @@ protected:
     }
     void Feed(const std::string& bytes) { wnd->OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0); }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-    TipRecorder tips;
     std::unique_ptr<CountingDealWnd> wnd;
 };
 
@@ -179,7 +146,7 @@ TEST_F(DealDetailWndTest, ShowsTheServersDealsAndPagesBothWays)
     int before = w->replies;
     w->Request();
     ASSERT_TRUE(PumpUntil([&] { return w->replies > before; }));
-    ASSERT_TRUE(tips.shown.empty()) << std::string(tips.shown[0].begin(), tips.shown[0].end());
+    ASSERT_TRUE(messages.Texts().empty()) << std::string(messages.Texts()[0].begin(), messages.Texts()[0].end());
     CGridList& g = w->GetGrid();
     ASSERT_EQ(g.GetRowCount(), 11);
     EXPECT_EQ(g.GetCurSel(), 10);
@@ -273,7 +240,7 @@ TEST_F(DealDetailWndTest, EachDealShowsItsTimePriceVolumeAndSide)
     std::string error = ErrorSet("no such code");
     Feed(error);
     EXPECT_EQ(g.GetRowCount(), 3);
-    ASSERT_EQ(tips.shown.size(), 1u);
+    ASSERT_EQ(messages.Texts().size(), 1u);
     w->OnInitParam(-1, "", "code=000071.2");
     EXPECT_STREQ(w->GetCode(), "000071.2");
     EXPECT_STREQ(w->GetDate(), "0");

@@ -4,7 +4,7 @@
 #include "quotes/DetailWindowMakers.h"
 #include "quotes/StockDetaiPriceWnd.h"
 
-#include "../shell/ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "core/ColorScheme.h"
 #include "core/DataSet.h"
 #include "core/NetThread.h"
@@ -24,18 +24,6 @@
 #include <vector>
 
 namespace {
-
-class TipRecorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR* caption, HWND) override
-    {
-        shown.push_back(text);
-        captions.push_back(caption != nullptr ? caption : u"");
-    }
-    void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back(text); }
-    std::vector<std::u16string> shown;
-    std::vector<std::u16string> captions;
-};
 
 struct OpenRecord {
     std::string key, title, info, params;
@@ -128,24 +116,17 @@ std::string QuoteReply(const QuoteRow& r)
     return set.ToBytes();
 }
 
-class DetailQuoteWndTest : public ShellWindowTest {
+class DetailQuoteWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 7;
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, nullptr);
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&tips);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        StartServer(o);
         opened.clear();
         CNetWnd::SetWindowOpener(RecordOpen);
     }
@@ -153,23 +134,7 @@ protected:
     {
         CNetWnd::SetWindowOpener(nullptr);
         wnd.reset();
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy();
-        http->Stop();
-        ShellWindowTest::TearDown();
-    }
-    template <typename Done> bool PumpUntil(Done done)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (done() && CAppData::Instance()->GetConnection()->WaitIdle(0) == WAIT_OBJECT_0) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
+        WindowTest::TearDown();
     }
     RecordingDetailWnd* Make(const char* code)
     {
@@ -188,9 +153,6 @@ protected:
     }
     void Feed(const std::string& bytes) { wnd->OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0); }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-    TipRecorder tips;
     std::unique_ptr<RecordingDetailWnd> wnd;
 };
 
@@ -217,7 +179,7 @@ TEST_F(DetailQuoteWndTest, StockShowsTheServersFiguresAndTheFiveLevelBook)
 {
     RecordingDetailWnd* w = Make("600027.1");
     ASSERT_TRUE(Ask(w));
-    ASSERT_TRUE(tips.shown.empty()) << std::string(tips.shown[0].begin(), tips.shown[0].end());
+    ASSERT_TRUE(messages.Texts().empty()) << std::string(messages.Texts()[0].begin(), messages.Texts()[0].end());
     CReplyRecordSet reply((const BYTE*)w->lastReply.data(), (DWORD)w->lastReply.size());
     CDataSet* set = *reply.GetRecord(0);
     ASSERT_NE(set, nullptr);
@@ -267,9 +229,9 @@ TEST_F(DetailQuoteWndTest, IndexShowsSixRowsAndRefusesTrading)
     EXPECT_EQ(w->GetCell(5, 1)->textColor, 0xFFFFFFu);
     w->OnMenuCommand(CStockDetaiPriceWnd::CMD_BUY);
     w->OnMenuCommand(CStockDetaiPriceWnd::CMD_SELL);
-    ASSERT_EQ(tips.shown.size(), 2u);
-    EXPECT_EQ(tips.shown[0], u"大盘指数不能买卖！");
-    EXPECT_EQ(tips.captions[0], u"tips");
+    ASSERT_EQ(messages.Texts().size(), 2u);
+    EXPECT_EQ(messages.Texts()[0], u"大盘指数不能买卖！");
+    EXPECT_EQ(messages.shown[0].caption, u"tips");
     EXPECT_TRUE(opened.empty());
 }
 
@@ -314,8 +276,11 @@ TEST_F(DetailQuoteWndTest, TradingDayFiguresAreColouredAndTheBookVolumeIsInLots)
     // An error keeps the table and shows the server's text.
     Feed(ErrorSet(Gb(u"没有该证券")));
     EXPECT_EQ(w->GetGrid().GetRowCount(), 16);
-    ASSERT_EQ(tips.shown.size(), 1u);
-    EXPECT_EQ(tips.shown[0], u"没有该证券");
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0], u"没有该证券");
+    // A reply without a first record empties it.
+    Feed(CDataSetWriter("hq.codes").ToBytes());
+    EXPECT_EQ(w->GetGrid().GetRowCount(), 0);
 }
 
 TEST_F(DetailQuoteWndTest, OverlongCodeAndNameAreCutToTheirFields)
@@ -392,9 +357,9 @@ TEST_F(DetailQuoteWndTest, ToolBarOpensTheChartsByKeyAndHongKongHasNoInformation
     hk.code = "000005";
     Feed(QuoteReply(hk));
     w->OnMenuCommand(CStockDetaiPriceWnd::CMD_INFO);
-    ASSERT_EQ(tips.shown.size(), 1u);
-    EXPECT_EQ(tips.shown[0], u"暂不支持港股个股资讯！");
-    EXPECT_EQ(tips.captions[0], u"提示");
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0], u"暂不支持港股个股资讯！");
+    EXPECT_EQ(messages.shown[0].caption, u"提示");
 }
 
 TEST(DetailWindowMakers, TheFactoryMakesTheDetailedQuoteByClassName)

@@ -8,7 +8,7 @@
 #include "platform/device/RsaKeyPair.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
-#include "tests/shell/ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <chrono>
 #include <cstdio>
@@ -20,13 +20,6 @@
 #include <vector>
 
 namespace {
-
-class Boxes : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(text); }
-    void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back(text); }
-    std::vector<std::u16string> shown;
-};
 
 struct Opened {
     std::string key, params;
@@ -60,25 +53,17 @@ public:
     std::vector<int> ended;
 };
 
-class EditMyStockTest : public ShellWindowTest {
+class EditMyStockTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 5;
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
-        CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&boxes);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        StartServer(o);
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
         RECT work = WorkRect();
@@ -91,10 +76,7 @@ protected:
         owner.reset();
         CNetWnd::SetWindowOpener(nullptr);
         openedLog = nullptr;
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy();
-        http->Stop();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     Editor* Make(int mode)
     {
@@ -138,9 +120,6 @@ protected:
     }
     std::u16string RowText(int row) { return editor->GetList().GetItem(row)->Text.C_Str(); }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-    Boxes boxes;
     std::vector<Opened> opened;
     std::unique_ptr<CNetWnd> owner;
     std::unique_ptr<Editor> editor;
@@ -214,8 +193,8 @@ TEST_F(EditMyStockTest, ASingleMatchOpensItsChartAtOnceAndEmptyInputOnlyTellsThe
     e->StartSearch();
     PumpMessages();
     EXPECT_EQ(e->replies, before);
-    ASSERT_FALSE(boxes.shown.empty());
-    EXPECT_EQ(boxes.shown.back(), u"请输入股票代码或拼音缩写！");
+    ASSERT_FALSE(messages.Texts().empty());
+    EXPECT_EQ(messages.Texts().back(), u"请输入股票代码或拼音缩写！");
 
     // The sixth digit starts the lookup by itself.
     e->GetEdit().SetText(u"00000");
@@ -230,7 +209,7 @@ TEST_F(EditMyStockTest, ASingleMatchOpensItsChartAtOnceAndEmptyInputOnlyTellsThe
     // OK without a chosen row refuses.
     e->GetList().SetSelectedIndex(-1);
     e->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 0);
-    EXPECT_EQ(boxes.shown.back(), u"您未选中任何股票！");
+    EXPECT_EQ(messages.Texts().back(), u"您未选中任何股票！");
     EXPECT_EQ(e->OnOK(-1), -1);
 }
 
@@ -312,7 +291,7 @@ TEST_F(EditMyStockTest, TheAddViewSearchesAndAddsTheCheckedStocks)
     EXPECT_EQ(e->IsAddView(), 1);
     EXPECT_EQ(e->GetList().GetItemCount(), 0);
     e->OnEditCommand(0);
-    EXPECT_EQ(boxes.shown.back(), u"您未选中任何股票！");
+    EXPECT_EQ(messages.Texts().back(), u"您未选中任何股票！");
 
     ASSERT_TRUE(Search(u"szcz"));
     ASSERT_EQ(e->GetList().GetItemCount(), 1); // no chart in the editor, even for one match
@@ -353,8 +332,8 @@ TEST_F(EditMyStockTest, AnEditThatCannotBeStoredKeepsTheWindowOpenAndSaysSo)
     e->OnEditCommand(4);
     e->OnEditCommand(0);
     EXPECT_TRUE(e->ended.empty());
-    ASSERT_FALSE(boxes.shown.empty());
-    EXPECT_EQ(boxes.shown.back(), u"保存自选股失败！");
+    ASSERT_FALSE(messages.Texts().empty());
+    EXPECT_EQ(messages.Texts().back(), u"自选股保存失败!");
     std::filesystem::remove(file);
 }
 

@@ -13,7 +13,7 @@
 #include "server/ServerFunctions.h"
 #include "server/ServerText.h"
 #include "shell/WindowFactory.h"
-#include "tests/shell/ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -24,19 +24,6 @@
 #include <vector>
 
 namespace {
-
-class Recorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { boxes.push_back(text); }
-    void ShowTip(const WCHAR* text, HWND, int milliseconds) override
-    {
-        tips.push_back(text);
-        tipTimes.push_back(milliseconds);
-    }
-    std::vector<std::u16string> boxes;
-    std::vector<std::u16string> tips;
-    std::vector<int> tipTimes;
-};
 
 struct Opened {
     std::string key, title, info, params;
@@ -71,25 +58,17 @@ public:
 using WorldWnd = Counting<CGlobalIndexWnd>;
 using DomesticWnd = Counting<CChinaIndexWnd>;
 
-class IndexTableTest : public ShellWindowTest {
+class IndexTableTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 11;
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
-        CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&recorder);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        StartServer(o);
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
     }
@@ -99,23 +78,7 @@ protected:
         domestic.reset();
         CNetWnd::SetWindowOpener(nullptr);
         openedLog = nullptr;
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy();
-        http->Stop();
-        ShellWindowTest::TearDown();
-    }
-    template <typename Done> bool PumpUntil(Done done)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (done() && CAppData::Instance()->GetConnection()->WaitIdle(0) == WAIT_OBJECT_0) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
+        WindowTest::TearDown();
     }
     template <class W> W* Make(std::unique_ptr<W>& holder, const char* params)
     {
@@ -139,9 +102,6 @@ protected:
     }
     COLORREF Color(int i) { return CAppData::Instance()->GetColor(i); }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-    Recorder recorder;
     std::vector<Opened> opened;
     std::unique_ptr<WorldWnd> world;
     std::unique_ptr<DomesticWnd> domestic;
@@ -231,7 +191,7 @@ TEST_F(IndexTableTest, WorldTableSendsItsParametersAndTakesHeadingsAndRowsFromTh
     EXPECT_EQ(Request(w).rfind("tc_mfuncno=31000&tc_sfuncno=7&", 0), 0u);
 
     ASSERT_TRUE(FirstReply(w));
-    ASSERT_TRUE(recorder.tips.empty());
+    ASSERT_TRUE(messages.Tips().empty());
     ASSERT_GT(g.GetRowCount(), 0);
     EXPECT_LE(g.GetRowCount(), 20);
     // Headings are the server's field names in field order.
@@ -282,9 +242,9 @@ TEST_F(IndexTableTest, WorldTableColoursFiveSignColumnsAndKeepsItsFirstHeadings)
 
     // An error: a tip with its text, the rows stay.
     w->Feed(ErrorSet(Gb("行情服务暂停")));
-    ASSERT_EQ(recorder.tips.size(), 1u);
-    EXPECT_EQ(recorder.tips[0], u"行情服务暂停");
-    EXPECT_EQ(recorder.tipTimes[0], 3000);
+    ASSERT_EQ(messages.Tips().size(), 1u);
+    EXPECT_EQ(messages.Tips()[0].text, u"行情服务暂停");
+    EXPECT_EQ(messages.Tips()[0].milliseconds, 3000);
     EXPECT_EQ(g.GetRowCount(), 20);
 
     // A tapped row opens nothing.
@@ -309,7 +269,7 @@ TEST_F(IndexTableTest, DomesticTableAsksForItsFieldsAndFillsRowsFromTheServer)
     EXPECT_EQ(Request(d).rfind("tc_mfuncno=31000&tc_sfuncno=6&field=4|16|21|20|17|18|13|11|14|15|3|1", 0), 0u);
 
     ASSERT_TRUE(FirstReply(d));
-    ASSERT_TRUE(recorder.tips.empty());
+    ASSERT_TRUE(messages.Tips().empty());
     EXPECT_EQ(d->headings.size(), 12u); // the titles are not added twice
     ASSERT_GT(g.GetRowCount(), 0);
     for (int row = 0; row < g.GetRowCount(); ++row) {
@@ -354,8 +314,8 @@ TEST_F(IndexTableTest, DomesticTableColoursAgainstThePreviousCloseAndDashesUntra
 
     // A server error keeps the rows.
     d->Feed(ErrorSet(Gb("无数据")));
-    ASSERT_EQ(recorder.tips.size(), 1u);
-    EXPECT_EQ(recorder.tipTimes[0], 3000);
+    ASSERT_EQ(messages.Tips().size(), 1u);
+    EXPECT_EQ(messages.Tips()[0].milliseconds, 3000);
     EXPECT_EQ(g.GetRowCount(), 2);
 }
 
@@ -383,12 +343,12 @@ TEST_F(IndexTableTest, DomesticRowsOpenChartsAndJoinTheOwnList)
     DomesticWnd* d = Make(domestic, "tc_mfuncno=31000&tc_sfuncno=6");
     // Nothing selected: K-line gives a tip, adding gives a box, tapping nothing opens nothing.
     d->SendMessage(MZ_WM_COMMAND, MAKELONG(ID_TOOL_BAR, 0), 3);
-    ASSERT_EQ(recorder.tips.size(), 1u);
-    EXPECT_EQ(recorder.tips[0], u"您未选中任何记录！");
-    EXPECT_EQ(recorder.tipTimes[0], 2000);
+    ASSERT_EQ(messages.Tips().size(), 1u);
+    EXPECT_EQ(messages.Tips()[0].text, u"您未选中任何记录！");
+    EXPECT_EQ(messages.Tips()[0].milliseconds, 2000);
     d->OnMenuCommand(CChinaIndexWnd::CMD_ADD_TO_MY_QUOTES);
-    ASSERT_EQ(recorder.boxes.size(), 1u);
-    EXPECT_EQ(recorder.boxes[0], u"您未选中任何指数！");
+    ASSERT_EQ(messages.Boxes().size(), 1u);
+    EXPECT_EQ(messages.Boxes()[0].text, u"您未选中任何指数！");
     EXPECT_EQ(d->OnOK(-1), -1);
     EXPECT_EQ(d->OnOK(0), -1); // no such row
     EXPECT_TRUE(opened.empty());

@@ -105,9 +105,11 @@ TEST_F(MyQuotesTest, ACodeWithoutMarketOrWithACommaIsRefusedAndTheFileUntouched)
     Store(std::string("000001.02", 10));
     EXPECT_EQ(AddToMyQuotes("600000", nullptr), 0);
     EXPECT_EQ(LastTip(), u"数据错误，无市场代码！/2000");
-    EXPECT_EQ(AddToMyQuotes("600000.01,600036.01", nullptr), 0);
-    EXPECT_EQ(AddToMyQuotes("", nullptr), 0);
-    EXPECT_EQ(AddToMyQuotes(nullptr, nullptr), 0);
+    // A "," or no code at all is a bad code, not a missing market.
+    for (const char* bad : {"600000.01,600036.01", "", static_cast<const char*>(nullptr)}) {
+        EXPECT_EQ(AddToMyQuotes(bad, nullptr), 0);
+        EXPECT_EQ(LastTip(), u"股票代码错误！/2000");
+    }
     EXPECT_EQ(Stored(), std::string("000001.02", 10));
     EXPECT_EQ(tips.shown.size(), 4u);
 

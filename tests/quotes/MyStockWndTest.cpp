@@ -9,7 +9,7 @@
 #include "platform/device/RsaKeyPair.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
-#include "tests/shell/ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <chrono>
 #include <memory>
@@ -18,13 +18,6 @@
 #include <vector>
 
 namespace {
-
-class Messages : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(text); }
-    void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back(text); }
-    std::vector<std::u16string> shown;
-};
 
 struct Opened {
     std::string key, params;
@@ -49,25 +42,17 @@ public:
     int replies = 0;
 };
 
-class MyStockWndTest : public ShellWindowTest {
+class MyStockWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 9;
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
-        CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&messages);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        StartServer(o);
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
     }
@@ -76,10 +61,7 @@ protected:
         wnd.reset();
         CNetWnd::SetWindowOpener(nullptr);
         openedLog = nullptr;
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy();
-        http->Stop();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     ListWnd* Make()
     {
@@ -123,9 +105,6 @@ protected:
         return rows;
     }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-    Messages messages;
     std::vector<Opened> opened;
     std::unique_ptr<ListWnd> wnd;
 };
@@ -180,8 +159,8 @@ TEST_F(MyStockWndTest, AnEmptyListSendsNothingAndTellsTheUser)
     ASSERT_TRUE(WriteMyQuotes(""));
     Make();
     EXPECT_EQ(Request(), "");
-    ASSERT_FALSE(messages.shown.empty());
-    EXPECT_EQ(messages.shown.back(), u"股票列表为空!");
+    ASSERT_FALSE(messages.Texts().empty());
+    EXPECT_EQ(messages.Texts().back(), u"股票列表为空!");
 }
 
 TEST_F(MyStockWndTest, HeaderTapsSortByNameThenFlipTheSharedDirection)

@@ -1,8 +1,6 @@
-// Quote requests: the texts each table sends, the column lists that name the reply's columns, code forms, and
-// the latest-price cell.
+// Quote requests: the texts each table sends and how a stored own-stock item names a reply row.
 #include "quotes/QuoteRequest.h"
 
-#include "core/ColorScheme.h"
 #include "core/DataSet.h"
 #include "core/TextHelpers.h"
 #include "server/DataSetWriter.h"
@@ -10,29 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-
-TEST(QuoteFields, ColumnsAreFoundByTheirPlaceInTheRequestsOwnList)
-{
-    EXPECT_EQ(FieldColumn(STANDARD_ROW_FIELDS, QF_NAME), ROW_NAME);
-    EXPECT_EQ(FieldColumn(STANDARD_ROW_FIELDS, QF_LATEST), ROW_LATEST);
-    EXPECT_EQ(FieldColumn(STANDARD_ROW_FIELDS, QF_OPEN), ROW_OPEN);
-    EXPECT_EQ(FieldColumn(STANDARD_ROW_FIELDS, QF_PREV_CLOSE), ROW_PREV_CLOSE);
-    EXPECT_EQ(FieldColumn(STANDARD_ROW_FIELDS, QF_MARKET), ROW_MARKET);
-    EXPECT_EQ(FieldColumn("16|4", QF_LATEST), 0);
-    EXPECT_EQ(FieldColumn("16|4", QF_NAME), 1);
-    // 1 is not found inside 11 or 16, nor a field that is not listed.
-    EXPECT_EQ(FieldColumn("11|16", QF_MARKET), -1);
-    EXPECT_EQ(FieldColumn(nullptr, 1), -1);
-    EXPECT_EQ(FieldCount(STANDARD_ROW_FIELDS), 8);
-    EXPECT_EQ(FieldCount(DETAIL_QUOTE_FIELDS), 34);
-    EXPECT_EQ(FieldCount(DOMESTIC_INDEX_FIELDS), 12);
-    EXPECT_EQ(FieldCount(""), 0);
-    // The depth levels sit in the detail list in bid price, bid volume ... ask volume order.
-    EXPECT_EQ(FieldColumn(DETAIL_QUOTE_FIELDS, QuoteBidPriceField(1)), 14);
-    EXPECT_EQ(FieldColumn(DETAIL_QUOTE_FIELDS, QuoteBidVolumeField(5)), 23);
-    EXPECT_EQ(FieldColumn(DETAIL_QUOTE_FIELDS, QuoteAskPriceField(1)), 24);
-    EXPECT_EQ(FieldColumn(DETAIL_QUOTE_FIELDS, QuoteAskVolumeField(5)), 33);
-}
 
 TEST(QuoteRequests, TableRequestsCarryTheirParametersAndFieldLists)
 {
@@ -54,10 +29,6 @@ TEST(QuoteRequests, TableRequestsCarryTheirParametersAndFieldLists)
     EXPECT_STREQ(BuildPinyinSearchRequest("pfYh").GetText(), "type=2&pattern=PFYH");
     EXPECT_STREQ(BuildDealsRequest("600000.01", "20261207", 930, 3, 0, 11).GetText(),
                  "tc_mfuncno=31000&tc_sfuncno=9&code=600000.01&date=20261207&time=930&offset=3&direct=0&count=11");
-    EXPECT_STREQ(BuildTimeShareRequest("000001.2", 0, "", "", "", 1).GetText(),
-                 "tc_mfuncno=31000&tc_sfuncno=1&code=000001.2&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0");
-    EXPECT_STREQ(BuildKLineRequest("000001.02", "", "", 5, 0, 60, "MACD").GetText(),
-                 "tc_mfuncno=31000&tc_sfuncno=2&code=000001.02&date=&time=&type=5&direct=0&count=60&techname=MACD");
 }
 
 TEST(QuoteRequests, TheDetailedQuoteSetsItsCodeWhetherOrNotThePlaceIsThere)
@@ -86,40 +57,25 @@ TEST(QuoteRequests, CodesAndTypedTextNeverAddFieldsOfTheirOwn)
     free(offset);
 }
 
-TEST(QuoteCodes, MarketsOfOneOrTwoDigitsNameTheSameSecurity)
+TEST(QuoteCodes, AStoredItemNamesItsRowExactlyInEitherMarketFormOrAsTheBeginningOfItsKey)
 {
     EXPECT_STREQ(FormatCodeMarket("399001", 1, 0).GetText(), "399001.1");
     EXPECT_STREQ(FormatCodeMarket("399001", 1, 1).GetText(), "399001.01");
-    CAString code;
-    int market = -1;
-    SplitCodeMarket("000001.02", &code, &market);
-    EXPECT_STREQ(code.GetText(), "000001");
-    EXPECT_EQ(market, 2);
-    SplitCodeMarket("600000", &code, &market);
-    EXPECT_STREQ(code.GetText(), "600000");
-    EXPECT_EQ(market, 0);
-    SplitCodeMarket("600000.x", nullptr, &market);
-    EXPECT_EQ(market, 0);
-
-    EXPECT_EQ(MatchesCodeMarket("399001.01", "399001", 1), 1);
-    EXPECT_EQ(MatchesCodeMarket("399001.1", "399001", 1), 1);
-    EXPECT_EQ(MatchesCodeMarket("399001.02", "399001", 1), 0);
-    EXPECT_EQ(MatchesCodeMarket("399001", "399001", 3), 1);
-    EXPECT_EQ(MatchesCodeMarket("39900", "399001", 1), 0);
-}
-
-TEST(QuoteCells, WithoutTradingTodayTheLatestPriceIsADashInTheNameColour)
-{
-    CDefaultColorScheme scheme;
-    COLORREF color = 0;
-    CQuoteNumber prevClose = CQuoteNumber::FromPacked(PackQuote(10.00, 2));
-    CQuoteNumber up = CQuoteNumber::FromPacked(PackQuote(10.50, 2));
-    CQuoteNumber down = CQuoteNumber::FromPacked(PackQuote(9.50, 2));
-
-    EXPECT_STREQ(LatestPriceCell(&scheme, CQuoteNumber::Zero(), prevClose, up, "10.50", &color), "-");
-    EXPECT_EQ(color, scheme.GetColor(NAME_COLOR_INDEX));
-    EXPECT_STREQ(LatestPriceCell(&scheme, prevClose, prevClose, up, "10.50", &color), "10.50");
-    EXPECT_EQ(color, scheme.GetColor(COLOR_RISE));
-    LatestPriceCell(&scheme, prevClose, prevClose, down, "9.50", &color);
-    EXPECT_EQ(color, scheme.GetColor(COLOR_FALL));
+    struct Case {
+        const char* item;
+        const char* code;
+        int market;
+        int match;
+    };
+    const Case cases[] = {
+        {"399001.01", "399001", 1, MATCH_EXACT},  {"399001.1", "399001", 1, MATCH_EXACT},
+        {"hk0700.03", "HK0700", 3, MATCH_EXACT},  {"399001.02", "399001", 1, MATCH_NONE},
+        {"399001", "399001", 3, MATCH_PREFIX},    {"600", "600000", 1, MATCH_PREFIX},
+        {"600000.0", "600000", 1, MATCH_NONE},
+        {"hk07", "HK0700", 3, MATCH_NONE},       // a bare code is matched with case
+        {"39900", "399001", 1, MATCH_PREFIX},     {"3990011", "399001", 1, MATCH_NONE},
+        {"", "399001", 1, MATCH_NONE},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MatchesCodeMarket(c.item, c.code, c.market), c.match) << c.item << " " << c.code;
 }

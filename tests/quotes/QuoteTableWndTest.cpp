@@ -15,7 +15,7 @@
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
 #include "shell/WindowFactory.h"
-#include "tests/shell/ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -26,14 +26,6 @@
 #include <vector>
 
 namespace {
-
-class Recorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { boxes.push_back(text); }
-    void ShowTip(const WCHAR* text, HWND, int) override { tips.push_back(text); }
-    std::vector<std::u16string> boxes;
-    std::vector<std::u16string> tips;
-};
 
 struct Opened {
     std::string key, title, info, params;
@@ -81,25 +73,17 @@ public:
     int replies = 0;
 };
 
-class QuoteTableTest : public ShellWindowTest {
+class QuoteTableTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 5;
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
-        CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&recorder);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        StartServer(o);
         WriteConfig();
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
@@ -109,19 +93,16 @@ protected:
         table.reset();
         CNetWnd::SetWindowOpener(nullptr);
         openedLog = nullptr;
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy();
-        http->Stop();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
-    void WriteConfig()
+    void WriteConfig(const char16_t* sort = u"21^涨幅#20^涨跌#3^代码#")
     {
         CDataSetWriter set("config");
         set.AddField("key", FIELD_TEXT);
         set.AddField("value", FIELD_TEXT);
         const char16_t* rows[][2] = {{u"market", u"0^沪深#1^上海#2^深圳#"},
                                      {u"type", u"1^A股#3^基金#"},
-                                     {u"sort", u"21^涨幅#20^涨跌#3^代码#"}};
+                                     {u"sort", sort}};
         for (auto& r : rows) {
             set.AddRow();
             set.SetText(0, Gb(r[0]));
@@ -131,19 +112,6 @@ protected:
         CAppData::Instance()->GetConfigStore()->WriteDataFile("config", (const BYTE*)bytes.data(),
                                                                (UINT)bytes.size());
     }
-    template <typename Done> bool PumpUntil(Done done)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (done() && CAppData::Instance()->GetConnection()->WaitIdle(0) == WAIT_OBJECT_0) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
-    }
     Table* Make(const char* info = "", const char* params = "tc_mfuncno=31000&tc_sfuncno=3")
     {
         table = std::make_unique<Table>();
@@ -151,6 +119,15 @@ protected:
         RECT work = WorkRect();
         table->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
         return table.get();
+    }
+    // The table's sort window over the work area, opening on this choice; it ends itself and the table frees it.
+    CStockSortParamWnd* OpenSortWindow(const char* market, const char* kind, const char* sort, int direct)
+    {
+        auto* sortWnd = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
+        sortWnd->SetParams(market, kind, sort, direct);
+        RECT work = WorkRect();
+        EXPECT_TRUE(sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+        return sortWnd;
     }
     std::string Request()
     {
@@ -177,9 +154,6 @@ protected:
     }
     bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-    Recorder recorder;
     std::vector<Opened> opened;
     std::unique_ptr<Table> table;
 };
@@ -295,8 +269,8 @@ TEST_F(QuoteTableTest, ServerPagesFillTheGridAndEdgesOfThePagingSayWhy)
     EXPECT_EQ(row->name.color, CAppData::Instance()->GetColor(14));
 
     table->PreviousPage();
-    ASSERT_EQ(recorder.boxes.size(), 1u);
-    EXPECT_EQ(recorder.boxes[0], u"当前是第一页，向前无多数据显示！");
+    ASSERT_EQ(messages.Boxes().size(), 1u);
+    EXPECT_EQ(messages.Boxes()[0].text, u"当前是第一页，向前无多数据显示！");
     EXPECT_EQ(table->GetPage(), 0);
 
     int before = table->replies;
@@ -312,10 +286,10 @@ TEST_F(QuoteTableTest, ServerPagesFillTheGridAndEdgesOfThePagingSayWhy)
     table->SetPage(3);
     table->Feed(empty.ToBytes());
     EXPECT_EQ(table->GetRowCount(), 0);
-    EXPECT_EQ(recorder.boxes.back(), u"当前页无数据显示，请返回上一页！");
+    EXPECT_EQ(messages.Boxes().back().text, u"当前页无数据显示，请返回上一页！");
     EXPECT_EQ(table->GetPage(), 3);
     table->NextPage();
-    EXPECT_EQ(recorder.boxes.back(), u"当前已是最后一页，向后无更多数据显示！");
+    EXPECT_EQ(messages.Boxes().back().text, u"当前已是最后一页，向后无更多数据显示！");
 }
 
 TEST_F(QuoteTableTest, HeaderTapReversesTheDirectionFromTheFirstPage)
@@ -335,7 +309,7 @@ TEST_F(QuoteTableTest, RowActionsOpenChartsQuotesAndTradingOrSayNothingIsSelecte
     Make();
     table->recordOnly = true;
     table->OnMenuCommand(CQXStockTableWnd::CMD_DETAIL);
-    EXPECT_EQ(recorder.boxes.back(), u"未选中任何股票！");
+    EXPECT_EQ(messages.Boxes().back().text, u"未选中任何股票！");
 
     table->AddRow(Row(u"甲", 0x2626FF));
     table->GetGrid().SetSelectedIndex(0);
@@ -353,10 +327,7 @@ TEST_F(QuoteTableTest, RowActionsOpenChartsQuotesAndTradingOrSayNothingIsSelecte
 TEST_F(QuoteTableTest, SortWindowHandsItsChoiceBackAndReturnPostsNothing)
 {
     Make();
-    auto* sortWnd = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
-    sortWnd->SetParams("1", "3", "nokey", 1);
-    RECT work = WorkRect();
-    ASSERT_TRUE(sortWnd->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    CStockSortParamWnd* sortWnd = OpenSortWindow("1", "3", "nokey", 1);
     EXPECT_EQ(sortWnd->GetMarketList().GetSelectedIndex(), 1);
     EXPECT_EQ(sortWnd->GetClassList().GetSelectedIndex(), 1);
     EXPECT_EQ(sortWnd->GetSortList().GetSelectedIndex(), -1); // no pair has that key
@@ -373,12 +344,78 @@ TEST_F(QuoteTableTest, SortWindowHandsItsChoiceBackAndReturnPostsNothing)
     EXPECT_EQ(table->CaptionText(), u"上海基金涨幅");
     EXPECT_TRUE(Contains(Request(), "market=1&class=3&type=21&direct=0&offset=0"));
 
-    auto* again = new CStockSortParamWnd(u"全部排序", table->m_hWnd);
-    again->SetParams("2", "1", "20", 0);
-    ASSERT_TRUE(again->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+    CStockSortParamWnd* again = OpenSortWindow("2", "1", "20", 0);
     again->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 2);
     PumpMessages();
     EXPECT_EQ(table->GetMarketKey(), "1");
+}
+
+TEST_F(QuoteTableTest, TheSortWindowScrollsSoThatACriterionAndADirectionCanBeTappedAndConfirmed)
+{
+    // The page is taller than the view: "排序方式" and "排序方向" start below it.
+    Make();
+    CStockSortParamWnd* sortWnd = OpenSortWindow("0", "1", "21", 1);
+    HWND w = sortWnd->m_hWnd;
+    UiScrollWin& panel = sortWnd->GetContentPanel();
+    const RECT view = panel.GetRect();
+    auto send = [w](UINT message, int x, int y) {
+        SendMessage(w, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELONG(x, y));
+        PumpMessages();
+    };
+    auto tap = [&](int x, int y) {
+        send(WM_LBUTTONDOWN, x, y);
+        send(WM_LBUTTONUP, x, y);
+    };
+    // The finger drags the page up from a place where nothing scrolls by itself; a tap in the margin then stops
+    // whatever motion the release left.
+    auto dragUp = [&](int x, int fromY, int toY) {
+        send(WM_LBUTTONDOWN, x, fromY);
+        for (int y = fromY; y >= toY; y -= 20)
+            send(WM_MOUSEMOVE, x, y);
+        send(WM_LBUTTONUP, x, toY);
+        tap(10, view.top + 5);
+    };
+    // Taps row k of a list when it is in view.
+    auto tapRow = [&](CCheckList& list, int k) {
+        RECT r = list.GetRect();
+        int y = r.top + 45 * k + 22 - list.GetTopPos();
+        if (y <= view.top || y >= view.bottom)
+            return false;
+        tap((r.left + r.right) / 2, y);
+        return true;
+    };
+    ASSERT_GT(panel.GetContentHeight(), view.bottom - view.top);
+    EXPECT_GE(sortWnd->GetSortList().GetRect().top, view.bottom);
+
+    // A drag that starts on a list whose rows all fit moves the page, not the list.
+    int classMiddle = (sortWnd->GetClassList().GetRect().top + sortWnd->GetClassList().GetRect().bottom) / 2;
+    dragUp(240, std::min<int>(classMiddle, view.bottom - 10), view.top + 10);
+    EXPECT_GT(panel.GetTopPos(), 0);
+    ASSERT_TRUE(tapRow(sortWnd->GetSortList(), 2)) << panel.GetTopPos(); // "代码"
+    EXPECT_EQ(sortWnd->GetSortList().GetSelectedIndex(), 2);
+
+    // Further down, in the margin beside the lists, to the direction.
+    for (int i = 0; i < 3 && sortWnd->GetDirectionList().GetRect().bottom > view.bottom; ++i)
+        dragUp(15, view.bottom - 10, view.top + 10);
+    ASSERT_TRUE(tapRow(sortWnd->GetDirectionList(), 0)) << panel.GetTopPos(); // "正序"
+    EXPECT_EQ(sortWnd->GetDirectionList().GetSelectedIndex(), 0);
+
+    sortWnd->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 0); // "确定"
+    PumpMessages();
+    EXPECT_EQ(table->GetSortKey(), "3");
+    EXPECT_EQ(table->GetDirect(), 0);
+    EXPECT_EQ(table->CaptionText(), u"沪深A股代码");
+}
+
+TEST_F(QuoteTableTest, ASortKeyTooLongForTheRecordGoesEmptySoTheTableKeepsItsOwn)
+{
+    WriteConfig(u"21^涨幅#1234567890^超长#");
+    Make();
+    CStockSortParamWnd* sortWnd = OpenSortWindow("0", "1", "21", 1);
+    sortWnd->GetSortList().SetSelectedIndex(1);
+    sortWnd->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 0); // "确定"
+    PumpMessages();
+    EXPECT_EQ(table->GetSortKey(), "21");
 }
 
 TEST(QuoteTableMakers, RankedTableKeyHasAMaker)

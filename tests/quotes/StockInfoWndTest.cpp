@@ -17,7 +17,7 @@
 #include "shell/MenuTree.h"
 #include "shell/QXInfoTxtWnd.h"
 #include "shell/WindowFactory.h"
-#include "tests/shell/ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -27,18 +27,6 @@
 #include <vector>
 
 namespace {
-
-struct Shown {
-    std::u16string text;
-    int milliseconds;
-};
-
-class Recorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back({text, 0}); }
-    void ShowTip(const WCHAR* text, HWND, int ms) override { shown.push_back({text, ms}); }
-    std::vector<Shown> shown;
-};
 
 struct Opened {
     std::string key;
@@ -85,11 +73,11 @@ const char16_t* const NO_RADAR = u"该只股票当日无信息雷达。";
 
 } // namespace
 
-class StockInfoWndTest : public ShellWindowTest {
+class StockInfoWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 7;
         o.startMinute = 120;
@@ -97,15 +85,8 @@ protected:
         o.marketMinutesPerSecond = 0;
         o.cipherMode = 0;
         o.compressMode = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        StartServer(o);
         CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&recorder);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
 
@@ -126,10 +107,7 @@ protected:
             delete w;
         CNetWnd::SetWindowOpener(nullptr);
         openedLog = nullptr;
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy(); // stops the worker before the server goes
-        http->Stop();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     template <class W> W* Make(const char16_t* title)
     {
@@ -139,23 +117,10 @@ protected:
         EXPECT_TRUE(w->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
         return w;
     }
-    template <class F> bool PumpUntil(CNetWnd* w, F cond)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (cond() && w->GetWorker() != nullptr && w->IsWorkerIdle(0)) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
-    }
     // The radar text the server itself gives for a request, lines ended by CR LF.
     std::u16string ServerRadar(const std::string& request)
     {
-        CServerReply reply = functions->Handle(request);
+        CServerReply reply = server->functions.Handle(request);
         CDataSet** sets = nullptr;
         int n = ParseDataSets(reinterpret_cast<const BYTE*>(reply.body.data()), (DWORD)reply.body.size(), &sets);
         std::string text;
@@ -170,9 +135,6 @@ protected:
         return Wide(text.c_str());
     }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-    Recorder recorder;
     std::vector<Opened> opened;
     std::vector<CBaseWnd*> windows;
 };
@@ -208,17 +170,17 @@ TEST_F(StockInfoWndTest, MenuListsTheServersInformationEntriesAndOpensOneForTheS
     ASSERT_EQ(opened.size(), 3u);
     EXPECT_EQ(opened.back().params, "tc_mfuncno=504&tc_sfuncno=12&type=1&stkcode=600010");
     SendMessage(w->m_hWnd, WM_DEFERRED_STEP, 0, 7);
-    ASSERT_EQ(recorder.shown.size(), 1u);
-    EXPECT_EQ(recorder.shown[0].text, u"Show window error！");
-    recorder.shown.clear();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"Show window error！");
+    messages.shown.clear();
 
     // The opened article asks the server with those parameters and shows its text.
     auto* article = Make<CQXInfoTxtWnd>(u"财务数据_包钢股份");
     article->OnInitParam(902, "", opened[0].params.c_str());
     article->OnActive();
-    ASSERT_TRUE(PumpUntil(article, [&] { return article->GetText() != nullptr && article->GetText()[0] != 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return article->GetText() != nullptr && article->GetText()[0] != 0; }));
     EXPECT_NE(std::u16string(article->GetText()), u"暂无相关信息！");
-    EXPECT_TRUE(recorder.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(StockInfoWndTest, EntryParametersAndTitleAreJoinedEvenWhenEmpty)
@@ -290,13 +252,13 @@ TEST_F(StockInfoWndTest, RadarAsksForTheStocksNotesAndShowsTheServersText)
 
     w->OnInitParam(-1, "", "");
     w->OnActive();
-    ASSERT_TRUE(PumpUntil(w, [&] { return w->GetText() != nullptr && w->GetText()[0] != 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return w->GetText() != nullptr && w->GetText()[0] != 0; }));
     // The same request in the session the window has logged in by now, answered by the server directly.
     ASSERT_GT(w->ComposeRequest(-1, 0, text, sizeof text), 0);
     std::u16string expected = ServerRadar(text);
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(std::u16string(w->GetText()), expected);
-    EXPECT_TRUE(recorder.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(StockInfoWndTest, RadarShowsRecordsByLineOrSaysThereAreNone)
@@ -316,9 +278,9 @@ TEST_F(StockInfoWndTest, RadarShowsRecordsByLineOrSaysThereAreNone)
 
     // A server error: a tip for 3 seconds, and the notes shown stay.
     EXPECT_EQ(reply(ErrorSet(Gb(u"系统忙"))), u"a\r\nb\r\n");
-    ASSERT_EQ(recorder.shown.size(), 1u);
-    EXPECT_EQ(recorder.shown[0].text, u"系统忙");
-    EXPECT_EQ(recorder.shown[0].milliseconds, 3000);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"系统忙");
+    EXPECT_EQ(messages.shown[0].milliseconds, 3000);
 
     CDataSetWriter none("xxld");
     none.AddField("text", FIELD_TEXT);
@@ -328,7 +290,7 @@ TEST_F(StockInfoWndTest, RadarShowsRecordsByLineOrSaysThereAreNone)
     EXPECT_EQ(reply(std::string("\x01\x02", 2)), NO_RADAR);
     w->OnReply(nullptr, 0, 1);
     EXPECT_EQ(std::u16string(w->GetText()), NO_RADAR);
-    EXPECT_EQ(recorder.shown.size(), 1u);
+    EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 TEST(InfoMineTxtWnd, FieldsKeepTheirLastTextAndNeverOverflow)

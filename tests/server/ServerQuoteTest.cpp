@@ -107,6 +107,11 @@ TEST_F(QuoteFixture, DetailedQuoteHasThirtyFourColumnsAndABookForStocksOnly)
     ASSERT_TRUE(index[0].MoveFirst());
     EXPECT_EQ(index[0].GetShort(1), 2);
     EXPECT_EQ(index[0].GetInt(15), 0);
+    // An average price: a stock's lies within its day's range; an index has none of its own (its volume is shares,
+    // its amount money of all its stocks) and shows its level, as its time-share does.
+    EXPECT_GE(Value(s, 11), Value(s, 7));
+    EXPECT_LE(Value(s, 11), Value(s, 6));
+    EXPECT_DOUBLE_EQ(Value(index[0], 11), Value(index[0], 8));
 
     // The suspended stock opens at 0; the new one has no ratios.
     TestSets suspended = Get("tc_mfuncno=31000&tc_sfuncno=4&code=000071.02" + fields);
@@ -197,7 +202,7 @@ TEST_F(QuoteFixture, DealsPageByTimeWithoutGapsOrOverlaps)
 TEST_F(QuoteFixture, ChartsRadarAndInformationTexts)
 {
     TestSets minutes = Get("tc_mfuncno=31000&tc_sfuncno=1&code=600010.1&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0");
-    ASSERT_EQ(minutes.size(), 2u);
+    ASSERT_EQ(minutes.size(), 3u); // the stock, its minutes, its market's index
     EXPECT_EQ(minutes[1].GetRowCount(), 60);
     TestSets kline = Get("tc_mfuncno=31000&tc_sfuncno=2&code=600010.1&date=&time=&type=0&direct=0&count=50&techname=MACD");
     ASSERT_EQ(kline.size(), 3u);
@@ -208,7 +213,7 @@ TEST_F(QuoteFixture, ChartsRadarAndInformationTexts)
     while (kline[1].MoveNext()) {
         EXPECT_GT(kline[1].GetInt("date"), previous);
         previous = kline[1].GetInt("date");
-        EXPECT_GE(Value(kline[1], 2), Value(kline[1], 3)); // high >= low
+        EXPECT_GE(kline[1].GetQuoteNumber("high").GetValue(), kline[1].GetQuoteNumber("low").GetValue());
     }
     EXPECT_EQ(previous, 20251208);
 

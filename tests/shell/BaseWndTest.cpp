@@ -3,7 +3,7 @@
 // calls, lock and USB, and the numeric pad on an edit.
 #include "shell/BaseWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "platform/win/Debug.h"
 #include "platform/win/Time.h"
 
@@ -94,11 +94,11 @@ int ShellOnCount(HWND window, const std::vector<ShellRecord>& shell)
 
 } // namespace
 
-class BaseWndTest : public ShellWindowTest {
+class BaseWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         records.clear();
     }
 };
@@ -177,6 +177,10 @@ TEST_F(BaseWndTest, AFinishedChildIsDeletedOnceAndOnlyAfterItsModalLoopHasEnded)
     ::PostMessage(owner.m_hWnd, WM_CHILD_CLOSED, 0, (LPARAM)child);
     int marker = 0;
     ::PostMessage(owner.m_hWnd, WM_CHILD_CLOSED, 0, (LPARAM)&marker); // not a window: ignored
+    // A live window that is not the owner's child (a stale close naming a reused address): ignored.
+    StepWnd stranger("stranger", nullptr, 0, -1);
+    ASSERT_TRUE(stranger.CreateOverWork());
+    ::PostMessage(owner.m_hWnd, WM_CHILD_CLOSED, 0, (LPARAM)&stranger);
     child->PostMessage(WM_END_WND, 0, END_RETURN);
     EXPECT_EQ(child->ShowWnd(-1, "", "", 1), END_RETURN);
     EXPECT_FALSE(records["child"].deleted);
@@ -184,10 +188,29 @@ TEST_F(BaseWndTest, AFinishedChildIsDeletedOnceAndOnlyAfterItsModalLoopHasEnded)
     PumpUntil([] { return records["child"].deleted; });
     EXPECT_TRUE(records["child"].deleted);
     EXPECT_FALSE(CBaseWnd::IsLiveWindow(child));
+    EXPECT_FALSE(records["stranger"].deleted);
     // A second close of the same window changes nothing.
     ::PostMessage(owner.m_hWnd, WM_CHILD_CLOSED, 0, (LPARAM)child);
     PumpMessages();
     EXPECT_EQ(marker, 0);
+}
+
+TEST_F(BaseWndTest, AChildThatCannotBeCreatedIsDeletedAndNeverShown)
+{
+    struct Unmakeable : StepWnd {
+        using StepWnd::StepWnd;
+        BOOL OnInitDialog() override { return FALSE; }
+    };
+    StepWnd owner("owner", nullptr, 0, -1);
+    ASSERT_TRUE(owner.CreateOverWork());
+    EXPECT_EQ(owner.RunChild(new Unmakeable("child", owner.m_hWnd, 0, END_BACK)), -1);
+    EXPECT_TRUE(records["child"].deleted);
+    EXPECT_EQ(records["child"].actives, 0);
+
+    // One that can be made runs to its end.
+    EXPECT_EQ(owner.RunChild(new StepWnd("made", owner.m_hWnd, 0, END_RETURN)), END_RETURN);
+    PumpUntil([] { return records["made"].deleted; });
+    EXPECT_TRUE(records["made"].deleted);
 }
 
 TEST_F(BaseWndTest, HidingAChildWithoutAModalLoopHandsItBack)
@@ -229,6 +252,9 @@ TEST_F(BaseWndTest, OnlyAStrokeOfMoreThanFiftyPixelsInsideTheGestureAreaSwipesBa
         EXPECT_EQ(stroke(w, 100, 300, 151, 326), 7); // drift of more than half
         EXPECT_EQ(stroke(w, 100, 20, 400, 20), 7);   // starts on the caption, outside the gesture area
         EXPECT_EQ(stroke(w, 400, 300, 100, 300), 7); // a left swipe does nothing here
+        int barTop = w.GetHeight() - 107;             // the area ends above the command bar's band
+        EXPECT_EQ(stroke(w, 100, barTop + 10, 300, barTop + 10), 7);
+        EXPECT_EQ(stroke(w, 100, barTop - 10, 300, barTop - 10), END_BACK);
     }
     {
         StepWnd w("w", nullptr, 0, -1, -1, WND_TYPE_STOCK_EDITOR);
@@ -367,4 +393,42 @@ TEST_F(BaseWndTest, CaptionTextIsKeptWhenEmptyAndCutWhenTooLong)
     w.SetCaption(longTitle.c_str());
     EXPECT_EQ(std::u16string(w.GetCaption()).size(), 255u);
     EXPECT_EQ(std::u16string(w.GetCaptionBar().GetText()).size(), 255u);
+}
+
+TEST_F(BaseWndTest, ContentTallerThanTheViewIsDraggedIntoViewAndRoundBoxesInItMoveAlong)
+{
+    struct Case {
+        int contentHeight;
+        bool scrolls;
+    };
+    for (const Case& c : {Case{1200, true}, Case{300, false}}) {
+        StepWnd w("panel", nullptr, 0, -1);
+        ASSERT_TRUE(w.CreateOverWork());
+        UiStatic block;
+        block.SetPos(0, 0, 100, c.contentHeight);
+        w.GetContentPanel().AddChild(&block);
+        const RECT view = w.GetContentPanel().GetRect();
+        // The finger drags the panel up beside the block.
+        SendMessage(w.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(240, view.bottom - 20));
+        for (int y = view.bottom - 40; y >= view.top + 20; y -= 20)
+            SendMessage(w.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELONG(240, y));
+        SendMessage(w.m_hWnd, WM_LBUTTONUP, 0, MAKELONG(240, view.top + 20));
+        PumpMessages();
+        int top = w.GetContentPanel().GetTopPos();
+        EXPECT_EQ(top > 0, c.scrolls) << c.contentHeight << " " << top;
+
+        // A box given in the panel's content is drawn where that content is now.
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateCompatibleBitmap(dc, 480, 720);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        RECT box{100, 600, 300, 660};
+        w.DrawRoundBox(dc, &box, TRUE, FALSE);
+        EXPECT_EQ(GetPixel(dc, 200, view.top + 630 - top), (COLORREF)0xF3F3F3) << top;
+        if (c.scrolls) {
+            EXPECT_NE(GetPixel(dc, 200, view.top + 630), (COLORREF)0xF3F3F3);
+        }
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
 }

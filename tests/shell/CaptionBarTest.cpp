@@ -2,7 +2,7 @@
 // activity line runs on its timer and its length and colour follow the phase and the transport's state.
 #include "shell/BaseWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "platform/win/Time.h"
 
 #include <functional>
@@ -24,7 +24,7 @@ public:
 
 } // namespace
 
-class CaptionBarTest : public ShellWindowTest {
+class CaptionBarTest : public WindowTest {
 protected:
     void Open(CaptionWnd& w)
     {

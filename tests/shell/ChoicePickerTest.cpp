@@ -3,7 +3,7 @@
 #include "shell/CheckList.h"
 #include "shell/MakeChoiceWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <tuple>
 
@@ -26,13 +26,6 @@ public:
     }
     std::vector<std::tuple<int, int, LPARAM>> notes;
     std::vector<std::pair<int, int>> choices;
-};
-
-class BoxRecorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR* caption, HWND) override { boxes.emplace_back(text, caption); }
-    void ShowTip(const WCHAR*, HWND, int) override {}
-    std::vector<std::pair<std::u16string, std::u16string>> boxes;
 };
 
 void Tap(HWND w, int x, int y)
@@ -60,21 +53,19 @@ struct Choices {
 
 } // namespace
 
-class ChoicePickerTest : public ShellWindowTest {
+class ChoicePickerTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         RECT work = WorkRect();
         ASSERT_TRUE(form.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
         form.Show();
-        CAppData::Instance()->SetMessagePresenter(&boxes);
     }
     void TearDown() override
     {
-        CAppData::Instance()->SetMessagePresenter(nullptr);
         form.Destroy();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     // Creates the picker the way a form does; returns its handle.
     HWND Open(CMakeChoiceWnd& picker)
@@ -87,7 +78,6 @@ protected:
     static int RowY(int row) { return 82 + row * 45 + 22; }
 
     FormWnd form;
-    BoxRecorder boxes;
 };
 
 TEST_F(ChoicePickerTest, OpensOnTheFlaggedChoiceAndTappingAnotherMovesTheCheckAndPostsIt)
@@ -108,7 +98,7 @@ TEST_F(ChoicePickerTest, OpensOnTheFlaggedChoiceAndTappingAnotherMovesTheCheckAn
     EXPECT_EQ(c.Flag(2), 1);
     ASSERT_EQ(form.choices.size(), 1u);
     EXPECT_EQ(form.choices[0], std::make_pair(7, 2));
-    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(messages.Boxes().empty());
 }
 
 TEST_F(ChoicePickerTest, TappingTheCheckedRowAgainPostsItWithoutUncheckingIt)
@@ -148,9 +138,9 @@ TEST_F(ChoicePickerTest, ConfirmingWithNothingCheckedShowsTheTipsBoxAndPostsNoth
     EXPECT_EQ(picker->ShowWnd(-1, nullptr, nullptr, 1), END_BACK);
     delete picker;
     PumpMessages();
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].first, u"您未选中任何选项！");
-    EXPECT_EQ(boxes.boxes[0].second, u"Tips");
+    ASSERT_EQ(messages.Boxes().size(), 1u);
+    EXPECT_EQ(messages.Boxes()[0].text, u"您未选中任何选项！");
+    EXPECT_EQ(messages.Boxes()[0].caption, u"Tips");
     EXPECT_TRUE(form.choices.empty());
     for (ListItem& item : items)
         FreeListItemPayload(&item);
@@ -164,7 +154,7 @@ TEST_F(ChoicePickerTest, APickerWithoutChoicesEndsAtOnceOnConfirm)
     EXPECT_EQ(picker->ShowWnd(-1, nullptr, nullptr, 1), END_BACK);
     delete picker;
     PumpMessages();
-    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(messages.Boxes().empty());
     EXPECT_TRUE(form.choices.empty());
 }
 

@@ -1,7 +1,7 @@
 // The application object: one copy per phone, and an exit after a failed start that leaves everything alone.
 #include "shell/ClientApp.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "core/AppData.h"
 #include "platform/ui/MzWnd.h"
 
@@ -25,17 +25,17 @@ std::u16string UniqueName(const char* base)
 
 } // namespace
 
-class ClientAppTest : public ShellWindowTest {
+class ClientAppTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CClientApp::SetInstanceWait(5);
     }
     void TearDown() override
     {
         CClientApp::SetInstanceWait(500);
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
 };
 

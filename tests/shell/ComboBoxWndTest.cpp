@@ -2,15 +2,15 @@
 // in the field and closes the list, a drag only scrolls, and the look-ups by key and by row.
 #include "shell/ComboBoxWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <string>
 
-class ComboBoxWndTest : public ShellWindowTest {
+class ComboBoxWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         box = new CComboBoxWnd(u"营业部设置", nullptr);
         RECT work = WorkRect();
         ASSERT_TRUE(box->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
@@ -23,7 +23,7 @@ protected:
     void TearDown() override
     {
         delete box;
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     void Press(int x, int y) { SendMessage(box->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(x, y)); }
     void Release(int x, int y) { SendMessage(box->m_hWnd, WM_LBUTTONUP, 0, MAKELONG(x, y)); }

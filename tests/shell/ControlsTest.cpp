@@ -6,7 +6,7 @@
 #include "shell/MenuList.h"
 #include "shell/WndMessages.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <tuple>
 
@@ -32,11 +32,11 @@ void Release(HWND w, int x, int y) { SendMessage(w, WM_LBUTTONUP, 0, MAKELONG(x,
 
 } // namespace
 
-class ControlsTest : public ShellWindowTest {
+class ControlsTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         RECT work = WorkRect();
         ASSERT_TRUE(host.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
         host.Show();
@@ -44,7 +44,7 @@ protected:
     void TearDown() override
     {
         host.Destroy();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     HostWnd host;
 };

@@ -3,7 +3,7 @@
 #include "shell/GridList.h"
 #include "platform/ui/MzHostWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <tuple>
 
@@ -38,11 +38,11 @@ std::vector<int> Shown(const CGridList& grid)
 
 } // namespace
 
-class GridListTest : public ShellWindowTest {
+class GridListTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         RECT work = WorkRect();
         ASSERT_TRUE(host.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
         host.Show();
@@ -56,7 +56,7 @@ protected:
     {
         host.RemoveUiWin(&grid);
         host.Destroy();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     void Stroke(int x0, int y0, int x1, int y1)
     {

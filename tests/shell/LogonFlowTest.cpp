@@ -2,7 +2,7 @@
 // traffic totals, on the headless screen without a server.
 #include "shell/LogonWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "core/DeviceRegRecord.h"
 #include "core/Md5.h"
 #include "core/TextHelpers.h"
@@ -17,13 +17,6 @@
 #include <vector>
 
 namespace {
-
-class BoxRecorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.emplace_back(text); }
-    void ShowTip(const WCHAR* text, HWND, int) override { shown.emplace_back(text); }
-    std::vector<std::u16string> shown;
-};
 
 std::string Md5Hex(const std::string& text)
 {
@@ -68,25 +61,14 @@ public:
 
 } // namespace
 
-class LogonFlowTest : public ShellWindowTest {
+class LogonFlowTest : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        ShellWindowTest::SetUp();
-        CAppData::Instance()->SetMessagePresenter(&boxes);
-    }
-    void TearDown() override
-    {
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        ShellWindowTest::TearDown();
-    }
     std::string LoginPart(CLogonWnd& w)
     {
         char part[CNetWnd::REQUEST_CAPACITY];
         EXPECT_EQ(w.BuildRequest(part, sizeof part, ""), 1);
         return part;
     }
-    BoxRecorder boxes;
 };
 
 TEST_F(LogonFlowTest, TheLogInCarriesTheEncipheredKeyAndOnlyADigestOfTheSignUpCode)
@@ -135,8 +117,8 @@ TEST_F(LogonFlowTest, RepliesLeadToTheSignUpToTheConfigurationOrToNothing)
     w.SetState(CLogonWnd::LOGIN_SENT);
     w.OnReply((const BYTE*)error.data(), (int)error.size(), 0);
     EXPECT_EQ(w.GetState(), CLogonWnd::FAILED);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0], u"会话无效请单击窗口退出稍后再试！");
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0], u"会话无效请单击窗口退出稍后再试！");
 
     // Refused without an identity: no message, straight to the sign-up; the texts are kept for it.
     CDataSetWriter refused("login");
@@ -152,7 +134,7 @@ TEST_F(LogonFlowTest, RepliesLeadToTheSignUpToTheConfigurationOrToNothing)
     w.OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0);
     EXPECT_EQ(w.GetState(), CLogonWnd::SIGN_UP);
     EXPECT_STREQ(w.GetRegInfo(), "DB A");
-    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(messages.Texts().size(), 1u);
 
     // Accepted with a newer fifth version component: the configuration is fetched first.
     CDataSetWriter accepted("login");
@@ -181,7 +163,7 @@ TEST_F(LogonFlowTest, RepliesLeadToTheSignUpToTheConfigurationOrToNothing)
     bytes = conf.ToBytes() + empty.ToBytes();
     w.OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0);
     EXPECT_EQ(w.GetState(), CLogonWnd::FAILED);
-    EXPECT_EQ(boxes.shown.back(), u"取配置信息错误");
+    EXPECT_EQ(messages.Texts().back(), u"取配置信息错误");
     // The sign-up step posted above is left to die with the window: it would open the frame modally here.
 }
 
@@ -221,9 +203,9 @@ TEST_F(LogonFlowTest, TheHomeGridFollowsTheScreenAndWithoutMenusEveryEntryTellsW
     EXPECT_EQ(frame.GetButton(8).GetID(), 111);
     frame.PostMessage(MZ_WM_COMMAND, MAKELONG(104, 0), 0);
     PumpMessages();
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[0], u"数据文件丢失，请重新安装Morwick！");
-    EXPECT_EQ(boxes.shown[1], u"Show window error！");
+    ASSERT_EQ(messages.Texts().size(), 2u);
+    EXPECT_EQ(messages.Texts()[0], u"数据文件丢失，请重新安装Morwick！");
+    EXPECT_EQ(messages.Texts()[1], u"Show window error！");
 }
 
 TEST_F(LogonFlowTest, TrafficTotalsAddThisRunAndNeverWrapAround)
@@ -239,4 +221,65 @@ TEST_F(LogonFlowTest, TrafficTotalsAddThisRunAndNeverWrapAround)
     ASSERT_TRUE(app->SetConfig("Upload_Bytes", "2147483000", 0));
     frame.SaveTrafficTotals();
     EXPECT_STREQ(app->GetConfig("Upload_Bytes"), "2147483647");
+}
+
+TEST_F(LogonFlowTest, SignUpWritesNumberAndCodeWhereThisRunsRequestsReadThemAndAnEmptyConfigurationIsReported)
+{
+    CAppData* app = CAppData::Instance();
+    app->SetVersion(app->GetConfig("System_Version")); // no configuration download after the code
+    CRegisterVerifyFrame frame(nullptr, "DB A", nullptr);
+    RECT work = WorkRect();
+    ASSERT_TRUE(frame.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
+
+    // A configuration reply that holds no data set at all: the user is told, and may log in again.
+    frame.SetSignUpState(CRegisterVerifyFrame::CONFIG_SENT);
+    frame.OnReply((const BYTE*)"\x07\x07\x07\x07", 4, 0);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0], u"取配置信息错误");
+    EXPECT_EQ(frame.GetSignUpState(), CRegisterVerifyFrame::IDLE);
+
+    // The number goes into the record this run's common fields read ("netaddr"), and so does the code.
+    frame.GetNumberEdit().SetText(u"13800138000");
+    frame.SetSignUpState(CRegisterVerifyFrame::LOGIN);
+    char part[CNetWnd::REQUEST_CAPACITY];
+    ASSERT_EQ(frame.BuildRequest(part, sizeof part, ""), 1);
+    EXPECT_EQ(std::u16string(app->GetMobileNumber()), u"13800138000");
+    CDataSetWriter code("reg");
+    code.AddField("code", FIELD_TEXT);
+    code.AddRow();
+    code.SetText(0, "4711");
+    std::string bytes = code.ToBytes();
+    frame.OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0);
+    EXPECT_EQ(std::u16string(app->GetDeviceRecord()->GetOn()), u"4711");
+    EXPECT_EQ(frame.GetSignUpState(), CRegisterVerifyFrame::DONE);
+}
+
+TEST_F(LogonFlowTest, AReplyWithNothingInItKeepsTheTimeOutCounting)
+{
+    TestLogon w;
+    RECT work = WorkRect();
+    ASSERT_TRUE(w.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
+    w.SetState(CLogonWnd::LOGIN_SENT);
+    CDataSetWriter empty("login");
+    empty.AddField("isok", FIELD_INT);
+    std::string bytes = empty.ToBytes();
+    w.OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0);
+    EXPECT_EQ(w.GetState(), CLogonWnd::LOGIN_SENT);
+    int ticks = w.GetTickCount();
+    EXPECT_TRUE(PumpUntil([&] { return w.GetTickCount() > ticks; }));
+}
+
+TEST_F(LogonFlowTest, AfterHandingOverTheLogOnWindowIsGoneAndTheMainFrameIsWhatASecondStartFinds)
+{
+    auto* logon = new TestLogon();
+    RECT work = WorkRect();
+    ASSERT_TRUE(logon->Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
+    ASSERT_NE(FindWindowW(u"CLogonWnd", nullptr), nullptr);
+    logon->PostMessage(WM_DEFERRED_STEP, CLogonWnd::STEP_MAIN_FRAME, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !CBaseWnd::IsLiveWindow(logon); }));
+    EXPECT_EQ(FindWindowW(u"CLogonWnd", nullptr), nullptr);
+    HWND frame = FindWindowW(u"CQXAppFrame", nullptr);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame, CAppData::Instance()->GetMainFrameWnd());
+    delete CBaseWnd::FromHandleBase(frame);
 }

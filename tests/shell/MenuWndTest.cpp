@@ -7,7 +7,7 @@
 #include "shell/QXMenuWnd.h"
 #include "shell/WindowFactory.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "core/HttpClient.h"
 #include "core/TextHelpers.h"
 #include "platform/device/RsaKeyPair.h"
@@ -25,19 +25,6 @@
 #include <vector>
 
 namespace {
-
-struct Shown {
-    std::u16string text;
-    std::u16string caption;
-    int milliseconds;
-};
-
-class Recorder : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR* caption, HWND) override { shown.push_back({text, caption, 0}); }
-    void ShowTip(const WCHAR* text, HWND, int ms) override { shown.push_back({text, u"", ms}); }
-    std::vector<Shown> shown;
-};
 
 struct Opened {
     std::string key;
@@ -104,26 +91,13 @@ const char* const NEWS = "tc_mfuncno=300&tc_sfuncno=1&cont_sfunc=2&type=1";
 
 } // namespace
 
-class MenuWndTest : public ShellWindowTest {
+class MenuWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
-        CServerOptions o;
-        o.seed = 7;
-        o.startMinute = 60;
-        o.today = 20251208;
-        o.marketMinutesPerSecond = 0;
-        o.cipherMode = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        WindowTest::SetUp();
+        StartServer();
         CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&recorder);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
         openedLog = &opened;
         CNetWnd::SetWindowOpener(RecordOpen);
 
@@ -142,10 +116,7 @@ protected:
             delete w;
         CNetWnd::SetWindowOpener(nullptr);
         openedLog = nullptr;
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy(); // stops the worker before the server goes
-        http->Stop();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     template <class W> W* Open(int menuId, const char* params)
     {
@@ -157,20 +128,6 @@ protected:
         w->OnInitParam(menuId, "", params);
         w->OnActive();
         return w;
-    }
-    // Pumps until cond holds and the worker is idle, or a few seconds pass.
-    template <class F> bool PumpUntil(CNetWnd* w, F cond)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (cond() && w->GetWorker() != nullptr && w->IsWorkerIdle(0)) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
     }
     static std::vector<std::u16string> Rows(CListWnd* w)
     {
@@ -189,9 +146,6 @@ protected:
         PumpMessages();
     }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-    Recorder recorder;
     std::vector<Opened> opened;
     std::vector<CBaseWnd*> windows;
 };
@@ -247,10 +201,10 @@ TEST_F(MenuWndTest, ServerSubMenuIsFetchedOnceAndShownAgainWithoutARequest)
 {
     auto* first = Open<CQXMenuWnd>(305, SUB_MENU);
     EXPECT_TRUE(Rows(first).empty());
-    ASSERT_TRUE(PumpUntil(first, [&] { return first->GetMenuList().GetItemCount() == 3; }));
+    ASSERT_TRUE(PumpUntil([&] { return first->GetMenuList().GetItemCount() == 3; }));
     EXPECT_EQ(Rows(first), (std::vector<std::u16string>{u"行业研究", u"公司研究", u"晨会纪要"}));
     EXPECT_TRUE(CAppData::Instance()->IsMenuRegistered(305));
-    EXPECT_TRUE(recorder.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 
     // Reached again (here from another window): the rows at once, and nothing to send.
     auto* again = Open<CQXMenuWnd>(305, SUB_MENU);
@@ -267,9 +221,9 @@ TEST_F(MenuWndTest, ServerSubMenuIsFetchedOnceAndShownAgainWithoutARequest)
 TEST_F(MenuWndTest, ServerErrorIsATipAndTheTreeRowsStay)
 {
     auto* w = Open<CQXMenuWnd>(306, "tc_mfuncno=100&tc_sfuncno=5&menuid=306");
-    ASSERT_TRUE(PumpUntil(w, [&] { return !recorder.shown.empty(); }));
-    EXPECT_EQ(recorder.shown[0].text, u"没有该菜单");
-    EXPECT_EQ(recorder.shown[0].milliseconds, 3000);
+    ASSERT_TRUE(PumpUntil([&] { return !messages.shown.empty(); }));
+    EXPECT_EQ(messages.shown[0].text, u"没有该菜单");
+    EXPECT_EQ(messages.shown[0].milliseconds, 3000);
     EXPECT_FALSE(CAppData::Instance()->IsMenuRegistered(306));
     EXPECT_TRUE(Rows(w).empty());
 }
@@ -278,9 +232,9 @@ TEST_F(MenuWndTest, ARowWithoutAMenuEntryShowsTheWindowErrorBox)
 {
     auto* w = Open<CQXMenuWnd>(3, "");
     SendMessage(w->m_hWnd, WM_DEFERRED_STEP, 0, 9);
-    ASSERT_EQ(recorder.shown.size(), 1u);
-    EXPECT_EQ(recorder.shown[0].text, u"Show window error！");
-    EXPECT_EQ(recorder.shown[0].caption, u"ERR");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"Show window error！");
+    EXPECT_EQ(messages.shown[0].caption, u"ERR");
     EXPECT_TRUE(opened.empty());
     // An id the tree does not know: an empty list.
     auto* unknown = Open<CQXMenuWnd>(4242, "");
@@ -293,7 +247,7 @@ TEST_F(MenuWndTest, HeadlineListOpensTheTappedArticleWithTheListsArticleFunction
     EXPECT_EQ(w->GetWndType(), WND_TYPE_INFO_LIST);
     // A tap before the headlines came opens nothing.
     EXPECT_EQ(w->OnOK(0), -1);
-    ASSERT_TRUE(PumpUntil(w, [&] { return w->GetMenuList().GetItemCount() == 12; }));
+    ASSERT_TRUE(PumpUntil([&] { return w->GetMenuList().GetItemCount() == 12; }));
     std::vector<std::u16string> rows = Rows(w);
     EXPECT_EQ(rows[0].rfind(u"【要闻】", 0), 0u);
     TapRow(w, 0);
@@ -312,15 +266,15 @@ TEST_F(MenuWndTest, HeadlineListOpensTheTappedArticleWithTheListsArticleFunction
 TEST_F(MenuWndTest, HeadlineErrorIsAMessageBoxAndTheRowsStay)
 {
     auto* w = Open<CQXInfoListWnd>(301, NEWS);
-    ASSERT_TRUE(PumpUntil(w, [&] { return w->GetMenuList().GetItemCount() == 12; }));
+    ASSERT_TRUE(PumpUntil([&] { return w->GetMenuList().GetItemCount() == 12; }));
     // Rows from another entry's children, then a request the server refuses: the rows stay, the old
     // headlines are gone with the error.
     w->OnInitParam(3, "", "tc_mfuncno=300&tc_sfuncno=2&newsid=999");
     ASSERT_EQ(Rows(w).size(), 4u);
     w->Request();
-    ASSERT_TRUE(PumpUntil(w, [&] { return !recorder.shown.empty(); }));
-    EXPECT_EQ(recorder.shown[0].text, u"该资讯不存在或已删除");
-    EXPECT_EQ(recorder.shown[0].milliseconds, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !messages.shown.empty(); }));
+    EXPECT_EQ(messages.shown[0].text, u"该资讯不存在或已删除");
+    EXPECT_EQ(messages.shown[0].milliseconds, 0);
     EXPECT_EQ(Rows(w).size(), 4u);
     EXPECT_EQ(w->OnOK(0), -1);
     EXPECT_TRUE(opened.empty());
@@ -371,7 +325,7 @@ TEST_F(MenuWndTest, ArticleWindowShowsTheServersLinesOnePerRow)
 {
     auto* w = Open<CQXInfoTxtWnd>(-1, "tc_mfuncno=300&tc_sfuncno=2&newsid=101");
     EXPECT_EQ(w->GetWndType(), WND_TYPE_INFO_TEXT);
-    ASSERT_TRUE(PumpUntil(w, [&] { return w->GetText() != nullptr && w->GetText()[0] != 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return w->GetText() != nullptr && w->GetText()[0] != 0; }));
     std::u16string text = w->GetText();
     // Two fields (line number, line): the lines only, each ended by CR LF, also the last.
     EXPECT_EQ(text.rfind(u"【要闻】", 0), 0u) << std::string(text.begin(), text.end());
@@ -381,7 +335,7 @@ TEST_F(MenuWndTest, ArticleWindowShowsTheServersLinesOnePerRow)
     EXPECT_EQ(breaks, 5u);
     EXPECT_EQ(text.substr(text.size() - 2), u"\r\n");
     EXPECT_NE(text.find(u"\r\n\r\n本报讯"), std::u16string::npos);
-    EXPECT_TRUE(recorder.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(MenuWndTest, ArticleOfThreeFieldsShowsFieldZeroAndAnEmptyArticleSaysSo)
@@ -404,9 +358,9 @@ TEST_F(MenuWndTest, ArticleOfThreeFieldsShowsFieldZeroAndAnEmptyArticleSaysSo)
     bytes = ErrorSet(Gb(u"该资讯不存在或已删除"));
     w->OnReply(reinterpret_cast<const BYTE*>(bytes.data()), (int)bytes.size(), 0);
     EXPECT_EQ(std::u16string(w->GetText()), u"第一行\r\n第二行\r\n");
-    ASSERT_EQ(recorder.shown.size(), 1u);
-    EXPECT_EQ(recorder.shown[0].text, u"该资讯不存在或已删除");
-    EXPECT_EQ(recorder.shown[0].milliseconds, 0);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"该资讯不存在或已删除");
+    EXPECT_EQ(messages.shown[0].milliseconds, 0);
 
     CDataSetWriter empty("news.text");
     empty.AddField("line", FIELD_INT);

@@ -3,7 +3,7 @@
 // after an expired session, the silent resend after a transport failure, and the trading-hours gate.
 #include "shell/NetWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "core/DataSet.h"
 #include "core/HttpClient.h"
 #include "core/NetThread.h"
@@ -25,18 +25,6 @@
 #include <vector>
 
 namespace {
-
-struct ShownText {
-    std::u16string text;
-    int milliseconds;
-};
-
-class RecordingPresenter : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back({text, 0}); }
-    void ShowTip(const WCHAR* text, HWND, int milliseconds) override { shown.push_back({text, milliseconds}); }
-    std::vector<ShownText> shown;
-};
 
 struct ReplySeen {
     int transportFailed;
@@ -72,36 +60,19 @@ public:
     std::vector<ReplySeen> replies;
 };
 
-class NetWndTest : public ShellWindowTest {
+class NetWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
-        CServerOptions o;
-        o.seed = 7;
-        o.startMinute = 60;
-        o.today = 20251208;
-        o.marketMinutesPerSecond = 0;
-        o.cipherMode = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
-        CAppData* app = CAppData::Instance();
-        app->SetMessagePresenter(&presenter);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
+        WindowTest::SetUp();
+        StartServer();
     }
     void TearDown() override
     {
         for (ProbeWnd* w : windows) {
             delete w;
         }
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy(); // stops the worker before the server goes
-        http->Stop();
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     ProbeWnd* MakeWindow(const std::string& text)
     {
@@ -141,9 +112,6 @@ protected:
         w->text = text;
     }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
-    RecordingPresenter presenter;
     std::vector<ProbeWnd*> windows;
 };
 
@@ -237,15 +205,15 @@ TEST_F(NetWndTest, ExpiredSessionLogsInSilentlyAndTheResentRequestFillsTheWindow
     EXPECT_EQ(w->replies[0].transportFailed, 0);
     EXPECT_NE(CAppData::Instance()->GetSessionString()[0], 0);
     EXPECT_EQ(w->IsReloginPending(), 0);
-    EXPECT_TRUE(presenter.shown.empty());
-    EXPECT_EQ(http->GetRequestCount(), 3); // refused, log-in, resent
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(server->http.GetRequestCount(), 3); // refused, log-in, resent
 
     // The same again after the server drops every session.
-    functions->Sessions().ExpireAll();
+    server->functions.Sessions().ExpireAll();
     w->Request();
     ASSERT_TRUE(WaitForReplies(w, 2));
     EXPECT_FALSE(w->replies[1].error);
-    EXPECT_TRUE(presenter.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(NetWndTest, EncipheredRequestIsOpenedByTheServerWithTheSessionKey)
@@ -270,7 +238,7 @@ TEST_F(NetWndTest, ServerErrorsReachTheWindowAsTheirErrorRecordSet)
 
     // A failure result with its own text.
     w->text = "tc_mfuncno=31000&tc_sfuncno=6";
-    http->Faults().Arm(FAULT_ERROR, 1, 7, "\xB7\xFE\xCE\xF1\xC3\xA6"); // 服务忙
+    server->http.Faults().Arm(FAULT_ERROR, 1, 7, "\xB7\xFE\xCE\xF1\xC3\xA6"); // 服务忙
     w->Request();
     ASSERT_TRUE(WaitForReplies(w, 2));
     EXPECT_TRUE(w->replies[1].error);
@@ -282,33 +250,33 @@ TEST_F(NetWndTest, TransportFailureIsResentOnceSilentlyWithKeepAndReportedWithou
 {
     ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
     LogIn(w);
-    long long before = http->GetRequestCount();
+    long long before = server->http.GetRequestCount();
     // The worker retries once itself; two broken replies reach the window once, which asks again.
-    http->Faults().Arm(FAULT_CLOSE_MID_BODY, 2);
+    server->http.Faults().Arm(FAULT_CLOSE_MID_BODY, 2);
     w->Request();
     ASSERT_TRUE(WaitForReplies(w, 1));
     ASSERT_EQ(w->replies.size(), 1u);
     EXPECT_EQ(w->replies[0].transportFailed, 0);
     EXPECT_FALSE(w->replies[0].error);
-    EXPECT_EQ(http->GetRequestCount() - before, 3);
+    EXPECT_EQ(server->http.GetRequestCount() - before, 3);
 
     // A server that keeps failing: one silent resend, then the window hears of it instead of asking for ever.
-    http->Faults().Arm(FAULT_CLOSE_MID_BODY, -1);
-    before = http->GetRequestCount();
+    server->http.Faults().Arm(FAULT_CLOSE_MID_BODY, -1);
+    before = server->http.GetRequestCount();
     w->Request();
     ASSERT_TRUE(WaitForReplies(w, 2));
     EXPECT_EQ(w->replies[1].transportFailed, 1);
     EXPECT_TRUE(w->replies[1].error);
-    EXPECT_EQ(http->GetRequestCount() - before, 4);
+    EXPECT_EQ(server->http.GetRequestCount() - before, 4);
 
     // Without keep the first failure goes to the window.
     w->keep = 0;
-    before = http->GetRequestCount();
+    before = server->http.GetRequestCount();
     w->Request();
     ASSERT_TRUE(WaitForReplies(w, 3));
     EXPECT_EQ(w->replies[2].transportFailed, 1);
-    EXPECT_LE(http->GetRequestCount() - before, 2); // the worker's own retry at most, none by the window
-    http->Faults().Clear();
+    EXPECT_LE(server->http.GetRequestCount() - before, 2); // the worker's own retry at most, none by the window
+    server->http.Faults().Clear();
 }
 
 TEST_F(NetWndTest, RepliesForAnotherWorkerAndRefusedBuildsSendNothing)
@@ -316,7 +284,7 @@ TEST_F(NetWndTest, RepliesForAnotherWorkerAndRefusedBuildsSendNothing)
     ProbeWnd* w = MakeWindow("");
     w->Request();
     PumpMessages();
-    EXPECT_EQ(http->GetRequestCount(), 0);
+    EXPECT_EQ(server->http.GetRequestCount(), 0);
     // A reply message naming some other worker is ignored.
     w->SendMessage(WM_NET_REPLY, 0, (LPARAM)0x1234);
     EXPECT_TRUE(w->replies.empty());
@@ -332,8 +300,8 @@ TEST_F(NetWndTest, OpeningParametersKeepStoredValuesForEmptyArgumentsAndOkWithou
     EXPECT_STREQ(w->GetParamText(), "tc_mfuncno=1&tc_sfuncno=2");
 
     EXPECT_EQ(w->OnOK(0), -1);
-    ASSERT_EQ(presenter.shown.size(), 1u);
-    EXPECT_EQ(presenter.shown[0].text, u"数据文件丢失，请重新安装Morwick！");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"数据文件丢失，请重新安装Morwick！");
 }
 
 namespace {
@@ -407,12 +375,12 @@ TEST_F(NetWndTest, FailedSilentLogInShowsTheServersTextAndLeavesTheReloginState)
     ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
     w->Request();
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < until && presenter.shown.empty()) {
+    while (std::chrono::steady_clock::now() < until && messages.shown.empty()) {
         PumpMessages();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    ASSERT_EQ(presenter.shown.size(), 1u);
-    EXPECT_EQ(presenter.shown[0].milliseconds, 3000);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].milliseconds, 3000);
     EXPECT_EQ(w->IsReloginPending(), 0);
     EXPECT_TRUE(w->replies.empty());
 
@@ -501,15 +469,15 @@ TEST_F(NetWndTest, FlightModeSaysSoAndEndsTheApplicationWithoutSending)
     DWORD off = 0;
     RegSetValueExW(key, u"FlyModeFlag", 0, REG_DWORD, (const BYTE*)&off, sizeof off);
     RegCloseKey(key);
-    ASSERT_EQ(presenter.shown.size(), 1u);
-    EXPECT_EQ(presenter.shown[0].text, u"系统处于飞行模式，无法连接网络，系统无法登陆！");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"系统处于飞行模式，无法连接网络，系统无法登陆！");
     MSG msg;
     bool quit = false;
     while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
         quit = quit || msg.message == WM_QUIT;
     EXPECT_TRUE(quit);
     EXPECT_EQ(w->builds, 0);
-    EXPECT_EQ(http->GetRequestCount(), 0);
+    EXPECT_EQ(server->http.GetRequestCount(), 0);
 }
 
 namespace {

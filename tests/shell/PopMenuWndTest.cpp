@@ -2,12 +2,12 @@
 // work area with the rest scrolled, and the pressed button's command id as the result.
 #include "shell/PopMenuWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "platform/win/Time.h"
 
 #include <thread>
 
-class PopMenuWndTest : public ShellWindowTest {};
+class PopMenuWndTest : public WindowTest {};
 
 TEST_F(PopMenuWndTest, ThreeItemsStackFromTheLastAddedAndTheTappedOneIsTheResult)
 {

@@ -2,7 +2,7 @@
 // refuses to send, and cancel.
 #include "shell/SendSmsWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "platform/device/PhoneProfile.h"
 #include "platform/device/Sms.h"
 
@@ -42,17 +42,17 @@ void PressCommand(CSendSmsWnd& w, int button)
 
 } // namespace
 
-class SendSmsWndTest : public ShellWindowTest {
+class SendSmsWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CAppData::Instance()->SetMessagePresenter(&tips);
     }
     void TearDown() override
     {
         CAppData::Instance()->SetMessagePresenter(nullptr);
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     void Open(CSendSmsWnd& w, LPCWSTR to, LPCWSTR text)
     {
@@ -92,10 +92,17 @@ TEST_F(SendSmsWndTest, SendingHandsTheEditedTextToThePhoneTellsTheUserAndGoesBac
     w.GetMessageEdit().SetText(u"   "); // blanks only: still a message
     PressCommand(w, 0);
     EXPECT_EQ(w.ShowWnd(-1, "", "", 1), END_BACK);
-    EXPECT_EQ(Outbox(), "1065750788\t   \n");
+    EXPECT_EQ(Outbox(), "1065750788\tnational\t   \n");
     ASSERT_EQ(tips.shown.size(), 1u);
     EXPECT_EQ(tips.shown[0], u"信息已成功发送，请注意查收回复！");
     EXPECT_EQ(tips.lastMs, 2000);
+
+    // Any other recipient is dialled as an international number.
+    CSendSmsWnd other(u"t", nullptr);
+    Open(other, u"13800138000", u"hi");
+    PressCommand(other, 0);
+    EXPECT_EQ(other.ShowWnd(-1, "", "", 1), END_BACK);
+    EXPECT_EQ(Outbox(), "1065750788\tnational\t   \n+8613800138000\tinternational\thi\n");
 }
 
 TEST_F(SendSmsWndTest, AnEmptyTextIsNotSentAndCancelGoesBack)

@@ -3,7 +3,7 @@
 #include "shell/FundBaseWnd.h"
 #include "shell/TableWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <cstdlib>
 #include <string>
@@ -15,7 +15,7 @@ std::u16string W(const WCHAR* text)
     return text != nullptr ? std::u16string(text) : std::u16string(u"<null>");
 }
 
-class TableWndTest : public ShellWindowTest {
+class TableWndTest : public WindowTest {
 protected:
     CTableWnd* MakeTable()
     {

@@ -2,7 +2,7 @@
 // height, and the command bar's refresh.
 #include "shell/TextWnd.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 
 #include <string>
 
@@ -15,7 +15,7 @@ public:
     int requests = 0;
 };
 
-class TextWndTest : public ShellWindowTest {
+class TextWndTest : public WindowTest {
 protected:
     ProbeTextWnd* Make()
     {

@@ -2,7 +2,7 @@
 // part of the build, and what a made window receives before and while it is shown.
 #include "shell/WindowFactory.h"
 
-#include "ShellTestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "core/TextHelpers.h"
 #include "shell/BaseWnd.h"
 
@@ -10,19 +10,6 @@
 #include <vector>
 
 namespace {
-
-struct Shown {
-    std::u16string text;
-    std::u16string caption;
-    int milliseconds;
-};
-
-class RecordingPresenter : public CMessagePresenter {
-public:
-    void ShowBox(const WCHAR* text, const WCHAR* caption, HWND) override { shown.push_back({text, caption, 0}); }
-    void ShowTip(const WCHAR* text, HWND, int ms) override { shown.push_back({text, u"", ms}); }
-    std::vector<Shown> shown;
-};
 
 struct Made {
     std::u16string title;
@@ -91,13 +78,12 @@ std::string Ansi(const WCHAR* text)
 
 } // namespace
 
-class WindowFactoryTest : public ShellWindowTest {
+class WindowFactoryTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         last = Made{};
-        CAppData::Instance()->SetMessagePresenter(&presenter);
         int count = 0;
         const WindowKey* keys = CWindowFactory::GetKeys(&count);
         for (int i = 0; i < count; ++i)
@@ -114,17 +100,15 @@ protected:
         for (int i = 0; i < count; ++i)
             CWindowFactory::SetMaker(keys[i].className, nullptr);
         CWindowFactory::SetUpdateRunner(nullptr);
-        CAppData::Instance()->SetMessagePresenter(nullptr);
         PumpMessages();
         delete owner;
-        ShellWindowTest::TearDown();
+        WindowTest::TearDown();
     }
     int Open(const char* key, const char* title = "T", int menuId = 5, const char* params = "a=1")
     {
         return CWindowFactory::OpenWindow(key, menuId, title, "", params, 0, owner->m_hWnd);
     }
 
-    RecordingPresenter presenter;
     EndingWnd* owner = nullptr;
 };
 
@@ -140,7 +124,7 @@ TEST_F(WindowFactoryTest, KeysMatchWithoutCaseButWithTheirExactLengthAndBackIsHa
     EXPECT_EQ(last.made, 2);
     EXPECT_EQ(CWindowFactory::OpenWindow(nullptr, -1, "T", "", "", 0, owner->m_hWnd), 1);
     EXPECT_EQ(Open("BACK"), 1);
-    EXPECT_TRUE(presenter.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
     EXPECT_FALSE(CWindowFactory::SetMaker("CNoSuchWnd", MakeEnding));
 }
 
@@ -162,12 +146,12 @@ TEST_F(WindowFactoryTest, EveryKeyOfTheTableIsKnownAndTwoKeysShareTheMenuClass)
 TEST_F(WindowFactoryTest, AKeyWhoseScreenIsNotBuiltSaysSoAndCountsAsBack)
 {
     EXPECT_EQ(Open("pxhq"), 1);
-    ASSERT_EQ(presenter.shown.size(), 1u);
-    EXPECT_EQ(presenter.shown[0].text, u"该功能暂未开放！");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"该功能暂未开放！");
     // A maker that cannot make the window is a failure, and nothing is shown.
     ASSERT_TRUE(CWindowFactory::SetMaker("CQXStockTableWnd", MakeNothing));
     EXPECT_EQ(Open("pxhq"), -1);
-    EXPECT_EQ(presenter.shown.size(), 1u);
+    EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 TEST_F(WindowFactoryTest, MadeWindowsGetTitleOwnerAnimationsAndOnlyTradeQueriesTheirParametersBeforeCreation)
@@ -206,27 +190,27 @@ TEST_F(WindowFactoryTest, FundKeysPassTheirModeAndTheRiskNoticeKeepsItsOwnTitle)
 TEST_F(WindowFactoryTest, InPlaceKeysTellAboutTradingTheVersionAndTheUpdate)
 {
     EXPECT_EQ(Open("tradeexit"), 1);
-    ASSERT_EQ(presenter.shown.size(), 1u);
-    EXPECT_EQ(presenter.shown[0].text, u"您尚未登录交易系统！");
-    EXPECT_EQ(presenter.shown[0].milliseconds, 2000);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, u"您尚未登录交易系统！");
+    EXPECT_EQ(messages.shown[0].milliseconds, 2000);
 
     CAppData* app = CAppData::Instance();
     ASSERT_TRUE(app->SetConfig("System_Version", "3.2.5", 0));
     EXPECT_EQ(Open("bbxx"), 1);
-    ASSERT_EQ(presenter.shown.size(), 2u);
-    EXPECT_EQ(presenter.shown[1].text, u"Korvat证券WinCE(M8)版\n当前软件版本:3.2.5");
-    EXPECT_EQ(presenter.shown[1].caption, u"About");
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text, u"Korvat证券WinCE(M8)版\n当前软件版本:3.2.5");
+    EXPECT_EQ(messages.shown[1].caption, u"About");
 
     app->SetVersion("3.2.5");
     EXPECT_EQ(Open("update"), 1);
-    ASSERT_EQ(presenter.shown.size(), 3u);
-    EXPECT_EQ(presenter.shown[2].text, u"已是最新版本，不需要升级！");
-    EXPECT_EQ(presenter.shown[2].caption, u"提示");
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[2].text, u"已是最新版本，不需要升级！");
+    EXPECT_EQ(messages.shown[2].caption, u"提示");
 
     static int updates = 0;
     CWindowFactory::SetUpdateRunner([](HWND) { ++updates; });
     app->SetVersion("3.3.0");
     EXPECT_EQ(Open("update"), 1);
     EXPECT_EQ(updates, 1);
-    EXPECT_EQ(presenter.shown.size(), 3u);
+    EXPECT_EQ(messages.shown.size(), 3u);
 }

@@ -9,6 +9,7 @@ namespace {
 struct PrivateRuntimeDir {
     PrivateRuntimeDir()
     {
+        unsetenv("MORWICK_PORT"); // a local run's server port must not move the tests' stand-in servers
         // A child process started by a test keeps its parent's folder.
         if (std::getenv("MORWICK_RUNTIME_DIR"))
             return;

@@ -7,7 +7,7 @@
 //       auto* w = Open<CMyWnd>(u"标题", nullptr);       // created over the work area, deleted after the test
 //       w->Request();
 //       ASSERT_TRUE(PumpUntil([&] { return ...; }));  // pumps until the condition holds and no request is under way
-//       EXPECT_TRUE(messages.Saw(u"..."));
+//       EXPECT_TRUE(messages.Saw(u"..."));           // or messages.shown / Boxes() / Tips(): text, caption, time
 //   }
 //
 // `StandInServer` alone serves tests that need no window. `ServerTestKeys()` is the one key pair of the program.
@@ -100,13 +100,20 @@ public:
     struct Shown {
         std::u16string text;
         std::u16string caption; // empty for a tip
+        int milliseconds = 0;   // how long a tip stays; 0 for a box
         bool tip = false;
     };
     void ShowBox(const WCHAR* text, const WCHAR* caption, HWND) override
     {
-        shown.push_back({text != nullptr ? text : u"", caption != nullptr ? caption : u"", false});
+        shown.push_back({text != nullptr ? text : u"", caption != nullptr ? caption : u"", 0, false});
     }
-    void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back({text != nullptr ? text : u"", u"", true}); }
+    void ShowTip(const WCHAR* text, HWND, int milliseconds) override
+    {
+        shown.push_back({text != nullptr ? text : u"", u"", milliseconds, true});
+    }
+    // Only the boxes, or only the tips, in order.
+    std::vector<Shown> Boxes() const { return Only(false); }
+    std::vector<Shown> Tips() const { return Only(true); }
     bool Saw(const std::u16string& text) const
     {
         for (const Shown& s : shown)
@@ -125,6 +132,16 @@ public:
     void Clear() { shown.clear(); }
 
     std::vector<Shown> shown;
+
+private:
+    std::vector<Shown> Only(bool tips) const
+    {
+        std::vector<Shown> some;
+        for (const Shown& s : shown)
+            if (s.tip == tips)
+                some.push_back(s);
+        return some;
+    }
 };
 
 // morwick-server's functions behind an HTTP server on an ephemeral loopback port, with the program's key pair.

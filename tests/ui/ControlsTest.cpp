@@ -401,4 +401,8 @@ TEST(DescribeJson, ListsShownControlsWithTextItemsAndSelection) {
     EXPECT_NE(json.find("\"kind\":\"UiList\",\"id\":5,\"rect\":[0,0,100,100]"), std::string::npos) << json;
     EXPECT_NE(json.find("\"items\":[\"\xE7\x94\xB2\\\"\"],\"selected\":0"), std::string::npos) << json;
     EXPECT_EQ(json.find("UiStatic"), std::string::npos);
+    // Beside the rectangle in the window, the one on the screen that a tap takes.
+    json = m.DescribeJson(POINT{0, 30});
+    EXPECT_NE(json.find("\"rect\":[0,0,100,100]"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"screenRect\":[0,30,100,130]}"), std::string::npos) << json;
 }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -268,4 +269,61 @@ TEST(MessageBox, ATextTallerThanTheScreenScrollsInsteadOfBeingCut) {
     EXPECT_EQ(MzMessageBox(nullptr, text.c_str(), u"Message", MZ_MB_OK), MZ_IDOK);
     t.join();
     EXPECT_TRUE(scrolled);
+}
+
+TEST(MessageBox, TipsBoxesAndTheWaitDialogShowWhatLiesBeneathOutsideTheirRoundedCorners) {
+    class WhiteScreen : public CMzWnd {
+    public:
+        WhiteScreen() { SetBgColor(RGB(255, 255, 255)); }
+        LPCWSTR GetMzClassName() override { return u"TestWhiteScreen"; }
+    };
+    WhiteScreen beneath;
+    ASSERT_TRUE(beneath.Create(0, 30, 480, 690, nullptr, 0, WS_POPUP));
+    beneath.Show(TRUE, TRUE);
+    Pump();
+    morwick::display::AttachGuiThread();
+    // The screen pixels at a corner of the window and inside its panel, composed on the GUI thread.
+    auto cornerAndInside = [](HWND w) {
+        RECT rc;
+        GetWindowRect(w, &rc);
+        morwick::display::RunOnGuiThread([] { morwick::display::ComposeScreen(true); });
+        morwick::display::Surface screen = morwick::display::CopyScreen();
+        return std::pair<COLORREF, COLORREF>{
+            morwick::display::ColorFromPixel(screen.Row(rc.top)[rc.left]),
+            morwick::display::ColorFromPixel(screen.Row((rc.top + rc.bottom) / 2)[rc.left + 8])};
+    };
+    const COLORREF white = RGB(255, 255, 255), panel = RGB(30, 36, 50);
+    struct Case {
+        const char16_t* className;
+        std::function<void()> show;
+    };
+    const Case cases[] = {
+        {u"MzMessageBoxWnd", [&] { MzMessageBox(beneath.m_hWnd, u"您确定退出系统？", u"退出系统", MZ_MB_YESNO); }},
+        {u"MzTipWnd", [&] { MzShowTip(beneath.m_hWnd, u"该功能暂未开放！", 20000); }},
+    };
+    for (const Case& c : cases) {
+        std::pair<COLORREF, COLORREF> seen{0, 0};
+        std::thread t([&] {
+            HWND box = WaitForWindow(c.className);
+            ASSERT_NE(box, nullptr);
+            seen = cornerAndInside(box);
+            RECT rc;
+            GetClientRect(box, &rc);
+            TapWindow(box, 40, rc.bottom - 45); // "是", or anywhere on a tip
+        });
+        c.show();
+        t.join();
+        EXPECT_EQ(seen.first, white) << std::hex << seen.first;
+        EXPECT_EQ(seen.second, panel) << std::hex << seen.second;
+    }
+    ProgressDialog wait;
+    wait.SetRange(0, 100);
+    ASSERT_TRUE(wait.Show(beneath.m_hWnd));
+    Pump();
+    HWND dialog = FindOwnWindow(u"ProgressDialog");
+    ASSERT_NE(dialog, nullptr);
+    std::pair<COLORREF, COLORREF> seen = cornerAndInside(dialog);
+    EXPECT_EQ(seen.first, white) << std::hex << seen.first;
+    EXPECT_EQ(seen.second, panel) << std::hex << seen.second;
+    wait.Close();
 }

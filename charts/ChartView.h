@@ -1,0 +1,108 @@
+// CChartView: the drawing base of the two charts: a control that fills the chart area of its window, scales values
+// into panes without ever dividing by zero, draws lines that skip missing values, grids and texts in the colour
+// scheme's chart colours, and runs the cross-hair cursor: pressing and dragging shows it with the values of the
+// bar under the finger, lifting hides it.
+#pragma once
+
+#include "platform/ui/UiWin.h"
+
+#include <string>
+#include <vector>
+
+// Colour scheme indices the charts draw with.
+enum ChartColor : int {
+    CC_FRAME = 12,      // frame and grid pens
+    CC_BACKGROUND = 13,
+    CC_RISE = 15,
+    CC_FALL = 16,
+    CC_FLAT = 17,       // unchanged, and plain figures
+    CC_AUXILIARY = 20,  // the cursor's cross-hair and the index laid over a stock
+    CC_AXIS_TEXT = 21,
+    CC_PRICE_LINE = 26,
+    CC_AVERAGE_LINE = 27,
+    CC_SECONDARY = 28,  // volume figures
+    CC_MA_FIRST = 33,   // 33-35 the three moving averages
+    CC_TECH_FIRST = 36, // 36-38 the indicator's lines
+};
+
+// One run of text of a legend or the cursor's line, in its colour.
+struct ChartText {
+    std::u16string text;
+    int color; // scheme index
+};
+
+// Maps values between lo and hi onto the pixel rows from bottom to top. A flat range is widened first.
+struct ChartScale {
+    double lo = 0, hi = 1;
+    int top = 0, bottom = 1;
+    // Takes a range that may be empty (lo > hi: nothing to show) or flat (lo == hi).
+    void Set(double low, double high, int topPixel, int bottomPixel);
+    int Y(double value) const;
+};
+
+class CChartView : public UiWin {
+public:
+    static constexpr int TEXT_SIZE = 18;
+    static constexpr int STRIP_HEIGHT = 24;
+
+    CChartView();
+
+    void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
+    int OnLButtonDown(UINT flags, int x, int y) override;
+    int OnMouseMove(UINT flags, int x, int y) override;
+    int OnLButtonUp(UINT flags, int x, int y) override;
+    void Describe(UiDescription& out) const override;
+
+    // The text shown over an empty chart (a reply without data); empty to show none.
+    void SetMessage(const std::u16string& text) { message = text; }
+    const std::u16string& GetMessage() const { return message; }
+    bool IsCursorShown() const { return cursorShown; }
+    int GetCursorIndex() const { return cursorIndex; }
+    // Where the cursor stood when it was last lifted (-1 before any).
+    int GetLastCursorIndex() const { return lastCursorIndex; }
+    // The values of the bar under the cursor as the top line shows them ("" without a cursor).
+    std::u16string GetCursorText() const;
+    // The legend lines drawn last (moving averages, indicator), for the tests and the automation.
+    const std::vector<std::u16string>& GetLegends() const { return legends; }
+
+    // Text helpers for the views and their windows.
+    static std::u16string Number(double value, int decimals);
+    static std::u16string Signed(double value, int decimals);
+    static std::u16string Percent(double change, double reference);
+    static std::u16string Volume(double lots);
+    static std::u16string Wide(const std::string& ansi);
+    static int RiseColor(double value, double reference);
+
+protected:
+    // What a view draws: the chart in the rectangle, and the bar index under an x (-1 for none).
+    virtual void PaintChart(HDC dc, const RECT& area) = 0;
+    virtual int IndexAt(int x) const = 0;
+    // The x of a bar's middle, for the vertical hair.
+    virtual int XOfIndex(int index) const = 0;
+    // The cursor's line for a bar index.
+    virtual std::vector<ChartText> CursorLine(int index) const = 0;
+    virtual bool HasData() const = 0;
+
+    static COLORREF Color(int index);
+    // A polyline through the points that have values; a missing value breaks the line.
+    static void DrawLine(HDC dc, const std::vector<POINT>& points, const std::vector<bool>& present, int color);
+    static void DrawGridLine(HDC dc, int x0, int y0, int x1, int y1, bool dashed);
+    static void DrawFrame(HDC dc, const RECT& pane);
+    static void DrawTextAt(HDC dc, const std::u16string& text, int x, int y, int color, UINT align);
+    // Draws the runs one after the other from x; returns the x after the last one.
+    static int DrawRuns(HDC dc, const std::vector<ChartText>& runs, int x, int y);
+    static std::u16string Joined(const std::vector<ChartText>& runs);
+    void RecordLegend(const std::vector<ChartText>& runs) { legends.push_back(Joined(runs)); }
+
+    RECT chartArea{0, 0, 0, 0};  // window coordinates of the last paint
+    int crossY = -1;             // the finger's height, for the horizontal hair
+
+private:
+    void MoveCursor(int x, int y);
+
+    std::u16string message;
+    bool cursorShown = false;
+    int cursorIndex = -1;
+    int lastCursorIndex = -1;
+    std::vector<std::u16string> legends;
+};

@@ -1,0 +1,233 @@
+// The K-line chart window.
+#include "charts/KXFrame.h"
+
+#include "charts/KXParamWnd.h"
+#include "core/AppData.h"
+#include "core/KeyValueMap.h"
+#include "core/ServerConfig.h"
+#include "platform/device/TouchDriver.h"
+#include "quotes/QuoteRequest.h"
+#include "shell/PopMenuWnd.h"
+#include "shell/WndMessages.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr char TIME_SHARE_TITLE[] = "\xB7\xD6\xCA\xB1\xD7\xDF\xCA\xC6"; // 分时走势
+
+// The first indicator of the server's "tech" list; MACD when the configuration has none.
+std::string DefaultTech()
+{
+    if (CServerConfig* config = CAppData::Instance()->GetQuoteParamDict()) {
+        config->Load(0);
+        KeyValueMap pairs(config->Get("tech"));
+        if (pairs.GetCount() > 0 && pairs.GetKey(0) != nullptr && pairs.GetKey(0)[0] != 0)
+            return pairs.GetKey(0);
+    }
+    return "MACD";
+}
+
+} // namespace
+
+CKXFrame::CKXFrame(LPCWSTR title, HWND owner) : CChartWnd(title, owner), techName(DefaultTech())
+{
+    view.SetData(&data);
+    view.SetPeriodName(KXPeriodCaption(period));
+}
+
+CKXFrame::~CKXFrame()
+{
+    if (m_hWnd != nullptr)
+        UnregisterTouchNotify(m_hWnd);
+}
+
+LPCWSTR CKXFrame::GetMzClassName()
+{
+    return u"CKXFrame";
+}
+
+BOOL CKXFrame::OnInitDialog()
+{
+    if (!CChartWnd::OnInitDialog())
+        return FALSE;
+    RegisterTouchNotify(m_hWnd, WM_MULTITOUCH_GESTURE);
+    static const UINT images[] = {126, 124, 123, 133, 116};
+    for (UINT image : images)
+        toolBar.AddButton(image);
+    return TRUE;
+}
+
+LRESULT CKXFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_MULTITOUCH_GESTURE) {
+        OnGesture(wParam, lParam);
+        return 1;
+    }
+    if (message == WM_PARAMS_CHOSEN) {
+        auto* record = reinterpret_cast<KXParamRecord*>(lParam);
+        if (record != nullptr) {
+            record->techName[sizeof record->techName - 1] = 0;
+            ApplyParams(record->period, record->techName);
+            delete record;
+        }
+        return 1;
+    }
+    return CChartWnd::WindowProc(message, wParam, lParam);
+}
+
+void CKXFrame::OnGesture(WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(wParam) != MZ_GESTURE_PINCH)
+        return;
+    int start = LOWORD(lParam), end = HIWORD(lParam);
+    if (start <= 0 || end <= 0)
+        return;
+    // Fingers apart spread the candles (fewer shown), together squeeze them (more shown).
+    view.SetVisibleCount(view.GetVisibleCount() * start / end);
+}
+
+int CKXFrame::BuildRequest(char* part, int capacity, const char*)
+{
+    if (part == nullptr || capacity < 1)
+        return 0;
+    part[0] = 0;
+    if (code.empty())
+        return 0;
+    sentKind = fresh || data.IsEmpty() ? LATEST_BARS : nextKind;
+    nextKind = LATEST_BARS; // a page back asked once; whatever comes next (a refresh) asks for the latest
+    char anchorDate[16] = "", anchorTime[16] = "";
+    if (sentKind == EARLIER_BARS) {
+        const KXBar& firstBar = data.bars.front();
+        snprintf(anchorDate, sizeof anchorDate, "%d", firstBar.date);
+        if (firstBar.time > 0)
+            snprintf(anchorTime, sizeof anchorTime, "%04d", firstBar.time);
+    }
+    CAString text = BuildKLineRequest(code.c_str(), anchorDate, anchorTime, period, sentKind == EARLIER_BARS ? 1 : 0,
+                                      PAGE_COUNT, techName.c_str());
+    size_t n = strlen(text.GetText());
+    if (n >= (size_t)capacity)
+        return 0;
+    memcpy(part, text.GetText(), n + 1);
+    return 1;
+}
+
+void CKXFrame::OnChartReply(CReplyRecordSet& reply, bool first)
+{
+    if (first) {
+        data.Load(reply, CKXData::REPLACE);
+        earliestReached = false;
+        view.ShowLatest();
+        return;
+    }
+    if (sentKind == EARLIER_BARS) {
+        int added = data.Load(reply, CKXData::EARLIER);
+        earliestReached = added == 0;
+        view.BarsAddedInFront(added);
+        if (added == 0)
+            CAppData::Instance()->ShowMessage("\xC3\xBB\xD3\xD0\xB8\xFC\xD4\xE7\xB5\xC4\xCA\xFD\xBE\xDD", m_hWnd,
+                                              2000); // 没有更早的数据
+    } else {
+        // A refresh: the latest candles replace those held from the first one received; the view stays put
+        // unless it showed the latest.
+        bool atEnd = view.GetFirstVisible() + view.GetVisibleCount() >= (int)data.bars.size();
+        data.Load(reply, CKXData::LATEST);
+        if (atEnd)
+            view.ShowLatest();
+    }
+}
+
+void CKXFrame::PageEarlier()
+{
+    if (view.ScrollPages(-1))
+        return;
+    if (data.IsEmpty() || earliestReached || !IsWorkerIdle(0))
+        return;
+    nextKind = EARLIER_BARS;
+    Request();
+}
+
+void CKXFrame::PageLater()
+{
+    view.ScrollPages(1);
+}
+
+void CKXFrame::ApplyParams(int newPeriod, const char* newTech)
+{
+    bool offered = false;
+    for (int i = 0; i < KX_PERIOD_COUNT; ++i)
+        offered = offered || KX_PERIODS[i].type == newPeriod;
+    if (!offered)
+        newPeriod = period; // a period this chart does not offer is never asked for
+    std::string tech = newTech != nullptr && newTech[0] != 0 ? newTech : techName;
+    if (newPeriod == period && tech == techName)
+        return;
+    period = newPeriod;
+    techName = tech;
+    view.SetPeriodName(KXPeriodCaption(period));
+    fresh = true; // another chart: it replaces the one shown
+    Request();
+}
+
+void CKXFrame::OpenParams()
+{
+    auto* picker = new CKXParamWnd(u"K线参数", m_hWnd);
+    picker->SetParams(period, techName.c_str());
+    RunChild(picker, "");
+}
+
+void CKXFrame::OpenDetailQuote()
+{
+    CAString info = DetailQuoteInfo(code.c_str());
+    OpenByKey(DETAIL_QUOTE_KEY, -1, DETAIL_QUOTE_TITLE, info.GetText(), QUOTES_OF_CODES_PARAMS, m_hWnd);
+}
+
+void CKXFrame::OnMenuCommand(int command)
+{
+    switch (command) {
+    case CMD_HOME:
+        EndWnd(END_HOME);
+        break;
+    case CMD_DETAIL:
+        OpenDetailQuote();
+        break;
+    case CMD_TIME_SHARE: {
+        std::string params = "date=&code=" + code;
+        OpenByKey("fschart", -1, TIME_SHARE_TITLE, "", params.c_str(), m_hWnd);
+        break;
+    }
+    case CMD_PARAMS:
+        OpenParams();
+        break;
+    default:
+        break;
+    }
+}
+
+void CKXFrame::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(wParam) != ID_TOOL_BAR)
+        return;
+    switch ((int)lParam) {
+    case 0: {
+        static const PopMenuChoice items[] = {{CMD_CANCEL, u"取消"},       {CMD_HOME, u"返回首页"},
+                                              {CMD_PARAMS, u"参数设置"},   {CMD_TIME_SHARE, u"分时走势"},
+                                              {CMD_DETAIL, u"详细报价"}};
+        OnMenuCommand(CPopMenuWnd::RunChoices(m_hWnd, items));
+        break;
+    }
+    case 1:
+        PageEarlier();
+        break;
+    case 2:
+        PageLater();
+        break;
+    case 3:
+        OpenParams();
+        break;
+    case 4:
+        EndWnd(END_BACK);
+        break;
+    }
+}
