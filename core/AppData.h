@@ -47,8 +47,8 @@ public:
     virtual ~CTradeLoginWindows() = default;
     // "交易登录", with the action to post back to the owner after a successful log-in.
     virtual int RunTradeLogin(HWND owner, int action) = 0;
-    // "营业部设置", the choice of branch offices.
-    virtual int RunSalesDeptSet(HWND owner) = 0;
+    // "营业部设置", the choice of branch offices; when offices were set, the log-in follows with the action.
+    virtual int RunSalesDeptSet(HWND owner, int action) = 0;
 };
 
 // The menu tree's class lives in the shell, above the core: the object keeps its tree through these operations,

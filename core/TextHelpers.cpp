@@ -411,3 +411,21 @@ int ReadWholeFile(const WCHAR* path, BYTE** buffer) {
     *buffer = data;
     return int(got);
 }
+
+std::string GbFromWide(const WCHAR* text)
+{
+    char* narrow = nullptr;
+    WideToAnsi(text != nullptr ? text : u"", &narrow);
+    std::string s = narrow != nullptr ? narrow : "";
+    free(narrow);
+    return s;
+}
+
+std::u16string WideFromGb(const char* text)
+{
+    WCHAR* wide = nullptr;
+    AnsiToWide(text != nullptr ? text : "", &wide);
+    std::u16string s = wide != nullptr ? wide : u"";
+    free(wide);
+    return s;
+}

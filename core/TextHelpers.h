@@ -5,6 +5,8 @@
 
 #include "platform/win/WinTypes.h"
 
+#include <string>
+
 // 8-bit text (code page 936) to a new UTF-16 text; returns the units written including the terminator,
 // 0 (and a null result) for a null text or a failed conversion.
 int AnsiToWide(const char* text, WCHAR** result);
@@ -55,3 +57,8 @@ int GetFileSize(const WCHAR* path, UINT* size);
 // whole 8-byte blocks, zeros after the content). Returns the bytes read, or -1 (null buffer) when the file does
 // not open, is too large or cannot be read.
 int ReadWholeFile(const WCHAR* path, BYTE** buffer);
+
+// The same conversions for C++ strings: the GB2312 form of a UTF-16 text and the UTF-16 form of a GB2312 text
+// ("" for null or when the conversion fails).
+std::string GbFromWide(const WCHAR* text);
+std::u16string WideFromGb(const char* text);

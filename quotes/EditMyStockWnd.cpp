@@ -20,15 +20,6 @@ constexpr char EDITOR_PARAMS[] = "tc_mfuncno=31000&tc_sfuncno=4";
 constexpr int PINYIN_MAIN = 31000;
 constexpr int PINYIN_SUB = 10;
 
-std::u16string Wide(const std::string& text)
-{
-    WCHAR* wide = nullptr;
-    AnsiToWide(text.c_str(), &wide);
-    std::u16string s = wide != nullptr ? wide : u"";
-    free(wide);
-    return s;
-}
-
 std::string Text(const char* s)
 {
     return s != nullptr ? s : "";
@@ -398,7 +389,7 @@ void CEditMyStockWnd::OnEditCommand(int button)
             char question[64];
             snprintf(question, sizeof question, "\xC8\xB7\xB6\xA8\xCC\xED\xBC\xD3\xD5\xE2%d\xD6\xBB\xB9\xC9\xC6\xB1\xA3\xBF",
                      n); // 确定添加这%d只股票？
-            std::u16string wide = Wide(question);
+            std::u16string wide = WideFromGb(question);
             if (!Ask(wide.c_str(), u"提示"))
                 return;
             for (int row = 0; row < list.GetItemCount(); ++row)

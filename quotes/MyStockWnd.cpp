@@ -229,7 +229,11 @@ void CMyStockWnd::OnMenuCommand(int command)
     case CMD_BUY: {
         if (!app->HasTradeAccounts()) {
             app->ShowTradeLogin(m_hWnd, -1);
-            break;
+            // A log-in made for this order goes on to the order form; the rows may have changed meanwhile.
+            if (!app->HasTradeAccounts())
+                break;
+            if (row >= GetRowCount())
+                row = -1;
         }
         int mmlb = command == CMD_SELL ? 1 : 0;
         std::string title = Narrow(command == CMD_SELL ? u"卖出" : u"买入");

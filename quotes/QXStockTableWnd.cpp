@@ -19,24 +19,6 @@
 
 namespace {
 
-std::string Gb(const char16_t* text)
-{
-    char* narrow = nullptr;
-    WideToAnsi(text, &narrow);
-    std::string s = narrow != nullptr ? narrow : "";
-    free(narrow);
-    return s;
-}
-
-std::u16string Wide(const char* text)
-{
-    WCHAR* wide = nullptr;
-    AnsiToWide(text != nullptr ? text : "", &wide);
-    std::u16string s = wide != nullptr ? wide : u"";
-    free(wide);
-    return s;
-}
-
 CServerConfig* LoadedDict()
 {
     CServerConfig* dict = CAppData::Instance()->GetQuoteParamDict();
@@ -138,7 +120,7 @@ BOOL CQXStockTableWnd::OnInitDialog()
 
 std::u16string CQXStockTableWnd::CaptionText() const
 {
-    return Wide((marketName + className + sortName).c_str());
+    return WideFromGb((marketName + className + sortName).c_str());
 }
 
 void CQXStockTableWnd::OnActive()
@@ -194,7 +176,7 @@ int CQXStockTableWnd::OnOK(int row)
     if (row < 0 || GetRow(row) == nullptr)
         return -1;
     std::string params = "date=&code=" + RowCodeMarket(row);
-    return OpenByKey("fschart", -1, Gb(u"分时走势").c_str(), "", params.c_str(), m_hWnd);
+    return OpenByKey("fschart", -1, GbFromWide(u"分时走势").c_str(), "", params.c_str(), m_hWnd);
 }
 
 void CQXStockTableWnd::PreviousPage()
@@ -278,10 +260,13 @@ void CQXStockTableWnd::OnMenuCommand(int command)
     case CMD_BUY: {
         if (!app->HasTradeAccounts()) {
             app->ShowTradeLogin(m_hWnd, -1);
-            break;
+            // A log-in made for this order goes on to the order form; the rows may have changed meanwhile.
+            if (!app->HasTradeAccounts())
+                break;
+            row = GetRow(selected);
         }
         int mmlb = command == CMD_SELL ? 1 : 0;
-        std::string verb = Gb(command == CMD_SELL ? u"卖出" : u"买入");
+        std::string verb = GbFromWide(command == CMD_SELL ? u"卖出" : u"买入");
         std::string title = verb;
         char params[128];
         if (row == nullptr) {

@@ -40,15 +40,6 @@ void SetCell(StockCell& cell, LPCWSTR text, int capacity)
     cell.text.Assign(s.c_str());
 }
 
-std::string Gb(const char16_t* text)
-{
-    char* narrow = nullptr;
-    WideToAnsi(text, &narrow);
-    std::string s = narrow != nullptr ? narrow : "";
-    free(narrow);
-    return s;
-}
-
 LPCWSTR TextOf(const StockCell& cell)
 {
     LPCWSTR t = cell.text.GetText();
@@ -397,5 +388,5 @@ std::string CQXTableWnd::RowCodeMarket(int row)
     CStockRow* r = GetRow(row);
     if (r == nullptr)
         return std::string();
-    return Gb(r->code.text.GetText()) + "." + Gb(r->market.text.GetText());
+    return GbFromWide(r->code.text.GetText()) + "." + GbFromWide(r->market.text.GetText());
 }

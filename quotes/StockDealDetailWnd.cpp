@@ -19,15 +19,6 @@ namespace {
 constexpr COLORREF WHITE = 0xFFFFFF;
 constexpr int VOLUME_COLOR = 28;
 
-std::u16string Wide(const char* text)
-{
-    WCHAR* wide = nullptr;
-    AnsiToWide(text != nullptr ? text : "", &wide);
-    std::u16string s = wide != nullptr ? wide : u"";
-    free(wide);
-    return s;
-}
-
 } // namespace
 
 CStockDealDetailWnd::CStockDealDetailWnd(LPCWSTR title, HWND ownerWnd) : CTableWnd(title, ownerWnd) {}
@@ -185,11 +176,11 @@ void CStockDealDetailWnd::OnReply(const BYTE* data, int length, int)
         Row row;
         std::u16string* texts = row.texts;
         COLORREF* colors = row.colors;
-        texts[0] = Wide(time);
+        texts[0] = WideFromGb(time);
         colors[0] = WHITE;
-        texts[1] = Wide(price.Format());
+        texts[1] = WideFromGb(price.Format());
         colors[1] = app->ChartPriceColor(prevClose, price);
-        texts[2] = Wide(deals->GetAsText("cjsl"));
+        texts[2] = WideFromGb(deals->GetAsText("cjsl"));
         colors[2] = app->GetColor(VOLUME_COLOR);
         const char* side = deals->GetAsText("direct");
         int direct = side != nullptr ? (unsigned char)side[0] : 0;
@@ -217,7 +208,7 @@ void CStockDealDetailWnd::OnReply(const BYTE* data, int length, int)
     caption += " ";
     caption += info->GetAsText("code") != nullptr ? info->GetAsText("code") : "";
     caption += " ";
-    std::u16string wide = Wide(caption.c_str()) + u"成交明细";
+    std::u16string wide = WideFromGb(caption.c_str()) + u"成交明细";
     SetCaption(wide.c_str());
     Invalidate();
 }

@@ -29,24 +29,6 @@ enum {
     COL_AMOUNT, COL_AVERAGE, COL_ORDER_RATIO, COL_VOLUME_RATIO, COL_BUY1 = 14, COL_SELL1 = 24, COLUMN_COUNT = 34
 };
 
-std::u16string Wide(const char* text)
-{
-    WCHAR* wide = nullptr;
-    AnsiToWide(text != nullptr ? text : "", &wide);
-    std::u16string s = wide != nullptr ? wide : u"";
-    free(wide);
-    return s;
-}
-
-std::string Gb(const char16_t* text)
-{
-    char* narrow = nullptr;
-    WideToAnsi(text, &narrow);
-    std::string s = narrow != nullptr ? narrow : "";
-    free(narrow);
-    return s;
-}
-
 struct Cell {
     std::u16string text;
     COLORREF color;
@@ -183,7 +165,7 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
     auto dash = [&](std::u16string text, COLORREF color) {
         return noTrading ? Cell{u"-", WHITE} : Cell{std::move(text), color};
     };
-    auto text = [&](int column) { return Wide(set->GetAsText(column)); };
+    auto text = [&](int column) { return WideFromGb(set->GetAsText(column)); };
     auto againstClose = [&](int column) {
         return dash(text(column), CAppData::Instance()->ChartPriceColor(prevClose, set->GetQuoteNumber(column)));
     };
@@ -196,9 +178,9 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
         grid.AddRow(cells, 4);
     };
 
-    Cell changeCell{noTrading ? u"-" : Wide(change.Format()), CAppData::Instance()->ChartPriceColor(zero, change)};
+    Cell changeCell{noTrading ? u"-" : WideFromGb(change.Format()), CAppData::Instance()->ChartPriceColor(zero, change)};
     emit({label(u"最新"), againstClose(COL_LATEST), label(u"涨跌"), changeCell});
-    emit({label(u"幅度%"), dash(Wide(percent.Format()), CAppData::Instance()->ChartPriceColor(zero, percent)), label(u"总手"),
+    emit({label(u"幅度%"), dash(WideFromGb(percent.Format()), CAppData::Instance()->ChartPriceColor(zero, percent)), label(u"总手"),
           dash(text(COL_VOLUME), amountColor)});
     emit({label(u"金额"), dash(text(COL_AMOUNT), amountColor), label(u"均价"), againstClose(COL_AVERAGE)});
     emit({label(u"昨收"), Cell{text(COL_PREV_CLOSE), WHITE}, label(u"今开"), againstClose(COL_OPEN)});
@@ -214,7 +196,7 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
     auto bookRow = [&](const char16_t* title, int priceColumn) {
         char volume[16];
         snprintf(volume, sizeof volume, "%d", set->GetAsInt(priceColumn + 1) / 100);
-        emit({label(title), againstClose(priceColumn), Cell{u"", WHITE}, dash(Wide(volume), amountColor)});
+        emit({label(title), againstClose(priceColumn), Cell{u"", WHITE}, dash(WideFromGb(volume), amountColor)});
     };
     for (int level = 4; level >= 0; --level)
         bookRow(sellLabels[level], COL_SELL1 + level * 2);
@@ -239,12 +221,12 @@ void CStockDetaiPriceWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
         break;
     case 2: {
         std::string params = std::string("date=&code=") + code;
-        OpenByKey("fschart", -1, Gb(u"分时走势").c_str(), "", params.c_str(), m_hWnd);
+        OpenByKey("fschart", -1, GbFromWide(u"分时走势").c_str(), "", params.c_str(), m_hWnd);
         break;
     }
     case 3: {
         std::string params = std::string("code=") + code;
-        OpenByKey("kxchart", -1, Gb(u"K线分析").c_str(), "", params.c_str(), m_hWnd);
+        OpenByKey("kxchart", -1, GbFromWide(u"K线分析").c_str(), "", params.c_str(), m_hWnd);
         break;
     }
     case 4:
@@ -288,10 +270,12 @@ void CStockDetaiPriceWnd::OpenTrade(bool buy)
     }
     if (!app->HasTradeAccounts()) {
         app->ShowTradeLogin(m_hWnd, -1);
-        return;
+        // A log-in made for this order goes on to the order form.
+        if (!app->HasTradeAccounts())
+            return;
     }
     char title[64];
-    snprintf(title, sizeof title, "%s %s", Gb(buy ? u"买入" : u"卖出").c_str(), name);
+    snprintf(title, sizeof title, "%s %s", GbFromWide(buy ? u"买入" : u"卖出").c_str(), name);
     CQuoteNumber shown = price;
     char params[160];
     snprintf(params, sizeof params, "code=%s&price=%s&market=%d&type=%d&MMLB=%d", code, shown.Format(), market,

@@ -29,7 +29,7 @@ std::vector<BankAccount> ReadBankAccounts(CDataSet* set)
 
 std::u16string BankLabel(const BankAccount& bank)
 {
-    return Wide(bank.name.c_str()) + u" " + Wide(bank.number.c_str());
+    return WideFromGb(bank.name.c_str()) + u" " + WideFromGb(bank.number.c_str());
 }
 
 int PickBank(HWND owner, const std::vector<BankAccount>& banks)

@@ -26,6 +26,7 @@ void CBankBalanceWnd::CreateControls()
     bankButton = rows.AddChoice(u"银行", u"正在获取银行列表", ID_BANK);
     passwordEdit = rows.AddEdit(u"银行密码", SIP_KIND_NUMBER, 12, true);
     balanceText = rows.AddText(u"银行余额", u"");
+    passwordEdit->SetID(ID_PASSWORD);
 }
 
 RECT CBankBalanceWnd::GetPanelRect()
@@ -84,13 +85,7 @@ void CBankBalanceWnd::OnActionButton()
         ShowNotice(u"请输入银行密码！", m_hWnd);
         return;
     }
-    asking = true;
-    EnableToolbar(FALSE);
-    if (!SendOnce(this)) {
-        asking = false;
-        EnableToolbar(TRUE);
-        ShowText(u"系统繁忙，请稍后再试！", m_hWnd, 2000);
-    }
+    SendFormOnce(this, &asking);
 }
 
 void CBankBalanceWnd::OnReply(const BYTE* data, int length, int transportFailed)
@@ -100,16 +95,10 @@ void CBankBalanceWnd::OnReply(const BYTE* data, int length, int transportFailed)
     EnableToolbar(TRUE);
     if (balance)
         passwordEdit->WipeText(); // asked again for the next look
-    if (transportFailed || data == nullptr || length <= 0) {
-        ShowText(u"网络连接失败，请稍后再试！", m_hWnd, 2000);
+    CReplyRecordSet reply;
+    CDataSet* set = FirstSetOrTell(reply, data, length, transportFailed, m_hWnd, u"网络连接失败，请稍后再试！");
+    if (set == nullptr)
         return;
-    }
-    CReplyRecordSet reply(data, (DWORD)length);
-    if (reply.hasError) {
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
-        return;
-    }
-    CDataSet* set = *reply.GetRecord(0);
     if (!balance) {
         banks = ReadBankAccounts(set);
         if (banks.empty())
@@ -124,5 +113,5 @@ void CBankBalanceWnd::OnReply(const BYTE* data, int length, int transportFailed)
     const char* value = set->GetAsText("yhye");
     const char* currency = set->GetAsText("bz");
     std::string shown = std::string(value != nullptr ? value : "") + " " + (currency != nullptr ? currency : "");
-    balanceText->SetText(Wide(shown.c_str()).c_str());
+    balanceText->SetText(WideFromGb(shown.c_str()).c_str());
 }

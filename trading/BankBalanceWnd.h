@@ -8,6 +8,7 @@
 class CBankBalanceWnd : public CFundBaseWnd {
 public:
     static constexpr int ID_BANK = 360;
+    static constexpr int ID_PASSWORD = 361;
 
     CBankBalanceWnd(LPCWSTR title, HWND owner);
     ~CBankBalanceWnd() override;

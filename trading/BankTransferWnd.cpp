@@ -42,6 +42,8 @@ void CBankTransferWnd::CreateControls()
     directionButton = rows.AddChoice(u"转账方向", DirectionText(direction), ID_DIRECTION);
     amountEdit = rows.AddEdit(u"转账金额", SIP_KIND_NUMBER, 12);
     passwordEdit = rows.AddEdit(PasswordLabel(direction), SIP_KIND_NUMBER, 12, true);
+    amountEdit->SetID(ID_AMOUNT);
+    passwordEdit->SetID(ID_PASSWORD);
 }
 
 RECT CBankTransferWnd::GetPanelRect()
@@ -89,16 +91,11 @@ int CBankTransferWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CBankTransferWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    if (transportFailed || data == nullptr || length <= 0) {
-        ShowText(u"银行列表获取失败，请稍后再试！", m_hWnd, 2000);
+    CReplyRecordSet reply;
+    CDataSet* set = FirstSetOrTell(reply, data, length, transportFailed, m_hWnd, u"银行列表获取失败，请稍后再试！");
+    if (set == nullptr)
         return;
-    }
-    CReplyRecordSet reply(data, (DWORD)length);
-    if (reply.hasError) {
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
-        return;
-    }
-    banks = ReadBankAccounts(*reply.GetRecord(0));
+    banks = ReadBankAccounts(set);
     if (banks.empty()) {
         bankButton->SetText(u"没有签约银行");
         return;
@@ -116,7 +113,7 @@ void CBankTransferWnd::OnActionButton()
         ShowNotice(u"请先选择银行！", m_hWnd);
         return;
     }
-    std::string amountText = Gb(amountEdit->GetText());
+    std::string amountText = GbFromWide(amountEdit->GetText());
     double amount = 0;
     std::u16string message = CheckAmount(amountText.c_str(), MOST_PER_TRANSFER, &amount);
     if (message.empty() && passwordEdit->GetText()[0] == 0)
@@ -141,7 +138,7 @@ void CBankTransferWnd::OnActionButton()
     CTradeConfirmWnd* confirm = new CTradeConfirmWnd(u"转账确认", m_hWnd);
     confirm->AddLine(u"银行", BankLabel(bank).c_str());
     confirm->AddLine(u"转账方向", DirectionText(direction));
-    confirm->AddLine(u"转账金额", (Wide(money) + u"元").c_str());
+    confirm->AddLine(u"转账金额", (WideFromGb(money) + u"元").c_str());
     confirm->SetOrderRequest(fields.c_str());
     WipeBytes(fields.data(), fields.size());
     int outcome = confirm->RunModal();
@@ -153,6 +150,6 @@ void CBankTransferWnd::OnActionButton()
     passwordEdit->WipeText();
     if (outcome == CTradeConfirmWnd::ACCEPTED) {
         amountEdit->SetText(u"");
-        ShowNotice((u"转账已受理，流水号：" + Wide(lastSerial.c_str())).c_str(), m_hWnd);
+        ShowNotice((u"转账已受理，流水号：" + WideFromGb(lastSerial.c_str())).c_str(), m_hWnd);
     }
 }

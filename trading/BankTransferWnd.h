@@ -11,6 +11,8 @@ class CBankTransferWnd : public CFundBaseWnd {
 public:
     static constexpr int ID_BANK = 350;
     static constexpr int ID_DIRECTION = 351;
+    static constexpr int ID_AMOUNT = 352;
+    static constexpr int ID_PASSWORD = 353;
     static constexpr double MOST_PER_TRANSFER = 5000000.0;
     enum Direction { BANK_TO_SECURITIES = 1, SECURITIES_TO_BANK = 2 };
 

@@ -29,8 +29,8 @@ void CDateRangeWnd::CreateControls()
     startEdit = rows.AddEdit(u"起始日期", SIP_KIND_NUMBER, 8);
     endEdit = rows.AddEdit(u"终止日期", SIP_KIND_NUMBER, 8);
     kindButton = rows.AddChoice(u"查询类别", KindText(kind), ID_KIND);
-    startEdit->SetText(Wide(start.c_str()).c_str());
-    endEdit->SetText(Wide(end.c_str()).c_str());
+    startEdit->SetText(WideFromGb(start.c_str()).c_str());
+    endEdit->SetText(WideFromGb(end.c_str()).c_str());
 }
 
 RECT CDateRangeWnd::GetPanelRect()
@@ -50,8 +50,8 @@ void CDateRangeWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 
 void CDateRangeWnd::OnActionButton()
 {
-    std::string from = Gb(startEdit->GetText());
-    std::string to = Gb(endEdit->GetText());
+    std::string from = GbFromWide(startEdit->GetText());
+    std::string to = GbFromWide(endEdit->GetText());
     std::u16string message = CheckDateRange(from.c_str(), to.c_str());
     if (!message.empty()) {
         ShowNotice(message.c_str(), m_hWnd);

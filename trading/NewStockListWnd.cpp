@@ -61,14 +61,8 @@ int CNewStockListWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CNewStockListWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    if (transportFailed || data == nullptr || length <= 0)
-        return;
-    CReplyRecordSet reply(data, (DWORD)length);
-    if (reply.hasError) {
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
-        return;
-    }
-    CDataSet* set = *reply.GetRecord(0);
+    CReplyRecordSet reply;
+    CDataSet* set = FirstSetOrTell(reply, data, length, transportFailed, m_hWnd, nullptr);
     if (set == nullptr)
         return;
     grid.Clear();
@@ -82,7 +76,7 @@ void CNewStockListWnd::OnReply(const BYTE* data, int length, int transportFailed
         COLORREF colors[COLUMN_COUNT];
         DWORD words[COLUMN_COUNT];
         for (int c = 0; c < COLUMN_COUNT; ++c) {
-            texts[c] = Wide(Text(set, COLUMNS[c].field).c_str());
+            texts[c] = WideFromGb(Text(set, COLUMNS[c].field).c_str());
             pointers[c] = texts[c].c_str();
             colors[c] = RGB(255, 255, 255);
             words[c] = (DWORD)c;
@@ -99,7 +93,7 @@ int CNewStockListWnd::Subscribe(int row)
     if (row < 0 || row >= (int)issues.size())
         return -1;
     const Issue& issue = issues[(size_t)row];
-    std::string title = Gb(u"申购") + " " + issue.name;
+    std::string title = GbFromWide(u"申购") + " " + issue.name;
     std::string params = "code=" + issue.code + "&price=" + issue.price + "&market=" + issue.market + "&MMLB=0";
     return OpenByKey("buysale", -1, title.c_str(), "", params.c_str(), m_hWnd);
 }

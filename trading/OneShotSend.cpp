@@ -2,8 +2,10 @@
 
 #include "core/AppData.h"
 #include "core/NetThread.h"
+#include "shell/FundBaseWnd.h"
 #include "shell/NetWnd.h"
 #include "trading/FormRows.h"
+#include "trading/TradeText.h"
 
 namespace {
 
@@ -37,4 +39,16 @@ int SendOnce(CNetWnd* wnd)
     // The text held the business fields in plain before they were enciphered.
     WipeBytes(text, sizeof text);
     return sent;
+}
+
+bool SendFormOnce(CFundBaseWnd* form, bool* underWay)
+{
+    *underWay = true;
+    form->EnableToolbar(FALSE);
+    if (!SendOnce(form)) {
+        *underWay = false;
+        form->EnableToolbar(TRUE);
+        ShowText(u"系统繁忙，请稍后再试！", form->GetHWND(), 2000);
+    }
+    return *underWay;
 }

@@ -40,12 +40,14 @@ void CQXTradeLoginWnd::CreateControls()
     CAppData* app = CAppData::Instance();
     offices = LoadBranchOffices();
     for (const BranchOffice& office : offices)
-        officeNames.push_back(Wide(office.name.c_str()));
+        officeNames.push_back(WideFromGb(office.name.c_str()));
     branchButton = rows.AddChoice(u"营业部", u"", ID_BRANCH);
     typeButton = rows.AddChoice(u"账号类型", u"", ID_ACCOUNT_TYPE);
     accountEdit = rows.AddEdit(u"账号", SIP_KIND_NUMBER, ACCOUNT_MAX_CHARS);
     passwordEdit = rows.AddEdit(u"交易密码", SIP_KIND_NUMBER, PASSWORD_MAX_CHARS, true);
     saveButton = rows.AddChoice(u"记住账号", u"", ID_SAVE_ACCOUNT);
+    accountEdit->SetID(ID_ACCOUNT);
+    passwordEdit->SetID(ID_PASSWORD);
 
     // The last log-in's branch, account type and (when the user asked for it) account.
     const char* lastBranch = app->GetConfig("Trade_SCCode");
@@ -60,7 +62,7 @@ void CQXTradeLoginWnd::CreateControls()
     saveButton->SetText(saveAccount ? u"是" : u"否");
     const char* account = app->GetConfig("Trade_ZJZH");
     if (saveAccount && account != nullptr)
-        accountEdit->SetText(Wide(account).c_str());
+        accountEdit->SetText(WideFromGb(account).c_str());
 }
 
 RECT CQXTradeLoginWnd::GetPanelRect()
@@ -138,7 +140,7 @@ void CQXTradeLoginWnd::OnActionButton()
         ShowNotice(u"请先设置营业部！", m_hWnd);
         return;
     }
-    std::string account = Gb(accountEdit->GetText());
+    std::string account = GbFromWide(accountEdit->GetText());
     if (account.empty()) {
         ShowNotice(u"请输入账号！", m_hWnd);
         return;
@@ -151,13 +153,7 @@ void CQXTradeLoginWnd::OnActionButton()
         ShowNotice(u"请输入交易密码！", m_hWnd);
         return;
     }
-    loggingIn = true;
-    EnableToolbar(FALSE);
-    if (!SendOnce(this)) {
-        loggingIn = false;
-        EnableToolbar(TRUE);
-        ShowText(u"系统繁忙，请稍后再试！", m_hWnd, 2000);
-    }
+    SendFormOnce(this, &loggingIn);
 }
 
 int CQXTradeLoginWnd::BuildRequest(char* part, int capacity, const char*)
@@ -165,7 +161,7 @@ int CQXTradeLoginWnd::BuildRequest(char* part, int capacity, const char*)
     part[0] = 0;
     if (!loggingIn || branchIndex < 0)
         return 0;
-    std::string account = Gb(accountEdit->GetText());
+    std::string account = GbFromWide(accountEdit->GetText());
     CSecretText password(*passwordEdit);
     // Values travel raw: a separator inside one would change the request.
     if (account.find_first_of("&=") != std::string::npos || strpbrk(password.Get(), "&=") != nullptr) {
@@ -232,7 +228,7 @@ void CQXTradeLoginWnd::StoreLogIn(CReplyRecordSet& reply)
     app->SetConfig("Trade_SCCode", office.code.c_str(), 0);
     app->SetConfig("Trade_ZHLX", accountType == 1 ? "S" : "Z", 0);
     app->SetConfig("Trade_SAVEZJZH", saveAccount ? "1" : "0", 0);
-    app->SetConfig("Trade_ZJZH", saveAccount ? Gb(accountEdit->GetText()).c_str() : "", 1);
+    app->SetConfig("Trade_ZJZH", saveAccount ? GbFromWide(accountEdit->GetText()).c_str() : "", 1);
     loggedIn = true;
     // Ended from the message loop; the action goes to the owner as the window ends.
     PostMessage(WM_END_WND, 0, (LPARAM)END_BACK);

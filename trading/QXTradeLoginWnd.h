@@ -16,6 +16,8 @@ public:
     static constexpr int ID_BRANCH = 320;
     static constexpr int ID_ACCOUNT_TYPE = 321;
     static constexpr int ID_SAVE_ACCOUNT = 322;
+    static constexpr int ID_ACCOUNT = 323;
+    static constexpr int ID_PASSWORD = 324;
 
     CQXTradeLoginWnd(LPCWSTR title, HWND owner);
     ~CQXTradeLoginWnd() override;

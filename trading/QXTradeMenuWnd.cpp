@@ -73,7 +73,7 @@ LRESULT CQXTradeMenuWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         CMenuTree* tree = CAppData::Instance()->GetMenuTree();
         CMenuNode* node = tree != nullptr ? tree->FindById(id) : nullptr;
         const char* params = node != nullptr && node->GetItem() != nullptr ? node->GetItem()->GetParams() : "";
-        OpenByKey("of_jjkh", id, Gb(u"基金开户").c_str(), "", params, m_hWnd);
+        OpenByKey("of_jjkh", id, GbFromWide(u"基金开户").c_str(), "", params, m_hWnd);
         return 1;
     }
     return CQXMenuWnd::WindowProc(message, wParam, lParam);

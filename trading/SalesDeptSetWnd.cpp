@@ -80,16 +80,8 @@ int CSalesDeptSetWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CSalesDeptSetWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    if (transportFailed || data == nullptr || length <= 0) {
-        ShowText(u"营业部列表获取失败，请稍后再试！", m_hWnd, 2000);
-        return;
-    }
-    CReplyRecordSet reply(data, (DWORD)length);
-    if (reply.hasError) {
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
-        return;
-    }
-    CDataSet* set = *reply.GetRecord(0);
+    CReplyRecordSet reply;
+    CDataSet* set = FirstSetOrTell(reply, data, length, transportFailed, m_hWnd, u"营业部列表获取失败，请稍后再试！");
     if (set == nullptr)
         return;
     RemoveAllItems();
@@ -108,9 +100,9 @@ void CSalesDeptSetWnd::OnReply(const BYTE* data, int length, int transportFailed
     }
     // The rows point at the keys: the key texts are made before any row.
     for (const BranchOffice& office : firm)
-        firmKeys.push_back(Wide(office.code.c_str()));
+        firmKeys.push_back(WideFromGb(office.code.c_str()));
     for (size_t i = 0; i < firm.size(); ++i)
-        AddItem(Wide(firm[i].name.c_str()).c_str(), (DWORD_PTR)firmKeys[i].c_str());
+        AddItem(WideFromGb(firm[i].name.c_str()).c_str(), (DWORD_PTR)firmKeys[i].c_str());
     if (!firm.empty())
         SetCurSel(0);
     Invalidate();
@@ -134,7 +126,6 @@ int CSalesDeptSetWnd::AddChosen()
         return 0;
     }
     FillMyList();
-    ShowText(u"营业部添加成功！", m_hWnd, 1000);
     return 1;
 }
 
@@ -167,7 +158,7 @@ void CSalesDeptSetWnd::FillMyList()
     myList.RemoveAll();
     for (const BranchOffice& office : mine) {
         ListItem item;
-        item.Text = Wide(office.name.c_str()).c_str();
+        item.Text = WideFromGb(office.name.c_str()).c_str();
         myList.AddItem(item);
     }
     myList.SetSelectedIndex(-1);

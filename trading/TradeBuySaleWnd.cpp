@@ -5,6 +5,7 @@
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
 #include "shell/QueryTableWnd.h"
+#include "trading/OneShotSend.h"
 #include "trading/TradeConfirmWnd.h"
 #include "trading/TradeText.h"
 
@@ -56,6 +57,8 @@ void CTradeBuySaleWnd::CreateControls()
     availableText = rows.AddText(limits.buy ? u"可用资金" : u"可卖数量", u"");
     largestText = rows.AddText(limits.buy ? u"可买数量" : u"最大可卖", u"");
     quantityEdit = rows.AddEdit(limits.buy ? u"买入数量" : u"卖出数量", SIP_KIND_NUMBER, 9);
+    priceEdit->SetID(ID_PRICE_EDIT);
+    quantityEdit->SetID(ID_QUANTITY_EDIT);
 
     RECT last;
     GetRowRect(&last, 0, rows.GetCount() - 1);
@@ -107,10 +110,10 @@ int CTradeBuySaleWnd::OnInitParam(int id, const char* info, const char* params)
         market = atoi(marketText.c_str());
     if (code.size() > (size_t)CODE_LENGTH)
         code.resize(CODE_LENGTH);
-    codeEdit.SetText(Wide(code.c_str()).c_str());
+    codeEdit.SetText(WideFromGb(code.c_str()).c_str());
     initialPrice = Param(params, "price");
     if (priceEdit != nullptr && IsDecimalNumber(initialPrice.c_str()))
-        priceEdit->SetText(Wide(initialPrice.c_str()).c_str());
+        priceEdit->SetText(WideFromGb(initialPrice.c_str()).c_str());
     return r;
 }
 
@@ -119,7 +122,7 @@ void CTradeBuySaleWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
     if (LOWORD(wParam) == ID_CODE_EDIT) {
         if (HIWORD(wParam) == CMatchEdit::NOTIFY_FULL) {
             // Another stock: its price and quantity start over.
-            if (Gb(codeEdit.GetText()) != stockCode) {
+            if (GbFromWide(codeEdit.GetText()) != stockCode) {
                 priceEdit->SetText(u"");
                 quantityEdit->SetText(u"");
                 market = -1;
@@ -131,22 +134,39 @@ void CTradeBuySaleWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
     CFundBaseWnd::OnMzCommand(wParam, lParam);
 }
 
+void CTradeBuySaleWnd::OnActive()
+{
+    if (!firstActivation) {
+        CFundBaseWnd::OnActive();
+        return;
+    }
+    // The opener's own request (a quote table refreshing as the log-in closes) may still hold the shared worker:
+    // the first look-up waits for it instead of the base's request, which would be dropped.
+    firstActivation = 0;
+    if (worker == nullptr)
+        worker = CAppData::Instance()->GetConnection();
+    CFundBaseWnd::OnActive();
+    LookUp();
+}
+
 void CTradeBuySaleWnd::LookUp()
 {
-    SendRequest(-1, 0);
+    lookingUp = true;
+    if (!SendOnce(this))
+        lookingUp = false;
 }
 
 int CTradeBuySaleWnd::BuildRequest(char* part, int capacity, const char*)
 {
-    std::string code = Gb(codeEdit.GetText());
-    if (code.size() != (size_t)CODE_LENGTH || !IsDigitString(code.c_str())) {
+    std::string code = GbFromWide(codeEdit.GetText());
+    if (!lookingUp || code.size() != (size_t)CODE_LENGTH || !IsDigitString(code.c_str())) {
         part[0] = 0;
         return 0;
     }
     std::string fields = "tc_mfuncno=600&tc_sfuncno=3&code=" + code + "&mmlb=" + (limits.buy ? "0" : "1");
     if (market >= 0)
         fields += "&market=" + std::to_string(market);
-    std::string price = Gb(priceEdit->GetText());
+    std::string price = GbFromWide(priceEdit->GetText());
     if (!price.empty() && CheckPrice(price.c_str(), OrderLimits(), nullptr).empty())
         fields += "&price=" + price;
     return WriteTradeRequest(part, capacity, fields.c_str());
@@ -154,6 +174,7 @@ int CTradeBuySaleWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CTradeBuySaleWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
+    lookingUp = false;
     if (transportFailed) {
         ShowText(u"网络连接失败，请稍后再试！", m_hWnd, 2000);
         return;
@@ -171,7 +192,7 @@ void CTradeBuySaleWnd::OnReply(const BYTE* data, int length, int transportFailed
         return;
     set->MoveFirst();
     // An answer about a code the user has since replaced is stale.
-    if (Gb(codeEdit.GetText()) != Field(set, "zqdm"))
+    if (GbFromWide(codeEdit.GetText()) != Field(set, "zqdm"))
         return;
     ShowStock(set);
 }
@@ -182,19 +203,19 @@ void CTradeBuySaleWnd::ShowStock(CDataSet* set)
     const char* marketText = Field(set, "market");
     if (IsDigitString(marketText) && marketText[0] != 0)
         market = atoi(marketText);
-    nameText->SetText(Wide(Field(set, "zqmc")).c_str());
+    nameText->SetText(WideFromGb(Field(set, "zqmc")).c_str());
     limits.upLimit = atof(Field(set, "ztj"));
     limits.downLimit = atof(Field(set, "dtj"));
     long long lot = atoll(Field(set, "jydw"));
     limits.lot = lot > 0 ? lot : 100;
     limits.cash = atof(Field(set, "kyzj"));
     limits.available = atoll(Field(set, "kysl"));
-    std::string available = limits.buy ? std::string(Field(set, "kyzj")) + Gb(u"元")
-                                       : std::string(Field(set, "kysl")) + Gb(u"股");
-    availableText->SetText(Wide(available.c_str()).c_str());
-    largestText->SetText(Wide((std::string(Field(set, "zdsl")) + Gb(u"股")).c_str()).c_str());
-    if (Gb(priceEdit->GetText()).empty())
-        priceEdit->SetText(Wide(Field(set, "zxj")).c_str());
+    std::string available = limits.buy ? std::string(Field(set, "kyzj")) + GbFromWide(u"元")
+                                       : std::string(Field(set, "kysl")) + GbFromWide(u"股");
+    availableText->SetText(WideFromGb(available.c_str()).c_str());
+    largestText->SetText(WideFromGb((std::string(Field(set, "zdsl")) + GbFromWide(u"股")).c_str()).c_str());
+    if (GbFromWide(priceEdit->GetText()).empty())
+        priceEdit->SetText(WideFromGb(Field(set, "zxj")).c_str());
     static const char* const levelNames[2] = {"\xC2\xF4", "\xC2\xF2"}; // 卖, 买
     for (int side = 0; side < 2; ++side)
         for (int level = 0; level < BOOK_LEVELS; ++level) {
@@ -204,7 +225,7 @@ void CTradeBuySaleWnd::ShowStock(CDataSet* set)
             std::string price = Field(set, priceName);
             std::string volume = Field(set, volumeName);
             snprintf(line, sizeof line, "%s%d  %s  %s", levelNames[side], level + 1, price.c_str(), volume.c_str());
-            book[side][level].SetText(Wide(line).c_str());
+            book[side][level].SetText(WideFromGb(line).c_str());
         }
     Invalidate();
 }
@@ -234,7 +255,7 @@ void CTradeBuySaleWnd::OnActionButton()
         ShowNotice(u"请先登录交易系统！", m_hWnd);
         return;
     }
-    std::string code = Gb(codeEdit.GetText());
+    std::string code = GbFromWide(codeEdit.GetText());
     if (code.size() != (size_t)CODE_LENGTH || !IsDigitString(code.c_str())) {
         ShowNotice(u"请输入6位证券代码！", m_hWnd);
         return;
@@ -245,8 +266,8 @@ void CTradeBuySaleWnd::OnActionButton()
         LookUp();
         return;
     }
-    std::string priceText = Gb(priceEdit->GetText());
-    std::string quantityText = Gb(quantityEdit->GetText());
+    std::string priceText = GbFromWide(priceEdit->GetText());
+    std::string quantityText = GbFromWide(quantityEdit->GetText());
     double price = 0;
     long long quantity = 0;
     std::u16string message = CheckOrder(priceText.c_str(), quantityText.c_str(), limits, &price, &quantity);
@@ -273,11 +294,11 @@ void CTradeBuySaleWnd::Submit(double price, long long quantity)
     char marketText[16];
     snprintf(marketText, sizeof marketText, "%d", market);
     confirm->AddLine(u"操作类别", limits.buy ? u"买入" : u"卖出");
-    confirm->AddLine(u"股东账号", Wide(CAppData::Instance()->GetSecuId(marketText)).c_str());
-    confirm->AddLine(u"证券代码", Wide(stockCode.c_str()).c_str());
+    confirm->AddLine(u"股东账号", WideFromGb(CAppData::Instance()->GetSecuId(marketText)).c_str());
+    confirm->AddLine(u"证券代码", WideFromGb(stockCode.c_str()).c_str());
     confirm->AddLine(u"证券名称", nameText->GetText());
-    confirm->AddLine(u"委托价格", Wide(priceText).c_str());
-    confirm->AddLine(u"委托数量", Wide(quantityText).c_str());
+    confirm->AddLine(u"委托价格", WideFromGb(priceText).c_str());
+    confirm->AddLine(u"委托数量", WideFromGb(quantityText).c_str());
     confirm->SetOrderRequest(fields);
     int outcome = confirm->RunModal();
     std::string number = confirm->GetOrderNumber();
@@ -285,7 +306,7 @@ void CTradeBuySaleWnd::Submit(double price, long long quantity)
     if (outcome != CTradeConfirmWnd::ACCEPTED)
         return;
     lastOrderNumber = number;
-    ShowNotice((u"委托已提交，委托编号：" + Wide(number.c_str())).c_str(), m_hWnd);
+    ShowNotice((u"委托已提交，委托编号：" + WideFromGb(number.c_str())).c_str(), m_hWnd);
     quantityEdit->SetText(u"");
     LookUp(); // what is available has changed
 }

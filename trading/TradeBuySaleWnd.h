@@ -16,6 +16,8 @@ class CDataSet;
 class CTradeBuySaleWnd : public CFundBaseWnd {
 public:
     static constexpr int ID_CODE_EDIT = 310;
+    static constexpr int ID_PRICE_EDIT = 311;
+    static constexpr int ID_QUANTITY_EDIT = 312;
     static constexpr int BOOK_LEVELS = 5;
 
     CTradeBuySaleWnd(LPCWSTR title, HWND owner);
@@ -29,9 +31,12 @@ public:
     RECT GetPanelRect() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
+    void OnActive() override;
 
-    // Asks the server about the code in the code field (nothing for an incomplete code).
+    // Asks the server about the code in the code field (nothing for an incomplete code). The look-up waits a
+    // moment for a worker the opener still uses, rather than being dropped.
     void LookUp();
+    bool IsLookingUp() const { return lookingUp; }
 
     bool IsBuy() const { return limits.buy; }
     int GetMarket() const { return market; }
@@ -65,4 +70,5 @@ private:
     std::string initialPrice;
     std::string stockCode; // the code the shown stock belongs to; empty when none is shown
     std::string lastOrderNumber;
+    bool lookingUp = false;
 };

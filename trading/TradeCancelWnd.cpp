@@ -38,7 +38,7 @@ void CTradeCancelWnd::OnRowTap(int row)
     CTradeConfirmWnd* confirm = new CTradeConfirmWnd(u"撤单", m_hWnd);
     for (const auto& line : shown)
         if (GetColumnIndex(line.field) >= 0)
-            confirm->AddLine(line.label, Wide(RowField(row, line.field).c_str()).c_str());
+            confirm->AddLine(line.label, WideFromGb(RowField(row, line.field).c_str()).c_str());
     confirm->SetOrderRequest(("tc_mfuncno=600&tc_sfuncno=7&wtbh=" + number).c_str());
     int outcome = confirm->RunModal();
     delete confirm;

@@ -71,13 +71,7 @@ void CTradeConfirmWnd::OnActionButton()
         ShowText(u"请先登录交易系统！", m_hWnd, 2000);
         return;
     }
-    submitting = true;
-    EnableToolbar(FALSE);
-    if (!SendOnce(this)) {
-        submitting = false;
-        EnableToolbar(TRUE);
-        ShowText(u"系统繁忙，请稍后再试！", m_hWnd, 2000);
-    }
+    SendFormOnce(this, &submitting);
 }
 
 int CTradeConfirmWnd::BuildRequest(char* part, int capacity, const char*)

@@ -54,7 +54,11 @@ void CTradeHisQueryTableWnd::SetRange(const std::string& from, const std::string
 {
     start = from;
     end = to;
-    kind = k == 0 ? 0 : 1;
+    int wanted = k == 0 ? 0 : 1;
+    // Orders and deals have other columns: the headings are made again.
+    if (wanted != kind)
+        reshape = true;
+    kind = wanted;
 }
 
 void CTradeHisQueryTableWnd::OnActive()
@@ -80,13 +84,8 @@ bool CTradeHisQueryTableWnd::PickDates()
     if (picked)
         SetRange(picker->GetStart(), picker->GetEnd(), picker->GetKind());
     delete picker;
-    if (picked) {
-        // Another range has other columns: the headings are made again.
-        grid.RemoveAll();
-        grid.SetTable(0, 0, 1, 0, 0);
-        headingsMade = false;
+    if (picked)
         Reload();
-    }
     return picked;
 }
 

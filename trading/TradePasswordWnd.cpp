@@ -27,6 +27,9 @@ void CTradePasswordWnd::CreateControls()
     oldEdit = rows.AddEdit(u"原密码", SIP_KIND_NUMBER, PASSWORD_LENGTH, true);
     newEdit = rows.AddEdit(u"新密码", SIP_KIND_NUMBER, PASSWORD_LENGTH, true);
     repeatEdit = rows.AddEdit(u"确认新密码", SIP_KIND_NUMBER, PASSWORD_LENGTH, true);
+    oldEdit->SetID(ID_OLD);
+    newEdit->SetID(ID_NEW);
+    repeatEdit->SetID(ID_REPEAT);
 }
 
 RECT CTradePasswordWnd::GetPanelRect()
@@ -58,13 +61,7 @@ void CTradePasswordWnd::OnActionButton()
         ShowNotice(message, m_hWnd);
         return;
     }
-    submitting = true;
-    EnableToolbar(FALSE);
-    if (!SendOnce(this)) {
-        submitting = false;
-        EnableToolbar(TRUE);
-        ShowText(u"系统繁忙，请稍后再试！", m_hWnd, 2000);
-    }
+    SendFormOnce(this, &submitting);
 }
 
 int CTradePasswordWnd::BuildRequest(char* part, int capacity, const char*)

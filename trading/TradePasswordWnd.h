@@ -8,6 +8,9 @@
 class CTradePasswordWnd : public CFundBaseWnd {
 public:
     static constexpr int PASSWORD_LENGTH = 6;
+    static constexpr int ID_OLD = 380;
+    static constexpr int ID_NEW = 381;
+    static constexpr int ID_REPEAT = 382;
 
     CTradePasswordWnd(LPCWSTR title, HWND owner);
     ~CTradePasswordWnd() override;

@@ -34,14 +34,14 @@ public:
         delete login;
         return result;
     }
-    int RunSalesDeptSet(HWND owner) override
+    int RunSalesDeptSet(HWND owner, int action) override
     {
         CSalesDeptSetWnd* offices = new CSalesDeptSetWnd(u"营业部设置", owner);
         int result = RunOwnedWindow(offices, owner, LOGIN_SHOW_ANIMATION, LOGIN_HIDE_ANIMATION);
         delete offices;
         // The offices were set up for a log-in: it follows at once, unless the user went home.
         if (result != 0 && !LoadBranchOffices().empty())
-            return RunTradeLogin(owner, -1);
+            return RunTradeLogin(owner, action);
         return result;
     }
 };

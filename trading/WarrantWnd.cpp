@@ -58,12 +58,12 @@ void CWarrantWnd::SelectWarrant(int index)
         return;
     warrantIndex = index;
     const Warrant& w = warrants[(size_t)index];
-    warrantButton->SetText(Wide((w.code + " " + w.name).c_str()).c_str());
-    underlyingText->SetText(Wide(w.underlying.c_str()).c_str());
-    priceText->SetText(Wide(w.price.c_str()).c_str());
-    ratioText->SetText(Wide(w.ratio.c_str()).c_str());
-    periodText->SetText(Wide(w.period.c_str()).c_str());
-    heldText->SetText(Wide(w.held.c_str()).c_str());
+    warrantButton->SetText(WideFromGb((w.code + " " + w.name).c_str()).c_str());
+    underlyingText->SetText(WideFromGb(w.underlying.c_str()).c_str());
+    priceText->SetText(WideFromGb(w.price.c_str()).c_str());
+    ratioText->SetText(WideFromGb(w.ratio.c_str()).c_str());
+    periodText->SetText(WideFromGb(w.period.c_str()).c_str());
+    heldText->SetText(WideFromGb(w.held.c_str()).c_str());
     quantityEdit->SetText(u"");
 }
 
@@ -72,7 +72,7 @@ void CWarrantWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
     if (LOWORD(wParam) == ID_WARRANT) {
         std::vector<std::u16string> labels;
         for (const Warrant& w : warrants)
-            labels.push_back(Wide((w.code + " " + w.name).c_str()));
+            labels.push_back(WideFromGb((w.code + " " + w.name).c_str()));
         std::vector<PopMenuChoice> choices;
         for (size_t i = 0; i < labels.size(); ++i)
             choices.push_back({(int)i + 1, labels[i].c_str()});
@@ -90,16 +90,10 @@ int CWarrantWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CWarrantWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    if (transportFailed || data == nullptr || length <= 0) {
-        ShowText(u"权证列表获取失败，请稍后再试！", m_hWnd, 2000);
+    CReplyRecordSet reply;
+    CDataSet* set = FirstSetOrTell(reply, data, length, transportFailed, m_hWnd, u"权证列表获取失败，请稍后再试！");
+    if (set == nullptr)
         return;
-    }
-    CReplyRecordSet reply(data, (DWORD)length);
-    if (reply.hasError) {
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
-        return;
-    }
-    CDataSet* set = *reply.GetRecord(0);
     warrants.clear();
     if (set != nullptr) {
         set->MoveFirst();
@@ -131,27 +125,27 @@ void CWarrantWnd::OnActionButton()
     limits.buy = false;
     limits.available = atoll(w.held.c_str());
     long long quantity = 0;
-    std::string text = Gb(quantityEdit->GetText());
+    std::string text = GbFromWide(quantityEdit->GetText());
     std::u16string message = CheckQuantity(text.c_str(), limits, &quantity);
     if (!message.empty()) {
         // The quantity check speaks of selling; here the shares are exercised.
         if (message.find(u"卖出数量超过") == 0)
-            message = u"行权数量超过可行权数量（" + Wide(w.held.c_str()) + u"）！";
+            message = u"行权数量超过可行权数量（" + WideFromGb(w.held.c_str()) + u"）！";
         ShowNotice(message.c_str(), m_hWnd);
         return;
     }
     std::string quantityText = std::to_string(quantity);
     CTradeConfirmWnd* confirm = new CTradeConfirmWnd(u"行权确认", m_hWnd);
-    confirm->AddLine(u"权证", Wide((w.code + " " + w.name).c_str()).c_str());
-    confirm->AddLine(u"标的证券", Wide(w.underlying.c_str()).c_str());
-    confirm->AddLine(u"行权价格", Wide(w.price.c_str()).c_str());
-    confirm->AddLine(u"行权数量", Wide(quantityText.c_str()).c_str());
+    confirm->AddLine(u"权证", WideFromGb((w.code + " " + w.name).c_str()).c_str());
+    confirm->AddLine(u"标的证券", WideFromGb(w.underlying.c_str()).c_str());
+    confirm->AddLine(u"行权价格", WideFromGb(w.price.c_str()).c_str());
+    confirm->AddLine(u"行权数量", WideFromGb(quantityText.c_str()).c_str());
     confirm->SetOrderRequest(("tc_mfuncno=600&tc_sfuncno=31&qzdm=" + w.code + "&sl=" + quantityText).c_str());
     int outcome = confirm->RunModal();
     std::string number = confirm->GetOrderNumber();
     delete confirm;
     if (outcome == CTradeConfirmWnd::ACCEPTED) {
-        ShowNotice((u"行权委托已提交，委托编号：" + Wide(number.c_str())).c_str(), m_hWnd);
+        ShowNotice((u"行权委托已提交，委托编号：" + WideFromGb(number.c_str())).c_str(), m_hWnd);
         Request(); // what is held has changed
     }
 }

@@ -1,0 +1,296 @@
+// The real client against the simulated brokerage, through its automation socket: a logged-out buy from the
+// ranked table sets up a branch office, logs in and goes on to the prefilled order form; the order is confirmed,
+// shows in the day's orders, is cancelled and shows so; the trade log-out closes the road again.
+#include "tests/support/ClientDriver.h"
+
+#include <chrono>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <thread>
+
+using namespace e2e;
+
+namespace {
+
+class TradingEndToEndTest : public ClientTest {
+protected:
+    // Signs the phone up and waits for the home grid.
+    std::string SignUp(ClientProcess& client)
+    {
+        std::string dump = client.WaitForTop("CRegisterVerifyFrame");
+        Type(client, CentreOf(dump, RectOfId(300)), "13800138000");
+        Point bar = CentreOf(dump, RectOfId(101)); // "登录" is the command bar's left third
+        bar.x /= 3;
+        client.Tap(bar);
+        return client.WaitForTop("CQXAppFrame");
+    }
+    static void Type(ClientProcess& client, Point field, const std::string& text)
+    {
+        client.Tap(field);
+        client.Command("text " + text);
+        client.Idle();
+    }
+    // The centre of row `row` of the list-like control `id`, rows `height` pixels high from its top, as far as
+    // the list has scrolled.
+    static Point Row(const std::string& dump, int id, int row, int height)
+    {
+        std::smatch window, control;
+        static const std::regex windowRect(R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
+        std::string pattern = RectOfId(id) + R"re([^}]*"extra":"[^"]*?(?:top=(\d+))?[^"]*")re";
+        if (!std::regex_search(dump, window, windowRect) || !std::regex_search(dump, control, std::regex(pattern)))
+            return {};
+        int left = std::stoi(window[1]), top = std::stoi(window[2]);
+        int scrolled = control[5].matched ? std::stoi(control[5]) : 0;
+        return {left + (std::stoi(control[1]) + std::stoi(control[3])) / 4,
+                top + std::stoi(control[2]) + row * height + height / 2 - scrolled};
+    }
+    // Drags the trading menu up to its end, so its last rows can be tapped.
+    static std::string ScrollMenuDown(ClientProcess& client)
+    {
+        client.Command("drag 240 600 240 150 40");
+        client.Idle();
+        return WaitFor(client, [](const std::string&) { return true; });
+    }
+    // From the box that asks for a branch office: the first office added, then the log-in; returns the last dump.
+    static std::string SetUpBranchAndLogIn(ClientProcess& client, const std::string& account,
+                                           const std::string& password, const std::string& shot = "")
+    {
+        std::string dump = client.Dump();
+        EXPECT_NE(TopWindow(dump).find("请先设置好营业部"), std::string::npos) << dump;
+        client.Tap(CentreOf(dump, RectOfText("确定")));
+        dump = client.WaitForTop("CSalesDeptSetWnd");
+        client.Tap(CentreOf(dump, RectOfText("添加")));
+        dump = client.Dump();
+        EXPECT_NE(TopWindow(dump).find(R"("items":["北京金融街营业部"])"), std::string::npos) << dump;
+        client.Tap(Bar(dump, 2));
+        return LogIn(client, account, password, shot);
+    }
+    // In the log-in window: types account and password and taps "登录".
+    // The password shows as dots, to the automation too; with a shot path the filled-in window is kept.
+    static std::string LogIn(ClientProcess& client, const std::string& account, const std::string& password,
+                             const std::string& shot = "")
+    {
+        std::string dump = client.WaitForTop("CQXTradeLoginWnd");
+        Type(client, CentreOf(dump, RectOfId(323)), account);
+        Type(client, CentreOf(dump, RectOfId(324)), password);
+        EXPECT_EQ(client.Dump().find("\"" + password + "\""), std::string::npos);
+        if (!shot.empty())
+            client.Command("shot " + shot);
+        client.Tap(Bar(dump, 1));
+        return client.Dump();
+    }
+    // Waits until the top window's description holds text; returns the last dump.
+    static std::string WaitForText(ClientProcess& client, const std::string& text)
+    {
+        return WaitFor(client, [&](const std::string& top) { return top.find(text) != std::string::npos; });
+    }
+    template <typename Done> static std::string WaitFor(ClientProcess& client, Done done)
+    {
+        std::string dump;
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+        while (std::chrono::steady_clock::now() < end) {
+            dump = client.Dump();
+            if (done(TopWindow(dump)))
+                break;
+            client.Idle();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50)); // a tip closes on its own clock
+        }
+        return dump;
+    }
+    // Where the screenshots go: MORWICK_SHOTS names a folder to keep them (the README's), else the test's own.
+    std::string Shot(const std::string& name)
+    {
+        const char* keep = getenv("MORWICK_SHOTS");
+        return (keep != nullptr && keep[0] != 0 ? std::string(keep) + "/" : root.Path()) + name;
+    }
+    // A third of the command bar: 0 left, 1 middle, 2 right.
+    static Point Bar(const std::string& dump, int third)
+    {
+        Point bar = CentreOf(dump, RectOfId(101));
+        if (bar.x < 0)
+            return bar;
+        bar.x = bar.x * (2 * third + 1) / 3;
+        return bar;
+    }
+};
+
+} // namespace
+
+TEST_F(TradingEndToEndTest, LoggedOutBuySetsUpLogsInOrdersCancelsAndLogsOut)
+{
+    auto started = Start("a");
+    ClientProcess& client = *started;
+    std::string dump = SignUp(client);
+    ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(103))));
+    dump = client.Dump();
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 0, 55)));
+    dump = client.WaitForTop("CQXStockTableWnd");
+    ASSERT_TRUE(client.Tap(Row(dump, 171, 0, 50)));
+    Point menu = CentreOf(dump, RectOfId(101));
+    menu.x /= 6; // the first of six icons
+    ASSERT_TRUE(client.Tap(menu));
+    dump = client.Dump();
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("买入委托"))));
+    SetUpBranchAndLogIn(client, "880012345", "123456", Shot("login.png"));
+    dump = client.WaitForTop("CTradeBuySaleWnd");
+    // Prefilled: the selected row's code, then the server's name, price and what may be bought.
+    dump = WaitForText(client, "元\"");
+    ASSERT_NE(TopWindow(dump).find("\"text\":\"买入 "), std::string::npos) << dump;
+    ASSERT_EQ(TopWindow(dump).find("\"text\":\"卖1  --\""), std::string::npos) << "the book is filled: " << dump;
+    Type(client, CentreOf(dump, RectOfId(312)), "100");
+    client.Command("shot " + Shot("order.png"));
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = client.WaitForTop("CTradeConfirmWnd");
+    ASSERT_NE(TopWindow(dump).find("\"text\":\"100\""), std::string::npos) << dump;
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = WaitForText(client, "委托已提交，委托编号：");
+    std::smatch number;
+    ASSERT_TRUE(std::regex_search(dump, number, std::regex("委托编号：(\\d+)"))) << dump;
+    std::string order = number[1];
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
+    // Home, then the trading menu: the day's orders show it, still open.
+    dump = client.Dump();
+    ASSERT_TRUE(client.Tap(Bar(dump, 0)));
+    dump = client.WaitForTop("CQXAppFrame");
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107))));
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
+    dump = WaitForText(client, "|" + order + "|");
+    ASSERT_NE(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
+    Point back = CentreOf(dump, RectOfId(101));
+    back.x = back.x * 9 / 5; // the last of five icons
+    ASSERT_TRUE(client.Tap(back));
+
+    // The cancel table lists it; a tap asks "撤单", and once cancelled it is no longer cancellable.
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 2, 55))); // 委托撤单
+    dump = WaitForText(client, "|" + order + "|");
+    ASSERT_EQ(TopWindowClass(dump), "CTradeCancelWnd") << dump;
+    ASSERT_TRUE(client.Tap(Row(dump, 171, 1, 50))); // selects the row
+    ASSERT_TRUE(client.Tap(Row(dump, 171, 1, 50))); // opens it
+    dump = client.WaitForTop("CTradeConfirmWnd");
+    ASSERT_NE(TopWindow(dump).find("\"text\":\"撤单\""), std::string::npos) << dump;
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    WaitForText(client, "撤单已提交！");
+    static const std::regex emptyGrid(R"re("id":171,[^}]*"items":\[\])re");
+    dump = WaitFor(client, [](const std::string& top) {
+        return top.find("\"CTradeCancelWnd\"") != std::string::npos && std::regex_search(top, emptyGrid);
+    });
+    ASSERT_EQ(TopWindowClass(dump), "CTradeCancelWnd") << dump;
+    EXPECT_EQ(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
+    ASSERT_TRUE(client.Tap(back));
+
+    // Positions, for the record.
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 3, 55))); // 资金股份
+    dump = WaitForText(client, "\"columns=");
+    ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
+    client.Command("shot " + Shot("positions.png"));
+
+    // The password reached neither the screen's description nor the debug log.
+    EXPECT_EQ(client.Command("log").find("123456"), std::string::npos);
+
+    // The caption bar's trade icon logs out and walks home; the road to the orders is closed again.
+    client.Command("tap 412 51");
+    client.Idle();
+    dump = client.Dump();
+    ASSERT_NE(TopWindow(dump).find("您确定退出交易登录？"), std::string::npos) << dump;
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("是"))));
+    dump = client.WaitForTop("CQXAppFrame");
+    ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107))));
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
+    dump = client.WaitForTop("CQXTradeLoginWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CQXTradeLoginWnd") << dump;
+}
+
+TEST_F(TradingEndToEndTest, MenuEntryLogsInFirstThenTransfersMoneyAndChangesThePassword)
+{
+    auto started = Start("a");
+    ClientProcess& client = *started;
+    std::string dump = SignUp(client);
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107)))); // 交易
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    std::string menu = dump;
+
+    // A trading entry while logged out: branch office and log-in first, then the entry itself opens.
+    ASSERT_TRUE(client.Tap(Row(menu, 170, 8, 55))); // 银行余额
+    SetUpBranchAndLogIn(client, "880012345", "123456");
+    dump = client.WaitForTop("CBankBalanceWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CBankBalanceWnd") << dump;
+    static const std::regex balanceText(R"re("text":"(\d+\.\d\d) 人民币")re");
+    auto balance = [&]() {
+        std::string shown = WaitForText(client, "中国工商银行");
+        Type(client, CentreOf(shown, RectOfId(361)), "888888");
+        client.Tap(Bar(shown, 1));
+        shown = WaitFor(client, [](const std::string& top) { return std::regex_search(top, balanceText); });
+        std::smatch m;
+        EXPECT_TRUE(std::regex_search(shown, m, balanceText)) << shown;
+        client.Tap(Bar(shown, 2));
+        client.WaitForTop("CQXTradeMenuWnd");
+        return m.size() > 1 ? std::stod(m[1]) : -1.0;
+    };
+    double bankBefore = balance();
+
+    // 1000 from the bank into the securities account.
+    ASSERT_TRUE(client.Tap(Row(menu, 170, 7, 55))); // 银证转账
+    dump = client.WaitForTop("CBankTransferWnd");
+    dump = WaitForText(client, "中国工商银行");
+    Type(client, CentreOf(dump, RectOfId(352)), "1000");
+    Type(client, CentreOf(dump, RectOfId(353)), "888888");
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = client.WaitForTop("CTradeConfirmWnd");
+    ASSERT_NE(TopWindow(dump).find("1000.00元"), std::string::npos) << dump;
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = WaitForText(client, "转账已受理");
+    ASSERT_NE(TopWindow(dump).find("转账已受理"), std::string::npos) << dump;
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
+    dump = client.WaitForTop("CBankTransferWnd");
+    ASSERT_TRUE(client.Tap(Bar(dump, 2)));
+    client.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(client.Tap(Row(menu, 170, 8, 55)));
+    client.WaitForTop("CBankBalanceWnd");
+    EXPECT_NEAR(balance(), bankBefore - 1000, 0.001);
+
+    // The cash query shows the 1000 on the securities side.
+    dump = ScrollMenuDown(client);
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 13, 55))); // 资金查询
+    dump = WaitForText(client, "|201000.00|");
+    ASSERT_NE(TopWindow(dump).find("|201000.00|"), std::string::npos) << dump;
+    Point back = CentreOf(dump, RectOfId(101));
+    back.x = back.x * 9 / 5;
+    ASSERT_TRUE(client.Tap(back));
+
+    // The password changes; after a trade log-out the old one is refused and the new one logs in.
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 12, 55))); // 修改密码
+    dump = client.WaitForTop("CTradePasswordWnd");
+    Type(client, CentreOf(dump, RectOfId(380)), "123456");
+    Type(client, CentreOf(dump, RectOfId(381)), "654321");
+    Type(client, CentreOf(dump, RectOfId(382)), "654321");
+    EXPECT_EQ(client.Dump().find("654321"), std::string::npos);
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = WaitForText(client, "密码修改成功！");
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    client.Command("tap 412 51"); // the caption bar's trade icon
+    client.Idle();
+    dump = client.Dump();
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("是"))));
+    dump = client.WaitForTop("CQXAppFrame");
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107))));
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
+    LogIn(client, "880012345", "123456");
+    dump = WaitForText(client, "交易密码错误");
+    ASSERT_NE(TopWindow(dump).find("交易密码错误，还可尝试2次"), std::string::npos) << dump;
+    dump = client.WaitForTop("CQXTradeLoginWnd");
+    Type(client, CentreOf(dump, RectOfId(324)), "654321");
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = client.WaitForTop("CTradeQueryTableWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
+    EXPECT_EQ(client.Command("log").find("654321"), std::string::npos);
+}

@@ -1,0 +1,104 @@
+// The checks an order's typed values pass before anything is sent, case by case.
+#include "trading/OrderCheck.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+OrderLimits Buy()
+{
+    OrderLimits l;
+    l.buy = true;
+    l.downLimit = 9.00;
+    l.upLimit = 11.00;
+    l.lot = 100;
+    l.cash = 5000;
+    return l;
+}
+
+OrderLimits Sell()
+{
+    OrderLimits l = Buy();
+    l.buy = false;
+    l.available = 300;
+    l.cash = -1;
+    return l;
+}
+
+} // namespace
+
+TEST(OrderCheck, PriceAndQuantityAreCheckedBeforeSending)
+{
+    struct Case {
+        OrderLimits limits;
+        const char* price;
+        const char* quantity;
+        std::u16string message;
+    } cases[] = {
+        {Buy(), "10.00", "400", u""},
+        {Buy(), "", "100", u"请输入委托价格！"},
+        {Buy(), "1o.00", "100", u"委托价格必须是数字！"},
+        {Buy(), "10.001.", "100", u"委托价格必须是数字！"},
+        {Buy(), "10.0001", "100", u"委托价格必须是数字！"},
+        {Buy(), "-1", "100", u"委托价格必须是数字！"},
+        {Buy(), "0", "100", u"委托价格必须大于零！"},
+        {Buy(), "11.01", "100", u"委托价格超出涨跌停限制（9.00-11.00）！"},
+        {Buy(), "8.99", "100", u"委托价格超出涨跌停限制（9.00-11.00）！"},
+        {Buy(), "11.000", "100", u""},
+        {Buy(), "10", "", u"请输入委托数量！"},
+        {Buy(), "10", "1.5", u"委托数量必须是整数！"},
+        {Buy(), "10", "0", u"委托数量必须大于零！"},
+        {Buy(), "10", "1234567890", u"委托数量过大！"},
+        {Buy(), "10", "150", u"买入数量必须为100股的整数倍！"},
+        {Buy(), "10", "600", u"可用资金不足（可用5000.00元）！"},
+        {Buy(), "10", "500", u""},
+        {Sell(), "10", "150", u""},
+        {Sell(), "10", "300", u""},
+        {Sell(), "10", "301", u"卖出数量超过可卖数量（可卖300股）！"},
+        // Without limits from the server the price only has to be a number above zero.
+        {OrderLimits(), "123.45", "100", u""},
+    };
+    for (const Case& c : cases) {
+        double price = -1;
+        long long quantity = -1;
+        EXPECT_EQ(CheckOrder(c.price, c.quantity, c.limits, &price, &quantity), c.message)
+            << c.price << " x " << c.quantity;
+        if (c.message.empty()) {
+            EXPECT_DOUBLE_EQ(price, atof(c.price));
+            EXPECT_EQ(quantity, atoll(c.quantity));
+        } else {
+            EXPECT_EQ(quantity, -1) << "nothing handed out for a refused order";
+        }
+    }
+}
+
+TEST(OrderCheck, AmountsAndDateRangesAreChecked)
+{
+    struct AmountCase {
+        const char* text;
+        double most;
+        std::u16string message;
+    } amounts[] = {
+        {"1000", 5000000, u""},         {"1000.50", 5000000, u""},
+        {"", 5000000, u"请输入金额！"}, {"10.123", 5000000, u"金额必须是数字，最多两位小数！"},
+        {"0.00", 0, u"金额必须大于零！"}, {"5000000.01", 5000000, u"金额不能超过5000000.00元！"},
+        {"1e3", 0, u"金额必须是数字，最多两位小数！"},
+    };
+    for (const AmountCase& c : amounts)
+        EXPECT_EQ(CheckAmount(c.text, c.most, nullptr), c.message) << c.text;
+
+    struct DateCase {
+        const char* start;
+        const char* end;
+        std::u16string message;
+    } dates[] = {
+        {"20251101", "20251208", u""},
+        {"20240229", "20240301", u""},
+        {"20250229", "20250301", u"起始日期无效，请按YYYYMMDD输入！"},
+        {"20251101", "2025128", u"终止日期无效，请按YYYYMMDD输入！"},
+        {"20251131", "20251208", u"起始日期无效，请按YYYYMMDD输入！"},
+        {"20251209", "20251208", u"起始日期不能晚于终止日期！"},
+    };
+    for (const DateCase& c : dates)
+        EXPECT_EQ(CheckDateRange(c.start, c.end), c.message) << c.start << "-" << c.end;
+}
