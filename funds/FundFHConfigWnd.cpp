@@ -8,7 +8,7 @@ CFundFHConfigWnd::CFundFHConfigWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(tit
 {
     actionLabel = u"设置";
     // The two methods every fund offers, in the server's numbering.
-    methods = {{{"dm", "0"}, {"label", Gb(u"现金分红")}}, {{"dm", "1"}, {"label", Gb(u"红利再投资")}}};
+    methods = {{{"dm", "0"}, {"label", GbFromWide(u"现金分红")}}, {{"dm", "1"}, {"label", GbFromWide(u"红利再投资")}}};
 }
 
 CFundFHConfigWnd::~CFundFHConfigWnd() = default;
@@ -75,10 +75,10 @@ int CFundFHConfigWnd::BuildRequest(char* part, int capacity, const char*)
     return BuildLookup(lookup, part, capacity);
 }
 
-void CFundFHConfigWnd::OnReply(const BYTE* data, int length, int)
+void CFundFHConfigWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
     std::vector<FundRow> found;
-    if (!ReadLookupReply(this, data, length, &found))
+    if (!ReadLookupReply(this, data, length, transportFailed, &found))
         return;
     std::string current = chosen >= 0 ? FieldOf(holdings[(size_t)chosen], "tradingcode") : "";
     holdings = std::move(found);
@@ -93,8 +93,8 @@ void CFundFHConfigWnd::ChooseFund(int row)
 {
     bool valid = row >= 0 && row < (int)holdings.size();
     chosen = valid ? row : -1;
-    fundButton->SetText(valid ? Wide(FieldOf(holdings[(size_t)row], "label").c_str()).c_str() : u"请选择");
-    currentText->SetText(valid ? Wide(FieldOf(holdings[(size_t)row], "fhfs").c_str()).c_str() : u"");
+    fundButton->SetText(valid ? WideFromGb(FieldOf(holdings[(size_t)row], "label").c_str()).c_str() : u"请选择");
+    currentText->SetText(valid ? WideFromGb(FieldOf(holdings[(size_t)row], "fhfs").c_str()).c_str() : u"");
     ChooseMethod(-1);
 }
 
@@ -102,7 +102,7 @@ void CFundFHConfigWnd::ChooseMethod(int row)
 {
     bool valid = row >= 0 && row < (int)methods.size();
     method = valid ? row : -1;
-    methodButton->SetText(valid ? Wide(FieldOf(methods[(size_t)row], "label").c_str()).c_str() : u"请选择");
+    methodButton->SetText(valid ? WideFromGb(FieldOf(methods[(size_t)row], "label").c_str()).c_str() : u"请选择");
     Invalidate();
 }
 
@@ -118,7 +118,7 @@ void CFundFHConfigWnd::OnActionButton()
         ShowFormTip(this, u"新的分红方式与当前方式相同！");
         return;
     }
-    FundOrderLines lines = {{u"基金", Wide(FieldOf(fund, "label").c_str())}, {u"分红方式", Wide(FieldOf(to, "label").c_str())}};
+    FundOrderLines lines = {{u"基金", WideFromGb(FieldOf(fund, "label").c_str())}, {u"分红方式", WideFromGb(FieldOf(to, "label").c_str())}};
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_DIVIDEND) + "&ofcode=" + FieldOf(fund, "tradingcode") +
                           "&fhfs=" + FieldOf(to, "dm");
     if (SubmitFundOrder(this, u"分红设置", lines, request) == ORDER_ACCEPTED)

@@ -72,7 +72,7 @@ bool ParseFixed(const char* text, int decimals, int64_t* scaled)
 
 bool ParseFixed(LPCWSTR text, int decimals, int64_t* scaled)
 {
-    return ParseFixed(Gb(text).c_str(), decimals, scaled);
+    return ParseFixed(GbFromWide(text).c_str(), decimals, scaled);
 }
 
 std::string FormatFixed(int64_t scaled, int decimals)
@@ -151,17 +151,15 @@ int BuildLookup(const FundLookup& lookup, char* part, int capacity)
     return WriteTradeRequest(part, capacity, lookup.params.c_str());
 }
 
-bool ReadLookupReply(const CNetWnd* form, const BYTE* data, int length, std::vector<FundRow>* rows)
+bool ReadLookupReply(const CNetWnd* form, const BYTE* data, int length, int transportFailed,
+                     std::vector<FundRow>* rows)
 {
     rows->clear();
-    if (data == nullptr || length <= 0)
+    CReplyRecordSet reply;
+    CDataSet* set = FirstSetOrTell(reply, data, length, transportFailed, form->GetHWND(), u"网络请求失败，请稍后重试！");
+    if (set == nullptr)
         return false;
-    CReplyRecordSet reply(data, (DWORD)length);
-    if (reply.hasError) {
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), form->GetHWND(), 3000);
-        return false;
-    }
-    *rows = ReadFundRows(*reply.GetRecord(0));
+    *rows = ReadFundRows(set);
     return true;
 }
 

@@ -67,8 +67,10 @@ struct FundLookup {
 void AskFund(CNetWnd* form, FundLookup* lookup, int kind, const std::string& params);
 // The form's BuildRequest for its lookup: the text with the trade account's fields; 0 when there is none.
 int BuildLookup(const FundLookup& lookup, char* part, int capacity);
-// The rows of a lookup reply's first set, or false after the server's error was shown (or for no reply).
-bool ReadLookupReply(const CNetWnd* form, const BYTE* data, int length, std::vector<FundRow>* rows);
+// The rows of a lookup reply's first set, or false after the user was told why there are none (the server's
+// refusal, or a transport failure).
+bool ReadLookupReply(const CNetWnd* form, const BYTE* data, int length, int transportFailed,
+                     std::vector<FundRow>* rows);
 
 // The shares-held lookup of the forms that act on a held fund (all of them on one page).
 std::string HoldingsRequest();

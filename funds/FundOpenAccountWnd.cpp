@@ -28,9 +28,9 @@ CFundOpenAccountWnd::CFundOpenAccountWnd(LPCWSTR title, HWND owner) : CFundBaseW
 {
     actionLabel = u"开户";
     // The document types in the server's numbering.
-    documents = {{{"dm", "0"}, {"label", Gb(u"身份证")}},
-                 {{"dm", "1"}, {"label", Gb(u"护照")}},
-                 {{"dm", "2"}, {"label", Gb(u"军官证")}}};
+    documents = {{{"dm", "0"}, {"label", GbFromWide(u"身份证")}},
+                 {{"dm", "1"}, {"label", GbFromWide(u"护照")}},
+                 {{"dm", "2"}, {"label", GbFromWide(u"军官证")}}};
 }
 
 CFundOpenAccountWnd::~CFundOpenAccountWnd() = default;
@@ -103,15 +103,15 @@ int CFundOpenAccountWnd::BuildRequest(char* part, int capacity, const char*)
     return BuildLookup(lookup, part, capacity);
 }
 
-void CFundOpenAccountWnd::OnReply(const BYTE* data, int length, int)
+void CFundOpenAccountWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
     std::vector<FundRow> found;
-    if (!ReadLookupReply(this, data, length, &found))
+    if (!ReadLookupReply(this, data, length, transportFailed, &found))
         return;
     std::string current = company >= 0 ? FieldOf(companies[(size_t)company], "tacode") : "";
     companies = std::move(found);
     for (FundRow& row : companies)
-        row["label"] = FieldOf(row, "jjgs") + (FieldOf(row, "ykh") == "1" ? Gb(u"（已开户）") : "");
+        row["label"] = FieldOf(row, "jjgs") + (FieldOf(row, "ykh") == "1" ? GbFromWide(u"（已开户）") : "");
     ChooseCompany(FindFundRow(companies, "tacode", current));
 }
 
@@ -119,7 +119,7 @@ void CFundOpenAccountWnd::ChooseCompany(int row)
 {
     bool valid = row >= 0 && row < (int)companies.size();
     company = valid ? row : -1;
-    companyButton->SetText(valid ? Wide(FieldOf(companies[(size_t)row], "label").c_str()).c_str() : u"请选择");
+    companyButton->SetText(valid ? WideFromGb(FieldOf(companies[(size_t)row], "label").c_str()).c_str() : u"请选择");
     Invalidate();
 }
 
@@ -127,7 +127,7 @@ void CFundOpenAccountWnd::ChooseDocument(int row)
 {
     bool valid = row >= 0 && row < (int)documents.size();
     document = valid ? row : 0;
-    documentButton->SetText(Wide(FieldOf(documents[(size_t)document], "label").c_str()).c_str());
+    documentButton->SetText(WideFromGb(FieldOf(documents[(size_t)document], "label").c_str()).c_str());
     Invalidate();
 }
 
@@ -162,18 +162,18 @@ void CFundOpenAccountWnd::OnActionButton()
         ShowFormTip(this, u"您已开立该基金公司的基金账户！");
         return;
     }
-    std::string name = Gb(nameEdit->GetText()), number = Gb(numberEdit->GetText()), phone = Gb(phoneEdit->GetText()),
-                address = Gb(addressEdit->GetText());
+    std::string name = GbFromWide(nameEdit->GetText()), number = GbFromWide(numberEdit->GetText()), phone = GbFromWide(phoneEdit->GetText()),
+                address = GbFromWide(addressEdit->GetText());
     const std::string& type = FieldOf(documents[(size_t)document], "dm");
     if (const char16_t* problem = CheckDetails(name, type, number, phone, address)) {
         ShowFormTip(this, problem);
         return;
     }
-    FundOrderLines lines = {{u"基金公司", Wide(FieldOf(at, "jjgs").c_str())},
-                            {u"姓名", Wide(name.c_str())},
-                            {u"证件类型", Wide(FieldOf(documents[(size_t)document], "label").c_str())},
-                            {u"证件号码", Wide(number.c_str())},
-                            {u"联系电话", Wide(phone.c_str())}};
+    FundOrderLines lines = {{u"基金公司", WideFromGb(FieldOf(at, "jjgs").c_str())},
+                            {u"姓名", WideFromGb(name.c_str())},
+                            {u"证件类型", WideFromGb(FieldOf(documents[(size_t)document], "label").c_str())},
+                            {u"证件号码", WideFromGb(number.c_str())},
+                            {u"联系电话", WideFromGb(phone.c_str())}};
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_OPEN_ACCOUNT) + "&tacode=" + FieldOf(at, "tacode") +
                           "&xm=" + name + "&zjlx=" + type + "&zjhm=" + number + "&dh=" + phone;
     if (!address.empty())

@@ -14,6 +14,6 @@ int SubmitFundOrder(CNetWnd* form, const char16_t* title, const FundOrderLines& 
     confirm->SetOrderRequest(request.c_str());
     int outcome = confirm->RunModal();
     if (outcome == CTradeConfirmWnd::ACCEPTED)
-        ShowNotice((u"委托已提交，委托编号：" + Wide(confirm->GetOrderNumber())).c_str(), form->GetHWND());
+        ShowNotice((u"委托已提交，委托编号：" + WideFromGb(confirm->GetOrderNumber())).c_str(), form->GetHWND());
     return outcome;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 void AddQueryToolBar(CQueryTableWnd* wnd)
 {
@@ -63,23 +64,16 @@ int WriteFundRequest(char* part, int capacity, const char* fields)
 
 int BuildFundQuery(CQueryTableWnd* wnd, char* part, int capacity, bool account, const char* extra)
 {
-    if (account ? !WriteTradeRequest(part, capacity, wnd->GetParamText())
-                : !WriteFundRequest(part, capacity, wnd->GetParamText()))
+    // The page the server sends is the page the table pages by: a "count" of the menu's text gives way to it.
+    char* fields = SetParamValue(wnd->GetParamText() != nullptr ? wnd->GetParamText() : "", "count",
+                                 std::to_string(wnd->GetRequestCount()).c_str());
+    if (fields == nullptr)
         return 0;
-    // The menu's "count" is the page the server sends; the table pages by the same number.
-    char* count = GetParamValue(wnd->GetParamText(), "count");
-    if (count != nullptr && atoi(count) > 0)
-        wnd->rowsPerPage = atoi(count);
-    free(count);
-    int n = (int)strlen(part);
     const char* position = wnd->GetCurrentPosition();
-    int more = snprintf(part + n, (size_t)(capacity - n), "%s%s&count=%d&poststr=%s", extra != nullptr ? "&" : "",
-                        extra != nullptr ? extra : "", wnd->GetRequestCount(), position != nullptr ? position : "");
-    if (more < 0 || more >= capacity - n) {
-        part[0] = 0;
-        return 0; // a cut query would page through something else
-    }
-    return 1;
+    std::string text = std::string(fields) + (extra != nullptr ? "&" : "") + (extra != nullptr ? extra : "") +
+                       "&poststr=" + (position != nullptr ? position : "");
+    free(fields);
+    return account ? WriteTradeRequest(part, capacity, text.c_str()) : WriteFundRequest(part, capacity, text.c_str());
 }
 
 void AskTradeLoginOnce(CNetWnd* wnd, bool* asked)

@@ -19,9 +19,9 @@ bool OnQueryCommand(CQueryTableWnd* wnd, WPARAM wParam, LPARAM lParam);
 // The fields of a fund request: with the trade account's fields when logged in to trading (the fund lists then
 // carry the account's columns too), else as they are. 0 when they do not fit.
 int WriteFundRequest(char* part, int capacity, const char* fields);
-// The paged query table's parameter text (through WriteFundRequest; account: only with a trade log-in), extra
-// ("name=value" pairs, or null) and the page: "&count=" the page size and "&poststr=" the current position (empty
-// for the first page). A "count" in the window's parameter text sets the page size. 0: nothing is sent.
+// The paged query table's parameter text with its "count" set to the table's page size, extra ("name=value"
+// pairs, or null) and "&poststr=" the current position (empty for the first page); through WriteFundRequest, or
+// only with a trade log-in when account is set. 0: nothing is sent.
 int BuildFundQuery(CQueryTableWnd* wnd, char* part, int capacity, bool account, const char* extra);
 
 // Posts the log-in step once (asked keeps the state) when the user is not logged in to trading.

@@ -52,7 +52,7 @@ void CFundRedemptionWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
         break;
     case ID_ALL:
         if (chosen >= 0)
-            sharesEdit->SetText(Wide(FieldOf(holdings[(size_t)chosen], "kyfe").c_str()).c_str());
+            sharesEdit->SetText(WideFromGb(FieldOf(holdings[(size_t)chosen], "kyfe").c_str()).c_str());
         break;
     default:
         CFundBaseWnd::OnMzCommand(wParam, lParam);
@@ -76,10 +76,10 @@ int CFundRedemptionWnd::BuildRequest(char* part, int capacity, const char*)
     return BuildLookup(lookup, part, capacity);
 }
 
-void CFundRedemptionWnd::OnReply(const BYTE* data, int length, int)
+void CFundRedemptionWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
     std::vector<FundRow> found;
-    if (!ReadLookupReply(this, data, length, &found))
+    if (!ReadLookupReply(this, data, length, transportFailed, &found))
         return;
     std::string current = chosen >= 0 ? FieldOf(holdings[(size_t)chosen], "tradingcode") : "";
     if (current.empty() && paramText != nullptr) {
@@ -103,8 +103,8 @@ void CFundRedemptionWnd::ChooseFund(int row)
         availableText->SetText(u"");
     } else {
         chosen = row;
-        fundButton->SetText(Wide(FieldOf(holdings[(size_t)row], "label").c_str()).c_str());
-        availableText->SetText(Wide(FieldOf(holdings[(size_t)row], "kyfe").c_str()).c_str());
+        fundButton->SetText(WideFromGb(FieldOf(holdings[(size_t)row], "label").c_str()).c_str());
+        availableText->SetText(WideFromGb(FieldOf(holdings[(size_t)row], "kyfe").c_str()).c_str());
     }
     Invalidate();
 }
@@ -126,9 +126,9 @@ void CFundRedemptionWnd::OnActionButton()
         return;
     }
     std::string sharesText = FormatFixed(shares, 2);
-    FundOrderLines lines = {{u"基金代码", Wide(FieldOf(fund, "tradingcode").c_str())},
-                            {u"基金名称", Wide(FieldOf(fund, "SecuAbbr").c_str())},
-                            {u"赎回份额", Wide(sharesText.c_str())}};
+    FundOrderLines lines = {{u"基金代码", WideFromGb(FieldOf(fund, "tradingcode").c_str())},
+                            {u"基金名称", WideFromGb(FieldOf(fund, "SecuAbbr").c_str())},
+                            {u"赎回份额", WideFromGb(sharesText.c_str())}};
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_REDEEM) + "&ofcode=" + FieldOf(fund, "tradingcode") +
                           "&fe=" + sharesText;
     if (SubmitFundOrder(this, u"基金赎回", lines, request) == ORDER_ACCEPTED) {

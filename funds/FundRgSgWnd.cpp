@@ -66,7 +66,7 @@ int CFundRgSgWnd::OnInitParam(int id, const char* info, const char* params)
     int result = CFundBaseWnd::OnInitParam(id, info, params);
     char* code = GetParamValue(params, "ofcode");
     if (code != nullptr && codeEdit != nullptr)
-        codeEdit->SetText(Wide(code).c_str());
+        codeEdit->SetText(WideFromGb(code).c_str());
     free(code);
     return result;
 }
@@ -79,7 +79,7 @@ void CFundRgSgWnd::OnActive()
 
 void CFundRgSgWnd::Request()
 {
-    std::string code = Gb(codeEdit->GetText());
+    std::string code = GbFromWide(codeEdit->GetText());
     if (IsFundCode(code))
         AskFund(this, &lookup, LOOKUP_DETAIL, FundFunction(FUND_FUNCTIONS, FUND_DETAIL) + "&ofcode=" + code);
 }
@@ -89,12 +89,12 @@ int CFundRgSgWnd::BuildRequest(char* part, int capacity, const char*)
     return BuildLookup(lookup, part, capacity);
 }
 
-void CFundRgSgWnd::OnReply(const BYTE* data, int length, int)
+void CFundRgSgWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
     std::vector<FundRow> found;
     bool submit = submitAfterLookup;
     submitAfterLookup = false;
-    if (!ReadLookupReply(this, data, length, &found) || found.empty())
+    if (!ReadLookupReply(this, data, length, transportFailed, &found) || found.empty())
         return;
     fund = found[0];
     ShowFund();
@@ -105,22 +105,22 @@ void CFundRgSgWnd::OnReply(const BYTE* data, int length, int)
 
 void CFundRgSgWnd::ShowFund()
 {
-    nameText->SetText(Wide(FieldOf(fund, "SecuAbbr").c_str()).c_str());
-    navText->SetText(Wide(FieldOf(fund, "dwjz").c_str()).c_str());
-    stateText->SetText(Wide(FieldOf(fund, "zt").c_str()).c_str());
-    cashText->SetText(Wide(FieldOf(fund, "kyzj").c_str()).c_str());
-    minimumText->SetText(Wide(FieldOf(fund, "zdje").c_str()).c_str());
+    nameText->SetText(WideFromGb(FieldOf(fund, "SecuAbbr").c_str()).c_str());
+    navText->SetText(WideFromGb(FieldOf(fund, "dwjz").c_str()).c_str());
+    stateText->SetText(WideFromGb(FieldOf(fund, "zt").c_str()).c_str());
+    cashText->SetText(WideFromGb(FieldOf(fund, "kyzj").c_str()).c_str());
+    minimumText->SetText(WideFromGb(FieldOf(fund, "zdje").c_str()).c_str());
     Invalidate();
 }
 
 void CFundRgSgWnd::OnActionButton()
 {
-    std::string code = Gb(codeEdit->GetText());
+    std::string code = GbFromWide(codeEdit->GetText());
     if (!IsFundCode(code)) {
         ShowFormTip(this, u"请输入6位基金代码！");
         return;
     }
-    std::u16string problem = CheckAmount(Gb(amountEdit->GetText()).c_str(), 0, nullptr);
+    std::u16string problem = CheckAmount(GbFromWide(amountEdit->GetText()).c_str(), 0, nullptr);
     if (!problem.empty()) {
         ShowFormTip(this, problem.c_str());
         return;
@@ -136,7 +136,7 @@ void CFundRgSgWnd::OnActionButton()
 
 void CFundRgSgWnd::Submit()
 {
-    std::string amountText = Gb(amountEdit->GetText());
+    std::string amountText = GbFromWide(amountEdit->GetText());
     double amount = 0;
     if (!CheckAmount(amountText.c_str(), 0, &amount).empty())
         return;
@@ -150,7 +150,7 @@ void CFundRgSgWnd::Submit()
         return;
     }
     if (amount + 0.005 < atof(FieldOf(fund, "zdje").c_str())) {
-        ShowFormTip(this, (u"金额不能低于" + Wide(FieldOf(fund, "zdje").c_str()) + u"元！").c_str());
+        ShowFormTip(this, (u"金额不能低于" + WideFromGb(FieldOf(fund, "zdje").c_str()) + u"元！").c_str());
         return;
     }
     if (amount > atof(FieldOf(fund, "kyzj").c_str()) + 0.005) {
@@ -158,9 +158,9 @@ void CFundRgSgWnd::Submit()
         return;
     }
     int sub = mode == MODE_SUBSCRIBE ? FUND_SUBSCRIBE : FUND_PURCHASE;
-    FundOrderLines lines = {{u"基金代码", Wide(FieldOf(fund, "tradingcode").c_str())},
-                            {u"基金名称", Wide(FieldOf(fund, "SecuAbbr").c_str())},
-                            {mode == MODE_SUBSCRIBE ? u"认购金额" : u"申购金额", Wide(amountText.c_str())}};
+    FundOrderLines lines = {{u"基金代码", WideFromGb(FieldOf(fund, "tradingcode").c_str())},
+                            {u"基金名称", WideFromGb(FieldOf(fund, "SecuAbbr").c_str())},
+                            {mode == MODE_SUBSCRIBE ? u"认购金额" : u"申购金额", WideFromGb(amountText.c_str())}};
     std::string request =
         FundFunction(FUND_FUNCTIONS, sub) + "&ofcode=" + FieldOf(fund, "tradingcode") + "&je=" + amountText;
     if (SubmitFundOrder(this, mode == MODE_SUBSCRIBE ? u"基金认购" : u"基金申购", lines, request) == ORDER_ACCEPTED) {

@@ -48,10 +48,10 @@ std::string CFundSearchWnd::MakeSearchParams(const std::string& typed, const cha
 void CFundSearchWnd::OnActionButton()
 {
     const char16_t* problem = nullptr;
-    std::string params = MakeSearchParams(Gb(keyEdit->GetText()), &problem);
+    std::string params = MakeSearchParams(GbFromWide(keyEdit->GetText()), &problem);
     if (problem != nullptr) {
         ShowFormTip(this, problem);
         return;
     }
-    OpenByKey("of_jjxx", -1, Gb(u"基金查询结果").c_str(), "", params.c_str(), m_hWnd);
+    OpenByKey("of_jjxx", -1, GbFromWide(u"基金查询结果").c_str(), "", params.c_str(), m_hWnd);
 }

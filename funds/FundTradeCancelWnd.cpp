@@ -22,10 +22,10 @@ int CFundTradeCancelWnd::OnOK(int row)
     std::string number = row >= 0 ? RowField(row, "wtbh") : std::string();
     if (number.empty())
         return -1;
-    FundOrderLines lines = {{u"委托编号", Wide(number.c_str())},
-                            {u"基金代码", Wide(RowField(row, "tradingcode").c_str())},
-                            {u"基金名称", Wide(RowField(row, "SecuAbbr").c_str())},
-                            {u"业务", Wide(RowField(row, "mmlb").c_str())}};
+    FundOrderLines lines = {{u"委托编号", WideFromGb(number.c_str())},
+                            {u"基金代码", WideFromGb(RowField(row, "tradingcode").c_str())},
+                            {u"基金名称", WideFromGb(RowField(row, "SecuAbbr").c_str())},
+                            {u"业务", WideFromGb(RowField(row, "mmlb").c_str())}};
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_CANCEL) + "&wtbh=" + number;
     if (SubmitFundOrder(this, u"基金撤单", lines, request) != ORDER_ACCEPTED)
         return 0;

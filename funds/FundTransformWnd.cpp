@@ -83,10 +83,10 @@ int CFundTransformWnd::BuildRequest(char* part, int capacity, const char*)
     return BuildLookup(lookup, part, capacity);
 }
 
-void CFundTransformWnd::OnReply(const BYTE* data, int length, int)
+void CFundTransformWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
     std::vector<FundRow> found;
-    if (!ReadLookupReply(this, data, length, &found))
+    if (!ReadLookupReply(this, data, length, transportFailed, &found))
         return;
     LabelFundRows(&found);
     if (lookup.kind == LOOKUP_TARGETS) {
@@ -110,8 +110,8 @@ void CFundTransformWnd::ChooseFund(int row)
 {
     bool valid = row >= 0 && row < (int)holdings.size();
     chosen = valid ? row : -1;
-    fundButton->SetText(valid ? Wide(FieldOf(holdings[(size_t)row], "label").c_str()).c_str() : u"请选择");
-    availableText->SetText(valid ? Wide(FieldOf(holdings[(size_t)row], "kyfe").c_str()).c_str() : u"");
+    fundButton->SetText(valid ? WideFromGb(FieldOf(holdings[(size_t)row], "label").c_str()).c_str() : u"请选择");
+    availableText->SetText(valid ? WideFromGb(FieldOf(holdings[(size_t)row], "kyfe").c_str()).c_str() : u"");
     targets.clear();
     ChooseTarget(-1);
     if (valid)
@@ -123,7 +123,7 @@ void CFundTransformWnd::ChooseTarget(int row)
 {
     bool valid = row >= 0 && row < (int)targets.size();
     target = valid ? row : -1;
-    targetButton->SetText(valid ? Wide(FieldOf(targets[(size_t)row], "label").c_str()).c_str() : u"请选择");
+    targetButton->SetText(valid ? WideFromGb(FieldOf(targets[(size_t)row], "label").c_str()).c_str() : u"请选择");
     Invalidate();
 }
 
@@ -145,9 +145,9 @@ void CFundTransformWnd::OnActionButton()
         return;
     }
     std::string sharesText = FormatFixed(shares, 2);
-    FundOrderLines lines = {{u"转出基金", Wide(FieldOf(fund, "label").c_str())},
-                            {u"转入基金", Wide(FieldOf(into, "label").c_str())},
-                            {u"转换份额", Wide(sharesText.c_str())}};
+    FundOrderLines lines = {{u"转出基金", WideFromGb(FieldOf(fund, "label").c_str())},
+                            {u"转入基金", WideFromGb(FieldOf(into, "label").c_str())},
+                            {u"转换份额", WideFromGb(sharesText.c_str())}};
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_CONVERT) + "&ofcode=" + FieldOf(fund, "tradingcode") +
                           "&toofcode=" + FieldOf(into, "tradingcode") + "&fe=" + sharesText;
     if (SubmitFundOrder(this, u"基金转换", lines, request) == ORDER_ACCEPTED) {

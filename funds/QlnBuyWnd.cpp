@@ -70,10 +70,10 @@ int CQlnBuyWnd::BuildRequest(char* part, int capacity, const char*)
     return BuildLookup(lookup, part, capacity);
 }
 
-void CQlnBuyWnd::OnReply(const BYTE* data, int length, int)
+void CQlnBuyWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
     std::vector<FundRow> found;
-    if (!ReadLookupReply(this, data, length, &found))
+    if (!ReadLookupReply(this, data, length, transportFailed, &found))
         return;
     std::string current = chosen >= 0 ? FieldOf(products[(size_t)chosen], "cpdm") : "";
     if (current.empty() && paramText != nullptr) {
@@ -93,10 +93,10 @@ void CQlnBuyWnd::ChooseProduct(int row)
     chosen = valid ? row : -1;
     const FundRow none;
     const FundRow& product = valid ? products[(size_t)row] : none;
-    productButton->SetText(valid ? Wide(FieldOf(product, "cpmc").c_str()).c_str() : u"请选择");
-    termText->SetText(Wide(FieldOf(product, "qx").c_str()).c_str());
-    yieldText->SetText(Wide(FieldOf(product, "zdf").c_str()).c_str());
-    minimumText->SetText(Wide(FieldOf(product, "qgje").c_str()).c_str());
+    productButton->SetText(valid ? WideFromGb(FieldOf(product, "cpmc").c_str()).c_str() : u"请选择");
+    termText->SetText(WideFromGb(FieldOf(product, "qx").c_str()).c_str());
+    yieldText->SetText(WideFromGb(FieldOf(product, "zdf").c_str()).c_str());
+    minimumText->SetText(WideFromGb(FieldOf(product, "qgje").c_str()).c_str());
     Invalidate();
 }
 
@@ -107,7 +107,7 @@ void CQlnBuyWnd::OnActionButton()
         return;
     }
     const FundRow& product = products[(size_t)chosen];
-    std::string amountText = Gb(amountEdit->GetText());
+    std::string amountText = GbFromWide(amountEdit->GetText());
     double amount = 0;
     std::u16string problem = CheckAmount(amountText.c_str(), 0, &amount);
     if (!problem.empty()) {
@@ -115,12 +115,12 @@ void CQlnBuyWnd::OnActionButton()
         return;
     }
     if (amount + 0.005 < atof(FieldOf(product, "qgje").c_str())) {
-        ShowFormTip(this, (u"购买金额不能低于" + Wide(FieldOf(product, "qgje").c_str()) + u"元！").c_str());
+        ShowFormTip(this, (u"购买金额不能低于" + WideFromGb(FieldOf(product, "qgje").c_str()) + u"元！").c_str());
         return;
     }
-    FundOrderLines lines = {{u"产品代码", Wide(FieldOf(product, "cpdm").c_str())},
-                            {u"产品名称", Wide(FieldOf(product, "cpmc").c_str())},
-                            {u"购买金额", Wide(amountText.c_str())}};
+    FundOrderLines lines = {{u"产品代码", WideFromGb(FieldOf(product, "cpdm").c_str())},
+                            {u"产品名称", WideFromGb(FieldOf(product, "cpmc").c_str())},
+                            {u"购买金额", WideFromGb(amountText.c_str())}};
     std::string request = FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_BUY) + "&cpdm=" +
                           FieldOf(product, "cpdm") + "&je=" + amountText;
     if (SubmitFundOrder(this, u"产品购买", lines, request) == ORDER_ACCEPTED)

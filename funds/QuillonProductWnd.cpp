@@ -38,5 +38,5 @@ int CQuillonProductWnd::OnOK(int row)
     std::string code = row >= 0 ? RowField(row, "cpdm") : std::string();
     if (code.empty())
         return -1;
-    return OpenByKey("qlnmr", -1, Gb(u"产品购买").c_str(), "", ("cpdm=" + code).c_str(), m_hWnd);
+    return OpenByKey("qlnmr", -1, GbFromWide(u"产品购买").c_str(), "", ("cpdm=" + code).c_str(), m_hWnd);
 }

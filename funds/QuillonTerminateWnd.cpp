@@ -53,9 +53,9 @@ int CQuillonTerminateWnd::OnOK(int row)
     std::string number = row >= 0 ? RowField(row, "wtbh") : std::string();
     if (number.empty())
         return -1;
-    FundOrderLines lines = {{u"委托编号", Wide(number.c_str())},
-                            {u"产品名称", Wide(RowField(row, "cpmc").c_str())},
-                            {u"购买金额", Wide(RowField(row, "je").c_str())}};
+    FundOrderLines lines = {{u"委托编号", WideFromGb(number.c_str())},
+                            {u"产品名称", WideFromGb(RowField(row, "cpmc").c_str())},
+                            {u"购买金额", WideFromGb(RowField(row, "je").c_str())}};
     std::string request = FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_TERMINATE) + "&wtbh=" + number;
     if (SubmitFundOrder(this, u"提前终止", lines, request) != ORDER_ACCEPTED)
         return 0;

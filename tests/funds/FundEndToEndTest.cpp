@@ -27,7 +27,7 @@ struct Control {
 std::vector<Control> Controls(const std::string& dump)
 {
     static const std::regex control(
-        R"re(\{"kind":"([^"]*)","id":(-?\d+),"rect":\[(-?\d+),(-?\d+),(-?\d+),(-?\d+)\],"visible":true,"enabled":(?:true|false),"text":"((?:[^"\\]|\\.)*)","items":\[([^\]]*)\],"selected":-?\d+,"extra":"((?:[^"\\]|\\.)*)"\})re");
+        R"re(\{"kind":"([^"]*)","id":(-?\d+),"rect":\[(-?\d+),(-?\d+),(-?\d+),(-?\d+)\],"visible":true,"enabled":(?:true|false),"text":"((?:[^"\\]|\\.)*)","items":\[([^\]]*)\],"selected":-?\d+,"extra":"((?:[^"\\]|\\.)*)"[^{}]*\})re");
     std::vector<Control> found;
     std::string top = TopWindow(dump);
     for (std::sregex_iterator it(top.begin(), top.end(), control), end; it != end; ++it) {

@@ -283,7 +283,7 @@ TEST_F(FundWindowTest, PurchaseAndSubscriptionCheckCodeAmountStateAccountMinimum
         form->GetCodeEdit()->SetText(c.code);
         form->GetAmountEdit()->SetText(c.amount);
         Act(form);
-        ASSERT_EQ(messages.shown.size(), 1u) << Gb(c.code) << " " << Gb(c.amount);
+        ASSERT_EQ(messages.shown.size(), 1u) << GbFromWide(c.code) << " " << GbFromWide(c.amount);
         if (c.message != nullptr)
             EXPECT_EQ(messages.shown[0].text, c.message);
         else
@@ -317,7 +317,7 @@ TEST_F(FundWindowTest, RedemptionOffersTheSharesHeldAndChecksTheSharesBeforeSend
     for (const auto& c : cases) {
         form->GetSharesEdit()->SetText(c.shares);
         Act(form);
-        EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{c.message}) << Gb(c.shares);
+        EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{c.message}) << GbFromWide(c.shares);
     }
 }
 

@@ -3,8 +3,8 @@
 // the server's error as a tip, and the fund actions of its menu.
 #include "shell/QueryTableWnd.h"
 
-#include "ShellTestSupport.h"
 #include "tests/support/TradeSession.h"
+#include "tests/support/WindowFixture.h"
 #include "core/DataSet.h"
 #include "core/NetThread.h"
 #include "core/ReplyRecordSet.h"
@@ -31,10 +31,17 @@ public:
     std::vector<std::u16string> shown;
 };
 
-// A paged order query: ten rows a page from the position of the last row shown.
+// A paged order query: ten rows a page (its grid's row limit) from the position of the last row shown.
 class PagedQueryWnd : public CQueryTableWnd {
 public:
-    PagedQueryWnd() : CQueryTableWnd(u"当日委托", nullptr) { rowsPerPage = 10; }
+    PagedQueryWnd() : CQueryTableWnd(u"当日委托", nullptr) {}
+    BOOL OnInitDialog() override
+    {
+        if (!CQueryTableWnd::OnInitDialog())
+            return FALSE;
+        GetGrid().SetTable(10, 8, 1, VISIBLE_COLUMNS, VISIBLE_COLUMNS - 1);
+        return TRUE;
+    }
     int BuildRequest(char* part, int capacity, const char* whole) override
     {
         if (!CQueryTableWnd::BuildRequest(part, capacity, whole))
@@ -54,46 +61,24 @@ public:
     int replies = 0;
 };
 
-class QueryTableWndTest : public ShellWindowTest {
+class QueryTableWndTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ShellWindowTest::SetUp();
+        WindowTest::SetUp();
         CServerOptions o;
         o.seed = 7;
         o.startMinute = 60;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        functions = std::make_unique<CServerFunctions>(o, &ServerTestKeys());
-        http = std::make_unique<CHttpServer>(*functions);
-        ASSERT_EQ(http->Start(0, -1), 1);
-        ServerTestKeys().ExportPublicKey(home.Path() + "/pubkey.bin");
+        StartServer(o);
         CAppData* app = CAppData::Instance();
         app->SetMessagePresenter(&tips);
-        app->SetConfig("Connect_Type", "2", 0);
-        app->GetHttpClient()->SetServer("127.0.0.1", http->GetPort());
-        app->GetHttpClient()->SetGateway("127.0.0.1", http->GetPort());
     }
     void TearDown() override
     {
         query.reset();
-        CAppData::Instance()->SetMessagePresenter(nullptr);
-        CAppData::Destroy();
-        http->Stop();
-        ShellWindowTest::TearDown();
-    }
-    template <typename Done> bool PumpUntil(Done done)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            PumpMessages();
-            if (done() && CAppData::Instance()->GetConnection()->WaitIdle(0) == WAIT_OBJECT_0) {
-                PumpMessages();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
+        WindowTest::TearDown();
     }
     void TradeLogIn() { ASSERT_TRUE(LogInToTrading(WorkRect(), "880012345", "123456")); }
     PagedQueryWnd* MakeQuery(const char* params)
@@ -112,8 +97,6 @@ protected:
         return PumpUntil([&] { return q->replies > before; });
     }
 
-    std::unique_ptr<CServerFunctions> functions;
-    std::unique_ptr<CHttpServer> http;
     TipRecorder tips;
     std::unique_ptr<PagedQueryWnd> query;
 };
