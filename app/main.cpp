@@ -1,5 +1,6 @@
 // The client's entry point: the one application object, then the platform's start (Init, Run, Exit).
 #include "charts/ChartWindowMakers.h"
+#include "funds/FundWindowMakers.h"
 #include "platform/device/BuildSettings.h"
 #include "quotes/DetailWindowMakers.h"
 #include "quotes/InfoWindowMakers.h"
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
     InstallChartWindowMakers();
     InstallServiceWindowMakers();
     InstallTradeWindowMakers();
+    InstallFundWindowMakers();
     // The stored version starts with this build's own.
     SetProgramVersion(MORWICK_PROGRAM_VERSION);
     return MzRunApplication(argc, argv);

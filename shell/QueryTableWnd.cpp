@@ -5,8 +5,6 @@
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
-#include "platform/win/FileIo.h"
-#include "platform/win/LastError.h"
 #include "shell/MenuItem.h"
 #include "shell/MenuNode.h"
 #include "shell/MenuTree.h"
@@ -18,8 +16,6 @@
 
 namespace {
 
-const char MY_FUNDS[] = "MyFunds"; // the named data file of the user's fund codes
-
 std::string Narrow(const WCHAR* text)
 {
     char* narrow = nullptr;
@@ -29,19 +25,9 @@ std::string Narrow(const WCHAR* text)
     return s;
 }
 
-void ShowWide(const WCHAR* text, HWND owner, int milliseconds)
-{
-    CAppData::Instance()->ShowMessage(Narrow(text).c_str(), owner, milliseconds);
-}
-
-bool SameNoCase(const char* a, size_t n, const char* b)
-{
-    if (strlen(b) != n)
-        return false;
-    return StrNCmpNoCase(a, b, (int)n) == 0;
-}
-
 } // namespace
+
+MyFundsAdder CQueryTableWnd::myFundsAdder = nullptr;
 
 CQueryTableWnd::CQueryTableWnd(LPCWSTR title, HWND ownerWnd) : CTableWnd(title, ownerWnd)
 {
@@ -298,8 +284,8 @@ void CQueryTableWnd::OnMenuCommand(int command)
         break;
     case CMD_ADD_FUND:
         if (selected >= 0 && lastDataSet != nullptr) {
-            if (GetColumnIndex("tradingcode") >= 0)
-                AddToMyFunds(RowField(selected, "tradingcode").c_str(), m_hWnd, 0);
+            if (GetColumnIndex("tradingcode") >= 0 && myFundsAdder != nullptr)
+                myFundsAdder(RowField(selected, "tradingcode").c_str(), m_hWnd, 0);
         } else {
             CAppData::Instance()->ShowMessageBox(u"您未选中任何记录！", u"Tips", m_hWnd);
         }
@@ -348,45 +334,4 @@ int CQueryTableWnd::OnOK(int row)
                          m_hWnd);
     }
     return -1;
-}
-
-int CQueryTableWnd::AddToMyFunds(const char* code, HWND owner, BYTE quiet)
-{
-    if (code == nullptr || code[0] == 0)
-        return 0;
-    CAppData* app = CAppData::Instance();
-    BYTE* data = nullptr;
-    SetLastError(0);
-    int size = app->ReadDataFile(MY_FUNDS, &data);
-    std::string list;
-    if (size >= 0 && data != nullptr) {
-        list = reinterpret_cast<const char*>(data);
-    } else if (size < 0) {
-        DWORD error = GetLastError();
-        // A list that is there but cannot be read is not an empty one: writing now would lose it.
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-            ShowWide(u"我的基金添加失败!", owner, 2000);
-            return 0;
-        }
-    }
-    free(data);
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t end = list.find(',', start);
-        if (end == std::string::npos)
-            end = list.size();
-        if (SameNoCase(list.c_str() + start, end - start, code)) {
-            ShowWide(u"已在我的基金!", owner, 2000);
-            return 0;
-        }
-        start = end + 1;
-    }
-    std::string updated = list.empty() ? std::string(code) : list + "," + code;
-    if (!app->WriteDataFile(MY_FUNDS, updated.c_str(), (UINT)updated.size() + 1)) {
-        ShowWide(u"我的基金添加失败!", owner, 2000);
-        return 0;
-    }
-    if (!quiet)
-        ShowWide(u"我的基金添加成功!", owner, 2000);
-    return 1;
 }

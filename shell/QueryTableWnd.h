@@ -15,6 +15,10 @@ class CPopMenuWnd;
 // session. 0 (part emptied) without a trade session or when it does not fit.
 int WriteTradeRequest(char* part, int capacity, const char* fields);
 
+// Adds a fund code to the user's funds (code, owner of the tips, quiet): 1 added, 0 not. Installed by the fund
+// screens, which sit above the shell.
+typedef int (*MyFundsAdder)(const char* code, HWND owner, BYTE quiet);
+
 class CQueryTableWnd : public CTableWnd {
 public:
     static constexpr int DEFAULT_PAGE_SIZE = 1000;
@@ -58,8 +62,7 @@ public:
     BYTE fundMenu = 1;
     COLORREF backgroundColor = 0;
 
-    // Adds a fund code to the user's funds ("MyFunds"); 0 when it was there already or cannot be stored.
-    static int AddToMyFunds(const char* code, HWND owner, BYTE quiet);
+    static void SetMyFundsAdder(MyFundsAdder adder) { myFundsAdder = adder; }
 
 protected:
     // The 8-bit text of the selected row's cell of a field; empty when there is none.
@@ -71,4 +74,7 @@ protected:
     std::vector<std::string> positionStack;
     CDataSet* lastDataSet = nullptr;
     bool headingsMade = false;
+
+private:
+    static MyFundsAdder myFundsAdder;
 };

@@ -3,6 +3,7 @@
 // the server's error as a tip, and the fund actions of its menu.
 #include "shell/QueryTableWnd.h"
 
+#include "tests/support/TradeSession.h"
 #include "tests/support/WindowFixture.h"
 #include "core/DataSet.h"
 #include "core/NetThread.h"
@@ -28,30 +29,6 @@ public:
     void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(text); }
     void ShowTip(const WCHAR* text, HWND, int) override { shown.push_back(text); }
     std::vector<std::u16string> shown;
-};
-
-// Logs in to trading: the reply's accounts and trade session go to the application.
-class TradeLoginWnd : public CNetWnd {
-public:
-    TradeLoginWnd() : CNetWnd(u"交易登录", nullptr) { encrypt = 1; }
-    int BuildRequest(char* part, int capacity, const char*) override
-    {
-        return snprintf(part, (size_t)capacity, "tc_mfuncno=600&tc_sfuncno=1&account=880012345&password=123456") > 0;
-    }
-    void OnReply(const BYTE* data, int length, int) override
-    {
-        CReplyRecordSet reply(data, (DWORD)length);
-        CDataSet** accounts = reply.GetRecord(0);
-        CDataSet* trade = *reply.GetRecord(1);
-        if (reply.hasError || *accounts == nullptr || trade == nullptr)
-            return;
-        trade->MoveFirst();
-        CAppData::Instance()->SetTradeSession(trade->GetAsText("session"));
-        CAppData::Instance()->SetTradeAccounts(*accounts);
-        *accounts = nullptr;
-        done = true;
-    }
-    bool done = false;
 };
 
 // A paged order query: ten rows a page (its grid's row limit) from the position of the last row shown.
@@ -103,14 +80,7 @@ protected:
         query.reset();
         WindowTest::TearDown();
     }
-    void TradeLogIn()
-    {
-        TradeLoginWnd login;
-        RECT work = WorkRect();
-        login.Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
-        login.Relogin(); // the session first; the trade log-in follows as the window's own request
-        ASSERT_TRUE(PumpUntil([&] { return login.done; }));
-    }
+    void TradeLogIn() { ASSERT_TRUE(LogInToTrading(WorkRect(), "880012345", "123456")); }
     PagedQueryWnd* MakeQuery(const char* params)
     {
         query = std::make_unique<PagedQueryWnd>();
@@ -238,19 +208,22 @@ TEST_F(QueryTableWndTest, FundActionsAddToMyFundsOnceAndOpenTheFundScreensWithTh
     free(bytes);
     ASSERT_EQ(q->GetGrid().GetRowCount(), 1);
 
+    // The fund screens install the adding of a fund; the table hands it the selected row's code.
+    static std::vector<std::string> added;
+    added.clear();
+    CQueryTableWnd::SetMyFundsAdder([](const char* code, HWND, BYTE quiet) {
+        added.push_back(std::string(code) + "|" + std::to_string(quiet));
+        return 1;
+    });
     q->OnMenuCommand(CQueryTableWnd::CMD_ADD_FUND); // nothing selected
     ASSERT_EQ(tips.shown.size(), 1u);
     EXPECT_EQ(tips.shown[0], u"您未选中任何记录！");
+    EXPECT_TRUE(added.empty());
     q->GetGrid().SetCurSel(0);
     q->OnMenuCommand(CQueryTableWnd::CMD_ADD_FUND);
-    q->OnMenuCommand(CQueryTableWnd::CMD_ADD_FUND);
-    ASSERT_EQ(tips.shown.size(), 3u);
-    EXPECT_EQ(tips.shown[1], u"我的基金添加成功!");
-    EXPECT_EQ(tips.shown[2], u"已在我的基金!");
-    BYTE* stored = nullptr;
-    ASSERT_GT(CAppData::Instance()->ReadDataFile("MyFunds", &stored), 0);
-    EXPECT_STREQ((const char*)stored, "000001");
-    free(stored);
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(added[0], "000001|0");
+    CQueryTableWnd::SetMyFundsAdder(nullptr);
 
     static std::vector<std::string> opened;
     opened.clear();
@@ -276,35 +249,4 @@ TEST_F(QueryTableWndTest, FundActionsAddToMyFundsOnceAndOpenTheFundScreensWithTh
     EXPECT_EQ(opened[1], "OF_JJZX|40|Growth|000001|tc_mfuncno=300&tc_sfuncno=1");
     EXPECT_EQ(q->OnOK(3), -1);
     CNetWnd::SetWindowOpener(nullptr);
-}
-
-TEST(MyFunds, KeepsEveryCodeAndRefusesToWriteOverAListItCannotRead)
-{
-    ScopedProgramHome home;
-    CAppData* app = CAppData::Instance();
-    TipRecorder tips;
-    app->SetMessagePresenter(&tips);
-    for (const char* code : {"000001", "000002", "000003", "000004", "000005", "000006"})
-        EXPECT_EQ(CQueryTableWnd::AddToMyFunds(code, nullptr, 1), 1);
-    EXPECT_EQ(CQueryTableWnd::AddToMyFunds("000003", nullptr, 1), 0);
-    EXPECT_EQ(CQueryTableWnd::AddToMyFunds("00000", nullptr, 1), 1); // a shorter code is another one
-    BYTE* data = nullptr;
-    ASSERT_GT(app->ReadDataFile("MyFunds", &data), 0);
-    EXPECT_STREQ((const char*)data, "000001,000002,000003,000004,000005,000006,00000");
-    free(data);
-
-    // A list file that cannot be read stays as it is.
-    std::string path = home.Path() + "/MyFunds.dat";
-    std::filesystem::permissions(path, std::filesystem::perms::none);
-    bool unreadable = fopen(path.c_str(), "rb") == nullptr;
-    if (unreadable) {
-        EXPECT_EQ(CQueryTableWnd::AddToMyFunds("000009", nullptr, 1), 0);
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-        ASSERT_GT(app->ReadDataFile("MyFunds", &data), 0);
-        EXPECT_EQ(std::string((const char*)data).find("000009"), std::string::npos);
-        free(data);
-    }
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-    app->SetMessagePresenter(nullptr);
-    CAppData::Destroy();
 }

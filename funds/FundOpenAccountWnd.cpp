@@ -1,0 +1,183 @@
+#include "funds/FundOpenAccountWnd.h"
+
+#include "funds/FundFunctions.h"
+#include "funds/FundOrder.h"
+#include "funds/FundQuery.h"
+
+#include <cctype>
+
+namespace {
+
+// The server takes values as they come: these would end a value or start another.
+bool IsPlainText(const std::string& text)
+{
+    return text.find_first_of("&= ") == std::string::npos;
+}
+
+bool IsDigits(const std::string& text, size_t from, size_t to)
+{
+    for (size_t i = from; i < to; ++i)
+        if (!isdigit((unsigned char)text[i]))
+            return false;
+    return true;
+}
+
+} // namespace
+
+CFundOpenAccountWnd::CFundOpenAccountWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(title, owner)
+{
+    actionLabel = u"开户";
+    // The document types in the server's numbering.
+    documents = {{{"dm", "0"}, {"label", GbFromWide(u"身份证")}},
+                 {{"dm", "1"}, {"label", GbFromWide(u"护照")}},
+                 {{"dm", "2"}, {"label", GbFromWide(u"军官证")}}};
+}
+
+CFundOpenAccountWnd::~CFundOpenAccountWnd() = default;
+
+LPCWSTR CFundOpenAccountWnd::GetMzClassName()
+{
+    return u"CFundOpenAccountWnd";
+}
+
+LRESULT CFundOpenAccountWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (OnTradeLoginStep(this, message, wParam))
+        return 1;
+    if (message == WM_MULTI_CHOICE) {
+        if (wParam == ID_COMPANY)
+            ChooseCompany(TakeChoice(lParam));
+        else
+            ChooseDocument(TakeChoice(lParam));
+        return 1;
+    }
+    return CFundBaseWnd::WindowProc(message, wParam, lParam);
+}
+
+void CFundOpenAccountWnd::CreateControls()
+{
+    companyButton = choices.Add(rows, u"基金公司", ID_COMPANY);
+    nameEdit = rows.AddEdit(u"姓名", SIP_KIND_DEFAULT, 20);
+    nameEdit->SetTip(u"开户人姓名");
+    documentButton = choices.Add(rows, u"证件类型", ID_DOCUMENT);
+    numberEdit = rows.AddEdit(u"证件号码", SIP_KIND_DEFAULT, 18);
+    phoneEdit = rows.AddEdit(u"联系电话", SIP_KIND_NUMBER, 20);
+    addressEdit = rows.AddEdit(u"联系地址", SIP_KIND_DEFAULT, 40);
+    addressEdit->SetTip(u"选填");
+    ChooseDocument(0);
+}
+
+RECT CFundOpenAccountWnd::GetPanelRect()
+{
+    return rows.GetPanelRect();
+}
+
+void CFundOpenAccountWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case ID_COMPANY:
+        OpenFundPicker(this, u"基金公司", ID_COMPANY, companies, "label", company);
+        break;
+    case ID_DOCUMENT:
+        OpenFundPicker(this, u"证件类型", ID_DOCUMENT, documents, "label", document);
+        break;
+    default:
+        CFundBaseWnd::OnMzCommand(wParam, lParam);
+        break;
+    }
+}
+
+void CFundOpenAccountWnd::OnActive()
+{
+    CFundBaseWnd::OnActive();
+    AskTradeLoginOnce(this, &loginAsked);
+}
+
+void CFundOpenAccountWnd::Request()
+{
+    AskFund(this, &lookup, 1, FundFunction(FUND_FUNCTIONS, FUND_COMPANIES));
+}
+
+int CFundOpenAccountWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    return BuildLookup(lookup, part, capacity);
+}
+
+void CFundOpenAccountWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    std::vector<FundRow> found;
+    if (!ReadLookupReply(this, data, length, transportFailed, &found))
+        return;
+    std::string current = company >= 0 ? FieldOf(companies[(size_t)company], "tacode") : "";
+    companies = std::move(found);
+    for (FundRow& row : companies)
+        row["label"] = FieldOf(row, "jjgs") + (FieldOf(row, "ykh") == "1" ? GbFromWide(u"（已开户）") : "");
+    ChooseCompany(FindFundRow(companies, "tacode", current));
+}
+
+void CFundOpenAccountWnd::ChooseCompany(int row)
+{
+    bool valid = row >= 0 && row < (int)companies.size();
+    company = valid ? row : -1;
+    companyButton->SetText(valid ? WideFromGb(FieldOf(companies[(size_t)row], "label").c_str()).c_str() : u"请选择");
+    Invalidate();
+}
+
+void CFundOpenAccountWnd::ChooseDocument(int row)
+{
+    bool valid = row >= 0 && row < (int)documents.size();
+    document = valid ? row : 0;
+    documentButton->SetText(WideFromGb(FieldOf(documents[(size_t)document], "label").c_str()).c_str());
+    Invalidate();
+}
+
+const char16_t* CFundOpenAccountWnd::CheckDetails(const std::string& name, const std::string& documentType,
+                                                  const std::string& number, const std::string& phone,
+                                                  const std::string& address)
+{
+    if (name.empty() || !IsPlainText(name))
+        return u"请输入开户人姓名（不含空格、&和=）！";
+    bool identityCard = documentType == "0";
+    size_t n = number.size();
+    bool numberOk = identityCard ? (n == 15 || n == 18) && IsDigits(number, 0, n - 1) &&
+                                       (isdigit((unsigned char)number[n - 1]) || (n == 18 && number[n - 1] == 'X'))
+                                 : n >= 5 && IsPlainText(number);
+    if (!numberOk)
+        return identityCard ? u"请输入15或18位身份证号码！" : u"请输入有效的证件号码！";
+    if (phone.size() < 7 || phone.size() > 20 || !IsDigits(phone, 0, phone.size()))
+        return u"请输入7到20位数字的联系电话！";
+    if (!IsPlainText(address))
+        return u"联系地址不能含有空格、&和=！";
+    return nullptr;
+}
+
+void CFundOpenAccountWnd::OnActionButton()
+{
+    if (company < 0) {
+        ShowFormTip(this, u"请选择基金公司！");
+        return;
+    }
+    const FundRow& at = companies[(size_t)company];
+    if (FieldOf(at, "ykh") == "1") {
+        ShowFormTip(this, u"您已开立该基金公司的基金账户！");
+        return;
+    }
+    std::string name = GbFromWide(nameEdit->GetText()), number = GbFromWide(numberEdit->GetText()), phone = GbFromWide(phoneEdit->GetText()),
+                address = GbFromWide(addressEdit->GetText());
+    const std::string& type = FieldOf(documents[(size_t)document], "dm");
+    if (const char16_t* problem = CheckDetails(name, type, number, phone, address)) {
+        ShowFormTip(this, problem);
+        return;
+    }
+    FundOrderLines lines = {{u"基金公司", WideFromGb(FieldOf(at, "jjgs").c_str())},
+                            {u"姓名", WideFromGb(name.c_str())},
+                            {u"证件类型", WideFromGb(FieldOf(documents[(size_t)document], "label").c_str())},
+                            {u"证件号码", WideFromGb(number.c_str())},
+                            {u"联系电话", WideFromGb(phone.c_str())}};
+    std::string request = FundFunction(FUND_FUNCTIONS, FUND_OPEN_ACCOUNT) + "&tacode=" + FieldOf(at, "tacode") +
+                          "&xm=" + name + "&zjlx=" + type + "&zjhm=" + number + "&dh=" + phone;
+    if (!address.empty())
+        request += "&dz=" + address;
+    if (SubmitFundOrder(this, u"基金开户", lines, request) == ORDER_ACCEPTED)
+        Request(); // the company now shows as opened
+}

@@ -1,0 +1,31 @@
+// What the fund query tables share beyond the paged query table: their tool bar, the paging fields of their
+// requests and the account gate of the screens that act for a trade account.
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+class CNetWnd;
+class CQueryTableWnd;
+
+// Tool bar buttons of a fund query table, in order: action menu, previous page, next page, refresh, back.
+enum FundQueryButton { QUERY_MENU, QUERY_PREV, QUERY_NEXT, QUERY_REFRESH, QUERY_BACK };
+
+// Deferred step a fund screen posts to itself to run the trade log-in.
+constexpr WPARAM STEP_TRADE_LOGIN = 0x7D1;
+
+void AddQueryToolBar(CQueryTableWnd* wnd);
+// Acts on a tool bar button or on a row tapped again once selected (OnOK with the row); false for other controls.
+bool OnQueryCommand(CQueryTableWnd* wnd, WPARAM wParam, LPARAM lParam);
+// The fields of a fund request: with the trade account's fields when logged in to trading (the fund lists then
+// carry the account's columns too), else as they are. 0 when they do not fit.
+int WriteFundRequest(char* part, int capacity, const char* fields);
+// The paged query table's parameter text with its "count" set to the table's page size, extra ("name=value"
+// pairs, or null) and "&poststr=" the current position (empty for the first page); through WriteFundRequest, or
+// only with a trade log-in when account is set. 0: nothing is sent.
+int BuildFundQuery(CQueryTableWnd* wnd, char* part, int capacity, bool account, const char* extra);
+
+// Posts the log-in step once (asked keeps the state) when the user is not logged in to trading.
+void AskTradeLoginOnce(CNetWnd* wnd, bool* asked);
+// On the log-in step: runs the trade log-in over the window; logged in, the window asks the server again,
+// otherwise it ends. False for any other message.
+bool OnTradeLoginStep(CNetWnd* wnd, UINT message, WPARAM wParam);

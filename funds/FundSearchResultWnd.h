@@ -1,0 +1,16 @@
+// CFundSearchResultWnd: the funds a search or a fund category found, page by page.
+#pragma once
+
+#include "shell/QueryTableWnd.h"
+
+class CFundSearchResultWnd : public CQueryTableWnd {
+public:
+    CFundSearchResultWnd(LPCWSTR title, HWND owner);
+    ~CFundSearchResultWnd() override;
+
+    LPCWSTR GetMzClassName() override;
+    BOOL OnInitDialog() override;
+    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
+    int BuildRequest(char* part, int capacity, const char* whole) override;
+
+};

@@ -1,0 +1,35 @@
+// CFundSortWnd: the fund ranking: funds ordered by the column the user picks from the action menu's "排序方式"
+// (the sort picker), highest first; picking the same column again turns the order round.
+#pragma once
+
+#include "shell/QueryTableWnd.h"
+
+#include <string>
+
+class CFundSortWnd : public CQueryTableWnd {
+public:
+    static constexpr int CMD_SORT = 140;
+
+    CFundSortWnd(LPCWSTR title, HWND owner);
+    ~CFundSortWnd() override;
+
+    LPCWSTR GetMzClassName() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
+    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
+    int BuildRequest(char* part, int capacity, const char* whole) override;
+    void InitMenu(CPopMenuWnd* menu) override;
+    void OnMenuCommand(int command) override;
+
+    // Opens the sort picker over the shown columns.
+    void ShowSortPicker();
+    // Sorts by column (direct 1 highest first, 0 lowest first) from the first page.
+    void SortBy(const char* column, int direct);
+
+    const std::string& GetSortColumn() const { return sortColumn; }
+    int GetSortDirect() const { return sortDirect; }
+
+protected:
+    std::string sortColumn; // empty: the server's default
+    int sortDirect = 1;
+};

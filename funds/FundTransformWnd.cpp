@@ -1,0 +1,157 @@
+#include "funds/FundTransformWnd.h"
+
+#include "funds/FundFunctions.h"
+#include "funds/FundOrder.h"
+#include "funds/FundQuery.h"
+
+namespace {
+
+enum { LOOKUP_HOLDINGS = 1, LOOKUP_TARGETS = 2 };
+
+} // namespace
+
+CFundTransformWnd::CFundTransformWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(title, owner)
+{
+    actionLabel = u"转换";
+}
+
+CFundTransformWnd::~CFundTransformWnd() = default;
+
+LPCWSTR CFundTransformWnd::GetMzClassName()
+{
+    return u"CFundTransformWnd";
+}
+
+LRESULT CFundTransformWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (OnTradeLoginStep(this, message, wParam))
+        return 1;
+    if (message == WM_MULTI_CHOICE) {
+        if (wParam == ID_FUND)
+            ChooseFund(TakeChoice(lParam));
+        else
+            ChooseTarget(TakeChoice(lParam));
+        return 1;
+    }
+    return CFundBaseWnd::WindowProc(message, wParam, lParam);
+}
+
+void CFundTransformWnd::CreateControls()
+{
+    fundButton = choices.Add(rows, u"转出基金", ID_FUND);
+    availableText = rows.AddText(u"可用份额", u"");
+    targetButton = choices.Add(rows, u"转入基金", ID_TARGET);
+    sharesEdit = rows.AddEdit(u"转换份额", SIP_KIND_NUMBER, 14);
+    sharesEdit->SetTip(u"份");
+}
+
+RECT CFundTransformWnd::GetPanelRect()
+{
+    return rows.GetPanelRect();
+}
+
+void CFundTransformWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case ID_FUND:
+        OpenFundPicker(this, u"转出基金", ID_FUND, holdings, "label", chosen);
+        break;
+    case ID_TARGET:
+        if (targets.empty())
+            ShowFormTip(this, u"该基金公司没有可转入的其他基金！");
+        OpenFundPicker(this, u"转入基金", ID_TARGET, targets, "label", target);
+        break;
+    default:
+        CFundBaseWnd::OnMzCommand(wParam, lParam);
+        break;
+    }
+}
+
+void CFundTransformWnd::OnActive()
+{
+    CFundBaseWnd::OnActive();
+    AskTradeLoginOnce(this, &loginAsked);
+}
+
+void CFundTransformWnd::Request()
+{
+    AskFund(this, &lookup, LOOKUP_HOLDINGS, HoldingsRequest());
+}
+
+int CFundTransformWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    return BuildLookup(lookup, part, capacity);
+}
+
+void CFundTransformWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    std::vector<FundRow> found;
+    if (!ReadLookupReply(this, data, length, transportFailed, &found))
+        return;
+    LabelFundRows(&found);
+    if (lookup.kind == LOOKUP_TARGETS) {
+        std::string source = chosen >= 0 ? FieldOf(holdings[(size_t)chosen], "tradingcode") : "";
+        targets.clear();
+        for (FundRow& row : found)
+            if (FieldOf(row, "tradingcode") != source)
+                targets.push_back(std::move(row));
+        ChooseTarget(-1);
+        return;
+    }
+    std::string current = chosen >= 0 ? FieldOf(holdings[(size_t)chosen], "tradingcode") : "";
+    holdings = std::move(found);
+    int row = FindFundRow(holdings, "tradingcode", current);
+    ChooseFund(row >= 0 ? row : (holdings.empty() ? -1 : 0));
+    if (holdings.empty())
+        ShowFormTip(this, u"您没有可转换的基金份额！");
+}
+
+void CFundTransformWnd::ChooseFund(int row)
+{
+    bool valid = row >= 0 && row < (int)holdings.size();
+    chosen = valid ? row : -1;
+    fundButton->SetText(valid ? WideFromGb(FieldOf(holdings[(size_t)row], "label").c_str()).c_str() : u"请选择");
+    availableText->SetText(valid ? WideFromGb(FieldOf(holdings[(size_t)row], "kyfe").c_str()).c_str() : u"");
+    targets.clear();
+    ChooseTarget(-1);
+    if (valid)
+        AskFund(this, &lookup, LOOKUP_TARGETS,
+                FundFunction(FUND_FUNCTIONS, FUND_OF_COMPANY) + "&tacode=" + FieldOf(holdings[(size_t)row], "tacode"));
+}
+
+void CFundTransformWnd::ChooseTarget(int row)
+{
+    bool valid = row >= 0 && row < (int)targets.size();
+    target = valid ? row : -1;
+    targetButton->SetText(valid ? WideFromGb(FieldOf(targets[(size_t)row], "label").c_str()).c_str() : u"请选择");
+    Invalidate();
+}
+
+void CFundTransformWnd::OnActionButton()
+{
+    int64_t shares = 0, available = 0;
+    if (chosen < 0 || target < 0) {
+        ShowFormTip(this, chosen < 0 ? u"请选择转出基金！" : u"请选择转入基金！");
+        return;
+    }
+    const FundRow& fund = holdings[(size_t)chosen];
+    const FundRow& into = targets[(size_t)target];
+    if (!ParseFixed(sharesEdit->GetText(), 2, &shares)) {
+        ShowFormTip(this, u"请输入有效的转换份额！");
+        return;
+    }
+    if (!ParseFixed(FieldOf(fund, "kyfe").c_str(), 2, &available) || shares > available) {
+        ShowFormTip(this, u"可用份额不足！");
+        return;
+    }
+    std::string sharesText = FormatFixed(shares, 2);
+    FundOrderLines lines = {{u"转出基金", WideFromGb(FieldOf(fund, "label").c_str())},
+                            {u"转入基金", WideFromGb(FieldOf(into, "label").c_str())},
+                            {u"转换份额", WideFromGb(sharesText.c_str())}};
+    std::string request = FundFunction(FUND_FUNCTIONS, FUND_CONVERT) + "&ofcode=" + FieldOf(fund, "tradingcode") +
+                          "&toofcode=" + FieldOf(into, "tradingcode") + "&fe=" + sharesText;
+    if (SubmitFundOrder(this, u"基金转换", lines, request) == ORDER_ACCEPTED) {
+        sharesEdit->SetText(u"");
+        Request(); // the shares left
+    }
+}

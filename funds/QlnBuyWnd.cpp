@@ -1,0 +1,128 @@
+#include "funds/QlnBuyWnd.h"
+
+#include "core/TextHelpers.h"
+#include "funds/FundFunctions.h"
+#include "funds/FundOrder.h"
+#include "funds/FundQuery.h"
+#include "trading/OrderCheck.h"
+
+#include <cstdlib>
+
+CQlnBuyWnd::CQlnBuyWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(title, owner)
+{
+    actionLabel = u"购买";
+}
+
+CQlnBuyWnd::~CQlnBuyWnd() = default;
+
+LPCWSTR CQlnBuyWnd::GetMzClassName()
+{
+    return u"CQlnBuyWnd";
+}
+
+LRESULT CQlnBuyWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (OnTradeLoginStep(this, message, wParam))
+        return 1;
+    if (message == WM_MULTI_CHOICE) {
+        ChooseProduct(TakeChoice(lParam));
+        return 1;
+    }
+    return CFundBaseWnd::WindowProc(message, wParam, lParam);
+}
+
+void CQlnBuyWnd::CreateControls()
+{
+    productButton = choices.Add(rows, u"产品", ID_PRODUCT);
+    termText = rows.AddText(u"期限(天)", u"");
+    yieldText = rows.AddText(u"预期收益率%", u"");
+    minimumText = rows.AddText(u"起购金额", u"");
+    amountEdit = rows.AddEdit(u"购买金额", SIP_KIND_NUMBER, 12);
+    amountEdit->SetTip(u"元");
+}
+
+RECT CQlnBuyWnd::GetPanelRect()
+{
+    return rows.GetPanelRect();
+}
+
+void CQlnBuyWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(wParam) == ID_PRODUCT)
+        OpenFundPicker(this, u"选择产品", ID_PRODUCT, products, "label", chosen);
+    else
+        CFundBaseWnd::OnMzCommand(wParam, lParam);
+}
+
+void CQlnBuyWnd::OnActive()
+{
+    CFundBaseWnd::OnActive();
+    AskTradeLoginOnce(this, &loginAsked);
+}
+
+void CQlnBuyWnd::Request()
+{
+    AskFund(this, &lookup, 1, FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_LIST) + "&count=200&poststr=");
+}
+
+int CQlnBuyWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    return BuildLookup(lookup, part, capacity);
+}
+
+void CQlnBuyWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    std::vector<FundRow> found;
+    if (!ReadLookupReply(this, data, length, transportFailed, &found))
+        return;
+    std::string current = chosen >= 0 ? FieldOf(products[(size_t)chosen], "cpdm") : "";
+    if (current.empty() && paramText != nullptr) {
+        char* code = GetParamValue(paramText, "cpdm");
+        current = code != nullptr ? code : "";
+        free(code);
+    }
+    products = std::move(found);
+    for (FundRow& row : products)
+        row["label"] = FieldOf(row, "cpmc") + " " + FieldOf(row, "cpdm") + " " + FieldOf(row, "zt");
+    ChooseProduct(FindFundRow(products, "cpdm", current));
+}
+
+void CQlnBuyWnd::ChooseProduct(int row)
+{
+    bool valid = row >= 0 && row < (int)products.size();
+    chosen = valid ? row : -1;
+    const FundRow none;
+    const FundRow& product = valid ? products[(size_t)row] : none;
+    productButton->SetText(valid ? WideFromGb(FieldOf(product, "cpmc").c_str()).c_str() : u"请选择");
+    termText->SetText(WideFromGb(FieldOf(product, "qx").c_str()).c_str());
+    yieldText->SetText(WideFromGb(FieldOf(product, "zdf").c_str()).c_str());
+    minimumText->SetText(WideFromGb(FieldOf(product, "qgje").c_str()).c_str());
+    Invalidate();
+}
+
+void CQlnBuyWnd::OnActionButton()
+{
+    if (chosen < 0) {
+        ShowFormTip(this, u"请选择产品！");
+        return;
+    }
+    const FundRow& product = products[(size_t)chosen];
+    std::string amountText = GbFromWide(amountEdit->GetText());
+    double amount = 0;
+    std::u16string problem = CheckAmount(amountText.c_str(), 0, &amount);
+    if (!problem.empty()) {
+        ShowFormTip(this, problem.c_str());
+        return;
+    }
+    if (amount + 0.005 < atof(FieldOf(product, "qgje").c_str())) {
+        ShowFormTip(this, (u"购买金额不能低于" + WideFromGb(FieldOf(product, "qgje").c_str()) + u"元！").c_str());
+        return;
+    }
+    FundOrderLines lines = {{u"产品代码", WideFromGb(FieldOf(product, "cpdm").c_str())},
+                            {u"产品名称", WideFromGb(FieldOf(product, "cpmc").c_str())},
+                            {u"购买金额", WideFromGb(amountText.c_str())}};
+    std::string request = FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_BUY) + "&cpdm=" +
+                          FieldOf(product, "cpdm") + "&je=" + amountText;
+    if (SubmitFundOrder(this, u"产品购买", lines, request) == ORDER_ACCEPTED)
+        amountEdit->SetText(u"");
+}

@@ -1,0 +1,42 @@
+#include "funds/QuillonProductWnd.h"
+
+#include "funds/FundForm.h"
+#include "funds/FundQuery.h"
+
+CQuillonProductWnd::CQuillonProductWnd(LPCWSTR title, HWND owner) : CQueryTableWnd(title, owner)
+{
+    fundMenu = 0; // products, not funds
+}
+
+CQuillonProductWnd::~CQuillonProductWnd() = default;
+
+LPCWSTR CQuillonProductWnd::GetMzClassName()
+{
+    return u"CQuillonProductWnd";
+}
+
+BOOL CQuillonProductWnd::OnInitDialog()
+{
+    if (!CQueryTableWnd::OnInitDialog())
+        return FALSE;
+    AddQueryToolBar(this);
+    return TRUE;
+}
+
+void CQuillonProductWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    OnQueryCommand(this, wParam, lParam);
+}
+
+int CQuillonProductWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    return BuildFundQuery(this, part, capacity, false, nullptr);
+}
+
+int CQuillonProductWnd::OnOK(int row)
+{
+    std::string code = row >= 0 ? RowField(row, "cpdm") : std::string();
+    if (code.empty())
+        return -1;
+    return OpenByKey("qlnmr", -1, GbFromWide(u"产品购买").c_str(), "", ("cpdm=" + code).c_str(), m_hWnd);
+}

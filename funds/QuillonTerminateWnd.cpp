@@ -1,0 +1,66 @@
+#include "funds/QuillonTerminateWnd.h"
+
+#include "funds/FundForm.h"
+#include "funds/FundFunctions.h"
+#include "funds/FundOrder.h"
+#include "funds/FundQuery.h"
+
+CQuillonTerminateWnd::CQuillonTerminateWnd(LPCWSTR title, HWND owner) : CQueryTableWnd(title, owner)
+{
+    fundMenu = 0; // products, not funds
+}
+
+CQuillonTerminateWnd::~CQuillonTerminateWnd() = default;
+
+LPCWSTR CQuillonTerminateWnd::GetMzClassName()
+{
+    return u"CQuillonTerminateWnd";
+}
+
+LRESULT CQuillonTerminateWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (OnTradeLoginStep(this, message, wParam))
+        return 1;
+    return CQueryTableWnd::WindowProc(message, wParam, lParam);
+}
+
+BOOL CQuillonTerminateWnd::OnInitDialog()
+{
+    if (!CQueryTableWnd::OnInitDialog())
+        return FALSE;
+    AddQueryToolBar(this);
+    return TRUE;
+}
+
+void CQuillonTerminateWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    OnQueryCommand(this, wParam, lParam);
+}
+
+void CQuillonTerminateWnd::OnActive()
+{
+    CQueryTableWnd::OnActive();
+    AskTradeLoginOnce(this, &loginAsked);
+}
+
+int CQuillonTerminateWnd::BuildRequest(char* part, int capacity, const char*)
+{
+    return BuildFundQuery(this, part, capacity, true, nullptr);
+}
+
+int CQuillonTerminateWnd::OnOK(int row)
+{
+    std::string number = row >= 0 ? RowField(row, "wtbh") : std::string();
+    if (number.empty())
+        return -1;
+    FundOrderLines lines = {{u"委托编号", WideFromGb(number.c_str())},
+                            {u"产品名称", WideFromGb(RowField(row, "cpmc").c_str())},
+                            {u"购买金额", WideFromGb(RowField(row, "je").c_str())}};
+    std::string request = FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_TERMINATE) + "&wtbh=" + number;
+    if (SubmitFundOrder(this, u"提前终止", lines, request) != ORDER_ACCEPTED)
+        return 0;
+    currentPosition.clear();
+    positionStack.clear();
+    Request();
+    return 1;
+}

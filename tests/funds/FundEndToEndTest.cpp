@@ -1,0 +1,385 @@
+// The fund screens in the real client, headless, against the stand-in server: what a user does from the home
+// grid's "基金" and "理财" entries, tap by tap.
+#include "tests/support/ClientDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace e2e;
+
+struct Control {
+    std::string kind;
+    int id = 0;
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    std::string text;
+    std::string items;
+    std::string extra;
+};
+
+// The controls of the top window, in the dump's order.
+std::vector<Control> Controls(const std::string& dump)
+{
+    static const std::regex control(
+        R"re(\{"kind":"([^"]*)","id":(-?\d+),"rect":\[(-?\d+),(-?\d+),(-?\d+),(-?\d+)\],"visible":true,"enabled":(?:true|false),"text":"((?:[^"\\]|\\.)*)","items":\[([^\]]*)\],"selected":-?\d+,"extra":"((?:[^"\\]|\\.)*)"[^{}]*\})re");
+    std::vector<Control> found;
+    std::string top = TopWindow(dump);
+    for (std::sregex_iterator it(top.begin(), top.end(), control), end; it != end; ++it) {
+        const std::smatch& m = *it;
+        found.push_back({m[1], std::stoi(m[2]), std::stoi(m[3]), std::stoi(m[4]), std::stoi(m[5]), std::stoi(m[6]),
+                         m[7], m[8], m[9]});
+    }
+    return found;
+}
+
+// The user: taps and types on the top window of the running client, as a finger and the keypad would.
+class FundUser {
+public:
+    explicit FundUser(ClientProcess& client) : client(client) {}
+
+    // What is on the screen once no self-closing tip covers it (taps on a tip are lost, as on the phone).
+    std::string Dump()
+    {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+        while ((dump = client.Dump()).find("\"windows\":[{\"class\":\"MzTipWnd\"") != std::string::npos &&
+               std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return dump;
+    }
+    std::string Top() { return TopWindowClass(Dump()); }
+    // Waits for the window class on top; false (with the dump in the failure) when it does not come.
+    bool Sees(const std::string& className)
+    {
+        dump = client.WaitForTop(className);
+        return TopWindowClass(dump) == className;
+    }
+    bool Shows(const std::string& text) { return TopWindow(Dump()).find(text) != std::string::npos; }
+
+    // Button n of the bottom bar of `buttons` equal buttons (command bar: 3, tool bar of the tables: 5).
+    bool TapBar(int n, int buttons = 3)
+    {
+        const Control* bar = Find(101);
+        return bar != nullptr && TapAt(bar->x1 + (bar->x2 - bar->x1) * (2 * n + 1) / (2 * buttons),
+                                       (bar->y1 + bar->y2) / 2);
+    }
+    bool TapId(int id)
+    {
+        const Control* c = Find(id);
+        return c != nullptr && TapAt((c->x1 + c->x2) / 2, (c->y1 + c->y2) / 2);
+    }
+    bool TapText(const std::string& text)
+    {
+        Dump();
+        for (const Control& c : Controls(dump))
+            if (c.text == text)
+                return TapAt((c.x1 + c.x2) / 2, (c.y1 + c.y2) / 2);
+        return false;
+    }
+    // Taps the row of a picker's list that reads text.
+    bool TapChoice(const std::string& text)
+    {
+        Dump();
+        for (const Control& c : Controls(dump)) {
+            size_t at = c.items.find("\"" + text + "\"");
+            if (c.kind != "CCheckList" || at == std::string::npos)
+                continue;
+            int row = Count(c.items.substr(0, at), "\",\"") + (at > 0 ? 1 : 0);
+            return TapAt((c.x1 + c.x2) / 2, c.y1 + row * 45 + 22);
+        }
+        return false;
+    }
+    // Types into the nth edit of the form.
+    bool Type(int nth, const std::string& text)
+    {
+        Dump();
+        for (const Control& c : Controls(dump))
+            if (c.kind == "UiLineEdit" && nth-- == 0) {
+                TapAt((c.x1 + c.x2) / 2, (c.y1 + c.y2) / 2);
+                client.Command("text " + text);
+                client.Idle();
+                return true;
+            }
+        return false;
+    }
+    // Taps row n of the menu list, scrolling it first when the row is out of sight.
+    bool TapMenuRow(int row, const std::string& expectedClass)
+    {
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            const Control* list = Find(170);
+            if (list == nullptr)
+                return false;
+            std::smatch m;
+            int scrolled = std::regex_search(list->extra, m, std::regex(R"(top=(\d+))")) ? std::stoi(m[1]) : 0;
+            int y = list->y1 + row * 55 - scrolled + 27;
+            if (y > list->y2 - 10 || y < list->y1 + 10) {
+                Point a = Screen(240, list->y2 - 20), b = Screen(240, list->y1 + 20);
+                if (y < list->y1 + 10)
+                    std::swap(a, b);
+                client.Command("drag " + std::to_string(a.x) + " " + std::to_string(a.y) + " " + std::to_string(b.x) +
+                               " " + std::to_string(b.y) + " 10");
+                client.Idle();
+                continue;
+            }
+            TapAt(240, y);
+            if (Sees(expectedClass))
+                return true;
+        }
+        return false;
+    }
+    // Taps data row n of the grid (once selects, twice opens).
+    bool TapGridRow(int row, int times)
+    {
+        const Control* grid = Find(171);
+        if (grid == nullptr)
+            return false;
+        for (int i = 0; i < times; ++i)
+            TapAt(240, grid->y1 + 50 + row * 50 + 25);
+        return true;
+    }
+    int GridRows()
+    {
+        const Control* grid = Find(171);
+        return grid == nullptr ? -1 : Count(grid->items, "\",\"") + (grid->items.size() > 2 ? 1 : 0);
+    }
+    std::string GridItems()
+    {
+        const Control* grid = Find(171);
+        return grid != nullptr ? grid->items : "";
+    }
+    // The tips the client showed since the last call.
+    std::string Tips() { return client.Command("log"); }
+    // Confirms the order summary on top and returns the number in the notice that follows ("" when none).
+    std::string Confirm()
+    {
+        if (!Sees("CTradeConfirmWnd") || !TapBar(1) || !Sees("MzMessageBoxWnd"))
+            return "";
+        std::smatch m;
+        std::string top = TopWindow(dump);
+        std::string number = std::regex_search(top, m, std::regex("委托编号：(\\d+)")) ? std::string(m[1]) : "";
+        TapText("确定");
+        return number;
+    }
+    // Back on the bar: forms and the risk notice have it right of three, tables right of five.
+    void Back(int buttons = 3) { TapBar(buttons - 1, buttons); }
+
+    std::string dump;
+
+private:
+    const Control* Find(int id)
+    {
+        Dump();
+        found = Controls(dump);
+        for (const Control& c : found)
+            if (c.id == id)
+                return &c;
+        return nullptr;
+    }
+    Point Screen(int x, int y)
+    {
+        std::smatch m;
+        static const std::regex origin(R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
+        if (!std::regex_search(dump, m, origin))
+            return {};
+        return {std::stoi(m[1]) + x, std::stoi(m[2]) + y};
+    }
+    bool TapAt(int x, int y) { return client.Tap(Screen(x, y)); }
+
+    ClientProcess& client;
+    std::vector<Control> found;
+};
+
+class FundEndToEndTest : public ClientTest {
+protected:
+    // A known trading day at 10:30, so that 180 minutes of the clock reach the close.
+    CServerOptions ServerOptions() override
+    {
+        CServerOptions options = ClientTest::ServerOptions();
+        options.startMinute = 60;
+        options.today = 20251208;
+        return options;
+    }
+    // Signs the phone up and waits for the home grid.
+    std::unique_ptr<ClientProcess> StartSignedUp(FundUser** user)
+    {
+        auto client = Start("funds");
+        if (client == nullptr)
+            return client;
+        users.push_back(std::make_unique<FundUser>(*client));
+        FundUser& u = *users.back();
+        *user = &u;
+        if (!u.Sees("CRegisterVerifyFrame"))
+            return client;
+        u.TapId(300);
+        client->Command("text 13800138000");
+        u.TapBar(0);
+        u.Sees("CQXAppFrame");
+        return client;
+    }
+    // Logs in to trading on the log-in window on top (the branch office already chosen).
+    void LogInToTrading(FundUser& u)
+    {
+        ASSERT_TRUE(u.Sees("CQXTradeLoginWnd")) << u.dump;
+        u.Type(0, "880012345");
+        u.Type(1, "123456");
+        u.TapBar(1);
+    }
+
+    std::vector<std::unique_ptr<FundUser>> users;
+};
+
+} // namespace
+
+TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
+{
+    // The user's branch office is chosen already.
+    ASSERT_TRUE(server != nullptr);
+    FILE* offices = fopen((home + "yyb.dat").c_str(), "wb");
+    ASSERT_NE(offices, nullptr);
+    fputs("0101^\xb1\xb1\xbe\xa9\xbd\xf0\xc8\xda\xbd\xd6\xd3\xaa\xd2\xb5\xb2\xbf#", offices);
+    fclose(offices);
+
+    FundUser* user = nullptr;
+    auto client = StartSignedUp(&user);
+    ASSERT_NE(user, nullptr);
+    FundUser& u = *user;
+    ASSERT_EQ(u.Top(), "CQXAppFrame") << u.dump;
+
+    // 基金 on the home grid, then 基金搜索: funds by part of their name, no trade log-in needed.
+    ASSERT_TRUE(u.TapId(108));
+    ASSERT_TRUE(u.Sees("CQXTradeMenuWnd")) << u.dump;
+    ASSERT_TRUE(u.TapMenuRow(13, "CFundSearchWnd")) << u.dump;
+    u.Type(0, "长风");
+    u.TapBar(1);
+    ASSERT_TRUE(u.Sees("CFundSearchResultWnd")) << u.dump;
+    EXPECT_EQ(u.GridRows(), 6) << u.GridItems();
+    EXPECT_NE(u.GridItems().find("161101|长风成长股票"), std::string::npos) << u.GridItems();
+
+    // The first fund into my funds, twice.
+    u.Tips();
+    u.TapGridRow(0, 1);
+    for (int i = 0; i < 2; ++i) {
+        u.TapBar(0, 5);
+        ASSERT_TRUE(u.Sees("CPopMenuWnd")) << u.dump;
+        u.TapText("加入自选");
+    }
+    std::string tips = u.Tips();
+    EXPECT_NE(tips.find("我的基金添加成功!"), std::string::npos) << tips;
+    EXPECT_NE(tips.find("已在我的基金!"), std::string::npos) << tips;
+    u.Back(5);
+    ASSERT_TRUE(u.Sees("CFundSearchWnd"));
+    u.Back();
+    ASSERT_TRUE(u.Sees("CQXTradeMenuWnd"));
+
+    // 基金开户: the risk notice first; its 同意 opens the account form, which asks for the trade log-in.
+    ASSERT_TRUE(u.TapMenuRow(12, "CFundRiskAnnounceWnd")) << u.dump;
+    ASSERT_TRUE(u.Shows("基金开户风险提示"));
+    u.TapBar(1);
+    LogInToTrading(u);
+    ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
+    u.TapId(301); // the company: 启明星基金, the third
+    ASSERT_TRUE(u.Sees("CMakeChoiceWnd")) << u.dump;
+    ASSERT_TRUE(u.TapChoice("启明星基金"));
+    ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
+    u.Type(0, "Chen");
+    u.Type(1, "110101199003071234");
+    u.Type(2, "13800138000");
+    u.TapBar(1);
+    EXPECT_NE(u.Confirm(), "");
+    ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
+    u.Back();
+    ASSERT_TRUE(u.Sees("CQXTradeMenuWnd")) << u.dump;
+
+    // 基金申购 of a fund of that company; the order shows in 委托查询 and goes in 委托撤单.
+    ASSERT_TRUE(u.TapMenuRow(6, "CFundRgSgWnd")) << u.dump;
+    u.Type(0, "163301");
+    u.Type(1, "5000");
+    u.TapBar(1);
+    std::string first = u.Confirm();
+    ASSERT_NE(first, "") << u.Tips();
+    ASSERT_TRUE(u.Sees("CFundRgSgWnd"));
+    u.Back();
+    ASSERT_TRUE(u.TapMenuRow(10, "CFundTradeQueryWnd")) << u.dump;
+    ASSERT_TRUE(u.Sees("CFundTradeQueryWnd"));
+    EXPECT_NE(u.GridItems().find("|" + first + "|163301"), std::string::npos) << u.GridItems();
+    u.Back(5);
+    ASSERT_TRUE(u.TapMenuRow(11, "CFundTradeCancelWnd")) << u.dump;
+    ASSERT_EQ(u.GridRows(), 1) << u.GridItems();
+    u.TapGridRow(0, 2);
+    EXPECT_EQ(u.Confirm(), first);
+    ASSERT_TRUE(u.Sees("CFundTradeCancelWnd"));
+    EXPECT_EQ(u.GridRows(), 0) << u.GridItems();
+    u.Back(5);
+
+    // Purchased again, the order is confirmed at the close: the shares are there.
+    ASSERT_TRUE(u.TapMenuRow(6, "CFundRgSgWnd")) << u.dump;
+    u.Type(0, "163301");
+    u.Type(1, "5000");
+    u.TapBar(1);
+    ASSERT_NE(u.Confirm(), "") << u.Tips();
+    ASSERT_TRUE(u.Sees("CFundRgSgWnd"));
+    u.Back();
+    server->http.Control("advance?minutes=180");
+    ASSERT_TRUE(u.TapMenuRow(1, "CFundShareQueryWnd")) << u.dump;
+    EXPECT_NE(u.GridItems().find("161101|长风成长股票"), std::string::npos) << u.GridItems();
+    EXPECT_NE(u.GridItems().find("163301|启明星成长股票"), std::string::npos) << u.GridItems();
+    u.Back(5);
+
+    // The holding the account had: its dividend method, part redeemed and part converted.
+    ASSERT_TRUE(u.TapMenuRow(9, "CFundFHConfigWnd")) << u.dump;
+    ASSERT_TRUE(u.Shows("长风成长股票 161101"));
+    u.TapId(302);
+    ASSERT_TRUE(u.Sees("CMakeChoiceWnd"));
+    ASSERT_TRUE(u.TapChoice("红利再投资"));
+    ASSERT_TRUE(u.Sees("CFundFHConfigWnd"));
+    u.TapBar(1);
+    EXPECT_NE(u.Confirm(), "");
+    ASSERT_TRUE(u.Sees("CFundFHConfigWnd"));
+    EXPECT_TRUE(u.Shows("\"text\":\"红利再投资\""));
+    u.Back();
+    ASSERT_TRUE(u.TapMenuRow(7, "CFundRedemptionWnd")) << u.dump;
+    ASSERT_TRUE(u.Shows("10000.00"));
+    u.Type(0, "1000");
+    u.TapBar(1);
+    EXPECT_NE(u.Confirm(), "");
+    ASSERT_TRUE(u.Sees("CFundRedemptionWnd"));
+    EXPECT_TRUE(u.Shows("9000.00")) << u.dump;
+    u.Back();
+    ASSERT_TRUE(u.TapMenuRow(8, "CFundTransformWnd")) << u.dump;
+    u.TapId(302);
+    ASSERT_TRUE(u.Sees("CMakeChoiceWnd")) << u.dump;
+    ASSERT_TRUE(u.TapChoice("长风稳健混合 161102"));
+    ASSERT_TRUE(u.Sees("CFundTransformWnd"));
+    u.Type(0, "2000");
+    u.TapBar(1);
+    EXPECT_NE(u.Confirm(), "");
+    ASSERT_TRUE(u.Sees("CFundTransformWnd"));
+    EXPECT_TRUE(u.Shows("7000.00")) << u.dump;
+    u.Back();
+    ASSERT_TRUE(u.Sees("CQXTradeMenuWnd"));
+    u.TapBar(0); // home
+    ASSERT_TRUE(u.Sees("CQXAppFrame")) << u.dump;
+
+    // 理财: a product bought from the list, then terminated early.
+    ASSERT_TRUE(u.TapId(109));
+    ASSERT_TRUE(u.TapMenuRow(0, "CQuillonProductWnd")) << u.dump;
+    u.TapGridRow(0, 2);
+    ASSERT_TRUE(u.Sees("CQlnBuyWnd")) << u.dump;
+    u.Type(0, "50000");
+    u.TapBar(1);
+    std::string bought = u.Confirm();
+    ASSERT_NE(bought, "");
+    ASSERT_TRUE(u.Sees("CQlnBuyWnd"));
+    u.Back();
+    u.Back(5);
+    ASSERT_TRUE(u.TapMenuRow(2, "CQuillonTerminateWnd")) << u.dump;
+    ASSERT_NE(u.GridItems().find(bought + "|QL0101"), std::string::npos) << u.GridItems();
+    u.TapGridRow(0, 2);
+    EXPECT_EQ(u.Confirm(), bought);
+    ASSERT_TRUE(u.Sees("CQuillonTerminateWnd"));
+}

@@ -1,0 +1,369 @@
+// The fund screens in-process against the stand-in server: the user's fund list and its file, the ranking's sort
+// picker, the categories, the risk notice, and the checks every fund form makes before anything is sent.
+#include "core/DataSet.h"
+#include "funds/FundInfoListWnd.h"
+#include "funds/FundInfoQueryWnd.h"
+#include "funds/FundMenuWnd.h"
+#include "funds/FundOpenAccountWnd.h"
+#include "funds/FundRedemptionWnd.h"
+#include "funds/FundRgSgWnd.h"
+#include "funds/FundRiskAnnounceWnd.h"
+#include "funds/FundSearchWnd.h"
+#include "funds/FundSortParamWnd.h"
+#include "funds/FundSortWnd.h"
+#include "funds/FundTradeQueryWnd.h"
+#include "shell/FormLayout.h"
+#include "shell/MenuItem.h"
+#include "shell/MenuTree.h"
+#include "tests/support/TradeSession.h"
+#include "tests/support/WindowFixture.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+std::string Stored(const char* name)
+{
+    BYTE* data = nullptr;
+    int size = CAppData::Instance()->ReadDataFile(name, &data);
+    std::string text = size >= 0 && data != nullptr ? (const char*)data : "<none>";
+    free(data);
+    return text;
+}
+
+std::u16string Cell(CTableWnd* t, int row, int column)
+{
+    LPCWSTR text = t->GetCellText(row, column);
+    return text != nullptr ? text : u"<null>";
+}
+
+// A window that keeps the fund screens' requests to their owner.
+class OwnerWnd : public CNetWnd {
+public:
+    OwnerWnd() : CNetWnd(u"交易", nullptr) {}
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_OPEN_FUND_ACCOUNT)
+            opened.push_back((int)lParam);
+        return CNetWnd::WindowProc(message, wParam, lParam);
+    }
+    std::vector<int> opened;
+};
+
+class FundWindowTest : public WindowTest {
+protected:
+    void LogIn(const char* account = "880012345", const char* password = "123456")
+    {
+        StartServer();
+        ASSERT_TRUE(LogInToTrading(WorkRect(), account, password));
+    }
+    // The form's action with what the user typed; the lookups it needs are answered before this returns.
+    template <class Form> void Act(Form* form)
+    {
+        messages.Clear();
+        form->OnActionButton();
+        ASSERT_TRUE(PumpUntil([] { return true; }));
+    }
+};
+
+} // namespace
+
+TEST_F(FundWindowTest, MyFundsKeepsEveryCodeOnceIgnoringCaseAndSaysSo)
+{
+    struct Case {
+        const char* code;
+        BYTE quiet;
+        int result;
+        const char16_t* tip; // null: none
+    };
+    const Case cases[] = {
+        {"161101", 0, 1, u"我的基金添加成功!"}, {"163301", 1, 1, nullptr},           {"161101", 0, 0, u"已在我的基金!"},
+        {"QL0101", 1, 1, nullptr},               {"ql0101", 1, 0, u"已在我的基金!"}, {"16110", 1, 1, nullptr},
+        {"", 0, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        messages.Clear();
+        EXPECT_EQ(CFundInfoQueryWnd::AddToMyFunds(c.code, nullptr, c.quiet), c.result) << c.code;
+        EXPECT_EQ(messages.Texts(), c.tip != nullptr ? std::vector<std::u16string>{c.tip}
+                                                      : std::vector<std::u16string>{})
+            << c.code;
+    }
+    EXPECT_EQ(Stored("MyFunds"), "161101,163301,QL0101,16110");
+}
+
+TEST_F(FundWindowTest, MyFundsNeverOverwritesAListItCannotReadAndReportsAFailedWrite)
+{
+    ASSERT_EQ(CFundInfoQueryWnd::AddToMyFunds("161101", nullptr, 1), 1);
+
+    // A write that fails (the file may not grow past a few bytes) keeps the old list and says so.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tiny = old;
+    tiny.rlim_cur = 8;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    int added = CFundInfoQueryWnd::AddToMyFunds("163301", nullptr, 0);
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(added, 0);
+    EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{u"我的基金添加失败!"});
+    EXPECT_EQ(Stored("MyFunds"), "161101");
+
+    // A list that is there but cannot be read is left as it is.
+    std::string path = home.Path() + "MyFunds.dat";
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    messages.Clear();
+    EXPECT_EQ(CFundInfoQueryWnd::AddToMyFunds("163301", nullptr, 0), 0);
+    EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{u"我的基金添加失败!"});
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+TEST_F(FundWindowTest, MyFundsTableShowsTheStoredFundsWithoutATradeLogIn)
+{
+    StartServer();
+    CAppData::Instance()->WriteDataFile("MyFunds", "163301,161101", 14);
+    auto* w = Open<CFundInfoQueryWnd>(u"我的基金", nullptr);
+    w->OnInitParam(501, "", "tc_mfuncno=700&tc_sfuncno=1&sign=zdf&position=poststr&count=20");
+    w->Request();
+    ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != nullptr; }));
+    ASSERT_EQ(w->GetGrid().GetRowCount(), 2);
+    int code = w->GetColumnIndex("tradingcode");
+    std::vector<std::u16string> codes = {Cell(w, 0, code), Cell(w, 1, code)};
+    std::sort(codes.begin(), codes.end());
+    EXPECT_EQ(codes, (std::vector<std::u16string>{u"161101", u"163301"}));
+    EXPECT_TRUE(messages.Empty());
+}
+
+TEST_F(FundWindowTest, RankingSortsByThePickedColumnAndTurnsTheOrderWhenItIsPickedAgain)
+{
+    StartServer();
+    auto* w = Open<CFundSortWnd>(u"基金排名", nullptr);
+    w->OnInitParam(504, "", "tc_mfuncno=700&tc_sfuncno=4&sign=zdf&position=poststr&count=20");
+    w->Request();
+    ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != nullptr; }));
+    ASSERT_GT(w->GetGrid().GetRowCount(), 5);
+
+    auto values = [&] {
+        std::vector<double> v;
+        int column = w->GetColumnIndex("dwjz");
+        for (int r = 0; r < w->GetGrid().GetRowCount(); ++r) {
+            char* text = w->GetCellTextA(r, column);
+            v.push_back(atof(text != nullptr ? text : ""));
+            free(text);
+        }
+        return v;
+    };
+    // The picker lists the figure columns, the current one checked; a tap posts the choice to the ranking.
+    for (int pick = 0; pick < 2; ++pick) {
+        ListItem items[2];
+        MakeListItem("net value", "dwjz", w->GetSortColumn() == "dwjz", &items[0]);
+        MakeListItem("day", "zdf", 0, &items[1]);
+        // The ranking releases it once it has ended, as it does the pickers it opens itself.
+        auto* picker = new CFundSortParamWnd(u"排序方式", w->GetHWND(), w->GetSortColumn().c_str(), w->GetSortDirect());
+        picker->SetItems(items, 2);
+        RECT work = WorkRect();
+        ASSERT_TRUE(picker->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, w->GetHWND()));
+        picker->GetCheckList().SetChecked(0, 1);
+        picker->OnMzCommand(MAKELONG(CMakeChoiceWnd::ID_CHECK_LIST, CCheckList::NOTIFY_TAPPED), 0);
+        ASSERT_TRUE(PumpUntil([&] { return w->GetSortColumn() == "dwjz"; }));
+        for (ListItem& item : items)
+            FreeListItemPayload(&item);
+        std::vector<double> shown = values();
+        EXPECT_EQ(w->GetSortDirect(), pick == 0 ? 1 : 0);
+        if (pick == 0)
+            EXPECT_TRUE(std::is_sorted(shown.rbegin(), shown.rend())) << "highest first";
+        else
+            EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end())) << "lowest first";
+        EXPECT_EQ(w->GetPositionDepth(), 0);
+    }
+}
+
+TEST_F(FundWindowTest, CategoryOpensItsResultsWithTheServersParameters)
+{
+    StartServer();
+    static std::vector<std::string> opened;
+    opened.clear();
+    CNetWnd::SetWindowOpener([](const char* key, int, const char*, const char*, const char* params, int, HWND) {
+        opened.push_back(std::string(key) + "?" + (params != nullptr ? params : ""));
+        return 1;
+    });
+    auto* w = Open<CFundInfoListWnd>(u"基金查询", nullptr);
+    w->OnInitParam(503, "", "tc_mfuncno=700&tc_sfuncno=3");
+    w->Request();
+    ASSERT_TRUE(PumpUntil([] { return true; }));
+    EXPECT_EQ(w->OnOK(0), 1);
+    CNetWnd::SetWindowOpener(nullptr);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].rfind("of_jjxx?tc_mfuncno=700&tc_sfuncno=18&", 0), 0u) << opened[0];
+    EXPECT_EQ(w->OnOK(999), -1);
+}
+
+TEST_F(FundWindowTest, FundNewsEntriesOpenWithTheFundsCode)
+{
+    auto* tree = new CMenuTree;
+    const struct {
+        int id, parent;
+        const char* action;
+    } nodes[] = {{10, -1, "of_jjzx"}, {1001, 10, "newslist?tc_mfuncno=300&tc_sfuncno=1&type=6"}, {1002, 10, "F10"}};
+    for (const auto& n : nodes) {
+        auto* item = new CMenuItem;
+        item->SetTitle("news");
+        item->SetAction(n.action);
+        tree->Add(n.id, n.parent, item);
+    }
+    tree->Link(nullptr);
+    CAppData::Instance()->SetMenuTree(tree);
+    static std::vector<std::string> opened;
+    opened.clear();
+    CNetWnd::SetWindowOpener([](const char* key, int id, const char*, const char* info, const char* params, int, HWND) {
+        opened.push_back(std::string(key) + "|" + std::to_string(id) + "|" + info + "|" + params);
+        return 1;
+    });
+    auto* w = Open<CFundMenuWnd>(u"长风成长股票", nullptr);
+    w->OnInitParam(10, "161101", "");
+    EXPECT_EQ(w->OnOK(0), 1);
+    EXPECT_EQ(w->OnOK(1), 1);
+    EXPECT_EQ(w->OnOK(2), -1);
+    CNetWnd::SetWindowOpener(nullptr);
+    EXPECT_EQ(opened, (std::vector<std::string>{"newslist|1001|161101|tc_mfuncno=300&tc_sfuncno=1&type=6&code=161101",
+                                                "F10|1002|161101|code=161101"}));
+}
+
+TEST_F(FundWindowTest, RiskNoticeIsAgreedToOnlyOnceShownAndThenAsksItsOwnerForTheAccountForm)
+{
+    StartServer();
+    auto* owner = Open<OwnerWnd>();
+    // The owner releases it once it has ended.
+    auto* w = new CFundRiskAnnounceWnd(u"基金开户风险提示", owner->GetHWND());
+    RECT work = WorkRect();
+    ASSERT_TRUE(w->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, owner->GetHWND()));
+    w->OnInitParam(513, "", "tc_mfuncno=700&tc_sfuncno=17");
+    w->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 1); // not shown yet: nothing
+    PumpMessages();
+    EXPECT_TRUE(owner->opened.empty());
+    w->Request();
+    ASSERT_TRUE(PumpUntil([&] { return w->HasNotice(); }));
+    EXPECT_GT(std::u16string(w->GetText()).size(), 20u);
+    w->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 1);
+    ASSERT_TRUE(PumpUntil([&] { return !owner->opened.empty(); }));
+    EXPECT_EQ(owner->opened, std::vector<int>{513});
+}
+
+TEST_F(FundWindowTest, PurchaseAndSubscriptionCheckCodeAmountStateAccountMinimumAndCashBeforeSending)
+{
+    LogIn();
+    struct Case {
+        int mode;
+        const char16_t* code;
+        const char16_t* amount;
+        const char16_t* message;
+    };
+    const Case cases[] = {
+        {0, u"", u"1000", u"请输入6位基金代码！"},
+        {0, u"16110", u"1000", u"请输入6位基金代码！"},
+        {0, u"161101", u"", u"请输入金额！"},
+        {0, u"161101", u"1a", u"金额必须是数字，最多两位小数！"},
+        {0, u"161101", u"0", u"金额必须大于零！"},
+        {0, u"161101", u"10.005", u"金额必须是数字，最多两位小数！"},
+        {0, u"162201", u"1000", u"该基金暂停申购！"},
+        {0, u"161106", u"1000", u"该基金暂停申购！"},
+        {1, u"161101", u"1000", u"该基金不在认购期！"},
+        {0, u"163301", u"1000", u"您尚未开立该基金公司的基金账户，请先开户！"},
+        {0, u"161101", u"1", nullptr},      // below the fund's minimum
+        {0, u"161101", u"99999999", u"可用资金不足！"},
+    };
+    for (const Case& c : cases) {
+        auto* form = Open<CFundRgSgWnd>(c.mode == 1 ? u"基金认购" : u"基金申购", nullptr, c.mode);
+        form->GetCodeEdit()->SetText(c.code);
+        form->GetAmountEdit()->SetText(c.amount);
+        Act(form);
+        ASSERT_EQ(messages.shown.size(), 1u) << GbFromWide(c.code) << " " << GbFromWide(c.amount);
+        if (c.message != nullptr)
+            EXPECT_EQ(messages.shown[0].text, c.message);
+        else
+            EXPECT_EQ(messages.shown[0].text.rfind(u"金额不能低于", 0), 0u);
+    }
+    // Nothing went out: the account has no fund orders.
+    auto* orders = Open<CFundTradeQueryWnd>(u"委托查询", nullptr);
+    orders->OnInitParam(511, "", "tc_mfuncno=700&tc_sfuncno=15&sign=mmlb&position=poststr&count=20");
+    orders->Request();
+    ASSERT_TRUE(PumpUntil([&] { return orders->GetLastDataSet() != nullptr; }));
+    EXPECT_EQ(orders->GetGrid().GetRowCount(), 0);
+}
+
+TEST_F(FundWindowTest, RedemptionOffersTheSharesHeldAndChecksTheSharesBeforeSending)
+{
+    LogIn();
+    auto* form = Open<CFundRedemptionWnd>(u"基金赎回", nullptr);
+    form->Request();
+    ASSERT_TRUE(PumpUntil([&] { return form->GetChosen() >= 0; }));
+    ASSERT_EQ(form->GetHoldings().size(), 1u);
+    EXPECT_EQ(FieldOf(form->GetHoldings()[0], "tradingcode"), "161101");
+    EXPECT_EQ(FieldOf(form->GetHoldings()[0], "kyfe"), "10000.00");
+    const struct {
+        const char16_t* shares;
+        const char16_t* message;
+    } cases[] = {
+        {u"", u"请输入有效的赎回份额！"},        {u"abc", u"请输入有效的赎回份额！"},
+        {u"0", u"请输入有效的赎回份额！"},       {u"1.005", u"请输入有效的赎回份额！"},
+        {u"-5", u"请输入有效的赎回份额！"},      {u"10000.01", u"可用份额不足！"},
+    };
+    for (const auto& c : cases) {
+        form->GetSharesEdit()->SetText(c.shares);
+        Act(form);
+        EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{c.message}) << GbFromWide(c.shares);
+    }
+}
+
+TEST(FundOpenAccount, HolderDetailsAreCheckedBeforeTheOpeningGoesOut)
+{
+    struct Case {
+        const char* name;
+        const char* type;
+        const char* number;
+        const char* phone;
+        const char* address;
+        const char16_t* problem; // null: accepted
+    };
+    const Case cases[] = {
+        {"Chen", "0", "110101199003071234", "13800138000", "", nullptr},
+        {"Chen", "0", "11010119900307123X", "13800138000", "Beijing", nullptr},
+        {"Chen", "0", "110101900307123", "13800138000", "", nullptr},
+        {"", "0", "110101199003071234", "13800138000", "", u"请输入开户人姓名（不含空格、&和=）！"},
+        {"a&b=c", "0", "110101199003071234", "13800138000", "", u"请输入开户人姓名（不含空格、&和=）！"},
+        {"Chen", "0", "11010119900307123", "13800138000", "", u"请输入15或18位身份证号码！"},
+        {"Chen", "0", "1101011990030712Y4", "13800138000", "", u"请输入15或18位身份证号码！"},
+        {"Chen", "1", "E1234", "13800138000", "", nullptr},
+        {"Chen", "1", "E12", "13800138000", "", u"请输入有效的证件号码！"},
+        {"Chen", "0", "110101199003071234", "138001", "", u"请输入7到20位数字的联系电话！"},
+        {"Chen", "0", "110101199003071234", "1380013800a", "", u"请输入7到20位数字的联系电话！"},
+        {"Chen", "0", "110101199003071234", "13800138000", "x&y", u"联系地址不能含有空格、&和=！"},
+    };
+    for (const Case& c : cases) {
+        const char16_t* problem = CFundOpenAccountWnd::CheckDetails(c.name, c.type, c.number, c.phone, c.address);
+        EXPECT_EQ(std::u16string(problem != nullptr ? problem : u""), std::u16string(c.problem != nullptr ? c.problem : u""))
+            << c.name << " " << c.number << " " << c.phone;
+    }
+}
+
+TEST_F(FundWindowTest, SearchOpensTheResultsByNameOrByCodeAndRefusesTextThatWouldBreakTheRequest)
+{
+    auto* form = Open<CFundSearchWnd>(u"基金搜索", nullptr);
+    form->OnInitParam(514, "", "tc_mfuncno=700&tc_sfuncno=18");
+    const char16_t* problem = nullptr;
+    EXPECT_EQ(form->MakeSearchParams("1611", &problem),
+              "tc_mfuncno=700&tc_sfuncno=18&sign=zdf&position=poststr&count=20&ofcode=1611");
+    EXPECT_EQ(problem, nullptr);
+    EXPECT_EQ(form->MakeSearchParams("growth", &problem),
+              "tc_mfuncno=700&tc_sfuncno=18&sign=zdf&position=poststr&count=20&name=growth");
+    EXPECT_EQ(form->MakeSearchParams("", &problem), "");
+    EXPECT_EQ(std::u16string(problem), u"请输入基金名称或代码！");
+    EXPECT_EQ(form->MakeSearchParams("a&count=1", &problem), "");
+    EXPECT_EQ(std::u16string(problem), u"基金名称不能含有空格、&和=！");
+}
