@@ -24,6 +24,7 @@ public:
     LPCWSTR GetMzClassName() override;
     BOOL OnInitDialog() override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnScreenModeChanged(int orientation) override;
 
     // Writes one setting to the store and its file; when the file cannot be written the old value is kept in
     // memory too and the user is told. TRUE when saved.
@@ -36,10 +37,13 @@ public:
 
     // The text a row shows for the current settings.
     static CWString RowText(int row);
+    const UiPushButton& GetRow(int row) const { return rows[row]; }
+    const UiPushButton& GetSaveServerButton() const { return saveServerButton; }
 
 private:
     void ChooseFor(int row);
     void ShowRows();
+    void PlaceControls();
 
     UiPushButton rows[ROW_COUNT];
     UiLineEdit addressEdit;
