@@ -20,18 +20,9 @@ namespace {
 
 const char MY_FUNDS[] = "MyFunds"; // the named data file of the user's fund codes
 
-std::string Narrow(const WCHAR* text)
-{
-    char* narrow = nullptr;
-    WideToAnsi(text, &narrow);
-    std::string s = narrow != nullptr ? narrow : "";
-    free(narrow);
-    return s;
-}
-
 void ShowWide(const WCHAR* text, HWND owner, int milliseconds)
 {
-    CAppData::Instance()->ShowMessage(Narrow(text).c_str(), owner, milliseconds);
+    CAppData::Instance()->ShowMessage(WideToAnsiString(text).c_str(), owner, milliseconds);
 }
 
 bool SameNoCase(const char* a, size_t n, const char* b)
@@ -306,7 +297,7 @@ void CQueryTableWnd::OnMenuCommand(int command)
     case CMD_FUND_PURCHASE:
     case CMD_FUND_SUBSCRIBE: {
         const char* key = command == CMD_FUND_PURCHASE ? "of_jjsg" : "of_jjrg";
-        std::string title = Narrow(command == CMD_FUND_PURCHASE ? u"基金申购" : u"基金认购");
+        std::string title = WideToAnsiString(command == CMD_FUND_PURCHASE ? u"基金申购" : u"基金认购");
         if (selected >= 0 && lastDataSet != nullptr) {
             std::string params = "ofcode=" + RowField(selected, "tradingcode");
             OpenByKey(key, -1, title.c_str(), "", params.c_str(), m_hWnd);
