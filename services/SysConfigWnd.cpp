@@ -120,7 +120,7 @@ BOOL CSysConfigWnd::OnInitDialog()
         return FALSE;
     for (int i = 0; i < ROW_COUNT; ++i) {
         rows[i].SetID(ID_FIRST_ROW + i);
-        rows[i].SetButtonType(6);
+        rows[i].SetButtonType(MZC_BUTTON_LIGHT);
         rows[i].SetTextColor(0);
         contentPanel.AddChild(&rows[i]);
     }
@@ -143,7 +143,7 @@ BOOL CSysConfigWnd::OnInitDialog()
                          .GetText());
     contentPanel.AddChild(&portEdit);
     saveServerButton.SetID(ID_SAVE_SERVER);
-    saveServerButton.SetButtonType(6);
+    saveServerButton.SetButtonType(MZC_BUTTON_LIGHT);
     saveServerButton.SetTextColor(0);
     saveServerButton.SetText(u"保存");
     contentPanel.AddChild(&saveServerButton);

@@ -37,8 +37,6 @@ public:
 
     // The text a row shows for the current settings.
     static CWString RowText(int row);
-    const UiPushButton& GetRow(int row) const { return rows[row]; }
-    const UiPushButton& GetSaveServerButton() const { return saveServerButton; }
 
 private:
     void ChooseFor(int row);

@@ -2,6 +2,7 @@
 // windows opened afterwards and survive a full disk, the server setting is checked, the traffic page shows this
 // run's bytes, and the update download retries a cut, refuses a damaged package and never installs one.
 #include "core/NetThread.h"
+#include "services/CustomerServiceWnd.h"
 #include "services/GPRSTextWnd.h"
 #include "services/SysConfigWnd.h"
 #include "services/UpdateManager.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -54,19 +56,24 @@ TEST_F(ServiceWindowsTest, SettingsChosenInTheSettingsWindowReachTheWindowsOpene
     EXPECT_TRUE(messages.Empty());
 }
 
-TEST_F(ServiceWindowsTest, TheSettingsRowsSpanTheScreenInBothDirections)
+TEST_F(ServiceWindowsTest, SettingsAndCustomerServiceFillTheScreenInBothDirections)
 {
-    auto* settings = Open<CSysConfigWnd>(u"系统设置", nullptr);
-    for (int mode : {2, 0, 3}) {
-        settings->SetScreenMode(mode);
-        int width = settings->GetWidth();
-        ASSERT_EQ(width, mode == 0 ? 480 : 720) << mode;
-        for (int row = 0; row < CSysConfigWnd::ROW_COUNT; ++row)
-            EXPECT_EQ(settings->GetRow(row).GetPosX() + settings->GetRow(row).GetWidth(), width - 20) << row;
-        const UiPushButton& save = settings->GetSaveServerButton();
-        EXPECT_EQ(save.GetPosX() + save.GetWidth(), width - 20) << mode;
+    CBaseWnd* windows[] = {Open<CSysConfigWnd>(u"系统设置", nullptr), Open<CCustomerServiceWnd>(u"客户经理", nullptr)};
+    for (CBaseWnd* w : windows) {
+        for (int mode : {2, 0, 3}) {
+            w->SetScreenMode(mode);
+            int width = w->GetWidth();
+            ASSERT_EQ(width, mode == 0 ? 480 : 720) << mode;
+            // Every control stays inside the margins and the widest reach the right one.
+            int right = 0;
+            for (UiWin* control : w->GetContentPanel().GetChildren()) {
+                EXPECT_LE(control->GetPosX() + control->GetWidth(), width - 20) << mode;
+                right = std::max(right, control->GetPosX() + control->GetWidth());
+            }
+            EXPECT_EQ(right, width - 20) << (int)(w == windows[0]) << mode;
+        }
+        w->SetScreenMode(0);
     }
-    settings->SetScreenMode(0);
 }
 
 TEST_F(ServiceWindowsTest, ASettingThatCannotBeWrittenKeepsItsOldValueAndIsTold)
