@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -453,10 +454,15 @@ CHttpClient* CAppData::GetHttpClient()
 
 void CAppData::AddTraffic(int bytes, int direction)
 {
-    if (direction == 0)
-        bytesUp += bytes;
-    else if (direction == 1)
-        bytesDown += bytes;
+    std::atomic<int>* counter = direction == 0 ? &bytesUp : direction == 1 ? &bytesDown : nullptr;
+    if (counter == nullptr || bytes <= 0)
+        return;
+    // A long run (a few large downloads) stops at the largest count rather than wrapping to a negative one.
+    int now = counter->load();
+    int next;
+    do {
+        next = now > INT_MAX - bytes ? INT_MAX : now + bytes;
+    } while (!counter->compare_exchange_weak(now, next));
 }
 
 int CAppData::GetTraffic(int direction) const

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 
@@ -150,6 +151,13 @@ TEST_F(ServiceWindowsTest, TrafficStatisticsShowThisRunsBytesAndTheStoredTotalsI
     app->AddTraffic(512, 0);
     w->Refresh(0, 0);
     EXPECT_TRUE(Contains(w->GetText(), u"发送：2.0 KB\r\n接收：3.00 MB"));
+
+    // A run past the counter's range stops at its largest value instead of wrapping to nothing.
+    app->AddTraffic(INT_MAX, 1);
+    app->AddTraffic(-5, 1);
+    EXPECT_EQ(app->GetTraffic(1), INT_MAX);
+    w->Refresh(0, 0);
+    EXPECT_TRUE(Contains(w->GetText(), u"接收：2.00 GB"));
 }
 
 class UpdateDownloadTest : public WindowTest {
