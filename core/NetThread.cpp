@@ -5,6 +5,7 @@
 #include "platform/display/Desktop.h"
 #include "platform/win/LastError.h"
 #include "platform/win/Message.h"
+#include "platform/win/SecureMemory.h"
 #include "platform/win/Thread.h"
 #include "platform/win/Time.h"
 #include "platform/win/WindowHandle.h"
@@ -130,7 +131,12 @@ DWORD CNetThread::Cancel(DWORD wait)
         return WAIT_TIMEOUT;
     if (WaitForSingleObject(idleEvent, 0) == WAIT_OBJECT_0)
         return 0;
-    PostToThread(WM_NET_CANCEL, 0, 0);
+    // A request that must never go twice is not abandoned half-way: only its answer tells whether it was done.
+    Lock();
+    bool oneShot = keepFlag == 0;
+    Unlock();
+    if (!oneShot)
+        PostToThread(WM_NET_CANCEL, 0, 0);
     return WaitForSingleObject(idleEvent, wait) == WAIT_OBJECT_0 ? 0 : WAIT_TIMEOUT;
 }
 
@@ -216,8 +222,11 @@ void CNetThread::Run()
         replyData = nullptr;
         replyLength = 0;
         memcpy(text, request, REQUEST_SIZE);
+        // The text may carry a password: no copy outlives the exchange.
+        SecureZeroMemory(request, sizeof request);
         Unlock();
         int outcome = Perform(text);
+        SecureZeroMemory(text, sizeof text);
         SetEvent(idleEvent);
         // The reply stays in the client's buffer until the window has returned from the sent message.
         if (outcome != CANCELLED && IsWindow(window) && replyData && replyLength >= 1) {

@@ -21,7 +21,8 @@ public:
     // 1 when the request was handed over; 0 when the worker stays busy for `wait` ms, the text is null or
     // longer than the request limit (last error ERROR_INVALID_PARAMETER), or posting failed.
     int Send(const char* request, HWND window, int keep, DWORD wait);
-    // 0 when idle now or within `wait` ms (a transfer under way is told to cancel), else WAIT_TIMEOUT.
+    // 0 when idle now or within `wait` ms (a transfer under way is told to cancel, unless it was sent with keep
+    // off: such a request must not be left half done), else WAIT_TIMEOUT.
     DWORD Cancel(DWORD wait);
     DWORD WaitIdle(DWORD milliseconds);
     // Ends the worker for good: the thread is told to quit, leaves any transfer at its next message pump, and

@@ -65,6 +65,14 @@ void CFundBaseWnd::EnableToolbar(BOOL enabled)
     commandBar.Invalidate();
 }
 
+void CFundBaseWnd::OnReplyLost()
+{
+    if (submitFlag != nullptr && *submitFlag) {
+        *submitFlag = false;
+        EnableToolbar(TRUE);
+    }
+}
+
 BOOL CFundBaseWnd::OnInitDialog()
 {
     if (!CNetWnd::OnInitDialog())

@@ -28,6 +28,10 @@ public:
     // Three columns: label, value, a narrow unit or button.
     RECT* GetRowRect3(RECT* rect, int column, int row) const;
     void EnableToolbar(BOOL enabled);
+    // The form's own "answer awaited" flag while a submission is under way (null when none): when its answer is
+    // lost the flag is cleared and the command bar given back.
+    void SetSubmitFlag(bool* flag) { submitFlag = flag; }
+    void OnReplyLost() override;
     // Whether the panel is drawn at the next paint.
     bool DrawsPanel();
 
@@ -43,4 +47,7 @@ public:
     int rowCount = 0;
     int rowPitch = 80;
     BYTE panelFrame = 1;
+
+private:
+    bool* submitFlag = nullptr;
 };

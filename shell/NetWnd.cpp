@@ -15,6 +15,7 @@
 #include "platform/ui/MzImage.h"
 #include "platform/win/Debug.h"
 #include "platform/win/Message.h"
+#include "platform/win/SecureMemory.h"
 #include "platform/win/WideText.h"
 #include "shell/MenuItem.h"
 #include "shell/MenuNode.h"
@@ -179,6 +180,17 @@ int CNetWnd::BuildRequest(char* part, int capacity, const char*)
 }
 
 void CNetWnd::OnReply(const BYTE*, int, int) {}
+
+void CNetWnd::OnReplyLost() {}
+
+void CNetWnd::LoseReply()
+{
+    relogin = 0;
+    reloginsInRow = 0;
+    resendAfterLogin = false;
+    oneShotUnderWay = false;
+    OnReplyLost();
+}
 
 void CNetWnd::OnQuoteInfo(CDataSet*) {}
 
@@ -376,8 +388,8 @@ int CNetWnd::ComposeRequest(int mainFunction, int subFunction, char* out, int ca
     }
     char* part = out + prefix;
     int room = capacity - prefix;
-    int ok = (relogin && mainFunction == 100 && subFunction == 1) ? BuildReloginText(part, room)
-                                                                  : BuildRequest(part, room, out);
+    bool reloginText = relogin && mainFunction == 100 && subFunction == 1;
+    int ok = reloginText ? BuildReloginText(part, room) : BuildRequest(part, room, out);
     if (ok == 0)
         return 0;
     part[room - 1] = 0; // whatever BuildRequest wrote stays inside the buffer
@@ -385,7 +397,8 @@ int CNetWnd::ComposeRequest(int mainFunction, int subFunction, char* out, int ca
         OutputDebugStringW(u"request too long for the common fields; not sent\n");
         return 0;
     }
-    if (encrypt && !relogin && !EncipherPart(part, room, prefix > 0)) {
+    // Only the log-in text itself stays plain; the window's own fields are enciphered also while it is pending.
+    if (encrypt && !reloginText && !EncipherPart(part, room, prefix > 0)) {
         OutputDebugStringW(u"enciphered request too long; not sent\n");
         return 0;
     }
@@ -402,17 +415,33 @@ void CNetWnd::HandleSend(int mainFunction, int subFunction)
         PostQuitMessage(0);
         return;
     }
+    bool reloginText = relogin && mainFunction == 100 && subFunction == 1;
+    // While a silent log-in is pending, its reply must not be taken for another request's; the log-in resends the
+    // window's request itself once it succeeds.
+    if (relogin && !reloginText)
+        return;
+    bool resend = resendAfterLogin && mainFunction == -1;
+    // A request that must never go twice (an order, a log-in) is not composed again by a refresh or activation.
+    if (oneShotUnderWay && mainFunction == -1 && !resend)
+        return;
+    resendAfterLogin = false;
     char text[REQUEST_CAPACITY];
-    if (ComposeRequest(mainFunction, subFunction, text, sizeof text) <= 0)
-        return;
-    if (worker == nullptr)
-        worker = CAppData::Instance()->GetConnection();
-    if (worker == nullptr)
-        return;
-    if (worker->Send(text, m_hWnd, keep, 0) != 1)
-        return; // busy: dropped
-    CAppData::Instance()->NextPacketId();
-    captionBar.SetActivity(TRUE);
+    int sent = 0;
+    if (ComposeRequest(mainFunction, subFunction, text, sizeof text) > 0) {
+        if (worker == nullptr)
+            worker = CAppData::Instance()->GetConnection();
+        sent = worker != nullptr && worker->Send(text, m_hWnd, keep, 0) == 1; // busy: dropped
+    }
+    // The text may hold a password in plain before encipherment.
+    SecureZeroMemory(text, sizeof text);
+    if (sent) {
+        CAppData::Instance()->NextPacketId();
+        captionBar.SetActivity(TRUE);
+    } else if (reloginText || resend) {
+        // Nothing else would ever answer the window's request.
+        ShowWideMessage(u"网络请求超时，请重试！", m_hWnd, 2000);
+        LoseReply();
+    }
 }
 
 void CNetWnd::HandleReply(CNetThread* from)
@@ -449,6 +478,7 @@ void CNetWnd::HandleReply(CNetThread* from)
                 // in again.
                 reloginsInRow = 0;
                 resent = false;
+                oneShotUnderWay = false;
                 OnReply(data, length, failed ? 1 : 0);
             }
         }
@@ -464,9 +494,8 @@ void CNetWnd::HandleReloginReply(const BYTE* data, int length)
         first->MoveFirst();
         const char* text = first->GetAsText(0);
         // A failed silent log-in ends the re-login state, so the window's later replies reach it again.
-        relogin = 0;
-        reloginsInRow = 0;
         CAppData::Instance()->ShowMessage(text != nullptr ? text : "", m_hWnd, 3000);
+        LoseReply();
         return;
     }
     if (first != nullptr && first->GetRowCount() > 0) {
@@ -475,12 +504,14 @@ void CNetWnd::HandleReloginReply(const BYTE* data, int length)
         if (session != nullptr && session[0] != 0) {
             CAppData::Instance()->SetSessionString(session);
             relogin = 0;
+            resendAfterLogin = true;
             Request();
             return;
         }
     }
-    relogin = 0;
     OutputDebugStringW(u"silent log-in gave no session\n");
+    ShowWideMessage(u"网络请求超时，请重试！", m_hWnd, 2000);
+    LoseReply();
 }
 
 void CNetWnd::OnActive()

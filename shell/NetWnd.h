@@ -104,6 +104,13 @@ public:
     // A worker of the window's own, stopped with the window.
     void SetPrivateWorker(CNetThread* thread);
     int IsReloginPending() const { return relogin; }
+    // A request that must never go twice was handed to the worker: until its answer is handled, only the single
+    // resend after a silent log-in composes the window's text again.
+    void SetOneShotUnderWay() { oneShotUnderWay = true; }
+    bool IsOneShotUnderWay() const { return oneShotUnderWay; }
+    // The answer to the window's request will not come: the silent log-in failed or could not be sent, or the
+    // resend after it was refused. Forms waiting for the answer give their controls back here.
+    virtual void OnReplyLost();
     bool IsRefreshTimerOn() const { return refreshTimerOn; }
 
     int spare = 0;
@@ -119,6 +126,7 @@ protected:
     void HandleSend(int mainFunction, int subFunction);
     void HandleReply(CNetThread* from);
     void HandleReloginReply(const BYTE* data, int length);
+    void LoseReply();
     // The log-in text of the silent re-login; always 1.
     int BuildReloginText(char* part, int capacity);
     int EncipherPart(char* part, int capacity, bool afterAmpersand);
@@ -138,6 +146,9 @@ protected:
     bool resent = false;
     // Silent log-ins in a row; a session that expires again right after one is not chased for ever.
     int reloginsInRow = 0;
+    bool oneShotUnderWay = false;
+    // The next window request is the one resend after a silent log-in.
+    bool resendAfterLogin = false;
 
     CMessageBarPanel barBackground;
     UiStatic barTextField;

@@ -33,6 +33,7 @@ int SendOnce(CNetWnd* wnd)
         if (worker != nullptr && worker->Send(text, wnd->GetHWND(), 0, 0) == 1) {
             CAppData::Instance()->NextPacketId();
             wnd->GetCaptionBar().SetActivity(TRUE);
+            wnd->SetOneShotUnderWay();
             sent = 1;
         }
     }
@@ -44,6 +45,7 @@ int SendOnce(CNetWnd* wnd)
 bool SendFormOnce(CFundBaseWnd* form, bool* underWay)
 {
     *underWay = true;
+    form->SetSubmitFlag(underWay);
     form->EnableToolbar(FALSE);
     if (!SendOnce(form)) {
         *underWay = false;
