@@ -216,6 +216,39 @@ TEST_F(NetWndTest, ExpiredSessionLogsInSilentlyAndTheResentRequestFillsTheWindow
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(NetWndTest, WhileASilentLogInIsPendingTheWindowsOwnRequestWaitsForItAndStaysEnciphered)
+{
+    ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6&password=123456");
+    w->encrypt = 1;
+    w->Request();
+    PumpMessages(); // handed to the worker
+    ASSERT_NE(w->GetWorker(), nullptr);
+    // A second ask is queued before the expiry reaches the window: it must neither be answered in the log-in's
+    // place nor push the log-in out of the worker.
+    w->Request();
+    ASSERT_EQ(w->GetWorker()->WaitIdle(10000), (DWORD)WAIT_OBJECT_0);
+    ASSERT_TRUE(WaitForReplies(w, 1));
+    EXPECT_EQ(w->replies.size(), 1u);
+    EXPECT_FALSE(w->replies[0].error) << w->replies[0].errorText;
+    EXPECT_EQ(w->IsReloginPending(), 0);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(server->http.GetRequestCount(), 3); // refused, log-in, resent
+
+    // Only the log-in text itself goes plain.
+    w->Relogin();
+    char text[CNetWnd::REQUEST_CAPACITY];
+    struct Case {
+        int mfunc, sfunc;
+        const char* mark;
+    } cases[] = {{-1, 0, "TC_ENCRYPT=36"}, {100, 1, "userKey="}};
+    for (const Case& c : cases) {
+        ASSERT_GT(w->ComposeRequest(c.mfunc, c.sfunc, text, sizeof text), 0);
+        EXPECT_NE(strstr(text, c.mark), nullptr) << text;
+        EXPECT_EQ(strstr(text, "password="), nullptr) << text;
+    }
+    WaitForReplies(w, 2);
+}
+
 TEST_F(NetWndTest, EncipheredRequestIsOpenedByTheServerWithTheSessionKey)
 {
     ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");

@@ -144,6 +144,42 @@ TEST_F(TradingWindowsTest, ShowTradeLoginRunsAndDeletesItsWindowOnceWhetherTheUs
     EXPECT_EQ(CAppData::Instance()->ShowTradeLogin(nullptr, 6), -1) << "nothing more once logged in";
 }
 
+TEST_F(TradingWindowsTest, AnExpiredSessionAtTradeLogInLogsInSilentlyOnceOrGivesTheFormBack)
+{
+    // As the first activation does while the log-in is on its way: cancel the worker, then ask again. The reply
+    // (session expired, no main session yet) is handed over only after that second ask is queued.
+    struct Case {
+        bool serverKey; // false: the silent log-in is refused
+        bool loggedIn;
+        long long requests;
+    } cases[] = {{false, false, 2}, {true, true, 3}};
+    for (const Case& c : cases) {
+        CRsaKeyPair other;
+        if (!c.serverKey) {
+            ASSERT_EQ(other.Generate(2048), 1);
+        }
+        (c.serverKey ? ServerTestKeys() : other).ExportPublicKey(home.Path() + "pubkey.bin");
+        messages.Clear();
+        long long before = server->http.GetRequestCount();
+        auto* login = Adopt(new CQXTradeLoginWnd(u"交易登录", nullptr));
+        RECT work = WorkRect();
+        ASSERT_TRUE(login->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
+        login->SetDeletedByCreator();
+        login->GetAccountEdit()->SetText(u"880012345");
+        login->GetPasswordEdit()->SetText(u"123456");
+        login->OnActionButton();
+        ASSERT_TRUE(login->IsLoggingIn());
+        EXPECT_EQ(login->GetWorker()->Cancel(10000), 0u) << "the log-in is answered, not abandoned";
+        login->Request();
+        ASSERT_TRUE(PumpUntil([&] { return !login->IsLoggingIn(); }));
+        EXPECT_EQ(CAppData::Instance()->HasTradeAccounts() != 0, c.loggedIn);
+        EXPECT_EQ(server->http.GetRequestCount() - before, c.requests) << "expired, silent log-in, one resend";
+        EXPECT_EQ(login->IsReloginPending(), 0);
+        EXPECT_TRUE(login->GetCommandBar().IsButtonEnabled(1)) << "the form is usable again";
+        EXPECT_EQ(messages.Empty(), c.loggedIn);
+    }
+}
+
 TEST_F(TradingWindowsTest, WrongPasswordsAreRefusedAndThenTheAccountLocks)
 {
     CQXTradeLoginWnd* login = OpenLogIn();
