@@ -9,6 +9,7 @@
 #include "shell/WndMessages.h"
 #include "trading/OneShotSend.h"
 #include "trading/TradeText.h"
+#include "platform/win/SecureMemory.h"
 
 #include <cstdio>
 #include <cstring>
@@ -171,7 +172,7 @@ int CQXTradeLoginWnd::BuildRequest(char* part, int capacity, const char*)
     int n = snprintf(part, (size_t)capacity, "tc_mfuncno=600&tc_sfuncno=1&yyb=%s&accounttype=%d&account=%s&password=%s",
                      offices[(size_t)branchIndex].code.c_str(), accountType, account.c_str(), password.Get());
     if (n < 0 || n >= capacity) {
-        WipeBytes(part, (size_t)capacity);
+        SecureZeroMemory(part, (size_t)capacity);
         part[0] = 0;
         return 0;
     }
