@@ -17,7 +17,7 @@
 namespace {
 
 constexpr int ACCOUNT_MAX_CHARS = 20;
-constexpr int PASSWORD_MAX_CHARS = 12; // short enough that the edit's buffer never moves while typing
+constexpr int PASSWORD_MAX_CHARS = 12; // room for any password the brokerage takes (its own are 6 digits)
 const WCHAR* const ACCOUNT_TYPES[2] = {u"资金账号", u"股东账号"};
 
 } // namespace
