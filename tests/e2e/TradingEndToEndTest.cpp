@@ -15,6 +15,14 @@ namespace {
 
 class TradingEndToEndTest : public ClientTest {
 protected:
+    // A known day and minute, so the market's path after the order is the same on every run.
+    CServerOptions ServerOptions() override
+    {
+        CServerOptions options = ClientTest::ServerOptions();
+        options.startMinute = 60;
+        options.today = 20251208;
+        return options;
+    }
     // Signs the phone up and waits for the home grid.
     std::string SignUp(ClientProcess& client)
     {
