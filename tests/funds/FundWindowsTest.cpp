@@ -8,6 +8,7 @@
 #include "funds/FundRedemptionWnd.h"
 #include "funds/FundRgSgWnd.h"
 #include "funds/FundRiskAnnounceWnd.h"
+#include "funds/FundSearchResultWnd.h"
 #include "funds/FundSearchWnd.h"
 #include "funds/FundSortParamWnd.h"
 #include "funds/FundSortWnd.h"
@@ -138,6 +139,38 @@ TEST_F(FundWindowTest, MyFundsTableShowsTheStoredFundsWithoutATradeLogIn)
     std::sort(codes.begin(), codes.end());
     EXPECT_EQ(codes, (std::vector<std::u16string>{u"161101", u"163301"}));
     EXPECT_TRUE(messages.Empty());
+}
+
+TEST_F(FundWindowTest, FundTablesPageByTheMenusCount)
+{
+    StartServer();
+    // All 24 funds of the stand-in server, 20 a page as the menu says.
+    auto* w = Open<CFundSearchResultWnd>(u"全部基金", nullptr);
+    w->OnInitParam(-1, "", "tc_mfuncno=700&tc_sfuncno=18&sign=zdf&position=poststr&count=20");
+    EXPECT_EQ(w->GetRequestCount(), 20) << "the first page asks for the menu's count";
+    w->Request();
+    ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != nullptr; }));
+    const struct {
+        int (CQueryTableWnd::*step)();
+        int rows;
+    } pages[] = {{nullptr, 20}, {&CQueryTableWnd::NextPage, 4}, {&CQueryTableWnd::PrevPage, 20}};
+    std::u16string first;
+    for (const auto& page : pages) {
+        CDataSet* before = w->GetLastDataSet();
+        if (page.step != nullptr) {
+            ASSERT_EQ((w->*page.step)(), 1);
+            ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != before; }));
+        }
+        EXPECT_EQ(w->GetGrid().GetRowCount(), page.rows);
+        EXPECT_EQ(w->GetGrid().GetRowLimit(), 20);
+        std::u16string code = Cell(w, 0, w->GetColumnIndex("tradingcode"));
+        if (first.empty())
+            first = code;
+        else if (page.rows == 20)
+            EXPECT_EQ(code, first) << "back on the first page";
+        else
+            EXPECT_NE(code, first);
+    }
 }
 
 TEST_F(FundWindowTest, RankingSortsByThePickedColumnAndTurnsTheOrderWhenItIsPickedAgain)
