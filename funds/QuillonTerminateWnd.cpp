@@ -57,7 +57,7 @@ int CQuillonTerminateWnd::OnOK(int row)
                             {u"产品名称", WideFromGb(RowField(row, "cpmc").c_str())},
                             {u"购买金额", WideFromGb(RowField(row, "je").c_str())}};
     std::string request = FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_TERMINATE) + "&wtbh=" + number;
-    if (SubmitFundOrder(this, u"提前终止", lines, request) != ORDER_ACCEPTED)
+    if (SubmitFundOrder(this, u"提前终止", lines, request, {u"提前终止成功，委托编号：", "wtbh"}) != ORDER_ACCEPTED)
         return 0;
     currentPosition.clear();
     positionStack.clear();

@@ -305,7 +305,7 @@ TEST_F(FundWindowTest, PurchaseAndSubscriptionCheckCodeAmountStateAccountMinimum
         {0, u"161101", u"0", u"金额必须大于零！"},
         {0, u"161101", u"10.005", u"金额必须是数字，最多两位小数！"},
         {0, u"162201", u"1000", u"该基金暂停申购！"},
-        {0, u"161106", u"1000", u"该基金暂停申购！"},
+        {0, u"161106", u"1000", u"该基金处于认购期，请使用认购！"},
         {1, u"161101", u"1000", u"该基金不在认购期！"},
         {0, u"163301", u"1000", u"您尚未开立该基金公司的基金账户，请先开户！"},
         {0, u"161101", u"1", nullptr},      // below the fund's minimum
