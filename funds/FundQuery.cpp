@@ -39,7 +39,7 @@ bool OnQueryCommand(CQueryTableWnd* wnd, WPARAM wParam, LPARAM lParam)
         wnd->NextPage();
         break;
     case QUERY_REFRESH:
-        wnd->Refresh(0, 0);
+        wnd->Reload();
         break;
     case QUERY_BACK:
         wnd->EndWnd(END_BACK);

@@ -29,8 +29,6 @@ int CFundTradeCancelWnd::OnOK(int row)
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_CANCEL) + "&wtbh=" + number;
     if (SubmitFundOrder(this, u"基金撤单", lines, request, {u"撤单成功，委托编号：", "wtbh"}) != ORDER_ACCEPTED)
         return 0;
-    currentPosition.clear();
-    positionStack.clear();
-    Request();
+    Reload();
     return 1;
 }

@@ -59,8 +59,6 @@ int CQuillonTerminateWnd::OnOK(int row)
     std::string request = FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_TERMINATE) + "&wtbh=" + number;
     if (SubmitFundOrder(this, u"提前终止", lines, request, {u"提前终止成功，委托编号：", "wtbh"}) != ORDER_ACCEPTED)
         return 0;
-    currentPosition.clear();
-    positionStack.clear();
-    Request();
+    Reload();
     return 1;
 }

@@ -242,6 +242,13 @@ int CQueryTableWnd::PrevPage()
     return 1;
 }
 
+void CQueryTableWnd::Reload()
+{
+    currentPosition.clear();
+    positionStack.clear();
+    Request();
+}
+
 void CQueryTableWnd::InitMenu(CPopMenuWnd* menu)
 {
     if (menu == nullptr)

@@ -43,6 +43,9 @@ public:
 
     virtual int NextPage();
     virtual int PrevPage();
+    // The first page again (a refresh, or after the rows or the account changed): a plain Request would ask for
+    // the page after the one shown.
+    void Reload();
     virtual void InitMenu(CPopMenuWnd* menu);
     virtual void OnMenuCommand(int command);
 

@@ -52,13 +52,6 @@ void CTradeQueryTableWnd::OnActive()
     CQueryTableWnd::OnActive();
 }
 
-void CTradeQueryTableWnd::Reload()
-{
-    currentPosition.clear();
-    positionStack.clear();
-    Request();
-}
-
 void CTradeQueryTableWnd::OnRowTap(int) {}
 
 void CTradeQueryTableWnd::InitMenu(CPopMenuWnd* menu)

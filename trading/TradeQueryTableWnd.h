@@ -19,8 +19,6 @@ public:
     void OnActive() override;
     void InitMenu(CPopMenuWnd* menu) override;
 
-    // The first page again (after a change of the account).
-    void Reload();
     // A tapped row; the base does nothing.
     virtual void OnRowTap(int row);
 

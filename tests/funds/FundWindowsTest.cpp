@@ -5,6 +5,7 @@
 #include "funds/FundInfoQueryWnd.h"
 #include "funds/FundMenuWnd.h"
 #include "funds/FundOpenAccountWnd.h"
+#include "funds/FundQuery.h"
 #include "funds/FundRedemptionWnd.h"
 #include "funds/FundRgSgWnd.h"
 #include "funds/FundRiskAnnounceWnd.h"
@@ -141,7 +142,7 @@ TEST_F(FundWindowTest, MyFundsTableShowsTheStoredFundsWithoutATradeLogIn)
     EXPECT_TRUE(messages.Empty());
 }
 
-TEST_F(FundWindowTest, FundTablesPageByTheMenusCount)
+TEST_F(FundWindowTest, FundTablesPageByTheMenusCountAndRefreshTheFirstPage)
 {
     StartServer();
     // All 24 funds of the stand-in server, 20 a page as the menu says.
@@ -150,26 +151,21 @@ TEST_F(FundWindowTest, FundTablesPageByTheMenusCount)
     EXPECT_EQ(w->GetRequestCount(), 20) << "the first page asks for the menu's count";
     w->Request();
     ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != nullptr; }));
+    std::u16string first = Cell(w, 0, w->GetColumnIndex("tradingcode"));
     const struct {
-        int (CQueryTableWnd::*step)();
+        const char* step;
+        int button; // on the tool bar
         int rows;
-    } pages[] = {{nullptr, 20}, {&CQueryTableWnd::NextPage, 4}, {&CQueryTableWnd::PrevPage, 20}};
-    std::u16string first;
-    for (const auto& page : pages) {
+    } steps[] = {{"next", QUERY_NEXT, 4},       {"refresh", QUERY_REFRESH, 20}, {"next", QUERY_NEXT, 4},
+                 {"back", QUERY_PREV, 20},       {"refresh", QUERY_REFRESH, 20}};
+    for (const auto& s : steps) {
         CDataSet* before = w->GetLastDataSet();
-        if (page.step != nullptr) {
-            ASSERT_EQ((w->*page.step)(), 1);
-            ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != before; }));
-        }
-        EXPECT_EQ(w->GetGrid().GetRowCount(), page.rows);
+        w->OnMzCommand(MAKELONG(ID_TOOL_BAR, 0), s.button);
+        ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != before; })) << s.step;
+        EXPECT_EQ(w->GetGrid().GetRowCount(), s.rows) << s.step;
         EXPECT_EQ(w->GetGrid().GetRowLimit(), 20);
         std::u16string code = Cell(w, 0, w->GetColumnIndex("tradingcode"));
-        if (first.empty())
-            first = code;
-        else if (page.rows == 20)
-            EXPECT_EQ(code, first) << "back on the first page";
-        else
-            EXPECT_NE(code, first);
+        EXPECT_EQ(code == first, s.rows == 20) << s.step << ": the first page again, or the second";
     }
 }
 
