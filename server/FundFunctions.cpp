@@ -450,13 +450,15 @@ std::string ProductHoldings(CFundCall& t)
     for (const CCashHolding& h : t.account->cashHoldings) {
         const CCashProduct* p = t.broker.Funds().Product(h.code);
         int64_t expected = p ? static_cast<int64_t>(static_cast<double>(h.amount) * p->yieldPercent / 100.0 * p->days / 365.0) : 0;
-        rows.push_back({std::to_string(h.id), h.code, p ? Gb(p->name) : std::string(), Gb("买入"), Money(h.amount),
-                        std::to_string(h.start), std::to_string(h.maturity), Money(h.state == 0 ? expected : h.paid),
-                        Gb(h.state == 0 ? "持有中" : h.state == 1 ? "已终止" : "已到期")});
+        rows.push_back({std::to_string(h.id), p ? Gb(p->name) : std::string(), Money(h.amount),
+                        Gb(h.state == 0 ? "持有中" : h.state == 1 ? "已终止" : "已到期"), h.code, Gb("买入"),
+                        std::to_string(h.start), std::to_string(h.maturity), Money(h.state == 0 ? expected : h.paid)});
     }
+    // The state next to the name and amount: which holdings can still be terminated is seen at once.
     return PagedTextTable(t.params, "query",
-                          {{"wtbh", "合同编号"}, {"cpdm", "产品代码"}, {"cpmc", "产品名称"}, {"mmlb", "业务"},
-                           {"je", "金额"}, {"qxr", "起息日"}, {"dqr", "到期日"}, {"yqsy", "收益"}, {"zt", "状态"}},
+                          {{"wtbh", "合同编号"}, {"cpmc", "产品名称"}, {"je", "金额"}, {"zt", "状态"},
+                           {"cpdm", "产品代码"}, {"mmlb", "业务"}, {"qxr", "起息日"}, {"dqr", "到期日"},
+                           {"yqsy", "收益"}},
                           rows);
 }
 

@@ -380,8 +380,13 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     u.Back();
     u.Back(5);
     ASSERT_TRUE(u.TapMenuRow(2, "CQuillonTerminateWnd")) << u.dump;
-    ASSERT_NE(u.GridItems().find(bought + "|QL0101"), std::string::npos) << u.GridItems();
+    ASSERT_NE(u.GridItems().find(bought + "|稳利1号|50000.00|持有中"), std::string::npos) << u.GridItems();
     u.TapGridRow(0, 2);
     EXPECT_EQ(u.Confirm("提前终止成功，委托编号："), bought);
     ASSERT_TRUE(u.Sees("CQuillonTerminateWnd"));
+    EXPECT_NE(u.GridItems().find(bought + "|稳利1号|50000.00|已终止"), std::string::npos) << u.GridItems();
+    u.Tips();
+    u.TapGridRow(0, 2); // once ended, it is not offered for termination again
+    EXPECT_NE(u.Tips().find("该产品已终止，不能提前终止！"), std::string::npos);
+    EXPECT_EQ(u.Top(), "CQuillonTerminateWnd");
 }
