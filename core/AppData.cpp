@@ -1,5 +1,7 @@
 // The application data object: life cycle, session, trading state, messages and the common request fields.
 #include "core/AppData.h"
+
+#include <algorithm>
 #include "core/Base64.h"
 #include "core/ColorScheme.h"
 #include "core/ConfigStore.h"
@@ -17,7 +19,9 @@
 #include "platform/win/SecureMemory.h"
 #include "platform/win/WideText.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -57,16 +61,6 @@ public:
 private:
     CAppData* app;
 };
-
-std::string ToAnsi(const WCHAR* text)
-{
-    char* converted = nullptr;
-    if (WideToAnsi(text, &converted) == 0 || converted == nullptr)
-        return std::string();
-    std::string out(converted);
-    free(converted);
-    return out;
-}
 
 // Finds the first row whose field `match` equals value (ASCII case ignored, same length) and returns its field
 // `wanted`; a null value takes the first row. The set's cursor is put back where it was.
@@ -133,6 +127,21 @@ void CAppData::AtDestroy(void (*hook)())
         destroyHooks.push_back(hook);
 }
 
+void CAppData::AdoptWorker(CNetThread* worker)
+{
+    if (worker != nullptr && std::find(privateWorkers.begin(), privateWorkers.end(), worker) == privateWorkers.end())
+        privateWorkers.push_back(worker);
+}
+
+void CAppData::StopWorker(CNetThread* worker)
+{
+    auto found = std::find(privateWorkers.begin(), privateWorkers.end(), worker);
+    if (found == privateWorkers.end())
+        return;
+    privateWorkers.erase(found);
+    worker->Stop();
+}
+
 CAppData::~CAppData()
 {
     // Other workers first: they reach the environment and settings as the shared one does.
@@ -141,6 +150,8 @@ CAppData::~CAppData()
         destroyHooks.pop_back();
         hook();
     }
+    while (!privateWorkers.empty())
+        StopWorker(privateWorkers.back());
     // The worker goes first and is joined, so it cannot reach the environment or settings freed below.
     if (netThread != nullptr) {
         netThread->Stop();
@@ -388,8 +399,8 @@ std::string CAppData::SessionFields(const char* request)
     size_t length = request != nullptr ? strlen(request) : 0;
     if (length > 0 && request[length - 1] != '&')
         fields += '&';
-    fields += "hwID=" + ToAnsi(GetDeviceId()) + "," + ToAnsi(GetDeviceId2());
-    fields += "&netaddr=" + ToAnsi(GetMobileNumber());
+    fields += "hwID=" + WideToAnsiString(GetDeviceId()) + "," + WideToAnsiString(GetDeviceId2());
+    fields += "&netaddr=" + WideToAnsiString(GetMobileNumber());
     fields += "&softName=RuvAv";
     char systemVersion[32] = {};
     CopyConfig("System_Version", systemVersion, sizeof systemVersion);
@@ -445,10 +456,15 @@ CHttpClient* CAppData::GetHttpClient()
 
 void CAppData::AddTraffic(int bytes, int direction)
 {
-    if (direction == 0)
-        bytesUp += bytes;
-    else if (direction == 1)
-        bytesDown += bytes;
+    std::atomic<int>* counter = direction == 0 ? &bytesUp : direction == 1 ? &bytesDown : nullptr;
+    if (counter == nullptr || bytes <= 0)
+        return;
+    // A long run (a few large downloads) stops at the largest count rather than wrapping to a negative one.
+    int now = counter->load();
+    int next;
+    do {
+        next = now > INT_MAX - bytes ? INT_MAX : now + bytes;
+    } while (!counter->compare_exchange_weak(now, next));
 }
 
 int CAppData::GetTraffic(int direction) const

@@ -82,6 +82,10 @@ public:
     // Runs hook first when the object is destroyed (latest first), before the shared worker stops: owners of
     // other workers stop them there. A hook must not call Instance.
     void AtDestroy(void (*hook)());
+    // A window's private worker, stopped with the object when the window is still open then (exit with screens
+    // open). StopWorker stops one adopted here and forgets it; a worker not (or no longer) adopted is left alone.
+    void AdoptWorker(CNetThread* worker);
+    void StopWorker(CNetThread* worker);
 
     virtual ~CAppData();
     CAppData(const CAppData&) = delete;
@@ -246,6 +250,7 @@ private:
     mutable std::mutex sessionLock;
     CMessagePresenter* messagePresenter = nullptr;
     std::vector<void (*)()> destroyHooks;
+    std::vector<CNetThread*> privateWorkers;
     static CTradeLoginWindows* tradeLoginWindows;
     std::unique_ptr<CNetEnvironment> netEnvironment;
     std::unique_ptr<CServerConfig> quoteParamDict;

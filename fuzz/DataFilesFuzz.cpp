@@ -5,10 +5,10 @@
 #include "core/AppData.h"
 #include "fuzz/FuzzHome.h"
 #include "fuzz/FuzzPresenter.h"
+#include "funds/FundInfoQueryWnd.h"
 #include "quotes/MyQuotes.h"
 #include "quotes/MyStockLayout.h"
 #include "quotes/QuoteRequest.h"
-#include "shell/QueryTableWnd.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -66,8 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         OwnStockList();
         break;
     case 1:
-        CQueryTableWnd::AddToMyFunds("000001", nullptr, 1);
-        CQueryTableWnd::AddToMyFunds("161005", nullptr, 1);
+        CFundInfoQueryWnd::AddToMyFunds("000001", nullptr, 1);
+        CFundInfoQueryWnd::AddToMyFunds("161005", nullptr, 1);
         break;
     default:
         app->ShowTradeLogin(nullptr, 0);

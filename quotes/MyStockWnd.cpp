@@ -22,15 +22,6 @@ namespace {
 constexpr char TIME_SHARE_TITLE[] = "\xB7\xD6\xCA\xB1\xD7\xDF\xCA\xC6"; // 分时走势
 constexpr char KLINE_TITLE[] = "K\xCF\xDF\xB7\xD6\xCE\xF6";              // K线分析
 
-std::string Narrow(LPCWSTR text)
-{
-    char* narrow = nullptr;
-    WideToAnsi(text != nullptr ? text : u"", &narrow);
-    std::string s = narrow != nullptr ? narrow : "";
-    free(narrow);
-    return s;
-}
-
 } // namespace
 
 CMyStockWnd::CMyStockWnd(LPCWSTR title, HWND parent) : CQXTableWnd(title, parent)
@@ -242,14 +233,14 @@ void CMyStockWnd::OnMenuCommand(int command)
                 row = -1;
         }
         int mmlb = command == CMD_SELL ? 1 : 0;
-        std::string title = Narrow(command == CMD_SELL ? u"卖出" : u"买入");
+        std::string title = WideToAnsiString(command == CMD_SELL ? u"卖出" : u"买入");
         char params[128];
         if (row < 0) {
             snprintf(params, sizeof params, "MMLB=%d", mmlb);
         } else {
             CStockRow* r = GetRow(row);
-            title += " " + Narrow(r->name.text.GetText());
-            snprintf(params, sizeof params, "code=%s&MMLB=%d", Narrow(r->code.text.GetText()).c_str(), mmlb);
+            title += " " + WideToAnsiString(r->name.text.GetText());
+            snprintf(params, sizeof params, "code=%s&MMLB=%d", WideToAnsiString(r->code.text.GetText()).c_str(), mmlb);
         }
         OpenByKey("buysale", -1, title.c_str(), "", params, m_hWnd);
         break;

@@ -54,8 +54,8 @@ std::string PercentDecode(const std::string& s)
 
 int ParseFaultKind(const std::string& name)
 {
-    static const char* const names[] = {"none", "delay", "silence", "close", "length", "garbage", "error", "split"};
-    for (int i = 0; i < 8; ++i)
+    static const char* const names[] = {"none", "delay", "silence", "close", "length", "garbage", "error", "split", "empty"};
+    for (int i = 0; i < 9; ++i)
         if (EqualNoCase(name, names[i]))
             return i;
     return -1;
@@ -214,6 +214,11 @@ void CHttpServer::Serve(CTcpConnection& connection)
             reply.body = fault.text.empty() ? Gb("服务器繁忙，请稍后再试") : fault.text;
             reply.compression = reply.cipher = 0;
         }
+        if (fault.kind == FAULT_EMPTY) {
+            reply.body.clear();
+            reply.compression = reply.cipher = 0;
+            reply.result = 0;
+        }
         if (fault.kind == FAULT_GARBAGE) {
             std::mt19937 rng(static_cast<unsigned>(requests));
             for (char& c : reply.body)
@@ -355,7 +360,7 @@ std::string CHttpServer::Control(const std::string& command)
                       static_cast<long long>(requests), functions.Sessions().Count(), server.GetLiveConnections());
         return text;
     }
-    return "commands: fault?kind=delay|silence|close|length|garbage|error|split|none&count=N&arg=N&text=T&func=M/S, "
+    return "commands: fault?kind=delay|silence|close|length|garbage|error|split|empty|none&count=N&arg=N&text=T&func=M/S, "
            "expire, pop?text=T, set?compress=auto|off|lzss|zlib&cipher=auto|off|on&chunked=0|1&idle=S&package=corrupt, "
            "status\n";
 }

@@ -20,6 +20,7 @@ enum FaultKind {
     FAULT_GARBAGE,        // a body of random bytes with a normal ETag
     FAULT_ERROR,          // result arg (1..99) with a GB2312 text body
     FAULT_SPLIT,          // chunked, in small chunks written one by one, lines split across writes
+    FAULT_EMPTY,          // a normal reply with no body
 };
 
 struct CFault {
@@ -49,7 +50,7 @@ private:
 bool ParseFaultFunction(const std::string& text, int* mfunc, int* sfunc);
 
 // Parses a fault name as the options and the control port spell it ("delay", "silence", "close", "length",
-// "garbage", "error", "split", "none"); -1 for an unknown name.
+// "garbage", "error", "split", "empty", "none"); -1 for an unknown name.
 int ParseFaultKind(const std::string& name);
 
 class CHttpServer {

@@ -28,7 +28,7 @@ void Usage()
         "                      [--chunked] [--compress auto|off|lzss|zlib] [--cipher auto|off|on] [--idle SECONDS]\n"
         "                      [--fault KIND[:COUNT[:ARG]]] [--version TEXT] [--speed MINUTES_PER_SECOND]\n"
         "                      [--minute N] [--verbose] [--package PATH] [--notes TEXT]\n"
-        "faults: delay, silence, close, length, garbage, error, split (COUNT -1 = every reply; FUNC M/S: only\n"
+        "faults: delay, silence, close, length, garbage, error, split, empty (COUNT -1 = every reply; FUNC M/S: only\n"
         "        the replies of that function, e.g. --fault close:1:0:800/3)\n"
         "control: GET http://127.0.0.1:CONTROL/fault?kind=close&count=1[&func=800/3], /expire, /set?compress=off,\n"
         "         /set?package=corrupt (damage one byte of the package, keep its announced digest), /status\n"

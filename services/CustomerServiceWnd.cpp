@@ -58,17 +58,14 @@ BOOL CCustomerServiceWnd::OnInitDialog()
 {
     if (!CNetWnd::OnInitDialog())
         return FALSE;
-    int width = GetWidth();
     managerTitle.SetID(150);
     managerTitle.SetText(u"客户经理");
-    managerTitle.SetPos(MARGIN, 10, width - 2 * MARGIN, 40);
     managerTitle.SetFontSize(26);
     managerTitle.SetBold(1);
     contentPanel.AddChild(&managerTitle);
 
     cardLabel.SetID(151);
     cardLabel.SetText(u"正在获取客户经理信息，请稍后...");
-    cardLabel.SetPos(MARGIN, 55, width - 2 * MARGIN, 160);
     cardLabel.SetFontSize(22);
     cardLabel.SetSingleLine(0);
     contentPanel.AddChild(&cardLabel);
@@ -79,22 +76,20 @@ BOOL CCustomerServiceWnd::OnInitDialog()
         const WCHAR* text;
     } buttons[] = {{&callButton, ID_CALL, u"拨打电话"}, {&smsButton, ID_SMS, u"短信"},
                    {&branchButton, ID_BRANCHES, u"营业网点"}};
-    int buttonWidth = (width - 4 * MARGIN) / 3;
     for (int i = 0; i < 3; ++i) {
         buttons[i].button->SetID(buttons[i].id);
         buttons[i].button->SetText(buttons[i].text);
-        buttons[i].button->SetButtonType(6);
+        buttons[i].button->SetButtonType(MZC_BUTTON_LIGHT);
         buttons[i].button->SetTextColor(0);
-        buttons[i].button->SetPos(MARGIN + i * (buttonWidth + MARGIN), 225, buttonWidth, BUTTON_HEIGHT);
         contentPanel.AddChild(buttons[i].button);
     }
 
     numbersTitle.SetID(152);
     numbersTitle.SetText(u"客服电话");
-    numbersTitle.SetPos(MARGIN, 320, width - 2 * MARGIN, 40);
     numbersTitle.SetFontSize(26);
     numbersTitle.SetBold(1);
     contentPanel.AddChild(&numbersTitle);
+    PlaceControls();
 
     RemoveUiWin(&toolBar);
     commandBar.SetButton(0, true, true, u"首页");
@@ -133,15 +128,29 @@ void CCustomerServiceWnd::ShowCard()
     cardLabel.SetText(card.GetText());
 }
 
-void CCustomerServiceWnd::PlaceNumbers()
+void CCustomerServiceWnd::OnScreenModeChanged(int orientation)
 {
+    CNetWnd::OnScreenModeChanged(orientation);
+    PlaceControls();
+}
+
+void CCustomerServiceWnd::PlaceControls()
+{
+    // Everything spans the window's width, so it follows a turn of the screen.
     int width = GetWidth();
+    managerTitle.SetPos(MARGIN, 10, width - 2 * MARGIN, 40);
+    cardLabel.SetPos(MARGIN, 55, width - 2 * MARGIN, 160);
+    int buttonWidth = (width - 4 * MARGIN) / 3;
+    UiPushButton* cardButtons[] = {&callButton, &smsButton, &branchButton};
+    for (int i = 0; i < 3; ++i)
+        cardButtons[i]->SetPos(MARGIN + i * (buttonWidth + MARGIN), 225, buttonWidth, BUTTON_HEIGHT);
+    numbersTitle.SetPos(MARGIN, 320, width - 2 * MARGIN, 40);
     for (size_t i = 0; i < numbers.size(); ++i) {
         ServiceNumber& n = numbers[i];
         if (n.button == nullptr) {
             n.button = std::make_unique<UiPushButton>();
             n.button->SetID(ID_FIRST_NUMBER + (int)i);
-            n.button->SetButtonType(6);
+            n.button->SetButtonType(MZC_BUTTON_LIGHT);
             n.button->SetTextColor(0);
             CWString text(n.name);
             text.Append(u"  ");
@@ -184,7 +193,7 @@ void CCustomerServiceWnd::OnReply(const BYTE* data, int length, int)
         delete sets[i];
     free(sets);
     ShowCard();
-    PlaceNumbers();
+    PlaceControls();
     Invalidate();
 }
 

@@ -30,6 +30,7 @@ public:
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
     void Request() override;
+    void OnScreenModeChanged(int orientation) override;
 
     // 1 when the dialler took the number; a failure is told to the user.
     int Call(LPCWSTR number, LPCWSTR party);
@@ -46,7 +47,7 @@ private:
         std::unique_ptr<UiPushButton> button;
     };
     void ShowCard();
-    void PlaceNumbers();
+    void PlaceControls();
 
     CLabelCtrl managerTitle;
     CLabelCtrl cardLabel;

@@ -118,23 +118,16 @@ BOOL CSysConfigWnd::OnInitDialog()
 {
     if (!CNetWnd::OnInitDialog())
         return FALSE;
-    int width = GetWidth();
     for (int i = 0; i < ROW_COUNT; ++i) {
         rows[i].SetID(ID_FIRST_ROW + i);
-        rows[i].SetButtonType(6);
+        rows[i].SetButtonType(MZC_BUTTON_LIGHT);
         rows[i].SetTextColor(0);
-        rows[i].SetPos(MARGIN, RowTop(i), width - 2 * MARGIN, ROW_HEIGHT);
         contentPanel.AddChild(&rows[i]);
     }
     ShowRows();
 
     CAppData* app = CAppData::Instance();
-    int top = ROW_TOP + SERVER_ROW * ROW_PITCH;
-    int saveWidth = 90;
-    int portWidth = 100;
-    int addressWidth = width - 2 * MARGIN - portWidth - saveWidth - 20;
     addressEdit.SetID(ID_ADDRESS);
-    addressEdit.SetPos(MARGIN, top, addressWidth, ROW_HEIGHT);
     addressEdit.SetTip(u"服务器地址");
     addressEdit.SetMaxChars(31);
     addressEdit.SetTextColor(0);
@@ -142,7 +135,6 @@ BOOL CSysConfigWnd::OnInitDialog()
                             .GetText());
     contentPanel.AddChild(&addressEdit);
     portEdit.SetID(ID_PORT);
-    portEdit.SetPos(MARGIN + addressWidth + 10, top, portWidth, ROW_HEIGHT);
     portEdit.SetTip(u"端口");
     portEdit.SetMaxChars(5);
     portEdit.SetSipMode(SIP_KIND_NUMBER);
@@ -151,17 +143,38 @@ BOOL CSysConfigWnd::OnInitDialog()
                          .GetText());
     contentPanel.AddChild(&portEdit);
     saveServerButton.SetID(ID_SAVE_SERVER);
-    saveServerButton.SetButtonType(6);
+    saveServerButton.SetButtonType(MZC_BUTTON_LIGHT);
     saveServerButton.SetTextColor(0);
     saveServerButton.SetText(u"保存");
-    saveServerButton.SetPos(width - MARGIN - saveWidth, top, saveWidth, ROW_HEIGHT);
     contentPanel.AddChild(&saveServerButton);
+    PlaceControls();
 
     RemoveUiWin(&toolBar);
     commandBar.SetButton(0, true, true, u"首页");
     commandBar.SetButton(2, true, true, u"返回");
     AddUiWin(&commandBar);
     return TRUE;
+}
+
+void CSysConfigWnd::PlaceControls()
+{
+    // Rows span the window's width, so they follow a turn of the screen.
+    int width = GetWidth();
+    for (int i = 0; i < ROW_COUNT; ++i)
+        rows[i].SetPos(MARGIN, RowTop(i), width - 2 * MARGIN, ROW_HEIGHT);
+    int top = ROW_TOP + SERVER_ROW * ROW_PITCH;
+    int saveWidth = 90;
+    int portWidth = 100;
+    int addressWidth = width - 2 * MARGIN - portWidth - saveWidth - 20;
+    addressEdit.SetPos(MARGIN, top, addressWidth, ROW_HEIGHT);
+    portEdit.SetPos(MARGIN + addressWidth + 10, top, portWidth, ROW_HEIGHT);
+    saveServerButton.SetPos(width - MARGIN - saveWidth, top, saveWidth, ROW_HEIGHT);
+}
+
+void CSysConfigWnd::OnScreenModeChanged(int orientation)
+{
+    CNetWnd::OnScreenModeChanged(orientation);
+    PlaceControls();
 }
 
 BOOL CSysConfigWnd::ApplySetting(const char* key, const char* value)

@@ -24,6 +24,7 @@ public:
     LPCWSTR GetMzClassName() override;
     BOOL OnInitDialog() override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnScreenModeChanged(int orientation) override;
 
     // Writes one setting to the store and its file; when the file cannot be written the old value is kept in
     // memory too and the user is told. TRUE when saved.
@@ -40,6 +41,7 @@ public:
 private:
     void ChooseFor(int row);
     void ShowRows();
+    void PlaceControls();
 
     UiPushButton rows[ROW_COUNT];
     UiLineEdit addressEdit;

@@ -248,8 +248,12 @@ int CUpdateDownloader::Request(const char* text, BYTE** outData, int* outLength)
         }
         if (rc != 1)
             return result(rc);
-        if (!moved)
-            return result(Fail(ERROR_RECEIVE)); // a range that brings nothing would be asked for again for ever
+        if (!moved) {
+            // A range that brings nothing would be asked for again for ever; what the server sent instead is
+            // not trusted to leave the connection in step.
+            Close();
+            return result(Fail(ERROR_RECEIVE));
+        }
     }
 
     std::string digest;

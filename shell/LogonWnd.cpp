@@ -23,15 +23,6 @@ namespace {
 
 UpdateStarter updateStarter = nullptr;
 
-std::string Ansi(const WCHAR* text)
-{
-    char* ansi = nullptr;
-    WideToAnsi(text, &ansi);
-    std::string result = ansi != nullptr ? ansi : "";
-    free(ansi);
-    return result;
-}
-
 char* CopyText(const char* text)
 {
     if (text == nullptr)
@@ -160,8 +151,8 @@ int CLogonWnd::BuildLoginText(char* part, int capacity)
         hex[2 * cipherLength] = 0;
         bool fits = Append(part, capacity, "userKey=") && Append(part, capacity, hex);
         if (fits && HasLoginIdentity()) {
-            std::string mobile = Ansi(record.GetFocus());
-            std::string code = Ansi(record.GetOn());
+            std::string mobile = WideToAnsiString(record.GetFocus());
+            std::string code = WideToAnsiString(record.GetOn());
             std::string both = mobile + code;
             MD5Context md5;
             MD5Init(&md5);
@@ -246,8 +237,9 @@ void CLogonWnd::HandleLoginReply(CDataSet* first)
         if (bits != 0) {
             // Announced only where the update really starts.
             if ((bits & 3u) && updateStarter != nullptr) {
+                // No box asks the user to delete an old package: the updater removes one itself before it
+                // downloads.
                 app->ShowMessageBox(u"系统需要升级，升级过程中不影响您的使用！", u"tips", m_hWnd);
-                app->ShowMessageBox(u"提示：升级前请删除\n\\My Documents\\\nkorvatRuvAv.CAB！", u"tips", m_hWnd);
                 updateStarter(notes.c_str());
             } else if (bits & 3u) {
                 OutputDebugStringW(u"no update service in this build\n");
@@ -264,7 +256,7 @@ void CLogonWnd::HandleLoginReply(CDataSet* first)
         }
     } else {
         if (HasLoginIdentity())
-            app->ShowMessage(Ansi(u"用户登录失败").c_str(), m_hWnd, 2000);
+            app->ShowMessage(WideToAnsiString(u"用户登录失败").c_str(), m_hWnd, 2000);
         state = SIGN_UP;
         PostMessage(WM_DEFERRED_STEP, STEP_SIGN_UP, 0);
     }
@@ -305,7 +297,7 @@ void CLogonWnd::HandleConfigReply(CDataSet** sets, int count)
     if (allGood) {
         app->FixVersion();
     } else {
-        app->ShowMessage(Ansi(u"取配置信息错误").c_str(), m_hWnd, 0);
+        app->ShowMessage(WideToAnsiString(u"取配置信息错误").c_str(), m_hWnd, 0);
         state = FAILED;
     }
 }
@@ -325,7 +317,7 @@ void CLogonWnd::OnReply(const BYTE* data, int length, int)
     int count = ParseDataSets(data, (DWORD)length, &sets);
     if (count <= 0 || sets == nullptr) {
         free(sets);
-        app->ShowMessage(Ansi(u"结果集空，请点击窗口退出，稍后再试！").c_str(), m_hWnd, 0);
+        app->ShowMessage(WideToAnsiString(u"结果集空，请点击窗口退出，稍后再试！").c_str(), m_hWnd, 0);
         return;
     }
     CDataSet* first = sets[0];
@@ -334,7 +326,7 @@ void CLogonWnd::OnReply(const BYTE* data, int length, int)
         if (first->GetRowCount() > 0) {
             first->MoveFirst();
             const char* text = first->GetAsText(0);
-            std::string shown = std::string(text != nullptr ? text : "") + Ansi(u"请单击窗口退出稍后再试！");
+            std::string shown = std::string(text != nullptr ? text : "") + WideToAnsiString(u"请单击窗口退出稍后再试！");
             app->ShowMessage(shown.c_str(), m_hWnd, 0);
         }
         state = FAILED;

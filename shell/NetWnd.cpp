@@ -69,8 +69,7 @@ CNetWnd::~CNetWnd()
 {
     free(paramText);
     free(infoText);
-    if (worker != nullptr && privateWorker)
-        worker->Stop();
+    StopPrivateWorker();
     worker = nullptr;
     free(barMessage);
     barClose.SetImage_Normal(nullptr);
@@ -117,10 +116,22 @@ CBaseWnd* CNetWnd::OpenStockSearch()
 
 void CNetWnd::SetPrivateWorker(CNetThread* thread)
 {
-    if (worker != nullptr && privateWorker && worker != thread)
-        worker->Stop();
+    if (worker != thread)
+        StopPrivateWorker();
     worker = thread;
     privateWorker = thread != nullptr;
+    // Held by the application data too: a window still open at exit cannot outlive it with a running worker.
+    if (privateWorker)
+        CAppData::Instance()->AdoptWorker(thread);
+}
+
+void CNetWnd::StopPrivateWorker()
+{
+    // Without the application data object its exit has stopped the worker already.
+    if (worker != nullptr && privateWorker)
+        if (CAppData* app = CAppData::Existing())
+            app->StopWorker(worker);
+    privateWorker = false;
 }
 
 BOOL CNetWnd::OnInitDialog()

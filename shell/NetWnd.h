@@ -125,6 +125,7 @@ protected:
     void ScrollStep();
     void OpenChart(const char* key, const char* title, LPARAM params);
     void OnCaptionTrade();
+    void StopPrivateWorker();
 
     int relogin = 0;
     int menuId = -1;

@@ -14,19 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-
-std::string Narrow(const WCHAR* text)
-{
-    char* narrow = nullptr;
-    WideToAnsi(text, &narrow);
-    std::string s = narrow != nullptr ? narrow : "";
-    free(narrow);
-    return s;
-}
-
-} // namespace
-
 MyFundsAdder CQueryTableWnd::myFundsAdder = nullptr;
 
 CQueryTableWnd::CQueryTableWnd(LPCWSTR title, HWND ownerWnd) : CTableWnd(title, ownerWnd)
@@ -314,7 +301,7 @@ void CQueryTableWnd::OnMenuCommand(int command)
     case CMD_FUND_PURCHASE:
     case CMD_FUND_SUBSCRIBE: {
         const char* key = command == CMD_FUND_PURCHASE ? "of_jjsg" : "of_jjrg";
-        std::string title = Narrow(command == CMD_FUND_PURCHASE ? u"基金申购" : u"基金认购");
+        std::string title = WideToAnsiString(command == CMD_FUND_PURCHASE ? u"基金申购" : u"基金认购");
         if (selected >= 0 && lastDataSet != nullptr) {
             std::string params = "ofcode=" + RowField(selected, "tradingcode");
             OpenByKey(key, -1, title.c_str(), "", params.c_str(), m_hWnd);

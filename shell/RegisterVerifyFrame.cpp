@@ -22,15 +22,6 @@ constexpr DWORD POPUP_STYLE = 0x80000000u;
 constexpr int MOBILE_LENGTH = 11;
 const WCHAR SIGN_UP_TEXT[] = u"DB A1212";
 
-std::string Ansi(const WCHAR* text)
-{
-    char* ansi = nullptr;
-    WideToAnsi(text, &ansi);
-    std::string result = ansi != nullptr ? ansi : "";
-    free(ansi);
-    return result;
-}
-
 // The sign-up information with its first "DB A" completed to the full sign-up text; unchanged without one.
 CWString CompleteSignUpText(const char* info)
 {
@@ -208,7 +199,7 @@ int CRegisterVerifyFrame::BuildRequest(char* part, int capacity, const char*)
         DeviceRegRecord* record = app->GetDeviceRecord();
         record->Set(numberEdit.GetText(), nullptr, nullptr, nullptr);
         record->Save();
-        std::string mobile = Ansi(numberEdit.GetText());
+        std::string mobile = WideToAnsiString(numberEdit.GetText());
         n = snprintf(part, (size_t)capacity, "tc_mfuncno=100&tc_sfuncno=3&mobile=%s", mobile.c_str());
     } else if (signUpState == CONFIG_WANTED) {
         encrypt = 1;
@@ -235,7 +226,7 @@ void CRegisterVerifyFrame::OnReply(const BYTE* data, int length, int)
         free(sets);
         // A configuration reply with nothing in it must not leave the user waiting on this frame unawares.
         if (signUpState == CONFIG_SENT) {
-            app->ShowMessage(Ansi(u"取配置信息错误").c_str(), m_hWnd, 0);
+            app->ShowMessage(WideToAnsiString(u"取配置信息错误").c_str(), m_hWnd, 0);
             signUpState = IDLE;
         }
         return;
@@ -287,7 +278,7 @@ void CRegisterVerifyFrame::OnReply(const BYTE* data, int length, int)
             free(bytes);
         }
         if (failed) {
-            app->ShowMessage(Ansi(u"取配置信息错误").c_str(), m_hWnd, 0);
+            app->ShowMessage(WideToAnsiString(u"取配置信息错误").c_str(), m_hWnd, 0);
             signUpState = IDLE;
         } else {
             app->FixVersion();

@@ -52,15 +52,6 @@ public:
     int replies = 0;
 };
 
-std::string Gb(const char16_t* text)
-{
-    char* narrow = nullptr;
-    WideToAnsi(text, &narrow);
-    std::string s = narrow != nullptr ? narrow : "";
-    free(narrow);
-    return s;
-}
-
 std::u16string Text(CTableWnd* t, int row, int column)
 {
     LPCWSTR text = t->GetCellText(row, column);
@@ -78,7 +69,7 @@ std::u16string Wide(const char* text)
 
 struct QuoteRow {
     int market = 1, type = 1;
-    std::string code = "600027", name = Gb(u"华电国际");
+    std::string code = "600027", name = WideToAnsiString(u"华电国际");
     double prevClose = 5.00, open = 5.10, high = 5.30, low = 4.90, latest = 5.20, average = 5.15;
     int volume = 12000, amount = 600000;
     double orderRatio = -12.5, volumeRatio = 1.25;
@@ -274,7 +265,7 @@ TEST_F(DetailQuoteWndTest, TradingDayFiguresAreColouredAndTheBookVolumeIsInLots)
     EXPECT_EQ(w->GetCell(4, 3)->textColor, app->GetColor(COLOR_FALL)); // low below previous close
     EXPECT_EQ(Text(w, 11, 3), u"123");                                  // 12345 shares
     // An error keeps the table and shows the server's text.
-    Feed(ErrorSet(Gb(u"没有该证券")));
+    Feed(ErrorSet(WideToAnsiString(u"没有该证券")));
     EXPECT_EQ(w->GetGrid().GetRowCount(), 16);
     ASSERT_EQ(messages.Texts().size(), 1u);
     EXPECT_EQ(messages.Texts()[0], u"没有该证券");
@@ -330,9 +321,9 @@ TEST_F(DetailQuoteWndTest, BuyAndSellOpenTheOrderScreenOnlyWhenLoggedIn)
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0].key, "buysale");
     EXPECT_EQ(opened[0].menuId, -1);
-    EXPECT_EQ(opened[0].title, Gb(u"买入 华电国际"));
+    EXPECT_EQ(opened[0].title, WideToAnsiString(u"买入 华电国际"));
     EXPECT_EQ(opened[0].params, "code=600027.01&price=5.20&market=1&type=1&MMLB=0");
-    EXPECT_EQ(opened[1].title, Gb(u"卖出 华电国际"));
+    EXPECT_EQ(opened[1].title, WideToAnsiString(u"卖出 华电国际"));
     EXPECT_EQ(opened[1].params, "code=600027.01&price=5.20&market=1&type=1&MMLB=1");
 }
 
@@ -344,8 +335,8 @@ TEST_F(DetailQuoteWndTest, ToolBarOpensTheChartsByKeyAndHongKongHasNoInformation
     w->OnMzCommand(ID_TOOL_BAR, 3);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0].key, "fschart");
-    EXPECT_EQ(opened[0].title, Gb(u"分时走势"));
-    EXPECT_EQ(opened[1].title, Gb(u"K线分析"));
+    EXPECT_EQ(opened[0].title, WideToAnsiString(u"分时走势"));
+    EXPECT_EQ(opened[1].title, WideToAnsiString(u"K线分析"));
     EXPECT_EQ(opened[0].params, "date=&code=600027.01");
     EXPECT_EQ(opened[1].key, "kxchart");
     EXPECT_EQ(opened[1].params, "code=600027.01");

@@ -39,15 +39,6 @@ int RecordOpen(const char* key, int, const char* title, const char* info, const 
     return 7;
 }
 
-std::string Gb(const char16_t* text)
-{
-    char* narrow = nullptr;
-    WideToAnsi(text, &narrow);
-    std::string s = narrow != nullptr ? narrow : "";
-    free(narrow);
-    return s;
-}
-
 // A table that records its notifications and replies.
 class Table : public CQXStockTableWnd {
 public:
@@ -105,8 +96,8 @@ protected:
                                      {u"sort", sort}};
         for (auto& r : rows) {
             set.AddRow();
-            set.SetText(0, Gb(r[0]));
-            set.SetText(1, Gb(r[1]));
+            set.SetText(0, WideToAnsiString(r[0]));
+            set.SetText(1, WideToAnsiString(r[1]));
         }
         std::string bytes = set.ToBytes();
         CAppData::Instance()->GetConfigStore()->WriteDataFile("config", (const BYTE*)bytes.data(),
@@ -538,13 +529,13 @@ TEST_F(QuoteTableTest, BuyAndSellOpenTheOrderScreenWithTheRowOrJustTheSideWhenLo
     table->OnMenuCommand(CQXStockTableWnd::CMD_BUY);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].key, "buysale");
-    EXPECT_EQ(opened[0].title, Gb(u"买入"));
+    EXPECT_EQ(opened[0].title, WideToAnsiString(u"买入"));
     EXPECT_EQ(opened[0].params, "MMLB=0");
 
     table->AddRow(Row(u"浦发银行", 0x2626FF));
     table->GetGrid().SetSelectedIndex(0);
     table->OnMenuCommand(CQXStockTableWnd::CMD_SELL);
     ASSERT_EQ(opened.size(), 2u);
-    EXPECT_EQ(opened[1].title, Gb(u"卖出 浦发银行"));
+    EXPECT_EQ(opened[1].title, WideToAnsiString(u"卖出 浦发银行"));
     EXPECT_EQ(opened[1].params, "code=600000&MMLB=1"); // the code alone, no market
 }

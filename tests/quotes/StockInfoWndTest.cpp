@@ -53,20 +53,11 @@ std::u16string Wide(const char* gb)
     return s;
 }
 
-std::string Gb(const char16_t* text)
-{
-    char* a = nullptr;
-    WideToAnsi(text, &a);
-    std::string s = a != nullptr ? a : "";
-    free(a);
-    return s;
-}
-
 std::string GbFromUtf8(const std::string& utf8)
 {
     std::u16string wide(utf8.size() + 1, u'\0');
     int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), (int)wide.size());
-    return Gb(n > 0 ? wide.c_str() : u"");
+    return WideToAnsiString(n > 0 ? wide.c_str() : u"");
 }
 
 const char16_t* const NO_RADAR = u"该只股票当日无信息雷达。";
@@ -188,7 +179,7 @@ TEST_F(StockInfoWndTest, EntryParametersAndTitleAreJoinedEvenWhenEmpty)
     EXPECT_EQ(CStocInfoMenuWnd::MakeEntryParams("x=1", "000001"), "x=1&stkcode=000001");
     EXPECT_EQ(CStocInfoMenuWnd::MakeEntryParams("", "000001"), "&stkcode=000001");
     EXPECT_EQ(CStocInfoMenuWnd::MakeEntryParams(nullptr, nullptr), "&stkcode=");
-    EXPECT_EQ(Wide(CStocInfoMenuWnd::MakeEntryTitle(Gb(u"公司概况").c_str(), u"平安银行").c_str()), u"公司概况_平安银行");
+    EXPECT_EQ(Wide(CStocInfoMenuWnd::MakeEntryTitle(WideToAnsiString(u"公司概况").c_str(), u"平安银行").c_str()), u"公司概况_平安银行");
     EXPECT_EQ(CStocInfoMenuWnd::MakeEntryTitle(nullptr, nullptr), "_");
 
     // An entry whose item is gone and a menu id the tree no longer knows open nothing.
@@ -231,7 +222,7 @@ TEST_F(StockInfoWndTest, FactoryOpensTheInformationMenuByItsKeyOnceInstalled)
     CBaseWnd owner(u"主", nullptr);
     RECT work = WorkRect();
     ASSERT_TRUE(owner.Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
-    int result = CWindowFactory::OpenWindow("F10", 9, Gb(u"包钢股份").c_str(), "600010", "", 0, owner.m_hWnd);
+    int result = CWindowFactory::OpenWindow("F10", 9, WideToAnsiString(u"包钢股份").c_str(), "600010", "", 0, owner.m_hWnd);
     closer.join();
     EXPECT_EQ(result, END_HOME);
     PumpMessages(); // the owner releases the ended window
@@ -277,7 +268,7 @@ TEST_F(StockInfoWndTest, RadarShowsRecordsByLineOrSaysThereAreNone)
     EXPECT_EQ(reply(two.ToBytes()), u"a\r\nb\r\n");
 
     // A server error: a tip for 3 seconds, and the notes shown stay.
-    EXPECT_EQ(reply(ErrorSet(Gb(u"系统忙"))), u"a\r\nb\r\n");
+    EXPECT_EQ(reply(ErrorSet(WideToAnsiString(u"系统忙"))), u"a\r\nb\r\n");
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, u"系统忙");
     EXPECT_EQ(messages.shown[0].milliseconds, 3000);

@@ -2,6 +2,7 @@
 // windows opened afterwards and survive a full disk, the server setting is checked, the traffic page shows this
 // run's bytes, and the update download retries a cut, refuses a damaged package and never installs one.
 #include "core/NetThread.h"
+#include "services/CustomerServiceWnd.h"
 #include "services/GPRSTextWnd.h"
 #include "services/SysConfigWnd.h"
 #include "services/UpdateManager.h"
@@ -12,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 
@@ -52,6 +55,26 @@ TEST_F(ServiceWindowsTest, SettingsChosenInTheSettingsWindowReachTheWindowsOpene
     auto* quotes = Open<CNetWnd>(u"行情", nullptr);
     EXPECT_EQ(quotes->refreshSeconds, 30);
     EXPECT_TRUE(messages.Empty());
+}
+
+TEST_F(ServiceWindowsTest, SettingsAndCustomerServiceFillTheScreenInBothDirections)
+{
+    CBaseWnd* windows[] = {Open<CSysConfigWnd>(u"系统设置", nullptr), Open<CCustomerServiceWnd>(u"客户经理", nullptr)};
+    for (CBaseWnd* w : windows) {
+        for (int mode : {2, 0, 3}) {
+            w->SetScreenMode(mode);
+            int width = w->GetWidth();
+            ASSERT_EQ(width, mode == 0 ? 480 : 720) << mode;
+            // Every control stays inside the margins and the widest reach the right one.
+            int right = 0;
+            for (UiWin* control : w->GetContentPanel().GetChildren()) {
+                EXPECT_LE(control->GetPosX() + control->GetWidth(), width - 20) << mode;
+                right = std::max(right, control->GetPosX() + control->GetWidth());
+            }
+            EXPECT_EQ(right, width - 20) << (int)(w == windows[0]) << mode;
+        }
+        w->SetScreenMode(0);
+    }
 }
 
 TEST_F(ServiceWindowsTest, ASettingThatCannotBeWrittenKeepsItsOldValueAndIsTold)
@@ -128,6 +151,13 @@ TEST_F(ServiceWindowsTest, TrafficStatisticsShowThisRunsBytesAndTheStoredTotalsI
     app->AddTraffic(512, 0);
     w->Refresh(0, 0);
     EXPECT_TRUE(Contains(w->GetText(), u"发送：2.0 KB\r\n接收：3.00 MB"));
+
+    // A run past the counter's range stops at its largest value instead of wrapping to nothing.
+    app->AddTraffic(INT_MAX, 1);
+    app->AddTraffic(-5, 1);
+    EXPECT_EQ(app->GetTraffic(1), INT_MAX);
+    w->Refresh(0, 0);
+    EXPECT_TRUE(Contains(w->GetText(), u"接收：2.00 GB"));
 }
 
 class UpdateDownloadTest : public WindowTest {
@@ -171,17 +201,21 @@ TEST_F(UpdateDownloadTest, TheDownloadRetriesACutOrDamagedRangeAndRefusesADamage
     struct {
         const char* what;
         FaultKind fault;
+        int arg, count; // count -1: every range
         bool corrupt;
         bool newer;
         int state;
         std::u16string told;
     } cases[] = {
-        {"clean", FAULT_NONE, false, true, CUpdateManager::READY, u""},
-        {"cut once", FAULT_CLOSE_MID_BODY, false, true, CUpdateManager::READY, u""},
-        {"garbage once", FAULT_GARBAGE, false, true, CUpdateManager::READY, u""},
-        {"damaged package", FAULT_NONE, true, true, CUpdateManager::FAILED,
+        {"clean", FAULT_NONE, 0, 1, false, true, CUpdateManager::READY, u""},
+        {"cut once", FAULT_CLOSE_MID_BODY, 0, 1, false, true, CUpdateManager::READY, u""},
+        {"garbage once", FAULT_GARBAGE, 0, 1, false, true, CUpdateManager::READY, u""},
+        {"damaged package", FAULT_NONE, 0, 1, true, true, CUpdateManager::FAILED,
          u"升级包下载失败：错误(3)：升级包校验失败，已删除"},
-        {"not newer", FAULT_NONE, false, false, CUpdateManager::FAILED, u"升级包下载失败：已是最新版本，不需要升级！"},
+        {"not newer", FAULT_NONE, 0, 1, false, false, CUpdateManager::FAILED, u"升级包下载失败：已是最新版本，不需要升级！"},
+        // Ranges that bring no bytes (an empty body) end the download instead of asking again for ever.
+        {"empty ranges", FAULT_EMPTY, 0, -1, false, true, CUpdateManager::FAILED,
+         u"升级包下载失败：错误(3)：接收数据失败，请重试"},
     };
     // Messages wait for the home screen.
     auto* home = Open<CBaseWnd>(u"Morwick", nullptr);
@@ -191,7 +225,7 @@ TEST_F(UpdateDownloadTest, TheDownloadRetriesACutOrDamagedRangeAndRefusesADamage
         CUpdateManager::GetInstance()->SetPackagePath(std::u16string(packagePath.begin(), packagePath.end()));
         messages.Clear();
         if (c.fault != FAULT_NONE)
-            server->http.Faults().Arm(c.fault, 1, 0, std::string(), 800, 3);
+            server->http.Faults().Arm(c.fault, c.count, c.arg, std::string(), 800, 3);
         if (c.corrupt)
             server->functions.CorruptPackage();
         CAppData::Instance()->SetConfig("System_Version", c.newer ? "3.2.2.0.0" : "3.3.2.0.0", 0);
@@ -201,12 +235,21 @@ TEST_F(UpdateDownloadTest, TheDownloadRetriesACutOrDamagedRangeAndRefusesADamage
         } else {
             CAppData::Instance()->SetMainFrameWnd(home->m_hWnd);
         }
+        long long requests = server->http.GetRequestCount();
         EXPECT_EQ(Download(false), c.state) << c.what;
-        EXPECT_EQ(server->http.Faults().Take(800, 3).kind, FAULT_NONE) << c.what; // the fault was met
+        if (c.count > 0) {
+            EXPECT_EQ(server->http.Faults().Take(800, 3).kind, FAULT_NONE) << c.what; // the fault was met
+        } else {
+            EXPECT_LE(server->http.GetRequestCount() - requests, 4) << c.what; // two tries of two requests
+        }
+        server->http.Faults().Clear();
         if (c.state == CUpdateManager::READY) {
             EXPECT_EQ(ReadFileBytes(packagePath), package) << c.what;
         } else {
-            EXPECT_FALSE(std::filesystem::exists(packagePath)) << c.what;
+            EXPECT_TRUE(ReadFileBytes(packagePath).empty()) << c.what;
+            if (c.fault == FAULT_NONE) {
+                EXPECT_FALSE(std::filesystem::exists(packagePath)) << c.what;
+            }
             EXPECT_TRUE(messages.Saw(c.told)) << c.what;
         }
         if (c.corrupt)

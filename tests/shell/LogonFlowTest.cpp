@@ -31,15 +31,6 @@ std::string Md5Hex(const std::string& text)
     return hex;
 }
 
-std::string Ansi936(const WCHAR* text)
-{
-    char* ansi = nullptr;
-    WideToAnsi(text, &ansi);
-    std::string result = ansi != nullptr ? ansi : "";
-    free(ansi);
-    return result;
-}
-
 const CRsaKeyPair& TestKeys()
 {
     static CRsaKeyPair keys;
@@ -113,7 +104,7 @@ TEST_F(LogonFlowTest, RepliesLeadToTheSignUpToTheConfigurationOrToNothing)
     ASSERT_TRUE(w.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
 
     // An error set: its text with the advice, and the window gives up.
-    std::string error = ErrorSet(Ansi936(u"会话无效"));
+    std::string error = ErrorSet(WideToAnsiString(u"会话无效"));
     w.SetState(CLogonWnd::LOGIN_SENT);
     w.OnReply((const BYTE*)error.data(), (int)error.size(), 0);
     EXPECT_EQ(w.GetState(), CLogonWnd::FAILED);
@@ -169,7 +160,7 @@ TEST_F(LogonFlowTest, RepliesLeadToTheSignUpToTheConfigurationOrToNothing)
 
 TEST_F(LogonFlowTest, TheSignUpHintCompletesTheFirstSignUpWordOrNamesTheConfiguredText)
 {
-    CRegisterVerifyFrame plain(nullptr, Ansi936(u"发送DB A到号码，DB A不变").c_str(), "help");
+    CRegisterVerifyFrame plain(nullptr, WideToAnsiString(u"发送DB A到号码，DB A不变").c_str(), "help");
     EXPECT_EQ(std::u16string(plain.GetHint()), u"发送DB A1212到号码，DB A不变");
     EXPECT_STREQ(plain.GetHelpText(), "help");
     CRegisterVerifyFrame without(nullptr, "no word here", nullptr);

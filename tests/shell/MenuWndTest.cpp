@@ -69,19 +69,10 @@ std::u16string Wide(const char* gb)
     return s;
 }
 
-std::string Gb(const char16_t* text)
-{
-    char* a = nullptr;
-    WideToAnsi(text, &a);
-    std::string s = a != nullptr ? a : "";
-    free(a);
-    return s;
-}
-
 CMenuItem* Item(const char16_t* title, const char* action)
 {
     auto* item = new CMenuItem;
-    item->SetTitle(Gb(title).c_str());
+    item->SetTitle(WideToAnsiString(title).c_str());
     item->SetAction(action);
     return item;
 }
@@ -347,7 +338,7 @@ TEST_F(MenuWndTest, ArticleOfThreeFieldsShowsFieldZeroAndAnEmptyArticleSaysSo)
     three.AddField("b", FIELD_INT);
     for (const char16_t* line : {u"第一行", u"第二行"}) {
         three.AddRow();
-        three.SetText(0, Gb(line));
+        three.SetText(0, WideToAnsiString(line));
         three.SetInt(1, 5);
     }
     std::string bytes = three.ToBytes();
@@ -355,7 +346,7 @@ TEST_F(MenuWndTest, ArticleOfThreeFieldsShowsFieldZeroAndAnEmptyArticleSaysSo)
     EXPECT_EQ(std::u16string(w->GetText()), u"第一行\r\n第二行\r\n");
 
     // A server error keeps the text and says why in a box.
-    bytes = ErrorSet(Gb(u"该资讯不存在或已删除"));
+    bytes = ErrorSet(WideToAnsiString(u"该资讯不存在或已删除"));
     w->OnReply(reinterpret_cast<const BYTE*>(bytes.data()), (int)bytes.size(), 0);
     EXPECT_EQ(std::u16string(w->GetText()), u"第一行\r\n第二行\r\n");
     ASSERT_EQ(messages.shown.size(), 1u);

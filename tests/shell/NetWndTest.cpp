@@ -552,3 +552,25 @@ TEST_F(NetWndTest, MessageBarScrollsItsTextTheGivenTimesThenHidesAndItsCloseButt
     w->OnTimer(CNetWnd::BAR_TIMER);
     EXPECT_FALSE(w->IsBarVisible());
 }
+
+TEST_F(NetWndTest, APrivateWorkerOfAWindowStillOpenAtExitStopsBeforeTheApplicationDataGoes)
+{
+    ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
+    CNetThread* own = CNetThread::Create();
+    ASSERT_NE(own, nullptr);
+    w->SetPrivateWorker(own);
+    ASSERT_EQ(w->GetWorker(), own);
+    // A server that never answers keeps the request under way until the worker is stopped.
+    server->http.Faults().Arm(FAULT_SILENCE, -1);
+    w->Request();
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!CNetThread::AnyRequestUnderWay() && std::chrono::steady_clock::now() < until) {
+        PumpMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(CNetThread::AnyRequestUnderWay());
+    CAppData::Destroy();
+    EXPECT_FALSE(CNetThread::AnyRequestUnderWay());
+    server->http.Faults().Clear();
+    // The window goes afterwards (tear-down) and leaves the stopped worker alone.
+}

@@ -67,15 +67,6 @@ CBaseWnd* MakeNothing(LPCWSTR, HWND, int)
     return nullptr;
 }
 
-std::string Ansi(const WCHAR* text)
-{
-    char* ansi = nullptr;
-    WideToAnsi(text, &ansi);
-    std::string result = ansi != nullptr ? ansi : "";
-    free(ansi);
-    return result;
-}
-
 } // namespace
 
 class WindowFactoryTest : public WindowTest {
@@ -159,7 +150,7 @@ TEST_F(WindowFactoryTest, MadeWindowsGetTitleOwnerAnimationsAndOnlyTradeQueriesT
     ASSERT_TRUE(CWindowFactory::SetMaker("CGlobalIndexWnd", MakeEnding));
     ASSERT_TRUE(CWindowFactory::SetMaker("CTradeQueryTableWnd", MakeEnding));
     ASSERT_TRUE(CWindowFactory::SetMaker("CTradeCancelWnd", MakeEnding));
-    EXPECT_EQ(Open("sjzs", Ansi(u"世界指数").c_str()), END_RETURN);
+    EXPECT_EQ(Open("sjzs", WideToAnsiString(u"世界指数").c_str()), END_RETURN);
     EXPECT_EQ(last.title, u"世界指数");
     EXPECT_EQ(last.parent, owner->m_hWnd);
     EXPECT_EQ(last.showAnimation, 12);
