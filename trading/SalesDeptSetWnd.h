@@ -22,6 +22,7 @@ public:
 
     LPCWSTR GetMzClassName() override;
     BOOL OnInitDialog() override;
+    void OnScreenModeChanged(int orientation) override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
@@ -36,6 +37,7 @@ public:
 
 private:
     void FillMyList();
+    void PlaceMyList();
     bool Save();
 
     std::vector<BranchOffice> firm;      // from the server, in the box's order
