@@ -44,7 +44,7 @@ BOOL CSalesDeptSetWnd::OnInitDialog()
 
     myLabel.SetText(u"我的营业部（选中后点“删除”移除）");
     myLabel.SetTextSize(22);
-    myLabel.SetTextColor(RGB(255, 255, 255));
+    myLabel.SetTextColor(RGB(0, 0, 0)); // on the window's white ground
     AddUiWin(&myLabel);
     myList.SetID(ID_MY_LIST);
     myList.SetItemHeight(50);

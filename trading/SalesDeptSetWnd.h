@@ -34,6 +34,7 @@ public:
     const std::vector<BranchOffice>& GetMyOffices() const { return mine; }
     int GetServerOfficeCount() const { return (int)firm.size(); }
     UiList& GetMyList() { return myList; }
+    UiStatic& GetMyLabel() { return myLabel; }
 
 private:
     void FillMyList();

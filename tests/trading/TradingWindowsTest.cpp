@@ -471,4 +471,21 @@ TEST_F(TradingWindowsTest, TheUsersBranchOfficesStayInViewBesideTheOpenListWhenT
         EXPECT_GE(list.bottom - list.top, 100) << orientation; // two rows at least
         EXPECT_FALSE(IntersectRect(&overlap, &list, &dropDown)) << orientation;
     }
+    // Its label reads on the window's white ground.
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, 720, 720);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT label = offices->GetMyLabel().GetRect();
+    HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+    FillRect(dc, &label, white);
+    DeleteObject(white);
+    offices->GetMyLabel().PaintWin(dc, &label, &label);
+    int inked = 0;
+    for (int y = label.top; y < label.bottom; ++y)
+        for (int x = label.left; x < label.right; ++x)
+            inked += GetPixel(dc, x, y) != RGB(255, 255, 255);
+    EXPECT_GT(inked, 100);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }
