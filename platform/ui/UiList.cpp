@@ -56,6 +56,18 @@ void UiList::RemoveAll() {
     Invalidate();
 }
 
+void UiList::RemoveFrom(int first) {
+    if (first < 0) first = 0;
+    for (int i = (int)items_.size() - 1; i >= first; --i) {
+        if (i >= (int)items_.size()) continue;
+        OnRemoveItem(i);
+        if (i < (int)items_.size()) items_.erase(items_.begin() + i);
+    }
+    if (selected_ >= (int)items_.size()) selected_ = -1;
+    UpdateRange(); // once: measuring the rest at every removal made clearing a long list take minutes
+    Invalidate();
+}
+
 bool UiList::MoveItem(int from, int to) {
     int n = (int)items_.size();
     if (from < 0 || from >= n || to < 0 || to >= n) return false;

@@ -291,7 +291,7 @@ TEST(UiListBehaviour, AFlingKeepsMovingAndAPressThatStopsItIsNotATap) {
     EXPECT_FALSE(list.IsScrolling());
 }
 
-TEST(UiListBehaviour, FillingALongListWithPerItemHeightsMeasuresLinearlyAndStillScrollsToItsEnd) {
+TEST(UiListBehaviour, FillingAndClearingALongListWithPerItemHeightsMeasuresLinearlyAndKeepsItsScrollRange) {
     // A reply of many rows once cost a measure of every row at every add: minutes for tens of thousands.
     class CountingList : public UiList {
     public:
@@ -310,6 +310,12 @@ TEST(UiListBehaviour, FillingALongListWithPerItemHeightsMeasuresLinearlyAndStill
         EXPECT_LE(list.measured, 4LL * rows) << rows;
         list.SetTopPos(1 << 30);
         EXPECT_EQ(list.GetTopPos(), std::max(0, 59 + 70 * (rows - 1) - 400)) << rows;
+        // Clearing all but the first row (a table keeps its title) is as cheap, and the offset comes back.
+        list.measured = 0;
+        list.RemoveFrom(1);
+        EXPECT_EQ(list.GetItemCount(), 1);
+        EXPECT_LE(list.measured, 4LL * rows) << rows;
+        EXPECT_EQ(list.GetTopPos(), 0) << rows;
     }
 }
 
