@@ -121,6 +121,6 @@ void CFundFHConfigWnd::OnActionButton()
     FundOrderLines lines = {{u"基金", WideFromGb(FieldOf(fund, "label").c_str())}, {u"分红方式", WideFromGb(FieldOf(to, "label").c_str())}};
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_DIVIDEND) + "&ofcode=" + FieldOf(fund, "tradingcode") +
                           "&fhfs=" + FieldOf(to, "dm");
-    if (SubmitFundOrder(this, u"分红设置", lines, request) == ORDER_ACCEPTED)
+    if (SubmitFundOrder(this, u"分红设置", lines, request, {u"分红方式已修改，委托编号：", "wtbh"}) == ORDER_ACCEPTED)
         Request(); // the method now set
 }

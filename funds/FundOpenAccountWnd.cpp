@@ -165,6 +165,9 @@ void CFundOpenAccountWnd::OnActionButton()
     std::string name = GbFromWide(nameEdit->GetText()), number = GbFromWide(numberEdit->GetText()), phone = GbFromWide(phoneEdit->GetText()),
                 address = GbFromWide(addressEdit->GetText());
     const std::string& type = FieldOf(documents[(size_t)document], "dm");
+    // An identity card's check letter is a capital X, however it was typed.
+    if (type == "0" && !number.empty() && number.back() == 'x')
+        number.back() = 'X';
     if (const char16_t* problem = CheckDetails(name, type, number, phone, address)) {
         ShowFormTip(this, problem);
         return;
@@ -178,6 +181,6 @@ void CFundOpenAccountWnd::OnActionButton()
                           "&xm=" + name + "&zjlx=" + type + "&zjhm=" + number + "&dh=" + phone;
     if (!address.empty())
         request += "&dz=" + address;
-    if (SubmitFundOrder(this, u"基金开户", lines, request) == ORDER_ACCEPTED)
+    if (SubmitFundOrder(this, u"基金开户", lines, request, {u"开户成功，基金账号：", "jjzh"}) == ORDER_ACCEPTED)
         Request(); // the company now shows as opened
 }

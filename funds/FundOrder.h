@@ -13,6 +13,14 @@ typedef std::vector<std::pair<std::u16string, std::u16string>> FundOrderLines;
 // The outcomes of the confirmation window.
 enum FundOrderOutcome { ORDER_ACCEPTED = 0, ORDER_NOT_SENT = 1, ORDER_REFUSED = 2, ORDER_UNKNOWN = 3 };
 
-// Confirms and sends request (the business fields) over form under title; on acceptance shows "委托已提交，委托
-// 编号：" and the number. The refusal's or the unknown result's text is the confirmation window's to show.
-int SubmitFundOrder(CNetWnd* form, const char16_t* title, const FundOrderLines& lines, const std::string& request);
+// What the user is told of an accepted order: the text, then the reply's field (its first set).
+struct FundOrderDone {
+    const char16_t* text;
+    const char* field;
+};
+constexpr FundOrderDone ORDER_SUBMITTED = {u"委托已提交，委托编号：", "wtbh"};
+
+// Confirms and sends request (the business fields) over form under title; on acceptance shows what done says.
+// The refusal's or the unknown result's text is the confirmation window's to show.
+int SubmitFundOrder(CNetWnd* form, const char16_t* title, const FundOrderLines& lines, const std::string& request,
+                    const FundOrderDone& done = ORDER_SUBMITTED);

@@ -39,7 +39,7 @@ bool OnQueryCommand(CQueryTableWnd* wnd, WPARAM wParam, LPARAM lParam)
         wnd->NextPage();
         break;
     case QUERY_REFRESH:
-        wnd->Refresh(0, 0);
+        wnd->Reload();
         break;
     case QUERY_BACK:
         wnd->EndWnd(END_BACK);
@@ -64,7 +64,7 @@ int WriteFundRequest(char* part, int capacity, const char* fields)
 
 int BuildFundQuery(CQueryTableWnd* wnd, char* part, int capacity, bool account, const char* extra)
 {
-    // The page the server sends is the page the table pages by: a "count" of the menu's text gives way to it.
+    // The page the server sends is the page the table pages by (the menu's "count", which shapes the grid).
     char* fields = SetParamValue(wnd->GetParamText() != nullptr ? wnd->GetParamText() : "", "count",
                                  std::to_string(wnd->GetRequestCount()).c_str());
     if (fields == nullptr)

@@ -142,7 +142,11 @@ void CFundRgSgWnd::Submit()
         return;
     const char* allowed = mode == MODE_SUBSCRIBE ? "krg" : "ksg";
     if (FieldOf(fund, allowed) != "1") {
-        ShowFormTip(this, mode == MODE_SUBSCRIBE ? u"该基金不在认购期！" : u"该基金暂停申购！");
+        // A new fund is not suspended: it is bought by subscription until it opens.
+        bool newFund = mode == MODE_PURCHASE && FieldOf(fund, "krg") == "1";
+        ShowFormTip(this, mode == MODE_SUBSCRIBE ? u"该基金不在认购期！"
+                          : newFund              ? u"该基金处于认购期，请使用认购！"
+                                                 : u"该基金暂停申购！");
         return;
     }
     if (FieldOf(fund, "jjzh").empty()) {

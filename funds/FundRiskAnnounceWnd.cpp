@@ -26,7 +26,7 @@ BOOL CFundRiskAnnounceWnd::OnInitDialog()
     if (!CTextWnd::OnInitDialog())
         return FALSE;
     // Nobody agrees to a notice they have not been shown.
-    commandBar.SetButton(1, false, true, u"同意");
+    commandBar.SetButton(1, false, true, u"确定"); // the notice asks the reader to tap it
     return TRUE;
 }
 

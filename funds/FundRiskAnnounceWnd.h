@@ -1,5 +1,5 @@
 // CFundRiskAnnounceWnd: the risk notice the user reads before opening a fund account ("基金开户风险提示"). Its
-// middle button, "同意", is offered once the notice has arrived; it asks the owner (the trading menu) to open the
+// middle button, "确定", is offered once the notice has arrived; it asks the owner (the trading menu) to open the
 // account form (0xFFF20011, lParam this window's menu id) and ends.
 #pragma once
 

@@ -111,7 +111,5 @@ void CFundSortWnd::SortBy(const char* column, int direct)
 {
     sortColumn = column != nullptr ? column : "";
     sortDirect = direct;
-    currentPosition.clear();
-    positionStack.clear();
-    Request();
+    Reload();
 }

@@ -27,10 +27,8 @@ int CFundTradeCancelWnd::OnOK(int row)
                             {u"基金名称", WideFromGb(RowField(row, "SecuAbbr").c_str())},
                             {u"业务", WideFromGb(RowField(row, "mmlb").c_str())}};
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_CANCEL) + "&wtbh=" + number;
-    if (SubmitFundOrder(this, u"基金撤单", lines, request) != ORDER_ACCEPTED)
+    if (SubmitFundOrder(this, u"基金撤单", lines, request, {u"撤单成功，委托编号：", "wtbh"}) != ORDER_ACCEPTED)
         return 0;
-    currentPosition.clear();
-    positionStack.clear();
-    Request();
+    Reload();
     return 1;
 }

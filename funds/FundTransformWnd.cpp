@@ -92,8 +92,10 @@ void CFundTransformWnd::OnReply(const BYTE* data, int length, int transportFaile
     if (lookup.kind == LOOKUP_TARGETS) {
         std::string source = chosen >= 0 ? FieldOf(holdings[(size_t)chosen], "tradingcode") : "";
         targets.clear();
+        // Shares go only into a fund that takes purchases now (not one in its subscription period).
+        const std::string open = GbFromWide(u"正常");
         for (FundRow& row : found)
-            if (FieldOf(row, "tradingcode") != source)
+            if (FieldOf(row, "tradingcode") != source && FieldOf(row, "zt") == open)
                 targets.push_back(std::move(row));
         ChooseTarget(-1);
         return;

@@ -123,6 +123,6 @@ void CQlnBuyWnd::OnActionButton()
                             {u"购买金额", WideFromGb(amountText.c_str())}};
     std::string request = FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_BUY) + "&cpdm=" +
                           FieldOf(product, "cpdm") + "&je=" + amountText;
-    if (SubmitFundOrder(this, u"产品购买", lines, request) == ORDER_ACCEPTED)
+    if (SubmitFundOrder(this, u"产品购买", lines, request, {u"购买成功，委托编号：", "wtbh"}) == ORDER_ACCEPTED)
         amountEdit->SetText(u"");
 }

@@ -1,6 +1,6 @@
 // Arbitrary record sets into the reply handler (OnReply) of every screen the window factory can make: the
 // quote tables, the own stock list and its editor, the index tables, the detailed quote, the deals, the charts,
-// the menus, the information lists and texts and the paged queries. The first byte picks a starting point: the
+// the menus, the information lists and texts, the paged queries, and the trading, fund and service screens. The first byte picks a starting point: the
 // bytes as they are, or a real reply of the stand-in server with the rest of the input written over it (pairs of
 // a position and a byte, or a cut), so that the mutations start from replies the screens understand.
 #include "core/AppData.h"
@@ -9,15 +9,18 @@
 #include "fuzz/FuzzHome.h"
 #include "fuzz/FuzzPresenter.h"
 #include "fuzz/FuzzServer.h"
+#include "funds/FundWindowMakers.h"
 #include "platform/display/Display.h"
 #include "quotes/DetailWindowMakers.h"
 #include "quotes/InfoWindowMakers.h"
 #include "quotes/MineWindowMakers.h"
 #include "quotes/QuoteWindowMakers.h"
+#include "services/ServiceWindowMakers.h"
 #include "shell/MenuWindowMakers.h"
 #include "shell/NetWnd.h"
 #include "shell/WindowFactory.h"
 #include "shell/WndManager.h"
+#include "trading/TradeWindowMakers.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -48,6 +51,10 @@ const char* const REQUESTS[] = {
     "tc_mfuncno=504&tc_sfuncno=12&stkcode=600010.02&type=1",
     "tc_mfuncno=31000&tc_sfuncno=1&code=600010.02&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0",
     "tc_mfuncno=31000&tc_sfuncno=2&code=600010.02&date=&time=&type=0&direct=0&count=50&techname=MACD",
+    "tc_mfuncno=600&tc_sfuncno=5",
+    "tc_mfuncno=700&tc_sfuncno=4&sortcol=zdf&direct=1",
+    "tc_mfuncno=700&tc_sfuncno=18&name=",
+    "tc_mfuncno=610&tc_sfuncno=1",
     "tc_mfuncno=9999&tc_sfuncno=1",
 };
 constexpr int REQUEST_COUNT = sizeof REQUESTS / sizeof REQUESTS[0];
@@ -75,6 +82,9 @@ struct Screens {
         InstallInfoWindowMakers();
         InstallMenuWindowMakers();
         InstallChartWindowMakers();
+        InstallServiceWindowMakers();
+        InstallTradeWindowMakers();
+        InstallFundWindowMakers();
         RECT work;
         CWndManager::GetInstance()->GetWorkRect(&work);
         int count = 0;

@@ -56,19 +56,20 @@ CTextRows FundRows(CFundCall& t, const std::function<bool(const CFundInfo&)>& wa
             continue;
         int64_t nav = t.broker.FundNav(f, date);
         int64_t accumulated = nav + (f.state == FUND_SUBSCRIPTION || f.type == 4 ? 0 : 1500);
-        rows.push_back({f.code, Gb(f.name), f.tacode, CompanyName(funds, f.tacode), Gb(CFundCatalog::TypeName(f.type)),
-                        Nav4(nav), Nav4(accumulated), std::to_string(date), Percent(funds.Change(f, date, 1)),
-                        Gb(StateText(f.state))});
+        rows.push_back({f.code, Gb(f.name), Nav4(nav), Percent(funds.Change(f, date, 1)), Nav4(accumulated),
+                        std::to_string(date), Gb(CFundCatalog::TypeName(f.type)), Gb(StateText(f.state)),
+                        CompanyName(funds, f.tacode), f.tacode});
     }
     return rows;
 }
 
 const std::vector<CTextColumn>& FundColumns()
 {
+    // The figures a user looks for first come next to the name, in the columns a table shows at once.
     static const std::vector<CTextColumn> columns = {
-        {"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"tacode", "公司代码"}, {"jjgs", "基金公司"},
-        {"jjlx", "类型"},           {"dwjz", "单位净值"},     {"ljjz", "累计净值"}, {"jzrq", "净值日期"},
-        {"zdf", "日涨幅%"},          {"zt", "状态"}};
+        {"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"dwjz", "单位净值"}, {"zdf", "日涨幅%"},
+        {"ljjz", "累计净值"},       {"jzrq", "净值日期"},     {"jjlx", "类型"},     {"zt", "状态"},
+        {"jjgs", "基金公司"},       {"tacode", "公司代码"}};
     return columns;
 }
 
@@ -108,16 +109,18 @@ std::string Shares(CFundCall& t)
         int64_t nav = t.broker.FundNav(*f, date);
         int64_t value = h.shares * nav / 10000;
         auto account = t.account->fundAccounts.find(f->tacode);
-        rows.push_back({f->code, Gb(f->name), f->tacode, CompanyName(funds, f->tacode),
-                        account == t.account->fundAccounts.end() ? std::string() : account->second, Shares2(h.shares),
+        rows.push_back({f->code, Gb(f->name), Shares2(h.shares), Money(value), Money(value - h.cost),
                         Shares2(h.shares - h.frozen), Nav4(h.shares > 0 ? h.cost * 10000 / h.shares : 0), Nav4(nav),
-                        Money(value), Money(value - h.cost), Gb(DividendText(h.dividend)), std::to_string(h.dividend)});
+                        Gb(DividendText(h.dividend)), CompanyName(funds, f->tacode),
+                        account == t.account->fundAccounts.end() ? std::string() : account->second, f->tacode,
+                        std::to_string(h.dividend)});
     }
+    // Shares, value and gain first: what the holder looks for, in the columns a table shows at once.
     return PagedTextTable(t.params, "query",
-                          {{"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"tacode", "公司代码"},
-                           {"jjgs", "基金公司"}, {"jjzh", "基金账号"}, {"fe", "份额"}, {"kyfe", "可用份额"},
-                           {"cbj", "成本价"}, {"dwjz", "单位净值"}, {"sz", "市值"}, {"fdyk", "浮动盈亏"},
-                           {"fhfs", "分红方式"}, {"fhfsdm", "分红代码"}},
+                          {{"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"fe", "份额"}, {"sz", "市值"},
+                           {"fdyk", "浮动盈亏"}, {"kyfe", "可用份额"}, {"cbj", "成本价"}, {"dwjz", "单位净值"},
+                           {"fhfs", "分红方式"}, {"jjgs", "基金公司"}, {"jjzh", "基金账号"}, {"tacode", "公司代码"},
+                           {"fhfsdm", "分红代码"}},
                           rows);
 }
 
@@ -145,8 +148,8 @@ std::string Ranking(CFundCall& t, bool rating)
     int type = t.params.GetInt("jjlx", 0);
     std::vector<CTextColumn> columns;
     if (rating)
-        columns = {{"pm", "排名"},        {"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"jjgs", "基金公司"},
-                   {"pj", "评级"},        {"pjdm", "星级"},           {"zf1y", "近一年%"},     {"zdf", "日涨幅%"}};
+        columns = {{"pm", "排名"},        {"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"pj", "评级"},
+                   {"pjdm", "星级"},      {"zf1y", "近一年%"},        {"zdf", "日涨幅%"},      {"jjgs", "基金公司"}};
     else
         columns = {{"pm", "排名"},      {"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"jjlx", "类型"},
                    {"dwjz", "单位净值"}, {"zdf", "日涨幅%"},          {"zf1w", "近一周%"},     {"zf1m", "近一月%"},
@@ -179,9 +182,9 @@ std::string Ranking(CFundCall& t, bool rating)
             std::string text = stars == 0 ? "暂无评级" : std::string();
             for (int i = 0; i < 5 && stars > 0; ++i)
                 text += i < stars ? "★" : "☆";
-            e.values = {0, 0, 0, 0, 0, static_cast<double>(stars), year, day};
-            e.cells = {"", f.code, Gb(f.name), CompanyName(funds, f.tacode), Gb(text), std::to_string(stars),
-                       Percent(year), Percent(day)};
+            e.values = {0, 0, 0, 0, static_cast<double>(stars), year, day, 0};
+            e.cells = {"", f.code, Gb(f.name), Gb(text), std::to_string(stars), Percent(year), Percent(day),
+                       CompanyName(funds, f.tacode)};
         } else {
             double w = funds.Change(f, date, 5), m = funds.Change(f, date, 21), q = funds.Change(f, date, 63);
             double h = funds.Change(f, date, 126), ytd = funds.YearChange(f, date);
@@ -193,7 +196,7 @@ std::string Ranking(CFundCall& t, bool rating)
     }
     size_t k = static_cast<size_t>(sortIndex - columns.begin());
     bool ascending = t.params.GetInt("direct", 1) == 0;
-    bool byText = (k >= 1 && k <= 3) || (rating && k == 4); // code, name, type or company
+    bool byText = k == 1 || k == 2 || (rating ? k == 7 : k == 3); // code, name, company or type
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
         if (byText)
             return ascending ? a.cells[k] < b.cells[k] : a.cells[k] > b.cells[k];
@@ -447,13 +450,15 @@ std::string ProductHoldings(CFundCall& t)
     for (const CCashHolding& h : t.account->cashHoldings) {
         const CCashProduct* p = t.broker.Funds().Product(h.code);
         int64_t expected = p ? static_cast<int64_t>(static_cast<double>(h.amount) * p->yieldPercent / 100.0 * p->days / 365.0) : 0;
-        rows.push_back({std::to_string(h.id), h.code, p ? Gb(p->name) : std::string(), Gb("买入"), Money(h.amount),
-                        std::to_string(h.start), std::to_string(h.maturity), Money(h.state == 0 ? expected : h.paid),
-                        Gb(h.state == 0 ? "持有中" : h.state == 1 ? "已终止" : "已到期")});
+        rows.push_back({std::to_string(h.id), p ? Gb(p->name) : std::string(), Money(h.amount),
+                        Gb(h.state == 0 ? "持有中" : h.state == 1 ? "已终止" : "已到期"), h.code, Gb("买入"),
+                        std::to_string(h.start), std::to_string(h.maturity), Money(h.state == 0 ? expected : h.paid)});
     }
+    // The state next to the name and amount: which holdings can still be terminated is seen at once.
     return PagedTextTable(t.params, "query",
-                          {{"wtbh", "合同编号"}, {"cpdm", "产品代码"}, {"cpmc", "产品名称"}, {"mmlb", "业务"},
-                           {"je", "金额"}, {"qxr", "起息日"}, {"dqr", "到期日"}, {"yqsy", "收益"}, {"zt", "状态"}},
+                          {{"wtbh", "合同编号"}, {"cpmc", "产品名称"}, {"je", "金额"}, {"zt", "状态"},
+                           {"cpdm", "产品代码"}, {"mmlb", "业务"}, {"qxr", "起息日"}, {"dqr", "到期日"},
+                           {"yqsy", "收益"}},
                           rows);
 }
 

@@ -153,10 +153,7 @@ bool CGridList::AddRow(const GridCell* cells, int n)
 
 void CGridList::Clear()
 {
-    int first = TitleOffset();
-    for (int i = GetItemCount() - 1; i >= first; --i)
-        RemoveItem(i);
-    Invalidate();
+    RemoveFrom(TitleOffset());
 }
 
 int CGridList::GetRowCount() const

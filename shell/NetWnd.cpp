@@ -52,11 +52,31 @@ char* CopyText(const char* text)
 }
 
 // A pair longer than four characters whose name starts with "tc_" in either case stays plain.
-bool IsPlainPair(const std::string& pair)
+bool IsPlainPair(const char* pair, size_t n)
 {
-    return pair.size() > 4 && (pair[0] == 't' || pair[0] == 'T') && (pair[1] == 'c' || pair[1] == 'C') &&
-           pair[2] == '_';
+    return n > 4 && (pair[0] == 't' || pair[0] == 'T') && (pair[1] == 'c' || pair[1] == 'C') && pair[2] == '_';
 }
+
+// Text that may hold the business fields in plain (passwords among them): room reserved up front so growing never
+// leaves a copy behind, and every byte wiped when it goes.
+struct CWipedText {
+    explicit CWipedText(size_t room) { text.reserve(room); }
+    ~CWipedText()
+    {
+        text.resize(text.capacity()); // within the capacity: no new buffer
+        SecureZeroMemory(text.data(), text.size());
+    }
+    CWipedText(const CWipedText&) = delete;
+    CWipedText& operator=(const CWipedText&) = delete;
+    std::string text;
+};
+
+// Wipes a request buffer on every way out of the function that filled it.
+struct CWipeOnExit {
+    char* data;
+    size_t size;
+    ~CWipeOnExit() { SecureZeroMemory(data, size); }
+};
 
 } // namespace
 
@@ -325,23 +345,25 @@ int CNetWnd::BuildReloginText(char* part, int capacity)
 // session key and rewrites the part. 0 when the result does not fit.
 int CNetWnd::EncipherPart(char* part, int capacity, bool afterAmpersand)
 {
-    std::string plain, business;
+    size_t partLength = strlen(part);
+    std::string plain;
+    CWipedText businessText(partLength + 1), sent((size_t)capacity + 64);
+    std::string& business = businessText.text;
+    std::string& text = sent.text;
     const char* p = part;
     while (*p != 0) {
         const char* end = strchr(p, '&');
         size_t n = end != nullptr ? (size_t)(end - p) : strlen(p);
         if (n > 0) {
-            std::string pair(p, n);
-            std::string& list = IsPlainPair(pair) ? plain : business;
+            std::string& list = IsPlainPair(p, n) ? plain : business;
             if (!list.empty())
                 list += '&';
-            list += pair;
+            list.append(p, n);
         }
         p += n;
         if (*p == '&')
             ++p;
     }
-    std::string text;
     int sealedLength = 0;
     std::string sealedText;
     if (!business.empty()) {
@@ -359,10 +381,10 @@ int CNetWnd::EncipherPart(char* part, int capacity, bool afterAmpersand)
         }
     }
     if (sealedLength > 0) {
-        text = "TC_REQDATA=" + sealedText + "&TC_REQLENGTH=" + std::to_string(business.size());
+        text.append("TC_REQDATA=").append(sealedText).append("&TC_REQLENGTH=").append(std::to_string(business.size()));
         plain += plain.empty() ? "TC_ENCRYPT=36" : "&TC_ENCRYPT=36";
     } else {
-        text = business;
+        text.assign(business);
         plain += plain.empty() ? "TC_ENCRYPT=0" : "&TC_ENCRYPT=0";
     }
     // The prefix before an empty part already ends with "&".
@@ -426,14 +448,13 @@ void CNetWnd::HandleSend(int mainFunction, int subFunction)
         return;
     resendAfterLogin = false;
     char text[REQUEST_CAPACITY];
+    CWipeOnExit wipe{text, sizeof text}; // the window wrote its fields here in plain before enciphering them
     int sent = 0;
     if (ComposeRequest(mainFunction, subFunction, text, sizeof text) > 0) {
         if (worker == nullptr)
             worker = CAppData::Instance()->GetConnection();
         sent = worker != nullptr && worker->Send(text, m_hWnd, keep, 0) == 1; // busy: dropped
     }
-    // The text may hold a password in plain before encipherment.
-    SecureZeroMemory(text, sizeof text);
     if (sent) {
         CAppData::Instance()->NextPacketId();
         captionBar.SetActivity(TRUE);

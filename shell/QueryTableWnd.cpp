@@ -42,6 +42,9 @@ int CQueryTableWnd::OnInitParam(int id, const char* info, const char* params)
     char* position = GetParamValue(params, "position");
     positionColumn = position != nullptr ? position : "poststr";
     free(position);
+    char* count = GetParamValue(params, "count");
+    requestCount = count != nullptr && count[0] != 0 && IsDigitString(count) ? atoi(count) : 0;
+    free(count);
     return CTableWnd::OnInitParam(id, info, params);
 }
 
@@ -70,10 +73,17 @@ int CQueryTableWnd::BuildRequest(char* part, int capacity, const char*)
 
 int CQueryTableWnd::GetRequestCount()
 {
-    // A window pages by the row limit it gives its grid.
-    int limit = grid.GetRowLimit();
+    // A window pages by the row limit of its grid, which the first reply sets from the count unless the window
+    // shaped the grid itself; so the first page asks for that count too.
+    int limit = grid.GetColumnCount() > 0 ? grid.GetRowLimit() : requestCount;
     pageSize = limit >= 1 ? limit : DEFAULT_PAGE_SIZE;
     return pageSize;
+}
+
+void CQueryTableWnd::ShapeGrid(int shown)
+{
+    int visible = shown < VISIBLE_COLUMNS ? shown : VISIBLE_COLUMNS;
+    grid.SetTable(requestCount, shown, 1, visible, visible > 1 ? visible - 1 : 0);
 }
 
 void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
@@ -105,14 +115,12 @@ void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
         if (positionIndex < 0 && StrEqualNoCase(f->name, positionColumn.c_str()) == 0)
             positionIndex = i;
     }
-    bool headings = !headingsMade;
+    bool headings = !headingsMade || reshape;
     headingsMade = true;
-    if (headings && grid.GetColumnCount() == 0) {
-        // A window that did not shape its grid gets one column per shown field, the first one fixed.
-        int shown = fields - (positionIndex >= 0 ? 1 : 0);
-        int visible = shown < VISIBLE_COLUMNS ? shown : VISIBLE_COLUMNS;
-        grid.SetTable(0, shown, 1, visible, visible > 1 ? visible - 1 : 0);
-    }
+    // A window that did not shape its grid gets one column per shown field.
+    if (headings && (grid.GetColumnCount() == 0 || reshape))
+        ShapeGrid(fields - (positionIndex >= 0 ? 1 : 0));
+    reshape = false;
     if (headings) {
         for (int i = 0; i < fields; ++i) {
             if (i == positionIndex)
@@ -219,6 +227,13 @@ int CQueryTableWnd::PrevPage()
     }
     Request();
     return 1;
+}
+
+void CQueryTableWnd::Reload()
+{
+    currentPosition.clear();
+    positionStack.clear();
+    Request();
 }
 
 void CQueryTableWnd::InitMenu(CPopMenuWnd* menu)

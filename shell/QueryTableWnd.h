@@ -43,12 +43,16 @@ public:
 
     virtual int NextPage();
     virtual int PrevPage();
+    // The first page again (a refresh, or after the rows or the account changed): a plain Request would ask for
+    // the page after the one shown.
+    void Reload();
     virtual void InitMenu(CPopMenuWnd* menu);
     virtual void OnMenuCommand(int command);
 
     // The grid column of a reply field, or -1.
     int GetColumnIndex(const char* name) const;
-    // Rows per page: the configured count, or 1000 when that is below 1; kept as the page size.
+    // Rows per page: the grid's row limit, or before the first reply shapes the grid the count the window was
+    // opened with ("count" of its parameter text); 1000 when that is below 1. Kept as the page size.
     int GetRequestCount();
     // Runs the action menu over the window and acts on the choice.
     void ShowActionMenu();
@@ -68,8 +72,15 @@ protected:
     // The 8-bit text of the selected row's cell of a field; empty when there is none.
     std::string RowField(int row, const char* name);
 
+    // Shapes the grid for the reply's shown columns (the first one fixed): a page of requestCount rows.
+    void ShapeGrid(int shownColumns);
+
     std::string signColumn;
     std::string positionColumn = "poststr";
+    // Rows a page asks for, from the parameter text's "count" (the menu's); 0: one unpaged answer.
+    int requestCount = 0;
+    // The next reply's columns replace the grid's (another kind of rows).
+    bool reshape = false;
     std::string currentPosition;
     std::vector<std::string> positionStack;
     CDataSet* lastDataSet = nullptr;

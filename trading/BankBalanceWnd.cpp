@@ -6,6 +6,7 @@
 #include "shell/QueryTableWnd.h"
 #include "trading/OneShotSend.h"
 #include "trading/TradeText.h"
+#include "platform/win/SecureMemory.h"
 
 #include <cstring>
 
@@ -65,7 +66,7 @@ int CBankBalanceWnd::BuildRequest(char* part, int capacity, const char*)
         return 0;
     std::string fields = "tc_mfuncno=600&tc_sfuncno=21&yhdm=" + banks[(size_t)bankIndex].code + "&yhmm=" + password.Get();
     int ok = WriteTradeRequest(part, capacity, fields.c_str());
-    WipeBytes(fields.data(), fields.size());
+    SecureZeroMemory(fields.data(), fields.size());
     return ok;
 }
 

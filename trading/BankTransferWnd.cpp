@@ -6,6 +6,7 @@
 #include "trading/OrderCheck.h"
 #include "trading/TradeConfirmWnd.h"
 #include "trading/TradeText.h"
+#include "platform/win/SecureMemory.h"
 
 #include <cstdio>
 #include <cstring>
@@ -140,7 +141,7 @@ void CBankTransferWnd::OnActionButton()
     confirm->AddLine(u"转账方向", DirectionText(direction));
     confirm->AddLine(u"转账金额", (WideFromGb(money) + u"元").c_str());
     confirm->SetOrderRequest(fields.c_str());
-    WipeBytes(fields.data(), fields.size());
+    SecureZeroMemory(fields.data(), fields.size());
     int outcome = confirm->RunModal();
     lastSerial = confirm->GetOrderNumber();
     delete confirm;

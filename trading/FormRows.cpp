@@ -2,6 +2,7 @@
 
 #include "core/TextHelpers.h"
 #include "shell/FundBaseWnd.h"
+#include "platform/win/SecureMemory.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -11,13 +12,6 @@ namespace {
 constexpr int FORM_TEXT_SIZE = 24;
 
 } // namespace
-
-void WipeBytes(void* data, size_t size)
-{
-    volatile unsigned char* p = static_cast<volatile unsigned char*>(data);
-    for (size_t i = 0; i < size; ++i)
-        p[i] = 0;
-}
 
 CFormRows::~CFormRows()
 {
@@ -128,12 +122,12 @@ CTypedSecret::CTypedSecret(const UiLineEdit& edit)
     WideToAnsi(edit.GetText(), &narrow);
     if (narrow != nullptr) {
         text.assign(narrow);
-        WipeBytes(narrow, strlen(narrow));
+        SecureZeroMemory(narrow, strlen(narrow));
         free(narrow);
     }
 }
 
 CTypedSecret::~CTypedSecret()
 {
-    WipeBytes(text.data(), text.size());
+    SecureZeroMemory(text.data(), text.size());
 }

@@ -62,6 +62,3 @@ public:
 private:
     std::string text;
 };
-
-// Overwrites a buffer with zeros in a way the compiler keeps.
-void WipeBytes(void* data, size_t size);

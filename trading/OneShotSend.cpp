@@ -6,6 +6,7 @@
 #include "shell/NetWnd.h"
 #include "trading/FormRows.h"
 #include "trading/TradeText.h"
+#include "platform/win/SecureMemory.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ int SendOnce(CNetWnd* wnd)
         }
     }
     // The text held the business fields in plain before they were enciphered.
-    WipeBytes(text, sizeof text);
+    SecureZeroMemory(text, sizeof text);
     return sent;
 }
 

@@ -9,6 +9,7 @@
 #include "shell/WndMessages.h"
 #include "trading/OneShotSend.h"
 #include "trading/TradeText.h"
+#include "platform/win/SecureMemory.h"
 
 #include <cstdio>
 #include <cstring>
@@ -16,7 +17,7 @@
 namespace {
 
 constexpr int ACCOUNT_MAX_CHARS = 20;
-constexpr int PASSWORD_MAX_CHARS = 12; // short enough that the edit's buffer never moves while typing
+constexpr int PASSWORD_MAX_CHARS = 12; // room for any password the brokerage takes (its own are 6 digits)
 const WCHAR* const ACCOUNT_TYPES[2] = {u"资金账号", u"股东账号"};
 
 } // namespace
@@ -171,7 +172,7 @@ int CQXTradeLoginWnd::BuildRequest(char* part, int capacity, const char*)
     int n = snprintf(part, (size_t)capacity, "tc_mfuncno=600&tc_sfuncno=1&yyb=%s&accounttype=%d&account=%s&password=%s",
                      offices[(size_t)branchIndex].code.c_str(), accountType, account.c_str(), password.Get());
     if (n < 0 || n >= capacity) {
-        WipeBytes(part, (size_t)capacity);
+        SecureZeroMemory(part, (size_t)capacity);
         part[0] = 0;
         return 0;
     }

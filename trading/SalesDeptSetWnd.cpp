@@ -42,12 +42,9 @@ BOOL CSalesDeptSetWnd::OnInitDialog()
     addButton.SetPos(boxX + 330, boxY, width - boxX - 350, FIELD_HEIGHT);
     AddUiWin(&addButton);
 
-    // The user's list sits under the open drop-down list, so the two never overlap.
-    int top = boxY + FIELD_HEIGHT + BOX_LIST_HEIGHT + 10;
     myLabel.SetText(u"我的营业部（选中后点“删除”移除）");
     myLabel.SetTextSize(22);
-    myLabel.SetTextColor(RGB(255, 255, 255));
-    myLabel.SetPos(boxX, top, width - 2 * boxX, 40);
+    myLabel.SetTextColor(RGB(0, 0, 0)); // on the window's white ground
     AddUiWin(&myLabel);
     myList.SetID(ID_MY_LIST);
     myList.SetItemHeight(50);
@@ -59,13 +56,34 @@ BOOL CSalesDeptSetWnd::OnInitDialog()
     commandBar.SetButton(1, true, true, u"删除");
     commandBar.SetButton(2, true, true, u"返回");
     AddUiWin(&commandBar);
-    int bottom = GetHeight() - commandBar.GetHeight();
-    myList.SetPos(boxX, top + 45, width - 2 * boxX, bottom - top - 55);
+    PlaceMyList();
     AddUiWin(&myList);
 
     mine = LoadBranchOffices();
     FillMyList();
     return TRUE;
+}
+
+void CSalesDeptSetWnd::PlaceMyList()
+{
+    // The user's list never lies under the open drop-down list: below it in portrait; in landscape, where nothing
+    // fits below it, beside it under the add button.
+    int width = GetWidth();
+    int x = boxX;
+    int top = boxY + FIELD_HEIGHT + BOX_LIST_HEIGHT + 10;
+    if (width > GetHeight()) {
+        x = boxX + 330;
+        top = boxY + FIELD_HEIGHT + 10;
+    }
+    int bottom = GetHeight() - commandBar.GetHeight();
+    myLabel.SetPos(x, top, width - x - boxX, 40);
+    myList.SetPos(x, top + 45, width - x - boxX, bottom - top - 55);
+}
+
+void CSalesDeptSetWnd::OnScreenModeChanged(int orientation)
+{
+    CComboBoxWnd::OnScreenModeChanged(orientation);
+    PlaceMyList();
 }
 
 int CSalesDeptSetWnd::BuildRequest(char* part, int capacity, const char*)

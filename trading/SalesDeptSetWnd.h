@@ -22,6 +22,7 @@ public:
 
     LPCWSTR GetMzClassName() override;
     BOOL OnInitDialog() override;
+    void OnScreenModeChanged(int orientation) override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
@@ -33,9 +34,11 @@ public:
     const std::vector<BranchOffice>& GetMyOffices() const { return mine; }
     int GetServerOfficeCount() const { return (int)firm.size(); }
     UiList& GetMyList() { return myList; }
+    UiStatic& GetMyLabel() { return myLabel; }
 
 private:
     void FillMyList();
+    void PlaceMyList();
     bool Save();
 
     std::vector<BranchOffice> firm;      // from the server, in the box's order

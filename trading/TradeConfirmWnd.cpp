@@ -9,6 +9,7 @@
 #include "trading/OneShotSend.h"
 #include "trading/OwnedWindow.h"
 #include "trading/TradeText.h"
+#include "platform/win/SecureMemory.h"
 
 const WCHAR* const CTradeConfirmWnd::RESULT_UNKNOWN_TEXT = u"委托结果未知，请查询当日委托";
 
@@ -26,7 +27,7 @@ CTradeConfirmWnd::CTradeConfirmWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(
 
 CTradeConfirmWnd::~CTradeConfirmWnd()
 {
-    WipeBytes(request.data(), request.size());
+    SecureZeroMemory(request.data(), request.size());
 }
 
 LPCWSTR CTradeConfirmWnd::GetMzClassName()
@@ -41,7 +42,7 @@ void CTradeConfirmWnd::AddLine(LPCWSTR label, LPCWSTR value)
 
 void CTradeConfirmWnd::SetOrderRequest(const char* params)
 {
-    WipeBytes(request.data(), request.size());
+    SecureZeroMemory(request.data(), request.size());
     request = params != nullptr ? params : "";
 }
 

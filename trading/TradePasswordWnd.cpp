@@ -7,6 +7,7 @@
 #include "shell/WndMessages.h"
 #include "trading/OneShotSend.h"
 #include "trading/TradeText.h"
+#include "platform/win/SecureMemory.h"
 
 #include <cstring>
 
@@ -73,7 +74,7 @@ int CTradePasswordWnd::BuildRequest(char* part, int capacity, const char*)
     std::string fields =
         std::string("tc_mfuncno=600&tc_sfuncno=40&oldpwd=") + oldPassword.Get() + "&newpwd=" + newPassword.Get();
     int ok = WriteTradeRequest(part, capacity, fields.c_str());
-    WipeBytes(fields.data(), fields.size());
+    SecureZeroMemory(fields.data(), fields.size());
     return ok;
 }
 

@@ -1,14 +1,9 @@
 #include "trading/TradeQueryTableWnd.h"
 
 #include "core/AppData.h"
-#include "core/DataSet.h"
-#include "core/ReplyRecordSet.h"
-#include "core/TextHelpers.h"
 #include "shell/PopMenuWnd.h"
 #include "shell/WndMessages.h"
 #include "trading/TradeText.h"
-
-#include <cstdlib>
 
 CTradeQueryTableWnd::CTradeQueryTableWnd(LPCWSTR title, HWND ownerWnd) : CQueryTableWnd(title, ownerWnd)
 {
@@ -30,15 +25,6 @@ BOOL CTradeQueryTableWnd::OnInitDialog()
     for (UINT image : images)
         toolBar.AddButton(image);
     return TRUE;
-}
-
-int CTradeQueryTableWnd::OnInitParam(int id, const char* info, const char* params)
-{
-    char* count = GetParamValue(params, "count");
-    if (count != nullptr && IsDigitString(count) && count[0] != 0)
-        requestCount = atoi(count);
-    free(count);
-    return CQueryTableWnd::OnInitParam(id, info, params);
 }
 
 std::string CTradeQueryTableWnd::ExtraFields()
@@ -64,47 +50,6 @@ void CTradeQueryTableWnd::OnActive()
     if (!CAppData::Instance()->HasTradeAccounts() && firstActivation)
         ShowText(u"请先登录交易系统！", m_hWnd, 2000);
     CQueryTableWnd::OnActive();
-}
-
-void CTradeQueryTableWnd::OnReply(const BYTE* data, int length, int transportFailed)
-{
-    if (!transportFailed && data != nullptr && length > 0)
-        ShapeGrid(data, length);
-    CQueryTableWnd::OnReply(data, length, transportFailed);
-}
-
-void CTradeQueryTableWnd::ShapeGrid(const BYTE* data, int length)
-{
-    // The grid holds one page of the count the query asks for, so the next page is fetched when it is full; the
-    // base shapes an unshaped grid without a limit.
-    if (requestCount <= 0 || (!reshape && grid.GetColumnCount() > 0))
-        return;
-    CReplyRecordSet reply(data, (DWORD)length);
-    CDataSet* set = reply.hasError ? nullptr : *reply.GetRecord(0);
-    if (set == nullptr || set->GetFieldCount() < 1)
-        return;
-    int shown = 0;
-    for (int i = 0; i < set->GetFieldCount(); ++i) {
-        const FieldInfo* f = set->GetFieldInfo(i);
-        if (f != nullptr && StrEqualNoCase(f->name, positionColumn.c_str()) != 0)
-            ++shown;
-    }
-    if (shown < 1)
-        return;
-    if (reshape) {
-        grid.Clear();
-        headingsMade = false;
-        reshape = false;
-    }
-    int visible = shown < VISIBLE_COLUMNS ? shown : VISIBLE_COLUMNS;
-    grid.SetTable(requestCount, shown, 1, visible, visible > 1 ? visible - 1 : 0);
-}
-
-void CTradeQueryTableWnd::Reload()
-{
-    currentPosition.clear();
-    positionStack.clear();
-    Request();
 }
 
 void CTradeQueryTableWnd::OnRowTap(int) {}

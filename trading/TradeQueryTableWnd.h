@@ -14,27 +14,15 @@ public:
 
     LPCWSTR GetMzClassName() override;
     BOOL OnInitDialog() override;
-    int OnInitParam(int menuId, const char* info, const char* params) override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
-    void OnReply(const BYTE* data, int length, int transportFailed) override;
     void OnActive() override;
     void InitMenu(CPopMenuWnd* menu) override;
 
-    // The first page again (after a change of the account).
-    void Reload();
     // A tapped row; the base does nothing.
     virtual void OnRowTap(int row);
 
 protected:
     // The query's own fields after the parameter text ("" by default).
     virtual std::string ExtraFields();
-
-    // Shapes the grid for the reply's columns, a page of requestCount rows, before the base fills it.
-    void ShapeGrid(const BYTE* data, int length);
-
-    // Rows a page asks for (the parameter text's "count"); 0: one unpaged answer.
-    int requestCount = 0;
-    // The next reply's columns replace the grid's (another kind of history).
-    bool reshape = false;
 };

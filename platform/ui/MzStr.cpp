@@ -1,11 +1,22 @@
 // The class library's wide string.
 #include "platform/ui/MzStr.h"
 
+#include "platform/win/SecureMemory.h"
 #include "platform/win/WideText.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+
+namespace {
+
+// Every buffer goes wiped: an edit's text may be a password, and freed memory keeps what it held.
+void FreeWiped(WCHAR* data, size_t capacity) {
+    if (data) SecureZeroMemory(data, capacity * sizeof(WCHAR));
+    free(data);
+}
+
+} // namespace
 
 CMzStr::CMzStr() = default;
 
@@ -19,7 +30,7 @@ CMzStr::CMzStr(CMzStr&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)), length_(std::exchange(other.length_, 0)),
       capacity_(std::exchange(other.capacity_, 0)) {}
 
-CMzStr::~CMzStr() { free(data_); }
+CMzStr::~CMzStr() { FreeWiped(data_, capacity_); }
 
 CMzStr& CMzStr::operator=(const CMzStr& other) {
     if (this != &other) SetString(other.C_Str(), other.length_);
@@ -28,7 +39,7 @@ CMzStr& CMzStr::operator=(const CMzStr& other) {
 
 CMzStr& CMzStr::operator=(CMzStr&& other) noexcept {
     if (this != &other) {
-        free(data_);
+        FreeWiped(data_, capacity_);
         data_ = std::exchange(other.data_, nullptr);
         length_ = std::exchange(other.length_, 0);
         capacity_ = std::exchange(other.capacity_, 0);
@@ -59,9 +70,12 @@ void CMzStr::Reserve(size_t capacity) {
     if (data_ && capacity < capacity_) return;
     size_t want = capacity_ ? capacity_ : 16;
     while (want <= capacity) want *= 2;
-    WCHAR* grown = static_cast<WCHAR*>(realloc(data_, want * sizeof(WCHAR)));
+    // A new buffer rather than realloc, so the old one is wiped before it goes.
+    WCHAR* grown = static_cast<WCHAR*>(malloc(want * sizeof(WCHAR)));
     if (!grown) abort();
-    if (!data_) grown[0] = 0;
+    if (data_) memcpy(grown, data_, (length_ + 1) * sizeof(WCHAR));
+    else grown[0] = 0;
+    FreeWiped(data_, capacity_);
     data_ = grown;
     capacity_ = want;
 }
@@ -89,10 +103,7 @@ void CMzStr::Clear() {
 }
 
 void CMzStr::Wipe() {
-    if (data_) {
-        volatile WCHAR* unit = data_;
-        for (size_t i = 0; i < capacity_; ++i) unit[i] = 0;
-    }
+    if (data_) SecureZeroMemory(data_, capacity_ * sizeof(WCHAR));
     length_ = 0;
 }
 
@@ -112,8 +123,8 @@ void CMzStr::Erase(size_t at, size_t count) {
     if (at >= length_) return;
     if (count > length_ - at) count = length_ - at;
     memmove(data_ + at, data_ + at + count, (length_ - at - count) * sizeof(WCHAR));
+    memset(data_ + length_ - count, 0, count * sizeof(WCHAR)); // no stale units past the end
     length_ -= count;
-    data_[length_] = 0;
 }
 
 CMzStr CMzStr::SubStr(size_t at, size_t count) const {

@@ -13,9 +13,10 @@ UiList::UiList() { textSize_ = 24; }
 // Derived lists free their payloads in their own destructors (OnRemoveItem is no longer theirs here).
 UiList::~UiList() = default;
 
+// Adding only lengthens the content, so the scroll offset stays valid; the range is brought up to date where it is
+// used (a press, a jump, EnsureVisible). Measuring every row at every add made a long reply take minutes.
 int UiList::AddItem(const ListItem& item) {
     items_.push_back(item);
-    UpdateRange();
     Invalidate();
     return (int)items_.size() - 1;
 }
@@ -24,7 +25,6 @@ int UiList::InsertItem(const ListItem& item, int index) {
     if (index < 0 || index > (int)items_.size()) index = (int)items_.size();
     items_.insert(items_.begin() + index, item);
     if (selected_ >= index) ++selected_;
-    UpdateRange();
     Invalidate();
     return index;
 }
@@ -53,6 +53,18 @@ void UiList::RemoveAll() {
     selected_ = -1;
     scroll_.SetRange(0);
     scroll_.SetOffset(0);
+    Invalidate();
+}
+
+void UiList::RemoveFrom(int first) {
+    if (first < 0) first = 0;
+    for (int i = (int)items_.size() - 1; i >= first; --i) {
+        if (i >= (int)items_.size()) continue;
+        OnRemoveItem(i);
+        if (i < (int)items_.size()) items_.erase(items_.begin() + i);
+    }
+    if (selected_ >= (int)items_.size()) selected_ = -1;
+    UpdateRange(); // once: measuring the rest at every removal made clearing a long list take minutes
     Invalidate();
 }
 

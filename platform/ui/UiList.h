@@ -24,6 +24,7 @@ public:
     int InsertItem(const ListItem& item, int index); // index beyond the end appends
     bool RemoveItem(int index);
     void RemoveAll();                                // from the last item to the first
+    void RemoveFrom(int first);                      // the items from first on, from the last one back
     bool MoveItem(int from, int to);
     int GetItemCount() const { return (int)items_.size(); }
     ListItem* GetItem(int index);

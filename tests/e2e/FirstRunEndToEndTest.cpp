@@ -10,6 +10,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -206,6 +207,12 @@ TEST_F(FirstRunTest, RunClientPointsTheClientAtItsOwnServerTellsHowToDriveItAndE
     EXPECT_NE(run.output.find("morwick: no display"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("running headless"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("tools/automate -s " + socket + " dump"), std::string::npos) << run.output;
+    // The server's data folder it made (demo accounts with their password digests) is the user's alone.
+    for (const std::string& path : {root.Path() + "server-data", root.Path() + "server-data/brokerage"}) {
+        struct stat info{};
+        ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
+        EXPECT_EQ(info.st_mode & 077, 0u) << path;
+    }
 }
 
 TEST_F(FirstRunTest, RunClientFailsClearlyWhenItsServerCannotListen)

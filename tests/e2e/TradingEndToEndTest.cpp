@@ -15,6 +15,14 @@ namespace {
 
 class TradingEndToEndTest : public ClientTest {
 protected:
+    // A known day and minute, so the market's path after the order is the same on every run.
+    CServerOptions ServerOptions() override
+    {
+        CServerOptions options = ClientTest::ServerOptions();
+        options.startMinute = 60;
+        options.today = 20251208;
+        return options;
+    }
     // Signs the phone up and waits for the home grid.
     std::string SignUp(ClientProcess& client)
     {
@@ -139,6 +147,11 @@ TEST_F(TradingEndToEndTest, LoggedOutBuySetsUpLogsInOrdersCancelsAndLogsOut)
     dump = WaitForText(client, "元\"");
     ASSERT_NE(TopWindow(dump).find("\"text\":\"买入 "), std::string::npos) << dump;
     ASSERT_EQ(TopWindow(dump).find("\"text\":\"卖1  --\""), std::string::npos) << "the book is filled: " << dump;
+    std::smatch typed;
+    const std::string form = TopWindow(dump);
+    ASSERT_TRUE(std::regex_search(form, typed, std::regex(RectOfId(310) + R"re([^}]*"text":"(\d{6})")re")))
+        << dump;
+    const std::string code = typed[5];
     Type(client, CentreOf(dump, RectOfId(312)), "100");
     client.Command("shot " + Shot("order.png"));
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
@@ -182,11 +195,40 @@ TEST_F(TradingEndToEndTest, LoggedOutBuySetsUpLogsInOrdersCancelsAndLogsOut)
     EXPECT_EQ(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
     ASSERT_TRUE(client.Tap(back));
 
-    // Positions, for the record.
+    // A buy at the fifth ask fills once the market moves, and the shares show in positions.
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 0, 55))); // 买入委托
+    dump = client.WaitForTop("CTradeBuySaleWnd");
+    Type(client, CentreOf(dump, RectOfId(310)), code);
+    dump = WaitForText(client, "元\"");
+    std::smatch ask;
+    ASSERT_TRUE(std::regex_search(dump, ask, std::regex("\"text\":\"卖5  (\\d+\\.\\d\\d)"))) << dump;
+    const std::string price = ask[1];
+    client.Tap(CentreOf(dump, RectOfId(311)));
+    for (int i = 0; i < 10; ++i)
+        client.Command("key back");
+    Type(client, CentreOf(dump, RectOfId(311)), price);
+    Type(client, CentreOf(dump, RectOfId(312)), "100");
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = client.WaitForTop("CTradeConfirmWnd");
+    ASSERT_NE(TopWindow(dump).find("\"text\":\"" + price + "\""), std::string::npos) << dump;
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = WaitForText(client, "委托已提交，委托编号：");
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
+    dump = client.WaitForTop("CTradeBuySaleWnd");
+    ASSERT_NE(server->http.Control("advance?minutes=5").find("ok"), std::string::npos);
+    ASSERT_TRUE(client.Tap(Bar(dump, 2)));
+
     dump = client.WaitForTop("CQXTradeMenuWnd");
     ASSERT_TRUE(client.Tap(Row(dump, 170, 3, 55))); // 资金股份
     dump = WaitForText(client, "\"columns=");
     ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
+    // The table shows code, name, market and shares; the account held none of this stock before.
+    const std::regex held("\"" + code + "\\|[^|\"]*\\|\\d\\|(\\d+)\"");
+    dump = WaitFor(client, [&](const std::string& top) { return std::regex_search(top, held); });
+    std::smatch shares;
+    ASSERT_TRUE(std::regex_search(dump, shares, held)) << dump;
+    EXPECT_EQ(shares[1].str(), "100") << dump;
     client.Command("shot " + Shot("positions.png"));
 
     // The password reached neither the screen's description nor the debug log.

@@ -154,14 +154,15 @@ public:
     }
     // The tips the client showed since the last call.
     std::string Tips() { return client.Command("log"); }
-    // Confirms the order summary on top and returns the number in the notice that follows ("" when none).
-    std::string Confirm()
+    // Confirms the order summary on top and returns the number that follows the text in the notice that comes
+    // next ("" when the notice says something else).
+    std::string Confirm(const std::string& text = "委托已提交，委托编号：")
     {
         if (!Sees("CTradeConfirmWnd") || !TapBar(1) || !Sees("MzMessageBoxWnd"))
             return "";
         std::smatch m;
         std::string top = TopWindow(dump);
-        std::string number = std::regex_search(top, m, std::regex("委托编号：(\\d+)")) ? std::string(m[1]) : "";
+        std::string number = std::regex_search(top, m, std::regex(text + "(\\w+)")) ? std::string(m[1]) : "";
         TapText("确定");
         return number;
     }
@@ -276,7 +277,7 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     u.Back();
     ASSERT_TRUE(u.Sees("CQXTradeMenuWnd"));
 
-    // 基金开户: the risk notice first; its 同意 opens the account form, which asks for the trade log-in.
+    // 基金开户: the risk notice first; its 确定 opens the account form, which asks for the trade log-in.
     ASSERT_TRUE(u.TapMenuRow(12, "CFundRiskAnnounceWnd")) << u.dump;
     ASSERT_TRUE(u.Shows("基金开户风险提示"));
     u.TapBar(1);
@@ -290,7 +291,7 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     u.Type(1, "110101199003071234");
     u.Type(2, "13800138000");
     u.TapBar(1);
-    EXPECT_NE(u.Confirm(), "");
+    EXPECT_NE(u.Confirm("开户成功，基金账号："), "");
     ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
     u.Back();
     ASSERT_TRUE(u.Sees("CQXTradeMenuWnd")) << u.dump;
@@ -311,7 +312,7 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     ASSERT_TRUE(u.TapMenuRow(11, "CFundTradeCancelWnd")) << u.dump;
     ASSERT_EQ(u.GridRows(), 1) << u.GridItems();
     u.TapGridRow(0, 2);
-    EXPECT_EQ(u.Confirm(), first);
+    EXPECT_EQ(u.Confirm("撤单成功，委托编号："), first);
     ASSERT_TRUE(u.Sees("CFundTradeCancelWnd"));
     EXPECT_EQ(u.GridRows(), 0) << u.GridItems();
     u.Back(5);
@@ -338,7 +339,7 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     ASSERT_TRUE(u.TapChoice("红利再投资"));
     ASSERT_TRUE(u.Sees("CFundFHConfigWnd"));
     u.TapBar(1);
-    EXPECT_NE(u.Confirm(), "");
+    EXPECT_NE(u.Confirm("分红方式已修改，委托编号："), "");
     ASSERT_TRUE(u.Sees("CFundFHConfigWnd"));
     EXPECT_TRUE(u.Shows("\"text\":\"红利再投资\""));
     u.Back();
@@ -353,6 +354,7 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     ASSERT_TRUE(u.TapMenuRow(8, "CFundTransformWnd")) << u.dump;
     u.TapId(302);
     ASSERT_TRUE(u.Sees("CMakeChoiceWnd")) << u.dump;
+    EXPECT_FALSE(u.Shows("161106")) << "a fund in its subscription period takes no conversion";
     ASSERT_TRUE(u.TapChoice("长风稳健混合 161102"));
     ASSERT_TRUE(u.Sees("CFundTransformWnd"));
     u.Type(0, "2000");
@@ -372,14 +374,19 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     ASSERT_TRUE(u.Sees("CQlnBuyWnd")) << u.dump;
     u.Type(0, "50000");
     u.TapBar(1);
-    std::string bought = u.Confirm();
+    std::string bought = u.Confirm("购买成功，委托编号：");
     ASSERT_NE(bought, "");
     ASSERT_TRUE(u.Sees("CQlnBuyWnd"));
     u.Back();
     u.Back(5);
     ASSERT_TRUE(u.TapMenuRow(2, "CQuillonTerminateWnd")) << u.dump;
-    ASSERT_NE(u.GridItems().find(bought + "|QL0101"), std::string::npos) << u.GridItems();
+    ASSERT_NE(u.GridItems().find(bought + "|稳利1号|50000.00|持有中"), std::string::npos) << u.GridItems();
     u.TapGridRow(0, 2);
-    EXPECT_EQ(u.Confirm(), bought);
+    EXPECT_EQ(u.Confirm("提前终止成功，委托编号："), bought);
     ASSERT_TRUE(u.Sees("CQuillonTerminateWnd"));
+    EXPECT_NE(u.GridItems().find(bought + "|稳利1号|50000.00|已终止"), std::string::npos) << u.GridItems();
+    u.Tips();
+    u.TapGridRow(0, 2); // once ended, it is not offered for termination again
+    EXPECT_NE(u.Tips().find("该产品已终止，不能提前终止！"), std::string::npos);
+    EXPECT_EQ(u.Top(), "CQuillonTerminateWnd");
 }

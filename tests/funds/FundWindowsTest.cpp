@@ -5,9 +5,11 @@
 #include "funds/FundInfoQueryWnd.h"
 #include "funds/FundMenuWnd.h"
 #include "funds/FundOpenAccountWnd.h"
+#include "funds/FundQuery.h"
 #include "funds/FundRedemptionWnd.h"
 #include "funds/FundRgSgWnd.h"
 #include "funds/FundRiskAnnounceWnd.h"
+#include "funds/FundSearchResultWnd.h"
 #include "funds/FundSearchWnd.h"
 #include "funds/FundSortParamWnd.h"
 #include "funds/FundSortWnd.h"
@@ -138,6 +140,33 @@ TEST_F(FundWindowTest, MyFundsTableShowsTheStoredFundsWithoutATradeLogIn)
     std::sort(codes.begin(), codes.end());
     EXPECT_EQ(codes, (std::vector<std::u16string>{u"161101", u"163301"}));
     EXPECT_TRUE(messages.Empty());
+}
+
+TEST_F(FundWindowTest, FundTablesPageByTheMenusCountAndRefreshTheFirstPage)
+{
+    StartServer();
+    // All 24 funds of the stand-in server, 20 a page as the menu says.
+    auto* w = Open<CFundSearchResultWnd>(u"全部基金", nullptr);
+    w->OnInitParam(-1, "", "tc_mfuncno=700&tc_sfuncno=18&sign=zdf&position=poststr&count=20");
+    EXPECT_EQ(w->GetRequestCount(), 20) << "the first page asks for the menu's count";
+    w->Request();
+    ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != nullptr; }));
+    std::u16string first = Cell(w, 0, w->GetColumnIndex("tradingcode"));
+    const struct {
+        const char* step;
+        int button; // on the tool bar
+        int rows;
+    } steps[] = {{"next", QUERY_NEXT, 4},       {"refresh", QUERY_REFRESH, 20}, {"next", QUERY_NEXT, 4},
+                 {"back", QUERY_PREV, 20},       {"refresh", QUERY_REFRESH, 20}};
+    for (const auto& s : steps) {
+        CDataSet* before = w->GetLastDataSet();
+        w->OnMzCommand(MAKELONG(ID_TOOL_BAR, 0), s.button);
+        ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != before; })) << s.step;
+        EXPECT_EQ(w->GetGrid().GetRowCount(), s.rows) << s.step;
+        EXPECT_EQ(w->GetGrid().GetRowLimit(), 20);
+        std::u16string code = Cell(w, 0, w->GetColumnIndex("tradingcode"));
+        EXPECT_EQ(code == first, s.rows == 20) << s.step << ": the first page again, or the second";
+    }
 }
 
 TEST_F(FundWindowTest, RankingSortsByThePickedColumnAndTurnsTheOrderWhenItIsPickedAgain)
@@ -272,7 +301,7 @@ TEST_F(FundWindowTest, PurchaseAndSubscriptionCheckCodeAmountStateAccountMinimum
         {0, u"161101", u"0", u"金额必须大于零！"},
         {0, u"161101", u"10.005", u"金额必须是数字，最多两位小数！"},
         {0, u"162201", u"1000", u"该基金暂停申购！"},
-        {0, u"161106", u"1000", u"该基金暂停申购！"},
+        {0, u"161106", u"1000", u"该基金处于认购期，请使用认购！"},
         {1, u"161101", u"1000", u"该基金不在认购期！"},
         {0, u"163301", u"1000", u"您尚未开立该基金公司的基金账户，请先开户！"},
         {0, u"161101", u"1", nullptr},      // below the fund's minimum

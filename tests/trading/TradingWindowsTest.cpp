@@ -4,6 +4,7 @@
 #include "TradingTestSupport.h"
 
 #include "core/ReplyRecordSet.h"
+#include "platform/win/Shell.h"
 #include "trading/BankBalanceWnd.h"
 #include "trading/BankTransferWnd.h"
 #include "trading/NewStockListWnd.h"
@@ -484,4 +485,43 @@ TEST_F(TradingWindowsTest, BranchOfficesComeFromTheServerAndAreKeptInTheFile)
     kept = LoadBranchOffices();
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].name, GbFromWide(u"北京金融街营业部"));
+}
+
+TEST_F(TradingWindowsTest, TheUsersBranchOfficesStayInViewBesideTheOpenListWhenThePhoneTurns)
+{
+    ASSERT_TRUE(CAppData::Instance()->SetConfig("Screen_Mode", "4", 0)); // follow the phone
+    SaveBranchOffices({});
+    auto* offices = OpenWith<CSalesDeptSetWnd>("");
+    offices->ShowChild(-1, "", "", TRUE, TRUE);
+    PumpMessages();
+    for (int orientation : {2, 0}) {
+        SimulateAccelerometer(orientation);
+        PumpMessages();
+        ASSERT_EQ(offices->GetWidth() > offices->GetHeight(), orientation == 2);
+        RECT view = offices->GetContentPanel().GetRect();
+        RECT list = offices->GetMyList().GetRect();
+        RECT dropDown = offices->GetList().GetRect();
+        RECT overlap;
+        EXPECT_TRUE(list.top >= view.top && list.bottom <= view.bottom && list.right <= view.right)
+            << orientation << ": " << list.top << ".." << list.bottom << " in " << view.top << ".." << view.bottom;
+        EXPECT_GE(list.bottom - list.top, 100) << orientation; // two rows at least
+        EXPECT_FALSE(IntersectRect(&overlap, &list, &dropDown)) << orientation;
+    }
+    // Its label reads on the window's white ground.
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, 720, 720);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT label = offices->GetMyLabel().GetRect();
+    HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+    FillRect(dc, &label, white);
+    DeleteObject(white);
+    offices->GetMyLabel().PaintWin(dc, &label, &label);
+    int inked = 0;
+    for (int y = label.top; y < label.bottom; ++y)
+        for (int x = label.left; x < label.right; ++x)
+            inked += GetPixel(dc, x, y) != RGB(255, 255, 255);
+    EXPECT_GT(inked, 100);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -288,6 +289,34 @@ TEST(UiListBehaviour, AFlingKeepsMovingAndAPressThatStopsItIsNotATap) {
     EXPECT_TRUE(list.IsStopPress());
     EXPECT_EQ(list.GetSelectedIndex(), -1);
     EXPECT_FALSE(list.IsScrolling());
+}
+
+TEST(UiListBehaviour, FillingAndClearingALongListWithPerItemHeightsMeasuresLinearlyAndKeepsItsScrollRange) {
+    // A reply of many rows once cost a measure of every row at every add: minutes for tens of thousands.
+    class CountingList : public UiList {
+    public:
+        int GetItemHeight(int index) override {
+            ++measured;
+            return index == 0 ? 59 : GetItemHeightValue();
+        }
+        long long measured = 0;
+    };
+    for (int rows : {10, 3000}) {
+        CountingList list;
+        list.SetPos(0, 0, 480, 400);
+        list.SetItemHeight(70);
+        list.SetVariableItemHeight(true);
+        for (int i = 0; i < rows; ++i) list.AddItem(ListItem{u"r", 0});
+        EXPECT_LE(list.measured, 4LL * rows) << rows;
+        list.SetTopPos(1 << 30);
+        EXPECT_EQ(list.GetTopPos(), std::max(0, 59 + 70 * (rows - 1) - 400)) << rows;
+        // Clearing all but the first row (a table keeps its title) is as cheap, and the offset comes back.
+        list.measured = 0;
+        list.RemoveFrom(1);
+        EXPECT_EQ(list.GetItemCount(), 1);
+        EXPECT_LE(list.measured, 4LL * rows) << rows;
+        EXPECT_EQ(list.GetTopPos(), 0) << rows;
+    }
 }
 
 TEST(UiListBehaviour, EnsureVisibleScrollsTheLeastNeeded) {
