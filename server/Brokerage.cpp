@@ -257,12 +257,17 @@ CTradeAccount* CBrokerage::LogIn(const std::string& account, int accountType, co
 bool CBrokerage::CheckPassword(CTradeAccount& a, const std::string& password, const char* wrongText,
                                std::string* error)
 {
+    return CountPasswordTry(a, PasswordHash(a.fundId, password) == a.passwordHash, wrongText, error);
+}
+
+bool CBrokerage::CountPasswordTry(CTradeAccount& a, bool right, const char* wrongText, std::string* error)
+{
     int64_t now = Now();
     if (a.lockedUntil > now) {
         *error = "账户已锁定，请" + std::to_string((a.lockedUntil - now + 59) / 60) + "分钟后再试";
         return false;
     }
-    if (PasswordHash(a.fundId, password) == a.passwordHash) {
+    if (right) {
         if (a.wrongPasswords != 0) {
             a.wrongPasswords = 0;
             Save(a);
@@ -308,6 +313,8 @@ const CSecurity* CBrokerage::Security(int m, const std::string& code) const
 }
 
 int64_t CBrokerage::PriceOf(const CSecurity& s, int units) { return s.decimals == 3 ? units : int64_t(units) * 10; }
+
+int64_t CBrokerage::PriceStep(const CSecurity& s) { return s.decimals == 3 ? 1 : 10; }
 
 void CBrokerage::Limits(const CSecurity& s, int64_t* up, int64_t* down)
 {
@@ -395,7 +402,7 @@ CDone CBrokerage::PlaceOrder(CTradeAccount& a, int m, const std::string& code, i
     if (s && s->suspended)
         return {"该证券停牌，不能交易"};
     int64_t price = ParseScaled(priceText, 3);
-    if (price <= 0 || (s && s->decimals == 2 && price % 10 != 0))
+    if (price <= 0 || (s && price % PriceStep(*s) != 0))
         return {"委托价格无效"};
     int64_t quantity = ParseScaled(quantityText, 0);
     if (quantity <= 0 || quantity > 1000000)
@@ -572,9 +579,10 @@ CBankAccount* CBrokerage::Bank(CTradeAccount& a, const std::string& code)
     return nullptr;
 }
 
-bool CBrokerage::CheckBankPassword(const CBankAccount& b, const std::string& password) const
+bool CBrokerage::CheckBankPassword(CTradeAccount& a, const CBankAccount& b, const std::string& password,
+                                   std::string* error)
 {
-    return PasswordHash(b.number, password) == b.passwordHash;
+    return CountPasswordTry(a, PasswordHash(b.number, password) == b.passwordHash, "银行密码错误", error);
 }
 
 CDone CBrokerage::Transfer(CTradeAccount& a, const std::string& bankCode, int direction, const std::string& amountText,
@@ -589,22 +597,22 @@ CDone CBrokerage::Transfer(CTradeAccount& a, const std::string& bankCode, int di
     int64_t amount = ParseScaled(amountText, 2);
     if (amount <= 0 || amount > 500000000)
         return {"转账金额无效"};
+    CDone d;
     if (direction == 1) {
-        if (!CheckBankPassword(*b, bankPassword))
-            return {"银行密码错误"};
+        if (!CheckBankPassword(a, *b, bankPassword, &d.error))
+            return d;
         if (amount > b->balance)
             return {"银行余额不足"};
         b->balance -= amount;
         a.cash += amount;
     } else {
-        if (PasswordHash(a.fundId, fundPassword) != a.passwordHash)
-            return {"资金密码错误"};
+        if (!CheckPassword(a, fundPassword, "资金密码错误", &d.error))
+            return d;
         if (amount > a.cash - a.frozen)
             return {"可取资金不足"};
         a.cash -= amount;
         b->balance += amount;
     }
-    CDone d;
     d.id = NextId(a);
     a.transfers.push_back({d.id, Today(), NowHHMMSS(), b->code, direction, amount});
     Save(a);

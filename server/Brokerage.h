@@ -219,7 +219,8 @@ public:
     CTradeAccount* Find(const std::string& fundId);
     // The account a request may act on: the session's, when the request carries the session's trade token.
     CTradeAccount* ForSession(const CSession& session, const CRequestParams& request);
-    // Counts a wrong password towards the lock; wrongText leads the refusal ("交易密码错误").
+    // Counts a wrong password towards the lock; wrongText leads the refusal ("交易密码错误"). The trading, fund and
+    // bank passwords of an account share one count: three wrong ones in a row of any of them lock the account.
     bool CheckPassword(CTradeAccount& a, const std::string& password, const char* wrongText, std::string* error);
     CDone ChangePassword(CTradeAccount& a, const std::string& oldPassword, const std::string& newPassword);
     std::string HolderCode(const CTradeAccount& a, int market) const;
@@ -228,6 +229,8 @@ public:
     // Stocks.
     const CSecurity* Security(int market, const std::string& code) const;
     static void Limits(const CSecurity& s, int64_t* up, int64_t* down);
+    // The smallest price step in 1/1000 yuan: 0.01 for prices with two decimals, 0.001 for three.
+    static int64_t PriceStep(const CSecurity& s);
     static int64_t PriceOf(const CSecurity& s, int units);
     bool NewShare(const std::string& applyCode, CNewShare* out) const;
     std::vector<CNewShare> NewShares() const;
@@ -242,7 +245,7 @@ public:
     CBankAccount* Bank(CTradeAccount& a, const std::string& code);
     CDone Transfer(CTradeAccount& a, const std::string& bank, int direction, const std::string& amountText,
                    const std::string& bankPassword, const std::string& fundPassword);
-    bool CheckBankPassword(const CBankAccount& b, const std::string& password) const;
+    bool CheckBankPassword(CTradeAccount& a, const CBankAccount& b, const std::string& password, std::string* error);
 
     // Funds and cash products.
     CDone OpenFundAccount(CTradeAccount& a, const std::string& tacode, const std::string& name, const std::string& idType,
@@ -275,6 +278,8 @@ private:
     // Ends what is left of an order, releasing its frozen money or shares; returns the quantity ended.
     int CancelRest(CTradeAccount& a, CStockOrder& o);
     bool SettleLocked(CTradeAccount& a);
+    // The lock-out of CheckPassword for a password already compared.
+    bool CountPasswordTry(CTradeAccount& a, bool right, const char* wrongText, std::string* error);
     void ConfirmFundOrder(CTradeAccount& a, CFundOrder& o);
     int64_t Now() const { return clock(); }
     int NextId(CTradeAccount& a) { return a.nextId++; }

@@ -10,8 +10,10 @@ std::string CBrokerage::Help()
     for (const CDemoAccount& d : DemoAccounts())
         text += std::string("    ") + d.fundId + " / " + d.password + " / " + d.branch + " / " + d.holder + "\n";
     text += "  bank password of every demo bank account: 888888; fund password (zjmm) = trading password\n"
-            "  3 wrong passwords in a row lock an account for 15 minutes\n"
+            "  3 wrong passwords in a row lock an account for 15 minutes (trading, fund and bank passwords count together)\n"
             "  control: /advance?minutes=N runs the market and the accounts on by N trading minutes at once\n"
+            "  the market's date and minute are kept in DIR/brokerage/market.clock; a restart starts there, or at\n"
+            "  --minute and today when they are later: the market never goes back\n"
             "  branch offices:";
     for (const CBranchOffice& b : Branches())
         text += std::string(" ") + b.code + " " + b.name;
@@ -24,7 +26,8 @@ std::string CBrokerage::Help()
         "         -> accounts(market, secuid, fundid, custname), trdsession(session)\n"
         "  600/2  trade log-out            600/5 branch offices -> yyb(yybdm, yybmc, dz, dh)\n"
         "  600/3  order form lookup: code, market, mmlb, price -> stock(zqdm, zqmc, market, zxj, zsp, ztj, dtj, jydw,\n"
-        "         mrjw1-5, mrsl1-5, mcjw1-5, mcsl1-5, kyzj, kysl, zdsl, sgdm)\n"
+        "         mrjw1-5, mrsl1-5, mcjw1-5, mcsl1-5, kyzj, kysl, zdsl, sgdm (1 a new share), jgdw (price step in\n"
+        "         yuan: prices off it are refused), tpbz (1 suspended: orders refused))\n"
         "  600/6  order: code, market, mmlb (0 buy, 1 sell), price, sl -> order(wtbh, zqdm, zqmc, mmlb, jg, sl, msg)\n"
         "         buys in lots of 100, sells of today's buys refused (T+1), prices within +-10% of the previous close;\n"
         "         fills minute by minute when the market crosses the price, a quarter of the minute's volume at most\n"

@@ -41,6 +41,20 @@ int LocalTradingMinute()
     return 240;
 }
 
+// Where the market starts: the configured (or local) day and minute, or the kept clock when that is later.
+struct MarketStart {
+    int date;
+    int minute;
+};
+MarketStart StartOf(const CServerOptions& o, const CMarketClock& clock)
+{
+    MarketStart start;
+    start.date = PreviousTradingDate(NextTradingDate(o.today ? o.today : LocalDate())); // a weekend: the Friday
+    start.minute = o.startMinute >= 0 ? o.startMinute : LocalTradingMinute();
+    clock.StartNoEarlier(&start.date, &start.minute);
+    return start;
+}
+
 std::string StripBraces(const std::string& s)
 {
     if (s.size() >= 2 && s.front() == '{' && s.back() == '}')
@@ -62,7 +76,7 @@ bool IsDigits(const std::string& s)
 
 CServerFunctions::CServerFunctions(const CServerOptions& o, const CRsaKeyPair* k)
     : options(o), keys(k), sessions(o.seed),
-      market(o.seed, o.startMinute >= 0 ? o.startMinute : LocalTradingMinute(), o.today ? o.today : LocalDate()),
+      marketClock(o.dataDir), market(o.seed, StartOf(o, marketClock).minute, StartOf(o, marketClock).date),
       brokerage(std::make_unique<CBrokerage>(o.seed, o.dataDir, market)), started(std::chrono::steady_clock::now()),
       compressMode(o.compressMode), cipherMode(o.cipherMode)
 {
@@ -117,6 +131,7 @@ void CServerFunctions::RunMarketTo(int64_t steps)
         market.AdvanceTo(market.GetStepsDone() + 1);
         brokerage->OnMinute();
     }
+    marketClock.Write(market.GetDate(), market.GetMinuteOfDay()); // before any reply shows the new time
 }
 
 CServerFunctions::Answer CServerFunctions::Error(const std::string& utf8Text)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "server/Market.h"
+#include "server/MarketClock.h"
 #include "server/RequestParams.h"
 #include "server/SessionTable.h"
 
@@ -29,7 +30,7 @@ struct CServerOptions {
     int startMinute = -1;               // trading minutes done at start; -1 from the local clock
     int today = 0;                      // YYYYMMDD; 0 from the local clock
     double marketMinutesPerSecond = 0.2; // how fast the market runs; 0 freezes it
-    std::string dataDir;                // where the trade accounts are kept; empty: in memory only
+    std::string dataDir;                // where the trade accounts and the market's clock are kept; empty: in memory only
 };
 
 struct CServerReply {
@@ -139,6 +140,7 @@ private:
     CServerOptions options;
     const CRsaKeyPair* keys;
     CSessionTable sessions;
+    CMarketClock marketClock; // before the market, which starts no earlier than it
     CMarket market;
     std::unique_ptr<CBrokerage> brokerage;
     std::chrono::steady_clock::time_point started;

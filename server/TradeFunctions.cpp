@@ -90,7 +90,8 @@ std::string Stock(CTradeCall& t)
                                        "mcsl2", "mcsl3", "mcsl4", "mcsl5"};
     for (const char* n : book)
         columns.push_back({n, ""});
-    for (const char* n : {"kyzj", "kysl", "zdsl", "sgdm"})
+    // jgdw: the price step in yuan; tpbz: 1 while the security is suspended (orders refused).
+    for (const char* n : {"kyzj", "kysl", "zdsl", "sgdm", "jgdw", "tpbz"})
         columns.push_back({n, ""});
     std::vector<std::string> row;
     CNewShare issue;
@@ -98,11 +99,11 @@ std::string Stock(CTradeCall& t)
         std::string p = Price3(issue.price);
         row = {issue.applyCode, issue.name, std::to_string(issue.market), p, p, p, p,
                std::to_string(CBrokerage::NEW_SHARE_LOT)};
-        row.resize(columns.size() - 4, "0");
+        row.resize(columns.size() - 6, "0");
         int64_t lots = (a.cash - a.frozen) * 10 / (issue.price * CBrokerage::NEW_SHARE_LOT);
         int most = static_cast<int>(std::min<int64_t>(lots * CBrokerage::NEW_SHARE_LOT, issue.maxShares));
         for (const std::string& v : {Money(a.cash - a.frozen), std::string("0"), std::to_string(std::max(0, most)),
-                                     std::string("1")})
+                                     std::string("1"), std::string("0.01"), std::string("0")})
             row.push_back(v);
         return Row(columns, row, "stock");
     }
@@ -122,7 +123,8 @@ std::string Stock(CTradeCall& t)
     const CHolding* h = a.Holding(s->market, s->code);
     int sellable = h ? a.Sellable(*h, t.broker.Today()) : 0;
     int most = side == 1 ? sellable : t.broker.MaxBuy(a, price > 0 ? price : CBrokerage::PriceOf(*s, s->last));
-    for (const std::string& v : {Money(a.cash - a.frozen), std::to_string(sellable), std::to_string(most), std::string("0")})
+    for (const std::string& v : {Money(a.cash - a.frozen), std::to_string(sellable), std::to_string(most), std::string("0"),
+                                 Price3(CBrokerage::PriceStep(*s)), std::string(s->suspended ? "1" : "0")})
         row.push_back(v);
     return Row(columns, row, "stock");
 }
@@ -267,10 +269,8 @@ std::string BankBalance(CTradeCall& t)
         t.error = "银行代码无效";
         return std::string();
     }
-    if (!t.broker.CheckBankPassword(*b, t.params.Get("yhmm"))) {
-        t.error = "银行密码错误";
+    if (!t.broker.CheckBankPassword(t.account, *b, t.params.Get("yhmm"), &t.error))
         return std::string();
-    }
     return Row({{"yhdm", "银行代码"}, {"yhmc", "银行名称"}, {"bz", "币种"}, {"yhye", "银行余额"}},
                {b->code, Gb(b->name), Gb("人民币"), Money(b->balance)}, "balance");
 }

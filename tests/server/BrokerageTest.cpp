@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 
@@ -195,12 +196,12 @@ TEST_F(BrokerageFixture, BankTransfersMoveMoneyBothWaysOnlyWithTheRightPasswords
         std::string amount, bankPassword, fundPassword, error;
         int64_t cash, balance;
     } cases[] = {
-        {1, "1000.00", "000000", "", "银行密码错误", 0, 10000000},
+        {1, "1000.00", "000000", "", "银行密码错误，还可尝试2次", 0, 10000000},
         {1, "0", "888888", "", "转账金额无效", 0, 10000000},
         {1, "1.234", "888888", "", "转账金额无效", 0, 10000000},
         {1, "200000", "888888", "", "银行余额不足", 0, 10000000},
         {1, "30000.50", "888888", "", "", 3000050, 6999950},
-        {2, "100", "", "654321", "资金密码错误", 3000050, 6999950},
+        {2, "100", "", "654321", "资金密码错误，还可尝试2次", 3000050, 6999950},
         {2, "40000", "", "123456", "可取资金不足", 3000050, 6999950},
         {2, "10000", "", "123456", "", 2000050, 7999950},
         {3, "10000", "888888", "123456", "转账方向无效", 2000050, 7999950},
@@ -213,6 +214,45 @@ TEST_F(BrokerageFixture, BankTransfersMoveMoneyBothWaysOnlyWithTheRightPasswords
     }
     EXPECT_EQ(a.transfers.size(), 2u);
     EXPECT_EQ(broker->Transfer(a, "99", 1, "1", "888888", "").error, "银行代码无效");
+}
+
+TEST_F(BrokerageFixture, WrongBankAndFundPasswordsOfTransfersLockTheAccountLikeTheTradingPassword)
+{
+    CTradeAccount& a = Account(EMPTY);
+    const std::string bank = a.banks[0].code;
+    std::string error;
+    auto logIn = [&](const char* password) { return broker->LogIn(EMPTY, 0, "", password, &error) != nullptr ? "" : error; };
+    auto in = [&](const char* password) { return broker->Transfer(a, bank, 1, "100", password, "").error; };
+    auto out = [&](const char* password) { return broker->Transfer(a, bank, 2, "100", "", password).error; };
+    auto balance = [&](const char* password) {
+        return broker->CheckBankPassword(a, a.banks[0], password, &error) ? "" : error;
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::function<std::string()>> wrong; // three tries in a row, any mix
+        std::function<std::string()> right;
+        const char* firstRefusal;
+    } cases[] = {
+        {"bank password in", {[&] { return in("000000"); }, [&] { return in("1"); }, [&] { return in(""); }},
+         [&] { return in("888888"); }, "银行密码错误，还可尝试2次"},
+        {"fund password out", {[&] { return out("000000"); }, [&] { return out("1"); }, [&] { return out(""); }},
+         [&] { return out("123456"); }, "资金密码错误，还可尝试2次"},
+        {"bank balance", {[&] { return balance("0"); }, [&] { return balance("1"); }, [&] { return balance("2"); }},
+         [&] { return balance("888888"); }, "银行密码错误，还可尝试2次"},
+        {"mixed", {[&] { return in("0"); }, [&] { return out("0"); }, [&] { return logIn("0"); }},
+         [&] { return logIn("123456"); }, "银行密码错误，还可尝试2次"},
+    };
+    for (const Case& c : cases) {
+        int64_t cash = a.cash;
+        EXPECT_EQ(c.wrong[0](), c.firstRefusal) << c.name;
+        EXPECT_NE(c.wrong[1]().find("还可尝试1次"), std::string::npos) << c.name;
+        EXPECT_EQ(c.wrong[2](), "密码连续错误3次，账户已锁定，请15分钟后再试") << c.name;
+        EXPECT_EQ(c.right(), "账户已锁定，请15分钟后再试") << c.name << ": even the right password";
+        EXPECT_EQ(logIn("123456"), "账户已锁定，请15分钟后再试") << c.name << ": the whole account";
+        EXPECT_EQ(a.cash, cash) << c.name << ": no money moved";
+        wallClock += 15 * 60;
+        EXPECT_EQ(c.right(), "") << c.name << ": after the lock";
+    }
 }
 
 TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCancellableUntilThen)

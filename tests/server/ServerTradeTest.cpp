@@ -56,7 +56,8 @@ TEST_F(TradeFixture, EveryFunctionAnswersTheSetAndColumnsTheWindowsRead)
         std::vector<const char*> columns;
     } cases[] = {
         {600, 5, "", "yyb", {"yybdm", "yybmc"}},
-        {600, 3, "code=600010&mmlb=0", "stock", {"zqmc", "ztj", "dtj", "mrjw1", "mcsl5", "kyzj", "kysl", "zdsl"}},
+        {600, 3, "code=600010&mmlb=0", "stock",
+         {"zqmc", "ztj", "dtj", "mrjw1", "mcsl5", "kyzj", "kysl", "zdsl", "sgdm", "jgdw", "tpbz"}},
         {600, 10, "count=20", "query", {"zqdm", "kysl", "cbj", "fdyk", "poststr"}},
         {600, 11, "count=20", "query", {"wtbh", "mmlb", "cjsl", "zt", "poststr"}},
         {600, 12, "count=20", "query", {"cjbh", "wtbh", "cjjg", "poststr"}},
@@ -176,6 +177,33 @@ TEST_F(TradeFixture, AFundPurchaseIsConfirmedWhenTheControlChannelRunsTheClockPa
     while (shares[0].MoveNext())
         held = held || std::string(shares[0].GetString("tradingcode")) == "161102";
     EXPECT_TRUE(held);
+}
+
+TEST_F(TradeFixture, TheOrderFormLookUpGivesThePriceStepAndSuspensionThatOrdersAreRefusedBy)
+{
+    tradeSession = LogInToTrade("880012347", "654321", "0102"); // cash, no stocks
+    const CSecurity* suspended = nullptr;
+    for (const CSecurity& s : server.Functions().Market().Securities())
+        if (s.suspended && s.type == KIND_STOCK && s.market != MARKET_HONG_KONG && suspended == nullptr)
+            suspended = &s;
+    ASSERT_NE(suspended, nullptr) << "the synthetic market has a suspended stock";
+    struct Case {
+        std::string code;
+        std::string step, halted;
+        std::string offStep, refusal; // an order at a price off the step, and how it is refused
+    } cases[] = {
+        {"600010", "0.01", "0", ".001", "委托价格无效"},
+        {suspended->code, "0.01", "1", "", "该证券停牌，不能交易"},
+    };
+    for (const Case& c : cases) {
+        TestSets stock = Call(600, 3, "code=" + c.code + "&mmlb=0");
+        ASSERT_TRUE(stock[0].MoveFirst()) << Error(stock);
+        EXPECT_EQ(std::string(stock[0].GetString("jgdw")), c.step) << c.code;
+        EXPECT_EQ(std::string(stock[0].GetString("tpbz")), c.halted) << c.code;
+        std::string price = std::string(stock[0].GetString("zsp")) + c.offStep;
+        TestSets order = Call(600, 6, "code=" + c.code + "&mmlb=0&price=" + price + "&sl=100");
+        EXPECT_EQ(Error(order), c.refusal) << c.code << " at " << price;
+    }
 }
 
 // The market runs half a trading minute every 16 ms here, so a day's close is several seconds away.
