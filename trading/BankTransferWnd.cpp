@@ -41,7 +41,7 @@ void CBankTransferWnd::CreateControls()
 {
     bankButton = rows.AddChoice(u"银行", u"正在获取银行列表", ID_BANK);
     directionButton = rows.AddChoice(u"转账方向", DirectionText(direction), ID_DIRECTION);
-    amountEdit = rows.AddEdit(u"转账金额", SIP_KIND_NUMBER, 12);
+    amountEdit = rows.AddNumberEdit(u"转账金额", 12);
     passwordEdit = rows.AddEdit(PasswordLabel(direction), SIP_KIND_NUMBER, 12, true);
     amountEdit->SetID(ID_AMOUNT);
     passwordEdit->SetID(ID_PASSWORD);
@@ -141,6 +141,7 @@ void CBankTransferWnd::OnActionButton()
     confirm->AddLine(u"转账方向", DirectionText(direction));
     confirm->AddLine(u"转账金额", (WideFromGb(money) + u"元").c_str());
     confirm->SetOrderRequest(fields.c_str());
+    confirm->SetUnknownText(CTradeConfirmWnd::TRANSFER_UNKNOWN_TEXT);
     SecureZeroMemory(fields.data(), fields.size());
     int outcome = confirm->RunModal();
     lastSerial = confirm->GetOrderNumber();

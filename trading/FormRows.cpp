@@ -78,6 +78,23 @@ UiLineEdit* CFormRows::AddEdit(LPCWSTR label, int sip, int maxChars, bool passwo
     return edit;
 }
 
+CNumberEdit* CFormRows::AddNumberEdit(LPCWSTR label, int maxChars)
+{
+    auto edit = std::make_unique<CNumberEdit>();
+    CNumberEdit* made = edit.get();
+    edits.push_back(std::move(edit));
+    AddEdit(label, SIP_KIND_NUMBER, maxChars, false, made);
+    return made;
+}
+
+int CNumberEdit::OnChar(WCHAR ch)
+{
+    int changed = CMatchEdit::OnChar(ch);
+    if (changed)
+        PostNotify(NOTIFY_CHANGED, 0);
+    return changed;
+}
+
 void CFormRows::SetLabel(int row, LPCWSTR label)
 {
     if (row >= 0 && row < (int)labels.size())

@@ -6,12 +6,25 @@
 #include "platform/ui/UiButton.h"
 #include "platform/ui/UiEdit.h"
 #include "platform/ui/UiStatic.h"
+#include "shell/MatchEdit.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
 class CFundBaseWnd;
+
+// A number field: takes every character typed, so that the form's check refuses what is not a number with a
+// message rather than the field dropping characters silently ("1e309" would become "1309"); tells its window
+// when it is full (as CMatchEdit) and after every change.
+class CNumberEdit : public CMatchEdit {
+public:
+    static constexpr int NOTIFY_CHANGED = 2;
+    int OnChar(WCHAR ch) override;
+
+protected:
+    bool Accepts(WCHAR ch) const override { return ch >= 32 && ch != 127; }
+};
 
 class CFormRows {
 public:
@@ -25,6 +38,8 @@ public:
     // A row whose value is typed: sip is the input panel kind, maxChars 0 for no limit. With `own` the form's own
     // edit (a code edit that reports when it is full) is placed instead of a new one.
     UiLineEdit* AddEdit(LPCWSTR label, int sip, int maxChars, bool password = false, UiLineEdit* own = nullptr);
+    // A row whose value is a number typed on the number pad (a CNumberEdit).
+    CNumberEdit* AddNumberEdit(LPCWSTR label, int maxChars);
     // A row whose value is picked from a list: a button showing the choice; a tap notifies the form with id.
     UiPushButton* AddChoice(LPCWSTR label, LPCWSTR choice, int id);
     // A label alone in the left column of a new row (the form places its own value control); returns the row.

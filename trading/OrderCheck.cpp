@@ -1,5 +1,6 @@
 #include "trading/OrderCheck.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,26 +10,33 @@ namespace {
 constexpr double PRICE_SLACK = 0.0005; // prices travel with two or three decimals
 constexpr long long MOST_SHARES = 999999999;
 
-// Digits with at most one point and at most `decimals` digits after it; at least one digit.
-bool IsNumberText(const char* text, int decimals)
+// What a typed number is: plain digits with at most one point and at most `decimals` digits after it (at least one
+// digit, at most 15 characters), the same after one leading minus sign, or anything else. Only ASCII digits count:
+// an exponent, a hexadecimal prefix or full-width digits are not numbers, whatever strtod would make of them.
+enum NumberKind { NOT_A_NUMBER, NEGATIVE_NUMBER, PLAIN_NUMBER };
+
+NumberKind KindOf(const char* text, int decimals)
 {
-    if (text == nullptr || text[0] == 0)
-        return false;
+    if (text == nullptr || text[0] == 0 || strlen(text) > 15)
+        return NOT_A_NUMBER;
+    bool negative = text[0] == '-';
     int digits = 0, after = -1;
-    for (const char* p = text; *p != 0; ++p) {
+    for (const char* p = negative ? text + 1 : text; *p != 0; ++p) {
         if (*p == '.') {
             if (after >= 0)
-                return false;
+                return NOT_A_NUMBER;
             after = 0;
         } else if (*p >= '0' && *p <= '9') {
             ++digits;
             if (after >= 0)
                 ++after;
         } else {
-            return false;
+            return NOT_A_NUMBER;
         }
     }
-    return digits > 0 && after <= decimals && strlen(text) <= 15;
+    if (digits == 0 || after > decimals)
+        return NOT_A_NUMBER;
+    return negative ? NEGATIVE_NUMBER : PLAIN_NUMBER;
 }
 
 std::u16string Ascii(const char* text)
@@ -46,17 +54,31 @@ std::u16string Money(double v)
     return Ascii(buffer);
 }
 
+// A price step in 1/1000 yuan as yuan with two or three decimals ("0.01", "0.005").
+std::u16string StepText(long long step)
+{
+    char buffer[32];
+    snprintf(buffer, sizeof buffer, "%lld.%03lld", step / 1000, step % 1000);
+    size_t n = strlen(buffer);
+    if (buffer[n - 1] == '0')
+        buffer[n - 1] = 0;
+    return Ascii(buffer);
+}
+
 } // namespace
 
 std::u16string CheckPrice(const char* text, const OrderLimits& limits, double* price)
 {
     if (text == nullptr || text[0] == 0)
         return u"请输入委托价格！";
-    if (!IsNumberText(text, 3))
+    NumberKind kind = KindOf(text, 3);
+    if (kind == NOT_A_NUMBER)
         return u"委托价格必须是数字！";
     double value = strtod(text, nullptr);
-    if (value <= 0)
+    if (kind == NEGATIVE_NUMBER || value <= 0)
         return u"委托价格必须大于零！";
+    if (limits.priceStep > 0 && llround(value * 1000) % limits.priceStep != 0)
+        return u"委托价格须为" + StepText(limits.priceStep) + u"元的整数倍！";
     if (limits.upLimit > 0 && limits.downLimit > 0 &&
         (value < limits.downLimit - PRICE_SLACK || value > limits.upLimit + PRICE_SLACK))
         return u"委托价格超出涨跌停限制（" + Money(limits.downLimit) + u"-" + Money(limits.upLimit) + u"）！";
@@ -69,13 +91,14 @@ std::u16string CheckQuantity(const char* text, const OrderLimits& limits, long l
 {
     if (text == nullptr || text[0] == 0)
         return u"请输入委托数量！";
-    if (!IsNumberText(text, 0) || strchr(text, '.') != nullptr)
+    NumberKind kind = KindOf(text, 0);
+    if (kind == NOT_A_NUMBER || strchr(text, '.') != nullptr)
         return u"委托数量必须是整数！";
+    long long value = strtoll(text, nullptr, 10);
+    if (kind == NEGATIVE_NUMBER || value <= 0)
+        return u"委托数量必须大于零！";
     if (strlen(text) > 9)
         return u"委托数量过大！";
-    long long value = strtoll(text, nullptr, 10);
-    if (value <= 0)
-        return u"委托数量必须大于零！";
     if (value > MOST_SHARES)
         return u"委托数量过大！";
     if (limits.buy && limits.lot > 1 && value % limits.lot != 0) {
@@ -88,6 +111,13 @@ std::u16string CheckQuantity(const char* text, const OrderLimits& limits, long l
         snprintf(most, sizeof most, "%lld", limits.available);
         return u"卖出数量超过可卖数量（可卖" + Ascii(most) + u"股）！";
     }
+    // An odd lot leaves the account only together with everything else that may be sold.
+    if (!limits.buy && limits.lot > 1 && value % limits.lot != 0 && limits.available >= 0 &&
+        value != limits.available) {
+        char most[24];
+        snprintf(most, sizeof most, "%lld", limits.available);
+        return u"卖出零股须一次性卖出（可卖" + Ascii(most) + u"股）！";
+    }
     if (quantity != nullptr)
         *quantity = value;
     return u"";
@@ -96,6 +126,8 @@ std::u16string CheckQuantity(const char* text, const OrderLimits& limits, long l
 std::u16string CheckOrder(const char* priceText, const char* quantityText, const OrderLimits& limits, double* price,
                           long long* quantity)
 {
+    if (limits.suspended)
+        return u"该证券停牌，不能交易！";
     double p = 0;
     long long q = 0;
     std::u16string message = CheckPrice(priceText, limits, &p);
@@ -116,16 +148,30 @@ std::u16string CheckAmount(const char* text, double most, double* amount)
 {
     if (text == nullptr || text[0] == 0)
         return u"请输入金额！";
-    if (!IsNumberText(text, 2))
+    NumberKind kind = KindOf(text, 2);
+    if (kind == NOT_A_NUMBER)
         return u"金额必须是数字，最多两位小数！";
     double value = strtod(text, nullptr);
-    if (value <= 0)
+    if (kind == NEGATIVE_NUMBER || value <= 0)
         return u"金额必须大于零！";
     if (most > 0 && value > most + 0.005)
         return u"金额不能超过" + Money(most) + u"元！";
     if (amount != nullptr)
         *amount = value;
     return u"";
+}
+
+long long LargestBuy(const OrderLimits& limits, double price)
+{
+    if (limits.cash < 0 || price <= 0)
+        return -1;
+    // In fen and 1/1000 yuan, as the server freezes money, so the figure is the one the server would take.
+    long long cashFen = llround(limits.cash * 100);
+    long long priceLi = llround(price * 1000);
+    long long lot = limits.lot > 0 ? limits.lot : 100;
+    if (priceLi <= 0)
+        return -1;
+    return cashFen * 10 / (priceLi * lot) * lot;
 }
 
 namespace {

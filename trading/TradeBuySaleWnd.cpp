@@ -9,6 +9,7 @@
 #include "trading/TradeConfirmWnd.h"
 #include "trading/TradeText.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,10 +54,10 @@ void CTradeBuySaleWnd::CreateControls()
     codeEdit.SetID(ID_CODE_EDIT);
     rows.AddEdit(u"证券代码", SIP_KIND_NUMBER, CODE_LENGTH, false, &codeEdit);
     nameText = rows.AddText(u"证券名称", u"");
-    priceEdit = rows.AddEdit(u"委托价格", SIP_KIND_NUMBER, 10);
+    priceEdit = rows.AddNumberEdit(u"委托价格", 10);
     availableText = rows.AddText(limits.buy ? u"可用资金" : u"可卖数量", u"");
     largestText = rows.AddText(limits.buy ? u"可买数量" : u"最大可卖", u"");
-    quantityEdit = rows.AddEdit(limits.buy ? u"买入数量" : u"卖出数量", SIP_KIND_NUMBER, 9);
+    quantityEdit = rows.AddNumberEdit(limits.buy ? u"买入数量" : u"卖出数量", 9);
     priceEdit->SetID(ID_PRICE_EDIT);
     quantityEdit->SetID(ID_QUANTITY_EDIT);
 
@@ -122,7 +123,16 @@ int CTradeBuySaleWnd::OnInitParam(int id, const char* info, const char* params)
 
 void CTradeBuySaleWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 {
+    if (LOWORD(wParam) == ID_PRICE_EDIT) {
+        if (HIWORD(wParam) == CNumberEdit::NOTIFY_CHANGED)
+            ShowLargest();
+        return;
+    }
     if (LOWORD(wParam) == ID_CODE_EDIT) {
+        // A code changed or cleared no longer names the stock shown.
+        if (HIWORD(wParam) == CNumberEdit::NOTIFY_CHANGED && !stockCode.empty() &&
+            GbFromWide(codeEdit.GetText()) != stockCode)
+            ClearStock();
         if (HIWORD(wParam) == CMatchEdit::NOTIFY_FULL) {
             // Another stock: its price and quantity start over.
             if (GbFromWide(codeEdit.GetText()) != stockCode) {
@@ -187,6 +197,8 @@ void CTradeBuySaleWnd::OnReply(const BYTE* data, int length, int transportFailed
     CReplyRecordSet reply(data, (DWORD)length);
     if (reply.hasError) {
         ClearStock();
+        refusedCode = GbFromWide(codeEdit.GetText());
+        refusedText = WideFromGb(reply.GetErrorText());
         CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
         return;
     }
@@ -203,6 +215,8 @@ void CTradeBuySaleWnd::OnReply(const BYTE* data, int length, int transportFailed
 void CTradeBuySaleWnd::ShowStock(CDataSet* set)
 {
     stockCode = Field(set, "zqdm");
+    refusedCode.clear();
+    newShare = strcmp(Field(set, "sgdm"), "1") == 0;
     const char* marketText = Field(set, "market");
     if (IsDigitString(marketText) && marketText[0] != 0)
         market = atoi(marketText);
@@ -213,12 +227,15 @@ void CTradeBuySaleWnd::ShowStock(CDataSet* set)
     limits.lot = lot > 0 ? lot : 100;
     limits.cash = atof(Field(set, "kyzj"));
     limits.available = atoll(Field(set, "kysl"));
+    limits.priceStep = llround(atof(Field(set, "jgdw")) * 1000);
+    limits.suspended = atoi(Field(set, "tpbz")) == 1;
     std::string available = limits.buy ? std::string(Field(set, "kyzj")) + GbFromWide(u"元")
                                        : std::string(Field(set, "kysl")) + GbFromWide(u"股");
     availableText->SetText(WideFromGb(available.c_str()).c_str());
-    largestText->SetText(WideFromGb((std::string(Field(set, "zdsl")) + GbFromWide(u"股")).c_str()).c_str());
+    largestFromServer = Field(set, "zdsl");
     if (GbFromWide(priceEdit->GetText()).empty())
         priceEdit->SetText(WideFromGb(Field(set, "zxj")).c_str());
+    ShowLargest();
     static const char* const levelNames[2] = {"\xC2\xF4", "\xC2\xF2"}; // 卖, 买
     for (int side = 0; side < 2; ++side)
         for (int level = 0; level < BOOK_LEVELS; ++level) {
@@ -229,13 +246,42 @@ void CTradeBuySaleWnd::ShowStock(CDataSet* set)
             std::string volume = Field(set, volumeName);
             snprintf(line, sizeof line, "%s%d  %s  %s", levelNames[side], level + 1, price.c_str(), volume.c_str());
             book[side][level].SetText(WideFromGb(line).c_str());
+            // A new share has no market yet, so no book.
+            book[side][level].SetVisible(!newShare);
         }
     Invalidate();
+}
+
+void CTradeBuySaleWnd::ShowLargest()
+{
+    if (largestText == nullptr || stockCode.empty())
+        return;
+    std::string shown = largestFromServer;
+    if (limits.buy && !newShare) {
+        double price = 0;
+        long long most = -1;
+        if (CheckPrice(GbFromWide(priceEdit->GetText()).c_str(), OrderLimits(), &price).empty())
+            most = LargestBuy(limits, price);
+        shown = most >= 0 ? std::to_string(most) : std::string();
+    }
+    largestText->SetText(shown.empty() ? u"" : (WideFromGb(shown.c_str()) + u"股").c_str());
+}
+
+void CTradeBuySaleWnd::ForgetAvailable()
+{
+    stockCode.clear();
+    limits.cash = -1;
+    limits.available = -1;
+    availableText->SetText(u"");
+    largestText->SetText(u"");
 }
 
 void CTradeBuySaleWnd::ClearStock()
 {
     stockCode.clear();
+    newShare = false;
+    limits.priceStep = 0;
+    limits.suspended = false;
     limits.upLimit = limits.downLimit = 0;
     limits.cash = -1;
     limits.available = -1;
@@ -248,6 +294,7 @@ void CTradeBuySaleWnd::ClearStock()
         for (int level = 0; level < BOOK_LEVELS; ++level) {
             WCHAR line[16] = {side == 0 ? u'卖' : u'买', (WCHAR)(u'1' + level), u' ', u' ', u'-', u'-', 0};
             book[side][level].SetText(line);
+            book[side][level].SetVisible(true);
         }
     Invalidate();
 }
@@ -264,9 +311,15 @@ void CTradeBuySaleWnd::OnActionButton()
         return;
     }
     if (code != stockCode) {
-        // Limits and what is available belong to the stock: no order before they are known.
+        // Limits and what is available belong to the stock: no order before they are known. A code the server
+        // refused stays refused until it is typed again.
+        if (code == refusedCode && !lookingUp) {
+            ShowNotice((refusedText + u"！").c_str(), m_hWnd);
+            return;
+        }
         ShowText(u"正在查询证券信息，请稍候再试！", m_hWnd, 2000);
-        LookUp();
+        if (!lookingUp)
+            LookUp();
         return;
     }
     std::string priceText = GbFromWide(priceEdit->GetText());
@@ -293,19 +346,28 @@ void CTradeBuySaleWnd::Submit(double price, long long quantity)
     snprintf(fields, sizeof fields, "tc_mfuncno=600&tc_sfuncno=6&code=%s&market=%d&mmlb=%d&price=%s&sl=%s",
              stockCode.c_str(), market, limits.buy ? 0 : 1, priceText, quantityText);
 
-    CTradeConfirmWnd* confirm = new CTradeConfirmWnd(u"委托确认", m_hWnd);
-    char marketText[16];
+    CTradeConfirmWnd* confirm = new CTradeConfirmWnd(newShare ? u"申购确认" : u"委托确认", m_hWnd);
+    char marketText[16], amountText[32];
     snprintf(marketText, sizeof marketText, "%d", market);
-    confirm->AddLine(u"操作类别", limits.buy ? u"买入" : u"卖出");
+    snprintf(amountText, sizeof amountText, "%.2f", price * (double)quantity);
+    confirm->AddLine(u"操作类别", newShare ? u"申购" : limits.buy ? u"买入" : u"卖出");
     confirm->AddLine(u"股东账号", WideFromGb(CAppData::Instance()->GetSecuId(marketText)).c_str());
     confirm->AddLine(u"证券代码", WideFromGb(stockCode.c_str()).c_str());
     confirm->AddLine(u"证券名称", nameText->GetText());
     confirm->AddLine(u"委托价格", WideFromGb(priceText).c_str());
     confirm->AddLine(u"委托数量", WideFromGb(quantityText).c_str());
+    confirm->AddLine(u"委托金额", (WideFromGb(amountText) + u"元").c_str());
     confirm->SetOrderRequest(fields);
     int outcome = confirm->RunModal();
     std::string number = confirm->GetOrderNumber();
     delete confirm;
+    if (outcome == CTradeConfirmWnd::UNKNOWN) {
+        // The order may have gone through: what is available is asked again, and the quantity is not offered twice.
+        quantityEdit->SetText(u"");
+        ForgetAvailable();
+        LookUp();
+        return;
+    }
     if (outcome != CTradeConfirmWnd::ACCEPTED)
         return;
     lastOrderNumber = number;

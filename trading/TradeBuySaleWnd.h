@@ -1,11 +1,11 @@
 // CTradeBuySaleWnd: the buy or sell order form ("buysale"). It fills itself from its parameter text ("code",
 // "price", "market", "type", "MMLB": 0 buy, 1 sell, none buy), looks up the stock's name, five-level book, the
-// cash or shares available and the largest quantity, checks price and quantity, and sends the order through the
-// confirmation window; the order number or the server's refusal is shown.
+// cash or shares available, its price step and whether it is suspended; the largest quantity follows the typed
+// price. It checks price and quantity, and sends the order through the confirmation window; the order number or
+// the server's refusal is shown. A new share's subscription shows no book and confirms as "申购".
 #pragma once
 
 #include "shell/FundBaseWnd.h"
-#include "shell/MatchEdit.h"
 #include "trading/FormRows.h"
 #include "trading/OrderCheck.h"
 
@@ -42,7 +42,7 @@ public:
     int GetMarket() const { return market; }
     // The security type the opener gave ("type"), -1 when none.
     int GetSecurityType() const { return securityType; }
-    UiLineEdit& GetCodeEdit() { return codeEdit; }
+    CNumberEdit& GetCodeEdit() { return codeEdit; }
     UiLineEdit* GetPriceEdit() const { return priceEdit; }
     UiLineEdit* GetQuantityEdit() const { return quantityEdit; }
     LPCWSTR GetNameText() const;
@@ -52,13 +52,20 @@ public:
     LPCWSTR GetBookText(bool sell, int level) const;
     const OrderLimits& GetLimits() const { return limits; }
     const std::string& GetLastOrderNumber() const { return lastOrderNumber; }
+    // The code shown is a new share's subscription code.
+    bool IsNewShare() const { return newShare; }
+    bool IsBookShown() const { return book[0][0].IsVisible(); }
 
 private:
     void ShowStock(CDataSet* set);
     void ClearStock();
+    // What is available is no longer known (an order whose outcome is unknown): no order before it is asked again.
+    void ForgetAvailable();
+    // The largest quantity a buy at the typed price may take.
+    void ShowLargest();
     void Submit(double price, long long quantity);
 
-    CMatchEdit codeEdit;
+    CNumberEdit codeEdit;
     CFormRows rows{this};
     UiLineEdit* priceEdit = nullptr;
     UiLineEdit* quantityEdit = nullptr;
@@ -73,5 +80,10 @@ private:
     std::string initialPrice;
     std::string stockCode; // the code the shown stock belongs to; empty when none is shown
     std::string lastOrderNumber;
+    std::string largestFromServer; // the server's figure, for a new share whose price is fixed
+    // The code whose look-up the server refused, and its text ("证券代码不存在").
+    std::string refusedCode;
+    std::u16string refusedText;
     bool lookingUp = false;
+    bool newShare = false;
 };

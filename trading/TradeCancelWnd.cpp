@@ -2,6 +2,7 @@
 
 #include "core/AppData.h"
 #include "core/TextHelpers.h"
+#include "shell/PopMenuWnd.h"
 #include "trading/TradeConfirmWnd.h"
 #include "trading/TradeText.h"
 
@@ -19,6 +20,51 @@ std::string CTradeCancelWnd::ExtraFields()
     // Only the orders that can still be cancelled.
     const char* params = paramText != nullptr ? paramText : "";
     return StrStrNoCase(params, (int)strlen(params), "kcd=") == nullptr ? "&kcd=1" : "";
+}
+
+void CTradeCancelWnd::AddToolButtons()
+{
+    AddTool(TOOL_MENU, 126);
+    AddTool(TOOL_PREVIOUS, 124);
+    AddTool(TOOL_NEXT, 123);
+    AddTool(TOOL_REFRESH, 115);
+    AddTool(TOOL_CANCEL_ORDER, 131, u"撤单");
+    AddTool(TOOL_BACK, 116);
+}
+
+void CTradeCancelWnd::OnToolCommand(int command)
+{
+    if (command == TOOL_CANCEL_ORDER)
+        CancelSelected();
+}
+
+void CTradeCancelWnd::InitMenu(CPopMenuWnd* menu)
+{
+    CTradeQueryTableWnd::InitMenu(menu);
+    if (menu == nullptr)
+        return;
+    MzPopupItem item; // added last, so at the top
+    item.text = u"撤单";
+    item.id = CMD_CANCEL_ORDER;
+    menu->AddItem(item);
+}
+
+void CTradeCancelWnd::OnMenuCommand(int command)
+{
+    if (command == CMD_CANCEL_ORDER)
+        CancelSelected();
+    else
+        CTradeQueryTableWnd::OnMenuCommand(command);
+}
+
+void CTradeCancelWnd::CancelSelected()
+{
+    int row = grid.GetCurSel();
+    if (row < 0 || row >= grid.GetRowCount()) {
+        ShowNotice(u"请先选择要撤销的委托！", m_hWnd);
+        return;
+    }
+    OnRowTap(row);
 }
 
 void CTradeCancelWnd::OnRowTap(int row)

@@ -12,6 +12,7 @@
 #include "platform/win/SecureMemory.h"
 
 const WCHAR* const CTradeConfirmWnd::RESULT_UNKNOWN_TEXT = u"委托结果未知，请查询当日委托";
+const WCHAR* const CTradeConfirmWnd::TRANSFER_UNKNOWN_TEXT = u"转账结果未知，请在转账查询中查看";
 
 namespace {
 
@@ -98,7 +99,7 @@ void CTradeConfirmWnd::OnReply(const BYTE* data, int length, int transportFailed
     if (transportFailed || reply.GetCount() == 0) {
         // The order may or may not have reached the exchange: sending it again could buy twice.
         outcome = UNKNOWN;
-        notices.Add(m_hWnd, RESULT_UNKNOWN_TEXT, 0);
+        notices.Add(m_hWnd, unknownText, 0);
     } else if (reply.hasError) {
         outcome = REFUSED;
         notices.AddGb(m_hWnd, reply.GetErrorText(), 3000);

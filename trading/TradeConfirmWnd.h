@@ -41,6 +41,8 @@ public:
     void SetOrderRequest(const char* params);
     // The reply field that carries the order number (first record set); "wtbh" unless set.
     void SetOrderNumberField(const char* name) { orderField = name != nullptr ? name : ""; }
+    // Where the user looks when the answer is lost (a transfer's outcome shows in 转账查询, not the day's orders).
+    void SetUnknownText(const WCHAR* text) { unknownText = text != nullptr ? text : RESULT_UNKNOWN_TEXT; }
 
     // Creates the window over the work area, owned by the owner given at construction, runs it modally and
     // returns GetOutcome. The caller deletes the window afterwards.
@@ -50,8 +52,9 @@ public:
     const char* GetOrderNumber() const { return orderNumber.c_str(); }
     bool IsSubmitting() const { return submitting; }
 
-    // The text shown when the answer to a sent order was lost.
+    // The text shown when the answer to a sent order was lost, unless SetUnknownText gave another.
     static const WCHAR* const RESULT_UNKNOWN_TEXT;
+    static const WCHAR* const TRANSFER_UNKNOWN_TEXT;
 
 private:
     void Finish(int result);
@@ -62,6 +65,7 @@ private:
     std::string request;
     std::string orderField = "wtbh";
     std::string orderNumber;
+    std::u16string unknownText = RESULT_UNKNOWN_TEXT;
     int outcome = NOT_SENT;
     bool submitting = false;
     bool finished = false;

@@ -21,10 +21,49 @@ BOOL CTradeQueryTableWnd::OnInitDialog()
 {
     if (!CQueryTableWnd::OnInitDialog())
         return FALSE;
-    const UINT images[] = {126, 124, 123, 115, 116}; // menu, previous, next, refresh, back
-    for (UINT image : images)
-        toolBar.AddButton(image);
+    AddToolButtons();
     return TRUE;
+}
+
+void CTradeQueryTableWnd::AddToolButtons()
+{
+    AddTool(TOOL_MENU, 126);
+    AddTool(TOOL_PREVIOUS, 124);
+    AddTool(TOOL_NEXT, 123);
+    AddTool(TOOL_REFRESH, 115);
+    AddTool(TOOL_BACK, 116);
+}
+
+void CTradeQueryTableWnd::AddTool(int command, UINT image, LPCWSTR text)
+{
+    toolBar.AddButton(image, text);
+    toolCommands.push_back(command);
+}
+
+int CTradeQueryTableWnd::GetToolCommand(int button) const
+{
+    return button >= 0 && button < (int)toolCommands.size() ? toolCommands[(size_t)button] : -1;
+}
+
+void CTradeQueryTableWnd::OnToolCommand(int) {}
+
+void CTradeQueryTableWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    CQueryTableWnd::OnReply(data, length, transportFailed);
+    // Positions carry the market as its number; the user reads the exchange's name.
+    int column = GetColumnIndex("market");
+    if (column < 0)
+        return;
+    static const char16_t* const names[] = {u"", u"深圳", u"上海", u"香港"};
+    for (int row = 0; row < grid.GetRowCount(); ++row) {
+        GridCell* cell = GetCell(row, column);
+        if (cell == nullptr)
+            continue;
+        std::u16string text = cell->text.C_Str();
+        if (text.size() == 1 && text[0] >= u'1' && text[0] <= u'3')
+            cell->text = names[text[0] - u'0'];
+    }
+    Invalidate();
 }
 
 std::string CTradeQueryTableWnd::ExtraFields()
@@ -78,7 +117,7 @@ void CTradeQueryTableWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
     }
     if (id != ID_TOOL_BAR)
         return;
-    switch ((int)lParam) {
+    switch (GetToolCommand((int)lParam)) {
     case TOOL_MENU:
         ShowActionMenu();
         break;
@@ -97,6 +136,7 @@ void CTradeQueryTableWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
         EndWnd(END_BACK);
         break;
     default:
+        OnToolCommand(GetToolCommand((int)lParam));
         break;
     }
 }

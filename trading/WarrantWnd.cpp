@@ -44,7 +44,7 @@ void CWarrantWnd::CreateControls()
     ratioText = rows.AddText(u"行权比例", u"");
     periodText = rows.AddText(u"行权期", u"");
     heldText = rows.AddText(u"可行权数量", u"");
-    quantityEdit = rows.AddEdit(u"行权数量", SIP_KIND_NUMBER, 9);
+    quantityEdit = rows.AddNumberEdit(u"行权数量", 9);
 }
 
 RECT CWarrantWnd::GetPanelRect()

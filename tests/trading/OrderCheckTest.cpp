@@ -40,7 +40,7 @@ TEST(OrderCheck, PriceAndQuantityAreCheckedBeforeSending)
         {Buy(), "1o.00", "100", u"委托价格必须是数字！"},
         {Buy(), "10.001.", "100", u"委托价格必须是数字！"},
         {Buy(), "10.0001", "100", u"委托价格必须是数字！"},
-        {Buy(), "-1", "100", u"委托价格必须是数字！"},
+        {Buy(), "-1", "100", u"委托价格必须大于零！"},
         {Buy(), "0", "100", u"委托价格必须大于零！"},
         {Buy(), "11.01", "100", u"委托价格超出涨跌停限制（9.00-11.00）！"},
         {Buy(), "8.99", "100", u"委托价格超出涨跌停限制（9.00-11.00）！"},
@@ -52,7 +52,7 @@ TEST(OrderCheck, PriceAndQuantityAreCheckedBeforeSending)
         {Buy(), "10", "150", u"买入数量必须为100股的整数倍！"},
         {Buy(), "10", "600", u"可用资金不足（可用5000.00元）！"},
         {Buy(), "10", "500", u""},
-        {Sell(), "10", "150", u""},
+        {Sell(), "10", "200", u""},
         {Sell(), "10", "300", u""},
         {Sell(), "10", "301", u"卖出数量超过可卖数量（可卖300股）！"},
         // Without limits from the server the price only has to be a number above zero.
@@ -101,4 +101,74 @@ TEST(OrderCheck, AmountsAndDateRangesAreChecked)
     };
     for (const DateCase& c : dates)
         EXPECT_EQ(CheckDateRange(c.start, c.end), c.message) << c.start << "-" << c.end;
+}
+
+TEST(OrderCheck, OnlyPlainNumbersPassAndTheSecuritysOwnRulesAreCheckedBeforeTheServerSeesThem)
+{
+    OrderLimits stepped = Buy();
+    stepped.priceStep = 10;
+    OrderLimits fine = Buy();
+    fine.priceStep = 1;
+    OrderLimits oddLot = Sell();
+    oddLot.available = 350;
+    OrderLimits suspended = Buy();
+    suspended.suspended = true;
+    const char fullWidth100[] = "\xA3\xB1\xA3\xB0\xA3\xB0"; // "１００" as the form hands it over
+    struct Case {
+        OrderLimits limits;
+        const char* price;
+        const char* quantity;
+        std::u16string message;
+    } cases[] = {
+        {stepped, "9.371", "100", u"委托价格须为0.01元的整数倍！"},
+        {stepped, "9.37", "100", u""},
+        {fine, "9.371", "100", u""},
+        {Sell(), "10", "150", u"卖出零股须一次性卖出（可卖300股）！"},
+        {oddLot, "10", "50", u"卖出零股须一次性卖出（可卖350股）！"},
+        {oddLot, "10", "350", u""},
+        {oddLot, "10", "300", u""},
+        {suspended, "10", "100", u"该证券停牌，不能交易！"},
+        {Buy(), "1e1", "100", u"委托价格必须是数字！"},
+        {Buy(), "0x10", "100", u"委托价格必须是数字！"},
+        {Buy(), "10", "0x10", u"委托数量必须是整数！"},
+        {Buy(), "10", "1e2", u"委托数量必须是整数！"},
+        {Buy(), "10", fullWidth100, u"委托数量必须是整数！"},
+        {Buy(), "10", " 100", u"委托数量必须是整数！"},
+        {Buy(), "10", "-100", u"委托数量必须大于零！"},
+        {Buy(), "10", "-0", u"委托数量必须大于零！"},
+        {Buy(), "-0.5", "100", u"委托价格必须大于零！"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckOrder(c.price, c.quantity, c.limits, nullptr, nullptr), c.message)
+            << c.price << " x " << c.quantity;
+
+    struct AmountCase {
+        const char* text;
+        std::u16string message;
+    } amounts[] = {
+        {"1e309", u"金额必须是数字，最多两位小数！"},
+        {"0x10", u"金额必须是数字，最多两位小数！"},
+        {fullWidth100, u"金额必须是数字，最多两位小数！"},
+        {"-5", u"金额必须大于零！"},
+    };
+    for (const AmountCase& c : amounts)
+        EXPECT_EQ(CheckAmount(c.text, 5000000, nullptr), c.message) << c.text;
+}
+
+TEST(OrderCheck, TheLargestBuyFollowsThePriceInWholeLotsOfTheCashAvailable)
+{
+    OrderLimits noCash = Buy();
+    noCash.cash = -1;
+    OrderLimits rich = Buy();
+    rich.cash = 36400;
+    struct Case {
+        OrderLimits limits;
+        double price;
+        long long largest;
+    } cases[] = {
+        {Buy(), 10.00, 500}, {Buy(), 10.01, 400}, {rich, 20.50, 1700}, {rich, 4.00, 9100},
+        {rich, 3.64, 10000}, {noCash, 10.00, -1}, {Buy(), 0, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LargestBuy(c.limits, c.price), c.largest) << c.price;
 }

@@ -18,7 +18,9 @@
 #include "trading/TradeWindowMakers.h"
 #include "trading/WarrantWnd.h"
 
+#include <cmath>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -28,6 +30,9 @@ const char ORDERS[] = "tc_mfuncno=600&tc_sfuncno=11&sign=mmlb&position=poststr&c
 // Remembers the trade log-in's report and the close messages its owner gets; on WM_ACT_IN_LOGIN (posted before the
 // log-in runs, so handled inside its modal loop) it acts in the log-in window as the user would.
 constexpr UINT WM_ACT_IN_LOGIN = WM_APP + 1;
+// Posted before a form opens its confirmation modally: handled inside that modal loop, it hands the window in front
+// to inModal (the user reading and tapping it).
+constexpr UINT WM_ACT_IN_MODAL = WM_APP + 2;
 class OwnerProbe : public CNetWnd {
 public:
     OwnerProbe() : CNetWnd(u"主窗口", nullptr) {}
@@ -37,6 +42,11 @@ public:
             actions.push_back((int)lParam);
         if (message == WM_CHILD_CLOSED)
             ++closes;
+        if (message == WM_ACT_IN_MODAL) {
+            if (inModal)
+                inModal(CBaseWnd::FromHandleBase(GetActiveWindow()));
+            return 1;
+        }
         if (message == WM_ACT_IN_LOGIN) {
             auto* login = dynamic_cast<CQXTradeLoginWnd*>(CBaseWnd::FromHandleBase(GetActiveWindow()));
             if (login == nullptr)
@@ -54,7 +64,18 @@ public:
     }
     std::vector<int> actions;
     int closes = 0;
+    std::function<void(CBaseWnd*)> inModal;
 };
+
+// Types as the user does, one character at a time into the focused field (backspace first to empty it).
+void Type(UiLineEdit* edit, const std::u16string& text)
+{
+    while (edit->GetText()[0] != 0)
+        edit->OnChar(8);
+    for (char16_t ch : text)
+        edit->OnChar(ch);
+    PumpMessages();
+}
 
 class TradingWindowsTest : public TradingWindowTest {
 protected:
@@ -77,8 +98,10 @@ protected:
         auto* positions = Query<CTradeQueryTableWnd>(POSITIONS);
         if (positions->GetGrid().GetRowCount() <= 0)
             return "";
-        if (market != nullptr)
-            *market = GbFromWide(Cell(positions, 0, "market").c_str());
+        if (market != nullptr) { // the reply's number; the table shows the market's name
+            positions->GetLastDataSet()->MoveFirst();
+            *market = positions->GetLastDataSet()->GetAsText("market");
+        }
         return GbFromWide(Cell(positions, 0, "zqdm").c_str());
     }
     CTradeBuySaleWnd* OrderForm(const std::string& params)
@@ -264,7 +287,7 @@ TEST_F(TradingWindowsTest, OrderFormRefusesBadOrdersWithAClearMessage)
         {buy, GbFromWide(buy->GetPriceEdit()->GetText()), "150", u"买入数量必须为100股的整数倍"},
         {buy, GbFromWide(buy->GetPriceEdit()->GetText()), "99999900", u"可用资金不足"},
         {sell, GbFromWide(sell->GetPriceEdit()->GetText()), std::to_string(held + 100), u"卖出数量超过可卖数量"},
-        {sell, GbFromWide(sell->GetPriceEdit()->GetText()), "-5", u"委托数量必须是整数"},
+        {sell, GbFromWide(sell->GetPriceEdit()->GetText()), "-5", u"委托数量必须大于零"},
     };
     for (const Case& c : cases) {
         messages.Clear();
@@ -278,6 +301,108 @@ TEST_F(TradingWindowsTest, OrderFormRefusesBadOrdersWithAClearMessage)
     buy->GetCodeEdit().SetText(u"000000");
     buy->OnActionButton();
     EXPECT_TRUE(SeesStart(u"正在查询证券信息"));
+}
+
+TEST_F(TradingWindowsTest, TheLargestBuyFollowsTheTypedPriceAndAClearedCodeClearsTheStock)
+{
+    ASSERT_TRUE(LogIn());
+    CTradeBuySaleWnd* form = OrderForm("code=" + HeldCode());
+    const long long cashFen = llround(form->GetLimits().cash * 100);
+    char up[16], down[16];
+    snprintf(up, sizeof up, "%.2f", form->GetLimits().upLimit);
+    snprintf(down, sizeof down, "%.2f", form->GetLimits().downLimit);
+    for (const char* price : {up, down}) {
+        Type(form->GetPriceEdit(), WideFromGb(price));
+        long long lots = cashFen * 10 / (llround(atof(price) * 1000) * 100);
+        EXPECT_EQ(std::u16string(form->GetLargestText()), WideFromGb(std::to_string(lots * 100).c_str()) + u"股") << price;
+    }
+    Type(form->GetPriceEdit(), u"abc");
+    EXPECT_EQ(std::u16string(form->GetLargestText()), u"") << "no figure for a price that is not one";
+
+    // What is typed stays as typed, for the check to refuse.
+    for (const char16_t* typed : {u"1e309", u"0x10", u"１００"}) {
+        Type(form->GetQuantityEdit(), typed);
+        EXPECT_EQ(std::u16string(form->GetQuantityEdit()->GetText()), typed);
+    }
+    ASSERT_NE(form->GetNameText()[0], 0);
+    form->GetCodeEdit().OnChar(8);
+    PumpMessages();
+    EXPECT_EQ(std::u16string(form->GetNameText()), u"");
+    EXPECT_EQ(std::u16string(form->GetAvailableText()), u"");
+}
+
+TEST_F(TradingWindowsTest, OrderFormRefusesWhatTheServerWouldRefuseBeforeTheConfirmation)
+{
+    ASSERT_TRUE(LogIn());
+    std::string code = HeldCode();
+    std::string halted;
+    for (const CSecurity& s : server->functions.Market().Securities())
+        if (s.suspended && s.type == KIND_STOCK && s.market != MARKET_HONG_KONG && halted.empty())
+            halted = s.code;
+    ASSERT_FALSE(halted.empty());
+    CTradeBuySaleWnd* buy = OrderForm("code=" + code);
+    CTradeBuySaleWnd* sell = OrderForm("code=" + code + "&MMLB=1");
+    CTradeBuySaleWnd* suspended = OrderForm("code=" + halted);
+    auto* unknown = OpenWith<CTradeBuySaleWnd>("code=999999");
+    unknown->OnActive();
+    ASSERT_TRUE(PumpUntil([&] { return !unknown->IsLookingUp(); }));
+    ASSERT_GT(sell->GetLimits().available, 100);
+    std::u16string price = buy->GetPriceEdit()->GetText();
+    struct Case {
+        CTradeBuySaleWnd* form;
+        std::u16string price, quantity, shown;
+    } cases[] = {
+        {buy, price + u"1", u"100", u"委托价格须为0.01元的整数倍！"},
+        {sell, price, u"50", u"卖出零股须一次性卖出"},
+        {suspended, price, u"100", u"该证券停牌，不能交易！"},
+        {unknown, price, u"100", u"证券代码不存在！"},
+        {buy, price, u"1e309", u"委托数量必须是整数！"},
+        {buy, price, u"１００", u"委托数量必须是整数！"},
+        {buy, price, u"0", u"委托数量必须大于零！"},
+        {buy, price, u"-100", u"委托数量必须大于零！"},
+        {buy, u"0x10", u"100", u"委托价格必须是数字！"},
+    };
+    for (const Case& c : cases) {
+        messages.Clear();
+        Type(c.form->GetPriceEdit(), c.price);
+        Type(c.form->GetQuantityEdit(), c.quantity);
+        c.form->OnActionButton();
+        EXPECT_TRUE(SeesStart(c.shown)) << GbFromWide(c.shown.c_str());
+    }
+}
+
+TEST_F(TradingWindowsTest, WhenTheAnswerIsLostTheFormPointsWhereToLookAndAsksWhatIsAvailableAgain)
+{
+    ASSERT_TRUE(LogIn());
+    auto* user = Open<OwnerProbe>();
+    user->inModal = [](CBaseWnd* front) {
+        if (auto* confirm = dynamic_cast<CTradeConfirmWnd*>(front))
+            confirm->OnActionButton(); // 确定
+    };
+    // The order goes through but its answer is lost: the cash shown must be asked again.
+    CTradeBuySaleWnd* form = OrderForm("code=" + HeldCode());
+    std::u16string cashBefore = form->GetAvailableText();
+    Type(form->GetQuantityEdit(), u"100");
+    server->http.Faults().Arm(FAULT_CLOSE_MID_BODY, 1, 0, std::string(), 600, 6);
+    ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
+    form->OnActionButton();
+    EXPECT_TRUE(Sees(CTradeConfirmWnd::RESULT_UNKNOWN_TEXT));
+    EXPECT_EQ(std::u16string(form->GetQuantityEdit()->GetText()), u"") << "not offered a second time";
+    ASSERT_TRUE(PumpUntil([&] { return form->GetAvailableText()[0] != 0; }));
+    EXPECT_NE(std::u16string(form->GetAvailableText()), cashBefore) << "the server froze the order's money";
+
+    // A transfer whose answer is lost points at the transfers, not at the day's orders.
+    auto* transfer = OpenWith<CBankTransferWnd>("tc_mfuncno=600&tc_sfuncno=20");
+    transfer->Request();
+    ASSERT_TRUE(PumpUntil([&] { return transfer->GetBankCount() > 0; }));
+    Type(transfer->GetAmountEdit(), u"100");
+    transfer->GetPasswordEdit()->SetText(u"888888");
+    server->http.Faults().Arm(FAULT_CLOSE_MID_BODY, 1, 0, std::string(), 600, 20);
+    messages.Clear();
+    ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
+    transfer->OnActionButton();
+    EXPECT_TRUE(Sees(CTradeConfirmWnd::TRANSFER_UNKNOWN_TEXT));
+    EXPECT_FALSE(Sees(CTradeConfirmWnd::RESULT_UNKNOWN_TEXT));
 }
 
 TEST_F(TradingWindowsTest, ConfirmationSendsTheOrderOnceAndReportsItsNumber)
