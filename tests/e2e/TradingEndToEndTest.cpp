@@ -223,8 +223,8 @@ TEST_F(TradingEndToEndTest, LoggedOutBuySetsUpLogsInOrdersCancelsAndLogsOut)
     ASSERT_TRUE(client.Tap(Row(dump, 170, 3, 55))); // 资金股份
     dump = WaitForText(client, "\"columns=");
     ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
-    // The table shows code, name, market and shares; the account held none of this stock before.
-    const std::regex held("\"" + code + "\\|[^|\"]*\\|\\d\\|(\\d+)\"");
+    // The table shows code, name, market (by name) and shares; the account held none of this stock before.
+    const std::regex held("\"" + code + "\\|[^|\"]*\\|(?:深圳|上海)\\|(\\d+)\"");
     dump = WaitFor(client, [&](const std::string& top) { return std::regex_search(top, held); });
     std::smatch shares;
     ASSERT_TRUE(std::regex_search(dump, shares, held)) << dump;
@@ -335,4 +335,85 @@ TEST_F(TradingEndToEndTest, MenuEntryLogsInFirstThenTransfersMoneyAndChangesTheP
     dump = client.WaitForTop("CTradeQueryTableWnd");
     ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
     EXPECT_EQ(client.Command("log").find("654321"), std::string::npos);
+}
+
+TEST_F(TradingEndToEndTest, TheConfirmationShowsTheAmountAndTheCancelListOffersCancelInItsMenuAndToolBar)
+{
+    auto started = Start("a");
+    ClientProcess& client = *started;
+    std::string dump = SignUp(client);
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107)))); // 交易
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    const std::string menu = dump;
+    ASSERT_TRUE(client.Tap(Row(menu, 170, 0, 55))); // 买入委托
+    SetUpBranchAndLogIn(client, "880012345", "123456");
+    dump = client.WaitForTop("CTradeBuySaleWnd");
+    Type(client, CentreOf(dump, RectOfId(310)), "600010");
+    dump = WaitForText(client, "元\"");
+    std::smatch last;
+    ASSERT_TRUE(std::regex_search(dump, last, std::regex(RectOfId(311) + R"re([^}]*"text":"(\d+\.\d\d)")re"))) << dump;
+    const std::string price = last[5];
+    // A quantity that is not a number is refused as typed, not changed into another one.
+    Type(client, CentreOf(dump, RectOfId(312)), "1e3");
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = WaitForText(client, "委托数量必须是整数！");
+    ASSERT_NE(TopWindow(dump).find("委托数量必须是整数！"), std::string::npos) << dump;
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
+    dump = client.WaitForTop("CTradeBuySaleWnd");
+    client.Tap(CentreOf(dump, RectOfId(312)));
+    for (int i = 0; i < 5; ++i)
+        client.Command("key back");
+    Type(client, CentreOf(dump, RectOfId(312)), "200");
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+
+    // The confirmation shows price x quantity.
+    dump = client.WaitForTop("CTradeConfirmWnd");
+    char amount[32];
+    snprintf(amount, sizeof amount, "%.2f元", std::stod(price) * 200);
+    ASSERT_NE(TopWindow(dump).find("委托金额"), std::string::npos) << dump;
+    ASSERT_NE(TopWindow(dump).find(std::string("\"text\":\"") + amount + "\""), std::string::npos) << dump;
+    client.Command("shot " + Shot("confirm.png"));
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = WaitForText(client, "委托已提交，委托编号：");
+    std::smatch number;
+    ASSERT_TRUE(std::regex_search(dump, number, std::regex("委托编号：(\\d+)"))) << dump;
+    const std::string order = number[1];
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
+    dump = client.WaitForTop("CTradeBuySaleWnd");
+    ASSERT_TRUE(client.Tap(Bar(dump, 2)));
+
+    // The cancel list: a row selected, then 撤单 from the action menu (and back without sending) ...
+    dump = client.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 2, 55))); // 委托撤单
+    dump = WaitForText(client, "|" + order + "|");
+    ASSERT_EQ(TopWindowClass(dump), "CTradeCancelWnd") << dump;
+    ASSERT_TRUE(client.Tap(Row(dump, 171, 1, 50)));
+    const Point tools = CentreOf(dump, RectOfId(101)); // six icons: menu, previous, next, refresh, 撤单, back
+    ASSERT_TRUE(client.Tap({tools.x / 6, tools.y}));
+    dump = client.Dump();
+    ASSERT_NE(TopWindow(dump).find("\"text\":\"撤单\""), std::string::npos) << dump;
+    client.Command("shot " + Shot("cancel-menu.png"));
+    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("撤单"))));
+    dump = client.WaitForTop("CTradeConfirmWnd");
+    ASSERT_NE(TopWindow(dump).find("\"text\":\"" + order + "\""), std::string::npos) << dump;
+    ASSERT_TRUE(client.Tap(Bar(dump, 2)));
+    // ... then from the tool bar, in landscape, and sent.
+    dump = client.WaitForTop("CTradeCancelWnd");
+    client.Command("rotate 2");
+    client.Idle();
+    dump = client.Dump();
+    ASSERT_NE(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
+    client.Command("shot " + Shot("cancel-landscape.png"));
+    const Point wide = CentreOf(dump, RectOfId(101));
+    ASSERT_TRUE(client.Tap({wide.x * 3 / 2, wide.y}));
+    dump = client.WaitForTop("CTradeConfirmWnd");
+    ASSERT_NE(TopWindow(dump).find("\"text\":\"" + order + "\""), std::string::npos) << dump;
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    WaitForText(client, "撤单已提交！");
+    static const std::regex emptyGrid(R"re("id":171,[^}]*"items":\[\])re");
+    dump = WaitFor(client, [](const std::string& top) {
+        return top.find("\"CTradeCancelWnd\"") != std::string::npos && std::regex_search(top, emptyGrid);
+    });
+    EXPECT_EQ(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
+    client.Command("rotate 0");
 }
