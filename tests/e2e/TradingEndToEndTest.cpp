@@ -23,6 +23,13 @@ protected:
         options.today = 20251208;
         return options;
     }
+    // Signs the phone up, opens "交易" from the home grid and returns the trading menu's dump.
+    std::string SignUpToTradeMenu(ClientProcess& client)
+    {
+        std::string dump = SignUp(client);
+        EXPECT_TRUE(client.Tap(CentreOf(dump, RectOfId(107))));
+        return client.WaitForTop("CQXTradeMenuWnd");
+    }
     // Signs the phone up and waits for the home grid.
     std::string SignUp(ClientProcess& client)
     {
@@ -253,9 +260,7 @@ TEST_F(TradingEndToEndTest, MenuEntryLogsInFirstThenTransfersMoneyAndChangesTheP
 {
     auto started = Start("a");
     ClientProcess& client = *started;
-    std::string dump = SignUp(client);
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107)))); // 交易
-    dump = client.WaitForTop("CQXTradeMenuWnd");
+    std::string dump = SignUpToTradeMenu(client);
     std::string menu = dump;
 
     // A trading entry while logged out: branch office and log-in first, then the entry itself opens.
@@ -341,9 +346,7 @@ TEST_F(TradingEndToEndTest, TheConfirmationShowsTheAmountAndTheCancelListOffersC
 {
     auto started = Start("a");
     ClientProcess& client = *started;
-    std::string dump = SignUp(client);
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107)))); // 交易
-    dump = client.WaitForTop("CQXTradeMenuWnd");
+    std::string dump = SignUpToTradeMenu(client);
     const std::string menu = dump;
     ASSERT_TRUE(client.Tap(Row(menu, 170, 0, 55))); // 买入委托
     SetUpBranchAndLogIn(client, "880012345", "123456");

@@ -25,6 +25,16 @@ OrderLimits Sell()
     return l;
 }
 
+OrderLimits With(OrderLimits l, long long priceStep, long long available, bool suspended)
+{
+    l.priceStep = priceStep;
+    l.available = available;
+    l.suspended = suspended;
+    return l;
+}
+
+const char FULL_WIDTH_100[] = "\xA3\xB1\xA3\xB0\xA3\xB0"; // "１００" as the form hands it over
+
 } // namespace
 
 TEST(OrderCheck, PriceAndQuantityAreCheckedBeforeSending)
@@ -57,6 +67,24 @@ TEST(OrderCheck, PriceAndQuantityAreCheckedBeforeSending)
         {Sell(), "10", "301", u"卖出数量超过可卖数量（可卖300股）！"},
         // Without limits from the server the price only has to be a number above zero.
         {OrderLimits(), "123.45", "100", u""},
+        // The security's own rules, before the server sees the order.
+        {With(Buy(), 10, -1, false), "9.371", "100", u"委托价格须为0.01元的整数倍！"},
+        {With(Buy(), 10, -1, false), "9.37", "100", u""},
+        {With(Buy(), 1, -1, false), "9.371", "100", u""},
+        {Sell(), "10", "150", u"卖出零股须一次性卖出（可卖300股）！"},
+        {With(Sell(), 0, 350, false), "10", "50", u"卖出零股须一次性卖出（可卖350股）！"},
+        {With(Sell(), 0, 350, false), "10", "350", u""},
+        {With(Buy(), 0, -1, true), "10", "100", u"该证券停牌，不能交易！"},
+        // Only plain numbers: what strtod or a filtering field would turn into another number is refused.
+        {Buy(), "1e1", "100", u"委托价格必须是数字！"},
+        {Buy(), "0x10", "100", u"委托价格必须是数字！"},
+        {Buy(), "-0.5", "100", u"委托价格必须大于零！"},
+        {Buy(), "10", "0x10", u"委托数量必须是整数！"},
+        {Buy(), "10", "1e2", u"委托数量必须是整数！"},
+        {Buy(), "10", FULL_WIDTH_100, u"委托数量必须是整数！"},
+        {Buy(), "10", " 100", u"委托数量必须是整数！"},
+        {Buy(), "10", "-100", u"委托数量必须大于零！"},
+        {Buy(), "10", "-0", u"委托数量必须大于零！"},
     };
     for (const Case& c : cases) {
         double price = -1;
@@ -83,6 +111,8 @@ TEST(OrderCheck, AmountsAndDateRangesAreChecked)
         {"", 5000000, u"请输入金额！"}, {"10.123", 5000000, u"金额必须是数字，最多两位小数！"},
         {"0.00", 0, u"金额必须大于零！"}, {"5000000.01", 5000000, u"金额不能超过5000000.00元！"},
         {"1e3", 0, u"金额必须是数字，最多两位小数！"},
+        {"1e309", 0, u"金额必须是数字，最多两位小数！"}, {"0x10", 0, u"金额必须是数字，最多两位小数！"},
+        {FULL_WIDTH_100, 0, u"金额必须是数字，最多两位小数！"}, {"-5", 0, u"金额必须大于零！"},
     };
     for (const AmountCase& c : amounts)
         EXPECT_EQ(CheckAmount(c.text, c.most, nullptr), c.message) << c.text;
@@ -101,58 +131,6 @@ TEST(OrderCheck, AmountsAndDateRangesAreChecked)
     };
     for (const DateCase& c : dates)
         EXPECT_EQ(CheckDateRange(c.start, c.end), c.message) << c.start << "-" << c.end;
-}
-
-TEST(OrderCheck, OnlyPlainNumbersPassAndTheSecuritysOwnRulesAreCheckedBeforeTheServerSeesThem)
-{
-    OrderLimits stepped = Buy();
-    stepped.priceStep = 10;
-    OrderLimits fine = Buy();
-    fine.priceStep = 1;
-    OrderLimits oddLot = Sell();
-    oddLot.available = 350;
-    OrderLimits suspended = Buy();
-    suspended.suspended = true;
-    const char fullWidth100[] = "\xA3\xB1\xA3\xB0\xA3\xB0"; // "１００" as the form hands it over
-    struct Case {
-        OrderLimits limits;
-        const char* price;
-        const char* quantity;
-        std::u16string message;
-    } cases[] = {
-        {stepped, "9.371", "100", u"委托价格须为0.01元的整数倍！"},
-        {stepped, "9.37", "100", u""},
-        {fine, "9.371", "100", u""},
-        {Sell(), "10", "150", u"卖出零股须一次性卖出（可卖300股）！"},
-        {oddLot, "10", "50", u"卖出零股须一次性卖出（可卖350股）！"},
-        {oddLot, "10", "350", u""},
-        {oddLot, "10", "300", u""},
-        {suspended, "10", "100", u"该证券停牌，不能交易！"},
-        {Buy(), "1e1", "100", u"委托价格必须是数字！"},
-        {Buy(), "0x10", "100", u"委托价格必须是数字！"},
-        {Buy(), "10", "0x10", u"委托数量必须是整数！"},
-        {Buy(), "10", "1e2", u"委托数量必须是整数！"},
-        {Buy(), "10", fullWidth100, u"委托数量必须是整数！"},
-        {Buy(), "10", " 100", u"委托数量必须是整数！"},
-        {Buy(), "10", "-100", u"委托数量必须大于零！"},
-        {Buy(), "10", "-0", u"委托数量必须大于零！"},
-        {Buy(), "-0.5", "100", u"委托价格必须大于零！"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(CheckOrder(c.price, c.quantity, c.limits, nullptr, nullptr), c.message)
-            << c.price << " x " << c.quantity;
-
-    struct AmountCase {
-        const char* text;
-        std::u16string message;
-    } amounts[] = {
-        {"1e309", u"金额必须是数字，最多两位小数！"},
-        {"0x10", u"金额必须是数字，最多两位小数！"},
-        {fullWidth100, u"金额必须是数字，最多两位小数！"},
-        {"-5", u"金额必须大于零！"},
-    };
-    for (const AmountCase& c : amounts)
-        EXPECT_EQ(CheckAmount(c.text, 5000000, nullptr), c.message) << c.text;
 }
 
 TEST(OrderCheck, TheLargestBuyFollowsThePriceInWholeLotsOfTheCashAvailable)
