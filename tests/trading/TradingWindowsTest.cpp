@@ -405,6 +405,33 @@ TEST_F(TradingWindowsTest, WhenTheAnswerIsLostTheFormPointsWhereToLookAndAsksWha
     EXPECT_FALSE(Sees(CTradeConfirmWnd::RESULT_UNKNOWN_TEXT));
 }
 
+TEST_F(TradingWindowsTest, ANewSharesSubscriptionShowsNoBookAndConfirmsAsASubscription)
+{
+    ASSERT_TRUE(LogIn());
+    auto* issues = OpenWith<CNewStockListWnd>("tc_mfuncno=600&tc_sfuncno=30");
+    issues->Request();
+    ASSERT_TRUE(PumpUntil([&] { return !issues->GetIssues().empty(); }));
+    ASSERT_EQ(issues->Subscribe(0), 1);
+    CTradeBuySaleWnd* form = OrderForm(opened.back().params);
+    EXPECT_TRUE(form->IsNewShare());
+    EXPECT_FALSE(form->IsBookShown()) << "a new share has no market yet";
+    CTradeBuySaleWnd* stock = OrderForm("code=" + HeldCode());
+    EXPECT_TRUE(stock->IsBookShown());
+
+    auto* user = Open<OwnerProbe>();
+    std::u16string caption;
+    user->inModal = [&](CBaseWnd* front) {
+        if (auto* confirm = dynamic_cast<CTradeConfirmWnd*>(front)) {
+            caption = confirm->GetCaption();
+            confirm->EndWnd(END_BACK); // the user goes back without sending
+        }
+    };
+    Type(form->GetQuantityEdit(), u"500");
+    ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
+    form->OnActionButton();
+    EXPECT_EQ(caption, u"申购确认");
+}
+
 TEST_F(TradingWindowsTest, ConfirmationSendsTheOrderOnceAndReportsItsNumber)
 {
     ASSERT_TRUE(LogIn());
