@@ -248,3 +248,28 @@ TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalle
     EXPECT_EQ(ReadFileBytes(program), ReadFileBytes(next));
     EXPECT_FALSE(fs::exists(program + ".update"));
 }
+
+TEST_F(UpdateEndToEndTest, AFailingPackageAskedForFromTheServiceMenuLeavesTheUserThere)
+{
+    ASSERT_TRUE(server->functions.LoadPackage(std::string(MORWICK_BINARY_DIR) + "/app/morwick-next", nullptr));
+    server->functions.CorruptPackage();
+    SignUp();
+    auto client = Start("fail");
+    WaitForText(*client, "系统需要升级");
+    ASSERT_TRUE(TapText(*client, "确定"));
+    ASSERT_TRUE(TapText(*client, "确定"));
+    WaitForText(*client, "升级包下载失败");
+    ASSERT_TRUE(OpenServiceMenu(*client));
+
+    // 软件升级: the download starts again and fails while its box is still up.
+    ASSERT_TRUE(TapMenuRow(*client, 5));
+    std::string dump = WaitForText(*client, "升级包下载失败");
+    TapText(*client, "确定");
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+    while (TopWindowClass(dump) != "CQXMenuWnd" && std::chrono::steady_clock::now() < end) {
+        client->Command("idle 100");
+        dump = client->Dump();
+    }
+    EXPECT_EQ(TopWindowClass(dump), "CQXMenuWnd") << dump;
+    EXPECT_NE(TopWindow(dump).find("软件升级"), std::string::npos) << dump;
+}
