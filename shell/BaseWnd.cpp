@@ -341,12 +341,7 @@ int CBaseWnd::OnClickMKey()
 void CBaseWnd::OnActive()
 {
     PostShellNotification(m_hWnd, SHELL_NOTIFY_CODE, TRUE);
-    if (ConfigInt("Screen_Lock", 1) == 0) {
-        noLockHeld = (int)AppsAskShell(SHELL_REQUEST_NO_LOCK, m_hWnd);
-    } else if (noLockHeld == 1) {
-        AppsAskShell(SHELL_REQUEST_LOCK, m_hWnd);
-        noLockHeld = 0;
-    }
+    ApplyScreenLock();
     toolBar.SetCurrentItem(-1);
 
     int policy = GetRotationPolicy();
@@ -366,6 +361,16 @@ void CBaseWnd::OnActive()
     }
     Invalidate();
     Update();
+}
+
+void CBaseWnd::ApplyScreenLock()
+{
+    if (ConfigInt("Screen_Lock", 1) == 0) {
+        noLockHeld = (int)AppsAskShell(SHELL_REQUEST_NO_LOCK, m_hWnd);
+    } else if (noLockHeld == 1) {
+        AppsAskShell(SHELL_REQUEST_LOCK, m_hWnd);
+        noLockHeld = 0;
+    }
 }
 
 void CBaseWnd::OnInactive()

@@ -162,6 +162,7 @@ TEST_F(ServicesEndToEndTest, SettingsAreWrittenAndRemovingTheSignUpBringsTheSign
             {"界面风格：黑底白字", "白底黑字", "UI_Style", "1"},
             {"字体大小：26", "30", "Font_Size", "30"},
             {"刷新间隔：10秒", "30秒", "Quote_RefeWait", "30"},
+            {"自动锁屏：开启", "关闭", "Screen_Lock", "0"},
         };
         for (const auto& change : changes) {
             ASSERT_TRUE(TapText(*client, change.row)) << change.row;
