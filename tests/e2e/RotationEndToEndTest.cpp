@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <regex>
 #include <string>
+#include <vector>
 
 using namespace e2e;
 
@@ -37,13 +38,7 @@ Box Found(const std::string& text, const std::string& pattern)
 
 class RotationEndToEndTest : public ClientTest {
 protected:
-    CServerOptions ServerOptions() override
-    {
-        CServerOptions options = ClientTest::ServerOptions();
-        options.startMinute = 60;
-        options.today = 20251208;
-        return options;
-    }
+    CServerOptions ServerOptions() override { return TradingMorning(); }
     void SetUp() override
     {
         ClientTest::SetUp();
@@ -139,6 +134,21 @@ protected:
         for (int i = 0; i < times; ++i)
             client->Tap({window.left + 240, window.top + list.top + row * pitch + pitch / 2});
     }
+    // With the phone turned: types the texts into the form's edits and taps its action, whose confirmation is
+    // whole on the screen; back on the form, in portrait.
+    void OrderTurned(const std::string& form, const std::vector<std::string>& texts)
+    {
+        Rotate(3);
+        for (size_t i = 0; i < texts.size(); ++i)
+            TypeInto((int)i, texts[i]);
+        TapBar(1);
+        std::string dump = Expect("CTradeConfirmWnd");
+        EXPECT_EQ(NotWhole(dump), "") << dump;
+        TapBar(2);
+        dump = Expect(form);
+        EXPECT_EQ(ScreenWidth(dump), 480) << dump;
+        EXPECT_EQ(NotWhole(dump), "") << dump;
+    }
     std::string Expect(const std::string& className)
     {
         std::string dump = client->WaitForTop(className);
@@ -173,14 +183,7 @@ TEST_F(RotationEndToEndTest, PortraitFormsStayWholeAndUsableAndTheWindowBehindTu
 
     // The purchase form: turned and back it is whole, and with the phone turned its 申购 asks for confirmation.
     TurnAndBack("CFundRgSgWnd");
-    Rotate(3);
-    TypeInto(0, "161101");
-    TypeInto(1, "5000");
-    TapBar(1);
-    dump = Expect("CTradeConfirmWnd");
-    EXPECT_EQ(NotWhole(dump), "") << dump;
-    TapBar(2);
-    Expect("CFundRgSgWnd");
+    OrderTurned("CFundRgSgWnd", {"161101", "5000"});
 
     // 首页 with the phone still turned: the home grid, behind all along, comes to the front in landscape.
     TapBar(0);
@@ -200,15 +203,7 @@ TEST_F(RotationEndToEndTest, PortraitFormsStayWholeAndUsableAndTheWindowBehindTu
     TapRow(171, 1, 50, 2);
     dump = Expect("CQlnBuyWnd");
     TurnAndBack("CQlnBuyWnd");
-    Rotate(3);
-    TypeInto(0, "50000");
-    TapBar(1);
-    dump = Expect("CTradeConfirmWnd");
-    EXPECT_EQ(NotWhole(dump), "") << dump;
-    TapBar(2);
-    dump = Expect("CQlnBuyWnd");
-    EXPECT_EQ(ScreenWidth(dump), 480) << dump;
-    EXPECT_EQ(NotWhole(dump), "") << dump;
+    OrderTurned("CQlnBuyWnd", {"50000"});
 
     // 返回: the product list, which follows the phone, turns as it comes back.
     TapBar(2);
