@@ -18,8 +18,8 @@ BOOL CQXNoticeWnd::OnInitDialog()
 {
     if (!CQXInfoTxtWnd::OnInitDialog())
         return FALSE;
-    commandBar.SetButton(0, true, true, u"安装");
-    commandBar.SetButton(1, false, false, u"");
+    commandBar.SetButton(0, true, true, u"首页");
+    commandBar.SetButton(1, true, true, u"安装");
     commandBar.SetButton(2, true, true, u"返回");
     return TRUE;
 }
@@ -28,8 +28,10 @@ void CQXNoticeWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 {
     if (LOWORD(wParam) != ID_COMMAND_BAR)
         return;
-    // Both end as "back": the owner carries on where it was; the opener reads the choice.
+    // 安装 ends as "back": the owner carries on where it was; the opener reads the choice.
     if (lParam == 0) {
+        EndWnd(END_HOME);
+    } else if (lParam == 1) {
         installChosen = true;
         EndWnd(END_BACK);
     } else if (lParam == 2) {

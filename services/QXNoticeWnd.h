@@ -1,5 +1,5 @@
 // CQXNoticeWnd: "更新信息", the notice of a downloaded new version: its release notes, and a command bar to
-// install it now or go back.
+// go home, install it now or go back.
 #pragma once
 
 #include "shell/QXInfoTxtWnd.h"

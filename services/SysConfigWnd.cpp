@@ -18,10 +18,11 @@ namespace {
 
 constexpr int MARGIN = 20;
 constexpr int ROW_TOP = 10;
-constexpr int ROW_PITCH = 64;
-constexpr int ROW_HEIGHT = 56;
+// Every row fits the portrait screen without scrolling.
+constexpr int ROW_PITCH = 58;
+constexpr int ROW_HEIGHT = 50;
 // The server row sits between the choices and the branch offices.
-constexpr int SERVER_ROW = 5;
+constexpr int SERVER_ROW = 6;
 // "营业部设置" in code page 936.
 const char BRANCHES_TITLE[] = "\xd3\xaa\xd2\xb5\xb2\xbf\xc9\xe8\xd6\xc3";
 
@@ -43,6 +44,7 @@ const ChoiceRow CHOICE_ROWS[] = {
     {"Quote_RefeWait", u"刷新间隔：",
      {{"5", u"5秒"}, {"10", u"10秒"}, {"15", u"15秒"}, {"30", u"30秒"}, {"60", u"60秒"}}, 5},
     {"Screen_Mode", u"屏幕方向：", {{"4", u"自动旋转"}, {"0", u"竖屏"}, {"2", u"横屏"}}, 3},
+    {"Screen_Lock", u"自动锁屏：", {{"1", u"开启"}, {"0", u"关闭"}}, 2},
     {"Connect_Type", u"接入方式：", {{"0", u"自动"}, {"1", u"网关(CMWAP)"}, {"2", u"直连(CMNET)"}}, 3},
 };
 constexpr int CHOICE_ROW_COUNT = (int)(sizeof CHOICE_ROWS / sizeof CHOICE_ROWS[0]);
@@ -52,6 +54,24 @@ int RowTop(int row)
     return ROW_TOP + (row < SERVER_ROW ? row : row + 1) * ROW_PITCH;
 }
 
+// Four decimal numbers of 0 to 255 joined by dots, each of one to three digits.
+bool ValidIpv4(const std::string& address)
+{
+    int parts = 0;
+    size_t start = 0;
+    while (start <= address.size()) {
+        size_t dot = address.find('.', start);
+        size_t end = dot == std::string::npos ? address.size() : dot;
+        if (end == start || end - start > 3 || atoi(address.substr(start, end - start).c_str()) > 255)
+            return false;
+        ++parts;
+        if (dot == std::string::npos)
+            break;
+        start = dot + 1;
+    }
+    return parts == 4;
+}
+
 bool ValidAddress(const std::string& address)
 {
     if (address.empty() || address.size() > 31)
@@ -59,6 +79,9 @@ bool ValidAddress(const std::string& address)
     for (char c : address)
         if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == '-'))
             return false;
+    // Digits and dots alone are an IPv4 address, and must be a whole one.
+    if (address.find_first_not_of("0123456789.") == std::string::npos)
+        return ValidIpv4(address);
     return true;
 }
 
@@ -246,13 +269,19 @@ void CSysConfigWnd::ChooseFor(int row)
     int chosen = CPopMenuWnd::RunChoices(m_hWnd, choices, r.count);
     if (chosen < 1 || chosen > r.count)
         return;
-    if (ApplySetting(r.key, r.choices[chosen - 1].value) && row == ROW_SCREEN) {
+    if (!ApplySetting(r.key, r.choices[chosen - 1].value)) {
+        ShowRows();
+        return;
+    }
+    if (row == ROW_SCREEN) {
         // A fixed direction turns the screen now; "自动旋转" waits for the phone to turn.
         int policy = GetRotationPolicy();
         if (policy >= 0 && policy <= 3)
             SetScreenMode(policy);
         else if (policy == -1)
             SetScreenMode(0);
+    } else if (row == ROW_LOCK) {
+        ApplyScreenLock();
     }
     ShowRows();
 }

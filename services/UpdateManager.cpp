@@ -141,8 +141,11 @@ bool CUpdateManager::EnsureWorker()
 
 HWND CUpdateManager::MessageOwner() const
 {
-    if (CBaseWnd* active = CBaseWnd::FromHandleBase(GetActiveWindow()))
-        return active->m_hWnd;
+    // The screen the user is on, also under a box of its own: a message owned by the home screen would bring
+    // the home screen to the front over it.
+    for (HWND w = GetActiveWindow(); w != nullptr; w = GetWindow(w, GW_OWNER))
+        if (CBaseWnd* screen = CBaseWnd::FromHandleBase(w))
+            return screen->m_hWnd;
     return CAppData::Instance()->GetMainFrameWnd();
 }
 
@@ -152,7 +155,7 @@ void CUpdateManager::Start()
         return;
     if (state == DOWNLOADING) {
         if (HasMainFrame())
-            progress.Show(CAppData::Instance()->GetMainFrameWnd());
+            progress.Show(MessageOwner());
         return;
     }
     if (packagePath.empty() || !EnsureWorker()) {
@@ -203,10 +206,10 @@ void CUpdateManager::OnProgress(long long done, long long total)
     text[63] = 0;
     progress.SetInfo(text);
     progress.SetCurValue(percent);
-    // Shown once, over the home screen; after "后台下载" the download goes on unseen.
+    // Shown once the home screen is there, over the screen the user is on; after "后台下载" the download goes on
+    // unseen.
     if (!progressShown && HasMainFrame())
-        progressShown = progress.Show(CAppData::Instance()->GetMainFrameWnd()) != FALSE;
-
+        progressShown = progress.Show(MessageOwner()) != FALSE;
 }
 
 void CUpdateManager::OnReply(CNetThread* from)

@@ -45,6 +45,22 @@ bool IsMessage(UINT message, int registered)
     return registered != CAppData::NO_MESSAGE_ID && message == (UINT)registered;
 }
 
+// The screen mode a window that follows the phone takes for an accelerometer orientation; -1 for none.
+int ModeForOrientation(WPARAM orientation)
+{
+    switch (orientation) {
+    case 0:
+    case 1:
+        return 0;
+    case 2:
+        return 3;
+    case 3:
+        return 2;
+    default:
+        return -1;
+    }
+}
+
 } // namespace
 
 CBaseWnd::CBaseWnd(LPCWSTR text, HWND ownerWnd) : owner(ownerWnd)
@@ -240,14 +256,12 @@ void CBaseWnd::HandleAccelerometer(WPARAM orientation)
 {
     int policy = GetRotationPolicy();
     if (policy == 4) {
-        if (orientation == 0 || orientation == 1)
-            SetScreenMode(0);
-        else if (orientation == 2)
-            SetScreenMode(3);
-        else if (orientation == 3)
-            SetScreenMode(2);
+        int mode = ModeForOrientation(orientation);
+        if (mode >= 0)
+            SetScreenMode(mode);
     } else if (policy == -1) {
-        if (screenMode != 0)
+        // The screen is brought back too when a window before this one left it turned.
+        if (screenMode != 0 || CAppData::Instance()->GetScreenMode() != 0)
             SetScreenMode(0);
     } else if (policy >= 0 && policy <= 3) {
         if (screenMode != policy)
@@ -327,12 +341,7 @@ int CBaseWnd::OnClickMKey()
 void CBaseWnd::OnActive()
 {
     PostShellNotification(m_hWnd, SHELL_NOTIFY_CODE, TRUE);
-    if (ConfigInt("Screen_Lock", 1) == 0) {
-        noLockHeld = (int)AppsAskShell(SHELL_REQUEST_NO_LOCK, m_hWnd);
-    } else if (noLockHeld == 1) {
-        AppsAskShell(SHELL_REQUEST_LOCK, m_hWnd);
-        noLockHeld = 0;
-    }
+    ApplyScreenLock();
     toolBar.SetCurrentItem(-1);
 
     int policy = GetRotationPolicy();
@@ -341,13 +350,27 @@ void CBaseWnd::OnActive()
         if (!(screenMode == 0 && current == 0))
             SetScreenMode(0);
     } else if (policy == 4) {
-        if (screenMode != current)
-            SetScreenMode(current);
+        // Only the window in front hears the phone turn: one that comes back to the front takes the phone's
+        // orientation, which may have changed while a portrait window was in front.
+        int phone = ModeForOrientation((WPARAM)MzAccGetOrientation());
+        int mode = phone >= 0 ? phone : current;
+        if (screenMode != mode || current != mode)
+            SetScreenMode(mode);
     } else if (!(screenMode == policy && current == policy)) {
         SetScreenMode(policy);
     }
     Invalidate();
     Update();
+}
+
+void CBaseWnd::ApplyScreenLock()
+{
+    if (ConfigInt("Screen_Lock", 1) == 0) {
+        noLockHeld = (int)AppsAskShell(SHELL_REQUEST_NO_LOCK, m_hWnd);
+    } else if (noLockHeld == 1) {
+        AppsAskShell(SHELL_REQUEST_LOCK, m_hWnd);
+        noLockHeld = 0;
+    }
 }
 
 void CBaseWnd::OnInactive()

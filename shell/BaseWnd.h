@@ -89,6 +89,8 @@ public:
 protected:
     // Places the frame's controls for the current size, portrait or landscape.
     void LayoutFrame(bool landscape);
+    // Keeps the screen from locking while "Screen_Lock" is 0, and gives the lock back otherwise.
+    void ApplyScreenLock();
 
     CMzKeypadWnd* keypadWnd = nullptr;
     UiScrollWin contentPanel;

@@ -237,9 +237,8 @@ void CLogonWnd::HandleLoginReply(CDataSet* first)
         if (bits != 0) {
             // Announced only where the update really starts.
             if ((bits & 3u) && updateStarter != nullptr) {
-                // No box asks the user to delete an old package: the updater removes one itself before it
-                // downloads.
                 app->ShowMessageBox(u"系统需要升级，升级过程中不影响您的使用！", u"tips", m_hWnd);
+                app->ShowMessageBox(u"提示：升级前请删除\n\\My Documents\\\nkorvatRuvAv.CAB！", u"tips", m_hWnd);
                 updateStarter(notes.c_str());
             } else if (bits & 3u) {
                 OutputDebugStringW(u"no update service in this build\n");

@@ -36,6 +36,7 @@ std::vector<ShellRecord> shellRecords;
 std::vector<std::string> startedPrograms;
 std::atomic<bool> accAvailable{true};
 std::atomic<bool> accOpen{false};
+std::atomic<int> accOrientation{-1};
 std::atomic<bool> sipVisible{false};
 std::atomic<int> sipKind{0};
 
@@ -97,6 +98,12 @@ void PostToTopLevels(UINT message, WPARAM wParam, LPARAM lParam)
 {
     for (HWND w : TopLevelWindows())
         PostMessage(w, message, wParam, lParam);
+}
+
+void PostToFront(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (HWND front = GetActiveWindow())
+        PostMessage(front, message, wParam, lParam);
 }
 
 } // namespace
@@ -163,6 +170,7 @@ BOOL MzAccOpen()
 {
     if (!accAvailable.load())
         return FALSE;
+    accOrientation.store(-1);
     accOpen.store(true);
     return TRUE;
 }
@@ -180,6 +188,11 @@ void MzAccClose()
 BOOL MzAccIsOpen()
 {
     return accOpen.load() ? TRUE : FALSE;
+}
+
+int MzAccGetOrientation()
+{
+    return accOpen.load() ? accOrientation.load() : -1;
 }
 
 void SetAccelerometerAvailable(BOOL available)
@@ -223,13 +236,15 @@ std::vector<ShellRecord> TakeShellRecords()
 
 void SimulateLockPhone(BOOL locked)
 {
-    PostToTopLevels(RegisterWindowMessageW(locked ? u"ShellNotifyMsg/EntryLockphone" : u"ShellNotifyMsg/LeaveLockPhone"),
-                    0, 0);
+    if (locked)
+        PostToTopLevels(RegisterWindowMessageW(u"ShellNotifyMsg/EntryLockphone"), 0, 0);
+    else
+        PostToFront(RegisterWindowMessageW(u"ShellNotifyMsg/LeaveLockPhone"), 0, 0);
 }
 
 void SimulateCall(BOOL begins)
 {
-    PostToTopLevels(GetCallMessage(), begins ? 1 : 2, 0);
+    PostToFront(GetCallMessage(), begins ? 1 : 2, 0);
 }
 
 void SimulateUsbOff()
@@ -239,8 +254,11 @@ void SimulateUsbOff()
 
 void SimulateAccelerometer(int orientation)
 {
-    if (accOpen.load())
-        PostToTopLevels(MzAccGetMessage(), (WPARAM)orientation, 0);
+    if (!accOpen.load())
+        return;
+    if (orientation >= 0 && orientation <= 3)
+        accOrientation.store(orientation);
+    PostToFront(MzAccGetMessage(), (WPARAM)orientation, 0);
 }
 
 BOOL SipShowIM(DWORD flags)

@@ -85,6 +85,9 @@ BOOL MzAccOpen();
 UINT MzAccGetMessage();
 void MzAccClose();
 BOOL MzAccIsOpen();
+// The orientation (0-3) the device last reported since it was opened, -1 when it has reported none: what a
+// window that follows the phone takes when it comes to the front after a window that does not.
+int MzAccGetOrientation();
 void SetAccelerometerAvailable(BOOL available);
 
 // The shell's USB and call messages (registered by name, "USB_NOTIFY_MESSAGE" and "CALL_MESSAGE").
@@ -105,7 +108,9 @@ struct ShellRecord {
 };
 std::vector<ShellRecord> TakeShellRecords();
 
-// The phone's events, as the shell sends them to every top-level window of the client (any thread).
+// The phone's events (any thread). The lock and the USB cable reach every top-level window of the client; the
+// events a window answers by turning the screen (the accelerometer, the end of the lock, a call) reach only the
+// window in front, the active one, so that a window behind never turns the screen under it.
 void SimulateLockPhone(BOOL locked);
 void SimulateCall(BOOL begins);
 void SimulateUsbOff();

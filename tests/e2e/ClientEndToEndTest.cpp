@@ -18,14 +18,17 @@ TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAnd
         // No sign-up on this phone yet: the log-in is refused and the sign-up frame opens over the log-on window.
         std::string dump = client.WaitForTop("CRegisterVerifyFrame");
         ASSERT_EQ(TopWindowClass(dump), "CRegisterVerifyFrame") << dump;
-        // The help page shows the server's help text and its only button goes back.
+        // The help page shows the server's help text under a text window's bar, of which only 返回 acts.
         ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(141))));
         std::string help = client.WaitForTop("CRegisterHelpWnd");
         ASSERT_EQ(TopWindowClass(help), "CRegisterHelpWnd") << help;
-        EXPECT_NE(TopWindow(help).find(R"("items":["","","返回"])"), std::string::npos) << help;
-        Point back = CentreOf(help, RectOfId(101));
-        back.x = back.x * 5 / 3; // "返回" is the right third
-        ASSERT_TRUE(client.Tap(back));
+        EXPECT_NE(TopWindow(help).find(R"("items":["首页","刷新","返回"])"), std::string::npos) << help;
+        Point helpBar = CentreOf(help, RectOfId(101));
+        for (int third : {0, 1}) {
+            ASSERT_TRUE(client.Tap({helpBar.x * (2 * third + 1) / 3, helpBar.y}));
+            EXPECT_EQ(TopWindowClass(client.Dump()), "CRegisterHelpWnd") << third;
+        }
+        ASSERT_TRUE(client.Tap({helpBar.x * 5 / 3, helpBar.y})); // 返回
         dump = client.WaitForTop("CRegisterVerifyFrame");
         ASSERT_EQ(TopWindowClass(dump), "CRegisterVerifyFrame") << dump;
         client.Command("tap " + std::to_string(CentreOf(dump, RectOfId(300)).x) + " " +

@@ -108,6 +108,12 @@ TEST_F(ServiceWindowsTest, TheServerSettingIsCheckedSavedAndUsedByTheNextRequest
         {u"quotes.example.com", u"0", false},
         {u"quotes.example.com", u"65536", false},
         {u"quotes.example.com", u"80a", false},
+        {u"999.1.1.1", u"8002", false}, // digits and dots alone: a whole IPv4 address or nothing
+        {u"256.0.0.1", u"8002", false},
+        {u"10.0.7", u"8002", false},
+        {u"10.0.0.7.1", u"8002", false},
+        {u"10..0.7", u"8002", false},
+        {u"10.0.0.0007", u"8002", false},
         {u"10.0.0.7", u"9000", true},
         {u"quotes-2.example.com", u"65535", true},
     };

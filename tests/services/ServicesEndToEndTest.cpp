@@ -162,6 +162,7 @@ TEST_F(ServicesEndToEndTest, SettingsAreWrittenAndRemovingTheSignUpBringsTheSign
             {"界面风格：黑底白字", "白底黑字", "UI_Style", "1"},
             {"字体大小：26", "30", "Font_Size", "30"},
             {"刷新间隔：10秒", "30秒", "Quote_RefeWait", "30"},
+            {"自动锁屏：开启", "关闭", "Screen_Lock", "0"},
         };
         for (const auto& change : changes) {
             ASSERT_TRUE(TapText(*client, change.row)) << change.row;
@@ -220,8 +221,8 @@ TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalle
     auto client = Start("up", program);
     std::string dump = WaitForText(*client, "系统需要升级，升级过程中不影响您的使用！");
     ASSERT_TRUE(TapText(*client, "确定"));
-    // No second box: nothing is left for the user to delete by hand.
-    EXPECT_EQ(client->Dump().find(".CAB"), std::string::npos);
+    WaitForText(*client, "korvatRuvAv.CAB");
+    ASSERT_TRUE(TapText(*client, "确定")); // the second box
     // The progress window over the home screen while the package comes.
     dump = WaitForText(*client, "正在下载升级包");
     EXPECT_NE(dump.find("正在下载升级包"), std::string::npos) << client->Command("log");
@@ -234,7 +235,8 @@ TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalle
     EXPECT_EQ(ReadFileBytes(program + ".update"), ReadFileBytes(next));
     EXPECT_EQ(server->http.Faults().Take(800, 3).kind, FAULT_NONE); // the cut was met and survived
 
-    ASSERT_TRUE(TapCommand(*client, 0)); // 安装
+    EXPECT_NE(TopWindow(dump).find(R"("items":["首页","安装","返回"])"), std::string::npos) << dump;
+    ASSERT_TRUE(TapCommand(*client, 1)); // 安装
     // The same process starts again as the new build and logs straight in, with no update to offer.
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
     while (Setting("System_Version").rfind("3.3", 0) != 0 && std::chrono::steady_clock::now() < end)
@@ -246,4 +248,29 @@ TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalle
     EXPECT_EQ(dump.find("系统需要升级"), std::string::npos);
     EXPECT_EQ(ReadFileBytes(program), ReadFileBytes(next));
     EXPECT_FALSE(fs::exists(program + ".update"));
+}
+
+TEST_F(UpdateEndToEndTest, AFailingPackageAskedForFromTheServiceMenuLeavesTheUserThere)
+{
+    ASSERT_TRUE(server->functions.LoadPackage(std::string(MORWICK_BINARY_DIR) + "/app/morwick-next", nullptr));
+    server->functions.CorruptPackage();
+    SignUp();
+    auto client = Start("fail");
+    WaitForText(*client, "系统需要升级");
+    ASSERT_TRUE(TapText(*client, "确定"));
+    ASSERT_TRUE(TapText(*client, "确定"));
+    WaitForText(*client, "升级包下载失败");
+    ASSERT_TRUE(OpenServiceMenu(*client));
+
+    // 软件升级: the download starts again and fails while its box is still up.
+    ASSERT_TRUE(TapMenuRow(*client, 5));
+    std::string dump = WaitForText(*client, "升级包下载失败");
+    TapText(*client, "确定");
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+    while (TopWindowClass(dump) != "CQXMenuWnd" && std::chrono::steady_clock::now() < end) {
+        client->Command("idle 100");
+        dump = client->Dump();
+    }
+    EXPECT_EQ(TopWindowClass(dump), "CQXMenuWnd") << dump;
+    EXPECT_NE(TopWindow(dump).find("软件升级"), std::string::npos) << dump;
 }

@@ -158,6 +158,59 @@ TEST_F(LogonFlowTest, RepliesLeadToTheSignUpToTheConfigurationOrToNothing)
     // The sign-up step posted above is left to die with the window: it would open the frame modally here.
 }
 
+TEST_F(LogonFlowTest, AServerAheadInItsFirstOrSecondComponentShowsBothUpdateBoxesAndStartsTheUpdate)
+{
+    static std::vector<std::string> started;
+    started.clear();
+    CLogonWnd::SetUpdateStarter([](const char* notes) { started.push_back(notes); });
+    DeviceRegRecord record;
+    record.Set(u"13800138000", u"4711", nullptr, nullptr);
+    ASSERT_EQ(record.Save(), 1);
+    TestLogon w;
+    RECT work = WorkRect();
+    ASSERT_TRUE(w.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
+    const std::u16string first = u"系统需要升级，升级过程中不影响您的使用！";
+    const std::u16string second = u"提示：升级前请删除\n\\My Documents\\\nkorvatRuvAv.CAB！";
+    struct {
+        const char* server; // the local version is 3.2.2.0.0
+        bool update;
+        int state;
+    } cases[] = {
+        {"4.2.2.0.0", true, CLogonWnd::DONE},  {"3.3.2.0.0", true, CLogonWnd::DONE},
+        {"3.3.2.1.0", true, CLogonWnd::CONFIG}, {"3.2.3.0.0", false, CLogonWnd::DONE},
+        {"3.2.2.1.0", false, CLogonWnd::CONFIG}, {"3.2.2.0.0", false, CLogonWnd::DONE},
+    };
+    for (const auto& c : cases) {
+        messages.Clear();
+        started.clear();
+        CDataSetWriter reply("login");
+        int isok = reply.AddField("isok", FIELD_INT);
+        int version = reply.AddField("prd_soft_versn", FIELD_TEXT);
+        int notes = reply.AddField("prd_updateinfo", FIELD_TEXT);
+        reply.AddRow();
+        reply.SetInt(isok, 1);
+        reply.SetText(version, c.server);
+        reply.SetText(notes, "N");
+        std::string bytes = reply.ToBytes();
+        w.SetState(CLogonWnd::LOGIN_SENT);
+        w.OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0);
+        EXPECT_EQ(w.GetState(), c.state) << c.server;
+        std::vector<MessageLog::Shown> boxes = messages.Boxes();
+        if (!c.update) {
+            EXPECT_TRUE(boxes.empty()) << c.server;
+            EXPECT_TRUE(started.empty()) << c.server;
+            continue;
+        }
+        ASSERT_EQ(boxes.size(), 2u) << c.server;
+        EXPECT_EQ(boxes[0].text, first);
+        EXPECT_EQ(boxes[1].text, second);
+        EXPECT_EQ(boxes[0].caption, u"tips");
+        EXPECT_EQ(boxes[1].caption, u"tips");
+        EXPECT_EQ(started, std::vector<std::string>{"N"}) << c.server;
+    }
+    CLogonWnd::SetUpdateStarter(nullptr);
+}
+
 TEST_F(LogonFlowTest, TheSignUpHintCompletesTheFirstSignUpWordOrNamesTheConfiguredText)
 {
     CRegisterVerifyFrame plain(nullptr, WideToAnsiString(u"发送DB A到号码，DB A不变").c_str(), "help");

@@ -203,6 +203,14 @@ CServerOptions ClientTest::ServerOptions()
     return options;
 }
 
+CServerOptions ClientTest::TradingMorning()
+{
+    CServerOptions options = ClientTest::ServerOptions();
+    options.startMinute = 60;
+    options.today = 20251208;
+    return options;
+}
+
 std::unique_ptr<e2e::ClientProcess> ClientTest::Start(const std::string& name, const std::string& program)
 {
     auto client = std::make_unique<e2e::ClientProcess>(home, device, root.Path() + name + ".sock", program);

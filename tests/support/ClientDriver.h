@@ -80,6 +80,9 @@ class ClientTest : public ::testing::Test {
 protected:
     void SetUp() override;
     virtual CServerOptions ServerOptions();
+    // ServerOptions on a known trading morning (Monday 2025-12-08, an hour into the session): the same market on
+    // every run.
+    CServerOptions TradingMorning();
     // Starts a client on this home and device with its socket named name, and waits until it answers; program
     // as for ClientProcess.
     std::unique_ptr<e2e::ClientProcess> Start(const std::string& name, const std::string& program = std::string());
