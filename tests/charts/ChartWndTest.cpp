@@ -91,6 +91,50 @@ TEST_F(ChartWndTest, TimeShareAsksExactlyAndShowsTheDayWithIndexAndMarkers)
     EXPECT_EQ(w->GetData().points.size(), 60u);
 }
 
+TEST_F(ChartWndTest, ATimeShareChartKeptOpenShowsTheServersDayAsAFreshChartDoes)
+{
+    // The chart opened at 10:30 on Monday; then the server's market runs on by so many minutes, or the server
+    // starts again on Tuesday so many minutes into the day.
+    struct Case {
+        int minutes;
+        bool restart;
+        size_t points; // minutes of the server's day then
+        bool newDay;
+    } cases[] = {{5, false, 65, false}, {181, false, 1, true}, {200, false, 20, true}, {420, false, 240, true}, {460, false, 40, true},
+                 {75, true, 75, true}};
+    for (const Case& c : cases) {
+        StartServer();
+        FS* kept = Make<FS>("date=&code={600010}");
+        ASSERT_TRUE(Activate(kept));
+        int before = kept->GetData().date;
+        if (c.restart) {
+            CServerOptions tuesday = StandInServer::Defaults();
+            tuesday.today = 20251209;
+            tuesday.startMinute = c.minutes;
+            StartServer(tuesday);
+        } else {
+            server->http.Control("advance?minutes=" + std::to_string(c.minutes));
+        }
+        ASSERT_TRUE(Ask(kept));
+        // A new day takes a second request, for the whole day.
+        PumpUntil([&] { return kept->GetData().points.size() == c.points && !CNetThread::AnyRequestUnderWay(); });
+        FS* opened = Make<FS>("date=&code={600010}");
+        ASSERT_TRUE(Activate(opened));
+        const CFSData &a = kept->GetData(), &b = opened->GetData();
+        ASSERT_EQ(a.points.size(), c.points) << c.minutes;
+        ASSERT_EQ(b.points.size(), c.points) << c.minutes;
+        EXPECT_EQ(a.date != before, c.newDay) << c.minutes;
+        EXPECT_EQ(a.security.prevClose, b.security.prevClose) << c.minutes;
+        EXPECT_EQ(a.date, b.date) << c.minutes;
+        for (size_t i = 0; i < c.points; ++i) {
+            EXPECT_EQ(a.points[i].tm, b.points[i].tm) << c.minutes << " " << i;
+            EXPECT_EQ(a.points[i].price, b.points[i].price) << c.minutes << " " << i;
+            EXPECT_EQ(a.points[i].volume, b.points[i].volume) << c.minutes << " " << i;
+        }
+        EXPECT_EQ(a.index.size(), b.index.size()) << c.minutes;
+    }
+}
+
 TEST_F(ChartWndTest, KLineAsksExactlyAndDrawsCandlesAveragesVolumeAndIndicator)
 {
     KX* w = Make<KX>("code={600010:2}");
