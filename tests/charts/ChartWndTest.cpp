@@ -313,7 +313,7 @@ TEST_F(ChartWndTest, PagingBackShowsHeldCandlesThenAsksForEarlierOnes)
     EXPECT_EQ(view.GetFirstVisible(), 60);
 }
 
-TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilLifted)
+TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilTheNextTap)
 {
     FS* fs = Make<FS>("date=&code={600010}");
     KX* kx = Make<KX>("code={600010}");
@@ -333,6 +333,9 @@ TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilLifted)
     EXPECT_TRUE(Contains(text, u"价" + CChartView::Number(minute.price, 2)));
     EXPECT_TRUE(Contains(text, u"均" + CChartView::Number(minute.average, 2)));
     Press(fs, WM_LBUTTONUP, x, y);
+    EXPECT_TRUE(fs->GetView()->IsCursorShown()); // it stays for the user to read
+    Press(fs, WM_LBUTTONDOWN, x + 40, y);         // until the next tap
+    Press(fs, WM_LBUTTONUP, x + 40, y);
     EXPECT_FALSE(fs->GetView()->IsCursorShown());
 
     const std::vector<KXBar>& bars = kx->GetData().bars;
@@ -346,6 +349,9 @@ TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilLifted)
         UpdateWindow(kx->m_hWnd); // the legends follow the cursor
         EXPECT_TRUE(Contains(kx->GetKXView().GetLegends()[0],
                              u"MA5:" + CChartView::Number(bars[(size_t)index].averages[0], 2)));
+        Press(kx, WM_LBUTTONUP, kx->GetKXView().XOfBar(index), y);
+        EXPECT_EQ(kx->GetView()->GetCursorIndex(), index); // dragged there, it stays there
+        Press(kx, WM_LBUTTONDOWN, 0, y);
         Press(kx, WM_LBUTTONUP, 0, y);
         EXPECT_FALSE(kx->GetView()->IsCursorShown());
     }
@@ -422,10 +428,12 @@ TEST_F(ChartWndTest, TheTimeShareChartOpensDealsAndRadarOfItsSecurity)
         ++marked;
     ASSERT_LT(marked, points.size());
     UpdateWindow(w->m_hWnd);
-    int x = w->GetFSView().XOfSlot(CFSData::SlotOf(points[marked].tm));
+    // A finger at the edge of the marker's drawn size still hits it, and the cursor says the minute has notes.
+    int x = w->GetFSView().XOfSlot(CFSData::SlotOf(points[marked].tm)) - CFSView::MARKER_HALF;
     RECT area = w->GetView()->GetRect();
     Press(w, WM_LBUTTONDOWN, x, (area.top + area.bottom) / 2);
     Press(w, WM_LBUTTONUP, x, (area.top + area.bottom) / 2);
+    EXPECT_TRUE(Contains(w->GetView()->GetCursorText(), u"有信息"));
     w->OnMenuCommand(CFSFrame::CMD_RADAR);
     EXPECT_EQ(radarCode, M("{600010}"));
     EXPECT_EQ(radarId, std::to_string(points[marked].tm));

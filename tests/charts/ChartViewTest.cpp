@@ -1,0 +1,185 @@
+// What the chart views paint, read back pixel by pixel: the indicator pane's zero on zero and the guides of the
+// bounded indicators, volume sticks in their bar's colour, labels no line or bar reaches, the hairs of the cursor
+// on the bar's own price, and a day's first minute as a dot that can be seen.
+#include "ChartTestSupport.h"
+
+#include "charts/FSFrame.h"
+#include "charts/KXFrame.h"
+#include "platform/win/Gdi.h"
+
+namespace {
+
+using FS = Probe<CFSFrame>;
+using KX = Probe<CKXFrame>;
+
+COLORREF Scheme(int index) { return CAppData::Instance()->GetColor(index); }
+
+// The view painted on its own into memory, as the window would paint it.
+class Canvas {
+public:
+    explicit Canvas(CChartView* view)
+    {
+        RECT r = view->GetRect();
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateCompatibleBitmap(dc, r.right + 1, r.bottom + 1);
+        old = SelectObject(dc, bitmap);
+        view->PaintWin(dc, &r, &r);
+    }
+    ~Canvas()
+    {
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+    COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
+    int Count(COLORREF c, const RECT& r) const
+    {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                n += At(x, y) == c;
+        return n;
+    }
+
+private:
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+};
+
+class ChartViewTest : public ChartWindowTest {};
+
+} // namespace
+
+TEST_F(ChartViewTest, IndicatorPanesDrawZeroOnZeroGuidesForBoundedOnesAndVolumeInItsBarsColour)
+{
+    struct Case {
+        const char* tech;
+        bool zeroLine;       // the lines cross zero
+        double guides[2];    // 0: none
+        bool wholeNumbers;   // the legend of volumes
+    } cases[] = {{"KDJ", false, {20, 80}, false}, {"RSI", false, {30, 70}, false}, {"VOL", false, {0, 0}, true},
+                 {"MA", false, {0, 0}, false}, {"MACD", true, {0, 0}, false}};
+    KX* w = Make<KX>("code={600010}");
+    ASSERT_TRUE(Activate(w));
+    for (const Case& c : cases) {
+        int before = w->replies;
+        w->ApplyParams(0, c.tech);
+        ASSERT_TRUE(PumpUntil([&] { return w->replies > before; })) << c.tech;
+        UpdateWindow(w->m_hWnd);
+        Canvas canvas(w->GetView());
+        CKXView& view = w->GetKXView();
+        const ChartScale& scale = view.GetTechScale();
+        RECT pane = view.GetTechPane();
+        COLORREF frame = Scheme(CC_FRAME);
+        auto rowOfFrame = [&](int y) { return canvas.Count(frame, RECT{pane.left + 1, y, pane.right - 1, y + 1}); };
+        int width = pane.right - pane.left;
+        if (c.zeroLine) {
+            ASSERT_LT(scale.lo, 0) << c.tech;
+            ASSERT_GT(scale.hi, 0) << c.tech;
+            EXPECT_EQ(canvas.At(pane.left + 1, scale.Y(0)), frame) << c.tech; // solid, where the sticks stand
+            EXPECT_GT(rowOfFrame(scale.Y(0)), width / 3) << c.tech;
+        }
+        if (c.guides[0] > 0) {
+            EXPECT_LE(scale.lo, 0) << c.tech;
+            EXPECT_GE(scale.hi, 100) << c.tech;
+            for (double guide : c.guides)
+                EXPECT_GT(rowOfFrame(scale.Y(guide)), width / 4) << c.tech << " " << guide;
+        }
+        // No dashed middle that looks like a zero it is not.
+        int middle = (pane.top + pane.bottom) / 2;
+        if (!c.zeroLine && c.guides[0] == 0 && std::abs(scale.Y(0) - middle) > 2)
+            EXPECT_LT(rowOfFrame(middle), width / 8) << c.tech;
+        const std::u16string& legend = view.GetLegends()[2];
+        EXPECT_EQ(legend.find(u'.') == std::u16string::npos, c.wholeNumbers) << c.tech;
+        if (std::string(c.tech) == "MA") // prices with the security's two decimals
+            EXPECT_NE(legend.find(u"MA5:" + CChartView::Number(w->GetData().bars.back().lines[0], 2)),
+                      std::u16string::npos);
+        if (c.wholeNumbers) { // each volume stick in its bar's rise or fall colour
+            const std::vector<KXBar>& bars = w->GetData().bars;
+            for (int i = view.GetFirstVisible(); i < (int)bars.size(); ++i) {
+                int color = CChartView::RiseColor(bars[(size_t)i].close, bars[(size_t)i].open);
+                if (scale.Y(bars[(size_t)i].lines[0]) < pane.bottom - 6)
+                    EXPECT_EQ(canvas.At(view.XOfBar(i), pane.bottom - 4), Scheme(color)) << i;
+            }
+        }
+    }
+}
+
+TEST_F(ChartViewTest, NoLineOrBarReachesALabelAndTheFirstMinuteShows)
+{
+    FS* fs = Make<FS>("date=&code={600010}");
+    ASSERT_TRUE(Activate(fs));
+    KX* kx = Make<KX>("code={600010}");
+    ASSERT_TRUE(Activate(kx));
+    UpdateWindow(fs->m_hWnd);
+    UpdateWindow(kx->m_hWnd);
+    {
+        Canvas canvas(fs->GetView());
+        RECT area = fs->GetView()->GetRect();
+        RECT price = fs->GetFSView().GetPricePane(), volume = fs->GetFSView().GetVolumePane();
+        RECT left{area.left, price.top, price.left, price.bottom}, right{price.right + 1, price.top, area.right, price.bottom};
+        RECT volumeColumn{area.left, volume.top, volume.left, volume.bottom};
+        // The labels are there, in their colours: the top price, the previous close, the volume maximum.
+        EXPECT_GT(canvas.Count(Scheme(CC_RISE), left), 10);
+        EXPECT_GT(canvas.Count(Scheme(CC_FLAT), left), 3);
+        EXPECT_GT(canvas.Count(Scheme(CC_SECONDARY), volumeColumn), 10);
+        // And nothing else: neither the price, average or index lines, the markers nor the volume bars.
+        for (const RECT& column : {left, right})
+            for (int color : {CC_PRICE_LINE, CC_AUXILIARY, CC_SECONDARY})
+                EXPECT_EQ(canvas.Count(Scheme(color), column), 0) << color;
+        for (int color : {CC_RISE, CC_FALL})
+            EXPECT_EQ(canvas.Count(Scheme(color), volumeColumn), 0) << color;
+    }
+    {
+        Canvas canvas(kx->GetView());
+        RECT area = kx->GetView()->GetRect();
+        RECT candles = kx->GetKXView().GetCandlePane(), tech = kx->GetKXView().GetTechPane();
+        RECT column{candles.right + 1, candles.top, area.right, tech.bottom};
+        EXPECT_GT(canvas.Count(Scheme(CC_AXIS_TEXT), column), 10);
+        for (int color : {(int)CC_RISE, (int)CC_FALL, CC_MA_FIRST + 1, CC_MA_FIRST + 2, CC_TECH_FIRST + 1, CC_TECH_FIRST + 2})
+            EXPECT_EQ(canvas.Count(Scheme(color), column), 0) << color;
+    }
+    // A day of one minute: a dot, not a pixel on the frame.
+    CDataSetWriter info("stkinfo");
+    info.AddField("zrsp", FIELD_QUOTE);
+    info.AddRow();
+    info.SetInt(0, PackQuote(10, 2));
+    CDataSetWriter minutes("hq.minute");
+    minutes.AddField("tm", FIELD_SHORT);
+    minutes.AddField("zjcj", FIELD_QUOTE);
+    minutes.AddRow();
+    minutes.SetInt(0, 930);
+    minutes.SetInt(1, PackQuote(10.05, 2));
+    std::string reply = info.ToBytes();
+    minutes.AppendTo(reply);
+    fs->OnInitParam(-1, "", M("date=&code={600027}").c_str());
+    fs->OnReply((const BYTE*)reply.data(), (int)reply.size(), 0);
+    UpdateWindow(fs->m_hWnd);
+    Canvas canvas(fs->GetView());
+    RECT price = fs->GetFSView().GetPricePane();
+    EXPECT_GE(canvas.Count(Scheme(CC_PRICE_LINE), price), 9);
+    EXPECT_GT(fs->GetFSView().XOfSlot(0), price.left + 1);
+}
+
+TEST_F(ChartViewTest, TheCursorsHairsCrossOnTheBarsOwnPriceWithItsTagsAtTheAxes)
+{
+    FS* fs = Make<FS>("date=&code={600010}");
+    ASSERT_TRUE(Activate(fs));
+    UpdateWindow(fs->m_hWnd);
+    CFSView& view = fs->GetFSView();
+    RECT price = view.GetPricePane();
+    const FSPoint& minute = fs->GetData().points[30];
+    int x = view.XOfSlot(30);
+    fs->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(x, price.bottom - 3)); // the finger far below the price
+    fs->SendMessage(WM_LBUTTONUP, 0, MAKELONG(x, price.bottom - 3));
+    UpdateWindow(fs->m_hWnd);
+    Canvas canvas(fs->GetView());
+    int y = view.YOfPrice(minute.price);
+    COLORREF hair = Scheme(CC_AUXILIARY);
+    EXPECT_GT(canvas.Count(hair, RECT{price.left + 1, y, price.right - 1, y + 1}), (price.right - price.left) * 3 / 4);
+    // The tags: the price in the left column at that height, the time on the axis under the hair.
+    RECT area = fs->GetView()->GetRect();
+    EXPECT_GT(canvas.Count(hair, RECT{area.left, y - 2, price.left, y + 3}), (price.left - area.left) * 3);
+    EXPECT_GT(canvas.Count(hair, RECT{x - 10, price.bottom + 2, x + 10, view.GetVolumePane().top - 2}), 40);
+}
