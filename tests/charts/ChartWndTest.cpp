@@ -259,7 +259,9 @@ TEST_F(ChartWndTest, ThePickerOffersTheServersIndicatorsAndPostsTheChoice)
             return true;
         for (int i = 0; i < picker->GetTechList().GetItemCount(); ++i)
             techs.push_back(picker->GetTechList().GetItem(i)->Text.C_Str());
-        // Both lists stand inside the panel in either orientation, so no choice is out of reach.
+        // Both lists stand inside the panel in either orientation, so no choice is out of reach: in landscape the
+        // seven periods scroll, opening on the current one (the last, 60分钟).
+        picker->GetPeriodList().SetSelectedIndex(6);
         for (int mode : {2, 0}) {
             picker->SetScreenMode(mode);
             RECT panel = picker->GetContentPanel().GetRect();
@@ -270,6 +272,10 @@ TEST_F(ChartWndTest, ThePickerOffersTheServersIndicatorsAndPostsTheChoice)
                     << "mode " << mode << ": " << r.top << "-" << r.bottom << " in " << panel.top << "-"
                     << panel.bottom;
             }
+            CCheckList& periods = picker->GetPeriodList();
+            EXPECT_EQ(periods.ScrollsItself(), mode == 2);
+            RECT row = periods.GetItemRect(6), list = periods.GetRect();
+            EXPECT_TRUE(row.top >= list.top && row.bottom <= list.bottom) << "mode " << mode;
         }
         picker->GetPeriodList().SetSelectedIndex(1);   // 周线
         picker->GetTechList().SetSelectedIndex(2);     // RSI
@@ -480,6 +486,8 @@ TEST_F(ChartWndTest, BothChartsRedrawToTheLandscapeWorkArea)
             EXPECT_EQ(view.right - view.left, landscape ? 720 : 480) << c.name;
             EXPECT_EQ(view.top, CBaseWnd::CAPTION_HEIGHT);
             EXPECT_EQ(view.bottom, c.w->GetHeight() - c.w->GetToolBar().GetHeight()) << c.name;
+            if (c.w == kx) // candles as wide as in portrait: the wider screen shows more
+                EXPECT_EQ(kx->GetKXView().GetVisibleCount(), landscape ? 90 : 60);
             c.w->SetCaption(c.title);
             BringWindowToTop(c.w->m_hWnd);
             UpdateWindow(c.w->m_hWnd);
@@ -488,6 +496,53 @@ TEST_F(ChartWndTest, BothChartsRedrawToTheLandscapeWorkArea)
             EXPECT_TRUE(std::filesystem::exists(path)) << path;
         }
     }
+}
+
+TEST_F(ChartWndTest, EveryPeriodAndIndicatorIsDrawnForTheReadme)
+{
+    // Each period with one of the indicators, turn by turn in portrait and landscape; the time-share chart with its
+    // cursor; the picker in landscape. Written to MORWICK_SCREENS when it names a folder.
+    const char* folder = getenv("MORWICK_SCREENS");
+    std::string shots = folder != nullptr && folder[0] != 0 ? std::string(folder) + "/" : home.Path() + "/";
+    auto shoot = [&](CBaseWnd* w, const std::string& name) {
+        BringWindowToTop(w->m_hWnd);
+        UpdateWindow(w->m_hWnd);
+        std::string path = shots + name + ".png";
+        EXPECT_EQ(morwick::automation::RunCommand("shot " + path).rfind("{\"ok\":true", 0), 0u) << path;
+    };
+    struct Case {
+        int period;
+        const char* tech;
+        const char* name;
+        int mode;
+    } cases[] = {{1, "KDJ", "kxchart-week-kdj", 2},     {2, "RSI", "kxchart-month-rsi", 0},
+                 {3, "VOL", "kxchart-5min-vol", 2},     {4, "BOLL", "kxchart-15min-boll", 0},
+                 {5, "MA", "kxchart-30min-ma", 2},      {6, "MACD", "kxchart-60min-macd", 0}};
+    KX* kx = Make<KX>("code={600010}");
+    ASSERT_TRUE(Activate(kx));
+    kx->SetCaption(u"K线分析");
+    for (const Case& c : cases) {
+        kx->SetScreenMode(c.mode);
+        int before = kx->replies;
+        kx->ApplyParams(c.period, c.tech);
+        ASSERT_TRUE(PumpUntil([&] { return kx->replies > before && !CNetThread::AnyRequestUnderWay(); })) << c.name;
+        EXPECT_EQ(kx->GetKXView().GetLegends().size(), 3u) << c.name;
+        shoot(kx, std::string(c.name) + (c.mode == 2 ? "-landscape" : "-portrait"));
+    }
+    kx->whileChildOpen = [&](CBaseWnd* child) {
+        child->SetScreenMode(2);
+        shoot(child, "kxparams-landscape");
+        return true;
+    };
+    kx->OpenParams();
+    FS* fs = Make<FS>("date=&code={600010}");
+    ASSERT_TRUE(Activate(fs));
+    fs->SetCaption(u"分时走势");
+    UpdateWindow(fs->m_hWnd);
+    int x = fs->GetFSView().XOfSlot(40), y = fs->GetFSView().GetPricePane().bottom - 10;
+    Press(fs, WM_LBUTTONDOWN, x, y);
+    Press(fs, WM_LBUTTONUP, x, y);
+    shoot(fs, "fschart-cursor-portrait");
 }
 
 TEST_F(ChartWndTest, BothChartsRefreshInTradingHoursWhenTheSettingAsks)
