@@ -538,6 +538,7 @@ TEST_F(ChartWndTest, EveryPeriodAndIndicatorIsDrawnForTheReadme)
     FS* fs = Make<FS>("date=&code={600010}");
     ASSERT_TRUE(Activate(fs));
     fs->SetCaption(u"分时走势");
+    fs->SetScreenMode(0);
     UpdateWindow(fs->m_hWnd);
     int x = fs->GetFSView().XOfSlot(40), y = fs->GetFSView().GetPricePane().bottom - 10;
     Press(fs, WM_LBUTTONDOWN, x, y);
