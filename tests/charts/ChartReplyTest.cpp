@@ -173,6 +173,10 @@ TEST_F(ChartReplyTest, ASuspendedStockShowsAnEmptyDayAndItsCandles)
     EXPECT_TRUE(fs->GetData().IsEmpty());
     EXPECT_EQ(fs->GetView()->GetMessage(), u"暂无数据");
     UpdateWindow(fs->m_hWnd);
+    // Its previous close is still shown, in the middle of the scale (which the market index laid over it sets).
+    double close = fs->GetData().security.prevClose;
+    EXPECT_NEAR((fs->GetFSView().GetScaleTop() + fs->GetFSView().GetScaleBottom()) / 2, close, 1e-9);
+    EXPECT_GT(fs->GetFSView().GetScaleTop(), close);
     KX* kx = Make<KX>("code=000071");
     ASSERT_TRUE(Activate(kx));
     EXPECT_EQ(kx->GetData().bars.size(), 120u);
