@@ -1,5 +1,5 @@
 // What the chart views paint, read back pixel by pixel: the indicator pane's zero on zero and the guides of the
-// bounded indicators, volume sticks in their bar's colour, labels no line or bar reaches, the hairs of the cursor
+// bounded indicators, volume sticks in their bar's colour, labels no line or bar reaches, dates under their candles, the hairs of the cursor
 // on the bar's own price, and a day's first minute as a dot that can be seen.
 #include "ChartTestSupport.h"
 
@@ -139,6 +139,20 @@ TEST_F(ChartViewTest, NoLineOrBarReachesALabelAndTheFirstMinuteShows)
         EXPECT_GT(canvas.Count(Scheme(CC_AXIS_TEXT), column), 10);
         for (int color : {(int)CC_RISE, (int)CC_FALL, CC_MA_FIRST + 1, CC_MA_FIRST + 2, CC_TECH_FIRST + 1, CC_TECH_FIRST + 2})
             EXPECT_EQ(canvas.Count(Scheme(color), column), 0) << color;
+    }
+    {
+        // Weeks fill less than the chart: the last date stands under the last candle, not under empty space.
+        int before = kx->replies;
+        kx->ApplyParams(1, "MACD");
+        ASSERT_TRUE(PumpUntil([&] { return kx->replies > before; }));
+        UpdateWindow(kx->m_hWnd);
+        Canvas canvas(kx->GetView());
+        RECT area = kx->GetView()->GetRect(), tech = kx->GetKXView().GetTechPane();
+        int last = kx->GetKXView().XOfBar((int)kx->GetData().bars.size() - 1);
+        ASSERT_LT(last, (tech.left + tech.right) / 2);
+        RECT under{last - 60, tech.bottom + 1, last + 60, area.bottom}, beyond{last + 80, tech.bottom + 1, area.right, area.bottom};
+        EXPECT_GT(canvas.Count(Scheme(CC_AXIS_TEXT), under), 10);
+        EXPECT_EQ(canvas.Count(Scheme(CC_AXIS_TEXT), beyond), 0);
     }
     // A day of one minute: a dot, not a pixel on the frame.
     CDataSetWriter info("stkinfo");
