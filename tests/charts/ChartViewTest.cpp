@@ -1,6 +1,6 @@
 // What the chart views paint, read back pixel by pixel: the indicator pane's zero on zero and the guides of the
-// bounded indicators, volume sticks in their bar's colour, labels no line or bar reaches, dates under their candles, the hairs of the cursor
-// on the bar's own price, and a day's first minute as a dot that can be seen.
+// bounded indicators, volume sticks in their bar's colour, labels no line or bar reaches, dates under their
+// candles, the hairs of the cursor on the bar's own price, and a day's first minute as a dot that can be seen.
 #include "ChartTestSupport.h"
 
 #include "charts/FSFrame.h"
