@@ -1,6 +1,6 @@
 // The real client, headless, against the stand-in server: from the ranked table a user opens the time-share chart,
-// moves the cursor over it, goes on to the K-line chart and squeezes more candles in with two fingers; a chart left
-// open over the change of trading day draws, once refreshed, what a chart opened afresh draws.
+// moves the cursor over it, goes on to the K-line chart, squeezes more candles in with two fingers and turns it; a
+// chart left open over the change of trading day draws, once refreshed, what a chart opened afresh draws.
 #include "platform/display/PngCodec.h"
 #include "tests/support/ClientDriver.h"
 
@@ -124,6 +124,13 @@ TEST_F(ChartsEndToEndTest, FromTheRankedTableAUserOpensBothChartsMovesTheCursorA
     dump = client.Dump();
     EXPECT_NE(TopWindow(dump).find("visible=120"), std::string::npos) << dump;
     EXPECT_NE(TopWindow(dump).find("MA5:"), std::string::npos) << dump;
+    // Turned, the candles keep their width: half as many more in landscape, as many as before back in portrait.
+    client.Command("rotate 2");
+    client.Command("idle 5000");
+    EXPECT_NE(TopWindow(client.Dump()).find("visible=180"), std::string::npos) << client.Dump();
+    client.Command("rotate 0");
+    client.Command("idle 5000");
+    EXPECT_NE(TopWindow(client.Dump()).find("visible=120"), std::string::npos) << client.Dump();
 }
 
 TEST_F(ChartsEndToEndTest, AChartLeftOpenOverTheDayChangeDrawsWhatAFreshOneDraws)
