@@ -372,20 +372,7 @@ void CKXView::PaintIndicator(HDC dc, int from, int to)
         double value = k < shown.lines.size() ? shown.lines[k] : CHART_NONE;
         legend.push_back({Wide(data->techLines[k]) + u":" + Number(value, decimals), color});
         if (data->techSticks[k]) {
-            for (int i = from; i < to; ++i) {
-                const KXBar& bar = data->bars[(size_t)i];
-                if (k >= bar.lines.size() || !HasValue(bar.lines[k]))
-                    continue;
-                int stickColor = look.volumeSticks ? RiseColor(bar.close, bar.open)
-                                                   : bar.lines[k] >= 0 ? CC_RISE : CC_FALL;
-                int bx = XOfIndex(i);
-                HPEN pen = CreatePen(PS_SOLID, 1, Color(stickColor));
-                HGDIOBJ old = SelectObject(dc, pen);
-                MoveToEx(dc, bx, zero, nullptr);
-                LineTo(dc, bx, scale.Y(bar.lines[k]));
-                SelectObject(dc, old);
-                DeleteObject(pen);
-            }
+            PaintSticks(dc, from, to, k, look.volumeSticks);
             continue;
         }
         size_t n = (size_t)(to - from);
@@ -400,6 +387,25 @@ void CKXView::PaintIndicator(HDC dc, int from, int to)
     }
     DrawRuns(dc, legend, techPane.left + 2, techPane.top - LEGEND_HEIGHT + 1);
     RecordLegend(legend);
+}
+
+void CKXView::PaintSticks(HDC dc, int from, int to, size_t line, bool byBar)
+{
+    int zero = techScale.Y(0);
+    for (int i = from; i < to; ++i) {
+        const KXBar& bar = data->bars[(size_t)i];
+        if (line >= bar.lines.size() || !HasValue(bar.lines[line]))
+            continue;
+        // A volume is never below zero: its stick says whether its bar rose or fell.
+        int color = byBar ? RiseColor(bar.close, bar.open) : bar.lines[line] >= 0 ? CC_RISE : CC_FALL;
+        int x = XOfIndex(i);
+        HPEN pen = CreatePen(PS_SOLID, 1, Color(color));
+        HGDIOBJ old = SelectObject(dc, pen);
+        MoveToEx(dc, x, zero, nullptr);
+        LineTo(dc, x, techScale.Y(bar.lines[line]));
+        SelectObject(dc, old);
+        DeleteObject(pen);
+    }
 }
 
 void CKXView::Describe(UiDescription& out) const

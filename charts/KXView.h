@@ -57,6 +57,8 @@ private:
     void PaintCandles(HDC dc, int from, int to);
     void PaintVolumes(HDC dc, int from, int to, double most);
     void PaintIndicator(HDC dc, int from, int to);
+    // An indicator line drawn as bars from zero, coloured by sign or, for volumes, by their bar.
+    void PaintSticks(HDC dc, int from, int to, size_t line, bool byBar);
     void PaintDates(HDC dc, int from, int to);
     // The legend of a pane at the cursor's bar or the last bar shown.
     int LegendIndex(int to) const;

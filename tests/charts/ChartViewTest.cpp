@@ -88,13 +88,15 @@ TEST_F(ChartViewTest, IndicatorPanesDrawZeroOnZeroGuidesForBoundedOnesAndVolumeI
         }
         // No dashed middle that looks like a zero it is not.
         int middle = (pane.top + pane.bottom) / 2;
-        if (!c.zeroLine && c.guides[0] == 0 && std::abs(scale.Y(0) - middle) > 2)
+        if (!c.zeroLine && c.guides[0] == 0 && std::abs(scale.Y(0) - middle) > 2) {
             EXPECT_LT(rowOfFrame(middle), width / 8) << c.tech;
+        }
         const std::u16string& legend = view.GetLegends()[2];
         EXPECT_EQ(legend.find(u'.') == std::u16string::npos, c.wholeNumbers) << c.tech;
-        if (std::string(c.tech) == "MA") // prices with the security's two decimals
+        if (std::string(c.tech) == "MA") { // prices with the security's two decimals
             EXPECT_NE(legend.find(u"MA5:" + CChartView::Number(w->GetData().bars.back().lines[0], 2)),
                       std::u16string::npos);
+        }
         if (c.wholeNumbers) { // each volume stick in its bar's rise or fall colour
             const std::vector<KXBar>& bars = w->GetData().bars;
             for (int i = view.GetFirstVisible(); i < (int)bars.size(); ++i) {
