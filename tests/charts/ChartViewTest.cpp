@@ -101,8 +101,9 @@ TEST_F(ChartViewTest, IndicatorPanesDrawZeroOnZeroGuidesForBoundedOnesAndVolumeI
             const std::vector<KXBar>& bars = w->GetData().bars;
             for (int i = view.GetFirstVisible(); i < (int)bars.size(); ++i) {
                 int color = CChartView::RiseColor(bars[(size_t)i].close, bars[(size_t)i].open);
-                if (scale.Y(bars[(size_t)i].lines[0]) < pane.bottom - 6)
+                if (scale.Y(bars[(size_t)i].lines[0]) < pane.bottom - 6) {
                     EXPECT_EQ(canvas.At(view.XOfBar(i), pane.bottom - 4), Scheme(color)) << i;
+                }
             }
         }
     }
