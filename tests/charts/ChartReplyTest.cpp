@@ -119,6 +119,12 @@ TEST_F(ChartReplyTest, TimeShareDrawsWhatItHasAndScalesWithoutDividingByZero)
             EXPECT_NEAR(w->GetFSView().GetScaleBottom(), 20 - c.top, 1e-9) << c.what;
         }
     }
+    // A day of one minute: a dot inside the frame, not a pixel on it.
+    FS* w = Make<FS>("date=&code={600010}");
+    Feed(w, StockInfo(10) + Minutes({{930, 10.05, 5}}));
+    RECT price = w->GetFSView().GetPricePane();
+    EXPECT_GE(Canvas(w->GetView()).Count(Scheme(CC_PRICE_LINE), price), 9);
+    EXPECT_GT(w->GetFSView().XOfSlot(0), price.left + 1);
 }
 
 TEST_F(ChartReplyTest, KLineDrawsWhatItHasAndSkipsMissingValues)

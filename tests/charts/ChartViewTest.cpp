@@ -1,51 +1,15 @@
 // What the chart views paint, read back pixel by pixel: the indicator pane's zero on zero and the guides of the
 // bounded indicators, volume sticks in their bar's colour, labels no line or bar reaches, dates under their
-// candles, the hairs of the cursor on the bar's own price, and a day's first minute as a dot that can be seen.
+// candles.
 #include "ChartTestSupport.h"
 
 #include "charts/FSFrame.h"
 #include "charts/KXFrame.h"
-#include "platform/win/Gdi.h"
 
 namespace {
 
 using FS = Probe<CFSFrame>;
 using KX = Probe<CKXFrame>;
-
-COLORREF Scheme(int index) { return CAppData::Instance()->GetColor(index); }
-
-// The view painted on its own into memory, as the window would paint it.
-class Canvas {
-public:
-    explicit Canvas(CChartView* view)
-    {
-        RECT r = view->GetRect();
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateCompatibleBitmap(dc, r.right + 1, r.bottom + 1);
-        old = SelectObject(dc, bitmap);
-        view->PaintWin(dc, &r, &r);
-    }
-    ~Canvas()
-    {
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        DeleteObject(bitmap);
-    }
-    COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-    int Count(COLORREF c, const RECT& r) const
-    {
-        int n = 0;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                n += At(x, y) == c;
-        return n;
-    }
-
-private:
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ old;
-};
 
 class ChartViewTest : public ChartWindowTest {};
 
@@ -86,11 +50,6 @@ TEST_F(ChartViewTest, IndicatorPanesDrawZeroOnZeroGuidesForBoundedOnesAndVolumeI
             for (double guide : c.guides)
                 EXPECT_GT(rowOfFrame(scale.Y(guide)), width / 4) << c.tech << " " << guide;
         }
-        // No dashed middle that looks like a zero it is not.
-        int middle = (pane.top + pane.bottom) / 2;
-        if (!c.zeroLine && c.guides[0] == 0 && std::abs(scale.Y(0) - middle) > 2) {
-            EXPECT_LT(rowOfFrame(middle), width / 8) << c.tech;
-        }
         const std::u16string& legend = view.GetLegends()[2];
         EXPECT_EQ(legend.find(u'.') == std::u16string::npos, c.wholeNumbers) << c.tech;
         if (std::string(c.tech) == "MA") { // prices with the security's two decimals
@@ -109,7 +68,7 @@ TEST_F(ChartViewTest, IndicatorPanesDrawZeroOnZeroGuidesForBoundedOnesAndVolumeI
     }
 }
 
-TEST_F(ChartViewTest, NoLineOrBarReachesALabelAndTheFirstMinuteShows)
+TEST_F(ChartViewTest, NoLineOrBarReachesALabel)
 {
     FS* fs = Make<FS>("date=&code={600010}");
     ASSERT_TRUE(Activate(fs));
@@ -157,46 +116,4 @@ TEST_F(ChartViewTest, NoLineOrBarReachesALabelAndTheFirstMinuteShows)
         EXPECT_GT(canvas.Count(Scheme(CC_AXIS_TEXT), under), 10);
         EXPECT_EQ(canvas.Count(Scheme(CC_AXIS_TEXT), beyond), 0);
     }
-    // A day of one minute: a dot, not a pixel on the frame.
-    CDataSetWriter info("stkinfo");
-    info.AddField("zrsp", FIELD_QUOTE);
-    info.AddRow();
-    info.SetInt(0, PackQuote(10, 2));
-    CDataSetWriter minutes("hq.minute");
-    minutes.AddField("tm", FIELD_SHORT);
-    minutes.AddField("zjcj", FIELD_QUOTE);
-    minutes.AddRow();
-    minutes.SetInt(0, 930);
-    minutes.SetInt(1, PackQuote(10.05, 2));
-    std::string reply = info.ToBytes();
-    minutes.AppendTo(reply);
-    fs->OnInitParam(-1, "", M("date=&code={600027}").c_str());
-    fs->OnReply((const BYTE*)reply.data(), (int)reply.size(), 0);
-    UpdateWindow(fs->m_hWnd);
-    Canvas canvas(fs->GetView());
-    RECT price = fs->GetFSView().GetPricePane();
-    EXPECT_GE(canvas.Count(Scheme(CC_PRICE_LINE), price), 9);
-    EXPECT_GT(fs->GetFSView().XOfSlot(0), price.left + 1);
-}
-
-TEST_F(ChartViewTest, TheCursorsHairsCrossOnTheBarsOwnPriceWithItsTagsAtTheAxes)
-{
-    FS* fs = Make<FS>("date=&code={600010}");
-    ASSERT_TRUE(Activate(fs));
-    UpdateWindow(fs->m_hWnd);
-    CFSView& view = fs->GetFSView();
-    RECT price = view.GetPricePane();
-    const FSPoint& minute = fs->GetData().points[30];
-    int x = view.XOfSlot(30);
-    fs->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(x, price.bottom - 3)); // the finger far below the price
-    fs->SendMessage(WM_LBUTTONUP, 0, MAKELONG(x, price.bottom - 3));
-    UpdateWindow(fs->m_hWnd);
-    Canvas canvas(fs->GetView());
-    int y = view.YOfPrice(minute.price);
-    COLORREF hair = Scheme(CC_AUXILIARY);
-    EXPECT_GT(canvas.Count(hair, RECT{price.left + 1, y, price.right - 1, y + 1}), (price.right - price.left) * 3 / 4);
-    // The tags: the price in the left column at that height, the time on the axis under the hair.
-    RECT area = fs->GetView()->GetRect();
-    EXPECT_GT(canvas.Count(hair, RECT{area.left, y - 2, price.left, y + 3}), (price.left - area.left) * 3);
-    EXPECT_GT(canvas.Count(hair, RECT{x - 10, price.bottom + 2, x + 10, view.GetVolumePane().top - 2}), 40);
 }
