@@ -30,12 +30,12 @@ std::string TextField(CDataSet* set, const char* name)
     return text != nullptr ? text : "";
 }
 
-// The first set describes the security; a reply without it leaves the description as it was.
-void ReadSecurity(CReplyRecordSet& reply, ChartSecurity* security)
+// The first set describes the security; a reply without it leaves the description as it was (false).
+bool ReadSecurity(CReplyRecordSet& reply, ChartSecurity* security)
 {
     CDataSet* info = FindSet(reply, "stkinfo", 0);
     if (info == nullptr || info->GetRowCount() < 1 || !info->MoveFirst())
-        return;
+        return false;
     security->code = TextField(info, "code");
     security->name = TextField(info, "name");
     security->market = IntField(info, info->FindField("exchid"));
@@ -44,6 +44,7 @@ void ReadSecurity(CReplyRecordSet& reply, ChartSecurity* security)
     security->prevClose = ChartNumber(info, close);
     if (close >= 0 && HasValue(security->prevClose))
         security->decimals = info->GetQuoteNumber(close).GetScale();
+    return true;
 }
 
 long long BarKey(const KXBar& bar) { return (long long)bar.date * 10000 + bar.time; }
@@ -84,10 +85,26 @@ int CFSData::TimeOfSlot(int slot)
 void CFSData::Clear()
 {
     security = ChartSecurity();
+    date = 0;
     points.clear();
     index.clear();
     indexPrevClose = CHART_NONE;
     indexCode.clear();
+}
+
+bool CFSData::IsAnotherDay(CReplyRecordSet& reply, int askedFrom) const
+{
+    ChartSecurity replied;
+    if (ReadSecurity(reply, &replied) && HasValue(replied.prevClose) && HasValue(security.prevClose) &&
+        std::fabs(replied.prevClose - security.prevClose) > 1e-9)
+        return true;
+    CDataSet* minutes = FindSet(reply, "hq.minute", 1);
+    int day = minutes != nullptr ? minutes->FindField("date") : -1;
+    bool any = minutes != nullptr && minutes->GetRowCount() > 0 && minutes->MoveFirst();
+    if (any && day >= 0 && date != 0 && minutes->GetAsInt(day) != date)
+        return true;
+    // The minutes from the last one held on always include that one while the day is the same.
+    return askedFrom > 0 && (!any || IntField(minutes, minutes->FindField("tm")) != askedFrom);
 }
 
 const FSPoint* CFSData::PointAtSlot(int slot) const
@@ -106,7 +123,9 @@ int CFSData::Load(CReplyRecordSet& reply, bool addUp)
     if (minutes != nullptr) {
         int tm = minutes->FindField("tm"), price = minutes->FindField("zjcj"), volume = minutes->FindField("cjsl"),
             average = minutes->FindField("jj"), amount = minutes->FindField("cjje"),
-            info = minutes->FindField("xxld");
+            info = minutes->FindField("xxld"), day = minutes->FindField("date");
+        if (day >= 0 && minutes->MoveFirst())
+            date = minutes->GetAsInt(day);
         for (minutes->MoveFirst(); !minutes->IsEOF(); minutes->MoveNext()) {
             FSPoint p;
             p.tm = IntField(minutes, tm);

@@ -48,6 +48,10 @@ public:
     // Reads a reply; with addUp the minutes replace those shown from the first one received on, otherwise the
     // whole day is replaced. Returns the number of minutes held.
     int Load(CReplyRecordSet& reply, bool addUp);
+    // Whether a reply to a request for the minutes from askedFrom on (0: the whole day) answers another day than
+    // the one held: its day or its previous close differs, or it lacks the minute asked from, which the day held
+    // has (the server has begun a new day, or its market started again).
+    bool IsAnotherDay(CReplyRecordSet& reply, int askedFrom) const;
     void Clear();
     bool IsEmpty() const { return points.empty(); }
     // The minute shown at a slot, or null.
@@ -55,6 +59,7 @@ public:
     int LastTime() const { return points.empty() ? 0 : points.back().tm; }
 
     ChartSecurity security;
+    int date = 0; // YYYYMMDD of the minutes held; 0 when the server did not say
     std::vector<FSPoint> points;
     std::vector<FSIndexPoint> index;  // the market index laid over a stock
     double indexPrevClose = CHART_NONE;

@@ -140,8 +140,10 @@ void CChartView::DrawLine(HDC dc, const std::vector<POINT>& points, const std::v
             ++i;
         if (i - start >= 2)
             Polyline(dc, &points[start], (int)(i - start));
-        else if (i - start == 1)
-            SetPixel(dc, points[start].x, points[start].y, Color(color));
+        else if (i - start == 1) { // a lone value (the day's first minute): a dot that can be seen
+            RECT dot{points[start].x - 1, points[start].y - 1, points[start].x + 2, points[start].y + 2};
+            UiFillRect(dc, dot, Color(color));
+        }
     }
     SelectObject(dc, old);
     DeleteObject(pen);
@@ -180,9 +182,32 @@ int CChartView::DrawRuns(HDC dc, const std::vector<ChartText>& runs, int x, int 
 {
     for (const ChartText& run : runs) {
         DrawTextAt(dc, run.text, x, y, run.color, DT_LEFT);
-        x += UiMeasureText(dc, run.text.c_str(), TEXT_SIZE, FW_NORMAL).cx + 4;
+        x += TextWidth(dc, run.text) + 4;
     }
     return x;
+}
+
+int CChartView::TextWidth(HDC dc, const std::u16string& text)
+{
+    return UiMeasureText(dc, text.c_str(), TEXT_SIZE, FW_NORMAL).cx;
+}
+
+void CChartView::DrawTag(HDC dc, const std::u16string& text, int x, int y, UINT align, const RECT& bounds)
+{
+    int width = TextWidth(dc, text) + 6, height = TEXT_SIZE + 4;
+    int left = align == DT_RIGHT ? x - width : align == DT_CENTER ? x - width / 2 : x;
+    left = std::clamp(left, (int)bounds.left, std::max((int)bounds.left, (int)bounds.right - width));
+    int top = std::clamp(y - height / 2, (int)bounds.top, std::max((int)bounds.top, (int)bounds.bottom - height));
+    UiFillRect(dc, RECT{left, top, left + width, top + height}, Color(CC_AUXILIARY));
+    DrawTextAt(dc, text, left + 3, top + 1, CC_BACKGROUND, DT_LEFT);
+}
+
+void CChartView::DrawScaleLabel(HDC dc, const std::u16string& text, int x, int y, int color, UINT align,
+                                const RECT& pane)
+{
+    int top = std::clamp(y - TEXT_SIZE / 2 - 1, (int)pane.top + 1, std::max((int)pane.top + 1,
+                                                                          (int)pane.bottom - TEXT_SIZE - 2));
+    DrawTextAt(dc, text, x, top, color, align);
 }
 
 std::u16string CChartView::Joined(const std::vector<ChartText>& runs)
@@ -211,21 +236,8 @@ void CChartView::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
     int saved = SaveDC(dc);
     IntersectClipRect(dc, chartArea.left, chartArea.top, chartArea.right, chartArea.bottom);
     PaintChart(dc, chartArea);
-    if (cursorShown && cursorIndex >= 0 && HasData()) {
-        RECT strip{chartArea.left, chartArea.top, chartArea.right, chartArea.top + STRIP_HEIGHT};
-        UiFillRect(dc, strip, Color(CC_BACKGROUND));
-        DrawRuns(dc, CursorLine(cursorIndex), chartArea.left + 4, chartArea.top + 2);
-        HPEN pen = CreatePen(PS_SOLID, 1, Color(CC_AUXILIARY));
-        HGDIOBJ old = SelectObject(dc, pen);
-        int x = XOfIndex(cursorIndex);
-        MoveToEx(dc, x, chartArea.top + STRIP_HEIGHT, nullptr);
-        LineTo(dc, x, chartArea.bottom);
-        int y = std::clamp(crossY, (int)chartArea.top + STRIP_HEIGHT, (int)chartArea.bottom - 1);
-        MoveToEx(dc, chartArea.left, y, nullptr);
-        LineTo(dc, chartArea.right, y);
-        SelectObject(dc, old);
-        DeleteObject(pen);
-    }
+    if (cursorShown && cursorIndex >= 0 && HasData())
+        PaintCursor(dc);
     if (!HasData() && !message.empty()) {
         RECT r = chartArea;
         UiDrawText(dc, message.c_str(), r, DT_SINGLELINE | DT_CENTER | DT_VCENTER, 24, FW_NORMAL,
@@ -234,19 +246,42 @@ void CChartView::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
     RestoreDC(dc, saved);
 }
 
-void CChartView::MoveCursor(int x, int y)
+void CChartView::PaintCursor(HDC dc)
+{
+    RECT strip{chartArea.left, chartArea.top, chartArea.right, chartArea.top + STRIP_HEIGHT};
+    UiFillRect(dc, strip, Color(CC_BACKGROUND));
+    DrawRuns(dc, CursorLine(cursorIndex), chartArea.left + 4, chartArea.top + 2);
+    // The hairs cross on the bar's own price, not wherever the finger happens to be.
+    int x = XOfIndex(cursorIndex), y = CursorY(cursorIndex);
+    HPEN pen = CreatePen(PS_SOLID, 1, Color(CC_AUXILIARY));
+    HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, x, chartArea.top + STRIP_HEIGHT, nullptr);
+    LineTo(dc, x, chartArea.bottom);
+    if (y >= 0) {
+        MoveToEx(dc, chartArea.left, y, nullptr);
+        LineTo(dc, chartArea.right, y);
+    }
+    SelectObject(dc, old);
+    DeleteObject(pen);
+    PaintCursorTags(dc, cursorIndex, x, y);
+}
+
+void CChartView::MoveCursor(int x)
 {
     int index = HasData() ? IndexAt(x) : -1;
+    if (index != cursorIndex)
+        tapHides = false; // dragged to another bar: the cursor stays where the finger leaves it
     cursorShown = index >= 0;
     cursorIndex = index;
-    crossY = y;
     Invalidate();
 }
 
 int CChartView::OnLButtonDown(UINT flags, int x, int y)
 {
     UiWin::OnLButtonDown(flags, x, y);
-    MoveCursor(x, y);
+    int shownAt = cursorShown ? cursorIndex : -1;
+    MoveCursor(x);
+    tapHides = shownAt >= 0;
     return 1;
 }
 
@@ -254,7 +289,7 @@ int CChartView::OnMouseMove(UINT flags, int x, int y)
 {
     UiWin::OnMouseMove(flags, x, y);
     if (IsPressed())
-        MoveCursor(x, y);
+        MoveCursor(x);
     return 1;
 }
 
@@ -262,8 +297,11 @@ int CChartView::OnLButtonUp(UINT flags, int x, int y)
 {
     UiWin::OnLButtonUp(flags, x, y);
     lastCursorIndex = cursorIndex;
-    cursorShown = false;
-    cursorIndex = -1;
+    if (tapHides) {
+        cursorShown = false;
+        cursorIndex = -1;
+    }
+    tapHides = false;
     Invalidate();
     return 1;
 }

@@ -1,7 +1,8 @@
 // CChartView: the drawing base of the two charts: a control that fills the chart area of its window, scales values
 // into panes without ever dividing by zero, draws lines that skip missing values, grids and texts in the colour
-// scheme's chart colours, and runs the cross-hair cursor: pressing and dragging shows it with the values of the
-// bar under the finger, lifting hides it.
+// scheme's chart colours, and runs the cross-hair cursor: pressing and dragging shows it on the bar under the
+// finger with that bar's values, its price and time tagged at the axes; it stays when the finger lifts, and the
+// next tap that does not drag it hides it.
 #pragma once
 
 #include "platform/ui/UiWin.h"
@@ -87,6 +88,10 @@ protected:
     virtual int XOfIndex(int index) const = 0;
     // The cursor's line for a bar index.
     virtual std::vector<ChartText> CursorLine(int index) const = 0;
+    // The height of a bar's price (its close) for the horizontal hair; -1 when it has none.
+    virtual int CursorY(int index) const = 0;
+    // The tags of the cursor at the axes: the price at y and the time at x.
+    virtual void PaintCursorTags(HDC dc, int index, int x, int y) = 0;
     virtual bool HasData() const = 0;
 
     static COLORREF Color(int index);
@@ -97,18 +102,28 @@ protected:
     static void DrawTextAt(HDC dc, const std::u16string& text, int x, int y, int color, UINT align);
     // Draws the runs one after the other from x; returns the x after the last one.
     static int DrawRuns(HDC dc, const std::vector<ChartText>& runs, int x, int y);
+    static int TextWidth(HDC dc, const std::u16string& text);
+    // A cursor's tag at an axis: the text on the auxiliary colour, its box aligned on x (DT_LEFT, DT_RIGHT or
+    // DT_CENTER) and centred on y, kept inside the bounds.
+    static void DrawTag(HDC dc, const std::u16string& text, int x, int y, UINT align, const RECT& bounds);
+    // A value's label at the axis beside its line: centred on y but kept inside the pane, so that it never
+    // reaches into the pane above or below.
+    static void DrawScaleLabel(HDC dc, const std::u16string& text, int x, int y, int color, UINT align,
+                               const RECT& pane);
     static std::u16string Joined(const std::vector<ChartText>& runs);
     void RecordLegend(const std::vector<ChartText>& runs) { legends.push_back(Joined(runs)); }
 
     RECT chartArea{0, 0, 0, 0};  // window coordinates of the last paint
-    int crossY = -1;             // the finger's height, for the horizontal hair
 
 private:
-    void MoveCursor(int x, int y);
+    void MoveCursor(int x);
+    void PaintCursor(HDC dc);
 
     std::u16string message;
     bool cursorShown = false;
     int cursorIndex = -1;
     int lastCursorIndex = -1;
+    // The press under way found the cursor shown, and has not moved it since: lifting then hides it.
+    bool tapHides = false;
     std::vector<std::u16string> legends;
 };

@@ -132,8 +132,8 @@ void CChartWnd::OnReply(const BYTE* data, int length, int)
     } else {
         if (first)
             ClearChart();
+        fresh = false; // before the handler, which may find it must start afresh
         OnChartReply(reply, first);
-        fresh = false;
     }
     GetView()->SetMessage(ChartIsEmpty() ? u"暂无数据" : u"");
     Invalidate();

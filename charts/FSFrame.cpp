@@ -53,11 +53,20 @@ int CFSFrame::BuildRequest(char* part, int capacity, const char*)
     if (addUp)
         snprintf(time, sizeof time, "%04d", data.LastTime());
     CAString text = BuildTimeShareRequest(code.c_str(), addUp ? 1 : 0, time, date.c_str(), "", 1);
-    return PutRequest(part, capacity, text);
+    int put = PutRequest(part, capacity, text);
+    if (put)
+        askedFrom = addUp ? data.LastTime() : 0;
+    return put;
 }
 
 void CFSFrame::OnChartReply(CReplyRecordSet& reply, bool first)
 {
+    if (!first && data.IsAnotherDay(reply, askedFrom)) {
+        // A chart shows one day: yesterday's minutes never go on with today's, the whole new day is asked for.
+        fresh = true;
+        Request();
+        return;
+    }
     data.Load(reply, !first);
 }
 

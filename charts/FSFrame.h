@@ -1,6 +1,7 @@
 // CFSFrame: the time-share chart window ("fschart"): one security's day with the market index laid over a stock
-// and the minutes that carry information, refreshed with the minutes since the last one shown. From it the user
-// opens the tick-by-tick deals ("成交明细"), the information radar ("信息雷达") and the K-line chart.
+// and the minutes that carry information, refreshed with the minutes since the last one shown (the whole day again
+// once the server has begun another). From it the user opens the tick-by-tick deals ("成交明细"), the
+// information radar ("信息雷达") and the K-line chart.
 #pragma once
 
 #include "charts/ChartData.h"
@@ -40,4 +41,5 @@ protected:
 private:
     CFSData data;
     CFSView view;
+    int askedFrom = 0; // the minute the request under way asked from, 0 for the whole day
 };

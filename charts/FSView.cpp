@@ -10,6 +10,7 @@
 namespace {
 
 constexpr int AXIS_HEIGHT = 22;
+constexpr int LABEL_GAP = 3; // between a label column and its pane
 
 // The previous close, or the first price when the server gave none: the middle of the scale.
 double Reference(const CFSData& data)
@@ -30,12 +31,35 @@ double IndexOnScale(const CFSData& data, double indexPrice, double reference)
     return reference * indexPrice / data.indexPrevClose;
 }
 
+// The largest distance from the reference of the price, the average and the index: the scale is symmetric.
+double Deviation(const CFSData& data, double reference)
+{
+    double deviation = 0;
+    for (const FSPoint& p : data.points)
+        for (double v : {p.price, p.average})
+            if (HasValue(v))
+                deviation = std::max(deviation, std::fabs(v - reference));
+    for (const FSIndexPoint& p : data.index) {
+        double v = IndexOnScale(data, p.price, reference);
+        if (HasValue(v))
+            deviation = std::max(deviation, std::fabs(v - reference));
+    }
+    return deviation;
+}
+
+std::u16string TimeText(int hhmm)
+{
+    return {(char16_t)(u'0' + hhmm / 1000 % 10), (char16_t)(u'0' + hhmm / 100 % 10), u':',
+            (char16_t)(u'0' + hhmm / 10 % 10), (char16_t)(u'0' + hhmm % 10)};
+}
+
 } // namespace
 
 int CFSView::XOfSlot(int slot) const
 {
-    int width = pricePane.right - pricePane.left;
-    return pricePane.left + (int)((slot + 0.5) * width / CFSData::DAY_MINUTES);
+    // Two pixels in from each side, so that neither the first nor the last minute lies on the frame.
+    int width = pricePane.right - pricePane.left - 4;
+    return pricePane.left + 2 + (int)((slot + 0.5) * width / CFSData::DAY_MINUTES);
 }
 
 int CFSView::XOfIndex(int index) const
@@ -47,9 +71,15 @@ int CFSView::XOfIndex(int index) const
 
 int CFSView::IndexAt(int x) const
 {
-    if (!HasData() || pricePane.right <= pricePane.left)
+    if (!HasData() || pricePane.right - pricePane.left <= 4)
         return -1;
-    int slot = (int)((x - pricePane.left) * (long)CFSData::DAY_MINUTES / (pricePane.right - pricePane.left));
+    // A marker under the finger wins: its minute is the one whose notes the radar shows.
+    if (int marker = MarkerAt(x))
+        for (size_t i = 0; i < data->points.size(); ++i)
+            if (data->points[i].infoId == marker)
+                return (int)i;
+    int width = pricePane.right - pricePane.left - 4;
+    int slot = (int)std::floor((x - pricePane.left - 2) * (double)CFSData::DAY_MINUTES / width);
     slot = std::clamp(slot, 0, CFSData::DAY_MINUTES - 1);
     // The last minute at or before the finger; before the first minute, the first.
     int index = 0;
@@ -64,7 +94,7 @@ int CFSView::MarkerAt(int x) const
     if (!HasData())
         return 0;
     for (const FSPoint& p : data->points)
-        if (p.infoId != 0 && std::abs(XOfSlot(CFSData::SlotOf(p.tm)) - x) <= 6)
+        if (p.infoId != 0 && HasValue(p.price) && std::abs(XOfSlot(CFSData::SlotOf(p.tm)) - x) <= MARKER_HALF)
             return p.infoId;
     return 0;
 }
@@ -76,40 +106,76 @@ std::vector<ChartText> CFSView::CursorLine(int index) const
     const FSPoint& p = data->points[(size_t)index];
     double reference = Reference(*data);
     int decimals = data->security.decimals;
-    char16_t time[8] = {(char16_t)(u'0' + p.tm / 1000 % 10), (char16_t)(u'0' + p.tm / 100 % 10), u':',
-                        (char16_t)(u'0' + p.tm / 10 % 10), (char16_t)(u'0' + p.tm % 10), 0};
     int rise = RiseColor(p.price, reference);
     double change = HasValue(p.price) && HasValue(reference) ? p.price - reference : CHART_NONE;
-    return {{time, CC_AXIS_TEXT},
-            {u"价" + Number(p.price, decimals), rise},
-            {u"涨跌" + Signed(change, decimals), rise},
-            {Percent(change, reference), rise},
-            {u"均" + Number(p.average, decimals), CC_AVERAGE_LINE},
-            {u"量" + Volume(p.volume), CC_SECONDARY}};
+    std::vector<ChartText> line{{TimeText(p.tm), CC_AXIS_TEXT},
+                                {u"价" + Number(p.price, decimals), rise},
+                                {u"涨跌" + Signed(change, decimals), rise},
+                                {Percent(change, reference), rise},
+                                {u"均" + Number(p.average, decimals), CC_AVERAGE_LINE},
+                                {u"量" + Volume(p.volume), CC_SECONDARY}};
+    if (p.infoId != 0)
+        line.push_back({u"有信息", CC_SECONDARY}); // the radar lists this minute's notes
+    return line;
+}
+
+int CFSView::CursorY(int index) const
+{
+    if (data == nullptr || index < 0 || index >= (int)data->points.size() ||
+        !HasValue(data->points[(size_t)index].price))
+        return -1;
+    return priceScale.Y(data->points[(size_t)index].price);
+}
+
+void CFSView::PaintCursorTags(HDC dc, int index, int x, int y)
+{
+    const FSPoint& p = data->points[(size_t)index];
+    if (y >= 0) {
+        RECT left{chartArea.left, pricePane.top, pricePane.left, pricePane.bottom};
+        RECT right{pricePane.right, pricePane.top, chartArea.right, pricePane.bottom};
+        double reference = Reference(*data);
+        DrawTag(dc, Number(p.price, data->security.decimals), pricePane.left, y, DT_RIGHT, left);
+        DrawTag(dc, Percent(p.price - reference, reference), pricePane.right, y, DT_LEFT, right);
+    }
+    RECT axis{pricePane.left, pricePane.bottom, pricePane.right, volumePane.top};
+    DrawTag(dc, TimeText(p.tm), x, (axis.top + axis.bottom) / 2, DT_CENTER, axis);
 }
 
 void CFSView::PaintChart(HDC dc, const RECT& area)
 {
-    int top = area.top + STRIP_HEIGHT;
-    int height = area.bottom - top - AXIS_HEIGHT;
-    pricePane = RECT{area.left + 1, top, area.right - 1, top + height * 7 / 10};
-    volumePane = RECT{area.left + 1, pricePane.bottom + AXIS_HEIGHT, area.right - 1, area.bottom - 1};
     // The title strip: name, latest price and change.
     if (data != nullptr && !data->security.name.empty()) {
         std::vector<ChartText> title{{Wide(data->security.name), CC_FLAT}};
         if (HasData()) {
             std::vector<ChartText> last = CursorLine((int)data->points.size() - 1);
-            title.insert(title.end(), last.begin() + 1, last.end() - 2);
+            title.insert(title.end(), last.begin() + 1, last.begin() + 4); // price, change, percentage
         }
         DrawRuns(dc, title, area.left + 4, area.top + 2);
     }
+    double reference = data != nullptr ? Reference(*data) : CHART_NONE;
+    double deviation = HasValue(reference) ? Deviation(*data, reference) : 0;
+    double most = 0;
+    if (data != nullptr)
+        for (const FSPoint& p : data->points)
+            if (HasValue(p.volume))
+                most = std::max(most, p.volume);
+    // The label columns are as wide as their widest text; the panes lie between them.
+    int top = area.top + STRIP_HEIGHT;
+    int height = area.bottom - top - AXIS_HEIGHT;
+    priceScale.Set(reference - deviation, reference + deviation, top + 2, top + height * 7 / 10 - 2);
+    int decimals = data != nullptr ? data->security.decimals : 2;
+    int left = std::max({TextWidth(dc, Number(priceScale.hi, decimals)), TextWidth(dc, Number(priceScale.lo, decimals)),
+                         TextWidth(dc, Volume(most))});
+    int right = std::max(TextWidth(dc, Percent(priceScale.lo - reference, reference)), TextWidth(dc, u"+0.00%"));
+    pricePane = RECT{area.left + left + 2 * LABEL_GAP, top, area.right - right - 2 * LABEL_GAP, top + height * 7 / 10};
+    volumePane = RECT{pricePane.left, pricePane.bottom + AXIS_HEIGHT, pricePane.right, area.bottom - 1};
     DrawFrame(dc, pricePane);
     DrawFrame(dc, volumePane);
     PaintAxis(dc);
-    if (HasData()) {
-        PaintPrices(dc);
-        PaintVolumes(dc);
-    }
+    if (HasValue(reference))
+        PaintPrices(dc, reference); // a day without minutes still shows its previous close
+    if (HasData())
+        PaintVolumes(dc, most);
 }
 
 void CFSView::PaintAxis(HDC dc)
@@ -122,34 +188,18 @@ void CFSView::PaintAxis(HDC dc)
     int mid = (volumePane.top + volumePane.bottom) / 2;
     DrawGridLine(dc, volumePane.left, mid, volumePane.right, mid, true);
     for (int slot : {60, 120, 180}) {
-        int x = pricePane.left + (pricePane.right - pricePane.left) * slot / CFSData::DAY_MINUTES;
+        int x = (XOfSlot(slot - 1) + XOfSlot(slot)) / 2;
         DrawGridLine(dc, x, pricePane.top, x, pricePane.bottom, slot != 120);
         DrawGridLine(dc, x, volumePane.top, x, volumePane.bottom, slot != 120);
     }
     int y = pricePane.bottom + 2;
-    DrawTextAt(dc, u"09:30", pricePane.left + 2, y, CC_AXIS_TEXT, DT_LEFT);
+    DrawTextAt(dc, u"09:30", pricePane.left, y, CC_AXIS_TEXT, DT_LEFT);
     DrawTextAt(dc, u"11:30/13:00", (pricePane.left + pricePane.right) / 2, y, CC_AXIS_TEXT, DT_CENTER);
-    DrawTextAt(dc, u"15:00", pricePane.right - 2, y, CC_AXIS_TEXT, DT_RIGHT);
+    DrawTextAt(dc, u"15:00", pricePane.right, y, CC_AXIS_TEXT, DT_RIGHT);
 }
 
-void CFSView::PaintPrices(HDC dc)
+void CFSView::PaintPrices(HDC dc, double reference)
 {
-    double reference = Reference(*data);
-    if (!HasValue(reference))
-        return;
-    // Symmetric around the previous close: the largest deviation of the price, the average and the index.
-    double deviation = 0;
-    for (const FSPoint& p : data->points)
-        for (double v : {p.price, p.average})
-            if (HasValue(v))
-                deviation = std::max(deviation, std::fabs(v - reference));
-    for (const FSIndexPoint& p : data->index) {
-        double v = IndexOnScale(*data, p.price, reference);
-        if (HasValue(v))
-            deviation = std::max(deviation, std::fabs(v - reference));
-    }
-    priceScale.Set(reference - deviation, reference + deviation, pricePane.top + 2, pricePane.bottom - 2);
-
     size_t n = data->points.size();
     std::vector<POINT> price(n), average(n);
     std::vector<bool> hasPrice(n), hasAverage(n);
@@ -179,45 +229,43 @@ void CFSView::PaintPrices(HDC dc)
         if (p.infoId != 0 && HasValue(p.price)) {
             int x = XOfSlot(CFSData::SlotOf(p.tm));
             int y = std::max((int)pricePane.top + 1, priceScale.Y(p.price) - 10);
-            RECT mark{x - 3, y, x + 4, y + 7};
+            RECT mark{x - MARKER_HALF, y, x + MARKER_HALF + 1, y + 7};
             UiFillRect(dc, mark, Color(CC_SECONDARY));
         }
 
+    // The labels stand in their columns beside the panes, level with their lines.
     int decimals = data->security.decimals;
-    int labelTop = pricePane.top + 1, labelBottom = pricePane.bottom - TEXT_SIZE - 2;
-    int labelMiddle = (pricePane.top + pricePane.bottom - TEXT_SIZE) / 2;
-    DrawTextAt(dc, Number(priceScale.hi, decimals), pricePane.left + 2, labelTop, CC_RISE, DT_LEFT);
-    DrawTextAt(dc, Number(reference, decimals), pricePane.left + 2, labelMiddle, CC_FLAT, DT_LEFT);
-    DrawTextAt(dc, Number(priceScale.lo, decimals), pricePane.left + 2, labelBottom, CC_FALL, DT_LEFT);
-    DrawTextAt(dc, Percent(priceScale.hi - reference, reference), pricePane.right - 2, labelTop, CC_RISE, DT_RIGHT);
-    DrawTextAt(dc, u"0.00%", pricePane.right - 2, labelMiddle, CC_FLAT, DT_RIGHT);
-    DrawTextAt(dc, Percent(priceScale.lo - reference, reference), pricePane.right - 2, labelBottom, CC_FALL,
-               DT_RIGHT);
+    int left = pricePane.left - LABEL_GAP, right = pricePane.right + LABEL_GAP;
+    RECT column{chartArea.left, pricePane.top, chartArea.right, pricePane.bottom};
+    int yTop = priceScale.Y(priceScale.hi), yMiddle = priceScale.Y(reference), yBottom = priceScale.Y(priceScale.lo);
+    DrawScaleLabel(dc, Number(priceScale.hi, decimals), left, yTop, CC_RISE, DT_RIGHT, column);
+    DrawScaleLabel(dc, Number(reference, decimals), left, yMiddle, CC_FLAT, DT_RIGHT, column);
+    DrawScaleLabel(dc, Number(priceScale.lo, decimals), left, yBottom, CC_FALL, DT_RIGHT, column);
+    DrawScaleLabel(dc, Percent(priceScale.hi - reference, reference), right, yTop, CC_RISE, DT_LEFT, column);
+    DrawScaleLabel(dc, u"0.00%", right, yMiddle, CC_FLAT, DT_LEFT, column);
+    DrawScaleLabel(dc, Percent(priceScale.lo - reference, reference), right, yBottom, CC_FALL, DT_LEFT, column);
 }
 
-void CFSView::PaintVolumes(HDC dc)
+void CFSView::PaintVolumes(HDC dc, double most)
 {
-    double most = 0;
-    for (const FSPoint& p : data->points)
-        if (HasValue(p.volume))
-            most = std::max(most, p.volume);
-    DrawTextAt(dc, Volume(most), volumePane.left + 2, volumePane.top + 1, CC_SECONDARY, DT_LEFT);
-    if (most <= 0)
-        return; // no deals: an empty pane, not a division by zero
-    ChartScale scale;
-    scale.Set(0, most, volumePane.top + 2, volumePane.bottom - 1);
-    double previous = Reference(*data);
-    for (const FSPoint& p : data->points) {
-        int x = XOfSlot(CFSData::SlotOf(p.tm));
-        if (HasValue(p.volume) && p.volume > 0) {
-            HPEN pen = CreatePen(PS_SOLID, 1, Color(RiseColor(p.price, previous)));
-            HGDIOBJ old = SelectObject(dc, pen);
-            MoveToEx(dc, x, volumePane.bottom - 1, nullptr);
-            LineTo(dc, x, scale.Y(p.volume));
-            SelectObject(dc, old);
-            DeleteObject(pen);
+    if (most > 0) { // no deals: an empty pane, not a division by zero
+        ChartScale scale;
+        scale.Set(0, most, volumePane.top + 2, volumePane.bottom - 1);
+        double previous = Reference(*data);
+        for (const FSPoint& p : data->points) {
+            int x = XOfSlot(CFSData::SlotOf(p.tm));
+            if (HasValue(p.volume) && p.volume > 0) {
+                HPEN pen = CreatePen(PS_SOLID, 1, Color(RiseColor(p.price, previous)));
+                HGDIOBJ old = SelectObject(dc, pen);
+                MoveToEx(dc, x, volumePane.bottom - 1, nullptr);
+                LineTo(dc, x, scale.Y(p.volume));
+                SelectObject(dc, old);
+                DeleteObject(pen);
+            }
+            if (HasValue(p.price))
+                previous = p.price;
         }
-        if (HasValue(p.price))
-            previous = p.price;
     }
+    RECT column{chartArea.left, volumePane.top, volumePane.left, volumePane.bottom};
+    DrawScaleLabel(dc, Volume(most), volumePane.left - LABEL_GAP, volumePane.top, CC_SECONDARY, DT_RIGHT, column);
 }

@@ -56,7 +56,21 @@ BOOL CKXFrame::OnInitDialog()
     static const UINT images[] = {126, 124, 123, 133, 116};
     for (UINT image : images)
         toolBar.AddButton(image);
+    // Candles as wide as on the portrait screen: a wider chart shows more of them.
+    view.SetVisibleCount(CKXView::DEFAULT_VISIBLE * view.GetWidth() / CKXView::PORTRAIT_WIDTH);
     return TRUE;
+}
+
+void CKXFrame::OnScreenModeChanged(int orientation)
+{
+    int before = view.GetWidth();
+    CChartWnd::OnScreenModeChanged(orientation);
+    if (before <= 0 || view.GetWidth() == before)
+        return;
+    // The candles keep their width; the turned screen shows as many more or fewer as it has room for.
+    view.SetVisibleCount(view.GetVisibleCount() * view.GetWidth() / before);
+    if ((int)data.bars.size() < view.GetVisibleCount())
+        AskEarlier(MORE_BARS);
 }
 
 LRESULT CKXFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

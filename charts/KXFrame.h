@@ -1,7 +1,8 @@
 // CKXFrame: the K-line chart window ("kxchart"): one security's candles of the chosen period with the server's
 // moving averages, volume and chosen indicator. The user pages back to earlier candles (fetched with "direct"
 // and "count" when none are held), picks period and indicator in CKXParamWnd, zooms with a pinch of two fingers
-// (the touch driver's gesture message 0xFFF20006, registered by this window) and opens the detailed quote.
+// (the touch driver's gesture message 0xFFF20006, registered by this window) and opens the detailed quote. Candles
+// are as wide in landscape as in portrait: the wider screen shows more of them.
 #pragma once
 
 #include "charts/ChartData.h"
@@ -26,6 +27,7 @@ public:
     LPCWSTR GetMzClassName() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
+    void OnScreenModeChanged(int orientation) override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     CChartView* GetView() override { return &view; }

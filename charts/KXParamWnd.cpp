@@ -87,6 +87,11 @@ void CKXParamWnd::PlaceControls()
         int x = margin + i * (column + gap);
         labels[i].SetPos(x, 20, column, 30);
         lists[i]->SetPos(x, top, column, std::clamp(45 * lists[i]->GetItemCount() + 5, minimum, room));
+        // A list cut short by the landscape panel scrolls, with its bar showing that it does, and opens on the
+        // current choice.
+        lists[i]->EnableScrollBarV(true);
+        if (lists[i]->GetSelectedIndex() >= 0)
+            lists[i]->EnsureVisible(lists[i]->GetSelectedIndex());
     }
 }
 

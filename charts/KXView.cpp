@@ -7,12 +7,39 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
 
 constexpr int LEGEND_HEIGHT = 22;
 constexpr int AXIS_HEIGHT = 20;
+constexpr int LABEL_GAP = 3; // between the panes and their label column
+constexpr int PRICE_DECIMALS = -1;
+
+// How an indicator is drawn, known by the name of its first line.
+struct IndicatorLook {
+    const char* firstLine;
+    int decimals;         // of its legend and labels; PRICE_DECIMALS: the security's
+    bool bounded;         // its lines live on 0-100: the scale shows at least that, with two guides
+    double guides[2];
+    bool volumeSticks;    // sticks of volume: coloured by their bar's rise or fall, not by sign
+};
+const IndicatorLook LOOKS[] = {
+    {"MA5", PRICE_DECIMALS, false, {0, 0}, false}, {"MID", PRICE_DECIMALS, false, {0, 0}, false},
+    {"VOL", 0, false, {0, 0}, true},               {"K", 2, true, {20, 80}, false},
+    {"RSI6", 2, true, {30, 70}, false},
+};
+const IndicatorLook OTHER_LOOK = {"", 3, false, {0, 0}, false}; // MACD and the unknown: three decimals
+
+const IndicatorLook& LookOf(const CKXData& data)
+{
+    if (!data.techLines.empty())
+        for (const IndicatorLook& look : LOOKS)
+            if (data.techLines[0] == look.firstLine)
+                return look;
+    return OTHER_LOOK;
+}
 
 std::u16string DateText(int date, int time)
 {
@@ -33,6 +60,37 @@ void Widen(double v, double* lo, double* hi)
     if (HasValue(v)) {
         *lo = std::min(*lo, v);
         *hi = std::max(*hi, v);
+    }
+}
+
+void PriceRange(const CKXData& data, int from, int to, double* lo, double* hi)
+{
+    *lo = 1e300;
+    *hi = -1e300;
+    for (int i = from; i < to; ++i) {
+        const KXBar& bar = data.bars[(size_t)i];
+        for (double v : {bar.high, bar.low, bar.open, bar.close, bar.averages[0], bar.averages[1], bar.averages[2]})
+            Widen(v, lo, hi);
+    }
+}
+
+size_t LineCount(const CKXData& data) { return std::min<size_t>(data.techLines.size(), 3); }
+
+void TechRange(const CKXData& data, const IndicatorLook& look, int from, int to, double* lo, double* hi)
+{
+    *lo = 1e300;
+    *hi = -1e300;
+    if (look.bounded) {
+        *lo = 0;
+        *hi = 100;
+    }
+    for (int i = from; i < to; ++i) {
+        const KXBar& bar = data.bars[(size_t)i];
+        for (size_t k = 0; k < LineCount(data) && k < bar.lines.size(); ++k) {
+            Widen(bar.lines[k], lo, hi);
+            if (data.techSticks[k])
+                Widen(0.0, lo, hi); // bars stand on zero
+        }
     }
 }
 
@@ -95,7 +153,7 @@ int CKXView::IndexAt(int x) const
     int to = LastVisible();
     if (!HasData() || to <= first || BarWidth() <= 0)
         return -1;
-    int index = first + (int)((x - candlePane.left) / BarWidth());
+    int index = first + (int)std::floor((x - candlePane.left) / BarWidth());
     return std::clamp(index, first, to - 1);
 }
 
@@ -122,42 +180,97 @@ std::vector<ChartText> CKXView::CursorLine(int index) const
             {u"量" + Volume(bar.volume), CC_SECONDARY}};
 }
 
-void CKXView::PaintChart(HDC dc, const RECT& area)
+int CKXView::CursorY(int index) const
+{
+    if (data == nullptr || index < 0 || index >= (int)data->bars.size() || !HasValue(data->bars[(size_t)index].close))
+        return -1;
+    return priceRange.Y(data->bars[(size_t)index].close);
+}
+
+void CKXView::PaintCursorTags(HDC dc, int index, int x, int y)
+{
+    const KXBar& bar = data->bars[(size_t)index];
+    if (y >= 0) {
+        RECT column{candlePane.right, candlePane.top, chartArea.right, candlePane.bottom};
+        DrawTag(dc, Number(bar.close, data->security.decimals), candlePane.right, y, DT_LEFT, column);
+    }
+    RECT axis{chartArea.left, techPane.bottom, chartArea.right, chartArea.bottom};
+    DrawTag(dc, DateText(bar.date, bar.time), x, (axis.top + axis.bottom) / 2, DT_CENTER, axis);
+}
+
+void CKXView::Layout(const RECT& area, int column)
 {
     int top = area.top + STRIP_HEIGHT;
     int height = area.bottom - top - AXIS_HEIGHT;
-    candlePane = RECT{area.left + 1, top + LEGEND_HEIGHT, area.right - 1, top + height * 55 / 100};
-    volumePane = RECT{area.left + 1, candlePane.bottom + LEGEND_HEIGHT, area.right - 1, top + height * 73 / 100};
-    techPane = RECT{area.left + 1, volumePane.bottom + LEGEND_HEIGHT, area.right - 1, top + height};
+    int right = area.right - column - 2 * LABEL_GAP;
+    candlePane = RECT{area.left + 1, top + LEGEND_HEIGHT, right, top + height * 55 / 100};
+    volumePane = RECT{area.left + 1, candlePane.bottom + LEGEND_HEIGHT, right, top + height * 73 / 100};
+    techPane = RECT{area.left + 1, volumePane.bottom + LEGEND_HEIGHT, right, top + height};
+}
+
+void CKXView::PaintChart(HDC dc, const RECT& area)
+{
     if (data != nullptr && !data->security.name.empty())
         DrawRuns(dc, {{Wide(data->security.name), CC_FLAT}, {periodName, CC_AXIS_TEXT}}, area.left + 4, area.top + 2);
-    for (const RECT* pane : {&candlePane, &volumePane, &techPane}) {
+    int to = 0;
+    double most = 0;
+    int column = TextWidth(dc, u"0.00");
+    if (HasData()) {
+        first = std::clamp(first, 0, std::max(0, (int)data->bars.size() - 1));
+        to = LastVisible();
+        // The label column is as wide as the widest scale label.
+        int decimals = data->security.decimals, techDecimals = LookOf(*data).decimals;
+        techDecimals = techDecimals == PRICE_DECIMALS ? decimals : techDecimals;
+        double lo = 0, hi = 0, techLo = 0, techHi = 0;
+        PriceRange(*data, first, to, &lo, &hi);
+        TechRange(*data, LookOf(*data), first, to, &techLo, &techHi);
+        for (int i = first; i < to; ++i)
+            if (HasValue(data->bars[(size_t)i].volume))
+                most = std::max(most, data->bars[(size_t)i].volume);
+        for (double v : {lo, hi})
+            if (std::fabs(v) < 1e299)
+                column = std::max(column, TextWidth(dc, Number(v, decimals)));
+        for (double v : {techLo, techHi})
+            if (std::fabs(v) < 1e299)
+                column = std::max(column, TextWidth(dc, Number(v, techDecimals)));
+        column = std::max(column, TextWidth(dc, Volume(most)));
+    }
+    Layout(area, column);
+    for (const RECT* pane : {&candlePane, &volumePane, &techPane})
         DrawFrame(dc, *pane);
+    for (const RECT* pane : {&candlePane, &volumePane}) {
         int mid = (pane->top + pane->bottom) / 2;
         DrawGridLine(dc, pane->left, mid, pane->right, mid, true);
     }
     if (!HasData())
         return;
-    first = std::clamp(first, 0, std::max(0, (int)data->bars.size() - 1));
-    int to = LastVisible();
     PaintCandles(dc, first, to);
-    PaintVolumes(dc, first, to);
+    PaintVolumes(dc, first, to, most);
     PaintIndicator(dc, first, to);
+    PaintDates(dc, first, to);
+}
+
+void CKXView::PaintDates(HDC dc, int from, int to)
+{
+    // Each date stands under its own candle: with fewer candles than fit, the last one is not at the far right.
     int y = techPane.bottom + 1;
-    DrawTextAt(dc, DateText(data->bars[(size_t)first].date, data->bars[(size_t)first].time), techPane.left + 2, y,
-               CC_AXIS_TEXT, DT_LEFT);
-    DrawTextAt(dc, DateText(data->bars[(size_t)to - 1].date, data->bars[(size_t)to - 1].time), techPane.right - 2, y,
-               CC_AXIS_TEXT, DT_RIGHT);
+    const KXBar& lastBar = data->bars[(size_t)to - 1];
+    std::u16string last = DateText(lastBar.date, lastBar.time);
+    int width = TextWidth(dc, last);
+    int lastLeft = std::clamp(XOfIndex(to - 1) - width / 2, (int)chartArea.left + 2,
+                              std::max((int)chartArea.left + 2, (int)candlePane.right - width));
+    DrawTextAt(dc, last, lastLeft, y, CC_AXIS_TEXT, DT_LEFT);
+    const KXBar& firstBar = data->bars[(size_t)from];
+    std::u16string start = DateText(firstBar.date, firstBar.time);
+    int firstLeft = std::max((int)chartArea.left + 2, XOfIndex(from) - TextWidth(dc, start) / 2);
+    if (to - 1 > from && firstLeft + TextWidth(dc, start) + 8 < lastLeft)
+        DrawTextAt(dc, start, firstLeft, y, CC_AXIS_TEXT, DT_LEFT);
 }
 
 void CKXView::PaintCandles(HDC dc, int from, int to)
 {
-    double lo = 1e300, hi = -1e300;
-    for (int i = from; i < to; ++i) {
-        const KXBar& bar = data->bars[(size_t)i];
-        for (double v : {bar.high, bar.low, bar.open, bar.close, bar.averages[0], bar.averages[1], bar.averages[2]})
-            Widen(v, &lo, &hi);
-    }
+    double lo = 0, hi = 0;
+    PriceRange(*data, from, to, &lo, &hi);
     ChartScale& scale = priceRange;
     scale.Set(lo, hi, candlePane.top + 2, candlePane.bottom - 2);
     double width = BarWidth();
@@ -199,22 +312,20 @@ void CKXView::PaintCandles(HDC dc, int from, int to)
     }
     DrawRuns(dc, legend, candlePane.left + 2, candlePane.top - LEGEND_HEIGHT + 1);
     RecordLegend(legend);
-    DrawTextAt(dc, Number(scale.hi, data->security.decimals), candlePane.right - 2, candlePane.top + 1, CC_AXIS_TEXT,
-               DT_RIGHT);
-    DrawTextAt(dc, Number(scale.lo, data->security.decimals), candlePane.right - 2, candlePane.bottom - TEXT_SIZE - 2,
-               CC_AXIS_TEXT, DT_RIGHT);
+    int x = candlePane.right + LABEL_GAP;
+    RECT column{candlePane.right, candlePane.top, chartArea.right, candlePane.bottom};
+    DrawScaleLabel(dc, Number(scale.hi, data->security.decimals), x, scale.Y(scale.hi), CC_AXIS_TEXT, DT_LEFT, column);
+    DrawScaleLabel(dc, Number(scale.lo, data->security.decimals), x, scale.Y(scale.lo), CC_AXIS_TEXT, DT_LEFT, column);
 }
 
-void CKXView::PaintVolumes(HDC dc, int from, int to)
+void CKXView::PaintVolumes(HDC dc, int from, int to, double most)
 {
-    double most = 0;
-    for (int i = from; i < to; ++i)
-        if (HasValue(data->bars[(size_t)i].volume))
-            most = std::max(most, data->bars[(size_t)i].volume);
     const KXBar& shown = data->bars[(size_t)LegendIndex(to)];
     std::vector<ChartText> legend{{u"VOL:" + Volume(shown.volume), CC_SECONDARY}};
     DrawRuns(dc, legend, volumePane.left + 2, volumePane.top - LEGEND_HEIGHT + 1);
     RecordLegend(legend);
+    RECT column{volumePane.right, volumePane.top, chartArea.right, volumePane.bottom};
+    DrawScaleLabel(dc, Volume(most), volumePane.right + LABEL_GAP, volumePane.top, CC_SECONDARY, DT_LEFT, column);
     if (most <= 0)
         return; // a suspended stock's bars: no volume to scale
     ChartScale scale;
@@ -232,38 +343,36 @@ void CKXView::PaintVolumes(HDC dc, int from, int to)
 
 void CKXView::PaintIndicator(HDC dc, int from, int to)
 {
-    size_t lines = std::min<size_t>(data->techLines.size(), 3);
-    double lo = 1e300, hi = -1e300;
-    for (int i = from; i < to; ++i) {
-        const KXBar& bar = data->bars[(size_t)i];
-        for (size_t k = 0; k < lines && k < bar.lines.size(); ++k) {
-            Widen(bar.lines[k], &lo, &hi);
-            if (data->techSticks[k])
-                Widen(0.0, &lo, &hi); // bars stand on zero
-        }
-    }
-    ChartScale scale;
+    const IndicatorLook& look = LookOf(*data);
+    int decimals = look.decimals == PRICE_DECIMALS ? data->security.decimals : look.decimals;
+    size_t lines = LineCount(*data);
+    double lo = 0, hi = 0;
+    TechRange(*data, look, from, to, &lo, &hi);
+    ChartScale& scale = techScale;
     scale.Set(lo, hi, techPane.top + 2, techPane.bottom - 2);
+    int x = techPane.right + LABEL_GAP;
+    RECT column{techPane.right, techPane.top, chartArea.right, techPane.bottom};
+    // The guides of a bounded indicator, else its top and bottom; the zero line wherever zero lies inside.
+    if (look.bounded) {
+        for (double guide : look.guides) {
+            DrawGridLine(dc, techPane.left, scale.Y(guide), techPane.right, scale.Y(guide), true);
+            DrawScaleLabel(dc, Number(guide, 0), x, scale.Y(guide), CC_AXIS_TEXT, DT_LEFT, column);
+        }
+    } else {
+        DrawScaleLabel(dc, Number(scale.hi, decimals), x, scale.Y(scale.hi), CC_AXIS_TEXT, DT_LEFT, column);
+        DrawScaleLabel(dc, Number(scale.lo, decimals), x, scale.Y(scale.lo), CC_AXIS_TEXT, DT_LEFT, column);
+    }
+    int zero = scale.Y(0);
+    if (scale.lo < 0 && scale.hi > 0)
+        DrawGridLine(dc, techPane.left, zero, techPane.right, zero, false);
     std::vector<ChartText> legend;
     const KXBar& shown = data->bars[(size_t)LegendIndex(to)];
     for (size_t k = 0; k < lines; ++k) {
         int color = CC_TECH_FIRST + (int)k;
         double value = k < shown.lines.size() ? shown.lines[k] : CHART_NONE;
-        legend.push_back({Wide(data->techLines[k]) + u":" + Number(value, 3), color});
+        legend.push_back({Wide(data->techLines[k]) + u":" + Number(value, decimals), color});
         if (data->techSticks[k]) {
-            int zero = scale.Y(0);
-            for (int i = from; i < to; ++i) {
-                const KXBar& bar = data->bars[(size_t)i];
-                if (k >= bar.lines.size() || !HasValue(bar.lines[k]))
-                    continue;
-                int x = XOfIndex(i);
-                HPEN pen = CreatePen(PS_SOLID, 1, Color(bar.lines[k] >= 0 ? CC_RISE : CC_FALL));
-                HGDIOBJ old = SelectObject(dc, pen);
-                MoveToEx(dc, x, zero, nullptr);
-                LineTo(dc, x, scale.Y(bar.lines[k]));
-                SelectObject(dc, old);
-                DeleteObject(pen);
-            }
+            PaintSticks(dc, from, to, k, look.volumeSticks);
             continue;
         }
         size_t n = (size_t)(to - from);
@@ -278,6 +387,25 @@ void CKXView::PaintIndicator(HDC dc, int from, int to)
     }
     DrawRuns(dc, legend, techPane.left + 2, techPane.top - LEGEND_HEIGHT + 1);
     RecordLegend(legend);
+}
+
+void CKXView::PaintSticks(HDC dc, int from, int to, size_t line, bool byBar)
+{
+    int zero = techScale.Y(0);
+    for (int i = from; i < to; ++i) {
+        const KXBar& bar = data->bars[(size_t)i];
+        if (line >= bar.lines.size() || !HasValue(bar.lines[line]))
+            continue;
+        // A volume is never below zero: its stick says whether its bar rose or fell.
+        int color = byBar ? RiseColor(bar.close, bar.open) : bar.lines[line] >= 0 ? CC_RISE : CC_FALL;
+        int x = XOfIndex(i);
+        HPEN pen = CreatePen(PS_SOLID, 1, Color(color));
+        HGDIOBJ old = SelectObject(dc, pen);
+        MoveToEx(dc, x, zero, nullptr);
+        LineTo(dc, x, techScale.Y(bar.lines[line]));
+        SelectObject(dc, old);
+        DeleteObject(pen);
+    }
 }
 
 void CKXView::Describe(UiDescription& out) const

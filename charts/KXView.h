@@ -1,5 +1,6 @@
 // CKXView: the K-line chart: candles with the three moving averages and their legend, the volume pane and the
-// indicator pane, over a window of the bars held that the user pages and zooms.
+// indicator pane (its zero line, and the usual guides of a bounded indicator), over a window of the bars held that
+// the user pages and zooms. Each pane's scale stands in a column on the right, where no candle or line reaches.
 #pragma once
 
 #include "charts/ChartData.h"
@@ -9,7 +10,8 @@ class CKXView : public CChartView {
 public:
     static constexpr int MIN_VISIBLE = 10;
     static constexpr int MAX_VISIBLE = 250;
-    static constexpr int DEFAULT_VISIBLE = 60;
+    static constexpr int DEFAULT_VISIBLE = 60; // on the portrait screen's width; a wider chart shows more
+    static constexpr int PORTRAIT_WIDTH = 480;
 
     void SetData(const CKXData* chartData) { data = chartData; }
     // The window of bars shown: from the first index, so many bars.
@@ -27,6 +29,11 @@ public:
     // The candle pane's price range last drawn.
     double GetPriceTop() const { return priceRange.hi; }
     double GetPriceBottom() const { return priceRange.lo; }
+    // The indicator pane's scale last drawn, and the panes.
+    const ChartScale& GetTechScale() const { return techScale; }
+    const RECT& GetCandlePane() const { return candlePane; }
+    const RECT& GetVolumePane() const { return volumePane; }
+    const RECT& GetTechPane() const { return techPane; }
     // The x of a candle's middle in the last paint.
     int XOfBar(int index) const { return XOfIndex(index); }
     // The period's name shown in the title strip.
@@ -38,14 +45,21 @@ protected:
     int IndexAt(int x) const override;
     int XOfIndex(int index) const override;
     std::vector<ChartText> CursorLine(int index) const override;
+    int CursorY(int index) const override;
+    void PaintCursorTags(HDC dc, int index, int x, int y) override;
     bool HasData() const override { return data != nullptr && !data->IsEmpty(); }
 
 private:
     int LastVisible() const; // one past the last index shown
     double BarWidth() const;
+    // The panes between the title strip and the date axis, with the label column of the given width.
+    void Layout(const RECT& area, int column);
     void PaintCandles(HDC dc, int from, int to);
-    void PaintVolumes(HDC dc, int from, int to);
+    void PaintVolumes(HDC dc, int from, int to, double most);
     void PaintIndicator(HDC dc, int from, int to);
+    // An indicator line drawn as bars from zero, coloured by sign or, for volumes, by their bar.
+    void PaintSticks(HDC dc, int from, int to, size_t line, bool byBar);
+    void PaintDates(HDC dc, int from, int to);
     // The legend of a pane at the cursor's bar or the last bar shown.
     int LegendIndex(int to) const;
 
@@ -57,4 +71,5 @@ private:
     RECT volumePane{0, 0, 0, 0};
     RECT techPane{0, 0, 0, 0};
     ChartScale priceRange;
+    ChartScale techScale;
 };

@@ -18,6 +18,9 @@ namespace {
 
 constexpr COLORREF WHITE = 0xFFFFFF;
 constexpr int VOLUME_COLOR = 28;
+// The volume of the selected row: the scheme's volume yellow would vanish on the yellow highlight.
+constexpr COLORREF SELECTED_VOLUME = RGB(110, 70, 0);
+constexpr int VOLUME_COLUMN = 2;
 
 } // namespace
 
@@ -211,6 +214,17 @@ void CStockDealDetailWnd::OnReply(const BYTE* data, int length, int)
     std::u16string wide = WideFromGb(caption.c_str()) + u"成交明细";
     SetCaption(wide.c_str());
     Invalidate();
+}
+
+void CStockDealDetailWnd::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
+{
+    // The grid selects a row by itself on a tap: the volumes take their colours just before it draws them.
+    COLORREF volume = CAppData::Instance()->GetColor(VOLUME_COLOR);
+    int selected = grid.GetCurSel();
+    for (int row = 0; row < grid.GetRowCount(); ++row)
+        if (GridCell* cell = grid.GetCell(row, VOLUME_COLUMN))
+            cell->textColor = row == selected ? SELECTED_VOLUME : volume;
+    CTableWnd::PaintWin(dc, rcWin, rcUpdate);
 }
 
 void CStockDealDetailWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)

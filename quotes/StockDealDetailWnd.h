@@ -19,6 +19,7 @@ public:
     int OnInitParam(int menuId, const char* info, const char* params) override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
+    void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
 
     // The time (HHMM) of a row's first cell, 0 without the row or a ":" in it.
     int GetRowTime(int row);

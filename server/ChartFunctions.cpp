@@ -58,6 +58,7 @@ CServerFunctions::Answer CServerFunctions::TimeShare(Context& c)
     set.AddField("jj", FIELD_QUOTE);
     set.AddField("cjje", FIELD_QUOTE_UNIT);
     set.AddField("xxld", FIELD_SHORT);
+    set.AddField("date", FIELD_INT); // the trading day of the minute: a chart kept open sees a new day begin
     int64_t volume = 0;
     double amount = 0;
     size_t note = 0;
@@ -78,6 +79,7 @@ CServerFunctions::Answer CServerFunctions::TimeShare(Context& c)
         set.SetInt(3, PackQuote(average, s->decimals));
         set.SetInt(4, PackQuoteWithUnit(std::round(m.amount)));
         set.SetInt(5, marked ? m.tm : 0); // the radar id of the minute's notes
+        set.SetInt(6, market.GetDate());
     }
     Answer a;
     a.body = StockInfoSet(*s);

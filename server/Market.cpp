@@ -274,7 +274,10 @@ void CMarket::BuildHistory(CSecurity& s, int days)
         day.high = std::max(open, close) + Round(std::max(open, close) * std::fabs(Gauss(s.rng)) * s.volatility * 3);
         day.low = std::max(1, std::min(open, close) - Round(std::min(open, close) * std::fabs(Gauss(s.rng)) *
                                                                 s.volatility * 3));
-        day.volume = static_cast<int64_t>(100) * Uniform(s.rng, 20000, 400000) * (s.type == KIND_INDEX ? 200 : 1);
+        // A day is 240 minutes of the volumes StepSecurity and StepIndex trade (about 80 lots a minute for a
+        // stock, 55,000 for an index), so that today's bar and the volume ratio compare with the days before.
+        int perMinute = s.type == KIND_INDEX ? Uniform(s.rng, 35000, 75000) : Uniform(s.rng, 50, 115);
+        day.volume = static_cast<int64_t>(100) * 240 * perMinute;
         day.amount = static_cast<double>(day.volume) * s.Price(close);
         back.push_back(day);
         close = std::max(1, Round(open * (1.0 - Gauss(s.rng) * s.volatility * 2)));

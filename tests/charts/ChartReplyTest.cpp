@@ -119,6 +119,12 @@ TEST_F(ChartReplyTest, TimeShareDrawsWhatItHasAndScalesWithoutDividingByZero)
             EXPECT_NEAR(w->GetFSView().GetScaleBottom(), 20 - c.top, 1e-9) << c.what;
         }
     }
+    // A day of one minute: a dot inside the frame, not a pixel on it.
+    FS* w = Make<FS>("date=&code={600010}");
+    Feed(w, StockInfo(10) + Minutes({{930, 10.05, 5}}));
+    RECT price = w->GetFSView().GetPricePane();
+    EXPECT_GE(Canvas(w->GetView()).Count(Scheme(CC_PRICE_LINE), price), 9);
+    EXPECT_GT(w->GetFSView().XOfSlot(0), price.left + 1);
 }
 
 TEST_F(ChartReplyTest, KLineDrawsWhatItHasAndSkipsMissingValues)
@@ -173,6 +179,10 @@ TEST_F(ChartReplyTest, ASuspendedStockShowsAnEmptyDayAndItsCandles)
     EXPECT_TRUE(fs->GetData().IsEmpty());
     EXPECT_EQ(fs->GetView()->GetMessage(), u"暂无数据");
     UpdateWindow(fs->m_hWnd);
+    // Its previous close is still shown, in the middle of the scale (which the market index laid over it sets).
+    double close = fs->GetData().security.prevClose;
+    EXPECT_NEAR((fs->GetFSView().GetScaleTop() + fs->GetFSView().GetScaleBottom()) / 2, close, 1e-9);
+    EXPECT_GT(fs->GetFSView().GetScaleTop(), close);
     KX* kx = Make<KX>("code=000071");
     ASSERT_TRUE(Activate(kx));
     EXPECT_EQ(kx->GetData().bars.size(), 120u);

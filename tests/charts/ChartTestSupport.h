@@ -3,6 +3,7 @@
 // they open once those have what the test waits for, and the window openings other screens ask for.
 #pragma once
 
+#include "charts/ChartView.h"
 #include "core/ConfigStore.h"
 #include "core/DataSet.h"
 #include "core/NetThread.h"
@@ -12,6 +13,7 @@
 #include "server/ServerFunctions.h"
 #include "server/ServerText.h"
 #include "shell/NetWnd.h"
+#include "platform/win/Gdi.h"
 #include "tests/support/WindowFixture.h"
 
 #include <chrono>
@@ -30,6 +32,41 @@ inline std::string Gb(const char16_t* text)
     free(narrow);
     return s;
 }
+
+inline COLORREF Scheme(int index) { return CAppData::Instance()->GetColor(index); }
+
+// A chart view painted on its own into memory, as the window would paint it.
+class Canvas {
+public:
+    explicit Canvas(CChartView* view)
+    {
+        RECT r = view->GetRect();
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateCompatibleBitmap(dc, r.right + 1, r.bottom + 1);
+        old = SelectObject(dc, bitmap);
+        view->PaintWin(dc, &r, &r);
+    }
+    ~Canvas()
+    {
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+    COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
+    int Count(COLORREF c, const RECT& r) const
+    {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                n += At(x, y) == c;
+        return n;
+    }
+
+private:
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+};
 
 // A window opened by key, as the factory would have been asked.
 struct OpenedWindow {

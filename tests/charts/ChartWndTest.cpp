@@ -15,6 +15,7 @@
 #include "shell/WindowFactory.h"
 
 #include <filesystem>
+#include <tuple>
 
 namespace {
 
@@ -89,6 +90,41 @@ TEST_F(ChartWndTest, TimeShareAsksExactlyAndShowsTheDayWithIndexAndMarkers)
     EXPECT_EQ(Part(w), M("tc_mfuncno=31000&tc_sfuncno=1&code={600010}&addup=1&time=1029&date=&maxvol=&freq=1&close_xxld=0"));
     ASSERT_TRUE(Ask(w));
     EXPECT_EQ(w->GetData().points.size(), 60u);
+}
+
+TEST_F(ChartWndTest, ATimeShareChartKeptOpenShowsTheServersDayAsAFreshChartDoes)
+{
+    // Opened at 10:30 on Monday; then the market runs on so many minutes, or the server starts again on Tuesday.
+    struct Case {
+        int minutes;
+        bool restart;
+        size_t points; // minutes of the server's day then
+    } cases[] = {{5, false, 65}, {181, false, 1}, {200, false, 20}, {420, false, 240}, {460, false, 40}, {75, true, 75}};
+    auto day = [](const CFSData& d) {
+        std::vector<std::tuple<int, int, double, double>> minutes;
+        for (const FSPoint& p : d.points)
+            minutes.emplace_back(d.date, p.tm, p.price, p.volume);
+        return std::make_tuple(d.security.prevClose, d.index.size(), minutes);
+    };
+    for (const Case& c : cases) {
+        StartServer();
+        FS* kept = Make<FS>("date=&code={600010}");
+        ASSERT_TRUE(Activate(kept));
+        CServerOptions tuesday = StandInServer::Defaults();
+        tuesday.today = 20251209;
+        tuesday.startMinute = c.minutes;
+        if (c.restart)
+            StartServer(tuesday);
+        else
+            server->http.Control("advance?minutes=" + std::to_string(c.minutes));
+        ASSERT_TRUE(Ask(kept));
+        // A new day takes a second request, for the whole day.
+        PumpUntil([&] { return kept->GetData().points.size() == c.points && !CNetThread::AnyRequestUnderWay(); });
+        FS* opened = Make<FS>("date=&code={600010}");
+        ASSERT_TRUE(Activate(opened));
+        EXPECT_EQ(kept->GetData().points.size(), c.points) << c.minutes;
+        EXPECT_EQ(day(kept->GetData()), day(opened->GetData())) << c.minutes;
+    }
 }
 
 TEST_F(ChartWndTest, KLineAsksExactlyAndDrawsCandlesAveragesVolumeAndIndicator)
@@ -215,7 +251,9 @@ TEST_F(ChartWndTest, ThePickerOffersTheServersIndicatorsAndPostsTheChoice)
             return true;
         for (int i = 0; i < picker->GetTechList().GetItemCount(); ++i)
             techs.push_back(picker->GetTechList().GetItem(i)->Text.C_Str());
-        // Both lists stand inside the panel in either orientation, so no choice is out of reach.
+        // Both lists stand inside the panel in either orientation, so no choice is out of reach: in landscape the
+        // seven periods scroll, opening on the current one (the last, 60分钟).
+        picker->GetPeriodList().SetSelectedIndex(6);
         for (int mode : {2, 0}) {
             picker->SetScreenMode(mode);
             RECT panel = picker->GetContentPanel().GetRect();
@@ -226,6 +264,10 @@ TEST_F(ChartWndTest, ThePickerOffersTheServersIndicatorsAndPostsTheChoice)
                     << "mode " << mode << ": " << r.top << "-" << r.bottom << " in " << panel.top << "-"
                     << panel.bottom;
             }
+            CCheckList& periods = picker->GetPeriodList();
+            EXPECT_EQ(periods.ScrollsItself(), mode == 2);
+            RECT row = periods.GetItemRect(6), list = periods.GetRect();
+            EXPECT_TRUE(row.top >= list.top && row.bottom <= list.bottom) << "mode " << mode;
         }
         picker->GetPeriodList().SetSelectedIndex(1);   // 周线
         picker->GetTechList().SetSelectedIndex(2);     // RSI
@@ -269,7 +311,7 @@ TEST_F(ChartWndTest, PagingBackShowsHeldCandlesThenAsksForEarlierOnes)
     EXPECT_EQ(view.GetFirstVisible(), 60);
 }
 
-TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilLifted)
+TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilTheNextTap)
 {
     FS* fs = Make<FS>("date=&code={600010}");
     KX* kx = Make<KX>("code={600010}");
@@ -289,6 +331,19 @@ TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilLifted)
     EXPECT_TRUE(Contains(text, u"价" + CChartView::Number(minute.price, 2)));
     EXPECT_TRUE(Contains(text, u"均" + CChartView::Number(minute.average, 2)));
     Press(fs, WM_LBUTTONUP, x, y);
+    EXPECT_TRUE(fs->GetView()->IsCursorShown()); // it stays for the user to read
+    {
+        // Its level hair at the minute's price, wherever the finger was; the price tagged in the left column.
+        Canvas canvas(fs->GetView());
+        RECT price = fs->GetFSView().GetPricePane();
+        int level = fs->GetFSView().YOfPrice(minute.price);
+        ASSERT_GT(std::abs(level - y), 3);
+        EXPECT_GT(canvas.Count(Scheme(CC_AUXILIARY), RECT{price.left + 1, level, price.right - 1, level + 1}),
+                  (price.right - price.left) * 3 / 4);
+        EXPECT_GT(canvas.Count(Scheme(CC_AUXILIARY), RECT{0, level - 2, price.left, level + 3}), price.left * 3);
+    }
+    Press(fs, WM_LBUTTONDOWN, x + 40, y);         // until the next tap
+    Press(fs, WM_LBUTTONUP, x + 40, y);
     EXPECT_FALSE(fs->GetView()->IsCursorShown());
 
     const std::vector<KXBar>& bars = kx->GetData().bars;
@@ -302,6 +357,9 @@ TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilLifted)
         UpdateWindow(kx->m_hWnd); // the legends follow the cursor
         EXPECT_TRUE(Contains(kx->GetKXView().GetLegends()[0],
                              u"MA5:" + CChartView::Number(bars[(size_t)index].averages[0], 2)));
+        Press(kx, WM_LBUTTONUP, kx->GetKXView().XOfBar(index), y);
+        EXPECT_EQ(kx->GetView()->GetCursorIndex(), index); // dragged there, it stays there
+        Press(kx, WM_LBUTTONDOWN, 0, y);
         Press(kx, WM_LBUTTONUP, 0, y);
         EXPECT_FALSE(kx->GetView()->IsCursorShown());
     }
@@ -378,10 +436,12 @@ TEST_F(ChartWndTest, TheTimeShareChartOpensDealsAndRadarOfItsSecurity)
         ++marked;
     ASSERT_LT(marked, points.size());
     UpdateWindow(w->m_hWnd);
-    int x = w->GetFSView().XOfSlot(CFSData::SlotOf(points[marked].tm));
+    // A finger at the edge of the marker's drawn size still hits it, and the cursor says the minute has notes.
+    int x = w->GetFSView().XOfSlot(CFSData::SlotOf(points[marked].tm)) - CFSView::MARKER_HALF;
     RECT area = w->GetView()->GetRect();
     Press(w, WM_LBUTTONDOWN, x, (area.top + area.bottom) / 2);
     Press(w, WM_LBUTTONUP, x, (area.top + area.bottom) / 2);
+    EXPECT_TRUE(Contains(w->GetView()->GetCursorText(), u"有信息"));
     w->OnMenuCommand(CFSFrame::CMD_RADAR);
     EXPECT_EQ(radarCode, M("{600010}"));
     EXPECT_EQ(radarId, std::to_string(points[marked].tm));
@@ -414,28 +474,47 @@ TEST_F(ChartWndTest, BothChartsRedrawToTheLandscapeWorkArea)
     // The screens of the README come from here when MORWICK_SCREENS names a folder.
     const char* folder = getenv("MORWICK_SCREENS");
     std::string shots = folder != nullptr && folder[0] != 0 ? std::string(folder) + "/" : home.Path() + "/";
-    struct Case {
-        CChartWnd* w;
-        const char* name;
-        const char16_t* title;
-    } cases[] = {{fs, "fschart", u"分时走势"}, {kx, "kxchart", u"K线分析"}};
+    auto shoot = [&](CBaseWnd* w, const std::string& name, int mode) {
+        w->SetScreenMode(mode);
+        BringWindowToTop(w->m_hWnd);
+        UpdateWindow(w->m_hWnd);
+        std::string path = shots + name + (mode == 2 ? "-landscape.png" : "-portrait.png");
+        EXPECT_EQ(morwick::automation::RunCommand("shot " + path).rfind("{\"ok\":true", 0), 0u) << path;
+    };
+    fs->SetCaption(u"分时走势");
+    kx->SetCaption(u"K线分析");
     for (int mode : {0, 2}) {
-        for (const Case& c : cases) {
-            c.w->SetScreenMode(mode);
+        for (CChartWnd* w : {(CChartWnd*)fs, (CChartWnd*)kx}) {
+            shoot(w, w == fs ? "fschart" : "kxchart", mode);
             bool landscape = mode == 2;
-            EXPECT_EQ(c.w->GetWidth(), landscape ? 720 : 480) << c.name;
-            RECT view = c.w->GetView()->GetRect();
-            EXPECT_EQ(view.right - view.left, landscape ? 720 : 480) << c.name;
+            EXPECT_EQ(w->GetWidth(), landscape ? 720 : 480);
+            RECT view = w->GetView()->GetRect();
+            EXPECT_EQ(view.right - view.left, landscape ? 720 : 480);
             EXPECT_EQ(view.top, CBaseWnd::CAPTION_HEIGHT);
-            EXPECT_EQ(view.bottom, c.w->GetHeight() - c.w->GetToolBar().GetHeight()) << c.name;
-            c.w->SetCaption(c.title);
-            BringWindowToTop(c.w->m_hWnd);
-            UpdateWindow(c.w->m_hWnd);
-            std::string path = shots + c.name + (landscape ? "-landscape.png" : "-portrait.png");
-            EXPECT_EQ(morwick::automation::RunCommand("shot " + path).rfind("{\"ok\":true", 0), 0u) << path;
-            EXPECT_TRUE(std::filesystem::exists(path)) << path;
+            EXPECT_EQ(view.bottom, w->GetHeight() - w->GetToolBar().GetHeight());
         }
+        EXPECT_EQ(kx->GetKXView().GetVisibleCount(), mode == 2 ? 90 : 60); // candles as wide as in portrait
     }
+    // Each other period with one of the other indicators, turn by turn; the picker; the cursor.
+    struct Case {
+        int period;
+        const char* tech;
+        const char* name;
+    } cases[] = {{1, "KDJ", "kxchart-week-kdj"},   {2, "RSI", "kxchart-month-rsi"}, {3, "VOL", "kxchart-5min-vol"},
+                 {4, "BOLL", "kxchart-15min-boll"}, {5, "MA", "kxchart-30min-ma"},   {6, "MACD", "kxchart-60min-macd"}};
+    for (const Case& c : cases) {
+        int before = kx->replies;
+        kx->ApplyParams(c.period, c.tech);
+        ASSERT_TRUE(PumpUntil([&] { return kx->replies > before && !CNetThread::AnyRequestUnderWay(); })) << c.name;
+        shoot(kx, c.name, c.period % 2 == 1 ? 2 : 0);
+    }
+    kx->whileChildOpen = [&](CBaseWnd* child) { return shoot(child, "kxparams", 2), true; };
+    kx->OpenParams();
+    shoot(fs, "fschart-cursor", 0);
+    int x = fs->GetFSView().XOfSlot(40), y = fs->GetFSView().GetPricePane().bottom - 10;
+    Press(fs, WM_LBUTTONDOWN, x, y);
+    Press(fs, WM_LBUTTONUP, x, y);
+    shoot(fs, "fschart-cursor", 0);
 }
 
 TEST_F(ChartWndTest, BothChartsRefreshInTradingHoursWhenTheSettingAsks)

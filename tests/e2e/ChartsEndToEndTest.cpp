@@ -1,5 +1,7 @@
 // The real client, headless, against the stand-in server: from the ranked table a user opens the time-share chart,
-// moves the cursor over it, goes on to the K-line chart and squeezes more candles in with two fingers.
+// moves the cursor over it, goes on to the K-line chart, squeezes more candles in with two fingers and turns it; a
+// chart left open over the change of trading day draws, once refreshed, what a chart opened afresh draws.
+#include "platform/display/PngCodec.h"
 #include "tests/support/ClientDriver.h"
 
 #include <regex>
@@ -31,43 +33,74 @@ protected:
     }
 };
 
+// Signs this phone up and opens the time-share chart of the ranked table's first stock; the dump of the chart.
+std::string OpenTimeShare(ClientProcess& client)
+{
+    std::string dump = client.WaitForTop("CRegisterVerifyFrame");
+    EXPECT_EQ(TopWindowClass(dump), "CRegisterVerifyFrame") << dump;
+    Point number = CentreOf(dump, RectOfId(300));
+    client.Command("tap " + std::to_string(number.x) + " " + std::to_string(number.y));
+    client.Command("text 13800138001");
+    Point bar = CentreOf(dump, RectOfId(101));
+    bar.x /= 3;
+    client.Tap(bar);
+    dump = client.WaitForTop("CQXAppFrame");
+    // 行情, its first entry (the ranked table), its first row: the time-share chart of that stock.
+    client.Tap(CentreOf(dump, RectOfId(103)));
+    dump = client.WaitForTop("CQXMenuWnd");
+    client.Tap(NearTop(dump, RectOfId(170), 30));
+    dump = client.WaitForTop("CQXStockTableWnd");
+    client.Command("idle 5000");
+    dump = client.Dump();
+    Point row = NearTop(dump, RectOfId(171), 30); // the stock grid under its header
+    client.Tap(row); // the first tap selects the row, the second opens it
+    client.Tap(row);
+    return client.WaitForTop("CFSFrame");
+}
+
+// A button of the tool bar's five.
+Point ToolButton(const std::string& dump, int index)
+{
+    std::smatch m;
+    Point centre = CentreOf(dump, RectOfId(101));
+    if (centre.x < 0 || !std::regex_search(dump, m, std::regex(RectOfId(101))))
+        return {};
+    int width = std::stoi(m[3]) - std::stoi(m[1]);
+    return {centre.x - width / 2 + width * (2 * index + 1) / 10, centre.y};
+}
+
+const std::string CHART_RECT = R"re("kind":"chart","id":\d+,"rect":\[(\d+),(\d+),(\d+),(\d+)\])re";
+
+// The chart area of the top window in a shot of the screen.
+morwick::display::Surface ChartShot(ClientProcess& client, const std::string& path)
+{
+    std::string dump = client.Dump();
+    std::smatch m;
+    Point centre = CentreOf(dump, CHART_RECT);
+    morwick::display::Surface screen, area;
+    if (centre.x < 0 || !std::regex_search(dump, m, std::regex(CHART_RECT)) ||
+        client.Command("shot " + path).rfind("{\"ok\":true", 0) != 0 || !morwick::display::LoadPng(path, screen))
+        return area;
+    int width = std::stoi(m[3]) - std::stoi(m[1]), height = std::stoi(m[4]) - std::stoi(m[2]);
+    int left = centre.x - width / 2, top = centre.y - height / 2;
+    area.Resize(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            area.pixels[(size_t)(y * width + x)] = screen.pixels[(size_t)((top + y) * screen.width + left + x)];
+    return area;
+}
+
 } // namespace
 
 TEST_F(ChartsEndToEndTest, FromTheRankedTableAUserOpensBothChartsMovesTheCursorAndZooms)
 {
     auto started = Start("c");
     ClientProcess& client = *started;
-    // Sign this phone up.
-    std::string dump = client.WaitForTop("CRegisterVerifyFrame");
-    ASSERT_EQ(TopWindowClass(dump), "CRegisterVerifyFrame") << dump;
-    Point number = CentreOf(dump, RectOfId(300));
-    client.Command("tap " + std::to_string(number.x) + " " + std::to_string(number.y));
-    client.Command("text 13800138001");
-    Point bar = CentreOf(dump, RectOfId(101));
-    bar.x /= 3;
-    ASSERT_TRUE(client.Tap(bar));
-    dump = client.WaitForTop("CQXAppFrame");
-    ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
-
-    // 行情, its first entry (the ranked table), its first row: the time-share chart of that stock.
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(103))));
-    dump = client.WaitForTop("CQXMenuWnd");
-    ASSERT_EQ(TopWindowClass(dump), "CQXMenuWnd") << dump;
-    ASSERT_TRUE(client.Tap(NearTop(dump, RectOfId(170), 30)));
-    dump = client.WaitForTop("CQXStockTableWnd");
-    ASSERT_EQ(TopWindowClass(dump), "CQXStockTableWnd") << dump;
-    client.Command("idle 5000");
-    dump = client.Dump();
-    Point row = NearTop(dump, RectOfId(171), 30); // the stock grid under its header
-    ASSERT_GE(row.x, 0) << dump;
-    ASSERT_TRUE(client.Tap(row)); // the first tap selects the row, the second opens it
-    ASSERT_TRUE(client.Tap(row));
-    dump = client.WaitForTop("CFSFrame");
+    std::string dump = OpenTimeShare(client);
     ASSERT_EQ(TopWindowClass(dump), "CFSFrame") << dump;
 
-    // A finger on the chart shows the values of the minute under it; lifting it hides them.
-    const std::string chartRect = R"re("kind":"chart","id":\d+,"rect":\[(\d+),(\d+),(\d+),(\d+)\])re";
-    Point chart = CentreOf(dump, chartRect);
+    // A finger on the chart shows the values of the minute under it; they stay when it lifts, until the next tap.
+    Point chart = CentreOf(dump, CHART_RECT);
     ASSERT_GE(chart.x, 0) << dump;
     client.Command("idle 5000");
     client.Command("press " + std::to_string(chart.x) + " " + std::to_string(chart.y));
@@ -76,6 +109,8 @@ TEST_F(ChartsEndToEndTest, FromTheRankedTableAUserOpensBothChartsMovesTheCursorA
     EXPECT_TRUE(std::regex_search(pressed, std::regex(R"re("kind":"chart".*"text":"\d\d:\d\d 价)re"))) << pressed;
     client.Command("release " + std::to_string(chart.x) + " " + std::to_string(chart.y));
     client.Idle();
+    EXPECT_TRUE(std::regex_search(TopWindow(client.Dump()), std::regex(R"re("kind":"chart".*"text":"\d\d:\d\d 价)re")));
+    ASSERT_TRUE(client.Tap(chart));
     EXPECT_FALSE(std::regex_search(TopWindow(client.Dump()), std::regex(R"re("kind":"chart".*"text":"\d\d:\d\d 价)re")));
 
     // The K-line chart from its tool bar (the middle button), then two fingers squeeze more candles in.
@@ -89,4 +124,47 @@ TEST_F(ChartsEndToEndTest, FromTheRankedTableAUserOpensBothChartsMovesTheCursorA
     dump = client.Dump();
     EXPECT_NE(TopWindow(dump).find("visible=120"), std::string::npos) << dump;
     EXPECT_NE(TopWindow(dump).find("MA5:"), std::string::npos) << dump;
+    // Turned, the candles keep their width: half as many more in landscape, as many as before back in portrait.
+    client.Command("rotate 2");
+    client.Command("idle 5000");
+    EXPECT_NE(TopWindow(client.Dump()).find("visible=180"), std::string::npos) << client.Dump();
+    client.Command("rotate 0");
+    client.Command("idle 5000");
+    EXPECT_NE(TopWindow(client.Dump()).find("visible=120"), std::string::npos) << client.Dump();
+}
+
+TEST_F(ChartsEndToEndTest, AChartLeftOpenOverTheDayChangeDrawsWhatAFreshOneDraws)
+{
+    // Ten minutes before the close; the chart stays open while the market closes and the next day begins.
+    server->http.Control("advance?minutes=170"); // the frozen market from 10:30 to 14:50
+    auto started = Start("d");
+    ClientProcess& client = *started;
+    client.Command("clock set 2025-12-08 14:50:00");
+    std::string dump = OpenTimeShare(client);
+    ASSERT_EQ(TopWindowClass(dump), "CFSFrame") << dump;
+    client.Command("idle 5000");
+    morwick::display::Surface yesterday = ChartShot(client, root.Path() + "/yesterday.png");
+
+    server->http.Control("advance?minutes=40"); // 15:00, then half an hour of Tuesday
+    client.Command("clock set 2025-12-09 10:00:00");
+    ASSERT_TRUE(client.Tap(ToolButton(dump, 3))); // refresh
+    client.Command("idle 5000");
+    morwick::display::Surface kept = ChartShot(client, root.Path() + "/kept.png");
+    ASSERT_GT(kept.width, 0);
+    EXPECT_NE(kept.pixels, yesterday.pixels);
+
+    // The same security afresh: its K-line chart, and from there its time-share chart.
+    ASSERT_TRUE(client.Tap(ToolButton(dump, 2)));
+    dump = client.WaitForTop("CKXFrame");
+    ASSERT_TRUE(client.Tap(ToolButton(dump, 0)));
+    ASSERT_TRUE(client.Tap(CentreOf(client.Dump(), RectOfText("分时走势"))));
+    dump = client.WaitForTop("CFSFrame");
+    client.Command("idle 5000");
+    morwick::display::Surface fresh = ChartShot(client, root.Path() + "/fresh.png");
+    ASSERT_EQ(fresh.width, kept.width);
+    ASSERT_EQ(fresh.height, kept.height);
+    int differing = 0;
+    for (size_t i = 0; i < kept.pixels.size(); ++i)
+        differing += kept.pixels[i] != fresh.pixels[i];
+    EXPECT_EQ(differing, 0) << "see " << root.Path();
 }

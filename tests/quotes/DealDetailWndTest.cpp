@@ -235,6 +235,15 @@ TEST_F(DealDetailWndTest, EachDealShowsItsTimePriceVolumeAndSide)
     EXPECT_EQ(w->GetCell(2, 3)->textColor, app->GetColor(16));
     EXPECT_EQ(w->GetFirstRowTime(), 931);
     EXPECT_EQ(w->GetFirstRowCount(), 2);
+    // On the yellow highlight a volume is drawn dark, whichever row is selected.
+    ShowWindow(w->m_hWnd, SW_SHOW);
+    for (int selected : {2, 0}) {
+        g.SetCurSel(selected);
+        w->Invalidate();
+        UpdateWindow(w->m_hWnd);
+        for (int row = 0; row < 3; ++row)
+            EXPECT_EQ(w->GetCell(row, 2)->textColor == app->GetColor(28), row != selected) << selected << row;
+    }
 
     // A server error keeps the rows; reopening for another stock clears them.
     std::string error = ErrorSet("no such code");

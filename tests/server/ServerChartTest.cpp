@@ -204,3 +204,20 @@ TEST_F(ChartFixture, TimeShareCarriesTheMarketIndexAndTheInformationMinutes)
     ASSERT_GE(other.size(), 2u);
     EXPECT_EQ(other[1].GetRowCount(), 0);
 }
+
+TEST_F(ChartFixture, TodaysVolumeComparesWithTheDaysBefore)
+{
+    // Whole days of minutes add up to about what the days before traded: today's candle is no sliver and the
+    // volume ratio (today's lots a minute over the last five days') stays near 1 at any hour.
+    CMarket market(7, 0, 20251208);
+    for (int minutes : {60, 240}) {
+        market.AdvanceTo(minutes);
+        for (const CSecurity& s : market.Securities()) {
+            if (s.suspended || s.history.size() < 5)
+                continue;
+            double ratio = s.VolumeRatio(minutes);
+            EXPECT_GT(ratio, 0.4) << s.code << " at " << minutes;
+            EXPECT_LT(ratio, 2.5) << s.code << " at " << minutes;
+        }
+    }
+}
