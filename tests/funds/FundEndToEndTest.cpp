@@ -288,7 +288,7 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     ASSERT_TRUE(u.TapChoice("启明星基金"));
     ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
     u.Type(0, "Chen");
-    u.Type(1, "110101199003071234");
+    u.Type(1, "110101199003071233");
     u.Type(2, "13800138000");
     u.TapBar(1);
     EXPECT_NE(u.Confirm("开户成功，基金账号："), "");
