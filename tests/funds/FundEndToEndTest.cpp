@@ -99,7 +99,7 @@ public:
     {
         Dump();
         for (const Control& c : Controls(dump))
-            if (c.kind == "UiLineEdit" && nth-- == 0) {
+            if ((c.kind == "UiLineEdit" || c.kind == "CMatchEdit") && nth-- == 0) {
                 TapAt((c.x1 + c.x2) / 2, (c.y1 + c.y2) / 2);
                 client.Command("text " + text);
                 client.Idle();

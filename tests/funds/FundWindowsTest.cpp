@@ -14,6 +14,7 @@
 #include "funds/FundSortParamWnd.h"
 #include "funds/FundSortWnd.h"
 #include "funds/FundTradeQueryWnd.h"
+#include "funds/QlnBuyWnd.h"
 #include "shell/FormLayout.h"
 #include "shell/MenuItem.h"
 #include "shell/MenuTree.h"
@@ -324,6 +325,61 @@ TEST_F(FundWindowTest, PurchaseAndSubscriptionCheckCodeAmountStateAccountMinimum
     orders->Request();
     ASSERT_TRUE(PumpUntil([&] { return orders->GetLastDataSet() != nullptr; }));
     EXPECT_EQ(orders->GetGrid().GetRowCount(), 0);
+}
+
+TEST_F(FundWindowTest, PurchaseFormLooksUpACodeTypedInFullAndAnUnknownCodeLeavesNothingOfTheFundBefore)
+{
+    LogIn();
+    // One form, codes typed one after the other as a user corrects them; each full code is looked up at once.
+    struct Step {
+        int mode;
+        const char* code;
+        const char16_t* name;  // the fund then shown; "" none
+        const char16_t* tip;   // null: none
+    };
+    const Step steps[] = {
+        {0, "161101", u"长风成长股票", nullptr},
+        {0, "999999", u"", u"基金代码不存在"},
+        {0, "1633", u"", nullptr}, // not complete yet: nothing asked
+        {0, "163301", u"启明星成长股票", nullptr},
+        {1, "161106", u"长风新锐混合", nullptr},
+        {1, "888888", u"", u"基金代码不存在"},
+    };
+    CFundRgSgWnd* form = nullptr;
+    for (const Step& step : steps) {
+        if (form == nullptr || form->GetMode() != step.mode)
+            form = Open<CFundRgSgWnd>(step.mode == 1 ? u"基金认购" : u"基金申购", nullptr, step.mode);
+        messages.Clear();
+        form->GetCodeEdit()->SetText(u"");
+        for (const char* c = step.code; *c != 0; ++c)
+            form->GetCodeEdit()->OnChar((WCHAR)*c);
+        ASSERT_TRUE(PumpUntil([] { return true; }));
+        const FundRow& fund = form->GetFund();
+        EXPECT_EQ(FieldOf(fund, "SecuAbbr"), GbFromWide(step.name)) << step.code;
+        EXPECT_EQ(FieldOf(fund, "dwjz").empty(), step.name[0] == 0) << step.code;
+        EXPECT_EQ(FieldOf(fund, "kyzj").empty(), step.name[0] == 0) << step.code;
+        EXPECT_EQ(FieldOf(fund, "zdje").empty(), step.name[0] == 0) << step.code;
+        EXPECT_EQ(messages.Texts(), step.tip != nullptr ? std::vector<std::u16string>{step.tip}
+                                                         : std::vector<std::u16string>{})
+            << step.code;
+    }
+}
+
+TEST_F(FundWindowTest, CashProductFormShowsTheCashAvailableAndRefusesMoreThanThat)
+{
+    LogIn();
+    auto* form = Open<CQlnBuyWnd>(u"产品购买", nullptr);
+    form->Request();
+    ASSERT_TRUE(PumpUntil([&] { return !form->GetCash().empty(); }));
+    double cash = atof(form->GetCash().c_str());
+    ASSERT_GT(cash, 1000.0);
+    form->ChooseProduct(0);
+    // The largest amount the form takes, and one fen more than the cash.
+    for (const std::string& amount : {std::string("999999999999"), FormatFixed((int64_t)(cash * 100 + 0.5) + 1, 2)}) {
+        form->GetAmountEdit()->SetText(WideFromGb(amount.c_str()).c_str());
+        Act(form);
+        EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{u"可用资金不足！"}) << amount;
+    }
 }
 
 TEST_F(FundWindowTest, RedemptionOffersTheSharesHeldAndChecksTheSharesBeforeSending)
