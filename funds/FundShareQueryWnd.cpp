@@ -41,3 +41,14 @@ int CFundShareQueryWnd::BuildRequest(char* part, int capacity, const char*)
 {
     return BuildFundQuery(this, part, capacity, true, nullptr);
 }
+
+void CFundShareQueryWnd::ShapeGrid(int shown)
+{
+    ShapeFundGrid(grid, requestCount, shown);
+}
+
+void CFundShareQueryWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    CQueryTableWnd::OnReply(data, length, transportFailed);
+    ColourFundCells(this);
+}

@@ -111,5 +111,23 @@ void CFundSortWnd::SortBy(const char* column, int direct)
 {
     sortColumn = column != nullptr ? column : "";
     sortDirect = direct;
+    showSortColumn = true;
     Reload();
+}
+
+void CFundSortWnd::ShapeGrid(int shown)
+{
+    ShapeFundGrid(grid, requestCount, shown);
+}
+
+void CFundSortWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    CDataSet* before = GetLastDataSet();
+    CQueryTableWnd::OnReply(data, length, transportFailed);
+    if (GetLastDataSet() == before)
+        return;
+    ColourFundCells(this);
+    if (showSortColumn && !sortColumn.empty())
+        grid.ShowColumn(GetColumnIndex(sortColumn.c_str()));
+    showSortColumn = false;
 }

@@ -1,5 +1,6 @@
 // The fund screens in-process against the stand-in server: the user's fund list and its file, the ranking's sort
 // picker, the categories, the risk notice, and the checks every fund form makes before anything is sent.
+#include "core/ColorScheme.h"
 #include "core/DataSet.h"
 #include "funds/FundInfoListWnd.h"
 #include "funds/FundInfoQueryWnd.h"
@@ -15,6 +16,8 @@
 #include "funds/FundSortWnd.h"
 #include "funds/FundTradeQueryWnd.h"
 #include "funds/QlnBuyWnd.h"
+#include "funds/QuillonProductWnd.h"
+#include "funds/FundRatingWnd.h"
 #include "shell/FormLayout.h"
 #include "shell/MenuItem.h"
 #include "shell/MenuTree.h"
@@ -212,6 +215,81 @@ TEST_F(FundWindowTest, RankingSortsByThePickedColumnAndTurnsTheOrderWhenItIsPick
             EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end())) << "lowest first";
         EXPECT_EQ(w->GetPositionDepth(), 0);
     }
+}
+
+TEST_F(FundWindowTest, RankingAndRatingKeepTheNameInViewBringTheSortedColumnAndColourEachCellByWhatItSays)
+{
+    StartServer();
+    CAppData* app = CAppData::Instance();
+    const COLORREF plain = 0xFFFFFF;
+    // What a cell's colour says: a day's change rises or falls, a return has a sign, the rest is plain.
+    auto expected = [&](const char* field, const std::string& text) -> COLORREF {
+        int sign = GetSignOfText(text.c_str());
+        if (std::string(field) == "zdf")
+            return app->GetColor(sign > 0 ? 15 : sign < 0 ? 16 : 17);
+        if (std::string(field) == "zf1y")
+            return sign > 0 ? app->GetColor(41) : sign < 0 ? app->GetColor(42) : plain;
+        return plain;
+    };
+    const struct {
+        int function;
+        const char* sortColumn;
+        std::vector<const char*> checked;
+    } cases[] = {
+        {4, "zf1y", {"SecuAbbr", "zdf", "zf1y", "dwjz"}},
+        {4, "zdf", {"zdf", "jjlx"}},
+        {5, "pj", {"pj", "zf1y", "zdf"}},
+        {5, "zdf", {"zdf", "pjdm"}},
+    };
+    for (const auto& c : cases) {
+        CFundSortWnd* w = c.function == 5 ? Open<CFundRatingWnd>(u"基金评级", nullptr) : Open<CFundSortWnd>(u"基金排名", nullptr);
+        std::string params = "tc_mfuncno=700&tc_sfuncno=" + std::to_string(c.function) + "&sign=zdf&position=poststr&count=20";
+        w->OnInitParam(504, "", params.c_str());
+        w->Request();
+        ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != nullptr; }));
+        CDataSet* before = w->GetLastDataSet();
+        w->SortBy(c.sortColumn, 1);
+        ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != before; })) << c.sortColumn;
+        CGridList& grid = w->GetGrid();
+        EXPECT_EQ(grid.GetShownColumn(0), w->GetColumnIndex("SecuAbbr")) << "the name stays in view";
+        int sorted = w->GetColumnIndex(c.sortColumn);
+        bool shown = false;
+        for (int slot = 0; slot < grid.GetVisibleColumns(); ++slot)
+            shown = shown || grid.GetShownColumn(slot) == sorted;
+        EXPECT_TRUE(shown) << c.sortColumn;
+        EXPECT_LE(grid.GetVisibleColumns(), 3) << "a name fits its column";
+        for (const char* field : c.checked) {
+            int column = w->GetColumnIndex(field);
+            ASSERT_GE(column, 0) << field;
+            for (int row = 0; row < grid.GetRowCount(); ++row) {
+                char* text = w->GetCellTextA(row, column);
+                std::string value = text != nullptr ? text : "";
+                free(text);
+                EXPECT_EQ(grid.GetCell(row, column)->textColor, expected(field, value))
+                    << c.function << " " << field << " " << value;
+            }
+        }
+    }
+}
+
+TEST_F(FundWindowTest, SearchThatFindsNothingSaysSoAndAProductListHasNoMenuButtonThatDoesNothing)
+{
+    StartServer();
+    auto* search = Open<CFundSearchResultWnd>(u"搜索结果", nullptr);
+    search->OnInitParam(-1, "", "tc_mfuncno=700&tc_sfuncno=18&sign=zdf&position=poststr&count=20&ofcode=999");
+    search->Request();
+    ASSERT_TRUE(PumpUntil([&] { return search->GetLastDataSet() != nullptr; }));
+    EXPECT_EQ(search->GetGrid().GetRowCount(), 0);
+    EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{u"没有找到符合条件的基金！"});
+
+    // Without an action menu the bar is previous, next, refresh and back.
+    auto* products = Open<CQuillonProductWnd>(u"产品列表", nullptr);
+    products->OnInitParam(601, "", "tc_mfuncno=610&tc_sfuncno=1&sign=zdf&position=poststr&count=20");
+    EXPECT_EQ(products->GetToolBar().GetButtonCount(), 4);
+    EXPECT_EQ(search->GetToolBar().GetButtonCount(), 5);
+    products->OnMzCommand(MAKELONG(ID_TOOL_BAR, 0), 2);
+    ASSERT_TRUE(PumpUntil([&] { return products->GetLastDataSet() != nullptr; })) << "the third button refreshes";
+    EXPECT_GT(products->GetGrid().GetRowCount(), 0);
 }
 
 TEST_F(FundWindowTest, CategoryOpensItsResultsWithTheServersParameters)
