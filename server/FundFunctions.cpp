@@ -378,24 +378,32 @@ std::string FundOrders(CFundCall& t, bool cancellable)
 {
     const CFundCatalog& funds = t.broker.Funds();
     int today = t.broker.Today();
-    int from = t.params.GetInt("ksrq", today), to = t.params.GetInt("jsrq", 99999999);
+    int from = t.params.GetInt("ksrq", today), to = t.params.GetInt("jsrq", today);
+    if (!cancellable && from > to) {
+        t.error = "起始日期不能晚于终止日期";
+        return std::string();
+    }
     CTextRows rows;
     for (const CFundOrder& o : t.account->fundOrders) {
         bool open = o.state == FUND_ORDER_REPORTED;
-        if (cancellable ? !open : !(open || (o.date >= from && o.date <= to)))
+        // Orders of earlier days stay in the account with their confirmation; the range picks them by the day
+        // they were entered. One still open is shown whenever the range reaches today.
+        if (cancellable ? !open : !((open && to >= today) || (o.date >= from && o.date <= to)))
             continue;
         const CFundInfo* f = funds.Find(o.code);
         bool confirmed = o.state == FUND_ORDER_CONFIRMED && o.kind != FUND_DIVIDEND;
-        rows.push_back({std::to_string(o.date), TimeText(o.time), std::to_string(o.id), o.code,
-                        f ? Gb(f->name) : std::string(), Gb(KindText(o.kind)), o.amount ? Money(o.amount) : "",
-                        o.shares ? Shares2(o.shares) : "", confirmed ? Nav4(o.nav) : "",
-                        confirmed ? Shares2(o.confirmedShares) : "", confirmed ? Money(o.confirmedAmount) : "",
-                        Gb(open ? "已报" : o.state == FUND_ORDER_CONFIRMED ? "已确认" : "已撤单")});
+        rows.push_back({f ? Gb(f->name) : o.code, Gb(KindText(o.kind)),
+                        Gb(open ? "已报" : o.state == FUND_ORDER_CONFIRMED ? "已确认" : "已撤单"),
+                        o.amount ? Money(o.amount) : "", o.shares ? Shares2(o.shares) : "",
+                        confirmed ? Nav4(o.nav) : "", confirmed ? Shares2(o.confirmedShares) : "",
+                        confirmed ? Money(o.confirmedAmount) : "", std::to_string(o.date), TimeText(o.time),
+                        std::to_string(o.id), o.code});
     }
+    // Which fund, what, how far it has come and its figures first: what a table shows without a swipe.
     return PagedTextTable(t.params, "query",
-                          {{"rq", "委托日期"}, {"sj", "委托时间"}, {"wtbh", "委托编号"}, {"tradingcode", "基金代码"},
-                           {"SecuAbbr", "基金简称"}, {"mmlb", "业务"}, {"je", "金额"}, {"fe", "份额"},
-                           {"qrjz", "确认净值"}, {"qrfe", "确认份额"}, {"qrje", "确认金额"}, {"zt", "状态"}},
+                          {{"SecuAbbr", "基金简称"}, {"mmlb", "业务"}, {"zt", "状态"}, {"je", "金额"}, {"fe", "份额"},
+                           {"qrjz", "确认净值"}, {"qrfe", "确认份额"}, {"qrje", "确认金额"}, {"rq", "委托日期"},
+                           {"sj", "委托时间"}, {"wtbh", "委托编号"}, {"tradingcode", "基金代码"}},
                           rows);
 }
 
