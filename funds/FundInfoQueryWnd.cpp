@@ -114,6 +114,5 @@ void CFundInfoQueryWnd::ShapeGrid(int shown)
 
 void CFundInfoQueryWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    CQueryTableWnd::OnReply(data, length, transportFailed);
-    ColourFundCells(this);
+    ShowFundPage(this, data, length, transportFailed);
 }

@@ -4,6 +4,7 @@
 #include "core/ColorScheme.h"
 #include "core/DataSet.h"
 #include "core/TextHelpers.h"
+#include "shell/PopMenuWnd.h"
 #include "shell/QueryTableWnd.h"
 
 #include <cstdio>
@@ -113,6 +114,26 @@ void ColourFundCells(CQueryTableWnd* wnd)
         ++column;
     }
     wnd->Invalidate();
+}
+
+bool ShowFundPage(CQueryTableWnd* wnd, const BYTE* data, int length, int transportFailed)
+{
+    CDataSet* before = wnd->GetLastDataSet();
+    wnd->CQueryTableWnd::OnReply(data, length, transportFailed);
+    if (wnd->GetLastDataSet() == before)
+        return false;
+    ColourFundCells(wnd);
+    return true;
+}
+
+void AddMenuEntry(CPopMenuWnd* menu, int id, const char16_t* text)
+{
+    if (menu == nullptr)
+        return;
+    MzPopupItem item;
+    item.text = text;
+    item.id = (DWORD)id;
+    menu->AddItem(item);
 }
 
 int WriteFundRequest(char* part, int capacity, const char* fields)

@@ -6,6 +6,7 @@
 
 class CGridList;
 class CNetWnd;
+class CPopMenuWnd;
 class CQueryTableWnd;
 
 // Tool bar buttons of a fund query table, in order: action menu, previous page, next page, refresh, back.
@@ -25,6 +26,11 @@ void ShapeFundGrid(CGridList& grid, int rowLimit, int shownColumns);
 // Colours each cell of the rows shown by what it says, instead of whole rows by one column: a day's change by
 // rise and fall, a return or a gain by its sign, everything else (names, net values, ratings) plain.
 void ColourFundCells(CQueryTableWnd* wnd);
+// The paged table's own handling of a reply, then its cells coloured; true when a new page is shown (false for a
+// refusal or a failure, which leave the table as it was).
+bool ShowFundPage(CQueryTableWnd* wnd, const BYTE* data, int length, int transportFailed);
+// Appends an entry to a table's action menu.
+void AddMenuEntry(CPopMenuWnd* menu, int id, const char16_t* text);
 // The fields of a fund request: with the trade account's fields when logged in to trading (the fund lists then
 // carry the account's columns too), else as they are. 0 when they do not fit.
 int WriteFundRequest(char* part, int capacity, const char* fields);

@@ -37,11 +37,6 @@ void CFundSearchResultWnd::ShapeGrid(int shown)
 
 void CFundSearchResultWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    CDataSet* before = GetLastDataSet();
-    CQueryTableWnd::OnReply(data, length, transportFailed);
-    if (GetLastDataSet() == before)
-        return;
-    ColourFundCells(this);
-    if (grid.GetRowCount() == 0 && GetPositionDepth() == 0)
+    if (ShowFundPage(this, data, length, transportFailed) && grid.GetRowCount() == 0 && GetPositionDepth() == 0)
         ShowFormTip(this, u"没有找到符合条件的基金！");
 }

@@ -49,6 +49,5 @@ void CFundShareQueryWnd::ShapeGrid(int shown)
 
 void CFundShareQueryWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    CQueryTableWnd::OnReply(data, length, transportFailed);
-    ColourFundCells(this);
+    ShowFundPage(this, data, length, transportFailed);
 }

@@ -56,12 +56,7 @@ int CFundSortWnd::BuildRequest(char* part, int capacity, const char*)
 void CFundSortWnd::InitMenu(CPopMenuWnd* menu)
 {
     CQueryTableWnd::InitMenu(menu);
-    if (menu == nullptr)
-        return;
-    MzPopupItem item;
-    item.text = u"排序方式";
-    item.id = CMD_SORT;
-    menu->AddItem(item);
+    AddMenuEntry(menu, CMD_SORT, u"排序方式");
 }
 
 void CFundSortWnd::OnMenuCommand(int command)
@@ -122,11 +117,8 @@ void CFundSortWnd::ShapeGrid(int shown)
 
 void CFundSortWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    CDataSet* before = GetLastDataSet();
-    CQueryTableWnd::OnReply(data, length, transportFailed);
-    if (GetLastDataSet() == before)
+    if (!ShowFundPage(this, data, length, transportFailed))
         return;
-    ColourFundCells(this);
     if (showSortColumn && !sortColumn.empty())
         grid.ShowColumn(GetColumnIndex(sortColumn.c_str()));
     showSortColumn = false;

@@ -2,7 +2,6 @@
 
 #include "funds/FundQuery.h"
 #include "platform/win/Time.h"
-#include "shell/PopMenuWnd.h"
 #include "trading/DateRangeWnd.h"
 #include "trading/OwnedWindow.h"
 
@@ -54,12 +53,7 @@ int CFundTradeQueryWnd::BuildRequest(char* part, int capacity, const char*)
 void CFundTradeQueryWnd::InitMenu(CPopMenuWnd* menu)
 {
     CQueryTableWnd::InitMenu(menu);
-    if (menu == nullptr)
-        return;
-    MzPopupItem item;
-    item.text = u"查询日期";
-    item.id = CMD_PICK_DATES;
-    menu->AddItem(item);
+    AddMenuEntry(menu, CMD_PICK_DATES, u"查询日期");
 }
 
 void CFundTradeQueryWnd::OnMenuCommand(int command)

@@ -43,6 +43,5 @@ int CQuillonProductWnd::OnOK(int row)
 
 void CQuillonProductWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    CQueryTableWnd::OnReply(data, length, transportFailed);
-    ColourFundCells(this);
+    ShowFundPage(this, data, length, transportFailed);
 }

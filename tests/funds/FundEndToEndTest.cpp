@@ -232,9 +232,14 @@ protected:
         options.today = 20251208;
         return options;
     }
-    // Signs the phone up and waits for the home grid.
+    // Signs the phone up, its branch office chosen already, and waits for the home grid.
     std::unique_ptr<ClientProcess> StartSignedUp(FundUser** user)
     {
+        FILE* offices = fopen((home + "yyb.dat").c_str(), "wb");
+        if (offices == nullptr)
+            return nullptr;
+        fputs("0101^\xb1\xb1\xbe\xa9\xbd\xf0\xc8\xda\xbd\xd6\xd3\xaa\xd2\xb5\xb2\xbf#", offices);
+        fclose(offices);
         auto client = Start("funds");
         if (client == nullptr)
             return client;
@@ -265,13 +270,7 @@ protected:
 
 TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
 {
-    // The user's branch office is chosen already.
     ASSERT_TRUE(server != nullptr);
-    FILE* offices = fopen((home + "yyb.dat").c_str(), "wb");
-    ASSERT_NE(offices, nullptr);
-    fputs("0101^\xb1\xb1\xbe\xa9\xbd\xf0\xc8\xda\xbd\xd6\xd3\xaa\xd2\xb5\xb2\xbf#", offices);
-    fclose(offices);
-
     FundUser* user = nullptr;
     auto client = StartSignedUp(&user);
     ASSERT_NE(user, nullptr);
@@ -421,10 +420,6 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
 TEST_F(FundEndToEndTest, PurchaseOfTheMorningIsSeenConfirmedWithItsNetValueAndSharesOnceTheDayHasClosed)
 {
     ASSERT_TRUE(server != nullptr);
-    FILE* offices = fopen((home + "yyb.dat").c_str(), "wb");
-    ASSERT_NE(offices, nullptr);
-    fputs("0101^\xb1\xb1\xbe\xa9\xbd\xf0\xc8\xda\xbd\xd6\xd3\xaa\xd2\xb5\xb2\xbf#", offices);
-    fclose(offices);
     FundUser* user = nullptr;
     auto client = StartSignedUp(&user);
     ASSERT_NE(user, nullptr);
