@@ -64,12 +64,6 @@ void CFundTradeQueryWnd::OnMenuCommand(int command)
         CQueryTableWnd::OnMenuCommand(command);
 }
 
-void CFundTradeQueryWnd::SetRange(const std::string& from, const std::string& to)
-{
-    start = from;
-    end = to;
-}
-
 bool CFundTradeQueryWnd::PickDates()
 {
     std::string from = start, to = end;
@@ -84,8 +78,10 @@ bool CFundTradeQueryWnd::PickDates()
     CDateRangeWnd* picker = new CDateRangeWnd(u"选择查询日期", m_hWnd, from, to, CDateRangeWnd::NO_KIND);
     RunOwnedWindow(picker, m_hWnd, 12, 11);
     bool picked = picker->IsPicked();
-    if (picked)
-        SetRange(picker->GetStart(), picker->GetEnd());
+    if (picked) {
+        start = picker->GetStart();
+        end = picker->GetEnd();
+    }
     delete picker;
     if (picked)
         Reload();

@@ -25,10 +25,6 @@ public:
 
     // Runs the date picker; a picked range asks the server from its first page. false when the user went back.
     bool PickDates();
-    // The days asked for (YYYYMMDD, entry dates); empty: the server's today.
-    void SetRange(const std::string& from, const std::string& to);
-    const std::string& GetStart() const { return start; }
-    const std::string& GetEnd() const { return end; }
 
 protected:
     void ShapeGrid(int shownColumns) override;
@@ -36,5 +32,5 @@ protected:
     bool loginAsked = false;
 
 private:
-    std::string start, end;
+    std::string start, end; // the days asked for (YYYYMMDD, entry dates); empty: the server's today
 };

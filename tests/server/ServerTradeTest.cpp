@@ -177,10 +177,7 @@ TEST_F(TradeFixture, AFundPurchaseIsConfirmedWhenTheControlChannelRunsTheClockPa
     const struct {
         const char* range;
         std::string seen;
-    } days[] = {{"", "missing"},
-                {"&ksrq=20251208&jsrq=20251208", "已确认 " + nav},
-                {"&ksrq=20251201", "已确认 " + nav},
-                {"&ksrq=20251209&jsrq=20251231", "missing"}};
+    } days[] = {{"", "missing"}, {"&ksrq=20251201", "已确认 " + nav}, {"&ksrq=20251209&jsrq=20251231", "missing"}};
     for (const auto& d : days)
         EXPECT_EQ(state(d.range), d.seen) << d.range;
     TestSets reversed = Call(700, 15, "ksrq=20251209&jsrq=20251208");
