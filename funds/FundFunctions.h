@@ -21,6 +21,9 @@ constexpr int FUND_REDEEM = 12;
 constexpr int FUND_CONVERT = 13;
 constexpr int FUND_DIVIDEND = 14;
 constexpr int FUND_SEARCH = 18;
+// The trade account's cash (the cash-product purchase form shows what it may spend).
+constexpr int TRADE_FUNCTIONS = 600;
+constexpr int TRADE_CASH = 14;
 
 #include <string>
 

@@ -106,3 +106,13 @@ int CFundInfoQueryWnd::AddToMyFunds(const char* code, HWND owner, BYTE quiet)
         ShowTip(u"我的基金添加成功!", owner);
     return 1;
 }
+
+void CFundInfoQueryWnd::ShapeGrid(int shown)
+{
+    ShapeFundGrid(grid, requestCount, shown);
+}
+
+void CFundInfoQueryWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    ShowFundPage(this, data, length, transportFailed);
+}

@@ -15,6 +15,7 @@ public:
     BOOL OnInitDialog() override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
+    void OnReply(const BYTE* data, int length, int transportFailed) override;
 
     // Adds code to the user's funds: "已在我的基金!" (2000 ms) and 0 when an entry of the same length equals it
     // ignoring ASCII case; otherwise appends it, and unless quiet shows "我的基金添加成功!"; 1. A list that
@@ -23,4 +24,6 @@ public:
     // The stored list; false when the file exists but cannot be read (a missing file is an empty list).
     static bool ReadMyFunds(std::string* list);
 
+protected:
+    void ShapeGrid(int shownColumns) override;
 };

@@ -22,6 +22,16 @@ bool IsDigits(const std::string& text, size_t from, size_t to)
     return true;
 }
 
+// The last character of an 18-character resident identity card number checks the first seventeen.
+bool IdentityCheckMatches(const std::string& number)
+{
+    static const int weights[17] = {7, 9, 10, 5, 8, 4, 2, 1, 6, 3, 7, 9, 10, 5, 8, 4, 2};
+    int sum = 0;
+    for (size_t i = 0; i < 17; ++i)
+        sum += (number[i] - '0') * weights[i];
+    return "10X98765432"[sum % 11] == number[17];
+}
+
 } // namespace
 
 CFundOpenAccountWnd::CFundOpenAccountWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(title, owner)
@@ -144,6 +154,8 @@ const char16_t* CFundOpenAccountWnd::CheckDetails(const std::string& name, const
                                  : n >= 5 && IsPlainText(number);
     if (!numberOk)
         return identityCard ? u"请输入15或18位身份证号码！" : u"请输入有效的证件号码！";
+    if (identityCard && n == 18 && !IdentityCheckMatches(number))
+        return u"身份证号码校验位不正确，请核对！";
     if (phone.size() < 7 || phone.size() > 20 || !IsDigits(phone, 0, phone.size()))
         return u"请输入7到20位数字的联系电话！";
     if (!IsPlainText(address))

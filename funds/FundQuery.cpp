@@ -1,7 +1,10 @@
 #include "funds/FundQuery.h"
 
 #include "core/AppData.h"
+#include "core/ColorScheme.h"
+#include "core/DataSet.h"
 #include "core/TextHelpers.h"
+#include "shell/PopMenuWnd.h"
 #include "shell/QueryTableWnd.h"
 
 #include <cstdio>
@@ -11,10 +14,12 @@
 
 void AddQueryToolBar(CQueryTableWnd* wnd)
 {
-    // Menu, previous, next, refresh and back pictures of the program's image set.
+    // Menu, previous, next, refresh and back pictures of the program's image set; a menu button that would open
+    // nothing is left out.
     const UINT images[] = {126, 124, 123, 115, 116};
     for (UINT image : images)
-        wnd->GetToolBar().AddButton(image);
+        if (image != images[QUERY_MENU] || wnd->fundMenu)
+            wnd->GetToolBar().AddButton(image);
 }
 
 bool OnQueryCommand(CQueryTableWnd* wnd, WPARAM wParam, LPARAM lParam)
@@ -27,7 +32,9 @@ bool OnQueryCommand(CQueryTableWnd* wnd, WPARAM wParam, LPARAM lParam)
     }
     if (id != ID_TOOL_BAR)
         return false;
-    switch ((int)lParam) {
+    // Without the menu button the others sit one place to the left.
+    int button = (int)lParam + (wnd->GetToolBar().GetButtonCount() < QUERY_BACK + 1 ? 1 : 0);
+    switch (button) {
     case QUERY_MENU:
         if (wnd->fundMenu)
             wnd->ShowActionMenu();
@@ -48,6 +55,85 @@ bool OnQueryCommand(CQueryTableWnd* wnd, WPARAM wParam, LPARAM lParam)
         break;
     }
     return true;
+}
+
+void ShapeFundGrid(CGridList& grid, int rowLimit, int shown)
+{
+    RECT r = grid.GetRect();
+    int side = r.right - r.left >= 720 ? 4 : 3;
+    int visible = shown < side ? shown : side;
+    grid.SetTable(rowLimit, shown, 1, visible, visible > 1 ? visible - 1 : 0);
+}
+
+namespace {
+
+enum CellMeaning { CELL_PLAIN, CELL_DAY_CHANGE, CELL_SIGNED };
+
+CellMeaning MeaningOf(const char* field)
+{
+    if (StrEqualNoCase(field, "zdf") == 0)
+        return CELL_DAY_CHANGE;
+    // Returns over a period, and the gain of a holding.
+    static const char* const signedFields[] = {"zf1w", "zf1m", "zf3m", "zf6m", "zf1y", "zfjn", "fdyk"};
+    for (const char* name : signedFields)
+        if (StrEqualNoCase(field, name) == 0)
+            return CELL_SIGNED;
+    return CELL_PLAIN;
+}
+
+} // namespace
+
+void ColourFundCells(CQueryTableWnd* wnd)
+{
+    CDataSet* set = wnd->GetLastDataSet();
+    if (set == nullptr)
+        return;
+    CAppData* app = CAppData::Instance();
+    COLORREF plain = wnd->backgroundColor == 0xFFFFFF ? 0 : 0xFFFFFF;
+    CGridList& grid = wnd->GetGrid();
+    int column = 0;
+    for (int i = 0; i < set->GetFieldCount(); ++i) {
+        const FieldInfo* f = set->GetFieldInfo(i);
+        if (f == nullptr)
+            continue;
+        if (StrEqualNoCase(f->name, wnd->GetPositionColumn().c_str()) == 0)
+            continue; // not shown
+        CellMeaning meaning = MeaningOf(f->name);
+        set->MoveFirst();
+        for (int row = 0; row < grid.GetRowCount() && row < set->GetRowCount(); ++row, set->MoveNext()) {
+            GridCell* cell = grid.GetCell(row, column);
+            if (cell == nullptr)
+                continue;
+            const char* text = set->GetAsText(i);
+            int sign = meaning == CELL_PLAIN || text == nullptr ? 0 : GetSignOfText(text);
+            if (meaning == CELL_DAY_CHANGE)
+                cell->textColor = app->GetColor(sign > 0 ? 15 : sign < 0 ? 16 : 17);
+            else
+                cell->textColor = sign > 0 ? app->GetColor(41) : sign < 0 ? app->GetColor(42) : plain;
+        }
+        ++column;
+    }
+    wnd->Invalidate();
+}
+
+bool ShowFundPage(CQueryTableWnd* wnd, const BYTE* data, int length, int transportFailed)
+{
+    CDataSet* before = wnd->GetLastDataSet();
+    wnd->CQueryTableWnd::OnReply(data, length, transportFailed);
+    if (wnd->GetLastDataSet() == before)
+        return false;
+    ColourFundCells(wnd);
+    return true;
+}
+
+void AddMenuEntry(CPopMenuWnd* menu, int id, const char16_t* text)
+{
+    if (menu == nullptr)
+        return;
+    MzPopupItem item;
+    item.text = text;
+    item.id = (DWORD)id;
+    menu->AddItem(item);
 }
 
 int WriteFundRequest(char* part, int capacity, const char* fields)

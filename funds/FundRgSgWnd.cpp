@@ -45,8 +45,9 @@ LRESULT CFundRgSgWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CFundRgSgWnd::CreateControls()
 {
-    codeEdit = rows.AddEdit(u"基金代码", SIP_KIND_NUMBER, 6);
-    codeEdit->SetTip(u"6位基金代码");
+    codeEdit.SetID(ID_CODE);
+    rows.AddEdit(u"基金代码", SIP_KIND_NUMBER, 6, false, &codeEdit);
+    codeEdit.SetTip(u"6位基金代码");
     nameText = rows.AddText(u"基金名称", u"");
     navText = rows.AddText(u"基金净值", u"");
     stateText = rows.AddText(u"基金状态", u"");
@@ -65,8 +66,8 @@ int CFundRgSgWnd::OnInitParam(int id, const char* info, const char* params)
 {
     int result = CFundBaseWnd::OnInitParam(id, info, params);
     char* code = GetParamValue(params, "ofcode");
-    if (code != nullptr && codeEdit != nullptr)
-        codeEdit->SetText(WideFromGb(code).c_str());
+    if (code != nullptr)
+        codeEdit.SetText(WideFromGb(code).c_str());
     free(code);
     return result;
 }
@@ -79,7 +80,7 @@ void CFundRgSgWnd::OnActive()
 
 void CFundRgSgWnd::Request()
 {
-    std::string code = GbFromWide(codeEdit->GetText());
+    std::string code = GbFromWide(codeEdit.GetText());
     if (IsFundCode(code))
         AskFund(this, &lookup, LOOKUP_DETAIL, FundFunction(FUND_FUNCTIONS, FUND_DETAIL) + "&ofcode=" + code);
 }
@@ -89,12 +90,29 @@ int CFundRgSgWnd::BuildRequest(char* part, int capacity, const char*)
     return BuildLookup(lookup, part, capacity);
 }
 
+void CFundRgSgWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(wParam) != ID_CODE) {
+        CFundBaseWnd::OnMzCommand(wParam, lParam);
+        return;
+    }
+    if (HIWORD(wParam) == CMatchEdit::NOTIFY_FULL && GbFromWide(codeEdit.GetText()) != FieldOf(fund, "tradingcode")) {
+        ClearFund();
+        Request();
+    }
+}
+
 void CFundRgSgWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
     std::vector<FundRow> found;
     bool submit = submitAfterLookup;
     submitAfterLookup = false;
-    if (!ReadLookupReply(this, data, length, transportFailed, &found) || found.empty())
+    if (!ReadLookupReply(this, data, length, transportFailed, &found) || found.empty()) {
+        ClearFund();
+        return;
+    }
+    // An answer about a code the user has since replaced is stale: the new code's own lookup follows.
+    if (FieldOf(found[0], "tradingcode") != GbFromWide(codeEdit.GetText()))
         return;
     fund = found[0];
     ShowFund();
@@ -113,9 +131,15 @@ void CFundRgSgWnd::ShowFund()
     Invalidate();
 }
 
+void CFundRgSgWnd::ClearFund()
+{
+    fund.clear();
+    ShowFund();
+}
+
 void CFundRgSgWnd::OnActionButton()
 {
-    std::string code = GbFromWide(codeEdit->GetText());
+    std::string code = GbFromWide(codeEdit.GetText());
     if (!IsFundCode(code)) {
         ShowFormTip(this, u"请输入6位基金代码！");
         return;

@@ -5,16 +5,20 @@
 
 #include "funds/FundForm.h"
 #include "shell/FundBaseWnd.h"
+#include "shell/MatchEdit.h"
 
 class CFundRgSgWnd : public CFundBaseWnd {
 public:
     enum { MODE_PURCHASE = 0, MODE_SUBSCRIBE = 1 };
+    static constexpr int ID_CODE = 310;
 
     CFundRgSgWnd(LPCWSTR title, HWND owner, int mode);
     ~CFundRgSgWnd() override;
 
     LPCWSTR GetMzClassName() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // A code typed in full is looked up at once.
+    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     int OnInitParam(int menuId, const char* info, const char* params) override;
     void OnActive() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
@@ -25,20 +29,22 @@ public:
     void OnActionButton() override;
     RECT GetPanelRect() override;
 
-    UiLineEdit* GetCodeEdit() const { return codeEdit; }
+    CMatchEdit* GetCodeEdit() { return &codeEdit; }
     UiLineEdit* GetAmountEdit() const { return amountEdit; }
     const FundRow& GetFund() const { return fund; }
     int GetMode() const { return mode; }
 
 private:
     void ShowFund();
+    // Forgets the fund shown: nothing of another fund stays beside a new code.
+    void ClearFund();
     // Checks the amount against the fund and the account, then confirms and sends.
     void Submit();
 
     int mode;
+    CMatchEdit codeEdit; // before the rows, which place it
     CFormRows rows{this};
     CFundChoices choices{this};
-    UiLineEdit* codeEdit = nullptr;
     UiStatic* nameText = nullptr;
     UiStatic* navText = nullptr;
     UiStatic* stateText = nullptr;

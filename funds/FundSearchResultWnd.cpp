@@ -1,5 +1,6 @@
 #include "funds/FundSearchResultWnd.h"
 
+#include "funds/FundForm.h"
 #include "funds/FundQuery.h"
 
 CFundSearchResultWnd::CFundSearchResultWnd(LPCWSTR title, HWND owner) : CQueryTableWnd(title, owner) {}
@@ -27,4 +28,15 @@ void CFundSearchResultWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 int CFundSearchResultWnd::BuildRequest(char* part, int capacity, const char*)
 {
     return BuildFundQuery(this, part, capacity, false, nullptr);
+}
+
+void CFundSearchResultWnd::ShapeGrid(int shown)
+{
+    ShapeFundGrid(grid, requestCount, shown);
+}
+
+void CFundSearchResultWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    if (ShowFundPage(this, data, length, transportFailed) && grid.GetRowCount() == 0 && GetPositionDepth() == 0)
+        ShowFormTip(this, u"没有找到符合条件的基金！");
 }

@@ -12,5 +12,10 @@ public:
     BOOL OnInitDialog() override;
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
+    // A search that finds nothing says so.
+    void OnReply(const BYTE* data, int length, int transportFailed) override;
+
+protected:
+    void ShapeGrid(int shownColumns) override;
 
 };

@@ -41,3 +41,13 @@ int CFundShareQueryWnd::BuildRequest(char* part, int capacity, const char*)
 {
     return BuildFundQuery(this, part, capacity, true, nullptr);
 }
+
+void CFundShareQueryWnd::ShapeGrid(int shown)
+{
+    ShapeFundGrid(grid, requestCount, shown);
+}
+
+void CFundShareQueryWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    ShowFundPage(this, data, length, transportFailed);
+}

@@ -15,7 +15,10 @@ public:
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     void OnActive() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
+    void OnReply(const BYTE* data, int length, int transportFailed) override;
 
 protected:
+    void ShapeGrid(int shownColumns) override;
+
     bool loginAsked = false;
 };

@@ -56,12 +56,7 @@ int CFundSortWnd::BuildRequest(char* part, int capacity, const char*)
 void CFundSortWnd::InitMenu(CPopMenuWnd* menu)
 {
     CQueryTableWnd::InitMenu(menu);
-    if (menu == nullptr)
-        return;
-    MzPopupItem item;
-    item.text = u"排序方式";
-    item.id = CMD_SORT;
-    menu->AddItem(item);
+    AddMenuEntry(menu, CMD_SORT, u"排序方式");
 }
 
 void CFundSortWnd::OnMenuCommand(int command)
@@ -111,5 +106,20 @@ void CFundSortWnd::SortBy(const char* column, int direct)
 {
     sortColumn = column != nullptr ? column : "";
     sortDirect = direct;
+    showSortColumn = true;
     Reload();
+}
+
+void CFundSortWnd::ShapeGrid(int shown)
+{
+    ShapeFundGrid(grid, requestCount, shown);
+}
+
+void CFundSortWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    if (!ShowFundPage(this, data, length, transportFailed))
+        return;
+    if (showSortColumn && !sortColumn.empty())
+        grid.ShowColumn(GetColumnIndex(sortColumn.c_str()));
+    showSortColumn = false;
 }

@@ -1,5 +1,6 @@
 // CFundSortWnd: the fund ranking: funds ordered by the column the user picks from the action menu's "排序方式"
-// (the sort picker), highest first; picking the same column again turns the order round.
+// (the sort picker), highest first; picking the same column again turns the order round and brings that column
+// into view beside the fund's name.
 #pragma once
 
 #include "shell/QueryTableWnd.h"
@@ -20,6 +21,7 @@ public:
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void InitMenu(CPopMenuWnd* menu) override;
     void OnMenuCommand(int command) override;
+    void OnReply(const BYTE* data, int length, int transportFailed) override;
 
     // Opens the sort picker over the shown columns.
     void ShowSortPicker();
@@ -30,6 +32,9 @@ public:
     int GetSortDirect() const { return sortDirect; }
 
 protected:
+    void ShapeGrid(int shownColumns) override;
+
     std::string sortColumn; // empty: the server's default
     int sortDirect = 1;
+    bool showSortColumn = false; // the next reply brings the sorted column into view
 };

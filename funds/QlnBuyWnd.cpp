@@ -8,6 +8,13 @@
 
 #include <cstdlib>
 
+namespace {
+
+enum { LOOKUP_PRODUCTS = 1, LOOKUP_CASH = 2 };
+constexpr WPARAM STEP_SUBMIT = 0x7D2;
+
+} // namespace
+
 CQlnBuyWnd::CQlnBuyWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(title, owner)
 {
     actionLabel = u"购买";
@@ -24,6 +31,10 @@ LRESULT CQlnBuyWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (OnTradeLoginStep(this, message, wParam))
         return 1;
+    if (message == WM_DEFERRED_STEP && wParam == STEP_SUBMIT) {
+        OnActionButton();
+        return 1;
+    }
     if (message == WM_MULTI_CHOICE) {
         ChooseProduct(TakeChoice(lParam));
         return 1;
@@ -37,6 +48,7 @@ void CQlnBuyWnd::CreateControls()
     termText = rows.AddText(u"期限(天)", u"");
     yieldText = rows.AddText(u"预期收益率%", u"");
     minimumText = rows.AddText(u"起购金额", u"");
+    cashText = rows.AddText(u"可用资金", u"");
     amountEdit = rows.AddEdit(u"购买金额", SIP_KIND_NUMBER, 12);
     amountEdit->SetTip(u"元");
 }
@@ -62,7 +74,8 @@ void CQlnBuyWnd::OnActive()
 
 void CQlnBuyWnd::Request()
 {
-    AskFund(this, &lookup, 1, FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_LIST) + "&count=200&poststr=");
+    AskFund(this, &lookup, LOOKUP_PRODUCTS,
+            FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_LIST) + "&count=200&poststr=");
 }
 
 int CQlnBuyWnd::BuildRequest(char* part, int capacity, const char*)
@@ -73,8 +86,19 @@ int CQlnBuyWnd::BuildRequest(char* part, int capacity, const char*)
 void CQlnBuyWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
     std::vector<FundRow> found;
+    bool submit = submitAfterCash;
+    submitAfterCash = false;
     if (!ReadLookupReply(this, data, length, transportFailed, &found))
         return;
+    if (lookup.kind == LOOKUP_CASH) {
+        cash = found.empty() ? std::string() : FieldOf(found[0], "kyzj");
+        cashText->SetText(WideFromGb(cash.c_str()).c_str());
+        Invalidate();
+        // The confirmation runs once this reply is handled: the worker is still delivering it.
+        if (submit && !cash.empty())
+            PostMessage(WM_DEFERRED_STEP, STEP_SUBMIT, 0);
+        return;
+    }
     std::string current = chosen >= 0 ? FieldOf(products[(size_t)chosen], "cpdm") : "";
     if (current.empty() && paramText != nullptr) {
         char* code = GetParamValue(paramText, "cpdm");
@@ -85,6 +109,7 @@ void CQlnBuyWnd::OnReply(const BYTE* data, int length, int transportFailed)
     for (FundRow& row : products)
         row["label"] = FieldOf(row, "cpmc") + " " + FieldOf(row, "cpdm") + " " + FieldOf(row, "zt");
     ChooseProduct(FindFundRow(products, "cpdm", current));
+    AskFund(this, &lookup, LOOKUP_CASH, FundFunction(TRADE_FUNCTIONS, TRADE_CASH));
 }
 
 void CQlnBuyWnd::ChooseProduct(int row)
@@ -118,11 +143,23 @@ void CQlnBuyWnd::OnActionButton()
         ShowFormTip(this, (u"购买金额不能低于" + WideFromGb(FieldOf(product, "qgje").c_str()) + u"元！").c_str());
         return;
     }
+    // The form checks against the cash the server said; not known yet, it asks first.
+    if (cash.empty()) {
+        submitAfterCash = true;
+        AskFund(this, &lookup, LOOKUP_CASH, FundFunction(TRADE_FUNCTIONS, TRADE_CASH));
+        return;
+    }
+    if (amount > atof(cash.c_str()) + 0.005) {
+        ShowFormTip(this, u"可用资金不足！");
+        return;
+    }
     FundOrderLines lines = {{u"产品代码", WideFromGb(FieldOf(product, "cpdm").c_str())},
                             {u"产品名称", WideFromGb(FieldOf(product, "cpmc").c_str())},
                             {u"购买金额", WideFromGb(amountText.c_str())}};
     std::string request = FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_BUY) + "&cpdm=" +
                           FieldOf(product, "cpdm") + "&je=" + amountText;
-    if (SubmitFundOrder(this, u"产品购买", lines, request, {u"购买成功，委托编号：", "wtbh"}) == ORDER_ACCEPTED)
+    if (SubmitFundOrder(this, u"产品购买", lines, request, {u"购买成功，委托编号：", "wtbh"}) == ORDER_ACCEPTED) {
         amountEdit->SetText(u"");
+        AskFund(this, &lookup, LOOKUP_CASH, FundFunction(TRADE_FUNCTIONS, TRADE_CASH)); // the cash left
+    }
 }

@@ -1,5 +1,5 @@
 // CQlnBuyWnd: purchase of a cash-management product: the product picked from those on offer (or the one tapped in
-// the product list, "cpdm"), its term, expected yield and minimum, and the amount. The purchase goes out after
+// the product list, "cpdm"), its term, expected yield and minimum, the cash available, and the amount. The purchase goes out after
 // the user confirms it.
 #pragma once
 
@@ -27,6 +27,8 @@ public:
 
     void ChooseProduct(int row);
     const std::vector<FundRow>& GetProducts() const { return products; }
+    // The cash available as the server last said ("" before it has).
+    const std::string& GetCash() const { return cash; }
     int GetChosen() const { return chosen; }
     UiLineEdit* GetAmountEdit() const { return amountEdit; }
 
@@ -37,9 +39,12 @@ private:
     UiStatic* termText = nullptr;
     UiStatic* yieldText = nullptr;
     UiStatic* minimumText = nullptr;
+    UiStatic* cashText = nullptr;
     UiLineEdit* amountEdit = nullptr;
     FundLookup lookup;
     std::vector<FundRow> products;
     int chosen = -1;
+    std::string cash;
+    bool submitAfterCash = false;
     bool loginAsked = false;
 };

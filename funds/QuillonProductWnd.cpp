@@ -40,3 +40,8 @@ int CQuillonProductWnd::OnOK(int row)
         return -1;
     return OpenByKey("qlnmr", -1, GbFromWide(u"产品购买").c_str(), "", ("cpdm=" + code).c_str(), m_hWnd);
 }
+
+void CQuillonProductWnd::OnReply(const BYTE* data, int length, int transportFailed)
+{
+    ShowFundPage(this, data, length, transportFailed);
+}

@@ -146,14 +146,15 @@ std::string Ranking(CFundCall& t, bool rating)
     const CFundCatalog& funds = t.broker.Funds();
     int date = Published(t);
     int type = t.params.GetInt("jjlx", 0);
+    // The name leads: a table keeps its first column in view while the figures beside it are swiped through.
     std::vector<CTextColumn> columns;
     if (rating)
-        columns = {{"pm", "排名"},        {"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"pj", "评级"},
-                   {"pjdm", "星级"},      {"zf1y", "近一年%"},        {"zdf", "日涨幅%"},      {"jjgs", "基金公司"}};
+        columns = {{"SecuAbbr", "基金简称"}, {"pm", "排名"},      {"tradingcode", "基金代码"}, {"pj", "评级"},
+                   {"pjdm", "星级"},        {"zf1y", "近一年%"}, {"zdf", "日涨幅%"},          {"jjgs", "基金公司"}};
     else
-        columns = {{"pm", "排名"},      {"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"jjlx", "类型"},
-                   {"dwjz", "单位净值"}, {"zdf", "日涨幅%"},          {"zf1w", "近一周%"},     {"zf1m", "近一月%"},
-                   {"zf3m", "近三月%"},  {"zf6m", "近半年%"},         {"zf1y", "近一年%"},     {"zfjn", "今年以来%"}};
+        columns = {{"SecuAbbr", "基金简称"}, {"pm", "排名"},      {"tradingcode", "基金代码"}, {"jjlx", "类型"},
+                   {"dwjz", "单位净值"},     {"zdf", "日涨幅%"},  {"zf1w", "近一周%"},         {"zf1m", "近一月%"},
+                   {"zf3m", "近三月%"},      {"zf6m", "近半年%"}, {"zf1y", "近一年%"},         {"zfjn", "今年以来%"}};
     // Any column may order the table: the figures by value, the texts by their bytes; the rank is the default.
     std::string sortColumn = t.params.Get("sortcol", "pm");
     if (sortColumn == "pm" || sortColumn.empty())
@@ -183,20 +184,21 @@ std::string Ranking(CFundCall& t, bool rating)
             for (int i = 0; i < 5 && stars > 0; ++i)
                 text += i < stars ? "★" : "☆";
             e.values = {0, 0, 0, 0, static_cast<double>(stars), year, day, 0};
-            e.cells = {"", f.code, Gb(f.name), Gb(text), std::to_string(stars), Percent(year), Percent(day),
+            e.cells = {Gb(f.name), "", f.code, Gb(text), std::to_string(stars), Percent(year), Percent(day),
                        CompanyName(funds, f.tacode)};
         } else {
             double w = funds.Change(f, date, 5), m = funds.Change(f, date, 21), q = funds.Change(f, date, 63);
             double h = funds.Change(f, date, 126), ytd = funds.YearChange(f, date);
             e.values = {0, 0, 0, 0, nav, day, w, m, q, h, year, ytd};
-            e.cells = {"", f.code, Gb(f.name), Gb(CFundCatalog::TypeName(f.type)), Nav4(t.broker.FundNav(f, date)),
+            e.cells = {Gb(f.name), "", f.code, Gb(CFundCatalog::TypeName(f.type)), Nav4(t.broker.FundNav(f, date)),
                        Percent(day), Percent(w), Percent(m), Percent(q), Percent(h), Percent(year), Percent(ytd)};
         }
         entries.push_back(std::move(e));
     }
     size_t k = static_cast<size_t>(sortIndex - columns.begin());
     bool ascending = t.params.GetInt("direct", 1) == 0;
-    bool byText = k == 1 || k == 2 || (rating ? k == 7 : k == 3); // code, name, company or type
+    const std::string& key = columns[k].name;
+    bool byText = key == "SecuAbbr" || key == "tradingcode" || key == "jjgs" || key == "jjlx";
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
         if (byText)
             return ascending ? a.cells[k] < b.cells[k] : a.cells[k] > b.cells[k];
@@ -204,7 +206,7 @@ std::string Ranking(CFundCall& t, bool rating)
     });
     CTextRows rows;
     for (size_t i = 0; i < entries.size(); ++i) {
-        entries[i].cells[0] = std::to_string(i + 1);
+        entries[i].cells[1] = std::to_string(i + 1);
         rows.push_back(entries[i].cells);
     }
     return PagedTextTable(t.params, "query", columns, rows);
@@ -376,24 +378,32 @@ std::string FundOrders(CFundCall& t, bool cancellable)
 {
     const CFundCatalog& funds = t.broker.Funds();
     int today = t.broker.Today();
-    int from = t.params.GetInt("ksrq", today), to = t.params.GetInt("jsrq", 99999999);
+    int from = t.params.GetInt("ksrq", today), to = t.params.GetInt("jsrq", today);
+    if (!cancellable && from > to) {
+        t.error = "起始日期不能晚于终止日期";
+        return std::string();
+    }
     CTextRows rows;
     for (const CFundOrder& o : t.account->fundOrders) {
         bool open = o.state == FUND_ORDER_REPORTED;
-        if (cancellable ? !open : !(open || (o.date >= from && o.date <= to)))
+        // Orders of earlier days stay in the account with their confirmation; the range picks them by the day
+        // they were entered. One still open is shown whenever the range reaches today.
+        if (cancellable ? !open : !((open && to >= today) || (o.date >= from && o.date <= to)))
             continue;
         const CFundInfo* f = funds.Find(o.code);
         bool confirmed = o.state == FUND_ORDER_CONFIRMED && o.kind != FUND_DIVIDEND;
-        rows.push_back({std::to_string(o.date), TimeText(o.time), std::to_string(o.id), o.code,
-                        f ? Gb(f->name) : std::string(), Gb(KindText(o.kind)), o.amount ? Money(o.amount) : "",
-                        o.shares ? Shares2(o.shares) : "", confirmed ? Nav4(o.nav) : "",
-                        confirmed ? Shares2(o.confirmedShares) : "", confirmed ? Money(o.confirmedAmount) : "",
-                        Gb(open ? "已报" : o.state == FUND_ORDER_CONFIRMED ? "已确认" : "已撤单")});
+        rows.push_back({f ? Gb(f->name) : o.code, Gb(KindText(o.kind)),
+                        Gb(open ? "已报" : o.state == FUND_ORDER_CONFIRMED ? "已确认" : "已撤单"),
+                        o.amount ? Money(o.amount) : "", o.shares ? Shares2(o.shares) : "",
+                        confirmed ? Nav4(o.nav) : "", confirmed ? Shares2(o.confirmedShares) : "",
+                        confirmed ? Money(o.confirmedAmount) : "", std::to_string(o.date), TimeText(o.time),
+                        std::to_string(o.id), o.code});
     }
+    // Which fund, what, how far it has come and its figures first: what a table shows without a swipe.
     return PagedTextTable(t.params, "query",
-                          {{"rq", "委托日期"}, {"sj", "委托时间"}, {"wtbh", "委托编号"}, {"tradingcode", "基金代码"},
-                           {"SecuAbbr", "基金简称"}, {"mmlb", "业务"}, {"je", "金额"}, {"fe", "份额"},
-                           {"qrjz", "确认净值"}, {"qrfe", "确认份额"}, {"qrje", "确认金额"}, {"zt", "状态"}},
+                          {{"SecuAbbr", "基金简称"}, {"mmlb", "业务"}, {"zt", "状态"}, {"je", "金额"}, {"fe", "份额"},
+                           {"qrjz", "确认净值"}, {"qrfe", "确认份额"}, {"qrje", "确认金额"}, {"rq", "委托日期"},
+                           {"sj", "委托时间"}, {"wtbh", "委托编号"}, {"tradingcode", "基金代码"}},
                           rows);
 }
 

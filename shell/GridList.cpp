@@ -15,6 +15,8 @@ constexpr LPCWSTR ROW_TEXT = u"I am undisplay!";
 constexpr LPCWSTR TITLE_TEXT = u"I am undisplay";
 constexpr UINT CELL_FORMAT = DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | DT_LEFT;
 constexpr UINT HEADING_FORMAT = DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+// Blank kept at the right of a cell's text, so that a text that fills its cell never reads on into the next one.
+constexpr int CELL_GAP = 6;
 
 GridCell* CopyCell(const GridCell& from, bool keepChecks)
 {
@@ -289,7 +291,7 @@ void CGridList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
             UiDrawText(dc, cell->text, cr, HEADING_FORMAT, GetTextSize(), FW_SEMIBOLD, cell->textColor);
             continue;
         }
-        RECT textRect = cr;
+        RECT textRect{cr.left, cr.top, cr.right - CELL_GAP, cr.bottom};
         if (checkMode && column == 0) {
             RECT box{cr.left, cr.top, cr.left + 50, cr.bottom};
             DrawCheckFrame(dc, box, cell->checked ? MZ_IMAGE_CHECKED : MZ_IMAGE_UNCHECKED);
@@ -340,6 +342,20 @@ int CGridList::OnLButtonDown(UINT flags, int x, int y)
         pressPoint = POINT{-1, -1};
     }
     return r;
+}
+
+void CGridList::ShowColumn(int column)
+{
+    if (scrollableColumns <= 0 || columnMap.empty() || column < fixedColumns || column >= columns)
+        return;
+    for (size_t s = (size_t)fixedColumns; s < columnMap.size(); ++s)
+        if (columnMap[s] == column)
+            return;
+    // The column comes first among the shifting ones, as far as the columns after it allow.
+    int first = std::max(fixedColumns, std::min(column, columns - (int)(columnMap.size() - (size_t)fixedColumns)));
+    for (size_t s = (size_t)fixedColumns; s < columnMap.size(); ++s)
+        columnMap[s] = first + (int)(s - (size_t)fixedColumns);
+    Invalidate();
 }
 
 void CGridList::ShiftColumns(int x, int y)

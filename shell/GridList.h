@@ -54,6 +54,8 @@ public:
     int GetColumnWidth() const { return columnWidth; }
     // The data column shown in a visible slot, -1 for a slot that does not exist.
     int GetShownColumn(int slot) const;
+    // Shifts the columns that shift until the data column is in view (nothing when it is, or is fixed).
+    void ShowColumn(int column);
     int GetHighlightedColumn() const { return highlightedColumn; }
 
     void SetPos(int x, int y, int w, int h, UINT flags = 0) override;

@@ -73,7 +73,7 @@ protected:
     std::string RowField(int row, const char* name);
 
     // Shapes the grid for the reply's shown columns (the first one fixed): a page of requestCount rows.
-    void ShapeGrid(int shownColumns);
+    virtual void ShapeGrid(int shownColumns);
 
     std::string signColumn;
     std::string positionColumn = "poststr";

@@ -28,7 +28,8 @@ void CDateRangeWnd::CreateControls()
 {
     startEdit = rows.AddEdit(u"起始日期", SIP_KIND_NUMBER, 8);
     endEdit = rows.AddEdit(u"终止日期", SIP_KIND_NUMBER, 8);
-    kindButton = rows.AddChoice(u"查询类别", KindText(kind), ID_KIND);
+    if (kind != NO_KIND)
+        kindButton = rows.AddChoice(u"查询类别", KindText(kind), ID_KIND);
     startEdit->SetText(WideFromGb(start.c_str()).c_str());
     endEdit->SetText(WideFromGb(end.c_str()).c_str());
 }
@@ -40,7 +41,7 @@ RECT CDateRangeWnd::GetPanelRect()
 
 void CDateRangeWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (LOWORD(wParam) == ID_KIND) {
+    if (LOWORD(wParam) == ID_KIND && kindButton != nullptr) {
         kind = kind == 1 ? 0 : 1;
         kindButton->SetText(KindText(kind));
         return;

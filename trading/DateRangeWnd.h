@@ -10,8 +10,9 @@
 class CDateRangeWnd : public CFundBaseWnd {
 public:
     static constexpr int ID_KIND = 340;
+    static constexpr int NO_KIND = -1;
 
-    // start and end prefill the fields; kind 1 deals, 0 orders.
+    // start and end prefill the fields; kind 1 deals, 0 orders, NO_KIND for a query of one kind (no choice).
     CDateRangeWnd(LPCWSTR title, HWND owner, const std::string& start, const std::string& end, int kind);
 
     LPCWSTR GetMzClassName() override;

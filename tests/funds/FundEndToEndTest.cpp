@@ -99,13 +99,40 @@ public:
     {
         Dump();
         for (const Control& c : Controls(dump))
-            if (c.kind == "UiLineEdit" && nth-- == 0) {
+            if ((c.kind == "UiLineEdit" || c.kind == "CMatchEdit") && nth-- == 0) {
                 TapAt((c.x1 + c.x2) / 2, (c.y1 + c.y2) / 2);
                 client.Command("text " + text);
                 client.Idle();
                 return true;
             }
         return false;
+    }
+    // Types into the nth edit of the form in place of what it holds.
+    bool Retype(int nth, const std::string& text)
+    {
+        Dump();
+        for (const Control& c : Controls(dump))
+            if ((c.kind == "UiLineEdit" || c.kind == "CMatchEdit") && nth-- == 0) {
+                TapAt((c.x1 + c.x2) / 2, (c.y1 + c.y2) / 2);
+                for (size_t i = 0; i < c.text.size(); ++i)
+                    client.Command("key back");
+                client.Command("text " + text);
+                client.Idle();
+                return true;
+            }
+        return false;
+    }
+    // A swipe to the left across the grid: its columns that shift move on by one.
+    void SwipeGridLeft()
+    {
+        const Control* grid = Find(171);
+        if (grid == nullptr)
+            return;
+        int y = grid->y1 + 150;
+        Point a = Screen(grid->x2 - 60, y), b = Screen(grid->x1 + 60, y);
+        client.Command("drag " + std::to_string(a.x) + " " + std::to_string(a.y) + " " + std::to_string(b.x) + " " +
+                       std::to_string(b.y) + " 10");
+        client.Idle();
     }
     // Taps row n of the menu list, scrolling it first when the row is out of sight.
     bool TapMenuRow(int row, const std::string& expectedClass)
@@ -205,9 +232,14 @@ protected:
         options.today = 20251208;
         return options;
     }
-    // Signs the phone up and waits for the home grid.
+    // Signs the phone up, its branch office chosen already, and waits for the home grid.
     std::unique_ptr<ClientProcess> StartSignedUp(FundUser** user)
     {
+        FILE* offices = fopen((home + "yyb.dat").c_str(), "wb");
+        if (offices == nullptr)
+            return nullptr;
+        fputs("0101^\xb1\xb1\xbe\xa9\xbd\xf0\xc8\xda\xbd\xd6\xd3\xaa\xd2\xb5\xb2\xbf#", offices);
+        fclose(offices);
         auto client = Start("funds");
         if (client == nullptr)
             return client;
@@ -238,13 +270,7 @@ protected:
 
 TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
 {
-    // The user's branch office is chosen already.
     ASSERT_TRUE(server != nullptr);
-    FILE* offices = fopen((home + "yyb.dat").c_str(), "wb");
-    ASSERT_NE(offices, nullptr);
-    fputs("0101^\xb1\xb1\xbe\xa9\xbd\xf0\xc8\xda\xbd\xd6\xd3\xaa\xd2\xb5\xb2\xbf#", offices);
-    fclose(offices);
-
     FundUser* user = nullptr;
     auto client = StartSignedUp(&user);
     ASSERT_NE(user, nullptr);
@@ -288,7 +314,7 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     ASSERT_TRUE(u.TapChoice("启明星基金"));
     ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
     u.Type(0, "Chen");
-    u.Type(1, "110101199003071234");
+    u.Type(1, "110101199003071233");
     u.Type(2, "13800138000");
     u.TapBar(1);
     EXPECT_NE(u.Confirm("开户成功，基金账号："), "");
@@ -307,7 +333,7 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     u.Back();
     ASSERT_TRUE(u.TapMenuRow(10, "CFundTradeQueryWnd")) << u.dump;
     ASSERT_TRUE(u.Sees("CFundTradeQueryWnd"));
-    EXPECT_NE(u.GridItems().find("|" + first + "|163301"), std::string::npos) << u.GridItems();
+    EXPECT_NE(u.GridItems().find("启明星成长股票|申购|已报"), std::string::npos) << u.GridItems();
     u.Back(5);
     ASSERT_TRUE(u.TapMenuRow(11, "CFundTradeCancelWnd")) << u.dump;
     ASSERT_EQ(u.GridRows(), 1) << u.GridItems();
@@ -389,4 +415,60 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     u.TapGridRow(0, 2); // once ended, it is not offered for termination again
     EXPECT_NE(u.Tips().find("该产品已终止，不能提前终止！"), std::string::npos);
     EXPECT_EQ(u.Top(), "CQuillonTerminateWnd");
+}
+
+TEST_F(FundEndToEndTest, PurchaseOfTheMorningIsSeenConfirmedWithItsNetValueAndSharesOnceTheDayHasClosed)
+{
+    ASSERT_TRUE(server != nullptr);
+    FundUser* user = nullptr;
+    auto client = StartSignedUp(&user);
+    ASSERT_NE(user, nullptr);
+    FundUser& u = *user;
+    ASSERT_TRUE(u.TapId(108));
+    ASSERT_TRUE(u.Sees("CQXTradeMenuWnd")) << u.dump;
+
+    // 10:30 of 2025-12-08: 5000 yuan of 长风成长股票, where the demo account has its fund account.
+    ASSERT_TRUE(u.TapMenuRow(6, "CQXTradeLoginWnd")) << u.dump; // the form asks for the trade log-in first
+    LogInToTrading(u);
+    ASSERT_TRUE(u.Sees("CFundRgSgWnd")) << u.dump;
+    u.Type(0, "161101");
+    for (int i = 0; i < 50 && !u.Shows("长风成长股票"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(u.Shows("长风成长股票")) << "looked up once typed in full: " << u.dump;
+    u.Type(1, "5000");
+    u.TapBar(1);
+    std::string number = u.Confirm();
+    ASSERT_NE(number, "") << u.Tips();
+    u.Back();
+    ASSERT_TRUE(u.TapMenuRow(10, "CFundTradeQueryWnd")) << u.dump;
+    EXPECT_NE(u.GridItems().find("长风成长股票|申购|已报"), std::string::npos) << u.GridItems();
+    u.Back(5);
+
+    // The market runs past 15:00 into the next morning: the order was confirmed at the close.
+    ASSERT_EQ(server->http.Control("advance?minutes=200"), "ok\n");
+    ASSERT_TRUE(u.TapMenuRow(10, "CFundTradeQueryWnd")) << u.dump;
+    EXPECT_EQ(u.GridItems().find("长风成长股票"), std::string::npos) << "today's orders: " << u.GridItems();
+    u.TapBar(0, 5);
+    ASSERT_TRUE(u.Sees("CPopMenuWnd")) << u.dump;
+    ASSERT_TRUE(u.TapText("查询日期"));
+    ASSERT_TRUE(u.Sees("CDateRangeWnd")) << u.dump;
+    EXPECT_FALSE(u.Shows("查询类别")) << "fund orders are of one kind";
+    u.Retype(0, "20251208");
+    u.Retype(1, "20251209");
+    u.TapBar(1);
+    ASSERT_TRUE(u.Sees("CFundTradeQueryWnd")) << u.dump;
+    EXPECT_NE(u.GridItems().find("长风成长股票|申购|已确认"), std::string::npos) << u.GridItems();
+
+    // Swiped along: the amount, the shares asked for, then the confirmed net value, shares and amount.
+    std::vector<std::string> seen;
+    for (int i = 0; i < 5; ++i) {
+        u.SwipeGridLeft();
+        seen.push_back(u.GridItems());
+    }
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(seen[3], m, std::regex(R"(长风成长股票\|(\d+\.\d{4})\|(\d+\.\d{2}))"))) << seen[3];
+    double nav = std::stod(m[1]), shares = std::stod(m[2]);
+    EXPECT_GT(nav, 0.5);
+    EXPECT_NEAR(shares, 5000 * (1 - 0.015) / nav, 5000 / nav * 0.02) << "the amount less the fee, at that net value";
+    EXPECT_NE(seen[4].find("|5000.00"), std::string::npos) << seen[4];
 }

@@ -1,5 +1,6 @@
 // The fund screens in-process against the stand-in server: the user's fund list and its file, the ranking's sort
 // picker, the categories, the risk notice, and the checks every fund form makes before anything is sent.
+#include "core/ColorScheme.h"
 #include "core/DataSet.h"
 #include "funds/FundInfoListWnd.h"
 #include "funds/FundInfoQueryWnd.h"
@@ -14,6 +15,9 @@
 #include "funds/FundSortParamWnd.h"
 #include "funds/FundSortWnd.h"
 #include "funds/FundTradeQueryWnd.h"
+#include "funds/QlnBuyWnd.h"
+#include "funds/QuillonProductWnd.h"
+#include "funds/FundRatingWnd.h"
 #include "shell/FormLayout.h"
 #include "shell/MenuItem.h"
 #include "shell/MenuTree.h"
@@ -213,6 +217,77 @@ TEST_F(FundWindowTest, RankingSortsByThePickedColumnAndTurnsTheOrderWhenItIsPick
     }
 }
 
+TEST_F(FundWindowTest, RankingAndRatingKeepTheNameInViewBringTheSortedColumnAndColourEachCellByWhatItSays)
+{
+    StartServer();
+    CAppData* app = CAppData::Instance();
+    const COLORREF plain = 0xFFFFFF;
+    // What a cell's colour says: a day's change rises or falls, a return has a sign, the rest is plain.
+    auto expected = [&](const char* field, const std::string& text) -> COLORREF {
+        int sign = GetSignOfText(text.c_str());
+        if (std::string(field) == "zdf")
+            return app->GetColor(sign > 0 ? 15 : sign < 0 ? 16 : 17);
+        if (std::string(field) == "zf1y")
+            return sign > 0 ? app->GetColor(41) : sign < 0 ? app->GetColor(42) : plain;
+        return plain;
+    };
+    const struct {
+        int function;
+        const char* sortColumn;
+        std::vector<const char*> checked;
+    } cases[] = {
+        {4, "zf1y", {"SecuAbbr", "zdf", "zf1y", "dwjz"}},
+        {5, "pj", {"pj", "zf1y", "zdf"}},
+    };
+    for (const auto& c : cases) {
+        CFundSortWnd* w = c.function == 5 ? Open<CFundRatingWnd>(u"基金评级", nullptr) : Open<CFundSortWnd>(u"基金排名", nullptr);
+        std::string params = "tc_mfuncno=700&tc_sfuncno=" + std::to_string(c.function) + "&sign=zdf&position=poststr&count=20";
+        w->OnInitParam(504, "", params.c_str());
+        w->Request();
+        ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != nullptr; }));
+        CDataSet* before = w->GetLastDataSet();
+        w->SortBy(c.sortColumn, 1);
+        ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != before; })) << c.sortColumn;
+        CGridList& grid = w->GetGrid();
+        EXPECT_EQ(grid.GetShownColumn(0), w->GetColumnIndex("SecuAbbr")) << "the name stays in view";
+        int sorted = w->GetColumnIndex(c.sortColumn);
+        bool shown = false;
+        for (int slot = 0; slot < grid.GetVisibleColumns(); ++slot)
+            shown = shown || grid.GetShownColumn(slot) == sorted;
+        EXPECT_TRUE(shown) << c.sortColumn;
+        EXPECT_LE(grid.GetVisibleColumns(), 3) << "a name fits its column";
+        for (const char* field : c.checked) {
+            int column = w->GetColumnIndex(field);
+            ASSERT_GE(column, 0) << field;
+            for (int row = 0; row < grid.GetRowCount(); ++row) {
+                char* text = w->GetCellTextA(row, column);
+                std::string value = text != nullptr ? text : "";
+                free(text);
+                EXPECT_EQ(grid.GetCell(row, column)->textColor, expected(field, value))
+                    << c.function << " " << field << " " << value;
+            }
+        }
+    }
+}
+
+TEST_F(FundWindowTest, SearchThatFindsNothingSaysSoAndAProductListHasNoMenuButtonThatDoesNothing)
+{
+    StartServer();
+    auto* search = Open<CFundSearchResultWnd>(u"搜索结果", nullptr);
+    search->OnInitParam(-1, "", "tc_mfuncno=700&tc_sfuncno=18&sign=zdf&position=poststr&count=20&ofcode=999");
+    search->Request();
+    ASSERT_TRUE(PumpUntil([&] { return search->GetLastDataSet() != nullptr; }));
+    EXPECT_EQ(search->GetGrid().GetRowCount(), 0);
+    EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{u"没有找到符合条件的基金！"});
+
+    // Without an action menu the bar is previous, next, refresh and back.
+    auto* products = Open<CQuillonProductWnd>(u"产品列表", nullptr);
+    products->OnInitParam(601, "", "tc_mfuncno=610&tc_sfuncno=1&sign=zdf&position=poststr&count=20");
+    EXPECT_EQ(products->GetToolBar().GetButtonCount(), 4);
+    products->OnMzCommand(MAKELONG(ID_TOOL_BAR, 0), 2);
+    ASSERT_TRUE(PumpUntil([&] { return products->GetLastDataSet() != nullptr; })) << "the third button refreshes";
+}
+
 TEST_F(FundWindowTest, CategoryOpensItsResultsWithTheServersParameters)
 {
     StartServer();
@@ -326,6 +401,59 @@ TEST_F(FundWindowTest, PurchaseAndSubscriptionCheckCodeAmountStateAccountMinimum
     EXPECT_EQ(orders->GetGrid().GetRowCount(), 0);
 }
 
+TEST_F(FundWindowTest, PurchaseFormLooksUpACodeTypedInFullAndAnUnknownCodeLeavesNothingOfTheFundBefore)
+{
+    LogIn();
+    // One form, codes typed one after the other as a user corrects them; each full code is looked up at once.
+    struct Step {
+        int mode;
+        const char* code;
+        const char16_t* name;  // the fund then shown; "" none
+        const char16_t* tip;   // null: none
+    };
+    const Step steps[] = {
+        {0, "161101", u"长风成长股票", nullptr},
+        {0, "999999", u"", u"基金代码不存在"},
+        {0, "1633", u"", nullptr}, // not complete yet: nothing asked
+        {0, "163301", u"启明星成长股票", nullptr},
+        {1, "161106", u"长风新锐混合", nullptr},
+        {1, "888888", u"", u"基金代码不存在"},
+    };
+    CFundRgSgWnd* form = nullptr;
+    for (const Step& step : steps) {
+        if (form == nullptr || form->GetMode() != step.mode)
+            form = Open<CFundRgSgWnd>(step.mode == 1 ? u"基金认购" : u"基金申购", nullptr, step.mode);
+        messages.Clear();
+        form->GetCodeEdit()->SetText(u"");
+        for (const char* c = step.code; *c != 0; ++c)
+            form->GetCodeEdit()->OnChar((WCHAR)*c);
+        ASSERT_TRUE(PumpUntil([] { return true; }));
+        const FundRow& fund = form->GetFund();
+        EXPECT_EQ(FieldOf(fund, "SecuAbbr"), GbFromWide(step.name)) << step.code;
+        EXPECT_EQ(FieldOf(fund, "dwjz").empty(), step.name[0] == 0) << step.code;
+        EXPECT_EQ(FieldOf(fund, "kyzj").empty(), step.name[0] == 0) << step.code;
+        EXPECT_EQ(FieldOf(fund, "zdje").empty(), step.name[0] == 0) << step.code;
+        EXPECT_EQ(messages.Texts(), step.tip != nullptr ? std::vector<std::u16string>{step.tip}
+                                                         : std::vector<std::u16string>{})
+            << step.code;
+    }
+}
+
+TEST_F(FundWindowTest, CashProductFormShowsTheCashAvailableAndRefusesMoreThanThat)
+{
+    LogIn();
+    auto* form = Open<CQlnBuyWnd>(u"产品购买", nullptr);
+    form->Request();
+    ASSERT_TRUE(PumpUntil([&] { return !form->GetCash().empty(); }));
+    double cash = atof(form->GetCash().c_str());
+    ASSERT_GT(cash, 1000.0);
+    form->ChooseProduct(0);
+    // One fen more than the cash.
+    form->GetAmountEdit()->SetText(WideFromGb(FormatFixed((int64_t)(cash * 100 + 0.5) + 1, 2).c_str()).c_str());
+    Act(form);
+    EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{u"可用资金不足！"});
+}
+
 TEST_F(FundWindowTest, RedemptionOffersTheSharesHeldAndChecksTheSharesBeforeSending)
 {
     LogIn();
@@ -361,18 +489,22 @@ TEST(FundOpenAccount, HolderDetailsAreCheckedBeforeTheOpeningGoesOut)
         const char16_t* problem; // null: accepted
     };
     const Case cases[] = {
-        {"Chen", "0", "110101199003071234", "13800138000", "", nullptr},
-        {"Chen", "0", "11010119900307123X", "13800138000", "Beijing", nullptr},
+        {"Chen", "0", "110101199003071233", "13800138000", "", nullptr},
+        {"Chen", "0", "11010519491231002X", "13800138000", "Beijing", nullptr},
         {"Chen", "0", "110101900307123", "13800138000", "", nullptr},
-        {"", "0", "110101199003071234", "13800138000", "", u"请输入开户人姓名（不含空格、&和=）！"},
-        {"a&b=c", "0", "110101199003071234", "13800138000", "", u"请输入开户人姓名（不含空格、&和=）！"},
+        // A wrong check character: one digit mistyped, or an X where a digit belongs.
+        {"Chen", "0", "110101199003071234", "13800138000", "", u"身份证号码校验位不正确，请核对！"},
+        {"Chen", "0", "11010119900307123X", "13800138000", "", u"身份证号码校验位不正确，请核对！"},
+        {"Chen", "0", "110105194912310021", "13800138000", "", u"身份证号码校验位不正确，请核对！"},
+        {"", "0", "110101199003071233", "13800138000", "", u"请输入开户人姓名（不含空格、&和=）！"},
+        {"a&b=c", "0", "110101199003071233", "13800138000", "", u"请输入开户人姓名（不含空格、&和=）！"},
         {"Chen", "0", "11010119900307123", "13800138000", "", u"请输入15或18位身份证号码！"},
         {"Chen", "0", "1101011990030712Y4", "13800138000", "", u"请输入15或18位身份证号码！"},
         {"Chen", "1", "E1234", "13800138000", "", nullptr},
         {"Chen", "1", "E12", "13800138000", "", u"请输入有效的证件号码！"},
-        {"Chen", "0", "110101199003071234", "138001", "", u"请输入7到20位数字的联系电话！"},
-        {"Chen", "0", "110101199003071234", "1380013800a", "", u"请输入7到20位数字的联系电话！"},
-        {"Chen", "0", "110101199003071234", "13800138000", "x&y", u"联系地址不能含有空格、&和=！"},
+        {"Chen", "0", "110101199003071233", "138001", "", u"请输入7到20位数字的联系电话！"},
+        {"Chen", "0", "110101199003071233", "1380013800a", "", u"请输入7到20位数字的联系电话！"},
+        {"Chen", "0", "110101199003071233", "13800138000", "x&y", u"联系地址不能含有空格、&和=！"},
     };
     for (const Case& c : cases) {
         const char16_t* problem = CFundOpenAccountWnd::CheckDetails(c.name, c.type, c.number, c.phone, c.address);

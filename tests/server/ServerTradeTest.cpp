@@ -158,8 +158,8 @@ TEST_F(TradeFixture, AFundPurchaseIsConfirmedWhenTheControlChannelRunsTheClockPa
     TestSets order = Call(700, 11, "ofcode=161102&je=1000");
     ASSERT_TRUE(order[0].MoveFirst()) << Error(order);
     std::string number = order[0].GetString("wtbh");
-    auto state = [&]() {
-        TestSets orders = Call(700, 15, "count=50");
+    auto state = [&](const std::string& range = std::string()) {
+        TestSets orders = Call(700, 15, "count=50" + range);
         while (orders[0].MoveNext())
             if (orders[0].GetString("wtbh") == number)
                 return GbToUtf8(orders[0].GetString("zt")) + " " + orders[0].GetString("qrjz");
@@ -172,6 +172,17 @@ TEST_F(TradeFixture, AFundPurchaseIsConfirmedWhenTheControlChannelRunsTheClockPa
     CFundCatalog funds(7); // the server's seed
     std::string nav = Nav4(std::llround(funds.Nav(*funds.Find("161102"), 20251208) * 10000));
     EXPECT_EQ(state(), "已确认 " + nav) << "at the day's net value";
+
+    // The next day the order is no longer today's, but a range that holds its day shows it, confirmed.
+    server.Http().Control("advance?minutes=1");
+    const struct {
+        const char* range;
+        std::string seen;
+    } days[] = {{"", "missing"}, {"&ksrq=20251201", "已确认 " + nav}, {"&ksrq=20251209&jsrq=20251231", "missing"}};
+    for (const auto& d : days)
+        EXPECT_EQ(state(d.range), d.seen) << d.range;
+    TestSets reversed = Call(700, 15, "ksrq=20251209&jsrq=20251208");
+    EXPECT_EQ(Error(reversed), "起始日期不能晚于终止日期");
     TestSets shares = Call(700, 2, "count=50");
     bool held = false;
     while (shares[0].MoveNext())
