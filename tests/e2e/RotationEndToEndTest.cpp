@@ -103,12 +103,12 @@ protected:
         client->Command("text " + text);
         client->Idle();
     }
-    // Types into the nth edit of the top window.
+    // Types into the nth edit of the top window (plain, code-matching or number edits alike).
     void TypeInto(int nth, const std::string& text)
     {
         std::string top = TopWindow(client->Dump());
         Box window = Found(top, R"re("rect":\[(-?\d+),(-?\d+),(-?\d+),(-?\d+)\])re");
-        static const std::regex edit(R"re("kind":"UiLineEdit","id":-?\d+,"rect":\[(\d+),(\d+),(\d+),(\d+)\])re");
+        static const std::regex edit(R"re("kind":"\w*Edit","id":-?\d+,"rect":\[(\d+),(\d+),(\d+),(\d+)\])re");
         for (std::sregex_iterator it(top.begin(), top.end(), edit), end; it != end; ++it)
             if (nth-- == 0) {
                 const std::smatch& m = *it;
