@@ -24,7 +24,11 @@ constexpr DWORD DESCRIPTOR_BYTES = 60;
 // rows by a few bytes, while the set itself (its name, say "error") and the sets after it still count.
 constexpr int MAX_EMPTY_ROWS = 65536;
 
-int ReadInt(const BYTE* p) { return (int)ReadLE32(p); }
+// Inline: every getter reads through it, and the call cost more than the read.
+inline int ReadInt(const BYTE* p)
+{
+    return (int)((DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24));
+}
 
 void WriteInt(BYTE* p, int value)
 {
@@ -61,6 +65,13 @@ int TypeSize(int type)
 }
 
 bool IsBlobType(int type) { return type == FIELD_TEXT || type == FIELD_BYTES || type == FIELD_WIDE_TEXT; }
+
+// A number sent in fewer bytes than its type has reads as zero, as GetShort and GetInt answer for it.
+const BYTE* ShortAsZero(const BYTE* p, int type, int length)
+{
+    static const BYTE ZEROS[8] = {};
+    return p && !IsBlobType(type) && length < TypeSize(type) ? ZEROS : p;
+}
 
 // Keeps a zero byte just past the used bytes of b (growing it when full). GetString hands out any field's bytes
 // as text, and a number, a byte array or a text cut short is not terminated: read as text, it then ends inside
@@ -144,8 +155,8 @@ double ReadDouble(const BYTE* p)
     return d;
 }
 
-// "%d" without printf: tables print thousands of fields per reply.
-const char* FormatInt(char* out, int value)
+// "%d" without printf: tables print thousands of fields per reply. Returns the length.
+int FormatInt(char* out, int value)
 {
     char digits[12];
     int length = 0;
@@ -160,7 +171,7 @@ const char* FormatInt(char* out, int value)
     while (length > 0)
         *p++ = digits[--length];
     *p = '\0';
-    return out;
+    return (int)(p - out);
 }
 
 } // namespace
@@ -243,8 +254,8 @@ int CDataSet::Parse(const BYTE* data, DWORD* remaining)
         f.type = ReadInt(p + 16);
         f.size = ReadInt(p + 20);
         memcpy(f.caption, p + 28, sizeof f.caption);
-        // Sizes smaller than the type reads would let getters run past the row.
-        if (f.size < 0 || f.size < TypeSize(f.type))
+        // A size below the type's is taken as sent: the getters read such a field as zero (see Value).
+        if (f.size < 0)
             return fail();
         // Readers take both texts as terminated.
         f.name[sizeof f.name - 1] = '\0';
@@ -423,6 +434,9 @@ const BYTE* CDataSet::GetFieldData(int i, int* length, int* type) const
             *length = f.size;
         return p;
     }
+    // A reference needs its 8 bytes; a field sent shorter holds none.
+    if (f.size < 8)
+        return nullptr;
     int offset = ReadInt(p);
     int valueLength = ValueBytes(blob, f.type, offset, ReadInt(p + 4));
     if (valueLength < 0)
@@ -461,12 +475,64 @@ CQuoteNumber CDataSet::GetQuoteNumber(const char* fieldName) const { return GetQ
 
 const char* CDataSet::GetAsText(int i)
 {
-    if (cursor < 0 || cursor >= rowCount)
+    int n;
+    return GetAsText(i, &n);
+}
+
+const char* CDataSet::GetAsText(int i, int* textLength)
+{
+    int unused;
+    int* n = textLength ? textLength : &unused;
+    // The row and the field are checked once, here; the common types are then read straight from the row.
+    if (cursor < 0 || cursor >= rowCount) {
+        *n = 10;
         return "BOF or EOF";
-    if (i < 0 || i >= fieldCount)
+    }
+    if (i < 0 || i >= fieldCount) {
+        *n = 17;
         return "Error Field Index";
-    int length, type;
+    }
+    const FieldInfo& f = fields.data[i];
+    const BYTE* p = RowAt(cursor) + f.offset;
+    if (f.size >= 4) {
+        switch (f.type) {
+        case FIELD_QUOTE:
+            *n = (int)CQuoteNumber::FormatPacked(ReadInt(p), text, sizeof text, false);
+            return text;
+        case FIELD_QUOTE_UNIT:
+            *n = (int)CQuoteNumber::FormatPacked(ReadInt(p), text, sizeof text, true);
+            return text;
+        case FIELD_INT:
+            *n = FormatInt(text, ReadInt(p));
+            return text;
+        case FIELD_TEXT:
+            if (f.size >= 8) {
+                int offset = ReadInt(p), length = ReadInt(p + 4);
+                if (length >= 1 && offset >= 0 && (long long)offset + length <= (long long)blob.count) {
+                    // The text ends at its first zero; one that has none within its length runs on (ValueBytes).
+                    const char* value = (const char*)blob.data + offset;
+                    const void* zero = memchr(value, 0, (size_t)length);
+                    *n = zero ? (int)((const char*)zero - value) : (int)strlen(value);
+                    return value;
+                }
+                *n = 4;
+                return "null";
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    const char* result = OtherText(i);
+    *n = (int)strlen(result);
+    return result;
+}
+
+const char* CDataSet::OtherText(int i)
+{
+    int length = 0, type = 0;
     const BYTE* p = GetFieldData(i, &length, &type);
+    p = ShortAsZero(p, type, length);
     switch (type) {
     case FIELD_BOOL:
         return p[0] ? "T" : "F";
@@ -474,10 +540,12 @@ const char* CDataSet::GetAsText(int i)
         snprintf(text, sizeof text, "%c", (char)p[0]);
         return text;
     case FIELD_SHORT:
-        return FormatInt(text, (int)(SHORT)ReadLE16(p));
+        FormatInt(text, (int)(SHORT)ReadLE16(p));
+        return text;
     case FIELD_INT:
     case FIELD_INT64: // the low 32 bits, which come first
-        return FormatInt(text, ReadInt(p));
+        FormatInt(text, ReadInt(p));
+        return text;
     case FIELD_FLOAT:
         snprintf(text, sizeof text, "%.3f", (double)ReadFloat(p));
         return text;
@@ -509,14 +577,10 @@ const char* CDataSet::GetAsText(int i)
         WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, longText.data(), bytes, nullptr, nullptr);
         return longText.c_str();
     }
-    case FIELD_QUOTE: {
-        CQuoteNumber::FromPacked(ReadInt(p)).FormatInto(text, sizeof text, false);
+    case FIELD_QUOTE:
+    case FIELD_QUOTE_UNIT:
+        CQuoteNumber::FormatPacked(ReadInt(p), text, sizeof text, type == FIELD_QUOTE_UNIT);
         return text;
-    }
-    case FIELD_QUOTE_UNIT: {
-        CQuoteNumber::FromPacked(ReadInt(p)).FormatInto(text, sizeof text, true);
-        return text;
-    }
     default:
         snprintf(text, sizeof text, "Unknow Type:%d", type);
         return text;
@@ -526,8 +590,9 @@ const char* CDataSet::GetAsText(const char* fieldName) { return GetAsText(FindFi
 
 int CDataSet::GetAsInt(int i) const
 {
-    int length, type;
+    int length = 0, type = 0;
     const BYTE* p = GetFieldData(i, &length, &type);
+    p = ShortAsZero(p, type, length);
     if (p == nullptr)
         return 0;
     switch (type) {

@@ -105,6 +105,8 @@ public:
     // Any field as 8-bit text; the text stays valid until the next GetAsText on this set.
     const char* GetAsText(int i);
     const char* GetAsText(const char* fieldName);
+    // The same, with the text's length in *textLength (when not null), so that a caller need not measure it.
+    const char* GetAsText(int i, int* textLength);
     int GetAsInt(int i) const;
     int GetAsInt(const char* fieldName) const;
 
@@ -118,6 +120,8 @@ public:
 
 private:
     void Reset();
+    // GetAsText of the types and sizes it does not read straight from the row.
+    const char* OtherText(int i);
     BYTE* RowAt(int row) const { return rows.data + (size_t)row * (size_t)rowSize; }
     void RecomputeOffsets(int from);
     int AppendBlobValue(int field, int row, const void* data, int length);
