@@ -194,6 +194,7 @@ CDataSet::~CDataSet() { Destroy(); }
 void CDataSet::Destroy()
 {
     // Capacity 0 makes the next append build a fresh block, so the set stays usable.
+    ReleaseBody();
     fields.Free();
     fields.capacity = fields.count = 0;
     rows.Free();
@@ -225,15 +226,73 @@ void CDataSet::SetName(const char* text)
 
 BOOL CDataSet::IsError() const { return StrEqualNoCase(name, "error") == 0; }
 
-int CDataSet::Parse(const BYTE* data, DWORD* remaining)
+void CDataSet::ReleaseBody()
 {
+    if (!body)
+        return;
+    // The rows and the blob are the body's bytes: forgotten, not freed.
+    rows.data = blob.data = nullptr;
+    rows.capacity = rows.count = blob.capacity = blob.count = 0;
+    body.reset();
+}
+
+BOOL CDataSet::OwnBuffers()
+{
+    if (!body)
+        return TRUE;
+    // Blocks of their own, each with the zero past its bytes (a new block is zeroed).
+    CByteBuffer ownRows(rows.count + 1), ownBlob(blob.count + 1);
+    if (ownRows.capacity == 0 || ownBlob.capacity == 0 || !ownRows.Append(rows.data, rows.count) ||
+        !ownBlob.Append(blob.data, blob.count))
+        return FALSE;
+    ReleaseBody();
+    rows = std::move(ownRows);
+    blob = std::move(ownBlob);
+    return TRUE;
+}
+
+void CDataSet::EndInPlace(const CByteBuffer& whole)
+{
+    if (!body)
+        return;
+    // The zero kept past the rows falls on the first byte of the blob length, already read; the one past the
+    // blob on the first name byte of the next set, already copied, or on the spare byte past the body. A body
+    // without that byte has its last set copied.
+    BYTE* blobEnd = blob.data + blob.count;
+    rows.data[rows.count] = 0;
+    if (blobEnd < whole.data + whole.capacity)
+        *blobEnd = 0;
+    else
+        OwnBuffers();
+}
+
+int CDataSet::Parse(const BYTE* data, DWORD* remaining) { return Parse(data, remaining, nullptr); }
+
+int CDataSet::Parse(const BYTE* data, DWORD* remaining, const std::shared_ptr<CByteBuffer>* inPlace)
+{
+    ReleaseBody();
     Reset();
     auto fail = [this] {
+        ReleaseBody();
         Reset();
         return 1;
     };
     if (data == nullptr || remaining == nullptr)
         return 1;
+    if (inPlace) {
+        // Rows and blob will be views into the body: the set's own blocks go first.
+        rows.Free();
+        blob.Free();
+        rows.capacity = rows.count = blob.capacity = blob.count = 0;
+        body = *inPlace;
+    }
+    auto take = [&](CByteBuffer& into, const BYTE* bytes, long long n) {
+        if (!inPlace)
+            return n <= 0 || into.Append(bytes, (UINT)n) != nullptr;
+        into.data = const_cast<BYTE*>(bytes); // the body is the set's to read (see EndInPlace)
+        into.capacity = into.count = (UINT)n;
+        return true;
+    };
     const BYTE* p = data;
     DWORD left = *remaining;
 
@@ -277,7 +336,7 @@ int CDataSet::Parse(const BYTE* data, DWORD* remaining)
         return fail();
     if (width == 0 && r > MAX_EMPTY_ROWS)
         r = MAX_EMPTY_ROWS;
-    if (rowBytes > 0 && !rows.Append(p, (UINT)rowBytes))
+    if (!take(rows, p, rowBytes))
         return fail();
     p += rowBytes;
     left -= (DWORD)rowBytes;
@@ -289,10 +348,10 @@ int CDataSet::Parse(const BYTE* data, DWORD* remaining)
     left -= 4;
     if (l < 0 || (DWORD)l > left)
         return fail();
-    if (l >= 1 && !blob.Append(p, (UINT)l))
+    if (!take(blob, p, l))
         return fail();
     left -= (DWORD)l;
-    if (!ZeroAfterEnd(rows) || !ZeroAfterEnd(blob))
+    if (!inPlace && (!ZeroAfterEnd(rows) || !ZeroAfterEnd(blob)))
         return fail();
 
     fieldCount = n;
@@ -638,6 +697,8 @@ void CDataSet::RecomputeOffsets(int from)
 
 int CDataSet::AddField(const FieldInfo* descriptor, int index)
 {
+    if (!OwnBuffers())
+        return DS_SIZE_MISMATCH;
     if (descriptor == nullptr)
         return DS_NO_SUCH_FIELD;
     FieldInfo f = *descriptor;
@@ -680,6 +741,8 @@ int CDataSet::AddField(const FieldInfo* descriptor, int index)
 
 int CDataSet::InsertRow(int index)
 {
+    if (!OwnBuffers())
+        return DS_SIZE_MISMATCH;
     if (rowCount == INT_MAX || ((long long)rowCount + 1) * rowSize > MAX_BYTES)
         return DS_SIZE_MISMATCH;
     // What this set writes must read back.
@@ -710,6 +773,8 @@ int CDataSet::InsertRow(int index)
 
 int CDataSet::DeleteRow(int index)
 {
+    if (!OwnBuffers())
+        return DS_SIZE_MISMATCH;
     if (index == -1)
         index = cursor;
     if (index < 0 || index >= rowCount)
@@ -762,6 +827,8 @@ int CDataSet::AppendBlobValue(int field, int row, const void* data, int length)
 
 int CDataSet::SetValue(int field, const void* data, int length, int row)
 {
+    if (!OwnBuffers())
+        return DS_SIZE_MISMATCH;
     if (row == -1)
         row = cursor;
     if (row < 0 || row >= rowCount)
@@ -780,6 +847,8 @@ int CDataSet::SetValue(int field, const void* data, int length, int row)
 
 int CDataSet::SetString(int field, const char* value)
 {
+    if (!OwnBuffers())
+        return DS_SIZE_MISMATCH;
     if (cursor < 0 || cursor >= rowCount)
         return DS_NO_SUCH_ROW;
     if (field < 0 || field >= fieldCount)
@@ -809,7 +878,7 @@ int CDataSet::SetString(int field, const char* value)
 
 int CDataSet::Compact()
 {
-    if (!blobHasGaps)
+    if (!blobHasGaps || !OwnBuffers())
         return 0;
     // First measure, so that a failure leaves every reference as it was.
     long long total = 0;
@@ -906,10 +975,10 @@ int CountDataSets(const BYTE* data, DWORD length, int limit)
     return count;
 }
 
-namespace {
-
 // Every set of the body, in order, until one does not fit; none for a body of more sets than a reply may hold.
-void ParseAll(const BYTE* data, DWORD length, PtrArray<CDataSet>& sets)
+// With inPlace the sets read their rows and blobs in that body.
+void CDataSet::ParseAll(const BYTE* data, DWORD length, PtrArray<CDataSet>& sets,
+                        const std::shared_ptr<CByteBuffer>* inPlace)
 {
     if (CountDataSets(data, length, MAX_REPLY_SETS) > MAX_REPLY_SETS)
         return;
@@ -920,14 +989,19 @@ void ParseAll(const BYTE* data, DWORD length, PtrArray<CDataSet>& sets)
         if (set == nullptr)
             break;
         DWORD remaining = left;
-        if (set->Parse(p, &remaining) != 0 || !sets.Append(set)) {
+        if (set->Parse(p, &remaining, inPlace) != 0 || !sets.Append(set)) {
             delete set;
             break;
         }
         p += left - remaining;
         left = remaining;
     }
+    // Only now: each set's terminators overwrite bytes the next one had still to read.
+    for (UINT k = 0; inPlace && k < sets.count; ++k)
+        sets.data[k]->EndInPlace(**inPlace);
 }
+
+namespace {
 
 // Hands the first kept sets to their new owner's array and deletes the rest.
 int HandOver(PtrArray<CDataSet>& sets, CDataSet** into, UINT kept)
@@ -946,7 +1020,22 @@ int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out)
     PtrArray<CDataSet> sets(64);
     if (out == nullptr)
         return HandOver(sets, nullptr, 0);
-    ParseAll(data, length, sets);
+    CDataSet::ParseAll(data, length, sets, nullptr);
+    if (sets.count == 0)
+        return 0;
+    auto* array = (CDataSet**)malloc(sizeof(CDataSet*) * sets.count);
+    if (array == nullptr)
+        return HandOver(sets, nullptr, 0);
+    *out = array;
+    return HandOver(sets, array, sets.count);
+}
+
+int ParseDataSets(const std::shared_ptr<CByteBuffer>& body, CDataSet*** out)
+{
+    PtrArray<CDataSet> sets(64);
+    if (out == nullptr || !body)
+        return 0;
+    CDataSet::ParseAll(body->data, body->count, sets, &body);
     if (sets.count == 0)
         return 0;
     auto* array = (CDataSet**)malloc(sizeof(CDataSet*) * sets.count);
@@ -961,6 +1050,6 @@ int ParseDataSets(const BYTE* data, DWORD length, CDataSet** into, DWORD capacit
     PtrArray<CDataSet> sets(64);
     if (into == nullptr)
         return 0;
-    ParseAll(data, length, sets);
+    CDataSet::ParseAll(data, length, sets, nullptr);
     return HandOver(sets, into, sets.count < capacity ? sets.count : capacity);
 }

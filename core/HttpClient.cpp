@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -311,6 +312,12 @@ int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
     if (!decoder.MoveResultTo(reply))
         return result(Fail(ERROR_RECEIVE));
     return result(1);
+}
+
+void CHttpClient::TakeReply(CByteBuffer& out)
+{
+    out = std::move(reply);
+    reply = CByteBuffer(64);
 }
 
 int CHttpClient::Receive(CByteBuffer& body, int budget)
