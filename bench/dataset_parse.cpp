@@ -99,7 +99,7 @@ void Measure(const char* what, const std::vector<uint8_t>& body, int repeats)
     ParseAndWalk(body); // warm up
     // The best of samples taken in turn, so that both meet the same load of a shared machine.
     double parse = 1e9, copying = 1e9;
-    for (int sample = 0; sample < 5; ++sample) {
+    for (int sample = 0; sample < 9; ++sample) {
         parse = std::min(parse, SecondsFor(repeats, [&] { sink = sink + ParseAndWalk(body); }));
         copying = std::min(copying, SecondsFor(repeats, [&] {
             memcpy(copy.data(), body.data(), body.size());

@@ -569,9 +569,16 @@ const char* CDataSet::GetAsText(int i, int* textLength)
                 int offset = ReadInt(p), length = ReadInt(p + 4);
                 if (length >= 1 && offset >= 0 && (long long)offset + length <= (long long)blob.count) {
                     // The text ends at its first zero; one that has none within its length runs on (ValueBytes).
+                    // Names and codes are short: their zero is looked for here, before a call to memchr.
                     const char* value = (const char*)blob.data + offset;
-                    const void* zero = memchr(value, 0, (size_t)length);
-                    *n = zero ? (int)((const char*)zero - value) : (int)strlen(value);
+                    int k = 0, near = length < 32 ? length : 32;
+                    while (k < near && value[k] != 0)
+                        ++k;
+                    if (k == near && near < length) {
+                        const void* zero = memchr(value + near, 0, (size_t)(length - near));
+                        k = zero ? (int)((const char*)zero - value) : length;
+                    }
+                    *n = k < length ? k : (int)strlen(value);
                     return value;
                 }
                 *n = 4;
