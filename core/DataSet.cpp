@@ -1020,14 +1020,9 @@ int HandOver(PtrArray<CDataSet>& sets, CDataSet** into, UINT kept)
     return (int)kept;
 }
 
-} // namespace
-
-int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out)
+// Every set to a new malloc'ed array put in *out; none (all deleted) when it cannot be made.
+int HandOverAll(PtrArray<CDataSet>& sets, CDataSet*** out)
 {
-    PtrArray<CDataSet> sets(64);
-    if (out == nullptr)
-        return HandOver(sets, nullptr, 0);
-    CDataSet::ParseAll(data, length, sets, nullptr);
     if (sets.count == 0)
         return 0;
     auto* array = (CDataSet**)malloc(sizeof(CDataSet*) * sets.count);
@@ -1037,19 +1032,24 @@ int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out)
     return HandOver(sets, array, sets.count);
 }
 
+} // namespace
+
+int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out)
+{
+    PtrArray<CDataSet> sets(64);
+    if (out == nullptr)
+        return HandOver(sets, nullptr, 0);
+    CDataSet::ParseAll(data, length, sets, nullptr);
+    return HandOverAll(sets, out);
+}
+
 int ParseDataSets(const std::shared_ptr<CByteBuffer>& body, CDataSet*** out)
 {
     PtrArray<CDataSet> sets(64);
     if (out == nullptr || !body)
         return 0;
     CDataSet::ParseAll(body->data, body->count, sets, &body);
-    if (sets.count == 0)
-        return 0;
-    auto* array = (CDataSet**)malloc(sizeof(CDataSet*) * sets.count);
-    if (array == nullptr)
-        return HandOver(sets, nullptr, 0);
-    *out = array;
-    return HandOver(sets, array, sets.count);
+    return HandOverAll(sets, out);
 }
 
 int ParseDataSets(const BYTE* data, DWORD length, CDataSet** into, DWORD capacity)
