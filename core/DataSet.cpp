@@ -66,6 +66,9 @@ int TypeSize(int type)
 
 bool IsBlobType(int type) { return type == FIELD_TEXT || type == FIELD_BYTES || type == FIELD_WIDE_TEXT; }
 
+// A blob field sent shorter than its 8 bytes has no room for a reference: it never holds a value.
+bool HoldsReference(const FieldInfo& f) { return IsBlobType(f.type) && f.size >= 8; }
+
 // A number sent in fewer bytes than its type has reads as zero, as GetShort and GetInt answer for it.
 const BYTE* ShortAsZero(const BYTE* p, int type, int length)
 {
@@ -788,7 +791,7 @@ int CDataSet::DeleteRow(int index)
         return DS_NO_SUCH_ROW;
     if (blob.count > 0) {
         for (int k = 0; k < fieldCount; ++k) {
-            if (IsBlobType(fields.data[k].type) && ReadInt(RowAt(index) + fields.data[k].offset + 4) > 0)
+            if (HoldsReference(fields.data[k]) && ReadInt(RowAt(index) + fields.data[k].offset + 4) > 0)
                 blobHasGaps = 1;
         }
     }
@@ -806,6 +809,8 @@ int CDataSet::DeleteRow(int index)
 
 int CDataSet::AppendBlobValue(int field, int row, const void* data, int length)
 {
+    if (!HoldsReference(fields.data[field]))
+        return DS_SIZE_MISMATCH;
     if (length < 0 || (length > 0 && data == nullptr) || (long long)blob.count + length > MAX_BYTES)
         return DS_SIZE_MISMATCH;
     BYTE* ref = RowAt(row) + fields.data[field].offset;
@@ -890,7 +895,7 @@ int CDataSet::Compact()
     // First measure, so that a failure leaves every reference as it was.
     long long total = 0;
     for (int k = 0; k < fieldCount; ++k) {
-        if (!IsBlobType(fields.data[k].type))
+        if (!HoldsReference(fields.data[k]))
             continue;
         for (int r = 0; r < rowCount; ++r) {
             const BYTE* ref = RowAt(r) + fields.data[k].offset;
@@ -906,7 +911,7 @@ int CDataSet::Compact()
         return 0;
     UINT used = 0;
     for (int k = 0; k < fieldCount; ++k) {
-        if (!IsBlobType(fields.data[k].type))
+        if (!HoldsReference(fields.data[k]))
             continue;
         for (int r = 0; r < rowCount; ++r) {
             BYTE* ref = RowAt(r) + fields.data[k].offset;

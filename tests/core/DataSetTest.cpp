@@ -362,6 +362,12 @@ TEST(DataSet, FieldsSentShorterThanTheirTypeReadAsZeroAndTheSetsAfterThemStay)
     }
     EXPECT_EQ(set.GetString("t"), nullptr);
     EXPECT_EQ(set.GetQuoteNumber("q").GetValue(), 0.0);
+    // Such a text field has no room for a value; rows around it still come and go.
+    EXPECT_EQ(set.SetString(0, "x"), DS_SIZE_MISMATCH);
+    EXPECT_EQ(set.InsertRow(-1), DS_OK);
+    EXPECT_EQ(set.DeleteRow(0), DS_OK);
+    EXPECT_EQ(set.Compact(), 0);
+    EXPECT_STREQ(set.GetAsText("t"), "null");
     ASSERT_TRUE(sets[1].MoveFirst());
     EXPECT_EQ(sets[1].GetInt("x"), 7);
 }
