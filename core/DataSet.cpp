@@ -24,7 +24,11 @@ constexpr DWORD DESCRIPTOR_BYTES = 60;
 // rows by a few bytes, while the set itself (its name, say "error") and the sets after it still count.
 constexpr int MAX_EMPTY_ROWS = 65536;
 
-int ReadInt(const BYTE* p) { return (int)ReadLE32(p); }
+// Inline: every getter reads through it, and the call cost more than the read.
+inline int ReadInt(const BYTE* p)
+{
+    return (int)((DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24));
+}
 
 void WriteInt(BYTE* p, int value)
 {
@@ -61,6 +65,16 @@ int TypeSize(int type)
 }
 
 bool IsBlobType(int type) { return type == FIELD_TEXT || type == FIELD_BYTES || type == FIELD_WIDE_TEXT; }
+
+// A blob field sent shorter than its 8 bytes has no room for a reference: it never holds a value.
+bool HoldsReference(const FieldInfo& f) { return IsBlobType(f.type) && f.size >= 8; }
+
+// A number sent in fewer bytes than its type has reads as zero, as GetShort and GetInt answer for it.
+const BYTE* ShortAsZero(const BYTE* p, int type, int length)
+{
+    static const BYTE ZEROS[8] = {};
+    return p && !IsBlobType(type) && length < TypeSize(type) ? ZEROS : p;
+}
 
 // Keeps a zero byte just past the used bytes of b (growing it when full). GetString hands out any field's bytes
 // as text, and a number, a byte array or a text cut short is not terminated: read as text, it then ends inside
@@ -144,8 +158,8 @@ double ReadDouble(const BYTE* p)
     return d;
 }
 
-// "%d" without printf: tables print thousands of fields per reply.
-const char* FormatInt(char* out, int value)
+// "%d" without printf: tables print thousands of fields per reply. Returns the length.
+int FormatInt(char* out, int value)
 {
     char digits[12];
     int length = 0;
@@ -160,7 +174,7 @@ const char* FormatInt(char* out, int value)
     while (length > 0)
         *p++ = digits[--length];
     *p = '\0';
-    return out;
+    return (int)(p - out);
 }
 
 } // namespace
@@ -183,6 +197,7 @@ CDataSet::~CDataSet() { Destroy(); }
 void CDataSet::Destroy()
 {
     // Capacity 0 makes the next append build a fresh block, so the set stays usable.
+    ReleaseBody();
     fields.Free();
     fields.capacity = fields.count = 0;
     rows.Free();
@@ -214,15 +229,73 @@ void CDataSet::SetName(const char* text)
 
 BOOL CDataSet::IsError() const { return StrEqualNoCase(name, "error") == 0; }
 
-int CDataSet::Parse(const BYTE* data, DWORD* remaining)
+void CDataSet::ReleaseBody()
 {
+    if (!body)
+        return;
+    // The rows and the blob are the body's bytes: forgotten, not freed.
+    rows.data = blob.data = nullptr;
+    rows.capacity = rows.count = blob.capacity = blob.count = 0;
+    body.reset();
+}
+
+BOOL CDataSet::OwnBuffers()
+{
+    if (!body)
+        return TRUE;
+    // Blocks of their own, each with the zero past its bytes (a new block is zeroed).
+    CByteBuffer ownRows(rows.count + 1), ownBlob(blob.count + 1);
+    if (ownRows.capacity == 0 || ownBlob.capacity == 0 || !ownRows.Append(rows.data, rows.count) ||
+        !ownBlob.Append(blob.data, blob.count))
+        return FALSE;
+    ReleaseBody();
+    rows = std::move(ownRows);
+    blob = std::move(ownBlob);
+    return TRUE;
+}
+
+void CDataSet::EndInPlace(const CByteBuffer& whole)
+{
+    if (!body)
+        return;
+    // The zero kept past the rows falls on the first byte of the blob length, already read; the one past the
+    // blob on the first name byte of the next set, already copied, or on the spare byte past the body. A body
+    // without that byte has its last set copied.
+    BYTE* blobEnd = blob.data + blob.count;
+    rows.data[rows.count] = 0;
+    if (blobEnd < whole.data + whole.capacity)
+        *blobEnd = 0;
+    else
+        OwnBuffers();
+}
+
+int CDataSet::Parse(const BYTE* data, DWORD* remaining) { return Parse(data, remaining, nullptr); }
+
+int CDataSet::Parse(const BYTE* data, DWORD* remaining, const std::shared_ptr<CByteBuffer>* inPlace)
+{
+    ReleaseBody();
     Reset();
     auto fail = [this] {
+        ReleaseBody();
         Reset();
         return 1;
     };
     if (data == nullptr || remaining == nullptr)
         return 1;
+    if (inPlace) {
+        // Rows and blob will be views into the body: the set's own blocks go first.
+        rows.Free();
+        blob.Free();
+        rows.capacity = rows.count = blob.capacity = blob.count = 0;
+        body = *inPlace;
+    }
+    auto take = [&](CByteBuffer& into, const BYTE* bytes, long long n) {
+        if (!inPlace)
+            return n <= 0 || into.Append(bytes, (UINT)n) != nullptr;
+        into.data = const_cast<BYTE*>(bytes); // the body is the set's to read (see EndInPlace)
+        into.capacity = into.count = (UINT)n;
+        return true;
+    };
     const BYTE* p = data;
     DWORD left = *remaining;
 
@@ -243,8 +316,8 @@ int CDataSet::Parse(const BYTE* data, DWORD* remaining)
         f.type = ReadInt(p + 16);
         f.size = ReadInt(p + 20);
         memcpy(f.caption, p + 28, sizeof f.caption);
-        // Sizes smaller than the type reads would let getters run past the row.
-        if (f.size < 0 || f.size < TypeSize(f.type))
+        // A size below the type's is taken as sent: the getters read such a field as zero (see Value).
+        if (f.size < 0)
             return fail();
         // Readers take both texts as terminated.
         f.name[sizeof f.name - 1] = '\0';
@@ -266,7 +339,7 @@ int CDataSet::Parse(const BYTE* data, DWORD* remaining)
         return fail();
     if (width == 0 && r > MAX_EMPTY_ROWS)
         r = MAX_EMPTY_ROWS;
-    if (rowBytes > 0 && !rows.Append(p, (UINT)rowBytes))
+    if (!take(rows, p, rowBytes))
         return fail();
     p += rowBytes;
     left -= (DWORD)rowBytes;
@@ -278,10 +351,10 @@ int CDataSet::Parse(const BYTE* data, DWORD* remaining)
     left -= 4;
     if (l < 0 || (DWORD)l > left)
         return fail();
-    if (l >= 1 && !blob.Append(p, (UINT)l))
+    if (!take(blob, p, l))
         return fail();
     left -= (DWORD)l;
-    if (!ZeroAfterEnd(rows) || !ZeroAfterEnd(blob))
+    if (!inPlace && (!ZeroAfterEnd(rows) || !ZeroAfterEnd(blob)))
         return fail();
 
     fieldCount = n;
@@ -423,6 +496,9 @@ const BYTE* CDataSet::GetFieldData(int i, int* length, int* type) const
             *length = f.size;
         return p;
     }
+    // A reference needs its 8 bytes; a field sent shorter holds none.
+    if (f.size < 8)
+        return nullptr;
     int offset = ReadInt(p);
     int valueLength = ValueBytes(blob, f.type, offset, ReadInt(p + 4));
     if (valueLength < 0)
@@ -461,12 +537,71 @@ CQuoteNumber CDataSet::GetQuoteNumber(const char* fieldName) const { return GetQ
 
 const char* CDataSet::GetAsText(int i)
 {
-    if (cursor < 0 || cursor >= rowCount)
+    int n;
+    return GetAsText(i, &n);
+}
+
+const char* CDataSet::GetAsText(int i, int* textLength)
+{
+    int unused;
+    int* n = textLength ? textLength : &unused;
+    // The row and the field are checked once, here; the common types are then read straight from the row.
+    if (cursor < 0 || cursor >= rowCount) {
+        *n = 10;
         return "BOF or EOF";
-    if (i < 0 || i >= fieldCount)
+    }
+    if (i < 0 || i >= fieldCount) {
+        *n = 17;
         return "Error Field Index";
-    int length, type;
+    }
+    const FieldInfo& f = fields.data[i];
+    const BYTE* p = RowAt(cursor) + f.offset;
+    if (f.size >= 4) {
+        switch (f.type) {
+        case FIELD_QUOTE:
+            *n = (int)CQuoteNumber::FormatPacked(ReadInt(p), text, sizeof text, false);
+            return text;
+        case FIELD_QUOTE_UNIT:
+            *n = (int)CQuoteNumber::FormatPacked(ReadInt(p), text, sizeof text, true);
+            return text;
+        case FIELD_INT:
+            *n = FormatInt(text, ReadInt(p));
+            return text;
+        case FIELD_TEXT:
+            if (f.size >= 8) {
+                int offset = ReadInt(p), length = ReadInt(p + 4);
+                if (length >= 1 && offset >= 0 && (long long)offset + length <= (long long)blob.count) {
+                    // The text ends at its first zero; one that has none within its length runs on (ValueBytes).
+                    // Names and codes are short: their zero is looked for here, before a call to memchr.
+                    const char* value = (const char*)blob.data + offset;
+                    int k = 0, near = length < 32 ? length : 32;
+                    while (k < near && value[k] != 0)
+                        ++k;
+                    if (k == near && near < length) {
+                        const void* zero = memchr(value + near, 0, (size_t)(length - near));
+                        k = zero ? (int)((const char*)zero - value) : length;
+                    }
+                    *n = k < length ? k : (int)strlen(value);
+                    return value;
+                }
+                *n = 4;
+                return "null";
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    const char* result = OtherText(i);
+    *n = (int)strlen(result);
+    return result;
+}
+
+const char* CDataSet::OtherText(int i)
+{
+    int length = 0, type = 0;
     const BYTE* p = GetFieldData(i, &length, &type);
+    p = ShortAsZero(p, type, length);
     switch (type) {
     case FIELD_BOOL:
         return p[0] ? "T" : "F";
@@ -474,10 +609,12 @@ const char* CDataSet::GetAsText(int i)
         snprintf(text, sizeof text, "%c", (char)p[0]);
         return text;
     case FIELD_SHORT:
-        return FormatInt(text, (int)(SHORT)ReadLE16(p));
+        FormatInt(text, (int)(SHORT)ReadLE16(p));
+        return text;
     case FIELD_INT:
     case FIELD_INT64: // the low 32 bits, which come first
-        return FormatInt(text, ReadInt(p));
+        FormatInt(text, ReadInt(p));
+        return text;
     case FIELD_FLOAT:
         snprintf(text, sizeof text, "%.3f", (double)ReadFloat(p));
         return text;
@@ -509,14 +646,10 @@ const char* CDataSet::GetAsText(int i)
         WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, longText.data(), bytes, nullptr, nullptr);
         return longText.c_str();
     }
-    case FIELD_QUOTE: {
-        CQuoteNumber::FromPacked(ReadInt(p)).FormatInto(text, sizeof text, false);
+    case FIELD_QUOTE:
+    case FIELD_QUOTE_UNIT:
+        CQuoteNumber::FormatPacked(ReadInt(p), text, sizeof text, type == FIELD_QUOTE_UNIT);
         return text;
-    }
-    case FIELD_QUOTE_UNIT: {
-        CQuoteNumber::FromPacked(ReadInt(p)).FormatInto(text, sizeof text, true);
-        return text;
-    }
     default:
         snprintf(text, sizeof text, "Unknow Type:%d", type);
         return text;
@@ -526,8 +659,9 @@ const char* CDataSet::GetAsText(const char* fieldName) { return GetAsText(FindFi
 
 int CDataSet::GetAsInt(int i) const
 {
-    int length, type;
+    int length = 0, type = 0;
     const BYTE* p = GetFieldData(i, &length, &type);
+    p = ShortAsZero(p, type, length);
     if (p == nullptr)
         return 0;
     switch (type) {
@@ -573,6 +707,8 @@ void CDataSet::RecomputeOffsets(int from)
 
 int CDataSet::AddField(const FieldInfo* descriptor, int index)
 {
+    if (!OwnBuffers())
+        return DS_SIZE_MISMATCH;
     if (descriptor == nullptr)
         return DS_NO_SUCH_FIELD;
     FieldInfo f = *descriptor;
@@ -615,6 +751,8 @@ int CDataSet::AddField(const FieldInfo* descriptor, int index)
 
 int CDataSet::InsertRow(int index)
 {
+    if (!OwnBuffers())
+        return DS_SIZE_MISMATCH;
     if (rowCount == INT_MAX || ((long long)rowCount + 1) * rowSize > MAX_BYTES)
         return DS_SIZE_MISMATCH;
     // What this set writes must read back.
@@ -645,13 +783,15 @@ int CDataSet::InsertRow(int index)
 
 int CDataSet::DeleteRow(int index)
 {
+    if (!OwnBuffers())
+        return DS_SIZE_MISMATCH;
     if (index == -1)
         index = cursor;
     if (index < 0 || index >= rowCount)
         return DS_NO_SUCH_ROW;
     if (blob.count > 0) {
         for (int k = 0; k < fieldCount; ++k) {
-            if (IsBlobType(fields.data[k].type) && ReadInt(RowAt(index) + fields.data[k].offset + 4) > 0)
+            if (HoldsReference(fields.data[k]) && ReadInt(RowAt(index) + fields.data[k].offset + 4) > 0)
                 blobHasGaps = 1;
         }
     }
@@ -669,6 +809,8 @@ int CDataSet::DeleteRow(int index)
 
 int CDataSet::AppendBlobValue(int field, int row, const void* data, int length)
 {
+    if (!HoldsReference(fields.data[field]))
+        return DS_SIZE_MISMATCH;
     if (length < 0 || (length > 0 && data == nullptr) || (long long)blob.count + length > MAX_BYTES)
         return DS_SIZE_MISMATCH;
     BYTE* ref = RowAt(row) + fields.data[field].offset;
@@ -697,6 +839,8 @@ int CDataSet::AppendBlobValue(int field, int row, const void* data, int length)
 
 int CDataSet::SetValue(int field, const void* data, int length, int row)
 {
+    if (!OwnBuffers())
+        return DS_SIZE_MISMATCH;
     if (row == -1)
         row = cursor;
     if (row < 0 || row >= rowCount)
@@ -715,6 +859,8 @@ int CDataSet::SetValue(int field, const void* data, int length, int row)
 
 int CDataSet::SetString(int field, const char* value)
 {
+    if (!OwnBuffers())
+        return DS_SIZE_MISMATCH;
     if (cursor < 0 || cursor >= rowCount)
         return DS_NO_SUCH_ROW;
     if (field < 0 || field >= fieldCount)
@@ -744,12 +890,12 @@ int CDataSet::SetString(int field, const char* value)
 
 int CDataSet::Compact()
 {
-    if (!blobHasGaps)
+    if (!blobHasGaps || !OwnBuffers())
         return 0;
     // First measure, so that a failure leaves every reference as it was.
     long long total = 0;
     for (int k = 0; k < fieldCount; ++k) {
-        if (!IsBlobType(fields.data[k].type))
+        if (!HoldsReference(fields.data[k]))
             continue;
         for (int r = 0; r < rowCount; ++r) {
             const BYTE* ref = RowAt(r) + fields.data[k].offset;
@@ -765,7 +911,7 @@ int CDataSet::Compact()
         return 0;
     UINT used = 0;
     for (int k = 0; k < fieldCount; ++k) {
-        if (!IsBlobType(fields.data[k].type))
+        if (!HoldsReference(fields.data[k]))
             continue;
         for (int r = 0; r < rowCount; ++r) {
             BYTE* ref = RowAt(r) + fields.data[k].offset;
@@ -841,10 +987,10 @@ int CountDataSets(const BYTE* data, DWORD length, int limit)
     return count;
 }
 
-namespace {
-
 // Every set of the body, in order, until one does not fit; none for a body of more sets than a reply may hold.
-void ParseAll(const BYTE* data, DWORD length, PtrArray<CDataSet>& sets)
+// With inPlace the sets read their rows and blobs in that body.
+void CDataSet::ParseAll(const BYTE* data, DWORD length, PtrArray<CDataSet>& sets,
+                        const std::shared_ptr<CByteBuffer>* inPlace)
 {
     if (CountDataSets(data, length, MAX_REPLY_SETS) > MAX_REPLY_SETS)
         return;
@@ -855,14 +1001,19 @@ void ParseAll(const BYTE* data, DWORD length, PtrArray<CDataSet>& sets)
         if (set == nullptr)
             break;
         DWORD remaining = left;
-        if (set->Parse(p, &remaining) != 0 || !sets.Append(set)) {
+        if (set->Parse(p, &remaining, inPlace) != 0 || !sets.Append(set)) {
             delete set;
             break;
         }
         p += left - remaining;
         left = remaining;
     }
+    // Only now: each set's terminators overwrite bytes the next one had still to read.
+    for (UINT k = 0; inPlace && k < sets.count; ++k)
+        sets.data[k]->EndInPlace(**inPlace);
 }
+
+namespace {
 
 // Hands the first kept sets to their new owner's array and deletes the rest.
 int HandOver(PtrArray<CDataSet>& sets, CDataSet** into, UINT kept)
@@ -874,14 +1025,9 @@ int HandOver(PtrArray<CDataSet>& sets, CDataSet** into, UINT kept)
     return (int)kept;
 }
 
-} // namespace
-
-int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out)
+// Every set to a new malloc'ed array put in *out; none (all deleted) when it cannot be made.
+int HandOverAll(PtrArray<CDataSet>& sets, CDataSet*** out)
 {
-    PtrArray<CDataSet> sets(64);
-    if (out == nullptr)
-        return HandOver(sets, nullptr, 0);
-    ParseAll(data, length, sets);
     if (sets.count == 0)
         return 0;
     auto* array = (CDataSet**)malloc(sizeof(CDataSet*) * sets.count);
@@ -891,11 +1037,31 @@ int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out)
     return HandOver(sets, array, sets.count);
 }
 
+} // namespace
+
+int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out)
+{
+    PtrArray<CDataSet> sets(64);
+    if (out == nullptr)
+        return HandOver(sets, nullptr, 0);
+    CDataSet::ParseAll(data, length, sets, nullptr);
+    return HandOverAll(sets, out);
+}
+
+int ParseDataSets(const std::shared_ptr<CByteBuffer>& body, CDataSet*** out)
+{
+    PtrArray<CDataSet> sets(64);
+    if (out == nullptr || !body)
+        return 0;
+    CDataSet::ParseAll(body->data, body->count, sets, &body);
+    return HandOverAll(sets, out);
+}
+
 int ParseDataSets(const BYTE* data, DWORD length, CDataSet** into, DWORD capacity)
 {
     PtrArray<CDataSet> sets(64);
     if (into == nullptr)
         return 0;
-    ParseAll(data, length, sets);
+    CDataSet::ParseAll(data, length, sets, nullptr);
     return HandOver(sets, into, sets.count < capacity ? sets.count : capacity);
 }

@@ -2,6 +2,7 @@
 // and byte arrays, and a cursor), its binary form, and ParseDataSets, which splits a reply body into sets.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "core/GrowArray.h"
@@ -105,8 +106,15 @@ public:
     // Any field as 8-bit text; the text stays valid until the next GetAsText on this set.
     const char* GetAsText(int i);
     const char* GetAsText(const char* fieldName);
+    // The same, with the text's length in *textLength (when not null), so that a caller need not measure it.
+    const char* GetAsText(int i, int* textLength);
     int GetAsInt(int i) const;
     int GetAsInt(const char* fieldName) const;
+
+    // The sets of a body in order, until one does not fit (none for a body of more than MAX_REPLY_SETS); with
+    // inPlace they read their rows and blobs in that body. What ParseDataSets hands out.
+    static void ParseAll(const BYTE* data, DWORD length, PtrArray<CDataSet>& sets,
+                         const std::shared_ptr<CByteBuffer>* inPlace);
 
     int AddField(const FieldInfo* descriptor, int index);
     int InsertRow(int index);
@@ -117,7 +125,17 @@ public:
     int Compact();
 
 private:
+    // Parse; with inPlace the rows and the blob stay in that body, which the set then shares.
+    int Parse(const BYTE* data, DWORD* remaining, const std::shared_ptr<CByteBuffer>* inPlace);
+    // Copies rows and blob read in place into blocks of the set's own (before any edit); FALSE without memory.
+    BOOL OwnBuffers();
+    // Forgets rows and blob read in place, and the body.
+    void ReleaseBody();
+    // Writes the zeros kept past the rows and the blob into the body, once every set of it is parsed.
+    void EndInPlace(const CByteBuffer& whole);
     void Reset();
+    // GetAsText of the types and sizes it does not read straight from the row.
+    const char* OtherText(int i);
     BYTE* RowAt(int row) const { return rows.data + (size_t)row * (size_t)rowSize; }
     void RecomputeOffsets(int from);
     int AppendBlobValue(int field, int row, const void* data, int length);
@@ -135,6 +153,8 @@ private:
     char text[64] = {};
     // GetAsText results that do not fit `text`: the 8-bit form of a UTF-16 value, or a very large number.
     std::string longText;
+    // The reply body the rows and the blob lie in, when they were read in place; null when they are the set's.
+    std::shared_ptr<CByteBuffer> body;
 };
 
 // The most record sets one reply or data file may hold; a body of more is refused whole, so what a reply costs
@@ -149,5 +169,8 @@ int CountDataSets(const BYTE* data, DWORD length, int limit);
 // parsed); a null out parses nothing. The caller owns every set handed out. A set that does not fit ends the
 // parse.
 int ParseDataSets(const BYTE* data, DWORD length, CDataSet*** out);
+// The same for a body handed over with its block: the sets read their rows and blobs in it (no copy), and the
+// block lives as long as any of them. A spare byte past the body's bytes saves copying the last set.
+int ParseDataSets(const std::shared_ptr<CByteBuffer>& body, CDataSet*** out);
 // The same into the caller's array of capacity places; sets beyond it are dropped.
 int ParseDataSets(const BYTE* data, DWORD length, CDataSet** into, DWORD capacity);

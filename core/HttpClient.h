@@ -35,6 +35,9 @@ public:
     // Returns 1 success, 0 failure (out = the error record set), -1 cancelled (out empty). Out values point
     // into the reply buffer until the next request.
     virtual int Request(const char* text, BYTE** outData, int* outLength);
+    // Hands the last reply's buffer over to `out` (whose old block is freed), for a record set to read in place;
+    // what Request gave out no longer points anywhere.
+    void TakeReply(CByteBuffer& out);
 
     const char* SetServer(const char* host, int port);
     const char* GetHost() const { return host; }

@@ -131,15 +131,21 @@ int CHttpReplyReader::FeedBody(const BYTE* bytes, int length, CByteBuffer& body)
     if (length > 0) {
         if ((unsigned long long)body.GetSize() + (unsigned)length > (unsigned long long)MAX_BODY + 2048)
             return Finish(MALFORMED);
-        // Grown by doubling what has come, but never past the announced length: the buffer never holds more
-        // than twice the bytes received (a header alone cannot make it big), and no block is ever bigger
-        // than the body.
+        // A body of up to UPFRONT_BODY bytes gets its whole block at once, with one byte to spare (the record
+        // sets read in place keep a zero past their last byte): growing block by block left the smaller blocks
+        // in the heap, and the reply cost twice its size. Beyond that the block grows by doubling what has
+        // come, never past the announced length, so that a header alone cannot make it big.
         UINT needed = body.GetSize() + (UINT)length;
         if (needed > body.capacity) {
-            UINT doubled = body.capacity > 0x7FFFFFFFu / 2 ? needed : 2 * body.capacity;
-            UINT room = needed > doubled ? needed : doubled;
-            if (room > contentLength && needed <= contentLength)
-                room = contentLength;
+            UINT room;
+            if (contentLength <= UPFRONT_BODY && needed <= contentLength) {
+                room = contentLength + 1;
+            } else {
+                UINT doubled = body.capacity > 0x7FFFFFFFu / 2 ? needed : 2 * body.capacity;
+                room = needed > doubled ? needed : doubled;
+                if (room > contentLength && needed <= contentLength)
+                    room = contentLength;
+            }
             if (!body.Reserve(room))
                 return Finish(MALFORMED);
         }

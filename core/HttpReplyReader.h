@@ -14,6 +14,8 @@ public:
         MAX_ETAG = 255,
     };
     static constexpr UINT MAX_BODY = 64u * 1024u * 1024u;
+    // A body announced with at most this length is given its whole block at its first bytes.
+    static constexpr UINT UPFRONT_BODY = 4u * 1024u * 1024u;
 
     enum Result { MALFORMED = -1, NEED_MORE = 0, COMPLETE = 1 };
 

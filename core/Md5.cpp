@@ -15,57 +15,108 @@ inline uint32_t LoadLittle(const BYTE* p)
     return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
 }
 
-const uint32_t SINES[64] = {
-    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
-    0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
-    0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
-    0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
-    0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
-    0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
-    0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
-    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391,
-};
+// The four round functions in the forms with the fewest operations. G's two halves have no bit in common, so
+// they are added one by one: the half without b, the value the step before just made, is ready earlier.
+#define MD5_F(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
+#define MD5_H(x, y, z) ((x) ^ (y) ^ (z))
+#define MD5_I(x, y, z) ((y) ^ ((x) | ~(z)))
+#define MD5_STEP(f, a, b, c, d, word, sine, shift)                                                                   \
+    (a) += (word) + (sine);                                                                                          \
+    (a) += f((b), (c), (d));                                                                                         \
+    (a) = Rotl((a), (shift)) + (b)
+#define MD5_G_STEP(f, a, b, c, d, word, sine, shift)                                                                 \
+    (a) += (word) + (sine) + ((c) & ~(d));                                                                           \
+    (a) += (b) & (d);                                                                                                \
+    (a) = Rotl((a), (shift)) + (b)
 
-const int SHIFTS[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
-
+// One 64-byte block, the 64 steps written out: a loop with the step's function, word and shift computed at every
+// step ran at two thirds of the speed.
 void Transform(uint32_t state[4], const BYTE block[64])
 {
     uint32_t x[16];
     for (int i = 0; i < 16; ++i)
         x[i] = LoadLittle(block + 4 * i);
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
-    for (int i = 0; i < 64; ++i) {
-        uint32_t f;
-        int g;
-        switch (i / 16) {
-        case 0:
-            f = (b & c) | (~b & d);
-            g = i;
-            break;
-        case 1:
-            f = (d & b) | (~d & c);
-            g = (5 * i + 1) % 16;
-            break;
-        case 2:
-            f = b ^ c ^ d;
-            g = (3 * i + 5) % 16;
-            break;
-        default:
-            f = c ^ (b | ~d);
-            g = (7 * i) % 16;
-            break;
-        }
-        uint32_t next = b + Rotl(a + f + SINES[i] + x[g], SHIFTS[i / 16][i % 4]);
-        a = d;
-        d = c;
-        c = b;
-        b = next;
-    }
+
+    MD5_STEP(MD5_F, a, b, c, d, x[0], 0xd76aa478, 7);
+    MD5_STEP(MD5_F, d, a, b, c, x[1], 0xe8c7b756, 12);
+    MD5_STEP(MD5_F, c, d, a, b, x[2], 0x242070db, 17);
+    MD5_STEP(MD5_F, b, c, d, a, x[3], 0xc1bdceee, 22);
+    MD5_STEP(MD5_F, a, b, c, d, x[4], 0xf57c0faf, 7);
+    MD5_STEP(MD5_F, d, a, b, c, x[5], 0x4787c62a, 12);
+    MD5_STEP(MD5_F, c, d, a, b, x[6], 0xa8304613, 17);
+    MD5_STEP(MD5_F, b, c, d, a, x[7], 0xfd469501, 22);
+    MD5_STEP(MD5_F, a, b, c, d, x[8], 0x698098d8, 7);
+    MD5_STEP(MD5_F, d, a, b, c, x[9], 0x8b44f7af, 12);
+    MD5_STEP(MD5_F, c, d, a, b, x[10], 0xffff5bb1, 17);
+    MD5_STEP(MD5_F, b, c, d, a, x[11], 0x895cd7be, 22);
+    MD5_STEP(MD5_F, a, b, c, d, x[12], 0x6b901122, 7);
+    MD5_STEP(MD5_F, d, a, b, c, x[13], 0xfd987193, 12);
+    MD5_STEP(MD5_F, c, d, a, b, x[14], 0xa679438e, 17);
+    MD5_STEP(MD5_F, b, c, d, a, x[15], 0x49b40821, 22);
+
+    MD5_G_STEP(MD5_G, a, b, c, d, x[1], 0xf61e2562, 5);
+    MD5_G_STEP(MD5_G, d, a, b, c, x[6], 0xc040b340, 9);
+    MD5_G_STEP(MD5_G, c, d, a, b, x[11], 0x265e5a51, 14);
+    MD5_G_STEP(MD5_G, b, c, d, a, x[0], 0xe9b6c7aa, 20);
+    MD5_G_STEP(MD5_G, a, b, c, d, x[5], 0xd62f105d, 5);
+    MD5_G_STEP(MD5_G, d, a, b, c, x[10], 0x02441453, 9);
+    MD5_G_STEP(MD5_G, c, d, a, b, x[15], 0xd8a1e681, 14);
+    MD5_G_STEP(MD5_G, b, c, d, a, x[4], 0xe7d3fbc8, 20);
+    MD5_G_STEP(MD5_G, a, b, c, d, x[9], 0x21e1cde6, 5);
+    MD5_G_STEP(MD5_G, d, a, b, c, x[14], 0xc33707d6, 9);
+    MD5_G_STEP(MD5_G, c, d, a, b, x[3], 0xf4d50d87, 14);
+    MD5_G_STEP(MD5_G, b, c, d, a, x[8], 0x455a14ed, 20);
+    MD5_G_STEP(MD5_G, a, b, c, d, x[13], 0xa9e3e905, 5);
+    MD5_G_STEP(MD5_G, d, a, b, c, x[2], 0xfcefa3f8, 9);
+    MD5_G_STEP(MD5_G, c, d, a, b, x[7], 0x676f02d9, 14);
+    MD5_G_STEP(MD5_G, b, c, d, a, x[12], 0x8d2a4c8a, 20);
+
+    MD5_STEP(MD5_H, a, b, c, d, x[5], 0xfffa3942, 4);
+    MD5_STEP(MD5_H, d, a, b, c, x[8], 0x8771f681, 11);
+    MD5_STEP(MD5_H, c, d, a, b, x[11], 0x6d9d6122, 16);
+    MD5_STEP(MD5_H, b, c, d, a, x[14], 0xfde5380c, 23);
+    MD5_STEP(MD5_H, a, b, c, d, x[1], 0xa4beea44, 4);
+    MD5_STEP(MD5_H, d, a, b, c, x[4], 0x4bdecfa9, 11);
+    MD5_STEP(MD5_H, c, d, a, b, x[7], 0xf6bb4b60, 16);
+    MD5_STEP(MD5_H, b, c, d, a, x[10], 0xbebfbc70, 23);
+    MD5_STEP(MD5_H, a, b, c, d, x[13], 0x289b7ec6, 4);
+    MD5_STEP(MD5_H, d, a, b, c, x[0], 0xeaa127fa, 11);
+    MD5_STEP(MD5_H, c, d, a, b, x[3], 0xd4ef3085, 16);
+    MD5_STEP(MD5_H, b, c, d, a, x[6], 0x04881d05, 23);
+    MD5_STEP(MD5_H, a, b, c, d, x[9], 0xd9d4d039, 4);
+    MD5_STEP(MD5_H, d, a, b, c, x[12], 0xe6db99e5, 11);
+    MD5_STEP(MD5_H, c, d, a, b, x[15], 0x1fa27cf8, 16);
+    MD5_STEP(MD5_H, b, c, d, a, x[2], 0xc4ac5665, 23);
+
+    MD5_STEP(MD5_I, a, b, c, d, x[0], 0xf4292244, 6);
+    MD5_STEP(MD5_I, d, a, b, c, x[7], 0x432aff97, 10);
+    MD5_STEP(MD5_I, c, d, a, b, x[14], 0xab9423a7, 15);
+    MD5_STEP(MD5_I, b, c, d, a, x[5], 0xfc93a039, 21);
+    MD5_STEP(MD5_I, a, b, c, d, x[12], 0x655b59c3, 6);
+    MD5_STEP(MD5_I, d, a, b, c, x[3], 0x8f0ccc92, 10);
+    MD5_STEP(MD5_I, c, d, a, b, x[10], 0xffeff47d, 15);
+    MD5_STEP(MD5_I, b, c, d, a, x[1], 0x85845dd1, 21);
+    MD5_STEP(MD5_I, a, b, c, d, x[8], 0x6fa87e4f, 6);
+    MD5_STEP(MD5_I, d, a, b, c, x[15], 0xfe2ce6e0, 10);
+    MD5_STEP(MD5_I, c, d, a, b, x[6], 0xa3014314, 15);
+    MD5_STEP(MD5_I, b, c, d, a, x[13], 0x4e0811a1, 21);
+    MD5_STEP(MD5_I, a, b, c, d, x[4], 0xf7537e82, 6);
+    MD5_STEP(MD5_I, d, a, b, c, x[11], 0xbd3af235, 10);
+    MD5_STEP(MD5_I, c, d, a, b, x[2], 0x2ad7d2bb, 15);
+    MD5_STEP(MD5_I, b, c, d, a, x[9], 0xeb86d391, 21);
+
     state[0] += a;
     state[1] += b;
     state[2] += c;
     state[3] += d;
 }
+
+#undef MD5_STEP
+#undef MD5_G_STEP
+#undef MD5_F
+#undef MD5_H
+#undef MD5_I
 
 } // namespace
 

@@ -32,6 +32,9 @@ public:
     const char* FormatWithUnit();
     // Either form written into the caller's buffer of `size` bytes (always terminated); returns the length.
     size_t FormatInto(char* out, size_t size, bool withUnit) const;
+    // FromPacked(x) formatted into out the same way, byte for byte, with integers only (tables format thousands
+    // of packed numbers per reply); returns the length.
+    static size_t FormatPacked(int x, char* out, size_t size, bool withUnit);
 
     bool operator==(const CQuoteNumber& o) const { return value == o.value; }
     bool operator!=(const CQuoteNumber& o) const { return value != o.value; }

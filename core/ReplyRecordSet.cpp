@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -12,6 +14,8 @@ const char NO_ERROR_TEXT[] = "\xce\xb4\xc8\xa1\xb5\xbd\xb4\xed\xce\xf3\xd0\xc5\x
 } // namespace
 
 CReplyRecordSet::CReplyRecordSet(const BYTE* data, DWORD length) : records(REPLY_CAPACITY) { Load(data, length); }
+
+CReplyRecordSet::CReplyRecordSet(CByteBuffer&& body) : records(REPLY_CAPACITY) { Load(std::move(body)); }
 
 CReplyRecordSet::CReplyRecordSet() : records(EMPTY_CAPACITY) {}
 
@@ -23,6 +27,21 @@ void CReplyRecordSet::Load(const BYTE* data, DWORD length)
         return;
     CDataSet** parsed = nullptr;
     int n = ParseDataSets(data, length, &parsed);
+    Adopt(parsed, n);
+}
+
+void CReplyRecordSet::Load(CByteBuffer&& body)
+{
+    if (body.data == nullptr || body.count == 0)
+        return;
+    auto whole = std::make_shared<CByteBuffer>(std::move(body));
+    CDataSet** parsed = nullptr;
+    int n = ParseDataSets(whole, &parsed);
+    Adopt(parsed, n);
+}
+
+void CReplyRecordSet::Adopt(CDataSet** parsed, int n)
+{
     if (n <= 0 || parsed == nullptr)
         return;
     Clear();

@@ -12,6 +12,9 @@ public:
 
     // Parses the reply body (see Load).
     CReplyRecordSet(const BYTE* data, DWORD length);
+    // Takes the body's block over (body is left empty) and parses it in place: the sets read their rows and
+    // texts in that block instead of copies, and it lives as long as any of them.
+    explicit CReplyRecordSet(CByteBuffer&& body);
     // An empty set for callers that fill it themselves; it counts as an error until loaded.
     CReplyRecordSet();
     virtual ~CReplyRecordSet();
@@ -22,6 +25,7 @@ public:
     // changes nothing. hasError ends up 1 when one of them is named "error" (the last such one is the error
     // record), 0 otherwise.
     void Load(const BYTE* data, DWORD length);
+    void Load(CByteBuffer&& body);
     // Deletes every record; hasError stays as it was.
     void Clear();
     // Forgets the records without deleting them: the caller has taken over those it wanted.
@@ -43,5 +47,8 @@ public:
     int errorIndex = -1;
 
 private:
+    // Takes the n parsed sets over (Load's last step) and frees the array.
+    void Adopt(CDataSet** parsed, int n);
+
     CDataSet* nullRecord = nullptr;
 };

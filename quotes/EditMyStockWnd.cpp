@@ -141,9 +141,14 @@ void CEditMyStockWnd::OnScreenModeChanged(int orientation)
 
 void CEditMyStockWnd::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
 {
-    if (frame.right > frame.left)
-        DrawRoundBox(dc, &frame, FALSE, TRUE);
-    CNetWnd::PaintWin(dc, rcWin, rcUpdate);
+    // The background first (the host's painting would fill over the box), then the box, then the controls.
+    CMzWnd::PaintWin(dc, rcWin, rcUpdate);
+    if (frame.right > frame.left) {
+        // DrawRoundBox widens what it is given by 3 pixels itself: it gets the list's own rectangle.
+        RECT inner{frame.left + 3, frame.top, frame.right - 3, frame.bottom};
+        DrawRoundBox(dc, &inner, FALSE, TRUE);
+    }
+    GetWinManager().Paint(dc, rcUpdate);
 }
 
 void CEditMyStockWnd::OnLButtonDown(UINT keys, int x, int y)

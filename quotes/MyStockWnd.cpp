@@ -128,11 +128,16 @@ void CMyStockWnd::OnReply(const BYTE* data, int length, int)
 
 BOOL CMyStockWnd::SaveMyQuotes()
 {
+    // Rows show the market as the reply sends it ("1"); the stored items carry it in two digits ("01").
     std::string text;
     for (int row = 0; row < GetRowCount(); ++row) {
-        if (row > 0)
+        CStockRow* r = GetRow(row);
+        if (r == nullptr)
+            continue;
+        if (!text.empty())
             text += ",";
-        text += RowCodeMarket(row);
+        std::string market = GbFromWide(r->market.text.GetText());
+        text += FormatCodeMarket(GbFromWide(r->code.text.GetText()).c_str(), atoi(market.c_str()), 1).GetText();
     }
     return WriteMyQuotes(text.c_str());
 }

@@ -45,6 +45,21 @@ void CopyCut(char* out, size_t size, const char* text)
     out[n] = 0;
 }
 
+// CopyCut for 8-bit text (code page 936): the cut never splits a two-byte character, whose half would show
+// broken in every title the name goes to.
+void CopyCutText(char* out, size_t size, const char* text)
+{
+    size_t n = text != nullptr ? strlen(text) : 0, used = 0;
+    while (used < n) {
+        unsigned char c = (unsigned char)text[used];
+        size_t step = c >= 0x81 && c <= 0xFE && used + 1 < n ? 2 : 1;
+        if (used + step > size - 1)
+            break;
+        used += step;
+    }
+    CopyCut(out, used + 1, text);
+}
+
 } // namespace
 
 CStockDetaiPriceWnd::CStockDetaiPriceWnd(LPCWSTR title, HWND ownerWnd) : CTableWnd(title, ownerWnd)
@@ -150,7 +165,7 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
         size_t n = strlen(code);
         snprintf(code + n, sizeof code - n, ".%02d", market);
     }
-    CopyCut(name, sizeof name, set->GetAsText(COL_NAME));
+    CopyCutText(name, sizeof name, set->GetAsText(COL_NAME));
 
     bool noTrading = set->GetQuoteNumber(COL_OPEN) == CQuoteNumber::Zero();
     bool index = type == 2;

@@ -140,11 +140,13 @@ void CStockSortParamWnd::OnScreenModeChanged(int orientation)
 
 void CStockSortParamWnd::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
 {
+    // The background first (the host's painting would fill over the boxes), then the boxes, then the lists.
+    CMzWnd::PaintWin(dc, rcWin, rcUpdate);
     for (CCheckList& list : lists) {
         RECT r{list.GetPosX(), list.GetPosY(), list.GetPosX() + list.GetWidth(), list.GetPosY() + list.GetHeight()};
         DrawRoundBox(dc, &r, TRUE, TRUE);
     }
-    CNetWnd::PaintWin(dc, rcWin, rcUpdate);
+    GetWinManager().Paint(dc, rcUpdate);
 }
 
 void CStockSortParamWnd::Confirm()

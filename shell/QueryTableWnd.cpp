@@ -101,8 +101,8 @@ void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
         return;
     *slot = nullptr; // the window keeps it
 
-    while (grid.GetRowCount() > 0 && grid.GetItemCount() > 0)
-        grid.RemoveItem(grid.GetItemCount() - 1);
+    // All rows at once (the title row stays): removing them one by one measured the rest at every step.
+    grid.Clear();
 
     int fields = set->GetFieldCount();
     int signIndex = -1, positionIndex = -1;

@@ -1,9 +1,10 @@
-// The reference Blowfish over OpenSSL's low-level calls (kept in OpenSSL 3 for compatibility).
+// The reference Blowfish and MD5 over OpenSSL's low-level calls (kept in OpenSSL 3 for compatibility).
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include "platform/device/ReferenceCipher.h"
 
 #include <cstring>
 #include <openssl/blowfish.h>
+#include <openssl/md5.h>
 
 struct ReferenceBlowfish::Key {
     BF_KEY schedule;
@@ -45,4 +46,9 @@ void ReferenceBlowfish::Encrypt(const BYTE* in, BYTE* out, size_t length, int mo
 void ReferenceBlowfish::Decrypt(const BYTE* in, BYTE* out, size_t length, int mode, const BYTE* iv) const
 {
     Run(&key->schedule, in, out, length, mode, iv, BF_DECRYPT);
+}
+
+void ReferenceMd5(const BYTE* data, size_t length, BYTE digest[16])
+{
+    MD5(data, length, digest);
 }

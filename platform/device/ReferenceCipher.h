@@ -1,4 +1,4 @@
-// OpenSSL's Blowfish, as an independent reference for the client's own cipher in tests and benchmarks.
+// OpenSSL's Blowfish and MD5, as independent references for the client's own cipher in tests and benchmarks.
 // Not used by the client itself.
 #pragma once
 
@@ -22,3 +22,6 @@ private:
     struct Key;
     std::unique_ptr<Key> key;
 };
+
+// OpenSSL's MD5 of length bytes into digest.
+void ReferenceMd5(const BYTE* data, size_t length, BYTE digest[16]);

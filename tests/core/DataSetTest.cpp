@@ -318,10 +318,7 @@ TEST(DataSet, SizesThatWouldOverflowOrFitNoRowAreRejected)
     EXPECT_EQ(ParsedSets(DataSetBytes("l").SendBlobLength(-1).Build()).count, 0);
     EXPECT_EQ(ParsedSets(DataSetBytes("l").SendBlobLength(1).Build()).count, 0);
 
-    // A field smaller than its type reads, or of negative size.
-    EXPECT_EQ(ParsedSets(DataSetBytes("s").Field("t", FIELD_TEXT, 4).Row().I32(0).Build()).count, 0);
-    EXPECT_EQ(ParsedSets(DataSetBytes("s").Field("i", FIELD_INT, 2).Row().I16(0).Build()).count, 0);
-    EXPECT_EQ(ParsedSets(DataSetBytes("s").Field("q", FIELD_QUOTE, 3).Row().I16(0).I8(0).Build()).count, 0);
+    // A field of negative size.
     EXPECT_EQ(ParsedSets(DataSetBytes("s").Field("u", 77, -4).Field("i", FIELD_INT, 8).Row().I32(0).Build()).count, 0);
     // Row width beyond int32.
     EXPECT_EQ(ParsedSets(DataSetBytes("s").Field("u", 77, INT_MAX).Field("v", 77, 1).Build()).count, 0);
@@ -331,6 +328,48 @@ TEST(DataSet, SizesThatWouldOverflowOrFitNoRowAreRejected)
     ASSERT_EQ(wide.count, 1);
     wide[0].MoveFirst();
     EXPECT_EQ(wide[0].GetAsInt(0), 9);
+}
+
+TEST(DataSet, FieldsSentShorterThanTheirTypeReadAsZeroAndTheSetsAfterThemStay)
+{
+    // Sizes are taken as sent; every value of such a field reads as zero (a reference as no value), and the
+    // fields after it sit where the sizes put them.
+    DataSetBytes s("short");
+    s.Field("t", FIELD_TEXT, 4).Field("i", FIELD_INT, 2).Field("q", FIELD_QUOTE, 3).Field("s", FIELD_SHORT, 1)
+        .Field("d", FIELD_DOUBLE, 4).Field("n", FIELD_INT);
+    s.Row().I32(0x01010101).I16(-1).I16(-1).I8(-1).I8(-1).I32(-1).I32(42);
+    std::vector<uint8_t> body = s.Build();
+    std::vector<uint8_t> after = DataSetBytes("next").Field("x", FIELD_INT).Row().I32(7).Build();
+    body.insert(body.end(), after.begin(), after.end());
+
+    ParsedSets sets(body);
+    ASSERT_EQ(sets.count, 2);
+    CDataSet& set = sets[0];
+    ASSERT_TRUE(set.MoveFirst());
+    // GetShort and GetInt read the bytes of any field that has 2 or 4 of them, whatever its type.
+    const struct {
+        const char* field;
+        const char* text;
+        int asInt, asShort, asInt32;
+    } cases[] = {{"t", "null", 0, 0, 0},  {"i", "0", 0, -1, 0},         {"q", "0", 0, -1, 0},
+                 {"s", "0", 0, 0, 0},     {"d", "0.000", 0, -1, -1},    {"n", "42", 42, 42, 42}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        EXPECT_STREQ(set.GetAsText(c.field), c.text);
+        EXPECT_EQ(set.GetAsInt(c.field), c.asInt);
+        EXPECT_EQ(set.GetShort(c.field), c.asShort);
+        EXPECT_EQ(set.GetInt(c.field), c.asInt32);
+    }
+    EXPECT_EQ(set.GetString("t"), nullptr);
+    EXPECT_EQ(set.GetQuoteNumber("q").GetValue(), 0.0);
+    // Such a text field has no room for a value; rows around it still come and go.
+    EXPECT_EQ(set.SetString(0, "x"), DS_SIZE_MISMATCH);
+    EXPECT_EQ(set.InsertRow(-1), DS_OK);
+    EXPECT_EQ(set.DeleteRow(0), DS_OK);
+    EXPECT_EQ(set.Compact(), 0);
+    EXPECT_STREQ(set.GetAsText("t"), "null");
+    ASSERT_TRUE(sets[1].MoveFirst());
+    EXPECT_EQ(sets[1].GetInt("x"), 7);
 }
 
 TEST(DataSet, RowsWithoutBytesAreLimitedInNumber)

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 TEST(QuoteNumber, DecodesScaleFromTheTwoLowBits)
@@ -187,5 +188,54 @@ TEST(QuoteNumber, FormatRoundsExactlyAsPrintfDoes)
             snprintf(expected, 36, "%.*f", scale, at.GetValue());
             ASSERT_STREQ(at.Format(), expected) << n.GetValue() << " at scale " << scale;
         }
+    }
+}
+
+namespace {
+
+// The formatter packed numbers went through before they were formatted with integers: decode to a double, then
+// printf's fixed notation with the scale's decimals and the unit after it. The reference for FormatPacked.
+std::string FormatThroughDouble(int x, bool withUnit)
+{
+    CQuoteNumber q = CQuoteNumber::FromPacked(x);
+    char text[64];
+    snprintf(text, sizeof text, "%.*f", q.GetScale(), q.GetValue());
+    std::string s = text;
+    if (withUnit && q.GetScale() == 1)
+        s += "\xcd\xf2"; // 万
+    if (withUnit && q.GetScale() == 2)
+        s += "\xd2\xda"; // 亿
+    return s;
+}
+
+} // namespace
+
+TEST(QuoteNumber, PackedNumbersFormatWithIntegersExactlyAsThroughADouble)
+{
+    std::vector<int> packed = {0, 1, 2, 3, -1, -2, -3, -4, -5, 4, 12345, 40000, CQuoteNumber::NULL_PACKED,
+                               CQuoteNumber::NULL_PACKED - 1, CQuoteNumber::NULL_PACKED + 1, INT_MAX, INT_MIN,
+                               INT_MIN + 1, INT_MIN + 2, INT_MIN + 3, INT_MAX - 1, INT_MAX - 2, INT_MAX - 3};
+    uint64_t x = 88172645463325252ull; // xorshift: 2 million values over the whole int32 range
+    for (int k = 0; k < 2000000; ++k) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        // Every other one small, as most prices and changes are.
+        packed.push_back(k % 2 ? (int)(uint32_t)x : (int)(x % 2000001) - 1000000);
+    }
+    char text[36];
+    for (int value : packed) {
+        for (bool unit : {false, true}) {
+            std::string expected = FormatThroughDouble(value, unit);
+            size_t n = CQuoteNumber::FormatPacked(value, text, sizeof text, unit);
+            ASSERT_EQ(std::string(text, n), expected) << value;
+            ASSERT_EQ(strlen(text), n);
+        }
+    }
+    // FormatInto of the decoded number agrees too.
+    for (int value : {12345, -5, 999999999, INT_MIN}) {
+        CQuoteNumber q = CQuoteNumber::FromPacked(value);
+        EXPECT_EQ(std::string(q.Format()), FormatThroughDouble(value, false));
+        EXPECT_EQ(std::string(q.FormatWithUnit()), FormatThroughDouble(value, true));
     }
 }

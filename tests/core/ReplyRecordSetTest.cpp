@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -206,4 +208,56 @@ TEST(ReplyRecordSet, LoadingAgainReplacesRecordsOnlyWhenTheBodyParses)
     reply.Load(junk, 3);
     EXPECT_EQ(reply.GetCount(), 1);
     EXPECT_EQ(reply.hasError, 0);
+}
+
+TEST(ReplyRecordSet, AHandedOverBodyIsReadInPlaceLikeACopiedOne)
+{
+    // Texts without their terminators (they run on to the zero kept past each blob, never into the next set);
+    // the body ends with a truncated set or with the last whole one, with or without a spare byte.
+    std::vector<uint8_t> sets = DataSetBytes("hq").Field("code", FIELD_TEXT).Field("p", FIELD_QUOTE)
+                                    .Row().Blob("600000", 6).I32(12345).Row().Blob("000001", 6).I32(-5).Build();
+    std::vector<uint8_t> error =
+        DataSetBytes("error").Field("ErrMsg", FIELD_TEXT).Row().Blob(SESSION_EXPIRED, 8).Build();
+    sets.insert(sets.end(), error.begin(), error.end());
+    std::vector<uint8_t> tail = Good();
+    tail.resize(40);
+
+    for (bool truncatedTail : {true, false}) {
+        std::vector<uint8_t> body = sets;
+        if (truncatedTail)
+            body.insert(body.end(), tail.begin(), tail.end());
+        std::unique_ptr<CReplyRecordSet> copied(Reply(body));
+        for (UINT spare : {1u, 0u}) {
+            SCOPED_TRACE(std::to_string(truncatedTail) + " " + std::to_string(spare));
+            CByteBuffer handed((UINT)body.size() + spare);
+            handed.Append(body.data(), (UINT)body.size());
+            auto reply = std::make_unique<CReplyRecordSet>(std::move(handed));
+            EXPECT_EQ(handed.data, nullptr); // taken over
+            ASSERT_EQ(reply->GetCount(), 2);
+            EXPECT_EQ(reply->hasError, 1);
+            EXPECT_STREQ(reply->GetErrorText(), SESSION_EXPIRED);
+            CDataSet* hq = *reply->GetRecord(0);
+            CDataSet* same = *copied->GetRecord(0);
+            same->MoveFirst();
+            for (hq->MoveFirst(); !hq->IsEOF(); hq->MoveNext(), same->MoveNext()) {
+                for (int i = 0; i < 2; ++i)
+                    EXPECT_STREQ(hq->GetAsText(i), same->GetAsText(i));
+            }
+
+            // Sets kept past their reply keep the body; an edit copies the set's rows and leaves the body alone.
+            CDataSet* kept = *reply->GetRecord(1);
+            reply->Detach();
+            reply.reset();
+            ASSERT_TRUE(hq->MoveFirst());
+            ASSERT_EQ(hq->SetString(0, "300750"), DS_OK);
+            EXPECT_STREQ(hq->GetString(0), "300750");
+            ASSERT_TRUE(hq->MoveNext());
+            EXPECT_STREQ(hq->GetString(0), "000001");
+            EXPECT_STREQ(hq->GetAsText(1), "-0.002");
+            ASSERT_TRUE(kept->MoveFirst());
+            EXPECT_STREQ(kept->GetString(0), SESSION_EXPIRED);
+            delete hq;
+            delete kept;
+        }
+    }
 }

@@ -283,6 +283,20 @@ TEST_F(DetailQuoteWndTest, OverlongCodeAndNameAreCutToTheirFields)
     Feed(QuoteReply(row));
     EXPECT_EQ(strlen(w->GetCode()), 31u);
     EXPECT_EQ(strlen(w->GetName()), 15u);
+
+    // A two-byte character that would be split at the 15th byte is left out whole.
+    const std::string hua = "\xbb\xaa"; // 华
+    const struct {
+        std::string name, kept;
+    } names[] = {{"A" + hua + hua + hua + hua + hua + hua + hua + hua, "A" + hua + hua + hua + hua + hua + hua + hua},
+                 {hua + hua + hua + hua + hua + hua + hua + hua, hua + hua + hua + hua + hua + hua + hua},
+                 {"AB" + hua + hua + hua + hua + hua + hua + hua, "AB" + hua + hua + hua + hua + hua + hua}};
+    for (const auto& n : names) {
+        row.code = "600027";
+        row.name = n.name;
+        Feed(QuoteReply(row));
+        EXPECT_EQ(std::string(w->GetName()), n.kept);
+    }
 }
 
 TEST_F(DetailQuoteWndTest, AnotherCodeAsksAgainAndTheSameCodeInOtherCaseIsKept)

@@ -8,6 +8,7 @@
 #include "platform/device/RsaKeyPair.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
+#include "tests/support/PaintedWindow.h"
 #include "tests/support/WindowFixture.h"
 
 #include <chrono>
@@ -357,4 +358,22 @@ TEST_F(EditMyStockTest, SavingAnEditKeepsTheStocksTheServerDidNotAnswerAndTheSto
     e->OnEditCommand(4);
     e->OnEditCommand(0);
     EXPECT_EQ(Stored(), "000001.02,999999.01,600010.02");
+}
+
+TEST_F(EditMyStockTest, TheListSitsInAFramedRoundedBoxThreePixelsWider)
+{
+    const COLORREF shadow = 0xD2D2D2, fill = 0xF3F3F3;
+    for (int mode : {CEditMyStockWnd::MODE_SEARCH, CEditMyStockWnd::MODE_EDIT}) {
+        SCOPED_TRACE(mode);
+        Editor* w = Make(mode);
+        CCheckList& list = w->GetList();
+        int left = list.GetPosX(), right = left + list.GetWidth(), middle = list.GetPosY() + list.GetHeight() / 2;
+        ASSERT_GT(list.GetHeight(), 40);
+        PaintedWindow shown(*w);
+        // The box runs 3 pixels beside the list on either side; its shadow 5 more to the right.
+        EXPECT_EQ(shown.At(left - 2, middle), fill);
+        EXPECT_NE(shown.At(left - 5, middle), fill);
+        EXPECT_EQ(shown.At(right + 4, middle), shadow);
+        editor.reset();
+    }
 }

@@ -147,8 +147,9 @@ TEST_F(MyStockWndTest, TheStoredListSurvivesEveryReplyShape)
          {"000001.2", "399001.1", "100100.3", "101400.3"},
          "000001.02,399001.01,100100.03,101400.03"},
         // An item the server does not know leaves only when others were answered.
-        {"999999.01,600010.2", {"600010.2"}, "600010.2"},
-        {"000001.02,399001.01,000001.00", {"000001.2", "399001.1"}, "000001.2,399001.1"},
+        // What is written back carries the markets in two digits, as stored.
+        {"999999.01,600010.2", {"600010.2"}, "600010.02"},
+        {"000001.02,399001.01,000001.00", {"000001.2", "399001.1"}, "000001.02,399001.01"},
         // Nothing answered: the file stays as it is.
         {"999999.01,888888.02", {}, "999999.01,888888.02"},
         {"000001.", {}, "000001."}, // a file cut after the dot

@@ -4,6 +4,7 @@
 #include "quotes/QXTableWnd.h"
 #include "quotes/QuoteWindowMakers.h"
 #include "quotes/StockSortParamWnd.h"
+#include "tests/support/PaintedWindow.h"
 
 #include "core/AppData.h"
 #include "core/ConfigStore.h"
@@ -339,6 +340,18 @@ TEST_F(QuoteTableTest, SortWindowHandsItsChoiceBackAndReturnPostsNothing)
     again->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 2);
     PumpMessages();
     EXPECT_EQ(table->GetMarketKey(), "1");
+}
+
+TEST_F(QuoteTableTest, TheSortWindowShowsEachListInAFramedRoundedBox)
+{
+    Make();
+    CStockSortParamWnd* sortWnd = OpenSortWindow("1", "3", "21", 1);
+    PaintedWindow shown(*sortWnd);
+    // The boxes' shadows and borders show beside the four lists.
+    EXPECT_GT(shown.Count(0xD2D2D2), 4 * 100);
+    EXPECT_GT(shown.Count(0x646464), 4 * 100);
+    sortWnd->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 2);
+    PumpMessages();
 }
 
 TEST_F(QuoteTableTest, TheSortWindowScrollsSoThatACriterionAndADirectionCanBeTappedAndConfirmed)
