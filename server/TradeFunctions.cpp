@@ -399,11 +399,16 @@ CServerFunctions::Answer CServerFunctions::Trade(Context& c)
                                 rows);
         return answer;
     }
+    // The account's lock first, then the market's; a save lets go of the market while it writes.
+    CTradeAccount* a = c.sfunc == 1 ? brokerage->Lookup(c.params.Get("account"), c.params.GetInt("accounttype", 0))
+                                    : brokerage->ForSession(c.session, c.params);
+    std::unique_lock<std::mutex> hold;
+    if (a)
+        hold = brokerage->Hold(*a);
     std::shared_lock<std::shared_mutex> read(market.Lock());
-    auto hold = brokerage->Hold();
+    CMarketGoesWhileSaving letGo(read);
     if (c.sfunc == 1)
         return TradeLogIn(c);
-    CTradeAccount* a = brokerage->ForSession(c.session, c.params);
     if (a == nullptr)
         return Error("请先登录交易系统");
     brokerage->Settle(*a);

@@ -1,9 +1,10 @@
-// Blowfish and MD5 for the stand-in server, over OpenSSL.
+// Blowfish, MD5, PBKDF2 and random salts for the stand-in server, over OpenSSL.
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include "platform/device/ServerCipher.h"
 
 #include <openssl/blowfish.h>
 #include <openssl/evp.h>
+#include <openssl/rand.h>
 
 #include <cstring>
 
@@ -34,4 +35,40 @@ std::string ServerMd5Hex(const std::string& bytes)
         out += hex[digest[i] & 15];
     }
     return out;
+}
+
+namespace {
+
+std::string HexOf(const unsigned char* bytes, size_t n)
+{
+    static const char hex[] = "0123456789abcdef";
+    std::string text;
+    for (size_t i = 0; i < n; ++i) {
+        text += hex[bytes[i] >> 4];
+        text += hex[bytes[i] & 15];
+    }
+    return text;
+}
+
+} // namespace
+
+std::string ServerPbkdf2Sha256Hex(const std::string& password, const std::string& salt, int iterations)
+{
+    unsigned char key[32];
+    if (iterations < 1 ||
+        PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
+                          reinterpret_cast<const unsigned char*>(salt.data()), static_cast<int>(salt.size()), iterations,
+                          EVP_sha256(), sizeof key, key) != 1)
+        return std::string();
+    std::string text = HexOf(key, sizeof key);
+    std::memset(key, 0, sizeof key);
+    return text;
+}
+
+std::string ServerRandomHex(size_t bytes)
+{
+    std::string raw(bytes, '\0');
+    if (bytes == 0 || RAND_bytes(reinterpret_cast<unsigned char*>(raw.data()), static_cast<int>(bytes)) != 1)
+        return std::string();
+    return HexOf(reinterpret_cast<const unsigned char*>(raw.data()), bytes);
 }
