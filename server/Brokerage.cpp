@@ -585,7 +585,8 @@ int CBrokerage::CancelRest(CTradeAccount& a, CStockOrder& o)
 CDone CBrokerage::Cancel(CTradeAccount& a, int orderId, int* cancelled)
 {
     Settle(a);
-    for (CStockOrder& o : a.orders) {
+    for (auto it = a.orders.rbegin(); it != a.orders.rend(); ++it) { // recent orders are at the end
+        CStockOrder& o = *it;
         if (o.id != orderId)
             continue;
         if (o.kind == ORDER_NEW_SHARE)
@@ -727,7 +728,11 @@ bool CBrokerage::SettleLocked(CTradeAccount& a)
     int today = Today();
     bool closed = market.GetMinuteOfDay() >= 240;
     bool changed = false;
-    for (CStockOrder& o : a.orders) {
+    // Orders before this one have all ended (an order never opens again): only the rest are looked at.
+    size_t& ended = files.at(a.fundId)->endedOrders;
+    ended = std::min(ended, a.orders.size());
+    for (size_t i = ended; i < a.orders.size(); ++i) {
+        CStockOrder& o = a.orders[i];
         if (!o.IsOpen())
             continue;
         if (o.kind == ORDER_STOCK && (o.date < today || (o.date == today && closed))) {
@@ -759,6 +764,8 @@ bool CBrokerage::SettleLocked(CTradeAccount& a)
             changed = true;
         }
     }
+    while (ended < a.orders.size() && !a.orders[ended].IsOpen())
+        ++ended;
     for (CFundOrder& o : a.fundOrders)
         if (o.state == FUND_ORDER_REPORTED && (o.tradeDate < today || (o.tradeDate == today && closed))) {
             ConfirmFundOrder(a, o);

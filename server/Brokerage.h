@@ -311,6 +311,8 @@ private:
         int64_t bytes = 0;       // the file's length
         int64_t imageBytes = 0;  // of which the full text at its start
         bool rewrite = true;     // the next save writes the file anew (at start, after a failed write)
+        std::map<std::string, std::vector<size_t>> unended; // by list: where saved items have not ended
+        size_t endedOrders = 0;  // the account's orders before this one have all ended
     };
     void BuildDemoAccounts();
     static const std::string& DemoPasswordHash(const std::string& id, const std::string& password);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <cassert>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -205,18 +206,23 @@ std::string LineOf(const T& item)
     return out.str();
 }
 
-// The items of the account that the journal matches by key: the list, the key of an item, and its tag.
+// The items of the account that the journal matches by key: the list, the key of an item, and its tag. Where the
+// brokerage never changes an item again once it has ended (an order filled or cancelled, a deal, a transfer), ended
+// tells so, and a save then compares only the items not ended and the new ones, so that its cost does not grow with
+// the day's orders.
 template <typename T, typename K>
 struct CItems {
     const char* tag;
     std::vector<T> CTradeAccount::*list;
     K (*key)(const T&);
+    bool (*ended)(const T&) = nullptr;
 };
 
 template <typename K, typename T>
-CItems<T, K> Items(const char* tag, std::vector<T> CTradeAccount::*list, K (*key)(const T&))
+CItems<T, K> Items(const char* tag, std::vector<T> CTradeAccount::*list, K (*key)(const T&),
+                   bool (*ended)(const T&) = nullptr)
 {
-    return {tag, list, key};
+    return {tag, list, key, ended};
 }
 
 int IdOf(const CStockOrder& x) { return x.id; }
@@ -227,16 +233,22 @@ int IdOfTransfer(const CBankTransfer& x) { return x.id; }
 int IdOfFundOrder(const CFundOrder& x) { return x.id; }
 std::string CodeOfFund(const CFundHolding& x) { return x.code; }
 int IdOfCash(const CCashHolding& x) { return x.id; }
+bool OrderEnded(const CStockOrder& x) { return !x.IsOpen(); }
+template <typename T>
+bool Always(const T&)
+{
+    return true;
+}
 
 // Every keyed list of the account; the journal walks them all.
 template <typename F>
 void ForEachList(F f)
 {
-    f(Items("O", &CTradeAccount::orders, IdOf));
-    f(Items("D", &CTradeAccount::deals, IdOfDeal));
+    f(Items("O", &CTradeAccount::orders, IdOf, OrderEnded));
+    f(Items("D", &CTradeAccount::deals, IdOfDeal, Always<CStockDeal>));
     f(Items("H", &CTradeAccount::holdings, KeyOfHolding));
     f(Items("B", &CTradeAccount::banks, CodeOfBank));
-    f(Items("T", &CTradeAccount::transfers, IdOfTransfer));
+    f(Items("T", &CTradeAccount::transfers, IdOfTransfer, Always<CBankTransfer>));
     f(Items("FO", &CTradeAccount::fundOrders, IdOfFundOrder));
     f(Items("FH", &CTradeAccount::fundHoldings, CodeOfFund));
     f(Items("C", &CTradeAccount::cashHoldings, IdOfCash));
@@ -249,14 +261,57 @@ void ForEachMap(F f)
     f("FA", &CTradeAccount::fundAccounts);
 }
 
+// The positions of the saved items of a list that have not ended, by the list's tag; a list missing here is
+// compared whole at the next save.
+using CUnended = std::map<std::string, std::vector<size_t>>;
+
+template <typename T, typename K>
+void KeepUnended(const CItems<T, K>& items, const std::vector<T>& before, size_t from, std::vector<size_t>& unended)
+{
+    for (size_t i = from; i < before.size(); ++i)
+        if (!items.ended(before[i]))
+            unended.push_back(i);
+}
+
 // Appends to out the changes from saved to now of one list, and to commit what makes saved equal to now. Lists
 // mostly grow at their end and change in place, so items are compared position by position first.
 template <typename T, typename K>
-void DiffList(const CItems<T, K>& items, CTradeAccount& saved, const CTradeAccount& now, std::string& out,
-              std::vector<std::function<void()>>& commit)
+void DiffList(const CItems<T, K>& items, CTradeAccount& saved, const CTradeAccount& now, CUnended& unended,
+              std::string& out, std::vector<std::function<void()>>& commit)
 {
     std::vector<T>& before = saved.*items.list;
     const std::vector<T>& after = now.*items.list;
+    auto known = items.ended ? unended.find(items.tag) : unended.end();
+    size_t n = before.size();
+    if (known != unended.end() && after.size() >= n && (n == 0 || items.key(before[n - 1]) == items.key(after[n - 1]))) {
+        const std::vector<size_t>& open = known->second;
+        bool inPlace = std::all_of(open.begin(), open.end(), [&](size_t i) { return items.key(before[i]) == items.key(after[i]); });
+#ifndef NDEBUG
+        // Ended items are not compared: a change to one would never reach the disk. Debug builds make sure.
+        std::vector<bool> watched(n);
+        for (size_t i : open)
+            watched[i] = true;
+        for (size_t i = 0; inPlace && i < n; ++i)
+            assert(watched[i] || before[i] == after[i]);
+#endif
+        if (inPlace) {
+            for (size_t i : open)
+                if (!(before[i] == after[i])) {
+                    out += "+\t" + LineOf(after[i]);
+                    commit.push_back([&before, &after, i] { before[i] = after[i]; });
+                }
+            for (size_t j = n; j < after.size(); ++j)
+                out += "+\t" + LineOf(after[j]);
+            commit.push_back([&before, &after, n, items, &unended] {
+                before.insert(before.end(), after.begin() + static_cast<std::ptrdiff_t>(n), after.end());
+                std::vector<size_t>& list = unended[items.tag];
+                list.erase(std::remove_if(list.begin(), list.end(), [&](size_t i) { return items.ended(before[i]); }),
+                           list.end());
+                KeepUnended(items, before, n, list);
+            });
+            return;
+        }
+    }
     size_t common = std::min(before.size(), after.size()), i = 0;
     for (; i < common && items.key(before[i]) == items.key(after[i]); ++i)
         if (!(before[i] == after[i])) {
@@ -268,23 +323,29 @@ void DiffList(const CItems<T, K>& items, CTradeAccount& saved, const CTradeAccou
             out += "+\t" + LineOf(after[j]);
         if (i < after.size())
             commit.push_back([&before, &after, i] { before.insert(before.end(), after.begin() + i, after.end()); });
-        return;
+    } else {
+        // Something was removed or reordered: match the rest by key.
+        std::map<K, const T*> was, is;
+        for (size_t j = i; j < before.size(); ++j)
+            was[items.key(before[j])] = &before[j];
+        for (size_t j = i; j < after.size(); ++j)
+            is[items.key(after[j])] = &after[j];
+        for (const auto& pair : was)
+            if (!is.count(pair.first))
+                out += "-\t" + LineOf(*pair.second);
+        for (size_t j = i; j < after.size(); ++j) {
+            auto old = was.find(items.key(after[j]));
+            if (old == was.end() || !(*old->second == after[j]))
+                out += "+\t" + LineOf(after[j]);
+        }
+        commit.push_back([&before, &after] { before = after; });
     }
-    // Something was removed or reordered: match the rest by key.
-    std::map<K, const T*> was, is;
-    for (size_t j = i; j < before.size(); ++j)
-        was[items.key(before[j])] = &before[j];
-    for (size_t j = i; j < after.size(); ++j)
-        is[items.key(after[j])] = &after[j];
-    for (const auto& pair : was)
-        if (!is.count(pair.first))
-            out += "-\t" + LineOf(*pair.second);
-    for (size_t j = i; j < after.size(); ++j) {
-        auto old = was.find(items.key(after[j]));
-        if (old == was.end() || !(*old->second == after[j]))
-            out += "+\t" + LineOf(after[j]);
-    }
-    commit.push_back([&before, &after] { before = after; });
+    if (items.ended)
+        commit.push_back([&before, items, &unended] {
+            std::vector<size_t>& list = unended[items.tag];
+            list.clear();
+            KeepUnended(items, before, 0, list);
+        });
 }
 
 template <typename M>
@@ -482,7 +543,7 @@ bool CBrokerage::Save(CTradeAccount& a)
     WriteHead(savedHead, file.saved);
     if (headText.str() != savedHead.str())
         changes += "+\t" + headText.str();
-    ForEachList([&](const auto& items) { DiffList(items, file.saved, a, changes, commit); });
+    ForEachList([&](const auto& items) { DiffList(items, file.saved, a, file.unended, changes, commit); });
     ForEachMap([&](const char*, auto member) { DiffMap(member, file.saved, a, changes, commit); });
     if (changes.empty() && !file.rewrite)
         return true;
@@ -504,11 +565,13 @@ bool CBrokerage::Save(CTradeAccount& a)
     if (!ok) {
         std::fprintf(stderr, "morwick-server: cannot write %s; the change is undone\n", path.c_str());
         file.rewrite = true;
+        file.endedOrders = 0; // an order ended in memory may be open again as saved
         a = file.saved;
         return false;
     }
     if (whole) {
         file.saved = a;
+        file.unended.clear();
         file.bytes = file.imageBytes = static_cast<int64_t>(text.size());
         file.rewrite = false;
         return true;

@@ -136,7 +136,7 @@ std::string PlaceOrder(CTradeCall& t)
         t.error = d.error;
         return std::string();
     }
-    const CStockOrder& o = *std::find_if(t.account.orders.begin(), t.account.orders.end(),
+    const CStockOrder& o = *std::find_if(t.account.orders.rbegin(), t.account.orders.rend(), // recent at the end
                                          [&](const CStockOrder& x) { return x.id == d.id; });
     return Row({{"wtbh", ""}, {"zqdm", ""}, {"zqmc", ""}, {"mmlb", ""}, {"jg", ""}, {"sl", ""}, {"msg", ""}},
                {std::to_string(o.id), o.code, o.name, Gb(SideText(o.side)), Price3(o.price), std::to_string(o.quantity),
@@ -152,7 +152,7 @@ std::string CancelOrder(CTradeCall& t)
         t.error = d.error;
         return std::string();
     }
-    const CStockOrder& o = *std::find_if(t.account.orders.begin(), t.account.orders.end(),
+    const CStockOrder& o = *std::find_if(t.account.orders.rbegin(), t.account.orders.rend(), // recent at the end
                                          [&](const CStockOrder& x) { return x.id == d.id; });
     return Row({{"wtbh", ""}, {"zt", ""}, {"cdsl", ""}},
                {std::to_string(o.id), Gb(OrderStateText(o)), std::to_string(cancelled)}, "cancel");
