@@ -2,6 +2,7 @@
 // when the account already holds 10,000 orders of the day, against the same with 100 (the reference); goal: ratio
 // at most 1.5. (2) The p99 latency of a quote request while 64 clients flood the server with orders and its market
 // clock runs, against the same request with the server idle (the reference); goal: at most 50 ms.
+#include "bench/ServerBenchSupport.h"
 #include "core/DataSet.h"
 #include "platform/device/RsaKeyPair.h"
 #include "platform/net/TcpServer.h"
@@ -16,10 +17,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
-#include <unistd.h>
 
 namespace {
 
@@ -76,37 +77,6 @@ double Median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-std::string Message(const std::string& text)
-{
-    std::string body = "tc_service=300&tc_isunicode=0&" + text;
-    return "POST / HTTP/1.1\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-}
-
-bool ReadReply(CTcpConnection& c, std::string& pending, std::string& body)
-{
-    char buffer[16384];
-    size_t end;
-    while ((end = pending.find("\r\n\r\n")) == std::string::npos) {
-        int n = c.Read(buffer, sizeof buffer, 60000);
-        if (n <= 0)
-            return false;
-        pending.append(buffer, static_cast<size_t>(n));
-    }
-    size_t l = pending.find("Content-Length: ");
-    if (l == std::string::npos || l > end)
-        return false;
-    size_t length = std::strtoul(pending.c_str() + l + 16, nullptr, 10);
-    while (pending.size() < end + 4 + length) {
-        int n = c.Read(buffer, sizeof buffer, 60000);
-        if (n <= 0)
-            return false;
-        pending.append(buffer, static_cast<size_t>(n));
-    }
-    body = pending.substr(end + 4, length);
-    pending.erase(0, end + 4 + length);
-    return true;
-}
-
 const char* const COMMON = "&hwID=1,2&netaddr=&softName=RuvAv&sysVer=3.2.2.0.0&tc_packageid=1&supportCompress=18";
 
 // A client on its own connection with its own session, and a trade session when it trades. Without a session
@@ -118,7 +88,7 @@ struct CBenchClient {
     bool Call(const std::string& text)
     {
         std::string m = Message(text + COMMON + (session.empty() ? "" : "&TC_SESSION={" + session + "}") + trade);
-        return c.WriteAll(m.data(), static_cast<int>(m.size())) && ReadReply(c, pending, body);
+        return c.WriteAll(m.data(), static_cast<int>(m.size())) && ReadReply(c, pending, body, 60000);
     }
     // A field of the first row of the reply's set of that index; empty when there is none.
     std::string Field(const char* name, int index = 0)
@@ -174,7 +144,8 @@ std::vector<double> Quotes(CBenchClient& q, double seconds)
 
 int main()
 {
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("morwick-bench-" + std::to_string(getpid()));
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("morwick-bench-" + std::to_string(std::random_device()()));
     std::error_code ec;
 
     {

@@ -25,6 +25,8 @@ enum OrderKind { ORDER_STOCK = 0, ORDER_NEW_SHARE = 1 };
 enum FundOrderKind { FUND_SUBSCRIBE = 1, FUND_PURCHASE = 2, FUND_REDEEM = 3, FUND_CONVERT = 4, FUND_DIVIDEND = 5 };
 enum FundOrderState { FUND_ORDER_REPORTED = 0, FUND_ORDER_CONFIRMED = 1, FUND_ORDER_CANCELLED = 2 };
 
+// The items of an account compare field by field (operator== = default): a save writes the items that changed, so a
+// field added to an item and to its line of the account file is saved with no more ado.
 struct CStockOrder {
     int id = 0;
     int date = 0;        // the trading day the order belongs to
@@ -147,8 +149,6 @@ struct CTradeAccount {
     std::vector<CFundOrder> fundOrders;
     std::vector<CFundHolding> fundHoldings;
     std::vector<CCashHolding> cashHoldings;
-    // Lines of the account file that are compared as items (bool operator== = default) when the account is saved:
-    // a field added to an item and to its line is saved without more ado.
 
     CHolding* Holding(int market, const std::string& code);
     CFundHolding* FundHolding(const std::string& code);

@@ -57,8 +57,8 @@ std::string ServerPbkdf2Sha256Hex(const std::string& password, const std::string
     unsigned char key[32];
     if (iterations < 1 ||
         PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
-                          reinterpret_cast<const unsigned char*>(salt.data()), static_cast<int>(salt.size()), iterations,
-                          EVP_sha256(), sizeof key, key) != 1)
+                          reinterpret_cast<const unsigned char*>(salt.data()), static_cast<int>(salt.size()),
+                          iterations, EVP_sha256(), sizeof key, key) != 1)
         return std::string();
     std::string text = HexOf(key, sizeof key);
     std::memset(key, 0, sizeof key);
