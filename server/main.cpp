@@ -191,8 +191,10 @@ int main(int argc, char** argv)
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    std::printf("morwick-server: listening on 127.0.0.1:%d, control on %d, data in %s\n", http.GetPort(),
-                controlPort >= 0 ? http.GetControlPort() : -1, dataDir.c_str());
+    std::string control = controlPort >= 0 ? "control (for tests) on " + std::to_string(http.GetControlPort())
+                                           : std::string("no control port");
+    std::printf("morwick-server: listening on 127.0.0.1:%d, %s, data in %s\n", http.GetPort(), control.c_str(),
+                dataDir.c_str());
     std::fflush(stdout);
     while (!quit)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
