@@ -10,7 +10,7 @@ std::string CBrokerage::Help()
         "  it is answered; one the disk refuses is undone and answered \"<what>未受理：系统暂时无法保存，请稍后再试\"\n"
         "  (委托, 撤单, 转账...); a torn last record is ignored; the file is written anew at start and when it has grown\n"
         "  passwords are kept as PBKDF2-HMAC-SHA256 digests, random salt, " + std::to_string(PASSWORD_ITERATIONS) +
-        " rounds (about 20 ms a check);\n"
+        " rounds (about 6 ms a check);\n"
         "  an older MD5 digest is replaced at the next good log-in\n"
         "  demo accounts (资金账号 / trading password / branch / holder):\n";
     for (const CDemoAccount& d : DemoAccounts())

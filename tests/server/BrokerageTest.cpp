@@ -582,6 +582,11 @@ TEST_F(BrokerageFixture, PasswordsAreKeptAsSaltedSlowDigestsAndAnOldDigestIsRepl
     EXPECT_EQ(hash.rfind("pbkdf2-sha256$" + std::to_string(CBrokerage::PASSWORD_ITERATIONS) + "$", 0), 0u);
     EXPECT_EQ(FileText(path).find("654321"), std::string::npos);
     EXPECT_NE(CBrokerage::PasswordHash(RICH, "654321"), CBrokerage::PasswordHash(RICH, "654321")) << "salted";
+    // The published PBKDF2-HMAC-SHA256 vectors (RFC 7914), first 32 bytes.
+    EXPECT_EQ(ServerPbkdf2Sha256Hex("passwd", "salt", 1),
+              "55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc");
+    EXPECT_EQ(ServerPbkdf2Sha256Hex("Password", "NaCl", 80000),
+              "4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56");
 
     // What older servers stored: MD5 of a fixed text, the account and the password.
     CTradeAccount old = Account(RICH);
