@@ -1,6 +1,7 @@
 // Requests per second and p99 latency of a ranked-table request against the stand-in server at 1, 8 and 64
 // concurrent keep-alive connections on loopback; the reference is the same request handled in-process,
 // without sockets, on one thread.
+#include "bench/ServerBenchSupport.h"
 #include "core/DataSet.h"
 #include "platform/device/RsaKeyPair.h"
 #include "platform/net/TcpServer.h"
@@ -23,39 +24,6 @@ using Clock = std::chrono::steady_clock;
 const char* const RANKED = "tc_mfuncno=31000&tc_sfuncno=3&market=0&class=0&type=21&direct=1&offset=0&count=20"
                            "&field=4|3|16|20|21|13|11|1&hwID=1,2&netaddr=&softName=RuvAv&sysVer=3.2.2.0.0"
                            "&tc_packageid=1&supportCompress=18";
-
-std::string Message(const std::string& text)
-{
-    std::string body = "tc_service=300&tc_isunicode=0&" + text;
-    return "POST / HTTP/1.1\r\nUser-Agent: ZRQ,WinMobile\r\nAccept: image/png\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\n\r\n" + body;
-}
-
-// Reads one Content-Length reply; the body, or empty on failure.
-bool ReadReply(CTcpConnection& c, std::string& pending, std::string& body)
-{
-    char buffer[16384];
-    size_t end;
-    while ((end = pending.find("\r\n\r\n")) == std::string::npos) {
-        int n = c.Read(buffer, sizeof buffer, 5000);
-        if (n <= 0)
-            return false;
-        pending.append(buffer, static_cast<size_t>(n));
-    }
-    size_t l = pending.find("Content-Length: ");
-    if (l == std::string::npos || l > end)
-        return false;
-    size_t length = std::strtoul(pending.c_str() + l + 16, nullptr, 10);
-    while (pending.size() < end + 4 + length) {
-        int n = c.Read(buffer, sizeof buffer, 5000);
-        if (n <= 0)
-            return false;
-        pending.append(buffer, static_cast<size_t>(n));
-    }
-    body = pending.substr(end + 4, length);
-    pending.erase(0, end + 4 + length);
-    return true;
-}
 
 struct Figures {
     double perSecond;

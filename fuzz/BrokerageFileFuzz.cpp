@@ -1,4 +1,5 @@
-// Arbitrary account files: reading never crashes, and whatever is read writes back to a text that reads the same.
+// Arbitrary account files, of the older form or journals: reading never crashes, whatever is read writes back to a
+// text that reads the same, and a journal of it reads back to the same account.
 #include "server/Brokerage.h"
 
 #include <cstdint>
@@ -11,9 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!CBrokerage::Parse(text, &account))
         return 0;
     std::string written = CBrokerage::Serialize(account);
-    CTradeAccount again;
-    if (!CBrokerage::Parse(written, &again) || CBrokerage::Serialize(again) != written) {
+    CTradeAccount again, journal;
+    if (!CBrokerage::Parse(written, &again) || CBrokerage::Serialize(again) != written)
         abort();
-    }
+    if (!CBrokerage::Parse(CBrokerage::Journal(account), &journal) || CBrokerage::Serialize(journal) != written)
+        abort();
     return 0;
 }

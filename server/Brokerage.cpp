@@ -3,12 +3,14 @@
 #include "server/Brokerage.h"
 
 #include "server/Market.h"
+#include "platform/win/FileIo.h"
 #include "platform/device/ServerCipher.h"
 #include "server/ServerText.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -86,10 +88,14 @@ CBrokerage::CBrokerage(uint64_t s, const std::string& dir, CMarket& m)
     : seed(s), dataDir(dir), market(m), funds(s), clock(WallSeconds)
 {
     BuildDemoAccounts();
+    for (auto& pair : accounts)
+        files[pair.first] = std::make_unique<CAccountFile>();
     if (dataDir.empty())
         return;
+    // The accounts hold password digests and money: the folder and its files are the server's user's alone.
     std::error_code ec;
-    std::filesystem::create_directories(dataDir, ec);
+    CreatePrivateFolderNative(dataDir);
+    std::filesystem::permissions(dataDir, std::filesystem::perms::owner_all, ec);
     for (auto& pair : accounts) {
         std::string path = (std::filesystem::path(dataDir) / (pair.first + ".txt")).string();
         if (std::filesystem::exists(path, ec)) {
@@ -99,13 +105,72 @@ CBrokerage::CBrokerage(uint64_t s, const std::string& dir, CMarket& m)
                 std::fprintf(stderr, "morwick-server: %s is damaged; kept as .damaged\n", path.c_str());
             }
         }
+        // Written anew: the journal starts from the full text (older files take the journal's form here).
+        files[pair.first]->saved = *pair.second;
         Save(*pair.second);
     }
 }
 
+CBrokerage::~CBrokerage() = default;
+
+std::unique_lock<std::mutex> CBrokerage::Hold(const CTradeAccount& a)
+{
+    return std::unique_lock<std::mutex>(files.at(a.fundId)->lock);
+}
+
+std::vector<CTradeAccount*> CBrokerage::Accounts()
+{
+    std::vector<CTradeAccount*> list;
+    for (auto& pair : accounts)
+        list.push_back(pair.second.get());
+    return list;
+}
+
 std::string CBrokerage::PasswordHash(const std::string& fundId, const std::string& password)
 {
-    return ServerMd5Hex("morwick-trade-" + fundId + "-" + password);
+    // A fresh salt each time; the account number is mixed in so that equal passwords never share a digest.
+    std::string salt = ServerRandomHex(16);
+    std::string digest = ServerPbkdf2Sha256Hex(password, fundId + "-" + salt, PASSWORD_ITERATIONS);
+    if (salt.empty() || digest.empty())
+        return std::string(); // matches nothing
+    return "pbkdf2-sha256$" + std::to_string(PASSWORD_ITERATIONS) + "$" + salt + "$" + digest;
+}
+
+bool CBrokerage::PasswordMatches(const std::string& fundId, const std::string& password, const std::string& stored)
+{
+    std::string computed;
+    std::vector<std::string> parts = Split(stored, '$');
+    if (parts.size() == 4 && parts[0] == "pbkdf2-sha256") {
+        int iterations = std::atoi(parts[1].c_str());
+        if (iterations < 1 || iterations > 10000000 || parts[1] != std::to_string(iterations))
+            return false;
+        computed = ServerPbkdf2Sha256Hex(password, fundId + "-" + parts[2], iterations);
+        computed = parts[0] + "$" + parts[1] + "$" + parts[2] + "$" + computed;
+    } else if (stored.size() == 32) {
+        computed = ServerMd5Hex("morwick-trade-" + fundId + "-" + password); // the digest of older files
+    } else {
+        return false;
+    }
+    if (computed.size() != stored.size())
+        return false;
+    unsigned char difference = 0;
+    for (size_t i = 0; i < stored.size(); ++i)
+        difference |= static_cast<unsigned char>(computed[i] ^ stored[i]);
+    return difference == 0;
+}
+
+bool CBrokerage::IsOldPasswordHash(const std::string& stored) { return stored.rfind("pbkdf2-sha256$", 0) != 0; }
+
+const std::string& CBrokerage::DemoPasswordHash(const std::string& id, const std::string& password)
+{
+    // Made once a process: every brokerage starts from the same demo accounts, and the slow digest is the point.
+    static std::mutex guard;
+    static std::map<std::string, std::string> made;
+    std::lock_guard<std::mutex> hold(guard);
+    std::string& hash = made[id + "\n" + password];
+    if (hash.empty())
+        hash = PasswordHash(id, password);
+    return hash;
 }
 
 const std::vector<CDemoAccount>& CBrokerage::DemoAccounts()
@@ -134,7 +199,7 @@ void CBrokerage::BuildDemoAccounts()
         a->fundId = d.fundId;
         a->branch = d.branch;
         a->holder = d.holder;
-        a->passwordHash = PasswordHash(d.fundId, d.password);
+        a->passwordHash = DemoPasswordHash(d.fundId, d.password);
         a->cash = d.cashYuan * 100;
         int n = 0;
         for (int index : d.stocks) {
@@ -154,7 +219,7 @@ void CBrokerage::BuildDemoAccounts()
             bank.code = banks[b].code;
             bank.name = banks[b].name;
             bank.number = std::string("6222") + d.fundId + banks[b].code + "17";
-            bank.passwordHash = PasswordHash(bank.number, "888888");
+            bank.passwordHash = DemoPasswordHash(bank.number, "888888");
             bank.balance = 10000000; // 100000 yuan
             a->banks.push_back(bank);
         }
@@ -205,6 +270,17 @@ CTradeAccount* CBrokerage::Find(const std::string& fundId)
     return it == accounts.end() ? nullptr : it->second.get();
 }
 
+CTradeAccount* CBrokerage::Lookup(const std::string& account, int accountType)
+{
+    CTradeAccount* a = nullptr;
+    for (auto& pair : accounts) {
+        CTradeAccount& x = *pair.second;
+        if (accountType == 0 ? x.fundId == account : (HolderCode(x, 1) == account || HolderCode(x, 2) == account))
+            a = &x;
+    }
+    return a;
+}
+
 CTradeAccount* CBrokerage::ForSession(const CSession& session, const CRequestParams& request)
 {
     if (session.tradeToken.empty() || request.Get("trdtoken") != session.tradeToken)
@@ -234,12 +310,7 @@ CTradeAccount* CBrokerage::LogIn(const std::string& account, int accountType, co
         *error = "请输入资金账号";
         return nullptr;
     }
-    CTradeAccount* a = nullptr;
-    for (auto& pair : accounts) {
-        CTradeAccount& x = *pair.second;
-        if (accountType == 0 ? x.fundId == account : (HolderCode(x, 1) == account || HolderCode(x, 2) == account))
-            a = &x;
-    }
+    CTradeAccount* a = Lookup(account, accountType);
     if (a == nullptr) {
         *error = accountType == 0 ? "资金账号不存在" : "股东账号不存在";
         return nullptr;
@@ -257,10 +328,15 @@ CTradeAccount* CBrokerage::LogIn(const std::string& account, int accountType, co
 bool CBrokerage::CheckPassword(CTradeAccount& a, const std::string& password, const char* wrongText,
                                std::string* error)
 {
-    return CountPasswordTry(a, PasswordHash(a.fundId, password) == a.passwordHash, wrongText, error);
+    bool right = PasswordMatches(a.fundId, password, a.passwordHash);
+    bool old = right && IsOldPasswordHash(a.passwordHash);
+    if (old)
+        a.passwordHash = PasswordHash(a.fundId, password); // the digest of an older file is replaced
+    return CountPasswordTry(a, right, wrongText, error, old);
 }
 
-bool CBrokerage::CountPasswordTry(CTradeAccount& a, bool right, const char* wrongText, std::string* error)
+bool CBrokerage::CountPasswordTry(CTradeAccount& a, bool right, const char* wrongText, std::string* error,
+                                  bool changed)
 {
     int64_t now = Now();
     if (a.lockedUntil > now) {
@@ -268,7 +344,7 @@ bool CBrokerage::CountPasswordTry(CTradeAccount& a, bool right, const char* wron
         return false;
     }
     if (right) {
-        if (a.wrongPasswords != 0) {
+        if (a.wrongPasswords != 0 || changed) {
             a.wrongPasswords = 0;
             Save(a);
         }
@@ -282,7 +358,8 @@ bool CBrokerage::CountPasswordTry(CTradeAccount& a, bool right, const char* wron
     } else {
         *error = wrongText + std::string("，还可尝试") + std::to_string(LOCK_AFTER - a.wrongPasswords) + "次";
     }
-    Save(a);
+    if (!Save(a))
+        *error = "系统暂时无法保存，请稍后再试";
     return false;
 }
 
@@ -458,7 +535,8 @@ CDone CBrokerage::PlaceOrder(CTradeAccount& a, int m, const std::string& code, i
     o.quantity = static_cast<int>(quantity);
     a.orders.push_back(o);
     d.id = o.id;
-    Save(a);
+    if (!Save(a))
+        return {NotAccepted("委托")};
     return d;
 }
 
@@ -516,7 +594,8 @@ int CBrokerage::CancelRest(CTradeAccount& a, CStockOrder& o)
 CDone CBrokerage::Cancel(CTradeAccount& a, int orderId, int* cancelled)
 {
     Settle(a);
-    for (CStockOrder& o : a.orders) {
+    for (auto it = a.orders.rbegin(); it != a.orders.rend(); ++it) { // recent orders are at the end
+        CStockOrder& o = *it;
         if (o.id != orderId)
             continue;
         if (o.kind == ORDER_NEW_SHARE)
@@ -526,7 +605,8 @@ CDone CBrokerage::Cancel(CTradeAccount& a, int orderId, int* cancelled)
         *cancelled = CancelRest(a, o);
         CDone d;
         d.id = o.id;
-        Save(a);
+        if (!Save(a))
+            return {NotAccepted("撤单")};
         return d;
     }
     return {"委托不存在"};
@@ -567,7 +647,8 @@ CDone CBrokerage::Exercise(CTradeAccount& a, const std::string& code, const std:
     *paid = cost;
     CDone d;
     d.id = NextId(a);
-    Save(a);
+    if (!Save(a))
+        return {NotAccepted("行权")};
     return d;
 }
 
@@ -582,7 +663,7 @@ CBankAccount* CBrokerage::Bank(CTradeAccount& a, const std::string& code)
 bool CBrokerage::CheckBankPassword(CTradeAccount& a, const CBankAccount& b, const std::string& password,
                                    std::string* error)
 {
-    return CountPasswordTry(a, PasswordHash(b.number, password) == b.passwordHash, "银行密码错误", error);
+    return CountPasswordTry(a, PasswordMatches(b.number, password, b.passwordHash), "银行密码错误", error);
 }
 
 CDone CBrokerage::Transfer(CTradeAccount& a, const std::string& bankCode, int direction, const std::string& amountText,
@@ -615,38 +696,35 @@ CDone CBrokerage::Transfer(CTradeAccount& a, const std::string& bankCode, int di
     }
     d.id = NextId(a);
     a.transfers.push_back({d.id, Today(), NowHHMMSS(), b->code, direction, amount});
-    Save(a);
+    if (!Save(a))
+        return {NotAccepted("转账")};
     return d;
 }
 
-void CBrokerage::OnMinute()
+bool CBrokerage::OnMinute(CTradeAccount& a)
 {
     int done = market.GetMinuteOfDay() - 1; // the minute that has just been traded
     int today = market.GetDate();
-    for (auto& pair : accounts) {
-        CTradeAccount& a = *pair.second;
-        bool changed = false;
-        for (size_t i = 0; i < a.orders.size(); ++i) {
-            CStockOrder& o = a.orders[i];
-            if (o.kind != ORDER_STOCK || !o.IsOpen() || o.date != today || done < o.fromMinute)
-                continue;
-            const CSecurity* s = Security(o.market, o.code);
-            if (s == nullptr || s->minutes.empty())
-                continue;
-            const CMarketMinute& m = s->minutes.back();
-            int64_t price = PriceOf(*s, m.price);
-            if ((o.side == 0 && price > o.price) || (o.side == 1 && price < o.price))
-                continue;
-            // A quarter of the minute's volume at most, in whole lots, so large orders fill in parts.
-            int lot = std::max(LOT, m.volume / 4 / LOT * LOT);
-            Fill(a, a.orders[i], price, lot);
-            changed = true;
-        }
-        if (market.GetMinuteOfDay() >= 240 || market.GetMinuteOfDay() <= 1)
-            changed = SettleLocked(a) || changed;
-        if (changed)
-            Save(a);
+    bool changed = false;
+    for (size_t i = 0; i < a.orders.size(); ++i) {
+        CStockOrder& o = a.orders[i];
+        if (o.kind != ORDER_STOCK || !o.IsOpen() || o.date != today || done < o.fromMinute)
+            continue;
+        const CSecurity* s = Security(o.market, o.code);
+        if (s == nullptr || s->minutes.empty())
+            continue;
+        const CMarketMinute& m = s->minutes.back();
+        int64_t price = PriceOf(*s, m.price);
+        if ((o.side == 0 && price > o.price) || (o.side == 1 && price < o.price))
+            continue;
+        // A quarter of the minute's volume at most, in whole lots, so large orders fill in parts.
+        int lot = std::max(LOT, m.volume / 4 / LOT * LOT);
+        Fill(a, a.orders[i], price, lot);
+        changed = true;
     }
+    if (market.GetMinuteOfDay() >= 240 || market.GetMinuteOfDay() <= 1)
+        changed = SettleLocked(a) || changed;
+    return changed;
 }
 
 void CBrokerage::Settle(CTradeAccount& a)
@@ -660,7 +738,11 @@ bool CBrokerage::SettleLocked(CTradeAccount& a)
     int today = Today();
     bool closed = market.GetMinuteOfDay() >= 240;
     bool changed = false;
-    for (CStockOrder& o : a.orders) {
+    // Orders before this one have all ended (an order never opens again): only the rest are looked at.
+    size_t& ended = files.at(a.fundId)->endedOrders;
+    ended = std::min(ended, a.orders.size());
+    for (size_t i = ended; i < a.orders.size(); ++i) {
+        CStockOrder& o = a.orders[i];
         if (!o.IsOpen())
             continue;
         if (o.kind == ORDER_STOCK && (o.date < today || (o.date == today && closed))) {
@@ -692,6 +774,8 @@ bool CBrokerage::SettleLocked(CTradeAccount& a)
             changed = true;
         }
     }
+    while (ended < a.orders.size() && !a.orders[ended].IsOpen())
+        ++ended;
     for (CFundOrder& o : a.fundOrders)
         if (o.state == FUND_ORDER_REPORTED && (o.tradeDate < today || (o.tradeDate == today && closed))) {
             ConfirmFundOrder(a, o);

@@ -8,11 +8,13 @@
 #include "server/RequestParams.h"
 #include "server/SessionTable.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,8 @@ enum OrderKind { ORDER_STOCK = 0, ORDER_NEW_SHARE = 1 };
 enum FundOrderKind { FUND_SUBSCRIBE = 1, FUND_PURCHASE = 2, FUND_REDEEM = 3, FUND_CONVERT = 4, FUND_DIVIDEND = 5 };
 enum FundOrderState { FUND_ORDER_REPORTED = 0, FUND_ORDER_CONFIRMED = 1, FUND_ORDER_CANCELLED = 2 };
 
+// The items of an account compare field by field (operator== = default): a save writes the items that changed, so a
+// field added to an item and to its line of the account file is saved with no more ado.
 struct CStockOrder {
     int id = 0;
     int date = 0;        // the trading day the order belongs to
@@ -39,6 +43,7 @@ struct CStockOrder {
     int64_t frozen = 0;  // fen still frozen for a buy
     int kind = ORDER_STOCK;
     bool IsOpen() const { return filled + cancelled < quantity; }
+    bool operator==(const CStockOrder&) const = default;
 };
 
 struct CStockDeal {
@@ -52,6 +57,7 @@ struct CStockDeal {
     int side = 0;
     int64_t price = 0;
     int quantity = 0;
+    bool operator==(const CStockDeal&) const = default;
 };
 
 struct CHolding {
@@ -63,6 +69,7 @@ struct CHolding {
     int boughtDate = 0;   // shares bought on that day are not sellable before the next one
     int boughtShares = 0;
     int64_t cost = 0;     // fen, for all shares held
+    bool operator==(const CHolding&) const = default;
 };
 
 struct CBankAccount {
@@ -71,6 +78,7 @@ struct CBankAccount {
     std::string number;
     std::string passwordHash;
     int64_t balance = 0;
+    bool operator==(const CBankAccount&) const = default;
 };
 
 struct CBankTransfer {
@@ -80,6 +88,7 @@ struct CBankTransfer {
     std::string bank;
     int direction = 1;    // 1 bank to securities, 2 securities to bank
     int64_t amount = 0;
+    bool operator==(const CBankTransfer&) const = default;
 };
 
 struct CFundOrder {
@@ -97,6 +106,7 @@ struct CFundOrder {
     int64_t nav = 0;      // 1/10000 at confirmation
     int64_t confirmedShares = 0;
     int64_t confirmedAmount = 0;
+    bool operator==(const CFundOrder&) const = default;
 };
 
 struct CFundHolding {
@@ -105,6 +115,7 @@ struct CFundHolding {
     int64_t frozen = 0;   // under open redemptions and conversions
     int64_t cost = 0;     // fen
     int dividend = 0;     // 0 cash, 1 reinvest
+    bool operator==(const CFundHolding&) const = default;
 };
 
 struct CCashHolding {
@@ -115,6 +126,7 @@ struct CCashHolding {
     int maturity = 0;
     int state = 0;        // 0 held, 1 terminated, 2 matured
     int64_t paid = 0;     // income paid at the end
+    bool operator==(const CCashHolding&) const = default;
 };
 
 struct CTradeAccount {
@@ -196,9 +208,15 @@ public:
 
     // dataDir empty: nothing is kept on disk. The market must outlive the brokerage.
     CBrokerage(uint64_t seed, const std::string& dataDir, CMarket& market);
+    ~CBrokerage();
 
-    // Everything below runs with the lock held; callers that also read the market take the market's lock first.
-    std::unique_lock<std::mutex> Hold() { return std::unique_lock<std::mutex>(lock); }
+    // Everything below that takes an account runs with that account's lock held, taken before the market's read
+    // lock; one account's work (and its disk write) never holds up another's.
+    std::unique_lock<std::mutex> Hold(const CTradeAccount& a);
+    std::vector<CTradeAccount*> Accounts();
+    // While set, a save on this thread lets go of the market's read lock for its disk write and takes it back, so
+    // that the market's clock never waits for a disk. Null clears it.
+    static void LetMarketGoWhileSaving(std::shared_lock<std::shared_mutex>* marketRead);
 
     static const std::vector<CBranchOffice>& Branches();
     static const std::vector<CDemoAccount>& DemoAccounts();
@@ -217,6 +235,8 @@ public:
     CTradeAccount* LogIn(const std::string& account, int accountType, const std::string& branch,
                          const std::string& password, std::string* error);
     CTradeAccount* Find(const std::string& fundId);
+    // The account a log-in names (fund account, or holder code with accountType 1); null when there is none.
+    CTradeAccount* Lookup(const std::string& account, int accountType);
     // The account a request may act on: the session's, when the request carries the session's trade token.
     CTradeAccount* ForSession(const CSession& session, const CRequestParams& request);
     // Counts a wrong password towards the lock; wrongText leads the refusal ("交易密码错误"). The trading, fund and
@@ -261,25 +281,52 @@ public:
     // Applies what the clock has brought since the account was last seen (expiry, confirmation, allotment,
     // maturity) and saves it when anything changed.
     void Settle(CTradeAccount& a);
-    // Called after every market minute with the market locked: fills orders and settles at the close.
-    void OnMinute();
-    // Saves the account (temporary file and rename); false when the disk refused it.
-    bool Save(const CTradeAccount& a);
+    // Called for each account after every market minute, with the market's read lock held: fills orders and
+    // settles at the close; true when the account changed (the caller saves it).
+    bool OnMinute(CTradeAccount& a);
+    // Writes what changed since the last save to the account's journal and flushes it to disk. False when the disk
+    // refused it: the account is then put back as it was last saved, so that nothing unsaved is shown or built on.
+    bool Save(CTradeAccount& a);
+    // For tests: every save fails (as on a full disk) until cleared.
+    void SetSavesFail(bool fail) { savesFail = fail; }
 
+    // Password digests: PBKDF2-HMAC-SHA256 with a random salt and PASSWORD_ITERATIONS rounds, kept as
+    // "pbkdf2-sha256$ROUNDS$SALT$DIGEST"; the unsalted MD5 digest of older files still matches, and a good log-in
+    // replaces it.
+    static constexpr int PASSWORD_ITERATIONS = 50000;
     static std::string PasswordHash(const std::string& fundId, const std::string& password);
-    // The account file's text, and its reading; false for a damaged or cut-short text.
+    static bool PasswordMatches(const std::string& fundId, const std::string& password, const std::string& stored);
+    static bool IsOldPasswordHash(const std::string& stored);
+    // The account's full text (one line per item), and the reading of an account file: that text (older files)
+    // or a journal (below); false for a damaged or cut-short one.
     static std::string Serialize(const CTradeAccount& a);
     static bool Parse(const std::string& text, CTradeAccount* a);
+    // The account file: "MORWICK-JOURNAL 1", then records "R LENGTH CRC32\n" + LENGTH bytes, each checked by its
+    // CRC-32. The first holds the full text; each later one, one save: "+\tLINE" (an item, or the head line "A",
+    // written or replaced, matched by its key: an order by its number, a holding by market and code...) or
+    // "-\tLINE" (removed). A torn last record is ignored. Journal: a file holding the full text alone.
+    static std::string Journal(const CTradeAccount& a);
 
 private:
+    struct CAccountFile {
+        std::mutex lock;
+        CTradeAccount saved;     // the account as its file holds it
+        int64_t bytes = 0;       // the file's length
+        int64_t imageBytes = 0;  // of which the full text at its start
+        bool rewrite = true;     // the next save writes the file anew (at start, after a failed write)
+        std::map<std::string, std::vector<size_t>> unended; // by list: where saved items have not ended
+        size_t endedOrders = 0;  // the account's orders before this one have all ended
+    };
     void BuildDemoAccounts();
+    static const std::string& DemoPasswordHash(const std::string& id, const std::string& password);
     bool Load(const std::string& path);
     void Fill(CTradeAccount& a, CStockOrder& o, int64_t price, int quantity);
     // Ends what is left of an order, releasing its frozen money or shares; returns the quantity ended.
     int CancelRest(CTradeAccount& a, CStockOrder& o);
     bool SettleLocked(CTradeAccount& a);
     // The lock-out of CheckPassword for a password already compared.
-    bool CountPasswordTry(CTradeAccount& a, bool right, const char* wrongText, std::string* error);
+    bool CountPasswordTry(CTradeAccount& a, bool right, const char* wrongText, std::string* error,
+                          bool changed = false);
     void ConfirmFundOrder(CTradeAccount& a, CFundOrder& o);
     int64_t Now() const { return clock(); }
     int NextId(CTradeAccount& a) { return a.nextId++; }
@@ -289,8 +336,21 @@ private:
     CMarket& market;
     CFundCatalog funds;
     std::function<int64_t()> clock;
-    std::mutex lock;
-    std::map<std::string, std::unique_ptr<CTradeAccount>> accounts;
+    std::map<std::string, std::unique_ptr<CTradeAccount>> accounts; // fixed after construction
+    std::map<std::string, std::unique_ptr<CAccountFile>> files;       // the same keys
+    std::atomic<bool> savesFail{false};
+};
+
+// While alive, the brokerage's saves on this thread let go of this market read lock during their disk write.
+class CMarketGoesWhileSaving {
+public:
+    explicit CMarketGoesWhileSaving(std::shared_lock<std::shared_mutex>& read)
+    {
+        CBrokerage::LetMarketGoWhileSaving(&read);
+    }
+    ~CMarketGoesWhileSaving() { CBrokerage::LetMarketGoWhileSaving(nullptr); }
+    CMarketGoesWhileSaving(const CMarketGoesWhileSaving&) = delete;
+    CMarketGoesWhileSaving& operator=(const CMarketGoesWhileSaving&) = delete;
 };
 
 // Money and number texts of the replies and requests.
@@ -302,3 +362,5 @@ std::string TimeText(int hhmmss);               // "09:31:00"
 // A positive decimal with at most the given decimals, scaled (e.g. "12.34" with 2 -> 1234); -1 when invalid.
 int64_t ParseScaled(const std::string& text, int decimals);
 int AddDays(int yyyymmdd, int days);
+// The refusal of a change that could not be saved: "委托未受理：系统暂时无法保存，请稍后再试" for "委托".
+std::string NotAccepted(const std::string& what);

@@ -59,7 +59,8 @@ CDone CBrokerage::OpenFundAccount(CTradeAccount& a, const std::string& tacode, c
     a.fundAccounts[tacode] = "F" + tacode + a.fundId;
     CDone d;
     d.id = NextId(a);
-    Save(a);
+    if (!Save(a))
+        return {NotAccepted("开户")};
     return d;
 }
 
@@ -121,7 +122,8 @@ CDone CBrokerage::FundOrder(CTradeAccount& a, int kind, const std::string& code,
     a.fundOrders.push_back(o);
     CDone d;
     d.id = o.id;
-    Save(a);
+    if (!Save(a))
+        return {NotAccepted(kind == FUND_SUBSCRIBE ? "认购" : kind == FUND_PURCHASE ? "申购" : kind == FUND_REDEEM ? "赎回" : "转换")};
     return d;
 }
 
@@ -201,7 +203,8 @@ CDone CBrokerage::SetDividend(CTradeAccount& a, const std::string& code, int met
     a.fundOrders.push_back(o);
     CDone d;
     d.id = o.id;
-    Save(a);
+    if (!Save(a))
+        return {NotAccepted("分红方式修改")};
     return d;
 }
 
@@ -222,7 +225,8 @@ CDone CBrokerage::CancelFundOrder(CTradeAccount& a, int orderId)
         o.state = FUND_ORDER_CANCELLED;
         CDone d;
         d.id = o.id;
-        Save(a);
+        if (!Save(a))
+            return {NotAccepted("撤单")};
         return d;
     }
     return {"该委托不存在"};
@@ -255,7 +259,8 @@ CDone CBrokerage::BuyCashProduct(CTradeAccount& a, const std::string& code, cons
     a.cashHoldings.push_back(h);
     CDone d;
     d.id = h.id;
-    Save(a);
+    if (!Save(a))
+        return {NotAccepted("购买")};
     return d;
 }
 
@@ -280,7 +285,8 @@ CDone CBrokerage::TerminateCashProduct(CTradeAccount& a, int id, int64_t* princi
         *income = h.paid;
         CDone d;
         d.id = h.id;
-        Save(a);
+        if (!Save(a))
+            return {NotAccepted("终止")};
         return d;
     }
     return {"该产品不存在或已终止"};

@@ -5,7 +5,13 @@
 std::string CBrokerage::Help()
 {
     std::string text =
-        "\nsimulated brokerage (accounts kept in DIR/brokerage/<account>.txt):\n"
+        "\nsimulated brokerage (accounts kept in DIR/brokerage/<account>.txt, folder 0700, files 0600):\n"
+        "  each change is appended to the account's file as one record with its CRC-32 and flushed to disk before\n"
+        "  it is answered; one the disk refuses is undone and answered \"<what>未受理：系统暂时无法保存，请稍后再试\"\n"
+        "  (委托, 撤单, 转账...); a torn last record is ignored; the file is written anew at start and when it has grown\n"
+        "  passwords are kept as PBKDF2-HMAC-SHA256 digests, random salt, " + std::to_string(PASSWORD_ITERATIONS) +
+        " rounds (about 6 ms a check);\n"
+        "  an older MD5 digest is replaced at the next good log-in\n"
         "  demo accounts (资金账号 / trading password / branch / holder):\n";
     for (const CDemoAccount& d : DemoAccounts())
         text += std::string("    ") + d.fundId + " / " + d.password + " / " + d.branch + " / " + d.holder + "\n";

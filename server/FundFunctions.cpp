@@ -523,9 +523,12 @@ CServerFunctions::Answer CServerFunctions::Fund(Context& c)
     auto f = functions.find(c.mfunc * 1000 + c.sfunc);
     if (f == functions.end())
         return Error("该功能暂未开放");
-    std::shared_lock<std::shared_mutex> read(market.Lock());
-    auto hold = brokerage->Hold();
     CTradeAccount* a = brokerage->ForSession(c.session, c.params);
+    std::unique_lock<std::mutex> hold;
+    if (a)
+        hold = brokerage->Hold(*a);
+    std::shared_lock<std::shared_mutex> read(market.Lock());
+    CMarketGoesWhileSaving letGo(read);
     if (a == nullptr && f->second.needsAccount)
         return Error("请先登录交易系统");
     if (a)

@@ -352,6 +352,8 @@ std::string CHttpServer::Control(const std::string& command)
             functions.Sessions().SetIdleSeconds(args.GetInt("idle"));
         if (args.Get("package") == "corrupt")
             functions.CorruptPackage();
+        if (args.Has("saves"))
+            functions.SetSavesFail(args.Get("saves") == "fail");
         return "ok\n";
     }
     if (verb == "status") {
@@ -361,8 +363,8 @@ std::string CHttpServer::Control(const std::string& command)
         return text;
     }
     return "commands: fault?kind=delay|silence|close|length|garbage|error|split|empty|none&count=N&arg=N&text=T&func=M/S, "
-           "expire, pop?text=T, set?compress=auto|off|lzss|zlib&cipher=auto|off|on&chunked=0|1&idle=S&package=corrupt, "
-           "status\n";
+           "expire, pop?text=T, set?compress=auto|off|lzss|zlib&cipher=auto|off|on&chunked=0|1&idle=S&package=corrupt"
+           "&saves=fail|ok, advance?minutes=N, status\n";
 }
 
 void CHttpServer::ServeControl(CTcpConnection& connection)

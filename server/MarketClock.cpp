@@ -1,10 +1,10 @@
 // The market's clock file: one line "date minute".
 #include "server/MarketClock.h"
 
+#include "platform/win/FileIo.h"
+
 #include <cstdio>
 #include <filesystem>
-#include <fcntl.h>
-#include <unistd.h>
 
 CMarketClock::CMarketClock(std::string folder)
 {
@@ -34,23 +34,11 @@ bool CMarketClock::Write(int date, int minute)
 {
     if (path.empty() || (date == lastDate && minute == lastMinute))
         return true;
-    std::string temp = path + ".tmp";
     char text[32];
     int length = std::snprintf(text, sizeof text, "%d %d\n", date, minute);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool ok = fd >= 0 && ::write(fd, text, (size_t)length) == length && ::fsync(fd) == 0;
-    if (fd >= 0)
-        ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
+    if (!WriteFileAtomicallyNative(path, text, (size_t)length)) {
         std::fprintf(stderr, "morwick-server: cannot write %s\n", path.c_str());
         return false;
-    }
-    // The rename itself reaches the disk with the folder.
-    int folder = ::open(std::filesystem::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
     }
     lastDate = date;
     lastMinute = minute;

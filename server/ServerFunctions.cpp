@@ -82,9 +82,20 @@ CServerFunctions::CServerFunctions(const CServerOptions& o, const CRsaKeyPair* k
 {
     sessions.SetIdleSeconds(o.idleSeconds);
     popMessage = Gb("欢迎使用Morwick手机证券，行情数据为模拟数据，仅供测试。");
+    if (options.marketMinutesPerSecond > 0)
+        clock = std::thread([this] { RunClock(); });
 }
 
-CServerFunctions::~CServerFunctions() = default;
+CServerFunctions::~CServerFunctions()
+{
+    {
+        std::lock_guard<std::mutex> guard(clockLock);
+        clockStop = true;
+    }
+    clockWake.notify_all();
+    if (clock.joinable())
+        clock.join();
+}
 
 void CServerFunctions::SetPopMessage(const std::string& utf8Text)
 {
@@ -102,34 +113,56 @@ std::string CServerFunctions::SignUpCode(const std::string& mobile) const
     return code;
 }
 
-void CServerFunctions::Tick()
+void CServerFunctions::RunClock()
 {
-    if (options.marketMinutesPerSecond <= 0)
-        return;
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    int64_t target = static_cast<int64_t>(seconds * options.marketMinutesPerSecond);
-    {
-        std::shared_lock<std::shared_mutex> read(market.Lock());
-        if (market.GetStepsDone() >= target)
-            return;
+    using namespace std::chrono;
+    std::unique_lock<std::mutex> guard(clockLock);
+    while (!clockStop) {
+        double seconds = duration<double>(steady_clock::now() - started).count();
+        int64_t target = static_cast<int64_t>(seconds * options.marketMinutesPerSecond);
+        guard.unlock();
+        int64_t done;
+        {
+            std::lock_guard<std::mutex> step(tickLock);
+            // Only this thread and AdvanceMinutes move the market, both under tickLock.
+            for (done = market.GetStepsDone(); done < target; ++done) {
+                StepMarket();
+                std::lock_guard<std::mutex> stopGuard(clockLock);
+                if (clockStop)
+                    break;
+            }
+        }
+        guard.lock();
+        auto due = started + duration_cast<steady_clock::duration>(
+                                 duration<double>((std::max(target, done) + 1) / options.marketMinutesPerSecond));
+        clockWake.wait_until(guard, std::min(due, steady_clock::now() + std::chrono::seconds(1)), [this] { return clockStop; });
     }
-    std::unique_lock<std::shared_mutex> write(market.Lock());
-    RunMarketTo(target);
 }
+
+void CServerFunctions::SetSavesFail(bool fail) { brokerage->SetSavesFail(fail); }
 
 void CServerFunctions::AdvanceMinutes(int minutes)
 {
-    std::unique_lock<std::shared_mutex> write(market.Lock());
-    RunMarketTo(market.GetStepsDone() + std::max(0, minutes));
+    std::lock_guard<std::mutex> step(tickLock);
+    for (int i = 0; i < minutes; ++i)
+        StepMarket();
 }
 
-void CServerFunctions::RunMarketTo(int64_t steps)
+void CServerFunctions::StepMarket()
 {
-    // Minute by minute, so that orders fill at the prices each minute had.
-    auto hold = brokerage->Hold();
-    while (market.GetStepsDone() < steps) {
+    {
+        std::lock_guard<std::mutex> waiting(gate);
+        std::unique_lock<std::shared_mutex> write(market.Lock());
         market.AdvanceTo(market.GetStepsDone() + 1);
-        brokerage->OnMinute();
+    }
+    // Orders fill at the prices of the minute just done: the market stays there until every account has had it.
+    for (CTradeAccount* a : brokerage->Accounts()) {
+        auto hold = brokerage->Hold(*a);
+        std::shared_lock<std::shared_mutex> read(market.Lock());
+        bool changed = brokerage->OnMinute(*a);
+        read.unlock();
+        if (changed)
+            brokerage->Save(*a); // a failed save puts the account back: those fills are lost, later minutes fill
     }
     marketClock.Write(market.GetDate(), market.GetMinuteOfDay()); // before any reply shows the new time
 }
@@ -193,7 +226,9 @@ CServerReply CServerFunctions::Handle(const std::string& body)
         return r;
     }
 
-    Tick();
+    {
+        std::lock_guard<std::mutex> pass(gate); // behind a waiting market step, so it is never starved
+    }
     CServerReply r = Pack(c, Dispatch(c));
     r.note = note;
     return r;

@@ -10,9 +10,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class CRsaKeyPair;
@@ -73,6 +75,8 @@ public:
     // Runs the market and the brokerage on by whole trading minutes now (the running clock then waits until its
     // own time has caught up).
     void AdvanceMinutes(int minutes);
+    // For tests: every save of an account fails, as on a full disk, until cleared (control "set?saves=fail").
+    void SetSavesFail(bool fail);
 
     static std::vector<CMenuRow> MainMenu();
     static std::vector<std::pair<std::string, std::string>> ConfigPairs();
@@ -93,8 +97,12 @@ private:
         bool raw = false;     // bytes sent as they are: never compressed or enciphered
     };
 
-    void Tick();
-    void RunMarketTo(int64_t steps); // with the market's lock held for writing
+    // The market's clock: a thread of its own runs the market on by whole minutes as time passes, so that no
+    // request waits for it (nor for a disk).
+    void RunClock();
+    // One minute: the market on under its write lock (held briefly), then each account's fills, saved with only
+    // that account's lock held. With tickLock held.
+    void StepMarket();
     Answer Dispatch(Context& c);
     CServerReply Pack(const Context& c, Answer answer);
     static Answer Error(const std::string& utf8Text);
@@ -144,6 +152,12 @@ private:
     CMarket market;
     std::unique_ptr<CBrokerage> brokerage;
     std::chrono::steady_clock::time_point started;
+    std::mutex tickLock;  // one minute's step at a time
+    std::mutex gate;      // held by a step waiting for the market's write lock: new requests wait behind it
+    std::mutex clockLock;
+    std::condition_variable clockWake;
+    bool clockStop = false;
+    std::thread clock;
     std::atomic<int> compressMode;
     std::atomic<int> cipherMode;
     std::mutex packageLock;

@@ -138,7 +138,7 @@ std::string PlaceOrder(CTradeCall& t)
         t.error = d.error;
         return std::string();
     }
-    const CStockOrder& o = *std::find_if(t.account.orders.begin(), t.account.orders.end(),
+    const CStockOrder& o = *std::find_if(t.account.orders.rbegin(), t.account.orders.rend(), // recent at the end
                                          [&](const CStockOrder& x) { return x.id == d.id; });
     return Row({{"wtbh", ""}, {"zqdm", ""}, {"zqmc", ""}, {"mmlb", ""}, {"jg", ""}, {"sl", ""}, {"msg", ""}},
                {std::to_string(o.id), o.code, o.name, Gb(SideText(o.side)), Price3(o.price), std::to_string(o.quantity),
@@ -154,7 +154,7 @@ std::string CancelOrder(CTradeCall& t)
         t.error = d.error;
         return std::string();
     }
-    const CStockOrder& o = *std::find_if(t.account.orders.begin(), t.account.orders.end(),
+    const CStockOrder& o = *std::find_if(t.account.orders.rbegin(), t.account.orders.rend(), // recent at the end
                                          [&](const CStockOrder& x) { return x.id == d.id; });
     return Row({{"wtbh", ""}, {"zt", ""}, {"cdsl", ""}},
                {std::to_string(o.id), Gb(OrderStateText(o)), std::to_string(cancelled)}, "cancel");
@@ -399,11 +399,16 @@ CServerFunctions::Answer CServerFunctions::Trade(Context& c)
                                 rows);
         return answer;
     }
+    // The account's lock first, then the market's; a save lets go of the market while it writes.
+    CTradeAccount* a = c.sfunc == 1 ? brokerage->Lookup(c.params.Get("account"), c.params.GetInt("accounttype", 0))
+                                    : brokerage->ForSession(c.session, c.params);
+    std::unique_lock<std::mutex> hold;
+    if (a)
+        hold = brokerage->Hold(*a);
     std::shared_lock<std::shared_mutex> read(market.Lock());
-    auto hold = brokerage->Hold();
+    CMarketGoesWhileSaving letGo(read);
     if (c.sfunc == 1)
         return TradeLogIn(c);
-    CTradeAccount* a = brokerage->ForSession(c.session, c.params);
     if (a == nullptr)
         return Error("请先登录交易系统");
     brokerage->Settle(*a);

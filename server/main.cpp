@@ -1,5 +1,6 @@
 // morwick-server: the stand-in for the firm's server on loopback, with a synthetic market.
 #include "platform/device/RsaKeyPair.h"
+#include "platform/win/FileIo.h"
 #include "server/Brokerage.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
@@ -30,8 +31,10 @@ void Usage()
         "                      [--minute N] [--verbose] [--package PATH] [--notes TEXT]\n"
         "faults: delay, silence, close, length, garbage, error, split, empty (COUNT -1 = every reply; FUNC M/S: only\n"
         "        the replies of that function, e.g. --fault close:1:0:800/3)\n"
-        "control: GET http://127.0.0.1:CONTROL/fault?kind=close&count=1[&func=800/3], /expire, /set?compress=off,\n"
-        "         /set?package=corrupt (damage one byte of the package, keep its announced digest), /status\n"
+        "control (for tests only; open only with --control-port N, 0 any free port; it answers any local user):\n"
+        "         GET http://127.0.0.1:CONTROL/fault?kind=close&count=1[&func=800/3], /expire, /set?compress=off,\n"
+        "         /set?package=corrupt (damage one byte of the package, keep its announced digest), /advance?minutes=N,\n"
+        "         /set?saves=fail|ok (every save of an account fails, as on a full disk, or works again), /status\n"
         "update: with --package PATH (a newer build of the client) and --version newer than a client's \"sysVer\",\n"
         "        the log-in reply announces the version (\"prd_soft_versn\", release notes --notes in\n"
         "        \"prd_updateinfo\") and the client downloads the package:\n"
@@ -71,7 +74,7 @@ int main(int argc, char** argv)
 {
     CServerOptions options;
     int port = 8002;
-    int controlPort = -2; // port + 1 unless given
+    int controlPort = -1; // no control port unless asked for: it is for tests, and any local user could use it
     // By default the data live beside the program, so a build tree keeps its key pair across runs.
     std::error_code exeError;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", exeError);
@@ -134,14 +137,18 @@ int main(int argc, char** argv)
     }
 
     std::error_code ec;
-    std::filesystem::create_directories(dataDir, ec);
+    // The server's folders are its user's alone whatever the umask (a folder that exists keeps its mode).
+    CreatePrivateFolderNative(dataDir);
     CRsaKeyPair keys;
     std::string keyPath = (std::filesystem::path(dataDir) / "server-key.pem").string();
     if (!keys.LoadOrCreate(keyPath)) {
         std::fprintf(stderr, "morwick-server: cannot read or make the key pair %s\n", keyPath.c_str());
         return 1;
     }
-    keys.ExportPublicKey((std::filesystem::path(dataDir) / "pubkey.bin").string());
+    std::string ownPublicKey = (std::filesystem::path(dataDir) / "pubkey.bin").string();
+    if (keys.ExportPublicKey(ownPublicKey))
+        std::filesystem::permissions(ownPublicKey, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                     ec);
     if (!exportPath.empty()) {
         if (std::filesystem::is_directory(exportPath, ec)) // a client's program directory
             exportPath = (std::filesystem::path(exportPath) / "pubkey.bin").string();
@@ -179,16 +186,16 @@ int main(int argc, char** argv)
         }
         http.Faults().Arm(static_cast<FaultKind>(kind), count, arg, std::string(), mfunc, sfunc);
     }
-    if (controlPort == -2)
-        controlPort = port + 1;
     if (!http.Start(port, controlPort)) {
         std::fprintf(stderr, "morwick-server: cannot listen on 127.0.0.1:%d (control %d)\n", port, controlPort);
         return 1;
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    std::printf("morwick-server: listening on 127.0.0.1:%d, control on %d, data in %s\n", http.GetPort(),
-                controlPort >= 0 ? http.GetControlPort() : -1, dataDir.c_str());
+    std::string control = controlPort >= 0 ? "control (for tests) on " + std::to_string(http.GetControlPort())
+                                           : std::string("no control port");
+    std::printf("morwick-server: listening on 127.0.0.1:%d, %s, data in %s\n", http.GetPort(), control.c_str(),
+                dataDir.c_str());
     std::fflush(stdout);
     while (!quit)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -10,3 +10,8 @@
 bool ServerBlowfishCbc(const std::string& key, const unsigned char* in, unsigned char* out, size_t length, bool encrypt);
 // MD5 digest of the bytes as 32 lower-case hexadecimal characters.
 std::string ServerMd5Hex(const std::string& bytes);
+// PBKDF2-HMAC-SHA256 of the password with the salt and that many iterations: 32 bytes as 64 lower-case
+// hexadecimal characters; empty when it cannot be computed.
+std::string ServerPbkdf2Sha256Hex(const std::string& password, const std::string& salt, int iterations);
+// That many bytes from the system's random generator as lower-case hexadecimal; empty when none are available.
+std::string ServerRandomHex(size_t bytes);

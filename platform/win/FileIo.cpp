@@ -251,3 +251,61 @@ BOOL WriteFileAtomically(const WCHAR* path, const void* data, size_t size)
     }
     return WriteFileAtomicallyNative(NativePath(path), data, size);
 }
+
+BOOL AppendFileDurablyNative(const std::string& path, const void* data, size_t size)
+{
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        SetLastErrorFromErrno();
+        return FALSE;
+    }
+    struct stat before {};
+    bool ok = fstat(fd, &before) == 0 && WriteAll(fd, (const unsigned char*)data, size) && fdatasync(fd) == 0;
+    int savedErrno = errno;
+    if (!ok && before.st_size > 0) {
+        // A part written before the disk filled must not stay in front of the next append.
+        if (ftruncate(fd, before.st_size) == 0)
+            fdatasync(fd);
+    }
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        savedErrno = errno;
+    }
+    if (!ok) {
+        errno = savedErrno;
+        SetLastErrorFromErrno();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CreatePrivateFolderNative(const std::string& path)
+{
+    if (path.empty()) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0) {
+        if (!S_ISDIR(st.st_mode)) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return FALSE;
+        }
+        return TRUE;
+    }
+    std::string parent = FolderOf(path);
+    if (parent != path && parent != "." && parent != "/" && stat(parent.c_str(), &st) != 0 &&
+        !CreatePrivateFolderNative(parent))
+        return FALSE;
+    // mkdir takes the umask away from 0700; the chmod makes it 0700 in any case.
+    if ((mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) || chmod(path.c_str(), 0700) != 0) {
+        SetLastErrorFromErrno();
+        return FALSE;
+    }
+    int dir = open(parent.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return TRUE;
+}

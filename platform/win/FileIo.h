@@ -36,5 +36,11 @@ std::string NativePath(const WCHAR* path);
 std::string NativePathFromAnsi(const char* path);
 // The same calls for on-disk paths, for the platform's own files.
 BOOL WriteFileAtomicallyNative(const std::string& path, const void* data, size_t size);
+// Appends size bytes to an existing file and flushes them to disk. FALSE (last error set) when any step fails; the
+// file is then cut back to its former length, as far as the disk allows.
+BOOL AppendFileDurablyNative(const std::string& path, const void* data, size_t size);
+// Creates a folder and its missing parents 0700 whatever the umask and flushes the new entries to disk; an
+// existing folder is left as it is. FALSE (last error set) when the folder is not there afterwards.
+BOOL CreatePrivateFolderNative(const std::string& path);
 // Sets the last error from the current errno.
 void SetLastErrorFromErrno();

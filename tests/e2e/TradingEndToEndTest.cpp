@@ -420,3 +420,57 @@ TEST_F(TradingEndToEndTest, TheConfirmationShowsTheAmountAndTheCancelListOffersC
     EXPECT_EQ(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
     client.Command("rotate 0");
 }
+
+namespace {
+
+// The same with the accounts kept in a data folder, so that their saves can fail.
+class StoredTradingEndToEndTest : public TradingEndToEndTest {
+protected:
+    CServerOptions ServerOptions() override
+    {
+        CServerOptions options = TradingEndToEndTest::ServerOptions();
+        options.dataDir = root.Path() + "server-data";
+        return options;
+    }
+};
+
+} // namespace
+
+TEST_F(StoredTradingEndToEndTest, AnOrderTheServerCannotSaveIsRefusedOnScreenAndTheSameOrderGoesThroughOnceItCan)
+{
+    auto started = Start("a");
+    ClientProcess& client = *started;
+    std::string dump = SignUpToTradeMenu(client);
+    ASSERT_TRUE(client.Tap(Row(dump, 170, 0, 55))); // 买入委托
+    SetUpBranchAndLogIn(client, "880012345", "123456");
+    dump = client.WaitForTop("CTradeBuySaleWnd");
+    Type(client, CentreOf(dump, RectOfId(310)), "600010");
+    dump = WaitForText(client, "元\"");
+    Type(client, CentreOf(dump, RectOfId(312)), "100");
+
+    // The disk refuses: the order is refused with the reason, and nothing says it was taken.
+    ASSERT_EQ(server->http.Control("set?saves=fail"), "ok\n");
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = client.WaitForTop("CTradeConfirmWnd");
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = WaitForText(client, "委托未受理：系统暂时无法保存，请稍后再试");
+    ASSERT_NE(TopWindow(dump).find("委托未受理"), std::string::npos) << dump;
+    EXPECT_EQ(dump.find("委托已提交"), std::string::npos) << dump;
+    client.Command("shot " + Shot("order-not-saved.png"));
+    client.Command("rotate 2");
+    client.Idle();
+    client.Command("shot " + Shot("order-not-saved-landscape.png"));
+    client.Command("rotate 0");
+    client.Idle();
+
+    // Back on the form once the tip has gone; with the disk back the same order goes through.
+    ASSERT_EQ(server->http.Control("set?saves=ok"), "ok\n");
+    dump = client.WaitForTop("CTradeBuySaleWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CTradeBuySaleWnd") << dump;
+    client.Command("shot " + Shot("order-form-after-refusal.png"));
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = client.WaitForTop("CTradeConfirmWnd");
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = WaitForText(client, "委托已提交，委托编号：");
+    EXPECT_NE(TopWindow(dump).find("委托已提交，委托编号："), std::string::npos) << dump;
+}

@@ -2,6 +2,7 @@
 // lock-out, bank transfers, fund orders confirmed at the day's net value, cash products, and the account files
 // across a restart.
 #include "server/Brokerage.h"
+#include "platform/device/ServerCipher.h"
 #include "server/Market.h"
 #include "tests/support/TempFolder.h"
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,7 +37,9 @@ protected:
     {
         for (int i = 0; i < n; ++i) {
             market.AdvanceTo(market.GetStepsDone() + 1);
-            broker->OnMinute();
+            for (CTradeAccount* a : broker->Accounts())
+                if (broker->OnMinute(*a))
+                    broker->Save(*a);
         }
     }
     void ToClose() { Minutes(240 - market.GetMinuteOfDay()); }
@@ -509,3 +513,136 @@ TEST_F(BrokerageFixture, ADamagedAccountFileOfAnyKindIsKeptAsideAndNotTaken)
 }
 
 } // namespace
+
+namespace {
+
+std::string FileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+TEST_F(BrokerageFixture, AChangeThatCannotBeSavedIsRefusedUndoneAndAbsentAfterARestart)
+{
+    const CSecurity& s = AStock();
+    int64_t up, down;
+    CBrokerage::Limits(s, &up, &down);
+    CTradeAccount& a = Account(RICH);
+    CDone open = broker->PlaceOrder(a, s.market, s.code, 0, PriceText(down), "200");
+    ASSERT_TRUE(open.Ok());
+    int cancelled = 0;
+    int64_t paid = 0;
+    struct Case {
+        const char* what;
+        std::function<CDone()> change;
+    } cases[] = {
+        {"委托", [&] { return broker->PlaceOrder(Account(RICH), s.market, s.code, 0, PriceText(up), "100"); }},
+        {"撤单", [&] { return broker->Cancel(Account(RICH), open.id, &cancelled); }},
+        {"转账", [&] { return broker->Transfer(Account(RICH), "01", 1, "100", "888888", ""); }},
+        {"开户", [&] { return broker->OpenFundAccount(Account(RICH), "33", "王芳", "1", "E1234567", "010-12345678"); }},
+        {"购买", [&] { return broker->BuyCashProduct(Account(RICH), broker->Funds().CashProducts()[0].code, "50000"); }},
+        {"行权", [&] { return broker->Exercise(Account(HOLDER), "580011", "100", &paid); }},
+    };
+    std::string before = CBrokerage::Serialize(a), holderBefore = CBrokerage::Serialize(Account(HOLDER));
+    broker->SetSavesFail(true);
+    for (Case& c : cases) {
+        EXPECT_EQ(c.change().error, NotAccepted(c.what));
+        EXPECT_EQ(CBrokerage::Serialize(a), before) << c.what << ": undone in memory";
+        EXPECT_EQ(CBrokerage::Serialize(Account(HOLDER)), holderBefore) << c.what;
+    }
+    broker->SetSavesFail(false);
+    Open();
+    EXPECT_EQ(CBrokerage::Serialize(Account(RICH)), before) << "nothing refused was kept";
+
+    // With the disk back, each change is accepted and still there after a restart.
+    for (Case& c : cases) {
+        if (std::string(c.what) != "撤单" && std::string(c.what) != "行权") {
+            ASSERT_TRUE(c.change().Ok()) << c.what;
+        }
+    }
+    std::string after = CBrokerage::Serialize(Account(RICH));
+    EXPECT_NE(after, before);
+    Open();
+    EXPECT_EQ(CBrokerage::Serialize(Account(RICH)), after);
+}
+
+TEST_F(BrokerageFixture, TheAccountFileIsAPrivateJournalThatGrowsByARecordAChangeAndSurvivesATornEnd)
+{
+    std::string folderPath = folder.Path() + "brokerage";
+    std::string path = folderPath + "/" + RICH + ".txt";
+    mode_t umaskWas = umask(022);
+    std::filesystem::remove_all(folderPath);
+    Open();
+    umask(umaskWas);
+    using std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(folderPath).permissions() & perms::all, perms::owner_all);
+    EXPECT_EQ(std::filesystem::status(path).permissions() & perms::all, perms::owner_read | perms::owner_write);
+
+    const CSecurity& s = AStock();
+    int64_t up, down;
+    CBrokerage::Limits(s, &up, &down);
+    CTradeAccount& a = Account(RICH);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(broker->PlaceOrder(a, s.market, s.code, 0, PriceText(down), "100").Ok());
+    uintmax_t size = std::filesystem::file_size(path);
+    ASSERT_TRUE(broker->PlaceOrder(a, s.market, s.code, 0, PriceText(down), "100").Ok());
+    EXPECT_LT(std::filesystem::file_size(path) - size, 600u) << "one order appends one short record";
+    std::string saved = CBrokerage::Serialize(a);
+    size_t orders = a.orders.size();
+
+    // A record torn by a crash (in its head or its body, or with a wrong check) is dropped at the next start.
+    std::string good = FileText(path);
+    for (const std::string& torn : {std::string("R 90"), std::string("R 500 0badf00d\n+\tO\t1"),
+                                    CBrokerage::Journal(Account(RICH)).substr(18, 30) + "x"}) {
+        {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out << good << torn;
+        }
+        Open();
+        EXPECT_EQ(CBrokerage::Serialize(Account(RICH)), saved) << torn;
+        EXPECT_FALSE(std::filesystem::exists(path + ".damaged"));
+    }
+
+    // A file of the older form (the full text alone) loads.
+    CTradeAccount old = Account(RICH);
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << CBrokerage::Serialize(old);
+    }
+    Open();
+    EXPECT_EQ(Account(RICH).orders.size(), orders);
+    EXPECT_EQ(FileText(path).rfind("MORWICK-JOURNAL 1\n", 0), 0u) << "written anew as a journal";
+}
+
+TEST_F(BrokerageFixture, PasswordsAreKeptAsSaltedSlowDigestsAndAnOldDigestIsReplacedAtTheNextGoodLogIn)
+{
+    std::string path = folder.Path() + "brokerage/" + RICH + ".txt";
+    const std::string& hash = Account(RICH).passwordHash;
+    EXPECT_EQ(hash.rfind("pbkdf2-sha256$" + std::to_string(CBrokerage::PASSWORD_ITERATIONS) + "$", 0), 0u);
+    EXPECT_EQ(FileText(path).find("654321"), std::string::npos);
+    EXPECT_NE(CBrokerage::PasswordHash(RICH, "654321"), CBrokerage::PasswordHash(RICH, "654321")) << "salted";
+    // The published PBKDF2-HMAC-SHA256 vectors (RFC 7914), first 32 bytes.
+    EXPECT_EQ(ServerPbkdf2Sha256Hex("passwd", "salt", 1),
+              "55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc");
+    EXPECT_EQ(ServerPbkdf2Sha256Hex("Password", "NaCl", 80000),
+              "4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56");
+
+    // What older servers stored: MD5 of a fixed text, the account and the password.
+    CTradeAccount old = Account(RICH);
+    old.passwordHash = ServerMd5Hex(std::string("morwick-trade-") + RICH + "-654321");
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << CBrokerage::Serialize(old);
+    }
+    Open();
+    std::string error;
+    EXPECT_EQ(broker->LogIn(RICH, 0, "", "111111", &error), nullptr);
+    EXPECT_TRUE(CBrokerage::IsOldPasswordHash(Account(RICH).passwordHash)) << "a wrong password changes nothing";
+    ASSERT_NE(broker->LogIn(RICH, 0, "", "654321", &error), nullptr) << error;
+    EXPECT_FALSE(CBrokerage::IsOldPasswordHash(Account(RICH).passwordHash));
+    Open();
+    EXPECT_FALSE(CBrokerage::IsOldPasswordHash(Account(RICH).passwordHash)) << "the new digest was saved";
+    EXPECT_NE(broker->LogIn(RICH, 0, "", "654321", &error), nullptr) << error;
+}

@@ -5,9 +5,16 @@
 #include "server/Brokerage.h"
 #include "server/FundCatalog.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <cmath>
 #include <thread>
 #include <vector>
@@ -250,4 +257,113 @@ TEST_F(RunningMarketFixture, ABuyAtTheUpperLimitFillsAsTheServersClockRunsAndSho
     while (deals[0].MoveNext())
         dealt = dealt || deals[0].GetString("wtbh") == number;
     EXPECT_TRUE(dealt) << number << " among " << deals[0].GetRowCount() << " " << Error(deals);
+}
+
+namespace {
+
+// A server kept in a data folder, restarted at will, with a client logged in to trade.
+struct StoredServer {
+    explicit StoredServer(const std::string& dataDir) : options(CServerUnderTest::Options())
+    {
+        options.dataDir = dataDir;
+        Start();
+    }
+    void Start()
+    {
+        client.reset();
+        server = std::make_unique<CServerUnderTest>(options);
+        client = std::make_unique<CTestClient>(*server);
+        client->LogIn();
+        TestSets sets(client->CallEnciphered(600, 1, "yyb=0101&account=880012345&password=123456").plain);
+        tradeSession = sets.size() >= 2 && sets[1].MoveFirst() ? sets[1].GetString(0) : "";
+    }
+    // The order's number, or the refusal's text.
+    std::string Order(const std::string& price)
+    {
+        TestSets sets(client->CallEnciphered(600, 6, "code=600010&mmlb=0&sl=100&price=" + price + "&" + tradeSession).plain);
+        if (sets.size() == 1 && sets[0].IsError() && sets[0].MoveFirst())
+            return GbToUtf8(sets[0].GetString(0));
+        return sets.size() > 0 && sets[0].MoveFirst() ? sets[0].GetString("wtbh") : "no answer";
+    }
+    bool Listed(const std::string& number)
+    {
+        TestSets sets(client->CallEnciphered(600, 11, "count=200&" + tradeSession).plain);
+        while (sets.size() > 0 && sets[0].MoveNext())
+            if (sets[0].GetString("wtbh") == number)
+                return true;
+        return false;
+    }
+    CServerOptions options;
+    std::unique_ptr<CServerUnderTest> server;
+    std::unique_ptr<CTestClient> client;
+    std::string tradeSession;
+};
+
+// A small file system of its own (tmpfs, mounted where the test may mount), unmounted at the end.
+struct SmallDisk {
+    explicit SmallDisk(const std::string& at) : path(at)
+    {
+        std::filesystem::create_directories(path);
+        mounted = mount("tmpfs", path.c_str(), "tmpfs", 0, "size=512k,mode=0700") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted)
+            umount2(path.c_str(), MNT_DETACH);
+    }
+    // Fills what room is left; empties it again with Free.
+    void Fill()
+    {
+        std::ofstream filler(path + "/filler", std::ios::binary);
+        std::string block(4096, 'x');
+        while (filler.write(block.data(), static_cast<std::streamsize>(block.size())))
+            ;
+    }
+    void Free() { std::filesystem::remove(path + "/filler"); }
+    std::string path;
+    bool mounted = false;
+};
+
+} // namespace
+
+TEST(StoredServerTest, AnOrderTheDiskCannotKeepIsRefusedAndAbsentAfterARestartAndTheNextOneIsKept)
+{
+    TempFolder folder;
+    const char* const ways[] = {"a full disk", "the control channel's saves=fail"};
+    for (const char* way : ways) {
+        bool full = std::string(way) == "a full disk";
+        SmallDisk disk(folder.Path() + (full ? "tmpfs" : "plain"));
+        if (full && !disk.mounted) {
+            std::printf("no tmpfs can be mounted here (not root?): only the injected failure is tried\n");
+            continue;
+        }
+        StoredServer s(disk.path + "/data");
+        ASSERT_FALSE(s.tradeSession.empty()) << way;
+        TestSets stock(s.client->CallEnciphered(600, 3, "code=600010&mmlb=0&" + s.tradeSession).plain);
+        ASSERT_TRUE(stock[0].MoveFirst()) << way;
+        std::string low = stock[0].GetString("dtj");
+
+        if (full)
+            disk.Fill();
+        else
+            EXPECT_EQ(s.server->Http().Control("set?saves=fail"), "ok\n");
+        // A full disk may still take a record or two into the file's last block.
+        std::vector<std::string> kept;
+        std::string answer;
+        while (kept.size() < 50 && !(answer = s.Order(low)).empty() && answer[0] >= '0' && answer[0] <= '9')
+            kept.push_back(answer);
+        EXPECT_EQ(answer, "委托未受理：系统暂时无法保存，请稍后再试") << way;
+        s.Start();
+        ASSERT_FALSE(s.tradeSession.empty()) << way << ": the accounts still read after a restart";
+        TestSets today(s.client->CallEnciphered(600, 11, "count=200&" + s.tradeSession).plain);
+        EXPECT_EQ(today.size() > 0 ? today[0].GetRowCount() : -1, static_cast<int>(kept.size()))
+            << way << ": the refused order is not there, those accepted are";
+
+        if (full)
+            disk.Free();
+        std::string number = s.Order(low);
+        ASSERT_FALSE(number.empty() || number[0] < '0' || number[0] > '9') << way << ": " << number;
+        s.Start();
+        EXPECT_TRUE(s.Listed(number)) << way << ": the accepted order is kept";
+    }
 }
