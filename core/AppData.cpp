@@ -355,7 +355,7 @@ int CAppData::ShowTradeLogin(HWND owner, int action)
         ShowMessageBox(NO_BRANCH_OFFICES, TIPS_CAPTION, owner);
     if (tradeLoginWindows == nullptr)
         return 1; // no trading windows in this build: as if the user went back
-    return haveBranches ? tradeLoginWindows->RunTradeLogin(owner, action) : tradeLoginWindows->RunSalesDeptSet(owner, action);
+    return haveBranches ? tradeLoginWindows->RunTradeLogin(owner, action) : tradeLoginWindows->RunSalesDeptSet(owner);
 }
 
 // ---- messages ----

@@ -49,8 +49,8 @@ public:
     virtual ~CTradeLoginWindows() = default;
     // "交易登录", with the action to post back to the owner after a successful log-in.
     virtual int RunTradeLogin(HWND owner, int action) = 0;
-    // "营业部设置", the choice of branch offices; when offices were set, the log-in follows with the action.
-    virtual int RunSalesDeptSet(HWND owner, int action) = 0;
+    // "营业部设置", the choice of branch offices; the log-in does not follow (the user asks for it again).
+    virtual int RunSalesDeptSet(HWND owner) = 0;
 };
 
 // The menu tree's class lives in the shell, above the core: the object keeps its tree through these operations,
@@ -147,8 +147,9 @@ public:
     const char* GetFundId(const char* secuid);
     // "secuid" of the first account whose "market" matches; "" when none or market is null.
     const char* GetSecuId(const char* market);
-    // -1 at once when logged in to trading; otherwise runs the trade log-in window (or, without branch offices,
-    // explains and runs the branch-office window) and returns its result. 1 when no trading windows exist.
+    // -1 at once when logged in to trading; otherwise runs the trade log-in window, or, without branch offices,
+    // explains and runs the branch-office window only, and returns that window's result. 1 when no trading
+    // windows exist.
     int ShowTradeLogin(HWND owner, int action);
     // Installed once by the program (the trading screens sit above the core); kept across objects.
     static void SetTradeLoginWindows(CTradeLoginWindows* windows) { tradeLoginWindows = windows; }

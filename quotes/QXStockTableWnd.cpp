@@ -259,11 +259,9 @@ void CQXStockTableWnd::OnMenuCommand(int command)
     case CMD_SELL:
     case CMD_BUY: {
         if (!app->HasTradeAccounts()) {
+            // The user comes back here after the log-in and chooses again.
             app->ShowTradeLogin(m_hWnd, -1);
-            // A log-in made for this order goes on to the order form; the rows may have changed meanwhile.
-            if (!app->HasTradeAccounts())
-                break;
-            row = GetRow(selected);
+            break;
         }
         int mmlb = command == CMD_SELL ? 1 : 0;
         std::string verb = GbFromWide(command == CMD_SELL ? u"卖出" : u"买入");

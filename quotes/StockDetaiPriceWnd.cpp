@@ -284,10 +284,9 @@ void CStockDetaiPriceWnd::OpenTrade(bool buy)
         return;
     }
     if (!app->HasTradeAccounts()) {
+        // The user comes back here after the log-in and chooses again.
         app->ShowTradeLogin(m_hWnd, -1);
-        // A log-in made for this order goes on to the order form.
-        if (!app->HasTradeAccounts())
-            return;
+        return;
     }
     char title[64];
     snprintf(title, sizeof title, "%s %s", GbFromWide(buy ? u"买入" : u"卖出").c_str(), name);

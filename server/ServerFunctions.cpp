@@ -75,7 +75,7 @@ bool IsDigits(const std::string& s)
 } // namespace
 
 CServerFunctions::CServerFunctions(const CServerOptions& o, const CRsaKeyPair* k)
-    : options(o), keys(k), sessions(o.seed),
+    : options(o), keys(k),
       marketClock(o.dataDir), market(o.seed, StartOf(o, marketClock).minute, StartOf(o, marketClock).date),
       brokerage(std::make_unique<CBrokerage>(o.seed, o.dataDir, market)), started(std::chrono::steady_clock::now()),
       compressMode(o.compressMode), cipherMode(o.cipherMode)
@@ -194,7 +194,7 @@ CServerReply CServerFunctions::Handle(const std::string& body)
     int encrypt = c.params.GetInt("TC_ENCRYPT", 0);
     if (c.params.Has("TC_REQDATA") || encrypt == 36) {
         if (!c.hasSession)
-            return Pack(c, Failure(100, "会话已过期，请重新登录"));
+            return Pack(c, Failure(RESULT_SESSION_EXPIRED, "会话已过期，请重新登录"));
         std::vector<unsigned char> packet;
         std::string plain;
         if (c.session.key.empty())
@@ -221,7 +221,15 @@ CServerReply CServerFunctions::Handle(const std::string& body)
 
     bool open = (c.mfunc == 100 && (c.sfunc == 1 || c.sfunc == 3 || c.sfunc == 22));
     if (!open && !c.hasSession) {
-        CServerReply r = Pack(c, Failure(100, "会话已过期，请重新登录"));
+        CServerReply r = Pack(c, Failure(RESULT_SESSION_EXPIRED, "会话已过期，请重新登录"));
+        r.note = note;
+        return r;
+    }
+
+    // A trade or fund request naming a trade log-in this session does not hold (expired with the session, or
+    // given by another session): one answer, which the client takes for the end of its trade log-in.
+    if (c.params.Has("trdtoken") && (c.session.tradeToken.empty() || c.params.Get("trdtoken") != c.session.tradeToken)) {
+        CServerReply r = Pack(c, Failure(RESULT_TRADE_EXPIRED, "交易登录已失效，请重新登录"));
         r.note = note;
         return r;
     }
@@ -366,6 +374,8 @@ CServerFunctions::Answer CServerFunctions::LogIn(Context& c)
         identified = !mobile.empty() && EqualNoCase(given, ServerMd5Hex(mobile + SignUpCode(mobile)));
     }
     std::string id = sessions.Open(key, mobile, identified);
+    if (id.empty())
+        return Error("系统繁忙，请稍后再试");
 
     CDataSetWriter set("login");
     const char* names[] = {"session", "prd_soft_versn", "prd_updateinfo", "reginfo", "help", "servurl", "popmsg",

@@ -35,8 +35,12 @@ struct CServerOptions {
     std::string dataDir;                // where the trade accounts and the market's clock are kept; empty: in memory only
 };
 
+// Results of the reply header beyond 0 (normal) and 1..99 (the body is an error text).
+constexpr int RESULT_SESSION_EXPIRED = 100; // unknown or expired session: the client logs in again silently
+constexpr int RESULT_TRADE_EXPIRED = 101;   // the request's trade token is not this session's trade log-in
+
 struct CServerReply {
-    int result = 0;       // 0 normal; 1..99 the body is an error text; 100 session expired
+    int result = 0;       // 0 normal; 1..99 the body is an error text; 100, 101 as above
     std::string body;     // after compression and cipher
     int compression = 0;  // 0, 17 or 18
     int cipher = 0;       // 0 or 36

@@ -1,7 +1,23 @@
 // Session table.
 #include "server/SessionTable.h"
 
+#include "platform/device/Random.h"
+
 #include <cstdio>
+
+std::string CSessionTable::NewSecret(const char* prefix)
+{
+    BYTE bytes[16];
+    if (!CeGenRandom(sizeof bytes, bytes))
+        return std::string();
+    std::string text = prefix;
+    char hex[3];
+    for (BYTE b : bytes) {
+        std::snprintf(hex, sizeof hex, "%02X", b);
+        text += hex;
+    }
+    return text;
+}
 
 std::string CSessionTable::Open(const std::string& key, const std::string& mobile, bool identified)
 {
@@ -11,9 +27,9 @@ std::string CSessionTable::Open(const std::string& key, const std::string& mobil
         opensSinceSweep = 0;
         SweepLocked();
     }
-    char id[32];
-    ++counter;
-    std::snprintf(id, sizeof id, "MW%08llX", static_cast<unsigned long long>(counter * 2654435761ULL & 0xFFFFFFFFULL));
+    std::string id = NewSecret("MW");
+    if (id.empty() || sessions.count(id) != 0)
+        return std::string();
     CSession s;
     s.id = id;
     s.key = key;

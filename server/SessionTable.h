@@ -19,8 +19,12 @@ struct CSession {
 
 class CSessionTable {
 public:
-    explicit CSessionTable(uint64_t seed) : counter(seed % 100000) {}
+    // Session ids and trade tokens: the prefix and 128 random bits from the system in hexadecimal, so an id
+    // held by a client from before a restart is never handed to another. "" when the system gives no random
+    // bytes.
+    static std::string NewSecret(const char* prefix);
 
+    // The new session's id; "" when no id could be made.
     std::string Open(const std::string& key, const std::string& mobile, bool identified);
     // Copies the live session into *out and refreshes its idle time; false when unknown or expired.
     bool Use(const std::string& id, CSession* out);
@@ -35,7 +39,6 @@ public:
 private:
     std::mutex lock;
     std::map<std::string, CSession> sessions;
-    uint64_t counter;
     int idleSeconds = 1800;
     size_t opensSinceSweep = 0;
     static constexpr size_t MAX_SESSIONS = 50000;

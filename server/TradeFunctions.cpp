@@ -368,10 +368,9 @@ CServerFunctions::Answer CServerFunctions::TradeLogIn(Context& c)
     if (a == nullptr)
         return Error(error);
     // A new token each log-in, so a session's earlier trade token stops working.
-    static std::atomic<unsigned> logins{0};
-    char token[32];
-    std::snprintf(token, sizeof token, "T%08X",
-                  static_cast<unsigned>(std::hash<std::string>()(c.session.id + a->fundId + std::to_string(++logins))));
+    std::string token = CSessionTable::NewSecret("T");
+    if (token.empty())
+        return Error("系统繁忙，请稍后再试");
     c.session.tradeToken = token;
     c.session.fundId = a->fundId;
     sessions.Update(c.session);

@@ -195,5 +195,5 @@ void CCaptionBar::Describe(UiDescription& out) const
     out.kind = "CCaptionBar";
     out.text = title;
     out.extra = "activity=" + std::to_string(activityPhase) + " home=" + std::to_string(homeEnabled) +
-                " trade=" + std::to_string(tradeEnabled);
+                " trade=" + std::to_string(tradeEnabled) + " tradeLoggedIn=" + std::to_string(CAppData::tradeLoggedIn.load());
 }

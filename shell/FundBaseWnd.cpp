@@ -1,5 +1,7 @@
 #include "shell/FundBaseWnd.h"
 
+#include "core/AppData.h"
+#include "core/TextHelpers.h"
 #include "shell/WndMessages.h"
 
 namespace {
@@ -71,6 +73,19 @@ void CFundBaseWnd::OnReplyLost()
         *submitFlag = false;
         EnableToolbar(TRUE);
     }
+}
+
+bool CFundBaseWnd::SubmitOnce(bool* underWay)
+{
+    *underWay = true;
+    SetSubmitFlag(underWay);
+    EnableToolbar(FALSE);
+    if (!SendOnce()) {
+        *underWay = false;
+        EnableToolbar(TRUE);
+        CAppData::Instance()->ShowMessage(GbFromWide(u"系统繁忙，请稍后再试！").c_str(), m_hWnd, 2000);
+    }
+    return *underWay;
 }
 
 BOOL CFundBaseWnd::OnInitDialog()

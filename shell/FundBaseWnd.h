@@ -32,6 +32,10 @@ public:
     // lost the flag is cleared and the command bar given back.
     void SetSubmitFlag(bool* flag) { submitFlag = flag; }
     void OnReplyLost() override;
+    // A submission that must never go twice (SendOnce): *underWay (read by the form's BuildRequest) is set and the
+    // command bar disabled while it is under way; when nothing could be sent both are undone and the user is told
+    // the system is busy. Returns *underWay.
+    bool SubmitOnce(bool* underWay);
     // Whether the panel is drawn at the next paint.
     bool DrawsPanel();
 

@@ -28,6 +28,13 @@
 #include <cstring>
 #include <string>
 
+namespace {
+
+// How long a one-shot request waits for the window's worker before it takes a worker of its own.
+constexpr DWORD ONE_SHOT_WORKER_WAIT_MS = 1000;
+
+} // namespace
+
 WindowOpener CNetWnd::opener = nullptr;
 StockSearchMaker CNetWnd::stockSearchMaker = nullptr;
 
@@ -205,10 +212,7 @@ void CNetWnd::OnReplyLost() {}
 
 void CNetWnd::LoseReply()
 {
-    relogin = 0;
-    reloginsInRow = 0;
-    resendAfterLogin = false;
-    oneShotUnderWay = false;
+    requestState = RequestState::Idle;
     OnReplyLost();
 }
 
@@ -286,7 +290,7 @@ int CNetWnd::IsWorkerIdle(DWORD wait)
 
 void CNetWnd::Relogin()
 {
-    relogin = 1;
+    requestState = RequestState::LoggingIn;
     SendRequest(100, 1);
 }
 
@@ -410,7 +414,7 @@ int CNetWnd::ComposeRequest(int mainFunction, int subFunction, char* out, int ca
     }
     char* part = out + prefix;
     int room = capacity - prefix;
-    bool reloginText = relogin && mainFunction == 100 && subFunction == 1;
+    bool reloginText = requestState == RequestState::LoggingIn && mainFunction == 100 && subFunction == 1;
     int ok = reloginText ? BuildReloginText(part, room) : BuildRequest(part, room, out);
     if (ok == 0)
         return 0;
@@ -430,39 +434,113 @@ int CNetWnd::ComposeRequest(int mainFunction, int subFunction, char* out, int ca
     return length;
 }
 
-void CNetWnd::HandleSend(int mainFunction, int subFunction)
+int CNetWnd::SendRequestNow(int mainFunction, int subFunction, bool once)
 {
     if (IsFlightModeOn() && QueryNetWorkStatus() != NETWORK_STATUS_CONNECTED) {
         CAppData::Instance()->ShowMessageBox(u"系统处于飞行模式，无法连接网络，系统无法登陆！", u"Tips", m_hWnd);
         PostQuitMessage(0);
-        return;
+        return 0;
     }
-    bool reloginText = relogin && mainFunction == 100 && subFunction == 1;
-    // While a silent log-in is pending, its reply must not be taken for another request's; the log-in resends the
-    // window's request itself once it succeeds.
-    if (relogin && !reloginText)
-        return;
-    bool resend = resendAfterLogin && mainFunction == -1;
-    // A request that must never go twice (an order, a log-in) is not composed again by a refresh or activation.
-    if (oneShotUnderWay && mainFunction == -1 && !resend)
-        return;
-    resendAfterLogin = false;
+    if (once)
+        keep = 0;
     char text[REQUEST_CAPACITY];
     CWipeOnExit wipe{text, sizeof text}; // the window wrote its fields here in plain before enciphering them
-    int sent = 0;
-    if (ComposeRequest(mainFunction, subFunction, text, sizeof text) > 0) {
-        if (worker == nullptr)
-            worker = CAppData::Instance()->GetConnection();
-        sent = worker != nullptr && worker->Send(text, m_hWnd, keep, 0) == 1; // busy: dropped
+    if (ComposeRequest(mainFunction, subFunction, text, sizeof text) <= 0)
+        return 0;
+    if (once && (worker == nullptr || worker->WaitIdle(ONE_SHOT_WORKER_WAIT_MS) != WAIT_OBJECT_0)) {
+        // A request that must go now does not wait behind another window's: it gets a worker of its own.
+        if (CNetThread* own = CNetThread::Create())
+            SetPrivateWorker(own);
     }
-    if (sent) {
-        CAppData::Instance()->NextPacketId();
-        captionBar.SetActivity(TRUE);
-    } else if (reloginText || resend) {
-        // Nothing else would ever answer the window's request.
-        ShowWideMessage(u"网络请求超时，请重试！", m_hWnd, 2000);
-        LoseReply();
+    if (worker == nullptr)
+        worker = CAppData::Instance()->GetConnection();
+    if (worker == nullptr || worker->Send(text, m_hWnd, keep, 0) != 1)
+        return 0; // busy: dropped
+    CAppData::Instance()->NextPacketId();
+    captionBar.SetActivity(TRUE);
+    return 1;
+}
+
+void CNetWnd::OnSendEvent(int mainFunction, int subFunction)
+{
+    switch (requestState) {
+    case RequestState::Waiting:
+    case RequestState::Resent:
+        if (keep == 0)
+            return; // its answer is on its way: an order is never composed twice
+        [[fallthrough]];
+    case RequestState::Idle:
+        if (SendRequestNow(mainFunction, subFunction, false))
+            requestState = RequestState::Waiting;
+        return;
+    case RequestState::LoggingIn:
+        // Only the log-in itself; its reply must not be taken for another request's.
+        if (mainFunction == 100 && subFunction == 1 && !SendRequestNow(mainFunction, subFunction, false)) {
+            ShowWideMessage(u"网络请求超时，请重试！", m_hWnd, 2000);
+            LoseReply();
+        }
+        return;
+    case RequestState::Resending:
+        if (SendRequestNow(mainFunction, subFunction, false)) {
+            requestState = RequestState::Resent;
+        } else {
+            ShowWideMessage(u"网络请求超时，请重试！", m_hWnd, 2000);
+            LoseReply();
+        }
+        return;
     }
+}
+
+int CNetWnd::SendOnce()
+{
+    switch (requestState) {
+    case RequestState::LoggingIn:
+        return 0; // no reply may be taken for the log-in's
+    case RequestState::Idle:
+    case RequestState::Waiting:
+    case RequestState::Resending:
+    case RequestState::Resent:
+        break;
+    }
+    // The user's own request supersedes a resend still posted: that one finds this answer awaited and stays.
+    if (!SendRequestNow(-1, 0, true))
+        return 0;
+    requestState = RequestState::Waiting;
+    return 1;
+}
+
+void CNetWnd::OnReplyEvent(ReplyEvent event, const BYTE* data, int length)
+{
+    if (event == ReplyEvent::TradeLoginExpired && requestState != RequestState::LoggingIn) {
+        // Handled once the worker is free again: the trade log-in it opens sends through the same worker.
+        requestState = RequestState::Idle;
+        OnReplyLost();
+        PostMessage(WM_TRADE_LOGIN_LOST, 0, 0);
+        return;
+    }
+    bool failed = event == ReplyEvent::TransportFailure;
+    switch (requestState) {
+    case RequestState::Idle:
+    case RequestState::Waiting:
+        if (failed && keep) {
+            requestState = RequestState::Resending;
+            Request();
+            return;
+        }
+        if (event == ReplyEvent::SessionExpired) {
+            Relogin();
+            return;
+        }
+        break;
+    case RequestState::LoggingIn:
+        HandleReloginReply(data, length);
+        return;
+    case RequestState::Resending:
+    case RequestState::Resent:
+        break; // a second failure or expiry is shown, not chased
+    }
+    requestState = RequestState::Idle;
+    OnReply(data, length, failed ? 1 : 0);
 }
 
 void CNetWnd::HandleReply(CNetThread* from)
@@ -479,30 +557,14 @@ void CNetWnd::HandleReply(CNetThread* from)
         CHttpClient* client = w->GetHttpClient();
         int e = client != nullptr ? client->GetErrorCode() : CHttpClient::ERROR_NONE;
         int result = client != nullptr ? client->GetReplyResult() : 0;
-        bool failed = e >= 0 && e != CHttpClient::ERROR_SERVER;
-        if (failed && keep && !resent) {
-            resent = true;
-            if (relogin)
-                SendRequest(100, 1); // the log-in itself was lost
-            else
-                Request();
-        } else if (e == CHttpClient::ERROR_SERVER && result == 100 && reloginsInRow < 1) {
-            ++reloginsInRow;
-            Relogin();
-        } else {
-            if (!failed)
-                resent = false;
-            if (relogin) {
-                HandleReloginReply(data, length);
-            } else {
-                // An expiry right after a silent log-in is shown instead of chased; the next request may log
-                // in again.
-                reloginsInRow = 0;
-                resent = false;
-                oneShotUnderWay = false;
-                OnReply(data, length, failed ? 1 : 0);
-            }
-        }
+        ReplyEvent event = ReplyEvent::Answer;
+        if (e >= 0 && e != CHttpClient::ERROR_SERVER)
+            event = ReplyEvent::TransportFailure;
+        else if (e == CHttpClient::ERROR_SERVER && result == RESULT_SESSION_EXPIRED)
+            event = ReplyEvent::SessionExpired;
+        else if (e == CHttpClient::ERROR_SERVER && result == RESULT_TRADE_EXPIRED)
+            event = ReplyEvent::TradeLoginExpired;
+        OnReplyEvent(event, data, length);
     }
     w->Unlock();
 }
@@ -524,8 +586,7 @@ void CNetWnd::HandleReloginReply(const BYTE* data, int length)
         const char* session = first->GetAsText("session");
         if (session != nullptr && session[0] != 0) {
             CAppData::Instance()->SetSessionString(session);
-            relogin = 0;
-            resendAfterLogin = true;
+            requestState = RequestState::Resending;
             Request();
             return;
         }
@@ -533,6 +594,21 @@ void CNetWnd::HandleReloginReply(const BYTE* data, int length)
     OutputDebugStringW(u"silent log-in gave no session\n");
     ShowWideMessage(u"网络请求超时，请重试！", m_hWnd, 2000);
     LoseReply();
+}
+
+void CNetWnd::OnTradeLoginLost()
+{
+    CAppData* app = CAppData::Instance();
+    app->TradeLogout();
+    captionBar.Invalidate();
+    ShowWideMessage(u"交易登录已失效，请重新登录！", m_hWnd, 2000);
+    app->ShowTradeLogin(m_hWnd, -1);
+    if (app->HasTradeAccounts()) {
+        if (keep)
+            Request();
+    } else if (wndType != WND_TYPE_MAIN_FRAME) {
+        EndWnd(END_HOME); // nothing here works without the trade log-in
+    }
 }
 
 void CNetWnd::OnActive()
@@ -612,7 +688,10 @@ LRESULT CNetWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         HandleReply(reinterpret_cast<CNetThread*>(lParam));
         return 0;
     case WM_SEND_REQUEST:
-        HandleSend((int)(INT_PTR)wParam, (int)lParam);
+        OnSendEvent((int)(INT_PTR)wParam, (int)lParam);
+        return 1;
+    case WM_TRADE_LOGIN_LOST:
+        OnTradeLoginLost();
         return 1;
     case WM_NET_IGNORED:
         return 0;

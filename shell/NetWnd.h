@@ -1,9 +1,42 @@
 // CNetWnd: the base of every screen that talks to the server. The window writes its own fields in BuildRequest;
 // CNetWnd puts the function numbers in front, has the application data append the common fields, enciphers the
-// business fields when asked, hands the text to the request worker and gives the reply to OnReply. A transport
-// failure is resent once silently, an expired session logs in again silently and resends. It also runs the
-// periodic refresh in trading hours, opens the children of the window's menu node and carries a scrolling
+// business fields when asked, hands the text to the request worker and gives the reply to OnReply. It also runs
+// the periodic refresh in trading hours, opens the children of the window's menu node and carries a scrolling
 // message bar.
+//
+// A request's progress and its session are one state, requestState. "keep 1" and "keep 0" are the window's keep
+// flag: a request with keep may be cancelled by another window's first activation, so it never holds back the
+// window's next one; a request without keep is always answered, so nothing else of the window is composed until
+// it is. Every send, the one-shot ones included, goes through SendRequestNow.
+//
+//   state           event                          next       action
+//   Idle            send                           Waiting    compose, hand to the worker (busy: dropped, stays)
+//   all but         send once                      Waiting    compose, hand to an idle worker (a private one when
+//   LoggingIn                                                 the window's stays busy), keep 0 from now on;
+//                                                             none took it: stays, 0 to the caller
+//   Waiting         send, keep 1                   Waiting    as from Idle
+//   Waiting         send, keep 0                   Waiting    nothing
+//   any             Relogin                        LoggingIn  post the log-in 100/1
+//   LoggingIn       send of the log-in 100/1       LoggingIn  compose the log-in text (never enciphered);
+//                                                             not sent: lost
+//   LoggingIn       any other send, send once      LoggingIn  nothing: no reply may be taken for the log-in's
+//   LoggingIn       reply with a session           Resending  keep the session, Request
+//   LoggingIn       any other reply                Idle       its error text, or lost
+//   Resending       send                           Resent     compose, hand to the worker; not sent: lost
+//   Resent          send                                      as Waiting
+//   Idle, Waiting   answer                         Idle       OnReply
+//   Idle, Waiting   transport failure, keep 1      Resending  Request
+//   Idle, Waiting   transport failure, keep 0      Idle       OnReply with the failure flag
+//   Idle, Waiting   session expired (100)          LoggingIn  Relogin
+//   Resending,      answer, transport failure,     Idle       OnReply (no second resend, no second log-in)
+//   Resent          session expired
+//   all but         trade log-in expired (101)     Idle       OnReplyLost, post WM_TRADE_LOGIN_LOST
+//   LoggingIn
+//
+// "lost": the tip "网络请求超时，请重试！" and OnReplyLost, since nothing else would answer the window's request.
+// WM_TRADE_LOGIN_LOST, handled outside the worker's lock: the trade log-out (lock icon included), the tip
+// "交易登录已失效，请重新登录！", then the trade log-in; once logged in again a window with keep asks again, and
+// one left without a trade log-in goes home, as after the caption bar's trade log-out.
 #pragma once
 
 #include "core/WString.h"
@@ -103,13 +136,17 @@ public:
     CNetThread* GetWorker() const { return worker; }
     // A worker of the window's own, stopped with the window.
     void SetPrivateWorker(CNetThread* thread);
-    int IsReloginPending() const { return relogin; }
-    // A request that must never go twice was handed to the worker: until its answer is handled, only the single
-    // resend after a silent log-in composes the window's text again.
-    void SetOneShotUnderWay() { oneShotUnderWay = true; }
-    bool IsOneShotUnderWay() const { return oneShotUnderWay; }
-    // The answer to the window's request will not come: the silent log-in failed or could not be sent, or the
-    // resend after it was refused. Forms waiting for the answer give their controls back here.
+    // Where the window's request stands (see the table above).
+    enum class RequestState { Idle, Waiting, LoggingIn, Resending, Resent };
+    RequestState GetRequestState() const { return requestState; }
+    int IsReloginPending() const { return requestState == RequestState::LoggingIn ? 1 : 0; }
+    // Sends the window's own text (no function-number prefix: the fields carry them) at once, for a request that
+    // must never go twice (orders, cancels, transfers, log-ins): without keep, so neither the worker nor the
+    // window resends it after a transport failure. 1 when a worker took it, 0 when nothing was sent.
+    int SendOnce();
+    // The answer to the window's request will not come: the silent log-in failed or could not be sent, the
+    // resend after it was refused, or the trade log-in it needed has ended. Forms waiting for the answer give
+    // their controls back here.
     virtual void OnReplyLost();
     bool IsRefreshTimerOn() const { return refreshTimerOn; }
 
@@ -123,10 +160,20 @@ public:
     int messageBarFlag = 0;
 
 protected:
-    void HandleSend(int mainFunction, int subFunction);
+    // What a reply of the worker is to the state machine.
+    enum class ReplyEvent { Answer, TransportFailure, SessionExpired, TradeLoginExpired };
+    static constexpr int RESULT_SESSION_EXPIRED = 100;
+    static constexpr int RESULT_TRADE_EXPIRED = 101;
+
+    // The events of the table: a send posted to the window (main -1: the window's own text), and a reply.
+    void OnSendEvent(int mainFunction, int subFunction);
+    void OnReplyEvent(ReplyEvent event, const BYTE* data, int length);
+    // The one road to the worker: composes (main, sub) and hands it over; 1 when a worker took it.
+    int SendRequestNow(int mainFunction, int subFunction, bool once);
     void HandleReply(CNetThread* from);
     void HandleReloginReply(const BYTE* data, int length);
     void LoseReply();
+    void OnTradeLoginLost();
     // The log-in text of the silent re-login; always 1.
     int BuildReloginText(char* part, int capacity);
     int EncipherPart(char* part, int capacity, bool afterAmpersand);
@@ -135,20 +182,13 @@ protected:
     void OnCaptionTrade();
     void StopPrivateWorker();
 
-    int relogin = 0;
+    RequestState requestState = RequestState::Idle;
     int menuId = -1;
     char* paramText = nullptr;
     char* infoText = nullptr;
     CNetThread* worker = nullptr;
     bool privateWorker = false;
     bool refreshTimerOn = false;
-    // A transport failure was already resent once; a second one goes to OnReply.
-    bool resent = false;
-    // Silent log-ins in a row; a session that expires again right after one is not chased for ever.
-    int reloginsInRow = 0;
-    bool oneShotUnderWay = false;
-    // The next window request is the one resend after a silent log-in.
-    bool resendAfterLogin = false;
 
     CMessageBarPanel barBackground;
     UiStatic barTextField;

@@ -34,6 +34,8 @@ constexpr UINT WM_OPEN_FUND_ACCOUNT = 0xFFF20011u;
 // Posted to the owner: open the time-share (K-line) chart; lParam a heap parameter text the receiver frees.
 constexpr UINT WM_OPEN_FS_CHART = 0xFFF20012u;
 constexpr UINT WM_OPEN_KX_CHART = 0xFFF20013u;
+// Posted by a networked window to itself: the server no longer knows the trade log-in (see CNetWnd).
+constexpr UINT WM_TRADE_LOGIN_LOST = 0xFFF20014u;
 // Keypad window to its owner: wParam the keypad's id, lParam the key number.
 constexpr UINT WM_KEYPAD_KEY = 0xFFF2FFFFu;
 // The caption bar's icons: the trade-state icon (log-in or log-out) and the home icon. wParam 0, lParam 0.

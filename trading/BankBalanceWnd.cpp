@@ -4,7 +4,6 @@
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
 #include "shell/QueryTableWnd.h"
-#include "trading/OneShotSend.h"
 #include "trading/TradeText.h"
 #include "platform/win/SecureMemory.h"
 
@@ -86,7 +85,7 @@ void CBankBalanceWnd::OnActionButton()
         ShowNotice(u"请输入银行密码！", m_hWnd);
         return;
     }
-    SendFormOnce(this, &asking);
+    SubmitOnce(&asking);
 }
 
 void CBankBalanceWnd::OnReply(const BYTE* data, int length, int transportFailed)

@@ -7,7 +7,6 @@
 #include "platform/win/WinUser.h"
 #include "shell/PopMenuWnd.h"
 #include "shell/WndMessages.h"
-#include "trading/OneShotSend.h"
 #include "trading/TradeText.h"
 #include "platform/win/SecureMemory.h"
 
@@ -154,7 +153,7 @@ void CQXTradeLoginWnd::OnActionButton()
         ShowNotice(u"请输入交易密码！", m_hWnd);
         return;
     }
-    SendFormOnce(this, &loggingIn);
+    SubmitOnce(&loggingIn);
 }
 
 int CQXTradeLoginWnd::BuildRequest(char* part, int capacity, const char*)

@@ -5,7 +5,6 @@
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
 #include "shell/QueryTableWnd.h"
-#include "trading/OneShotSend.h"
 #include "trading/TradeConfirmWnd.h"
 #include "trading/TradeText.h"
 
@@ -165,7 +164,8 @@ void CTradeBuySaleWnd::OnActive()
 void CTradeBuySaleWnd::LookUp()
 {
     lookingUp = true;
-    if (!SendOnce(this))
+    SetSubmitFlag(&lookingUp); // given back when its answer is lost
+    if (!SendOnce())
         lookingUp = false;
 }
 

@@ -6,7 +6,6 @@
 #include "platform/win/WinUser.h"
 #include "shell/QueryTableWnd.h"
 #include "shell/WndMessages.h"
-#include "trading/OneShotSend.h"
 #include "trading/OwnedWindow.h"
 #include "trading/TradeText.h"
 #include "platform/win/SecureMemory.h"
@@ -73,7 +72,7 @@ void CTradeConfirmWnd::OnActionButton()
         ShowText(u"请先登录交易系统！", m_hWnd, 2000);
         return;
     }
-    SendFormOnce(this, &submitting);
+    SubmitOnce(&submitting);
 }
 
 int CTradeConfirmWnd::BuildRequest(char* part, int capacity, const char*)

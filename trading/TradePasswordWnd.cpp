@@ -5,7 +5,6 @@
 #include "core/TextHelpers.h"
 #include "shell/QueryTableWnd.h"
 #include "shell/WndMessages.h"
-#include "trading/OneShotSend.h"
 #include "trading/TradeText.h"
 #include "platform/win/SecureMemory.h"
 
@@ -62,7 +61,7 @@ void CTradePasswordWnd::OnActionButton()
         ShowNotice(message, m_hWnd);
         return;
     }
-    SendFormOnce(this, &submitting);
+    SubmitOnce(&submitting);
 }
 
 int CTradePasswordWnd::BuildRequest(char* part, int capacity, const char*)

@@ -5,7 +5,6 @@
 #include "trading/BankBalanceWnd.h"
 #include "trading/BankTransferQueryWnd.h"
 #include "trading/BankTransferWnd.h"
-#include "trading/BranchOffices.h"
 #include "trading/NewStockListWnd.h"
 #include "trading/OwnedWindow.h"
 #include "trading/QXTradeLoginWnd.h"
@@ -34,14 +33,11 @@ public:
         delete login;
         return result;
     }
-    int RunSalesDeptSet(HWND owner, int action) override
+    int RunSalesDeptSet(HWND owner) override
     {
         CSalesDeptSetWnd* offices = new CSalesDeptSetWnd(u"营业部设置", owner);
         int result = RunOwnedWindow(offices, owner, LOGIN_SHOW_ANIMATION, LOGIN_HIDE_ANIMATION);
         delete offices;
-        // The offices were set up for a log-in: it follows at once, unless the user went home.
-        if (result != 0 && !LoadBranchOffices().empty())
-            return RunTradeLogin(owner, action);
         return result;
     }
 };

@@ -47,7 +47,7 @@ public:
         lastOwner = owner;
         return 7;
     }
-    int RunSalesDeptSet(HWND, int) override
+    int RunSalesDeptSet(HWND) override
     {
         calls.push_back("yyb");
         return 1;

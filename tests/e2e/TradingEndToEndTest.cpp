@@ -1,6 +1,8 @@
 // The real client against the simulated brokerage, through its automation socket: a logged-out buy from the
-// ranked table sets up a branch office, logs in and goes on to the prefilled order form; the order is confirmed,
-// shows in the day's orders, is cancelled and shows so; the trade log-out closes the road again.
+// ranked table sets up a branch office, then logs in, each time back on the ranked table, and the next buy opens the
+// prefilled order form; the order is confirmed, shows in the day's orders, is cancelled and shows so; the trade
+// log-out closes the road again. A trade log-in the server no longer knows (expired, or lost with a restart while
+// another client logs in) leads back to the trade log-in.
 #include "tests/support/ClientDriver.h"
 
 #include <chrono>
@@ -67,9 +69,8 @@ protected:
         client.Idle();
         return WaitFor(client, [](const std::string&) { return true; });
     }
-    // From the box that asks for a branch office: the first office added, then the log-in; returns the last dump.
-    static std::string SetUpBranchAndLogIn(ClientProcess& client, const std::string& account,
-                                           const std::string& password, const std::string& shot = "")
+    // From the box that asks for a branch office: the first office added, and back; the log-in does not follow.
+    static void SetUpBranch(ClientProcess& client)
     {
         std::string dump = client.Dump();
         EXPECT_NE(TopWindow(dump).find("请先设置好营业部"), std::string::npos) << dump;
@@ -79,7 +80,6 @@ protected:
         dump = client.Dump();
         EXPECT_NE(TopWindow(dump).find(R"("items":["北京金融街营业部"])"), std::string::npos) << dump;
         client.Tap(Bar(dump, 2));
-        return LogIn(client, account, password, shot);
     }
     // In the log-in window: types account and password and taps "登录".
     // The password shows as dots, to the automation too; with a shot path the filled-in window is kept.
@@ -94,6 +94,17 @@ protected:
             client.Command("shot " + shot);
         client.Tap(Bar(dump, 1));
         return client.Dump();
+    }
+    // From the trading menu while logged out: entry `row` asks for a branch office first and leaves the user on
+    // the menu; the same entry again asks for the log-in, which is made.
+    static void OpenLoggedIn(ClientProcess& client, const std::string& menu, int row, const std::string& account,
+                             const std::string& password)
+    {
+        client.Tap(Row(menu, 170, row, 55));
+        SetUpBranch(client);
+        client.WaitForTop("CQXTradeMenuWnd");
+        client.Tap(Row(menu, 170, row, 55));
+        LogIn(client, account, password);
     }
     // Waits until the top window's description holds text; returns the last dump.
     static std::string WaitForText(ClientProcess& client, const std::string& text)
@@ -147,9 +158,22 @@ TEST_F(TradingEndToEndTest, LoggedOutBuySetsUpLogsInOrdersCancelsAndLogsOut)
     menu.x /= 6; // the first of six icons
     ASSERT_TRUE(client.Tap(menu));
     dump = client.Dump();
+    // Logged out: the branch office, then the log-in, each time back on the ranked table; then the form.
+    auto buy = [&](const std::string& expectedTop) {
+        client.Tap(menu);
+        std::string shown = client.Dump();
+        EXPECT_TRUE(client.Tap(CentreOf(shown, RectOfText("买入委托"))));
+        return expectedTop.empty() ? client.Dump() : client.WaitForTop(expectedTop);
+    };
     ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("买入委托"))));
-    SetUpBranchAndLogIn(client, "880012345", "123456", Shot("login.png"));
-    dump = client.WaitForTop("CTradeBuySaleWnd");
+    SetUpBranch(client);
+    dump = client.WaitForTop("CQXStockTableWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CQXStockTableWnd") << dump;
+    buy("CQXTradeLoginWnd");
+    LogIn(client, "880012345", "123456", Shot("login.png"));
+    dump = client.WaitForTop("CQXStockTableWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CQXStockTableWnd") << dump;
+    dump = buy("CTradeBuySaleWnd");
     // Prefilled: the selected row's code, then the server's name, price and what may be bought.
     dump = WaitForText(client, "元\"");
     ASSERT_NE(TopWindow(dump).find("\"text\":\"买入 "), std::string::npos) << dump;
@@ -263,9 +287,9 @@ TEST_F(TradingEndToEndTest, MenuEntryLogsInFirstThenTransfersMoneyAndChangesTheP
     std::string dump = SignUpToTradeMenu(client);
     std::string menu = dump;
 
-    // A trading entry while logged out: branch office and log-in first, then the entry itself opens.
-    ASSERT_TRUE(client.Tap(Row(menu, 170, 8, 55))); // 银行余额
-    SetUpBranchAndLogIn(client, "880012345", "123456");
+    // A trading entry while logged out: the branch office first, back on the menu; then the log-in, after which
+    // the entry itself opens.
+    OpenLoggedIn(client, menu, 8, "880012345", "123456"); // 银行余额
     dump = client.WaitForTop("CBankBalanceWnd");
     ASSERT_EQ(TopWindowClass(dump), "CBankBalanceWnd") << dump;
     static const std::regex balanceText(R"re("text":"(\d+\.\d\d) 人民币")re");
@@ -348,8 +372,7 @@ TEST_F(TradingEndToEndTest, TheConfirmationShowsTheAmountAndTheCancelListOffersC
     ClientProcess& client = *started;
     std::string dump = SignUpToTradeMenu(client);
     const std::string menu = dump;
-    ASSERT_TRUE(client.Tap(Row(menu, 170, 0, 55))); // 买入委托
-    SetUpBranchAndLogIn(client, "880012345", "123456");
+    OpenLoggedIn(client, menu, 0, "880012345", "123456"); // 买入委托
     dump = client.WaitForTop("CTradeBuySaleWnd");
     Type(client, CentreOf(dump, RectOfId(310)), "600010");
     dump = WaitForText(client, "元\"");
@@ -423,7 +446,7 @@ TEST_F(TradingEndToEndTest, TheConfirmationShowsTheAmountAndTheCancelListOffersC
 
 namespace {
 
-// The same with the accounts kept in a data folder, so that their saves can fail.
+// The accounts kept in a data folder: their saves can fail, and the day's orders outlive a restart of the server.
 class StoredTradingEndToEndTest : public TradingEndToEndTest {
 protected:
     CServerOptions ServerOptions() override
@@ -432,6 +455,48 @@ protected:
         options.dataDir = root.Path() + "server-data";
         return options;
     }
+    // From the home grid: the trading menu, a branch office, then the log-in made for 当日委托; returns the dump of
+    // the day's orders.
+    std::string FirstTradeLogIn(ClientProcess& client, const std::string& account)
+    {
+        std::string dump = SignUp(client);
+        client.Tap(CentreOf(dump, RectOfId(107)));
+        menu = client.WaitForTop("CQXTradeMenuWnd");
+        OpenLoggedIn(client, menu, 4, account, "123456"); // 当日委托
+        return client.WaitForTop("CTradeQueryTableWnd");
+    }
+    // 当日委托 from the trading menu while the server no longer knows the trade log-in: the client says so, shows
+    // the lock open and asks for the log-in; after it the orders show. Returns the last dump.
+    std::string ExpiredOrdersTable(ClientProcess& client, const std::string& order, const std::string& shot = "")
+    {
+        client.WaitForTop("CQXTradeMenuWnd");
+        client.Tap(Row(menu, 170, 4, 55));
+        std::string said;
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+        while (said.find("交易登录已失效，请重新登录！") == std::string::npos && std::chrono::steady_clock::now() < end) {
+            said = client.Dump();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_NE(said.find("交易登录已失效，请重新登录！"), std::string::npos) << said;
+        EXPECT_NE(said.find("tradeLoggedIn=0"), std::string::npos) << "the lock shows logged out: " << said;
+        std::string dump = client.WaitForTop("CQXTradeLoginWnd");
+        EXPECT_EQ(TopWindowClass(dump), "CQXTradeLoginWnd") << dump;
+        if (!shot.empty())
+            client.Command("shot " + shot);
+        LogIn(client, "880012345", "123456");
+        dump = WaitForText(client, "|" + order + "|");
+        EXPECT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
+        EXPECT_NE(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
+        return dump;
+    }
+    static void Back(ClientProcess& client, const std::string& dump)
+    {
+        Point back = CentreOf(dump, RectOfId(101));
+        back.x = back.x * 9 / 5; // the last of five icons
+        client.Tap(back);
+    }
+
+    std::string menu;
 };
 
 } // namespace
@@ -441,8 +506,7 @@ TEST_F(StoredTradingEndToEndTest, AnOrderTheServerCannotSaveIsRefusedOnScreenAnd
     auto started = Start("a");
     ClientProcess& client = *started;
     std::string dump = SignUpToTradeMenu(client);
-    ASSERT_TRUE(client.Tap(Row(dump, 170, 0, 55))); // 买入委托
-    SetUpBranchAndLogIn(client, "880012345", "123456");
+    OpenLoggedIn(client, dump, 0, "880012345", "123456"); // 买入委托
     dump = client.WaitForTop("CTradeBuySaleWnd");
     Type(client, CentreOf(dump, RectOfId(310)), "600010");
     dump = WaitForText(client, "元\"");
@@ -473,4 +537,58 @@ TEST_F(StoredTradingEndToEndTest, AnOrderTheServerCannotSaveIsRefusedOnScreenAnd
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
     dump = WaitForText(client, "委托已提交，委托编号：");
     EXPECT_NE(TopWindow(dump).find("委托已提交，委托编号："), std::string::npos) << dump;
+}
+
+TEST_F(StoredTradingEndToEndTest, ALostTradeLogInIsSaidLoggedOutAndAskedForAgainAfterExpiryAndAfterARestart)
+{
+    auto startedA = Start("a");
+    ClientProcess& a = *startedA;
+    std::string dump = FirstTradeLogIn(a, "880012345");
+    ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
+    Back(a, dump);
+
+    // An order of the day, so the table has something to show.
+    a.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(a.Tap(Row(menu, 170, 0, 55))); // 买入委托
+    dump = a.WaitForTop("CTradeBuySaleWnd");
+    Type(a, CentreOf(dump, RectOfId(310)), "600027");
+    dump = WaitForText(a, "元\"");
+    Type(a, CentreOf(dump, RectOfId(312)), "100");
+    ASSERT_TRUE(a.Tap(Bar(dump, 1)));
+    dump = a.WaitForTop("CTradeConfirmWnd");
+    ASSERT_TRUE(a.Tap(Bar(dump, 1)));
+    dump = WaitForText(a, "委托已提交，委托编号：");
+    std::smatch number;
+    ASSERT_TRUE(std::regex_search(dump, number, std::regex("委托编号：(\\d+)"))) << dump;
+    const std::string order = number[1];
+    ASSERT_TRUE(a.Tap(CentreOf(dump, RectOfText("确定"))));
+    dump = a.WaitForTop("CTradeBuySaleWnd");
+    ASSERT_TRUE(a.Tap(Bar(dump, 2)));
+
+    // The server drops every session.
+    ASSERT_NE(server->http.Control("expire").find("ok"), std::string::npos);
+    dump = ExpiredOrdersTable(a, order, Shot("expired-login.png"));
+    a.Command("shot " + Shot("expired-orders.png"));
+    Back(a, dump);
+
+    // A restart, and a second client logs in before the first asks again: each keeps its own session.
+    a.WaitForTop("CQXTradeMenuWnd");
+    RestartServer();
+    auto startedB = StartAnother("b");
+    ClientProcess& b = *startedB;
+    dump = FirstTradeLogIn(b, "880012346");
+    ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
+    ExpiredOrdersTable(a, order);
+    Back(b, dump);
+    b.WaitForTop("CQXTradeMenuWnd");
+    ASSERT_TRUE(b.Tap(Row(menu, 170, 4, 55)));
+    dump = WaitForText(b, "\"columns=");
+    EXPECT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << "still logged in: " << dump;
+    for (ClientProcess* client : {&a, &b}) {
+        std::string log = client->Command("log");
+        EXPECT_EQ(log.find("请求数据解密失败"), std::string::npos) << log;
+        EXPECT_EQ(log.find("请先登录交易系统"), std::string::npos) << log;
+    }
+    // The second client's orders are its own account's: none of the first one's.
+    EXPECT_EQ(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
 }

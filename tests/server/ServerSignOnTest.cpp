@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <set>
 #include <thread>
 
@@ -173,6 +174,27 @@ TEST(ServerSignOn, RequestsWithoutALiveSessionGetResult100WithATextBody)
     // The silent re-login carries the expired session and is still served.
     client.LogIn();
     EXPECT_EQ(client.Call(31000, 4, "code=600010.01&field=4|3").etag[0], 0);
+}
+
+TEST(ServerSignOn, ASessionIdHeldFromBeforeARestartIsNeverAnotherClientsAndGetsResult100)
+{
+    std::string held;
+    {
+        CServerUnderTest first;
+        CTestClient a(first);
+        a.LogIn();
+        held = a.session;
+    }
+    // The same seed again, as a restarted server: another client logs in first.
+    CServerUnderTest restarted;
+    CTestClient b(restarted), a(restarted);
+    b.LogIn();
+    EXPECT_TRUE(std::regex_match(held, std::regex("MW[0-9A-F]{32}"))) << held;
+    EXPECT_NE(b.session, held);
+    a.session = held;
+    TestReply r = a.CallEnciphered(31000, 4, "code=600010.01&field=4|3");
+    EXPECT_EQ(r.etag[0], 100) << "not the other client's session, and no decipher failure";
+    EXPECT_EQ(b.CallEnciphered(31000, 4, "code=600010.01&field=4|3").etag[0], 0);
 }
 
 TEST(ServerSignOn, IdleSessionsExpire)

@@ -173,11 +173,11 @@ TEST_F(QueryTableWndTest, ServerErrorShowsItsTextAndLeavesTheTable)
     q->Request();
     ASSERT_TRUE(PumpUntil([&] { return q->replies > 0; }));
     ASSERT_EQ(q->GetGrid().GetRowCount(), 10);
-    CAppData::Instance()->SetTradeSession("trdtoken=T00000000&inputid=880012345");
+    server->http.Faults().Arm(FAULT_ERROR, 1, 7, "\xB7\xFE\xCE\xF1\xC3\xA6"); // 服务忙
     q->Request();
     ASSERT_TRUE(PumpUntil([&] { return q->replies > 1; }));
     ASSERT_EQ(tips.shown.size(), 1u);
-    EXPECT_NE(tips.shown[0].find(u"请先登录交易系统"), std::u16string::npos);
+    EXPECT_NE(tips.shown[0].find(u"服务忙"), std::u16string::npos);
     EXPECT_EQ(q->GetGrid().GetRowCount(), 10);
     EXPECT_STREQ(q->GetCurrentPosition(), "10");
 }

@@ -70,7 +70,7 @@ int Count(const std::string& text, const std::string& part)
 }
 
 ClientProcess::ClientProcess(const std::string& home, const std::string& device, const std::string& socket,
-                             std::string program)
+                             std::string program, const std::string& runtime)
     : socket(socket)
 {
     if (program.empty())
@@ -79,8 +79,10 @@ ClientProcess::ClientProcess(const std::string& home, const std::string& device,
                                     "MORWICK_AUTOMATION=" + socket, "MORWICK_DISPLAY=headless"};
     // The test process's own folder for running clients, so a client of another test never counts as this
     // one's running instance.
-    if (const char* runtime = getenv("MORWICK_RUNTIME_DIR"))
-        env.push_back(std::string("MORWICK_RUNTIME_DIR=") + runtime);
+    if (!runtime.empty())
+        env.push_back("MORWICK_RUNTIME_DIR=" + runtime);
+    else if (const char* own = getenv("MORWICK_RUNTIME_DIR"))
+        env.push_back(std::string("MORWICK_RUNTIME_DIR=") + own);
     for (char** e = environ; *e != nullptr; ++e) {
         std::string entry = *e;
         if (entry.rfind("MORWICK_", 0) != 0)
@@ -178,21 +180,46 @@ int ClientProcess::WaitExit()
 
 void ClientTest::SetUp()
 {
-    namespace fs = std::filesystem;
     home = root.Path() + "home/";
     device = root.Path() + "device/";
-    fs::create_directories(home);
-    fs::create_directories(device);
-    CopyArtwork(home);
     server = std::make_unique<StandInServer>(ServerOptions());
     ASSERT_TRUE(server->Started());
-    ASSERT_TRUE(ServerTestKeys().ExportPublicKey(home + "pubkey.bin"));
+    PrepareHome(home, device);
+}
+
+void ClientTest::PrepareHome(const std::string& programHome, const std::string& deviceFolder)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(programHome);
+    fs::create_directories(deviceFolder);
+    CopyArtwork(programHome);
+    ASSERT_TRUE(ServerTestKeys().ExportPublicKey(programHome + "pubkey.bin"));
     // The client talks to this server: its port in the client's stored settings.
-    std::u16string dir(home.begin(), home.end());
+    std::u16string dir(programHome.begin(), programHome.end());
     CConfigStore store(dir.c_str());
     CAString version;
     store.Load(&version);
     ASSERT_TRUE(store.SetConfig("Server_Port", std::to_string(server->Port()).c_str(), 1));
+}
+
+std::unique_ptr<e2e::ClientProcess> ClientTest::StartAnother(const std::string& name)
+{
+    std::string base = root.Path() + name + "-";
+    std::filesystem::create_directories(base + "run");
+    PrepareHome(base + "home/", base + "device/");
+    auto client = std::make_unique<e2e::ClientProcess>(base + "home/", base + "device/", root.Path() + name + ".sock",
+                                                       std::string(), base + "run");
+    EXPECT_TRUE(client->Started());
+    EXPECT_TRUE(client->Ready());
+    return client;
+}
+
+void ClientTest::RestartServer()
+{
+    int port = server->Port();
+    server.reset();
+    server = std::make_unique<StandInServer>(ServerOptions(), port);
+    ASSERT_TRUE(server->Started());
 }
 
 CServerOptions ClientTest::ServerOptions()

@@ -43,9 +43,10 @@ int Count(const std::string& text, const std::string& part);
 
 class ClientProcess {
 public:
-    // program: the client executable to run; the build's own when empty.
+    // program: the client executable to run; the build's own when empty. runtime: the folder of running clients'
+    // records; the test program's own when empty (a client in another folder is not taken for a second instance).
     ClientProcess(const std::string& home, const std::string& device, const std::string& socket,
-                  std::string program = std::string());
+                  std::string program = std::string(), const std::string& runtime = std::string());
     ~ClientProcess(); // kills the client when it is still running
     ClientProcess(const ClientProcess&) = delete;
     ClientProcess& operator=(const ClientProcess&) = delete;
@@ -86,6 +87,14 @@ protected:
     // Starts a client on this home and device with its socket named name, and waits until it answers; program
     // as for ClientProcess.
     std::unique_ptr<e2e::ClientProcess> Start(const std::string& name, const std::string& program = std::string());
+    // A second client, as on another phone: its own home, device and running-clients folder under the test's.
+    std::unique_ptr<e2e::ClientProcess> StartAnother(const std::string& name);
+    // Stops the stand-in server and starts it again on the same port with the same options: sessions are gone,
+    // what the server keeps in its data folder stays.
+    void RestartServer();
+
+    // A home with the artwork, the public key and settings naming the server.
+    void PrepareHome(const std::string& home, const std::string& device);
 
     TempFolder root;
     std::string home, device;

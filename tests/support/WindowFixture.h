@@ -158,10 +158,11 @@ public:
         o.cipherMode = 0;
         return o;
     }
-    explicit StandInServer(const CServerOptions& options = Defaults())
+    // port 0 picks one.
+    explicit StandInServer(const CServerOptions& options = Defaults(), int port = 0)
         : functions(options, &ServerTestKeys()), http(functions)
     {
-        started = http.Start(0, -1) == 1;
+        started = http.Start(port, -1) == 1;
     }
     ~StandInServer() { http.Stop(); }
     StandInServer(const StandInServer&) = delete;
