@@ -586,6 +586,21 @@ TEST_F(TradingWindowsTest, QueriesNewSharesWarrantsAndHistoryComeFromTheAccount)
     warrants->GetQuantityEdit()->SetText(WideFromGb(std::to_string(held + 1).c_str()).c_str());
     warrants->OnActionButton();
     EXPECT_TRUE(SeesStart(u"行权数量超过可行权数量"));
+    // Any whole number up to what is held goes to the confirmation: an exercise knows no round lots.
+    auto* user = Open<OwnerProbe>();
+    std::u16string confirmed;
+    user->inModal = [&](CBaseWnd* front) {
+        if (auto* confirm = dynamic_cast<CTradeConfirmWnd*>(front)) {
+            confirmed = confirm->GetCaption();
+            confirm->EndWnd(END_BACK);
+        }
+    };
+    messages.Clear();
+    warrants->GetQuantityEdit()->SetText(u"150");
+    ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
+    warrants->OnActionButton();
+    EXPECT_EQ(confirmed, u"行权确认") << "refused on the form";
+    user->inModal = nullptr;
 
     // Deals, five a page: forward and back by the server's position; then orders, with their own columns.
     auto* history = OpenWith<CTradeHisQueryTableWnd>("tc_mfuncno=600&tc_sfuncno=13&sign=mmlb&position=poststr&count=5",
