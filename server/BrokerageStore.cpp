@@ -27,6 +27,8 @@ public:
     explicit CFieldReader(const std::string& line) : fields(Split(line, '\t')) {}
     std::string Tag() const { return fields.empty() ? std::string() : fields[0]; }
     bool Ok() const { return ok && next == fields.size(); }
+    // Fields added to a line later are missing from older files.
+    bool More() const { return next < fields.size(); }
 
     int64_t Int()
     {
@@ -90,7 +92,8 @@ std::string CBrokerage::Serialize(const CTradeAccount& a)
     for (const CHolding& h : a.holdings)
         Line(out, "H", h.market, Hex(h.code), Hex(h.name), h.shares, h.frozen, h.boughtDate, h.boughtShares, h.cost);
     for (const CBankAccount& b : a.banks)
-        Line(out, "B", Hex(b.code), Hex(b.name), Hex(b.number), Hex(b.passwordHash), b.balance);
+        Line(out, "B", Hex(b.code), Hex(b.name), Hex(b.number), Hex(b.passwordHash), b.balance, b.wrongPasswords,
+             b.lockedUntil);
     for (const CBankTransfer& t : a.transfers)
         Line(out, "T", t.id, t.date, t.time, Hex(t.bank), t.direction, t.amount);
     for (const auto& w : a.warrants)
@@ -177,6 +180,8 @@ bool CBrokerage::Parse(const std::string& text, CTradeAccount* a)
         } else if (tag == "B") {
             CBankAccount b;
             b.code = r.Text(), b.name = r.Text(), b.number = r.Text(), b.passwordHash = r.Text(), b.balance = r.Int();
+            if (r.More())
+                b.wrongPasswords = r.Int32(), b.lockedUntil = r.Int();
             a->banks.push_back(b);
         } else if (tag == "T") {
             CBankTransfer t;
