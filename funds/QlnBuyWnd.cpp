@@ -37,7 +37,7 @@ void CQlnBuyWnd::CreateControls()
     termText = rows.AddText(u"期限(天)", u"");
     yieldText = rows.AddText(u"预期收益率%", u"");
     minimumText = rows.AddText(u"起购金额", u"");
-    amountEdit = rows.AddEdit(u"购买金额", SIP_KIND_NUMBER, 12);
+    amountEdit = rows.AddNumberEdit(u"购买金额", 12);
     amountEdit->SetTip(u"元");
 }
 

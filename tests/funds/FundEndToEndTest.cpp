@@ -94,12 +94,12 @@ public:
         }
         return false;
     }
-    // Types into the nth edit of the form.
+    // Types into the nth edit of the form (number fields describe themselves as CMatchEdit).
     bool Type(int nth, const std::string& text)
     {
         Dump();
         for (const Control& c : Controls(dump))
-            if (c.kind == "UiLineEdit" && nth-- == 0) {
+            if ((c.kind == "UiLineEdit" || c.kind == "CMatchEdit") && nth-- == 0) {
                 TapAt((c.x1 + c.x2) / 2, (c.y1 + c.y2) / 2);
                 client.Command("text " + text);
                 client.Idle();
