@@ -352,11 +352,24 @@ TEST_F(TradingWindowsTest, OrderFormRefusesWhatTheServerWouldRefuseBeforeTheConf
         {buy, price, u"-100", u"委托数量必须大于零！"},
         {buy, u"0x10", u"100", u"委托价格必须是数字！"},
     };
+    // An order that passes the form's checks opens the confirmation: the user goes back, and the case fails.
+    auto* user = Open<OwnerProbe>();
+    bool confirmed = false;
+    user->inModal = [&](CBaseWnd* front) {
+        if (auto* confirm = dynamic_cast<CTradeConfirmWnd*>(front)) {
+            confirmed = true;
+            confirm->EndWnd(END_BACK);
+        }
+    };
     for (const Case& c : cases) {
         messages.Clear();
+        confirmed = false;
         TypeInto(c.form->GetPriceEdit(), c.price);
         TypeInto(c.form->GetQuantityEdit(), c.quantity);
+        ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
         c.form->OnActionButton();
+        PumpMessages();
+        EXPECT_FALSE(confirmed) << GbFromWide(c.shown.c_str()) << ": reached the confirmation";
         EXPECT_TRUE(SeesStart(c.shown)) << GbFromWide(c.shown.c_str());
     }
 }
