@@ -34,7 +34,7 @@ void CFundRedemptionWnd::CreateControls()
 {
     fundButton = choices.Add(rows, u"基金", ID_FUND);
     availableText = rows.AddText(u"可用份额", u"");
-    sharesEdit = rows.AddEdit(u"赎回份额", SIP_KIND_NUMBER, 14);
+    sharesEdit = rows.AddNumberEdit(u"赎回份额", 14);
     sharesEdit->SetTip(u"份");
     choices.Add(rows, u"", ID_ALL)->SetText(u"全部赎回");
 }

@@ -53,7 +53,7 @@ void CFundRgSgWnd::CreateControls()
     stateText = rows.AddText(u"基金状态", u"");
     cashText = rows.AddText(u"可用资金", u"");
     minimumText = rows.AddText(u"最低金额", u"");
-    amountEdit = rows.AddEdit(mode == MODE_SUBSCRIBE ? u"认购金额" : u"申购金额", SIP_KIND_NUMBER, 12);
+    amountEdit = rows.AddNumberEdit(mode == MODE_SUBSCRIBE ? u"认购金额" : u"申购金额", 12);
     amountEdit->SetTip(u"元");
 }
 

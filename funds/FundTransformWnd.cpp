@@ -41,7 +41,7 @@ void CFundTransformWnd::CreateControls()
     fundButton = choices.Add(rows, u"转出基金", ID_FUND);
     availableText = rows.AddText(u"可用份额", u"");
     targetButton = choices.Add(rows, u"转入基金", ID_TARGET);
-    sharesEdit = rows.AddEdit(u"转换份额", SIP_KIND_NUMBER, 14);
+    sharesEdit = rows.AddNumberEdit(u"转换份额", 14);
     sharesEdit->SetTip(u"份");
 }
 

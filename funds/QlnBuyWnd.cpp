@@ -49,7 +49,7 @@ void CQlnBuyWnd::CreateControls()
     yieldText = rows.AddText(u"预期收益率%", u"");
     minimumText = rows.AddText(u"起购金额", u"");
     cashText = rows.AddText(u"可用资金", u"");
-    amountEdit = rows.AddEdit(u"购买金额", SIP_KIND_NUMBER, 12);
+    amountEdit = rows.AddNumberEdit(u"购买金额", 12);
     amountEdit->SetTip(u"元");
 }
 

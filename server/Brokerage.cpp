@@ -332,31 +332,31 @@ bool CBrokerage::CheckPassword(CTradeAccount& a, const std::string& password, co
     bool old = right && IsOldPasswordHash(a.passwordHash);
     if (old)
         a.passwordHash = PasswordHash(a.fundId, password); // the digest of an older file is replaced
-    return CountPasswordTry(a, right, wrongText, error, old);
+    return CountPasswordTry(a, a.wrongPasswords, a.lockedUntil, right, wrongText, "账户", error, old);
 }
 
-bool CBrokerage::CountPasswordTry(CTradeAccount& a, bool right, const char* wrongText, std::string* error,
-                                  bool changed)
+bool CBrokerage::CountPasswordTry(CTradeAccount& a, int& wrong, int64_t& lockedUntil, bool right,
+                                  const char* wrongText, const char* locked, std::string* error, bool changed)
 {
     int64_t now = Now();
-    if (a.lockedUntil > now) {
-        *error = "账户已锁定，请" + std::to_string((a.lockedUntil - now + 59) / 60) + "分钟后再试";
+    if (lockedUntil > now) {
+        *error = locked + std::string("已锁定，请") + std::to_string((lockedUntil - now + 59) / 60) + "分钟后再试";
         return false;
     }
     if (right) {
-        if (a.wrongPasswords != 0 || changed) {
-            a.wrongPasswords = 0;
+        if (wrong != 0 || changed) {
+            wrong = 0;
             Save(a);
         }
         return true;
     }
-    if (++a.wrongPasswords >= LOCK_AFTER) {
-        a.wrongPasswords = 0;
-        a.lockedUntil = now + LOCK_MINUTES * 60;
-        *error = "密码连续错误" + std::to_string(LOCK_AFTER) + "次，账户已锁定，请" + std::to_string(LOCK_MINUTES) +
-                 "分钟后再试";
+    if (++wrong >= LOCK_AFTER) {
+        wrong = 0;
+        lockedUntil = now + LOCK_MINUTES * 60;
+        *error = "密码连续错误" + std::to_string(LOCK_AFTER) + "次，" + locked + "已锁定，请" +
+                 std::to_string(LOCK_MINUTES) + "分钟后再试";
     } else {
-        *error = wrongText + std::string("，还可尝试") + std::to_string(LOCK_AFTER - a.wrongPasswords) + "次";
+        *error = wrongText + std::string("，还可尝试") + std::to_string(LOCK_AFTER - wrong) + "次";
     }
     if (!Save(a))
         *error = "系统暂时无法保存，请稍后再试";
@@ -660,10 +660,13 @@ CBankAccount* CBrokerage::Bank(CTradeAccount& a, const std::string& code)
     return nullptr;
 }
 
-bool CBrokerage::CheckBankPassword(CTradeAccount& a, const CBankAccount& b, const std::string& password,
-                                   std::string* error)
+bool CBrokerage::CheckBankPassword(CTradeAccount& a, CBankAccount& b, const std::string& password, std::string* error)
 {
-    return CountPasswordTry(a, PasswordMatches(b.number, password, b.passwordHash), "银行密码错误", error);
+    bool right = PasswordMatches(b.number, password, b.passwordHash);
+    bool old = right && IsOldPasswordHash(b.passwordHash);
+    if (old)
+        b.passwordHash = PasswordHash(b.number, password); // the digest of an older file is replaced
+    return CountPasswordTry(a, b.wrongPasswords, b.lockedUntil, right, "银行密码错误", "该银行账户", error, old);
 }
 
 CDone CBrokerage::Transfer(CTradeAccount& a, const std::string& bankCode, int direction, const std::string& amountText,

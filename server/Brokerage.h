@@ -78,6 +78,9 @@ struct CBankAccount {
     std::string number;
     std::string passwordHash;
     int64_t balance = 0;
+    // The bank password's own lock-out: it is the bank's secret, not the trading password.
+    int wrongPasswords = 0;
+    int64_t lockedUntil = 0; // wall-clock seconds
     bool operator==(const CBankAccount&) const = default;
 };
 
@@ -239,8 +242,8 @@ public:
     CTradeAccount* Lookup(const std::string& account, int accountType);
     // The account a request may act on: the session's, when the request carries the session's trade token.
     CTradeAccount* ForSession(const CSession& session, const CRequestParams& request);
-    // Counts a wrong password towards the lock; wrongText leads the refusal ("交易密码错误"). The trading, fund and
-    // bank passwords of an account share one count: three wrong ones in a row of any of them lock the account.
+    // Counts a wrong password towards the lock; wrongText leads the refusal ("交易密码错误"). The fund password of
+    // the transfers is the trading password, so both share one count: three wrong ones in a row lock the account.
     bool CheckPassword(CTradeAccount& a, const std::string& password, const char* wrongText, std::string* error);
     CDone ChangePassword(CTradeAccount& a, const std::string& oldPassword, const std::string& newPassword);
     std::string HolderCode(const CTradeAccount& a, int market) const;
@@ -265,7 +268,9 @@ public:
     CBankAccount* Bank(CTradeAccount& a, const std::string& code);
     CDone Transfer(CTradeAccount& a, const std::string& bank, int direction, const std::string& amountText,
                    const std::string& bankPassword, const std::string& fundPassword);
-    bool CheckBankPassword(CTradeAccount& a, const CBankAccount& b, const std::string& password, std::string* error);
+    // A bank password has a count of its own: three wrong ones in a row lock that bank account's transfers and
+    // balance for 15 minutes, not the trade log-in.
+    bool CheckBankPassword(CTradeAccount& a, CBankAccount& b, const std::string& password, std::string* error);
 
     // Funds and cash products.
     CDone OpenFundAccount(CTradeAccount& a, const std::string& tacode, const std::string& name, const std::string& idType,
@@ -324,9 +329,11 @@ private:
     // Ends what is left of an order, releasing its frozen money or shares; returns the quantity ended.
     int CancelRest(CTradeAccount& a, CStockOrder& o);
     bool SettleLocked(CTradeAccount& a);
-    // The lock-out of CheckPassword for a password already compared.
-    bool CountPasswordTry(CTradeAccount& a, bool right, const char* wrongText, std::string* error,
-                          bool changed = false);
+    // The lock-out for a password already compared: its count of wrong tries and its lock, saved with account a;
+    // locked names what the lock closes ("账户"); changed saves a right password's account even without a count
+    // to clear (its digest was replaced).
+    bool CountPasswordTry(CTradeAccount& a, int& wrong, int64_t& lockedUntil, bool right, const char* wrongText,
+                          const char* locked, std::string* error, bool changed = false);
     void ConfirmFundOrder(CTradeAccount& a, CFundOrder& o);
     int64_t Now() const { return clock(); }
     int NextId(CTradeAccount& a) { return a.nextId++; }

@@ -16,7 +16,8 @@ std::string CBrokerage::Help()
     for (const CDemoAccount& d : DemoAccounts())
         text += std::string("    ") + d.fundId + " / " + d.password + " / " + d.branch + " / " + d.holder + "\n";
     text += "  bank password of every demo bank account: 888888; fund password (zjmm) = trading password\n"
-            "  3 wrong passwords in a row lock an account for 15 minutes (trading, fund and bank passwords count together)\n"
+            "  3 wrong passwords in a row lock for 15 minutes: the trading and fund passwords (one count) the account,\n"
+            "  a bank password (its own count) that bank account's transfers and balance\n"
             "  control: /advance?minutes=N runs the market and the accounts on by N trading minutes at once\n"
             "  the market's date and minute are kept in DIR/brokerage/market.clock; a restart starts there, or at\n"
             "  --minute and today when they are later: the market never goes back\n"

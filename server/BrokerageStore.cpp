@@ -34,6 +34,8 @@ public:
     explicit CFieldReader(const std::string& line) : fields(Split(line, '\t')) {}
     std::string Tag() const { return fields.empty() ? std::string() : fields[0]; }
     bool Ok() const { return ok && next == fields.size(); }
+    // Fields added to a line later are missing from older files.
+    bool More() const { return next < fields.size(); }
 
     int64_t Int()
     {
@@ -98,7 +100,8 @@ void Write(std::ostream& out, const CHolding& h)
 }
 void Write(std::ostream& out, const CBankAccount& b)
 {
-    Line(out, "B", Hex(b.code), Hex(b.name), Hex(b.number), Hex(b.passwordHash), b.balance);
+    Line(out, "B", Hex(b.code), Hex(b.name), Hex(b.number), Hex(b.passwordHash), b.balance, b.wrongPasswords,
+         b.lockedUntil);
 }
 void Write(std::ostream& out, const CBankTransfer& t)
 {
@@ -164,6 +167,8 @@ bool ReadLine(const std::string& line, CTradeAccount* a)
     } else if (tag == "B") {
         CBankAccount b;
         b.code = r.Text(), b.name = r.Text(), b.number = r.Text(), b.passwordHash = r.Text(), b.balance = r.Int();
+        if (r.More())
+            b.wrongPasswords = r.Int32(), b.lockedUntil = r.Int();
         a->banks.push_back(b);
     } else if (tag == "T") {
         CBankTransfer t;

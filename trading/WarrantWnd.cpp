@@ -123,6 +123,7 @@ void CWarrantWnd::OnActionButton()
     const Warrant& w = warrants[(size_t)warrantIndex];
     OrderLimits limits;
     limits.buy = false;
+    limits.lot = 1; // warrants are exercised one by one: no round lots, no odd-lot rule
     limits.available = atoll(w.held.c_str());
     long long quantity = 0;
     std::string text = GbFromWide(quantityEdit->GetText());

@@ -94,7 +94,7 @@ public:
         }
         return false;
     }
-    // Types into the nth edit of the form.
+    // Types into the nth edit of the form (number fields describe themselves as CMatchEdit).
     bool Type(int nth, const std::string& text)
     {
         Dump();

@@ -375,6 +375,7 @@ TEST_F(FundWindowTest, PurchaseAndSubscriptionCheckCodeAmountStateAccountMinimum
         {0, u"161101", u"1a", u"金额必须是数字，最多两位小数！"},
         {0, u"161101", u"0", u"金额必须大于零！"},
         {0, u"161101", u"10.005", u"金额必须是数字，最多两位小数！"},
+        {0, u"161101", u"1e3", u"金额必须是数字，最多两位小数！"}, // typed, not changed into 13
         {0, u"162201", u"1000", u"该基金暂停申购！"},
         {0, u"161106", u"1000", u"该基金处于认购期，请使用认购！"},
         {1, u"161101", u"1000", u"该基金不在认购期！"},
@@ -385,7 +386,7 @@ TEST_F(FundWindowTest, PurchaseAndSubscriptionCheckCodeAmountStateAccountMinimum
     for (const Case& c : cases) {
         auto* form = Open<CFundRgSgWnd>(c.mode == 1 ? u"基金认购" : u"基金申购", nullptr, c.mode);
         form->GetCodeEdit()->SetText(c.code);
-        form->GetAmountEdit()->SetText(c.amount);
+        TypeInto(form->GetAmountEdit(), c.amount);
         Act(form);
         ASSERT_EQ(messages.shown.size(), 1u) << GbFromWide(c.code) << " " << GbFromWide(c.amount);
         if (c.message != nullptr)
@@ -470,9 +471,10 @@ TEST_F(FundWindowTest, RedemptionOffersTheSharesHeldAndChecksTheSharesBeforeSend
         {u"", u"请输入有效的赎回份额！"},        {u"abc", u"请输入有效的赎回份额！"},
         {u"0", u"请输入有效的赎回份额！"},       {u"1.005", u"请输入有效的赎回份额！"},
         {u"-5", u"请输入有效的赎回份额！"},      {u"10000.01", u"可用份额不足！"},
+        {u"0x1000000", u"请输入有效的赎回份额！"}, // typed, not changed into 01000000
     };
     for (const auto& c : cases) {
-        form->GetSharesEdit()->SetText(c.shares);
+        TypeInto(form->GetSharesEdit(), c.shares);
         Act(form);
         EXPECT_EQ(messages.Texts(), std::vector<std::u16string>{c.message}) << GbFromWide(c.shares);
     }

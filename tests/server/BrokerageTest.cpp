@@ -220,40 +220,44 @@ TEST_F(BrokerageFixture, BankTransfersMoveMoneyBothWaysOnlyWithTheRightPasswords
     EXPECT_EQ(broker->Transfer(a, "99", 1, "1", "888888", "").error, "银行代码无效");
 }
 
-TEST_F(BrokerageFixture, WrongBankAndFundPasswordsOfTransfersLockTheAccountLikeTheTradingPassword)
+TEST_F(BrokerageFixture, WrongTransferPasswordsLockLikeTheTradingPasswordButABankPasswordOnlyItsBank)
 {
-    CTradeAccount& a = Account(EMPTY);
-    const std::string bank = a.banks[0].code;
+    const std::string bank = Account(EMPTY).banks[0].code;
     std::string error;
     auto logIn = [&](const char* password) { return broker->LogIn(EMPTY, 0, "", password, &error) != nullptr ? "" : error; };
-    auto in = [&](const char* password) { return broker->Transfer(a, bank, 1, "100", password, "").error; };
-    auto out = [&](const char* password) { return broker->Transfer(a, bank, 2, "100", "", password).error; };
+    auto in = [&](const char* password) { return broker->Transfer(Account(EMPTY), bank, 1, "100", password, "").error; };
+    auto out = [&](const char* password) { return broker->Transfer(Account(EMPTY), bank, 2, "100", "", password).error; };
     auto balance = [&](const char* password) {
+        CTradeAccount& a = Account(EMPTY);
         return broker->CheckBankPassword(a, a.banks[0], password, &error) ? "" : error;
     };
+    const std::string accountLocked = "账户已锁定，请15分钟后再试", bankLocked = "该银行账户已锁定，请15分钟后再试";
     struct Case {
         const char* name;
         std::vector<std::function<std::string()>> wrong; // three tries in a row, any mix
         std::function<std::string()> right;
-        const char* firstRefusal;
+        std::string firstRefusal, locked;
+        bool logInLocked; // the trade log-in is locked too
     } cases[] = {
         {"bank password in", {[&] { return in("000000"); }, [&] { return in("1"); }, [&] { return in(""); }},
-         [&] { return in("888888"); }, "银行密码错误，还可尝试2次"},
+         [&] { return in("888888"); }, "银行密码错误，还可尝试2次", bankLocked, false},
+        {"bank balance, then in", {[&] { return balance("0"); }, [&] { return balance("1"); }, [&] { return in("2"); }},
+         [&] { return balance("888888"); }, "银行密码错误，还可尝试2次", bankLocked, false},
         {"fund password out", {[&] { return out("000000"); }, [&] { return out("1"); }, [&] { return out(""); }},
-         [&] { return out("123456"); }, "资金密码错误，还可尝试2次"},
-        {"bank balance", {[&] { return balance("0"); }, [&] { return balance("1"); }, [&] { return balance("2"); }},
-         [&] { return balance("888888"); }, "银行密码错误，还可尝试2次"},
-        {"mixed", {[&] { return in("0"); }, [&] { return out("0"); }, [&] { return logIn("0"); }},
-         [&] { return logIn("123456"); }, "银行密码错误，还可尝试2次"},
+         [&] { return out("123456"); }, "资金密码错误，还可尝试2次", accountLocked, true},
+        {"fund and trading password", {[&] { return out("0"); }, [&] { return logIn("0"); }, [&] { return out("0"); }},
+         [&] { return logIn("123456"); }, "资金密码错误，还可尝试2次", accountLocked, true},
     };
     for (const Case& c : cases) {
-        int64_t cash = a.cash;
+        int64_t cash = Account(EMPTY).cash;
         EXPECT_EQ(c.wrong[0](), c.firstRefusal) << c.name;
         EXPECT_NE(c.wrong[1]().find("还可尝试1次"), std::string::npos) << c.name;
-        EXPECT_EQ(c.wrong[2](), "密码连续错误3次，账户已锁定，请15分钟后再试") << c.name;
-        EXPECT_EQ(c.right(), "账户已锁定，请15分钟后再试") << c.name << ": even the right password";
-        EXPECT_EQ(logIn("123456"), "账户已锁定，请15分钟后再试") << c.name << ": the whole account";
-        EXPECT_EQ(a.cash, cash) << c.name << ": no money moved";
+        EXPECT_EQ(c.wrong[2](), "密码连续错误3次，" + c.locked) << c.name;
+        EXPECT_EQ(c.right(), c.locked) << c.name << ": even the right password";
+        Open(); // the lock is kept across a restart
+        EXPECT_EQ(c.right(), c.locked) << c.name << ": after a restart";
+        EXPECT_EQ(logIn("123456"), c.logInLocked ? accountLocked : "") << c.name << ": the trade log-in";
+        EXPECT_EQ(Account(EMPTY).cash, cash) << c.name << ": no money moved";
         wallClock += 15 * 60;
         EXPECT_EQ(c.right(), "") << c.name << ": after the lock";
     }

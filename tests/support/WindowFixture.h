@@ -16,6 +16,7 @@
 #include "core/AppData.h"
 #include "core/NetThread.h"
 #include "platform/device/RsaKeyPair.h"
+#include "platform/ui/UiEdit.h"
 #include "platform/win/Message.h"
 #include "platform/win/Shell.h"
 #include "platform/win/WinUser.h"
@@ -63,6 +64,17 @@ inline bool PumpUntil(const std::function<bool()>& done)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return false;
+}
+
+// Types as the user does, one character at a time into the field (backspace first to empty it), so that the field's
+// own filtering applies, unlike SetText.
+inline void TypeInto(UiLineEdit* edit, const std::u16string& text)
+{
+    while (edit->GetText()[0] != 0)
+        edit->OnChar(8);
+    for (char16_t ch : text)
+        edit->OnChar(ch);
+    PumpMessages();
 }
 
 // One 2048-bit key pair for every stand-in server of the program: generating one is slow.

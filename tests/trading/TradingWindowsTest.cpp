@@ -67,16 +67,6 @@ public:
     std::function<void(CBaseWnd*)> inModal;
 };
 
-// Types as the user does, one character at a time into the focused field (backspace first to empty it).
-void Type(UiLineEdit* edit, const std::u16string& text)
-{
-    while (edit->GetText()[0] != 0)
-        edit->OnChar(8);
-    for (char16_t ch : text)
-        edit->OnChar(ch);
-    PumpMessages();
-}
-
 class TradingWindowsTest : public TradingWindowTest {
 protected:
     // Asks a query window and waits for its rows.
@@ -312,16 +302,16 @@ TEST_F(TradingWindowsTest, TheLargestBuyFollowsTheTypedPriceAndAClearedCodeClear
     snprintf(up, sizeof up, "%.2f", form->GetLimits().upLimit);
     snprintf(down, sizeof down, "%.2f", form->GetLimits().downLimit);
     for (const char* price : {up, down}) {
-        Type(form->GetPriceEdit(), WideFromGb(price));
+        TypeInto(form->GetPriceEdit(), WideFromGb(price));
         long long lots = cashFen * 10 / (llround(atof(price) * 1000) * 100);
         EXPECT_EQ(std::u16string(form->GetLargestText()), WideFromGb(std::to_string(lots * 100).c_str()) + u"股") << price;
     }
-    Type(form->GetPriceEdit(), u"abc");
+    TypeInto(form->GetPriceEdit(), u"abc");
     EXPECT_EQ(std::u16string(form->GetLargestText()), u"") << "no figure for a price that is not one";
 
     // What is typed stays as typed, for the check to refuse.
     for (const char16_t* typed : {u"1e309", u"0x10", u"１００"}) {
-        Type(form->GetQuantityEdit(), typed);
+        TypeInto(form->GetQuantityEdit(), typed);
         EXPECT_EQ(std::u16string(form->GetQuantityEdit()->GetText()), typed);
     }
     ASSERT_NE(form->GetNameText()[0], 0);
@@ -362,11 +352,24 @@ TEST_F(TradingWindowsTest, OrderFormRefusesWhatTheServerWouldRefuseBeforeTheConf
         {buy, price, u"-100", u"委托数量必须大于零！"},
         {buy, u"0x10", u"100", u"委托价格必须是数字！"},
     };
+    // An order that passes the form's checks opens the confirmation: the user goes back, and the case fails.
+    auto* user = Open<OwnerProbe>();
+    bool confirmed = false;
+    user->inModal = [&](CBaseWnd* front) {
+        if (auto* confirm = dynamic_cast<CTradeConfirmWnd*>(front)) {
+            confirmed = true;
+            confirm->EndWnd(END_BACK);
+        }
+    };
     for (const Case& c : cases) {
         messages.Clear();
-        Type(c.form->GetPriceEdit(), c.price);
-        Type(c.form->GetQuantityEdit(), c.quantity);
+        confirmed = false;
+        TypeInto(c.form->GetPriceEdit(), c.price);
+        TypeInto(c.form->GetQuantityEdit(), c.quantity);
+        ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
         c.form->OnActionButton();
+        PumpMessages();
+        EXPECT_FALSE(confirmed) << GbFromWide(c.shown.c_str()) << ": reached the confirmation";
         EXPECT_TRUE(SeesStart(c.shown)) << GbFromWide(c.shown.c_str());
     }
 }
@@ -382,7 +385,7 @@ TEST_F(TradingWindowsTest, WhenTheAnswerIsLostTheFormPointsWhereToLookAndAsksWha
     // The order goes through but its answer is lost: the cash shown must be asked again.
     CTradeBuySaleWnd* form = OrderForm("code=" + HeldCode());
     std::u16string cashBefore = form->GetAvailableText();
-    Type(form->GetQuantityEdit(), u"100");
+    TypeInto(form->GetQuantityEdit(), u"100");
     server->http.Faults().Arm(FAULT_CLOSE_MID_BODY, 1, 0, std::string(), 600, 6);
     ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
     form->OnActionButton();
@@ -395,7 +398,7 @@ TEST_F(TradingWindowsTest, WhenTheAnswerIsLostTheFormPointsWhereToLookAndAsksWha
     auto* transfer = OpenWith<CBankTransferWnd>("tc_mfuncno=600&tc_sfuncno=20");
     transfer->Request();
     ASSERT_TRUE(PumpUntil([&] { return transfer->GetBankCount() > 0; }));
-    Type(transfer->GetAmountEdit(), u"100");
+    TypeInto(transfer->GetAmountEdit(), u"100");
     transfer->GetPasswordEdit()->SetText(u"888888");
     server->http.Faults().Arm(FAULT_CLOSE_MID_BODY, 1, 0, std::string(), 600, 20);
     messages.Clear();
@@ -426,7 +429,7 @@ TEST_F(TradingWindowsTest, ANewSharesSubscriptionShowsNoBookAndConfirmsAsASubscr
             confirm->EndWnd(END_BACK); // the user goes back without sending
         }
     };
-    Type(form->GetQuantityEdit(), u"500");
+    TypeInto(form->GetQuantityEdit(), u"500");
     ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
     form->OnActionButton();
     EXPECT_EQ(caption, u"申购确认");
@@ -586,6 +589,21 @@ TEST_F(TradingWindowsTest, QueriesNewSharesWarrantsAndHistoryComeFromTheAccount)
     warrants->GetQuantityEdit()->SetText(WideFromGb(std::to_string(held + 1).c_str()).c_str());
     warrants->OnActionButton();
     EXPECT_TRUE(SeesStart(u"行权数量超过可行权数量"));
+    // Any whole number up to what is held goes to the confirmation: an exercise knows no round lots.
+    auto* user = Open<OwnerProbe>();
+    std::u16string confirmed;
+    user->inModal = [&](CBaseWnd* front) {
+        if (auto* confirm = dynamic_cast<CTradeConfirmWnd*>(front)) {
+            confirmed = confirm->GetCaption();
+            confirm->EndWnd(END_BACK);
+        }
+    };
+    messages.Clear();
+    warrants->GetQuantityEdit()->SetText(u"150");
+    ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
+    warrants->OnActionButton();
+    EXPECT_EQ(confirmed, u"行权确认") << "refused on the form";
+    user->inModal = nullptr;
 
     // Deals, five a page: forward and back by the server's position; then orders, with their own columns.
     auto* history = OpenWith<CTradeHisQueryTableWnd>("tc_mfuncno=600&tc_sfuncno=13&sign=mmlb&position=poststr&count=5",
