@@ -96,14 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (start == REPLY_COUNT) {
         reply.assign(reinterpret_cast<const char*>(data + 1), size - 1);
     } else {
-        reply = windows.replies[(size_t)start];
-        for (size_t i = 1; i + 2 < size && !reply.empty(); i += 3) {
-            size_t at = ((size_t)data[i] << 8 | data[i + 1]) % reply.size();
-            if (data[i + 2] == 0xFF)
-                reply.resize(at); // a cut
-            else
-                reply[at] = (char)data[i + 2];
-        }
+        reply = OverlaidReply(windows.replies[(size_t)start], data + 1, size - 1);
     }
 
     CAppData* app = CAppData::Instance();
