@@ -1,17 +1,23 @@
 // A program directory of its own for a fuzz target (settings, data files, the device's registry, the runtime
-// records), made under the system's temporary folder on first use and removed with everything in it when the
-// target exits, so runs leave nothing behind.
+// records), made under the system's shared-memory (else temporary) folder on first use and removed with everything
+// in it when the target exits, so runs leave nothing behind.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 
 class FuzzHome {
 public:
     FuzzHome()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "morwick-fuzz-XXXXXX").string();
+        // In memory where the system has such a folder: the files' flushes to disk would cost more than the run.
+        std::error_code ignored;
+        std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ignored) && access("/dev/shm", W_OK) == 0
+                                         ? std::filesystem::path("/dev/shm")
+                                         : std::filesystem::temp_directory_path();
+        std::string pattern = (base / "morwick-fuzz-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr)
             return;
         path = pattern + "/";

@@ -4,6 +4,8 @@
 
 #include "server/ServerFunctions.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 inline CServerOptions FrozenServerOptions()
@@ -21,4 +23,18 @@ inline std::string LoggedInPrefix(CServerFunctions& functions)
 {
     std::string id = functions.Sessions().Open("AbCdEfGh01234567", "13800138000", true);
     return "hwID=1,2&softName=RuvAv&TC_SESSION={" + id + "}&";
+}
+
+// A real reply with input written over it: pairs of a position and a byte, or a cut where the byte is 0xFF, so
+// that mutations start from replies the client understands.
+inline std::string OverlaidReply(std::string reply, const uint8_t* edits, size_t size)
+{
+    for (size_t i = 0; i + 2 < size && !reply.empty(); i += 3) {
+        size_t at = ((size_t)edits[i] << 8 | edits[i + 1]) % reply.size();
+        if (edits[i + 2] == 0xFF)
+            reply.resize(at); // a cut
+        else
+            reply[at] = (char)edits[i + 2];
+    }
+    return reply;
 }

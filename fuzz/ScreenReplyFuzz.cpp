@@ -1,8 +1,10 @@
 // Arbitrary record sets into the reply handler (OnReply) of every screen the window factory can make: the
 // quote tables, the own stock list and its editor, the index tables, the detailed quote, the deals, the charts,
-// the menus, the information lists and texts, the paged queries, and the trading, fund and service screens. The first byte picks a starting point: the
-// bytes as they are, or a real reply of the stand-in server with the rest of the input written over it (pairs of
-// a position and a byte, or a cut), so that the mutations start from replies the screens understand.
+// the menus, the information lists and texts, the paged queries, and the trading, fund and service screens. The
+// first byte picks a starting point: the bytes as they are, or a real reply of the stand-in server with the rest
+// of the input written over it (pairs of a position and a byte, or a cut), so that the mutations start from
+// replies the screens understand. The trade, fund and cash-product replies come from an account logged in to
+// trading that has placed orders, so their tables have rows.
 #include "core/AppData.h"
 #include "charts/ChartWindowMakers.h"
 #include "core/HttpClient.h"
@@ -57,7 +59,39 @@ const char* const REQUESTS[] = {
     "tc_mfuncno=610&tc_sfuncno=1",
     "tc_mfuncno=9999&tc_sfuncno=1",
 };
-constexpr int REQUEST_COUNT = sizeof REQUESTS / sizeof REQUESTS[0];
+// Asked after the trade log-in, in this order: the orders come before the queries that list them.
+const char* const TRADE_REQUESTS[] = {
+    "tc_mfuncno=600&tc_sfuncno=6&code=600010&market=2&mmlb=0&price=33.00&sl=100",
+    "tc_mfuncno=600&tc_sfuncno=6&code=600010&market=2&mmlb=0&price=28.00&sl=200",
+    "tc_mfuncno=600&tc_sfuncno=3&code=600010&market=2&mmlb=0&price=",
+    "tc_mfuncno=600&tc_sfuncno=10",
+    "tc_mfuncno=600&tc_sfuncno=11",
+    "tc_mfuncno=600&tc_sfuncno=11&kcd=1",
+    "tc_mfuncno=600&tc_sfuncno=12",
+    "tc_mfuncno=600&tc_sfuncno=13&ksrq=20250101&jsrq=20251208&lb=0",
+    "tc_mfuncno=600&tc_sfuncno=14",
+    "tc_mfuncno=600&tc_sfuncno=20&yhdm=01&zzfx=1&je=1000&yhmm=888888&zjmm=123456",
+    "tc_mfuncno=600&tc_sfuncno=21&yhdm=01&yhmm=888888",
+    "tc_mfuncno=600&tc_sfuncno=22&ksrq=20250101&jsrq=20251208",
+    "tc_mfuncno=600&tc_sfuncno=23",
+    "tc_mfuncno=600&tc_sfuncno=30",
+    "tc_mfuncno=600&tc_sfuncno=32",
+    "tc_mfuncno=700&tc_sfuncno=11&ofcode=161101&je=1000",
+    "tc_mfuncno=700&tc_sfuncno=1&codes=161101,161102",
+    "tc_mfuncno=700&tc_sfuncno=2",
+    "tc_mfuncno=700&tc_sfuncno=3",
+    "tc_mfuncno=700&tc_sfuncno=5",
+    "tc_mfuncno=700&tc_sfuncno=6&ofcode=161101",
+    "tc_mfuncno=700&tc_sfuncno=8",
+    "tc_mfuncno=700&tc_sfuncno=9&dict=jjlx",
+    "tc_mfuncno=700&tc_sfuncno=15&ksrq=20250101&jsrq=20251208",
+    "tc_mfuncno=700&tc_sfuncno=16",
+    "tc_mfuncno=700&tc_sfuncno=17",
+    "tc_mfuncno=700&tc_sfuncno=19&ofcode=161101",
+    "tc_mfuncno=610&tc_sfuncno=2&cpdm=QL0101&je=50000",
+    "tc_mfuncno=610&tc_sfuncno=3",
+};
+constexpr int REQUEST_COUNT = sizeof REQUESTS / sizeof REQUESTS[0] + sizeof TRADE_REQUESTS / sizeof TRADE_REQUESTS[0];
 
 struct Screens {
     FuzzPresenter presenter;
@@ -118,6 +152,12 @@ struct Screens {
         std::string prefix = LoggedInPrefix(functions);
         for (const char* request : REQUESTS)
             replies.push_back(functions.Handle(prefix + request).body);
+        // The trade log-in answers the token that every later trade request carries.
+        std::string login = functions.Handle(prefix + "tc_mfuncno=600&tc_sfuncno=1&account=880012345&password=123456").body;
+        size_t at = login.find("trdtoken=");
+        std::string token = at == std::string::npos ? std::string() : login.substr(at, login.find('\0', at) - at);
+        for (const char* request : TRADE_REQUESTS)
+            replies.push_back(functions.Handle(prefix + token + "&" + request).body);
     }
 };
 
@@ -133,14 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (start == REQUEST_COUNT) {
         reply.assign(reinterpret_cast<const char*>(data + 1), size - 1);
     } else {
-        reply = screens.replies[(size_t)start];
-        for (size_t i = 1; i + 2 < size && !reply.empty(); i += 3) {
-            size_t at = ((size_t)data[i] << 8 | data[i + 1]) % reply.size();
-            if (data[i + 2] == 0xFF)
-                reply.resize(at); // a cut
-            else
-                reply[at] = (char)data[i + 2];
-        }
+        reply = OverlaidReply(screens.replies[(size_t)start], data + 1, size - 1);
     }
     for (CNetWnd* window : screens.windows)
         window->OnReply(reinterpret_cast<const BYTE*>(reply.data()), (int)reply.size(), 0);

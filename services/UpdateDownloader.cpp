@@ -16,6 +16,8 @@ namespace {
 // "升级包校验失败，已删除" and "无法保存升级包" in code page 936.
 const char CHECK_FAILED[] = "\xc9\xfd\xbc\xb6\xb0\xfc\xd0\xa3\xd1\xe9\xca\xa7\xb0\xdc\xa3\xac\xd2\xd1\xc9\xbe\xb3\xfd";
 const char CANNOT_SAVE[] = "\xce\xde\xb7\xa8\xb1\xa3\xb4\xe6\xc9\xfd\xbc\xb6\xb0\xfc";
+// "升级信息无效"
+const char INVALID_ANNOUNCEMENT[] = "\xc9\xfd\xbc\xb6\xd0\xc5\xcf\xa2\xce\xde\xd0\xa7";
 
 // The common fields follow the function's own after an "&".
 const char* Separator(const char* fields)
@@ -127,8 +129,10 @@ int CUpdateDownloader::Announce(const char* text, CByteBuffer& announcement, int
     }
     CDataSet** sets = nullptr;
     int count = ParseDataSets(announcement.data, (DWORD)announcement.GetSize(), &sets);
-    int outcome = 2;
-    if (count > 0 && sets != nullptr && !sets[0]->IsError() && sets[0]->GetRowCount() > 0) {
+    int outcome = 0;
+    if (count > 0 && sets != nullptr && sets[0]->IsError()) {
+        outcome = 2;
+    } else if (count > 0 && sets != nullptr && sets[0]->GetRowCount() > 0) {
         sets[0]->MoveFirst();
         const char* digest = sets[0]->GetString("md5");
         *size = sets[0]->GetAsInt("size");
@@ -137,14 +141,18 @@ int CUpdateDownloader::Announce(const char* text, CByteBuffer& announcement, int
             outcome = 1;
         }
     }
-    if (outcome != 1) {
-        // The server's own error text when it sent one; the announcement's bytes are the reply either way.
-        reply.SetSize(0);
-        reply.Append(announcement.data, (UINT)announcement.GetSize());
-    }
     for (int i = 0; i < count; ++i)
         delete sets[i];
     free(sets);
+    if (outcome == 2) {
+        // The server's refusal, in its own words.
+        reply.SetSize(0);
+        reply.Append(announcement.data, (UINT)announcement.GetSize());
+    } else if (outcome == 0) {
+        // Nothing, or no digest and size: no download, and no success either (an empty reply would never reach
+        // the manager, which would wait for ever).
+        return Fail(ERROR_RECEIVE, INVALID_ANNOUNCEMENT);
+    }
     return outcome;
 }
 

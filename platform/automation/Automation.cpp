@@ -15,6 +15,7 @@
 #include "platform/win/WinUser.h"
 
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -74,6 +75,30 @@ std::string Rect(const RECT& r)
     return text;
 }
 
+// Stylus positions travel in messages as signed 16-bit numbers; the clock moves at most a year at a time and
+// an idle wait lasts at most an hour. Anything beyond is a mistake in the script and gets an error answer.
+constexpr long long COORDINATE_LIMIT = 32767;
+constexpr long long MAX_CLOCK_STEP_MS = 365LL * 24 * 3600 * 1000;
+constexpr long long MAX_IDLE_MS = 3600LL * 1000;
+
+// The next word as a whole number in [low, high]; false when it is missing, not a number or out of range.
+bool ReadNumber(std::istringstream& in, long long low, long long high, long long& value)
+{
+    std::string word;
+    if (!(in >> word))
+        return false;
+    const char* end = word.data() + word.size();
+    auto [stop, error] = std::from_chars(word.data(), end, value);
+    return error == std::errc() && stop == end && value >= low && value <= high;
+}
+
+// As ReadNumber, for a word that may be left out: then value keeps its default.
+bool ReadOptionalNumber(std::istringstream& in, long long low, long long high, long long& value)
+{
+    in >> std::ws;
+    return in.eof() || ReadNumber(in, low, high, value);
+}
+
 // The automation clock: frozen at the time set, moved only by "clock advance".
 std::mutex clockLock;
 LONGLONG clockWall = 0;      // milliseconds since 1970 UTC
@@ -100,8 +125,10 @@ std::string ClockCommand(std::istringstream& in)
         std::string date, time;
         in >> date >> time;
         std::tm tm{};
-        if (std::sscanf(date.c_str(), "%d-%d-%d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday) != 3 ||
-            std::sscanf(time.c_str(), "%d:%d:%d", &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 3)
+        if (std::sscanf(date.c_str(), "%4d-%2d-%2d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday) != 3 ||
+            std::sscanf(time.c_str(), "%2d:%2d:%2d", &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 3 ||
+            tm.tm_year < 1970 || tm.tm_mon < 1 || tm.tm_mon > 12 || tm.tm_mday < 1 || tm.tm_mday > 31 ||
+            tm.tm_hour > 23 || tm.tm_min > 59 || tm.tm_sec > 60)
             return Error("clock set YYYY-MM-DD HH:MM:SS");
         tm.tm_year -= 1900;
         tm.tm_mon -= 1;
@@ -122,9 +149,8 @@ std::string ClockCommand(std::istringstream& in)
         return Ok();
     }
     if (what == "advance") {
-        long long ms = -1;
-        in >> ms;
-        if (ms < 0 || ms > 365LL * 24 * 3600 * 1000)
+        long long ms = 0;
+        if (!ReadNumber(in, 0, MAX_CLOCK_STEP_MS, ms))
             return Error("clock advance MS");
         {
             std::lock_guard<std::mutex> guard(clockLock);
@@ -163,8 +189,6 @@ void Dispatch(int budget)
 
 std::string IdleCommand(long long ms)
 {
-    if (ms < 0)
-        ms = 5000;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     bool onGui = GuiThreadId() == GetCurrentThreadId();
     int quiet = 0;
@@ -214,7 +238,13 @@ std::string ShotCommand(const std::string& path)
 
 bool ReadPoint(std::istringstream& in, int& x, int& y)
 {
-    return static_cast<bool>(in >> x >> y);
+    long long px = 0, py = 0;
+    if (!ReadNumber(in, -COORDINATE_LIMIT, COORDINATE_LIMIT, px) ||
+        !ReadNumber(in, -COORDINATE_LIMIT, COORDINATE_LIMIT, py))
+        return false;
+    x = static_cast<int>(px);
+    y = static_cast<int>(py);
+    return true;
 }
 
 std::string KeyCommand(const std::string& name)
@@ -259,15 +289,13 @@ std::string RunCommand(const std::string& line)
         return Ok();
     }
     if (cmd == "drag") {
-        int x2 = 0, y2 = 0, steps = 10;
-        if (!ReadPoint(in, x, y) || !ReadPoint(in, x2, y2))
+        int x2 = 0, y2 = 0;
+        long long steps = 10;
+        if (!ReadPoint(in, x, y) || !ReadPoint(in, x2, y2) || !ReadOptionalNumber(in, 1, 1000, steps))
             return Error("drag X1 Y1 X2 Y2 [STEPS]");
-        in >> steps;
-        if (steps < 1 || steps > 1000)
-            steps = 10;
         InjectMouse(WM_LBUTTONDOWN, x, y);
         for (int i = 1; i <= steps; ++i)
-            InjectMouse(WM_MOUSEMOVE, x + (x2 - x) * i / steps, y + (y2 - y) * i / steps);
+            InjectMouse(WM_MOUSEMOVE, x + (int)((x2 - x) * i / steps), y + (int)((y2 - y) * i / steps));
         InjectMouse(WM_LBUTTONUP, x2, y2);
         return Ok();
     }
@@ -286,13 +314,12 @@ std::string RunCommand(const std::string& line)
         return Ok();
     }
     if (cmd == "rotate") {
-        int o = -1;
-        in >> o;
-        if (o < 0 || o > 3)
+        long long o = 0;
+        if (!ReadNumber(in, 0, 3, o))
             return Error("rotate 0|1|2|3");
         if (!MzAccIsOpen())
             return Error("the accelerometer is not open");
-        SimulateAccelerometer(o);
+        SimulateAccelerometer((int)o);
         return Ok();
     }
     if (cmd == "lock" || cmd == "unlock") {
@@ -353,8 +380,9 @@ std::string RunCommand(const std::string& line)
     if (cmd == "dump")
         return DumpCommand();
     if (cmd == "idle") {
-        long long ms = -1;
-        in >> ms;
+        long long ms = 5000;
+        if (!ReadOptionalNumber(in, 0, MAX_IDLE_MS, ms))
+            return Error("idle [MS]");
         return IdleCommand(ms);
     }
     if (cmd == "log")

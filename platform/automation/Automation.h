@@ -11,6 +11,8 @@
 //   relative to its window, its "screenRect" on the screen, where tap X Y points)
 //   idle [MS] (until nothing is pending and no request is under way, or MS) | log (debug output since last call)
 //   programs (what the client asked to start since last call)
+// A number out of its range (a position beyond 16 bits, a clock step over a year, an idle wait over an hour)
+// gets an error answer. The socket is the user's own: mode 0600, and a peer of another user is refused.
 #pragma once
 
 #include <string>

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -65,6 +66,16 @@ void Serve(int client)
     }
 }
 
+// Only the user running the client drives it: the socket's mode keeps others from connecting, and the peer's
+// credentials are checked again in case the mode was widened or the folder swapped.
+bool FromThisUser(int client)
+{
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && length == sizeof peer &&
+           peer.uid == getuid();
+}
+
 void Loop(int fd)
 {
     for (;;) {
@@ -78,7 +89,9 @@ void Loop(int fd)
             std::lock_guard<std::mutex> guard(servingLock);
             servingFd = client;
         }
-        if (listenFd.load() >= 0) // not stopping
+        if (!FromThisUser(client))
+            WriteAll(client, "{\"ok\":false,\"error\":\"another user's client\"}\n");
+        else if (listenFd.load() >= 0) // not stopping
             Serve(client);
         std::lock_guard<std::mutex> guard(servingLock);
         servingFd = -1;
@@ -102,7 +115,12 @@ bool StartServer(const std::string& path)
     a.sun_family = AF_UNIX;
     std::memcpy(a.sun_path, path.c_str(), path.size() + 1);
     unlink(path.c_str());
-    if (bind(fd, (sockaddr*)&a, sizeof a) != 0 || listen(fd, 4) != 0) {
+    // The mode is narrowed before listening, so no one connects while the umask's mode holds; the socket left
+    // there must be this user's own, not something put in its place.
+    struct stat info{};
+    if (bind(fd, (sockaddr*)&a, sizeof a) != 0 || chmod(path.c_str(), 0600) != 0 ||
+        lstat(path.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode) || info.st_uid != getuid() ||
+        (info.st_mode & 077) != 0 || listen(fd, 4) != 0) {
         close(fd);
         return false;
     }

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 
 namespace {
 
@@ -35,6 +36,20 @@ long long NowMs()
 }
 
 constexpr int OUT_OF_DESCRIPTORS_PAUSE_MS = 50;
+
+// The longest queue of connections not yet accepted that the system allows: a burst of connects beyond a
+// shorter queue has its handshakes dropped and retried a second later.
+int ListenBacklog()
+{
+    int backlog = SOMAXCONN;
+    if (FILE* f = std::fopen("/proc/sys/net/core/somaxconn", "r")) {
+        int system = 0;
+        if (std::fscanf(f, "%d", &system) == 1 && system > backlog)
+            backlog = system;
+        std::fclose(f);
+    }
+    return backlog;
+}
 
 } // namespace
 
@@ -157,7 +172,7 @@ int CTcpServer::Listen(unsigned short wanted)
     a.sin_family = AF_INET;
     a.sin_port = htons(wanted);
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(h, reinterpret_cast<sockaddr*>(&a), sizeof a) < 0 || listen(h, 128) < 0) {
+    if (bind(h, reinterpret_cast<sockaddr*>(&a), sizeof a) < 0 || listen(h, ListenBacklog()) < 0) {
         ::close(h);
         return -1;
     }

@@ -36,6 +36,7 @@ struct ThreadQueue {
     DWORD threadId = 0;
     std::deque<MSG> posted;
     std::deque<std::shared_ptr<SentMessage>> sent;
+    unsigned long long arrivals = 0; // messages posted or sent to this queue so far
     bool quitPending = false;
     int quitCode = 0;
     std::vector<Timer> timers;
@@ -127,6 +128,7 @@ std::shared_ptr<ThreadQueue> OwnQueueLocked()
 bool PostLocked(ThreadQueue& queue, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     queue.posted.push_back(MSG{hwnd, message, wParam, lParam, GetMessageClock(), CurrentCursor()});
+    ++queue.arrivals;
     WakeWaiters();
     return true;
 }
@@ -286,6 +288,9 @@ BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool rem
             return TRUE;
         }
         if (MessageSource source = paintSource.load()) {
+            // Messages the filter passed over stay queued and must not make this loop spin: only what came in
+            // while the source ran is looked at again.
+            unsigned long long arrivalsBefore = queue->arrivals;
             lock.unlock();
             BOOL painted = source(queue->threadId, window, minMessage, maxMessage, remove ? TRUE : FALSE, msg);
             lock.lock();
@@ -293,7 +298,7 @@ BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool rem
                 lastMessageTime = msg->time;
                 return TRUE;
             }
-            if ((handleSent && !queue->sent.empty()) || !queue->posted.empty()) {
+            if (queue->arrivals != arrivalsBefore) {
                 continue; // something came in while the source ran
             }
         }
@@ -316,6 +321,7 @@ LRESULT SendAcrossThreads(std::unique_lock<std::mutex>& lock, ThreadQueue& targe
 {
     auto sent = std::make_shared<SentMessage>(SentMessage{window, message, wParam, lParam});
     target.sent.push_back(sent);
+    ++target.arrivals;
     WakeWaiters();
     std::shared_ptr<ThreadQueue> own = OwnQueueLocked();
     // Should this thread end while it waits (ExitThread from a message it handles meanwhile), the message is

@@ -1193,7 +1193,7 @@ void ComposeScreen(bool force)
         if (s.width != w || s.height != h)
             s.Resize(w, h, 0xFF000000u);
         else
-            std::fill(s.pixels.begin(), s.pixels.end(), 0xFF000000u);
+            FillSurfaceRect(s, RECT{0, 0, w, h}, 0xFF000000u);
         DrawStatusStrip(s);
         // Start from the highest opaque window that covers the screen below the status strip.
         auto& st = Desk().stack;

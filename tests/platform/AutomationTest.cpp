@@ -10,8 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -233,4 +238,77 @@ TEST(Automation, StoppingTheServerHangsUpOnAPeerThatKeepsItsConnectionOpen)
     close(peer);
     stopper.join();
     EXPECT_TRUE(hungUp);
+}
+
+TEST(Automation, NumbersOutOfRangeGetAnErrorAnswer)
+{
+    TapWnd w;
+    ASSERT_TRUE(w.Create(0, 30, 480, 690));
+    w.Show();
+    struct Case {
+        const char* line;
+        bool ok;
+    } cases[] = {
+        {"drag 0 0 440002000 2", false},        {"drag 0 0 100 100 0", false},
+        {"drag 0 0 100 100 2x", false},         {"drag 0 0 100 100 2", true},
+        {"tap 99999999999999999999 1", false},  {"tap -32767 32767", true},
+        {"idle 99999999999999999999", false},   {"idle -1", false},
+        {"idle 10", true},                      {"idle", true},
+        {"rotate 4294967298", false},           {"clock advance 99999999999999999999", false},
+        {"clock set 99999999999-01-01 00:00:00", false}, {"clock set 2026-13-01 00:00:00", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RunCommand(c.line).rfind("{\"ok\":true", 0) == 0, c.ok) << c.line;
+    RunCommand("clock real");
+}
+
+namespace {
+
+// From a child process of another user: 0 when it connected and got the given answer, 1 when it could not
+// connect, 2 on any other outcome.
+int ConnectAsAnotherUser(const std::string& path, const char* expected)
+{
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        std::memcpy(a.sun_path, path.c_str(), path.size() + 1);
+        if (connect(fd, (sockaddr*)&a, sizeof a) != 0)
+            _exit(1);
+        char answer[256] = {};
+        size_t got = 0;
+        if (write(fd, "programs\n", 9) != 9)
+            _exit(2);
+        for (ssize_t n; got < sizeof answer - 1 && (n = read(fd, answer + got, sizeof answer - 1 - got)) > 0;)
+            got += (size_t)n;
+        _exit(std::strstr(answer, expected) != nullptr ? 0 : 2);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(Automation, TheSocketIsTheUsersOwnWhateverTheUmask)
+{
+    std::string path = "/tmp/morwick-auto-mode-" + std::to_string(getpid());
+    mode_t old = umask(0);
+    bool started = morwick::automation::StartServer(path);
+    umask(old);
+    ASSERT_TRUE(started);
+    struct stat info{};
+    ASSERT_EQ(lstat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    if (getuid() == 0) {
+        EXPECT_EQ(ConnectAsAnotherUser(path, "ok"), 1);
+        // Even with the mode widened by hand, another user's commands are refused.
+        chmod(path.c_str(), 0777);
+        EXPECT_EQ(ConnectAsAnotherUser(path, "another user"), 0);
+    }
+    EXPECT_EQ(morwick::automation::SendCommand(path, "programs").rfind("{\"ok\":true", 0), 0u);
+    morwick::automation::StopServer();
 }

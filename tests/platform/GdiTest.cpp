@@ -1,8 +1,11 @@
 // Drawing on memory DCs: shapes, clipping, blits, and the text layout the windows rely on.
 #include "platform/win/Gdi.h"
+#include "platform/display/DeviceContext.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 
 namespace {
@@ -302,4 +305,90 @@ TEST(GdiText, ExtTextOutAlignsFillsAndClips)
     DrawTextW(o.dc, u"ab", 2, &r, DT_LEFT | DT_TOP);
     EXPECT_EQ(GetPixel(o.dc, 1, 1), RGB(255, 255, 0));
     EXPECT_EQ(GetPixel(o.dc, 1, 25), RGB(255, 255, 255)); // only the line's height is painted
+}
+
+namespace {
+
+using morwick::display::Surface;
+
+// The straightforward copy: every destination pixel looks up its source pixel. Row copies must match it exactly.
+void PixelByPixelBlit(Surface& dst, RECT clip, RECT d, const Surface& src, RECT s, bool alpha)
+{
+    int dw = d.right - d.left, dh = d.bottom - d.top, sw = s.right - s.left, sh = s.bottom - s.top;
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0)
+        return;
+    for (int y = std::max<int>(d.top, std::max<int>(clip.top, 0)); y < std::min<int>(d.bottom, std::min<int>(clip.bottom, dst.height)); ++y)
+        for (int x = std::max<int>(d.left, std::max<int>(clip.left, 0)); x < std::min<int>(d.right, std::min<int>(clip.right, dst.width)); ++x) {
+            int sx = s.left + (int)((int64_t)(x - d.left) * sw / dw), sy = s.top + (int)((int64_t)(y - d.top) * sh / dh);
+            if (!src.Contains(sx, sy))
+                continue;
+            uint32_t p = src.Row(sy)[sx];
+            uint32_t& out = dst.Row(y)[x];
+            out = alpha ? morwick::display::Blend(out, p | 0xFF000000u, p >> 24) : (p | 0xFF000000u);
+        }
+}
+
+// A screen's worth of a table (text and rules), a chart (lines and candles) and a form (framed boxes, labels), with
+// the alpha bytes an image carries.
+Surface DrawScene(int which)
+{
+    MemoryDc m(480, 720);
+    SetBkMode(m.dc, TRANSPARENT);
+    SelectObject(m.dc, CreateMzFont(22));
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(100, 100, 100));
+    HGDIOBJ oldPen = SelectObject(m.dc, pen);
+    for (int i = 0; i < 20; ++i) {
+        int y = 30 + i * 34;
+        RECT cell{10, y, 470, y + 34};
+        if (which == 0) {
+            SetTextColor(m.dc, i % 2 ? RGB(0, 160, 0) : RGB(220, 0, 0));
+            DrawTextW(m.dc, u"招商银行 600036 12.34 +1.25%", -1, &cell, 0x8025);
+            MoveToEx(m.dc, 0, y + 33, nullptr);
+            LineTo(m.dc, 480, y + 33);
+        } else if (which == 1) {
+            HBRUSH candle = CreateSolidBrush(i % 3 ? RGB(220, 0, 0) : RGB(0, 160, 0));
+            RECT body{20 + i * 22, 300 - (i * 37) % 120, 36 + i * 22, 380 - (i * 13) % 50};
+            FillRect(m.dc, &body, candle);
+            DeleteObject(candle);
+            LineTo(m.dc, 20 + i * 22, 200 + (i * 53) % 90);
+        } else {
+            RoundRect(m.dc, 20, y, 460, y + 30, 8, 8);
+            DrawTextW(m.dc, u"委托数量", -1, &cell, 0x8025);
+        }
+    }
+    SelectObject(m.dc, oldPen);
+    DeleteObject(pen);
+    Surface s = *morwick::display::DcFromHandle(m.dc)->surface;
+    for (size_t i = 0; i < s.pixels.size(); ++i)
+        s.pixels[i] = (s.pixels[i] & 0xFFFFFFu) | (uint32_t)((i * 7919) % 256) << 24;
+    return s;
+}
+
+} // namespace
+
+TEST(Gdi, BlitsOfATableAChartAndAFormGiveThePixelsOfAPixelByPixelCopy)
+{
+    // Whole-window copies as the screen is composed, and every kind of partial, clipped, blended and scaled copy.
+    std::mt19937 random(20231);
+    auto Pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (int scene = 0; scene < 3; ++scene) {
+        SCOPED_TRACE(scene);
+        Surface src = DrawScene(scene);
+        for (int round = 0; round < 100; ++round) {
+            Surface fast(480, 720, 0xFF336699u), slow = fast;
+            bool whole = round == 0, alpha = round % 2 == 1;
+            RECT d = whole ? RECT{0, 0, 480, 720} : RECT{Pick(-100, 400), Pick(-100, 600), 0, 0};
+            RECT s = whole ? d : RECT{Pick(-50, 470), Pick(-50, 700), 0, 0};
+            int w = Pick(1, 500), h = Pick(1, 750);
+            bool scaled = round % 5 == 4;
+            if (!whole) {
+                d.right = d.left + w, d.bottom = d.top + h;
+                s.right = s.left + (scaled ? Pick(1, 500) : w), s.bottom = s.top + (scaled ? Pick(1, 750) : h);
+            }
+            RECT clip = round % 3 ? RECT{0, 0, 480, 720} : RECT{Pick(0, 240), Pick(0, 360), Pick(240, 480), Pick(360, 720)};
+            morwick::display::BlitSurface(fast, clip, d, src, s, alpha);
+            PixelByPixelBlit(slow, clip, d, src, s, alpha);
+            ASSERT_TRUE(fast.pixels == slow.pixels) << "round " << round;
+        }
+    }
 }

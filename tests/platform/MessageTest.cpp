@@ -4,6 +4,7 @@
 #include "platform/win/Thread.h"
 #include "platform/win/Time.h"
 #include "platform/win/WindowHandle.h"
+#include "platform/ui/MzWnd.h"
 
 #include <gtest/gtest.h>
 
@@ -640,4 +641,30 @@ TEST(SendMessage, ThreadsSendingToEachOtherDoNotDeadlock)
     ASSERT_EQ(other.Join(), WAIT_OBJECT_0);
     FreeWindowHandle(myWindow);
     CloseHandle(made);
+}
+
+TEST(ThreadQueue, AFilteredPeekPastAMessageItLeavesReturnsWhileWindowsArePainted)
+{
+    // Windows exist, so peeks also ask the painting for WM_PAINT. A worker whose request was queued before its
+    // first filtered peek once spun there for ever.
+    class PlainWnd : public CMzWnd {
+    public:
+        LPCWSTR GetMzClassName() override { return u"TestPlainWnd"; }
+    } w;
+    ASSERT_TRUE(w.Create(0, 30, 480, 690));
+    std::atomic<int> peeked{-1};
+    std::thread worker([&] {
+        MSG msg;
+        PeekMessage(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+        PostThreadMessage(GetCurrentThreadId(), WM_USER + 1, 0, 0);
+        peeked = PeekMessage(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE) ? 1 : 0;
+    });
+    for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+         peeked < 0 && std::chrono::steady_clock::now() < until;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(peeked.load(), 0);
+    if (peeked < 0)
+        worker.detach(); // still spinning: the test has failed, the process ends it
+    else
+        worker.join();
 }

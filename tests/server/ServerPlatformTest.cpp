@@ -105,6 +105,19 @@ TEST(TcpServer, ListenerTakesOnlyLoopbackAndAFreePortWhenAskedForZero)
     EXPECT_FALSE(c.Connect(static_cast<unsigned short>(port), 500, "not an address"));
 }
 
+TEST(TcpServer, ABurstOfConnectsIsQueuedWithoutWaitingForAccept)
+{
+    // Nothing is accepted yet: every connect must still complete at once, none waiting for a handshake retry.
+    CTcpServer server;
+    int port = server.Listen(0);
+    ASSERT_GT(port, 0);
+    std::vector<std::unique_ptr<CTcpConnection>> clients;
+    for (int i = 0; i < 300; ++i) {
+        clients.push_back(std::make_unique<CTcpConnection>());
+        ASSERT_TRUE(clients.back()->Connect(static_cast<unsigned short>(port), 500)) << "connect " << i;
+    }
+}
+
 TEST(TcpServer, AConnectionBeyondTheLimitTakesThePlaceOfTheLongestWaiting)
 {
     struct Case {

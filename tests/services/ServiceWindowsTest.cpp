@@ -207,11 +207,12 @@ TEST_F(UpdateDownloadTest, TheDownloadRetriesACutOrDamagedRangeAndRefusesADamage
     struct {
         const char* what;
         FaultKind fault;
-        int arg, count; // count -1: every range
+        int arg, count; // count -1: every reply of the function
         bool corrupt;
         bool newer;
         int state;
         std::u16string told;
+        int function = 3; // the fault meets the ranges (800/3) or the announcement (800/2)
     } cases[] = {
         {"clean", FAULT_NONE, 0, 1, false, true, CUpdateManager::READY, u""},
         {"cut once", FAULT_CLOSE_MID_BODY, 0, 1, false, true, CUpdateManager::READY, u""},
@@ -222,6 +223,12 @@ TEST_F(UpdateDownloadTest, TheDownloadRetriesACutOrDamagedRangeAndRefusesADamage
         // Ranges that bring no bytes (an empty body) end the download instead of asking again for ever.
         {"empty ranges", FAULT_EMPTY, 0, -1, false, true, CUpdateManager::FAILED,
          u"升级包下载失败：错误(3)：接收数据失败，请重试"},
+        // An announcement that is empty or no record set ends the download as failed: it neither waits for ever
+        // nor counts as a package ready to install.
+        {"empty announcement", FAULT_EMPTY, 0, -1, false, true, CUpdateManager::FAILED,
+         u"升级包下载失败：错误(3)：升级信息无效", 2},
+        {"garbage announcement", FAULT_GARBAGE, 0, -1, false, true, CUpdateManager::FAILED,
+         u"升级包下载失败：错误(3)：升级信息无效", 2},
     };
     // Messages wait for the home screen.
     auto* home = Open<CBaseWnd>(u"Morwick", nullptr);
@@ -231,7 +238,7 @@ TEST_F(UpdateDownloadTest, TheDownloadRetriesACutOrDamagedRangeAndRefusesADamage
         CUpdateManager::GetInstance()->SetPackagePath(std::u16string(packagePath.begin(), packagePath.end()));
         messages.Clear();
         if (c.fault != FAULT_NONE)
-            server->http.Faults().Arm(c.fault, c.count, c.arg, std::string(), 800, 3);
+            server->http.Faults().Arm(c.fault, c.count, c.arg, std::string(), 800, c.function);
         if (c.corrupt)
             server->functions.CorruptPackage();
         CAppData::Instance()->SetConfig("System_Version", c.newer ? "3.2.2.0.0" : "3.3.2.0.0", 0);
@@ -244,7 +251,7 @@ TEST_F(UpdateDownloadTest, TheDownloadRetriesACutOrDamagedRangeAndRefusesADamage
         long long requests = server->http.GetRequestCount();
         EXPECT_EQ(Download(false), c.state) << c.what;
         if (c.count > 0) {
-            EXPECT_EQ(server->http.Faults().Take(800, 3).kind, FAULT_NONE) << c.what; // the fault was met
+            EXPECT_EQ(server->http.Faults().Take(800, c.function).kind, FAULT_NONE) << c.what; // the fault was met
         } else {
             EXPECT_LE(server->http.GetRequestCount() - requests, 4) << c.what; // two tries of two requests
         }
