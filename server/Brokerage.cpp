@@ -660,10 +660,13 @@ CBankAccount* CBrokerage::Bank(CTradeAccount& a, const std::string& code)
     return nullptr;
 }
 
-bool CBrokerage::CheckBankPassword(CTradeAccount& a, const CBankAccount& b, const std::string& password,
-                                   std::string* error)
+bool CBrokerage::CheckBankPassword(CTradeAccount& a, CBankAccount& b, const std::string& password, std::string* error)
 {
-    return CountPasswordTry(a, PasswordMatches(b.number, password, b.passwordHash), "银行密码错误", error);
+    bool right = PasswordMatches(b.number, password, b.passwordHash);
+    bool old = right && IsOldPasswordHash(b.passwordHash);
+    if (old)
+        b.passwordHash = PasswordHash(b.number, password); // as the trading password's
+    return CountPasswordTry(a, right, "银行密码错误", error, old);
 }
 
 CDone CBrokerage::Transfer(CTradeAccount& a, const std::string& bankCode, int direction, const std::string& amountText,

@@ -265,7 +265,7 @@ public:
     CBankAccount* Bank(CTradeAccount& a, const std::string& code);
     CDone Transfer(CTradeAccount& a, const std::string& bank, int direction, const std::string& amountText,
                    const std::string& bankPassword, const std::string& fundPassword);
-    bool CheckBankPassword(CTradeAccount& a, const CBankAccount& b, const std::string& password, std::string* error);
+    bool CheckBankPassword(CTradeAccount& a, CBankAccount& b, const std::string& password, std::string* error);
 
     // Funds and cash products.
     CDone OpenFundAccount(CTradeAccount& a, const std::string& tacode, const std::string& name, const std::string& idType,
@@ -291,8 +291,8 @@ public:
     void SetSavesFail(bool fail) { savesFail = fail; }
 
     // Password digests: PBKDF2-HMAC-SHA256 with a random salt and PASSWORD_ITERATIONS rounds, kept as
-    // "pbkdf2-sha256$ROUNDS$SALT$DIGEST"; the unsalted MD5 digest of older files still matches, and a good log-in
-    // replaces it.
+    // "pbkdf2-sha256$ROUNDS$SALT$DIGEST"; the unsalted MD5 digest of older files still matches, and a good check of
+    // that password (trading or bank) replaces it.
     static constexpr int PASSWORD_ITERATIONS = 50000;
     static std::string PasswordHash(const std::string& fundId, const std::string& password);
     static bool PasswordMatches(const std::string& fundId, const std::string& password, const std::string& stored);

@@ -629,20 +629,35 @@ TEST_F(BrokerageFixture, PasswordsAreKeptAsSaltedSlowDigestsAndAnOldDigestIsRepl
     EXPECT_EQ(ServerPbkdf2Sha256Hex("Password", "NaCl", 80000),
               "4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56");
 
-    // What older servers stored: MD5 of a fixed text, the account and the password.
-    CTradeAccount old = Account(RICH);
-    old.passwordHash = ServerMd5Hex(std::string("morwick-trade-") + RICH + "-654321");
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << CBrokerage::Serialize(old);
-    }
-    Open();
+    // What older servers stored: MD5 of a fixed text, the account (or bank account) and the password. A good check
+    // of that password, and only that, replaces it, and the new digest is saved.
     std::string error;
-    EXPECT_EQ(broker->LogIn(RICH, 0, "", "111111", &error), nullptr);
-    EXPECT_TRUE(CBrokerage::IsOldPasswordHash(Account(RICH).passwordHash)) << "a wrong password changes nothing";
-    ASSERT_NE(broker->LogIn(RICH, 0, "", "654321", &error), nullptr) << error;
-    EXPECT_FALSE(CBrokerage::IsOldPasswordHash(Account(RICH).passwordHash));
-    Open();
-    EXPECT_FALSE(CBrokerage::IsOldPasswordHash(Account(RICH).passwordHash)) << "the new digest was saved";
-    EXPECT_NE(broker->LogIn(RICH, 0, "", "654321", &error), nullptr) << error;
+    struct Case {
+        const char* what;
+        std::function<std::string&()> stored;
+        std::function<std::string()> number;
+        const char* right;
+        std::function<bool(const char*)> check;
+    } cases[] = {
+        {"trading", [&]() -> std::string& { return Account(RICH).passwordHash; }, [] { return std::string(RICH); },
+         "654321", [&](const char* p) { return broker->LogIn(RICH, 0, "", p, &error) != nullptr; }},
+        {"bank", [&]() -> std::string& { return Account(RICH).banks[0].passwordHash; },
+         [&] { return Account(RICH).banks[0].number; }, "888888",
+         [&](const char* p) { return broker->CheckBankPassword(Account(RICH), Account(RICH).banks[0], p, &error); }},
+    };
+    for (const Case& c : cases) {
+        c.stored() = ServerMd5Hex("morwick-trade-" + c.number() + "-" + c.right);
+        {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out << CBrokerage::Serialize(Account(RICH));
+        }
+        Open();
+        EXPECT_FALSE(c.check("111111")) << c.what;
+        EXPECT_TRUE(CBrokerage::IsOldPasswordHash(c.stored())) << c.what << ": a wrong password changes nothing";
+        ASSERT_TRUE(c.check(c.right)) << c.what << ": " << error;
+        EXPECT_FALSE(CBrokerage::IsOldPasswordHash(c.stored())) << c.what;
+        Open();
+        EXPECT_FALSE(CBrokerage::IsOldPasswordHash(c.stored())) << c.what << ": the new digest was saved";
+        EXPECT_TRUE(c.check(c.right)) << c.what << ": " << error;
+    }
 }
