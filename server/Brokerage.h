@@ -153,6 +153,7 @@ struct CTradeAccount {
     CHolding* Holding(int market, const std::string& code);
     CFundHolding* FundHolding(const std::string& code);
     int Sellable(const CHolding& h, int today) const;
+    bool operator==(const CTradeAccount&) const = default;
 };
 
 struct CBranchOffice {

@@ -616,6 +616,67 @@ TEST_F(BrokerageFixture, TheAccountFileIsAPrivateJournalThatGrowsByARecordAChang
     EXPECT_EQ(FileText(path).rfind("MORWICK-JOURNAL 1\n", 0), 0u) << "written anew as a journal";
 }
 
+TEST_F(BrokerageFixture, EveryFieldOfEveryItemComesBackThroughTheJournalAndAGrownJournalIsWrittenAnew)
+{
+    // Each step changes every field of the head and of one item of each kind (a field added to an item belongs
+    // here), is saved as one appended record, and must come back whole after a restart.
+    std::string path = folder.Path() + "brokerage/" + RICH + ".txt";
+    auto fill = [](CTradeAccount& a, int n) {
+        a.holder = "holder" + std::to_string(n), a.passwordHash = "hash" + std::to_string(n);
+        a.wrongPasswords = n, a.lockedUntil = 1000000 + n, a.cash = 5000 + n, a.frozen = 60 + n, a.nextId = 9000 + n;
+        a.orders.push_back({9001, 20251207 + n, 93000 + n, n, 2, "600001", "\xd5\xfd" + std::to_string(n), 1,
+                            12340 + n, 1000 + n, 100 + n, 200 + n, 777 + n, ORDER_STOCK}); // open: fills to come
+        a.deals.push_back({9002 + 10 * n, 20251207 + n, 93000 + n, 9001, 2, "600001", "deal" + std::to_string(n), 1,
+                           12340 + n, 100 + n});
+        a.holdings.push_back({2, "600002", "h" + std::to_string(n), 1000 + n, 300 + n, 20251207 + n, 400 + n, 99 + n});
+        a.banks.push_back({"09", "bank" + std::to_string(n), "6222" + std::to_string(n), "b" + std::to_string(n), n});
+        a.transfers.push_back({9003 + 10 * n, 20251207 + n, 93000 + n, "09", 2, 500 + n});
+        a.warrants["58009" + std::to_string(n)] = 300 + n;
+        a.fundAccounts["9" + std::to_string(n)] = "F" + std::to_string(n);
+        a.fundOrders.push_back({9004, 20251207 + n, 93000 + n, 20251208 + n, FUND_CONVERT, "000001",
+                                "00000" + std::to_string(n), 111 + n, 222 + n, n % 2, FUND_ORDER_CONFIRMED, 12345 + n,
+                                333 + n, 444 + n});
+        a.fundHoldings.push_back({"000009", 555 + n, 66 + n, 777 + n, n % 2});
+        a.cashHoldings.push_back({9005, "CP0" + std::to_string(n), 888 + n, 20251201 + n, 20251231 + n, n % 3, 99 + n});
+    };
+    // Step 1 adds the items; step 2 replaces them (same keys, every other field changed; deals and transfers never
+    // change, so new ones) and drops the first step's warrant and fund account. Read back from the file as it is.
+    CTradeAccount& a = Account(RICH);
+    for (int n : {1, 2}) {
+        std::string was = FileText(path);
+        if (n == 2) {
+            a.orders.pop_back(), a.holdings.pop_back(), a.banks.pop_back(), a.fundOrders.pop_back();
+            a.fundHoldings.pop_back(), a.cashHoldings.pop_back();
+            a.warrants.erase("580091"), a.fundAccounts.erase("91");
+        }
+        fill(a, n);
+        ASSERT_TRUE(broker->Save(a)) << n;
+        std::string now = FileText(path);
+        EXPECT_EQ(now.rfind(was, 0), 0u) << n << ": appended";
+        EXPECT_LT(now.size() - was.size(), 2000u) << n << ": one record";
+        CTradeAccount read;
+        ASSERT_TRUE(CBrokerage::Parse(now, &read)) << n;
+        EXPECT_TRUE(read == a) << n << "\n" << CBrokerage::Serialize(read);
+    }
+    CTradeAccount expected = a;
+    Open();
+    EXPECT_TRUE(Account(RICH) == expected);
+
+    // Large records: the journal is written anew once it has grown past twice its full text (and 256 KB).
+    CTradeAccount& b = Account(RICH);
+    b.holdings.back().name.assign(100000, 'n');
+    ASSERT_TRUE(broker->Save(b));
+    uintmax_t image = std::filesystem::file_size(path);
+    for (int i = 0; i < 6; ++i) {
+        ++b.holdings.back().shares;
+        ASSERT_TRUE(broker->Save(b));
+        EXPECT_LE(std::filesystem::file_size(path), 3 * image) << i;
+    }
+    expected = b;
+    Open();
+    EXPECT_TRUE(Account(RICH) == expected);
+}
+
 TEST_F(BrokerageFixture, PasswordsAreKeptAsSaltedSlowDigestsAndAnOldDigestIsReplacedAtTheNextGoodLogIn)
 {
     std::string path = folder.Path() + "brokerage/" + RICH + ".txt";
