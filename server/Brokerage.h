@@ -244,7 +244,7 @@ public:
     // bank passwords of an account share one count: three wrong ones in a row of any of them lock the account.
     bool CheckPassword(CTradeAccount& a, const std::string& password, const char* wrongText, std::string* error);
     CDone ChangePassword(CTradeAccount& a, const std::string& oldPassword, const std::string& newPassword);
-    std::string HolderCode(const CTradeAccount& a, int market) const;
+    std::string HolderCode(const std::string& fundId, int market) const;
     int ExchangeMarket(bool shanghai) const;
 
     // Stocks.

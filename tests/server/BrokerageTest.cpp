@@ -188,7 +188,7 @@ TEST_F(BrokerageFixture, WrongPasswordsLockTheAccountForAWhileAndAChangedPasswor
     EXPECT_TRUE(broker->ChangePassword(a, "654321", "222222").Ok());
     EXPECT_EQ(broker->LogIn(RICH, 0, "", "654321", &error), nullptr);
     EXPECT_NE(broker->LogIn(RICH, 0, "", "222222", &error), nullptr) << "and the count starts again";
-    EXPECT_NE(broker->LogIn(broker->HolderCode(a, 2), 1, "", "222222", &error), nullptr) << "by holder code";
+    EXPECT_NE(broker->LogIn(broker->HolderCode(a.fundId, 2), 1, "", "222222", &error), nullptr) << "by holder code";
 }
 
 TEST_F(BrokerageFixture, BankTransfersMoveMoneyBothWaysOnlyWithTheRightPasswords)
