@@ -532,36 +532,58 @@ TEST_F(BrokerageFixture, AChangeThatCannotBeSavedIsRefusedUndoneAndAbsentAfterAR
     CTradeAccount& a = Account(RICH);
     CDone open = broker->PlaceOrder(a, s.market, s.code, 0, PriceText(down), "200");
     ASSERT_TRUE(open.Ok());
+    const std::string fund = Account(HOLDER).fundHoldings[0].code;
+    CDone fundOpen = broker->FundOrder(Account(HOLDER), FUND_REDEEM, fund, "100", "");
+    ASSERT_TRUE(fundOpen.Ok()) << fundOpen.error;
+    CDone cashHeld = broker->BuyCashProduct(a, broker->Funds().CashProducts()[0].code, "50000");
+    ASSERT_TRUE(cashHeld.Ok()) << cashHeld.error;
     int cancelled = 0;
-    int64_t paid = 0;
+    int64_t paid = 0, principal = 0, income = 0;
+    auto logIn = [&](const char* password) {
+        CDone d;
+        if (broker->LogIn(RICH, 0, "", password, &d.error) == nullptr && d.error.empty())
+            d.error = "?";
+        return d;
+    };
     struct Case {
         const char* what;
         std::function<CDone()> change;
+        bool again; // accepted once the disk takes it
+        std::string refusal;
     } cases[] = {
-        {"委托", [&] { return broker->PlaceOrder(Account(RICH), s.market, s.code, 0, PriceText(up), "100"); }},
-        {"撤单", [&] { return broker->Cancel(Account(RICH), open.id, &cancelled); }},
-        {"转账", [&] { return broker->Transfer(Account(RICH), "01", 1, "100", "888888", ""); }},
-        {"开户", [&] { return broker->OpenFundAccount(Account(RICH), "33", "王芳", "1", "E1234567", "010-12345678"); }},
-        {"购买", [&] { return broker->BuyCashProduct(Account(RICH), broker->Funds().CashProducts()[0].code, "50000"); }},
-        {"行权", [&] { return broker->Exercise(Account(HOLDER), "580011", "100", &paid); }},
+        {"委托", [&] { return broker->PlaceOrder(Account(RICH), s.market, s.code, 0, PriceText(up), "100"); }, true},
+        {"撤单", [&] { return broker->Cancel(Account(RICH), open.id, &cancelled); }, false},
+        {"转账", [&] { return broker->Transfer(Account(RICH), "01", 1, "100", "888888", ""); }, true},
+        {"开户", [&] { return broker->OpenFundAccount(Account(RICH), "33", "王芳", "1", "E1234567", "010-12345678"); },
+         true},
+        {"购买", [&] { return broker->BuyCashProduct(Account(RICH), broker->Funds().CashProducts()[0].code, "50000"); },
+         true},
+        {"终止", [&] { return broker->TerminateCashProduct(Account(RICH), cashHeld.id, &principal, &income); }, true},
+        {"行权", [&] { return broker->Exercise(Account(HOLDER), "580011", "100", &paid); }, false},
+        {"赎回", [&] { return broker->FundOrder(Account(HOLDER), FUND_REDEEM, fund, "100", ""); }, false},
+        {"分红方式修改", [&] { return broker->SetDividend(Account(HOLDER), fund, 1); }, false},
+        {"撤单", [&] { return broker->CancelFundOrder(Account(HOLDER), fundOpen.id); }, false},
+        {"password", [&] { return broker->ChangePassword(Account(RICH), "654321", "246810"); }, true,
+         "系统繁忙，密码未修改"},
+        {"wrong password", [&] { return logIn("000000"); }, false, "系统暂时无法保存，请稍后再试"},
     };
     std::string before = CBrokerage::Serialize(a), holderBefore = CBrokerage::Serialize(Account(HOLDER));
     broker->SetSavesFail(true);
     for (Case& c : cases) {
-        EXPECT_EQ(c.change().error, NotAccepted(c.what));
+        EXPECT_EQ(c.change().error, c.refusal.empty() ? NotAccepted(c.what) : c.refusal) << c.what;
         EXPECT_EQ(CBrokerage::Serialize(a), before) << c.what << ": undone in memory";
         EXPECT_EQ(CBrokerage::Serialize(Account(HOLDER)), holderBefore) << c.what;
     }
     broker->SetSavesFail(false);
     Open();
     EXPECT_EQ(CBrokerage::Serialize(Account(RICH)), before) << "nothing refused was kept";
+    EXPECT_EQ(CBrokerage::Serialize(Account(HOLDER)), holderBefore) << "nothing refused was kept";
+    EXPECT_EQ(logIn("654321").error, "") << "no wrong password was counted";
 
     // With the disk back, each change is accepted and still there after a restart.
-    for (Case& c : cases) {
-        if (std::string(c.what) != "撤单" && std::string(c.what) != "行权") {
+    for (Case& c : cases)
+        if (c.again)
             ASSERT_TRUE(c.change().Ok()) << c.what;
-        }
-    }
     std::string after = CBrokerage::Serialize(Account(RICH));
     EXPECT_NE(after, before);
     Open();
