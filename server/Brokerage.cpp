@@ -272,11 +272,12 @@ CTradeAccount* CBrokerage::Find(const std::string& fundId)
 
 CTradeAccount* CBrokerage::Lookup(const std::string& account, int accountType)
 {
+    // By the map's keys: an account is read here without its lock, and a failed save writes all of it back.
     CTradeAccount* a = nullptr;
     for (auto& pair : accounts) {
-        CTradeAccount& x = *pair.second;
-        if (accountType == 0 ? x.fundId == account : (HolderCode(x, 1) == account || HolderCode(x, 2) == account))
-            a = &x;
+        const std::string& id = pair.first;
+        if (accountType == 0 ? id == account : (HolderCode(id, 1) == account || HolderCode(id, 2) == account))
+            a = pair.second.get();
     }
     return a;
 }
@@ -297,9 +298,9 @@ int CBrokerage::ExchangeMarket(bool shanghai) const
     return shanghai ? 1 : 2;
 }
 
-std::string CBrokerage::HolderCode(const CTradeAccount& a, int m) const
+std::string CBrokerage::HolderCode(const std::string& fundId, int m) const
 {
-    std::string tail = a.fundId.substr(a.fundId.size() > 9 ? a.fundId.size() - 9 : 0);
+    std::string tail = fundId.substr(fundId.size() > 9 ? fundId.size() - 9 : 0);
     return std::string(1, m == ExchangeMarket(true) ? 'A' : '0') + tail;
 }
 

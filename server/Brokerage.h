@@ -156,6 +156,7 @@ struct CTradeAccount {
     CHolding* Holding(int market, const std::string& code);
     CFundHolding* FundHolding(const std::string& code);
     int Sellable(const CHolding& h, int today) const;
+    bool operator==(const CTradeAccount&) const = default;
 };
 
 struct CBranchOffice {
@@ -246,7 +247,7 @@ public:
     // the transfers is the trading password, so both share one count: three wrong ones in a row lock the account.
     bool CheckPassword(CTradeAccount& a, const std::string& password, const char* wrongText, std::string* error);
     CDone ChangePassword(CTradeAccount& a, const std::string& oldPassword, const std::string& newPassword);
-    std::string HolderCode(const CTradeAccount& a, int market) const;
+    std::string HolderCode(const std::string& fundId, int market) const;
     int ExchangeMarket(bool shanghai) const;
 
     // Stocks.
@@ -296,8 +297,8 @@ public:
     void SetSavesFail(bool fail) { savesFail = fail; }
 
     // Password digests: PBKDF2-HMAC-SHA256 with a random salt and PASSWORD_ITERATIONS rounds, kept as
-    // "pbkdf2-sha256$ROUNDS$SALT$DIGEST"; the unsalted MD5 digest of older files still matches, and a good log-in
-    // replaces it.
+    // "pbkdf2-sha256$ROUNDS$SALT$DIGEST"; the unsalted MD5 digest of older files still matches, and a good check of
+    // that password (trading or bank) replaces it.
     static constexpr int PASSWORD_ITERATIONS = 50000;
     static std::string PasswordHash(const std::string& fundId, const std::string& password);
     static bool PasswordMatches(const std::string& fundId, const std::string& password, const std::string& stored);

@@ -11,7 +11,7 @@ std::string CBrokerage::Help()
         "  (委托, 撤单, 转账...); a torn last record is ignored; the file is written anew at start and when it has grown\n"
         "  passwords are kept as PBKDF2-HMAC-SHA256 digests, random salt, " + std::to_string(PASSWORD_ITERATIONS) +
         " rounds (about 6 ms a check);\n"
-        "  an older MD5 digest is replaced at the next good log-in\n"
+        "  an older MD5 digest (trading or bank password) is replaced at the next good check of that password\n"
         "  demo accounts (资金账号 / trading password / branch / holder):\n";
     for (const CDemoAccount& d : DemoAccounts())
         text += std::string("    ") + d.fundId + " / " + d.password + " / " + d.branch + " / " + d.holder + "\n";

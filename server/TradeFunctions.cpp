@@ -377,7 +377,7 @@ CServerFunctions::Answer CServerFunctions::TradeLogIn(Context& c)
 
     CTextRows accounts;
     for (int m : {1, 2})
-        accounts.push_back({std::to_string(m), brokerage->HolderCode(*a, m), a->fundId, Gb(a->holder)});
+        accounts.push_back({std::to_string(m), brokerage->HolderCode(a->fundId, m), a->fundId, Gb(a->holder)});
     Answer answer;
     answer.body = TextTable("accounts", {{"market", ""}, {"secuid", ""}, {"fundid", ""}, {"custname", ""}}, accounts);
     answer.body += TextTable("trdsession", {{"session", ""}},

@@ -280,8 +280,8 @@ int ConnectAsAnotherUser(const std::string& path, const char* expected)
             _exit(1);
         char answer[256] = {};
         size_t got = 0;
-        if (write(fd, "programs\n", 9) != 9)
-            _exit(2);
+        // A refused peer may be hung up on before it writes: no SIGPIPE, and the answer is read all the same.
+        (void)send(fd, "programs\n", 9, MSG_NOSIGNAL);
         for (ssize_t n; got < sizeof answer - 1 && (n = read(fd, answer + got, sizeof answer - 1 - got)) > 0;)
             got += (size_t)n;
         _exit(std::strstr(answer, expected) != nullptr ? 0 : 2);
