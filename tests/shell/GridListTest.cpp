@@ -157,6 +157,40 @@ TEST_F(GridListTest, SwipesShiftTheScrollableColumnsOneAtATimeWithinTheTable)
     EXPECT_EQ(Shown(grid), (std::vector<int>{0, 1, 2}));
 }
 
+TEST_F(GridListTest, ColumnsFittedToTheWidthRefitAtATurnKeepingHeadingsRowsAndTheColumnSwipedTo)
+{
+    ASSERT_TRUE(grid.SetTable(20, 12, 1, 3, 2));
+    auto headings = Cells(12, u"h");
+    ASSERT_TRUE(grid.SetTitleCells(headings.data(), 12));
+    auto row = Cells(12);
+    grid.AddRow(row.data(), 12);
+    grid.FitColumnsToWidth(3, 4);
+    Stroke(400, RowY(0), 100, RowY(0));
+    Stroke(400, RowY(0), 100, RowY(0));
+    const struct {
+        int width;
+        std::vector<int> shown;
+        int columnWidth;
+    } turns[] = {{720, {0, 3, 4, 5}, 180}, {480, {0, 3, 4}, 160}};
+    for (const auto& t : turns) {
+        grid.SetPos(0, 0, t.width, 400);
+        EXPECT_EQ(Shown(grid), t.shown) << t.width;
+        EXPECT_EQ(grid.GetColumnWidth(), t.columnWidth) << t.width;
+        EXPECT_EQ(grid.GetRowCount(), 1);
+        ASSERT_NE(grid.GetCell(0, 11), nullptr);
+        EXPECT_EQ(std::u16string(grid.GetCell(0, 11)->text.C_Str()), u"cL");
+    }
+    // Swiped to the end, a wider screen shows one column more before it rather than past it.
+    for (int i = 0; i < 12; ++i)
+        Stroke(400, RowY(0), 100, RowY(0));
+    grid.SetPos(0, 0, 720, 400);
+    EXPECT_EQ(Shown(grid), (std::vector<int>{0, 9, 10, 11}));
+    // A new shape ends the fitting.
+    ASSERT_TRUE(grid.SetTable(20, 12, 1, 4, 3));
+    grid.SetPos(0, 0, 480, 600);
+    EXPECT_EQ(grid.GetVisibleColumns(), 4);
+}
+
 TEST_F(GridListTest, AVerticalDragNeitherShiftsNorSelects)
 {
     ASSERT_TRUE(grid.SetTable(0, 8, 1, 4, 3));
