@@ -74,6 +74,13 @@ protected:
         SendMessage(host.m_hWnd, WM_LBUTTONUP, 0, MAKELONG(x, y));
         PumpMessages();
     }
+    // A table of n columns, three of them visible and two of those shifting, with its headings and one row.
+    bool ThreeVisibleOfOneRow(int n)
+    {
+        auto headings = Cells(n, u"h");
+        auto row = Cells(n);
+        return grid.SetTable(20, n, 1, 3, 2) && grid.SetTitleCells(headings.data(), n) && grid.AddRow(row.data(), n);
+    }
     // Middle of data row r (title row 58 pixels high for 70-pixel rows).
     int RowY(int r) const { return 58 + r * 70 + 35; }
 
@@ -129,11 +136,7 @@ TEST_F(GridListTest, RowsTakeAtMostOneCellPerColumnAndStopAtTheLimit)
 
 TEST_F(GridListTest, SwipesShiftTheScrollableColumnsOneAtATimeWithinTheTable)
 {
-    ASSERT_TRUE(grid.SetTable(20, 13, 1, 3, 2));
-    auto headings = Cells(13, u"h");
-    ASSERT_TRUE(grid.SetTitleCells(headings.data(), 13));
-    auto row = Cells(13);
-    grid.AddRow(row.data(), 13);
+    ASSERT_TRUE(ThreeVisibleOfOneRow(13));
     EXPECT_EQ(Shown(grid), (std::vector<int>{0, 1, 2}));
     Stroke(400, RowY(0), 100, RowY(0)); // left
     EXPECT_EQ(Shown(grid), (std::vector<int>{0, 2, 3}));
@@ -159,11 +162,7 @@ TEST_F(GridListTest, SwipesShiftTheScrollableColumnsOneAtATimeWithinTheTable)
 
 TEST_F(GridListTest, ColumnsFittedToTheWidthRefitAtATurnKeepingHeadingsRowsAndTheColumnSwipedTo)
 {
-    ASSERT_TRUE(grid.SetTable(20, 12, 1, 3, 2));
-    auto headings = Cells(12, u"h");
-    ASSERT_TRUE(grid.SetTitleCells(headings.data(), 12));
-    auto row = Cells(12);
-    grid.AddRow(row.data(), 12);
+    ASSERT_TRUE(ThreeVisibleOfOneRow(12));
     grid.FitColumnsToWidth(3, 4);
     Stroke(400, RowY(0), 100, RowY(0));
     Stroke(400, RowY(0), 100, RowY(0));
