@@ -59,10 +59,8 @@ bool OnQueryCommand(CQueryTableWnd* wnd, WPARAM wParam, LPARAM lParam)
 
 void ShapeFundGrid(CGridList& grid, int rowLimit, int shown)
 {
-    RECT r = grid.GetRect();
-    int side = r.right - r.left >= 720 ? 4 : 3;
-    int visible = shown < side ? shown : side;
-    grid.SetTable(rowLimit, shown, 1, visible, visible > 1 ? visible - 1 : 0);
+    grid.SetTable(rowLimit, shown, 1, 3, 2);
+    grid.FitColumnsToWidth(3, 4); // and again after every turn of the screen
 }
 
 namespace {

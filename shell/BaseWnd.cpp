@@ -248,8 +248,22 @@ void CBaseWnd::HandleActivation()
         CBaseWnd::OnActive();
         break;
     default:
+        // Back from a box or a menu of the platform, which heard the phone turn in this window's place.
+        if (GetRotationPolicy() == 4)
+            FollowPhone();
         break;
     }
+}
+
+void CBaseWnd::FollowPhone()
+{
+    // Only the window in front hears the phone turn: one that comes back to the front takes the phone's
+    // orientation, which may have changed while another window was in front.
+    int current = CAppData::Instance()->GetScreenMode();
+    int phone = ModeForOrientation((WPARAM)MzAccGetOrientation());
+    int mode = phone >= 0 ? phone : current;
+    if (screenMode != mode || current != mode)
+        SetScreenMode(mode);
 }
 
 void CBaseWnd::HandleAccelerometer(WPARAM orientation)
@@ -350,12 +364,7 @@ void CBaseWnd::OnActive()
         if (!(screenMode == 0 && current == 0))
             SetScreenMode(0);
     } else if (policy == 4) {
-        // Only the window in front hears the phone turn: one that comes back to the front takes the phone's
-        // orientation, which may have changed while a portrait window was in front.
-        int phone = ModeForOrientation((WPARAM)MzAccGetOrientation());
-        int mode = phone >= 0 ? phone : current;
-        if (screenMode != mode || current != mode)
-            SetScreenMode(mode);
+        FollowPhone();
     } else if (!(screenMode == policy && current == policy)) {
         SetScreenMode(policy);
     }

@@ -112,6 +112,8 @@ private:
     static constexpr UINT_PTR CHILD_RELEASE_TIMER = 0xFFFF7100u;
     void HandleActivation();
     void HandleAccelerometer(WPARAM orientation);
+    // A window that follows the phone takes the orientation the phone last reported.
+    void FollowPhone();
     void ReleaseChild(CBaseWnd* child);
     void ReleasePendingChildren();
     void PostChildClosed(int result);

@@ -70,6 +70,7 @@ bool CGridList::SetTable(int limit, int columnCount, BYTE titleOn, int visible, 
         return false;
     if (columnCount == 0)
         return true;
+    portraitColumns = landscapeColumns = 0;
     titleFlag = titleOn;
     rowLimit = limit;
     columns = columnCount;
@@ -237,6 +238,8 @@ int CGridList::GetShownColumn(int slot) const
 void CGridList::SetPos(int x, int y, int w, int h, UINT flags)
 {
     UiList::SetPos(x, y, w, h, flags);
+    if (portraitColumns > 0)
+        FitColumns(w);
     if (visibleColumns == 0)
         visibleColumns = 4;
     columnWidth = w / visibleColumns;
@@ -351,11 +354,40 @@ void CGridList::ShowColumn(int column)
     for (size_t s = (size_t)fixedColumns; s < columnMap.size(); ++s)
         if (columnMap[s] == column)
             return;
-    // The column comes first among the shifting ones, as far as the columns after it allow.
-    int first = std::max(fixedColumns, std::min(column, columns - (int)(columnMap.size() - (size_t)fixedColumns)));
+    // The column comes first among the shifting ones.
+    PlaceShifted(column);
+    Invalidate();
+}
+
+void CGridList::PlaceShifted(int first)
+{
+    first = std::max(fixedColumns, std::min(first, columns - (int)(columnMap.size() - (size_t)fixedColumns)));
     for (size_t s = (size_t)fixedColumns; s < columnMap.size(); ++s)
         columnMap[s] = first + (int)(s - (size_t)fixedColumns);
+}
+
+void CGridList::FitColumnsToWidth(int portrait, int landscape)
+{
+    portraitColumns = portrait;
+    landscapeColumns = landscape;
+    SetPos(GetPosX(), GetPosY(), GetWidth(), GetHeight());
     Invalidate();
+}
+
+void CGridList::FitColumns(int width)
+{
+    int visible = std::min(width >= 720 ? landscapeColumns : portraitColumns, columns);
+    int scrollable = visible > 1 ? visible - 1 : 0;
+    if (visible <= 0 || (visible == visibleColumns && scrollable == scrollableColumns))
+        return;
+    int first = columnMap.size() > (size_t)fixedColumns ? columnMap[(size_t)fixedColumns] : 1;
+    visibleColumns = visible;
+    scrollableColumns = scrollable;
+    fixedColumns = visible - scrollable;
+    columnMap.resize((size_t)visible);
+    for (int i = 0; i < fixedColumns; ++i)
+        columnMap[(size_t)i] = i;
+    PlaceShifted(first);
 }
 
 void CGridList::ShiftColumns(int x, int y)

@@ -56,6 +56,10 @@ public:
     int GetShownColumn(int slot) const;
     // Shifts the columns that shift until the data column is in view (nothing when it is, or is fixed).
     void ShowColumn(int column);
+    // Until the next SetTable: as many columns side by side as `portrait` on a control narrower than the landscape
+    // screen, `landscape` on one as wide, the first fixed and the others shifting; applied again at every SetPos,
+    // so a turn of the screen refits them. The headings, the rows and the first shifting column shown stay.
+    void FitColumnsToWidth(int portrait, int landscape);
     int GetHighlightedColumn() const { return highlightedColumn; }
 
     void SetPos(int x, int y, int w, int h, UINT flags = 0) override;
@@ -68,6 +72,11 @@ public:
     void Describe(UiDescription& out) const override;
 
 private:
+    // Fills the shifting slots from data column `first`, as far as the columns after it allow.
+    void PlaceShifted(int first);
+    void FitColumns(int width);
+    int portraitColumns = 0;  // 0: no fitting to the width
+    int landscapeColumns = 0;
     // A row's cells: one slot per column the grid had when the row was added (null where none was given).
     struct Row {
         std::vector<GridCell*> cells;

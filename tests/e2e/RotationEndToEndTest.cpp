@@ -212,3 +212,16 @@ TEST_F(RotationEndToEndTest, PortraitFormsStayWholeAndUsableAndTheWindowBehindTu
     EXPECT_EQ(NotWhole(dump), "") << dump;
     Shot("products-landscape.png");
 }
+
+TEST_F(RotationEndToEndTest, AWindowThatFollowsThePhoneTurnsWhenABoxThatHeardTheTurnCloses)
+{
+    // 退出 asks first; the phone turns while the question is in front, and the answer 否 leaves the home grid,
+    // which follows the phone, turned with it.
+    client->Tap(CentreOf(client->Dump(), RectOfId(111)));
+    std::string dump = Expect("MzMessageBoxWnd");
+    dump = Rotate(2);
+    client->Tap(CentreOf(dump, RectOfText("否")));
+    dump = Expect("CQXAppFrame");
+    EXPECT_EQ(ScreenWidth(dump), 720) << dump;
+    EXPECT_EQ(NotWhole(dump, false), "") << dump;
+}

@@ -74,6 +74,13 @@ protected:
         SendMessage(host.m_hWnd, WM_LBUTTONUP, 0, MAKELONG(x, y));
         PumpMessages();
     }
+    // A table of n columns, three of them visible and two of those shifting, with its headings and one row.
+    bool ThreeVisibleOfOneRow(int n)
+    {
+        auto headings = Cells(n, u"h");
+        auto row = Cells(n);
+        return grid.SetTable(20, n, 1, 3, 2) && grid.SetTitleCells(headings.data(), n) && grid.AddRow(row.data(), n);
+    }
     // Middle of data row r (title row 58 pixels high for 70-pixel rows).
     int RowY(int r) const { return 58 + r * 70 + 35; }
 
@@ -129,11 +136,7 @@ TEST_F(GridListTest, RowsTakeAtMostOneCellPerColumnAndStopAtTheLimit)
 
 TEST_F(GridListTest, SwipesShiftTheScrollableColumnsOneAtATimeWithinTheTable)
 {
-    ASSERT_TRUE(grid.SetTable(20, 13, 1, 3, 2));
-    auto headings = Cells(13, u"h");
-    ASSERT_TRUE(grid.SetTitleCells(headings.data(), 13));
-    auto row = Cells(13);
-    grid.AddRow(row.data(), 13);
+    ASSERT_TRUE(ThreeVisibleOfOneRow(13));
     EXPECT_EQ(Shown(grid), (std::vector<int>{0, 1, 2}));
     Stroke(400, RowY(0), 100, RowY(0)); // left
     EXPECT_EQ(Shown(grid), (std::vector<int>{0, 2, 3}));
@@ -155,6 +158,36 @@ TEST_F(GridListTest, SwipesShiftTheScrollableColumnsOneAtATimeWithinTheTable)
     SendMessage(host.m_hWnd, WM_LBUTTONUP, 0, MAKELONG(204, RowY(0)));
     PumpMessages();
     EXPECT_EQ(Shown(grid), (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(GridListTest, ColumnsFittedToTheWidthRefitAtATurnKeepingHeadingsRowsAndTheColumnSwipedTo)
+{
+    ASSERT_TRUE(ThreeVisibleOfOneRow(12));
+    grid.FitColumnsToWidth(3, 4);
+    Stroke(400, RowY(0), 100, RowY(0));
+    Stroke(400, RowY(0), 100, RowY(0));
+    const struct {
+        int width;
+        std::vector<int> shown;
+        int columnWidth;
+    } turns[] = {{720, {0, 3, 4, 5}, 180}, {480, {0, 3, 4}, 160}};
+    for (const auto& t : turns) {
+        grid.SetPos(0, 0, t.width, 400);
+        EXPECT_EQ(Shown(grid), t.shown) << t.width;
+        EXPECT_EQ(grid.GetColumnWidth(), t.columnWidth) << t.width;
+        EXPECT_EQ(grid.GetRowCount(), 1);
+        ASSERT_NE(grid.GetCell(0, 11), nullptr);
+        EXPECT_EQ(std::u16string(grid.GetCell(0, 11)->text.C_Str()), u"cL");
+    }
+    // Swiped to the end, a wider screen shows one column more before it rather than past it.
+    for (int i = 0; i < 12; ++i)
+        Stroke(400, RowY(0), 100, RowY(0));
+    grid.SetPos(0, 0, 720, 400);
+    EXPECT_EQ(Shown(grid), (std::vector<int>{0, 9, 10, 11}));
+    // A new shape ends the fitting.
+    ASSERT_TRUE(grid.SetTable(20, 12, 1, 4, 3));
+    grid.SetPos(0, 0, 480, 600);
+    EXPECT_EQ(grid.GetVisibleColumns(), 4);
 }
 
 TEST_F(GridListTest, AVerticalDragNeitherShiftsNorSelects)
