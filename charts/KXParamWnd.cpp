@@ -143,13 +143,15 @@ void CKXParamWnd::OnScreenModeChanged(int orientation)
 
 void CKXParamWnd::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
 {
+    // The background first (the host's painting would fill over the boxes), then the boxes, then the lists.
+    CMzWnd::PaintWin(dc, rcWin, rcUpdate);
     for (CCheckList* list : {&periods, &techs}) {
         // In the panel's coordinates, as the box wants them.
         RECT r{list->GetPosX(), list->GetPosY(), list->GetPosX() + list->GetWidth(),
                list->GetPosY() + list->GetHeight()};
         DrawRoundBox(dc, &r, TRUE, TRUE);
     }
-    CNetWnd::PaintWin(dc, rcWin, rcUpdate);
+    GetWinManager().Paint(dc, rcUpdate);
 }
 
 void CKXParamWnd::Confirm()

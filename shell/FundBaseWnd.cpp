@@ -129,6 +129,8 @@ bool CFundBaseWnd::DrawsPanel()
 
 void CFundBaseWnd::PaintWin(HDC dc, RECT* window, RECT* update)
 {
+    // The background first (the host's painting would fill over the panel), then the panel, then the controls.
+    CMzWnd::PaintWin(dc, window, update);
     if (DrawsPanel()) {
         RECT panel = GetPanelRect();
         panel.left -= 5;
@@ -137,7 +139,7 @@ void CFundBaseWnd::PaintWin(HDC dc, RECT* window, RECT* update)
         panel.bottom += 5;
         DrawRoundBox(dc, &panel, TRUE, TRUE);
     }
-    CNetWnd::PaintWin(dc, window, update);
+    GetWinManager().Paint(dc, update);
 }
 
 void CFundBaseWnd::MakeListItem(const char* text, const char* code, BYTE flag, ListItem* item)

@@ -13,6 +13,7 @@
 #include "quotes/InfoMineTxtWnd.h"
 #include "quotes/StockDealDetailWnd.h"
 #include "shell/WindowFactory.h"
+#include "tests/support/PaintedWindow.h"
 
 #include <filesystem>
 #include <tuple>
@@ -268,6 +269,11 @@ TEST_F(ChartWndTest, ThePickerOffersTheServersIndicatorsAndPostsTheChoice)
             EXPECT_EQ(periods.ScrollsItself(), mode == 2);
             RECT row = periods.GetItemRect(6), list = periods.GetRect();
             EXPECT_TRUE(row.top >= list.top && row.bottom <= list.bottom) << "mode " << mode;
+        }
+        {
+            // Each list stands in a framed rounded box: the background is painted before the boxes.
+            PaintedWindow shown(*picker);
+            EXPECT_GT(shown.Count(0x646464), 2 * 400);
         }
         picker->GetPeriodList().SetSelectedIndex(1);   // 周线
         picker->GetTechList().SetSelectedIndex(2);     // RSI

@@ -3,6 +3,7 @@
 #include "shell/FundBaseWnd.h"
 #include "shell/TableWnd.h"
 
+#include "tests/support/PaintedWindow.h"
 #include "tests/support/WindowFixture.h"
 
 #include <cstdlib>
@@ -164,6 +165,9 @@ TEST_F(TableWndTest, FormRowsCommandBarAndActionFollowTheFixedGrid)
     EXPECT_FALSE(form.DrawsPanel()); // no rows: no panel even with a rectangle
     form.rowCount = 2;
     EXPECT_TRUE(form.DrawsPanel());
+    // The panel shows: the window's background is painted before it, not over it.
+    PaintedWindow shown(form);
+    EXPECT_GT(shown.Count(0xF3F3F3), 90 * 90);
 }
 
 TEST(FormListItems, CopiesShareThePayloadAndOutOfRangeIndexesGiveNull)
