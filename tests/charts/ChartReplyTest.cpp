@@ -165,6 +165,14 @@ TEST_F(ChartReplyTest, KLineDrawsWhatItHasAndSkipsMissingValues)
         for (double v : last.lines)
             held += HasValue(v);
         EXPECT_EQ(held, c.linesOfLast) << c.what;
+        // The indicator's scale is labelled only when it has values to scale.
+        bool anyValue = false;
+        for (const KXBar& bar : w->GetData().bars)
+            for (double v : bar.lines)
+                anyValue |= HasValue(v);
+        RECT tech = w->GetKXView().GetTechPane(), area = w->GetView()->GetRect();
+        RECT column{tech.right + 1, tech.top, area.right, tech.bottom};
+        EXPECT_EQ(Canvas(w->GetView()).Count(Scheme(CC_AXIS_TEXT), column) > 0, anyValue) << c.what;
         // The first bar's average and indicator carry the mark: shown as "-", never as 999999999.
         const std::vector<std::u16string>& legends = w->GetKXView().GetLegends();
         ASSERT_FALSE(legends.empty()) << c.what;
