@@ -158,7 +158,7 @@ TEST_F(ChartsEndToEndTest, AChartLeftOpenOverTheDayChangeOrARestartDrawsWhatAFre
     ASSERT_EQ(TopWindowClass(dump), "CFSFrame") << dump;
     for (const Change& c : changes) {
         client.Command("idle 5000");
-        morwick::display::Surface before = ChartShot(client, root.Path() + "/before.png");
+        morwick::display::Surface before = ChartShot(client, root.Path() + "/" + c.what + "-before.png");
         if (c.today != 0) {
             today = c.today;
             startMinute = c.startMinute;
@@ -169,7 +169,7 @@ TEST_F(ChartsEndToEndTest, AChartLeftOpenOverTheDayChangeOrARestartDrawsWhatAFre
         client.Command(std::string("clock set ") + c.clock);
         ASSERT_TRUE(client.Tap(ToolButton(dump, 3))) << c.what; // refresh
         client.Command("idle 5000");
-        morwick::display::Surface kept = ChartShot(client, root.Path() + "/kept.png");
+        morwick::display::Surface kept = ChartShot(client, root.Path() + "/" + c.what + "-kept.png");
         ASSERT_GT(kept.width, 0) << c.what;
         EXPECT_NE(kept.pixels, before.pixels) << c.what;
 
@@ -180,7 +180,7 @@ TEST_F(ChartsEndToEndTest, AChartLeftOpenOverTheDayChangeOrARestartDrawsWhatAFre
         ASSERT_TRUE(client.Tap(CentreOf(client.Dump(), RectOfText("分时走势")))) << c.what;
         dump = client.WaitForTop("CFSFrame");
         client.Command("idle 5000");
-        morwick::display::Surface fresh = ChartShot(client, root.Path() + "/fresh.png");
+        morwick::display::Surface fresh = ChartShot(client, root.Path() + "/" + c.what + "-fresh.png");
         ASSERT_EQ(fresh.width, kept.width) << c.what;
         ASSERT_EQ(fresh.height, kept.height) << c.what;
         int differing = 0;
