@@ -352,13 +352,14 @@ void CKXView::PaintIndicator(HDC dc, int from, int to)
     scale.Set(lo, hi, techPane.top + 2, techPane.bottom - 2);
     int x = techPane.right + LABEL_GAP;
     RECT column{techPane.right, techPane.top, chartArea.right, techPane.bottom};
-    // The guides of a bounded indicator, else its top and bottom; the zero line wherever zero lies inside.
+    // The guides of a bounded indicator, else its top and bottom (none while it has no value yet, rather than an
+    // invented range); the zero line wherever zero lies inside.
     if (look.bounded) {
         for (double guide : look.guides) {
             DrawGridLine(dc, techPane.left, scale.Y(guide), techPane.right, scale.Y(guide), true);
             DrawScaleLabel(dc, Number(guide, 0), x, scale.Y(guide), CC_AXIS_TEXT, DT_LEFT, column);
         }
-    } else {
+    } else if (lo <= hi) {
         DrawScaleLabel(dc, Number(scale.hi, decimals), x, scale.Y(scale.hi), CC_AXIS_TEXT, DT_LEFT, column);
         DrawScaleLabel(dc, Number(scale.lo, decimals), x, scale.Y(scale.lo), CC_AXIS_TEXT, DT_LEFT, column);
     }

@@ -56,14 +56,13 @@ void Usage()
         "charts: 31000/1 time-share (code, addup=1 with time: minutes from that HHMM on, date: empty or today,\n"
         "        close_xxld=0: mark the minutes with radar notes in column xxld; maxvol and freq are ignored, one\n"
         "        point a minute) -> stkinfo, hq.minute (date: the trading day), and for a stock hq.overlay (the\n"
-        "        first index of its\n"
-        "        market); 504/11 with id: the radar notes of that minute only;\n"
+        "        first index of its market); 504/11 with id: the radar notes of that minute only;\n"
         "        31000/2 K-line (code, type, date/time anchor,\n"
         "        direct=1 the count bars before it, 0 from it on, techname MA|VOL|MACD|KDJ|RSI|BOLL) -> stkinfo,\n"
         "        hq.kline (date, time, open, high, low, close, cjsl, cjje, MA5, MA10, MA20), hq.tech (date, time,\n"
         "        the indicator's lines; caption \"stick\" = bars); 999999999 = no value yet.\n"
         "        type: 0 day, 1 week, 2 month, 3 5-minute, 4 15-minute, 5 30-minute, 6 60-minute (minute bars are\n"
-        "        today's, named by their end, e.g. 0935)\n");
+        "        today's, named by their end, e.g. 0935); a past day's volume is 240 minutes of what a minute trades\n");
     std::fputs(CBrokerage::Help().c_str(), stdout);
 }
 

@@ -1,6 +1,7 @@
 // The charts on replies that are short, empty, flat or hold the "no value" mark: they draw what they have, show
 // an empty chart with a message rather than the bars of the security before, scale without dividing by zero and
-// skip missing values instead of drawing them as spikes.
+// skip missing values instead of drawing them as spikes; a refresh that answers another day is told from one that
+// goes on.
 #include "ChartTestSupport.h"
 
 #include "charts/FSFrame.h"
@@ -164,6 +165,14 @@ TEST_F(ChartReplyTest, KLineDrawsWhatItHasAndSkipsMissingValues)
         for (double v : last.lines)
             held += HasValue(v);
         EXPECT_EQ(held, c.linesOfLast) << c.what;
+        // The indicator's scale is labelled only when it has values to scale.
+        bool anyValue = false;
+        for (const KXBar& bar : w->GetData().bars)
+            for (double v : bar.lines)
+                anyValue |= HasValue(v);
+        RECT tech = w->GetKXView().GetTechPane(), area = w->GetView()->GetRect();
+        RECT column{tech.right + 1, tech.top, area.right, tech.bottom};
+        EXPECT_EQ(Canvas(w->GetView()).Count(Scheme(CC_AXIS_TEXT), column) > 0, anyValue) << c.what;
         // The first bar's average and indicator carry the mark: shown as "-", never as 999999999.
         const std::vector<std::u16string>& legends = w->GetKXView().GetLegends();
         ASSERT_FALSE(legends.empty()) << c.what;
@@ -187,4 +196,40 @@ TEST_F(ChartReplyTest, ASuspendedStockShowsAnEmptyDayAndItsCandles)
     ASSERT_TRUE(Activate(kx));
     EXPECT_EQ(kx->GetData().bars.size(), 120u);
     EXPECT_LT(kx->GetData().bars.back().date, 20251208); // no candle for today
+}
+
+TEST_F(ChartReplyTest, ARefreshAnsweringAnotherDayIsToldFromOneThatGoesOn)
+{
+    // The day held: 09:30 to 09:32 of Monday over a previous close of 10; the refresh asked from 09:32 on.
+    auto day = [](int date, double prevClose, int from) {
+        CDataSetWriter set("hq.minute");
+        set.AddField("tm", FIELD_SHORT);
+        set.AddField("zjcj", FIELD_QUOTE);
+        set.AddField("date", FIELD_INT);
+        for (int tm = from; tm <= 933; ++tm) {
+            set.AddRow();
+            set.SetInt(0, tm);
+            set.SetInt(1, PackQuote(10.01, 2));
+            set.SetInt(2, date);
+        }
+        return StockInfo(prevClose) + set.ToBytes();
+    };
+    struct Case {
+        int date;
+        double prevClose;
+        int from; // the first minute of the reply
+        bool another;
+    } cases[] = {{20251208, 10, 932, false},
+                 {20251209, 10, 932, true}, // the same close and minutes, but Tuesday's: a server started again
+                 {20251208, 10.5, 932, true},
+                 {20251208, 10, 933, true}}; // without the minute asked from
+    std::string held = day(20251208, 10, 930);
+    CReplyRecordSet first((const BYTE*)held.data(), (DWORD)held.size());
+    CFSData data;
+    data.Load(first, false);
+    for (const Case& c : cases) {
+        std::string bytes = day(c.date, c.prevClose, c.from);
+        CReplyRecordSet reply((const BYTE*)bytes.data(), (DWORD)bytes.size());
+        EXPECT_EQ(data.IsAnotherDay(reply, 932), c.another) << c.date << " " << c.prevClose << " " << c.from;
+    }
 }

@@ -16,7 +16,6 @@
 #include "tests/support/PaintedWindow.h"
 
 #include <filesystem>
-#include <tuple>
 
 namespace {
 
@@ -91,41 +90,6 @@ TEST_F(ChartWndTest, TimeShareAsksExactlyAndShowsTheDayWithIndexAndMarkers)
     EXPECT_EQ(Part(w), M("tc_mfuncno=31000&tc_sfuncno=1&code={600010}&addup=1&time=1029&date=&maxvol=&freq=1&close_xxld=0"));
     ASSERT_TRUE(Ask(w));
     EXPECT_EQ(w->GetData().points.size(), 60u);
-}
-
-TEST_F(ChartWndTest, ATimeShareChartKeptOpenShowsTheServersDayAsAFreshChartDoes)
-{
-    // Opened at 10:30 on Monday; then the market runs on so many minutes, or the server starts again on Tuesday.
-    struct Case {
-        int minutes;
-        bool restart;
-        size_t points; // minutes of the server's day then
-    } cases[] = {{5, false, 65}, {181, false, 1}, {200, false, 20}, {420, false, 240}, {460, false, 40}, {75, true, 75}};
-    auto day = [](const CFSData& d) {
-        std::vector<std::tuple<int, int, double, double>> minutes;
-        for (const FSPoint& p : d.points)
-            minutes.emplace_back(d.date, p.tm, p.price, p.volume);
-        return std::make_tuple(d.security.prevClose, d.index.size(), minutes);
-    };
-    for (const Case& c : cases) {
-        StartServer();
-        FS* kept = Make<FS>("date=&code={600010}");
-        ASSERT_TRUE(Activate(kept));
-        CServerOptions tuesday = StandInServer::Defaults();
-        tuesday.today = 20251209;
-        tuesday.startMinute = c.minutes;
-        if (c.restart)
-            StartServer(tuesday);
-        else
-            server->http.Control("advance?minutes=" + std::to_string(c.minutes));
-        ASSERT_TRUE(Ask(kept));
-        // A new day takes a second request, for the whole day.
-        PumpUntil([&] { return kept->GetData().points.size() == c.points && !CNetThread::AnyRequestUnderWay(); });
-        FS* opened = Make<FS>("date=&code={600010}");
-        ASSERT_TRUE(Activate(opened));
-        EXPECT_EQ(kept->GetData().points.size(), c.points) << c.minutes;
-        EXPECT_EQ(day(kept->GetData()), day(opened->GetData())) << c.minutes;
-    }
 }
 
 TEST_F(ChartWndTest, KLineAsksExactlyAndDrawsCandlesAveragesVolumeAndIndicator)

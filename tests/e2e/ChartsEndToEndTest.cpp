@@ -1,6 +1,7 @@
 // The real client, headless, against the stand-in server: from the ranked table a user opens the time-share chart,
 // moves the cursor over it, goes on to the K-line chart, squeezes more candles in with two fingers and turns it; a
-// chart left open over the change of trading day draws, once refreshed, what a chart opened afresh draws.
+// chart left open over a restart of the server or the change of trading day draws, once refreshed, what a chart
+// opened afresh draws.
 #include "platform/display/PngCodec.h"
 #include "tests/support/ClientDriver.h"
 
@@ -23,14 +24,17 @@ Point NearTop(const std::string& dump, const std::string& controlPattern, int dy
 
 class ChartsEndToEndTest : public ClientTest {
 protected:
-    // An hour into a Monday, whatever the clock says, so the time-share chart has minutes.
+    // An hour into a Monday, whatever the clock says, so the time-share chart has minutes; a restart may start
+    // the server on another day and minute.
     CServerOptions ServerOptions() override
     {
         CServerOptions options = ClientTest::ServerOptions();
-        options.startMinute = 60;
-        options.today = 20251208;
+        options.startMinute = startMinute;
+        options.today = today;
         return options;
     }
+
+    int today = 20251208, startMinute = 60;
 };
 
 // Signs this phone up and opens the time-share chart of the ranked table's first stock; the dump of the chart.
@@ -133,38 +137,55 @@ TEST_F(ChartsEndToEndTest, FromTheRankedTableAUserOpensBothChartsMovesTheCursorA
     EXPECT_NE(TopWindow(client.Dump()).find("visible=120"), std::string::npos) << client.Dump();
 }
 
-TEST_F(ChartsEndToEndTest, AChartLeftOpenOverTheDayChangeDrawsWhatAFreshOneDraws)
+TEST_F(ChartsEndToEndTest, AChartLeftOpenOverTheDayChangeOrARestartDrawsWhatAFreshOneDraws)
 {
-    // Ten minutes before the close; the chart stays open while the market closes and the next day begins.
+    // Ten minutes before the close of Monday a chart is opened; it stays open while the market closes and Tuesday
+    // begins, then while the server starts again later that morning, its market afresh (another previous close, the
+    // minute asked from still there). Each time the chart kept open, refreshed, draws what the same security's chart
+    // opened afresh draws, and that one is kept open for the next change.
+    struct Change {
+        const char* what;
+        int today, startMinute; // a restart on that day and minute, or else
+        int minutes;            // the market run on so many minutes
+        const char* clock;
+    } changes[] = {{"Tuesday", 0, 0, 40, "2025-12-09 10:00:00"},
+                   {"restart", 20251209, 60, 0, "2025-12-09 10:30:00"}};
     server->http.Control("advance?minutes=170"); // the frozen market from 10:30 to 14:50
     auto started = Start("d");
     ClientProcess& client = *started;
     client.Command("clock set 2025-12-08 14:50:00");
     std::string dump = OpenTimeShare(client);
     ASSERT_EQ(TopWindowClass(dump), "CFSFrame") << dump;
-    client.Command("idle 5000");
-    morwick::display::Surface yesterday = ChartShot(client, root.Path() + "/yesterday.png");
+    for (const Change& c : changes) {
+        client.Command("idle 5000");
+        morwick::display::Surface before = ChartShot(client, root.Path() + "/" + c.what + "-before.png");
+        if (c.today != 0) {
+            today = c.today;
+            startMinute = c.startMinute;
+            RestartServer();
+        } else {
+            server->http.Control("advance?minutes=" + std::to_string(c.minutes));
+        }
+        client.Command(std::string("clock set ") + c.clock);
+        ASSERT_TRUE(client.Tap(ToolButton(dump, 3))) << c.what; // refresh
+        client.Command("idle 5000");
+        morwick::display::Surface kept = ChartShot(client, root.Path() + "/" + c.what + "-kept.png");
+        ASSERT_GT(kept.width, 0) << c.what;
+        EXPECT_NE(kept.pixels, before.pixels) << c.what;
 
-    server->http.Control("advance?minutes=40"); // 15:00, then half an hour of Tuesday
-    client.Command("clock set 2025-12-09 10:00:00");
-    ASSERT_TRUE(client.Tap(ToolButton(dump, 3))); // refresh
-    client.Command("idle 5000");
-    morwick::display::Surface kept = ChartShot(client, root.Path() + "/kept.png");
-    ASSERT_GT(kept.width, 0);
-    EXPECT_NE(kept.pixels, yesterday.pixels);
-
-    // The same security afresh: its K-line chart, and from there its time-share chart.
-    ASSERT_TRUE(client.Tap(ToolButton(dump, 2)));
-    dump = client.WaitForTop("CKXFrame");
-    ASSERT_TRUE(client.Tap(ToolButton(dump, 0)));
-    ASSERT_TRUE(client.Tap(CentreOf(client.Dump(), RectOfText("分时走势"))));
-    dump = client.WaitForTop("CFSFrame");
-    client.Command("idle 5000");
-    morwick::display::Surface fresh = ChartShot(client, root.Path() + "/fresh.png");
-    ASSERT_EQ(fresh.width, kept.width);
-    ASSERT_EQ(fresh.height, kept.height);
-    int differing = 0;
-    for (size_t i = 0; i < kept.pixels.size(); ++i)
-        differing += kept.pixels[i] != fresh.pixels[i];
-    EXPECT_EQ(differing, 0) << "see " << root.Path();
+        // The same security afresh: its K-line chart, and from there its time-share chart.
+        ASSERT_TRUE(client.Tap(ToolButton(dump, 2))) << c.what;
+        dump = client.WaitForTop("CKXFrame");
+        ASSERT_TRUE(client.Tap(ToolButton(dump, 0))) << c.what;
+        ASSERT_TRUE(client.Tap(CentreOf(client.Dump(), RectOfText("分时走势")))) << c.what;
+        dump = client.WaitForTop("CFSFrame");
+        client.Command("idle 5000");
+        morwick::display::Surface fresh = ChartShot(client, root.Path() + "/" + c.what + "-fresh.png");
+        ASSERT_EQ(fresh.width, kept.width) << c.what;
+        ASSERT_EQ(fresh.height, kept.height) << c.what;
+        int differing = 0;
+        for (size_t i = 0; i < kept.pixels.size(); ++i)
+            differing += kept.pixels[i] != fresh.pixels[i];
+        EXPECT_EQ(differing, 0) << c.what << ": see " << root.Path();
+    }
 }
