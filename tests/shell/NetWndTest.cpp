@@ -216,6 +216,29 @@ TEST_F(NetWndTest, ExpiredSessionLogsInSilentlyAndTheResentRequestFillsTheWindow
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(NetWndTest, ASilentLogInCancelledByAnotherWindowsFirstActivationDoesNotHoldBackTheWindowsNextRequest)
+{
+    ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
+    server->http.Faults().Arm(FAULT_DELAY, 1, 3000, "", 100, 1);
+    w->Request(); // refused for want of a session, then the log-in goes and waits on the server
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    auto logInOnTheWorker = [&] { return w->IsReloginPending() && w->GetWorker() != nullptr && !w->IsWorkerIdle(0); };
+    while (!logInOnTheWorker() && std::chrono::steady_clock::now() < until) {
+        PumpMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(logInOnTheWorker());
+    // What the first activation of another window on the shared worker does.
+    ASSERT_EQ(w->GetWorker()->Cancel(5000), 0u);
+    PumpMessages();
+    // Back on the window, its next request is not swallowed by the log-in that will never answer.
+    w->Request();
+    ASSERT_TRUE(WaitForReplies(w, 1));
+    EXPECT_FALSE(w->replies[0].error) << w->replies[0].errorText;
+    EXPECT_EQ(w->IsReloginPending(), 0);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_F(NetWndTest, WhileASilentLogInIsPendingTheWindowsOwnRequestWaitsForItAndStaysEnciphered)
 {
     ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6&password=123456");
@@ -685,7 +708,9 @@ TEST_F(NetWndTest, RequestStateMachineFollowsItsTableRowByRow)
         {State::Waiting, 0, SEND_ONCE, State::Waiting, {1}},
         {State::Idle, 1, RELOGIN, State::LoggingIn, {0, 0, 0, 0, 0, true}},
         {State::Waiting, 0, RELOGIN, State::LoggingIn, {0, 0, 0, 0, 0, true}},
-        {State::LoggingIn, 1, SEND_LOG_IN, State::LoggingIn, {1}},
+        {State::LoggingIn, 1, SEND_LOG_IN, State::LogInSent, {1}},
+        {State::LogInSent, 1, SEND, State::Waiting, {1}}, // the worker holds nothing: the log-in was cancelled
+        {State::LogInSent, 0, SESSION_GIVEN, State::Resending, {0, 1}},
         {State::LoggingIn, 1, SEND, State::LoggingIn, {}},
         {State::LoggingIn, 0, SEND_ONCE, State::LoggingIn, {}},
         {State::LoggingIn, 1, SESSION_GIVEN, State::Resending, {0, 1}},
@@ -776,8 +801,9 @@ TEST_F(NetWndTest, RequestStateMachineFollowsItsTableRowByRow)
         EXPECT_EQ(did.logIn, row.did.logIn);
         EXPECT_EQ(did.tradeLost, row.did.tradeLost);
         EXPECT_EQ(did.shown, row.did.shown);
-        if (row.event == SESSION_GIVEN)
+        if (row.event == SESSION_GIVEN) {
             EXPECT_STREQ(CAppData::Instance()->GetSessionString(), "S-NEW");
+        }
         // Whatever went to the server is answered before the next row.
         PumpUntil([] { return true; });
     }
