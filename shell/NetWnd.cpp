@@ -475,6 +475,10 @@ void CNetWnd::OnSendEvent(int mainFunction, int subFunction)
     case RequestState::Resent:
         if (keep == 0)
             return; // its answer is on its way: an order is never composed twice
+        // The worker is idle while it delivers a reply: one still held may be this window's, which must not find
+        // the worker taken by the window's next request (an expiry could not send its log-in).
+        if (worker != nullptr && worker->HoldsRequest())
+            return;
         [[fallthrough]];
     case RequestState::Idle:
         if (SendRequestNow(mainFunction, subFunction, false))

@@ -14,8 +14,10 @@
 //   all but         send once                      Waiting    compose, hand to an idle worker (a private one when
 //   LoggingIn,                                                the window's stays busy), keep 0 from now on;
 //   LogInSent                                                 none took it: stays, 0 to the caller
-//   Waiting         send, keep 1                   Waiting    as from Idle
-//   Waiting         send, keep 0                   Waiting    nothing
+//   Waiting         send, keep 1, the worker       Waiting    as from Idle (its request was cancelled)
+//                   holds no request
+//   Waiting         send, keep 1 while the worker  Waiting    nothing: its answer may still come
+//                   holds a request, or keep 0
 //   any             Relogin                        LoggingIn  post the log-in 100/1
 //   LoggingIn       send of the log-in 100/1       LogInSent  compose the log-in text (never enciphered), hand
 //                                                             it to the worker; not sent: lost
