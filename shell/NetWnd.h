@@ -45,8 +45,9 @@
 //
 // "lost": the tip "网络请求超时，请重试！" and OnReplyLost, since nothing else would answer the window's request.
 // WM_TRADE_LOGIN_LOST, handled outside the worker's lock: the trade log-out (lock icon included), the tip
-// "交易登录已失效，请重新登录！", then the trade log-in; once logged in again a window with keep asks again, and
-// one left without a trade log-in goes home, as after the caption bar's trade log-out.
+// "交易登录已失效，请重新登录！", then the trade log-in; once logged in again the window asks again what it asks
+// at its opening (a form's look-up; never its submission), and one left without a trade log-in goes home, as
+// after the caption bar's trade log-out.
 #pragma once
 
 #include "core/WString.h"
