@@ -35,6 +35,8 @@ public:
     // True while any worker holds a request, from its acceptance until the asking window has handled the
     // reply; the automation's "idle" waits for this.
     static bool AnyRequestUnderWay();
+    // The same for this worker: false once the reply was handled or the request cancelled (then none comes).
+    bool HoldsRequest() const { return requestUnderWay.load(); }
 
     CHttpClient* GetHttpClient() const { return client; }
     DWORD GetThreadId() const { return threadId; }

@@ -461,13 +461,24 @@ int CNetWnd::SendRequestNow(int mainFunction, int subFunction, bool once)
     return 1;
 }
 
+bool CNetWnd::IsLogInAbandoned() const
+{
+    return requestState == RequestState::LogInSent && (worker == nullptr || !worker->HoldsRequest());
+}
+
 void CNetWnd::OnSendEvent(int mainFunction, int subFunction)
 {
+    if (IsLogInAbandoned())
+        requestState = RequestState::Idle;
     switch (requestState) {
     case RequestState::Waiting:
     case RequestState::Resent:
         if (keep == 0)
             return; // its answer is on its way: an order is never composed twice
+        // The worker is idle while it delivers a reply: one still held may be this window's, which must not find
+        // the worker taken by the window's next request (an expiry could not send its log-in).
+        if (worker != nullptr && worker->HoldsRequest())
+            return;
         [[fallthrough]];
     case RequestState::Idle:
         if (SendRequestNow(mainFunction, subFunction, false))
@@ -475,11 +486,17 @@ void CNetWnd::OnSendEvent(int mainFunction, int subFunction)
         return;
     case RequestState::LoggingIn:
         // Only the log-in itself; its reply must not be taken for another request's.
-        if (mainFunction == 100 && subFunction == 1 && !SendRequestNow(mainFunction, subFunction, false)) {
+        if (mainFunction != 100 || subFunction != 1)
+            return;
+        if (SendRequestNow(mainFunction, subFunction, false)) {
+            requestState = RequestState::LogInSent;
+        } else {
             ShowWideMessage(u"网络请求超时，请重试！", m_hWnd, 2000);
             LoseReply();
         }
         return;
+    case RequestState::LogInSent:
+        return; // its answer is on its way
     case RequestState::Resending:
         if (SendRequestNow(mainFunction, subFunction, false)) {
             requestState = RequestState::Resent;
@@ -493,8 +510,11 @@ void CNetWnd::OnSendEvent(int mainFunction, int subFunction)
 
 int CNetWnd::SendOnce()
 {
+    if (IsLogInAbandoned())
+        requestState = RequestState::Idle;
     switch (requestState) {
     case RequestState::LoggingIn:
+    case RequestState::LogInSent:
         return 0; // no reply may be taken for the log-in's
     case RequestState::Idle:
     case RequestState::Waiting:
@@ -511,7 +531,7 @@ int CNetWnd::SendOnce()
 
 void CNetWnd::OnReplyEvent(ReplyEvent event, const BYTE* data, int length)
 {
-    if (event == ReplyEvent::TradeLoginExpired && requestState != RequestState::LoggingIn) {
+    if (event == ReplyEvent::TradeLoginExpired && !IsLoggingIn()) {
         // Handled once the worker is free again: the trade log-in it opens sends through the same worker.
         requestState = RequestState::Idle;
         OnReplyLost();
@@ -533,6 +553,7 @@ void CNetWnd::OnReplyEvent(ReplyEvent event, const BYTE* data, int length)
         }
         break;
     case RequestState::LoggingIn:
+    case RequestState::LogInSent:
         HandleReloginReply(data, length);
         return;
     case RequestState::Resending:
@@ -604,8 +625,7 @@ void CNetWnd::OnTradeLoginLost()
     ShowWideMessage(u"交易登录已失效，请重新登录！", m_hWnd, 2000);
     app->ShowTradeLogin(m_hWnd, -1);
     if (app->HasTradeAccounts()) {
-        if (keep)
-            Request();
+        Request(); // what the window asks at its opening; a form's submission is not built again
     } else if (wndType != WND_TYPE_MAIN_FRAME) {
         EndWnd(END_HOME); // nothing here works without the trade log-in
     }

@@ -12,16 +12,25 @@
 //   state           event                          next       action
 //   Idle            send                           Waiting    compose, hand to the worker (busy: dropped, stays)
 //   all but         send once                      Waiting    compose, hand to an idle worker (a private one when
-//   LoggingIn                                                 the window's stays busy), keep 0 from now on;
-//                                                             none took it: stays, 0 to the caller
-//   Waiting         send, keep 1                   Waiting    as from Idle
-//   Waiting         send, keep 0                   Waiting    nothing
+//   LoggingIn,                                                the window's stays busy), keep 0 from now on;
+//   LogInSent                                                 none took it: stays, 0 to the caller
+//   Waiting         send, keep 1, the worker       Waiting    as from Idle (its request was cancelled)
+//                   holds no request
+//   Waiting         send, keep 1 while the worker  Waiting    nothing: its answer may still come
+//                   holds a request, or keep 0
 //   any             Relogin                        LoggingIn  post the log-in 100/1
-//   LoggingIn       send of the log-in 100/1       LoggingIn  compose the log-in text (never enciphered);
-//                                                             not sent: lost
+//   LoggingIn       send of the log-in 100/1       LogInSent  compose the log-in text (never enciphered), hand
+//                                                             it to the worker; not sent: lost
 //   LoggingIn       any other send, send once      LoggingIn  nothing: no reply may be taken for the log-in's
-//   LoggingIn       reply with a session           Resending  keep the session, Request
-//   LoggingIn       any other reply                Idle       its error text, or lost
+//   LogInSent       send, send once, while the     LogInSent  nothing, as in LoggingIn
+//                   worker holds a request
+//   LogInSent       send, send once, once the      as Idle    the log-in (sent with keep) was cancelled by
+//                   worker holds none                         another window's first activation and will not be
+//                                                             answered: the window's request goes as from Idle
+//   LoggingIn,      reply with a session           Resending  keep the session, Request
+//   LogInSent
+//   LoggingIn,      any other reply                Idle       its error text, or lost
+//   LogInSent
 //   Resending       send                           Resent     compose, hand to the worker; not sent: lost
 //   Resent          send                                      as Waiting
 //   Idle, Waiting   answer                         Idle       OnReply
@@ -31,12 +40,14 @@
 //   Resending,      answer, transport failure,     Idle       OnReply (no second resend, no second log-in)
 //   Resent          session expired
 //   all but         trade log-in expired (101)     Idle       OnReplyLost, post WM_TRADE_LOGIN_LOST
-//   LoggingIn
+//   LoggingIn,
+//   LogInSent
 //
 // "lost": the tip "网络请求超时，请重试！" and OnReplyLost, since nothing else would answer the window's request.
 // WM_TRADE_LOGIN_LOST, handled outside the worker's lock: the trade log-out (lock icon included), the tip
-// "交易登录已失效，请重新登录！", then the trade log-in; once logged in again a window with keep asks again, and
-// one left without a trade log-in goes home, as after the caption bar's trade log-out.
+// "交易登录已失效，请重新登录！", then the trade log-in; once logged in again the window asks again what it asks
+// at its opening (a form's look-up; never its submission), and one left without a trade log-in goes home, as
+// after the caption bar's trade log-out.
 #pragma once
 
 #include "core/WString.h"
@@ -137,9 +148,9 @@ public:
     // A worker of the window's own, stopped with the window.
     void SetPrivateWorker(CNetThread* thread);
     // Where the window's request stands (see the table above).
-    enum class RequestState { Idle, Waiting, LoggingIn, Resending, Resent };
+    enum class RequestState { Idle, Waiting, LoggingIn, LogInSent, Resending, Resent };
     RequestState GetRequestState() const { return requestState; }
-    int IsReloginPending() const { return requestState == RequestState::LoggingIn ? 1 : 0; }
+    int IsReloginPending() const { return IsLoggingIn() ? 1 : 0; }
     // Sends the window's own text (no function-number prefix: the fields carry them) at once, for a request that
     // must never go twice (orders, cancels, transfers, log-ins): without keep, so neither the worker nor the
     // window resends it after a transport failure. 1 when a worker took it, 0 when nothing was sent.
@@ -174,6 +185,12 @@ protected:
     void HandleReloginReply(const BYTE* data, int length);
     void LoseReply();
     void OnTradeLoginLost();
+    bool IsLoggingIn() const
+    {
+        return requestState == RequestState::LoggingIn || requestState == RequestState::LogInSent;
+    }
+    // The log-in was handed to the worker, which holds no request any more, yet no answer came.
+    bool IsLogInAbandoned() const;
     // The log-in text of the silent re-login; always 1.
     int BuildReloginText(char* part, int capacity);
     int EncipherPart(char* part, int capacity, bool afterAmpersand);

@@ -32,6 +32,9 @@ public:
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
     void OnActive() override;
+    // The form's own request is the look-up of its code, asked again after a silent log-in and after a trade
+    // log-in made once the server had lost the previous one.
+    void Request() override { LookUp(); }
 
     // Asks the server about the code in the code field (nothing for an incomplete code). The look-up waits a
     // moment for a worker the opener still uses, rather than being dropped.

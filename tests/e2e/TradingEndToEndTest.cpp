@@ -592,3 +592,25 @@ TEST_F(StoredTradingEndToEndTest, ALostTradeLogInIsSaidLoggedOutAndAskedForAgain
     // The second client's orders are its own account's: none of the first one's.
     EXPECT_EQ(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
 }
+
+TEST_F(TradingEndToEndTest, AnOrderFormWhoseLookUpWasLostWithTheTradeLogInAsksAgainOnceLoggedIn)
+{
+    auto started = Start("a");
+    ClientProcess& client = *started;
+    std::string menu = SignUpToTradeMenu(client);
+    OpenLoggedIn(client, menu, 0, "880012345", "123456"); // 买入委托
+    std::string dump = client.WaitForTop("CTradeBuySaleWnd");
+    ASSERT_NE(server->http.Control("expire").find("ok"), std::string::npos);
+    client.Command("log");
+    Type(client, CentreOf(dump, RectOfId(310)), "600027");
+    LogIn(client, "880012345", "123456");
+    dump = WaitForText(client, "元\"");
+    ASSERT_EQ(TopWindowClass(dump), "CTradeBuySaleWnd") << dump;
+    Type(client, CentreOf(dump, RectOfId(312)), "100");
+    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+    dump = client.WaitForTop("CTradeConfirmWnd");
+    EXPECT_EQ(TopWindowClass(dump), "CTradeConfirmWnd") << dump;
+    std::string said = client.Command("log");
+    EXPECT_NE(said.find("交易登录已失效，请重新登录！"), std::string::npos) << said;
+    EXPECT_EQ(said.find("正在查询证券信息"), std::string::npos) << said;
+}
