@@ -188,6 +188,8 @@ int CTradeBuySaleWnd::BuildRequest(char* part, int capacity, const char*)
 void CTradeBuySaleWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
     lookingUp = false;
+    bool quiet = quietLookUp;
+    quietLookUp = false;
     if (transportFailed) {
         ShowText(u"网络连接失败，请稍后再试！", m_hWnd, 2000);
         return;
@@ -199,7 +201,8 @@ void CTradeBuySaleWnd::OnReply(const BYTE* data, int length, int transportFailed
         ClearStock();
         refusedCode = GbFromWide(codeEdit.GetText());
         refusedText = WideFromGb(reply.GetErrorText());
-        CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
+        if (!quiet)
+            CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 2000);
         return;
     }
     CDataSet* set = *reply.GetRecord(0);
@@ -311,10 +314,12 @@ void CTradeBuySaleWnd::OnActionButton()
         return;
     }
     if (code != stockCode) {
-        // Limits and what is available belong to the stock: no order before they are known. A code the server
-        // refused stays refused until it is typed again.
+        // Limits and what is available belong to the stock: no order before they are known. A refused code is
+        // told at once and asked again quietly, so a passing fault (busy, not saved) does not stick to the code.
         if (code == refusedCode && !lookingUp) {
             ShowNotice((refusedText + u"！").c_str(), m_hWnd);
+            quietLookUp = true;
+            LookUp();
             return;
         }
         ShowText(u"正在查询证券信息，请稍候再试！", m_hWnd, 2000);

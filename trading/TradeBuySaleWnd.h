@@ -88,5 +88,6 @@ private:
     std::string refusedCode;
     std::u16string refusedText;
     bool lookingUp = false;
+    bool quietLookUp = false; // a refused code asked again: its answer was already told
     bool newShare = false;
 };

@@ -3,8 +3,11 @@
 // and a trade log-out closing the road.
 #include "TradingTestSupport.h"
 
+#include <algorithm>
+
 #include "core/ReplyRecordSet.h"
 #include "platform/win/Shell.h"
+#include "server/DataSetWriter.h"
 #include "trading/BankBalanceWnd.h"
 #include "trading/BankTransferWnd.h"
 #include "trading/NewStockListWnd.h"
@@ -372,6 +375,25 @@ TEST_F(TradingWindowsTest, OrderFormRefusesWhatTheServerWouldRefuseBeforeTheConf
         EXPECT_FALSE(confirmed) << GbFromWide(c.shown.c_str()) << ": reached the confirmation";
         EXPECT_TRUE(SeesStart(c.shown)) << GbFromWide(c.shown.c_str());
     }
+}
+
+TEST_F(TradingWindowsTest, APassingFaultOnTheLookUpDoesNotStickToTheCode)
+{
+    ASSERT_TRUE(LogIn());
+    CTradeBuySaleWnd* form = OrderForm("code=" + HeldCode());
+    // The server refuses one look-up for a passing reason.
+    std::string refusal = ErrorSet(GbFromWide(u"系统繁忙"));
+    form->OnReply((const BYTE*)refusal.data(), (int)refusal.size(), 0);
+    ASSERT_EQ(std::u16string(form->GetNameText()), u"");
+    // 买入 tells the refusal once and asks again; the stock then shows and the order can go on.
+    TypeInto(form->GetQuantityEdit(), u"100");
+    messages.Clear();
+    form->OnActionButton();
+    EXPECT_TRUE(SeesStart(u"系统繁忙！"));
+    ASSERT_TRUE(PumpUntil([&] { return form->GetNameText()[0] != 0; }));
+    auto told = std::count_if(messages.shown.begin(), messages.shown.end(),
+                              [](const auto& m) { return m.text.find(u"系统繁忙") != std::u16string::npos; });
+    EXPECT_EQ(told, 1) << "the quiet look-up does not tell it again";
 }
 
 TEST_F(TradingWindowsTest, WhenTheAnswerIsLostTheFormPointsWhereToLookAndAsksWhatIsAvailableAgain)
