@@ -9,7 +9,7 @@
 
 #include <cstring>
 
-CBankBalanceWnd::CBankBalanceWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(title, ownerWnd)
+CBankBalanceWnd::CBankBalanceWnd(LPCWSTR title, HWND ownerWnd) : CFormWnd(title, ownerWnd)
 {
     actionLabel = u"查询";
 }
@@ -23,15 +23,13 @@ LPCWSTR CBankBalanceWnd::GetMzClassName()
 
 void CBankBalanceWnd::CreateControls()
 {
-    bankButton = rows.AddChoice(u"银行", u"正在获取银行列表", ID_BANK);
+    bankButton = rows.AddChoice(u"银行", u"正在获取银行列表", ID_BANK, [this] {
+        if (!asking)
+            SelectBank(PickBank(m_hWnd, banks));
+    });
     passwordEdit = rows.AddEdit(u"银行密码", SIP_KIND_NUMBER, 12, true);
     balanceText = rows.AddText(u"银行余额", u"");
     passwordEdit->SetID(ID_PASSWORD);
-}
-
-RECT CBankBalanceWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
 }
 
 void CBankBalanceWnd::SelectBank(int index)
@@ -41,16 +39,6 @@ void CBankBalanceWnd::SelectBank(int index)
     bankIndex = index;
     bankButton->SetText(BankLabel(banks[(size_t)index]).c_str());
     balanceText->SetText(u"");
-}
-
-void CBankBalanceWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    if (LOWORD(wParam) == ID_BANK) {
-        if (!asking)
-            SelectBank(PickBank(m_hWnd, banks));
-        return;
-    }
-    CFundBaseWnd::OnMzCommand(wParam, lParam);
 }
 
 int CBankBalanceWnd::BuildRequest(char* part, int capacity, const char*)

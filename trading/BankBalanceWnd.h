@@ -1,11 +1,10 @@
 // CBankBalanceWnd: the balance of a bank account ("bankbalance"): bank and bank password, then the balance.
 #pragma once
 
-#include "shell/FundBaseWnd.h"
+#include "trading/FormWnd.h"
 #include "trading/BankAccounts.h"
-#include "trading/FormRows.h"
 
-class CBankBalanceWnd : public CFundBaseWnd {
+class CBankBalanceWnd : public CFormWnd {
 public:
     static constexpr int ID_BANK = 360;
     static constexpr int ID_PASSWORD = 361;
@@ -14,10 +13,8 @@ public:
     ~CBankBalanceWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
 
@@ -27,7 +24,6 @@ public:
     LPCWSTR GetBalanceText() const { return balanceText != nullptr ? balanceText->GetText() : u""; }
 
 private:
-    CFormRows rows{this};
     std::vector<BankAccount> banks;
     UiPushButton* bankButton = nullptr;
     UiLineEdit* passwordEdit = nullptr;

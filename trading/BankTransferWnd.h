@@ -3,11 +3,10 @@
 // transfer goes through the confirmation window, once.
 #pragma once
 
-#include "shell/FundBaseWnd.h"
+#include "trading/FormWnd.h"
 #include "trading/BankAccounts.h"
-#include "trading/FormRows.h"
 
-class CBankTransferWnd : public CFundBaseWnd {
+class CBankTransferWnd : public CFormWnd {
 public:
     static constexpr int ID_BANK = 350;
     static constexpr int ID_DIRECTION = 351;
@@ -20,10 +19,8 @@ public:
     ~CBankTransferWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
 
@@ -35,7 +32,6 @@ public:
     const std::string& GetLastSerial() const { return lastSerial; }
 
 private:
-    CFormRows rows{this};
     std::vector<BankAccount> banks;
     UiPushButton* bankButton = nullptr;
     UiPushButton* directionButton = nullptr;
