@@ -136,6 +136,25 @@ UiPushButton* CFundChoices::Add(CFormRows& rows, LPCWSTR label, int id)
     return button;
 }
 
+UiPushButton* CFundChoices::Add(CFormRows& rows, LPCWSTR label, int id, LPCWSTR title,
+                                const std::vector<FundRow>& list, const int& current, std::function<void(int)> choose)
+{
+    UiPushButton* button = Add(rows, label, id);
+    CNetWnd* picking = form;
+    rows.SetTap(id, [picking, title, id, &list, &current] { OpenFundPicker(picking, title, id, list, "label", current); });
+    answers[(WPARAM)id] = std::move(choose);
+    return button;
+}
+
+bool CFundChoices::TakeAnswer(WPARAM id, LPARAM lParam)
+{
+    auto found = answers.find(id);
+    if (found == answers.end())
+        return false;
+    found->second(TakeChoice(lParam));
+    return true;
+}
+
 void AskFund(CNetWnd* form, FundLookup* lookup, int kind, const std::string& params)
 {
     lookup->kind = kind;

@@ -10,7 +10,7 @@ enum { LOOKUP_HOLDINGS = 1, LOOKUP_TARGETS = 2 };
 
 } // namespace
 
-CFundTransformWnd::CFundTransformWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(title, owner)
+CFundTransformWnd::CFundTransformWnd(LPCWSTR title, HWND owner) : CFundFormWnd(title, owner)
 {
     actionLabel = u"转换";
 }
@@ -22,65 +22,26 @@ LPCWSTR CFundTransformWnd::GetMzClassName()
     return u"CFundTransformWnd";
 }
 
-LRESULT CFundTransformWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    if (message == WM_MULTI_CHOICE) {
-        if (wParam == ID_FUND)
-            ChooseFund(TakeChoice(lParam));
-        else
-            ChooseTarget(TakeChoice(lParam));
-        return 1;
-    }
-    return CFundBaseWnd::WindowProc(message, wParam, lParam);
-}
-
 void CFundTransformWnd::CreateControls()
 {
-    fundButton = choices.Add(rows, u"转出基金", ID_FUND);
+    fundButton =
+        choices.Add(rows, u"转出基金", ID_FUND, u"转出基金", holdings, chosen, [this](int row) { ChooseFund(row); });
     availableText = rows.AddText(u"可用份额", u"");
-    targetButton = choices.Add(rows, u"转入基金", ID_TARGET);
-    sharesEdit = rows.AddNumberEdit(u"转换份额", 14);
-    sharesEdit->SetTip(u"份");
-}
-
-RECT CFundTransformWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
-}
-
-void CFundTransformWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    switch (LOWORD(wParam)) {
-    case ID_FUND:
-        OpenFundPicker(this, u"转出基金", ID_FUND, holdings, "label", chosen);
-        break;
-    case ID_TARGET:
+    targetButton = choices.Add(rows, u"转入基金", ID_TARGET, u"转入基金", targets, target,
+                               [this](int row) { ChooseTarget(row); });
+    // The target's picker says first when the company has no other fund.
+    rows.SetTap(ID_TARGET, [this] {
         if (targets.empty())
             ShowFormTip(this, u"该基金公司没有可转入的其他基金！");
         OpenFundPicker(this, u"转入基金", ID_TARGET, targets, "label", target);
-        break;
-    default:
-        CFundBaseWnd::OnMzCommand(wParam, lParam);
-        break;
-    }
-}
-
-void CFundTransformWnd::OnActive()
-{
-    CFundBaseWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
+    });
+    sharesEdit = rows.AddNumberEdit(u"转换份额", 14);
+    sharesEdit->SetTip(u"份");
 }
 
 void CFundTransformWnd::Request()
 {
     AskFund(this, &lookup, LOOKUP_HOLDINGS, HoldingsRequest());
-}
-
-int CFundTransformWnd::BuildRequest(char* part, int capacity, const char*)
-{
-    return BuildLookup(lookup, part, capacity);
 }
 
 void CFundTransformWnd::OnReply(const BYTE* data, int length, int transportFailed)
