@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-CFundSortWnd::CFundSortWnd(LPCWSTR title, HWND owner) : CQueryTableWnd(title, owner) {}
+CFundSortWnd::CFundSortWnd(LPCWSTR title, HWND owner) : CFundTableWnd(title, owner, Listing::Public) {}
 
 CFundSortWnd::~CFundSortWnd() = default;
 
@@ -29,20 +29,7 @@ LRESULT CFundSortWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         delete choice;
         return 1;
     }
-    return CQueryTableWnd::WindowProc(message, wParam, lParam);
-}
-
-BOOL CFundSortWnd::OnInitDialog()
-{
-    if (!CQueryTableWnd::OnInitDialog())
-        return FALSE;
-    AddQueryToolBar(this);
-    return TRUE;
-}
-
-void CFundSortWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    OnQueryCommand(this, wParam, lParam);
+    return CFundTableWnd::WindowProc(message, wParam, lParam);
 }
 
 int CFundSortWnd::BuildRequest(char* part, int capacity, const char*)
@@ -55,7 +42,7 @@ int CFundSortWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CFundSortWnd::InitMenu(CPopMenuWnd* menu)
 {
-    CQueryTableWnd::InitMenu(menu);
+    CFundTableWnd::InitMenu(menu);
     AddMenuEntry(menu, CMD_SORT, u"排序方式");
 }
 
@@ -64,7 +51,7 @@ void CFundSortWnd::OnMenuCommand(int command)
     if (command == CMD_SORT)
         ShowSortPicker();
     else
-        CQueryTableWnd::OnMenuCommand(command);
+        CFundTableWnd::OnMenuCommand(command);
 }
 
 void CFundSortWnd::ShowSortPicker()
