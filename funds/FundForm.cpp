@@ -101,16 +101,20 @@ void OpenFundPicker(CNetWnd* form, LPCWSTR title, int cookie, const std::vector<
         MakeListItem(FieldOf(rows[i], label).c_str(), "", (int)i == current ? 1 : 0, &items[i]);
     auto* picker = new CMakeChoiceWnd(title, form->GetHWND(), cookie);
     picker->SetItems(items.data(), (int)items.size());
+    RunChoicePicker(picker, form->GetHWND());
+    for (ListItem& item : items)
+        FreeListItemPayload(&item);
+}
+
+void RunChoicePicker(CMakeChoiceWnd* picker, HWND owner)
+{
     RECT work;
     CWndManager::GetInstance()->GetWorkRect(&work);
-    // Once it has ended, the form releases it with its other children.
-    if (picker->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, form->GetHWND(), 0,
-                       0x80000000u))
+    // Once it has ended, the owner releases it with its other children.
+    if (picker->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, owner, 0, 0x80000000u))
         picker->ShowWnd(-1, nullptr, nullptr, 1);
     else
         delete picker;
-    for (ListItem& item : items)
-        FreeListItemPayload(&item);
 }
 
 int TakeChoice(LPARAM lParam)

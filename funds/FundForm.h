@@ -18,6 +18,7 @@
 
 class CDataSet;
 class CFundBaseWnd;
+class CMakeChoiceWnd;
 class CNetWnd;
 
 // One row of a lookup reply: every field's 8-bit text by field name.
@@ -43,6 +44,9 @@ void ShowFormTip(const CNetWnd* wnd, const char16_t* text);
 // arrives as WM_MULTI_CHOICE with the cookie.
 void OpenFundPicker(CNetWnd* form, LPCWSTR title, int cookie, const std::vector<FundRow>& rows, const char* label,
                     int current);
+// Runs picker modally over the work area as owner's; owner releases it once it has ended, and one that cannot be
+// made is deleted here.
+void RunChoicePicker(CMakeChoiceWnd* picker, HWND owner);
 // The chosen row index of a WM_MULTI_CHOICE (and frees its array); -1 for none.
 int TakeChoice(LPARAM lParam);
 

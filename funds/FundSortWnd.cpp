@@ -2,11 +2,11 @@
 
 #include "core/DataSet.h"
 #include "core/TextHelpers.h"
+#include "funds/FundForm.h"
 #include "funds/FundQuery.h"
 #include "funds/FundSortParamWnd.h"
 #include "shell/FormLayout.h"
 #include "shell/PopMenuWnd.h"
-#include "shell/WndManager.h"
 
 #include <cstring>
 #include <vector>
@@ -76,14 +76,7 @@ void CFundSortWnd::ShowSortPicker()
     if (!items.empty()) {
         auto* picker = new CFundSortParamWnd(u"排序方式", m_hWnd, sortColumn.c_str(), sortDirect);
         picker->SetItems(items.data(), (int)items.size());
-        RECT work;
-        CWndManager::GetInstance()->GetWorkRect(&work);
-        // Once it has ended, this window releases it with its other children.
-        if (picker->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0,
-                           0x80000000u))
-            picker->ShowWnd(-1, nullptr, nullptr, 1);
-        else
-            delete picker;
+        RunChoicePicker(picker, m_hWnd);
     }
     for (ListItem& item : items)
         FreeListItemPayload(&item);
