@@ -9,7 +9,7 @@
 
 #include <cstring>
 
-CBankBalanceWnd::CBankBalanceWnd(LPCWSTR title, HWND ownerWnd) : CFormWnd(title, ownerWnd)
+CBankBalanceWnd::CBankBalanceWnd(LPCWSTR title, HWND ownerWnd) : CBankFormWnd(title, ownerWnd)
 {
     actionLabel = u"查询";
 }
@@ -23,21 +23,19 @@ LPCWSTR CBankBalanceWnd::GetMzClassName()
 
 void CBankBalanceWnd::CreateControls()
 {
-    bankButton = rows.AddChoice(u"银行", u"正在获取银行列表", ID_BANK, [this] {
-        if (!asking)
-            SelectBank(PickBank(m_hWnd, banks));
-    });
+    AddBankRow(ID_BANK);
     passwordEdit = rows.AddEdit(u"银行密码", SIP_KIND_NUMBER, 12, true);
     balanceText = rows.AddText(u"银行余额", u"");
     passwordEdit->SetID(ID_PASSWORD);
 }
 
-void CBankBalanceWnd::SelectBank(int index)
+bool CBankBalanceWnd::CanPickBank() const
 {
-    if (index < 0 || index >= (int)banks.size())
-        return;
-    bankIndex = index;
-    bankButton->SetText(BankLabel(banks[(size_t)index]).c_str());
+    return !asking;
+}
+
+void CBankBalanceWnd::OnBankSelected()
+{
     balanceText->SetText(u"");
 }
 
@@ -88,11 +86,7 @@ void CBankBalanceWnd::OnReply(const BYTE* data, int length, int transportFailed)
     if (set == nullptr)
         return;
     if (!balance) {
-        banks = ReadBankAccounts(set);
-        if (banks.empty())
-            bankButton->SetText(u"没有签约银行");
-        else
-            SelectBank(0);
+        TakeBankList(set);
         return;
     }
     if (set == nullptr || set->GetRowCount() < 1)

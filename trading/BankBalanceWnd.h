@@ -1,10 +1,9 @@
 // CBankBalanceWnd: the balance of a bank account ("bankbalance"): bank and bank password, then the balance.
 #pragma once
 
-#include "trading/FormWnd.h"
-#include "trading/BankAccounts.h"
+#include "trading/BankFormWnd.h"
 
-class CBankBalanceWnd : public CFormWnd {
+class CBankBalanceWnd : public CBankFormWnd {
 public:
     static constexpr int ID_BANK = 360;
     static constexpr int ID_PASSWORD = 361;
@@ -18,16 +17,15 @@ public:
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
 
-    void SelectBank(int index);
-    int GetBankCount() const { return (int)banks.size(); }
     UiLineEdit* GetPasswordEdit() const { return passwordEdit; }
     LPCWSTR GetBalanceText() const { return balanceText != nullptr ? balanceText->GetText() : u""; }
 
+protected:
+    bool CanPickBank() const override;
+    void OnBankSelected() override;
+
 private:
-    std::vector<BankAccount> banks;
-    UiPushButton* bankButton = nullptr;
     UiLineEdit* passwordEdit = nullptr;
     UiStatic* balanceText = nullptr;
-    int bankIndex = -1;
     bool asking = false; // the balance is asked for (else the bank list)
 };

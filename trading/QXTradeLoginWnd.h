@@ -4,8 +4,8 @@
 // owner (WM_TRADE_LOGIN_DONE, lParam = the action).
 #pragma once
 
-#include "trading/FormWnd.h"
 #include "trading/BranchOffices.h"
+#include "trading/FormWnd.h"
 #include "trading/TradeText.h"
 
 #include <string>
