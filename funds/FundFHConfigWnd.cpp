@@ -4,7 +4,7 @@
 #include "funds/FundOrder.h"
 #include "funds/FundQuery.h"
 
-CFundFHConfigWnd::CFundFHConfigWnd(LPCWSTR title, HWND owner) : CFundFormWnd(title, owner)
+CFundFHConfigWnd::CFundFHConfigWnd(LPCWSTR title, HWND owner) : CHeldFundFormWnd(title, owner)
 {
     actionLabel = u"设置";
     // The two methods every fund offers, in the server's numbering.
@@ -20,15 +20,10 @@ LPCWSTR CFundFHConfigWnd::GetMzClassName()
 
 void CFundFHConfigWnd::CreateControls()
 {
-    fundButton = choices.Add(rows, u"基金", ID_FUND, u"选择基金", holdings, chosen, [this](int row) { ChooseFund(row); });
+    AddFundRow(u"基金", u"选择基金");
     currentText = rows.AddText(u"当前方式", u"");
     methodButton = choices.Add(rows, u"分红方式", ID_METHOD, u"分红方式", methods, method,
                                [this](int row) { ChooseMethod(row); });
-}
-
-void CFundFHConfigWnd::Request()
-{
-    AskFund(this, &lookup, 1, HoldingsRequest());
 }
 
 void CFundFHConfigWnd::OnReply(const BYTE* data, int length, int transportFailed)
@@ -36,13 +31,7 @@ void CFundFHConfigWnd::OnReply(const BYTE* data, int length, int transportFailed
     std::vector<FundRow> found;
     if (!ReadLookupReply(this, data, length, transportFailed, &found))
         return;
-    std::string current = chosen >= 0 ? FieldOf(holdings[(size_t)chosen], "tradingcode") : "";
-    holdings = std::move(found);
-    LabelFundRows(&holdings);
-    int row = FindFundRow(holdings, "tradingcode", current);
-    ChooseFund(row >= 0 ? row : (holdings.empty() ? -1 : 0));
-    if (holdings.empty())
-        ShowFormTip(this, u"您没有持有任何基金！");
+    TakeHoldings(std::move(found), "", u"您没有持有任何基金！");
 }
 
 void CFundFHConfigWnd::ChooseFund(int row)

@@ -2,11 +2,10 @@
 // and the new one ("现金分红" or "红利再投资"). The setting goes out after the user confirms it.
 #pragma once
 
-#include "funds/FundFormWnd.h"
+#include "funds/HeldFundFormWnd.h"
 
-class CFundFHConfigWnd : public CFundFormWnd {
+class CFundFHConfigWnd : public CHeldFundFormWnd {
 public:
-    static constexpr int ID_FUND = 301;
     static constexpr int ID_METHOD = 302;
 
     CFundFHConfigWnd(LPCWSTR title, HWND owner);
@@ -14,22 +13,16 @@ public:
 
     LPCWSTR GetMzClassName() override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
-    // Fetches the shares held.
-    void Request() override;
     void CreateControls() override;
     void OnActionButton() override;
 
-    void ChooseFund(int row);
+    void ChooseFund(int row) override;
     // 0 cash, 1 reinvest; -1 none.
     void ChooseMethod(int method);
-    const std::vector<FundRow>& GetHoldings() const { return holdings; }
 
 private:
-    UiPushButton* fundButton = nullptr;
     UiStatic* currentText = nullptr;
     UiPushButton* methodButton = nullptr;
-    std::vector<FundRow> holdings;
     std::vector<FundRow> methods;
-    int chosen = -1;
     int method = -1;
 };

@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-CFundRedemptionWnd::CFundRedemptionWnd(LPCWSTR title, HWND owner) : CFundFormWnd(title, owner)
+CFundRedemptionWnd::CFundRedemptionWnd(LPCWSTR title, HWND owner) : CHeldFundFormWnd(title, owner)
 {
     actionLabel = u"赎回";
 }
@@ -21,7 +21,7 @@ LPCWSTR CFundRedemptionWnd::GetMzClassName()
 
 void CFundRedemptionWnd::CreateControls()
 {
-    fundButton = choices.Add(rows, u"基金", ID_FUND, u"选择基金", holdings, chosen, [this](int row) { ChooseFund(row); });
+    AddFundRow(u"基金", u"选择基金");
     availableText = rows.AddText(u"可用份额", u"");
     sharesEdit = rows.AddNumberEdit(u"赎回份额", 14);
     sharesEdit->SetTip(u"份");
@@ -32,28 +32,19 @@ void CFundRedemptionWnd::CreateControls()
     });
 }
 
-void CFundRedemptionWnd::Request()
-{
-    AskFund(this, &lookup, 1, HoldingsRequest());
-}
-
 void CFundRedemptionWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
     std::vector<FundRow> found;
     if (!ReadLookupReply(this, data, length, transportFailed, &found))
         return;
-    std::string current = chosen >= 0 ? FieldOf(holdings[(size_t)chosen], "tradingcode") : "";
-    if (current.empty() && paramText != nullptr) {
+    // Opened for one fund ("ofcode"), the form starts on it.
+    std::string named;
+    if (paramText != nullptr) {
         char* code = GetParamValue(paramText, "ofcode");
-        current = code != nullptr ? code : "";
+        named = code != nullptr ? code : "";
         free(code);
     }
-    holdings = std::move(found);
-    LabelFundRows(&holdings);
-    int row = FindFundRow(holdings, "tradingcode", current);
-    ChooseFund(row >= 0 ? row : (holdings.empty() ? -1 : 0));
-    if (holdings.empty())
-        ShowFormTip(this, u"您没有可赎回的基金份额！");
+    TakeHoldings(std::move(found), named, u"您没有可赎回的基金份额！");
 }
 
 void CFundRedemptionWnd::ChooseFund(int row)

@@ -6,11 +6,11 @@
 
 namespace {
 
-enum { LOOKUP_HOLDINGS = 1, LOOKUP_TARGETS = 2 };
+enum { LOOKUP_TARGETS = 2 };
 
 } // namespace
 
-CFundTransformWnd::CFundTransformWnd(LPCWSTR title, HWND owner) : CFundFormWnd(title, owner)
+CFundTransformWnd::CFundTransformWnd(LPCWSTR title, HWND owner) : CHeldFundFormWnd(title, owner)
 {
     actionLabel = u"转换";
 }
@@ -24,8 +24,7 @@ LPCWSTR CFundTransformWnd::GetMzClassName()
 
 void CFundTransformWnd::CreateControls()
 {
-    fundButton =
-        choices.Add(rows, u"转出基金", ID_FUND, u"转出基金", holdings, chosen, [this](int row) { ChooseFund(row); });
+    AddFundRow(u"转出基金", u"转出基金");
     availableText = rows.AddText(u"可用份额", u"");
     targetButton = choices.Add(rows, u"转入基金", ID_TARGET, u"转入基金", targets, target,
                                [this](int row) { ChooseTarget(row); });
@@ -37,11 +36,6 @@ void CFundTransformWnd::CreateControls()
     });
     sharesEdit = rows.AddNumberEdit(u"转换份额", 14);
     sharesEdit->SetTip(u"份");
-}
-
-void CFundTransformWnd::Request()
-{
-    AskFund(this, &lookup, LOOKUP_HOLDINGS, HoldingsRequest());
 }
 
 void CFundTransformWnd::OnReply(const BYTE* data, int length, int transportFailed)
@@ -61,12 +55,7 @@ void CFundTransformWnd::OnReply(const BYTE* data, int length, int transportFaile
         ChooseTarget(-1);
         return;
     }
-    std::string current = chosen >= 0 ? FieldOf(holdings[(size_t)chosen], "tradingcode") : "";
-    holdings = std::move(found);
-    int row = FindFundRow(holdings, "tradingcode", current);
-    ChooseFund(row >= 0 ? row : (holdings.empty() ? -1 : 0));
-    if (holdings.empty())
-        ShowFormTip(this, u"您没有可转换的基金份额！");
+    TakeHoldings(std::move(found), "", u"您没有可转换的基金份额！");
 }
 
 void CFundTransformWnd::ChooseFund(int row)
