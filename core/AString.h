@@ -2,12 +2,13 @@
 // The buffer is null until the first assignment; buffers grow to n + 16 bytes and never shrink.
 #pragma once
 
+#include "core/TextBuffer.h"
 #include "platform/win/WinTypes.h"
 
 #include <cstdarg>
 #include <type_traits>
 
-class CAString {
+class CAString : public CTextBuffer<char> {
 public:
     // What Format passes through "...": numbers, pointers and enumerations.
     template <typename T>
@@ -17,22 +18,20 @@ public:
     CAString() = default;
     CAString(const char* text);
     CAString(const WCHAR* text);  // converted to code page 936
-    CAString(const CAString& other);
-    CAString(CAString&& other) noexcept;
-    virtual ~CAString();
+    CAString(const CAString& other) = default;
+    CAString(CAString&& other) noexcept = default;
+    ~CAString() override;
 
-    CAString& operator=(const CAString& other);
-    CAString& operator=(CAString&& other) noexcept;
+    CAString& operator=(const CAString& other) = default;
+    CAString& operator=(CAString&& other) noexcept = default;
     CAString& operator=(const char* text);
 
     // A null text leaves the string unchanged. Returns the buffer.
-    char* Assign(const char* text);
-    char* Assign(const CAString& other);
+    using CTextBuffer::Assign;
     char* Assign(const WCHAR* text);
 
-    void Append(const char* text);
+    using CTextBuffer::Append;
     void Append(const WCHAR* text);
-    void Append(char c);
 
     // All three compare without regard to ASCII case; missing buffers follow CWString's rules.
     BOOL Equals(const CAString& other) const;
@@ -50,21 +49,6 @@ public:
 
     // Room for n bytes (and a terminator) for direct writing; null when no room can be made.
     char* GetBuffer(int n);
-    // Length n after direct writing (-1: up to the terminator), kept inside the buffer with its terminator.
-    void ReleaseBuffer(int n = -1);
-
-    char GetAt(int index) const;
-    // Byte index of the first occurrence at or after start (negative start counts as 0), -1 when absent.
-    int Find(const char* text, int start = 0) const;
-
-    const char* GetData() const { return buffer; }
-    const char* GetText() const { return buffer != nullptr ? buffer : ""; }
-    operator const char*() const { return GetText(); }
-    UINT GetLength() const { return length; }
-    UINT GetCapacity() const { return capacity; }
-    BOOL IsEmpty() const { return length == 0; }
-
-    BOOL Reserve(UINT n);
 
     // Comparing through the text pointer would compare addresses: use the comparison operations instead.
     bool operator==(const CAString&) const = delete;
@@ -74,9 +58,4 @@ public:
 
 private:
     int FormatArgs(const char* format, ...);
-    void SetText(const char* text, UINT n);
-
-    char* buffer = nullptr;
-    UINT length = 0;
-    UINT capacity = 0;
 };

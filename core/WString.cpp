@@ -12,15 +12,8 @@
 
 namespace {
 
-// Buffers stay far below what a 32-bit length can count.
-constexpr UINT MAX_UNITS = 0x3FFFFFF0u;
-
 WCHAR FoldUpper(WCHAR c) {
     return (c >= u'a' && c <= u'z') ? WCHAR(c - u'a' + u'A') : c;
-}
-
-bool Inside(const WCHAR* p, const WCHAR* block, UINT units) {
-    return p != nullptr && block != nullptr && p >= block && p < block + units;
 }
 
 }  // namespace
@@ -33,105 +26,11 @@ CWString::CWString(const char* text) {
     Assign(text);
 }
 
-CWString::CWString(const CWString& other) {
-    Assign(other);
-}
-
-CWString::CWString(CWString&& other) noexcept : buffer(other.buffer), length(other.length), capacity(other.capacity) {
-    other.buffer = nullptr;
-    other.length = 0;
-    other.capacity = 0;
-}
-
-CWString::~CWString() {
-    free(buffer);
-}
-
-CWString& CWString::operator=(const CWString& other) {
-    if (this == &other) {
-        return *this;
-    }
-    if (other.buffer == nullptr) {
-        free(buffer);
-        buffer = nullptr;
-        length = 0;
-        capacity = 0;
-    } else {
-        SetText(other.buffer, other.length);
-    }
-    return *this;
-}
-
-CWString& CWString::operator=(CWString&& other) noexcept {
-    if (this != &other) {
-        free(buffer);
-        buffer = other.buffer;
-        length = other.length;
-        capacity = other.capacity;
-        other.buffer = nullptr;
-        other.length = 0;
-        other.capacity = 0;
-    }
-    return *this;
-}
+CWString::~CWString() = default;
 
 CWString& CWString::operator=(const WCHAR* text) {
     Assign(text);
     return *this;
-}
-
-BOOL CWString::Reserve(UINT n) {
-    if (n > MAX_UNITS) {
-        return FALSE;  // checked first: n + 1 must not wrap to a capacity that seems enough
-    }
-    if (buffer != nullptr && capacity >= n + 1) {
-        return TRUE;
-    }
-    UINT newCapacity = n + 16;
-    WCHAR* block = static_cast<WCHAR*>(calloc(newCapacity, sizeof(WCHAR)));
-    if (block == nullptr) {
-        return FALSE;
-    }
-    if (buffer != nullptr) {
-        memcpy(block, buffer, size_t(length < newCapacity ? length : newCapacity - 1) * sizeof(WCHAR));
-        free(buffer);
-    }
-    buffer = block;
-    capacity = newCapacity;
-    return TRUE;
-}
-
-void CWString::SetText(const WCHAR* text, UINT n) {
-    if (Inside(text, buffer, capacity)) {
-        std::u16string copy(text, n);  // the buffer may move while growing
-        SetText(copy.data(), n);
-        return;
-    }
-    if (!Reserve(n)) {
-        return;
-    }
-    if (n != 0) {
-        memcpy(buffer, text, size_t(n) * sizeof(WCHAR));
-    }
-    length = n;
-    buffer[n] = 0;
-}
-
-WCHAR* CWString::Assign(const WCHAR* text) {
-    if (text != nullptr) {
-        size_t n = wcslen(text);
-        if (n <= MAX_UNITS) {
-            SetText(text, UINT(n));
-        }
-    }
-    return buffer;
-}
-
-WCHAR* CWString::Assign(const CWString& other) {
-    if (this != &other && other.buffer != nullptr) {
-        SetText(other.buffer, other.length);
-    }
-    return buffer;
 }
 
 WCHAR* CWString::Assign(const char* text) {
@@ -143,50 +42,12 @@ WCHAR* CWString::Assign(const char* text) {
     return buffer;
 }
 
-void CWString::Append(const WCHAR* text) {
-    if (text == nullptr) {
-        return;
-    }
-    if (buffer == nullptr) {
-        Assign(text);
-        return;
-    }
-    size_t n = wcslen(text);
-    if (n > MAX_UNITS - length) {
-        return;
-    }
-    if (Inside(text, buffer, capacity)) {
-        std::u16string copy(text, n);
-        Append(copy.c_str());
-        return;
-    }
-    if (!Reserve(length + UINT(n))) {
-        return;
-    }
-    memcpy(buffer + length, text, n * sizeof(WCHAR));
-    length += UINT(n);
-    buffer[length] = 0;
-}
-
 void CWString::Append(const char* text) {
     WCHAR* wide = nullptr;
     if (AnsiToWide(text, &wide) > 0) {
         Append(wide);
     }
     free(wide);
-}
-
-void CWString::Append(WCHAR c) {
-    if (buffer == nullptr) {
-        WCHAR text[2] = {c, 0};
-        Assign(text);
-        return;
-    }
-    if (length >= MAX_UNITS || !Reserve(length + 1)) {
-        return;
-    }
-    buffer[length++] = c;
-    buffer[length] = 0;
 }
 
 CWString CWString::Concat(const WCHAR* text) const {
@@ -211,13 +72,6 @@ BOOL CWString::EqualsNoCase(const CWString& other) const {
         return other.length == 0;
     }
     return other.buffer != nullptr && _wcsicmp(buffer, other.buffer) == 0;
-}
-
-WCHAR CWString::GetAt(int index) const {
-    if (index < 0 || UINT(index) >= length || buffer == nullptr) {
-        return 0;
-    }
-    return buffer[index];
 }
 
 CWString CWString::Left(int n) const {
@@ -250,24 +104,10 @@ CWString CWString::Mid(int start, int count) const {
 }
 
 WCHAR* CWString::GetBuffer(int n) {
-    if (n < 0 || UINT(n) >= MAX_UNITS || !Reserve(UINT(n) + 1)) {
+    if (n < 0 || UINT(n) >= MOST_UNITS || !Reserve(UINT(n) + 1)) {
         return nullptr;
     }
     return buffer;
-}
-
-void CWString::ReleaseBuffer(int n) {
-    if (buffer == nullptr) {
-        return;
-    }
-    // The terminator always lands inside the buffer, whatever length the caller claims.
-    UINT last = capacity - 1;
-    if (n < 0) {
-        length = UINT(wcsnlen(buffer, last));
-    } else {
-        length = UINT(n) < last ? UINT(n) : last;
-    }
-    buffer[length] = 0;
 }
 
 int CWString::FormatArgs(const WCHAR* format, ...) {
@@ -281,7 +121,7 @@ int CWString::FormatArgs(const WCHAR* format, ...) {
 int CWString::FormatV(const WCHAR* format, va_list args) {
     int needed = _vscwprintf(format, args);
     // The whole text is kept: a formatted request or message is never cut at a fixed size.
-    if (needed < 0 || UINT(needed) > MAX_UNITS) {
+    if (needed < 0 || UINT(needed) > MOST_UNITS) {
         return -1;
     }
     // Formatted aside first: an argument may be this string's own text, which growing would free.
@@ -289,20 +129,6 @@ int CWString::FormatV(const WCHAR* format, va_list args) {
     _vsnwprintf(out.data(), out.size(), format, args);
     SetText(out.data(), UINT(needed));
     return buffer != nullptr ? int(length) : -1;
-}
-
-int CWString::Find(const WCHAR* text, int start) const {
-    if (text == nullptr) {
-        return -1;
-    }
-    if (start < 0) {
-        start = 0;
-    }
-    if (UINT(start) > length) {
-        return -1;
-    }
-    const WCHAR* hit = wcsstr(GetText() + start, text);
-    return hit == nullptr ? -1 : int(hit - GetText());
 }
 
 int CWString::Find(WCHAR c, int start) const {
@@ -374,7 +200,7 @@ int CWString::Replace(const WCHAR* oldText, const WCHAR* newText) {
         return 0;
     }
     result.append(p, end);
-    if (result.size() > MAX_UNITS) {
+    if (result.size() > MOST_UNITS) {
         return 0;
     }
     SetText(result.data(), UINT(result.size()));

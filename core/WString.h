@@ -2,12 +2,13 @@
 // The buffer is null until the first assignment; buffers grow to n + 16 units and never shrink.
 #pragma once
 
+#include "core/TextBuffer.h"
 #include "platform/win/WinTypes.h"
 
 #include <cstdarg>
 #include <type_traits>
 
-class CWString {
+class CWString : public CTextBuffer<WCHAR> {
 public:
     // What Format passes through "...": numbers, pointers and enumerations.
     template <typename T>
@@ -17,24 +18,21 @@ public:
     CWString() = default;
     CWString(const WCHAR* text);
     CWString(const char* text);  // 8-bit text (code page 936), converted
-    CWString(const CWString& other);
-    CWString(CWString&& other) noexcept;
-    virtual ~CWString();
+    CWString(const CWString& other) = default;
+    CWString(CWString&& other) noexcept = default;
+    ~CWString() override;
 
-    // Value copies (no buffer copies as no buffer).
-    CWString& operator=(const CWString& other);
-    CWString& operator=(CWString&& other) noexcept;
+    CWString& operator=(const CWString& other) = default;
+    CWString& operator=(CWString&& other) noexcept = default;
     CWString& operator=(const WCHAR* text);
 
     // A null text leaves the string unchanged. Returns the buffer.
-    WCHAR* Assign(const WCHAR* text);
-    WCHAR* Assign(const CWString& other);
+    using CTextBuffer::Assign;
     WCHAR* Assign(const char* text);
 
     // Without a buffer yet these assign; a null text changes nothing.
-    void Append(const WCHAR* text);
+    using CTextBuffer::Append;
     void Append(const char* text);
-    void Append(WCHAR c);
     CWString Concat(const WCHAR* text) const;
     CWString Concat(const CWString& other) const;
 
@@ -43,8 +41,6 @@ public:
     BOOL EqualsNoCase(const WCHAR* text) const;
     BOOL EqualsNoCase(const CWString& other) const;
 
-    // The character at index, 0 past the end.
-    WCHAR GetAt(int index) const;
     CWString Left(int n) const;
     CWString Right(int n) const;
     // count -1 (or reaching past the end) takes the rest; a start at or past the end gives "".
@@ -52,8 +48,6 @@ public:
 
     // Room for n characters and a terminator, for direct writing; null when no room can be made.
     WCHAR* GetBuffer(int n);
-    // Length n after direct writing (-1: up to the terminator), kept inside the buffer with its terminator.
-    void ReleaseBuffer(int n = -1);
 
     // printf-style with the wide meaning (%s wide text, %S 8-bit text). Returns the length.
     // Arguments are numbers and pointers only: a string object passed through "..." would print its
@@ -65,8 +59,7 @@ public:
     }
     int FormatV(const WCHAR* format, va_list args);
 
-    // Index of the first occurrence at or after start (negative start counts as 0), -1 when absent.
-    int Find(const WCHAR* text, int start = 0) const;
+    using CTextBuffer::Find;
     int Find(WCHAR c, int start = 0) const;
 
     // Spaces (0x20) only.
@@ -80,18 +73,6 @@ public:
     // A null text is never contained; without case sensitivity ASCII letters are folded.
     BOOL Contains(const WCHAR* text, BOOL caseSensitive) const;
 
-    // Null until the first assignment.
-    const WCHAR* GetData() const { return buffer; }
-    // Never null: "" without a buffer.
-    const WCHAR* GetText() const { return buffer != nullptr ? buffer : u""; }
-    operator const WCHAR*() const { return GetText(); }
-    UINT GetLength() const { return length; }
-    UINT GetCapacity() const { return capacity; }
-    BOOL IsEmpty() const { return length == 0; }
-
-    // Ensures room for n characters and a terminator.
-    BOOL Reserve(UINT n);
-
     // Comparing through the text pointer would compare addresses: use the comparison operations instead.
     bool operator==(const CWString&) const = delete;
     bool operator!=(const CWString&) const = delete;
@@ -100,9 +81,4 @@ public:
 
 private:
     int FormatArgs(const WCHAR* format, ...);
-    void SetText(const WCHAR* text, UINT n);
-
-    WCHAR* buffer = nullptr;
-    UINT length = 0;
-    UINT capacity = 0;
 };

@@ -4,7 +4,7 @@
 #include "funds/FundOrder.h"
 #include "funds/FundQuery.h"
 
-CFundFHConfigWnd::CFundFHConfigWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(title, owner)
+CFundFHConfigWnd::CFundFHConfigWnd(LPCWSTR title, HWND owner) : CHeldFundFormWnd(title, owner)
 {
     actionLabel = u"设置";
     // The two methods every fund offers, in the server's numbering.
@@ -18,61 +18,12 @@ LPCWSTR CFundFHConfigWnd::GetMzClassName()
     return u"CFundFHConfigWnd";
 }
 
-LRESULT CFundFHConfigWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    if (message == WM_MULTI_CHOICE) {
-        if (wParam == ID_FUND)
-            ChooseFund(TakeChoice(lParam));
-        else
-            ChooseMethod(TakeChoice(lParam));
-        return 1;
-    }
-    return CFundBaseWnd::WindowProc(message, wParam, lParam);
-}
-
 void CFundFHConfigWnd::CreateControls()
 {
-    fundButton = choices.Add(rows, u"基金", ID_FUND);
+    AddFundRow(u"基金", u"选择基金");
     currentText = rows.AddText(u"当前方式", u"");
-    methodButton = choices.Add(rows, u"分红方式", ID_METHOD);
-}
-
-RECT CFundFHConfigWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
-}
-
-void CFundFHConfigWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    switch (LOWORD(wParam)) {
-    case ID_FUND:
-        OpenFundPicker(this, u"选择基金", ID_FUND, holdings, "label", chosen);
-        break;
-    case ID_METHOD:
-        OpenFundPicker(this, u"分红方式", ID_METHOD, methods, "label", method);
-        break;
-    default:
-        CFundBaseWnd::OnMzCommand(wParam, lParam);
-        break;
-    }
-}
-
-void CFundFHConfigWnd::OnActive()
-{
-    CFundBaseWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
-}
-
-void CFundFHConfigWnd::Request()
-{
-    AskFund(this, &lookup, 1, HoldingsRequest());
-}
-
-int CFundFHConfigWnd::BuildRequest(char* part, int capacity, const char*)
-{
-    return BuildLookup(lookup, part, capacity);
+    methodButton = choices.Add(rows, u"分红方式", ID_METHOD, u"分红方式", methods, method,
+                               [this](int row) { ChooseMethod(row); });
 }
 
 void CFundFHConfigWnd::OnReply(const BYTE* data, int length, int transportFailed)
@@ -80,13 +31,7 @@ void CFundFHConfigWnd::OnReply(const BYTE* data, int length, int transportFailed
     std::vector<FundRow> found;
     if (!ReadLookupReply(this, data, length, transportFailed, &found))
         return;
-    std::string current = chosen >= 0 ? FieldOf(holdings[(size_t)chosen], "tradingcode") : "";
-    holdings = std::move(found);
-    LabelFundRows(&holdings);
-    int row = FindFundRow(holdings, "tradingcode", current);
-    ChooseFund(row >= 0 ? row : (holdings.empty() ? -1 : 0));
-    if (holdings.empty())
-        ShowFormTip(this, u"您没有持有任何基金！");
+    TakeHoldings(std::move(found), "", u"您没有持有任何基金！");
 }
 
 void CFundFHConfigWnd::ChooseFund(int row)

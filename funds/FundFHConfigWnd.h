@@ -2,44 +2,27 @@
 // and the new one ("现金分红" or "红利再投资"). The setting goes out after the user confirms it.
 #pragma once
 
-#include "funds/FundForm.h"
-#include "shell/FundBaseWnd.h"
+#include "funds/HeldFundFormWnd.h"
 
-class CFundFHConfigWnd : public CFundBaseWnd {
+class CFundFHConfigWnd : public CHeldFundFormWnd {
 public:
-    static constexpr int ID_FUND = 301;
     static constexpr int ID_METHOD = 302;
 
     CFundFHConfigWnd(LPCWSTR title, HWND owner);
     ~CFundFHConfigWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
-    void OnActive() override;
-    int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
-    // Fetches the shares held.
-    void Request() override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
 
-    void ChooseFund(int row);
+    void ChooseFund(int row) override;
     // 0 cash, 1 reinvest; -1 none.
     void ChooseMethod(int method);
-    const std::vector<FundRow>& GetHoldings() const { return holdings; }
 
 private:
-    CFormRows rows{this};
-    CFundChoices choices{this};
-    UiPushButton* fundButton = nullptr;
     UiStatic* currentText = nullptr;
     UiPushButton* methodButton = nullptr;
-    FundLookup lookup;
-    std::vector<FundRow> holdings;
     std::vector<FundRow> methods;
-    int chosen = -1;
     int method = -1;
-    bool loginAsked = false;
 };

@@ -101,16 +101,20 @@ void OpenFundPicker(CNetWnd* form, LPCWSTR title, int cookie, const std::vector<
         MakeListItem(FieldOf(rows[i], label).c_str(), "", (int)i == current ? 1 : 0, &items[i]);
     auto* picker = new CMakeChoiceWnd(title, form->GetHWND(), cookie);
     picker->SetItems(items.data(), (int)items.size());
+    RunChoicePicker(picker, form->GetHWND());
+    for (ListItem& item : items)
+        FreeListItemPayload(&item);
+}
+
+void RunChoicePicker(CMakeChoiceWnd* picker, HWND owner)
+{
     RECT work;
     CWndManager::GetInstance()->GetWorkRect(&work);
-    // Once it has ended, the form releases it with its other children.
-    if (picker->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, form->GetHWND(), 0,
-                       0x80000000u))
+    // Once it has ended, the owner releases it with its other children.
+    if (picker->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, owner, 0, 0x80000000u))
         picker->ShowWnd(-1, nullptr, nullptr, 1);
     else
         delete picker;
-    for (ListItem& item : items)
-        FreeListItemPayload(&item);
 }
 
 int TakeChoice(LPARAM lParam)
@@ -134,6 +138,25 @@ UiPushButton* CFundChoices::Add(CFormRows& rows, LPCWSTR label, int id)
     button->SetTextSize(24);
     form->GetContentPanel().AddChild(button);
     return button;
+}
+
+UiPushButton* CFundChoices::Add(CFormRows& rows, LPCWSTR label, int id, LPCWSTR title,
+                                const std::vector<FundRow>& list, const int& current, std::function<void(int)> choose)
+{
+    UiPushButton* button = Add(rows, label, id);
+    CNetWnd* picking = form;
+    rows.SetTap(id, [picking, title, id, &list, &current] { OpenFundPicker(picking, title, id, list, "label", current); });
+    answers[(WPARAM)id] = std::move(choose);
+    return button;
+}
+
+bool CFundChoices::TakeAnswer(WPARAM id, LPARAM lParam)
+{
+    auto found = answers.find(id);
+    if (found == answers.end())
+        return false;
+    found->second(TakeChoice(lParam));
+    return true;
 }
 
 void AskFund(CNetWnd* form, FundLookup* lookup, int kind, const std::string& params)

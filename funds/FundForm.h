@@ -10,6 +10,7 @@
 #include "trading/TradeText.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@
 
 class CDataSet;
 class CFundBaseWnd;
+class CMakeChoiceWnd;
 class CNetWnd;
 
 // One row of a lookup reply: every field's 8-bit text by field name.
@@ -42,6 +44,9 @@ void ShowFormTip(const CNetWnd* wnd, const char16_t* text);
 // arrives as WM_MULTI_CHOICE with the cookie.
 void OpenFundPicker(CNetWnd* form, LPCWSTR title, int cookie, const std::vector<FundRow>& rows, const char* label,
                     int current);
+// Runs picker modally over the work area as owner's; owner releases it once it has ended, and one that cannot be
+// made is deleted here.
+void RunChoicePicker(CMakeChoiceWnd* picker, HWND owner);
 // The chosen row index of a WM_MULTI_CHOICE (and frees its array); -1 for none.
 int TakeChoice(LPARAM lParam);
 
@@ -51,10 +56,17 @@ class CFundChoices {
 public:
     explicit CFundChoices(CFundBaseWnd* form) : form(form) {}
     UiPushButton* Add(CFormRows& rows, LPCWSTR label, int id);
+    // A choice row whose tap opens the picker titled title over list's "label" fields with row current checked;
+    // the row the user picks (-1 for none) goes to choose.
+    UiPushButton* Add(CFormRows& rows, LPCWSTR label, int id, LPCWSTR title, const std::vector<FundRow>& list,
+                      const int& current, std::function<void(int)> choose);
+    // Hands a picker's answer (WM_MULTI_CHOICE, its cookie the row's id) to its row; false when no row has the id.
+    bool TakeAnswer(WPARAM id, LPARAM lParam);
 
 private:
     CFundBaseWnd* form;
     std::vector<std::unique_ptr<UiPushButton>> buttons;
+    std::map<WPARAM, std::function<void(int)>> answers;
 };
 
 // The lookup a form has in flight: its kind (the form's own numbers) and its request text without the account's

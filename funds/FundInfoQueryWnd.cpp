@@ -28,26 +28,13 @@ bool SameCode(const char* entry, size_t n, const char* code)
 
 } // namespace
 
-CFundInfoQueryWnd::CFundInfoQueryWnd(LPCWSTR title, HWND owner) : CQueryTableWnd(title, owner) {}
+CFundInfoQueryWnd::CFundInfoQueryWnd(LPCWSTR title, HWND owner) : CFundTableWnd(title, owner, Listing::Public) {}
 
 CFundInfoQueryWnd::~CFundInfoQueryWnd() = default;
 
 LPCWSTR CFundInfoQueryWnd::GetMzClassName()
 {
     return u"CFundInfoQueryWnd";
-}
-
-BOOL CFundInfoQueryWnd::OnInitDialog()
-{
-    if (!CQueryTableWnd::OnInitDialog())
-        return FALSE;
-    AddQueryToolBar(this);
-    return TRUE;
-}
-
-void CFundInfoQueryWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    OnQueryCommand(this, wParam, lParam);
 }
 
 // The list goes with every page: the server knows the funds, the phone knows which are the user's.

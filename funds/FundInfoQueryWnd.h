@@ -2,18 +2,16 @@
 // in the data file "MyFunds" (codes joined by ","), with their latest figures from the server.
 #pragma once
 
-#include "shell/QueryTableWnd.h"
+#include "funds/FundTableWnd.h"
 
 #include <string>
 
-class CFundInfoQueryWnd : public CQueryTableWnd {
+class CFundInfoQueryWnd : public CFundTableWnd {
 public:
     CFundInfoQueryWnd(LPCWSTR title, HWND owner);
     ~CFundInfoQueryWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    BOOL OnInitDialog() override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
 

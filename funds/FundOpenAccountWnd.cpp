@@ -34,7 +34,7 @@ bool IdentityCheckMatches(const std::string& number)
 
 } // namespace
 
-CFundOpenAccountWnd::CFundOpenAccountWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(title, owner)
+CFundOpenAccountWnd::CFundOpenAccountWnd(LPCWSTR title, HWND owner) : CFundFormWnd(title, owner)
 {
     actionLabel = u"开户";
     // The document types in the server's numbering.
@@ -50,26 +50,14 @@ LPCWSTR CFundOpenAccountWnd::GetMzClassName()
     return u"CFundOpenAccountWnd";
 }
 
-LRESULT CFundOpenAccountWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    if (message == WM_MULTI_CHOICE) {
-        if (wParam == ID_COMPANY)
-            ChooseCompany(TakeChoice(lParam));
-        else
-            ChooseDocument(TakeChoice(lParam));
-        return 1;
-    }
-    return CFundBaseWnd::WindowProc(message, wParam, lParam);
-}
-
 void CFundOpenAccountWnd::CreateControls()
 {
-    companyButton = choices.Add(rows, u"基金公司", ID_COMPANY);
+    companyButton = choices.Add(rows, u"基金公司", ID_COMPANY, u"基金公司", companies, company,
+                                [this](int row) { ChooseCompany(row); });
     nameEdit = rows.AddEdit(u"姓名", SIP_KIND_DEFAULT, 20);
     nameEdit->SetTip(u"开户人姓名");
-    documentButton = choices.Add(rows, u"证件类型", ID_DOCUMENT);
+    documentButton = choices.Add(rows, u"证件类型", ID_DOCUMENT, u"证件类型", documents, document,
+                                 [this](int row) { ChooseDocument(row); });
     numberEdit = rows.AddEdit(u"证件号码", SIP_KIND_DEFAULT, 18);
     phoneEdit = rows.AddEdit(u"联系电话", SIP_KIND_NUMBER, 20);
     addressEdit = rows.AddEdit(u"联系地址", SIP_KIND_DEFAULT, 40);
@@ -77,40 +65,9 @@ void CFundOpenAccountWnd::CreateControls()
     ChooseDocument(0);
 }
 
-RECT CFundOpenAccountWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
-}
-
-void CFundOpenAccountWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    switch (LOWORD(wParam)) {
-    case ID_COMPANY:
-        OpenFundPicker(this, u"基金公司", ID_COMPANY, companies, "label", company);
-        break;
-    case ID_DOCUMENT:
-        OpenFundPicker(this, u"证件类型", ID_DOCUMENT, documents, "label", document);
-        break;
-    default:
-        CFundBaseWnd::OnMzCommand(wParam, lParam);
-        break;
-    }
-}
-
-void CFundOpenAccountWnd::OnActive()
-{
-    CFundBaseWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
-}
-
 void CFundOpenAccountWnd::Request()
 {
     AskFund(this, &lookup, 1, FundFunction(FUND_FUNCTIONS, FUND_COMPANIES));
-}
-
-int CFundOpenAccountWnd::BuildRequest(char* part, int capacity, const char*)
-{
-    return BuildLookup(lookup, part, capacity);
 }
 
 void CFundOpenAccountWnd::OnReply(const BYTE* data, int length, int transportFailed)

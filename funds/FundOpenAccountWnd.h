@@ -3,10 +3,9 @@
 // opening goes out after the user confirms it; the reply carries the new fund account.
 #pragma once
 
-#include "funds/FundForm.h"
-#include "shell/FundBaseWnd.h"
+#include "funds/FundFormWnd.h"
 
-class CFundOpenAccountWnd : public CFundBaseWnd {
+class CFundOpenAccountWnd : public CFundFormWnd {
 public:
     static constexpr int ID_COMPANY = 301;
     static constexpr int ID_DOCUMENT = 302;
@@ -15,16 +14,11 @@ public:
     ~CFundOpenAccountWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
-    void OnActive() override;
-    int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
     // Fetches the fund companies.
     void Request() override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
 
     void ChooseCompany(int row);
     void ChooseDocument(int row);
@@ -40,18 +34,14 @@ public:
                                         const std::string& address);
 
 private:
-    CFormRows rows{this};
-    CFundChoices choices{this};
     UiPushButton* companyButton = nullptr;
     UiLineEdit* nameEdit = nullptr;
     UiPushButton* documentButton = nullptr;
     UiLineEdit* numberEdit = nullptr;
     UiLineEdit* phoneEdit = nullptr;
     UiLineEdit* addressEdit = nullptr;
-    FundLookup lookup;
     std::vector<FundRow> companies;
     std::vector<FundRow> documents;
     int company = -1;
     int document = 0;
-    bool loginAsked = false;
 };

@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-CFundRedemptionWnd::CFundRedemptionWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(title, owner)
+CFundRedemptionWnd::CFundRedemptionWnd(LPCWSTR title, HWND owner) : CHeldFundFormWnd(title, owner)
 {
     actionLabel = u"赎回";
 }
@@ -19,61 +19,17 @@ LPCWSTR CFundRedemptionWnd::GetMzClassName()
     return u"CFundRedemptionWnd";
 }
 
-LRESULT CFundRedemptionWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    if (message == WM_MULTI_CHOICE) {
-        ChooseFund(TakeChoice(lParam));
-        return 1;
-    }
-    return CFundBaseWnd::WindowProc(message, wParam, lParam);
-}
-
 void CFundRedemptionWnd::CreateControls()
 {
-    fundButton = choices.Add(rows, u"基金", ID_FUND);
+    AddFundRow(u"基金", u"选择基金");
     availableText = rows.AddText(u"可用份额", u"");
     sharesEdit = rows.AddNumberEdit(u"赎回份额", 14);
     sharesEdit->SetTip(u"份");
     choices.Add(rows, u"", ID_ALL)->SetText(u"全部赎回");
-}
-
-RECT CFundRedemptionWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
-}
-
-void CFundRedemptionWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    switch (LOWORD(wParam)) {
-    case ID_FUND:
-        OpenFundPicker(this, u"选择基金", ID_FUND, holdings, "label", chosen);
-        break;
-    case ID_ALL:
+    rows.SetTap(ID_ALL, [this] {
         if (chosen >= 0)
             sharesEdit->SetText(WideFromGb(FieldOf(holdings[(size_t)chosen], "kyfe").c_str()).c_str());
-        break;
-    default:
-        CFundBaseWnd::OnMzCommand(wParam, lParam);
-        break;
-    }
-}
-
-void CFundRedemptionWnd::OnActive()
-{
-    CFundBaseWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
-}
-
-void CFundRedemptionWnd::Request()
-{
-    AskFund(this, &lookup, 1, HoldingsRequest());
-}
-
-int CFundRedemptionWnd::BuildRequest(char* part, int capacity, const char*)
-{
-    return BuildLookup(lookup, part, capacity);
+    });
 }
 
 void CFundRedemptionWnd::OnReply(const BYTE* data, int length, int transportFailed)
@@ -81,18 +37,14 @@ void CFundRedemptionWnd::OnReply(const BYTE* data, int length, int transportFail
     std::vector<FundRow> found;
     if (!ReadLookupReply(this, data, length, transportFailed, &found))
         return;
-    std::string current = chosen >= 0 ? FieldOf(holdings[(size_t)chosen], "tradingcode") : "";
-    if (current.empty() && paramText != nullptr) {
+    // Opened for one fund ("ofcode"), the form starts on it.
+    std::string named;
+    if (paramText != nullptr) {
         char* code = GetParamValue(paramText, "ofcode");
-        current = code != nullptr ? code : "";
+        named = code != nullptr ? code : "";
         free(code);
     }
-    holdings = std::move(found);
-    LabelFundRows(&holdings);
-    int row = FindFundRow(holdings, "tradingcode", current);
-    ChooseFund(row >= 0 ? row : (holdings.empty() ? -1 : 0));
-    if (holdings.empty())
-        ShowFormTip(this, u"您没有可赎回的基金份额！");
+    TakeHoldings(std::move(found), named, u"您没有可赎回的基金份额！");
 }
 
 void CFundRedemptionWnd::ChooseFund(int row)

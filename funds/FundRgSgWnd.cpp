@@ -11,7 +11,6 @@
 namespace {
 
 enum { LOOKUP_DETAIL = 1 };
-constexpr WPARAM STEP_SUBMIT = 0x7D2;
 
 bool IsFundCode(const std::string& code)
 {
@@ -20,7 +19,7 @@ bool IsFundCode(const std::string& code)
 
 } // namespace
 
-CFundRgSgWnd::CFundRgSgWnd(LPCWSTR title, HWND owner, int modeValue) : CFundBaseWnd(title, owner), mode(modeValue)
+CFundRgSgWnd::CFundRgSgWnd(LPCWSTR title, HWND owner, int modeValue) : CFundFormWnd(title, owner), mode(modeValue)
 {
     actionLabel = mode == MODE_SUBSCRIBE ? u"认购" : u"申购";
 }
@@ -30,17 +29,6 @@ CFundRgSgWnd::~CFundRgSgWnd() = default;
 LPCWSTR CFundRgSgWnd::GetMzClassName()
 {
     return u"CFundRgSgWnd";
-}
-
-LRESULT CFundRgSgWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    if (message == WM_DEFERRED_STEP && wParam == STEP_SUBMIT) {
-        Submit();
-        return 1;
-    }
-    return CFundBaseWnd::WindowProc(message, wParam, lParam);
 }
 
 void CFundRgSgWnd::CreateControls()
@@ -57,25 +45,14 @@ void CFundRgSgWnd::CreateControls()
     amountEdit->SetTip(u"元");
 }
 
-RECT CFundRgSgWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
-}
-
 int CFundRgSgWnd::OnInitParam(int id, const char* info, const char* params)
 {
-    int result = CFundBaseWnd::OnInitParam(id, info, params);
+    int result = CFundFormWnd::OnInitParam(id, info, params);
     char* code = GetParamValue(params, "ofcode");
     if (code != nullptr)
         codeEdit.SetText(WideFromGb(code).c_str());
     free(code);
     return result;
-}
-
-void CFundRgSgWnd::OnActive()
-{
-    CFundBaseWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
 }
 
 void CFundRgSgWnd::Request()
@@ -85,15 +62,10 @@ void CFundRgSgWnd::Request()
         AskFund(this, &lookup, LOOKUP_DETAIL, FundFunction(FUND_FUNCTIONS, FUND_DETAIL) + "&ofcode=" + code);
 }
 
-int CFundRgSgWnd::BuildRequest(char* part, int capacity, const char*)
-{
-    return BuildLookup(lookup, part, capacity);
-}
-
 void CFundRgSgWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 {
     if (LOWORD(wParam) != ID_CODE) {
-        CFundBaseWnd::OnMzCommand(wParam, lParam);
+        CFundFormWnd::OnMzCommand(wParam, lParam);
         return;
     }
     if (HIWORD(wParam) == CMatchEdit::NOTIFY_FULL && GbFromWide(codeEdit.GetText()) != FieldOf(fund, "tradingcode")) {
@@ -118,7 +90,7 @@ void CFundRgSgWnd::OnReply(const BYTE* data, int length, int transportFailed)
     ShowFund();
     // The confirmation runs once this reply is handled: the worker is still delivering it.
     if (submit)
-        PostMessage(WM_DEFERRED_STEP, STEP_SUBMIT, 0);
+        PostSubmit();
 }
 
 void CFundRgSgWnd::ShowFund()

@@ -3,11 +3,10 @@
 // and the minimum, and the amount to pay. The order goes out after the user confirms it.
 #pragma once
 
-#include "funds/FundForm.h"
-#include "shell/FundBaseWnd.h"
+#include "funds/FundFormWnd.h"
 #include "shell/MatchEdit.h"
 
-class CFundRgSgWnd : public CFundBaseWnd {
+class CFundRgSgWnd : public CFundFormWnd {
 public:
     enum { MODE_PURCHASE = 0, MODE_SUBSCRIBE = 1 };
     static constexpr int ID_CODE = 310;
@@ -16,18 +15,14 @@ public:
     ~CFundRgSgWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // A code typed in full is looked up at once.
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     int OnInitParam(int menuId, const char* info, const char* params) override;
-    void OnActive() override;
-    int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
     // Looks the typed fund up.
     void Request() override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
 
     CMatchEdit* GetCodeEdit() { return &codeEdit; }
     UiLineEdit* GetAmountEdit() const { return amountEdit; }
@@ -40,19 +35,17 @@ private:
     void ClearFund();
     // Checks the amount against the fund and the account, then confirms and sends.
     void Submit();
+    // A purchase put off for the fund's lookup goes straight to the checks against what the server said.
+    void SubmitPosted() override { Submit(); }
 
     int mode;
-    CMatchEdit codeEdit; // before the rows, which place it
-    CFormRows rows{this};
-    CFundChoices choices{this};
+    CMatchEdit codeEdit; // placed by the rows
     UiStatic* nameText = nullptr;
     UiStatic* navText = nullptr;
     UiStatic* stateText = nullptr;
     UiStatic* cashText = nullptr;
     UiStatic* minimumText = nullptr;
     UiLineEdit* amountEdit = nullptr;
-    FundLookup lookup;
     FundRow fund;
     bool submitAfterLookup = false;
-    bool loginAsked = false;
 };

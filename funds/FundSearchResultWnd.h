@@ -1,17 +1,14 @@
 // CFundSearchResultWnd: the funds a search or a fund category found, page by page.
 #pragma once
 
-#include "shell/QueryTableWnd.h"
+#include "funds/FundTableWnd.h"
 
-class CFundSearchResultWnd : public CQueryTableWnd {
+class CFundSearchResultWnd : public CFundTableWnd {
 public:
     CFundSearchResultWnd(LPCWSTR title, HWND owner);
     ~CFundSearchResultWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    BOOL OnInitDialog() override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
-    int BuildRequest(char* part, int capacity, const char* whole) override;
     // A search that finds nothing says so.
     void OnReply(const BYTE* data, int length, int transportFailed) override;
 

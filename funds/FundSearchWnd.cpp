@@ -3,7 +3,7 @@
 #include "core/TextHelpers.h"
 #include "funds/FundFunctions.h"
 
-CFundSearchWnd::CFundSearchWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(title, owner)
+CFundSearchWnd::CFundSearchWnd(LPCWSTR title, HWND owner) : CFormWnd(title, owner)
 {
     actionLabel = u"查询";
 }
@@ -19,11 +19,6 @@ void CFundSearchWnd::CreateControls()
 {
     keyEdit = rows.AddEdit(u"基金名称", SIP_KIND_SEARCH, 20);
     keyEdit->SetTip(u"名称或代码");
-}
-
-RECT CFundSearchWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
 }
 
 std::string CFundSearchWnd::MakeSearchParams(const std::string& typed, const char16_t** problem) const

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "funds/FundForm.h"
-#include "shell/FundBaseWnd.h"
+#include "trading/FormWnd.h"
 
-class CFundSearchWnd : public CFundBaseWnd {
+class CFundSearchWnd : public CFormWnd {
 public:
     CFundSearchWnd(LPCWSTR title, HWND owner);
     ~CFundSearchWnd() override;
@@ -13,7 +13,6 @@ public:
     LPCWSTR GetMzClassName() override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
 
     // The results table's parameter text for what the user typed; empty (with the reason) when it cannot be
     // searched for.
@@ -21,7 +20,5 @@ public:
     UiLineEdit* GetKeyEdit() const { return keyEdit; }
 
 private:
-    CFormRows rows{this};
-    CFundChoices choices{this};
     UiLineEdit* keyEdit = nullptr;
 };

@@ -2,16 +2,16 @@
 
 #include "core/DataSet.h"
 #include "core/TextHelpers.h"
+#include "funds/FundForm.h"
 #include "funds/FundQuery.h"
 #include "funds/FundSortParamWnd.h"
 #include "shell/FormLayout.h"
 #include "shell/PopMenuWnd.h"
-#include "shell/WndManager.h"
 
 #include <cstring>
 #include <vector>
 
-CFundSortWnd::CFundSortWnd(LPCWSTR title, HWND owner) : CQueryTableWnd(title, owner) {}
+CFundSortWnd::CFundSortWnd(LPCWSTR title, HWND owner) : CFundTableWnd(title, owner, Listing::Public) {}
 
 CFundSortWnd::~CFundSortWnd() = default;
 
@@ -29,20 +29,7 @@ LRESULT CFundSortWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         delete choice;
         return 1;
     }
-    return CQueryTableWnd::WindowProc(message, wParam, lParam);
-}
-
-BOOL CFundSortWnd::OnInitDialog()
-{
-    if (!CQueryTableWnd::OnInitDialog())
-        return FALSE;
-    AddQueryToolBar(this);
-    return TRUE;
-}
-
-void CFundSortWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    OnQueryCommand(this, wParam, lParam);
+    return CFundTableWnd::WindowProc(message, wParam, lParam);
 }
 
 int CFundSortWnd::BuildRequest(char* part, int capacity, const char*)
@@ -55,7 +42,7 @@ int CFundSortWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CFundSortWnd::InitMenu(CPopMenuWnd* menu)
 {
-    CQueryTableWnd::InitMenu(menu);
+    CFundTableWnd::InitMenu(menu);
     AddMenuEntry(menu, CMD_SORT, u"排序方式");
 }
 
@@ -64,7 +51,7 @@ void CFundSortWnd::OnMenuCommand(int command)
     if (command == CMD_SORT)
         ShowSortPicker();
     else
-        CQueryTableWnd::OnMenuCommand(command);
+        CFundTableWnd::OnMenuCommand(command);
 }
 
 void CFundSortWnd::ShowSortPicker()
@@ -89,14 +76,7 @@ void CFundSortWnd::ShowSortPicker()
     if (!items.empty()) {
         auto* picker = new CFundSortParamWnd(u"排序方式", m_hWnd, sortColumn.c_str(), sortDirect);
         picker->SetItems(items.data(), (int)items.size());
-        RECT work;
-        CWndManager::GetInstance()->GetWorkRect(&work);
-        // Once it has ended, this window releases it with its other children.
-        if (picker->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0,
-                           0x80000000u))
-            picker->ShowWnd(-1, nullptr, nullptr, 1);
-        else
-            delete picker;
+        RunChoicePicker(picker, m_hWnd);
     }
     for (ListItem& item : items)
         FreeListItemPayload(&item);

@@ -3,11 +3,11 @@
 // into view beside the fund's name.
 #pragma once
 
-#include "shell/QueryTableWnd.h"
+#include "funds/FundTableWnd.h"
 
 #include <string>
 
-class CFundSortWnd : public CQueryTableWnd {
+class CFundSortWnd : public CFundTableWnd {
 public:
     static constexpr int CMD_SORT = 140;
 
@@ -16,8 +16,6 @@ public:
 
     LPCWSTR GetMzClassName() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    BOOL OnInitDialog() override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void InitMenu(CPopMenuWnd* menu) override;
     void OnMenuCommand(int command) override;

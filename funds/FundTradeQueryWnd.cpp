@@ -7,39 +7,13 @@
 
 #include <cstdio>
 
-CFundTradeQueryWnd::CFundTradeQueryWnd(LPCWSTR title, HWND owner) : CQueryTableWnd(title, owner) {}
+CFundTradeQueryWnd::CFundTradeQueryWnd(LPCWSTR title, HWND owner) : CFundTableWnd(title, owner, Listing::Account) {}
 
 CFundTradeQueryWnd::~CFundTradeQueryWnd() = default;
 
 LPCWSTR CFundTradeQueryWnd::GetMzClassName()
 {
     return u"CFundTradeQueryWnd";
-}
-
-LRESULT CFundTradeQueryWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    return CQueryTableWnd::WindowProc(message, wParam, lParam);
-}
-
-BOOL CFundTradeQueryWnd::OnInitDialog()
-{
-    if (!CQueryTableWnd::OnInitDialog())
-        return FALSE;
-    AddQueryToolBar(this);
-    return TRUE;
-}
-
-void CFundTradeQueryWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    OnQueryCommand(this, wParam, lParam);
-}
-
-void CFundTradeQueryWnd::OnActive()
-{
-    CQueryTableWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
 }
 
 int CFundTradeQueryWnd::BuildRequest(char* part, int capacity, const char*)
@@ -52,7 +26,7 @@ int CFundTradeQueryWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CFundTradeQueryWnd::InitMenu(CPopMenuWnd* menu)
 {
-    CQueryTableWnd::InitMenu(menu);
+    CFundTableWnd::InitMenu(menu);
     AddMenuEntry(menu, CMD_PICK_DATES, u"查询日期");
 }
 
@@ -61,7 +35,7 @@ void CFundTradeQueryWnd::OnMenuCommand(int command)
     if (command == CMD_PICK_DATES)
         PickDates();
     else
-        CQueryTableWnd::OnMenuCommand(command);
+        CFundTableWnd::OnMenuCommand(command);
 }
 
 bool CFundTradeQueryWnd::PickDates()

@@ -3,11 +3,11 @@
 // first; the action menu's "查询日期" picks the days, so that orders confirmed at an earlier close stay in reach.
 #pragma once
 
-#include "shell/QueryTableWnd.h"
+#include "funds/FundTableWnd.h"
 
 #include <string>
 
-class CFundTradeQueryWnd : public CQueryTableWnd {
+class CFundTradeQueryWnd : public CFundTableWnd {
 public:
     static constexpr int CMD_PICK_DATES = 141;
 
@@ -15,10 +15,6 @@ public:
     ~CFundTradeQueryWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    BOOL OnInitDialog() override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
-    void OnActive() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void InitMenu(CPopMenuWnd* menu) override;
     void OnMenuCommand(int command) override;
@@ -28,8 +24,6 @@ public:
 
 protected:
     void ShapeGrid(int shownColumns) override;
-
-    bool loginAsked = false;
 
 private:
     std::string start, end; // the days asked for (YYYYMMDD, entry dates); empty: the server's today

@@ -6,11 +6,11 @@
 
 namespace {
 
-enum { LOOKUP_HOLDINGS = 1, LOOKUP_TARGETS = 2 };
+enum { LOOKUP_TARGETS = 2 };
 
 } // namespace
 
-CFundTransformWnd::CFundTransformWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(title, owner)
+CFundTransformWnd::CFundTransformWnd(LPCWSTR title, HWND owner) : CHeldFundFormWnd(title, owner)
 {
     actionLabel = u"转换";
 }
@@ -22,65 +22,20 @@ LPCWSTR CFundTransformWnd::GetMzClassName()
     return u"CFundTransformWnd";
 }
 
-LRESULT CFundTransformWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    if (message == WM_MULTI_CHOICE) {
-        if (wParam == ID_FUND)
-            ChooseFund(TakeChoice(lParam));
-        else
-            ChooseTarget(TakeChoice(lParam));
-        return 1;
-    }
-    return CFundBaseWnd::WindowProc(message, wParam, lParam);
-}
-
 void CFundTransformWnd::CreateControls()
 {
-    fundButton = choices.Add(rows, u"转出基金", ID_FUND);
+    AddFundRow(u"转出基金", u"转出基金");
     availableText = rows.AddText(u"可用份额", u"");
-    targetButton = choices.Add(rows, u"转入基金", ID_TARGET);
-    sharesEdit = rows.AddNumberEdit(u"转换份额", 14);
-    sharesEdit->SetTip(u"份");
-}
-
-RECT CFundTransformWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
-}
-
-void CFundTransformWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    switch (LOWORD(wParam)) {
-    case ID_FUND:
-        OpenFundPicker(this, u"转出基金", ID_FUND, holdings, "label", chosen);
-        break;
-    case ID_TARGET:
+    targetButton = choices.Add(rows, u"转入基金", ID_TARGET, u"转入基金", targets, target,
+                               [this](int row) { ChooseTarget(row); });
+    // The target's picker says first when the company has no other fund.
+    rows.SetTap(ID_TARGET, [this] {
         if (targets.empty())
             ShowFormTip(this, u"该基金公司没有可转入的其他基金！");
         OpenFundPicker(this, u"转入基金", ID_TARGET, targets, "label", target);
-        break;
-    default:
-        CFundBaseWnd::OnMzCommand(wParam, lParam);
-        break;
-    }
-}
-
-void CFundTransformWnd::OnActive()
-{
-    CFundBaseWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
-}
-
-void CFundTransformWnd::Request()
-{
-    AskFund(this, &lookup, LOOKUP_HOLDINGS, HoldingsRequest());
-}
-
-int CFundTransformWnd::BuildRequest(char* part, int capacity, const char*)
-{
-    return BuildLookup(lookup, part, capacity);
+    });
+    sharesEdit = rows.AddNumberEdit(u"转换份额", 14);
+    sharesEdit->SetTip(u"份");
 }
 
 void CFundTransformWnd::OnReply(const BYTE* data, int length, int transportFailed)
@@ -100,12 +55,7 @@ void CFundTransformWnd::OnReply(const BYTE* data, int length, int transportFaile
         ChooseTarget(-1);
         return;
     }
-    std::string current = chosen >= 0 ? FieldOf(holdings[(size_t)chosen], "tradingcode") : "";
-    holdings = std::move(found);
-    int row = FindFundRow(holdings, "tradingcode", current);
-    ChooseFund(row >= 0 ? row : (holdings.empty() ? -1 : 0));
-    if (holdings.empty())
-        ShowFormTip(this, u"您没有可转换的基金份额！");
+    TakeHoldings(std::move(found), "", u"您没有可转换的基金份额！");
 }
 
 void CFundTransformWnd::ChooseFund(int row)

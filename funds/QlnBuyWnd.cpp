@@ -11,11 +11,10 @@
 namespace {
 
 enum { LOOKUP_PRODUCTS = 1, LOOKUP_CASH = 2 };
-constexpr WPARAM STEP_SUBMIT = 0x7D2;
 
 } // namespace
 
-CQlnBuyWnd::CQlnBuyWnd(LPCWSTR title, HWND owner) : CFundBaseWnd(title, owner)
+CQlnBuyWnd::CQlnBuyWnd(LPCWSTR title, HWND owner) : CFundFormWnd(title, owner)
 {
     actionLabel = u"购买";
 }
@@ -27,24 +26,10 @@ LPCWSTR CQlnBuyWnd::GetMzClassName()
     return u"CQlnBuyWnd";
 }
 
-LRESULT CQlnBuyWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    if (message == WM_DEFERRED_STEP && wParam == STEP_SUBMIT) {
-        OnActionButton();
-        return 1;
-    }
-    if (message == WM_MULTI_CHOICE) {
-        ChooseProduct(TakeChoice(lParam));
-        return 1;
-    }
-    return CFundBaseWnd::WindowProc(message, wParam, lParam);
-}
-
 void CQlnBuyWnd::CreateControls()
 {
-    productButton = choices.Add(rows, u"产品", ID_PRODUCT);
+    productButton =
+        choices.Add(rows, u"产品", ID_PRODUCT, u"选择产品", products, chosen, [this](int row) { ChooseProduct(row); });
     termText = rows.AddText(u"期限(天)", u"");
     yieldText = rows.AddText(u"预期收益率%", u"");
     minimumText = rows.AddText(u"起购金额", u"");
@@ -53,34 +38,10 @@ void CQlnBuyWnd::CreateControls()
     amountEdit->SetTip(u"元");
 }
 
-RECT CQlnBuyWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
-}
-
-void CQlnBuyWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    if (LOWORD(wParam) == ID_PRODUCT)
-        OpenFundPicker(this, u"选择产品", ID_PRODUCT, products, "label", chosen);
-    else
-        CFundBaseWnd::OnMzCommand(wParam, lParam);
-}
-
-void CQlnBuyWnd::OnActive()
-{
-    CFundBaseWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
-}
-
 void CQlnBuyWnd::Request()
 {
     AskFund(this, &lookup, LOOKUP_PRODUCTS,
             FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_LIST) + "&count=200&poststr=");
-}
-
-int CQlnBuyWnd::BuildRequest(char* part, int capacity, const char*)
-{
-    return BuildLookup(lookup, part, capacity);
 }
 
 void CQlnBuyWnd::OnReply(const BYTE* data, int length, int transportFailed)
@@ -96,7 +57,7 @@ void CQlnBuyWnd::OnReply(const BYTE* data, int length, int transportFailed)
         Invalidate();
         // The confirmation runs once this reply is handled: the worker is still delivering it.
         if (submit && !cash.empty())
-            PostMessage(WM_DEFERRED_STEP, STEP_SUBMIT, 0);
+            PostSubmit();
         return;
     }
     std::string current = chosen >= 0 ? FieldOf(products[(size_t)chosen], "cpdm") : "";

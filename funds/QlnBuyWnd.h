@@ -3,10 +3,9 @@
 // the user confirms it.
 #pragma once
 
-#include "funds/FundForm.h"
-#include "shell/FundBaseWnd.h"
+#include "funds/FundFormWnd.h"
 
-class CQlnBuyWnd : public CFundBaseWnd {
+class CQlnBuyWnd : public CFundFormWnd {
 public:
     static constexpr int ID_PRODUCT = 301;
 
@@ -14,16 +13,11 @@ public:
     ~CQlnBuyWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
-    void OnActive() override;
-    int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
     // Fetches the products on offer.
     void Request() override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
 
     void ChooseProduct(int row);
     const std::vector<FundRow>& GetProducts() const { return products; }
@@ -33,18 +27,14 @@ public:
     UiLineEdit* GetAmountEdit() const { return amountEdit; }
 
 private:
-    CFormRows rows{this};
-    CFundChoices choices{this};
     UiPushButton* productButton = nullptr;
     UiStatic* termText = nullptr;
     UiStatic* yieldText = nullptr;
     UiStatic* minimumText = nullptr;
     UiStatic* cashText = nullptr;
     UiLineEdit* amountEdit = nullptr;
-    FundLookup lookup;
     std::vector<FundRow> products;
     int chosen = -1;
     std::string cash;
     bool submitAfterCash = false;
-    bool loginAsked = false;
 };

@@ -3,7 +3,7 @@
 #include "funds/FundForm.h"
 #include "funds/FundQuery.h"
 
-CQuillonProductWnd::CQuillonProductWnd(LPCWSTR title, HWND owner) : CQueryTableWnd(title, owner)
+CQuillonProductWnd::CQuillonProductWnd(LPCWSTR title, HWND owner) : CFundTableWnd(title, owner, Listing::Public)
 {
     fundMenu = 0; // products, not funds
 }
@@ -13,24 +13,6 @@ CQuillonProductWnd::~CQuillonProductWnd() = default;
 LPCWSTR CQuillonProductWnd::GetMzClassName()
 {
     return u"CQuillonProductWnd";
-}
-
-BOOL CQuillonProductWnd::OnInitDialog()
-{
-    if (!CQueryTableWnd::OnInitDialog())
-        return FALSE;
-    AddQueryToolBar(this);
-    return TRUE;
-}
-
-void CQuillonProductWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    OnQueryCommand(this, wParam, lParam);
-}
-
-int CQuillonProductWnd::BuildRequest(char* part, int capacity, const char*)
-{
-    return BuildFundQuery(this, part, capacity, false, nullptr);
 }
 
 int CQuillonProductWnd::OnOK(int row)

@@ -5,7 +5,7 @@
 #include "funds/FundOrder.h"
 #include "funds/FundQuery.h"
 
-CQuillonTerminateWnd::CQuillonTerminateWnd(LPCWSTR title, HWND owner) : CQueryTableWnd(title, owner)
+CQuillonTerminateWnd::CQuillonTerminateWnd(LPCWSTR title, HWND owner) : CFundTableWnd(title, owner, Listing::Account)
 {
     fundMenu = 0; // products, not funds
 }
@@ -15,37 +15,6 @@ CQuillonTerminateWnd::~CQuillonTerminateWnd() = default;
 LPCWSTR CQuillonTerminateWnd::GetMzClassName()
 {
     return u"CQuillonTerminateWnd";
-}
-
-LRESULT CQuillonTerminateWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (OnTradeLoginStep(this, message, wParam))
-        return 1;
-    return CQueryTableWnd::WindowProc(message, wParam, lParam);
-}
-
-BOOL CQuillonTerminateWnd::OnInitDialog()
-{
-    if (!CQueryTableWnd::OnInitDialog())
-        return FALSE;
-    AddQueryToolBar(this);
-    return TRUE;
-}
-
-void CQuillonTerminateWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    OnQueryCommand(this, wParam, lParam);
-}
-
-void CQuillonTerminateWnd::OnActive()
-{
-    CQueryTableWnd::OnActive();
-    AskTradeLoginOnce(this, &loginAsked);
-}
-
-int CQuillonTerminateWnd::BuildRequest(char* part, int capacity, const char*)
-{
-    return BuildFundQuery(this, part, capacity, true, nullptr);
 }
 
 int CQuillonTerminateWnd::OnOK(int row)

@@ -6,6 +6,7 @@
 #include "core/TextHelpers.h"
 #include "quotes/MyQuotes.h"
 #include "quotes/QuoteRequest.h"
+#include "quotes/QuoteTools.h"
 #include "shell/PopMenuWnd.h"
 
 #include <cstdlib>
@@ -69,9 +70,12 @@ BOOL CChinaIndexWnd::OnInitDialog()
     // Three columns in view: the name stays, two move sideways.
     grid.SetTable(ROW_LIMIT, GRID_COLUMNS, 1, 3, 2);
     AddTitles();
-    const UINT images[] = {126, 118, 115, 114, 116};
-    for (UINT image : images)
-        toolBar.AddButton(image);
+    tools = {{QuoteTool::Menu, [this] { ShowActionMenu(); }},
+             {QuoteTool::Search},
+             {QuoteTool::Refresh},
+             {QuoteTool::KLine, [this] { OpenKLine(); }},
+             {QuoteTool::Back}};
+    AddQuoteTools(toolBar, tools);
     return TRUE;
 }
 
@@ -210,25 +214,6 @@ void CChinaIndexWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
             OnOK((int)lParam);
         return;
     }
-    if (id != ID_TOOL_BAR)
-        return;
-    switch ((int)lParam) {
-    case 0:
-        ShowActionMenu();
-        break;
-    case 1:
-        OpenStockSearch();
-        break;
-    case 2:
-        Refresh(0, 0);
-        break;
-    case 3:
-        OpenKLine();
-        break;
-    case 4:
-        EndWnd(END_BACK);
-        break;
-    default:
-        break;
-    }
+    if (id == ID_TOOL_BAR)
+        TapQuoteTool(this, tools, (int)lParam);
 }

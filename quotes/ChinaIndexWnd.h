@@ -2,9 +2,11 @@
 // previous close. From a row the user opens the time-share or K-line chart or adds the index to the own list.
 #pragma once
 
+#include "quotes/QuoteTools.h"
 #include "shell/TableWnd.h"
 
 #include <string>
+#include <vector>
 
 class CChinaIndexWnd : public CTableWnd {
 public:
@@ -45,6 +47,7 @@ private:
     // "code.market" of a row from its code and market cells; empty when the row or the columns are missing.
     std::string RowCodeMarket(int row);
 
+    std::vector<QuoteToolButton> tools;
     int codeColumn = -1;
     int marketColumn = -1;
 };

@@ -8,6 +8,7 @@
 #include "quotes/MyQuotes.h"
 #include "quotes/MyStockLayout.h"
 #include "quotes/QuoteRequest.h"
+#include "quotes/QuoteTools.h"
 #include "shell/PopMenuWnd.h"
 #include "shell/WndManager.h"
 #include "shell/WndMessages.h"
@@ -50,9 +51,13 @@ BOOL CMyStockWnd::OnInitDialog()
 {
     if (!CQXTableWnd::OnInitDialog())
         return FALSE;
-    const UINT images[] = {126, 118, 133, 114, 115, 116};
-    for (UINT image : images)
-        toolBar.AddButton(image);
+    tools = {{QuoteTool::Menu, [this] { ShowActionMenu(); }},
+             {QuoteTool::Search},
+             {QuoteTool::Edit, [this] { OpenEditor(); }},
+             {QuoteTool::KLine, [this] { OnMenuCommand(CMD_KLINE); }},
+             {QuoteTool::Refresh},
+             {QuoteTool::Back}};
+    AddQuoteTools(toolBar, tools);
     header.SetNotify(true);
     header.SetArrowShown(0);
     header.SetColumnMode(1);
@@ -277,28 +282,6 @@ void CMyStockWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
         OnHeaderTap(HIWORD(wParam), lParam);
         return;
     }
-    if (id != ID_TOOL_BAR)
-        return;
-    switch ((int)lParam) {
-    case 0:
-        ShowActionMenu();
-        break;
-    case 1:
-        OpenStockSearch();
-        break;
-    case 2:
-        OpenEditor();
-        break;
-    case 3:
-        OnMenuCommand(CMD_KLINE);
-        break;
-    case 4:
-        Refresh(0, 0);
-        break;
-    case 5:
-        EndWnd(END_BACK);
-        break;
-    default:
-        break;
-    }
+    if (id == ID_TOOL_BAR)
+        TapQuoteTool(this, tools, (int)lParam);
 }

@@ -2,9 +2,11 @@
 // tap, with the charts, detailed quote, trading, stock search and the list editor a tap away.
 #pragma once
 
+#include "quotes/QuoteTools.h"
 #include "quotes/QXTableWnd.h"
 
 #include <string>
+#include <vector>
 
 class CMyStockWnd : public CQXTableWnd {
 public:
@@ -42,6 +44,7 @@ public:
 private:
     void OnHeaderTap(int code, LPARAM lParam);
 
+    std::vector<QuoteToolButton> tools;
     int sortColumn = -1;
     int sortDirection = -1;
 };

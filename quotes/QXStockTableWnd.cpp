@@ -8,6 +8,7 @@
 #include "core/TextHelpers.h"
 #include "quotes/MyQuotes.h"
 #include "quotes/QuoteRequest.h"
+#include "quotes/QuoteTools.h"
 #include "quotes/StockSortParamWnd.h"
 #include "shell/PopMenuWnd.h"
 #include "shell/WndManager.h"
@@ -112,9 +113,13 @@ BOOL CQXStockTableWnd::OnInitDialog()
 {
     if (!CQXTableWnd::OnInitDialog())
         return FALSE;
-    const UINT images[] = {126, 118, 124, 123, 115, 116};
-    for (UINT image : images)
-        toolBar.AddButton(image);
+    tools = {{QuoteTool::Menu, [this] { ShowActionMenu(); }},
+             {QuoteTool::Search},
+             {QuoteTool::PreviousPage, [this] { PreviousPage(); }},
+             {QuoteTool::NextPage, [this] { NextPage(); }},
+             {QuoteTool::Refresh},
+             {QuoteTool::Back}};
+    AddQuoteTools(toolBar, tools);
     return TRUE;
 }
 
@@ -214,30 +219,8 @@ void CQXStockTableWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
         SendRequest(-1, 0);
         return;
     }
-    if (id != ID_TOOL_BAR)
-        return;
-    switch ((int)lParam) {
-    case 0:
-        ShowActionMenu();
-        break;
-    case 1:
-        OpenStockSearch();
-        break;
-    case 2:
-        PreviousPage();
-        break;
-    case 3:
-        NextPage();
-        break;
-    case 4:
-        Refresh(0, 0);
-        break;
-    case 5:
-        EndWnd(END_BACK);
-        break;
-    default:
-        break;
-    }
+    if (id == ID_TOOL_BAR)
+        TapQuoteTool(this, tools, (int)lParam);
 }
 
 void CQXStockTableWnd::ShowActionMenu()

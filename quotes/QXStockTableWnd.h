@@ -4,9 +4,11 @@
 #pragma once
 
 #include "quotes/QXTableWnd.h"
+#include "quotes/QuoteTools.h"
 #include "shell/WndMessages.h"
 
 #include <string>
+#include <vector>
 
 // The ranking choice handed from the sort parameter window to the table (the receiver frees it).
 struct SortParamRecord {
@@ -67,4 +69,5 @@ private:
     std::string marketKey, classKey, sortKey;
     std::string marketName, className, sortName;
     int direct = 1;
+    std::vector<QuoteToolButton> tools;
 };

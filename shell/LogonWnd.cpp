@@ -10,6 +10,7 @@
 #include "platform/win/FileIo.h"
 #include "platform/win/Message.h"
 #include "platform/win/WideText.h"
+#include "shell/ConfigSets.h"
 #include "shell/QXAppFrame.h"
 #include "shell/RegisterVerifyFrame.h"
 #include "shell/WndManager.h"
@@ -270,29 +271,8 @@ void CLogonWnd::HandleConfigReply(CDataSet** sets, int count)
 {
     CAppData* app = CAppData::Instance();
     state = DONE;
-    int allGood = 1;
-    for (int i = 0; i < count; ++i) {
-        CDataSet* set = sets[i];
-        if (set->IsError() || set->GetRowCount() == 0) {
-            allGood = 0;
-            continue;
-        }
-        const char* file = nullptr;
-        if (StrEqualNoCase(set->GetName(), "sys.menu") == 0)
-            file = "Menus";
-        else if (StrEqualNoCase(set->GetName(), "sys.conf") == 0)
-            file = "config";
-        if (file == nullptr)
-            continue;
-        BYTE* bytes = nullptr;
-        DWORD size = set->Serialize(&bytes);
-        // A file that could not be written is as good as a missing set.
-        if (bytes == nullptr || size == 0 || !app->WriteDataFile(file, bytes, size))
-            allGood = 0;
-        free(bytes);
-    }
-    if (!allGood && DataFileExists(u"Menus.dat") && DataFileExists(u"config.dat"))
-        allGood = 1;
+    // Files from an earlier configuration still serve when this one did not arrive whole.
+    bool allGood = StoreConfigSets(sets, count) || (DataFileExists(u"Menus.dat") && DataFileExists(u"config.dat"));
     if (allGood) {
         app->FixVersion();
     } else {

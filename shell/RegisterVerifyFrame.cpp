@@ -7,6 +7,7 @@
 #include "platform/ui/MzDialogs.h"
 #include "platform/win/Message.h"
 #include "platform/win/WideText.h"
+#include "shell/ConfigSets.h"
 #include "shell/QXAppFrame.h"
 #include "shell/SendSmsWnd.h"
 #include "shell/WndManager.h"
@@ -257,27 +258,7 @@ void CRegisterVerifyFrame::OnReply(const BYTE* data, int length, int)
             PostMessage(WM_DEFERRED_STEP, STEP_MAIN_FRAME, 0);
         }
     } else if (signUpState == CONFIG_SENT) {
-        bool failed = false;
-        for (int i = 0; i < count; ++i) {
-            CDataSet* set = sets[i];
-            if (set->IsError()) {
-                failed = true;
-                continue;
-            }
-            const char* file = nullptr;
-            if (StrEqualNoCase(set->GetName(), "sys.menu") == 0)
-                file = "Menus";
-            else if (StrEqualNoCase(set->GetName(), "sys.conf") == 0)
-                file = "config";
-            if (file == nullptr)
-                continue;
-            BYTE* bytes = nullptr;
-            DWORD size = set->Serialize(&bytes);
-            if (bytes == nullptr || !app->WriteDataFile(file, bytes, size))
-                failed = true; // a file not written is not a configuration received
-            free(bytes);
-        }
-        if (failed) {
+        if (!StoreConfigSets(sets, count)) {
             app->ShowMessage(WideToAnsiString(u"取配置信息错误").c_str(), m_hWnd, 0);
             signUpState = IDLE;
         } else {

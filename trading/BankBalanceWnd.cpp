@@ -9,7 +9,7 @@
 
 #include <cstring>
 
-CBankBalanceWnd::CBankBalanceWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(title, ownerWnd)
+CBankBalanceWnd::CBankBalanceWnd(LPCWSTR title, HWND ownerWnd) : CBankFormWnd(title, ownerWnd)
 {
     actionLabel = u"查询";
 }
@@ -23,34 +23,20 @@ LPCWSTR CBankBalanceWnd::GetMzClassName()
 
 void CBankBalanceWnd::CreateControls()
 {
-    bankButton = rows.AddChoice(u"银行", u"正在获取银行列表", ID_BANK);
+    AddBankRow(ID_BANK);
     passwordEdit = rows.AddEdit(u"银行密码", SIP_KIND_NUMBER, 12, true);
     balanceText = rows.AddText(u"银行余额", u"");
     passwordEdit->SetID(ID_PASSWORD);
 }
 
-RECT CBankBalanceWnd::GetPanelRect()
+bool CBankBalanceWnd::CanPickBank() const
 {
-    return rows.GetPanelRect();
+    return !asking;
 }
 
-void CBankBalanceWnd::SelectBank(int index)
+void CBankBalanceWnd::OnBankSelected()
 {
-    if (index < 0 || index >= (int)banks.size())
-        return;
-    bankIndex = index;
-    bankButton->SetText(BankLabel(banks[(size_t)index]).c_str());
     balanceText->SetText(u"");
-}
-
-void CBankBalanceWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    if (LOWORD(wParam) == ID_BANK) {
-        if (!asking)
-            SelectBank(PickBank(m_hWnd, banks));
-        return;
-    }
-    CFundBaseWnd::OnMzCommand(wParam, lParam);
 }
 
 int CBankBalanceWnd::BuildRequest(char* part, int capacity, const char*)
@@ -100,11 +86,7 @@ void CBankBalanceWnd::OnReply(const BYTE* data, int length, int transportFailed)
     if (set == nullptr)
         return;
     if (!balance) {
-        banks = ReadBankAccounts(set);
-        if (banks.empty())
-            bankButton->SetText(u"没有签约银行");
-        else
-            SelectBank(0);
+        TakeBankList(set);
         return;
     }
     if (set == nullptr || set->GetRowCount() < 1)

@@ -1,11 +1,9 @@
 // CBankBalanceWnd: the balance of a bank account ("bankbalance"): bank and bank password, then the balance.
 #pragma once
 
-#include "shell/FundBaseWnd.h"
-#include "trading/BankAccounts.h"
-#include "trading/FormRows.h"
+#include "trading/BankFormWnd.h"
 
-class CBankBalanceWnd : public CFundBaseWnd {
+class CBankBalanceWnd : public CBankFormWnd {
 public:
     static constexpr int ID_BANK = 360;
     static constexpr int ID_PASSWORD = 361;
@@ -14,24 +12,20 @@ public:
     ~CBankBalanceWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
 
-    void SelectBank(int index);
-    int GetBankCount() const { return (int)banks.size(); }
     UiLineEdit* GetPasswordEdit() const { return passwordEdit; }
     LPCWSTR GetBalanceText() const { return balanceText != nullptr ? balanceText->GetText() : u""; }
 
+protected:
+    bool CanPickBank() const override;
+    void OnBankSelected() override;
+
 private:
-    CFormRows rows{this};
-    std::vector<BankAccount> banks;
-    UiPushButton* bankButton = nullptr;
     UiLineEdit* passwordEdit = nullptr;
     UiStatic* balanceText = nullptr;
-    int bankIndex = -1;
     bool asking = false; // the balance is asked for (else the bank list)
 };

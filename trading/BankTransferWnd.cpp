@@ -25,7 +25,7 @@ const WCHAR* PasswordLabel(int direction)
 
 } // namespace
 
-CBankTransferWnd::CBankTransferWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(title, ownerWnd)
+CBankTransferWnd::CBankTransferWnd(LPCWSTR title, HWND ownerWnd) : CBankFormWnd(title, ownerWnd)
 {
     actionLabel = u"转账";
 }
@@ -39,25 +39,14 @@ LPCWSTR CBankTransferWnd::GetMzClassName()
 
 void CBankTransferWnd::CreateControls()
 {
-    bankButton = rows.AddChoice(u"银行", u"正在获取银行列表", ID_BANK);
-    directionButton = rows.AddChoice(u"转账方向", DirectionText(direction), ID_DIRECTION);
+    AddBankRow(ID_BANK);
+    directionButton = rows.AddChoice(u"转账方向", DirectionText(direction), ID_DIRECTION, [this] {
+        SelectDirection(direction == BANK_TO_SECURITIES ? SECURITIES_TO_BANK : BANK_TO_SECURITIES);
+    });
     amountEdit = rows.AddNumberEdit(u"转账金额", 12);
     passwordEdit = rows.AddEdit(PasswordLabel(direction), SIP_KIND_NUMBER, 12, true);
     amountEdit->SetID(ID_AMOUNT);
     passwordEdit->SetID(ID_PASSWORD);
-}
-
-RECT CBankTransferWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
-}
-
-void CBankTransferWnd::SelectBank(int index)
-{
-    if (index < 0 || index >= (int)banks.size())
-        return;
-    bankIndex = index;
-    bankButton->SetText(BankLabel(banks[(size_t)index]).c_str());
 }
 
 void CBankTransferWnd::SelectDirection(int value)
@@ -69,19 +58,6 @@ void CBankTransferWnd::SelectDirection(int value)
     direction = value;
     directionButton->SetText(DirectionText(direction));
     rows.SetLabel(3, PasswordLabel(direction));
-}
-
-void CBankTransferWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    if (LOWORD(wParam) == ID_BANK) {
-        SelectBank(PickBank(m_hWnd, banks));
-        return;
-    }
-    if (LOWORD(wParam) == ID_DIRECTION) {
-        SelectDirection(direction == BANK_TO_SECURITIES ? SECURITIES_TO_BANK : BANK_TO_SECURITIES);
-        return;
-    }
-    CFundBaseWnd::OnMzCommand(wParam, lParam);
 }
 
 int CBankTransferWnd::BuildRequest(char* part, int capacity, const char*)
@@ -96,12 +72,7 @@ void CBankTransferWnd::OnReply(const BYTE* data, int length, int transportFailed
     CDataSet* set = FirstSetOrTell(reply, data, length, transportFailed, m_hWnd, u"银行列表获取失败，请稍后再试！");
     if (set == nullptr)
         return;
-    banks = ReadBankAccounts(set);
-    if (banks.empty()) {
-        bankButton->SetText(u"没有签约银行");
-        return;
-    }
-    SelectBank(0);
+    TakeBankList(set);
 }
 
 void CBankTransferWnd::OnActionButton()

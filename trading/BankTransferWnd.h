@@ -3,11 +3,9 @@
 // transfer goes through the confirmation window, once.
 #pragma once
 
-#include "shell/FundBaseWnd.h"
-#include "trading/BankAccounts.h"
-#include "trading/FormRows.h"
+#include "trading/BankFormWnd.h"
 
-class CBankTransferWnd : public CFundBaseWnd {
+class CBankTransferWnd : public CBankFormWnd {
 public:
     static constexpr int ID_BANK = 350;
     static constexpr int ID_DIRECTION = 351;
@@ -20,28 +18,20 @@ public:
     ~CBankTransferWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
 
-    void SelectBank(int index);
     void SelectDirection(int direction);
-    int GetBankCount() const { return (int)banks.size(); }
     UiLineEdit* GetAmountEdit() const { return amountEdit; }
     UiLineEdit* GetPasswordEdit() const { return passwordEdit; }
     const std::string& GetLastSerial() const { return lastSerial; }
 
 private:
-    CFormRows rows{this};
-    std::vector<BankAccount> banks;
-    UiPushButton* bankButton = nullptr;
     UiPushButton* directionButton = nullptr;
     UiLineEdit* amountEdit = nullptr;
     UiLineEdit* passwordEdit = nullptr;
-    int bankIndex = -1;
     int direction = BANK_TO_SECURITIES;
     std::string lastSerial;
 };

@@ -14,7 +14,7 @@ const WCHAR* KindText(int kind)
 } // namespace
 
 CDateRangeWnd::CDateRangeWnd(LPCWSTR title, HWND ownerWnd, const std::string& start, const std::string& end, int kind)
-    : CFundBaseWnd(title, ownerWnd), start(start), end(end), kind(kind)
+    : CFormWnd(title, ownerWnd), start(start), end(end), kind(kind)
 {
     actionLabel = u"查询";
 }
@@ -29,24 +29,12 @@ void CDateRangeWnd::CreateControls()
     startEdit = rows.AddEdit(u"起始日期", SIP_KIND_NUMBER, 8);
     endEdit = rows.AddEdit(u"终止日期", SIP_KIND_NUMBER, 8);
     if (kind != NO_KIND)
-        kindButton = rows.AddChoice(u"查询类别", KindText(kind), ID_KIND);
+        kindButton = rows.AddChoice(u"查询类别", KindText(kind), ID_KIND, [this] {
+            kind = kind == 1 ? 0 : 1;
+            kindButton->SetText(KindText(kind));
+        });
     startEdit->SetText(WideFromGb(start.c_str()).c_str());
     endEdit->SetText(WideFromGb(end.c_str()).c_str());
-}
-
-RECT CDateRangeWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
-}
-
-void CDateRangeWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    if (LOWORD(wParam) == ID_KIND && kindButton != nullptr) {
-        kind = kind == 1 ? 0 : 1;
-        kindButton->SetText(KindText(kind));
-        return;
-    }
-    CFundBaseWnd::OnMzCommand(wParam, lParam);
 }
 
 void CDateRangeWnd::OnActionButton()

@@ -2,12 +2,11 @@
 // orders are wanted. Run by the history window, which deletes it.
 #pragma once
 
-#include "shell/FundBaseWnd.h"
-#include "trading/FormRows.h"
+#include "trading/FormWnd.h"
 
 #include <string>
 
-class CDateRangeWnd : public CFundBaseWnd {
+class CDateRangeWnd : public CFormWnd {
 public:
     static constexpr int ID_KIND = 340;
     static constexpr int NO_KIND = -1;
@@ -18,8 +17,6 @@ public:
     LPCWSTR GetMzClassName() override;
     void CreateControls() override;
     void OnActionButton() override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
-    RECT GetPanelRect() override;
 
     bool IsPicked() const { return picked; }
     const std::string& GetStart() const { return start; }
@@ -29,7 +26,6 @@ public:
     UiLineEdit* GetEndEdit() const { return endEdit; }
 
 private:
-    CFormRows rows{this};
     UiLineEdit* startEdit = nullptr;
     UiLineEdit* endEdit = nullptr;
     UiPushButton* kindButton = nullptr;

@@ -101,8 +101,10 @@ void CFormRows::SetLabel(int row, LPCWSTR label)
         labels[(size_t)row]->SetText(label);
 }
 
-UiPushButton* CFormRows::AddChoice(LPCWSTR label, LPCWSTR choice, int id)
+UiPushButton* CFormRows::AddChoice(LPCWSTR label, LPCWSTR choice, int id, std::function<void()> tap)
 {
+    if (tap)
+        SetTap(id, std::move(tap));
     int row = AddLabel(label);
     RECT r;
     form->GetRowRect(&r, 1, row);
@@ -115,6 +117,20 @@ UiPushButton* CFormRows::AddChoice(LPCWSTR label, LPCWSTR choice, int id)
     button->SetTextSize(FORM_TEXT_SIZE);
     form->GetContentPanel().AddChild(button);
     return button;
+}
+
+void CFormRows::SetTap(int id, std::function<void()> tap)
+{
+    taps[id] = std::move(tap);
+}
+
+bool CFormRows::Tap(int id)
+{
+    auto found = taps.find(id);
+    if (found == taps.end() || !found->second)
+        return false;
+    found->second();
+    return true;
 }
 
 RECT CFormRows::GetPanelRect() const

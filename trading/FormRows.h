@@ -8,6 +8,8 @@
 #include "platform/ui/UiStatic.h"
 #include "shell/MatchEdit.h"
 
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,8 +42,13 @@ public:
     UiLineEdit* AddEdit(LPCWSTR label, int sip, int maxChars, bool password = false, UiLineEdit* own = nullptr);
     // A row whose value is a number typed on the number pad (a CNumberEdit).
     CNumberEdit* AddNumberEdit(LPCWSTR label, int maxChars);
-    // A row whose value is picked from a list: a button showing the choice; a tap notifies the form with id.
-    UiPushButton* AddChoice(LPCWSTR label, LPCWSTR choice, int id);
+    // A row whose value is picked from a list: a button showing the choice; a tap notifies the form with id and
+    // runs tap, when there is one (CFormWnd asks Tap).
+    UiPushButton* AddChoice(LPCWSTR label, LPCWSTR choice, int id, std::function<void()> tap = nullptr);
+    // What a tap on control id runs (a button the form placed in a row itself); replaces what was set.
+    void SetTap(int id, std::function<void()> tap);
+    // Runs what a tap on control id runs; false when nothing is set for it.
+    bool Tap(int id);
     // A label alone in the left column of a new row (the form places its own value control); returns the row.
     int AddLabel(LPCWSTR label);
     int GetCount() const { return count; }
@@ -62,6 +69,7 @@ private:
     std::vector<std::unique_ptr<UiPushButton>> buttons;
     std::vector<UiLineEdit*> passwords;
     std::vector<UiStatic*> labels; // by row
+    std::map<int, std::function<void()>> taps;
 };
 
 // A copy of a password edit's text in GB2312 that overwrites itself when it goes.

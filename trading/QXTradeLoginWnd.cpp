@@ -21,7 +21,7 @@ const WCHAR* const ACCOUNT_TYPES[2] = {u"资金账号", u"股东账号"};
 
 } // namespace
 
-CQXTradeLoginWnd::CQXTradeLoginWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(title, ownerWnd)
+CQXTradeLoginWnd::CQXTradeLoginWnd(LPCWSTR title, HWND ownerWnd) : CFormWnd(title, ownerWnd)
 {
     wndType = WND_TYPE_TRADE_LOGIN;
     actionLabel = u"登录";
@@ -63,11 +63,6 @@ void CQXTradeLoginWnd::CreateControls()
     const char* account = app->GetConfig("Trade_ZJZH");
     if (saveAccount && account != nullptr)
         accountEdit->SetText(WideFromGb(account).c_str());
-}
-
-RECT CQXTradeLoginWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
 }
 
 void CQXTradeLoginWnd::SelectBranch(int index)
@@ -129,7 +124,7 @@ void CQXTradeLoginWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
     // The bar stays until the answer is in: the log-in's answer belongs to this window.
     if (loggingIn)
         return;
-    CFundBaseWnd::OnMzCommand(wParam, lParam);
+    CFormWnd::OnMzCommand(wParam, lParam);
 }
 
 void CQXTradeLoginWnd::OnActionButton()
@@ -237,7 +232,7 @@ void CQXTradeLoginWnd::StoreLogIn(CReplyRecordSet& reply)
 void CQXTradeLoginWnd::EndWnd(int result)
 {
     passwordEdit->WipeText();
-    CFundBaseWnd::EndWnd(result);
+    CFormWnd::EndWnd(result);
     if (loggedIn && owner != nullptr) {
         loggedIn = false; // once
         ::PostMessage(owner, WM_TRADE_LOGIN_DONE, 0, (LPARAM)pendingAction);
@@ -248,5 +243,5 @@ LRESULT CQXTradeLoginWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (notices.Handle(message, wParam, m_hWnd))
         return 1;
-    return CFundBaseWnd::WindowProc(message, wParam, lParam);
+    return CFormWnd::WindowProc(message, wParam, lParam);
 }

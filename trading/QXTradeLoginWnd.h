@@ -4,15 +4,14 @@
 // owner (WM_TRADE_LOGIN_DONE, lParam = the action).
 #pragma once
 
-#include "shell/FundBaseWnd.h"
 #include "trading/BranchOffices.h"
-#include "trading/FormRows.h"
+#include "trading/FormWnd.h"
 #include "trading/TradeText.h"
 
 #include <string>
 #include <vector>
 
-class CQXTradeLoginWnd : public CFundBaseWnd {
+class CQXTradeLoginWnd : public CFormWnd {
 public:
     static constexpr int ID_BRANCH = 320;
     static constexpr int ID_ACCOUNT_TYPE = 321;
@@ -27,7 +26,6 @@ public:
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
     void EndWnd(int result) override;
@@ -51,7 +49,6 @@ private:
     void PickAccountType();
     void StoreLogIn(class CReplyRecordSet& reply);
 
-    CFormRows rows{this};
     std::vector<BranchOffice> offices;
     std::vector<std::u16string> officeNames;
     UiPushButton* branchButton = nullptr;

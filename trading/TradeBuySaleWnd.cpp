@@ -35,7 +35,7 @@ const char* Field(CDataSet* set, const char* name)
 
 } // namespace
 
-CTradeBuySaleWnd::CTradeBuySaleWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(title, ownerWnd)
+CTradeBuySaleWnd::CTradeBuySaleWnd(LPCWSTR title, HWND ownerWnd) : CFormWnd(title, ownerWnd)
 {
     rowPitch = FORM_ROW_PITCH;
     actionLabel = u"买入";
@@ -77,14 +77,9 @@ void CTradeBuySaleWnd::CreateControls()
     ClearStock();
 }
 
-RECT CTradeBuySaleWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
-}
-
 int CTradeBuySaleWnd::OnInitParam(int id, const char* info, const char* params)
 {
-    int r = CFundBaseWnd::OnInitParam(id, info, params);
+    int r = CFormWnd::OnInitParam(id, info, params);
     if (params == nullptr || params[0] == 0)
         return r;
     std::string mmlb = Param(params, "MMLB");
@@ -143,13 +138,13 @@ void CTradeBuySaleWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
         }
         return;
     }
-    CFundBaseWnd::OnMzCommand(wParam, lParam);
+    CFormWnd::OnMzCommand(wParam, lParam);
 }
 
 void CTradeBuySaleWnd::OnActive()
 {
     if (!firstActivation) {
-        CFundBaseWnd::OnActive();
+        CFormWnd::OnActive();
         return;
     }
     // The opener's own request (a quote table refreshing as the log-in closes) may still hold the shared worker:
@@ -157,7 +152,7 @@ void CTradeBuySaleWnd::OnActive()
     firstActivation = 0;
     if (worker == nullptr)
         worker = CAppData::Instance()->GetConnection();
-    CFundBaseWnd::OnActive();
+    CFormWnd::OnActive();
     LookUp();
 }
 

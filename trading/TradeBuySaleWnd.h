@@ -5,15 +5,14 @@
 // the server's refusal is shown. A new share's subscription shows no book and confirms as "申购".
 #pragma once
 
-#include "shell/FundBaseWnd.h"
-#include "trading/FormRows.h"
+#include "trading/FormWnd.h"
 #include "trading/OrderCheck.h"
 
 #include <string>
 
 class CDataSet;
 
-class CTradeBuySaleWnd : public CFundBaseWnd {
+class CTradeBuySaleWnd : public CFormWnd {
 public:
     static constexpr int ID_CODE_EDIT = 310;
     static constexpr int ID_PRICE_EDIT = 311;
@@ -28,7 +27,6 @@ public:
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
     void OnActive() override;
@@ -69,7 +67,6 @@ private:
     void Submit(double price, long long quantity);
 
     CNumberEdit codeEdit;
-    CFormRows rows{this};
     UiLineEdit* priceEdit = nullptr;
     UiLineEdit* quantityEdit = nullptr;
     UiStatic* nameText = nullptr;

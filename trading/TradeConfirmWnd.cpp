@@ -19,7 +19,7 @@ constexpr int CONFIRM_ROW_PITCH = 64;
 
 } // namespace
 
-CTradeConfirmWnd::CTradeConfirmWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(title, ownerWnd)
+CTradeConfirmWnd::CTradeConfirmWnd(LPCWSTR title, HWND ownerWnd) : CFormWnd(title, ownerWnd)
 {
     rowPitch = CONFIRM_ROW_PITCH;
     keep = 0;
@@ -50,11 +50,6 @@ void CTradeConfirmWnd::CreateControls()
 {
     for (const auto& line : lines)
         rows.AddText(line.first.c_str(), line.second.c_str());
-}
-
-RECT CTradeConfirmWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
 }
 
 int CTradeConfirmWnd::RunModal()
@@ -123,7 +118,7 @@ void CTradeConfirmWnd::Finish(int result)
 void CTradeConfirmWnd::OnSwipeRight()
 {
     if (!submitting && !finished)
-        CFundBaseWnd::OnSwipeRight();
+        CFormWnd::OnSwipeRight();
 }
 
 LRESULT CTradeConfirmWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -135,5 +130,5 @@ LRESULT CTradeConfirmWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 1;
     if (submitting && message == MZ_WM_COMMAND && LOWORD(wParam) == ID_COMMAND_BAR)
         return 1;
-    return CFundBaseWnd::WindowProc(message, wParam, lParam);
+    return CFormWnd::WindowProc(message, wParam, lParam);
 }

@@ -4,15 +4,14 @@
 // how it went.
 #pragma once
 
-#include "shell/FundBaseWnd.h"
-#include "trading/FormRows.h"
+#include "trading/FormWnd.h"
 #include "trading/TradeText.h"
 
 #include <string>
 #include <utility>
 #include <vector>
 
-class CTradeConfirmWnd : public CFundBaseWnd {
+class CTradeConfirmWnd : public CFormWnd {
 public:
     // GetOutcome after the modal ShowWnd.
     enum Outcome {
@@ -29,7 +28,6 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
     void OnSwipeRight() override;
@@ -60,7 +58,6 @@ private:
     void Finish(int result);
 
     CDeferredNotices notices;
-    CFormRows rows{this};
     std::vector<std::pair<std::u16string, std::u16string>> lines;
     std::string request;
     std::string orderField = "wtbh";

@@ -10,7 +10,7 @@
 
 #include <cstring>
 
-CTradePasswordWnd::CTradePasswordWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(title, ownerWnd)
+CTradePasswordWnd::CTradePasswordWnd(LPCWSTR title, HWND ownerWnd) : CFormWnd(title, ownerWnd)
 {
     actionLabel = u"修改";
 }
@@ -30,11 +30,6 @@ void CTradePasswordWnd::CreateControls()
     oldEdit->SetID(ID_OLD);
     newEdit->SetID(ID_NEW);
     repeatEdit->SetID(ID_REPEAT);
-}
-
-RECT CTradePasswordWnd::GetPanelRect()
-{
-    return rows.GetPanelRect();
 }
 
 void CTradePasswordWnd::OnActionButton()
@@ -110,7 +105,7 @@ void CTradePasswordWnd::OnReply(const BYTE* data, int length, int transportFaile
 void CTradePasswordWnd::OnSwipeRight()
 {
     if (!submitting)
-        CFundBaseWnd::OnSwipeRight();
+        CFormWnd::OnSwipeRight();
 }
 
 LRESULT CTradePasswordWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -120,5 +115,5 @@ LRESULT CTradePasswordWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
     // While the change is under way its answer belongs to this window.
     if (submitting && (message == WM_CAPTION_HOME || message == WM_CAPTION_TRADE))
         return 1;
-    return CFundBaseWnd::WindowProc(message, wParam, lParam);
+    return CFormWnd::WindowProc(message, wParam, lParam);
 }

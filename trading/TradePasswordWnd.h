@@ -2,11 +2,10 @@
 // here, sent once; every field shows dots and is wiped once the change has gone out.
 #pragma once
 
-#include "shell/FundBaseWnd.h"
-#include "trading/FormRows.h"
+#include "trading/FormWnd.h"
 #include "trading/TradeText.h"
 
-class CTradePasswordWnd : public CFundBaseWnd {
+class CTradePasswordWnd : public CFormWnd {
 public:
     static constexpr int PASSWORD_LENGTH = 6;
     static constexpr int ID_OLD = 380;
@@ -20,7 +19,6 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
     void OnSwipeRight() override;
@@ -31,7 +29,6 @@ public:
     bool IsSubmitting() const { return submitting; }
 
 private:
-    CFormRows rows{this};
     UiLineEdit* oldEdit = nullptr;
     UiLineEdit* newEdit = nullptr;
     UiLineEdit* repeatEdit = nullptr;

@@ -23,7 +23,7 @@ std::string Text(CDataSet* set, const char* field)
 
 } // namespace
 
-CWarrantWnd::CWarrantWnd(LPCWSTR title, HWND ownerWnd) : CFundBaseWnd(title, ownerWnd)
+CWarrantWnd::CWarrantWnd(LPCWSTR title, HWND ownerWnd) : CFormWnd(title, ownerWnd)
 {
     actionLabel = u"行权";
     rowPitch = 64;
@@ -38,7 +38,7 @@ LPCWSTR CWarrantWnd::GetMzClassName()
 
 void CWarrantWnd::CreateControls()
 {
-    warrantButton = rows.AddChoice(u"权证", u"正在获取权证列表", ID_WARRANT);
+    warrantButton = rows.AddChoice(u"权证", u"正在获取权证列表", ID_WARRANT, [this] { PickWarrant(); });
     underlyingText = rows.AddText(u"标的证券", u"");
     priceText = rows.AddText(u"行权价格", u"");
     ratioText = rows.AddText(u"行权比例", u"");
@@ -47,9 +47,16 @@ void CWarrantWnd::CreateControls()
     quantityEdit = rows.AddNumberEdit(u"行权数量", 9);
 }
 
-RECT CWarrantWnd::GetPanelRect()
+void CWarrantWnd::PickWarrant()
 {
-    return rows.GetPanelRect();
+    std::vector<std::u16string> labels;
+    for (const Warrant& w : warrants)
+        labels.push_back(WideFromGb((w.code + " " + w.name).c_str()));
+    std::vector<PopMenuChoice> choices;
+    for (size_t i = 0; i < labels.size(); ++i)
+        choices.push_back({(int)i + 1, labels[i].c_str()});
+    if (!choices.empty())
+        SelectWarrant(CPopMenuWnd::RunChoices(m_hWnd, choices.data(), (int)choices.size()) - 1);
 }
 
 void CWarrantWnd::SelectWarrant(int index)
@@ -65,22 +72,6 @@ void CWarrantWnd::SelectWarrant(int index)
     periodText->SetText(WideFromGb(w.period.c_str()).c_str());
     heldText->SetText(WideFromGb(w.held.c_str()).c_str());
     quantityEdit->SetText(u"");
-}
-
-void CWarrantWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
-{
-    if (LOWORD(wParam) == ID_WARRANT) {
-        std::vector<std::u16string> labels;
-        for (const Warrant& w : warrants)
-            labels.push_back(WideFromGb((w.code + " " + w.name).c_str()));
-        std::vector<PopMenuChoice> choices;
-        for (size_t i = 0; i < labels.size(); ++i)
-            choices.push_back({(int)i + 1, labels[i].c_str()});
-        if (!choices.empty())
-            SelectWarrant(CPopMenuWnd::RunChoices(m_hWnd, choices.data(), (int)choices.size()) - 1);
-        return;
-    }
-    CFundBaseWnd::OnMzCommand(wParam, lParam);
 }
 
 int CWarrantWnd::BuildRequest(char* part, int capacity, const char*)

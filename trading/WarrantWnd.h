@@ -2,13 +2,12 @@
 // price, ratio, period and the quantity held, and the quantity to exercise, sent through the confirmation.
 #pragma once
 
-#include "shell/FundBaseWnd.h"
-#include "trading/FormRows.h"
+#include "trading/FormWnd.h"
 
 #include <string>
 #include <vector>
 
-class CWarrantWnd : public CFundBaseWnd {
+class CWarrantWnd : public CFormWnd {
 public:
     static constexpr int ID_WARRANT = 370;
 
@@ -20,10 +19,8 @@ public:
     ~CWarrantWnd() override;
 
     LPCWSTR GetMzClassName() override;
-    void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     void CreateControls() override;
     void OnActionButton() override;
-    RECT GetPanelRect() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
 
@@ -33,7 +30,8 @@ public:
     LPCWSTR GetHeldText() const { return heldText != nullptr ? heldText->GetText() : u""; }
 
 private:
-    CFormRows rows{this};
+    void PickWarrant();
+
     std::vector<Warrant> warrants;
     UiPushButton* warrantButton = nullptr;
     UiStatic* underlyingText = nullptr;

@@ -258,6 +258,19 @@ bool KeyExists(const Store& store, const std::string& path)
     return IsRootPath(Lower(path)) || store.count(Lower(path)) != 0;
 }
 
+// The path of an open key and the store as it is now (under the lock). ERROR_INVALID_HANDLE for a handle that is
+// not open; with mustExist, ERROR_KEY_DELETED for a key deleted since it was opened.
+LONG ReadOpenKey(HKEY key, bool mustExist, std::string* path, Store* store)
+{
+    *path = PathOfHandle(key);
+    if (path->empty())
+        return ERROR_INVALID_HANDLE;
+    *store = LoadStore();
+    if (mustExist && !KeyExists(*store, *path))
+        return ERROR_KEY_DELETED;
+    return ERROR_SUCCESS;
+}
+
 HKEY NewHandle(const std::string& path)
 {
     uintptr_t handle = nextHandle++;
@@ -273,12 +286,10 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, voi
     if (result == nullptr)
         return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> hold(registryLock);
-    std::string base = PathOfHandle(key);
-    if (base.empty())
-        return ERROR_INVALID_HANDLE;
-    Store store = LoadStore();
-    if (!KeyExists(store, base))
-        return ERROR_KEY_DELETED;
+    std::string base;
+    Store store;
+    if (LONG error = ReadOpenKey(key, true, &base, &store))
+        return error;
     std::string path = Join(store.count(Lower(base)) ? store[Lower(base)].path : base, subKey);
     bool created = false;
     // Every missing key on the way is created, as the real call does.
@@ -309,10 +320,10 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM, PHKEY result)
     if (result == nullptr)
         return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> hold(registryLock);
-    std::string base = PathOfHandle(key);
-    if (base.empty())
-        return ERROR_INVALID_HANDLE;
-    Store store = LoadStore();
+    std::string base;
+    Store store;
+    if (LONG error = ReadOpenKey(key, false, &base, &store))
+        return error;
     std::string path = Join(base, subKey);
     if (!KeyExists(store, path))
         return ERROR_FILE_NOT_FOUND;
@@ -325,12 +336,10 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE
     if (data != nullptr && dataSize == nullptr)
         return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> hold(registryLock);
-    std::string path = PathOfHandle(key);
-    if (path.empty())
-        return ERROR_INVALID_HANDLE;
-    Store store = LoadStore();
-    if (!KeyExists(store, path))
-        return ERROR_KEY_DELETED;
+    std::string path;
+    Store store;
+    if (LONG error = ReadOpenKey(key, true, &path, &store))
+        return error;
     auto keyIt = store.find(Lower(path));
     if (keyIt == store.end())
         return ERROR_FILE_NOT_FOUND;
@@ -385,10 +394,10 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* 
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName)
 {
     std::lock_guard<std::mutex> hold(registryLock);
-    std::string path = PathOfHandle(key);
-    if (path.empty())
-        return ERROR_INVALID_HANDLE;
-    Store store = LoadStore();
+    std::string path;
+    Store store;
+    if (LONG error = ReadOpenKey(key, false, &path, &store))
+        return error;
     auto keyIt = store.find(Lower(path));
     if (keyIt == store.end())
         return IsRootPath(Lower(path)) ? (LONG)ERROR_FILE_NOT_FOUND : (LONG)ERROR_KEY_DELETED;

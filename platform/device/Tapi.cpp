@@ -83,6 +83,23 @@ bool KnownApp(HLINEAPP app)
     return apps.count((uintptr_t)app) != 0;
 }
 
+// Device deviceId of the app (under the lock): 0 with *device set, else the error for the handle or the number.
+LONG FindDevice(HLINEAPP lineApp, DWORD deviceId, const LineDevice** device)
+{
+    if (!KnownApp(lineApp))
+        return (LONG)LINEERR_INVALAPPHANDLE;
+    const std::vector<LineDevice>& devices = apps[(uintptr_t)lineApp];
+    if (deviceId >= devices.size())
+        return (LONG)LINEERR_BADDEVICEID;
+    *device = &devices[deviceId];
+    return 0;
+}
+
+bool SupportedApiVersion(DWORD apiVersion)
+{
+    return apiVersion >= TAPI_LOWEST_API_VERSION && apiVersion <= TAPI_CURRENT_API_VERSION;
+}
+
 } // namespace
 
 LONG lineInitializeEx(LPHLINEAPP lineApp, HINSTANCE, LINECALLBACK, LPCWSTR, LPDWORD deviceCount,
@@ -122,10 +139,9 @@ LONG lineNegotiateAPIVersion(HLINEAPP lineApp, DWORD deviceId, DWORD apiLowVersi
                              LPDWORD apiVersion, LPLINEEXTENSIONID extensionId)
 {
     std::lock_guard<std::mutex> hold(tapiLock);
-    if (!KnownApp(lineApp))
-        return (LONG)LINEERR_INVALAPPHANDLE;
-    if (deviceId >= apps[(uintptr_t)lineApp].size())
-        return (LONG)LINEERR_BADDEVICEID;
+    const LineDevice* device = nullptr;
+    if (LONG error = FindDevice(lineApp, deviceId, &device))
+        return error;
     if (apiVersion == nullptr)
         return (LONG)LINEERR_INVALPOINTER;
     if (apiLowVersion > TAPI_CURRENT_API_VERSION || apiHighVersion < TAPI_LOWEST_API_VERSION ||
@@ -140,18 +156,16 @@ LONG lineNegotiateAPIVersion(HLINEAPP lineApp, DWORD deviceId, DWORD apiLowVersi
 LONG lineGetDevCaps(HLINEAPP lineApp, DWORD deviceId, DWORD apiVersion, DWORD, LPLINEDEVCAPS caps)
 {
     std::lock_guard<std::mutex> hold(tapiLock);
-    if (!KnownApp(lineApp))
-        return (LONG)LINEERR_INVALAPPHANDLE;
-    const std::vector<LineDevice>& devices = apps[(uintptr_t)lineApp];
-    if (deviceId >= devices.size())
-        return (LONG)LINEERR_BADDEVICEID;
-    if (apiVersion < TAPI_LOWEST_API_VERSION || apiVersion > TAPI_CURRENT_API_VERSION)
+    const LineDevice* found = nullptr;
+    if (LONG error = FindDevice(lineApp, deviceId, &found))
+        return error;
+    if (!SupportedApiVersion(apiVersion))
         return (LONG)LINEERR_INCOMPATIBLEAPIVERSION;
     if (caps == nullptr)
         return (LONG)LINEERR_INVALPOINTER;
     if (caps->dwTotalSize < sizeof(LINEDEVCAPS))
         return (LONG)LINEERR_STRUCTURETOOSMALL;
-    const LineDevice& device = devices[deviceId];
+    const LineDevice& device = *found;
     DWORD total = caps->dwTotalSize;
     memset((BYTE*)caps + sizeof(DWORD), 0, sizeof(LINEDEVCAPS) - sizeof(DWORD));
     RecordWriter writer((BYTE*)caps, total, sizeof(LINEDEVCAPS));
@@ -171,14 +185,12 @@ LONG lineOpen(HLINEAPP lineApp, DWORD deviceId, LPHLINE line, DWORD apiVersion, 
               DWORD privileges, DWORD mediaModes, LPLINECALLPARAMS)
 {
     std::lock_guard<std::mutex> hold(tapiLock);
-    if (!KnownApp(lineApp))
-        return (LONG)LINEERR_INVALAPPHANDLE;
-    const std::vector<LineDevice>& devices = apps[(uintptr_t)lineApp];
-    if (deviceId >= devices.size())
-        return (LONG)LINEERR_BADDEVICEID;
+    const LineDevice* device = nullptr;
+    if (LONG error = FindDevice(lineApp, deviceId, &device))
+        return error;
     if (line == nullptr)
         return (LONG)LINEERR_INVALPOINTER;
-    if (apiVersion < TAPI_LOWEST_API_VERSION || apiVersion > TAPI_CURRENT_API_VERSION)
+    if (!SupportedApiVersion(apiVersion))
         return (LONG)LINEERR_INCOMPATIBLEAPIVERSION;
     if (privileges != LINECALLPRIVILEGE_NONE && privileges != LINECALLPRIVILEGE_MONITOR &&
         privileges != LINECALLPRIVILEGE_OWNER)
@@ -186,7 +198,7 @@ LONG lineOpen(HLINEAPP lineApp, DWORD deviceId, LPHLINE line, DWORD apiVersion, 
     if ((privileges & LINECALLPRIVILEGE_OWNER) && mediaModes == 0)
         return (LONG)LINEERR_INVALPARAM;
     uintptr_t handle = nextHandle++;
-    lines[handle] = OpenLine{(uintptr_t)lineApp, deviceId, devices[deviceId].cellular};
+    lines[handle] = OpenLine{(uintptr_t)lineApp, deviceId, device->cellular};
     *line = (HLINE)handle;
     return 0;
 }
@@ -195,16 +207,14 @@ LONG lineNegotiateExtVersion(HLINEAPP lineApp, DWORD deviceId, DWORD apiVersion,
                              DWORD extHighVersion, LPDWORD extVersion)
 {
     std::lock_guard<std::mutex> hold(tapiLock);
-    if (!KnownApp(lineApp))
-        return (LONG)LINEERR_INVALAPPHANDLE;
-    const std::vector<LineDevice>& devices = apps[(uintptr_t)lineApp];
-    if (deviceId >= devices.size())
-        return (LONG)LINEERR_BADDEVICEID;
+    const LineDevice* device = nullptr;
+    if (LONG error = FindDevice(lineApp, deviceId, &device))
+        return error;
     if (extVersion == nullptr)
         return (LONG)LINEERR_INVALPOINTER;
-    if (apiVersion < TAPI_LOWEST_API_VERSION || apiVersion > TAPI_CURRENT_API_VERSION)
+    if (!SupportedApiVersion(apiVersion))
         return (LONG)LINEERR_INCOMPATIBLEAPIVERSION;
-    if (!devices[deviceId].cellular || extLowVersion > CELLULAR_EXT_VERSION || extHighVersion < CELLULAR_EXT_VERSION)
+    if (!device->cellular || extLowVersion > CELLULAR_EXT_VERSION || extHighVersion < CELLULAR_EXT_VERSION)
         return (LONG)LINEERR_INCOMPATIBLEEXTVERSION;
     *extVersion = CELLULAR_EXT_VERSION;
     return 0;

@@ -28,6 +28,14 @@ int UiBarBase::OnLButtonUp(UINT flags, int x, int y) {
 
 void UiBarBase::OnItemTapped(int index) { PostNotify(0, index); }
 
+int UiBarBase::ItemAt(int x, int y) const {
+    for (int i = 0; i < GetButtonCount(); ++i) {
+        RECT r = GetButtonRect(i);
+        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return i;
+    }
+    return -1;
+}
+
 void UiBarBase::PaintBackground(HDC dc, const RECT& rc) {
     UiFillGradient(dc, rc, RGB(52, 60, 78), RGB(18, 22, 32));
     UiDrawLine(dc, rc.left, rc.top, rc.right, rc.top, RGB(242, 184, 48));
@@ -80,14 +88,6 @@ RECT UiIconStrip::GetButtonRect(int index) const {
     if (n == 0 || index < 0 || index >= n) return RECT{0, 0, 0, 0};
     int w = rc.right - rc.left;
     return RECT{rc.left + w * index / n, rc.top, rc.left + w * (index + 1) / n, rc.bottom};
-}
-
-int UiIconStrip::ItemAt(int x, int y) const {
-    for (int i = 0; i < (int)buttons_.size(); ++i) {
-        RECT r = GetButtonRect(i);
-        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return i;
-    }
-    return -1;
 }
 
 void UiIconStrip::PaintWin(HDC dc, RECT* rcWin, RECT*) {

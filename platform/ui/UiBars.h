@@ -23,8 +23,12 @@ public:
     int OnLButtonUp(UINT flags, int x, int y) override;
     int OnMouseMove(UINT flags, int x, int y) override;
 
+    virtual int GetButtonCount() const = 0;
+    virtual RECT GetButtonRect(int index) const = 0;
+
 protected:
-    virtual int ItemAt(int x, int y) const = 0;
+    // The item under a point: the button whose rectangle holds it; -1 for none.
+    virtual int ItemAt(int x, int y) const;
     virtual void OnItemTapped(int index);
     void PaintBackground(HDC dc, const RECT& rc);
     bool landscape_ = false;
@@ -40,16 +44,13 @@ public:
     int AddButtonImage(CMzImage* image, LPCWSTR text = nullptr);
     void SetButtonImage(int index, UINT imageResId);
     void RemoveAll();
-    int GetButtonCount() const { return (int)buttons_.size(); }
+    int GetButtonCount() const override { return (int)buttons_.size(); }
     // The current item is drawn highlighted; -1 for none.
     void SetCurrentItem(int index) { current_ = index; Invalidate(); }
     int GetCurrentItem() const { return current_; }
-    RECT GetButtonRect(int index) const;
+    RECT GetButtonRect(int index) const override;
     void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
     void Describe(UiDescription& out) const override;
-
-protected:
-    int ItemAt(int x, int y) const override;
 
 private:
     struct Button {
@@ -74,11 +75,13 @@ public:
     LPCWSTR GetButtonText(int index) const;
     bool IsButtonEnabled(int index) const;
     bool IsButtonShown(int index) const;
-    RECT GetButtonRect(int index) const;
+    int GetButtonCount() const override { return BUTTONS; }
+    RECT GetButtonRect(int index) const override;
     void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
     void Describe(UiDescription& out) const override;
 
 protected:
+    // A third of the bar each, whatever the keys' insets; hidden and disabled keys take no tap.
     int ItemAt(int x, int y) const override;
 
 private:

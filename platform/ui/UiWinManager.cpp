@@ -1,6 +1,7 @@
 // The control set of one host window.
 #include "platform/ui/UiWinManager.h"
 
+#include "platform/display/Paths.h"
 #include "platform/win/Gdi.h"
 
 #include <algorithm>
@@ -227,20 +228,8 @@ static void AppendJsonString(std::string& out, const std::u16string& text) {
             char buf[8];
             snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;
-        } else if (c < 0x80) {
-            out += (char)c;
-        } else if (c < 0x800) {
-            out += (char)(0xC0 | (c >> 6));
-            out += (char)(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += (char)(0xE0 | (c >> 12));
-            out += (char)(0x80 | ((c >> 6) & 0x3F));
-            out += (char)(0x80 | (c & 0x3F));
         } else {
-            out += (char)(0xF0 | (c >> 18));
-            out += (char)(0x80 | ((c >> 12) & 0x3F));
-            out += (char)(0x80 | ((c >> 6) & 0x3F));
-            out += (char)(0x80 | (c & 0x3F));
+            morwick::display::AppendUtf8(out, c);
         }
     }
     out += '"';

@@ -90,12 +90,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        CServerOptions o;
-        o.seed = 7;
-        o.startMinute = 60;
-        o.today = 20251208;
-        o.marketMinutesPerSecond = 0;
-        StartServer(o);
+        StartServer(StandInServer::Frozen(7));
     }
     void TearDown() override
     {

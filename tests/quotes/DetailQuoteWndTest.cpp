@@ -4,6 +4,7 @@
 #include "quotes/DetailWindowMakers.h"
 #include "quotes/StockDetaiPriceWnd.h"
 
+#include "tests/support/OpenedWindows.h"
 #include "tests/support/WindowFixture.h"
 #include "core/ColorScheme.h"
 #include "core/DataSet.h"
@@ -24,18 +25,6 @@
 #include <vector>
 
 namespace {
-
-struct OpenRecord {
-    std::string key, title, info, params;
-    int menuId;
-};
-std::vector<OpenRecord> opened;
-
-int RecordOpen(const char* key, int menuId, const char* title, const char* info, const char* params, int, HWND)
-{
-    opened.push_back({key ? key : "", title ? title : "", info ? info : "", params ? params : "", menuId});
-    return 1;
-}
 
 // Keeps a copy of every reply so the test can compare the table with what the server sent.
 class RecordingDetailWnd : public CStockDetaiPriceWnd {
@@ -112,18 +101,10 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        CServerOptions o;
-        o.seed = 7;
-        o.startMinute = 60;
-        o.today = 20251208;
-        o.marketMinutesPerSecond = 0;
-        StartServer(o);
-        opened.clear();
-        CNetWnd::SetWindowOpener(RecordOpen);
+        StartServer(StandInServer::Frozen(7));
     }
     void TearDown() override
     {
-        CNetWnd::SetWindowOpener(nullptr);
         wnd.reset();
         WindowTest::TearDown();
     }
@@ -144,6 +125,7 @@ protected:
     }
     void Feed(const std::string& bytes) { wnd->OnReply((const BYTE*)bytes.data(), (int)bytes.size(), 0); }
 
+    OpenedWindows opened;
     std::unique_ptr<RecordingDetailWnd> wnd;
 };
 

@@ -9,6 +9,7 @@
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
 #include "tests/support/PaintedWindow.h"
+#include "tests/support/OpenedWindows.h"
 #include "tests/support/WindowFixture.h"
 
 #include <chrono>
@@ -21,18 +22,6 @@
 #include <vector>
 
 namespace {
-
-struct Opened {
-    std::string key, params;
-};
-std::vector<Opened>* openedLog = nullptr;
-
-int RecordOpen(const char* key, int, const char*, const char*, const char* params, int, HWND)
-{
-    if (openedLog != nullptr)
-        openedLog->push_back({key ? key : "", params ? params : ""});
-    return 1;
-}
 
 class Editor : public CEditMyStockWnd {
 public:
@@ -59,14 +48,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        CServerOptions o;
-        o.seed = 5;
-        o.startMinute = 60;
-        o.today = 20251208;
-        o.marketMinutesPerSecond = 0;
-        StartServer(o);
-        openedLog = &opened;
-        CNetWnd::SetWindowOpener(RecordOpen);
+        StartServer(StandInServer::Frozen(5));
         RECT work = WorkRect();
         owner = std::make_unique<CNetWnd>(u"主", nullptr);
         owner->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
@@ -75,8 +57,6 @@ protected:
     {
         editor.reset();
         owner.reset();
-        CNetWnd::SetWindowOpener(nullptr);
-        openedLog = nullptr;
         WindowTest::TearDown();
     }
     Editor* Make(int mode)
@@ -121,7 +101,7 @@ protected:
     }
     std::u16string RowText(int row) { return editor->GetList().GetItem(row)->Text.C_Str(); }
 
-    std::vector<Opened> opened;
+    OpenedWindows opened;
     std::unique_ptr<CNetWnd> owner;
     std::unique_ptr<Editor> editor;
 };

@@ -13,6 +13,7 @@
 #include "server/ServerFunctions.h"
 #include "server/ServerText.h"
 #include "shell/WindowFactory.h"
+#include "tests/support/OpenedWindows.h"
 #include "tests/support/WindowFixture.h"
 
 #include <chrono>
@@ -24,19 +25,6 @@
 #include <vector>
 
 namespace {
-
-struct Opened {
-    std::string key, title, info, params;
-    int menuId;
-};
-std::vector<Opened>* openedLog = nullptr;
-
-int RecordOpen(const char* key, int menuId, const char* title, const char* info, const char* params, int, HWND)
-{
-    if (openedLog != nullptr)
-        openedLog->push_back({key ? key : "", title ? title : "", info ? info : "", params ? params : "", menuId});
-    return 7;
-}
 
 template <class Base> class Counting : public Base {
 public:
@@ -63,21 +51,12 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        CServerOptions o;
-        o.seed = 11;
-        o.startMinute = 60;
-        o.today = 20251208;
-        o.marketMinutesPerSecond = 0;
-        StartServer(o);
-        openedLog = &opened;
-        CNetWnd::SetWindowOpener(RecordOpen);
+        StartServer(StandInServer::Frozen(11));
     }
     void TearDown() override
     {
         world.reset();
         domestic.reset();
-        CNetWnd::SetWindowOpener(nullptr);
-        openedLog = nullptr;
         WindowTest::TearDown();
     }
     template <class W> W* Make(std::unique_ptr<W>& holder, const char* params)
@@ -102,7 +81,7 @@ protected:
     }
     COLORREF Color(int i) { return CAppData::Instance()->GetColor(i); }
 
-    std::vector<Opened> opened;
+    OpenedWindows opened{7};
     std::unique_ptr<WorldWnd> world;
     std::unique_ptr<DomesticWnd> domestic;
 };

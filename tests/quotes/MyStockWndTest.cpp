@@ -10,6 +10,7 @@
 #include "server/DataSetWriter.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
+#include "tests/support/OpenedWindows.h"
 #include "tests/support/WindowFixture.h"
 
 #include <chrono>
@@ -19,18 +20,6 @@
 #include <vector>
 
 namespace {
-
-struct Opened {
-    std::string key, params;
-};
-std::vector<Opened>* openedLog = nullptr;
-
-int RecordOpen(const char* key, int, const char*, const char*, const char* params, int, HWND)
-{
-    if (openedLog != nullptr)
-        openedLog->push_back({key ? key : "", params ? params : ""});
-    return 1;
-}
 
 class ListWnd : public CMyStockWnd {
 public:
@@ -48,20 +37,11 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        CServerOptions o;
-        o.seed = 9;
-        o.startMinute = 60;
-        o.today = 20251208;
-        o.marketMinutesPerSecond = 0;
-        StartServer(o);
-        openedLog = &opened;
-        CNetWnd::SetWindowOpener(RecordOpen);
+        StartServer(StandInServer::Frozen(9));
     }
     void TearDown() override
     {
         wnd.reset();
-        CNetWnd::SetWindowOpener(nullptr);
-        openedLog = nullptr;
         WindowTest::TearDown();
     }
     ListWnd* Make()
@@ -106,7 +86,7 @@ protected:
         return rows;
     }
 
-    std::vector<Opened> opened;
+    OpenedWindows opened;
     std::unique_ptr<ListWnd> wnd;
 };
 

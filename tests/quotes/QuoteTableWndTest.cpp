@@ -16,6 +16,7 @@
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
 #include "shell/WindowFactory.h"
+#include "tests/support/OpenedWindows.h"
 #include "tests/support/WindowFixture.h"
 
 #include <chrono>
@@ -27,18 +28,6 @@
 #include <vector>
 
 namespace {
-
-struct Opened {
-    std::string key, title, info, params;
-};
-std::vector<Opened>* openedLog = nullptr;
-
-int RecordOpen(const char* key, int, const char* title, const char* info, const char* params, int, HWND)
-{
-    if (openedLog != nullptr)
-        openedLog->push_back({key ? key : "", title ? title : "", info ? info : "", params ? params : ""});
-    return 7;
-}
 
 // A table that records its notifications and replies.
 class Table : public CQXStockTableWnd {
@@ -70,21 +59,12 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        CServerOptions o;
-        o.seed = 5;
-        o.startMinute = 60;
-        o.today = 20251208;
-        o.marketMinutesPerSecond = 0;
-        StartServer(o);
+        StartServer(StandInServer::Frozen(5));
         WriteConfig();
-        openedLog = &opened;
-        CNetWnd::SetWindowOpener(RecordOpen);
     }
     void TearDown() override
     {
         table.reset();
-        CNetWnd::SetWindowOpener(nullptr);
-        openedLog = nullptr;
         WindowTest::TearDown();
     }
     void WriteConfig(const char16_t* sort = u"21^涨幅#20^涨跌#3^代码#")
@@ -146,7 +126,7 @@ protected:
     }
     bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-    std::vector<Opened> opened;
+    OpenedWindows opened{7};
     std::unique_ptr<Table> table;
 };
 

@@ -17,6 +17,7 @@
 #include "shell/MenuTree.h"
 #include "shell/QXInfoTxtWnd.h"
 #include "shell/WindowFactory.h"
+#include "tests/support/OpenedWindows.h"
 #include "tests/support/WindowFixture.h"
 
 #include <chrono>
@@ -27,22 +28,6 @@
 #include <vector>
 
 namespace {
-
-struct Opened {
-    std::string key;
-    int menuId;
-    std::string title;
-    std::string info;
-    std::string params;
-};
-std::vector<Opened>* openedLog = nullptr;
-
-int RecordOpen(const char* key, int menuId, const char* title, const char* info, const char* params, int, HWND)
-{
-    if (openedLog != nullptr)
-        openedLog->push_back({key ? key : "", menuId, title ? title : "", info ? info : "", params ? params : ""});
-    return END_BACK;
-}
 
 std::u16string Wide(const char* gb)
 {
@@ -69,17 +54,11 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        CServerOptions o;
-        o.seed = 7;
-        o.startMinute = 120;
-        o.today = 20251208;
-        o.marketMinutesPerSecond = 0;
+        CServerOptions o = StandInServer::Frozen(7, 120);
         o.cipherMode = 0;
         o.compressMode = 0;
         StartServer(o);
         CAppData* app = CAppData::Instance();
-        openedLog = &opened;
-        CNetWnd::SetWindowOpener(RecordOpen);
 
         // The server's own menu tree, as the log-on would have stored it.
         auto* tree = new CMenuTree;
@@ -96,8 +75,6 @@ protected:
     {
         for (CBaseWnd* w : windows)
             delete w;
-        CNetWnd::SetWindowOpener(nullptr);
-        openedLog = nullptr;
         WindowTest::TearDown();
     }
     template <class W> W* Make(const char16_t* title)
@@ -126,7 +103,7 @@ protected:
         return Wide(text.c_str());
     }
 
-    std::vector<Opened> opened;
+    OpenedWindows opened;
     std::vector<CBaseWnd*> windows;
 };
 

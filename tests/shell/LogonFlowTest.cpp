@@ -281,6 +281,15 @@ TEST_F(LogonFlowTest, SignUpWritesNumberAndCodeWhereThisRunsRequestsReadThemAndA
     ASSERT_EQ(messages.Texts().size(), 1u);
     EXPECT_EQ(messages.Texts()[0], u"取配置信息错误");
     EXPECT_EQ(frame.GetSignUpState(), CRegisterVerifyFrame::IDLE);
+    // Nor is a menu set without rows a configuration: no empty menu is taken as this version's.
+    CDataSetWriter emptyMenu("sys.menu");
+    emptyMenu.AddField("id", FIELD_INT);
+    std::string empty = emptyMenu.ToBytes();
+    frame.SetSignUpState(CRegisterVerifyFrame::CONFIG_SENT);
+    frame.OnReply((const BYTE*)empty.data(), (int)empty.size(), 0);
+    ASSERT_EQ(messages.Texts().size(), 2u);
+    EXPECT_EQ(messages.Texts()[1], u"取配置信息错误");
+    EXPECT_EQ(frame.GetSignUpState(), CRegisterVerifyFrame::IDLE);
 
     // The number goes into the record this run's common fields read ("netaddr"), and so does the code.
     frame.GetNumberEdit().SetText(u"13800138000");

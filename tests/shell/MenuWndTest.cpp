@@ -7,6 +7,7 @@
 #include "shell/QXMenuWnd.h"
 #include "shell/WindowFactory.h"
 
+#include "tests/support/OpenedWindows.h"
 #include "tests/support/WindowFixture.h"
 #include "core/HttpClient.h"
 #include "core/TextHelpers.h"
@@ -25,21 +26,6 @@
 #include <vector>
 
 namespace {
-
-struct Opened {
-    std::string key;
-    int menuId;
-    std::string title;
-    std::string params;
-};
-std::vector<Opened>* openedLog = nullptr;
-
-int RecordOpen(const char* key, int menuId, const char* title, const char*, const char* params, int, HWND)
-{
-    if (openedLog != nullptr)
-        openedLog->push_back({key ? key : "", menuId, title ? title : "", params ? params : ""});
-    return END_BACK;
-}
 
 int searchesOpened = 0;
 
@@ -89,8 +75,6 @@ protected:
         WindowTest::SetUp();
         StartServer();
         CAppData* app = CAppData::Instance();
-        openedLog = &opened;
-        CNetWnd::SetWindowOpener(RecordOpen);
 
         auto* tree = new CMenuTree;
         tree->Add(3, -1, Item(u"资讯中心", "collist"));
@@ -105,8 +89,6 @@ protected:
     {
         for (CBaseWnd* w : windows)
             delete w;
-        CNetWnd::SetWindowOpener(nullptr);
-        openedLog = nullptr;
         WindowTest::TearDown();
     }
     template <class W> W* Open(int menuId, const char* params)
@@ -137,7 +119,7 @@ protected:
         PumpMessages();
     }
 
-    std::vector<Opened> opened;
+    OpenedWindows opened;
     std::vector<CBaseWnd*> windows;
 };
 

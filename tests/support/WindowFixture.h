@@ -162,12 +162,18 @@ public:
     // A frozen market at a known day and minute, no cipher: replies a test can predict.
     static CServerOptions Defaults()
     {
+        CServerOptions o = Frozen(7);
+        o.cipherMode = 0;
+        return o;
+    }
+    // The market of seed frozen at startMinute of the known day; the server's own cipher rule.
+    static CServerOptions Frozen(int seed, int startMinute = 60)
+    {
         CServerOptions o;
-        o.seed = 7;
-        o.startMinute = 60;
+        o.seed = seed;
+        o.startMinute = startMinute;
         o.today = 20251208;
         o.marketMinutesPerSecond = 0;
-        o.cipherMode = 0;
         return o;
     }
     // port 0 picks one.
