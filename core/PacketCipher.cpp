@@ -87,6 +87,26 @@ int DecryptPacketInto(const char* key, const BYTE* packet, int size, BYTE* out)
     return Crc32(out, (UINT)plainLength) == storedCrc ? plainLength : -4;
 }
 
+int DecryptPacketInPlace(const char* key, BYTE* packet, int size)
+{
+    if (!KeyUsable(key))
+        return -1;
+    if (!packet || size < 16)
+        return -2;
+    int plainLength = (int)GetLe32(packet);
+    DWORD storedCrc = GetLe32(packet + 4);
+    int blockBytes = ((size - 8) / 8) * 8;
+    if (plainLength < 0 || plainLength > size - 8 || plainLength > blockBytes)
+        return -3;
+    // CBC deciphering reads each block before writing it, so the blocks can be deciphered where they lie.
+    CBlowFish& cipher = CipherFor(key);
+    cipher.Decrypt(packet + 8, packet + 8, (UINT)blockBytes, CBlowFish::MODE_CBC);
+    if (Crc32(packet + 8, (UINT)plainLength) == storedCrc)
+        return plainLength;
+    cipher.Encrypt(packet + 8, packet + 8, (UINT)blockBytes, CBlowFish::MODE_CBC);
+    return -4;
+}
+
 int DecryptPacket(const char* key, const BYTE* packet, int size, BYTE* out)
 {
     if (!packet || !out || size < 16)
