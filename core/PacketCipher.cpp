@@ -89,22 +89,12 @@ int DecryptPacketInto(const char* key, const BYTE* packet, int size, BYTE* out)
 
 int DecryptPacketInPlace(const char* key, BYTE* packet, int size)
 {
-    if (!KeyUsable(key))
-        return -1;
-    if (!packet || size < 16)
-        return -2;
-    int plainLength = (int)GetLe32(packet);
-    DWORD storedCrc = GetLe32(packet + 4);
-    int blockBytes = ((size - 8) / 8) * 8;
-    if (plainLength < 0 || plainLength > size - 8 || plainLength > blockBytes)
-        return -3;
-    // CBC deciphering reads each block before writing it, so the blocks can be deciphered where they lie.
-    CBlowFish& cipher = CipherFor(key);
-    cipher.Decrypt(packet + 8, packet + 8, (UINT)blockBytes, CBlowFish::MODE_CBC);
-    if (Crc32(packet + 8, (UINT)plainLength) == storedCrc)
-        return plainLength;
-    cipher.Encrypt(packet + 8, packet + 8, (UINT)blockBytes, CBlowFish::MODE_CBC);
-    return -4;
+    // CBC deciphering reads each block before writing it, so the blocks can be deciphered where they lie; only
+    // a checksum mismatch comes after anything was written.
+    int plainLength = DecryptPacketInto(key, packet, size, packet ? packet + 8 : nullptr);
+    if (plainLength == -4)
+        CipherFor(key).Encrypt(packet + 8, packet + 8, (UINT)(((size - 8) / 8) * 8), CBlowFish::MODE_CBC);
+    return plainLength;
 }
 
 int DecryptPacket(const char* key, const BYTE* packet, int size, BYTE* out)
