@@ -4,6 +4,7 @@
 #include "core/PacketCipher.h"
 
 #include <cstdlib>
+#include <cstring>
 
 CCipherFilter::~CCipherFilter()
 {
@@ -65,4 +66,21 @@ void CCipherFilter::ProcessWithKey(const BYTE* input, int length, BYTE type, con
         if (outLength)
             *outLength = packet;
     }
+}
+
+BOOL CCipherFilter::Decode(CByteBuffer& body, BYTE type, const char* key)
+{
+    if (type != CIPHER_BLOWFISH_PACKET || body.GetSize() < 1 || body.GetSize() > 0x7FFFFFFF)
+        return FALSE;
+    // An empty plain text is no result: the packet then goes on as it came, so it is not deciphered at all.
+    if (body.GetSize() >= 4 && (body.data[0] | body.data[1] | body.data[2] | body.data[3]) == 0)
+        return FALSE;
+    int plain = DecryptPacketInPlace(key, body.data, (int)body.GetSize());
+    if (plain <= 0)
+        return FALSE;
+    // The plain bytes follow the packet's length and checksum: moved to the front, and a zero past them.
+    memmove(body.data, body.data + 8, (size_t)plain);
+    body.data[plain] = 0;
+    body.SetSize((UINT)plain);
+    return TRUE;
 }

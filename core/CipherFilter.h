@@ -16,6 +16,8 @@ public:
     // Direction 0 deciphers a packet, any other direction builds one.
     void ProcessWithKey(const BYTE* input, int length, BYTE type, const char* key, int keyLength, BYTE** outData,
                         int* outLength, int direction) override;
+    // Deciphers a packet where it lies.
+    BOOL Decode(CByteBuffer& body, BYTE type, const char* key) override;
 
 private:
     struct Buffer {

@@ -26,3 +26,14 @@ void CCompressFilter::ProcessWithKey(const BYTE*, int, BYTE, const char*, int, B
         *outLength = 0;
     OutputDebugStringA("Not implement.\n");
 }
+
+BOOL CCompressFilter::Decode(CByteBuffer& body, BYTE type, const char*)
+{
+    if (body.GetSize() < 1 || body.GetSize() > 0x7FFFFFFF)
+        return FALSE;
+    if (type == COMPRESS_LZSS)
+        return lzss.ProcessInPlace(body);
+    if (type == COMPRESS_ZLIB)
+        return CZlibBuffer::UnpackTo(body.data, (int)body.GetSize(), body);
+    return FALSE;
+}

@@ -14,6 +14,8 @@ public:
     // Unpacking takes no key; this only notes the call in the debug output.
     void ProcessWithKey(const BYTE* input, int length, BYTE type, const char* key, int keyLength, BYTE** outData,
                         int* outLength, int direction) override;
+    // LZSS unpacks in the body's own block, zlib into a block of the announced size handed over.
+    BOOL Decode(CByteBuffer& body, BYTE type, const char* key) override;
 
 private:
     CLzssCodec lzss;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <type_traits>
@@ -133,6 +135,30 @@ public:
     }
     const T* At(UINT i) const { return const_cast<GrowArray*>(this)->At(i); }
 
+    // Makes the block exactly n places, keeping the first min(count, n) elements; places it gains start zeroed.
+    // Plain elements only: the block is resized where it lies when the system can, so a large one never exists
+    // twice on the way. Returns FALSE (nothing changed) when no block can be made.
+    BOOL Resize(UINT n) {
+        static_assert(PLAIN, "Resize moves elements as bytes");
+        if (uint64_t(n) > MAX_ELEMENTS) {
+            return FALSE;
+        }
+        T* block = static_cast<T*>(std::realloc(data, size_t(n ? n : 1) * sizeof(T)));
+        if (block == nullptr) {
+            return FALSE;
+        }
+        UINT kept = data == nullptr ? 0 : capacity;
+        if (n > kept) {
+            std::memset(static_cast<void*>(block + kept), 0, size_t(n - kept) * sizeof(T));
+        }
+        data = block;
+        capacity = n;
+        if (count > n) {
+            count = n;
+        }
+        return TRUE;
+    }
+
     // Deletes the block; capacity and count stay, so Free is the last operation on an array.
     void Free() {
         DestroyBlock(data);
@@ -145,8 +171,24 @@ private:
     // Keeps block sizes in bytes within a signed 32-bit length, as the callers store them.
     static constexpr uint64_t MAX_ELEMENTS = uint64_t(0x7FFFFFFF) / sizeof(T);
 
-    static T* MakeBlock(UINT n) { return new (std::nothrow) T[n ? n : 1](); }
-    static void DestroyBlock(T* block) { delete[] block; }
+    // Plain elements live in a malloc'ed block (zeroed, as their value-initialisation would), so Resize can grow
+    // it where it lies.
+    static constexpr bool PLAIN = std::is_trivial_v<T> && alignof(T) <= alignof(std::max_align_t);
+
+    static T* MakeBlock(UINT n) {
+        if constexpr (PLAIN) {
+            return static_cast<T*>(std::calloc(n ? n : 1, sizeof(T)));
+        } else {
+            return new (std::nothrow) T[n ? n : 1]();
+        }
+    }
+    static void DestroyBlock(T* block) {
+        if constexpr (PLAIN) {
+            std::free(block);
+        } else {
+            delete[] block;
+        }
+    }
 
     static void CopyElements(T* dst, const T* src, UINT n) {
         if constexpr (std::is_trivially_copyable_v<T>) {

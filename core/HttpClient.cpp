@@ -206,8 +206,10 @@ int CHttpClient::OpenConnection()
         reconnect = 0;
         Close();
     }
-    EnsureNetwork();
     if (!connected) {
+        // Only a new connection needs the data connection dialled: an open one is proof enough that it is up,
+        // and asking for the phone's status costs a settings read on every request of a kept-open connection.
+        EnsureNetwork();
         networkState = 1;
         int rc = proxyMode ? socket.Connect(gatewayHost, gatewayPort) : socket.Connect(host, port & 0xFFFF);
         if (rc == -1) {

@@ -1,4 +1,4 @@
-// LZSS decoding of reply bodies, staged through a 4096-byte area into the output buffer.
+// LZSS decoding of reply bodies into a block of the measured decoded size.
 #include "core/LzssCodec.h"
 
 #include <cstring>
@@ -44,113 +44,113 @@ CLzssCodec::~CLzssCodec() = default;
 
 int CLzssCodec::Process(const BYTE* data, UINT length, BYTE** outData, int* outLength, int direction)
 {
-    stagingCount = 0;
-    inputPos = 0;
     output.SetSize(0);
     if (length == 0)
         return 0;
-    input = data;
-    inputLength = data ? length : 0;
-    bool complete = true;
-    if (direction == 0) {
-        // One block of the decoded size (and the trailing zero): no doubling on the way, no copy when it grows.
-        uint64_t size = MeasureOutput();
-        complete = size <= MAX_OUTPUT && output.SetSize((UINT)size + 1) && output.SetSize(0) && Decode();
+    UINT decoded = 0;
+    if (direction == 0 && data) {
+        // One block of the decoded size and the trailing zero: no growing on the way.
+        uint64_t size = MeasureOutput(data, length);
+        bool complete = size <= MAX_OUTPUT;
+        if (complete && output.capacity < size + 1) {
+            output = CByteBuffer((UINT)size + 1);
+            complete = output.data != nullptr;
+        }
+        if (!complete || !Decode(data, length, output.data, (UINT)size)) {
+            output.SetSize(0);
+            if (outData)
+                *outData = nullptr;
+            if (outLength)
+                *outLength = 0;
+            return 0;
+        }
+        decoded = (UINT)size;
     }
-    input = nullptr;
-    if (!complete) {
-        output.SetSize(0);
-        if (outData)
-            *outData = nullptr;
-        if (outLength)
-            *outLength = 0;
-        return 0;
-    }
-    int decoded = (int)output.GetSize();
     // A trailing zero lets callers read a text body in place; it is not counted.
-    const BYTE zero = 0;
-    if (!output.Append(&zero, 1)) {
-        output.SetSize(0);
+    if (output.capacity <= decoded && !output.Resize(decoded + 1)) {
         if (outData)
             *outData = nullptr;
         if (outLength)
             *outLength = 0;
         return 0;
     }
+    output.data[decoded] = 0;
+    output.SetSize(decoded);
     if (outData)
         *outData = output.data;
     if (outLength)
-        *outLength = decoded;
+        *outLength = (int)decoded;
     return 1;
 }
 
-bool CLzssCodec::FlushStaging()
+BOOL CLzssCodec::ProcessInPlace(CByteBuffer& body)
 {
-    if (stagingCount == 0)
-        return true;
-    if (output.GetSize() + stagingCount > MAX_OUTPUT || !output.Append(staging, stagingCount))
-        return false;
-    stagingCount = 0;
-    return true;
+    UINT packed = body.GetSize();
+    if (packed == 0 || !body.data)
+        return FALSE;
+    uint64_t size = MeasureOutput(body.data, packed);
+    if (size == 0 || size > MAX_OUTPUT)
+        return FALSE;
+    // Reading falls behind writing by at most the flag bytes still to come (one per eight items of at least
+    // one byte each) and a cut-off reference: this much room past the output keeps unread bytes unwritten.
+    uint64_t margin = packed / 8 + 16;
+    uint64_t total = size + 1 + margin > packed ? size + 1 + margin : packed;
+    if (total > 0x7FFFFFFF || !body.Resize((UINT)total))
+        return FALSE;
+    BYTE* moved = body.data + (total - packed);
+    memmove(moved, body.data, packed);
+    // Cannot fail now: the walk is the one measured, and Decode stops before any write past `size`.
+    Decode(moved, packed, body.data, (UINT)size);
+    body.data[size] = 0;
+    body.SetSize((UINT)size);
+    // The packed bytes' room is given back.
+    body.Resize((UINT)size + 1);
+    return TRUE;
 }
 
-uint64_t CLzssCodec::MeasureOutput() const
+uint64_t CLzssCodec::MeasureOutput(const BYTE* input, UINT length)
 {
     uint64_t size = 0;
     WalkItems(
-        input, input + inputLength,
+        input, input + length,
         [&](BYTE) {
             ++size;
             return true;
         },
-        [&](UINT, UINT length) {
-            size += length;
+        [&](UINT, UINT itemLength) {
+            size += itemLength;
             return true;
         });
     return size;
 }
 
-bool CLzssCodec::Decode()
+bool CLzssCodec::Decode(const BYTE* input, UINT length, BYTE* out, UINT size)
 {
     memset(ring, ' ', RING_START);
     // The last eight places are not part of the preset; zero them so a reference into them is repeatable.
     memset(ring + RING_START, 0, RING_SIZE - RING_START);
-    // The walk works on locals; the staging area goes to the output whenever the next item might not fit.
     UINT r = RING_START;
-    UINT staged = stagingCount;
-    auto flushIfBelow = [&](UINT room) {
-        if (STAGING_SIZE - staged >= room)
-            return true;
-        stagingCount = staged;
-        if (!FlushStaging())
-            return false;
-        staged = 0;
-        return true;
-    };
+    UINT written = 0;
     const BYTE* reached = WalkItems(
-        input + inputPos, input + inputLength,
+        input, input + length,
         [&](BYTE c) {
-            if (!flushIfBelow(1))
+            if (written >= size)
                 return false;
-            staging[staged++] = c;
+            out[written++] = c;
             ring[r] = c;
             r = (r + 1) & (RING_SIZE - 1);
             return true;
         },
         [&](UINT pos, UINT len) {
-            if (!flushIfBelow(len))
+            if (size - written < len)
                 return false;
             for (UINT k = 0; k < len; ++k) {
                 BYTE c = ring[(pos + k) & (RING_SIZE - 1)];
-                staging[staged++] = c;
+                out[written++] = c;
                 ring[r] = c;
                 r = (r + 1) & (RING_SIZE - 1);
             }
             return true;
         });
-    if (reached == nullptr)
-        return false;
-    inputPos = (UINT)(reached - input);
-    stagingCount = staged;
-    return FlushStaging();
+    return reached != nullptr && written == size;
 }

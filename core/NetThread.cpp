@@ -10,11 +10,9 @@
 #include "platform/win/Time.h"
 #include "platform/win/WindowHandle.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 namespace {
 
@@ -124,6 +122,7 @@ int CNetThread::Send(const char* text, HWND window, int keep, DWORD wait)
         SetEvent(idleEvent);
         return 0;
     }
+    ExpectMessageWithin(REPLY_SPIN_US);
     return 1;
 }
 
@@ -205,36 +204,16 @@ DWORD CNetThread::ThreadProc(LPVOID parameter)
     return 0;
 }
 
-namespace {
-
 // A window usually sends its next request right after it has handled a reply. For a moment after a request the
 // worker looks for it before it sleeps: that spares the thread a wake-up, which cost more than the rest of a
 // small exchange. Bounded, so an idle worker sleeps as before.
-constexpr auto NEXT_REQUEST_SPIN = std::chrono::microseconds(100);
-
-// The next message as GetMessage gives it: > 0 a message, 0 WM_QUIT, -1 failure.
-int NextMessage(MSG* msg, bool spin)
-{
-    if (spin) {
-        auto until = std::chrono::steady_clock::now() + NEXT_REQUEST_SPIN;
-        do {
-            if (PeekMessage(msg, nullptr, 0, 0, PM_REMOVE))
-                return msg->message == WM_QUIT ? 0 : 1;
-            std::this_thread::yield();
-        } while (std::chrono::steady_clock::now() < until);
-    }
-    return GetMessage(msg, nullptr, 0, 0);
-}
-
-} // namespace
+constexpr DWORD NEXT_REQUEST_SPIN_US = 100;
 
 void CNetThread::Run()
 {
     MSG msg;
     PeekMessage(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    bool justServed = false;
-    while (NextMessage(&msg, justServed) > 0) {
-        justServed = false;
+    while (GetMessage(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_NET_CANCEL)
             continue;
         if (msg.message != WM_NET_REQUEST) {
@@ -266,7 +245,7 @@ void CNetThread::Run()
         if (WaitForSingleObject(idleEvent, 0) == WAIT_OBJECT_0)
             MarkUnderWay(false);
         Unlock();
-        justServed = true;
+        ExpectMessageWithin(NEXT_REQUEST_SPIN_US);
     }
 }
 

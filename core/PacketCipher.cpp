@@ -87,6 +87,16 @@ int DecryptPacketInto(const char* key, const BYTE* packet, int size, BYTE* out)
     return Crc32(out, (UINT)plainLength) == storedCrc ? plainLength : -4;
 }
 
+int DecryptPacketInPlace(const char* key, BYTE* packet, int size)
+{
+    // CBC deciphering reads each block before writing it, so the blocks can be deciphered where they lie; only
+    // a checksum mismatch comes after anything was written.
+    int plainLength = DecryptPacketInto(key, packet, size, packet ? packet + 8 : nullptr);
+    if (plainLength == -4)
+        CipherFor(key).Encrypt(packet + 8, packet + 8, (UINT)(((size - 8) / 8) * 8), CBlowFish::MODE_CBC);
+    return plainLength;
+}
+
 int DecryptPacket(const char* key, const BYTE* packet, int size, BYTE* out)
 {
     if (!packet || !out || size < 16)

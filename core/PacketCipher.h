@@ -19,3 +19,6 @@ int DecryptPacket(const char* key, const BYTE* packet, int size, BYTE* out);
 // The same without a copy of its own: deciphers straight into out, which must hold size - 8 bytes and whose
 // content is undefined after a failure (the caller drops it).
 int DecryptPacketInto(const char* key, const BYTE* packet, int size, BYTE* out);
+// The same in the packet's own bytes: L with the plain bytes from packet + 8; after a failure the packet is
+// as it came (a checksum mismatch enciphers it back).
+int DecryptPacketInPlace(const char* key, BYTE* packet, int size);

@@ -9,6 +9,7 @@ void CReplyDecoder::SetInput(const BYTE* bytes, int length)
     if (!bytes || length < 1)
         return;
     input.Append(bytes, (UINT)length);
+    decoded = false;
 }
 
 void CReplyDecoder::TakeInput(CByteBuffer& bytes)
@@ -16,6 +17,7 @@ void CReplyDecoder::TakeInput(CByteBuffer& bytes)
     if (input.GetSize() == 0) {
         std::swap(input, bytes);
         bytes.SetSize(0);
+        decoded = false;
         return;
     }
     SetInput(bytes.data, (int)bytes.GetSize());
@@ -28,42 +30,23 @@ const BYTE* CReplyDecoder::Finish(int decode, int* outLength)
     resultLength = 0;
     if (outLength)
         *outLength = 0;
-    const BYTE* current = input.data;
-    int currentLength = (int)input.GetSize();
-    if (currentLength == 0)
+    if (input.GetSize() == 0)
         return nullptr;
-    if (decode != 0) {
+    // Each stage leaves its output in the input buffer (deciphering and LZSS in the very block), so no more
+    // than one form of a body is held at once, two only while zlib unpacks.
+    if (decode != 0 && !decoded) {
+        decoded = true;
         bool stopped = false;
-        if (cipherStage && cipherType != 0) {
-            BYTE* out = nullptr;
-            int length = 0;
-            int keyLength = key ? (int)strlen(key) : 0;
-            cipherStage->ProcessWithKey(current, currentLength, (BYTE)(cipherType & 0xFF), key, keyLength, &out,
-                                        &length, 0);
-            if (!out || length == 0) {
-                stopped = true;
-            } else {
-                current = out;
-                currentLength = length;
-                input = CByteBuffer(64); // the deciphered copy replaces the received one
-            }
-        }
-        if (!stopped && compressStage && compressType != 0) {
-            BYTE* out = nullptr;
-            int length = 0;
-            compressStage->Process(current, currentLength, (BYTE)(compressType & 0xFF), &out, &length, 0);
-            if (out && length > 0) {
-                current = out;
-                currentLength = length;
-                input = CByteBuffer(64); // unpacked: the packed body is not needed any more
-            }
-        }
+        if (cipherStage && cipherType != 0)
+            stopped = !cipherStage->Decode(input, (BYTE)(cipherType & 0xFF), key);
+        if (!stopped && compressStage && compressType != 0)
+            compressStage->Decode(input, (BYTE)(compressType & 0xFF), nullptr);
     }
-    result = current;
-    resultLength = currentLength;
+    result = input.data;
+    resultLength = (int)input.GetSize();
     if (outLength)
-        *outLength = currentLength;
-    return current;
+        *outLength = resultLength;
+    return result;
 }
 
 BOOL CReplyDecoder::MoveResultTo(CByteBuffer& out)
@@ -71,16 +54,10 @@ BOOL CReplyDecoder::MoveResultTo(CByteBuffer& out)
     out.SetSize(0);
     if (result == nullptr || resultLength <= 0)
         return TRUE;
-    if (result == input.data && (UINT)resultLength == input.GetSize()) {
-        std::swap(out, input);
-        input.SetSize(0);
-        result = nullptr;
-        resultLength = 0;
-        return TRUE;
-    }
-    if (!out.Append(result, (UINT)resultLength)) {
-        out.SetSize(0);
-        return FALSE;
-    }
+    std::swap(out, input);
+    input.SetSize(0);
+    decoded = false;
+    result = nullptr;
+    resultLength = 0;
     return TRUE;
 }

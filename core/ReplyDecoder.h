@@ -23,18 +23,19 @@ public:
     // Takes the received body over without copying it (bytes is left empty).
     void TakeInput(CByteBuffer& bytes);
     // Returns the decoded bytes and their count; null and 0 for an empty input. With decode 0 the input comes
-    // back as it is. A stage that cannot handle the body ends decoding with the body as it stood. The bytes
-    // belong to the decoder or to the stage that made them and stay valid while both live; the input is
-    // released as soon as a stage has replaced it, so no more than two forms of a body are held at once.
+    // back as it is. A stage that cannot handle the body ends decoding with the body as it stood. The stages
+    // decode in the input buffer, so the bytes belong to the decoder and stay valid until more input, the
+    // next MoveResultTo or its end; a second Finish gives them again without decoding them twice.
     const BYTE* Finish(int decode, int* outLength);
-    // Hands the bytes of the last Finish to out (replacing its content): the input block itself when no stage
-    // changed it, else a copy. FALSE when no block could be made (out then empty).
+    // Hands the block holding the bytes of the last Finish to out (whose old block is freed): no copy.
+    // Always TRUE.
     BOOL MoveResultTo(CByteBuffer& out);
 
 private:
     CByteBuffer input{64};
     const BYTE* result = nullptr;
     int resultLength = 0;
+    bool decoded = false; // the input has been through the stages
     int cipherType = 0;
     int compressType = 0;
     CBodyFilter* compressStage = nullptr;

@@ -2,7 +2,33 @@
 #include "core/ZlibBuffer.h"
 
 #include <cstdlib>
+#include <utility>
 #include <zlib.h>
+
+namespace {
+
+// Unpacks a body into a block of its announced size plus one spare zero byte (so an empty body still has a
+// block, and a record set can read the bytes in place); false unless it comes to exactly that size.
+bool UnpackBody(const BYTE* input, int length, CByteBuffer& into)
+{
+    if (!input || length <= 4)
+        return false;
+    DWORD expected = (DWORD)input[0] | ((DWORD)input[1] << 8) | ((DWORD)input[2] << 16) | ((DWORD)input[3] << 24);
+    if (expected > CZlibBuffer::MAX_UNPACKED)
+        return false;
+    CByteBuffer unpacked(expected + 1);
+    if (!unpacked.data)
+        return false;
+    uLongf produced = expected;
+    int rc = uncompress(unpacked.data, &produced, input + 4, (uLong)(length - 4));
+    if (rc != Z_OK || produced != expected)
+        return false;
+    unpacked.SetSize(expected);
+    into = std::move(unpacked);
+    return true;
+}
+
+} // namespace
 
 CZlibBuffer::~CZlibBuffer()
 {
@@ -11,9 +37,7 @@ CZlibBuffer::~CZlibBuffer()
 
 void CZlibBuffer::Release()
 {
-    free(data);
-    data = nullptr;
-    size = 0;
+    output = CByteBuffer(0);
 }
 
 void CZlibBuffer::Unpack(const BYTE* input, int length, BYTE** outData, int* outLength, int direction)
@@ -27,23 +51,19 @@ void CZlibBuffer::Unpack(const BYTE* input, int length, BYTE** outData, int* out
     if (!input || length <= 4)
         return;
     Release();
-    DWORD expected = (DWORD)input[0] | ((DWORD)input[1] << 8) | ((DWORD)input[2] << 16) | ((DWORD)input[3] << 24);
-    if (expected > MAX_UNPACKED)
+    if (!UnpackBody(input, length, output))
         return;
-    // One spare byte so an empty body still has a buffer.
-    BYTE* buffer = (BYTE*)malloc((size_t)expected + 1);
-    if (!buffer)
-        return;
-    uLongf produced = expected;
-    int rc = uncompress(buffer, &produced, input + 4, (uLong)(length - 4));
-    if (rc != Z_OK || produced != expected) {
-        free(buffer);
-        return;
-    }
-    data = buffer;
-    size = expected;
     if (outData)
-        *outData = data;
+        *outData = output.data;
     if (outLength)
-        *outLength = (int)size;
+        *outLength = (int)output.GetSize();
+}
+
+BOOL CZlibBuffer::UnpackTo(const BYTE* input, int length, CByteBuffer& out)
+{
+    CByteBuffer unpacked(0);
+    if (!UnpackBody(input, length, unpacked) || unpacked.GetSize() == 0)
+        return FALSE;
+    out = std::move(unpacked);
+    return TRUE;
 }

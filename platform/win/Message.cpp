@@ -13,12 +13,15 @@
 
 namespace {
 
+struct ThreadQueue;
+
 // A message sent from another thread, waiting in the target's queue; the sender waits until `done`.
 struct SentMessage {
     HWND hwnd;
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
+    std::weak_ptr<ThreadQueue> sender; // woken when done
     LRESULT result = 0;
     bool started = false;
     bool done = false;
@@ -41,6 +44,13 @@ struct ThreadQueue {
     int quitCode = 0;
     std::vector<Timer> timers;
     UINT_PTR nextThreadTimerId = 0x7F00;
+    // The owner sleeps here while it waits for messages only; in MsgWaitForMultipleObjects it sleeps with the
+    // waits on objects instead.
+    WakeSlot wake;
+    bool waitsWithObjects = false;
+    // Until then, or until a message is taken, a wait for messages looks for one without sleeping
+    // (ExpectMessageWithin).
+    std::chrono::steady_clock::time_point spinUntil;
 };
 
 std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>>& Queues()
@@ -125,11 +135,20 @@ std::shared_ptr<ThreadQueue> OwnQueueLocked()
     return slot;
 }
 
+// Wakes the owner of a queue that has something new for it, and no other thread.
+void WakeQueueLocked(ThreadQueue& queue)
+{
+    queue.wake.WakeLocked();
+    if (queue.waitsWithObjects) {
+        WakeObjectWaiters();
+    }
+}
+
 bool PostLocked(ThreadQueue& queue, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     queue.posted.push_back(MSG{hwnd, message, wParam, lParam, GetMessageClock(), CurrentCursor()});
     ++queue.arrivals;
-    WakeWaiters();
+    WakeQueueLocked(queue);
     return true;
 }
 
@@ -138,7 +157,9 @@ void CompleteLocked(SentMessage& sent, LRESULT result)
 {
     sent.result = result;
     sent.done = true;
-    WakeWaiters();
+    if (std::shared_ptr<ThreadQueue> sender = sent.sender.lock()) {
+        WakeQueueLocked(*sender);
+    }
 }
 
 // Handles one message sent to this thread. Called and returns with `lock` held; the procedure runs unlocked.
@@ -280,10 +301,12 @@ BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool rem
         return -1;
     }
     for (;;) {
-        if (handleSent)
-            HandleSentMessagesLocked(lock, queue);
+        // A message come from another thread ends what ExpectMessageWithin asked for.
+        if (handleSent && HandleSentMessagesLocked(lock, queue))
+            queue->spinUntil = {};
         if (TakePostedLocked(*queue, msg, window, minMessage, maxMessage, remove)
             || TakeQuitLocked(*queue, msg, minMessage, maxMessage, remove)) {
+            queue->spinUntil = {};
             lastMessageTime = msg->time;
             return TRUE;
         }
@@ -312,18 +335,25 @@ BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool rem
         if (window && window != HWND_THREAD_ONLY && !LookUpWindowLocked(window, nullptr)) {
             return -1; // the filter window went away while we slept
         }
-        WaitForWake(lock, NextTimerDeadlineLocked(*queue, window, minMessage, maxMessage));
+        auto deadline = NextTimerDeadlineLocked(*queue, window, minMessage, maxMessage);
+        if (std::chrono::steady_clock::now() < queue->spinUntil) {
+            queue->wake.Spin(lock, std::min(deadline, queue->spinUntil));
+            continue;
+        }
+        queue->wake.Wait(lock, deadline);
     }
 }
+
+constexpr auto SEND_ANSWER_SPIN = std::chrono::microseconds(30);
 
 LRESULT SendAcrossThreads(std::unique_lock<std::mutex>& lock, ThreadQueue& target, HWND window, UINT message,
                           WPARAM wParam, LPARAM lParam)
 {
-    auto sent = std::make_shared<SentMessage>(SentMessage{window, message, wParam, lParam});
+    std::shared_ptr<ThreadQueue> own = OwnQueueLocked();
+    auto sent = std::make_shared<SentMessage>(SentMessage{window, message, wParam, lParam, own});
     target.sent.push_back(sent);
     ++target.arrivals;
-    WakeWaiters();
-    std::shared_ptr<ThreadQueue> own = OwnQueueLocked();
+    WakeQueueLocked(target);
     // Should this thread end while it waits (ExitThread from a message it handles meanwhile), the message is
     // withdrawn if not yet begun, so the target never reads a parameter that lived on this stack.
     struct Withdraw {
@@ -342,11 +372,19 @@ LRESULT SendAcrossThreads(std::unique_lock<std::mutex>& lock, ThreadQueue& targe
             }
         }
     } withdraw{lock, sent, target.threadId};
+    // Most answers take a few microseconds: for that long the sender looks for it before it sleeps, which
+    // spares both threads a wake-up (the target one to give it and this one to take it). Bounded, so a slow
+    // answer costs no more than this.
+    auto spinUntil = std::chrono::steady_clock::now() + SEND_ANSWER_SPIN;
     while (!sent->done) {
         if (HandleSentMessagesLocked(lock, own)) {
             continue;
         }
-        WaitForWake(lock, std::chrono::steady_clock::time_point::max());
+        if (std::chrono::steady_clock::now() < spinUntil) {
+            own->wake.Spin(lock, spinUntil);
+            continue;
+        }
+        own->wake.Wait(lock, std::chrono::steady_clock::time_point::max());
     }
     return sent->result;
 }
@@ -459,6 +497,12 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return SendAcrossThreads(lock, *target, window, message, wParam, lParam);
 }
 
+void ExpectMessageWithin(DWORD microseconds)
+{
+    std::lock_guard<std::mutex> guard(WaitLock());
+    OwnQueueLocked()->spinUntil = std::chrono::steady_clock::now() + std::chrono::microseconds(microseconds);
+}
+
 BOOL InSendMessage()
 {
     return inSendDepth > 0 ? TRUE : FALSE;
@@ -545,7 +589,9 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
         if (now >= deadline) {
             return WAIT_TIMEOUT;
         }
+        queue->waitsWithObjects = true;
         WaitForWake(lock, std::min(deadline, NextTimerDeadlineLocked(*queue)));
+        queue->waitsWithObjects = false;
     }
 }
 

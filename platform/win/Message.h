@@ -133,6 +133,10 @@ BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // TRUE while the calling thread handles a message sent from another thread.
 BOOL InSendMessage();
+// The calling thread expects a message from another thread within `microseconds` (the answer of a near
+// server, the next request of a window): until a message is taken or the time has passed, its waits for
+// messages look for one without sleeping, which spares it a wake-up as costly as the whole wait.
+void ExpectMessageWithin(DWORD microseconds);
 
 // Handles any messages sent to this thread, then takes the next message: posted ones in order, then WM_QUIT
 // (after PostQuitMessage), then a paint source's message, then a due timer. GetMessage waits for one and

@@ -4,6 +4,8 @@
 #include "platform/win/LastError.h"
 #include "platform/win/Thread.h"
 
+#include <algorithm>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -64,9 +66,51 @@ std::mutex& WaitLock()
     return TheWaitLock();
 }
 
+// The slots of threads asleep on their own wake-up, read and changed under the wait lock.
+std::vector<WakeSlot*>& SleepingSlots()
+{
+    static auto* slots = new std::vector<WakeSlot*>();
+    return *slots;
+}
+
 void WakeWaiters()
 {
     TheWakeUp().notify_all();
+    for (WakeSlot* slot : SleepingSlots()) {
+        slot->WakeLocked();
+    }
+}
+
+void WakeObjectWaiters()
+{
+    TheWakeUp().notify_all();
+}
+
+void WakeSlot::Wait(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point deadline)
+{
+    auto& slots = SleepingSlots();
+    slots.push_back(this);
+    if (deadline == std::chrono::steady_clock::time_point::max()) {
+        wake.wait(lock);
+    } else {
+        wake.wait_until(lock, deadline);
+    }
+    slots.erase(std::find(slots.begin(), slots.end(), this));
+}
+
+void WakeSlot::Spin(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point until)
+{
+    auto& slots = SleepingSlots();
+    slots.push_back(this);
+    unsigned seen = wakes.load();
+    lock.unlock();
+    // The turn is offered to the scheduler between looks: a thread this one waits for may have been put on
+    // the same processor.
+    while (wakes.load() == seen && std::chrono::steady_clock::now() < until) {
+        std::this_thread::yield();
+    }
+    lock.lock();
+    slots.erase(std::find(slots.begin(), slots.end(), this));
 }
 
 void WaitForWake(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point deadline)
@@ -183,7 +227,7 @@ static BOOL SetEventState(HANDLE event, bool state)
     }
     e->signalled = state;
     if (state) {
-        TheWakeUp().notify_all();
+        WakeObjectWaiters();
     }
     return TRUE;
 }

@@ -4,6 +4,7 @@
 
 #include "platform/win/WinTypes.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -69,7 +70,32 @@ std::shared_ptr<KernelObject> LookUpKernelObject(HANDLE handle);
 // The one lock under which every waitable state of the layer (objects, thread queues, window table) changes,
 // and the wake-up that every waiter sleeps on.
 std::mutex& WaitLock();
+// Wakes every waiting thread, those asleep on their own wake slot included.
 void WakeWaiters();
+// Wakes the waits on objects only (WaitForWake): an event set does not concern a thread asleep on its slot.
+void WakeObjectWaiters();
 // Sleeps with WaitLock() held in `lock` until woken or the deadline passes; time_point::max() waits without end.
 void WaitForWake(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point deadline);
+
+// A thread's own wake-up, for a wait that only its message queue ends (GetMessage, the answer to a sent
+// message): a post to that thread wakes it alone instead of every waiting thread of the process, each of which
+// would wake, find nothing and sleep again. WakeWaiters reaches it too.
+class WakeSlot {
+public:
+    // Sleeps like WaitForWake, until WakeLocked, WakeWaiters or the deadline.
+    void Wait(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point deadline);
+    // The same without sleeping: looks for the wake-up with the lock left to others until `until`. For waits
+    // of a few microseconds, where falling asleep and being woken would cost more than the wait.
+    void Spin(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point until);
+    // Called with WaitLock() held.
+    void WakeLocked()
+    {
+        ++wakes;
+        wake.notify_all();
+    }
+
+private:
+    std::condition_variable wake;
+    std::atomic<unsigned> wakes{0};
+};
 std::chrono::steady_clock::time_point DeadlineAfter(DWORD milliseconds);

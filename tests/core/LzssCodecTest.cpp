@@ -153,3 +153,33 @@ TEST(LzssCodec, EveryReferenceShapeMatchesAByteByByteDecoder)
         ASSERT_EQ(Decode(codec, stream), reference(stream)) << round;
     }
 }
+
+TEST(LzssCodec, DecodingInTheBodysOwnBlockGivesWhatDecodingAsideGives)
+{
+    // Reading falls furthest behind writing when long references come first and literals last.
+    std::string packedHead(20000, 'r');
+    std::string literalTail;
+    uint32_t noise = 2463534242u;
+    for (int i = 0; i < 6000; ++i) {
+        noise ^= noise << 13, noise ^= noise >> 17, noise ^= noise << 5;
+        literalTail += (char)(noise >> 24);
+    }
+    const std::string bodies[] = {"x", "abcabcabcabc", packedHead + literalTail, literalTail + packedHead,
+                                  literalTail};
+    CLzssCodec codec;
+    for (const std::string& plain : bodies) {
+        auto stream = LzssTestEncode((const uint8_t*)plain.data(), plain.size());
+        CByteBuffer body(0);
+        body.Append(stream.data(), (UINT)stream.size());
+        ASSERT_TRUE(codec.ProcessInPlace(body)) << plain.size();
+        EXPECT_EQ(std::string((const char*)body.data, body.GetSize()), plain);
+        ASSERT_GT(body.capacity, body.GetSize());
+        EXPECT_EQ(body.data[body.GetSize()], 0) << "decoded text is terminated";
+    }
+    // Nothing to give (an empty output): the body stays as it came.
+    CByteBuffer body(0);
+    body.Append((const BYTE*)"\x01", 1);
+    EXPECT_FALSE(codec.ProcessInPlace(body));
+    EXPECT_EQ(body.GetSize(), 1u);
+    EXPECT_EQ(body.data[0], 1);
+}
