@@ -21,8 +21,11 @@ LRESULT CFundFormWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         SubmitPosted();
         return 1;
     }
-    if (message == WM_MULTI_CHOICE && choices.TakeAnswer(wParam, lParam))
+    if (message == WM_MULTI_CHOICE) { // an answer no row asked for is still freed
+        if (!choices.TakeAnswer(wParam, lParam))
+            TakeChoice(lParam);
         return 1;
+    }
     return CFormWnd::WindowProc(message, wParam, lParam);
 }
 

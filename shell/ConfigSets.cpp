@@ -12,7 +12,7 @@ bool StoreConfigSets(CDataSet* const* sets, int count)
     bool stored = true;
     for (int i = 0; i < count; ++i) {
         CDataSet* set = sets[i];
-        if (set->IsError() || set->GetRowCount() == 0) {
+        if (set->IsError()) {
             stored = false;
             continue;
         }
@@ -23,6 +23,10 @@ bool StoreConfigSets(CDataSet* const* sets, int count)
             file = "config";
         if (file == nullptr)
             continue;
+        if (set->GetRowCount() == 0) { // an empty menu or configuration would leave an empty home screen
+            stored = false;
+            continue;
+        }
         BYTE* bytes = nullptr;
         DWORD size = set->Serialize(&bytes);
         if (bytes == nullptr || size == 0 || !app->WriteDataFile(file, bytes, size))

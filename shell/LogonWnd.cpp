@@ -377,19 +377,8 @@ void CLogonWnd::OpenSignUp()
 
 void CLogonWnd::OpenMainFrame()
 {
-    RECT work;
-    CWndManager::GetInstance()->GetWorkRect(&work);
-    auto* frame = new CQXAppFrame(u"Morwick", nullptr);
-    if (!frame->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr, 0, 0, 0)) {
-        // Without a home screen there is nothing to go on with: tell the user rather than sit on the start picture.
-        delete frame;
-        CAppData::Instance()->ShowMessageBox(u"Show window error！", u"ERR", m_hWnd);
-        PostQuitMessage(0);
-        return;
-    }
-    CAppData::Instance()->SetMainFrameWnd(frame->m_hWnd);
-    frame->ShowChild(-1, nullptr, nullptr, TRUE, TRUE);
-    ShowOrClose(-1, nullptr, nullptr, FALSE, FALSE);
+    if (OpenAppFrame(m_hWnd))
+        ShowOrClose(-1, nullptr, nullptr, FALSE, FALSE);
 }
 
 LRESULT CLogonWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

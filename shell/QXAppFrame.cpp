@@ -8,6 +8,7 @@
 #include "platform/win/Shell.h"
 #include "platform/win/Sync.h"
 #include "shell/MenuTree.h"
+#include "shell/WndManager.h"
 
 #include <climits>
 #include <cstdio>
@@ -193,4 +194,20 @@ void CQXAppFrame::ExitClient()
             WaitForSingleObject(sent, LOGOUT_SENT_WAIT_MS);
     }
     PostQuitMessage(0);
+}
+
+bool OpenAppFrame(HWND owner)
+{
+    RECT work;
+    CWndManager::GetInstance()->GetWorkRect(&work);
+    auto* frame = new CQXAppFrame(u"Morwick", nullptr);
+    if (!frame->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr, 0, 0, 0)) {
+        delete frame;
+        CAppData::Instance()->ShowMessageBox(u"Show window error！", u"ERR", owner);
+        PostQuitMessage(0);
+        return false;
+    }
+    CAppData::Instance()->SetMainFrameWnd(frame->m_hWnd);
+    frame->ShowChild(-1, nullptr, nullptr, TRUE, TRUE);
+    return true;
 }

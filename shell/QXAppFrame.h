@@ -7,6 +7,10 @@
 #include "platform/ui/UiButton.h"
 #include "shell/NetWnd.h"
 
+// Makes the main frame over the work area and shows it. When it cannot be made there is nothing to go on with:
+// the user is told (a box over owner) and the program ends; false then.
+bool OpenAppFrame(HWND owner);
+
 class CQXAppFrame : public CNetWnd {
 public:
     static constexpr int BUTTON_COUNT = 9;

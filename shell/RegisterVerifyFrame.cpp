@@ -274,17 +274,8 @@ void CRegisterVerifyFrame::OnReply(const BYTE* data, int length, int)
 
 void CRegisterVerifyFrame::OpenMainFrame()
 {
-    RECT work;
-    CWndManager::GetInstance()->GetWorkRect(&work);
-    auto* frame = new CQXAppFrame(u"Morwick", nullptr);
-    if (!frame->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr, 0, 0, 0)) {
-        delete frame;
-        CAppData::Instance()->ShowMessageBox(u"Show window error！", u"ERR", m_hWnd);
-        return;
-    }
-    CAppData::Instance()->SetMainFrameWnd(frame->m_hWnd);
-    frame->ShowChild(-1, nullptr, nullptr, TRUE, TRUE);
-    EndWnd(END_HOME);
+    if (OpenAppFrame(m_hWnd))
+        EndWnd(END_HOME);
 }
 
 void CRegisterVerifyFrame::OpenHelp()
