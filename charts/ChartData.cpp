@@ -49,6 +49,70 @@ bool ReadSecurity(CReplyRecordSet& reply, ChartSecurity* security)
 
 long long BarKey(const KXBar& bar) { return (long long)bar.date * 10000 + bar.time; }
 
+// The bars of the set hq.kline in time order, and the names of its three averages (the legend).
+std::vector<KXBar> ReadBars(CDataSet* kline, std::string* averageNames)
+{
+    std::vector<KXBar> read;
+    if (kline == nullptr)
+        return read;
+    int date = kline->FindField("date"), time = kline->FindField("time"), open = kline->FindField("open"),
+        high = kline->FindField("high"), low = kline->FindField("low"), close = kline->FindField("close"),
+        volume = kline->FindField("cjsl"), amount = kline->FindField("cjje");
+    // The three averages follow the bar's own columns; their names are the legend.
+    int averages[3] = {-1, -1, -1};
+    int found = 0;
+    for (int f = 0; f < kline->GetFieldCount() && found < 3; ++f) {
+        const FieldInfo* info = kline->GetFieldInfo(f);
+        if (info != nullptr && strncmp(info->name, "MA", 2) == 0) {
+            averages[found] = f;
+            averageNames[found++].assign(info->name, strnlen(info->name, sizeof info->name));
+        }
+    }
+    for (kline->MoveFirst(); !kline->IsEOF(); kline->MoveNext()) {
+        KXBar bar;
+        bar.date = IntField(kline, date);
+        bar.time = IntField(kline, time);
+        bar.open = ChartNumber(kline, open);
+        bar.high = ChartNumber(kline, high);
+        bar.low = ChartNumber(kline, low);
+        bar.close = ChartNumber(kline, close);
+        bar.volume = ChartNumber(kline, volume);
+        bar.amount = ChartNumber(kline, amount);
+        for (int k = 0; k < 3; ++k)
+            bar.averages[k] = ChartNumber(kline, averages[k]);
+        if (!read.empty() && BarKey(bar) <= BarKey(read.back()))
+            continue; // out of order: the chart's order is time
+        read.push_back(bar);
+    }
+    return read;
+}
+
+// The indicator's line names and kinds from the set hq.tech, and its values on the bars of their date and time.
+void ReadTech(CDataSet* tech, std::vector<KXBar>& read, std::vector<std::string>& lines, std::vector<bool>& sticks)
+{
+    // The lines follow the row's date (and time, for minute bars); a set without dates names no bar.
+    int techDate = tech != nullptr ? tech->FindField("date") : -1;
+    int techTime = tech != nullptr ? tech->FindField("time") : -1;
+    int firstLine = techDate >= 0 ? std::max(techDate, techTime) + 1 : 0;
+    if (firstLine > 0) {
+        for (int f = firstLine; f < tech->GetFieldCount(); ++f) {
+            const FieldInfo* info = tech->GetFieldInfo(f);
+            lines.emplace_back(info->name, strnlen(info->name, sizeof info->name));
+            sticks.push_back(strncmp(info->caption, "stick", 6) == 0);
+        }
+        // Each indicator row belongs to the bar of its date and time; a bar without one has no values.
+        size_t at = 0;
+        for (tech->MoveFirst(); !tech->IsEOF() && at < read.size(); tech->MoveNext()) {
+            long long key = (long long)IntField(tech, techDate) * 10000 + IntField(tech, techTime);
+            while (at < read.size() && BarKey(read[at]) < key)
+                ++at;
+            if (at < read.size() && BarKey(read[at]) == key && read[at].lines.empty())
+                for (int f = firstLine; f < tech->GetFieldCount(); ++f)
+                    read[at].lines.push_back(ChartNumber(tech, f));
+        }
+    }
+}
+
 } // namespace
 
 double ChartNumber(CDataSet* set, int field)
@@ -187,61 +251,10 @@ int CKXData::Load(CReplyRecordSet& reply, LoadMode mode)
     ReadSecurity(reply, &security);
     CDataSet* kline = FindSet(reply, "hq.kline", 1);
     CDataSet* tech = FindSet(reply, "hq.tech", 2);
-    std::vector<KXBar> read;
-    if (kline != nullptr) {
-        int date = kline->FindField("date"), time = kline->FindField("time"), open = kline->FindField("open"),
-            high = kline->FindField("high"), low = kline->FindField("low"), close = kline->FindField("close"),
-            volume = kline->FindField("cjsl"), amount = kline->FindField("cjje");
-        // The three averages follow the bar's own columns; their names are the legend.
-        int averages[3] = {-1, -1, -1};
-        int found = 0;
-        for (int f = 0; f < kline->GetFieldCount() && found < 3; ++f) {
-            const FieldInfo* info = kline->GetFieldInfo(f);
-            if (info != nullptr && strncmp(info->name, "MA", 2) == 0) {
-                averages[found] = f;
-                averageNames[found++].assign(info->name, strnlen(info->name, sizeof info->name));
-            }
-        }
-        for (kline->MoveFirst(); !kline->IsEOF(); kline->MoveNext()) {
-            KXBar bar;
-            bar.date = IntField(kline, date);
-            bar.time = IntField(kline, time);
-            bar.open = ChartNumber(kline, open);
-            bar.high = ChartNumber(kline, high);
-            bar.low = ChartNumber(kline, low);
-            bar.close = ChartNumber(kline, close);
-            bar.volume = ChartNumber(kline, volume);
-            bar.amount = ChartNumber(kline, amount);
-            for (int k = 0; k < 3; ++k)
-                bar.averages[k] = ChartNumber(kline, averages[k]);
-            if (!read.empty() && BarKey(bar) <= BarKey(read.back()))
-                continue; // out of order: the chart's order is time
-            read.push_back(bar);
-        }
-    }
+    std::vector<KXBar> read = ReadBars(kline, averageNames);
     std::vector<std::string> lines;
     std::vector<bool> sticks;
-    // The lines follow the row's date (and time, for minute bars); a set without dates names no bar.
-    int techDate = tech != nullptr ? tech->FindField("date") : -1;
-    int techTime = tech != nullptr ? tech->FindField("time") : -1;
-    int firstLine = techDate >= 0 ? std::max(techDate, techTime) + 1 : 0;
-    if (firstLine > 0) {
-        for (int f = firstLine; f < tech->GetFieldCount(); ++f) {
-            const FieldInfo* info = tech->GetFieldInfo(f);
-            lines.emplace_back(info->name, strnlen(info->name, sizeof info->name));
-            sticks.push_back(strncmp(info->caption, "stick", 6) == 0);
-        }
-        // Each indicator row belongs to the bar of its date and time; a bar without one has no values.
-        size_t at = 0;
-        for (tech->MoveFirst(); !tech->IsEOF() && at < read.size(); tech->MoveNext()) {
-            long long key = (long long)IntField(tech, techDate) * 10000 + IntField(tech, techTime);
-            while (at < read.size() && BarKey(read[at]) < key)
-                ++at;
-            if (at < read.size() && BarKey(read[at]) == key && read[at].lines.empty())
-                for (int f = firstLine; f < tech->GetFieldCount(); ++f)
-                    read[at].lines.push_back(ChartNumber(tech, f));
-        }
-    }
+    ReadTech(tech, read, lines, sticks);
     if (mode != EARLIER || bars.empty()) {
         techLines = lines;
         techSticks = sticks;

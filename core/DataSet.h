@@ -127,6 +127,11 @@ public:
 private:
     // Parse; with inPlace the rows and the blob stay in that body, which the set then shares.
     int Parse(const BYTE* data, DWORD* remaining, const std::shared_ptr<CByteBuffer>* inPlace);
+    // Parse's steps: the n field descriptors at p (their bytes known to be there), adding their sizes to *width;
+    // and a block of rows or blob, copied or, with inPlace, viewed where it lies.
+    BOOL ReadFields(const BYTE* p, int n, long long* width);
+    static bool TakeBlock(CByteBuffer& into, const BYTE* bytes, long long n,
+                          const std::shared_ptr<CByteBuffer>* inPlace);
     // Copies rows and blob read in place into blocks of the set's own (before any edit); FALSE without memory.
     BOOL OwnBuffers();
     // Forgets rows and blob read in place, and the body.

@@ -177,7 +177,7 @@ int CWString::Replace(const WCHAR* oldText, const WCHAR* newText) {
     if (buffer == nullptr || oldText == nullptr || oldText[0] == 0 || newText == nullptr) {
         return 0;
     }
-    // Replacing "a" by "ab" would never end in the original scheme; it is refused instead.
+    // The rule: a new text that contains the old one ("a" by "ab") is refused, nothing replaced and 0 returned.
     if (wcsstr(newText, oldText) != nullptr) {
         return 0;
     }

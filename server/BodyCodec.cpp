@@ -15,6 +15,36 @@ constexpr int HASH_SIZE = 4096;
 
 int Hash3(const unsigned char* p) { return ((p[0] << 4) ^ (p[1] << 2) ^ p[2]) & (HASH_SIZE - 1); }
 
+// The longest earlier match (up to MAX_MATCH bytes, within the ring) of the history h at v, through the hash chains
+// head and prev; its length, and its index in *bestPos.
+int LongestMatch(const std::vector<unsigned char>& h, const std::vector<int>& head, const std::vector<int>& prev,
+                 size_t v, size_t* bestPos)
+{
+    const size_t total = h.size();
+    int bestLen = 0;
+    if (v + MIN_MATCH <= total) {
+        int limit = static_cast<int>(std::min<size_t>(MAX_MATCH, total - v));
+        int chain = 0;
+        for (int cand = head[Hash3(&h[v])]; cand >= 0 && chain < 256; cand = prev[cand], ++chain) {
+            size_t c = static_cast<size_t>(cand);
+            if (c >= v)
+                continue;
+            if (v - c > RING)
+                break; // the chain runs back in time; everything further is out of the ring
+            int len = 0;
+            while (len < limit && h[c + len] == h[v + len])
+                ++len;
+            if (len > bestLen) {
+                bestLen = len;
+                *bestPos = c;
+                if (len == limit)
+                    break;
+            }
+        }
+    }
+    return bestLen;
+}
+
 } // namespace
 
 std::string LzssEncode(const std::string& plain)
@@ -60,28 +90,8 @@ std::string LzssEncode(const std::string& plain)
             flags = 0;
             itemCount = 0;
         }
-        int bestLen = 0;
         size_t bestPos = 0;
-        if (v + MIN_MATCH <= total) {
-            int limit = static_cast<int>(std::min<size_t>(MAX_MATCH, total - v));
-            int chain = 0;
-            for (int cand = head[Hash3(&h[v])]; cand >= 0 && chain < 256; cand = prev[cand], ++chain) {
-                size_t c = static_cast<size_t>(cand);
-                if (c >= v)
-                    continue;
-                if (v - c > RING)
-                    break; // the chain runs back in time; everything further is out of the ring
-                int len = 0;
-                while (len < limit && h[c + len] == h[v + len])
-                    ++len;
-                if (len > bestLen) {
-                    bestLen = len;
-                    bestPos = c;
-                    if (len == limit)
-                        break;
-                }
-            }
-        }
+        int bestLen = LongestMatch(h, head, prev, v, &bestPos);
         if (bestLen >= MIN_MATCH) {
             int p = static_cast<int>(bestPos % RING);
             out += static_cast<char>(p & 0xFF);

@@ -12,13 +12,56 @@ std::string Query(int m, int s, const std::string& sign)
     return "tc_mfuncno=" + std::to_string(m) + "&tc_sfuncno=" + std::to_string(s) + "&sign=" + sign + QUERY_PAGE;
 }
 
+// The trading branch (menu 5): orders, queries, transfers and the trade log-out.
+std::vector<CMenuRow> TradeRows()
+{
+    return {
+        {401, 5, "买入委托", "buysale?MMLB=0"},
+        {402, 5, "卖出委托", "buysale?MMLB=1"},
+        {403, 5, "委托撤单", "wtcd?" + Query(600, 11, "mmlb") + "&kcd=1"},
+        {404, 5, "资金股份", "tradequery?" + Query(600, 10, "fdyk")},
+        {405, 5, "当日委托", "tradequery?" + Query(600, 11, "mmlb")},
+        {406, 5, "当日成交", "tradequery?" + Query(600, 12, "mmlb")},
+        {407, 5, "历史成交", "hisquery?" + Query(600, 13, "mmlb")},
+        {408, 5, "银证转账", "banktransfer?tc_mfuncno=600&tc_sfuncno=20"},
+        {409, 5, "银行余额", "bankbalance?tc_mfuncno=600&tc_sfuncno=21"},
+        {410, 5, "转账查询", "banktranquery?" + Query(600, 22, "je")},
+        {411, 5, "新股申购", "xgsg?tc_mfuncno=600&tc_sfuncno=30"},
+        {412, 5, "权证行权", "qzxq?tc_mfuncno=600&tc_sfuncno=31"},
+        {413, 5, "修改密码", "xgmm?tc_mfuncno=600&tc_sfuncno=40"},
+        {415, 5, "资金查询", "tradequery?" + Query(600, 14, "fdyk")},
+        {414, 5, "退出交易", "tradeexit"},
+    };
+}
+
+// The fund branch (menu 6).
+std::vector<CMenuRow> FundRows()
+{
+    return {
+        {501, 6, "我的基金", "of_wdjj?" + Query(700, 1, "zdf")},
+        {502, 6, "基金份额", "of_fecx?" + Query(700, 2, "fdyk")},
+        {503, 6, "基金查询", "of_jjcx?tc_mfuncno=700&tc_sfuncno=3"},
+        {504, 6, "基金排名", "of_jjpx?" + Query(700, 4, "zdf")},
+        {505, 6, "基金评级", "of_jjpj?" + Query(700, 5, "zdf")},
+        {506, 6, "基金认购", "of_jjrg?tc_mfuncno=700&tc_sfuncno=10"},
+        {507, 6, "基金申购", "of_jjsg?tc_mfuncno=700&tc_sfuncno=11"},
+        {508, 6, "基金赎回", "of_jjsh?tc_mfuncno=700&tc_sfuncno=12"},
+        {509, 6, "基金转换", "of_jjzh?tc_mfuncno=700&tc_sfuncno=13"},
+        {510, 6, "分红设置", "of_fhsz?tc_mfuncno=700&tc_sfuncno=14"},
+        {511, 6, "委托查询", "of_jycx?" + Query(700, 15, "mmlb")},
+        {512, 6, "委托撤单", "of_wtcd?" + Query(700, 16, "mmlb")},
+        {513, 6, "基金开户", "of_jjkhfxts?tc_mfuncno=700&tc_sfuncno=17"},
+        {514, 6, "基金搜索", "of_jjmc?tc_mfuncno=700&tc_sfuncno=18"},
+    };
+}
+
 } // namespace
 
 std::vector<CMenuRow> CServerFunctions::MainMenu()
 {
     const std::string news = "newslist?tc_mfuncno=300&tc_sfuncno=1&cont_sfunc=2&type=";
     const std::string info = "newscontent?tc_mfuncno=504&tc_sfuncno=12&type=";
-    return {
+    std::vector<CMenuRow> rows = {
         // The first eight top-level entries are the home grid, in the order of its pictures.
         {1, -1, "行情", "collist"},
         {2, -1, "自选股", "zxhq?tc_mfuncno=31000&tc_sfuncno=4"},
@@ -44,38 +87,12 @@ std::vector<CMenuRow> CServerFunctions::MainMenu()
         {303, 4, "市场评论", news + "3"},
         {304, 4, "交易所公告", news + "4"},
         {305, 4, "研究报告", "collist?tc_mfuncno=100&tc_sfuncno=5&menuid=305"},
-
-        {401, 5, "买入委托", "buysale?MMLB=0"},
-        {402, 5, "卖出委托", "buysale?MMLB=1"},
-        {403, 5, "委托撤单", "wtcd?" + Query(600, 11, "mmlb") + "&kcd=1"},
-        {404, 5, "资金股份", "tradequery?" + Query(600, 10, "fdyk")},
-        {405, 5, "当日委托", "tradequery?" + Query(600, 11, "mmlb")},
-        {406, 5, "当日成交", "tradequery?" + Query(600, 12, "mmlb")},
-        {407, 5, "历史成交", "hisquery?" + Query(600, 13, "mmlb")},
-        {408, 5, "银证转账", "banktransfer?tc_mfuncno=600&tc_sfuncno=20"},
-        {409, 5, "银行余额", "bankbalance?tc_mfuncno=600&tc_sfuncno=21"},
-        {410, 5, "转账查询", "banktranquery?" + Query(600, 22, "je")},
-        {411, 5, "新股申购", "xgsg?tc_mfuncno=600&tc_sfuncno=30"},
-        {412, 5, "权证行权", "qzxq?tc_mfuncno=600&tc_sfuncno=31"},
-        {413, 5, "修改密码", "xgmm?tc_mfuncno=600&tc_sfuncno=40"},
-        {415, 5, "资金查询", "tradequery?" + Query(600, 14, "fdyk")},
-        {414, 5, "退出交易", "tradeexit"},
-
-        {501, 6, "我的基金", "of_wdjj?" + Query(700, 1, "zdf")},
-        {502, 6, "基金份额", "of_fecx?" + Query(700, 2, "fdyk")},
-        {503, 6, "基金查询", "of_jjcx?tc_mfuncno=700&tc_sfuncno=3"},
-        {504, 6, "基金排名", "of_jjpx?" + Query(700, 4, "zdf")},
-        {505, 6, "基金评级", "of_jjpj?" + Query(700, 5, "zdf")},
-        {506, 6, "基金认购", "of_jjrg?tc_mfuncno=700&tc_sfuncno=10"},
-        {507, 6, "基金申购", "of_jjsg?tc_mfuncno=700&tc_sfuncno=11"},
-        {508, 6, "基金赎回", "of_jjsh?tc_mfuncno=700&tc_sfuncno=12"},
-        {509, 6, "基金转换", "of_jjzh?tc_mfuncno=700&tc_sfuncno=13"},
-        {510, 6, "分红设置", "of_fhsz?tc_mfuncno=700&tc_sfuncno=14"},
-        {511, 6, "委托查询", "of_jycx?" + Query(700, 15, "mmlb")},
-        {512, 6, "委托撤单", "of_wtcd?" + Query(700, 16, "mmlb")},
-        {513, 6, "基金开户", "of_jjkhfxts?tc_mfuncno=700&tc_sfuncno=17"},
-        {514, 6, "基金搜索", "of_jjmc?tc_mfuncno=700&tc_sfuncno=18"},
-
+    };
+    // The trading and fund branches, in their place between the news and the cash products.
+    std::vector<CMenuRow> trade = TradeRows(), funds = FundRows();
+    rows.insert(rows.end(), trade.begin(), trade.end());
+    rows.insert(rows.end(), funds.begin(), funds.end());
+    std::vector<CMenuRow> rest = {
         {601, 7, "产品列表", "qlncp?" + Query(610, 1, "zdf")},
         {602, 7, "产品购买", "qlnmr?tc_mfuncno=610&tc_sfuncno=2"},
         {603, 7, "提前终止", "qlnzz?" + Query(610, 3, "mmlb")},
@@ -98,6 +115,8 @@ std::vector<CMenuRow> CServerFunctions::MainMenu()
         {1001, 10, "基金公告", news + "6"},
         {1002, 10, "基金净值", "newscontent?tc_mfuncno=700&tc_sfuncno=19"},
     };
+    rows.insert(rows.end(), rest.begin(), rest.end());
+    return rows;
 }
 
 std::vector<std::pair<std::string, std::string>> CServerFunctions::ConfigPairs()

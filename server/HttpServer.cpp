@@ -188,46 +188,57 @@ void CHttpServer::Serve(CTcpConnection& connection)
         pending.erase(0, need);
         ++requests;
 
-        auto started = std::chrono::steady_clock::now();
-        CServerReply reply = functions.Handle(body);
-        CFault fault = faults.Take(reply.mfunc, reply.sfunc);
-        if (verbose) {
-            double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-            std::printf("%d/%d result %d packing %d,%d %zu bytes %.2f ms%s%s%s\n", reply.mfunc, reply.sfunc,
-                        reply.result, reply.compression, reply.cipher, reply.body.size(), ms,
-                        fault.kind != FAULT_NONE ? " fault" : "", reply.note.empty() ? "" : " ", reply.note.c_str());
-            std::fflush(stdout);
-        }
-        if (fault.kind == FAULT_DELAY && !Sleep(fault.arg))
+        if (!Answer(connection, body))
             return;
-        if (fault.kind == FAULT_SILENCE) {
-            // Hold the connection without answering until the peer gives up or the server stops.
-            while (!stopping) {
-                int n = connection.Read(buffer, sizeof buffer, 200);
-                if (n == 0 || n == -1)
-                    break;
-            }
-            return;
+    }
+}
+
+bool CHttpServer::Answer(CTcpConnection& connection, const std::string& body)
+{
+    auto started = std::chrono::steady_clock::now();
+    CServerReply reply = functions.Handle(body);
+    CFault fault = faults.Take(reply.mfunc, reply.sfunc);
+    if (verbose) {
+        double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+        std::printf("%d/%d result %d packing %d,%d %zu bytes %.2f ms%s%s%s\n", reply.mfunc, reply.sfunc,
+                    reply.result, reply.compression, reply.cipher, reply.body.size(), ms,
+                    fault.kind != FAULT_NONE ? " fault" : "", reply.note.empty() ? "" : " ", reply.note.c_str());
+        std::fflush(stdout);
+    }
+    if (fault.kind == FAULT_DELAY && !Sleep(fault.arg))
+        return false;
+    if (fault.kind == FAULT_SILENCE) {
+        // Hold the connection without answering until the peer gives up or the server stops.
+        char buffer[8192];
+        while (!stopping) {
+            int n = connection.Read(buffer, sizeof buffer, 200);
+            if (n == 0 || n == -1)
+                break;
         }
-        if (fault.kind == FAULT_ERROR) {
-            reply.result = fault.arg > 0 ? fault.arg : 1;
-            reply.body = fault.text.empty() ? Gb("服务器繁忙，请稍后再试") : fault.text;
-            reply.compression = reply.cipher = 0;
-        }
-        if (fault.kind == FAULT_EMPTY) {
-            reply.body.clear();
-            reply.compression = reply.cipher = 0;
-            reply.result = 0;
-        }
-        if (fault.kind == FAULT_GARBAGE) {
-            std::mt19937 rng(static_cast<unsigned>(requests));
-            for (char& c : reply.body)
-                c = static_cast<char>(rng());
-            reply.compression = reply.cipher = 0;
-            reply.result = 0;
-        }
-        if (!WriteReply(connection, reply.result, reply.body, reply.compression, reply.cipher, fault))
-            return;
+        return false;
+    }
+    SpoilReply(reply, fault);
+    return WriteReply(connection, reply.result, reply.body, reply.compression, reply.cipher, fault);
+}
+
+void CHttpServer::SpoilReply(CServerReply& reply, const CFault& fault)
+{
+    if (fault.kind == FAULT_ERROR) {
+        reply.result = fault.arg > 0 ? fault.arg : 1;
+        reply.body = fault.text.empty() ? Gb("服务器繁忙，请稍后再试") : fault.text;
+        reply.compression = reply.cipher = 0;
+    }
+    if (fault.kind == FAULT_EMPTY) {
+        reply.body.clear();
+        reply.compression = reply.cipher = 0;
+        reply.result = 0;
+    }
+    if (fault.kind == FAULT_GARBAGE) {
+        std::mt19937 rng(static_cast<unsigned>(requests));
+        for (char& c : reply.body)
+            c = static_cast<char>(rng());
+        reply.compression = reply.cipher = 0;
+        reply.result = 0;
     }
 }
 

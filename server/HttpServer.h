@@ -10,6 +10,7 @@
 #include <string>
 
 class CServerFunctions;
+struct CServerReply;
 
 enum FaultKind {
     FAULT_NONE,
@@ -79,6 +80,10 @@ public:
 
 private:
     void Serve(CTcpConnection& connection);
+    // Hands a request's body to the functions and writes their reply, as the armed fault has it; false: close.
+    bool Answer(CTcpConnection& connection, const std::string& body);
+    // The reply as an error, empty or garbage fault turns it.
+    void SpoilReply(CServerReply& reply, const CFault& fault);
     void ServeControl(CTcpConnection& connection);
     bool WriteReply(CTcpConnection& connection, int result, const std::string& body, int compression, int cipher,
                     const CFault& fault);

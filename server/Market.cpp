@@ -234,7 +234,11 @@ void CMarket::Build(uint64_t seed)
     add(9, KIND_INDEX, "GDAXI0", "德国DAX", "DGDAX", 2, 15500 + master() % 1000);
     add(9, KIND_INDEX, "FCHI00", "法国CAC40", "FGCAC40", 2, 7100 + master() % 400);
     add(9, KIND_INDEX, "KS1100", "韩国综合", "HGZH", 2, 2500 + master() % 200);
+    BuildDays();
+}
 
+void CMarket::BuildDays()
+{
     for (size_t i = 0; i < securities.size(); ++i) {
         CSecurity& s = securities[i];
         BuildHistory(s, 120);

@@ -89,6 +89,8 @@ public:
 
 private:
     void Build(uint64_t seed);
+    // Build's last step: each security's past days and world figures, the suspended and the new stock, and today.
+    void BuildDays();
     void BuildHistory(CSecurity& s, int days);
     void StepMinute();
     void StepSecurity(CSecurity& s, int tm);

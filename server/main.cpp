@@ -73,23 +73,23 @@ int ModeOf(const std::string& v, bool cipher)
     return v == "off" ? 0 : v == "lzss" ? 17 : v == "zlib" ? 18 : -1;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
-{
+// The command line's settings.
+struct Arguments {
     CServerOptions options;
     int port = 8002;
     int controlPort = -1; // no control port unless asked for: it is for tests, and any local user could use it
-    // By default the data live beside the program, so a build tree keeps its key pair across runs.
-    std::error_code exeError;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", exeError);
-    std::string dataDir = exeError ? std::string("morwick-server-data")
-                                   : (exe.parent_path() / "morwick-server-data").string();
+    std::string dataDir;
     std::string exportPath;
     bool chunked = false;
     bool verbose = false;
     std::string fault;
     std::string packagePath;
+};
+
+// Reads the options into args; -1 to go on, else the exit code (help asked, or an option unknown).
+int ParseArguments(int argc, char** argv, Arguments& args)
+{
+    CServerOptions& options = args.options;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&]() -> std::string {
@@ -100,19 +100,19 @@ int main(int argc, char** argv)
             return argv[++i];
         };
         if (a == "--port")
-            port = std::atoi(next().c_str());
+            args.port = std::atoi(next().c_str());
         else if (a == "--control-port")
-            controlPort = std::atoi(next().c_str());
+            args.controlPort = std::atoi(next().c_str());
         else if (a == "--data")
-            dataDir = next();
+            args.dataDir = next();
         else if (a == "--seed")
             options.seed = std::strtoull(next().c_str(), nullptr, 10);
         else if (a == "--export-pubkey")
-            exportPath = next();
+            args.exportPath = next();
         else if (a == "--chunked")
-            chunked = true;
+            args.chunked = true;
         else if (a == "--verbose" || a == "-v")
-            verbose = true;
+            args.verbose = true;
         else if (a == "--compress")
             options.compressMode = ModeOf(next(), false);
         else if (a == "--cipher")
@@ -120,7 +120,7 @@ int main(int argc, char** argv)
         else if (a == "--idle")
             options.idleSeconds = std::atoi(next().c_str());
         else if (a == "--fault")
-            fault = next();
+            args.fault = next();
         else if (a == "--version")
             options.version = next();
         else if (a == "--speed")
@@ -128,7 +128,7 @@ int main(int argc, char** argv)
         else if (a == "--minute")
             options.startMinute = std::atoi(next().c_str());
         else if (a == "--package")
-            packagePath = next();
+            args.packagePath = next();
         else if (a == "--notes")
             options.updateInfo = next();
         else if (a == "--help" || a == "-h") {
@@ -140,15 +140,20 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    return -1;
+}
 
+// Loads or makes the key pair in dataDir, writes its public key beside it and, when asked, to exportPath (a file, or
+// a client's program directory). False when a key cannot be read, made or exported where asked.
+bool PrepareKeys(const std::string& dataDir, std::string exportPath, CRsaKeyPair& keys)
+{
     std::error_code ec;
     // The server's folders are its user's alone whatever the umask (a folder that exists keeps its mode).
     CreatePrivateFolderNative(dataDir);
-    CRsaKeyPair keys;
     std::string keyPath = (std::filesystem::path(dataDir) / "server-key.pem").string();
     if (!keys.LoadOrCreate(keyPath)) {
         std::fprintf(stderr, "morwick-server: cannot read or make the key pair %s\n", keyPath.c_str());
-        return 1;
+        return false;
     }
     std::string ownPublicKey = (std::filesystem::path(dataDir) / "pubkey.bin").string();
     if (keys.ExportPublicKey(ownPublicKey))
@@ -159,46 +164,72 @@ int main(int argc, char** argv)
             exportPath = (std::filesystem::path(exportPath) / "pubkey.bin").string();
         if (!keys.ExportPublicKey(exportPath)) {
             std::fprintf(stderr, "morwick-server: cannot write %s\n", exportPath.c_str());
-            return 1;
+            return false;
         }
         std::printf("morwick-server: public key written to %s\n", exportPath.c_str());
     }
+    return true;
+}
 
+// Arms the fault KIND[:COUNT[:ARG[:M/S]]]; false (said on stderr) when it cannot be read.
+bool ArmFault(CHttpServer& http, const std::string& fault)
+{
+    std::vector<std::string> parts = Split(fault, ':');
+    int kind = ParseFaultKind(parts[0]);
+    if (kind < 0) {
+        std::fprintf(stderr, "morwick-server: unknown fault %s\n", parts[0].c_str());
+        return false;
+    }
+    int count = parts.size() > 1 ? std::atoi(parts[1].c_str()) : -1;
+    int arg = parts.size() > 2 ? std::atoi(parts[2].c_str())
+                               : (kind == FAULT_DELAY ? 3000 : kind == FAULT_WRONG_LENGTH ? 16 : kind == FAULT_ERROR ? 5 : 0);
+    int mfunc = -1, sfunc = -1;
+    if (parts.size() > 3 && !ParseFaultFunction(parts[3], &mfunc, &sfunc)) {
+        std::fprintf(stderr, "morwick-server: a fault's function is M/S, not %s\n", parts[3].c_str());
+        return false;
+    }
+    http.Faults().Arm(static_cast<FaultKind>(kind), count, arg, std::string(), mfunc, sfunc);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Arguments args;
+    // By default the data live beside the program, so a build tree keeps its key pair across runs.
+    std::error_code exeError;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", exeError);
+    args.dataDir = exeError ? std::string("morwick-server-data") : (exe.parent_path() / "morwick-server-data").string();
+    if (int exitCode = ParseArguments(argc, argv, args); exitCode >= 0)
+        return exitCode;
+    const std::string& dataDir = args.dataDir;
+    CRsaKeyPair keys;
+    if (!PrepareKeys(dataDir, args.exportPath, keys))
+        return 1;
+
+    CServerOptions& options = args.options;
     options.dataDir = (std::filesystem::path(dataDir) / "brokerage").string();
     CServerFunctions functions(options, &keys);
     std::string packageError;
-    if (!packagePath.empty() && !functions.LoadPackage(packagePath, &packageError)) {
+    if (!args.packagePath.empty() && !functions.LoadPackage(args.packagePath, &packageError)) {
         std::fprintf(stderr, "morwick-server: %s\n", packageError.c_str());
         return 1;
     }
     CHttpServer http(functions);
-    http.SetChunked(chunked);
-    http.SetVerbose(verbose);
-    if (!fault.empty()) {
-        std::vector<std::string> parts = Split(fault, ':');
-        int kind = ParseFaultKind(parts[0]);
-        if (kind < 0) {
-            std::fprintf(stderr, "morwick-server: unknown fault %s\n", parts[0].c_str());
-            return 2;
-        }
-        int count = parts.size() > 1 ? std::atoi(parts[1].c_str()) : -1;
-        int arg = parts.size() > 2 ? std::atoi(parts[2].c_str())
-                                   : (kind == FAULT_DELAY ? 3000 : kind == FAULT_WRONG_LENGTH ? 16 : kind == FAULT_ERROR ? 5 : 0);
-        int mfunc = -1, sfunc = -1;
-        if (parts.size() > 3 && !ParseFaultFunction(parts[3], &mfunc, &sfunc)) {
-            std::fprintf(stderr, "morwick-server: a fault's function is M/S, not %s\n", parts[3].c_str());
-            return 2;
-        }
-        http.Faults().Arm(static_cast<FaultKind>(kind), count, arg, std::string(), mfunc, sfunc);
-    }
-    if (!http.Start(port, controlPort)) {
-        std::fprintf(stderr, "morwick-server: cannot listen on 127.0.0.1:%d (control %d)\n", port, controlPort);
+    http.SetChunked(args.chunked);
+    http.SetVerbose(args.verbose);
+    if (!args.fault.empty() && !ArmFault(http, args.fault))
+        return 2;
+    if (!http.Start(args.port, args.controlPort)) {
+        std::fprintf(stderr, "morwick-server: cannot listen on 127.0.0.1:%d (control %d)\n", args.port,
+                     args.controlPort);
         return 1;
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    std::string control = controlPort >= 0 ? "control (for tests) on " + std::to_string(http.GetControlPort())
-                                           : std::string("no control port");
+    std::string control = args.controlPort >= 0 ? "control (for tests) on " + std::to_string(http.GetControlPort())
+                                                : std::string("no control port");
     std::printf("morwick-server: listening on 127.0.0.1:%d, %s, data in %s\n", http.GetPort(), control.c_str(),
                 dataDir.c_str());
     std::fflush(stdout);

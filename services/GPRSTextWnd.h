@@ -13,7 +13,7 @@ public:
 
     LPCWSTR GetMzClassName() override;
     BOOL OnInitDialog() override;
-    void Refresh(int a, int b) override;
+    void Refresh(int flags, int argument) override;
 
     // "512 B", "1.5 KB", "2.25 MB", "1.00 GB".
     static std::u16string FormatBytes(long long bytes);

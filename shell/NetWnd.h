@@ -56,6 +56,7 @@
 #include "platform/ui/UiStatic.h"
 #include "platform/win/Time.h"
 #include "shell/BaseWnd.h"
+#include "shell/MessageBarPanel.h"
 
 class CDataSet;
 class CNetThread;
@@ -64,18 +65,6 @@ class CNetThread;
 // Returns the window's end result, 1 for keys handled in place, -1 when nothing could be opened.
 typedef int (*WindowOpener)(const char* key, int menuId, const char* title, const char* info, const char* params,
                             int flag, HWND owner);
-
-// The message bar's background: the platform's bar picture for the width (270 for 480 pixels, 271 for 720),
-// drawn over the window's own pixels.
-class CMessageBarPanel : public UiStatic {
-public:
-    void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
-    void SetWidthImage(int windowWidth);
-
-private:
-    CMzImage picture;
-    UINT pictureId = 0;
-};
 
 // Makes the own-stock editor in search mode, titled and owned as given, not yet created (installed by the quote
 // screens, which sit above the shell).
@@ -108,7 +97,8 @@ public:
     // The reply bytes (valid only during the call), their length, and 1 when the transport failed.
     virtual void OnReply(const BYTE* data, int length, int transportFailed);
     virtual void OnQuoteInfo(CDataSet* set);
-    virtual void Refresh(int a, int b);
+    // Asks the window's data again (the 刷新 command); every caller passes 0 for both flags and argument.
+    virtual void Refresh(int flags, int argument);
     virtual void OnAutoRefresh(UINT_PTR timerId, int argument);
     virtual void Request();
     // Opens child n of the window's menu node; -1 when there is none.
@@ -132,7 +122,7 @@ public:
     void ShowMessageBar(BOOL on);
     void LayoutMessageBar();
     BOOL IsBarVisible() const { return barVisible; }
-    LPCWSTR GetBarShownText() const { return barText_.GetText(); }
+    LPCWSTR GetBarShownText() const { return barShownText.GetText(); }
 
     // Monday to Friday, 09:16 to 16:09.
     static bool IsTradingTime(const SYSTEMTIME& time);
@@ -161,13 +151,11 @@ public:
     virtual void OnReplyLost();
     bool IsRefreshTimerOn() const { return refreshTimerOn; }
 
-    int spare = 0;
     int encrypt = 0;
     int requestOnActive = 0;
     int autoRefresh = 0;
     int refreshSeconds = 0;
     int keep = 1;
-    int lastMessageId = -1;
     int messageBarFlag = 0;
 
 protected:
@@ -217,7 +205,7 @@ protected:
     int barRepeats = 0;
     int barPosition = 0;
     int barIndent = 0;
-    CWString barText_;
+    CWString barShownText;
 
 private:
     static WindowOpener opener;

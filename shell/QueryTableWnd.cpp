@@ -86,6 +86,39 @@ void CQueryTableWnd::ShapeGrid(int shown)
     grid.SetTable(requestCount, shown, 1, visible, visible > 1 ? visible - 1 : 0);
 }
 
+// The first fields named as the sign column (when the window has one) and the position column; -1 for none.
+static void FindColumns(CDataSet* set, const std::string& signColumn, const std::string& positionColumn,
+                        int* signIndex, int* positionIndex)
+{
+    for (int i = 0; i < set->GetFieldCount(); ++i) {
+        const FieldInfo* f = set->GetFieldInfo(i);
+        if (f == nullptr)
+            continue;
+        if (*signIndex < 0 && !signColumn.empty() && StrEqualNoCase(f->name, signColumn.c_str()) == 0)
+            *signIndex = i;
+        if (*positionIndex < 0 && StrEqualNoCase(f->name, positionColumn.c_str()) == 0)
+            *positionIndex = i;
+    }
+}
+
+// The captions of every field but the position column, in field order.
+static std::vector<std::u16string> Captions(CDataSet* set, int positionIndex)
+{
+    std::vector<std::u16string> captions;
+    for (int i = 0; i < set->GetFieldCount(); ++i) {
+        if (i == positionIndex)
+            continue;
+        const FieldInfo* f = set->GetFieldInfo(i);
+        char caption[sizeof f->caption + 1] = {};
+        memcpy(caption, f->caption, sizeof f->caption);
+        WCHAR* wide = nullptr;
+        AnsiToWide(caption, &wide);
+        captions.emplace_back(wide != nullptr ? wide : u"");
+        free(wide);
+    }
+    return captions;
+}
+
 void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
 {
     if (data == nullptr || length <= 0)
@@ -106,15 +139,7 @@ void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
 
     int fields = set->GetFieldCount();
     int signIndex = -1, positionIndex = -1;
-    for (int i = 0; i < fields; ++i) {
-        const FieldInfo* f = set->GetFieldInfo(i);
-        if (f == nullptr)
-            continue;
-        if (signIndex < 0 && !signColumn.empty() && StrEqualNoCase(f->name, signColumn.c_str()) == 0)
-            signIndex = i;
-        if (positionIndex < 0 && StrEqualNoCase(f->name, positionColumn.c_str()) == 0)
-            positionIndex = i;
-    }
+    FindColumns(set, signColumn, positionColumn, &signIndex, &positionIndex);
     bool headings = !headingsMade || reshape;
     headingsMade = true;
     // A window that did not shape its grid gets one column per shown field.
@@ -122,17 +147,8 @@ void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
         ShapeGrid(fields - (positionIndex >= 0 ? 1 : 0));
     reshape = false;
     if (headings) {
-        for (int i = 0; i < fields; ++i) {
-            if (i == positionIndex)
-                continue;
-            const FieldInfo* f = set->GetFieldInfo(i);
-            char caption[sizeof f->caption + 1] = {};
-            memcpy(caption, f->caption, sizeof f->caption);
-            WCHAR* wide = nullptr;
-            AnsiToWide(caption, &wide);
-            AddCell(wide != nullptr ? wide : u"");
-            free(wide);
-        }
+        for (const std::u16string& caption : Captions(set, positionIndex))
+            AddCell(caption.c_str());
     }
     if (!currentPosition.empty())
         positionStack.push_back(currentPosition);

@@ -269,6 +269,111 @@ std::string KeyCommand(const std::string& name)
     return Error("unknown key " + name);
 }
 
+// tap, press, move and release X Y: a finger on the screen.
+std::string PointerCommand(const std::string& cmd, std::istringstream& in)
+{
+    int x = 0, y = 0;
+    if (!ReadPoint(in, x, y))
+        return Error(cmd + " X Y");
+    if (cmd == "tap" || cmd == "press")
+        InjectMouse(WM_LBUTTONDOWN, x, y);
+    if (cmd == "move")
+        InjectMouse(WM_MOUSEMOVE, x, y);
+    if (cmd == "tap" || cmd == "release")
+        InjectMouse(WM_LBUTTONUP, x, y);
+    return Ok();
+}
+
+std::string DragCommand(std::istringstream& in)
+{
+    int x = 0, y = 0, x2 = 0, y2 = 0;
+    long long steps = 10;
+    if (!ReadPoint(in, x, y) || !ReadPoint(in, x2, y2) || !ReadOptionalNumber(in, 1, 1000, steps))
+        return Error("drag X1 Y1 X2 Y2 [STEPS]");
+    InjectMouse(WM_LBUTTONDOWN, x, y);
+    for (int i = 1; i <= steps; ++i)
+        InjectMouse(WM_MOUSEMOVE, x + (int)((x2 - x) * i / steps), y + (int)((y2 - y) * i / steps));
+    InjectMouse(WM_LBUTTONUP, x2, y2);
+    return Ok();
+}
+
+std::string TextCommand(std::istringstream& in)
+{
+    std::string rest;
+    std::getline(in, rest);
+    if (!rest.empty() && rest[0] == ' ')
+        rest.erase(0, 1);
+    for (char16_t ch : WideFromUtf8(rest))
+        InjectChar(ch);
+    return Ok();
+}
+
+std::string RotateCommand(std::istringstream& in)
+{
+    long long o = 0;
+    if (!ReadNumber(in, 0, 3, o))
+        return Error("rotate 0|1|2|3");
+    if (!MzAccIsOpen())
+        return Error("the accelerometer is not open");
+    SimulateAccelerometer((int)o);
+    return Ok();
+}
+
+std::string CallCommand(std::istringstream& in)
+{
+    std::string what;
+    in >> what;
+    if (what != "begin" && what != "end")
+        return Error("call begin|end");
+    SimulateCall(what == "begin");
+    return Ok();
+}
+
+std::string UsbCommand(std::istringstream& in)
+{
+    std::string what;
+    in >> what;
+    if (what != "off")
+        return Error("usb off");
+    SimulateUsbOff();
+    return Ok();
+}
+
+std::string FlightModeCommand(std::istringstream& in)
+{
+    std::string what;
+    in >> what;
+    if (what != "on" && what != "off")
+        return Error("flightmode on|off");
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\FlyMode", 0, nullptr, 0, 0, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return Error("cannot write the setting");
+    DWORD flag = what == "on" ? 1 : 0;
+    LONG r = RegSetValueExW(key, u"FlyModeFlag", 0, REG_DWORD, (const BYTE*)&flag, sizeof flag);
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS ? Ok() : Error("cannot write the setting");
+}
+
+// Two fingers squeezed together (in) or spread apart (out), through the touch driver.
+std::string PinchCommand(std::istringstream& in)
+{
+    std::string how;
+    in >> how;
+    if (how != "in" && how != "out")
+        return Error("pinch in|out");
+    int sent = how == "in" ? SimulatePinch(200, 100) : SimulatePinch(100, 200);
+    return sent > 0 ? Ok() : Error("no window takes gestures");
+}
+
+std::string ProgramsCommand()
+{
+    std::string list = "[";
+    for (const std::string& p : TakeStartedPrograms())
+        list += (list.size() > 1 ? "," : "") + JsonString(p);
+    return Ok("\"programs\":" + list + "]");
+}
+
 } // namespace
 
 std::string RunCommand(const std::string& line)
@@ -276,95 +381,31 @@ std::string RunCommand(const std::string& line)
     std::istringstream in(line);
     std::string cmd;
     in >> cmd;
-    int x = 0, y = 0;
-    if (cmd == "tap" || cmd == "press" || cmd == "move" || cmd == "release") {
-        if (!ReadPoint(in, x, y))
-            return Error(cmd + " X Y");
-        if (cmd == "tap" || cmd == "press")
-            InjectMouse(WM_LBUTTONDOWN, x, y);
-        if (cmd == "move")
-            InjectMouse(WM_MOUSEMOVE, x, y);
-        if (cmd == "tap" || cmd == "release")
-            InjectMouse(WM_LBUTTONUP, x, y);
-        return Ok();
-    }
-    if (cmd == "drag") {
-        int x2 = 0, y2 = 0;
-        long long steps = 10;
-        if (!ReadPoint(in, x, y) || !ReadPoint(in, x2, y2) || !ReadOptionalNumber(in, 1, 1000, steps))
-            return Error("drag X1 Y1 X2 Y2 [STEPS]");
-        InjectMouse(WM_LBUTTONDOWN, x, y);
-        for (int i = 1; i <= steps; ++i)
-            InjectMouse(WM_MOUSEMOVE, x + (int)((x2 - x) * i / steps), y + (int)((y2 - y) * i / steps));
-        InjectMouse(WM_LBUTTONUP, x2, y2);
-        return Ok();
-    }
+    if (cmd == "tap" || cmd == "press" || cmd == "move" || cmd == "release")
+        return PointerCommand(cmd, in);
+    if (cmd == "drag")
+        return DragCommand(in);
     if (cmd == "key") {
         std::string name;
         in >> name;
         return KeyCommand(name);
     }
-    if (cmd == "text") {
-        std::string rest;
-        std::getline(in, rest);
-        if (!rest.empty() && rest[0] == ' ')
-            rest.erase(0, 1);
-        for (char16_t ch : WideFromUtf8(rest))
-            InjectChar(ch);
-        return Ok();
-    }
-    if (cmd == "rotate") {
-        long long o = 0;
-        if (!ReadNumber(in, 0, 3, o))
-            return Error("rotate 0|1|2|3");
-        if (!MzAccIsOpen())
-            return Error("the accelerometer is not open");
-        SimulateAccelerometer((int)o);
-        return Ok();
-    }
+    if (cmd == "text")
+        return TextCommand(in);
+    if (cmd == "rotate")
+        return RotateCommand(in);
     if (cmd == "lock" || cmd == "unlock") {
         SimulateLockPhone(cmd == "lock");
         return Ok();
     }
-    if (cmd == "call") {
-        std::string what;
-        in >> what;
-        if (what != "begin" && what != "end")
-            return Error("call begin|end");
-        SimulateCall(what == "begin");
-        return Ok();
-    }
-    if (cmd == "usb") {
-        std::string what;
-        in >> what;
-        if (what != "off")
-            return Error("usb off");
-        SimulateUsbOff();
-        return Ok();
-    }
-    if (cmd == "flightmode") {
-        std::string what;
-        in >> what;
-        if (what != "on" && what != "off")
-            return Error("flightmode on|off");
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\FlyMode", 0, nullptr, 0, 0, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS)
-            return Error("cannot write the setting");
-        DWORD flag = what == "on" ? 1 : 0;
-        LONG r = RegSetValueExW(key, u"FlyModeFlag", 0, REG_DWORD, (const BYTE*)&flag, sizeof flag);
-        RegCloseKey(key);
-        return r == ERROR_SUCCESS ? Ok() : Error("cannot write the setting");
-    }
-    if (cmd == "pinch") {
-        // Two fingers squeezed together (in) or spread apart (out), through the touch driver.
-        std::string how;
-        in >> how;
-        if (how != "in" && how != "out")
-            return Error("pinch in|out");
-        int sent = how == "in" ? SimulatePinch(200, 100) : SimulatePinch(100, 200);
-        return sent > 0 ? Ok() : Error("no window takes gestures");
-    }
+    if (cmd == "call")
+        return CallCommand(in);
+    if (cmd == "usb")
+        return UsbCommand(in);
+    if (cmd == "flightmode")
+        return FlightModeCommand(in);
+    if (cmd == "pinch")
+        return PinchCommand(in);
     if (cmd == "frontkey") {
         InjectFrontKey();
         return Ok();
@@ -387,12 +428,8 @@ std::string RunCommand(const std::string& line)
     }
     if (cmd == "log")
         return Ok("\"log\":" + JsonString(TakeDebugLogUtf8()));
-    if (cmd == "programs") {
-        std::string list = "[";
-        for (const std::string& p : TakeStartedPrograms())
-            list += (list.size() > 1 ? "," : "") + JsonString(p);
-        return Ok("\"programs\":" + list + "]");
-    }
+    if (cmd == "programs")
+        return ProgramsCommand();
     return Error(cmd.empty() ? "empty command" : "unknown command " + cmd);
 }
 

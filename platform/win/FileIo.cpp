@@ -120,6 +120,13 @@ void SetLastErrorFromErrno()
     }
 }
 
+BOOL FailWithErrno(int error)
+{
+    errno = error;
+    SetLastErrorFromErrno();
+    return FALSE;
+}
+
 std::string NativePath(const WCHAR* path)
 {
     std::string out = Convert(CP_UTF8, path);
@@ -230,9 +237,7 @@ BOOL WriteFileAtomicallyNative(const std::string& path, const void* data, size_t
     }
     if (!ok) {
         unlink(temp.c_str());
-        errno = savedErrno;
-        SetLastErrorFromErrno();
-        return FALSE;
+        return FailWithErrno(savedErrno);
     }
     // Make the rename itself durable; a folder that cannot be synced still holds the new file.
     int dir = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
@@ -267,16 +272,9 @@ BOOL AppendFileDurablyNative(const std::string& path, const void* data, size_t s
         if (ftruncate(fd, before.st_size) == 0)
             fdatasync(fd);
     }
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        savedErrno = errno;
-    }
-    if (!ok) {
-        errno = savedErrno;
-        SetLastErrorFromErrno();
-        return FALSE;
-    }
-    return TRUE;
+    if (close(fd) != 0 && ok)
+        return FailWithErrno(errno);
+    return ok ? TRUE : FailWithErrno(savedErrno);
 }
 
 BOOL CreatePrivateFolderNative(const std::string& path)

@@ -44,3 +44,6 @@ BOOL AppendFileDurablyNative(const std::string& path, const void* data, size_t s
 BOOL CreatePrivateFolderNative(const std::string& path);
 // Sets the last error from the current errno.
 void SetLastErrorFromErrno();
+// For a step that failed with error, whatever clean-up ran since: puts error back in errno, sets the last error
+// from it and returns FALSE.
+BOOL FailWithErrno(int error);

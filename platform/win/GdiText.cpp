@@ -100,6 +100,63 @@ struct Line {
     int width;
 };
 
+// Breaks the paragraph text[start, end) into lines no wider than width (see LayOut).
+void WrapParagraph(std::vector<Line>& lines, FontFace* face, const char16_t* text, int start, int end, int width,
+                   bool tabs)
+{
+    do {
+        int w = 0, lastBreak = -1, breakEnd = -1, i = start;
+        bool prevCjk = false;
+        int cut = end;
+        while (i < end) {
+            int at = i;
+            uint32_t cp = NextCodePoint(text, end, i);
+            bool cjk = IsCjk(cp);
+            if (at > start && (cjk || prevCjk) && cp != ' ') {
+                lastBreak = at;
+                breakEnd = at;
+            }
+            int adv;
+            if (cp == '\t' && tabs) {
+                int t = TabWidth(face);
+                adv = (w / t + 1) * t - w;
+            } else {
+                adv = face->Advance(cp);
+            }
+            if (cp == ' ') {
+                // a break after spaces: the line ends before them
+                int spaceStart = at;
+                while (spaceStart > start && text[spaceStart - 1] == ' ')
+                    --spaceStart;
+                lastBreak = i;
+                breakEnd = spaceStart;
+                w += adv;
+                prevCjk = false;
+                continue;
+            }
+            if (w + adv > width && at > start) {
+                cut = at;
+                break;
+            }
+            w += adv;
+            prevCjk = cjk;
+        }
+        if (cut == end) {
+            int e = end;
+            lines.push_back(Line{start, e, RunWidth(face, text, start, e, tabs)});
+            start = end;
+        } else if (lastBreak > start) {
+            lines.push_back(Line{start, breakEnd, RunWidth(face, text, start, breakEnd, tabs)});
+            start = lastBreak;
+            while (start < end && text[start] == ' ')
+                ++start;
+        } else {
+            lines.push_back(Line{start, cut, RunWidth(face, text, start, cut, tabs)});
+            start = cut;
+        }
+    } while (start < end);
+}
+
 // Splits text into lines: paragraphs at CR LF, LF or CR; with wrap, lines no wider than width, breaking at
 // spaces (which are dropped at the break), between CJK characters, or anywhere when one word is too wide.
 std::vector<Line> LayOut(FontFace* face, const char16_t* text, int n, bool single, bool wrap, int width, bool tabs)
@@ -117,58 +174,7 @@ std::vector<Line> LayOut(FontFace* face, const char16_t* text, int n, bool singl
         if (!wrap || single) {
             lines.push_back(Line{p, end, RunWidth(face, text, p, end, tabs)});
         } else {
-            int start = p;
-            do {
-                int w = 0, lastBreak = -1, breakEnd = -1, i = start;
-                bool prevCjk = false;
-                int cut = end;
-                while (i < end) {
-                    int at = i;
-                    uint32_t cp = NextCodePoint(text, end, i);
-                    bool cjk = IsCjk(cp);
-                    if (at > start && (cjk || prevCjk) && cp != ' ') {
-                        lastBreak = at;
-                        breakEnd = at;
-                    }
-                    int adv;
-                    if (cp == '\t' && tabs) {
-                        int t = TabWidth(face);
-                        adv = (w / t + 1) * t - w;
-                    } else {
-                        adv = face->Advance(cp);
-                    }
-                    if (cp == ' ') {
-                        // a break after spaces: the line ends before them
-                        int spaceStart = at;
-                        while (spaceStart > start && text[spaceStart - 1] == ' ')
-                            --spaceStart;
-                        lastBreak = i;
-                        breakEnd = spaceStart;
-                        w += adv;
-                        prevCjk = false;
-                        continue;
-                    }
-                    if (w + adv > width && at > start) {
-                        cut = at;
-                        break;
-                    }
-                    w += adv;
-                    prevCjk = cjk;
-                }
-                if (cut == end) {
-                    int e = end;
-                    lines.push_back(Line{start, e, RunWidth(face, text, start, e, tabs)});
-                    start = end;
-                } else if (lastBreak > start) {
-                    lines.push_back(Line{start, breakEnd, RunWidth(face, text, start, breakEnd, tabs)});
-                    start = lastBreak;
-                    while (start < end && text[start] == ' ')
-                        ++start;
-                } else {
-                    lines.push_back(Line{start, cut, RunWidth(face, text, start, cut, tabs)});
-                    start = cut;
-                }
-            } while (start < end);
+            WrapParagraph(lines, face, text, p, end, width, tabs);
         }
         if (single || end >= n)
             break;
@@ -291,6 +297,33 @@ BOOL TextOutW(HDC handle, int x, int y, LPCWSTR text, int count)
     return ExtTextOutW(handle, x, y, 0, nullptr, text, count < 0 ? 0u : (UINT)count, nullptr);
 }
 
+// Ends each line wider than width with "..." where it fits: its text in ellipsized, marked in useEllipsis.
+static void Ellipsize(FontFace* face, const char16_t* text, int width, std::vector<Line>& lines,
+                      std::vector<std::u16string>& ellipsized, std::vector<bool>& useEllipsis)
+{
+    const int dots = face->Advance('.') * 3;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        Line& ln = lines[k];
+        if (ln.width <= width)
+            continue;
+        int w = 0, cut = ln.from;
+        for (int i = ln.from; i < ln.to;) {
+            int at = i;
+            uint32_t cp = NextCodePoint(text, ln.to, i);
+            int a = face->Advance(cp);
+            if (w + a + dots > width) {
+                cut = at;
+                break;
+            }
+            w += a;
+            cut = i;
+        }
+        ellipsized[k] = std::u16string(text + ln.from, text + cut) + u"...";
+        useEllipsis[k] = true;
+        ln.width = w + dots;
+    }
+}
+
 int DrawTextW(HDC handle, LPCWSTR text, int count, LPRECT rect, UINT format)
 {
     DeviceContext* dc = DcFromHandle(handle);
@@ -308,29 +341,8 @@ int DrawTextW(HDC handle, LPCWSTR text, int count, LPRECT rect, UINT format)
     // End ellipsis on lines that do not fit (not on wrapped text, which has room below).
     std::vector<std::u16string> ellipsized(lines.size());
     std::vector<bool> useEllipsis(lines.size(), false);
-    if ((format & DT_END_ELLIPSIS) && !wrap) {
-        const int dots = face->Advance('.') * 3;
-        for (size_t k = 0; k < lines.size(); ++k) {
-            Line& ln = lines[k];
-            if (ln.width <= width)
-                continue;
-            int w = 0, cut = ln.from;
-            for (int i = ln.from; i < ln.to;) {
-                int at = i;
-                uint32_t cp = NextCodePoint(text, ln.to, i);
-                int a = face->Advance(cp);
-                if (w + a + dots > width) {
-                    cut = at;
-                    break;
-                }
-                w += a;
-                cut = i;
-            }
-            ellipsized[k] = std::u16string(text + ln.from, text + cut) + u"...";
-            useEllipsis[k] = true;
-            ln.width = w + dots;
-        }
-    }
+    if ((format & DT_END_ELLIPSIS) && !wrap)
+        Ellipsize(face, text, width, lines, ellipsized, useEllipsis);
 
     int lineHeight = face->Height();
     int height = lineHeight * (int)lines.size();

@@ -563,24 +563,8 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
     std::unique_lock<std::mutex> lock(WaitLock());
     std::shared_ptr<ThreadQueue> queue = OwnQueueLocked();
     for (;;) {
-        if (waitAll && count > 0) {
-            bool all = true;
-            for (auto& o : objects) {
-                all = all && o->IsSignalled(self);
-            }
-            if (all) {
-                for (auto& o : objects) {
-                    o->Acquire(self);
-                }
-                return WAIT_OBJECT_0;
-            }
-        } else {
-            for (DWORD i = 0; i < count; ++i) {
-                if (objects[i]->IsSignalled(self)) {
-                    objects[i]->Acquire(self);
-                    return WAIT_OBJECT_0 + i;
-                }
-            }
+        if (DWORD taken = TakeSignalledLocked(objects, waitAll && count > 0, self); taken != WAIT_TIMEOUT) {
+            return taken;
         }
         if (wakeMask != 0 && HasInputLocked(*queue)) {
             return WAIT_OBJECT_0 + count;

@@ -81,15 +81,10 @@ BOOL ReplaceRunningProgram(LPCWSTR newImage)
     bool ok = fchmod(fd, current.st_mode & 07777) == 0 && fsync(fd) == 0;
     int savedErrno = errno;
     close(fd);
-    if (ok && rename(source.c_str(), image.c_str()) != 0) {
-        ok = false;
-        savedErrno = errno;
-    }
-    if (!ok) {
-        errno = savedErrno;
-        SetLastErrorFromErrno();
-        return FALSE;
-    }
+    if (!ok)
+        return FailWithErrno(savedErrno);
+    if (rename(source.c_str(), image.c_str()) != 0)
+        return FailWithErrno(errno);
     int dir = open(FolderOf(image).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);

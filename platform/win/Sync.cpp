@@ -244,6 +244,28 @@ BOOL ResetEvent(HANDLE event)
 
 // ---- waits ----
 
+DWORD TakeSignalledLocked(const std::vector<std::shared_ptr<KernelObject>>& objects, bool waitAll, DWORD threadId)
+{
+    if (waitAll) {
+        for (auto& o : objects) {
+            if (!o->IsSignalled(threadId)) {
+                return WAIT_TIMEOUT;
+            }
+        }
+        for (auto& o : objects) {
+            o->Acquire(threadId);
+        }
+        return WAIT_OBJECT_0;
+    }
+    for (DWORD i = 0; i < objects.size(); ++i) {
+        if (objects[i]->IsSignalled(threadId)) {
+            objects[i]->Acquire(threadId);
+            return WAIT_OBJECT_0 + i;
+        }
+    }
+    return WAIT_TIMEOUT;
+}
+
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds)
 {
     if (count == 0 || count > MAXIMUM_WAIT_OBJECTS || !handles) {
@@ -263,24 +285,8 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
         }
     }
     for (;;) {
-        if (waitAll) {
-            bool all = true;
-            for (auto& o : objects) {
-                all = all && o->IsSignalled(self);
-            }
-            if (all) {
-                for (auto& o : objects) {
-                    o->Acquire(self);
-                }
-                return WAIT_OBJECT_0;
-            }
-        } else {
-            for (DWORD i = 0; i < count; ++i) {
-                if (objects[i]->IsSignalled(self)) {
-                    objects[i]->Acquire(self);
-                    return WAIT_OBJECT_0 + i;
-                }
-            }
+        if (DWORD taken = TakeSignalledLocked(objects, waitAll, self); taken != WAIT_TIMEOUT) {
+            return taken;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             return WAIT_TIMEOUT;

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #define INFINITE 0xFFFFFFFFu
 #define WAIT_OBJECT_0 0x00000000u
@@ -62,6 +63,10 @@ public:
     // Called when a wait is satisfied by this object (an auto-reset event resets, a mutex takes its owner).
     virtual void Acquire(DWORD threadId) { (void)threadId; }
 };
+
+// With WaitLock() held: when the wait on objects is satisfied (all of them with waitAll, else the first signalled),
+// acquires what satisfied it and returns WAIT_OBJECT_0 (+ the index without waitAll); WAIT_TIMEOUT when not yet.
+DWORD TakeSignalledLocked(const std::vector<std::shared_ptr<KernelObject>>& objects, bool waitAll, DWORD threadId);
 
 HANDLE RegisterKernelObject(std::shared_ptr<KernelObject> object);
 // The object behind a handle, or null (last error ERROR_INVALID_HANDLE) when the handle is closed or unknown.

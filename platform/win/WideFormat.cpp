@@ -215,7 +215,7 @@ void PutWideText(Sink<C>& out, const Spec& spec, const WCHAR* s) {
 }
 
 template <typename C>
-const C* ParseSpec(const C* p, Spec& spec, va_list* args) {
+const C* ParseFlags(const C* p, Spec& spec) {
     for (;; ++p) {
         if (*p == '-') spec.left = true;
         else if (*p == '+') spec.plus = true;
@@ -224,6 +224,12 @@ const C* ParseSpec(const C* p, Spec& spec, va_list* args) {
         else if (*p == '0') spec.zero = true;
         else break;
     }
+    return p;
+}
+
+// The width, written or '*' from the arguments (a negative one left-justifies).
+template <typename C>
+const C* ParseWidth(const C* p, Spec& spec, va_list* args) {
     if (*p == '*') {
         int w = va_arg(*args, int);
         if (w < 0) {
@@ -238,23 +244,33 @@ const C* ParseSpec(const C* p, Spec& spec, va_list* args) {
             ++p;
         }
     }
-    if (*p == '.') {
+    return p;
+}
+
+// The precision after '.', written or '*' from the arguments (a negative one is none).
+template <typename C>
+const C* ParsePrecision(const C* p, Spec& spec, va_list* args) {
+    if (*p != '.') {
+        return p;
+    }
+    ++p;
+    spec.precision = 0;
+    if (*p == '*') {
+        int prec = va_arg(*args, int);
+        spec.precision = prec < 0 ? -1 : prec;
         ++p;
-        spec.precision = 0;
-        if (*p == '*') {
-            int prec = va_arg(*args, int);
-            spec.precision = prec < 0 ? -1 : prec;
+    } else {
+        while (*p >= '0' && *p <= '9') {
+            spec.precision = spec.precision < 100000 ? spec.precision * 10 + (*p - '0') : spec.precision;
             ++p;
-        } else {
-            while (*p >= '0' && *p <= '9') {
-                spec.precision = spec.precision < 100000 ? spec.precision * 10 + (*p - '0') : spec.precision;
-                ++p;
-            }
         }
     }
-    if (spec.width > 100000) {
-        spec.width = 100000;  // a width from the arguments never makes a formatter spin for minutes
-    }
+    return p;
+}
+
+// The argument's size: h, hh, l, ll, w, L, j, z, t, I, I32, I64.
+template <typename C>
+const C* ParseSize(const C* p, Spec& spec) {
     switch (*p) {
     case 'h':
         ++p;
@@ -310,9 +326,127 @@ const C* ParseSpec(const C* p, Spec& spec, va_list* args) {
 }
 
 template <typename C>
+const C* ParseSpec(const C* p, Spec& spec, va_list* args) {
+    p = ParseFlags(p, spec);
+    p = ParseWidth(p, spec, args);
+    p = ParsePrecision(p, spec, args);
+    if (spec.width > 100000) {
+        spec.width = 100000;  // a width from the arguments never makes a formatter spin for minutes
+    }
+    return ParseSize(p, spec);
+}
+
+long long SignedArg(Size size, va_list* args) {
+    switch (size) {
+    case Size::Char: return (signed char)va_arg(*args, int);
+    case Size::Short: return (short)va_arg(*args, int);
+    case Size::LongLong: return va_arg(*args, long long);
+    case Size::Pointer: return (long long)va_arg(*args, intptr_t);
+    default: return va_arg(*args, int);
+    }
+}
+
+unsigned long long UnsignedArg(Size size, va_list* args) {
+    switch (size) {
+    case Size::Char: return (unsigned char)va_arg(*args, unsigned int);
+    case Size::Short: return (unsigned short)va_arg(*args, unsigned int);
+    case Size::LongLong: return va_arg(*args, unsigned long long);
+    case Size::Pointer: return (unsigned long long)va_arg(*args, uintptr_t);
+    default: return va_arg(*args, unsigned int);
+    }
+}
+
+// %c and %C: one character, wide or 8-bit by the size and by which of the two the format's own width matches.
+template <typename C>
+void PutCharacterArg(Sink<C>& out, const Spec& spec, char conversion, va_list* args) {
+    constexpr bool wideFormat = std::is_same_v<C, WCHAR>;
+    bool wide = spec.wideArg || (!spec.narrowArg && ((conversion == 'c') == wideFormat));
+    int v = va_arg(*args, int);
+    if (wide) {
+        WCHAR text[2] = {WCHAR(v), 0};
+        PutWideText(out, Spec{spec.left, false, false, false, spec.zero, spec.width}, text);
+    } else {
+        char text[2] = {char(v), 0};
+        if constexpr (wideFormat) {
+            // A lone 8-bit character: the ASCII range maps to itself.
+            WCHAR unit[1] = {WCHAR((unsigned char)text[0])};
+            PutPadded(out, Spec{spec.left, false, false, false, spec.zero, spec.width}, unit, 1);
+        } else {
+            PutPadded(out, Spec{spec.left, false, false, false, spec.zero, spec.width}, text, 1);
+        }
+    }
+}
+
+// %s and %S: a text, wide or 8-bit as for %c; a null pointer prints "(null)".
+template <typename C>
+void PutTextArg(Sink<C>& out, const Spec& spec, char conversion, va_list* args) {
+    constexpr bool wideFormat = std::is_same_v<C, WCHAR>;
+    bool wide = spec.wideArg || (!spec.narrowArg && ((conversion == 's') == wideFormat));
+    if (wide) {
+        const WCHAR* s = va_arg(*args, const WCHAR*);
+        PutWideText(out, spec, s != nullptr ? s : u"(null)");
+    } else {
+        const char* s = va_arg(*args, const char*);
+        PutNarrowText(out, spec, s != nullptr ? s : "(null)");
+    }
+}
+
+// One conversion with its argument; an unknown one prints its own character (self).
+template <typename C>
+void PutConversion(Sink<C>& out, const Spec& spec, char conversion, C self, va_list* args) {
+    switch (conversion) {
+    case 'd':
+    case 'i': {
+        long long v = SignedArg(spec.size, args);
+        unsigned long long magnitude = v < 0 ? 0ULL - (unsigned long long)v : (unsigned long long)v;
+        PutInteger(out, spec, magnitude, v < 0, conversion);
+        break;
+    }
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o':
+        PutInteger(out, spec, UnsignedArg(spec.size, args), false, conversion);
+        break;
+    case 'p': {
+        void* v = va_arg(*args, void*);
+        Spec pointerSpec = spec;
+        pointerSpec.precision = int(2 * sizeof(void*));
+        PutInteger(out, pointerSpec, (unsigned long long)(uintptr_t)v, false, 'X');
+        break;
+    }
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A': {
+        long double v = spec.size == Size::LongDouble ? va_arg(*args, long double) : va_arg(*args, double);
+        PutFloating(out, spec, v, conversion);
+        break;
+    }
+    case 'c':
+    case 'C':
+        PutCharacterArg(out, spec, conversion, args);
+        break;
+    case 's':
+    case 'S':
+        PutTextArg(out, spec, conversion, args);
+        break;
+    case 'n':
+        (void)va_arg(*args, void*);  // never written: a format must not be able to store through a pointer
+        break;
+    default:
+        out.Put(self);
+        break;
+    }
+}
+
+template <typename C>
 int Format(C* buffer, size_t count, const C* format, va_list* args) {
     Sink<C> out{buffer, buffer == nullptr ? 0 : count};
-    constexpr bool wideFormat = std::is_same_v<C, WCHAR>;
     if (format == nullptr) {
         out.Finish();
         return -1;
@@ -335,94 +469,7 @@ int Format(C* buffer, size_t count, const C* format, va_list* args) {
         if (*p == 0) {
             break;
         }
-        char conversion = *p < 128 ? char(*p) : '?';
-        switch (conversion) {
-        case 'd':
-        case 'i': {
-            long long v;
-            switch (spec.size) {
-            case Size::Char: v = (signed char)va_arg(*args, int); break;
-            case Size::Short: v = (short)va_arg(*args, int); break;
-            case Size::LongLong: v = va_arg(*args, long long); break;
-            case Size::Pointer: v = (long long)va_arg(*args, intptr_t); break;
-            default: v = va_arg(*args, int); break;
-            }
-            unsigned long long magnitude = v < 0 ? 0ULL - (unsigned long long)v : (unsigned long long)v;
-            PutInteger(out, spec, magnitude, v < 0, conversion);
-            break;
-        }
-        case 'u':
-        case 'x':
-        case 'X':
-        case 'o': {
-            unsigned long long v;
-            switch (spec.size) {
-            case Size::Char: v = (unsigned char)va_arg(*args, unsigned int); break;
-            case Size::Short: v = (unsigned short)va_arg(*args, unsigned int); break;
-            case Size::LongLong: v = va_arg(*args, unsigned long long); break;
-            case Size::Pointer: v = (unsigned long long)va_arg(*args, uintptr_t); break;
-            default: v = va_arg(*args, unsigned int); break;
-            }
-            PutInteger(out, spec, v, false, conversion);
-            break;
-        }
-        case 'p': {
-            void* v = va_arg(*args, void*);
-            Spec pointerSpec = spec;
-            pointerSpec.precision = int(2 * sizeof(void*));
-            PutInteger(out, pointerSpec, (unsigned long long)(uintptr_t)v, false, 'X');
-            break;
-        }
-        case 'f':
-        case 'F':
-        case 'e':
-        case 'E':
-        case 'g':
-        case 'G':
-        case 'a':
-        case 'A': {
-            long double v = spec.size == Size::LongDouble ? va_arg(*args, long double) : va_arg(*args, double);
-            PutFloating(out, spec, v, conversion);
-            break;
-        }
-        case 'c':
-        case 'C': {
-            bool wide = spec.wideArg || (!spec.narrowArg && ((conversion == 'c') == wideFormat));
-            int v = va_arg(*args, int);
-            if (wide) {
-                WCHAR text[2] = {WCHAR(v), 0};
-                PutWideText(out, Spec{spec.left, false, false, false, spec.zero, spec.width}, text);
-            } else {
-                char text[2] = {char(v), 0};
-                if constexpr (wideFormat) {
-                    // A lone 8-bit character: the ASCII range maps to itself.
-                    WCHAR unit[1] = {WCHAR((unsigned char)text[0])};
-                    PutPadded(out, Spec{spec.left, false, false, false, spec.zero, spec.width}, unit, 1);
-                } else {
-                    PutPadded(out, Spec{spec.left, false, false, false, spec.zero, spec.width}, text, 1);
-                }
-            }
-            break;
-        }
-        case 's':
-        case 'S': {
-            bool wide = spec.wideArg || (!spec.narrowArg && ((conversion == 's') == wideFormat));
-            if (wide) {
-                const WCHAR* s = va_arg(*args, const WCHAR*);
-                PutWideText(out, spec, s != nullptr ? s : u"(null)");
-            } else {
-                const char* s = va_arg(*args, const char*);
-                PutNarrowText(out, spec, s != nullptr ? s : "(null)");
-            }
-            break;
-        }
-        case 'n':
-            (void)va_arg(*args, void*);  // never written: a format must not be able to store through a pointer
-            break;
-        default:
-            out.Put(*p);
-            break;
-        }
+        PutConversion(out, spec, *p < 128 ? char(*p) : '?', *p, args);
     }
     out.Finish();
     if (out.length > size_t(INT_MAX)) {

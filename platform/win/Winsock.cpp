@@ -1,236 +1,29 @@
 // Windows Sockets over the host's sockets: numbers, structures and error codes are translated at this boundary.
-// Only this file sees the host's socket headers; inside namespace winsock the host's calls are named with ::.
+// The host's calls are named with :: inside namespace winsock; select is in WinsockSelect.cpp.
 #define MORWICK_WINSOCK_IMPL 1
 #include "platform/win/Winsock.h"
 
 #include "platform/device/CallInterface.h"
 #include "platform/win/LastError.h"
+#include "platform/win/WinsockHost.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
-#include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <unordered_map>
 #include <vector>
 
+using namespace winsock::host;
+
 namespace {
-
-std::atomic<int> startupCount{0};
-
-// What the host does not remember for us: whether a connect is under way or has failed. Linux reports a
-// refused connect as writable; the phone never does, so the failure is kept here once seen.
-struct SocketState {
-    bool connecting = false;
-    int connectError = 0; // a WSA code once the connect has failed
-};
-
-std::mutex stateLock;
-std::unordered_map<int, SocketState>& States()
-{
-    static auto* states = new std::unordered_map<int, SocketState>();
-    return *states;
-}
-
-int WsaFromErrno(int error)
-{
-    switch (error) {
-    case EINTR: return WSAEINTR;
-    case EBADF: return WSAENOTSOCK;
-    case EACCES: return WSAEACCES;
-    case EFAULT: return WSAEFAULT;
-    case EINVAL: return WSAEINVAL;
-    case EMFILE:
-    case ENFILE: return WSAEMFILE;
-    case EAGAIN:
-#if EWOULDBLOCK != EAGAIN
-    case EWOULDBLOCK:
-#endif
-    case EINPROGRESS: return WSAEWOULDBLOCK;
-    case EALREADY: return WSAEALREADY;
-    case ENOTSOCK: return WSAENOTSOCK;
-    case EDESTADDRREQ: return WSAEDESTADDRREQ;
-    case EMSGSIZE: return WSAEMSGSIZE;
-    case EPROTOTYPE: return WSAEPROTOTYPE;
-    case ENOPROTOOPT: return WSAENOPROTOOPT;
-    case EPROTONOSUPPORT: return WSAEPROTONOSUPPORT;
-    case EOPNOTSUPP: return WSAEOPNOTSUPP;
-    case EAFNOSUPPORT: return WSAEAFNOSUPPORT;
-    case EADDRINUSE: return WSAEADDRINUSE;
-    case EADDRNOTAVAIL: return WSAEADDRNOTAVAIL;
-    case ENETDOWN: return WSAENETDOWN;
-    case ENETUNREACH: return WSAENETUNREACH;
-    case ENETRESET: return WSAENETRESET;
-    case ECONNABORTED: return WSAECONNABORTED;
-    case ECONNRESET:
-    case EPIPE: return WSAECONNRESET;
-    case ENOBUFS:
-    case ENOMEM: return WSAENOBUFS;
-    case EISCONN: return WSAEISCONN;
-    case ENOTCONN: return WSAENOTCONN;
-    case ESHUTDOWN: return WSAESHUTDOWN;
-    case ETIMEDOUT: return WSAETIMEDOUT;
-    case ECONNREFUSED: return WSAECONNREFUSED;
-    case EHOSTUNREACH:
-    case EHOSTDOWN: return WSAEHOSTUNREACH;
-    default: return WSAEINVAL;
-    }
-}
-
-int Fail(int wsaError)
-{
-    SetLastError(static_cast<DWORD>(wsaError));
-    return winsock::WS_SOCKET_ERROR;
-}
-
-int FailFromErrno()
-{
-    return Fail(WsaFromErrno(errno));
-}
-
-bool Started()
-{
-    if (startupCount.load() > 0) {
-        return true;
-    }
-    SetLastError(WSANOTINITIALISED);
-    return false;
-}
-
-// The host descriptor of a SOCKET, or -1 (error set) when it cannot be one.
-int Fd(winsock::SOCKET s)
-{
-    if (!Started()) {
-        return -1;
-    }
-    if (s == winsock::WS_INVALID_SOCKET || s > static_cast<winsock::SOCKET>(INT32_MAX)) {
-        SetLastError(WSAENOTSOCK);
-        return -1;
-    }
-    return static_cast<int>(s);
-}
-
-bool ToHostAddress(const winsock::sockaddr* address, int length, sockaddr_in* out)
-{
-    if (!address || length < static_cast<int>(sizeof(winsock::sockaddr_in))) {
-        SetLastError(WSAEFAULT);
-        return false;
-    }
-    const auto* in = reinterpret_cast<const winsock::sockaddr_in*>(address);
-    if (in->sin_family != winsock::WS_AF_INET) {
-        SetLastError(WSAEAFNOSUPPORT);
-        return false;
-    }
-    std::memset(out, 0, sizeof(*out));
-    out->sin_family = AF_INET;
-    out->sin_port = in->sin_port;
-    out->sin_addr.s_addr = in->sin_addr.s_addr;
-    return true;
-}
-
-void FromHostAddress(const sockaddr_in& in, winsock::sockaddr* address, int* length)
-{
-    if (!address || !length || *length < static_cast<int>(sizeof(winsock::sockaddr_in))) {
-        return;
-    }
-    auto* out = reinterpret_cast<winsock::sockaddr_in*>(address);
-    std::memset(out, 0, sizeof(*out));
-    out->sin_family = winsock::WS_AF_INET;
-    out->sin_port = in.sin_port;
-    out->sin_addr.s_addr = in.sin_addr.s_addr;
-    *length = sizeof(winsock::sockaddr_in);
-}
-
-bool HostOption(int level, int option, int* hostLevel, int* hostOption)
-{
-    if (level == winsock::WS_SOL_SOCKET) {
-        *hostLevel = SOL_SOCKET;
-        switch (option) {
-        case winsock::WS_SO_REUSEADDR: *hostOption = SO_REUSEADDR; return true;
-        case winsock::WS_SO_KEEPALIVE: *hostOption = SO_KEEPALIVE; return true;
-        case winsock::WS_SO_LINGER: *hostOption = SO_LINGER; return true;
-        case winsock::WS_SO_SNDBUF: *hostOption = SO_SNDBUF; return true;
-        case winsock::WS_SO_RCVBUF: *hostOption = SO_RCVBUF; return true;
-        case winsock::WS_SO_SNDTIMEO: *hostOption = SO_SNDTIMEO; return true;
-        case winsock::WS_SO_RCVTIMEO: *hostOption = SO_RCVTIMEO; return true;
-        case winsock::WS_SO_ERROR: *hostOption = SO_ERROR; return true;
-        default: return false;
-        }
-    }
-    if (level == winsock::WS_IPPROTO_TCP && option == winsock::WS_TCP_NODELAY) {
-        *hostLevel = IPPROTO_TCP;
-        *hostOption = TCP_NODELAY;
-        return true;
-    }
-    return false;
-}
-
-int HostFlags(int flags)
-{
-    int host = MSG_NOSIGNAL; // a closed peer is an error result, never a signal
-    if (flags & winsock::WS_MSG_OOB) {
-        host |= MSG_OOB;
-    }
-    if (flags & winsock::WS_MSG_PEEK) {
-        host |= MSG_PEEK;
-    }
-    return host;
-}
-
-// Settles a connect under way on a socket the host reports writable or in error: connected, or failed with
-// the reason kept. Returns the WSA error of a failed connect, 0 otherwise.
-int SettleConnect(int fd)
-{
-    std::lock_guard<std::mutex> guard(stateLock);
-    auto it = States().find(fd);
-    if (it == States().end()) {
-        return 0;
-    }
-    SocketState& state = it->second;
-    if (state.connecting) {
-        // The host's pending error reads 0 while the connect is still under way: ask only once it has settled.
-        pollfd probe{fd, POLLOUT, 0};
-        if (::poll(&probe, 1, 0) <= 0 || !(probe.revents & (POLLOUT | POLLERR | POLLHUP))) {
-            return 0;
-        }
-        int error = 0;
-        socklen_t length = sizeof(error);
-        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
-            error = errno;
-        }
-        if (error == EINPROGRESS || error == EALREADY) {
-            return 0; // not settled after all
-        }
-        state.connecting = false;
-        state.connectError = error ? WsaFromErrno(error) : 0;
-    }
-    return state.connectError;
-}
-
-int ConnectErrorOf(int fd)
-{
-    std::lock_guard<std::mutex> guard(stateLock);
-    auto it = States().find(fd);
-    return it == States().end() ? 0 : it->second.connectError;
-}
-
-bool IsConnecting(int fd)
-{
-    std::lock_guard<std::mutex> guard(stateLock);
-    auto it = States().find(fd);
-    return it != States().end() && it->second.connecting;
-}
 
 struct HostEntryStorage {
     winsock::hostent entry{};
@@ -450,12 +243,9 @@ int(ioctlsocket)(SOCKET s, LONG command, u_long* argument)
 
 int(connect)(SOCKET s, const sockaddr* address, int length)
 {
-    int fd = Fd(s);
-    if (fd < 0) {
-        return WS_SOCKET_ERROR;
-    }
     ::sockaddr_in host;
-    if (!ToHostAddress(address, length, &host)) {
+    int fd = AddressedFd(s, address, length, &host);
+    if (fd < 0) {
         return WS_SOCKET_ERROR;
     }
     // A phone in flight mode has no radio: its connects fail however near the server is.
@@ -488,12 +278,9 @@ int(connect)(SOCKET s, const sockaddr* address, int length)
 
 int(bind)(SOCKET s, const sockaddr* address, int length)
 {
-    int fd = Fd(s);
-    if (fd < 0) {
-        return WS_SOCKET_ERROR;
-    }
     ::sockaddr_in host;
-    if (!ToHostAddress(address, length, &host)) {
+    int fd = AddressedFd(s, address, length, &host);
+    if (fd < 0) {
         return WS_SOCKET_ERROR;
     }
     return ::bind(fd, reinterpret_cast<const ::sockaddr*>(&host), sizeof(host)) == 0 ? 0 : FailFromErrno();
@@ -547,163 +334,11 @@ int(getsockname)(SOCKET s, sockaddr* address, int* length)
     FromHostAddress(host, address, length);
     return 0;
 }
-
-int(select)(int, fd_set* readSet, fd_set* writeSet, fd_set* exceptSet, const ::timeval* timeout)
-{
-    if (!Started()) {
-        return WS_SOCKET_ERROR;
-    }
-    // One entry per socket, whatever sets it is in.
-    struct Watch {
-        SOCKET s;
-        bool read = false, write = false, except = false;
-        bool readable = false, writable = false, exceptional = false;
-    };
-    std::vector<Watch> watches;
-    auto add = [&](fd_set* set, bool Watch::*flag) -> bool {
-        if (!set) {
-            return true;
-        }
-        if (set->fd_count > static_cast<UINT>(WS_FD_SETSIZE)) {
-            return false;
-        }
-        for (UINT i = 0; i < set->fd_count; ++i) {
-            SOCKET s = set->fd_array[i];
-            if (s == WS_INVALID_SOCKET || s > static_cast<SOCKET>(INT32_MAX)) {
-                return false;
-            }
-            auto it = std::find_if(watches.begin(), watches.end(), [s](const Watch& w) { return w.s == s; });
-            if (it == watches.end()) {
-                watches.push_back(Watch{s});
-                it = watches.end() - 1;
-            }
-            (*it).*flag = true;
-        }
-        return true;
-    };
-    if (!add(readSet, &Watch::read) || !add(writeSet, &Watch::write) || !add(exceptSet, &Watch::except)) {
-        return Fail(WSAENOTSOCK);
-    }
-    if (watches.empty()) {
-        return Fail(WSAEINVAL);
-    }
-    if (timeout && (timeout->tv_sec < 0 || timeout->tv_usec < 0)) {
-        return Fail(WSAEINVAL);
-    }
-    const bool forever = timeout == nullptr;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(forever ? 0 : timeout->tv_sec)
-                          + std::chrono::microseconds(forever ? 0 : timeout->tv_usec);
-    int ready = 0;
-    for (;;) {
-        std::vector<pollfd> polls;
-        std::vector<size_t> owners;
-        for (size_t i = 0; i < watches.size(); ++i) {
-            Watch& w = watches[i];
-            int fd = static_cast<int>(w.s);
-            short events = 0;
-            if (w.read) {
-                events |= POLLIN;
-            }
-            // A socket whose connect failed never becomes writable; nothing more to ask the host about it.
-            if (w.write && ConnectErrorOf(fd) == 0) {
-                events |= POLLOUT;
-            }
-            if (w.except) {
-                events |= POLLPRI;
-                if (IsConnecting(fd)) {
-                    events |= POLLOUT; // the host tells of a failed connect through this
-                }
-            }
-            if (w.except && ConnectErrorOf(fd) != 0) {
-                w.exceptional = true;
-            }
-            if (events) {
-                polls.push_back(pollfd{fd, events, 0});
-                owners.push_back(i);
-            }
-        }
-        bool anyKnown = false;
-        for (const Watch& w : watches) {
-            anyKnown = anyKnown || w.exceptional;
-        }
-        int waitMs = 0;
-        if (!anyKnown) {
-            if (forever) {
-                waitMs = -1;
-            } else {
-                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    deadline - std::chrono::steady_clock::now() + std::chrono::microseconds(999));
-                waitMs = left.count() > 0 ? static_cast<int>(std::min<long long>(left.count(), INT32_MAX)) : 0;
-            }
-        }
-        int n = polls.empty() ? 0 : ::poll(polls.data(), polls.size(), waitMs);
-        if (polls.empty() && waitMs != 0) {
-            ::poll(nullptr, 0, waitMs); // only failed connects asked for writability: wait out the time
-        }
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return FailFromErrno();
-        }
-        for (size_t k = 0; k < polls.size(); ++k) {
-            Watch& w = watches[owners[k]];
-            short revents = polls[k].revents;
-            if (revents & POLLNVAL) {
-                return Fail(WSAENOTSOCK);
-            }
-            int fd = polls[k].fd;
-            bool settled = (revents & (POLLOUT | POLLERR | POLLHUP)) && IsConnecting(fd);
-            int connectError = settled ? SettleConnect(fd) : ConnectErrorOf(fd);
-            if (w.read && (revents & (POLLIN | POLLHUP | POLLERR)) && connectError == 0 && !IsConnecting(fd)) {
-                w.readable = true;
-            }
-            if (w.write && (revents & (POLLOUT | POLLERR | POLLHUP)) && connectError == 0 && !IsConnecting(fd)) {
-                w.writable = true;
-            }
-            if (w.except && ((revents & POLLPRI) || connectError != 0)) {
-                w.exceptional = true;
-            }
-        }
-        ready = 0;
-        for (const Watch& w : watches) {
-            ready += (w.read && w.readable) + (w.write && w.writable) + (w.except && w.exceptional);
-        }
-        if (ready > 0 || (!forever && std::chrono::steady_clock::now() >= deadline)) {
-            break;
-        }
-    }
-    auto keep = [&](fd_set* set, bool Watch::*flag) {
-        if (!set) {
-            return;
-        }
-        UINT kept = 0;
-        for (UINT i = 0; i < set->fd_count; ++i) {
-            SOCKET s = set->fd_array[i];
-            auto it = std::find_if(watches.begin(), watches.end(), [s](const Watch& w) { return w.s == s; });
-            if (it != watches.end() && (*it).*flag) {
-                set->fd_array[kept++] = s;
-            }
-        }
-        set->fd_count = kept;
-    };
-    keep(readSet, &Watch::readable);
-    keep(writeSet, &Watch::writable);
-    keep(exceptSet, &Watch::exceptional);
-    return ready;
-}
-
 int(send)(SOCKET s, const char* data, int length, int flags)
 {
-    int fd = Fd(s);
+    int fd = TransferFd(s, data, length);
     if (fd < 0) {
         return WS_SOCKET_ERROR;
-    }
-    if (length < 0 || (!data && length > 0)) {
-        return Fail(WSAEFAULT);
-    }
-    if (int error = ConnectErrorOf(fd)) {
-        return Fail(error == WSAECONNREFUSED ? WSAENOTCONN : error);
     }
     ssize_t sent;
     do {
@@ -720,15 +355,9 @@ int(send)(SOCKET s, const char* data, int length, int flags)
 
 int(recv)(SOCKET s, char* buffer, int length, int flags)
 {
-    int fd = Fd(s);
+    int fd = TransferFd(s, buffer, length);
     if (fd < 0) {
         return WS_SOCKET_ERROR;
-    }
-    if (length < 0 || (!buffer && length > 0)) {
-        return Fail(WSAEFAULT);
-    }
-    if (int error = ConnectErrorOf(fd)) {
-        return Fail(error == WSAECONNREFUSED ? WSAENOTCONN : error);
     }
     ssize_t got;
     do {

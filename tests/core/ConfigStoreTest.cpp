@@ -2,6 +2,7 @@
 #include "core/ConfigStore.h"
 
 #include "platform/win/FileIo.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -40,11 +41,8 @@ std::vector<BYTE> Records(int count, const char* key0 = nullptr) {
 class ConfigStoreFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string base = std::string(MORWICK_BINARY_DIR) + "/config-store-tests/";
-        CreateDirectoryW(Wide(base).c_str(), nullptr);
-        dir = base + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-        std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        ASSERT_FALSE(folder.Path().empty());
+        dir = folder.Path();
         wideDir = Wide(dir);
     }
 
@@ -70,6 +68,7 @@ protected:
         return data;
     }
 
+    TempFolder folder; // the test's own, removed with it
     std::string dir;
     std::u16string wideDir;
 };

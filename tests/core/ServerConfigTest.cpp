@@ -3,6 +3,7 @@
 
 #include "core/ConfigStore.h"
 #include "core/KeyValueMap.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -50,13 +51,13 @@ std::vector<BYTE> ConfigReply(const std::vector<std::pair<const char*, const cha
 class ServerConfigFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string dir = std::string(MORWICK_BINARY_DIR) + "/server-config-tests/" +
-                          ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-        ASSERT_EQ(system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str()), 0);
+        ASSERT_FALSE(folder.Path().empty());
+        const std::string& dir = folder.Path();
         wideDir = std::u16string(dir.begin(), dir.end());
         store = std::make_unique<CConfigStore>(wideDir.c_str());
         shown.clear();
     }
+    TempFolder folder; // the test's own, removed with it
     std::u16string wideDir;
     std::unique_ptr<CConfigStore> store;
 };

@@ -349,7 +349,10 @@ TEST_F(DetailQuoteWndTest, ToolBarOpensTheChartsByKeyAndHongKongHasNoInformation
     EXPECT_EQ(messages.shown[0].caption, u"提示");
 }
 
-TEST(DetailWindowMakers, TheFactoryMakesTheDetailedQuoteByClassName)
+// A window made by the factory has application data of its own, in a program home that goes with the test.
+class DetailWindowMakers : public WindowTest {};
+
+TEST_F(DetailWindowMakers, TheFactoryMakesTheDetailedQuoteByClassName)
 {
     InstallDetailWindowMakers();
     WindowMaker detail = CWindowFactory::GetMaker("CStockDetaiPriceWnd");

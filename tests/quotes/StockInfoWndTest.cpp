@@ -261,7 +261,10 @@ TEST_F(StockInfoWndTest, RadarShowsRecordsByLineOrSaysThereAreNone)
     EXPECT_EQ(messages.shown.size(), 1u);
 }
 
-TEST(InfoMineTxtWnd, FieldsKeepTheirLastTextAndNeverOverflow)
+// The window's application data has a program home of its own, which goes with the test.
+class InfoMineTxtWnd : public WindowTest {};
+
+TEST_F(InfoMineTxtWnd, FieldsKeepTheirLastTextAndNeverOverflow)
 {
     CInfoMineTxtWnd w(u"信息雷达", nullptr);
     EXPECT_STREQ(w.GetCode(), "");

@@ -66,7 +66,10 @@ protected:
     TipRecorder tips;
 };
 
-TEST(SendSmsRecipient, MobileNumbersGetTheCountryCodeButTheServiceNumberAndPrefixedNumbersStayAsTheyAre)
+// The window's application data has a program home of its own, which goes with the test.
+class SendSmsRecipient : public WindowTest {};
+
+TEST_F(SendSmsRecipient, MobileNumbersGetTheCountryCodeButTheServiceNumberAndPrefixedNumbersStayAsTheyAre)
 {
     CSendSmsWnd w(u"t", nullptr);
     w.SetRecipient(u"13800138000");

@@ -58,19 +58,9 @@ private:
     void Run()
     {
         // The window, its events and its drawing all stay on this thread, as SDL wants.
-        // The client's own quit roads decide when it ends; SDL must not take over SIGINT and SIGTERM.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-            Fail();
-            return;
-        }
-        int w = ScreenWidth(), h = ScreenHeight();
-        SDL_Window* window = SDL_CreateWindow("Morwick", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, 0);
-        SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
-        if (!renderer) {
-            if (window)
-                SDL_DestroyWindow(window);
-            SDL_Quit();
+        SDL_Window* window = nullptr;
+        SDL_Renderer* renderer = nullptr;
+        if (!OpenWindow(window, renderer)) {
             Fail();
             return;
         }
@@ -129,28 +119,54 @@ private:
             }
             if (!show || show->width <= 0 || show->height <= 0)
                 continue;
-            const Surface& copy = *show;
-            if (copy.width != tw || copy.height != th) {
-                if (texture)
-                    SDL_DestroyTexture(texture);
-                texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                            copy.width, copy.height);
-                tw = copy.width;
-                th = copy.height;
-                SDL_SetWindowSize(window, tw, th); // the window turns with the phone
-            }
-            if (!texture)
-                continue;
-            SDL_UpdateTexture(texture, nullptr, copy.pixels.data(), copy.width * 4);
-            SDL_RenderClear(renderer);
-            SDL_RenderCopy(renderer, texture, nullptr, nullptr);
-            SDL_RenderPresent(renderer);
+            Present(window, renderer, texture, tw, th, *show);
         }
         if (texture)
             SDL_DestroyTexture(texture);
         SDL_DestroyRenderer(renderer);
         SDL_DestroyWindow(window);
         SDL_Quit();
+    }
+
+    // SDL started for video, and a window of the screen's size with its renderer; false (nothing left open) when
+    // any of them cannot be had. The client's own quit roads decide when it ends; SDL must not take over SIGINT
+    // and SIGTERM.
+    static bool OpenWindow(SDL_Window*& window, SDL_Renderer*& renderer)
+    {
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        if (SDL_Init(SDL_INIT_VIDEO) != 0)
+            return false;
+        int w = ScreenWidth(), h = ScreenHeight();
+        window = SDL_CreateWindow("Morwick", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, 0);
+        renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
+        if (!renderer) {
+            if (window)
+                SDL_DestroyWindow(window);
+            SDL_Quit();
+            return false;
+        }
+        return true;
+    }
+
+    // Puts copy on the window through texture, made anew (tw by th) when the size changes.
+    static void Present(SDL_Window* window, SDL_Renderer* renderer, SDL_Texture*& texture, int& tw, int& th,
+                        const Surface& copy)
+    {
+        if (copy.width != tw || copy.height != th) {
+            if (texture)
+                SDL_DestroyTexture(texture);
+            texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                        copy.width, copy.height);
+            tw = copy.width;
+            th = copy.height;
+            SDL_SetWindowSize(window, tw, th); // the window turns with the phone
+        }
+        if (!texture)
+            return;
+        SDL_UpdateTexture(texture, nullptr, copy.pixels.data(), copy.width * 4);
+        SDL_RenderClear(renderer);
+        SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+        SDL_RenderPresent(renderer);
     }
 
     // The work area of the frame in the middle of a slide: the new frame entering over the old one (showing)
