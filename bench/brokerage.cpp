@@ -100,7 +100,7 @@ struct CBenchClient {
             value = sets[index]->GetString(name);
         for (int i = 0; i < n; ++i)
             delete sets[i];
-        delete[] sets;
+        free(sets); // the parser's array is malloc'ed
         return value;
     }
     bool Open(int port, bool toTrade)

@@ -122,7 +122,8 @@ int CNetThread::Send(const char* text, HWND window, int keep, DWORD wait)
         SetEvent(idleEvent);
         return 0;
     }
-    ExpectMessageWithin(REPLY_SPIN_US);
+    if (window != nullptr) // a request without a window has no reply to watch for
+        ExpectMessageWithin(REPLY_SPIN_US);
     return 1;
 }
 

@@ -302,8 +302,11 @@ BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool rem
     }
     for (;;) {
         // A message come from another thread ends what ExpectMessageWithin asked for.
-        if (handleSent && HandleSentMessagesLocked(lock, queue))
+        // Cleared before the handlers run: one that hands over a request sets a fresh expectation of its own.
+        if (handleSent && !queue->sent.empty()) {
             queue->spinUntil = {};
+            HandleSentMessagesLocked(lock, queue);
+        }
         if (TakePostedLocked(*queue, msg, window, minMessage, maxMessage, remove)
             || TakeQuitLocked(*queue, msg, minMessage, maxMessage, remove)) {
             queue->spinUntil = {};

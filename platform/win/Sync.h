@@ -75,7 +75,8 @@ std::shared_ptr<KernelObject> LookUpKernelObject(HANDLE handle);
 // The one lock under which every waitable state of the layer (objects, thread queues, window table) changes,
 // and the wake-up that every waiter sleeps on.
 std::mutex& WaitLock();
-// Wakes every waiting thread, those asleep on their own wake slot included.
+// Wakes every waiting thread, those asleep on their own wake slot included. Called with WaitLock() held (it walks
+// the sleeping slots): change the state and wake under the same lock.
 void WakeWaiters();
 // Wakes the waits on objects only (WaitForWake): an event set does not concern a thread asleep on its slot.
 void WakeObjectWaiters();
