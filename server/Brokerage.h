@@ -324,6 +324,12 @@ private:
         size_t endedOrders = 0;  // the account's orders before this one have all ended
     };
     void BuildDemoAccounts();
+    // The market's stocks, the ones demo holdings and warrants are drawn from.
+    std::vector<const CSecurity*> Stocks() const;
+    // Cost of a quantity at a price in 1/1000 yuan, in fen: rounded up (what is frozen must cover what is paid) or
+    // to the nearest fen (what is paid).
+    static int64_t CostUp(int64_t li, int64_t quantity) { return (li * quantity + 9) / 10; }
+    static int64_t CostNear(int64_t li, int64_t quantity) { return (li * quantity + 5) / 10; }
     static const std::string& DemoPasswordHash(const std::string& id, const std::string& password);
     bool Load(const std::string& path);
     void Fill(CTradeAccount& a, CStockOrder& o, int64_t price, int quantity);

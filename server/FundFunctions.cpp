@@ -140,21 +140,55 @@ std::string Categories(CFundCall&)
     return set.ToBytes();
 }
 
+// The columns of the ranking or the rating. The name leads: a table keeps its first column in view while the figures
+// beside it are swiped through.
+std::vector<CTextColumn> RankingColumns(bool rating)
+{
+    if (rating)
+        return {{"SecuAbbr", "基金简称"}, {"pm", "排名"},      {"tradingcode", "基金代码"}, {"pj", "评级"},
+                {"pjdm", "星级"},        {"zf1y", "近一年%"}, {"zdf", "日涨幅%"},          {"jjgs", "基金公司"}};
+    return {{"SecuAbbr", "基金简称"}, {"pm", "排名"},      {"tradingcode", "基金代码"}, {"jjlx", "类型"},
+            {"dwjz", "单位净值"},     {"zdf", "日涨幅%"},  {"zf1w", "近一周%"},         {"zf1m", "近一月%"},
+            {"zf3m", "近三月%"},      {"zf6m", "近半年%"}, {"zf1y", "近一年%"},         {"zfjn", "今年以来%"}};
+}
+
+// One fund's row of the ranking: its cells, and per column the figure it sorts by. The rank cell is filled in
+// once the rows are sorted.
+struct CRankingEntry {
+    std::vector<double> values;
+    CTextRows::value_type cells;
+};
+
+CRankingEntry RankingEntry(CFundCall& t, const CFundInfo& f, int date, bool rating)
+{
+    const CFundCatalog& funds = t.broker.Funds();
+    double nav = static_cast<double>(t.broker.FundNav(f, date)) / 10000.0;
+    double day = funds.Change(f, date, 1), year = funds.Change(f, date, 250);
+    CRankingEntry e;
+    if (rating) {
+        int stars = funds.Rating(f, date);
+        std::string text = stars == 0 ? "暂无评级" : std::string();
+        for (int i = 0; i < 5 && stars > 0; ++i)
+            text += i < stars ? "★" : "☆";
+        e.values = {0, 0, 0, 0, static_cast<double>(stars), year, day, 0};
+        e.cells = {Gb(f.name), "", f.code, Gb(text), std::to_string(stars), Percent(year), Percent(day),
+                   CompanyName(funds, f.tacode)};
+    } else {
+        double w = funds.Change(f, date, 5), m = funds.Change(f, date, 21), q = funds.Change(f, date, 63);
+        double h = funds.Change(f, date, 126), ytd = funds.YearChange(f, date);
+        e.values = {0, 0, 0, 0, nav, day, w, m, q, h, year, ytd};
+        e.cells = {Gb(f.name), "", f.code, Gb(CFundCatalog::TypeName(f.type)), Nav4(t.broker.FundNav(f, date)),
+                   Percent(day), Percent(w), Percent(m), Percent(q), Percent(h), Percent(year), Percent(ytd)};
+    }
+    return e;
+}
+
 // Ranking and rating: one row of figures per fund, sorted by the requested column.
 std::string Ranking(CFundCall& t, bool rating)
 {
-    const CFundCatalog& funds = t.broker.Funds();
     int date = Published(t);
     int type = t.params.GetInt("jjlx", 0);
-    // The name leads: a table keeps its first column in view while the figures beside it are swiped through.
-    std::vector<CTextColumn> columns;
-    if (rating)
-        columns = {{"SecuAbbr", "基金简称"}, {"pm", "排名"},      {"tradingcode", "基金代码"}, {"pj", "评级"},
-                   {"pjdm", "星级"},        {"zf1y", "近一年%"}, {"zdf", "日涨幅%"},          {"jjgs", "基金公司"}};
-    else
-        columns = {{"SecuAbbr", "基金简称"}, {"pm", "排名"},      {"tradingcode", "基金代码"}, {"jjlx", "类型"},
-                   {"dwjz", "单位净值"},     {"zdf", "日涨幅%"},  {"zf1w", "近一周%"},         {"zf1m", "近一月%"},
-                   {"zf3m", "近三月%"},      {"zf6m", "近半年%"}, {"zf1y", "近一年%"},         {"zfjn", "今年以来%"}};
+    std::vector<CTextColumn> columns = RankingColumns(rating);
     // Any column may order the table: the figures by value, the texts by their bytes; the rank is the default.
     std::string sortColumn = t.params.Get("sortcol", "pm");
     if (sortColumn == "pm" || sortColumn.empty())
@@ -167,39 +201,15 @@ std::string Ranking(CFundCall& t, bool rating)
         t.error = "排序字段无效";
         return std::string();
     }
-    struct Entry {
-        std::vector<double> values; // per column, for sorting
-        CTextRows::value_type cells;
-    };
-    std::vector<Entry> entries;
-    for (const CFundInfo& f : funds.Funds()) {
-        if (type != 0 && f.type != type)
-            continue;
-        double nav = static_cast<double>(t.broker.FundNav(f, date)) / 10000.0;
-        double day = funds.Change(f, date, 1), year = funds.Change(f, date, 250);
-        Entry e;
-        if (rating) {
-            int stars = funds.Rating(f, date);
-            std::string text = stars == 0 ? "暂无评级" : std::string();
-            for (int i = 0; i < 5 && stars > 0; ++i)
-                text += i < stars ? "★" : "☆";
-            e.values = {0, 0, 0, 0, static_cast<double>(stars), year, day, 0};
-            e.cells = {Gb(f.name), "", f.code, Gb(text), std::to_string(stars), Percent(year), Percent(day),
-                       CompanyName(funds, f.tacode)};
-        } else {
-            double w = funds.Change(f, date, 5), m = funds.Change(f, date, 21), q = funds.Change(f, date, 63);
-            double h = funds.Change(f, date, 126), ytd = funds.YearChange(f, date);
-            e.values = {0, 0, 0, 0, nav, day, w, m, q, h, year, ytd};
-            e.cells = {Gb(f.name), "", f.code, Gb(CFundCatalog::TypeName(f.type)), Nav4(t.broker.FundNav(f, date)),
-                       Percent(day), Percent(w), Percent(m), Percent(q), Percent(h), Percent(year), Percent(ytd)};
-        }
-        entries.push_back(std::move(e));
-    }
+    std::vector<CRankingEntry> entries;
+    for (const CFundInfo& f : t.broker.Funds().Funds())
+        if (type == 0 || f.type == type)
+            entries.push_back(RankingEntry(t, f, date, rating));
     size_t k = static_cast<size_t>(sortIndex - columns.begin());
     bool ascending = t.params.GetInt("direct", 1) == 0;
     const std::string& key = columns[k].name;
     bool byText = key == "SecuAbbr" || key == "tradingcode" || key == "jjgs" || key == "jjlx";
-    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+    std::stable_sort(entries.begin(), entries.end(), [&](const CRankingEntry& a, const CRankingEntry& b) {
         if (byText)
             return ascending ? a.cells[k] < b.cells[k] : a.cells[k] > b.cells[k];
         return ascending ? a.values[k] < b.values[k] : a.values[k] > b.values[k];

@@ -8,17 +8,12 @@
 
 using namespace e2e;
 
-class ClientEndToEndTest : public ClientTest {};
-
-TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAndExitAsksAndLogsOut)
-{
+class ClientEndToEndTest : public ClientTest {
+protected:
+    // On the sign-up frame: its help page shows the server's help text under a text window's bar, of which only 返回
+    // acts; 返回 leads back to the sign-up frame, whose dump is given back.
+    static void VisitTheHelpPage(ClientProcess& client, std::string& dump)
     {
-        auto started = Start("a");
-        ClientProcess& client = *started;
-        // No sign-up on this phone yet: the log-in is refused and the sign-up frame opens over the log-on window.
-        std::string dump = client.WaitForTop("CRegisterVerifyFrame");
-        ASSERT_EQ(TopWindowClass(dump), "CRegisterVerifyFrame") << dump;
-        // The help page shows the server's help text under a text window's bar, of which only 返回 acts.
         ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(141))));
         std::string help = client.WaitForTop("CRegisterHelpWnd");
         ASSERT_EQ(TopWindowClass(help), "CRegisterHelpWnd") << help;
@@ -31,53 +26,81 @@ TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAnd
         ASSERT_TRUE(client.Tap({helpBar.x * 5 / 3, helpBar.y})); // 返回
         dump = client.WaitForTop("CRegisterVerifyFrame");
         ASSERT_EQ(TopWindowClass(dump), "CRegisterVerifyFrame") << dump;
-        client.Command("tap " + std::to_string(CentreOf(dump, RectOfId(300)).x) + " " +
-                       std::to_string(CentreOf(dump, RectOfId(300)).y));
+    }
+    // On the sign-up frame: the phone number typed and "登录" lead to the home grid of nine buttons.
+    static void SignUpWithThePhoneNumber(ClientProcess& client, const std::string& frame)
+    {
+        client.Command("tap " + std::to_string(CentreOf(frame, RectOfId(300)).x) + " " +
+                       std::to_string(CentreOf(frame, RectOfId(300)).y));
         client.Command("text 13800138000");
-        Point bar = CentreOf(dump, RectOfId(101)); // the command bar: "登录" is its left third
+        Point bar = CentreOf(frame, RectOfId(101)); // the command bar: "登录" is its left third
         bar.x /= 3;
         ASSERT_TRUE(client.Tap(bar));
-        dump = client.WaitForTop("CQXAppFrame");
+        std::string dump = client.WaitForTop("CQXAppFrame");
         ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
         EXPECT_EQ(Count(TopWindow(dump), "\"kind\":\"UiImageButton\""), 9);
+    }
+    // The home grid in dump: its nine buttons, each with its id, and a screenshot of it.
+    void SeeTheHomeGrid(ClientProcess& client, const std::string& dump)
+    {
+        ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
+        std::string frame = TopWindow(dump);
+        EXPECT_EQ(Count(frame, "\"kind\":\"UiImageButton\""), 9);
+        for (int id = 103; id <= 111; ++id)
+            EXPECT_NE(frame.find("\"id\":" + std::to_string(id) + ","), std::string::npos) << id;
+        std::string shot = root.Path() + "home.png";
+        client.Command("shot " + shot);
+        ASSERT_TRUE(std::filesystem::exists(shot));
+        EXPECT_GT(std::filesystem::file_size(shot), 1000u);
+    }
+    // The first entry of the server's menu opens over the home frame; its "首页" walks back home.
+    static void OpenTheFirstMenuEntryAndGoHome(ClientProcess& client, std::string& dump)
+    {
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(103))));
+        std::string opened = client.Dump();
+        EXPECT_NE(TopWindowClass(opened), "CQXAppFrame") << opened;
+        Point home = CentreOf(opened, RectOfId(101));
+        home.x /= 3;
+        ASSERT_TRUE(client.Tap(home));
+        dump = client.WaitForTop("CQXAppFrame");
+        ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
+    }
+    // A new user's own stock list, the default one of the first start, shows a quote row for each of its four
+    // indices; the tool bar's last item goes back home.
+    static void OpenTheOwnStockListAndGoHome(ClientProcess& client, std::string& dump)
+    {
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(104))));
+        std::string opened = client.WaitForTop("CMyStockWnd");
+        ASSERT_EQ(TopWindowClass(opened), "CMyStockWnd") << opened;
+        std::string grid = TopWindow(opened).substr(TopWindow(opened).find("\"id\":171,"));
+        grid = grid.substr(grid.find("\"items\":["));
+        EXPECT_EQ(Count(grid.substr(0, grid.find(']')), "\"\""), 4) << opened;
+        Point back = CentreOf(opened, RectOfId(101));
+        back.x = back.x * 11 / 6; // the sixth of six items
+        ASSERT_TRUE(client.Tap(back));
+        dump = client.WaitForTop("CQXAppFrame");
+        ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
+    }
+};
+
+TEST_F(ClientEndToEndTest, SignUpLeadsToTheHomeGridTheNextStartLogsStraightInAndExitAsksAndLogsOut)
+{
+    {
+        auto started = Start("a");
+        ClientProcess& client = *started;
+        // No sign-up on this phone yet: the log-in is refused and the sign-up frame opens over the log-on window.
+        std::string dump = client.WaitForTop("CRegisterVerifyFrame");
+        ASSERT_EQ(TopWindowClass(dump), "CRegisterVerifyFrame") << dump;
+        ASSERT_NO_FATAL_FAILURE(VisitTheHelpPage(client, dump));
+        ASSERT_NO_FATAL_FAILURE(SignUpWithThePhoneNumber(client, dump));
         // Leave without logging out: the phone keeps its sign-up for the next start.
     }
     auto started = Start("b");
     ClientProcess& client = *started;
     std::string dump = client.WaitForTop("CQXAppFrame");
-    ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
-    std::string frame = TopWindow(dump);
-    EXPECT_EQ(Count(frame, "\"kind\":\"UiImageButton\""), 9);
-    for (int id = 103; id <= 111; ++id)
-        EXPECT_NE(frame.find("\"id\":" + std::to_string(id) + ","), std::string::npos) << id;
-    std::string shot = root.Path() + "home.png";
-    client.Command("shot " + shot);
-    ASSERT_TRUE(std::filesystem::exists(shot));
-    EXPECT_GT(std::filesystem::file_size(shot), 1000u);
-
-    // The first entry of the server's menu opens over the home frame; its "首页" walks back home.
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(103))));
-    std::string opened = client.Dump();
-    EXPECT_NE(TopWindowClass(opened), "CQXAppFrame") << opened;
-    Point home = CentreOf(opened, RectOfId(101));
-    home.x /= 3;
-    ASSERT_TRUE(client.Tap(home));
-    dump = client.WaitForTop("CQXAppFrame");
-    ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
-
-    // A new user's own stock list, the default one of the first start, shows a quote row for each of its four
-    // indices; the tool bar's last item goes back home.
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(104))));
-    opened = client.WaitForTop("CMyStockWnd");
-    ASSERT_EQ(TopWindowClass(opened), "CMyStockWnd") << opened;
-    std::string grid = TopWindow(opened).substr(TopWindow(opened).find("\"id\":171,"));
-    grid = grid.substr(grid.find("\"items\":["));
-    EXPECT_EQ(Count(grid.substr(0, grid.find(']')), "\"\""), 4) << opened;
-    Point back = CentreOf(opened, RectOfId(101));
-    back.x = back.x * 11 / 6; // the sixth of six items
-    ASSERT_TRUE(client.Tap(back));
-    dump = client.WaitForTop("CQXAppFrame");
-    ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
+    ASSERT_NO_FATAL_FAILURE(SeeTheHomeGrid(client, dump));
+    ASSERT_NO_FATAL_FAILURE(OpenTheFirstMenuEntryAndGoHome(client, dump));
+    ASSERT_NO_FATAL_FAILURE(OpenTheOwnStockListAndGoHome(client, dump));
 
     // Exit asks first; "no" keeps the client running.
     Point exitButton = CentreOf(dump, RectOfId(111));

@@ -139,6 +139,251 @@ protected:
         bar.x = bar.x * (2 * third + 1) / 3;
         return bar;
     }
+
+    // The steps of the scenarios below; each asserts what it passes through.
+
+    // Signs up and, from the home grid's first entry, opens the ranked table, selects its first row and opens its
+    // tool bar's menu; menu is where the tool bar's icon for it is.
+    void OpenTheRankedTableMenu(ClientProcess& client, Point& menu)
+    {
+        std::string dump = SignUp(client);
+        ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(103))));
+        dump = client.Dump();
+        ASSERT_TRUE(client.Tap(Row(dump, 170, 0, 55)));
+        dump = client.WaitForTop("CQXStockTableWnd");
+        ASSERT_TRUE(client.Tap(Row(dump, 171, 0, 50)));
+        menu = CentreOf(dump, RectOfId(101));
+        menu.x /= 6; // the first of six icons
+        ASSERT_TRUE(client.Tap(menu));
+    }
+    // 买入委托 from the ranked table's menu, opened by its icon at menu; returns the dump once expectedTop is on
+    // top (at once when empty).
+    static std::string BuyFromTheTableMenu(ClientProcess& client, Point menu, const std::string& expectedTop)
+    {
+        client.Tap(menu);
+        std::string shown = client.Dump();
+        EXPECT_TRUE(client.Tap(CentreOf(shown, RectOfText("买入委托"))));
+        return expectedTop.empty() ? client.Dump() : client.WaitForTop(expectedTop);
+    }
+    // 买入委托 from the open menu of the ranked table while logged out: the branch office, then the log-in, each
+    // time back on the ranked table.
+    void SetUpTheBranchAndLogInFromTheTable(ClientProcess& client, Point menu)
+    {
+        std::string dump = client.Dump();
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("买入委托"))));
+        SetUpBranch(client);
+        dump = client.WaitForTop("CQXStockTableWnd");
+        ASSERT_EQ(TopWindowClass(dump), "CQXStockTableWnd") << dump;
+        BuyFromTheTableMenu(client, menu, "CQXTradeLoginWnd");
+        LogIn(client, "880012345", "123456", Shot("login.png"));
+        dump = client.WaitForTop("CQXStockTableWnd");
+        ASSERT_EQ(TopWindowClass(dump), "CQXStockTableWnd") << dump;
+    }
+    // The order form, prefilled: the selected row's code, then the server's name, price and what may be bought.
+    // 100 shares are ordered and confirmed; code and order are the stock's code and the order's number.
+    void OrderFromThePrefilledForm(ClientProcess& client, std::string& code, std::string& order)
+    {
+        std::string dump = WaitForText(client, "元\"");
+        ASSERT_NE(TopWindow(dump).find("\"text\":\"买入 "), std::string::npos) << dump;
+        ASSERT_EQ(TopWindow(dump).find("\"text\":\"卖1  --\""), std::string::npos) << "the book is filled: " << dump;
+        std::smatch typed;
+        const std::string form = TopWindow(dump);
+        ASSERT_TRUE(std::regex_search(form, typed, std::regex(RectOfId(310) + R"re([^}]*"text":"(\d{6})")re")))
+            << dump;
+        code = typed[5];
+        Type(client, CentreOf(dump, RectOfId(312)), "100");
+        client.Command("shot " + Shot("order.png"));
+        ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+        dump = client.WaitForTop("CTradeConfirmWnd");
+        ASSERT_NE(TopWindow(dump).find("\"text\":\"100\""), std::string::npos) << dump;
+        ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+        dump = WaitForText(client, "委托已提交，委托编号：");
+        std::smatch number;
+        ASSERT_TRUE(std::regex_search(dump, number, std::regex("委托编号：(\\d+)"))) << dump;
+        order = number[1];
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
+    }
+    // Home, then the trading menu: the day's orders show the order, still open; the tool bar's last icon, at back,
+    // leads back to the menu.
+    static void FindTheOpenOrderInTheDaysOrders(ClientProcess& client, const std::string& order, Point& back)
+    {
+        std::string dump = client.Dump();
+        ASSERT_TRUE(client.Tap(Bar(dump, 0)));
+        dump = client.WaitForTop("CQXAppFrame");
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107))));
+        dump = client.WaitForTop("CQXTradeMenuWnd");
+        ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
+        dump = WaitForText(client, "|" + order + "|");
+        ASSERT_NE(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
+        back = CentreOf(dump, RectOfId(101));
+        back.x = back.x * 9 / 5; // the last of five icons
+        ASSERT_TRUE(client.Tap(back));
+    }
+    // The cancel table lists the order; a tap asks "撤单", and once cancelled it is no longer cancellable. Back to
+    // the menu by the tool bar's last icon, at back.
+    static void CancelTheOrder(ClientProcess& client, const std::string& order, Point back)
+    {
+        std::string dump = client.WaitForTop("CQXTradeMenuWnd");
+        ASSERT_TRUE(client.Tap(Row(dump, 170, 2, 55))); // 委托撤单
+        dump = WaitForText(client, "|" + order + "|");
+        ASSERT_EQ(TopWindowClass(dump), "CTradeCancelWnd") << dump;
+        ASSERT_TRUE(client.Tap(Row(dump, 171, 1, 50))); // selects the row
+        ASSERT_TRUE(client.Tap(Row(dump, 171, 1, 50))); // opens it
+        dump = client.WaitForTop("CTradeConfirmWnd");
+        ASSERT_NE(TopWindow(dump).find("\"text\":\"撤单\""), std::string::npos) << dump;
+        ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+        WaitForText(client, "撤单已提交！");
+        static const std::regex emptyGrid(R"re("id":171,[^}]*"items":\[\])re");
+        dump = WaitFor(client, [](const std::string& top) {
+            return top.find("\"CTradeCancelWnd\"") != std::string::npos && std::regex_search(top, emptyGrid);
+        });
+        ASSERT_EQ(TopWindowClass(dump), "CTradeCancelWnd") << dump;
+        EXPECT_EQ(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
+        ASSERT_TRUE(client.Tap(back));
+    }
+    // From the trading menu: 100 of the stock bought at the fifth ask; the market then moves five minutes on, and
+    // the form is left.
+    void BuyAtTheFifthAskAndLetTheMarketMove(ClientProcess& client, const std::string& code)
+    {
+        std::string dump = client.WaitForTop("CQXTradeMenuWnd");
+        ASSERT_TRUE(client.Tap(Row(dump, 170, 0, 55))); // 买入委托
+        dump = client.WaitForTop("CTradeBuySaleWnd");
+        Type(client, CentreOf(dump, RectOfId(310)), code);
+        dump = WaitForText(client, "元\"");
+        std::smatch ask;
+        ASSERT_TRUE(std::regex_search(dump, ask, std::regex("\"text\":\"卖5  (\\d+\\.\\d\\d)"))) << dump;
+        const std::string price = ask[1];
+        client.Tap(CentreOf(dump, RectOfId(311)));
+        for (int i = 0; i < 10; ++i)
+            client.Command("key back");
+        Type(client, CentreOf(dump, RectOfId(311)), price);
+        Type(client, CentreOf(dump, RectOfId(312)), "100");
+        ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+        dump = client.WaitForTop("CTradeConfirmWnd");
+        ASSERT_NE(TopWindow(dump).find("\"text\":\"" + price + "\""), std::string::npos) << dump;
+        ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+        dump = WaitForText(client, "委托已提交，委托编号：");
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
+        dump = client.WaitForTop("CTradeBuySaleWnd");
+        ASSERT_NE(server->http.Control("advance?minutes=5").find("ok"), std::string::npos);
+        ASSERT_TRUE(client.Tap(Bar(dump, 2)));
+    }
+    // From the trading menu, 资金股份: the table shows code, name, market (by name) and shares; the account held
+    // none of this stock before, so the 100 bought show.
+    void SeeTheBoughtSharesInPositions(ClientProcess& client, const std::string& code)
+    {
+        std::string dump = client.WaitForTop("CQXTradeMenuWnd");
+        ASSERT_TRUE(client.Tap(Row(dump, 170, 3, 55))); // 资金股份
+        dump = WaitForText(client, "\"columns=");
+        ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
+        const std::regex held("\"" + code + "\\|[^|\"]*\\|(?:深圳|上海)\\|(\\d+)\"");
+        dump = WaitFor(client, [&](const std::string& top) { return std::regex_search(top, held); });
+        std::smatch shares;
+        ASSERT_TRUE(std::regex_search(dump, shares, held)) << dump;
+        EXPECT_EQ(shares[1].str(), "100") << dump;
+        client.Command("shot " + Shot("positions.png"));
+    }
+    // The caption bar's trade icon logs out and walks home; the road to the orders is closed again.
+    static void LogOutByTheCaptionIcon(ClientProcess& client)
+    {
+        client.Command("tap 412 51");
+        client.Idle();
+        std::string dump = client.Dump();
+        ASSERT_NE(TopWindow(dump).find("您确定退出交易登录？"), std::string::npos) << dump;
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("是"))));
+        dump = client.WaitForTop("CQXAppFrame");
+        ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107))));
+        dump = client.WaitForTop("CQXTradeMenuWnd");
+        ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
+        dump = client.WaitForTop("CQXTradeLoginWnd");
+        ASSERT_EQ(TopWindowClass(dump), "CQXTradeLoginWnd") << dump;
+    }
+    // On the bank balance window: the first bank's balance asked with its password, read, and back to the menu;
+    // -1 when it does not show.
+    static double BankBalance(ClientProcess& client)
+    {
+        static const std::regex balanceText(R"re("text":"(\d+\.\d\d) 人民币")re");
+        std::string shown = WaitForText(client, "中国工商银行");
+        Type(client, CentreOf(shown, RectOfId(361)), "888888");
+        client.Tap(Bar(shown, 1));
+        shown = WaitFor(client, [](const std::string& top) { return std::regex_search(top, balanceText); });
+        std::smatch m;
+        EXPECT_TRUE(std::regex_search(shown, m, balanceText)) << shown;
+        client.Tap(Bar(shown, 2));
+        client.WaitForTop("CQXTradeMenuWnd");
+        return m.size() > 1 ? std::stod(m[1]) : -1.0;
+    }
+    // 1000 from the bank into the securities account, from the trading menu (whose dump is menu) and back to it;
+    // then the bank balance opens.
+    static void TransferAThousandFromTheBank(ClientProcess& client, const std::string& menu)
+    {
+        ASSERT_TRUE(client.Tap(Row(menu, 170, 7, 55))); // 银证转账
+        std::string dump = client.WaitForTop("CBankTransferWnd");
+        dump = WaitForText(client, "中国工商银行");
+        Type(client, CentreOf(dump, RectOfId(352)), "1000");
+        Type(client, CentreOf(dump, RectOfId(353)), "888888");
+        ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+        dump = client.WaitForTop("CTradeConfirmWnd");
+        ASSERT_NE(TopWindow(dump).find("1000.00元"), std::string::npos) << dump;
+        ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+        dump = WaitForText(client, "转账已受理");
+        ASSERT_NE(TopWindow(dump).find("转账已受理"), std::string::npos) << dump;
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
+        dump = client.WaitForTop("CBankTransferWnd");
+        ASSERT_TRUE(client.Tap(Bar(dump, 2)));
+        client.WaitForTop("CQXTradeMenuWnd");
+        ASSERT_TRUE(client.Tap(Row(menu, 170, 8, 55)));
+        client.WaitForTop("CBankBalanceWnd");
+    }
+    // The cash query shows the 1000 on the securities side; the tool bar's last icon leads back.
+    static void SeeTheThousandInTheCashQuery(ClientProcess& client)
+    {
+        std::string dump = ScrollMenuDown(client);
+        ASSERT_TRUE(client.Tap(Row(dump, 170, 13, 55))); // 资金查询
+        dump = WaitForText(client, "|201000.00|");
+        ASSERT_NE(TopWindow(dump).find("|201000.00|"), std::string::npos) << dump;
+        Point back = CentreOf(dump, RectOfId(101));
+        back.x = back.x * 9 / 5;
+        ASSERT_TRUE(client.Tap(back));
+    }
+    // 修改密码 from the trading menu: 123456 becomes 654321, which the screen's description never shows.
+    static void ChangeThePassword(ClientProcess& client)
+    {
+        std::string dump = client.WaitForTop("CQXTradeMenuWnd");
+        ASSERT_TRUE(client.Tap(Row(dump, 170, 12, 55))); // 修改密码
+        dump = client.WaitForTop("CTradePasswordWnd");
+        Type(client, CentreOf(dump, RectOfId(380)), "123456");
+        Type(client, CentreOf(dump, RectOfId(381)), "654321");
+        Type(client, CentreOf(dump, RectOfId(382)), "654321");
+        EXPECT_EQ(client.Dump().find("654321"), std::string::npos);
+        ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+        dump = WaitForText(client, "密码修改成功！");
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
+    }
+    // After a trade log-out by the caption bar's icon, 当日委托 asks for the log-in: the old password is refused
+    // and the new one opens the orders.
+    static void LogOutAndBackInWithTheNewPassword(ClientProcess& client)
+    {
+        std::string dump = client.WaitForTop("CQXTradeMenuWnd");
+        client.Command("tap 412 51"); // the caption bar's trade icon
+        client.Idle();
+        dump = client.Dump();
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("是"))));
+        dump = client.WaitForTop("CQXAppFrame");
+        ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107))));
+        dump = client.WaitForTop("CQXTradeMenuWnd");
+        ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
+        LogIn(client, "880012345", "123456");
+        dump = WaitForText(client, "交易密码错误");
+        ASSERT_NE(TopWindow(dump).find("交易密码错误，还可尝试2次"), std::string::npos) << dump;
+        dump = client.WaitForTop("CQXTradeLoginWnd");
+        Type(client, CentreOf(dump, RectOfId(324)), "654321");
+        ASSERT_TRUE(client.Tap(Bar(dump, 1)));
+        dump = client.WaitForTop("CTradeQueryTableWnd");
+        ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
+    }
 };
 
 } // namespace
@@ -147,137 +392,25 @@ TEST_F(TradingEndToEndTest, LoggedOutBuySetsUpLogsInOrdersCancelsAndLogsOut)
 {
     auto started = Start("a");
     ClientProcess& client = *started;
-    std::string dump = SignUp(client);
-    ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(103))));
-    dump = client.Dump();
-    ASSERT_TRUE(client.Tap(Row(dump, 170, 0, 55)));
-    dump = client.WaitForTop("CQXStockTableWnd");
-    ASSERT_TRUE(client.Tap(Row(dump, 171, 0, 50)));
-    Point menu = CentreOf(dump, RectOfId(101));
-    menu.x /= 6; // the first of six icons
-    ASSERT_TRUE(client.Tap(menu));
-    dump = client.Dump();
+    Point menu;
+    ASSERT_NO_FATAL_FAILURE(OpenTheRankedTableMenu(client, menu));
     // Logged out: the branch office, then the log-in, each time back on the ranked table; then the form.
-    auto buy = [&](const std::string& expectedTop) {
-        client.Tap(menu);
-        std::string shown = client.Dump();
-        EXPECT_TRUE(client.Tap(CentreOf(shown, RectOfText("买入委托"))));
-        return expectedTop.empty() ? client.Dump() : client.WaitForTop(expectedTop);
-    };
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("买入委托"))));
-    SetUpBranch(client);
-    dump = client.WaitForTop("CQXStockTableWnd");
-    ASSERT_EQ(TopWindowClass(dump), "CQXStockTableWnd") << dump;
-    buy("CQXTradeLoginWnd");
-    LogIn(client, "880012345", "123456", Shot("login.png"));
-    dump = client.WaitForTop("CQXStockTableWnd");
-    ASSERT_EQ(TopWindowClass(dump), "CQXStockTableWnd") << dump;
-    dump = buy("CTradeBuySaleWnd");
-    // Prefilled: the selected row's code, then the server's name, price and what may be bought.
-    dump = WaitForText(client, "元\"");
-    ASSERT_NE(TopWindow(dump).find("\"text\":\"买入 "), std::string::npos) << dump;
-    ASSERT_EQ(TopWindow(dump).find("\"text\":\"卖1  --\""), std::string::npos) << "the book is filled: " << dump;
-    std::smatch typed;
-    const std::string form = TopWindow(dump);
-    ASSERT_TRUE(std::regex_search(form, typed, std::regex(RectOfId(310) + R"re([^}]*"text":"(\d{6})")re")))
-        << dump;
-    const std::string code = typed[5];
-    Type(client, CentreOf(dump, RectOfId(312)), "100");
-    client.Command("shot " + Shot("order.png"));
-    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = client.WaitForTop("CTradeConfirmWnd");
-    ASSERT_NE(TopWindow(dump).find("\"text\":\"100\""), std::string::npos) << dump;
-    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = WaitForText(client, "委托已提交，委托编号：");
-    std::smatch number;
-    ASSERT_TRUE(std::regex_search(dump, number, std::regex("委托编号：(\\d+)"))) << dump;
-    std::string order = number[1];
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
-    // Home, then the trading menu: the day's orders show it, still open.
-    dump = client.Dump();
-    ASSERT_TRUE(client.Tap(Bar(dump, 0)));
-    dump = client.WaitForTop("CQXAppFrame");
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107))));
-    dump = client.WaitForTop("CQXTradeMenuWnd");
-    ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
-    dump = WaitForText(client, "|" + order + "|");
-    ASSERT_NE(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
-    Point back = CentreOf(dump, RectOfId(101));
-    back.x = back.x * 9 / 5; // the last of five icons
-    ASSERT_TRUE(client.Tap(back));
-
-    // The cancel table lists it; a tap asks "撤单", and once cancelled it is no longer cancellable.
-    dump = client.WaitForTop("CQXTradeMenuWnd");
-    ASSERT_TRUE(client.Tap(Row(dump, 170, 2, 55))); // 委托撤单
-    dump = WaitForText(client, "|" + order + "|");
-    ASSERT_EQ(TopWindowClass(dump), "CTradeCancelWnd") << dump;
-    ASSERT_TRUE(client.Tap(Row(dump, 171, 1, 50))); // selects the row
-    ASSERT_TRUE(client.Tap(Row(dump, 171, 1, 50))); // opens it
-    dump = client.WaitForTop("CTradeConfirmWnd");
-    ASSERT_NE(TopWindow(dump).find("\"text\":\"撤单\""), std::string::npos) << dump;
-    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    WaitForText(client, "撤单已提交！");
-    static const std::regex emptyGrid(R"re("id":171,[^}]*"items":\[\])re");
-    dump = WaitFor(client, [](const std::string& top) {
-        return top.find("\"CTradeCancelWnd\"") != std::string::npos && std::regex_search(top, emptyGrid);
-    });
-    ASSERT_EQ(TopWindowClass(dump), "CTradeCancelWnd") << dump;
-    EXPECT_EQ(TopWindow(dump).find("|" + order + "|"), std::string::npos) << dump;
-    ASSERT_TRUE(client.Tap(back));
+    ASSERT_NO_FATAL_FAILURE(SetUpTheBranchAndLogInFromTheTable(client, menu));
+    BuyFromTheTableMenu(client, menu, "CTradeBuySaleWnd");
+    std::string code, order;
+    ASSERT_NO_FATAL_FAILURE(OrderFromThePrefilledForm(client, code, order));
+    Point back;
+    ASSERT_NO_FATAL_FAILURE(FindTheOpenOrderInTheDaysOrders(client, order, back));
+    ASSERT_NO_FATAL_FAILURE(CancelTheOrder(client, order, back));
 
     // A buy at the fifth ask fills once the market moves, and the shares show in positions.
-    dump = client.WaitForTop("CQXTradeMenuWnd");
-    ASSERT_TRUE(client.Tap(Row(dump, 170, 0, 55))); // 买入委托
-    dump = client.WaitForTop("CTradeBuySaleWnd");
-    Type(client, CentreOf(dump, RectOfId(310)), code);
-    dump = WaitForText(client, "元\"");
-    std::smatch ask;
-    ASSERT_TRUE(std::regex_search(dump, ask, std::regex("\"text\":\"卖5  (\\d+\\.\\d\\d)"))) << dump;
-    const std::string price = ask[1];
-    client.Tap(CentreOf(dump, RectOfId(311)));
-    for (int i = 0; i < 10; ++i)
-        client.Command("key back");
-    Type(client, CentreOf(dump, RectOfId(311)), price);
-    Type(client, CentreOf(dump, RectOfId(312)), "100");
-    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = client.WaitForTop("CTradeConfirmWnd");
-    ASSERT_NE(TopWindow(dump).find("\"text\":\"" + price + "\""), std::string::npos) << dump;
-    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = WaitForText(client, "委托已提交，委托编号：");
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
-    dump = client.WaitForTop("CTradeBuySaleWnd");
-    ASSERT_NE(server->http.Control("advance?minutes=5").find("ok"), std::string::npos);
-    ASSERT_TRUE(client.Tap(Bar(dump, 2)));
-
-    dump = client.WaitForTop("CQXTradeMenuWnd");
-    ASSERT_TRUE(client.Tap(Row(dump, 170, 3, 55))); // 资金股份
-    dump = WaitForText(client, "\"columns=");
-    ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
-    // The table shows code, name, market (by name) and shares; the account held none of this stock before.
-    const std::regex held("\"" + code + "\\|[^|\"]*\\|(?:深圳|上海)\\|(\\d+)\"");
-    dump = WaitFor(client, [&](const std::string& top) { return std::regex_search(top, held); });
-    std::smatch shares;
-    ASSERT_TRUE(std::regex_search(dump, shares, held)) << dump;
-    EXPECT_EQ(shares[1].str(), "100") << dump;
-    client.Command("shot " + Shot("positions.png"));
+    ASSERT_NO_FATAL_FAILURE(BuyAtTheFifthAskAndLetTheMarketMove(client, code));
+    ASSERT_NO_FATAL_FAILURE(SeeTheBoughtSharesInPositions(client, code));
 
     // The password reached neither the screen's description nor the debug log.
     EXPECT_EQ(client.Command("log").find("123456"), std::string::npos);
 
-    // The caption bar's trade icon logs out and walks home; the road to the orders is closed again.
-    client.Command("tap 412 51");
-    client.Idle();
-    dump = client.Dump();
-    ASSERT_NE(TopWindow(dump).find("您确定退出交易登录？"), std::string::npos) << dump;
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("是"))));
-    dump = client.WaitForTop("CQXAppFrame");
-    ASSERT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107))));
-    dump = client.WaitForTop("CQXTradeMenuWnd");
-    ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
-    dump = client.WaitForTop("CQXTradeLoginWnd");
-    ASSERT_EQ(TopWindowClass(dump), "CQXTradeLoginWnd") << dump;
+    ASSERT_NO_FATAL_FAILURE(LogOutByTheCaptionIcon(client));
 }
 
 TEST_F(TradingEndToEndTest, MenuEntryLogsInFirstThenTransfersMoneyAndChangesThePassword)
@@ -292,77 +425,15 @@ TEST_F(TradingEndToEndTest, MenuEntryLogsInFirstThenTransfersMoneyAndChangesTheP
     OpenLoggedIn(client, menu, 8, "880012345", "123456"); // 银行余额
     dump = client.WaitForTop("CBankBalanceWnd");
     ASSERT_EQ(TopWindowClass(dump), "CBankBalanceWnd") << dump;
-    static const std::regex balanceText(R"re("text":"(\d+\.\d\d) 人民币")re");
-    auto balance = [&]() {
-        std::string shown = WaitForText(client, "中国工商银行");
-        Type(client, CentreOf(shown, RectOfId(361)), "888888");
-        client.Tap(Bar(shown, 1));
-        shown = WaitFor(client, [](const std::string& top) { return std::regex_search(top, balanceText); });
-        std::smatch m;
-        EXPECT_TRUE(std::regex_search(shown, m, balanceText)) << shown;
-        client.Tap(Bar(shown, 2));
-        client.WaitForTop("CQXTradeMenuWnd");
-        return m.size() > 1 ? std::stod(m[1]) : -1.0;
-    };
-    double bankBefore = balance();
+    double bankBefore = BankBalance(client);
 
-    // 1000 from the bank into the securities account.
-    ASSERT_TRUE(client.Tap(Row(menu, 170, 7, 55))); // 银证转账
-    dump = client.WaitForTop("CBankTransferWnd");
-    dump = WaitForText(client, "中国工商银行");
-    Type(client, CentreOf(dump, RectOfId(352)), "1000");
-    Type(client, CentreOf(dump, RectOfId(353)), "888888");
-    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = client.WaitForTop("CTradeConfirmWnd");
-    ASSERT_NE(TopWindow(dump).find("1000.00元"), std::string::npos) << dump;
-    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = WaitForText(client, "转账已受理");
-    ASSERT_NE(TopWindow(dump).find("转账已受理"), std::string::npos) << dump;
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
-    dump = client.WaitForTop("CBankTransferWnd");
-    ASSERT_TRUE(client.Tap(Bar(dump, 2)));
-    client.WaitForTop("CQXTradeMenuWnd");
-    ASSERT_TRUE(client.Tap(Row(menu, 170, 8, 55)));
-    client.WaitForTop("CBankBalanceWnd");
-    EXPECT_NEAR(balance(), bankBefore - 1000, 0.001);
-
-    // The cash query shows the 1000 on the securities side.
-    dump = ScrollMenuDown(client);
-    ASSERT_TRUE(client.Tap(Row(dump, 170, 13, 55))); // 资金查询
-    dump = WaitForText(client, "|201000.00|");
-    ASSERT_NE(TopWindow(dump).find("|201000.00|"), std::string::npos) << dump;
-    Point back = CentreOf(dump, RectOfId(101));
-    back.x = back.x * 9 / 5;
-    ASSERT_TRUE(client.Tap(back));
+    ASSERT_NO_FATAL_FAILURE(TransferAThousandFromTheBank(client, menu));
+    EXPECT_NEAR(BankBalance(client), bankBefore - 1000, 0.001);
+    ASSERT_NO_FATAL_FAILURE(SeeTheThousandInTheCashQuery(client));
 
     // The password changes; after a trade log-out the old one is refused and the new one logs in.
-    dump = client.WaitForTop("CQXTradeMenuWnd");
-    ASSERT_TRUE(client.Tap(Row(dump, 170, 12, 55))); // 修改密码
-    dump = client.WaitForTop("CTradePasswordWnd");
-    Type(client, CentreOf(dump, RectOfId(380)), "123456");
-    Type(client, CentreOf(dump, RectOfId(381)), "654321");
-    Type(client, CentreOf(dump, RectOfId(382)), "654321");
-    EXPECT_EQ(client.Dump().find("654321"), std::string::npos);
-    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = WaitForText(client, "密码修改成功！");
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
-    dump = client.WaitForTop("CQXTradeMenuWnd");
-    client.Command("tap 412 51"); // the caption bar's trade icon
-    client.Idle();
-    dump = client.Dump();
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("是"))));
-    dump = client.WaitForTop("CQXAppFrame");
-    ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(107))));
-    dump = client.WaitForTop("CQXTradeMenuWnd");
-    ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
-    LogIn(client, "880012345", "123456");
-    dump = WaitForText(client, "交易密码错误");
-    ASSERT_NE(TopWindow(dump).find("交易密码错误，还可尝试2次"), std::string::npos) << dump;
-    dump = client.WaitForTop("CQXTradeLoginWnd");
-    Type(client, CentreOf(dump, RectOfId(324)), "654321");
-    ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = client.WaitForTop("CTradeQueryTableWnd");
-    ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
+    ASSERT_NO_FATAL_FAILURE(ChangeThePassword(client));
+    ASSERT_NO_FATAL_FAILURE(LogOutAndBackInWithTheNewPassword(client));
     EXPECT_EQ(client.Command("log").find("654321"), std::string::npos);
 }
 

@@ -262,6 +262,168 @@ protected:
         u.Type(1, "123456");
         u.TapBar(1);
     }
+    // The steps of a user's way through the fund screens, each from where the one before it ends.
+    // 基金 on the home grid, then 基金搜索: funds by part of their name, no trade log-in needed.
+    void SearchFundsByName(FundUser& u)
+    {
+        ASSERT_TRUE(u.TapId(108));
+        ASSERT_TRUE(u.Sees("CQXTradeMenuWnd")) << u.dump;
+        ASSERT_TRUE(u.TapMenuRow(13, "CFundSearchWnd")) << u.dump;
+        u.Type(0, "长风");
+        u.TapBar(1);
+        ASSERT_TRUE(u.Sees("CFundSearchResultWnd")) << u.dump;
+        EXPECT_EQ(u.GridRows(), 6) << u.GridItems();
+        EXPECT_NE(u.GridItems().find("161101|长风成长股票"), std::string::npos) << u.GridItems();
+    }
+    // The first fund into my funds, twice.
+    void AddTheFirstFundToMyFundsTwice(FundUser& u)
+    {
+        u.Tips();
+        u.TapGridRow(0, 1);
+        for (int i = 0; i < 2; ++i) {
+            u.TapBar(0, 5);
+            ASSERT_TRUE(u.Sees("CPopMenuWnd")) << u.dump;
+            u.TapText("加入自选");
+        }
+        std::string tips = u.Tips();
+        EXPECT_NE(tips.find("我的基金添加成功!"), std::string::npos) << tips;
+        EXPECT_NE(tips.find("已在我的基金!"), std::string::npos) << tips;
+        u.Back(5);
+        ASSERT_TRUE(u.Sees("CFundSearchWnd"));
+        u.Back();
+        ASSERT_TRUE(u.Sees("CQXTradeMenuWnd"));
+    }
+    // 基金开户: the risk notice first; its 确定 opens the account form, which asks for the trade log-in.
+    void OpenAFundAccount(FundUser& u)
+    {
+        ASSERT_TRUE(u.TapMenuRow(12, "CFundRiskAnnounceWnd")) << u.dump;
+        ASSERT_TRUE(u.Shows("基金开户风险提示"));
+        u.TapBar(1);
+        LogInToTrading(u);
+        ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
+        u.TapId(301); // the company: 启明星基金, the third
+        ASSERT_TRUE(u.Sees("CMakeChoiceWnd")) << u.dump;
+        ASSERT_TRUE(u.TapChoice("启明星基金"));
+        ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
+        u.Type(0, "Chen");
+        u.Type(1, "110101199003071233");
+        u.Type(2, "13800138000");
+        u.TapBar(1);
+        EXPECT_NE(u.Confirm("开户成功，基金账号："), "");
+        ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
+        u.Back();
+        ASSERT_TRUE(u.Sees("CQXTradeMenuWnd")) << u.dump;
+    }
+    // 基金申购 of a fund of that company; the order shows in 委托查询 and goes in 委托撤单.
+    void PurchaseAndCancelTheOrder(FundUser& u)
+    {
+        ASSERT_TRUE(u.TapMenuRow(6, "CFundRgSgWnd")) << u.dump;
+        u.Type(0, "163301");
+        u.Type(1, "5000");
+        u.TapBar(1);
+        std::string first = u.Confirm();
+        ASSERT_NE(first, "") << u.Tips();
+        ASSERT_TRUE(u.Sees("CFundRgSgWnd"));
+        u.Back();
+        ASSERT_TRUE(u.TapMenuRow(10, "CFundTradeQueryWnd")) << u.dump;
+        ASSERT_TRUE(u.Sees("CFundTradeQueryWnd"));
+        EXPECT_NE(u.GridItems().find("启明星成长股票|申购|已报"), std::string::npos) << u.GridItems();
+        u.Back(5);
+        ASSERT_TRUE(u.TapMenuRow(11, "CFundTradeCancelWnd")) << u.dump;
+        ASSERT_EQ(u.GridRows(), 1) << u.GridItems();
+        u.TapGridRow(0, 2);
+        EXPECT_EQ(u.Confirm("撤单成功，委托编号："), first);
+        ASSERT_TRUE(u.Sees("CFundTradeCancelWnd"));
+        EXPECT_EQ(u.GridRows(), 0) << u.GridItems();
+        u.Back(5);
+    }
+    // Purchased again, the order is confirmed at the close: the shares are there.
+    void PurchaseAgainAndSeeTheSharesAtTheClose(FundUser& u)
+    {
+        ASSERT_TRUE(u.TapMenuRow(6, "CFundRgSgWnd")) << u.dump;
+        u.Type(0, "163301");
+        u.Type(1, "5000");
+        u.TapBar(1);
+        ASSERT_NE(u.Confirm(), "") << u.Tips();
+        ASSERT_TRUE(u.Sees("CFundRgSgWnd"));
+        u.Back();
+        server->http.Control("advance?minutes=180");
+        ASSERT_TRUE(u.TapMenuRow(1, "CFundShareQueryWnd")) << u.dump;
+        EXPECT_NE(u.GridItems().find("161101|长风成长股票"), std::string::npos) << u.GridItems();
+        EXPECT_NE(u.GridItems().find("163301|启明星成长股票"), std::string::npos) << u.GridItems();
+        u.Back(5);
+    }
+    // The holding the account had: its dividend method set to 红利再投资.
+    void SetTheDividendMethodOfTheHolding(FundUser& u)
+    {
+        ASSERT_TRUE(u.TapMenuRow(9, "CFundFHConfigWnd")) << u.dump;
+        ASSERT_TRUE(u.Shows("长风成长股票 161101"));
+        u.TapId(302);
+        ASSERT_TRUE(u.Sees("CMakeChoiceWnd"));
+        ASSERT_TRUE(u.TapChoice("红利再投资"));
+        ASSERT_TRUE(u.Sees("CFundFHConfigWnd"));
+        u.TapBar(1);
+        EXPECT_NE(u.Confirm("分红方式已修改，委托编号："), "");
+        ASSERT_TRUE(u.Sees("CFundFHConfigWnd"));
+        EXPECT_TRUE(u.Shows("\"text\":\"红利再投资\""));
+        u.Back();
+    }
+    // Part of the holding redeemed: 1000 of its 10000.00 shares.
+    void RedeemPartOfTheHolding(FundUser& u)
+    {
+        ASSERT_TRUE(u.TapMenuRow(7, "CFundRedemptionWnd")) << u.dump;
+        ASSERT_TRUE(u.Shows("10000.00"));
+        u.Type(0, "1000");
+        u.TapBar(1);
+        EXPECT_NE(u.Confirm(), "");
+        ASSERT_TRUE(u.Sees("CFundRedemptionWnd"));
+        EXPECT_TRUE(u.Shows("9000.00")) << u.dump;
+        u.Back();
+    }
+    // Part of the holding converted into another fund of the company, then home.
+    void ConvertPartOfTheHoldingAndGoHome(FundUser& u)
+    {
+        ASSERT_TRUE(u.TapMenuRow(8, "CFundTransformWnd")) << u.dump;
+        u.TapId(302);
+        ASSERT_TRUE(u.Sees("CMakeChoiceWnd")) << u.dump;
+        EXPECT_FALSE(u.Shows("161106")) << "a fund in its subscription period takes no conversion";
+        ASSERT_TRUE(u.TapChoice("长风稳健混合 161102"));
+        ASSERT_TRUE(u.Sees("CFundTransformWnd"));
+        u.Type(0, "2000");
+        u.TapBar(1);
+        EXPECT_NE(u.Confirm(), "");
+        ASSERT_TRUE(u.Sees("CFundTransformWnd"));
+        EXPECT_TRUE(u.Shows("7000.00")) << u.dump;
+        u.Back();
+        ASSERT_TRUE(u.Sees("CQXTradeMenuWnd"));
+        u.TapBar(0); // home
+        ASSERT_TRUE(u.Sees("CQXAppFrame")) << u.dump;
+    }
+    // 理财: a product bought from the list, then terminated early.
+    void BuyAndTerminateACashProduct(FundUser& u)
+    {
+        ASSERT_TRUE(u.TapId(109));
+        ASSERT_TRUE(u.TapMenuRow(0, "CQuillonProductWnd")) << u.dump;
+        u.TapGridRow(0, 2);
+        ASSERT_TRUE(u.Sees("CQlnBuyWnd")) << u.dump;
+        u.Type(0, "50000");
+        u.TapBar(1);
+        std::string bought = u.Confirm("购买成功，委托编号：");
+        ASSERT_NE(bought, "");
+        ASSERT_TRUE(u.Sees("CQlnBuyWnd"));
+        u.Back();
+        u.Back(5);
+        ASSERT_TRUE(u.TapMenuRow(2, "CQuillonTerminateWnd")) << u.dump;
+        ASSERT_NE(u.GridItems().find(bought + "|稳利1号|50000.00|持有中"), std::string::npos) << u.GridItems();
+        u.TapGridRow(0, 2);
+        EXPECT_EQ(u.Confirm("提前终止成功，委托编号："), bought);
+        ASSERT_TRUE(u.Sees("CQuillonTerminateWnd"));
+        EXPECT_NE(u.GridItems().find(bought + "|稳利1号|50000.00|已终止"), std::string::npos) << u.GridItems();
+        u.Tips();
+        u.TapGridRow(0, 2); // once ended, it is not offered for termination again
+        EXPECT_NE(u.Tips().find("该产品已终止，不能提前终止！"), std::string::npos);
+        EXPECT_EQ(u.Top(), "CQuillonTerminateWnd");
+    }
 
     std::vector<std::unique_ptr<FundUser>> users;
 };
@@ -277,144 +439,15 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     FundUser& u = *user;
     ASSERT_EQ(u.Top(), "CQXAppFrame") << u.dump;
 
-    // 基金 on the home grid, then 基金搜索: funds by part of their name, no trade log-in needed.
-    ASSERT_TRUE(u.TapId(108));
-    ASSERT_TRUE(u.Sees("CQXTradeMenuWnd")) << u.dump;
-    ASSERT_TRUE(u.TapMenuRow(13, "CFundSearchWnd")) << u.dump;
-    u.Type(0, "长风");
-    u.TapBar(1);
-    ASSERT_TRUE(u.Sees("CFundSearchResultWnd")) << u.dump;
-    EXPECT_EQ(u.GridRows(), 6) << u.GridItems();
-    EXPECT_NE(u.GridItems().find("161101|长风成长股票"), std::string::npos) << u.GridItems();
-
-    // The first fund into my funds, twice.
-    u.Tips();
-    u.TapGridRow(0, 1);
-    for (int i = 0; i < 2; ++i) {
-        u.TapBar(0, 5);
-        ASSERT_TRUE(u.Sees("CPopMenuWnd")) << u.dump;
-        u.TapText("加入自选");
-    }
-    std::string tips = u.Tips();
-    EXPECT_NE(tips.find("我的基金添加成功!"), std::string::npos) << tips;
-    EXPECT_NE(tips.find("已在我的基金!"), std::string::npos) << tips;
-    u.Back(5);
-    ASSERT_TRUE(u.Sees("CFundSearchWnd"));
-    u.Back();
-    ASSERT_TRUE(u.Sees("CQXTradeMenuWnd"));
-
-    // 基金开户: the risk notice first; its 确定 opens the account form, which asks for the trade log-in.
-    ASSERT_TRUE(u.TapMenuRow(12, "CFundRiskAnnounceWnd")) << u.dump;
-    ASSERT_TRUE(u.Shows("基金开户风险提示"));
-    u.TapBar(1);
-    LogInToTrading(u);
-    ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
-    u.TapId(301); // the company: 启明星基金, the third
-    ASSERT_TRUE(u.Sees("CMakeChoiceWnd")) << u.dump;
-    ASSERT_TRUE(u.TapChoice("启明星基金"));
-    ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
-    u.Type(0, "Chen");
-    u.Type(1, "110101199003071233");
-    u.Type(2, "13800138000");
-    u.TapBar(1);
-    EXPECT_NE(u.Confirm("开户成功，基金账号："), "");
-    ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
-    u.Back();
-    ASSERT_TRUE(u.Sees("CQXTradeMenuWnd")) << u.dump;
-
-    // 基金申购 of a fund of that company; the order shows in 委托查询 and goes in 委托撤单.
-    ASSERT_TRUE(u.TapMenuRow(6, "CFundRgSgWnd")) << u.dump;
-    u.Type(0, "163301");
-    u.Type(1, "5000");
-    u.TapBar(1);
-    std::string first = u.Confirm();
-    ASSERT_NE(first, "") << u.Tips();
-    ASSERT_TRUE(u.Sees("CFundRgSgWnd"));
-    u.Back();
-    ASSERT_TRUE(u.TapMenuRow(10, "CFundTradeQueryWnd")) << u.dump;
-    ASSERT_TRUE(u.Sees("CFundTradeQueryWnd"));
-    EXPECT_NE(u.GridItems().find("启明星成长股票|申购|已报"), std::string::npos) << u.GridItems();
-    u.Back(5);
-    ASSERT_TRUE(u.TapMenuRow(11, "CFundTradeCancelWnd")) << u.dump;
-    ASSERT_EQ(u.GridRows(), 1) << u.GridItems();
-    u.TapGridRow(0, 2);
-    EXPECT_EQ(u.Confirm("撤单成功，委托编号："), first);
-    ASSERT_TRUE(u.Sees("CFundTradeCancelWnd"));
-    EXPECT_EQ(u.GridRows(), 0) << u.GridItems();
-    u.Back(5);
-
-    // Purchased again, the order is confirmed at the close: the shares are there.
-    ASSERT_TRUE(u.TapMenuRow(6, "CFundRgSgWnd")) << u.dump;
-    u.Type(0, "163301");
-    u.Type(1, "5000");
-    u.TapBar(1);
-    ASSERT_NE(u.Confirm(), "") << u.Tips();
-    ASSERT_TRUE(u.Sees("CFundRgSgWnd"));
-    u.Back();
-    server->http.Control("advance?minutes=180");
-    ASSERT_TRUE(u.TapMenuRow(1, "CFundShareQueryWnd")) << u.dump;
-    EXPECT_NE(u.GridItems().find("161101|长风成长股票"), std::string::npos) << u.GridItems();
-    EXPECT_NE(u.GridItems().find("163301|启明星成长股票"), std::string::npos) << u.GridItems();
-    u.Back(5);
-
-    // The holding the account had: its dividend method, part redeemed and part converted.
-    ASSERT_TRUE(u.TapMenuRow(9, "CFundFHConfigWnd")) << u.dump;
-    ASSERT_TRUE(u.Shows("长风成长股票 161101"));
-    u.TapId(302);
-    ASSERT_TRUE(u.Sees("CMakeChoiceWnd"));
-    ASSERT_TRUE(u.TapChoice("红利再投资"));
-    ASSERT_TRUE(u.Sees("CFundFHConfigWnd"));
-    u.TapBar(1);
-    EXPECT_NE(u.Confirm("分红方式已修改，委托编号："), "");
-    ASSERT_TRUE(u.Sees("CFundFHConfigWnd"));
-    EXPECT_TRUE(u.Shows("\"text\":\"红利再投资\""));
-    u.Back();
-    ASSERT_TRUE(u.TapMenuRow(7, "CFundRedemptionWnd")) << u.dump;
-    ASSERT_TRUE(u.Shows("10000.00"));
-    u.Type(0, "1000");
-    u.TapBar(1);
-    EXPECT_NE(u.Confirm(), "");
-    ASSERT_TRUE(u.Sees("CFundRedemptionWnd"));
-    EXPECT_TRUE(u.Shows("9000.00")) << u.dump;
-    u.Back();
-    ASSERT_TRUE(u.TapMenuRow(8, "CFundTransformWnd")) << u.dump;
-    u.TapId(302);
-    ASSERT_TRUE(u.Sees("CMakeChoiceWnd")) << u.dump;
-    EXPECT_FALSE(u.Shows("161106")) << "a fund in its subscription period takes no conversion";
-    ASSERT_TRUE(u.TapChoice("长风稳健混合 161102"));
-    ASSERT_TRUE(u.Sees("CFundTransformWnd"));
-    u.Type(0, "2000");
-    u.TapBar(1);
-    EXPECT_NE(u.Confirm(), "");
-    ASSERT_TRUE(u.Sees("CFundTransformWnd"));
-    EXPECT_TRUE(u.Shows("7000.00")) << u.dump;
-    u.Back();
-    ASSERT_TRUE(u.Sees("CQXTradeMenuWnd"));
-    u.TapBar(0); // home
-    ASSERT_TRUE(u.Sees("CQXAppFrame")) << u.dump;
-
-    // 理财: a product bought from the list, then terminated early.
-    ASSERT_TRUE(u.TapId(109));
-    ASSERT_TRUE(u.TapMenuRow(0, "CQuillonProductWnd")) << u.dump;
-    u.TapGridRow(0, 2);
-    ASSERT_TRUE(u.Sees("CQlnBuyWnd")) << u.dump;
-    u.Type(0, "50000");
-    u.TapBar(1);
-    std::string bought = u.Confirm("购买成功，委托编号：");
-    ASSERT_NE(bought, "");
-    ASSERT_TRUE(u.Sees("CQlnBuyWnd"));
-    u.Back();
-    u.Back(5);
-    ASSERT_TRUE(u.TapMenuRow(2, "CQuillonTerminateWnd")) << u.dump;
-    ASSERT_NE(u.GridItems().find(bought + "|稳利1号|50000.00|持有中"), std::string::npos) << u.GridItems();
-    u.TapGridRow(0, 2);
-    EXPECT_EQ(u.Confirm("提前终止成功，委托编号："), bought);
-    ASSERT_TRUE(u.Sees("CQuillonTerminateWnd"));
-    EXPECT_NE(u.GridItems().find(bought + "|稳利1号|50000.00|已终止"), std::string::npos) << u.GridItems();
-    u.Tips();
-    u.TapGridRow(0, 2); // once ended, it is not offered for termination again
-    EXPECT_NE(u.Tips().find("该产品已终止，不能提前终止！"), std::string::npos);
-    EXPECT_EQ(u.Top(), "CQuillonTerminateWnd");
+    ASSERT_NO_FATAL_FAILURE(SearchFundsByName(u));
+    ASSERT_NO_FATAL_FAILURE(AddTheFirstFundToMyFundsTwice(u));
+    ASSERT_NO_FATAL_FAILURE(OpenAFundAccount(u));
+    ASSERT_NO_FATAL_FAILURE(PurchaseAndCancelTheOrder(u));
+    ASSERT_NO_FATAL_FAILURE(PurchaseAgainAndSeeTheSharesAtTheClose(u));
+    ASSERT_NO_FATAL_FAILURE(SetTheDividendMethodOfTheHolding(u));
+    ASSERT_NO_FATAL_FAILURE(RedeemPartOfTheHolding(u));
+    ASSERT_NO_FATAL_FAILURE(ConvertPartOfTheHoldingAndGoHome(u));
+    ASSERT_NO_FATAL_FAILURE(BuyAndTerminateACashProduct(u));
 }
 
 TEST_F(FundEndToEndTest, PurchaseOfTheMorningIsSeenConfirmedWithItsNetValueAndSharesOnceTheDayHasClosed)

@@ -34,8 +34,8 @@ CGalleryWnd::~CGalleryWnd() { delete keypad_; }
 
 LPCWSTR CGalleryWnd::GetMzClassName() { return u"CGalleryWnd"; }
 
-BOOL CGalleryWnd::OnInitDialog() {
-    int w = GetWidth(), h = GetHeight();
+// The caption: its background picture under the title.
+void CGalleryWnd::AddCaption(int w) {
     captionBg_.SetPos(0, 0, w, 42);
     captionBg_.LoadImage(w == 720 ? u"captionbg_720.png" : u"captionbg.png");
     AddUiWin(&captionBg_);
@@ -47,14 +47,10 @@ BOOL CGalleryWnd::OnInitDialog() {
     title_.SetTextSize(26);
     title_.SetTextWeight(FW_BOLD);
     AddUiWin(&title_);
+}
 
-    int barsTop = h - 2 * UI_BAR_HEIGHT_PORTRAIT;
-    panel_.SetID(ID_PANEL);
-    panel_.SetPos(0, 42, w, barsTop - 42);
-    panel_.SetDragScrollMode(1);
-    panel_.EnableScrollBarV(true);
-    AddUiWin(&panel_);
-
+// The intro, a picture, and the buttons that open the tip, the message box and the wait dialog.
+void CGalleryWnd::AddDialogButtons(int w) {
     intro_.SetID(ID_INTRO);
     intro_.SetPos(10, 8, w - 20, 64);
     intro_.SetText(u"每种控件与对话框各一例：点按按钮打开消息框、提示、等待框、弹出菜单和数字键盘。");
@@ -85,7 +81,10 @@ BOOL CGalleryWnd::OnInitDialog() {
     waitButton_.SetText(u"等待框");
     waitButton_.SetButtonType(MZC_BUTTON_DARK);
     panel_.AddChild(&waitButton_);
+}
 
+// The line edit with its keypad button, and the multi-line text.
+void CGalleryWnd::AddEdits(int w) {
     edit_.SetID(ID_EDIT);
     edit_.SetPos(10, 250, w - 180, 60);
     edit_.SetMaxChars(6);
@@ -103,7 +102,10 @@ BOOL CGalleryWnd::OnInitDialog() {
     text_.SetTextSize(22);
     text_.SetText(u"多行文本：可以输入，按住不放会通知窗口，内容多时可拖动滚动。");
     panel_.AddChild(&text_);
+}
 
+// The list of sample quote rows, each in its market colour.
+void CGalleryWnd::AddQuoteList(int w) {
     list_.SetID(ID_LIST);
     list_.SetPos(10, 448, w - 20, 250);
     list_.SetItemHeight(50);
@@ -115,15 +117,10 @@ BOOL CGalleryWnd::OnInitDialog() {
     list_.SetGridlineColor(RGB(100, 100, 100));
     for (const SampleRow& row : kRows) list_.AddItem(ListItem{row.text, (DWORD_PTR)row.color});
     panel_.AddChild(&list_);
+}
 
-    status_.SetID(ID_STATUS);
-    status_.SetPos(10, 706, w - 20, 40);
-    status_.SetTextColor(RGB(242, 184, 48));
-    status_.SetTextSize(22);
-    status_.SetText(u"就绪");
-    panel_.AddChild(&status_);
-    panel_.SetContentHeight(760);
-
+// The icon strip and the command bar at the bottom, from barsTop down.
+void CGalleryWnd::AddBars(int w, int barsTop) {
     strip_.SetID(ID_STRIP);
     strip_.SetPos(0, barsTop, w, UI_BAR_HEIGHT_PORTRAIT);
     for (UINT id : {126u, 118u, 122u, 114u, 115u, 116u}) strip_.AddButton(id);
@@ -134,6 +131,32 @@ BOOL CGalleryWnd::OnInitDialog() {
     commands_.SetButton(1, true, true, u"清空");
     commands_.SetButton(2, true, true, u"退出");
     AddUiWin(&commands_);
+}
+
+BOOL CGalleryWnd::OnInitDialog() {
+    int w = GetWidth(), h = GetHeight();
+    AddCaption(w);
+
+    int barsTop = h - 2 * UI_BAR_HEIGHT_PORTRAIT;
+    panel_.SetID(ID_PANEL);
+    panel_.SetPos(0, 42, w, barsTop - 42);
+    panel_.SetDragScrollMode(1);
+    panel_.EnableScrollBarV(true);
+    AddUiWin(&panel_);
+
+    AddDialogButtons(w);
+    AddEdits(w);
+    AddQuoteList(w);
+
+    status_.SetID(ID_STATUS);
+    status_.SetPos(10, 706, w - 20, 40);
+    status_.SetTextColor(RGB(242, 184, 48));
+    status_.SetTextSize(22);
+    status_.SetText(u"就绪");
+    panel_.AddChild(&status_);
+    panel_.SetContentHeight(760);
+
+    AddBars(w, barsTop);
     return TRUE;
 }
 

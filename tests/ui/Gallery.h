@@ -51,6 +51,12 @@ private:
     public:
         void DrawItem(HDC dc, int index, RECT* rcItem, RECT* rcWin, RECT* rcUpdate) override;
     };
+    // The controls of OnInitDialog, top to bottom; w is the window's width.
+    void AddCaption(int w);
+    void AddDialogButtons(int w);
+    void AddEdits(int w);
+    void AddQuoteList(int w);
+    void AddBars(int w, int barsTop);
     void OpenPopup();
     void OpenKeypad();
 
