@@ -1,6 +1,7 @@
 // Message box, tip, rising pop-up and wait dialog.
 #include "platform/ui/MzDialogs.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Shell.h"
 
@@ -8,9 +9,9 @@
 
 namespace {
 
-constexpr COLORREF PANEL = RGB(30, 36, 50);
-constexpr COLORREF PANEL_EDGE = RGB(242, 184, 48);
-constexpr int BOX_TEXT_SIZE = 24;
+constexpr COLORREF PANEL = Style::DialogFill;
+constexpr COLORREF PANEL_EDGE = Style::DialogEdge;
+constexpr int BOX_TEXT_SIZE = Style::DialogTextSize;
 
 RECT WorkArea() {
     RECT rc{0, 0, 480, 720};
@@ -60,8 +61,8 @@ BOOL CMzMessageBoxWnd::OnInitDialog() {
         captionLabel_.SetPos(0, 0, w, captionH);
         captionLabel_.SetText(caption_.C_Str());
         captionLabel_.SetTextStyle(1);
-        captionLabel_.SetTextColor(RGB(242, 184, 48));
-        captionLabel_.SetTextSize(26);
+        captionLabel_.SetTextColor(Style::DialogTitle);
+        captionLabel_.SetTextSize(Style::DialogTitleSize);
         captionLabel_.SetTextWeight(FW_BOLD);
         AddUiWin(&captionLabel_);
     }
@@ -69,7 +70,7 @@ BOOL CMzMessageBoxWnd::OnInitDialog() {
         longText_.SetPos(12, captionH + 14, w - 24, textH + 12);
         longText_.SetText(text_.C_Str());
         longText_.SetBackgroundColor(PANEL, false);
-        longText_.SetTextColor(RGB(255, 255, 255));
+        longText_.SetTextColor(Style::DialogText);
         longText_.SetTextSize(BOX_TEXT_SIZE);
         longText_.SetHoldTime(0);
         AddUiWin(&longText_);
@@ -77,7 +78,7 @@ BOOL CMzMessageBoxWnd::OnInitDialog() {
         textLabel_.SetPos(20, captionH + 20, textW, textH);
         textLabel_.SetText(text_.C_Str());
         textLabel_.SetTextFormat(DT_CENTER);
-        textLabel_.SetTextColor(RGB(255, 255, 255));
+        textLabel_.SetTextColor(Style::DialogText);
         textLabel_.SetTextSize(BOX_TEXT_SIZE);
         AddUiWin(&textLabel_);
     }
@@ -127,8 +128,8 @@ void CMzMessageBoxWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
     UiFillRoundRect(dc, *window, 12, PANEL_EDGE, PANEL);
     if (!autoCloseMs_ && !caption_.IsEmpty()) {
         RECT band{window->left + 2, window->top + 2, window->right - 2, window->top + 50};
-        UiFillGradient(dc, band, RGB(52, 64, 92), RGB(30, 36, 50));
-        UiDrawLine(dc, window->left + 12, window->top + 50, window->right - 12, window->top + 50, RGB(90, 100, 120));
+        UiFillGradient(dc, band, Style::DialogBandTop, PANEL);
+        UiDrawLine(dc, window->left + 12, window->top + 50, window->right - 12, window->top + 50, Style::DialogRule);
     }
     GetWinManager().Paint(dc, update);
 }
@@ -159,8 +160,8 @@ BOOL CMzPopupTextWnd::OnInitDialog() {
     if (!text_.IsEmpty()) {
         textLabel_.SetPos(20, 14, GetWidth() - 40, 60);
         textLabel_.SetText(text_.C_Str());
-        textLabel_.SetTextColor(RGB(255, 255, 255));
-        textLabel_.SetTextSize(24);
+        textLabel_.SetTextColor(Style::DialogText);
+        textLabel_.SetTextSize(BOX_TEXT_SIZE);
         textLabel_.SetTextFormat(DT_CENTER);
         AddUiWin(&textLabel_);
     }
@@ -181,9 +182,9 @@ int CMzPopupTextWnd::OnClickMKey() {
 }
 
 void CMzPopupTextWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
-    UiFillGradient(dc, *window, RGB(44, 52, 70), RGB(18, 22, 32));
+    UiFillGradient(dc, *window, Style::PopupTop, Style::PopupBottom);
     UiDrawLine(dc, window->left, window->top, window->right, window->top, PANEL_EDGE);
-    UiDrawLine(dc, window->left, window->top + 1, window->right, window->top + 1, RGB(90, 100, 120));
+    UiDrawLine(dc, window->left, window->top + 1, window->right, window->top + 1, Style::DialogRule);
     GetWinManager().Paint(dc, update);
 }
 
@@ -221,7 +222,7 @@ public:
     BOOL OnInitDialog() override {
         int w = GetWidth();
         info_.SetPos(20, 16, w - 40, 60);
-        info_.SetTextColor(RGB(255, 255, 255));
+        info_.SetTextColor(Style::DialogText);
         info_.SetTextSize(22);
         info_.SetTextFormat(DT_CENTER);
         AddUiWin(&info_);
@@ -259,19 +260,19 @@ public:
     void PaintWin(HDC dc, RECT* window, RECT* update) override {
         UiFillRoundRect(dc, *window, 12, PANEL_EDGE, PANEL); // layered, as the message box
         RECT track{window->left + 30, window->top + 86, window->right - 30, window->top + 106};
-        UiFillRoundRect(dc, track, 9, RGB(16, 18, 26), RGB(16, 18, 26));
+        UiFillRoundRect(dc, track, 9, Style::ProgressTrack, Style::ProgressTrack);
         int span = dialog_->high_ - dialog_->low_;
         int pos = std::clamp(dialog_->position_, dialog_->low_, dialog_->high_) - dialog_->low_;
         int width = track.right - track.left - 4;
         int filled = span > 0 ? width * pos / span : 0;
         if (filled > 0) {
             RECT bar{track.left + 2, track.top + 2, track.left + 2 + filled, track.bottom - 2};
-            UiFillGradient(dc, bar, RGB(255, 214, 100), RGB(214, 140, 20));
+            UiFillGradient(dc, bar, Style::ProgressTop, Style::ProgressBottom);
         }
         if (dialog_->value_ > 0) { // a glint running along the track while waiting
             int gx = track.left + 2 + width * phase_ / 100;
             UiFillRect(dc, RECT{gx, track.top + 3, std::min<int>(gx + 16, track.right - 2), track.bottom - 3},
-                       RGB(255, 250, 220));
+                       Style::ProgressGlint);
         }
         GetWinManager().Paint(dc, update);
     }

@@ -1,6 +1,7 @@
 // Icon strip and command bar.
 #include "platform/ui/UiBars.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 
@@ -29,12 +30,15 @@ int UiBarBase::OnLButtonUp(UINT flags, int x, int y) {
 void UiBarBase::OnItemTapped(int index) { PostNotify(0, index); }
 
 void UiBarBase::PaintBackground(HDC dc, const RECT& rc) {
-    UiFillGradient(dc, rc, RGB(52, 60, 78), RGB(18, 22, 32));
-    UiDrawLine(dc, rc.left, rc.top, rc.right, rc.top, RGB(242, 184, 48));
-    UiDrawLine(dc, rc.left, rc.top + 1, rc.right, rc.top + 1, RGB(90, 100, 120));
+    UiFillGradient(dc, rc, Style::BarTop, Style::BarBottom);
+    UiDrawLine(dc, rc.left, rc.top, rc.right, rc.top, Style::BarEdge);
+    UiDrawLine(dc, rc.left, rc.top + 1, rc.right, rc.top + 1, Style::BarEdgeShade);
 }
 
-UiIconStrip::UiIconStrip() { textSize_ = 16; textColor_ = RGB(236, 238, 242); }
+UiIconStrip::UiIconStrip() {
+    textSize_ = Style::IconStripTextSize;
+    textColor_ = Style::IconStripText;
+}
 
 int UiIconStrip::AddButton(UINT imageResId, LPCWSTR text) {
     Button b;
@@ -96,7 +100,8 @@ void UiIconStrip::PaintWin(HDC dc, RECT* rcWin, RECT*) {
         RECT r = GetButtonRect(i);
         if (i == current_ || i == pressedItem_) {
             RECT glow{r.left + 4, r.top + 5, r.right - 4, r.bottom - 3};
-            UiFillRoundRect(dc, glow, 8, RGB(36, 104, 196), i == pressedItem_ ? RGB(36, 104, 196) : RGB(44, 70, 120));
+            UiFillRoundRect(dc, glow, Style::ButtonRadius, Style::IconPressed,
+                            i == pressedItem_ ? Style::IconPressed : Style::IconCurrent);
         }
         const Button& b = buttons_[i];
         int textH = b.text.IsEmpty() ? 0 : textSize_ + 2;
@@ -125,8 +130,8 @@ void UiIconStrip::Describe(UiDescription& out) const {
 }
 
 UiCommandBar::UiCommandBar() {
-    textSize_ = 26;
-    textColor_ = RGB(255, 255, 255);
+    textSize_ = Style::CommandBarTextSize;
+    textColor_ = Style::CommandBarText;
 }
 
 void UiCommandBar::SetButton(int index, bool enabled, bool shown, LPCWSTR text) {
@@ -190,10 +195,11 @@ void UiCommandBar::PaintWin(HDC dc, RECT* rcWin, RECT*) {
         if (!b.shown) continue;
         RECT r = GetButtonRect(i);
         bool down = i == pressedItem_;
-        UiFillRoundRect(dc, r, 8, RGB(16, 18, 26), down ? RGB(242, 160, 30) : RGB(66, 76, 98));
+        UiFillRoundRect(dc, r, Style::ButtonRadius, Style::CommandButtonEdge,
+                        down ? Style::PressedFill : Style::CommandButtonFill);
         if (!down) UiFillRoundRect(dc, RECT{r.left + 2, r.top + 2, r.right - 2, (r.top + r.bottom) / 2}, 6,
-                                   RGB(80, 92, 116), RGB(80, 92, 116));
-        COLORREF color = !b.enabled ? RGB(130, 134, 146) : down ? RGB(0, 0, 0) : textColor_;
+                                   Style::CommandButtonShine, Style::CommandButtonShine);
+        COLORREF color = !b.enabled ? Style::CommandBarDisabledText : down ? Style::CommandBarPressedText : textColor_;
         UiDrawText(dc, b.text.C_Str(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS,
                    landscape_ ? textSize_ - 2 : textSize_, 600, color);
     }

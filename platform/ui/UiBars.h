@@ -4,13 +4,14 @@
 #pragma once
 
 #include "platform/ui/MzImage.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiWin.h"
 
 #include <memory>
 #include <vector>
 
-constexpr int UI_BAR_HEIGHT_PORTRAIT = 65;
-constexpr int UI_BAR_HEIGHT_LANDSCAPE = 50;
+constexpr int UI_BAR_HEIGHT_PORTRAIT = Style::BarHeightPortrait;
+constexpr int UI_BAR_HEIGHT_LANDSCAPE = Style::BarHeightLandscape;
 
 // Shared press tracking: the item under the press is shown pressed and fires when released over it.
 class UiBarBase : public UiWin {

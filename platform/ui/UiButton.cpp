@@ -1,10 +1,11 @@
 // Push buttons and image buttons.
 #include "platform/ui/UiButton.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 
-UiPushButton::UiPushButton() { textSize_ = 24; }
+UiPushButton::UiPushButton() { textSize_ = Style::TextSize; }
 
 int UiPushButton::OnLButtonDown(UINT flags, int x, int y) {
     UiWin::OnLButtonDown(flags, x, y);
@@ -50,18 +51,18 @@ void UiPushButton::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     RECT rc = *rcWin;
     COLORREF text = textColor_;
     if (style_ == MZC_BUTTON_LIGHT) {
-        UiFillRoundRect(dc, rc, 8, RGB(100, 100, 100), RGB(100, 100, 100));
+        UiFillRoundRect(dc, rc, Style::ButtonRadius, Style::LightButtonEdge, Style::LightButtonEdge);
         InflateRect(&rc, -1, -1);
+        RECT face{rc.left + 2, rc.top + 2, rc.right - 2, rc.bottom - 2};
         if (down_)
-            UiFillGradient(dc, RECT{rc.left + 2, rc.top + 2, rc.right - 2, rc.bottom - 2}, RGB(250, 206, 96),
-                           RGB(236, 160, 30));
+            UiFillGradient(dc, face, Style::LightButtonPressedTop, Style::LightButtonPressedBottom);
         else
-            UiFillGradient(dc, RECT{rc.left + 2, rc.top + 2, rc.right - 2, rc.bottom - 2}, RGB(250, 250, 252),
-                           RGB(214, 216, 222));
-        if (!IsEnabled()) text = RGB(160, 160, 160);
+            UiFillGradient(dc, face, Style::LightButtonTop, Style::LightButtonBottom);
+        if (!IsEnabled()) text = Style::LightButtonDisabledText;
     } else if (style_ == MZC_BUTTON_DARK) {
-        UiFillRoundRect(dc, rc, 8, RGB(20, 24, 34), down_ ? RGB(36, 104, 196) : RGB(58, 66, 84));
-        text = IsEnabled() ? (textColor_ ? textColor_ : RGB(255, 255, 255)) : RGB(120, 120, 130);
+        UiFillRoundRect(dc, rc, Style::ButtonRadius, Style::DarkButtonEdge,
+                        down_ ? Style::DarkButtonPressed : Style::DarkButtonFill);
+        text = IsEnabled() ? (textColor_ ? textColor_ : Style::DarkButtonText) : Style::DarkButtonDisabledText;
     }
     PaintText(dc, *rcWin, text);
 }

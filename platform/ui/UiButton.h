@@ -3,12 +3,15 @@
 #pragma once
 
 #include "platform/ui/MzImage.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiWin.h"
 
-// Button styles: 0 no frame (an image button's own look), 1 a light rounded button, 2 a dark rounded button.
+// Button styles: 0 no frame (an image button's own look), 1 a light rounded button, 2 a dark rounded button,
+// 6 its text alone (a link-like button beside a line of text).
 #define MZC_BUTTON_NONE 0
 #define MZC_BUTTON_LIGHT 1
 #define MZC_BUTTON_DARK 2
+#define MZC_BUTTON_FRAMED 6
 
 class UiPushButton : public UiWin {
 public:
@@ -46,5 +49,5 @@ public:
 private:
     CMzImage* normal_ = nullptr;
     CMzImage* pressed_ = nullptr;
-    COLORREF pressedColor_ = RGB(255, 255, 255);
+    COLORREF pressedColor_ = Style::DarkText;
 };

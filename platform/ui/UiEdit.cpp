@@ -1,6 +1,7 @@
 // One-line and multi-line text entry.
 #include "platform/ui/UiEdit.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/ui/UiScrollWin.h"
 #include "platform/win/Gdi.h"
@@ -63,13 +64,13 @@ void UiLineEdit::EnableControl(bool enabled) {
 void UiLineEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     RECT rc = *rcWin;
     if (frame_) {
-        UiFillRoundRect(dc, rc, 6, IsFocused() ? RGB(242, 160, 30) : RGB(100, 100, 100),
-                        IsEnabled() ? bgColor_ : RGB(236, 236, 236));
+        UiFillRoundRect(dc, rc, Style::EditRadius, IsFocused() ? Style::FocusEdge : Style::BoxBorder,
+                        IsEnabled() ? bgColor_ : Style::EditDisabledFill);
         InflateRect(&rc, -10, 0);
     }
     UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
     if (text_.IsEmpty()) {
-        if (!IsFocused()) UiDrawText(dc, tip_.C_Str(), rc, format | DT_END_ELLIPSIS, textSize_, 400, RGB(160, 160, 160));
+        if (!IsFocused()) UiDrawText(dc, tip_.C_Str(), rc, format | DT_END_ELLIPSIS, textSize_, 400, Style::EditTip);
     } else {
         CMzStr shown;
         if (password_)
@@ -80,7 +81,7 @@ void UiLineEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
         SIZE extent = UiMeasureText(dc, shown.C_Str(), textSize_, textWeight_);
         if (extent.cx > rc.right - rc.left - 4) format = DT_RIGHT | DT_VCENTER | DT_SINGLELINE;
         UiDrawText(dc, shown.C_Str(), RECT{rc.left, rc.top, rc.right - 4, rc.bottom}, format, textSize_, textWeight_,
-                   IsEnabled() ? textColor_ : RGB(120, 120, 120));
+                   IsEnabled() ? textColor_ : Style::EditDisabledText);
     }
     if (IsFocused()) {
         SIZE extent = UiMeasureText(dc, text_.C_Str(), textSize_, textWeight_);
@@ -92,7 +93,7 @@ void UiLineEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
         int x = std::min<int>(rc.left + extent.cx + 1, rc.right - 3);
         int h = textSize_;
         int top = (rc.top + rc.bottom - h) / 2;
-        UiFillRect(dc, RECT{x, top, x + 2, top + h}, RGB(36, 104, 196));
+        UiFillRect(dc, RECT{x, top, x + 2, top + h}, Style::Caret);
     }
 }
 
@@ -104,7 +105,7 @@ void UiLineEdit::Describe(UiDescription& out) const {
                 " focused=" + (IsFocused() ? "1" : "0") + " sip=" + std::to_string(sipKind_);
 }
 
-UiTextEdit::UiTextEdit() { textSize_ = 24; }
+UiTextEdit::UiTextEdit() { textSize_ = Style::TextSize; }
 
 void UiTextEdit::SetText(LPCWSTR text) {
     text_ = text;
@@ -149,7 +150,7 @@ void UiTextEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     rc.top -= scroll_.GetOffset();
     rc.bottom = rc.top + textHeight_ + textSize_;
     UiDrawText(dc, text_.C_Str(), rc, DT_LEFT | DT_WORDBREAK, textSize_, textWeight_, textColor_);
-    if (IsFocused()) UiDrawLine(dc, rcWin->left, rcWin->bottom - 2, rcWin->right, rcWin->bottom - 2, RGB(242, 160, 30));
+    if (IsFocused()) UiDrawLine(dc, rcWin->left, rcWin->bottom - 2, rcWin->right, rcWin->bottom - 2, Style::FocusEdge);
     if (scroll_.IsDragging() || scroll_.IsMoving())
         DrawScrollIndicator(dc, *rcWin, scroll_.GetOffset(), textHeight_ + 12);
     RestoreDC(dc, saved);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/ui/KineticScroll.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiWin.h"
 
 class UiLineEdit : public UiWin {
@@ -45,7 +46,7 @@ private:
     bool password_ = false;
     bool readOnly_ = false;
     bool frame_ = true;
-    COLORREF bgColor_ = RGB(255, 255, 255);
+    COLORREF bgColor_ = Style::PaperFill;
 };
 
 class UiTextEdit : public UiWin {
@@ -78,7 +79,7 @@ private:
     static constexpr UINT_PTR MOTION_TIMER = 2;
     bool editable_ = false;
     bool paintBg_ = true;
-    COLORREF bgColor_ = RGB(255, 255, 255);
+    COLORREF bgColor_ = Style::PaperFill;
     UINT holdMs_ = 800;
     int textHeight_ = 0; // measured at the last paint
     KineticScroll scroll_;

@@ -1,6 +1,7 @@
 // The list control.
 #include "platform/ui/UiList.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/ui/UiScrollWin.h"
 #include "platform/win/Gdi.h"
@@ -199,7 +200,7 @@ void UiList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*) {
     text.left += 12;
     text.right -= 12;
     UiDrawText(dc, item.Text.C_Str(), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS, textSize_,
-               textWeight_, selected ? RGB(0, 0, 0) : textColor_);
+               textWeight_, selected ? Style::SelectedText : textColor_);
 }
 
 void UiList::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) {

@@ -4,6 +4,7 @@
 
 #include "platform/ui/KineticScroll.h"
 #include "platform/ui/MzStr.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiWin.h"
 
 #include <vector>
@@ -88,11 +89,11 @@ private:
     int itemHeight_ = 70;
     bool variableHeights_ = false;
     bool gridlines_ = true;
-    COLORREF gridColor_ = RGB(200, 200, 200);
+    COLORREF gridColor_ = Style::GridLine;
     int dragMode_ = 1;
     bool indicator_ = false;
     bool paintBg_ = false;
-    COLORREF bgColor_ = 0xFFFFFF;
+    COLORREF bgColor_ = Style::PaperFill;
     bool selectOnTap_ = false;
     KineticScroll scroll_;
 };

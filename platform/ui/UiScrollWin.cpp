@@ -1,6 +1,7 @@
 // The scrolling container.
 #include "platform/ui/UiScrollWin.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Time.h"
@@ -154,7 +155,7 @@ void DrawScrollIndicator(HDC dc, const RECT& rc, int offset, int contentHeight) 
     int maxOffset = contentHeight - view;
     int top = rc.top + (maxOffset > 0 ? travel * std::clamp(offset, 0, maxOffset) / maxOffset : 0);
     RECT bar{rc.right - 8, top + 2, rc.right - 3, top + barH - 2};
-    UiFillRoundRect(dc, bar, 3, RGB(120, 120, 120), RGB(120, 120, 120));
+    UiFillRoundRect(dc, bar, 3, Style::ScrollThumb, Style::ScrollThumb);
 }
 
 void UiScrollWin::Describe(UiDescription& out) const {

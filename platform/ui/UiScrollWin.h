@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/ui/KineticScroll.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiWin.h"
 #include "platform/ui/UiWinManager.h"
 
@@ -55,7 +56,7 @@ private:
     int dragMode_ = 0;
     bool indicator_ = false;
     bool paintBg_ = false;
-    COLORREF bgColor_ = 0xFFFFFF;
+    COLORREF bgColor_ = Style::PaperFill;
     int contentHeight_ = 0;
 };
 

@@ -1,6 +1,7 @@
 // Static text: a line (or wrapped lines) of text in a colour, with an optional background.
 #pragma once
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiWin.h"
 
 class UiStatic : public UiWin {
@@ -19,7 +20,7 @@ protected:
     UINT format_;
     int indent_ = 0;
     bool paintBg_ = false;
-    COLORREF bgColor_ = 0xFFFFFF;
+    COLORREF bgColor_ = Style::PaperFill;
 };
 
 // A label whose text may wrap over several lines and be centred vertically as a block.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/ui/MzStr.h"
+#include "platform/ui/Style.h"
 #include "platform/win/WinTypes.h"
 
 #include <string>
@@ -157,8 +158,8 @@ protected:
     virtual void OnChildrenChanged() {}
 
     CMzStr text_;
-    int textSize_ = 24;
-    COLORREF textColor_ = 0;
+    int textSize_ = Style::TextSize;
+    COLORREF textColor_ = Style::PaperText;
     int textWeight_ = 400;
 
 private:
