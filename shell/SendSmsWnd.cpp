@@ -107,6 +107,7 @@ BOOL CSendSmsWnd::OnInitDialog()
     messageEdit.SetTextSize(27);
     messageEdit.SetTextColor(Style::EditText);
     messageEdit.SetEditable(true);
+    messageEdit.SetFrame(true);
 
     numberEdit.SetID(ID_NUMBER_EDIT);
     numberEdit.SetText(recipient.GetText());

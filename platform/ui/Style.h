@@ -1,6 +1,6 @@
-// The client's look in one place: the palette named by what each colour is for, the font sizes and the bar and
-// row metrics. Market colours (rise, fall, chart lines)
-// are not here: they come from the colour scheme (core/ColorScheme.h).
+// The client's look in one place: the palette named by what each colour is for, the font sizes, the bar and row
+// metrics, and the painters of the looks several controls share. Market colours (rise, fall, chart lines) are not
+// here: they come from the colour scheme (core/ColorScheme.h).
 #pragma once
 
 #include "platform/win/WinTypes.h"
@@ -83,6 +83,8 @@ constexpr COLORREF DarkButtonFill = RGB(58, 66, 84);
 constexpr COLORREF DarkButtonPressed = RGB(36, 104, 196);
 constexpr COLORREF DarkButtonText = RGB(255, 255, 255);
 constexpr COLORREF DarkButtonDisabledText = RGB(120, 120, 130);
+constexpr COLORREF FramedButtonFill = RGB(250, 250, 250); // style 6: a plain box with a frame
+constexpr COLORREF FramedButtonPressed = RGB(250, 206, 96);
 constexpr COLORREF EditDisabledFill = RGB(236, 236, 236);
 constexpr COLORREF EditDisabledText = RGB(120, 120, 120);
 constexpr COLORREF EditTip = RGB(160, 160, 160);
@@ -162,5 +164,10 @@ COLORREF Mix(COLORREF a, COLORREF b, int num, int den);
 constexpr uint32_t Pixel(COLORREF c) {
     return 0xFF000000u | (uint32_t)GetRValue(c) << 16 | (uint32_t)GetGValue(c) << 8 | GetBValue(c);
 }
+
+// The frame of a framed button (style 6), pressed or not.
+void DrawFramedButton(HDC dc, const RECT& rect, bool pressed);
+// The frame around a multi-line text area, drawn over its edge; the focused area's frame is gold.
+void DrawTextAreaFrame(HDC dc, const RECT& rect, bool focused);
 
 } // namespace Style

@@ -63,6 +63,8 @@ void UiPushButton::PaintWin(HDC dc, RECT* rcWin, RECT*) {
         UiFillRoundRect(dc, rc, Style::ButtonRadius, Style::DarkButtonEdge,
                         down_ ? Style::DarkButtonPressed : Style::DarkButtonFill);
         text = IsEnabled() ? (textColor_ ? textColor_ : Style::DarkButtonText) : Style::DarkButtonDisabledText;
+    } else if (style_ == MZC_BUTTON_FRAMED) {
+        Style::DrawFramedButton(dc, rc, down_);
     }
     PaintText(dc, *rcWin, text);
 }

@@ -7,7 +7,7 @@
 #include "platform/ui/UiWin.h"
 
 // Button styles: 0 no frame (an image button's own look), 1 a light rounded button, 2 a dark rounded button,
-// 6 its text alone (a link-like button beside a line of text).
+// 6 a plain light box in a thin frame (a link-like button beside a line of text).
 #define MZC_BUTTON_NONE 0
 #define MZC_BUTTON_LIGHT 1
 #define MZC_BUTTON_DARK 2

@@ -151,6 +151,7 @@ void UiTextEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     rc.bottom = rc.top + textHeight_ + textSize_;
     UiDrawText(dc, text_.C_Str(), rc, DT_LEFT | DT_WORDBREAK, textSize_, textWeight_, textColor_);
     if (IsFocused()) UiDrawLine(dc, rcWin->left, rcWin->bottom - 2, rcWin->right, rcWin->bottom - 2, Style::FocusEdge);
+    if (frame_) Style::DrawTextAreaFrame(dc, *rcWin, IsFocused());
     if (scroll_.IsDragging() || scroll_.IsMoving())
         DrawScrollIndicator(dc, *rcWin, scroll_.GetOffset(), textHeight_ + 12);
     RestoreDC(dc, saved);

@@ -56,6 +56,8 @@ public:
     void SetEditable(bool on) { editable_ = on; }
     bool IsEditable() const { return editable_; }
     void SetBackgroundColor(COLORREF color, bool paint = true) { bgColor_ = color; paintBg_ = paint; }
+    // A frame around the text area, as a message being written has.
+    void SetFrame(bool on) { frame_ = on; Invalidate(); }
     // A press held this long without moving posts MZ_WM_COMMAND code 1 (press and hold); 0 switches it off.
     void SetHoldTime(UINT milliseconds) { holdMs_ = milliseconds; }
     int GetTopPos() const { return scroll_.GetOffset(); }
@@ -79,6 +81,7 @@ private:
     static constexpr UINT_PTR MOTION_TIMER = 2;
     bool editable_ = false;
     bool paintBg_ = true;
+    bool frame_ = false;
     COLORREF bgColor_ = Style::PaperFill;
     UINT holdMs_ = 800;
     int textHeight_ = 0; // measured at the last paint
