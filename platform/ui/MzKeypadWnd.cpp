@@ -25,7 +25,7 @@ CMzKeypadWnd::CMzKeypadWnd() {
     static const char16_t* texts[] = {u"0", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9",
                                       u"\u2190", u"隐藏", u"清空", u"完成", u""};
     for (int key = FIRST_KEY; key <= LAST_KEY; ++key) {
-        auto& k = keys_[key - FIRST_KEY];
+        auto& k = keys[key - FIRST_KEY];
         k = std::make_unique<KeyButton>();
         k->SetID(key);
         k->SetText(texts[key - FIRST_KEY]);
@@ -33,15 +33,15 @@ CMzKeypadWnd::CMzKeypadWnd() {
         k->SetTextSize(key >= KEY_HIDE && key <= KEY_DONE ? Style::FunctionKeyTextSize : Style::KeyTextSize);
         k->SetTextWeight(600);
     }
-    images_[KEY_POINT - FIRST_KEY].LoadPlatformImage(MZ_IMAGE_KEYPAD_POINT);
-    keys_[KEY_POINT - FIRST_KEY]->SetImage_Normal(&images_[KEY_POINT - FIRST_KEY]);
+    images[KEY_POINT - FIRST_KEY].LoadPlatformImage(MZ_IMAGE_KEYPAD_POINT);
+    keys[KEY_POINT - FIRST_KEY]->SetImage_Normal(&images[KEY_POINT - FIRST_KEY]);
 }
 
 LPCWSTR CMzKeypadWnd::GetMzClassName() { return u"CMzKeypadWnd"; }
 
 BOOL CMzKeypadWnd::OnInitDialog() {
     Layout();
-    for (auto& k : keys_) AddUiWin(k.get());
+    for (auto& k : keys) AddUiWin(k.get());
     return TRUE;
 }
 
@@ -58,15 +58,15 @@ void CMzKeypadWnd::Layout() {
             int key = grid[r][c];
             if (c > 0 && grid[r][c - 1] == key) continue;
             int span = (c < 3 && grid[r][c + 1] == key) ? 2 : 1;
-            keys_[key - FIRST_KEY]->SetPos(c * cw, 5 + r * rh, cw * span, rh);
+            keys[key - FIRST_KEY]->SetPos(c * cw, 5 + r * rh, cw * span, rh);
         }
 }
 
 void CMzKeypadWnd::OnMzCommand(WPARAM wParam, LPARAM) {
     int key = LOWORD(wParam);
     if (HIWORD(wParam) != 0 || key < FIRST_KEY || key > LAST_KEY) return;
-    lastKey_ = key;
-    if (target_) ::PostMessage(target_, WM_COMMAND, (WPARAM)key, 0);
+    lastKey = key;
+    if (target) ::PostMessage(target, WM_COMMAND, (WPARAM)key, 0);
 }
 
 void CMzKeypadWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
@@ -75,7 +75,7 @@ void CMzKeypadWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
 }
 
 UiImageButton* CMzKeypadWnd::GetKey(int key) {
-    return key >= FIRST_KEY && key <= LAST_KEY ? keys_[key - FIRST_KEY].get() : nullptr;
+    return key >= FIRST_KEY && key <= LAST_KEY ? keys[key - FIRST_KEY].get() : nullptr;
 }
 
 void CMzKeypadWnd::SetKeyText(int key, LPCWSTR text) {
@@ -96,6 +96,6 @@ void CMzKeypadWnd::SetKeyTextWeight(int key, int weight) {
 
 CMzImage* CMzKeypadWnd::GetKeyImage(int key) {
     if (key < FIRST_KEY || key > LAST_KEY) return nullptr;
-    keys_[key - FIRST_KEY]->SetImage_Normal(&images_[key - FIRST_KEY]);
-    return &images_[key - FIRST_KEY];
+    keys[key - FIRST_KEY]->SetImage_Normal(&images[key - FIRST_KEY]);
+    return &images[key - FIRST_KEY];
 }
