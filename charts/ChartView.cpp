@@ -123,8 +123,8 @@ std::u16string CChartView::Wide(const std::string& ansi)
 int CChartView::RiseColor(double value, double reference)
 {
     if (!HasValue(value) || !HasValue(reference) || value == reference)
-        return CC_FLAT;
-    return value > reference ? CC_RISE : CC_FALL;
+        return COLOR_UNCHANGED;
+    return value > reference ? COLOR_RISE : COLOR_FALL;
 }
 
 void CChartView::DrawLine(HDC dc, const std::vector<POINT>& points, const std::vector<bool>& present, int color)
@@ -151,7 +151,7 @@ void CChartView::DrawLine(HDC dc, const std::vector<POINT>& points, const std::v
 
 void CChartView::DrawGridLine(HDC dc, int x0, int y0, int x1, int y1, bool dashed)
 {
-    HPEN pen = CreatePen(dashed ? PS_DASH : PS_SOLID, 1, Color(CC_FRAME));
+    HPEN pen = CreatePen(dashed ? PS_DASH : PS_SOLID, 1, Color(COLOR_CHART_FRAME));
     HGDIOBJ old = SelectObject(dc, pen);
     MoveToEx(dc, x0, y0, nullptr);
     LineTo(dc, x1, y1);
@@ -161,7 +161,7 @@ void CChartView::DrawGridLine(HDC dc, int x0, int y0, int x1, int y1, bool dashe
 
 void CChartView::DrawFrame(HDC dc, const RECT& pane)
 {
-    HPEN pen = CreatePen(PS_SOLID, 1, Color(CC_FRAME));
+    HPEN pen = CreatePen(PS_SOLID, 1, Color(COLOR_CHART_FRAME));
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     Rectangle(dc, pane.left, pane.top, pane.right, pane.bottom);
@@ -198,8 +198,8 @@ void CChartView::DrawTag(HDC dc, const std::u16string& text, int x, int y, UINT 
     int left = align == DT_RIGHT ? x - width : align == DT_CENTER ? x - width / 2 : x;
     left = std::clamp(left, (int)bounds.left, std::max((int)bounds.left, (int)bounds.right - width));
     int top = std::clamp(y - height / 2, (int)bounds.top, std::max((int)bounds.top, (int)bounds.bottom - height));
-    UiFillRect(dc, RECT{left, top, left + width, top + height}, Color(CC_AUXILIARY));
-    DrawTextAt(dc, text, left + 3, top + 1, CC_BACKGROUND, DT_LEFT);
+    UiFillRect(dc, RECT{left, top, left + width, top + height}, Color(COLOR_CHART_AUXILIARY));
+    DrawTextAt(dc, text, left + 3, top + 1, COLOR_CHART_BACKGROUND, DT_LEFT);
 }
 
 void CChartView::DrawScaleLabel(HDC dc, const std::u16string& text, int x, int y, int color, UINT align,
@@ -231,7 +231,7 @@ void CChartView::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
     UiWin::PaintWin(dc, rcWin, rcUpdate);
     chartArea = *rcWin;
     legends.clear();
-    UiFillRect(dc, chartArea, Color(CC_BACKGROUND));
+    UiFillRect(dc, chartArea, Color(COLOR_CHART_BACKGROUND));
     SetBkMode(dc, TRANSPARENT);
     int saved = SaveDC(dc);
     IntersectClipRect(dc, chartArea.left, chartArea.top, chartArea.right, chartArea.bottom);
@@ -241,7 +241,7 @@ void CChartView::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
     if (!HasData() && !message.empty()) {
         RECT r = chartArea;
         UiDrawText(dc, message.c_str(), r, DT_SINGLELINE | DT_CENTER | DT_VCENTER, 24, FW_NORMAL,
-                   Color(CC_FLAT));
+                   Color(COLOR_UNCHANGED));
     }
     RestoreDC(dc, saved);
 }
@@ -249,11 +249,11 @@ void CChartView::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
 void CChartView::PaintCursor(HDC dc)
 {
     RECT strip{chartArea.left, chartArea.top, chartArea.right, chartArea.top + STRIP_HEIGHT};
-    UiFillRect(dc, strip, Color(CC_BACKGROUND));
+    UiFillRect(dc, strip, Color(COLOR_CHART_BACKGROUND));
     DrawRuns(dc, CursorLine(cursorIndex), chartArea.left + 4, chartArea.top + 2);
     // The hairs cross on the bar's own price, not wherever the finger happens to be.
     int x = XOfIndex(cursorIndex), y = CursorY(cursorIndex);
-    HPEN pen = CreatePen(PS_SOLID, 1, Color(CC_AUXILIARY));
+    HPEN pen = CreatePen(PS_SOLID, 1, Color(COLOR_CHART_AUXILIARY));
     HGDIOBJ old = SelectObject(dc, pen);
     MoveToEx(dc, x, chartArea.top + STRIP_HEIGHT, nullptr);
     LineTo(dc, x, chartArea.bottom);

@@ -5,31 +5,17 @@
 // next tap that does not drag it hides it.
 #pragma once
 
+#include "core/ColorScheme.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiWin.h"
 
 #include <string>
 #include <vector>
 
-// Colour scheme indices the charts draw with.
-enum ChartColor : int {
-    CC_FRAME = 12,      // frame and grid pens
-    CC_BACKGROUND = 13,
-    CC_RISE = 15,
-    CC_FALL = 16,
-    CC_FLAT = 17,       // unchanged, and plain figures
-    CC_AUXILIARY = 20,  // the cursor's cross-hair and the index laid over a stock
-    CC_AXIS_TEXT = 21,
-    CC_PRICE_LINE = 26,
-    CC_AVERAGE_LINE = 27,
-    CC_SECONDARY = 28,  // volume figures
-    CC_MA_FIRST = 33,   // 33-35 the three moving averages
-    CC_TECH_FIRST = 36, // 36-38 the indicator's lines
-};
-
 // One run of text of a legend or the cursor's line, in its colour.
 struct ChartText {
     std::u16string text;
-    int color; // scheme index
+    int color; // colour scheme entry (COLOR_...)
 };
 
 // Maps values between lo and hi onto the pixel rows from bottom to top. A flat range is widened first.
@@ -43,7 +29,7 @@ struct ChartScale {
 
 class CChartView : public UiWin {
 public:
-    static constexpr int TEXT_SIZE = 18;
+    static constexpr int TEXT_SIZE = Style::ChartTextSize;
     static constexpr int STRIP_HEIGHT = 24;
 
     CChartView();

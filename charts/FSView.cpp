@@ -108,14 +108,14 @@ std::vector<ChartText> CFSView::CursorLine(int index) const
     int decimals = data->security.decimals;
     int rise = RiseColor(p.price, reference);
     double change = HasValue(p.price) && HasValue(reference) ? p.price - reference : CHART_NONE;
-    std::vector<ChartText> line{{TimeText(p.tm), CC_AXIS_TEXT},
+    std::vector<ChartText> line{{TimeText(p.tm), COLOR_AXIS_TEXT},
                                 {u"价" + Number(p.price, decimals), rise},
                                 {u"涨跌" + Signed(change, decimals), rise},
                                 {Percent(change, reference), rise},
-                                {u"均" + Number(p.average, decimals), CC_AVERAGE_LINE},
-                                {u"量" + Volume(p.volume), CC_SECONDARY}};
+                                {u"均" + Number(p.average, decimals), COLOR_AVERAGE_LINE},
+                                {u"量" + Volume(p.volume), COLOR_VOLUME}};
     if (p.infoId != 0)
-        line.push_back({u"有信息", CC_SECONDARY}); // the radar lists this minute's notes
+        line.push_back({u"有信息", COLOR_VOLUME}); // the radar lists this minute's notes
     return line;
 }
 
@@ -145,7 +145,7 @@ void CFSView::PaintChart(HDC dc, const RECT& area)
 {
     // The title strip: name, latest price and change.
     if (data != nullptr && !data->security.name.empty()) {
-        std::vector<ChartText> title{{Wide(data->security.name), CC_FLAT}};
+        std::vector<ChartText> title{{Wide(data->security.name), COLOR_UNCHANGED}};
         if (HasData()) {
             std::vector<ChartText> last = CursorLine((int)data->points.size() - 1);
             title.insert(title.end(), last.begin() + 1, last.begin() + 4); // price, change, percentage
@@ -193,9 +193,9 @@ void CFSView::PaintAxis(HDC dc)
         DrawGridLine(dc, x, volumePane.top, x, volumePane.bottom, slot != 120);
     }
     int y = pricePane.bottom + 2;
-    DrawTextAt(dc, u"09:30", pricePane.left, y, CC_AXIS_TEXT, DT_LEFT);
-    DrawTextAt(dc, u"11:30/13:00", (pricePane.left + pricePane.right) / 2, y, CC_AXIS_TEXT, DT_CENTER);
-    DrawTextAt(dc, u"15:00", pricePane.right, y, CC_AXIS_TEXT, DT_RIGHT);
+    DrawTextAt(dc, u"09:30", pricePane.left, y, COLOR_AXIS_TEXT, DT_LEFT);
+    DrawTextAt(dc, u"11:30/13:00", (pricePane.left + pricePane.right) / 2, y, COLOR_AXIS_TEXT, DT_CENTER);
+    DrawTextAt(dc, u"15:00", pricePane.right, y, COLOR_AXIS_TEXT, DT_RIGHT);
 }
 
 void CFSView::PaintPrices(HDC dc, double reference)
@@ -219,10 +219,10 @@ void CFSView::PaintPrices(HDC dc, double reference)
             hasIndex[i] = HasValue(v);
             index[i] = POINT{XOfSlot(CFSData::SlotOf(data->index[i].tm)), hasIndex[i] ? priceScale.Y(v) : 0};
         }
-        DrawLine(dc, index, hasIndex, CC_AUXILIARY);
+        DrawLine(dc, index, hasIndex, COLOR_CHART_AUXILIARY);
     }
-    DrawLine(dc, average, hasAverage, CC_AVERAGE_LINE);
-    DrawLine(dc, price, hasPrice, CC_PRICE_LINE);
+    DrawLine(dc, average, hasAverage, COLOR_AVERAGE_LINE);
+    DrawLine(dc, price, hasPrice, COLOR_PRICE_LINE);
 
     // Information markers: a small mark just above the price of each minute the server marked.
     for (const FSPoint& p : data->points)
@@ -230,7 +230,7 @@ void CFSView::PaintPrices(HDC dc, double reference)
             int x = XOfSlot(CFSData::SlotOf(p.tm));
             int y = std::max((int)pricePane.top + 1, priceScale.Y(p.price) - 10);
             RECT mark{x - MARKER_HALF, y, x + MARKER_HALF + 1, y + 7};
-            UiFillRect(dc, mark, Color(CC_SECONDARY));
+            UiFillRect(dc, mark, Color(COLOR_VOLUME));
         }
 
     // The labels stand in their columns beside the panes, level with their lines.
@@ -238,12 +238,12 @@ void CFSView::PaintPrices(HDC dc, double reference)
     int left = pricePane.left - LABEL_GAP, right = pricePane.right + LABEL_GAP;
     RECT column{chartArea.left, pricePane.top, chartArea.right, pricePane.bottom};
     int yTop = priceScale.Y(priceScale.hi), yMiddle = priceScale.Y(reference), yBottom = priceScale.Y(priceScale.lo);
-    DrawScaleLabel(dc, Number(priceScale.hi, decimals), left, yTop, CC_RISE, DT_RIGHT, column);
-    DrawScaleLabel(dc, Number(reference, decimals), left, yMiddle, CC_FLAT, DT_RIGHT, column);
-    DrawScaleLabel(dc, Number(priceScale.lo, decimals), left, yBottom, CC_FALL, DT_RIGHT, column);
-    DrawScaleLabel(dc, Percent(priceScale.hi - reference, reference), right, yTop, CC_RISE, DT_LEFT, column);
-    DrawScaleLabel(dc, u"0.00%", right, yMiddle, CC_FLAT, DT_LEFT, column);
-    DrawScaleLabel(dc, Percent(priceScale.lo - reference, reference), right, yBottom, CC_FALL, DT_LEFT, column);
+    DrawScaleLabel(dc, Number(priceScale.hi, decimals), left, yTop, COLOR_RISE, DT_RIGHT, column);
+    DrawScaleLabel(dc, Number(reference, decimals), left, yMiddle, COLOR_UNCHANGED, DT_RIGHT, column);
+    DrawScaleLabel(dc, Number(priceScale.lo, decimals), left, yBottom, COLOR_FALL, DT_RIGHT, column);
+    DrawScaleLabel(dc, Percent(priceScale.hi - reference, reference), right, yTop, COLOR_RISE, DT_LEFT, column);
+    DrawScaleLabel(dc, u"0.00%", right, yMiddle, COLOR_UNCHANGED, DT_LEFT, column);
+    DrawScaleLabel(dc, Percent(priceScale.lo - reference, reference), right, yBottom, COLOR_FALL, DT_LEFT, column);
 }
 
 void CFSView::PaintVolumes(HDC dc, double most)
@@ -267,5 +267,5 @@ void CFSView::PaintVolumes(HDC dc, double most)
         }
     }
     RECT column{chartArea.left, volumePane.top, volumePane.left, volumePane.bottom};
-    DrawScaleLabel(dc, Volume(most), volumePane.left - LABEL_GAP, volumePane.top, CC_SECONDARY, DT_RIGHT, column);
+    DrawScaleLabel(dc, Volume(most), volumePane.left - LABEL_GAP, volumePane.top, COLOR_VOLUME, DT_RIGHT, column);
 }

@@ -171,13 +171,13 @@ std::vector<ChartText> CKXView::CursorLine(int index) const
     double before = index > 0 ? data->bars[(size_t)index - 1].close : bar.open;
     double change = HasValue(bar.close) && HasValue(before) ? bar.close - before : CHART_NONE;
     int rise = RiseColor(bar.close, before);
-    return {{DateText(bar.date, bar.time), CC_AXIS_TEXT},
+    return {{DateText(bar.date, bar.time), COLOR_AXIS_TEXT},
             {u"开" + Number(bar.open, decimals), RiseColor(bar.open, before)},
             {u"高" + Number(bar.high, decimals), RiseColor(bar.high, before)},
             {u"低" + Number(bar.low, decimals), RiseColor(bar.low, before)},
             {u"收" + Number(bar.close, decimals), rise},
             {Percent(change, before), rise},
-            {u"量" + Volume(bar.volume), CC_SECONDARY}};
+            {u"量" + Volume(bar.volume), COLOR_VOLUME}};
 }
 
 int CKXView::CursorY(int index) const
@@ -211,7 +211,8 @@ void CKXView::Layout(const RECT& area, int column)
 void CKXView::PaintChart(HDC dc, const RECT& area)
 {
     if (data != nullptr && !data->security.name.empty())
-        DrawRuns(dc, {{Wide(data->security.name), CC_FLAT}, {periodName, CC_AXIS_TEXT}}, area.left + 4, area.top + 2);
+        DrawRuns(dc, {{Wide(data->security.name), COLOR_UNCHANGED}, {periodName, COLOR_AXIS_TEXT}}, area.left + 4,
+                 area.top + 2);
     int to = 0;
     double most = 0;
     int column = TextWidth(dc, u"0.00");
@@ -259,12 +260,12 @@ void CKXView::PaintDates(HDC dc, int from, int to)
     int width = TextWidth(dc, last);
     int lastLeft = std::clamp(XOfIndex(to - 1) - width / 2, (int)chartArea.left + 2,
                               std::max((int)chartArea.left + 2, (int)candlePane.right - width));
-    DrawTextAt(dc, last, lastLeft, y, CC_AXIS_TEXT, DT_LEFT);
+    DrawTextAt(dc, last, lastLeft, y, COLOR_AXIS_TEXT, DT_LEFT);
     const KXBar& firstBar = data->bars[(size_t)from];
     std::u16string start = DateText(firstBar.date, firstBar.time);
     int firstLeft = std::max((int)chartArea.left + 2, XOfIndex(from) - TextWidth(dc, start) / 2);
     if (to - 1 > from && firstLeft + TextWidth(dc, start) + 8 < lastLeft)
-        DrawTextAt(dc, start, firstLeft, y, CC_AXIS_TEXT, DT_LEFT);
+        DrawTextAt(dc, start, firstLeft, y, COLOR_AXIS_TEXT, DT_LEFT);
 }
 
 void CKXView::PaintCandles(HDC dc, int from, int to)
@@ -304,28 +305,29 @@ void CKXView::PaintCandles(HDC dc, int from, int to)
             present[j] = HasValue(v);
             points[j] = POINT{XOfIndex(from + (int)j), present[j] ? scale.Y(v) : 0};
         }
-        DrawLine(dc, points, present, CC_MA_FIRST + k);
+        DrawLine(dc, points, present, COLOR_MA_FIRST + k);
         if (!data->averageNames[k].empty())
             legend.push_back({Wide(data->averageNames[k]) + u":" +
                                   Number(data->bars[(size_t)at].averages[k], data->security.decimals),
-                              CC_MA_FIRST + k});
+                              COLOR_MA_FIRST + k});
     }
     DrawRuns(dc, legend, candlePane.left + 2, candlePane.top - LEGEND_HEIGHT + 1);
     RecordLegend(legend);
     int x = candlePane.right + LABEL_GAP;
     RECT column{candlePane.right, candlePane.top, chartArea.right, candlePane.bottom};
-    DrawScaleLabel(dc, Number(scale.hi, data->security.decimals), x, scale.Y(scale.hi), CC_AXIS_TEXT, DT_LEFT, column);
-    DrawScaleLabel(dc, Number(scale.lo, data->security.decimals), x, scale.Y(scale.lo), CC_AXIS_TEXT, DT_LEFT, column);
+    int decimals = data->security.decimals;
+    DrawScaleLabel(dc, Number(scale.hi, decimals), x, scale.Y(scale.hi), COLOR_AXIS_TEXT, DT_LEFT, column);
+    DrawScaleLabel(dc, Number(scale.lo, decimals), x, scale.Y(scale.lo), COLOR_AXIS_TEXT, DT_LEFT, column);
 }
 
 void CKXView::PaintVolumes(HDC dc, int from, int to, double most)
 {
     const KXBar& shown = data->bars[(size_t)LegendIndex(to)];
-    std::vector<ChartText> legend{{u"VOL:" + Volume(shown.volume), CC_SECONDARY}};
+    std::vector<ChartText> legend{{u"VOL:" + Volume(shown.volume), COLOR_VOLUME}};
     DrawRuns(dc, legend, volumePane.left + 2, volumePane.top - LEGEND_HEIGHT + 1);
     RecordLegend(legend);
     RECT column{volumePane.right, volumePane.top, chartArea.right, volumePane.bottom};
-    DrawScaleLabel(dc, Volume(most), volumePane.right + LABEL_GAP, volumePane.top, CC_SECONDARY, DT_LEFT, column);
+    DrawScaleLabel(dc, Volume(most), volumePane.right + LABEL_GAP, volumePane.top, COLOR_VOLUME, DT_LEFT, column);
     if (most <= 0)
         return; // a suspended stock's bars: no volume to scale
     ChartScale scale;
@@ -357,11 +359,11 @@ void CKXView::PaintIndicator(HDC dc, int from, int to)
     if (look.bounded) {
         for (double guide : look.guides) {
             DrawGridLine(dc, techPane.left, scale.Y(guide), techPane.right, scale.Y(guide), true);
-            DrawScaleLabel(dc, Number(guide, 0), x, scale.Y(guide), CC_AXIS_TEXT, DT_LEFT, column);
+            DrawScaleLabel(dc, Number(guide, 0), x, scale.Y(guide), COLOR_AXIS_TEXT, DT_LEFT, column);
         }
     } else if (lo <= hi) {
-        DrawScaleLabel(dc, Number(scale.hi, decimals), x, scale.Y(scale.hi), CC_AXIS_TEXT, DT_LEFT, column);
-        DrawScaleLabel(dc, Number(scale.lo, decimals), x, scale.Y(scale.lo), CC_AXIS_TEXT, DT_LEFT, column);
+        DrawScaleLabel(dc, Number(scale.hi, decimals), x, scale.Y(scale.hi), COLOR_AXIS_TEXT, DT_LEFT, column);
+        DrawScaleLabel(dc, Number(scale.lo, decimals), x, scale.Y(scale.lo), COLOR_AXIS_TEXT, DT_LEFT, column);
     }
     int zero = scale.Y(0);
     if (scale.lo < 0 && scale.hi > 0)
@@ -369,7 +371,7 @@ void CKXView::PaintIndicator(HDC dc, int from, int to)
     std::vector<ChartText> legend;
     const KXBar& shown = data->bars[(size_t)LegendIndex(to)];
     for (size_t k = 0; k < lines; ++k) {
-        int color = CC_TECH_FIRST + (int)k;
+        int color = COLOR_TECH_FIRST + (int)k;
         double value = k < shown.lines.size() ? shown.lines[k] : CHART_NONE;
         legend.push_back({Wide(data->techLines[k]) + u":" + Number(value, decimals), color});
         if (data->techSticks[k]) {
@@ -398,7 +400,7 @@ void CKXView::PaintSticks(HDC dc, int from, int to, size_t line, bool byBar)
         if (line >= bar.lines.size() || !HasValue(bar.lines[line]))
             continue;
         // A volume is never below zero: its stick says whether its bar rose or fell.
-        int color = byBar ? RiseColor(bar.close, bar.open) : bar.lines[line] >= 0 ? CC_RISE : CC_FALL;
+        int color = byBar ? RiseColor(bar.close, bar.open) : bar.lines[line] >= 0 ? COLOR_RISE : COLOR_FALL;
         int x = XOfIndex(i);
         HPEN pen = CreatePen(PS_SOLID, 1, Color(color));
         HGDIOBJ old = SelectObject(dc, pen);

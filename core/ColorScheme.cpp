@@ -11,13 +11,33 @@ struct DefaultColor {
 };
 
 const DefaultColor DEFAULT_COLORS[] = {
-    {0, RGB(85, 85, 85)},      {1, RGB(255, 255, 255)},  {2, RGB(255, 255, 255)},   {3, RGB(185, 185, 185)},
-    {7, RGB(128, 128, 128)},   {12, RGB(151, 0, 0)},     {14, RGB(255, 255, 255)},  {15, RGB(255, 38, 38)},
-    {16, RGB(23, 255, 23)},    {17, RGB(255, 255, 255)}, {20, RGB(160, 160, 160)},  {21, RGB(255, 255, 255)},
-    {22, RGB(15, 15, 15)},     {23, RGB(255, 255, 255)}, {26, RGB(255, 255, 0)},    {27, RGB(255, 255, 255)},
-    {28, RGB(221, 221, 0)},    {31, RGB(228, 27, 32)},   {32, RGB(0, 219, 219)},    {33, RGB(255, 255, 255)},
-    {34, RGB(255, 255, 0)},    {35, RGB(123, 0, 247)},   {36, RGB(255, 255, 255)},  {37, RGB(255, 255, 11)},
-    {38, RGB(136, 17, 255)},   {41, RGB(255, 38, 38)},   {42, RGB(23, 23, 255)},
+    {0, RGB(85, 85, 85)},
+    {1, RGB(255, 255, 255)},
+    {2, RGB(255, 255, 255)},
+    {3, RGB(185, 185, 185)},
+    {7, RGB(128, 128, 128)},
+    {COLOR_CHART_FRAME, RGB(151, 0, 0)},
+    {COLOR_NAME, RGB(255, 255, 255)},
+    {COLOR_RISE, RGB(255, 38, 38)},
+    {COLOR_FALL, RGB(23, 255, 23)},
+    {COLOR_UNCHANGED, RGB(255, 255, 255)},
+    {COLOR_CHART_AUXILIARY, RGB(160, 160, 160)},
+    {COLOR_AXIS_TEXT, RGB(255, 255, 255)},
+    {22, RGB(15, 15, 15)},
+    {23, RGB(255, 255, 255)},
+    {COLOR_PRICE_LINE, RGB(255, 255, 0)},
+    {COLOR_AVERAGE_LINE, RGB(255, 255, 255)},
+    {COLOR_VOLUME, RGB(221, 221, 0)},
+    {31, RGB(228, 27, 32)},
+    {32, RGB(0, 219, 219)},
+    {COLOR_MA_FIRST, RGB(255, 255, 255)},
+    {COLOR_MA_FIRST + 1, RGB(255, 255, 0)},
+    {COLOR_MA_FIRST + 2, RGB(123, 0, 247)},
+    {COLOR_TECH_FIRST, RGB(255, 255, 255)},
+    {COLOR_TECH_FIRST + 1, RGB(255, 255, 11)},
+    {COLOR_TECH_FIRST + 2, RGB(136, 17, 255)},
+    {COLOR_SIGN_PLUS, RGB(255, 38, 38)},
+    {COLOR_SIGN_MINUS, RGB(23, 23, 255)},
 };
 
 // "买" and "卖" in code page 936.
@@ -72,6 +92,11 @@ CDefaultColorScheme::CDefaultColorScheme() {
     for (const DefaultColor& entry : DEFAULT_COLORS) {
         SetColor(entry.index, entry.color);
     }
+}
+
+COLORREF DefaultSchemeColor(int i) {
+    static const CDefaultColorScheme scheme;
+    return scheme.GetColor(i);
 }
 
 int GetSignOfText(const char* text) {

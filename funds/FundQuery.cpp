@@ -4,6 +4,7 @@
 #include "core/ColorScheme.h"
 #include "core/DataSet.h"
 #include "core/TextHelpers.h"
+#include "platform/ui/Style.h"
 #include "shell/PopMenuWnd.h"
 #include "shell/QueryTableWnd.h"
 
@@ -87,7 +88,7 @@ void ColourFundCells(CQueryTableWnd* wnd)
     if (set == nullptr)
         return;
     CAppData* app = CAppData::Instance();
-    COLORREF plain = wnd->backgroundColor == 0xFFFFFF ? 0 : 0xFFFFFF;
+    COLORREF plain = Style::PlainTextOn(wnd->backgroundColor);
     CGridList& grid = wnd->GetGrid();
     int column = 0;
     for (int i = 0; i < set->GetFieldCount(); ++i) {
@@ -105,9 +106,11 @@ void ColourFundCells(CQueryTableWnd* wnd)
             const char* text = set->GetAsText(i);
             int sign = meaning == CELL_PLAIN || text == nullptr ? 0 : GetSignOfText(text);
             if (meaning == CELL_DAY_CHANGE)
-                cell->textColor = app->GetColor(sign > 0 ? 15 : sign < 0 ? 16 : 17);
+                cell->textColor = app->GetColor(sign > 0 ? COLOR_RISE : sign < 0 ? COLOR_FALL : COLOR_UNCHANGED);
             else
-                cell->textColor = sign > 0 ? app->GetColor(41) : sign < 0 ? app->GetColor(42) : plain;
+                cell->textColor = sign > 0   ? app->GetColor(COLOR_SIGN_PLUS)
+                                  : sign < 0 ? app->GetColor(COLOR_SIGN_MINUS)
+                                             : plain;
         }
         ++column;
     }

@@ -1,9 +1,11 @@
 #include "quotes/ChinaIndexWnd.h"
 
 #include "core/AppData.h"
+#include "core/ColorScheme.h"
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
+#include "platform/ui/Style.h"
 #include "quotes/MyQuotes.h"
 #include "quotes/QuoteRequest.h"
 #include "quotes/QuoteTools.h"
@@ -63,7 +65,7 @@ BOOL CChinaIndexWnd::OnInitDialog()
 {
     if (!CTableWnd::OnInitDialog())
         return FALSE;
-    SetBgColor(0);
+    SetBgColor(Style::DarkFill);
     grid.SetDragScrollMode(1);
     grid.SetTextSize(TEXT_SIZE);
     grid.SetItemHeight(ITEM_HEIGHT);
@@ -115,7 +117,7 @@ void CChinaIndexWnd::OnReply(const BYTE* data, int length, int)
         CQuoteNumber open = set->GetQuoteNumber("jrkp");
         for (int c = 0; c < fields; ++c) {
             const char* text = set->GetAsText(c);
-            COLORREF color = app->GetColor(NAME_COLOR_INDEX);
+            COLORREF color = app->GetColor(COLOR_NAME);
             if (c < TITLE_COUNT) {
                 switch (COLUMN_COLORS[c]) {
                 case AGAINST_CLOSE:
@@ -125,7 +127,7 @@ void CChinaIndexWnd::OnReply(const BYTE* data, int length, int)
                     color = CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(c));
                     break;
                 case VOLUME:
-                    color = app->GetColor(28);
+                    color = app->GetColor(COLOR_VOLUME);
                     break;
                 case BY_NAME:
                     break;

@@ -2,6 +2,7 @@
 // previous close. From a row the user opens the time-share or K-line chart or adds the index to the own list.
 #pragma once
 
+#include "platform/ui/Style.h"
 #include "quotes/QuoteTools.h"
 #include "shell/TableWnd.h"
 
@@ -13,7 +14,7 @@ public:
     static constexpr int ROW_LIMIT = 20;
     static constexpr int GRID_COLUMNS = 13;
     static constexpr int TITLE_COUNT = 12;
-    static constexpr int TEXT_SIZE = 21;
+    static constexpr int TEXT_SIZE = Style::IndexTextSize;
     static constexpr int ITEM_HEIGHT = 48;
     static constexpr int CODE_COLUMN = 10;
     static constexpr int MARKET_COLUMN = 11;

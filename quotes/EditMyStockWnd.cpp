@@ -5,6 +5,7 @@
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
 #include "platform/ui/MzDialogs.h"
+#include "platform/ui/Style.h"
 #include "quotes/MyQuotes.h"
 #include "quotes/QuoteRequest.h"
 #include "shell/WndMessages.h"
@@ -66,14 +67,14 @@ BOOL CEditMyStockWnd::OnInitDialog()
 
     edit.SetID(ID_EDIT);
     edit.SetMaxChars(INPUT_LIMIT);
-    edit.SetTextColor(RGB(0, 0, 0));
+    edit.SetTextColor(Style::EditText);
     edit.SetTip(u"代码或拼音缩写");
     AddUiWin(&edit);
 
     searchButton.SetID(ID_SEARCH_BUTTON);
     searchButton.SetText(u"查询股票");
-    searchButton.SetButtonType(6);
-    searchButton.SetTextColor(RGB(0, 0, 0));
+    searchButton.SetButtonType(MZC_BUTTON_FRAMED);
+    searchButton.SetTextColor(Style::ButtonText);
     AddUiWin(&searchButton);
 
     label.SetID(ID_LABEL);
@@ -83,7 +84,7 @@ BOOL CEditMyStockWnd::OnInitDialog()
     list.SetID(ID_LIST);
     list.SetItemHeight(45);
     list.EnableScrollBarV(true);
-    list.SetTextColor(RGB(0, 0, 0));
+    list.SetTextColor(Style::PaperText);
     AddUiWin(&list);
 
     if (mode == MODE_SEARCH) {

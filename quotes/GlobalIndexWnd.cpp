@@ -1,6 +1,7 @@
 #include "quotes/GlobalIndexWnd.h"
 
 #include "core/AppData.h"
+#include "core/ColorScheme.h"
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
@@ -82,13 +83,13 @@ int CGlobalIndexWnd::IsSignColumn(int column)
 int CGlobalIndexWnd::CellColorIndex(int column, const char* text)
 {
     if (!IsSignColumn(column) || text == nullptr)
-        return 14;
+        return COLOR_NAME;
     double value = atof(text);
     if (value > 0)
-        return 15;
+        return COLOR_RISE;
     if (value < 0)
-        return 16;
-    return 14;
+        return COLOR_FALL;
+    return COLOR_NAME;
 }
 
 namespace {

@@ -3,13 +3,14 @@
 // colouring five fixed column positions by the sign of their value.
 #pragma once
 
+#include "platform/ui/Style.h"
 #include "shell/TableWnd.h"
 
 class CGlobalIndexWnd : public CTableWnd {
 public:
     static constexpr int ROW_LIMIT = 20;
     static constexpr int COLUMNS = 12;
-    static constexpr int TEXT_SIZE = 21;
+    static constexpr int TEXT_SIZE = Style::IndexTextSize;
     static constexpr int ITEM_HEIGHT = 48;
     static constexpr int CELL_TEXT_LIMIT = 60;
 

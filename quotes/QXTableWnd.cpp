@@ -1,8 +1,10 @@
 #include "quotes/QXTableWnd.h"
 
 #include "core/AppData.h"
+#include "core/ColorScheme.h"
 #include "core/DataSet.h"
 #include "core/TextHelpers.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/WideText.h"
@@ -13,9 +15,9 @@
 
 namespace {
 
-constexpr COLORREF LINE_COLOR = RGB(100, 100, 100);
-constexpr COLORREF BOX_BORDER = RGB(160, 160, 160);
-constexpr COLORREF BOX_TEXT = RGB(230, 230, 230);
+constexpr COLORREF LINE_COLOR = Style::RowLine;
+constexpr COLORREF BOX_BORDER = Style::PercentBoxBorder;
+constexpr COLORREF BOX_TEXT = Style::PercentBoxText;
 constexpr UINT LEFT_FORMAT = 0x8024;
 constexpr UINT CENTRE_FORMAT = 0x8025;
 constexpr int ROW_FONT = 22;
@@ -108,10 +110,10 @@ CStockGrid::~CStockGrid()
 
 COLORREF CStockGrid::AdjustColor(COLORREF stored, bool selected)
 {
-    if (stored == 0x2626FF || stored == 0xFFFFFF)
-        return selected ? 0x1E1EA0 : stored;
-    if (stored == 0x17FF17)
-        return selected ? 0x147814 : 0x14C814;
+    if (stored == DefaultSchemeColor(COLOR_RISE) || stored == Style::DarkText)
+        return selected ? Style::RiseOnSelection : stored;
+    if (stored == DefaultSchemeColor(COLOR_FALL))
+        return selected ? Style::FallOnSelection : Style::FallOnPlainRow;
     return stored;
 }
 
@@ -123,10 +125,10 @@ void CStockGrid::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
         return;
     RECT r = *rcItem;
     bool selected = index == GetSelectedIndex();
-    COLORREF base = 0xFFFFFF;
+    COLORREF base = Style::DarkText;
     if (selected) {
         DrawSelectionBackground(dc, r);
-        base = 0;
+        base = Style::SelectedText;
     }
     Widths w = WidthsOf(r.left, r.right);
     if (index == 0)
@@ -318,7 +320,7 @@ BOOL CQXTableWnd::OnInitDialog()
 {
     if (!CNetWnd::OnInitDialog())
         return FALSE;
-    SetBgColor(0);
+    SetBgColor(Style::DarkFill);
     RemoveUiWin(&contentPanel);
     header.SetID(ID_HEADER);
     header.SetNotify(true);
@@ -366,7 +368,7 @@ int CQXTableWnd::OpenDetailQuote(const char* codeMarket)
 void CQXTableWnd::AddQuoteRow(CDataSet* set)
 {
     CAppData* app = CAppData::Instance();
-    COLORREF plain = app->GetColor(NAME_COLOR_INDEX);
+    COLORREF plain = app->GetColor(COLOR_NAME);
     CQuoteNumber zero = CQuoteNumber::Zero();
     auto* row = new CStockRow();
     row->SetName(CWString(set->GetAsText(ROW_NAME)).GetText(), plain);

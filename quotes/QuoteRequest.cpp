@@ -2,6 +2,7 @@
 #include "quotes/QuoteRequest.h"
 
 #include "core/AppData.h"
+#include "core/ColorScheme.h"
 #include "core/TextHelpers.h"
 
 #include <cctype>
@@ -194,7 +195,7 @@ const char* LatestPriceCell(const CQuoteNumber& open, const CQuoteNumber& prevCl
     CAppData* app = CAppData::Instance();
     if (open == CQuoteNumber::Zero()) {
         if (color != nullptr)
-            *color = app->GetColor(NAME_COLOR_INDEX);
+            *color = app->GetColor(COLOR_NAME);
         return "-";
     }
     if (color != nullptr)

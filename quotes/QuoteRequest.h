@@ -24,8 +24,6 @@ constexpr char DOMESTIC_INDEX_FIELDS[] = "4|16|21|20|17|18|13|11|14|15|3|1";
 constexpr char DETAIL_QUOTE_FIELDS[] =
     "1|2|3|4|11|13|14|15|16|17|18|32|29|30|50|51|52|53|54|55|56|57|58|59|70|71|72|73|74|75|76|77|78|79";
 constexpr char STOCK_EDITOR_FIELDS[] = "4|3|1";
-// The name colour of the quote rows (scheme colour 14), also the colour of a "-" for no trading today.
-constexpr int NAME_COLOR_INDEX = 14;
 
 // The quotes-of-codes request that the detailed quote's openers and the editor start from.
 constexpr char QUOTES_OF_CODES_PARAMS[] = "tc_mfuncno=31000&tc_sfuncno=4";

@@ -5,6 +5,7 @@
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
+#include "platform/ui/Style.h"
 #include "quotes/QuoteRequest.h"
 #include "shell/WndMessages.h"
 
@@ -16,10 +17,9 @@
 
 namespace {
 
-constexpr COLORREF WHITE = 0xFFFFFF;
-constexpr int VOLUME_COLOR = 28;
+constexpr COLORREF PLAIN_TEXT = Style::DarkText;
 // The volume of the selected row: the scheme's volume yellow would vanish on the yellow highlight.
-constexpr COLORREF SELECTED_VOLUME = RGB(110, 70, 0);
+constexpr COLORREF SELECTED_VOLUME = Style::SelectedVolume;
 constexpr int VOLUME_COLUMN = 2;
 
 } // namespace
@@ -37,7 +37,7 @@ BOOL CStockDealDetailWnd::OnInitDialog()
 {
     if (!CTableWnd::OnInitDialog())
         return FALSE;
-    SetBgColor(0);
+    SetBgColor(Style::DarkFill);
     grid.SetDragScrollMode(1);
     grid.SetTextSize(21);
     grid.SetItemHeight(48);
@@ -180,15 +180,15 @@ void CStockDealDetailWnd::OnReply(const BYTE* data, int length, int)
         std::u16string* texts = row.texts;
         COLORREF* colors = row.colors;
         texts[0] = WideFromGb(time);
-        colors[0] = WHITE;
+        colors[0] = PLAIN_TEXT;
         texts[1] = WideFromGb(price.Format());
         colors[1] = app->ChartPriceColor(prevClose, price);
         texts[2] = WideFromGb(deals->GetAsText("cjsl"));
-        colors[2] = app->GetColor(VOLUME_COLOR);
+        colors[2] = app->GetColor(COLOR_VOLUME);
         const char* side = deals->GetAsText("direct");
         int direct = side != nullptr ? (unsigned char)side[0] : 0;
         texts[3] = direct == 1 ? u"B" : direct == 2 ? u"S" : u"-";
-        colors[3] = direct == 1 ? app->GetColor(COLOR_RISE) : direct == 2 ? app->GetColor(COLOR_FALL) : WHITE;
+        colors[3] = direct == 1 ? app->GetColor(COLOR_RISE) : direct == 2 ? app->GetColor(COLOR_FALL) : PLAIN_TEXT;
         rows.push_back(std::move(row));
     };
     deals->MoveFirst();
@@ -219,7 +219,7 @@ void CStockDealDetailWnd::OnReply(const BYTE* data, int length, int)
 void CStockDealDetailWnd::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
 {
     // The grid selects a row by itself on a tap: the volumes take their colours just before it draws them.
-    COLORREF volume = CAppData::Instance()->GetColor(VOLUME_COLOR);
+    COLORREF volume = CAppData::Instance()->GetColor(COLOR_VOLUME);
     int selected = grid.GetCurSel();
     for (int row = 0; row < grid.GetRowCount(); ++row)
         if (GridCell* cell = grid.GetCell(row, VOLUME_COLUMN))

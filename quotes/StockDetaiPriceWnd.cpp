@@ -5,6 +5,7 @@
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
+#include "platform/ui/Style.h"
 #include "quotes/MyQuotes.h"
 #include "quotes/QuoteRequest.h"
 #include "shell/MenuItem.h"
@@ -20,8 +21,7 @@
 
 namespace {
 
-constexpr COLORREF WHITE = 0xFFFFFF;
-constexpr int AMOUNT_COLOR = 28;
+constexpr COLORREF PLAIN_TEXT = Style::DarkText;
 
 // Reply columns.
 enum {
@@ -83,7 +83,7 @@ BOOL CStockDetaiPriceWnd::OnInitDialog()
     titleLabel.SetID(ID_TITLE_LABEL);
     titleLabel.SetPos(10, 52, GetWidth() - 20, 40);
     titleLabel.SetTextStyle(4);
-    titleLabel.SetTextColor(0x00FFFF);
+    titleLabel.SetTextColor(Style::DetailTitle);
     titleLabel.SetTextSize(26);
     titleLabel.SetText(u"详细报价:");
     AddUiWin(&titleLabel);
@@ -174,11 +174,11 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
     CQuoteNumber change = price - prevClose;
     CQuoteNumber percent = change * 100 / prevClose;
     CQuoteNumber zero = CQuoteNumber::Zero();
-    COLORREF amountColor = CAppData::Instance()->GetColor(AMOUNT_COLOR);
+    COLORREF amountColor = CAppData::Instance()->GetColor(COLOR_VOLUME);
 
-    auto label = [](const char16_t* text) { return Cell{text, WHITE}; };
+    auto label = [](const char16_t* text) { return Cell{text, PLAIN_TEXT}; };
     auto dash = [&](std::u16string text, COLORREF color) {
-        return noTrading ? Cell{u"-", WHITE} : Cell{std::move(text), color};
+        return noTrading ? Cell{u"-", PLAIN_TEXT} : Cell{std::move(text), color};
     };
     auto text = [&](int column) { return WideFromGb(set->GetAsText(column)); };
     auto againstClose = [&](int column) {
@@ -198,11 +198,11 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
     emit({label(u"幅度%"), dash(WideFromGb(percent.Format()), CAppData::Instance()->ChartPriceColor(zero, percent)), label(u"总手"),
           dash(text(COL_VOLUME), amountColor)});
     emit({label(u"金额"), dash(text(COL_AMOUNT), amountColor), label(u"均价"), againstClose(COL_AVERAGE)});
-    emit({label(u"昨收"), Cell{text(COL_PREV_CLOSE), WHITE}, label(u"今开"), againstClose(COL_OPEN)});
+    emit({label(u"昨收"), Cell{text(COL_PREV_CLOSE), PLAIN_TEXT}, label(u"今开"), againstClose(COL_OPEN)});
     emit({label(u"最高"), againstClose(COL_HIGH), label(u"最低"), againstClose(COL_LOW)});
-    Cell orderRatio = index ? Cell{u"-", WHITE}
+    Cell orderRatio = index ? Cell{u"-", PLAIN_TEXT}
                             : Cell{text(COL_ORDER_RATIO), CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(COL_ORDER_RATIO))};
-    emit({label(u"委比"), orderRatio, label(u"量比"), Cell{text(COL_VOLUME_RATIO), WHITE}});
+    emit({label(u"委比"), orderRatio, label(u"量比"), Cell{text(COL_VOLUME_RATIO), PLAIN_TEXT}});
     if (index)
         return true;
 
@@ -211,7 +211,7 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
     auto bookRow = [&](const char16_t* title, int priceColumn) {
         char volume[16];
         snprintf(volume, sizeof volume, "%d", set->GetAsInt(priceColumn + 1) / 100);
-        emit({label(title), againstClose(priceColumn), Cell{u"", WHITE}, dash(WideFromGb(volume), amountColor)});
+        emit({label(title), againstClose(priceColumn), Cell{u"", PLAIN_TEXT}, dash(WideFromGb(volume), amountColor)});
     };
     for (int level = 4; level >= 0; --level)
         bookRow(sellLabels[level], COL_SELL1 + level * 2);

@@ -6,6 +6,7 @@
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
 #include "platform/device/Phone.h"
+#include "platform/ui/Style.h"
 #include "shell/SendSmsWnd.h"
 
 #include <cstdlib>
@@ -80,7 +81,7 @@ BOOL CCustomerServiceWnd::OnInitDialog()
         buttons[i].button->SetID(buttons[i].id);
         buttons[i].button->SetText(buttons[i].text);
         buttons[i].button->SetButtonType(MZC_BUTTON_LIGHT);
-        buttons[i].button->SetTextColor(0);
+        buttons[i].button->SetTextColor(Style::ButtonText);
         contentPanel.AddChild(buttons[i].button);
     }
 
@@ -151,7 +152,7 @@ void CCustomerServiceWnd::PlaceControls()
             n.button = std::make_unique<UiPushButton>();
             n.button->SetID(ID_FIRST_NUMBER + (int)i);
             n.button->SetButtonType(MZC_BUTTON_LIGHT);
-            n.button->SetTextColor(0);
+            n.button->SetTextColor(Style::ButtonText);
             CWString text(n.name);
             text.Append(u"  ");
             text.Append(n.number.GetText());

@@ -8,6 +8,7 @@
 #include "core/NetThread.h"
 #include "core/TextHelpers.h"
 #include "platform/ui/MzDialogs.h"
+#include "platform/ui/Style.h"
 #include "shell/PopMenuWnd.h"
 
 #include <cstdlib>
@@ -144,7 +145,7 @@ BOOL CSysConfigWnd::OnInitDialog()
     for (int i = 0; i < ROW_COUNT; ++i) {
         rows[i].SetID(ID_FIRST_ROW + i);
         rows[i].SetButtonType(MZC_BUTTON_LIGHT);
-        rows[i].SetTextColor(0);
+        rows[i].SetTextColor(Style::ButtonText);
         contentPanel.AddChild(&rows[i]);
     }
     ShowRows();
@@ -153,7 +154,7 @@ BOOL CSysConfigWnd::OnInitDialog()
     addressEdit.SetID(ID_ADDRESS);
     addressEdit.SetTip(u"服务器地址");
     addressEdit.SetMaxChars(31);
-    addressEdit.SetTextColor(0);
+    addressEdit.SetTextColor(Style::EditText);
     addressEdit.SetText(CWString(app->GetConfig("Server_Addr") != nullptr ? app->GetConfig("Server_Addr") : "")
                             .GetText());
     contentPanel.AddChild(&addressEdit);
@@ -161,13 +162,13 @@ BOOL CSysConfigWnd::OnInitDialog()
     portEdit.SetTip(u"端口");
     portEdit.SetMaxChars(5);
     portEdit.SetSipMode(SIP_KIND_NUMBER);
-    portEdit.SetTextColor(0);
+    portEdit.SetTextColor(Style::EditText);
     portEdit.SetText(CWString(app->GetConfig("Server_Port") != nullptr ? app->GetConfig("Server_Port") : "")
                          .GetText());
     contentPanel.AddChild(&portEdit);
     saveServerButton.SetID(ID_SAVE_SERVER);
     saveServerButton.SetButtonType(MZC_BUTTON_LIGHT);
-    saveServerButton.SetTextColor(0);
+    saveServerButton.SetTextColor(Style::ButtonText);
     saveServerButton.SetText(u"保存");
     contentPanel.AddChild(&saveServerButton);
     PlaceControls();

@@ -2,6 +2,7 @@
 #include "shell/BaseWnd.h"
 
 #include "core/AppData.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Debug.h"
 #include "platform/win/Shell.h"
@@ -586,7 +587,7 @@ void CBaseWnd::DrawRoundBox(HDC dc, const RECT* rect, BOOL panelCoords, BOOL sha
     r.right += 3;
     if (shadow) {
         RECT s{r.left + 2, r.top + 2, r.right + 5, r.bottom + 5};
-        UiFillRoundRect(dc, s, 10, 0xD2D2D2, 0xD2D2D2);
+        UiFillRoundRect(dc, s, Style::PanelRadius, Style::PanelShadow, Style::PanelShadow);
     }
-    UiFillRoundRect(dc, r, 10, 0x646464, 0xF3F3F3);
+    UiFillRoundRect(dc, r, Style::PanelRadius, Style::BoxBorder, Style::PanelFill);
 }

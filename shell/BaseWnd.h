@@ -5,6 +5,7 @@
 
 #include "platform/ui/MzHostWnd.h"
 #include "platform/ui/MzKeypadWnd.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiBars.h"
 #include "platform/ui/UiEdit.h"
 #include "platform/ui/UiScrollWin.h"
@@ -18,7 +19,7 @@ class CWndManager;
 class CBaseWnd : public CMzHostWnd {
 public:
     static constexpr int TITLE_CAPACITY = 256;
-    static constexpr int CAPTION_HEIGHT = 42;
+    static constexpr int CAPTION_HEIGHT = Style::CaptionHeight;
     // Shell notification code and the shell requests that keep the screen from locking and release it.
     static constexpr DWORD SHELL_NOTIFY_CODE = 12;
     static constexpr DWORD SHELL_REQUEST_NO_LOCK = 10;

@@ -3,6 +3,7 @@
 
 #include "core/AppData.h"
 #include "core/HttpClient.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/WinUser.h"
@@ -10,8 +11,6 @@
 
 namespace {
 
-constexpr COLORREF TITLE_COLOR = RGB(220, 220, 220);
-constexpr COLORREF ACTIVITY_TRACK = 0x734219; // RGB(25, 66, 115)
 constexpr int MARGIN = 10;
 constexpr int PRESS_SHIFT_X = 5;
 constexpr int PRESS_SHIFT_Y = 2;
@@ -79,7 +78,7 @@ void CCaptionBar::PaintWin(HDC dc, RECT* rcWin, RECT*)
     if (background.IsLoaded())
         background.Draw(dc, &bar, TRUE);
     else
-        UiFillRect(dc, bar, RGB(25, 66, 115));
+        UiFillRect(dc, bar, Style::CaptionFill);
 
     tradeIcon.LoadImageFromRes(nullptr, RT_RCDATA, CAppData::tradeLoggedIn.load() ? 103 : 104);
 
@@ -95,7 +94,7 @@ void CCaptionBar::PaintWin(HDC dc, RECT* rcWin, RECT*)
 
     RECT titleArea{titleLeft, bar.top, tradeX - MARGIN, bar.bottom};
     UiDrawText(dc, title, titleArea, DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | DT_LEFT, GetTextSize(), FW_NORMAL,
-               TITLE_COLOR);
+               Style::CaptionTitle);
 }
 
 int CCaptionBar::OnLButtonDown(UINT flags, int x, int y)
@@ -143,15 +142,15 @@ COLORREF CCaptionBar::ActivityColor(int networkState)
 {
     switch (networkState) {
     case 0:
-        return RGB(255, 108, 0);
+        return Style::ActivityDialling;
     case 1:
-        return RGB(2, 226, 244);
+        return Style::ActivityConnecting;
     case 2:
-        return RGB(255, 255, 0);
+        return Style::ActivitySending;
     case 3:
-        return RGB(255, 0, 0);
+        return Style::ActivityReceiving;
     default:
-        return RGB(0, 0, 0);
+        return Style::ActivityNone;
     }
 }
 
@@ -182,7 +181,7 @@ void CCaptionBar::DrawActivity()
     RECT bar = GetRect();
     int width = GetWidth();
     int y = bar.bottom - 2;
-    DrawLine2(dc, bar.left, bar.left + width, y, ACTIVITY_TRACK);
+    DrawLine2(dc, bar.left, bar.left + width, y, Style::ActivityTrack);
     int length = ActivityLength(width, activityPhase);
     if (length > 0)
         DrawLine2(dc, bar.left, bar.left + length, y, ActivityColor(GetNetworkState()));

@@ -1,6 +1,7 @@
 // The check list.
 #include "shell/CheckList.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/ui/UiStatic.h"
 
@@ -116,7 +117,7 @@ void StyleChoiceList(UiStatic& caption, const char16_t* text, int captionId, CCh
     list.SetNotify(false);
     list.SetItemHeight(45);
     list.SetTextSize(23);
-    list.SetTextColor(0);
+    list.SetTextColor(Style::PaperText);
     list.reTapNotify = 0;
     list.multiChoice = 0;
     list.tapNotify = 0;

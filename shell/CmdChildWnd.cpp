@@ -1,6 +1,7 @@
 // The keypad window of the client's forms.
 #include "shell/CmdChildWnd.h"
 
+#include "platform/ui/Style.h"
 #include "shell/WndMessages.h"
 
 LPCWSTR CCmdChildWnd::GetMzClassName()
@@ -18,7 +19,7 @@ BOOL CCmdChildWnd::OnInitDialog()
     // Without its picture the point key keeps its text, so it is never a blank key.
     if (image != nullptr && image->LoadImageFromRes(nullptr, RT_RCDATA, POINT_KEY_IMAGE))
         SetKeyText(KEY_POINT, u"");
-    SetKeyTextColor(KEY_POINT, RGB(0, 0, 0));
+    SetKeyTextColor(KEY_POINT, Style::KeyText);
     SetKeyTextSize(KEY_POINT, 28);
     SetKeyTextWeight(KEY_POINT, 700);
     return TRUE;

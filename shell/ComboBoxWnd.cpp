@@ -1,6 +1,7 @@
 // The drop-down box window.
 #include "shell/ComboBoxWnd.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/WideText.h"
 
@@ -15,7 +16,7 @@ bool StrictlyInside(const RECT& r, int x, int y)
 
 void CComboList::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
 {
-    UiFillRoundRect(dc, *rcWin, 2, RGB(100, 100, 100), RGB(250, 250, 250));
+    UiFillRoundRect(dc, *rcWin, 2, Style::BoxBorder, Style::BoxFill);
     RECT rows = *rcWin;
     rows.left += ROW_INSET;
     rows.right -= ROW_INSET;

@@ -8,8 +8,6 @@
 
 class CFundBaseWnd : public CNetWnd {
 public:
-    static constexpr COLORREF PANEL_BORDER = RGB(100, 100, 100);
-
     CFundBaseWnd(LPCWSTR title, HWND parent);
     ~CFundBaseWnd() override;
 

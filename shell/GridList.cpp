@@ -1,6 +1,8 @@
 // The grid list control.
 #include "shell/GridList.h"
 
+#include "core/ColorScheme.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 
@@ -9,8 +11,6 @@
 
 namespace {
 
-constexpr COLORREF LINE_COLOR = RGB(100, 100, 100);
-constexpr COLORREF HEADING_FILL = RGB(140, 140, 140);
 constexpr LPCWSTR ROW_TEXT = u"I am undisplay!";
 constexpr LPCWSTR TITLE_TEXT = u"I am undisplay";
 constexpr UINT CELL_FORMAT = DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | DT_LEFT;
@@ -31,12 +31,13 @@ GridCell* CopyCell(const GridCell& from, bool keepChecks)
     return cell;
 }
 
+// The shipped fall green and plain white would not read on the gold selection.
 COLORREF SelectedColor(COLORREF color)
 {
-    if (color == 0x17FF17)
-        return 0x148C14;
-    if (color == 0xFFFFFF)
-        return 0x000000;
+    if (color == DefaultSchemeColor(COLOR_FALL))
+        return Style::FallOnSelectedRow;
+    if (color == Style::DarkText)
+        return Style::SelectedText;
     return color;
 }
 
@@ -269,7 +270,7 @@ void CGridList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
 {
     RECT r = *rcItem;
     if (index == 0)
-        UiDrawLine(dc, r.left, r.top, r.right, r.top, LINE_COLOR);
+        UiDrawLine(dc, r.left, r.top, r.right, r.top, Style::RowLine);
     bool selected = index == GetSelectedIndex();
     if (selected)
         DrawSelectionBackground(dc, r);
@@ -288,9 +289,9 @@ void CGridList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
         if (title) {
             if (cell->text.IsEmpty())
                 continue;
-            UiFillRect(dc, cr, RGB(0, 0, 0));
+            UiFillRect(dc, cr, Style::HeadingEdge);
             RECT inner{cr.left + 1, cr.top + 1, cr.right - 1, cr.bottom - 1};
-            UiFillRect(dc, inner, HEADING_FILL);
+            UiFillRect(dc, inner, Style::HeadingFill);
             UiDrawText(dc, cell->text, cr, HEADING_FORMAT, GetTextSize(), FW_SEMIBOLD, cell->textColor);
             continue;
         }
@@ -306,7 +307,7 @@ void CGridList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
         }
     }
     if (GetRowCount() > 0 && bottomLines)
-        UiDrawLine(dc, r.left, r.bottom - 1, r.right, r.bottom - 1, LINE_COLOR);
+        UiDrawLine(dc, r.left, r.bottom - 1, r.right, r.bottom - 1, Style::RowLine);
 }
 
 void CGridList::OnRemoveItem(int index)

@@ -1,11 +1,11 @@
 // The label control.
 #include "shell/LabelCtrl.h"
 
+#include "platform/ui/Style.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/WinUser.h"
 
 namespace {
-constexpr COLORREF LINK_COLOR = 0xFF0000; // pure blue
 constexpr UINT SINGLE_LINE_FORMAT = DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | DT_LEFT;
 constexpr UINT WRAPPED_FORMAT = DT_NOCLIP | DT_WORDBREAK;
 } // namespace
@@ -40,7 +40,7 @@ void CLabelCtrl::PaintWin(HDC dc, RECT* rcWin, RECT*)
     if (text.IsEmpty())
         return;
     if (linkStyle)
-        textColor = LINK_COLOR;
+        textColor = Style::LinkText;
     HGDIOBJ oldFont = SelectObject(dc, CreateMzFont(FontHeight(), bold ? FW_SEMIBOLD : FW_NORMAL, linkStyle ? TRUE : FALSE));
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = ::SetTextColor(dc, textColor);

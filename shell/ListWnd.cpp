@@ -2,6 +2,7 @@
 #include "shell/ListWnd.h"
 
 #include "core/AppData.h"
+#include "platform/ui/Style.h"
 
 CListWnd::CListWnd(LPCWSTR title, HWND owner) : CNetWnd(title, owner)
 {
@@ -40,7 +41,7 @@ BOOL CListWnd::OnInitDialog()
 {
     if (!CNetWnd::OnInitDialog())
         return FALSE;
-    SetBgColor(0);
+    SetBgColor(Style::DarkFill);
     commandBar.SetButton(0, true, true, u"首页");
     commandBar.SetButton(1, true, true, u"个股");
     commandBar.SetButton(2, true, true, u"返回");
@@ -55,7 +56,7 @@ BOOL CListWnd::OnInitDialog()
     menuList.SetItemHeight(RowHeightForFont(f));
     menuList.twoLineRows = 0;
     menuList.EnableGridlines(false); // the menu list draws its own separators
-    menuList.SetTextColor(0xFFFFFF);
+    menuList.SetTextColor(Style::MenuText);
     AddUiWin(&menuList);
     RemoveUiWin(&contentPanel);
     return TRUE;

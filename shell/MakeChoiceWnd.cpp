@@ -2,6 +2,7 @@
 #include "shell/MakeChoiceWnd.h"
 
 #include "core/AppData.h"
+#include "platform/ui/Style.h"
 
 CMakeChoiceWnd::CMakeChoiceWnd(LPCWSTR title, HWND parent, int cookieValue) : CBaseWnd(title, parent), cookie(cookieValue)
 {
@@ -43,7 +44,7 @@ BOOL CMakeChoiceWnd::OnInitDialog()
     checkList.SetNotify(false);
     checkList.SetItemHeight(45);
     checkList.SetTextSize(23);
-    checkList.SetTextColor(RGB(0, 0, 0));
+    checkList.SetTextColor(Style::PaperText);
     checkList.EnableGridlines(false);
     checkList.reTapNotify = 0;
     checkList.multiChoice = multiChoice;

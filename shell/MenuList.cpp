@@ -2,14 +2,9 @@
 #include "shell/MenuList.h"
 
 #include "core/AppData.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
-
-namespace {
-constexpr COLORREF LINE_COLOR = RGB(100, 100, 100);
-constexpr COLORREF TWO_LINE_TITLE = 0xFF3C3C; // RGB(60, 60, 255)
-constexpr COLORREF SECOND_LINE = RGB(50, 50, 50);
-} // namespace
 
 CMenuList::CMenuList()
 {
@@ -80,7 +75,7 @@ void CMenuList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
     RECT r = *rcItem;
     bool separators = !HasGridlines();
     if (index == 0 && separators)
-        UiDrawLine(dc, r.left, r.top, r.right, r.top, LINE_COLOR);
+        UiDrawLine(dc, r.left, r.top, r.right, r.top, Style::RowLine);
     bool selected = index == GetSelectedIndex();
     if (selected)
         DrawSelectionBackground(dc, r);
@@ -95,7 +90,8 @@ void CMenuList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
                 arrowImage.DrawAt(dc, ax, ay);
             }
             UINT format = DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | (textAlign == 1 ? DT_CENTER : DT_LEFT);
-            UiDrawText(dc, row->title, text, format, fontSize, FW_NORMAL, selected ? RGB(0, 0, 0) : row->titleColor);
+            COLORREF color = selected ? Style::SelectedText : row->titleColor;
+            UiDrawText(dc, row->title, text, format, fontSize, FW_NORMAL, color);
         } else {
             RECT titleRect = text;
             titleRect.top += 8;
@@ -103,16 +99,16 @@ void CMenuList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
             HGDIOBJ old = SelectObject(dc, CreateMzFont(fontSize, FW_SEMIBOLD));
             int titleHeight = DrawTextW(dc, row->title.C_Str(), -1, &measure, DT_WORDBREAK | DT_CALCRECT);
             SelectObject(dc, old);
-            UiDrawText(dc, row->title, titleRect, DT_WORDBREAK, fontSize, FW_SEMIBOLD, TWO_LINE_TITLE);
+            UiDrawText(dc, row->title, titleRect, DT_WORDBREAK, fontSize, FW_SEMIBOLD, Style::MenuTitleTwoLine);
             int lineY = titleRect.top + titleHeight;
             MoveToEx(dc, text.left, lineY, nullptr);
             LineTo(dc, text.left + (measure.right - measure.left) + 10, lineY);
             RECT secondRect{text.left, lineY + 10, text.right, r.bottom};
-            UiDrawText(dc, row->second, secondRect, DT_WORDBREAK, fontSize, FW_NORMAL, SECOND_LINE);
+            UiDrawText(dc, row->second, secondRect, DT_WORDBREAK, fontSize, FW_NORMAL, Style::MenuSecondLine);
         }
     }
     if (separators)
-        UiDrawLine(dc, r.left, r.bottom - 1, r.right, r.bottom - 1, LINE_COLOR);
+        UiDrawLine(dc, r.left, r.bottom - 1, r.right, r.bottom - 1, Style::RowLine);
 }
 
 void CMenuList::Describe(UiDescription& out) const

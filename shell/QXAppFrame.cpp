@@ -4,6 +4,7 @@
 #include "core/HttpClient.h"
 #include "core/NetThread.h"
 #include "platform/ui/MzDialogs.h"
+#include "platform/ui/Style.h"
 #include "platform/win/Message.h"
 #include "platform/win/Shell.h"
 #include "platform/win/Sync.h"
@@ -107,10 +108,10 @@ BOOL CQXAppFrame::OnInitDialog()
         buttons[k].SetButtonType(0);
         buttons[k].SetImage_Normal(&images[2 * k]);
         buttons[k].SetImage_Pressed(&images[2 * k + 1]);
-        buttons[k].SetTextColor(RGB(255, 255, 255));
+        buttons[k].SetTextColor(Style::DarkText);
         contentPanel.AddChild(&buttons[k]);
     }
-    SetBgColor(0);
+    SetBgColor(Style::DarkFill);
     return TRUE;
 }
 

@@ -4,6 +4,7 @@
 #include "core/AppData.h"
 #include "core/DataSet.h"
 #include "core/TextHelpers.h"
+#include "platform/ui/Style.h"
 #include "shell/MenuItem.h"
 #include "shell/MenuTree.h"
 
@@ -51,7 +52,7 @@ int CQXMenuWnd::OnInitParam(int id, const char* info, const char* params)
 
 void CQXMenuWnd::AddItem(LPCWSTR text, COLORREF color)
 {
-    menuList.AddRow(text, u"", color == NO_COLOR ? 0xFFFFFF : color);
+    menuList.AddRow(text, u"", color == NO_COLOR ? Style::MenuText : color);
 }
 
 int CQXMenuWnd::FillFromNode(CMenuNode* node, COLORREF color)

@@ -5,6 +5,7 @@
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
+#include "platform/ui/Style.h"
 #include "shell/MenuItem.h"
 #include "shell/MenuNode.h"
 #include "shell/MenuTree.h"
@@ -154,7 +155,7 @@ void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
         positionStack.push_back(currentPosition);
 
     CAppData* app = CAppData::Instance();
-    COLORREF color = backgroundColor == 0xFFFFFF ? 0 : 0xFFFFFF;
+    COLORREF color = Style::PlainTextOn(backgroundColor);
     std::vector<std::u16string> texts;
     std::vector<COLORREF> colors;
     std::vector<DWORD> words;
@@ -163,9 +164,9 @@ void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
         if (signIndex >= 0) {
             int sign = GetSignOfText(set->GetAsText(signIndex));
             if (sign == 1)
-                color = app->GetColor(41);
+                color = app->GetColor(COLOR_SIGN_PLUS);
             else if (sign == -1)
-                color = app->GetColor(42);
+                color = app->GetColor(COLOR_SIGN_MINUS);
         }
         texts.clear();
         colors.clear();

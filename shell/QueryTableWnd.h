@@ -3,6 +3,7 @@
 // pages forward and back with a position value the server supplies, and offers an action menu of fund actions.
 #pragma once
 
+#include "platform/ui/Style.h"
 #include "shell/TableWnd.h"
 
 #include <string>
@@ -64,7 +65,7 @@ public:
     const std::string& GetPositionColumn() const { return positionColumn; }
 
     BYTE fundMenu = 1;
-    COLORREF backgroundColor = 0;
+    COLORREF backgroundColor = Style::DarkFill;
 
     static void SetMyFundsAdder(MyFundsAdder adder) { myFundsAdder = adder; }
 

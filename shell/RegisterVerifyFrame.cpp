@@ -5,6 +5,7 @@
 #include "core/DeviceRegRecord.h"
 #include "core/TextHelpers.h"
 #include "platform/ui/MzDialogs.h"
+#include "platform/ui/Style.h"
 #include "platform/win/Message.h"
 #include "platform/win/WideText.h"
 #include "shell/ConfigSets.h"
@@ -80,7 +81,7 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     numberEdit.SetID(ID_NUMBER_EDIT);
     numberEdit.SetPos(260, 40, 200, 50);
     numberEdit.SetTip(u"请输入手机号码...");
-    numberEdit.SetTextColor(0);
+    numberEdit.SetTextColor(Style::EditText);
     numberEdit.SetSipMode(SIP_KIND_NUMBER);
     numberEdit.SetMaxChars(MOBILE_LENGTH);
     numberEdit.SetText(record->GetFocus());
@@ -89,7 +90,7 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     promptLabel.SetID(143);
     promptLabel.SetText(u"请输入手机号登录：");
     promptLabel.SetPos(40, 40, 200, 50);
-    promptLabel.SetTextColor(0);
+    promptLabel.SetTextColor(Style::FormLabel);
     promptLabel.SetFontSize(22);
     promptLabel.SetSingleLine(1);
     promptLabel.SetBold(0);
@@ -102,7 +103,7 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     hintLabel.SetID(146);
     hintLabel.SetText(hint.GetText());
     hintLabel.SetPos(40, 120, width - 60, 100);
-    hintLabel.SetTextColor(0);
+    hintLabel.SetTextColor(Style::FormLabel);
     hintLabel.SetFontSize(20);
     hintLabel.SetSingleLine(0);
     hintLabel.SetLinkStyle(0);
@@ -111,34 +112,34 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     smsLineLabel.SetID(144);
     smsLineLabel.SetText(u"如未发送短信，请发送");
     smsLineLabel.SetPos(40, 210, 200, 80);
-    smsLineLabel.SetTextColor(0);
+    smsLineLabel.SetTextColor(Style::FormLabel);
     smsLineLabel.SetFontSize(20);
     smsLineLabel.SetSingleLine(1);
     smsLineLabel.SetBold(0);
     contentPanel.AddChild(&smsLineLabel);
     smsButton.SetID(ID_SMS_BUTTON);
     smsButton.SetText(u"短信");
-    smsButton.SetButtonType(6);
+    smsButton.SetButtonType(MZC_BUTTON_FRAMED);
     smsButton.SetPos(260, 210, 120, 70);
-    smsButton.SetTextColor(0);
+    smsButton.SetTextColor(Style::ButtonText);
     contentPanel.AddChild(&smsButton);
 
     helpButton.SetID(ID_HELP_BUTTON);
     helpButton.SetText(u"帮助");
-    helpButton.SetButtonType(6);
+    helpButton.SetButtonType(MZC_BUTTON_FRAMED);
     helpButton.SetPos(260, 310, 120, 70);
-    helpButton.SetTextColor(0);
+    helpButton.SetTextColor(Style::ButtonText);
     contentPanel.AddChild(&helpButton);
     helpLineLabel.SetID(145);
     helpLineLabel.SetText(u"如登录不成功，请查看");
     helpLineLabel.SetPos(40, 310, 200, 80);
-    helpLineLabel.SetTextColor(0);
+    helpLineLabel.SetTextColor(Style::FormLabel);
     helpLineLabel.SetFontSize(20);
     helpLineLabel.SetSingleLine(1);
     helpLineLabel.SetBold(0);
     contentPanel.AddChild(&helpLineLabel);
 
-    commandBar.SetPos(0, height - 65, width, 65);
+    commandBar.SetPos(0, height - Style::BarHeightPortrait, width, Style::BarHeightPortrait);
     commandBar.SetButton(0, true, true, u"登录");
     commandBar.SetButton(2, true, true, u"退出");
     AddUiWin(&commandBar);

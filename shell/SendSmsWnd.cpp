@@ -4,6 +4,7 @@
 #include "core/TextHelpers.h"
 #include "platform/device/Sms.h"
 #include "platform/ui/MzDialogs.h"
+#include "platform/ui/Style.h"
 #include "platform/win/WideText.h"
 #include "shell/WndManager.h"
 
@@ -15,7 +16,6 @@ namespace {
 const WCHAR SEND_FAILED[] = u"信息发送失败，请稍后重试！";
 const WCHAR SEND_DONE[] = u"信息已成功发送，请注意查收回复！";
 constexpr int TIP_MS = 2000;
-constexpr COLORREF NUMBER_GREY = 0x646464;
 
 bool IsServiceNumber(LPCWSTR number)
 {
@@ -97,20 +97,21 @@ BOOL CSendSmsWnd::OnInitDialog()
 
     contentLabel.SetID(ID_LABEL);
     contentLabel.SetText(u"短信内容:");
-    contentLabel.SetTextColor(0);
+    contentLabel.SetTextColor(Style::FormLabel);
     numberLabel.SetID(ID_LABEL);
     numberLabel.SetText(u"电话号码:");
-    numberLabel.SetTextColor(0);
+    numberLabel.SetTextColor(Style::FormLabel);
 
     messageEdit.SetID(ID_MESSAGE_EDIT);
     messageEdit.SetText(message.GetText());
     messageEdit.SetTextSize(27);
-    messageEdit.SetTextColor(0);
+    messageEdit.SetTextColor(Style::EditText);
     messageEdit.SetEditable(true);
+    messageEdit.SetFrame(true);
 
     numberEdit.SetID(ID_NUMBER_EDIT);
     numberEdit.SetText(recipient.GetText());
-    numberEdit.SetTextColor(NUMBER_GREY);
+    numberEdit.SetTextColor(Style::ReadOnlyText);
     numberEdit.SetSipMode(SIP_KIND_NUMBER);
     numberEdit.SetReadOnly(true); // the message always goes to the opener's recipient
 

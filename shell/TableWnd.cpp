@@ -1,6 +1,7 @@
 #include "shell/TableWnd.h"
 
 #include "core/TextHelpers.h"
+#include "platform/ui/Style.h"
 
 #include <cstdlib>
 
@@ -27,7 +28,7 @@ BOOL CTableWnd::OnInitDialog()
 {
     if (!CNetWnd::OnInitDialog())
         return FALSE;
-    SetBgColor(0);
+    SetBgColor(Style::DarkFill);
     RemoveUiWin(&contentPanel); // the grid takes the panel's place
     grid.SetID(ID_GRID);
     PlaceGrid();

@@ -1,6 +1,7 @@
 #include "shell/TextWnd.h"
 
 #include "core/AppData.h"
+#include "platform/ui/Style.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/WideText.h"
 
@@ -14,23 +15,12 @@ CTextWnd::CTextWnd(LPCWSTR title, HWND parent) : CNetWnd(title, parent)
     textFontSize = atoi(size != nullptr ? size : "26");
     titleFontSize = textFontSize + 1;
     const char* style = app->GetConfig("UI_Style");
-    COLORREF background = 0;
-    switch (style != nullptr ? atoi(style) : 0) {
-    case 1:
-        textColor = 0x000000;
-        titleColor = 0x0A80FA;
-        background = 0xFFFFFF;
-        break;
-    case 2:
-        textColor = 0x00FFFF;
-        titleColor = 0xFFFFFF;
-        break;
-    default:
-        textColor = 0xFFFFFF;
-        titleColor = 0x00FFFF;
-        break;
-    }
-    SetBgColor(background);
+    int look = style != nullptr ? atoi(style) : 0;
+    const Style::ReadingColors& colors =
+        look == 1 ? Style::ReadingOnPaper : look == 2 ? Style::ReadingYellow : Style::ReadingOnDark;
+    textColor = colors.text;
+    titleColor = colors.title;
+    SetBgColor(colors.fill);
 }
 
 CTextWnd::~CTextWnd()

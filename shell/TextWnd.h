@@ -3,6 +3,7 @@
 // sizes "Font_Size".
 #pragma once
 
+#include "platform/ui/Style.h"
 #include "shell/LabelCtrl.h"
 #include "shell/NetWnd.h"
 
@@ -28,11 +29,11 @@ public:
     UiStatic& GetTextView() { return textView; }
 
     int titleFontSize = 27;
-    COLORREF titleColor = 0x00FFFF;
+    COLORREF titleColor = Style::ReadingOnDark.title;
     int titleX = 10;
     int titleY = 10;
     int textFontSize = 26;
-    COLORREF textColor = 0xFFFFFF;
+    COLORREF textColor = Style::ReadingOnDark.text;
     int textMargin = 10;
     int titleGap = 20;
 

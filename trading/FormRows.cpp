@@ -1,6 +1,7 @@
 #include "trading/FormRows.h"
 
 #include "core/TextHelpers.h"
+#include "platform/ui/Style.h"
 #include "shell/FundBaseWnd.h"
 #include "platform/win/SecureMemory.h"
 
@@ -9,7 +10,7 @@
 
 namespace {
 
-constexpr int FORM_TEXT_SIZE = 24;
+constexpr int FORM_TEXT_SIZE = Style::FormTextSize;
 
 } // namespace
 
@@ -26,7 +27,7 @@ UiStatic* CFormRows::MakeLabel(LPCWSTR label, int row)
     text->SetPos(r.left, r.top, r.right - r.left, r.bottom - r.top);
     text->SetText(label);
     text->SetTextSize(FORM_TEXT_SIZE);
-    text->SetTextColor(RGB(0, 0, 0));
+    text->SetTextColor(Style::FormLabel);
     UiStatic* made = text.get();
     form->GetContentPanel().AddChild(made);
     texts.push_back(std::move(text));
@@ -50,7 +51,7 @@ UiStatic* CFormRows::AddText(LPCWSTR label, LPCWSTR value)
     text->SetPos(r.left, r.top, r.right - r.left, r.bottom - r.top);
     text->SetText(value);
     text->SetTextSize(FORM_TEXT_SIZE);
-    text->SetTextColor(RGB(0, 0, 160));
+    text->SetTextColor(Style::FormValue);
     UiStatic* made = text.get();
     form->GetContentPanel().AddChild(made);
     texts.push_back(std::move(text));

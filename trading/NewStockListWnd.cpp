@@ -3,6 +3,7 @@
 #include "core/AppData.h"
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
+#include "platform/ui/Style.h"
 #include "shell/QueryTableWnd.h"
 #include "shell/WndMessages.h"
 #include "trading/TradeText.h"
@@ -78,7 +79,7 @@ void CNewStockListWnd::OnReply(const BYTE* data, int length, int transportFailed
         for (int c = 0; c < COLUMN_COUNT; ++c) {
             texts[c] = WideFromGb(Text(set, COLUMNS[c].field).c_str());
             pointers[c] = texts[c].c_str();
-            colors[c] = RGB(255, 255, 255);
+            colors[c] = Style::DarkText;
             words[c] = (DWORD)c;
         }
         SetCells(pointers, colors, words, COLUMN_COUNT);

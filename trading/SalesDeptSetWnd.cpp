@@ -3,6 +3,7 @@
 #include "core/AppData.h"
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
+#include "platform/ui/Style.h"
 #include "shell/WndMessages.h"
 #include "trading/TradeText.h"
 
@@ -44,13 +45,13 @@ BOOL CSalesDeptSetWnd::OnInitDialog()
 
     myLabel.SetText(u"我的营业部（选中后点“删除”移除）");
     myLabel.SetTextSize(22);
-    myLabel.SetTextColor(RGB(0, 0, 0)); // on the window's white ground
+    myLabel.SetTextColor(Style::PaperText);
     AddUiWin(&myLabel);
     myList.SetID(ID_MY_LIST);
     myList.SetItemHeight(50);
     myList.SetTextSize(22);
     myList.SetSelectOnTap(true);
-    myList.SetBackgroundColor(RGB(250, 250, 250));
+    myList.SetBackgroundColor(Style::BoxFill);
     RemoveUiWin(&toolBar);
     commandBar.SetButton(0, true, true, u"首页");
     commandBar.SetButton(1, true, true, u"删除");

@@ -4,6 +4,7 @@
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
+#include "platform/ui/Style.h"
 #include "shell/QueryTableWnd.h"
 #include "trading/TradeConfirmWnd.h"
 #include "trading/TradeText.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr int FORM_ROW_PITCH = 64;
+constexpr int FORM_ROW_PITCH = Style::FormRowPitch;
 constexpr int CODE_LENGTH = 6;
 constexpr int BOOK_ROW_HEIGHT = 34;
 
@@ -71,7 +72,7 @@ void CTradeBuySaleWnd::CreateControls()
             int row = side == 0 ? BOOK_LEVELS - 1 - level : level;
             cell.SetPos(left + side * half, top + row * BOOK_ROW_HEIGHT, half - 10, BOOK_ROW_HEIGHT);
             cell.SetTextSize(20);
-            cell.SetTextColor(side == 1 ? RGB(0, 128, 0) : RGB(200, 0, 0));
+            cell.SetTextColor(side == 1 ? Style::BookBidText : Style::BookAskText);
             GetContentPanel().AddChild(&cell);
         }
     ClearStock();

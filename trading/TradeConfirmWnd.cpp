@@ -3,6 +3,7 @@
 #include "core/AppData.h"
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
+#include "platform/ui/Style.h"
 #include "platform/win/WinUser.h"
 #include "shell/QueryTableWnd.h"
 #include "shell/WndMessages.h"
@@ -15,7 +16,7 @@ const WCHAR* const CTradeConfirmWnd::TRANSFER_UNKNOWN_TEXT = u"转账结果未�
 
 namespace {
 
-constexpr int CONFIRM_ROW_PITCH = 64;
+constexpr int CONFIRM_ROW_PITCH = Style::FormRowPitch;
 
 } // namespace
 

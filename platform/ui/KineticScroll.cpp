@@ -7,95 +7,95 @@
 #include <cstdlib>
 
 void KineticScroll::SetRange(int maxOffset) {
-    max_ = maxOffset < 0 ? 0 : maxOffset;
-    offset_ = Clamp(offset_);
+    max = maxOffset < 0 ? 0 : maxOffset;
+    offset = Clamp(offset);
 }
 
-void KineticScroll::SetOffset(int offset) {
-    moving_ = false;
-    offset_ = Clamp(offset);
+void KineticScroll::SetOffset(int to) {
+    moving = false;
+    offset = Clamp(to);
 }
 
 bool KineticScroll::Press(int y, DWORD now) {
-    bool wasMoving = moving_;
-    moving_ = false;
-    pressed_ = true;
-    dragging_ = false;
-    pressY_ = lastY_ = y;
-    pressOffset_ = offset_;
-    lastTime_ = now;
-    velocity_ = 0;
+    bool wasMoving = moving;
+    moving = false;
+    pressed = true;
+    dragging = false;
+    pressY = lastY = y;
+    pressOffset = offset;
+    lastTime = now;
+    velocity = 0;
     return wasMoving;
 }
 
 bool KineticScroll::Move(int y, DWORD now) {
-    if (!pressed_) return false;
-    if (!dragging_ && std::abs(y - pressY_) > UI_DRAG_THRESHOLD) {
-        dragging_ = true;
-        pressY_ = y; // no jump: scrolling starts where the threshold was crossed
-        pressOffset_ = offset_;
+    if (!pressed) return false;
+    if (!dragging && std::abs(y - pressY) > UI_DRAG_THRESHOLD) {
+        dragging = true;
+        pressY = y; // no jump: scrolling starts where the threshold was crossed
+        pressOffset = offset;
     }
-    if (!dragging_) return false;
-    DWORD dt = now - lastTime_;
+    if (!dragging) return false;
+    DWORD dt = now - lastTime;
     if (dt > 0) {
-        double v = double(lastY_ - y) / double(dt);
-        velocity_ = dt > 100 ? v : velocity_ * 0.3 + v * 0.7;
-        lastTime_ = now;
+        double v = double(lastY - y) / double(dt);
+        velocity = dt > 100 ? v : velocity * 0.3 + v * 0.7;
+        lastTime = now;
     }
-    lastY_ = y;
-    offset_ = Clamp(pressOffset_ - (y - pressY_));
+    lastY = y;
+    offset = Clamp(pressOffset - (y - pressY));
     return true;
 }
 
 bool KineticScroll::Release(int y, DWORD now) {
-    if (!pressed_) return false;
-    if (dragging_) Move(y, now);
-    pressed_ = false;
-    bool wasDragging = dragging_;
-    dragging_ = false;
+    if (!pressed) return false;
+    if (dragging) Move(y, now);
+    pressed = false;
+    bool wasDragging = dragging;
+    dragging = false;
     // A finger that rested before lifting does not fling.
-    if (!wasDragging || now - lastTime_ > 80 || std::fabs(velocity_) < 0.2) return false;
-    moving_ = true;
-    animating_ = false;
-    position_ = offset_;
-    stepTime_ = now;
+    if (!wasDragging || now - lastTime > 80 || std::fabs(velocity) < 0.2) return false;
+    moving = true;
+    animating = false;
+    position = offset;
+    stepTime = now;
     return true;
 }
 
-void KineticScroll::AnimateTo(int offset, DWORD now) {
-    target_ = Clamp(offset);
-    if (target_ == offset_) {
-        moving_ = false;
+void KineticScroll::AnimateTo(int to, DWORD now) {
+    target = Clamp(to);
+    if (target == offset) {
+        moving = false;
         return;
     }
-    moving_ = true;
-    animating_ = true;
-    position_ = offset_;
-    stepTime_ = now;
+    moving = true;
+    animating = true;
+    position = offset;
+    stepTime = now;
 }
 
 bool KineticScroll::Step(DWORD now) {
-    if (!moving_) return false;
-    DWORD dt = now - stepTime_;
+    if (!moving) return false;
+    DWORD dt = now - stepTime;
     if (dt == 0) return true;
     if (dt > 200) dt = 200;
-    stepTime_ = now;
-    if (animating_) {
+    stepTime = now;
+    if (animating) {
         // Covers a fixed share of the remaining way per 16 ms, so long ways take no longer than short ones much.
         double share = 1.0 - std::pow(0.75, dt / 16.0);
-        position_ += (target_ - position_) * share;
-        if (std::fabs(target_ - position_) < 1.0) position_ = target_;
+        position += (target - position) * share;
+        if (std::fabs(target - position) < 1.0) position = target;
     } else {
-        position_ += velocity_ * dt;
-        velocity_ *= std::pow(0.995, dt);
-        if (std::fabs(velocity_) < 0.05) moving_ = false;
+        position += velocity * dt;
+        velocity *= std::pow(0.995, dt);
+        if (std::fabs(velocity) < 0.05) moving = false;
     }
-    int next = (int)std::lround(position_);
-    if (next <= 0 || next >= max_) {
+    int next = (int)std::lround(position);
+    if (next <= 0 || next >= max) {
         next = Clamp(next);
-        if (!animating_) moving_ = false;
+        if (!animating) moving = false;
     }
-    offset_ = next;
-    if (animating_ && offset_ == target_) moving_ = false;
-    return moving_;
+    offset = next;
+    if (animating && offset == target) moving = false;
+    return moving;
 }

@@ -1,6 +1,7 @@
 // Message box, tip, rising pop-up and wait dialog.
 #include "platform/ui/MzDialogs.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Shell.h"
 
@@ -8,9 +9,9 @@
 
 namespace {
 
-constexpr COLORREF PANEL = RGB(30, 36, 50);
-constexpr COLORREF PANEL_EDGE = RGB(242, 184, 48);
-constexpr int BOX_TEXT_SIZE = 24;
+constexpr COLORREF PANEL = Style::DialogFill;
+constexpr COLORREF PANEL_EDGE = Style::DialogEdge;
+constexpr int BOX_TEXT_SIZE = Style::DialogTextSize;
 
 RECT WorkArea() {
     RECT rc{0, 0, 480, 720};
@@ -32,24 +33,24 @@ int MeasureWrapped(HWND window, LPCWSTR text, int width, int size) {
 
 } // namespace
 
-CMzMessageBoxWnd::CMzMessageBoxWnd(LPCWSTR text, LPCWSTR caption, UINT buttons, DWORD autoCloseMs)
-    : text_(text), caption_(caption), buttons_(buttons), autoCloseMs_(autoCloseMs) {
+CMzMessageBoxWnd::CMzMessageBoxWnd(LPCWSTR message, LPCWSTR title, UINT buttonSet, DWORD closeAfterMs)
+    : text(message), caption(title), buttons(buttonSet), autoCloseMs(closeAfterMs) {
     SetBgColor(PANEL);
 }
 
-LPCWSTR CMzMessageBoxWnd::GetMzClassName() { return autoCloseMs_ ? u"MzTipWnd" : u"MzMessageBoxWnd"; }
+LPCWSTR CMzMessageBoxWnd::GetMzClassName() { return autoCloseMs ? u"MzTipWnd" : u"MzMessageBoxWnd"; }
 
 BOOL CMzMessageBoxWnd::OnInitDialog() {
     RECT work = WorkArea();
     int screenW = work.right - work.left;
     int w = std::min(420, screenW - 40);
     int textW = w - 40;
-    int textH = std::max(BOX_TEXT_SIZE + 8, MeasureWrapped(m_hWnd, text_.C_Str(), textW, BOX_TEXT_SIZE));
+    int textH = std::max(BOX_TEXT_SIZE + 8, MeasureWrapped(m_hWnd, text.C_Str(), textW, BOX_TEXT_SIZE));
     int maxText = (work.bottom - work.top) - 200;
     bool scrolls = textH > maxText;
     textH = std::min(textH, maxText);
-    bool tip = autoCloseMs_ != 0;
-    int captionH = (!tip && !caption_.IsEmpty()) ? 50 : 0;
+    bool tip = autoCloseMs != 0;
+    int captionH = (!tip && !caption.IsEmpty()) ? 50 : 0;
     int buttonsH = tip ? 0 : 86;
     int h = captionH + textH + 40 + buttonsH;
     int x = work.left + (screenW - w) / 2;
@@ -57,50 +58,50 @@ BOOL CMzMessageBoxWnd::OnInitDialog() {
     SetWindowPos(x, y, w, h);
 
     if (captionH) {
-        captionLabel_.SetPos(0, 0, w, captionH);
-        captionLabel_.SetText(caption_.C_Str());
-        captionLabel_.SetTextStyle(1);
-        captionLabel_.SetTextColor(RGB(242, 184, 48));
-        captionLabel_.SetTextSize(26);
-        captionLabel_.SetTextWeight(FW_BOLD);
-        AddUiWin(&captionLabel_);
+        captionLabel.SetPos(0, 0, w, captionH);
+        captionLabel.SetText(caption.C_Str());
+        captionLabel.SetTextStyle(1);
+        captionLabel.SetTextColor(Style::DialogTitle);
+        captionLabel.SetTextSize(Style::DialogTitleSize);
+        captionLabel.SetTextWeight(FW_BOLD);
+        AddUiWin(&captionLabel);
     }
     if (scrolls) {
-        longText_.SetPos(12, captionH + 14, w - 24, textH + 12);
-        longText_.SetText(text_.C_Str());
-        longText_.SetBackgroundColor(PANEL, false);
-        longText_.SetTextColor(RGB(255, 255, 255));
-        longText_.SetTextSize(BOX_TEXT_SIZE);
-        longText_.SetHoldTime(0);
-        AddUiWin(&longText_);
+        longText.SetPos(12, captionH + 14, w - 24, textH + 12);
+        longText.SetText(text.C_Str());
+        longText.SetBackgroundColor(PANEL, false);
+        longText.SetTextColor(Style::DialogText);
+        longText.SetTextSize(BOX_TEXT_SIZE);
+        longText.SetHoldTime(0);
+        AddUiWin(&longText);
     } else {
-        textLabel_.SetPos(20, captionH + 20, textW, textH);
-        textLabel_.SetText(text_.C_Str());
-        textLabel_.SetTextFormat(DT_CENTER);
-        textLabel_.SetTextColor(RGB(255, 255, 255));
-        textLabel_.SetTextSize(BOX_TEXT_SIZE);
-        AddUiWin(&textLabel_);
+        textLabel.SetPos(20, captionH + 20, textW, textH);
+        textLabel.SetText(text.C_Str());
+        textLabel.SetTextFormat(DT_CENTER);
+        textLabel.SetTextColor(Style::DialogText);
+        textLabel.SetTextSize(BOX_TEXT_SIZE);
+        AddUiWin(&textLabel);
     }
     if (!tip) {
         int by = h - 76;
-        yes_.SetButtonType(MZC_BUTTON_LIGHT);
-        yes_.SetID(MZ_IDYES);
-        if (buttons_ == MZ_MB_YESNO) {
+        yes.SetButtonType(MZC_BUTTON_LIGHT);
+        yes.SetID(MZ_IDYES);
+        if (buttons == MZ_MB_YESNO) {
             int bw = (w - 60) / 2;
-            yes_.SetText(u"是");
-            yes_.SetPos(20, by, bw, 60);
-            no_.SetButtonType(MZC_BUTTON_LIGHT);
-            no_.SetID(MZ_IDNO);
-            no_.SetText(u"否");
-            no_.SetPos(40 + bw, by, bw, 60);
-            AddUiWin(&no_);
+            yes.SetText(u"是");
+            yes.SetPos(20, by, bw, 60);
+            no.SetButtonType(MZC_BUTTON_LIGHT);
+            no.SetID(MZ_IDNO);
+            no.SetText(u"否");
+            no.SetPos(40 + bw, by, bw, 60);
+            AddUiWin(&no);
         } else {
-            yes_.SetText(u"确定");
-            yes_.SetPos(w / 4, by, w / 2, 60);
+            yes.SetText(u"确定");
+            yes.SetPos(w / 4, by, w / 2, 60);
         }
-        AddUiWin(&yes_);
+        AddUiWin(&yes);
     } else {
-        SetTimer(1, autoCloseMs_);
+        SetTimer(1, autoCloseMs);
     }
     return TRUE;
 }
@@ -111,7 +112,7 @@ void CMzMessageBoxWnd::OnMzCommand(WPARAM wParam, LPARAM) {
 }
 
 void CMzMessageBoxWnd::OnTimer(UINT_PTR id) {
-    if (id == 1 && autoCloseMs_) {
+    if (id == 1 && autoCloseMs) {
         KillTimer(1);
         EndModal(0);
     }
@@ -119,16 +120,16 @@ void CMzMessageBoxWnd::OnTimer(UINT_PTR id) {
 
 void CMzMessageBoxWnd::OnLButtonUp(UINT, int, int) {
     // A tap closes a tip early; a drag through a long tip's text only scrolls it.
-    if (autoCloseMs_ && !(longText_.GetManager() && longText_.IsMoved())) EndModal(0);
+    if (autoCloseMs && !(longText.GetManager() && longText.IsMoved())) EndModal(0);
 }
 
 void CMzMessageBoxWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
     // The window is layered: outside the rounded panel its pixels stay clear and what lies beneath shows.
     UiFillRoundRect(dc, *window, 12, PANEL_EDGE, PANEL);
-    if (!autoCloseMs_ && !caption_.IsEmpty()) {
+    if (!autoCloseMs && !caption.IsEmpty()) {
         RECT band{window->left + 2, window->top + 2, window->right - 2, window->top + 50};
-        UiFillGradient(dc, band, RGB(52, 64, 92), RGB(30, 36, 50));
-        UiDrawLine(dc, window->left + 12, window->top + 50, window->right - 12, window->top + 50, RGB(90, 100, 120));
+        UiFillGradient(dc, band, Style::DialogBandTop, PANEL);
+        UiDrawLine(dc, window->left + 12, window->top + 50, window->right - 12, window->top + 50, Style::DialogRule);
     }
     GetWinManager().Paint(dc, update);
 }
@@ -151,18 +152,18 @@ void MzShowTip(HWND owner, LPCWSTR text, DWORD milliseconds) {
     tip.Run(owner);
 }
 
-CMzPopupTextWnd::CMzPopupTextWnd(LPCWSTR text) : text_(text) { SetBgColor(PANEL); }
+CMzPopupTextWnd::CMzPopupTextWnd(LPCWSTR message) : text(message) { SetBgColor(PANEL); }
 
 LPCWSTR CMzPopupTextWnd::GetMzClassName() { return u"CMzPopupTextWnd"; }
 
 BOOL CMzPopupTextWnd::OnInitDialog() {
-    if (!text_.IsEmpty()) {
-        textLabel_.SetPos(20, 14, GetWidth() - 40, 60);
-        textLabel_.SetText(text_.C_Str());
-        textLabel_.SetTextColor(RGB(255, 255, 255));
-        textLabel_.SetTextSize(24);
-        textLabel_.SetTextFormat(DT_CENTER);
-        AddUiWin(&textLabel_);
+    if (!text.IsEmpty()) {
+        textLabel.SetPos(20, 14, GetWidth() - 40, 60);
+        textLabel.SetText(text.C_Str());
+        textLabel.SetTextColor(Style::DialogText);
+        textLabel.SetTextSize(BOX_TEXT_SIZE);
+        textLabel.SetTextFormat(DT_CENTER);
+        AddUiWin(&textLabel);
     }
     return TRUE;
 }
@@ -181,9 +182,9 @@ int CMzPopupTextWnd::OnClickMKey() {
 }
 
 void CMzPopupTextWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
-    UiFillGradient(dc, *window, RGB(44, 52, 70), RGB(18, 22, 32));
+    UiFillGradient(dc, *window, Style::PopupTop, Style::PopupBottom);
     UiDrawLine(dc, window->left, window->top, window->right, window->top, PANEL_EDGE);
-    UiDrawLine(dc, window->left, window->top + 1, window->right, window->top + 1, RGB(90, 100, 120));
+    UiDrawLine(dc, window->left, window->top + 1, window->right, window->top + 1, Style::DialogRule);
     GetWinManager().Paint(dc, update);
 }
 
@@ -191,19 +192,19 @@ LPCWSTR CMzPopupMenuWnd::GetMzClassName() { return u"CMzPopupMenuWnd"; }
 
 BOOL CMzPopupMenuWnd::OnInitDialog() {
     if (!CMzPopupTextWnd::OnInitDialog()) return FALSE;
-    area_.SetPos(0, 14, GetWidth(), std::max(0, CMzWnd::GetHeight() - 28));
-    area_.SetID(100);
-    area_.SetDragScrollMode(1);
-    area_.EnableScrollBarV(true);
-    AddUiWin(&area_);
-    for (size_t k = 0; k < items_.size(); ++k) {
+    area.SetPos(0, 14, GetWidth(), std::max(0, CMzWnd::GetHeight() - 28));
+    area.SetID(100);
+    area.SetDragScrollMode(1);
+    area.EnableScrollBarV(true);
+    AddUiWin(&area);
+    for (size_t k = 0; k < items.size(); ++k) {
         auto b = std::make_unique<UiPushButton>();
-        b->SetButtonType((int)items_[k].style);
+        b->SetButtonType((int)items[k].style);
         b->SetPos(15, 10 + 95 * (int)k, GetWidth() - 30, 75);
-        b->SetID((int)items_[k].id);
-        b->SetText(items_[k].text.C_Str());
-        area_.AddChild(b.get());
-        buttons_.push_back(std::move(b));
+        b->SetID((int)items[k].id);
+        b->SetText(items[k].text.C_Str());
+        area.AddChild(b.get());
+        buttons.push_back(std::move(b));
     }
     return TRUE;
 }
@@ -211,7 +212,7 @@ BOOL CMzPopupMenuWnd::OnInitDialog() {
 // The wait dialog's window.
 class ProgressDialog::Window : public CMzHostWnd {
 public:
-    explicit Window(ProgressDialog* owner) : dialog_(owner) {
+    explicit Window(ProgressDialog* owner) : dialog(owner) {
         SetBgColor(PANEL);
         Registry().push_back(this);
     }
@@ -220,25 +221,25 @@ public:
 
     BOOL OnInitDialog() override {
         int w = GetWidth();
-        info_.SetPos(20, 16, w - 40, 60);
-        info_.SetTextColor(RGB(255, 255, 255));
-        info_.SetTextSize(22);
-        info_.SetTextFormat(DT_CENTER);
-        AddUiWin(&info_);
-        button_.SetButtonType(MZC_BUTTON_LIGHT);
-        button_.SetID(1);
-        button_.SetPos(w / 4, 124, w / 2, 56);
-        AddUiWin(&button_);
+        info.SetPos(20, 16, w - 40, 60);
+        info.SetTextColor(Style::DialogText);
+        info.SetTextSize(22);
+        info.SetTextFormat(DT_CENTER);
+        AddUiWin(&info);
+        button.SetButtonType(MZC_BUTTON_LIGHT);
+        button.SetID(1);
+        button.SetPos(w / 4, 124, w / 2, 56);
+        AddUiWin(&button);
         Refresh();
         return TRUE;
     }
 
     void Refresh() {
-        info_.SetText(dialog_->info_.C_Str());
-        button_.SetText(dialog_->button_.IsEmpty() ? u"取消" : dialog_->button_.C_Str());
-        button_.SetVisible(dialog_->style_ != 0);
-        if (dialog_->value_ > 0)
-            SetTimer(1, std::max(20, 1000 / dialog_->value_));
+        info.SetText(dialog->info.C_Str());
+        button.SetText(dialog->button.IsEmpty() ? u"取消" : dialog->button.C_Str());
+        button.SetVisible(dialog->style != 0);
+        if (dialog->value > 0)
+            SetTimer(1, std::max(20, 1000 / dialog->value));
         else
             KillTimer(1);
         Invalidate();
@@ -246,32 +247,32 @@ public:
 
     void OnTimer(UINT_PTR id) override {
         if (id != 1) return;
-        phase_ = (phase_ + 4) % 100;
+        phase = (phase + 4) % 100;
         Invalidate();
     }
 
     void OnMzCommand(WPARAM wParam, LPARAM) override {
         if (LOWORD(wParam) != 1 || HIWORD(wParam) != 0) return;
-        if (dialog_->cancelMessage_ && dialog_->owner_) ::PostMessage(dialog_->owner_, dialog_->cancelMessage_, 0, 0);
+        if (dialog->cancelMessage && dialog->owner) ::PostMessage(dialog->owner, dialog->cancelMessage, 0, 0);
         Show(FALSE, FALSE);
     }
 
     void PaintWin(HDC dc, RECT* window, RECT* update) override {
         UiFillRoundRect(dc, *window, 12, PANEL_EDGE, PANEL); // layered, as the message box
         RECT track{window->left + 30, window->top + 86, window->right - 30, window->top + 106};
-        UiFillRoundRect(dc, track, 9, RGB(16, 18, 26), RGB(16, 18, 26));
-        int span = dialog_->high_ - dialog_->low_;
-        int pos = std::clamp(dialog_->position_, dialog_->low_, dialog_->high_) - dialog_->low_;
+        UiFillRoundRect(dc, track, 9, Style::ProgressTrack, Style::ProgressTrack);
+        int span = dialog->high - dialog->low;
+        int pos = std::clamp(dialog->position, dialog->low, dialog->high) - dialog->low;
         int width = track.right - track.left - 4;
         int filled = span > 0 ? width * pos / span : 0;
         if (filled > 0) {
             RECT bar{track.left + 2, track.top + 2, track.left + 2 + filled, track.bottom - 2};
-            UiFillGradient(dc, bar, RGB(255, 214, 100), RGB(214, 140, 20));
+            UiFillGradient(dc, bar, Style::ProgressTop, Style::ProgressBottom);
         }
-        if (dialog_->value_ > 0) { // a glint running along the track while waiting
-            int gx = track.left + 2 + width * phase_ / 100;
+        if (dialog->value > 0) { // a glint running along the track while waiting
+            int gx = track.left + 2 + width * phase / 100;
             UiFillRect(dc, RECT{gx, track.top + 3, std::min<int>(gx + 16, track.right - 2), track.bottom - 3},
-                       RGB(255, 250, 220));
+                       Style::ProgressGlint);
         }
         GetWinManager().Paint(dc, update);
     }
@@ -282,67 +283,67 @@ public:
     }
 
 private:
-    ProgressDialog* dialog_;
-    UiCaptionLabel info_;
-    UiPushButton button_;
-    int phase_ = 0;
+    ProgressDialog* dialog;
+    UiCaptionLabel info;
+    UiPushButton button;
+    int phase = 0;
 };
 
 ProgressDialog::ProgressDialog() = default;
 
 ProgressDialog::~ProgressDialog() { Close(); }
 
-void ProgressDialog::SetRange(int low, int high) {
-    low_ = low;
-    high_ = high < low ? low : high;
+void ProgressDialog::SetRange(int lowest, int highest) {
+    low = lowest;
+    high = highest < lowest ? lowest : highest;
     Update();
 }
 
-void ProgressDialog::SetCurValue(int position) {
-    position_ = position;
+void ProgressDialog::SetCurValue(int now) {
+    position = now;
     Update();
 }
 
 void ProgressDialog::SetInfo(LPCWSTR text) {
-    info_ = text;
+    info = text;
     Update();
 }
 
 void ProgressDialog::SetButtonText(LPCWSTR text) {
-    button_ = text;
+    button = text;
     Update();
 }
 
-BOOL ProgressDialog::Show(HWND owner) {
-    owner_ = owner;
-    if (window_ && window_->m_hWnd && IsWindow(window_->m_hWnd)) {
-        window_->Refresh();
-        window_->Show(TRUE, TRUE);
+BOOL ProgressDialog::Show(HWND ownerWnd) {
+    owner = ownerWnd;
+    if (window && window->m_hWnd && IsWindow(window->m_hWnd)) {
+        window->Refresh();
+        window->Show(TRUE, TRUE);
         return TRUE;
     }
-    window_ = std::make_unique<Window>(this);
+    window = std::make_unique<Window>(this);
     RECT work = WorkArea();
     int screenW = work.right - work.left;
     int w = std::min(420, screenW - 40), h = 200;
-    if (!window_->Create(work.left + (screenW - w) / 2, work.top + ((work.bottom - work.top) - h) / 2, w, h, owner, 0,
+    if (!window->Create(work.left + (screenW - w) / 2, work.top + ((work.bottom - work.top) - h) / 2, w, h, ownerWnd, 0,
                          WS_POPUP, WS_EX_LAYERED)) {
-        window_.reset();
+        window.reset();
         return FALSE;
     }
-    window_->Show(TRUE, TRUE);
+    window->Show(TRUE, TRUE);
     return TRUE;
 }
 
 void ProgressDialog::Close() {
-    if (!window_) return;
-    window_->Destroy();
-    window_.reset();
+    if (!window) return;
+    window->Destroy();
+    window.reset();
 }
 
-BOOL ProgressDialog::IsShown() const { return window_ && window_->IsVisible(); }
+BOOL ProgressDialog::IsShown() const { return window && window->IsVisible(); }
 
 void ProgressDialog::Update() {
-    if (window_ && window_->m_hWnd) window_->Refresh();
+    if (window && window->m_hWnd) window->Refresh();
 }
 
 void ProgressDialog::CloseAll() {

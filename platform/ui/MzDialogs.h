@@ -42,13 +42,13 @@ public:
     int Run(HWND owner);
 
 private:
-    CMzStr text_, caption_;
-    UINT buttons_;
-    DWORD autoCloseMs_;
-    UiStatic captionLabel_;
-    UiCaptionLabel textLabel_;
-    UiTextEdit longText_; // a text taller than the screen allows scrolls instead of being cut
-    UiPushButton yes_, no_;
+    CMzStr text, caption;
+    UINT buttons;
+    DWORD autoCloseMs;
+    UiStatic captionLabel;
+    UiCaptionLabel textLabel;
+    UiTextEdit longText; // a text taller than the screen allows scrolls instead of being cut
+    UiPushButton yes, no;
 };
 
 // An entry of the rising pop-up: its text, push-button style and command id (the id is the modal result).
@@ -72,23 +72,23 @@ public:
     static constexpr int NO_CHOICE = 0;
 
 protected:
-    CMzStr text_;
-    UiCaptionLabel textLabel_;
+    CMzStr text;
+    UiCaptionLabel textLabel;
 };
 
 // A ready-made pop-up of items, one full-width button per item from the top.
 class CMzPopupMenuWnd : public CMzPopupTextWnd {
 public:
-    void AddItem(const MzPopupItem& item) { items_.push_back(item); }
+    void AddItem(const MzPopupItem& item) { items.push_back(item); }
     // The height the items need: n x 95 + 28.
-    int GetHeight() const { return (int)items_.size() * 95 + 28; }
+    int GetHeight() const { return (int)items.size() * 95 + 28; }
     LPCWSTR GetMzClassName() override;
     BOOL OnInitDialog() override;
 
 private:
-    std::vector<MzPopupItem> items_;
-    UiScrollWin area_;
-    std::vector<std::unique_ptr<UiPushButton>> buttons_;
+    std::vector<MzPopupItem> items;
+    UiScrollWin area;
+    std::vector<std::unique_ptr<UiPushButton>> buttons;
 };
 
 // The wait dialog: an info text, a bar that runs through its range, and a cancel button whose tap posts the
@@ -102,14 +102,14 @@ public:
 
     void SetRange(int low, int high);
     void SetCurValue(int position);
-    int GetCurValue() const { return position_; }
+    int GetCurValue() const { return position; }
     void SetInfo(LPCWSTR text);
     void SetButtonText(LPCWSTR text);
     // Speed of the bar's own animation (steps per second; 0 still) and the look (0 bar only, 1 bar and button).
-    void SetValue(int value) { value_ = value; }
-    void SetStyle(int style) { style_ = style; }
+    void SetValue(int speed) { value = speed; }
+    void SetStyle(int kind) { style = kind; }
     // Posted to the owner (wParam 0, lParam 0) when the cancel button is tapped; the dialog then closes.
-    void SetCancelMessage(UINT message) { cancelMessage_ = message; }
+    void SetCancelMessage(UINT message) { cancelMessage = message; }
     // Shows the dialog over the owner (again, when it was closed); FALSE when it could not be made.
     BOOL Show(HWND owner);
     void Close();
@@ -122,10 +122,10 @@ public:
 
 private:
     friend class Window;
-    std::unique_ptr<Window> window_;
-    int low_ = 0, high_ = 100, position_ = 0;
-    int value_ = 0, style_ = 1;
-    UINT cancelMessage_ = 0;
-    HWND owner_ = nullptr;
-    CMzStr info_, button_;
+    std::unique_ptr<Window> window;
+    int low = 0, high = 100, position = 0;
+    int value = 0, style = 1;
+    UINT cancelMessage = 0;
+    HWND owner = nullptr;
+    CMzStr info, button;
 };

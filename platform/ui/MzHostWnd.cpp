@@ -3,7 +3,7 @@
 
 #include "platform/win/Shell.h"
 
-CMzHostWnd::CMzHostWnd() : manager_(this) {}
+CMzHostWnd::CMzHostWnd() : manager(this) {}
 
 CMzHostWnd::~CMzHostWnd() = default;
 
@@ -17,31 +17,31 @@ LRESULT CMzHostWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
         HWND self = m_hWnd;
         OnLButtonDown((UINT)wParam, x, y);
-        if (IsWindow(self) && CMzWnd::FromHandle(self) == this) manager_.RouteLButtonDown((UINT)wParam, x, y);
+        if (IsWindow(self) && CMzWnd::FromHandle(self) == this) manager.RouteLButtonDown((UINT)wParam, x, y);
         return 0;
     }
     case WM_MOUSEMOVE: {
         int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
         HWND self = m_hWnd;
         OnMouseMove((UINT)wParam, x, y);
-        if (IsWindow(self) && CMzWnd::FromHandle(self) == this) manager_.RouteMouseMove((UINT)wParam, x, y);
+        if (IsWindow(self) && CMzWnd::FromHandle(self) == this) manager.RouteMouseMove((UINT)wParam, x, y);
         return 0;
     }
     case WM_LBUTTONUP: {
         int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
         HWND self = m_hWnd;
         OnLButtonUp((UINT)wParam, x, y);
-        if (IsWindow(self) && CMzWnd::FromHandle(self) == this) manager_.RouteLButtonUp((UINT)wParam, x, y);
+        if (IsWindow(self) && CMzWnd::FromHandle(self) == this) manager.RouteLButtonUp((UINT)wParam, x, y);
         return 0;
     }
     case WM_TIMER:
-        if (manager_.RouteTimer(wParam)) return 0;
+        if (manager.RouteTimer(wParam)) return 0;
         break;
     case WM_DESTROY:
-        manager_.SetFocus(nullptr); // a focused edit takes its input panel away with the window
+        manager.SetFocus(nullptr); // a focused edit takes its input panel away with the window
         break;
     case WM_CHAR:
-        if (manager_.RouteChar((WCHAR)wParam)) return 0;
+        if (manager.RouteChar((WCHAR)wParam)) return 0;
         break; // no focused control: the window's own handling
     case MZ_WM_MOUSE_NOTIFY:
         // A control's stylus notification that the window did not take. The phone's front key comes with the
@@ -49,7 +49,7 @@ LRESULT CMzHostWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (HIWORD(wParam) != 0) return 0;
         break;
     case WM_KEYDOWN:
-        if (wParam == VK_BACK && manager_.GetFocus()) return 0; // the backspace arrives as WM_CHAR 8
+        if (wParam == VK_BACK && manager.GetFocus()) return 0; // the backspace arrives as WM_CHAR 8
         break;
     default:
         break;
@@ -59,13 +59,13 @@ LRESULT CMzHostWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void CMzHostWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
     CMzWnd::PaintWin(dc, window, update);
-    manager_.Paint(dc, update);
+    manager.Paint(dc, update);
 }
 
 std::string CMzHostWnd::DescribeControls() {
     RECT window{0, 0, 0, 0};
     if (m_hWnd) GetWindowRect(m_hWnd, &window);
-    return manager_.DescribeJson(POINT{window.left, window.top});
+    return manager.DescribeJson(POINT{window.left, window.top});
 }
 
 void CMzHostWnd::InvalidateHostRect(const RECT* rect) {

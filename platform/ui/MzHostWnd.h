@@ -17,11 +17,11 @@ public:
     void PaintWin(HDC dc, RECT* window, RECT* update) override;
     std::string DescribeControls() override;
 
-    void AddUiWin(UiWin* control) { manager_.AddUiWin(control); }
-    void RemoveUiWin(UiWin* control) { manager_.RemoveUiWin(control); }
-    UiWinManager& GetWinManager() { return manager_; }
+    void AddUiWin(UiWin* control) { manager.AddUiWin(control); }
+    void RemoveUiWin(UiWin* control) { manager.RemoveUiWin(control); }
+    UiWinManager& GetWinManager() { return manager; }
     // The control that took the current press (null when none or no press).
-    UiWin* GetCaptureControl() const { return manager_.GetCapture(); }
+    UiWin* GetCaptureControl() const { return manager.GetCapture(); }
 
     // IUiHost
     HWND GetHostWnd() const override { return m_hWnd; }
@@ -33,5 +33,5 @@ public:
     void ShowInputPanel(BOOL show, int kind) override;
 
 private:
-    UiWinManager manager_;
+    UiWinManager manager;
 };

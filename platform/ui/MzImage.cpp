@@ -4,6 +4,7 @@
 #include "platform/display/DeviceContext.h"
 #include "platform/display/Paths.h"
 #include "platform/display/PngCodec.h"
+#include "platform/ui/Style.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/LastError.h"
 
@@ -64,7 +65,8 @@ std::shared_ptr<const Surface> BuiltIn(UINT id)
     if (it != Cache().end())
         return it->second;
     auto s = std::make_shared<Surface>(32, 32, 0x00000000u);
-    uint32_t frame = 0xFF646464u, fill = 0xFFFFFFFFu, tick = 0xFF148C14u;
+    const uint32_t frame = Style::Pixel(Style::CheckBoxEdge), fill = Style::Pixel(Style::CheckBoxFill),
+                   tick = Style::Pixel(Style::CheckTick);
     for (int y = 2; y < 30; ++y)
         for (int x = 2; x < 30; ++x)
             s->Row(y)[x] = (x < 4 || x >= 28 || y < 4 || y >= 28) ? frame : fill;

@@ -1,6 +1,7 @@
 // The numeric keypad.
 #include "platform/ui/MzKeypadWnd.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 
 namespace {
@@ -11,8 +12,8 @@ public:
     void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override {
         RECT r{rcWin->left + 3, rcWin->top + 3, rcWin->right - 3, rcWin->bottom - 3};
         bool function = GetID() >= CMzKeypadWnd::KEY_BACKSPACE && GetID() <= CMzKeypadWnd::KEY_DONE;
-        COLORREF fill = IsDown() ? RGB(242, 160, 30) : function ? RGB(176, 182, 196) : RGB(246, 247, 250);
-        UiFillRoundRect(dc, r, 8, RGB(90, 96, 110), fill);
+        COLORREF fill = IsDown() ? Style::PressedFill : function ? Style::FunctionKeyFace : Style::KeyFace;
+        UiFillRoundRect(dc, r, Style::ButtonRadius, Style::KeyEdge, fill);
         UiImageButton::PaintWin(dc, rcWin, rcUpdate);
     }
 };
@@ -20,27 +21,27 @@ public:
 } // namespace
 
 CMzKeypadWnd::CMzKeypadWnd() {
-    SetBgColor(RGB(58, 66, 84));
+    SetBgColor(Style::KeypadFill);
     static const char16_t* texts[] = {u"0", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9",
                                       u"\u2190", u"隐藏", u"清空", u"完成", u""};
     for (int key = FIRST_KEY; key <= LAST_KEY; ++key) {
-        auto& k = keys_[key - FIRST_KEY];
+        auto& k = keys[key - FIRST_KEY];
         k = std::make_unique<KeyButton>();
         k->SetID(key);
         k->SetText(texts[key - FIRST_KEY]);
-        k->SetTextColor(RGB(0, 0, 0));
-        k->SetTextSize(key >= KEY_HIDE && key <= KEY_DONE ? 24 : 32);
+        k->SetTextColor(Style::KeyText);
+        k->SetTextSize(key >= KEY_HIDE && key <= KEY_DONE ? Style::FunctionKeyTextSize : Style::KeyTextSize);
         k->SetTextWeight(600);
     }
-    images_[KEY_POINT - FIRST_KEY].LoadPlatformImage(MZ_IMAGE_KEYPAD_POINT);
-    keys_[KEY_POINT - FIRST_KEY]->SetImage_Normal(&images_[KEY_POINT - FIRST_KEY]);
+    images[KEY_POINT - FIRST_KEY].LoadPlatformImage(MZ_IMAGE_KEYPAD_POINT);
+    keys[KEY_POINT - FIRST_KEY]->SetImage_Normal(&images[KEY_POINT - FIRST_KEY]);
 }
 
 LPCWSTR CMzKeypadWnd::GetMzClassName() { return u"CMzKeypadWnd"; }
 
 BOOL CMzKeypadWnd::OnInitDialog() {
     Layout();
-    for (auto& k : keys_) AddUiWin(k.get());
+    for (auto& k : keys) AddUiWin(k.get());
     return TRUE;
 }
 
@@ -57,24 +58,24 @@ void CMzKeypadWnd::Layout() {
             int key = grid[r][c];
             if (c > 0 && grid[r][c - 1] == key) continue;
             int span = (c < 3 && grid[r][c + 1] == key) ? 2 : 1;
-            keys_[key - FIRST_KEY]->SetPos(c * cw, 5 + r * rh, cw * span, rh);
+            keys[key - FIRST_KEY]->SetPos(c * cw, 5 + r * rh, cw * span, rh);
         }
 }
 
 void CMzKeypadWnd::OnMzCommand(WPARAM wParam, LPARAM) {
     int key = LOWORD(wParam);
     if (HIWORD(wParam) != 0 || key < FIRST_KEY || key > LAST_KEY) return;
-    lastKey_ = key;
-    if (target_) ::PostMessage(target_, WM_COMMAND, (WPARAM)key, 0);
+    lastKey = key;
+    if (target) ::PostMessage(target, WM_COMMAND, (WPARAM)key, 0);
 }
 
 void CMzKeypadWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
-    UiFillGradient(dc, *window, RGB(70, 78, 96), RGB(40, 46, 60));
+    UiFillGradient(dc, *window, Style::KeypadTop, Style::KeypadBottom);
     GetWinManager().Paint(dc, update);
 }
 
 UiImageButton* CMzKeypadWnd::GetKey(int key) {
-    return key >= FIRST_KEY && key <= LAST_KEY ? keys_[key - FIRST_KEY].get() : nullptr;
+    return key >= FIRST_KEY && key <= LAST_KEY ? keys[key - FIRST_KEY].get() : nullptr;
 }
 
 void CMzKeypadWnd::SetKeyText(int key, LPCWSTR text) {
@@ -95,6 +96,6 @@ void CMzKeypadWnd::SetKeyTextWeight(int key, int weight) {
 
 CMzImage* CMzKeypadWnd::GetKeyImage(int key) {
     if (key < FIRST_KEY || key > LAST_KEY) return nullptr;
-    keys_[key - FIRST_KEY]->SetImage_Normal(&images_[key - FIRST_KEY]);
-    return &images_[key - FIRST_KEY];
+    keys[key - FIRST_KEY]->SetImage_Normal(&images[key - FIRST_KEY]);
+    return &images[key - FIRST_KEY];
 }

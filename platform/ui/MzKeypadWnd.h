@@ -26,8 +26,8 @@ public:
     void OnMzCommand(WPARAM wParam, LPARAM lParam) override;
     void PaintWin(HDC dc, RECT* window, RECT* update) override;
 
-    void SetTarget(HWND target) { target_ = target; }
-    HWND GetTarget() const { return target_; }
+    void SetTarget(HWND window) { target = window; }
+    HWND GetTarget() const { return target; }
     // Per-key look; keys outside 10..24 are ignored.
     void SetKeyText(int key, LPCWSTR text);
     void SetKeyTextColor(int key, COLORREF color);
@@ -36,12 +36,12 @@ public:
     // The key's normal image (load into it, e.g. a numbered resource); drawn instead of the plain key face.
     CMzImage* GetKeyImage(int key);
     UiImageButton* GetKey(int key);
-    int GetLastKey() const { return lastKey_; }
+    int GetLastKey() const { return lastKey; }
 
 private:
     void Layout();
-    HWND target_ = nullptr;
-    std::unique_ptr<UiImageButton> keys_[LAST_KEY - FIRST_KEY + 1];
-    CMzImage images_[LAST_KEY - FIRST_KEY + 1];
-    int lastKey_ = -1;
+    HWND target = nullptr;
+    std::unique_ptr<UiImageButton> keys[LAST_KEY - FIRST_KEY + 1];
+    CMzImage images[LAST_KEY - FIRST_KEY + 1];
+    int lastKey = -1;
 };

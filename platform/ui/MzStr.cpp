@@ -22,27 +22,27 @@ CMzStr::CMzStr() = default;
 
 CMzStr::CMzStr(LPCWSTR text) { *this = text; }
 
-CMzStr::CMzStr(LPCWSTR text, size_t length) { SetString(text, length); }
+CMzStr::CMzStr(LPCWSTR text, size_t count) { SetString(text, count); }
 
-CMzStr::CMzStr(const CMzStr& other) { SetString(other.C_Str(), other.length_); }
+CMzStr::CMzStr(const CMzStr& other) { SetString(other.C_Str(), other.length); }
 
 CMzStr::CMzStr(CMzStr&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), length_(std::exchange(other.length_, 0)),
-      capacity_(std::exchange(other.capacity_, 0)) {}
+    : data(std::exchange(other.data, nullptr)), length(std::exchange(other.length, 0)),
+      capacity(std::exchange(other.capacity, 0)) {}
 
-CMzStr::~CMzStr() { FreeWiped(data_, capacity_); }
+CMzStr::~CMzStr() { FreeWiped(data, capacity); }
 
 CMzStr& CMzStr::operator=(const CMzStr& other) {
-    if (this != &other) SetString(other.C_Str(), other.length_);
+    if (this != &other) SetString(other.C_Str(), other.length);
     return *this;
 }
 
 CMzStr& CMzStr::operator=(CMzStr&& other) noexcept {
     if (this != &other) {
-        FreeWiped(data_, capacity_);
-        data_ = std::exchange(other.data_, nullptr);
-        length_ = std::exchange(other.length_, 0);
-        capacity_ = std::exchange(other.capacity_, 0);
+        FreeWiped(data, capacity);
+        data = std::exchange(other.data, nullptr);
+        length = std::exchange(other.length, 0);
+        capacity = std::exchange(other.capacity, 0);
     }
     return *this;
 }
@@ -52,32 +52,32 @@ CMzStr& CMzStr::operator=(LPCWSTR text) {
     return *this;
 }
 
-void CMzStr::SetString(LPCWSTR text, size_t length) {
-    size_t n = text ? wcsnlen(text, length) : 0;
-    if (text && data_ && text >= data_ && text < data_ + capacity_) { // a part of itself
-        memmove(data_, text, n * sizeof(WCHAR));
-        data_[n] = 0;
-        length_ = n;
+void CMzStr::SetString(LPCWSTR text, size_t count) {
+    size_t n = text ? wcsnlen(text, count) : 0;
+    if (text && data && text >= data && text < data + capacity) { // a part of itself
+        memmove(data, text, n * sizeof(WCHAR));
+        data[n] = 0;
+        length = n;
         return;
     }
     Reserve(n);
-    if (n) memcpy(data_, text, n * sizeof(WCHAR));
-    if (data_) data_[n] = 0;
-    length_ = n;
+    if (n) memcpy(data, text, n * sizeof(WCHAR));
+    if (data) data[n] = 0;
+    length = n;
 }
 
-void CMzStr::Reserve(size_t capacity) {
-    if (data_ && capacity < capacity_) return;
-    size_t want = capacity_ ? capacity_ : 16;
-    while (want <= capacity) want *= 2;
+void CMzStr::Reserve(size_t wanted) {
+    if (data && wanted < capacity) return;
+    size_t want = capacity ? capacity : 16;
+    while (want <= wanted) want *= 2;
     // A new buffer rather than realloc, so the old one is wiped before it goes.
     WCHAR* grown = static_cast<WCHAR*>(malloc(want * sizeof(WCHAR)));
     if (!grown) abort();
-    if (data_) memcpy(grown, data_, (length_ + 1) * sizeof(WCHAR));
+    if (data) memcpy(grown, data, (length + 1) * sizeof(WCHAR));
     else grown[0] = 0;
-    FreeWiped(data_, capacity_);
-    data_ = grown;
-    capacity_ = want;
+    FreeWiped(data, capacity);
+    data = grown;
+    capacity = want;
 }
 
 CMzStr& CMzStr::operator+=(LPCWSTR text) {
@@ -85,51 +85,51 @@ CMzStr& CMzStr::operator+=(LPCWSTR text) {
     size_t n = wcslen(text);
     if (n == 0) return *this;
     CMzStr copy(text, n); // text may live in this string's buffer
-    Reserve(length_ + n);
-    memcpy(data_ + length_, copy.C_Str(), n * sizeof(WCHAR));
-    length_ += n;
-    data_[length_] = 0;
+    Reserve(length + n);
+    memcpy(data + length, copy.C_Str(), n * sizeof(WCHAR));
+    length += n;
+    data[length] = 0;
     return *this;
 }
 
 CMzStr& CMzStr::operator+=(WCHAR ch) {
-    Insert(length_, ch);
+    Insert(length, ch);
     return *this;
 }
 
 void CMzStr::Clear() {
-    length_ = 0;
-    if (data_) data_[0] = 0;
+    length = 0;
+    if (data) data[0] = 0;
 }
 
 void CMzStr::Wipe() {
-    if (data_) SecureZeroMemory(data_, capacity_ * sizeof(WCHAR));
-    length_ = 0;
+    if (data) SecureZeroMemory(data, capacity * sizeof(WCHAR));
+    length = 0;
 }
 
 void CMzStr::RemoveLast() {
-    if (length_) data_[--length_] = 0;
+    if (length) data[--length] = 0;
 }
 
 void CMzStr::Insert(size_t at, WCHAR ch) {
-    if (at > length_) at = length_;
-    Reserve(length_ + 1);
-    memmove(data_ + at + 1, data_ + at, (length_ - at) * sizeof(WCHAR));
-    data_[at] = ch;
-    data_[++length_] = 0;
+    if (at > length) at = length;
+    Reserve(length + 1);
+    memmove(data + at + 1, data + at, (length - at) * sizeof(WCHAR));
+    data[at] = ch;
+    data[++length] = 0;
 }
 
 void CMzStr::Erase(size_t at, size_t count) {
-    if (at >= length_) return;
-    if (count > length_ - at) count = length_ - at;
-    memmove(data_ + at, data_ + at + count, (length_ - at - count) * sizeof(WCHAR));
-    memset(data_ + length_ - count, 0, count * sizeof(WCHAR)); // no stale units past the end
-    length_ -= count;
+    if (at >= length) return;
+    if (count > length - at) count = length - at;
+    memmove(data + at, data + at + count, (length - at - count) * sizeof(WCHAR));
+    memset(data + length - count, 0, count * sizeof(WCHAR)); // no stale units past the end
+    length -= count;
 }
 
 CMzStr CMzStr::SubStr(size_t at, size_t count) const {
-    if (at >= length_) return CMzStr();
-    return CMzStr(data_ + at, count);
+    if (at >= length) return CMzStr();
+    return CMzStr(data + at, count);
 }
 
 int CMzStr::Compare(LPCWSTR other) const { return wcscmp(C_Str(), other ? other : u""); }

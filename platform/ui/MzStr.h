@@ -21,11 +21,11 @@ public:
     CMzStr& operator+=(const CMzStr& other) { return *this += other.C_Str(); }
     CMzStr& operator+=(WCHAR ch);
 
-    LPCWSTR C_Str() const { return data_ ? data_ : u""; }
+    LPCWSTR C_Str() const { return data ? data : u""; }
     operator LPCWSTR() const { return C_Str(); }
-    size_t Length() const { return length_; }
-    bool IsEmpty() const { return length_ == 0; }
-    WCHAR operator[](size_t i) const { return i < length_ ? data_[i] : 0; }
+    size_t Length() const { return length; }
+    bool IsEmpty() const { return length == 0; }
+    WCHAR operator[](size_t i) const { return i < length ? data[i] : 0; }
 
     void SetString(LPCWSTR text) { *this = text; }
     void SetString(LPCWSTR text, size_t length);
@@ -46,7 +46,7 @@ public:
 
 private:
     void Reserve(size_t capacity);
-    WCHAR* data_ = nullptr;
-    size_t length_ = 0;
-    size_t capacity_ = 0;
+    WCHAR* data = nullptr;
+    size_t length = 0;
+    size_t capacity = 0;
 };

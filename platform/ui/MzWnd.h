@@ -3,6 +3,7 @@
 // windows form a stack in which the topmost visible one is active.
 #pragma once
 
+#include "platform/ui/Style.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Message.h"
 #include "platform/win/WinUser.h"
@@ -99,6 +100,6 @@ private:
     std::shared_ptr<ModalState> m_modal;
     int m_showAnimation = 0;
     int m_hideAnimation = 0;
-    COLORREF m_bgColor = RGB(255, 255, 255);
+    COLORREF m_bgColor = Style::PaperFill;
     int m_id = 0;
 };

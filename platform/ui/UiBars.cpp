@@ -1,12 +1,13 @@
 // Icon strip and command bar.
 #include "platform/ui/UiBars.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 
 int UiBarBase::OnLButtonDown(UINT flags, int x, int y) {
     UiWin::OnLButtonDown(flags, x, y);
-    pressedItem_ = ItemAt(x, y);
+    pressedItem = ItemAt(x, y);
     Invalidate();
     return 1;
 }
@@ -18,8 +19,8 @@ int UiBarBase::OnMouseMove(UINT flags, int x, int y) {
 
 int UiBarBase::OnLButtonUp(UINT flags, int x, int y) {
     UiWin::OnLButtonUp(flags, x, y);
-    int item = pressedItem_;
-    pressedItem_ = -1;
+    int item = pressedItem;
+    pressedItem = -1;
     Invalidate();
     // The item fires when the finger is lifted over the item it pressed.
     if (item >= 0 && ItemAt(x, y) == item) OnItemTapped(item);
@@ -37,37 +38,40 @@ int UiBarBase::ItemAt(int x, int y) const {
 }
 
 void UiBarBase::PaintBackground(HDC dc, const RECT& rc) {
-    UiFillGradient(dc, rc, RGB(52, 60, 78), RGB(18, 22, 32));
-    UiDrawLine(dc, rc.left, rc.top, rc.right, rc.top, RGB(242, 184, 48));
-    UiDrawLine(dc, rc.left, rc.top + 1, rc.right, rc.top + 1, RGB(90, 100, 120));
+    UiFillGradient(dc, rc, Style::BarTop, Style::BarBottom);
+    UiDrawLine(dc, rc.left, rc.top, rc.right, rc.top, Style::BarEdge);
+    UiDrawLine(dc, rc.left, rc.top + 1, rc.right, rc.top + 1, Style::BarEdgeShade);
 }
 
-UiIconStrip::UiIconStrip() { textSize_ = 16; textColor_ = RGB(236, 238, 242); }
+UiIconStrip::UiIconStrip() {
+    textSize = Style::IconStripTextSize;
+    textColor = Style::IconStripText;
+}
 
-int UiIconStrip::AddButton(UINT imageResId, LPCWSTR text) {
+int UiIconStrip::AddButton(UINT imageResId, LPCWSTR label) {
     Button b;
     b.own = std::make_unique<CMzImage>();
     b.own->LoadImageFromRes(nullptr, RT_RCDATA, imageResId);
     b.image = b.own.get();
     b.resId = imageResId;
-    b.text = text;
-    buttons_.push_back(std::move(b));
+    b.text = label;
+    buttons.push_back(std::move(b));
     Invalidate();
-    return (int)buttons_.size() - 1;
+    return (int)buttons.size() - 1;
 }
 
-int UiIconStrip::AddButtonImage(CMzImage* image, LPCWSTR text) {
+int UiIconStrip::AddButtonImage(CMzImage* image, LPCWSTR label) {
     Button b;
     b.image = image;
-    b.text = text;
-    buttons_.push_back(std::move(b));
+    b.text = label;
+    buttons.push_back(std::move(b));
     Invalidate();
-    return (int)buttons_.size() - 1;
+    return (int)buttons.size() - 1;
 }
 
 void UiIconStrip::SetButtonImage(int index, UINT imageResId) {
-    if (index < 0 || index >= (int)buttons_.size()) return;
-    Button& b = buttons_[index];
+    if (index < 0 || index >= (int)buttons.size()) return;
+    Button& b = buttons[index];
     b.own = std::make_unique<CMzImage>();
     b.own->LoadImageFromRes(nullptr, RT_RCDATA, imageResId);
     b.image = b.own.get();
@@ -76,15 +80,15 @@ void UiIconStrip::SetButtonImage(int index, UINT imageResId) {
 }
 
 void UiIconStrip::RemoveAll() {
-    buttons_.clear();
-    current_ = -1;
-    pressedItem_ = -1;
+    buttons.clear();
+    current = -1;
+    pressedItem = -1;
     Invalidate();
 }
 
 RECT UiIconStrip::GetButtonRect(int index) const {
     RECT rc = GetRect();
-    int n = (int)buttons_.size();
+    int n = (int)buttons.size();
     if (n == 0 || index < 0 || index >= n) return RECT{0, 0, 0, 0};
     int w = rc.right - rc.left;
     return RECT{rc.left + w * index / n, rc.top, rc.left + w * (index + 1) / n, rc.bottom};
@@ -92,84 +96,85 @@ RECT UiIconStrip::GetButtonRect(int index) const {
 
 void UiIconStrip::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     PaintBackground(dc, *rcWin);
-    for (int i = 0; i < (int)buttons_.size(); ++i) {
+    for (int i = 0; i < (int)buttons.size(); ++i) {
         RECT r = GetButtonRect(i);
-        if (i == current_ || i == pressedItem_) {
+        if (i == current || i == pressedItem) {
             RECT glow{r.left + 4, r.top + 5, r.right - 4, r.bottom - 3};
-            UiFillRoundRect(dc, glow, 8, RGB(36, 104, 196), i == pressedItem_ ? RGB(36, 104, 196) : RGB(44, 70, 120));
+            UiFillRoundRect(dc, glow, Style::ButtonRadius, Style::IconPressed,
+                            i == pressedItem ? Style::IconPressed : Style::IconCurrent);
         }
-        const Button& b = buttons_[i];
-        int textH = b.text.IsEmpty() ? 0 : textSize_ + 2;
+        const Button& b = buttons[i];
+        int textH = b.text.IsEmpty() ? 0 : textSize + 2;
         if (b.image && b.image->IsLoaded()) {
             int size = (r.bottom - r.top) - 14 - textH;
             if (size > b.image->GetImageHeight()) size = b.image->GetImageHeight();
-            int x = (r.left + r.right - size) / 2 + (i == pressedItem_ ? 1 : 0);
-            int y = r.top + 2 + (r.bottom - r.top - 2 - size - textH) / 2 + (i == pressedItem_ ? 1 : 0);
+            int x = (r.left + r.right - size) / 2 + (i == pressedItem ? 1 : 0);
+            int y = r.top + 2 + (r.bottom - r.top - 2 - size - textH) / 2 + (i == pressedItem ? 1 : 0);
             RECT ir{x, y, x + size, y + size};
             b.image->Draw(dc, &ir, TRUE);
         }
         if (textH)
             UiDrawText(dc, b.text.C_Str(), RECT{r.left, r.bottom - textH - 3, r.right, r.bottom - 3},
-                       DT_CENTER | DT_VCENTER | DT_SINGLELINE, textSize_, 400, textColor_);
+                       DT_CENTER | DT_VCENTER | DT_SINGLELINE, textSize, 400, textColor);
     }
 }
 
 void UiIconStrip::Describe(UiDescription& out) const {
     UiWin::Describe(out);
     out.kind = "UiIconStrip";
-    for (const Button& b : buttons_) {
+    for (const Button& b : buttons) {
         std::string s = std::to_string(b.resId);
         out.items.emplace_back(s.begin(), s.end());
     }
-    out.selected = current_;
+    out.selected = current;
 }
 
 UiCommandBar::UiCommandBar() {
-    textSize_ = 26;
-    textColor_ = RGB(255, 255, 255);
+    textSize = Style::CommandBarTextSize;
+    textColor = Style::CommandBarText;
 }
 
-void UiCommandBar::SetButton(int index, bool enabled, bool shown, LPCWSTR text) {
+void UiCommandBar::SetButton(int index, bool on, bool shown, LPCWSTR label) {
     if (index < 0 || index >= BUTTONS) return;
-    buttons_[index].enabled = enabled;
-    buttons_[index].shown = shown;
-    buttons_[index].text = text;
+    buttons[index].enabled = on;
+    buttons[index].shown = shown;
+    buttons[index].text = label;
     Invalidate();
 }
 
-void UiCommandBar::SetButtonText(int index, LPCWSTR text) {
+void UiCommandBar::SetButtonText(int index, LPCWSTR label) {
     if (index < 0 || index >= BUTTONS) return;
-    buttons_[index].text = text;
-    buttons_[index].shown = true;
+    buttons[index].text = label;
+    buttons[index].shown = true;
     Invalidate();
 }
 
-void UiCommandBar::EnableButton(int index, bool enabled) {
+void UiCommandBar::EnableButton(int index, bool on) {
     if (index < 0 || index >= BUTTONS) return;
-    buttons_[index].enabled = enabled;
+    buttons[index].enabled = on;
     Invalidate();
 }
 
 void UiCommandBar::ShowButton(int index, bool shown) {
     if (index < 0 || index >= BUTTONS) return;
-    buttons_[index].shown = shown;
+    buttons[index].shown = shown;
     Invalidate();
 }
 
 LPCWSTR UiCommandBar::GetButtonText(int index) const {
-    return index >= 0 && index < BUTTONS ? buttons_[index].text.C_Str() : u"";
+    return index >= 0 && index < BUTTONS ? buttons[index].text.C_Str() : u"";
 }
 
-bool UiCommandBar::IsButtonEnabled(int index) const { return index >= 0 && index < BUTTONS && buttons_[index].enabled; }
+bool UiCommandBar::IsButtonEnabled(int index) const { return index >= 0 && index < BUTTONS && buttons[index].enabled; }
 
-bool UiCommandBar::IsButtonShown(int index) const { return index >= 0 && index < BUTTONS && buttons_[index].shown; }
+bool UiCommandBar::IsButtonShown(int index) const { return index >= 0 && index < BUTTONS && buttons[index].shown; }
 
 RECT UiCommandBar::GetButtonRect(int index) const {
     RECT rc = GetRect();
     int w = rc.right - rc.left;
     // Left, middle and right thirds, each button inset so they read as three keys.
     int left = rc.left + w * index / BUTTONS, right = rc.left + w * (index + 1) / BUTTONS;
-    int pad = landscape_ ? 6 : 8;
+    int pad = landscape ? 6 : 8;
     return RECT{left + pad, rc.top + pad, right - pad, rc.bottom - pad + 2};
 }
 
@@ -179,30 +184,31 @@ int UiCommandBar::ItemAt(int x, int y) const {
     int w = rc.right - rc.left;
     if (w <= 0 || x < rc.left || x >= rc.right) return -1;
     int index = (x - rc.left) * BUTTONS / w;
-    if (index < 0 || index >= BUTTONS || !buttons_[index].shown || !buttons_[index].enabled) return -1;
+    if (index < 0 || index >= BUTTONS || !buttons[index].shown || !buttons[index].enabled) return -1;
     return index;
 }
 
 void UiCommandBar::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     PaintBackground(dc, *rcWin);
     for (int i = 0; i < BUTTONS; ++i) {
-        const Button& b = buttons_[i];
+        const Button& b = buttons[i];
         if (!b.shown) continue;
         RECT r = GetButtonRect(i);
-        bool down = i == pressedItem_;
-        UiFillRoundRect(dc, r, 8, RGB(16, 18, 26), down ? RGB(242, 160, 30) : RGB(66, 76, 98));
+        bool down = i == pressedItem;
+        UiFillRoundRect(dc, r, Style::ButtonRadius, Style::CommandButtonEdge,
+                        down ? Style::PressedFill : Style::CommandButtonFill);
         if (!down) UiFillRoundRect(dc, RECT{r.left + 2, r.top + 2, r.right - 2, (r.top + r.bottom) / 2}, 6,
-                                   RGB(80, 92, 116), RGB(80, 92, 116));
-        COLORREF color = !b.enabled ? RGB(130, 134, 146) : down ? RGB(0, 0, 0) : textColor_;
+                                   Style::CommandButtonShine, Style::CommandButtonShine);
+        COLORREF color = !b.enabled ? Style::CommandBarDisabledText : down ? Style::CommandBarPressedText : textColor;
         UiDrawText(dc, b.text.C_Str(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS,
-                   landscape_ ? textSize_ - 2 : textSize_, 600, color);
+                   landscape ? textSize - 2 : textSize, 600, color);
     }
 }
 
 void UiCommandBar::Describe(UiDescription& out) const {
     UiWin::Describe(out);
     out.kind = "UiCommandBar";
-    for (const Button& b : buttons_) {
+    for (const Button& b : buttons) {
         std::u16string s(b.text.C_Str(), b.text.Length());
         if (!b.shown) s = u"";
         else if (!b.enabled) s += u" (disabled)";

@@ -4,21 +4,22 @@
 #pragma once
 
 #include "platform/ui/MzImage.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiWin.h"
 
 #include <memory>
 #include <vector>
 
-constexpr int UI_BAR_HEIGHT_PORTRAIT = 65;
-constexpr int UI_BAR_HEIGHT_LANDSCAPE = 50;
+constexpr int UI_BAR_HEIGHT_PORTRAIT = Style::BarHeightPortrait;
+constexpr int UI_BAR_HEIGHT_LANDSCAPE = Style::BarHeightLandscape;
 
 // Shared press tracking: the item under the press is shown pressed and fires when released over it.
 class UiBarBase : public UiWin {
 public:
-    void SetLandscape(bool on) { landscape_ = on; Invalidate(); }
-    bool IsLandscape() const { return landscape_; }
-    int GetFormHeight() const { return landscape_ ? UI_BAR_HEIGHT_LANDSCAPE : UI_BAR_HEIGHT_PORTRAIT; }
-    int GetPressedItem() const { return pressedItem_; }
+    void SetLandscape(bool on) { landscape = on; Invalidate(); }
+    bool IsLandscape() const { return landscape; }
+    int GetFormHeight() const { return landscape ? UI_BAR_HEIGHT_LANDSCAPE : UI_BAR_HEIGHT_PORTRAIT; }
+    int GetPressedItem() const { return pressedItem; }
     int OnLButtonDown(UINT flags, int x, int y) override;
     int OnLButtonUp(UINT flags, int x, int y) override;
     int OnMouseMove(UINT flags, int x, int y) override;
@@ -31,8 +32,8 @@ protected:
     virtual int ItemAt(int x, int y) const;
     virtual void OnItemTapped(int index);
     void PaintBackground(HDC dc, const RECT& rc);
-    bool landscape_ = false;
-    int pressedItem_ = -1;
+    bool landscape = false;
+    int pressedItem = -1;
 };
 
 class UiIconStrip : public UiBarBase {
@@ -44,10 +45,10 @@ public:
     int AddButtonImage(CMzImage* image, LPCWSTR text = nullptr);
     void SetButtonImage(int index, UINT imageResId);
     void RemoveAll();
-    int GetButtonCount() const override { return (int)buttons_.size(); }
+    int GetButtonCount() const override { return (int)buttons.size(); }
     // The current item is drawn highlighted; -1 for none.
-    void SetCurrentItem(int index) { current_ = index; Invalidate(); }
-    int GetCurrentItem() const { return current_; }
+    void SetCurrentItem(int index) { current = index; Invalidate(); }
+    int GetCurrentItem() const { return current; }
     RECT GetButtonRect(int index) const override;
     void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
     void Describe(UiDescription& out) const override;
@@ -59,8 +60,8 @@ private:
         UINT resId = 0;
         CMzStr text;
     };
-    std::vector<Button> buttons_;
-    int current_ = -1;
+    std::vector<Button> buttons;
+    int current = -1;
 };
 
 class UiCommandBar : public UiBarBase {
@@ -90,5 +91,5 @@ private:
         bool enabled = true;
         bool shown = false;
     };
-    Button buttons_[BUTTONS];
+    Button buttons[BUTTONS];
 };

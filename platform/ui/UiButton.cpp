@@ -1,15 +1,16 @@
 // Push buttons and image buttons.
 #include "platform/ui/UiButton.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 
-UiPushButton::UiPushButton() { textSize_ = 24; }
+UiPushButton::UiPushButton() { textSize = Style::TextSize; }
 
 int UiPushButton::OnLButtonDown(UINT flags, int x, int y) {
     UiWin::OnLButtonDown(flags, x, y);
-    down_ = true;
-    cancelled_ = false;
+    down = true;
+    cancelled = false;
     Invalidate();
     return 1;
 }
@@ -19,19 +20,19 @@ int UiPushButton::OnMouseMove(UINT flags, int x, int y) {
     // A finger that slides off lets the button up and sliding back presses it again; once the content around
     // the button scrolls with the finger the press is no longer a click. A finger that wobbles on the button
     // still clicks.
-    if (IsContainerDragging()) cancelled_ = true;
-    bool inside = ContainsPoint(x, y) && !cancelled_;
-    if (IsPressed() && inside != down_) {
-        down_ = inside;
+    if (IsContainerDragging()) cancelled = true;
+    bool inside = ContainsPoint(x, y) && !cancelled;
+    if (IsPressed() && inside != down) {
+        down = inside;
         Invalidate();
     }
     return 1;
 }
 
 int UiPushButton::OnLButtonUp(UINT flags, int x, int y) {
-    bool click = down_ && !cancelled_ && ContainsPoint(x, y);
+    bool click = down && !cancelled && ContainsPoint(x, y);
     UiWin::OnLButtonUp(flags, x, y);
-    down_ = false;
+    down = false;
     Invalidate();
     if (click && IsEnabled()) OnClick();
     return 1;
@@ -41,47 +42,49 @@ void UiPushButton::OnClick() { PostNotify(0, 0); }
 
 void UiPushButton::PaintText(HDC dc, const RECT& rc, COLORREF color) {
     RECT r = rc;
-    if (down_) OffsetRect(&r, 1, 1);
-    UiDrawText(dc, text_.C_Str(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS, textSize_,
-               textWeight_, color);
+    if (down) OffsetRect(&r, 1, 1);
+    UiDrawText(dc, text.C_Str(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS, textSize,
+               textWeight, color);
 }
 
 void UiPushButton::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     RECT rc = *rcWin;
-    COLORREF text = textColor_;
-    if (style_ == MZC_BUTTON_LIGHT) {
-        UiFillRoundRect(dc, rc, 8, RGB(100, 100, 100), RGB(100, 100, 100));
+    COLORREF color = textColor;
+    if (style == MZC_BUTTON_LIGHT) {
+        UiFillRoundRect(dc, rc, Style::ButtonRadius, Style::LightButtonEdge, Style::LightButtonEdge);
         InflateRect(&rc, -1, -1);
-        if (down_)
-            UiFillGradient(dc, RECT{rc.left + 2, rc.top + 2, rc.right - 2, rc.bottom - 2}, RGB(250, 206, 96),
-                           RGB(236, 160, 30));
+        RECT face{rc.left + 2, rc.top + 2, rc.right - 2, rc.bottom - 2};
+        if (down)
+            UiFillGradient(dc, face, Style::LightButtonPressedTop, Style::LightButtonPressedBottom);
         else
-            UiFillGradient(dc, RECT{rc.left + 2, rc.top + 2, rc.right - 2, rc.bottom - 2}, RGB(250, 250, 252),
-                           RGB(214, 216, 222));
-        if (!IsEnabled()) text = RGB(160, 160, 160);
-    } else if (style_ == MZC_BUTTON_DARK) {
-        UiFillRoundRect(dc, rc, 8, RGB(20, 24, 34), down_ ? RGB(36, 104, 196) : RGB(58, 66, 84));
-        text = IsEnabled() ? (textColor_ ? textColor_ : RGB(255, 255, 255)) : RGB(120, 120, 130);
+            UiFillGradient(dc, face, Style::LightButtonTop, Style::LightButtonBottom);
+        if (!IsEnabled()) color = Style::LightButtonDisabledText;
+    } else if (style == MZC_BUTTON_DARK) {
+        UiFillRoundRect(dc, rc, Style::ButtonRadius, Style::DarkButtonEdge,
+                        down ? Style::DarkButtonPressed : Style::DarkButtonFill);
+        color = IsEnabled() ? (textColor ? textColor : Style::DarkButtonText) : Style::DarkButtonDisabledText;
+    } else if (style == MZC_BUTTON_FRAMED) {
+        Style::DrawFramedButton(dc, rc, down);
     }
-    PaintText(dc, *rcWin, text);
+    PaintText(dc, *rcWin, color);
 }
 
 void UiPushButton::Describe(UiDescription& out) const {
     UiWin::Describe(out);
     out.kind = "UiPushButton";
-    out.extra = std::string("down=") + (down_ ? "1" : "0");
+    out.extra = std::string("down=") + (down ? "1" : "0");
 }
 
-UiImageButton::UiImageButton() { style_ = MZC_BUTTON_NONE; }
+UiImageButton::UiImageButton() { style = MZC_BUTTON_NONE; }
 
 void UiImageButton::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) {
-    CMzImage* image = down_ && pressed_ ? pressed_ : normal_;
-    if (!(image && image->IsLoaded()) && style_ != MZC_BUTTON_NONE) {
+    CMzImage* image = down && pressed ? pressed : normal;
+    if (!(image && image->IsLoaded()) && style != MZC_BUTTON_NONE) {
         UiPushButton::PaintWin(dc, rcWin, rcUpdate);
         return;
     }
     if (image && image->IsLoaded()) image->Draw(dc, rcWin, TRUE);
-    if (!text_.IsEmpty()) PaintText(dc, *rcWin, down_ ? pressedColor_ : textColor_);
+    if (!text.IsEmpty()) PaintText(dc, *rcWin, down ? pressedColor : textColor);
 }
 
 void UiImageButton::Describe(UiDescription& out) const {

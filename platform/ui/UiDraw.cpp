@@ -2,11 +2,12 @@
 #include "platform/ui/UiDraw.h"
 
 #include "platform/ui/MzImage.h"
+#include "platform/ui/Style.h"
 #include "platform/win/Gdi.h"
 
 int UiDrawText(HDC dc, LPCWSTR text, RECT rect, UINT format, int size, int weight, COLORREF color) {
     if (!text || !*text) return 0;
-    HGDIOBJ oldFont = SelectObject(dc, CreateMzFont(size > 0 ? size : 24, weight));
+    HGDIOBJ oldFont = SelectObject(dc, CreateMzFont(size > 0 ? size : Style::TextSize, weight));
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = SetTextColor(dc, color);
     int h = DrawTextW(dc, text, -1, &rect, format);
@@ -19,7 +20,7 @@ int UiDrawText(HDC dc, LPCWSTR text, RECT rect, UINT format, int size, int weigh
 SIZE UiMeasureText(HDC dc, LPCWSTR text, int size, int weight) {
     SIZE s{0, 0};
     if (!text) return s;
-    HGDIOBJ oldFont = SelectObject(dc, CreateMzFont(size > 0 ? size : 24, weight));
+    HGDIOBJ oldFont = SelectObject(dc, CreateMzFont(size > 0 ? size : Style::TextSize, weight));
     int n = 0;
     while (text[n]) ++n;
     GetTextExtentPoint32W(dc, text, n, &s);
@@ -54,13 +55,10 @@ void UiDrawLine(HDC dc, int x0, int y0, int x1, int y1, COLORREF color) {
     DeleteObject(pen);
 }
 
-static BYTE Mix(int a, int b, int num, int den) { return (BYTE)(a + (b - a) * num / (den ? den : 1)); }
-
 void UiFillGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom) {
     int h = rect.bottom - rect.top;
     for (int y = 0; y < h; ++y) {
-        COLORREF c = RGB(Mix(GetRValue(top), GetRValue(bottom), y, h - 1), Mix(GetGValue(top), GetGValue(bottom), y, h - 1),
-                         Mix(GetBValue(top), GetBValue(bottom), y, h - 1));
+        COLORREF c = Style::Mix(top, bottom, y, h - 1);
         RECT line{rect.left, rect.top + y, rect.right, rect.top + y + 1};
         UiFillRect(dc, line, c);
     }
@@ -71,7 +69,7 @@ void DrawSelectionBackground(HDC dc, const RECT& rect) {
     if (image.LoadPlatformImage(MZ_IMAGE_SELECTION))
         image.Draw(dc, &rect, TRUE);
     else
-        UiFillGradient(dc, rect, RGB(255, 232, 150), RGB(244, 180, 52));
+        UiFillGradient(dc, rect, Style::SelectionTop, Style::SelectionBottom);
 }
 
 void DrawHighlightBar(HDC dc, const RECT& rect) {
@@ -79,9 +77,9 @@ void DrawHighlightBar(HDC dc, const RECT& rect) {
     RECT a{rect.left, rect.top, rect.right, rect.top + h / 3};
     RECT b{rect.left, a.bottom, rect.right, rect.top + 2 * h / 3};
     RECT c{rect.left, b.bottom, rect.right, rect.bottom};
-    UiFillGradient(dc, a, RGB(255, 236, 170), RGB(250, 206, 96));
-    UiFillGradient(dc, b, RGB(246, 184, 52), RGB(236, 160, 30));
-    UiFillGradient(dc, c, RGB(250, 206, 96), RGB(255, 236, 170));
+    UiFillGradient(dc, a, Style::HighlightLight, Style::HighlightMiddle);
+    UiFillGradient(dc, b, Style::HighlightStrongTop, Style::HighlightStrongBottom);
+    UiFillGradient(dc, c, Style::HighlightMiddle, Style::HighlightLight);
 }
 
 void DrawCheckFrame(HDC dc, const RECT& rect, UINT kind) {

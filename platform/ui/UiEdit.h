@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/ui/KineticScroll.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiWin.h"
 
 class UiLineEdit : public UiWin {
@@ -11,23 +12,23 @@ public:
     void SetText(LPCWSTR text) override; // cut to the maximum length
     // 0 = no limit.
     void SetMaxChars(int maxChars);
-    int GetMaxChars() const { return maxChars_; }
+    int GetMaxChars() const { return maxChars; }
     // Shown in grey while the text is empty.
-    void SetTip(LPCWSTR tip) { tip_ = tip; Invalidate(); }
-    LPCWSTR GetTip() const { return tip_.C_Str(); }
+    void SetTip(LPCWSTR hint) { tip = hint; Invalidate(); }
+    LPCWSTR GetTip() const { return tip.C_Str(); }
     // The input panel kind (SIP_KIND_*); the number pad (9) takes only digits, '.' and '-'.
-    void SetSipMode(int kind) { sipKind_ = kind; }
-    int GetSipMode() const { return sipKind_; }
+    void SetSipMode(int kind) { sipKind = kind; }
+    int GetSipMode() const { return sipKind; }
     // A password edit shows one dot per character, also to the automation.
-    void SetPassword(bool on) { password_ = on; Invalidate(); }
-    bool IsPassword() const { return password_; }
+    void SetPassword(bool on) { password = on; Invalidate(); }
+    bool IsPassword() const { return password; }
     // Overwrites the text's memory and empties it (a password leaving the screen).
-    void WipeText() { text_.Wipe(); Invalidate(); }
-    void SetReadOnly(bool on) { readOnly_ = on; }
-    void SetBackgroundColor(COLORREF color) { bgColor_ = color; }
-    void SetFrame(bool on) { frame_ = on; }
+    void WipeText() { text.Wipe(); Invalidate(); }
+    void SetReadOnly(bool on) { readOnly = on; }
+    void SetBackgroundColor(COLORREF color) { bgColor = color; }
+    void SetFrame(bool on) { frame = on; }
 
-    bool CanFocus() const override { return IsEnabled() && !readOnly_; }
+    bool CanFocus() const override { return IsEnabled() && !readOnly; }
     void OnSetFocus() override;
     void OnKillFocus() override;
     int OnChar(WCHAR ch) override;
@@ -39,28 +40,30 @@ protected:
     virtual bool Accepts(WCHAR ch) const;
 
 private:
-    CMzStr tip_;
-    int maxChars_ = 0;
-    int sipKind_ = SIP_KIND_DEFAULT;
-    bool password_ = false;
-    bool readOnly_ = false;
-    bool frame_ = true;
-    COLORREF bgColor_ = RGB(255, 255, 255);
+    CMzStr tip;
+    int maxChars = 0;
+    int sipKind = SIP_KIND_DEFAULT;
+    bool password = false;
+    bool readOnly = false;
+    bool frame = true;
+    COLORREF bgColor = Style::PaperFill;
 };
 
 class UiTextEdit : public UiWin {
 public:
     UiTextEdit();
     void SetText(LPCWSTR text) override;
-    void SetEditable(bool on) { editable_ = on; }
-    bool IsEditable() const { return editable_; }
-    void SetBackgroundColor(COLORREF color, bool paint = true) { bgColor_ = color; paintBg_ = paint; }
+    void SetEditable(bool on) { editable = on; }
+    bool IsEditable() const { return editable; }
+    void SetBackgroundColor(COLORREF color, bool paint = true) { bgColor = color; paintBg = paint; }
+    // A frame around the text area, as a message being written has.
+    void SetFrame(bool on) { frame = on; Invalidate(); }
     // A press held this long without moving posts MZ_WM_COMMAND code 1 (press and hold); 0 switches it off.
-    void SetHoldTime(UINT milliseconds) { holdMs_ = milliseconds; }
-    int GetTopPos() const { return scroll_.GetOffset(); }
+    void SetHoldTime(UINT milliseconds) { holdMs = milliseconds; }
+    int GetTopPos() const { return scroll.GetOffset(); }
     bool ScrollsItself() const override { return true; }
 
-    bool CanFocus() const override { return editable_ && IsEnabled(); }
+    bool CanFocus() const override { return editable && IsEnabled(); }
     void OnSetFocus() override;
     void OnKillFocus() override;
     int OnChar(WCHAR ch) override;
@@ -76,10 +79,11 @@ public:
 private:
     static constexpr UINT_PTR HOLD_TIMER = 1;
     static constexpr UINT_PTR MOTION_TIMER = 2;
-    bool editable_ = false;
-    bool paintBg_ = true;
-    COLORREF bgColor_ = RGB(255, 255, 255);
-    UINT holdMs_ = 800;
-    int textHeight_ = 0; // measured at the last paint
-    KineticScroll scroll_;
+    bool editable = false;
+    bool paintBg = true;
+    bool frame = false;
+    COLORREF bgColor = Style::PaperFill;
+    UINT holdMs = 800;
+    int textHeight = 0; // measured at the last paint
+    KineticScroll scroll;
 };

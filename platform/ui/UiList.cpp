@@ -1,6 +1,7 @@
 // The list control.
 #include "platform/ui/UiList.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/ui/UiScrollWin.h"
 #include "platform/win/Gdi.h"
@@ -8,7 +9,7 @@
 
 #include <algorithm>
 
-UiList::UiList() { textSize_ = 24; }
+UiList::UiList() { textSize = 24; }
 
 // Derived lists free their payloads in their own destructors (OnRemoveItem is no longer theirs here).
 UiList::~UiList() = default;
@@ -16,112 +17,112 @@ UiList::~UiList() = default;
 // Adding only lengthens the content, so the scroll offset stays valid; the range is brought up to date where it is
 // used (a press, a jump, EnsureVisible). Measuring every row at every add made a long reply take minutes.
 int UiList::AddItem(const ListItem& item) {
-    items_.push_back(item);
+    items.push_back(item);
     Invalidate();
-    return (int)items_.size() - 1;
+    return (int)items.size() - 1;
 }
 
 int UiList::InsertItem(const ListItem& item, int index) {
-    if (index < 0 || index > (int)items_.size()) index = (int)items_.size();
-    items_.insert(items_.begin() + index, item);
-    if (selected_ >= index) ++selected_;
+    if (index < 0 || index > (int)items.size()) index = (int)items.size();
+    items.insert(items.begin() + index, item);
+    if (selected >= index) ++selected;
     Invalidate();
     return index;
 }
 
 bool UiList::RemoveItem(int index) {
-    if (index < 0 || index >= (int)items_.size()) return false;
+    if (index < 0 || index >= (int)items.size()) return false;
     OnRemoveItem(index);
     // The handler may have changed the list; remove by the same index only while it still exists.
-    if (index >= (int)items_.size()) return false;
-    items_.erase(items_.begin() + index);
-    if (selected_ == index)
-        selected_ = -1;
-    else if (selected_ > index)
-        --selected_;
+    if (index >= (int)items.size()) return false;
+    items.erase(items.begin() + index);
+    if (selected == index)
+        selected = -1;
+    else if (selected > index)
+        --selected;
     UpdateRange();
     Invalidate();
     return true;
 }
 
 void UiList::RemoveAll() {
-    for (int i = (int)items_.size() - 1; i >= 0; --i) {
-        if (i >= (int)items_.size()) continue;
+    for (int i = (int)items.size() - 1; i >= 0; --i) {
+        if (i >= (int)items.size()) continue;
         OnRemoveItem(i);
-        if (i < (int)items_.size()) items_.erase(items_.begin() + i);
+        if (i < (int)items.size()) items.erase(items.begin() + i);
     }
-    selected_ = -1;
-    scroll_.SetRange(0);
-    scroll_.SetOffset(0);
+    selected = -1;
+    scroll.SetRange(0);
+    scroll.SetOffset(0);
     Invalidate();
 }
 
 void UiList::RemoveFrom(int first) {
     if (first < 0) first = 0;
-    for (int i = (int)items_.size() - 1; i >= first; --i) {
-        if (i >= (int)items_.size()) continue;
+    for (int i = (int)items.size() - 1; i >= first; --i) {
+        if (i >= (int)items.size()) continue;
         OnRemoveItem(i);
-        if (i < (int)items_.size()) items_.erase(items_.begin() + i);
+        if (i < (int)items.size()) items.erase(items.begin() + i);
     }
-    if (selected_ >= (int)items_.size()) selected_ = -1;
+    if (selected >= (int)items.size()) selected = -1;
     UpdateRange(); // once: measuring the rest at every removal made clearing a long list take minutes
     Invalidate();
 }
 
 bool UiList::MoveItem(int from, int to) {
-    int n = (int)items_.size();
+    int n = (int)items.size();
     if (from < 0 || from >= n || to < 0 || to >= n) return false;
     if (from == to) return true;
-    ListItem moving = std::move(items_[from]);
-    items_.erase(items_.begin() + from);
-    items_.insert(items_.begin() + to, std::move(moving));
-    if (selected_ == from)
-        selected_ = to;
-    else if (from < selected_ && to >= selected_)
-        --selected_;
-    else if (from > selected_ && to <= selected_ && selected_ >= 0)
-        ++selected_;
+    ListItem moving = std::move(items[from]);
+    items.erase(items.begin() + from);
+    items.insert(items.begin() + to, std::move(moving));
+    if (selected == from)
+        selected = to;
+    else if (from < selected && to >= selected)
+        --selected;
+    else if (from > selected && to <= selected && selected >= 0)
+        ++selected;
     Invalidate();
     return true;
 }
 
 ListItem* UiList::GetItem(int index) {
-    return index >= 0 && index < (int)items_.size() ? &items_[index] : nullptr;
+    return index >= 0 && index < (int)items.size() ? &items[index] : nullptr;
 }
 
 const ListItem* UiList::GetItem(int index) const {
-    return index >= 0 && index < (int)items_.size() ? &items_[index] : nullptr;
+    return index >= 0 && index < (int)items.size() ? &items[index] : nullptr;
 }
 
 void UiList::SetSelectedIndex(int index) {
-    if (index < 0 || index >= (int)items_.size()) index = -1;
-    if (index == selected_) return;
-    selected_ = index;
+    if (index < 0 || index >= (int)items.size()) index = -1;
+    if (index == selected) return;
+    selected = index;
     Invalidate();
 }
 
-int UiList::GetItemHeight(int) { return itemHeight_; }
+int UiList::GetItemHeight(int) { return itemHeight; }
 
 int UiList::HeightOf(int index) const {
-    if (!variableHeights_) return itemHeight_;
+    if (!variableHeights) return itemHeight;
     int h = const_cast<UiList*>(this)->GetItemHeight(index);
     return h < 0 ? 0 : h;
 }
 
-void UiList::SetItemHeight(int height) {
-    itemHeight_ = height > 0 ? height : 1;
+void UiList::SetItemHeight(int rowHeight) {
+    itemHeight = rowHeight > 0 ? rowHeight : 1;
     UpdateRange();
     Invalidate();
 }
 
 int UiList::GetContentHeight() const {
-    if (!variableHeights_) return itemHeight_ * (int)items_.size();
+    if (!variableHeights) return itemHeight * (int)items.size();
     int total = 0;
-    for (int i = 0; i < (int)items_.size(); ++i) total += HeightOf(i);
+    for (int i = 0; i < (int)items.size(); ++i) total += HeightOf(i);
     return total;
 }
 
-void UiList::UpdateRange() { scroll_.SetRange(GetContentHeight() - GetHeight()); }
+void UiList::UpdateRange() { scroll.SetRange(GetContentHeight() - GetHeight()); }
 
 void UiList::SetPos(int x, int y, int w, int h, UINT flags) {
     UiWin::SetPos(x, y, w, h, flags);
@@ -130,9 +131,9 @@ void UiList::SetPos(int x, int y, int w, int h, UINT flags) {
 
 RECT UiList::GetItemRect(int index) const {
     RECT rc = GetRect();
-    int top = rc.top - scroll_.GetOffset();
-    if (!variableHeights_) {
-        top += index * itemHeight_;
+    int top = rc.top - scroll.GetOffset();
+    if (!variableHeights) {
+        top += index * itemHeight;
     } else {
         for (int i = 0; i < index; ++i) top += HeightOf(i);
     }
@@ -142,14 +143,14 @@ RECT UiList::GetItemRect(int index) const {
 int UiList::CalcIndexOfPos(int x, int y) const {
     if (!ContainsPoint(x, y)) return -1;
     RECT rc = GetRect();
-    int yy = y - rc.top + scroll_.GetOffset();
+    int yy = y - rc.top + scroll.GetOffset();
     if (yy < 0) return -1;
-    if (!variableHeights_) {
-        int i = yy / itemHeight_;
-        return i < (int)items_.size() ? i : -1;
+    if (!variableHeights) {
+        int i = yy / itemHeight;
+        return i < (int)items.size() ? i : -1;
     }
     int top = 0;
-    for (int i = 0; i < (int)items_.size(); ++i) {
+    for (int i = 0; i < (int)items.size(); ++i) {
         int h = HeightOf(i);
         if (yy >= top && yy < top + h) return i;
         top += h;
@@ -158,24 +159,24 @@ int UiList::CalcIndexOfPos(int x, int y) const {
 }
 
 void UiList::EnsureVisible(int index) {
-    if (index < 0 || index >= (int)items_.size()) return;
+    if (index < 0 || index >= (int)items.size()) return;
     UpdateRange();
     RECT rc = GetRect();
     RECT item = GetItemRect(index);
-    int offset = scroll_.GetOffset();
+    int offset = scroll.GetOffset();
     if (item.top < rc.top)
         offset -= rc.top - item.top;
     else if (item.bottom > rc.bottom)
         offset += std::min(item.bottom - rc.bottom, item.top - rc.top);
-    if (offset != scroll_.GetOffset()) {
-        scroll_.SetOffset(offset);
+    if (offset != scroll.GetOffset()) {
+        scroll.SetOffset(offset);
         Invalidate();
     }
 }
 
 void UiList::SetTopPos(int offset) {
     UpdateRange();
-    scroll_.SetOffset(offset);
+    scroll.SetOffset(offset);
     Invalidate();
 }
 
@@ -185,39 +186,39 @@ void UiList::ScrollToTop(bool animated) {
         SetTopPos(0);
         return;
     }
-    scroll_.AnimateTo(0, GetTickCount());
-    if (scroll_.IsMoving()) SetTimer(MOTION_TIMER, KineticScroll::STEP_MS);
+    scroll.AnimateTo(0, GetTickCount());
+    if (scroll.IsMoving()) SetTimer(MOTION_TIMER, KineticScroll::STEP_MS);
 }
 
 void UiList::OnRemoveItem(int) {}
 
 void UiList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*) {
-    const ListItem& item = items_[index];
-    bool selected = index == selected_;
-    if (selected) DrawSelectionBackground(dc, *rcItem);
-    RECT text = *rcItem;
-    text.left += 12;
-    text.right -= 12;
-    UiDrawText(dc, item.Text.C_Str(), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS, textSize_,
-               textWeight_, selected ? RGB(0, 0, 0) : textColor_);
+    const ListItem& item = items[index];
+    bool isSelected = index == selected;
+    if (isSelected) DrawSelectionBackground(dc, *rcItem);
+    RECT textRect = *rcItem;
+    textRect.left += 12;
+    textRect.right -= 12;
+    UiDrawText(dc, item.Text.C_Str(), textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS, textSize,
+               textWeight, isSelected ? Style::SelectedText : textColor);
 }
 
 void UiList::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) {
     int saved = SaveDC(dc);
     IntersectClipRect(dc, rcUpdate->left, rcUpdate->top, rcUpdate->right, rcUpdate->bottom);
-    if (paintBg_) UiFillRect(dc, *rcUpdate, bgColor_);
-    int top = rcWin->top - scroll_.GetOffset();
-    for (int i = 0; i < (int)items_.size(); ++i) {
+    if (paintBg) UiFillRect(dc, *rcUpdate, bgColor);
+    int top = rcWin->top - scroll.GetOffset();
+    for (int i = 0; i < (int)items.size(); ++i) {
         int h = HeightOf(i);
         RECT item{rcWin->left, top, rcWin->right, top + h};
         top += h;
         if (item.bottom <= rcUpdate->top) continue;
         if (item.top >= rcUpdate->bottom) break;
         DrawItem(dc, i, &item, rcWin, rcUpdate);
-        if (gridlines_) UiDrawLine(dc, item.left, item.bottom - 1, item.right, item.bottom - 1, gridColor_);
-        if (i >= (int)items_.size()) break; // an owner-drawn item may have changed the list
+        if (gridlines) UiDrawLine(dc, item.left, item.bottom - 1, item.right, item.bottom - 1, gridColor);
+        if (i >= (int)items.size()) break; // an owner-drawn item may have changed the list
     }
-    if (indicator_ && IsScrolling()) DrawScrollIndicator(dc, *rcWin, scroll_.GetOffset(), GetContentHeight());
+    if (indicator && IsScrolling()) DrawScrollIndicator(dc, *rcWin, scroll.GetOffset(), GetContentHeight());
     RestoreDC(dc, saved);
 }
 
@@ -231,7 +232,7 @@ void UiList::SendMouseNotify(int code, int x, int y) {
 int UiList::OnLButtonDown(UINT flags, int x, int y) {
     UiWin::OnLButtonDown(flags, x, y);
     UpdateRange();
-    bool stopped = dragMode_ != 0 && scroll_.Press(y, GetTickCount());
+    bool stopped = dragMode != 0 && scroll.Press(y, GetTickCount());
     SetStopPress(stopped);
     if (stopped) {
         KillTimer(MOTION_TIMER);
@@ -243,10 +244,10 @@ int UiList::OnLButtonDown(UINT flags, int x, int y) {
 
 int UiList::OnMouseMove(UINT flags, int x, int y) {
     UiWin::OnMouseMove(flags, x, y);
-    if (dragMode_ != 0) {
-        int before = scroll_.GetOffset();
-        if (scroll_.Move(y, GetTickCount())) SetMoved();
-        if (scroll_.GetOffset() != before) Invalidate();
+    if (dragMode != 0) {
+        int before = scroll.GetOffset();
+        if (scroll.Move(y, GetTickCount())) SetMoved();
+        if (scroll.GetOffset() != before) Invalidate();
     }
     SendMouseNotify(MZ_MOUSE_MOVE, x, y);
     return 1;
@@ -255,12 +256,12 @@ int UiList::OnMouseMove(UINT flags, int x, int y) {
 int UiList::OnLButtonUp(UINT flags, int x, int y) {
     bool tap = !IsMoved();
     UiWin::OnLButtonUp(flags, x, y);
-    if (dragMode_ != 0) {
-        bool wasDragging = scroll_.IsDragging();
-        if (scroll_.Release(y, GetTickCount())) SetTimer(MOTION_TIMER, KineticScroll::STEP_MS);
+    if (dragMode != 0) {
+        bool wasDragging = scroll.IsDragging();
+        if (scroll.Release(y, GetTickCount())) SetTimer(MOTION_TIMER, KineticScroll::STEP_MS);
         if (wasDragging) Invalidate();
     }
-    if (tap && selectOnTap_) {
+    if (tap && selectOnTap) {
         int index = CalcIndexOfPos(x, y);
         if (index >= 0) {
             SetSelectedIndex(index);
@@ -274,14 +275,14 @@ int UiList::OnLButtonUp(UINT flags, int x, int y) {
 
 void UiList::OnTimer(UINT_PTR id) {
     if (id != MOTION_TIMER) return;
-    if (!scroll_.Step(GetTickCount())) KillTimer(MOTION_TIMER);
+    if (!scroll.Step(GetTickCount())) KillTimer(MOTION_TIMER);
     Invalidate();
 }
 
 void UiList::Describe(UiDescription& out) const {
     UiWin::Describe(out);
     out.kind = "UiList";
-    for (const ListItem& item : items_) out.items.emplace_back(item.Text.C_Str(), item.Text.Length());
-    out.selected = selected_;
-    out.extra = "top=" + std::to_string(scroll_.GetOffset()) + " row=" + std::to_string(itemHeight_);
+    for (const ListItem& item : items) out.items.emplace_back(item.Text.C_Str(), item.Text.Length());
+    out.selected = selected;
+    out.extra = "top=" + std::to_string(scroll.GetOffset()) + " row=" + std::to_string(itemHeight);
 }

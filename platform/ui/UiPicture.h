@@ -10,14 +10,14 @@ public:
     BOOL LoadImage(LPCWSTR fileName);
     // An image owned by the caller (it must outlive the picture); null shows nothing.
     void SetImage(CMzImage* image);
-    CMzImage* GetImage() { return shown_; }
-    void SetStretch(bool on) { stretch_ = on; }
+    CMzImage* GetImage() { return shown; }
+    void SetStretch(bool on) { stretch = on; }
     void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
     void Describe(UiDescription& out) const override;
 
 private:
-    CMzImage own_;
-    CMzImage* shown_ = nullptr;
-    CMzStr fileName_;
-    bool stretch_ = true;
+    CMzImage own;
+    CMzImage* shown = nullptr;
+    CMzStr fileName;
+    bool stretch = true;
 };

@@ -1,6 +1,7 @@
 // The scrolling container.
 #include "platform/ui/UiScrollWin.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Time.h"
@@ -32,19 +33,19 @@ void UiScrollWin::RemoveChild(UiWin* child) {
     UpdateRange();
 }
 
-void UiScrollWin::SetContentHeight(int height) {
-    contentHeight_ = height;
+void UiScrollWin::SetContentHeight(int newHeight) {
+    contentHeight = newHeight;
     UpdateRange();
 }
 
 int UiScrollWin::GetContentHeight() const {
-    int bottom = contentHeight_;
+    int bottom = contentHeight;
     for (UiWin* c : GetChildren())
         if (c->IsVisible()) bottom = std::max(bottom, c->GetPosY() + c->GetHeight());
     return bottom;
 }
 
-void UiScrollWin::UpdateRange() { scroll_.SetRange(GetContentHeight() - GetHeight()); }
+void UiScrollWin::UpdateRange() { scroll.SetRange(GetContentHeight() - GetHeight()); }
 
 void UiScrollWin::OnChildrenChanged() { UpdateRange(); }
 
@@ -55,7 +56,7 @@ void UiScrollWin::SetPos(int x, int y, int w, int h, UINT flags) {
 
 void UiScrollWin::SetTopPos(int offset) {
     UpdateRange();
-    scroll_.SetOffset(offset);
+    scroll.SetOffset(offset);
     Invalidate();
 }
 
@@ -65,17 +66,17 @@ void UiScrollWin::ScrollToTop(bool animated) {
         SetTopPos(0);
         return;
     }
-    scroll_.AnimateTo(0, GetTickCount());
+    scroll.AnimateTo(0, GetTickCount());
     StartMotion();
 }
 
 void UiScrollWin::StartMotion() {
-    if (scroll_.IsMoving()) SetTimer(MOTION_TIMER, KineticScroll::STEP_MS);
+    if (scroll.IsMoving()) SetTimer(MOTION_TIMER, KineticScroll::STEP_MS);
 }
 
 void UiScrollWin::OnTimer(UINT_PTR id) {
     if (id != MOTION_TIMER) return;
-    if (!scroll_.Step(GetTickCount())) KillTimer(MOTION_TIMER);
+    if (!scroll.Step(GetTickCount())) KillTimer(MOTION_TIMER);
     Invalidate();
 }
 
@@ -86,23 +87,23 @@ UiWin* UiScrollWin::HitTest(int x, int y) {
 }
 
 void UiScrollWin::ChildPressBegin(int, int y) {
-    if (dragMode_ == 0) return;
+    if (dragMode == 0) return;
     UpdateRange();
-    if (scroll_.Press(y, GetTickCount())) KillTimer(MOTION_TIMER);
+    if (scroll.Press(y, GetTickCount())) KillTimer(MOTION_TIMER);
 }
 
 bool UiScrollWin::ChildPressMove(int, int y) {
-    if (dragMode_ == 0) return false;
-    int before = scroll_.GetOffset();
-    bool dragging = scroll_.Move(y, GetTickCount());
-    if (scroll_.GetOffset() != before) Invalidate();
+    if (dragMode == 0) return false;
+    int before = scroll.GetOffset();
+    bool dragging = scroll.Move(y, GetTickCount());
+    if (scroll.GetOffset() != before) Invalidate();
     return dragging;
 }
 
 void UiScrollWin::ChildPressEnd(int, int y) {
-    if (dragMode_ == 0) return;
-    bool wasDragging = scroll_.IsDragging();
-    if (scroll_.Release(y, GetTickCount())) StartMotion();
+    if (dragMode == 0) return;
+    bool wasDragging = scroll.IsDragging();
+    if (scroll.Release(y, GetTickCount())) StartMotion();
     if (wasDragging) Invalidate(); // the indicator goes away
 }
 
@@ -127,8 +128,8 @@ int UiScrollWin::OnLButtonUp(UINT flags, int x, int y) {
 void UiScrollWin::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) {
     int saved = SaveDC(dc);
     IntersectClipRect(dc, rcUpdate->left, rcUpdate->top, rcUpdate->right, rcUpdate->bottom);
-    if (paintBg_) {
-        HBRUSH brush = CreateSolidBrush(bgColor_);
+    if (paintBg) {
+        HBRUSH brush = CreateSolidBrush(bgColor);
         FillRect(dc, rcUpdate, brush);
         DeleteObject(brush);
     }
@@ -142,7 +143,7 @@ void UiScrollWin::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) {
         c->PaintWin(dc, &rc, &clip);
         RestoreDC(dc, inner);
     }
-    if (indicator_ && IsScrolling()) DrawScrollIndicator(dc, *rcWin, scroll_.GetOffset(), GetContentHeight());
+    if (indicator && IsScrolling()) DrawScrollIndicator(dc, *rcWin, scroll.GetOffset(), GetContentHeight());
     RestoreDC(dc, saved);
 }
 
@@ -154,11 +155,11 @@ void DrawScrollIndicator(HDC dc, const RECT& rc, int offset, int contentHeight) 
     int maxOffset = contentHeight - view;
     int top = rc.top + (maxOffset > 0 ? travel * std::clamp(offset, 0, maxOffset) / maxOffset : 0);
     RECT bar{rc.right - 8, top + 2, rc.right - 3, top + barH - 2};
-    UiFillRoundRect(dc, bar, 3, RGB(120, 120, 120), RGB(120, 120, 120));
+    UiFillRoundRect(dc, bar, 3, Style::ScrollThumb, Style::ScrollThumb);
 }
 
 void UiScrollWin::Describe(UiDescription& out) const {
     UiWin::Describe(out);
     out.kind = "UiScrollWin";
-    out.extra = "top=" + std::to_string(scroll_.GetOffset()) + " content=" + std::to_string(GetContentHeight());
+    out.extra = "top=" + std::to_string(scroll.GetOffset()) + " content=" + std::to_string(GetContentHeight());
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/ui/KineticScroll.h"
+#include "platform/ui/Style.h"
 #include "platform/ui/UiWin.h"
 #include "platform/ui/UiWinManager.h"
 
@@ -15,21 +16,21 @@ public:
     void RemoveChild(UiWin* child);
 
     // 0 off; any other mode drags the content with the finger and flings it on release.
-    void SetDragScrollMode(int mode) { dragMode_ = mode; }
-    int GetDragScrollMode() const { return dragMode_; }
-    void EnableScrollBarV(bool on) { indicator_ = on; }
-    bool IsScrollBarV() const { return indicator_; }
-    void SetBackgroundColor(COLORREF color, bool paint = true) { bgColor_ = color; paintBg_ = paint; }
+    void SetDragScrollMode(int mode) { dragMode = mode; }
+    int GetDragScrollMode() const { return dragMode; }
+    void EnableScrollBarV(bool on) { indicator = on; }
+    bool IsScrollBarV() const { return indicator; }
+    void SetBackgroundColor(COLORREF color, bool paint = true) { bgColor = color; paintBg = paint; }
 
     // Content height: the lowest child bottom, or the height set here when larger.
     void SetContentHeight(int height);
     int GetContentHeight() const;
-    int GetTopPos() const { return scroll_.GetOffset(); }
+    int GetTopPos() const { return scroll.GetOffset(); }
     void SetTopPos(int offset);
     void ScrollToTop(bool animated = true);
-    bool IsScrolling() const { return scroll_.IsDragging() || scroll_.IsMoving(); }
+    bool IsScrolling() const { return scroll.IsDragging() || scroll.IsMoving(); }
 
-    POINT GetChildOffset() const override { return POINT{0, -scroll_.GetOffset()}; }
+    POINT GetChildOffset() const override { return POINT{0, -scroll.GetOffset()}; }
     UiWin* HitTest(int x, int y) override;
     void SetPos(int x, int y, int w, int h, UINT flags = 0) override;
     void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;
@@ -42,21 +43,21 @@ public:
     void ChildPressBegin(int x, int y) override;
     bool ChildPressMove(int x, int y) override;
     void ChildPressEnd(int x, int y) override;
-    bool IsDraggingContent() const override { return scroll_.IsDragging(); }
+    bool IsDraggingContent() const override { return scroll.IsDragging(); }
 
 protected:
     void OnChildrenChanged() override;
     void UpdateRange();
     void StartMotion();
-    KineticScroll scroll_;
+    KineticScroll scroll;
 
 private:
     static constexpr UINT_PTR MOTION_TIMER = 1;
-    int dragMode_ = 0;
-    bool indicator_ = false;
-    bool paintBg_ = false;
-    COLORREF bgColor_ = 0xFFFFFF;
-    int contentHeight_ = 0;
+    int dragMode = 0;
+    bool indicator = false;
+    bool paintBg = false;
+    COLORREF bgColor = Style::PaperFill;
+    int contentHeight = 0;
 };
 
 // Draws the thin vertical position indicator of a scrolled view inside rc.

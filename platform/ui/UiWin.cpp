@@ -10,32 +10,32 @@ UiWin::UiWin() = default;
 
 UiWin::~UiWin() {
     // A control that dies while still in a set leaves it first, so the host never paints a dead control.
-    if (manager_) manager_->Forget(this);
-    if (parent_) parent_->RemoveChildControl(this);
-    for (UiWin* child : children_) {
-        child->parent_ = nullptr;
+    if (manager) manager->Forget(this);
+    if (parent) parent->RemoveChildControl(this);
+    for (UiWin* child : children) {
+        child->parent = nullptr;
         child->Detach();
     }
 }
 
 void UiWin::SetPos(int x, int y, int w, int h, UINT) {
     Invalidate();
-    x_ = x;
-    y_ = y;
-    w_ = w < 0 ? 0 : w;
-    h_ = h < 0 ? 0 : h;
-    if (parent_) parent_->OnChildrenChanged();
+    posX = x;
+    posY = y;
+    width = w < 0 ? 0 : w;
+    height = h < 0 ? 0 : h;
+    if (parent) parent->OnChildrenChanged();
     Invalidate();
 }
 
 RECT UiWin::GetRect() const {
-    int left = x_, top = y_;
-    for (const UiWin* p = parent_; p; p = p->parent_) {
+    int left = posX, top = posY;
+    for (const UiWin* p = parent; p; p = p->parent) {
         POINT off = p->GetChildOffset();
-        left += p->x_ + off.x;
-        top += p->y_ + off.y;
+        left += p->posX + off.x;
+        top += p->posY + off.y;
     }
-    return RECT{left, top, left + w_, top + h_};
+    return RECT{left, top, left + width, top + height};
 }
 
 bool UiWin::ContainsPoint(int x, int y) const {
@@ -43,36 +43,36 @@ bool UiWin::ContainsPoint(int x, int y) const {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
-void UiWin::SetVisible(bool visible) {
-    if (visible_ == visible) return;
-    if (!visible) Invalidate();
-    visible_ = visible;
-    if (visible) Invalidate();
-    if (!visible && manager_) {
-        if (manager_->GetFocus() == this) manager_->SetFocus(nullptr);
+void UiWin::SetVisible(bool show) {
+    if (visible == show) return;
+    if (!show) Invalidate();
+    visible = show;
+    if (show) Invalidate();
+    if (!show && manager) {
+        if (manager->GetFocus() == this) manager->SetFocus(nullptr);
     }
 }
 
 bool UiWin::IsShown() const {
-    for (const UiWin* w = this; w; w = w->parent_)
-        if (!w->visible_) return false;
+    for (const UiWin* w = this; w; w = w->parent)
+        if (!w->visible) return false;
     return true;
 }
 
-void UiWin::EnableControl(bool enabled) {
-    if (enabled_ == enabled) return;
-    enabled_ = enabled;
+void UiWin::EnableControl(bool on) {
+    if (enabled == on) return;
+    enabled = on;
     Invalidate();
 }
 
-void UiWin::SetText(LPCWSTR text) {
-    text_ = text;
+void UiWin::SetText(LPCWSTR value) {
+    text = value;
     Invalidate();
 }
 
-UiWinManager* UiWin::GetManager() const { return manager_; }
+UiWinManager* UiWin::GetManager() const { return manager; }
 
-IUiHost* UiWin::GetHost() const { return manager_ ? manager_->GetHost() : nullptr; }
+IUiHost* UiWin::GetHost() const { return manager ? manager->GetHost() : nullptr; }
 
 HWND UiWin::GetHostWnd() const {
     IUiHost* host = GetHost();
@@ -81,55 +81,55 @@ HWND UiWin::GetHostWnd() const {
 
 void UiWin::Invalidate(const RECT* rect) {
     IUiHost* host = GetHost();
-    if (!host || !visible_) return;
+    if (!host || !visible) return;
     RECT r = rect ? *rect : GetRect();
     host->InvalidateHostRect(&r);
 }
 
 void UiWin::SetFocus(bool focus) {
-    if (!manager_) return;
+    if (!manager) return;
     if (focus)
-        manager_->SetFocus(this);
-    else if (manager_->GetFocus() == this)
-        manager_->SetFocus(nullptr);
+        manager->SetFocus(this);
+    else if (manager->GetFocus() == this)
+        manager->SetFocus(nullptr);
 }
 
-bool UiWin::IsFocused() const { return manager_ && manager_->GetFocus() == this; }
+bool UiWin::IsFocused() const { return manager && manager->GetFocus() == this; }
 
 int UiWin::OnChar(WCHAR) { return 0; }
 
 void UiWin::PaintWin(HDC, RECT*, RECT*) {}
 
 int UiWin::OnLButtonDown(UINT, int x, int y) {
-    pressed_ = true;
-    moved_ = false;
-    pressPoint_ = POINT{x, y};
+    pressed = true;
+    moved = false;
+    pressPoint = POINT{x, y};
     return 1;
 }
 
 int UiWin::OnLButtonUp(UINT, int, int) {
-    pressed_ = false;
+    pressed = false;
     return 1;
 }
 
 int UiWin::OnMouseMove(UINT, int x, int y) {
-    if (pressed_ && !moved_ &&
-        (std::abs(x - pressPoint_.x) > UI_DRAG_THRESHOLD || std::abs(y - pressPoint_.y) > UI_DRAG_THRESHOLD))
-        moved_ = true;
+    if (pressed && !moved &&
+        (std::abs(x - pressPoint.x) > UI_DRAG_THRESHOLD || std::abs(y - pressPoint.y) > UI_DRAG_THRESHOLD))
+        moved = true;
     return 1;
 }
 
 void UiWin::OnTimer(UINT_PTR) {}
 
 bool UiWin::IsContainerDragging() const {
-    for (const UiWin* p = parent_; p; p = p->parent_)
+    for (const UiWin* p = parent; p; p = p->parent)
         if (auto* c = dynamic_cast<const IUiDragContainer*>(p); c && c->IsDraggingContent()) return true;
     return false;
 }
 
 UiWin* UiWin::HitTest(int x, int y) {
-    if (!visible_ || !enabled_ || !ContainsPoint(x, y)) return nullptr;
-    for (auto it = children_.rbegin(); it != children_.rend(); ++it)
+    if (!visible || !enabled || !ContainsPoint(x, y)) return nullptr;
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
         if (UiWin* hit = (*it)->HitTest(x, y)) return hit;
     return this;
 }
@@ -145,46 +145,46 @@ LRESULT UiWin::SendToHost(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL UiWin::PostNotify(int code, LPARAM lParam) {
-    return PostToHost(MZ_WM_COMMAND, (WPARAM)MAKELONG((WORD)id_, (WORD)code), lParam);
+    return PostToHost(MZ_WM_COMMAND, (WPARAM)MAKELONG((WORD)controlId, (WORD)code), lParam);
 }
 
 BOOL UiWin::SetTimer(UINT_PTR id, UINT elapse) {
-    return manager_ ? manager_->SetControlTimer(this, id, elapse) : FALSE;
+    return manager ? manager->SetControlTimer(this, id, elapse) : FALSE;
 }
 
-BOOL UiWin::KillTimer(UINT_PTR id) { return manager_ ? manager_->KillControlTimer(this, id) : FALSE; }
+BOOL UiWin::KillTimer(UINT_PTR id) { return manager ? manager->KillControlTimer(this, id) : FALSE; }
 
 void UiWin::Describe(UiDescription& out) const {
     out.kind = "UiWin";
-    out.id = id_;
+    out.id = controlId;
     out.rect = GetRect();
     out.visible = IsShown();
-    out.enabled = enabled_;
-    out.text.assign(text_.C_Str(), text_.Length());
+    out.enabled = enabled;
+    out.text.assign(text.C_Str(), text.Length());
 }
 
 void UiWin::AddChildControl(UiWin* child) {
-    if (std::find(children_.begin(), children_.end(), child) == children_.end()) children_.push_back(child);
-    child->parent_ = this;
+    if (std::find(children.begin(), children.end(), child) == children.end()) children.push_back(child);
+    child->parent = this;
     OnChildrenChanged();
 }
 
 void UiWin::RemoveChildControl(UiWin* child) {
-    auto it = std::find(children_.begin(), children_.end(), child);
-    if (it != children_.end()) children_.erase(it);
-    child->parent_ = nullptr;
+    auto it = std::find(children.begin(), children.end(), child);
+    if (it != children.end()) children.erase(it);
+    child->parent = nullptr;
     OnChildrenChanged();
 }
 
-void UiWin::Attach(UiWinManager* manager, UiWin* parent) {
-    manager_ = manager;
-    if (parent) parent->AddChildControl(this);
-    for (UiWin* child : children_) child->Attach(manager, nullptr);
+void UiWin::Attach(UiWinManager* newManager, UiWin* newParent) {
+    manager = newManager;
+    if (newParent) newParent->AddChildControl(this);
+    for (UiWin* child : children) child->Attach(newManager, nullptr);
 }
 
 void UiWin::Detach() {
-    if (manager_) manager_->Forget(this);
-    manager_ = nullptr;
-    pressed_ = false;
-    for (UiWin* child : children_) child->Detach();
+    if (manager) manager->Forget(this);
+    manager = nullptr;
+    pressed = false;
+    for (UiWin* child : children) child->Detach();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/ui/MzStr.h"
+#include "platform/ui/Style.h"
 #include "platform/win/WinTypes.h"
 
 #include <string>
@@ -65,34 +66,34 @@ public:
 
     // Placement relative to the parent (the host window, or a scroll window's content).
     virtual void SetPos(int x, int y, int w, int h, UINT flags = 0);
-    int GetPosX() const { return x_; }
-    int GetPosY() const { return y_; }
-    int GetWidth() const { return w_; }
-    int GetHeight() const { return h_; }
+    int GetPosX() const { return posX; }
+    int GetPosY() const { return posY; }
+    int GetWidth() const { return width; }
+    int GetHeight() const { return height; }
     // The rectangle in window coordinates (scroll offsets of the containers applied).
     RECT GetRect() const;
     bool ContainsPoint(int x, int y) const; // window coordinates
 
-    void SetID(int id) { id_ = id; }
-    int GetID() const { return id_; }
+    void SetID(int id) { controlId = id; }
+    int GetID() const { return controlId; }
     virtual void SetVisible(bool visible);
-    bool IsVisible() const { return visible_; }
+    bool IsVisible() const { return visible; }
     // Visible itself and every container above it.
     bool IsShown() const;
     virtual void EnableControl(bool enabled);
-    bool IsEnabled() const { return enabled_; }
+    bool IsEnabled() const { return enabled; }
 
     virtual void SetText(LPCWSTR text);
-    virtual LPCWSTR GetText() const { return text_.C_Str(); }
-    void SetTextSize(int size) { textSize_ = size; }
-    int GetTextSize() const { return textSize_; }
-    void SetTextColor(COLORREF color) { textColor_ = color; }
-    COLORREF GetTextColor() const { return textColor_; }
-    void SetTextWeight(int weight) { textWeight_ = weight; }
-    int GetTextWeight() const { return textWeight_; }
+    virtual LPCWSTR GetText() const { return text.C_Str(); }
+    void SetTextSize(int size) { textSize = size; }
+    int GetTextSize() const { return textSize; }
+    void SetTextColor(COLORREF color) { textColor = color; }
+    COLORREF GetTextColor() const { return textColor; }
+    void SetTextWeight(int weight) { textWeight = weight; }
+    int GetTextWeight() const { return textWeight; }
     // The notify switch: controls that report optional events (list taps, stylus notifications) do so only when on.
-    void SetNotify(bool on) { notify_ = on; }
-    bool GetNotify() const { return notify_; }
+    void SetNotify(bool on) { notify = on; }
+    bool GetNotify() const { return notify; }
 
     void Invalidate(const RECT* rect = nullptr); // window coordinates; null = the control
     void SetFocus(bool focus);
@@ -113,19 +114,19 @@ public:
 
     // Press state: a press is in progress; the finger moved (or the content scrolled) since the press;
     // the press landed while the content was still moving and only stopped it.
-    bool IsPressed() const { return pressed_; }
-    bool IsMoved() const { return moved_; }
-    bool IsStopPress() const { return stopPress_; }
-    void SetMoved() { moved_ = true; }
-    void SetStopPress(bool on) { stopPress_ = on; }
-    POINT GetPressPoint() const { return pressPoint_; }
+    bool IsPressed() const { return pressed; }
+    bool IsMoved() const { return moved; }
+    bool IsStopPress() const { return stopPress; }
+    void SetMoved() { moved = true; }
+    void SetStopPress(bool on) { stopPress = on; }
+    POINT GetPressPoint() const { return pressPoint; }
 
     // Containment.
-    UiWin* GetParent() const { return parent_; }
+    UiWin* GetParent() const { return parent; }
     UiWinManager* GetManager() const;
     IUiHost* GetHost() const;
     HWND GetHostWnd() const;
-    const std::vector<UiWin*>& GetChildren() const { return children_; }
+    const std::vector<UiWin*>& GetChildren() const { return children; }
     // Offset of the children's origin from this control's top-left (a scroll window's content offset).
     virtual POINT GetChildOffset() const { return POINT{0, 0}; }
     // True for controls that scroll their own content with the finger; a drag that starts on one stays with it
@@ -156,24 +157,24 @@ public:
 protected:
     virtual void OnChildrenChanged() {}
 
-    CMzStr text_;
-    int textSize_ = 24;
-    COLORREF textColor_ = 0;
-    int textWeight_ = 400;
+    CMzStr text;
+    int textSize = Style::TextSize;
+    COLORREF textColor = Style::PaperText;
+    int textWeight = 400;
 
 private:
-    UiWinManager* manager_ = nullptr;
-    UiWin* parent_ = nullptr;
-    std::vector<UiWin*> children_;
-    int x_ = 0, y_ = 0, w_ = 0, h_ = 0;
-    int id_ = 0;
-    bool visible_ = true;
-    bool enabled_ = true;
-    bool notify_ = false;
-    bool pressed_ = false;
-    bool moved_ = false;
-    bool stopPress_ = false;
-    POINT pressPoint_{-1, -1};
+    UiWinManager* manager = nullptr;
+    UiWin* parent = nullptr;
+    std::vector<UiWin*> children;
+    int posX = 0, posY = 0, width = 0, height = 0;
+    int controlId = 0;
+    bool visible = true;
+    bool enabled = true;
+    bool notify = false;
+    bool pressed = false;
+    bool moved = false;
+    bool stopPress = false;
+    POINT pressPoint{-1, -1};
 };
 
 // Distance in pixels a finger may wander before a press counts as a drag.

@@ -8,32 +8,32 @@
 #include <cstdio>
 
 UiWinManager::~UiWinManager() {
-    std::vector<UiWin*> controls = controls_;
-    for (UiWin* c : controls) RemoveUiWin(c);
+    std::vector<UiWin*> snapshot = controls;
+    for (UiWin* c : snapshot) RemoveUiWin(c);
 }
 
 void UiWinManager::AddUiWin(UiWin* control) {
     if (!control || Contains(control)) return;
     if (control->GetManager() && control->GetManager() != this) control->GetManager()->RemoveUiWin(control);
     if (control->GetParent()) control->GetParent()->RemoveChildControl(control);
-    controls_.push_back(control);
+    controls.push_back(control);
     control->Attach(this, nullptr);
     control->Invalidate();
 }
 
 void UiWinManager::RemoveUiWin(UiWin* control) {
-    auto it = std::find(controls_.begin(), controls_.end(), control);
-    if (it == controls_.end()) return;
+    auto it = std::find(controls.begin(), controls.end(), control);
+    if (it == controls.end()) return;
     control->Invalidate();
-    controls_.erase(it);
+    controls.erase(it);
     control->Detach();
 }
 
 void UiWinManager::AddChild(UiWin* container, UiWin* control) {
     if (!container || !control || control == container) return;
     if (control->GetParent()) control->GetParent()->RemoveChildControl(control);
-    auto it = std::find(controls_.begin(), controls_.end(), control);
-    if (it != controls_.end()) controls_.erase(it);
+    auto it = std::find(controls.begin(), controls.end(), control);
+    if (it != controls.end()) controls.erase(it);
     control->Attach(container->GetManager(), container);
     control->Invalidate();
 }
@@ -46,7 +46,7 @@ void UiWinManager::RemoveChild(UiWin* container, UiWin* control) {
 }
 
 bool UiWinManager::Contains(const UiWin* control) const {
-    return std::find(controls_.begin(), controls_.end(), control) != controls_.end();
+    return std::find(controls.begin(), controls.end(), control) != controls.end();
 }
 
 static UiWin* FindIn(const std::vector<UiWin*>& list, int id) {
@@ -57,17 +57,17 @@ static UiWin* FindIn(const std::vector<UiWin*>& list, int id) {
     return nullptr;
 }
 
-UiWin* UiWinManager::FindByID(int id) const { return FindIn(controls_, id); }
+UiWin* UiWinManager::FindByID(int id) const { return FindIn(controls, id); }
 
 UiWin* UiWinManager::HitTest(int x, int y) const {
-    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it)
+    for (auto it = controls.rbegin(); it != controls.rend(); ++it)
         if (UiWin* hit = (*it)->HitTest(x, y)) return hit;
     return nullptr;
 }
 
 void UiWinManager::Paint(HDC dc, const RECT* update) {
-    std::vector<UiWin*> controls = controls_;
-    for (UiWin* c : controls) {
+    std::vector<UiWin*> snapshot = controls;
+    for (UiWin* c : snapshot) {
         if (!c->IsVisible()) continue;
         RECT rc = c->GetRect();
         RECT clip = rc;
@@ -87,97 +87,97 @@ void UiWinManager::Paint(HDC dc, const RECT* update) {
 }
 
 UiWin* UiWinManager::RouteLButtonDown(UINT flags, int x, int y) {
-    if (capture_) RouteLButtonUp(flags, x, y); // a lost release must not leave a control pressed
+    if (capture) RouteLButtonUp(flags, x, y); // a lost release must not leave a control pressed
     UiWin* hit = HitTest(x, y);
-    capture_ = hit;
-    dragContainers_.clear();
+    capture = hit;
+    dragContainers.clear();
     if (!hit) {
-        if (focus_) SetFocus(nullptr);
+        if (focus) SetFocus(nullptr);
         return nullptr;
     }
-    if (focus_ && focus_ != hit) SetFocus(nullptr);
+    if (focus && focus != hit) SetFocus(nullptr);
     for (UiWin* p = hit->ScrollsItself() ? nullptr : hit->GetParent(); p; p = p->GetParent())
         if (auto* dc = dynamic_cast<IUiDragContainer*>(p)) {
-            dragContainers_.push_back(p);
+            dragContainers.push_back(p);
             dc->ChildPressBegin(x, y);
         }
     hit->OnLButtonDown(flags, x, y);
-    if (capture_ == hit && hit->CanFocus() && hit->IsEnabled()) SetFocus(hit);
+    if (capture == hit && hit->CanFocus() && hit->IsEnabled()) SetFocus(hit);
     return hit;
 }
 
 UiWin* UiWinManager::RouteMouseMove(UINT flags, int x, int y) {
-    UiWin* target = capture_;
+    UiWin* target = capture;
     if (!target) return nullptr;
     // Indexing, not iterating: a handler may remove a container (Forget drops it from the list).
-    for (size_t i = 0; i < dragContainers_.size() && capture_ == target; ++i)
-        if (dynamic_cast<IUiDragContainer*>(dragContainers_[i])->ChildPressMove(x, y)) target->SetMoved();
-    if (capture_ == target) target->OnMouseMove(flags, x, y);
+    for (size_t i = 0; i < dragContainers.size() && capture == target; ++i)
+        if (dynamic_cast<IUiDragContainer*>(dragContainers[i])->ChildPressMove(x, y)) target->SetMoved();
+    if (capture == target) target->OnMouseMove(flags, x, y);
     return target;
 }
 
 UiWin* UiWinManager::RouteLButtonUp(UINT flags, int x, int y) {
-    UiWin* target = capture_;
-    capture_ = nullptr;
+    UiWin* target = capture;
+    capture = nullptr;
     if (!target) {
-        dragContainers_.clear();
+        dragContainers.clear();
         return nullptr;
     }
     target->OnLButtonUp(flags, x, y);
-    for (size_t i = 0; i < dragContainers_.size(); ++i)
-        dynamic_cast<IUiDragContainer*>(dragContainers_[i])->ChildPressEnd(x, y);
-    dragContainers_.clear();
+    for (size_t i = 0; i < dragContainers.size(); ++i)
+        dynamic_cast<IUiDragContainer*>(dragContainers[i])->ChildPressEnd(x, y);
+    dragContainers.clear();
     return target;
 }
 
 void UiWinManager::SetFocus(UiWin* control) {
-    if (control == focus_) return;
-    UiWin* old = focus_;
-    focus_ = nullptr;
+    if (control == focus) return;
+    UiWin* old = focus;
+    focus = nullptr;
     if (old) {
         old->OnKillFocus();
         old->Invalidate();
     }
     if (control && control->GetManager() == this && control->CanFocus()) {
-        focus_ = control;
+        focus = control;
         control->OnSetFocus();
         control->Invalidate();
     }
 }
 
 bool UiWinManager::RouteChar(WCHAR ch) {
-    if (!focus_) return false;
-    focus_->OnChar(ch);
+    if (!focus) return false;
+    focus->OnChar(ch);
     return true;
 }
 
 BOOL UiWinManager::SetControlTimer(UiWin* control, UINT_PTR id, UINT elapse) {
     TimerKey key{control, id};
-    auto it = timers_.find(key);
+    auto it = timers.find(key);
     UINT_PTR hostId;
-    if (it != timers_.end()) {
+    if (it != timers.end()) {
         hostId = it->second;
     } else {
-        hostId = nextTimer_++;
-        if (nextTimer_ == 0) nextTimer_ = TIMER_BASE;
-        timers_[key] = hostId;
-        timerOwners_[hostId] = key;
+        hostId = nextTimer++;
+        if (nextTimer == 0) nextTimer = TIMER_BASE;
+        timers[key] = hostId;
+        timerOwners[hostId] = key;
     }
-    return host_ ? host_->SetHostTimer(hostId, elapse) : FALSE;
+    return host ? host->SetHostTimer(hostId, elapse) : FALSE;
 }
 
 BOOL UiWinManager::KillControlTimer(UiWin* control, UINT_PTR id) {
-    auto it = timers_.find(TimerKey{control, id});
-    if (it == timers_.end()) return FALSE;
+    auto it = timers.find(TimerKey{control, id});
+    if (it == timers.end()) return FALSE;
     UINT_PTR hostId = it->second;
-    timers_.erase(it);
-    timerOwners_.erase(hostId);
-    return host_ ? host_->KillHostTimer(hostId) : FALSE;
+    timers.erase(it);
+    timerOwners.erase(hostId);
+    return host ? host->KillHostTimer(hostId) : FALSE;
 }
 
 bool UiWinManager::RouteTimer(UINT_PTR hostId) {
-    auto it = timerOwners_.find(hostId);
-    if (it == timerOwners_.end()) return hostId >= TIMER_BASE;
+    auto it = timerOwners.find(hostId);
+    if (it == timerOwners.end()) return hostId >= TIMER_BASE;
     it->second.control->OnTimer(it->second.id);
     return true;
 }
@@ -192,23 +192,23 @@ static void DescribeAll(const std::vector<UiWin*>& list, std::vector<UiDescripti
     }
 }
 
-void UiWinManager::Describe(std::vector<UiDescription>& out) const { DescribeAll(controls_, out); }
+void UiWinManager::Describe(std::vector<UiDescription>& out) const { DescribeAll(controls, out); }
 
 void UiWinManager::Forget(UiWin* control) {
-    auto it = std::find(controls_.begin(), controls_.end(), control);
-    if (it != controls_.end()) controls_.erase(it);
-    if (capture_ == control) capture_ = nullptr;
-    if (focus_ == control) {
-        focus_ = nullptr;
-        if (host_) host_->ShowInputPanel(FALSE, SIP_KIND_NONE);
+    auto it = std::find(controls.begin(), controls.end(), control);
+    if (it != controls.end()) controls.erase(it);
+    if (capture == control) capture = nullptr;
+    if (focus == control) {
+        focus = nullptr;
+        if (host) host->ShowInputPanel(FALSE, SIP_KIND_NONE);
     }
-    dragContainers_.erase(std::remove(dragContainers_.begin(), dragContainers_.end(), control),
-                          dragContainers_.end());
-    for (auto t = timers_.begin(); t != timers_.end();) {
+    dragContainers.erase(std::remove(dragContainers.begin(), dragContainers.end(), control),
+                          dragContainers.end());
+    for (auto t = timers.begin(); t != timers.end();) {
         if (t->first.control == control) {
-            if (host_) host_->KillHostTimer(t->second);
-            timerOwners_.erase(t->second);
-            t = timers_.erase(t);
+            if (host) host->KillHostTimer(t->second);
+            timerOwners.erase(t->second);
+            t = timers.erase(t);
         } else {
             ++t;
         }

@@ -10,12 +10,12 @@
 
 class UiWinManager {
 public:
-    explicit UiWinManager(IUiHost* host) : host_(host) {}
+    explicit UiWinManager(IUiHost* owner) : host(owner) {}
     ~UiWinManager();
     UiWinManager(const UiWinManager&) = delete;
     UiWinManager& operator=(const UiWinManager&) = delete;
 
-    IUiHost* GetHost() const { return host_; }
+    IUiHost* GetHost() const { return host; }
 
     // Controls paint in the order added; the last added lies on top.
     void AddUiWin(UiWin* control);
@@ -23,7 +23,7 @@ public:
     // Adds or removes a child of a container, with the same bookkeeping.
     void AddChild(UiWin* container, UiWin* control);
     void RemoveChild(UiWin* container, UiWin* control);
-    const std::vector<UiWin*>& GetControls() const { return controls_; }
+    const std::vector<UiWin*>& GetControls() const { return controls; }
     bool Contains(const UiWin* control) const;
     UiWin* FindByID(int id) const;
 
@@ -34,10 +34,10 @@ public:
     UiWin* RouteLButtonDown(UINT flags, int x, int y);
     UiWin* RouteLButtonUp(UINT flags, int x, int y);
     UiWin* RouteMouseMove(UINT flags, int x, int y);
-    UiWin* GetCapture() const { return capture_; }
+    UiWin* GetCapture() const { return capture; }
 
     void SetFocus(UiWin* control);
-    UiWin* GetFocus() const { return focus_; }
+    UiWin* GetFocus() const { return focus; }
     // A typed character for the focused control; false when none took it.
     bool RouteChar(WCHAR ch);
 
@@ -64,14 +64,14 @@ private:
         UINT_PTR id;
         bool operator<(const TimerKey& o) const { return control != o.control ? control < o.control : id < o.id; }
     };
-    IUiHost* host_;
-    std::vector<UiWin*> controls_;
-    UiWin* capture_ = nullptr;
-    UiWin* focus_ = nullptr;
-    std::vector<UiWin*> dragContainers_; // scrolling containers above the captured control
-    std::map<TimerKey, UINT_PTR> timers_;
-    std::map<UINT_PTR, TimerKey> timerOwners_;
-    UINT_PTR nextTimer_ = TIMER_BASE;
+    IUiHost* host;
+    std::vector<UiWin*> controls;
+    UiWin* capture = nullptr;
+    UiWin* focus = nullptr;
+    std::vector<UiWin*> dragContainers; // scrolling containers above the captured control
+    std::map<TimerKey, UINT_PTR> timers;
+    std::map<UINT_PTR, TimerKey> timerOwners;
+    UINT_PTR nextTimer = TIMER_BASE;
 };
 
 // Scrolling containers take over a drag that starts on one of their children.

@@ -124,7 +124,7 @@ TEST_F(ChartReplyTest, TimeShareDrawsWhatItHasAndScalesWithoutDividingByZero)
     FS* w = Make<FS>("date=&code={600010}");
     Feed(w, StockInfo(10) + Minutes({{930, 10.05, 5}}));
     RECT price = w->GetFSView().GetPricePane();
-    EXPECT_GE(Canvas(w->GetView()).Count(Scheme(CC_PRICE_LINE), price), 9);
+    EXPECT_GE(Canvas(w->GetView()).Count(Scheme(COLOR_PRICE_LINE), price), 9);
     EXPECT_GT(w->GetFSView().XOfSlot(0), price.left + 1);
 }
 
@@ -172,7 +172,7 @@ TEST_F(ChartReplyTest, KLineDrawsWhatItHasAndSkipsMissingValues)
                 anyValue |= HasValue(v);
         RECT tech = w->GetKXView().GetTechPane(), area = w->GetView()->GetRect();
         RECT column{tech.right + 1, tech.top, area.right, tech.bottom};
-        EXPECT_EQ(Canvas(w->GetView()).Count(Scheme(CC_AXIS_TEXT), column) > 0, anyValue) << c.what;
+        EXPECT_EQ(Canvas(w->GetView()).Count(Scheme(COLOR_AXIS_TEXT), column) > 0, anyValue) << c.what;
         // The first bar's average and indicator carry the mark: shown as "-", never as 999999999.
         const std::vector<std::u16string>& legends = w->GetKXView().GetLegends();
         ASSERT_FALSE(legends.empty()) << c.what;

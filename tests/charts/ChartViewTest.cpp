@@ -35,7 +35,7 @@ TEST_F(ChartViewTest, IndicatorPanesDrawZeroOnZeroGuidesForBoundedOnesAndVolumeI
         CKXView& view = w->GetKXView();
         const ChartScale& scale = view.GetTechScale();
         RECT pane = view.GetTechPane();
-        COLORREF frame = Scheme(CC_FRAME);
+        COLORREF frame = Scheme(COLOR_CHART_FRAME);
         auto rowOfFrame = [&](int y) { return canvas.Count(frame, RECT{pane.left + 1, y, pane.right - 1, y + 1}); };
         int width = pane.right - pane.left;
         if (c.zeroLine) {
@@ -83,14 +83,14 @@ TEST_F(ChartViewTest, NoLineOrBarReachesALabel)
         RECT left{area.left, price.top, price.left, price.bottom}, right{price.right + 1, price.top, area.right, price.bottom};
         RECT volumeColumn{area.left, volume.top, volume.left, volume.bottom};
         // The labels are there, in their colours: the top price, the previous close, the volume maximum.
-        EXPECT_GT(canvas.Count(Scheme(CC_RISE), left), 10);
-        EXPECT_GT(canvas.Count(Scheme(CC_FLAT), left), 3);
-        EXPECT_GT(canvas.Count(Scheme(CC_SECONDARY), volumeColumn), 10);
+        EXPECT_GT(canvas.Count(Scheme(COLOR_RISE), left), 10);
+        EXPECT_GT(canvas.Count(Scheme(COLOR_UNCHANGED), left), 3);
+        EXPECT_GT(canvas.Count(Scheme(COLOR_VOLUME), volumeColumn), 10);
         // And nothing else: neither the price, average or index lines, the markers nor the volume bars.
         for (const RECT& column : {left, right})
-            for (int color : {CC_PRICE_LINE, CC_AUXILIARY, CC_SECONDARY})
+            for (int color : {COLOR_PRICE_LINE, COLOR_CHART_AUXILIARY, COLOR_VOLUME})
                 EXPECT_EQ(canvas.Count(Scheme(color), column), 0) << color;
-        for (int color : {CC_RISE, CC_FALL})
+        for (int color : {COLOR_RISE, COLOR_FALL})
             EXPECT_EQ(canvas.Count(Scheme(color), volumeColumn), 0) << color;
     }
     {
@@ -98,8 +98,9 @@ TEST_F(ChartViewTest, NoLineOrBarReachesALabel)
         RECT area = kx->GetView()->GetRect();
         RECT candles = kx->GetKXView().GetCandlePane(), tech = kx->GetKXView().GetTechPane();
         RECT column{candles.right + 1, candles.top, area.right, tech.bottom};
-        EXPECT_GT(canvas.Count(Scheme(CC_AXIS_TEXT), column), 10);
-        for (int color : {(int)CC_RISE, (int)CC_FALL, CC_MA_FIRST + 1, CC_MA_FIRST + 2, CC_TECH_FIRST + 1, CC_TECH_FIRST + 2})
+        EXPECT_GT(canvas.Count(Scheme(COLOR_AXIS_TEXT), column), 10);
+        for (int color : {COLOR_RISE, COLOR_FALL, COLOR_MA_FIRST + 1, COLOR_MA_FIRST + 2, COLOR_TECH_FIRST + 1,
+                          COLOR_TECH_FIRST + 2})
             EXPECT_EQ(canvas.Count(Scheme(color), column), 0) << color;
     }
     {
@@ -113,7 +114,7 @@ TEST_F(ChartViewTest, NoLineOrBarReachesALabel)
         int last = kx->GetKXView().XOfBar((int)kx->GetData().bars.size() - 1);
         ASSERT_LT(last, (tech.left + tech.right) / 2);
         RECT under{last - 60, tech.bottom + 1, last + 60, area.bottom}, beyond{last + 80, tech.bottom + 1, area.right, area.bottom};
-        EXPECT_GT(canvas.Count(Scheme(CC_AXIS_TEXT), under), 10);
-        EXPECT_EQ(canvas.Count(Scheme(CC_AXIS_TEXT), beyond), 0);
+        EXPECT_GT(canvas.Count(Scheme(COLOR_AXIS_TEXT), under), 10);
+        EXPECT_EQ(canvas.Count(Scheme(COLOR_AXIS_TEXT), beyond), 0);
     }
 }

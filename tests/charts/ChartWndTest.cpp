@@ -308,9 +308,10 @@ TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilTheNextTa
         RECT price = fs->GetFSView().GetPricePane();
         int level = fs->GetFSView().YOfPrice(minute.price);
         ASSERT_GT(std::abs(level - y), 3);
-        EXPECT_GT(canvas.Count(Scheme(CC_AUXILIARY), RECT{price.left + 1, level, price.right - 1, level + 1}),
+        EXPECT_GT(canvas.Count(Scheme(COLOR_CHART_AUXILIARY), RECT{price.left + 1, level, price.right - 1, level + 1}),
                   (price.right - price.left) * 3 / 4);
-        EXPECT_GT(canvas.Count(Scheme(CC_AUXILIARY), RECT{0, level - 2, price.left, level + 3}), price.left * 3);
+        EXPECT_GT(canvas.Count(Scheme(COLOR_CHART_AUXILIARY), RECT{0, level - 2, price.left, level + 3}),
+                  price.left * 3);
     }
     Press(fs, WM_LBUTTONDOWN, x + 40, y);         // until the next tap
     Press(fs, WM_LBUTTONUP, x + 40, y);

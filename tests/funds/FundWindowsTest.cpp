@@ -226,9 +226,9 @@ TEST_F(FundWindowTest, RankingAndRatingKeepTheNameInViewBringTheSortedColumnAndC
     auto expected = [&](const char* field, const std::string& text) -> COLORREF {
         int sign = GetSignOfText(text.c_str());
         if (std::string(field) == "zdf")
-            return app->GetColor(sign > 0 ? 15 : sign < 0 ? 16 : 17);
+            return app->GetColor(sign > 0 ? COLOR_RISE : sign < 0 ? COLOR_FALL : COLOR_UNCHANGED);
         if (std::string(field) == "zf1y")
-            return sign > 0 ? app->GetColor(41) : sign < 0 ? app->GetColor(42) : plain;
+            return sign > 0 ? app->GetColor(COLOR_SIGN_PLUS) : sign < 0 ? app->GetColor(COLOR_SIGN_MINUS) : plain;
         return plain;
     };
     const struct {

@@ -223,11 +223,11 @@ TEST_F(DealDetailWndTest, EachDealShowsItsTimePriceVolumeAndSide)
     EXPECT_EQ(Text(w, 1, 1), u"5.10");
     EXPECT_EQ(w->GetCell(1, 1)->textColor, app->GetColor(COLOR_RISE));
     EXPECT_EQ(Text(w, 1, 2), u"1234");
-    EXPECT_EQ(w->GetCell(1, 2)->textColor, app->GetColor(28));
+    EXPECT_EQ(w->GetCell(1, 2)->textColor, app->GetColor(COLOR_VOLUME));
     EXPECT_EQ(Text(w, 1, 3), u"B");
-    EXPECT_EQ(w->GetCell(1, 3)->textColor, app->GetColor(15));
+    EXPECT_EQ(w->GetCell(1, 3)->textColor, app->GetColor(COLOR_RISE));
     EXPECT_EQ(Text(w, 2, 3), u"S");
-    EXPECT_EQ(w->GetCell(2, 3)->textColor, app->GetColor(16));
+    EXPECT_EQ(w->GetCell(2, 3)->textColor, app->GetColor(COLOR_FALL));
     EXPECT_EQ(w->GetFirstRowTime(), 931);
     EXPECT_EQ(w->GetFirstRowCount(), 2);
     // On the yellow highlight a volume is drawn dark, whichever row is selected.
@@ -237,7 +237,7 @@ TEST_F(DealDetailWndTest, EachDealShowsItsTimePriceVolumeAndSide)
         w->Invalidate();
         UpdateWindow(w->m_hWnd);
         for (int row = 0; row < 3; ++row)
-            EXPECT_EQ(w->GetCell(row, 2)->textColor == app->GetColor(28), row != selected) << selected << row;
+            EXPECT_EQ(w->GetCell(row, 2)->textColor == app->GetColor(COLOR_VOLUME), row != selected) << selected << row;
     }
 
     // A server error keeps the rows; reopening for another stock clears them.

@@ -243,7 +243,7 @@ TEST_F(DetailQuoteWndTest, TradingDayFiguresAreColouredAndTheBookVolumeIsInLots)
     EXPECT_EQ(w->GetCell(0, 1)->textColor, app->GetColor(COLOR_RISE));
     EXPECT_EQ(Text(w, 0, 3), u"0.20");
     EXPECT_EQ(Text(w, 1, 1), u"4.00");
-    EXPECT_EQ(w->GetCell(1, 3)->textColor, app->GetColor(28));
+    EXPECT_EQ(w->GetCell(1, 3)->textColor, app->GetColor(COLOR_VOLUME));
     EXPECT_EQ(w->GetCell(4, 3)->textColor, app->GetColor(COLOR_FALL)); // low below previous close
     EXPECT_EQ(Text(w, 11, 3), u"123");                                  // 12345 shares
     // An error keeps the table and shows the server's text.

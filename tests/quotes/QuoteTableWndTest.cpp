@@ -7,6 +7,7 @@
 #include "tests/support/PaintedWindow.h"
 
 #include "core/AppData.h"
+#include "core/ColorScheme.h"
 #include "core/ConfigStore.h"
 #include "core/NetThread.h"
 #include "core/ReplyRecordSet.h"
@@ -238,7 +239,7 @@ TEST_F(QuoteTableTest, ServerPagesFillTheGridAndEdgesOfThePagingSayWhy)
     ASSERT_NE(row, nullptr);
     EXPECT_FALSE(std::u16string(row->code.text.GetText()).empty());
     EXPECT_FALSE(std::u16string(row->market.text.GetText()).empty());
-    EXPECT_EQ(row->name.color, CAppData::Instance()->GetColor(14));
+    EXPECT_EQ(row->name.color, CAppData::Instance()->GetColor(COLOR_NAME));
 
     table->PreviousPage();
     ASSERT_EQ(messages.Boxes().size(), 1u);

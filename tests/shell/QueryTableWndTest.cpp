@@ -5,6 +5,7 @@
 
 #include "tests/support/TradeSession.h"
 #include "tests/support/WindowFixture.h"
+#include "core/ColorScheme.h"
 #include "core/DataSet.h"
 #include "core/NetThread.h"
 #include "core/ReplyRecordSet.h"
@@ -135,9 +136,9 @@ TEST_F(QueryTableWndTest, PagesForwardAndBackWithTheServersPositionAndColoursRow
     EXPECT_EQ(q->GetColumnIndex("poststr"), 10); // past the shown columns
     EXPECT_EQ(q->GetColumnIndex("nosuch"), -1);
     EXPECT_EQ(Text(q, 0, 6), u"买入");
-    EXPECT_EQ(q->GetCell(0, 0)->textColor, CAppData::Instance()->GetColor(41));
+    EXPECT_EQ(q->GetCell(0, 0)->textColor, CAppData::Instance()->GetColor(COLOR_SIGN_PLUS));
     EXPECT_EQ(Text(q, 1, 6), u"卖出");
-    EXPECT_EQ(q->GetCell(1, 5)->textColor, CAppData::Instance()->GetColor(42));
+    EXPECT_EQ(q->GetCell(1, 5)->textColor, CAppData::Instance()->GetColor(COLOR_SIGN_MINUS));
     EXPECT_EQ(q->GetCellData(0, 7), 7);
     std::u16string firstOfPageOne = Text(q, 0, 0);
 

@@ -1,6 +1,7 @@
 // Controls painted into a memory bitmap: what they draw where, and that painting any of them is safe.
 #include "FakeHost.h"
 
+#include "platform/ui/Style.h"
 #include "platform/ui/UiBars.h"
 #include "platform/ui/UiButton.h"
 #include "platform/ui/UiDraw.h"
@@ -131,4 +132,35 @@ TEST(ControlPainting, LineEditShowsItsTipOnlyWhileEmptyAndUnfocused) {
     edit.SetText(u"");
     edit.SetFocus(true);
     EXPECT_LT(greyInk(), withTip / 4);
+}
+
+TEST(ControlPainting, StyleSixButtonsAndAFramedTextAreaShowAFrameAndOthersDoNot) {
+    FakeHost host;
+    UiWinManager m(&host);
+    UiPushButton framed, bare;
+    framed.SetButtonType(MZC_BUTTON_FRAMED);
+    bare.SetButtonType(MZC_BUTTON_NONE);
+    UiTextEdit message, plain;
+    message.SetFrame(true);
+    struct Case {
+        UiWin* control;
+        bool frame;
+    } cases[] = {{&framed, true}, {&bare, false}, {&message, true}, {&plain, false}};
+    int top = 10;
+    for (Case& c : cases) {
+        c.control->SetPos(20, top, 200, 80);
+        c.control->SetText(u"短信");
+        m.AddUiWin(c.control);
+        top += 100;
+    }
+    Canvas canvas;
+    RECT all{0, 0, 480, 720};
+    m.Paint(canvas.dc, &all);
+    const uint32_t border = Style::Pixel(Style::BoxBorder) & 0xFFFFFF;
+    for (const Case& c : cases) {
+        RECT r = c.control->GetRect();
+        int middle = (r.top + r.bottom) / 2;
+        EXPECT_EQ(canvas.At(r.left, middle) == border, c.frame) << r.top;
+        EXPECT_EQ(canvas.At(r.right - 1, middle) == border, c.frame) << r.top;
+    }
 }
