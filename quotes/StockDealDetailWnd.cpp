@@ -140,23 +140,37 @@ void CStockDealDetailWnd::OnReply(const BYTE* data, int length, int)
     }
     CDataSet* deals = reply.GetCount() >= 2 ? *reply.GetRecord(1) : nullptr;
     int records = deals != nullptr ? deals->GetRowCount() : 0;
-    if (direction == 1) {
-        grid.Clear();
-    } else {
-        int limit = RowLimit();
-        int shown = grid.GetRowCount();
-        int k = shown + records - limit;
-        if (k >= limit) {
-            grid.Clear();
-        } else {
-            // The oldest rows leave at the top so that the new ones fit.
-            for (int i = 0; i < k && i < shown; ++i)
-                grid.RemoveItem(grid.GetItemCount() - grid.GetRowCount());
-        }
-    }
+    MakeRoomFor(records);
     if (info == nullptr || deals == nullptr)
         return;
+    AddDeals(info, deals, records);
+    ComputeCounters();
+    if (grid.GetRowCount() > 0)
+        grid.SetCurSel(grid.GetRowCount() - 1);
+    ShowDealsCaption(info);
+    Invalidate();
+}
 
+void CStockDealDetailWnd::MakeRoomFor(int records)
+{
+    if (direction == 1) {
+        grid.Clear();
+        return;
+    }
+    int limit = RowLimit();
+    int shown = grid.GetRowCount();
+    int k = shown + records - limit;
+    if (k >= limit) {
+        grid.Clear();
+    } else {
+        // The oldest rows leave at the top so that the new ones fit.
+        for (int i = 0; i < k && i < shown; ++i)
+            grid.RemoveItem(grid.GetItemCount() - grid.GetRowCount());
+    }
+}
+
+void CStockDealDetailWnd::AddDeals(CDataSet* info, CDataSet* deals, int records)
+{
     CAppData* app = CAppData::Instance();
     info->MoveFirst();
     CQuoteNumber prevClose = info->GetQuoteNumber("zrsp");
@@ -203,17 +217,16 @@ void CStockDealDetailWnd::OnReply(const BYTE* data, int length, int)
         DWORD words[4] = {0, 1, 2, 3};
         SetCells(pointers, row.colors, words, 4);
     }
+}
 
-    ComputeCounters();
-    if (grid.GetRowCount() > 0)
-        grid.SetCurSel(grid.GetRowCount() - 1);
+void CStockDealDetailWnd::ShowDealsCaption(CDataSet* info)
+{
     std::string caption = std::string(info->GetAsText("name") != nullptr ? info->GetAsText("name") : "");
     caption += " ";
     caption += info->GetAsText("code") != nullptr ? info->GetAsText("code") : "";
     caption += " ";
     std::u16string wide = WideFromGb(caption.c_str()) + u"成交明细";
     SetCaption(wide.c_str());
-    Invalidate();
 }
 
 void CStockDealDetailWnd::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)

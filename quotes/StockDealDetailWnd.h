@@ -36,6 +36,11 @@ public:
 
 private:
     int RowLimit() const;
+    // Clears the table for the latest deals, or lets the oldest rows go so that records earlier ones fit.
+    void MakeRoomFor(int records);
+    // Adds the reply's deals (newest last), coloured against the quote's previous close.
+    void AddDeals(CDataSet* info, CDataSet* deals, int records);
+    void ShowDealsCaption(CDataSet* info);
 
     CAString code;
     CAString date{"0"};

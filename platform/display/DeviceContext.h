@@ -57,7 +57,7 @@ struct DcState {
     BrushObject* brush = nullptr;
     FontObject* font = nullptr;
     COLORREF textColor = 0;
-    COLORREF bkColor = 0xFFFFFF;
+    COLORREF bkColor = DEFAULT_BK_COLOR;
     int bkMode = OPAQUE;
     UINT textAlign = TA_LEFT | TA_TOP;
     POINT position{0, 0};

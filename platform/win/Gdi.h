@@ -29,6 +29,9 @@
 #define SYSTEM_FONT 13
 #define DEFAULT_GUI_FONT 17
 
+// What a new device context paints behind text and hatches: white, as on the phone.
+constexpr COLORREF DEFAULT_BK_COLOR = RGB(255, 255, 255);
+
 // Raster operations (copy is the only one the client uses; the others are kept simple).
 #define SRCCOPY 0x00CC0020
 #define SRCPAINT 0x00EE0086
