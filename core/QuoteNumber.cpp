@@ -58,7 +58,7 @@ bool FormatFixedFast(char* out, size_t size, double value, int decimals)
 
 CQuoteNumber::CQuoteNumber() : value(0.0), scale(0) { text[0] = '\0'; }
 
-CQuoteNumber::CQuoteNumber(int x, int scale_) : scale(ClampScale(scale_))
+CQuoteNumber::CQuoteNumber(int x, int places) : scale(ClampScale(places))
 {
     value = (double)x / POWERS_OF_TEN[scale];
     text[0] = '\0';
