@@ -14,8 +14,7 @@
 
 inline const char SESSION_KEY[] = "Q2xpZW50S2V5MTY=";
 
-class BenchEnvironment : public CNetEnvironment
-{
+class BenchEnvironment : public CNetEnvironment {
 public:
     const char* GetConfig(const char* key) override { return strcmp(key, "Connect_Type") == 0 ? "2" : nullptr; }
     void SetConfig(const char*, const char*, int) override {}
@@ -26,8 +25,7 @@ public:
 };
 
 // Keep-alive loopback server: each request names the reply to send back with "case=N".
-class LoopbackServer
-{
+class LoopbackServer {
 public:
     explicit LoopbackServer(const std::vector<std::string>& replies) : replies(replies)
     {
@@ -106,4 +104,3 @@ private:
     std::thread acceptor;
     std::vector<std::thread> connections;
 };
-

@@ -12,8 +12,8 @@
 
 #include <chrono>
 
-inline const char16_t* const names[] = {u"招商银行", u"中国平安", u"贵州茅台", u"万科Ａ", u"浦发银行", u"工商银行",
-                           u"中国石化", u"五粮液", u"格力电器", u"宝钢股份"};
+inline const char16_t* const names[] = {u"招商银行", u"中国平安", u"贵州茅台", u"万科Ａ",   u"浦发银行",
+                                        u"工商银行", u"中国石化", u"五粮液",   u"格力电器", u"宝钢股份"};
 
 inline std::vector<std::u16string> RowTexts(int row)
 {

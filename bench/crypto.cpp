@@ -45,8 +45,7 @@ std::pair<double, double> MegabytesPerSecond(size_t bytesPerRun, int runsPerSamp
 
 void Report(const char* what, double ours, double reference, const char* referenceName)
 {
-    printf("%-44s %9.1f MB/s   %s %9.1f MB/s   ratio %.2f\n", what, ours, referenceName, reference,
-           ours / reference);
+    printf("%-44s %9.1f MB/s   %s %9.1f MB/s   ratio %.2f\n", what, ours, referenceName, reference, ours / reference);
 }
 
 } // namespace

@@ -28,8 +28,8 @@ std::vector<uint8_t> RankedQuoteReply(int rows)
     struct F {
         const char* name;
         int type, size;
-    } fields[] = {{"zqjc", FIELD_TEXT, 8},  {"zqdm", FIELD_TEXT, 8},       {"zxj", FIELD_QUOTE, 4},
-                  {"zd", FIELD_QUOTE, 4},   {"zdf", FIELD_QUOTE, 4},       {"cjl", FIELD_QUOTE_UNIT, 4},
+    } fields[] = {{"zqjc", FIELD_TEXT, 8},      {"zqdm", FIELD_TEXT, 8}, {"zxj", FIELD_QUOTE, 4},
+                  {"zd", FIELD_QUOTE, 4},       {"zdf", FIELD_QUOTE, 4}, {"cjl", FIELD_QUOTE_UNIT, 4},
                   {"cje", FIELD_QUOTE_UNIT, 4}, {"sc", FIELD_INT, 4}};
     std::vector<uint8_t> out(16, 0);
     Put32(out, 8);
@@ -102,14 +102,14 @@ void Measure(const char* what, const std::vector<uint8_t>& body, int repeats)
     for (int sample = 0; sample < 9; ++sample) {
         parse = std::min(parse, SecondsFor(repeats, [&] { sink = sink + ParseAndWalk(body); }));
         copying = std::min(copying, SecondsFor(repeats, [&] {
-            memcpy(copy.data(), body.data(), body.size());
-            sink = sink + copy[body.size() / 2];
-            asm volatile("" ::: "memory");
-        }));
+                               memcpy(copy.data(), body.data(), body.size());
+                               sink = sink + copy[body.size() / 2];
+                               asm volatile("" ::: "memory");
+                           }));
     }
     double mb = (double)body.size() * repeats / (1024.0 * 1024.0);
-    printf("%-28s %9zu bytes  parse+walk %9.1f MB/s  memcpy %9.1f MB/s  ratio memcpy/parse %.1f\n", what,
-           body.size(), mb / parse, mb / copying, parse / copying);
+    printf("%-28s %9zu bytes  parse+walk %9.1f MB/s  memcpy %9.1f MB/s  ratio memcpy/parse %.1f\n", what, body.size(),
+           mb / parse, mb / copying, parse / copying);
 }
 
 } // namespace

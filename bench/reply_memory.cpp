@@ -108,8 +108,8 @@ int main()
     };
     std::vector<std::string> replies = {"HTTP/1.1 200 OK\r\nETag: 0,0,0,0\r\nContent-Length: 0\r\n\r\n"};
     for (const Case& c : cases)
-        replies.push_back(std::string("HTTP/1.1 200 OK\r\nETag: ") + c.etag + "\r\nContent-Length: " +
-                          std::to_string(c.body.size()) + "\r\n\r\n" + c.body);
+        replies.push_back(std::string("HTTP/1.1 200 OK\r\nETag: ") + c.etag +
+                          "\r\nContent-Length: " + std::to_string(c.body.size()) + "\r\n\r\n" + c.body);
     LoopbackServer server(replies);
 
     std::printf("peak resident growth per byte of the unpacked body (1.00 = one copy of the body)\n");
@@ -121,7 +121,9 @@ int main()
         std::printf("%-18s %8zu %8zu %10.2f %11.2f %5d  peak %zu MB%s\n", c.name, c.body.size() / 1024,
                     c.unpacked / 1024, (double)f.transport / (double)c.unpacked, (double)f.peak / (double)c.unpacked,
                     f.sets, f.peak >> 20,
-                    bomb ? (f.rc == 0 ? ", refused (limit 200 MB)" : ", ACCEPTED") : f.rc == 1 ? "" : ", failed");
+                    bomb        ? (f.rc == 0 ? ", refused (limit 200 MB)" : ", ACCEPTED")
+                    : f.rc == 1 ? ""
+                                : ", failed");
     }
     SetNetEnvironment(nullptr);
     return 0;

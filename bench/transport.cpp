@@ -71,7 +71,8 @@ struct Figures {
 Figures Summarise(std::vector<double>& micros, double seconds)
 {
     std::sort(micros.begin(), micros.end());
-    return {micros.size() / seconds, micros[micros.size() / 2], micros[std::min(micros.size() - 1, micros.size() * 99 / 100)]};
+    return {micros.size() / seconds, micros[micros.size() / 2],
+            micros[std::min(micros.size() - 1, micros.size() * 99 / 100)]};
 }
 
 // The road a window's request takes: hand over to the worker, wait for the sent reply, parse it.
@@ -272,8 +273,8 @@ void CompareDecoding(const std::vector<Case>& cases)
         uncompress(unpacked.data(), &n, (const Bytef*)zlibCase.body.data() + 4, (uLong)zlibCase.body.size() - 4);
         sink = unpacked[n / 2];
     });
-    printf("%-40s %9.1f MB/s   bare uncompress      %9.1f MB/s   ratio %.3f\n", "zlib body through the decoder", pipeline,
-           bare, pipeline / bare);
+    printf("%-40s %9.1f MB/s   bare uncompress      %9.1f MB/s   ratio %.3f\n", "zlib body through the decoder",
+           pipeline, bare, pipeline / bare);
 }
 
 } // namespace

@@ -47,7 +47,10 @@ bool ReadSecurity(CReplyRecordSet& reply, ChartSecurity* security)
     return true;
 }
 
-long long BarKey(const KXBar& bar) { return (long long)bar.date * 10000 + bar.time; }
+long long BarKey(const KXBar& bar)
+{
+    return (long long)bar.date * 10000 + bar.time;
+}
 
 // The bars of the set hq.kline in time order, and the names of its three averages (the legend).
 std::vector<KXBar> ReadBars(CDataSet* kline, std::string* averageNames)
@@ -174,8 +177,8 @@ bool CFSData::IsAnotherDay(CReplyRecordSet& reply, int askedFrom) const
 const FSPoint* CFSData::PointAtSlot(int slot) const
 {
     // Minutes arrive in order; a minute the server skipped simply has no point.
-    auto at = std::lower_bound(points.begin(), points.end(), slot,
-                               [](const FSPoint& p, int s) { return SlotOf(p.tm) < s; });
+    auto at =
+        std::lower_bound(points.begin(), points.end(), slot, [](const FSPoint& p, int s) { return SlotOf(p.tm) < s; });
     return at != points.end() && SlotOf(at->tm) == slot ? &*at : nullptr;
 }
 
@@ -186,8 +189,8 @@ int CFSData::Load(CReplyRecordSet& reply, bool addUp)
     std::vector<FSPoint> read;
     if (minutes != nullptr) {
         int tm = minutes->FindField("tm"), price = minutes->FindField("zjcj"), volume = minutes->FindField("cjsl"),
-            average = minutes->FindField("jj"), amount = minutes->FindField("cjje"),
-            info = minutes->FindField("xxld"), day = minutes->FindField("date");
+            average = minutes->FindField("jj"), amount = minutes->FindField("cjje"), info = minutes->FindField("xxld"),
+            day = minutes->FindField("date");
         if (day >= 0 && minutes->MoveFirst())
             date = minutes->GetAsInt(day);
         for (minutes->MoveFirst(); !minutes->IsEOF(); minutes->MoveNext()) {

@@ -12,12 +12,15 @@
 
 // No value: a column the reply lacks, or 999999999.
 constexpr double CHART_NONE = std::numeric_limits<double>::quiet_NaN();
-inline bool HasValue(double v) { return !std::isnan(v); }
+inline bool HasValue(double v)
+{
+    return !std::isnan(v);
+}
 
 // The security a chart reply is about (its first set).
 struct ChartSecurity {
-    std::string code;  // 8-bit
-    std::string name;  // 8-bit
+    std::string code; // 8-bit
+    std::string name; // 8-bit
     int market = 0;
     int type = 0;
     double prevClose = CHART_NONE;
@@ -25,12 +28,12 @@ struct ChartSecurity {
 };
 
 struct FSPoint {
-    int tm = 0;        // HHMM, the minute's start
+    int tm = 0; // HHMM, the minute's start
     double price = CHART_NONE;
-    double volume = CHART_NONE;  // lots
+    double volume = CHART_NONE; // lots
     double average = CHART_NONE;
     double amount = CHART_NONE;
-    int infoId = 0;    // the radar id of the minute's information notes, 0 without
+    int infoId = 0; // the radar id of the minute's information notes, 0 without
 };
 
 struct FSIndexPoint {
@@ -61,19 +64,19 @@ public:
     ChartSecurity security;
     int date = 0; // YYYYMMDD of the minutes held; 0 when the server did not say
     std::vector<FSPoint> points;
-    std::vector<FSIndexPoint> index;  // the market index laid over a stock
+    std::vector<FSIndexPoint> index; // the market index laid over a stock
     double indexPrevClose = CHART_NONE;
     std::string indexCode;
 };
 
 struct KXBar {
-    int date = 0;      // YYYYMMDD
-    int time = 0;      // HHMM for minute bars, 0 otherwise
+    int date = 0; // YYYYMMDD
+    int time = 0; // HHMM for minute bars, 0 otherwise
     double open = CHART_NONE, high = CHART_NONE, low = CHART_NONE, close = CHART_NONE;
-    double volume = CHART_NONE;  // lots
+    double volume = CHART_NONE; // lots
     double amount = CHART_NONE;
     double averages[3] = {CHART_NONE, CHART_NONE, CHART_NONE};
-    std::vector<double> lines;   // the indicator's lines, in techLines order
+    std::vector<double> lines; // the indicator's lines, in techLines order
 };
 
 class CKXData {
@@ -90,7 +93,7 @@ public:
     std::vector<KXBar> bars;
     std::string averageNames[3];
     std::vector<std::string> techLines;
-    std::vector<bool> techSticks;  // drawn as bars from zero
+    std::vector<bool> techSticks; // drawn as bars from zero
 };
 
 // A column of the current row as a number: quote numbers by value (with their unit for amounts), integers as

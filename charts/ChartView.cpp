@@ -205,8 +205,8 @@ void CChartView::DrawTag(HDC dc, const std::u16string& text, int x, int y, UINT 
 void CChartView::DrawScaleLabel(HDC dc, const std::u16string& text, int x, int y, int color, UINT align,
                                 const RECT& pane)
 {
-    int top = std::clamp(y - TEXT_SIZE / 2 - 1, (int)pane.top + 1, std::max((int)pane.top + 1,
-                                                                          (int)pane.bottom - TEXT_SIZE - 2));
+    int top = std::clamp(y - TEXT_SIZE / 2 - 1, (int)pane.top + 1,
+                         std::max((int)pane.top + 1, (int)pane.bottom - TEXT_SIZE - 2));
     DrawTextAt(dc, text, x, top, color, align);
 }
 

@@ -99,7 +99,7 @@ protected:
     static std::u16string Joined(const std::vector<ChartText>& runs);
     void RecordLegend(const std::vector<ChartText>& runs) { legends.push_back(Joined(runs)); }
 
-    RECT chartArea{0, 0, 0, 0};  // window coordinates of the last paint
+    RECT chartArea{0, 0, 0, 0}; // window coordinates of the last paint
 
 private:
     void MoveCursor(int x);

@@ -236,8 +236,10 @@ void CKXFrame::OnMzCommand(WPARAM wParam, LPARAM lParam)
         return;
     switch ((int)lParam) {
     case 0: {
-        static const PopMenuChoice items[] = {{CMD_CANCEL, u"取消"},       {CMD_HOME, u"返回首页"},
-                                              {CMD_PARAMS, u"参数设置"},   {CMD_TIME_SHARE, u"分时走势"},
+        static const PopMenuChoice items[] = {{CMD_CANCEL, u"取消"},
+                                              {CMD_HOME, u"返回首页"},
+                                              {CMD_PARAMS, u"参数设置"},
+                                              {CMD_TIME_SHARE, u"分时走势"},
                                               {CMD_DETAIL, u"详细报价"}};
         OnMenuCommand(CPopMenuWnd::RunChoices(m_hWnd, items));
         break;

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
-const KXPeriod KX_PERIODS[] = {{0, u"日线"},    {1, u"周线"},     {2, u"月线"},    {3, u"5分钟"},
+const KXPeriod KX_PERIODS[] = {{0, u"日线"},   {1, u"周线"},   {2, u"月线"},  {3, u"5分钟"},
                                {4, u"15分钟"}, {5, u"30分钟"}, {6, u"60分钟"}};
 const int KX_PERIOD_COUNT = (int)(sizeof KX_PERIODS / sizeof KX_PERIODS[0]);
 
@@ -52,8 +52,7 @@ int AddRow(CCheckList& list, const char* caption, const char* code, bool checked
 
 CKXParamWnd::CKXParamWnd(LPCWSTR title, HWND parent)
     : CNetWnd(title, parent), record(new KXParamRecord()), owner(parent)
-{
-}
+{}
 
 CKXParamWnd::~CKXParamWnd()
 {

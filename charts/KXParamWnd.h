@@ -10,8 +10,8 @@
 
 // Posted to the K-line chart with 0xFFF2000D (lParam a KXParamRecord* the receiver frees).
 struct KXParamRecord {
-    int32_t period = 0;       // "type" of the request
-    char techName[16] = {0};  // "techname": a key of the "tech" list
+    int32_t period = 0;      // "type" of the request
+    char techName[16] = {0}; // "techname": a key of the "tech" list
 };
 
 // The periods the chart offers, in the order shown: their "type" and caption.

@@ -20,14 +20,16 @@ constexpr int PRICE_DECIMALS = -1;
 // How an indicator is drawn, known by the name of its first line.
 struct IndicatorLook {
     const char* firstLine;
-    int decimals;         // of its legend and labels; PRICE_DECIMALS: the security's
-    bool bounded;         // its lines live on 0-100: the scale shows at least that, with two guides
+    int decimals; // of its legend and labels; PRICE_DECIMALS: the security's
+    bool bounded; // its lines live on 0-100: the scale shows at least that, with two guides
     double guides[2];
-    bool volumeSticks;    // sticks of volume: coloured by their bar's rise or fall, not by sign
+    bool volumeSticks; // sticks of volume: coloured by their bar's rise or fall, not by sign
 };
 const IndicatorLook LOOKS[] = {
-    {"MA5", PRICE_DECIMALS, false, {0, 0}, false}, {"MID", PRICE_DECIMALS, false, {0, 0}, false},
-    {"VOL", 0, false, {0, 0}, true},               {"K", 2, true, {20, 80}, false},
+    {"MA5", PRICE_DECIMALS, false, {0, 0}, false},
+    {"MID", PRICE_DECIMALS, false, {0, 0}, false},
+    {"VOL", 0, false, {0, 0}, true},
+    {"K", 2, true, {20, 80}, false},
     {"RSI6", 2, true, {30, 70}, false},
 };
 const IndicatorLook OTHER_LOOK = {"", 3, false, {0, 0}, false}; // MACD and the unknown: three decimals
@@ -74,7 +76,10 @@ void PriceRange(const CKXData& data, int from, int to, double* lo, double* hi)
     }
 }
 
-size_t LineCount(const CKXData& data) { return std::min<size_t>(data.techLines.size(), 3); }
+size_t LineCount(const CKXData& data)
+{
+    return std::min<size_t>(data.techLines.size(), 3);
+}
 
 void TechRange(const CKXData& data, const IndicatorLook& look, int from, int to, double* lo, double* hi)
 {

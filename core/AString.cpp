@@ -11,7 +11,8 @@
 
 namespace {
 
-bool EqualAsciiNoCase(const char* a, const char* b) {
+bool EqualAsciiNoCase(const char* a, const char* b)
+{
     for (;; ++a, ++b) {
         char x = (*a >= 'A' && *a <= 'Z') ? char(*a - 'A' + 'a') : *a;
         char y = (*b >= 'A' && *b <= 'Z') ? char(*b - 'A' + 'a') : *b;
@@ -24,24 +25,28 @@ bool EqualAsciiNoCase(const char* a, const char* b) {
     }
 }
 
-}  // namespace
+} // namespace
 
-CAString::CAString(const char* text) {
+CAString::CAString(const char* text)
+{
     Assign(text);
 }
 
-CAString::CAString(const WCHAR* text) {
+CAString::CAString(const WCHAR* text)
+{
     Assign(text);
 }
 
 CAString::~CAString() = default;
 
-CAString& CAString::operator=(const char* text) {
+CAString& CAString::operator=(const char* text)
+{
     Assign(text);
     return *this;
 }
 
-char* CAString::Assign(const WCHAR* text) {
+char* CAString::Assign(const WCHAR* text)
+{
     char* narrow = nullptr;
     if (WideToAnsi(text, &narrow) > 0) {
         Assign(narrow);
@@ -50,7 +55,8 @@ char* CAString::Assign(const WCHAR* text) {
     return buffer;
 }
 
-void CAString::Append(const WCHAR* text) {
+void CAString::Append(const WCHAR* text)
+{
     char* narrow = nullptr;
     if (WideToAnsi(text, &narrow) > 0) {
         Append(narrow);
@@ -58,21 +64,24 @@ void CAString::Append(const WCHAR* text) {
     free(narrow);
 }
 
-BOOL CAString::Equals(const CAString& other) const {
+BOOL CAString::Equals(const CAString& other) const
+{
     if (buffer == nullptr) {
         return other.length == 0;
     }
     return other.buffer != nullptr && EqualAsciiNoCase(buffer, other.buffer);
 }
 
-BOOL CAString::EqualsNoCase(const char* text) const {
+BOOL CAString::EqualsNoCase(const char* text) const
+{
     if (buffer == nullptr) {
         return text == nullptr || text[0] == 0;
     }
     return text != nullptr && EqualAsciiNoCase(buffer, text);
 }
 
-int CAString::FormatArgs(const char* format, ...) {
+int CAString::FormatArgs(const char* format, ...)
+{
     va_list args;
     va_start(args, format);
     int result = FormatV(format, args);
@@ -80,7 +89,8 @@ int CAString::FormatArgs(const char* format, ...) {
     return result;
 }
 
-int CAString::FormatV(const char* format, va_list args) {
+int CAString::FormatV(const char* format, va_list args)
+{
     int needed = _vscprintf(format, args);
     // The whole text is kept: a formatted request is never cut at a fixed size.
     if (needed < 0 || UINT(needed) > MOST_UNITS) {
@@ -93,10 +103,10 @@ int CAString::FormatV(const char* format, va_list args) {
     return buffer != nullptr ? int(length) : -1;
 }
 
-char* CAString::GetBuffer(int n) {
+char* CAString::GetBuffer(int n)
+{
     if (n < 0 || UINT(n) > MOST_UNITS || !Reserve(UINT(n))) {
         return nullptr;
     }
     return buffer;
 }
-

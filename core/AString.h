@@ -17,7 +17,7 @@ public:
 
     CAString() = default;
     CAString(const char* text);
-    CAString(const WCHAR* text);  // converted to code page 936
+    CAString(const WCHAR* text); // converted to code page 936
     CAString(const CAString& other) = default;
     CAString(CAString&& other) noexcept = default;
     ~CAString() override;
@@ -40,9 +40,8 @@ public:
 
     // printf-style with the phone runtime's meaning (%s 8-bit text, %S wide text). Returns the length.
     // Numbers and pointers only, as for CWString::Format (pass GetText(), never a string object).
-    template <typename... Args>
-        requires(FormatArgument<Args> && ...)
-    int Format(const char* format, Args... args) {
+    template <typename... Args> requires(FormatArgument<Args>&&...) int Format(const char* format, Args... args)
+    {
         return FormatArgs(format, args...);
     }
     int FormatV(const char* format, va_list args);

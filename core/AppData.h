@@ -64,7 +64,7 @@ struct MenuTreeOps {
 struct MenuRegistration {
     const void* source; // null in every record kept
     int nodeCount;
-    int id;             // -10 in a free record
+    int id; // -10 in a free record
 };
 
 class CAppData {

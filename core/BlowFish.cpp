@@ -21,7 +21,7 @@ inline void StoreBig(BYTE* p, uint32_t v)
 
 } // namespace
 
-#define BF_F(x) (((S[0][(x) >> 24] + S[1][((x) >> 16) & 0xff]) ^ S[2][((x) >> 8) & 0xff]) + S[3][(x) & 0xff])
+#define BF_F(x) (((S[0][(x) >> 24] + S[1][((x) >> 16) & 0xff]) ^ S[2][((x) >> 8) & 0xff]) + S[3][(x)&0xff])
 
 CBlowFish::CBlowFish(const char* key, uint32_t keyLength, const BYTE* iv)
 {

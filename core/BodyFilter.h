@@ -5,13 +5,11 @@
 #include "core/GrowArray.h"
 #include "platform/win/WinTypes.h"
 
-class CBodyFilter
-{
+class CBodyFilter {
 public:
     virtual ~CBodyFilter() = default;
     // Direction 0 decodes; replies only ever use 0.
-    virtual void Process(const BYTE* input, int length, BYTE type, BYTE** outData, int* outLength,
-                         int direction) = 0;
+    virtual void Process(const BYTE* input, int length, BYTE type, BYTE** outData, int* outLength, int direction) = 0;
     virtual void ProcessWithKey(const BYTE* input, int length, BYTE type, const char* key, int keyLength,
                                 BYTE** outData, int* outLength, int direction) = 0;
     // Decodes the body held in `body` and leaves the result there, in the same block where the stage can or

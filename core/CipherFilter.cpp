@@ -35,8 +35,8 @@ void CCipherFilter::Process(const BYTE*, int, BYTE, BYTE** outData, int* outLeng
         *outLength = 0;
 }
 
-void CCipherFilter::ProcessWithKey(const BYTE* input, int length, BYTE type, const char* key, int,
-                                   BYTE** outData, int* outLength, int direction)
+void CCipherFilter::ProcessWithKey(const BYTE* input, int length, BYTE type, const char* key, int, BYTE** outData,
+                                   int* outLength, int direction)
 {
     if (outData)
         *outData = nullptr;

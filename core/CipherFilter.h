@@ -3,8 +3,7 @@
 
 #include "core/BodyFilter.h"
 
-class CCipherFilter : public CBodyFilter
-{
+class CCipherFilter : public CBodyFilter {
 public:
     CCipherFilter() = default;
     ~CCipherFilter() override;

@@ -11,8 +11,7 @@ constexpr UINT WM_NET_REQUEST = 0xFFF20000u;
 constexpr UINT WM_NET_CANCEL = 0xFFF20001u;
 constexpr UINT WM_NET_REPLY = 0xFFF20002u;
 
-class CClientSocket
-{
+class CClientSocket {
 public:
     enum { DEFAULT_CONNECT_POLLS = 1001, POLL_INTERVAL_MS = 10 };
     static constexpr int DEFAULT_SILENCE_BUDGET_MS = 80000;

@@ -46,7 +46,8 @@ const char SELL[] = "\xc2\xf4";
 
 // Looks for a two-byte character on character boundaries, so the trail byte of one character and the lead
 // byte of the next never make a false match.
-bool ContainsDoubleByte(const char* text, const char* character) {
+bool ContainsDoubleByte(const char* text, const char* character)
+{
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0;) {
         if (*p >= 0x81 && *p <= 0xFE && p[1] != 0) {
             if (p[0] == (unsigned char)character[0] && p[1] == (unsigned char)character[1]) {
@@ -60,25 +61,29 @@ bool ContainsDoubleByte(const char* text, const char* character) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
-CColorScheme::CColorScheme() {
+CColorScheme::CColorScheme()
+{
     memset(colors, 0, sizeof colors);
 }
 
 CColorScheme::~CColorScheme() = default;
 
-COLORREF CColorScheme::GetColor(int i) const {
+COLORREF CColorScheme::GetColor(int i) const
+{
     return i >= 0 && i < COLOR_COUNT ? colors[i] : 0;
 }
 
-void CColorScheme::SetColor(int i, COLORREF color) {
+void CColorScheme::SetColor(int i, COLORREF color)
+{
     if (i >= 0 && i < COLOR_COUNT) {
         colors[i] = color;
     }
 }
 
-COLORREF CColorScheme::ChartPriceColor(const CQuoteNumber& reference, const CQuoteNumber& value) const {
+COLORREF CColorScheme::ChartPriceColor(const CQuoteNumber& reference, const CQuoteNumber& value) const
+{
     if (reference < value) {
         return GetColor(COLOR_RISE);
     }
@@ -88,18 +93,21 @@ COLORREF CColorScheme::ChartPriceColor(const CQuoteNumber& reference, const CQuo
     return GetColor(COLOR_UNCHANGED);
 }
 
-CDefaultColorScheme::CDefaultColorScheme() {
+CDefaultColorScheme::CDefaultColorScheme()
+{
     for (const DefaultColor& entry : DEFAULT_COLORS) {
         SetColor(entry.index, entry.color);
     }
 }
 
-COLORREF DefaultSchemeColor(int i) {
+COLORREF DefaultSchemeColor(int i)
+{
     static const CDefaultColorScheme scheme;
     return scheme.GetColor(i);
 }
 
-int GetSignOfText(const char* text) {
+int GetSignOfText(const char* text)
+{
     if (text == nullptr || text[0] == 0) {
         return 0;
     }

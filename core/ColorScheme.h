@@ -7,21 +7,21 @@
 
 constexpr int COLOR_COUNT = 45;
 // The entries the windows draw with.
-constexpr int COLOR_CHART_FRAME = 12;      // the charts' frame and grid
+constexpr int COLOR_CHART_FRAME = 12; // the charts' frame and grid
 constexpr int COLOR_CHART_BACKGROUND = 13;
-constexpr int COLOR_NAME = 14;             // a security's name, and figures without a sign
+constexpr int COLOR_NAME = 14; // a security's name, and figures without a sign
 constexpr int COLOR_RISE = 15;
 constexpr int COLOR_FALL = 16;
-constexpr int COLOR_UNCHANGED = 17;        // also the charts' plain figures
-constexpr int COLOR_CHART_AUXILIARY = 20;  // the cursor's cross-hair and the index laid over a stock
+constexpr int COLOR_UNCHANGED = 17;       // also the charts' plain figures
+constexpr int COLOR_CHART_AUXILIARY = 20; // the cursor's cross-hair and the index laid over a stock
 constexpr int COLOR_AXIS_TEXT = 21;
 constexpr int COLOR_PRICE_LINE = 26;
 constexpr int COLOR_AVERAGE_LINE = 27;
-constexpr int COLOR_VOLUME = 28;           // volumes and amounts
-constexpr int COLOR_MA_FIRST = 33;         // 33-35 the charts' three moving averages
-constexpr int COLOR_TECH_FIRST = 36;       // 36-38 an indicator's lines
-constexpr int COLOR_SIGN_PLUS = 41;        // a query list's row that adds (buys, pays in)
-constexpr int COLOR_SIGN_MINUS = 42;       // and one that takes away
+constexpr int COLOR_VOLUME = 28;     // volumes and amounts
+constexpr int COLOR_MA_FIRST = 33;   // 33-35 the charts' three moving averages
+constexpr int COLOR_TECH_FIRST = 36; // 36-38 an indicator's lines
+constexpr int COLOR_SIGN_PLUS = 41;  // a query list's row that adds (buys, pays in)
+constexpr int COLOR_SIGN_MINUS = 42; // and one that takes away
 
 class CColorScheme {
 public:

@@ -3,8 +3,7 @@
 
 #include "platform/win/Debug.h"
 
-void CCompressFilter::Process(const BYTE* input, int length, BYTE type, BYTE** outData, int* outLength,
-                              int direction)
+void CCompressFilter::Process(const BYTE* input, int length, BYTE type, BYTE** outData, int* outLength, int direction)
 {
     if (outData)
         *outData = nullptr;

@@ -7,8 +7,7 @@
 
 enum { COMPRESS_LZSS = 17, COMPRESS_ZLIB = 18 };
 
-class CCompressFilter : public CBodyFilter
-{
+class CCompressFilter : public CBodyFilter {
 public:
     void Process(const BYTE* input, int length, BYTE type, BYTE** outData, int* outLength, int direction) override;
     // Unpacking takes no key; this only notes the call in the debug output.

@@ -16,24 +16,24 @@
 namespace {
 
 const char* const DEFAULT_KEYS[CONFIG_DEFAULT_COUNT] = {
-    "Server_Addr",   "Server_Port",    "Connect_Type",    "Sign_Username",  "Sign_Password", "Sign_IsAuto",
-    "Trade_SCCode",  "Trade_ZHLX",     "Trade_ZJZH",      "Trade_SAVEZJZH", "Quote_IsRefresh",
-    "Quote_RefeWait", "System_Version", "System_Notice",  "Upload_Bytes",   "Download_Bytes",
-    "Menu_Version",  "Font_Size",      "UI_Style",        "Sip_Korvat",     "Sms_Content",   "Screen_Mode",
-    "Screen_Lock",
+    "Server_Addr",    "Server_Port",   "Connect_Type", "Sign_Username",  "Sign_Password",   "Sign_IsAuto",
+    "Trade_SCCode",   "Trade_ZHLX",    "Trade_ZJZH",   "Trade_SAVEZJZH", "Quote_IsRefresh", "Quote_RefeWait",
+    "System_Version", "System_Notice", "Upload_Bytes", "Download_Bytes", "Menu_Version",    "Font_Size",
+    "UI_Style",       "Sip_Korvat",    "Sms_Content",  "Screen_Mode",    "Screen_Lock",
 };
 
 // Index 0, the server's address, is a build setting.
 const char* const DEFAULT_VALUES[CONFIG_DEFAULT_COUNT] = {
-    nullptr, "8002", "0",  "",   "",   "0",  "0001",      "Z", "", "0", "1", "10",
-    "3.2.2.0.0", "0", "0", "0", "60", "26", "0", "1", "db a", "4", "1",
+    nullptr,     "8002", "0", "",  "",   "0",  "0001", "Z", "",     "0", "1", "10",
+    "3.2.2.0.0", "0",    "0", "0", "60", "26", "0",    "1", "db a", "4", "1",
 };
 
 const WCHAR PARAM_FILE[] = u"DefParam.dat";
 
 // Copies at most 31 characters and zero-fills the rest of the 32-byte field.
-void SetField(char (&field)[32], const char* text, size_t available) {
-    char copy[32] = {};  // the text may be this very field (a value read back through GetConfig)
+void SetField(char (&field)[32], const char* text, size_t available)
+{
+    char copy[32] = {}; // the text may be this very field (a value read back through GetConfig)
     size_t n = 0;
     while (n < 31 && n < available && text[n] != 0) {
         copy[n] = text[n];
@@ -53,9 +53,10 @@ private:
     CRITICAL_SECTION* section;
 };
 
-}  // namespace
+} // namespace
 
-CConfigStore::CConfigStore(const WCHAR* dir) {
+CConfigStore::CConfigStore(const WCHAR* dir)
+{
     InitializeCriticalSection(&recordLock);
     InitializeCriticalSection(&saveLock);
     if (dir != nullptr) {
@@ -66,23 +67,27 @@ CConfigStore::CConfigStore(const WCHAR* dir) {
     }
 }
 
-CConfigStore::~CConfigStore() {
+CConfigStore::~CConfigStore()
+{
     DeleteCriticalSection(&saveLock);
     DeleteCriticalSection(&recordLock);
 }
 
-const char* CConfigStore::DefaultKey(int index) {
+const char* CConfigStore::DefaultKey(int index)
+{
     return index >= 0 && index < CONFIG_DEFAULT_COUNT ? DEFAULT_KEYS[index] : nullptr;
 }
 
-const char* CConfigStore::DefaultValue(int index) {
+const char* CConfigStore::DefaultValue(int index)
+{
     if (index == 0) {
         return GetBuildServerAddress();
     }
     return index > 0 && index < CONFIG_DEFAULT_COUNT ? DEFAULT_VALUES[index] : nullptr;
 }
 
-void CConfigStore::AppendDefaults(int from) {
+void CConfigStore::AppendDefaults(int from)
+{
     for (int i = from < 0 ? 0 : from; i < CONFIG_DEFAULT_COUNT; ++i) {
         ConfigRecord record;
         SetField(record.key, DefaultKey(i), 32);
@@ -92,7 +97,8 @@ void CConfigStore::AppendDefaults(int from) {
     }
 }
 
-void CConfigStore::LoadFromBytes(const BYTE* data, UINT size) {
+void CConfigStore::LoadFromBytes(const BYTE* data, UINT size)
+{
     GrowArray<ConfigRecord> records(64);
     UINT n = data != nullptr ? size / CONFIG_RECORD_SIZE : 0;
     for (UINT i = 0; i < n; ++i) {
@@ -112,21 +118,24 @@ void CConfigStore::LoadFromBytes(const BYTE* data, UINT size) {
 
 // A local run names its stand-in server's port in the environment: reads of "Server_Port" give it, while the
 // stored value (what the file keeps) stays the user's.
-void CConfigStore::ApplyPortOverride() {
+void CConfigStore::ApplyPortOverride()
+{
     int port = GetServerPortOverride();
     std::string text = port != 0 ? std::to_string(port) : std::string();
     Lock lock(&recordLock);
     SetField(portOverride, text.c_str(), 32);
 }
 
-const char* CConfigStore::PortOverrideFor(const char* key) const {
+const char* CConfigStore::PortOverrideFor(const char* key) const
+{
     return portOverride[0] != 0 && key != nullptr && StrEqualNoCase(key, "Server_Port") == 0 ? portOverride : nullptr;
 }
 
 namespace {
 
 // True only when the file is known to be absent, not when it exists and cannot be read.
-bool FileIsMissing(const WCHAR* path) {
+bool FileIsMissing(const WCHAR* path)
+{
     FILE* f = _wfopen(path, u"rb");
     if (f != nullptr) {
         fclose(f);
@@ -136,9 +145,10 @@ bool FileIsMissing(const WCHAR* path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-}  // namespace
+} // namespace
 
-void CConfigStore::Load(CAString* version) {
+void CConfigStore::Load(CAString* version)
+{
     ApplyPortOverride();
     CWString path = GetFullPath(PARAM_FILE);
     BYTE* data = nullptr;
@@ -169,13 +179,14 @@ void CConfigStore::Load(CAString* version) {
     BYTE* quotes = nullptr;
     // Only a list that is not there gets the default codes; one that cannot be read now is still the user's.
     if (ReadDataFile("MyQuotes", &quotes) < 0 && FileIsMissing(GetFullPath(u"MyQuotes.dat").GetText())) {
-        WriteDataFile("MyQuotes", DEFAULT_MY_QUOTES, sizeof DEFAULT_MY_QUOTES);  // with its terminator
+        WriteDataFile("MyQuotes", DEFAULT_MY_QUOTES, sizeof DEFAULT_MY_QUOTES); // with its terminator
     } else {
         free(quotes);
     }
 }
 
-const ConfigRecord* CConfigStore::FindRecord(const char* key) const {
+const ConfigRecord* CConfigStore::FindRecord(const char* key) const
+{
     if (key == nullptr || config.data == nullptr) {
         return nullptr;
     }
@@ -187,7 +198,8 @@ const ConfigRecord* CConfigStore::FindRecord(const char* key) const {
     return nullptr;
 }
 
-const char* CConfigStore::GetConfig(const char* key) const {
+const char* CConfigStore::GetConfig(const char* key) const
+{
     Lock lock(&recordLock);
     if (const char* port = PortOverrideFor(key)) {
         return port;
@@ -196,7 +208,8 @@ const char* CConfigStore::GetConfig(const char* key) const {
     return record != nullptr ? record->value : nullptr;
 }
 
-BOOL CConfigStore::CopyConfig(const char* key, char* out, UINT size) const {
+BOOL CConfigStore::CopyConfig(const char* key, char* out, UINT size) const
+{
     if (out == nullptr || size == 0) {
         return FALSE;
     }
@@ -216,7 +229,8 @@ BOOL CConfigStore::CopyConfig(const char* key, char* out, UINT size) const {
     return TRUE;
 }
 
-int CConfigStore::GetConfigInt(const char* key, int defaultValue) const {
+int CConfigStore::GetConfigInt(const char* key, int defaultValue) const
+{
     char value[32];
     if (!CopyConfig(key, value, sizeof value) || value[0] == 0) {
         return defaultValue;
@@ -224,7 +238,8 @@ int CConfigStore::GetConfigInt(const char* key, int defaultValue) const {
     return atoi(value);
 }
 
-BOOL CConfigStore::SetConfig(const char* key, const char* value, int save) {
+BOOL CConfigStore::SetConfig(const char* key, const char* value, int save)
+{
     {
         Lock lock(&recordLock);
         ConfigRecord* record = const_cast<ConfigRecord*>(FindRecord(key));
@@ -238,7 +253,8 @@ BOOL CConfigStore::SetConfig(const char* key, const char* value, int save) {
     return save != 0 ? Save() : TRUE;
 }
 
-void CConfigStore::Serialize(CByteBuffer* out) const {
+void CConfigStore::Serialize(CByteBuffer* out) const
+{
     if (out == nullptr) {
         return;
     }
@@ -249,7 +265,8 @@ void CConfigStore::Serialize(CByteBuffer* out) const {
     }
 }
 
-BOOL CConfigStore::Save() {
+BOOL CConfigStore::Save()
+{
     Lock saving(&saveLock);
     CByteBuffer bytes(CONFIG_DEFAULT_COUNT * CONFIG_RECORD_SIZE);
     Serialize(&bytes);
@@ -257,7 +274,8 @@ BOOL CConfigStore::Save() {
     return WriteFileAtomically(path.GetText(), bytes.data, bytes.count);
 }
 
-BOOL CConfigStore::FixVersion(const char* version) {
+BOOL CConfigStore::FixVersion(const char* version)
+{
     // The first two components are the running build's own: a new build that was installed shows as such.
     char result[32] = {};
     strncpy(result, GetProgramVersion(), 15);
@@ -270,7 +288,7 @@ BOOL CConfigStore::FixVersion(const char* version) {
     if (second != nullptr) {
         size_t n = strlen(second);
         if (n > sizeof result - 1 - prefix) {
-            n = sizeof result - 1 - prefix;  // the stored value holds 31 characters anyway
+            n = sizeof result - 1 - prefix; // the stored value holds 31 characters anyway
         }
         memcpy(result + prefix, second, n);
         result[prefix + n] = 0;
@@ -278,20 +296,23 @@ BOOL CConfigStore::FixVersion(const char* version) {
     return SetConfig("System_Version", result, 1);
 }
 
-CWString CConfigStore::GetFullPath(const WCHAR* name) const {
+CWString CConfigStore::GetFullPath(const WCHAR* name) const
+{
     CWString path(directory);
     path.Append(name);
     return path;
 }
 
-CWString CConfigStore::DataFilePath(const char* name) const {
+CWString CConfigStore::DataFilePath(const char* name) const
+{
     CWString path(directory);
     path.Append(name);
     path.Append(u".dat");
     return path;
 }
 
-BOOL CConfigStore::WriteDataFile(const char* name, const void* data, UINT size) {
+BOOL CConfigStore::WriteDataFile(const char* name, const void* data, UINT size)
+{
     if (name == nullptr || (data == nullptr && size != 0)) {
         return FALSE;
     }
@@ -299,7 +320,8 @@ BOOL CConfigStore::WriteDataFile(const char* name, const void* data, UINT size) 
     return WriteFileAtomically(path.GetText(), data, size);
 }
 
-int CConfigStore::ReadDataFile(const char* name, BYTE** buffer) const {
+int CConfigStore::ReadDataFile(const char* name, BYTE** buffer) const
+{
     if (name == nullptr || buffer == nullptr) {
         return -1;
     }
@@ -313,7 +335,8 @@ int CConfigStore::ReadDataFile(const char* name, BYTE** buffer) const {
     return size;
 }
 
-UINT CConfigStore::GetRecordCount() const {
+UINT CConfigStore::GetRecordCount() const
+{
     Lock lock(&recordLock);
     return config.count;
 }

@@ -96,7 +96,10 @@ CDataSet::CDataSet(const char* errorText, BOOL wide)
     cursor = -1;
 }
 
-CDataSet::~CDataSet() { Destroy(); }
+CDataSet::~CDataSet()
+{
+    Destroy();
+}
 
 void CDataSet::Destroy()
 {
@@ -131,7 +134,10 @@ void CDataSet::SetName(const char* text)
         strncpy(name, text, NAME_LENGTH);
 }
 
-BOOL CDataSet::IsError() const { return StrEqualNoCase(name, "error") == 0; }
+BOOL CDataSet::IsError() const
+{
+    return StrEqualNoCase(name, "error") == 0;
+}
 
 void CDataSet::ReleaseBody()
 {
@@ -257,8 +263,14 @@ const BYTE* CDataSet::GetFieldData(const char* fieldName, int* length) const
     return GetFieldData(FindField(fieldName), length, nullptr);
 }
 
-const char* CDataSet::GetString(int i) const { return (const char*)GetFieldData(i, nullptr, nullptr); }
-const char* CDataSet::GetString(const char* fieldName) const { return GetString(FindField(fieldName)); }
+const char* CDataSet::GetString(int i) const
+{
+    return (const char*)GetFieldData(i, nullptr, nullptr);
+}
+const char* CDataSet::GetString(const char* fieldName) const
+{
+    return GetString(FindField(fieldName));
+}
 
 int CDataSet::GetShort(int i) const
 {
@@ -266,7 +278,10 @@ int CDataSet::GetShort(int i) const
     const BYTE* p = GetFieldData(i, &length, nullptr);
     return p && length >= 2 ? (int)(SHORT)ReadLE16(p) : 0;
 }
-int CDataSet::GetShort(const char* fieldName) const { return GetShort(FindField(fieldName)); }
+int CDataSet::GetShort(const char* fieldName) const
+{
+    return GetShort(FindField(fieldName));
+}
 
 int CDataSet::GetInt(int i) const
 {
@@ -274,10 +289,19 @@ int CDataSet::GetInt(int i) const
     const BYTE* p = GetFieldData(i, &length, nullptr);
     return p && length >= 4 ? ReadInt(p) : 0;
 }
-int CDataSet::GetInt(const char* fieldName) const { return GetInt(FindField(fieldName)); }
+int CDataSet::GetInt(const char* fieldName) const
+{
+    return GetInt(FindField(fieldName));
+}
 
-CQuoteNumber CDataSet::GetQuoteNumber(int i) const { return CQuoteNumber::FromPacked(GetInt(i)); }
-CQuoteNumber CDataSet::GetQuoteNumber(const char* fieldName) const { return GetQuoteNumber(FindField(fieldName)); }
+CQuoteNumber CDataSet::GetQuoteNumber(int i) const
+{
+    return CQuoteNumber::FromPacked(GetInt(i));
+}
+CQuoteNumber CDataSet::GetQuoteNumber(const char* fieldName) const
+{
+    return GetQuoteNumber(FindField(fieldName));
+}
 
 const char* CDataSet::GetAsText(int i)
 {
@@ -399,7 +423,10 @@ const char* CDataSet::OtherText(int i)
         return text;
     }
 }
-const char* CDataSet::GetAsText(const char* fieldName) { return GetAsText(FindField(fieldName)); }
+const char* CDataSet::GetAsText(const char* fieldName)
+{
+    return GetAsText(FindField(fieldName));
+}
 
 int CDataSet::GetAsInt(int i) const
 {
@@ -437,4 +464,7 @@ int CDataSet::GetAsInt(int i) const
         return 0;
     }
 }
-int CDataSet::GetAsInt(const char* fieldName) const { return GetAsInt(FindField(fieldName)); }
+int CDataSet::GetAsInt(const char* fieldName) const
+{
+    return GetAsInt(FindField(fieldName));
+}

@@ -24,9 +24,15 @@ inline int ReadInt(const BYTE* p)
 void WriteInt(BYTE* p, int value);
 // Bytes a value of the type occupies in a row; 0 for codes without a meaning.
 int TypeSize(int type);
-inline bool IsBlobType(int type) { return type == FIELD_TEXT || type == FIELD_BYTES || type == FIELD_WIDE_TEXT; }
+inline bool IsBlobType(int type)
+{
+    return type == FIELD_TEXT || type == FIELD_BYTES || type == FIELD_WIDE_TEXT;
+}
 // A blob field sent shorter than its 8 bytes has no room for a reference: it never holds a value.
-inline bool HoldsReference(const FieldInfo& f) { return IsBlobType(f.type) && f.size >= 8; }
+inline bool HoldsReference(const FieldInfo& f)
+{
+    return IsBlobType(f.type) && f.size >= 8;
+}
 // Keeps a zero byte just past the used bytes of b (growing it when full). GetString hands out any field's bytes
 // as text, and a number, a byte array or a text cut short is not terminated: read as text, it then ends inside
 // the block instead of running past it.

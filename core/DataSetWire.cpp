@@ -24,7 +24,10 @@ void CDataSet::EndInPlace(const CByteBuffer& whole)
         OwnBuffers();
 }
 
-int CDataSet::Parse(const BYTE* data, DWORD* remaining) { return Parse(data, remaining, nullptr); }
+int CDataSet::Parse(const BYTE* data, DWORD* remaining)
+{
+    return Parse(data, remaining, nullptr);
+}
 
 // Appends n bytes to into, or, reading in place, makes into a view of them.
 bool CDataSet::TakeBlock(CByteBuffer& into, const BYTE* bytes, long long n, const std::shared_ptr<CByteBuffer>* inPlace)

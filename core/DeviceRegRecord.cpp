@@ -94,8 +94,8 @@ void DeviceRegRecord::Set(const WCHAR* newFocus, const WCHAR* newOn, const WCHAR
 int DeviceRegRecord::Save()
 {
     HKEY key = nullptr;
-    if (RegCreateKeyEx(HKEY_CLASSES_ROOT, KEY_NAME, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                       &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyEx(HKEY_CLASSES_ROOT, KEY_NAME, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                       nullptr) != ERROR_SUCCESS)
         return 0;
     bool ok = WriteText(key, focusName, focus, true);
     ok = WriteText(key, onName, on, true) && ok;

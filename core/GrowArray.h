@@ -13,8 +13,7 @@
 
 #include "platform/win/WinTypes.h"
 
-template <typename T>
-class GrowArray {
+template <typename T> class GrowArray {
 public:
     UINT capacity = 0;
     UINT count = 0;
@@ -22,7 +21,8 @@ public:
 
     // Every place of the block holds a constructed element: class elements are made empty,
     // plain elements (pointers, bytes, records) start zeroed.
-    explicit GrowArray(UINT firstCapacity = 64) : capacity(firstCapacity), data(MakeBlock(firstCapacity)) {
+    explicit GrowArray(UINT firstCapacity = 64) : capacity(firstCapacity), data(MakeBlock(firstCapacity))
+    {
         if (data == nullptr) {
             capacity = 0;
         }
@@ -31,12 +31,14 @@ public:
 
     GrowArray(const GrowArray&) = delete;
     GrowArray& operator=(const GrowArray&) = delete;
-    GrowArray(GrowArray&& other) noexcept : capacity(other.capacity), count(other.count), data(other.data) {
+    GrowArray(GrowArray&& other) noexcept : capacity(other.capacity), count(other.count), data(other.data)
+    {
         other.capacity = 0;
         other.count = 0;
         other.data = nullptr;
     }
-    GrowArray& operator=(GrowArray&& other) noexcept {
+    GrowArray& operator=(GrowArray&& other) noexcept
+    {
         if (this != &other) {
             Free();
             capacity = std::exchange(other.capacity, 0);
@@ -49,7 +51,8 @@ public:
     // Adds copies of n items at the end. A full array grows to twice its capacity plus n.
     // Returns the block, or null (nothing appended) when a bigger block cannot be made.
     // The items may lie inside this array: the old block lives until they are copied.
-    T* Append(const T* items, UINT n) {
+    T* Append(const T* items, UINT n)
+    {
         if (n == 0) {
             return data;
         }
@@ -60,7 +63,7 @@ public:
         if (needed > capacity) {
             uint64_t grown = 2 * uint64_t(capacity) + n;
             if (grown < needed) {
-                grown = needed;  // only when count exceeds capacity, which the operations never allow
+                grown = needed; // only when count exceeds capacity, which the operations never allow
             }
             if (grown > MAX_ELEMENTS) {
                 return nullptr;
@@ -69,7 +72,7 @@ public:
             if (block == nullptr) {
                 return nullptr;
             }
-            CopyElements(block + count, items, n);  // first: the items may be old elements about to move
+            CopyElements(block + count, items, n); // first: the items may be old elements about to move
             MoveElements(block, data, count);
             DestroyBlock(data);
             data = block;
@@ -85,7 +88,8 @@ public:
 
     // Makes room for n elements in all (a block of exactly n when it grows); the count stays. FALSE (nothing
     // changed) when no block can be made.
-    BOOL Reserve(UINT n) {
+    BOOL Reserve(UINT n)
+    {
         if (n <= capacity) {
             return TRUE;
         }
@@ -105,7 +109,8 @@ public:
 
     // Sets the number of elements in use. Growing past the capacity grows by exactly what is asked:
     // the capacity becomes capacity + n. Returns FALSE (count unchanged) when no block can be made.
-    BOOL SetCount(UINT n) {
+    BOOL SetCount(UINT n)
+    {
         if (n > capacity) {
             uint64_t grown = uint64_t(capacity) + n;
             if (grown > MAX_ELEMENTS) {
@@ -126,10 +131,11 @@ public:
 
     // Element i, or the last element when i is past the end (a negative index, taken unsigned, too).
     // Callers test the count first; an empty array has no element to give.
-    T* At(UINT i) {
+    T* At(UINT i)
+    {
         assert(count > 0 && data != nullptr && "At on an empty array");
         if (count == 0) {
-            return data;  // the block's first place (constructed) rather than memory before the block
+            return data; // the block's first place (constructed) rather than memory before the block
         }
         return i < count ? data + i : data + (count - 1);
     }
@@ -138,7 +144,8 @@ public:
     // Makes the block exactly n places, keeping the first min(count, n) elements; places it gains start zeroed.
     // Plain elements only: the block is resized where it lies when the system can, so a large one never exists
     // twice on the way. Returns FALSE (nothing changed) when no block can be made.
-    BOOL Resize(UINT n) {
+    BOOL Resize(UINT n)
+    {
         static_assert(PLAIN, "Resize moves elements as bytes");
         if (uint64_t(n) > MAX_ELEMENTS) {
             return FALSE;
@@ -160,7 +167,8 @@ public:
     }
 
     // Deletes the block; capacity and count stay, so Free is the last operation on an array.
-    void Free() {
+    void Free()
+    {
         DestroyBlock(data);
         data = nullptr;
     }
@@ -175,14 +183,16 @@ private:
     // it where it lies.
     static constexpr bool PLAIN = std::is_trivial_v<T> && alignof(T) <= alignof(std::max_align_t);
 
-    static T* MakeBlock(UINT n) {
+    static T* MakeBlock(UINT n)
+    {
         if constexpr (PLAIN) {
             return static_cast<T*>(std::calloc(n ? n : 1, sizeof(T)));
         } else {
             return new (std::nothrow) T[n ? n : 1]();
         }
     }
-    static void DestroyBlock(T* block) {
+    static void DestroyBlock(T* block)
+    {
         if constexpr (PLAIN) {
             std::free(block);
         } else {
@@ -190,7 +200,8 @@ private:
         }
     }
 
-    static void CopyElements(T* dst, const T* src, UINT n) {
+    static void CopyElements(T* dst, const T* src, UINT n)
+    {
         if constexpr (std::is_trivially_copyable_v<T>) {
             std::memmove(dst, src, size_t(n) * sizeof(T));
         } else {
@@ -199,7 +210,8 @@ private:
             }
         }
     }
-    static void MoveElements(T* dst, T* src, UINT n) {
+    static void MoveElements(T* dst, T* src, UINT n)
+    {
         if constexpr (std::is_trivially_copyable_v<T>) {
             if (n != 0) {
                 std::memcpy(dst, src, size_t(n) * sizeof(T));
@@ -213,8 +225,7 @@ private:
 };
 
 // Arrays of pointers; the pointed-to objects belong to whoever the owner's rules name.
-template <typename T>
-using PtrArray = GrowArray<T*>;
+template <typename T> using PtrArray = GrowArray<T*>;
 
 // Bytes: data-set rows and blobs, HTTP buffers, request texts.
 class CByteBuffer : public GrowArray<BYTE> {

@@ -294,8 +294,8 @@ int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
 
     reply.SetSize(0);
     if (replyResult >= 1)
-        return result(Fail(ERROR_SERVER, received.GetSize() ? (const char*)received.data : "",
-                           (int)received.GetSize()));
+        return result(
+            Fail(ERROR_SERVER, received.GetSize() ? (const char*)received.data : "", (int)received.GetSize()));
 
     CCipherFilter cipher;
     CCompressFilter compress;

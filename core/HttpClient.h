@@ -10,8 +10,7 @@
 // Connection activity for the caption bar: -1 at start, 0 dialling, 1 connecting, 2 sending, 3 receiving.
 int GetNetworkState();
 
-class CHttpClient
-{
+class CHttpClient {
 public:
     enum ErrorCode {
         ERROR_NONE = -1,

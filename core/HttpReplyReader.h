@@ -5,12 +5,11 @@
 #include "core/GrowArray.h"
 #include "platform/win/WinTypes.h"
 
-class CHttpReplyReader
-{
+class CHttpReplyReader {
 public:
     enum {
-        MAX_HEADER = 16 * 1024,   // the whole header block
-        MAX_SIZE_LINE = 256,      // one chunk-size line, extensions included
+        MAX_HEADER = 16 * 1024, // the whole header block
+        MAX_SIZE_LINE = 256,    // one chunk-size line, extensions included
         MAX_ETAG = 255,
     };
     static constexpr UINT MAX_BODY = 64u * 1024u * 1024u;
@@ -35,13 +34,17 @@ private:
     int ParseHeader(CByteBuffer& body);
     int FeedBody(const BYTE* bytes, int length, CByteBuffer& body);
     int FeedChunks(const BYTE* bytes, int length, CByteBuffer& body);
-    int Finish(int result) { done = result; return result; }
+    int Finish(int result)
+    {
+        done = result;
+        return result;
+    }
 
-    CByteBuffer pending{256};   // header bytes, then the unread part of a size line
+    CByteBuffer pending{256}; // header bytes, then the unread part of a size line
     bool headerSeen = false;
     bool chunked = false;
     UINT contentLength = 0;
-    UINT chunkRemaining = 0;    // bytes of the current chunk still to come
+    UINT chunkRemaining = 0; // bytes of the current chunk still to come
     int done = NEED_MORE;
     bool hasETag = false;
     char etag[MAX_ETAG + 1] = {};

@@ -4,11 +4,13 @@
 #include <cstring>
 #include <string>
 
-KeyValueMap::KeyValueMap(const char* text) {
+KeyValueMap::KeyValueMap(const char* text)
+{
     Assign(text);
 }
 
-void KeyValueMap::Assign(const char* text) {
+void KeyValueMap::Assign(const char* text)
+{
     values.SetCount(0);
     keys.SetCount(0);
     if (text == nullptr || text[0] == 0) {
@@ -25,7 +27,7 @@ void KeyValueMap::Assign(const char* text) {
             CAString value(std::string(split + 1, piece + length).c_str());
             if (keys.Append(&key, 1) == nullptr || values.Append(&value, 1) == nullptr) {
                 keys.SetCount(values.count < keys.count ? values.count : keys.count);
-                return;  // out of memory: keep the pairs that are whole
+                return; // out of memory: keep the pairs that are whole
             }
         }
         if (hash == nullptr) {
@@ -35,15 +37,18 @@ void KeyValueMap::Assign(const char* text) {
     }
 }
 
-const char* KeyValueMap::GetKey(int i) const {
+const char* KeyValueMap::GetKey(int i) const
+{
     return i >= 0 && UINT(i) < keys.count ? keys.data[i].GetText() : nullptr;
 }
 
-const char* KeyValueMap::GetValue(int i) const {
+const char* KeyValueMap::GetValue(int i) const
+{
     return i >= 0 && UINT(i) < values.count ? values.data[i].GetText() : nullptr;
 }
 
-const char* KeyValueMap::FindValue(const char* key) const {
+const char* KeyValueMap::FindValue(const char* key) const
+{
     if (key == nullptr || key[0] == 0) {
         return nullptr;
     }

@@ -7,8 +7,7 @@
 
 #include <cstdint>
 
-class CLzssCodec
-{
+class CLzssCodec {
 public:
     enum { RING_SIZE = 2048, RING_START = 2040 };
     // A decoded body may not grow past this; a stream that would is refused as a whole.

@@ -20,13 +20,13 @@ inline uint32_t LoadLittle(const BYTE* p)
 #define MD5_F(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
 #define MD5_H(x, y, z) ((x) ^ (y) ^ (z))
 #define MD5_I(x, y, z) ((y) ^ ((x) | ~(z)))
-#define MD5_STEP(f, a, b, c, d, word, sine, shift)                                                                   \
-    (a) += (word) + (sine);                                                                                          \
-    (a) += f((b), (c), (d));                                                                                         \
+#define MD5_STEP(f, a, b, c, d, word, sine, shift)                                                                     \
+    (a) += (word) + (sine);                                                                                            \
+    (a) += f((b), (c), (d));                                                                                           \
     (a) = Rotl((a), (shift)) + (b)
-#define MD5_G_STEP(f, a, b, c, d, word, sine, shift)                                                                 \
-    (a) += (word) + (sine) + ((c) & ~(d));                                                                           \
-    (a) += (b) & (d);                                                                                                \
+#define MD5_G_STEP(f, a, b, c, d, word, sine, shift)                                                                   \
+    (a) += (word) + (sine) + ((c) & ~(d));                                                                             \
+    (a) += (b) & (d);                                                                                                  \
     (a) = Rotl((a), (shift)) + (b)
 
 // One 64-byte block, the 64 steps written out: a loop with the step's function, word and shift computed at every

@@ -6,8 +6,7 @@
 namespace {
 
 // Until the application data object is wired in: no settings, no key, fallback allowed.
-class CBareEnvironment : public CNetEnvironment
-{
+class CBareEnvironment : public CNetEnvironment {
 public:
     const char* GetConfig(const char*) override { return nullptr; }
     void SetConfig(const char*, const char*, int) override {}

@@ -4,8 +4,7 @@
 
 #include "platform/win/WinTypes.h"
 
-class CNetEnvironment
-{
+class CNetEnvironment {
 public:
     virtual ~CNetEnvironment() = default;
     // A setting's text, or null when it is missing.

@@ -10,8 +10,7 @@
 
 #include <atomic>
 
-class CNetThread
-{
+class CNetThread {
 public:
     enum { REQUEST_SIZE = 2048 };
     // For this long after handing a request over, the asking thread looks for the reply before it sleeps: a

@@ -31,8 +31,7 @@ std::u16string TextInRecord(const void* record, DWORD used, DWORD offset, DWORD 
 CPhoneLineInfo::CPhoneLineInfo()
     : deviceCount(0), apiVersion(TAPI_CURRENT_API_VERSION), lineApp(nullptr), line(nullptr), extVersion(0),
       deviceId((DWORD)-1), generalInfo(nullptr)
-{
-}
+{}
 
 CPhoneLineInfo::~CPhoneLineInfo()
 {

@@ -56,7 +56,10 @@ bool FormatFixedFast(char* out, size_t size, double value, int decimals)
 
 } // namespace
 
-CQuoteNumber::CQuoteNumber() : value(0.0), scale(0) { text[0] = '\0'; }
+CQuoteNumber::CQuoteNumber() : value(0.0), scale(0)
+{
+    text[0] = '\0';
+}
 
 CQuoteNumber::CQuoteNumber(int x, int places) : scale(ClampScale(places))
 {
@@ -64,7 +67,10 @@ CQuoteNumber::CQuoteNumber(int x, int places) : scale(ClampScale(places))
     text[0] = '\0';
 }
 
-CQuoteNumber::CQuoteNumber(const CQuoteNumber& other) : value(other.value), scale(other.scale) { text[0] = '\0'; }
+CQuoteNumber::CQuoteNumber(const CQuoteNumber& other) : value(other.value), scale(other.scale)
+{
+    text[0] = '\0';
+}
 
 CQuoteNumber& CQuoteNumber::operator=(const CQuoteNumber& other)
 {
@@ -150,8 +156,16 @@ size_t CQuoteNumber::FormatPacked(int x, char* out, size_t size, bool withUnit)
     default:
         break;
     }
-    int wholeDigits = whole < 10 ? 1 : whole < 100 ? 2 : whole < 1000 ? 3 : whole < 10000 ? 4 : whole < 100000 ? 5
-                    : whole < 1000000 ? 6 : whole < 10000000 ? 7 : whole < 100000000 ? 8 : whole < 1000000000 ? 9 : 10;
+    int wholeDigits = whole < 10           ? 1
+                      : whole < 100        ? 2
+                      : whole < 1000       ? 3
+                      : whole < 10000      ? 4
+                      : whole < 100000     ? 5
+                      : whole < 1000000    ? 6
+                      : whole < 10000000   ? 7
+                      : whole < 100000000  ? 8
+                      : whole < 1000000000 ? 9
+                                           : 10;
     char* p = out;
     if (m < 0)
         *p++ = '-';
@@ -249,18 +263,51 @@ CQuoteNumber CQuoteNumber::operator/(const CQuoteNumber& o) const
     return r /= o;
 }
 
-CQuoteNumber CQuoteNumber::operator+(int n) const { return Make(value + n, scale); }
-CQuoteNumber CQuoteNumber::operator-(int n) const { return Make(value - n, scale); }
-CQuoteNumber CQuoteNumber::operator*(int n) const { return Make(value * n, scale); }
-CQuoteNumber CQuoteNumber::operator/(int n) const { return Make(value / n, scale); }
+CQuoteNumber CQuoteNumber::operator+(int n) const
+{
+    return Make(value + n, scale);
+}
+CQuoteNumber CQuoteNumber::operator-(int n) const
+{
+    return Make(value - n, scale);
+}
+CQuoteNumber CQuoteNumber::operator*(int n) const
+{
+    return Make(value * n, scale);
+}
+CQuoteNumber CQuoteNumber::operator/(int n) const
+{
+    return Make(value / n, scale);
+}
 
-CQuoteNumber operator+(int n, const CQuoteNumber& q) { return CQuoteNumber::Make(n + q.value, q.scale); }
-CQuoteNumber operator-(int n, const CQuoteNumber& q) { return CQuoteNumber::Make(n - q.value, q.scale); }
-CQuoteNumber operator*(int n, const CQuoteNumber& q) { return CQuoteNumber::Make(n * q.value, q.scale); }
-CQuoteNumber operator/(int n, const CQuoteNumber& q) { return CQuoteNumber::Make(n / q.value, q.scale); }
+CQuoteNumber operator+(int n, const CQuoteNumber& q)
+{
+    return CQuoteNumber::Make(n + q.value, q.scale);
+}
+CQuoteNumber operator-(int n, const CQuoteNumber& q)
+{
+    return CQuoteNumber::Make(n - q.value, q.scale);
+}
+CQuoteNumber operator*(int n, const CQuoteNumber& q)
+{
+    return CQuoteNumber::Make(n * q.value, q.scale);
+}
+CQuoteNumber operator/(int n, const CQuoteNumber& q)
+{
+    return CQuoteNumber::Make(n / q.value, q.scale);
+}
 
-CQuoteNumber CQuoteNumber::Abs() const { return Make(std::fabs(value), scale); }
+CQuoteNumber CQuoteNumber::Abs() const
+{
+    return Make(std::fabs(value), scale);
+}
 
-CQuoteNumber CQuoteNumber::Max(const CQuoteNumber& a, const CQuoteNumber& b) { return a > b ? a : b; }
+CQuoteNumber CQuoteNumber::Max(const CQuoteNumber& a, const CQuoteNumber& b)
+{
+    return a > b ? a : b;
+}
 
-CQuoteNumber CQuoteNumber::Min(const CQuoteNumber& a, const CQuoteNumber& b) { return a < b ? a : b; }
+CQuoteNumber CQuoteNumber::Min(const CQuoteNumber& a, const CQuoteNumber& b)
+{
+    return a < b ? a : b;
+}

@@ -4,8 +4,7 @@
 #include "core/BodyFilter.h"
 #include "core/GrowArray.h"
 
-class CReplyDecoder
-{
+class CReplyDecoder {
 public:
     CReplyDecoder() = default;
 

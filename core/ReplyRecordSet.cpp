@@ -13,13 +13,22 @@ const char NO_ERROR_TEXT[] = "\xce\xb4\xc8\xa1\xb5\xbd\xb4\xed\xce\xf3\xd0\xc5\x
 
 } // namespace
 
-CReplyRecordSet::CReplyRecordSet(const BYTE* data, DWORD length) : records(REPLY_CAPACITY) { Load(data, length); }
+CReplyRecordSet::CReplyRecordSet(const BYTE* data, DWORD length) : records(REPLY_CAPACITY)
+{
+    Load(data, length);
+}
 
-CReplyRecordSet::CReplyRecordSet(CByteBuffer&& body) : records(REPLY_CAPACITY) { Load(std::move(body)); }
+CReplyRecordSet::CReplyRecordSet(CByteBuffer&& body) : records(REPLY_CAPACITY)
+{
+    Load(std::move(body));
+}
 
 CReplyRecordSet::CReplyRecordSet() : records(EMPTY_CAPACITY) {}
 
-CReplyRecordSet::~CReplyRecordSet() { Clear(); }
+CReplyRecordSet::~CReplyRecordSet()
+{
+    Clear();
+}
 
 void CReplyRecordSet::Load(const BYTE* data, DWORD length)
 {
@@ -68,7 +77,10 @@ void CReplyRecordSet::Clear()
     records.count = 0;
 }
 
-void CReplyRecordSet::Detach() { records.count = 0; }
+void CReplyRecordSet::Detach()
+{
+    records.count = 0;
+}
 
 CDataSet** CReplyRecordSet::GetRecord(int i)
 {

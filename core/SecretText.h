@@ -6,8 +6,7 @@
 
 #include <cstddef>
 
-class CSecretText
-{
+class CSecretText {
 public:
     // Room for the text and its terminator.
     static constexpr size_t CAPACITY = 128;

@@ -14,16 +14,18 @@ ServerConfigMessageFn sharedShowMessage = nullptr;
 const int MESSAGE_MILLISECONDS = 5000;
 
 // A field's text when it holds 8-bit text, else null (a number is never taken for a key or a value).
-const char* TextOf(const CDataSet* set, int field) {
+const char* TextOf(const CDataSet* set, int field)
+{
     int length = 0;
     int type = 0;
     const BYTE* data = set->GetFieldData(field, &length, &type);
     return data != nullptr && type == FIELD_TEXT ? reinterpret_cast<const char*>(data) : nullptr;
 }
 
-}  // namespace
+} // namespace
 
-void CServerConfig::SetServices(CConfigStore* store, ServerConfigMessageFn showMessage) {
+void CServerConfig::SetServices(CConfigStore* store, ServerConfigMessageFn showMessage)
+{
     sharedStore = store;
     sharedShowMessage = showMessage;
 }
@@ -31,13 +33,16 @@ void CServerConfig::SetServices(CConfigStore* store, ServerConfigMessageFn showM
 CServerConfig::CServerConfig() : store(sharedStore), showMessage(sharedShowMessage) {}
 
 CServerConfig::CServerConfig(CConfigStore* store, ServerConfigMessageFn showMessage)
-    : store(store), showMessage(showMessage) {}
+    : store(store), showMessage(showMessage)
+{}
 
-CServerConfig::~CServerConfig() {
+CServerConfig::~CServerConfig()
+{
     delete reply;
 }
 
-void CServerConfig::Load(int flag) {
+void CServerConfig::Load(int flag)
+{
     delete reply;
     reply = nullptr;
     if (flag != 0) {
@@ -49,7 +54,8 @@ void CServerConfig::Load(int flag) {
     free(data);
 }
 
-void CServerConfig::LoadFromBytes(const BYTE* data, DWORD length) {
+void CServerConfig::LoadFromBytes(const BYTE* data, DWORD length)
+{
     delete reply;
     reply = new CReplyRecordSet(data, length);
     if (reply->hasError != 0) {
@@ -61,7 +67,8 @@ void CServerConfig::LoadFromBytes(const BYTE* data, DWORD length) {
     }
 }
 
-const char* CServerConfig::Get(const char* key) {
+const char* CServerConfig::Get(const char* key)
+{
     if (key == nullptr || key[0] == 0 || reply == nullptr) {
         return nullptr;
     }

@@ -8,49 +8,54 @@
 
 namespace {
 
-size_t UnitsOf(const char* text) {
+size_t UnitsOf(const char* text)
+{
     return strlen(text);
 }
 
-size_t UnitsOf(const WCHAR* text) {
+size_t UnitsOf(const WCHAR* text)
+{
     return wcslen(text);
 }
 
-const char* FindText(const char* text, const char* find) {
+const char* FindText(const char* text, const char* find)
+{
     return strstr(text, find);
 }
 
-const WCHAR* FindText(const WCHAR* text, const WCHAR* find) {
+const WCHAR* FindText(const WCHAR* text, const WCHAR* find)
+{
     return wcsstr(text, find);
 }
 
-template <typename Ch>
-bool Inside(const Ch* p, const Ch* block, UINT units) {
+template <typename Ch> bool Inside(const Ch* p, const Ch* block, UINT units)
+{
     return p != nullptr && block != nullptr && p >= block && p < block + units;
 }
 
-}  // namespace
+} // namespace
 
-template <typename Ch>
-CTextBuffer<Ch>::CTextBuffer(const CTextBuffer& other) {
+template <typename Ch> CTextBuffer<Ch>::CTextBuffer(const CTextBuffer& other)
+{
     Assign(other);
 }
 
 template <typename Ch>
 CTextBuffer<Ch>::CTextBuffer(CTextBuffer&& other) noexcept
-    : buffer(other.buffer), length(other.length), capacity(other.capacity) {
+    : buffer(other.buffer), length(other.length), capacity(other.capacity)
+{
     other.buffer = nullptr;
     other.length = 0;
     other.capacity = 0;
 }
 
-template <typename Ch>
-CTextBuffer<Ch>::~CTextBuffer() {
+template <typename Ch> CTextBuffer<Ch>::~CTextBuffer()
+{
     free(buffer);
 }
 
-template <typename Ch>
-CTextBuffer<Ch>& CTextBuffer<Ch>::operator=(const CTextBuffer& other) {
+template <typename Ch> CTextBuffer<Ch>& CTextBuffer<Ch>::operator=(const CTextBuffer& other)
+{
     if (this == &other) {
         return *this;
     }
@@ -65,8 +70,8 @@ CTextBuffer<Ch>& CTextBuffer<Ch>::operator=(const CTextBuffer& other) {
     return *this;
 }
 
-template <typename Ch>
-CTextBuffer<Ch>& CTextBuffer<Ch>::operator=(CTextBuffer&& other) noexcept {
+template <typename Ch> CTextBuffer<Ch>& CTextBuffer<Ch>::operator=(CTextBuffer&& other) noexcept
+{
     if (this != &other) {
         free(buffer);
         buffer = other.buffer;
@@ -79,10 +84,10 @@ CTextBuffer<Ch>& CTextBuffer<Ch>::operator=(CTextBuffer&& other) noexcept {
     return *this;
 }
 
-template <typename Ch>
-BOOL CTextBuffer<Ch>::Reserve(UINT n) {
+template <typename Ch> BOOL CTextBuffer<Ch>::Reserve(UINT n)
+{
     if (n > MOST_UNITS) {
-        return FALSE;  // checked first: n + 1 must not wrap to a capacity that seems enough
+        return FALSE; // checked first: n + 1 must not wrap to a capacity that seems enough
     }
     if (buffer != nullptr && capacity >= n + 1) {
         return TRUE;
@@ -101,10 +106,10 @@ BOOL CTextBuffer<Ch>::Reserve(UINT n) {
     return TRUE;
 }
 
-template <typename Ch>
-void CTextBuffer<Ch>::SetText(const Ch* text, UINT n) {
+template <typename Ch> void CTextBuffer<Ch>::SetText(const Ch* text, UINT n)
+{
     if (Inside(text, buffer, capacity)) {
-        std::basic_string<Ch> copy(text, n);  // the buffer may move while growing
+        std::basic_string<Ch> copy(text, n); // the buffer may move while growing
         SetText(copy.data(), n);
         return;
     }
@@ -118,8 +123,8 @@ void CTextBuffer<Ch>::SetText(const Ch* text, UINT n) {
     buffer[n] = 0;
 }
 
-template <typename Ch>
-Ch* CTextBuffer<Ch>::Assign(const Ch* text) {
+template <typename Ch> Ch* CTextBuffer<Ch>::Assign(const Ch* text)
+{
     if (text != nullptr) {
         size_t n = UnitsOf(text);
         if (n <= MOST_UNITS) {
@@ -129,16 +134,16 @@ Ch* CTextBuffer<Ch>::Assign(const Ch* text) {
     return buffer;
 }
 
-template <typename Ch>
-Ch* CTextBuffer<Ch>::Assign(const CTextBuffer& other) {
+template <typename Ch> Ch* CTextBuffer<Ch>::Assign(const CTextBuffer& other)
+{
     if (this != &other && other.buffer != nullptr) {
         SetText(other.buffer, other.length);
     }
     return buffer;
 }
 
-template <typename Ch>
-void CTextBuffer<Ch>::Append(const Ch* text) {
+template <typename Ch> void CTextBuffer<Ch>::Append(const Ch* text)
+{
     if (text == nullptr) {
         return;
     }
@@ -163,8 +168,8 @@ void CTextBuffer<Ch>::Append(const Ch* text) {
     buffer[length] = 0;
 }
 
-template <typename Ch>
-void CTextBuffer<Ch>::Append(Ch c) {
+template <typename Ch> void CTextBuffer<Ch>::Append(Ch c)
+{
     if (buffer == nullptr) {
         Ch text[2] = {c, 0};
         Assign(text);
@@ -177,8 +182,8 @@ void CTextBuffer<Ch>::Append(Ch c) {
     buffer[length] = 0;
 }
 
-template <typename Ch>
-void CTextBuffer<Ch>::ReleaseBuffer(int n) {
+template <typename Ch> void CTextBuffer<Ch>::ReleaseBuffer(int n)
+{
     if (buffer == nullptr) {
         return;
     }
@@ -195,16 +200,16 @@ void CTextBuffer<Ch>::ReleaseBuffer(int n) {
     buffer[length] = 0;
 }
 
-template <typename Ch>
-Ch CTextBuffer<Ch>::GetAt(int index) const {
+template <typename Ch> Ch CTextBuffer<Ch>::GetAt(int index) const
+{
     if (index < 0 || UINT(index) >= length || buffer == nullptr) {
         return 0;
     }
     return buffer[index];
 }
 
-template <typename Ch>
-int CTextBuffer<Ch>::Find(const Ch* text, int start) const {
+template <typename Ch> int CTextBuffer<Ch>::Find(const Ch* text, int start) const
+{
     if (text == nullptr) {
         return -1;
     }

@@ -5,8 +5,7 @@
 
 #include "platform/win/WinTypes.h"
 
-template <typename Ch>
-class CTextBuffer {
+template <typename Ch> class CTextBuffer {
 public:
     // Buffers stay far below what a 32-bit length can count, in bytes too.
     static constexpr UINT MOST_UNITS = sizeof(Ch) == 1 ? 0x7FFFFFF0u : 0x3FFFFFF0u;

@@ -13,12 +13,14 @@
 
 namespace {
 
-char FoldAscii(char c) {
+char FoldAscii(char c)
+{
     return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
 
 // The "key=" pattern of a parameter text, looked up over the whole text; null when absent.
-const char* FindParamKey(const char* text, const char* key, size_t* patternLength) {
+const char* FindParamKey(const char* text, const char* key, size_t* patternLength)
+{
     size_t keyLength = strlen(key);
     size_t textLength = strlen(text);
     if (keyLength + 1 > textLength || textLength > size_t(INT_MAX)) {
@@ -41,7 +43,8 @@ const char* FindParamKey(const char* text, const char* key, size_t* patternLengt
     return nullptr;
 }
 
-size_t ValueLength(const char* value) {
+size_t ValueLength(const char* value)
+{
     size_t n = 0;
     while (value[n] != 0 && value[n] != '&' && value[n] != ' ') {
         ++n;
@@ -50,7 +53,8 @@ size_t ValueLength(const char* value) {
 }
 
 // Reads one dotted component as a decimal number (atoi-like, saturating) and moves past its ".".
-long long NextComponent(const char*& p) {
+long long NextComponent(const char*& p)
+{
     if (*p == 0) {
         return 0;
     }
@@ -58,7 +62,7 @@ long long NextComponent(const char*& p) {
     bool negative = false;
     const char* q = p;
     while (*q == ' ' || (*q >= '\t' && *q <= '\r')) {
-        ++q;  // as atoi reads it: a version text with a stray space still compares by its numbers
+        ++q; // as atoi reads it: a version text with a stray space still compares by its numbers
     }
     if (*q == '-' || *q == '+') {
         negative = *q == '-';
@@ -80,9 +84,10 @@ long long NextComponent(const char*& p) {
     return negative ? -value : value;
 }
 
-}  // namespace
+} // namespace
 
-int AnsiToWide(const char* text, WCHAR** result) {
+int AnsiToWide(const char* text, WCHAR** result)
+{
     if (result == nullptr) {
         return 0;
     }
@@ -107,7 +112,8 @@ int AnsiToWide(const char* text, WCHAR** result) {
     return written;
 }
 
-int WideToAnsi(const WCHAR* text, char** result) {
+int WideToAnsi(const WCHAR* text, char** result)
+{
     if (result == nullptr) {
         return 0;
     }
@@ -132,7 +138,8 @@ int WideToAnsi(const WCHAR* text, char** result) {
     return written;
 }
 
-std::string WideToAnsiString(const WCHAR* text) {
+std::string WideToAnsiString(const WCHAR* text)
+{
     char* narrow = nullptr;
     WideToAnsi(text, &narrow);
     std::string out = narrow != nullptr ? narrow : "";
@@ -140,7 +147,8 @@ std::string WideToAnsiString(const WCHAR* text) {
     return out;
 }
 
-const char* StrStrNoCase(const char* haystack, int n, const char* needle) {
+const char* StrStrNoCase(const char* haystack, int n, const char* needle)
+{
     if (haystack == nullptr || needle == nullptr || n < 0) {
         return nullptr;
     }
@@ -160,11 +168,13 @@ const char* StrStrNoCase(const char* haystack, int n, const char* needle) {
     return nullptr;
 }
 
-char* StrStrNoCase(char* haystack, int n, const char* needle) {
+char* StrStrNoCase(char* haystack, int n, const char* needle)
+{
     return const_cast<char*>(StrStrNoCase(static_cast<const char*>(haystack), n, needle));
 }
 
-int StrNCmpNoCase(const char* a, const char* b, int n) {
+int StrNCmpNoCase(const char* a, const char* b, int n)
+{
     if (n <= 0) {
         return 0;
     }
@@ -176,13 +186,14 @@ int StrNCmpNoCase(const char* a, const char* b, int n) {
             return 1;
         }
         if (a[i] == 0) {
-            return 0;  // both ended together: nothing further to compare
+            return 0; // both ended together: nothing further to compare
         }
     }
     return 0;
 }
 
-int StrEqualNoCase(const char* a, const char* b) {
+int StrEqualNoCase(const char* a, const char* b)
+{
     if (a == nullptr || b == nullptr) {
         return 1;
     }
@@ -198,7 +209,8 @@ int StrEqualNoCase(const char* a, const char* b) {
     return 0;
 }
 
-char* GetParamValue(const char* text, const char* key) {
+char* GetParamValue(const char* text, const char* key)
+{
     if (text == nullptr || key == nullptr) {
         return nullptr;
     }
@@ -218,7 +230,8 @@ char* GetParamValue(const char* text, const char* key) {
     return copy;
 }
 
-char* SetParamValue(const char* text, const char* key, const char* value) {
+char* SetParamValue(const char* text, const char* key, const char* value)
+{
     if (text == nullptr || key == nullptr) {
         return nullptr;
     }
@@ -261,7 +274,8 @@ char* SetParamValue(const char* text, const char* key, const char* value) {
     return out;
 }
 
-int IsDecimalNumber(const char* text) {
+int IsDecimalNumber(const char* text)
+{
     if (text == nullptr) {
         return 0;
     }
@@ -278,7 +292,8 @@ int IsDecimalNumber(const char* text) {
     return 1;
 }
 
-int IsDigitString(const char* text) {
+int IsDigitString(const char* text)
+{
     if (text == nullptr) {
         return 0;
     }
@@ -290,7 +305,8 @@ int IsDigitString(const char* text) {
     return 1;
 }
 
-DWORD CompareVersion(const char* local, const char* server) {
+DWORD CompareVersion(const char* local, const char* server)
+{
     if (local == nullptr) {
         local = "";
     }
@@ -316,7 +332,8 @@ DWORD CompareVersion(const char* local, const char* server) {
     return bits;
 }
 
-void HexEncode(const BYTE* data, int n, char* out, int upperCase) {
+void HexEncode(const BYTE* data, int n, char* out, int upperCase)
+{
     if (data == nullptr || out == nullptr) {
         return;
     }
@@ -327,26 +344,31 @@ void HexEncode(const BYTE* data, int n, char* out, int upperCase) {
     }
 }
 
-void* CopyBytes(void* dst, const void* src, int n) {
+void* CopyBytes(void* dst, const void* src, int n)
+{
     if (dst != nullptr && src != nullptr && n >= 1) {
         memmove(dst, src, size_t(n));
     }
     return dst;
 }
 
-WORD ReadLE16(const BYTE* p) {
+WORD ReadLE16(const BYTE* p)
+{
     return p == nullptr ? 0 : WORD(p[0] | (p[1] << 8));
 }
 
-DWORD ReadLE32(const BYTE* p) {
+DWORD ReadLE32(const BYTE* p)
+{
     return p == nullptr ? 0 : DWORD(p[0]) | (DWORD(p[1]) << 8) | (DWORD(p[2]) << 16) | (DWORD(p[3]) << 24);
 }
 
-ULONGLONG ReadLE64(const BYTE* p) {
+ULONGLONG ReadLE64(const BYTE* p)
+{
     return p == nullptr ? 0 : ULONGLONG(ReadLE32(p)) | (ULONGLONG(ReadLE32(p + 4)) << 32);
 }
 
-BOOL GetModuleDirPath(const WCHAR* fileName, WCHAR* out, UINT size) {
+BOOL GetModuleDirPath(const WCHAR* fileName, WCHAR* out, UINT size)
+{
     if (out == nullptr || size == 0) {
         return FALSE;
     }
@@ -362,7 +384,8 @@ BOOL GetModuleDirPath(const WCHAR* fileName, WCHAR* out, UINT size) {
     return TRUE;
 }
 
-int GetFileSize(const WCHAR* path, UINT* size) {
+int GetFileSize(const WCHAR* path, UINT* size)
+{
     if (path == nullptr) {
         return 0;
     }
@@ -381,7 +404,8 @@ int GetFileSize(const WCHAR* path, UINT* size) {
     return 1;
 }
 
-int ReadWholeFile(const WCHAR* path, BYTE** buffer) {
+int ReadWholeFile(const WCHAR* path, BYTE** buffer)
+{
     if (buffer == nullptr) {
         return -1;
     }

@@ -12,28 +12,33 @@
 
 namespace {
 
-WCHAR FoldUpper(WCHAR c) {
+WCHAR FoldUpper(WCHAR c)
+{
     return (c >= u'a' && c <= u'z') ? WCHAR(c - u'a' + u'A') : c;
 }
 
-}  // namespace
+} // namespace
 
-CWString::CWString(const WCHAR* text) {
+CWString::CWString(const WCHAR* text)
+{
     Assign(text);
 }
 
-CWString::CWString(const char* text) {
+CWString::CWString(const char* text)
+{
     Assign(text);
 }
 
 CWString::~CWString() = default;
 
-CWString& CWString::operator=(const WCHAR* text) {
+CWString& CWString::operator=(const WCHAR* text)
+{
     Assign(text);
     return *this;
 }
 
-WCHAR* CWString::Assign(const char* text) {
+WCHAR* CWString::Assign(const char* text)
+{
     WCHAR* wide = nullptr;
     if (AnsiToWide(text, &wide) > 0) {
         Assign(wide);
@@ -42,7 +47,8 @@ WCHAR* CWString::Assign(const char* text) {
     return buffer;
 }
 
-void CWString::Append(const char* text) {
+void CWString::Append(const char* text)
+{
     WCHAR* wide = nullptr;
     if (AnsiToWide(text, &wide) > 0) {
         Append(wide);
@@ -50,45 +56,52 @@ void CWString::Append(const char* text) {
     free(wide);
 }
 
-CWString CWString::Concat(const WCHAR* text) const {
+CWString CWString::Concat(const WCHAR* text) const
+{
     CWString result(*this);
     result.Append(text);
     return result;
 }
 
-CWString CWString::Concat(const CWString& other) const {
+CWString CWString::Concat(const CWString& other) const
+{
     return Concat(other.buffer);
 }
 
-BOOL CWString::EqualsNoCase(const WCHAR* text) const {
+BOOL CWString::EqualsNoCase(const WCHAR* text) const
+{
     if (buffer == nullptr) {
         return text == nullptr || text[0] == 0;
     }
     return text != nullptr && _wcsicmp(buffer, text) == 0;
 }
 
-BOOL CWString::EqualsNoCase(const CWString& other) const {
+BOOL CWString::EqualsNoCase(const CWString& other) const
+{
     if (buffer == nullptr) {
         return other.length == 0;
     }
     return other.buffer != nullptr && _wcsicmp(buffer, other.buffer) == 0;
 }
 
-CWString CWString::Left(int n) const {
+CWString CWString::Left(int n) const
+{
     UINT take = n <= 0 ? 0 : (UINT(n) < length ? UINT(n) : length);
     CWString result;
     result.SetText(GetText(), take);
     return result;
 }
 
-CWString CWString::Right(int n) const {
+CWString CWString::Right(int n) const
+{
     UINT take = n <= 0 ? 0 : (UINT(n) < length ? UINT(n) : length);
     CWString result;
     result.SetText(GetText() + (length - take), take);
     return result;
 }
 
-CWString CWString::Mid(int start, int count) const {
+CWString CWString::Mid(int start, int count) const
+{
     if (start < 0) {
         start = 0;
     }
@@ -103,14 +116,16 @@ CWString CWString::Mid(int start, int count) const {
     return result;
 }
 
-WCHAR* CWString::GetBuffer(int n) {
+WCHAR* CWString::GetBuffer(int n)
+{
     if (n < 0 || UINT(n) >= MOST_UNITS || !Reserve(UINT(n) + 1)) {
         return nullptr;
     }
     return buffer;
 }
 
-int CWString::FormatArgs(const WCHAR* format, ...) {
+int CWString::FormatArgs(const WCHAR* format, ...)
+{
     va_list args;
     va_start(args, format);
     int result = FormatV(format, args);
@@ -118,7 +133,8 @@ int CWString::FormatArgs(const WCHAR* format, ...) {
     return result;
 }
 
-int CWString::FormatV(const WCHAR* format, va_list args) {
+int CWString::FormatV(const WCHAR* format, va_list args)
+{
     int needed = _vscwprintf(format, args);
     // The whole text is kept: a formatted request or message is never cut at a fixed size.
     if (needed < 0 || UINT(needed) > MOST_UNITS) {
@@ -131,7 +147,8 @@ int CWString::FormatV(const WCHAR* format, va_list args) {
     return buffer != nullptr ? int(length) : -1;
 }
 
-int CWString::Find(WCHAR c, int start) const {
+int CWString::Find(WCHAR c, int start) const
+{
     if (start < 0) {
         start = 0;
     }
@@ -143,7 +160,8 @@ int CWString::Find(WCHAR c, int start) const {
     return -1;
 }
 
-void CWString::TrimLeft() {
+void CWString::TrimLeft()
+{
     if (buffer == nullptr) {
         return;
     }
@@ -157,7 +175,8 @@ void CWString::TrimLeft() {
     }
 }
 
-void CWString::TrimRight() {
+void CWString::TrimRight()
+{
     if (buffer == nullptr) {
         return;
     }
@@ -167,13 +186,15 @@ void CWString::TrimRight() {
     buffer[length] = 0;
 }
 
-void CWString::MakeUpper() {
+void CWString::MakeUpper()
+{
     for (UINT i = 0; i < length && buffer != nullptr; ++i) {
         buffer[i] = FoldUpper(buffer[i]);
     }
 }
 
-int CWString::Replace(const WCHAR* oldText, const WCHAR* newText) {
+int CWString::Replace(const WCHAR* oldText, const WCHAR* newText)
+{
     if (buffer == nullptr || oldText == nullptr || oldText[0] == 0 || newText == nullptr) {
         return 0;
     }
@@ -207,7 +228,8 @@ int CWString::Replace(const WCHAR* oldText, const WCHAR* newText) {
     return replaced;
 }
 
-BOOL CWString::Contains(const WCHAR* text, BOOL caseSensitive) const {
+BOOL CWString::Contains(const WCHAR* text, BOOL caseSensitive) const
+{
     if (text == nullptr) {
         return FALSE;
     }

@@ -17,7 +17,7 @@ public:
 
     CWString() = default;
     CWString(const WCHAR* text);
-    CWString(const char* text);  // 8-bit text (code page 936), converted
+    CWString(const char* text); // 8-bit text (code page 936), converted
     CWString(const CWString& other) = default;
     CWString(CWString&& other) noexcept = default;
     ~CWString() override;
@@ -52,9 +52,8 @@ public:
     // printf-style with the wide meaning (%s wide text, %S 8-bit text). Returns the length.
     // Arguments are numbers and pointers only: a string object passed through "..." would print its
     // insides, so it is refused at compile time (pass GetText()).
-    template <typename... Args>
-        requires(FormatArgument<Args> && ...)
-    int Format(const WCHAR* format, Args... args) {
+    template <typename... Args> requires(FormatArgument<Args>&&...) int Format(const WCHAR* format, Args... args)
+    {
         return FormatArgs(format, args...);
     }
     int FormatV(const WCHAR* format, va_list args);

@@ -4,8 +4,7 @@
 #include "core/GrowArray.h"
 #include "platform/win/WinTypes.h"
 
-class CZlibBuffer
-{
+class CZlibBuffer {
 public:
     // A size field above this is refused before anything is allocated.
     static constexpr DWORD MAX_UNPACKED = 64u * 1024u * 1024u;

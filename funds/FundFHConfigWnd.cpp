@@ -22,8 +22,8 @@ void CFundFHConfigWnd::CreateControls()
 {
     AddFundRow(u"基金", u"选择基金");
     currentText = rows.AddText(u"当前方式", u"");
-    methodButton = choices.Add(rows, u"分红方式", ID_METHOD, u"分红方式", methods, method,
-                               [this](int row) { ChooseMethod(row); });
+    methodButton =
+        choices.Add(rows, u"分红方式", ID_METHOD, u"分红方式", methods, method, [this](int row) { ChooseMethod(row); });
 }
 
 void CFundFHConfigWnd::OnReply(const BYTE* data, int length, int transportFailed)
@@ -63,7 +63,8 @@ void CFundFHConfigWnd::OnActionButton()
         ShowFormTip(this, u"新的分红方式与当前方式相同！");
         return;
     }
-    FundOrderLines lines = {{u"基金", WideFromGb(FieldOf(fund, "label").c_str())}, {u"分红方式", WideFromGb(FieldOf(to, "label").c_str())}};
+    FundOrderLines lines = {{u"基金", WideFromGb(FieldOf(fund, "label").c_str())},
+                            {u"分红方式", WideFromGb(FieldOf(to, "label").c_str())}};
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_DIVIDEND) + "&ofcode=" + FieldOf(fund, "tradingcode") +
                           "&fhfs=" + FieldOf(to, "dm");
     if (SubmitFundOrder(this, u"分红设置", lines, request, {u"分红方式已修改，委托编号：", "wtbh"}) == ORDER_ACCEPTED)

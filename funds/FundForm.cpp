@@ -140,12 +140,13 @@ UiPushButton* CFundChoices::Add(CFormRows& rows, LPCWSTR label, int id)
     return button;
 }
 
-UiPushButton* CFundChoices::Add(CFormRows& rows, LPCWSTR label, int id, LPCWSTR title,
-                                const std::vector<FundRow>& list, const int& current, std::function<void(int)> choose)
+UiPushButton* CFundChoices::Add(CFormRows& rows, LPCWSTR label, int id, LPCWSTR title, const std::vector<FundRow>& list,
+                                const int& current, std::function<void(int)> choose)
 {
     UiPushButton* button = Add(rows, label, id);
     CNetWnd* picking = form;
-    rows.SetTap(id, [picking, title, id, &list, &current] { OpenFundPicker(picking, title, id, list, "label", current); });
+    rows.SetTap(id,
+                [picking, title, id, &list, &current] { OpenFundPicker(picking, title, id, list, "label", current); });
     answers[(WPARAM)id] = std::move(choose);
     return button;
 }
@@ -174,12 +175,12 @@ int BuildLookup(const FundLookup& lookup, char* part, int capacity)
     return WriteTradeRequest(part, capacity, lookup.params.c_str());
 }
 
-bool ReadLookupReply(const CNetWnd* form, const BYTE* data, int length, int transportFailed,
-                     std::vector<FundRow>* rows)
+bool ReadLookupReply(const CNetWnd* form, const BYTE* data, int length, int transportFailed, std::vector<FundRow>* rows)
 {
     rows->clear();
     CReplyRecordSet reply;
-    CDataSet* set = FirstSetOrTell(reply, data, length, transportFailed, form->GetHWND(), u"网络请求失败，请稍后重试！");
+    CDataSet* set =
+        FirstSetOrTell(reply, data, length, transportFailed, form->GetHWND(), u"网络请求失败，请稍后重试！");
     if (set == nullptr)
         return false;
     *rows = ReadFundRows(set);

@@ -3,12 +3,12 @@
 #pragma once
 
 constexpr int FUND_FUNCTIONS = 700;
-constexpr int FUND_SHARES = 2;      // shares held
-constexpr int FUND_DETAIL = 6;      // one fund: company, state, minimum, cash and shares available
-constexpr int FUND_OF_COMPANY = 7;  // the funds of one company
-constexpr int FUND_COMPANIES = 8;   // fund companies and the user's accounts there
-constexpr int FUND_DICTIONARY = 9;  // choices of the pickers ("dict")
-constexpr int FUND_CANCEL = 20;     // cancel an order by "wtbh"
+constexpr int FUND_SHARES = 2;     // shares held
+constexpr int FUND_DETAIL = 6;     // one fund: company, state, minimum, cash and shares available
+constexpr int FUND_OF_COMPANY = 7; // the funds of one company
+constexpr int FUND_COMPANIES = 8;  // fund companies and the user's accounts there
+constexpr int FUND_DICTIONARY = 9; // choices of the pickers ("dict")
+constexpr int FUND_CANCEL = 20;    // cancel an order by "wtbh"
 constexpr int FUND_OPEN_ACCOUNT = 21;
 
 constexpr int CASH_PRODUCT_FUNCTIONS = 610;

@@ -13,5 +13,4 @@ public:
     int BuildRequest(char* part, int capacity, const char* whole) override;
     // Opens the results of category row; -1 when there is no such category.
     int OnOK(int row) override;
-
 };

@@ -131,8 +131,8 @@ void CFundOpenAccountWnd::OnActionButton()
         ShowFormTip(this, u"您已开立该基金公司的基金账户！");
         return;
     }
-    std::string name = GbFromWide(nameEdit->GetText()), number = GbFromWide(numberEdit->GetText()), phone = GbFromWide(phoneEdit->GetText()),
-                address = GbFromWide(addressEdit->GetText());
+    std::string name = GbFromWide(nameEdit->GetText()), number = GbFromWide(numberEdit->GetText()),
+                phone = GbFromWide(phoneEdit->GetText()), address = GbFromWide(addressEdit->GetText());
     const std::string& type = FieldOf(documents[(size_t)document], "dm");
     // An identity card's check letter is a capital X, however it was typed.
     if (type == "0" && !number.empty() && number.back() == 'x')

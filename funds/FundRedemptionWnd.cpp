@@ -81,8 +81,8 @@ void CFundRedemptionWnd::OnActionButton()
     FundOrderLines lines = {{u"基金代码", WideFromGb(FieldOf(fund, "tradingcode").c_str())},
                             {u"基金名称", WideFromGb(FieldOf(fund, "SecuAbbr").c_str())},
                             {u"赎回份额", WideFromGb(sharesText.c_str())}};
-    std::string request = FundFunction(FUND_FUNCTIONS, FUND_REDEEM) + "&ofcode=" + FieldOf(fund, "tradingcode") +
-                          "&fe=" + sharesText;
+    std::string request =
+        FundFunction(FUND_FUNCTIONS, FUND_REDEEM) + "&ofcode=" + FieldOf(fund, "tradingcode") + "&fe=" + sharesText;
     if (SubmitFundOrder(this, u"基金赎回", lines, request) == ORDER_ACCEPTED) {
         sharesEdit->SetText(u"");
         Request(); // the shares left

@@ -14,5 +14,4 @@ public:
 
 protected:
     void ShapeGrid(int shownColumns) override;
-
 };

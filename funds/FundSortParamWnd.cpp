@@ -6,8 +6,7 @@
 
 CFundSortParamWnd::CFundSortParamWnd(LPCWSTR title, HWND parent, const char* column, int direct)
     : CMakeChoiceWnd(title, parent, 0), currentColumn(column != nullptr ? column : ""), currentDirect(direct)
-{
-}
+{}
 
 CFundSortParamWnd::~CFundSortParamWnd() = default;
 

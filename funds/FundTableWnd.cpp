@@ -2,9 +2,9 @@
 
 #include "funds/FundQuery.h"
 
-CFundTableWnd::CFundTableWnd(LPCWSTR title, HWND owner, Listing listing) : CQueryTableWnd(title, owner), listing(listing)
-{
-}
+CFundTableWnd::CFundTableWnd(LPCWSTR title, HWND owner, Listing listing)
+    : CQueryTableWnd(title, owner), listing(listing)
+{}
 
 CFundTableWnd::~CFundTableWnd() = default;
 

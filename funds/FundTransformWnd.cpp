@@ -26,8 +26,8 @@ void CFundTransformWnd::CreateControls()
 {
     AddFundRow(u"转出基金", u"转出基金");
     availableText = rows.AddText(u"可用份额", u"");
-    targetButton = choices.Add(rows, u"转入基金", ID_TARGET, u"转入基金", targets, target,
-                               [this](int row) { ChooseTarget(row); });
+    targetButton =
+        choices.Add(rows, u"转入基金", ID_TARGET, u"转入基金", targets, target, [this](int row) { ChooseTarget(row); });
     // The target's picker says first when the company has no other fund.
     rows.SetTap(ID_TARGET, [this] {
         if (targets.empty())

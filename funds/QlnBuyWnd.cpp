@@ -117,8 +117,8 @@ void CQlnBuyWnd::OnActionButton()
     FundOrderLines lines = {{u"产品代码", WideFromGb(FieldOf(product, "cpdm").c_str())},
                             {u"产品名称", WideFromGb(FieldOf(product, "cpmc").c_str())},
                             {u"购买金额", WideFromGb(amountText.c_str())}};
-    std::string request = FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_BUY) + "&cpdm=" +
-                          FieldOf(product, "cpdm") + "&je=" + amountText;
+    std::string request = FundFunction(CASH_PRODUCT_FUNCTIONS, CASH_PRODUCT_BUY) + "&cpdm=" + FieldOf(product, "cpdm") +
+                          "&je=" + amountText;
     if (SubmitFundOrder(this, u"产品购买", lines, request, {u"购买成功，委托编号：", "wtbh"}) == ORDER_ACCEPTED) {
         amountEdit->SetText(u"");
         AskFund(this, &lookup, LOOKUP_CASH, FundFunction(TRADE_FUNCTIONS, TRADE_CASH)); // the cash left

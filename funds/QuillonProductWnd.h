@@ -12,5 +12,4 @@ public:
     void OnReply(const BYTE* data, int length, int transportFailed) override;
     // Opens the purchase ("qlnmr") of the product of row; -1 when the row has none.
     int OnOK(int row) override;
-
 };

@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     std::string text(reinterpret_cast<const char*>(data), size);
     CTradeAccount account;
     if (!CBrokerage::Parse(text, &account))

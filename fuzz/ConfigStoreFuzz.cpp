@@ -7,11 +7,12 @@
 #include <cstring>
 #include <string>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     if (size > (1u << 20)) {
         return 0;
     }
-    CConfigStore store(u"/nonexistent-morwick-fuzz/");  // nothing here touches the disk
+    CConfigStore store(u"/nonexistent-morwick-fuzz/"); // nothing here touches the disk
     store.LoadFromBytes(data, UINT(size));
     UINT records = UINT(size / CONFIG_RECORD_SIZE);
     UINT expected = records > UINT(CONFIG_DEFAULT_COUNT) ? records : UINT(CONFIG_DEFAULT_COUNT);

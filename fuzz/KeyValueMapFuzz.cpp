@@ -6,8 +6,9 @@
 #include <cstring>
 #include <string>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::string text(reinterpret_cast<const char*>(data), size);  // stops at an embedded zero, as the texts do
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::string text(reinterpret_cast<const char*>(data), size); // stops at an embedded zero, as the texts do
     KeyValueMap map(text.c_str());
     size_t total = 0;
     for (int i = 0; i < map.GetCount(); ++i) {
@@ -24,6 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (total > size || map.GetKey(map.GetCount()) != nullptr) {
         abort();
     }
-    map.Assign(text.c_str() + text.size() / 2);  // reuse of the arrays' items
+    map.Assign(text.c_str() + text.size() / 2); // reuse of the arrays' items
     return 0;
 }

@@ -59,11 +59,11 @@ struct Fixture {
     }
 
     // A log-in carrying userKey, then a request in the session it opened, answered sealed with its key, and the
-// log-out.
+    // log-out.
     void LogIn(const std::string& userKeyHex)
     {
-        CServerReply login = functions->Handle("hwID=1,2&softName=RuvAv&tc_mfuncno=100&tc_sfuncno=1&userKey=" +
-                                               userKeyHex);
+        CServerReply login =
+            functions->Handle("hwID=1,2&softName=RuvAv&tc_mfuncno=100&tc_sfuncno=1&userKey=" + userKeyHex);
         if (login.result != 0)
             return;
         CDataSet** sets = nullptr;

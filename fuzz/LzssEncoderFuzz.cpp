@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int n = 0;
     if (!codec.Process(reinterpret_cast<const BYTE*>(packed.data()), static_cast<UINT>(packed.size()), &out, &n, 0))
         std::abort();
-    if (static_cast<size_t>(n) != plain.size() || std::string(reinterpret_cast<const char*>(out), plain.size()) != plain)
+    if (static_cast<size_t>(n) != plain.size() ||
+        std::string(reinterpret_cast<const char*>(out), plain.size()) != plain)
         std::abort();
     return 0;
 }

@@ -153,7 +153,8 @@ struct Screens {
         for (const char* request : REQUESTS)
             replies.push_back(functions.Handle(prefix + request).body);
         // The trade log-in answers the token that every later trade request carries.
-        std::string login = functions.Handle(prefix + "tc_mfuncno=600&tc_sfuncno=1&account=880012345&password=123456").body;
+        std::string login =
+            functions.Handle(prefix + "tc_mfuncno=600&tc_sfuncno=1&account=880012345&password=123456").body;
         size_t at = login.find("trdtoken=");
         std::string token = at == std::string::npos ? std::string() : login.substr(at, login.find('\0', at) - at);
         for (const char* request : TRADE_REQUESTS)

@@ -87,11 +87,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     size_t where = 4 + (size_t)data[1] * 7919 % (packed.size() - 4);
     switch ((data[1] >> 5) % DAMAGE_COUNT) {
-    case FLIP: packed[where] = (char)(packed[where] ^ (1 + (data[0] >> 1))); break;
-    case SIZE_UP: packed[0] = (char)(packed[0] + 1); break;
-    case SIZE_DOWN: packed[0] = (char)(packed[0] - 1); break;
-    case CUT: packed.resize(where); break;
-    default: break;
+    case FLIP:
+        packed[where] = (char)(packed[where] ^ (1 + (data[0] >> 1)));
+        break;
+    case SIZE_UP:
+        packed[0] = (char)(packed[0] + 1);
+        break;
+    case SIZE_DOWN:
+        packed[0] = (char)(packed[0] - 1);
+        break;
+    case CUT:
+        packed.resize(where);
+        break;
+    default:
+        break;
     }
     bool enciphered = (data[0] & 2) != 0;
     std::string body = enciphered ? SealPacket(KEY, packed) : packed;

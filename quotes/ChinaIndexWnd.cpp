@@ -18,15 +18,15 @@
 namespace {
 
 const char16_t* const TITLES[CChinaIndexWnd::TITLE_COUNT] = {u"名称", u"现价", u"涨幅%", u"涨跌", u"总量", u"金额",
-                                                             u"今开", u"昨收", u"最高", u"最低", u"代码", u"市场"};
+                                                             u"今开", u"昨收", u"最高",  u"最低", u"代码", u"市场"};
 
 constexpr char TIME_SHARE_TITLE[] = "\xB7\xD6\xCA\xB1\xD7\xDF\xCA\xC6"; // 分时走势
-constexpr char KLINE_TITLE[] = "K\xCF\xDF\xB7\xD6\xCE\xF6";              // K线分析
+constexpr char KLINE_TITLE[] = "K\xCF\xDF\xB7\xD6\xCE\xF6";             // K线分析
 
 enum ColumnColor { BY_NAME, AGAINST_CLOSE, BY_SIGN, VOLUME };
-const ColumnColor COLUMN_COLORS[CChinaIndexWnd::TITLE_COUNT] = {
-    BY_NAME, AGAINST_CLOSE, BY_SIGN, BY_SIGN, VOLUME, VOLUME, AGAINST_CLOSE, BY_NAME, AGAINST_CLOSE, AGAINST_CLOSE,
-    BY_NAME, BY_NAME};
+const ColumnColor COLUMN_COLORS[CChinaIndexWnd::TITLE_COUNT] = {BY_NAME,       AGAINST_CLOSE, BY_SIGN,       BY_SIGN,
+                                                                VOLUME,        VOLUME,        AGAINST_CLOSE, BY_NAME,
+                                                                AGAINST_CLOSE, AGAINST_CLOSE, BY_NAME,       BY_NAME};
 
 void ShowWide(const char16_t* text, HWND owner, int milliseconds)
 {

@@ -247,7 +247,8 @@ void CEditMyStockWnd::OnReply(const BYTE* data, int length, int)
     else
         for (const EditorRow& r : rows) {
             std::string rowCode = Text(FormatCodeMarket(r.code.c_str(), atoi(r.market.c_str()), 1).GetText());
-            std::string text = pinyinReply ? r.name + "(" + rowCode + ")" : r.name + " (" + r.code + "." + r.market + ")";
+            std::string text =
+                pinyinReply ? r.name + "(" + rowCode + ")" : r.name + " (" + r.code + "." + r.market + ")";
             AddRow(text, rowCode);
         }
     if (mode == MODE_SEARCH && list.GetItemCount() == 1) {
@@ -430,7 +431,8 @@ void CEditMyStockWnd::OnEditCommand(int button)
                 return;
             }
             char question[64];
-            snprintf(question, sizeof question, "\xC8\xB7\xB6\xA8\xCC\xED\xBC\xD3\xD5\xE2%d\xD6\xBB\xB9\xC9\xC6\xB1\xA3\xBF",
+            snprintf(question, sizeof question,
+                     "\xC8\xB7\xB6\xA8\xCC\xED\xBC\xD3\xD5\xE2%d\xD6\xBB\xB9\xC9\xC6\xB1\xA3\xBF",
                      n); // 确定添加这%d只股票？
             std::u16string wide = WideFromGb(question);
             if (!Ask(wide.c_str(), u"提示"))

@@ -14,12 +14,13 @@ namespace {
 
 const char MY_QUOTES[] = "MyQuotes";
 // Tips, in code page 936.
-const char NO_MARKET[] = "\xca\xfd\xbe\xdd\xb4\xed\xce\xf3\xa3\xac\xce\xde\xca\xd0\xb3\xa1\xb4\xfa\xc2\xeb\xa3\xa1"; // 数据错误，无市场代码！
-const char BAD_CODE[] = "\xb9\xc9\xc6\xb1\xb4\xfa\xc2\xeb\xb4\xed\xce\xf3\xa3\xa1"; // 股票代码错误！
+const char NO_MARKET[] =
+    "\xca\xfd\xbe\xdd\xb4\xed\xce\xf3\xa3\xac\xce\xde\xca\xd0\xb3\xa1\xb4\xfa\xc2\xeb\xa3\xa1"; // 数据错误，无市场代码！
+const char BAD_CODE[] = "\xb9\xc9\xc6\xb1\xb4\xfa\xc2\xeb\xb4\xed\xce\xf3\xa3\xa1";             // 股票代码错误！
 const char ALREADY_LISTED[] = "\xb9\xc9\xc6\xb1%s\xd2\xd1\xd4\xda\xd7\xd4\xd1\xa1\xb9\xc9"; // 股票%s已在自选股
-const char ADDED[] = "\xd7\xd4\xd1\xa1\xb9\xc9\xcc\xed\xbc\xd3\xb3\xc9\xb9\xa6!"; // 自选股添加成功!
-const char READ_FAILED[] = "\xd7\xd4\xd1\xa1\xb9\xc9\xb6\xc1\xc8\xa1\xca\xa7\xb0\xdc!"; // 自选股读取失败!
-const char SAVE_FAILED[] = "\xd7\xd4\xd1\xa1\xb9\xc9\xb1\xa3\xb4\xe6\xca\xa7\xb0\xdc!"; // 自选股保存失败!
+const char ADDED[] = "\xd7\xd4\xd1\xa1\xb9\xc9\xcc\xed\xbc\xd3\xb3\xc9\xb9\xa6!";           // 自选股添加成功!
+const char READ_FAILED[] = "\xd7\xd4\xd1\xa1\xb9\xc9\xb6\xc1\xc8\xa1\xca\xa7\xb0\xdc!";     // 自选股读取失败!
+const char SAVE_FAILED[] = "\xd7\xd4\xd1\xa1\xb9\xc9\xb1\xa3\xb4\xe6\xca\xa7\xb0\xdc!";     // 自选股保存失败!
 
 std::string Normalized(const char* code)
 {
@@ -43,8 +44,7 @@ int ReadMyQuotes(CAString* list)
         DWORD error = GetLastError();
         // Only a file that is not there is an empty list; anything else must not be taken for one, or the
         // next write would replace the user's list with a single stock.
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? MYQUOTES_ABSENT
-                                                                              : MYQUOTES_UNREADABLE;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? MYQUOTES_ABSENT : MYQUOTES_UNREADABLE;
     }
     // The buffer has zero bytes after the data, so the text ends at the first NUL either way.
     if (list != nullptr && data != nullptr)

@@ -21,7 +21,7 @@
 namespace {
 
 constexpr char TIME_SHARE_TITLE[] = "\xB7\xD6\xCA\xB1\xD7\xDF\xCA\xC6"; // 分时走势
-constexpr char KLINE_TITLE[] = "K\xCF\xDF\xB7\xD6\xCE\xF6";              // K线分析
+constexpr char KLINE_TITLE[] = "K\xCF\xDF\xB7\xD6\xCE\xF6";             // K线分析
 
 } // namespace
 
@@ -73,7 +73,8 @@ int CMyStockWnd::BuildRequest(char* part, int capacity, const char*)
     ReadMyQuotes(&stored);
     const char* list = stored.GetText();
     if (list == nullptr || list[0] == 0) {
-        CAppData::Instance()->ShowMessage("\xB9\xC9\xC6\xB1\xC1\xD0\xB1\xED\xCE\xAA\xBF\xD5!", m_hWnd, 2000); // 股票列表为空!
+        CAppData::Instance()->ShowMessage("\xB9\xC9\xC6\xB1\xC1\xD0\xB1\xED\xCE\xAA\xBF\xD5!", m_hWnd,
+                                          2000); // 股票列表为空!
         return 0;
     }
     // A list too long for one request would leave the screen empty without a word.
@@ -157,7 +158,7 @@ void CMyStockWnd::SortRows()
         CStockRow* r = GetRow(row);
         LPCWSTR t = nullptr;
         if (r != nullptr)
-            t = sortColumn == 1 ? r->name.text.GetText()
+            t = sortColumn == 1   ? r->name.text.GetText()
                 : sortColumn == 2 ? r->latest.text.GetText()
                 : sortColumn == 3 ? r->change.text.GetText()
                                   : r->percent.text.GetText();
@@ -216,7 +217,7 @@ void CMyStockWnd::OpenEditor()
 
 void CMyStockWnd::ShowActionMenu()
 {
-    static const PopMenuChoice items[] = {{CMD_CANCEL, u"取消"},   {CMD_SELL, u"卖出委托"},  {CMD_BUY, u"买入委托"},
+    static const PopMenuChoice items[] = {{CMD_CANCEL, u"取消"},     {CMD_SELL, u"卖出委托"}, {CMD_BUY, u"买入委托"},
                                           {CMD_DETAIL, u"详细报价"}, {CMD_KLINE, u"K线分析"}, {CMD_EDIT, u"编辑自选"}};
     int command = CPopMenuWnd::RunChoices(m_hWnd, items);
     if (command != 0)

@@ -91,8 +91,8 @@ int CQXStockTableWnd::OnInitParam(int id, const char* info, const char* params)
             const char* setting;
             std::string* key;
             std::string* name;
-        } fields[] = {{"market", &marketKey, &marketName}, {"type", &classKey, &className},
-                      {"sort", &sortKey, &sortName}};
+        } fields[] = {
+            {"market", &marketKey, &marketName}, {"type", &classKey, &className}, {"sort", &sortKey, &sortName}};
         for (auto& f : fields) {
             char* value = GetParamValue(info, f.setting);
             if (value != nullptr)
@@ -141,9 +141,9 @@ int CQXStockTableWnd::BuildRequest(char* part, int capacity, const char*)
 {
     if (part == nullptr || capacity < 1)
         return 0;
-    return CopyRequest(BuildRankRequest(paramText, marketKey.c_str(), classKey.c_str(), sortKey.c_str(), direct,
-                                        page, pageSize),
-                       part, capacity);
+    return CopyRequest(
+        BuildRankRequest(paramText, marketKey.c_str(), classKey.c_str(), sortKey.c_str(), direct, page, pageSize), part,
+        capacity);
 }
 
 void CQXStockTableWnd::OnReply(const BYTE* data, int length, int)
@@ -225,9 +225,12 @@ void CQXStockTableWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 
 void CQXStockTableWnd::ShowActionMenu()
 {
-    static const PopMenuChoice items[] = {{CMD_CANCEL, u"取消"},       {CMD_SELL, u"卖出委托"},
-                                          {CMD_BUY, u"买入委托"},      {CMD_DETAIL, u"详细报价"},
-                                          {CMD_ADD_TO_MY_QUOTES, u"加入自选"}, {CMD_SORT_PARAMS, u"排序参数"}};
+    static const PopMenuChoice items[] = {{CMD_CANCEL, u"取消"},
+                                          {CMD_SELL, u"卖出委托"},
+                                          {CMD_BUY, u"买入委托"},
+                                          {CMD_DETAIL, u"详细报价"},
+                                          {CMD_ADD_TO_MY_QUOTES, u"加入自选"},
+                                          {CMD_SORT_PARAMS, u"排序参数"}};
     int command = CPopMenuWnd::RunChoices(m_hWnd, items);
     if (command != 0)
         OnMenuCommand(command);

@@ -23,9 +23,15 @@ std::string Value(const char* text)
     return cut != nullptr ? std::string(text, size_t(cut - text)) : std::string(text);
 }
 
-std::string Text(const char* text) { return text != nullptr ? text : ""; }
+std::string Text(const char* text)
+{
+    return text != nullptr ? text : "";
+}
 
-CAString Done(const std::string& text) { return CAString(text.c_str()); }
+CAString Done(const std::string& text)
+{
+    return CAString(text.c_str());
+}
 
 // "a,b,c" -> "a|b|c" with the number of items it delimits (0 for "").
 std::string JoinItems(const char* storedList, int* count)
@@ -105,8 +111,8 @@ CAString BuildRankRequest(const char* params, const char* marketKey, const char*
         offset = 0;
     if (offset > INT32_MAX)
         offset = INT32_MAX;
-    return Done(Text(params) + "&market=" + Value(marketKey) + "&class=" + Value(classKey) + "&type=" +
-                Value(sortKey) + "&direct=" + std::to_string(direct) + "&offset=" + std::to_string(offset) +
+    return Done(Text(params) + "&market=" + Value(marketKey) + "&class=" + Value(classKey) + "&type=" + Value(sortKey) +
+                "&direct=" + std::to_string(direct) + "&offset=" + std::to_string(offset) +
                 "&count=" + std::to_string(pageSize) + "&field=" + STANDARD_ROW_FIELDS);
 }
 
@@ -155,9 +161,9 @@ CAString BuildPinyinSearchRequest(const char* input)
 
 CAString BuildDealsRequest(const char* code, const char* date, int time, int offset, int direct, int count)
 {
-    return Done("tc_mfuncno=31000&tc_sfuncno=9&code=" + Value(code) + "&date=" + Value(date) + "&time=" +
-                std::to_string(time) + "&offset=" + std::to_string(offset) + "&direct=" + std::to_string(direct) +
-                "&count=" + std::to_string(count));
+    return Done("tc_mfuncno=31000&tc_sfuncno=9&code=" + Value(code) + "&date=" + Value(date) +
+                "&time=" + std::to_string(time) + "&offset=" + std::to_string(offset) +
+                "&direct=" + std::to_string(direct) + "&count=" + std::to_string(count));
 }
 
 CAString BuildTimeShareRequest(const char* code, int addup, const char* time, const char* date, const char* maxVol,
@@ -171,8 +177,8 @@ CAString BuildTimeShareRequest(const char* code, int addup, const char* time, co
 CAString BuildKLineRequest(const char* code, const char* date, const char* time, int type, int direct, int count,
                            const char* techName)
 {
-    return Done("tc_mfuncno=31000&tc_sfuncno=2&code=" + Value(code) + "&date=" + Value(date) + "&time=" +
-                Value(time) + "&type=" + std::to_string(type) + "&direct=" + std::to_string(direct) +
+    return Done("tc_mfuncno=31000&tc_sfuncno=2&code=" + Value(code) + "&date=" + Value(date) + "&time=" + Value(time) +
+                "&type=" + std::to_string(type) + "&direct=" + std::to_string(direct) +
                 "&count=" + std::to_string(count) + "&techname=" + Value(techName));
 }
 

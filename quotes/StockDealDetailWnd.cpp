@@ -119,8 +119,8 @@ int CStockDealDetailWnd::BuildRequest(char* part, int capacity, const char*)
         direct = 1;
         direction = 1;
     }
-    return CopyRequest(BuildDealsRequest(code.GetData(), date.GetData() != nullptr ? date.GetData() : "0", time,
-                                         offset, direct, count),
+    return CopyRequest(BuildDealsRequest(code.GetData(), date.GetData() != nullptr ? date.GetData() : "0", time, offset,
+                                         direct, count),
                        part, capacity);
 }
 
@@ -212,8 +212,7 @@ void CStockDealDetailWnd::AddDeals(CDataSet* info, CDataSet* deals, int records)
     int count = (int)rows.size();
     for (int j = 0; j < count; ++j) {
         Row& row = rows[(size_t)(direction == 1 ? count - 1 - j : j)];
-        LPCWSTR pointers[4] = {row.texts[0].c_str(), row.texts[1].c_str(), row.texts[2].c_str(),
-                               row.texts[3].c_str()};
+        LPCWSTR pointers[4] = {row.texts[0].c_str(), row.texts[1].c_str(), row.texts[2].c_str(), row.texts[3].c_str()};
         DWORD words[4] = {0, 1, 2, 3};
         SetCells(pointers, row.colors, words, 4);
     }

@@ -25,8 +25,23 @@ constexpr COLORREF PLAIN_TEXT = Style::DarkText;
 
 // Reply columns.
 enum {
-    COL_MARKET, COL_TYPE, COL_CODE, COL_NAME, COL_PREV_CLOSE, COL_OPEN, COL_HIGH, COL_LOW, COL_LATEST, COL_VOLUME,
-    COL_AMOUNT, COL_AVERAGE, COL_ORDER_RATIO, COL_VOLUME_RATIO, COL_BUY1 = 14, COL_SELL1 = 24, COLUMN_COUNT = 34
+    COL_MARKET,
+    COL_TYPE,
+    COL_CODE,
+    COL_NAME,
+    COL_PREV_CLOSE,
+    COL_OPEN,
+    COL_HIGH,
+    COL_LOW,
+    COL_LATEST,
+    COL_VOLUME,
+    COL_AMOUNT,
+    COL_AVERAGE,
+    COL_ORDER_RATIO,
+    COL_VOLUME_RATIO,
+    COL_BUY1 = 14,
+    COL_SELL1 = 24,
+    COLUMN_COUNT = 34
 };
 
 struct Cell {
@@ -184,7 +199,7 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
     auto againstClose = [&](int column) {
         return dash(text(column), CAppData::Instance()->ChartPriceColor(prevClose, set->GetQuoteNumber(column)));
     };
-    auto emit = [&](const Cell (&row)[4]) {
+    auto emit = [&](const Cell(&row)[4]) {
         GridCell cells[4];
         for (int i = 0; i < 4; ++i) {
             cells[i].text = row[i].text.c_str();
@@ -193,15 +208,17 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
         grid.AddRow(cells, 4);
     };
 
-    Cell changeCell{noTrading ? u"-" : WideFromGb(change.Format()), CAppData::Instance()->ChartPriceColor(zero, change)};
+    Cell changeCell{noTrading ? u"-" : WideFromGb(change.Format()),
+                    CAppData::Instance()->ChartPriceColor(zero, change)};
     emit({label(u"最新"), againstClose(COL_LATEST), label(u"涨跌"), changeCell});
-    emit({label(u"幅度%"), dash(WideFromGb(percent.Format()), CAppData::Instance()->ChartPriceColor(zero, percent)), label(u"总手"),
-          dash(text(COL_VOLUME), amountColor)});
+    emit({label(u"幅度%"), dash(WideFromGb(percent.Format()), CAppData::Instance()->ChartPriceColor(zero, percent)),
+          label(u"总手"), dash(text(COL_VOLUME), amountColor)});
     emit({label(u"金额"), dash(text(COL_AMOUNT), amountColor), label(u"均价"), againstClose(COL_AVERAGE)});
     emit({label(u"昨收"), Cell{text(COL_PREV_CLOSE), PLAIN_TEXT}, label(u"今开"), againstClose(COL_OPEN)});
     emit({label(u"最高"), againstClose(COL_HIGH), label(u"最低"), againstClose(COL_LOW)});
     Cell orderRatio = index ? Cell{u"-", PLAIN_TEXT}
-                            : Cell{text(COL_ORDER_RATIO), CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(COL_ORDER_RATIO))};
+                            : Cell{text(COL_ORDER_RATIO),
+                                   CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(COL_ORDER_RATIO))};
     emit({label(u"委比"), orderRatio, label(u"量比"), Cell{text(COL_VOLUME_RATIO), PLAIN_TEXT}});
     if (index)
         return true;
@@ -226,8 +243,9 @@ void CStockDetaiPriceWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
         return;
     switch ((int)lParam) {
     case 0: {
-        static const PopMenuChoice items[] = {{CMD_CANCEL, u"取消"},   {CMD_HOME, u"返回首页"}, {CMD_INFO, u"个股资讯"},
-                                              {CMD_SELL, u"卖出委托"}, {CMD_BUY, u"买入委托"},  {CMD_ADD_MINE, u"加入自选"}};
+        static const PopMenuChoice items[] = {{CMD_CANCEL, u"取消"},   {CMD_HOME, u"返回首页"},
+                                              {CMD_INFO, u"个股资讯"}, {CMD_SELL, u"卖出委托"},
+                                              {CMD_BUY, u"买入委托"},  {CMD_ADD_MINE, u"加入自选"}};
         OnMenuCommand(CPopMenuWnd::RunChoices(m_hWnd, items));
         break;
     }
@@ -292,8 +310,8 @@ void CStockDetaiPriceWnd::OpenTrade(bool buy)
     snprintf(title, sizeof title, "%s %s", GbFromWide(buy ? u"买入" : u"卖出").c_str(), name);
     CQuoteNumber shown = price;
     char params[160];
-    snprintf(params, sizeof params, "code=%s&price=%s&market=%d&type=%d&MMLB=%d", code, shown.Format(), market,
-             type, buy ? 0 : 1);
+    snprintf(params, sizeof params, "code=%s&price=%s&market=%d&type=%d&MMLB=%d", code, shown.Format(), market, type,
+             buy ? 0 : 1);
     OpenByKey("buysale", -1, title, "", params, m_hWnd);
 }
 

@@ -43,8 +43,7 @@ const char* SelectedValue(CCheckList& list)
 
 CStockSortParamWnd::CStockSortParamWnd(LPCWSTR title, HWND parent)
     : CNetWnd(title, parent), record(new SortParamRecord()), owner(parent)
-{
-}
+{}
 
 CStockSortParamWnd::~CStockSortParamWnd()
 {

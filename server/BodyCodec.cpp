@@ -13,7 +13,10 @@ constexpr int MIN_MATCH = 3;
 constexpr int MAX_MATCH = 18;
 constexpr int HASH_SIZE = 4096;
 
-int Hash3(const unsigned char* p) { return ((p[0] << 4) ^ (p[1] << 2) ^ p[2]) & (HASH_SIZE - 1); }
+int Hash3(const unsigned char* p)
+{
+    return ((p[0] << 4) ^ (p[1] << 2) ^ p[2]) & (HASH_SIZE - 1);
+}
 
 // The longest earlier match (up to MAX_MATCH bytes, within the ring) of the history h at v, through the hash chains
 // head and prev; its length, and its index in *bestPos.
@@ -180,8 +183,8 @@ bool ZlibUnpack(const std::string& packed, std::string& plain)
         return false;
     plain.resize(size);
     uLongf got = size;
-    int r = uncompress(reinterpret_cast<Bytef*>(plain.data()), &got,
-                       reinterpret_cast<const Bytef*>(packed.data() + 4), static_cast<uLong>(packed.size() - 4));
+    int r = uncompress(reinterpret_cast<Bytef*>(plain.data()), &got, reinterpret_cast<const Bytef*>(packed.data() + 4),
+                       static_cast<uLong>(packed.size() - 4));
     if (r != Z_OK || got != size) {
         plain.clear();
         return false;

@@ -137,7 +137,10 @@ bool CBrokerage::PasswordMatches(const std::string& fundId, const std::string& p
     return difference == 0;
 }
 
-bool CBrokerage::IsOldPasswordHash(const std::string& stored) { return stored.rfind("pbkdf2-sha256$", 0) != 0; }
+bool CBrokerage::IsOldPasswordHash(const std::string& stored)
+{
+    return stored.rfind("pbkdf2-sha256$", 0) != 0;
+}
 
 const std::string& CBrokerage::DemoPasswordHash(const std::string& id, const std::string& password)
 {
@@ -169,7 +172,8 @@ void CBrokerage::BuildDemoAccounts()
         const char* code;
         const char* name;
     };
-    static const Bank banks[] = {{"01", "中国工商银行"}, {"02", "中国建设银行"}, {"03", "招商银行"}, {"04", "中国银行"}};
+    static const Bank banks[] = {
+        {"01", "中国工商银行"}, {"02", "中国建设银行"}, {"03", "招商银行"}, {"04", "中国银行"}};
     std::vector<const CSecurity*> stocks = Stocks();
     int today = market.GetDate();
     for (const CDemoAccount& d : DemoAccounts()) {
@@ -225,22 +229,28 @@ void CBrokerage::BuildDemoAccounts()
                 o.price = PriceOf(s, s.prevClose);
                 o.quantity = o.filled = 100 * (1 + i % 5);
                 a->orders.push_back(o);
-                a->deals.push_back({a->nextId++, o.date, o.time + 5, o.id, o.market, o.code, o.name, o.side, o.price,
-                                    o.quantity});
+                a->deals.push_back(
+                    {a->nextId++, o.date, o.time + 5, o.id, o.market, o.code, o.name, o.side, o.price, o.quantity});
             }
         }
         accounts[a->fundId] = std::move(a);
     }
 }
 
-int CBrokerage::Today() const { return market.GetDate(); }
+int CBrokerage::Today() const
+{
+    return market.GetDate();
+}
 
 int CBrokerage::OrderDay() const
 {
     return market.GetMinuteOfDay() >= 240 ? NextTradingDate(market.GetDate()) : market.GetDate();
 }
 
-int CBrokerage::NowHHMMSS() const { return market.GetTimeHHMM() * 100; }
+int CBrokerage::NowHHMMSS() const
+{
+    return market.GetTimeHHMM() * 100;
+}
 
 CTradeAccount* CBrokerage::Find(const std::string& fundId)
 {
@@ -304,8 +314,7 @@ CTradeAccount* CBrokerage::LogIn(const std::string& account, int accountType, co
     return a;
 }
 
-bool CBrokerage::CheckPassword(CTradeAccount& a, const std::string& password, const char* wrongText,
-                               std::string* error)
+bool CBrokerage::CheckPassword(CTradeAccount& a, const std::string& password, const char* wrongText, std::string* error)
 {
     bool right = PasswordMatches(a.fundId, password, a.passwordHash);
     bool old = right && IsOldPasswordHash(a.passwordHash);
@@ -314,8 +323,8 @@ bool CBrokerage::CheckPassword(CTradeAccount& a, const std::string& password, co
     return CountPasswordTry(a, a.wrongPasswords, a.lockedUntil, right, wrongText, "账户", error, old);
 }
 
-bool CBrokerage::CountPasswordTry(CTradeAccount& a, int& wrong, int64_t& lockedUntil, bool right,
-                                  const char* wrongText, const char* locked, std::string* error, bool changed)
+bool CBrokerage::CountPasswordTry(CTradeAccount& a, int& wrong, int64_t& lockedUntil, bool right, const char* wrongText,
+                                  const char* locked, std::string* error, bool changed)
 {
     int64_t now = Now();
     if (lockedUntil > now) {

@@ -29,18 +29,18 @@ enum FundOrderState { FUND_ORDER_REPORTED = 0, FUND_ORDER_CONFIRMED = 1, FUND_OR
 // field added to an item and to its line of the account file is saved with no more ado.
 struct CStockOrder {
     int id = 0;
-    int date = 0;        // the trading day the order belongs to
-    int time = 0;        // HHMMSS when entered
-    int fromMinute = 0;  // first minute of that day it may fill in
+    int date = 0;       // the trading day the order belongs to
+    int time = 0;       // HHMMSS when entered
+    int fromMinute = 0; // first minute of that day it may fill in
     int market = 0;
     std::string code;
-    std::string name;    // GB2312
-    int side = 0;        // 0 buy, 1 sell
-    int64_t price = 0;   // 1/1000 yuan
+    std::string name;  // GB2312
+    int side = 0;      // 0 buy, 1 sell
+    int64_t price = 0; // 1/1000 yuan
     int quantity = 0;
     int filled = 0;
     int cancelled = 0;
-    int64_t frozen = 0;  // fen still frozen for a buy
+    int64_t frozen = 0; // fen still frozen for a buy
     int kind = ORDER_STOCK;
     bool IsOpen() const { return filled + cancelled < quantity; }
     bool operator==(const CStockOrder&) const = default;
@@ -65,16 +65,16 @@ struct CHolding {
     std::string code;
     std::string name;
     int shares = 0;
-    int frozen = 0;       // under open sell orders
-    int boughtDate = 0;   // shares bought on that day are not sellable before the next one
+    int frozen = 0;     // under open sell orders
+    int boughtDate = 0; // shares bought on that day are not sellable before the next one
     int boughtShares = 0;
-    int64_t cost = 0;     // fen, for all shares held
+    int64_t cost = 0; // fen, for all shares held
     bool operator==(const CHolding&) const = default;
 };
 
 struct CBankAccount {
     std::string code;
-    std::string name;     // UTF-8
+    std::string name; // UTF-8
     std::string number;
     std::string passwordHash;
     int64_t balance = 0;
@@ -89,7 +89,7 @@ struct CBankTransfer {
     int date = 0;
     int time = 0;
     std::string bank;
-    int direction = 1;    // 1 bank to securities, 2 securities to bank
+    int direction = 1; // 1 bank to securities, 2 securities to bank
     int64_t amount = 0;
     bool operator==(const CBankTransfer&) const = default;
 };
@@ -98,15 +98,15 @@ struct CFundOrder {
     int id = 0;
     int date = 0;
     int time = 0;
-    int tradeDate = 0;    // the day whose net value confirms it
+    int tradeDate = 0; // the day whose net value confirms it
     int kind = FUND_PURCHASE;
     std::string code;
     std::string toCode;
-    int64_t amount = 0;   // fen (subscription, purchase)
-    int64_t shares = 0;   // 1/100 (redemption, conversion)
-    int dividend = 0;     // dividend setting: 0 cash, 1 reinvest
+    int64_t amount = 0; // fen (subscription, purchase)
+    int64_t shares = 0; // 1/100 (redemption, conversion)
+    int dividend = 0;   // dividend setting: 0 cash, 1 reinvest
     int state = FUND_ORDER_REPORTED;
-    int64_t nav = 0;      // 1/10000 at confirmation
+    int64_t nav = 0; // 1/10000 at confirmation
     int64_t confirmedShares = 0;
     int64_t confirmedAmount = 0;
     bool operator==(const CFundOrder&) const = default;
@@ -114,10 +114,10 @@ struct CFundOrder {
 
 struct CFundHolding {
     std::string code;
-    int64_t shares = 0;   // 1/100
-    int64_t frozen = 0;   // under open redemptions and conversions
-    int64_t cost = 0;     // fen
-    int dividend = 0;     // 0 cash, 1 reinvest
+    int64_t shares = 0; // 1/100
+    int64_t frozen = 0; // under open redemptions and conversions
+    int64_t cost = 0;   // fen
+    int dividend = 0;   // 0 cash, 1 reinvest
     bool operator==(const CFundHolding&) const = default;
 };
 
@@ -127,15 +127,15 @@ struct CCashHolding {
     int64_t amount = 0;
     int start = 0;
     int maturity = 0;
-    int state = 0;        // 0 held, 1 terminated, 2 matured
-    int64_t paid = 0;     // income paid at the end
+    int state = 0;    // 0 held, 1 terminated, 2 matured
+    int64_t paid = 0; // income paid at the end
     bool operator==(const CCashHolding&) const = default;
 };
 
 struct CTradeAccount {
     std::string fundId;
     std::string branch;
-    std::string holder;   // UTF-8
+    std::string holder; // UTF-8
     std::string passwordHash;
     int wrongPasswords = 0;
     int64_t lockedUntil = 0; // wall-clock seconds
@@ -147,7 +147,7 @@ struct CTradeAccount {
     std::vector<CHolding> holdings;
     std::vector<CBankAccount> banks;
     std::vector<CBankTransfer> transfers;
-    std::map<std::string, int> warrants;          // code -> quantity
+    std::map<std::string, int> warrants;             // code -> quantity
     std::map<std::string, std::string> fundAccounts; // tacode -> fund account number
     std::vector<CFundOrder> fundOrders;
     std::vector<CFundHolding> fundHoldings;
@@ -161,7 +161,7 @@ struct CTradeAccount {
 
 struct CBranchOffice {
     const char* code;
-    const char* name;     // UTF-8
+    const char* name; // UTF-8
     const char* address;
     const char* phone;
 };
@@ -170,7 +170,7 @@ struct CDemoAccount {
     const char* fundId;
     const char* password;
     const char* branch;
-    const char* holder;   // UTF-8
+    const char* holder; // UTF-8
     int64_t cashYuan;
     std::vector<int> stocks; // indices into the market's stock list
     std::vector<int> banks;  // indices into the bank list
@@ -179,15 +179,15 @@ struct CDemoAccount {
 struct CNewShare {
     std::string applyCode;
     std::string code;
-    std::string name;     // GB2312
+    std::string name; // GB2312
     int market = 0;
-    int64_t price = 0;    // 1/1000
+    int64_t price = 0; // 1/1000
     int maxShares = 0;
 };
 
 struct CWarrant {
     std::string code;
-    std::string name;     // GB2312
+    std::string name; // GB2312
     int market = 0;
     std::string underlying;
     std::string underlyingName;
@@ -274,8 +274,8 @@ public:
     bool CheckBankPassword(CTradeAccount& a, CBankAccount& b, const std::string& password, std::string* error);
 
     // Funds and cash products.
-    CDone OpenFundAccount(CTradeAccount& a, const std::string& tacode, const std::string& name, const std::string& idType,
-                          const std::string& idNumber, const std::string& phone);
+    CDone OpenFundAccount(CTradeAccount& a, const std::string& tacode, const std::string& name,
+                          const std::string& idType, const std::string& idNumber, const std::string& phone);
     CDone FundOrder(CTradeAccount& a, int kind, const std::string& code, const std::string& amountText,
                     const std::string& toCode);
     CDone SetDividend(CTradeAccount& a, const std::string& code, int method);
@@ -316,12 +316,12 @@ public:
 private:
     struct CAccountFile {
         std::mutex lock;
-        CTradeAccount saved;     // the account as its file holds it
-        int64_t bytes = 0;       // the file's length
-        int64_t imageBytes = 0;  // of which the full text at its start
-        bool rewrite = true;     // the next save writes the file anew (at start, after a failed write)
+        CTradeAccount saved;    // the account as its file holds it
+        int64_t bytes = 0;      // the file's length
+        int64_t imageBytes = 0; // of which the full text at its start
+        bool rewrite = true;    // the next save writes the file anew (at start, after a failed write)
         std::map<std::string, std::vector<size_t>> unended; // by list: where saved items have not ended
-        size_t endedOrders = 0;  // the account's orders before this one have all ended
+        size_t endedOrders = 0;                             // the account's orders before this one have all ended
     };
     void BuildDemoAccounts();
     // The market's stocks, the ones demo holdings and warrants are drawn from.
@@ -351,7 +351,7 @@ private:
     CFundCatalog funds;
     std::function<int64_t()> clock;
     std::map<std::string, std::unique_ptr<CTradeAccount>> accounts; // fixed after construction
-    std::map<std::string, std::unique_ptr<CAccountFile>> files;       // the same keys
+    std::map<std::string, std::unique_ptr<CAccountFile>> files;     // the same keys
     std::atomic<bool> savesFail{false};
 };
 
@@ -368,11 +368,11 @@ public:
 };
 
 // Money and number texts of the replies and requests.
-std::string Money(int64_t fen);                 // "1234.50"
-std::string Price3(int64_t li);                 // 1/1000 yuan as "12.34" (three decimals when needed)
-std::string Shares2(int64_t hundredths);        // "1000.00"
-std::string Nav4(int64_t tenThousandths);       // "1.2345"
-std::string TimeText(int hhmmss);               // "09:31:00"
+std::string Money(int64_t fen);           // "1234.50"
+std::string Price3(int64_t li);           // 1/1000 yuan as "12.34" (three decimals when needed)
+std::string Shares2(int64_t hundredths);  // "1000.00"
+std::string Nav4(int64_t tenThousandths); // "1.2345"
+std::string TimeText(int hhmmss);         // "09:31:00"
 // A positive decimal with at most the given decimals, scaled (e.g. "12.34" with 2 -> 1234); -1 when invalid.
 int64_t ParseScaled(const std::string& text, int decimals);
 int AddDays(int yyyymmdd, int days);

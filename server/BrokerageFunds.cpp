@@ -40,7 +40,10 @@ bool ValidPhone(const std::string& p)
 
 } // namespace
 
-int64_t CBrokerage::FundNav(const CFundInfo& f, int date) const { return std::llround(funds.Nav(f, date) * 10000.0); }
+int64_t CBrokerage::FundNav(const CFundInfo& f, int date) const
+{
+    return std::llround(funds.Nav(f, date) * 10000.0);
+}
 
 CDone CBrokerage::OpenFundAccount(CTradeAccount& a, const std::string& tacode, const std::string& name,
                                   const std::string& idType, const std::string& idNumber, const std::string& phone)
@@ -87,7 +90,8 @@ CDone CBrokerage::FundOrder(CTradeAccount& a, int kind, const std::string& code,
         if (amount <= 0 || amount > 10000000000LL)
             return {"金额无效"};
         if (amount < f->minimumFen)
-            return {std::string(kind == FUND_SUBSCRIBE ? "认购" : "申购") + "金额不能低于" + Money(f->minimumFen) + "元"};
+            return {std::string(kind == FUND_SUBSCRIBE ? "认购" : "申购") + "金额不能低于" + Money(f->minimumFen) +
+                    "元"};
         if (amount > a.cash - a.frozen)
             return {"可用资金不足"};
         o.amount = amount;
@@ -123,7 +127,10 @@ CDone CBrokerage::FundOrder(CTradeAccount& a, int kind, const std::string& code,
     CDone d;
     d.id = o.id;
     if (!Save(a))
-        return {NotAccepted(kind == FUND_SUBSCRIBE ? "认购" : kind == FUND_PURCHASE ? "申购" : kind == FUND_REDEEM ? "赎回" : "转换")};
+        return {NotAccepted(kind == FUND_SUBSCRIBE  ? "认购"
+                            : kind == FUND_PURCHASE ? "申购"
+                            : kind == FUND_REDEEM   ? "赎回"
+                                                    : "转换")};
     return d;
 }
 

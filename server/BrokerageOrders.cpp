@@ -39,9 +39,15 @@ const CSecurity* CBrokerage::Security(int m, const std::string& code) const
     return nullptr;
 }
 
-int64_t CBrokerage::PriceOf(const CSecurity& s, int units) { return s.decimals == 3 ? units : int64_t(units) * 10; }
+int64_t CBrokerage::PriceOf(const CSecurity& s, int units)
+{
+    return s.decimals == 3 ? units : int64_t(units) * 10;
+}
 
-int64_t CBrokerage::PriceStep(const CSecurity& s) { return s.decimals == 3 ? 1 : 10; }
+int64_t CBrokerage::PriceStep(const CSecurity& s)
+{
+    return s.decimals == 3 ? 1 : 10;
+}
 
 void CBrokerage::Limits(const CSecurity& s, int64_t* up, int64_t* down)
 {
@@ -52,8 +58,8 @@ void CBrokerage::Limits(const CSecurity& s, int64_t* up, int64_t* down)
 std::vector<CNewShare> CBrokerage::NewShares() const
 {
     // Two issues a day, derived from the seed and the date; the Shanghai one has its own subscription code.
-    static const char* const names[] = {"华锐新材", "中科微电", "恒信医药", "联创智能", "天润环保", "博远科技",
-                                        "海川能源", "瑞丰食品"};
+    static const char* const names[] = {"华锐新材", "中科微电", "恒信医药", "联创智能",
+                                        "天润环保", "博远科技", "海川能源", "瑞丰食品"};
     int day = OrderDay();
     int shanghai = ExchangeMarket(true), shenzhen = ExchangeMarket(false);
     std::vector<CNewShare> list;

@@ -76,8 +76,7 @@ private:
     bool ok = true;
 };
 
-template <typename... T>
-void Line(std::ostream& out, const char* tag, const T&... values)
+template <typename... T> void Line(std::ostream& out, const char* tag, const T&... values)
 {
     out << tag;
     ((out << '\t' << values), ...);
@@ -107,7 +106,10 @@ void Write(std::ostream& out, const CBankTransfer& t)
 {
     Line(out, "T", t.id, t.date, t.time, Hex(t.bank), t.direction, t.amount);
 }
-void Write(std::ostream& out, const std::pair<const std::string, int>& w) { Line(out, "W", Hex(w.first), w.second); }
+void Write(std::ostream& out, const std::pair<const std::string, int>& w)
+{
+    Line(out, "W", Hex(w.first), w.second);
+}
 void Write(std::ostream& out, const std::pair<const std::string, std::string>& f)
 {
     Line(out, "FA", Hex(f.first), Hex(f.second));
@@ -203,8 +205,7 @@ bool ReadLine(const std::string& line, CTradeAccount* a)
     return r.Ok();
 }
 
-template <typename T>
-std::string LineOf(const T& item)
+template <typename T> std::string LineOf(const T& item)
 {
     std::ostringstream out;
     Write(out, item);
@@ -215,8 +216,7 @@ std::string LineOf(const T& item)
 // brokerage never changes an item again once it has ended (an order filled or cancelled, a deal, a transfer), ended
 // tells so, and a save then compares only the items not ended and the new ones, so that its cost does not grow with
 // the day's orders.
-template <typename T, typename K>
-struct CItems {
+template <typename T, typename K> struct CItems {
     const char* tag;
     std::vector<T> CTradeAccount::*list;
     K (*key)(const T&);
@@ -230,24 +230,49 @@ CItems<T, K> Items(const char* tag, std::vector<T> CTradeAccount::*list, K (*key
     return {tag, list, key, ended};
 }
 
-int IdOf(const CStockOrder& x) { return x.id; }
-int IdOfDeal(const CStockDeal& x) { return x.id; }
-std::pair<int, std::string> KeyOfHolding(const CHolding& x) { return {x.market, x.code}; }
-std::string CodeOfBank(const CBankAccount& x) { return x.code; }
-int IdOfTransfer(const CBankTransfer& x) { return x.id; }
-int IdOfFundOrder(const CFundOrder& x) { return x.id; }
-std::string CodeOfFund(const CFundHolding& x) { return x.code; }
-int IdOfCash(const CCashHolding& x) { return x.id; }
-bool OrderEnded(const CStockOrder& x) { return !x.IsOpen(); }
-template <typename T>
-bool Always(const T&)
+int IdOf(const CStockOrder& x)
+{
+    return x.id;
+}
+int IdOfDeal(const CStockDeal& x)
+{
+    return x.id;
+}
+std::pair<int, std::string> KeyOfHolding(const CHolding& x)
+{
+    return {x.market, x.code};
+}
+std::string CodeOfBank(const CBankAccount& x)
+{
+    return x.code;
+}
+int IdOfTransfer(const CBankTransfer& x)
+{
+    return x.id;
+}
+int IdOfFundOrder(const CFundOrder& x)
+{
+    return x.id;
+}
+std::string CodeOfFund(const CFundHolding& x)
+{
+    return x.code;
+}
+int IdOfCash(const CCashHolding& x)
+{
+    return x.id;
+}
+bool OrderEnded(const CStockOrder& x)
+{
+    return !x.IsOpen();
+}
+template <typename T> bool Always(const T&)
 {
     return true;
 }
 
 // Every keyed list of the account; the journal walks them all.
-template <typename F>
-void ForEachList(F f)
+template <typename F> void ForEachList(F f)
 {
     f(Items("O", &CTradeAccount::orders, IdOf, OrderEnded));
     f(Items("D", &CTradeAccount::deals, IdOfDeal, Always<CStockDeal>));
@@ -259,8 +284,7 @@ void ForEachList(F f)
     f(Items("C", &CTradeAccount::cashHoldings, IdOfCash));
 }
 
-template <typename F>
-void ForEachMap(F f)
+template <typename F> void ForEachMap(F f)
 {
     f("W", &CTradeAccount::warrants);
     f("FA", &CTradeAccount::fundAccounts);
@@ -288,9 +312,11 @@ void DiffList(const CItems<T, K>& items, CTradeAccount& saved, const CTradeAccou
     const std::vector<T>& after = now.*items.list;
     auto known = items.ended ? unended.find(items.tag) : unended.end();
     size_t n = before.size();
-    if (known != unended.end() && after.size() >= n && (n == 0 || items.key(before[n - 1]) == items.key(after[n - 1]))) {
+    if (known != unended.end() && after.size() >= n &&
+        (n == 0 || items.key(before[n - 1]) == items.key(after[n - 1]))) {
         const std::vector<size_t>& open = known->second;
-        bool inPlace = std::all_of(open.begin(), open.end(), [&](size_t i) { return items.key(before[i]) == items.key(after[i]); });
+        bool inPlace = std::all_of(open.begin(), open.end(),
+                                   [&](size_t i) { return items.key(before[i]) == items.key(after[i]); });
 #ifndef NDEBUG
         // Ended items are not compared: a change to one would never reach the disk. Debug builds make sure.
         std::vector<bool> watched(n);
@@ -400,7 +426,8 @@ bool ApplyLine(const std::string& line, CTradeAccount* a)
         auto& list = a->*items.list;
         const auto& item = (one.*items.list).front();
         // Recent items are at the end: search from there.
-        auto at = std::find_if(list.rbegin(), list.rend(), [&](const auto& x) { return items.key(x) == items.key(item); });
+        auto at =
+            std::find_if(list.rbegin(), list.rend(), [&](const auto& x) { return items.key(x) == items.key(item); });
         if (remove) {
             if (at != list.rend())
                 list.erase(std::next(at).base());
@@ -492,7 +519,10 @@ std::string CBrokerage::Serialize(const CTradeAccount& a)
     return out.str();
 }
 
-std::string CBrokerage::Journal(const CTradeAccount& a) { return JOURNAL_MAGIC + Record(Serialize(a)); }
+std::string CBrokerage::Journal(const CTradeAccount& a)
+{
+    return JOURNAL_MAGIC + Record(Serialize(a));
+}
 
 namespace {
 
@@ -533,7 +563,10 @@ bool CBrokerage::Parse(const std::string& text, CTradeAccount* a)
     return true;
 }
 
-void CBrokerage::LetMarketGoWhileSaving(std::shared_lock<std::shared_mutex>* held) { marketRead = held; }
+void CBrokerage::LetMarketGoWhileSaving(std::shared_lock<std::shared_mutex>* held)
+{
+    marketRead = held;
+}
 
 bool CBrokerage::Save(CTradeAccount& a)
 {
@@ -556,8 +589,8 @@ bool CBrokerage::Save(CTradeAccount& a)
     // The file is written anew at start, after a failed write, and when the journal has grown past its full text
     // (and 256 KB), so that reading it stays quick.
     std::string record = Record(changes);
-    bool whole = file.rewrite || file.bytes + static_cast<int64_t>(record.size()) >
-                                     std::max<int64_t>(2 * file.imageBytes, 256 * 1024);
+    bool whole = file.rewrite ||
+                 file.bytes + static_cast<int64_t>(record.size()) > std::max<int64_t>(2 * file.imageBytes, 256 * 1024);
     std::string path = (std::filesystem::path(dataDir) / (a.fundId + ".txt")).string();
     std::string text = whole ? Journal(a) : record;
     std::shared_lock<std::shared_mutex>* market = marketRead && marketRead->owns_lock() ? marketRead : nullptr;
@@ -606,7 +639,10 @@ bool CBrokerage::Load(const std::string& path)
     return true;
 }
 
-std::string NotAccepted(const std::string& what) { return what + "未受理：系统暂时无法保存，请稍后再试"; }
+std::string NotAccepted(const std::string& what)
+{
+    return what + "未受理：系统暂时无法保存，请稍后再试";
+}
 
 std::string Money(int64_t fen)
 {
@@ -622,16 +658,21 @@ std::string Price3(int64_t li)
     char buffer[32];
     if (li % 10 == 0)
         return Money(li / 10);
-    std::snprintf(buffer, sizeof buffer, "%lld.%03lld", static_cast<long long>(li / 1000), static_cast<long long>(li % 1000));
+    std::snprintf(buffer, sizeof buffer, "%lld.%03lld", static_cast<long long>(li / 1000),
+                  static_cast<long long>(li % 1000));
     return buffer;
 }
 
-std::string Shares2(int64_t hundredths) { return Money(hundredths); }
+std::string Shares2(int64_t hundredths)
+{
+    return Money(hundredths);
+}
 
 std::string Nav4(int64_t v)
 {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%lld.%04lld", static_cast<long long>(v / 10000), static_cast<long long>(v % 10000));
+    std::snprintf(buffer, sizeof buffer, "%lld.%04lld", static_cast<long long>(v / 10000),
+                  static_cast<long long>(v % 10000));
     return buffer;
 }
 

@@ -30,7 +30,10 @@ bool IsToday(const std::string& date, int today)
 }
 
 // The half hour of the trading day a minute falls in (0-7).
-int TradingHalfHour(int hhmm) { return TradingMinute(hhmm) / 30; }
+int TradingHalfHour(int hhmm)
+{
+    return TradingMinute(hhmm) / 30;
+}
 
 } // namespace
 
@@ -152,8 +155,8 @@ CServerFunctions::Answer CServerFunctions::KLine(Context& c)
         set.SetInt(6, PackQuoteWithUnit(static_cast<double>(b.volume / 100)));
         set.SetInt(7, PackQuoteWithUnit(std::round(b.amount)));
         for (size_t k = 0; k < ma.size(); ++k)
-            set.SetInt(static_cast<int>(8 + k), ma[k][i] == CHART_NO_VALUE ? QUOTE_NO_VALUE
-                                                                           : PackQuote(ma[k][i], s->decimals));
+            set.SetInt(static_cast<int>(8 + k),
+                       ma[k][i] == CHART_NO_VALUE ? QUOTE_NO_VALUE : PackQuote(ma[k][i], s->decimals));
     }
     CDataSetWriter tech("hq.tech");
     tech.AddField("date", FIELD_INT);

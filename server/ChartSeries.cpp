@@ -76,14 +76,17 @@ std::vector<CChartBar> MinuteBars(const CSecurity& s, const CMarket& market, int
         int at = TradingMinute(deal.tm) / minutes;
         // The bar is named by the end of its last minute: 09:30-09:34 is the bar of 09:35.
         int end = AddMinute(CMarket::MinuteToHHMM(at * minutes + minutes - 1));
-        CChartBar one{market.GetDate(), end, deal.price, deal.price, deal.price, deal.price, deal.volume,
-                      deal.volume * s.Price(deal.price)};
+        CChartBar one{market.GetDate(), end,        deal.price,  deal.price,
+                      deal.price,       deal.price, deal.volume, deal.volume * s.Price(deal.price)};
         AddToGroup(out, one, at, &bucket);
     }
     return out;
 }
 
-long long Key(int date, int time) { return (long long)date * 10000 + time; }
+long long Key(int date, int time)
+{
+    return (long long)date * 10000 + time;
+}
 
 } // namespace
 
@@ -260,7 +263,8 @@ std::vector<CIndicatorLine> ComputeIndicator(const std::string& name, const std:
     }
     std::string key = ToLower(name);
     if (key == "ma")
-        return {{"MA5", false, Average(close, 5)}, {"MA10", false, Average(close, 10)},
+        return {{"MA5", false, Average(close, 5)},
+                {"MA10", false, Average(close, 10)},
                 {"MA20", false, Average(close, 20)}};
     if (key == "vol")
         return {{"VOL", true, volume}, {"MA5", false, Average(volume, 5)}, {"MA10", false, Average(volume, 10)}};

@@ -25,10 +25,10 @@ int TradingMinute(int hhmm);
 int PeriodMinutes(int period);
 
 struct CChartBar {
-    int date = 0;   // YYYYMMDD
-    int time = 0;   // HHMM at the end of a minute bar; 0 for day, week and month
+    int date = 0;                               // YYYYMMDD
+    int time = 0;                               // HHMM at the end of a minute bar; 0 for day, week and month
     int open = 0, high = 0, low = 0, close = 0; // in units of 10^-decimals
-    int64_t volume = 0;                          // shares
+    int64_t volume = 0;                         // shares
     double amount = 0;
 };
 

@@ -23,7 +23,10 @@ int32_t PackQuoteWithUnit(double value)
     return PackQuote(value, 0);
 }
 
-CDataSetWriter::CDataSetWriter(const std::string& name) { set.SetName(name.substr(0, 16).c_str()); }
+CDataSetWriter::CDataSetWriter(const std::string& name)
+{
+    set.SetName(name.substr(0, 16).c_str());
+}
 
 int CDataSetWriter::AddField(const std::string& name, int type, const std::string& caption)
 {
@@ -36,7 +39,10 @@ int CDataSetWriter::AddField(const std::string& name, int type, const std::strin
     return set.GetFieldCount() - 1;
 }
 
-void CDataSetWriter::AddRow() { set.InsertRow(-1); }
+void CDataSetWriter::AddRow()
+{
+    set.InsertRow(-1);
+}
 
 void CDataSetWriter::SetInt(int field, int32_t value)
 {

@@ -17,21 +17,21 @@ struct CFundCompany {
 
 struct CFundInfo {
     std::string code;
-    std::string name;     // UTF-8
+    std::string name; // UTF-8
     std::string tacode;
-    int type = 1;         // 1 stock, 2 mixed, 3 bond, 4 money market, 5 index
+    int type = 1; // 1 stock, 2 mixed, 3 bond, 4 money market, 5 index
     int state = FUND_OPEN;
     double baseNav = 1.0;
-    double drift = 0;     // daily
+    double drift = 0; // daily
     double volatility = 0;
     double feePercent = 1.5;
     int64_t minimumFen = 100000; // 1000 yuan
-    int risk = 3;         // 1 low .. 5 high
+    int risk = 3;                // 1 low .. 5 high
 };
 
 struct CCashProduct {
     std::string code;
-    std::string name;     // UTF-8
+    std::string name; // UTF-8
     int days = 14;
     double yieldPercent = 2.0;
     int64_t minimumFen = 5000000;
@@ -78,6 +78,6 @@ private:
     std::vector<CFundInfo> funds;
     std::vector<CCashProduct> products;
     mutable std::mutex walkLock;
-    mutable std::vector<int> days;                           // trading dates from the first walked day
+    mutable std::vector<int> days;                            // trading dates from the first walked day
     mutable std::map<std::string, std::vector<double>> walks; // net value per day index
 };

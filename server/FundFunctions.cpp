@@ -20,7 +20,7 @@ struct CFundCall {
     CBrokerage& broker;
     CTradeAccount* account; // null without a trade log-in
     const CRequestParams& params;
-    std::string error;      // UTF-8
+    std::string error; // UTF-8
 };
 
 std::string Percent(double v)
@@ -35,9 +35,15 @@ const char* StateText(int state)
     return state == FUND_SUBSCRIPTION ? "认购期" : state == FUND_PURCHASE_SUSPENDED ? "暂停申购" : "正常";
 }
 
-const char* DividendText(int method) { return method == 1 ? "红利再投资" : "现金分红"; }
+const char* DividendText(int method)
+{
+    return method == 1 ? "红利再投资" : "现金分红";
+}
 
-int Published(CFundCall& t) { return CFundCatalog::PublishedDate(t.broker.Today(), t.broker.Market().GetMinuteOfDay()); }
+int Published(CFundCall& t)
+{
+    return CFundCatalog::PublishedDate(t.broker.Today(), t.broker.Market().GetMinuteOfDay());
+}
 
 std::string CompanyName(const CFundCatalog& funds, const std::string& tacode)
 {
@@ -68,8 +74,8 @@ const std::vector<CTextColumn>& FundColumns()
     // The figures a user looks for first come next to the name, in the columns a table shows at once.
     static const std::vector<CTextColumn> columns = {
         {"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"dwjz", "单位净值"}, {"zdf", "日涨幅%"},
-        {"ljjz", "累计净值"},       {"jzrq", "净值日期"},     {"jjlx", "类型"},     {"zt", "状态"},
-        {"jjgs", "基金公司"},       {"tacode", "公司代码"}};
+        {"ljjz", "累计净值"},        {"jzrq", "净值日期"},     {"jjlx", "类型"},     {"zt", "状态"},
+        {"jjgs", "基金公司"},        {"tacode", "公司代码"}};
     return columns;
 }
 
@@ -117,9 +123,18 @@ std::string Shares(CFundCall& t)
     }
     // Shares, value and gain first: what the holder looks for, in the columns a table shows at once.
     return PagedTextTable(t.params, "query",
-                          {{"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"fe", "份额"}, {"sz", "市值"},
-                           {"fdyk", "浮动盈亏"}, {"kyfe", "可用份额"}, {"cbj", "成本价"}, {"dwjz", "单位净值"},
-                           {"fhfs", "分红方式"}, {"jjgs", "基金公司"}, {"jjzh", "基金账号"}, {"tacode", "公司代码"},
+                          {{"tradingcode", "基金代码"},
+                           {"SecuAbbr", "基金简称"},
+                           {"fe", "份额"},
+                           {"sz", "市值"},
+                           {"fdyk", "浮动盈亏"},
+                           {"kyfe", "可用份额"},
+                           {"cbj", "成本价"},
+                           {"dwjz", "单位净值"},
+                           {"fhfs", "分红方式"},
+                           {"jjgs", "基金公司"},
+                           {"jjzh", "基金账号"},
+                           {"tacode", "公司代码"},
                            {"fhfsdm", "分红代码"}},
                           rows);
 }
@@ -146,7 +161,7 @@ std::vector<CTextColumn> RankingColumns(bool rating)
 {
     if (rating)
         return {{"SecuAbbr", "基金简称"}, {"pm", "排名"},      {"tradingcode", "基金代码"}, {"pj", "评级"},
-                {"pjdm", "星级"},        {"zf1y", "近一年%"}, {"zdf", "日涨幅%"},          {"jjgs", "基金公司"}};
+                {"pjdm", "星级"},         {"zf1y", "近一年%"}, {"zdf", "日涨幅%"},          {"jjgs", "基金公司"}};
     return {{"SecuAbbr", "基金简称"}, {"pm", "排名"},      {"tradingcode", "基金代码"}, {"jjlx", "类型"},
             {"dwjz", "单位净值"},     {"zdf", "日涨幅%"},  {"zf1w", "近一周%"},         {"zf1m", "近一月%"},
             {"zf3m", "近三月%"},      {"zf6m", "近半年%"}, {"zf1y", "近一年%"},         {"zfjn", "今年以来%"}};
@@ -171,14 +186,30 @@ CRankingEntry RankingEntry(CFundCall& t, const CFundInfo& f, int date, bool rati
         for (int i = 0; i < 5 && stars > 0; ++i)
             text += i < stars ? "★" : "☆";
         e.values = {0, 0, 0, 0, static_cast<double>(stars), year, day, 0};
-        e.cells = {Gb(f.name), "", f.code, Gb(text), std::to_string(stars), Percent(year), Percent(day),
+        e.cells = {Gb(f.name),
+                   "",
+                   f.code,
+                   Gb(text),
+                   std::to_string(stars),
+                   Percent(year),
+                   Percent(day),
                    CompanyName(funds, f.tacode)};
     } else {
         double w = funds.Change(f, date, 5), m = funds.Change(f, date, 21), q = funds.Change(f, date, 63);
         double h = funds.Change(f, date, 126), ytd = funds.YearChange(f, date);
         e.values = {0, 0, 0, 0, nav, day, w, m, q, h, year, ytd};
-        e.cells = {Gb(f.name), "", f.code, Gb(CFundCatalog::TypeName(f.type)), Nav4(t.broker.FundNav(f, date)),
-                   Percent(day), Percent(w), Percent(m), Percent(q), Percent(h), Percent(year), Percent(ytd)};
+        e.cells = {Gb(f.name),
+                   "",
+                   f.code,
+                   Gb(CFundCatalog::TypeName(f.type)),
+                   Nav4(t.broker.FundNav(f, date)),
+                   Percent(day),
+                   Percent(w),
+                   Percent(m),
+                   Percent(q),
+                   Percent(h),
+                   Percent(year),
+                   Percent(ytd)};
     }
     return e;
 }
@@ -241,18 +272,18 @@ std::string Detail(CFundCall& t)
         fundAccount = account == t.account->fundAccounts.end() ? std::string() : account->second;
     }
     std::vector<CTextColumn> columns = {
-        {"tradingcode", ""}, {"SecuAbbr", ""}, {"tacode", ""}, {"jjgs", ""}, {"jjlx", ""}, {"dwjz", ""},
-        {"jzrq", ""},        {"zt", ""},       {"ksg", ""},    {"krg", ""},  {"ksh", ""},  {"zdje", ""},
-        {"sgfl", ""},        {"fxdj", ""},     {"rgqj", ""},   {"fhfs", ""}, {"kyzj", ""}, {"kyfe", ""},
-        {"jjzh", ""}};
-    return TextTable("fund", columns,
-                     {{f->code, Gb(f->name), f->tacode, CompanyName(funds, f->tacode), Gb(CFundCatalog::TypeName(f->type)),
-                       Nav4(t.broker.FundNav(*f, date)), std::to_string(date), Gb(StateText(f->state)),
-                       f->state == FUND_OPEN ? "1" : "0", f->state == FUND_SUBSCRIPTION ? "1" : "0",
-                       f->state == FUND_SUBSCRIPTION ? "0" : "1", Money(f->minimumFen), Percent(f->feePercent),
-                       Gb(CFundCatalog::RiskName(f->risk)),
-                       f->state == FUND_SUBSCRIPTION ? CFundCatalog::SubscriptionPeriod(t.broker.Today()) : std::string(),
-                       dividend, cash, shares, fundAccount}});
+        {"tradingcode", ""}, {"SecuAbbr", ""}, {"tacode", ""}, {"jjgs", ""}, {"jjlx", ""}, {"dwjz", ""}, {"jzrq", ""},
+        {"zt", ""},          {"ksg", ""},      {"krg", ""},    {"ksh", ""},  {"zdje", ""}, {"sgfl", ""}, {"fxdj", ""},
+        {"rgqj", ""},        {"fhfs", ""},     {"kyzj", ""},   {"kyfe", ""}, {"jjzh", ""}};
+    return TextTable(
+        "fund", columns,
+        {{f->code, Gb(f->name), f->tacode, CompanyName(funds, f->tacode), Gb(CFundCatalog::TypeName(f->type)),
+          Nav4(t.broker.FundNav(*f, date)), std::to_string(date), Gb(StateText(f->state)),
+          f->state == FUND_OPEN ? "1" : "0", f->state == FUND_SUBSCRIPTION ? "1" : "0",
+          f->state == FUND_SUBSCRIPTION ? "0" : "1", Money(f->minimumFen), Percent(f->feePercent),
+          Gb(CFundCatalog::RiskName(f->risk)),
+          f->state == FUND_SUBSCRIPTION ? CFundCatalog::SubscriptionPeriod(t.broker.Today()) : std::string(), dividend,
+          cash, shares, fundAccount}});
 }
 
 std::string CompanyFunds(CFundCall& t)
@@ -268,9 +299,10 @@ std::string CompanyFunds(CFundCall& t)
         t.error = "基金公司代码无效";
         return std::string();
     }
-    return TextTable("funds", {{"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"jjlx", "类型"},
-                               {"dwjz", "单位净值"}, {"zt", "状态"}},
-                     rows);
+    return TextTable(
+        "funds",
+        {{"tradingcode", "基金代码"}, {"SecuAbbr", "基金简称"}, {"jjlx", "类型"}, {"dwjz", "单位净值"}, {"zt", "状态"}},
+        rows);
 }
 
 std::string Companies(CFundCall& t)
@@ -333,8 +365,8 @@ std::string NavHistory(CFundCall& t)
     line(Gb("日期        单位净值    日涨幅"));
     int date = Published(t);
     for (int i = 0; i < 20; ++i, date = PreviousTradingDate(date))
-        line(std::to_string(date) + "    " + Nav4(t.broker.FundNav(*f, date)) + "    " + Percent(funds.Change(*f, date, 1)) +
-             "%");
+        line(std::to_string(date) + "    " + Nav4(t.broker.FundNav(*f, date)) + "    " +
+             Percent(funds.Change(*f, date, 1)) + "%");
     return set.ToBytes();
 }
 
@@ -403,7 +435,9 @@ std::string FundOrders(CFundCall& t, bool cancellable)
         const CFundInfo* f = funds.Find(o.code);
         bool confirmed = o.state == FUND_ORDER_CONFIRMED && o.kind != FUND_DIVIDEND;
         rows.push_back({f ? Gb(f->name) : o.code, Gb(KindText(o.kind)),
-                        Gb(open ? "已报" : o.state == FUND_ORDER_CONFIRMED ? "已确认" : "已撤单"),
+                        Gb(open                              ? "已报"
+                           : o.state == FUND_ORDER_CONFIRMED ? "已确认"
+                                                             : "已撤单"),
                         o.amount ? Money(o.amount) : "", o.shares ? Shares2(o.shares) : "",
                         confirmed ? Nav4(o.nav) : "", confirmed ? Shares2(o.confirmedShares) : "",
                         confirmed ? Money(o.confirmedAmount) : "", std::to_string(o.date), TimeText(o.time),
@@ -411,9 +445,18 @@ std::string FundOrders(CFundCall& t, bool cancellable)
     }
     // Which fund, what, how far it has come and its figures first: what a table shows without a swipe.
     return PagedTextTable(t.params, "query",
-                          {{"SecuAbbr", "基金简称"}, {"mmlb", "业务"}, {"zt", "状态"}, {"je", "金额"}, {"fe", "份额"},
-                           {"qrjz", "确认净值"}, {"qrfe", "确认份额"}, {"qrje", "确认金额"}, {"rq", "委托日期"},
-                           {"sj", "委托时间"}, {"wtbh", "委托编号"}, {"tradingcode", "基金代码"}},
+                          {{"SecuAbbr", "基金简称"},
+                           {"mmlb", "业务"},
+                           {"zt", "状态"},
+                           {"je", "金额"},
+                           {"fe", "份额"},
+                           {"qrjz", "确认净值"},
+                           {"qrfe", "确认份额"},
+                           {"qrje", "确认金额"},
+                           {"rq", "委托日期"},
+                           {"sj", "委托时间"},
+                           {"wtbh", "委托编号"},
+                           {"tradingcode", "基金代码"}},
                           rows);
 }
 
@@ -444,8 +487,12 @@ std::string Products(CFundCall& t)
         rows.push_back({p.code, Gb(p.name), std::to_string(p.days), Percent(p.yieldPercent), Money(p.minimumFen),
                         Gb(p.soldOut ? "已售罄" : "可购买")});
     return PagedTextTable(t.params, "query",
-                          {{"cpdm", "产品代码"}, {"cpmc", "产品名称"}, {"qx", "期限(天)"}, {"zdf", "预期收益率%"},
-                           {"qgje", "起购金额"}, {"zt", "状态"}},
+                          {{"cpdm", "产品代码"},
+                           {"cpmc", "产品名称"},
+                           {"qx", "期限(天)"},
+                           {"zdf", "预期收益率%"},
+                           {"qgje", "起购金额"},
+                           {"zt", "状态"}},
                           rows);
 }
 
@@ -469,15 +516,25 @@ std::string ProductHoldings(CFundCall& t)
     CTextRows rows;
     for (const CCashHolding& h : t.account->cashHoldings) {
         const CCashProduct* p = t.broker.Funds().Product(h.code);
-        int64_t expected = p ? static_cast<int64_t>(static_cast<double>(h.amount) * p->yieldPercent / 100.0 * p->days / 365.0) : 0;
+        int64_t expected =
+            p ? static_cast<int64_t>(static_cast<double>(h.amount) * p->yieldPercent / 100.0 * p->days / 365.0) : 0;
         rows.push_back({std::to_string(h.id), p ? Gb(p->name) : std::string(), Money(h.amount),
-                        Gb(h.state == 0 ? "持有中" : h.state == 1 ? "已终止" : "已到期"), h.code, Gb("买入"),
-                        std::to_string(h.start), std::to_string(h.maturity), Money(h.state == 0 ? expected : h.paid)});
+                        Gb(h.state == 0   ? "持有中"
+                           : h.state == 1 ? "已终止"
+                                          : "已到期"),
+                        h.code, Gb("买入"), std::to_string(h.start), std::to_string(h.maturity),
+                        Money(h.state == 0 ? expected : h.paid)});
     }
     // The state next to the name and amount: which holdings can still be terminated is seen at once.
     return PagedTextTable(t.params, "query",
-                          {{"wtbh", "合同编号"}, {"cpmc", "产品名称"}, {"je", "金额"}, {"zt", "状态"},
-                           {"cpdm", "产品代码"}, {"mmlb", "业务"}, {"qxr", "起息日"}, {"dqr", "到期日"},
+                          {{"wtbh", "合同编号"},
+                           {"cpmc", "产品名称"},
+                           {"je", "金额"},
+                           {"zt", "状态"},
+                           {"cpdm", "产品代码"},
+                           {"mmlb", "业务"},
+                           {"qxr", "起息日"},
+                           {"dqr", "到期日"},
                            {"yqsy", "收益"}},
                           rows);
 }

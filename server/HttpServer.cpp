@@ -54,7 +54,8 @@ std::string PercentDecode(const std::string& s)
 
 int ParseFaultKind(const std::string& name)
 {
-    static const char* const names[] = {"none", "delay", "silence", "close", "length", "garbage", "error", "split", "empty"};
+    static const char* const names[] = {"none",    "delay", "silence", "close", "length",
+                                        "garbage", "error", "split",   "empty"};
     for (int i = 0; i < 9; ++i)
         if (EqualNoCase(name, names[i]))
             return i;
@@ -85,7 +86,10 @@ void CFaultPlan::Arm(FaultKind kind, int count, int arg, const std::string& text
     onlySfunc = sfunc;
 }
 
-void CFaultPlan::Clear() { Arm(FAULT_NONE, 0); }
+void CFaultPlan::Clear()
+{
+    Arm(FAULT_NONE, 0);
+}
 
 CFault CFaultPlan::Take(int mfunc, int sfunc)
 {
@@ -101,7 +105,10 @@ CFault CFaultPlan::Take(int mfunc, int sfunc)
 
 CHttpServer::CHttpServer(CServerFunctions& f) : functions(f) {}
 
-CHttpServer::~CHttpServer() { Stop(); }
+CHttpServer::~CHttpServer()
+{
+    Stop();
+}
 
 int CHttpServer::Start(int port, int controlPort)
 {
@@ -200,9 +207,9 @@ bool CHttpServer::Answer(CTcpConnection& connection, const std::string& body)
     CFault fault = faults.Take(reply.mfunc, reply.sfunc);
     if (verbose) {
         double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-        std::printf("%d/%d result %d packing %d,%d %zu bytes %.2f ms%s%s%s\n", reply.mfunc, reply.sfunc,
-                    reply.result, reply.compression, reply.cipher, reply.body.size(), ms,
-                    fault.kind != FAULT_NONE ? " fault" : "", reply.note.empty() ? "" : " ", reply.note.c_str());
+        std::printf("%d/%d result %d packing %d,%d %zu bytes %.2f ms%s%s%s\n", reply.mfunc, reply.sfunc, reply.result,
+                    reply.compression, reply.cipher, reply.body.size(), ms, fault.kind != FAULT_NONE ? " fault" : "",
+                    reply.note.empty() ? "" : " ", reply.note.c_str());
         std::fflush(stdout);
     }
     if (fault.kind == FAULT_DELAY && !Sleep(fault.arg))
@@ -329,7 +336,10 @@ std::string CHttpServer::Control(const std::string& command)
         int kind = ParseFaultKind(args.Get("kind", "none"));
         if (kind < 0)
             return "unknown fault\n";
-        int arg = args.GetInt("arg", kind == FAULT_DELAY ? 3000 : kind == FAULT_WRONG_LENGTH ? 16 : kind == FAULT_ERROR ? 5 : 0);
+        int arg = args.GetInt("arg", kind == FAULT_DELAY          ? 3000
+                                     : kind == FAULT_WRONG_LENGTH ? 16
+                                     : kind == FAULT_ERROR        ? 5
+                                                                  : 0);
         int mfunc = -1, sfunc = -1;
         if (args.Has("func") && !ParseFaultFunction(args.Get("func"), &mfunc, &sfunc))
             return "func must be M/S\n";
@@ -373,7 +383,8 @@ std::string CHttpServer::Control(const std::string& command)
                       static_cast<long long>(requests), functions.Sessions().Count(), server.GetLiveConnections());
         return text;
     }
-    return "commands: fault?kind=delay|silence|close|length|garbage|error|split|empty|none&count=N&arg=N&text=T&func=M/S, "
+    return "commands: "
+           "fault?kind=delay|silence|close|length|garbage|error|split|empty|none&count=N&arg=N&text=T&func=M/S, "
            "expire, pop?text=T, set?compress=auto|off|lzss|zlib&cipher=auto|off|on&chunked=0|1&idle=S&package=corrupt"
            "&saves=fail|ok, advance?minutes=N, status\n";
 }

@@ -16,9 +16,9 @@ struct NamePart {
     const char* initials;
 };
 
-const NamePart REGIONS[] = {{"东海", "DH"}, {"华北", "HB"}, {"江南", "JN"}, {"西岭", "XL"}, {"南山", "NS"},
-                            {"北辰", "BC"}, {"中原", "ZY"}, {"天河", "TH"}, {"金山", "JS"}, {"青云", "QY"},
-                            {"海峡", "HX"}, {"明珠", "MZ"}};
+const NamePart REGIONS[] = {{"东海", "DH"}, {"华北", "HB"}, {"江南", "JN"}, {"西岭", "XL"},
+                            {"南山", "NS"}, {"北辰", "BC"}, {"中原", "ZY"}, {"天河", "TH"},
+                            {"金山", "JS"}, {"青云", "QY"}, {"海峡", "HX"}, {"明珠", "MZ"}};
 const NamePart TRADES[] = {{"银行", "YH"}, {"钢铁", "GT"}, {"电力", "DL"}, {"医药", "YY"}, {"汽车", "QC"},
                            {"地产", "DC"}, {"证券", "ZQ"}, {"科技", "KJ"}, {"航运", "HY"}, {"煤业", "MY"},
                            {"食品", "SP"}, {"化工", "HG"}, {"建设", "JS"}, {"能源", "NY"}, {"传媒", "CM"}};
@@ -78,7 +78,10 @@ int Uniform(std::mt19937_64& rng, int lo, int hi)
     return lo + static_cast<int>(rng() % static_cast<uint64_t>(hi - lo + 1));
 }
 
-int Round(double v) { return static_cast<int>(std::lround(v)); }
+int Round(double v)
+{
+    return static_cast<int>(std::lround(v));
+}
 
 } // namespace
 
@@ -98,7 +101,10 @@ int PreviousTradingDate(int date)
     return date;
 }
 
-double CSecurity::Scale() const { return decimals == 3 ? 1000.0 : 100.0; }
+double CSecurity::Scale() const
+{
+    return decimals == 3 ? 1000.0 : 100.0;
+}
 
 double CSecurity::ChangePercent() const
 {
@@ -164,7 +170,10 @@ int CMarket::MinuteToHHMM(int m)
     return (13 + m / 60) * 100 + m % 60;
 }
 
-int CMarket::GetTimeHHMM() const { return minute == 0 ? 930 : MinuteToHHMM(minute - 1); }
+int CMarket::GetTimeHHMM() const
+{
+    return minute == 0 ? 930 : MinuteToHHMM(minute - 1);
+}
 
 void CMarket::Build(uint64_t seed)
 {
@@ -276,8 +285,8 @@ void CMarket::BuildHistory(CSecurity& s, int days)
         int open = std::max(1, Round(close * (1.0 - move)));
         day.open = open;
         day.high = std::max(open, close) + Round(std::max(open, close) * std::fabs(Gauss(s.rng)) * s.volatility * 3);
-        day.low = std::max(1, std::min(open, close) - Round(std::min(open, close) * std::fabs(Gauss(s.rng)) *
-                                                                s.volatility * 3));
+        day.low = std::max(1, std::min(open, close) -
+                                  Round(std::min(open, close) * std::fabs(Gauss(s.rng)) * s.volatility * 3));
         // A day is 240 minutes of the volumes StepSecurity and StepIndex trade (about 80 lots a minute for a
         // stock, 55,000 for an index), so that today's bar and the volume ratio compare with the days before.
         int perMinute = s.type == KIND_INDEX ? Uniform(s.rng, 35000, 75000) : Uniform(s.rng, 50, 115);

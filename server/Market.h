@@ -11,21 +11,21 @@
 #include <vector>
 
 struct CMarketDeal {
-    int tm;      // HHMM
-    int price;   // in units of 10^-decimals
-    int volume;  // shares
-    int direct;  // 0 none, 1 buy, 2 sell
+    int tm;     // HHMM
+    int price;  // in units of 10^-decimals
+    int volume; // shares
+    int direct; // 0 none, 1 buy, 2 sell
 };
 
 struct CMarketMinute {
     int tm;
     int price;
-    int volume;  // shares in that minute
+    int volume; // shares in that minute
     double amount;
 };
 
 struct CMarketDay {
-    int date;    // YYYYMMDD
+    int date; // YYYYMMDD
     int open, high, low, close;
     int64_t volume;
     double amount;
@@ -38,15 +38,15 @@ enum MarketNumber { MARKET_SHENZHEN = 1, MARKET_SHANGHAI = 2, MARKET_HONG_KONG =
 struct CSecurity {
     int market = MARKET_SHENZHEN; // MarketNumber
     int type = KIND_STOCK;
-    std::string code;        // six digits
-    std::string name;        // GB2312
-    std::string pinyin;      // upper-case initials of the name
+    std::string code;   // six digits
+    std::string name;   // GB2312
+    std::string pinyin; // upper-case initials of the name
     int decimals = 2;
     int prevClose = 0, open = 0, high = 0, low = 0, last = 0;
-    int64_t volume = 0;      // shares (index: lots of its constituents)
-    double amount = 0;       // yuan
+    int64_t volume = 0; // shares (index: lots of its constituents)
+    double amount = 0;  // yuan
     int bidPrice[5] = {}, bidVolume[5] = {}, askPrice[5] = {}, askVolume[5] = {};
-    bool suspended = false;  // no trading today: open 0
+    bool suspended = false;     // no trading today: open 0
     bool ratiosMissing = false; // order and volume ratio carry the no-value mark
     double volatility = 0.002;
     double fiveDay = 0, twentyDay = 0, yearToDate = 0; // world indices, percent
@@ -74,7 +74,7 @@ public:
     void AdvanceTo(int64_t minutesSinceStart);
     int64_t GetStepsDone() const { return stepsDone; }
     int GetMinuteOfDay() const { return minute; } // trading minutes done today, 0..240
-    int GetTimeHHMM() const;                        // time of the last finished minute
+    int GetTimeHHMM() const;                      // time of the last finished minute
     int GetDate() const { return date; }
 
     static int MinuteToHHMM(int minuteIndex); // 0 -> 930, 119 -> 1129, 120 -> 1300, 239 -> 1459

@@ -20,10 +20,11 @@ struct QuoteField {
 };
 
 const QuoteField FIELDS[] = {
-    {1, "exchid", FIELD_SHORT},  {2, "stktype", FIELD_SHORT}, {3, "code", FIELD_TEXT},   {4, "name", FIELD_TEXT},
-    {11, "zrsp", FIELD_QUOTE},   {13, "jrkp", FIELD_QUOTE},   {14, "zgcj", FIELD_QUOTE}, {15, "zdcj", FIELD_QUOTE},
-    {16, "zjcj", FIELD_QUOTE},   {17, "cjsl", FIELD_QUOTE_UNIT}, {18, "cjje", FIELD_QUOTE_UNIT},
-    {20, "zd", FIELD_QUOTE},     {21, "zdf", FIELD_QUOTE},    {29, "wb", FIELD_QUOTE},   {30, "lb", FIELD_QUOTE},
+    {1, "exchid", FIELD_SHORT},     {2, "stktype", FIELD_SHORT},    {3, "code", FIELD_TEXT},
+    {4, "name", FIELD_TEXT},        {11, "zrsp", FIELD_QUOTE},      {13, "jrkp", FIELD_QUOTE},
+    {14, "zgcj", FIELD_QUOTE},      {15, "zdcj", FIELD_QUOTE},      {16, "zjcj", FIELD_QUOTE},
+    {17, "cjsl", FIELD_QUOTE_UNIT}, {18, "cjje", FIELD_QUOTE_UNIT}, {20, "zd", FIELD_QUOTE},
+    {21, "zdf", FIELD_QUOTE},       {29, "wb", FIELD_QUOTE},        {30, "lb", FIELD_QUOTE},
     {32, "jj", FIELD_QUOTE},
 };
 
@@ -287,7 +288,8 @@ CServerFunctions::Answer CServerFunctions::WorldIndices(Context&)
 {
     std::shared_lock<std::shared_mutex> read(market.Lock());
     CDataSetWriter set("hq.world");
-    const char* titles[] = {"名称", "最新", "涨跌", "涨幅%", "开盘", "最高", "最低", "5日%", "20日%", "年初%", "时间", "代码"};
+    const char* titles[] = {"名称", "最新", "涨跌",  "涨幅%", "开盘", "最高",
+                            "最低", "5日%", "20日%", "年初%", "时间", "代码"};
     const int types[] = {FIELD_TEXT,  FIELD_QUOTE, FIELD_QUOTE, FIELD_QUOTE, FIELD_QUOTE, FIELD_QUOTE,
                          FIELD_QUOTE, FIELD_QUOTE, FIELD_QUOTE, FIELD_QUOTE, FIELD_TEXT,  FIELD_TEXT};
     for (int i = 0; i < 12; ++i)

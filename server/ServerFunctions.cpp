@@ -75,8 +75,8 @@ bool IsDigits(const std::string& s)
 } // namespace
 
 CServerFunctions::CServerFunctions(const CServerOptions& o, const CRsaKeyPair* k)
-    : options(o), keys(k),
-      marketClock(o.dataDir), market(o.seed, StartOf(o, marketClock).minute, StartOf(o, marketClock).date),
+    : options(o), keys(k), marketClock(o.dataDir),
+      market(o.seed, StartOf(o, marketClock).minute, StartOf(o, marketClock).date),
       brokerage(std::make_unique<CBrokerage>(o.seed, o.dataDir, market)), started(std::chrono::steady_clock::now()),
       compressMode(o.compressMode), cipherMode(o.cipherMode)
 {
@@ -135,11 +135,15 @@ void CServerFunctions::RunClock()
         guard.lock();
         auto due = started + duration_cast<steady_clock::duration>(
                                  duration<double>((std::max(target, done) + 1) / options.marketMinutesPerSecond));
-        clockWake.wait_until(guard, std::min(due, steady_clock::now() + std::chrono::seconds(1)), [this] { return clockStop; });
+        clockWake.wait_until(guard, std::min(due, steady_clock::now() + std::chrono::seconds(1)),
+                             [this] { return clockStop; });
     }
 }
 
-void CServerFunctions::SetSavesFail(bool fail) { brokerage->SetSavesFail(fail); }
+void CServerFunctions::SetSavesFail(bool fail)
+{
+    brokerage->SetSavesFail(fail);
+}
 
 void CServerFunctions::AdvanceMinutes(int minutes)
 {
@@ -228,7 +232,8 @@ CServerReply CServerFunctions::Handle(const std::string& body)
 
     // A trade or fund request naming a trade log-in this session does not hold (expired with the session, or
     // given by another session): one answer, which the client takes for the end of its trade log-in.
-    if (c.params.Has("trdtoken") && (c.session.tradeToken.empty() || c.params.Get("trdtoken") != c.session.tradeToken)) {
+    if (c.params.Has("trdtoken") &&
+        (c.session.tradeToken.empty() || c.params.Get("trdtoken") != c.session.tradeToken)) {
         CServerReply r = Pack(c, Failure(RESULT_TRADE_EXPIRED, "交易登录已失效，请重新登录"));
         r.note = note;
         return r;
@@ -359,7 +364,8 @@ CServerFunctions::Answer CServerFunctions::LogIn(Context& c)
     std::string userKey = c.params.Get("userKey");
     if (!userKey.empty()) {
         std::vector<unsigned char> sealed, plain;
-        if (!keys || !HexDecode(userKey, sealed) || keys->Decrypt(sealed.data(), static_cast<int>(sealed.size()), plain) < 0)
+        if (!keys || !HexDecode(userKey, sealed) ||
+            keys->Decrypt(sealed.data(), static_cast<int>(sealed.size()), plain) < 0)
             return Error("会话密钥无法解开，请使用本服务器的公钥文件");
         key.assign(plain.begin(), plain.end());
         if (key.size() < 6 || key.size() > 64)
@@ -378,8 +384,8 @@ CServerFunctions::Answer CServerFunctions::LogIn(Context& c)
         return Error("系统繁忙，请稍后再试");
 
     CDataSetWriter set("login");
-    const char* names[] = {"session", "prd_soft_versn", "prd_updateinfo", "reginfo", "help", "servurl", "popmsg",
-                           "refresh"};
+    const char* names[] = {"session", "prd_soft_versn", "prd_updateinfo", "reginfo",
+                           "help",    "servurl",        "popmsg",         "refresh"};
     for (const char* n : names)
         set.AddField(n, FIELD_TEXT);
     int isok = set.AddField("isok", FIELD_INT);
@@ -388,7 +394,8 @@ CServerFunctions::Answer CServerFunctions::LogIn(Context& c)
     set.SetText(1, options.version);
     set.SetText(2, Gb(UpdateNotes()));
     set.SetText(3, Gb("您的手机尚未注册。请发送短信DB A注册，注册后输入手机号码登录即可使用。"));
-    set.SetText(4, Gb("登录帮助\n1. 发送短信DB A完成注册；\n2. 输入11位手机号码后点击登录；\n3. 登录成功后系统会记住您的注册信息。\n"));
+    set.SetText(4, Gb("登录帮助\n1. 发送短信DB A完成注册；\n2. 输入11位手机号码后点击登录；\n3. "
+                      "登录成功后系统会记住您的注册信息。\n"));
     set.SetText(5, "");
     set.SetText(6, "1");
     set.SetText(7, "1");

@@ -23,16 +23,16 @@ class CBrokerage;
 
 struct CServerOptions {
     uint64_t seed = 1;
-    std::string version = "3.2.2.0.1";  // the server's client version: a newer fifth component fetches menus
-    std::string updateInfo;             // release notes (UTF-8); a default text when empty
-    int idleSeconds = 1800;             // session expiry after this much silence (0: never)
-    int compressMode = -1;              // -1 large replies, 0 never, 17 LZSS always, 18 zlib always
-    int cipherMode = -1;                // -1 account replies, 0 never, 1 every reply that has a session key
+    std::string version = "3.2.2.0.1"; // the server's client version: a newer fifth component fetches menus
+    std::string updateInfo;            // release notes (UTF-8); a default text when empty
+    int idleSeconds = 1800;            // session expiry after this much silence (0: never)
+    int compressMode = -1;             // -1 large replies, 0 never, 17 LZSS always, 18 zlib always
+    int cipherMode = -1;               // -1 account replies, 0 never, 1 every reply that has a session key
     int compressThreshold = 1024;
-    int startMinute = -1;               // trading minutes done at start; -1 from the local clock
-    int today = 0;                      // YYYYMMDD; 0 from the local clock
+    int startMinute = -1;                // trading minutes done at start; -1 from the local clock
+    int today = 0;                       // YYYYMMDD; 0 from the local clock
     double marketMinutesPerSecond = 0.2; // how fast the market runs; 0 freezes it
-    std::string dataDir;                // where the trade accounts and the market's clock are kept; empty: in memory only
+    std::string dataDir; // where the trade accounts and the market's clock are kept; empty: in memory only
 };
 
 // Results of the reply header beyond 0 (normal) and 1..99 (the body is an error text).
@@ -40,19 +40,19 @@ constexpr int RESULT_SESSION_EXPIRED = 100; // unknown or expired session: the c
 constexpr int RESULT_TRADE_EXPIRED = 101;   // the request's trade token is not this session's trade log-in
 
 struct CServerReply {
-    int result = 0;       // 0 normal; 1..99 the body is an error text; 100, 101 as above
-    std::string body;     // after compression and cipher
-    int compression = 0;  // 0, 17 or 18
-    int cipher = 0;       // 0 or 36
-    int mfunc = -1;       // for the request log
+    int result = 0;      // 0 normal; 1..99 the body is an error text; 100, 101 as above
+    std::string body;    // after compression and cipher
+    int compression = 0; // 0, 17 or 18
+    int cipher = 0;      // 0 or 36
+    int mfunc = -1;      // for the request log
     int sfunc = -1;
-    std::string note;     // what was odd about the request, for the request log
+    std::string note; // what was odd about the request, for the request log
 };
 
 struct CMenuRow {
     int id;
     int parent;
-    std::string title;  // UTF-8 in the source, sent as GB2312
+    std::string title; // UTF-8 in the source, sent as GB2312
     std::string action;
 };
 
@@ -156,8 +156,8 @@ private:
     CMarket market;
     std::unique_ptr<CBrokerage> brokerage;
     std::chrono::steady_clock::time_point started;
-    std::mutex tickLock;  // one minute's step at a time
-    std::mutex gate;      // held by a step waiting for the market's write lock: new requests wait behind it
+    std::mutex tickLock; // one minute's step at a time
+    std::mutex gate;     // held by a step waiting for the market's write lock: new requests wait behind it
     std::mutex clockLock;
     std::condition_variable clockWake;
     bool clockStop = false;

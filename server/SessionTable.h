@@ -9,7 +9,7 @@
 
 struct CSession {
     std::string id;
-    std::string key;        // the client's 16-character session key; empty when it did not come through
+    std::string key; // the client's 16-character session key; empty when it did not come through
     std::string mobile;
     bool identified = false;
     std::string tradeToken; // non-empty after a trade log-in

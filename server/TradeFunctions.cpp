@@ -23,7 +23,10 @@ struct CTradeCall {
     std::string error; // UTF-8
 };
 
-const char* SideText(int side) { return side == 0 ? "买入" : "卖出"; }
+const char* SideText(int side)
+{
+    return side == 0 ? "买入" : "卖出";
+}
 
 std::string OrderStateText(const CStockOrder& o)
 {
@@ -34,7 +37,10 @@ std::string OrderStateText(const CStockOrder& o)
     return o.cancelled == 0 ? "已成" : o.filled == 0 ? "已撤" : "部撤";
 }
 
-int MarketOf(const CRequestParams& p) { return p.GetInt("market", 0); }
+int MarketOf(const CRequestParams& p)
+{
+    return p.GetInt("market", 0);
+}
 
 std::string Row(const std::vector<CTextColumn>& columns, const std::vector<std::string>& cells, const char* set)
 {
@@ -45,28 +51,43 @@ const std::vector<CTextColumn>& OrderColumns()
 {
     static const std::vector<CTextColumn> columns = {
         {"sj", "委托时间"}, {"wtbh", "委托编号"}, {"zqdm", "证券代码"}, {"zqmc", "证券名称"}, {"mmlb", "买卖"},
-        {"jg", "委托价格"}, {"sl", "委托数量"},   {"cjsl", "成交数量"}, {"cdsl", "撤单数量"},  {"zt", "状态"}};
+        {"jg", "委托价格"}, {"sl", "委托数量"},   {"cjsl", "成交数量"}, {"cdsl", "撤单数量"}, {"zt", "状态"}};
     return columns;
 }
 
 std::vector<std::string> OrderRow(const CStockOrder& o)
 {
-    return {TimeText(o.time), std::to_string(o.id), o.code, o.name, Gb(SideText(o.side)), Price3(o.price),
-            std::to_string(o.quantity), std::to_string(o.filled), std::to_string(o.cancelled), Gb(OrderStateText(o))};
+    return {TimeText(o.time),
+            std::to_string(o.id),
+            o.code,
+            o.name,
+            Gb(SideText(o.side)),
+            Price3(o.price),
+            std::to_string(o.quantity),
+            std::to_string(o.filled),
+            std::to_string(o.cancelled),
+            Gb(OrderStateText(o))};
 }
 
 const std::vector<CTextColumn>& DealColumns()
 {
-    static const std::vector<CTextColumn> columns = {
-        {"sj", "成交时间"}, {"cjbh", "成交编号"}, {"wtbh", "委托编号"}, {"zqdm", "证券代码"}, {"zqmc", "证券名称"},
-        {"mmlb", "买卖"},   {"cjjg", "成交价格"}, {"cjsl", "成交数量"}, {"cjje", "成交金额"}};
+    static const std::vector<CTextColumn> columns = {{"sj", "成交时间"},   {"cjbh", "成交编号"}, {"wtbh", "委托编号"},
+                                                     {"zqdm", "证券代码"}, {"zqmc", "证券名称"}, {"mmlb", "买卖"},
+                                                     {"cjjg", "成交价格"}, {"cjsl", "成交数量"}, {"cjje", "成交金额"}};
     return columns;
 }
 
 std::vector<std::string> DealRow(const CStockDeal& d)
 {
-    return {TimeText(d.time), std::to_string(d.id), std::to_string(d.orderId), d.code, d.name, Gb(SideText(d.side)),
-            Price3(d.price), std::to_string(d.quantity), Money((d.price * d.quantity + 5) / 10)};
+    return {TimeText(d.time),
+            std::to_string(d.id),
+            std::to_string(d.orderId),
+            d.code,
+            d.name,
+            Gb(SideText(d.side)),
+            Price3(d.price),
+            std::to_string(d.quantity),
+            Money((d.price * d.quantity + 5) / 10)};
 }
 
 // Market value of a holding in fen at the last price (the cost price when the code is not traded).
@@ -83,11 +104,11 @@ std::string Stock(CTradeCall& t)
     int side = t.params.GetInt("mmlb", 0) == 1 ? 1 : 0;
     int64_t price = ParseScaled(t.params.Get("price"), 3);
     CTradeAccount& a = t.account;
-    std::vector<CTextColumn> columns = {{"zqdm", ""}, {"zqmc", ""}, {"market", ""}, {"zxj", ""}, {"zsp", ""},
-                                        {"ztj", ""},  {"dtj", ""},  {"jydw", ""}};
-    static const char* const book[] = {"mrjw1", "mrjw2", "mrjw3", "mrjw4", "mrjw5", "mrsl1", "mrsl2", "mrsl3",
-                                       "mrsl4", "mrsl5", "mcjw1", "mcjw2", "mcjw3", "mcjw4", "mcjw5", "mcsl1",
-                                       "mcsl2", "mcsl3", "mcsl4", "mcsl5"};
+    std::vector<CTextColumn> columns = {{"zqdm", ""}, {"zqmc", ""}, {"market", ""}, {"zxj", ""},
+                                        {"zsp", ""},  {"ztj", ""},  {"dtj", ""},    {"jydw", ""}};
+    static const char* const book[] = {"mrjw1", "mrjw2", "mrjw3", "mrjw4", "mrjw5", "mrsl1", "mrsl2",
+                                       "mrsl3", "mrsl4", "mrsl5", "mcjw1", "mcjw2", "mcjw3", "mcjw4",
+                                       "mcjw5", "mcsl1", "mcsl2", "mcsl3", "mcsl4", "mcsl5"};
     for (const char* n : book)
         columns.push_back({n, ""});
     // jgdw: the price step in yuan; tpbz: 1 while the security is suspended (orders refused).
@@ -97,7 +118,13 @@ std::string Stock(CTradeCall& t)
     CNewShare issue;
     if (side == 0 && t.broker.NewShare(code, &issue)) {
         std::string p = Price3(issue.price);
-        row = {issue.applyCode, issue.name, std::to_string(issue.market), p, p, p, p,
+        row = {issue.applyCode,
+               issue.name,
+               std::to_string(issue.market),
+               p,
+               p,
+               p,
+               p,
                std::to_string(CBrokerage::NEW_SHARE_LOT)};
         row.resize(columns.size() - 6, "0");
         int64_t lots = (a.cash - a.frozen) * 10 / (issue.price * CBrokerage::NEW_SHARE_LOT);
@@ -114,17 +141,25 @@ std::string Stock(CTradeCall& t)
     }
     int64_t up, down;
     CBrokerage::Limits(*s, &up, &down);
-    row = {s->code, s->name, std::to_string(s->market), Price3(CBrokerage::PriceOf(*s, s->last)),
-           Price3(CBrokerage::PriceOf(*s, s->prevClose)), Price3(up), Price3(down), std::to_string(CBrokerage::LOT)};
+    row = {s->code,
+           s->name,
+           std::to_string(s->market),
+           Price3(CBrokerage::PriceOf(*s, s->last)),
+           Price3(CBrokerage::PriceOf(*s, s->prevClose)),
+           Price3(up),
+           Price3(down),
+           std::to_string(CBrokerage::LOT)};
     for (const int* prices : {s->bidPrice, s->bidVolume, s->askPrice, s->askVolume})
         for (int i = 0; i < 5; ++i)
-            row.push_back(prices == s->bidVolume || prices == s->askVolume ? std::to_string(prices[i])
-                                                                          : Price3(CBrokerage::PriceOf(*s, prices[i])));
+            row.push_back(prices == s->bidVolume || prices == s->askVolume
+                              ? std::to_string(prices[i])
+                              : Price3(CBrokerage::PriceOf(*s, prices[i])));
     const CHolding* h = a.Holding(s->market, s->code);
     int sellable = h ? a.Sellable(*h, t.broker.Today()) : 0;
     int most = side == 1 ? sellable : t.broker.MaxBuy(a, price > 0 ? price : CBrokerage::PriceOf(*s, s->last));
-    for (const std::string& v : {Money(a.cash - a.frozen), std::to_string(sellable), std::to_string(most), std::string("0"),
-                                 Price3(CBrokerage::PriceStep(*s)), std::string(s->suspended ? "1" : "0")})
+    for (const std::string& v :
+         {Money(a.cash - a.frozen), std::to_string(sellable), std::to_string(most), std::string("0"),
+          Price3(CBrokerage::PriceStep(*s)), std::string(s->suspended ? "1" : "0")})
         row.push_back(v);
     return Row(columns, row, "stock");
 }
@@ -172,8 +207,15 @@ std::string Positions(CTradeCall& t)
                         Money(value - h.cost)});
     }
     return PagedTextTable(t.params, "query",
-                          {{"zqdm", "证券代码"}, {"zqmc", "证券名称"}, {"market", "市场"}, {"gfye", "股份余额"},
-                           {"kysl", "可卖数量"}, {"cbj", "成本价"}, {"zxj", "现价"}, {"sz", "市值"}, {"fdyk", "浮动盈亏"}},
+                          {{"zqdm", "证券代码"},
+                           {"zqmc", "证券名称"},
+                           {"market", "市场"},
+                           {"gfye", "股份余额"},
+                           {"kysl", "可卖数量"},
+                           {"cbj", "成本价"},
+                           {"zxj", "现价"},
+                           {"sz", "市值"},
+                           {"fdyk", "浮动盈亏"}},
                           rows);
 }
 
@@ -240,7 +282,11 @@ std::string Cash(CTradeCall& t)
     }
     CTradeAccount& a = t.account;
     return TextTable("cash",
-                     {{"bz", "币种"}, {"zzc", "总资产"}, {"kyzj", "可用资金"}, {"djzj", "冻结资金"}, {"zxsz", "证券市值"},
+                     {{"bz", "币种"},
+                      {"zzc", "总资产"},
+                      {"kyzj", "可用资金"},
+                      {"djzj", "冻结资金"},
+                      {"zxsz", "证券市值"},
                       {"fdyk", "浮动盈亏"}},
                      {{Gb("人民币"), Money(a.cash + value), Money(a.cash - a.frozen), Money(a.frozen), Money(value),
                        Money(value - cost)}});
@@ -285,12 +331,17 @@ std::string Transfers(CTradeCall& t)
             continue;
         const CBankAccount* b = t.broker.Bank(t.account, x.bank);
         rows.push_back({std::to_string(x.date), TimeText(x.time), std::to_string(x.id), Gb(b ? b->name : x.bank),
-                        Gb(x.direction == 1 ? "银行转证券" : "证券转银行"), Money(x.direction == 1 ? x.amount : -x.amount),
-                        Gb("成功")});
+                        Gb(x.direction == 1 ? "银行转证券" : "证券转银行"),
+                        Money(x.direction == 1 ? x.amount : -x.amount), Gb("成功")});
     }
     return PagedTextTable(t.params, "query",
-                          {{"rq", "日期"}, {"sj", "时间"}, {"wtbh", "流水号"}, {"yhmc", "银行"}, {"zzfx", "方向"},
-                           {"je", "金额"}, {"zt", "状态"}},
+                          {{"rq", "日期"},
+                           {"sj", "时间"},
+                           {"wtbh", "流水号"},
+                           {"yhmc", "银行"},
+                           {"zzfx", "方向"},
+                           {"je", "金额"},
+                           {"zt", "状态"}},
                           rows);
 }
 
@@ -311,8 +362,14 @@ std::string NewShareList(CTradeCall& t)
                         std::to_string(n.maxShares), std::to_string(CBrokerage::NEW_SHARE_LOT),
                         std::to_string(t.broker.OrderDay())});
     return TextTable("xgsg",
-                     {{"sgdm", "申购代码"}, {"zqdm", "证券代码"}, {"zqmc", "证券名称"}, {"market", "市场"},
-                      {"fxj", "发行价"}, {"sgsx", "申购上限"}, {"sgdw", "申购单位"}, {"sgrq", "申购日期"}},
+                     {{"sgdm", "申购代码"},
+                      {"zqdm", "证券代码"},
+                      {"zqmc", "证券名称"},
+                      {"market", "市场"},
+                      {"fxj", "发行价"},
+                      {"sgsx", "申购上限"},
+                      {"sgdw", "申购单位"},
+                      {"sgrq", "申购日期"}},
                      rows);
 }
 
@@ -343,8 +400,14 @@ std::string WarrantList(CTradeCall& t)
                         std::to_string(w.from) + "-" + std::to_string(w.to)});
     }
     return TextTable("qz",
-                     {{"qzdm", "权证代码"}, {"qzmc", "权证名称"}, {"bddm", "标的代码"}, {"bdmc", "标的名称"},
-                      {"xqjg", "行权价"}, {"xqbl", "行权比例"}, {"kysl", "可行权数量"}, {"xqqj", "行权期间"}},
+                     {{"qzdm", "权证代码"},
+                      {"qzmc", "权证名称"},
+                      {"bddm", "标的代码"},
+                      {"bdmc", "标的名称"},
+                      {"xqjg", "行权价"},
+                      {"xqbl", "行权比例"},
+                      {"kysl", "可行权数量"},
+                      {"xqqj", "行权期间"}},
                      rows);
 }
 
@@ -363,8 +426,8 @@ std::string ChangePassword(CTradeCall& t)
 CServerFunctions::Answer CServerFunctions::TradeLogIn(Context& c)
 {
     std::string error;
-    CTradeAccount* a = brokerage->LogIn(c.params.Get("account"), c.params.GetInt("accounttype", 0),
-                                        c.params.Get("yyb"), c.params.Get("password"), &error);
+    CTradeAccount* a = brokerage->LogIn(c.params.Get("account"), c.params.GetInt("accounttype", 0), c.params.Get("yyb"),
+                                        c.params.Get("password"), &error);
     if (a == nullptr)
         return Error(error);
     // A new token each log-in, so a session's earlier trade token stops working.
@@ -380,8 +443,8 @@ CServerFunctions::Answer CServerFunctions::TradeLogIn(Context& c)
         accounts.push_back({std::to_string(m), brokerage->HolderCode(a->fundId, m), a->fundId, Gb(a->holder)});
     Answer answer;
     answer.body = TextTable("accounts", {{"market", ""}, {"secuid", ""}, {"fundid", ""}, {"custname", ""}}, accounts);
-    answer.body += TextTable("trdsession", {{"session", ""}},
-                             {{std::string("trdtoken=") + token + "&inputid=" + a->fundId}});
+    answer.body +=
+        TextTable("trdsession", {{"session", ""}}, {{std::string("trdtoken=") + token + "&inputid=" + a->fundId}});
     answer.account = true;
     return answer;
 }
@@ -394,8 +457,8 @@ CServerFunctions::Answer CServerFunctions::Trade(Context& c)
         CTextRows rows;
         for (const CBranchOffice& b : CBrokerage::Branches())
             rows.push_back({b.code, Gb(b.name), Gb(b.address), b.phone});
-        answer.body = TextTable("yyb", {{"yybdm", "营业部代码"}, {"yybmc", "营业部名称"}, {"dz", "地址"}, {"dh", "电话"}},
-                                rows);
+        answer.body =
+            TextTable("yyb", {{"yybdm", "营业部代码"}, {"yybmc", "营业部名称"}, {"dz", "地址"}, {"dh", "电话"}}, rows);
         return answer;
     }
     // The account's lock first, then the market's; a save lets go of the market while it writes.
@@ -419,10 +482,10 @@ CServerFunctions::Answer CServerFunctions::Trade(Context& c)
         return answer;
     }
     static const std::map<int, std::function<std::string(CTradeCall&)>> functions = {
-        {3, Stock},         {6, PlaceOrder},     {7, CancelOrder},     {10, Positions},     {11, OrdersToday},
-        {12, DealsToday},   {13, History},       {14, Cash},           {20, Transfer},      {21, BankBalance},
-        {22, Transfers},    {23, Banks},         {30, NewShareList},   {31, ExerciseWarrant}, {32, WarrantList},
-        {40, ChangePassword}};
+        {3, Stock},         {6, PlaceOrder},       {7, CancelOrder},  {10, Positions},
+        {11, OrdersToday},  {12, DealsToday},      {13, History},     {14, Cash},
+        {20, Transfer},     {21, BankBalance},     {22, Transfers},   {23, Banks},
+        {30, NewShareList}, {31, ExerciseWarrant}, {32, WarrantList}, {40, ChangePassword}};
     auto f = functions.find(c.sfunc);
     if (f == functions.end())
         return Error("该功能暂未开放");

@@ -20,7 +20,10 @@ namespace {
 
 std::atomic<bool> quit{false};
 
-void OnSignal(int) { quit = true; }
+void OnSignal(int)
+{
+    quit = true;
+}
 
 void Usage()
 {
@@ -35,7 +38,8 @@ void Usage()
         "        the replies of that function, e.g. --fault close:1:0:800/3)\n"
         "control (for tests only; open only with --control-port N, 0 any free port; it answers any local user):\n"
         "         GET http://127.0.0.1:CONTROL/fault?kind=close&count=1[&func=800/3], /expire, /set?compress=off,\n"
-        "         /set?package=corrupt (damage one byte of the package, keep its announced digest), /advance?minutes=N,\n"
+        "         /set?package=corrupt (damage one byte of the package, keep its announced digest), "
+        "/advance?minutes=N,\n"
         "         /set?saves=fail|ok (every save of an account fails, as on a full disk, or works again), /status\n"
         "update: with --package PATH (a newer build of the client) and --version newer than a client's \"sysVer\",\n"
         "        the log-in reply announces the version (\"prd_soft_versn\", release notes --notes in\n"
@@ -62,7 +66,8 @@ void Usage()
         "        hq.kline (date, time, open, high, low, close, cjsl, cjje, MA5, MA10, MA20), hq.tech (date, time,\n"
         "        the indicator's lines; caption \"stick\" = bars); 999999999 = no value yet.\n"
         "        type: 0 day, 1 week, 2 month, 3 5-minute, 4 15-minute, 5 30-minute, 6 60-minute (minute bars are\n"
-        "        today's, named by their end, e.g. 0935); a past day's volume is 240 minutes of what a minute trades\n");
+        "        today's, named by their end, e.g. 0935); a past day's volume is 240 minutes of what a minute "
+        "trades\n");
     std::fputs(CBrokerage::Help().c_str(), stdout);
 }
 
@@ -157,8 +162,8 @@ bool PrepareKeys(const std::string& dataDir, std::string exportPath, CRsaKeyPair
     }
     std::string ownPublicKey = (std::filesystem::path(dataDir) / "pubkey.bin").string();
     if (keys.ExportPublicKey(ownPublicKey))
-        std::filesystem::permissions(ownPublicKey, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                                     ec);
+        std::filesystem::permissions(ownPublicKey,
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, ec);
     if (!exportPath.empty()) {
         if (std::filesystem::is_directory(exportPath, ec)) // a client's program directory
             exportPath = (std::filesystem::path(exportPath) / "pubkey.bin").string();
@@ -182,7 +187,10 @@ bool ArmFault(CHttpServer& http, const std::string& fault)
     }
     int count = parts.size() > 1 ? std::atoi(parts[1].c_str()) : -1;
     int arg = parts.size() > 2 ? std::atoi(parts[2].c_str())
-                               : (kind == FAULT_DELAY ? 3000 : kind == FAULT_WRONG_LENGTH ? 16 : kind == FAULT_ERROR ? 5 : 0);
+                               : (kind == FAULT_DELAY          ? 3000
+                                  : kind == FAULT_WRONG_LENGTH ? 16
+                                  : kind == FAULT_ERROR        ? 5
+                                                               : 0);
     int mfunc = -1, sfunc = -1;
     if (parts.size() > 3 && !ParseFaultFunction(parts[3], &mfunc, &sfunc)) {
         std::fprintf(stderr, "morwick-server: a fault's function is M/S, not %s\n", parts[3].c_str());

@@ -75,8 +75,8 @@ BOOL CCustomerServiceWnd::OnInitDialog()
         UiPushButton* button;
         int id;
         const WCHAR* text;
-    } buttons[] = {{&callButton, ID_CALL, u"拨打电话"}, {&smsButton, ID_SMS, u"短信"},
-                   {&branchButton, ID_BRANCHES, u"营业网点"}};
+    } buttons[] = {
+        {&callButton, ID_CALL, u"拨打电话"}, {&smsButton, ID_SMS, u"短信"}, {&branchButton, ID_BRANCHES, u"营业网点"}};
     for (int i = 0; i < 3; ++i) {
         buttons[i].button->SetID(buttons[i].id);
         buttons[i].button->SetText(buttons[i].text);

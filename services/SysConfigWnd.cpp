@@ -42,8 +42,10 @@ struct ChoiceRow {
 const ChoiceRow CHOICE_ROWS[] = {
     {"UI_Style", u"界面风格：", {{"0", u"黑底白字"}, {"1", u"白底黑字"}, {"2", u"黑底黄字"}}, 3},
     {"Font_Size", u"字体大小：", {{"22", u"22"}, {"24", u"24"}, {"26", u"26"}, {"28", u"28"}, {"30", u"30"}}, 5},
-    {"Quote_RefeWait", u"刷新间隔：",
-     {{"5", u"5秒"}, {"10", u"10秒"}, {"15", u"15秒"}, {"30", u"30秒"}, {"60", u"60秒"}}, 5},
+    {"Quote_RefeWait",
+     u"刷新间隔：",
+     {{"5", u"5秒"}, {"10", u"10秒"}, {"15", u"15秒"}, {"30", u"30秒"}, {"60", u"60秒"}},
+     5},
     {"Screen_Mode", u"屏幕方向：", {{"4", u"自动旋转"}, {"0", u"竖屏"}, {"2", u"横屏"}}, 3},
     {"Screen_Lock", u"自动锁屏：", {{"1", u"开启"}, {"0", u"关闭"}}, 2},
     {"Connect_Type", u"接入方式：", {{"0", u"自动"}, {"1", u"网关(CMWAP)"}, {"2", u"直连(CMNET)"}}, 3},
@@ -155,16 +157,15 @@ BOOL CSysConfigWnd::OnInitDialog()
     addressEdit.SetTip(u"服务器地址");
     addressEdit.SetMaxChars(31);
     addressEdit.SetTextColor(Style::EditText);
-    addressEdit.SetText(CWString(app->GetConfig("Server_Addr") != nullptr ? app->GetConfig("Server_Addr") : "")
-                            .GetText());
+    addressEdit.SetText(
+        CWString(app->GetConfig("Server_Addr") != nullptr ? app->GetConfig("Server_Addr") : "").GetText());
     contentPanel.AddChild(&addressEdit);
     portEdit.SetID(ID_PORT);
     portEdit.SetTip(u"端口");
     portEdit.SetMaxChars(5);
     portEdit.SetSipMode(SIP_KIND_NUMBER);
     portEdit.SetTextColor(Style::EditText);
-    portEdit.SetText(CWString(app->GetConfig("Server_Port") != nullptr ? app->GetConfig("Server_Port") : "")
-                         .GetText());
+    portEdit.SetText(CWString(app->GetConfig("Server_Port") != nullptr ? app->GetConfig("Server_Port") : "").GetText());
     contentPanel.AddChild(&portEdit);
     saveServerButton.SetID(ID_SAVE_SERVER);
     saveServerButton.SetButtonType(MZC_BUTTON_LIGHT);
@@ -252,8 +253,7 @@ BOOL CSysConfigWnd::SaveServer(LPCWSTR addressText, LPCWSTR portText)
 void CSysConfigWnd::RemoveSignUp()
 {
     CAppData* app = CAppData::Instance();
-    if (MzMessageBox(m_hWnd, u"删除本机注册信息后，下次启动需要重新注册。确定删除？", u"提示", MZ_MB_YESNO) !=
-        MZ_IDYES)
+    if (MzMessageBox(m_hWnd, u"删除本机注册信息后，下次启动需要重新注册。确定删除？", u"提示", MZ_MB_YESNO) != MZ_IDYES)
         return;
     if (DeleteSignUpValues())
         app->ShowMessageBox(u"注册信息已删除，下次启动时需要重新注册。", u"提示", m_hWnd);

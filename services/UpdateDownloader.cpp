@@ -159,8 +159,8 @@ int CUpdateDownloader::Announce(const char* text, CByteBuffer& announcement, int
 int CUpdateDownloader::FetchRange(const char* text, long long offset, int length)
 {
     char request[MAX_BODY];
-    int n = snprintf(request, sizeof request, "tc_mfuncno=%d&tc_sfuncno=%d&offset=%lld&length=%d%s%s",
-                     ANNOUNCE_MFUNC, RANGE_SFUNC, offset, length, Separator(text), text);
+    int n = snprintf(request, sizeof request, "tc_mfuncno=%d&tc_sfuncno=%d&offset=%lld&length=%d%s%s", ANNOUNCE_MFUNC,
+                     RANGE_SFUNC, offset, length, Separator(text), text);
     if (n < 0 || n >= (int)sizeof request)
         return Fail(ERROR_SEND);
     sink = _wfopen(packagePath.c_str(), u"ab");
@@ -266,7 +266,8 @@ int CUpdateDownloader::Request(const char* text, BYTE** outData, int* outLength)
 
     std::string digest;
     long long onDisk = -1;
-    if (!DigestFile(packagePath, &digest, &onDisk) || onDisk != size || StrEqualNoCase(digest.c_str(), md5.c_str()) != 0) {
+    if (!DigestFile(packagePath, &digest, &onDisk) || onDisk != size ||
+        StrEqualNoCase(digest.c_str(), md5.c_str()) != 0) {
         // Never kept, never installed: the next try starts from nothing.
         DeleteFileW(packagePath.c_str());
         Progress(0, size);

@@ -194,5 +194,6 @@ void CCaptionBar::Describe(UiDescription& out) const
     out.kind = "CCaptionBar";
     out.text = title;
     out.extra = "activity=" + std::to_string(activityPhase) + " home=" + std::to_string(homeEnabled) +
-                " trade=" + std::to_string(tradeEnabled) + " tradeLoggedIn=" + std::to_string(CAppData::tradeLoggedIn.load());
+                " trade=" + std::to_string(tradeEnabled) +
+                " tradeLoggedIn=" + std::to_string(CAppData::tradeLoggedIn.load());
 }

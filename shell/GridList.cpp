@@ -259,8 +259,7 @@ void CGridList::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
     if (highlightedColumn >= 0 && columnWidth > 0) {
         int h = GetItemHeightValue();
         RECT bar{rcWin->left + highlightedColumn * columnWidth, rcWin->top,
-                 rcWin->left + (highlightedColumn + 1) * columnWidth,
-                 rcWin->top + GetRowCount() * h + h - h / 6};
+                 rcWin->left + (highlightedColumn + 1) * columnWidth, rcWin->top + GetRowCount() * h + h - h / 6};
         DrawHighlightBar(dc, bar);
     }
     UiList::PaintWin(dc, rcWin, rcUpdate);

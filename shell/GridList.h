@@ -75,7 +75,7 @@ private:
     // Fills the shifting slots from data column `first`, as far as the columns after it allow.
     void PlaceShifted(int first);
     void FitColumns(int width);
-    int portraitColumns = 0;  // 0: no fitting to the width
+    int portraitColumns = 0; // 0: no fitting to the width
     int landscapeColumns = 0;
     // A row's cells: one slot per column the grid had when the row was added (null where none was given).
     struct Row {

@@ -23,7 +23,8 @@ int CLabelCtrl::MeasureHeight()
     HDC dc = GetDC(host);
     if (dc == nullptr)
         return 0;
-    HGDIOBJ old = SelectObject(dc, CreateMzFont(FontHeight(), bold ? FW_SEMIBOLD : FW_NORMAL, linkStyle ? TRUE : FALSE));
+    HGDIOBJ old =
+        SelectObject(dc, CreateMzFont(FontHeight(), bold ? FW_SEMIBOLD : FW_NORMAL, linkStyle ? TRUE : FALSE));
     SIZE extent{0, 0};
     GetTextExtentPoint32W(dc, text.C_Str(), (int)text.Length(), &extent);
     SelectObject(dc, old);
@@ -41,7 +42,8 @@ void CLabelCtrl::PaintWin(HDC dc, RECT* rcWin, RECT*)
         return;
     if (linkStyle)
         textColor = Style::LinkText;
-    HGDIOBJ oldFont = SelectObject(dc, CreateMzFont(FontHeight(), bold ? FW_SEMIBOLD : FW_NORMAL, linkStyle ? TRUE : FALSE));
+    HGDIOBJ oldFont =
+        SelectObject(dc, CreateMzFont(FontHeight(), bold ? FW_SEMIBOLD : FW_NORMAL, linkStyle ? TRUE : FALSE));
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = ::SetTextColor(dc, textColor);
     RECT rc = pressed ? pressedRect : *rcWin;

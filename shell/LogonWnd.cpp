@@ -188,8 +188,8 @@ int CLogonWnd::BuildRequest(char* part, int capacity, const char*)
         encrypt = 1;
         CAppData* app = CAppData::Instance();
         const char* local = app->GetConfig("System_Version");
-        int n = snprintf(part, (size_t)capacity, "&curver=%s&lastver=%s", local != nullptr ? local : "",
-                         app->GetVersion());
+        int n =
+            snprintf(part, (size_t)capacity, "&curver=%s&lastver=%s", local != nullptr ? local : "", app->GetVersion());
         if (n < 0 || n >= capacity) {
             part[0] = 0;
             return 0;
@@ -305,7 +305,8 @@ void CLogonWnd::OnReply(const BYTE* data, int length, int)
         if (first->GetRowCount() > 0) {
             first->MoveFirst();
             const char* text = first->GetAsText(0);
-            std::string shown = std::string(text != nullptr ? text : "") + WideToAnsiString(u"请单击窗口退出稍后再试！");
+            std::string shown =
+                std::string(text != nullptr ? text : "") + WideToAnsiString(u"请单击窗口退出稍后再试！");
             app->ShowMessage(shown.c_str(), m_hWnd, 0);
         }
         state = FAILED;

@@ -4,7 +4,8 @@
 #include "core/AppData.h"
 #include "platform/ui/Style.h"
 
-CMakeChoiceWnd::CMakeChoiceWnd(LPCWSTR title, HWND parent, int cookieValue) : CBaseWnd(title, parent), cookie(cookieValue)
+CMakeChoiceWnd::CMakeChoiceWnd(LPCWSTR title, HWND parent, int cookieValue)
+    : CBaseWnd(title, parent), cookie(cookieValue)
 {
     // The rows show the form's payloads; the form frees them.
     checkList.releasePayload = nullptr;

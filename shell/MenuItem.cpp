@@ -40,9 +40,18 @@ CMenuItem* CMenuItem::Clone() const
     return copy;
 }
 
-void CMenuItem::SetTitle(const char* text) { Replace(&title, text); }
-void CMenuItem::SetKey(const char* text) { Replace(&key, text); }
-void CMenuItem::SetParams(const char* text) { Replace(&params, text); }
+void CMenuItem::SetTitle(const char* text)
+{
+    Replace(&title, text);
+}
+void CMenuItem::SetKey(const char* text)
+{
+    Replace(&key, text);
+}
+void CMenuItem::SetParams(const char* text)
+{
+    Replace(&params, text);
+}
 
 void CMenuItem::SetAction(const char* action)
 {

@@ -309,4 +309,3 @@ LRESULT CNetWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     return CBaseWnd::WindowProc(message, wParam, lParam);
 }
-

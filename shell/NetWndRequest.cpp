@@ -66,7 +66,6 @@ struct CWipeOnExit {
     ~CWipeOnExit() { SecureZeroMemory(data, size); }
 };
 
-
 } // namespace
 
 void CNetWnd::SendRequest(int mainFunction, int subFunction)

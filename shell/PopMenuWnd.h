@@ -39,8 +39,7 @@ public:
 
     // Fills a fresh menu with choices, in order, and runs it over owner. Returns the command id pressed, or 0.
     static int RunChoices(HWND owner, const PopMenuChoice* choices, int count);
-    template <int N>
-    static int RunChoices(HWND owner, const PopMenuChoice (&choices)[N])
+    template <int N> static int RunChoices(HWND owner, const PopMenuChoice (&choices)[N])
     {
         return RunChoices(owner, choices, N);
     }

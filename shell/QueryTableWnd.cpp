@@ -88,8 +88,8 @@ void CQueryTableWnd::ShapeGrid(int shown)
 }
 
 // The first fields named as the sign column (when the window has one) and the position column; -1 for none.
-static void FindColumns(CDataSet* set, const std::string& signColumn, const std::string& positionColumn,
-                        int* signIndex, int* positionIndex)
+static void FindColumns(CDataSet* set, const std::string& signColumn, const std::string& positionColumn, int* signIndex,
+                        int* positionIndex)
 {
     for (int i = 0; i < set->GetFieldCount(); ++i) {
         const FieldInfo* f = set->GetFieldInfo(i);
@@ -261,8 +261,12 @@ void CQueryTableWnd::InitMenu(CPopMenuWnd* menu)
         static const struct {
             int id;
             const char16_t* text;
-        } items[] = {{CMD_CANCEL, u"取消"},        {CMD_HOME, u"返回首页"},         {CMD_ADD_FUND, u"加入自选"},
-                     {CMD_FUND_SUBSCRIBE, u"基金认购"}, {CMD_FUND_PURCHASE, u"基金申购"}, {CMD_FUND_NEWS, u"基金资讯"}};
+        } items[] = {{CMD_CANCEL, u"取消"},
+                     {CMD_HOME, u"返回首页"},
+                     {CMD_ADD_FUND, u"加入自选"},
+                     {CMD_FUND_SUBSCRIBE, u"基金认购"},
+                     {CMD_FUND_PURCHASE, u"基金申购"},
+                     {CMD_FUND_NEWS, u"基金资讯"}};
         for (const auto& i : items) {
             MzPopupItem item;
             item.text = i.text;

@@ -284,8 +284,7 @@ void CRegisterVerifyFrame::OpenHelp()
     RECT work;
     CWndManager::GetInstance()->GetWorkRect(&work);
     auto* page = new CRegisterHelpWnd(u"登录帮助", m_hWnd);
-    if (!page->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0, POPUP_STYLE,
-                      0)) {
+    if (!page->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, m_hWnd, 0, POPUP_STYLE, 0)) {
         delete page;
         return;
     }

@@ -81,9 +81,9 @@ int CSendSmsWnd::SendSms(LPCWSTR number, LPCWSTR text)
     provider.dwProtocolID = 0;
 
     SMS_MESSAGE_ID id = 0;
-    HRESULT sent = SmsSendMessage(handle, nullptr, &destination, nullptr, (const BYTE*)text,
-                                  (DWORD)(wcslen(text) * sizeof(WCHAR)), (const BYTE*)&provider, sizeof provider,
-                                  SMSDE_OPTIMAL, 0, &id);
+    HRESULT sent =
+        SmsSendMessage(handle, nullptr, &destination, nullptr, (const BYTE*)text, (DWORD)(wcslen(text) * sizeof(WCHAR)),
+                       (const BYTE*)&provider, sizeof provider, SMSDE_OPTIMAL, 0, &id);
     SmsClose(handle);
     return sent >= 0 ? 1 : 0;
 }

@@ -16,8 +16,9 @@ CTextWnd::CTextWnd(LPCWSTR title, HWND parent) : CNetWnd(title, parent)
     titleFontSize = textFontSize + 1;
     const char* style = app->GetConfig("UI_Style");
     int look = style != nullptr ? atoi(style) : 0;
-    const Style::ReadingColors& colors =
-        look == 1 ? Style::ReadingOnPaper : look == 2 ? Style::ReadingYellow : Style::ReadingOnDark;
+    const Style::ReadingColors& colors = look == 1   ? Style::ReadingOnPaper
+                                         : look == 2 ? Style::ReadingYellow
+                                                     : Style::ReadingOnDark;
     textColor = colors.text;
     titleColor = colors.title;
     SetBgColor(colors.fill);

@@ -11,7 +11,7 @@ public:
     CTreeHolder(const CTreeHolder&) = delete;
     CTreeHolder& operator=(const CTreeHolder&) = delete;
 
-    CMenuItem* item = nullptr;        // owned; may be none
-    CTreeHolder* firstChild = nullptr; // link, not owned
+    CMenuItem* item = nullptr;          // owned; may be none
+    CTreeHolder* firstChild = nullptr;  // link, not owned
     CTreeHolder* nextSibling = nullptr; // link, not owned
 };

@@ -17,8 +17,8 @@ typedef void (*UpdateRunner)(HWND parent);
 struct WindowKey {
     const char* key;
     const char* className;
-    int extra;          // handed to the maker (the fund subscription/purchase mode)
-    const char* title;  // 8-bit fixed title used instead of the caller's, or null
+    int extra;           // handed to the maker (the fund subscription/purchase mode)
+    const char* title;   // 8-bit fixed title used instead of the caller's, or null
     bool initParamFirst; // OnInitParam (menu id, info, parameters) right after construction
 };
 

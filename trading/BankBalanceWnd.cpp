@@ -49,7 +49,8 @@ int CBankBalanceWnd::BuildRequest(char* part, int capacity, const char*)
     CTypedSecret password(*passwordEdit);
     if (strpbrk(password.Get(), "&=") != nullptr)
         return 0;
-    std::string fields = "tc_mfuncno=600&tc_sfuncno=21&yhdm=" + banks[(size_t)bankIndex].code + "&yhmm=" + password.Get();
+    std::string fields =
+        "tc_mfuncno=600&tc_sfuncno=21&yhdm=" + banks[(size_t)bankIndex].code + "&yhmm=" + password.Get();
     int ok = WriteTradeRequest(part, capacity, fields.c_str());
     SecureZeroMemory(fields.data(), fields.size());
     return ok;

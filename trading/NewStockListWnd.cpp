@@ -16,8 +16,8 @@ struct Column {
     const char* field;
     const char16_t* heading;
 };
-const Column COLUMNS[] = {{"sgdm", u"申购代码"}, {"zqmc", u"证券名称"}, {"fxj", u"发行价"},
-                          {"sgsx", u"申购上限"}, {"sgrq", u"申购日期"}};
+const Column COLUMNS[] = {
+    {"sgdm", u"申购代码"}, {"zqmc", u"证券名称"}, {"fxj", u"发行价"}, {"sgsx", u"申购上限"}, {"sgrq", u"申购日期"}};
 constexpr int COLUMN_COUNT = (int)(sizeof COLUMNS / sizeof COLUMNS[0]);
 
 std::string Text(CDataSet* set, const char* field)
@@ -70,8 +70,8 @@ void CNewStockListWnd::OnReply(const BYTE* data, int length, int transportFailed
     issues.clear();
     set->MoveFirst();
     for (int i = 0; i < set->GetRowCount(); ++i, set->MoveNext()) {
-        issues.push_back({Text(set, "sgdm"), Text(set, "zqmc"), Text(set, "market"), Text(set, "fxj"),
-                          Text(set, "sgsx")});
+        issues.push_back(
+            {Text(set, "sgdm"), Text(set, "zqmc"), Text(set, "market"), Text(set, "fxj"), Text(set, "sgsx")});
         std::u16string texts[COLUMN_COUNT];
         LPCWSTR pointers[COLUMN_COUNT];
         COLORREF colors[COLUMN_COUNT];

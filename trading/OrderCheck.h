@@ -11,7 +11,7 @@ struct OrderLimits {
     bool buy = true;
     double downLimit = 0; // the day's lowest and highest allowed price; 0 when the server gave none
     double upLimit = 0;
-    long long lot = 100;  // buys in whole multiples of it
+    long long lot = 100;      // buys in whole multiples of it
     long long available = -1; // shares that may be sold (sells); -1 when unknown
     double cash = -1;         // cash available (buys); -1 when unknown
     long long priceStep = 0;  // the smallest price step in 1/1000 yuan (10 for 0.01); 0 when unknown

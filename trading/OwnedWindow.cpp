@@ -9,8 +9,7 @@ int RunOwnedWindow(CBaseWnd* window, HWND owner, int showAnimation, int hideAnim
         return -1;
     RECT work;
     CWndManager::GetInstance()->GetWorkRect(&work);
-    if (!window->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, owner, 0, 0x80000000u,
-                        0))
+    if (!window->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, owner, 0, 0x80000000u, 0))
         return -1;
     window->SetDeletedByCreator();
     window->SetShowAnimation(showAnimation);

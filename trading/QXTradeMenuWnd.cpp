@@ -10,8 +10,8 @@
 
 namespace {
 
-const char* const TRADING_KEYS[] = {"buysale",     "wtcd",  "tradequery",    "hisquery", "banktransfer",
-                                    "bankbalance", "banktranquery", "xgsg", "qzxq",     "xgmm"};
+const char* const TRADING_KEYS[] = {"buysale",     "wtcd",          "tradequery", "hisquery", "banktransfer",
+                                    "bankbalance", "banktranquery", "xgsg",       "qzxq",     "xgmm"};
 
 CMenuItem* ChildItem(int menuId, int child)
 {

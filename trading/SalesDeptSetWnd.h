@@ -41,7 +41,7 @@ private:
     void PlaceMyList();
     bool Save();
 
-    std::vector<BranchOffice> firm;      // from the server, in the box's order
+    std::vector<BranchOffice> firm;       // from the server, in the box's order
     std::vector<std::u16string> firmKeys; // wide codes the box's rows point to
     std::vector<BranchOffice> mine;
     UiPushButton addButton;

@@ -90,7 +90,8 @@ void CWarrantWnd::OnReply(const BYTE* data, int length, int transportFailed)
         set->MoveFirst();
         for (int i = 0; i < set->GetRowCount(); ++i, set->MoveNext()) {
             Warrant w{Text(set, "qzdm"), Text(set, "qzmc"), Text(set, "bddm") + " " + Text(set, "bdmc"),
-                      Text(set, "xqjg"), Text(set, "xqbl"), Text(set, "kysl"), Text(set, "xqqj")};
+                      Text(set, "xqjg"), Text(set, "xqbl"), Text(set, "kysl"),
+                      Text(set, "xqqj")};
             if (!w.code.empty() && w.code.find_first_of("&=") == std::string::npos)
                 warrants.push_back(w);
         }

@@ -33,11 +33,21 @@ std::string JsonString(const std::string& s)
     std::string out = "\"";
     for (unsigned char c : s) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20) {
                 char buf[8];
@@ -101,8 +111,8 @@ bool ReadOptionalNumber(std::istringstream& in, long long low, long long high, l
 
 // The automation clock: frozen at the time set, moved only by "clock advance".
 std::mutex clockLock;
-LONGLONG clockWall = 0;      // milliseconds since 1970 UTC
-DWORD clockMessageBase = 0;  // the message clock when the clock was set
+LONGLONG clockWall = 0;     // milliseconds since 1970 UTC
+DWORD clockMessageBase = 0; // the message clock when the clock was set
 LONGLONG clockWallBase = 0;
 
 LONGLONG AutomationWall()
@@ -126,9 +136,9 @@ std::string ClockCommand(std::istringstream& in)
         in >> date >> time;
         std::tm tm{};
         if (std::sscanf(date.c_str(), "%4d-%2d-%2d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday) != 3 ||
-            std::sscanf(time.c_str(), "%2d:%2d:%2d", &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 3 ||
-            tm.tm_year < 1970 || tm.tm_mon < 1 || tm.tm_mon > 12 || tm.tm_mday < 1 || tm.tm_mday > 31 ||
-            tm.tm_hour > 23 || tm.tm_min > 59 || tm.tm_sec > 60)
+            std::sscanf(time.c_str(), "%2d:%2d:%2d", &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 3 || tm.tm_year < 1970 ||
+            tm.tm_mon < 1 || tm.tm_mon > 12 || tm.tm_mday < 1 || tm.tm_mday > 31 || tm.tm_hour > 23 || tm.tm_min > 59 ||
+            tm.tm_sec > 60)
             return Error("clock set YYYY-MM-DD HH:MM:SS");
         tm.tm_year -= 1900;
         tm.tm_mon -= 1;
@@ -219,8 +229,8 @@ std::string DumpCommand()
         first = false;
         out += "{\"class\":" + JsonString(w.className) + ",\"title\":" + JsonString(w.title) +
                ",\"rect\":" + Rect(w.rect) + ",\"visible\":" + (w.visible ? "true" : "false") +
-               ",\"active\":" + (w.active ? "true" : "false") + ",\"controls\":" +
-               (w.controlsJson.empty() ? "[]" : w.controlsJson) + "}";
+               ",\"active\":" + (w.active ? "true" : "false") +
+               ",\"controls\":" + (w.controlsJson.empty() ? "[]" : w.controlsJson) + "}";
     }
     return Ok(out + "]");
 }
@@ -255,8 +265,8 @@ std::string KeyCommand(const std::string& name)
         char16_t ch;
     };
     static const Named keys[] = {{"enter", VK_RETURN, u'\r'}, {"back", VK_BACK, u'\b'}, {"left", VK_LEFT, 0},
-                                 {"right", VK_RIGHT, 0},      {"up", VK_UP, 0},          {"down", VK_DOWN, 0},
-                                 {"tab", VK_TAB, 0},          {"escape", VK_ESCAPE, 0},  {"delete", VK_DELETE, 0},
+                                 {"right", VK_RIGHT, 0},      {"up", VK_UP, 0},         {"down", VK_DOWN, 0},
+                                 {"tab", VK_TAB, 0},          {"escape", VK_ESCAPE, 0}, {"delete", VK_DELETE, 0},
                                  {"space", VK_SPACE, u' '}};
     for (const Named& k : keys)
         if (name == k.name) {

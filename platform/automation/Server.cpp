@@ -117,10 +117,9 @@ bool StartServer(const std::string& path)
     unlink(path.c_str());
     // The mode is narrowed before listening, so no one connects while the umask's mode holds; the socket left
     // there must be this user's own, not something put in its place.
-    struct stat info{};
-    if (bind(fd, (sockaddr*)&a, sizeof a) != 0 || chmod(path.c_str(), 0600) != 0 ||
-        lstat(path.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode) || info.st_uid != getuid() ||
-        (info.st_mode & 077) != 0 || listen(fd, 4) != 0) {
+    struct stat info {};
+    if (bind(fd, (sockaddr*)&a, sizeof a) != 0 || chmod(path.c_str(), 0600) != 0 || lstat(path.c_str(), &info) != 0 ||
+        !S_ISSOCK(info.st_mode) || info.st_uid != getuid() || (info.st_mode & 077) != 0 || listen(fd, 4) != 0) {
         close(fd);
         return false;
     }

@@ -31,7 +31,7 @@ struct Value {
 };
 
 struct Key {
-    std::string path; // "ROOT\sub\key" as first created
+    std::string path;                    // "ROOT\sub\key" as first created
     std::map<std::string, Value> values; // by lower-case name
 };
 
@@ -280,8 +280,7 @@ HKEY NewHandle(const std::string& path)
 
 } // namespace
 
-LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, void*, PHKEY result,
-                     LPDWORD disposition)
+LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, void*, PHKEY result, LPDWORD disposition)
 {
     if (result == nullptr)
         return ERROR_INVALID_PARAMETER;

@@ -44,8 +44,8 @@ LONG RegDeleteValueW(HKEY key, LPCWSTR valueName);
 LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey);
 LONG RegCloseKey(HKEY key);
 
-inline LONG RegCreateKeyEx(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
-                           REGSAM access, void* securityAttributes, PHKEY result, LPDWORD disposition)
+inline LONG RegCreateKeyEx(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options, REGSAM access,
+                           void* securityAttributes, PHKEY result, LPDWORD disposition)
 {
     return RegCreateKeyExW(key, subKey, reserved, keyClass, options, access, securityAttributes, result, disposition);
 }
@@ -53,8 +53,7 @@ inline LONG RegOpenKeyEx(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access,
 {
     return RegOpenKeyExW(key, subKey, options, access, result);
 }
-inline LONG RegQueryValueEx(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                            LPDWORD dataSize)
+inline LONG RegQueryValueEx(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize)
 {
     return RegQueryValueExW(key, valueName, reserved, type, data, dataSize);
 }

@@ -12,7 +12,10 @@
 
 namespace {
 
-EVP_PKEY* AsKey(void* k) { return static_cast<EVP_PKEY*>(k); }
+EVP_PKEY* AsKey(void* k)
+{
+    return static_cast<EVP_PKEY*>(k);
+}
 
 // Sets the OAEP parameters on an encrypt or decrypt context.
 bool SetOaep(EVP_PKEY_CTX* ctx)
@@ -47,7 +50,10 @@ int EncryptWith(EVP_PKEY* k, const unsigned char* plain, int length, std::vector
 
 CRsaKeyPair::CRsaKeyPair() = default;
 
-CRsaKeyPair::~CRsaKeyPair() { EVP_PKEY_free(AsKey(key)); }
+CRsaKeyPair::~CRsaKeyPair()
+{
+    EVP_PKEY_free(AsKey(key));
+}
 
 int CRsaKeyPair::Generate(int bits)
 {

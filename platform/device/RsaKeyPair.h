@@ -26,8 +26,8 @@ public:
     // Enciphers with the public half in the same scheme (tests and the test client).
     int Encrypt(const unsigned char* plain, int length, std::vector<unsigned char>& cipher) const;
     // Enciphers with a DER public key alone, as a client holding only "pubkey.bin" does.
-    static int EncryptWithPublicKey(const std::vector<unsigned char>& publicDer, const unsigned char* plain,
-                                    int length, std::vector<unsigned char>& cipher);
+    static int EncryptWithPublicKey(const std::vector<unsigned char>& publicDer, const unsigned char* plain, int length,
+                                    std::vector<unsigned char>& cipher);
 
 private:
     void* key = nullptr; // EVP_PKEY

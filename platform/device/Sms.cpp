@@ -37,11 +37,21 @@ std::string EscapeLine(const std::string& text)
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default: out += c; break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            out += c;
+            break;
         }
     }
     return out;
@@ -118,7 +128,9 @@ HRESULT SmsSendMessage(SMS_HANDLE handle, const SMS_ADDRESS*, const SMS_ADDRESS*
     std::string text;
     if (encoding == SMSDE_GSM) {
         std::vector<WCHAR> wide(dataSize + 1);
-        int n = dataSize > 0 ? MultiByteToWideChar(CP_ACP, 0, (const char*)data, (int)dataSize, wide.data(), (int)dataSize) : 0;
+        int n = dataSize > 0
+                    ? MultiByteToWideChar(CP_ACP, 0, (const char*)data, (int)dataSize, wide.data(), (int)dataSize)
+                    : 0;
         text = Utf8(wide.data(), n);
     } else {
         if (dataSize % 2 != 0)

@@ -33,11 +33,17 @@ typedef ULONGLONG SMS_MESSAGE_ID;
 #define SMS_MAX_ADDRESS_LENGTH 256
 #define SMS_TEXT_PROTOCOL u"Microsoft Text SMS Protocol"
 
-enum SMS_ADDRESS_TYPE { SMSAT_UNKNOWN = 0, SMSAT_INTERNATIONAL, SMSAT_NATIONAL, SMSAT_NETWORKSPECIFIC,
-                        SMSAT_SUBSCRIBER, SMSAT_ALPHANUMERIC, SMSAT_ABBREVIATED };
+enum SMS_ADDRESS_TYPE {
+    SMSAT_UNKNOWN = 0,
+    SMSAT_INTERNATIONAL,
+    SMSAT_NATIONAL,
+    SMSAT_NETWORKSPECIFIC,
+    SMSAT_SUBSCRIBER,
+    SMSAT_ALPHANUMERIC,
+    SMSAT_ABBREVIATED
+};
 enum SMS_DATA_ENCODING { SMSDE_OPTIMAL = 0, SMSDE_GSM, SMSDE_UCS2 };
-enum PROVIDER_SPECIFIC_MESSAGE_CLASS { PS_MESSAGE_CLASS0 = 0, PS_MESSAGE_CLASS1, PS_MESSAGE_CLASS2,
-                                       PS_MESSAGE_CLASS3 };
+enum PROVIDER_SPECIFIC_MESSAGE_CLASS { PS_MESSAGE_CLASS0 = 0, PS_MESSAGE_CLASS1, PS_MESSAGE_CLASS2, PS_MESSAGE_CLASS3 };
 enum PROVIDER_SPECIFIC_REPLACE_OPTION { PSRO_NONE = 0, PSRO_REPLACE_TYPE1 };
 
 struct SMS_ADDRESS {
@@ -61,9 +67,8 @@ HRESULT SmsOpen(LPCWSTR protocol, DWORD modes, SMS_HANDLE* handle, HANDLE* messa
 // data: the text; UTF-16 (little-endian, no terminator) for SMSDE_OPTIMAL and SMSDE_UCS2, 8-bit code page 936
 // for SMSDE_GSM.
 HRESULT SmsSendMessage(SMS_HANDLE handle, const SMS_ADDRESS* serviceCentre, const SMS_ADDRESS* destination,
-                       const SYSTEMTIME* validityPeriod, const BYTE* data, DWORD dataSize,
-                       const BYTE* providerData, DWORD providerDataSize, SMS_DATA_ENCODING encoding, DWORD options,
-                       SMS_MESSAGE_ID* messageId);
+                       const SYSTEMTIME* validityPeriod, const BYTE* data, DWORD dataSize, const BYTE* providerData,
+                       DWORD providerDataSize, SMS_DATA_ENCODING encoding, DWORD options, SMS_MESSAGE_ID* messageId);
 HRESULT SmsClose(SMS_HANDLE handle);
 
 // The outbox's path in on-disk form, for tests and automation.

@@ -52,8 +52,7 @@ class RecordWriter {
 public:
     RecordWriter(BYTE* record, DWORD totalSize, DWORD fixedSize)
         : record(record), totalSize(totalSize), needed(fixedSize)
-    {
-    }
+    {}
     // Lays out one text (with terminator); size and offset stay 0 when the record cannot hold it.
     void Text(const std::u16string& text, DWORD* sizeField, DWORD* offsetField)
     {
@@ -102,8 +101,8 @@ bool SupportedApiVersion(DWORD apiVersion)
 
 } // namespace
 
-LONG lineInitializeEx(LPHLINEAPP lineApp, HINSTANCE, LINECALLBACK, LPCWSTR, LPDWORD deviceCount,
-                      LPDWORD apiVersion, LPLINEINITIALIZEEXPARAMS params)
+LONG lineInitializeEx(LPHLINEAPP lineApp, HINSTANCE, LINECALLBACK, LPCWSTR, LPDWORD deviceCount, LPDWORD apiVersion,
+                      LPLINEINITIALIZEEXPARAMS params)
 {
     if (lineApp == nullptr || deviceCount == nullptr || apiVersion == nullptr)
         return (LONG)LINEERR_INVALPOINTER;
@@ -181,8 +180,8 @@ LONG lineGetDevCaps(HLINEAPP lineApp, DWORD deviceId, DWORD apiVersion, DWORD, L
     return 0;
 }
 
-LONG lineOpen(HLINEAPP lineApp, DWORD deviceId, LPHLINE line, DWORD apiVersion, DWORD, DWORD_PTR,
-              DWORD privileges, DWORD mediaModes, LPLINECALLPARAMS)
+LONG lineOpen(HLINEAPP lineApp, DWORD deviceId, LPHLINE line, DWORD apiVersion, DWORD, DWORD_PTR, DWORD privileges,
+              DWORD mediaModes, LPLINECALLPARAMS)
 {
     std::lock_guard<std::mutex> hold(tapiLock);
     const LineDevice* device = nullptr;

@@ -13,8 +13,8 @@ struct HLINE__;
 typedef HLINE__* HLINE;
 typedef HLINE* LPHLINE;
 
-typedef void (*LINECALLBACK)(DWORD device, DWORD message, DWORD_PTR instance, DWORD_PTR param1,
-                             DWORD_PTR param2, DWORD_PTR param3);
+typedef void (*LINECALLBACK)(DWORD device, DWORD message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR param2,
+                             DWORD_PTR param3);
 
 #define LINEERR_ALLOCATED 0x80000001
 #define LINEERR_BADDEVICEID 0x80000002

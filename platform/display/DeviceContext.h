@@ -62,19 +62,19 @@ struct DcState {
     UINT textAlign = TA_LEFT | TA_TOP;
     POINT position{0, 0};
     POINT viewport{0, 0}; // logical (0,0) in DC coordinates
-    RECT clip{};           // in surface coordinates
+    RECT clip{};          // in surface coordinates
 };
 
 struct DeviceContext {
-    Surface* surface = nullptr;  // where pixels go; null for a memory DC without a bitmap
+    Surface* surface = nullptr; // where pixels go; null for a memory DC without a bitmap
     BitmapObject* bitmap = nullptr;
-    Surface ownSurface;          // the 1 x 1 default bitmap of a memory DC
-    POINT origin{0, 0};          // surface position of the DC's (0,0)
-    RECT limit{};                // surface area the DC may touch (a window's visible rectangle)
+    Surface ownSurface; // the 1 x 1 default bitmap of a memory DC
+    POINT origin{0, 0}; // surface position of the DC's (0,0)
+    RECT limit{};       // surface area the DC may touch (a window's visible rectangle)
     DcState state;
     std::vector<DcState> saved;
     bool memoryDc = false;
-    void* owner = nullptr;       // the window layer's tag for window DCs
+    void* owner = nullptr; // the window layer's tag for window DCs
 
     // Surface coordinates of a logical point.
     int X(int x) const { return x + origin.x + state.viewport.x; }

@@ -168,8 +168,8 @@ private:
         return g;
     }
 
-    FT_Face face;          // the engine's, shared by every size
-    std::mutex& faceLock;  // the engine's: the face and its glyph slot serve one size at a time
+    FT_Face face;         // the engine's, shared by every size
+    std::mutex& faceLock; // the engine's: the face and its glyph slot serve one size at a time
     FT_Size size = nullptr;
     FT_Pos strength = 0;
     std::mutex lock;

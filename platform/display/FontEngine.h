@@ -12,11 +12,11 @@
 namespace morwick::display {
 
 struct Glyph {
-    int width = 0;    // coverage bitmap size
+    int width = 0; // coverage bitmap size
     int height = 0;
-    int left = 0;     // bitmap offset from the pen position
-    int top = 0;      // rows above the baseline
-    int advance = 0;  // pen advance in pixels
+    int left = 0;    // bitmap offset from the pen position
+    int top = 0;     // rows above the baseline
+    int advance = 0; // pen advance in pixels
     std::vector<uint8_t> coverage;
 };
 
@@ -54,7 +54,7 @@ private:
     int faceIndex = 0;
     void* sharedFace = nullptr; // the one FreeType face (FT_Face) every size draws from, opened on first use
     bool faceFailed = false;
-    std::mutex faceLock;        // serialises the shared face
+    std::mutex faceLock; // serialises the shared face
     std::unordered_map<uint64_t, std::unique_ptr<FontFace>> faces;
 };
 

@@ -53,14 +53,17 @@ inline uint32_t Blend(uint32_t dst, uint32_t src, unsigned a)
 
 inline RECT IntersectRects(const RECT& a, const RECT& b)
 {
-    RECT r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-           a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+    RECT r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top, a.right < b.right ? a.right : b.right,
+           a.bottom < b.bottom ? a.bottom : b.bottom};
     if (r.right < r.left)
         r.right = r.left;
     if (r.bottom < r.top)
         r.bottom = r.top;
     return r;
 }
-inline bool RectEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+inline bool RectEmpty(const RECT& r)
+{
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 } // namespace morwick::display

@@ -53,7 +53,10 @@ int ListenBacklog()
 
 } // namespace
 
-CTcpConnection::~CTcpConnection() { Close(); }
+CTcpConnection::~CTcpConnection()
+{
+    Close();
+}
 
 void CTcpConnection::MarkWaiting()
 {
@@ -159,7 +162,10 @@ void CTcpConnection::Close()
         ::close(h);
 }
 
-CTcpServer::~CTcpServer() { Stop(); }
+CTcpServer::~CTcpServer()
+{
+    Stop();
+}
 
 int CTcpServer::Listen(unsigned short wanted)
 {

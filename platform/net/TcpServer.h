@@ -40,7 +40,7 @@ public:
 private:
     std::atomic<int> handle;
     std::atomic<long long> waitingSince{0}; // steady clock, milliseconds
-    std::mutex closeLock; // Abort from another thread must not meet a handle being closed and reused
+    std::mutex closeLock;                   // Abort from another thread must not meet a handle being closed and reused
 };
 
 class CTcpServer {

@@ -42,7 +42,7 @@ private:
     int pressOffset = 0;
     int lastY = 0;
     DWORD lastTime = 0;
-    double velocity = 0;    // pixels of offset per millisecond
+    double velocity = 0; // pixels of offset per millisecond
     double position = 0;
     int target = 0;
     DWORD stepTime = 0;

@@ -13,16 +13,20 @@ constexpr COLORREF PANEL = Style::DialogFill;
 constexpr COLORREF PANEL_EDGE = Style::DialogEdge;
 constexpr int BOX_TEXT_SIZE = Style::DialogTextSize;
 
-RECT WorkArea() {
+RECT WorkArea()
+{
     RECT rc{0, 0, 480, 720};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &rc, 0);
     return rc;
 }
 
-int MeasureWrapped(HWND window, LPCWSTR text, int width, int size) {
-    if (!text || !*text) return 0;
+int MeasureWrapped(HWND window, LPCWSTR text, int width, int size)
+{
+    if (!text || !*text)
+        return 0;
     HDC dc = GetDC(window);
-    if (!dc) return size + 8;
+    if (!dc)
+        return size + 8;
     HGDIOBJ old = SelectObject(dc, CreateMzFont(size, FW_NORMAL));
     RECT rc{0, 0, width, 0};
     int h = DrawTextW(dc, text, -1, &rc, DT_WORDBREAK | DT_CALCRECT | DT_CENTER);
@@ -34,13 +38,18 @@ int MeasureWrapped(HWND window, LPCWSTR text, int width, int size) {
 } // namespace
 
 CMzMessageBoxWnd::CMzMessageBoxWnd(LPCWSTR message, LPCWSTR title, UINT buttonSet, DWORD closeAfterMs)
-    : text(message), caption(title), buttons(buttonSet), autoCloseMs(closeAfterMs) {
+    : text(message), caption(title), buttons(buttonSet), autoCloseMs(closeAfterMs)
+{
     SetBgColor(PANEL);
 }
 
-LPCWSTR CMzMessageBoxWnd::GetMzClassName() { return autoCloseMs ? u"MzTipWnd" : u"MzMessageBoxWnd"; }
+LPCWSTR CMzMessageBoxWnd::GetMzClassName()
+{
+    return autoCloseMs ? u"MzTipWnd" : u"MzMessageBoxWnd";
+}
 
-BOOL CMzMessageBoxWnd::OnInitDialog() {
+BOOL CMzMessageBoxWnd::OnInitDialog()
+{
     RECT work = WorkArea();
     int screenW = work.right - work.left;
     int w = std::min(420, screenW - 40);
@@ -106,24 +115,30 @@ BOOL CMzMessageBoxWnd::OnInitDialog() {
     return TRUE;
 }
 
-void CMzMessageBoxWnd::OnMzCommand(WPARAM wParam, LPARAM) {
+void CMzMessageBoxWnd::OnMzCommand(WPARAM wParam, LPARAM)
+{
     int id = LOWORD(wParam);
-    if (HIWORD(wParam) == 0 && (id == MZ_IDYES || id == MZ_IDNO)) EndModal(id);
+    if (HIWORD(wParam) == 0 && (id == MZ_IDYES || id == MZ_IDNO))
+        EndModal(id);
 }
 
-void CMzMessageBoxWnd::OnTimer(UINT_PTR id) {
+void CMzMessageBoxWnd::OnTimer(UINT_PTR id)
+{
     if (id == 1 && autoCloseMs) {
         KillTimer(1);
         EndModal(0);
     }
 }
 
-void CMzMessageBoxWnd::OnLButtonUp(UINT, int, int) {
+void CMzMessageBoxWnd::OnLButtonUp(UINT, int, int)
+{
     // A tap closes a tip early; a drag through a long tip's text only scrolls it.
-    if (autoCloseMs && !(longText.GetManager() && longText.IsMoved())) EndModal(0);
+    if (autoCloseMs && !(longText.GetManager() && longText.IsMoved()))
+        EndModal(0);
 }
 
-void CMzMessageBoxWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
+void CMzMessageBoxWnd::PaintWin(HDC dc, RECT* window, RECT* update)
+{
     // The window is layered: outside the rounded panel its pixels stay clear and what lies beneath shows.
     UiFillRoundRect(dc, *window, 12, PANEL_EDGE, PANEL);
     if (!autoCloseMs && !caption.IsEmpty()) {
@@ -134,29 +149,40 @@ void CMzMessageBoxWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
     GetWinManager().Paint(dc, update);
 }
 
-int CMzMessageBoxWnd::Run(HWND owner) {
+int CMzMessageBoxWnd::Run(HWND owner)
+{
     RECT work = WorkArea();
-    if (!Create(work.left, work.top, 100, 100, owner, 0, WS_POPUP, WS_EX_LAYERED)) return 0;
+    if (!Create(work.left, work.top, 100, 100, owner, 0, WS_POPUP, WS_EX_LAYERED))
+        return 0;
     int result = DoModal();
     Destroy();
     return result < 0 ? 0 : result;
 }
 
-int MzMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT buttons) {
+int MzMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT buttons)
+{
     CMzMessageBoxWnd box(text, caption, buttons == MZ_MB_YESNO ? MZ_MB_YESNO : MZ_MB_OK);
     return box.Run(owner);
 }
 
-void MzShowTip(HWND owner, LPCWSTR text, DWORD milliseconds) {
+void MzShowTip(HWND owner, LPCWSTR text, DWORD milliseconds)
+{
     CMzMessageBoxWnd tip(text, nullptr, MZ_MB_OK, milliseconds ? milliseconds : 1);
     tip.Run(owner);
 }
 
-CMzPopupTextWnd::CMzPopupTextWnd(LPCWSTR message) : text(message) { SetBgColor(PANEL); }
+CMzPopupTextWnd::CMzPopupTextWnd(LPCWSTR message) : text(message)
+{
+    SetBgColor(PANEL);
+}
 
-LPCWSTR CMzPopupTextWnd::GetMzClassName() { return u"CMzPopupTextWnd"; }
+LPCWSTR CMzPopupTextWnd::GetMzClassName()
+{
+    return u"CMzPopupTextWnd";
+}
 
-BOOL CMzPopupTextWnd::OnInitDialog() {
+BOOL CMzPopupTextWnd::OnInitDialog()
+{
     if (!text.IsEmpty()) {
         textLabel.SetPos(20, 14, GetWidth() - 40, 60);
         textLabel.SetText(text.C_Str());
@@ -168,30 +194,39 @@ BOOL CMzPopupTextWnd::OnInitDialog() {
     return TRUE;
 }
 
-void CMzPopupTextWnd::OnMzCommand(WPARAM wParam, LPARAM) {
+void CMzPopupTextWnd::OnMzCommand(WPARAM wParam, LPARAM)
+{
     // Only a button's click (code 0) ends the pop-up; other controls' notifications do not.
     if (HIWORD(wParam) == 0) {
         UiWin* control = GetWinManager().FindByID(LOWORD(wParam));
-        if (dynamic_cast<UiPushButton*>(control)) EndModal(LOWORD(wParam));
+        if (dynamic_cast<UiPushButton*>(control))
+            EndModal(LOWORD(wParam));
     }
 }
 
-int CMzPopupTextWnd::OnClickMKey() {
+int CMzPopupTextWnd::OnClickMKey()
+{
     EndModal(NO_CHOICE);
     return 1;
 }
 
-void CMzPopupTextWnd::PaintWin(HDC dc, RECT* window, RECT* update) {
+void CMzPopupTextWnd::PaintWin(HDC dc, RECT* window, RECT* update)
+{
     UiFillGradient(dc, *window, Style::PopupTop, Style::PopupBottom);
     UiDrawLine(dc, window->left, window->top, window->right, window->top, PANEL_EDGE);
     UiDrawLine(dc, window->left, window->top + 1, window->right, window->top + 1, Style::DialogRule);
     GetWinManager().Paint(dc, update);
 }
 
-LPCWSTR CMzPopupMenuWnd::GetMzClassName() { return u"CMzPopupMenuWnd"; }
+LPCWSTR CMzPopupMenuWnd::GetMzClassName()
+{
+    return u"CMzPopupMenuWnd";
+}
 
-BOOL CMzPopupMenuWnd::OnInitDialog() {
-    if (!CMzPopupTextWnd::OnInitDialog()) return FALSE;
+BOOL CMzPopupMenuWnd::OnInitDialog()
+{
+    if (!CMzPopupTextWnd::OnInitDialog())
+        return FALSE;
     area.SetPos(0, 14, GetWidth(), std::max(0, CMzWnd::GetHeight() - 28));
     area.SetID(100);
     area.SetDragScrollMode(1);
@@ -212,14 +247,16 @@ BOOL CMzPopupMenuWnd::OnInitDialog() {
 // The wait dialog's window.
 class ProgressDialog::Window : public CMzHostWnd {
 public:
-    explicit Window(ProgressDialog* owner) : dialog(owner) {
+    explicit Window(ProgressDialog* owner) : dialog(owner)
+    {
         SetBgColor(PANEL);
         Registry().push_back(this);
     }
     ~Window() override { std::erase(Registry(), this); }
     LPCWSTR GetMzClassName() override { return u"ProgressDialog"; }
 
-    BOOL OnInitDialog() override {
+    BOOL OnInitDialog() override
+    {
         int w = GetWidth();
         info.SetPos(20, 16, w - 40, 60);
         info.SetTextColor(Style::DialogText);
@@ -234,7 +271,8 @@ public:
         return TRUE;
     }
 
-    void Refresh() {
+    void Refresh()
+    {
         info.SetText(dialog->info.C_Str());
         button.SetText(dialog->button.IsEmpty() ? u"取消" : dialog->button.C_Str());
         button.SetVisible(dialog->style != 0);
@@ -245,19 +283,25 @@ public:
         Invalidate();
     }
 
-    void OnTimer(UINT_PTR id) override {
-        if (id != 1) return;
+    void OnTimer(UINT_PTR id) override
+    {
+        if (id != 1)
+            return;
         phase = (phase + 4) % 100;
         Invalidate();
     }
 
-    void OnMzCommand(WPARAM wParam, LPARAM) override {
-        if (LOWORD(wParam) != 1 || HIWORD(wParam) != 0) return;
-        if (dialog->cancelMessage && dialog->owner) ::PostMessage(dialog->owner, dialog->cancelMessage, 0, 0);
+    void OnMzCommand(WPARAM wParam, LPARAM) override
+    {
+        if (LOWORD(wParam) != 1 || HIWORD(wParam) != 0)
+            return;
+        if (dialog->cancelMessage && dialog->owner)
+            ::PostMessage(dialog->owner, dialog->cancelMessage, 0, 0);
         Show(FALSE, FALSE);
     }
 
-    void PaintWin(HDC dc, RECT* window, RECT* update) override {
+    void PaintWin(HDC dc, RECT* window, RECT* update) override
+    {
         UiFillRoundRect(dc, *window, 12, PANEL_EDGE, PANEL); // layered, as the message box
         RECT track{window->left + 30, window->top + 86, window->right - 30, window->top + 106};
         UiFillRoundRect(dc, track, 9, Style::ProgressTrack, Style::ProgressTrack);
@@ -277,7 +321,8 @@ public:
         GetWinManager().Paint(dc, update);
     }
 
-    static std::vector<Window*>& Registry() {
+    static std::vector<Window*>& Registry()
+    {
         static auto* all = new std::vector<Window*>();
         return *all;
     }
@@ -291,30 +336,38 @@ private:
 
 ProgressDialog::ProgressDialog() = default;
 
-ProgressDialog::~ProgressDialog() { Close(); }
+ProgressDialog::~ProgressDialog()
+{
+    Close();
+}
 
-void ProgressDialog::SetRange(int lowest, int highest) {
+void ProgressDialog::SetRange(int lowest, int highest)
+{
     low = lowest;
     high = highest < lowest ? lowest : highest;
     Update();
 }
 
-void ProgressDialog::SetCurValue(int now) {
+void ProgressDialog::SetCurValue(int now)
+{
     position = now;
     Update();
 }
 
-void ProgressDialog::SetInfo(LPCWSTR text) {
+void ProgressDialog::SetInfo(LPCWSTR text)
+{
     info = text;
     Update();
 }
 
-void ProgressDialog::SetButtonText(LPCWSTR text) {
+void ProgressDialog::SetButtonText(LPCWSTR text)
+{
     button = text;
     Update();
 }
 
-BOOL ProgressDialog::Show(HWND ownerWnd) {
+BOOL ProgressDialog::Show(HWND ownerWnd)
+{
     owner = ownerWnd;
     if (window && window->m_hWnd && IsWindow(window->m_hWnd)) {
         window->Refresh();
@@ -326,7 +379,7 @@ BOOL ProgressDialog::Show(HWND ownerWnd) {
     int screenW = work.right - work.left;
     int w = std::min(420, screenW - 40), h = 200;
     if (!window->Create(work.left + (screenW - w) / 2, work.top + ((work.bottom - work.top) - h) / 2, w, h, ownerWnd, 0,
-                         WS_POPUP, WS_EX_LAYERED)) {
+                        WS_POPUP, WS_EX_LAYERED)) {
         window.reset();
         return FALSE;
     }
@@ -334,18 +387,27 @@ BOOL ProgressDialog::Show(HWND ownerWnd) {
     return TRUE;
 }
 
-void ProgressDialog::Close() {
-    if (!window) return;
+void ProgressDialog::Close()
+{
+    if (!window)
+        return;
     window->Destroy();
     window.reset();
 }
 
-BOOL ProgressDialog::IsShown() const { return window && window->IsVisible(); }
-
-void ProgressDialog::Update() {
-    if (window && window->m_hWnd) window->Refresh();
+BOOL ProgressDialog::IsShown() const
+{
+    return window && window->IsVisible();
 }
 
-void ProgressDialog::CloseAll() {
-    for (Window* w : Window::Registry()) w->Show(FALSE, FALSE);
+void ProgressDialog::Update()
+{
+    if (window && window->m_hWnd)
+        window->Refresh();
+}
+
+void ProgressDialog::CloseAll()
+{
+    for (Window* w : Window::Registry())
+        w->Show(FALSE, FALSE);
 }

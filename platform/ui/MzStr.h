@@ -8,7 +8,7 @@
 class CMzStr {
 public:
     CMzStr();
-    CMzStr(LPCWSTR text);               // null reads as empty
+    CMzStr(LPCWSTR text);                // null reads as empty
     CMzStr(LPCWSTR text, size_t length); // at most length units, stops at a NUL
     CMzStr(const CMzStr& other);
     CMzStr(CMzStr&& other) noexcept;

@@ -8,10 +8,14 @@ namespace Style {
 
 namespace {
 
-BYTE MixChannel(int a, int b, int num, int den) { return (BYTE)(a + (b - a) * num / (den ? den : 1)); }
+BYTE MixChannel(int a, int b, int num, int den)
+{
+    return (BYTE)(a + (b - a) * num / (den ? den : 1));
+}
 
 // A rounded outline that leaves the inside as it is.
-void DrawRoundFrame(HDC dc, const RECT& rect, int radius, COLORREF color) {
+void DrawRoundFrame(HDC dc, const RECT& rect, int radius, COLORREF color)
+{
     HPEN pen = CreatePen(PS_SOLID, 1, color);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
@@ -23,16 +27,19 @@ void DrawRoundFrame(HDC dc, const RECT& rect, int radius, COLORREF color) {
 
 } // namespace
 
-COLORREF Mix(COLORREF a, COLORREF b, int num, int den) {
+COLORREF Mix(COLORREF a, COLORREF b, int num, int den)
+{
     return RGB(MixChannel(GetRValue(a), GetRValue(b), num, den), MixChannel(GetGValue(a), GetGValue(b), num, den),
                MixChannel(GetBValue(a), GetBValue(b), num, den));
 }
 
-void DrawFramedButton(HDC dc, const RECT& rect, bool pressed) {
+void DrawFramedButton(HDC dc, const RECT& rect, bool pressed)
+{
     UiFillRoundRect(dc, rect, ButtonRadius, BoxBorder, pressed ? FramedButtonPressed : FramedButtonFill);
 }
 
-void DrawTextAreaFrame(HDC dc, const RECT& rect, bool focused) {
+void DrawTextAreaFrame(HDC dc, const RECT& rect, bool focused)
+{
     COLORREF color = focused ? FocusEdge : BoxBorder;
     DrawRoundFrame(dc, rect, EditRadius, color);
     // A second ring inside the first, so the frame reads as clearly as an edit's.

@@ -8,17 +8,17 @@
 namespace Style {
 
 // ---- Grounds and plain text ----
-constexpr COLORREF PaperFill = RGB(255, 255, 255); // the ground of forms, lists and edits
-constexpr COLORREF DarkFill = RGB(0, 0, 0);        // the ground of quote tables, menus and the main frame
-constexpr COLORREF PaperText = RGB(0, 0, 0);       // plain text on paper
-constexpr COLORREF DarkText = RGB(255, 255, 255);  // plain text on the dark ground
-constexpr COLORREF SelectedText = RGB(0, 0, 0);    // text on the gold selection bar
-constexpr COLORREF FormLabel = RGB(0, 0, 0);       // a form row's label
-constexpr COLORREF FormValue = RGB(0, 0, 160);     // a form row's shown value
-constexpr COLORREF EditText = RGB(0, 0, 0);        // typed text
+constexpr COLORREF PaperFill = RGB(255, 255, 255);    // the ground of forms, lists and edits
+constexpr COLORREF DarkFill = RGB(0, 0, 0);           // the ground of quote tables, menus and the main frame
+constexpr COLORREF PaperText = RGB(0, 0, 0);          // plain text on paper
+constexpr COLORREF DarkText = RGB(255, 255, 255);     // plain text on the dark ground
+constexpr COLORREF SelectedText = RGB(0, 0, 0);       // text on the gold selection bar
+constexpr COLORREF FormLabel = RGB(0, 0, 0);          // a form row's label
+constexpr COLORREF FormValue = RGB(0, 0, 160);        // a form row's shown value
+constexpr COLORREF EditText = RGB(0, 0, 0);           // typed text
 constexpr COLORREF ReadOnlyText = RGB(100, 100, 100); // a figure shown in an edit that cannot change
-constexpr COLORREF ButtonText = RGB(0, 0, 0);      // the words of a light button
-constexpr COLORREF LinkText = RGB(0, 0, 255);      // a label that opens something when tapped
+constexpr COLORREF ButtonText = RGB(0, 0, 0);         // the words of a light button
+constexpr COLORREF LinkText = RGB(0, 0, 255);         // a label that opens something when tapped
 
 // ---- Lines, boxes and panels ----
 constexpr COLORREF RowLine = RGB(100, 100, 100);   // the rule between list rows
@@ -34,7 +34,7 @@ constexpr COLORREF ScrollThumb = RGB(120, 120, 120);
 // ---- Menus and reading windows ----
 constexpr COLORREF MenuTitleTwoLine = RGB(60, 60, 255); // the first line of a two-line menu row
 constexpr COLORREF MenuSecondLine = RGB(50, 50, 50);
-constexpr COLORREF MenuText = RGB(255, 255, 255);       // a menu row without a colour of its own
+constexpr COLORREF MenuText = RGB(255, 255, 255); // a menu row without a colour of its own
 // The three looks of a text window ("UI_Style" 0, 1 and 2).
 struct ReadingColors {
     COLORREF text, title, fill;
@@ -131,18 +131,18 @@ constexpr COLORREF RiseOnSelection = RGB(160, 30, 30);
 constexpr COLORREF FallOnSelection = RGB(20, 120, 20);
 constexpr COLORREF FallOnPlainRow = RGB(20, 200, 20);
 constexpr COLORREF FallOnSelectedRow = RGB(20, 140, 20); // the scheme's green on a selected table row
-constexpr COLORREF SelectedVolume = RGB(110, 70, 0);    // a deal's volume on the selection
+constexpr COLORREF SelectedVolume = RGB(110, 70, 0);     // a deal's volume on the selection
 constexpr COLORREF BookAskText = RGB(200, 0, 0);
 constexpr COLORREF BookBidText = RGB(0, 128, 0);
 
 // ---- Font sizes ----
-constexpr int TextSize = 24;          // a control's text unless it asks otherwise
-constexpr int FormTextSize = 24;      // form rows: labels, values, edits and buttons
+constexpr int TextSize = 24;     // a control's text unless it asks otherwise
+constexpr int FormTextSize = 24; // form rows: labels, values, edits and buttons
 constexpr int DialogTextSize = 24;
 constexpr int DialogTitleSize = 26;
 constexpr int CommandBarTextSize = 26;
 constexpr int IconStripTextSize = 16;
-constexpr int IndexTextSize = 21;     // the index tables
+constexpr int IndexTextSize = 21; // the index tables
 constexpr int ChartTextSize = 18;
 constexpr int KeyTextSize = 32;
 constexpr int FunctionKeyTextSize = 24;
@@ -151,17 +151,21 @@ constexpr int FunctionKeyTextSize = 24;
 constexpr int CaptionHeight = 42;
 constexpr int BarHeightPortrait = 65;
 constexpr int BarHeightLandscape = 50;
-constexpr int FormRowPitch = 64;      // order and confirmation forms
+constexpr int FormRowPitch = 64; // order and confirmation forms
 constexpr int ButtonRadius = 8;
 constexpr int EditRadius = 6;
 constexpr int PanelRadius = 10;
 
 // Plain text readable on a ground: dark text on paper, light text on anything else.
-constexpr COLORREF PlainTextOn(COLORREF ground) { return ground == PaperFill ? PaperText : DarkText; }
+constexpr COLORREF PlainTextOn(COLORREF ground)
+{
+    return ground == PaperFill ? PaperText : DarkText;
+}
 // The colour num/den of the way from a to b.
 COLORREF Mix(COLORREF a, COLORREF b, int num, int den);
 // A colour as a 32-bit pixel, opaque (0xAARRGGBB).
-constexpr uint32_t Pixel(COLORREF c) {
+constexpr uint32_t Pixel(COLORREF c)
+{
     return 0xFF000000u | (uint32_t)GetRValue(c) << 16 | (uint32_t)GetGValue(c) << 8 | GetBValue(c);
 }
 

@@ -16,7 +16,11 @@ constexpr int UI_BAR_HEIGHT_LANDSCAPE = Style::BarHeightLandscape;
 // Shared press tracking: the item under the press is shown pressed and fires when released over it.
 class UiBarBase : public UiWin {
 public:
-    void SetLandscape(bool on) { landscape = on; Invalidate(); }
+    void SetLandscape(bool on)
+    {
+        landscape = on;
+        Invalidate();
+    }
     bool IsLandscape() const { return landscape; }
     int GetFormHeight() const { return landscape ? UI_BAR_HEIGHT_LANDSCAPE : UI_BAR_HEIGHT_PORTRAIT; }
     int GetPressedItem() const { return pressedItem; }
@@ -47,7 +51,11 @@ public:
     void RemoveAll();
     int GetButtonCount() const override { return (int)buttons.size(); }
     // The current item is drawn highlighted; -1 for none.
-    void SetCurrentItem(int index) { current = index; Invalidate(); }
+    void SetCurrentItem(int index)
+    {
+        current = index;
+        Invalidate();
+    }
     int GetCurrentItem() const { return current; }
     RECT GetButtonRect(int index) const override;
     void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;

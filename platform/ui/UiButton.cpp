@@ -5,9 +5,13 @@
 #include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 
-UiPushButton::UiPushButton() { textSize = Style::TextSize; }
+UiPushButton::UiPushButton()
+{
+    textSize = Style::TextSize;
+}
 
-int UiPushButton::OnLButtonDown(UINT flags, int x, int y) {
+int UiPushButton::OnLButtonDown(UINT flags, int x, int y)
+{
     UiWin::OnLButtonDown(flags, x, y);
     down = true;
     cancelled = false;
@@ -15,12 +19,14 @@ int UiPushButton::OnLButtonDown(UINT flags, int x, int y) {
     return 1;
 }
 
-int UiPushButton::OnMouseMove(UINT flags, int x, int y) {
+int UiPushButton::OnMouseMove(UINT flags, int x, int y)
+{
     UiWin::OnMouseMove(flags, x, y);
     // A finger that slides off lets the button up and sliding back presses it again; once the content around
     // the button scrolls with the finger the press is no longer a click. A finger that wobbles on the button
     // still clicks.
-    if (IsContainerDragging()) cancelled = true;
+    if (IsContainerDragging())
+        cancelled = true;
     bool inside = ContainsPoint(x, y) && !cancelled;
     if (IsPressed() && inside != down) {
         down = inside;
@@ -29,25 +35,33 @@ int UiPushButton::OnMouseMove(UINT flags, int x, int y) {
     return 1;
 }
 
-int UiPushButton::OnLButtonUp(UINT flags, int x, int y) {
+int UiPushButton::OnLButtonUp(UINT flags, int x, int y)
+{
     bool click = down && !cancelled && ContainsPoint(x, y);
     UiWin::OnLButtonUp(flags, x, y);
     down = false;
     Invalidate();
-    if (click && IsEnabled()) OnClick();
+    if (click && IsEnabled())
+        OnClick();
     return 1;
 }
 
-void UiPushButton::OnClick() { PostNotify(0, 0); }
-
-void UiPushButton::PaintText(HDC dc, const RECT& rc, COLORREF color) {
-    RECT r = rc;
-    if (down) OffsetRect(&r, 1, 1);
-    UiDrawText(dc, text.C_Str(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS, textSize,
-               textWeight, color);
+void UiPushButton::OnClick()
+{
+    PostNotify(0, 0);
 }
 
-void UiPushButton::PaintWin(HDC dc, RECT* rcWin, RECT*) {
+void UiPushButton::PaintText(HDC dc, const RECT& rc, COLORREF color)
+{
+    RECT r = rc;
+    if (down)
+        OffsetRect(&r, 1, 1);
+    UiDrawText(dc, text.C_Str(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS, textSize, textWeight,
+               color);
+}
+
+void UiPushButton::PaintWin(HDC dc, RECT* rcWin, RECT*)
+{
     RECT rc = *rcWin;
     COLORREF color = textColor;
     if (style == MZC_BUTTON_LIGHT) {
@@ -58,7 +72,8 @@ void UiPushButton::PaintWin(HDC dc, RECT* rcWin, RECT*) {
             UiFillGradient(dc, face, Style::LightButtonPressedTop, Style::LightButtonPressedBottom);
         else
             UiFillGradient(dc, face, Style::LightButtonTop, Style::LightButtonBottom);
-        if (!IsEnabled()) color = Style::LightButtonDisabledText;
+        if (!IsEnabled())
+            color = Style::LightButtonDisabledText;
     } else if (style == MZC_BUTTON_DARK) {
         UiFillRoundRect(dc, rc, Style::ButtonRadius, Style::DarkButtonEdge,
                         down ? Style::DarkButtonPressed : Style::DarkButtonFill);
@@ -69,25 +84,33 @@ void UiPushButton::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     PaintText(dc, *rcWin, color);
 }
 
-void UiPushButton::Describe(UiDescription& out) const {
+void UiPushButton::Describe(UiDescription& out) const
+{
     UiWin::Describe(out);
     out.kind = "UiPushButton";
     out.extra = std::string("down=") + (down ? "1" : "0");
 }
 
-UiImageButton::UiImageButton() { style = MZC_BUTTON_NONE; }
+UiImageButton::UiImageButton()
+{
+    style = MZC_BUTTON_NONE;
+}
 
-void UiImageButton::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) {
+void UiImageButton::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
+{
     CMzImage* image = down && pressed ? pressed : normal;
     if (!(image && image->IsLoaded()) && style != MZC_BUTTON_NONE) {
         UiPushButton::PaintWin(dc, rcWin, rcUpdate);
         return;
     }
-    if (image && image->IsLoaded()) image->Draw(dc, rcWin, TRUE);
-    if (!text.IsEmpty()) PaintText(dc, *rcWin, down ? pressedColor : textColor);
+    if (image && image->IsLoaded())
+        image->Draw(dc, rcWin, TRUE);
+    if (!text.IsEmpty())
+        PaintText(dc, *rcWin, down ? pressedColor : textColor);
 }
 
-void UiImageButton::Describe(UiDescription& out) const {
+void UiImageButton::Describe(UiDescription& out) const
+{
     UiPushButton::Describe(out);
     out.kind = "UiImageButton";
 }

@@ -16,7 +16,11 @@
 class UiPushButton : public UiWin {
 public:
     UiPushButton();
-    void SetButtonType(int kind) { style = kind; Invalidate(); }
+    void SetButtonType(int kind)
+    {
+        style = kind;
+        Invalidate();
+    }
     int GetButtonType() const { return style; }
     // Shown pressed while the finger is down on the button.
     bool IsDown() const { return down; }
@@ -38,8 +42,16 @@ class UiImageButton : public UiPushButton {
 public:
     UiImageButton();
     // Images owned by the caller; they must outlive the button.
-    void SetImage_Normal(CMzImage* image) { normal = image; Invalidate(); }
-    void SetImage_Pressed(CMzImage* image) { pressed = image; Invalidate(); }
+    void SetImage_Normal(CMzImage* image)
+    {
+        normal = image;
+        Invalidate();
+    }
+    void SetImage_Pressed(CMzImage* image)
+    {
+        pressed = image;
+        Invalidate();
+    }
     CMzImage* GetImage_Normal() const { return normal; }
     CMzImage* GetImage_Pressed() const { return pressed; }
     void SetTextColor_Pressed(COLORREF color) { pressedColor = color; }

@@ -5,8 +5,10 @@
 #include "platform/ui/Style.h"
 #include "platform/win/Gdi.h"
 
-int UiDrawText(HDC dc, LPCWSTR text, RECT rect, UINT format, int size, int weight, COLORREF color) {
-    if (!text || !*text) return 0;
+int UiDrawText(HDC dc, LPCWSTR text, RECT rect, UINT format, int size, int weight, COLORREF color)
+{
+    if (!text || !*text)
+        return 0;
     HGDIOBJ oldFont = SelectObject(dc, CreateMzFont(size > 0 ? size : Style::TextSize, weight));
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = SetTextColor(dc, color);
@@ -17,24 +19,29 @@ int UiDrawText(HDC dc, LPCWSTR text, RECT rect, UINT format, int size, int weigh
     return h;
 }
 
-SIZE UiMeasureText(HDC dc, LPCWSTR text, int size, int weight) {
+SIZE UiMeasureText(HDC dc, LPCWSTR text, int size, int weight)
+{
     SIZE s{0, 0};
-    if (!text) return s;
+    if (!text)
+        return s;
     HGDIOBJ oldFont = SelectObject(dc, CreateMzFont(size > 0 ? size : Style::TextSize, weight));
     int n = 0;
-    while (text[n]) ++n;
+    while (text[n])
+        ++n;
     GetTextExtentPoint32W(dc, text, n, &s);
     SelectObject(dc, oldFont);
     return s;
 }
 
-void UiFillRect(HDC dc, const RECT& rect, COLORREF color) {
+void UiFillRect(HDC dc, const RECT& rect, COLORREF color)
+{
     HBRUSH brush = CreateSolidBrush(color);
     FillRect(dc, &rect, brush);
     DeleteObject(brush);
 }
 
-void UiFillRoundRect(HDC dc, const RECT& rect, int radius, COLORREF border, COLORREF fill) {
+void UiFillRoundRect(HDC dc, const RECT& rect, int radius, COLORREF border, COLORREF fill)
+{
     HPEN pen = CreatePen(PS_SOLID, 1, border);
     HBRUSH brush = CreateSolidBrush(fill);
     HGDIOBJ oldPen = SelectObject(dc, pen);
@@ -46,7 +53,8 @@ void UiFillRoundRect(HDC dc, const RECT& rect, int radius, COLORREF border, COLO
     DeleteObject(brush);
 }
 
-void UiDrawLine(HDC dc, int x0, int y0, int x1, int y1, COLORREF color) {
+void UiDrawLine(HDC dc, int x0, int y0, int x1, int y1, COLORREF color)
+{
     HPEN pen = CreatePen(PS_SOLID, 1, color);
     HGDIOBJ old = SelectObject(dc, pen);
     MoveToEx(dc, x0, y0, nullptr);
@@ -55,7 +63,8 @@ void UiDrawLine(HDC dc, int x0, int y0, int x1, int y1, COLORREF color) {
     DeleteObject(pen);
 }
 
-void UiFillGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom) {
+void UiFillGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom)
+{
     int h = rect.bottom - rect.top;
     for (int y = 0; y < h; ++y) {
         COLORREF c = Style::Mix(top, bottom, y, h - 1);
@@ -64,7 +73,8 @@ void UiFillGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom) {
     }
 }
 
-void DrawSelectionBackground(HDC dc, const RECT& rect) {
+void DrawSelectionBackground(HDC dc, const RECT& rect)
+{
     CMzImage image;
     if (image.LoadPlatformImage(MZ_IMAGE_SELECTION))
         image.Draw(dc, &rect, TRUE);
@@ -72,7 +82,8 @@ void DrawSelectionBackground(HDC dc, const RECT& rect) {
         UiFillGradient(dc, rect, Style::SelectionTop, Style::SelectionBottom);
 }
 
-void DrawHighlightBar(HDC dc, const RECT& rect) {
+void DrawHighlightBar(HDC dc, const RECT& rect)
+{
     int h = rect.bottom - rect.top;
     RECT a{rect.left, rect.top, rect.right, rect.top + h / 3};
     RECT b{rect.left, a.bottom, rect.right, rect.top + 2 * h / 3};
@@ -82,9 +93,11 @@ void DrawHighlightBar(HDC dc, const RECT& rect) {
     UiFillGradient(dc, c, Style::HighlightMiddle, Style::HighlightLight);
 }
 
-void DrawCheckFrame(HDC dc, const RECT& rect, UINT kind) {
+void DrawCheckFrame(HDC dc, const RECT& rect, UINT kind)
+{
     CMzImage image;
-    if (!image.LoadPlatformImage(kind)) return;
+    if (!image.LoadPlatformImage(kind))
+        return;
     int w = image.GetImageWidth(), h = image.GetImageHeight();
     image.DrawAt(dc, rect.left + (rect.right - rect.left - w) / 2, rect.top + (rect.bottom - rect.top - h) / 2);
 }

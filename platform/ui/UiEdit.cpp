@@ -14,54 +14,75 @@ namespace {
 constexpr WCHAR PASSWORD_DOT = u'\u25CF';
 } // namespace
 
-UiLineEdit::UiLineEdit() { textSize = 26; }
+UiLineEdit::UiLineEdit()
+{
+    textSize = 26;
+}
 
-void UiLineEdit::SetText(LPCWSTR value) {
+void UiLineEdit::SetText(LPCWSTR value)
+{
     text = value;
-    if (maxChars > 0 && (int)text.Length() > maxChars) text.Erase(maxChars, text.Length());
+    if (maxChars > 0 && (int)text.Length() > maxChars)
+        text.Erase(maxChars, text.Length());
     Invalidate();
 }
 
-void UiLineEdit::SetMaxChars(int limit) {
+void UiLineEdit::SetMaxChars(int limit)
+{
     maxChars = limit < 0 ? 0 : limit;
     SetText(text.C_Str());
 }
 
-bool UiLineEdit::Accepts(WCHAR ch) const {
-    if (ch < 32 || ch == 127) return false;
-    if (sipKind == SIP_KIND_NUMBER) return (ch >= u'0' && ch <= u'9') || ch == u'.' || ch == u'-';
+bool UiLineEdit::Accepts(WCHAR ch) const
+{
+    if (ch < 32 || ch == 127)
+        return false;
+    if (sipKind == SIP_KIND_NUMBER)
+        return (ch >= u'0' && ch <= u'9') || ch == u'.' || ch == u'-';
     return true;
 }
 
-int UiLineEdit::OnChar(WCHAR ch) {
-    if (!IsEnabled() || readOnly) return 0;
+int UiLineEdit::OnChar(WCHAR ch)
+{
+    if (!IsEnabled() || readOnly)
+        return 0;
     if (ch == 8) {
-        if (text.IsEmpty()) return 0;
+        if (text.IsEmpty())
+            return 0;
         text.RemoveLast();
         Invalidate();
         return 1;
     }
-    if (!Accepts(ch)) return 0;
-    if (maxChars > 0 && (int)text.Length() >= maxChars) return 0;
+    if (!Accepts(ch))
+        return 0;
+    if (maxChars > 0 && (int)text.Length() >= maxChars)
+        return 0;
     text += ch;
     Invalidate();
     return 1;
 }
 
-void UiLineEdit::OnSetFocus() {
-    if (IUiHost* host = GetHost()) host->ShowInputPanel(TRUE, sipKind);
+void UiLineEdit::OnSetFocus()
+{
+    if (IUiHost* host = GetHost())
+        host->ShowInputPanel(TRUE, sipKind);
 }
 
-void UiLineEdit::OnKillFocus() {
-    if (IUiHost* host = GetHost()) host->ShowInputPanel(FALSE, sipKind);
+void UiLineEdit::OnKillFocus()
+{
+    if (IUiHost* host = GetHost())
+        host->ShowInputPanel(FALSE, sipKind);
 }
 
-void UiLineEdit::EnableControl(bool on) {
-    if (!on && IsFocused()) SetFocus(false);
+void UiLineEdit::EnableControl(bool on)
+{
+    if (!on && IsFocused())
+        SetFocus(false);
     UiWin::EnableControl(on);
 }
 
-void UiLineEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
+void UiLineEdit::PaintWin(HDC dc, RECT* rcWin, RECT*)
+{
     RECT rc = *rcWin;
     if (frame) {
         UiFillRoundRect(dc, rc, Style::EditRadius, IsFocused() ? Style::FocusEdge : Style::BoxBorder,
@@ -70,16 +91,19 @@ void UiLineEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     }
     UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
     if (text.IsEmpty()) {
-        if (!IsFocused()) UiDrawText(dc, tip.C_Str(), rc, format | DT_END_ELLIPSIS, textSize, 400, Style::EditTip);
+        if (!IsFocused())
+            UiDrawText(dc, tip.C_Str(), rc, format | DT_END_ELLIPSIS, textSize, 400, Style::EditTip);
     } else {
         CMzStr shown;
         if (password)
-            for (size_t i = 0; i < text.Length(); ++i) shown += PASSWORD_DOT;
+            for (size_t i = 0; i < text.Length(); ++i)
+                shown += PASSWORD_DOT;
         else
             shown = text;
         // Long text shows its end, where the caret is.
         SIZE extent = UiMeasureText(dc, shown.C_Str(), textSize, textWeight);
-        if (extent.cx > rc.right - rc.left - 4) format = DT_RIGHT | DT_VCENTER | DT_SINGLELINE;
+        if (extent.cx > rc.right - rc.left - 4)
+            format = DT_RIGHT | DT_VCENTER | DT_SINGLELINE;
         UiDrawText(dc, shown.C_Str(), RECT{rc.left, rc.top, rc.right - 4, rc.bottom}, format, textSize, textWeight,
                    IsEnabled() ? textColor : Style::EditDisabledText);
     }
@@ -97,26 +121,35 @@ void UiLineEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     }
 }
 
-void UiLineEdit::Describe(UiDescription& out) const {
+void UiLineEdit::Describe(UiDescription& out) const
+{
     UiWin::Describe(out);
-    if (password) out.text.assign(text.Length(), PASSWORD_DOT);
+    if (password)
+        out.text.assign(text.Length(), PASSWORD_DOT);
     out.kind = "UiLineEdit";
     out.extra = "tip=" + std::string(tip.IsEmpty() ? "" : "1") + " max=" + std::to_string(maxChars) +
                 " focused=" + (IsFocused() ? "1" : "0") + " sip=" + std::to_string(sipKind);
 }
 
-UiTextEdit::UiTextEdit() { textSize = Style::TextSize; }
+UiTextEdit::UiTextEdit()
+{
+    textSize = Style::TextSize;
+}
 
-void UiTextEdit::SetText(LPCWSTR value) {
+void UiTextEdit::SetText(LPCWSTR value)
+{
     text = value;
     scroll.SetOffset(0);
     Invalidate();
 }
 
-int UiTextEdit::OnChar(WCHAR ch) {
-    if (!editable || !IsEnabled()) return 0;
+int UiTextEdit::OnChar(WCHAR ch)
+{
+    if (!editable || !IsEnabled())
+        return 0;
     if (ch == 8) {
-        if (text.IsEmpty()) return 0;
+        if (text.IsEmpty())
+            return 0;
         text.RemoveLast();
     } else if (ch == 13 || ch == 10) {
         text += u'\n';
@@ -129,18 +162,24 @@ int UiTextEdit::OnChar(WCHAR ch) {
     return 1;
 }
 
-void UiTextEdit::OnSetFocus() {
-    if (IUiHost* host = GetHost()) host->ShowInputPanel(TRUE, SIP_KIND_DEFAULT);
+void UiTextEdit::OnSetFocus()
+{
+    if (IUiHost* host = GetHost())
+        host->ShowInputPanel(TRUE, SIP_KIND_DEFAULT);
 }
 
-void UiTextEdit::OnKillFocus() {
-    if (IUiHost* host = GetHost()) host->ShowInputPanel(FALSE, SIP_KIND_DEFAULT);
+void UiTextEdit::OnKillFocus()
+{
+    if (IUiHost* host = GetHost())
+        host->ShowInputPanel(FALSE, SIP_KIND_DEFAULT);
 }
 
-void UiTextEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
+void UiTextEdit::PaintWin(HDC dc, RECT* rcWin, RECT*)
+{
     int saved = SaveDC(dc);
     IntersectClipRect(dc, rcWin->left, rcWin->top, rcWin->right, rcWin->bottom);
-    if (paintBg) UiFillRect(dc, *rcWin, bgColor);
+    if (paintBg)
+        UiFillRect(dc, *rcWin, bgColor);
     RECT rc{rcWin->left + 8, rcWin->top + 6, rcWin->right - 8, rcWin->bottom};
     RECT measure = rc;
     HGDIOBJ old = SelectObject(dc, CreateMzFont(textSize, textWeight));
@@ -150,14 +189,17 @@ void UiTextEdit::PaintWin(HDC dc, RECT* rcWin, RECT*) {
     rc.top -= scroll.GetOffset();
     rc.bottom = rc.top + textHeight + textSize;
     UiDrawText(dc, text.C_Str(), rc, DT_LEFT | DT_WORDBREAK, textSize, textWeight, textColor);
-    if (IsFocused()) UiDrawLine(dc, rcWin->left, rcWin->bottom - 2, rcWin->right, rcWin->bottom - 2, Style::FocusEdge);
-    if (frame) Style::DrawTextAreaFrame(dc, *rcWin, IsFocused());
+    if (IsFocused())
+        UiDrawLine(dc, rcWin->left, rcWin->bottom - 2, rcWin->right, rcWin->bottom - 2, Style::FocusEdge);
+    if (frame)
+        Style::DrawTextAreaFrame(dc, *rcWin, IsFocused());
     if (scroll.IsDragging() || scroll.IsMoving())
         DrawScrollIndicator(dc, *rcWin, scroll.GetOffset(), textHeight + 12);
     RestoreDC(dc, saved);
 }
 
-int UiTextEdit::OnLButtonDown(UINT flags, int x, int y) {
+int UiTextEdit::OnLButtonDown(UINT flags, int x, int y)
+{
     UiWin::OnLButtonDown(flags, x, y);
     if (scroll.Press(y, GetTickCount())) {
         KillTimer(MOTION_TIMER);
@@ -166,38 +208,49 @@ int UiTextEdit::OnLButtonDown(UINT flags, int x, int y) {
     } else {
         SetStopPress(false);
     }
-    if (holdMs) SetTimer(HOLD_TIMER, holdMs);
+    if (holdMs)
+        SetTimer(HOLD_TIMER, holdMs);
     return 1;
 }
 
-int UiTextEdit::OnMouseMove(UINT flags, int x, int y) {
+int UiTextEdit::OnMouseMove(UINT flags, int x, int y)
+{
     UiWin::OnMouseMove(flags, x, y);
     int before = scroll.GetOffset();
-    if (scroll.Move(y, GetTickCount())) SetMoved();
-    if (IsMoved()) KillTimer(HOLD_TIMER);
-    if (before != scroll.GetOffset()) Invalidate();
+    if (scroll.Move(y, GetTickCount()))
+        SetMoved();
+    if (IsMoved())
+        KillTimer(HOLD_TIMER);
+    if (before != scroll.GetOffset())
+        Invalidate();
     return 1;
 }
 
-int UiTextEdit::OnLButtonUp(UINT flags, int x, int y) {
+int UiTextEdit::OnLButtonUp(UINT flags, int x, int y)
+{
     UiWin::OnLButtonUp(flags, x, y);
     KillTimer(HOLD_TIMER);
-    if (scroll.Release(y, GetTickCount())) SetTimer(MOTION_TIMER, KineticScroll::STEP_MS);
+    if (scroll.Release(y, GetTickCount()))
+        SetTimer(MOTION_TIMER, KineticScroll::STEP_MS);
     Invalidate();
     return 1;
 }
 
-void UiTextEdit::OnTimer(UINT_PTR id) {
+void UiTextEdit::OnTimer(UINT_PTR id)
+{
     if (id == HOLD_TIMER) {
         KillTimer(HOLD_TIMER);
-        if (IsPressed() && !IsMoved()) PostNotify(HOLD_CODE, 0);
+        if (IsPressed() && !IsMoved())
+            PostNotify(HOLD_CODE, 0);
     } else if (id == MOTION_TIMER) {
-        if (!scroll.Step(GetTickCount())) KillTimer(MOTION_TIMER);
+        if (!scroll.Step(GetTickCount()))
+            KillTimer(MOTION_TIMER);
         Invalidate();
     }
 }
 
-void UiTextEdit::Describe(UiDescription& out) const {
+void UiTextEdit::Describe(UiDescription& out) const
+{
     UiWin::Describe(out);
     out.kind = "UiTextEdit";
     out.extra = std::string("editable=") + (editable ? "1" : "0") + " top=" + std::to_string(scroll.GetOffset());

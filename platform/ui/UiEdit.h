@@ -14,16 +14,28 @@ public:
     void SetMaxChars(int maxChars);
     int GetMaxChars() const { return maxChars; }
     // Shown in grey while the text is empty.
-    void SetTip(LPCWSTR hint) { tip = hint; Invalidate(); }
+    void SetTip(LPCWSTR hint)
+    {
+        tip = hint;
+        Invalidate();
+    }
     LPCWSTR GetTip() const { return tip.C_Str(); }
     // The input panel kind (SIP_KIND_*); the number pad (9) takes only digits, '.' and '-'.
     void SetSipMode(int kind) { sipKind = kind; }
     int GetSipMode() const { return sipKind; }
     // A password edit shows one dot per character, also to the automation.
-    void SetPassword(bool on) { password = on; Invalidate(); }
+    void SetPassword(bool on)
+    {
+        password = on;
+        Invalidate();
+    }
     bool IsPassword() const { return password; }
     // Overwrites the text's memory and empties it (a password leaving the screen).
-    void WipeText() { text.Wipe(); Invalidate(); }
+    void WipeText()
+    {
+        text.Wipe();
+        Invalidate();
+    }
     void SetReadOnly(bool on) { readOnly = on; }
     void SetBackgroundColor(COLORREF color) { bgColor = color; }
     void SetFrame(bool on) { frame = on; }
@@ -55,9 +67,17 @@ public:
     void SetText(LPCWSTR text) override;
     void SetEditable(bool on) { editable = on; }
     bool IsEditable() const { return editable; }
-    void SetBackgroundColor(COLORREF color, bool paint = true) { bgColor = color; paintBg = paint; }
+    void SetBackgroundColor(COLORREF color, bool paint = true)
+    {
+        bgColor = color;
+        paintBg = paint;
+    }
     // A frame around the text area, as a message being written has.
-    void SetFrame(bool on) { frame = on; Invalidate(); }
+    void SetFrame(bool on)
+    {
+        frame = on;
+        Invalidate();
+    }
     // A press held this long without moving posts MZ_WM_COMMAND code 1 (press and hold); 0 switches it off.
     void SetHoldTime(UINT milliseconds) { holdMs = milliseconds; }
     int GetTopPos() const { return scroll.GetOffset(); }

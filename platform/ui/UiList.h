@@ -24,8 +24,8 @@ public:
     int AddItem(const ListItem& item);
     int InsertItem(const ListItem& item, int index); // index beyond the end appends
     bool RemoveItem(int index);
-    void RemoveAll();                                // from the last item to the first
-    void RemoveFrom(int first);                      // the items from first on, from the last one back
+    void RemoveAll();           // from the last item to the first
+    void RemoveFrom(int first); // the items from first on, from the last one back
     bool MoveItem(int from, int to);
     int GetItemCount() const { return (int)items.size(); }
     ListItem* GetItem(int index);
@@ -54,7 +54,11 @@ public:
     void SetGridlineColor(COLORREF color) { gridColor = color; }
     void SetDragScrollMode(int mode) { dragMode = mode; }
     void EnableScrollBarV(bool on) { indicator = on; }
-    void SetBackgroundColor(COLORREF color, bool paint = true) { bgColor = color; paintBg = paint; }
+    void SetBackgroundColor(COLORREF color, bool paint = true)
+    {
+        bgColor = color;
+        paintBg = paint;
+    }
     // A tap (press and release without movement) selects the item under it and, with the notify switch on,
     // posts MZ_WM_COMMAND code MZ_MOUSE_UP with the item index. Off by default: the client's lists choose their
     // own selection rules. With the notify switch on the list also sends MZ_WM_MOUSE_NOTIFY for its press,

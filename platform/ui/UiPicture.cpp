@@ -1,7 +1,8 @@
 // Pictures.
 #include "platform/ui/UiPicture.h"
 
-BOOL UiPicture::LoadImage(LPCWSTR path) {
+BOOL UiPicture::LoadImage(LPCWSTR path)
+{
     fileName = path;
     BOOL ok = own.LoadImage(path);
     shown = ok ? &own : nullptr;
@@ -9,16 +10,20 @@ BOOL UiPicture::LoadImage(LPCWSTR path) {
     return ok;
 }
 
-void UiPicture::SetImage(CMzImage* image) {
+void UiPicture::SetImage(CMzImage* image)
+{
     shown = image;
     Invalidate();
 }
 
-void UiPicture::PaintWin(HDC dc, RECT* rcWin, RECT*) {
-    if (shown && shown->IsLoaded()) shown->Draw(dc, rcWin, stretch ? TRUE : FALSE);
+void UiPicture::PaintWin(HDC dc, RECT* rcWin, RECT*)
+{
+    if (shown && shown->IsLoaded())
+        shown->Draw(dc, rcWin, stretch ? TRUE : FALSE);
 }
 
-void UiPicture::Describe(UiDescription& out) const {
+void UiPicture::Describe(UiDescription& out) const
+{
     UiWin::Describe(out);
     out.kind = "UiPicture";
     out.text.assign(fileName.C_Str(), fileName.Length());

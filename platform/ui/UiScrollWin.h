@@ -20,7 +20,11 @@ public:
     int GetDragScrollMode() const { return dragMode; }
     void EnableScrollBarV(bool on) { indicator = on; }
     bool IsScrollBarV() const { return indicator; }
-    void SetBackgroundColor(COLORREF color, bool paint = true) { bgColor = color; paintBg = paint; }
+    void SetBackgroundColor(COLORREF color, bool paint = true)
+    {
+        bgColor = color;
+        paintBg = paint;
+    }
 
     // Content height: the lowest child bottom, or the height set here when larger.
     void SetContentHeight(int height);

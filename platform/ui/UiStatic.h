@@ -10,7 +10,11 @@ public:
     // DrawText format of the text (left, vertically centred, one line, ellipsis by default).
     void SetTextFormat(UINT newFormat) { format = newFormat; }
     UINT GetTextFormat() const { return format; }
-    void SetBackgroundColor(COLORREF color, bool paint = true) { bgColor = color; paintBg = paint; }
+    void SetBackgroundColor(COLORREF color, bool paint = true)
+    {
+        bgColor = color;
+        paintBg = paint;
+    }
     // Text styles: 0 left, 1 centred, 2 right, 4 left with a little indent.
     void SetTextStyle(int style);
     void PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate) override;

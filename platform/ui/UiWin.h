@@ -34,13 +34,13 @@ class UiWinManager;
 struct UiDescription {
     std::string kind;
     int id = 0;
-    RECT rect{};        // window coordinates
+    RECT rect{}; // window coordinates
     bool visible = true;
     bool enabled = true;
     std::u16string text;
     std::vector<std::u16string> items; // list rows or bar buttons
     int selected = -1;
-    std::string extra;  // kind-specific "key=value" pairs
+    std::string extra; // kind-specific "key=value" pairs
 };
 
 // The window side of a control set: the services a host window gives its controls.

@@ -56,8 +56,7 @@ iconv_t FromUtf16(UINT codePage)
 
 // Runs the converter over the whole input; on a unit it cannot convert it calls onBad(in, left),
 // which appends a replacement and returns how many input bytes to skip.
-template <typename OnBad>
-bool Convert(iconv_t cd, const char* in, size_t inLeft, std::string& out, OnBad onBad)
+template <typename OnBad> bool Convert(iconv_t cd, const char* in, size_t inLeft, std::string& out, OnBad onBad)
 {
     char buf[512];
     while (inLeft > 0) {

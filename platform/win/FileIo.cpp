@@ -76,7 +76,7 @@ void RemoveStaleTemps(const std::string& path)
             name.compare(0, name.size(), candidate, name.size()) != 0 ||
             strncmp(candidate + name.size(), TEMP_SUFFIX, TEMP_SUFFIX_LENGTH - 6) != 0)
             continue;
-        struct stat info{};
+        struct stat info {};
         if (fstatat(dirfd(dir), candidate, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
             info.st_uid == getuid() && now - info.st_mtime >= STALE_TEMP_SECONDS)
             unlinkat(dirfd(dir), candidate, 0);

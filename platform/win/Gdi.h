@@ -182,11 +182,10 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
 BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
 BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, DWORD rop);
-BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth,
-                int srcHeight, DWORD rop);
+BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth, int srcHeight,
+                DWORD rop);
 // Blends src over dst with the source pixels' own alpha (a 32-bit bitmap with transparency).
-BOOL AlphaBlit(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth,
-               int srcHeight);
+BOOL AlphaBlit(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth, int srcHeight);
 
 // Text.
 BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* out);

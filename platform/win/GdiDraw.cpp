@@ -33,14 +33,21 @@ bool DashOn(int style, int step, int width)
 {
     int on, off;
     switch (style) {
-    case PS_DASH: on = 6 * width; off = 3 * width; break;
-    case PS_DOT: on = width; off = width * 2; break;
+    case PS_DASH:
+        on = 6 * width;
+        off = 3 * width;
+        break;
+    case PS_DOT:
+        on = width;
+        off = width * 2;
+        break;
     case PS_DASHDOT: {
         int cycle = 12 * width;
         int p = step % cycle;
         return p < 6 * width || (p >= 8 * width && p < 9 * width);
     }
-    default: return true;
+    default:
+        return true;
     }
     return step % (on + off) < on;
 }
@@ -163,8 +170,8 @@ void DrawShape(DeviceContext* dc, RECT box, const std::function<bool(double, dou
             double cx = x + 0.5;
             if (!inside(cx, cy))
                 continue;
-            bool edge = outline &&
-                        (!inside(cx - w, cy) || !inside(cx + w, cy) || !inside(cx, cy - w) || !inside(cx, cy + w));
+            bool edge =
+                outline && (!inside(cx - w, cy) || !inside(cx + w, cy) || !inside(cx, cy - w) || !inside(cx, cy + w));
             if (edge)
                 row[x] = penPixel;
             else if (fill)
@@ -180,8 +187,7 @@ BOOL Rectangle(HDC handle, int left, int top, int right, int bottom)
     DC_OR(FALSE)
     if (!dc->surface)
         return FALSE;
-    RECT r = ToSurface(dc, std::min(left, right), std::min(top, bottom), std::max(left, right),
-                       std::max(top, bottom));
+    RECT r = ToSurface(dc, std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom));
     const BrushObject* brush = dc->state.brush;
     const PenObject* pen = dc->state.pen;
     bool outline = pen && pen->style != PS_NULL;
@@ -208,8 +214,7 @@ BOOL Rectangle(HDC handle, int left, int top, int right, int bottom)
 BOOL RoundRect(HDC handle, int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight)
 {
     DC_OR(FALSE)
-    RECT r = ToSurface(dc, std::min(left, right), std::min(top, bottom), std::max(left, right),
-                       std::max(top, bottom));
+    RECT r = ToSurface(dc, std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom));
     double rx = std::min(std::abs(ellipseWidth) / 2.0, (r.right - r.left) / 2.0);
     double ry = std::min(std::abs(ellipseHeight) / 2.0, (r.bottom - r.top) / 2.0);
     auto inside = [r, rx, ry](double x, double y) {
@@ -229,8 +234,7 @@ BOOL RoundRect(HDC handle, int left, int top, int right, int bottom, int ellipse
 BOOL Ellipse(HDC handle, int left, int top, int right, int bottom)
 {
     DC_OR(FALSE)
-    RECT r = ToSurface(dc, std::min(left, right), std::min(top, bottom), std::max(left, right),
-                       std::max(top, bottom));
+    RECT r = ToSurface(dc, std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom));
     double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
     double rx = (r.right - r.left) / 2.0, ry = (r.bottom - r.top) / 2.0;
     if (rx <= 0 || ry <= 0)
@@ -375,14 +379,13 @@ BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int
     return Blit(dst, x, y, width, height, src, srcX, srcY, width, height, rop, false);
 }
 
-BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth,
-                int srcHeight, DWORD rop)
+BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth, int srcHeight,
+                DWORD rop)
 {
     return Blit(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight, rop, false);
 }
 
-BOOL AlphaBlit(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth,
-               int srcHeight)
+BOOL AlphaBlit(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth, int srcHeight)
 {
     return Blit(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight, SRCCOPY, true);
 }

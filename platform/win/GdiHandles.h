@@ -41,8 +41,7 @@ RECT ToSurface(const DeviceContext* dc, int l, int t, int r, int b);
 
 } // namespace morwick::gdi
 
-
-#define DC_OR(ret)                                                                                                    \
-    DeviceContext* dc = DcFromHandle(handle);                                                                         \
-    if (!dc)                                                                                                          \
+#define DC_OR(ret)                                                                                                     \
+    DeviceContext* dc = DcFromHandle(handle);                                                                          \
+    if (!dc)                                                                                                           \
         return ret;

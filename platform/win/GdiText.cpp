@@ -65,8 +65,8 @@ int RunWidth(FontFace* face, const char16_t* text, int from, int to, bool tabs)
 }
 
 // Draws text[from, to) with its top-left at surface (x, top); returns the width drawn.
-int DrawRun(DeviceContext* dc, const TextFont& font, int x, int top, const char16_t* text, int from, int to,
-            bool tabs, const INT* dx, const RECT& clip)
+int DrawRun(DeviceContext* dc, const TextFont& font, int x, int top, const char16_t* text, int from, int to, bool tabs,
+            const INT* dx, const RECT& clip)
 {
     FontFace* face = font.face;
     uint32_t pixel = PixelFromColor(dc->state.textColor);

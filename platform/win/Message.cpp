@@ -88,7 +88,8 @@ thread_local QueueReleaser queueReleaser;
 POINT CurrentCursor()
 {
     uint64_t packed = cursorPos.load(std::memory_order_relaxed);
-    return POINT{static_cast<LONG>(static_cast<uint32_t>(packed)), static_cast<LONG>(static_cast<uint32_t>(packed >> 32))};
+    return POINT{static_cast<LONG>(static_cast<uint32_t>(packed)),
+                 static_cast<LONG>(static_cast<uint32_t>(packed >> 32))};
 }
 
 // Wrap-safe: true when `now` has reached `due` on the 32-bit clock.
@@ -288,8 +289,7 @@ bool HasInputLocked(const ThreadQueue& queue)
 }
 
 // The retrieval shared by GetMessage and PeekMessage.
-BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool remove, bool wait,
-              bool handleSent = true)
+BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool remove, bool wait, bool handleSent = true)
 {
     if (!msg) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -307,8 +307,8 @@ BOOL Retrieve(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, bool rem
             queue->spinUntil = {};
             HandleSentMessagesLocked(lock, queue);
         }
-        if (TakePostedLocked(*queue, msg, window, minMessage, maxMessage, remove)
-            || TakeQuitLocked(*queue, msg, minMessage, maxMessage, remove)) {
+        if (TakePostedLocked(*queue, msg, window, minMessage, maxMessage, remove) ||
+            TakeQuitLocked(*queue, msg, minMessage, maxMessage, remove)) {
             queue->spinUntil = {};
             lastMessageTime = msg->time;
             return TRUE;
@@ -683,8 +683,7 @@ BOOL KillTimer(HWND window, UINT_PTR timerId)
     if (!queue) {
         return FALSE;
     }
-    size_t removed = std::erase_if(queue->timers,
-                                   [&](const Timer& t) { return t.hwnd == window && t.id == timerId; });
+    size_t removed = std::erase_if(queue->timers, [&](const Timer& t) { return t.hwnd == window && t.id == timerId; });
     return removed ? TRUE : FALSE;
 }
 

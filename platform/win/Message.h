@@ -147,8 +147,7 @@ BOOL PeekMessage(LPMSG msg, HWND window, UINT minMessage, UINT maxMessage, UINT 
 // Blocks until the calling thread's queue has something to take (or a sent message to handle).
 BOOL WaitMessage();
 // Waits for one of the handles or (as index `count`) for input in the calling thread's queue.
-DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
-                                DWORD wakeMask);
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds, DWORD wakeMask);
 BOOL TranslateMessage(const MSG* msg);
 // Calls the window procedure of msg->hwnd (or the timer procedure of a WM_TIMER that names one).
 LRESULT DispatchMessage(const MSG* msg);
@@ -172,8 +171,7 @@ void MessageClockChanged();
 
 // Window layers that produce messages only when asked (paint) install a source; it runs on the asking thread
 // with no lock held and returns TRUE with *msg filled when it has one. `remove` is FALSE for PM_NOREMOVE.
-typedef BOOL (*MessageSource)(DWORD threadId, HWND window, UINT minMessage, UINT maxMessage, BOOL remove,
-                              LPMSG msg);
+typedef BOOL (*MessageSource)(DWORD threadId, HWND window, UINT minMessage, UINT maxMessage, BOOL remove, LPMSG msg);
 void SetPaintMessageSource(MessageSource source);
 // Key translation (WM_KEYDOWN to WM_CHAR) is the input back end's: it installs a translator here.
 typedef BOOL (*KeyTranslator)(const MSG* msg);

@@ -58,7 +58,7 @@ std::u16string FromUtf8(const std::string& text)
 
 void MakeFolders(const std::string& dir)
 {
-    struct stat info{};
+    struct stat info {};
     if (stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
         return;
     for (size_t i = 1; i <= dir.size(); ++i) {
@@ -100,7 +100,8 @@ std::u16string GetProgramDirectory()
 std::string GetDeviceDirectoryNative()
 {
     const char* device = getenv("MORWICK_DEVICE");
-    std::string dir = device != nullptr && device[0] != 0 ? WithSeparator(device) : ProgramDirectoryNative() + "device/";
+    std::string dir =
+        device != nullptr && device[0] != 0 ? WithSeparator(device) : ProgramDirectoryNative() + "device/";
     MakeFolders(dir);
     return dir;
 }

@@ -68,7 +68,7 @@ BOOL ReplaceRunningProgram(LPCWSTR newImage)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    struct stat current{};
+    struct stat current {};
     if (stat(image.c_str(), &current) != 0) {
         SetLastErrorFromErrno();
         return FALSE;

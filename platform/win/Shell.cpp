@@ -50,7 +50,7 @@ int OpenPrivateFolder(int parent, const std::string& name)
     int fd = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    struct stat info{};
+    struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid() || (info.st_mode & 077) != 0) {
         close(fd);
         return -1;
@@ -346,7 +346,7 @@ int OpenRecord(const char* name)
         return -1;
     int fd = openat(dir, name, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     close(dir);
-    struct stat info{};
+    struct stat info {};
     if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != getuid())) {
         close(fd);
         fd = -1;

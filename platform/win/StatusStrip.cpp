@@ -21,7 +21,7 @@ void DrawStatusStrip(Surface& s)
     FillSurfaceRect(s, RECT{w - 12, 12, w - 9, 18}, 0xFFE0E0E0u);
     SYSTEMTIME t;
     GetLocalTime(&t);
-    char16_t text[6] = {(char16_t)(u'0' + t.wHour / 10), (char16_t)(u'0' + t.wHour % 10), u':',
+    char16_t text[6] = {(char16_t)(u'0' + t.wHour / 10),   (char16_t)(u'0' + t.wHour % 10),   u':',
                         (char16_t)(u'0' + t.wMinute / 10), (char16_t)(u'0' + t.wMinute % 10), 0};
     HDC dc = MakeSurfaceDC(&s, POINT{0, 0}, RECT{0, 0, w, STATUS_STRIP_HEIGHT}, nullptr);
     SelectObject(dc, CreateMzFont(20, FW_SEMIBOLD));

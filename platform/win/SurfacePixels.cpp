@@ -82,7 +82,8 @@ void BlitSurface(Surface& dst, const RECT& clip, RECT d, const Surface& src, REC
     // Scaled copies map each destination column once; copies within one surface go through a temporary row.
     std::vector<int> columns((size_t)(area.right - area.left));
     for (int x = area.left; x < area.right; ++x)
-        columns[(size_t)(x - area.left)] = same ? sr.left + (x - d.left) : sr.left + (int)((int64_t)(x - d.left) * sw / dw);
+        columns[(size_t)(x - area.left)] =
+            same ? sr.left + (x - d.left) : sr.left + (int)((int64_t)(x - d.left) * sw / dw);
     std::vector<uint32_t> row;
     for (int y = area.top; y < area.bottom; ++y) {
         int sy = same ? sr.top + (y - d.top) : sr.top + (int)((int64_t)(y - d.top) * sh / dh);

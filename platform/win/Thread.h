@@ -12,8 +12,8 @@ typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID parameter);
 
 // Starts `start(parameter)` on a new thread. The handle is signalled when the thread has ended; close it with
 // CloseHandle (the thread runs on regardless). `stackSize` 0 takes the default. CREATE_SUSPENDED is refused.
-HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, size_t stackSize, LPTHREAD_START_ROUTINE start,
-                    LPVOID parameter, DWORD creationFlags, LPDWORD threadId);
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, size_t stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
+                    DWORD creationFlags, LPDWORD threadId);
 
 // A small number that names the calling thread, unique for the life of the process (never 0).
 DWORD GetCurrentThreadId();

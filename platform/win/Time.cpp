@@ -40,7 +40,7 @@ void SplitWallClock(bool local, LPSYSTEMTIME time)
         seconds -= 1;
     }
     time_t t = (time_t)seconds;
-    struct tm fields{};
+    struct tm fields {};
     if (local)
         localtime_r(&t, &fields);
     else

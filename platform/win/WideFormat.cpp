@@ -15,24 +15,26 @@ namespace {
 
 // Writes into the caller's buffer up to count - 1 units and counts everything, so the same pass
 // both formats and measures.
-template <typename C>
-struct Sink {
+template <typename C> struct Sink {
     C* buffer;
     size_t count;
     size_t length = 0;
 
-    void Put(C c) {
+    void Put(C c)
+    {
         if (length + 1 < count) {
             buffer[length] = c;
         }
         ++length;
     }
-    void Repeat(C c, long n) {
+    void Repeat(C c, long n)
+    {
         for (long i = 0; i < n; ++i) {
             Put(c);
         }
     }
-    void Finish() {
+    void Finish()
+    {
         if (count > 0) {
             buffer[length < count ? length : count - 1] = 0;
         }
@@ -50,13 +52,13 @@ struct Spec {
     long width = 0;
     long precision = -1;
     Size size = Size::Default;
-    bool wideArg = false;    // for s/c: set by l, w or the format kind
-    bool narrowArg = false;  // for s/c: set by h
+    bool wideArg = false;   // for s/c: set by l, w or the format kind
+    bool narrowArg = false; // for s/c: set by h
 };
 
 // Pads and writes an already-converted text (units of the output's kind).
-template <typename C>
-void PutPadded(Sink<C>& out, const Spec& spec, const C* text, size_t n) {
+template <typename C> void PutPadded(Sink<C>& out, const Spec& spec, const C* text, size_t n)
+{
     long pad = spec.width > long(n) ? spec.width - long(n) : 0;
     if (!spec.left) {
         out.Repeat(spec.zero ? C('0') : C(' '), pad);
@@ -69,14 +71,15 @@ void PutPadded(Sink<C>& out, const Spec& spec, const C* text, size_t n) {
     }
 }
 
-template <typename C>
-void PutAsciiPadded(Sink<C>& out, const Spec& spec, const char* text, size_t n) {
+template <typename C> void PutAsciiPadded(Sink<C>& out, const Spec& spec, const char* text, size_t n)
+{
     std::basic_string<C> units(text, text + n);
     PutPadded(out, spec, units.data(), units.size());
 }
 
 template <typename C>
-void PutInteger(Sink<C>& out, Spec spec, unsigned long long magnitude, bool negative, char conversion) {
+void PutInteger(Sink<C>& out, Spec spec, unsigned long long magnitude, bool negative, char conversion)
+{
     int base = 10;
     const char* digits = "0123456789abcdef";
     if (conversion == 'x' || conversion == 'p') {
@@ -136,16 +139,21 @@ void PutInteger(Sink<C>& out, Spec spec, unsigned long long magnitude, bool nega
     }
 }
 
-template <typename C>
-void PutFloating(Sink<C>& out, const Spec& spec, long double value, char conversion) {
+template <typename C> void PutFloating(Sink<C>& out, const Spec& spec, long double value, char conversion)
+{
     char format[32];
     int f = 0;
     format[f++] = '%';
-    if (spec.left) format[f++] = '-';
-    if (spec.plus) format[f++] = '+';
-    if (spec.space) format[f++] = ' ';
-    if (spec.alternate) format[f++] = '#';
-    if (spec.zero) format[f++] = '0';
+    if (spec.left)
+        format[f++] = '-';
+    if (spec.plus)
+        format[f++] = '+';
+    if (spec.space)
+        format[f++] = ' ';
+    if (spec.alternate)
+        format[f++] = '#';
+    if (spec.zero)
+        format[f++] = '0';
     format[f++] = '*';
     format[f++] = '.';
     format[f++] = '*';
@@ -168,16 +176,18 @@ void PutFloating(Sink<C>& out, const Spec& spec, long double value, char convers
     PutAsciiPadded(out, Spec{}, big.data(), size_t(needed));
 }
 
-size_t NarrowLength(const char* s, long precision) {
+size_t NarrowLength(const char* s, long precision)
+{
     return precision >= 0 ? strnlen(s, size_t(precision)) : strlen(s);
 }
 
-size_t WideLength(const WCHAR* s, long precision) {
+size_t WideLength(const WCHAR* s, long precision)
+{
     return precision >= 0 ? wcsnlen(s, size_t(precision)) : wcslen(s);
 }
 
-template <typename C>
-void PutNarrowText(Sink<C>& out, const Spec& spec, const char* s) {
+template <typename C> void PutNarrowText(Sink<C>& out, const Spec& spec, const char* s)
+{
     size_t n = NarrowLength(s, spec.precision);
     if constexpr (std::is_same_v<C, char>) {
         PutPadded(out, spec, s, n);
@@ -190,13 +200,14 @@ void PutNarrowText(Sink<C>& out, const Spec& spec, const char* s) {
                 MultiByteToWideChar(CP_ACP, 0, s, int(n), wide.data(), units);
             }
         }
-        size_t keep = spec.precision >= 0 && wide.size() > size_t(spec.precision) ? size_t(spec.precision) : wide.size();
+        size_t keep =
+            spec.precision >= 0 && wide.size() > size_t(spec.precision) ? size_t(spec.precision) : wide.size();
         PutPadded(out, spec, wide.data(), keep);
     }
 }
 
-template <typename C>
-void PutWideText(Sink<C>& out, const Spec& spec, const WCHAR* s) {
+template <typename C> void PutWideText(Sink<C>& out, const Spec& spec, const WCHAR* s)
+{
     size_t n = WideLength(s, spec.precision);
     if constexpr (std::is_same_v<C, WCHAR>) {
         PutPadded(out, spec, s, n);
@@ -209,27 +220,34 @@ void PutWideText(Sink<C>& out, const Spec& spec, const WCHAR* s) {
                 WideCharToMultiByte(CP_ACP, 0, s, int(n), narrow.data(), bytes, nullptr, nullptr);
             }
         }
-        size_t keep = spec.precision >= 0 && narrow.size() > size_t(spec.precision) ? size_t(spec.precision) : narrow.size();
+        size_t keep =
+            spec.precision >= 0 && narrow.size() > size_t(spec.precision) ? size_t(spec.precision) : narrow.size();
         PutPadded(out, spec, narrow.data(), keep);
     }
 }
 
-template <typename C>
-const C* ParseFlags(const C* p, Spec& spec) {
+template <typename C> const C* ParseFlags(const C* p, Spec& spec)
+{
     for (;; ++p) {
-        if (*p == '-') spec.left = true;
-        else if (*p == '+') spec.plus = true;
-        else if (*p == ' ') spec.space = true;
-        else if (*p == '#') spec.alternate = true;
-        else if (*p == '0') spec.zero = true;
-        else break;
+        if (*p == '-')
+            spec.left = true;
+        else if (*p == '+')
+            spec.plus = true;
+        else if (*p == ' ')
+            spec.space = true;
+        else if (*p == '#')
+            spec.alternate = true;
+        else if (*p == '0')
+            spec.zero = true;
+        else
+            break;
     }
     return p;
 }
 
 // The width, written or '*' from the arguments (a negative one left-justifies).
-template <typename C>
-const C* ParseWidth(const C* p, Spec& spec, va_list* args) {
+template <typename C> const C* ParseWidth(const C* p, Spec& spec, va_list* args)
+{
     if (*p == '*') {
         int w = va_arg(*args, int);
         if (w < 0) {
@@ -248,8 +266,8 @@ const C* ParseWidth(const C* p, Spec& spec, va_list* args) {
 }
 
 // The precision after '.', written or '*' from the arguments (a negative one is none).
-template <typename C>
-const C* ParsePrecision(const C* p, Spec& spec, va_list* args) {
+template <typename C> const C* ParsePrecision(const C* p, Spec& spec, va_list* args)
+{
     if (*p != '.') {
         return p;
     }
@@ -269,8 +287,8 @@ const C* ParsePrecision(const C* p, Spec& spec, va_list* args) {
 }
 
 // The argument's size: h, hh, l, ll, w, L, j, z, t, I, I32, I64.
-template <typename C>
-const C* ParseSize(const C* p, Spec& spec) {
+template <typename C> const C* ParseSize(const C* p, Spec& spec)
+{
     switch (*p) {
     case 'h':
         ++p;
@@ -325,40 +343,52 @@ const C* ParseSize(const C* p, Spec& spec) {
     return p;
 }
 
-template <typename C>
-const C* ParseSpec(const C* p, Spec& spec, va_list* args) {
+template <typename C> const C* ParseSpec(const C* p, Spec& spec, va_list* args)
+{
     p = ParseFlags(p, spec);
     p = ParseWidth(p, spec, args);
     p = ParsePrecision(p, spec, args);
     if (spec.width > 100000) {
-        spec.width = 100000;  // a width from the arguments never makes a formatter spin for minutes
+        spec.width = 100000; // a width from the arguments never makes a formatter spin for minutes
     }
     return ParseSize(p, spec);
 }
 
-long long SignedArg(Size size, va_list* args) {
+long long SignedArg(Size size, va_list* args)
+{
     switch (size) {
-    case Size::Char: return (signed char)va_arg(*args, int);
-    case Size::Short: return (short)va_arg(*args, int);
-    case Size::LongLong: return va_arg(*args, long long);
-    case Size::Pointer: return (long long)va_arg(*args, intptr_t);
-    default: return va_arg(*args, int);
+    case Size::Char:
+        return (signed char)va_arg(*args, int);
+    case Size::Short:
+        return (short)va_arg(*args, int);
+    case Size::LongLong:
+        return va_arg(*args, long long);
+    case Size::Pointer:
+        return (long long)va_arg(*args, intptr_t);
+    default:
+        return va_arg(*args, int);
     }
 }
 
-unsigned long long UnsignedArg(Size size, va_list* args) {
+unsigned long long UnsignedArg(Size size, va_list* args)
+{
     switch (size) {
-    case Size::Char: return (unsigned char)va_arg(*args, unsigned int);
-    case Size::Short: return (unsigned short)va_arg(*args, unsigned int);
-    case Size::LongLong: return va_arg(*args, unsigned long long);
-    case Size::Pointer: return (unsigned long long)va_arg(*args, uintptr_t);
-    default: return va_arg(*args, unsigned int);
+    case Size::Char:
+        return (unsigned char)va_arg(*args, unsigned int);
+    case Size::Short:
+        return (unsigned short)va_arg(*args, unsigned int);
+    case Size::LongLong:
+        return va_arg(*args, unsigned long long);
+    case Size::Pointer:
+        return (unsigned long long)va_arg(*args, uintptr_t);
+    default:
+        return va_arg(*args, unsigned int);
     }
 }
 
 // %c and %C: one character, wide or 8-bit by the size and by which of the two the format's own width matches.
-template <typename C>
-void PutCharacterArg(Sink<C>& out, const Spec& spec, char conversion, va_list* args) {
+template <typename C> void PutCharacterArg(Sink<C>& out, const Spec& spec, char conversion, va_list* args)
+{
     constexpr bool wideFormat = std::is_same_v<C, WCHAR>;
     bool wide = spec.wideArg || (!spec.narrowArg && ((conversion == 'c') == wideFormat));
     int v = va_arg(*args, int);
@@ -378,8 +408,8 @@ void PutCharacterArg(Sink<C>& out, const Spec& spec, char conversion, va_list* a
 }
 
 // %s and %S: a text, wide or 8-bit as for %c; a null pointer prints "(null)".
-template <typename C>
-void PutTextArg(Sink<C>& out, const Spec& spec, char conversion, va_list* args) {
+template <typename C> void PutTextArg(Sink<C>& out, const Spec& spec, char conversion, va_list* args)
+{
     constexpr bool wideFormat = std::is_same_v<C, WCHAR>;
     bool wide = spec.wideArg || (!spec.narrowArg && ((conversion == 's') == wideFormat));
     if (wide) {
@@ -392,8 +422,8 @@ void PutTextArg(Sink<C>& out, const Spec& spec, char conversion, va_list* args) 
 }
 
 // One conversion with its argument; an unknown one prints its own character (self).
-template <typename C>
-void PutConversion(Sink<C>& out, const Spec& spec, char conversion, C self, va_list* args) {
+template <typename C> void PutConversion(Sink<C>& out, const Spec& spec, char conversion, C self, va_list* args)
+{
     switch (conversion) {
     case 'd':
     case 'i': {
@@ -436,7 +466,7 @@ void PutConversion(Sink<C>& out, const Spec& spec, char conversion, C self, va_l
         PutTextArg(out, spec, conversion, args);
         break;
     case 'n':
-        (void)va_arg(*args, void*);  // never written: a format must not be able to store through a pointer
+        (void)va_arg(*args, void*); // never written: a format must not be able to store through a pointer
         break;
     default:
         out.Put(self);
@@ -444,8 +474,8 @@ void PutConversion(Sink<C>& out, const Spec& spec, char conversion, C self, va_l
     }
 }
 
-template <typename C>
-int Format(C* buffer, size_t count, const C* format, va_list* args) {
+template <typename C> int Format(C* buffer, size_t count, const C* format, va_list* args)
+{
     Sink<C> out{buffer, buffer == nullptr ? 0 : count};
     if (format == nullptr) {
         out.Finish();
@@ -476,13 +506,13 @@ int Format(C* buffer, size_t count, const C* format, va_list* args) {
         return -1;
     }
     if (count == 0 || buffer == nullptr) {
-        return int(out.length);  // measuring
+        return int(out.length); // measuring
     }
     return out.length < count ? int(out.length) : -1;
 }
 
-template <typename C>
-int FormatCopy(C* buffer, size_t count, const C* format, va_list args) {
+template <typename C> int FormatCopy(C* buffer, size_t count, const C* format, va_list args)
+{
     va_list copy;
     va_copy(copy, args);
     int result = Format(buffer, count, format, &copy);
@@ -490,16 +520,18 @@ int FormatCopy(C* buffer, size_t count, const C* format, va_list args) {
     return result;
 }
 
-}  // namespace
+} // namespace
 
-int _vsnwprintf(WCHAR* buffer, size_t count, const WCHAR* format, va_list args) {
+int _vsnwprintf(WCHAR* buffer, size_t count, const WCHAR* format, va_list args)
+{
     if (buffer == nullptr || count == 0) {
         return -1;
     }
     return FormatCopy(buffer, count, format, args);
 }
 
-int _snwprintf(WCHAR* buffer, size_t count, const WCHAR* format, ...) {
+int _snwprintf(WCHAR* buffer, size_t count, const WCHAR* format, ...)
+{
     va_list args;
     va_start(args, format);
     int result = _vsnwprintf(buffer, count, format, args);
@@ -507,11 +539,13 @@ int _snwprintf(WCHAR* buffer, size_t count, const WCHAR* format, ...) {
     return result;
 }
 
-int vswprintf(WCHAR* buffer, size_t count, const WCHAR* format, va_list args) {
+int vswprintf(WCHAR* buffer, size_t count, const WCHAR* format, va_list args)
+{
     return _vsnwprintf(buffer, count, format, args);
 }
 
-int swprintf(WCHAR* buffer, size_t count, const WCHAR* format, ...) {
+int swprintf(WCHAR* buffer, size_t count, const WCHAR* format, ...)
+{
     va_list args;
     va_start(args, format);
     int result = _vsnwprintf(buffer, count, format, args);
@@ -519,11 +553,13 @@ int swprintf(WCHAR* buffer, size_t count, const WCHAR* format, ...) {
     return result;
 }
 
-int _vscwprintf(const WCHAR* format, va_list args) {
+int _vscwprintf(const WCHAR* format, va_list args)
+{
     return FormatCopy<WCHAR>(nullptr, 0, format, args);
 }
 
-int _scwprintf(const WCHAR* format, ...) {
+int _scwprintf(const WCHAR* format, ...)
+{
     va_list args;
     va_start(args, format);
     int result = _vscwprintf(format, args);
@@ -531,14 +567,16 @@ int _scwprintf(const WCHAR* format, ...) {
     return result;
 }
 
-int _vsnprintf(char* buffer, size_t count, const char* format, va_list args) {
+int _vsnprintf(char* buffer, size_t count, const char* format, va_list args)
+{
     if (buffer == nullptr || count == 0) {
         return -1;
     }
     return FormatCopy(buffer, count, format, args);
 }
 
-int _snprintf(char* buffer, size_t count, const char* format, ...) {
+int _snprintf(char* buffer, size_t count, const char* format, ...)
+{
     va_list args;
     va_start(args, format);
     int result = _vsnprintf(buffer, count, format, args);
@@ -546,11 +584,13 @@ int _snprintf(char* buffer, size_t count, const char* format, ...) {
     return result;
 }
 
-int _vscprintf(const char* format, va_list args) {
+int _vscprintf(const char* format, va_list args)
+{
     return FormatCopy<char>(nullptr, 0, format, args);
 }
 
-int _scprintf(const char* format, ...) {
+int _scprintf(const char* format, ...)
+{
     va_list args;
     va_start(args, format);
     int result = _vscprintf(format, args);

@@ -67,8 +67,8 @@ int GetClassNameW(HWND hwnd, LPWSTR name, int size)
 
 // ---- creation and destruction ----
 
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HANDLE menu, HINSTANCE instance, LPVOID param)
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width, int height,
+                     HWND parent, HANDLE menu, HINSTANCE instance, LPVOID param)
 {
     if (!className) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -115,8 +115,8 @@ int GetClassNameW(HWND window, LPWSTR name, int size);
 // Creates a window of a registered class (WM_NCCREATE and WM_CREATE with the CREATESTRUCTW, whose
 // lpCreateParams is `param`). Without WS_CHILD the window is top-level: owned by `parent`, placed on the screen
 // stack above the others but shown only with WS_VISIBLE or ShowWindow. Null when WM_CREATE returned -1.
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HANDLE menu, HINSTANCE instance, LPVOID param);
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width, int height,
+                     HWND parent, HANDLE menu, HINSTANCE instance, LPVOID param);
 // Destroys the window and its children (WM_DESTROY, WM_NCDESTROY); the window beneath becomes active.
 BOOL DestroyWindow(HWND window);
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -36,7 +36,7 @@ struct Window {
     Surface backing;            // top-level windows draw here
     RECT invalid{};
     bool hasInvalid = false;
-    RECT painting{};            // handed out with WM_PAINT, drawn by BeginPaint
+    RECT painting{}; // handed out with WM_PAINT, drawn by BeginPaint
     bool destroying = false;
     bool inDestroy = false; // DestroyWindow under way (a WM_DESTROY handler may ask again)
     DWORD thread = 0;
@@ -68,8 +68,14 @@ Window* TopOf(Window* w);
 // Offset of the window's client origin inside its top-level window.
 POINT OffsetInTop(Window* w);
 bool EffectivelyVisible(Window* w);
-inline int Width(const RECT& r) { return r.right - r.left; }
-inline int Height(const RECT& r) { return r.bottom - r.top; }
+inline int Width(const RECT& r)
+{
+    return r.right - r.left;
+}
+inline int Height(const RECT& r)
+{
+    return r.bottom - r.top;
+}
 void MarkDirty();
 // Wakes threads waiting for messages (a window to paint counts as one).
 void Wake();

@@ -23,45 +23,76 @@ std::unordered_map<int, SocketState>& States()
 int WsaFromErrno(int error)
 {
     switch (error) {
-    case EINTR: return WSAEINTR;
-    case EBADF: return WSAENOTSOCK;
-    case EACCES: return WSAEACCES;
-    case EFAULT: return WSAEFAULT;
-    case EINVAL: return WSAEINVAL;
+    case EINTR:
+        return WSAEINTR;
+    case EBADF:
+        return WSAENOTSOCK;
+    case EACCES:
+        return WSAEACCES;
+    case EFAULT:
+        return WSAEFAULT;
+    case EINVAL:
+        return WSAEINVAL;
     case EMFILE:
-    case ENFILE: return WSAEMFILE;
+    case ENFILE:
+        return WSAEMFILE;
     case EAGAIN:
 #if EWOULDBLOCK != EAGAIN
     case EWOULDBLOCK:
 #endif
-    case EINPROGRESS: return WSAEWOULDBLOCK;
-    case EALREADY: return WSAEALREADY;
-    case ENOTSOCK: return WSAENOTSOCK;
-    case EDESTADDRREQ: return WSAEDESTADDRREQ;
-    case EMSGSIZE: return WSAEMSGSIZE;
-    case EPROTOTYPE: return WSAEPROTOTYPE;
-    case ENOPROTOOPT: return WSAENOPROTOOPT;
-    case EPROTONOSUPPORT: return WSAEPROTONOSUPPORT;
-    case EOPNOTSUPP: return WSAEOPNOTSUPP;
-    case EAFNOSUPPORT: return WSAEAFNOSUPPORT;
-    case EADDRINUSE: return WSAEADDRINUSE;
-    case EADDRNOTAVAIL: return WSAEADDRNOTAVAIL;
-    case ENETDOWN: return WSAENETDOWN;
-    case ENETUNREACH: return WSAENETUNREACH;
-    case ENETRESET: return WSAENETRESET;
-    case ECONNABORTED: return WSAECONNABORTED;
+    case EINPROGRESS:
+        return WSAEWOULDBLOCK;
+    case EALREADY:
+        return WSAEALREADY;
+    case ENOTSOCK:
+        return WSAENOTSOCK;
+    case EDESTADDRREQ:
+        return WSAEDESTADDRREQ;
+    case EMSGSIZE:
+        return WSAEMSGSIZE;
+    case EPROTOTYPE:
+        return WSAEPROTOTYPE;
+    case ENOPROTOOPT:
+        return WSAENOPROTOOPT;
+    case EPROTONOSUPPORT:
+        return WSAEPROTONOSUPPORT;
+    case EOPNOTSUPP:
+        return WSAEOPNOTSUPP;
+    case EAFNOSUPPORT:
+        return WSAEAFNOSUPPORT;
+    case EADDRINUSE:
+        return WSAEADDRINUSE;
+    case EADDRNOTAVAIL:
+        return WSAEADDRNOTAVAIL;
+    case ENETDOWN:
+        return WSAENETDOWN;
+    case ENETUNREACH:
+        return WSAENETUNREACH;
+    case ENETRESET:
+        return WSAENETRESET;
+    case ECONNABORTED:
+        return WSAECONNABORTED;
     case ECONNRESET:
-    case EPIPE: return WSAECONNRESET;
+    case EPIPE:
+        return WSAECONNRESET;
     case ENOBUFS:
-    case ENOMEM: return WSAENOBUFS;
-    case EISCONN: return WSAEISCONN;
-    case ENOTCONN: return WSAENOTCONN;
-    case ESHUTDOWN: return WSAESHUTDOWN;
-    case ETIMEDOUT: return WSAETIMEDOUT;
-    case ECONNREFUSED: return WSAECONNREFUSED;
+    case ENOMEM:
+        return WSAENOBUFS;
+    case EISCONN:
+        return WSAEISCONN;
+    case ENOTCONN:
+        return WSAENOTCONN;
+    case ESHUTDOWN:
+        return WSAESHUTDOWN;
+    case ETIMEDOUT:
+        return WSAETIMEDOUT;
+    case ECONNREFUSED:
+        return WSAECONNREFUSED;
     case EHOSTUNREACH:
-    case EHOSTDOWN: return WSAEHOSTUNREACH;
-    default: return WSAEINVAL;
+    case EHOSTDOWN:
+        return WSAEHOSTUNREACH;
+    default:
+        return WSAEINVAL;
     }
 }
 
@@ -114,7 +145,6 @@ int TransferFd(winsock::SOCKET s, const void* buffer, int length)
     return fd;
 }
 
-
 bool ToHostAddress(const winsock::sockaddr* address, int length, ::sockaddr_in* out)
 {
     if (!address || length < static_cast<int>(sizeof(winsock::sockaddr_in))) {
@@ -160,15 +190,32 @@ bool HostOption(int level, int option, int* hostLevel, int* hostOption)
     if (level == winsock::WS_SOL_SOCKET) {
         *hostLevel = SOL_SOCKET;
         switch (option) {
-        case winsock::WS_SO_REUSEADDR: *hostOption = SO_REUSEADDR; return true;
-        case winsock::WS_SO_KEEPALIVE: *hostOption = SO_KEEPALIVE; return true;
-        case winsock::WS_SO_LINGER: *hostOption = SO_LINGER; return true;
-        case winsock::WS_SO_SNDBUF: *hostOption = SO_SNDBUF; return true;
-        case winsock::WS_SO_RCVBUF: *hostOption = SO_RCVBUF; return true;
-        case winsock::WS_SO_SNDTIMEO: *hostOption = SO_SNDTIMEO; return true;
-        case winsock::WS_SO_RCVTIMEO: *hostOption = SO_RCVTIMEO; return true;
-        case winsock::WS_SO_ERROR: *hostOption = SO_ERROR; return true;
-        default: return false;
+        case winsock::WS_SO_REUSEADDR:
+            *hostOption = SO_REUSEADDR;
+            return true;
+        case winsock::WS_SO_KEEPALIVE:
+            *hostOption = SO_KEEPALIVE;
+            return true;
+        case winsock::WS_SO_LINGER:
+            *hostOption = SO_LINGER;
+            return true;
+        case winsock::WS_SO_SNDBUF:
+            *hostOption = SO_SNDBUF;
+            return true;
+        case winsock::WS_SO_RCVBUF:
+            *hostOption = SO_RCVBUF;
+            return true;
+        case winsock::WS_SO_SNDTIMEO:
+            *hostOption = SO_SNDTIMEO;
+            return true;
+        case winsock::WS_SO_RCVTIMEO:
+            *hostOption = SO_RCVTIMEO;
+            return true;
+        case winsock::WS_SO_ERROR:
+            *hostOption = SO_ERROR;
+            return true;
+        default:
+            return false;
         }
     }
     if (level == winsock::WS_IPPROTO_TCP && option == winsock::WS_TCP_NODELAY) {

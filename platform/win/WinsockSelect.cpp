@@ -92,8 +92,8 @@ int WaitMs(const std::vector<Watch>& watches, bool forever, Clock::time_point de
     if (forever) {
         return -1;
     }
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()
-                                                                      + std::chrono::microseconds(999));
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now() + std::chrono::microseconds(999));
     return left.count() > 0 ? static_cast<int>(std::min<long long>(left.count(), INT32_MAX)) : 0;
 }
 
@@ -169,8 +169,8 @@ int(select)(int, fd_set* readSet, fd_set* writeSet, fd_set* exceptSet, const ::t
         return Fail(WSAEINVAL);
     }
     const bool forever = timeout == nullptr;
-    const auto deadline = Clock::now() + std::chrono::seconds(forever ? 0 : timeout->tv_sec)
-                          + std::chrono::microseconds(forever ? 0 : timeout->tv_usec);
+    const auto deadline = Clock::now() + std::chrono::seconds(forever ? 0 : timeout->tv_sec) +
+                          std::chrono::microseconds(forever ? 0 : timeout->tv_usec);
     int ready = 0;
     for (;;) {
         std::vector<pollfd> polls;

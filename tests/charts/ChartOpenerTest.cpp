@@ -59,7 +59,8 @@ TEST_F(ChartOpenerTest, EveryQuoteScreenOpensTheChartsOfTheChosenSecurity)
     auto* ranked = Screen<Counted<CQXStockTableWnd>>("", "tc_mfuncno=31000&tc_sfuncno=3", u"", nullptr);
     auto* mine = Screen<Counted<CMyStockWnd>>("", "tc_mfuncno=31000&tc_sfuncno=4", u"", nullptr);
     auto* indices = Screen<Counted<CChinaIndexWnd>>("", "tc_mfuncno=31000&tc_sfuncno=6", u"", nullptr);
-    auto* detail = Screen<Counted<CStockDetaiPriceWnd>>(M("code={600010:2}").c_str(), "tc_mfuncno=31000&tc_sfuncno=4", u"", nullptr);
+    auto* detail = Screen<Counted<CStockDetaiPriceWnd>>(M("code={600010:2}").c_str(), "tc_mfuncno=31000&tc_sfuncno=4",
+                                                        u"", nullptr);
     auto* world = Screen<Counted<CGlobalIndexWnd>>("", "tc_mfuncno=31000&tc_sfuncno=7", u"", nullptr);
     ASSERT_TRUE(Load(ranked));
     ASSERT_TRUE(Load(mine));
@@ -71,18 +72,27 @@ TEST_F(ChartOpenerTest, EveryQuoteScreenOpensTheChartsOfTheChosenSecurity)
     } openings[] = {
         {"ranked table", [&] { ranked->OnOK(0); }},
         {"own list", [&] { mine->OnOK(1); }},
-        {"own list K-line", [&] { mine->GetGrid().SetSelectedIndex(1); mine->OnMenuCommand(CMyStockWnd::CMD_KLINE); }},
+        {"own list K-line",
+         [&] {
+             mine->GetGrid().SetSelectedIndex(1);
+             mine->OnMenuCommand(CMyStockWnd::CMD_KLINE);
+         }},
         {"domestic indices", [&] { indices->OnOK(1); }},
-        {"domestic indices K-line", [&] { indices->GetGrid().SetCurSel(1); indices->OpenKLine(); }},
+        {"domestic indices K-line",
+         [&] {
+             indices->GetGrid().SetCurSel(1);
+             indices->OpenKLine();
+         }},
         {"detailed quote", [&] { detail->OnMzCommand(MAKEWPARAM(ID_TOOL_BAR, 0), 2); }},
         {"detailed quote K-line", [&] { detail->OnMzCommand(MAKEWPARAM(ID_TOOL_BAR, 0), 3); }},
-        {"stock search", [&] {
+        {"stock search",
+         [&] {
              // One match opens its chart at once: the search posts it to its owner, which opens it, and ends; the
              // owner releases the search.
              auto* search = new CEditMyStockWnd(u"查找个股", world->m_hWnd, CEditMyStockWnd::MODE_SEARCH);
              RECT work = WorkRect();
-             ASSERT_TRUE(search->Create(work.left, work.top, work.right - work.left, work.bottom - work.top,
-                                        world->m_hWnd));
+             ASSERT_TRUE(
+                 search->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, world->m_hWnd));
              search->GetEdit().SetText(u"600010");
              search->StartSearch();
              ASSERT_TRUE(PumpUntil([&] { return !OpenedWindows().empty(); }));

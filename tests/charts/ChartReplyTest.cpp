@@ -97,7 +97,7 @@ TEST_F(ChartReplyTest, TimeShareDrawsWhatItHasAndScalesWithoutDividingByZero)
         const char* what;
         std::string reply;
         size_t points;
-        double top;      // the scale's top, from the previous close 10.00
+        double top; // the scale's top, from the previous close 10.00
         bool message;
     } cases[] = {
         {"flat day", StockInfo(10) + Minutes({{930, 10, 5}, {931, 10, 0}}), 2, 10.10, false},
@@ -130,14 +130,15 @@ TEST_F(ChartReplyTest, TimeShareDrawsWhatItHasAndScalesWithoutDividingByZero)
 
 TEST_F(ChartReplyTest, KLineDrawsWhatItHasAndSkipsMissingValues)
 {
-    const std::vector<std::vector<double>> three = {
-        {20251204, 10, 10.5, 9.8, 10.2, NONE}, {20251205, 10.2, 10.9, 10.1, 10.8, NONE}, {20251208, 10.8, 11, 10.6, 10.7, 10.6}};
+    const std::vector<std::vector<double>> three = {{20251204, 10, 10.5, 9.8, 10.2, NONE},
+                                                    {20251205, 10.2, 10.9, 10.1, 10.8, NONE},
+                                                    {20251208, 10.8, 11, 10.6, 10.7, 10.6}};
     struct Case {
         const char* what;
         std::string reply;
         size_t bars;
-        double top, bottom;  // the candle pane's range
-        size_t linesOfLast;  // indicator values held by the last bar
+        double top, bottom; // the candle pane's range
+        size_t linesOfLast; // indicator values held by the last bar
         bool message;
     } cases[] = {
         {"three candles", StockInfo(10) + Candles(three, 3), 3, 11, 9.8, 1, false},
@@ -145,8 +146,9 @@ TEST_F(ChartReplyTest, KLineDrawsWhatItHasAndSkipsMissingValues)
         {"no indicator set", StockInfo(10) + Candles(three, -1), 3, 11, 9.8, 0, false},
         {"close and average only", StockInfo(10) + Candles(three, 3, false), 3, 10.8, 10.2, 1, false},
         {"one flat candle", StockInfo(10) + Candles({{20251208, 10, 10, 10, 10, NONE}}, 1), 1, 10.1, 9.9, 0, false},
-        {"a no-value close", StockInfo(10) + Candles({{20251205, 10, 10.5, 9.5, NONE, NONE}, {20251208, 10, 10.4, 9.9, 10, NONE}}, -1),
-         2, 10.5, 9.5, 0, false},
+        {"a no-value close",
+         StockInfo(10) + Candles({{20251205, 10, 10.5, 9.5, NONE, NONE}, {20251208, 10, 10.4, 9.9, 10, NONE}}, -1), 2,
+         10.5, 9.5, 0, false},
         {"no candles", StockInfo(10) + Candles({}, 0), 0, 0, 0, 0, true},
     };
     for (const Case& c : cases) {

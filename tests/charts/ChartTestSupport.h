@@ -33,7 +33,10 @@ inline std::string Gb(const char16_t* text)
     return s;
 }
 
-inline COLORREF Scheme(int index) { return CAppData::Instance()->GetColor(index); }
+inline COLORREF Scheme(int index)
+{
+    return CAppData::Instance()->GetColor(index);
+}
 
 // A chart view painted on its own into memory, as the window would paint it.
 class Canvas {

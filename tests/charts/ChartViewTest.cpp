@@ -19,11 +19,14 @@ TEST_F(ChartViewTest, IndicatorPanesDrawZeroOnZeroGuidesForBoundedOnesAndVolumeI
 {
     struct Case {
         const char* tech;
-        bool zeroLine;       // the lines cross zero
-        double guides[2];    // 0: none
-        bool wholeNumbers;   // the legend of volumes
-    } cases[] = {{"KDJ", false, {20, 80}, false}, {"RSI", false, {30, 70}, false}, {"VOL", false, {0, 0}, true},
-                 {"MA", false, {0, 0}, false}, {"MACD", true, {0, 0}, false}};
+        bool zeroLine;     // the lines cross zero
+        double guides[2];  // 0: none
+        bool wholeNumbers; // the legend of volumes
+    } cases[] = {{"KDJ", false, {20, 80}, false},
+                 {"RSI", false, {30, 70}, false},
+                 {"VOL", false, {0, 0}, true},
+                 {"MA", false, {0, 0}, false},
+                 {"MACD", true, {0, 0}, false}};
     KX* w = Make<KX>("code={600010}");
     ASSERT_TRUE(Activate(w));
     for (const Case& c : cases) {
@@ -80,7 +83,8 @@ TEST_F(ChartViewTest, NoLineOrBarReachesALabel)
         Canvas canvas(fs->GetView());
         RECT area = fs->GetView()->GetRect();
         RECT price = fs->GetFSView().GetPricePane(), volume = fs->GetFSView().GetVolumePane();
-        RECT left{area.left, price.top, price.left, price.bottom}, right{price.right + 1, price.top, area.right, price.bottom};
+        RECT left{area.left, price.top, price.left, price.bottom},
+            right{price.right + 1, price.top, area.right, price.bottom};
         RECT volumeColumn{area.left, volume.top, volume.left, volume.bottom};
         // The labels are there, in their colours: the top price, the previous close, the volume maximum.
         EXPECT_GT(canvas.Count(Scheme(COLOR_RISE), left), 10);
@@ -113,7 +117,8 @@ TEST_F(ChartViewTest, NoLineOrBarReachesALabel)
         RECT area = kx->GetView()->GetRect(), tech = kx->GetKXView().GetTechPane();
         int last = kx->GetKXView().XOfBar((int)kx->GetData().bars.size() - 1);
         ASSERT_LT(last, (tech.left + tech.right) / 2);
-        RECT under{last - 60, tech.bottom + 1, last + 60, area.bottom}, beyond{last + 80, tech.bottom + 1, area.right, area.bottom};
+        RECT under{last - 60, tech.bottom + 1, last + 60, area.bottom},
+            beyond{last + 80, tech.bottom + 1, area.right, area.bottom};
         EXPECT_GT(canvas.Count(Scheme(COLOR_AXIS_TEXT), under), 10);
         EXPECT_EQ(canvas.Count(Scheme(COLOR_AXIS_TEXT), beyond), 0);
     }

@@ -22,8 +22,14 @@ namespace {
 using FS = Probe<CFSFrame>;
 using KX = Probe<CKXFrame>;
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-bool Contains(const std::u16string& text, const std::u16string& part) { return text.find(part) != std::u16string::npos; }
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+bool Contains(const std::u16string& text, const std::u16string& part)
+{
+    return text.find(part) != std::u16string::npos;
+}
 
 std::u16string Wide(const char* text)
 {
@@ -43,7 +49,10 @@ std::string Narrow(const std::u16string& text)
     return s;
 }
 
-bool PeriodIsMinutes(int period) { return period >= 3; }
+bool PeriodIsMinutes(int period)
+{
+    return period >= 3;
+}
 
 class ChartWndTest : public ChartWindowTest {};
 
@@ -70,7 +79,8 @@ TEST_F(ChartWndTest, FactoryMakesBothChartsUnderTheirKeys)
 TEST_F(ChartWndTest, TimeShareAsksExactlyAndShowsTheDayWithIndexAndMarkers)
 {
     FS* w = Make<FS>("date=&code={600010}");
-    EXPECT_EQ(Part(w), M("tc_mfuncno=31000&tc_sfuncno=1&code={600010}&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0"));
+    EXPECT_EQ(Part(w),
+              M("tc_mfuncno=31000&tc_sfuncno=1&code={600010}&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0"));
     ASSERT_TRUE(Activate(w));
     const CFSData& d = w->GetData();
     EXPECT_EQ(d.security.code, "600010");
@@ -87,7 +97,8 @@ TEST_F(ChartWndTest, TimeShareAsksExactlyAndShowsTheDayWithIndexAndMarkers)
     EXPECT_NEAR(view.GetScaleTop() - d.security.prevClose, d.security.prevClose - view.GetScaleBottom(), 1e-9);
     EXPECT_GT(view.GetScaleTop(), d.security.prevClose);
     // The refresh asks only for the minutes from the last one shown.
-    EXPECT_EQ(Part(w), M("tc_mfuncno=31000&tc_sfuncno=1&code={600010}&addup=1&time=1029&date=&maxvol=&freq=1&close_xxld=0"));
+    EXPECT_EQ(Part(w),
+              M("tc_mfuncno=31000&tc_sfuncno=1&code={600010}&addup=1&time=1029&date=&maxvol=&freq=1&close_xxld=0"));
     ASSERT_TRUE(Ask(w));
     EXPECT_EQ(w->GetData().points.size(), 60u);
 }
@@ -96,7 +107,8 @@ TEST_F(ChartWndTest, KLineAsksExactlyAndDrawsCandlesAveragesVolumeAndIndicator)
 {
     KX* w = Make<KX>("code={600010:2}");
     EXPECT_EQ(w->GetTechName(), std::string("MACD")); // the first of the server's "tech" list
-    EXPECT_EQ(Part(w), M("tc_mfuncno=31000&tc_sfuncno=2&code={600010:2}&date=&time=&type=0&direct=0&count=120&techname=MACD"));
+    EXPECT_EQ(Part(w),
+              M("tc_mfuncno=31000&tc_sfuncno=2&code={600010:2}&date=&time=&type=0&direct=0&count=120&techname=MACD"));
     ASSERT_TRUE(Activate(w));
     const CKXData& d = w->GetData();
     ASSERT_EQ(d.bars.size(), 120u);
@@ -149,8 +161,8 @@ TEST_F(ChartWndTest, PeriodAndIndicatorSwitchesSendTypeAndTechname)
         const char* firstLine;
         size_t bars;
         int sentPeriod;
-    } cases[] = {{1, "KDJ", "K", 0, 1},    {2, "RSI", "RSI6", 0, 2}, {3, "BOLL", "MID", 12, 3},
-                 {6, "VOL", "VOL", 1, 6},  {0, "MA", "MA5", 120, 0},  {42, "KDJ", "K", 120, 0}};
+    } cases[] = {{1, "KDJ", "K", 0, 1},   {2, "RSI", "RSI6", 0, 2}, {3, "BOLL", "MID", 12, 3},
+                 {6, "VOL", "VOL", 1, 6}, {0, "MA", "MA5", 120, 0}, {42, "KDJ", "K", 120, 0}};
     KX* w = Make<KX>("code={600010}");
     ASSERT_TRUE(Activate(w));
     for (const Case& c : cases) {
@@ -239,8 +251,8 @@ TEST_F(ChartWndTest, ThePickerOffersTheServersIndicatorsAndPostsTheChoice)
             PaintedWindow shown(*picker);
             EXPECT_GT(shown.Count(0x646464), 2 * 400);
         }
-        picker->GetPeriodList().SetSelectedIndex(1);   // 周线
-        picker->GetTechList().SetSelectedIndex(2);     // RSI
+        picker->GetPeriodList().SetSelectedIndex(1); // 周线
+        picker->GetTechList().SetSelectedIndex(2);   // RSI
         picker->Confirm();
         return true;
     };
@@ -313,7 +325,7 @@ TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilTheNextTa
         EXPECT_GT(canvas.Count(Scheme(COLOR_CHART_AUXILIARY), RECT{0, level - 2, price.left, level + 3}),
                   price.left * 3);
     }
-    Press(fs, WM_LBUTTONDOWN, x + 40, y);         // until the next tap
+    Press(fs, WM_LBUTTONDOWN, x + 40, y); // until the next tap
     Press(fs, WM_LBUTTONUP, x + 40, y);
     EXPECT_FALSE(fs->GetView()->IsCursorShown());
 
@@ -346,7 +358,7 @@ TEST_F(ChartWndTest, APinchOfTwoFingersZoomsTheCandles)
         int visible;
         size_t held;
     } cases[] = {{"pinch in", 120, 120}, {"pinch in", 240, 121}, {"pinch in", 250, 121}, {"pinch out", 125, 121},
-                 {"pinch out", 62, 121},  {"pinch out", 31, 121}, {"pinch out", 15, 121}, {"pinch out", 10, 121}};
+                 {"pinch out", 62, 121}, {"pinch out", 31, 121}, {"pinch out", 15, 121}, {"pinch out", 10, 121}};
     for (const Case& c : cases) {
         EXPECT_EQ(morwick::automation::RunCommand(c.command), "{\"ok\":true}");
         ASSERT_TRUE(PumpUntil([] { return true; }));
@@ -471,7 +483,7 @@ TEST_F(ChartWndTest, BothChartsRedrawToTheLandscapeWorkArea)
         int period;
         const char* tech;
         const char* name;
-    } cases[] = {{1, "KDJ", "kxchart-week-kdj"},   {2, "RSI", "kxchart-month-rsi"}, {3, "VOL", "kxchart-5min-vol"},
+    } cases[] = {{1, "KDJ", "kxchart-week-kdj"},    {2, "RSI", "kxchart-month-rsi"}, {3, "VOL", "kxchart-5min-vol"},
                  {4, "BOLL", "kxchart-15min-boll"}, {5, "MA", "kxchart-30min-ma"},   {6, "MACD", "kxchart-60min-macd"}};
     for (const Case& c : cases) {
         int before = kx->replies;

@@ -32,8 +32,13 @@ std::string Decode(const std::string& in)
 TEST(Base64, RfcVectorsEncodeAndDecode)
 {
     const std::pair<const char*, const char*> rfc[] = {
-        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"},
-        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"},
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
     };
     for (const auto& [plain, encoded] : rfc) {
         EXPECT_EQ(Encode(plain), encoded);

@@ -16,11 +16,13 @@
 
 namespace {
 
-std::u16string Wide(const std::string& s) {
+std::u16string Wide(const std::string& s)
+{
     return std::u16string(s.begin(), s.end());
 }
 
-std::vector<BYTE> Records(int count, const char* key0 = nullptr) {
+std::vector<BYTE> Records(int count, const char* key0 = nullptr)
+{
     std::vector<BYTE> bytes(size_t(count) * 64, 0);
     for (int i = 0; i < count; ++i) {
         const char* key = CConfigStore::DefaultKey(i);
@@ -36,11 +38,12 @@ std::vector<BYTE> Records(int count, const char* key0 = nullptr) {
     return bytes;
 }
 
-}  // namespace
+} // namespace
 
 class ConfigStoreFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_FALSE(folder.Path().empty());
         dir = folder.Path();
         wideDir = Wide(dir);
@@ -48,11 +51,13 @@ protected:
 
     std::u16string PathOf(const char* name) { return wideDir + Wide(name); }
 
-    void WriteParamFile(const std::vector<BYTE>& bytes) {
+    void WriteParamFile(const std::vector<BYTE>& bytes)
+    {
         ASSERT_TRUE(WriteFileAtomically(PathOf("DefParam.dat").c_str(), bytes.data(), bytes.size()));
     }
 
-    std::string ReadFile(const char* name) {
+    std::string ReadFile(const char* name)
+    {
         std::string path = dir + name;
         FILE* f = fopen(path.c_str(), "rb");
         if (f == nullptr) {
@@ -73,12 +78,13 @@ protected:
     std::u16string wideDir;
 };
 
-TEST_F(ConfigStoreFiles, FirstStartWritesTheDefaultsAndTheDefaultStockList) {
+TEST_F(ConfigStoreFiles, FirstStartWritesTheDefaultsAndTheDefaultStockList)
+{
     CConfigStore store(wideDir.c_str());
     CAString version;
     store.Load(&version);
     EXPECT_EQ(store.GetRecordCount(), 23u);
-    EXPECT_EQ(version.GetLength(), 0u);  // stays empty until the log-on reply sets it
+    EXPECT_EQ(version.GetLength(), 0u); // stays empty until the log-on reply sets it
     EXPECT_STREQ(store.GetConfig("Server_Port"), "8002");
     EXPECT_STREQ(store.GetConfig("System_Version"), "3.2.2.0.0");
     EXPECT_STREQ(store.GetConfig("Sms_Content"), "db a");
@@ -96,7 +102,8 @@ TEST_F(ConfigStoreFiles, FirstStartWritesTheDefaultsAndTheDefaultStockList) {
     EXPECT_EQ(ReadFile("MyQuotes.dat"), "");
 }
 
-TEST_F(ConfigStoreFiles, OlderFileOfTwentyRecordsGainsTheNewerDefaults) {
+TEST_F(ConfigStoreFiles, OlderFileOfTwentyRecordsGainsTheNewerDefaults)
+{
     std::vector<BYTE> old = Records(20);
     strcpy(reinterpret_cast<char*>(&old[12 * 64 + 32]), "3.1.7.0.0");
     WriteParamFile(old);
@@ -110,12 +117,13 @@ TEST_F(ConfigStoreFiles, OlderFileOfTwentyRecordsGainsTheNewerDefaults) {
     EXPECT_STREQ(store.GetConfig("Screen_Mode"), "4");
     EXPECT_STREQ(store.GetConfig("System_Version"), "3.2.7.0.0");
     std::string file = ReadFile("DefParam.dat");
-    ASSERT_EQ(file.size(), 23u * 64);  // written back whole
+    ASSERT_EQ(file.size(), 23u * 64); // written back whole
     EXPECT_STREQ(file.c_str() + 12 * 64 + 32, "3.2.7.0.0");
     EXPECT_STREQ(file.c_str() + 21 * 64 + 32, "4");
 }
 
-TEST_F(ConfigStoreFiles, HundredByteFileYieldsOneRecordThenDefaults) {
+TEST_F(ConfigStoreFiles, HundredByteFileYieldsOneRecordThenDefaults)
+{
     std::vector<BYTE> bytes = Records(2);
     bytes.resize(100);
     WriteParamFile(bytes);
@@ -123,11 +131,12 @@ TEST_F(ConfigStoreFiles, HundredByteFileYieldsOneRecordThenDefaults) {
     store.Load(nullptr);
     EXPECT_EQ(store.GetRecordCount(), 23u);
     EXPECT_STREQ(store.GetConfig("Server_Addr"), "v0");
-    EXPECT_STREQ(store.GetConfig("Server_Port"), "8002");  // the tail record is ignored
+    EXPECT_STREQ(store.GetConfig("Server_Port"), "8002"); // the tail record is ignored
     EXPECT_EQ(ReadFile("DefParam.dat").size(), 1472u);
 }
 
-TEST_F(ConfigStoreFiles, RecordsMatchDefaultsByPositionSoAMovedKeyIsMissing) {
+TEST_F(ConfigStoreFiles, RecordsMatchDefaultsByPositionSoAMovedKeyIsMissing)
+{
     WriteParamFile(Records(23, "Some_Other_Key"));
     CConfigStore store(wideDir.c_str());
     store.Load(nullptr);
@@ -135,7 +144,7 @@ TEST_F(ConfigStoreFiles, RecordsMatchDefaultsByPositionSoAMovedKeyIsMissing) {
     EXPECT_STREQ(store.GetConfig("some_other_key"), "v0");
     // Callers that need a number get their default instead of atoi(null).
     EXPECT_EQ(store.GetConfigInt("Server_Addr", 7), 7);
-    EXPECT_EQ(store.GetConfigInt("Quote_RefeWait", 10), 0);  // "v11" is no number: atoi's 0, as before
+    EXPECT_EQ(store.GetConfigInt("Quote_RefeWait", 10), 0); // "v11" is no number: atoi's 0, as before
     ASSERT_TRUE(store.SetConfig("Quote_RefeWait", "15", 0));
     EXPECT_EQ(store.GetConfigInt("Quote_RefeWait", 10), 15);
     char out[4] = "xxx";
@@ -145,7 +154,8 @@ TEST_F(ConfigStoreFiles, RecordsMatchDefaultsByPositionSoAMovedKeyIsMissing) {
     EXPECT_STREQ(out, "v20");
 }
 
-TEST_F(ConfigStoreFiles, KeysCompareWithoutCaseButWithTheirLength) {
+TEST_F(ConfigStoreFiles, KeysCompareWithoutCaseButWithTheirLength)
+{
     CConfigStore store(wideDir.c_str());
     store.Load(nullptr);
     EXPECT_STREQ(store.GetConfig("server_port"), "8002");
@@ -153,7 +163,8 @@ TEST_F(ConfigStoreFiles, KeysCompareWithoutCaseButWithTheirLength) {
     EXPECT_EQ(store.GetConfig(nullptr), nullptr);
 }
 
-TEST_F(ConfigStoreFiles, UnknownKeysAreNeverAddedOrSaved) {
+TEST_F(ConfigStoreFiles, UnknownKeysAreNeverAddedOrSaved)
+{
     CConfigStore store(wideDir.c_str());
     store.Load(nullptr);
     std::string before = ReadFile("DefParam.dat");
@@ -162,17 +173,19 @@ TEST_F(ConfigStoreFiles, UnknownKeysAreNeverAddedOrSaved) {
     EXPECT_EQ(ReadFile("DefParam.dat"), before);
 }
 
-TEST_F(ConfigStoreFiles, StoringAValueReadBackFromTheStoreKeepsIt) {
+TEST_F(ConfigStoreFiles, StoringAValueReadBackFromTheStoreKeepsIt)
+{
     CConfigStore store(wideDir.c_str());
     store.Load(nullptr);
     ASSERT_TRUE(store.SetConfig("Quote_RefeWait", store.GetConfig("Quote_RefeWait"), 1));
     EXPECT_STREQ(store.GetConfig("Quote_RefeWait"), "10");
     EXPECT_STREQ(ReadFile("DefParam.dat").c_str() + 11 * 64 + 32, "10");
-    ASSERT_TRUE(store.SetConfig("Quote_RefeWait", store.GetConfig("Quote_RefeWait") + 1, 0));  // overlapping
+    ASSERT_TRUE(store.SetConfig("Quote_RefeWait", store.GetConfig("Quote_RefeWait") + 1, 0)); // overlapping
     EXPECT_STREQ(store.GetConfig("Quote_RefeWait"), "0");
 }
 
-TEST_F(ConfigStoreFiles, LongValuesAndUnterminatedFieldsAreCutAtThirtyOneCharacters) {
+TEST_F(ConfigStoreFiles, LongValuesAndUnterminatedFieldsAreCutAtThirtyOneCharacters)
+{
     CConfigStore store(wideDir.c_str());
     store.Load(nullptr);
     std::string forty(40, 'x');
@@ -181,31 +194,33 @@ TEST_F(ConfigStoreFiles, LongValuesAndUnterminatedFieldsAreCutAtThirtyOneCharact
     std::string file = ReadFile("DefParam.dat");
     EXPECT_EQ(file[8 * 64 + 32 + 31], '\0');
 
-    std::vector<BYTE> garbage(64 * 2, 'G');  // no terminators anywhere
+    std::vector<BYTE> garbage(64 * 2, 'G'); // no terminators anywhere
     store.LoadFromBytes(garbage.data(), UINT(garbage.size()));
     EXPECT_EQ(store.GetRecordCount(), 23u);
     EXPECT_EQ(std::string(store.GetConfig(std::string(31, 'g').c_str())), std::string(31, 'G'));
 }
 
-TEST_F(ConfigStoreFiles, FixVersionKeepsTheTextFromTheSecondDot) {
+TEST_F(ConfigStoreFiles, FixVersionKeepsTheTextFromTheSecondDot)
+{
     CConfigStore store(wideDir.c_str());
     store.Load(nullptr);
     ASSERT_TRUE(store.FixVersion("3.1.7.0.0"));
     EXPECT_STREQ(store.GetConfig("System_Version"), "3.2.7.0.0");
     ASSERT_TRUE(store.FixVersion("4.0"));
     EXPECT_STREQ(store.GetConfig("System_Version"), "3.2");
-    std::string longVersion = "1.2." + std::string(80, '9');  // from the server: must not overflow
+    std::string longVersion = "1.2." + std::string(80, '9'); // from the server: must not overflow
     ASSERT_TRUE(store.FixVersion(longVersion.c_str()));
     EXPECT_EQ(std::string(store.GetConfig("System_Version")), "3.2." + std::string(27, '9'));
 }
 
-TEST_F(ConfigStoreFiles, DataFilesRoundTripAndMissingOnesReadAsMinusOne) {
+TEST_F(ConfigStoreFiles, DataFilesRoundTripAndMissingOnesReadAsMinusOne)
+{
     CConfigStore store(wideDir.c_str());
     const char text[] = "600000.01,000002.02";
     ASSERT_TRUE(store.WriteDataFile("MyQuotes", text, sizeof text - 1));
     BYTE* data = nullptr;
     ASSERT_EQ(store.ReadDataFile("MyQuotes", &data), int(sizeof text - 1));
-    EXPECT_STREQ(reinterpret_cast<char*>(data), text);  // zeros after the data terminate it
+    EXPECT_STREQ(reinterpret_cast<char*>(data), text); // zeros after the data terminate it
     free(data);
 
     BYTE* untouched = reinterpret_cast<BYTE*>(&data);
@@ -214,7 +229,8 @@ TEST_F(ConfigStoreFiles, DataFilesRoundTripAndMissingOnesReadAsMinusOne) {
     EXPECT_EQ(keep, untouched);
 }
 
-TEST_F(ConfigStoreFiles, WriteFailuresAreReportedAndLeaveTheOldFile) {
+TEST_F(ConfigStoreFiles, WriteFailuresAreReportedAndLeaveTheOldFile)
+{
     CConfigStore store(wideDir.c_str());
     store.Load(nullptr);
     // A folder where the data file should be: the replacement cannot land.
@@ -229,7 +245,8 @@ TEST_F(ConfigStoreFiles, WriteFailuresAreReportedAndLeaveTheOldFile) {
     EXPECT_EQ(ReadFile("DefParam.dat"), before);
 }
 
-TEST_F(ConfigStoreFiles, WorkerThreadReadsWholeValuesWhileTheGuiThreadWrites) {
+TEST_F(ConfigStoreFiles, WorkerThreadReadsWholeValuesWhileTheGuiThreadWrites)
+{
     CConfigStore store(wideDir.c_str());
     store.Load(nullptr);
     const std::string a(31, 'a');
@@ -258,7 +275,8 @@ TEST_F(ConfigStoreFiles, WorkerThreadReadsWholeValuesWhileTheGuiThreadWrites) {
     EXPECT_EQ(torn.load(), 0);
 }
 
-TEST_F(ConfigStoreFiles, AnUnreadableSettingsFileIsNeverOverwrittenWithTheDefaults) {
+TEST_F(ConfigStoreFiles, AnUnreadableSettingsFileIsNeverOverwrittenWithTheDefaults)
+{
     // A folder standing where the file should be: it exists, yet cannot be read as settings.
     ASSERT_EQ(system(("mkdir -p '" + dir + "DefParam.dat'").c_str()), 0);
     CConfigStore store(wideDir.c_str());
@@ -267,12 +285,13 @@ TEST_F(ConfigStoreFiles, AnUnreadableSettingsFileIsNeverOverwrittenWithTheDefaul
     EXPECT_STREQ(store.GetConfig("Server_Port"), "8002");
     EXPECT_EQ(ReadFile("MyQuotes.dat"), "<missing>");
     FILE* f = fopen((dir + "DefParam.dat").c_str(), "rb");
-    ASSERT_NE(f, nullptr);  // still the folder, not a file of defaults
+    ASSERT_NE(f, nullptr); // still the folder, not a file of defaults
     fclose(f);
     EXPECT_EQ(system(("test -d '" + dir + "DefParam.dat'").c_str()), 0);
 }
 
-TEST_F(ConfigStoreFiles, AnUnreadableStockListIsNotReplacedByTheDefaultCodesOnFirstStart) {
+TEST_F(ConfigStoreFiles, AnUnreadableStockListIsNotReplacedByTheDefaultCodesOnFirstStart)
+{
     // No settings yet (a first start), but a stock list that is there and cannot be read.
     ASSERT_EQ(system(("mkdir -p '" + dir + "MyQuotes.dat'").c_str()), 0);
     CConfigStore store(wideDir.c_str());
@@ -281,7 +300,8 @@ TEST_F(ConfigStoreFiles, AnUnreadableStockListIsNotReplacedByTheDefaultCodesOnFi
     EXPECT_NE(ReadFile("DefParam.dat"), "<missing>");
 }
 
-TEST_F(ConfigStoreFiles, AServerPortInTheEnvironmentWinsOverTheStoredOneWhenItIsAPort) {
+TEST_F(ConfigStoreFiles, AServerPortInTheEnvironmentWinsOverTheStoredOneWhenItIsAPort)
+{
     {
         CConfigStore first(wideDir.c_str());
         first.Load(nullptr);
@@ -291,7 +311,8 @@ TEST_F(ConfigStoreFiles, AServerPortInTheEnvironmentWinsOverTheStoredOneWhenItIs
         const char* environment; // null: unset
         const char* port;
     };
-    const Case cases[] = {{nullptr, "8100"}, {"9123", "9123"}, {"", "8100"}, {"80a", "8100"}, {"70000", "8100"}, {"0", "8100"}};
+    const Case cases[] = {{nullptr, "8100"}, {"9123", "9123"},  {"", "8100"},
+                          {"80a", "8100"},   {"70000", "8100"}, {"0", "8100"}};
     for (const Case& c : cases) {
         if (c.environment != nullptr) {
             setenv("MORWICK_PORT", c.environment, 1);

@@ -73,9 +73,21 @@ public:
     }
 
     // Counts that lie: sent in place of the true ones.
-    DataSetBytes& SendFieldCount(int n) { fieldCountSent = n, fieldCountSet = true; return *this; }
-    DataSetBytes& SendRowCount(int n) { rowCountSent = n, rowCountSet = true; return *this; }
-    DataSetBytes& SendBlobLength(int n) { blobLengthSent = n, blobLengthSet = true; return *this; }
+    DataSetBytes& SendFieldCount(int n)
+    {
+        fieldCountSent = n, fieldCountSet = true;
+        return *this;
+    }
+    DataSetBytes& SendRowCount(int n)
+    {
+        rowCountSent = n, rowCountSet = true;
+        return *this;
+    }
+    DataSetBytes& SendBlobLength(int n)
+    {
+        blobLengthSent = n, blobLengthSet = true;
+        return *this;
+    }
 
     std::vector<uint8_t> Build() const
     {
@@ -96,11 +108,24 @@ public:
     static int TypeSize(int type)
     {
         switch (type) {
-        case 1: case 2: return 1;
-        case 3: return 2;
-        case 4: case 6: case 102: case 103: return 4;
-        case 5: case 7: case 9: case 14: case 101: return 8;
-        default: return 0;
+        case 1:
+        case 2:
+            return 1;
+        case 3:
+            return 2;
+        case 4:
+        case 6:
+        case 102:
+        case 103:
+            return 4;
+        case 5:
+        case 7:
+        case 9:
+        case 14:
+        case 101:
+            return 8;
+        default:
+            return 0;
         }
     }
 

@@ -16,7 +16,10 @@ namespace {
 const char PINGAN[] = "\xc6\xbd\xb0\xb2\xd2\xf8\xd0\xd0"; // 平安银行
 const char WANKE[] = "\xcd\xf2\xbf\xc6\xa3\xc1";          // 万科Ａ
 
-int Packed(int scaled, int scale) { return scaled * 4 + scale; }
+int Packed(int scaled, int scale)
+{
+    return scaled * 4 + scale;
+}
 
 // A page of the ranked quote table: name, code, latest, change, change percent, volume, amount, market.
 std::vector<uint8_t> RankedQuotes()
@@ -30,19 +33,43 @@ std::vector<uint8_t> RankedQuotes()
         .Field("cjl", FIELD_QUOTE_UNIT)
         .Field("cje", FIELD_QUOTE_UNIT)
         .Field("sc", FIELD_INT);
-    s.Row().Text(PINGAN).Text("000001").I32(Packed(1234, 2)).I32(Packed(-12, 2)).I32(Packed(-96, 2))
-        .I32(Packed(123450, 1)).I32(Packed(1500, 2)).I32(1);
-    s.Row().Text(WANKE).Text("000002").I32(Packed(8765, 3)).I32(Packed(5, 2)).I32(Packed(57, 2))
-        .I32(Packed(98, 0)).I32(999999999).I32(1);
-    s.Row().Text("ABC").Text("600000").I32(999999999).I32(Packed(0, 2)).I32(Packed(0, 2))
-        .I32(Packed(7, 1)).I32(Packed(7, 2)).I32(2);
+    s.Row()
+        .Text(PINGAN)
+        .Text("000001")
+        .I32(Packed(1234, 2))
+        .I32(Packed(-12, 2))
+        .I32(Packed(-96, 2))
+        .I32(Packed(123450, 1))
+        .I32(Packed(1500, 2))
+        .I32(1);
+    s.Row()
+        .Text(WANKE)
+        .Text("000002")
+        .I32(Packed(8765, 3))
+        .I32(Packed(5, 2))
+        .I32(Packed(57, 2))
+        .I32(Packed(98, 0))
+        .I32(999999999)
+        .I32(1);
+    s.Row()
+        .Text("ABC")
+        .Text("600000")
+        .I32(999999999)
+        .I32(Packed(0, 2))
+        .I32(Packed(0, 2))
+        .I32(Packed(7, 1))
+        .I32(Packed(7, 2))
+        .I32(2);
     return s.Build();
 }
 
 struct ParsedSets {
     CDataSet** sets = nullptr;
     int count = 0;
-    explicit ParsedSets(const std::vector<uint8_t>& body) { count = ParseDataSets(body.data(), (DWORD)body.size(), &sets); }
+    explicit ParsedSets(const std::vector<uint8_t>& body)
+    {
+        count = ParseDataSets(body.data(), (DWORD)body.size(), &sets);
+    }
     ~ParsedSets()
     {
         for (int k = 0; k < count; ++k)
@@ -232,14 +259,31 @@ TEST(DataSet, CursorMovesStopAtBothEnds)
 TEST(DataSet, EveryTypeHasItsTextAndIntegerForm)
 {
     DataSetBytes s("t");
-    s.Field("b", FIELD_BOOL).Field("c", FIELD_CHAR).Field("s", FIELD_SHORT).Field("i", FIELD_INT)
-        .Field("l", FIELD_INT64).Field("f", FIELD_FLOAT).Field("d", FIELD_DOUBLE).Field("a", FIELD_BYTES)
-        .Field("w", FIELD_WIDE_TEXT).Field("u", 50, 3);
+    s.Field("b", FIELD_BOOL)
+        .Field("c", FIELD_CHAR)
+        .Field("s", FIELD_SHORT)
+        .Field("i", FIELD_INT)
+        .Field("l", FIELD_INT64)
+        .Field("f", FIELD_FLOAT)
+        .Field("d", FIELD_DOUBLE)
+        .Field("a", FIELD_BYTES)
+        .Field("w", FIELD_WIDE_TEXT)
+        .Field("u", 50, 3);
     const uint8_t array[3] = {1, 2, 3};
-    s.Row().I8(1).I8('Z').I16(-300).I32(-7).I64(0x100000005LL).F32(-2.75f).F64(1234.5678).Blob(array, 3)
-        .Wide(u"-45\u4e2d").I8(1).I8(2).I8(3);
-    s.Row().I8(0).I8(0xF0).I16(0).I32(0).I64(0x1FFFFFFFFLL).F32(NAN).F64(1e300).Ref(0, 0).Ref(0, 0)
-        .I8(0).I8(0).I8(0);
+    s.Row()
+        .I8(1)
+        .I8('Z')
+        .I16(-300)
+        .I32(-7)
+        .I64(0x100000005LL)
+        .F32(-2.75f)
+        .F64(1234.5678)
+        .Blob(array, 3)
+        .Wide(u"-45\u4e2d")
+        .I8(1)
+        .I8(2)
+        .I8(3);
+    s.Row().I8(0).I8(0xF0).I16(0).I32(0).I64(0x1FFFFFFFFLL).F32(NAN).F64(1e300).Ref(0, 0).Ref(0, 0).I8(0).I8(0).I8(0);
     auto set = ParseOne(s.Build());
     ASSERT_TRUE(set);
 
@@ -310,7 +354,8 @@ TEST(DataSet, SizesThatWouldOverflowOrFitNoRowAreRejected)
     std::vector<uint8_t> manyFields = DataSetBytes("n").SendFieldCount(71582789).Build();
     manyFields.resize(200, 0);
     EXPECT_EQ(ParsedSets(manyFields).count, 0);
-    std::vector<uint8_t> manyRows = DataSetBytes("r").Field("i", FIELD_INT).SendRowCount(0x40000001).Row().I32(1).Build();
+    std::vector<uint8_t> manyRows =
+        DataSetBytes("r").Field("i", FIELD_INT).SendRowCount(0x40000001).Row().I32(1).Build();
     EXPECT_EQ(ParsedSets(manyRows).count, 0);
 
     EXPECT_EQ(ParsedSets(DataSetBytes("n").SendFieldCount(-1).Build()).count, 0);
@@ -335,8 +380,12 @@ TEST(DataSet, FieldsSentShorterThanTheirTypeReadAsZeroAndTheSetsAfterThemStay)
     // Sizes are taken as sent; every value of such a field reads as zero (a reference as no value), and the
     // fields after it sit where the sizes put them.
     DataSetBytes s("short");
-    s.Field("t", FIELD_TEXT, 4).Field("i", FIELD_INT, 2).Field("q", FIELD_QUOTE, 3).Field("s", FIELD_SHORT, 1)
-        .Field("d", FIELD_DOUBLE, 4).Field("n", FIELD_INT);
+    s.Field("t", FIELD_TEXT, 4)
+        .Field("i", FIELD_INT, 2)
+        .Field("q", FIELD_QUOTE, 3)
+        .Field("s", FIELD_SHORT, 1)
+        .Field("d", FIELD_DOUBLE, 4)
+        .Field("n", FIELD_INT);
     s.Row().I32(0x01010101).I16(-1).I16(-1).I8(-1).I8(-1).I32(-1).I32(42);
     std::vector<uint8_t> body = s.Build();
     std::vector<uint8_t> after = DataSetBytes("next").Field("x", FIELD_INT).Row().I32(7).Build();
@@ -351,8 +400,8 @@ TEST(DataSet, FieldsSentShorterThanTheirTypeReadAsZeroAndTheSetsAfterThemStay)
         const char* field;
         const char* text;
         int asInt, asShort, asInt32;
-    } cases[] = {{"t", "null", 0, 0, 0},  {"i", "0", 0, -1, 0},         {"q", "0", 0, -1, 0},
-                 {"s", "0", 0, 0, 0},     {"d", "0.000", 0, -1, -1},    {"n", "42", 42, 42, 42}};
+    } cases[] = {{"t", "null", 0, 0, 0}, {"i", "0", 0, -1, 0},      {"q", "0", 0, -1, 0},
+                 {"s", "0", 0, 0, 0},    {"d", "0.000", 0, -1, -1}, {"n", "42", 42, 42, 42}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.field);
         EXPECT_STREQ(set.GetAsText(c.field), c.text);
@@ -415,7 +464,7 @@ TEST(DataSet, BlobReferencesOutsideTheBlobHaveNoValue)
     DataSetBytes s("refs");
     s.Field("t", FIELD_TEXT).Field("a", FIELD_BYTES).Field("w", FIELD_WIDE_TEXT);
     s.BlobPadding(8);
-    s.Row().Ref(9, 1).Ref(4, 5).Ref(-2, 4);          // past the end, straddling the end, negative offset
+    s.Row().Ref(9, 1).Ref(4, 5).Ref(-2, 4);            // past the end, straddling the end, negative offset
     s.Row().Ref(INT_MAX, 2).Ref(1, INT_MAX).Ref(6, 2); // offset + length overflow int32; not terminated
     s.Row().Ref(0, 9).Ref(0, 8).Ref(0, 7);             // a text longer than the blob; a wide text never ended
     auto set = ParseOne(s.Build());
@@ -446,9 +495,9 @@ TEST(DataSet, TextsCountedWithoutTheirTerminatorReadUpToIt)
     const uint8_t blob[] = {'6', '0', '0', '0', '2', '7', 0, 'H', 0, 'D', 0, 0, 0, '9', '9'};
     DataSetBytes s("quotes");
     s.Field("code", FIELD_TEXT).Field("name", FIELD_WIDE_TEXT);
-    s.Row().Ref(0, 6).Ref(7, 4);   // characters only
-    s.Row().Ref(0, 7).Ref(7, 6);   // with the terminator, as the client writes them
-    s.Row().Ref(13, 2).Ref(9, 2);  // the last text of the blob, never terminated; a wide text from its middle
+    s.Row().Ref(0, 6).Ref(7, 4);  // characters only
+    s.Row().Ref(0, 7).Ref(7, 6);  // with the terminator, as the client writes them
+    s.Row().Ref(13, 2).Ref(9, 2); // the last text of the blob, never terminated; a wide text from its middle
     std::vector<uint8_t> bytes = s.Build();
     // The blob by hand: DataSetBytes would add references of its own.
     size_t lengthAt = bytes.size() - 4;

@@ -112,5 +112,5 @@ TEST(DeviceRegRecord, DeleteSignUpValuesRemovesFocusThenOn)
     EXPECT_EQ(Stored(u"On"), u"<none>");
     EXPECT_EQ(Stored(u"One"), u"1");
     EXPECT_EQ(std::u16string(record.GetFocus()), u"13912345678"); // memory unchanged
-    EXPECT_EQ(DeleteSignUpValues(), 0); // nothing left to delete
+    EXPECT_EQ(DeleteSignUpValues(), 0);                           // nothing left to delete
 }

@@ -8,7 +8,8 @@
 
 namespace {
 
-GrowArray<int> FullArrayOf64() {
+GrowArray<int> FullArrayOf64()
+{
     GrowArray<int> a(64);
     std::vector<int> items(64);
     for (int i = 0; i < 64; ++i) {
@@ -18,9 +19,10 @@ GrowArray<int> FullArrayOf64() {
     return a;
 }
 
-}  // namespace
+} // namespace
 
-TEST(GrowArray, FullArrayGrowsToTwiceCapacityPlusAppendedCount) {
+TEST(GrowArray, FullArrayGrowsToTwiceCapacityPlusAppendedCount)
+{
     GrowArray<int> one = FullArrayOf64();
     EXPECT_EQ(one.capacity, 64u);
     int x = 99;
@@ -38,7 +40,8 @@ TEST(GrowArray, FullArrayGrowsToTwiceCapacityPlusAppendedCount) {
     EXPECT_EQ(*ten.At(73), 9);
 }
 
-TEST(GrowArray, AppendOfNothingLeavesFullBlockAlone) {
+TEST(GrowArray, AppendOfNothingLeavesFullBlockAlone)
+{
     GrowArray<int> a = FullArrayOf64();
     int* block = a.data;
     EXPECT_EQ(a.Append(nullptr, 0), block);
@@ -47,20 +50,22 @@ TEST(GrowArray, AppendOfNothingLeavesFullBlockAlone) {
     EXPECT_EQ(a.count, 64u);
 }
 
-TEST(GrowArray, SetCountGrowsByExactlyWhatIsAsked) {
+TEST(GrowArray, SetCountGrowsByExactlyWhatIsAsked)
+{
     GrowArray<int> a = FullArrayOf64();
     ASSERT_TRUE(a.SetCount(100));
     EXPECT_EQ(a.capacity, 164u);
     EXPECT_EQ(a.count, 100u);
-    EXPECT_EQ(*a.At(10), 10);  // kept across the move to the new block
+    EXPECT_EQ(*a.At(10), 10); // kept across the move to the new block
 
     CByteBuffer bytes(64);
     ASSERT_TRUE(bytes.SetSize(10));
-    EXPECT_EQ(bytes.capacity, 64u);  // within capacity: no new block
+    EXPECT_EQ(bytes.capacity, 64u); // within capacity: no new block
     EXPECT_EQ(bytes.GetSize(), 10u);
 }
 
-TEST(GrowArray, AtPastTheEndOrNegativeGivesLastElement) {
+TEST(GrowArray, AtPastTheEndOrNegativeGivesLastElement)
+{
     GrowArray<int> a = FullArrayOf64();
     EXPECT_EQ(a.At(a.count), a.data + 63);
     EXPECT_EQ(a.At(a.count + 5), a.data + 63);
@@ -68,14 +73,16 @@ TEST(GrowArray, AtPastTheEndOrNegativeGivesLastElement) {
     EXPECT_EQ(a.At(0), a.data);
 }
 
-TEST(GrowArrayDeathTest, AtOnAnEmptyArrayAssertsInDebugBuilds) {
+TEST(GrowArrayDeathTest, AtOnAnEmptyArrayAssertsInDebugBuilds)
+{
     GrowArray<int> a(4);
     EXPECT_DEBUG_DEATH(a.At(0), "empty array");
 }
 
-TEST(GrowArray, ClassElementsSurviveGrowthAsRealCopies) {
+TEST(GrowArray, ClassElementsSurviveGrowthAsRealCopies)
+{
     GrowArray<std::string> a(1);
-    std::string first(100, 'a');  // beyond any small-string buffer: a bytewise copy would share the heap text
+    std::string first(100, 'a'); // beyond any small-string buffer: a bytewise copy would share the heap text
     a.Append(&first, 1);
     for (int i = 0; i < 50; ++i) {
         std::string s = std::to_string(i) + std::string(40, 'x');
@@ -89,7 +96,8 @@ TEST(GrowArray, ClassElementsSurviveGrowthAsRealCopies) {
     EXPECT_TRUE(a.At(a.count - 1)->empty());
 }
 
-TEST(GrowArray, AppendingItsOwnElementsWhileFullCopiesThemBeforeTheOldBlockGoes) {
+TEST(GrowArray, AppendingItsOwnElementsWhileFullCopiesThemBeforeTheOldBlockGoes)
+{
     GrowArray<std::string> a(2);
     std::string items[2] = {std::string(50, 'p'), std::string(50, 'q')};
     a.Append(items, 2);
@@ -105,7 +113,8 @@ TEST(GrowArray, AppendingItsOwnElementsWhileFullCopiesThemBeforeTheOldBlockGoes)
     EXPECT_EQ(0, memcmp(b.data, "abcabc", 6));
 }
 
-TEST(GrowArray, RecordsAndPointersStartZeroed) {
+TEST(GrowArray, RecordsAndPointersStartZeroed)
+{
     struct Record {
         char key[32];
         char value[32];
@@ -120,7 +129,8 @@ TEST(GrowArray, RecordsAndPointersStartZeroed) {
     EXPECT_EQ(*pointers.At(9), nullptr);
 }
 
-TEST(GrowArray, ImpossibleGrowthFailsWithoutAppending) {
+TEST(GrowArray, ImpossibleGrowthFailsWithoutAppending)
+{
     CByteBuffer b(4);
     BYTE* block = b.data;
     // Pretend to be nearly 2 GB full: growth must be refused before the block is touched.
@@ -136,7 +146,8 @@ TEST(GrowArray, ImpossibleGrowthFailsWithoutAppending) {
     b.count = 0;
 }
 
-TEST(GrowArray, FreeKeepsCapacityAndCount) {
+TEST(GrowArray, FreeKeepsCapacityAndCount)
+{
     WideTextBuffer w(8);
     w.Append(u"abc", 3);
     w.Free();

@@ -76,7 +76,8 @@ TEST_F(HttpClientTest, PostsTheRequestAndReadsAHeaderSplitAcrossReads)
     EXPECT_EQ(client.GetErrorCode(), -1);
     std::string body = "tc_service=300&tc_isunicode=0&tc_mfuncno=31000&code=600000";
     EXPECT_EQ(server.LastRequest(), "POST / HTTP/1.1\r\nUser-Agent: ZRQ,WinMobile\r\nAccept: image/png\r\n"
-                                    "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+                                    "Content-Length: " +
+                                        std::to_string(body.size()) + "\r\n\r\n" + body);
     EXPECT_EQ(environment.up, (int)server.LastRequest().size());
     EXPECT_EQ(environment.down, (int)reply.size());
     EXPECT_EQ(WaitForSingleObject(client.sentEvent, 0), WAIT_OBJECT_0);

@@ -5,7 +5,8 @@
 
 #include <string>
 
-TEST(KeyValueMap, PiecesWithoutCaretAreSkippedAndATrailingHashIsAllowed) {
+TEST(KeyValueMap, PiecesWithoutCaretAreSkippedAndATrailingHashIsAllowed)
+{
     KeyValueMap map("a^1#b^2#");
     ASSERT_EQ(map.GetCount(), 2);
     EXPECT_STREQ(map.GetKey(0), "a");
@@ -17,7 +18,8 @@ TEST(KeyValueMap, PiecesWithoutCaretAreSkippedAndATrailingHashIsAllowed) {
     EXPECT_STREQ(map.GetValue(1), "2");
 }
 
-TEST(KeyValueMap, ValueKeepsFurtherCaretsAndEmptyKeysCount) {
+TEST(KeyValueMap, ValueKeepsFurtherCaretsAndEmptyKeysCount)
+{
     KeyValueMap map("k^v^w");
     ASSERT_EQ(map.GetCount(), 1);
     EXPECT_STREQ(map.GetKey(0), "k");
@@ -32,14 +34,16 @@ TEST(KeyValueMap, ValueKeepsFurtherCaretsAndEmptyKeysCount) {
     EXPECT_EQ(map.FindValue(nullptr), nullptr);
 }
 
-TEST(KeyValueMap, FindValueIsCaseSensitiveAndTakesTheFirstPair) {
+TEST(KeyValueMap, FindValueIsCaseSensitiveAndTakesTheFirstPair)
+{
     KeyValueMap map("MA^5,10#ma^1#MA^7");
     EXPECT_STREQ(map.FindValue("MA"), "5,10");
     EXPECT_STREQ(map.FindValue("ma"), "1");
     EXPECT_EQ(map.FindValue("Ma"), nullptr);
 }
 
-TEST(KeyValueMap, OutOfRangeIndexesAndEmptyTextsGiveNothing) {
+TEST(KeyValueMap, OutOfRangeIndexesAndEmptyTextsGiveNothing)
+{
     KeyValueMap map("a^1");
     EXPECT_EQ(map.GetKey(-1), nullptr);
     EXPECT_EQ(map.GetValue(1), nullptr);
@@ -50,7 +54,8 @@ TEST(KeyValueMap, OutOfRangeIndexesAndEmptyTextsGiveNothing) {
     EXPECT_EQ(map.GetCount(), 0);
 }
 
-TEST(KeyValueMap, ReassigningReplacesEveryPairAndSurvivesGrowth) {
+TEST(KeyValueMap, ReassigningReplacesEveryPairAndSurvivesGrowth)
+{
     std::string text;
     for (int i = 0; i < 200; ++i) {
         text += "key" + std::to_string(i) + "^value-" + std::to_string(i) + "#";

@@ -164,8 +164,7 @@ TEST(LzssCodec, DecodingInTheBodysOwnBlockGivesWhatDecodingAsideGives)
         noise ^= noise << 13, noise ^= noise >> 17, noise ^= noise << 5;
         literalTail += (char)(noise >> 24);
     }
-    const std::string bodies[] = {"x", "abcabcabcabc", packedHead + literalTail, literalTail + packedHead,
-                                  literalTail};
+    const std::string bodies[] = {"x", "abcabcabcabc", packedHead + literalTail, literalTail + packedHead, literalTail};
     CLzssCodec codec;
     for (const std::string& plain : bodies) {
         auto stream = LzssTestEncode((const uint8_t*)plain.data(), plain.size());

@@ -171,9 +171,9 @@ TEST(QuoteNumber, FormatRoundsExactlyAsPrintfDoes)
 {
     // Decoded values, halves (0.125 at two decimals rounds to even under printf), binary near-halves
     // (2.675 is stored just below), negative zero and results of arithmetic.
-    std::vector<CQuoteNumber> numbers = {CQuoteNumber(125, 3), CQuoteNumber(2675, 3), CQuoteNumber(-5, 1),
+    std::vector<CQuoteNumber> numbers = {CQuoteNumber(125, 3),    CQuoteNumber(2675, 3),    CQuoteNumber(-5, 1),
                                          CQuoteNumber(0, 0) * -1, CQuoteNumber(INT_MAX, 0), CQuoteNumber(INT_MIN, 0),
-                                         CQuoteNumber(1, 0) / 3, CQuoteNumber(2, 0) / 3, CQuoteNumber(-2, 0) / 3};
+                                         CQuoteNumber(1, 0) / 3,  CQuoteNumber(2, 0) / 3,   CQuoteNumber(-2, 0) / 3};
     uint32_t x = 12345;
     for (int k = 0; k < 20000; ++k) {
         x = x * 1103515245u + 12345u;
@@ -212,9 +212,29 @@ std::string FormatThroughDouble(int x, bool withUnit)
 
 TEST(QuoteNumber, PackedNumbersFormatWithIntegersExactlyAsThroughADouble)
 {
-    std::vector<int> packed = {0, 1, 2, 3, -1, -2, -3, -4, -5, 4, 12345, 40000, CQuoteNumber::NULL_PACKED,
-                               CQuoteNumber::NULL_PACKED - 1, CQuoteNumber::NULL_PACKED + 1, INT_MAX, INT_MIN,
-                               INT_MIN + 1, INT_MIN + 2, INT_MIN + 3, INT_MAX - 1, INT_MAX - 2, INT_MAX - 3};
+    std::vector<int> packed = {0,
+                               1,
+                               2,
+                               3,
+                               -1,
+                               -2,
+                               -3,
+                               -4,
+                               -5,
+                               4,
+                               12345,
+                               40000,
+                               CQuoteNumber::NULL_PACKED,
+                               CQuoteNumber::NULL_PACKED - 1,
+                               CQuoteNumber::NULL_PACKED + 1,
+                               INT_MAX,
+                               INT_MIN,
+                               INT_MIN + 1,
+                               INT_MIN + 2,
+                               INT_MIN + 3,
+                               INT_MAX - 1,
+                               INT_MAX - 2,
+                               INT_MAX - 3};
     uint64_t x = 88172645463325252ull; // xorshift: 2 million values over the whole int32 range
     for (int k = 0; k < 2000000; ++k) {
         x ^= x << 13;

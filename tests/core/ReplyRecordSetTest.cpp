@@ -121,14 +121,17 @@ TEST(ReplyRecordSet, ErrorTextIsAlwaysShowableText)
     // A UTF-16 message comes out as 8-bit text, not as its raw bytes.
     EXPECT_EQ(text(DataSetBytes("error").Field("m", FIELD_WIDE_TEXT).Row().Wide(u"会话过期").Build()), SESSION_EXPIRED);
     // A numeric field 0 is given in its text form.
-    EXPECT_EQ(text(DataSetBytes("error").Field("code", FIELD_INT).Field("m", FIELD_TEXT).Row().I32(-104).Text("x").Build()),
-              "-104");
+    EXPECT_EQ(
+        text(DataSetBytes("error").Field("code", FIELD_INT).Field("m", FIELD_TEXT).Row().I32(-104).Text("x").Build()),
+        "-104");
     // A text counted without its terminator reads on to the end of the blob.
-    EXPECT_EQ(text(DataSetBytes("error").Field("m", FIELD_TEXT).Row().Ref(0, 4).BlobPadding(4).Build()), "\xEE\xEE\xEE\xEE");
+    EXPECT_EQ(text(DataSetBytes("error").Field("m", FIELD_TEXT).Row().Ref(0, 4).BlobPadding(4).Build()),
+              "\xEE\xEE\xEE\xEE");
     // Missing, empty or out-of-blob texts, and a record without fields.
     EXPECT_EQ(text(DataSetBytes("error").Field("m", FIELD_TEXT).Row().Ref(0, 0).Build()), NO_ERROR_TEXT);
     EXPECT_EQ(text(ServerError("")), NO_ERROR_TEXT);
-    EXPECT_EQ(text(DataSetBytes("error").Field("m", FIELD_TEXT).Row().Ref(2, 40).BlobPadding(4).Build()), NO_ERROR_TEXT);
+    EXPECT_EQ(text(DataSetBytes("error").Field("m", FIELD_TEXT).Row().Ref(2, 40).BlobPadding(4).Build()),
+              NO_ERROR_TEXT);
     EXPECT_EQ(text(DataSetBytes("error").SendRowCount(1).Build()), NO_ERROR_TEXT);
 }
 
@@ -214,8 +217,16 @@ TEST(ReplyRecordSet, AHandedOverBodyIsReadInPlaceLikeACopiedOne)
 {
     // Texts without their terminators (they run on to the zero kept past each blob, never into the next set);
     // the body ends with a truncated set or with the last whole one, with or without a spare byte.
-    std::vector<uint8_t> sets = DataSetBytes("hq").Field("code", FIELD_TEXT).Field("p", FIELD_QUOTE)
-                                    .Row().Blob("600000", 6).I32(12345).Row().Blob("000001", 6).I32(-5).Build();
+    std::vector<uint8_t> sets = DataSetBytes("hq")
+                                    .Field("code", FIELD_TEXT)
+                                    .Field("p", FIELD_QUOTE)
+                                    .Row()
+                                    .Blob("600000", 6)
+                                    .I32(12345)
+                                    .Row()
+                                    .Blob("000001", 6)
+                                    .I32(-5)
+                                    .Build();
     std::vector<uint8_t> error =
         DataSetBytes("error").Field("ErrMsg", FIELD_TEXT).Row().Blob(SESSION_EXPIRED, 8).Build();
     sets.insert(sets.end(), error.begin(), error.end());

@@ -18,12 +18,14 @@ namespace {
 
 std::vector<std::string> shown;
 
-void RecordMessage(const char* text, DWORD milliseconds) {
+void RecordMessage(const char* text, DWORD milliseconds)
+{
     shown.push_back(std::string(text) + "@" + std::to_string(milliseconds));
 }
 
 // The bytes the log-on window saves: the configuration reply's data set of rows {key, value}.
-std::vector<BYTE> ConfigReply(const std::vector<std::pair<const char*, const char*>>& rows) {
+std::vector<BYTE> ConfigReply(const std::vector<std::pair<const char*, const char*>>& rows)
+{
     CDataSet set;
     set.SetName("config");
     FieldInfo key = {};
@@ -46,11 +48,12 @@ std::vector<BYTE> ConfigReply(const std::vector<std::pair<const char*, const cha
     return out;
 }
 
-}  // namespace
+} // namespace
 
 class ServerConfigFile : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_FALSE(folder.Path().empty());
         const std::string& dir = folder.Path();
         wideDir = std::u16string(dir.begin(), dir.end());
@@ -62,13 +65,14 @@ protected:
     std::unique_ptr<CConfigStore> store;
 };
 
-TEST_F(ServerConfigFile, GetIgnoresCaseWhilePairListsDoNot) {
+TEST_F(ServerConfigFile, GetIgnoresCaseWhilePairListsDoNot)
+{
     std::vector<BYTE> reply = ConfigReply({{"market", "1^SH#2^SZ#"}, {"Tech", "MACD^1#KDJ^2"}, {"market", "later"}});
     ASSERT_TRUE(store->WriteDataFile("config", reply.data(), UINT(reply.size())));
     CServerConfig config(store.get(), RecordMessage);
     config.Load(0);
     EXPECT_TRUE(shown.empty());
-    EXPECT_STREQ(config.Get("MARKET"), "1^SH#2^SZ#");  // the first matching row
+    EXPECT_STREQ(config.Get("MARKET"), "1^SH#2^SZ#"); // the first matching row
     EXPECT_STREQ(config.Get("tech"), "MACD^1#KDJ^2");
     EXPECT_EQ(config.Get("sort"), nullptr);
     EXPECT_EQ(config.Get(""), nullptr);
@@ -78,19 +82,21 @@ TEST_F(ServerConfigFile, GetIgnoresCaseWhilePairListsDoNot) {
     EXPECT_STREQ(tech.FindValue("KDJ"), "2");
     EXPECT_EQ(tech.FindValue("kdj"), nullptr);
 
-    config.Load(1);  // only drops the table
+    config.Load(1); // only drops the table
     EXPECT_EQ(config.Get("tech"), nullptr);
 }
 
-TEST_F(ServerConfigFile, MissingFileShowsTheEmptyReplyTextAndLeavesNoTable) {
+TEST_F(ServerConfigFile, MissingFileShowsTheEmptyReplyTextAndLeavesNoTable)
+{
     CServerConfig config(store.get(), RecordMessage);
     config.Load(0);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], "\xce\xb4\xc8\xa1\xb5\xbd\xb4\xed\xce\xf3\xd0\xc5\xcf\xa2@5000");  // 未取到错误信息
+    EXPECT_EQ(shown[0], "\xce\xb4\xc8\xa1\xb5\xbd\xb4\xed\xce\xf3\xd0\xc5\xcf\xa2@5000"); // 未取到错误信息
     EXPECT_EQ(config.Get("market"), nullptr);
 }
 
-TEST_F(ServerConfigFile, TableWithoutRowsFindsNothing) {
+TEST_F(ServerConfigFile, TableWithoutRowsFindsNothing)
+{
     std::vector<BYTE> reply = ConfigReply({});
     CServerConfig config(store.get(), RecordMessage);
     config.LoadFromBytes(reply.data(), DWORD(reply.size()));
@@ -98,7 +104,8 @@ TEST_F(ServerConfigFile, TableWithoutRowsFindsNothing) {
     EXPECT_EQ(config.Get("market"), nullptr);
 }
 
-TEST_F(ServerConfigFile, PlainConstructorUsesTheSharedStore) {
+TEST_F(ServerConfigFile, PlainConstructorUsesTheSharedStore)
+{
     std::vector<BYTE> reply = ConfigReply({{"sort", "0^up#1^down"}});
     ASSERT_TRUE(store->WriteDataFile("config", reply.data(), UINT(reply.size())));
     CServerConfig::SetServices(store.get(), RecordMessage);

@@ -18,8 +18,7 @@
 #include <vector>
 
 // Settings, traffic and the session key of a test; installed for its lifetime.
-class TestEnvironment : public CNetEnvironment
-{
+class TestEnvironment : public CNetEnvironment {
 public:
     TestEnvironment() { SetNetEnvironment(this); }
     ~TestEnvironment() override { SetNetEnvironment(nullptr); }
@@ -78,8 +77,7 @@ inline std::string HttpReply(const std::string& body, const std::string& etag = 
     return head + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
-class ScriptedServer
-{
+class ScriptedServer {
 public:
     ScriptedServer()
     {

@@ -9,14 +9,17 @@
 
 namespace {
 
-std::u16string S(const CWString& s) {
+std::u16string S(const CWString& s)
+{
     return std::u16string(s.GetText(), s.GetLength());
 }
 
-template <typename S, typename C, typename T>
-concept FormatsWith = requires(S s, const C* format, T t) { s.Format(format, t); };
+template <typename S, typename C, typename T> concept FormatsWith = requires(S s, const C* format, T t)
+{
+    s.Format(format, t);
+};
 
-}  // namespace
+} // namespace
 
 // A string object passed through "..." would be printed from its insides: it must not compile.
 static_assert(!FormatsWith<CWString, WCHAR, CWString>);
@@ -25,7 +28,8 @@ static_assert(!FormatsWith<CAString, char, CAString>);
 static_assert(FormatsWith<CWString, WCHAR, const WCHAR*> && FormatsWith<CWString, WCHAR, float>);
 static_assert(FormatsWith<CAString, char, const char*> && FormatsWith<CAString, char, long long>);
 
-TEST(WString, ReplaceRefusesWhenTheNewTextHoldsTheOld) {
+TEST(WString, ReplaceRefusesWhenTheNewTextHoldsTheOld)
+{
     CWString s(u"aaa");
     EXPECT_EQ(s.Replace(u"a", u"ab"), 0);
     EXPECT_EQ(S(s), u"aaa");
@@ -33,12 +37,13 @@ TEST(WString, ReplaceRefusesWhenTheNewTextHoldsTheOld) {
     EXPECT_EQ(S(s), u"bbb");
 
     CWString t(u"x--y--z");
-    EXPECT_EQ(t.Replace(u"--", u"-"), 2);  // continues after each inserted text
+    EXPECT_EQ(t.Replace(u"--", u"-"), 2); // continues after each inserted text
     EXPECT_EQ(S(t), u"x-y-z");
     EXPECT_EQ(t.Replace(u"", u"q"), 0);
 }
 
-TEST(WString, SubstringsClampToTheText) {
+TEST(WString, SubstringsClampToTheText)
+{
     CWString s(u"abcdef");
     EXPECT_EQ(S(s.Mid(6)), u"");
     EXPECT_EQ(S(s.Mid(60, 2)), u"");
@@ -54,34 +59,37 @@ TEST(WString, SubstringsClampToTheText) {
     EXPECT_EQ(s.GetAt(-1), 0);
 }
 
-TEST(WString, AppendingToAStringWithoutBufferAssigns) {
+TEST(WString, AppendingToAStringWithoutBufferAssigns)
+{
     CWString s;
     EXPECT_EQ(s.GetData(), nullptr);
     s.Append(u'x');
     EXPECT_EQ(s.GetLength(), 1u);
     EXPECT_EQ(S(s), u"x");
-    s.Append("\xd6\xd0");  // 8-bit text is converted
+    s.Append("\xd6\xd0"); // 8-bit text is converted
     s.Append(u"yz");
     EXPECT_EQ(S(s), u"x中yz");
-    s.Append(s.GetData());  // its own text, while the buffer may move
+    s.Append(s.GetData()); // its own text, while the buffer may move
     EXPECT_EQ(S(s), u"x中yzx中yz");
     EXPECT_EQ(S(s.Concat(u"!")), u"x中yzx中yz!");
 }
 
-TEST(WString, GrowthFollowsTheSixteenUnitRule) {
+TEST(WString, GrowthFollowsTheSixteenUnitRule)
+{
     CWString s(u"");
     EXPECT_EQ(s.GetCapacity(), 16u);
-    s.Assign(u"0123456789abcdef");  // 16 units need 17 places
+    s.Assign(u"0123456789abcdef"); // 16 units need 17 places
     EXPECT_EQ(s.GetCapacity(), 32u);
     s.Assign(u"a");
-    EXPECT_EQ(s.GetCapacity(), 32u);  // never shrinks
-    EXPECT_FALSE(s.Reserve(0xFFFFFFFFu));  // no room of that size, whatever n + 1 wraps to
+    EXPECT_EQ(s.GetCapacity(), 32u);      // never shrinks
+    EXPECT_FALSE(s.Reserve(0xFFFFFFFFu)); // no room of that size, whatever n + 1 wraps to
     CAString a("x");
     EXPECT_FALSE(a.Reserve(0xFFFFFFFFu));
     EXPECT_STREQ(a.GetText(), "x");
 }
 
-TEST(WString, EqualsNoCaseTreatsMissingBuffersAsThePartSays) {
+TEST(WString, EqualsNoCaseTreatsMissingBuffersAsThePartSays)
+{
     CWString none;
     CWString empty(u"");
     CWString word(u"Back");
@@ -94,13 +102,14 @@ TEST(WString, EqualsNoCaseTreatsMissingBuffersAsThePartSays) {
     EXPECT_TRUE(word.EqualsNoCase(CWString(u"back")));
 }
 
-TEST(WString, ReleaseBufferKeepsItsTerminatorInsideTheBuffer) {
+TEST(WString, ReleaseBufferKeepsItsTerminatorInsideTheBuffer)
+{
     CWString s;
     WCHAR* p = s.GetBuffer(4);
     ASSERT_NE(p, nullptr);
     UINT capacity = s.GetCapacity();
     for (UINT i = 0; i < capacity; ++i) {
-        p[i] = u'z';  // the caller filled every place, terminator included
+        p[i] = u'z'; // the caller filled every place, terminator included
     }
     s.ReleaseBuffer(-1);
     EXPECT_EQ(s.GetLength(), capacity - 1);
@@ -111,7 +120,8 @@ TEST(WString, ReleaseBufferKeepsItsTerminatorInsideTheBuffer) {
     EXPECT_EQ(S(s), u"zz");
 }
 
-TEST(WString, FormatKeepsLongTextsWhole) {
+TEST(WString, FormatKeepsLongTextsWhole)
+{
     CWString s;
     EXPECT_EQ(s.Format(u"%s=%d&%S", u"code", 600000, "\xb9\xc9"), 13);
     EXPECT_EQ(S(s), u"code=600000&股");
@@ -120,13 +130,14 @@ TEST(WString, FormatKeepsLongTextsWhole) {
     EXPECT_EQ(S(s), u"[" + longText + u"]");
 }
 
-TEST(WString, FormatMayTakeTheStringsOwnTextAsArgument) {
+TEST(WString, FormatMayTakeTheStringsOwnTextAsArgument)
+{
     // Growing for the longer result must not free the text still being read.
     CWString s(u"abcdefghijklmnopqrstuvwxyz0123456789");
     EXPECT_EQ(s.Format(u"%s-%s", s.GetText(), s.GetText()), 73);
     EXPECT_EQ(S(s), u"abcdefghijklmnopqrstuvwxyz0123456789-abcdefghijklmnopqrstuvwxyz0123456789");
     CWString t(u"title");
-    EXPECT_EQ(t.Format(u"%s %s", u"\u4e70\u5165", t.GetText()), 8);  // no growth: still read before writing
+    EXPECT_EQ(t.Format(u"%s %s", u"\u4e70\u5165", t.GetText()), 8); // no growth: still read before writing
     EXPECT_EQ(S(t), u"\u4e70\u5165 title");
 
     CAString a("abcdefghijklmnopqrstuvwxyz0123456789");
@@ -137,7 +148,8 @@ TEST(WString, FormatMayTakeTheStringsOwnTextAsArgument) {
     EXPECT_STREQ(b.GetText(), "x&code=1");
 }
 
-TEST(WString, FindTrimUpperAndContains) {
+TEST(WString, FindTrimUpperAndContains)
+{
     CWString s(u"  ab cAb  ");
     EXPECT_EQ(s.Find(u"ab"), 2);
     EXPECT_EQ(s.Find(u"ab", 3), -1);
@@ -150,13 +162,14 @@ TEST(WString, FindTrimUpperAndContains) {
     EXPECT_FALSE(s.Contains(u"CAB", TRUE));
     EXPECT_FALSE(s.Contains(nullptr, FALSE));
     CWString other(u"xyz");
-    EXPECT_FALSE(other.Contains(u"AB", FALSE));  // the cached haystack is not reused for a different text
+    EXPECT_FALSE(other.Contains(u"AB", FALSE)); // the cached haystack is not reused for a different text
     EXPECT_TRUE(s.Contains(u"AB", FALSE));
     s.MakeUpper();
     EXPECT_EQ(S(s), u"AB CAB");
 }
 
-TEST(AString, ConversionEqualityAndFormat) {
+TEST(AString, ConversionEqualityAndFormat)
+{
     CAString a(u"股票");
     EXPECT_STREQ(a.GetText(), "\xb9\xc9\xc6\xb1");
     EXPECT_EQ(a.GetLength(), 4u);
@@ -183,7 +196,8 @@ TEST(AString, ConversionEqualityAndFormat) {
     EXPECT_EQ(b.GetAt(100), 0);
 }
 
-TEST(AString, DirectWritingStaysInsideTheBuffer) {
+TEST(AString, DirectWritingStaysInsideTheBuffer)
+{
     CAString a;
     char* p = a.GetBuffer(3);
     ASSERT_NE(p, nullptr);
@@ -195,7 +209,8 @@ TEST(AString, DirectWritingStaysInsideTheBuffer) {
     EXPECT_EQ(p[a.GetCapacity() - 1], 0);
 }
 
-TEST(AString, ArraysOfStringsKeepTheirTextsWhenTheyGrow) {
+TEST(AString, ArraysOfStringsKeepTheirTextsWhenTheyGrow)
+{
     GrowArray<CAString> list(2);
     for (int i = 0; i < 40; ++i) {
         CAString item;

@@ -57,7 +57,7 @@ std::string OpenTimeShare(ClientProcess& client)
     client.Command("idle 5000");
     dump = client.Dump();
     Point row = NearTop(dump, RectOfId(171), 30); // the stock grid under its header
-    client.Tap(row); // the first tap selects the row, the second opens it
+    client.Tap(row);                              // the first tap selects the row, the second opens it
     client.Tap(row);
     return client.WaitForTop("CFSFrame");
 }
@@ -115,7 +115,8 @@ TEST_F(ChartsEndToEndTest, FromTheRankedTableAUserOpensBothChartsMovesTheCursorA
     client.Idle();
     EXPECT_TRUE(std::regex_search(TopWindow(client.Dump()), std::regex(R"re("kind":"chart".*"text":"\d\d:\d\d 价)re")));
     ASSERT_TRUE(client.Tap(chart));
-    EXPECT_FALSE(std::regex_search(TopWindow(client.Dump()), std::regex(R"re("kind":"chart".*"text":"\d\d:\d\d 价)re")));
+    EXPECT_FALSE(
+        std::regex_search(TopWindow(client.Dump()), std::regex(R"re("kind":"chart".*"text":"\d\d:\d\d 价)re")));
 
     // The K-line chart from its tool bar (the middle button), then two fingers squeeze more candles in.
     ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(101))));
@@ -148,8 +149,7 @@ TEST_F(ChartsEndToEndTest, AChartLeftOpenOverTheDayChangeOrARestartDrawsWhatAFre
         int today, startMinute; // a restart on that day and minute, or else
         int minutes;            // the market run on so many minutes
         const char* clock;
-    } changes[] = {{"Tuesday", 0, 0, 40, "2025-12-09 10:00:00"},
-                   {"restart", 20251209, 60, 0, "2025-12-09 10:30:00"}};
+    } changes[] = {{"Tuesday", 0, 0, 40, "2025-12-09 10:00:00"}, {"restart", 20251209, 60, 0, "2025-12-09 10:30:00"}};
     server->http.Control("advance?minutes=170"); // the frozen market from 10:30 to 14:50
     auto started = Start("d");
     ClientProcess& client = *started;

@@ -49,7 +49,8 @@ ScreenRect ScreenRectOfId(const std::string& dump, int id)
 {
     std::string top = TopWindow(dump);
     std::smatch m;
-    std::regex pattern("\"id\":" + std::to_string(id) + R"re(,[^{}]*"screenRect":\[(-?\d+),(-?\d+),(-?\d+),(-?\d+)\])re");
+    std::regex pattern("\"id\":" + std::to_string(id) +
+                       R"re(,[^{}]*"screenRect":\[(-?\d+),(-?\d+),(-?\d+),(-?\d+)\])re");
     if (!std::regex_search(top, m, pattern))
         return {};
     return {std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3]), std::stoi(m[4])};
@@ -59,7 +60,8 @@ std::string CaptionText(const std::string& dump)
 {
     std::string top = TopWindow(dump);
     std::smatch m;
-    static const std::regex caption(R"re("kind":"CCaptionBar","id":113,"rect":\[[^\]]*\],"visible":true,"enabled":true,"text":"([^"]*)")re");
+    static const std::regex caption(
+        R"re("kind":"CCaptionBar","id":113,"rect":\[[^\]]*\],"visible":true,"enabled":true,"text":"([^"]*)")re");
     return std::regex_search(top, m, caption) ? std::string(m[1]) : "";
 }
 
@@ -130,8 +132,9 @@ protected:
 std::string RunClientCommand(const std::string& variables, const std::string& dataDir)
 {
     return "env -u DISPLAY -u WAYLAND_DISPLAY -u MORWICK_DISPLAY -u MORWICK_AUTOMATION -u MORWICK_PORT "
-           "MORWICK_SERVER_DATA='" + dataDir + "' " + variables + " '" + MORWICK_SOURCE_DIR + "/tools/run-client' '" +
-           MORWICK_BINARY_DIR + "' 2>&1";
+           "MORWICK_SERVER_DATA='" +
+           dataDir + "' " + variables + " '" + MORWICK_SOURCE_DIR + "/tools/run-client' '" + MORWICK_BINARY_DIR +
+           "' 2>&1";
 }
 
 // Runs a command in the background and collects its output and exit status.
@@ -170,7 +173,7 @@ private:
 TEST_F(FirstRunTest, EveryHomeButtonOpensTheScreenItsPictureNames)
 {
     const HomeRow rows[] = {{0, "行情", "行情"}, {1, "自选股", "我的股票"}, {2, "指数", "指数"}, {3, "资讯", "资讯"},
-                            {4, "交易", "交易"}, {5, "基金", "基金"},         {6, "理财", "理财"}, {7, "客服", "客服"}};
+                            {4, "交易", "交易"}, {5, "基金", "基金"},       {6, "理财", "理财"}, {7, "客服", "客服"}};
     auto client = Start("grid");
     std::string home = SignUp(*client);
     ASSERT_EQ(TopWindowClass(home), "CQXAppFrame") << home;
@@ -209,7 +212,7 @@ TEST_F(FirstRunTest, RunClientPointsTheClientAtItsOwnServerTellsHowToDriveItAndE
     EXPECT_NE(run.output.find("tools/automate -s " + socket + " dump"), std::string::npos) << run.output;
     // The server's data folder it made (demo accounts with their password digests) is the user's alone.
     for (const std::string& path : {root.Path() + "server-data", root.Path() + "server-data/brokerage"}) {
-        struct stat info{};
+        struct stat info {};
         ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
         EXPECT_EQ(info.st_mode & 077, 0u) << path;
     }

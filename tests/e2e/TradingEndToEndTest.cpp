@@ -53,7 +53,8 @@ protected:
     static Point Row(const std::string& dump, int id, int row, int height)
     {
         std::smatch window, control;
-        static const std::regex windowRect(R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
+        static const std::regex windowRect(
+            R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
         std::string pattern = RectOfId(id) + R"re([^}]*"extra":"[^"]*?(?:top=(\d+))?[^"]*")re";
         if (!std::regex_search(dump, window, windowRect) || !std::regex_search(dump, control, std::regex(pattern)))
             return {};
@@ -189,8 +190,7 @@ protected:
         ASSERT_EQ(TopWindow(dump).find("\"text\":\"卖1  --\""), std::string::npos) << "the book is filled: " << dump;
         std::smatch typed;
         const std::string form = TopWindow(dump);
-        ASSERT_TRUE(std::regex_search(form, typed, std::regex(RectOfId(310) + R"re([^}]*"text":"(\d{6})")re")))
-            << dump;
+        ASSERT_TRUE(std::regex_search(form, typed, std::regex(RectOfId(310) + R"re([^}]*"text":"(\d{6})")re"))) << dump;
         code = typed[5];
         Type(client, CentreOf(dump, RectOfId(312)), "100");
         client.Command("shot " + Shot("order.png"));
@@ -544,7 +544,8 @@ protected:
         client.Tap(Row(menu, 170, 4, 55));
         std::string said;
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
-        while (said.find("交易登录已失效，请重新登录！") == std::string::npos && std::chrono::steady_clock::now() < end) {
+        while (said.find("交易登录已失效，请重新登录！") == std::string::npos &&
+               std::chrono::steady_clock::now() < end) {
             said = client.Dump();
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }

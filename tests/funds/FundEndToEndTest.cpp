@@ -65,8 +65,8 @@ public:
     bool TapBar(int n, int buttons = 3)
     {
         const Control* bar = Find(101);
-        return bar != nullptr && TapAt(bar->x1 + (bar->x2 - bar->x1) * (2 * n + 1) / (2 * buttons),
-                                       (bar->y1 + bar->y2) / 2);
+        return bar != nullptr &&
+               TapAt(bar->x1 + (bar->x2 - bar->x1) * (2 * n + 1) / (2 * buttons), (bar->y1 + bar->y2) / 2);
     }
     bool TapId(int id)
     {
@@ -211,7 +211,8 @@ private:
     Point Screen(int x, int y)
     {
         std::smatch m;
-        static const std::regex origin(R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
+        static const std::regex origin(
+            R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
         if (!std::regex_search(dump, m, origin))
             return {};
         return {std::stoi(m[1]) + x, std::stoi(m[2]) + y};

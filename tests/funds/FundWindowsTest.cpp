@@ -89,15 +89,19 @@ TEST_F(FundWindowTest, MyFundsKeepsEveryCodeOnceIgnoringCaseAndSaysSo)
         const char16_t* tip; // null: none
     };
     const Case cases[] = {
-        {"161101", 0, 1, u"我的基金添加成功!"}, {"163301", 1, 1, nullptr},           {"161101", 0, 0, u"已在我的基金!"},
-        {"QL0101", 1, 1, nullptr},               {"ql0101", 1, 0, u"已在我的基金!"}, {"16110", 1, 1, nullptr},
+        {"161101", 0, 1, u"我的基金添加成功!"},
+        {"163301", 1, 1, nullptr},
+        {"161101", 0, 0, u"已在我的基金!"},
+        {"QL0101", 1, 1, nullptr},
+        {"ql0101", 1, 0, u"已在我的基金!"},
+        {"16110", 1, 1, nullptr},
         {"", 0, 0, nullptr},
     };
     for (const Case& c : cases) {
         messages.Clear();
         EXPECT_EQ(CFundInfoQueryWnd::AddToMyFunds(c.code, nullptr, c.quiet), c.result) << c.code;
-        EXPECT_EQ(messages.Texts(), c.tip != nullptr ? std::vector<std::u16string>{c.tip}
-                                                      : std::vector<std::u16string>{})
+        EXPECT_EQ(messages.Texts(),
+                  c.tip != nullptr ? std::vector<std::u16string>{c.tip} : std::vector<std::u16string>{})
             << c.code;
     }
     EXPECT_EQ(Stored("MyFunds"), "161101,163301,QL0101,16110");
@@ -160,8 +164,11 @@ TEST_F(FundWindowTest, FundTablesPageByTheMenusCountAndRefreshTheFirstPage)
         const char* step;
         int button; // on the tool bar
         int rows;
-    } steps[] = {{"next", QUERY_NEXT, 4},       {"refresh", QUERY_REFRESH, 20}, {"next", QUERY_NEXT, 4},
-                 {"back", QUERY_PREV, 20},       {"refresh", QUERY_REFRESH, 20}};
+    } steps[] = {{"next", QUERY_NEXT, 4},
+                 {"refresh", QUERY_REFRESH, 20},
+                 {"next", QUERY_NEXT, 4},
+                 {"back", QUERY_PREV, 20},
+                 {"refresh", QUERY_REFRESH, 20}};
     for (const auto& s : steps) {
         CDataSet* before = w->GetLastDataSet();
         w->OnMzCommand(MAKELONG(ID_TOOL_BAR, 0), s.button);
@@ -240,8 +247,10 @@ TEST_F(FundWindowTest, RankingAndRatingKeepTheNameInViewBringTheSortedColumnAndC
         {5, "pj", {"pj", "zf1y", "zdf"}},
     };
     for (const auto& c : cases) {
-        CFundSortWnd* w = c.function == 5 ? Open<CFundRatingWnd>(u"基金评级", nullptr) : Open<CFundSortWnd>(u"基金排名", nullptr);
-        std::string params = "tc_mfuncno=700&tc_sfuncno=" + std::to_string(c.function) + "&sign=zdf&position=poststr&count=20";
+        CFundSortWnd* w =
+            c.function == 5 ? Open<CFundRatingWnd>(u"基金评级", nullptr) : Open<CFundSortWnd>(u"基金排名", nullptr);
+        std::string params =
+            "tc_mfuncno=700&tc_sfuncno=" + std::to_string(c.function) + "&sign=zdf&position=poststr&count=20";
         w->OnInitParam(504, "", params.c_str());
         w->Request();
         ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != nullptr; }));
@@ -380,7 +389,7 @@ TEST_F(FundWindowTest, PurchaseAndSubscriptionCheckCodeAmountStateAccountMinimum
         {0, u"161106", u"1000", u"该基金处于认购期，请使用认购！"},
         {1, u"161101", u"1000", u"该基金不在认购期！"},
         {0, u"163301", u"1000", u"您尚未开立该基金公司的基金账户，请先开户！"},
-        {0, u"161101", u"1", nullptr},      // below the fund's minimum
+        {0, u"161101", u"1", nullptr}, // below the fund's minimum
         {0, u"161101", u"99999999", u"可用资金不足！"},
     };
     for (const Case& c : cases) {
@@ -409,8 +418,8 @@ TEST_F(FundWindowTest, PurchaseFormLooksUpACodeTypedInFullAndAnUnknownCodeLeaves
     struct Step {
         int mode;
         const char* code;
-        const char16_t* name;  // the fund then shown; "" none
-        const char16_t* tip;   // null: none
+        const char16_t* name; // the fund then shown; "" none
+        const char16_t* tip;  // null: none
     };
     const Step steps[] = {
         {0, "161101", u"长风成长股票", nullptr},
@@ -434,8 +443,8 @@ TEST_F(FundWindowTest, PurchaseFormLooksUpACodeTypedInFullAndAnUnknownCodeLeaves
         EXPECT_EQ(FieldOf(fund, "dwjz").empty(), step.name[0] == 0) << step.code;
         EXPECT_EQ(FieldOf(fund, "kyzj").empty(), step.name[0] == 0) << step.code;
         EXPECT_EQ(FieldOf(fund, "zdje").empty(), step.name[0] == 0) << step.code;
-        EXPECT_EQ(messages.Texts(), step.tip != nullptr ? std::vector<std::u16string>{step.tip}
-                                                         : std::vector<std::u16string>{})
+        EXPECT_EQ(messages.Texts(),
+                  step.tip != nullptr ? std::vector<std::u16string>{step.tip} : std::vector<std::u16string>{})
             << step.code;
     }
 }
@@ -468,9 +477,9 @@ TEST_F(FundWindowTest, RedemptionOffersTheSharesHeldAndChecksTheSharesBeforeSend
         const char16_t* shares;
         const char16_t* message;
     } cases[] = {
-        {u"", u"请输入有效的赎回份额！"},        {u"abc", u"请输入有效的赎回份额！"},
-        {u"0", u"请输入有效的赎回份额！"},       {u"1.005", u"请输入有效的赎回份额！"},
-        {u"-5", u"请输入有效的赎回份额！"},      {u"10000.01", u"可用份额不足！"},
+        {u"", u"请输入有效的赎回份额！"},          {u"abc", u"请输入有效的赎回份额！"},
+        {u"0", u"请输入有效的赎回份额！"},         {u"1.005", u"请输入有效的赎回份额！"},
+        {u"-5", u"请输入有效的赎回份额！"},        {u"10000.01", u"可用份额不足！"},
         {u"0x1000000", u"请输入有效的赎回份额！"}, // typed, not changed into 01000000
     };
     for (const auto& c : cases) {
@@ -510,7 +519,8 @@ TEST(FundOpenAccount, HolderDetailsAreCheckedBeforeTheOpeningGoesOut)
     };
     for (const Case& c : cases) {
         const char16_t* problem = CFundOpenAccountWnd::CheckDetails(c.name, c.type, c.number, c.phone, c.address);
-        EXPECT_EQ(std::u16string(problem != nullptr ? problem : u""), std::u16string(c.problem != nullptr ? c.problem : u""))
+        EXPECT_EQ(std::u16string(problem != nullptr ? problem : u""),
+                  std::u16string(c.problem != nullptr ? c.problem : u""))
             << c.name << " " << c.number << " " << c.phone;
     }
 }

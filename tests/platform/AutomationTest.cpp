@@ -55,7 +55,8 @@ public:
     std::string DescribeControls() override
     {
         return "[{\"kind\":\"button\",\"id\":7,\"rect\":[40,100,240,160],\"visible\":true,\"enabled\":true,"
-               "\"text\":\"" + std::string(taps ? "已点击" : "点我") + "\"}]";
+               "\"text\":\"" +
+               std::string(taps ? "已点击" : "点我") + "\"}]";
     }
     RECT button{40, 100, 240, 160};
     POINT downAt{-1, -1};
@@ -92,7 +93,8 @@ TEST(Automation, TapReachesTheWindowAndDumpAndShotShowTheResult)
     EXPECT_NE(dump.find("\"rect\":[0,30,480,720]"), std::string::npos);
     EXPECT_NE(dump.find("已点击"), std::string::npos);
 
-    std::string path = (std::filesystem::temp_directory_path() / ("morwick-shot-" + std::to_string(GetTickCount()) + ".png")).string();
+    std::string path =
+        (std::filesystem::temp_directory_path() / ("morwick-shot-" + std::to_string(GetTickCount()) + ".png")).string();
     EXPECT_NE(RunCommand("shot " + path).find("\"width\":480"), std::string::npos);
     Surface shot;
     ASSERT_TRUE(LoadPng(path, shot));
@@ -184,7 +186,8 @@ TEST(Automation, SocketCommandsRunOnTheGuiThreadWhileItWaitsForMessages)
     TapWnd w;
     ASSERT_TRUE(w.Create(0, 30, 480, 690));
     w.Show();
-    std::string path = (std::filesystem::temp_directory_path() / ("morwick-auto-" + std::to_string(GetTickCount()))).string();
+    std::string path =
+        (std::filesystem::temp_directory_path() / ("morwick-auto-" + std::to_string(GetTickCount()))).string();
     ASSERT_TRUE(morwick::automation::StartServer(path));
     std::string dump, tap, idle;
     std::thread script([&] {
@@ -249,13 +252,20 @@ TEST(Automation, NumbersOutOfRangeGetAnErrorAnswer)
         const char* line;
         bool ok;
     } cases[] = {
-        {"drag 0 0 440002000 2", false},        {"drag 0 0 100 100 0", false},
-        {"drag 0 0 100 100 2x", false},         {"drag 0 0 100 100 2", true},
-        {"tap 99999999999999999999 1", false},  {"tap -32767 32767", true},
-        {"idle 99999999999999999999", false},   {"idle -1", false},
-        {"idle 10", true},                      {"idle", true},
-        {"rotate 4294967298", false},           {"clock advance 99999999999999999999", false},
-        {"clock set 99999999999-01-01 00:00:00", false}, {"clock set 2026-13-01 00:00:00", false},
+        {"drag 0 0 440002000 2", false},
+        {"drag 0 0 100 100 0", false},
+        {"drag 0 0 100 100 2x", false},
+        {"drag 0 0 100 100 2", true},
+        {"tap 99999999999999999999 1", false},
+        {"tap -32767 32767", true},
+        {"idle 99999999999999999999", false},
+        {"idle -1", false},
+        {"idle 10", true},
+        {"idle", true},
+        {"rotate 4294967298", false},
+        {"clock advance 99999999999999999999", false},
+        {"clock set 99999999999-01-01 00:00:00", false},
+        {"clock set 2026-13-01 00:00:00", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RunCommand(c.line).rfind("{\"ok\":true", 0) == 0, c.ok) << c.line;
@@ -300,7 +310,7 @@ TEST(Automation, TheSocketIsTheUsersOwnWhateverTheUmask)
     bool started = morwick::automation::StartServer(path);
     umask(old);
     ASSERT_TRUE(started);
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(lstat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     if (getuid() == 0) {

@@ -42,7 +42,10 @@ TEST(CodePage, UnmappableAndInvalidInputBecomeDefaultCharacters)
 
     WCHAR wide[8] = {};
     // 0xFF is never a valid lead byte; a lead byte at the very end has no trail.
-    n = MultiByteToWideChar(CP_ACP, 0, "a\xff" "b\xd6", 4, wide, 8);
+    n = MultiByteToWideChar(CP_ACP, 0,
+                            "a\xff"
+                            "b\xd6",
+                            4, wide, 8);
     EXPECT_EQ(n, 4);
     EXPECT_EQ(std::u16string(wide, 4), u"a?b?");
 }

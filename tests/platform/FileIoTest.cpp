@@ -124,7 +124,7 @@ TEST(FileIo, EveryFileAndFolderTheClientCreatesIsTheUsersAlone)
         unsigned mode;
     } expected[] = {{"DefParam.dat", 0600}, {"written.dat", 0600}, {"appended.txt", 0600}, {"folder", 0700}};
     for (const auto& e : expected) {
-        struct stat info{};
+        struct stat info {};
         ASSERT_EQ(stat(folder.File(e.name).c_str(), &info), 0) << e.name;
         EXPECT_EQ(info.st_mode & 0777, e.mode) << e.name;
     }
@@ -140,7 +140,7 @@ TEST(FileIo, TemporariesLeftByAnInterruptedWriteGoAtTheNextWriteOfTheSameFile)
     };
     leave("DefParam.dat.tmp-a1B2c3", 600);
     leave("DefParam.dat.tmp-Zz9xY8", 600);
-    leave("DefParam.dat.tmp-young1", 0); // a write still in progress
+    leave("DefParam.dat.tmp-young1", 0);   // a write still in progress
     leave("MyQuotes.dat.tmp-a1B2c3", 600); // another file's
     leave("DefParam.dat.tmp-toolong", 600);
     ASSERT_TRUE(WriteFileAtomically(Wide(folder.File("DefParam.dat")).c_str(), "new", 3));

@@ -317,9 +317,12 @@ void PixelByPixelBlit(Surface& dst, RECT clip, RECT d, const Surface& src, RECT 
     int dw = d.right - d.left, dh = d.bottom - d.top, sw = s.right - s.left, sh = s.bottom - s.top;
     if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0)
         return;
-    for (int y = std::max<int>(d.top, std::max<int>(clip.top, 0)); y < std::min<int>(d.bottom, std::min<int>(clip.bottom, dst.height)); ++y)
-        for (int x = std::max<int>(d.left, std::max<int>(clip.left, 0)); x < std::min<int>(d.right, std::min<int>(clip.right, dst.width)); ++x) {
-            int sx = s.left + (int)((int64_t)(x - d.left) * sw / dw), sy = s.top + (int)((int64_t)(y - d.top) * sh / dh);
+    for (int y = std::max<int>(d.top, std::max<int>(clip.top, 0));
+         y < std::min<int>(d.bottom, std::min<int>(clip.bottom, dst.height)); ++y)
+        for (int x = std::max<int>(d.left, std::max<int>(clip.left, 0));
+             x < std::min<int>(d.right, std::min<int>(clip.right, dst.width)); ++x) {
+            int sx = s.left + (int)((int64_t)(x - d.left) * sw / dw),
+                sy = s.top + (int)((int64_t)(y - d.top) * sh / dh);
             if (!src.Contains(sx, sy))
                 continue;
             uint32_t p = src.Row(sy)[sx];
@@ -385,7 +388,8 @@ TEST(Gdi, BlitsOfATableAChartAndAFormGiveThePixelsOfAPixelByPixelCopy)
                 d.right = d.left + w, d.bottom = d.top + h;
                 s.right = s.left + (scaled ? Pick(1, 500) : w), s.bottom = s.top + (scaled ? Pick(1, 750) : h);
             }
-            RECT clip = round % 3 ? RECT{0, 0, 480, 720} : RECT{Pick(0, 240), Pick(0, 360), Pick(240, 480), Pick(360, 720)};
+            RECT clip =
+                round % 3 ? RECT{0, 0, 480, 720} : RECT{Pick(0, 240), Pick(0, 360), Pick(240, 480), Pick(360, 720)};
             morwick::display::BlitSurface(fast, clip, d, src, s, alpha);
             PixelByPixelBlit(slow, clip, d, src, s, alpha);
             ASSERT_TRUE(fast.pixels == slow.pixels) << "round " << round;

@@ -116,8 +116,8 @@ TEST(Input, InvalidationsAreCoalescedAndHiddenWindowsAreNotPainted)
 TEST(Input, DamagedPicturesAndTextAreRefusedWithoutHarm)
 {
     Surface s;
-    const unsigned char garbage[] = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-                                     0x7f, 0xff, 0xff, 0xff, 0x7f, 0xff, 0xff, 0xff, 8, 6, 0, 0, 0};
+    const unsigned char garbage[] = {0x89, 'P',  'N',  'G',  0x0d, 0x0a, 0x1a, 0x0a, 0,    0, 0, 13, 'I', 'H', 'D',
+                                     'R',  0x7f, 0xff, 0xff, 0xff, 0x7f, 0xff, 0xff, 0xff, 8, 6, 0,  0,   0};
     EXPECT_FALSE(DecodePng(garbage, sizeof garbage, s));
     EXPECT_FALSE(DecodePng(garbage, 4, s));
     EXPECT_FALSE(LoadPng("/nonexistent/picture.png", s));
@@ -125,11 +125,13 @@ TEST(Input, DamagedPicturesAndTextAreRefusedWithoutHarm)
     // UTF-8 and UTF-16 conversions keep what is valid and mark what is not.
     std::u16string wide = u"价格\U0001F600a";
     EXPECT_EQ(WideFromUtf8(Utf8FromWide(wide.c_str())), wide);
-    EXPECT_EQ(WideFromUtf8("a\xE4\xB8"), u"a\xFFFD");      // cut short at the end
-    EXPECT_EQ(WideFromUtf8("\xC0\x41z"), u"\xFFFD" u"Az"); // a lead byte without its follower
-    EXPECT_EQ(WideFromUtf8(std::string("\xC0\x80/", 3)), u"\xFFFD/");     // an overlong NUL is not a NUL
-    EXPECT_EQ(WideFromUtf8("\xE0\x80\xAF"), u"\xFFFD");                   // nor an overlong slash
+    EXPECT_EQ(WideFromUtf8("a\xE4\xB8"), u"a\xFFFD"); // cut short at the end
+    EXPECT_EQ(WideFromUtf8("\xC0\x41z"), u"\xFFFD"
+                                         u"Az");                      // a lead byte without its follower
+    EXPECT_EQ(WideFromUtf8(std::string("\xC0\x80/", 3)), u"\xFFFD/"); // an overlong NUL is not a NUL
+    EXPECT_EQ(WideFromUtf8("\xE0\x80\xAF"), u"\xFFFD");               // nor an overlong slash
     const char16_t lone[] = {u'a', 0xD800, u'b', 0};
-    EXPECT_EQ(Utf8FromWide(lone), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Utf8FromWide(lone), "a\xEF\xBF\xBD"
+                                  "b");
     EXPECT_EQ(morwick::automation::JsonString(std::string("q\"\\\n\x01")), "\"q\\\"\\\\\\n\\u0001\"");
 }

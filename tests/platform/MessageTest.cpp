@@ -28,10 +28,7 @@ public:
     {
         handle = CreateThread(nullptr, 0, &TestThread::Run, this, 0, &id);
     }
-    ~TestThread()
-    {
-        Join();
-    }
+    ~TestThread() { Join(); }
     DWORD Join(DWORD ms = 5000)
     {
         if (!handle) {
@@ -50,10 +47,7 @@ public:
     DWORD exitCode = 0;
 
 private:
-    static DWORD Run(LPVOID self)
-    {
-        return static_cast<TestThread*>(self)->body();
-    }
+    static DWORD Run(LPVOID self) { return static_cast<TestThread*>(self)->body(); }
     std::function<DWORD()> body;
 };
 

@@ -34,7 +34,7 @@ TEST(Registry, CreatedKeyAndValuesPersistInTheDeviceFile)
     ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
 
-    struct stat info{};
+    struct stat info {};
     EXPECT_EQ(stat(home.DeviceFile("registry.dat").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u); // its sign-up values give the log-in password to whoever reads them
     EXPECT_EQ(stat(home.DeviceFile("").c_str(), &info), 0);
@@ -63,8 +63,7 @@ TEST(Registry, ValueLargerThanBufferIsNotReadAndSizeIsReported)
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, u"Software\\Korvat", 0, nullptr, 0, 0, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueEx(key, u"Name", 0, REG_SZ, (const BYTE*)u"0123456789", Bytes(u"0123456789")),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueEx(key, u"Name", 0, REG_SZ, (const BYTE*)u"0123456789", Bytes(u"0123456789")), ERROR_SUCCESS);
 
     WCHAR buffer[16];
     memset(buffer, 0x55, sizeof buffer);
@@ -172,7 +171,7 @@ TEST(Registry, AnUnreadableFileIsNeverReplacedByWrites)
     ASSERT_EQ(mkdir(home.DeviceFile("registry.dat").c_str(), 0755), 0);
     HKEY key = nullptr;
     EXPECT_NE(RegCreateKeyEx(HKEY_CLASSES_ROOT, u"Dizezo", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(stat(home.DeviceFile("registry.dat").c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
 }

@@ -168,7 +168,7 @@ TEST_F(RuntimeFolderTest, LinksPlantedUnderRecordNamesAreNeverFollowed)
     std::ifstream in(victim);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "the user's file");
-    struct stat info{};
+    struct stat info {};
     std::snprintf(entry, sizeof entry, "/windows/%d.5151", (int)getpid());
     ASSERT_EQ(lstat((runtime + entry).c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));
@@ -186,7 +186,7 @@ TEST_F(RuntimeFolderTest, TheSessionsRuntimeFolderHoldsTheRecordsWhenThereIsOne)
     std::u16string name = UniqueName("Xdg");
     HANDLE mutex = CreateMutexW(nullptr, TRUE, name.c_str());
     ASSERT_NE(mutex, nullptr);
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(stat((xdg + "/morwick").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_EQ(stat((xdg + "/morwick/" + RecordName(name)).c_str(), &info), 0);

@@ -10,8 +10,7 @@
 
 namespace {
 
-HRESULT Send(SMS_HANDLE handle, const char16_t* to, const std::u16string& text,
-             SMS_ADDRESS_TYPE type = SMSAT_NATIONAL)
+HRESULT Send(SMS_HANDLE handle, const char16_t* to, const std::u16string& text, SMS_ADDRESS_TYPE type = SMSAT_NATIONAL)
 {
     SMS_ADDRESS address{};
     address.smsatAddressType = type;

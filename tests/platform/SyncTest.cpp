@@ -155,7 +155,8 @@ TEST(CriticalSection, OwnerMayEnterAgainOthersWaitForTheLastLeave)
 TEST(Thread, HandleSignalsAtTheEndAndKeepsTheExitCode)
 {
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 64 * 1024, ReturnParameter, reinterpret_cast<LPVOID>(uintptr_t{1234}), 0, &id);
+    HANDLE thread =
+        CreateThread(nullptr, 64 * 1024, ReturnParameter, reinterpret_cast<LPVOID>(uintptr_t{1234}), 0, &id);
     ASSERT_NE(thread, nullptr);
     EXPECT_NE(id, 0u);
     EXPECT_NE(id, GetCurrentThreadId());

@@ -101,7 +101,8 @@ TEST(Tapi, ProfileWithoutCellularLineOrSubscriberNumber)
     profile.subscriberNumber = "";
     ASSERT_TRUE(WritePhoneProfile(profile));
     ASSERT_EQ(lineInitializeEx(&app, nullptr, nullptr, u"test", &count, &version, nullptr), 0);
-    ASSERT_EQ(lineOpen(app, 1, &line, 0x20000, 0x10000, 0, LINECALLPRIVILEGE_OWNER, LINEMEDIAMODE_DATAMODEM, nullptr), 0);
+    ASSERT_EQ(lineOpen(app, 1, &line, 0x20000, 0x10000, 0, LINECALLPRIVILEGE_OWNER, LINEMEDIAMODE_DATAMODEM, nullptr),
+              0);
     std::vector<BYTE> full(512);
     auto* general = (LINEGENERALINFO*)full.data();
     general->dwTotalSize = 512;

@@ -135,8 +135,8 @@ TEST(Windows, ThreeNestedModalWindowsWalkHomeInOrder)
         TranslateMessage(&msg);
         DispatchMessage(&msg);
     }
-    std::vector<std::string> expected = {"activate home",   "activate home+",  "activate home++", "activate home+++",
-                                         "activate home++", "home++ got 0",    "activate home+",  "home+ got 0",
+    std::vector<std::string> expected = {"activate home",   "activate home+", "activate home++", "activate home+++",
+                                         "activate home++", "home++ got 0",   "activate home+",  "home+ got 0",
                                          "activate home",   "home got 0"};
     EXPECT_EQ(journal, expected);
     EXPECT_EQ(GetActiveWindow(), home.m_hWnd);
@@ -219,8 +219,8 @@ TEST(Windows, PaintingShowsOnTheScreenAndStackActivatesTheWindowBeneath)
     EXPECT_EQ(GetActiveWindow(), upper.m_hWnd);
     Surface screen = CopyScreen();
     ASSERT_EQ(screen.width, 480);
-    EXPECT_EQ(screen.Row(100)[5], 0xFF0000FFu);  // the lower window shows around the partial one
-    EXPECT_EQ(screen.Row(410)[5], 0xFFFF0000u);  // the upper window on top
+    EXPECT_EQ(screen.Row(100)[5], 0xFF0000FFu); // the lower window shows around the partial one
+    EXPECT_EQ(screen.Row(410)[5], 0xFFFF0000u); // the upper window on top
     upper.Show(FALSE);
     EXPECT_EQ(GetActiveWindow(), lower.m_hWnd);
     Pump();
@@ -318,8 +318,8 @@ TEST(Windows, SecondProcessFindsTheWindowAndMutexAndBringsItForward)
     EXPECT_EQ(FindWindowW(wide.c_str(), nullptr), w.m_hWnd);
 
     std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    std::string command = "MORWICK_TEST_FIND_CLASS=" + cls + " '" + self +
-                          "' --gtest_filter=Windows.SecondProcessHelper >/dev/null 2>&1";
+    std::string command =
+        "MORWICK_TEST_FIND_CLASS=" + cls + " '" + self + "' --gtest_filter=Windows.SecondProcessHelper >/dev/null 2>&1";
     int status = std::system(command.c_str());
     ASSERT_NE(status, -1);
     EXPECT_EQ(status, 0); // the helper exits 0 only when it found both

@@ -16,10 +16,7 @@ struct Sockets {
         WSADATA data;
         started = WSAStartup(MAKEWORD(1, 1), &data) == 0;
     }
-    ~Sockets()
-    {
-        WSACleanup();
-    }
+    ~Sockets() { WSACleanup(); }
     bool started;
 };
 

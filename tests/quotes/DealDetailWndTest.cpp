@@ -197,8 +197,8 @@ TEST_F(DealDetailWndTest, LaterDealsSlideTheTableAndTheBottomMinuteGivesTheOffse
     EXPECT_NE(later.find("&time=1459&offset=3&direct=0&count=11"), std::string::npos) << later;
 
     // Five new deals with a limit of eleven: the four oldest rows leave.
-    Feed(DealReply({{1500, 5.10, 1, 0}, {1500, 5.10, 2, 0}, {1501, 5.10, 3, 0}, {1502, 5.10, 4, 0},
-                    {1503, 5.10, 5, 7}}));
+    Feed(DealReply(
+        {{1500, 5.10, 1, 0}, {1500, 5.10, 2, 0}, {1501, 5.10, 3, 0}, {1502, 5.10, 4, 0}, {1503, 5.10, 5, 7}}));
     ASSERT_EQ(g.GetRowCount(), 11);
     EXPECT_EQ(Text(w, 0, 0), u"14:54");
     EXPECT_EQ(Text(w, 10, 0), u"15:03");

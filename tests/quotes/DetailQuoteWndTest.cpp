@@ -72,8 +72,9 @@ std::string QuoteReply(const QuoteRow& r)
     static const int numbers[] = {1,  2,  3,  4,  11, 13, 14, 15, 16, 17, 18, 32, 29, 30, 50, 51, 52,
                                   53, 54, 55, 56, 57, 58, 59, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79};
     for (int n : numbers) {
-        int type = (n == 3 || n == 4) ? FIELD_TEXT : (n == 1 || n == 2 || (n >= 50 && n % 2 == 1)) ? FIELD_INT
-                                                                                                    : FIELD_QUOTE;
+        int type = (n == 3 || n == 4)                              ? FIELD_TEXT
+                   : (n == 1 || n == 2 || (n >= 50 && n % 2 == 1)) ? FIELD_INT
+                                                                   : FIELD_QUOTE;
         set.AddField("f" + std::to_string(n), type);
     }
     set.AddRow();
@@ -245,7 +246,7 @@ TEST_F(DetailQuoteWndTest, TradingDayFiguresAreColouredAndTheBookVolumeIsInLots)
     EXPECT_EQ(Text(w, 1, 1), u"4.00");
     EXPECT_EQ(w->GetCell(1, 3)->textColor, app->GetColor(COLOR_VOLUME));
     EXPECT_EQ(w->GetCell(4, 3)->textColor, app->GetColor(COLOR_FALL)); // low below previous close
-    EXPECT_EQ(Text(w, 11, 3), u"123");                                  // 12345 shares
+    EXPECT_EQ(Text(w, 11, 3), u"123");                                 // 12345 shares
     // An error keeps the table and shows the server's text.
     Feed(ErrorSet(WideToAnsiString(u"没有该证券")));
     EXPECT_EQ(w->GetGrid().GetRowCount(), 16);

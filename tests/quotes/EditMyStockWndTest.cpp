@@ -199,8 +199,9 @@ TEST_F(EditMyStockTest, TheEditorShowsTheStoredListAndSavesMovesAndDeletions)
     ASSERT_TRUE(WriteMyQuotes("600010.02,000002.01,000001.02"));
     Editor* e = Make(CEditMyStockWnd::MODE_EDIT);
     EXPECT_EQ(e->requestOnActive, 1);
-    EXPECT_EQ(Request().rfind("tc_mfuncno=31000&tc_sfuncno=4&count=3&code=600010.02|000002.01|000001.02&field=4|3|1&", 0),
-              0u);
+    EXPECT_EQ(
+        Request().rfind("tc_mfuncno=31000&tc_sfuncno=4&count=3&code=600010.02|000002.01|000001.02&field=4|3|1&", 0),
+        0u);
     e->Relogin();
     ASSERT_TRUE(WaitReplies(1));
     CCheckList& list = e->GetList();

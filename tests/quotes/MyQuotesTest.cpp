@@ -20,7 +20,10 @@ public:
     void ShowBox(const WCHAR* text, const WCHAR*, HWND) override { shown.push_back(std::u16string(u"box:") + text); }
     void ShowTip(const WCHAR* text, HWND owner, int milliseconds) override
     {
-        shown.push_back(std::u16string(text) + u"/" + (milliseconds == 1000 ? u"1000" : milliseconds == 2000 ? u"2000" : u"?"));
+        shown.push_back(std::u16string(text) + u"/" +
+                        (milliseconds == 1000   ? u"1000"
+                         : milliseconds == 2000 ? u"2000"
+                                                : u"?"));
         lastOwner = owner;
     }
     std::vector<std::u16string> shown;

@@ -68,12 +68,11 @@ TEST(QuoteCodes, AStoredItemNamesItsRowExactlyInEitherMarketFormOrAsTheBeginning
         int match;
     };
     const Case cases[] = {
-        {"399001.01", "399001", 1, MATCH_EXACT},  {"399001.1", "399001", 1, MATCH_EXACT},
-        {"hk0700.03", "HK0700", 3, MATCH_EXACT},  {"399001.02", "399001", 1, MATCH_NONE},
-        {"399001", "399001", 3, MATCH_PREFIX},    {"600", "600000", 1, MATCH_PREFIX},
-        {"600000.0", "600000", 1, MATCH_NONE},
-        {"hk07", "HK0700", 3, MATCH_NONE},       // a bare code is matched with case
-        {"39900", "399001", 1, MATCH_PREFIX},     {"3990011", "399001", 1, MATCH_NONE},
+        {"399001.01", "399001", 1, MATCH_EXACT}, {"399001.1", "399001", 1, MATCH_EXACT},
+        {"hk0700.03", "HK0700", 3, MATCH_EXACT}, {"399001.02", "399001", 1, MATCH_NONE},
+        {"399001", "399001", 3, MATCH_PREFIX},   {"600", "600000", 1, MATCH_PREFIX},
+        {"600000.0", "600000", 1, MATCH_NONE},   {"hk07", "HK0700", 3, MATCH_NONE}, // a bare code is matched with case
+        {"39900", "399001", 1, MATCH_PREFIX},    {"3990011", "399001", 1, MATCH_NONE},
         {"", "399001", 1, MATCH_NONE},
     };
     for (const Case& c : cases)

@@ -73,17 +73,15 @@ protected:
         CDataSetWriter set("config");
         set.AddField("key", FIELD_TEXT);
         set.AddField("value", FIELD_TEXT);
-        const char16_t* rows[][2] = {{u"market", u"0^沪深#1^上海#2^深圳#"},
-                                     {u"type", u"1^A股#3^基金#"},
-                                     {u"sort", sort}};
+        const char16_t* rows[][2] = {
+            {u"market", u"0^沪深#1^上海#2^深圳#"}, {u"type", u"1^A股#3^基金#"}, {u"sort", sort}};
         for (auto& r : rows) {
             set.AddRow();
             set.SetText(0, WideToAnsiString(r[0]));
             set.SetText(1, WideToAnsiString(r[1]));
         }
         std::string bytes = set.ToBytes();
-        CAppData::Instance()->GetConfigStore()->WriteDataFile("config", (const BYTE*)bytes.data(),
-                                                               (UINT)bytes.size());
+        CAppData::Instance()->GetConfigStore()->WriteDataFile("config", (const BYTE*)bytes.data(), (UINT)bytes.size());
     }
     Table* Make(const char* info = "", const char* params = "tc_mfuncno=31000&tc_sfuncno=3")
     {
@@ -307,8 +305,8 @@ TEST_F(QuoteTableTest, SortWindowHandsItsChoiceBackAndReturnPostsNothing)
     EXPECT_EQ(sortWnd->GetDirectionList().GetSelectedIndex(), 1);
     sortWnd->GetDirectionList().SetSelectedIndex(0);
     sortWnd->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 0); // "确定"
-    EXPECT_EQ(sortWnd->GetRecord(), nullptr); // now the table's
-    PumpMessages(); // the table releases the ended window
+    EXPECT_EQ(sortWnd->GetRecord(), nullptr);             // now the table's
+    PumpMessages();                                       // the table releases the ended window
     EXPECT_EQ(table->GetMarketKey(), "1");
     EXPECT_EQ(table->GetClassKey(), "3");
     EXPECT_EQ(table->GetSortKey(), "21"); // the empty key leaves it

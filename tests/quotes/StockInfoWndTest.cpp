@@ -156,7 +156,8 @@ TEST_F(StockInfoWndTest, EntryParametersAndTitleAreJoinedEvenWhenEmpty)
     EXPECT_EQ(CStocInfoMenuWnd::MakeEntryParams("x=1", "000001"), "x=1&stkcode=000001");
     EXPECT_EQ(CStocInfoMenuWnd::MakeEntryParams("", "000001"), "&stkcode=000001");
     EXPECT_EQ(CStocInfoMenuWnd::MakeEntryParams(nullptr, nullptr), "&stkcode=");
-    EXPECT_EQ(Wide(CStocInfoMenuWnd::MakeEntryTitle(WideToAnsiString(u"公司概况").c_str(), u"平安银行").c_str()), u"公司概况_平安银行");
+    EXPECT_EQ(Wide(CStocInfoMenuWnd::MakeEntryTitle(WideToAnsiString(u"公司概况").c_str(), u"平安银行").c_str()),
+              u"公司概况_平安银行");
     EXPECT_EQ(CStocInfoMenuWnd::MakeEntryTitle(nullptr, nullptr), "_");
 
     // An entry whose item is gone and a menu id the tree no longer knows open nothing.
@@ -199,7 +200,8 @@ TEST_F(StockInfoWndTest, FactoryOpensTheInformationMenuByItsKeyOnceInstalled)
     CBaseWnd owner(u"主", nullptr);
     RECT work = WorkRect();
     ASSERT_TRUE(owner.Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
-    int result = CWindowFactory::OpenWindow("F10", 9, WideToAnsiString(u"包钢股份").c_str(), "600010", "", 0, owner.m_hWnd);
+    int result =
+        CWindowFactory::OpenWindow("F10", 9, WideToAnsiString(u"包钢股份").c_str(), "600010", "", 0, owner.m_hWnd);
     closer.join();
     EXPECT_EQ(result, END_HOME);
     PumpMessages(); // the owner releases the ended window
@@ -287,6 +289,6 @@ TEST_F(InfoMineTxtWnd, FieldsKeepTheirLastTextAndNeverOverflow)
     EXPECT_STREQ(small, "");
     char room[256];
     EXPECT_EQ(w.BuildRequest(room, sizeof room, ""), 1);
-    EXPECT_EQ(std::string(room), "tc_mfuncno=504&tc_sfuncno=11&lmdm=xxld&stkcode=" + std::string(19, '7') + "&id=" +
-                                     std::string(15, '7') + "&date=" + std::string(11, '7'));
+    EXPECT_EQ(std::string(room), "tc_mfuncno=504&tc_sfuncno=11&lmdm=xxld&stkcode=" + std::string(19, '7') +
+                                     "&id=" + std::string(15, '7') + "&date=" + std::string(11, '7'));
 }

@@ -18,7 +18,7 @@
 
 namespace {
 
-const char* const RICH = "880012347";  // 1000000 yuan, no stocks, password 654321
+const char* const RICH = "880012347";   // 1000000 yuan, no stocks, password 654321
 const char* const HOLDER = "880012345"; // stocks, a warrant, a fund account, password 123456
 const char* const EMPTY = "880034567";  // nothing but a bank account, password 123456
 
@@ -75,8 +75,10 @@ TEST_F(BrokerageFixture, OrdersWithBadPriceQuantityOrMoneyAreRefusedWithTheirRea
         {RICH, s.code, 0, "abc", "100", "委托价格无效"},
         {RICH, s.code, 0, "0", "100", "委托价格无效"},
         {RICH, s.code, 0, "10.001", "100", "委托价格无效"},
-        {RICH, s.code, 0, PriceText(up + 10), "100", "委托价格超出涨跌停限制(" + PriceText(down) + "-" + PriceText(up) + ")"},
-        {RICH, s.code, 0, PriceText(down - 10), "100", "委托价格超出涨跌停限制(" + PriceText(down) + "-" + PriceText(up) + ")"},
+        {RICH, s.code, 0, PriceText(up + 10), "100",
+         "委托价格超出涨跌停限制(" + PriceText(down) + "-" + PriceText(up) + ")"},
+        {RICH, s.code, 0, PriceText(down - 10), "100",
+         "委托价格超出涨跌停限制(" + PriceText(down) + "-" + PriceText(up) + ")"},
         {RICH, s.code, 0, PriceText(up), "-100", "委托数量无效"},
         {RICH, s.code, 0, PriceText(up), "150", "买入数量必须为100股的整数倍"},
         {EMPTY, s.code, 0, PriceText(up), "100", "可用资金不足"},
@@ -224,9 +226,15 @@ TEST_F(BrokerageFixture, WrongTransferPasswordsLockLikeTheTradingPasswordButABan
 {
     const std::string bank = Account(EMPTY).banks[0].code;
     std::string error;
-    auto logIn = [&](const char* password) { return broker->LogIn(EMPTY, 0, "", password, &error) != nullptr ? "" : error; };
-    auto in = [&](const char* password) { return broker->Transfer(Account(EMPTY), bank, 1, "100", password, "").error; };
-    auto out = [&](const char* password) { return broker->Transfer(Account(EMPTY), bank, 2, "100", "", password).error; };
+    auto logIn = [&](const char* password) {
+        return broker->LogIn(EMPTY, 0, "", password, &error) != nullptr ? "" : error;
+    };
+    auto in = [&](const char* password) {
+        return broker->Transfer(Account(EMPTY), bank, 1, "100", password, "").error;
+    };
+    auto out = [&](const char* password) {
+        return broker->Transfer(Account(EMPTY), bank, 2, "100", "", password).error;
+    };
     auto balance = [&](const char* password) {
         CTradeAccount& a = Account(EMPTY);
         return broker->CheckBankPassword(a, a.banks[0], password, &error) ? "" : error;
@@ -239,14 +247,30 @@ TEST_F(BrokerageFixture, WrongTransferPasswordsLockLikeTheTradingPasswordButABan
         std::string firstRefusal, locked;
         bool logInLocked; // the trade log-in is locked too
     } cases[] = {
-        {"bank password in", {[&] { return in("000000"); }, [&] { return in("1"); }, [&] { return in(""); }},
-         [&] { return in("888888"); }, "银行密码错误，还可尝试2次", bankLocked, false},
-        {"bank balance, then in", {[&] { return balance("0"); }, [&] { return balance("1"); }, [&] { return in("2"); }},
-         [&] { return balance("888888"); }, "银行密码错误，还可尝试2次", bankLocked, false},
-        {"fund password out", {[&] { return out("000000"); }, [&] { return out("1"); }, [&] { return out(""); }},
-         [&] { return out("123456"); }, "资金密码错误，还可尝试2次", accountLocked, true},
-        {"fund and trading password", {[&] { return out("0"); }, [&] { return logIn("0"); }, [&] { return out("0"); }},
-         [&] { return logIn("123456"); }, "资金密码错误，还可尝试2次", accountLocked, true},
+        {"bank password in",
+         {[&] { return in("000000"); }, [&] { return in("1"); }, [&] { return in(""); }},
+         [&] { return in("888888"); },
+         "银行密码错误，还可尝试2次",
+         bankLocked,
+         false},
+        {"bank balance, then in",
+         {[&] { return balance("0"); }, [&] { return balance("1"); }, [&] { return in("2"); }},
+         [&] { return balance("888888"); },
+         "银行密码错误，还可尝试2次",
+         bankLocked,
+         false},
+        {"fund password out",
+         {[&] { return out("000000"); }, [&] { return out("1"); }, [&] { return out(""); }},
+         [&] { return out("123456"); },
+         "资金密码错误，还可尝试2次",
+         accountLocked,
+         true},
+        {"fund and trading password",
+         {[&] { return out("0"); }, [&] { return logIn("0"); }, [&] { return out("0"); }},
+         [&] { return logIn("123456"); },
+         "资金密码错误，还可尝试2次",
+         accountLocked,
+         true},
     };
     for (const Case& c : cases) {
         int64_t cash = Account(EMPTY).cash;
@@ -270,11 +294,13 @@ TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCa
     const CFundInfo& fund = broker->Funds().Funds()[6]; // the second company's stock fund: purchases suspended
     const CFundInfo& mixed = broker->Funds().Funds()[7];
     const CFundInfo& bond = broker->Funds().Funds()[8];
-    EXPECT_EQ(broker->FundOrder(a, FUND_PURCHASE, mixed.code, "10000", "").error, "未开立该基金公司的基金账户，请先开户");
+    EXPECT_EQ(broker->FundOrder(a, FUND_PURCHASE, mixed.code, "10000", "").error,
+              "未开立该基金公司的基金账户，请先开户");
     for (const char* number : {"12345", "110101199003071234", "11010519491231002 "})
         EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", number, "13800000000").error, "证件号码无效")
             << number;
-    EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", "11010519491231002X", "12ab").error, "电话号码无效");
+    EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", "11010519491231002X", "12ab").error,
+              "电话号码无效");
     ASSERT_TRUE(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", "11010519491231002X", "13800000000").Ok());
     EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", "11010519491231002X", "13800000000").error,
               "已开立该基金公司账户");
@@ -417,9 +443,13 @@ TEST(BrokerageText, AmountsAreReadAndWrittenWithoutRounding)
         int decimals;
         int64_t value;
     } parses[] = {
-        {"12.34", 2, 1234}, {"12.3", 2, 1230}, {"12", 2, 1200}, {"0.01", 2, 1},  {"12.345", 2, -1},
-        {"12.", 2, -1},     {".5", 2, -1},     {"-1", 2, -1},   {"1e3", 2, -1}, {"", 2, -1},
-        {"100", 0, 100},    {"100.0", 0, -1},  {"9.999", 3, 9999}, {"1234567890123456", 0, -1},
+        {"12.34", 2, 1234}, {"12.3", 2, 1230},
+        {"12", 2, 1200},    {"0.01", 2, 1},
+        {"12.345", 2, -1},  {"12.", 2, -1},
+        {".5", 2, -1},      {"-1", 2, -1},
+        {"1e3", 2, -1},     {"", 2, -1},
+        {"100", 0, 100},    {"100.0", 0, -1},
+        {"9.999", 3, 9999}, {"1234567890123456", 0, -1},
     };
     for (const Parse& p : parses)
         EXPECT_EQ(ParseScaled(p.text, p.decimals), p.value) << p.text;
@@ -650,8 +680,8 @@ TEST_F(BrokerageFixture, EveryFieldOfEveryItemComesBackThroughTheJournalAndAGrow
     auto fill = [](CTradeAccount& a, int n) {
         a.holder = "holder" + std::to_string(n), a.passwordHash = "hash" + std::to_string(n);
         a.wrongPasswords = n, a.lockedUntil = 1000000 + n, a.cash = 5000 + n, a.frozen = 60 + n, a.nextId = 9000 + n;
-        a.orders.push_back({9001, 20251207 + n, 93000 + n, n, 2, "600001", "\xd5\xfd" + std::to_string(n), 1,
-                            12340 + n, 1000 + n, 100 + n, 200 + n, 777 + n, ORDER_STOCK}); // open: fills to come
+        a.orders.push_back({9001, 20251207 + n, 93000 + n, n, 2, "600001", "\xd5\xfd" + std::to_string(n), 1, 12340 + n,
+                            1000 + n, 100 + n, 200 + n, 777 + n, ORDER_STOCK}); // open: fills to come
         a.deals.push_back({9002 + 10 * n, 20251207 + n, 93000 + n, 9001, 2, "600001", "deal" + std::to_string(n), 1,
                            12340 + n, 100 + n});
         a.holdings.push_back({2, "600002", "h" + std::to_string(n), 1000 + n, 300 + n, 20251207 + n, 400 + n, 99 + n});

@@ -15,7 +15,10 @@ struct ChartFixture : ::testing::Test {
     CServerUnderTest server;
     CTestClient client{server};
     void SetUp() override { client.LogIn(); }
-    TestSets Get(const std::string& text) { return TestSets(client.Exchange(text + "&" + client.CommonFields()).plain); }
+    TestSets Get(const std::string& text)
+    {
+        return TestSets(client.Exchange(text + "&" + client.CommonFields()).plain);
+    }
     TestSets KLine(const std::string& code, int type, const std::string& anchor, int direct, int count,
                    const std::string& tech = "MACD")
     {
@@ -24,8 +27,14 @@ struct ChartFixture : ::testing::Test {
     }
 };
 
-double At(CDataSet& s, const char* field) { return s.GetQuoteNumber(field).GetValue(); }
-bool NoValue(CDataSet& s, const char* field) { return s.GetQuoteNumber(field).IsNull(); }
+double At(CDataSet& s, const char* field)
+{
+    return s.GetQuoteNumber(field).GetValue();
+}
+bool NoValue(CDataSet& s, const char* field)
+{
+    return s.GetQuoteNumber(field).IsNull();
+}
 
 } // namespace
 
@@ -34,8 +43,8 @@ TEST_F(ChartFixture, EveryPeriodAnswersItsBarsInOrder)
     // 60 minutes into the day: 12 five-minute bars ... one sixty-minute bar; days, weeks and months of history.
     struct Case {
         int type;
-        int bars;        // -1: more than one, fewer than the days
-        int firstTime;   // time of the first bar (minute periods)
+        int bars;      // -1: more than one, fewer than the days
+        int firstTime; // time of the first bar (minute periods)
     } cases[] = {{3, 12, 935}, {4, 4, 945}, {5, 2, 1000}, {6, 1, 1030}, {1, -1, 0}, {2, -1, 0}};
     TestSets days = KLine("600010", 0, "date=&time=", 0, 500);
     ASSERT_EQ(days.size(), 3u);
@@ -100,9 +109,9 @@ TEST_F(ChartFixture, IndicatorsFollowTheirTextbookDefinitions)
     struct Case {
         const char* tech;
         std::vector<std::string> lines;
-    } cases[] = {{"MA", {"MA5", "MA10", "MA20"}},  {"VOL", {"VOL", "MA5", "MA10"}}, {"MACD", {"DIF", "DEA", "MACD"}},
-                 {"KDJ", {"K", "D", "J"}},          {"RSI", {"RSI6", "RSI12", "RSI24"}},
-                 {"BOLL", {"MID", "UPPER", "LOWER"}}};
+    } cases[] = {{"MA", {"MA5", "MA10", "MA20"}},     {"VOL", {"VOL", "MA5", "MA10"}},
+                 {"MACD", {"DIF", "DEA", "MACD"}},    {"KDJ", {"K", "D", "J"}},
+                 {"RSI", {"RSI6", "RSI12", "RSI24"}}, {"BOLL", {"MID", "UPPER", "LOWER"}}};
     for (const Case& c : cases) {
         TestSets sets = KLine("600010", 0, "date=&time=", 0, 500, c.tech);
         ASSERT_EQ(sets.size(), 3u) << c.tech;
@@ -179,7 +188,8 @@ TEST_F(ChartFixture, TimeShareCarriesTheMarketIndexAndTheInformationMinutes)
             continue;
         EXPECT_EQ(id, stock[1].GetShort("tm"));
         ++marked;
-        TestSets radar = Get("tc_mfuncno=504&tc_sfuncno=11&lmdm=xxld&stkcode=600010&id=" + std::to_string(id) + "&date=");
+        TestSets radar =
+            Get("tc_mfuncno=504&tc_sfuncno=11&lmdm=xxld&stkcode=600010&id=" + std::to_string(id) + "&date=");
         ASSERT_GE(radar[0].GetRowCount(), 1);
         for (radar[0].MoveFirst(); !radar[0].IsEOF(); radar[0].MoveNext()) {
             char prefix[16];
@@ -191,16 +201,19 @@ TEST_F(ChartFixture, TimeShareCarriesTheMarketIndexAndTheInformationMinutes)
 
     // An index gets no overlay; close_xxld=1 marks nothing; addup=1 answers from the given minute on; another day
     // has no minutes here.
-    TestSets index1 = Get("tc_mfuncno=31000&tc_sfuncno=1&code=" + index->code + "." + std::to_string(market) + "&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0");
+    TestSets index1 = Get("tc_mfuncno=31000&tc_sfuncno=1&code=" + index->code + "." + std::to_string(market) +
+                          "&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0");
     EXPECT_EQ(index1.size(), 2u);
     TestSets closed = Get("tc_mfuncno=31000&tc_sfuncno=1&code=600010&addup=0&time=&date=&maxvol=&freq=1&close_xxld=1");
     for (closed[1].MoveFirst(); !closed[1].IsEOF(); closed[1].MoveNext())
         EXPECT_EQ(closed[1].GetShort("xxld"), 0);
-    TestSets tail = Get("tc_mfuncno=31000&tc_sfuncno=1&code=600010&addup=1&time=1025&date=&maxvol=&freq=1&close_xxld=0");
+    TestSets tail =
+        Get("tc_mfuncno=31000&tc_sfuncno=1&code=600010&addup=1&time=1025&date=&maxvol=&freq=1&close_xxld=0");
     ASSERT_TRUE(tail[1].MoveFirst());
     EXPECT_EQ(tail[1].GetShort("tm"), 1025);
     EXPECT_EQ(tail[1].GetRowCount(), 5);
-    TestSets other = Get("tc_mfuncno=31000&tc_sfuncno=1&code=600010&addup=0&time=&date=20251201&maxvol=&freq=1&close_xxld=0");
+    TestSets other =
+        Get("tc_mfuncno=31000&tc_sfuncno=1&code=600010&addup=0&time=&date=20251201&maxvol=&freq=1&close_xxld=0");
     ASSERT_GE(other.size(), 2u);
     EXPECT_EQ(other[1].GetRowCount(), 0);
 }

@@ -62,8 +62,13 @@ TEST(LzssEncoder, HandMadeStreamsDecodeAsTheRingLayoutSays)
 TEST(LzssEncoder, RoundTripsThroughTheClientDecoderForManyShapes)
 {
     CLzssCodec codec; // one codec for every body: no dependence on what an earlier body left in its ring
-    std::vector<std::string> inputs = {"a", std::string(18, ' '), std::string(19, ' '), std::string(5000, 'x'),
-                                       SampleText(100, 1), SampleText(4097, 2), SampleText(20000, 3)};
+    std::vector<std::string> inputs = {"a",
+                                       std::string(18, ' '),
+                                       std::string(19, ' '),
+                                       std::string(5000, 'x'),
+                                       SampleText(100, 1),
+                                       SampleText(4097, 2),
+                                       SampleText(20000, 3)};
     std::mt19937 rng(9);
     std::string random(6000, '\0');
     for (char& c : random)
@@ -148,8 +153,9 @@ TEST(PacketCodec, ServerAndClientCiphersOpenEachOthersPackets)
                           packet.data());
     ASSERT_GT(n, 0);
     std::string opened;
-    EXPECT_EQ(OpenPacket(key, std::string(reinterpret_cast<const char*>(packet.data()), static_cast<size_t>(n)), opened),
-              777);
+    EXPECT_EQ(
+        OpenPacket(key, std::string(reinterpret_cast<const char*>(packet.data()), static_cast<size_t>(n)), opened),
+        777);
     EXPECT_EQ(opened, plain);
 }
 
@@ -217,7 +223,7 @@ TEST(DataSetWriter, QuoteNumbersPackAsTheClientDecodesThem)
     EXPECT_EQ(PackQuote(-0.002, 3), -5);
     EXPECT_EQ(PackQuote(10000, 0), 40000);
     EXPECT_EQ(PackQuote(12.34, 2), 4938);
-    EXPECT_EQ(PackQuoteWithUnit(123456), 493);       // 12.3 万
-    EXPECT_EQ(PackQuoteWithUnit(250000000), 1002);   // 2.50 亿
-    EXPECT_EQ(PackQuoteWithUnit(99999), 399996);     // plain
+    EXPECT_EQ(PackQuoteWithUnit(123456), 493);     // 12.3 万
+    EXPECT_EQ(PackQuoteWithUnit(250000000), 1002); // 2.50 亿
+    EXPECT_EQ(PackQuoteWithUnit(99999), 399996);   // plain
 }

@@ -51,7 +51,8 @@ TEST_F(HttpFixture, ManyRequestsShareOneConnectionAndTheProxyFormIsServedAlike)
     // As the operator's gateway would pass it on.
     std::string body = "tc_service=300&tc_isunicode=0&" + RANKED + "&" + client.CommonFields();
     std::string proxied = "POST http://10.0.0.172:80/ HTTP/1.1\r\nUser-Agent: ZRQ,WinMobile\r\nAccept: image/png\r\n"
-                          "Content-Length: " + std::to_string(body.size()) + "\r\nX-Online-Host: 127.0.0.1:8002\r\n\r\n" + body;
+                          "Content-Length: " +
+                          std::to_string(body.size()) + "\r\nX-Online-Host: 127.0.0.1:8002\r\n\r\n" + body;
     ASSERT_TRUE(client.Connection().WriteAll(proxied.data(), static_cast<int>(proxied.size())));
     TestReply viaProxy;
     ASSERT_TRUE(ReadReply(client.Connection(), viaProxy));
@@ -238,7 +239,8 @@ TEST(ServerHttp, PricesMoveWhileTheServerRuns)
     std::string session = sets[0].GetString("session");
     auto minute = [&] {
         std::string body = "tc_service=300&tc_isunicode=0&tc_mfuncno=31000&tc_sfuncno=9&code=600010.2&time=0&offset=0"
-                           "&direct=1&count=1&hwID=1,2&softName=RuvAv&TC_SESSION={" + session + "}";
+                           "&direct=1&count=1&hwID=1,2&softName=RuvAv&TC_SESSION={" +
+                           session + "}";
         std::string m = "POST / HTTP/1.1\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
         c.WriteAll(m.data(), static_cast<int>(m.size()));
         TestReply d;

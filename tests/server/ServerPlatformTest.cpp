@@ -21,7 +21,8 @@ namespace {
 
 std::filesystem::path TempDir()
 {
-    auto dir = std::filesystem::temp_directory_path() / ("morwick-server-keys-" + std::to_string(std::random_device()()));
+    auto dir =
+        std::filesystem::temp_directory_path() / ("morwick-server-keys-" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(dir);
     return dir;
 }

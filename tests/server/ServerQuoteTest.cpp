@@ -12,10 +12,16 @@ struct QuoteFixture : ::testing::Test {
     CServerUnderTest server;
     CTestClient client{server};
     void SetUp() override { client.LogIn(); }
-    TestSets Get(const std::string& text) { return TestSets(client.Exchange(text + "&" + client.CommonFields()).plain); }
+    TestSets Get(const std::string& text)
+    {
+        return TestSets(client.Exchange(text + "&" + client.CommonFields()).plain);
+    }
 };
 
-double Value(CDataSet& s, int i) { return s.GetQuoteNumber(i).GetValue(); }
+double Value(CDataSet& s, int i)
+{
+    return s.GetQuoteNumber(i).GetValue();
+}
 
 } // namespace
 
@@ -26,7 +32,8 @@ TEST_F(QuoteFixture, RankedTableAnswersTheListedColumnsInOrderAndRanksByTheKey)
     ASSERT_EQ(sets.size(), 1u);
     CDataSet& t = sets[0];
     ASSERT_EQ(t.GetFieldCount(), 8);
-    const int types[] = {FIELD_TEXT, FIELD_TEXT, FIELD_QUOTE, FIELD_QUOTE, FIELD_QUOTE, FIELD_QUOTE, FIELD_QUOTE, FIELD_SHORT};
+    const int types[] = {FIELD_TEXT,  FIELD_TEXT,  FIELD_QUOTE, FIELD_QUOTE,
+                         FIELD_QUOTE, FIELD_QUOTE, FIELD_QUOTE, FIELD_SHORT};
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(t.GetFieldInfo(i)->type, types[i]) << i;
     EXPECT_EQ(t.GetRowCount(), 20);
@@ -193,7 +200,8 @@ TEST_F(QuoteFixture, DealsPageByTimeWithoutGapsOrOverlaps)
     int bottom = times.back(), bottomCount = 0;
     for (int t : times)
         bottomCount += t == bottom;
-    TestSets later = Get(base + "&time=" + std::to_string(bottom) + "&offset=" + std::to_string(bottomCount) + "&direct=0");
+    TestSets later =
+        Get(base + "&time=" + std::to_string(bottom) + "&offset=" + std::to_string(bottomCount) + "&direct=0");
     ASSERT_TRUE(later[1].MoveFirst());
     EXPECT_EQ(later[1].GetShort("tm"), shown.front().first);
     EXPECT_EQ(later[1].GetInt("zjcj"), shown.front().second);
@@ -201,10 +209,12 @@ TEST_F(QuoteFixture, DealsPageByTimeWithoutGapsOrOverlaps)
 
 TEST_F(QuoteFixture, ChartsRadarAndInformationTexts)
 {
-    TestSets minutes = Get("tc_mfuncno=31000&tc_sfuncno=1&code=600010.2&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0");
+    TestSets minutes =
+        Get("tc_mfuncno=31000&tc_sfuncno=1&code=600010.2&addup=0&time=&date=&maxvol=&freq=1&close_xxld=0");
     ASSERT_EQ(minutes.size(), 3u); // the stock, its minutes, its market's index
     EXPECT_EQ(minutes[1].GetRowCount(), 60);
-    TestSets kline = Get("tc_mfuncno=31000&tc_sfuncno=2&code=600010.2&date=&time=&type=0&direct=0&count=50&techname=MACD");
+    TestSets kline =
+        Get("tc_mfuncno=31000&tc_sfuncno=2&code=600010.2&date=&time=&type=0&direct=0&count=50&techname=MACD");
     ASSERT_EQ(kline.size(), 3u);
     EXPECT_EQ(kline[1].GetRowCount(), 50);
     EXPECT_EQ(kline[2].GetRowCount(), 50);

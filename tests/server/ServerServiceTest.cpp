@@ -49,7 +49,8 @@ TEST(ServerService, CustomerServiceCardHasTheAccountManagerAndTheServiceNumbers)
 TEST(ServerService, UpdateIsAnnouncedOnlyToOlderClientsAndServedByRanges)
 {
     CServerUnderTest server;
-    std::string path = (std::filesystem::temp_directory_path() / ("morwick-package-" + std::to_string(getpid()))).string();
+    std::string path =
+        (std::filesystem::temp_directory_path() / ("morwick-package-" + std::to_string(getpid()))).string();
     std::string package = WritePackage(path, 300000);
     std::string error;
     ASSERT_TRUE(server.Functions().LoadPackage(path, &error)) << error;
@@ -83,11 +84,11 @@ TEST(ServerService, UpdateIsAnnouncedOnlyToOlderClientsAndServedByRanges)
         int length;
         int result;
         size_t size;
-    } ranges[] = {{0, 100000, 0, 100000}, {250000, 100000, 0, 50000}, {300000, 10, 1, 0}, {-1, 10, 1, 0},
-                  {0, 2000000, 1, 0}};
+    } ranges[] = {
+        {0, 100000, 0, 100000}, {250000, 100000, 0, 50000}, {300000, 10, 1, 0}, {-1, 10, 1, 0}, {0, 2000000, 1, 0}};
     for (const auto& range : ranges) {
-        TestReply r = client.Call(800, 3,
-                                  "offset=" + std::to_string(range.offset) + "&length=" + std::to_string(range.length));
+        TestReply r =
+            client.Call(800, 3, "offset=" + std::to_string(range.offset) + "&length=" + std::to_string(range.length));
         ASSERT_TRUE(r.ok);
         EXPECT_EQ(r.etag[0], range.result) << range.offset;
         if (range.result == 0) {

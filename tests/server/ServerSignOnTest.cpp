@@ -34,8 +34,8 @@ TEST(ServerSignOn, LogInHandsOutASessionWithTheFieldsTheLogOnWindowReads)
     TestSets sets(r.plain);
     ASSERT_EQ(sets.size(), 1u);
     ASSERT_TRUE(sets[0].MoveFirst());
-    for (const char* f : {"session", "prd_soft_versn", "prd_updateinfo", "reginfo", "help", "isok", "servurl", "popmsg",
-                          "refresh"})
+    for (const char* f :
+         {"session", "prd_soft_versn", "prd_updateinfo", "reginfo", "help", "isok", "servurl", "popmsg", "refresh"})
         EXPECT_GE(sets[0].FindField(f), 0) << f;
     EXPECT_FALSE(client.session.empty());
     EXPECT_EQ(Text(sets[0], "prd_soft_versn"), "3.2.2.0.1");
@@ -67,7 +67,8 @@ TEST(ServerSignOn, SignUpCodeThenIdentifiedLogInWithEitherPasswordFieldName)
         EXPECT_EQ(s[0].GetAsInt("isok"), 1) << name;
     }
     CTestClient wrong(server);
-    TestSets s(wrong.LogIn("loginType=1&loginID=13912345678&loginPwd=" + ServerMd5Hex("13912345678" + code + "0")).plain);
+    TestSets s(
+        wrong.LogIn("loginType=1&loginID=13912345678&loginPwd=" + ServerMd5Hex("13912345678" + code + "0")).plain);
     ASSERT_TRUE(s[0].MoveFirst());
     EXPECT_EQ(s[0].GetAsInt("isok"), 0);
 }
@@ -114,12 +115,13 @@ TEST(ServerSignOn, EncipheredConfigurationReturnsMenuAndPairListsTheClientCanRea
 
     // Menu: eight home entries first, F10 and the fund news menu also at the top level, every key known.
     static const std::set<std::string> keys = {
-        "collist", "lczq", "help", "newslist", "newscontent", "pxhq", "fschart", "kxchart", "F10", "zxhq", "buysale",
-        "openfund", "of_wdjj", "of_jjzx", "of_fecx", "of_jjmc", "of_jjxx", "of_jjcx", "of_jjpx", "of_jjpj", "of_fhsz",
-        "of_jycx", "of_jjkh", "of_jjkhfxts", "of_jjrg", "of_jjsg", "of_wtcd", "of_jjsh", "of_jjzh", "xgsg", "qzxq",
-        "trademenu", "qlncp", "banktransfer", "bankbalance", "banktranquery", "tradequery", "wtcd", "hisquery",
-        "qlnmr", "qlnzz", "zgzs", "sjzs", "yybsz", "lltj", "cssz", "xgmm", "xxhq", "back", "tradeexit", "update",
-        "bbxx"};
+        "collist", "lczq",         "help",        "newslist",      "newscontent", "pxhq",    "fschart",  "kxchart",
+        "F10",     "zxhq",         "buysale",     "openfund",      "of_wdjj",     "of_jjzx", "of_fecx",  "of_jjmc",
+        "of_jjxx", "of_jjcx",      "of_jjpx",     "of_jjpj",       "of_fhsz",     "of_jycx", "of_jjkh",  "of_jjkhfxts",
+        "of_jjrg", "of_jjsg",      "of_wtcd",     "of_jjsh",       "of_jjzh",     "xgsg",    "qzxq",     "trademenu",
+        "qlncp",   "banktransfer", "bankbalance", "banktranquery", "tradequery",  "wtcd",    "hisquery", "qlnmr",
+        "qlnzz",   "zgzs",         "sjzs",        "yybsz",         "lltj",        "cssz",    "xgmm",     "xxhq",
+        "back",    "tradeexit",    "update",      "bbxx"};
     CDataSet& menu = sets[0];
     int topLevel = 0;
     bool f10 = false, fundNews = false;
@@ -226,13 +228,15 @@ TEST(ServerSignOn, DamagedEncipheredRequestsGetAnErrorSet)
     client.sessionKey = goodKey;
 
     std::string common = client.CommonFields();
-    TestSets badLength(client.Exchange("TC_MFUNCNO=31000&TC_SFUNCNO=4&TC_REQDATA=AAAA&TC_REQLENGTH=3&TC_SESSION={" +
-                                       client.session + "}&TC_ENCRYPT=36")
+    TestSets badLength(client
+                           .Exchange("TC_MFUNCNO=31000&TC_SFUNCNO=4&TC_REQDATA=AAAA&TC_REQLENGTH=3&TC_SESSION={" +
+                                     client.session + "}&TC_ENCRYPT=36")
                            .plain);
     ASSERT_EQ(badLength.size(), 1u);
     EXPECT_TRUE(badLength[0].IsError());
 
-    TestSets noCommon(client.Exchange("TC_MFUNCNO=31000&TC_SFUNCNO=4&code=600010&TC_SESSION={" + client.session + "}").plain);
+    TestSets noCommon(
+        client.Exchange("TC_MFUNCNO=31000&TC_SFUNCNO=4&code=600010&TC_SESSION={" + client.session + "}").plain);
     ASSERT_EQ(noCommon.size(), 1u);
     EXPECT_TRUE(noCommon[0].IsError());
 }

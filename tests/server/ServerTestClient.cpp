@@ -113,7 +113,8 @@ bool DecodeBody(TestReply& r, const std::string& key)
         CLzssCodec codec;
         BYTE* out = nullptr;
         int n = 0;
-        if (!data.empty() && !codec.Process(reinterpret_cast<const BYTE*>(data.data()), static_cast<UINT>(data.size()), &out, &n, 0))
+        if (!data.empty() &&
+            !codec.Process(reinterpret_cast<const BYTE*>(data.data()), static_cast<UINT>(data.size()), &out, &n, 0))
             return false;
         data = data.empty() ? std::string() : std::string(reinterpret_cast<const char*>(out), static_cast<size_t>(n));
     } else if (r.etag[2] == 18) {
@@ -181,16 +182,26 @@ CServerUnderTest::CServerUnderTest(const CServerOptions& o)
     http->Start(0, 0);
 }
 
-CServerUnderTest::~CServerUnderTest() { http->Stop(); }
+CServerUnderTest::~CServerUnderTest()
+{
+    http->Stop();
+}
 
-CTestClient::CTestClient(CServerUnderTest& s) : server(s) { connection.Connect(static_cast<unsigned short>(s.Port())); }
+CTestClient::CTestClient(CServerUnderTest& s) : server(s)
+{
+    connection.Connect(static_cast<unsigned short>(s.Port()));
+}
 
-bool CTestClient::Reconnect() { return connection.Connect(static_cast<unsigned short>(server.Port())) != 0; }
+bool CTestClient::Reconnect()
+{
+    return connection.Connect(static_cast<unsigned short>(server.Port())) != 0;
+}
 
 std::string CTestClient::CommonFields()
 {
     std::string f = "hwID=352099001761481,460001234567890&netaddr=13800138000&softName=RuvAv&sysVer=3.2.2.0.0"
-                    "&tc_packageid=" + std::to_string(packetCounter++) + "&supportCompress=18";
+                    "&tc_packageid=" +
+                    std::to_string(packetCounter++) + "&supportCompress=18";
     if (!session.empty())
         f += "&TC_SESSION={" + session + "}";
     return f;

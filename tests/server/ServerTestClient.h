@@ -19,13 +19,13 @@
 #include <vector>
 
 struct TestReply {
-    bool ok = false;         // a complete reply was read
+    bool ok = false; // a complete reply was read
     std::string header;
     bool chunked = false;
     int etag[4] = {-1, -1, -1, -1};
     bool hasEtag = false;
-    std::string body;        // as sent
-    std::string plain;       // deciphered and unpacked
+    std::string body;  // as sent
+    std::string plain; // deciphered and unpacked
 };
 
 // Parsed record sets of a plain body; owns them.

@@ -32,16 +32,19 @@ struct TradeFixture : ::testing::Test {
         client.LogIn();
         tradeSession = LogInToTrade("880012345", "123456");
     }
-    std::string LogInToTrade(const std::string& account, const std::string& password, const std::string& branch = "0101")
+    std::string LogInToTrade(const std::string& account, const std::string& password,
+                             const std::string& branch = "0101")
     {
-        TestSets sets(client.CallEnciphered(600, 1, "yyb=" + branch + "&account=" + account + "&password=" + password).plain);
+        TestSets sets(
+            client.CallEnciphered(600, 1, "yyb=" + branch + "&account=" + account + "&password=" + password).plain);
         if (sets.size() < 2 || !sets[1].MoveFirst())
             return std::string();
         return sets[1].GetString(0);
     }
     TestSets Call(int m, int s, const std::string& fields, bool withSession = true)
     {
-        TestReply reply = client.CallEnciphered(m, s, fields + (withSession ? "&fundid=880012345&" + tradeSession : ""));
+        TestReply reply =
+            client.CallEnciphered(m, s, fields + (withSession ? "&fundid=880012345&" + tradeSession : ""));
         TestSets sets(reply.plain);
         if (sets.size() > 0 && !sets[0].IsError()) {
             EXPECT_EQ(reply.etag[3], 36) << m << "/" << s << " replies enciphered (refusals go plain)";
@@ -63,7 +66,10 @@ TEST_F(TradeFixture, EveryFunctionAnswersTheSetAndColumnsTheWindowsRead)
         std::vector<const char*> columns;
     } cases[] = {
         {600, 5, "", "yyb", {"yybdm", "yybmc"}},
-        {600, 3, "code=600010&mmlb=0", "stock",
+        {600,
+         3,
+         "code=600010&mmlb=0",
+         "stock",
          {"zqmc", "ztj", "dtj", "mrjw1", "mcsl5", "kyzj", "kysl", "zdsl", "sgdm", "jgdw", "tpbz"}},
         {600, 10, "count=20", "query", {"zqdm", "kysl", "cbj", "fdyk", "poststr"}},
         {600, 11, "count=20", "query", {"wtbh", "mmlb", "cjsl", "zt", "poststr"}},
@@ -285,7 +291,8 @@ struct StoredServer {
     // The order's number, or the refusal's text.
     std::string Order(const std::string& price)
     {
-        TestSets sets(client->CallEnciphered(600, 6, "code=600010&mmlb=0&sl=100&price=" + price + "&" + tradeSession).plain);
+        TestSets sets(
+            client->CallEnciphered(600, 6, "code=600010&mmlb=0&sl=100&price=" + price + "&" + tradeSession).plain);
         if (sets.size() == 1 && sets[0].IsError() && sets[0].MoveFirst())
             return GbToUtf8(sets[0].GetString(0));
         return sets.size() > 0 && sets[0].MoveFirst() ? sets[0].GetString("wtbh") : "no answer";

@@ -149,8 +149,8 @@ TEST_F(ServiceWindowsTest, TrafficStatisticsShowThisRunsBytesAndTheStoredTotalsI
     app->AddTraffic(3 * 1048576, 1);
     auto* w = Open<CGPRSTextWnd>(u"流量统计", nullptr);
     std::u16string text = w->GetText();
-    for (const char16_t* line : {u"本次运行\r\n发送：1.5 KB\r\n接收：3.00 MB", u"以前累计\r\n发送：2.0 KB\r\n接收：1.00 MB",
-                                 u"总计：4.00 MB"})
+    for (const char16_t* line :
+         {u"本次运行\r\n发送：1.5 KB\r\n接收：3.00 MB", u"以前累计\r\n发送：2.0 KB\r\n接收：1.00 MB", u"总计：4.00 MB"})
         EXPECT_TRUE(Contains(text, line)) << std::string(text.begin(), text.end()).size();
 
     // "刷新" reads the counters again.
@@ -219,7 +219,8 @@ TEST_F(UpdateDownloadTest, TheDownloadRetriesACutOrDamagedRangeAndRefusesADamage
         {"garbage once", FAULT_GARBAGE, 0, 1, false, true, CUpdateManager::READY, u""},
         {"damaged package", FAULT_NONE, 0, 1, true, true, CUpdateManager::FAILED,
          u"升级包下载失败：错误(3)：升级包校验失败，已删除"},
-        {"not newer", FAULT_NONE, 0, 1, false, false, CUpdateManager::FAILED, u"升级包下载失败：已是最新版本，不需要升级！"},
+        {"not newer", FAULT_NONE, 0, 1, false, false, CUpdateManager::FAILED,
+         u"升级包下载失败：已是最新版本，不需要升级！"},
         // Ranges that bring no bytes (an empty body) end the download instead of asking again for ever.
         {"empty ranges", FAULT_EMPTY, 0, -1, false, true, CUpdateManager::FAILED,
          u"升级包下载失败：错误(3)：接收数据失败，请重试"},

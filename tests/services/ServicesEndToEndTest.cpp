@@ -71,8 +71,8 @@ bool TapMenuRow(ClientProcess& client, int row)
 bool OpenServiceMenu(ClientProcess& client)
 {
     std::string dump = client.WaitForTop("CQXAppFrame");
-    return client.Tap(CentreOf(dump, RectOfId(110))) && client.WaitForTop("CQXMenuWnd").find("CQXMenuWnd") !=
-                                                               std::string::npos;
+    return client.Tap(CentreOf(dump, RectOfId(110))) &&
+           client.WaitForTop("CQXMenuWnd").find("CQXMenuWnd") != std::string::npos;
 }
 
 } // namespace

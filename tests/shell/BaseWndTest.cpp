@@ -29,8 +29,7 @@ constexpr UINT WM_OPEN_CHILD = WM_APP + 1;
 class StepWnd : public CBaseWnd {
 public:
     StepWnd(std::string name, HWND ownerWnd, int depth, int endResult, int afterChild = -1, int type = WND_TYPE_BASE)
-        : CBaseWnd(u"测试", ownerWnd), name(std::move(name)), depth(depth), endResult(endResult),
-          afterChild(afterChild)
+        : CBaseWnd(u"测试", ownerWnd), name(std::move(name)), depth(depth), endResult(endResult), afterChild(afterChild)
     {
         wndType = type;
         records[this->name] = WndRecord{};
@@ -147,8 +146,8 @@ TEST_F(BaseWndTest, BackRunsTheOwnersActivationAndPlainReturnOnlyTheBase)
     main->ShowChild(-1, "", "", TRUE, TRUE);
     PumpUntil([] { return records["main>"].deleted; });
     EXPECT_EQ(records["main>"].childResults, std::vector<int>{END_RETURN});
-    EXPECT_EQ(records["main>"].actives, 1);                                    // no new request
-    EXPECT_EQ(ShellOnCount(records["main>"].hwnd, TakeShellRecords()), 2);     // but the base activation ran
+    EXPECT_EQ(records["main>"].actives, 1);                                // no new request
+    EXPECT_EQ(ShellOnCount(records["main>"].hwnd, TakeShellRecords()), 2); // but the base activation ran
     delete main;
 }
 
@@ -252,7 +251,7 @@ TEST_F(BaseWndTest, OnlyAStrokeOfMoreThanFiftyPixelsInsideTheGestureAreaSwipesBa
         EXPECT_EQ(stroke(w, 100, 300, 151, 326), 7); // drift of more than half
         EXPECT_EQ(stroke(w, 100, 20, 400, 20), 7);   // starts on the caption, outside the gesture area
         EXPECT_EQ(stroke(w, 400, 300, 100, 300), 7); // a left swipe does nothing here
-        int barTop = w.GetHeight() - 107;             // the area ends above the command bar's band
+        int barTop = w.GetHeight() - 107;            // the area ends above the command bar's band
         EXPECT_EQ(stroke(w, 100, barTop + 10, 300, barTop + 10), 7);
         EXPECT_EQ(stroke(w, 100, barTop - 10, 300, barTop - 10), END_BACK);
     }

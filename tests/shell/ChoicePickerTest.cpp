@@ -71,8 +71,8 @@ protected:
     HWND Open(CMakeChoiceWnd& picker)
     {
         RECT work = WorkRect();
-        EXPECT_TRUE(picker.Create(work.left, work.top, work.right - work.left, work.bottom - work.top, form.m_hWnd,
-                                  0, WS_POPUP));
+        EXPECT_TRUE(picker.Create(work.left, work.top, work.right - work.left, work.bottom - work.top, form.m_hWnd, 0,
+                                  WS_POPUP));
         return picker.m_hWnd;
     }
     static int RowY(int row) { return 82 + row * 45 + 22; }

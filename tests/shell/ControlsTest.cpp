@@ -26,9 +26,18 @@ public:
     std::vector<std::pair<int, int>> keys;
 };
 
-void Press(HWND w, int x, int y) { SendMessage(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(x, y)); }
-void Move(HWND w, int x, int y) { SendMessage(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELONG(x, y)); }
-void Release(HWND w, int x, int y) { SendMessage(w, WM_LBUTTONUP, 0, MAKELONG(x, y)); }
+void Press(HWND w, int x, int y)
+{
+    SendMessage(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(x, y));
+}
+void Move(HWND w, int x, int y)
+{
+    SendMessage(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELONG(x, y));
+}
+void Release(HWND w, int x, int y)
+{
+    SendMessage(w, WM_LBUTTONUP, 0, MAKELONG(x, y));
+}
 
 } // namespace
 

@@ -78,8 +78,9 @@ TEST_F(LogonFlowTest, TheLogInCarriesTheEncipheredKeyAndOnlyADigestOfTheSignUpCo
     ASSERT_EQ(record.Save(), 1);
     part = LoginPart(w);
     std::smatch m;
-    ASSERT_TRUE(std::regex_match(part, m, std::regex("userKey=[0-9a-f]{512}&loginType=1&loginID=13800138000"
-                                                     "&loginPwd=([0-9a-f]{32})")))
+    ASSERT_TRUE(std::regex_match(part, m,
+                                 std::regex("userKey=[0-9a-f]{512}&loginType=1&loginID=13800138000"
+                                            "&loginPwd=([0-9a-f]{32})")))
         << part;
     EXPECT_EQ(m[1].str(), Md5Hex("138001380004711"));
     EXPECT_EQ(part.find("4711&"), std::string::npos);
@@ -176,8 +177,8 @@ TEST_F(LogonFlowTest, AServerAheadInItsFirstOrSecondComponentShowsBothUpdateBoxe
         bool update;
         int state;
     } cases[] = {
-        {"4.2.2.0.0", true, CLogonWnd::DONE},  {"3.3.2.0.0", true, CLogonWnd::DONE},
-        {"3.3.2.1.0", true, CLogonWnd::CONFIG}, {"3.2.3.0.0", false, CLogonWnd::DONE},
+        {"4.2.2.0.0", true, CLogonWnd::DONE},    {"3.3.2.0.0", true, CLogonWnd::DONE},
+        {"3.3.2.1.0", true, CLogonWnd::CONFIG},  {"3.2.3.0.0", false, CLogonWnd::DONE},
         {"3.2.2.1.0", false, CLogonWnd::CONFIG}, {"3.2.2.0.0", false, CLogonWnd::DONE},
     };
     for (const auto& c : cases) {

@@ -130,8 +130,12 @@ TEST(MenuItem, ActionSplitsAtItsFirstQuestionMark)
 TEST(MenuTree, ChildrenFollowRecordOrderWhereverTheirParentStands)
 {
     // 20's children come before and after it; 30 names a parent nobody has.
-    CMenuTree* tree = TreeOf({{21, 20, "b", "k"}, {10, -1, "a", "k"}, {20, -1, "c", "k"},
-                              {22, 20, "d", "k"}, {30, 99, "lost", "k"}, {23, 22, "e", "k"}});
+    CMenuTree* tree = TreeOf({{21, 20, "b", "k"},
+                              {10, -1, "a", "k"},
+                              {20, -1, "c", "k"},
+                              {22, 20, "d", "k"},
+                              {30, 99, "lost", "k"},
+                              {23, 22, "e", "k"}});
     ASSERT_EQ(tree->GetCount(), 7);
     EXPECT_EQ(ChildIds(*tree, tree->GetRoot()), (std::vector<int>{10, 20}));
     CMenuNode* twenty = tree->FindById(20);
@@ -171,8 +175,13 @@ TEST(MenuTree, DuplicatedIdsShareTheirChildrenAndTheEarlierOneIsFound)
 TEST(MenuTree, LoopsOfParentIdsEndAndNeverPutANodeBelowItself)
 {
     // 5 names itself; 7 and 8 name each other; 1 -> 2 -> (another 1) would lead back down to 2.
-    CMenuTree* tree = TreeOf({{5, -1, "top", "a"}, {5, 5, "self", "b"}, {7, 8, "x", "c"}, {8, 7, "y", "d"},
-                              {1, -1, "one", "e"}, {2, 1, "two", "f"}, {1, 2, "again", "g"}});
+    CMenuTree* tree = TreeOf({{5, -1, "top", "a"},
+                              {5, 5, "self", "b"},
+                              {7, 8, "x", "c"},
+                              {8, 7, "y", "d"},
+                              {1, -1, "one", "e"},
+                              {2, 1, "two", "f"},
+                              {1, 2, "again", "g"}});
     // Records that would lead back up are nobody's children; the rest links as usual.
     EXPECT_EQ(tree->GetAt(1)->FirstChild(), nullptr);
     EXPECT_EQ(ChildIds(*tree, tree->GetRoot()), (std::vector<int>{5, 1}));
@@ -190,9 +199,16 @@ TEST(MenuTree, SelfNamingRecordsSharingAnIdWithOthersStayOutOfEverySiblingChain)
 {
     // Several records of id 0 naming 0 as parent, reached through a record of id 0 under 1, and another id-0
     // record under 3: every parent of id 0 shows the same children and none of them lies below itself.
-    CMenuTree* tree = TreeOf({{1, -1, "a", "k"}, {3, -1, "b", "k"}, {0, 1, "c", "k"}, {0, 0, "d", "k"},
-                              {0, 0, "e", "k"}, {4, 0, "f", "k"}, {0, 0, "g", "k"}, {0, 3, "h", "k"},
-                              {4, -1, "i", "k"}, {9, 4, "j", "k"}});
+    CMenuTree* tree = TreeOf({{1, -1, "a", "k"},
+                              {3, -1, "b", "k"},
+                              {0, 1, "c", "k"},
+                              {0, 0, "d", "k"},
+                              {0, 0, "e", "k"},
+                              {4, 0, "f", "k"},
+                              {0, 0, "g", "k"},
+                              {0, 3, "h", "k"},
+                              {4, -1, "i", "k"},
+                              {9, 4, "j", "k"}});
     ExpectNoNodeBelowItself(*tree);
     EXPECT_EQ(ChildIds(*tree, tree->GetAt(3)), (std::vector<int>{4}));
     EXPECT_EQ(ChildIds(*tree, tree->GetAt(8)), (std::vector<int>{4}));
@@ -256,10 +272,7 @@ TEST(MenuTree, ParseMenuItemsReadsShortIdsAndToleratesMissingTexts)
 class MenuFileTest : public ::testing::Test {
 protected:
     void TearDown() override { CAppData::Destroy(); }
-    void WriteMenus(const std::string& bytes)
-    {
-        std::ofstream(home.File("Menus.dat"), std::ios::binary) << bytes;
-    }
+    void WriteMenus(const std::string& bytes) { std::ofstream(home.File("Menus.dat"), std::ios::binary) << bytes; }
     ScopedProgramHome home;
 };
 
@@ -339,8 +352,10 @@ TEST_F(MenuFileTest, ASubMenuIsMergedOnceBelowItsWindowsNode)
     int base = tree->MaxId() + 1;
 
     // The server's reply to the research menu: three entries, one with a child of its own.
-    app->RegisterMenu(TreeOf({{1, -1, "行业研究", "newslist?type=7"}, {2, -1, "公司研究", "newslist?type=8"},
-                              {3, -1, "晨会纪要", "newscontent?newsid=801"}, {4, 3, "more", "newslist?type=9"}}),
+    app->RegisterMenu(TreeOf({{1, -1, "行业研究", "newslist?type=7"},
+                              {2, -1, "公司研究", "newslist?type=8"},
+                              {3, -1, "晨会纪要", "newscontent?newsid=801"},
+                              {4, 3, "more", "newslist?type=9"}}),
                       305);
     EXPECT_EQ(app->IsMenuRegistered(305), 1);
     ASSERT_EQ(tree->GetCount(), before + 4);
@@ -363,8 +378,7 @@ TEST_F(MenuFileTest, MergedIdsThatWouldOverflowAreLeftOut)
 {
     CAppData* app = CAppData::Instance();
     app->SetMenuTree(TreeOf({{1, -1, "a", "k"}, {2000000000, -1, "big", "k"}}));
-    app->RegisterMenu(TreeOf({{5, -1, "fits", "k"}, {200000000, -1, "too big", "k"}, {6, 200000000, "under", "k"}}),
-                      1);
+    app->RegisterMenu(TreeOf({{5, -1, "fits", "k"}, {200000000, -1, "too big", "k"}, {6, 200000000, "under", "k"}}), 1);
     CMenuTree* tree = app->GetMenuTree();
     // base = 2000000001: 5 fits, 200000000 does not, and its child's shifted parent does not either.
     EXPECT_EQ(tree->GetCount(), 4);

@@ -55,19 +55,30 @@ std::vector<BYTE> ErrorReply()
     return Bytes(set);
 }
 
-enum RowEvent { SEND, SEND_NOTHING, SEND_LOG_IN, SEND_ONCE, RELOGIN, ANSWER, FAILURE, EXPIRED, TRADE_EXPIRED,
-                SESSION_GIVEN, LOG_IN_REFUSED };
+enum RowEvent {
+    SEND,
+    SEND_NOTHING,
+    SEND_LOG_IN,
+    SEND_ONCE,
+    RELOGIN,
+    ANSWER,
+    FAILURE,
+    EXPIRED,
+    TRADE_EXPIRED,
+    SESSION_GIVEN,
+    LOG_IN_REFUSED
+};
 
 // What a row's event made the window do.
 struct Did {
-    int handed = 0;      // requests the worker took
-    int resends = 0;     // Request called
-    int replies = 0;     // OnReply called
-    int failedFlag = 0;  // ... with the transport flag
-    int lost = 0;        // OnReplyLost called
-    bool logIn = false;  // the log-in 100/1 posted
+    int handed = 0;     // requests the worker took
+    int resends = 0;    // Request called
+    int replies = 0;    // OnReply called
+    int failedFlag = 0; // ... with the transport flag
+    int lost = 0;       // OnReplyLost called
+    bool logIn = false; // the log-in 100/1 posted
     bool tradeLost = false;
-    size_t shown = 0;    // messages
+    size_t shown = 0; // messages
 };
 
 struct Row {

@@ -404,9 +404,9 @@ TEST_F(NetWndTest, FirstActivationAsksOnceAndRefreshRunsOnlyInTradingHours)
 TEST_F(NetWndTest, FlightModeSaysSoAndEndsTheApplicationWithoutSending)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\FlyMode", 0, nullptr, 0, 0, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\FlyMode", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     DWORD on = 1;
     RegSetValueExW(key, u"FlyModeFlag", 0, REG_DWORD, (const BYTE*)&on, sizeof on);
     ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");

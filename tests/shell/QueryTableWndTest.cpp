@@ -223,12 +223,12 @@ TEST_F(QueryTableWndTest, FundActionsAddToMyFundsOnceAndOpenTheFundScreensWithTh
 
     static std::vector<std::string> opened;
     opened.clear();
-    CNetWnd::SetWindowOpener([](const char* key, int id, const char* title, const char* info, const char* params,
-                                int, HWND) {
-        opened.push_back(std::string(key) + "|" + std::to_string(id) + "|" + (title ? title : "<null>") + "|" +
-                         (info ? info : "<null>") + "|" + (params ? params : "<null>"));
-        return 1;
-    });
+    CNetWnd::SetWindowOpener(
+        [](const char* key, int id, const char* title, const char* info, const char* params, int, HWND) {
+            opened.push_back(std::string(key) + "|" + std::to_string(id) + "|" + (title ? title : "<null>") + "|" +
+                             (info ? info : "<null>") + "|" + (params ? params : "<null>"));
+            return 1;
+        });
     q->OnMenuCommand(CQueryTableWnd::CMD_FUND_PURCHASE);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], "of_jjsg|-1|\xBB\xF9\xBD\xF0\xC9\xEA\xB9\xBA||ofcode=000001");

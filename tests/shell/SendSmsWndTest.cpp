@@ -59,8 +59,8 @@ protected:
         w.SetRecipient(to);
         w.SetMessage(text);
         RECT work = WorkRect();
-        ASSERT_TRUE(w.Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr, 0,
-                             0x80000000u));
+        ASSERT_TRUE(
+            w.Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr, 0, 0x80000000u));
     }
 
     TipRecorder tips;

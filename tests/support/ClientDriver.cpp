@@ -26,7 +26,8 @@ int WaitMs()
 Point CentreOf(const std::string& dump, const std::string& controlPattern)
 {
     std::smatch window, control;
-    static const std::regex windowRect(R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
+    static const std::regex windowRect(
+        R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
     if (!std::regex_search(dump, window, windowRect) || !std::regex_search(dump, control, std::regex(controlPattern)))
         return {};
     int left = std::stoi(window[1]), top = std::stoi(window[2]);
@@ -75,8 +76,8 @@ ClientProcess::ClientProcess(const std::string& home, const std::string& device,
 {
     if (program.empty())
         program = std::string(MORWICK_BINARY_DIR) + "/app/morwick";
-    std::vector<std::string> env = {"MORWICK_HOME=" + home, "MORWICK_DEVICE=" + device,
-                                    "MORWICK_AUTOMATION=" + socket, "MORWICK_DISPLAY=headless"};
+    std::vector<std::string> env = {"MORWICK_HOME=" + home, "MORWICK_DEVICE=" + device, "MORWICK_AUTOMATION=" + socket,
+                                    "MORWICK_DISPLAY=headless"};
     // The test process's own folder for running clients, so a client of another test never counts as this
     // one's running instance.
     if (!runtime.empty())

@@ -47,8 +47,7 @@ private:
         static OpenedWindows* current = nullptr;
         return current;
     }
-    static int Record(const char* key, int menuId, const char* title, const char* info, const char* params, int,
-                      HWND)
+    static int Record(const char* key, int menuId, const char* title, const char* info, const char* params, int, HWND)
     {
         OpenedWindows* log = Current();
         if (log == nullptr)

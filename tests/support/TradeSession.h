@@ -15,8 +15,8 @@
 class TradeSessionWnd : public CNetWnd {
 public:
     TradeSessionWnd(const char* account, const char* password)
-        : CNetWnd(u"交易登录", nullptr), fields(std::string("tc_mfuncno=600&tc_sfuncno=1&account=") + account +
-                                               "&password=" + password)
+        : CNetWnd(u"交易登录", nullptr),
+          fields(std::string("tc_mfuncno=600&tc_sfuncno=1&account=") + account + "&password=" + password)
     {
         encrypt = 1;
     }

@@ -238,7 +238,8 @@ TEST_F(TradingWindowsTest, OrderFormFillsFromItsParametersAndTheServer)
     std::string code = HeldCode(&market);
     ASSERT_EQ(code.size(), 6u);
     ASSERT_FALSE(market.empty());
-    CTradeBuySaleWnd* form = OrderForm("code=" + code + "." + market + "&price=12.34&market=" + market + "&type=1&MMLB=1");
+    CTradeBuySaleWnd* form =
+        OrderForm("code=" + code + "." + market + "&price=12.34&market=" + market + "&type=1&MMLB=1");
     EXPECT_FALSE(form->IsBuy());
     EXPECT_EQ(form->GetMarket(), atoi(market.c_str()));
     EXPECT_EQ(form->GetSecurityType(), 1);
@@ -307,7 +308,8 @@ TEST_F(TradingWindowsTest, TheLargestBuyFollowsTheTypedPriceAndAClearedCodeClear
     for (const char* price : {up, down}) {
         TypeInto(form->GetPriceEdit(), WideFromGb(price));
         long long lots = cashFen * 10 / (llround(atof(price) * 1000) * 100);
-        EXPECT_EQ(std::u16string(form->GetLargestText()), WideFromGb(std::to_string(lots * 100).c_str()) + u"股") << price;
+        EXPECT_EQ(std::u16string(form->GetLargestText()), WideFromGb(std::to_string(lots * 100).c_str()) + u"股")
+            << price;
     }
     TypeInto(form->GetPriceEdit(), u"abc");
     EXPECT_EQ(std::u16string(form->GetLargestText()), u"") << "no figure for a price that is not one";
@@ -463,8 +465,8 @@ TEST_F(TradingWindowsTest, ConfirmationSendsTheOrderOnceAndReportsItsNumber)
     std::string code = HeldCode();
     CTradeBuySaleWnd* form = OrderForm("code=" + code);
     std::string price = GbFromWide(form->GetPriceEdit()->GetText());
-    CTradeConfirmWnd* confirm = Confirmation("tc_mfuncno=600&tc_sfuncno=6&code=" + code + "&mmlb=0&price=" + price +
-                                             "&sl=100");
+    CTradeConfirmWnd* confirm =
+        Confirmation("tc_mfuncno=600&tc_sfuncno=6&code=" + code + "&mmlb=0&price=" + price + "&sl=100");
     EXPECT_EQ(confirm->keep, 0) << "never resent after a transport failure";
     confirm->OnActionButton();
     confirm->OnActionButton(); // a second tap while the first is under way
@@ -628,8 +630,8 @@ TEST_F(TradingWindowsTest, QueriesNewSharesWarrantsAndHistoryComeFromTheAccount)
     user->inModal = nullptr;
 
     // Deals, five a page: forward and back by the server's position; then orders, with their own columns.
-    auto* history = OpenWith<CTradeHisQueryTableWnd>("tc_mfuncno=600&tc_sfuncno=13&sign=mmlb&position=poststr&count=5",
-                                                     true);
+    auto* history =
+        OpenWith<CTradeHisQueryTableWnd>("tc_mfuncno=600&tc_sfuncno=13&sign=mmlb&position=poststr&count=5", true);
     history->SetRange("20251001", "20251208", 1);
     history->Request();
     ASSERT_TRUE(PumpUntil([&] { return history->GetLastDataSet() != nullptr; }));

@@ -19,11 +19,13 @@ namespace {
 // A control that records the events it receives, in window coordinates.
 class Probe : public UiWin {
 public:
-    int OnLButtonDown(UINT f, int x, int y) override {
+    int OnLButtonDown(UINT f, int x, int y) override
+    {
         events.push_back("down " + std::to_string(x) + "," + std::to_string(y));
         return UiWin::OnLButtonDown(f, x, y);
     }
-    int OnLButtonUp(UINT f, int x, int y) override {
+    int OnLButtonUp(UINT f, int x, int y) override
+    {
         events.push_back("up " + std::to_string(x) + "," + std::to_string(y));
         return UiWin::OnLButtonUp(f, x, y);
     }
@@ -36,23 +38,30 @@ public:
     std::vector<int> removed;
 };
 
-void Tap(UiWinManager& m, int x, int y) {
+void Tap(UiWinManager& m, int x, int y)
+{
     m.RouteLButtonDown(0, x, y);
     m.RouteLButtonUp(0, x, y);
 }
 
-void Drag(UiWinManager& m, int x, int y0, int y1) {
+void Drag(UiWinManager& m, int x, int y0, int y1)
+{
     m.RouteLButtonDown(0, x, y0);
     int steps = 5;
-    for (int i = 1; i <= steps; ++i) m.RouteMouseMove(0, x, y0 + (y1 - y0) * i / steps);
+    for (int i = 1; i <= steps; ++i)
+        m.RouteMouseMove(0, x, y0 + (y1 - y0) * i / steps);
     m.RouteLButtonUp(0, x, y1);
 }
 
-std::u16string Text(const UiWin& w) { return std::u16string(w.GetText()); }
+std::u16string Text(const UiWin& w)
+{
+    return std::u16string(w.GetText());
+}
 
 } // namespace
 
-TEST(ControlRouting, TopmostControlGetsThePressAndTheReleaseGoesToThePressingControl) {
+TEST(ControlRouting, TopmostControlGetsThePressAndTheReleaseGoesToThePressingControl)
+{
     FakeHost host;
     UiWinManager m(&host);
     Probe below, above;
@@ -72,7 +81,8 @@ TEST(ControlRouting, TopmostControlGetsThePressAndTheReleaseGoesToThePressingCon
     EXPECT_FALSE(above.IsPressed());
 }
 
-TEST(ControlRouting, HiddenAndDisabledControlsAreNotHitAndRemovedControlsAreForgotten) {
+TEST(ControlRouting, HiddenAndDisabledControlsAreNotHitAndRemovedControlsAreForgotten)
+{
     FakeHost host;
     UiWinManager m(&host);
     Probe below, above;
@@ -100,7 +110,8 @@ TEST(ControlRouting, HiddenAndDisabledControlsAreNotHitAndRemovedControlsAreForg
     EXPECT_EQ(m.HitTest(5, 5), &below);
 }
 
-TEST(ControlRouting, ChildrenOfAScrolledContainerAreHitWhereTheyAreShown) {
+TEST(ControlRouting, ChildrenOfAScrolledContainerAreHitWhereTheyAreShown)
+{
     FakeHost host;
     UiWinManager m(&host);
     UiScrollWin panel;
@@ -116,7 +127,8 @@ TEST(ControlRouting, ChildrenOfAScrolledContainerAreHitWhereTheyAreShown) {
     EXPECT_EQ(m.HitTest(10, 310), &child);
 }
 
-TEST(ControlRouting, DraggingOverAButtonInAScrollPanelScrollsAndDoesNotClick) {
+TEST(ControlRouting, DraggingOverAButtonInAScrollPanelScrollsAndDoesNotClick)
+{
     FakeHost host;
     UiWinManager m(&host);
     UiScrollWin panel;
@@ -141,7 +153,8 @@ TEST(ControlRouting, DraggingOverAButtonInAScrollPanelScrollsAndDoesNotClick) {
     EXPECT_EQ(host.Notifications()[0], std::make_tuple(7, 0, LPARAM(0)));
 }
 
-TEST(ControlRouting, ButtonFiresOnlyWhenReleasedOverItself) {
+TEST(ControlRouting, ButtonFiresOnlyWhenReleasedOverItself)
+{
     FakeHost host;
     UiWinManager m(&host);
     UiPushButton button;
@@ -165,7 +178,8 @@ TEST(ControlRouting, ButtonFiresOnlyWhenReleasedOverItself) {
     EXPECT_EQ(host.Notifications().size(), 1u);
 }
 
-TEST(ControlTimers, ControlTimersComeBackToTheirControlAndDieWithIt) {
+TEST(ControlTimers, ControlTimersComeBackToTheirControlAndDieWithIt)
+{
     class TimerProbe : public UiWin {
     public:
         void OnTimer(UINT_PTR id) override { fired.push_back(id); }
@@ -188,12 +202,14 @@ TEST(ControlTimers, ControlTimersComeBackToTheirControlAndDieWithIt) {
     EXPECT_EQ(host.timers.size(), 1u);
 }
 
-TEST(UiListBehaviour, RemovingCallsOnRemoveItemOncePerItem) {
+TEST(UiListBehaviour, RemovingCallsOnRemoveItemOncePerItem)
+{
     FakeHost host;
     UiWinManager m(&host);
     CountingList list;
     m.AddUiWin(&list);
-    for (int i = 0; i < 5; ++i) list.AddItem(ListItem{u"row", (DWORD_PTR)i});
+    for (int i = 0; i < 5; ++i)
+        list.AddItem(ListItem{u"row", (DWORD_PTR)i});
     list.SetSelectedIndex(3);
     EXPECT_TRUE(list.RemoveItem(1));
     EXPECT_EQ(list.GetSelectedIndex(), 2); // the selected row moved up with the removal
@@ -204,7 +220,8 @@ TEST(UiListBehaviour, RemovingCallsOnRemoveItemOncePerItem) {
     EXPECT_EQ(list.GetSelectedIndex(), -1);
 }
 
-TEST(UiListBehaviour, InsertMoveAndSelectionStayConsistent) {
+TEST(UiListBehaviour, InsertMoveAndSelectionStayConsistent)
+{
     UiList list;
     list.AddItem(ListItem{u"a", 0});
     list.AddItem(ListItem{u"c", 0});
@@ -221,7 +238,8 @@ TEST(UiListBehaviour, InsertMoveAndSelectionStayConsistent) {
     EXPECT_EQ(list.GetSelectedIndex(), -1);
 }
 
-TEST(UiListBehaviour, ADragScrollsWithoutSelectingAndATapSelects) {
+TEST(UiListBehaviour, ADragScrollsWithoutSelectingAndATapSelects)
+{
     FakeHost host;
     UiWinManager m(&host);
     UiList list;
@@ -231,7 +249,8 @@ TEST(UiListBehaviour, ADragScrollsWithoutSelectingAndATapSelects) {
     list.SetNotify(true);
     list.SetID(180);
     m.AddUiWin(&list);
-    for (int i = 0; i < 20; ++i) list.AddItem(ListItem{u"row", (DWORD_PTR)i});
+    for (int i = 0; i < 20; ++i)
+        list.AddItem(ListItem{u"row", (DWORD_PTR)i});
 
     Drag(m, 100, 350, 150);
     EXPECT_EQ(list.GetSelectedIndex(), -1);
@@ -251,7 +270,8 @@ TEST(UiListBehaviour, ADragScrollsWithoutSelectingAndATapSelects) {
     EXPECT_EQ(HIWORD(down.lParam), 110);
 }
 
-TEST(UiListBehaviour, PerItemHeightsDecideWhichItemIsUnderThePoint) {
+TEST(UiListBehaviour, PerItemHeightsDecideWhichItemIsUnderThePoint)
+{
     class TitledList : public UiList {
     public:
         int GetItemHeight(int index) override { return index == 0 ? 59 : GetItemHeightValue(); }
@@ -260,14 +280,16 @@ TEST(UiListBehaviour, PerItemHeightsDecideWhichItemIsUnderThePoint) {
     list.SetPos(0, 0, 480, 400);
     list.SetItemHeight(70);
     list.SetVariableItemHeight(true);
-    for (int i = 0; i < 4; ++i) list.AddItem(ListItem{u"r", 0});
+    for (int i = 0; i < 4; ++i)
+        list.AddItem(ListItem{u"r", 0});
     EXPECT_EQ(list.CalcIndexOfPos(5, 58), 0);
     EXPECT_EQ(list.CalcIndexOfPos(5, 59), 1);
     EXPECT_EQ(list.CalcIndexOfPos(5, 59 + 70 * 3), -1);
     EXPECT_EQ(list.GetItemRect(2).top, 129);
 }
 
-TEST(UiListBehaviour, AFlingKeepsMovingAndAPressThatStopsItIsNotATap) {
+TEST(UiListBehaviour, AFlingKeepsMovingAndAPressThatStopsItIsNotATap)
+{
     FakeHost host;
     UiWinManager m(&host);
     UiList list;
@@ -275,7 +297,8 @@ TEST(UiListBehaviour, AFlingKeepsMovingAndAPressThatStopsItIsNotATap) {
     list.SetItemHeight(50);
     list.SetSelectOnTap(true);
     m.AddUiWin(&list);
-    for (int i = 0; i < 100; ++i) list.AddItem(ListItem{u"row", (DWORD_PTR)i});
+    for (int i = 0; i < 100; ++i)
+        list.AddItem(ListItem{u"row", (DWORD_PTR)i});
     // A quick flick: moves close together in time.
     m.RouteLButtonDown(0, 10, 280);
     for (int y = 260; y >= 60; y -= 40) {
@@ -291,11 +314,13 @@ TEST(UiListBehaviour, AFlingKeepsMovingAndAPressThatStopsItIsNotATap) {
     EXPECT_FALSE(list.IsScrolling());
 }
 
-TEST(UiListBehaviour, FillingAndClearingALongListWithPerItemHeightsMeasuresLinearlyAndKeepsItsScrollRange) {
+TEST(UiListBehaviour, FillingAndClearingALongListWithPerItemHeightsMeasuresLinearlyAndKeepsItsScrollRange)
+{
     // A reply of many rows once cost a measure of every row at every add: minutes for tens of thousands.
     class CountingList : public UiList {
     public:
-        int GetItemHeight(int index) override {
+        int GetItemHeight(int index) override
+        {
             ++measured;
             return index == 0 ? 59 : GetItemHeightValue();
         }
@@ -306,7 +331,8 @@ TEST(UiListBehaviour, FillingAndClearingALongListWithPerItemHeightsMeasuresLinea
         list.SetPos(0, 0, 480, 400);
         list.SetItemHeight(70);
         list.SetVariableItemHeight(true);
-        for (int i = 0; i < rows; ++i) list.AddItem(ListItem{u"r", 0});
+        for (int i = 0; i < rows; ++i)
+            list.AddItem(ListItem{u"r", 0});
         EXPECT_LE(list.measured, 4LL * rows) << rows;
         list.SetTopPos(1 << 30);
         EXPECT_EQ(list.GetTopPos(), std::max(0, 59 + 70 * (rows - 1) - 400)) << rows;
@@ -319,11 +345,13 @@ TEST(UiListBehaviour, FillingAndClearingALongListWithPerItemHeightsMeasuresLinea
     }
 }
 
-TEST(UiListBehaviour, EnsureVisibleScrollsTheLeastNeeded) {
+TEST(UiListBehaviour, EnsureVisibleScrollsTheLeastNeeded)
+{
     UiList list;
     list.SetPos(0, 0, 480, 200);
     list.SetItemHeight(50);
-    for (int i = 0; i < 10; ++i) list.AddItem(ListItem{u"row", 0});
+    for (int i = 0; i < 10; ++i)
+        list.AddItem(ListItem{u"row", 0});
     list.EnsureVisible(5);
     EXPECT_EQ(list.GetTopPos(), 100);
     list.EnsureVisible(1);
@@ -332,7 +360,8 @@ TEST(UiListBehaviour, EnsureVisibleScrollsTheLeastNeeded) {
     EXPECT_EQ(list.GetTopPos(), 50);
 }
 
-TEST(CommandBar, ATapNotifiesTheButtonIndexAndSkipsHiddenOrDisabledButtons) {
+TEST(CommandBar, ATapNotifiesTheButtonIndexAndSkipsHiddenOrDisabledButtons)
+{
     FakeHost host;
     UiWinManager m(&host);
     UiCommandBar bar;
@@ -360,13 +389,15 @@ TEST(CommandBar, ATapNotifiesTheButtonIndexAndSkipsHiddenOrDisabledButtons) {
     EXPECT_EQ(bar.GetFormHeight(), 50);
 }
 
-TEST(IconStrip, ItemsSplitTheWidthAndReportTheirIndex) {
+TEST(IconStrip, ItemsSplitTheWidthAndReportTheirIndex)
+{
     FakeHost host;
     UiWinManager m(&host);
     UiIconStrip strip;
     strip.SetID(101);
     strip.SetPos(0, 0, 480, 65);
-    for (UINT id : {126u, 118u, 124u, 123u, 115u, 116u}) strip.AddButton(id);
+    for (UINT id : {126u, 118u, 124u, 123u, 115u, 116u})
+        strip.AddButton(id);
     m.AddUiWin(&strip);
     Tap(m, 479, 30);
     Tap(m, 81, 30);
@@ -380,7 +411,8 @@ TEST(IconStrip, ItemsSplitTheWidthAndReportTheirIndex) {
     EXPECT_EQ(d.items[1], u"133");
 }
 
-TEST(LineEdit, MaximumLengthBackspaceTipAndNumberPad) {
+TEST(LineEdit, MaximumLengthBackspaceTipAndNumberPad)
+{
     FakeHost host;
     UiWinManager m(&host);
     UiLineEdit edit;
@@ -394,7 +426,8 @@ TEST(LineEdit, MaximumLengthBackspaceTipAndNumberPad) {
     EXPECT_TRUE(edit.IsFocused());
     EXPECT_TRUE(host.panelShown);
     EXPECT_EQ(host.panelKind, SIP_KIND_NUMBER);
-    for (WCHAR c : std::u16string(u"60a0036x9")) m.RouteChar(c);
+    for (WCHAR c : std::u16string(u"60a0036x9"))
+        m.RouteChar(c);
     EXPECT_EQ(Text(edit), u"600036"); // letters refused on the number pad, then full
     m.RouteChar(8);
     EXPECT_EQ(Text(edit), u"60003");
@@ -402,7 +435,8 @@ TEST(LineEdit, MaximumLengthBackspaceTipAndNumberPad) {
     EXPECT_EQ(Text(edit), u"600037");
     edit.SetText(u"12345678");
     EXPECT_EQ(Text(edit), u"123456");
-    for (int i = 0; i < 10; ++i) m.RouteChar(8);
+    for (int i = 0; i < 10; ++i)
+        m.RouteChar(8);
     EXPECT_EQ(Text(edit), u"");
     EXPECT_EQ(std::u16string(edit.GetTip()), u"代码或拼音缩写");
 
@@ -414,7 +448,8 @@ TEST(LineEdit, MaximumLengthBackspaceTipAndNumberPad) {
     EXPECT_FALSE(edit.IsFocused());
 }
 
-TEST(DescribeJson, ListsShownControlsWithTextItemsAndSelection) {
+TEST(DescribeJson, ListsShownControlsWithTextItemsAndSelection)
+{
     FakeHost host;
     UiWinManager m(&host);
     UiList list;

@@ -21,21 +21,32 @@ const SampleRow kRows[] = {
 
 } // namespace
 
-void CGalleryWnd::QuoteList::DrawItem(HDC dc, int index, RECT* rcItem, RECT* rcWin, RECT* rcUpdate) {
+void CGalleryWnd::QuoteList::DrawItem(HDC dc, int index, RECT* rcItem, RECT* rcWin, RECT* rcUpdate)
+{
     COLORREF saved = GetTextColor();
     SetTextColor((COLORREF)GetItem(index)->Data);
     UiList::DrawItem(dc, index, rcItem, rcWin, rcUpdate);
     SetTextColor(saved);
 }
 
-CGalleryWnd::CGalleryWnd() { SetBgColor(RGB(14, 18, 28)); }
+CGalleryWnd::CGalleryWnd()
+{
+    SetBgColor(RGB(14, 18, 28));
+}
 
-CGalleryWnd::~CGalleryWnd() { delete keypad_; }
+CGalleryWnd::~CGalleryWnd()
+{
+    delete keypad_;
+}
 
-LPCWSTR CGalleryWnd::GetMzClassName() { return u"CGalleryWnd"; }
+LPCWSTR CGalleryWnd::GetMzClassName()
+{
+    return u"CGalleryWnd";
+}
 
 // The caption: its background picture under the title.
-void CGalleryWnd::AddCaption(int w) {
+void CGalleryWnd::AddCaption(int w)
+{
     captionBg_.SetPos(0, 0, w, 42);
     captionBg_.LoadImage(w == 720 ? u"captionbg_720.png" : u"captionbg.png");
     AddUiWin(&captionBg_);
@@ -50,7 +61,8 @@ void CGalleryWnd::AddCaption(int w) {
 }
 
 // The intro, a picture, and the buttons that open the tip, the message box and the wait dialog.
-void CGalleryWnd::AddDialogButtons(int w) {
+void CGalleryWnd::AddDialogButtons(int w)
+{
     intro_.SetID(ID_INTRO);
     intro_.SetPos(10, 8, w - 20, 64);
     intro_.SetText(u"每种控件与对话框各一例：点按按钮打开消息框、提示、等待框、弹出菜单和数字键盘。");
@@ -84,7 +96,8 @@ void CGalleryWnd::AddDialogButtons(int w) {
 }
 
 // The line edit with its keypad button, and the multi-line text.
-void CGalleryWnd::AddEdits(int w) {
+void CGalleryWnd::AddEdits(int w)
+{
     edit_.SetID(ID_EDIT);
     edit_.SetPos(10, 250, w - 180, 60);
     edit_.SetMaxChars(6);
@@ -105,7 +118,8 @@ void CGalleryWnd::AddEdits(int w) {
 }
 
 // The list of sample quote rows, each in its market colour.
-void CGalleryWnd::AddQuoteList(int w) {
+void CGalleryWnd::AddQuoteList(int w)
+{
     list_.SetID(ID_LIST);
     list_.SetPos(10, 448, w - 20, 250);
     list_.SetItemHeight(50);
@@ -115,15 +129,18 @@ void CGalleryWnd::AddQuoteList(int w) {
     list_.EnableScrollBarV(true);
     list_.SetBackgroundColor(RGB(0, 0, 0));
     list_.SetGridlineColor(RGB(100, 100, 100));
-    for (const SampleRow& row : kRows) list_.AddItem(ListItem{row.text, (DWORD_PTR)row.color});
+    for (const SampleRow& row : kRows)
+        list_.AddItem(ListItem{row.text, (DWORD_PTR)row.color});
     panel_.AddChild(&list_);
 }
 
 // The icon strip and the command bar at the bottom, from barsTop down.
-void CGalleryWnd::AddBars(int w, int barsTop) {
+void CGalleryWnd::AddBars(int w, int barsTop)
+{
     strip_.SetID(ID_STRIP);
     strip_.SetPos(0, barsTop, w, UI_BAR_HEIGHT_PORTRAIT);
-    for (UINT id : {126u, 118u, 122u, 114u, 115u, 116u}) strip_.AddButton(id);
+    for (UINT id : {126u, 118u, 122u, 114u, 115u, 116u})
+        strip_.AddButton(id);
     AddUiWin(&strip_);
     commands_.SetID(ID_COMMANDS);
     commands_.SetPos(0, barsTop + UI_BAR_HEIGHT_PORTRAIT, w, UI_BAR_HEIGHT_PORTRAIT);
@@ -133,7 +150,8 @@ void CGalleryWnd::AddBars(int w, int barsTop) {
     AddUiWin(&commands_);
 }
 
-BOOL CGalleryWnd::OnInitDialog() {
+BOOL CGalleryWnd::OnInitDialog()
+{
     int w = GetWidth(), h = GetHeight();
     AddCaption(w);
 
@@ -160,9 +178,13 @@ BOOL CGalleryWnd::OnInitDialog() {
     return TRUE;
 }
 
-void CGalleryWnd::SetStatus(LPCWSTR text) { status_.SetText(text); }
+void CGalleryWnd::SetStatus(LPCWSTR text)
+{
+    status_.SetText(text);
+}
 
-void CGalleryWnd::OnMzCommand(WPARAM wParam, LPARAM lParam) {
+void CGalleryWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
+{
     int id = LOWORD(wParam), code = HIWORD(wParam);
     switch (id) {
     case ID_BOX_BUTTON: {
@@ -206,23 +228,27 @@ void CGalleryWnd::OnMzCommand(WPARAM wParam, LPARAM lParam) {
         break;
     }
     case ID_COMMANDS:
-        if (lParam == 0) OpenPopup();
+        if (lParam == 0)
+            OpenPopup();
         if (lParam == 1) {
             edit_.SetText(u"");
             list_.SetSelectedIndex(-1);
             SetStatus(u"已清空");
         }
-        if (lParam == 2) EndModal(1);
+        if (lParam == 2)
+            EndModal(1);
         break;
     case ID_TEXT:
-        if (code == UiTextEdit::HOLD_CODE) SetStatus(u"长按文本");
+        if (code == UiTextEdit::HOLD_CODE)
+            SetStatus(u"长按文本");
         break;
     default:
         break;
     }
 }
 
-void CGalleryWnd::OpenPopup() {
+void CGalleryWnd::OpenPopup()
+{
     CMzPopupMenuWnd popup;
     popup.AddItem(MzPopupItem{u"加入自选", 1, 126});
     popup.AddItem(MzPopupItem{u"个股资讯", 1, 133});
@@ -232,7 +258,8 @@ void CGalleryWnd::OpenPopup() {
     int h = popup.GetHeight();
     popup.SetShowAnimation(1);
     popup.SetHideAnimation(2);
-    if (!popup.Create(work.left, work.bottom - h, work.right - work.left, h, m_hWnd)) return;
+    if (!popup.Create(work.left, work.bottom - h, work.right - work.left, h, m_hWnd))
+        return;
     int r = popup.DoModal();
     popup.Destroy();
     std::string number = std::to_string(r);
@@ -240,7 +267,8 @@ void CGalleryWnd::OpenPopup() {
     SetStatus(s.c_str());
 }
 
-void CGalleryWnd::OpenKeypad() {
+void CGalleryWnd::OpenKeypad()
+{
     if (!keypad_) {
         keypad_ = new CMzKeypadWnd;
         RECT work;
@@ -257,7 +285,8 @@ void CGalleryWnd::OpenKeypad() {
     SetStatus(u"键盘已打开");
 }
 
-BOOL CGalleryWnd::OnCommand(WPARAM wParam, LPARAM) {
+BOOL CGalleryWnd::OnCommand(WPARAM wParam, LPARAM)
+{
     int key = (int)wParam;
     if (key >= 10 && key <= 19) {
         edit_.OnChar(char16_t(u'0' + key - 10));
@@ -268,13 +297,15 @@ BOOL CGalleryWnd::OnCommand(WPARAM wParam, LPARAM) {
     } else if (key == CMzKeypadWnd::KEY_CLEAR) {
         edit_.SetText(u"");
     } else if (key == CMzKeypadWnd::KEY_HIDE || key == CMzKeypadWnd::KEY_DONE) {
-        if (keypad_) keypad_->Show(FALSE, FALSE);
+        if (keypad_)
+            keypad_->Show(FALSE, FALSE);
         SetStatus(u"键盘已关闭");
     }
     return TRUE;
 }
 
-LRESULT CGalleryWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CGalleryWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (message == WM_WAIT_CANCELLED) {
         SetStatus(u"等待已取消");
         return 0;

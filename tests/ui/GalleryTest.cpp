@@ -19,26 +19,34 @@ using morwick::automation::RunCommand;
 
 namespace {
 
-RECT WorkArea() {
+RECT WorkArea()
+{
     RECT rc;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &rc, 0);
     return rc;
 }
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 // The screen rectangle of the topmost window of the class in a dump.
-RECT WindowRect(const std::string& dump, const std::string& className) {
+RECT WindowRect(const std::string& dump, const std::string& className)
+{
     RECT r{0, 0, 0, 0};
     size_t at = dump.find("\"class\":\"" + className + "\"");
-    if (at == std::string::npos) return r;
+    if (at == std::string::npos)
+        return r;
     at = dump.find("\"rect\":[", at);
-    if (at == std::string::npos) return r;
+    if (at == std::string::npos)
+        return r;
     std::sscanf(dump.c_str() + at, "\"rect\":[%d,%d,%d,%d]", &r.left, &r.top, &r.right, &r.bottom);
     return r;
 }
 
-std::string Tap(int x, int y) {
+std::string Tap(int x, int y)
+{
     std::string r = RunCommand("tap " + std::to_string(x) + " " + std::to_string(y));
     RunCommand("idle 3000");
     return r;
@@ -56,14 +64,19 @@ struct GalleryUser {
     const char* shots = std::getenv("MORWICK_GALLERY_SHOTS");
     std::string failure;
 
-    void Check(bool ok, const std::string& what) {
-        if (!ok && failure.empty()) failure = what;
+    void Check(bool ok, const std::string& what)
+    {
+        if (!ok && failure.empty())
+            failure = what;
     }
-    void Shot(const char* name) {
-        if (shots) RunCommand(std::string("shot ") + shots + "/" + name + ".png");
+    void Shot(const char* name)
+    {
+        if (shots)
+            RunCommand(std::string("shot ") + shots + "/" + name + ".png");
     }
 
-    void SeesEveryControl() {
+    void SeesEveryControl()
+    {
         RunCommand("idle 3000");
         std::string dump = RunCommand("dump");
         for (const char* kind : {"UiStatic", "UiCaptionLabel", "UiPicture", "UiImageButton", "UiPushButton",
@@ -74,7 +87,8 @@ struct GalleryUser {
     }
 
     // Message box: yes.
-    void AnswersTheMessageBox() {
+    void AnswersTheMessageBox()
+    {
         Tap(370, panelTop + 80 + 30);
         std::string dump = RunCommand("dump");
         Shot("messagebox");
@@ -85,7 +99,8 @@ struct GalleryUser {
     }
 
     // Tip: shows, a tap closes it.
-    void ClosesTheTip() {
+    void ClosesTheTip()
+    {
         Tap(200, panelTop + 150);
         std::string dump = RunCommand("dump");
         RECT tip = WindowRect(dump, "MzTipWnd");
@@ -95,7 +110,8 @@ struct GalleryUser {
     }
 
     // Wait dialog: its cancel reaches the window.
-    void CancelsTheWait() {
+    void CancelsTheWait()
+    {
         Tap(370, panelTop + 164 + 30);
         std::string dump = RunCommand("dump");
         Shot("wait");
@@ -106,7 +122,8 @@ struct GalleryUser {
     }
 
     // The line edit: focus, typing through the input panel, the number pad refusing letters.
-    void TypesInTheEdit() {
+    void TypesInTheEdit()
+    {
         Tap(100, panelTop + 250 + 30);
         RunCommand("text 60a03");
         RunCommand("idle 3000");
@@ -115,28 +132,31 @@ struct GalleryUser {
     }
 
     // The keypad types into the edit too.
-    void TypesWithTheKeypad() {
+    void TypesWithTheKeypad()
+    {
         Tap(480 - 85, panelTop + 250 + 30);
         std::string dump = RunCommand("dump");
         Shot("keypad");
         RECT pad = WindowRect(dump, "CMzKeypadWnd");
         Check(pad.right > pad.left, "no keypad: " + dump);
         int rh = (pad.bottom - pad.top - 10) / 4;
-        Tap(pad.left + 60, pad.top + 5 + rh / 2);                // "1"
+        Tap(pad.left + 60, pad.top + 5 + rh / 2);                        // "1"
         Tap(pad.left + 480 * 3 / 4 + 60, pad.top + 5 + 2 * rh + rh / 2); // hide
         dump = RunCommand("dump");
         Check(Has(dump, "\"text\":\"60031\"") && Has(dump, "键盘已关闭"), "the keypad did not type: " + dump);
     }
 
     // A list tap selects the row and reports it.
-    void SelectsAListRow() {
+    void SelectsAListRow()
+    {
         Tap(100, panelTop + 448 + 25);
         std::string dump = RunCommand("dump");
         Check(Has(dump, "\"selected\":0") && Has(dump, "选中：600036"), "the list tap did not select: " + dump);
     }
 
     // The pop-up menu from the command bar ends with the pressed item's id.
-    void PicksFromThePopup() {
+    void PicksFromThePopup()
+    {
         Tap(60, top + (work.bottom - work.top) - 30);
         std::string dump = RunCommand("dump");
         Shot("popup");
@@ -147,7 +167,8 @@ struct GalleryUser {
     }
 
     // A drag on the panel scrolls it without pressing the picture under the finger.
-    void ScrollsThePanel() {
+    void ScrollsThePanel()
+    {
         RunCommand("drag 60 " + std::to_string(panelTop + 200) + " 60 " + std::to_string(panelTop + 20) + " 8");
         RunCommand("idle 3000");
         std::string dump = RunCommand("dump");
@@ -156,7 +177,8 @@ struct GalleryUser {
     }
 
     // The icon strip marks the tapped item.
-    void TapsTheStrip() {
+    void TapsTheStrip()
+    {
         Tap(480 / 6 * 4 + 40, top + (work.bottom - work.top) - 65 - 30);
         Check(Has(RunCommand("dump"), "工具栏：4"), "the strip tap did not arrive");
     }
@@ -166,7 +188,8 @@ struct GalleryUser {
 };
 
 // Opens the gallery and drives it as a person would; failures are reported through the test's expectations.
-void DriveGallery() {
+void DriveGallery()
+{
     setenv("MORWICK_HOME", MORWICK_BINARY_DIR "/app", 1);
     morwick::display::AttachGuiThread();
     RECT work = WorkArea();
@@ -194,7 +217,8 @@ void DriveGallery() {
 
 } // namespace
 
-TEST(Gallery, EveryControlAndDialogWorksThroughTheAutomation) {
+TEST(Gallery, EveryControlAndDialogWorksThroughTheAutomation)
+{
     setenv("MORWICK_DISPLAY", "headless", 1);
     EXPECT_EQ(morwick::display::StartDisplay(), "headless");
     DriveGallery();
@@ -203,26 +227,33 @@ TEST(Gallery, EveryControlAndDialogWorksThroughTheAutomation) {
 }
 
 // Runs in a child process (below): SDL's drivers keep allocations the leak checker would report as ours.
-TEST(Gallery, SdlChild) {
-    if (!std::getenv("MORWICK_TEST_SDL_CHILD")) GTEST_SKIP() << "runs only as the child of the test below";
+TEST(Gallery, SdlChild)
+{
+    if (!std::getenv("MORWICK_TEST_SDL_CHILD"))
+        GTEST_SKIP() << "runs only as the child of the test below";
     setenv("MORWICK_DISPLAY", "sdl", 1);
-    if (morwick::display::StartDisplay() != "sdl") std::exit(77);
+    if (morwick::display::StartDisplay() != "sdl")
+        std::exit(77);
     DriveGallery();
     morwick::display::StopDisplay();
     std::exit(::testing::Test::HasFailure() ? 1 : 0);
 }
 
-TEST(Gallery, EveryControlAndDialogWorksInTheSdlWindowToo) {
+TEST(Gallery, EveryControlAndDialogWorksInTheSdlWindowToo)
+{
     std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     std::string command = "ASAN_OPTIONS=detect_leaks=0 SDL_VIDEODRIVER=offscreen MORWICK_TEST_SDL_CHILD=1 '" + self +
                           "' --gtest_filter=Gallery.SdlChild >/dev/null 2>&1";
     int status = std::system(command.c_str());
-    if (status != 0 && status / 256 == 77) GTEST_SKIP() << "built without SDL, or SDL cannot open a window here";
+    if (status != 0 && status / 256 == 77)
+        GTEST_SKIP() << "built without SDL, or SDL cannot open a window here";
     EXPECT_EQ(status, 0);
 }
 
-TEST(Gallery, OpensInAWindowForAPerson) {
-    if (!std::getenv("MORWICK_GALLERY")) GTEST_SKIP() << "set MORWICK_GALLERY=1 to open the gallery";
+TEST(Gallery, OpensInAWindowForAPerson)
+{
+    if (!std::getenv("MORWICK_GALLERY"))
+        GTEST_SKIP() << "set MORWICK_GALLERY=1 to open the gallery";
     setenv("MORWICK_HOME", MORWICK_BINARY_DIR "/app", 0);
     morwick::display::AttachGuiThread();
     morwick::display::StartDisplay();

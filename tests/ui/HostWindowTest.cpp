@@ -16,7 +16,8 @@
 
 namespace {
 
-void Pump() {
+void Pump()
+{
     MSG msg;
     for (int i = 0; i < 200 && PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
         TranslateMessage(&msg);
@@ -24,7 +25,8 @@ void Pump() {
     }
 }
 
-void TapWindow(HWND w, int x, int y) {
+void TapWindow(HWND w, int x, int y)
+{
     SendMessage(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(x, y));
     SendMessage(w, WM_LBUTTONUP, 0, MAKELONG(x, y));
 }
@@ -33,7 +35,8 @@ void TapWindow(HWND w, int x, int y) {
 class SkippingWnd : public CMzHostWnd {
 public:
     LPCWSTR GetMzClassName() override { return u"TestSkippingWnd"; }
-    BOOL OnInitDialog() override {
+    BOOL OnInitDialog() override
+    {
         button.SetID(42);
         button.SetPos(10, 10, 100, 60);
         button.SetText(u"确定");
@@ -53,18 +56,22 @@ public:
 };
 
 // This process's visible window of the class (never another test program's), or null.
-HWND FindOwnWindow(LPCWSTR className) {
+HWND FindOwnWindow(LPCWSTR className)
+{
     for (HWND w : ListWindowHandles()) {
         WCHAR name[64] = {};
-        if (GetClassNameW(w, name, 64) > 0 && std::u16string(name) == className && IsWindowVisible(w)) return w;
+        if (GetClassNameW(w, name, 64) > 0 && std::u16string(name) == className && IsWindowVisible(w))
+            return w;
     }
     return nullptr;
 }
 
 // Waits for the window to appear; the long limit only keeps a broken run from hanging on a busy machine.
-HWND WaitForWindow(LPCWSTR className) {
+HWND WaitForWindow(LPCWSTR className)
+{
     for (DWORD start = GetTickCount(); GetTickCount() - start < 20000;) {
-        if (HWND w = FindOwnWindow(className)) return w;
+        if (HWND w = FindOwnWindow(className))
+            return w;
         Sleep(5);
     }
     return nullptr;
@@ -72,7 +79,8 @@ HWND WaitForWindow(LPCWSTR className) {
 
 } // namespace
 
-TEST(HostWindow, ControlsGetTheirPressEvenWhenTheWindowHandlerSkipsTheBase) {
+TEST(HostWindow, ControlsGetTheirPressEvenWhenTheWindowHandlerSkipsTheBase)
+{
     SkippingWnd w;
     ASSERT_TRUE(w.Create(0, 30, 480, 690));
     w.Show();
@@ -89,7 +97,8 @@ TEST(HostWindow, ControlsGetTheirPressEvenWhenTheWindowHandlerSkipsTheBase) {
     TapWindow(w.m_hWnd, 20, 120); // the edit takes the focus and then the typed characters
     EXPECT_TRUE(w.edit.IsFocused());
     EXPECT_TRUE(SipIsVisible());
-    for (char16_t c : std::u16string(u"ab")) SendMessage(w.m_hWnd, WM_CHAR, c, 0);
+    for (char16_t c : std::u16string(u"ab"))
+        SendMessage(w.m_hWnd, WM_CHAR, c, 0);
     SendMessage(w.m_hWnd, WM_CHAR, 8, 0);
     EXPECT_EQ(std::u16string(w.edit.GetText()), u"a");
     std::string json = w.DescribeControls();
@@ -100,10 +109,12 @@ TEST(HostWindow, ControlsGetTheirPressEvenWhenTheWindowHandlerSkipsTheBase) {
     EXPECT_FALSE(w.edit.IsFocused());
 }
 
-TEST(HostWindow, AnUnhandledControlStylusNotificationIsNotTakenForTheFrontKey) {
+TEST(HostWindow, AnUnhandledControlStylusNotificationIsNotTakenForTheFrontKey)
+{
     class QuitWatch : public CMzHostWnd {
     public:
-        int OnClickMKey() override {
+        int OnClickMKey() override
+        {
             ++frontKeys;
             return 1;
         }
@@ -117,7 +128,8 @@ TEST(HostWindow, AnUnhandledControlStylusNotificationIsNotTakenForTheFrontKey) {
     EXPECT_EQ(w.frontKeys, 1);
 }
 
-TEST(MessageBox, YesReturnsOneNoReturnsTwoAndOneButtonReturnsOne) {
+TEST(MessageBox, YesReturnsOneNoReturnsTwoAndOneButtonReturnsOne)
+{
     auto answer = [](int which) {
         return std::thread([which] {
             HWND box = WaitForWindow(u"MzMessageBoxWnd");
@@ -125,7 +137,8 @@ TEST(MessageBox, YesReturnsOneNoReturnsTwoAndOneButtonReturnsOne) {
             RECT rc;
             GetClientRect(box, &rc);
             int x = which == 1 ? 40 : rc.right - 40;
-            if (which == 0) x = rc.right / 2;
+            if (which == 0)
+                x = rc.right / 2;
             TapWindow(box, x, rc.bottom - 45);
         });
     };
@@ -140,10 +153,12 @@ TEST(MessageBox, YesReturnsOneNoReturnsTwoAndOneButtonReturnsOne) {
     t.join();
 }
 
-TEST(Tip, StaysUpForItsTimeWhileMessagesSentFromAnotherThreadAreHandled) {
+TEST(Tip, StaysUpForItsTimeWhileMessagesSentFromAnotherThreadAreHandled)
+{
     class Receiver : public CMzWnd {
     public:
-        LRESULT WindowProc(UINT m, WPARAM w, LPARAM l) override {
+        LRESULT WindowProc(UINT m, WPARAM w, LPARAM l) override
+        {
             if (m == WM_APP + 1) {
                 handled = true;
                 return 77;
@@ -171,7 +186,8 @@ TEST(Tip, StaysUpForItsTimeWhileMessagesSentFromAnotherThreadAreHandled) {
     EXPECT_EQ(FindOwnWindow(u"MzTipWnd"), nullptr);
 }
 
-TEST(Popup, EndsWithThePressedButtonsId) {
+TEST(Popup, EndsWithThePressedButtonsId)
+{
     CMzPopupMenuWnd popup;
     popup.AddItem(MzPopupItem{u"取消", 1, 121});
     popup.AddItem(MzPopupItem{u"加入自选", 1, 126});
@@ -190,11 +206,14 @@ TEST(Popup, EndsWithThePressedButtonsId) {
     t.join();
 }
 
-TEST(WaitDialog, CancelPostsTheMessageToTheOwnerAndCloseAllHidesIt) {
+TEST(WaitDialog, CancelPostsTheMessageToTheOwnerAndCloseAllHidesIt)
+{
     class Owner : public CMzWnd {
     public:
-        LRESULT WindowProc(UINT m, WPARAM w, LPARAM l) override {
-            if (m == 0xFFF2000A) ++cancels;
+        LRESULT WindowProc(UINT m, WPARAM w, LPARAM l) override
+        {
+            if (m == 0xFFF2000A)
+                ++cancels;
             return CMzWnd::WindowProc(m, w, l);
         }
         int cancels = 0;
@@ -222,10 +241,12 @@ TEST(WaitDialog, CancelPostsTheMessageToTheOwnerAndCloseAllHidesIt) {
     EXPECT_FALSE(progress.IsShown());
 }
 
-TEST(Keypad, KeysArePostedToTheTargetAsCommands) {
+TEST(Keypad, KeysArePostedToTheTargetAsCommands)
+{
     class Target : public CMzWnd {
     public:
-        BOOL OnCommand(WPARAM w, LPARAM) override {
+        BOOL OnCommand(WPARAM w, LPARAM) override
+        {
             keys.push_back((int)w);
             return TRUE;
         }
@@ -239,17 +260,19 @@ TEST(Keypad, KeysArePostedToTheTargetAsCommands) {
     pad.SetKeyText(CMzKeypadWnd::KEY_POINT, u"");
     ASSERT_NE(pad.GetKeyImage(CMzKeypadWnd::KEY_POINT), nullptr);
     int cw = 480 / 4, rh = (CMzKeypadWnd::PreferredHeight() - 10) / 4;
-    TapWindow(pad.m_hWnd, cw / 2, 5 + rh / 2);                 // "1"
-    TapWindow(pad.m_hWnd, cw * 3 / 2, 5 + 3 * rh + rh / 2);    // "0", two keys wide
-    TapWindow(pad.m_hWnd, cw * 7 / 2, 5 + rh / 2);             // backspace
-    TapWindow(pad.m_hWnd, cw / 2, 5 + 3 * rh + rh / 2);        // the decimal point
+    TapWindow(pad.m_hWnd, cw / 2, 5 + rh / 2);              // "1"
+    TapWindow(pad.m_hWnd, cw * 3 / 2, 5 + 3 * rh + rh / 2); // "0", two keys wide
+    TapWindow(pad.m_hWnd, cw * 7 / 2, 5 + rh / 2);          // backspace
+    TapWindow(pad.m_hWnd, cw / 2, 5 + 3 * rh + rh / 2);     // the decimal point
     Pump();
     EXPECT_EQ(target.keys, (std::vector<int>{11, 10, 20, 24}));
 }
 
-TEST(MessageBox, ATextTallerThanTheScreenScrollsInsteadOfBeingCut) {
+TEST(MessageBox, ATextTallerThanTheScreenScrollsInsteadOfBeingCut)
+{
     std::u16string text;
-    for (int i = 0; i < 120; ++i) text += u"服务器返回的错误信息很长。";
+    for (int i = 0; i < 120; ++i)
+        text += u"服务器返回的错误信息很长。";
     std::atomic<bool> scrolled{false};
     morwick::display::AttachGuiThread(); // the dump below runs on this thread, inside the box's loop
     std::thread t([&] {
@@ -257,11 +280,13 @@ TEST(MessageBox, ATextTallerThanTheScreenScrollsInsteadOfBeingCut) {
         ASSERT_NE(box, nullptr);
         std::string before = morwick::automation::RunCommand("dump");
         SendMessage(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(100, 300));
-        for (int y = 280; y >= 80; y -= 20) SendMessage(box, WM_MOUSEMOVE, MK_LBUTTON, MAKELONG(100, y));
+        for (int y = 280; y >= 80; y -= 20)
+            SendMessage(box, WM_MOUSEMOVE, MK_LBUTTON, MAKELONG(100, y));
         SendMessage(box, WM_LBUTTONUP, 0, MAKELONG(100, 80));
         std::string after = morwick::automation::RunCommand("dump");
-        scrolled = before.find("\"UiTextEdit\"") != std::string::npos && before.find("editable=0 top=0\"") !=
-                   std::string::npos && after.find("editable=0 top=0\"") == std::string::npos;
+        scrolled = before.find("\"UiTextEdit\"") != std::string::npos &&
+                   before.find("editable=0 top=0\"") != std::string::npos &&
+                   after.find("editable=0 top=0\"") == std::string::npos;
         RECT rc;
         GetClientRect(box, &rc);
         TapWindow(box, rc.right / 2, rc.bottom - 45);
@@ -271,7 +296,8 @@ TEST(MessageBox, ATextTallerThanTheScreenScrollsInsteadOfBeingCut) {
     EXPECT_TRUE(scrolled);
 }
 
-TEST(MessageBox, TipsBoxesAndTheWaitDialogShowWhatLiesBeneathOutsideTheirRoundedCorners) {
+TEST(MessageBox, TipsBoxesAndTheWaitDialogShowWhatLiesBeneathOutsideTheirRoundedCorners)
+{
     class WhiteScreen : public CMzWnd {
     public:
         WhiteScreen() { SetBgColor(RGB(255, 255, 255)); }

@@ -19,14 +19,16 @@
 namespace {
 
 struct Canvas {
-    Canvas() {
+    Canvas()
+    {
         bitmap = CreateDIBSection32(480, 720, (void**)&bits);
         dc = CreateCompatibleDC(nullptr);
         old = SelectObject(dc, bitmap);
         RECT all{0, 0, 480, 720};
         UiFillRect(dc, all, RGB(0, 0, 0));
     }
-    ~Canvas() {
+    ~Canvas()
+    {
         SelectObject(dc, old);
         DeleteDC(dc);
         DeleteObject(bitmap);
@@ -40,7 +42,8 @@ struct Canvas {
 
 } // namespace
 
-TEST(ControlPainting, EveryControlPaintsWithoutFaultAndInItsOwnRectangle) {
+TEST(ControlPainting, EveryControlPaintsWithoutFaultAndInItsOwnRectangle)
+{
     setenv("MORWICK_HOME", MORWICK_BINARY_DIR "/app", 1);
     FakeHost host;
     UiWinManager m(&host);
@@ -83,8 +86,8 @@ TEST(ControlPainting, EveryControlPaintsWithoutFaultAndInItsOwnRectangle) {
     strip.SetPos(0, 590, 480, 65);
     strip.AddButton(113);
     strip.AddButton(116);
-    for (UiWin* w : std::initializer_list<UiWin*>{&label, &caption, &button, &edit, &text, &picture, &list, &panel,
-                                                  &strip, &bar})
+    for (UiWin* w :
+         std::initializer_list<UiWin*>{&label, &caption, &button, &edit, &text, &picture, &list, &panel, &strip, &bar})
         m.AddUiWin(w);
     edit.SetFocus(true);
 
@@ -105,7 +108,8 @@ TEST(ControlPainting, EveryControlPaintsWithoutFaultAndInItsOwnRectangle) {
     EXPECT_EQ(second.At(240, 719), 0u);
 }
 
-TEST(ControlPainting, LineEditShowsItsTipOnlyWhileEmptyAndUnfocused) {
+TEST(ControlPainting, LineEditShowsItsTipOnlyWhileEmptyAndUnfocused)
+{
     FakeHost host;
     UiWinManager m(&host);
     UiLineEdit edit;
@@ -134,7 +138,8 @@ TEST(ControlPainting, LineEditShowsItsTipOnlyWhileEmptyAndUnfocused) {
     EXPECT_LT(greyInk(), withTip / 4);
 }
 
-TEST(ControlPainting, StyleSixButtonsAndAFramedTextAreaShowAFrameAndOthersDoNot) {
+TEST(ControlPainting, StyleSixButtonsAndAFramedTextAreaShowAFrameAndOthersDoNot)
+{
     FakeHost host;
     UiWinManager m(&host);
     UiPushButton framed, bare;

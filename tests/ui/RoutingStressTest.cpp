@@ -16,7 +16,8 @@ namespace {
 // A button that removes itself from its set when released, as a screen does when a tap closes a panel.
 class SelfRemovingButton : public UiPushButton {
 public:
-    int OnLButtonUp(UINT f, int x, int y) override {
+    int OnLButtonUp(UINT f, int x, int y) override
+    {
         UiPushButton::OnLButtonUp(f, x, y);
         if (UiWinManager* m = GetManager()) {
             if (GetParent())
@@ -30,7 +31,8 @@ public:
 
 } // namespace
 
-TEST(ControlRoutingStress, RandomInputWithControlsComingAndGoingNeverTouchesALeftControl) {
+TEST(ControlRoutingStress, RandomInputWithControlsComingAndGoingNeverTouchesALeftControl)
+{
     std::mt19937 rnd(12345);
     FakeHost host;
     UiWinManager m(&host);
@@ -46,11 +48,16 @@ TEST(ControlRoutingStress, RandomInputWithControlsComingAndGoingNeverTouchesALef
         case 0: { // a new control, at the top level or in the panel
             std::unique_ptr<UiWin> w;
             switch (rnd() % 3) {
-            case 0: w = std::make_unique<UiPushButton>(); break;
-            case 1: w = std::make_unique<SelfRemovingButton>(); break;
+            case 0:
+                w = std::make_unique<UiPushButton>();
+                break;
+            case 1:
+                w = std::make_unique<SelfRemovingButton>();
+                break;
             default: {
                 auto list = std::make_unique<UiList>();
-                for (int i = 0; i < 20; ++i) list->AddItem(ListItem{u"r", 0});
+                for (int i = 0; i < 20; ++i)
+                    list->AddItem(ListItem{u"r", 0});
                 list->SetItemHeight(40);
                 list->SetSelectOnTap(true);
                 w = std::move(list);
@@ -65,7 +72,8 @@ TEST(ControlRoutingStress, RandomInputWithControlsComingAndGoingNeverTouchesALef
             break;
         }
         case 1: // destroy one, wherever it is, maybe in the middle of a press
-            if (!owned.empty()) owned.erase(owned.begin() + coord((int)owned.size()));
+            if (!owned.empty())
+                owned.erase(owned.begin() + coord((int)owned.size()));
             break;
         case 2:
             m.RouteLButtonDown(0, coord(480), coord(720));
@@ -77,13 +85,16 @@ TEST(ControlRoutingStress, RandomInputWithControlsComingAndGoingNeverTouchesALef
             m.RouteLButtonUp(0, coord(480), coord(720));
             break;
         case 5:
-            if (!host.timers.empty()) m.RouteTimer(host.timers[coord((int)host.timers.size())]);
+            if (!host.timers.empty())
+                m.RouteTimer(host.timers[coord((int)host.timers.size())]);
             break;
         case 6:
-            if (!owned.empty()) owned[coord((int)owned.size())]->SetVisible(rnd() % 2);
+            if (!owned.empty())
+                owned[coord((int)owned.size())]->SetVisible(rnd() % 2);
             break;
         default:
-            if (!owned.empty()) m.SetFocus(owned[coord((int)owned.size())].get());
+            if (!owned.empty())
+                m.SetFocus(owned[coord((int)owned.size())].get());
             break;
         }
         if (UiWin* c = m.GetCapture()) {

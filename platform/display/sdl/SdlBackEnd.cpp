@@ -155,8 +155,8 @@ private:
         if (copy.width != tw || copy.height != th) {
             if (texture)
                 SDL_DestroyTexture(texture);
-            texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                        copy.width, copy.height);
+            texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, copy.width,
+                                        copy.height);
             tw = copy.width;
             th = copy.height;
             SDL_SetWindowSize(window, tw, th); // the window turns with the phone
@@ -245,32 +245,72 @@ private:
     {
         if (down) {
             switch (key) {
-            case SDLK_F1: SimulateAccelerometer(0); return;
-            case SDLK_F2: SimulateAccelerometer(1); return;
-            case SDLK_F3: SimulateAccelerometer(2); return;
-            case SDLK_F4: SimulateAccelerometer(3); return;
-            case SDLK_F5: SimulateLockPhone(TRUE); return;
-            case SDLK_F6: SimulateLockPhone(FALSE); return;
-            case SDLK_F7: SimulateCall(TRUE); return;
-            case SDLK_F8: SimulateCall(FALSE); return;
-            case SDLK_F9: SimulateUsbOff(); return;
+            case SDLK_F1:
+                SimulateAccelerometer(0);
+                return;
+            case SDLK_F2:
+                SimulateAccelerometer(1);
+                return;
+            case SDLK_F3:
+                SimulateAccelerometer(2);
+                return;
+            case SDLK_F4:
+                SimulateAccelerometer(3);
+                return;
+            case SDLK_F5:
+                SimulateLockPhone(TRUE);
+                return;
+            case SDLK_F6:
+                SimulateLockPhone(FALSE);
+                return;
+            case SDLK_F7:
+                SimulateCall(TRUE);
+                return;
+            case SDLK_F8:
+                SimulateCall(FALSE);
+                return;
+            case SDLK_F9:
+                SimulateUsbOff();
+                return;
             case SDLK_F10:
-            case SDLK_HOME: InjectFrontKey(); return;
-            default: break;
+            case SDLK_HOME:
+                InjectFrontKey();
+                return;
+            default:
+                break;
             }
         }
         UINT vk = 0;
         switch (key) {
-        case SDLK_RETURN: vk = VK_RETURN; break;
-        case SDLK_BACKSPACE: vk = VK_BACK; break;
-        case SDLK_ESCAPE: vk = VK_ESCAPE; break;
-        case SDLK_LEFT: vk = VK_LEFT; break;
-        case SDLK_RIGHT: vk = VK_RIGHT; break;
-        case SDLK_UP: vk = VK_UP; break;
-        case SDLK_DOWN: vk = VK_DOWN; break;
-        case SDLK_DELETE: vk = VK_DELETE; break;
-        case SDLK_TAB: vk = VK_TAB; break;
-        default: return;
+        case SDLK_RETURN:
+            vk = VK_RETURN;
+            break;
+        case SDLK_BACKSPACE:
+            vk = VK_BACK;
+            break;
+        case SDLK_ESCAPE:
+            vk = VK_ESCAPE;
+            break;
+        case SDLK_LEFT:
+            vk = VK_LEFT;
+            break;
+        case SDLK_RIGHT:
+            vk = VK_RIGHT;
+            break;
+        case SDLK_UP:
+            vk = VK_UP;
+            break;
+        case SDLK_DOWN:
+            vk = VK_DOWN;
+            break;
+        case SDLK_DELETE:
+            vk = VK_DELETE;
+            break;
+        case SDLK_TAB:
+            vk = VK_TAB;
+            break;
+        default:
+            return;
         }
         InjectKey(vk, down);
         if (down && (vk == VK_RETURN || vk == VK_BACK))
