@@ -239,10 +239,9 @@ inline const char* CDataSet::GetAsText(int i, int* textLength)
     if (f.size >= 4) {
         switch (f.type) {
         case FIELD_QUOTE:
-            *textLength = (int)CQuoteNumber::FormatPacked(DataSetForm::ReadInt(p), text, sizeof text, false);
-            return text;
         case FIELD_QUOTE_UNIT:
-            *textLength = (int)CQuoteNumber::FormatPacked(DataSetForm::ReadInt(p), text, sizeof text, true);
+            *textLength =
+                (int)CQuoteNumber::FormatPacked(DataSetForm::ReadInt(p), text, sizeof text, f.type == FIELD_QUOTE_UNIT);
             return text;
         case FIELD_INT:
             *textLength = DataSetForm::FormatInt(text, DataSetForm::ReadInt(p));
