@@ -2,6 +2,7 @@
 // in DataSetWire.cpp, edited in DataSetEdit.cpp; once a set is parsed, no getter can read outside its rows or blob.
 #include "core/DataSet.h"
 
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -60,25 +61,6 @@ double ReadDouble(const BYTE* p)
     double d;
     memcpy(&d, &bits, sizeof d);
     return d;
-}
-
-// "%d" without printf: tables print thousands of fields per reply. Returns the length.
-int FormatInt(char* out, int value)
-{
-    char digits[12];
-    int length = 0;
-    unsigned magnitude = value < 0 ? 0u - (unsigned)value : (unsigned)value;
-    do {
-        digits[length++] = char('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude > 0);
-    char* p = out;
-    if (value < 0)
-        *p++ = '-';
-    while (length > 0)
-        *p++ = digits[--length];
-    *p = '\0';
-    return (int)(p - out);
 }
 
 } // namespace
@@ -178,14 +160,6 @@ BOOL CDataSet::MoveLast()
         return FALSE;
     cursor = rowCount - 1;
     return TRUE;
-}
-
-BOOL CDataSet::MoveNext()
-{
-    if (IsEOF())
-        return FALSE;
-    ++cursor;
-    return !IsEOF();
 }
 
 BOOL CDataSet::MovePrev()
@@ -309,11 +283,10 @@ const char* CDataSet::GetAsText(int i)
     return GetAsText(i, &n);
 }
 
-const char* CDataSet::GetAsText(int i, int* textLength)
+const char* CDataSet::SlowText(int i, int* textLength)
 {
     int unused;
     int* n = textLength ? textLength : &unused;
-    // The row and the field are checked once, here; the common types are then read straight from the row.
     if (cursor < 0 || cursor >= rowCount) {
         *n = 10;
         return "BOF or EOF";
@@ -322,47 +295,28 @@ const char* CDataSet::GetAsText(int i, int* textLength)
         *n = 17;
         return "Error Field Index";
     }
+    // The types GetAsText reads itself come back only for a null textLength.
     const FieldInfo& f = fields.data[i];
-    const BYTE* p = RowAt(cursor) + f.offset;
-    if (f.size >= 4) {
-        switch (f.type) {
-        case FIELD_QUOTE:
-            *n = (int)CQuoteNumber::FormatPacked(ReadInt(p), text, sizeof text, false);
-            return text;
-        case FIELD_QUOTE_UNIT:
-            *n = (int)CQuoteNumber::FormatPacked(ReadInt(p), text, sizeof text, true);
-            return text;
-        case FIELD_INT:
-            *n = FormatInt(text, ReadInt(p));
-            return text;
-        case FIELD_TEXT:
-            if (f.size >= 8) {
-                int offset = ReadInt(p), length = ReadInt(p + 4);
-                if (length >= 1 && offset >= 0 && (long long)offset + length <= (long long)blob.count) {
-                    // The text ends at its first zero; one that has none within its length runs on (ValueBytes).
-                    // Names and codes are short: their zero is looked for here, before a call to memchr.
-                    const char* value = (const char*)blob.data + offset;
-                    int k = 0, near = length < 32 ? length : 32;
-                    while (k < near && value[k] != 0)
-                        ++k;
-                    if (k == near && near < length) {
-                        const void* zero = memchr(value + near, 0, (size_t)(length - near));
-                        k = zero ? (int)((const char*)zero - value) : length;
-                    }
-                    *n = k < length ? k : (int)strlen(value);
-                    return value;
-                }
-                *n = 4;
-                return "null";
-            }
-            break;
-        default:
-            break;
-        }
-    }
+    if (f.size >= 4 && (f.type == FIELD_QUOTE || f.type == FIELD_QUOTE_UNIT || f.type == FIELD_INT ||
+                        (f.type == FIELD_TEXT && f.size >= 8)))
+        return GetAsText(i, n);
     const char* result = OtherText(i);
     *n = (int)strlen(result);
     return result;
+}
+
+const char* CDataSet::BlobText(const BYTE* p, int* textLength) const
+{
+    int offset = ReadInt(p), length = ReadInt(p + 4);
+    if (length >= 1 && offset >= 0 && (long long)offset + length <= (long long)blob.count) {
+        // The text ends at its first zero; one that has none within its length runs on (ValueBytes).
+        const char* value = (const char*)blob.data + offset;
+        int k = ZeroWithin(value, length, (const char*)blob.data + blob.count);
+        *textLength = k < length ? k : (int)strlen(value);
+        return value;
+    }
+    *textLength = 4;
+    return "null";
 }
 
 const char* CDataSet::OtherText(int i)

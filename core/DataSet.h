@@ -2,6 +2,9 @@
 // and byte arrays, and a cursor), its binary form, and ParseDataSets, which splits a reply body into sets.
 #pragma once
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -81,7 +84,13 @@ public:
     BOOL IsEOF() const { return cursor == rowCount || rowCount == 0; }
     BOOL MoveFirst();
     BOOL MoveLast();
-    BOOL MoveNext();
+    BOOL MoveNext()
+    {
+        if (IsEOF())
+            return FALSE;
+        ++cursor;
+        return !IsEOF();
+    }
     BOOL MovePrev();
     BOOL Move(int n);
 
@@ -141,6 +150,10 @@ private:
     void Reset();
     // GetAsText of the types and sizes it does not read straight from the row.
     const char* OtherText(int i);
+    // GetAsText of the rest: an index or a cursor out of range, and the types OtherText reads.
+    const char* SlowText(int i, int* textLength);
+    // GetAsText of an 8-bit text field whose reference lies at p.
+    const char* BlobText(const BYTE* p, int* textLength) const;
     BYTE* RowAt(int row) const { return rows.data + (size_t)row * (size_t)rowSize; }
     void RecomputeOffsets(int from);
     int AppendBlobValue(int field, int row, const void* data, int length);
@@ -161,6 +174,88 @@ private:
     // The reply body the rows and the blob lie in, when they were read in place; null when they are the set's.
     std::shared_ptr<CByteBuffer> body;
 };
+
+namespace DataSetForm {
+
+// Inline: every getter reads through it, and the call cost more than the read.
+inline int ReadInt(const BYTE* p)
+{
+    return (int)((DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24));
+}
+
+// "%d" without printf: tables print thousands of fields per reply. Returns the length.
+inline int FormatInt(char* out, int value)
+{
+    char digits[12];
+    int length = 0;
+    unsigned magnitude = value < 0 ? 0u - (unsigned)value : (unsigned)value;
+    do {
+        digits[length++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    char* p = out;
+    if (value < 0)
+        *p++ = '-';
+    while (length > 0)
+        *p++ = digits[--length];
+    *p = '\0';
+    return (int)(p - out);
+}
+
+// Index of the first zero byte of the length bytes at p, or length when there is none; the bytes from p up to
+// end may be read. Names and codes are short: eight bytes are tested at once, a long text is left to memchr.
+inline int ZeroWithin(const char* p, int length, const char* end)
+{
+    int k = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; k < 16 && k < length && end - (p + k) >= 8; k += 8) {
+            uint64_t w;
+            memcpy(&w, p + k, sizeof w);
+            // The lowest bit set marks the first zero byte (the borrow only falsely marks bytes after it).
+            uint64_t zeros = (w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull;
+            if (zeros != 0) {
+                int z = k + std::countr_zero(zeros) / 8;
+                return z < length ? z : length;
+            }
+        }
+    }
+    if (k >= length)
+        return length;
+    const void* zero = memchr(p + k, 0, (size_t)(length - k));
+    return zero ? (int)((const char*)zero - p) : length;
+}
+
+} // namespace DataSetForm
+
+// Inline, with the common types read straight from the row: a table asks for every field of every row, and the
+// call and the checks around it cost as much as the formatting.
+inline const char* CDataSet::GetAsText(int i, int* textLength)
+{
+    // The row and the field are checked once, here.
+    if (cursor < 0 || cursor >= rowCount || i < 0 || i >= fieldCount || textLength == nullptr)
+        return SlowText(i, textLength);
+    const FieldInfo& f = fields.data[i];
+    const BYTE* p = RowAt(cursor) + f.offset;
+    if (f.size >= 4) {
+        switch (f.type) {
+        case FIELD_QUOTE:
+        case FIELD_QUOTE_UNIT:
+            *textLength =
+                (int)CQuoteNumber::FormatPacked(DataSetForm::ReadInt(p), text, sizeof text, f.type == FIELD_QUOTE_UNIT);
+            return text;
+        case FIELD_INT:
+            *textLength = DataSetForm::FormatInt(text, DataSetForm::ReadInt(p));
+            return text;
+        case FIELD_TEXT:
+            if (f.size >= 8)
+                return BlobText(p, textLength);
+            break;
+        default:
+            break;
+        }
+    }
+    return SlowText(i, textLength);
+}
 
 // The most record sets one reply or data file may hold; a body of more is refused whole, so what a reply costs
 // in memory stays its own bytes plus at most this many small set headers.

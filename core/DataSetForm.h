@@ -15,12 +15,6 @@ constexpr DWORD DESCRIPTOR_BYTES = 60;
 // rows by a few bytes, while the set itself (its name, say "error") and the sets after it still count.
 constexpr int MAX_EMPTY_ROWS = 65536;
 
-// Inline: every getter reads through it, and the call cost more than the read.
-inline int ReadInt(const BYTE* p)
-{
-    return (int)((DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24));
-}
-
 void WriteInt(BYTE* p, int value);
 // Bytes a value of the type occupies in a row; 0 for codes without a meaning.
 int TypeSize(int type);

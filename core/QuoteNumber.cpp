@@ -10,10 +10,6 @@ namespace {
 
 const int POWERS_OF_TEN[CQuoteNumber::MAX_SCALE + 1] = {1, 10, 100, 1000, 10000, 100000, 1000000};
 
-// GB2312 bytes of the two amount units.
-const char UNIT_WAN[] = "\xcd\xf2"; // 万
-const char UNIT_YI[] = "\xd2\xda";  // 亿
-
 int ClampScale(int scale)
 {
     if (scale < 0)
@@ -116,90 +112,15 @@ size_t CQuoteNumber::FormatInto(char* out, size_t size, bool withUnit) const
     if (!FormatFixedFast(out, size, value, decimals))
         snprintf(out, size, "%.*f", decimals, value);
     size_t used = strlen(out);
-    const char* unit = !withUnit ? nullptr : scale == 1 ? UNIT_WAN : scale == 2 ? UNIT_YI : nullptr;
+    const char* unit = !withUnit    ? nullptr
+                       : scale == 1 ? QuoteText::UNIT_WAN
+                       : scale == 2 ? QuoteText::UNIT_YI
+                                    : nullptr;
     if (unit && used + 2 < size) {
         memcpy(out + used, unit, 3);
         used += 2;
     }
     return used;
-}
-
-size_t CQuoteNumber::FormatPacked(int x, char* out, size_t size, bool withUnit)
-{
-    // Sign, at most 10 digits, a point, a unit and the terminator.
-    if (out == nullptr || size < 18)
-        return FromPacked(x).FormatInto(out, size, withUnit);
-    int s = 0;
-    int m = x; // the value times 10^s
-    if (x != NULL_PACKED) {
-        s = x & 3;  // x mod 4 taken as 0..3, in two's complement
-        m = x >> 2; // (x - s) / 4, exact: the shift rounds toward minus infinity
-    }
-    // value = m / 10^s exactly as a decimal, and the double that printf would print is within far less than
-    // half a unit of its last place of it, so the digits of m are the digits printed. |m| < 2^30.
-    static const char PAIRS[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-                                "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-                                "8081828384858687888990919293949596979899";
-    uint32_t v = m < 0 ? 0u - (uint32_t)m : (uint32_t)m;
-    // Constant divisors: a division by a table entry is a real division, several times slower.
-    uint32_t whole = v, fraction = 0;
-    switch (s) {
-    case 1:
-        whole = v / 10, fraction = v % 10;
-        break;
-    case 2:
-        whole = v / 100, fraction = v % 100;
-        break;
-    case 3:
-        whole = v / 1000, fraction = v % 1000;
-        break;
-    default:
-        break;
-    }
-    int wholeDigits = whole < 10           ? 1
-                      : whole < 100        ? 2
-                      : whole < 1000       ? 3
-                      : whole < 10000      ? 4
-                      : whole < 100000     ? 5
-                      : whole < 1000000    ? 6
-                      : whole < 10000000   ? 7
-                      : whole < 100000000  ? 8
-                      : whole < 1000000000 ? 9
-                                           : 10;
-    char* p = out;
-    if (m < 0)
-        *p++ = '-';
-    // Whole digits from the last, two at a time.
-    char* w = p + wholeDigits;
-    while (whole >= 100) {
-        uint32_t pair = whole % 100;
-        whole /= 100;
-        w -= 2;
-        w[0] = PAIRS[2 * pair];
-        w[1] = PAIRS[2 * pair + 1];
-    }
-    if (whole >= 10) {
-        w[-2] = PAIRS[2 * whole];
-        w[-1] = PAIRS[2 * whole + 1];
-    } else {
-        w[-1] = char('0' + whole);
-    }
-    p += wholeDigits;
-    if (s > 0) {
-        *p++ = '.';
-        for (int k = s - 1; k >= 0; --k) {
-            p[k] = char('0' + fraction % 10);
-            fraction /= 10;
-        }
-        p += s;
-    }
-    const char* unit = !withUnit ? nullptr : s == 1 ? UNIT_WAN : s == 2 ? UNIT_YI : nullptr;
-    if (unit) {
-        *p++ = unit[0];
-        *p++ = unit[1];
-    }
-    *p = '\0';
-    return (size_t)(p - out);
 }
 
 const char* CQuoteNumber::Format()

@@ -2,6 +2,9 @@
 // with the comparisons, arithmetic and formatting the quote tables and charts use.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "platform/win/WinTypes.h"
 
 class CQuoteNumber {
@@ -75,3 +78,113 @@ private:
     int scale;
     char text[36];
 };
+
+namespace QuoteText {
+
+// GB2312 bytes of the two amount units.
+inline constexpr char UNIT_WAN[] = "\xcd\xf2"; // 万
+inline constexpr char UNIT_YI[] = "\xd2\xda";  // 亿
+inline constexpr char DIGIT_PAIRS[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                      "8081828384858687888990919293949596979899";
+
+// The two digits of n < 100.
+inline void PutPair(char* p, uint32_t n)
+{
+    p[0] = DIGIT_PAIRS[2 * n];
+    p[1] = DIGIT_PAIRS[2 * n + 1];
+}
+
+// Writes the point and the s decimals of fraction at p (nothing for s 0); returns the end.
+inline char* PutFraction(char* p, int s, uint32_t fraction)
+{
+    switch (s) {
+    case 1:
+        p[0] = '.';
+        p[1] = char('0' + fraction);
+        p += 2;
+        break;
+    case 2:
+        p[0] = '.';
+        PutPair(p + 1, fraction);
+        p += 3;
+        break;
+    case 3:
+        p[0] = '.';
+        p[1] = char('0' + fraction / 100);
+        PutPair(p + 2, fraction % 100);
+        p += 4;
+        break;
+    default:
+        break;
+    }
+    return p;
+}
+
+} // namespace QuoteText
+
+// Inline: a quote table formats one for most of its fields, and the call cost about as much as the digits.
+inline size_t CQuoteNumber::FormatPacked(int x, char* out, size_t size, bool withUnit)
+{
+    using QuoteText::PutPair;
+    // Sign, at most 10 digits, a point, a unit and the terminator.
+    if (out == nullptr || size < 18)
+        return FromPacked(x).FormatInto(out, size, withUnit);
+    int s = 0;
+    int m = x; // the value times 10^s
+    if (x != NULL_PACKED) {
+        s = x & 3;  // x mod 4 taken as 0..3, in two's complement
+        m = x >> 2; // (x - s) / 4, exact: the shift rounds toward minus infinity
+    }
+    // value = m / 10^s exactly as a decimal, and the double that printf would print is within far less than
+    // half a unit of its last place of it, so the digits of m are the digits printed. |m| < 2^30.
+    uint32_t v = m < 0 ? 0u - (uint32_t)m : (uint32_t)m;
+    // Constant divisors: a division by a table entry is a real division, several times slower.
+    uint32_t whole = v, fraction = 0;
+    switch (s) {
+    case 1:
+        whole = v / 10, fraction = v % 10;
+        break;
+    case 2:
+        whole = v / 100, fraction = v % 100;
+        break;
+    case 3:
+        whole = v / 1000, fraction = v % 1000;
+        break;
+    default:
+        break;
+    }
+    int wholeDigits = whole < 10           ? 1
+                      : whole < 100        ? 2
+                      : whole < 1000       ? 3
+                      : whole < 10000      ? 4
+                      : whole < 100000     ? 5
+                      : whole < 1000000    ? 6
+                      : whole < 10000000   ? 7
+                      : whole < 100000000  ? 8
+                      : whole < 1000000000 ? 9
+                                           : 10;
+    char* p = out;
+    if (m < 0)
+        *p++ = '-';
+    // Whole digits from the last, two at a time.
+    char* w = p + wholeDigits;
+    while (whole >= 100) {
+        w -= 2;
+        PutPair(w, whole % 100);
+        whole /= 100;
+    }
+    if (whole >= 10)
+        PutPair(w - 2, whole);
+    else
+        w[-1] = char('0' + whole);
+    p += wholeDigits;
+    p = QuoteText::PutFraction(p, s, fraction);
+    const char* unit = !withUnit ? nullptr : s == 1 ? QuoteText::UNIT_WAN : s == 2 ? QuoteText::UNIT_YI : nullptr;
+    if (unit) {
+        *p++ = unit[0];
+        *p++ = unit[1];
+    }
+    *p = '\0';
+    return (size_t)(p - out);
+}
