@@ -135,10 +135,9 @@ BOOL CDataSet::OwnBuffers()
 {
     if (!body)
         return TRUE;
-    // Blocks of their own, each with the zero past its bytes (a new block is zeroed).
-    CByteBuffer ownRows(rows.count + 1), ownBlob(blob.count + 1);
-    if (ownRows.capacity == 0 || ownBlob.capacity == 0 || !ownRows.Append(rows.data, rows.count) ||
-        !ownBlob.Append(blob.data, blob.count))
+    // Blocks of their own, each with the zero past its bytes.
+    CByteBuffer ownRows(0), ownBlob(0);
+    if (!ownRows.Assign(rows.data, rows.count, 1) || !ownBlob.Assign(blob.data, blob.count, 1))
         return FALSE;
     ReleaseBody();
     rows = std::move(ownRows);
@@ -194,7 +193,7 @@ int CDataSet::FindField(const char* fieldName) const
     if (fieldName == nullptr)
         return -1;
     for (int i = 0; i < fieldCount; ++i) {
-        if (StrEqualNoCase(fields.data[i].name, fieldName) == 0)
+        if (StrEqualNoCase(fields.data[i].info.name, fieldName) == 0)
             return i;
     }
     return -1;
@@ -202,7 +201,7 @@ int CDataSet::FindField(const char* fieldName) const
 
 const FieldInfo* CDataSet::GetFieldInfo(int i) const
 {
-    return i >= 0 && i < fieldCount ? &fields.data[i] : nullptr;
+    return i >= 0 && i < fieldCount ? &fields.data[i].info : nullptr;
 }
 
 const BYTE* CDataSet::GetFieldData(int i, int* length, int* type) const
@@ -211,7 +210,7 @@ const BYTE* CDataSet::GetFieldData(int i, int* length, int* type) const
         *length = 0;
     if (cursor < 0 || cursor >= rowCount || i < 0 || i >= fieldCount)
         return nullptr;
-    const FieldInfo& f = fields.data[i];
+    const FieldInfo& f = fields.data[i].info;
     if (type)
         *type = f.type;
     const BYTE* p = RowAt(cursor) + f.offset;
@@ -283,6 +282,18 @@ const char* CDataSet::GetAsText(int i)
     return GetAsText(i, &n);
 }
 
+int CDataSet::ReadOf(const FieldInfo& f)
+{
+    // A number or reference sent in fewer bytes than its type reads as zero: OtherText.
+    if (f.size >= 4 && (f.type == FIELD_QUOTE || f.type == FIELD_QUOTE_UNIT))
+        return f.type == FIELD_QUOTE ? READ_QUOTE : READ_QUOTE_UNIT;
+    if (f.size >= 4 && f.type == FIELD_INT)
+        return READ_INT;
+    if (f.size >= 8 && f.type == FIELD_TEXT)
+        return READ_TEXT;
+    return READ_OTHER;
+}
+
 const char* CDataSet::SlowText(int i, int* textLength)
 {
     int unused;
@@ -295,24 +306,22 @@ const char* CDataSet::SlowText(int i, int* textLength)
         *n = 17;
         return "Error Field Index";
     }
-    // The types GetAsText reads itself come back only for a null textLength.
-    const FieldInfo& f = fields.data[i];
-    if (f.size >= 4 && (f.type == FIELD_QUOTE || f.type == FIELD_QUOTE_UNIT || f.type == FIELD_INT ||
-                        (f.type == FIELD_TEXT && f.size >= 8)))
+    // The fields GetAsText reads itself come back only for a null textLength.
+    if (fields.data[i].read != READ_OTHER)
         return GetAsText(i, n);
     const char* result = OtherText(i);
     *n = (int)strlen(result);
     return result;
 }
 
-const char* CDataSet::BlobText(const BYTE* p, int* textLength) const
+const char* CDataSet::LongBlobText(const BYTE* p, int* textLength) const
 {
     int offset = ReadInt(p), length = ReadInt(p + 4);
     if (length >= 1 && offset >= 0 && (long long)offset + length <= (long long)blob.count) {
         // The text ends at its first zero; one that has none within its length runs on (ValueBytes).
         const char* value = (const char*)blob.data + offset;
-        int k = ZeroWithin(value, length, (const char*)blob.data + blob.count);
-        *textLength = k < length ? k : (int)strlen(value);
+        const void* zero = memchr(value, 0, (size_t)length);
+        *textLength = zero ? (int)((const char*)zero - value) : (int)strlen(value);
         return value;
     }
     *textLength = 4;

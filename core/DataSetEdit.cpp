@@ -10,10 +10,10 @@ using namespace DataSetForm;
 
 void CDataSet::RecomputeOffsets(int from)
 {
-    int offset = from > 0 ? fields.data[from - 1].offset + fields.data[from - 1].size : 0;
+    int offset = from > 0 ? fields.data[from - 1].info.offset + fields.data[from - 1].info.size : 0;
     for (int k = from; k < fieldCount; ++k) {
-        fields.data[k].offset = offset;
-        offset += fields.data[k].size;
+        fields.data[k].info.offset = offset;
+        offset += fields.data[k].info.size;
     }
     rowSize = offset;
 }
@@ -30,11 +30,12 @@ int CDataSet::AddField(const FieldInfo* descriptor, int index)
     f.caption[30] = f.caption[31] = '\0';
     if (index < 0 || index >= fieldCount)
         index = fieldCount;
+    Field added = {f, ReadOf(f)};
     long long newWidth = (long long)rowSize + f.size;
     if (newWidth * (rowCount > 0 ? rowCount : 1) > MAX_BYTES)
         return DS_SIZE_MISMATCH;
 
-    int insertAt = index < fieldCount ? fields.data[index].offset : rowSize;
+    int insertAt = index < fieldCount ? fields.data[index].info.offset : rowSize;
     if (rowCount > 0 && f.size > 0) {
         // Every row gets the new field's bytes, zeroed, at its place.
         CByteBuffer rebuilt((UINT)(newWidth * rowCount) + 1); // the last place stays zero
@@ -49,14 +50,14 @@ int CDataSet::AddField(const FieldInfo* descriptor, int index)
             if (rowSize > insertAt)
                 memcpy(to + insertAt + f.size, from + insertAt, rowSize - insertAt);
         }
-        if (!fields.Append(&f, 1))
+        if (!fields.Append(&added, 1))
             return DS_SIZE_MISMATCH;
         rows = std::move(rebuilt);
-    } else if (!fields.Append(&f, 1)) {
+    } else if (!fields.Append(&added, 1)) {
         return DS_SIZE_MISMATCH;
     }
-    memmove(&fields.data[index + 1], &fields.data[index], sizeof(FieldInfo) * (fieldCount - index));
-    fields.data[index] = f;
+    memmove(&fields.data[index + 1], &fields.data[index], sizeof(Field) * (fieldCount - index));
+    fields.data[index] = added;
     ++fieldCount;
     RecomputeOffsets(index);
     return DS_OK;
@@ -104,7 +105,7 @@ int CDataSet::DeleteRow(int index)
         return DS_NO_SUCH_ROW;
     if (blob.count > 0) {
         for (int k = 0; k < fieldCount; ++k) {
-            if (HoldsReference(fields.data[k]) && ReadInt(RowAt(index) + fields.data[k].offset + 4) > 0)
+            if (HoldsReference(fields.data[k].info) && ReadInt(RowAt(index) + fields.data[k].info.offset + 4) > 0)
                 blobHasGaps = 1;
         }
     }
@@ -122,11 +123,11 @@ int CDataSet::DeleteRow(int index)
 
 int CDataSet::AppendBlobValue(int field, int row, const void* data, int length)
 {
-    if (!HoldsReference(fields.data[field]))
+    if (!HoldsReference(fields.data[field].info))
         return DS_SIZE_MISMATCH;
     if (length < 0 || (length > 0 && data == nullptr) || (long long)blob.count + length > MAX_BYTES)
         return DS_SIZE_MISMATCH;
-    BYTE* ref = RowAt(row) + fields.data[field].offset;
+    BYTE* ref = RowAt(row) + fields.data[field].info.offset;
     UINT before = blob.count;
     // A text that ended at the blob's end (on the zero kept past it) must still end there once the blob grows.
     if (length > 0 && before > 0 && blob.data[before - 1] != 0) {
@@ -158,9 +159,9 @@ int CDataSet::SetValue(int field, const void* data, int length, int row)
         row = cursor;
     if (row < 0 || row >= rowCount)
         return DS_NO_SUCH_ROW;
-    if (field < 0 || field >= fieldCount || fields.data[field].type == 0)
+    if (field < 0 || field >= fieldCount || fields.data[field].info.type == 0)
         return DS_NO_SUCH_FIELD;
-    const FieldInfo& f = fields.data[field];
+    const FieldInfo& f = fields.data[field].info;
     if (IsBlobType(f.type))
         return AppendBlobValue(field, row, data, length);
     if (length != f.size || (length > 0 && data == nullptr))
@@ -178,7 +179,7 @@ int CDataSet::SetString(int field, const char* value)
         return DS_NO_SUCH_ROW;
     if (field < 0 || field >= fieldCount)
         return DS_NO_SUCH_FIELD;
-    int type = fields.data[field].type;
+    int type = fields.data[field].info.type;
     if (type != FIELD_TEXT && type != FIELD_WIDE_TEXT)
         return DS_NO_SUCH_FIELD;
     if (value == nullptr)
@@ -208,11 +209,11 @@ int CDataSet::Compact()
     // First measure, so that a failure leaves every reference as it was.
     long long total = 0;
     for (int k = 0; k < fieldCount; ++k) {
-        if (!HoldsReference(fields.data[k]))
+        if (!HoldsReference(fields.data[k].info))
             continue;
         for (int r = 0; r < rowCount; ++r) {
-            const BYTE* ref = RowAt(r) + fields.data[k].offset;
-            int bytes = ValueBytes(blob, fields.data[k].type, ReadInt(ref), ReadInt(ref + 4));
+            const BYTE* ref = RowAt(r) + fields.data[k].info.offset;
+            int bytes = ValueBytes(blob, fields.data[k].info.type, ReadInt(ref), ReadInt(ref + 4));
             if (bytes > 0)
                 total += bytes;
         }
@@ -224,14 +225,14 @@ int CDataSet::Compact()
         return 0;
     UINT used = 0;
     for (int k = 0; k < fieldCount; ++k) {
-        if (!HoldsReference(fields.data[k]))
+        if (!HoldsReference(fields.data[k].info))
             continue;
         for (int r = 0; r < rowCount; ++r) {
-            BYTE* ref = RowAt(r) + fields.data[k].offset;
+            BYTE* ref = RowAt(r) + fields.data[k].info.offset;
             int offset = ReadInt(ref), length = ReadInt(ref + 4);
             if (length < 1)
                 continue;
-            int bytes = ValueBytes(blob, fields.data[k].type, offset, length);
+            int bytes = ValueBytes(blob, fields.data[k].info.type, offset, length);
             if (bytes < 0) {
                 // A reference outside the blob never had a value.
                 WriteInt(ref, (int)used);

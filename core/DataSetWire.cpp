@@ -32,8 +32,9 @@ int CDataSet::Parse(const BYTE* data, DWORD* remaining)
 // Appends n bytes to into, or, reading in place, makes into a view of them.
 bool CDataSet::TakeBlock(CByteBuffer& into, const BYTE* bytes, long long n, const std::shared_ptr<CByteBuffer>* inPlace)
 {
+    // A copy gets a block of its exact size with the zero kept past the end.
     if (!inPlace)
-        return n <= 0 || into.Append(bytes, (UINT)n) != nullptr;
+        return n <= 0 || into.Assign(bytes, (UINT)n, 1);
     into.data = const_cast<BYTE*>(bytes); // the body is the set's to read (see EndInPlace)
     into.capacity = into.count = (UINT)n;
     return true;
@@ -44,7 +45,7 @@ BOOL CDataSet::ReadFields(const BYTE* p, int n, long long* width)
     if (!fields.SetCount((UINT)n))
         return FALSE;
     for (int k = 0; k < n; ++k, p += DESCRIPTOR_BYTES) {
-        FieldInfo& f = fields.data[k];
+        FieldInfo& f = fields.data[k].info;
         memcpy(f.name, p, sizeof f.name);
         f.type = ReadInt(p + 16);
         f.size = ReadInt(p + 20);
@@ -56,6 +57,7 @@ BOOL CDataSet::ReadFields(const BYTE* p, int n, long long* width)
         f.name[sizeof f.name - 1] = '\0';
         f.caption[30] = f.caption[31] = '\0';
         f.offset = (int)*width;
+        fields.data[k].read = ReadOf(f);
         *width += f.size;
         if (*width > MAX_BYTES)
             return FALSE;
@@ -164,7 +166,7 @@ DWORD CDataSet::Serialize(BYTE* out, DWORD capacity)
     WriteInt(p + NAME_LENGTH, fieldCount);
     p += HEADER_BYTES;
     for (int k = 0; k < fieldCount; ++k, p += DESCRIPTOR_BYTES) {
-        const FieldInfo& f = fields.data[k];
+        const FieldInfo& f = fields.data[k].info;
         memcpy(p, f.name, sizeof f.name);
         WriteInt(p + 16, f.type);
         WriteInt(p + 20, f.size);

@@ -20,8 +20,10 @@ public:
     T* data = nullptr;
 
     // Every place of the block holds a constructed element: class elements are made empty,
-    // plain elements (pointers, bytes, records) start zeroed.
-    explicit GrowArray(UINT firstCapacity = 64) : capacity(firstCapacity), data(MakeBlock(firstCapacity))
+    // plain elements (pointers, bytes, records) start zeroed. A first capacity of 0 makes no block until the
+    // first element comes (data stays null).
+    explicit GrowArray(UINT firstCapacity = 64)
+        : capacity(firstCapacity), data(firstCapacity ? MakeBlock(firstCapacity) : nullptr)
     {
         if (data == nullptr) {
             capacity = 0;
@@ -125,6 +127,31 @@ public:
             data = block;
             capacity = UINT(grown);
         }
+        count = n;
+        return TRUE;
+    }
+
+    // Replaces the elements by copies of n items (not inside this array) in a block of exactly n + spare places,
+    // the spare ones zeroed: a block filled at once is not zeroed first only to be copied over. Plain elements
+    // only. Returns FALSE (nothing changed) when no block can be made.
+    BOOL Assign(const T* items, UINT n, UINT spare)
+    {
+        static_assert(PLAIN, "Assign copies elements as bytes");
+        uint64_t total = uint64_t(n) + spare;
+        if (total > MAX_ELEMENTS || (n > 0 && items == nullptr)) {
+            return FALSE;
+        }
+        T* block = static_cast<T*>(std::malloc(size_t(total ? total : 1) * sizeof(T)));
+        if (block == nullptr) {
+            return FALSE;
+        }
+        if (n > 0) {
+            std::memcpy(static_cast<void*>(block), items, size_t(n) * sizeof(T));
+        }
+        std::memset(static_cast<void*>(block + n), 0, size_t(spare) * sizeof(T));
+        DestroyBlock(data);
+        data = block;
+        capacity = UINT(total);
         count = n;
         return TRUE;
     }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/win/WinTypes.h"
 
@@ -91,8 +92,33 @@ inline constexpr char DIGIT_PAIRS[] = "00010203040506070809101112131415161718192
 // The two digits of n < 100.
 inline void PutPair(char* p, uint32_t n)
 {
-    p[0] = DIGIT_PAIRS[2 * n];
-    p[1] = DIGIT_PAIRS[2 * n + 1];
+    memcpy(p, DIGIT_PAIRS + 2 * n, 2);
+}
+
+// Writes the decimal digits of n at p, from the last two at a time; returns the end.
+inline char* PutDecimal(char* p, uint32_t n)
+{
+    int digits = n < 10           ? 1
+                 : n < 100        ? 2
+                 : n < 1000       ? 3
+                 : n < 10000      ? 4
+                 : n < 100000     ? 5
+                 : n < 1000000    ? 6
+                 : n < 10000000   ? 7
+                 : n < 100000000  ? 8
+                 : n < 1000000000 ? 9
+                                  : 10;
+    char* w = p + digits;
+    while (n >= 100) {
+        w -= 2;
+        PutPair(w, n % 100);
+        n /= 100;
+    }
+    if (n >= 10)
+        PutPair(w - 2, n);
+    else
+        w[-1] = char('0' + n);
+    return p + digits;
 }
 
 // Writes the point and the s decimals of fraction at p (nothing for s 0); returns the end.
@@ -154,31 +180,10 @@ inline size_t CQuoteNumber::FormatPacked(int x, char* out, size_t size, bool wit
     default:
         break;
     }
-    int wholeDigits = whole < 10           ? 1
-                      : whole < 100        ? 2
-                      : whole < 1000       ? 3
-                      : whole < 10000      ? 4
-                      : whole < 100000     ? 5
-                      : whole < 1000000    ? 6
-                      : whole < 10000000   ? 7
-                      : whole < 100000000  ? 8
-                      : whole < 1000000000 ? 9
-                                           : 10;
     char* p = out;
     if (m < 0)
         *p++ = '-';
-    // Whole digits from the last, two at a time.
-    char* w = p + wholeDigits;
-    while (whole >= 100) {
-        w -= 2;
-        PutPair(w, whole % 100);
-        whole /= 100;
-    }
-    if (whole >= 10)
-        PutPair(w - 2, whole);
-    else
-        w[-1] = char('0' + whole);
-    p += wholeDigits;
+    p = QuoteText::PutDecimal(p, whole);
     p = QuoteText::PutFraction(p, s, fraction);
     const char* unit = !withUnit ? nullptr : s == 1 ? QuoteText::UNIT_WAN : s == 2 ? QuoteText::UNIT_YI : nullptr;
     if (unit) {

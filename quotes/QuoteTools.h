@@ -12,7 +12,7 @@ enum class QuoteTool { Menu, Search, Edit, KLine, PreviousPage, NextPage, Refres
 
 struct QuoteToolButton {
     QuoteTool tool;
-    std::function<void()> tap; // none for search, refresh and back
+    std::function<void()> tap = {}; // none for search, refresh and back
 };
 
 // Adds the buttons' images to the bar, in order.

@@ -1,8 +1,11 @@
 // Builds data sets in their binary form byte by byte, as the server sends them, for the record-set tests.
 #pragma once
 
+#include "core/DataSet.h"
+
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -165,4 +168,14 @@ inline std::vector<uint8_t> Body(std::initializer_list<std::vector<uint8_t>> set
     for (const auto& s : sets)
         out.insert(out.end(), s.begin(), s.end());
     return out;
+}
+
+// One set read from bytes that hold exactly it; null when it does not parse or leaves bytes over.
+inline std::unique_ptr<CDataSet> ParseOne(const std::vector<uint8_t>& bytes)
+{
+    auto set = std::make_unique<CDataSet>();
+    DWORD remaining = (DWORD)bytes.size();
+    if (set->Parse(bytes.data(), &remaining) != 0 || remaining != 0)
+        return nullptr;
+    return set;
 }

@@ -79,15 +79,6 @@ struct ParsedSets {
     CDataSet& operator[](int k) { return *sets[k]; }
 };
 
-std::unique_ptr<CDataSet> ParseOne(const std::vector<uint8_t>& bytes)
-{
-    auto set = std::make_unique<CDataSet>();
-    DWORD remaining = (DWORD)bytes.size();
-    if (set->Parse(bytes.data(), &remaining) != 0 || remaining != 0)
-        return nullptr;
-    return set;
-}
-
 } // namespace
 
 TEST(DataSet, RankedQuoteReplyWalksEveryRowOnceWithItsTexts)
@@ -486,83 +477,6 @@ TEST(DataSet, BlobReferencesOutsideTheBlobHaveNoValue)
     // An in-range byte array needs no terminator.
     set->MoveLast();
     EXPECT_STREQ(set->GetAsText(1), "Array:8");
-}
-
-TEST(DataSet, TextsCountedWithoutTheirTerminatorReadUpToIt)
-{
-    // Some servers count only a text's characters; the terminator then lies just past the counted bytes, or (for
-    // the last 8-bit text) the blob ends there.
-    const uint8_t blob[] = {'6', '0', '0', '0', '2', '7', 0, 'H', 0, 'D', 0, 0, 0, '9', '9'};
-    DataSetBytes s("quotes");
-    s.Field("code", FIELD_TEXT).Field("name", FIELD_WIDE_TEXT);
-    s.Row().Ref(0, 6).Ref(7, 4);  // characters only
-    s.Row().Ref(0, 7).Ref(7, 6);  // with the terminator, as the client writes them
-    s.Row().Ref(13, 2).Ref(9, 2); // the last text of the blob, never terminated; a wide text from its middle
-    std::vector<uint8_t> bytes = s.Build();
-    // The blob by hand: DataSetBytes would add references of its own.
-    size_t lengthAt = bytes.size() - 4;
-    bytes.insert(bytes.end(), blob, blob + sizeof blob);
-    bytes[lengthAt] = sizeof blob;
-    auto set = ParseOne(bytes);
-    ASSERT_TRUE(set);
-    const char* expected[][2] = {{"600027", "HD"}, {"600027", "HD"}, {"99", "D"}};
-    for (auto& row : expected) {
-        ASSERT_TRUE(set->MoveNext());
-        EXPECT_STREQ(set->GetString("code"), row[0]);
-        EXPECT_STREQ(set->GetAsText(1), row[1]);
-    }
-    // Rebuilding the blob after an edit keeps each text's end.
-    ASSERT_TRUE(set->MoveFirst());
-    ASSERT_EQ(set->SetString(0, "600000"), 0);
-    ASSERT_EQ(set->Compact(), 1);
-    expected[0][0] = "600000";
-    set->Move(-10);
-    for (auto& row : expected) {
-        ASSERT_TRUE(set->MoveNext());
-        EXPECT_STREQ(set->GetString("code"), row[0]);
-        EXPECT_STREQ(set->GetAsText(1), row[1]);
-    }
-}
-
-TEST(DataSet, ValuesReadAsTextEndInsideTheSet)
-{
-    // GetString hands out any field's bytes; read as text, a value without a terminator must still end inside
-    // the set. Sixteen numbers fill the 64-byte row block exactly, as an array of 64 bytes fills the blob.
-    DataSetBytes s("accounts");
-    for (int k = 0; k < 16; ++k)
-        s.Field(k == 15 ? "fundid" : "n", FIELD_INT);
-    s.Row();
-    for (int k = 0; k < 16; ++k)
-        s.I32(0x41414141);
-    auto numbers = ParseOne(s.Build());
-    ASSERT_TRUE(numbers);
-    ASSERT_TRUE(numbers->MoveFirst());
-    EXPECT_EQ(strlen(numbers->GetString("fundid")), 4u);
-
-    std::vector<uint8_t> array(64, 'B');
-    auto bytes = ParseOne(DataSetBytes("a").Field("a", FIELD_BYTES).Row().Blob(array.data(), 64).Build());
-    ASSERT_TRUE(bytes);
-    ASSERT_TRUE(bytes->MoveFirst());
-    EXPECT_EQ(strlen(bytes->GetString(0)), 64u);
-
-    // The same for values the client stores itself.
-    CDataSet edited;
-    FieldInfo a = {};
-    strcpy(a.name, "a");
-    a.type = FIELD_BYTES;
-    edited.AddField(&a, 0);
-    FieldInfo n = {};
-    strcpy(n.name, "n");
-    n.type = FIELD_DOUBLE;
-    for (int k = 0; k < 7; ++k)
-        edited.AddField(&n, -1);
-    edited.InsertRow(-1);
-    EXPECT_EQ(edited.SetValue(0, array.data(), 64, -1), DS_OK);
-    const double full = 1.3e-30; // eight bytes, none of them zero
-    for (int k = 1; k < 8; ++k)
-        EXPECT_EQ(edited.SetValue(k, &full, 8, -1), DS_OK);
-    EXPECT_EQ(strlen(edited.GetString(0)), 64u);
-    EXPECT_EQ(strlen(edited.GetString(7)), 8u);
 }
 
 TEST(DataSet, UnterminatedNamesAndCaptionsReadAsTerminated)

@@ -155,3 +155,32 @@ TEST(GrowArray, FreeKeepsCapacityAndCount)
     EXPECT_EQ(w.capacity, 8u);
     EXPECT_EQ(w.count, 3u);
 }
+
+TEST(GrowArray, AnArrayOfNoCapacityHasNoBlockUntilItsFirstElement)
+{
+    CByteBuffer b(0);
+    EXPECT_EQ(b.data, nullptr);
+    EXPECT_EQ(b.capacity, 0u);
+    BYTE bytes[3] = {1, 2, 3};
+    ASSERT_NE(b.Append(bytes, 3), nullptr);
+    EXPECT_EQ(b.count, 3u);
+    EXPECT_EQ(b.data[2], 3);
+}
+
+TEST(GrowArray, AssignTakesABlockOfTheExactSizeWithZeroedSpares)
+{
+    GrowArray<int> a = FullArrayOf64();
+    int items[5] = {5, 6, 7, 8, 9};
+    ASSERT_TRUE(a.Assign(items, 5, 2));
+    EXPECT_EQ(a.count, 5u);
+    EXPECT_EQ(a.capacity, 7u);
+    EXPECT_EQ(a.data[4], 9);
+    EXPECT_EQ(a.data[5], 0);
+    EXPECT_EQ(a.data[6], 0);
+    ASSERT_TRUE(a.Assign(nullptr, 0, 1));
+    EXPECT_EQ(a.count, 0u);
+    EXPECT_EQ(a.data[0], 0);
+    // Refused, and nothing changed, past what a block may hold.
+    EXPECT_FALSE(a.Assign(items, 0x7FFFFFFFu, 1));
+    EXPECT_EQ(a.capacity, 1u);
+}

@@ -583,7 +583,7 @@ TEST_F(BrokerageFixture, AChangeThatCannotBeSavedIsRefusedUndoneAndAbsentAfterAR
         const char* what;
         std::function<CDone()> change;
         bool again; // accepted once the disk takes it
-        std::string refusal;
+        std::string refusal = {};
     } cases[] = {
         {"委托", [&] { return broker->PlaceOrder(Account(RICH), s.market, s.code, 0, PriceText(up), "100"); }, true},
         {"撤单", [&] { return broker->Cancel(Account(RICH), open.id, &cancelled); }, false},
@@ -615,9 +615,11 @@ TEST_F(BrokerageFixture, AChangeThatCannotBeSavedIsRefusedUndoneAndAbsentAfterAR
     EXPECT_EQ(logIn("654321").error, "") << "no wrong password was counted";
 
     // With the disk back, each change is accepted and still there after a restart.
-    for (Case& c : cases)
-        if (c.again)
+    for (Case& c : cases) {
+        if (c.again) {
             ASSERT_TRUE(c.change().Ok()) << c.what;
+        }
+    }
     std::string after = CBrokerage::Serialize(Account(RICH));
     EXPECT_NE(after, before);
     Open();
