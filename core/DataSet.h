@@ -207,8 +207,8 @@ inline int FormatInt(char* out, int value)
     return (int)(p - out);
 }
 
-// Index of the first zero among the 16 bytes at p, 16 when there is none: names and codes are short, and one
-// test of 16 bytes finds their end in a fraction of what a byte-by-byte search costs.
+// Index of the first zero among the 16 bytes at p (all of them readable), 16 when there is none: names and codes
+// are short, and one test of 16 bytes finds their end in a fraction of what a byte-by-byte search costs.
 inline int FirstZeroOf16(const char* p)
 {
 #if defined(__SSE2__)

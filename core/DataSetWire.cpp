@@ -18,10 +18,13 @@ void CDataSet::EndInPlace(const CByteBuffer& whole)
     // without that byte has its last set copied.
     BYTE* blobEnd = blob.data + blob.count;
     rows.data[rows.count] = 0;
-    if (blobEnd < whole.data + whole.capacity)
+    if (blobEnd < whole.data + whole.capacity) {
         *blobEnd = 0;
-    else
-        OwnBuffers();
+    } else if (!OwnBuffers()) {
+        // Without memory for a copy the blob has no zero after it: the set keeps no rows to read it through.
+        rowCount = 0;
+        cursor = -1;
+    }
 }
 
 int CDataSet::Parse(const BYTE* data, DWORD* remaining)

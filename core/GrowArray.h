@@ -162,7 +162,7 @@ public:
     {
         assert(count > 0 && data != nullptr && "At on an empty array");
         if (count == 0) {
-            return data; // the block's first place (constructed) rather than memory before the block
+            return data; // the block's first place (constructed; null before any block) rather than memory before it
         }
         return i < count ? data + i : data + (count - 1);
     }

@@ -152,7 +152,6 @@ inline char* PutFraction(char* p, int s, uint32_t fraction)
 // Inline: a quote table formats one for most of its fields, and the call cost about as much as the digits.
 inline size_t CQuoteNumber::FormatPacked(int x, char* out, size_t size, bool withUnit)
 {
-    using QuoteText::PutPair;
     // Sign, at most 10 digits, a point, a unit and the terminator.
     if (out == nullptr || size < 18)
         return FromPacked(x).FormatInto(out, size, withUnit);

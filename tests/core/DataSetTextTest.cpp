@@ -93,7 +93,7 @@ TEST(DataSet, IntegersReadAsTextPrintAsPrintfWould)
 TEST(DataSet, ValuesReadAsTextEndInsideTheSet)
 {
     // GetString hands out any field's bytes; read as text, a value without a terminator must still end inside
-    // the set. Sixteen numbers fill the 64-byte row block exactly, as an array of 64 bytes fills the blob.
+    // the set: sixteen numbers with no zero byte in a row, an array of 64 bytes with none in the blob.
     DataSetBytes s("accounts");
     for (int k = 0; k < 16; ++k)
         s.Field(k == 15 ? "fundid" : "n", FIELD_INT);
