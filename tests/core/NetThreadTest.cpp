@@ -7,6 +7,7 @@
 #include "platform/win/Time.h"
 #include "platform/win/WindowHandle.h"
 #include "tests/core/TransportTestSupport.h"
+#include "tests/support/RefusingPort.h"
 
 #include <atomic>
 #include <chrono>
@@ -69,20 +70,6 @@ std::string ErrorText(const std::string& bytes)
     return records.hasError ? records.GetErrorText() : "<no error>";
 }
 
-// A loopback port where nothing listens.
-int DeadPort()
-{
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = inet_addr("127.0.0.1");
-    bind(s, (sockaddr*)&a, sizeof a);
-    int length = sizeof a;
-    getsockname(s, (sockaddr*)&a, &length);
-    closesocket(s);
-    return ntohs(a.sin_port);
-}
-
 struct NetThreadTest : ::testing::Test {
     NetThreadTest()
     {
@@ -90,7 +77,7 @@ struct NetThreadTest : ::testing::Test {
         worker = CNetThread::Create();
         client = worker->GetHttpClient();
         client->SetServer("127.0.0.1", server.Port());
-        client->SetGateway("127.0.0.1", DeadPort());
+        client->SetGateway("127.0.0.1", gateway.port);
         client->SetSilenceBudget(3000);
         client->SetConnectPolls(50);
     }
@@ -101,6 +88,7 @@ struct NetThreadTest : ::testing::Test {
     }
     TestEnvironment environment;
     ScriptedServer server;
+    RefusingPort gateway;
     ReplyWindow window;
     CNetThread* worker = nullptr;
     CHttpClient* client = nullptr;

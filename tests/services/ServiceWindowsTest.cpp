@@ -7,7 +7,7 @@
 #include "services/SysConfigWnd.h"
 #include "services/UpdateManager.h"
 #include "shell/NetWnd.h"
-#include "platform/win/Winsock.h"
+#include "tests/support/RefusingPort.h"
 #include "tests/support/WindowFixture.h"
 
 #include "ServicesTestSupport.h"
@@ -25,26 +25,6 @@ bool Contains(const std::u16string& text, const std::u16string& part)
 {
     return text.find(part) != std::u16string::npos;
 }
-
-// A loopback port bound and never listened on while the object lives: every connect to it is refused.
-class RefusingPort {
-public:
-    RefusingPort() : s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP))
-    {
-        sockaddr_in a = {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = inet_addr("127.0.0.1");
-        bind(s, (sockaddr*)&a, sizeof a);
-        int length = sizeof a;
-        getsockname(s, (sockaddr*)&a, &length);
-        port = ntohs(a.sin_port);
-    }
-    ~RefusingPort() { closesocket(s); }
-    int port = 0;
-
-private:
-    SOCKET s;
-};
 
 } // namespace
 

@@ -97,6 +97,16 @@ std::string WaitForLog(ClientProcess& client, const std::string& text)
     return log;
 }
 
+// The two boxes of the log-on that announce the update, each agreed to.
+bool AgreeToTheUpdate(ClientProcess& client)
+{
+    WaitForText(client, "系统需要升级");
+    if (!TapText(client, "确定"))
+        return false;
+    WaitForText(client, "korvatRuvAv.CAB");
+    return TapText(client, "确定");
+}
+
 // From the home grid into the customer-service menu (the eighth picture).
 bool OpenServiceMenu(ClientProcess& client)
 {
@@ -324,10 +334,7 @@ TEST_F(UpdateEndToEndTest, ADownloadEndingUnderABoxIsToldOnceTheBoxHasGoneAndEve
     ASSERT_NO_FATAL_FAILURE(ServeSlowPackage());
     SignUp();
     auto client = Start("box");
-    WaitForText(*client, "系统需要升级");
-    ASSERT_TRUE(TapText(*client, "确定"));
-    WaitForText(*client, "korvatRuvAv.CAB");
-    ASSERT_TRUE(TapText(*client, "确定"));
+    ASSERT_TRUE(AgreeToTheUpdate(*client));
     ASSERT_TRUE(TapText(*client, "后台下载")) << client->Dump();
     ASSERT_TRUE(OpenServiceMenu(*client));
     ASSERT_TRUE(TapMenuRow(*client, 6)); // 关于
@@ -358,10 +365,7 @@ TEST_F(UpdateEndToEndTest, TheManualUpdateShowsItsProgressInFrontAndItsNoticeOnc
     server->functions.CorruptPackage(); // the log-on's download fails
     SignUp();
     auto client = Start("manual");
-    WaitForText(*client, "系统需要升级");
-    ASSERT_TRUE(TapText(*client, "确定"));
-    WaitForText(*client, "korvatRuvAv.CAB");
-    ASSERT_TRUE(TapText(*client, "确定"));
+    ASSERT_TRUE(AgreeToTheUpdate(*client));
     WaitForText(*client, "升级包下载失败");
     server->functions.CorruptPackage(); // whole again
     server->http.Faults().Arm(FAULT_DELAY, -1, 5000, std::string(), 800, 3);
