@@ -21,6 +21,7 @@
 #include "shell/FormLayout.h"
 #include "shell/MenuItem.h"
 #include "shell/MenuTree.h"
+#include "tests/support/PaintedWindow.h"
 #include "tests/support/TradeSession.h"
 #include "tests/support/WindowFixture.h"
 
@@ -275,6 +276,42 @@ TEST_F(FundWindowTest, RankingAndRatingKeepTheNameInViewBringTheSortedColumnAndC
                 EXPECT_EQ(grid.GetCell(row, column)->textColor, expected(field, value))
                     << c.function << " " << field << " " << value;
             }
+        }
+    }
+}
+
+TEST_F(FundWindowTest, InPortraitEveryCellsTextStaysClearOfTheNextCell)
+{
+    StartServer();
+    // The ranking (names first, 海澜沪深300指数 among them) and all funds (names in the middle), as painted.
+    const struct {
+        int function;
+    } cases[] = {{4}, {18}};
+    for (const auto& c : cases) {
+        std::string params =
+            "tc_mfuncno=700&tc_sfuncno=" + std::to_string(c.function) + "&sign=zdf&position=poststr&count=20";
+        CQueryTableWnd* w = c.function == 4 ? static_cast<CQueryTableWnd*>(Open<CFundSortWnd>(u"基金排名", nullptr))
+                                            : Open<CFundSearchResultWnd>(u"全部基金", nullptr);
+        w->OnInitParam(-1, "", params.c_str());
+        w->Request();
+        ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != nullptr; }));
+        CGridList& grid = w->GetGrid();
+        ASSERT_EQ(w->GetWidth(), 480);
+        PaintedWindow painted(*w);
+        int pitch = grid.GetItemHeight(1);
+        int first = grid.GetPosY() + grid.GetItemHeight(0);
+        int rows = std::min(grid.GetRowCount(), (grid.GetPosY() + grid.GetHeight() - first) / pitch);
+        ASSERT_GT(rows, 8);
+        // Four pixels each side of a boundary between cells are the row's background in every row shown.
+        for (int row = 0; row < rows; ++row) {
+            int y0 = first + row * pitch + 8;
+            COLORREF background = painted.At(w->GetWidth() - 2, y0);
+            int touching = 0;
+            for (int boundary = grid.GetColumnWidth(); boundary < w->GetWidth(); boundary += grid.GetColumnWidth())
+                for (int y = y0; y < y0 + pitch - 16; ++y)
+                    for (int x = boundary - 4; x < boundary + 4; ++x)
+                        touching += painted.At(x, y) != background;
+            EXPECT_EQ(touching, 0) << c.function << " row " << row;
         }
     }
 }
