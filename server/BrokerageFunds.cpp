@@ -6,11 +6,22 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 
 namespace {
 
-bool ValidIdNumber(const std::string& idType, const std::string& n)
+// The birth date of an identity card number (15 characters: 19YYMMDD) is a day that was, since 1900.
+bool ValidBirthDate(const std::string& n, int today)
+{
+    int date = n.size() == 18 ? std::stoi(n.substr(6, 8)) : 19000000 + std::stoi(n.substr(6, 6));
+    std::chrono::year_month_day day{std::chrono::year(date / 10000),
+                                    std::chrono::month(static_cast<unsigned>(date / 100 % 100)),
+                                    std::chrono::day(static_cast<unsigned>(date % 100))};
+    return date / 10000 >= 1900 && day.ok() && date <= today;
+}
+
+bool ValidIdNumber(const std::string& idType, const std::string& n, int today)
 {
     if (idType.empty() || idType == "0") {
         if (n.size() != 15 && n.size() != 18)
@@ -18,6 +29,8 @@ bool ValidIdNumber(const std::string& idType, const std::string& n)
         for (size_t i = 0; i < n.size(); ++i)
             if (!std::isdigit(static_cast<unsigned char>(n[i])) && !(i == 17 && (n[i] == 'X' || n[i] == 'x')))
                 return false;
+        if (!ValidBirthDate(n, today))
+            return false;
         if (n.size() == 15)
             return true;
         // The resident identity card's last character checks the other seventeen (ISO 7064 MOD 11-2).
@@ -55,7 +68,7 @@ CDone CBrokerage::OpenFundAccount(CTradeAccount& a, const std::string& tacode, c
         return {"已开立该基金公司账户"};
     if (name.empty())
         return {"请输入姓名"};
-    if (!ValidIdNumber(idType, idNumber))
+    if (!ValidIdNumber(idType, idNumber, Today()))
         return {"证件号码无效"};
     if (!ValidPhone(phone))
         return {"电话号码无效"};

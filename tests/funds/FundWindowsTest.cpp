@@ -528,6 +528,7 @@ TEST_F(FundWindowTest, RedemptionOffersTheSharesHeldAndChecksTheSharesBeforeSend
 
 TEST(FundOpenAccount, HolderDetailsAreCheckedBeforeTheOpeningGoesOut)
 {
+    const char16_t* const BAD_BIRTH = u"身份证号码中的出生日期无效，请核对！";
     struct Case {
         const char* name;
         const char* type;
@@ -553,9 +554,19 @@ TEST(FundOpenAccount, HolderDetailsAreCheckedBeforeTheOpeningGoesOut)
         {"Chen", "0", "110101199003071233", "138001", "", u"请输入7到20位数字的联系电话！"},
         {"Chen", "0", "110101199003071233", "1380013800a", "", u"请输入7到20位数字的联系电话！"},
         {"Chen", "0", "110101199003071233", "13800138000", "x&y", u"联系地址不能含有空格、&和=！"},
+        // The birth date is a day that was: not month 13, not 30 February, not after today, not all zeros (each
+        // number's check character is right); a 15-character number's year is 19YY.
+        {"Chen", "0", "110105194913310021", "13800138000", "", BAD_BIRTH},
+        {"Chen", "0", "110105194902300012", "13800138000", "", BAD_BIRTH},
+        {"Chen", "0", "110105202701010016", "13800138000", "", BAD_BIRTH},
+        {"Chen", "0", "000000000000000001", "13800138000", "", BAD_BIRTH},
+        {"Chen", "0", "110105491331002", "13800138000", "", BAD_BIRTH},
+        {"Chen", "0", "110105200002290013", "13800138000", "", nullptr},
+        {"Chen", "0", "110105251208002", "13800138000", "", nullptr},
     };
     for (const Case& c : cases) {
-        const char16_t* problem = CFundOpenAccountWnd::CheckDetails(c.name, c.type, c.number, c.phone, c.address);
+        const char16_t* problem =
+            CFundOpenAccountWnd::CheckDetails(c.name, c.type, c.number, c.phone, c.address, 20251208);
         EXPECT_EQ(std::u16string(problem != nullptr ? problem : u""),
                   std::u16string(c.problem != nullptr ? c.problem : u""))
             << c.name << " " << c.number << " " << c.phone;
