@@ -325,7 +325,7 @@ TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCa
     ASSERT_EQ(o.state, FUND_ORDER_CONFIRMED);
     int64_t nav = std::llround(broker->Funds().Nav(mixed, day) * 10000);
     EXPECT_EQ(o.nav, nav);
-    EXPECT_EQ(o.confirmedShares, std::llround(1000000 * (1 - mixed.feePercent / 100)) * 10000 / nav);
+    EXPECT_EQ(o.confirmedShares, MulDivRound(std::llround(1000000 * (1 - mixed.feePercent / 100)), 10000, nav));
     EXPECT_EQ(a.cash, 4000000);
     EXPECT_EQ(a.frozen, 0);
     EXPECT_EQ(broker->CancelFundOrder(a, second.id).error, "该委托已确认，不能撤单");
@@ -346,8 +346,13 @@ TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCa
     int next = broker->Today();
     ToClose();
     int64_t navNext = std::llround(broker->Funds().Nav(mixed, next) * 10000);
-    EXPECT_EQ(a.cash, 4000000 + 100000 * navNext / 10000);
-    ASSERT_NE(a.FundHolding(bond.code), nullptr);
+    int64_t worth = MulDivRound(100000, navNext, 10000); // 1000.00 shares that day
+    EXPECT_EQ(a.cash, 4000000 + worth);
+    // The converted holding cost what its shares were worth that day, not what they had cost.
+    const CFundHolding* converted = a.FundHolding(bond.code);
+    ASSERT_NE(converted, nullptr);
+    EXPECT_EQ(converted->cost, worth);
+    EXPECT_EQ(converted->shares, MulDivRound(worth, 10000, std::llround(broker->Funds().Nav(bond, next) * 10000)));
     EXPECT_EQ(a.FundHolding(mixed.code)->shares, o.confirmedShares - 200000);
     EXPECT_EQ(a.FundHolding(mixed.code)->dividend, 1);
 }
