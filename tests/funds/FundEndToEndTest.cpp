@@ -451,7 +451,7 @@ protected:
         ASSERT_TRUE(u.TapMenuRow(0, "CQuillonProductWnd")) << u.dump;
         u.TapGridRow(0, 2);
         ASSERT_TRUE(u.Sees("CQlnBuyWnd")) << u.dump;
-        u.Type(0, "50000");
+        u.Type(0, "50000."); // goes out as 50000.00
         u.TapBar(1);
         std::string bought = u.Confirm("购买成功，委托编号：");
         ASSERT_NE(bought, "");
