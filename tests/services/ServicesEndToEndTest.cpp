@@ -254,6 +254,18 @@ protected:
         ASSERT_TRUE(server->functions.LoadPackage(path, nullptr));
         server->http.Faults().Arm(FAULT_DELAY, -1, 5000, std::string(), 800, 3);
     }
+    // A client whose download of the log-on failed (the package damaged, its ranges at full speed), on the home grid.
+    std::unique_ptr<ClientProcess> StartAfterAFailedDownload(const std::string& name)
+    {
+        ServeSlowPackage();
+        server->http.Faults().Clear();
+        server->functions.CorruptPackage();
+        SignUp();
+        auto client = Start(name);
+        EXPECT_TRUE(AgreeToTheUpdate(*client));
+        WaitForText(*client, "升级包下载失败");
+        return client;
+    }
 };
 
 TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalledAndTheClientRestartsAsIt)
@@ -302,27 +314,21 @@ TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalle
     EXPECT_FALSE(fs::exists(program + ".update"));
 }
 
-TEST_F(UpdateEndToEndTest, AFailingPackageAskedForFromTheServiceMenuLeavesTheUserThere)
+TEST_F(UpdateEndToEndTest, AFailingPackageAskedForFromTheServiceMenuIsToldOnceItsBoxHasGoneAndLeavesTheUserThere)
 {
-    ASSERT_TRUE(server->functions.LoadPackage(std::string(MORWICK_BINARY_DIR) + "/app/morwick-next", nullptr));
-    server->functions.CorruptPackage();
-    SignUp();
-    auto client = Start("fail");
-    WaitForText(*client, "系统需要升级");
-    ASSERT_TRUE(TapText(*client, "确定"));
-    ASSERT_TRUE(TapText(*client, "确定"));
-    WaitForText(*client, "升级包下载失败");
+    auto client = StartAfterAFailedDownload("fail");
     ASSERT_TRUE(OpenServiceMenu(*client));
 
-    // 软件升级: the download starts again and fails while its box is still up.
+    // 软件升级: the download starts again and fails while its box is still up; the failure is told once it has gone.
+    client->Command("log");
     ASSERT_TRUE(TapMenuRow(*client, 5));
+    std::string log = WaitForLog(*client, WAITS_FOR_A_SCREEN);
+    ASSERT_NE(log.find(WAITS_FOR_A_SCREEN), std::string::npos) << client->Dump();
+    ASSERT_EQ(TopWindowClass(client->Dump()), "MzMessageBoxWnd");
+    ASSERT_TRUE(TapText(*client, "确定"));
     std::string dump = WaitForText(*client, "升级包下载失败");
-    TapText(*client, "确定");
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
-    while (TopWindowClass(dump) != "CQXMenuWnd" && std::chrono::steady_clock::now() < end) {
-        client->Command("idle 100");
-        dump = client->Dump();
-    }
+    EXPECT_EQ(TopWindowClass(dump), "MzTipWnd") << dump;
+    dump = WaitForFront(*client, "CQXMenuWnd");
     EXPECT_EQ(TopWindowClass(dump), "CQXMenuWnd") << dump;
     EXPECT_NE(TopWindow(dump).find("软件升级"), std::string::npos) << dump;
 }
@@ -360,13 +366,7 @@ TEST_F(UpdateEndToEndTest, ADownloadEndingUnderABoxIsToldOnceTheBoxHasGoneAndEve
 // ends under the box, and the notice follows it.
 TEST_F(UpdateEndToEndTest, TheManualUpdateShowsItsProgressInFrontAndItsNoticeOnceTheBoxHasGone)
 {
-    ASSERT_NO_FATAL_FAILURE(ServeSlowPackage());
-    server->http.Faults().Clear();
-    server->functions.CorruptPackage(); // the log-on's download fails
-    SignUp();
-    auto client = Start("manual");
-    ASSERT_TRUE(AgreeToTheUpdate(*client));
-    WaitForText(*client, "升级包下载失败");
+    auto client = StartAfterAFailedDownload("manual");
     server->functions.CorruptPackage(); // whole again
     server->http.Faults().Arm(FAULT_DELAY, -1, 5000, std::string(), 800, 3);
     ASSERT_TRUE(OpenServiceMenu(*client));
