@@ -254,6 +254,16 @@ protected:
         ASSERT_TRUE(server->functions.LoadPackage(path, nullptr));
         server->http.Faults().Arm(FAULT_DELAY, -1, 5000, std::string(), 800, 3);
     }
+    // The client as a copy of its own: the package goes beside the program, and clients of tests running at the
+    // same time must not write one file.
+    std::string OwnProgram()
+    {
+        std::string bin = root.Path() + "bin/";
+        fs::create_directories(bin);
+        fs::copy_file(std::string(MORWICK_BINARY_DIR) + "/app/morwick", bin + "morwick",
+                      fs::copy_options::overwrite_existing);
+        return bin + "morwick";
+    }
     // A client whose download of the log-on failed (the package damaged, its ranges at full speed), on the home grid.
     std::unique_ptr<ClientProcess> StartAfterAFailedDownload(const std::string& name)
     {
@@ -261,7 +271,7 @@ protected:
         server->http.Faults().Clear();
         server->functions.CorruptPackage();
         SignUp();
-        auto client = Start(name);
+        auto client = Start(name, OwnProgram());
         EXPECT_TRUE(AgreeToTheUpdate(*client));
         WaitForText(*client, "升级包下载失败");
         return client;
@@ -270,11 +280,8 @@ protected:
 
 TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalledAndTheClientRestartsAsIt)
 {
-    // The client runs from a folder of its own: the update replaces this copy.
-    std::string bin = root.Path() + "bin/";
-    fs::create_directories(bin);
-    std::string program = bin + "morwick";
-    fs::copy_file(std::string(MORWICK_BINARY_DIR) + "/app/morwick", program);
+    // The update replaces this copy.
+    std::string program = OwnProgram();
     std::string next = std::string(MORWICK_BINARY_DIR) + "/app/morwick-next";
     std::string error;
     ASSERT_TRUE(server->functions.LoadPackage(next, &error)) << error;
@@ -339,7 +346,7 @@ TEST_F(UpdateEndToEndTest, ADownloadEndingUnderABoxIsToldOnceTheBoxHasGoneAndEve
 {
     ASSERT_NO_FATAL_FAILURE(ServeSlowPackage());
     SignUp();
-    auto client = Start("box");
+    auto client = Start("box", OwnProgram());
     ASSERT_TRUE(AgreeToTheUpdate(*client));
     ASSERT_TRUE(TapText(*client, "后台下载")) << client->Dump();
     ASSERT_TRUE(OpenServiceMenu(*client));
@@ -354,7 +361,7 @@ TEST_F(UpdateEndToEndTest, ADownloadEndingUnderABoxIsToldOnceTheBoxHasGoneAndEve
     ASSERT_EQ(TopWindowClass(dump), "MzMessageBoxWnd") << dump;
     ASSERT_TRUE(TapText(*client, "确定"));
     dump = WaitForFront(*client, "CQXNoticeWnd");
-    ASSERT_EQ(TopWindowClass(dump), "CQXNoticeWnd") << dump;
+    ASSERT_EQ(TopWindowClass(dump), "CQXNoticeWnd") << dump << client->Command("log");
     ASSERT_TRUE(TapCommand(*client, 2)); // 返回
     ASSERT_EQ(TopWindowClass(WaitForFront(*client, "CQXMenuWnd")), "CQXMenuWnd");
     ASSERT_TRUE(TapCommand(*client, 0)); // 首页
@@ -387,7 +394,7 @@ TEST_F(UpdateEndToEndTest, TheManualUpdateShowsItsProgressInFrontAndItsNoticeOnc
     ASSERT_NE(log.find(WAITS_FOR_A_SCREEN), std::string::npos) << client->Dump();
     ASSERT_EQ(TopWindowClass(client->Dump()), "MzMessageBoxWnd");
     ASSERT_TRUE(TapText(*client, "确定"));
-    ASSERT_EQ(TopWindowClass(WaitForFront(*client, "CQXNoticeWnd")), "CQXNoticeWnd");
+    ASSERT_EQ(TopWindowClass(WaitForFront(*client, "CQXNoticeWnd")), "CQXNoticeWnd") << client->Command("log");
     ASSERT_TRUE(TapCommand(*client, 0)); // 首页
     dump = WaitForFront(*client, "CQXAppFrame");
     EXPECT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
