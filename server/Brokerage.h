@@ -4,6 +4,7 @@
 // 1/100 share and net values in 1/10000 yuan, so that no rounding drifts across saves.
 #pragma once
 
+#include "server/AccountIndex.h"
 #include "server/FundCatalog.h"
 #include "server/RequestParams.h"
 #include "server/SessionTable.h"
@@ -218,6 +219,8 @@ public:
     // lock; one account's work (and its disk write) never holds up another's.
     std::unique_lock<std::mutex> Hold(const CTradeAccount& a);
     std::vector<CTradeAccount*> Accounts();
+    // The account's open orders and its orders and deals by date, found without walking its lists.
+    CAccountIndex& Index(const CTradeAccount& a) { return files.at(a.fundId)->index; }
     // While set, a save on this thread lets go of the market's read lock for its disk write and takes it back, so
     // that the market's clock never waits for a disk. Null clears it.
     static void LetMarketGoWhileSaving(std::shared_lock<std::shared_mutex>* marketRead);
@@ -321,7 +324,7 @@ private:
         int64_t imageBytes = 0; // of which the full text at its start
         bool rewrite = true;    // the next save writes the file anew (at start, after a failed write)
         std::map<std::string, std::vector<size_t>> unended; // by list: where saved items have not ended
-        size_t endedOrders = 0;                             // the account's orders before this one have all ended
+        CAccountIndex index;
     };
     void BuildDemoAccounts();
     // The market's stocks, the ones demo holdings and warrants are drawn from.

@@ -603,7 +603,7 @@ bool CBrokerage::Save(CTradeAccount& a)
     if (!ok) {
         std::fprintf(stderr, "morwick-server: cannot write %s; the change is undone\n", path.c_str());
         file.rewrite = true;
-        file.endedOrders = 0; // an order ended in memory may be open again as saved
+        file.index.Reset(); // an order ended in memory may be open again as saved
         a = file.saved;
         return false;
     }

@@ -34,6 +34,8 @@ void Usage()
         "                      [--minute N] [--verbose] [--package PATH] [--notes TEXT]\n"
         "data: DIR (default morwick-server-data beside the program) holds the key pair server-key.pem, pubkey.bin and\n"
         "      brokerage/; what the server creates there is 0700 (folders) and 0600 (files) whatever the umask\n"
+        "compress: auto packs replies of 2 KB or more (zlib, its fastest level up to 64 KB, when supportCompress\n"
+        "        names 18, else LZSS) and sends smaller ones plain\n"
         "faults: delay, silence, close, length, garbage, error, split, empty (COUNT -1 = every reply; FUNC M/S: only\n"
         "        the replies of that function, e.g. --fault close:1:0:800/3)\n"
         "control (for tests only; open only with --control-port N, 0 any free port; it answers any local user):\n"

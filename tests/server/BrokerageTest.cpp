@@ -626,6 +626,24 @@ TEST_F(BrokerageFixture, AChangeThatCannotBeSavedIsRefusedUndoneAndAbsentAfterAR
     EXPECT_EQ(CBrokerage::Serialize(Account(RICH)), after);
 }
 
+TEST_F(BrokerageFixture, AnOrderFilledAtTheCloseWhereTheSaveFailedIsOpenAgainAndLapsesLater)
+{
+    const CSecurity& s = AStock();
+    int64_t up, down;
+    CBrokerage::Limits(s, &up, &down);
+    CTradeAccount& a = Account(RICH);
+    Minutes(239 - market.GetMinuteOfDay());
+    CDone d = broker->PlaceOrder(a, s.market, s.code, 0, PriceText(up), "100");
+    ASSERT_TRUE(d.Ok()) << d.error;
+    broker->SetSavesFail(true);
+    Minutes(1); // the last minute fills it and the day ends; neither can be saved
+    EXPECT_TRUE(Order(RICH, d.id).IsOpen()) << "put back as saved";
+    broker->SetSavesFail(false);
+    broker->Settle(a);
+    EXPECT_FALSE(Order(RICH, d.id).IsOpen()) << "the day is over: it lapses";
+    EXPECT_EQ(a.frozen, 0);
+}
+
 TEST_F(BrokerageFixture, TheAccountFileIsAPrivateJournalThatGrowsByARecordAChangeAndSurvivesATornEnd)
 {
     std::string folderPath = folder.Path() + "brokerage";
