@@ -183,17 +183,10 @@ TEST_F(BrokerageFixture, BankTransfersMoveMoneyBothWaysOnlyWithTheRightPasswords
 
 TEST_F(BrokerageFixture, WrongTransferPasswordsLockLikeTheTradingPasswordButABankPasswordOnlyItsBank)
 {
-    const std::string bank = Account(EMPTY).banks[0].code;
     std::string error;
-    auto logIn = [&](const char* password) {
-        return broker->LogIn(EMPTY, 0, "", password, &error) != nullptr ? "" : error;
-    };
-    auto in = [&](const char* password) {
-        return broker->Transfer(Account(EMPTY), bank, 1, "100", password, "").error;
-    };
-    auto out = [&](const char* password) {
-        return broker->Transfer(Account(EMPTY), bank, 2, "100", "", password).error;
-    };
+    auto logIn = [&](const char* password) { return LogInRefusal(EMPTY, password); };
+    auto in = [&](const char* password) { return TransferRefusal(EMPTY, 1, password); };
+    auto out = [&](const char* password) { return TransferRefusal(EMPTY, 2, password); };
     auto balance = [&](const char* password) {
         CTradeAccount& a = Account(EMPTY);
         return broker->CheckBankPassword(a, a.banks[0], password, &error) ? "" : error;
@@ -248,15 +241,9 @@ TEST_F(BrokerageFixture, WrongTransferPasswordsLockLikeTheTradingPasswordButABan
 
 TEST_F(BrokerageFixture, AFullDiskNeitherLiftsNorForgetsALockOutAndARightPasswordWaitsForItsCountToBeCleared)
 {
-    const std::string bank = Account(EMPTY).banks[0].code;
-    std::string error;
-    auto logIn = [&](const char* password) {
-        return broker->LogIn(EMPTY, 0, "", password, &error) != nullptr ? "" : error;
-    };
-    auto in = [&](const char* password) {
-        return broker->Transfer(Account(EMPTY), bank, 1, "100", password, "").error;
-    };
-    auto out = [&](const char* password) { return broker->Transfer(Account(EMPTY), bank, 2, "1", "", password).error; };
+    auto logIn = [&](const char* password) { return LogInRefusal(EMPTY, password); };
+    auto in = [&](const char* password) { return TransferRefusal(EMPTY, 1, password); };
+    auto out = [&](const char* password) { return TransferRefusal(EMPTY, 2, password); };
     const std::string locked = "已锁定，请15分钟后再试";
     struct Case {
         const char* name;
@@ -264,7 +251,8 @@ TEST_F(BrokerageFixture, AFullDiskNeitherLiftsNorForgetsALockOutAndARightPasswor
         const char* right;
     } cases[] = {
         {"trading password", logIn, "123456"}, {"fund password", out, "123456"}, {"bank password", in, "888888"}};
-    ASSERT_TRUE(broker->Transfer(Account(EMPTY), bank, 1, "100", "888888", "").Ok()); // cash to take out
+    ASSERT_EQ(in("888888"), ""); // cash to take out
+    ASSERT_EQ(in("888888"), "");
     for (const Case& c : cases) {
         broker->SetSavesFail(true);
         EXPECT_NE(c.attempt("000001").find("错误，还可尝试2次"), std::string::npos) << c.name << ": the count holds";

@@ -40,6 +40,21 @@ protected:
         }
     }
     void ToClose() { Minutes(240 - market.GetMinuteOfDay()); }
+    // Password tries, each answered by its refusal ("" when it went through): a trade log-in, and 100 yuan moved
+    // with the account's first bank, in (direction 1) with the bank password or out (2) with the fund password.
+    std::string LogInRefusal(const char* id, const char* password)
+    {
+        std::string error;
+        return broker->LogIn(id, 0, "", password, &error) != nullptr ? "" : error;
+    }
+    std::string TransferRefusal(const char* id, int direction, const char* password)
+    {
+        CTradeAccount& a = Account(id);
+        return broker
+            ->Transfer(a, a.banks[0].code, direction, "100", direction == 1 ? password : "",
+                       direction == 1 ? "" : password)
+            .error;
+    }
     const CSecurity& AStock() { return *broker->Security(0, Account(HOLDER).holdings[0].code); }
     std::string PriceText(int64_t li) { return Price3(li); }
     CStockOrder& Order(const char* id, int orderId)
