@@ -145,6 +145,11 @@ void CServerFunctions::SetSavesFail(bool fail)
     brokerage->SetSavesFail(fail);
 }
 
+std::vector<std::pair<std::string, std::string>> CServerFunctions::DamagedAccounts() const
+{
+    return brokerage->Damaged();
+}
+
 void CServerFunctions::AdvanceMinutes(int minutes)
 {
     std::lock_guard<std::mutex> step(tickLock);

@@ -83,6 +83,8 @@ public:
     void AdvanceMinutes(int minutes);
     // For tests: every save of an account fails, as on a full disk, until cleared (control "set?saves=fail").
     void SetSavesFail(bool fail);
+    // The accounts out of service because their file is damaged, each with why (control "status").
+    std::vector<std::pair<std::string, std::string>> DamagedAccounts() const;
 
     static std::vector<CMenuRow> MainMenu();
     static std::vector<std::pair<std::string, std::string>> ConfigPairs();

@@ -95,7 +95,12 @@ TEST(Automation, TapReachesTheWindowAndDumpAndShotShowTheResult)
 
     std::string path =
         (std::filesystem::temp_directory_path() / ("morwick-shot-" + std::to_string(GetTickCount()) + ".png")).string();
+    mode_t umaskWas = umask(0);
     EXPECT_NE(RunCommand("shot " + path).find("\"width\":480"), std::string::npos);
+    umask(umaskWas);
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "a screen may show an account: the user's alone";
     Surface shot;
     ASSERT_TRUE(LoadPng(path, shot));
     EXPECT_EQ(shot.height, 720);
