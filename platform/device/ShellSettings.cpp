@@ -1,5 +1,5 @@
 // The shell's settings, read from the registry at each call so that a change shows at once.
-#include "platform/win/ShellSettings.h"
+#include "platform/device/ShellSettings.h"
 
 #include "platform/device/Registry.h"
 

@@ -1,7 +1,7 @@
 // Back-end selection and the headless back end.
 #include "platform/display/Display.h"
 
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,9 +2,9 @@
 #include "platform/ui/MzApp.h"
 
 #include "platform/automation/Automation.h"
-#include "platform/display/Desktop.h"
 #include "platform/display/Display.h"
 #include "platform/win/Debug.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/Process.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 // the status strip, input injection (from any thread), and a description of the window stack.
 #pragma once
 
-#include "platform/display/Surface.h"
+#include "platform/win/Surface.h"
 #include "platform/win/WinTypes.h"
 
 #include <functional>

@@ -1,7 +1,7 @@
 // Turning the screen; the GUI thread composes it at once in the new orientation.
 #include "platform/win/DisplaySettings.h"
 
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/Thread.h"
 
 using namespace morwick::display;

@@ -2,8 +2,8 @@
 // name for other processes.
 #include "platform/win/NamedMutex.h"
 
-#include "platform/display/Paths.h"
 #include "platform/win/LastError.h"
+#include "platform/win/Paths.h"
 #include "platform/win/RuntimeFolder.h"
 #include "platform/win/Sync.h"
 #include "platform/win/Thread.h"

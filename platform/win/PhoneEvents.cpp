@@ -1,7 +1,7 @@
 // The shell's messages, posted to the client's windows as the phone would.
 #include "platform/win/PhoneEvents.h"
 
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/RegisteredMessages.h"
 #include "platform/win/WinUser.h"
 

@@ -2,9 +2,9 @@
 // socket per client that hears the asks to come to the front.
 #include "platform/win/PublishedWindows.h"
 
-#include "platform/display/Desktop.h"
-#include "platform/display/Paths.h"
 #include "platform/win/Debug.h"
+#include "platform/win/Desktop.h"
+#include "platform/win/Paths.h"
 #include "platform/win/RuntimeFolder.h"
 
 #include <algorithm>

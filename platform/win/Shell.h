@@ -10,7 +10,6 @@
 #include "platform/win/PublishedWindows.h"
 #include "platform/win/RegisteredMessages.h"
 #include "platform/win/ShellRecords.h"
-#include "platform/win/ShellSettings.h"
 #include "platform/win/StartedPrograms.h"
 #include "platform/win/WindowAnimation.h"
 #include "platform/win/WorkArea.h"

@@ -1,9 +1,9 @@
 // The programs the client asked to start, in order (at most 1,000 until taken).
 #include "platform/win/StartedPrograms.h"
 
-#include "platform/display/Paths.h"
 #include "platform/win/Debug.h"
 #include "platform/win/LastError.h"
+#include "platform/win/Paths.h"
 
 #include <cstdint>
 #include <mutex>

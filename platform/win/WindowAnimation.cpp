@@ -1,7 +1,7 @@
 // Window animations, played by the back end (a window back end slides; the headless one shows at once).
 #include "platform/win/WindowAnimation.h"
 
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
 
 using namespace morwick::display;
 

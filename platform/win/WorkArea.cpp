@@ -1,7 +1,7 @@
 // The work area: the screen's size in its current orientation, less the status strip.
 #include "platform/win/WorkArea.h"
 
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/LastError.h"
 
 using namespace morwick::display;

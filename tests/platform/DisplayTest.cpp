@@ -1,11 +1,11 @@
 // The back ends: headless by request, and the SDL window (on SDL's off-screen driver) showing the same frames,
 // turning with the screen and photographed through the automation.
 #include "platform/automation/Automation.h"
-#include "platform/display/Desktop.h"
 #include "platform/display/Display.h"
-#include "platform/display/FontEngine.h"
 #include "platform/ui/MzImage.h"
 #include "platform/ui/MzWnd.h"
+#include "platform/win/Desktop.h"
+#include "platform/win/FontEngine.h"
 #include "platform/win/Shell.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // stylus and the keyboard the phone's keys. Function keys stand in for the phone's own events:
 // F1-F4 accelerometer orientation 0-3, F5 lock, F6 unlock, F7 call begins, F8 call ends, F9 USB cable pulled,
 // F10 or Home the front key.
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/Shell.h"
 #include "platform/win/WinUser.h"
 
