@@ -3,10 +3,12 @@
 # stand-in server on loopback, with a phone already signed up (the log-in, the fonts and the home grid's images
 # included). Each start is a new process, its files in the page cache. The reference is the start of an empty
 # program linked to the same shared libraries (bench_empty), started in turn with the client in the same run.
-# Prints the libraries each loads, and the medians and ranges of both starts with their ratio.
+# Prints the libraries each loads, and the medians and ranges of both starts with their ratio; and the client's
+# time until its automation socket listens, before any of its own start-up work.
 #   bench/start.py [BUILD_DIR (build/release)] [STARTS (20)]
 import os
 import shutil
+import socket
 import statistics
 import subprocess
 import sys
@@ -29,25 +31,33 @@ def mapped_libraries(pid):
 
 
 def client_start(program, env):
-    """Milliseconds from starting the client to the home grid on top, and the libraries it has mapped then."""
+    """Milliseconds from starting the client to its automation socket listening (libraries loaded, static
+    objects made, the display started) and to the home grid on top, and the libraries it has mapped then."""
     began = time.perf_counter()
     process = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     client = Client(env["MORWICK_AUTOMATION"])
+    listening = None
     try:
         while True:
-            try:
-                if client.top()["class"] == "CQXAppFrame":
-                    break
-            except (OSError, ValueError, IndexError, KeyError):
-                pass  # not listening yet, or no window yet
             if process.poll() is not None or time.perf_counter() - began > WAIT:
                 raise SystemExit("start: the client ended or never reached the home grid")
+            if listening is None:
+                with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as probe:
+                    if probe.connect_ex(env["MORWICK_AUTOMATION"]) == 0:
+                        listening = (time.perf_counter() - began) * 1000
+                        continue
+            else:
+                try:
+                    if client.top()["class"] == "CQXAppFrame":
+                        break
+                except (OSError, ValueError, IndexError, KeyError):
+                    pass  # no window yet
             time.sleep(0.0005)
         elapsed = (time.perf_counter() - began) * 1000
         mapped = mapped_libraries(process.pid)
         client.command("frontkey")
         process.wait(timeout=WAIT)
-        return elapsed, mapped
+        return listening, elapsed, mapped
     finally:
         stop(process)
 
@@ -78,18 +88,21 @@ def main(argv):
         client.sign_up()
         client.command("frontkey")
         process.wait(timeout=WAIT)
-        client_times, empty_times, mapped = [], [], set()
+        socket_times, client_times, empty_times, mapped = [], [], [], set()
         for _ in range(starts):
-            elapsed, mapped = client_start(program, env)
+            listening, elapsed, mapped = client_start(program, env)
+            socket_times.append(listening)
             client_times.append(elapsed)
             empty_times.append(empty_start(empty))
-        own, reference = loaded_libraries(program), loaded_libraries(empty)
-        ratio = statistics.median(client_times) / statistics.median(empty_times)
+        own, theirs = loaded_libraries(program), loaded_libraries(empty)
+        reference = statistics.median(empty_times)
         print("client start, release build (%s), %d starts each" % (build, starts))
         print("  libraries loaded at start: client %d, empty program %d (%s); mapped at the home grid: %d" % (
-            len(own), len(reference), "the same" if own == reference else "they differ", len(mapped)))
+            len(own), len(theirs), "the same" if own == theirs else "they differ", len(mapped)))
         print("  cold start to the home grid: %s, empty program: %s, ratio: %.1f" % (
-            summary(client_times), summary(empty_times), ratio))
+            summary(client_times), summary(empty_times), statistics.median(client_times) / reference))
+        print("  to the automation socket (libraries loaded, display started): %s, ratio: %.1f" % (
+            summary(socket_times), statistics.median(socket_times) / reference))
     finally:
         stop(server)
         shutil.rmtree(work, ignore_errors=True)
