@@ -1,10 +1,10 @@
 // Driving windows through the automation commands, in process and over the socket: taps reach the window under
 // the stylus, dump and shot show what the user sees, the clock moves timers and the time of day.
 #include "platform/automation/Automation.h"
-#include "platform/display/Desktop.h"
 #include "platform/display/PngCodec.h"
 #include "platform/ui/MzWnd.h"
 #include "platform/win/Debug.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/Shell.h"
 #include "platform/win/Time.h"
 
