@@ -59,7 +59,7 @@ void Usage()
         "markets: 1 Shenzhen, 2 Shanghai, 3 Hong Kong (indices 00HSI0, 100100, 101400), 9 world indices; each day\n"
         "        (its prices, minutes and the 120 days of history before it) follows from --seed and the date alone,\n"
         "        so a restart never changes what was given out; the day's first deal trades at the open (jrkp); the\n"
-        "        world table's 5日%, 20日% and 年初% are the change since those closes\n"
+        "        world table's 5日%%, 20日%% and 年初%% are the change since those closes\n"
         "charts: 31000/1 time-share (code, addup=1 with time: minutes from that HHMM on, date: empty or today,\n"
         "        close_xxld=0: mark the minutes with radar notes in column xxld; maxvol and freq are ignored, one\n"
         "        point a minute) -> stkinfo, hq.minute (date: the trading day), and for a stock hq.overlay (the\n"
