@@ -116,9 +116,10 @@ void CChinaIndexWnd::OnReply(const BYTE* data, int length, int)
         CQuoteNumber prevClose = set->GetQuoteNumber("zrsp");
         CQuoteNumber open = set->GetQuoteNumber("jrkp");
         for (int c = 0; c < fields; ++c) {
-            const char* text = set->GetAsText(c);
-            COLORREF color = app->GetColor(COLOR_NAME);
-            if (c < TITLE_COUNT) {
+            const char* text = ColumnText(set, c);
+            COLORREF plain = app->GetColor(COLOR_NAME), color = plain;
+            bool none = IsNoValue(set, c);
+            if (c < TITLE_COUNT && !none) {
                 switch (COLUMN_COLORS[c]) {
                 case AGAINST_CLOSE:
                     text = LatestPriceCell(open, prevClose, set->GetQuoteNumber(c), text, &color);

@@ -377,10 +377,15 @@ void CQXTableWnd::AddQuoteRow(CDataSet* set)
     const char* latest = LatestPriceCell(set->GetQuoteNumber(ROW_OPEN), set->GetQuoteNumber(ROW_PREV_CLOSE),
                                          set->GetQuoteNumber(ROW_LATEST), set->GetAsText(ROW_LATEST), &latestColor);
     row->SetLatest(CWString(latest).GetText(), latestColor);
-    row->SetChange(CWString(set->GetAsText(ROW_CHANGE)).GetText(),
-                   app->ChartPriceColor(zero, set->GetQuoteNumber(ROW_CHANGE)));
-    row->SetPercent(CWString(set->GetAsText(ROW_CHANGE_PERCENT)).GetText(),
-                    app->ChartPriceColor(zero, set->GetQuoteNumber(ROW_CHANGE_PERCENT)));
+    COLORREF color = plain;
+    for (int column : {ROW_CHANGE, ROW_CHANGE_PERCENT}) {
+        CQuoteNumber value = set->GetQuoteNumber(column);
+        CWString text(ValueCell(value, set->GetAsText(column), app->ChartPriceColor(zero, value), plain, &color));
+        if (column == ROW_CHANGE)
+            row->SetChange(text.GetText(), color);
+        else
+            row->SetPercent(text.GetText(), color);
+    }
     row->SetMarket(CWString(set->GetAsText(ROW_MARKET)).GetText());
     AddRow(row);
 }
