@@ -197,11 +197,15 @@ void CChinaIndexWnd::OnMenuCommand(int command)
         EndWnd(END_HOME);
         break;
     case CMD_ADD_TO_MY_QUOTES: {
-        std::string codeMarket = RowCodeMarket(grid.GetCurSel());
-        if (codeMarket.empty())
+        int row = grid.GetCurSel();
+        std::string codeMarket = RowCodeMarket(row);
+        if (codeMarket.empty()) {
             CAppData::Instance()->ShowMessageBox(u"您未选中任何指数！", u"Tips", m_hWnd);
-        else
-            AddToMyQuotes(codeMarket.c_str(), m_hWnd);
+        } else {
+            char* name = GetCellTextA(row, 0);
+            AddToMyQuotes(codeMarket.c_str(), m_hWnd, name);
+            free(name);
+        }
         break;
     }
     default:

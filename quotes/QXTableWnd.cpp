@@ -397,3 +397,17 @@ std::string CQXTableWnd::RowCodeMarket(int row)
         return std::string();
     return GbFromWide(r->code.text.GetText()) + "." + GbFromWide(r->market.text.GetText());
 }
+
+std::string CQXTableWnd::SelectedStock()
+{
+    return RowCodeMarket(grid.GetSelectedIndex());
+}
+
+void CQXTableWnd::SelectStock(const std::string& codeMarket)
+{
+    int found = -1;
+    for (int row = 0; row < GetRowCount() && found < 0 && !codeMarket.empty(); ++row)
+        if (RowCodeMarket(row) == codeMarket)
+            found = row;
+    grid.SetSelectedIndex(found);
+}

@@ -116,6 +116,10 @@ public:
     void AddQuoteRow(CDataSet* set);
     // "code.market" of a row, from its code and market cells; empty for no row.
     std::string RowCodeMarket(int row);
+    // The user's choice across a reordering or a refill of the rows: the stock (by "code.market") of the selected
+    // row, empty for none; and the selection of its row again, or of none when it is no longer in the table.
+    std::string SelectedStock();
+    void SelectStock(const std::string& codeMarket);
 
     CStockGrid& GetGrid() { return grid; }
     CStockHeader& GetHeader() { return header; }

@@ -320,7 +320,7 @@ void CStockDetaiPriceWnd::OnMenuCommand(int id)
         EndWnd(END_HOME);
         break;
     case CMD_ADD_MINE:
-        AddToMyQuotes(code, m_hWnd);
+        AddToMyQuotes(code, m_hWnd, name);
         break;
     case CMD_SELL:
     case CMD_BUY:
