@@ -126,9 +126,11 @@ CDayFigures CMarketDays::Figures(const CSecurity& s, int date, int prevClose, in
     int limitDown = HasLimits(s) ? Round(prevClose * 0.9) : 1;
     day.open = std::clamp(Round(prevClose * (1.0 + Draw(s, date, SALT_OPEN) * range)), limitDown, limitUp);
     day.open = std::max(1, day.open);
+    // The day reaches beyond both ends by some way: a third of a move at least.
     int top = std::max(day.open, close), bottom = std::min(day.open, close);
-    day.high = std::max(top, std::min(limitUp, top + Round(top * std::fabs(Draw(s, date, SALT_HIGH)) * range)));
-    day.low = std::min(bottom, std::max(limitDown, bottom - Round(bottom * std::fabs(Draw(s, date, SALT_LOW)) * range)));
+    double reach = 1.0 / 3 + std::fabs(Draw(s, date, SALT_HIGH)), dip = 1.0 / 3 + std::fabs(Draw(s, date, SALT_LOW));
+    day.high = std::max(top, std::min(limitUp, top + Round(top * reach * range)));
+    day.low = std::min(bottom, std::max(limitDown, bottom - Round(bottom * dip * range)));
     day.low = std::max(1, day.low);
     // About 80 lots a minute for a stock, 55,000 for an index.
     double u = (Gauss(Key(seed, s, date, SALT_VOLUME)) + MOVE_LIMIT * 2) / (MOVE_LIMIT * 4);
@@ -190,31 +192,36 @@ CDayPath CMarketDays::Path(const CSecurity& s, const CDayFigures& day) const
         return out;
     std::mt19937_64 rng(Key(seed, s, day.date, SALT_PATH));
     std::normal_distribution<double> normal(0.0, 1.0);
-    // A random walk tied down at both ends: from the open to the close.
-    std::vector<double> walk(DAY_MINUTES + 1, 0.0), v(DAY_MINUTES + 1);
+    // A random walk tied down at both ends, around the line from the open to the close.
+    std::vector<double> walk(DAY_MINUTES + 1, 0.0), trend(DAY_MINUTES + 1), noise(DAY_MINUTES + 1);
     for (int i = 1; i <= DAY_MINUTES; ++i)
         walk[static_cast<size_t>(i)] = walk[static_cast<size_t>(i) - 1] + normal(rng);
-    double step = day.open * s.volatility;
-    for (int i = 0; i <= DAY_MINUTES; ++i) {
+    for (size_t i = 0; i <= DAY_MINUTES; ++i) {
         double f = static_cast<double>(i) / DAY_MINUTES;
-        double tied = walk[static_cast<size_t>(i)] - f * walk[DAY_MINUTES];
-        v[static_cast<size_t>(i)] = day.open + (day.close - day.open) * f + step * tied;
+        trend[i] = day.open + (day.close - day.open) * f;
+        noise[i] = walk[i] - f * walk[DAY_MINUTES];
     }
-    // Some minute reaches above both ends and some below, so that the stretch below meets the high and the low.
-    int top = std::max(day.open, day.close), bottom = std::min(day.open, day.close);
+    // Some minute goes above the line and some below (a walk that never did gets one such minute), so that the
+    // walk reaches both the high and the low.
     size_t up = static_cast<size_t>(Uniform(rng, 1, DAY_MINUTES - 1));
     size_t down = static_cast<size_t>(Uniform(rng, 1, DAY_MINUTES - 2));
     down += down >= up ? 1 : 0;
-    v[up] = std::max(v[up], top + 1.0);
-    v[down] = std::min(v[down], bottom - 1.0);
-    double highest = *std::max_element(v.begin(), v.end()), lowest = *std::min_element(v.begin(), v.end());
+    if (*std::max_element(noise.begin() + 1, noise.end() - 1) <= 0)
+        noise[up] = 1.0;
+    if (*std::min_element(noise.begin() + 1, noise.end() - 1) >= 0)
+        noise[down] = -1.0;
+    // The moves above the line are stretched so that the highest reaches the high, those below so that the
+    // lowest reaches the low: the walk keeps its shape.
+    double above = 1e300, below = 1e300;
+    for (size_t i = 1; i < DAY_MINUTES; ++i) {
+        if (noise[i] > 0)
+            above = std::min(above, (day.high - trend[i]) / noise[i]);
+        if (noise[i] < 0)
+            below = std::min(below, (trend[i] - day.low) / -noise[i]);
+    }
     out.path.resize(DAY_MINUTES + 1);
-    for (size_t i = 0; i < v.size(); ++i) {
-        double x = v[i];
-        if (x > top)
-            x = top + (x - top) * (day.high - top) / (highest - top);
-        else if (x < bottom)
-            x = bottom - (bottom - x) * (bottom - day.low) / (bottom - lowest);
+    for (size_t i = 0; i <= DAY_MINUTES; ++i) {
+        double x = trend[i] + noise[i] * (noise[i] > 0 ? above : below);
         out.path[i] = std::clamp(Round(x), day.low, day.high);
     }
     out.path.front() = day.open;
