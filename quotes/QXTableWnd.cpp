@@ -190,6 +190,18 @@ int CStockGrid::OnLButtonUp(UINT flags, int x, int y)
     return result;
 }
 
+void CStockGrid::Describe(UiDescription& out) const
+{
+    UiList::Describe(out);
+    for (size_t i = 0; i < out.items.size(); ++i) {
+        const ListItem* item = GetItem((int)i);
+        auto* row = item != nullptr ? reinterpret_cast<CStockRow*>(item->Data) : nullptr;
+        if (row != nullptr)
+            out.items[i] = std::u16string(TextOf(row->name)) + u" " + TextOf(row->code) + u" " + TextOf(row->latest) +
+                           u" " + TextOf(row->change) + u" " + TextOf(row->percent) + u"%";
+    }
+}
+
 void CStockGrid::OnRemoveItem(int index)
 {
     ListItem* item = GetItem(index);

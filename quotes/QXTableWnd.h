@@ -53,6 +53,8 @@ public:
     int OnLButtonUp(UINT flags, int x, int y) override;
     void DrawItem(HDC dc, int index, RECT* rcItem, RECT* rcWin, RECT* rcUpdate) override;
     void OnRemoveItem(int index) override;
+    // Each row as it reads: name, code, latest, change and percent, for the automation.
+    void Describe(UiDescription& out) const override;
 
     // The colour a latest or change cell is drawn in; the percent box always uses selected = true.
     static COLORREF AdjustColor(COLORREF stored, bool selected);

@@ -177,6 +177,9 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
     }
     CopyCutText(name, sizeof name, set->GetAsText(COL_NAME));
     price = set->GetQuoteNumber(COL_LATEST);
+    // The title names the stock shown, so the user sees which one a menu or a refresh led to.
+    std::string shown = std::string(code, strcspn(code, "."));
+    titleLabel.SetText((u"详细报价:" + WideFromGb(name) + u" " + WideFromGb(shown.c_str())).c_str());
     AddFigureRows(set);
     if (type != 2)
         AddBookRows(set);
