@@ -11,7 +11,19 @@ namespace {
 using FS = Probe<CFSFrame>;
 using KX = Probe<CKXFrame>;
 
-class ChartViewTest : public ChartWindowTest {};
+class ChartViewTest : public ChartWindowTest {
+protected:
+    // Both charts of 600010, answered and painted.
+    void OpenBoth(FS*& fs, KX*& kx)
+    {
+        fs = Make<FS>("date=&code={600010}");
+        ASSERT_TRUE(Activate(fs));
+        kx = Make<KX>("code={600010}");
+        ASSERT_TRUE(Activate(kx));
+        UpdateWindow(fs->m_hWnd);
+        UpdateWindow(kx->m_hWnd);
+    }
+};
 
 } // namespace
 
@@ -73,12 +85,9 @@ TEST_F(ChartViewTest, IndicatorPanesDrawZeroOnZeroGuidesForBoundedOnesAndVolumeI
 
 TEST_F(ChartViewTest, NoLineOrBarReachesALabel)
 {
-    FS* fs = Make<FS>("date=&code={600010}");
-    ASSERT_TRUE(Activate(fs));
-    KX* kx = Make<KX>("code={600010}");
-    ASSERT_TRUE(Activate(kx));
-    UpdateWindow(fs->m_hWnd);
-    UpdateWindow(kx->m_hWnd);
+    FS* fs = nullptr;
+    KX* kx = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenBoth(fs, kx));
     {
         Canvas canvas(fs->GetView());
         RECT area = fs->GetView()->GetRect();
@@ -149,12 +158,9 @@ TEST_F(ChartViewTest, CursorTagsClearTheLabelsTheyCoverAndTheHairsStayInThePanes
     }
 
     server->http.Control("advance?minutes=90"); // the afternoon begun
-    FS* fs = Make<FS>("date=&code={600010}");
-    ASSERT_TRUE(Activate(fs));
-    KX* kx = Make<KX>("code={600010}");
-    ASSERT_TRUE(Activate(kx));
-    UpdateWindow(fs->m_hWnd);
-    UpdateWindow(kx->m_hWnd);
+    FS* fs = nullptr;
+    KX* kx = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenBoth(fs, kx));
     RECT price = fs->GetFSView().GetPricePane();
     int y = (price.top + price.bottom) / 2;
     Press(fs, WM_LBUTTONDOWN, fs->GetFSView().XOfSlot(121), y); // 13:01
