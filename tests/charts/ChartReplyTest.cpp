@@ -238,39 +238,4 @@ TEST_F(ChartReplyTest, ARefreshAnsweringAnotherDayIsToldFromOneThatGoesOn)
         CReplyRecordSet reply((const BYTE*)bytes.data(), (DWORD)bytes.size());
         EXPECT_EQ(data.IsAnotherDay(reply, 932), c.another) << c.date << " " << c.prevClose << " " << c.from;
     }
-
-    // Five-minute candles of Monday from 09:35 on; a refresh asks for the latest again.
-    auto bars = [](int date, double prevClose, int from, int to) {
-        CDataSetWriter set("hq.kline");
-        for (const char* name : {"date", "time"})
-            set.AddField(name, FIELD_INT);
-        for (const char* name : {"open", "high", "low", "close"})
-            set.AddField(name, FIELD_QUOTE);
-        for (int tm = from; tm <= to; tm += 5) {
-            set.AddRow();
-            set.SetInt(0, date);
-            set.SetInt(1, tm);
-            for (int k = 2; k < 6; ++k)
-                set.SetInt(k, PackQuote(10.01, 2));
-        }
-        return StockInfo(prevClose) + set.ToBytes();
-    };
-    struct KCase {
-        int date;
-        double prevClose;
-        int from, to;
-        bool another;
-    } kcases[] = {{20251208, 10, 935, 1005, false},
-                  {20251209, 10, 935, 935, true},   // Tuesday's first candle after Monday's: the bars between missing
-                  {20251208, 10.5, 935, 1005, true}, // another previous close
-                  {20251209, 10.2, 935, 930, true}}; // before Tuesday's first candle: no bars, the close moved on
-    std::string candles = bars(20251208, 10, 935, 1005);
-    CReplyRecordSet loaded((const BYTE*)candles.data(), (DWORD)candles.size());
-    CKXData kx;
-    kx.Load(loaded, CKXData::REPLACE);
-    for (const KCase& c : kcases) {
-        std::string bytes = bars(c.date, c.prevClose, c.from, c.to);
-        CReplyRecordSet reply((const BYTE*)bytes.data(), (DWORD)bytes.size());
-        EXPECT_EQ(kx.IsAnotherDay(reply), c.another) << c.date << " " << c.prevClose << " " << c.to;
-    }
 }

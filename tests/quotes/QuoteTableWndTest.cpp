@@ -263,50 +263,6 @@ TEST_F(QuoteTableTest, ServerPagesFillTheGridAndEdgesOfThePagingSayWhy)
     EXPECT_EQ(messages.Boxes().back().text, u"当前已是最后一页，向后无更多数据显示！");
 }
 
-// A page of rows as the server ranks them: name, code, latest, change, percent, open, previous close, market.
-std::string RankedReply(const std::vector<std::string>& codes)
-{
-    CDataSetWriter set("hq.sort");
-    const char* names[] = {"name", "code", "zjcj", "zd", "zdf", "jrkp", "zrsp", "exchid"};
-    for (int i = 0; i < 8; ++i)
-        set.AddField(names[i], i < 2 ? FIELD_TEXT : i == 7 ? FIELD_SHORT : FIELD_QUOTE);
-    for (const std::string& code : codes) {
-        set.AddRow();
-        set.SetText(0, WideToAnsiString(u"江南") + code);
-        set.SetText(1, code);
-        for (int i = 2; i < 7; ++i)
-            set.SetInt(i, PackQuote(10.0, 2));
-        set.SetInt(7, 1);
-    }
-    return set.ToBytes();
-}
-
-// A refresh keeps the chosen stock chosen wherever its row went, or nothing chosen once it left the page; the
-// actions then act on that stock, and adding it to the own list names it.
-TEST_F(QuoteTableTest, ARefreshKeepsTheChosenStockWhereverItsRowWent)
-{
-    Make();
-    table->recordOnly = true;
-    table->Feed(RankedReply({"000462", "000508", "600010"}));
-    table->GetGrid().SetSelectedIndex(0);
-    struct Case {
-        std::vector<std::string> page;
-        int selected;
-    } cases[] = {{{"000508", "600010", "000462"}, 2}, {{"600010", "000462"}, 1}, {{"000508", "600010"}, -1}};
-    for (const Case& c : cases) {
-        table->Feed(RankedReply(c.page));
-        EXPECT_EQ(table->GetGrid().GetSelectedIndex(), c.selected) << c.page[0];
-    }
-    table->Feed(RankedReply({"000508", "000462"}));
-    table->GetGrid().SetSelectedIndex(1);
-    table->Feed(RankedReply({"000462", "000508"}));
-    table->OnMenuCommand(CQXStockTableWnd::CMD_DETAIL);
-    ASSERT_FALSE(opened.empty());
-    EXPECT_EQ(opened.back().info, "code=000462.1");
-    table->OnMenuCommand(CQXStockTableWnd::CMD_ADD_TO_MY_QUOTES);
-    EXPECT_EQ(messages.Texts().back(), u"自选股添加成功：江南000462(000462.01)");
-}
-
 TEST_F(QuoteTableTest, HeaderTapReversesTheDirectionFromTheFirstPage)
 {
     Make();
