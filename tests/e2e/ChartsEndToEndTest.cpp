@@ -128,9 +128,9 @@ TEST_F(ChartsEndToEndTest, FromTheRankedTableAUserOpensBothChartsMovesTheCursorA
 TEST_F(ChartsEndToEndTest, AChartLeftOpenOverTheDayChangeOrARestartDrawsWhatAFreshOneDraws)
 {
     // Ten minutes before the close of Monday a chart is opened; it stays open while the market closes and Tuesday
-    // begins, then while the server starts again later that morning, its market afresh (another previous close, the
-    // minute asked from still there). Each time the chart kept open, refreshed, draws what the same security's chart
-    // opened afresh draws, and that one is kept open for the next change.
+    // begins, then while the server starts again later that morning (its market the same day's, further on). Each
+    // time the chart kept open, refreshed, draws what the same security's chart opened afresh draws, and that one is
+    // kept open for the next change.
     struct Change {
         const char* what;
         int today, startMinute; // a restart on that day and minute, or else
