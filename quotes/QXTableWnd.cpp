@@ -190,6 +190,18 @@ int CStockGrid::OnLButtonUp(UINT flags, int x, int y)
     return result;
 }
 
+void CStockGrid::Describe(UiDescription& out) const
+{
+    UiList::Describe(out);
+    for (size_t i = 0; i < out.items.size(); ++i) {
+        const ListItem* item = GetItem((int)i);
+        auto* row = item != nullptr ? reinterpret_cast<CStockRow*>(item->Data) : nullptr;
+        if (row != nullptr)
+            out.items[i] = std::u16string(TextOf(row->name)) + u" " + TextOf(row->code) + u" " + TextOf(row->latest) +
+                           u" " + TextOf(row->change) + u" " + TextOf(row->percent) + u"%";
+    }
+}
+
 void CStockGrid::OnRemoveItem(int index)
 {
     ListItem* item = GetItem(index);
@@ -377,10 +389,15 @@ void CQXTableWnd::AddQuoteRow(CDataSet* set)
     const char* latest = LatestPriceCell(set->GetQuoteNumber(ROW_OPEN), set->GetQuoteNumber(ROW_PREV_CLOSE),
                                          set->GetQuoteNumber(ROW_LATEST), set->GetAsText(ROW_LATEST), &latestColor);
     row->SetLatest(CWString(latest).GetText(), latestColor);
-    row->SetChange(CWString(set->GetAsText(ROW_CHANGE)).GetText(),
-                   app->ChartPriceColor(zero, set->GetQuoteNumber(ROW_CHANGE)));
-    row->SetPercent(CWString(set->GetAsText(ROW_CHANGE_PERCENT)).GetText(),
-                    app->ChartPriceColor(zero, set->GetQuoteNumber(ROW_CHANGE_PERCENT)));
+    COLORREF color = plain;
+    for (int column : {ROW_CHANGE, ROW_CHANGE_PERCENT}) {
+        CQuoteNumber value = set->GetQuoteNumber(column);
+        CWString text(ValueCell(value, set->GetAsText(column), app->ChartPriceColor(zero, value), plain, &color));
+        if (column == ROW_CHANGE)
+            row->SetChange(text.GetText(), color);
+        else
+            row->SetPercent(text.GetText(), color);
+    }
     row->SetMarket(CWString(set->GetAsText(ROW_MARKET)).GetText());
     AddRow(row);
 }
@@ -391,4 +408,18 @@ std::string CQXTableWnd::RowCodeMarket(int row)
     if (r == nullptr)
         return std::string();
     return GbFromWide(r->code.text.GetText()) + "." + GbFromWide(r->market.text.GetText());
+}
+
+std::string CQXTableWnd::SelectedStock()
+{
+    return RowCodeMarket(grid.GetSelectedIndex());
+}
+
+void CQXTableWnd::SelectStock(const std::string& codeMarket)
+{
+    int found = -1;
+    for (int row = 0; row < GetRowCount() && found < 0 && !codeMarket.empty(); ++row)
+        if (RowCodeMarket(row) == codeMarket)
+            found = row;
+    grid.SetSelectedIndex(found);
 }

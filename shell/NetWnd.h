@@ -6,8 +6,10 @@
 //
 // A request's progress and its session are one state, requestState. "keep 1" and "keep 0" are the window's keep
 // flag: a request with keep may be cancelled by another window's first activation, so it never holds back the
-// window's next one; a request without keep is always answered, so nothing else of the window is composed until
-// it is. Every send, the one-shot ones included, goes through SendRequestNow.
+// window's next one; a request without keep is never cancelled, so nothing else of the window is composed while
+// the worker holds it. Every answer reaches the window: a reply whose body decodes to nothing comes as a failed
+// receive (the transport's error record set), like any other transport failure. Every send, the one-shot ones
+// included, goes through SendRequestNow.
 //
 //   state           event                          next       action
 //   Idle            send                           Waiting    compose, hand to the worker (busy: dropped, stays)
@@ -16,8 +18,10 @@
 //   LogInSent                                                 none took it: stays, 0 to the caller
 //   Waiting         send, keep 1, the worker       Waiting    as from Idle (its request was cancelled)
 //                   holds no request
-//   Waiting         send, keep 1 while the worker  Waiting    nothing: its answer may still come
-//                   holds a request, or keep 0
+//   Waiting         send while the worker holds a  Waiting    nothing: its answer may still come
+//                   request
+//   Waiting         send, keep 0, the worker       Waiting    lost (its answer will not come: a request without
+//                   holds no request                          keep is never cancelled), then as from Idle
 //   any             Relogin                        LoggingIn  post the log-in 100/1
 //   LoggingIn       send of the log-in 100/1       LogInSent  compose the log-in text (never enciphered), hand
 //                                                             it to the worker; not sent: lost

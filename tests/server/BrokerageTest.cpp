@@ -88,8 +88,9 @@ TEST_F(BrokerageFixture, ABuyAtTheUpperLimitFillsMinuteByMinuteAndIsNotSellableU
     ToClose();
     EXPECT_FALSE(Order(RICH, d.id).IsOpen()) << "the rest lapses at the close";
     EXPECT_EQ(a.frozen, 0);
-    Minutes(1); // the next trading day
+    Minutes(1); // the next trading day, with its own limits
     EXPECT_EQ(a.Sellable(*a.Holding(s.market, s.code), broker->Today()), h->shares);
+    CBrokerage::Limits(s, &up, &down);
     EXPECT_TRUE(broker->PlaceOrder(a, s.market, s.code, 1, PriceText(down), std::to_string(h->shares)).Ok());
 }
 

@@ -71,6 +71,46 @@ int Count(const std::string& text, const std::string& part)
     return n;
 }
 
+Point ToolButton(const std::string& dump, int index, int count)
+{
+    std::smatch m;
+    Point centre = CentreOf(dump, RectOfId(101));
+    std::string top = TopWindow(dump);
+    if (centre.x < 0 || count < 1 || !std::regex_search(top, m, std::regex(RectOfId(101))))
+        return {};
+    int width = std::stoi(m[3]) - std::stoi(m[1]);
+    return {centre.x - width / 2 + width * (2 * index + 1) / (2 * count), centre.y};
+}
+
+Point ListRow(const std::string& dump, int id, int k)
+{
+    std::smatch m;
+    std::string top = TopWindow(dump);
+    Point centre = CentreOf(dump, RectOfId(id));
+    if (centre.x < 0 || !std::regex_search(top, m, std::regex(RectOfId(id) + R"re([^}]*"extra":"top=(\d+) row=(\d+))re")))
+        return {};
+    int height = std::stoi(m[4]) - std::stoi(m[2]), row = std::stoi(m[6]), scrolled = std::stoi(m[5]);
+    return {centre.x, centre.y - height / 2 + row * k + row / 2 - scrolled};
+}
+
+std::vector<std::string> ListItems(const std::string& dump, int id, int* selected)
+{
+    std::smatch m;
+    std::vector<std::string> items;
+    std::string top = TopWindow(dump);
+    if (selected != nullptr)
+        *selected = -1;
+    if (!std::regex_search(top, m, std::regex(RectOfId(id) + R"re([^\[]*"items":\[([^\]]*)\],"selected":(-?\d+))re")))
+        return items;
+    std::string list = m[5];
+    static const std::regex quoted(R"re("([^"]*)")re");
+    for (std::sregex_iterator it(list.begin(), list.end(), quoted), end; it != end; ++it)
+        items.push_back((*it)[1]);
+    if (selected != nullptr)
+        *selected = std::stoi(m[6]);
+    return items;
+}
+
 ClientProcess::ClientProcess(const std::string& home, const std::string& device, const std::string& socket,
                              std::string program, const std::string& runtime)
     : socket(socket)
@@ -184,6 +224,18 @@ std::string ClientProcess::WaitForTop(const std::string& className)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     } while (std::chrono::steady_clock::now() < end);
     return dump;
+}
+
+std::string ClientProcess::SignUp()
+{
+    std::string dump = WaitForTop("CRegisterVerifyFrame");
+    Point number = CentreOf(dump, RectOfId(300));
+    Command("tap " + std::to_string(number.x) + " " + std::to_string(number.y));
+    Command("text 13800138001");
+    Point bar = CentreOf(dump, RectOfId(101)); // 登录: the command bar's left third
+    bar.x /= 3;
+    Tap(bar);
+    return WaitForTop("CQXAppFrame");
 }
 
 bool ClientProcess::HasExited()
