@@ -363,8 +363,12 @@ Surface DrawScene(int which)
     SelectObject(m.dc, oldPen);
     DeleteObject(pen);
     Surface s = *morwick::display::DcFromHandle(m.dc)->surface;
-    for (size_t i = 0; i < s.pixels.size(); ++i)
-        s.pixels[i] = (s.pixels[i] & 0xFFFFFFu) | (uint32_t)((i * 7919) % 256) << 24;
+    // Alpha as a picture has it: runs of opaque and of clear pixels of every length between blended ones.
+    for (size_t i = 0; i < s.pixels.size(); ++i) {
+        size_t run = i / (1 + i / 4096 % 29);
+        uint32_t alpha = run % 3 == 0 ? 255u : run % 3 == 1 ? 0u : (uint32_t)((i * 7919) % 256);
+        s.pixels[i] = (s.pixels[i] & 0xFFFFFFu) | alpha << 24;
+    }
     return s;
 }
 
