@@ -206,8 +206,8 @@ std::vector<Screen> RepaintScreens(double seconds)
     auto* chart = static_cast<CKXFrame*>(open(new CKXFrame(u"K线分析", nullptr)));
     CKXData candles = KLineData(120);
     chart->GetKXView().SetData(&candles);
-    auto* box = new CMzMessageBoxWnd(u"委托已提交，合同号：20251208000123。请在当日委托中查看成交情况。", u"提示",
-                                     MZ_MB_OK);
+    auto* box =
+        new CMzMessageBoxWnd(u"委托已提交，合同号：20251208000123。请在当日委托中查看成交情况。", u"提示", MZ_MB_OK);
     windows.emplace_back(box);
     box->Create(work.left, work.top, 100, 100, table->m_hWnd, 0, WS_POPUP, WS_EX_LAYERED);
     box->Show();

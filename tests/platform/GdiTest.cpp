@@ -407,8 +407,8 @@ namespace {
 // Rounded shapes as they were drawn pixel by pixel: every pixel centre of the clipped box tested, a pixel the pen's
 // when one a pen width away on its row or column is outside, else the brush's. The span drawing must match it.
 template <class Inside>
-void PerPixelShape(Surface& s, RECT clip, RECT box, int penWidth, const uint32_t* penPixel,
-                   const uint32_t* fillPixel, const Inside& inside)
+void PerPixelShape(Surface& s, RECT clip, RECT box, int penWidth, const uint32_t* penPixel, const uint32_t* fillPixel,
+                   const Inside& inside)
 {
     RECT area = morwick::display::IntersectRects(box, clip);
     int w = penPixel ? penWidth : 0;
@@ -465,8 +465,8 @@ TEST(Gdi, RoundRectsAndEllipsesGiveThePixelsOfThePerPixelRule)
         int ew, eh;
     };
     std::vector<Case> cases = {{{20, 20, 440, 228}, 20, 20}, {{0, 0, 480, 720}, 20, 20}, {{10, 5, 130, 60}, 16, 16},
-                               {{3, 3, 100, 40}, 12, 12},    {{0, 0, 6, 200}, 6, 6},       {{30, 40, 31, 41}, 4, 4},
-                               {{5, 5, 5, 40}, 8, 8},        {{50, 60, 40, 30}, -9, 7},    {{-30, -20, 60, 50}, 40, 30}};
+                               {{3, 3, 100, 40}, 12, 12},    {{0, 0, 6, 200}, 6, 6},     {{30, 40, 31, 41}, 4, 4},
+                               {{5, 5, 5, 40}, 8, 8},        {{50, 60, 40, 30}, -9, 7},  {{-30, -20, 60, 50}, 40, 30}};
     std::mt19937 random(31);
     auto Pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
     for (int i = 0; i < 600; ++i) {
