@@ -248,16 +248,25 @@ void SlowestScreenAgainstEmpty()
                 Narrow(slowest->name).c_str(), slowest->ms, slowest->emptyMs, slowest->ms / slowest->emptyMs);
 }
 
+// Creates w over the whole screen, in front and painted; false (said) when it cannot be made.
+bool ShowWhole(CMzWnd& w)
+{
+    if (!w.Create(0, 0, 480, 720)) {
+        std::printf("cannot create the window\n");
+        return false;
+    }
+    w.Show();
+    BringWindowToTop(w.m_hWnd);
+    w.Update();
+    ComposeScreen(true);
+    return true;
+}
+
 void EmptyAgainstMemset()
 {
     EmptyWnd empty;
-    if (!empty.Create(0, 0, 480, 720)) {
-        std::printf("cannot create the window\n");
+    if (!ShowWhole(empty))
         return;
-    }
-    empty.Show();
-    empty.Update();
-    ComposeScreen(true);
     double repaint = 1000 / RepaintsPerSecond(empty, 1.0);
     double memset = FrameMemsetMs(1.0);
     std::printf("empty window repaint: %.3f ms, frame memset: %.3f ms, ratio: %.1f\n", repaint, memset,
@@ -268,14 +277,8 @@ void EmptyAgainstMemset()
 void TableAndGlyphs()
 {
     TableWnd w;
-    if (!w.Create(0, 0, 480, 720)) {
-        std::printf("cannot create the window\n");
+    if (!ShowWhole(w))
         return;
-    }
-    w.Show();
-    BringWindowToTop(w.m_hWnd);
-    w.Update();
-    ComposeScreen(true);
     std::printf("full-screen repaints (480x720, 20-row CJK table): %.1f per second\n", RepaintsPerSecond(w, 2.0));
     w.Destroy();
 
