@@ -261,8 +261,8 @@ void CChartView::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
         PaintCursor(dc);
     if (!HasData() && !message.empty()) {
         RECT r = chartArea;
-        UiDrawText(dc, message.c_str(), r, DT_SINGLELINE | DT_CENTER | DT_VCENTER, 24, FW_NORMAL,
-                   Color(COLOR_UNCHANGED));
+        UiDrawText(dc, message.c_str(), r, DT_SINGLELINE | DT_CENTER | DT_VCENTER, Style::ChartMessageTextSize,
+                   FW_NORMAL, Color(COLOR_UNCHANGED));
     }
     RestoreDC(dc, saved);
 }

@@ -20,9 +20,9 @@ constexpr COLORREF BOX_BORDER = Style::PercentBoxBorder;
 constexpr COLORREF BOX_TEXT = Style::PercentBoxText;
 constexpr UINT LEFT_FORMAT = 0x8024;
 constexpr UINT CENTRE_FORMAT = 0x8025;
-constexpr int ROW_FONT = 22;
-constexpr int CODE_FONT = 20;
-constexpr int HEADING_FONT = 23;
+constexpr int ROW_FONT = Style::QuoteRowTextSize;
+constexpr int CODE_FONT = Style::QuoteCodeTextSize;
+constexpr int HEADING_FONT = Style::QuoteHeadingTextSize;
 
 struct Widths {
     int name, price, change, percent, gap;
@@ -127,7 +127,7 @@ void CStockGrid::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
     bool selected = index == GetSelectedIndex();
     COLORREF base = Style::DarkText;
     if (selected) {
-        DrawSelectionBackground(dc, r);
+        Style::DrawSelectionBackground(dc, r);
         base = Style::SelectedText;
     }
     Widths w = WidthsOf(r.left, r.right);
@@ -288,7 +288,7 @@ void CStockHeader::DrawItem(HDC dc, int, RECT* rcItem, RECT*, RECT*)
             RECT bar = cell;
             if (i == 3)
                 bar.right = r.right;
-            DrawHighlightBar(dc, bar);
+            Style::DrawHighlightBar(dc, bar);
         }
         UiDrawText(dc, titles[i], cell, CENTRE_FORMAT, HEADING_FONT, FW_SEMIBOLD, 0);
         if (i < 3)

@@ -39,7 +39,7 @@ BOOL CStockDealDetailWnd::OnInitDialog()
         return FALSE;
     SetBgColor(Style::DarkFill);
     grid.SetDragScrollMode(1);
-    grid.SetTextSize(21);
+    grid.SetTextSize(Style::DetailTextSize);
     grid.SetItemHeight(48);
     grid.SetTable(ROW_LIMIT, 4, 1, 4, 0);
     static const UINT images[] = {113, 124, 115, 123, 116};

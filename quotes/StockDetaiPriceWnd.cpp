@@ -94,12 +94,12 @@ BOOL CStockDetaiPriceWnd::OnInitDialog()
     titleLabel.SetPos(10, 52, GetWidth() - 20, 40);
     titleLabel.SetTextStyle(4);
     titleLabel.SetTextColor(Style::DetailTitle);
-    titleLabel.SetTextSize(26);
+    titleLabel.SetTextSize(Style::SectionTitleSize);
     titleLabel.SetText(u"详细报价:");
     AddUiWin(&titleLabel);
 
     grid.SetDragScrollMode(1);
-    grid.SetTextSize(21);
+    grid.SetTextSize(Style::DetailTextSize);
     grid.SetItemHeight(48);
     grid.SetTable(ROWS, 4, 0, 4, 0);
     static const UINT images[] = {126, 118, 122, 114, 115, 116};

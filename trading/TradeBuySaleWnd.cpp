@@ -71,7 +71,7 @@ void CTradeBuySaleWnd::CreateControls()
             // Asks from the fifth down to the first on the left, bids from the first on the right.
             int row = side == 0 ? BOOK_LEVELS - 1 - level : level;
             cell.SetPos(left + side * half, top + row * BOOK_ROW_HEIGHT, half - 10, BOOK_ROW_HEIGHT);
-            cell.SetTextSize(20);
+            cell.SetTextSize(Style::BookTextSize);
             cell.SetTextColor(side == 1 ? Style::BookBidText : Style::BookAskText);
             GetContentPanel().AddChild(&cell);
         }
