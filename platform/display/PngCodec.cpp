@@ -71,15 +71,20 @@ bool SavePng(const std::string& path, const Surface& surface, bool keepAlpha)
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    FILE* file = fchmod(fd, 0600) == 0 ? fdopen(fd, "wb") : nullptr;
+    // A file that was there is made private too; a device or pipe named as the target is written, never changed.
+    struct stat info {};
+    bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    FILE* file = !regular || fchmod(fd, 0600) == 0 ? fdopen(fd, "wb") : nullptr;
     if (file == nullptr) {
         close(fd);
         return false;
     }
     int ok = png_image_write_to_stdio(&image, file, 0, opaque.pixels.data(), surface.width * 4, nullptr);
     png_image_free(&image);
-    bool closed = fclose(file) == 0;
-    return ok != 0 && closed;
+    bool saved = fclose(file) == 0 && ok != 0;
+    if (!saved && regular)
+        unlink(path.c_str()); // no half picture is left for a viewer to take for the screen
+    return saved;
 }
 
 } // namespace morwick::display

@@ -63,6 +63,7 @@ std::vector<Damage> DamagedFiles(const std::string& journal, const std::string& 
         {"a line of no kind", "Z\t1\n" + fullText, "neither a journal"},
         {"a number that is not one", badNumber, "neither a journal"},
         {"another account's file", other, "another account"},
+        {"the file ending in what starts no record", journal + "Z 9", "ends in what is not a record"},
     };
 }
 

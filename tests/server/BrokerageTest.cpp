@@ -615,10 +615,12 @@ TEST_F(BrokerageFixture, TheAccountFileIsAPrivateJournalThatGrowsByARecordAChang
     std::string saved = CBrokerage::Serialize(a);
     size_t orders = a.orders.size();
 
-    // A record torn by a crash (in its head or its body, or with a wrong check) is dropped at the next start.
+    // A record torn by a crash (in its head or its body, or with a wrong check) is dropped at the next start, and
+    // so are the zeros of blocks a power cut left unwritten: after the last whole record, or ending a torn one.
     std::string good = FileText(path);
-    for (const std::string& torn : {std::string("R 90"), std::string("R 500 0badf00d\n+\tO\t1"),
-                                    std::string("R 4 0badf00d\n+\tO\t"), std::string("R 9 0bad")}) {
+    for (const std::string& torn :
+         {std::string("R 90"), std::string("R 500 0badf00d\n+\tO\t1"), std::string("R 4 0badf00d\n+\tO\t"),
+          std::string("R 9 0bad"), std::string(4096, '\0'), "R 40 0badf00d\n+\tO\t1" + std::string(35, '\0')}) {
         {
             std::ofstream out(path, std::ios::binary | std::ios::trunc);
             out << good << torn;

@@ -299,7 +299,8 @@ int Usage()
                 "  the start, or every other pair of rounds as an account file starts to be written anew); odd rounds\n"
                 "  with write/fsync/ftruncate/rename failing at RATE on the account folder. After each kill the files\n"
                 "  are checked against the clients' answers; every ROUNDS rounds the accounts start afresh. Exit\n"
-                "  status 1 when anything was found.\n");
+                "  status 1 when anything was found. DIR/data (made anew each ROUNDS rounds), DIR/server.log and\n"
+                "  DIR/faults.log are the rounds' own; when nothing was found they go, and DIR if it is left empty.\n");
     return 2;
 }
 
@@ -431,9 +432,14 @@ int main(int argc, char** argv)
                 o.rounds, total.taken, refused, total.unanswered, faultsBefore, rewrites, starting, found);
     for (const auto& [why, n] : total.refusals)
         std::printf("  refused %d: %s\n", n, why.c_str());
-    if (found == 0)
-        std::filesystem::remove_all(o.work);
-    else
+    if (found == 0) {
+        // Only what the rounds wrote goes: a --work folder may hold the user's own files.
+        std::error_code ec;
+        for (const char* name : {"data", "server.log", "faults.log"})
+            std::filesystem::remove_all(o.work + "/" + name, ec);
+        std::filesystem::remove(o.work, ec); // the folder itself only when nothing else is in it
+    } else {
         std::printf("files and the server's log kept in %s\n", o.work.c_str());
+    }
     return found == 0 ? 0 : 1;
 }
