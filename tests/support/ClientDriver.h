@@ -62,6 +62,9 @@ public:
     bool Tap(Point p);
     // Waits until the top window is of the class (or the time runs out); returns the last dump.
     std::string WaitForTop(const std::string& className);
+    // The same, and until the command bar's middle button (a confirmation's "确定", which takes no tap in its
+    // first moments) is enabled.
+    std::string WaitForAction(const std::string& className);
     bool HasExited();
     // Waits for the end of the process; its exit status, or -1 when it did not end in time.
     int WaitExit();
