@@ -32,9 +32,16 @@ CQueryTableWnd::CQueryTableWnd(LPCWSTR title, HWND ownerWnd) : CTableWnd(title, 
 
 CQueryTableWnd::~CQueryTableWnd()
 {
-    if (lastDataSet != nullptr)
+    KeepDataSet(nullptr);
+}
+
+void CQueryTableWnd::KeepDataSet(CDataSet* set)
+{
+    if (lastDataSet != nullptr) {
         lastDataSet->Destroy();
-    delete lastDataSet;
+        delete lastDataSet;
+    }
+    lastDataSet = set;
 }
 
 LPCWSTR CQueryTableWnd::GetMzClassName()
@@ -185,11 +192,7 @@ void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
     AddRows(set, signIndex, positionIndex);
     if (grid.GetRowCount() == 0)
         currentPosition.clear();
-    if (lastDataSet != nullptr) {
-        lastDataSet->Destroy();
-        delete lastDataSet;
-    }
-    lastDataSet = set;
+    KeepDataSet(set);
     Invalidate();
 }
 
@@ -314,11 +317,7 @@ void CQueryTableWnd::OnActive()
 void CQueryTableWnd::OnTradeAccountChanged()
 {
     grid.Clear();
-    if (lastDataSet != nullptr) {
-        lastDataSet->Destroy();
-        delete lastDataSet;
-        lastDataSet = nullptr;
-    }
+    KeepDataSet(nullptr);
     BindTradeAccount();
     Reload();
     Invalidate();

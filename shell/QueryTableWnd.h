@@ -101,6 +101,8 @@ protected:
 
 private:
     void AddRows(CDataSet* set, int signIndex, int positionIndex);
+    // The set shown from now on (null: none); the one before is destroyed.
+    void KeepDataSet(CDataSet* set);
 
     static MyFundsAdder myFundsAdder;
 };

@@ -48,6 +48,18 @@ protected:
         client.WaitForTop("CQXTradeMenuWnd");
         return rows;
     }
+    // From the trading menu, 买入委托 with the log-in it asks for: the form filled with 600010 and the quantity.
+    static std::string BuyForm(ClientProcess& client, const std::string& menu, const std::string& account,
+                               const std::string& quantity)
+    {
+        client.Tap(Row(menu, 170, 0, 55));
+        LogIn(client, account, "123456");
+        std::string dump = client.WaitForTop("CTradeBuySaleWnd");
+        Type(client, CentreOf(dump, RectOfId(310)), "600010");
+        dump = WaitForText(client, "元\"");
+        Type(client, CentreOf(dump, RectOfId(312)), quantity);
+        return dump;
+    }
     // Two taps 100 ms apart on the form's action, where the confirmation's 确定 comes: the confirmation shows and
     // nothing is sent; a tap on 确定 a second after the first sends it. Returns the dump with the notice that
     // follows (holding answered).
@@ -74,12 +86,7 @@ TEST_F(TradeSafetyEndToEndTest, AConfirmationLeftOpenSendsNothingOnceAnotherAcco
     auto started = Start("a");
     ClientProcess& client = *started;
     const std::string menu = SignUpToTradeMenu(client);
-    client.Tap(Row(menu, 170, 0, 55)); // 买入委托
-    LogIn(client, "880012346", "123456");
-    std::string dump = client.WaitForTop("CTradeBuySaleWnd");
-    Type(client, CentreOf(dump, RectOfId(310)), "600010");
-    dump = WaitForText(client, "元\"");
-    Type(client, CentreOf(dump, RectOfId(312)), "300");
+    std::string dump = BuyForm(client, menu, "880012346", "300");
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
     dump = client.WaitForAction("CTradeConfirmWnd");
     ASSERT_NE(TopWindow(dump).find("A880012346"), std::string::npos) << dump;
@@ -113,12 +120,7 @@ TEST_F(TradeSafetyEndToEndTest, TwoQuickTapsSendNothingAndADeliberateTapOrdersAn
     auto started = Start("a");
     ClientProcess& client = *started;
     const std::string menu = SignUpToTradeMenu(client);
-    client.Tap(Row(menu, 170, 0, 55)); // 买入委托
-    LogIn(client, "880012345", "123456");
-    std::string dump = client.WaitForTop("CTradeBuySaleWnd");
-    Type(client, CentreOf(dump, RectOfId(310)), "600010");
-    dump = WaitForText(client, "元\"");
-    Type(client, CentreOf(dump, RectOfId(312)), "100");
+    std::string dump = BuyForm(client, menu, "880012345", "100");
     dump = TapTwiceThenOnceMore(client, Bar(dump, 1), "委托已提交，委托编号：");
     ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("确定"))));
     dump = client.WaitForTop("CTradeBuySaleWnd");

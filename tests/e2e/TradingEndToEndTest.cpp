@@ -460,10 +460,12 @@ TEST_F(StoredTradingEndToEndTest, AnOrderTheServerCannotSaveIsRefusedOnScreenAnd
     client.Command("rotate 0");
     client.Idle();
 
-    // Back on the form once the tip has gone; with the disk back the same order goes through.
+    // Back on the form once the tip has gone, which asks again what may be bought; with the disk back the same
+    // order goes through.
     ASSERT_EQ(server->http.Control("set?saves=ok"), "ok\n");
     dump = client.WaitForTop("CTradeBuySaleWnd");
     ASSERT_EQ(TopWindowClass(dump), "CTradeBuySaleWnd") << dump;
+    dump = WaitForText(client, "元\"");
     client.Command("shot " + Shot("order-form-after-refusal.png"));
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
     dump = client.WaitForAction("CTradeConfirmWnd");

@@ -10,6 +10,7 @@
 #include "tests/support/WindowFixture.h"
 #include "trading/BranchOffices.h"
 #include "shell/WndMessages.h"
+#include "trading/NewStockListWnd.h"
 #include "trading/QXTradeLoginWnd.h"
 #include "trading/TradeBuySaleWnd.h"
 #include "trading/TradeConfirmWnd.h"
@@ -169,6 +170,15 @@ protected:
         form->OnActive(); // the first activation asks about the code
         EXPECT_TRUE(PumpUntil([&] { return form->GetNameText()[0] != 0; }));
         return form;
+    }
+    // The order form the new-share list opens for its first issue, its look-up done.
+    CTradeBuySaleWnd* NewShareForm()
+    {
+        auto* issues = OpenWith<CNewStockListWnd>("tc_mfuncno=600&tc_sfuncno=30");
+        issues->Request();
+        EXPECT_TRUE(PumpUntil([&] { return !issues->GetIssues().empty(); }));
+        EXPECT_EQ(issues->Subscribe(0), 1);
+        return OrderForm(opened.back().params);
     }
     // A confirmation made as the forms make it, shown without its modal loop.
     CTradeConfirmWnd* Confirmation(const std::string& request)

@@ -4,7 +4,6 @@
 #include "tests/support/TradingWindows.h"
 
 #include "trading/BankTransferWnd.h"
-#include "trading/NewStockListWnd.h"
 #include "trading/TradeCancelWnd.h"
 #include "trading/TradePasswordWnd.h"
 #include "trading/WarrantWnd.h"
@@ -120,11 +119,7 @@ TEST_F(OrderRoadTest, AHolderCodeIsTypedWithItsLetterAndLogsInToItsAccount)
 TEST_F(OrderRoadTest, ANewSharesSubscriptionTakesTheIssuePriceUpToWhatMayBeBought)
 {
     ASSERT_TRUE(LogIn());
-    auto* issues = OpenWith<CNewStockListWnd>("tc_mfuncno=600&tc_sfuncno=30");
-    issues->Request();
-    ASSERT_TRUE(PumpUntil([&] { return !issues->GetIssues().empty(); }));
-    ASSERT_EQ(issues->Subscribe(0), 1);
-    CTradeBuySaleWnd* form = OrderForm(opened.back().params);
+    CTradeBuySaleWnd* form = NewShareForm();
     ASSERT_TRUE(form->IsNewShare());
     std::string shown = form->DescribeControls();
     EXPECT_NE(shown.find("申购价格"), std::string::npos) << shown;

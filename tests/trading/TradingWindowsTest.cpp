@@ -348,11 +348,7 @@ TEST_F(TradingWindowsTest, WhenTheAnswerIsLostTheFormPointsWhereToLookAndAsksWha
 TEST_F(TradingWindowsTest, ANewSharesSubscriptionShowsNoBookAndConfirmsAsASubscription)
 {
     ASSERT_TRUE(LogIn());
-    auto* issues = OpenWith<CNewStockListWnd>("tc_mfuncno=600&tc_sfuncno=30");
-    issues->Request();
-    ASSERT_TRUE(PumpUntil([&] { return !issues->GetIssues().empty(); }));
-    ASSERT_EQ(issues->Subscribe(0), 1);
-    CTradeBuySaleWnd* form = OrderForm(opened.back().params);
+    CTradeBuySaleWnd* form = NewShareForm();
     EXPECT_TRUE(form->IsNewShare());
     EXPECT_FALSE(form->IsBookShown()) << "a new share has no market yet";
     CTradeBuySaleWnd* stock = OrderForm("code=" + HeldCode());
