@@ -283,9 +283,14 @@ void CTradeBuySaleWnd::ShowSubscription(bool on)
 {
     if (priceEdit == nullptr)
         return;
+    // A price not to be typed reads as a value, not as a field.
     priceEdit->SetReadOnly(on);
+    priceEdit->SetFrame(!on);
+    priceEdit->SetBackgroundColor(on ? Style::PanelFill : Style::PaperFill);
+    priceEdit->Invalidate();
     rows.SetLabel(2, on ? u"申购价格" : u"委托价格");
     rows.SetLabel(5, on ? u"申购数量" : limits.buy ? u"买入数量" : u"卖出数量");
+    commandBar.SetButtonText(1, on ? u"申购" : actionLabel);
 }
 
 void CTradeBuySaleWnd::ClearStock()
