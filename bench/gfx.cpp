@@ -3,8 +3,8 @@
 // and glyphs per second of text layout and drawing (DrawTextW with cached glyphs) against FreeType rendering
 // the same glyphs directly, measured in the same run.
 #include "BenchTable.h"
-#include "platform/display/Desktop.h"
-#include "platform/display/FontEngine.h"
+#include "platform/win/Desktop.h"
+#include "platform/win/FontEngine.h"
 #include "platform/win/Gdi.h"
 
 #include <chrono>

@@ -155,6 +155,11 @@ void CConfigStore::Load(CAString* version)
     int size = ReadWholeFile(path.GetText(), &data);
     if (size >= 0) {
         LoadFromBytes(data, UINT(size));
+        {
+            Lock saving(&saveLock);
+            onDisk.count = 0;
+            onDisk.Append(data, UINT(size));
+        }
         free(data);
         char stored[32];
         CopyConfig("System_Version", stored, sizeof stored);
@@ -270,8 +275,16 @@ BOOL CConfigStore::Save()
     Lock saving(&saveLock);
     CByteBuffer bytes(CONFIG_DEFAULT_COUNT * CONFIG_RECORD_SIZE);
     Serialize(&bytes);
+    if (bytes.count == onDisk.count && memcmp(bytes.data, onDisk.data, bytes.count) == 0) {
+        return TRUE;
+    }
     CWString path = GetFullPath(PARAM_FILE);
-    return WriteFileAtomically(path.GetText(), bytes.data, bytes.count);
+    if (!WriteFileAtomically(path.GetText(), bytes.data, bytes.count)) {
+        return FALSE;
+    }
+    onDisk.count = 0;
+    onDisk.Append(bytes.data, bytes.count);
+    return TRUE;
 }
 
 BOOL CConfigStore::FixVersion(const char* version)

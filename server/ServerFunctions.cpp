@@ -145,6 +145,11 @@ void CServerFunctions::SetSavesFail(bool fail)
     brokerage->SetSavesFail(fail);
 }
 
+std::vector<std::pair<std::string, std::string>> CServerFunctions::DamagedAccounts() const
+{
+    return brokerage->Damaged();
+}
+
 void CServerFunctions::AdvanceMinutes(int minutes)
 {
     std::lock_guard<std::mutex> step(tickLock);
@@ -362,7 +367,8 @@ CServerReply CServerFunctions::Pack(const Context& c, Answer a)
         r.body = LzssEncode(r.body);
         r.compression = 17;
     } else if (compression == 18) {
-        std::string packed = ZlibPack(r.body);
+        // Up to 64 KB zlib's fastest level: half the time of its default for a few per cent more bytes.
+        std::string packed = ZlibPack(r.body, r.body.size() <= 64 * 1024 ? 1 : -1);
         if (!packed.empty()) {
             r.body.swap(packed);
             r.compression = 18;

@@ -2,13 +2,15 @@
 #include "platform/ui/MzApp.h"
 
 #include "platform/automation/Automation.h"
-#include "platform/display/Desktop.h"
 #include "platform/display/Display.h"
 #include "platform/win/Debug.h"
+#include "platform/win/Desktop.h"
+#include "platform/win/FontEngine.h"
 #include "platform/win/Process.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 CMzApp* theApp = nullptr;
@@ -89,6 +91,9 @@ int MzRunApplication(int, char** argv)
         std::fprintf(stderr, "morwick: no application object\n");
         return 1;
     }
+    // Finding the font (fontconfig reads its whole configuration) runs beside the rest of the start; the first
+    // text drawn waits for it only if it has not finished.
+    std::thread fontLookup([] { morwick::display::FontEngine::Instance(); });
     morwick::display::AttachGuiThread();
     std::string backEnd = morwick::display::StartDisplay();
     const char* socket = std::getenv("MORWICK_AUTOMATION");
@@ -103,6 +108,7 @@ int MzRunApplication(int, char** argv)
     if (app->Init())
         code = app->Run();
     app->Exit();
+    fontLookup.join();
     morwick::automation::StopServer();
     morwick::display::StopDisplay();
     // A program replaced by its update starts again as the new build, in this same process.

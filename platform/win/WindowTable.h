@@ -2,8 +2,8 @@
 // state, and the composed screen frame. Shared by the files of the window layer only; callers use WinUser.h.
 #pragma once
 
-#include "platform/display/DeviceContext.h"
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
+#include "platform/win/DeviceContext.h"
 #include "platform/win/WinUser.h"
 
 #include <atomic>

@@ -5,6 +5,7 @@
 // another client logs in) leads back to the trade log-in.
 #include "tests/support/TradingDriver.h"
 
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <regex>
@@ -548,4 +549,35 @@ TEST_F(TradingEndToEndTest, AnOrderFormWhoseLookUpWasLostWithTheTradeLogInAsksAg
     std::string said = client.Command("log");
     EXPECT_NE(said.find("交易登录已失效，请重新登录！"), std::string::npos) << said;
     EXPECT_EQ(said.find("正在查询证券信息"), std::string::npos) << said;
+}
+
+TEST_F(TradingEndToEndTest, ACoreFileOfALoggedInClientHoldsNoTradingPassword)
+{
+    auto started = Start("a");
+    ClientProcess& client = *started;
+    std::string menu = SignUpToTradeMenu(client);
+    OpenLoggedIn(client, menu, 4, "880012345", "123456"); // 当日委托
+    std::string dump = client.WaitForTop("CTradeQueryTableWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
+    // The password as typed, sent and kept: 8-bit and UTF-16, not within a longer run of digits or letters.
+    const std::string password = "123456";
+    std::string wide;
+    for (char c : password)
+        wide += std::string{c, '\0'};
+    auto standsAlone = [](const std::string& text, size_t at, size_t length, size_t unit) {
+        auto word = [](char c) { return std::isalnum((unsigned char)c) != 0; };
+        return (at < unit || !word(text[at - unit])) && (at + length + unit > text.size() || !word(text[at + length]));
+    };
+    int found = 0;
+    size_t read = client.ReadCoreImage([&](const std::string& mapping) {
+        for (const auto& [form, unit] : {std::pair{password, size_t(1)}, std::pair{wide, size_t(2)}})
+            for (size_t at = mapping.find(form); at != std::string::npos; at = mapping.find(form, at + 1))
+                if (standsAlone(mapping, at, form.size(), unit)) {
+                    ++found;
+                    ADD_FAILURE() << "at " << at << ": "
+                                  << ::testing::PrintToString(mapping.substr(at < 48 ? 0 : at - 48, 112));
+                }
+    });
+    EXPECT_GT(read, 1u << 20) << "the client's memory was read";
+    EXPECT_EQ(found, 0);
 }

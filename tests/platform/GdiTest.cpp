@@ -1,6 +1,6 @@
 // Drawing on memory DCs: shapes, clipping, blits, and the text layout the windows rely on.
+#include "platform/win/DeviceContext.h"
 #include "platform/win/Gdi.h"
-#include "platform/display/DeviceContext.h"
 
 #include <gtest/gtest.h>
 
@@ -227,8 +227,8 @@ TEST(GdiText, DrawnTextLandsWhereTheFormatPutsItAndStaysInsideTheRectangle)
 }
 
 #include "platform/display/PngCodec.h"
-#include "platform/display/Surface.h"
 #include "platform/ui/MzImage.h"
+#include "platform/win/Surface.h"
 
 #include <cstdlib>
 #include <filesystem>

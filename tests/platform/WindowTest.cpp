@@ -1,8 +1,8 @@
 // Windows of the platform class: nested modal loops with activation in order, sent messages from other threads
 // during a modal loop, timers on a set clock, painting, rotation, and finding a window from another process.
-#include "platform/display/Desktop.h"
 #include "platform/ui/MzWnd.h"
 #include "platform/win/Debug.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/LastError.h"
 #include "platform/win/Shell.h"
 #include "platform/win/Sync.h"

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <signal.h>
 #include <spawn.h>
@@ -104,6 +105,34 @@ ClientProcess::~ClientProcess()
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
+}
+
+size_t ClientProcess::ReadCoreImage(const std::function<void(const std::string& mapping)>& each)
+{
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/smaps");
+    std::ifstream memory("/proc/" + std::to_string(pid) + "/mem", std::ios::binary);
+    std::string line, part;
+    unsigned long long start = 0, end = 0;
+    size_t read = 0;
+    bool wanted = false;
+    std::smatch m;
+    static const std::regex head(R"re(^([0-9a-f]+)-([0-9a-f]+) ([r-])([w-]).. \S+ \S+ \S+ *(.*)$)re");
+    while (std::getline(maps, line)) {
+        if (std::regex_match(line, m, head)) {
+            start = std::stoull(m[1], nullptr, 16), end = std::stoull(m[2], nullptr, 16);
+            wanted = m[3] == "r" && (m[4] == "w" || m[5].length() == 0 || m[5].str()[0] == '[') && m[5] != "[vvar]" &&
+                     m[5] != "[vsyscall]";
+        } else if (line.rfind("VmFlags:", 0) == 0 && wanted && line.find(" dd") == std::string::npos) {
+            part.assign(end - start, '\0');
+            memory.clear();
+            memory.seekg((std::streamoff)start);
+            memory.read(part.data(), (std::streamsize)part.size());
+            part.resize((size_t)memory.gcount());
+            read += part.size();
+            each(part);
+        }
+    }
+    return read;
 }
 
 bool ClientProcess::Ready()

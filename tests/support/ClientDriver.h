@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -66,6 +67,10 @@ public:
     // first moments) is enabled.
     std::string WaitForAction(const std::string& className);
     bool HasExited();
+    // What a core file of the running client would hold, handed to each one mapping at a time: every mapping of
+    // its memory that is readable, anonymous or writable, and not one core files leave out ("dd"). The number of
+    // bytes read.
+    size_t ReadCoreImage(const std::function<void(const std::string& mapping)>& each);
     // Waits for the end of the process; its exit status, or -1 when it did not end in time.
     int WaitExit();
 

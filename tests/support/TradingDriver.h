@@ -90,13 +90,17 @@ protected:
         client.Tap(Bar(dump, 2));
     }
     // In the log-in window: types account and password and taps "登录".
-    // The password shows as dots, to the automation too; with a shot path the filled-in window is kept.
+    // The password shows as dots, to the automation too; with a shot path the filled-in window is kept. It is
+    // typed a key at a time, as on the phone, so that no automation command holds it whole.
     static std::string LogIn(ClientProcess& client, const std::string& account, const std::string& password,
                              const std::string& shot = "")
     {
         std::string dump = client.WaitForTop("CQXTradeLoginWnd");
         Type(client, e2e::CentreOf(dump, e2e::RectOfId(323)), account);
-        Type(client, e2e::CentreOf(dump, e2e::RectOfId(324)), password);
+        client.Tap(e2e::CentreOf(dump, e2e::RectOfId(324)));
+        for (char c : password)
+            client.Command(std::string("text ") + c);
+        client.Idle();
         EXPECT_EQ(client.Dump().find("\"" + password + "\""), std::string::npos);
         if (!shot.empty())
             client.Command("shot " + shot);
