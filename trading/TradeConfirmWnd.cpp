@@ -174,8 +174,13 @@ LRESULT CTradeConfirmWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_LBUTTONDOWN && !submitting && !finished) {
         // "确定" takes the press only when it is deliberate, whether or not a busy window has run its timer yet.
         bool deliberate = TakesPress();
-        if (deliberate)
+        if (deliberate) {
             KillTimer(ARM_TIMER);
+        } else {
+            // Shown again once the first moments are over, however late this press was handled.
+            LONG left = (LONG)DELIBERATE_TAP_MS - (LONG)(GetMessageClock() - shownAt);
+            SetTimer(ARM_TIMER, left > 0 ? (UINT)left : 1u);
+        }
         commandBar.EnableButton(1, deliberate);
     }
     // While the order is under way the user stays here to learn how it went.
