@@ -178,7 +178,8 @@ CDone CBrokerage::PlaceOrder(CTradeAccount& a, int m, const std::string& code, i
         int sellable = h ? a.Sellable(*h, Today()) : 0;
         if (quantity > sellable)
             return {"可卖数量不足（可卖" + std::to_string(sellable) + "股）"};
-        if (quantity % LOT != 0 && quantity != sellable)
+        // The odd lot goes whole, alone or with whole lots.
+        if (quantity % LOT != 0 && quantity % LOT != sellable % LOT)
             return {"卖出零股须一次性卖出"};
         h->frozen += static_cast<int>(quantity);
     }

@@ -112,6 +112,9 @@ private:
     // that account's lock held. With tickLock held.
     void StepMarket();
     Answer Dispatch(Context& c);
+    // The request names an account (fund id, holder code, the id of its trade session) other than the one of its
+    // session's trade log-in.
+    bool NamesAnotherAccount(const Context& c) const;
     CServerReply Pack(const Context& c, Answer answer);
     static Answer Error(const std::string& utf8Text);
     static Answer Failure(int result, const std::string& utf8Text);

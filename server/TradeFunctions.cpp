@@ -99,6 +99,15 @@ int64_t HoldingValue(CBrokerage& b, const CHolding& h, int64_t* last)
     return (*last * h.shares + 5) / 10;
 }
 
+// The average cost of a holding in yuan, always with three decimals: a column of them reads alike.
+std::string CostPrice(const CHolding& h)
+{
+    int64_t li = h.shares > 0 ? (h.cost * 10 + h.shares / 2) / h.shares : 0;
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld.%03lld", (long long)(li / 1000), (long long)(li % 1000));
+    return text;
+}
+
 std::string Stock(CTradeCall& t)
 {
     std::string code = t.params.Get("code");
@@ -204,7 +213,7 @@ std::string Positions(CTradeCall& t)
         int64_t value = HoldingValue(t.broker, h, &last);
         rows.push_back({h.code, h.name, std::to_string(h.market), std::to_string(h.shares),
                         std::to_string(t.account.Sellable(h, t.broker.Today())),
-                        Price3(h.shares > 0 ? (h.cost * 10 + h.shares / 2) / h.shares : 0), Price3(last), Money(value),
+                        CostPrice(h), Price3(last), Money(value),
                         Money(value - h.cost)});
     }
     return PagedTextTable(t.params, "query",

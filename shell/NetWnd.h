@@ -51,7 +51,8 @@
 // WM_TRADE_LOGIN_LOST, handled outside the worker's lock: the trade log-out (lock icon included), the tip
 // "交易登录已失效，请重新登录！", then the trade log-in; once logged in again the window asks again what it asks
 // at its opening (a form's look-up; never its submission), and one left without a trade log-in goes home, as
-// after the caption bar's trade log-out.
+// after the caption bar's trade log-out. A window filled for another account than the one now logged in does
+// not ask again: OnTradeAccountChanged (forms and confirmations close, tables show the new account's rows).
 #pragma once
 
 #include "core/WString.h"
@@ -61,6 +62,8 @@
 #include "platform/win/Time.h"
 #include "shell/BaseWnd.h"
 #include "shell/MessageBarPanel.h"
+
+#include <string>
 
 class CDataSet;
 class CNetThread;
@@ -155,6 +158,17 @@ public:
     virtual void OnReplyLost();
     bool IsRefreshTimerOn() const { return refreshTimerOn; }
 
+    // The trade account (its fund id) whose figures the window shows and for which it acts; "" until bound.
+    // Binds the account logged in now (nothing while logged out), or the one given.
+    void BindTradeAccount();
+    void BindTradeAccount(const std::string& account) { tradeAccount = account; }
+    const std::string& GetTradeAccount() const { return tradeAccount; }
+    // Bound, logged in, and to another account: nothing the window built may act any more.
+    bool IsTradeAccountChanged() const;
+    // What the window does on finding another account logged in than the one it was filled for; the base binds
+    // the new one and asks again.
+    virtual void OnTradeAccountChanged();
+
     int encrypt = 0;
     int requestOnActive = 0;
     int autoRefresh = 0;
@@ -198,6 +212,7 @@ protected:
     CNetThread* worker = nullptr;
     bool privateWorker = false;
     bool refreshTimerOn = false;
+    std::string tradeAccount;
 
     CMessageBarPanel barBackground;
     UiStatic barTextField;

@@ -421,7 +421,9 @@ void CNetWnd::OnTradeLoginLost()
     captionBar.Invalidate();
     ShowWideMessage(u"交易登录已失效，请重新登录！", m_hWnd, 2000);
     app->ShowTradeLogin(m_hWnd, -1);
-    if (app->HasTradeAccounts()) {
+    if (app->HasTradeAccounts() && IsTradeAccountChanged()) {
+        OnTradeAccountChanged(); // what the window holds was built for the account before
+    } else if (app->HasTradeAccounts()) {
         Request(); // what the window asks at its opening; a form's submission is not built again
     } else if (wndType != WND_TYPE_MAIN_FRAME) {
         EndWnd(END_HOME); // nothing here works without the trade log-in

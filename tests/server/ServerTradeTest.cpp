@@ -46,8 +46,10 @@ struct TradeFixture : ::testing::Test {
     }
     TestSets Call(int m, int s, const std::string& fields, bool withSession = true)
     {
+        // The fund id of the account logged in, as the client sends it: the one after "inputid=".
+        std::string fundId = tradeSession.substr(tradeSession.find("inputid=") + 8);
         TestReply reply =
-            client.CallEnciphered(m, s, fields + (withSession ? "&fundid=880012345&" + tradeSession : ""));
+            client.CallEnciphered(m, s, fields + (withSession ? "&fundid=" + fundId + "&" + tradeSession : ""));
         TestSets sets(reply.plain);
         if (sets.size() > 0 && !sets[0].IsError()) {
             EXPECT_EQ(reply.etag[3], 36) << m << "/" << s << " replies enciphered (refusals go plain)";
@@ -148,6 +150,32 @@ TEST_F(TradeFixture, AnOrderShowsAmongTheCancellableOnesUntilCancelledAndALogOut
     EXPECT_TRUE(expired("count=20&" + tradeSession)) << "nor one logged out";
     TestSets none = Call(600, 10, "count=20", false);
     EXPECT_EQ(Error(none), "请先登录交易系统") << "a request without a trade session is refused as before";
+}
+
+TEST_F(TradeFixture, ARequestNamingAnotherAccountThanItsTradeLogInsIsRefusedAndDoesNothing)
+{
+    TestSets stock = Call(600, 3, "code=600010&mmlb=0");
+    ASSERT_TRUE(stock[0].MoveFirst());
+    const std::string order = "code=600010&mmlb=0&price=" + std::string(stock[0].GetString("dtj")) + "&sl=100";
+    std::string otherSession = tradeSession;
+    otherSession.replace(otherSession.find("inputid=880012345"), 17, "inputid=880012347");
+    const struct {
+        int s;
+        std::string fields;
+        const char* error;
+    } cases[] = {
+        {6, order + "&fundid=880012347&" + tradeSession, "账号与当前交易登录不符，未予受理"},
+        {6, order + "&fundid=880012345&secuid=A880012347&" + tradeSession, "账号与当前交易登录不符，未予受理"},
+        {6, order + "&fundid=880012345&" + otherSession, "账号与当前交易登录不符，未予受理"},
+        {7, "wtbh=1&fundid=880012346&" + tradeSession, "账号与当前交易登录不符，未予受理"},
+        {40, "oldpwd=123456&newpwd=111111&fundid=880012347&" + tradeSession, "账号与当前交易登录不符，未予受理"},
+        {6, order + "&fundid=880012345&secuid=A880012345&" + tradeSession, ""},
+    };
+    for (const auto& c : cases) {
+        TestSets reply(client.CallEnciphered(600, c.s, c.fields).plain);
+        EXPECT_EQ(Error(reply), c.error) << c.s << " " << c.fields.substr(0, 60);
+    }
+    EXPECT_EQ(Call(600, 11, "count=20")[0].GetRowCount(), 1) << "only the order of its own account";
 }
 
 TEST_F(TradeFixture, FundListsAnswerWithoutATradeLogInButOrdersAndSharesDoNot)

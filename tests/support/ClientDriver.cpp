@@ -238,6 +238,24 @@ std::string ClientProcess::SignUp()
     return WaitForTop("CQXAppFrame");
 }
 
+std::string ClientProcess::WaitForAction(const std::string& className)
+{
+    static const std::regex action(R"re("id":101,[^}]*"items":\["[^"]*","([^"]*)")re");
+    std::string dump;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+    do {
+        Idle();
+        dump = Dump();
+        std::smatch m;
+        std::string top = TopWindow(dump);
+        if (TopWindowClass(dump) == className && std::regex_search(top, m, action) &&
+            m[1].str().find("(disabled)") == std::string::npos)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < end);
+    return dump;
+}
+
 bool ClientProcess::HasExited()
 {
     if (exited || pid <= 0)

@@ -70,6 +70,9 @@ public:
     bool Tap(Point p);
     // Waits until the top window is of the class (or the time runs out); returns the last dump.
     std::string WaitForTop(const std::string& className);
+    // The same, and until the command bar's middle button (a confirmation's "确定", which takes no tap in its
+    // first moments) is enabled.
+    std::string WaitForAction(const std::string& className);
     // From the sign-up frame of a phone not yet signed up: its number typed and 登录; the home grid's dump.
     std::string SignUp();
     bool HasExited();
