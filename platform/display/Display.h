@@ -2,12 +2,18 @@
 // by MORWICK_DISPLAY or automatically (sdl when built with it and a desktop display is present).
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace morwick::display {
 
+class BackEnd;
+
 // Starts the chosen back end; returns its name ("sdl" or "headless").
 std::string StartDisplay();
 void StopDisplay();
+// The window back end from the module at path, started; null with the reason when the file is not there, is no
+// window back end, is of another build (nothing of it runs then), or no window can be opened.
+std::shared_ptr<BackEnd> OpenBackEndModule(const char* path, std::string& reason);
 
 } // namespace morwick::display
