@@ -24,13 +24,6 @@ public:
     void Present(const Surface&) override {} // the frame stays in memory for shots
 };
 
-bool DesktopPresent()
-{
-    const char* x = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x && *x) || (wayland && *wayland);
-}
-
 const HostCalls hostCalls = {
     ScreenWidth,
     ScreenHeight,
@@ -62,6 +55,13 @@ std::shared_ptr<BackEnd> OpenWindowBackEnd(std::string& reason)
 #endif
 
 } // namespace
+
+bool DesktopPresent()
+{
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wayland && *wayland);
+}
 
 std::shared_ptr<BackEnd> OpenBackEndModule(const char* path, std::string& reason)
 {
@@ -99,7 +99,8 @@ std::string StartDisplay()
     if (trySdl)
         backEnd = OpenWindowBackEnd(reason);
 #endif
-    if (trySdl && !backEnd && wanted)
+    // Asked for, or a desktop is there: the user expects a window and learns why there is none.
+    if (trySdl && !backEnd)
         std::fprintf(stderr, "morwick: %s, running headless\n", reason.c_str());
     if (!backEnd)
         backEnd = std::make_shared<HeadlessBackEnd>();

@@ -9,9 +9,12 @@ namespace morwick::display {
 
 class BackEnd;
 
-// Starts the chosen back end; returns its name ("sdl" or "headless").
+// Starts the chosen back end; returns its name ("sdl" or "headless"). When a window was asked for or a desktop is
+// there but none can be opened, says why on standard error.
 std::string StartDisplay();
 void StopDisplay();
+// True when DISPLAY or WAYLAND_DISPLAY names a desktop.
+bool DesktopPresent();
 // The window back end from the module at path, started; null with the reason when the file is not there, is no
 // window back end, is of another build (nothing of it runs then), or no window can be opened.
 std::shared_ptr<BackEnd> OpenBackEndModule(const char* path, std::string& reason);
