@@ -145,6 +145,17 @@ bool FileIsMissing(const WCHAR* path)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// True when the file holds exactly these bytes now: what this store last wrote may have been replaced or removed
+// since by someone else, and a save is acknowledged only when the file has it.
+bool FileHolds(const WCHAR* path, const BYTE* bytes, UINT count)
+{
+    BYTE* data = nullptr;
+    int size = ReadWholeFile(path, &data);
+    bool same = size >= 0 && UINT(size) == count && memcmp(data, bytes, count) == 0;
+    free(data);
+    return same;
+}
+
 } // namespace
 
 void CConfigStore::Load(CAString* version)
@@ -275,10 +286,11 @@ BOOL CConfigStore::Save()
     Lock saving(&saveLock);
     CByteBuffer bytes(CONFIG_DEFAULT_COUNT * CONFIG_RECORD_SIZE);
     Serialize(&bytes);
-    if (bytes.count == onDisk.count && memcmp(bytes.data, onDisk.data, bytes.count) == 0) {
+    CWString path = GetFullPath(PARAM_FILE);
+    if (bytes.count == onDisk.count && memcmp(bytes.data, onDisk.data, bytes.count) == 0 &&
+        FileHolds(path.GetText(), bytes.data, bytes.count)) {
         return TRUE;
     }
-    CWString path = GetFullPath(PARAM_FILE);
     if (!WriteFileAtomically(path.GetText(), bytes.data, bytes.count)) {
         return FALSE;
     }

@@ -24,9 +24,17 @@ struct HostCalls {
     void (*simulateUsbOff)();
 };
 
-// The module's one entry point, by this name: a started back end (deleted by the caller), or null when no window
-// can be opened here. host outlives the back end.
+// The module's entry point, by this name: a started back end (deleted by the caller), or null when no window can be
+// opened here. host outlives the back end.
 using OpenBackEndFunction = BackEnd* (*)(const HostCalls* host);
 constexpr const char* OPEN_BACK_END = "MorwickOpenBackEnd";
+
+// The shape of what the module and the client share (HostCalls, BackEnd, Surface), asked of the module by this
+// name before anything else of it runs. Raise it whenever one of them changes: an update replaces the program
+// alone, and a program copied elsewhere falls back on the module of the build tree, so the module found may be
+// of another build.
+constexpr int BACK_END_INTERFACE = 1;
+using BackEndInterfaceFunction = int (*)();
+constexpr const char* BACK_END_INTERFACE_NAME = "MorwickBackEndInterface";
 
 } // namespace morwick::display

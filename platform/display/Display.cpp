@@ -24,14 +24,6 @@ public:
     void Present(const Surface&) override {} // the frame stays in memory for shots
 };
 
-bool DesktopPresent()
-{
-    const char* x = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x && *x) || (wayland && *wayland);
-}
-
-#ifdef MORWICK_SDL_MODULE
 const HostCalls hostCalls = {
     ScreenWidth,
     ScreenHeight,
@@ -49,41 +41,53 @@ const HostCalls hostCalls = {
     SimulateUsbOff,
 };
 
-// The module beside the executable (a client copied elsewhere with it), else the one this build made. It stays
-// loaded for the life of the process: SDL keeps threads and handlers of its own. Null, with the reason, when
-// neither can be loaded.
-void* LoadWindowModule(std::string& reason)
-{
-    static void* module = nullptr;
-    if (module)
-        return module;
-    std::string beside = ExecutableDirectory() + "/morwick-sdl.so";
-    for (const char* path : {beside.c_str(), MORWICK_SDL_MODULE}) {
-        if (access(path, F_OK) != 0)
-            continue;
-        module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-        if (!module)
-            reason = dlerror();
-        return module;
-    }
-    reason = "morwick-sdl.so is not beside the program";
-    return nullptr;
-}
-
+#ifdef MORWICK_SDL_MODULE
+// The module beside the executable (a client copied elsewhere with it), else the one this build made.
 std::shared_ptr<BackEnd> OpenWindowBackEnd(std::string& reason)
 {
-    void* module = LoadWindowModule(reason);
-    auto open = module ? (OpenBackEndFunction)dlsym(module, OPEN_BACK_END) : nullptr;
-    if (module && !open)
-        reason = "morwick-sdl.so has no entry point";
-    BackEnd* backEnd = open ? open(&hostCalls) : nullptr;
-    if (open && !backEnd)
-        reason = "no desktop window available";
-    return std::shared_ptr<BackEnd>(backEnd);
+    std::string beside = ExecutableDirectory() + "/morwick-sdl.so";
+    for (const char* path : {beside.c_str(), MORWICK_SDL_MODULE})
+        if (access(path, F_OK) == 0)
+            return OpenBackEndModule(path, reason);
+    reason = "morwick-sdl.so is not beside the program";
+    return nullptr;
 }
 #endif
 
 } // namespace
+
+bool DesktopPresent()
+{
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wayland && *wayland);
+}
+
+std::shared_ptr<BackEnd> OpenBackEndModule(const char* path, std::string& reason)
+{
+    // Once loaded it stays for the life of the process: SDL keeps threads and handlers of its own.
+    void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        const char* error = dlerror();
+        reason = error ? error : path;
+        return nullptr;
+    }
+    auto interfaceOf = (BackEndInterfaceFunction)dlsym(module, BACK_END_INTERFACE_NAME);
+    auto open = (OpenBackEndFunction)dlsym(module, OPEN_BACK_END);
+    if (!interfaceOf || !open) {
+        reason = std::string(path) + " is not a window back end";
+        return nullptr;
+    }
+    if (int theirs = interfaceOf(); theirs != BACK_END_INTERFACE) {
+        reason = std::string(path) + " is of another build (interface " + std::to_string(theirs) + ", this program's " +
+                 std::to_string(BACK_END_INTERFACE) + ")";
+        return nullptr;
+    }
+    BackEnd* backEnd = open(&hostCalls);
+    if (!backEnd)
+        reason = "no desktop window available";
+    return std::shared_ptr<BackEnd>(backEnd);
+}
 
 std::string StartDisplay()
 {
@@ -95,7 +99,8 @@ std::string StartDisplay()
     if (trySdl)
         backEnd = OpenWindowBackEnd(reason);
 #endif
-    if (trySdl && !backEnd && wanted)
+    // Asked for, or a desktop is there: the user expects a window and learns why there is none.
+    if (trySdl && !backEnd)
         std::fprintf(stderr, "morwick: %s, running headless\n", reason.c_str());
     if (!backEnd)
         backEnd = std::make_shared<HeadlessBackEnd>();

@@ -66,7 +66,9 @@ namespace {
 // appears and how to reach it.
 void TellHowToDriveHeadless(const char* socket)
 {
-    std::fprintf(stderr, "morwick: no display to open a window on: running headless.\n");
+    // On a desktop the display's start has said why no window opened.
+    if (!morwick::display::DesktopPresent())
+        std::fprintf(stderr, "morwick: no display to open a window on: running headless.\n");
     if (socket)
         std::fprintf(stderr,
                      "morwick: drive it through its automation socket, one command per line, e.g.\n"

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -240,6 +241,24 @@ TEST_F(ConfigStoreFiles, SavingWhatTheFileHoldsWritesNothingAndAFailedSaveIsTrie
     CConfigStore reread(wideDir.c_str());
     reread.Load(nullptr);
     EXPECT_STREQ(reread.GetConfig("Font_Size"), "30");
+}
+
+TEST_F(ConfigStoreFiles, AnUnchangedSaveStillWritesAFileSomeoneElseRemovedOrReplaced)
+{
+    // The store's settings are acknowledged as saved only when the file holds them, whoever touched it since.
+    const std::function<void()> changes[] = {
+        [&] { std::remove((dir + "DefParam.dat").c_str()); },
+        [&] { WriteParamFile(Records(3)); },
+    };
+    for (const auto& change : changes) {
+        CConfigStore store(wideDir.c_str());
+        store.Load(nullptr);
+        CByteBuffer held(64);
+        store.Serialize(&held);
+        change();
+        EXPECT_TRUE(store.SetConfig("Font_Size", store.GetConfig("Font_Size"), 1));
+        EXPECT_EQ(ReadFile("DefParam.dat"), std::string(reinterpret_cast<const char*>(held.data), held.count));
+    }
 }
 
 TEST_F(ConfigStoreFiles, DataFilesRoundTripAndMissingOnesReadAsMinusOne)

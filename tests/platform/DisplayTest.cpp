@@ -110,6 +110,29 @@ TEST(Display, SdlWindowShowsAndTurnsWithTheScreen)
     EXPECT_EQ(status, 0);
 }
 
+TEST(Display, AWindowModuleOfAnotherBuildOrNoneIsRefusedWithItsReason)
+{
+    // What an update leaves beside the new program, or a stray file: refused before anything of it runs (the
+    // other build's module ends the process when opened), with the reason the client prints.
+    std::string notModule = (std::filesystem::temp_directory_path() / "morwick-not-a-module.so").string();
+    std::ofstream(notModule) << "not a module";
+    struct Case {
+        std::string path;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {MORWICK_OTHER_BUILD_BACKEND, "is of another build (interface 2, this program's 1)"},
+        {notModule, "morwick-not-a-module.so"},
+        {"/nonexistent/morwick-sdl.so", "/nonexistent/morwick-sdl.so"},
+    };
+    for (const Case& c : cases) {
+        std::string reason;
+        EXPECT_EQ(OpenBackEndModule(c.path.c_str(), reason), nullptr) << c.path;
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
+    }
+    std::filesystem::remove(notModule);
+}
+
 TEST(FontEngine, SizesAndWeightsDrawnInTurnKeepTheirOwnGlyphs)
 {
     // Every size draws from one shared face: a glyph loaded for one size must not come out at another's.

@@ -342,6 +342,11 @@ private:
 
 } // namespace morwick::display
 
+extern "C" __attribute__((visibility("default"))) int MorwickBackEndInterface()
+{
+    return morwick::display::BACK_END_INTERFACE;
+}
+
 extern "C" __attribute__((visibility("default"))) morwick::display::BackEnd*
 MorwickOpenBackEnd(const morwick::display::HostCalls* host)
 {
