@@ -62,13 +62,13 @@ BOOL CCustomerServiceWnd::OnInitDialog()
         return FALSE;
     managerTitle.SetID(150);
     managerTitle.SetText(u"客户经理");
-    managerTitle.SetFontSize(26);
+    managerTitle.SetFontSize(Style::SectionTitleSize);
     managerTitle.SetBold(1);
     contentPanel.AddChild(&managerTitle);
 
     cardLabel.SetID(151);
     cardLabel.SetText(WAITING_TEXT);
-    cardLabel.SetFontSize(22);
+    cardLabel.SetFontSize(Style::NoteTextSize);
     cardLabel.SetSingleLine(0);
     contentPanel.AddChild(&cardLabel);
 
@@ -88,7 +88,7 @@ BOOL CCustomerServiceWnd::OnInitDialog()
 
     numbersTitle.SetID(152);
     numbersTitle.SetText(u"客服电话");
-    numbersTitle.SetFontSize(26);
+    numbersTitle.SetFontSize(Style::SectionTitleSize);
     numbersTitle.SetBold(1);
     contentPanel.AddChild(&numbersTitle);
     PlaceControls();

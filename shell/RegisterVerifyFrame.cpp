@@ -91,7 +91,7 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     promptLabel.SetText(u"请输入手机号登录：");
     promptLabel.SetPos(40, 40, 200, 50);
     promptLabel.SetTextColor(Style::FormLabel);
-    promptLabel.SetFontSize(22);
+    promptLabel.SetFontSize(Style::NoteTextSize);
     promptLabel.SetSingleLine(1);
     promptLabel.SetBold(0);
     contentPanel.AddChild(&promptLabel);
@@ -104,7 +104,7 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     hintLabel.SetText(hint.GetText());
     hintLabel.SetPos(40, 120, width - 60, 100);
     hintLabel.SetTextColor(Style::FormLabel);
-    hintLabel.SetFontSize(20);
+    hintLabel.SetFontSize(Style::FinePrintTextSize);
     hintLabel.SetSingleLine(0);
     hintLabel.SetLinkStyle(0);
     contentPanel.AddChild(&hintLabel);
@@ -113,7 +113,7 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     smsLineLabel.SetText(u"如未发送短信，请发送");
     smsLineLabel.SetPos(40, 210, 200, 80);
     smsLineLabel.SetTextColor(Style::FormLabel);
-    smsLineLabel.SetFontSize(20);
+    smsLineLabel.SetFontSize(Style::FinePrintTextSize);
     smsLineLabel.SetSingleLine(1);
     smsLineLabel.SetBold(0);
     contentPanel.AddChild(&smsLineLabel);
@@ -134,7 +134,7 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     helpLineLabel.SetText(u"如登录不成功，请查看");
     helpLineLabel.SetPos(40, 310, 200, 80);
     helpLineLabel.SetTextColor(Style::FormLabel);
-    helpLineLabel.SetFontSize(20);
+    helpLineLabel.SetFontSize(Style::FinePrintTextSize);
     helpLineLabel.SetSingleLine(1);
     helpLineLabel.SetBold(0);
     contentPanel.AddChild(&helpLineLabel);

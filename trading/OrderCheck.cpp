@@ -9,6 +9,7 @@ namespace {
 
 constexpr double PRICE_SLACK = 0.0005; // prices travel with two or three decimals
 constexpr long long MOST_SHARES = 999999999;
+constexpr int MOST_CHARS = 15; // of a typed number: as many decimals as that
 
 // What a typed number is: plain digits with at most one point and at most `decimals` digits after it (at least one
 // digit, at most 15 characters), the same after one leading minus sign, or anything else. Only ASCII digits count:
@@ -17,7 +18,7 @@ enum NumberKind { NOT_A_NUMBER, NEGATIVE_NUMBER, PLAIN_NUMBER };
 
 NumberKind KindOf(const char* text, int decimals)
 {
-    if (text == nullptr || text[0] == 0 || strlen(text) > 15)
+    if (text == nullptr || text[0] == 0 || strlen(text) > MOST_CHARS)
         return NOT_A_NUMBER;
     bool negative = text[0] == '-';
     int digits = 0, after = -1;
@@ -47,6 +48,13 @@ std::u16string Ascii(const char* text)
     return s;
 }
 
+std::u16string Count(long long n)
+{
+    char buffer[24];
+    snprintf(buffer, sizeof buffer, "%lld", n);
+    return Ascii(buffer);
+}
+
 std::u16string Money(double v)
 {
     char buffer[32];
@@ -71,12 +79,17 @@ std::u16string CheckPrice(const char* text, const OrderLimits& limits, double* p
 {
     if (text == nullptr || text[0] == 0)
         return u"请输入委托价格！";
-    NumberKind kind = KindOf(text, 3);
+    NumberKind kind = KindOf(text, MOST_CHARS);
     if (kind == NOT_A_NUMBER)
         return u"委托价格必须是数字！";
     double value = strtod(text, nullptr);
     if (kind == NEGATIVE_NUMBER || value <= 0)
         return u"委托价格必须大于零！";
+    // A step of whole fen allows two decimals; a smaller or unknown one three.
+    bool twoDecimals = limits.priceStep > 0 && limits.priceStep % 10 == 0;
+    const char* point = strchr(text, '.');
+    if (point != nullptr && strlen(point + 1) > (twoDecimals ? 2u : 3u))
+        return twoDecimals ? u"委托价格最多两位小数！" : u"委托价格最多三位小数！";
     if (limits.priceStep > 0 && llround(value * 1000) % limits.priceStep != 0)
         return u"委托价格须为" + StepText(limits.priceStep) + u"元的整数倍！";
     if (limits.upLimit > 0 && limits.downLimit > 0 &&
@@ -101,22 +114,20 @@ std::u16string CheckQuantity(const char* text, const OrderLimits& limits, long l
         return u"委托数量过大！";
     if (value > MOST_SHARES)
         return u"委托数量过大！";
-    if (limits.buy && limits.lot > 1 && value % limits.lot != 0) {
-        char lot[24];
-        snprintf(lot, sizeof lot, "%lld", limits.lot);
-        return u"买入数量必须为" + Ascii(lot) + u"股的整数倍！";
-    }
-    if (!limits.buy && limits.available >= 0 && value > limits.available) {
-        char most[24];
-        snprintf(most, sizeof most, "%lld", limits.available);
-        return u"卖出数量超过可卖数量（可卖" + Ascii(most) + u"股）！";
-    }
-    // An odd lot leaves the account only together with everything else that may be sold.
-    if (!limits.buy && limits.lot > 1 && value % limits.lot != 0 && limits.available >= 0 &&
-        value != limits.available) {
-        char most[24];
-        snprintf(most, sizeof most, "%lld", limits.available);
-        return u"卖出零股须一次性卖出（可卖" + Ascii(most) + u"股）！";
+    const char16_t* buying = limits.subscribe ? u"申购" : u"买入";
+    if (limits.buy && limits.lot > 1 && value % limits.lot != 0)
+        return buying + (u"数量必须为" + Count(limits.lot) + u"股的整数倍！");
+    if (limits.buy && limits.most >= 0 && value > limits.most)
+        return buying + (u"数量超过可买数量（" + Count(limits.most) + u"股）！");
+    if (!limits.buy && limits.available >= 0 && value > limits.available)
+        return u"卖出数量超过可卖数量（可卖" + Count(limits.available) + u"股）！";
+    // The odd lot of what may be sold leaves the account whole, alone or with whole lots: never split.
+    long long odd = limits.lot > 1 && limits.available >= 0 ? limits.available % limits.lot : 0;
+    if (!limits.buy && limits.lot > 1 && limits.available >= 0 && value % limits.lot != 0 &&
+        value % limits.lot != odd) {
+        if (odd == 0)
+            return u"卖出数量必须为" + Count(limits.lot) + u"股的整数倍！";
+        return u"卖出零股须一次性卖出（零股" + Count(odd) + u"股）！";
     }
     if (quantity != nullptr)
         *quantity = value;

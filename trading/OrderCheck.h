@@ -16,12 +16,15 @@ struct OrderLimits {
     double cash = -1;         // cash available (buys); -1 when unknown
     long long priceStep = 0;  // the smallest price step in 1/1000 yuan (10 for 0.01); 0 when unknown
     bool suspended = false;
+    long long most = -1;    // the most a buy may take (a new share's subscription limit); -1 when no such limit
+    bool subscribe = false; // a new share's subscription: the messages say "申购"
 };
 
-// A price text: digits with at most one point and three decimals, above zero, inside the limits.
+// A price text: digits with at most one point and the decimals the price step allows (two for 0.01, else three),
+// above zero, inside the limits.
 std::u16string CheckPrice(const char* text, const OrderLimits& limits, double* price);
-// A quantity text: digits only, above zero, at most 999999999; lots for buys; for sells no more than available and
-// an odd lot only with all the shares available.
+// A quantity text: digits only, above zero, at most 999999999; lots and the limit for buys; for sells no more than
+// available, and the odd lot of what is available only whole, alone or with whole lots.
 std::u16string CheckQuantity(const char* text, const OrderLimits& limits, long long* quantity);
 // A suspended security first, then price and quantity together, then the cash a buy needs.
 std::u16string CheckOrder(const char* priceText, const char* quantityText, const OrderLimits& limits, double* price,

@@ -260,7 +260,7 @@ public:
         int w = GetWidth();
         info.SetPos(20, 16, w - 40, 60);
         info.SetTextColor(Style::DialogText);
-        info.SetTextSize(22);
+        info.SetTextSize(Style::WaitTextSize);
         info.SetTextFormat(DT_CENTER);
         AddUiWin(&info);
         button.SetButtonType(MZC_BUTTON_LIGHT);

@@ -2,7 +2,7 @@
 // WM_INITDIALOG, showing and the modal loop.
 #include "platform/ui/MzWnd.h"
 
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/LastError.h"
 #include "platform/win/Shell.h"
 

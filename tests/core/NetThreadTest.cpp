@@ -2,6 +2,7 @@
 // fallback, cancel and stop in the middle of a transfer, and delivery to a window on the test's thread.
 #include "core/NetThread.h"
 #include "core/ReplyRecordSet.h"
+#include "core/TextHelpers.h"
 #include "platform/win/LastError.h"
 #include "platform/win/Message.h"
 #include "platform/win/Time.h"
@@ -207,13 +208,17 @@ TEST_F(NetThreadTest, ServerErrorIsDeliveredWithoutRetry)
     EXPECT_EQ(server.Requests().size(), 1u);
 }
 
-TEST_F(NetThreadTest, EmptySuccessfulReplyIsNotDelivered)
+// An empty body answers nothing: a failed receive, retried once with keep, then delivered as the error record set,
+// so the window never waits for a reply that does not come.
+TEST_F(NetThreadTest, AnEmptyReplyIsRetriedThenDeliveredAsAFailedReceive)
 {
+    environment.fallback = 0; // the retry in the same mode
+    server.Reply(HttpReply(""));
     server.Reply(HttpReply(""));
     ASSERT_EQ(worker->Send("empty=1", window.handle, 1, 0), 1);
-    ASSERT_EQ(worker->WaitIdle(2000), WAIT_OBJECT_0);
-    PumpFor(50);
-    EXPECT_TRUE(window.replies.empty());
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(ErrorText(window.replies[0]), GbFromWide(u"错误(3)：接收数据失败，请重试"));
 }
 
 TEST_F(NetThreadTest, CancelDuringReceiveDeliversNothingAndTheWorkerGoesOn)

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 using namespace e2e;
 
@@ -72,9 +73,10 @@ protected:
         ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfId(104))));
         std::string opened = client.WaitForTop("CMyStockWnd");
         ASSERT_EQ(TopWindowClass(opened), "CMyStockWnd") << opened;
-        std::string grid = TopWindow(opened).substr(TopWindow(opened).find("\"id\":171,"));
-        grid = grid.substr(grid.find("\"items\":["));
-        EXPECT_EQ(Count(grid.substr(0, grid.find(']')), "\"\""), 4) << opened;
+        std::vector<std::string> rows = ListItems(opened, 171);
+        ASSERT_EQ(rows.size(), 4u) << opened;
+        for (const char* code : {" 000001 ", " 399001 ", " 100100 ", " 101400 "})
+            EXPECT_EQ(Count(rows[0] + rows[1] + rows[2] + rows[3], code), 1) << code << ": " << opened;
         Point back = CentreOf(opened, RectOfId(101));
         back.x = back.x * 11 / 6; // the sixth of six items
         ASSERT_TRUE(client.Tap(back));

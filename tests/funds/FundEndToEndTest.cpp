@@ -189,7 +189,8 @@ public:
     // next ("" when the notice says something else).
     std::string Confirm(const std::string& text = "委托已提交，委托编号：")
     {
-        if (!Sees("CTradeConfirmWnd") || !TapBar(1) || !Sees("MzMessageBoxWnd"))
+        dump = client.WaitForAction("CTradeConfirmWnd");
+        if (TopWindowClass(dump) != "CTradeConfirmWnd" || !TapBar(1) || !Sees("MzMessageBoxWnd"))
             return "";
         std::smatch m;
         std::string top = TopWindow(dump);

@@ -3,8 +3,8 @@
 #include "Gallery.h"
 
 #include "platform/automation/Automation.h"
-#include "platform/display/Desktop.h"
 #include "platform/display/Display.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/Shell.h"
 
 #include <gtest/gtest.h>

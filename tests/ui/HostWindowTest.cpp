@@ -1,10 +1,10 @@
 // Real windows: stylus routing through the host window, the message box, the tip, the rising pop-up, the wait
 // dialog and the keypad.
 #include "platform/automation/Automation.h"
-#include "platform/display/Desktop.h"
 #include "platform/ui/MzDialogs.h"
 #include "platform/ui/MzKeypadWnd.h"
 #include "platform/ui/UiEdit.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/Shell.h"
 #include "platform/win/Time.h"
 
