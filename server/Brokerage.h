@@ -400,6 +400,10 @@ std::string Nav4(int64_t tenThousandths); // "1.2345"
 std::string TimeText(int hhmmss);         // "09:31:00"
 // A positive decimal with at most the given decimals, scaled (e.g. "12.34" with 2 -> 1234); -1 when invalid.
 int64_t ParseScaled(const std::string& text, int decimals);
+// value x times / by rounded half away from zero (by > 0): fund figures are rounded, never cut.
+int64_t MulDivRound(int64_t value, int64_t times, int64_t by);
+// What a cash product pays on amount (fen) held to maturity, rounded to the fen.
+int64_t CashProductIncome(int64_t amount, const CCashProduct& product);
 int AddDays(int yyyymmdd, int days);
 // The refusal of a change that could not be saved: "委托未受理：系统暂时无法保存，请稍后再试" for "委托".
 std::string NotAccepted(const std::string& what);

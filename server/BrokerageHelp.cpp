@@ -85,7 +85,8 @@ std::string CBrokerage::Help()
         "  700/9  dictionary: dict (fhfs, jjlx, zjlx, shms) -> dict(dm, mc)\n"
         "  700/10 subscription, 700/11 purchase: ofcode, je   700/12 redemption: ofcode, fe (or all)\n"
         "  700/13 conversion: ofcode, toofcode, fe   700/14 dividend method: ofcode, fhfs (0 cash, 1 reinvest)\n"
-        "         fund orders are confirmed at 15:00 of their trading day at that day's net value\n"
+        "         fund orders are confirmed at 15:00 of their trading day at that day's net value; a conversion's new\n"
+        "         holding costs what the shares were worth then; shares, values and cost prices are rounded, not cut\n"
         "  700/15 fund orders (paged): ksrq, jsrq (YYYYMMDD, entry dates; both default to today; open orders always\n"
         "         when jsrq reaches today) -> SecuAbbr, mmlb, zt, je, fe, qrjz, qrfe, qrje, rq, sj, wtbh, tradingcode\n"
         "         (confirmed net value, shares and amount once confirmed)\n"
@@ -93,6 +94,7 @@ std::string CBrokerage::Help()
         "  700/17 account-opening risk notice -> text(content)\n"
         "  700/19 net-value history of a fund (the fund news menu's page): ofcode or code -> jzls(id, line)\n"
         "  700/21 open a fund account: tacode, xm, zjlx, zjhm, dh, dz, email -> order(wtbh, tacode, jjgs, jjzh, msg)\n"
+        "         (zjlx 0: 15 or 18 digits, a birth date since 1900 and not after today, a check character)\n"
         "  610/1  cash products (paged)   610/2 purchase: cpdm, je   610/3 holdings (paged)   610/4 terminate: wtbh\n";
     return text;
 }

@@ -387,7 +387,7 @@ bool CBrokerage::SettleLocked(CTradeAccount& a)
     for (CCashHolding& h : a.cashHoldings)
         if (h.state == 0 && h.maturity < today) {
             const CCashProduct* p = funds.Product(h.code);
-            h.paid = p ? static_cast<int64_t>(h.amount * p->yieldPercent / 100.0 * p->days / 365.0) : 0;
+            h.paid = p ? CashProductIncome(h.amount, *p) : 0;
             a.cash += h.amount + h.paid;
             h.state = 2;
             changed = true;

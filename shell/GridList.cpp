@@ -294,7 +294,7 @@ void CGridList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
             UiDrawText(dc, cell->text, cr, HEADING_FORMAT, GetTextSize(), FW_SEMIBOLD, cell->textColor);
             continue;
         }
-        RECT textRect{cr.left, cr.top, cr.right - CELL_GAP, cr.bottom};
+        RECT textRect{cr.left + cellInset, cr.top, cr.right - CELL_GAP, cr.bottom};
         if (checkMode && column == 0) {
             RECT box{cr.left, cr.top, cr.left + 50, cr.bottom};
             Style::DrawCheckFrame(dc, box, cell->checked ? MZ_IMAGE_CHECKED : MZ_IMAGE_UNCHECKED);

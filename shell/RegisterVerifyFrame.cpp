@@ -325,14 +325,15 @@ BOOL CRegisterHelpWnd::OnInitDialog()
         return FALSE;
     captionBar.EnableHome(FALSE);
     captionBar.EnableTradeIcon(FALSE);
-    // The text window's bar (首页, 刷新, 返回) stays; only 返回 acts here (OnMzCommand).
+    // 返回 alone: the page has no request to repeat, and a walk home from under the sign-up would close the
+    // client's only way in.
+    commandBar.SetButton(0, false, false, u"");
+    commandBar.SetButton(1, false, false, u"");
     return TRUE;
 }
 
 void CRegisterHelpWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 {
-    // The page has no request to repeat, and a walk home from under the sign-up would close the client's only
-    // way in: 首页 and 刷新 do nothing.
     if (LOWORD(wParam) == ID_COMMAND_BAR) {
         if (lParam == 2)
             EndWnd(END_RETURN);

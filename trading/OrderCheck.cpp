@@ -157,19 +157,11 @@ std::u16string CheckOrder(const char* priceText, const char* quantityText, const
 
 std::u16string CheckAmount(const char* text, double most, double* amount)
 {
-    if (text == nullptr || text[0] == 0)
-        return u"请输入金额！";
-    NumberKind kind = KindOf(text, 2);
-    if (kind == NOT_A_NUMBER)
-        return u"金额必须是数字，最多两位小数！";
-    double value = strtod(text, nullptr);
-    if (kind == NEGATIVE_NUMBER || value <= 0)
-        return u"金额必须大于零！";
-    if (most > 0 && value > most + 0.005)
-        return u"金额不能超过" + Money(most) + u"元！";
-    if (amount != nullptr)
-        *amount = value;
-    return u"";
+    std::string normalised;
+    std::u16string message = CheckMoney(text, most, &normalised);
+    if (message.empty() && amount != nullptr)
+        *amount = strtod(normalised.c_str(), nullptr);
+    return message;
 }
 
 long long LargestBuy(const OrderLimits& limits, double price)
@@ -195,12 +187,7 @@ bool IsDate(const char* text)
         if (text[i] < '0' || text[i] > '9')
             return false;
     int value = atoi(text);
-    int year = value / 10000, month = value / 100 % 100, day = value % 100;
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1990 || month < 1 || month > 12 || day < 1)
-        return false;
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
+    return value / 10000 >= 1990 && IsCalendarDate(value);
 }
 
 } // namespace
@@ -214,4 +201,47 @@ std::u16string CheckDateRange(const char* start, const char* end)
     if (strcmp(start, end) > 0)
         return u"起始日期不能晚于终止日期！";
     return u"";
+}
+
+std::u16string CheckMoney(const char* text, double most, std::string* normalised)
+{
+    if (text == nullptr || text[0] == 0)
+        return u"请输入金额！";
+    NumberKind kind = KindOf(text, 2);
+    if (kind == NOT_A_NUMBER)
+        return u"金额必须是数字，最多两位小数！";
+    // In fen, digit by digit: no rounding on the way ("1000." is 100000 fen).
+    long long fen = 0;
+    int decimals = -1;
+    for (const char* p = kind == NEGATIVE_NUMBER ? text + 1 : text; *p != 0; ++p) {
+        if (*p == '.') {
+            decimals = 0;
+            continue;
+        }
+        fen = fen * 10 + (*p - '0');
+        if (decimals >= 0)
+            ++decimals;
+    }
+    for (int d = decimals < 0 ? 0 : decimals; d < 2; ++d)
+        fen *= 10;
+    if (kind == NEGATIVE_NUMBER || fen <= 0)
+        return u"金额必须大于零！";
+    if (most > 0 && fen > llround(most * 100))
+        return u"金额不能超过" + Money(most) + u"元！";
+    if (normalised != nullptr) {
+        char buffer[32];
+        snprintf(buffer, sizeof buffer, "%lld.%02lld", fen / 100, fen % 100);
+        *normalised = buffer;
+    }
+    return u"";
+}
+
+bool IsCalendarDate(int yyyymmdd)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int year = yyyymmdd / 10000, month = yyyymmdd / 100 % 100, day = yyyymmdd % 100;
+    if (year < 1 || month < 1 || month > 12 || day < 1)
+        return false;
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
 }

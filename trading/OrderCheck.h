@@ -29,9 +29,15 @@ std::u16string CheckQuantity(const char* text, const OrderLimits& limits, long l
 // A suspended security first, then price and quantity together, then the cash a buy needs.
 std::u16string CheckOrder(const char* priceText, const char* quantityText, const OrderLimits& limits, double* price,
                           long long* quantity);
-// A money amount: a number with at most two decimals, above zero, not above most (when most > 0).
+// A money amount: a number with at most two decimals, above zero, not above most (when most > 0); as CheckMoney.
 std::u16string CheckAmount(const char* text, double most, double* amount);
 // The most a buy at this price may take with the cash available, in whole lots; -1 when cash or price is unknown.
 long long LargestBuy(const OrderLimits& limits, double price);
 // A date range of a history query: two dates YYYYMMDD that exist, the start not after the end.
 std::u16string CheckDateRange(const char* start, const char* end);
+// The one check of every money field: plain digits with at most one point and two decimals after it ("1000",
+// "1000.", "1000.5"), above zero, not above most yuan (when most > 0). What it accepts goes out as normalised, two
+// decimals ("1000.00"), the form the server takes; what it refuses it names in the message.
+std::u16string CheckMoney(const char* text, double most, std::string* normalised);
+// A day of the calendar, YYYYMMDD (any year from 1 on).
+bool IsCalendarDate(int yyyymmdd);

@@ -58,8 +58,9 @@ void CTradeConfirmWnd::SetOrderRequest(const char* params)
 
 void CTradeConfirmWnd::CreateControls()
 {
+    // A long name or address is read whole before it is confirmed.
     for (const auto& line : lines)
-        rows.AddText(line.first.c_str(), line.second.c_str());
+        rows.AddWrappedText(line.first.c_str(), line.second.c_str());
 }
 
 int CTradeConfirmWnd::RunModal()

@@ -8,6 +8,7 @@
 #include "platform/win/Time.h"
 #include "platform/win/WindowHandle.h"
 #include "tests/core/TransportTestSupport.h"
+#include "tests/support/RefusingPort.h"
 
 #include <atomic>
 #include <chrono>
@@ -70,20 +71,6 @@ std::string ErrorText(const std::string& bytes)
     return records.hasError ? records.GetErrorText() : "<no error>";
 }
 
-// A loopback port where nothing listens.
-int DeadPort()
-{
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = inet_addr("127.0.0.1");
-    bind(s, (sockaddr*)&a, sizeof a);
-    int length = sizeof a;
-    getsockname(s, (sockaddr*)&a, &length);
-    closesocket(s);
-    return ntohs(a.sin_port);
-}
-
 struct NetThreadTest : ::testing::Test {
     NetThreadTest()
     {
@@ -91,7 +78,7 @@ struct NetThreadTest : ::testing::Test {
         worker = CNetThread::Create();
         client = worker->GetHttpClient();
         client->SetServer("127.0.0.1", server.Port());
-        client->SetGateway("127.0.0.1", DeadPort());
+        client->SetGateway("127.0.0.1", gateway.port);
         client->SetSilenceBudget(3000);
         client->SetConnectPolls(50);
     }
@@ -102,6 +89,7 @@ struct NetThreadTest : ::testing::Test {
     }
     TestEnvironment environment;
     ScriptedServer server;
+    RefusingPort gateway;
     ReplyWindow window;
     CNetThread* worker = nullptr;
     CHttpClient* client = nullptr;

@@ -287,7 +287,8 @@ TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCa
     const CFundInfo& bond = broker->Funds().Funds()[8];
     EXPECT_EQ(broker->FundOrder(a, FUND_PURCHASE, mixed.code, "10000", "").error,
               "未开立该基金公司的基金账户，请先开户");
-    for (const char* number : {"12345", "110101199003071234", "11010519491231002 "})
+    // Too short, a wrong check character, a space, and a right check character on a month 13.
+    for (const char* number : {"12345", "110101199003071234", "11010519491231002 ", "110105194913310021"})
         EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", number, "13800000000").error, "证件号码无效")
             << number;
     EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", "11010519491231002X", "12ab").error,
@@ -315,7 +316,7 @@ TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCa
     ASSERT_EQ(o.state, FUND_ORDER_CONFIRMED);
     int64_t nav = std::llround(broker->Funds().Nav(mixed, day) * 10000);
     EXPECT_EQ(o.nav, nav);
-    EXPECT_EQ(o.confirmedShares, std::llround(1000000 * (1 - mixed.feePercent / 100)) * 10000 / nav);
+    EXPECT_EQ(o.confirmedShares, MulDivRound(std::llround(1000000 * (1 - mixed.feePercent / 100)), 10000, nav));
     EXPECT_EQ(a.cash, 4000000);
     EXPECT_EQ(a.frozen, 0);
     EXPECT_EQ(broker->CancelFundOrder(a, second.id).error, "该委托已确认，不能撤单");
@@ -336,8 +337,13 @@ TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCa
     int next = broker->Today();
     ToClose();
     int64_t navNext = std::llround(broker->Funds().Nav(mixed, next) * 10000);
-    EXPECT_EQ(a.cash, 4000000 + 100000 * navNext / 10000);
-    ASSERT_NE(a.FundHolding(bond.code), nullptr);
+    int64_t worth = MulDivRound(100000, navNext, 10000); // 1000.00 shares that day
+    EXPECT_EQ(a.cash, 4000000 + worth);
+    // The converted holding cost what its shares were worth that day, not what they had cost.
+    const CFundHolding* converted = a.FundHolding(bond.code);
+    ASSERT_NE(converted, nullptr);
+    EXPECT_EQ(converted->cost, worth);
+    EXPECT_EQ(converted->shares, MulDivRound(worth, 10000, std::llround(broker->Funds().Nav(bond, next) * 10000)));
     EXPECT_EQ(a.FundHolding(mixed.code)->shares, o.confirmedShares - 200000);
     EXPECT_EQ(a.FundHolding(mixed.code)->dividend, 1);
 }

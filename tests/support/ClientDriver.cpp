@@ -24,12 +24,28 @@ int WaitMs()
     return text != nullptr && atoi(text) > 0 ? atoi(text) : 30000;
 }
 
+namespace {
+
+// Where the first shown window of a dump starts (a window sent to the background stays listed, hidden); npos for
+// none.
+size_t FrontWindowStart(const std::string& dump)
+{
+    static const std::regex shown(R"re(\{"class":"[^"]*","title":"[^"]*","rect":\[[-0-9,]*\],"visible":true)re");
+    size_t list = dump.find("\"windows\":[");
+    std::smatch m;
+    if (list == std::string::npos || !std::regex_search(dump.begin() + (long)list, dump.end(), m, shown))
+        return std::string::npos;
+    return list + (size_t)m.position(0);
+}
+
+} // namespace
+
 Point CentreOf(const std::string& dump, const std::string& controlPattern)
 {
     std::smatch window, control;
-    static const std::regex windowRect(
-        R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
-    if (!std::regex_search(dump, window, windowRect) || !std::regex_search(dump, control, std::regex(controlPattern)))
+    static const std::regex windowRect(R"re(^\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
+    std::string front = TopWindow(dump);
+    if (!std::regex_search(front, window, windowRect) || !std::regex_search(dump, control, std::regex(controlPattern)))
         return {};
     int left = std::stoi(window[1]), top = std::stoi(window[2]);
     int x1 = std::stoi(control[1]), y1 = std::stoi(control[2]), x2 = std::stoi(control[3]), y2 = std::stoi(control[4]);
@@ -49,17 +65,18 @@ std::string RectOfText(const std::string& text)
 std::string TopWindowClass(const std::string& dump)
 {
     std::smatch m;
-    if (std::regex_search(dump, m, std::regex(R"re("windows":\[\{"class":"([^"]*)")re")))
+    std::string front = TopWindow(dump);
+    if (std::regex_search(front, m, std::regex(R"re(^\{"class":"([^"]*)")re")))
         return m[1];
     return "";
 }
 
 std::string TopWindow(const std::string& dump)
 {
-    size_t start = dump.find("\"windows\":[{");
+    size_t start = FrontWindowStart(dump);
     if (start == std::string::npos)
         return "";
-    size_t next = dump.find("{\"class\":", start + 13);
+    size_t next = dump.find("{\"class\":", start + 1);
     return dump.substr(start, next == std::string::npos ? std::string::npos : next - start);
 }
 

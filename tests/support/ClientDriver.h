@@ -32,12 +32,13 @@ struct Point {
 };
 
 // The screen position of the centre of the first control matching pattern (a regex over the dump that captures
-// the control's rect) in the top window, whose rect is the first one in the dump; {-1, -1} when there is none.
+// the control's rect) in the top window, the first shown one in the dump; {-1, -1} when there is none.
 Point CentreOf(const std::string& dump, const std::string& controlPattern);
 // Patterns for CentreOf: the control with this id, the visible and enabled control with this text.
 std::string RectOfId(int id);
 std::string RectOfText(const std::string& text);
-// The class of the top window in a dump, and the part of the dump that describes it.
+// The class of the top window in a dump (the first shown one: a window sent to the background stays listed), and
+// the part of the dump that describes it.
 std::string TopWindowClass(const std::string& dump);
 std::string TopWindow(const std::string& dump);
 // How often part occurs in text.

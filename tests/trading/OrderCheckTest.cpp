@@ -178,3 +178,22 @@ TEST(OrderCheck, TheLargestBuyFollowsThePriceInWholeLotsOfTheCashAvailable)
     for (const Case& c : cases)
         EXPECT_EQ(LargestBuy(c.limits, c.price), c.largest) << c.price;
 }
+
+TEST(OrderCheck, AMoneyAmountGoesOutWithTwoDecimalsWhateverWayItWasTyped)
+{
+    struct Case {
+        const char* text;
+        std::string sent; // "" when refused
+    } cases[] = {
+        {"1000.", "1000.00"}, {"1000", "1000.00"},           {"1000.5", "1000.50"}, {"0.01", "0.01"}, {".5", "0.50"},
+        {"007.10", "7.10"},   {"100000000", "100000000.00"}, {"100000000.01", ""},  {"1000..", ""},   {".", ""},
+        {"1,000", ""},
+    };
+    for (const Case& c : cases) {
+        std::string sent;
+        std::u16string message = CheckMoney(c.text, 100000000, &sent);
+        EXPECT_EQ(message.empty(), !c.sent.empty()) << c.text;
+        EXPECT_EQ(sent, c.sent) << c.text;
+    }
+    EXPECT_EQ(CheckMoney("100000000.01", 100000000, nullptr), u"金额不能超过100000000.00元！");
+}
