@@ -166,3 +166,32 @@ def stop(process):
     if process.poll() is None:
         process.terminate()
         process.wait(timeout=WAIT)
+
+
+class Run:
+    """One start of the client against the server; ends with it."""
+
+    def __init__(self, build, env):
+        self.process = subprocess.Popen([os.path.join(build, "app", "morwick")], env=env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.client = Client(env["MORWICK_AUTOMATION"])
+        self.client.answering()
+
+    def rss(self):
+        return status(self.process.pid, "VmRSS")
+
+    def settled_rss(self):
+        self.client.wait_for("CQXAppFrame")
+        time.sleep(1)
+        self.client.idle()
+        return self.rss()
+
+    def peak(self, samples):
+        return max(max(samples), status(self.process.pid, "VmHWM"))
+
+    def end(self):
+        try:
+            self.client.command("frontkey")
+        except OSError:
+            pass
+        self.process.wait(timeout=WAIT)

@@ -9,13 +9,10 @@
 #   bench/memory.py [BUILD_DIR (build/release)] [SCREENS (30)]
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
-import time
 
-from headless_client import ROOT, WAIT, Client, bar_third, centre, control, make_home, start_server, status, stop
-from headless_client import text_control
+from headless_client import ROOT, Run, bar_third, centre, control, make_home, start_server, stop, text_control
 
 TRADING_GOAL_MB = 30.0
 
@@ -129,35 +126,6 @@ def trading_walk(client, sample):
             sample()
     client.home()
     return opened
-
-
-class Run:
-    """One start of the client against the server; ends with it."""
-
-    def __init__(self, build, env):
-        self.process = subprocess.Popen([os.path.join(build, "app", "morwick")], env=env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.client = Client(env["MORWICK_AUTOMATION"])
-        self.client.answering()
-
-    def rss(self):
-        return status(self.process.pid, "VmRSS")
-
-    def settled_rss(self):
-        self.client.wait_for("CQXAppFrame")
-        time.sleep(1)
-        self.client.idle()
-        return self.rss()
-
-    def peak(self, samples):
-        return max(max(samples), status(self.process.pid, "VmHWM"))
-
-    def end(self):
-        try:
-            self.client.command("frontkey")
-        except OSError:
-            pass
-        self.process.wait(timeout=WAIT)
 
 
 def main(argv):
