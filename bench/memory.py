@@ -11,8 +11,10 @@ import os
 import shutil
 import sys
 import tempfile
+import time
 
-from headless_client import ROOT, Run, bar_third, centre, control, make_home, start_server, stop, text_control
+from headless_client import ROOT, WAIT, Run, bar_third, centre, control, make_home, start_server, stop
+from headless_client import text_control
 
 TRADING_GOAL_MB = 30.0
 
@@ -112,6 +114,10 @@ def trading_walk(client, sample):
     client.tap(*bar_third(form, 1))
     confirm = client.wait_for("CTradeConfirmWnd")
     sample()
+    # 确定 takes a tap only once the confirmation has shown for a moment.
+    end = time.time() + WAIT
+    while "确定 (disabled)" in control(client.top(), 101)["items"] and time.time() < end:
+        time.sleep(0.05)
     client.tap(*bar_third(confirm, 1))
     client.tap(*centre(text_control(client.wait_for("MzMessageBoxWnd"), "确定")["screenRect"]))
     opened += 5
