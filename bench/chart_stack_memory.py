@@ -8,12 +8,10 @@
 # deep the stack gets.
 #   bench/chart_stack_memory.py [BUILD_DIR (build/release)] [ROUND_TRIPS (20)]
 import os
-import shutil
 import sys
-import tempfile
 import time
 
-from headless_client import ROOT, Run, centre, control, make_home, start_server, status, stop
+from headless_client import ROOT, Run, centre, control, session, status
 from memory import open_ranked_table, row_centre
 
 
@@ -49,13 +47,10 @@ def round_trip(client):
 def main(argv):
     build = os.path.abspath(argv[0] if argv else os.path.join(ROOT, "build", "release"))
     trips = int(argv[1]) if len(argv) > 1 else 20
-    work = tempfile.mkdtemp(prefix="morwick-chart-memory-")
-    env = make_home(build, work)
     # Two hours into the trading day, so the time-share chart has its minutes.
-    server = start_server(build, work, env, "--minute", "120")
-    run = None
-    try:
+    with session(build, "morwick-chart-memory-", "--minute", "120") as (env, runs):
         run = Run(build, env)
+        runs.append(run)
         client = run.client
         client.sign_up()
         table = open_ranked_table(client)
@@ -84,11 +79,6 @@ def main(argv):
         print("  after %2d round trips (%2d windows open):      %6.1f MB, peak %6.1f MB" % ((trips, windows) + deep))
         print("  growth of the peak: %.1f MB (%.2f MB a round trip)" % (deep[1] - two[1],
                                                                          (deep[1] - two[1]) / max(trips, 1)))
-    finally:
-        if run is not None:
-            stop(run.process)
-        stop(server)
-        shutil.rmtree(work, ignore_errors=True)
     return 0
 
 

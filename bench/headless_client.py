@@ -1,10 +1,12 @@
 # What the client benches share: a fresh home and phone in a temporary folder, the stand-in server on a free port,
 # the optimised client started headless against it, and the automation commands that drive it.
+import contextlib
 import json
 import os
 import shutil
 import socket
 import subprocess
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -160,6 +162,25 @@ def start_server(build, work, env, *options):
         time.sleep(0.05)
     stop(server)
     raise SystemExit("bench: morwick-server did not start")
+
+
+@contextlib.contextmanager
+def session(build, prefix, *server_options):
+    """A fresh home and phone and the server started with the options; yields the clients' environment and a list
+    for the runs of the client, which end with the server and the folder when the block is left."""
+    work = tempfile.mkdtemp(prefix=prefix)
+    runs = []
+    try:
+        env = make_home(build, work)
+        server = start_server(build, work, env, *server_options)
+        try:
+            yield env, runs
+        finally:
+            for run in runs:
+                stop(run.process)
+            stop(server)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
 
 
 def stop(process):

@@ -8,13 +8,10 @@
 # of the chart and trading walk against its goal.
 #   bench/memory.py [BUILD_DIR (build/release)] [SCREENS (30)]
 import os
-import shutil
 import sys
-import tempfile
 import time
 
-from headless_client import ROOT, WAIT, Run, bar_third, centre, control, make_home, start_server, stop
-from headless_client import text_control
+from headless_client import ROOT, WAIT, Run, bar_third, centre, control, session, text_control
 
 TRADING_GOAL_MB = 30.0
 
@@ -137,12 +134,8 @@ def trading_walk(client, sample):
 def main(argv):
     build = os.path.abspath(argv[0] if argv else os.path.join(ROOT, "build", "release"))
     screens = int(argv[1]) if len(argv) > 1 else 30
-    work = tempfile.mkdtemp(prefix="morwick-memory-")
-    env = make_home(build, work)
     # Two hours into the trading day, so the time-share chart has its minutes.
-    server = start_server(build, work, env, "--minute", "120")
-    runs = []
-    try:
+    with session(build, "morwick-memory-", "--minute", "120") as (env, runs):
         # First run: the phone signs up and walks the screens.
         run = Run(build, env)
         runs.append(run)
@@ -168,11 +161,6 @@ def main(argv):
                                                                                     steady / home_rss))
         print("  chart and trading walk (%d screens), peak: %.1f MB  (goal %.0f MB; %.2f x the home grid)" % (
             traded, trading_peak, TRADING_GOAL_MB, trading_peak / home_rss))
-    finally:
-        for run in runs:
-            stop(run.process)
-        stop(server)
-        shutil.rmtree(work, ignore_errors=True)
     return 0
 
 
