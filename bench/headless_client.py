@@ -1,10 +1,12 @@
 # What the client benches share: a fresh home and phone in a temporary folder, the stand-in server on a free port,
 # the optimised client started headless against it, and the automation commands that drive it.
+import contextlib
 import json
 import os
 import shutil
 import socket
 import subprocess
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -162,7 +164,55 @@ def start_server(build, work, env, *options):
     raise SystemExit("bench: morwick-server did not start")
 
 
+@contextlib.contextmanager
+def session(build, prefix, *server_options):
+    """A fresh home and phone and the server started with the options; yields the clients' environment and a list
+    for the runs of the client, which end with the server and the folder when the block is left."""
+    work = tempfile.mkdtemp(prefix=prefix)
+    runs = []
+    try:
+        env = make_home(build, work)
+        server = start_server(build, work, env, *server_options)
+        try:
+            yield env, runs
+        finally:
+            for run in runs:
+                stop(run.process)
+            stop(server)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
 def stop(process):
     if process.poll() is None:
         process.terminate()
         process.wait(timeout=WAIT)
+
+
+class Run:
+    """One start of the client against the server; ends with it."""
+
+    def __init__(self, build, env):
+        self.process = subprocess.Popen([os.path.join(build, "app", "morwick")], env=env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.client = Client(env["MORWICK_AUTOMATION"])
+        self.client.answering()
+
+    def rss(self):
+        return status(self.process.pid, "VmRSS")
+
+    def settled_rss(self):
+        self.client.wait_for("CQXAppFrame")
+        time.sleep(1)
+        self.client.idle()
+        return self.rss()
+
+    def peak(self, samples):
+        return max(max(samples), status(self.process.pid, "VmHWM"))
+
+    def end(self):
+        try:
+            self.client.command("frontkey")
+        except OSError:
+            pass
+        self.process.wait(timeout=WAIT)

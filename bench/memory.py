@@ -8,14 +8,10 @@
 # of the chart and trading walk against its goal.
 #   bench/memory.py [BUILD_DIR (build/release)] [SCREENS (30)]
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 import time
 
-from headless_client import ROOT, WAIT, Client, bar_third, centre, control, make_home, start_server, status, stop
-from headless_client import text_control
+from headless_client import ROOT, WAIT, Run, bar_third, centre, control, session, text_control
 
 TRADING_GOAL_MB = 30.0
 
@@ -115,6 +111,10 @@ def trading_walk(client, sample):
     client.tap(*bar_third(form, 1))
     confirm = client.wait_for("CTradeConfirmWnd")
     sample()
+    # 确定 takes a tap only once the confirmation has shown for a moment.
+    end = time.time() + WAIT
+    while "确定 (disabled)" in control(client.top(), 101)["items"] and time.time() < end:
+        time.sleep(0.05)
     client.tap(*bar_third(confirm, 1))
     client.tap(*centre(text_control(client.wait_for("MzMessageBoxWnd"), "确定")["screenRect"]))
     opened += 5
@@ -131,44 +131,11 @@ def trading_walk(client, sample):
     return opened
 
 
-class Run:
-    """One start of the client against the server; ends with it."""
-
-    def __init__(self, build, env):
-        self.process = subprocess.Popen([os.path.join(build, "app", "morwick")], env=env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.client = Client(env["MORWICK_AUTOMATION"])
-        self.client.answering()
-
-    def rss(self):
-        return status(self.process.pid, "VmRSS")
-
-    def settled_rss(self):
-        self.client.wait_for("CQXAppFrame")
-        time.sleep(1)
-        self.client.idle()
-        return self.rss()
-
-    def peak(self, samples):
-        return max(max(samples), status(self.process.pid, "VmHWM"))
-
-    def end(self):
-        try:
-            self.client.command("frontkey")
-        except OSError:
-            pass
-        self.process.wait(timeout=WAIT)
-
-
 def main(argv):
     build = os.path.abspath(argv[0] if argv else os.path.join(ROOT, "build", "release"))
     screens = int(argv[1]) if len(argv) > 1 else 30
-    work = tempfile.mkdtemp(prefix="morwick-memory-")
-    env = make_home(build, work)
     # Two hours into the trading day, so the time-share chart has its minutes.
-    server = start_server(build, work, env, "--minute", "120")
-    runs = []
-    try:
+    with session(build, "morwick-memory-", "--minute", "120") as (env, runs):
         # First run: the phone signs up and walks the screens.
         run = Run(build, env)
         runs.append(run)
@@ -194,11 +161,6 @@ def main(argv):
                                                                                     steady / home_rss))
         print("  chart and trading walk (%d screens), peak: %.1f MB  (goal %.0f MB; %.2f x the home grid)" % (
             traded, trading_peak, TRADING_GOAL_MB, trading_peak / home_rss))
-    finally:
-        for run in runs:
-            stop(run.process)
-        stop(server)
-        shutil.rmtree(work, ignore_errors=True)
     return 0
 
 

@@ -208,15 +208,16 @@ Cell Label(const char16_t* text)
 
 } // namespace
 
-// A value of the reply: "--" for the no-value mark, "-" (when dashed) on a day without trading, else its text in
-// its colour.
-CStockDetaiPriceWnd::Cell CStockDetaiPriceWnd::ValueOf(CDataSet* set, int column, COLORREF color, bool dashed) const
+// A value of the reply: "--" for the no-value mark, "-" (when dashed) on a day without trading, else its text (or
+// the one given for it) in its colour.
+CStockDetaiPriceWnd::Cell CStockDetaiPriceWnd::ValueOf(CDataSet* set, int column, COLORREF color, bool dashed,
+                                                       const char* text) const
 {
     if (IsNoValue(set, column))
         return Cell{WideFromGb(NO_VALUE_TEXT), PLAIN_TEXT};
     if (dashed && set->GetQuoteNumber(COL_OPEN) == CQuoteNumber::Zero())
         return Cell{u"-", PLAIN_TEXT};
-    return Cell{WideFromGb(set->GetAsText(column)), color};
+    return Cell{WideFromGb(text != nullptr ? text : set->GetAsText(column)), color};
 }
 
 void CStockDetaiPriceWnd::AddFigureRows(CDataSet* set)
@@ -266,12 +267,9 @@ void CStockDetaiPriceWnd::AddBookRows(CDataSet* set)
     auto bookRow = [&](const char16_t* title, int priceColumn) {
         COLORREF color =
             prevClose.IsNull() ? PLAIN_TEXT : app->ChartPriceColor(prevClose, set->GetQuoteNumber(priceColumn));
-        Cell volume = ValueOf(set, priceColumn + 1, amountColor, true);
-        if (volume.color == amountColor) { // in lots
-            char lots[16];
-            snprintf(lots, sizeof lots, "%d", set->GetAsInt(priceColumn + 1) / 100);
-            volume.text = WideFromGb(lots);
-        }
+        char lots[16]; // the volume in lots
+        snprintf(lots, sizeof lots, "%d", set->GetAsInt(priceColumn + 1) / 100);
+        Cell volume = ValueOf(set, priceColumn + 1, amountColor, true, lots);
         EmitRow(grid, {Label(title), ValueOf(set, priceColumn, color, true), Cell{u"", PLAIN_TEXT}, volume});
     };
     for (int level = 4; level >= 0; --level)

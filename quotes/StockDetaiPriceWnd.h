@@ -54,7 +54,7 @@ public:
     };
 
 private:
-    Cell ValueOf(CDataSet* set, int column, COLORREF color, bool dashed) const;
+    Cell ValueOf(CDataSet* set, int column, COLORREF color, bool dashed, const char* text = nullptr) const;
     // The day's figures in six rows, and the five-level book.
     void AddFigureRows(CDataSet* set);
     void AddBookRows(CDataSet* set);
