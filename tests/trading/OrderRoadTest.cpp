@@ -217,3 +217,29 @@ TEST_F(OrderRoadTest, NothingFilledForOneTradeAccountActsOnceAnotherHasLoggedIn)
     ASSERT_TRUE(PumpUntil([&] { return cancels->GetGrid().GetRowCount() == 0; }));
     EXPECT_EQ(server->http.GetRequestCount(), requests + 1) << "only the cancel list's own rows";
 }
+
+TEST_F(OrderRoadTest, TwoTapsQueuedWhileThePhoneIsBusyOpenOneConfirmation)
+{
+    ASSERT_TRUE(LogIn());
+    CTradeBuySaleWnd* order = OrderForm("code=" + HeldCode());
+    TypeInto(order->GetQuantityEdit(), u"100");
+    CBankTransferWnd* transfer = TransferForm(u"100");
+    auto* user = Open<OwnerProbe>();
+    int shown = 0;
+    user->inModal = [&](CBaseWnd* front) {
+        if (auto* confirm = dynamic_cast<CTradeConfirmWnd*>(front)) {
+            ++shown;
+            confirm->EndWnd(END_BACK); // the user goes back, and looks at what is in front then
+            ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
+        }
+    };
+    for (CFundBaseWnd* form : std::vector<CFundBaseWnd*>{order, transfer}) {
+        shown = 0;
+        // Both taps' commands wait in the queue before the first is handled.
+        for (int tap = 0; tap < 2; ++tap)
+            ::PostMessage(form->GetHWND(), MZ_WM_COMMAND, MAKELONG(ID_COMMAND_BAR, 0), 1);
+        ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
+        PumpMessages();
+        EXPECT_EQ(shown, 1) << GbFromWide(form->GetMzClassName());
+    }
+}
