@@ -243,3 +243,32 @@ TEST_F(OrderRoadTest, TwoTapsQueuedWhileThePhoneIsBusyOpenOneConfirmation)
         EXPECT_EQ(shown, 1) << GbFromWide(form->GetMzClassName());
     }
 }
+
+TEST_F(OrderRoadTest, EveryChangeOfAccountIsToldEvenToAnAccountChangedToBefore)
+{
+    ASSERT_TRUE(LogIn()); // 880012345
+    auto* user = Open<OwnerProbe>();
+    // Away to the other account and back with no form open, then away again with one.
+    const struct {
+        int branch;
+        const char16_t* account;
+        const char16_t* password;
+        bool formOpen;
+    } next[] = {{1, u"880012347", u"654321", true}, {0, u"880012345", u"123456", false},
+                {1, u"880012347", u"654321", true}};
+    for (const auto& n : next) {
+        CTradePasswordWnd* form = nullptr;
+        if (n.formOpen) {
+            form = OpenWith<CTradePasswordWnd>("tc_mfuncno=600&tc_sfuncno=40");
+            form->OnActive();
+        }
+        CQXTradeLoginWnd* login = OpenLogIn();
+        login->SelectBranch(n.branch);
+        ASSERT_TRUE(LogIn(login, n.account, n.password));
+        messages.Clear();
+        if (form != nullptr) {
+            Act(user, form);
+            EXPECT_TRUE(Sees(CFormWnd::ACCOUNT_CHANGED_TEXT)) << GbFromWide(n.account);
+        }
+    }
+}
