@@ -3,6 +3,7 @@
 // screen, and nothing filled for one trade account acting once another has logged in.
 #include "tests/support/TradingWindows.h"
 
+#include "funds/FundSearchWnd.h"
 #include "trading/BankTransferWnd.h"
 #include "trading/TradeCancelWnd.h"
 #include "trading/TradePasswordWnd.h"
@@ -244,10 +245,12 @@ TEST_F(OrderRoadTest, TwoTapsQueuedWhileThePhoneIsBusyOpenOneConfirmation)
     }
 }
 
-TEST_F(OrderRoadTest, EveryChangeOfAccountIsToldEvenToAnAccountChangedToBefore)
+TEST_F(OrderRoadTest, EveryChangeOfAccountIsToldAndAFormOfNoAccountStaysOpen)
 {
     ASSERT_TRUE(LogIn()); // 880012345
     auto* user = Open<OwnerProbe>();
+    auto* search = OpenWith<CFundSearchWnd>(""); // acts for no account: stays through every change
+    search->OnActive();
     // Away to the other account and back with no form open, then away again with one.
     const struct {
         int branch;
@@ -271,4 +274,9 @@ TEST_F(OrderRoadTest, EveryChangeOfAccountIsToldEvenToAnAccountChangedToBefore)
             EXPECT_TRUE(Sees(CFormWnd::ACCOUNT_CHANGED_TEXT)) << GbFromWide(n.account);
         }
     }
+    search->GetKeyEdit()->SetText(u"110011");
+    opened.clear();
+    Act(user, search);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].key, "of_jjxx");
 }
