@@ -6,6 +6,7 @@
 CFundSearchWnd::CFundSearchWnd(LPCWSTR title, HWND owner) : CFormWnd(title, owner)
 {
     actionLabel = u"查询";
+    bindsTradeAccount = false; // it acts for no trade account
 }
 
 CFundSearchWnd::~CFundSearchWnd() = default;

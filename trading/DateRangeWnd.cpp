@@ -17,6 +17,7 @@ CDateRangeWnd::CDateRangeWnd(LPCWSTR title, HWND ownerWnd, const std::string& st
     : CFormWnd(title, ownerWnd), start(start), end(end), kind(kind)
 {
     actionLabel = u"查询";
+    bindsTradeAccount = false; // it acts for no trade account
 }
 
 LPCWSTR CDateRangeWnd::GetMzClassName()

@@ -8,8 +8,9 @@ const WCHAR* const CFormWnd::ACCOUNT_CHANGED_TEXT = u"交易账号已变更，�
 
 namespace {
 
-// The account whose change was last told: the confirmation and the form under it close together, told once.
-std::string toldAccount;
+// The trade log-in (its session, new at every log-in) whose change of account was last told: the confirmation
+// and the form under it close together, told once; the next change, even to the same account again, is told anew.
+std::string toldLogIn;
 
 } // namespace
 
@@ -51,9 +52,10 @@ void CFormWnd::OnTradeAccountChanged()
     if (closingForAccount)
         return;
     closingForAccount = true;
-    std::string now = CAppData::Instance()->GetFundId(nullptr);
-    if (toldAccount != now) {
-        toldAccount = now;
+    const char* session = CAppData::Instance()->GetTradeSession();
+    std::string now = session != nullptr ? session : "";
+    if (toldLogIn != now) {
+        toldLogIn = now;
         ShowText(ACCOUNT_CHANGED_TEXT, m_hWnd, 2000);
     }
     PostMessage(WM_END_WND, 0, (LPARAM)END_BACK);

@@ -11,6 +11,8 @@
 #include "trading/TradeText.h"
 #include "platform/win/SecureMemory.h"
 
+#include <algorithm>
+
 const WCHAR* const CTradeConfirmWnd::RESULT_UNKNOWN_TEXT = u"委托结果未知，请查询当日委托";
 const WCHAR* const CTradeConfirmWnd::TRANSFER_UNKNOWN_TEXT = u"转账结果未知，请在转账查询中查看";
 
@@ -20,6 +22,10 @@ constexpr int CONFIRM_ROW_PITCH = Style::FormRowPitch;
 // The WM_DEFERRED_STEP the window posts to itself as it comes to the front: every press queued before it has
 // been handled when it arrives.
 constexpr WPARAM STEP_ARM_PRESSES = 0x7E02;
+
+// The windows whose confirmation is on screen. A phone busy for a moment queues both commands of two quick taps
+// on a form's action; the second, handled inside the first one's confirmation, opens no second one over it.
+std::vector<HWND> confirmingOwners;
 
 } // namespace
 
@@ -65,7 +71,11 @@ void CTradeConfirmWnd::CreateControls()
 
 int CTradeConfirmWnd::RunModal()
 {
+    if (owner != nullptr && std::count(confirmingOwners.begin(), confirmingOwners.end(), owner) > 0)
+        return outcome; // not sent
+    confirmingOwners.push_back(owner);
     RunOwnedWindow(this, owner, 12, 11);
+    confirmingOwners.erase(std::find(confirmingOwners.begin(), confirmingOwners.end(), owner));
     return outcome;
 }
 

@@ -52,7 +52,8 @@ public:
     void SetUnknownText(const WCHAR* text) { unknownText = text != nullptr ? text : RESULT_UNKNOWN_TEXT; }
 
     // Creates the window over the work area, owned by the owner given at construction, runs it modally and
-    // returns GetOutcome. The caller deletes the window afterwards.
+    // returns GetOutcome. The caller deletes the window afterwards. While the owner's confirmation before it is
+    // still on screen it shows nothing and returns NOT_SENT.
     int RunModal();
 
     int GetOutcome() const { return outcome; }

@@ -3,6 +3,7 @@
 // screen, and nothing filled for one trade account acting once another has logged in.
 #include "tests/support/TradingWindows.h"
 
+#include "funds/FundSearchWnd.h"
 #include "trading/BankTransferWnd.h"
 #include "trading/TradeCancelWnd.h"
 #include "trading/TradePasswordWnd.h"
@@ -216,4 +217,66 @@ TEST_F(OrderRoadTest, NothingFilledForOneTradeAccountActsOnceAnotherHasLoggedIn)
     // The cancel list shows the new account's orders (none) once asked again; nothing else went out.
     ASSERT_TRUE(PumpUntil([&] { return cancels->GetGrid().GetRowCount() == 0; }));
     EXPECT_EQ(server->http.GetRequestCount(), requests + 1) << "only the cancel list's own rows";
+}
+
+TEST_F(OrderRoadTest, TwoTapsQueuedWhileThePhoneIsBusyOpenOneConfirmation)
+{
+    ASSERT_TRUE(LogIn());
+    CTradeBuySaleWnd* order = OrderForm("code=" + HeldCode());
+    TypeInto(order->GetQuantityEdit(), u"100");
+    CBankTransferWnd* transfer = TransferForm(u"100");
+    auto* user = Open<OwnerProbe>();
+    int shown = 0;
+    user->inModal = [&](CBaseWnd* front) {
+        if (auto* confirm = dynamic_cast<CTradeConfirmWnd*>(front)) {
+            ++shown;
+            confirm->EndWnd(END_BACK); // the user goes back, and looks at what is in front then
+            ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
+        }
+    };
+    for (CFundBaseWnd* form : std::vector<CFundBaseWnd*>{order, transfer}) {
+        shown = 0;
+        // Both taps' commands wait in the queue before the first is handled.
+        for (int tap = 0; tap < 2; ++tap)
+            ::PostMessage(form->GetHWND(), MZ_WM_COMMAND, MAKELONG(ID_COMMAND_BAR, 0), 1);
+        ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
+        PumpMessages();
+        EXPECT_EQ(shown, 1) << GbFromWide(form->GetMzClassName());
+    }
+}
+
+TEST_F(OrderRoadTest, EveryChangeOfAccountIsToldAndAFormOfNoAccountStaysOpen)
+{
+    ASSERT_TRUE(LogIn()); // 880012345
+    auto* user = Open<OwnerProbe>();
+    auto* search = OpenWith<CFundSearchWnd>(""); // acts for no account: stays through every change
+    search->OnActive();
+    // Away to the other account and back with no form open, then away again with one.
+    const struct {
+        int branch;
+        const char16_t* account;
+        const char16_t* password;
+        bool formOpen;
+    } next[] = {{1, u"880012347", u"654321", true}, {0, u"880012345", u"123456", false},
+                {1, u"880012347", u"654321", true}};
+    for (const auto& n : next) {
+        CTradePasswordWnd* form = nullptr;
+        if (n.formOpen) {
+            form = OpenWith<CTradePasswordWnd>("tc_mfuncno=600&tc_sfuncno=40");
+            form->OnActive();
+        }
+        CQXTradeLoginWnd* login = OpenLogIn();
+        login->SelectBranch(n.branch);
+        ASSERT_TRUE(LogIn(login, n.account, n.password));
+        messages.Clear();
+        if (form != nullptr) {
+            Act(user, form);
+            EXPECT_TRUE(Sees(CFormWnd::ACCOUNT_CHANGED_TEXT)) << GbFromWide(n.account);
+        }
+    }
+    search->GetKeyEdit()->SetText(u"110011");
+    opened.clear();
+    Act(user, search);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].key, "of_jjxx");
 }
