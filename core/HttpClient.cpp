@@ -127,6 +127,15 @@ void CHttpClient::SetGateway(const char* address, int newPort)
     gatewayPort = newPort;
 }
 
+void CHttpClient::UseServerOf(const CHttpClient& other)
+{
+    if (&other == this)
+        return;
+    if (other.host[0] != 0)
+        SetServer(other.host, other.port);
+    SetGateway(other.gatewayHost, other.gatewayPort);
+}
+
 int CHttpClient::Startup()
 {
     if (socketsStarted == 1)

@@ -57,6 +57,10 @@ public:
     void SetConnectPolls(int polls) { socket.SetConnectPolls(polls); }
     // The operator gateway for proxy mode; defaults to the build setting and port 80.
     void SetGateway(const char* address, int gatewayPort);
+    // Talks to the server and gateway another client talks to: a second worker goes to the session's server,
+    // which the log-on may have moved from the configured one. While the other names no server yet, this one
+    // reads the configured server as usual.
+    void UseServerOf(const CHttpClient& other);
 
     // Signalled (auto-reset) each time a request has gone out completely; the log-out at exit waits on it.
     HANDLE sentEvent = nullptr;

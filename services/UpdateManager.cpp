@@ -192,8 +192,7 @@ void CUpdateManager::Start()
     downloader->SetPackagePath(packagePath);
     downloader->SetProgressWindow(window->m_hWnd, WM_UPDATE_PROGRESS);
     if (CHttpClient* shared = app->GetHttpClient())
-        if (shared->GetHost()[0] != 0)
-            downloader->SetServer(shared->GetHost(), shared->GetPort());
+        downloader->UseServerOf(*shared);
     if (app->AppendSessionParams(request, sizeof request) < 0 || worker->Send(request, window->m_hWnd, 1, 0) != 1) {
         state = FAILED;
         failure = WideToAnsiString(u"无法启动升级");

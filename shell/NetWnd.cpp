@@ -95,9 +95,16 @@ void CNetWnd::SetPrivateWorker(CNetThread* thread)
         StopPrivateWorker();
     worker = thread;
     privateWorker = thread != nullptr;
+    if (!privateWorker)
+        return;
     // Held by the application data too: a window still open at exit cannot outlive it with a running worker.
-    if (privateWorker)
-        CAppData::Instance()->AdoptWorker(thread);
+    CAppData* app = CAppData::Instance();
+    app->AdoptWorker(thread);
+    // Its requests (a one-shot order among them) go where the session lives, as the shared worker's do, not to
+    // the configured server the log-on may have moved away from.
+    CHttpClient* shared = app->GetHttpClient();
+    if (shared != nullptr && thread->GetHttpClient() != nullptr)
+        thread->GetHttpClient()->UseServerOf(*shared);
 }
 
 void CNetWnd::StopPrivateWorker()

@@ -509,6 +509,24 @@ TEST_F(NetWndTest, MessageBarScrollsItsTextTheGivenTimesThenHidesAndItsCloseButt
     EXPECT_FALSE(w->IsBarVisible());
 }
 
+// The configured server is not the one the session lives on here (the fixture moved the shared worker, as the
+// log-on's server address does): an order that finds the shared worker busy still reaches the session's server.
+TEST_F(NetWndTest, AOneShotRequestMeetingABusyWorkerGoesThroughAWorkerOfItsOwnToTheSessionsServer)
+{
+    ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
+    LogIn(w);
+    CNetThread* shared = CAppData::Instance()->GetConnection();
+    server->http.Faults().Arm(FAULT_SILENCE, -1, 0, "", 31000, 99);
+    ASSERT_EQ(shared->Send("tc_mfuncno=31000&tc_sfuncno=99", nullptr, 1, 0), 1);
+    ASSERT_EQ(w->SendOnce(), 1);
+    EXPECT_NE(w->GetWorker(), shared);
+    ASSERT_TRUE(WaitForReplies(w, 1));
+    // The stand-in's answer, not a failed connect to the configured server.
+    EXPECT_EQ(w->replies[0].transportFailed, 0) << w->replies[0].errorText;
+    EXPECT_FALSE(w->replies[0].error) << w->replies[0].errorText;
+    server->http.Faults().Clear();
+}
+
 TEST_F(NetWndTest, APrivateWorkerOfAWindowStillOpenAtExitStopsBeforeTheApplicationDataGoes)
 {
     ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
