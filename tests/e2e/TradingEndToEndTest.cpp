@@ -376,8 +376,7 @@ protected:
         dump = client.WaitForTop("CQXTradeMenuWnd");
         ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
         LogIn(client, "880012345", "123456");
-        dump = WaitForText(client, "交易密码错误");
-        ASSERT_NE(TopWindow(dump).find("交易密码错误，还可尝试2次"), std::string::npos) << dump;
+        ASSERT_TRUE(client.WaitForLog("[tip] 交易密码错误，还可尝试2次")) << client.Log();
         dump = client.WaitForTop("CQXTradeLoginWnd");
         Type(client, CentreOf(dump, RectOfId(324)), "654321");
         ASSERT_TRUE(client.Tap(Bar(dump, 1)));
@@ -434,7 +433,7 @@ TEST_F(TradingEndToEndTest, MenuEntryLogsInFirstThenTransfersMoneyAndChangesTheP
     // The password changes; after a trade log-out the old one is refused and the new one logs in.
     ASSERT_NO_FATAL_FAILURE(ChangeThePassword(client));
     ASSERT_NO_FATAL_FAILURE(LogOutAndBackInWithTheNewPassword(client));
-    EXPECT_EQ(client.Command("log").find("654321"), std::string::npos);
+    EXPECT_EQ(client.Log().find("654321"), std::string::npos);
 }
 
 TEST_F(TradingEndToEndTest, TheConfirmationShowsTheAmountAndTheCancelListOffersCancelInItsMenuAndToolBar)
