@@ -233,7 +233,7 @@ protected:
         dump = client.WaitForTop("CTradeConfirmWnd");
         ASSERT_NE(TopWindow(dump).find("\"text\":\"撤单\""), std::string::npos) << dump;
         ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-        WaitForText(client, "撤单已提交！");
+        ASSERT_TRUE(client.WaitForLog("[tip] 撤单已提交！")) << client.Log();
         static const std::regex emptyGrid(R"re("id":171,[^}]*"items":\[\])re");
         dump = WaitFor(client, [](const std::string& top) {
             return top.find("\"CTradeCancelWnd\"") != std::string::npos && std::regex_search(top, emptyGrid);
@@ -505,7 +505,7 @@ TEST_F(TradingEndToEndTest, TheConfirmationShowsTheAmountAndTheCancelListOffersC
     dump = client.WaitForTop("CTradeConfirmWnd");
     ASSERT_NE(TopWindow(dump).find("\"text\":\"" + order + "\""), std::string::npos) << dump;
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    WaitForText(client, "撤单已提交！");
+    ASSERT_TRUE(client.WaitForLog("[tip] 撤单已提交！")) << client.Log();
     static const std::regex emptyGrid(R"re("id":171,[^}]*"items":\[\])re");
     dump = WaitFor(client, [](const std::string& top) {
         return top.find("\"CTradeCancelWnd\"") != std::string::npos && std::regex_search(top, emptyGrid);
@@ -588,9 +588,8 @@ TEST_F(StoredTradingEndToEndTest, AnOrderTheServerCannotSaveIsRefusedOnScreenAnd
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
     dump = client.WaitForTop("CTradeConfirmWnd");
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = WaitForText(client, "委托未受理：系统暂时无法保存，请稍后再试");
-    ASSERT_NE(TopWindow(dump).find("委托未受理"), std::string::npos) << dump;
-    EXPECT_EQ(dump.find("委托已提交"), std::string::npos) << dump;
+    ASSERT_TRUE(client.WaitForLog("[tip] 委托未受理：系统暂时无法保存，请稍后再试")) << client.Log();
+    EXPECT_EQ(client.Log().find("委托已提交"), std::string::npos) << client.Log();
     client.Command("shot " + Shot("order-not-saved.png"));
     client.Command("rotate 2");
     client.Idle();
