@@ -26,10 +26,17 @@ const char MOBILE[] = "13800138000";
 
 // Waits until the dump holds text (or the time runs out); returns the last dump. Looks often: a download keeps
 // the client busy, so waiting for it to go idle would miss what shows meanwhile.
-std::string WaitForText(ClientProcess& client, const std::string& text)
+// The update package is the whole client as built: 88 MB with the sanitizers, fetched enciphered in 1 MB ranges
+// and checked, which takes minutes on a machine busy with other builds.
+int DownloadWaitMs()
+{
+    return 5 * WaitMs();
+}
+
+std::string WaitForText(ClientProcess& client, const std::string& text, int milliseconds = WaitMs())
 {
     std::string dump;
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     do {
         dump = client.Dump();
         if (dump.find(text) != std::string::npos)
@@ -229,7 +236,7 @@ TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalle
     // The next range is cut off half-way: the download goes on from where it stopped.
     server->http.Faults().Arm(FAULT_CLOSE_MID_BODY, 1, 0, std::string(), 800, 3);
 
-    dump = WaitForText(*client, "\"windows\":[{\"class\":\"CQXNoticeWnd\"");
+    dump = WaitForText(*client, "\"windows\":[{\"class\":\"CQXNoticeWnd\"", DownloadWaitMs());
     ASSERT_EQ(TopWindowClass(dump), "CQXNoticeWnd") << client->Command("log");
     EXPECT_NE(TopWindow(dump).find("新版本：更快的行情刷新。"), std::string::npos) << dump;
     EXPECT_EQ(ReadFileBytes(program + ".update"), ReadFileBytes(next));
@@ -259,12 +266,12 @@ TEST_F(UpdateEndToEndTest, AFailingPackageAskedForFromTheServiceMenuLeavesTheUse
     WaitForText(*client, "系统需要升级");
     ASSERT_TRUE(TapText(*client, "确定"));
     ASSERT_TRUE(TapText(*client, "确定"));
-    WaitForText(*client, "升级包下载失败");
+    WaitForText(*client, "升级包下载失败", DownloadWaitMs());
     ASSERT_TRUE(OpenServiceMenu(*client));
 
     // 软件升级: the download starts again and fails while its box is still up.
     ASSERT_TRUE(TapMenuRow(*client, 5));
-    std::string dump = WaitForText(*client, "升级包下载失败");
+    std::string dump = WaitForText(*client, "升级包下载失败", DownloadWaitMs());
     TapText(*client, "确定");
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
     while (TopWindowClass(dump) != "CQXMenuWnd" && std::chrono::steady_clock::now() < end) {
