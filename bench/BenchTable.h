@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
 
 #include <chrono>
 

@@ -2,6 +2,7 @@
 #include "charts/ChartData.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -247,6 +248,24 @@ void CKXData::Clear()
         name.clear();
     techLines.clear();
     techSticks.clear();
+}
+
+bool CKXData::IsAnotherDay(CReplyRecordSet& reply) const
+{
+    ChartSecurity replied;
+    if (ReadSecurity(reply, &replied) && HasValue(replied.prevClose) && HasValue(security.prevClose) &&
+        std::fabs(replied.prevClose - security.prevClose) > 1e-9)
+        return true;
+    CDataSet* kline = FindSet(reply, "hq.kline", 1);
+    if (kline == nullptr || bars.empty() || kline->GetRowCount() < 1 || !kline->MoveFirst())
+        return false;
+    int date = kline->FindField("date"), time = kline->FindField("time");
+    if (date < 0)
+        return false;
+    KXBar first;
+    first.date = IntField(kline, date);
+    first.time = IntField(kline, time);
+    return first.date > bars.back().date && BarKey(first) > BarKey(bars.back());
 }
 
 int CKXData::Load(CReplyRecordSet& reply, LoadMode mode)

@@ -86,6 +86,9 @@ public:
     // held one are dropped). LATEST: its bars replace those held from its first bar on. Returns the number of
     // bars added in front (EARLIER) or held (otherwise).
     int Load(CReplyRecordSet& reply, LoadMode mode);
+    // Whether a reply to a request for the latest minute bars answers another day than the bars held: its previous
+    // close differs, or its first bar comes after the last one held on a later date (the bars between are missing).
+    bool IsAnotherDay(CReplyRecordSet& reply) const;
     void Clear();
     bool IsEmpty() const { return bars.empty(); }
 

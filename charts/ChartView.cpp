@@ -61,11 +61,14 @@ COLORREF CChartView::Color(int index)
 
 namespace {
 
-// A value with so many decimals ("%.*f"), or with its sign ("%+.*f"); "-" without a value.
+// What a missing value shows.
+const char16_t NO_VALUE[] = u"--";
+
+// A value with so many decimals ("%.*f"), or with its sign ("%+.*f"); NO_VALUE without a value.
 std::u16string Fixed(const char* format, double value, int decimals)
 {
     if (!HasValue(value))
-        return u"-";
+        return NO_VALUE;
     char text[48];
     std::snprintf(text, sizeof text, format, std::clamp(decimals, 0, 4), value);
     return Ascii(text);
@@ -86,7 +89,7 @@ std::u16string CChartView::Signed(double value, int decimals)
 std::u16string CChartView::Percent(double change, double reference)
 {
     if (!HasValue(change) || !HasValue(reference) || reference == 0)
-        return u"-";
+        return NO_VALUE;
     char text[48];
     std::snprintf(text, sizeof text, "%+.2f%%", change * 100.0 / reference);
     return Ascii(text);
@@ -95,7 +98,7 @@ std::u16string CChartView::Percent(double change, double reference)
 std::u16string CChartView::Volume(double lots)
 {
     if (!HasValue(lots))
-        return u"-";
+        return NO_VALUE;
     char text[48];
     if (std::fabs(lots) >= 1e8)
         std::snprintf(text, sizeof text, "%.2f", lots / 1e8);
@@ -118,6 +121,11 @@ std::u16string CChartView::Wide(const std::string& ansi)
     std::u16string s = wide != nullptr ? wide : u"";
     free(wide);
     return s;
+}
+
+ChartText CChartView::ValueRun(const std::u16string& label, double value, const std::u16string& text, int color)
+{
+    return {label + text, HasValue(value) ? color : COLOR_UNCHANGED};
 }
 
 int CChartView::RiseColor(double value, double reference)
@@ -198,8 +206,20 @@ void CChartView::DrawTag(HDC dc, const std::u16string& text, int x, int y, UINT 
     int left = align == DT_RIGHT ? x - width : align == DT_CENTER ? x - width / 2 : x;
     left = std::clamp(left, (int)bounds.left, std::max((int)bounds.left, (int)bounds.right - width));
     int top = std::clamp(y - height / 2, (int)bounds.top, std::max((int)bounds.top, (int)bounds.bottom - height));
-    UiFillRect(dc, RECT{left, top, left + width, top + height}, Color(COLOR_CHART_AUXILIARY));
+    RECT tag{left, top, left + width, top + height}, overlap;
+    for (const RECT& label : labels)
+        if (IntersectRect(&overlap, &tag, &label))
+            UiFillRect(dc, label, Color(COLOR_CHART_BACKGROUND));
+    UiFillRect(dc, tag, Color(COLOR_CHART_AUXILIARY));
     DrawTextAt(dc, text, left + 3, top + 1, COLOR_CHART_BACKGROUND, DT_LEFT);
+}
+
+void CChartView::DrawAxisLabel(HDC dc, const std::u16string& text, int x, int y, int color, UINT align)
+{
+    SIZE size = UiMeasureText(dc, text.c_str(), TEXT_SIZE, FW_NORMAL);
+    int left = align == DT_RIGHT ? x - size.cx : align == DT_CENTER ? x - size.cx / 2 : x;
+    labels.push_back(RECT{left, y, left + size.cx + 2, y + size.cy});
+    DrawTextAt(dc, text, x, y, color, align);
 }
 
 void CChartView::DrawScaleLabel(HDC dc, const std::u16string& text, int x, int y, int color, UINT align,
@@ -207,7 +227,7 @@ void CChartView::DrawScaleLabel(HDC dc, const std::u16string& text, int x, int y
 {
     int top = std::clamp(y - TEXT_SIZE / 2 - 1, (int)pane.top + 1,
                          std::max((int)pane.top + 1, (int)pane.bottom - TEXT_SIZE - 2));
-    DrawTextAt(dc, text, x, top, color, align);
+    DrawAxisLabel(dc, text, x, top, color, align);
 }
 
 std::u16string CChartView::Joined(const std::vector<ChartText>& runs)
@@ -231,6 +251,7 @@ void CChartView::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
     UiWin::PaintWin(dc, rcWin, rcUpdate);
     chartArea = *rcWin;
     legends.clear();
+    labels.clear();
     UiFillRect(dc, chartArea, Color(COLOR_CHART_BACKGROUND));
     SetBkMode(dc, TRANSPARENT);
     int saved = SaveDC(dc);
@@ -240,8 +261,8 @@ void CChartView::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
         PaintCursor(dc);
     if (!HasData() && !message.empty()) {
         RECT r = chartArea;
-        UiDrawText(dc, message.c_str(), r, DT_SINGLELINE | DT_CENTER | DT_VCENTER, 24, FW_NORMAL,
-                   Color(COLOR_UNCHANGED));
+        UiDrawText(dc, message.c_str(), r, DT_SINGLELINE | DT_CENTER | DT_VCENTER, Style::ChartMessageTextSize,
+                   FW_NORMAL, Color(COLOR_UNCHANGED));
     }
     RestoreDC(dc, saved);
 }
@@ -251,15 +272,20 @@ void CChartView::PaintCursor(HDC dc)
     RECT strip{chartArea.left, chartArea.top, chartArea.right, chartArea.top + STRIP_HEIGHT};
     UiFillRect(dc, strip, Color(COLOR_CHART_BACKGROUND));
     DrawRuns(dc, CursorLine(cursorIndex), chartArea.left + 4, chartArea.top + 2);
-    // The hairs cross on the bar's own price, not wherever the finger happens to be.
+    // The hairs cross on the bar's own price, not wherever the finger happens to be, inside the panes.
     int x = XOfIndex(cursorIndex), y = CursorY(cursorIndex);
     HPEN pen = CreatePen(PS_SOLID, 1, Color(COLOR_CHART_AUXILIARY));
     HGDIOBJ old = SelectObject(dc, pen);
-    MoveToEx(dc, x, chartArea.top + STRIP_HEIGHT, nullptr);
-    LineTo(dc, x, chartArea.bottom);
-    if (y >= 0) {
-        MoveToEx(dc, chartArea.left, y, nullptr);
-        LineTo(dc, chartArea.right, y);
+    std::vector<RECT> panes = CursorPanes();
+    for (const RECT& pane : panes) {
+        if (x <= pane.left || x >= pane.right - 1)
+            continue;
+        MoveToEx(dc, x, pane.top + 1, nullptr);
+        LineTo(dc, x, pane.bottom - 1);
+    }
+    if (y >= 0 && !panes.empty() && y > panes[0].top && y < panes[0].bottom - 1) {
+        MoveToEx(dc, panes[0].left + 1, y, nullptr);
+        LineTo(dc, panes[0].right - 1, y);
     }
     SelectObject(dc, old);
     DeleteObject(pen);

@@ -65,6 +65,9 @@ public:
     static std::u16string Volume(double lots);
     static std::u16string Wide(const std::string& ansi);
     static int RiseColor(double value, double reference);
+    // A run of a legend or the cursor's line: the label and the value's text, in the colour given, or in the plain
+    // colour when there is no value (its text then "--").
+    static ChartText ValueRun(const std::u16string& label, double value, const std::u16string& text, int color);
 
 protected:
     // What a view draws: the chart in the rectangle, and the bar index under an x (-1 for none).
@@ -79,6 +82,9 @@ protected:
     // The tags of the cursor at the axes: the price at y and the time at x.
     virtual void PaintCursorTags(HDC dc, int index, int x, int y) = 0;
     virtual bool HasData() const = 0;
+    // The panes the cursor's hairs run in, the one of the prices first: the upright hair in each, the level one
+    // in the first; neither crosses a legend, an axis or a label column.
+    virtual std::vector<RECT> CursorPanes() const = 0;
 
     static COLORREF Color(int index);
     // A polyline through the points that have values; a missing value breaks the line.
@@ -86,16 +92,18 @@ protected:
     static void DrawGridLine(HDC dc, int x0, int y0, int x1, int y1, bool dashed);
     static void DrawFrame(HDC dc, const RECT& pane);
     static void DrawTextAt(HDC dc, const std::u16string& text, int x, int y, int color, UINT align);
+    // An axis label: drawn as DrawTextAt, and kept so that a cursor tag over it clears it whole.
+    void DrawAxisLabel(HDC dc, const std::u16string& text, int x, int y, int color, UINT align);
     // Draws the runs one after the other from x; returns the x after the last one.
     static int DrawRuns(HDC dc, const std::vector<ChartText>& runs, int x, int y);
     static int TextWidth(HDC dc, const std::u16string& text);
     // A cursor's tag at an axis: the text on the auxiliary colour, its box aligned on x (DT_LEFT, DT_RIGHT or
-    // DT_CENTER) and centred on y, kept inside the bounds.
-    static void DrawTag(HDC dc, const std::u16string& text, int x, int y, UINT align, const RECT& bounds);
+    // DT_CENTER) and centred on y, kept inside the bounds. An axis label it would cover is cleared whole first,
+    // so that no piece of one shows beside it.
+    void DrawTag(HDC dc, const std::u16string& text, int x, int y, UINT align, const RECT& bounds);
     // A value's label at the axis beside its line: centred on y but kept inside the pane, so that it never
     // reaches into the pane above or below.
-    static void DrawScaleLabel(HDC dc, const std::u16string& text, int x, int y, int color, UINT align,
-                               const RECT& pane);
+    void DrawScaleLabel(HDC dc, const std::u16string& text, int x, int y, int color, UINT align, const RECT& pane);
     static std::u16string Joined(const std::vector<ChartText>& runs);
     void RecordLegend(const std::vector<ChartText>& runs) { legends.push_back(Joined(runs)); }
 
@@ -106,6 +114,7 @@ private:
     void PaintCursor(HDC dc);
 
     std::u16string message;
+    std::vector<RECT> labels; // the axis labels of the last paint
     bool cursorShown = false;
     int cursorIndex = -1;
     int lastCursorIndex = -1;

@@ -4,6 +4,8 @@
 #include "core/AppData.h"
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
+#include "platform/win/Message.h"
+#include "platform/win/Time.h"
 #include "quotes/QuoteRequest.h"
 #include "shell/WindowFactory.h"
 #include "shell/WndManager.h"
@@ -111,7 +113,7 @@ int CChartWnd::PutRequest(char* part, int capacity, const CAString& text)
     return 1;
 }
 
-void CChartWnd::OnReply(const BYTE* data, int length, int)
+void CChartWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
     if (data == nullptr || length <= 0)
         return;
@@ -123,20 +125,40 @@ void CChartWnd::OnReply(const BYTE* data, int length, int)
     }
     CReplyRecordSet reply(data, (DWORD)length);
     bool first = fresh;
-    if (first)
-        GetView()->ForgetCursor();
-    if (reply.hasError) {
+    bool failed = reply.hasError != 0;
+    if (failed) {
         CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 3000);
-        if (first)
-            ClearChart(); // not the chart of the security shown before
+        if (first && KeepShownChart()) {
+            fresh = false;
+        } else if (first) {
+            GetView()->ForgetCursor();
+            ClearChart(); // not the chart of the security shown before; the next request asks afresh
+        }
     } else {
-        if (first)
+        if (first) {
+            GetView()->ForgetCursor();
             ClearChart();
+        }
         fresh = false; // before the handler, which may find it must start afresh
         OnChartReply(reply, first);
+        loadedAt = GetMessageClock();
     }
-    GetView()->SetMessage(ChartIsEmpty() ? u"暂无数据" : u"");
+    // An empty chart says whether the server has nothing (or said why in its error) or the load failed: the
+    // transport's, or a reply that could not be read. The same choice or 刷新 asks again.
+    bool loadFailed = failed && (transportFailed != 0 || reply.errorIndex < 0);
+    GetView()->SetMessage(!ChartIsEmpty() ? u"" : loadFailed ? u"数据加载失败" : u"暂无数据");
     Invalidate();
+}
+
+void CChartWnd::OnActive()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    bool stale = !firstActivation && autoRefresh && refreshSeconds > 0 && loadedAt != 0 &&
+                 GetMessageClock() - loadedAt >= (DWORD)refreshSeconds * 1000 && IsTradingTime(now);
+    CNetWnd::OnActive();
+    if (stale)
+        Request();
 }
 
 void CChartWnd::RunChild(CBaseWnd* child, const char* params)

@@ -21,6 +21,8 @@ public:
     LPCWSTR GetMzClassName() override;
     BOOL OnInitDialog() override;
     int OnInitParam(int menuId, const char* info, const char* params) override;
+    // Back at the front, a chart whose data is older than one refresh period asks again in trading hours.
+    void OnActive() override;
     void OnScreenModeChanged(int orientation) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
 
@@ -33,6 +35,9 @@ public:
 protected:
     // The reply of the window's own request, error replies excepted. fresh: the first reply for this security.
     virtual void OnChartReply(CReplyRecordSet& reply, bool fresh) = 0;
+    // A load that replaces the chart failed: whether the window keeps the chart it shows (putting back what it
+    // shows it for); otherwise it is cleared and says that the load failed.
+    virtual bool KeepShownChart() { return false; }
     // Forget the data of the security shown before.
     virtual void ClearChart() = 0;
     virtual bool ChartIsEmpty() = 0;
@@ -59,4 +64,6 @@ protected:
 private:
     // ChartKey of the request under way: a reply to another chart than the one now shown is not drawn.
     std::string askedFor;
+    // The message clock of the last reply drawn; 0 before the first.
+    DWORD loadedAt = 0;
 };

@@ -112,8 +112,8 @@ std::vector<ChartText> CFSView::CursorLine(int index) const
                                 {u"价" + Number(p.price, decimals), rise},
                                 {u"涨跌" + Signed(change, decimals), rise},
                                 {Percent(change, reference), rise},
-                                {u"均" + Number(p.average, decimals), COLOR_AVERAGE_LINE},
-                                {u"量" + Volume(p.volume), COLOR_VOLUME}};
+                                ValueRun(u"均", p.average, Number(p.average, decimals), COLOR_AVERAGE_LINE),
+                                ValueRun(u"量", p.volume, Volume(p.volume), COLOR_VOLUME)};
     if (p.infoId != 0)
         line.push_back({u"有信息", COLOR_VOLUME}); // the radar lists this minute's notes
     return line;
@@ -193,9 +193,9 @@ void CFSView::PaintAxis(HDC dc)
         DrawGridLine(dc, x, volumePane.top, x, volumePane.bottom, slot != 120);
     }
     int y = pricePane.bottom + 2;
-    DrawTextAt(dc, u"09:30", pricePane.left, y, COLOR_AXIS_TEXT, DT_LEFT);
-    DrawTextAt(dc, u"11:30/13:00", (pricePane.left + pricePane.right) / 2, y, COLOR_AXIS_TEXT, DT_CENTER);
-    DrawTextAt(dc, u"15:00", pricePane.right, y, COLOR_AXIS_TEXT, DT_RIGHT);
+    DrawAxisLabel(dc, u"09:30", pricePane.left, y, COLOR_AXIS_TEXT, DT_LEFT);
+    DrawAxisLabel(dc, u"11:30/13:00", (pricePane.left + pricePane.right) / 2, y, COLOR_AXIS_TEXT, DT_CENTER);
+    DrawAxisLabel(dc, u"15:00", pricePane.right, y, COLOR_AXIS_TEXT, DT_RIGHT);
 }
 
 void CFSView::PaintPrices(HDC dc, double reference)

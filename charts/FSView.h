@@ -33,6 +33,7 @@ protected:
     int CursorY(int index) const override;
     void PaintCursorTags(HDC dc, int index, int x, int y) override;
     bool HasData() const override { return data != nullptr && !data->IsEmpty(); }
+    std::vector<RECT> CursorPanes() const override { return {pricePane, volumePane}; }
 
 private:
     void PaintPrices(HDC dc, double reference);

@@ -15,7 +15,10 @@
 
 namespace {
 
-constexpr char TIME_SHARE_TITLE[] = "\xB7\xD6\xCA\xB1\xD7\xDF\xCA\xC6"; // 分时走势
+constexpr char TIME_SHARE_TITLE[] = "\xB7\xD6\xCA\xB1\xD7\xDF\xCA\xC6";                 // 分时走势
+constexpr char NO_EARLIER[] = "\xC3\xBB\xD3\xD0\xB8\xFC\xD4\xE7\xB5\xC4\xCA\xFD\xBE\xDD"; // 没有更早的数据
+// Types 3 to 6: the minute periods.
+constexpr int KX_FIRST_MINUTE_PERIOD = 3;
 
 // The first indicator of the server's "tech" list; MACD when the configuration has none.
 std::string DefaultTech()
@@ -130,14 +133,39 @@ std::string CKXFrame::ChartKey() const
     return CChartWnd::ChartKey() + "&" + std::to_string(period) + "&" + techName;
 }
 
+void CKXFrame::StartAfresh(CReplyRecordSet& reply)
+{
+    data.Load(reply, CKXData::REPLACE);
+    shownCode = code;
+    shownPeriod = period;
+    shownTech = techName;
+    earliestReached = false;
+    view.ShowLatest();
+    if ((int)data.bars.size() < view.GetVisibleCount())
+        AskEarlier(MORE_BARS); // a chart zoomed out further than one page
+}
+
+bool CKXFrame::KeepShownChart()
+{
+    // Another period or indicator of the security shown could not be loaded: the chart shown stays, with its own
+    // period and indicator, and choosing the other again asks again.
+    if (data.IsEmpty() || shownCode != code)
+        return false;
+    period = shownPeriod;
+    techName = shownTech;
+    view.SetPeriodName(KXPeriodCaption(period));
+    return true;
+}
+
 void CKXFrame::OnChartReply(CReplyRecordSet& reply, bool first)
 {
-    if (first) {
-        data.Load(reply, CKXData::REPLACE);
-        earliestReached = false;
-        view.ShowLatest();
-        if ((int)data.bars.size() < view.GetVisibleCount())
-            AskEarlier(MORE_BARS); // a chart zoomed out further than one page
+    // Minute bars are one day's: a chart left open over the change of day starts its periods afresh, as the
+    // time-share chart does, rather than joining two partial days.
+    bool newDay = !first && sentKind == LATEST_BARS && period >= KX_FIRST_MINUTE_PERIOD && data.IsAnotherDay(reply);
+    if (first || newDay) {
+        if (newDay)
+            view.ForgetCursor();
+        StartAfresh(reply);
         return;
     }
     if (sentKind != LATEST_BARS) {
@@ -145,8 +173,7 @@ void CKXFrame::OnChartReply(CReplyRecordSet& reply, bool first)
         earliestReached = added == 0;
         view.BarsAddedInFront(added, sentKind == EARLIER_BARS);
         if (added == 0 && sentKind == EARLIER_BARS)
-            CAppData::Instance()->ShowMessage("\xC3\xBB\xD3\xD0\xB8\xFC\xD4\xE7\xB5\xC4\xCA\xFD\xBE\xDD", m_hWnd,
-                                              2000); // 没有更早的数据
+            CAppData::Instance()->ShowMessage(NO_EARLIER, m_hWnd, 2000);
         else if (sentKind == MORE_BARS && (int)data.bars.size() < view.GetVisibleCount())
             AskEarlier(MORE_BARS); // still not enough to fill the chart
     } else {
@@ -161,7 +188,11 @@ void CKXFrame::OnChartReply(CReplyRecordSet& reply, bool first)
 
 void CKXFrame::PageEarlier()
 {
-    if (!view.ScrollPages(-1))
+    if (view.ScrollPages(-1))
+        return;
+    if (earliestReached || data.IsEmpty()) // the start of the history: said every time, not only the first
+        CAppData::Instance()->ShowMessage(NO_EARLIER, m_hWnd, 2000);
+    else
         AskEarlier(EARLIER_BARS);
 }
 
@@ -186,7 +217,8 @@ void CKXFrame::ApplyParams(int newPeriod, const char* newTech)
     if (!offered)
         newPeriod = period; // a period this chart does not offer is never asked for
     std::string tech = newTech != nullptr && newTech[0] != 0 ? newTech : techName;
-    if (newPeriod == period && tech == techName)
+    // The same choice again asks again while the chart of it has not been loaded.
+    if (newPeriod == period && tech == techName && !fresh)
         return;
     period = newPeriod;
     techName = tech;

@@ -52,6 +52,7 @@ public:
 protected:
     std::string ChartKey() const override;
     void OnChartReply(CReplyRecordSet& reply, bool fresh) override;
+    bool KeepShownChart() override;
     void ClearChart() override { data.Clear(); }
     bool ChartIsEmpty() override { return data.IsEmpty(); }
 
@@ -60,6 +61,8 @@ private:
     // squeezed to more candles than are held, keeping the latest shown where it is.
     enum RequestKind { LATEST_BARS, EARLIER_BARS, MORE_BARS };
     void AskEarlier(RequestKind kind);
+    // Replaces the chart with the reply's, showing its latest candles.
+    void StartAfresh(CReplyRecordSet& reply);
 
     CKXData data;
     CKXView view;
@@ -69,4 +72,8 @@ private:
     RequestKind sentKind = LATEST_BARS;
     // The server had nothing before the first candle held.
     bool earliestReached = false;
+    // What the candles held are of.
+    std::string shownCode;
+    int shownPeriod = 0;
+    std::string shownTech;
 };

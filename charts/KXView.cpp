@@ -182,7 +182,7 @@ std::vector<ChartText> CKXView::CursorLine(int index) const
             {u"低" + Number(bar.low, decimals), RiseColor(bar.low, before)},
             {u"收" + Number(bar.close, decimals), rise},
             {Percent(change, before), rise},
-            {u"量" + Volume(bar.volume), COLOR_VOLUME}};
+            ValueRun(u"量", bar.volume, Volume(bar.volume), COLOR_VOLUME)};
 }
 
 int CKXView::CursorY(int index) const
@@ -256,21 +256,33 @@ void CKXView::PaintChart(HDC dc, const RECT& area)
     PaintDates(dc, first, to);
 }
 
+int CKXView::DateLeft(int index, int width) const
+{
+    // Centred on its candle where that fits; else starting at the candle (near the left end) or ending at it
+    // (near the right end), so that a date never stands under another candle than its own.
+    int x = XOfIndex(index), half = std::max(1, (int)(BarWidth() / 2));
+    int lowest = chartArea.left + 2, highest = candlePane.right;
+    int left = x - width / 2;
+    if (left < lowest)
+        left = std::max(lowest, x - half);
+    if (left + width > highest)
+        left = std::max(lowest, std::min(highest, x + half) - width);
+    return left;
+}
+
 void CKXView::PaintDates(HDC dc, int from, int to)
 {
-    // Each date stands under its own candle: with fewer candles than fit, the last one is not at the far right.
+    // The last date shown, and the first when it leaves room for the last: each under its own candle.
     int y = techPane.bottom + 1;
     const KXBar& lastBar = data->bars[(size_t)to - 1];
     std::u16string last = DateText(lastBar.date, lastBar.time);
-    int width = TextWidth(dc, last);
-    int lastLeft = std::clamp(XOfIndex(to - 1) - width / 2, (int)chartArea.left + 2,
-                              std::max((int)chartArea.left + 2, (int)candlePane.right - width));
-    DrawTextAt(dc, last, lastLeft, y, COLOR_AXIS_TEXT, DT_LEFT);
+    int lastLeft = DateLeft(to - 1, TextWidth(dc, last));
+    DrawAxisLabel(dc, last, lastLeft, y, COLOR_AXIS_TEXT, DT_LEFT);
     const KXBar& firstBar = data->bars[(size_t)from];
     std::u16string start = DateText(firstBar.date, firstBar.time);
-    int firstLeft = std::max((int)chartArea.left + 2, XOfIndex(from) - TextWidth(dc, start) / 2);
+    int firstLeft = DateLeft(from, TextWidth(dc, start));
     if (to - 1 > from && firstLeft + TextWidth(dc, start) + 8 < lastLeft)
-        DrawTextAt(dc, start, firstLeft, y, COLOR_AXIS_TEXT, DT_LEFT);
+        DrawAxisLabel(dc, start, firstLeft, y, COLOR_AXIS_TEXT, DT_LEFT);
 }
 
 void CKXView::PaintCandles(HDC dc, int from, int to)
@@ -311,10 +323,10 @@ void CKXView::PaintCandles(HDC dc, int from, int to)
             points[j] = POINT{XOfIndex(from + (int)j), present[j] ? scale.Y(v) : 0};
         }
         DrawLine(dc, points, present, COLOR_MA_FIRST + k);
+        double value = data->bars[(size_t)at].averages[k];
         if (!data->averageNames[k].empty())
-            legend.push_back({Wide(data->averageNames[k]) + u":" +
-                                  Number(data->bars[(size_t)at].averages[k], data->security.decimals),
-                              COLOR_MA_FIRST + k});
+            legend.push_back(ValueRun(Wide(data->averageNames[k]) + u":", value,
+                                      Number(value, data->security.decimals), COLOR_MA_FIRST + k));
     }
     DrawRuns(dc, legend, candlePane.left + 2, candlePane.top - LEGEND_HEIGHT + 1);
     RecordLegend(legend);
@@ -328,7 +340,7 @@ void CKXView::PaintCandles(HDC dc, int from, int to)
 void CKXView::PaintVolumes(HDC dc, int from, int to, double most)
 {
     const KXBar& shown = data->bars[(size_t)LegendIndex(to)];
-    std::vector<ChartText> legend{{u"VOL:" + Volume(shown.volume), COLOR_VOLUME}};
+    std::vector<ChartText> legend{ValueRun(u"VOL:", shown.volume, Volume(shown.volume), COLOR_VOLUME)};
     DrawRuns(dc, legend, volumePane.left + 2, volumePane.top - LEGEND_HEIGHT + 1);
     RecordLegend(legend);
     RECT column{volumePane.right, volumePane.top, chartArea.right, volumePane.bottom};
@@ -378,7 +390,7 @@ void CKXView::PaintIndicator(HDC dc, int from, int to)
     for (size_t k = 0; k < lines; ++k) {
         int color = COLOR_TECH_FIRST + (int)k;
         double value = k < shown.lines.size() ? shown.lines[k] : CHART_NONE;
-        legend.push_back({Wide(data->techLines[k]) + u":" + Number(value, decimals), color});
+        legend.push_back(ValueRun(Wide(data->techLines[k]) + u":", value, Number(value, decimals), color));
         if (data->techSticks[k]) {
             PaintSticks(dc, from, to, k, look.volumeSticks);
             continue;

@@ -48,6 +48,7 @@ protected:
     int CursorY(int index) const override;
     void PaintCursorTags(HDC dc, int index, int x, int y) override;
     bool HasData() const override { return data != nullptr && !data->IsEmpty(); }
+    std::vector<RECT> CursorPanes() const override { return {candlePane, volumePane, techPane}; }
 
 private:
     int LastVisible() const; // one past the last index shown
@@ -60,6 +61,8 @@ private:
     // An indicator line drawn as bars from zero, coloured by sign or, for volumes, by their bar.
     void PaintSticks(HDC dc, int from, int to, size_t line, bool byBar);
     void PaintDates(HDC dc, int from, int to);
+    // Where a date label of that width starts under its candle.
+    int DateLeft(int index, int width) const;
     // The legend of a pane at the cursor's bar or the last bar shown.
     int LegendIndex(int to) const;
 

@@ -19,9 +19,56 @@ inline void StoreBig(BYTE* p, uint32_t v)
     p[3] = (BYTE)v;
 }
 
-} // namespace
+inline uint32_t F(const uint32_t (&S)[4][256], uint32_t x)
+{
+    return ((S[0][x >> 24] + S[1][(x >> 16) & 0xff]) ^ S[2][(x >> 8) & 0xff]) + S[3][x & 0xff];
+}
 
-#define BF_F(x) (((S[0][(x) >> 24] + S[1][((x) >> 16) & 0xff]) ^ S[2][((x) >> 8) & 0xff]) + S[3][(x)&0xff])
+// One half round: the key word is folded into the half before F is known, so that only F's own steps wait on the
+// other half.
+inline uint32_t Round(const uint32_t (&S)[4][256], uint32_t half, uint32_t key, uint32_t other)
+{
+    return (half ^ key) ^ F(S, other);
+}
+
+// Enciphers a block. The key schedule's 521 encryptions run through here one after the other, each waiting on the
+// last: a round costs a table look-up and the four steps after it, with nothing else on that path.
+inline void Encipher(const uint32_t (&S)[4][256], const uint32_t* P, uint32_t& left, uint32_t& right)
+{
+    uint32_t l = left ^ P[0], r = right;
+    for (int i = 1; i <= 16; i += 2) {
+        r = Round(S, r, P[i], l);
+        l = Round(S, l, P[i + 1], r);
+    }
+    left = r ^ P[17];
+    right = l;
+}
+
+// Blocks deciphered side by side where no chain links them (CBC and ECB deciphering).
+constexpr uint32_t LANES = 6;
+
+// Deciphers LANES blocks round by round: the table look-ups of one block wait on its own previous round, and the
+// other blocks fill that wait.
+inline void DecipherLanes(const uint32_t (&S)[4][256], const uint32_t* P, uint32_t (&l)[LANES], uint32_t (&r)[LANES])
+{
+    for (uint32_t j = 0; j < LANES; ++j)
+        l[j] ^= P[17];
+    for (int i = 16; i >= 1; i -= 2) {
+#pragma GCC unroll 8
+        for (uint32_t j = 0; j < LANES; ++j)
+            r[j] = Round(S, r[j], P[i], l[j]);
+#pragma GCC unroll 8
+        for (uint32_t j = 0; j < LANES; ++j)
+            l[j] = Round(S, l[j], P[i - 1], r[j]);
+    }
+    for (uint32_t j = 0; j < LANES; ++j) {
+        uint32_t left = r[j] ^ P[0];
+        r[j] = l[j];
+        l[j] = left;
+    }
+}
+
+} // namespace
 
 CBlowFish::CBlowFish(const char* key, uint32_t keyLength, const BYTE* iv)
 {
@@ -53,9 +100,12 @@ CBlowFish::CBlowFish(const char* key, uint32_t keyLength, const BYTE* iv)
         P[i] = left;
         P[i + 1] = right;
     }
+    // P is final from here on; a local copy spares re-reading it after every store into the S-boxes.
+    uint32_t p[18];
+    memcpy(p, P, sizeof p);
     for (int box = 0; box < 4; ++box) {
         for (int i = 0; i < 256; i += 2) {
-            EncryptBlock(&left, &right);
+            Encipher(S, p, left, right);
             S[box][i] = left;
             S[box][i + 1] = right;
         }
@@ -64,27 +114,17 @@ CBlowFish::CBlowFish(const char* key, uint32_t keyLength, const BYTE* iv)
 
 void CBlowFish::EncryptBlock(uint32_t* left, uint32_t* right) const
 {
-    uint32_t l = *left, r = *right;
-    l ^= P[0];
-    for (int i = 1; i <= 16; i += 2) {
-        r ^= BF_F(l) ^ P[i];
-        l ^= BF_F(r) ^ P[i + 1];
-    }
-    r ^= P[17];
-    *left = r;
-    *right = l;
+    Encipher(S, P, *left, *right);
 }
 
 void CBlowFish::DecryptBlock(uint32_t* left, uint32_t* right) const
 {
-    uint32_t l = *left, r = *right;
-    l ^= P[17];
+    uint32_t l = *left ^ P[17], r = *right;
     for (int i = 16; i >= 1; i -= 2) {
-        r ^= BF_F(l) ^ P[i];
-        l ^= BF_F(r) ^ P[i - 1];
+        r = Round(S, r, P[i], l);
+        l = Round(S, l, P[i - 1], r);
     }
-    r ^= P[0];
-    *left = r;
+    *left = r ^ P[0];
     *right = l;
 }
 
@@ -117,10 +157,32 @@ void CBlowFish::Encrypt(const BYTE* in, BYTE* out, uint32_t length, int32_t mode
 
 void CBlowFish::Decrypt(const BYTE* in, BYTE* out, uint32_t length, int32_t mode)
 {
-    uint32_t blocks = length / 8;
+    uint32_t blocks = length / 8, b = 0;
     memcpy(chain, initialVector, 8);
     uint32_t cl = LoadBig(chain), cr = LoadBig(chain + 4);
-    for (uint32_t b = 0; b < blocks; ++b, in += 8, out += 8) {
+    if (mode != MODE_CFB) {
+        // CBC and ECB decipher every block from its own cipher text: LANES at a time, all read before any is
+        // written, since out may be in.
+        for (; b + LANES <= blocks; b += LANES, in += 8 * LANES, out += 8 * LANES) {
+            uint32_t l[LANES], r[LANES], cipherL[LANES], cipherR[LANES];
+            for (uint32_t k = 0; k < LANES; ++k) {
+                l[k] = cipherL[k] = LoadBig(in + 8 * k);
+                r[k] = cipherR[k] = LoadBig(in + 8 * k + 4);
+            }
+            DecipherLanes(S, P, l, r);
+            for (uint32_t k = 0; k < LANES; ++k) {
+                if (mode == MODE_CBC) {
+                    l[k] ^= k == 0 ? cl : cipherL[k - 1];
+                    r[k] ^= k == 0 ? cr : cipherR[k - 1];
+                }
+                StoreBig(out + 8 * k, l[k]);
+                StoreBig(out + 8 * k + 4, r[k]);
+            }
+            cl = cipherL[LANES - 1];
+            cr = cipherR[LANES - 1];
+        }
+    }
+    for (; b < blocks; ++b, in += 8, out += 8) {
         uint32_t l = LoadBig(in), r = LoadBig(in + 4);
         if (mode == MODE_CBC) {
             uint32_t nl = l, nr = r; // kept before out (possibly in) is overwritten

@@ -314,6 +314,12 @@ int CHttpClient::Request(const char* text, BYTE** outData, int* outLength)
         return result(Fail(ERROR_RECEIVE));
     if (!decoder.MoveResultTo(reply))
         return result(Fail(ERROR_RECEIVE));
+    // A body that decodes to nothing answers nothing: taken as a failed receive (the retry on a fresh connection),
+    // it reaches the window as the error record set, where an empty reply would reach nobody and leave it waiting.
+    if (reply.GetSize() == 0) {
+        Close();
+        return result(Fail(ERROR_RECEIVE));
+    }
     return result(1);
 }
 

@@ -2,7 +2,7 @@
 #include "core/NetThread.h"
 
 #include "core/NetEnvironment.h"
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/LastError.h"
 #include "platform/win/Message.h"
 #include "platform/win/SecureMemory.h"

@@ -1,9 +1,12 @@
-// Secrets that leave no copy behind in the memory they used.
+// Secrets that leave no copy behind in the memory they used, nor in a core file.
 #include "core/SecretText.h"
 
-#include "platform/win/SecureMemory.h"
-
 #include <cstring>
+
+CSecretText::~CSecretText()
+{
+    FreeSecretBlock(text); // wiped first
+}
 
 BOOL CSecretText::Set(const char* newText)
 {
@@ -13,6 +16,8 @@ BOOL CSecretText::Set(const char* newText)
     size_t length = strnlen(newText, CAPACITY);
     if (length >= CAPACITY)
         return FALSE;
+    if (text == nullptr && (text = static_cast<char*>(AllocateSecretBlock())) == nullptr)
+        return FALSE;
     memcpy(text, newText, length + 1);
     held = true;
     return TRUE;
@@ -20,6 +25,7 @@ BOOL CSecretText::Set(const char* newText)
 
 void CSecretText::Clear()
 {
-    SecureZeroMemory(text, sizeof text);
+    if (text != nullptr)
+        SecureZeroMemory(text, CAPACITY);
     held = false;
 }

@@ -135,7 +135,7 @@ UiPushButton* CFundChoices::Add(CFormRows& rows, LPCWSTR label, int id)
     button->SetPos(r.left, r.top + 5, r.right - r.left, r.bottom - r.top - 10);
     button->SetID(id);
     button->SetText(u"请选择");
-    button->SetTextSize(24);
+    button->SetTextSize(Style::FormTextSize);
     form->GetContentPanel().AddChild(button);
     return button;
 }

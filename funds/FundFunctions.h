@@ -24,6 +24,8 @@ constexpr int FUND_SEARCH = 18;
 // The trade account's cash (the cash-product purchase form shows what it may spend).
 constexpr int TRADE_FUNCTIONS = 600;
 constexpr int TRADE_CASH = 14;
+// The most one fund or cash-product order may take (yuan); the server takes nothing above it.
+constexpr double MOST_ORDER_AMOUNT = 100000000.0;
 
 #include <string>
 

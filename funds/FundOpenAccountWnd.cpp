@@ -3,8 +3,11 @@
 #include "funds/FundFunctions.h"
 #include "funds/FundOrder.h"
 #include "funds/FundQuery.h"
+#include "platform/win/Time.h"
+#include "trading/OrderCheck.h"
 
 #include <cctype>
+#include <cstdlib>
 
 namespace {
 
@@ -30,6 +33,14 @@ bool IdentityCheckMatches(const std::string& number)
     for (size_t i = 0; i < 17; ++i)
         sum += (number[i] - '0') * weights[i];
     return "10X98765432"[sum % 11] == number[17];
+}
+
+// The birth date an identity card number carries, YYYYMMDD (a 15-character number's year is 19YY).
+int BirthDateOf(const std::string& number)
+{
+    if (number.size() == 18)
+        return atoi(number.substr(6, 8).c_str());
+    return 19000000 + atoi(number.substr(6, 6).c_str());
 }
 
 } // namespace
@@ -100,7 +111,7 @@ void CFundOpenAccountWnd::ChooseDocument(int row)
 
 const char16_t* CFundOpenAccountWnd::CheckDetails(const std::string& name, const std::string& documentType,
                                                   const std::string& number, const std::string& phone,
-                                                  const std::string& address)
+                                                  const std::string& address, int today)
 {
     if (name.empty() || !IsPlainText(name))
         return u"请输入开户人姓名（不含空格、&和=）！";
@@ -111,6 +122,10 @@ const char16_t* CFundOpenAccountWnd::CheckDetails(const std::string& name, const
                                  : n >= 5 && IsPlainText(number);
     if (!numberOk)
         return identityCard ? u"请输入15或18位身份证号码！" : u"请输入有效的证件号码！";
+    // A day that was, since 1900: not month 13, not 30 February, not a birth still to come.
+    int born = identityCard ? BirthDateOf(number) : 0;
+    if (identityCard && (born / 10000 < 1900 || !IsCalendarDate(born) || born > today))
+        return u"身份证号码中的出生日期无效，请核对！";
     if (identityCard && n == 18 && !IdentityCheckMatches(number))
         return u"身份证号码校验位不正确，请核对！";
     if (phone.size() < 7 || phone.size() > 20 || !IsDigits(phone, 0, phone.size()))
@@ -137,7 +152,10 @@ void CFundOpenAccountWnd::OnActionButton()
     // An identity card's check letter is a capital X, however it was typed.
     if (type == "0" && !number.empty() && number.back() == 'x')
         number.back() = 'X';
-    if (const char16_t* problem = CheckDetails(name, type, number, phone, address)) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    int today = now.wYear * 10000 + now.wMonth * 100 + now.wDay;
+    if (const char16_t* problem = CheckDetails(name, type, number, phone, address, today)) {
         ShowFormTip(this, problem);
         return;
     }
@@ -146,6 +164,8 @@ void CFundOpenAccountWnd::OnActionButton()
                             {u"证件类型", WideFromGb(FieldOf(documents[(size_t)document], "label").c_str())},
                             {u"证件号码", WideFromGb(number.c_str())},
                             {u"联系电话", WideFromGb(phone.c_str())}};
+    if (!address.empty())
+        lines.push_back({u"联系地址", WideFromGb(address.c_str())});
     std::string request = FundFunction(FUND_FUNCTIONS, FUND_OPEN_ACCOUNT) + "&tacode=" + FieldOf(at, "tacode") +
                           "&xm=" + name + "&zjlx=" + type + "&zjhm=" + number + "&dh=" + phone;
     if (!address.empty())

@@ -28,10 +28,11 @@ public:
     UiLineEdit* GetPhoneEdit() const { return phoneEdit; }
     UiLineEdit* GetAddressEdit() const { return addressEdit; }
 
-    // The checks of the holder's details; null when they pass, else the message for the user.
+    // The checks of the holder's details (an identity card's birth date against today, YYYYMMDD); null when they
+    // pass, else the message for the user.
     static const char16_t* CheckDetails(const std::string& name, const std::string& documentType,
-                                        const std::string& number, const std::string& phone,
-                                        const std::string& address);
+                                        const std::string& number, const std::string& phone, const std::string& address,
+                                        int today);
 
 private:
     UiPushButton* companyButton = nullptr;

@@ -116,7 +116,7 @@ void CFundRgSgWnd::OnActionButton()
         ShowFormTip(this, u"请输入6位基金代码！");
         return;
     }
-    std::u16string problem = CheckAmount(GbFromWide(amountEdit->GetText()).c_str(), 0, nullptr);
+    std::u16string problem = CheckMoney(GbFromWide(amountEdit->GetText()).c_str(), MOST_ORDER_AMOUNT, nullptr);
     if (!problem.empty()) {
         ShowFormTip(this, problem.c_str());
         return;
@@ -132,10 +132,11 @@ void CFundRgSgWnd::OnActionButton()
 
 void CFundRgSgWnd::Submit()
 {
-    std::string amountText = GbFromWide(amountEdit->GetText());
-    double amount = 0;
-    if (!CheckAmount(amountText.c_str(), 0, &amount).empty())
+    // Sent and confirmed as the server takes it: "1000." goes as 1000.00.
+    std::string amountText;
+    if (!CheckMoney(GbFromWide(amountEdit->GetText()).c_str(), MOST_ORDER_AMOUNT, &amountText).empty())
         return;
+    double amount = atof(amountText.c_str());
     const char* allowed = mode == MODE_SUBSCRIBE ? "krg" : "ksg";
     if (FieldOf(fund, allowed) != "1") {
         // A new fund is not suspended: it is bought by subscription until it opens.

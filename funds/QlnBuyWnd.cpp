@@ -93,13 +93,14 @@ void CQlnBuyWnd::OnActionButton()
         return;
     }
     const FundRow& product = products[(size_t)chosen];
-    std::string amountText = GbFromWide(amountEdit->GetText());
-    double amount = 0;
-    std::u16string problem = CheckAmount(amountText.c_str(), 0, &amount);
+    // Sent and confirmed as the server takes it: "50000." goes as 50000.00.
+    std::string amountText;
+    std::u16string problem = CheckMoney(GbFromWide(amountEdit->GetText()).c_str(), MOST_ORDER_AMOUNT, &amountText);
     if (!problem.empty()) {
         ShowFormTip(this, problem.c_str());
         return;
     }
+    double amount = atof(amountText.c_str());
     if (amount + 0.005 < atof(FieldOf(product, "qgje").c_str())) {
         ShowFormTip(this, (u"购买金额不能低于" + WideFromGb(FieldOf(product, "qgje").c_str()) + u"元！").c_str());
         return;

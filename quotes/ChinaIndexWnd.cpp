@@ -116,9 +116,10 @@ void CChinaIndexWnd::OnReply(const BYTE* data, int length, int)
         CQuoteNumber prevClose = set->GetQuoteNumber("zrsp");
         CQuoteNumber open = set->GetQuoteNumber("jrkp");
         for (int c = 0; c < fields; ++c) {
-            const char* text = set->GetAsText(c);
-            COLORREF color = app->GetColor(COLOR_NAME);
-            if (c < TITLE_COUNT) {
+            const char* text = ColumnText(set, c);
+            COLORREF plain = app->GetColor(COLOR_NAME), color = plain;
+            bool none = IsNoValue(set, c);
+            if (c < TITLE_COUNT && !none) {
                 switch (COLUMN_COLORS[c]) {
                 case AGAINST_CLOSE:
                     text = LatestPriceCell(open, prevClose, set->GetQuoteNumber(c), text, &color);
@@ -196,11 +197,15 @@ void CChinaIndexWnd::OnMenuCommand(int command)
         EndWnd(END_HOME);
         break;
     case CMD_ADD_TO_MY_QUOTES: {
-        std::string codeMarket = RowCodeMarket(grid.GetCurSel());
-        if (codeMarket.empty())
+        int row = grid.GetCurSel();
+        std::string codeMarket = RowCodeMarket(row);
+        if (codeMarket.empty()) {
             CAppData::Instance()->ShowMessageBox(u"您未选中任何指数！", u"Tips", m_hWnd);
-        else
-            AddToMyQuotes(codeMarket.c_str(), m_hWnd);
+        } else {
+            char* name = GetCellTextA(row, 0);
+            AddToMyQuotes(codeMarket.c_str(), m_hWnd, name);
+            free(name);
+        }
         break;
     }
     default:

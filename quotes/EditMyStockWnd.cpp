@@ -78,7 +78,7 @@ BOOL CEditMyStockWnd::OnInitDialog()
     AddUiWin(&searchButton);
 
     label.SetID(ID_LABEL);
-    label.SetFontSize(22);
+    label.SetFontSize(Style::NoteTextSize);
     AddUiWin(&label);
 
     list.SetID(ID_LIST);

@@ -5,6 +5,7 @@
 #include "core/DataSet.h"
 #include "core/ReplyRecordSet.h"
 #include "core/TextHelpers.h"
+#include "quotes/QuoteRequest.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -117,11 +118,16 @@ void CGlobalIndexWnd::OnReply(const BYTE* data, int length, int)
         app->ShowMessage(reply.GetErrorText(), m_hWnd, 3000);
         return;
     }
+    // Any reply but an error replaces the rows, also one without a data set.
+    grid.Clear();
     CDataSet* set = *reply.GetRecord(0);
-    if (set == nullptr)
+    if (set == nullptr) {
+        Invalidate();
         return;
+    }
     int fields = set->GetFieldCount();
-    if (!headingsMade) {
+    // The first reply that names fields gives the headings; one without fields leaves the table without any.
+    if (headings == 0) {
         for (int c = 0; c < fields; ++c) {
             const FieldInfo* info = set->GetFieldInfo(c);
             char name[sizeof info->name + 1] = {};
@@ -129,9 +135,8 @@ void CGlobalIndexWnd::OnReply(const BYTE* data, int length, int)
                 memcpy(name, info->name, sizeof info->name); // at most 15 characters, kept terminated
             AddCell(WideCell(name, CELL_TEXT_LIMIT).c_str());
         }
-        headingsMade = true;
+        headings = fields;
     }
-    grid.Clear();
     std::vector<std::u16string> texts((size_t)fields);
     std::vector<LPCWSTR> pointers((size_t)fields);
     std::vector<COLORREF> colors((size_t)fields);
@@ -139,12 +144,13 @@ void CGlobalIndexWnd::OnReply(const BYTE* data, int length, int)
     set->MoveFirst();
     for (int row = 0; row < set->GetRowCount(); ++row, set->MoveNext()) {
         for (int c = 0; c < fields; ++c) {
-            const char* text = set->GetAsText(c);
-            if (text == nullptr || text[0] == 0)
+            bool none = IsNoValue(set, c);
+            const char* text = ColumnText(set, c);
+            if (text[0] == 0)
                 text = "-";
             texts[(size_t)c] = WideCell(text, CELL_TEXT_LIMIT);
             pointers[(size_t)c] = texts[(size_t)c].c_str();
-            colors[(size_t)c] = app->GetColor(CellColorIndex(c, text));
+            colors[(size_t)c] = app->GetColor(none ? COLOR_NAME : CellColorIndex(c, text));
             words[(size_t)c] = (DWORD)c;
         }
         SetCells(pointers.data(), colors.data(), words.data(), fields);

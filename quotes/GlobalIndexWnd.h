@@ -1,6 +1,6 @@
 // CGlobalIndexWnd: the world index table. It knows no columns in advance: it sends the parameter text of its menu
-// item as it is, takes its headings from the field names of the first good reply and shows every field as text,
-// colouring five fixed column positions by the sign of their value.
+// item as it is, takes its headings from the field names of the first good reply that has fields and shows every
+// field as text, colouring five fixed column positions by the sign of their value.
 #pragma once
 
 #include "platform/ui/Style.h"
@@ -30,6 +30,6 @@ public:
     static int CellColorIndex(int column, const char* text);
 
 private:
-    // The headings come once, from the first reply that is not an error.
-    bool headingsMade = false;
+    // The headings made: they come once, from the first reply that is not an error and names fields.
+    int headings = 0;
 };

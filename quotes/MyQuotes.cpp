@@ -18,7 +18,7 @@ const char NO_MARKET[] =
     "\xca\xfd\xbe\xdd\xb4\xed\xce\xf3\xa3\xac\xce\xde\xca\xd0\xb3\xa1\xb4\xfa\xc2\xeb\xa3\xa1"; // 数据错误，无市场代码！
 const char BAD_CODE[] = "\xb9\xc9\xc6\xb1\xb4\xfa\xc2\xeb\xb4\xed\xce\xf3\xa3\xa1";             // 股票代码错误！
 const char ALREADY_LISTED[] = "\xb9\xc9\xc6\xb1%s\xd2\xd1\xd4\xda\xd7\xd4\xd1\xa1\xb9\xc9"; // 股票%s已在自选股
-const char ADDED[] = "\xd7\xd4\xd1\xa1\xb9\xc9\xcc\xed\xbc\xd3\xb3\xc9\xb9\xa6!";           // 自选股添加成功!
+const char ADDED[] = "\xd7\xd4\xd1\xa1\xb9\xc9\xcc\xed\xbc\xd3\xb3\xc9\xb9\xa6\xa3\xba%s"; // 自选股添加成功：%s
 const char READ_FAILED[] = "\xd7\xd4\xd1\xa1\xb9\xc9\xb6\xc1\xc8\xa1\xca\xa7\xb0\xdc!";     // 自选股读取失败!
 const char SAVE_FAILED[] = "\xd7\xd4\xd1\xa1\xb9\xc9\xb1\xa3\xb4\xe6\xca\xa7\xb0\xdc!";     // 自选股保存失败!
 
@@ -85,7 +85,19 @@ int IsSameStock(const char* a, const char* b)
     return StrEqualNoCase(Normalized(a).c_str(), Normalized(b).c_str()) == 0 ? 1 : 0;
 }
 
-int AddToMyQuotes(const char* code, HWND owner)
+namespace {
+
+// A tip with the stock put in place of its "%s".
+void ShowStockTip(const char* format, const std::string& stock, HWND owner, int milliseconds)
+{
+    std::string message = format;
+    message.replace(message.find("%s"), 2, stock);
+    CAppData::Instance()->ShowMessage(message.c_str(), owner, milliseconds);
+}
+
+} // namespace
+
+int AddToMyQuotes(const char* code, HWND owner, const char* name)
 {
     CAppData* app = CAppData::Instance();
     // A "," would split the stock into two items of the file; an empty code adds nothing.
@@ -94,6 +106,8 @@ int AddToMyQuotes(const char* code, HWND owner)
         return 0;
     }
     std::string c = Normalized(code);
+    // The tips name the stock, so the user sees which one the action took.
+    std::string stock = name != nullptr && name[0] != 0 ? std::string(name) + "(" + c + ")" : c;
 
     CAString stored;
     if (ReadMyQuotes(&stored) == MYQUOTES_UNREADABLE) {
@@ -113,9 +127,7 @@ int AddToMyQuotes(const char* code, HWND owner)
             if (end == std::string::npos)
                 end = list.size();
             if (IsSameStock(list.substr(start, end - start).c_str(), c.c_str())) {
-                std::string message = ALREADY_LISTED;
-                message.replace(message.find("%s"), 2, c);
-                app->ShowMessage(message.c_str(), owner, 1000);
+                ShowStockTip(ALREADY_LISTED, stock, owner, 1000);
                 return 0;
             }
             start = end + 1;
@@ -132,7 +144,7 @@ int AddToMyQuotes(const char* code, HWND owner)
         app->ShowMessage(SAVE_FAILED, owner, 2000);
         return 0;
     }
-    app->ShowMessage(ADDED, owner, 1000);
+    ShowStockTip(ADDED, stock, owner, 1000);
     return 1;
 }
 

@@ -32,9 +32,9 @@ char* NormalizeQuoteCode(const char* code);
 int IsSameStock(const char* a, const char* b);
 
 // Appends a stock to the stored list unless it is there already or the list would grow past MYQUOTES_MAX_TEXT;
-// shows one tip over owner in every case.
+// shows one tip over owner in every case, naming the stock (its name, when given, and code).
 // 1 when added, 0 when refused or when the list could not be stored.
-int AddToMyQuotes(const char* code, HWND owner);
+int AddToMyQuotes(const char* code, HWND owner, const char* name = nullptr);
 
 // Widens the one-digit market suffixes of the stored list's items and writes it back when any changed.
 void MigrateMyQuotes();

@@ -69,6 +69,10 @@ int CMyStockWnd::BuildRequest(char* part, int capacity, const char*)
     if (part == nullptr || capacity < 1)
         return 0;
     part[0] = 0;
+    // A request built while the worker is busy would be dropped: the list text kept stays that of the request
+    // whose answer is awaited.
+    if (worker != nullptr && !IsWorkerIdle(0))
+        return 0;
     CAString stored;
     ReadMyQuotes(&stored);
     const char* list = stored.GetText();
@@ -83,7 +87,10 @@ int CMyStockWnd::BuildRequest(char* part, int capacity, const char*)
         return 0;
     }
     // A cut code list would drop stocks from the stored list at the reply: CopyRequest sends nothing instead.
-    return CopyRequest(BuildMyStockRequest(paramText, list), part, capacity);
+    if (!CopyRequest(BuildMyStockRequest(paramText, list), part, capacity))
+        return 0;
+    listText.Assign(list);
+    return 1;
 }
 
 void CMyStockWnd::OnReply(const BYTE* data, int length, int)
@@ -96,6 +103,8 @@ void CMyStockWnd::OnReply(const BYTE* data, int length, int)
         app->ShowMessage(reply.GetErrorText(), m_hWnd, 0);
         return;
     }
+    // A refresh keeps the user's stock chosen, wherever its row now stands; the choice goes with it.
+    std::string chosen = SelectedStock();
     grid.RemoveAll();
     CDataSet* set = reply.GetCount() > 0 ? *reply.GetRecord(0) : nullptr;
     if (set != nullptr && set->GetFieldCount() >= 8) {
@@ -112,23 +121,24 @@ void CMyStockWnd::OnReply(const BYTE* data, int length, int)
             key.market = market != nullptr ? atoi(market) : 0;
             keys.push_back(key);
         }
-        // Read again: the stored list may have changed since the request went out.
-        CAString stored;
-        int read = ReadMyQuotes(&stored);
+        // The rows follow the list the request asked for; a stock added meanwhile is asked for next time.
         std::vector<int> order;
-        int changed = LayOutMyStocks(stored.GetText(), keys, &order);
+        int changed = LayOutMyStocks(listText.GetText(), keys, &order);
         for (int r : order) {
             set->MoveFirst();
             for (int k = 0; k < r; ++k)
                 set->MoveNext();
             AddQuoteRow(set);
         }
-        // An unreadable stored list is never replaced by what a reply happens to hold.
-        if (changed && read == MYQUOTES_READ)
+        // The rows replace the stored list only while it is still the one asked for: a list changed meanwhile (or
+        // unreadable) is never overwritten by an answer to another.
+        CAString stored;
+        if (changed && ReadMyQuotes(&stored) == MYQUOTES_READ && stored.Equals(listText))
             SaveMyQuotes();
     }
     SetCaption(u"我的股票");
     SortRows();
+    SelectStock(chosen);
     Invalidate();
 }
 
@@ -193,7 +203,9 @@ void CMyStockWnd::OnHeaderTap(int code, LPARAM lParam)
     } else {
         header.SetArrowShown(0);
     }
+    std::string chosen = SelectedStock();
     SortRows();
+    SelectStock(chosen);
     header.Invalidate();
     grid.Invalidate();
 }

@@ -4,6 +4,7 @@
 
 #include "quotes/QuoteTools.h"
 #include "quotes/QXTableWnd.h"
+#include "core/AString.h"
 
 #include <string>
 #include <vector>
@@ -45,6 +46,8 @@ private:
     void OnHeaderTap(int code, LPARAM lParam);
 
     std::vector<QuoteToolButton> tools;
+    // The stored list as read for the request whose answer is awaited.
+    CAString listText;
     int sortColumn = -1;
     int sortDirection = -1;
 };

@@ -156,7 +156,8 @@ void CQXStockTableWnd::OnReply(const BYTE* data, int length, int)
         app->ShowMessage(reply.GetErrorText(), m_hWnd, 5000);
         return;
     }
-    int selected = grid.GetSelectedIndex();
+    // A refresh keeps the user's stock chosen, wherever its row now stands; the choice goes with it.
+    std::string chosen = SelectedStock();
     grid.RemoveAll();
     CDataSet* set = reply.GetCount() > 0 ? *reply.GetRecord(0) : nullptr;
     if (set != nullptr && set->GetFieldCount() >= 8) {
@@ -166,7 +167,7 @@ void CQXStockTableWnd::OnReply(const BYTE* data, int length, int)
     }
     if (grid.GetItemCount() == 0)
         Box(u"当前页无数据显示，请返回上一页！", u"");
-    grid.SetSelectedIndex(selected);
+    SelectStock(chosen);
     grid.ScrollToTop(true);
     Invalidate();
 }
@@ -278,7 +279,7 @@ void CQXStockTableWnd::OnMenuCommand(int command)
         if (command == CMD_DETAIL)
             OpenDetailQuote(RowCodeMarket(selected).c_str());
         else
-            AddToMyQuotes(RowCodeMarket(selected).c_str(), m_hWnd);
+            AddToMyQuotes(RowCodeMarket(selected).c_str(), m_hWnd, GbFromWide(row->name.text.GetText()).c_str());
         break;
     case CMD_SORT_PARAMS: {
         auto* sortWnd = new CStockSortParamWnd(u"全部排序", m_hWnd);

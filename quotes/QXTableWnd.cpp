@@ -20,9 +20,9 @@ constexpr COLORREF BOX_BORDER = Style::PercentBoxBorder;
 constexpr COLORREF BOX_TEXT = Style::PercentBoxText;
 constexpr UINT LEFT_FORMAT = 0x8024;
 constexpr UINT CENTRE_FORMAT = 0x8025;
-constexpr int ROW_FONT = 22;
-constexpr int CODE_FONT = 20;
-constexpr int HEADING_FONT = 23;
+constexpr int ROW_FONT = Style::QuoteRowTextSize;
+constexpr int CODE_FONT = Style::QuoteCodeTextSize;
+constexpr int HEADING_FONT = Style::QuoteHeadingTextSize;
 
 struct Widths {
     int name, price, change, percent, gap;
@@ -127,7 +127,7 @@ void CStockGrid::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
     bool selected = index == GetSelectedIndex();
     COLORREF base = Style::DarkText;
     if (selected) {
-        DrawSelectionBackground(dc, r);
+        Style::DrawSelectionBackground(dc, r);
         base = Style::SelectedText;
     }
     Widths w = WidthsOf(r.left, r.right);
@@ -188,6 +188,18 @@ int CStockGrid::OnLButtonUp(UINT flags, int x, int y)
     EnsureVisible(index);
     Invalidate();
     return result;
+}
+
+void CStockGrid::Describe(UiDescription& out) const
+{
+    UiList::Describe(out);
+    for (size_t i = 0; i < out.items.size(); ++i) {
+        const ListItem* item = GetItem((int)i);
+        auto* row = item != nullptr ? reinterpret_cast<CStockRow*>(item->Data) : nullptr;
+        if (row != nullptr)
+            out.items[i] = std::u16string(TextOf(row->name)) + u" " + TextOf(row->code) + u" " + TextOf(row->latest) +
+                           u" " + TextOf(row->change) + u" " + TextOf(row->percent) + u"%";
+    }
 }
 
 void CStockGrid::OnRemoveItem(int index)
@@ -276,7 +288,7 @@ void CStockHeader::DrawItem(HDC dc, int, RECT* rcItem, RECT*, RECT*)
             RECT bar = cell;
             if (i == 3)
                 bar.right = r.right;
-            DrawHighlightBar(dc, bar);
+            Style::DrawHighlightBar(dc, bar);
         }
         UiDrawText(dc, titles[i], cell, CENTRE_FORMAT, HEADING_FONT, FW_SEMIBOLD, 0);
         if (i < 3)
@@ -377,10 +389,15 @@ void CQXTableWnd::AddQuoteRow(CDataSet* set)
     const char* latest = LatestPriceCell(set->GetQuoteNumber(ROW_OPEN), set->GetQuoteNumber(ROW_PREV_CLOSE),
                                          set->GetQuoteNumber(ROW_LATEST), set->GetAsText(ROW_LATEST), &latestColor);
     row->SetLatest(CWString(latest).GetText(), latestColor);
-    row->SetChange(CWString(set->GetAsText(ROW_CHANGE)).GetText(),
-                   app->ChartPriceColor(zero, set->GetQuoteNumber(ROW_CHANGE)));
-    row->SetPercent(CWString(set->GetAsText(ROW_CHANGE_PERCENT)).GetText(),
-                    app->ChartPriceColor(zero, set->GetQuoteNumber(ROW_CHANGE_PERCENT)));
+    COLORREF color = plain;
+    for (int column : {ROW_CHANGE, ROW_CHANGE_PERCENT}) {
+        CQuoteNumber value = set->GetQuoteNumber(column);
+        CWString text(ValueCell(value, set->GetAsText(column), app->ChartPriceColor(zero, value), plain, &color));
+        if (column == ROW_CHANGE)
+            row->SetChange(text.GetText(), color);
+        else
+            row->SetPercent(text.GetText(), color);
+    }
     row->SetMarket(CWString(set->GetAsText(ROW_MARKET)).GetText());
     AddRow(row);
 }
@@ -391,4 +408,18 @@ std::string CQXTableWnd::RowCodeMarket(int row)
     if (r == nullptr)
         return std::string();
     return GbFromWide(r->code.text.GetText()) + "." + GbFromWide(r->market.text.GetText());
+}
+
+std::string CQXTableWnd::SelectedStock()
+{
+    return RowCodeMarket(grid.GetSelectedIndex());
+}
+
+void CQXTableWnd::SelectStock(const std::string& codeMarket)
+{
+    int found = -1;
+    for (int row = 0; row < GetRowCount() && found < 0 && !codeMarket.empty(); ++row)
+        if (RowCodeMarket(row) == codeMarket)
+            found = row;
+    grid.SetSelectedIndex(found);
 }

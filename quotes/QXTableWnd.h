@@ -53,6 +53,8 @@ public:
     int OnLButtonUp(UINT flags, int x, int y) override;
     void DrawItem(HDC dc, int index, RECT* rcItem, RECT* rcWin, RECT* rcUpdate) override;
     void OnRemoveItem(int index) override;
+    // Each row as it reads: name, code, latest, change and percent, for the automation.
+    void Describe(UiDescription& out) const override;
 
     // The colour a latest or change cell is drawn in; the percent box always uses selected = true.
     static COLORREF AdjustColor(COLORREF stored, bool selected);
@@ -116,6 +118,10 @@ public:
     void AddQuoteRow(CDataSet* set);
     // "code.market" of a row, from its code and market cells; empty for no row.
     std::string RowCodeMarket(int row);
+    // The user's choice across a reordering or a refill of the rows: the stock (by "code.market") of the selected
+    // row, empty for none; and the selection of its row again, or of none when it is no longer in the table.
+    std::string SelectedStock();
+    void SelectStock(const std::string& codeMarket);
 
     CStockGrid& GetGrid() { return grid; }
     CStockHeader& GetHeader() { return header; }

@@ -3,6 +3,7 @@
 
 #include "core/AppData.h"
 #include "core/ColorScheme.h"
+#include "core/DataSet.h"
 #include "core/TextHelpers.h"
 
 #include <cctype>
@@ -195,16 +196,43 @@ int CopyRequest(const CAString& text, char* part, int capacity)
     return 1;
 }
 
+bool IsNoValue(CDataSet* set, int column)
+{
+    const FieldInfo* info = set != nullptr ? set->GetFieldInfo(column) : nullptr;
+    if (info == nullptr)
+        return false;
+    if (info->type == FIELD_QUOTE || info->type == FIELD_QUOTE_UNIT)
+        return set->GetQuoteNumber(column).IsNull();
+    return info->type == FIELD_INT && set->GetAsInt(column) == CQuoteNumber::NULL_PACKED;
+}
+
+const char* ColumnText(CDataSet* set, int column)
+{
+    if (IsNoValue(set, column))
+        return NO_VALUE_TEXT;
+    const char* text = set != nullptr ? set->GetAsText(column) : nullptr;
+    return text != nullptr ? text : "";
+}
+
+const char* ValueCell(const CQuoteNumber& value, const char* text, COLORREF valueColor, COLORREF plain,
+                      COLORREF* color)
+{
+    bool none = value.IsNull();
+    if (color != nullptr)
+        *color = none ? plain : valueColor;
+    return none ? NO_VALUE_TEXT : text != nullptr ? text : "";
+}
+
 const char* LatestPriceCell(const CQuoteNumber& open, const CQuoteNumber& prevClose, const CQuoteNumber& latest,
                             const char* latestText, COLORREF* color)
 {
     CAppData* app = CAppData::Instance();
-    if (open == CQuoteNumber::Zero()) {
+    COLORREF plain = app->GetColor(COLOR_NAME);
+    if (!latest.IsNull() && open == CQuoteNumber::Zero()) {
         if (color != nullptr)
-            *color = app->GetColor(COLOR_NAME);
+            *color = plain;
         return "-";
     }
-    if (color != nullptr)
-        *color = app->ChartPriceColor(prevClose, latest);
-    return latestText != nullptr ? latestText : "";
+    COLORREF rule = prevClose.IsNull() ? plain : app->ChartPriceColor(prevClose, latest);
+    return ValueCell(latest, latestText, rule, plain, color);
 }

@@ -7,6 +7,8 @@
 #include "core/QuoteNumber.h"
 #include "platform/win/WinTypes.h"
 
+class CDataSet;
+
 // Column lists.
 // The quote tables' rows: name, code, latest, change, change percent, open, previous close, market.
 constexpr char STANDARD_ROW_FIELDS[] = "4|3|16|20|21|13|11|1";
@@ -73,7 +75,20 @@ CAString BuildKLineRequest(const char* code, const char* date, const char* time,
 // fit: a cut request would ask for something else.
 int CopyRequest(const CAString& text, char* part, int capacity);
 
-// The latest price cell of a quote row: "-" in the name colour when today's open is 0 (no trading today), else
-// the latest text coloured against the previous close. Returns the text to show.
+// A value the server marks as none (999999999, CQuoteNumber::IsNull) shows as this, in the plain colour, and
+// nothing is computed from it.
+constexpr char NO_VALUE_TEXT[] = "--";
+// Whether a column of the current row carries the no-value mark (a quote number, or a whole number).
+bool IsNoValue(CDataSet* set, int column);
+// The text of a column of the current row: NO_VALUE_TEXT for the mark.
+const char* ColumnText(CDataSet* set, int column);
+// The cell of a value coloured by a rule: its text in `valueColor`, or NO_VALUE_TEXT in `plain` when the value is
+// none. Returns the text to show and sets *color.
+const char* ValueCell(const CQuoteNumber& value, const char* text, COLORREF valueColor, COLORREF plain,
+                      COLORREF* color);
+
+// The latest price cell of a quote row: NO_VALUE_TEXT for no latest price; "-" when today's open is 0 (no trading
+// today); else the latest text coloured against the previous close (plain without one). Colours besides the
+// price's are the name colour. Returns the text to show.
 const char* LatestPriceCell(const CQuoteNumber& open, const CQuoteNumber& prevClose, const CQuoteNumber& latest,
                             const char* latestText, COLORREF* color);

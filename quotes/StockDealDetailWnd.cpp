@@ -39,7 +39,7 @@ BOOL CStockDealDetailWnd::OnInitDialog()
         return FALSE;
     SetBgColor(Style::DarkFill);
     grid.SetDragScrollMode(1);
-    grid.SetTextSize(21);
+    grid.SetTextSize(Style::DetailTextSize);
     grid.SetItemHeight(48);
     grid.SetTable(ROW_LIMIT, 4, 1, 4, 0);
     static const UINT images[] = {113, 124, 115, 123, 116};
@@ -195,10 +195,11 @@ void CStockDealDetailWnd::AddDeals(CDataSet* info, CDataSet* deals, int records)
         COLORREF* colors = row.colors;
         texts[0] = WideFromGb(time);
         colors[0] = PLAIN_TEXT;
-        texts[1] = WideFromGb(price.Format());
-        colors[1] = app->ChartPriceColor(prevClose, price);
-        texts[2] = WideFromGb(deals->GetAsText("cjsl"));
-        colors[2] = app->GetColor(COLOR_VOLUME);
+        COLORREF priceColor = prevClose.IsNull() ? PLAIN_TEXT : app->ChartPriceColor(prevClose, price);
+        texts[1] = WideFromGb(ValueCell(price, price.Format(), priceColor, PLAIN_TEXT, &colors[1]));
+        int volume = deals->FindField("cjsl");
+        texts[2] = WideFromGb(ColumnText(deals, volume));
+        colors[2] = IsNoValue(deals, volume) ? PLAIN_TEXT : app->GetColor(COLOR_VOLUME);
         const char* side = deals->GetAsText("direct");
         int direct = side != nullptr ? (unsigned char)side[0] : 0;
         texts[3] = direct == 1 ? u"B" : direct == 2 ? u"S" : u"-";

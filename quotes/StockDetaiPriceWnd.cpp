@@ -44,11 +44,6 @@ enum {
     COLUMN_COUNT = 34
 };
 
-struct Cell {
-    std::u16string text;
-    COLORREF color;
-};
-
 // Copies at most size - 1 bytes, always terminated.
 void CopyCut(char* out, size_t size, const char* text)
 {
@@ -99,12 +94,12 @@ BOOL CStockDetaiPriceWnd::OnInitDialog()
     titleLabel.SetPos(10, 52, GetWidth() - 20, 40);
     titleLabel.SetTextStyle(4);
     titleLabel.SetTextColor(Style::DetailTitle);
-    titleLabel.SetTextSize(26);
+    titleLabel.SetTextSize(Style::SectionTitleSize);
     titleLabel.SetText(u"详细报价:");
     AddUiWin(&titleLabel);
 
     grid.SetDragScrollMode(1);
-    grid.SetTextSize(21);
+    grid.SetTextSize(Style::DetailTextSize);
     grid.SetItemHeight(48);
     grid.SetTable(ROWS, 4, 0, 4, 0);
     static const UINT images[] = {126, 118, 122, 114, 115, 116};
@@ -181,60 +176,108 @@ bool CStockDetaiPriceWnd::FillTable(CDataSet* set)
         snprintf(code + n, sizeof code - n, ".%02d", market);
     }
     CopyCutText(name, sizeof name, set->GetAsText(COL_NAME));
-
-    bool noTrading = set->GetQuoteNumber(COL_OPEN) == CQuoteNumber::Zero();
-    bool index = type == 2;
-    CQuoteNumber prevClose = set->GetQuoteNumber(COL_PREV_CLOSE);
     price = set->GetQuoteNumber(COL_LATEST);
-    CQuoteNumber change = price - prevClose;
-    CQuoteNumber percent = change * 100 / prevClose;
-    CQuoteNumber zero = CQuoteNumber::Zero();
-    COLORREF amountColor = CAppData::Instance()->GetColor(COLOR_VOLUME);
+    // The title names the stock shown, so the user sees which one a menu or a refresh led to.
+    std::string shown = std::string(code, strcspn(code, "."));
+    titleLabel.SetText((u"详细报价:" + WideFromGb(name) + u" " + WideFromGb(shown.c_str())).c_str());
+    AddFigureRows(set);
+    if (type != 2)
+        AddBookRows(set);
+    return true;
+}
 
-    auto label = [](const char16_t* text) { return Cell{text, PLAIN_TEXT}; };
-    auto dash = [&](std::u16string text, COLORREF color) {
-        return noTrading ? Cell{u"-", PLAIN_TEXT} : Cell{std::move(text), color};
-    };
-    auto text = [&](int column) { return WideFromGb(set->GetAsText(column)); };
+namespace {
+
+using Cell = CStockDetaiPriceWnd::Cell;
+
+// A row of label, value, label, value.
+void EmitRow(CGridList& grid, const Cell (&row)[4])
+{
+    GridCell cells[4];
+    for (int i = 0; i < 4; ++i) {
+        cells[i].text = row[i].text.c_str();
+        cells[i].textColor = row[i].color;
+    }
+    grid.AddRow(cells, 4);
+}
+
+Cell Label(const char16_t* text)
+{
+    return Cell{text, PLAIN_TEXT};
+}
+
+} // namespace
+
+// A value of the reply: "--" for the no-value mark, "-" (when dashed) on a day without trading, else its text in
+// its colour.
+CStockDetaiPriceWnd::Cell CStockDetaiPriceWnd::ValueOf(CDataSet* set, int column, COLORREF color, bool dashed) const
+{
+    if (IsNoValue(set, column))
+        return Cell{WideFromGb(NO_VALUE_TEXT), PLAIN_TEXT};
+    if (dashed && set->GetQuoteNumber(COL_OPEN) == CQuoteNumber::Zero())
+        return Cell{u"-", PLAIN_TEXT};
+    return Cell{WideFromGb(set->GetAsText(column)), color};
+}
+
+void CStockDetaiPriceWnd::AddFigureRows(CDataSet* set)
+{
+    CAppData* app = CAppData::Instance();
+    bool noTrading = set->GetQuoteNumber(COL_OPEN) == CQuoteNumber::Zero();
+    CQuoteNumber prevClose = set->GetQuoteNumber(COL_PREV_CLOSE), zero = CQuoteNumber::Zero();
+    CQuoteNumber none = CQuoteNumber::FromPacked(CQuoteNumber::NULL_PACKED);
+    COLORREF amountColor = app->GetColor(COLOR_VOLUME);
     auto againstClose = [&](int column) {
-        return dash(text(column), CAppData::Instance()->ChartPriceColor(prevClose, set->GetQuoteNumber(column)));
+        COLORREF color =
+            prevClose.IsNull() ? PLAIN_TEXT : app->ChartPriceColor(prevClose, set->GetQuoteNumber(column));
+        return ValueOf(set, column, color, true);
     };
-    auto emit = [&](const Cell(&row)[4]) {
-        GridCell cells[4];
-        for (int i = 0; i < 4; ++i) {
-            cells[i].text = row[i].text.c_str();
-            cells[i].textColor = row[i].color;
-        }
-        grid.AddRow(cells, 4);
+    // Change and percent only from two values; the percent with two decimals whatever the price's.
+    CQuoteNumber change = price.IsNull() || prevClose.IsNull() ? none : price - prevClose;
+    CQuoteNumber percent = change.IsNull() || prevClose == zero ? none : CQuoteNumber(10000, 2) * change / prevClose;
+    auto computed = [&](CQuoteNumber& value, bool dashed) {
+        if (value.IsNull())
+            return Cell{WideFromGb(NO_VALUE_TEXT), PLAIN_TEXT};
+        return Cell{dashed && noTrading ? u"-" : WideFromGb(value.Format()), app->ChartPriceColor(zero, value)};
     };
+    Cell percentCell = computed(percent, true);
+    if (noTrading && !percent.IsNull())
+        percentCell.color = PLAIN_TEXT;
+    EmitRow(grid, {Label(u"最新"), againstClose(COL_LATEST), Label(u"涨跌"), computed(change, true)});
+    EmitRow(grid, {Label(u"幅度%"), percentCell, Label(u"总手"), ValueOf(set, COL_VOLUME, amountColor, true)});
+    EmitRow(grid, {Label(u"金额"), ValueOf(set, COL_AMOUNT, amountColor, true), Label(u"均价"),
+                   againstClose(COL_AVERAGE)});
+    EmitRow(grid,
+            {Label(u"昨收"), ValueOf(set, COL_PREV_CLOSE, PLAIN_TEXT, false), Label(u"今开"), againstClose(COL_OPEN)});
+    EmitRow(grid, {Label(u"最高"), againstClose(COL_HIGH), Label(u"最低"), againstClose(COL_LOW)});
+    Cell orderRatio = type == 2 ? Cell{u"-", PLAIN_TEXT}
+                                : ValueOf(set, COL_ORDER_RATIO,
+                                          app->ChartPriceColor(zero, set->GetQuoteNumber(COL_ORDER_RATIO)), false);
+    EmitRow(grid,
+            {Label(u"委比"), orderRatio, Label(u"量比"), ValueOf(set, COL_VOLUME_RATIO, PLAIN_TEXT, false)});
+}
 
-    Cell changeCell{noTrading ? u"-" : WideFromGb(change.Format()),
-                    CAppData::Instance()->ChartPriceColor(zero, change)};
-    emit({label(u"最新"), againstClose(COL_LATEST), label(u"涨跌"), changeCell});
-    emit({label(u"幅度%"), dash(WideFromGb(percent.Format()), CAppData::Instance()->ChartPriceColor(zero, percent)),
-          label(u"总手"), dash(text(COL_VOLUME), amountColor)});
-    emit({label(u"金额"), dash(text(COL_AMOUNT), amountColor), label(u"均价"), againstClose(COL_AVERAGE)});
-    emit({label(u"昨收"), Cell{text(COL_PREV_CLOSE), PLAIN_TEXT}, label(u"今开"), againstClose(COL_OPEN)});
-    emit({label(u"最高"), againstClose(COL_HIGH), label(u"最低"), againstClose(COL_LOW)});
-    Cell orderRatio = index ? Cell{u"-", PLAIN_TEXT}
-                            : Cell{text(COL_ORDER_RATIO),
-                                   CAppData::Instance()->ChartPriceColor(zero, set->GetQuoteNumber(COL_ORDER_RATIO))};
-    emit({label(u"委比"), orderRatio, label(u"量比"), Cell{text(COL_VOLUME_RATIO), PLAIN_TEXT}});
-    if (index)
-        return true;
-
+void CStockDetaiPriceWnd::AddBookRows(CDataSet* set)
+{
+    CAppData* app = CAppData::Instance();
+    CQuoteNumber prevClose = set->GetQuoteNumber(COL_PREV_CLOSE);
+    COLORREF amountColor = app->GetColor(COLOR_VOLUME);
     static const char16_t* const sellLabels[] = {u"卖一", u"卖二", u"卖三", u"卖四", u"卖五"};
     static const char16_t* const buyLabels[] = {u"买一", u"买二", u"买三", u"买四", u"买五"};
     auto bookRow = [&](const char16_t* title, int priceColumn) {
-        char volume[16];
-        snprintf(volume, sizeof volume, "%d", set->GetAsInt(priceColumn + 1) / 100);
-        emit({label(title), againstClose(priceColumn), Cell{u"", PLAIN_TEXT}, dash(WideFromGb(volume), amountColor)});
+        COLORREF color =
+            prevClose.IsNull() ? PLAIN_TEXT : app->ChartPriceColor(prevClose, set->GetQuoteNumber(priceColumn));
+        Cell volume = ValueOf(set, priceColumn + 1, amountColor, true);
+        if (volume.color == amountColor) { // in lots
+            char lots[16];
+            snprintf(lots, sizeof lots, "%d", set->GetAsInt(priceColumn + 1) / 100);
+            volume.text = WideFromGb(lots);
+        }
+        EmitRow(grid, {Label(title), ValueOf(set, priceColumn, color, true), Cell{u"", PLAIN_TEXT}, volume});
     };
     for (int level = 4; level >= 0; --level)
         bookRow(sellLabels[level], COL_SELL1 + level * 2);
     for (int level = 0; level < 5; ++level)
         bookRow(buyLabels[level], COL_BUY1 + level * 2);
-    return true;
 }
 
 void CStockDetaiPriceWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
@@ -280,7 +323,7 @@ void CStockDetaiPriceWnd::OnMenuCommand(int id)
         EndWnd(END_HOME);
         break;
     case CMD_ADD_MINE:
-        AddToMyQuotes(code, m_hWnd);
+        AddToMyQuotes(code, m_hWnd, name);
         break;
     case CMD_SELL:
     case CMD_BUY:
@@ -310,8 +353,9 @@ void CStockDetaiPriceWnd::OpenTrade(bool buy)
     snprintf(title, sizeof title, "%s %s", GbFromWide(buy ? u"买入" : u"卖出").c_str(), name);
     CQuoteNumber shown = price;
     char params[160];
-    snprintf(params, sizeof params, "code=%s&price=%s&market=%d&type=%d&MMLB=%d", code, shown.Format(), market, type,
-             buy ? 0 : 1);
+    // Without a latest price the form opens without one rather than with the no-value mark.
+    snprintf(params, sizeof params, "code=%s&price=%s&market=%d&type=%d&MMLB=%d", code,
+             shown.IsNull() ? "" : shown.Format(), market, type, buy ? 0 : 1);
     OpenByKey("buysale", -1, title, "", params, m_hWnd);
 }
 

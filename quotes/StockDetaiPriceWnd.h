@@ -7,6 +7,8 @@
 #include "platform/ui/UiStatic.h"
 #include "shell/TableWnd.h"
 
+#include <string>
+
 class CDataSet;
 
 class CStockDetaiPriceWnd : public CTableWnd {
@@ -45,7 +47,17 @@ public:
     CQuoteNumber GetPrice() const { return price; }
     UiStatic& GetTitleLabel() { return titleLabel; }
 
+    // One cell of the table: its text and colour.
+    struct Cell {
+        std::u16string text;
+        COLORREF color;
+    };
+
 private:
+    Cell ValueOf(CDataSet* set, int column, COLORREF color, bool dashed) const;
+    // The day's figures in six rows, and the five-level book.
+    void AddFigureRows(CDataSet* set);
+    void AddBookRows(CDataSet* set);
     void PlaceDetailGrid();
     void OpenTrade(bool buy);
     void OpenInformation();

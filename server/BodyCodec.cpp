@@ -157,17 +157,31 @@ std::string LzssDecode(const std::string& packed)
     return out;
 }
 
-std::string ZlibPack(const std::string& plain)
+std::string ZlibPack(const std::string& plain, int level)
 {
-    uLongf bound = compressBound(static_cast<uLong>(plain.size()));
+    // A window no larger than the body needs (zlib takes 2^9 to 2^15 bytes): a small body then sets up no tables
+    // of the size a large one needs. Any inflater reads the smaller window from the stream's header.
+    int windowBits = 9;
+    while (windowBits < 15 && (size_t(1) << windowBits) < plain.size())
+        ++windowBits;
+    z_stream z = {};
+    if (deflateInit2(&z, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return std::string();
+    uLong bound = deflateBound(&z, static_cast<uLong>(plain.size()));
     std::string out(4 + bound, '\0');
     uint32_t size = static_cast<uint32_t>(plain.size());
     for (int i = 0; i < 4; ++i)
         out[i] = static_cast<char>((size >> (8 * i)) & 0xFF);
-    if (compress2(reinterpret_cast<Bytef*>(&out[4]), &bound, reinterpret_cast<const Bytef*>(plain.data()),
-                  static_cast<uLong>(plain.size()), Z_DEFAULT_COMPRESSION) != Z_OK)
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
+    z.avail_in = static_cast<uInt>(plain.size());
+    z.next_out = reinterpret_cast<Bytef*>(&out[4]);
+    z.avail_out = static_cast<uInt>(bound);
+    int result = deflate(&z, Z_FINISH);
+    size_t packed = z.total_out;
+    deflateEnd(&z);
+    if (result != Z_STREAM_END)
         return std::string();
-    out.resize(4 + bound);
+    out.resize(4 + packed);
     return out;
 }
 

@@ -7,7 +7,8 @@
 std::string LzssEncode(const std::string& plain);
 // A reference decoder of the same stream form, for the server's own checks and tests.
 std::string LzssDecode(const std::string& packed);
-// zlib body: u32 unpacked size, then an RFC 1950 stream. Empty on failure.
-std::string ZlibPack(const std::string& plain);
+// zlib body: u32 unpacked size, then an RFC 1950 stream packed at zlib's level (1 fastest .. 9 smallest, -1 its
+// default). Empty on failure.
+std::string ZlibPack(const std::string& plain, int level = -1);
 // Inverse of ZlibPack; false when the stream is damaged or its size differs from the prefix.
 bool ZlibUnpack(const std::string& packed, std::string& plain);

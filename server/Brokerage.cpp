@@ -74,19 +74,41 @@ CBrokerage::CBrokerage(uint64_t s, const std::string& dir, CMarket& m)
     std::error_code ec;
     CreatePrivateFolderNative(dataDir);
     std::filesystem::permissions(dataDir, std::filesystem::perms::owner_all, ec);
-    for (auto& pair : accounts) {
-        std::string path = (std::filesystem::path(dataDir) / (pair.first + ".txt")).string();
-        if (std::filesystem::exists(path, ec)) {
-            if (!Load(path)) {
-                // A damaged file is kept aside rather than overwritten, and the account starts afresh.
-                std::filesystem::rename(path, path + ".damaged", ec);
-                std::fprintf(stderr, "morwick-server: %s is damaged; kept as .damaged\n", path.c_str());
-            }
-        }
-        // Written anew: the journal starts from the full text (older files take the journal's form here).
-        files[pair.first]->saved = *pair.second;
-        Save(*pair.second);
+    for (auto& pair : accounts)
+        OpenFile(pair.first);
+}
+
+void CBrokerage::OpenFile(const std::string& fundId)
+{
+    std::string path = (std::filesystem::path(dataDir) / (fundId + ".txt")).string();
+    CAccountFile& file = *files.at(fundId);
+    std::error_code ec;
+    std::filesystem::file_status status = std::filesystem::symlink_status(path, ec);
+    if (ec && status.type() != std::filesystem::file_type::not_found)
+        file.damage = "it cannot be looked at: " + ec.message();
+    else if (status.type() != std::filesystem::file_type::not_found)
+        Load(path, &file.damage);
+    if (!file.damage.empty()) {
+        // Never the demo state over a file that exists: the account waits for its file to be mended.
+        std::fprintf(stderr,
+                     "morwick-server: account %s is out of service: %s is damaged (%s); the file is left as it is\n",
+                     fundId.c_str(), path.c_str(), file.damage.c_str());
+        return;
     }
+    // Written anew: the journal starts from the full text (older files take the journal's form here), and a torn
+    // last record goes.
+    CTradeAccount& a = *accounts.at(fundId);
+    file.saved = a;
+    Save(a);
+}
+
+std::vector<std::pair<std::string, std::string>> CBrokerage::Damaged() const
+{
+    std::vector<std::pair<std::string, std::string>> list;
+    for (const auto& pair : files)
+        if (!pair.second->damage.empty())
+            list.emplace_back(pair.first, pair.second->damage);
+    return list;
 }
 
 CBrokerage::~CBrokerage() = default;
@@ -100,7 +122,8 @@ std::vector<CTradeAccount*> CBrokerage::Accounts()
 {
     std::vector<CTradeAccount*> list;
     for (auto& pair : accounts)
-        list.push_back(pair.second.get());
+        if (files.at(pair.first)->damage.empty()) // a damaged account is not run on either
+            list.push_back(pair.second.get());
     return list;
 }
 
@@ -274,7 +297,8 @@ CTradeAccount* CBrokerage::ForSession(const CSession& session, const CRequestPar
 {
     if (session.tradeToken.empty() || request.Get("trdtoken") != session.tradeToken)
         return nullptr;
-    return Find(session.fundId);
+    CTradeAccount* a = Find(session.fundId);
+    return a && files.at(a->fundId)->damage.empty() ? a : nullptr;
 }
 
 int CBrokerage::ExchangeMarket(bool shanghai) const
@@ -308,6 +332,10 @@ CTradeAccount* CBrokerage::LogIn(const std::string& account, int accountType, co
         *error = "该账号不属于所选营业部";
         return nullptr;
     }
+    if (!files.at(a->fundId)->damage.empty()) {
+        *error = DAMAGED_ACCOUNT;
+        return nullptr;
+    }
     if (!CheckPassword(*a, password, "交易密码错误", error))
         return nullptr;
     Settle(*a);
@@ -320,34 +348,48 @@ bool CBrokerage::CheckPassword(CTradeAccount& a, const std::string& password, co
     bool old = right && IsOldPasswordHash(a.passwordHash);
     if (old)
         a.passwordHash = PasswordHash(a.fundId, password); // the digest of an older file is replaced
-    return CountPasswordTry(a, a.wrongPasswords, a.lockedUntil, right, wrongText, "账户", error, old);
+    return CountPasswordTry(a, std::string(), right, wrongText, "账户", error, old);
 }
 
-bool CBrokerage::CountPasswordTry(CTradeAccount& a, int& wrong, int64_t& lockedUntil, bool right, const char* wrongText,
+CBrokerage::CLockOut CBrokerage::LockOutOf(CTradeAccount& a, const std::string& bank)
+{
+    if (CBankAccount* b = bank.empty() ? nullptr : Bank(a, bank))
+        return {&b->wrongPasswords, &b->lockedUntil};
+    return {&a.wrongPasswords, &a.lockedUntil};
+}
+
+bool CBrokerage::CountPasswordTry(CTradeAccount& a, const std::string& bank, bool right, const char* wrongText,
                                   const char* locked, std::string* error, bool changed)
 {
     int64_t now = Now();
-    if (lockedUntil > now) {
-        *error = locked + std::string("已锁定，请") + std::to_string((lockedUntil - now + 59) / 60) + "分钟后再试";
+    CLockOut count = LockOutOf(a, bank);
+    if (*count.lockedUntil > now) {
+        *error =
+            locked + std::string("已锁定，请") + std::to_string((*count.lockedUntil - now + 59) / 60) + "分钟后再试";
         return false;
     }
     if (right) {
-        if (wrong != 0 || changed) {
-            wrong = 0;
-            Save(a);
-        }
-        return true;
+        int wrongBefore = *count.wrong;
+        if (wrongBefore == 0 && !changed)
+            return true;
+        *count.wrong = 0;
+        if (Save(a) || wrongBefore == 0)
+            return true; // a replaced digest that could not be saved is replaced at a later good check
+        // Wrong tries not cleared on disk are not cleared at all, and the log-in waits for the disk.
+        *LockOutOf(a, bank).wrong = wrongBefore;
+        *error = "系统暂时无法保存，请稍后再试";
+        return false;
     }
-    if (++wrong >= LOCK_AFTER) {
-        wrong = 0;
-        lockedUntil = now + LOCK_MINUTES * 60;
+    if (++*count.wrong >= LOCK_AFTER) {
+        *count.wrong = 0;
+        *count.lockedUntil = now + LOCK_MINUTES * 60;
         *error = "密码连续错误" + std::to_string(LOCK_AFTER) + "次，" + locked + "已锁定，请" +
                  std::to_string(LOCK_MINUTES) + "分钟后再试";
     } else {
-        *error = wrongText + std::string("，还可尝试") + std::to_string(LOCK_AFTER - wrong) + "次";
+        *error = wrongText + std::string("，还可尝试") + std::to_string(LOCK_AFTER - *count.wrong) + "次";
     }
-    if (!Save(a))
-        *error = "系统暂时无法保存，请稍后再试";
+    // The count and the lock hold whether or not the disk takes them: a failed save keeps them in memory.
+    Save(a);
     return false;
 }
 
@@ -383,7 +425,7 @@ bool CBrokerage::CheckBankPassword(CTradeAccount& a, CBankAccount& b, const std:
     bool old = right && IsOldPasswordHash(b.passwordHash);
     if (old)
         b.passwordHash = PasswordHash(b.number, password); // the digest of an older file is replaced
-    return CountPasswordTry(a, b.wrongPasswords, b.lockedUntil, right, "银行密码错误", "该银行账户", error, old);
+    return CountPasswordTry(a, b.code, right, "银行密码错误", "该银行账户", error, old);
 }
 
 CDone CBrokerage::Transfer(CTradeAccount& a, const std::string& bankCode, int direction, const std::string& amountText,

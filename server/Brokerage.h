@@ -4,6 +4,7 @@
 // 1/100 share and net values in 1/10000 yuan, so that no rounding drifts across saves.
 #pragma once
 
+#include "server/AccountIndex.h"
 #include "server/FundCatalog.h"
 #include "server/RequestParams.h"
 #include "server/SessionTable.h"
@@ -209,6 +210,8 @@ public:
     static constexpr int LOCK_MINUTES = 15;
     static constexpr int LOT = 100;
     static constexpr int NEW_SHARE_LOT = 500;
+    // The log-in's refusal for an account whose file is damaged.
+    static constexpr const char* DAMAGED_ACCOUNT = "账户数据异常，暂停服务，请联系营业部";
 
     // dataDir empty: nothing is kept on disk. The market must outlive the brokerage.
     CBrokerage(uint64_t seed, const std::string& dataDir, CMarket& market);
@@ -217,7 +220,10 @@ public:
     // Everything below that takes an account runs with that account's lock held, taken before the market's read
     // lock; one account's work (and its disk write) never holds up another's.
     std::unique_lock<std::mutex> Hold(const CTradeAccount& a);
+    // The accounts in service (not those whose file is damaged).
     std::vector<CTradeAccount*> Accounts();
+    // The account's open orders and its orders and deals by date, found without walking its lists.
+    CAccountIndex& Index(const CTradeAccount& a) { return files.at(a.fundId)->index; }
     // While set, a save on this thread lets go of the market's read lock for its disk write and takes it back, so
     // that the market's clock never waits for a disk. Null clears it.
     static void LetMarketGoWhileSaving(std::shared_lock<std::shared_mutex>* marketRead);
@@ -304,14 +310,18 @@ public:
     static bool PasswordMatches(const std::string& fundId, const std::string& password, const std::string& stored);
     static bool IsOldPasswordHash(const std::string& stored);
     // The account's full text (one line per item), and the reading of an account file: that text (older files)
-    // or a journal (below); false for a damaged or cut-short one.
+    // or a journal (below); false for a damaged or cut-short one, with why (where, and what is wrong there).
     static std::string Serialize(const CTradeAccount& a);
-    static bool Parse(const std::string& text, CTradeAccount* a);
+    static bool Parse(const std::string& text, CTradeAccount* a, std::string* why = nullptr);
     // The account file: "MORWICK-JOURNAL 1", then records "R LENGTH CRC32\n" + LENGTH bytes, each checked by its
     // CRC-32. The first holds the full text; each later one, one save: "+\tLINE" (an item, or the head line "A",
     // written or replaced, matched by its key: an order by its number, a holding by market and code...) or
-    // "-\tLINE" (removed). A torn last record is ignored. Journal: a file holding the full text alone.
+    // "-\tLINE" (removed). A torn last record is ignored; any other record that fails its check is damage.
+    // Journal: a file holding the full text alone.
     static std::string Journal(const CTradeAccount& a);
+    // The accounts whose file exists but cannot be read as theirs, each with why. Such an account is refused
+    // service (its log-in says so) and its file is never written: it stays as it was found, for the operator.
+    std::vector<std::pair<std::string, std::string>> Damaged() const;
 
 private:
     struct CAccountFile {
@@ -321,7 +331,8 @@ private:
         int64_t imageBytes = 0; // of which the full text at its start
         bool rewrite = true;    // the next save writes the file anew (at start, after a failed write)
         std::map<std::string, std::vector<size_t>> unended; // by list: where saved items have not ended
-        size_t endedOrders = 0;                             // the account's orders before this one have all ended
+        CAccountIndex index;
+        std::string damage; // why the file that exists cannot be read: the account is out of service
     };
     void BuildDemoAccounts();
     // The market's stocks, the ones demo holdings and warrants are drawn from.
@@ -331,15 +342,29 @@ private:
     static int64_t CostUp(int64_t li, int64_t quantity) { return (li * quantity + 9) / 10; }
     static int64_t CostNear(int64_t li, int64_t quantity) { return (li * quantity + 5) / 10; }
     static const std::string& DemoPasswordHash(const std::string& id, const std::string& password);
-    bool Load(const std::string& path);
+    // Reads the account's file into its account; false, with why, for a file that cannot be read as its own.
+    bool Load(const std::string& path, std::string* why);
+    // Opens the account's file at start: read when it exists, written anew from the account (the demo state)
+    // only when there is none; a file that exists and cannot be read marks the account damaged, untouched.
+    void OpenFile(const std::string& fundId);
+    // After a failed save: the account as last saved, but with its passwords' counts and locks as they are now.
+    // restoredBytes: the file's length when it was written back to that, else -1 (written whole next time).
+    void Undo(CTradeAccount& a, CAccountFile& file, int64_t restoredBytes);
     void Fill(CTradeAccount& a, CStockOrder& o, int64_t price, int quantity);
     // Ends what is left of an order, releasing its frozen money or shares; returns the quantity ended.
     int CancelRest(CTradeAccount& a, CStockOrder& o);
     bool SettleLocked(CTradeAccount& a);
-    // The lock-out for a password already compared: its count of wrong tries and its lock, saved with account a;
+    // A password's count of wrong tries and its lock: the account's own, or those of its bank account bank.
+    struct CLockOut {
+        int* wrong;
+        int64_t* lockedUntil;
+    };
+    CLockOut LockOutOf(CTradeAccount& a, const std::string& bank);
+    // The lock-out for a password already compared (bank empty: the trading password), saved with account a;
     // locked names what the lock closes ("账户"); changed saves a right password's account even without a count
-    // to clear (its digest was replaced).
-    bool CountPasswordTry(CTradeAccount& a, int& wrong, int64_t& lockedUntil, bool right, const char* wrongText,
+    // to clear (its digest was replaced). A right password whose earlier wrong tries cannot be cleared on disk is
+    // refused.
+    bool CountPasswordTry(CTradeAccount& a, const std::string& bank, bool right, const char* wrongText,
                           const char* locked, std::string* error, bool changed = false);
     void ConfirmFundOrder(CTradeAccount& a, CFundOrder& o);
     int64_t Now() const { return clock(); }
@@ -375,6 +400,10 @@ std::string Nav4(int64_t tenThousandths); // "1.2345"
 std::string TimeText(int hhmmss);         // "09:31:00"
 // A positive decimal with at most the given decimals, scaled (e.g. "12.34" with 2 -> 1234); -1 when invalid.
 int64_t ParseScaled(const std::string& text, int decimals);
+// value x times / by rounded half away from zero (by > 0): fund figures are rounded, never cut.
+int64_t MulDivRound(int64_t value, int64_t times, int64_t by);
+// What a cash product pays on amount (fen) held to maturity, rounded to the fen.
+int64_t CashProductIncome(int64_t amount, const CCashProduct& product);
 int AddDays(int yyyymmdd, int days);
 // The refusal of a change that could not be saved: "委托未受理：系统暂时无法保存，请稍后再试" for "委托".
 std::string NotAccepted(const std::string& what);

@@ -6,11 +6,22 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 
 namespace {
 
-bool ValidIdNumber(const std::string& idType, const std::string& n)
+// The birth date of an identity card number (15 characters: 19YYMMDD) is a day that was, since 1900.
+bool ValidBirthDate(const std::string& n, int today)
+{
+    int date = n.size() == 18 ? std::stoi(n.substr(6, 8)) : 19000000 + std::stoi(n.substr(6, 6));
+    std::chrono::year_month_day day{std::chrono::year(date / 10000),
+                                    std::chrono::month(static_cast<unsigned>(date / 100 % 100)),
+                                    std::chrono::day(static_cast<unsigned>(date % 100))};
+    return date / 10000 >= 1900 && day.ok() && date <= today;
+}
+
+bool ValidIdNumber(const std::string& idType, const std::string& n, int today)
 {
     if (idType.empty() || idType == "0") {
         if (n.size() != 15 && n.size() != 18)
@@ -18,6 +29,8 @@ bool ValidIdNumber(const std::string& idType, const std::string& n)
         for (size_t i = 0; i < n.size(); ++i)
             if (!std::isdigit(static_cast<unsigned char>(n[i])) && !(i == 17 && (n[i] == 'X' || n[i] == 'x')))
                 return false;
+        if (!ValidBirthDate(n, today))
+            return false;
         if (n.size() == 15)
             return true;
         // The resident identity card's last character checks the other seventeen (ISO 7064 MOD 11-2).
@@ -40,6 +53,19 @@ bool ValidPhone(const std::string& p)
 
 } // namespace
 
+int64_t MulDivRound(int64_t value, int64_t times, int64_t by)
+{
+    // In 128 bits: shares times a net value, or a cost times 10000, may pass 64.
+    __int128 product = static_cast<__int128>(value) * times;
+    __int128 half = by / 2;
+    return static_cast<int64_t>(product >= 0 ? (product + half) / by : -((-product + half) / by));
+}
+
+int64_t CashProductIncome(int64_t amount, const CCashProduct& product)
+{
+    return std::llround(static_cast<double>(amount) * product.yieldPercent / 100.0 * product.days / 365.0);
+}
+
 int64_t CBrokerage::FundNav(const CFundInfo& f, int date) const
 {
     return std::llround(funds.Nav(f, date) * 10000.0);
@@ -55,7 +81,7 @@ CDone CBrokerage::OpenFundAccount(CTradeAccount& a, const std::string& tacode, c
         return {"已开立该基金公司账户"};
     if (name.empty())
         return {"请输入姓名"};
-    if (!ValidIdNumber(idType, idNumber))
+    if (!ValidIdNumber(idType, idNumber, Today()))
         return {"证件号码无效"};
     if (!ValidPhone(phone))
         return {"电话号码无效"};
@@ -161,7 +187,7 @@ void CBrokerage::ConfirmFundOrder(CTradeAccount& a, CFundOrder& o)
     if (o.kind == FUND_SUBSCRIBE || o.kind == FUND_PURCHASE) {
         double fee = o.kind == FUND_PURCHASE ? f->feePercent / 100.0 : 0.0;
         int64_t net = static_cast<int64_t>(std::llround(static_cast<double>(o.amount) * (1.0 - fee)));
-        o.confirmedShares = o.nav > 0 ? net * 10000 / o.nav : 0;
+        o.confirmedShares = o.nav > 0 ? MulDivRound(net, 10000, o.nav) : 0;
         o.confirmedAmount = o.amount;
         a.frozen -= o.amount;
         a.cash -= o.amount;
@@ -170,8 +196,8 @@ void CBrokerage::ConfirmFundOrder(CTradeAccount& a, CFundOrder& o)
     }
     if (h == nullptr)
         return;
-    int64_t value = o.shares * o.nav / 10000;
-    int64_t cost = h->shares > 0 ? h->cost * o.shares / h->shares : 0;
+    int64_t value = MulDivRound(o.shares, o.nav, 10000);
+    int64_t cost = h->shares > 0 ? MulDivRound(h->cost, o.shares, h->shares) : 0;
     h->frozen -= o.shares;
     h->shares -= o.shares;
     h->cost -= cost;
@@ -180,8 +206,9 @@ void CBrokerage::ConfirmFundOrder(CTradeAccount& a, CFundOrder& o)
     if (o.kind == FUND_REDEEM) {
         a.cash += value;
     } else if (const CFundInfo* target = funds.Find(o.toCode)) {
+        // The new holding cost what the shares were worth at the conversion; the old cost leaves with them.
         int64_t targetNav = FundNav(*target, o.tradeDate);
-        add(o.toCode, targetNav > 0 ? value * 10000 / targetNav : 0, cost);
+        add(o.toCode, targetNav > 0 ? MulDivRound(value, 10000, targetNav) : 0, value);
     }
     a.fundHoldings.erase(std::remove_if(a.fundHoldings.begin(), a.fundHoldings.end(),
                                         [](const CFundHolding& x) { return x.shares <= 0 && x.frozen <= 0; }),
@@ -285,7 +312,7 @@ CDone CBrokerage::TerminateCashProduct(CTradeAccount& a, int id, int64_t* princi
         int days = 0;
         for (int d = h.start; d < Today() && days < 3660; d = AddDays(d, 1))
             ++days;
-        h.paid = h.amount * 35 / 10000 * days / 365;
+        h.paid = MulDivRound(h.amount, 35 * static_cast<int64_t>(days), 10000 * 365);
         h.state = 1;
         a.cash += h.amount + h.paid;
         *principal = h.amount;

@@ -178,7 +178,8 @@ CDone CBrokerage::PlaceOrder(CTradeAccount& a, int m, const std::string& code, i
         int sellable = h ? a.Sellable(*h, Today()) : 0;
         if (quantity > sellable)
             return {"可卖数量不足（可卖" + std::to_string(sellable) + "股）"};
-        if (quantity % LOT != 0 && quantity != sellable)
+        // The odd lot goes whole, alone or with whole lots.
+        if (quantity % LOT != 0 && quantity % LOT != sellable % LOT)
             return {"卖出零股须一次性卖出"};
         h->frozen += static_cast<int>(quantity);
     }
@@ -313,7 +314,8 @@ bool CBrokerage::OnMinute(CTradeAccount& a)
     int done = market.GetMinuteOfDay() - 1; // the minute that has just been traded
     int today = market.GetDate();
     bool changed = false;
-    for (size_t i = 0; i < a.orders.size(); ++i) {
+    std::vector<size_t> open = Index(a).OpenOrders(a.orders); // a copy: fills end orders
+    for (size_t i : open) {
         CStockOrder& o = a.orders[i];
         if (o.kind != ORDER_STOCK || !o.IsOpen() || o.date != today || done < o.fromMinute)
             continue;
@@ -345,13 +347,9 @@ bool CBrokerage::SettleLocked(CTradeAccount& a)
     int today = Today();
     bool closed = market.GetMinuteOfDay() >= 240;
     bool changed = false;
-    // Orders before this one have all ended (an order never opens again): only the rest are looked at.
-    size_t& ended = files.at(a.fundId)->endedOrders;
-    ended = std::min(ended, a.orders.size());
-    for (size_t i = ended; i < a.orders.size(); ++i) {
+    std::vector<size_t> open = Index(a).OpenOrders(a.orders); // a copy: the day's end closes them
+    for (size_t i : open) {
         CStockOrder& o = a.orders[i];
-        if (!o.IsOpen())
-            continue;
         if (o.kind == ORDER_STOCK && (o.date < today || (o.date == today && closed))) {
             // The day is over: the rest of the order lapses as a cancel would end it.
             CancelRest(a, o);
@@ -381,8 +379,6 @@ bool CBrokerage::SettleLocked(CTradeAccount& a)
             changed = true;
         }
     }
-    while (ended < a.orders.size() && !a.orders[ended].IsOpen())
-        ++ended;
     for (CFundOrder& o : a.fundOrders)
         if (o.state == FUND_ORDER_REPORTED && (o.tradeDate < today || (o.tradeDate == today && closed))) {
             ConfirmFundOrder(a, o);
@@ -391,7 +387,7 @@ bool CBrokerage::SettleLocked(CTradeAccount& a)
     for (CCashHolding& h : a.cashHoldings)
         if (h.state == 0 && h.maturity < today) {
             const CCashProduct* p = funds.Product(h.code);
-            h.paid = p ? static_cast<int64_t>(h.amount * p->yieldPercent / 100.0 * p->days / 365.0) : 0;
+            h.paid = p ? CashProductIncome(h.amount, *p) : 0;
             a.cash += h.amount + h.paid;
             h.state = 2;
             changed = true;

@@ -6,20 +6,20 @@
 #include "server/Brokerage.h"
 
 #include "platform/win/FileIo.h"
+#include "server/BrokerageJournal.h"
 #include "server/ServerText.h"
 
 #include <algorithm>
 #include <functional>
 #include <map>
 #include <cassert>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
-#include <zlib.h>
 
 namespace {
 
@@ -450,42 +450,6 @@ bool ApplyLine(const std::string& line, CTradeAccount* a)
     return found;
 }
 
-const char JOURNAL_MAGIC[] = "MORWICK-JOURNAL 1\n";
-
-std::string Record(const std::string& body)
-{
-    char head[48];
-    uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
-    std::snprintf(head, sizeof head, "R %zu %08lx\n", body.size(), static_cast<unsigned long>(crc));
-    return head + body;
-}
-
-// The journal's records in order; false for a damaged one that is not the last (a torn last one is dropped).
-bool ReadRecords(const std::string& text, std::vector<std::string>* records)
-{
-    size_t at = sizeof JOURNAL_MAGIC - 1;
-    while (at < text.size()) {
-        size_t eol = text.find('\n', at);
-        if (eol == std::string::npos)
-            return true; // torn in the record's head
-        std::vector<std::string> words = Split(text.substr(at, eol - at), ' ');
-        size_t length = 0;
-        unsigned long crc = 0;
-        if (words.size() != 3 || words[0] != "R" || words[2].size() != 8 ||
-            std::from_chars(words[1].data(), words[1].data() + words[1].size(), length).ec != std::errc() ||
-            std::from_chars(words[2].data(), words[2].data() + 8, crc, 16).ec != std::errc())
-            return false;
-        if (length > text.size() - eol - 1)
-            return true; // torn in the body
-        std::string body = text.substr(eol + 1, length);
-        at = eol + 1 + length;
-        if (crc32(0L, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())) != crc)
-            return at == text.size(); // a last record written in part is dropped; one in the middle is damage
-        records->push_back(std::move(body));
-    }
-    return true;
-}
-
 // The thread's market read lock that saves let go of during their write (CBrokerage::LetMarketGoWhileSaving).
 thread_local std::shared_lock<std::shared_mutex>* marketRead = nullptr;
 
@@ -521,7 +485,7 @@ std::string CBrokerage::Serialize(const CTradeAccount& a)
 
 std::string CBrokerage::Journal(const CTradeAccount& a)
 {
-    return JOURNAL_MAGIC + Record(Serialize(a));
+    return JOURNAL_MAGIC + JournalRecord(Serialize(a));
 }
 
 namespace {
@@ -546,19 +510,32 @@ bool ParseText(const std::string& text, CTradeAccount* a)
 
 } // namespace
 
-bool CBrokerage::Parse(const std::string& text, CTradeAccount* a)
+bool CBrokerage::Parse(const std::string& text, CTradeAccount* a, std::string* why)
 {
-    if (text.rfind(JOURNAL_MAGIC, 0) != 0)
-        return ParseText(text, a); // an older account file: the full text alone
-    std::vector<std::string> records;
-    if (!ReadRecords(text, &records) || records.empty() || !ParseText(records[0], a))
+    std::string reason;
+    why = why ? why : &reason;
+    if (text.rfind(JOURNAL_MAGIC, 0) != 0) {
+        // An older account file: the full text alone.
+        if (ParseText(text, a))
+            return true;
+        *why = "neither a journal nor an account's full text";
         return false;
+    }
+    std::vector<std::string> records;
+    if (!ReadJournalRecords(text, &records, why))
+        return false;
+    if (records.empty() || !ParseText(records[0], a)) {
+        *why = "its first record is not the account's full text";
+        return false;
+    }
     for (size_t i = 1; i < records.size(); ++i) {
         std::istringstream body(records[i]);
         std::string line;
-        while (std::getline(body, line))
-            if (!ApplyLine(line, a))
+        for (int n = 1; std::getline(body, line); ++n)
+            if (!ApplyLine(line, a)) {
+                *why = "record " + std::to_string(i + 1) + ", line " + std::to_string(n) + ": not a change";
                 return false;
+            }
     }
     return true;
 }
@@ -573,6 +550,8 @@ bool CBrokerage::Save(CTradeAccount& a)
     if (dataDir.empty())
         return true;
     CAccountFile& file = *files.at(a.fundId);
+    if (!file.damage.empty())
+        return false; // its file is left as it is
     std::string changes;
     std::vector<std::function<void()>> commit;
     std::ostringstream headText;
@@ -588,7 +567,7 @@ bool CBrokerage::Save(CTradeAccount& a)
 
     // The file is written anew at start, after a failed write, and when the journal has grown past its full text
     // (and 256 KB), so that reading it stays quick.
-    std::string record = Record(changes);
+    std::string record = JournalRecord(changes);
     bool whole = file.rewrite ||
                  file.bytes + static_cast<int64_t>(record.size()) > std::max<int64_t>(2 * file.imageBytes, 256 * 1024);
     std::string path = (std::filesystem::path(dataDir) / (a.fundId + ".txt")).string();
@@ -596,15 +575,18 @@ bool CBrokerage::Save(CTradeAccount& a)
     std::shared_lock<std::shared_mutex>* market = marketRead && marketRead->owns_lock() ? marketRead : nullptr;
     if (market)
         market->unlock();
-    bool ok = !savesFail && (whole ? WriteFileAtomicallyNative(path, text.data(), text.size())
-                                   : AppendFileDurablyNative(path, text.data(), text.size()));
+    bool failing = savesFail;
+    bool ok = !failing && (whole ? WriteFileAtomicallyNative(path, text.data(), text.size())
+                                 : AppendFileDurablyNative(path, text.data(), text.size()));
+    // What failed may have reached the file (a rename whose folder could not be flushed, an append that could not
+    // be cut back): it is put back to what was last saved, or written whole at the next save.
+    std::string image = ok || failing ? std::string() : Journal(file.saved);
+    bool restored = !image.empty() && WriteFileAtomicallyNative(path, image.data(), image.size());
     if (market)
         market->lock();
     if (!ok) {
         std::fprintf(stderr, "morwick-server: cannot write %s; the change is undone\n", path.c_str());
-        file.rewrite = true;
-        file.endedOrders = 0; // an order ended in memory may be open again as saved
-        a = file.saved;
+        Undo(a, file, restored ? static_cast<int64_t>(image.size()) : -1);
         return false;
     }
     if (whole) {
@@ -622,19 +604,42 @@ bool CBrokerage::Save(CTradeAccount& a)
     return true;
 }
 
-bool CBrokerage::Load(const std::string& path)
+void CBrokerage::Undo(CTradeAccount& a, CAccountFile& file, int64_t restoredBytes)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    // A password's count of wrong tries and its lock are never undone: a full disk must not lift a lock-out.
+    CTradeAccount counts;
+    counts.wrongPasswords = a.wrongPasswords, counts.lockedUntil = a.lockedUntil, counts.banks = a.banks;
+    a = file.saved; // copied over: a caller's reference to a bank account stays good
+    a.wrongPasswords = counts.wrongPasswords, a.lockedUntil = counts.lockedUntil;
+    for (CBankAccount& b : a.banks)
+        if (const CBankAccount* now = Bank(counts, b.code)) {
+            b.wrongPasswords = now->wrongPasswords;
+            b.lockedUntil = now->lockedUntil;
+        }
+    file.index.Reset(); // an order ended in memory may be open again as saved
+    file.rewrite = restoredBytes < 0;
+    if (restoredBytes >= 0) {
+        file.unended.clear();
+        file.bytes = file.imageBytes = restoredBytes;
+    }
+}
+
+bool CBrokerage::Load(const std::string& path, std::string* why)
+{
+    std::string text;
+    if (!ReadFileNative(path, &text)) {
+        *why = std::string("it cannot be read: ") + std::strerror(errno);
         return false;
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    }
     auto a = std::make_unique<CTradeAccount>();
+    if (!Parse(text, a.get(), why))
+        return false;
     // Nor is one of another account, or of an account this server does not have.
-    if (!Parse(text, a.get()) || std::filesystem::path(path).stem().string() != a->fundId)
-        return false;
     auto it = accounts.find(a->fundId);
-    if (it == accounts.end())
+    if (std::filesystem::path(path).stem().string() != a->fundId || it == accounts.end()) {
+        *why = "it holds another account";
         return false;
+    }
     it->second = std::move(a);
     return true;
 }

@@ -113,11 +113,11 @@ std::string Shares(CFundCall& t)
         if (f == nullptr)
             continue;
         int64_t nav = t.broker.FundNav(*f, date);
-        int64_t value = h.shares * nav / 10000;
+        int64_t value = MulDivRound(h.shares, nav, 10000);
         auto account = t.account->fundAccounts.find(f->tacode);
         rows.push_back({f->code, Gb(f->name), Shares2(h.shares), Money(value), Money(value - h.cost),
-                        Shares2(h.shares - h.frozen), Nav4(h.shares > 0 ? h.cost * 10000 / h.shares : 0), Nav4(nav),
-                        Gb(DividendText(h.dividend)), CompanyName(funds, f->tacode),
+                        Shares2(h.shares - h.frozen), Nav4(h.shares > 0 ? MulDivRound(h.cost, 10000, h.shares) : 0),
+                        Nav4(nav), Gb(DividendText(h.dividend)), CompanyName(funds, f->tacode),
                         account == t.account->fundAccounts.end() ? std::string() : account->second, f->tacode,
                         std::to_string(h.dividend)});
     }
@@ -516,8 +516,7 @@ std::string ProductHoldings(CFundCall& t)
     CTextRows rows;
     for (const CCashHolding& h : t.account->cashHoldings) {
         const CCashProduct* p = t.broker.Funds().Product(h.code);
-        int64_t expected =
-            p ? static_cast<int64_t>(static_cast<double>(h.amount) * p->yieldPercent / 100.0 * p->days / 365.0) : 0;
+        int64_t expected = p ? CashProductIncome(h.amount, *p) : 0;
         rows.push_back({std::to_string(h.id), p ? Gb(p->name) : std::string(), Money(h.amount),
                         Gb(h.state == 0   ? "持有中"
                            : h.state == 1 ? "已终止"

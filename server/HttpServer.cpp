@@ -381,7 +381,10 @@ std::string CHttpServer::Control(const std::string& command)
         char text[200];
         std::snprintf(text, sizeof text, "requests %lld\nsessions %d\nconnections %d\n",
                       static_cast<long long>(requests), functions.Sessions().Count(), server.GetLiveConnections());
-        return text;
+        std::string status = text;
+        for (const auto& [account, why] : functions.DamagedAccounts())
+            status += "damaged " + account + " " + why + "\n"; // out of service, its file left as it is
+        return status;
     }
     return "commands: "
            "fault?kind=delay|silence|close|length|garbage|error|split|empty|none&count=N&arg=N&text=T&func=M/S, "

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr size_t MAX_HISTORY_DAYS = 500;
-
 struct NamePart {
     const char* text;
     const char* initials;
@@ -101,6 +99,13 @@ int PreviousTradingDate(int date)
     return date;
 }
 
+int TradingDaysBefore(int date, int n)
+{
+    for (int i = 0; i < n; ++i)
+        date = PreviousTradingDate(date);
+    return date;
+}
+
 double CSecurity::Scale() const
 {
     return decimals == 3 ? 1000.0 : 100.0;
@@ -148,7 +153,7 @@ double CSecurity::VolumeRatio(int minutesElapsed) const
     return std::round(static_cast<double>(volume) / minutesElapsed / perMinute * 100.0) / 100.0;
 }
 
-CMarket::CMarket(uint64_t seed, int startMinute, int today)
+CMarket::CMarket(uint64_t seed, int startMinute, int today) : days(seed)
 {
     date = IsWeekend(today) ? PreviousTradingDate(today) : today;
     Build(seed);
@@ -187,8 +192,8 @@ void CMarket::Build(uint64_t seed)
         s.name = Gb(nameUtf8);
         s.pinyin = pinyin;
         s.decimals = decimals;
-        s.rng.seed(master());
-        s.prevClose = Round(price * s.Scale());
+        s.key = master();
+        s.base = Round(price * s.Scale());
         s.volatility = type == KIND_INDEX ? 0.0008 : 0.0015 + (master() % 20) / 10000.0;
         securities.push_back(std::move(s));
     };
@@ -243,78 +248,35 @@ void CMarket::Build(uint64_t seed)
     add(9, KIND_INDEX, "GDAXI0", "德国DAX", "DGDAX", 2, 15500 + master() % 1000);
     add(9, KIND_INDEX, "FCHI00", "法国CAC40", "FGCAC40", 2, 7100 + master() % 400);
     add(9, KIND_INDEX, "KS1100", "韩国综合", "HGZH", 2, 2500 + master() % 200);
-    BuildDays();
-}
-
-void CMarket::BuildDays()
-{
-    for (size_t i = 0; i < securities.size(); ++i) {
-        CSecurity& s = securities[i];
-        BuildHistory(s, 120);
-        if (s.market == 9) {
-            s.fiveDay = std::round(Gauss(s.rng) * 250) / 100.0;
-            s.twentyDay = std::round(Gauss(s.rng) * 500) / 100.0;
-            s.yearToDate = std::round(Gauss(s.rng) * 1200) / 100.0;
-        }
-    }
-    // One stock does not trade today; another is new and has no ratios yet.
-    for (CSecurity& s : securities)
-        if (s.market == MARKET_SHENZHEN && s.type == KIND_STOCK && s.code == "000071") {
-            s.suspended = true;
-            break;
-        }
-    for (CSecurity& s : securities)
-        if (s.market == MARKET_SHANGHAI && s.type == KIND_STOCK && s.code == "600027") {
+    // One stock has not traded since the first of December 2025; another is new and has no ratios yet.
+    for (CSecurity& s : securities) {
+        if (s.market == MARKET_SHENZHEN && s.type == KIND_STOCK && s.code == "000071")
+            s.suspendedFrom = 20251201;
+        if (s.market == MARKET_SHANGHAI && s.type == KIND_STOCK && s.code == "600027")
             s.ratiosMissing = true;
-            break;
-        }
-    NewDay();
-}
-
-void CMarket::BuildHistory(CSecurity& s, int days)
-{
-    // Walk backwards from the previous close so that yesterday closes at it.
-    std::vector<CMarketDay> back;
-    int close = s.prevClose;
-    int d = PreviousTradingDate(date);
-    for (int i = 0; i < days; ++i) {
-        CMarketDay day{};
-        day.date = d;
-        day.close = close;
-        double move = Gauss(s.rng) * s.volatility * 8;
-        int open = std::max(1, Round(close * (1.0 - move)));
-        day.open = open;
-        day.high = std::max(open, close) + Round(std::max(open, close) * std::fabs(Gauss(s.rng)) * s.volatility * 3);
-        day.low = std::max(1, std::min(open, close) -
-                                  Round(std::min(open, close) * std::fabs(Gauss(s.rng)) * s.volatility * 3));
-        // A day is 240 minutes of the volumes StepSecurity and StepIndex trade (about 80 lots a minute for a
-        // stock, 55,000 for an index), so that today's bar and the volume ratio compare with the days before.
-        int perMinute = s.type == KIND_INDEX ? Uniform(s.rng, 35000, 75000) : Uniform(s.rng, 50, 115);
-        day.volume = static_cast<int64_t>(100) * 240 * perMinute;
-        day.amount = static_cast<double>(day.volume) * s.Price(close);
-        back.push_back(day);
-        close = std::max(1, Round(open * (1.0 - Gauss(s.rng) * s.volatility * 2)));
-        d = PreviousTradingDate(d);
     }
-    s.history.assign(back.rbegin(), back.rend());
+    NewDay();
 }
 
 void CMarket::NewDay()
 {
     minute = 0;
     for (CSecurity& s : securities) {
+        CDayFigures day = days.Day(s, date);
+        s.history = days.History(s, date);
+        s.plan = days.Path(s, day);
+        s.rng = days.DayRandom(s, date);
+        s.suspended = day.suspended;
+        s.prevClose = day.prevClose;
         s.deals.clear();
         s.minutes.clear();
         s.volume = 0;
         s.amount = 0;
-        s.last = s.prevClose;
-        if (s.suspended) {
-            s.open = s.high = s.low = 0;
-        } else {
-            int gap = Round(s.prevClose * Gauss(s.rng) * s.volatility * 3);
-            s.open = std::max(1, s.prevClose + gap);
-            s.high = s.low = s.last = s.open;
-        }
+        s.open = day.open;
+        s.high = s.low = day.open;
+        s.last = day.suspended ? day.prevClose : day.open;
+        s.dayHigh = day.high;
+        s.dayLow = day.low;
         UpdateBook(s);
     }
 }
@@ -337,66 +299,52 @@ void CMarket::UpdateBook(CSecurity& s)
 
 void CMarket::StepSecurity(CSecurity& s, int tm)
 {
-    if (s.suspended)
+    if (s.suspended || s.plan.path.empty())
         return;
-    int limitUp = Round(s.prevClose * 1.1), limitDown = Round(s.prevClose * 0.9);
-    int count = Uniform(s.rng, 1, 3);
-    CMarketMinute m{tm, s.last, 0, 0};
+    // The minute goes from the last price to the plan's; the day's first deal trades at the open.
+    size_t i = static_cast<size_t>(minute);
+    int from = s.plan.path[i], to = s.plan.path[i + 1], lots = s.plan.lots[i];
+    bool index = s.type == KIND_INDEX;
+    int count = std::min(index ? 1 : Uniform(s.rng, 1, 3), lots);
+    if (i == 0)
+        count = std::max(count, 2);
+    CMarketMinute m{tm, to, 0, 0};
+    int left = lots;
     for (int k = 0; k < count; ++k) {
-        int price = Round(s.last * (1.0 + Gauss(s.rng) * s.volatility));
-        if (s.market != 3)
-            price = std::clamp(price, limitDown, limitUp);
-        price = std::max(1, price);
-        int volume = 100 * Uniform(s.rng, 1, 80);
-        int direct = price > s.last ? 1 : price < s.last ? 2 : Uniform(s.rng, 0, 2);
+        int price = to;
+        if (k == 0 && i == 0)
+            price = from;
+        else if (k < count - 1)
+            price = std::clamp(Round(from + (to - from) * (k + 1.0) / count + Gauss(s.rng) * from * s.volatility / 2),
+                               s.dayLow, s.dayHigh);
+        int share = k < count - 1 ? 1 + Uniform(s.rng, 0, left - (count - k)) : left;
+        left -= share;
+        int volume = 100 * share;
+        int direct = index ? 0 : price > s.last ? 1 : price < s.last ? 2 : Uniform(s.rng, 0, 2);
+        double amount = index ? volume * 12.5 : volume * s.Price(price);
         s.deals.push_back({tm, price, volume, direct});
         s.last = price;
         s.high = std::max(s.high, price);
         s.low = std::min(s.low, price);
         s.volume += volume;
-        s.amount += volume * s.Price(price);
+        s.amount += amount;
         m.volume += volume;
-        m.amount += volume * s.Price(price);
+        m.amount += amount;
     }
-    m.price = s.last;
     s.minutes.push_back(m);
     UpdateBook(s);
-}
-
-void CMarket::StepIndex(CSecurity& s, int tm)
-{
-    int price = std::max(1, Round(s.last * (1.0 + Gauss(s.rng) * s.volatility)));
-    int volume = 100 * Uniform(s.rng, 20000, 90000);
-    s.last = price;
-    s.high = std::max(s.high, price);
-    s.low = std::min(s.low, price);
-    s.volume += volume;
-    s.amount += volume * 12.5;
-    s.deals.push_back({tm, price, volume, 0});
-    s.minutes.push_back({tm, price, volume, volume * 12.5});
 }
 
 void CMarket::StepMinute()
 {
     if (minute >= 240) {
-        // The day is over: close it into the history and open the next one.
-        for (CSecurity& s : securities) {
-            if (!s.suspended)
-                s.history.push_back({date, s.open, s.high, s.low, s.last, s.volume, s.amount});
-            if (s.history.size() > MAX_HISTORY_DAYS) // a server left running keeps a bounded history
-                s.history.erase(s.history.begin(), s.history.begin() + (s.history.size() - MAX_HISTORY_DAYS));
-            s.prevClose = s.last;
-        }
+        // The day is over: the next one begins, its history now ending with the day just closed.
         date = NextTradingDate(date);
         NewDay();
     }
     int tm = MinuteToHHMM(minute);
-    for (CSecurity& s : securities) {
-        if (s.type == KIND_INDEX)
-            StepIndex(s, tm);
-        else
-            StepSecurity(s, tm);
-    }
+    for (CSecurity& s : securities)
+        StepSecurity(s, tm);
     ++minute;
     ++stepsDone;
 }
@@ -413,6 +361,14 @@ const CSecurity* CMarket::Find(int market, const std::string& code) const
         if ((market == 0 || s.market == market) && EqualNoCase(s.code, code))
             return &s;
     return nullptr;
+}
+
+double CMarket::ChangeSince(const CSecurity& s, int past) const
+{
+    int close = days.CloseOn(s, past);
+    if (close <= 0)
+        return 0;
+    return std::round(static_cast<double>(s.last - close) * 10000.0 / close) / 100.0;
 }
 
 const CSecurity* CMarket::FindByText(const std::string& text) const

@@ -1,7 +1,10 @@
 // The synthetic market of the stand-in server: stocks of the two domestic exchanges (Shenzhen 1, Shanghai 2) and
-// Hong Kong (3), domestic and world indices, their books, deals, minutes and daily history, all derived from a
-// seed. One step is one trading minute (09:30-11:30, 13:00-15:00); after 15:00 the next day begins.
+// Hong Kong (3), domestic and world indices, their books, deals, minutes and daily history, each day derived from
+// the seed and its date (MarketDays.h). One step is one trading minute (09:30-11:30, 13:00-15:00); after 15:00 the
+// next day begins.
 #pragma once
+
+#include "server/MarketDays.h"
 
 #include <cstdint>
 #include <mutex>
@@ -42,6 +45,9 @@ struct CSecurity {
     std::string name;   // GB2312
     std::string pinyin; // upper-case initials of the name
     int decimals = 2;
+    uint64_t key = 0; // drawn from the seed: the security's own share of every day's numbers
+    int base = 0;     // the level its closes wander around
+    int suspendedFrom = 0; // YYYYMMDD: no trading on this day and after; 0 never
     int prevClose = 0, open = 0, high = 0, low = 0, last = 0;
     int64_t volume = 0; // shares (index: lots of its constituents)
     double amount = 0;  // yuan
@@ -49,11 +55,12 @@ struct CSecurity {
     bool suspended = false;     // no trading today: open 0
     bool ratiosMissing = false; // order and volume ratio carry the no-value mark
     double volatility = 0.002;
-    double fiveDay = 0, twentyDay = 0, yearToDate = 0; // world indices, percent
     std::vector<CMarketDeal> deals;
     std::vector<CMarketMinute> minutes;
     std::vector<CMarketDay> history; // oldest first, today excluded
-    std::mt19937_64 rng;
+    CDayPath plan;                   // today's minutes, from the open to the close
+    int dayHigh = 0, dayLow = 0;     // where today's deals will have reached by the close
+    std::mt19937_64 rng;             // today's other draws
 
     double Scale() const;
     double Price(int units) const { return units / Scale(); }
@@ -83,21 +90,21 @@ public:
     const CSecurity* Find(int market, const std::string& code) const;
     // Finds by "code", "code.m" or "code.0m"; market 0 means any.
     const CSecurity* FindByText(const std::string& codeText) const;
+    // The change of the latest price since the close of a past trading date, in percent (two decimals).
+    double ChangeSince(const CSecurity& s, int date) const;
 
     // Readers hold the shared lock, AdvanceTo takes it exclusively.
     std::shared_mutex& Lock() { return lock; }
 
 private:
     void Build(uint64_t seed);
-    // Build's last step: each security's past days and world figures, the suspended and the new stock, and today.
-    void BuildDays();
-    void BuildHistory(CSecurity& s, int days);
     void StepMinute();
     void StepSecurity(CSecurity& s, int tm);
-    void StepIndex(CSecurity& s, int tm);
     void UpdateBook(CSecurity& s);
+    // Today's figures, history and minute plan of every security.
     void NewDay();
 
+    CMarketDays days;
     std::vector<CSecurity> securities;
     int minute = 0;
     int date = 0;
@@ -107,3 +114,5 @@ private:
 
 int NextTradingDate(int yyyymmdd);
 int PreviousTradingDate(int yyyymmdd);
+// The trading date n trading days before the date.
+int TradingDaysBefore(int yyyymmdd, int n);

@@ -295,6 +295,7 @@ CServerFunctions::Answer CServerFunctions::WorldIndices(Context&)
     for (int i = 0; i < 12; ++i)
         set.AddField(Gb(titles[i]), types[i]);
     std::string time = TimeText(market.GetTimeHHMM());
+    int today = market.GetDate();
     for (const CSecurity& s : market.Securities()) {
         if (s.type != KIND_INDEX || (s.market != 9 && s.market != 3))
             continue;
@@ -306,9 +307,10 @@ CServerFunctions::Answer CServerFunctions::WorldIndices(Context&)
         set.SetInt(4, PackQuote(s.Price(s.open), 2));
         set.SetInt(5, PackQuote(s.Price(s.high), 2));
         set.SetInt(6, PackQuote(s.Price(s.low), 2));
-        set.SetInt(7, PackQuote(s.fiveDay, 2));
-        set.SetInt(8, PackQuote(s.twentyDay, 2));
-        set.SetInt(9, PackQuote(s.yearToDate, 2));
+        // 5日, 20日 and 年初 against the closes five and twenty trading days back and the last of last year.
+        set.SetInt(7, PackQuote(market.ChangeSince(s, TradingDaysBefore(today, 5)), 2));
+        set.SetInt(8, PackQuote(market.ChangeSince(s, TradingDaysBefore(today, 20)), 2));
+        set.SetInt(9, PackQuote(market.ChangeSince(s, PreviousTradingDate(today / 10000 * 10000 + 101)), 2));
         set.SetText(10, time);
         set.SetText(11, s.code);
     }

@@ -9,19 +9,21 @@
 
 namespace {
 
-std::string Write(const std::string& setName, const std::vector<CTextColumn>& columns, const CTextRows& rows,
-                  size_t first, size_t count, bool paged)
+// Rows cells(0) .. cells(rows - 1); with a page, numbered in its "poststr" column from the page's first row on.
+std::string Write(const std::string& setName, const std::vector<CTextColumn>& columns, size_t rows,
+                  const CTextRowSource& cells, const CPage* page)
 {
     CDataSetWriter set(setName);
     for (const CTextColumn& c : columns)
         set.AddField(c.name, FIELD_TEXT, Gb(c.caption));
-    int position = paged ? set.AddField("poststr", FIELD_TEXT) : -1;
-    for (size_t i = first; i < rows.size() && i - first < count; ++i) {
+    int position = page ? set.AddField("poststr", FIELD_TEXT) : -1;
+    for (size_t i = 0; i < rows; ++i) {
         set.AddRow();
-        for (size_t k = 0; k < rows[i].size() && k < columns.size(); ++k)
-            set.SetText(static_cast<int>(k), rows[i][k]);
-        if (paged)
-            set.SetText(position, std::to_string(i + 1));
+        std::vector<std::string> row = cells(i);
+        for (size_t k = 0; k < row.size() && k < columns.size(); ++k)
+            set.SetText(static_cast<int>(k), row[k]);
+        if (page)
+            set.SetText(position, std::to_string(page->first + i + 1));
     }
     return set.ToBytes();
 }
@@ -30,13 +32,26 @@ std::string Write(const std::string& setName, const std::vector<CTextColumn>& co
 
 std::string TextTable(const std::string& setName, const std::vector<CTextColumn>& columns, const CTextRows& rows)
 {
-    return Write(setName, columns, rows, 0, rows.size(), false);
+    return Write(setName, columns, rows.size(), [&](size_t i) { return rows[i]; }, nullptr);
+}
+
+CPage RequestedPage(const CRequestParams& request)
+{
+    int count = std::clamp(request.GetInt("count", 20), 1, 200);
+    int after = std::max(0, request.GetInt("poststr", 0));
+    return {static_cast<size_t>(after), static_cast<size_t>(count)};
+}
+
+std::string PageTextTable(const std::string& setName, const std::vector<CTextColumn>& columns, const CPage& page,
+                          size_t rows, const CTextRowSource& cells)
+{
+    return Write(setName, columns, std::min(rows, page.count), cells, &page);
 }
 
 std::string PagedTextTable(const CRequestParams& request, const std::string& setName,
                            const std::vector<CTextColumn>& columns, const CTextRows& rows)
 {
-    int count = std::clamp(request.GetInt("count", 20), 1, 200);
-    int after = std::max(0, request.GetInt("poststr", 0));
-    return Write(setName, columns, rows, static_cast<size_t>(after), static_cast<size_t>(count), true);
+    CPage page = RequestedPage(request);
+    size_t shown = page.first < rows.size() ? rows.size() - page.first : 0;
+    return PageTextTable(setName, columns, page, shown, [&](size_t i) { return rows[page.first + i]; });
 }

@@ -4,6 +4,8 @@
 
 #include "server/RequestParams.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,16 @@ struct CTextColumn {
 };
 
 using CTextRows = std::vector<std::vector<std::string>>; // GB2312 cells, one per column
+// The cells of the i-th row of a set or page.
+using CTextRowSource = std::function<std::vector<std::string>(size_t i)>;
+
+// The rows a paged request asks for: those after its "poststr" (a row number; empty or absent: the first page), at
+// most "count" (1..200, default 20).
+struct CPage {
+    size_t first;
+    size_t count;
+};
+CPage RequestedPage(const CRequestParams& request);
 
 // One set with all rows.
 std::string TextTable(const std::string& setName, const std::vector<CTextColumn>& columns, const CTextRows& rows);
@@ -20,3 +32,7 @@ std::string TextTable(const std::string& setName, const std::vector<CTextColumn>
 // "count" rows (1..200, default 20), with the position column "poststr" last.
 std::string PagedTextTable(const CRequestParams& request, const std::string& setName,
                            const std::vector<CTextColumn>& columns, const CTextRows& rows);
+// The same page, when only its rows are at hand: cells(0) .. cells(rows - 1) are the page's rows, the first-th of
+// the whole answer and on (rows beyond the page's count are not asked for).
+std::string PageTextTable(const std::string& setName, const std::vector<CTextColumn>& columns, const CPage& page,
+                          size_t rows, const CTextRowSource& cells);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdio>
 #include <functional>
 #include <shared_mutex>
@@ -96,6 +97,15 @@ int64_t HoldingValue(CBrokerage& b, const CHolding& h, int64_t* last)
     const CSecurity* s = b.Security(h.market, h.code);
     *last = s ? CBrokerage::PriceOf(*s, s->last) : (h.shares > 0 ? h.cost * 10 / h.shares : 0);
     return (*last * h.shares + 5) / 10;
+}
+
+// The average cost of a holding in yuan, always with three decimals: a column of them reads alike.
+std::string CostPrice(const CHolding& h)
+{
+    int64_t li = h.shares > 0 ? (h.cost * 10 + h.shares / 2) / h.shares : 0;
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld.%03lld", (long long)(li / 1000), (long long)(li % 1000));
+    return text;
 }
 
 std::string Stock(CTradeCall& t)
@@ -203,7 +213,7 @@ std::string Positions(CTradeCall& t)
         int64_t value = HoldingValue(t.broker, h, &last);
         rows.push_back({h.code, h.name, std::to_string(h.market), std::to_string(h.shares),
                         std::to_string(t.account.Sellable(h, t.broker.Today())),
-                        Price3(h.shares > 0 ? (h.cost * 10 + h.shares / 2) / h.shares : 0), Price3(last), Money(value),
+                        CostPrice(h), Price3(last), Money(value),
                         Money(value - h.cost)});
     }
     return PagedTextTable(t.params, "query",
@@ -219,23 +229,53 @@ std::string Positions(CTradeCall& t)
                           rows);
 }
 
+// A page of the items at those positions of an account's list, formatted by row; dated: each row led by its
+// item's date.
+template <typename T>
+std::string ItemPage(const std::vector<T>& items, std::vector<std::string> (*row)(const T&),
+                     const std::vector<CTextColumn>& columns, const CPage& page, const std::vector<size_t>& at,
+                     bool dated)
+{
+    return PageTextTable("query", columns, page, at.size(), [&](size_t i) {
+        const T& item = items[at[i]];
+        std::vector<std::string> cells = row(item);
+        if (dated)
+            cells.insert(cells.begin(), std::to_string(item.date));
+        return cells;
+    });
+}
+
+// Only the page's rows are formatted; the cancel list is found among the open orders, the rest by date.
 std::string OrdersToday(CTradeCall& t)
 {
-    bool cancellable = t.params.GetInt("kcd", 0) == 1;
-    CTextRows rows;
-    for (const CStockOrder& o : t.account.orders)
-        if (o.date >= t.broker.Today() && (!cancellable || (o.IsOpen() && o.kind == ORDER_STOCK)))
-            rows.push_back(OrderRow(o));
-    return PagedTextTable(t.params, "query", OrderColumns(), rows);
+    CPage page = RequestedPage(t.params);
+    int today = t.broker.Today();
+    CAccountIndex& index = t.broker.Index(t.account);
+    std::vector<size_t> at;
+    if (t.params.GetInt("kcd", 0) == 1) {
+        size_t skipped = 0;
+        for (size_t i : index.OpenOrders(t.account.orders)) {
+            const CStockOrder& o = t.account.orders[i];
+            if (o.date < today || o.kind != ORDER_STOCK)
+                continue;
+            if (at.size() == page.count)
+                break;
+            if (skipped++ >= page.first)
+                at.push_back(i);
+        }
+    } else {
+        at = index.OrdersDated(t.account.orders, today, INT_MAX, page.first, page.count);
+    }
+    return ItemPage(t.account.orders, OrderRow, OrderColumns(), page, at, false);
 }
 
 std::string DealsToday(CTradeCall& t)
 {
-    CTextRows rows;
-    for (const CStockDeal& d : t.account.deals)
-        if (d.date == t.broker.Today())
-            rows.push_back(DealRow(d));
-    return PagedTextTable(t.params, "query", DealColumns(), rows);
+    CPage page = RequestedPage(t.params);
+    int today = t.broker.Today();
+    return ItemPage(t.account.deals, DealRow, DealColumns(), page,
+                    t.broker.Index(t.account).DealsDated(t.account.deals, today, today, page.first, page.count),
+                    false);
 }
 
 void DateRange(CTradeCall& t, int fallbackDays, int* from, int* to)
@@ -253,23 +293,16 @@ std::string History(CTradeCall& t)
         return std::string();
     }
     std::vector<CTextColumn> columns = {{"rq", "日期"}};
-    CTextRows rows;
+    CPage page = RequestedPage(t.params);
+    CAccountIndex& index = t.broker.Index(t.account);
     if (t.params.GetInt("lb", 1) == 0) {
         columns.insert(columns.end(), OrderColumns().begin(), OrderColumns().end());
-        for (const CStockOrder& o : t.account.orders)
-            if (o.date >= from && o.date <= to) {
-                rows.push_back(OrderRow(o));
-                rows.back().insert(rows.back().begin(), std::to_string(o.date));
-            }
-    } else {
-        columns.insert(columns.end(), DealColumns().begin(), DealColumns().end());
-        for (const CStockDeal& d : t.account.deals)
-            if (d.date >= from && d.date <= to) {
-                rows.push_back(DealRow(d));
-                rows.back().insert(rows.back().begin(), std::to_string(d.date));
-            }
+        return ItemPage(t.account.orders, OrderRow, columns, page,
+                        index.OrdersDated(t.account.orders, from, to, page.first, page.count), true);
     }
-    return PagedTextTable(t.params, "query", columns, rows);
+    columns.insert(columns.end(), DealColumns().begin(), DealColumns().end());
+    return ItemPage(t.account.deals, DealRow, columns, page,
+                    index.DealsDated(t.account.deals, from, to, page.first, page.count), true);
 }
 
 std::string Cash(CTradeCall& t)

@@ -18,6 +18,7 @@ constexpr int MARGIN = 20;
 constexpr int BUTTON_HEIGHT = 70;
 constexpr int NUMBER_PITCH = 80;
 constexpr int NUMBERS_TOP = 370;
+const WCHAR WAITING_TEXT[] = u"正在获取客户经理信息，请稍后...";
 // "营业部设置" in code page 936: the title the branch-office window is opened with.
 const char BRANCHES_TITLE[] = "\xd3\xaa\xd2\xb5\xb2\xbf\xc9\xe8\xd6\xc3";
 
@@ -61,13 +62,13 @@ BOOL CCustomerServiceWnd::OnInitDialog()
         return FALSE;
     managerTitle.SetID(150);
     managerTitle.SetText(u"客户经理");
-    managerTitle.SetFontSize(26);
+    managerTitle.SetFontSize(Style::SectionTitleSize);
     managerTitle.SetBold(1);
     contentPanel.AddChild(&managerTitle);
 
     cardLabel.SetID(151);
-    cardLabel.SetText(u"正在获取客户经理信息，请稍后...");
-    cardLabel.SetFontSize(22);
+    cardLabel.SetText(WAITING_TEXT);
+    cardLabel.SetFontSize(Style::NoteTextSize);
     cardLabel.SetSingleLine(0);
     contentPanel.AddChild(&cardLabel);
 
@@ -87,13 +88,14 @@ BOOL CCustomerServiceWnd::OnInitDialog()
 
     numbersTitle.SetID(152);
     numbersTitle.SetText(u"客服电话");
-    numbersTitle.SetFontSize(26);
+    numbersTitle.SetFontSize(Style::SectionTitleSize);
     numbersTitle.SetBold(1);
     contentPanel.AddChild(&numbersTitle);
     PlaceControls();
 
     RemoveUiWin(&toolBar);
     commandBar.SetButton(0, true, true, u"首页");
+    commandBar.SetButton(1, true, true, u"刷新");
     commandBar.SetButton(2, true, true, u"返回");
     AddUiWin(&commandBar);
     return TRUE;
@@ -101,6 +103,10 @@ BOOL CCustomerServiceWnd::OnInitDialog()
 
 void CCustomerServiceWnd::Request()
 {
+    if (managerName.GetLength() == 0 && managerMobile.GetLength() == 0) {
+        cardLabel.SetText(WAITING_TEXT);
+        contentPanel.Invalidate();
+    }
     SendRequest(SERVICE_MFUNC, SERVICE_SFUNC);
 }
 
@@ -164,12 +170,25 @@ void CCustomerServiceWnd::PlaceControls()
     contentPanel.Invalidate();
 }
 
+void CCustomerServiceWnd::TellFailed()
+{
+    // A card already shown stays; without one the waiting line would promise an answer that is not coming.
+    if (managerName.GetLength() > 0 || managerMobile.GetLength() > 0)
+        ShowCard();
+    else
+        cardLabel.SetText(u"获取客户经理信息失败，请点击“刷新”重试。");
+    contentPanel.Invalidate();
+}
+
 void CCustomerServiceWnd::OnReply(const BYTE* data, int length, int)
 {
-    if (data == nullptr || length <= 0)
+    if (data == nullptr || length <= 0) {
+        TellFailed();
         return;
+    }
     CReplyRecordSet reply(data, (DWORD)length);
     if (reply.hasError) {
+        TellFailed();
         CAppData::Instance()->ShowMessage(reply.GetErrorText(), m_hWnd, 0);
         return;
     }
@@ -227,6 +246,8 @@ void CCustomerServiceWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
     if (id == ID_COMMAND_BAR) {
         if (lParam == 0)
             EndWnd(END_HOME);
+        else if (lParam == 1)
+            Refresh(0, 0);
         else if (lParam == 2)
             EndWnd(END_BACK);
         return;

@@ -1,6 +1,7 @@
 // CCustomerServiceWnd: customer service. The user's account manager (name, branch office, desk and mobile
 // numbers) and the firm's service numbers from the server; a number is called through the phone's dialler,
-// "短信" writes a text message to the account manager, "营业网点" opens the branch offices.
+// "短信" writes a text message to the account manager, "营业网点" opens the branch offices; "刷新" asks again, after
+// a failure too.
 #pragma once
 
 #include "core/WString.h"
@@ -38,6 +39,7 @@ public:
     void WriteToManager();
 
     LPCWSTR GetManagerMobile() const { return managerMobile.GetText(); }
+    LPCWSTR GetCardText() const { return cardLabel.GetText(); }
     int GetNumberCount() const { return (int)numbers.size(); }
 
 private:
@@ -47,6 +49,8 @@ private:
         std::unique_ptr<UiPushButton> button;
     };
     void ShowCard();
+    // The card's line when the answer did not come.
+    void TellFailed();
     void PlaceControls();
 
     CLabelCtrl managerTitle;

@@ -32,6 +32,17 @@ bool HasMainFrame()
     return frame != nullptr && IsWindow(frame);
 }
 
+// The screen in front, or null while a box, a tip, a pop-up or nothing is in front. The progress and the end of a
+// download wait for a screen: a window opened in a box's owner's name from inside the box's loop would raise the
+// owner over the box and leave the box's loop running unseen beneath it, so that no screen could end.
+HWND FrontScreen()
+{
+    if (!HasMainFrame())
+        return nullptr;
+    HWND active = GetActiveWindow();
+    return CBaseWnd::FromHandleBase(active) != nullptr ? active : nullptr;
+}
+
 } // namespace
 
 // Receives the worker's reply and the downloader's progress on the GUI thread; never shown.
@@ -60,7 +71,7 @@ public:
         if (id != NOTICE_RETRY_TIMER)
             return;
         KillTimer(NOTICE_RETRY_TIMER);
-        manager->OnDownloadEnded(manager->GetState() == CUpdateManager::READY ? 1 : 0);
+        manager->TellDownloadEnd();
     }
 
 private:
@@ -154,8 +165,8 @@ void CUpdateManager::Start()
     if (state == READY)
         return;
     if (state == DOWNLOADING) {
-        if (HasMainFrame())
-            progress.Show(MessageOwner());
+        progressShown = false; // shown again once a screen is in front
+        ShowProgress();
         return;
     }
     if (packagePath.empty() || !EnsureWorker()) {
@@ -166,6 +177,10 @@ void CUpdateManager::Start()
             ::PostMessage(window->m_hWnd, WM_UPDATE_DONE, 0, 0);
         return;
     }
+    // A new download: what was still to be told of the last one is no longer true.
+    endToTell = false;
+    if (window != nullptr)
+        window->KillTimer(NOTICE_RETRY_TIMER);
     // A package left by an earlier run is not trusted: this run's download starts from nothing.
     if (!startedThisRun)
         DeleteFileW(packagePath.c_str());
@@ -206,10 +221,15 @@ void CUpdateManager::OnProgress(long long done, long long total)
     text[63] = 0;
     progress.SetInfo(text);
     progress.SetCurValue(percent);
-    // Shown once the home screen is there, over the screen the user is on; after "后台下载" the download goes on
-    // unseen.
-    if (!progressShown && HasMainFrame())
-        progressShown = progress.Show(MessageOwner()) != FALSE;
+    ShowProgress();
+}
+
+void CUpdateManager::ShowProgress()
+{
+    // Once the home screen is there, over the screen the user is on; after "后台下载" the download goes on unseen.
+    HWND front = FrontScreen();
+    if (state == DOWNLOADING && !progressShown && front != nullptr)
+        progressShown = progress.Show(front) != FALSE;
 }
 
 void CUpdateManager::OnReply(CNetThread* from)
@@ -252,17 +272,28 @@ void CUpdateManager::OnReply(CNetThread* from)
     ::PostMessage(window->m_hWnd, WM_UPDATE_DONE, ready ? 1 : 0, 0);
 }
 
-void CUpdateManager::OnDownloadEnded(int ready)
+void CUpdateManager::OnDownloadEnded(int)
 {
     progress.Close();
     progressShown = false;
-    if (!HasMainFrame()) {
-        // Still logging on: tell the user once the home screen is there.
+    endToTell = true;
+    TellDownloadEnd();
+    if (endToTell)
+        OutputDebugStringW(u"update: the end of the download waits for a screen in front\n");
+}
+
+void CUpdateManager::TellDownloadEnd()
+{
+    if (!endToTell || (state != READY && state != FAILED))
+        return;
+    if (FrontScreen() == nullptr) {
+        // Still logging on, or a box is in front: told once a screen is.
         if (window != nullptr)
             window->SetTimer(NOTICE_RETRY_TIMER, NOTICE_RETRY_MS);
         return;
     }
-    if (ready) {
+    endToTell = false;
+    if (state == READY) {
         Run();
         return;
     }
@@ -277,8 +308,16 @@ void CUpdateManager::Run()
     if (state != READY) {
         Start();
         app->ShowMessageBox(u"已启动升级，不会影响您现在的使用，升级完成会提示安装！", u"提示", owner);
+        // The progress comes in front once the box has gone; the end of a download that came meanwhile is told
+        // from the notice timer.
+        progressShown = false;
+        ShowProgress();
         return;
     }
+    // The notice is the telling of a download's end.
+    endToTell = false;
+    if (window != nullptr)
+        window->KillTimer(NOTICE_RETRY_TIMER);
     auto* notice = new CQXNoticeWnd(u"更新信息", owner);
     WCHAR* notes = nullptr;
     if (!releaseNotes.empty())

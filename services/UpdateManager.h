@@ -51,6 +51,9 @@ public:
     void OnReply(CNetThread* from);
     void OnProgress(long long done, long long total);
     void OnDownloadEnded(int ready);
+    // Tells the end of the download (the notice, or why it failed) once a screen is in front, else tries again
+    // shortly.
+    void TellDownloadEnd();
     ProgressDialog& GetProgressDialog() { return progress; }
 
 private:
@@ -58,6 +61,8 @@ private:
     ~CUpdateManager();
     bool EnsureWorker();
     HWND MessageOwner() const;
+    // The progress window over the screen in front, unless it is shown already or a box is in front.
+    void ShowProgress();
 
     State state = IDLE;
     std::string releaseNotes;
@@ -68,6 +73,7 @@ private:
     std::u16string packagePath;
     bool startedThisRun = false;
     bool progressShown = false;
+    bool endToTell = false;
     CHttpNetThread* worker = nullptr;
     std::unique_ptr<CUpdateMessageWnd> window;
     ProgressDialog progress;

@@ -124,7 +124,7 @@ BOOL CBaseWnd::OnInitDialog()
     toolBar.SetID(ID_TOOL_BAR);
     AddUiWin(&toolBar);
     commandBar.SetID(ID_COMMAND_BAR);
-    commandBar.SetTextSize(24);
+    commandBar.SetTextSize(Style::ScreenCommandBarTextSize);
     contentPanel.SetID(ID_CONTENT_PANEL);
     contentPanel.EnableScrollBarV(true);
     // Content taller than the view (a form, the ranking choices, the sign-up texts in landscape) is reached by
@@ -585,9 +585,5 @@ void CBaseWnd::DrawRoundBox(HDC dc, const RECT* rect, BOOL panelCoords, BOOL sha
         OffsetRect(&r, contentPanel.GetPosX(), contentPanel.GetPosY() - contentPanel.GetTopPos());
     r.left -= 3;
     r.right += 3;
-    if (shadow) {
-        RECT s{r.left + 2, r.top + 2, r.right + 5, r.bottom + 5};
-        UiFillRoundRect(dc, s, Style::PanelRadius, Style::PanelShadow, Style::PanelShadow);
-    }
-    UiFillRoundRect(dc, r, Style::PanelRadius, Style::BoxBorder, Style::PanelFill);
+    Style::DrawPanel(dc, r, shadow != FALSE);
 }

@@ -87,7 +87,7 @@ void CCheckList::DrawItem(HDC dc, int index, RECT* rcItem, RECT* rcWin, RECT* rc
     bool checked = IsChecked(index) != 0;
     if (multiChoice || checked) {
         RECT box{rcItem->right - CHECK_WIDTH, rcItem->top, rcItem->right, rcItem->bottom};
-        DrawCheckFrame(dc, box, checked ? MZ_IMAGE_CHECKED : MZ_IMAGE_UNCHECKED);
+        Style::DrawCheckFrame(dc, box, checked ? MZ_IMAGE_CHECKED : MZ_IMAGE_UNCHECKED);
     }
 }
 
@@ -111,12 +111,12 @@ void StyleChoiceList(UiStatic& caption, const char16_t* text, int captionId, CCh
     caption.SetID(captionId);
     caption.SetText(text);
     caption.SetTextStyle(4);
-    caption.SetTextSize(26);
+    caption.SetTextSize(Style::SectionTitleSize);
     list.SetID(listId);
     list.SetDragScrollMode(2);
     list.SetNotify(false);
     list.SetItemHeight(45);
-    list.SetTextSize(23);
+    list.SetTextSize(Style::ChoiceListTextSize);
     list.SetTextColor(Style::PaperText);
     list.reTapNotify = 0;
     list.multiChoice = 0;

@@ -1,6 +1,7 @@
 #include "shell/ClientApp.h"
 
 #include "core/AppData.h"
+#include "platform/device/ShellSettings.h"
 #include "platform/win/LastError.h"
 #include "platform/win/Shell.h"
 #include "platform/win/Sync.h"

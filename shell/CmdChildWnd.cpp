@@ -20,7 +20,7 @@ BOOL CCmdChildWnd::OnInitDialog()
     if (image != nullptr && image->LoadImageFromRes(nullptr, RT_RCDATA, POINT_KEY_IMAGE))
         SetKeyText(KEY_POINT, u"");
     SetKeyTextColor(KEY_POINT, Style::KeyText);
-    SetKeyTextSize(KEY_POINT, 28);
+    SetKeyTextSize(KEY_POINT, Style::PointKeyTextSize);
     SetKeyTextWeight(KEY_POINT, 700);
     return TRUE;
 }

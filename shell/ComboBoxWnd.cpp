@@ -44,7 +44,7 @@ BOOL CComboBoxWnd::OnInitDialog()
         return FALSE;
     field.SetID(ID_FIELD);
     field.SetReadOnly(true); // the field only shows the chosen row
-    field.SetTextSize(21);
+    field.SetTextSize(Style::PickerFieldTextSize);
 
     buttonNormal.LoadImageFromRes(nullptr, RT_RCDATA, 128);
     buttonPressed.LoadImageFromRes(nullptr, RT_RCDATA, 129);
@@ -58,7 +58,7 @@ BOOL CComboBoxWnd::OnInitDialog()
     list.EnableGridlines(false);
     list.SetNotify(true);
     list.EnableScrollBarV(true);
-    list.SetTextSize(18);
+    list.SetTextSize(Style::PickerListTextSize);
     list.SetVisible(listOpen != 0);
 
     SetPosition(boxX, boxY, boxWidth, listHeight);

@@ -260,7 +260,7 @@ void CGridList::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
         int h = GetItemHeightValue();
         RECT bar{rcWin->left + highlightedColumn * columnWidth, rcWin->top,
                  rcWin->left + (highlightedColumn + 1) * columnWidth, rcWin->top + GetRowCount() * h + h - h / 6};
-        DrawHighlightBar(dc, bar);
+        Style::DrawHighlightBar(dc, bar);
     }
     UiList::PaintWin(dc, rcWin, rcUpdate);
 }
@@ -272,7 +272,7 @@ void CGridList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
         UiDrawLine(dc, r.left, r.top, r.right, r.top, Style::RowLine);
     bool selected = index == GetSelectedIndex();
     if (selected)
-        DrawSelectionBackground(dc, r);
+        Style::DrawSelectionBackground(dc, r);
     ListItem* item = GetItem(index);
     Row* row = item != nullptr ? reinterpret_cast<Row*>(item->Data) : nullptr;
     bool title = titleFlag && titleAdded && index == 0;
@@ -294,10 +294,10 @@ void CGridList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
             UiDrawText(dc, cell->text, cr, HEADING_FORMAT, GetTextSize(), FW_SEMIBOLD, cell->textColor);
             continue;
         }
-        RECT textRect{cr.left, cr.top, cr.right - CELL_GAP, cr.bottom};
+        RECT textRect{cr.left + cellInset, cr.top, cr.right - CELL_GAP, cr.bottom};
         if (checkMode && column == 0) {
             RECT box{cr.left, cr.top, cr.left + 50, cr.bottom};
-            DrawCheckFrame(dc, box, cell->checked ? MZ_IMAGE_CHECKED : MZ_IMAGE_UNCHECKED);
+            Style::DrawCheckFrame(dc, box, cell->checked ? MZ_IMAGE_CHECKED : MZ_IMAGE_UNCHECKED);
             textRect.left = cr.left + 55;
         }
         if (!cell->text.IsEmpty()) {

@@ -46,6 +46,9 @@ public:
     void SetCheckMode(BYTE on) { checkMode = on; }
     BYTE GetCheckMode() const { return checkMode; }
     void SetBottomLines(BYTE on) { bottomLines = on; }
+    // Room left of every cell's text (pixels), on top of the gap right of it: texts of neighbouring cells then never
+    // come close enough to read as one, and a text that does not fit ends in "..." inside its cell.
+    void SetCellInset(int pixels) { cellInset = pixels; }
     int GetRowLimit() const { return rowLimit; }
     int GetColumnCount() const { return columns; }
     int GetVisibleColumns() const { return visibleColumns; }
@@ -102,4 +105,5 @@ private:
     POINT pressPoint{-1, -1};
     BYTE checkMode = 0;
     BYTE bottomLines = 1;
+    int cellInset = 0;
 };

@@ -44,7 +44,7 @@ BOOL CMakeChoiceWnd::OnInitDialog()
     checkList.SetID(ID_CHECK_LIST);
     checkList.SetNotify(false);
     checkList.SetItemHeight(45);
-    checkList.SetTextSize(23);
+    checkList.SetTextSize(Style::ChoiceListTextSize);
     checkList.SetTextColor(Style::PaperText);
     checkList.EnableGridlines(false);
     checkList.reTapNotify = 0;

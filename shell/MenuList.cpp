@@ -78,7 +78,7 @@ void CMenuList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
         UiDrawLine(dc, r.left, r.top, r.right, r.top, Style::RowLine);
     bool selected = index == GetSelectedIndex();
     if (selected)
-        DrawSelectionBackground(dc, r);
+        Style::DrawSelectionBackground(dc, r);
     MenuListRow* row = GetRow(index);
     RECT text = r;
     text.left += 5;

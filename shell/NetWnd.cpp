@@ -165,6 +165,25 @@ void CNetWnd::LoseReply()
 
 void CNetWnd::OnQuoteInfo(CDataSet*) {}
 
+void CNetWnd::BindTradeAccount()
+{
+    tradeAccount = CAppData::Instance()->GetFundId(nullptr);
+}
+
+bool CNetWnd::IsTradeAccountChanged() const
+{
+    if (tradeAccount.empty())
+        return false;
+    CAppData* app = CAppData::Instance();
+    return app->HasTradeAccounts() && tradeAccount != app->GetFundId(nullptr);
+}
+
+void CNetWnd::OnTradeAccountChanged()
+{
+    BindTradeAccount();
+    Request();
+}
+
 void CNetWnd::Refresh(int, int)
 {
     Request();

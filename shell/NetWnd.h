@@ -6,8 +6,10 @@
 //
 // A request's progress and its session are one state, requestState. "keep 1" and "keep 0" are the window's keep
 // flag: a request with keep may be cancelled by another window's first activation, so it never holds back the
-// window's next one; a request without keep is always answered, so nothing else of the window is composed until
-// it is. Every send, the one-shot ones included, goes through SendRequestNow.
+// window's next one; a request without keep is never cancelled, so nothing else of the window is composed while
+// the worker holds it. Every answer reaches the window: a reply whose body decodes to nothing comes as a failed
+// receive (the transport's error record set), like any other transport failure. Every send, the one-shot ones
+// included, goes through SendRequestNow.
 //
 //   state           event                          next       action
 //   Idle            send                           Waiting    compose, hand to the worker (busy: dropped, stays)
@@ -16,8 +18,10 @@
 //   LogInSent                                                 none took it: stays, 0 to the caller
 //   Waiting         send, keep 1, the worker       Waiting    as from Idle (its request was cancelled)
 //                   holds no request
-//   Waiting         send, keep 1 while the worker  Waiting    nothing: its answer may still come
-//                   holds a request, or keep 0
+//   Waiting         send while the worker holds a  Waiting    nothing: its answer may still come
+//                   request
+//   Waiting         send, keep 0, the worker       Waiting    lost (its answer will not come: a request without
+//                   holds no request                          keep is never cancelled), then as from Idle
 //   any             Relogin                        LoggingIn  post the log-in 100/1
 //   LoggingIn       send of the log-in 100/1       LogInSent  compose the log-in text (never enciphered), hand
 //                                                             it to the worker; not sent: lost
@@ -47,7 +51,8 @@
 // WM_TRADE_LOGIN_LOST, handled outside the worker's lock: the trade log-out (lock icon included), the tip
 // "交易登录已失效，请重新登录！", then the trade log-in; once logged in again the window asks again what it asks
 // at its opening (a form's look-up; never its submission), and one left without a trade log-in goes home, as
-// after the caption bar's trade log-out.
+// after the caption bar's trade log-out. A window filled for another account than the one now logged in does
+// not ask again: OnTradeAccountChanged (forms and confirmations close, tables show the new account's rows).
 #pragma once
 
 #include "core/WString.h"
@@ -57,6 +62,8 @@
 #include "platform/win/Time.h"
 #include "shell/BaseWnd.h"
 #include "shell/MessageBarPanel.h"
+
+#include <string>
 
 class CDataSet;
 class CNetThread;
@@ -151,6 +158,17 @@ public:
     virtual void OnReplyLost();
     bool IsRefreshTimerOn() const { return refreshTimerOn; }
 
+    // The trade account (its fund id) whose figures the window shows and for which it acts; "" until bound.
+    // Binds the account logged in now (nothing while logged out), or the one given.
+    void BindTradeAccount();
+    void BindTradeAccount(const std::string& account) { tradeAccount = account; }
+    const std::string& GetTradeAccount() const { return tradeAccount; }
+    // Bound, logged in, and to another account: nothing the window built may act any more.
+    bool IsTradeAccountChanged() const;
+    // What the window does on finding another account logged in than the one it was filled for; the base binds
+    // the new one and asks again.
+    virtual void OnTradeAccountChanged();
+
     int encrypt = 0;
     int requestOnActive = 0;
     int autoRefresh = 0;
@@ -194,6 +212,7 @@ protected:
     CNetThread* worker = nullptr;
     bool privateWorker = false;
     bool refreshTimerOn = false;
+    std::string tradeAccount;
 
     CMessageBarPanel barBackground;
     UiStatic barTextField;

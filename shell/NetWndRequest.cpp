@@ -265,12 +265,17 @@ void CNetWnd::OnSendEvent(int mainFunction, int subFunction)
     switch (requestState) {
     case RequestState::Waiting:
     case RequestState::Resent:
-        if (keep == 0)
-            return; // its answer is on its way: an order is never composed twice
         // The worker is idle while it delivers a reply: one still held may be this window's, which must not find
-        // the worker taken by the window's next request (an expiry could not send its log-in).
+        // the worker taken by the window's next request (an expiry could not send its log-in). Nor is an order
+        // composed twice while its answer may come.
         if (worker != nullptr && worker->HoldsRequest())
             return;
+        // A request without keep is never cancelled: a worker that holds none has ended it without an answer,
+        // which would otherwise keep the window waiting and drop its every later request.
+        if (keep == 0) {
+            ShowWideMessage(u"网络请求超时，请重试！", m_hWnd, 2000);
+            LoseReply();
+        }
         [[fallthrough]];
     case RequestState::Idle:
         if (SendRequestNow(mainFunction, subFunction, false))
@@ -416,7 +421,9 @@ void CNetWnd::OnTradeLoginLost()
     captionBar.Invalidate();
     ShowWideMessage(u"交易登录已失效，请重新登录！", m_hWnd, 2000);
     app->ShowTradeLogin(m_hWnd, -1);
-    if (app->HasTradeAccounts()) {
+    if (app->HasTradeAccounts() && IsTradeAccountChanged()) {
+        OnTradeAccountChanged(); // what the window holds was built for the account before
+    } else if (app->HasTradeAccounts()) {
         Request(); // what the window asks at its opening; a form's submission is not built again
     } else if (wndType != WND_TYPE_MAIN_FRAME) {
         EndWnd(END_HOME); // nothing here works without the trade log-in

@@ -10,12 +10,20 @@
 #include "shell/MenuNode.h"
 #include "shell/MenuTree.h"
 #include "shell/PopMenuWnd.h"
+#include "shell/WndMessages.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 MyFundsAdder CQueryTableWnd::myFundsAdder = nullptr;
+
+namespace {
+
+// The WM_DEFERRED_STEP that tells, once the reply handler has returned, that the page after the one shown is empty.
+constexpr WPARAM STEP_NO_MORE_ROWS = 0x7E10;
+
+} // namespace
 
 CQueryTableWnd::CQueryTableWnd(LPCWSTR title, HWND ownerWnd) : CTableWnd(title, ownerWnd)
 {
@@ -24,14 +32,30 @@ CQueryTableWnd::CQueryTableWnd(LPCWSTR title, HWND ownerWnd) : CTableWnd(title, 
 
 CQueryTableWnd::~CQueryTableWnd()
 {
-    if (lastDataSet != nullptr)
+    KeepDataSet(nullptr);
+}
+
+void CQueryTableWnd::KeepDataSet(CDataSet* set)
+{
+    if (lastDataSet != nullptr) {
         lastDataSet->Destroy();
-    delete lastDataSet;
+        delete lastDataSet;
+    }
+    lastDataSet = set;
 }
 
 LPCWSTR CQueryTableWnd::GetMzClassName()
 {
     return u"CQueryTableWnd";
+}
+
+LRESULT CQueryTableWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DEFERRED_STEP && wParam == STEP_NO_MORE_ROWS) {
+        CAppData::Instance()->ShowMessage(GbFromWide(u"当前已是最后一页，向后无更多数据显示！").c_str(), m_hWnd, 2000);
+        return 1;
+    }
+    return CTableWnd::WindowProc(message, wParam, lParam);
 }
 
 int CQueryTableWnd::OnInitParam(int id, const char* info, const char* params)
@@ -49,7 +73,7 @@ int CQueryTableWnd::OnInitParam(int id, const char* info, const char* params)
     return CTableWnd::OnInitParam(id, info, params);
 }
 
-int WriteTradeRequest(char* part, int capacity, const char* fields)
+int WriteTradeRequest(char* part, int capacity, const char* fields, const std::string& account)
 {
     if (part == nullptr || capacity < 1)
         return 0;
@@ -57,6 +81,8 @@ int WriteTradeRequest(char* part, int capacity, const char* fields)
     CAppData* app = CAppData::Instance();
     const char* session = app->GetTradeSession();
     if (session == nullptr || session[0] == 0)
+        return 0;
+    if (!account.empty() && account != app->GetFundId(nullptr))
         return 0;
     int n = snprintf(part, (size_t)capacity, "%s&fundid=%s&%s", fields != nullptr ? fields : "",
                      app->GetFundId(nullptr), session);
@@ -85,6 +111,7 @@ void CQueryTableWnd::ShapeGrid(int shown)
 {
     int visible = shown < VISIBLE_COLUMNS ? shown : VISIBLE_COLUMNS;
     grid.SetTable(requestCount, shown, 1, visible, visible > 1 ? visible - 1 : 0);
+    grid.FitColumnsToWidth(VISIBLE_COLUMNS, LANDSCAPE_COLUMNS); // and again at every turn
 }
 
 // The first fields named as the sign column (when the window has one) and the position column; -1 for none.
@@ -122,6 +149,8 @@ static std::vector<std::u16string> Captions(CDataSet* set, int positionIndex)
 
 void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
 {
+    bool afterFullPage = nextPageAsked;
+    nextPageAsked = false;
     if (data == nullptr || length <= 0)
         return;
     CReplyRecordSet reply(data, (DWORD)length);
@@ -133,7 +162,13 @@ void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
     CDataSet* set = *slot;
     if (set == nullptr)
         return;
+    if (afterFullPage && set->GetRowCount() == 0 && grid.GetRowCount() > 0) {
+        // The last page was exactly full: its rows stay, and the user learns there is no more.
+        PostMessage(WM_DEFERRED_STEP, STEP_NO_MORE_ROWS, 0);
+        return;
+    }
     *slot = nullptr; // the window keeps it
+    BindTradeAccount(); // the rows are the account's logged in now (none for public lists)
 
     // All rows at once (the title row stays): removing them one by one measured the rest at every step.
     grid.Clear();
@@ -154,13 +189,27 @@ void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
     if (!currentPosition.empty())
         positionStack.push_back(currentPosition);
 
+    AddRows(set, signIndex, positionIndex);
+    if (grid.GetRowCount() == 0)
+        currentPosition.clear();
+    KeepDataSet(set);
+    Invalidate();
+}
+
+// One grid row per row of the set, coloured by its sign; the position column's text of the last row becomes the
+// current position.
+void CQueryTableWnd::AddRows(CDataSet* set, int signIndex, int positionIndex)
+{
+    int fields = set->GetFieldCount();
     CAppData* app = CAppData::Instance();
-    COLORREF color = Style::PlainTextOn(backgroundColor);
+    const COLORREF plain = Style::PlainTextOn(backgroundColor);
     std::vector<std::u16string> texts;
     std::vector<COLORREF> colors;
     std::vector<DWORD> words;
     set->MoveFirst();
     for (int row = 0; row < set->GetRowCount(); ++row, set->MoveNext()) {
+        // A row whose sign is neither (a holding at break-even) is plain, not the colour of the row above.
+        COLORREF color = plain;
         if (signIndex >= 0) {
             int sign = GetSignOfText(set->GetAsText(signIndex));
             if (sign == 1)
@@ -189,14 +238,6 @@ void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
             pointers.push_back(t.c_str());
         SetCells(pointers.data(), colors.data(), words.data(), (int)pointers.size());
     }
-    if (grid.GetRowCount() == 0)
-        currentPosition.clear();
-    if (lastDataSet != nullptr) {
-        lastDataSet->Destroy();
-        delete lastDataSet;
-    }
-    lastDataSet = set;
-    Invalidate();
 }
 
 // The sign column stays visible as a grid column, so only a position column before the field shifts it.
@@ -224,6 +265,7 @@ int CQueryTableWnd::NextPage()
     int rows = grid.GetRowCount();
     int page = GetRequestCount();
     if (rows >= page && lastDataSet != nullptr && lastDataSet->GetRowCount() >= 1) {
+        nextPageAsked = true;
         Request();
         return 1;
     }
@@ -234,6 +276,7 @@ int CQueryTableWnd::PrevPage()
 {
     if (!IsWorkerIdle(0) || positionStack.empty())
         return 0;
+    nextPageAsked = false;
     size_t n = positionStack.size();
     if (n == 1) {
         currentPosition.clear();
@@ -248,9 +291,36 @@ int CQueryTableWnd::PrevPage()
 
 void CQueryTableWnd::Reload()
 {
+    nextPageAsked = false;
     currentPosition.clear();
     positionStack.clear();
     Request();
+}
+
+void CQueryTableWnd::Request()
+{
+    if (IsTradeAccountChanged()) {
+        OnTradeAccountChanged();
+        return;
+    }
+    CTableWnd::Request();
+}
+
+void CQueryTableWnd::OnActive()
+{
+    // Back from a window in which another account logged in: these rows are not that account's.
+    if (!firstActivation && IsTradeAccountChanged())
+        OnTradeAccountChanged();
+    CTableWnd::OnActive();
+}
+
+void CQueryTableWnd::OnTradeAccountChanged()
+{
+    grid.Clear();
+    KeepDataSet(nullptr);
+    BindTradeAccount();
+    Reload();
+    Invalidate();
 }
 
 void CQueryTableWnd::InitMenu(CPopMenuWnd* menu)

@@ -13,8 +13,9 @@ class CDataSet;
 class CPopMenuWnd;
 
 // The text of a request bound to the logged-in trade account: fields, the first account's "fundid" and the trade
-// session. 0 (part emptied) without a trade session or when it does not fit.
-int WriteTradeRequest(char* part, int capacity, const char* fields);
+// session. 0 (part emptied) without a trade session or when it does not fit, and, with an account given (not
+// empty), while another account is logged in: what was built for one account never goes for another.
+int WriteTradeRequest(char* part, int capacity, const char* fields, const std::string& account = std::string());
 
 // Adds a fund code to the user's funds (code, owner of the tips, quiet): 1 added, 0 not. Installed by the fund
 // screens, which sit above the shell.
@@ -23,7 +24,9 @@ typedef int (*MyFundsAdder)(const char* code, HWND owner, BYTE quiet);
 class CQueryTableWnd : public CTableWnd {
 public:
     static constexpr int DEFAULT_PAGE_SIZE = 1000;
+    // Columns side by side in portrait, and as many of the same width as the landscape screen holds.
     static constexpr int VISIBLE_COLUMNS = 4;
+    static constexpr int LANDSCAPE_COLUMNS = 6;
     enum {
         CMD_HOME = 120,
         CMD_CANCEL = 121,
@@ -37,10 +40,17 @@ public:
     ~CQueryTableWnd() override;
 
     LPCWSTR GetMzClassName() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     int OnInitParam(int menuId, const char* info, const char* params) override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
     void OnReply(const BYTE* data, int length, int transportFailed) override;
     int OnOK(int row) override;
+    void OnActive() override;
+    // Asks for the page after the one shown; the first page of the account logged in when the rows shown were
+    // another account's.
+    void Request() override;
+    // The rows shown were another account's: they go, and the new account's first page is asked for.
+    void OnTradeAccountChanged() override;
 
     virtual int NextPage();
     virtual int PrevPage();
@@ -86,7 +96,13 @@ protected:
     std::vector<std::string> positionStack;
     CDataSet* lastDataSet = nullptr;
     bool headingsMade = false;
+    // The request under way asks for the page after a full one (NextPage), which may come back empty.
+    bool nextPageAsked = false;
 
 private:
+    void AddRows(CDataSet* set, int signIndex, int positionIndex);
+    // The set shown from now on (null: none); the one before is destroyed.
+    void KeepDataSet(CDataSet* set);
+
     static MyFundsAdder myFundsAdder;
 };

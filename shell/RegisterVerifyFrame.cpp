@@ -91,7 +91,7 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     promptLabel.SetText(u"请输入手机号登录：");
     promptLabel.SetPos(40, 40, 200, 50);
     promptLabel.SetTextColor(Style::FormLabel);
-    promptLabel.SetFontSize(22);
+    promptLabel.SetFontSize(Style::NoteTextSize);
     promptLabel.SetSingleLine(1);
     promptLabel.SetBold(0);
     contentPanel.AddChild(&promptLabel);
@@ -104,7 +104,7 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     hintLabel.SetText(hint.GetText());
     hintLabel.SetPos(40, 120, width - 60, 100);
     hintLabel.SetTextColor(Style::FormLabel);
-    hintLabel.SetFontSize(20);
+    hintLabel.SetFontSize(Style::FinePrintTextSize);
     hintLabel.SetSingleLine(0);
     hintLabel.SetLinkStyle(0);
     contentPanel.AddChild(&hintLabel);
@@ -113,7 +113,7 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     smsLineLabel.SetText(u"如未发送短信，请发送");
     smsLineLabel.SetPos(40, 210, 200, 80);
     smsLineLabel.SetTextColor(Style::FormLabel);
-    smsLineLabel.SetFontSize(20);
+    smsLineLabel.SetFontSize(Style::FinePrintTextSize);
     smsLineLabel.SetSingleLine(1);
     smsLineLabel.SetBold(0);
     contentPanel.AddChild(&smsLineLabel);
@@ -134,7 +134,7 @@ BOOL CRegisterVerifyFrame::OnInitDialog()
     helpLineLabel.SetText(u"如登录不成功，请查看");
     helpLineLabel.SetPos(40, 310, 200, 80);
     helpLineLabel.SetTextColor(Style::FormLabel);
-    helpLineLabel.SetFontSize(20);
+    helpLineLabel.SetFontSize(Style::FinePrintTextSize);
     helpLineLabel.SetSingleLine(1);
     helpLineLabel.SetBold(0);
     contentPanel.AddChild(&helpLineLabel);
@@ -325,14 +325,15 @@ BOOL CRegisterHelpWnd::OnInitDialog()
         return FALSE;
     captionBar.EnableHome(FALSE);
     captionBar.EnableTradeIcon(FALSE);
-    // The text window's bar (首页, 刷新, 返回) stays; only 返回 acts here (OnMzCommand).
+    // 返回 alone: the page has no request to repeat, and a walk home from under the sign-up would close the
+    // client's only way in.
+    commandBar.SetButton(0, false, false, u"");
+    commandBar.SetButton(1, false, false, u"");
     return TRUE;
 }
 
 void CRegisterHelpWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 {
-    // The page has no request to repeat, and a walk home from under the sign-up would close the client's only
-    // way in: 首页 and 刷新 do nothing.
     if (LOWORD(wParam) == ID_COMMAND_BAR) {
         if (lParam == 2)
             EndWnd(END_RETURN);

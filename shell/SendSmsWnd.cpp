@@ -104,7 +104,7 @@ BOOL CSendSmsWnd::OnInitDialog()
 
     messageEdit.SetID(ID_MESSAGE_EDIT);
     messageEdit.SetText(message.GetText());
-    messageEdit.SetTextSize(27);
+    messageEdit.SetTextSize(Style::MessageEditTextSize);
     messageEdit.SetTextColor(Style::EditText);
     messageEdit.SetEditable(true);
     messageEdit.SetFrame(true);

@@ -42,7 +42,7 @@ void CBankBalanceWnd::OnBankSelected()
 int CBankBalanceWnd::BuildRequest(char* part, int capacity, const char*)
 {
     if (!asking)
-        return WriteTradeRequest(part, capacity, BANK_LIST_FIELDS);
+        return WriteTradeRequest(part, capacity, BANK_LIST_FIELDS, GetTradeAccount());
     part[0] = 0;
     if (bankIndex < 0)
         return 0;
@@ -51,7 +51,7 @@ int CBankBalanceWnd::BuildRequest(char* part, int capacity, const char*)
         return 0;
     std::string fields =
         "tc_mfuncno=600&tc_sfuncno=21&yhdm=" + banks[(size_t)bankIndex].code + "&yhmm=" + password.Get();
-    int ok = WriteTradeRequest(part, capacity, fields.c_str());
+    int ok = WriteTradeRequest(part, capacity, fields.c_str(), GetTradeAccount());
     SecureZeroMemory(fields.data(), fields.size());
     return ok;
 }

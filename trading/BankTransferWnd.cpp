@@ -63,7 +63,7 @@ void CBankTransferWnd::SelectDirection(int value)
 int CBankTransferWnd::BuildRequest(char* part, int capacity, const char*)
 {
     // The only request of the form itself is the bank list; the transfer goes through the confirmation.
-    return WriteTradeRequest(part, capacity, BANK_LIST_FIELDS);
+    return WriteTradeRequest(part, capacity, BANK_LIST_FIELDS, GetTradeAccount());
 }
 
 void CBankTransferWnd::OnReply(const BYTE* data, int length, int transportFailed)
@@ -119,8 +119,10 @@ void CBankTransferWnd::OnActionButton()
     delete confirm;
     if (outcome == CTradeConfirmWnd::NOT_SENT)
         return;
-    // Sent: the password is not kept for another transfer.
+    // Sent: the password is not kept for another transfer, nor an amount that may have moved already.
     passwordEdit->WipeText();
+    if (outcome == CTradeConfirmWnd::UNKNOWN)
+        amountEdit->SetText(u"");
     if (outcome == CTradeConfirmWnd::ACCEPTED) {
         amountEdit->SetText(u"");
         ShowNotice((u"转账已受理，流水号：" + WideFromGb(lastSerial.c_str())).c_str(), m_hWnd);

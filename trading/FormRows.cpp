@@ -12,6 +12,23 @@ namespace {
 
 constexpr int FORM_TEXT_SIZE = Style::FormTextSize;
 
+// The height of one line of form text, and of text wrapped at width.
+SIZE MeasureFormText(HWND window, LPCWSTR text, int width)
+{
+    SIZE size{0, 0};
+    HDC dc = GetDC(window);
+    if (dc == nullptr)
+        return size;
+    HGDIOBJ old = SelectObject(dc, CreateMzFont(FORM_TEXT_SIZE, FW_NORMAL));
+    RECT one{0, 0, width, 0};
+    size.cx = DrawTextW(dc, u"国", -1, &one, DT_SINGLELINE | DT_CALCRECT);
+    RECT all{0, 0, width, 0};
+    size.cy = DrawTextW(dc, text, -1, &all, DT_WORDBREAK | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return size;
+}
+
 } // namespace
 
 CFormRows::~CFormRows()
@@ -55,6 +72,31 @@ UiStatic* CFormRows::AddText(LPCWSTR label, LPCWSTR value)
     UiStatic* made = text.get();
     form->GetContentPanel().AddChild(made);
     texts.push_back(std::move(text));
+    return made;
+}
+
+UiStatic* CFormRows::AddWrappedText(LPCWSTR label, LPCWSTR value)
+{
+    RECT r;
+    form->GetRowRect(&r, 1, count);
+    SIZE text = MeasureFormText(form->GetHWND(), value != nullptr ? value : u"", r.right - r.left);
+    int line = (int)text.cx;
+    if (line <= 0 || text.cy <= line)
+        return AddText(label, value);
+    AddLabel(label);
+    // The first line beside the label, the others below it, on as many rows as they take.
+    auto wrapped = std::make_unique<UiCaptionLabel>();
+    int top = r.top + (r.bottom - r.top - line) / 2;
+    wrapped->SetPos(r.left, top, r.right - r.left, (int)text.cy);
+    wrapped->SetVCenter(false);
+    wrapped->SetText(value);
+    wrapped->SetTextSize(FORM_TEXT_SIZE);
+    wrapped->SetTextColor(Style::FormValue);
+    for (int bottom = r.bottom; bottom < top + text.cy; bottom += form->rowPitch)
+        AddLabel(u"");
+    UiStatic* made = wrapped.get();
+    form->GetContentPanel().AddChild(made);
+    texts.push_back(std::move(wrapped));
     return made;
 }
 

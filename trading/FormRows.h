@@ -37,6 +37,8 @@ public:
 
     // A row whose value is a text; returns the value control.
     UiStatic* AddText(LPCWSTR label, LPCWSTR value);
+    // As AddText, but a value too wide for its cell wraps onto the rows below instead of being cut.
+    UiStatic* AddWrappedText(LPCWSTR label, LPCWSTR value);
     // A row whose value is typed: sip is the input panel kind, maxChars 0 for no limit. With `own` the form's own
     // edit (a code edit that reports when it is full) is placed instead of a new one.
     UiLineEdit* AddEdit(LPCWSTR label, int sip, int maxChars, bool password = false, UiLineEdit* own = nullptr);

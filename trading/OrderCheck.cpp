@@ -9,6 +9,7 @@ namespace {
 
 constexpr double PRICE_SLACK = 0.0005; // prices travel with two or three decimals
 constexpr long long MOST_SHARES = 999999999;
+constexpr int MOST_CHARS = 15; // of a typed number: as many decimals as that
 
 // What a typed number is: plain digits with at most one point and at most `decimals` digits after it (at least one
 // digit, at most 15 characters), the same after one leading minus sign, or anything else. Only ASCII digits count:
@@ -17,7 +18,7 @@ enum NumberKind { NOT_A_NUMBER, NEGATIVE_NUMBER, PLAIN_NUMBER };
 
 NumberKind KindOf(const char* text, int decimals)
 {
-    if (text == nullptr || text[0] == 0 || strlen(text) > 15)
+    if (text == nullptr || text[0] == 0 || strlen(text) > MOST_CHARS)
         return NOT_A_NUMBER;
     bool negative = text[0] == '-';
     int digits = 0, after = -1;
@@ -47,6 +48,13 @@ std::u16string Ascii(const char* text)
     return s;
 }
 
+std::u16string Count(long long n)
+{
+    char buffer[24];
+    snprintf(buffer, sizeof buffer, "%lld", n);
+    return Ascii(buffer);
+}
+
 std::u16string Money(double v)
 {
     char buffer[32];
@@ -71,12 +79,17 @@ std::u16string CheckPrice(const char* text, const OrderLimits& limits, double* p
 {
     if (text == nullptr || text[0] == 0)
         return u"请输入委托价格！";
-    NumberKind kind = KindOf(text, 3);
+    NumberKind kind = KindOf(text, MOST_CHARS);
     if (kind == NOT_A_NUMBER)
         return u"委托价格必须是数字！";
     double value = strtod(text, nullptr);
     if (kind == NEGATIVE_NUMBER || value <= 0)
         return u"委托价格必须大于零！";
+    // A step of whole fen allows two decimals; a smaller or unknown one three.
+    bool twoDecimals = limits.priceStep > 0 && limits.priceStep % 10 == 0;
+    const char* point = strchr(text, '.');
+    if (point != nullptr && strlen(point + 1) > (twoDecimals ? 2u : 3u))
+        return twoDecimals ? u"委托价格最多两位小数！" : u"委托价格最多三位小数！";
     if (limits.priceStep > 0 && llround(value * 1000) % limits.priceStep != 0)
         return u"委托价格须为" + StepText(limits.priceStep) + u"元的整数倍！";
     if (limits.upLimit > 0 && limits.downLimit > 0 &&
@@ -101,22 +114,20 @@ std::u16string CheckQuantity(const char* text, const OrderLimits& limits, long l
         return u"委托数量过大！";
     if (value > MOST_SHARES)
         return u"委托数量过大！";
-    if (limits.buy && limits.lot > 1 && value % limits.lot != 0) {
-        char lot[24];
-        snprintf(lot, sizeof lot, "%lld", limits.lot);
-        return u"买入数量必须为" + Ascii(lot) + u"股的整数倍！";
-    }
-    if (!limits.buy && limits.available >= 0 && value > limits.available) {
-        char most[24];
-        snprintf(most, sizeof most, "%lld", limits.available);
-        return u"卖出数量超过可卖数量（可卖" + Ascii(most) + u"股）！";
-    }
-    // An odd lot leaves the account only together with everything else that may be sold.
-    if (!limits.buy && limits.lot > 1 && value % limits.lot != 0 && limits.available >= 0 &&
-        value != limits.available) {
-        char most[24];
-        snprintf(most, sizeof most, "%lld", limits.available);
-        return u"卖出零股须一次性卖出（可卖" + Ascii(most) + u"股）！";
+    const char16_t* buying = limits.subscribe ? u"申购" : u"买入";
+    if (limits.buy && limits.lot > 1 && value % limits.lot != 0)
+        return buying + (u"数量必须为" + Count(limits.lot) + u"股的整数倍！");
+    if (limits.buy && limits.most >= 0 && value > limits.most)
+        return buying + (u"数量超过可买数量（" + Count(limits.most) + u"股）！");
+    if (!limits.buy && limits.available >= 0 && value > limits.available)
+        return u"卖出数量超过可卖数量（可卖" + Count(limits.available) + u"股）！";
+    // The odd lot of what may be sold leaves the account whole, alone or with whole lots: never split.
+    long long odd = limits.lot > 1 && limits.available >= 0 ? limits.available % limits.lot : 0;
+    if (!limits.buy && limits.lot > 1 && limits.available >= 0 && value % limits.lot != 0 &&
+        value % limits.lot != odd) {
+        if (odd == 0)
+            return u"卖出数量必须为" + Count(limits.lot) + u"股的整数倍！";
+        return u"卖出零股须一次性卖出（零股" + Count(odd) + u"股）！";
     }
     if (quantity != nullptr)
         *quantity = value;
@@ -146,19 +157,11 @@ std::u16string CheckOrder(const char* priceText, const char* quantityText, const
 
 std::u16string CheckAmount(const char* text, double most, double* amount)
 {
-    if (text == nullptr || text[0] == 0)
-        return u"请输入金额！";
-    NumberKind kind = KindOf(text, 2);
-    if (kind == NOT_A_NUMBER)
-        return u"金额必须是数字，最多两位小数！";
-    double value = strtod(text, nullptr);
-    if (kind == NEGATIVE_NUMBER || value <= 0)
-        return u"金额必须大于零！";
-    if (most > 0 && value > most + 0.005)
-        return u"金额不能超过" + Money(most) + u"元！";
-    if (amount != nullptr)
-        *amount = value;
-    return u"";
+    std::string normalised;
+    std::u16string message = CheckMoney(text, most, &normalised);
+    if (message.empty() && amount != nullptr)
+        *amount = strtod(normalised.c_str(), nullptr);
+    return message;
 }
 
 long long LargestBuy(const OrderLimits& limits, double price)
@@ -184,12 +187,7 @@ bool IsDate(const char* text)
         if (text[i] < '0' || text[i] > '9')
             return false;
     int value = atoi(text);
-    int year = value / 10000, month = value / 100 % 100, day = value % 100;
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1990 || month < 1 || month > 12 || day < 1)
-        return false;
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
+    return value / 10000 >= 1990 && IsCalendarDate(value);
 }
 
 } // namespace
@@ -203,4 +201,47 @@ std::u16string CheckDateRange(const char* start, const char* end)
     if (strcmp(start, end) > 0)
         return u"起始日期不能晚于终止日期！";
     return u"";
+}
+
+std::u16string CheckMoney(const char* text, double most, std::string* normalised)
+{
+    if (text == nullptr || text[0] == 0)
+        return u"请输入金额！";
+    NumberKind kind = KindOf(text, 2);
+    if (kind == NOT_A_NUMBER)
+        return u"金额必须是数字，最多两位小数！";
+    // In fen, digit by digit: no rounding on the way ("1000." is 100000 fen).
+    long long fen = 0;
+    int decimals = -1;
+    for (const char* p = kind == NEGATIVE_NUMBER ? text + 1 : text; *p != 0; ++p) {
+        if (*p == '.') {
+            decimals = 0;
+            continue;
+        }
+        fen = fen * 10 + (*p - '0');
+        if (decimals >= 0)
+            ++decimals;
+    }
+    for (int d = decimals < 0 ? 0 : decimals; d < 2; ++d)
+        fen *= 10;
+    if (kind == NEGATIVE_NUMBER || fen <= 0)
+        return u"金额必须大于零！";
+    if (most > 0 && fen > llround(most * 100))
+        return u"金额不能超过" + Money(most) + u"元！";
+    if (normalised != nullptr) {
+        char buffer[32];
+        snprintf(buffer, sizeof buffer, "%lld.%02lld", fen / 100, fen % 100);
+        *normalised = buffer;
+    }
+    return u"";
+}
+
+bool IsCalendarDate(int yyyymmdd)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int year = yyyymmdd / 10000, month = yyyymmdd / 100 % 100, day = yyyymmdd % 100;
+    if (year < 1 || month < 1 || month > 12 || day < 1)
+        return false;
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
 }

@@ -19,6 +19,15 @@ constexpr int ACCOUNT_MAX_CHARS = 20;
 constexpr int PASSWORD_MAX_CHARS = 12; // room for any password the brokerage takes (its own are 6 digits)
 const WCHAR* const ACCOUNT_TYPES[2] = {u"资金账号", u"股东账号"};
 
+// ASCII letters and digits only.
+bool IsHolderCode(const std::string& text)
+{
+    for (char c : text)
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+            return false;
+    return !text.empty();
+}
+
 } // namespace
 
 CQXTradeLoginWnd::CQXTradeLoginWnd(LPCWSTR title, HWND ownerWnd) : CFormWnd(title, ownerWnd)
@@ -26,6 +35,7 @@ CQXTradeLoginWnd::CQXTradeLoginWnd(LPCWSTR title, HWND ownerWnd) : CFormWnd(titl
     wndType = WND_TYPE_TRADE_LOGIN;
     actionLabel = u"登录";
     top = 40;
+    bindsTradeAccount = false; // it is where the account changes
 }
 
 CQXTradeLoginWnd::~CQXTradeLoginWnd() = default;
@@ -81,6 +91,9 @@ void CQXTradeLoginWnd::SelectAccountType(int type)
     accountType = type;
     if (typeButton != nullptr)
         typeButton->SetText(ACCOUNT_TYPES[type]);
+    // A Shanghai holder code starts with its letter ("A880012346"): the number pad would drop it.
+    if (accountEdit != nullptr)
+        accountEdit->SetSipMode(type == 1 ? SIP_KIND_DEFAULT : SIP_KIND_NUMBER);
 }
 
 void CQXTradeLoginWnd::PickBranch()
@@ -144,6 +157,10 @@ void CQXTradeLoginWnd::OnActionButton()
         ShowNotice(u"资金账号只能是数字！", m_hWnd);
         return;
     }
+    if (accountType == 1 && !IsHolderCode(account)) {
+        ShowNotice(u"股东账号只能是字母和数字！", m_hWnd);
+        return;
+    }
     if (passwordEdit->GetText()[0] == 0) {
         ShowNotice(u"请输入交易密码！", m_hWnd);
         return;
@@ -157,6 +174,10 @@ int CQXTradeLoginWnd::BuildRequest(char* part, int capacity, const char*)
     if (!loggingIn || branchIndex < 0)
         return 0;
     std::string account = GbFromWide(accountEdit->GetText());
+    if (accountType == 1)
+        for (char& c : account) // holder codes are kept in capitals ("a880012346" is "A880012346")
+            if (c >= 'a' && c <= 'z')
+                c = (char)(c - 'a' + 'A');
     CTypedSecret password(*passwordEdit);
     // Values travel raw: a separator inside one would change the request.
     if (account.find_first_of("&=") != std::string::npos || strpbrk(password.Get(), "&=") != nullptr) {

@@ -39,17 +39,17 @@ BOOL CSalesDeptSetWnd::OnInitDialog()
     int width = GetWidth();
     addButton.SetID(ID_ADD);
     addButton.SetText(u"添加");
-    addButton.SetTextSize(24);
+    addButton.SetTextSize(Style::TextSize);
     addButton.SetPos(boxX + 330, boxY, width - boxX - 350, FIELD_HEIGHT);
     AddUiWin(&addButton);
 
     myLabel.SetText(u"我的营业部（选中后点“删除”移除）");
-    myLabel.SetTextSize(22);
+    myLabel.SetTextSize(Style::NoteTextSize);
     myLabel.SetTextColor(Style::PaperText);
     AddUiWin(&myLabel);
     myList.SetID(ID_MY_LIST);
     myList.SetItemHeight(50);
-    myList.SetTextSize(22);
+    myList.SetTextSize(Style::BranchListTextSize);
     myList.SetSelectOnTap(true);
     myList.SetBackgroundColor(Style::BoxFill);
     RemoveUiWin(&toolBar);

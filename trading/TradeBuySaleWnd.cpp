@@ -71,7 +71,7 @@ void CTradeBuySaleWnd::CreateControls()
             // Asks from the fifth down to the first on the left, bids from the first on the right.
             int row = side == 0 ? BOOK_LEVELS - 1 - level : level;
             cell.SetPos(left + side * half, top + row * BOOK_ROW_HEIGHT, half - 10, BOOK_ROW_HEIGHT);
-            cell.SetTextSize(20);
+            cell.SetTextSize(Style::BookTextSize);
             cell.SetTextColor(side == 1 ? Style::BookBidText : Style::BookAskText);
             GetContentPanel().AddChild(&cell);
         }
@@ -178,7 +178,7 @@ int CTradeBuySaleWnd::BuildRequest(char* part, int capacity, const char*)
     std::string price = GbFromWide(priceEdit->GetText());
     if (!price.empty() && CheckPrice(price.c_str(), OrderLimits(), nullptr).empty())
         fields += "&price=" + price;
-    return WriteTradeRequest(part, capacity, fields.c_str());
+    return WriteTradeRequest(part, capacity, fields.c_str(), GetTradeAccount());
 }
 
 void CTradeBuySaleWnd::OnReply(const BYTE* data, int length, int transportFailed)
@@ -228,11 +228,15 @@ void CTradeBuySaleWnd::ShowStock(CDataSet* set)
     limits.available = atoll(Field(set, "kysl"));
     limits.priceStep = llround(atof(Field(set, "jgdw")) * 1000);
     limits.suspended = atoi(Field(set, "tpbz")) == 1;
+    // A subscription takes the issue price, up to the quantity the server allows.
+    limits.subscribe = newShare;
+    limits.most = newShare ? atoll(Field(set, "zdsl")) : -1;
+    ShowSubscription(newShare);
     std::string available = limits.buy ? std::string(Field(set, "kyzj")) + GbFromWide(u"元")
                                        : std::string(Field(set, "kysl")) + GbFromWide(u"股");
     availableText->SetText(WideFromGb(available.c_str()).c_str());
     largestFromServer = Field(set, "zdsl");
-    if (GbFromWide(priceEdit->GetText()).empty())
+    if (newShare || GbFromWide(priceEdit->GetText()).empty())
         priceEdit->SetText(WideFromGb(Field(set, "zxj")).c_str());
     ShowLargest();
     static const char* const levelNames[2] = {"\xC2\xF4", "\xC2\xF2"}; // 卖, 买
@@ -275,10 +279,27 @@ void CTradeBuySaleWnd::ForgetAvailable()
     largestText->SetText(u"");
 }
 
+void CTradeBuySaleWnd::ShowSubscription(bool on)
+{
+    if (priceEdit == nullptr)
+        return;
+    // A price not to be typed reads as a value, not as a field.
+    priceEdit->SetReadOnly(on);
+    priceEdit->SetFrame(!on);
+    priceEdit->SetBackgroundColor(on ? Style::PanelFill : Style::PaperFill);
+    priceEdit->Invalidate();
+    rows.SetLabel(2, on ? u"申购价格" : u"委托价格");
+    rows.SetLabel(5, on ? u"申购数量" : limits.buy ? u"买入数量" : u"卖出数量");
+    commandBar.SetButtonText(1, on ? u"申购" : actionLabel);
+}
+
 void CTradeBuySaleWnd::ClearStock()
 {
     stockCode.clear();
     newShare = false;
+    limits.subscribe = false;
+    limits.most = -1;
+    ShowSubscription(false);
     limits.priceStep = 0;
     limits.suspended = false;
     limits.upLimit = limits.downLimit = 0;
@@ -337,34 +358,39 @@ void CTradeBuySaleWnd::OnActionButton()
 
 void CTradeBuySaleWnd::Submit(double price, long long quantity)
 {
-    char priceText[32], quantityText[24], fields[256];
+    char priceText[32], quantityText[24], marketText[16], amountText[32];
     snprintf(priceText, sizeof priceText, "%.3f", price);
     // Two decimals unless the third one carries something.
     size_t n = strlen(priceText);
     if (priceText[n - 1] == '0')
         priceText[n - 1] = 0;
     snprintf(quantityText, sizeof quantityText, "%lld", quantity);
-    snprintf(fields, sizeof fields, "tc_mfuncno=600&tc_sfuncno=6&code=%s&market=%d&mmlb=%d&price=%s&sl=%s",
-             stockCode.c_str(), market, limits.buy ? 0 : 1, priceText, quantityText);
-
-    CTradeConfirmWnd* confirm = new CTradeConfirmWnd(newShare ? u"申购确认" : u"委托确认", m_hWnd);
-    char marketText[16], amountText[32];
     snprintf(marketText, sizeof marketText, "%d", market);
     snprintf(amountText, sizeof amountText, "%.2f", price * (double)quantity);
+    // The holder account shown is the one the order names, so the server acts for it or for none.
+    std::string holder = CAppData::Instance()->GetSecuId(marketText);
+    std::string fields = "tc_mfuncno=600&tc_sfuncno=6&code=" + stockCode + "&market=" + marketText +
+                         "&mmlb=" + (limits.buy ? "0" : "1") + "&price=" + priceText + "&sl=" + quantityText;
+    if (!holder.empty() && holder.find_first_of("&=") == std::string::npos)
+        fields += "&secuid=" + holder;
+
+    CTradeConfirmWnd* confirm = new CTradeConfirmWnd(newShare ? u"申购确认" : u"委托确认", m_hWnd);
     confirm->AddLine(u"操作类别", newShare ? u"申购" : limits.buy ? u"买入" : u"卖出");
-    confirm->AddLine(u"股东账号", WideFromGb(CAppData::Instance()->GetSecuId(marketText)).c_str());
+    confirm->AddLine(u"股东账号", WideFromGb(holder.c_str()).c_str());
     confirm->AddLine(u"证券代码", WideFromGb(stockCode.c_str()).c_str());
     confirm->AddLine(u"证券名称", nameText->GetText());
-    confirm->AddLine(u"委托价格", WideFromGb(priceText).c_str());
-    confirm->AddLine(u"委托数量", WideFromGb(quantityText).c_str());
-    confirm->AddLine(u"委托金额", (WideFromGb(amountText) + u"元").c_str());
-    confirm->SetOrderRequest(fields);
+    confirm->AddLine(newShare ? u"申购价格" : u"委托价格", WideFromGb(priceText).c_str());
+    confirm->AddLine(newShare ? u"申购数量" : u"委托数量", WideFromGb(quantityText).c_str());
+    confirm->AddLine(newShare ? u"申购金额" : u"委托金额", (WideFromGb(amountText) + u"元").c_str());
+    confirm->SetOrderRequest(fields.c_str());
     int outcome = confirm->RunModal();
     std::string number = confirm->GetOrderNumber();
     delete confirm;
-    if (outcome == CTradeConfirmWnd::UNKNOWN) {
-        // The order may have gone through: what is available is asked again, and the quantity is not offered twice.
-        quantityEdit->SetText(u"");
+    if (outcome == CTradeConfirmWnd::UNKNOWN || outcome == CTradeConfirmWnd::REFUSED) {
+        // The order may have gone through all the same (a server that did it, then said it was busy): what is
+        // available is asked again before another order. After no answer the quantity is not offered twice.
+        if (outcome == CTradeConfirmWnd::UNKNOWN)
+            quantityEdit->SetText(u"");
         ForgetAvailable();
         LookUp();
         return;

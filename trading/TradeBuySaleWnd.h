@@ -60,6 +60,8 @@ public:
 private:
     void ShowStock(CDataSet* set);
     void ClearStock();
+    // A new share's subscription: the issue price is not typed, and the labels say "申购".
+    void ShowSubscription(bool on);
     // What is available is no longer known (an order whose outcome is unknown): no order before it is asked again.
     void ForgetAvailable();
     // The largest quantity a buy at the typed price may take.

@@ -73,6 +73,10 @@ void CTradeCancelWnd::OnRowTap(int row)
         ShowNotice(u"请先登录交易系统！", m_hWnd);
         return;
     }
+    if (IsTradeAccountChanged()) {
+        OnTradeAccountChanged(); // the row was another account's order: the account's own are shown instead
+        return;
+    }
     std::string number = RowField(row, "wtbh");
     if (number.empty() || number.find_first_of("&=") != std::string::npos)
         return;

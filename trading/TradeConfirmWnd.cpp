@@ -17,6 +17,9 @@ const WCHAR* const CTradeConfirmWnd::TRANSFER_UNKNOWN_TEXT = u"转账结果未�
 namespace {
 
 constexpr int CONFIRM_ROW_PITCH = Style::FormRowPitch;
+// The WM_DEFERRED_STEP the window posts to itself as it comes to the front: every press queued before it has
+// been handled when it arrives.
+constexpr WPARAM STEP_ARM_PRESSES = 0x7E02;
 
 } // namespace
 
@@ -24,6 +27,12 @@ CTradeConfirmWnd::CTradeConfirmWnd(LPCWSTR title, HWND ownerWnd) : CFormWnd(titl
 {
     rowPitch = CONFIRM_ROW_PITCH;
     keep = 0;
+    // The summary was built by the opener for its account: the order goes for that one or not at all.
+    auto* opener = dynamic_cast<CNetWnd*>(CBaseWnd::FromHandleBase(ownerWnd));
+    if (opener != nullptr && !opener->GetTradeAccount().empty())
+        BindTradeAccount(opener->GetTradeAccount());
+    else
+        BindTradeAccount();
 }
 
 CTradeConfirmWnd::~CTradeConfirmWnd()
@@ -49,8 +58,9 @@ void CTradeConfirmWnd::SetOrderRequest(const char* params)
 
 void CTradeConfirmWnd::CreateControls()
 {
+    // A long name or address is read whole before it is confirmed.
     for (const auto& line : lines)
-        rows.AddText(line.first.c_str(), line.second.c_str());
+        rows.AddWrappedText(line.first.c_str(), line.second.c_str());
 }
 
 int CTradeConfirmWnd::RunModal()
@@ -68,6 +78,10 @@ void CTradeConfirmWnd::OnActionButton()
         ShowText(u"请先登录交易系统！", m_hWnd, 2000);
         return;
     }
+    if (IsTradeAccountChanged()) {
+        OnTradeAccountChanged();
+        return;
+    }
     SubmitOnce(&submitting);
 }
 
@@ -79,7 +93,7 @@ int CTradeConfirmWnd::BuildRequest(char* part, int capacity, const char*)
             part[0] = 0;
         return 0;
     }
-    return WriteTradeRequest(part, capacity, request.c_str());
+    return WriteTradeRequest(part, capacity, request.c_str(), GetTradeAccount());
 }
 
 void CTradeConfirmWnd::OnReply(const BYTE* data, int length, int transportFailed)
@@ -122,10 +136,54 @@ void CTradeConfirmWnd::OnSwipeRight()
         CFormWnd::OnSwipeRight();
 }
 
+void CTradeConfirmWnd::OnActive()
+{
+    CFormWnd::OnActive();
+    // Shown anew (also back from a box or the trade log-in): the presses before this moment were not meant here.
+    shownAt = GetMessageClock();
+    pressesArmed = false;
+    PostMessage(WM_DEFERRED_STEP, STEP_ARM_PRESSES, 0);
+    commandBar.EnableButton(1, false);
+    SetTimer(ARM_TIMER, DELIBERATE_TAP_MS);
+}
+
+void CTradeConfirmWnd::OnTimer(UINT_PTR timerId)
+{
+    if (timerId != ARM_TIMER) {
+        CFormWnd::OnTimer(timerId);
+        return;
+    }
+    KillTimer(ARM_TIMER);
+    if (!submitting && !finished)
+        commandBar.EnableButton(1, true);
+}
+
+bool CTradeConfirmWnd::TakesPress() const
+{
+    // The press's own time, stamped as it was made, not when a busy window got round to it.
+    return pressesArmed && (LONG)(GetMessageTime() - shownAt) >= (LONG)DELIBERATE_TAP_MS;
+}
+
 LRESULT CTradeConfirmWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (notices.Handle(message, wParam, m_hWnd))
         return 1;
+    if (message == WM_DEFERRED_STEP && wParam == STEP_ARM_PRESSES) {
+        pressesArmed = true;
+        return 1;
+    }
+    if (message == WM_LBUTTONDOWN && !submitting && !finished) {
+        // "确定" takes the press only when it is deliberate, whether or not a busy window has run its timer yet.
+        bool deliberate = TakesPress();
+        if (deliberate) {
+            KillTimer(ARM_TIMER);
+        } else {
+            // Shown again once the first moments are over, however late this press was handled.
+            LONG left = (LONG)DELIBERATE_TAP_MS - (LONG)(GetMessageClock() - shownAt);
+            SetTimer(ARM_TIMER, left > 0 ? (UINT)left : 1u);
+        }
+        commandBar.EnableButton(1, deliberate);
+    }
     // While the order is under way the user stays here to learn how it went.
     if (submitting && (message == WM_CAPTION_HOME || message == WM_CAPTION_TRADE))
         return 1;

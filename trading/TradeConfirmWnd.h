@@ -1,7 +1,9 @@
 // CTradeConfirmWnd: the confirmation of an order (stock, warrant, fund and cash-product orders, cancels and
 // transfers): the summary the user checks, then, on "确定", the order sent once (keep flag off, never resent, a
 // private worker when the shared one stays busy). It ends by itself when the reply is in and tells its opener
-// how it went.
+// how it went. It acts for the trade account of the window that opened it, and only on a deliberate tap: "确定"
+// does not take a press made before the window showed (a second quick tap on the form's button, at the same
+// spot) nor one in its first DELIBERATE_TAP_MS.
 #pragma once
 
 #include "trading/FormWnd.h"
@@ -21,11 +23,18 @@ public:
         UNKNOWN = 3,  // the request went out but no answer came back; the user was told to look at the day's orders
     };
 
+    // Presses this soon after the window showed, on the message clock the presses carry, are not taken; "确定"
+    // shows disabled meanwhile.
+    static constexpr DWORD DELIBERATE_TAP_MS = 400;
+    static constexpr UINT_PTR ARM_TIMER = 520;
+
     CTradeConfirmWnd(LPCWSTR title, HWND owner);
     ~CTradeConfirmWnd() override;
 
     LPCWSTR GetMzClassName() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnTimer(UINT_PTR timerId) override;
+    void OnActive() override;
     void CreateControls() override;
     void OnActionButton() override;
     int BuildRequest(char* part, int capacity, const char* whole) override;
@@ -56,6 +65,8 @@ public:
 
 private:
     void Finish(int result);
+    // Whether the press being handled may confirm (see above).
+    bool TakesPress() const;
 
     CDeferredNotices notices;
     std::vector<std::pair<std::u16string, std::u16string>> lines;
@@ -66,4 +77,6 @@ private:
     int outcome = NOT_SENT;
     bool submitting = false;
     bool finished = false;
+    DWORD shownAt = 0;        // the message clock when the window last came to the front
+    bool pressesArmed = false; // presses queued before it came to the front have been passed over
 };

@@ -67,7 +67,7 @@ int CTradePasswordWnd::BuildRequest(char* part, int capacity, const char*)
     CTypedSecret oldPassword(*oldEdit), newPassword(*newEdit);
     std::string fields =
         std::string("tc_mfuncno=600&tc_sfuncno=40&oldpwd=") + oldPassword.Get() + "&newpwd=" + newPassword.Get();
-    int ok = WriteTradeRequest(part, capacity, fields.c_str());
+    int ok = WriteTradeRequest(part, capacity, fields.c_str(), GetTradeAccount());
     SecureZeroMemory(fields.data(), fields.size());
     return ok;
 }

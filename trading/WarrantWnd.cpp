@@ -9,6 +9,9 @@
 #include "trading/TradeConfirmWnd.h"
 #include "trading/TradeText.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -76,7 +79,7 @@ void CWarrantWnd::SelectWarrant(int index)
 
 int CWarrantWnd::BuildRequest(char* part, int capacity, const char*)
 {
-    return WriteTradeRequest(part, capacity, LIST_FIELDS);
+    return WriteTradeRequest(part, capacity, LIST_FIELDS, GetTradeAccount());
 }
 
 void CWarrantWnd::OnReply(const BYTE* data, int length, int transportFailed)
@@ -128,11 +131,17 @@ void CWarrantWnd::OnActionButton()
         return;
     }
     std::string quantityText = std::to_string(quantity);
+    // What the exercise pays: price x quantity x shares per warrant, in fen rounded up as the account is charged.
+    long long ratio = std::max(1LL, atoll(w.ratio.c_str()));
+    long long fen = (llround(atof(w.price.c_str()) * 1000) * quantity * ratio + 9) / 10;
+    char amount[32];
+    snprintf(amount, sizeof amount, "%lld.%02lld", fen / 100, fen % 100);
     CTradeConfirmWnd* confirm = new CTradeConfirmWnd(u"行权确认", m_hWnd);
     confirm->AddLine(u"权证", WideFromGb((w.code + " " + w.name).c_str()).c_str());
     confirm->AddLine(u"标的证券", WideFromGb(w.underlying.c_str()).c_str());
     confirm->AddLine(u"行权价格", WideFromGb(w.price.c_str()).c_str());
     confirm->AddLine(u"行权数量", WideFromGb(quantityText.c_str()).c_str());
+    confirm->AddLine(u"行权金额", (WideFromGb(amount) + u"元").c_str());
     confirm->SetOrderRequest(("tc_mfuncno=600&tc_sfuncno=31&qzdm=" + w.code + "&sl=" + quantityText).c_str());
     int outcome = confirm->RunModal();
     std::string number = confirm->GetOrderNumber();

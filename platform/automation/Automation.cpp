@@ -4,11 +4,11 @@
 
 #include "platform/device/Registry.h"
 #include "platform/device/TouchDriver.h"
-#include "platform/display/Desktop.h"
-#include "platform/display/Paths.h"
 #include "platform/display/PngCodec.h"
 #include "platform/win/Debug.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/Message.h"
+#include "platform/win/Paths.h"
 #include "platform/win/Shell.h"
 #include "platform/win/Thread.h"
 #include "platform/win/Time.h"

@@ -2,6 +2,7 @@
 // (the shell's flag "FlyModeFlag" under HKEY_CURRENT_USER "ControlPanel\Setting\FlyMode" is non-zero).
 #pragma once
 
+#include "platform/win/FlightMode.h"
 #include "platform/win/WinTypes.h"
 
 // Results of QueryNetWorkStatus.
@@ -13,6 +14,3 @@ int QueryNetWorkStatus();
 // Starts the packet-data connection (the window, when given, is not told anything here; the wait in seconds
 // is accepted for the caller's sake). 1 when the connection is up, 0 when it cannot be (flight mode).
 int Dial_StartGprsConnect2(HWND notifyWindow, DWORD waitSeconds);
-
-// True while the flight-mode flag is set.
-bool IsFlightModeOn();

@@ -384,8 +384,12 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* 
     if (dataSize > 0)
         value.data.assign(data, data + dataSize);
     auto existing = keyIt->second.values.find(Lower(value.name));
-    if (existing != keyIt->second.values.end())
+    if (existing != keyIt->second.values.end()) {
+        // The file holds it already (every log-on sets the sign-up record again): not rewritten and flushed.
+        if (existing->second.type == value.type && existing->second.data == value.data)
+            return ERROR_SUCCESS;
         value.name = existing->second.name;
+    }
     keyIt->second.values[Lower(value.name)] = std::move(value);
     return SaveStore(store);
 }

@@ -1,17 +1,20 @@
-// Back-end selection and the headless back end.
+// Back-end selection, the headless back end, and the window back end's module, opened when a window is asked for.
 #include "platform/display/Display.h"
 
-#include "platform/display/Desktop.h"
+#include "platform/display/BackEndModule.h"
+#include "platform/win/Accelerometer.h"
+#include "platform/win/Desktop.h"
+#include "platform/win/Paths.h"
+#include "platform/win/PhoneEvents.h"
+#include "platform/win/WinUser.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
+#include <unistd.h>
 
 namespace morwick::display {
-
-#ifdef MORWICK_HAVE_SDL
-std::shared_ptr<BackEnd> CreateSdlBackEnd();
-#endif
 
 namespace {
 
@@ -21,6 +24,38 @@ public:
     void Present(const Surface&) override {} // the frame stays in memory for shots
 };
 
+const HostCalls hostCalls = {
+    ScreenWidth,
+    ScreenHeight,
+    InjectMouse,
+    InjectKey,
+    InjectChar,
+    InjectFrontKey,
+    [] {
+        if (DWORD gui = GuiThreadId())
+            PostThreadMessage(gui, WM_QUIT, 0, 0);
+    },
+    SimulateAccelerometer,
+    SimulateLockPhone,
+    SimulateCall,
+    SimulateUsbOff,
+};
+
+#ifdef MORWICK_SDL_MODULE
+// The module beside the executable (a client copied elsewhere with it), else the one this build made.
+std::shared_ptr<BackEnd> OpenWindowBackEnd(std::string& reason)
+{
+    std::string beside = ExecutableDirectory() + "/morwick-sdl.so";
+    for (const char* path : {beside.c_str(), MORWICK_SDL_MODULE})
+        if (access(path, F_OK) == 0)
+            return OpenBackEndModule(path, reason);
+    reason = "morwick-sdl.so is not beside the program";
+    return nullptr;
+}
+#endif
+
+} // namespace
+
 bool DesktopPresent()
 {
     const char* x = std::getenv("DISPLAY");
@@ -28,19 +63,45 @@ bool DesktopPresent()
     return (x && *x) || (wayland && *wayland);
 }
 
-} // namespace
+std::shared_ptr<BackEnd> OpenBackEndModule(const char* path, std::string& reason)
+{
+    // Once loaded it stays for the life of the process: SDL keeps threads and handlers of its own.
+    void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        const char* error = dlerror();
+        reason = error ? error : path;
+        return nullptr;
+    }
+    auto interfaceOf = (BackEndInterfaceFunction)dlsym(module, BACK_END_INTERFACE_NAME);
+    auto open = (OpenBackEndFunction)dlsym(module, OPEN_BACK_END);
+    if (!interfaceOf || !open) {
+        reason = std::string(path) + " is not a window back end";
+        return nullptr;
+    }
+    if (int theirs = interfaceOf(); theirs != BACK_END_INTERFACE) {
+        reason = std::string(path) + " is of another build (interface " + std::to_string(theirs) + ", this program's " +
+                 std::to_string(BACK_END_INTERFACE) + ")";
+        return nullptr;
+    }
+    BackEnd* backEnd = open(&hostCalls);
+    if (!backEnd)
+        reason = "no desktop window available";
+    return std::shared_ptr<BackEnd>(backEnd);
+}
 
 std::string StartDisplay()
 {
     const char* wanted = std::getenv("MORWICK_DISPLAY");
     bool trySdl = wanted ? std::strcmp(wanted, "sdl") == 0 : DesktopPresent();
     std::shared_ptr<BackEnd> backEnd;
-#ifdef MORWICK_HAVE_SDL
+    std::string reason = "built without a window back end";
+#ifdef MORWICK_SDL_MODULE
     if (trySdl)
-        backEnd = CreateSdlBackEnd();
+        backEnd = OpenWindowBackEnd(reason);
 #endif
-    if (trySdl && !backEnd && wanted)
-        std::fprintf(stderr, "morwick: no desktop window available, running headless\n");
+    // Asked for, or a desktop is there: the user expects a window and learns why there is none.
+    if (trySdl && !backEnd)
+        std::fprintf(stderr, "morwick: %s, running headless\n", reason.c_str());
     if (!backEnd)
         backEnd = std::make_shared<HeadlessBackEnd>();
     SetBackEnd(backEnd);

@@ -2,12 +2,21 @@
 // by MORWICK_DISPLAY or automatically (sdl when built with it and a desktop display is present).
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace morwick::display {
 
-// Starts the chosen back end; returns its name ("sdl" or "headless").
+class BackEnd;
+
+// Starts the chosen back end; returns its name ("sdl" or "headless"). When a window was asked for or a desktop is
+// there but none can be opened, says why on standard error.
 std::string StartDisplay();
 void StopDisplay();
+// True when DISPLAY or WAYLAND_DISPLAY names a desktop.
+bool DesktopPresent();
+// The window back end from the module at path, started; null with the reason when the file is not there, is no
+// window back end, is of another build (nothing of it runs then), or no window can be opened.
+std::shared_ptr<BackEnd> OpenBackEndModule(const char* path, std::string& reason);
 
 } // namespace morwick::display

@@ -3,7 +3,11 @@
 
 #include <png.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace morwick::display {
 
@@ -63,9 +67,24 @@ bool SavePng(const std::string& path, const Surface& surface, bool keepAlpha)
     if (!keepAlpha)
         for (uint32_t& p : opaque.pixels)
             p |= 0xFF000000u;
-    int ok = png_image_write_to_file(&image, path.c_str(), 0, opaque.pixels.data(), surface.width * 4, nullptr);
+    // The screen may show an account: the file is the user's alone, like every other file the client writes.
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    // A file that was there is made private too; a device or pipe named as the target is written, never changed.
+    struct stat info {};
+    bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    FILE* file = !regular || fchmod(fd, 0600) == 0 ? fdopen(fd, "wb") : nullptr;
+    if (file == nullptr) {
+        close(fd);
+        return false;
+    }
+    int ok = png_image_write_to_stdio(&image, file, 0, opaque.pixels.data(), surface.width * 4, nullptr);
     png_image_free(&image);
-    return ok != 0;
+    bool saved = fclose(file) == 0 && ok != 0;
+    if (!saved && regular)
+        unlink(path.c_str()); // no half picture is left for a viewer to take for the screen
+    return saved;
 }
 
 } // namespace morwick::display

@@ -1,7 +1,7 @@
 // PNG files to and from surfaces through libpng.
 #pragma once
 
-#include "platform/display/Surface.h"
+#include "platform/win/Surface.h"
 
 #include <string>
 

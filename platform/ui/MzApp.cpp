@@ -2,13 +2,15 @@
 #include "platform/ui/MzApp.h"
 
 #include "platform/automation/Automation.h"
-#include "platform/display/Desktop.h"
 #include "platform/display/Display.h"
 #include "platform/win/Debug.h"
+#include "platform/win/Desktop.h"
+#include "platform/win/FontEngine.h"
 #include "platform/win/Process.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 CMzApp* theApp = nullptr;
@@ -64,7 +66,9 @@ namespace {
 // appears and how to reach it.
 void TellHowToDriveHeadless(const char* socket)
 {
-    std::fprintf(stderr, "morwick: no display to open a window on: running headless.\n");
+    // On a desktop the display's start has said why no window opened.
+    if (!morwick::display::DesktopPresent())
+        std::fprintf(stderr, "morwick: no display to open a window on: running headless.\n");
     if (socket)
         std::fprintf(stderr,
                      "morwick: drive it through its automation socket, one command per line, e.g.\n"
@@ -89,6 +93,9 @@ int MzRunApplication(int, char** argv)
         std::fprintf(stderr, "morwick: no application object\n");
         return 1;
     }
+    // Finding the font (fontconfig reads its whole configuration) runs beside the rest of the start; the first
+    // text drawn waits for it only if it has not finished.
+    std::thread fontLookup([] { morwick::display::FontEngine::Instance(); });
     morwick::display::AttachGuiThread();
     std::string backEnd = morwick::display::StartDisplay();
     const char* socket = std::getenv("MORWICK_AUTOMATION");
@@ -103,6 +110,7 @@ int MzRunApplication(int, char** argv)
     if (app->Init())
         code = app->Run();
     app->Exit();
+    fontLookup.join();
     morwick::automation::StopServer();
     morwick::display::StopDisplay();
     // A program replaced by its update starts again as the new build, in this same process.

@@ -260,7 +260,7 @@ public:
         int w = GetWidth();
         info.SetPos(20, 16, w - 40, 60);
         info.SetTextColor(Style::DialogText);
-        info.SetTextSize(22);
+        info.SetTextSize(Style::WaitTextSize);
         info.SetTextFormat(DT_CENTER);
         AddUiWin(&info);
         button.SetButtonType(MZC_BUTTON_LIGHT);
@@ -368,12 +368,15 @@ void ProgressDialog::SetButtonText(LPCWSTR text)
 
 BOOL ProgressDialog::Show(HWND ownerWnd)
 {
-    owner = ownerWnd;
-    if (window && window->m_hWnd && IsWindow(window->m_hWnd)) {
+    if (window && window->m_hWnd && IsWindow(window->m_hWnd) && ownerWnd == owner) {
         window->Refresh();
         window->Show(TRUE, TRUE);
         return TRUE;
     }
+    // Over another window it is made anew: brought forward, it would bring its old owner with it over the window
+    // the user is on.
+    Close();
+    owner = ownerWnd;
     window = std::make_unique<Window>(this);
     RECT work = WorkArea();
     int screenW = work.right - work.left;

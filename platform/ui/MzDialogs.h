@@ -110,7 +110,8 @@ public:
     void SetStyle(int kind) { style = kind; }
     // Posted to the owner (wParam 0, lParam 0) when the cancel button is tapped; the dialog then closes.
     void SetCancelMessage(UINT message) { cancelMessage = message; }
-    // Shows the dialog over the owner (again, when it was closed); FALSE when it could not be made.
+    // Shows the dialog over the owner (again, when it was closed; made anew over another owner); FALSE when it
+    // could not be made.
     BOOL Show(HWND owner);
     void Close();
     BOOL IsShown() const;

@@ -1,12 +1,12 @@
 // Images decoded once per file and drawn onto device contexts with alpha.
 #include "platform/ui/MzImage.h"
 
-#include "platform/display/DeviceContext.h"
-#include "platform/display/Paths.h"
 #include "platform/display/PngCodec.h"
 #include "platform/ui/Style.h"
+#include "platform/win/DeviceContext.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/LastError.h"
+#include "platform/win/Paths.h"
 
 #include <map>
 #include <mutex>

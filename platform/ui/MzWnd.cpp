@@ -2,7 +2,7 @@
 // WM_INITDIALOG, showing and the modal loop.
 #include "platform/ui/MzWnd.h"
 
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/LastError.h"
 #include "platform/win/Shell.h"
 
@@ -14,6 +14,22 @@ std::string DescribeWindow(HWND window)
 {
     CMzWnd* w = CMzWnd::FromHandle(window);
     return w ? w->DescribeControls() : std::string("[]");
+}
+
+// The window of the innermost modal loop stays in front of its owners. A window opened from inside the loop in an
+// owner's name raises that owner over it; once that window has gone the owner would stay in front while the loop
+// beneath it, unseen, keeps every screen under it from ending.
+void KeepModalInFront(HWND self)
+{
+    HWND active = GetActiveWindow();
+    if (active == self || active == nullptr || !IsWindowVisible(self))
+        return;
+    for (HWND owner = GetWindow(self, GW_OWNER); owner != nullptr; owner = GetWindow(owner, GW_OWNER)) {
+        if (owner == active) {
+            SetForegroundWindow(self);
+            return;
+        }
+    }
 }
 
 } // namespace
@@ -199,6 +215,8 @@ int CMzWnd::DoModal()
         }
         TranslateMessage(&msg);
         DispatchMessage(&msg);
+        if (!state->ended && IsWindow(self))
+            KeepModalInFront(self);
     }
     state->running = false;
     int result = state->result;

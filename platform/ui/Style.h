@@ -1,6 +1,6 @@
 // The client's look in one place: the palette named by what each colour is for, the font sizes, the bar and row
-// metrics, and the painters of the looks several controls share. Market colours (rise, fall, chart lines) are not
-// here: they come from the colour scheme (core/ColorScheme.h).
+// metrics, and the painters of the looks several controls and screens share. Market colours (rise, fall, chart
+// lines) are not here: they come from the colour scheme (core/ColorScheme.h).
 #pragma once
 
 #include "platform/win/WinTypes.h"
@@ -146,6 +146,23 @@ constexpr int IndexTextSize = 21; // the index tables
 constexpr int ChartTextSize = 18;
 constexpr int KeyTextSize = 32;
 constexpr int FunctionKeyTextSize = 24;
+constexpr int ScreenCommandBarTextSize = 24; // the three-button bar of the client's screens
+constexpr int WaitTextSize = 22;             // the text of a wait dialog
+constexpr int QuoteRowTextSize = 22;         // a quote table row: name, prices and the change box
+constexpr int QuoteCodeTextSize = 20;        // the code under a row's name
+constexpr int QuoteHeadingTextSize = 23;     // the quote table's column headings
+constexpr int DetailTextSize = 21;           // the detailed quote's and the deal list's grids
+constexpr int BookTextSize = 20;             // the order form's five bids and asks
+constexpr int ChartMessageTextSize = 24;     // what an empty chart says instead
+constexpr int PickerFieldTextSize = 21;      // the chosen row in a drop-down box's field
+constexpr int PickerListTextSize = 18;       // the rows of its open list
+constexpr int ChoiceListTextSize = 23;       // the rows of a list of choices
+constexpr int BranchListTextSize = 22;       // the user's branch offices
+constexpr int MessageEditTextSize = 27;      // the text message being written
+constexpr int PointKeyTextSize = 28;         // the keypad's point key when it has no picture
+constexpr int SectionTitleSize = 26;         // a heading over part of a screen: choices, the detailed quote
+constexpr int NoteTextSize = 22;             // a note by a form or a list: the sign-up prompt, a service card
+constexpr int FinePrintTextSize = 20;        // the lines under the sign-up prompt
 
 // ---- Metrics ----
 constexpr int CaptionHeight = 42;
@@ -169,9 +186,20 @@ constexpr uint32_t Pixel(COLORREF c)
     return 0xFF000000u | (uint32_t)GetRValue(c) << 16 | (uint32_t)GetGValue(c) << 8 | GetBValue(c);
 }
 
+// ---- Painters of the shared looks ----
 // The frame of a framed button (style 6), pressed or not.
 void DrawFramedButton(HDC dc, const RECT& rect, bool pressed);
 // The frame around a multi-line text area, drawn over its edge; the focused area's frame is gold.
 void DrawTextAreaFrame(HDC dc, const RECT& rect, bool focused);
+// The rounded panel behind a form's rows, with its shadow down and to the right when asked.
+void DrawPanel(HDC dc, const RECT& rect, bool shadow);
+// The background of a selected list row: the platform's selection picture, else a gold gradient.
+void DrawSelectionBackground(HDC dc, const RECT& rect);
+// The highlight bar of a pressed heading: light, strong and light bands from top to bottom.
+void DrawHighlightBar(HDC dc, const RECT& rect);
+// A check-box frame (MZ_IMAGE_CHECKED or MZ_IMAGE_UNCHECKED) centred in rect.
+void DrawCheckFrame(HDC dc, const RECT& rect, UINT kind);
+// The thin vertical position indicator of a scrolled view inside rc.
+void DrawScrollIndicator(HDC dc, const RECT& rc, int offset, int contentHeight);
 
 } // namespace Style

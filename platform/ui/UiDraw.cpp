@@ -1,7 +1,6 @@
 // Drawing helpers of the controls.
 #include "platform/ui/UiDraw.h"
 
-#include "platform/ui/MzImage.h"
 #include "platform/ui/Style.h"
 #include "platform/win/Gdi.h"
 
@@ -71,33 +70,4 @@ void UiFillGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom)
         RECT line{rect.left, rect.top + y, rect.right, rect.top + y + 1};
         UiFillRect(dc, line, c);
     }
-}
-
-void DrawSelectionBackground(HDC dc, const RECT& rect)
-{
-    CMzImage image;
-    if (image.LoadPlatformImage(MZ_IMAGE_SELECTION))
-        image.Draw(dc, &rect, TRUE);
-    else
-        UiFillGradient(dc, rect, Style::SelectionTop, Style::SelectionBottom);
-}
-
-void DrawHighlightBar(HDC dc, const RECT& rect)
-{
-    int h = rect.bottom - rect.top;
-    RECT a{rect.left, rect.top, rect.right, rect.top + h / 3};
-    RECT b{rect.left, a.bottom, rect.right, rect.top + 2 * h / 3};
-    RECT c{rect.left, b.bottom, rect.right, rect.bottom};
-    UiFillGradient(dc, a, Style::HighlightLight, Style::HighlightMiddle);
-    UiFillGradient(dc, b, Style::HighlightStrongTop, Style::HighlightStrongBottom);
-    UiFillGradient(dc, c, Style::HighlightMiddle, Style::HighlightLight);
-}
-
-void DrawCheckFrame(HDC dc, const RECT& rect, UINT kind)
-{
-    CMzImage image;
-    if (!image.LoadPlatformImage(kind))
-        return;
-    int w = image.GetImageWidth(), h = image.GetImageHeight();
-    image.DrawAt(dc, rect.left + (rect.right - rect.left - w) / 2, rect.top + (rect.bottom - rect.top - h) / 2);
 }

@@ -1,5 +1,6 @@
 // Drawing helpers of the controls, also offered to the client's own controls: text in a font of a size and
-// weight, filled rounded boxes, the list selection background, the three-band highlight bar, check-box frames.
+// weight, filled rectangles, rounded boxes, lines and gradients. The looks built from them are the style's
+// (platform/ui/Style.h).
 #pragma once
 
 #include "platform/win/WinTypes.h"
@@ -20,9 +21,3 @@ void UiFillRoundRect(HDC dc, const RECT& rect, int radius, COLORREF border, COLO
 void UiDrawLine(HDC dc, int x0, int y0, int x1, int y1, COLORREF color);
 // A vertical gradient from top colour to bottom colour.
 void UiFillGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom);
-
-void DrawSelectionBackground(HDC dc, const RECT& rect);
-// The highlight bar of a pressed heading: light, strong and light bands from top to bottom.
-void DrawHighlightBar(HDC dc, const RECT& rect);
-// A check-box frame (MZ_IMAGE_CHECKED or MZ_IMAGE_UNCHECKED) centred in rect.
-void DrawCheckFrame(HDC dc, const RECT& rect, UINT kind);

@@ -194,7 +194,7 @@ void UiTextEdit::PaintWin(HDC dc, RECT* rcWin, RECT*)
     if (frame)
         Style::DrawTextAreaFrame(dc, *rcWin, IsFocused());
     if (scroll.IsDragging() || scroll.IsMoving())
-        DrawScrollIndicator(dc, *rcWin, scroll.GetOffset(), textHeight + 12);
+        Style::DrawScrollIndicator(dc, *rcWin, scroll.GetOffset(), textHeight + 12);
     RestoreDC(dc, saved);
 }
 

@@ -247,7 +247,7 @@ void UiList::DrawItem(HDC dc, int index, RECT* rcItem, RECT*, RECT*)
     const ListItem& item = items[index];
     bool isSelected = index == selected;
     if (isSelected)
-        DrawSelectionBackground(dc, *rcItem);
+        Style::DrawSelectionBackground(dc, *rcItem);
     RECT textRect = *rcItem;
     textRect.left += 12;
     textRect.right -= 12;
@@ -277,7 +277,7 @@ void UiList::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
             break; // an owner-drawn item may have changed the list
     }
     if (indicator && IsScrolling())
-        DrawScrollIndicator(dc, *rcWin, scroll.GetOffset(), GetContentHeight());
+        Style::DrawScrollIndicator(dc, *rcWin, scroll.GetOffset(), GetContentHeight());
     RestoreDC(dc, saved);
 }
 

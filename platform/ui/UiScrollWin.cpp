@@ -2,7 +2,6 @@
 #include "platform/ui/UiScrollWin.h"
 
 #include "platform/ui/Style.h"
-#include "platform/ui/UiDraw.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Time.h"
 
@@ -186,21 +185,8 @@ void UiScrollWin::PaintWin(HDC dc, RECT* rcWin, RECT* rcUpdate)
         RestoreDC(dc, inner);
     }
     if (indicator && IsScrolling())
-        DrawScrollIndicator(dc, *rcWin, scroll.GetOffset(), GetContentHeight());
+        Style::DrawScrollIndicator(dc, *rcWin, scroll.GetOffset(), GetContentHeight());
     RestoreDC(dc, saved);
-}
-
-void DrawScrollIndicator(HDC dc, const RECT& rc, int offset, int contentHeight)
-{
-    int view = rc.bottom - rc.top;
-    if (contentHeight <= view || view <= 0)
-        return;
-    int barH = std::max(30, view * view / contentHeight);
-    int travel = view - barH;
-    int maxOffset = contentHeight - view;
-    int top = rc.top + (maxOffset > 0 ? travel * std::clamp(offset, 0, maxOffset) / maxOffset : 0);
-    RECT bar{rc.right - 8, top + 2, rc.right - 3, top + barH - 2};
-    UiFillRoundRect(dc, bar, 3, Style::ScrollThumb, Style::ScrollThumb);
 }
 
 void UiScrollWin::Describe(UiDescription& out) const

@@ -63,6 +63,3 @@ private:
     COLORREF bgColor = Style::PaperFill;
     int contentHeight = 0;
 };
-
-// Draws the thin vertical position indicator of a scrolled view inside rc.
-void DrawScrollIndicator(HDC dc, const RECT& rc, int offset, int contentHeight);

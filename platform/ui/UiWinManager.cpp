@@ -1,8 +1,8 @@
 // The control set of one host window.
 #include "platform/ui/UiWinManager.h"
 
-#include "platform/display/Paths.h"
 #include "platform/win/Gdi.h"
+#include "platform/win/Paths.h"
 
 #include <algorithm>
 #include <cstdio>

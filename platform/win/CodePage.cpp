@@ -26,12 +26,20 @@ const char* CharsetName(UINT codePage)
 // A converter kept per thread; iconv handles are not safe to share between threads.
 struct Converter {
     iconv_t handle = (iconv_t)-1;
-    ~Converter()
+    void Close()
     {
         if (handle != (iconv_t)-1)
             iconv_close(handle);
+        handle = (iconv_t)-1;
     }
+    ~Converter() { Close(); }
 };
+
+// The calling thread's converters, by direction and code page.
+struct ThreadConverters {
+    Converter toUtf16Gbk, toUtf16Utf8, fromUtf16Gbk, fromUtf16Utf8;
+};
+thread_local ThreadConverters converters;
 
 iconv_t Open(Converter& slot, const char* to, const char* from)
 {
@@ -44,14 +52,14 @@ iconv_t Open(Converter& slot, const char* to, const char* from)
 
 iconv_t ToUtf16(UINT codePage)
 {
-    thread_local Converter gbk, utf8;
-    return codePage == CP_UTF8 ? Open(utf8, "UTF-16LE", "UTF-8") : Open(gbk, "UTF-16LE", "CP936");
+    return codePage == CP_UTF8 ? Open(converters.toUtf16Utf8, "UTF-16LE", "UTF-8")
+                               : Open(converters.toUtf16Gbk, "UTF-16LE", "CP936");
 }
 
 iconv_t FromUtf16(UINT codePage)
 {
-    thread_local Converter gbk, utf8;
-    return codePage == CP_UTF8 ? Open(utf8, "UTF-8", "UTF-16LE") : Open(gbk, "CP936", "UTF-16LE");
+    return codePage == CP_UTF8 ? Open(converters.fromUtf16Utf8, "UTF-8", "UTF-16LE")
+                               : Open(converters.fromUtf16Gbk, "CP936", "UTF-16LE");
 }
 
 // Runs the converter over the whole input; on a unit it cannot convert it calls onBad(in, left),
@@ -81,6 +89,14 @@ template <typename OnBad> bool Convert(iconv_t cd, const char* in, size_t inLeft
 }
 
 } // namespace
+
+void ReleaseThreadCodePages()
+{
+    converters.toUtf16Gbk.Close();
+    converters.toUtf16Utf8.Close();
+    converters.fromUtf16Gbk.Close();
+    converters.fromUtf16Utf8.Close();
+}
 
 int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, LPCSTR src, int srcLength, LPWSTR dst, int dstLength)
 {

@@ -11,3 +11,6 @@
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcLength, LPWSTR dst, int dstLength);
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLength, LPSTR dst, int dstLength,
                         LPCSTR defaultChar, BOOL* usedDefaultChar);
+// Closes the calling thread's converters (a later call opens them again). A thread calls it before it says it has
+// ended: whoever waited for the end, the process's exit among them, finds them closed.
+void ReleaseThreadCodePages();

@@ -84,6 +84,18 @@ void RemoveStaleTemps(const std::string& path)
     closedir(dir);
 }
 
+// Flushes a folder's entries to disk; FALSE (last error set) when it cannot be opened or flushed.
+BOOL SyncFolder(const std::string& folder)
+{
+    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return FailWithErrno(errno);
+    bool ok = fsync(dir) == 0;
+    int savedErrno = errno;
+    close(dir);
+    return ok ? TRUE : FailWithErrno(savedErrno);
+}
+
 } // namespace
 
 void SetLastErrorFromErrno()
@@ -239,13 +251,8 @@ BOOL WriteFileAtomicallyNative(const std::string& path, const void* data, size_t
         unlink(temp.c_str());
         return FailWithErrno(savedErrno);
     }
-    // Make the rename itself durable; a folder that cannot be synced still holds the new file.
-    int dir = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
-    return TRUE;
+    // The rename lasts only once the folder is on disk: a folder that cannot be flushed fails the write.
+    return SyncFolder(FolderOf(path));
 }
 
 BOOL WriteFileAtomically(const WCHAR* path, const void* data, size_t size)
@@ -255,6 +262,26 @@ BOOL WriteFileAtomically(const WCHAR* path, const void* data, size_t size)
         return FALSE;
     }
     return WriteFileAtomicallyNative(NativePath(path), data, size);
+}
+
+BOOL ReadFileNative(const std::string& path, std::string* out)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return FailWithErrno(errno);
+    out->clear();
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            int savedErrno = errno;
+            close(fd);
+            return n == 0 ? TRUE : FailWithErrno(savedErrno);
+        }
+        out->append(buffer, (size_t)n);
+    }
 }
 
 BOOL AppendFileDurablyNative(const std::string& path, const void* data, size_t size)

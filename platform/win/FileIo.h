@@ -27,7 +27,8 @@ BOOL CreateDirectoryW(LPCWSTR path, void* securityAttributes);
 
 // Replaces the file at path with exactly size bytes of data: a temporary file in the same folder is written,
 // flushed to disk and renamed over the target, so readers see the old file or the new one, never a part.
-// FALSE (last error set, old file untouched) when any step fails. The file is created 0600 (the user's alone);
+// FALSE (last error set) when any step fails: the old file untouched, or, when only the flush of the folder after
+// the rename failed, the new file in place but perhaps not lasting a crash. The file is created 0600 (the user's alone);
 // temporary files that an interrupted earlier write of the same target left behind are removed first.
 BOOL WriteFileAtomically(const WCHAR* path, const void* data, size_t size);
 
@@ -36,6 +37,9 @@ std::string NativePath(const WCHAR* path);
 std::string NativePathFromAnsi(const char* path);
 // The same calls for on-disk paths, for the platform's own files.
 BOOL WriteFileAtomicallyNative(const std::string& path, const void* data, size_t size);
+// Reads the whole file into out. FALSE (errno and last error set, out undefined) when it cannot be opened or a read
+// fails: a file read in part is never taken for a whole one.
+BOOL ReadFileNative(const std::string& path, std::string* out);
 // Appends size bytes to an existing file and flushes them to disk. FALSE (last error set) when any step fails; the
 // file is then cut back to its former length, as far as the disk allows.
 BOOL AppendFileDurablyNative(const std::string& path, const void* data, size_t size);

@@ -1,8 +1,8 @@
 // GDI objects (pens, brushes, fonts, bitmaps), device contexts with their state, and clipping.
 #include "platform/win/Gdi.h"
 
-#include "platform/display/DeviceContext.h"
-#include "platform/display/FontEngine.h"
+#include "platform/win/DeviceContext.h"
+#include "platform/win/FontEngine.h"
 #include "platform/win/GdiHandles.h"
 #include "platform/win/LastError.h"
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
-#include <functional>
 #include <vector>
 
 using namespace morwick::display;
@@ -150,8 +150,95 @@ BOOL Polyline(HDC handle, const POINT* points, int count)
 
 namespace {
 
-// Fills and outlines a shape given by an inside test on pixel centres within box (surface coordinates).
-void DrawShape(DeviceContext* dc, RECT box, const std::function<bool(double, double)>& inside)
+// A rounded shape tested on pixel centres: a centre is inside when it lies in the box and within the ellipse of
+// radii rx, ry around the nearest point of the core rectangle [x0, x1] x [y0, y1]. A rounded rectangle's core is its
+// box less the radii, an ellipse's its centre point.
+struct RoundShape {
+    RECT box;
+    double rx, ry, x0, x1, y0, y1;
+    bool square; // no rounding: the whole box is inside
+
+    // The vertical part of the test on row y: the square of its centre's distance from the core, in radii.
+    double RowPart(int y) const
+    {
+        double cy = y + 0.5;
+        double c = cy < y0 ? y0 : cy > y1 ? y1 : cy;
+        double ny = (cy - c) / ry;
+        return ny * ny;
+    }
+    // Whether column x's centre is inside, on a row of the given vertical part (x within the box).
+    bool Inside(int64_t x, double rowPart) const
+    {
+        if (square)
+            return true;
+        double cx = (double)x + 0.5;
+        double c = cx < x0 ? x0 : cx > x1 ? x1 : cx;
+        double nx = (cx - c) / rx;
+        return nx * nx + rowPart <= 1.0;
+    }
+};
+
+// The columns [from, to) of one row inside a shape; empty when from >= to.
+struct Span {
+    int from = 0, to = 0;
+    bool Empty() const { return from >= to; }
+};
+
+// The least x in [lo, hi] for which in(x) holds, where in is false then true over [lo, hi] and in(hi) holds.
+// Gallops out from guess, so a guess near the answer (the row above's) costs a few tests.
+template <class In> int64_t FirstTrue(const In& in, int64_t lo, int64_t hi, int64_t guess)
+{
+    guess = std::clamp(guess, lo, hi);
+    int64_t yes, no; // in(yes) holds; in(no) fails, or no is lo - 1
+    if (in(guess)) {
+        yes = guess;
+        no = lo - 1;
+        for (int64_t step = 1; yes - step >= lo; step *= 2) {
+            if (!in(yes - step)) {
+                no = yes - step;
+                break;
+            }
+            yes -= step;
+        }
+    } else {
+        no = guess;
+        yes = hi;
+        for (int64_t step = 1; no + step < hi; step *= 2) {
+            if (in(no + step)) {
+                yes = no + step;
+                break;
+            }
+            no += step;
+        }
+    }
+    while (yes - no > 1) {
+        int64_t m = no + (yes - no) / 2;
+        if (in(m))
+            yes = m;
+        else
+            no = m;
+    }
+    return yes;
+}
+
+// A row of a convex shape is one run of columns: found from the middle column (or the one after, for an even
+// width), then out to each end with the same inside test the shape gives every pixel.
+Span RowSpan(const RoundShape& s, double rowPart, Span guess)
+{
+    auto in = [&](int64_t x) { return s.Inside(x, rowPart); };
+    int64_t lo = s.box.left, hi = (int64_t)s.box.right - 1;
+    int64_t mid = lo + (hi - lo) / 2;
+    int64_t pivot = in(mid) ? mid : mid < hi && in(mid + 1) ? mid + 1 : lo - 1;
+    if (pivot < lo)
+        return Span{};
+    int64_t from = FirstTrue(in, lo, pivot, guess.from);
+    int64_t last = -FirstTrue([&](int64_t x) { return in(-x); }, -hi, -pivot, 1 - (int64_t)guess.to);
+    return Span{(int)from, (int)(last + 1)};
+}
+
+// Fills and outlines a rounded shape row by row: a pixel is the pen's when a pixel pen-width away on its row or
+// column is outside, else the brush's.
+void DrawRound(DeviceContext* dc, const RoundShape& s)
 {
     if (!dc->surface)
         return;
@@ -160,23 +247,55 @@ void DrawShape(DeviceContext* dc, RECT box, const std::function<bool(double, dou
     bool fill = brush && !brush->hollow;
     bool outline = pen && pen->style != PS_NULL;
     int w = outline ? std::max(1, pen->width) : 0;
+    RECT area = IntersectRects(s.box, dc->state.clip);
+    if (RectEmpty(area) || (!fill && !outline))
+        return;
+    // The spans of the rows drawn and of those a pen width above and below them. Rows of one vertical part share
+    // a span (every row of a rounded rectangle's straight sides).
+    int first = std::max(area.top - w, s.box.top), last = std::min(area.bottom + w, s.box.bottom);
+    std::vector<Span> spans((size_t)(last - first));
+    int middle = (int)(((int64_t)s.box.left + s.box.right) / 2);
+    Span span{middle, middle + 1};
+    double part = 0;
+    for (int y = first; y < last; ++y) {
+        double p = s.square ? 0 : s.RowPart(y);
+        if (y == first || p != part)
+            span = RowSpan(s, p, span.Empty() ? Span{middle, middle + 1} : span);
+        part = p;
+        spans[(size_t)(y - first)] = span;
+    }
+    auto at = [&](int y) { return y < first || y >= last ? Span{} : spans[(size_t)(y - first)]; };
     uint32_t fillPixel = fill ? PixelFromColor(brush->color) : 0;
     uint32_t penPixel = outline ? PixelFromColor(pen->color) : 0;
-    RECT area = IntersectRects(box, dc->state.clip);
     for (int y = area.top; y < area.bottom; ++y) {
-        double cy = y + 0.5;
-        uint32_t* row = dc->surface->Row(y);
-        for (int x = area.left; x < area.right; ++x) {
-            double cx = x + 0.5;
-            if (!inside(cx, cy))
-                continue;
-            bool edge =
-                outline && (!inside(cx - w, cy) || !inside(cx + w, cy) || !inside(cx, cy - w) || !inside(cx, cy + w));
-            if (edge)
-                row[x] = penPixel;
-            else if (fill)
-                row[x] = fillPixel;
+        Span row = at(y);
+        if (row.Empty())
+            continue;
+        // The pixels whose four neighbours a pen width away are all inside.
+        Span inner = row;
+        if (outline) {
+            Span up = at(y - w), down = at(y + w);
+            inner = up.Empty() || down.Empty()
+                        ? Span{}
+                        : Span{std::max({row.from + w, up.from, down.from}), std::min({row.to - w, up.to, down.to})};
         }
+        uint32_t* pixels = dc->surface->Row(y);
+        auto put = [&](int from, int to, uint32_t pixel) {
+            from = std::max(from, (int)area.left);
+            to = std::min(to, (int)area.right);
+            if (from < to)
+                std::fill(pixels + from, pixels + to, pixel);
+        };
+        if (inner.Empty()) {
+            put(row.from, row.to, penPixel);
+            continue;
+        }
+        if (outline) {
+            put(row.from, inner.from, penPixel);
+            put(inner.to, row.to, penPixel);
+        }
+        if (fill)
+            put(inner.from, inner.to, fillPixel);
     }
 }
 
@@ -217,17 +336,7 @@ BOOL RoundRect(HDC handle, int left, int top, int right, int bottom, int ellipse
     RECT r = ToSurface(dc, std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom));
     double rx = std::min(std::abs(ellipseWidth) / 2.0, (r.right - r.left) / 2.0);
     double ry = std::min(std::abs(ellipseHeight) / 2.0, (r.bottom - r.top) / 2.0);
-    auto inside = [r, rx, ry](double x, double y) {
-        if (x < r.left || x >= r.right || y < r.top || y >= r.bottom)
-            return false;
-        if (rx <= 0 || ry <= 0)
-            return true;
-        double cx = x < r.left + rx ? r.left + rx : x > r.right - rx ? r.right - rx : x;
-        double cy = y < r.top + ry ? r.top + ry : y > r.bottom - ry ? r.bottom - ry : y;
-        double nx = (x - cx) / rx, ny = (y - cy) / ry;
-        return nx * nx + ny * ny <= 1.0;
-    };
-    DrawShape(dc, r, inside);
+    DrawRound(dc, RoundShape{r, rx, ry, r.left + rx, r.right - rx, r.top + ry, r.bottom - ry, rx <= 0 || ry <= 0});
     return TRUE;
 }
 
@@ -239,10 +348,7 @@ BOOL Ellipse(HDC handle, int left, int top, int right, int bottom)
     double rx = (r.right - r.left) / 2.0, ry = (r.bottom - r.top) / 2.0;
     if (rx <= 0 || ry <= 0)
         return TRUE;
-    DrawShape(dc, r, [=](double x, double y) {
-        double nx = (x - cx) / rx, ny = (y - cy) / ry;
-        return nx * nx + ny * ny <= 1.0;
-    });
+    DrawRound(dc, RoundShape{r, rx, ry, cx, cx, cy, cy, false});
     return TRUE;
 }
 

@@ -2,7 +2,7 @@
 // Shared by the GDI files only; callers use Gdi.h.
 #pragma once
 
-#include "platform/display/DeviceContext.h"
+#include "platform/win/DeviceContext.h"
 #include "platform/win/Gdi.h"
 
 #include <mutex>

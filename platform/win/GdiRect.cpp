@@ -1,7 +1,7 @@
 // Rectangle helpers: set, copy, test, move, grow, intersect and join.
 #include "platform/win/Gdi.h"
 
-#include "platform/display/DeviceContext.h"
+#include "platform/win/DeviceContext.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // Text on device contexts: metrics, extents, ExtTextOutW and DrawTextW with word breaks for CJK and Latin text.
 #include "platform/win/Gdi.h"
 
-#include "platform/display/DeviceContext.h"
-#include "platform/display/FontEngine.h"
+#include "platform/win/DeviceContext.h"
+#include "platform/win/FontEngine.h"
 
 #include <algorithm>
 #include <string>

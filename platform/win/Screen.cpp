@@ -77,6 +77,13 @@ void ComposeScreen(bool force)
         Guard g(Desk().lock);
         if (!Desk().screenDirty && !force)
             return;
+        // A window that shows again after its backing was released is shown once it has been painted anew; until
+        // then the screen keeps what it showed.
+        size_t first = FirstShownLocked(w, h);
+        if (!RestoreShownLocked(first)) {
+            Desk().screenDirty = true;
+            return;
+        }
         Desk().screenDirty = false;
         std::lock_guard<std::mutex> f(Frame().lock);
         Surface& s = Frame().frame;
@@ -87,15 +94,6 @@ void ComposeScreen(bool force)
         DrawStatusStrip(s);
         // Start from the highest opaque window that covers the screen below the status strip.
         auto& st = Desk().stack;
-        size_t first = 0;
-        for (size_t i = st.size(); i-- > 0;) {
-            Window* win = Find(st[i]);
-            if (win && win->visible && !(win->exStyle & WS_EX_LAYERED) && win->rect.left <= 0 &&
-                win->rect.top <= STATUS_STRIP_HEIGHT && win->rect.right >= w && win->rect.bottom >= h) {
-                first = i;
-                break;
-            }
-        }
         RECT screen{0, 0, w, h};
         for (size_t i = first; i < st.size(); ++i) {
             Window* win = Find(st[i]);

@@ -1,7 +1,7 @@
 // The phone's status strip: signal bars, the time and the battery, drawn straight into the screen frame.
 #include "platform/win/StatusStrip.h"
 
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Time.h"
 #include "platform/win/WinUser.h"

@@ -1,7 +1,7 @@
 // The phone's own strip above the work area (signal, time and battery), drawn into each composed frame.
 #pragma once
 
-#include "platform/display/DeviceContext.h"
+#include "platform/win/DeviceContext.h"
 
 namespace morwick::windows {
 

@@ -1,6 +1,7 @@
 // Threads over std::thread (pthread for a chosen stack size) with waitable handles and exit codes.
 #include "platform/win/Thread.h"
 
+#include "platform/win/CodePage.h"
 #include "platform/win/LastError.h"
 #include "platform/win/Message.h"
 
@@ -46,8 +47,10 @@ void* ThreadStart(void* raw)
     } catch (const ThreadExitUnwind& exit) {
         code = exit.exitCode;
     }
-    // The queue goes before the handle is signalled: whoever waited for the thread finds it gone.
+    // The queue and the code page converters go before the handle is signalled: whoever waited for the thread
+    // finds them gone (the thread's own destructors may run after the process has ended).
     ReleaseThreadQueue();
+    ReleaseThreadCodePages();
     {
         std::lock_guard<std::mutex> guard(WaitLock());
         self->exitCode = code;

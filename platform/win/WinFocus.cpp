@@ -1,6 +1,7 @@
 // Activation, keyboard focus and mouse capture.
 #include "platform/win/WinUser.h"
 
+#include "platform/win/PublishedWindows.h"
 #include "platform/win/WindowTable.h"
 
 #include <vector>

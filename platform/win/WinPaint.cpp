@@ -183,26 +183,35 @@ BOOL PaintSource(DWORD threadId, HWND filter, UINT minMessage, UINT maxMessage, 
 {
     if (filter == HWND_THREAD_ONLY || !FilterAccepts(minMessage, maxMessage))
         return FALSE;
-    HWND found = nullptr;
-    {
-        Guard g(Desk().lock);
-        // What the user sees first: the topmost windows are painted before those they cover.
-        for (auto it = Desk().stack.rbegin(); it != Desk().stack.rend(); ++it)
-            if (FindPaintLocked(Find(*it), threadId, filter, &found))
-                break;
-        if (found && remove) {
-            Window* w = Find(found);
-            w->painting = w->invalid;
-            w->hasInvalid = false;
+    // A second look after composing: a window that shows again is given its backing there, to be painted now.
+    for (int look = 0; look < 2; ++look) {
+        HWND found = nullptr;
+        {
+            Guard g(Desk().lock);
+            // What the user sees first: the topmost windows are painted before those they cover.
+            for (auto it = Desk().stack.rbegin(); it != Desk().stack.rend(); ++it)
+                if (FindPaintLocked(Find(*it), threadId, filter, &found))
+                    break;
+            if (found && remove) {
+                Window* w = Find(found);
+                w->painting = w->invalid;
+                w->hasInvalid = false;
+            }
         }
-    }
-    if (found) {
-        *msg = MSG{found, WM_PAINT, 0, 0, GetMessageClock(), POINT{0, 0}};
-        return TRUE;
-    }
-    // Nothing left to paint: show the result.
-    if (threadId == GuiThreadId())
+        if (found) {
+            *msg = MSG{found, WM_PAINT, 0, 0, GetMessageClock(), POINT{0, 0}};
+            return TRUE;
+        }
+        if (threadId != GuiThreadId() || look > 0)
+            return FALSE;
+        // Nothing left to paint: show the result. No drawing is under way here, so the backings nothing shows of
+        // can go.
+        {
+            Guard g(Desk().lock);
+            ReleaseCoveredLocked();
+        }
         ComposeScreen();
+    }
     return FALSE;
 }
 

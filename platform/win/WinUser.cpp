@@ -3,6 +3,7 @@
 #include "platform/win/WinUser.h"
 
 #include "platform/win/LastError.h"
+#include "platform/win/PublishedWindows.h"
 #include "platform/win/Thread.h"
 #include "platform/win/WindowTable.h"
 

@@ -65,6 +65,9 @@ void Wake()
 
 void InvalidateLocked(Window* w, const RECT* r)
 {
+    // A window with its backing released is painted whole when it shows again.
+    if (Window* t = TopOf(w); t && t->backingReleased)
+        return;
     RECT all{0, 0, Width(w->rect), Height(w->rect)};
     RECT add = r ? IntersectRects(*r, all) : all;
     if (RectEmpty(add))
@@ -87,12 +90,90 @@ void InvalidateLocked(Window* w, const RECT* r)
 
 void ResizeBacking(Window* w)
 {
-    if (w->parent)
+    if (w->parent || w->backingReleased)
         return;
     // Top-level windows are screen-sized; a wild size must not exhaust memory.
     int bw = std::clamp(Width(w->rect), 0, 4096), bh = std::clamp(Height(w->rect), 0, 4096);
     if (w->backing.width != bw || w->backing.height != bh)
         w->backing.Resize(bw, bh, (w->exStyle & WS_EX_LAYERED) ? 0x00000000u : 0xFF000000u);
+}
+
+size_t FirstShownLocked(int w, int h)
+{
+    auto& st = Desk().stack;
+    for (size_t i = st.size(); i-- > 0;) {
+        Window* win = Find(st[i]);
+        if (win && win->visible && !(win->exStyle & WS_EX_LAYERED) && win->rect.left <= 0 &&
+            win->rect.top <= STATUS_STRIP_HEIGHT && win->rect.right >= w && win->rect.bottom >= h)
+            return i;
+    }
+    return 0;
+}
+
+namespace {
+
+// Nothing of the window or its children waits to be painted.
+void ForgetInvalid(Window* w)
+{
+    if (!w)
+        return;
+    w->hasInvalid = false;
+    w->painting = RECT{0, 0, 0, 0};
+    for (HWND c : w->children)
+        ForgetInvalid(Find(c));
+}
+
+bool AnyInvalid(Window* w)
+{
+    if (!w)
+        return false;
+    if (w->hasInvalid)
+        return true;
+    for (HWND c : w->children)
+        if (AnyInvalid(Find(c)))
+            return true;
+    return false;
+}
+
+} // namespace
+
+void ReleaseCoveredLocked()
+{
+    // A screen of windows stacked over each other holds one backing (about 1.3 MB) for the one in front only.
+    auto& st = Desk().stack;
+    size_t first = FirstShownLocked(ScreenWidth(), ScreenHeight());
+    for (size_t i = 0; i < first; ++i) {
+        Window* win = Find(st[i]);
+        if (!win || win->backingReleased)
+            continue;
+        win->backing = Surface();
+        win->backingReleased = true;
+        win->backingPending = false;
+        ForgetInvalid(win);
+    }
+}
+
+bool RestoreShownLocked(size_t first)
+{
+    auto& st = Desk().stack;
+    bool painted = true;
+    for (size_t i = first; i < st.size(); ++i) {
+        Window* win = Find(st[i]);
+        if (!win || !win->visible)
+            continue;
+        if (win->backingReleased) {
+            win->backingReleased = false;
+            ResizeBacking(win);
+            InvalidateLocked(win, nullptr);
+            win->backingPending = true;
+        }
+        if (win->backingPending && AnyInvalid(win))
+            painted = false;
+        else
+            win->backingPending = false;
+    }
+    // The paint comes on the composing thread's next look at its queue.
+    return painted;
 }
 
 // The topmost visible top-level window that may be active.

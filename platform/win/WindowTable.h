@@ -2,8 +2,8 @@
 // state, and the composed screen frame. Shared by the files of the window layer only; callers use WinUser.h.
 #pragma once
 
-#include "platform/display/DeviceContext.h"
-#include "platform/display/Desktop.h"
+#include "platform/win/Desktop.h"
+#include "platform/win/DeviceContext.h"
 #include "platform/win/WinUser.h"
 
 #include <atomic>
@@ -34,6 +34,10 @@ struct Window {
     WNDPROC proc = nullptr;
     std::vector<HWND> children; // bottom to top
     Surface backing;            // top-level windows draw here
+    // Under a window that covers the whole screen nothing of a top-level window shows: its backing is given back
+    // (released) and made again, to be painted whole, once it shows (pending until that paint is done).
+    bool backingReleased = false;
+    bool backingPending = false;
     RECT invalid{};
     bool hasInvalid = false;
     RECT painting{}; // handed out with WM_PAINT, drawn by BeginPaint
@@ -80,7 +84,16 @@ void MarkDirty();
 // Wakes threads waiting for messages (a window to paint counts as one).
 void Wake();
 void InvalidateLocked(Window* w, const RECT* r);
+// Sizes a top-level window's backing to the window (nothing while it is released).
 void ResizeBacking(Window* w);
+// The position in the stack of the highest visible opaque window that covers the screen of w x h below the status
+// strip; 0 when none does. Nothing under it shows.
+size_t FirstShownLocked(int w, int h);
+// Releases the backings of the top-level windows under that one. Called only where no drawing is under way.
+void ReleaseCoveredLocked();
+// Makes again the backings of the windows from `first` up that were released, each to be painted whole; false
+// while one of them has not been painted since.
+bool RestoreShownLocked(size_t first);
 // The topmost visible top-level window that may be active.
 HWND TopCandidateLocked();
 void ActivateTo(HWND next);

@@ -3,7 +3,7 @@
 #define MORWICK_WINSOCK_IMPL 1
 #include "platform/win/Winsock.h"
 
-#include "platform/device/CallInterface.h"
+#include "platform/win/FlightMode.h"
 #include "platform/win/LastError.h"
 #include "platform/win/WinsockHost.h"
 

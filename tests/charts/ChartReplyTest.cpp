@@ -175,11 +175,15 @@ TEST_F(ChartReplyTest, KLineDrawsWhatItHasAndSkipsMissingValues)
         RECT tech = w->GetKXView().GetTechPane(), area = w->GetView()->GetRect();
         RECT column{tech.right + 1, tech.top, area.right, tech.bottom};
         EXPECT_EQ(Canvas(w->GetView()).Count(Scheme(COLOR_AXIS_TEXT), column) > 0, anyValue) << c.what;
-        // The first bar's average and indicator carry the mark: shown as "-", never as 999999999.
+        // The first bar's average and indicator carry the mark: shown as "--", never as 999999999 (a value after a
+        // colon is a number or "--").
         const std::vector<std::u16string>& legends = w->GetKXView().GetLegends();
         ASSERT_FALSE(legends.empty()) << c.what;
-        for (const std::u16string& legend : legends)
+        for (const std::u16string& legend : legends) {
             EXPECT_EQ(legend.find(u"999999"), std::u16string::npos) << c.what;
+            for (size_t at = legend.find(u":-"); at != std::u16string::npos; at = legend.find(u":-", at + 1))
+                EXPECT_TRUE(legend[at + 2] == u'-' || (legend[at + 2] >= u'0' && legend[at + 2] <= u'9')) << c.what;
+        }
     }
 }
 

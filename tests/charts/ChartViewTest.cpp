@@ -11,7 +11,19 @@ namespace {
 using FS = Probe<CFSFrame>;
 using KX = Probe<CKXFrame>;
 
-class ChartViewTest : public ChartWindowTest {};
+class ChartViewTest : public ChartWindowTest {
+protected:
+    // Both charts of 600010, answered and painted.
+    void OpenBoth(FS*& fs, KX*& kx)
+    {
+        fs = Make<FS>("date=&code={600010}");
+        ASSERT_TRUE(Activate(fs));
+        kx = Make<KX>("code={600010}");
+        ASSERT_TRUE(Activate(kx));
+        UpdateWindow(fs->m_hWnd);
+        UpdateWindow(kx->m_hWnd);
+    }
+};
 
 } // namespace
 
@@ -73,12 +85,9 @@ TEST_F(ChartViewTest, IndicatorPanesDrawZeroOnZeroGuidesForBoundedOnesAndVolumeI
 
 TEST_F(ChartViewTest, NoLineOrBarReachesALabel)
 {
-    FS* fs = Make<FS>("date=&code={600010}");
-    ASSERT_TRUE(Activate(fs));
-    KX* kx = Make<KX>("code={600010}");
-    ASSERT_TRUE(Activate(kx));
-    UpdateWindow(fs->m_hWnd);
-    UpdateWindow(kx->m_hWnd);
+    FS* fs = nullptr;
+    KX* kx = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenBoth(fs, kx));
     {
         Canvas canvas(fs->GetView());
         RECT area = fs->GetView()->GetRect();
@@ -121,5 +130,59 @@ TEST_F(ChartViewTest, NoLineOrBarReachesALabel)
             beyond{last + 80, tech.bottom + 1, area.right, area.bottom};
         EXPECT_GT(canvas.Count(Scheme(COLOR_AXIS_TEXT), under), 10);
         EXPECT_EQ(canvas.Count(Scheme(COLOR_AXIS_TEXT), beyond), 0);
+    }
+}
+
+// The cursor's tags clear whole the labels they would cover (no piece of "11:30/13:00" beside a time tag), its
+// hairs stay inside the panes (none across a legend), and with a few candles squeezed to the left the last date
+// starts under the last candle, not under the first.
+TEST_F(ChartViewTest, CursorTagsClearTheLabelsTheyCoverAndTheHairsStayInThePanes)
+{
+    KX* minutes = Make<KX>("code={600010}");
+    ASSERT_TRUE(Activate(minutes));
+    int before = minutes->replies;
+    minutes->ApplyParams(3, "MACD"); // the morning's twelve five-minute candles, squeezed into the left
+    ASSERT_TRUE(PumpUntil([&] { return minutes->replies > before; }));
+    minutes->GetKXView().SetVisibleCount(CKXView::MAX_VISIBLE);
+    UpdateWindow(minutes->m_hWnd);
+    RECT area = minutes->GetView()->GetRect();
+    {
+        Canvas canvas(minutes->GetView());
+        RECT tech = minutes->GetKXView().GetTechPane();
+        int lastBar = minutes->GetKXView().XOfBar((int)minutes->GetData().bars.size() - 1);
+        RECT before{area.left, tech.bottom + 1, lastBar - 2, area.bottom}, from{lastBar - 2, before.top, area.right,
+                                                                                area.bottom};
+        ASSERT_LT(lastBar, area.left + 30);
+        EXPECT_EQ(canvas.Count(Scheme(COLOR_AXIS_TEXT), before), 0);
+        EXPECT_GT(canvas.Count(Scheme(COLOR_AXIS_TEXT), from), 10);
+    }
+
+    server->http.Control("advance?minutes=90"); // the afternoon begun
+    FS* fs = nullptr;
+    KX* kx = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenBoth(fs, kx));
+    RECT price = fs->GetFSView().GetPricePane();
+    int y = (price.top + price.bottom) / 2;
+    Press(fs, WM_LBUTTONDOWN, fs->GetFSView().XOfSlot(121), y); // 13:01
+    Press(fs, WM_LBUTTONUP, fs->GetFSView().XOfSlot(121), y);
+    {
+        Canvas canvas(fs->GetView());
+        RECT middle{price.left + 70, price.bottom + 1, price.right - 70, fs->GetFSView().GetVolumePane().top};
+        EXPECT_GT(canvas.Count(Scheme(COLOR_CHART_AUXILIARY), middle), 50);
+        EXPECT_EQ(canvas.Count(Scheme(COLOR_AXIS_TEXT), middle), 0);
+    }
+    const CKXView& view = kx->GetKXView();
+    int last = (int)kx->GetData().bars.size() - 1;
+    Press(kx, WM_LBUTTONDOWN, view.XOfBar(last), y);
+    Press(kx, WM_LBUTTONUP, view.XOfBar(last), y);
+    {
+        Canvas canvas(kx->GetView());
+        RECT candles = view.GetCandlePane(), volume = view.GetVolumePane(), tech = view.GetTechPane();
+        RECT axis{(area.left + area.right) / 2, tech.bottom + 1, area.right, area.bottom};
+        EXPECT_GT(canvas.Count(Scheme(COLOR_CHART_AUXILIARY), axis), 50);
+        EXPECT_EQ(canvas.Count(Scheme(COLOR_AXIS_TEXT), axis), 0);
+        for (RECT legend : {RECT{candles.left, candles.bottom + 1, candles.right, volume.top - 1},
+                            RECT{candles.left, volume.bottom + 1, candles.right, tech.top - 1}})
+            EXPECT_EQ(canvas.Count(Scheme(COLOR_CHART_AUXILIARY), legend), 0);
     }
 }

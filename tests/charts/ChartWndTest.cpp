@@ -286,9 +286,13 @@ TEST_F(ChartWndTest, PagingBackShowsHeldCandlesThenAsksForEarlierOnes)
     w->PageEarlier();
     ASSERT_TRUE(PumpUntil([&] { return w->replies > before; }));
     EXPECT_EQ(LastMessage(), u"没有更早的数据");
+    // Asked again, it says so again without asking the server.
+    size_t shown = messages.shown.size();
     w->PageEarlier();
     PumpMessages();
     EXPECT_EQ(w->replies, before + 1);
+    EXPECT_EQ(messages.shown.size(), shown + 1);
+    EXPECT_EQ(LastMessage(), u"没有更早的数据");
     w->PageLater();
     EXPECT_EQ(view.GetFirstVisible(), 60);
 }
@@ -322,8 +326,9 @@ TEST_F(ChartWndTest, TheCursorShowsTheValuesOfTheBarUnderTheFingerUntilTheNextTa
         ASSERT_GT(std::abs(level - y), 3);
         EXPECT_GT(canvas.Count(Scheme(COLOR_CHART_AUXILIARY), RECT{price.left + 1, level, price.right - 1, level + 1}),
                   (price.right - price.left) * 3 / 4);
-        EXPECT_GT(canvas.Count(Scheme(COLOR_CHART_AUXILIARY), RECT{0, level - 2, price.left, level + 3}),
-                  price.left * 3);
+        // The tag's box ends at the pane, across the level (its text, in the background colour, stays inside).
+        EXPECT_EQ(canvas.Count(Scheme(COLOR_CHART_AUXILIARY), RECT{price.left - 2, level - 2, price.left, level + 3}),
+                  10);
     }
     Press(fs, WM_LBUTTONDOWN, x + 40, y); // until the next tap
     Press(fs, WM_LBUTTONUP, x + 40, y);
@@ -530,4 +535,55 @@ TEST_F(ChartWndTest, BothChartsRefreshInTradingHoursWhenTheSettingAsks)
     EXPECT_EQ(kx->GetData().bars.size(), 120u);
     EXPECT_EQ(kx->GetKXView().GetFirstVisible(), 60);
     EXPECT_FALSE(fs->IsRefreshTimerOn());
+}
+
+// A load that fails (an unreadable reply) keeps the chart shown with its own period, or says that the load failed
+// (not that there is no data); the same choice, or 刷新, asks again.
+TEST_F(ChartWndTest, AFailedLoadKeepsTheChartShownOrSaysSoAndTheSameChoiceAsksAgain)
+{
+    KX* kx = Make<KX>("code={600010}");
+    ASSERT_TRUE(Activate(kx));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        server->http.Faults().Arm(attempt == 0 ? FAULT_GARBAGE : FAULT_NONE, 1);
+        int before = kx->replies;
+        kx->ApplyParams(3, "MACD"); // five-minute candles
+        ASSERT_TRUE(PumpUntil([&] { return kx->replies > before; })) << attempt;
+        EXPECT_EQ(kx->GetPeriod(), attempt == 0 ? 0 : 3) << attempt;
+        ASSERT_FALSE(kx->GetData().IsEmpty()) << attempt;
+        EXPECT_EQ(kx->GetData().bars.back().time > 0, attempt == 1) << attempt;
+        EXPECT_EQ(kx->GetView()->GetMessage(), u"") << attempt;
+    }
+
+    FS* fs = Make<FS>("date=&code={600010}");
+    server->http.Faults().Arm(FAULT_GARBAGE, 1);
+    ASSERT_TRUE(Activate(fs));
+    EXPECT_TRUE(fs->GetData().IsEmpty());
+    EXPECT_EQ(fs->GetView()->GetMessage(), u"数据加载失败");
+    int before = fs->replies;
+    fs->Refresh(0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return fs->replies > before; }));
+    EXPECT_EQ(fs->GetData().points.size(), 60u);
+    EXPECT_EQ(fs->GetView()->GetMessage(), u"");
+}
+
+// Brought back to the front, a chart whose data is older than one refresh period asks again (in trading hours);
+// one refreshed within the period does not.
+TEST_F(ChartWndTest, BackAtTheFrontAChartOlderThanARefreshPeriodAsksAgain)
+{
+    CAppData::Instance()->SetConfig("Quote_IsRefresh", "1", 0);
+    CAppData::Instance()->SetConfig("Quote_RefeWait", "10", 0);
+    struct RealClockAfter {
+        ~RealClockAfter() { morwick::automation::RunCommand("clock real"); }
+    } realClockAfter;
+    ASSERT_EQ(morwick::automation::RunCommand("clock set 2025-12-08 10:30:00").rfind("{\"ok\":true", 0), 0u);
+    FS* fs = Make<FS>("date=&code={600010}");
+    ASSERT_TRUE(Activate(fs));
+    for (int seconds : {5, 11}) {
+        fs->OnInactive();
+        morwick::automation::RunCommand("clock advance " + std::to_string(seconds * 1000));
+        long long requests = server->http.GetRequestCount();
+        fs->OnActive();
+        PumpUntil([&] { return seconds < 10 || server->http.GetRequestCount() > requests; });
+        EXPECT_EQ(server->http.GetRequestCount() > requests, seconds >= 10) << seconds;
+    }
 }

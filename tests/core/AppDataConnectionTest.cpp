@@ -6,6 +6,7 @@
 #include "platform/win/Time.h"
 #include "platform/win/WindowHandle.h"
 #include "tests/core/TransportTestSupport.h"
+#include "tests/support/RefusingPort.h"
 #include "tests/support/TempFolder.h"
 
 #include <chrono>
@@ -23,19 +24,6 @@ LRESULT CountReplies(HWND, UINT message, WPARAM, LPARAM)
     return 0;
 }
 
-int DeadPort()
-{
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = inet_addr("127.0.0.1");
-    bind(s, (sockaddr*)&a, sizeof a);
-    int length = sizeof a;
-    getsockname(s, (sockaddr*)&a, &length);
-    closesocket(s);
-    return ntohs(a.sin_port);
-}
-
 } // namespace
 
 TEST(AppDataConnection, SharedWorkerUsesTheApplicationsSettingsAndCounters)
@@ -50,7 +38,8 @@ TEST(AppDataConnection, SharedWorkerUsesTheApplicationsSettingsAndCounters)
 
     // Through the gateway first (nothing listens there), then straight to the server, which is remembered.
     app->SetConfig("Connect_Type", "1", 0);
-    app->GetHttpClient()->SetGateway("127.0.0.1", DeadPort());
+    RefusingPort gateway;
+    app->GetHttpClient()->SetGateway("127.0.0.1", gateway.port);
     app->GetHttpClient()->SetServer("127.0.0.1", server.Port());
     app->GetHttpClient()->SetConnectPolls(50);
     server.Reply(HttpReply("hello"));

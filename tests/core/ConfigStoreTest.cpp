@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -211,6 +213,52 @@ TEST_F(ConfigStoreFiles, FixVersionKeepsTheTextFromTheSecondDot)
     std::string longVersion = "1.2." + std::string(80, '9'); // from the server: must not overflow
     ASSERT_TRUE(store.FixVersion(longVersion.c_str()));
     EXPECT_EQ(std::string(store.GetConfig("System_Version")), "3.2." + std::string(27, '9'));
+}
+
+TEST_F(ConfigStoreFiles, SavingWhatTheFileHoldsWritesNothingAndAFailedSaveIsTriedAgain)
+{
+    auto fileId = [&] {
+        struct stat info {};
+        stat((dir + "DefParam.dat").c_str(), &info);
+        return info.st_ino; // a rewrite replaces the file
+    };
+    {
+        CConfigStore first(wideDir.c_str());
+        first.Load(nullptr); // the first start writes the defaults
+    }
+    CConfigStore store(wideDir.c_str());
+    store.Load(nullptr);
+    ino_t written = fileId();
+    {
+        ScopedFullDisk full;
+        EXPECT_TRUE(store.FixVersion(store.GetConfig("System_Version"))); // every start's check: no change
+        EXPECT_EQ(fileId(), written);
+        EXPECT_FALSE(store.SetConfig("Font_Size", "30", 1));
+    }
+    // The value the failed save kept in memory is not on disk yet: the same value again is written.
+    EXPECT_TRUE(store.SetConfig("Font_Size", "30", 1));
+    EXPECT_NE(fileId(), written);
+    CConfigStore reread(wideDir.c_str());
+    reread.Load(nullptr);
+    EXPECT_STREQ(reread.GetConfig("Font_Size"), "30");
+}
+
+TEST_F(ConfigStoreFiles, AnUnchangedSaveStillWritesAFileSomeoneElseRemovedOrReplaced)
+{
+    // The store's settings are acknowledged as saved only when the file holds them, whoever touched it since.
+    const std::function<void()> changes[] = {
+        [&] { std::remove((dir + "DefParam.dat").c_str()); },
+        [&] { WriteParamFile(Records(3)); },
+    };
+    for (const auto& change : changes) {
+        CConfigStore store(wideDir.c_str());
+        store.Load(nullptr);
+        CByteBuffer held(64);
+        store.Serialize(&held);
+        change();
+        EXPECT_TRUE(store.SetConfig("Font_Size", store.GetConfig("Font_Size"), 1));
+        EXPECT_EQ(ReadFile("DefParam.dat"), std::string(reinterpret_cast<const char*>(held.data), held.count));
+    }
 }
 
 TEST_F(ConfigStoreFiles, DataFilesRoundTripAndMissingOnesReadAsMinusOne)

@@ -202,13 +202,17 @@ TEST_F(HttpClientTest, ServerErrorResultGivesErrorFourWithTheServerText)
     EXPECT_EQ(server.Connections(), 1);
 }
 
-TEST_F(HttpClientTest, SuccessfulEmptyBodyGivesNoBytes)
+// A body that decodes to nothing answers nothing: it is a failed receive with the error record set, so that the
+// worker retries it and the window hears of it, rather than a reply nobody is given.
+TEST_F(HttpClientTest, AnEmptyBodyIsAFailedReceive)
 {
-    server.Reply(HttpReply(""));
-    BYTE* data = (BYTE*)1;
-    int length = -1;
-    EXPECT_EQ(client.Request("a=1", &data, &length), 1);
-    EXPECT_EQ(length, 0);
+    for (const char* etag : {"0,0,0,0", "0,0,17,0"}) {
+        server.Reply(HttpReply("", etag));
+        Outcome o = Ask(client);
+        EXPECT_EQ(o.rc, 0) << etag;
+        EXPECT_EQ(client.GetErrorCode(), CHttpClient::ERROR_RECEIVE) << etag;
+        EXPECT_EQ(ErrorText(o), Gbk(u"错误(3)：接收数据失败，请重试")) << etag;
+    }
 }
 
 TEST_F(HttpClientTest, ProxyModeGoesThroughTheGatewayAndNamesTheServer)

@@ -2,12 +2,14 @@
 // fallback, cancel and stop in the middle of a transfer, and delivery to a window on the test's thread.
 #include "core/NetThread.h"
 #include "core/ReplyRecordSet.h"
+#include "core/TextHelpers.h"
 #include "platform/win/LastError.h"
 #include "platform/win/Message.h"
 #include "platform/win/Time.h"
 #include "platform/win/WindowHandle.h"
 #include "tests/core/FullListener.h"
 #include "tests/core/TransportTestSupport.h"
+#include "tests/support/RefusingPort.h"
 #include "tests/support/Wait.h"
 
 #include <atomic>
@@ -71,20 +73,6 @@ std::string ErrorText(const std::string& bytes)
     return records.hasError ? records.GetErrorText() : "<no error>";
 }
 
-// A loopback port where nothing listens.
-int DeadPort()
-{
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = inet_addr("127.0.0.1");
-    bind(s, (sockaddr*)&a, sizeof a);
-    int length = sizeof a;
-    getsockname(s, (sockaddr*)&a, &length);
-    closesocket(s);
-    return ntohs(a.sin_port);
-}
-
 struct NetThreadTest : ::testing::Test {
     NetThreadTest()
     {
@@ -92,7 +80,7 @@ struct NetThreadTest : ::testing::Test {
         worker = CNetThread::Create();
         client = worker->GetHttpClient();
         client->SetServer("127.0.0.1", server.Port());
-        client->SetGateway("127.0.0.1", DeadPort());
+        client->SetGateway("127.0.0.1", gateway.port);
         client->SetSilenceBudget(3000);
         client->SetConnectPolls(50);
     }
@@ -103,6 +91,7 @@ struct NetThreadTest : ::testing::Test {
     }
     TestEnvironment environment;
     ScriptedServer server;
+    RefusingPort gateway;
     ReplyWindow window;
     CNetThread* worker = nullptr;
     CHttpClient* client = nullptr;
@@ -221,13 +210,17 @@ TEST_F(NetThreadTest, ServerErrorIsDeliveredWithoutRetry)
     EXPECT_EQ(server.Requests().size(), 1u);
 }
 
-TEST_F(NetThreadTest, EmptySuccessfulReplyIsNotDelivered)
+// An empty body answers nothing: a failed receive, retried once with keep, then delivered as the error record set,
+// so the window never waits for a reply that does not come.
+TEST_F(NetThreadTest, AnEmptyReplyIsRetriedThenDeliveredAsAFailedReceive)
 {
+    environment.fallback = 0; // the retry in the same mode
+    server.Reply(HttpReply(""));
     server.Reply(HttpReply(""));
     ASSERT_EQ(worker->Send("empty=1", window.handle, 1, 0), 1);
-    ASSERT_EQ(worker->WaitIdle(2000), WAIT_OBJECT_0);
-    PumpFor(50);
-    EXPECT_TRUE(window.replies.empty());
+    ASSERT_TRUE(PumpUntil([&] { return window.replies.size() == 1; }));
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(ErrorText(window.replies[0]), GbFromWide(u"错误(3)：接收数据失败，请重试"));
 }
 
 TEST_F(NetThreadTest, CancelDuringReceiveDeliversNothingAndTheWorkerGoesOn)

@@ -40,15 +40,7 @@ protected:
 // Signs this phone up and opens the time-share chart of the ranked table's first stock; the dump of the chart.
 std::string OpenTimeShare(ClientProcess& client)
 {
-    std::string dump = client.WaitForTop("CRegisterVerifyFrame");
-    EXPECT_EQ(TopWindowClass(dump), "CRegisterVerifyFrame") << dump;
-    Point number = CentreOf(dump, RectOfId(300));
-    client.Command("tap " + std::to_string(number.x) + " " + std::to_string(number.y));
-    client.Command("text 13800138001");
-    Point bar = CentreOf(dump, RectOfId(101));
-    bar.x /= 3;
-    client.Tap(bar);
-    dump = client.WaitForTop("CQXAppFrame");
+    std::string dump = client.SignUp();
     // 行情, its first entry (the ranked table), its first row: the time-share chart of that stock.
     client.Tap(CentreOf(dump, RectOfId(103)));
     dump = client.WaitForTop("CQXMenuWnd");
@@ -62,15 +54,10 @@ std::string OpenTimeShare(ClientProcess& client)
     return client.WaitForTop("CFSFrame");
 }
 
-// A button of the tool bar's five.
+// A button of a chart's tool bar of five.
 Point ToolButton(const std::string& dump, int index)
 {
-    std::smatch m;
-    Point centre = CentreOf(dump, RectOfId(101));
-    if (centre.x < 0 || !std::regex_search(dump, m, std::regex(RectOfId(101))))
-        return {};
-    int width = std::stoi(m[3]) - std::stoi(m[1]);
-    return {centre.x - width / 2 + width * (2 * index + 1) / 10, centre.y};
+    return e2e::ToolButton(dump, index, 5);
 }
 
 const std::string CHART_RECT = R"re("kind":"chart","id":\d+,"rect":\[(\d+),(\d+),(\d+),(\d+)\])re";
@@ -141,9 +128,9 @@ TEST_F(ChartsEndToEndTest, FromTheRankedTableAUserOpensBothChartsMovesTheCursorA
 TEST_F(ChartsEndToEndTest, AChartLeftOpenOverTheDayChangeOrARestartDrawsWhatAFreshOneDraws)
 {
     // Ten minutes before the close of Monday a chart is opened; it stays open while the market closes and Tuesday
-    // begins, then while the server starts again later that morning, its market afresh (another previous close, the
-    // minute asked from still there). Each time the chart kept open, refreshed, draws what the same security's chart
-    // opened afresh draws, and that one is kept open for the next change.
+    // begins, then while the server starts again later that morning (its market the same day's, further on). Each
+    // time the chart kept open, refreshed, draws what the same security's chart opened afresh draws, and that one is
+    // kept open for the next change.
     struct Change {
         const char* what;
         int today, startMinute; // a restart on that day and minute, or else
@@ -188,4 +175,51 @@ TEST_F(ChartsEndToEndTest, AChartLeftOpenOverTheDayChangeOrARestartDrawsWhatAFre
             differing += kept.pixels[i] != fresh.pixels[i];
         EXPECT_EQ(differing, 0) << c.what << ": see " << root.Path();
     }
+}
+
+// A five-minute K-line chart opened in Monday's afternoon and left open while Tuesday begins shows, at its next
+// refresh, Tuesday's candles alone: what a chart opened afresh shows, pixel for pixel.
+TEST_F(ChartsEndToEndTest, AFiveMinuteChartLeftOpenOverTheDayChangeDrawsWhatAFreshOneDraws)
+{
+    server->http.Control("advance?minutes=140"); // 14:20
+    auto started = Start("k");
+    ClientProcess& client = *started;
+    client.Command("clock set 2025-12-08 14:20:00");
+    auto fiveMinutes = [&](std::string dump) {
+        EXPECT_TRUE(client.Tap(ToolButton(dump, 2))); // the time-share's K-line
+        dump = client.WaitForTop("CKXFrame");
+        EXPECT_TRUE(client.Tap(ToolButton(dump, 3))); // its periods and indicators
+        dump = client.WaitForTop("CKXParamWnd");
+        EXPECT_TRUE(client.Tap(ListRow(dump, 187, 3))); // 5分钟
+        Point bar = CentreOf(dump, RectOfId(101));      // 确定: the command bar's left third
+        bar.x /= 3;
+        EXPECT_TRUE(client.Tap(bar));
+        dump = client.WaitForTop("CKXFrame");
+        client.Command("idle 5000");
+        return dump;
+    };
+    std::string dump = fiveMinutes(OpenTimeShare(client));
+    ASSERT_EQ(TopWindowClass(dump), "CKXFrame") << dump;
+    morwick::display::Surface before = ChartShot(client, root.Path() + "/five-before.png");
+
+    // Monday closes and Tuesday trades until 10:05; the chart's refresh tick comes at 10:06.
+    server->http.Control("advance?minutes=" + std::to_string(40 + 35));
+    client.Command("clock set 2025-12-09 10:06:00");
+    client.Command("clock advance 10000");
+    client.Command("idle 5000");
+    morwick::display::Surface kept = ChartShot(client, root.Path() + "/five-kept.png");
+    ASSERT_GT(kept.width, 0);
+    EXPECT_NE(kept.pixels, before.pixels);
+
+    // The same security afresh: from the chart's menu its time-share chart, then its five-minute candles.
+    ASSERT_TRUE(client.Tap(ToolButton(dump, 0)));
+    ASSERT_TRUE(client.Tap(CentreOf(client.Dump(), RectOfText("分时走势"))));
+    dump = fiveMinutes(client.WaitForTop("CFSFrame"));
+    morwick::display::Surface fresh = ChartShot(client, root.Path() + "/five-fresh.png");
+    ASSERT_EQ(fresh.width, kept.width);
+    ASSERT_EQ(fresh.height, kept.height);
+    int differing = 0;
+    for (size_t i = 0; i < kept.pixels.size(); ++i)
+        differing += kept.pixels[i] != fresh.pixels[i];
+    EXPECT_EQ(differing, 0) << "see " << root.Path();
 }

@@ -3,8 +3,9 @@
 // prefilled order form; the order is confirmed, shows in the day's orders, is cancelled and shows so; the trade
 // log-out closes the road again. A trade log-in the server no longer knows (expired, or lost with a restart while
 // another client logs in) leads back to the trade log-in.
-#include "tests/support/ClientDriver.h"
+#include "tests/support/TradingDriver.h"
 
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <regex>
@@ -15,132 +16,8 @@ using namespace e2e;
 
 namespace {
 
-class TradingEndToEndTest : public ClientTest {
+class TradingEndToEndTest : public TradingClientTest {
 protected:
-    // A known day and minute, so the market's path after the order is the same on every run.
-    CServerOptions ServerOptions() override
-    {
-        CServerOptions options = ClientTest::ServerOptions();
-        options.startMinute = 60;
-        options.today = 20251208;
-        return options;
-    }
-    // Signs the phone up, opens "交易" from the home grid and returns the trading menu's dump.
-    std::string SignUpToTradeMenu(ClientProcess& client)
-    {
-        std::string dump = SignUp(client);
-        EXPECT_TRUE(client.Tap(CentreOf(dump, RectOfId(107))));
-        return client.WaitForTop("CQXTradeMenuWnd");
-    }
-    // Signs the phone up and waits for the home grid.
-    std::string SignUp(ClientProcess& client)
-    {
-        std::string dump = client.WaitForTop("CRegisterVerifyFrame");
-        Type(client, CentreOf(dump, RectOfId(300)), "13800138000");
-        Point bar = CentreOf(dump, RectOfId(101)); // "登录" is the command bar's left third
-        bar.x /= 3;
-        client.Tap(bar);
-        return client.WaitForTop("CQXAppFrame");
-    }
-    static void Type(ClientProcess& client, Point field, const std::string& text)
-    {
-        client.Tap(field);
-        client.Command("text " + text);
-        client.Idle();
-    }
-    // The centre of row `row` of the list-like control `id`, rows `height` pixels high from its top, as far as
-    // the list has scrolled.
-    static Point Row(const std::string& dump, int id, int row, int height)
-    {
-        std::smatch window, control;
-        static const std::regex windowRect(
-            R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
-        std::string pattern = RectOfId(id) + R"re([^}]*"extra":"[^"]*?(?:top=(\d+))?[^"]*")re";
-        if (!std::regex_search(dump, window, windowRect) || !std::regex_search(dump, control, std::regex(pattern)))
-            return {};
-        int left = std::stoi(window[1]), top = std::stoi(window[2]);
-        int scrolled = control[5].matched ? std::stoi(control[5]) : 0;
-        return {left + (std::stoi(control[1]) + std::stoi(control[3])) / 4,
-                top + std::stoi(control[2]) + row * height + height / 2 - scrolled};
-    }
-    // Drags the trading menu up to its end, so its last rows can be tapped.
-    static std::string ScrollMenuDown(ClientProcess& client)
-    {
-        client.Command("drag 240 600 240 150 40");
-        client.Idle();
-        return WaitFor(client, [](const std::string&) { return true; });
-    }
-    // From the box that asks for a branch office: the first office added, and back; the log-in does not follow.
-    static void SetUpBranch(ClientProcess& client)
-    {
-        std::string dump = client.Dump();
-        EXPECT_NE(TopWindow(dump).find("请先设置好营业部"), std::string::npos) << dump;
-        client.Tap(CentreOf(dump, RectOfText("确定")));
-        dump = client.WaitForTop("CSalesDeptSetWnd");
-        client.Tap(CentreOf(dump, RectOfText("添加")));
-        dump = client.Dump();
-        EXPECT_NE(TopWindow(dump).find(R"("items":["北京金融街营业部"])"), std::string::npos) << dump;
-        client.Tap(Bar(dump, 2));
-    }
-    // In the log-in window: types account and password and taps "登录".
-    // The password shows as dots, to the automation too; with a shot path the filled-in window is kept.
-    static std::string LogIn(ClientProcess& client, const std::string& account, const std::string& password,
-                             const std::string& shot = "")
-    {
-        std::string dump = client.WaitForTop("CQXTradeLoginWnd");
-        Type(client, CentreOf(dump, RectOfId(323)), account);
-        Type(client, CentreOf(dump, RectOfId(324)), password);
-        EXPECT_EQ(client.Dump().find("\"" + password + "\""), std::string::npos);
-        if (!shot.empty())
-            client.Command("shot " + shot);
-        client.Tap(Bar(dump, 1));
-        return client.Dump();
-    }
-    // From the trading menu while logged out: entry `row` asks for a branch office first and leaves the user on
-    // the menu; the same entry again asks for the log-in, which is made.
-    static void OpenLoggedIn(ClientProcess& client, const std::string& menu, int row, const std::string& account,
-                             const std::string& password)
-    {
-        client.Tap(Row(menu, 170, row, 55));
-        SetUpBranch(client);
-        client.WaitForTop("CQXTradeMenuWnd");
-        client.Tap(Row(menu, 170, row, 55));
-        LogIn(client, account, password);
-    }
-    // Waits until the top window's description holds text; returns the last dump.
-    static std::string WaitForText(ClientProcess& client, const std::string& text)
-    {
-        return WaitFor(client, [&](const std::string& top) { return top.find(text) != std::string::npos; });
-    }
-    template <typename Done> static std::string WaitFor(ClientProcess& client, Done done)
-    {
-        std::string dump;
-        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
-        while (std::chrono::steady_clock::now() < end) {
-            dump = client.Dump();
-            if (done(TopWindow(dump)))
-                break;
-            client.Idle();
-            std::this_thread::sleep_for(std::chrono::milliseconds(50)); // a tip closes on its own clock
-        }
-        return dump;
-    }
-    // Where the screenshots go: MORWICK_SHOTS names a folder to keep them (the README's), else the test's own.
-    std::string Shot(const std::string& name)
-    {
-        const char* keep = getenv("MORWICK_SHOTS");
-        return (keep != nullptr && keep[0] != 0 ? std::string(keep) + "/" : root.Path()) + name;
-    }
-    // A third of the command bar: 0 left, 1 middle, 2 right.
-    static Point Bar(const std::string& dump, int third)
-    {
-        Point bar = CentreOf(dump, RectOfId(101));
-        if (bar.x < 0)
-            return bar;
-        bar.x = bar.x * (2 * third + 1) / 3;
-        return bar;
-    }
-
     // The steps of the scenarios below; each asserts what it passes through.
 
     // Signs up and, from the home grid's first entry, opens the ranked table, selects its first row and opens its
@@ -195,7 +72,7 @@ protected:
         Type(client, CentreOf(dump, RectOfId(312)), "100");
         client.Command("shot " + Shot("order.png"));
         ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-        dump = client.WaitForTop("CTradeConfirmWnd");
+        dump = client.WaitForAction("CTradeConfirmWnd");
         ASSERT_NE(TopWindow(dump).find("\"text\":\"100\""), std::string::npos) << dump;
         ASSERT_TRUE(client.Tap(Bar(dump, 1)));
         dump = WaitForText(client, "委托已提交，委托编号：");
@@ -230,7 +107,7 @@ protected:
         ASSERT_EQ(TopWindowClass(dump), "CTradeCancelWnd") << dump;
         ASSERT_TRUE(client.Tap(Row(dump, 171, 1, 50))); // selects the row
         ASSERT_TRUE(client.Tap(Row(dump, 171, 1, 50))); // opens it
-        dump = client.WaitForTop("CTradeConfirmWnd");
+        dump = client.WaitForAction("CTradeConfirmWnd");
         ASSERT_NE(TopWindow(dump).find("\"text\":\"撤单\""), std::string::npos) << dump;
         ASSERT_TRUE(client.Tap(Bar(dump, 1)));
         ASSERT_TRUE(client.WaitForLog("[tip] 撤单已提交！")) << client.Log();
@@ -260,7 +137,7 @@ protected:
         Type(client, CentreOf(dump, RectOfId(311)), price);
         Type(client, CentreOf(dump, RectOfId(312)), "100");
         ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-        dump = client.WaitForTop("CTradeConfirmWnd");
+        dump = client.WaitForAction("CTradeConfirmWnd");
         ASSERT_NE(TopWindow(dump).find("\"text\":\"" + price + "\""), std::string::npos) << dump;
         ASSERT_TRUE(client.Tap(Bar(dump, 1)));
         dump = WaitForText(client, "委托已提交，委托编号：");
@@ -300,21 +177,6 @@ protected:
         dump = client.WaitForTop("CQXTradeLoginWnd");
         ASSERT_EQ(TopWindowClass(dump), "CQXTradeLoginWnd") << dump;
     }
-    // On the bank balance window: the first bank's balance asked with its password, read, and back to the menu;
-    // -1 when it does not show.
-    static double BankBalance(ClientProcess& client)
-    {
-        static const std::regex balanceText(R"re("text":"(\d+\.\d\d) 人民币")re");
-        std::string shown = WaitForText(client, "中国工商银行");
-        Type(client, CentreOf(shown, RectOfId(361)), "888888");
-        client.Tap(Bar(shown, 1));
-        shown = WaitFor(client, [](const std::string& top) { return std::regex_search(top, balanceText); });
-        std::smatch m;
-        EXPECT_TRUE(std::regex_search(shown, m, balanceText)) << shown;
-        client.Tap(Bar(shown, 2));
-        client.WaitForTop("CQXTradeMenuWnd");
-        return m.size() > 1 ? std::stod(m[1]) : -1.0;
-    }
     // 1000 from the bank into the securities account, from the trading menu (whose dump is menu) and back to it;
     // then the bank balance opens.
     static void TransferAThousandFromTheBank(ClientProcess& client, const std::string& menu)
@@ -325,7 +187,7 @@ protected:
         Type(client, CentreOf(dump, RectOfId(352)), "1000");
         Type(client, CentreOf(dump, RectOfId(353)), "888888");
         ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-        dump = client.WaitForTop("CTradeConfirmWnd");
+        dump = client.WaitForAction("CTradeConfirmWnd");
         ASSERT_NE(TopWindow(dump).find("1000.00元"), std::string::npos) << dump;
         ASSERT_TRUE(client.Tap(Bar(dump, 1)));
         dump = WaitForText(client, "转账已受理");
@@ -463,7 +325,7 @@ TEST_F(TradingEndToEndTest, TheConfirmationShowsTheAmountAndTheCancelListOffersC
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
 
     // The confirmation shows price x quantity.
-    dump = client.WaitForTop("CTradeConfirmWnd");
+    dump = client.WaitForAction("CTradeConfirmWnd");
     char amount[32];
     snprintf(amount, sizeof amount, "%.2f元", std::stod(price) * 200);
     ASSERT_NE(TopWindow(dump).find("委托金额"), std::string::npos) << dump;
@@ -490,7 +352,7 @@ TEST_F(TradingEndToEndTest, TheConfirmationShowsTheAmountAndTheCancelListOffersC
     ASSERT_NE(TopWindow(dump).find("\"text\":\"撤单\""), std::string::npos) << dump;
     client.Command("shot " + Shot("cancel-menu.png"));
     ASSERT_TRUE(client.Tap(CentreOf(dump, RectOfText("撤单"))));
-    dump = client.WaitForTop("CTradeConfirmWnd");
+    dump = client.WaitForAction("CTradeConfirmWnd");
     ASSERT_NE(TopWindow(dump).find("\"text\":\"" + order + "\""), std::string::npos) << dump;
     ASSERT_TRUE(client.Tap(Bar(dump, 2)));
     // ... then from the tool bar, in landscape, and sent.
@@ -502,7 +364,7 @@ TEST_F(TradingEndToEndTest, TheConfirmationShowsTheAmountAndTheCancelListOffersC
     client.Command("shot " + Shot("cancel-landscape.png"));
     const Point wide = CentreOf(dump, RectOfId(101));
     ASSERT_TRUE(client.Tap({wide.x * 3 / 2, wide.y}));
-    dump = client.WaitForTop("CTradeConfirmWnd");
+    dump = client.WaitForAction("CTradeConfirmWnd");
     ASSERT_NE(TopWindow(dump).find("\"text\":\"" + order + "\""), std::string::npos) << dump;
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
     ASSERT_TRUE(client.WaitForLog("[tip] 撤单已提交！")) << client.Log();
@@ -586,7 +448,7 @@ TEST_F(StoredTradingEndToEndTest, AnOrderTheServerCannotSaveIsRefusedOnScreenAnd
     // The disk refuses: the order is refused with the reason, and nothing says it was taken.
     ASSERT_EQ(server->http.Control("set?saves=fail"), "ok\n");
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = client.WaitForTop("CTradeConfirmWnd");
+    dump = client.WaitForAction("CTradeConfirmWnd");
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
     ASSERT_TRUE(client.WaitForLog("[tip] 委托未受理：系统暂时无法保存，请稍后再试")) << client.Log();
     EXPECT_EQ(client.Log().find("委托已提交"), std::string::npos) << client.Log();
@@ -597,13 +459,15 @@ TEST_F(StoredTradingEndToEndTest, AnOrderTheServerCannotSaveIsRefusedOnScreenAnd
     client.Command("rotate 0");
     client.Idle();
 
-    // Back on the form once the tip has gone; with the disk back the same order goes through.
+    // Back on the form once the tip has gone, which asks again what may be bought; with the disk back the same
+    // order goes through.
     ASSERT_EQ(server->http.Control("set?saves=ok"), "ok\n");
     dump = client.WaitForTop("CTradeBuySaleWnd");
     ASSERT_EQ(TopWindowClass(dump), "CTradeBuySaleWnd") << dump;
+    dump = WaitForText(client, "元\"");
     client.Command("shot " + Shot("order-form-after-refusal.png"));
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = client.WaitForTop("CTradeConfirmWnd");
+    dump = client.WaitForAction("CTradeConfirmWnd");
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
     dump = WaitForText(client, "委托已提交，委托编号：");
     EXPECT_NE(TopWindow(dump).find("委托已提交，委托编号："), std::string::npos) << dump;
@@ -625,7 +489,7 @@ TEST_F(StoredTradingEndToEndTest, ALostTradeLogInIsSaidLoggedOutAndAskedForAgain
     dump = WaitForText(a, "元\"");
     Type(a, CentreOf(dump, RectOfId(312)), "100");
     ASSERT_TRUE(a.Tap(Bar(dump, 1)));
-    dump = a.WaitForTop("CTradeConfirmWnd");
+    dump = a.WaitForAction("CTradeConfirmWnd");
     ASSERT_TRUE(a.Tap(Bar(dump, 1)));
     dump = WaitForText(a, "委托已提交，委托编号：");
     std::smatch number;
@@ -678,9 +542,40 @@ TEST_F(TradingEndToEndTest, AnOrderFormWhoseLookUpWasLostWithTheTradeLogInAsksAg
     ASSERT_EQ(TopWindowClass(dump), "CTradeBuySaleWnd") << dump;
     Type(client, CentreOf(dump, RectOfId(312)), "100");
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = client.WaitForTop("CTradeConfirmWnd");
+    dump = client.WaitForAction("CTradeConfirmWnd");
     EXPECT_EQ(TopWindowClass(dump), "CTradeConfirmWnd") << dump;
     std::string said = client.Command("log");
     EXPECT_NE(said.find("交易登录已失效，请重新登录！"), std::string::npos) << said;
     EXPECT_EQ(said.find("正在查询证券信息"), std::string::npos) << said;
+}
+
+TEST_F(TradingEndToEndTest, ACoreFileOfALoggedInClientHoldsNoTradingPassword)
+{
+    auto started = Start("a");
+    ClientProcess& client = *started;
+    std::string menu = SignUpToTradeMenu(client);
+    OpenLoggedIn(client, menu, 4, "880012345", "123456"); // 当日委托
+    std::string dump = client.WaitForTop("CTradeQueryTableWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CTradeQueryTableWnd") << dump;
+    // The password as typed, sent and kept: 8-bit and UTF-16, not within a longer run of digits or letters.
+    const std::string password = "123456";
+    std::string wide;
+    for (char c : password)
+        wide += std::string{c, '\0'};
+    auto standsAlone = [](const std::string& text, size_t at, size_t length, size_t unit) {
+        auto word = [](char c) { return std::isalnum((unsigned char)c) != 0; };
+        return (at < unit || !word(text[at - unit])) && (at + length + unit > text.size() || !word(text[at + length]));
+    };
+    int found = 0;
+    size_t read = client.ReadCoreImage([&](const std::string& mapping) {
+        for (const auto& [form, unit] : {std::pair{password, size_t(1)}, std::pair{wide, size_t(2)}})
+            for (size_t at = mapping.find(form); at != std::string::npos; at = mapping.find(form, at + 1))
+                if (standsAlone(mapping, at, form.size(), unit)) {
+                    ++found;
+                    ADD_FAILURE() << "at " << at << ": "
+                                  << ::testing::PrintToString(mapping.substr(at < 48 ? 0 : at - 48, 112));
+                }
+    });
+    EXPECT_GT(read, 1u << 20) << "the client's memory was read";
+    EXPECT_EQ(found, 0);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <regex>
 #include <string>
 #include <thread>
@@ -13,6 +14,9 @@
 namespace {
 
 using namespace e2e;
+
+// An address of forty characters, more than a line of the confirmation holds.
+const std::string LONG_ADDRESS = "北京市西城区金融大街二十七号投资广场A座十二层一二零八室收发室转交陈静女士本人收";
 
 struct Control {
     std::string kind;
@@ -185,7 +189,8 @@ public:
     // next ("" when the notice says something else).
     std::string Confirm(const std::string& text = "委托已提交，委托编号：")
     {
-        if (!Sees("CTradeConfirmWnd") || !TapBar(1) || !Sees("MzMessageBoxWnd"))
+        dump = client.WaitForAction("CTradeConfirmWnd");
+        if (TopWindowClass(dump) != "CTradeConfirmWnd" || !TapBar(1) || !Sees("MzMessageBoxWnd"))
             return "";
         std::smatch m;
         std::string top = TopWindow(dump);
@@ -306,10 +311,24 @@ protected:
         ASSERT_TRUE(u.Sees("CMakeChoiceWnd")) << u.dump;
         ASSERT_TRUE(u.TapChoice("启明星基金"));
         ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
+        // A birth date in month 13 is refused on the form.
         u.Type(0, "Chen");
-        u.Type(1, "110101199003071233");
+        u.Type(1, "110105194913310021");
         u.Type(2, "13800138000");
+        u.Type(3, LONG_ADDRESS);
+        u.Tips();
         u.TapBar(1);
+        EXPECT_NE(u.Tips().find("身份证号码中的出生日期无效，请核对！"), std::string::npos);
+        ASSERT_EQ(u.Top(), "CFundOpenAccountWnd") << u.dump;
+        u.Retype(1, "110101199003071233");
+        u.TapBar(1);
+        // Every field typed is confirmed, the long address whole on the lines it takes.
+        ASSERT_TRUE(u.Sees("CTradeConfirmWnd")) << u.dump;
+        EXPECT_TRUE(u.Shows("\"text\":\"联系地址\""));
+        bool wholeAddress = false;
+        for (const Control& c : Controls(u.dump))
+            wholeAddress = wholeAddress || (c.text == LONG_ADDRESS && c.y2 - c.y1 >= 3 * 24);
+        EXPECT_TRUE(wholeAddress) << u.dump;
         EXPECT_NE(u.Confirm("开户成功，基金账号："), "");
         ASSERT_TRUE(u.Sees("CFundOpenAccountWnd")) << u.dump;
         u.Back();
@@ -320,8 +339,10 @@ protected:
     {
         ASSERT_TRUE(u.TapMenuRow(6, "CFundRgSgWnd")) << u.dump;
         u.Type(0, "163301");
-        u.Type(1, "5000");
+        u.Type(1, "1000."); // goes out as 1000.00
         u.TapBar(1);
+        ASSERT_TRUE(u.Sees("CTradeConfirmWnd")) << u.dump;
+        EXPECT_TRUE(u.Shows("\"text\":\"1000.00\"")) << u.dump;
         std::string first = u.Confirm();
         ASSERT_NE(first, "") << u.Tips();
         ASSERT_TRUE(u.Sees("CFundRgSgWnd"));
@@ -400,6 +421,30 @@ protected:
         u.TapBar(0); // home
         ASSERT_TRUE(u.Sees("CQXAppFrame")) << u.dump;
     }
+    // The conversion's day closes: the new holding cost what the converted 2000 shares were worth at 161101's net
+    // value of that day (its market value less its gain), then home.
+    void SeeTheConvertedHoldingCostWhatItWasWorth(FundUser& u)
+    {
+        ASSERT_EQ(server->http.Control("advance?minutes=250"), "ok\n");
+        ASSERT_TRUE(u.TapId(108));
+        ASSERT_TRUE(u.TapMenuRow(1, "CFundShareQueryWnd")) << u.dump;
+        // Swiped along: the market value and gain after two swipes, the cost and net value after five.
+        std::vector<std::string> seen = {u.GridItems()};
+        for (int i = 0; i < 5; ++i) {
+            u.SwipeGridLeft();
+            seen.push_back(u.GridItems());
+        }
+        std::smatch held, nav;
+        ASSERT_TRUE(std::regex_search(seen[2], held, std::regex(R"(161102\|(-?\d+\.\d{2})\|(-?\d+\.\d{2}))")))
+            << seen[2];
+        ASSERT_TRUE(std::regex_search(seen[5], nav, std::regex(R"(161101\|\d+\.\d{4}\|(\d+\.\d{4}))"))) << seen[5];
+        double cost = std::stod(held[1]) - std::stod(held[2]);
+        EXPECT_NEAR(cost, std::round(2000 * std::stod(nav[1]) * 100) / 100, 0.011) << seen[2] << " " << seen[5];
+        u.Back(5);
+        ASSERT_TRUE(u.Sees("CQXTradeMenuWnd"));
+        u.TapBar(0);
+        ASSERT_TRUE(u.Sees("CQXAppFrame")) << u.dump;
+    }
     // 理财: a product bought from the list, then terminated early.
     void BuyAndTerminateACashProduct(FundUser& u)
     {
@@ -407,7 +452,7 @@ protected:
         ASSERT_TRUE(u.TapMenuRow(0, "CQuillonProductWnd")) << u.dump;
         u.TapGridRow(0, 2);
         ASSERT_TRUE(u.Sees("CQlnBuyWnd")) << u.dump;
-        u.Type(0, "50000");
+        u.Type(0, "50000."); // goes out as 50000.00
         u.TapBar(1);
         std::string bought = u.Confirm("购买成功，委托编号：");
         ASSERT_NE(bought, "");
@@ -448,6 +493,7 @@ TEST_F(FundEndToEndTest, UserFindsAFundOpensAnAccountTradesItAndACashProduct)
     ASSERT_NO_FATAL_FAILURE(SetTheDividendMethodOfTheHolding(u));
     ASSERT_NO_FATAL_FAILURE(RedeemPartOfTheHolding(u));
     ASSERT_NO_FATAL_FAILURE(ConvertPartOfTheHoldingAndGoHome(u));
+    ASSERT_NO_FATAL_FAILURE(SeeTheConvertedHoldingCostWhatItWasWorth(u));
     ASSERT_NO_FATAL_FAILURE(BuyAndTerminateACashProduct(u));
 }
 

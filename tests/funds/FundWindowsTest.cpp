@@ -21,6 +21,7 @@
 #include "shell/FormLayout.h"
 #include "shell/MenuItem.h"
 #include "shell/MenuTree.h"
+#include "tests/support/PaintedWindow.h"
 #include "tests/support/TradeSession.h"
 #include "tests/support/WindowFixture.h"
 
@@ -279,6 +280,42 @@ TEST_F(FundWindowTest, RankingAndRatingKeepTheNameInViewBringTheSortedColumnAndC
     }
 }
 
+TEST_F(FundWindowTest, InPortraitEveryCellsTextStaysClearOfTheNextCell)
+{
+    StartServer();
+    // The ranking (names first, 海澜沪深300指数 among them) and all funds (names in the middle), as painted.
+    const struct {
+        int function;
+    } cases[] = {{4}, {18}};
+    for (const auto& c : cases) {
+        std::string params =
+            "tc_mfuncno=700&tc_sfuncno=" + std::to_string(c.function) + "&sign=zdf&position=poststr&count=20";
+        CQueryTableWnd* w = c.function == 4 ? static_cast<CQueryTableWnd*>(Open<CFundSortWnd>(u"基金排名", nullptr))
+                                            : Open<CFundSearchResultWnd>(u"全部基金", nullptr);
+        w->OnInitParam(-1, "", params.c_str());
+        w->Request();
+        ASSERT_TRUE(PumpUntil([&] { return w->GetLastDataSet() != nullptr; }));
+        CGridList& grid = w->GetGrid();
+        ASSERT_EQ(w->GetWidth(), 480);
+        PaintedWindow painted(*w);
+        int pitch = grid.GetItemHeight(1);
+        int first = grid.GetPosY() + grid.GetItemHeight(0);
+        int rows = std::min(grid.GetRowCount(), (grid.GetPosY() + grid.GetHeight() - first) / pitch);
+        ASSERT_GT(rows, 8);
+        // Four pixels each side of a boundary between cells are the row's background in every row shown.
+        for (int row = 0; row < rows; ++row) {
+            int y0 = first + row * pitch + 8;
+            COLORREF background = painted.At(w->GetWidth() - 2, y0);
+            int touching = 0;
+            for (int boundary = grid.GetColumnWidth(); boundary < w->GetWidth(); boundary += grid.GetColumnWidth())
+                for (int y = y0; y < y0 + pitch - 16; ++y)
+                    for (int x = boundary - 4; x < boundary + 4; ++x)
+                        touching += painted.At(x, y) != background;
+            EXPECT_EQ(touching, 0) << c.function << " row " << row;
+        }
+    }
+}
+
 TEST_F(FundWindowTest, SearchThatFindsNothingSaysSoAndAProductListHasNoMenuButtonThatDoesNothing)
 {
     StartServer();
@@ -491,6 +528,7 @@ TEST_F(FundWindowTest, RedemptionOffersTheSharesHeldAndChecksTheSharesBeforeSend
 
 TEST(FundOpenAccount, HolderDetailsAreCheckedBeforeTheOpeningGoesOut)
 {
+    const char16_t* const BAD_BIRTH = u"身份证号码中的出生日期无效，请核对！";
     struct Case {
         const char* name;
         const char* type;
@@ -516,9 +554,19 @@ TEST(FundOpenAccount, HolderDetailsAreCheckedBeforeTheOpeningGoesOut)
         {"Chen", "0", "110101199003071233", "138001", "", u"请输入7到20位数字的联系电话！"},
         {"Chen", "0", "110101199003071233", "1380013800a", "", u"请输入7到20位数字的联系电话！"},
         {"Chen", "0", "110101199003071233", "13800138000", "x&y", u"联系地址不能含有空格、&和=！"},
+        // The birth date is a day that was: not month 13, not 30 February, not after today, not all zeros (each
+        // number's check character is right); a 15-character number's year is 19YY.
+        {"Chen", "0", "110105194913310021", "13800138000", "", BAD_BIRTH},
+        {"Chen", "0", "110105194902300012", "13800138000", "", BAD_BIRTH},
+        {"Chen", "0", "110105202701010016", "13800138000", "", BAD_BIRTH},
+        {"Chen", "0", "000000000000000001", "13800138000", "", BAD_BIRTH},
+        {"Chen", "0", "110105491331002", "13800138000", "", BAD_BIRTH},
+        {"Chen", "0", "110105200002290013", "13800138000", "", nullptr},
+        {"Chen", "0", "110105251208002", "13800138000", "", nullptr},
     };
     for (const Case& c : cases) {
-        const char16_t* problem = CFundOpenAccountWnd::CheckDetails(c.name, c.type, c.number, c.phone, c.address);
+        const char16_t* problem =
+            CFundOpenAccountWnd::CheckDetails(c.name, c.type, c.number, c.phone, c.address, 20251208);
         EXPECT_EQ(std::u16string(problem != nullptr ? problem : u""),
                   std::u16string(c.problem != nullptr ? c.problem : u""))
             << c.name << " " << c.number << " " << c.phone;

@@ -1,10 +1,10 @@
 // Driving windows through the automation commands, in process and over the socket: taps reach the window under
 // the stylus, dump and shot show what the user sees, the clock moves timers and the time of day.
 #include "platform/automation/Automation.h"
-#include "platform/display/Desktop.h"
 #include "platform/display/PngCodec.h"
 #include "platform/ui/MzWnd.h"
 #include "platform/win/Debug.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/Shell.h"
 #include "platform/win/Time.h"
 
@@ -95,7 +95,12 @@ TEST(Automation, TapReachesTheWindowAndDumpAndShotShowTheResult)
 
     std::string path =
         (std::filesystem::temp_directory_path() / ("morwick-shot-" + std::to_string(GetTickCount()) + ".png")).string();
+    mode_t umaskWas = umask(0);
     EXPECT_NE(RunCommand("shot " + path).find("\"width\":480"), std::string::npos);
+    umask(umaskWas);
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "a screen may show an account: the user's alone";
     Surface shot;
     ASSERT_TRUE(LoadPng(path, shot));
     EXPECT_EQ(shot.height, 720);

@@ -1,11 +1,11 @@
-// The back ends: headless by request, and the SDL window (on SDL's off-screen driver) showing the same frames,
-// turning with the screen and photographed through the automation.
+// The back ends: headless by request, mapping no display library, and the SDL window (its module on SDL's
+// off-screen driver) showing the same frames, turning with the screen and photographed through the automation.
 #include "platform/automation/Automation.h"
-#include "platform/display/Desktop.h"
 #include "platform/display/Display.h"
-#include "platform/display/FontEngine.h"
 #include "platform/ui/MzImage.h"
 #include "platform/ui/MzWnd.h"
+#include "platform/win/Desktop.h"
+#include "platform/win/FontEngine.h"
 #include "platform/win/Shell.h"
 #include "tests/support/HelperTest.h"
 
@@ -13,6 +13,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 using namespace morwick::display;
 
@@ -60,6 +62,14 @@ void ShowTurnAndShoot(const std::string& tag)
     ChangeDisplaySettingsEx(nullptr, &mode, nullptr, 0, nullptr);
 }
 
+std::string MappedFiles()
+{
+    std::ifstream maps("/proc/self/maps");
+    std::stringstream text;
+    text << maps.rdbuf();
+    return text.str();
+}
+
 } // namespace
 
 TEST(Display, HeadlessWhenAsked)
@@ -67,6 +77,10 @@ TEST(Display, HeadlessWhenAsked)
     setenv("MORWICK_DISPLAY", "headless", 1);
     EXPECT_EQ(StartDisplay(), "headless");
     ShowTurnAndShoot("headless");
+    // The window back end and what it pulls in stay out of a headless client.
+    std::string maps = MappedFiles();
+    EXPECT_EQ(maps.find("libSDL2"), std::string::npos);
+    EXPECT_EQ(maps.find("morwick-sdl"), std::string::npos);
     StopDisplay();
     unsetenv("MORWICK_DISPLAY");
 }
@@ -95,9 +109,33 @@ TEST(Display, SdlWindowShowsAndTurnsWithTheScreen)
     std::string command = "ASAN_OPTIONS=detect_leaks=0 SDL_VIDEODRIVER=offscreen MORWICK_TEST_SDL_CHILD=1 '" + self +
                           "' --gtest_filter=Display.SdlChild >/dev/null 2>&1";
     int status = std::system(command.c_str());
-    if (status != 0 && status / 256 == 77)
-        GTEST_SKIP() << "built without SDL, or SDL cannot open a window here";
+    // Where the module was built, its off-screen window must open.
+    if (status != 0 && status / 256 == 77 && !std::filesystem::exists(MORWICK_BINARY_DIR "/app/morwick-sdl.so"))
+        GTEST_SKIP() << "built without SDL";
     EXPECT_EQ(status, 0);
+}
+
+TEST(Display, AWindowModuleOfAnotherBuildOrNoneIsRefusedWithItsReason)
+{
+    // What an update leaves beside the new program, or a stray file: refused before anything of it runs (the
+    // other build's module ends the process when opened), with the reason the client prints.
+    std::string notModule = (std::filesystem::temp_directory_path() / "morwick-not-a-module.so").string();
+    std::ofstream(notModule) << "not a module";
+    struct Case {
+        std::string path;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {MORWICK_OTHER_BUILD_BACKEND, "is of another build (interface 2, this program's 1)"},
+        {notModule, "morwick-not-a-module.so"},
+        {"/nonexistent/morwick-sdl.so", "/nonexistent/morwick-sdl.so"},
+    };
+    for (const Case& c : cases) {
+        std::string reason;
+        EXPECT_EQ(OpenBackEndModule(c.path.c_str(), reason), nullptr) << c.path;
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
+    }
+    std::filesystem::remove(notModule);
 }
 
 TEST(FontEngine, SizesAndWeightsDrawnInTurnKeepTheirOwnGlyphs)

@@ -1,12 +1,13 @@
 // Drawing on memory DCs: shapes, clipping, blits, and the text layout the windows rely on.
+#include "platform/win/DeviceContext.h"
 #include "platform/win/Gdi.h"
-#include "platform/display/DeviceContext.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -227,8 +228,8 @@ TEST(GdiText, DrawnTextLandsWhereTheFormatPutsItAndStaysInsideTheRectangle)
 }
 
 #include "platform/display/PngCodec.h"
-#include "platform/display/Surface.h"
 #include "platform/ui/MzImage.h"
+#include "platform/win/Surface.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -362,8 +363,12 @@ Surface DrawScene(int which)
     SelectObject(m.dc, oldPen);
     DeleteObject(pen);
     Surface s = *morwick::display::DcFromHandle(m.dc)->surface;
-    for (size_t i = 0; i < s.pixels.size(); ++i)
-        s.pixels[i] = (s.pixels[i] & 0xFFFFFFu) | (uint32_t)((i * 7919) % 256) << 24;
+    // Alpha as a picture has it: runs of opaque and of clear pixels of every length between blended ones.
+    for (size_t i = 0; i < s.pixels.size(); ++i) {
+        size_t run = i / (1 + i / 4096 % 29);
+        uint32_t alpha = run % 3 == 0 ? 255u : run % 3 == 1 ? 0u : (uint32_t)((i * 7919) % 256);
+        s.pixels[i] = (s.pixels[i] & 0xFFFFFFu) | alpha << 24;
+    }
     return s;
 }
 
@@ -394,5 +399,121 @@ TEST(Gdi, BlitsOfATableAChartAndAFormGiveThePixelsOfAPixelByPixelCopy)
             PixelByPixelBlit(slow, clip, d, src, s, alpha);
             ASSERT_TRUE(fast.pixels == slow.pixels) << "round " << round;
         }
+    }
+}
+
+namespace {
+
+// Rounded shapes as they were drawn pixel by pixel: every pixel centre of the clipped box tested, a pixel the pen's
+// when one a pen width away on its row or column is outside, else the brush's. The span drawing must match it.
+template <class Inside>
+void PerPixelShape(Surface& s, RECT clip, RECT box, int penWidth, const uint32_t* penPixel, const uint32_t* fillPixel,
+                   const Inside& inside)
+{
+    RECT area = morwick::display::IntersectRects(box, clip);
+    int w = penPixel ? penWidth : 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) {
+            double cx = x + 0.5, cy = y + 0.5;
+            if (!inside(cx, cy))
+                continue;
+            if (penPixel && (!inside(cx - w, cy) || !inside(cx + w, cy) || !inside(cx, cy - w) || !inside(cx, cy + w)))
+                s.Row(y)[x] = *penPixel;
+            else if (fillPixel)
+                s.Row(y)[x] = *fillPixel;
+        }
+}
+
+void PerPixelRoundRect(Surface& s, RECT clip, RECT r, int ew, int eh, int penWidth, const uint32_t* pen,
+                       const uint32_t* fill)
+{
+    double rx = std::min(std::abs(ew) / 2.0, (r.right - r.left) / 2.0);
+    double ry = std::min(std::abs(eh) / 2.0, (r.bottom - r.top) / 2.0);
+    PerPixelShape(s, clip, r, penWidth, pen, fill, [r, rx, ry](double x, double y) {
+        if (x < r.left || x >= r.right || y < r.top || y >= r.bottom)
+            return false;
+        if (rx <= 0 || ry <= 0)
+            return true;
+        double cx = x < r.left + rx ? r.left + rx : x > r.right - rx ? r.right - rx : x;
+        double cy = y < r.top + ry ? r.top + ry : y > r.bottom - ry ? r.bottom - ry : y;
+        double nx = (x - cx) / rx, ny = (y - cy) / ry;
+        return nx * nx + ny * ny <= 1.0;
+    });
+}
+
+void PerPixelEllipse(Surface& s, RECT clip, RECT r, int penWidth, const uint32_t* pen, const uint32_t* fill)
+{
+    double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
+    double rx = (r.right - r.left) / 2.0, ry = (r.bottom - r.top) / 2.0;
+    if (rx <= 0 || ry <= 0)
+        return;
+    PerPixelShape(s, clip, r, penWidth, pen, fill, [=](double x, double y) {
+        double nx = (x - cx) / rx, ny = (y - cy) / ry;
+        return nx * nx + ny * ny <= 1.0;
+    });
+}
+
+} // namespace
+
+TEST(Gdi, RoundRectsAndEllipsesGiveThePixelsOfThePerPixelRule)
+{
+    // The boxes of the screens (buttons, edits, panels, the message box), then every size from a pixel to the
+    // screen with radii from none to past the box, pens of every width and none, hollow and solid brushes,
+    // clipped, off the surface's edges and moved by a viewport.
+    struct Case {
+        RECT box;
+        int ew, eh;
+    };
+    std::vector<Case> cases = {{{20, 20, 440, 228}, 20, 20}, {{0, 0, 480, 720}, 20, 20}, {{10, 5, 130, 60}, 16, 16},
+                               {{3, 3, 100, 40}, 12, 12},    {{0, 0, 6, 200}, 6, 6},     {{30, 40, 31, 41}, 4, 4},
+                               {{5, 5, 5, 40}, 8, 8},        {{50, 60, 40, 30}, -9, 7},  {{-30, -20, 60, 50}, 40, 30}};
+    std::mt19937 random(31);
+    auto Pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (int i = 0; i < 600; ++i) {
+        bool large = i % 20 == 0;
+        int w = Pick(0, large ? 500 : 60), h = Pick(0, large ? 740 : 60), x = Pick(-40, 200), y = Pick(-40, 300);
+        cases.push_back({{x, y, x + w, y + h}, Pick(-3, i % 3 ? 30 : 600), Pick(-3, i % 3 ? 30 : 600)});
+    }
+    const int penWidths[] = {0, 1, 1, 2, 3, 5};
+    Surface ground(480, 720);
+    for (size_t p = 0; p < ground.pixels.size(); ++p)
+        ground.pixels[p] = 0xFF000000u | (uint32_t)(p * 2654435761u >> 8);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        MemoryDc m(480, 720);
+        Surface& fast = *morwick::display::DcFromHandle(m.dc)->surface;
+        fast.pixels = ground.pixels;
+        int penWidth = penWidths[i % 6];
+        bool hollow = i % 5 == 3, ellipse = i % 7 == 2;
+        POINT viewport{i % 4 == 1 ? Pick(-30, 30) : 0, i % 4 == 1 ? Pick(-30, 30) : 0};
+        SetViewportOrgEx(m.dc, viewport.x, viewport.y, nullptr);
+        if (i % 3 == 1)
+            IntersectClipRect(m.dc, Pick(-10, 200), Pick(-10, 300), Pick(100, 490), Pick(200, 730));
+        HPEN pen = CreatePen(i % 8 == 5 ? PS_DASH : PS_SOLID, penWidth, RGB(200, 20, 40));
+        HBRUSH brush = CreateSolidBrush(RGB(10, 120, 230));
+        SelectObject(m.dc, penWidth ? pen : GetStockObject(NULL_PEN));
+        SelectObject(m.dc, hollow ? GetStockObject(NULL_BRUSH) : brush);
+        Surface slow = fast;
+        RECT clip = morwick::display::DcFromHandle(m.dc)->state.clip;
+        RECT box{std::min(c.box.left, c.box.right) + viewport.x, std::min(c.box.top, c.box.bottom) + viewport.y,
+                 std::max(c.box.left, c.box.right) + viewport.x, std::max(c.box.top, c.box.bottom) + viewport.y};
+        uint32_t penPixel = morwick::display::PixelFromColor(RGB(200, 20, 40));
+        uint32_t fillPixel = morwick::display::PixelFromColor(RGB(10, 120, 230));
+        const uint32_t* penOrNone = penWidth ? &penPixel : nullptr;
+        const uint32_t* fillOrNone = hollow ? nullptr : &fillPixel;
+        if (ellipse) {
+            Ellipse(m.dc, c.box.left, c.box.top, c.box.right, c.box.bottom);
+            PerPixelEllipse(slow, clip, box, penWidth, penOrNone, fillOrNone);
+        } else {
+            RoundRect(m.dc, c.box.left, c.box.top, c.box.right, c.box.bottom, c.ew, c.eh);
+            PerPixelRoundRect(slow, clip, box, c.ew, c.eh, penWidth, penOrNone, fillOrNone);
+        }
+        SelectObject(m.dc, GetStockObject(BLACK_PEN));
+        SelectObject(m.dc, GetStockObject(WHITE_BRUSH));
+        DeleteObject(pen);
+        DeleteObject(brush);
+        ASSERT_TRUE(fast.pixels == slow.pixels)
+            << "case " << i << (ellipse ? " ellipse " : " round rect ") << c.box.left << "," << c.box.top << ","
+            << c.box.right << "," << c.box.bottom << " radii " << c.ew << "x" << c.eh << " pen " << penWidth;
     }
 }

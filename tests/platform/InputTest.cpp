@@ -2,10 +2,10 @@
 // windows are skipped, keys and typed text reach the active window; painting is coalesced and skips hidden
 // windows; text and picture files that are damaged are refused without harm.
 #include "platform/automation/Automation.h"
-#include "platform/display/Desktop.h"
-#include "platform/display/Paths.h"
 #include "platform/display/PngCodec.h"
 #include "platform/ui/MzWnd.h"
+#include "platform/win/Desktop.h"
+#include "platform/win/Paths.h"
 
 #include <gtest/gtest.h>
 

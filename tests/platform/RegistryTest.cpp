@@ -175,3 +175,29 @@ TEST(Registry, AnUnreadableFileIsNeverReplacedByWrites)
     ASSERT_EQ(stat(home.DeviceFile("registry.dat").c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
 }
+
+TEST(Registry, AValueSetToWhatItHoldsLeavesTheFileAsItIs)
+{
+    ScopedProgramHome home;
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CLASSES_ROOT, u"Dizezo", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueEx(key, u"Focus", 0, REG_SZ, (const BYTE*)u"abc", Bytes(u"abc")), ERROR_SUCCESS);
+    auto fileId = [&] {
+        struct stat info {};
+        stat(home.DeviceFile("registry.dat").c_str(), &info);
+        return info.st_ino; // a rewrite replaces the file
+    };
+    ino_t written = fileId();
+    {
+        ScopedFullDisk full; // nothing could be written: the value is there already
+        EXPECT_EQ(RegSetValueEx(key, u"FOCUS", 0, REG_SZ, (const BYTE*)u"abc", Bytes(u"abc")), ERROR_SUCCESS);
+    }
+    EXPECT_EQ(fileId(), written);
+    // Another type or other bytes are a change.
+    ASSERT_EQ(RegSetValueEx(key, u"Focus", 0, REG_BINARY, (const BYTE*)u"abc", Bytes(u"abc")), ERROR_SUCCESS);
+    EXPECT_NE(fileId(), written);
+    written = fileId();
+    ASSERT_EQ(RegSetValueEx(key, u"Focus", 0, REG_BINARY, (const BYTE*)u"abd", Bytes(u"abd")), ERROR_SUCCESS);
+    EXPECT_NE(fileId(), written);
+    RegCloseKey(key);
+}

@@ -2,8 +2,9 @@
 // animation setting, layered and child windows.
 #include "platform/automation/Automation.h"
 #include "platform/device/Registry.h"
-#include "platform/display/Desktop.h"
+#include "platform/device/ShellSettings.h"
 #include "platform/ui/MzWnd.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/LastError.h"
 #include "platform/win/Shell.h"
 #include "platform/win/Sync.h"

@@ -17,6 +17,7 @@
 #include "shell/WindowFactory.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -56,8 +57,16 @@ std::u16string Wide(const char* text)
     return s;
 }
 
+// A value the server marks as none.
+const double NONE = std::nan("");
+
+int32_t Packed(double v, int scale)
+{
+    return std::isnan(v) ? CQuoteNumber::NULL_PACKED : PackQuote(v, scale);
+}
+
 struct QuoteRow {
-    int market = 1, type = 1;
+    int market = 1, type = 1, decimals = 2;
     std::string code = "600027", name = WideToAnsiString(u"华电国际");
     double prevClose = 5.00, open = 5.10, high = 5.30, low = 4.90, latest = 5.20, average = 5.15;
     int volume = 12000, amount = 600000;
@@ -84,14 +93,14 @@ std::string QuoteReply(const QuoteRow& r)
     set.SetText(i++, r.code);
     set.SetText(i++, r.name);
     for (double v : {r.prevClose, r.open, r.high, r.low, r.latest})
-        set.SetInt(i++, PackQuote(v, 2));
+        set.SetInt(i++, Packed(v, r.decimals));
     set.SetInt(i++, PackQuote(r.volume, 0));
     set.SetInt(i++, PackQuote(r.amount, 0));
-    set.SetInt(i++, PackQuote(r.average, 2));
-    set.SetInt(i++, PackQuote(r.orderRatio, 2));
-    set.SetInt(i++, PackQuote(r.volumeRatio, 2));
+    set.SetInt(i++, Packed(r.average, r.decimals));
+    set.SetInt(i++, Packed(r.orderRatio, 2));
+    set.SetInt(i++, Packed(r.volumeRatio, 2));
     for (int level = 0; level < 10; ++level) {
-        set.SetInt(i++, PackQuote(r.latest + (level < 5 ? -0.01 : 0.01) * (level % 5 + 1), 2));
+        set.SetInt(i++, Packed(r.latest + (level < 5 ? -0.01 : 0.01) * (level % 5 + 1), r.decimals));
         set.SetInt(i++, r.bookVolume + level);
     }
     return set.ToBytes();
@@ -174,8 +183,10 @@ TEST_F(DetailQuoteWndTest, StockShowsTheServersFiguresAndTheFiveLevelBook)
     EXPECT_EQ(Text(w, 3, 3), Wide(set->GetAsText(5)));
     EXPECT_EQ(Text(w, 4, 1), Wide(set->GetAsText(6)));
     EXPECT_EQ(Text(w, 4, 3), Wide(set->GetAsText(7)));
-    EXPECT_EQ(Text(w, 5, 1), Wide(set->GetAsText(12)));
-    EXPECT_EQ(Text(w, 5, 3), Wide(set->GetAsText(13)));
+    // This stock is new: its ratios carry the no-value mark.
+    ASSERT_TRUE(set->GetQuoteNumber(12).IsNull());
+    EXPECT_EQ(Text(w, 5, 1), u"--");
+    EXPECT_EQ(Text(w, 5, 3), u"--");
     // Sell 5 at the top down to buy 5 at the bottom; volumes in lots.
     EXPECT_EQ(Text(w, 6, 0), u"卖五");
     EXPECT_EQ(Text(w, 6, 1), Wide(set->GetAsText(32)));
@@ -255,6 +266,49 @@ TEST_F(DetailQuoteWndTest, TradingDayFiguresAreColouredAndTheBookVolumeIsInLots)
     // A reply without a first record empties it.
     Feed(CDataSetWriter("hq.codes").ToBytes());
     EXPECT_EQ(w->GetGrid().GetRowCount(), 0);
+}
+
+// A value the server marks as none shows "--" in the plain colour and nothing is computed from it; the change
+// percent has two decimals whatever the price's (a Hong Kong stock's three).
+TEST_F(DetailQuoteWndTest, MissingValuesShowDashesInThePlainColourAndThePercentHasTwoDecimals)
+{
+    struct Cell {
+        int row, column;
+        std::u16string text;
+    };
+    QuoteRow noRatios, noLatest, noClose, hongKong;
+    noRatios.orderRatio = noRatios.volumeRatio = NONE;
+    noLatest.latest = NONE;
+    noClose.prevClose = NONE;
+    hongKong.market = 3;
+    hongKong.decimals = 3;
+    hongKong.prevClose = 60.0;
+    hongKong.latest = 61.25;
+    struct Case {
+        const char* what;
+        QuoteRow row;
+        std::vector<Cell> plain; // shown in the plain colour
+        std::vector<Cell> other; // in a colour of their own
+    } cases[] = {
+        {"ratios", noRatios, {{5, 1, u"--"}, {5, 3, u"--"}}, {{0, 1, u"5.20"}}},
+        {"latest", noLatest, {{0, 1, u"--"}, {0, 3, u"--"}, {1, 1, u"--"}}, {{3, 3, u"5.10"}}},
+        {"previous close", noClose, {{3, 1, u"--"}, {0, 1, u"5.20"}, {0, 3, u"--"}, {1, 1, u"--"}, {4, 1, u"5.30"}},
+         {}},
+        {"Hong Kong", hongKong, {}, {{0, 3, u"1.250"}, {1, 1, u"2.08"}}},
+    };
+    for (const Case& c : cases) {
+        RecordingDetailWnd* w = Make("600027.1");
+        Feed(QuoteReply(c.row));
+        ASSERT_EQ(w->GetGrid().GetRowCount(), 16) << c.what;
+        for (const Cell& cell : c.plain) {
+            EXPECT_EQ(Text(w, cell.row, cell.column), cell.text) << c.what;
+            EXPECT_EQ(w->GetCell(cell.row, cell.column)->textColor, 0xFFFFFFu) << c.what;
+        }
+        for (const Cell& cell : c.other) {
+            EXPECT_EQ(Text(w, cell.row, cell.column), cell.text) << c.what;
+            EXPECT_NE(w->GetCell(cell.row, cell.column)->textColor, 0xFFFFFFu) << c.what;
+        }
+    }
 }
 
 TEST_F(DetailQuoteWndTest, OverlongCodeAndNameAreCutToTheirFields)

@@ -198,6 +198,9 @@ TEST_F(IndexTableTest, WorldTableColoursFiveSignColumnsAndKeepsItsFirstHeadings)
     WorldWnd* w = Make(world, "");
     // Without a parameter text the common fields go alone.
     EXPECT_NE(Request(w), "");
+    // A first reply naming no fields gives no headings; the first that names them does.
+    w->Feed(CDataSetWriter("hq.world").ToBytes());
+    EXPECT_TRUE(w->headings.empty());
     w->Feed(WorldReply("a", {{"", "", "-0.2", "1.5", "1.5", "", "", "0", "abc", "", "", ""}}));
     CGridList& g = w->GetGrid();
     ASSERT_EQ(g.GetRowCount(), 1);
@@ -225,6 +228,18 @@ TEST_F(IndexTableTest, WorldTableColoursFiveSignColumnsAndKeepsItsFirstHeadings)
     EXPECT_EQ(messages.Tips()[0].text, u"行情服务暂停");
     EXPECT_EQ(messages.Tips()[0].milliseconds, 3000);
     EXPECT_EQ(g.GetRowCount(), 20);
+
+    // A sign column the server marks as having no value: "--" in the plain colour.
+    CDataSetWriter marked("hq.world");
+    for (int i = 0; i < 3; ++i)
+        marked.AddField("m" + std::to_string(i), i == 2 ? FIELD_QUOTE : FIELD_TEXT);
+    marked.AddRow();
+    marked.SetInt(2, CQuoteNumber::NULL_PACKED);
+    w->Feed(marked.ToBytes());
+    ASSERT_EQ(g.GetRowCount(), 1);
+    EXPECT_EQ(Text(w, 0, 2), u"--");
+    EXPECT_EQ(w->GetCell(0, 2)->textColor, Color(14));
+    EXPECT_EQ(w->headings.size(), 12u);
 
     // A tapped row opens nothing.
     g.SetCurSel(0);

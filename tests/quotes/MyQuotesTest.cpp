@@ -2,6 +2,7 @@
 #include "quotes/MyQuotes.h"
 
 #include "core/AppData.h"
+#include "core/TextHelpers.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -83,11 +84,15 @@ TEST_F(MyQuotesTest, AddingToAnAbsentListCreatesTheFileWithTheCodeAndItsNul)
     HWND owner = reinterpret_cast<HWND>(0x1234);
     EXPECT_EQ(AddToMyQuotes("600000.01", owner), 1);
     EXPECT_EQ(Stored(), std::string("600000.01", 10));
-    EXPECT_EQ(LastTip(), u"自选股添加成功!/1000");
+    EXPECT_EQ(LastTip(), u"自选股添加成功：600000.01/1000");
     EXPECT_EQ(tips.lastOwner, owner);
 
-    EXPECT_EQ(AddToMyQuotes("600036.1", nullptr), 1);
+    // The tips name the stock the user chose.
+    EXPECT_EQ(AddToMyQuotes("600036.1", nullptr, GbFromWide(u"江南钢铁").c_str()), 1);
     EXPECT_EQ(Stored(), std::string("600000.01,600036.01", 20));
+    EXPECT_EQ(LastTip(), u"自选股添加成功：江南钢铁(600036.01)/1000");
+    EXPECT_EQ(AddToMyQuotes("600036.01", nullptr, GbFromWide(u"江南钢铁").c_str()), 0);
+    EXPECT_EQ(LastTip(), u"股票江南钢铁(600036.01)已在自选股/1000");
 }
 
 TEST_F(MyQuotesTest, AStockAlreadyListedIsRefusedWhateverItsSuffixWidthOrCase)

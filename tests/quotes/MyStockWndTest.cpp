@@ -13,6 +13,7 @@
 #include "tests/support/OpenedWindows.h"
 #include "tests/support/WindowFixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -143,6 +144,39 @@ TEST_F(MyStockWndTest, TheStoredListSurvivesEveryReplyShape)
         EXPECT_EQ(Stored(), c.after);
         wnd.reset();
     }
+}
+
+// A refresh keeps the chosen stock chosen wherever the sort puts it, and none once it has left the list; the rows
+// follow the list the request asked for, and a stock added to the file meanwhile is never written out of it.
+TEST_F(MyStockWndTest, ARefreshKeepsTheChosenStockAndAStockAddedMeanwhile)
+{
+    ASSERT_TRUE(WriteMyQuotes("600010.02,399001.01,000001.02"));
+    ListWnd* w = Make();
+    ASSERT_TRUE(FirstReply());
+    w->OnMzCommand(MAKELONG(CQXTableWnd::ID_HEADER, CStockHeader::NOTIFY_NAME), 0);
+    std::vector<std::string> rows = Rows();
+    w->GetGrid().SetSelectedIndex((int)(std::find(rows.begin(), rows.end(), "399001.1") - rows.begin()));
+    ASSERT_EQ(w->SelectedStock(), "399001.1");
+    w->OnMzCommand(MAKELONG(CQXTableWnd::ID_HEADER, CStockHeader::NOTIFY_NAME), 0);
+    EXPECT_EQ(w->SelectedStock(), "399001.1");
+
+    // The refresh asks for an item the server does not know; the search adds a stock while it is under way.
+    ASSERT_TRUE(WriteMyQuotes("600010.02,399001.01,000001.02,999999.01"));
+    server->http.Faults().Arm(FAULT_DELAY, 1, 300);
+    int before = w->replies;
+    w->Request();
+    PumpMessages();
+    ASSERT_EQ(AddToMyQuotes("600027.02", nullptr), 1);
+    ASSERT_TRUE(PumpUntil([&] { return w->replies > before; }));
+    EXPECT_EQ(Rows().size(), 3u);
+    EXPECT_EQ(w->SelectedStock(), "399001.1");
+    EXPECT_EQ(Stored(), "600010.02,399001.01,000001.02,999999.01,600027.02");
+
+    ASSERT_TRUE(WriteMyQuotes("600010.02,000001.02"));
+    before = w->replies;
+    w->Request();
+    ASSERT_TRUE(PumpUntil([&] { return w->replies > before; }));
+    EXPECT_EQ(w->SelectedStock(), "");
 }
 
 TEST_F(MyStockWndTest, ARowSetWithoutTheKeyColumnsKeepsTheFile)

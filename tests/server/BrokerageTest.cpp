@@ -4,7 +4,7 @@
 #include "server/Brokerage.h"
 #include "platform/device/ServerCipher.h"
 #include "server/Market.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/BrokerageFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,47 +17,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-const char* const RICH = "880012347";   // 1000000 yuan, no stocks, password 654321
-const char* const HOLDER = "880012345"; // stocks, a warrant, a fund account, password 123456
-const char* const EMPTY = "880034567";  // nothing but a bank account, password 123456
-
-class BrokerageFixture : public ::testing::Test {
-protected:
-    BrokerageFixture() : market(7, 60, 20251208) { Open(); }
-
-    void Open()
-    {
-        broker = std::make_unique<CBrokerage>(7, folder.Path() + "brokerage", market);
-        broker->SetClock([this] { return wallClock; });
-    }
-    CTradeAccount& Account(const char* id) { return *broker->Find(id); }
-    // Runs the market on by whole minutes, as the server's clock does.
-    void Minutes(int n)
-    {
-        for (int i = 0; i < n; ++i) {
-            market.AdvanceTo(market.GetStepsDone() + 1);
-            for (CTradeAccount* a : broker->Accounts())
-                if (broker->OnMinute(*a))
-                    broker->Save(*a);
-        }
-    }
-    void ToClose() { Minutes(240 - market.GetMinuteOfDay()); }
-    const CSecurity& AStock() { return *broker->Security(0, Account(HOLDER).holdings[0].code); }
-    std::string PriceText(int64_t li) { return Price3(li); }
-    CStockOrder& Order(const char* id, int orderId)
-    {
-        for (CStockOrder& o : Account(id).orders)
-            if (o.id == orderId)
-                return o;
-        throw std::runtime_error("no order");
-    }
-
-    TempFolder folder;
-    CMarket market;
-    int64_t wallClock = 1'000'000;
-    std::unique_ptr<CBrokerage> broker;
-};
 
 TEST_F(BrokerageFixture, OrdersWithBadPriceQuantityOrMoneyAreRefusedWithTheirReason)
 {
@@ -129,8 +88,9 @@ TEST_F(BrokerageFixture, ABuyAtTheUpperLimitFillsMinuteByMinuteAndIsNotSellableU
     ToClose();
     EXPECT_FALSE(Order(RICH, d.id).IsOpen()) << "the rest lapses at the close";
     EXPECT_EQ(a.frozen, 0);
-    Minutes(1); // the next trading day
+    Minutes(1); // the next trading day, with its own limits
     EXPECT_EQ(a.Sellable(*a.Holding(s.market, s.code), broker->Today()), h->shares);
+    CBrokerage::Limits(s, &up, &down);
     EXPECT_TRUE(broker->PlaceOrder(a, s.market, s.code, 1, PriceText(down), std::to_string(h->shares)).Ok());
 }
 
@@ -224,17 +184,10 @@ TEST_F(BrokerageFixture, BankTransfersMoveMoneyBothWaysOnlyWithTheRightPasswords
 
 TEST_F(BrokerageFixture, WrongTransferPasswordsLockLikeTheTradingPasswordButABankPasswordOnlyItsBank)
 {
-    const std::string bank = Account(EMPTY).banks[0].code;
     std::string error;
-    auto logIn = [&](const char* password) {
-        return broker->LogIn(EMPTY, 0, "", password, &error) != nullptr ? "" : error;
-    };
-    auto in = [&](const char* password) {
-        return broker->Transfer(Account(EMPTY), bank, 1, "100", password, "").error;
-    };
-    auto out = [&](const char* password) {
-        return broker->Transfer(Account(EMPTY), bank, 2, "100", "", password).error;
-    };
+    auto logIn = [&](const char* password) { return LogInRefusal(EMPTY, password); };
+    auto in = [&](const char* password) { return TransferRefusal(EMPTY, 1, password); };
+    auto out = [&](const char* password) { return TransferRefusal(EMPTY, 2, password); };
     auto balance = [&](const char* password) {
         CTradeAccount& a = Account(EMPTY);
         return broker->CheckBankPassword(a, a.banks[0], password, &error) ? "" : error;
@@ -287,6 +240,44 @@ TEST_F(BrokerageFixture, WrongTransferPasswordsLockLikeTheTradingPasswordButABan
     }
 }
 
+TEST_F(BrokerageFixture, AFullDiskNeitherLiftsNorForgetsALockOutAndARightPasswordWaitsForItsCountToBeCleared)
+{
+    auto logIn = [&](const char* password) { return LogInRefusal(EMPTY, password); };
+    auto in = [&](const char* password) { return TransferRefusal(EMPTY, 1, password); };
+    auto out = [&](const char* password) { return TransferRefusal(EMPTY, 2, password); };
+    const std::string locked = "已锁定，请15分钟后再试";
+    struct Case {
+        const char* name;
+        std::function<std::string(const char*)> attempt;
+        const char* right;
+    } cases[] = {
+        {"trading password", logIn, "123456"}, {"fund password", out, "123456"}, {"bank password", in, "888888"}};
+    ASSERT_EQ(in("888888"), ""); // cash to take out
+    ASSERT_EQ(in("888888"), "");
+    for (const Case& c : cases) {
+        broker->SetSavesFail(true);
+        EXPECT_NE(c.attempt("000001").find("错误，还可尝试2次"), std::string::npos) << c.name << ": the count holds";
+        for (int i = 0; i < 9; ++i)
+            c.attempt("000001");
+        EXPECT_NE(c.attempt(c.right).find(locked), std::string::npos) << c.name << ": 10 wrong ones lock";
+        broker->SetSavesFail(false);
+        EXPECT_NE(c.attempt(c.right).find(locked), std::string::npos) << c.name << ": still, with the disk back";
+        wallClock += 15 * 60;
+        EXPECT_EQ(c.attempt(c.right), "") << c.name << ": after the lock";
+
+        // One wrong try saved, then the disk refuses: the right password waits until the count can be cleared.
+        EXPECT_NE(c.attempt("000001").find("还可尝试2次"), std::string::npos) << c.name;
+        broker->SetSavesFail(true);
+        EXPECT_EQ(c.attempt(c.right), "系统暂时无法保存，请稍后再试") << c.name;
+        // Nor does another change that cannot be saved take the count back.
+        EXPECT_EQ(broker->OpenFundAccount(Account(EMPTY), "33", "陈静", "1", "E1234567", "010-12345678").error,
+                  NotAccepted("开户"));
+        EXPECT_NE(c.attempt("000001").find("还可尝试1次"), std::string::npos) << c.name;
+        broker->SetSavesFail(false);
+        EXPECT_EQ(c.attempt(c.right), "") << c.name;
+    }
+}
+
 TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCancellableUntilThen)
 {
     CTradeAccount& a = Account(EMPTY);
@@ -296,7 +287,8 @@ TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCa
     const CFundInfo& bond = broker->Funds().Funds()[8];
     EXPECT_EQ(broker->FundOrder(a, FUND_PURCHASE, mixed.code, "10000", "").error,
               "未开立该基金公司的基金账户，请先开户");
-    for (const char* number : {"12345", "110101199003071234", "11010519491231002 "})
+    // Too short, a wrong check character, a space, and a right check character on a month 13.
+    for (const char* number : {"12345", "110101199003071234", "11010519491231002 ", "110105194913310021"})
         EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", number, "13800000000").error, "证件号码无效")
             << number;
     EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", "11010519491231002X", "12ab").error,
@@ -324,7 +316,7 @@ TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCa
     ASSERT_EQ(o.state, FUND_ORDER_CONFIRMED);
     int64_t nav = std::llround(broker->Funds().Nav(mixed, day) * 10000);
     EXPECT_EQ(o.nav, nav);
-    EXPECT_EQ(o.confirmedShares, std::llround(1000000 * (1 - mixed.feePercent / 100)) * 10000 / nav);
+    EXPECT_EQ(o.confirmedShares, MulDivRound(std::llround(1000000 * (1 - mixed.feePercent / 100)), 10000, nav));
     EXPECT_EQ(a.cash, 4000000);
     EXPECT_EQ(a.frozen, 0);
     EXPECT_EQ(broker->CancelFundOrder(a, second.id).error, "该委托已确认，不能撤单");
@@ -345,8 +337,13 @@ TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCa
     int next = broker->Today();
     ToClose();
     int64_t navNext = std::llround(broker->Funds().Nav(mixed, next) * 10000);
-    EXPECT_EQ(a.cash, 4000000 + 100000 * navNext / 10000);
-    ASSERT_NE(a.FundHolding(bond.code), nullptr);
+    int64_t worth = MulDivRound(100000, navNext, 10000); // 1000.00 shares that day
+    EXPECT_EQ(a.cash, 4000000 + worth);
+    // The converted holding cost what its shares were worth that day, not what they had cost.
+    const CFundHolding* converted = a.FundHolding(bond.code);
+    ASSERT_NE(converted, nullptr);
+    EXPECT_EQ(converted->cost, worth);
+    EXPECT_EQ(converted->shares, MulDivRound(worth, 10000, std::llround(broker->Funds().Nav(bond, next) * 10000)));
     EXPECT_EQ(a.FundHolding(mixed.code)->shares, o.confirmedShares - 200000);
     EXPECT_EQ(a.FundHolding(mixed.code)->dividend, 1);
 }
@@ -397,7 +394,7 @@ TEST_F(BrokerageFixture, NewSharesWarrantsAndCashProductsFollowTheirOwnRules)
     EXPECT_EQ(broker->TerminateCashProduct(a, bought.id, &principal, &income).error, "该产品不存在或已终止");
 }
 
-TEST_F(BrokerageFixture, AccountsComeBackFromTheirFilesAfterARestartAndADamagedFileIsKeptAside)
+TEST_F(BrokerageFixture, AccountsComeBackFromTheirFilesAfterARestart)
 {
     const CSecurity& s = AStock();
     int64_t up, down;
@@ -424,16 +421,6 @@ TEST_F(BrokerageFixture, AccountsComeBackFromTheirFilesAfterARestartAndADamagedF
     EXPECT_EQ(after.fundAccounts.at("33"), before.fundAccounts.at("33"));
     std::string error;
     EXPECT_NE(broker->LogIn(RICH, 0, "", "246810", &error), nullptr);
-
-    std::string path = folder.Path() + "brokerage/" + RICH + ".txt";
-    {
-        std::ofstream cut(path, std::ios::trunc);
-        cut << "A\tx38\n"; // cut short
-    }
-    Open();
-    EXPECT_TRUE(std::filesystem::exists(path + ".damaged"));
-    EXPECT_EQ(Account(RICH).cash, 100000000) << "the account starts afresh";
-    EXPECT_TRUE(std::filesystem::exists(path));
 }
 
 TEST(BrokerageText, AmountsAreReadAndWrittenWithoutRounding)
@@ -513,39 +500,6 @@ TEST_F(BrokerageFixture, NewFundsAreSubscribedAtParAndCashProductsPayTheirIncome
     EXPECT_EQ(broker->TerminateCashProduct(a, bought.id, &principal, &income).error, "该产品已到期");
 }
 
-TEST_F(BrokerageFixture, ADamagedAccountFileOfAnyKindIsKeptAsideAndNotTaken)
-{
-    std::string path = folder.Path() + "brokerage/" + RICH + ".txt";
-    std::string other;
-    {
-        std::ifstream in(folder.Path() + "brokerage/" + EMPTY + ".txt");
-        other.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    std::string good;
-    {
-        std::ifstream in(path);
-        good.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    ASSERT_NE(good.find("END"), std::string::npos);
-    std::string cut = good.substr(0, good.find("END"));
-    std::string badNumber = good;
-    badNumber.replace(badNumber.find("\t100000000\t"), 11, "\t1000x0000\t");
-    const std::string damaged[] = {cut, "Z\t1\n" + good, badNumber, other};
-    for (const std::string& content : damaged) {
-        std::filesystem::remove(path + ".damaged");
-        {
-            std::ofstream out(path, std::ios::trunc | std::ios::binary);
-            out << content;
-        }
-        Open();
-        std::ifstream kept(path + ".damaged");
-        std::string keptText((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(keptText, content);
-        EXPECT_EQ(Account(RICH).fundId, RICH);
-        EXPECT_EQ(Account(RICH).cash, 100000000);
-    }
-}
-
 } // namespace
 
 namespace {
@@ -599,7 +553,6 @@ TEST_F(BrokerageFixture, AChangeThatCannotBeSavedIsRefusedUndoneAndAbsentAfterAR
         {"撤单", [&] { return broker->CancelFundOrder(Account(HOLDER), fundOpen.id); }, false},
         {"password", [&] { return broker->ChangePassword(Account(RICH), "654321", "246810"); }, true,
          "系统繁忙，密码未修改"},
-        {"wrong password", [&] { return logIn("000000"); }, false, "系统暂时无法保存，请稍后再试"},
     };
     std::string before = CBrokerage::Serialize(a), holderBefore = CBrokerage::Serialize(Account(HOLDER));
     broker->SetSavesFail(true);
@@ -612,7 +565,7 @@ TEST_F(BrokerageFixture, AChangeThatCannotBeSavedIsRefusedUndoneAndAbsentAfterAR
     Open();
     EXPECT_EQ(CBrokerage::Serialize(Account(RICH)), before) << "nothing refused was kept";
     EXPECT_EQ(CBrokerage::Serialize(Account(HOLDER)), holderBefore) << "nothing refused was kept";
-    EXPECT_EQ(logIn("654321").error, "") << "no wrong password was counted";
+    EXPECT_EQ(logIn("654321").error, "");
 
     // With the disk back, each change is accepted and still there after a restart.
     for (Case& c : cases) {
@@ -624,6 +577,24 @@ TEST_F(BrokerageFixture, AChangeThatCannotBeSavedIsRefusedUndoneAndAbsentAfterAR
     EXPECT_NE(after, before);
     Open();
     EXPECT_EQ(CBrokerage::Serialize(Account(RICH)), after);
+}
+
+TEST_F(BrokerageFixture, AnOrderFilledAtTheCloseWhereTheSaveFailedIsOpenAgainAndLapsesLater)
+{
+    const CSecurity& s = AStock();
+    int64_t up, down;
+    CBrokerage::Limits(s, &up, &down);
+    CTradeAccount& a = Account(RICH);
+    Minutes(239 - market.GetMinuteOfDay());
+    CDone d = broker->PlaceOrder(a, s.market, s.code, 0, PriceText(up), "100");
+    ASSERT_TRUE(d.Ok()) << d.error;
+    broker->SetSavesFail(true);
+    Minutes(1); // the last minute fills it and the day ends; neither can be saved
+    EXPECT_TRUE(Order(RICH, d.id).IsOpen()) << "put back as saved";
+    broker->SetSavesFail(false);
+    broker->Settle(a);
+    EXPECT_FALSE(Order(RICH, d.id).IsOpen()) << "the day is over: it lapses";
+    EXPECT_EQ(a.frozen, 0);
 }
 
 TEST_F(BrokerageFixture, TheAccountFileIsAPrivateJournalThatGrowsByARecordAChangeAndSurvivesATornEnd)
@@ -650,10 +621,12 @@ TEST_F(BrokerageFixture, TheAccountFileIsAPrivateJournalThatGrowsByARecordAChang
     std::string saved = CBrokerage::Serialize(a);
     size_t orders = a.orders.size();
 
-    // A record torn by a crash (in its head or its body, or with a wrong check) is dropped at the next start.
+    // A record torn by a crash (in its head or its body, or with a wrong check) is dropped at the next start, and
+    // so are the zeros of blocks a power cut left unwritten: after the last whole record, or ending a torn one.
     std::string good = FileText(path);
-    for (const std::string& torn : {std::string("R 90"), std::string("R 500 0badf00d\n+\tO\t1"),
-                                    CBrokerage::Journal(Account(RICH)).substr(18, 30) + "x"}) {
+    for (const std::string& torn :
+         {std::string("R 90"), std::string("R 500 0badf00d\n+\tO\t1"), std::string("R 4 0badf00d\n+\tO\t"),
+          std::string("R 9 0bad"), std::string(4096, '\0'), "R 40 0badf00d\n+\tO\t1" + std::string(35, '\0')}) {
         {
             std::ofstream out(path, std::ios::binary | std::ios::trunc);
             out << good << torn;

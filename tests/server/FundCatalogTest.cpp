@@ -1,5 +1,7 @@
 // The stand-in server's funds: net values that move once a trading day and repeat for the same seed, the day whose
-// value is published, period changes, ratings and the companies' funds.
+// value is published, period changes, ratings and the companies' funds; the figures worked out from them are
+// rounded.
+#include "server/Brokerage.h"
 #include "server/FundCatalog.h"
 #include "server/Market.h"
 
@@ -58,4 +60,21 @@ TEST(FundCatalog, EveryCompanyHasItsFundsAndEveryCodeIsUnique)
     }
     EXPECT_EQ(c.Find("999999"), nullptr);
     EXPECT_EQ(CFundCatalog::SubscriptionPeriod(20251208), "20251201-20251222");
+}
+
+TEST(FundFigures, AreRoundedToTheirLastDecimalNotCut)
+{
+    struct Case {
+        const char* what;
+        int64_t value, times, by, rounded;
+    } cases[] = {
+        {"cost price of 988.38 yuan over 1000.00 shares: 0.98838", 98838, 10000, 100000, 9884},
+        {"1234.57 shares at 1.8715: 2310.497755", 123457, 18715, 10000, 231050},
+        {"9850.00 yuan at 1.2345: 7978.93884 shares", 985000, 10000, 12345, 797894},
+        {"an exact figure stays", 100000, 20000, 10000, 200000},
+        {"half a fen away from zero", -5, 1, 10, -1},
+        {"past 64 bits on the way", 4000000000000LL, 10000000, 10000000, 4000000000000LL},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MulDivRound(c.value, c.times, c.by), c.rounded) << c.what;
 }

@@ -95,21 +95,26 @@ TEST(LzssEncoder, RepetitiveBodiesShrink)
 
 TEST(ZlibBody, CarriesTheUnpackedSizeAndUnpacksWithTheClientBuffer)
 {
-    std::string body = SampleText(3000, 6);
-    std::string packed = ZlibPack(body);
-    ASSERT_GT(packed.size(), 4u);
-    EXPECT_EQ(Bytes({0xB8, 0x0B, 0x00, 0x00}), packed.substr(0, 4)); // 3000 little-endian
-    CZlibBuffer zlib;
-    BYTE* out = nullptr;
-    int n = 0;
-    zlib.Unpack(reinterpret_cast<const BYTE*>(packed.data()), static_cast<int>(packed.size()), &out, &n, 0);
-    ASSERT_NE(out, nullptr);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out), static_cast<size_t>(n)), body);
-    std::string back;
-    EXPECT_TRUE(ZlibUnpack(packed, back));
-    EXPECT_EQ(back, body);
-    packed[10] ^= 0x55;
-    EXPECT_FALSE(ZlibUnpack(packed, back));
+    // Bodies below and above every window size the packer picks, at the fastest and the default level.
+    for (size_t length : {100, 3000, 40000, 70000})
+        for (int level : {1, -1}) {
+            std::string body = SampleText(length, 6);
+            std::string packed = ZlibPack(body, level);
+            ASSERT_GT(packed.size(), 4u);
+            uint32_t size = static_cast<uint32_t>(length);
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(&size), 4), packed.substr(0, 4)); // little-endian
+            CZlibBuffer zlib;
+            BYTE* out = nullptr;
+            int n = 0;
+            zlib.Unpack(reinterpret_cast<const BYTE*>(packed.data()), static_cast<int>(packed.size()), &out, &n, 0);
+            ASSERT_NE(out, nullptr) << length << " at level " << level;
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(out), static_cast<size_t>(n)), body);
+            std::string back;
+            EXPECT_TRUE(ZlibUnpack(packed, back));
+            EXPECT_EQ(back, body);
+            packed[10] ^= 0x55;
+            EXPECT_FALSE(ZlibUnpack(packed, back));
+        }
 }
 
 TEST(PacketCodec, BlowfishMatchesPublishedVectorsInTheFirstBlock)

@@ -115,6 +115,28 @@ TEST_F(HttpFixture, CompressionAndCipherSwitchesAreHonouredAndDecodeWithTheClien
     EXPECT_EQ(none.body, reference.plain);
 }
 
+TEST(HttpPacking, AutomaticPackingSendsSmallRepliesPlainAndLargerOnesInZlib)
+{
+    CServerUnderTest server(CServerUnderTest::Options(CServerOptions().compressThreshold));
+    CTestClient client{server};
+    client.LogIn();
+    struct Case {
+        int rows;
+        int compression; // ETag's
+    };
+    for (const Case& c : {Case{20, 0}, Case{60, 18}}) {
+        std::string request = "tc_mfuncno=31000&tc_sfuncno=3&market=0&class=0&type=21&direct=1&offset=0&count=" +
+                              std::to_string(c.rows) + "&field=4|3|16|20|21|13|11|1&";
+        server.Http().Control("set?compress=auto");
+        TestReply automatic = client.Exchange(request + client.CommonFields());
+        server.Http().Control("set?compress=off");
+        TestReply plain = client.Exchange(request + client.CommonFields());
+        EXPECT_EQ(automatic.etag[2], c.compression) << c.rows << " rows, " << plain.plain.size() << " bytes";
+        EXPECT_EQ(automatic.plain, plain.plain);
+        EXPECT_EQ(plain.plain.size() >= static_cast<size_t>(CServerOptions().compressThreshold), c.compression != 0);
+    }
+}
+
 TEST_F(HttpFixture, ErrorResultFaultSendsTheTextInGb2312)
 {
     server.Http().Faults().Arm(FAULT_ERROR, 1, 7, Gb("系统维护中"));

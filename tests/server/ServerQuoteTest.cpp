@@ -1,8 +1,10 @@
 // Quote, news and account replies of the stand-in server: layouts, types, orders and the market's arithmetic.
 #include "ServerTestClient.h"
+#include "server/ChartSeries.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -145,6 +147,19 @@ TEST_F(QuoteFixture, IndexTablesCarryTheirNamedColumns)
     EXPECT_EQ(w.GetFieldCount(), 12);
     EXPECT_EQ(GbToUtf8(w.GetFieldInfo(0)->name), "名称");
     EXPECT_GE(w.GetRowCount(), 8);
+    // 5日% and 20日% of every index, Hong Kong's included, are its change since those days' closes.
+    CMarket& market = server.Functions().Market();
+    int rows = 0;
+    for (w.MoveFirst(); !w.IsEOF(); w.MoveNext(), ++rows) {
+        const CSecurity* s = market.FindByText(w.GetString(11));
+        ASSERT_NE(s, nullptr);
+        const std::vector<CMarketDay>& h = s->history;
+        for (auto [column, back] : {std::pair{7, 5}, std::pair{8, 20}}) {
+            double close = h[h.size() - (size_t)back].close;
+            EXPECT_NEAR(Value(w, column), (s->last - close) * 100.0 / close, 0.0051) << s->code << " " << back;
+        }
+    }
+    EXPECT_EQ(rows, w.GetRowCount());
 }
 
 TEST_F(QuoteFixture, PinyinSearchFindsByInitials)
@@ -316,9 +331,78 @@ TEST(Market, TradingClockSkipsTheLunchBreakAndTheDayRollsOver)
     m.AdvanceTo(1);
     EXPECT_EQ(m.GetDate(), 20251215); // the Monday after
     EXPECT_EQ(s->prevClose, close);
-    EXPECT_EQ(s->history.size(), history + 1);
+    ASSERT_EQ(s->history.size(), history); // a window of the days before that moves on
+    EXPECT_EQ(s->history.back().date, 20251212);
+    EXPECT_EQ(s->history.back().close, close);
     EXPECT_EQ(NextTradingDate(20251231), 20260101);
     const CSecurity* suspended = m.Find(MARKET_SHENZHEN, "000071");
     EXPECT_EQ(suspended->open, 0);
     EXPECT_TRUE(suspended->deals.empty());
+}
+
+// The market of a day is the same whenever the server started: one that ran into the day and one started in it
+// (after a restart) agree on every figure of the past and of the day so far.
+TEST(Market, ARestartNeverRewritesThePast)
+{
+    struct Case {
+        int startedDate, startedMinute;
+        int64_t runFor;
+        int restartDate, restartMinute;
+    } cases[] = {{20251208, 200, 100, 20251209, 60}, {20251205, 0, 240 * 3 + 10, 20251210, 10}};
+    for (const Case& c : cases) {
+        CMarket ran(5, c.startedMinute, c.startedDate), restarted(5, c.restartMinute, c.restartDate);
+        ran.AdvanceTo(c.runFor);
+        ASSERT_EQ(ran.GetDate(), restarted.GetDate());
+        ASSERT_EQ(ran.GetMinuteOfDay(), restarted.GetMinuteOfDay());
+        for (size_t i = 0; i < ran.Securities().size(); ++i) {
+            const CSecurity &a = ran.Securities()[i], &b = restarted.Securities()[i];
+            SCOPED_TRACE(a.code + " from " + std::to_string(c.startedDate));
+            EXPECT_EQ(std::vector<int>({a.prevClose, a.open, a.high, a.low, a.last}),
+                      std::vector<int>({b.prevClose, b.open, b.high, b.low, b.last}));
+            EXPECT_EQ(a.volume, b.volume);
+            ASSERT_EQ(a.history.size(), b.history.size());
+            for (size_t d = 0; d < a.history.size(); ++d) {
+                const CMarketDay &x = a.history[d], &y = b.history[d];
+                EXPECT_EQ(std::vector<int64_t>({x.date, x.open, x.high, x.low, x.close, x.volume}),
+                          std::vector<int64_t>({y.date, y.open, y.high, y.low, y.close, y.volume}));
+            }
+            ASSERT_EQ(a.deals.size(), b.deals.size());
+            for (size_t d = 0; d < a.deals.size(); ++d)
+                EXPECT_EQ(a.deals[d].price, b.deals[d].price);
+        }
+    }
+}
+
+// The day's open is traded: the first deal, and so the first minute bar, opens at 今开; the last deal of the day
+// is the close the next day starts from, and the day's extremes are its high and low.
+TEST(Market, TheDayOpensWithATradeAtTheOpenAndEndsAtTheCloseItsHistoryKeeps)
+{
+    CMarket m(8, 0, 20251208);
+    m.AdvanceTo(240);
+    std::vector<std::vector<int>> closing;
+    for (const CSecurity& s : m.Securities()) {
+        if (s.suspended)
+            continue;
+        SCOPED_TRACE(s.code);
+        ASSERT_FALSE(s.deals.empty());
+        EXPECT_EQ(s.deals.front().price, s.open);
+        EXPECT_EQ(BuildBars(s, m, PERIOD_5_MIN).front().open, s.open);
+        int high = 0, low = 1 << 30;
+        for (const CMarketDeal& d : s.deals) {
+            high = std::max(high, d.price);
+            low = std::min(low, d.price);
+        }
+        EXPECT_EQ(high, s.high);
+        EXPECT_EQ(low, s.low);
+        closing.push_back({s.open, s.high, s.low, s.last});
+    }
+    m.AdvanceTo(241);
+    size_t k = 0;
+    for (const CSecurity& s : m.Securities()) {
+        if (s.suspended)
+            continue;
+        const CMarketDay& day = s.history.back();
+        EXPECT_EQ(std::vector<int>({day.open, day.high, day.low, day.close}), closing[k++]) << s.code;
+        EXPECT_EQ(s.prevClose, day.close) << s.code;
+    }
 }

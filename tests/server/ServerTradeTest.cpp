@@ -4,6 +4,8 @@
 
 #include "server/Brokerage.h"
 #include "server/FundCatalog.h"
+#include "server/Market.h"
+#include "server/TextTable.h"
 
 #include "tests/support/TempFolder.h"
 
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <cmath>
 #include <thread>
@@ -43,8 +46,10 @@ struct TradeFixture : ::testing::Test {
     }
     TestSets Call(int m, int s, const std::string& fields, bool withSession = true)
     {
+        // The fund id of the account logged in, as the client sends it: the one after "inputid=".
+        std::string fundId = tradeSession.substr(tradeSession.find("inputid=") + 8);
         TestReply reply =
-            client.CallEnciphered(m, s, fields + (withSession ? "&fundid=880012345&" + tradeSession : ""));
+            client.CallEnciphered(m, s, fields + (withSession ? "&fundid=" + fundId + "&" + tradeSession : ""));
         TestSets sets(reply.plain);
         if (sets.size() > 0 && !sets[0].IsError()) {
             EXPECT_EQ(reply.etag[3], 36) << m << "/" << s << " replies enciphered (refusals go plain)";
@@ -145,6 +150,32 @@ TEST_F(TradeFixture, AnOrderShowsAmongTheCancellableOnesUntilCancelledAndALogOut
     EXPECT_TRUE(expired("count=20&" + tradeSession)) << "nor one logged out";
     TestSets none = Call(600, 10, "count=20", false);
     EXPECT_EQ(Error(none), "请先登录交易系统") << "a request without a trade session is refused as before";
+}
+
+TEST_F(TradeFixture, ARequestNamingAnotherAccountThanItsTradeLogInsIsRefusedAndDoesNothing)
+{
+    TestSets stock = Call(600, 3, "code=600010&mmlb=0");
+    ASSERT_TRUE(stock[0].MoveFirst());
+    const std::string order = "code=600010&mmlb=0&price=" + std::string(stock[0].GetString("dtj")) + "&sl=100";
+    std::string otherSession = tradeSession;
+    otherSession.replace(otherSession.find("inputid=880012345"), 17, "inputid=880012347");
+    const struct {
+        int s;
+        std::string fields;
+        const char* error;
+    } cases[] = {
+        {6, order + "&fundid=880012347&" + tradeSession, "账号与当前交易登录不符，未予受理"},
+        {6, order + "&fundid=880012345&secuid=A880012347&" + tradeSession, "账号与当前交易登录不符，未予受理"},
+        {6, order + "&fundid=880012345&" + otherSession, "账号与当前交易登录不符，未予受理"},
+        {7, "wtbh=1&fundid=880012346&" + tradeSession, "账号与当前交易登录不符，未予受理"},
+        {40, "oldpwd=123456&newpwd=111111&fundid=880012347&" + tradeSession, "账号与当前交易登录不符，未予受理"},
+        {6, order + "&fundid=880012345&secuid=A880012345&" + tradeSession, ""},
+    };
+    for (const auto& c : cases) {
+        TestSets reply(client.CallEnciphered(600, c.s, c.fields).plain);
+        EXPECT_EQ(Error(reply), c.error) << c.s << " " << c.fields.substr(0, 60);
+    }
+    EXPECT_EQ(Call(600, 11, "count=20")[0].GetRowCount(), 1) << "only the order of its own account";
 }
 
 TEST_F(TradeFixture, FundListsAnswerWithoutATradeLogInButOrdersAndSharesDoNot)
@@ -377,5 +408,108 @@ TEST(StoredServerTest, AnOrderTheDiskCannotKeepIsRefusedAndAbsentAfterARestartAn
         ASSERT_FALSE(number.empty() || number[0] < '0' || number[0] > '9') << way << ": " << number;
         s.Start();
         EXPECT_TRUE(s.Listed(number)) << way << ": the accepted order is kept";
+    }
+}
+
+namespace {
+
+// An account's day as a file holds it: ended orders and deals of two earlier days, today's orders (some open, two
+// new-share subscriptions) and deals, and a deal of an earlier day added after today's, as an allotment comes.
+CTradeAccount StoreManyDays(const std::string& dataDir)
+{
+    CMarket market(7, 60, 20251208);
+    CBrokerage broker(7, dataDir, market);
+    CTradeAccount& a = *broker.Find("880012345");
+    auto order = [&](int date, bool open, int kind) {
+        CStockOrder o;
+        o.id = a.nextId++, o.date = date, o.time = 93000 + o.id % 60, o.market = 2, o.code = "600010";
+        o.name = Gb("东海银行"), o.side = o.id % 2, o.price = 10000 + o.id * 10, o.quantity = 500, o.kind = kind;
+        o.filled = open ? 100 * (o.id % 3) : 300, o.cancelled = open ? 0 : 200;
+        a.orders.push_back(o);
+    };
+    auto deal = [&](int date) {
+        int id = a.nextId++;
+        a.deals.push_back({id, date, 100000 + id % 60, id - 1, 2, "600010", Gb("东海银行"), id % 2, 10000 + id, 100});
+    };
+    for (int date : {20251204, 20251205})
+        for (int i = 0; i < (date == 20251204 ? 30 : 50); ++i)
+            order(date, false, ORDER_STOCK), deal(date);
+    for (int i = 0; i < 75; ++i)
+        order(20251208, i % 4 == 1, ORDER_STOCK), deal(20251208);
+    order(20251208, true, ORDER_NEW_SHARE), order(20251208, true, ORDER_NEW_SHARE);
+    deal(20251205), deal(20251208);
+    EXPECT_TRUE(broker.Save(a));
+    return a;
+}
+
+} // namespace
+
+TEST(StoredServerTest, AnyPageOfTheDayOrTheHistoryIsThatCutOfTheWholeDay)
+{
+    TempFolder folder;
+    CTradeAccount a = StoreManyDays(folder.Path() + "data");
+    StoredServer s(folder.Path() + "data");
+    ASSERT_FALSE(s.tradeSession.empty());
+    auto dated = [](int from, int to) { return [=](int date, bool, int) { return date >= from && date <= to; }; };
+    struct Query {
+        int sfunc;
+        std::string fields;
+        bool deals;
+        std::function<bool(int date, bool open, int kind)> shown;
+    } queries[] = {
+        {11, "", false, dated(20251208, 20991231)},
+        {11, "kcd=1&", false, [](int date, bool open, int kind) { return date >= 20251208 && open && kind == 0; }},
+        {12, "", true, dated(20251208, 20251208)},
+        {13, "lb=0&", false, dated(20251108, 20251208)}, // 30 days back by default
+        {13, "lb=1&ksrq=20251204&jsrq=20251208&", true, dated(20251204, 20251208)},
+        {13, "lb=1&ksrq=20251205&jsrq=20251205&", true, dated(20251205, 20251205)},
+        {13, "lb=0&ksrq=20251205&jsrq=20251207&", false, dated(20251205, 20251207)},
+    };
+    for (const Query& q : queries) {
+        std::string call = q.fields + s.tradeSession;
+        std::vector<std::string> ids; // what the whole day holds, in the list's order
+        if (q.deals) {
+            for (const CStockDeal& d : a.deals)
+                if (q.shown(d.date, false, 0))
+                    ids.push_back(std::to_string(d.id));
+        } else {
+            for (const CStockOrder& o : a.orders)
+                if (q.shown(o.date, o.IsOpen(), o.kind))
+                    ids.push_back(std::to_string(o.id));
+        }
+        TestSets whole(s.client->CallEnciphered(600, q.sfunc, "count=200&" + call).plain);
+        ASSERT_EQ(whole.size(), 1u) << q.sfunc << " " << q.fields;
+        std::vector<std::string> listed;
+        CTextRows rows;
+        CDataSet& set = whole[0];
+        int fields = set.GetFieldCount() - 1; // all but the position column, which is last
+        while (set.MoveNext()) {
+            listed.push_back(set.GetString(q.deals ? "cjbh" : "wtbh"));
+            rows.emplace_back();
+            for (int f = 0; f < fields; ++f)
+                rows.back().push_back(set.GetString(f));
+        }
+        ASSERT_EQ(listed, ids) << q.sfunc << " " << q.fields;
+        std::vector<std::string> captions;
+        for (int f = 0; f < fields; ++f)
+            captions.push_back(GbToUtf8(set.GetFieldInfo(f)->caption));
+        std::vector<CTextColumn> columns;
+        for (int f = 0; f < fields; ++f)
+            columns.push_back({set.GetFieldInfo(f)->name, captions[static_cast<size_t>(f)].c_str()});
+
+        // Pages at the edges, inside, past the end, and with positions and counts out of range.
+        const std::string total = std::to_string(ids.size()), last = std::to_string(ids.size() - 1);
+        const std::pair<const char*, const char*> pages[] = {
+            {nullptr, "20"}, {"", "20"},    {"0", "1"},       {"1", "7"},      {"19", "20"},  {last.c_str(), "20"},
+            {"10", "200"},   {"3", "500"},  {"0", "0"},       {"-5", "20"},    {"x", "3"},    {total.c_str(), "20"},
+            {"100000", "5"}, {"2", "abc"},  {"20", nullptr},  {"60", "20"},
+        };
+        for (const auto& [position, count] : pages) {
+            std::string paging = (position ? "poststr=" + std::string(position) + "&" : std::string()) +
+                                 (count ? "count=" + std::string(count) + "&" : std::string());
+            std::string expected = PagedTextTable(CRequestParams(paging), "query", columns, rows);
+            EXPECT_EQ(s.client->CallEnciphered(600, q.sfunc, paging + call).plain, expected)
+                << q.sfunc << " " << q.fields << paging;
+        }
     }
 }

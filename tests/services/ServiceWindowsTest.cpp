@@ -7,6 +7,7 @@
 #include "services/SysConfigWnd.h"
 #include "services/UpdateManager.h"
 #include "shell/NetWnd.h"
+#include "tests/support/RefusingPort.h"
 #include "tests/support/WindowFixture.h"
 
 #include "ServicesTestSupport.h"
@@ -166,6 +167,30 @@ TEST_F(ServiceWindowsTest, TrafficStatisticsShowThisRunsBytesAndTheStoredTotalsI
     EXPECT_TRUE(Contains(w->GetText(), u"接收：2.00 GB"));
 }
 
+TEST_F(ServiceWindowsTest, TheAccountManagerCardSaysWhenItCouldNotBeFetchedAndRefreshAsksAgain)
+{
+    StartServer();
+    CAppData* app = CAppData::Instance();
+    app->SetSessionString(server->functions.Sessions().Open("", "", false).c_str());
+    // 网关(CMWAP) chosen after the run's first success, and no gateway there.
+    RefusingPort gateway;
+    app->SetConfig("Connect_Type", "1", 0);
+    app->SetConnectFallback(0);
+    app->GetHttpClient()->SetGateway("127.0.0.1", gateway.port);
+    auto* w = Open<CCustomerServiceWnd>(u"客户经理", nullptr);
+    w->Request();
+    ASSERT_TRUE(PumpUntil([&] { return w->GetRequestState() == CNetWnd::RequestState::Idle; }));
+    EXPECT_EQ(std::u16string(w->GetCardText()), u"获取客户经理信息失败，请点击“刷新”重试。");
+    ASSERT_FALSE(messages.Empty());
+    EXPECT_TRUE(Contains(messages.shown.back().text, u"无法连接到服务器"));
+
+    // With a gateway there, 刷新 brings the card.
+    app->GetHttpClient()->SetGateway("127.0.0.1", server->Port());
+    w->OnMzCommand(MAKELONG(ID_COMMAND_BAR, 0), 1);
+    ASSERT_TRUE(PumpUntil([&] { return w->GetManagerMobile()[0] != 0; }));
+    EXPECT_TRUE(Contains(w->GetCardText(), u"姓名："));
+}
+
 class UpdateDownloadTest : public WindowTest {
 protected:
     void SetUp() override
@@ -231,8 +256,9 @@ TEST_F(UpdateDownloadTest, TheDownloadRetriesACutOrDamagedRangeAndRefusesADamage
         {"garbage announcement", FAULT_GARBAGE, 0, -1, false, true, CUpdateManager::FAILED,
          u"升级包下载失败：错误(3)：升级信息无效", 2},
     };
-    // Messages wait for the home screen.
+    // Messages wait for the home screen, in front.
     auto* home = Open<CBaseWnd>(u"Morwick", nullptr);
+    home->Show(TRUE, TRUE);
     CAppData::Instance()->SetMainFrameWnd(home->m_hWnd);
     for (const auto& c : cases) {
         CUpdateManager::Destroy();

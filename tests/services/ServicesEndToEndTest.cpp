@@ -23,6 +23,8 @@ namespace fs = std::filesystem;
 using namespace e2e;
 
 const char MOBILE[] = "13800138000";
+// What the client says when the end of a download waits for the box in front to go.
+const char WAITS_FOR_A_SCREEN[] = "update: the end of the download waits for a screen in front";
 
 // Waits until the dump holds text (or the time runs out); returns the last dump. Looks often: a download keeps
 // the client busy, so waiting for it to go idle would miss what shows meanwhile.
@@ -72,6 +74,44 @@ bool TapMenuRow(ClientProcess& client, int row)
     Point top = CentreOf(dump, RectOfId(170));
     top.y = top.y - (std::stoi(m[4]) - std::stoi(m[2])) / 2 + row * 55 + 27;
     return client.Tap(top);
+}
+
+// Waits until the top window is of the class; looks often, as WaitForText.
+std::string WaitForFront(ClientProcess& client, const std::string& className)
+{
+    std::string dump;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+    do {
+        dump = client.Dump();
+        if (TopWindowClass(dump) == className)
+            break;
+        client.Command("idle 100");
+    } while (std::chrono::steady_clock::now() < end);
+    return dump;
+}
+
+// Waits until the client's debug output, from the last call of "log" on, holds text; returns what it read.
+std::string WaitForLog(ClientProcess& client, const std::string& text, int milliseconds = WaitMs())
+{
+    std::string log;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    do {
+        log += client.Command("log");
+        if (log.find(text) != std::string::npos)
+            break;
+        client.Command("idle 100");
+    } while (std::chrono::steady_clock::now() < end);
+    return log;
+}
+
+// The two boxes of the log-on that announce the update, each agreed to.
+bool AgreeToTheUpdate(ClientProcess& client)
+{
+    WaitForText(client, "系统需要升级");
+    if (!TapText(client, "确定"))
+        return false;
+    WaitForText(client, "korvatRuvAv.CAB");
+    return TapText(client, "确定");
 }
 
 // From the home grid into the customer-service menu (the eighth picture).
@@ -209,15 +249,46 @@ protected:
         options.updateInfo = "新版本：更快的行情刷新。";
         return options;
     }
+    // A package of twenty ranges that is never installed; its ranges come 5 s apart until the faults are cleared,
+    // so the download is still going on however slowly a busy machine brings the test to the step it waits for.
+    void ServeSlowPackage()
+    {
+        std::string path = root.Path() + "package";
+        std::string bytes(20 << 20, '\0');
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>((i * 7 + i / 1000) & 0xFF);
+        std::ofstream(path, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
+        ASSERT_TRUE(server->functions.LoadPackage(path, nullptr));
+        server->http.Faults().Arm(FAULT_DELAY, -1, 5000, std::string(), 800, 3);
+    }
+    // The client as a copy of its own: the package goes beside the program, and clients of tests running at the
+    // same time must not write one file.
+    std::string OwnProgram()
+    {
+        std::string bin = root.Path() + "bin/";
+        fs::create_directories(bin);
+        fs::copy_file(std::string(MORWICK_BINARY_DIR) + "/app/morwick", bin + "morwick",
+                      fs::copy_options::overwrite_existing);
+        return bin + "morwick";
+    }
+    // A client whose download of the log-on failed (the package damaged, its ranges at full speed), on the home grid.
+    std::unique_ptr<ClientProcess> StartAfterAFailedDownload(const std::string& name)
+    {
+        ServeSlowPackage();
+        server->http.Faults().Clear();
+        server->functions.CorruptPackage();
+        SignUp();
+        auto client = Start(name, OwnProgram());
+        EXPECT_TRUE(AgreeToTheUpdate(*client));
+        WaitForText(*client, "升级包下载失败", DownloadWaitMs());
+        return client;
+    }
 };
 
 TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalledAndTheClientRestartsAsIt)
 {
-    // The client runs from a folder of its own: the update replaces this copy.
-    std::string bin = root.Path() + "bin/";
-    fs::create_directories(bin);
-    std::string program = bin + "morwick";
-    fs::copy_file(std::string(MORWICK_BINARY_DIR) + "/app/morwick", program);
+    // The update replaces this copy.
+    std::string program = OwnProgram();
     std::string next = std::string(MORWICK_BINARY_DIR) + "/app/morwick-next";
     std::string error;
     ASSERT_TRUE(server->functions.LoadPackage(next, &error)) << error;
@@ -257,27 +328,81 @@ TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalle
     EXPECT_FALSE(fs::exists(program + ".update"));
 }
 
-TEST_F(UpdateEndToEndTest, AFailingPackageAskedForFromTheServiceMenuLeavesTheUserThere)
+TEST_F(UpdateEndToEndTest, AFailingPackageAskedForFromTheServiceMenuIsToldOnceItsBoxHasGoneAndLeavesTheUserThere)
 {
-    ASSERT_TRUE(server->functions.LoadPackage(std::string(MORWICK_BINARY_DIR) + "/app/morwick-next", nullptr));
-    server->functions.CorruptPackage();
-    SignUp();
-    auto client = Start("fail");
-    WaitForText(*client, "系统需要升级");
-    ASSERT_TRUE(TapText(*client, "确定"));
-    ASSERT_TRUE(TapText(*client, "确定"));
-    WaitForText(*client, "升级包下载失败", DownloadWaitMs());
+    auto client = StartAfterAFailedDownload("fail");
     ASSERT_TRUE(OpenServiceMenu(*client));
 
-    // 软件升级: the download starts again and fails while its box is still up.
+    // 软件升级: the download starts again and fails while its box is still up; the failure is told once it has gone.
+    client->Command("log");
     ASSERT_TRUE(TapMenuRow(*client, 5));
-    std::string dump = WaitForText(*client, "升级包下载失败", DownloadWaitMs());
-    TapText(*client, "确定");
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
-    while (TopWindowClass(dump) != "CQXMenuWnd" && std::chrono::steady_clock::now() < end) {
-        client->Command("idle 100");
-        dump = client->Dump();
-    }
+    std::string log = WaitForLog(*client, WAITS_FOR_A_SCREEN, DownloadWaitMs());
+    ASSERT_NE(log.find(WAITS_FOR_A_SCREEN), std::string::npos) << client->Dump();
+    ASSERT_EQ(TopWindowClass(client->Dump()), "MzMessageBoxWnd");
+    ASSERT_TRUE(TapText(*client, "确定"));
+    std::string dump = WaitForText(*client, "升级包下载失败");
+    EXPECT_EQ(TopWindowClass(dump), "MzTipWnd") << dump;
+    dump = WaitForFront(*client, "CQXMenuWnd");
     EXPECT_EQ(TopWindowClass(dump), "CQXMenuWnd") << dump;
     EXPECT_NE(TopWindow(dump).find("软件升级"), std::string::npos) << dump;
+}
+
+// The end of a download waits while a box is in front; the notice then opens over the screen, and the user leaves
+// it and every screen under it with 返回 and 首页. First the download the log-on starts, ending while 关于's box is up.
+TEST_F(UpdateEndToEndTest, ADownloadEndingUnderABoxIsToldOnceTheBoxHasGoneAndEveryScreenCanBeLeft)
+{
+    ASSERT_NO_FATAL_FAILURE(ServeSlowPackage());
+    SignUp();
+    auto client = Start("box", OwnProgram());
+    ASSERT_TRUE(AgreeToTheUpdate(*client));
+    ASSERT_TRUE(TapText(*client, "后台下载")) << client->Dump();
+    ASSERT_TRUE(OpenServiceMenu(*client));
+    ASSERT_TRUE(TapMenuRow(*client, 6)); // 关于
+    WaitForText(*client, "当前软件版本");
+
+    client->Command("log");
+    server->http.Faults().Clear();
+    std::string log = WaitForLog(*client, WAITS_FOR_A_SCREEN, DownloadWaitMs());
+    ASSERT_NE(log.find(WAITS_FOR_A_SCREEN), std::string::npos) << client->Dump();
+    std::string dump = client->Dump();
+    ASSERT_EQ(TopWindowClass(dump), "MzMessageBoxWnd") << dump;
+    ASSERT_TRUE(TapText(*client, "确定"));
+    dump = WaitForFront(*client, "CQXNoticeWnd");
+    ASSERT_EQ(TopWindowClass(dump), "CQXNoticeWnd") << dump << client->Command("log");
+    ASSERT_TRUE(TapCommand(*client, 2)); // 返回
+    ASSERT_EQ(TopWindowClass(WaitForFront(*client, "CQXMenuWnd")), "CQXMenuWnd");
+    ASSERT_TRUE(TapCommand(*client, 0)); // 首页
+    dump = WaitForFront(*client, "CQXAppFrame");
+    EXPECT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
+}
+
+// 软件升级: the progress comes in front once its box has gone; asked again while the download goes on, the download
+// ends under the box, and the notice follows it.
+TEST_F(UpdateEndToEndTest, TheManualUpdateShowsItsProgressInFrontAndItsNoticeOnceTheBoxHasGone)
+{
+    auto client = StartAfterAFailedDownload("manual");
+    server->functions.CorruptPackage(); // whole again
+    server->http.Faults().Arm(FAULT_DELAY, -1, 5000, std::string(), 800, 3);
+    ASSERT_TRUE(OpenServiceMenu(*client));
+
+    ASSERT_TRUE(TapMenuRow(*client, 5)); // 软件升级
+    ASSERT_TRUE(TapText(*client, "确定"));
+    std::string dump = WaitForFront(*client, "ProgressDialog");
+    ASSERT_EQ(TopWindowClass(dump), "ProgressDialog") << dump;
+    EXPECT_NE(TopWindow(dump).find("正在下载升级包"), std::string::npos) << dump;
+    ASSERT_TRUE(TapText(*client, "后台下载"));
+    ASSERT_EQ(TopWindowClass(WaitForFront(*client, "CQXMenuWnd")), "CQXMenuWnd");
+
+    ASSERT_TRUE(TapMenuRow(*client, 5));
+    WaitForText(*client, "已启动升级");
+    client->Command("log");
+    server->http.Faults().Clear();
+    std::string log = WaitForLog(*client, WAITS_FOR_A_SCREEN, DownloadWaitMs());
+    ASSERT_NE(log.find(WAITS_FOR_A_SCREEN), std::string::npos) << client->Dump();
+    ASSERT_EQ(TopWindowClass(client->Dump()), "MzMessageBoxWnd");
+    ASSERT_TRUE(TapText(*client, "确定"));
+    ASSERT_EQ(TopWindowClass(WaitForFront(*client, "CQXNoticeWnd")), "CQXNoticeWnd") << client->Command("log");
+    ASSERT_TRUE(TapCommand(*client, 0)); // 首页
+    dump = WaitForFront(*client, "CQXAppFrame");
+    EXPECT_EQ(TopWindowClass(dump), "CQXAppFrame") << dump;
 }

@@ -87,13 +87,15 @@ struct Row {
     RowEvent event;
     State next;
     Did did;
+    bool busy = false; // the worker holds another request when the event comes
 };
 
 const Row ROWS[] = {
     {State::Idle, 1, SEND, State::Waiting, {1}},
     {State::Idle, 1, SEND_ONCE, State::Waiting, {1}},
     {State::Waiting, 1, SEND, State::Waiting, {1}},
-    {State::Waiting, 0, SEND, State::Waiting, {}},
+    {State::Waiting, 0, SEND, State::Waiting, {}, true},
+    {State::Waiting, 0, SEND, State::Waiting, {1, 0, 0, 0, 1, false, false, 1}}, // its answer never came
     {State::Waiting, 0, SEND_ONCE, State::Waiting, {1}},
     {State::Idle, 1, RELOGIN, State::LoggingIn, {0, 0, 0, 0, 0, true}},
     {State::Waiting, 0, RELOGIN, State::LoggingIn, {0, 0, 0, 0, 0, true}},
@@ -109,7 +111,8 @@ const Row ROWS[] = {
     {State::Resending, 1, SEND_NOTHING, State::Idle, {0, 0, 0, 0, 1, false, false, 1}},
     {State::Resending, 0, SEND_ONCE, State::Waiting, {1}},
     {State::Resent, 1, SEND, State::Waiting, {1}},
-    {State::Resent, 0, SEND, State::Resent, {}},
+    {State::Resent, 0, SEND, State::Resent, {}, true},
+    {State::Resent, 0, SEND, State::Waiting, {1, 0, 0, 0, 1, false, false, 1}},
     {State::Idle, 1, ANSWER, State::Idle, {0, 0, 1}},
     {State::Waiting, 1, ANSWER, State::Idle, {0, 0, 1}},
     {State::Waiting, 1, FAILURE, State::Resending, {0, 1}},
@@ -209,6 +212,10 @@ TEST_F(NetWndTest, RequestStateMachineFollowsItsTableRowByRow)
         w->SetPrivateWorker(CNetThread::Create()); // a worker no earlier row has left busy
         w->keep = row.keep;
         w->Force(row.from);
+        if (row.busy) { // a request the server holds for a while, of no window
+            server->http.Faults().Arm(FAULT_DELAY, 1, 3000);
+            ASSERT_EQ(w->GetWorker()->Send("tc_mfuncno=31000&tc_sfuncno=6", nullptr, 0, 0), 1);
+        }
         messages.Clear();
         int packets = CAppData::Instance()->GetPacketCounter();
         GiveEvent(w, row);

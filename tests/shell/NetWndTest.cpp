@@ -4,6 +4,7 @@
 #include "tests/shell/NetWndTestSupport.h"
 
 #include "core/HttpClient.h"
+#include "core/TextHelpers.h"
 #include "core/PacketCipher.h"
 #include "core/Base64.h"
 #include "platform/device/Registry.h"
@@ -191,37 +192,47 @@ TEST_F(NetWndTest, ServerErrorsReachTheWindowAsTheirErrorRecordSet)
     EXPECT_NE(w->replies[1].errorText.find("\xB7\xFE\xCE\xF1\xC3\xA6"), std::string::npos);
 }
 
+// A reply broken off, or one whose body is empty, is a transport failure: resent once silently with keep and
+// reported without it; either way the window stops waiting and its next request is answered.
 TEST_F(NetWndTest, TransportFailureIsResentOnceSilentlyWithKeepAndReportedWithout)
 {
-    ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
-    LogIn(w);
-    long long before = server->http.GetRequestCount();
-    // The worker retries once itself; two broken replies reach the window once, which asks again.
-    server->http.Faults().Arm(FAULT_CLOSE_MID_BODY, 2);
-    w->Request();
-    ASSERT_TRUE(WaitForReplies(w, 1));
-    ASSERT_EQ(w->replies.size(), 1u);
-    EXPECT_EQ(w->replies[0].transportFailed, 0);
-    EXPECT_FALSE(w->replies[0].error);
-    EXPECT_EQ(server->http.GetRequestCount() - before, 3);
+    for (FaultKind fault : {FAULT_CLOSE_MID_BODY, FAULT_EMPTY}) {
+        SCOPED_TRACE(fault);
+        ProbeWnd* w = MakeWindow("tc_mfuncno=31000&tc_sfuncno=6");
+        LogIn(w);
+        long long before = server->http.GetRequestCount();
+        // The worker retries once itself; two broken replies reach the window once, which asks again.
+        server->http.Faults().Arm(fault, 2);
+        w->Request();
+        ASSERT_TRUE(WaitForReplies(w, 1));
+        ASSERT_EQ(w->replies.size(), 1u);
+        EXPECT_EQ(w->replies[0].transportFailed, 0);
+        EXPECT_FALSE(w->replies[0].error);
+        EXPECT_EQ(server->http.GetRequestCount() - before, 3);
 
-    // A server that keeps failing: one silent resend, then the window hears of it instead of asking for ever.
-    server->http.Faults().Arm(FAULT_CLOSE_MID_BODY, -1);
-    before = server->http.GetRequestCount();
-    w->Request();
-    ASSERT_TRUE(WaitForReplies(w, 2));
-    EXPECT_EQ(w->replies[1].transportFailed, 1);
-    EXPECT_TRUE(w->replies[1].error);
-    EXPECT_EQ(server->http.GetRequestCount() - before, 4);
+        // A server that keeps failing: one silent resend, then the window hears of it instead of asking for ever.
+        server->http.Faults().Arm(fault, -1);
+        before = server->http.GetRequestCount();
+        w->Request();
+        ASSERT_TRUE(WaitForReplies(w, 2));
+        EXPECT_EQ(w->replies[1].transportFailed, 1);
+        EXPECT_EQ(w->replies[1].errorText, GbFromWide(u"错误(3)：接收数据失败，请重试"));
+        EXPECT_EQ(server->http.GetRequestCount() - before, 4);
+        EXPECT_EQ(w->GetRequestState(), CNetWnd::RequestState::Idle);
 
-    // Without keep the first failure goes to the window.
-    w->keep = 0;
-    before = server->http.GetRequestCount();
-    w->Request();
-    ASSERT_TRUE(WaitForReplies(w, 3));
-    EXPECT_EQ(w->replies[2].transportFailed, 1);
-    EXPECT_LE(server->http.GetRequestCount() - before, 2); // the worker's own retry at most, none by the window
-    server->http.Faults().Clear();
+        // Without keep the first failure goes to the window, which asks again once the server mends.
+        w->keep = 0;
+        before = server->http.GetRequestCount();
+        w->Request();
+        ASSERT_TRUE(WaitForReplies(w, 3));
+        EXPECT_EQ(w->replies[2].transportFailed, 1);
+        EXPECT_LE(server->http.GetRequestCount() - before, 2); // the worker's own retry at most, none by the window
+        EXPECT_EQ(w->GetRequestState(), CNetWnd::RequestState::Idle);
+        server->http.Faults().Clear();
+        w->Request();
+        ASSERT_TRUE(WaitForReplies(w, 4));
+        EXPECT_FALSE(w->replies[3].error);
+    }
 }
 
 TEST_F(NetWndTest, RepliesForAnotherWorkerAndRefusedBuildsSendNothing)

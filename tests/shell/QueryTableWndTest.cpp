@@ -12,6 +12,7 @@
 #include "platform/device/RsaKeyPair.h"
 #include "server/HttpServer.h"
 #include "server/ServerFunctions.h"
+#include "server/TextTable.h"
 #include "shell/MenuItem.h"
 #include "shell/MenuTree.h"
 
@@ -32,15 +33,16 @@ public:
     std::vector<std::u16string> shown;
 };
 
-// A paged order query: ten rows a page (its grid's row limit) from the position of the last row shown.
+// A paged order query: ten rows a page (its grid's row limit, unless given) from the position of the last row
+// shown.
 class PagedQueryWnd : public CQueryTableWnd {
 public:
-    PagedQueryWnd() : CQueryTableWnd(u"当日委托", nullptr) {}
+    explicit PagedQueryWnd(int rows = 10) : CQueryTableWnd(u"当日委托", nullptr), rows(rows) {}
     BOOL OnInitDialog() override
     {
         if (!CQueryTableWnd::OnInitDialog())
             return FALSE;
-        GetGrid().SetTable(10, 8, 1, VISIBLE_COLUMNS, VISIBLE_COLUMNS - 1);
+        GetGrid().SetTable(rows, 8, 1, VISIBLE_COLUMNS, VISIBLE_COLUMNS - 1);
         return TRUE;
     }
     int BuildRequest(char* part, int capacity, const char* whole) override
@@ -60,6 +62,7 @@ public:
     }
     int sent = 0;
     int replies = 0;
+    const int rows;
 };
 
 class QueryTableWndTest : public WindowTest {
@@ -77,9 +80,9 @@ protected:
         WindowTest::TearDown();
     }
     void TradeLogIn() { ASSERT_TRUE(LogInToTrading(WorkRect(), "880012345", "123456")); }
-    PagedQueryWnd* MakeQuery(const char* params)
+    PagedQueryWnd* MakeQuery(const char* params, int rows = 10)
     {
-        query = std::make_unique<PagedQueryWnd>();
+        query = std::make_unique<PagedQueryWnd>(rows);
         query->OnInitParam(-1, nullptr, params);
         RECT work = WorkRect();
         query->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr);
@@ -160,6 +163,50 @@ TEST_F(QueryTableWndTest, PagesForwardAndBackWithTheServersPositionAndColoursRow
     EXPECT_EQ(q->GetPositionDepth(), 0);
     EXPECT_EQ(Text(q, 0, 0), firstOfPageOne);
     EXPECT_FALSE(q->PrevPage());
+}
+
+TEST_F(QueryTableWndTest, AnEmptyPageAfterAFullLastOneKeepsItsRowsAndSaysThereIsNoMore)
+{
+    TradeLogIn();
+    // The 27 deals in three full pages of nine.
+    PagedQueryWnd* q = MakeQuery("tc_mfuncno=600&tc_sfuncno=13&sign=mmlb&ksrq=20250101", 9);
+    q->Request();
+    ASSERT_TRUE(PumpUntil([&] { return q->replies > 0; }));
+    ASSERT_TRUE(Ask(q, &PagedQueryWnd::NextPage));
+    ASSERT_TRUE(Ask(q, &PagedQueryWnd::NextPage));
+    std::u16string lastRow = Text(q, 8, 0);
+    ASSERT_STREQ(q->GetCurrentPosition(), "27");
+    ASSERT_TRUE(tips.shown.empty());
+    ASSERT_TRUE(Ask(q, &PagedQueryWnd::NextPage));
+    EXPECT_EQ(q->GetGrid().GetRowCount(), 9);
+    EXPECT_EQ(Text(q, 8, 0), lastRow);
+    EXPECT_STREQ(q->GetCurrentPosition(), "27");
+    EXPECT_EQ(q->GetPositionDepth(), 2);
+    EXPECT_EQ(tips.shown, std::vector<std::u16string>{u"当前已是最后一页，向后无更多数据显示！"});
+    // Back goes to the page before the last one, as if the empty one had never been asked for.
+    ASSERT_TRUE(Ask(q, &PagedQueryWnd::PrevPage));
+    EXPECT_STREQ(q->GetCurrentPosition(), "18");
+}
+
+TEST_F(QueryTableWndTest, EachRowTakesTheColourOfItsOwnSignAndARowOfNeitherIsPlain)
+{
+    PagedQueryWnd* q = MakeQuery("tc_mfuncno=600&tc_sfuncno=10&sign=fdyk");
+    CAppData* app = CAppData::Instance();
+    const struct {
+        const char* gain;
+        COLORREF color;
+    } rows[] = {{"12.00", app->GetColor(COLOR_SIGN_PLUS)}, {"0.00", Style::PlainTextOn(q->backgroundColor)},
+                {"-3.00", app->GetColor(COLOR_SIGN_MINUS)}, {"0", Style::PlainTextOn(q->backgroundColor)},
+                {"0.01", app->GetColor(COLOR_SIGN_PLUS)}};
+    CTextRows cells;
+    for (const auto& r : rows)
+        cells.push_back({"600010", r.gain});
+    std::string reply = TextTable("query", {{"zqdm", "证券代码"}, {"fdyk", "浮动盈亏"}}, cells);
+    q->OnReply((const BYTE*)reply.data(), (int)reply.size(), 0);
+    ASSERT_EQ(q->GetGrid().GetRowCount(), 5);
+    for (int row = 0; row < 5; ++row)
+        for (int column = 0; column < 2; ++column)
+            EXPECT_EQ(q->GetCell(row, column)->textColor, rows[row].color) << rows[row].gain;
 }
 
 TEST_F(QueryTableWndTest, ServerErrorShowsItsTextAndLeavesTheTable)

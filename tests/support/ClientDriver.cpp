@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <signal.h>
 #include <spawn.h>
@@ -23,12 +24,28 @@ int WaitMs()
     return text != nullptr && atoi(text) > 0 ? atoi(text) : 30000;
 }
 
+namespace {
+
+// Where the first shown window of a dump starts (a window sent to the background stays listed, hidden); npos for
+// none.
+size_t FrontWindowStart(const std::string& dump)
+{
+    static const std::regex shown(R"re(\{"class":"[^"]*","title":"[^"]*","rect":\[[-0-9,]*\],"visible":true)re");
+    size_t list = dump.find("\"windows\":[");
+    std::smatch m;
+    if (list == std::string::npos || !std::regex_search(dump.begin() + (long)list, dump.end(), m, shown))
+        return std::string::npos;
+    return list + (size_t)m.position(0);
+}
+
+} // namespace
+
 Point CentreOf(const std::string& dump, const std::string& controlPattern)
 {
     std::smatch window, control;
-    static const std::regex windowRect(
-        R"re("windows":\[\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
-    if (!std::regex_search(dump, window, windowRect) || !std::regex_search(dump, control, std::regex(controlPattern)))
+    static const std::regex windowRect(R"re(^\{"class":"[^"]*","title":"[^"]*","rect":\[(-?\d+),(-?\d+),)re");
+    std::string front = TopWindow(dump);
+    if (!std::regex_search(front, window, windowRect) || !std::regex_search(dump, control, std::regex(controlPattern)))
         return {};
     int left = std::stoi(window[1]), top = std::stoi(window[2]);
     int x1 = std::stoi(control[1]), y1 = std::stoi(control[2]), x2 = std::stoi(control[3]), y2 = std::stoi(control[4]);
@@ -48,17 +65,18 @@ std::string RectOfText(const std::string& text)
 std::string TopWindowClass(const std::string& dump)
 {
     std::smatch m;
-    if (std::regex_search(dump, m, std::regex(R"re("windows":\[\{"class":"([^"]*)")re")))
+    std::string front = TopWindow(dump);
+    if (std::regex_search(front, m, std::regex(R"re(^\{"class":"([^"]*)")re")))
         return m[1];
     return "";
 }
 
 std::string TopWindow(const std::string& dump)
 {
-    size_t start = dump.find("\"windows\":[{");
+    size_t start = FrontWindowStart(dump);
     if (start == std::string::npos)
         return "";
-    size_t next = dump.find("{\"class\":", start + 13);
+    size_t next = dump.find("{\"class\":", start + 1);
     return dump.substr(start, next == std::string::npos ? std::string::npos : next - start);
 }
 
@@ -68,6 +86,46 @@ int Count(const std::string& text, const std::string& part)
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
         ++n;
     return n;
+}
+
+Point ToolButton(const std::string& dump, int index, int count)
+{
+    std::smatch m;
+    Point centre = CentreOf(dump, RectOfId(101));
+    std::string top = TopWindow(dump);
+    if (centre.x < 0 || count < 1 || !std::regex_search(top, m, std::regex(RectOfId(101))))
+        return {};
+    int width = std::stoi(m[3]) - std::stoi(m[1]);
+    return {centre.x - width / 2 + width * (2 * index + 1) / (2 * count), centre.y};
+}
+
+Point ListRow(const std::string& dump, int id, int k)
+{
+    std::smatch m;
+    std::string top = TopWindow(dump);
+    Point centre = CentreOf(dump, RectOfId(id));
+    if (centre.x < 0 || !std::regex_search(top, m, std::regex(RectOfId(id) + R"re([^}]*"extra":"top=(\d+) row=(\d+))re")))
+        return {};
+    int height = std::stoi(m[4]) - std::stoi(m[2]), row = std::stoi(m[6]), scrolled = std::stoi(m[5]);
+    return {centre.x, centre.y - height / 2 + row * k + row / 2 - scrolled};
+}
+
+std::vector<std::string> ListItems(const std::string& dump, int id, int* selected)
+{
+    std::smatch m;
+    std::vector<std::string> items;
+    std::string top = TopWindow(dump);
+    if (selected != nullptr)
+        *selected = -1;
+    if (!std::regex_search(top, m, std::regex(RectOfId(id) + R"re([^\[]*"items":\[([^\]]*)\],"selected":(-?\d+))re")))
+        return items;
+    std::string list = m[5];
+    static const std::regex quoted(R"re("([^"]*)")re");
+    for (std::sregex_iterator it(list.begin(), list.end(), quoted), end; it != end; ++it)
+        items.push_back((*it)[1]);
+    if (selected != nullptr)
+        *selected = std::stoi(m[6]);
+    return items;
 }
 
 ClientProcess::ClientProcess(const std::string& home, const std::string& device, const std::string& socket,
@@ -104,6 +162,34 @@ ClientProcess::~ClientProcess()
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
+}
+
+size_t ClientProcess::ReadCoreImage(const std::function<void(const std::string& mapping)>& each)
+{
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/smaps");
+    std::ifstream memory("/proc/" + std::to_string(pid) + "/mem", std::ios::binary);
+    std::string line, part;
+    unsigned long long start = 0, end = 0;
+    size_t read = 0;
+    bool wanted = false;
+    std::smatch m;
+    static const std::regex head(R"re(^([0-9a-f]+)-([0-9a-f]+) ([r-])([w-]).. \S+ \S+ \S+ *(.*)$)re");
+    while (std::getline(maps, line)) {
+        if (std::regex_match(line, m, head)) {
+            start = std::stoull(m[1], nullptr, 16), end = std::stoull(m[2], nullptr, 16);
+            wanted = m[3] == "r" && (m[4] == "w" || m[5].length() == 0 || m[5].str()[0] == '[') && m[5] != "[vvar]" &&
+                     m[5] != "[vsyscall]";
+        } else if (line.rfind("VmFlags:", 0) == 0 && wanted && line.find(" dd") == std::string::npos) {
+            part.assign(end - start, '\0');
+            memory.clear();
+            memory.seekg((std::streamoff)start);
+            memory.read(part.data(), (std::streamsize)part.size());
+            part.resize((size_t)memory.gcount());
+            read += part.size();
+            each(part);
+        }
+    }
+    return read;
 }
 
 bool ClientProcess::Ready()
@@ -177,6 +263,36 @@ bool ClientProcess::WaitForLog(const std::string& text)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
+}
+
+std::string ClientProcess::SignUp()
+{
+    std::string dump = WaitForTop("CRegisterVerifyFrame");
+    Point number = CentreOf(dump, RectOfId(300));
+    Command("tap " + std::to_string(number.x) + " " + std::to_string(number.y));
+    Command("text 13800138001");
+    Point bar = CentreOf(dump, RectOfId(101)); // 登录: the command bar's left third
+    bar.x /= 3;
+    Tap(bar);
+    return WaitForTop("CQXAppFrame");
+}
+
+std::string ClientProcess::WaitForAction(const std::string& className)
+{
+    static const std::regex action(R"re("id":101,[^}]*"items":\["[^"]*","([^"]*)")re");
+    std::string dump;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+    do {
+        Idle();
+        dump = Dump();
+        std::smatch m;
+        std::string top = TopWindow(dump);
+        if (TopWindowClass(dump) == className && std::regex_search(top, m, action) &&
+            m[1].str().find("(disabled)") == std::string::npos)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < end);
+    return dump;
 }
 
 bool ClientProcess::HasExited()

@@ -17,9 +17,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace e2e {
 
@@ -30,16 +32,23 @@ struct Point {
 };
 
 // The screen position of the centre of the first control matching pattern (a regex over the dump that captures
-// the control's rect) in the top window, whose rect is the first one in the dump; {-1, -1} when there is none.
+// the control's rect) in the top window, the first shown one in the dump; {-1, -1} when there is none.
 Point CentreOf(const std::string& dump, const std::string& controlPattern);
 // Patterns for CentreOf: the control with this id, the visible and enabled control with this text.
 std::string RectOfId(int id);
 std::string RectOfText(const std::string& text);
-// The class of the top window in a dump, and the part of the dump that describes it.
+// The class of the top window in a dump (the first shown one: a window sent to the background stays listed), and
+// the part of the dump that describes it.
 std::string TopWindowClass(const std::string& dump);
 std::string TopWindow(const std::string& dump);
 // How often part occurs in text.
 int Count(const std::string& text, const std::string& part);
+// The middle of button `index` of the top window's tool bar (id 101) of `count` buttons; {-1, -1} without one.
+Point ToolButton(const std::string& dump, int index, int count);
+// The middle of row k of the list with this id in the top window, its rows as high as its "row=" says.
+Point ListRow(const std::string& dump, int id, int k);
+// The rows' texts of the list with this id in the top window, and its selected row (-1 none).
+std::vector<std::string> ListItems(const std::string& dump, int id, int* selected = nullptr);
 
 class ClientProcess {
 public:
@@ -68,7 +77,16 @@ public:
     std::string Log();
     // Waits until the log holds text; false when the time ran out.
     bool WaitForLog(const std::string& text);
+    // The same, and until the command bar's middle button (a confirmation's "确定", which takes no tap in its
+    // first moments) is enabled.
+    std::string WaitForAction(const std::string& className);
+    // From the sign-up frame of a phone not yet signed up: its number typed and 登录; the home grid's dump.
+    std::string SignUp();
     bool HasExited();
+    // What a core file of the running client would hold, handed to each one mapping at a time: every mapping of
+    // its memory that is readable, anonymous or writable, and not one core files leave out ("dd"). The number of
+    // bytes read.
+    size_t ReadCoreImage(const std::function<void(const std::string& mapping)>& each);
     // Waits for the end of the process; its exit status, or -1 when it did not end in time.
     int WaitExit();
 

@@ -33,6 +33,17 @@ OrderLimits With(OrderLimits l, long long priceStep, long long available, bool s
     return l;
 }
 
+OrderLimits Subscribe(long long most)
+{
+    OrderLimits l = Buy();
+    l.upLimit = l.downLimit = 0;
+    l.cash = 1000000;
+    l.lot = 500;
+    l.most = most;
+    l.subscribe = true;
+    return l;
+}
+
 const char FULL_WIDTH_100[] = "\xA3\xB1\xA3\xB0\xA3\xB0"; // "１００" as the form hands it over
 
 } // namespace
@@ -49,7 +60,7 @@ TEST(OrderCheck, PriceAndQuantityAreCheckedBeforeSending)
         {Buy(), "", "100", u"请输入委托价格！"},
         {Buy(), "1o.00", "100", u"委托价格必须是数字！"},
         {Buy(), "10.001.", "100", u"委托价格必须是数字！"},
-        {Buy(), "10.0001", "100", u"委托价格必须是数字！"},
+        {Buy(), "10.0001", "100", u"委托价格最多三位小数！"},
         {Buy(), "-1", "100", u"委托价格必须大于零！"},
         {Buy(), "0", "100", u"委托价格必须大于零！"},
         {Buy(), "11.01", "100", u"委托价格超出涨跌停限制（9.00-11.00）！"},
@@ -68,12 +79,24 @@ TEST(OrderCheck, PriceAndQuantityAreCheckedBeforeSending)
         // Without limits from the server the price only has to be a number above zero.
         {OrderLimits(), "123.45", "100", u""},
         // The security's own rules, before the server sees the order.
-        {With(Buy(), 10, -1, false), "9.371", "100", u"委托价格须为0.01元的整数倍！"},
+        {With(Buy(), 10, -1, false), "9.371", "100", u"委托价格最多两位小数！"},
+        {With(Buy(), 10, -1, false), "25.1234", "100", u"委托价格最多两位小数！"},
+        {With(Buy(), 50, -1, false), "9.37", "100", u"委托价格须为0.05元的整数倍！"},
         {With(Buy(), 10, -1, false), "9.37", "100", u""},
         {With(Buy(), 1, -1, false), "9.371", "100", u""},
-        {Sell(), "10", "150", u"卖出零股须一次性卖出（可卖300股）！"},
-        {With(Sell(), 0, 350, false), "10", "50", u"卖出零股须一次性卖出（可卖350股）！"},
-        {With(Sell(), 0, 350, false), "10", "350", u""},
+        {Sell(), "10", "150", u"卖出数量必须为100股的整数倍！"},
+        // The odd lot of 1550 goes alone or with whole lots, never split.
+        {With(Sell(), 0, 1550, false), "10", "50", u""},
+        {With(Sell(), 0, 1550, false), "10", "150", u""},
+        {With(Sell(), 0, 1550, false), "10", "550", u""},
+        {With(Sell(), 0, 1550, false), "10", "1550", u""},
+        {With(Sell(), 0, 1550, false), "10", "1500", u""},
+        {With(Sell(), 0, 1550, false), "10", "30", u"卖出零股须一次性卖出（零股50股）！"},
+        {With(Sell(), 0, 1550, false), "10", "120", u"卖出零股须一次性卖出（零股50股）！"},
+        // A new share's subscription: its lot and the most the server allows.
+        {Subscribe(10000), "10", "9750", u"申购数量必须为500股的整数倍！"},
+        {Subscribe(10000), "10", "10500", u"申购数量超过可买数量（10000股）！"},
+        {Subscribe(10000), "10", "10000", u""},
         {With(Buy(), 0, -1, true), "10", "100", u"该证券停牌，不能交易！"},
         // Only plain numbers: what strtod or a filtering field would turn into another number is refused.
         {Buy(), "1e1", "100", u"委托价格必须是数字！"},
@@ -154,4 +177,23 @@ TEST(OrderCheck, TheLargestBuyFollowsThePriceInWholeLotsOfTheCashAvailable)
     };
     for (const Case& c : cases)
         EXPECT_EQ(LargestBuy(c.limits, c.price), c.largest) << c.price;
+}
+
+TEST(OrderCheck, AMoneyAmountGoesOutWithTwoDecimalsWhateverWayItWasTyped)
+{
+    struct Case {
+        const char* text;
+        std::string sent; // "" when refused
+    } cases[] = {
+        {"1000.", "1000.00"}, {"1000", "1000.00"},           {"1000.5", "1000.50"}, {"0.01", "0.01"}, {".5", "0.50"},
+        {"007.10", "7.10"},   {"100000000", "100000000.00"}, {"100000000.01", ""},  {"1000..", ""},   {".", ""},
+        {"1,000", ""},
+    };
+    for (const Case& c : cases) {
+        std::string sent;
+        std::u16string message = CheckMoney(c.text, 100000000, &sent);
+        EXPECT_EQ(message.empty(), !c.sent.empty()) << c.text;
+        EXPECT_EQ(sent, c.sent) << c.text;
+    }
+    EXPECT_EQ(CheckMoney("100000000.01", 100000000, nullptr), u"金额不能超过100000000.00元！");
 }

@@ -1,7 +1,7 @@
 // The trading windows against the stand-in server's simulated brokerage: the trade log-in (right, wrong, locked),
 // the order form's look-up and checks, the confirmation sending once, the queries, the bank and password forms,
 // and a trade log-out closing the road.
-#include "TradingTestSupport.h"
+#include "tests/support/TradingWindows.h"
 
 #include <algorithm>
 
@@ -27,94 +27,7 @@
 
 namespace {
 
-const char POSITIONS[] = "tc_mfuncno=600&tc_sfuncno=10&sign=fdyk&position=poststr&count=20";
-const char ORDERS[] = "tc_mfuncno=600&tc_sfuncno=11&sign=mmlb&position=poststr&count=20";
-
-// Remembers the trade log-in's report and the close messages its owner gets; on WM_ACT_IN_LOGIN (posted before the
-// log-in runs, so handled inside its modal loop) it acts in the log-in window as the user would.
-constexpr UINT WM_ACT_IN_LOGIN = WM_APP + 1;
-// Posted before a form opens its confirmation modally: handled inside that modal loop, it hands the window in front
-// to inModal (the user reading and tapping it).
-constexpr UINT WM_ACT_IN_MODAL = WM_APP + 2;
-class OwnerProbe : public CNetWnd {
-public:
-    OwnerProbe() : CNetWnd(u"主窗口", nullptr) {}
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        if (message == WM_TRADE_LOGIN_DONE)
-            actions.push_back((int)lParam);
-        if (message == WM_CHILD_CLOSED)
-            ++closes;
-        if (message == WM_ACT_IN_MODAL) {
-            if (inModal)
-                inModal(CBaseWnd::FromHandleBase(GetActiveWindow()));
-            return 1;
-        }
-        if (message == WM_ACT_IN_LOGIN) {
-            auto* login = dynamic_cast<CQXTradeLoginWnd*>(CBaseWnd::FromHandleBase(GetActiveWindow()));
-            if (login == nullptr)
-                return 1;
-            if (wParam == 0) {
-                ::PostMessage(login->GetHWND(), WM_CAPTION_HOME, 0, 0);
-            } else {
-                login->GetAccountEdit()->SetText(u"880012345");
-                login->GetPasswordEdit()->SetText(u"123456");
-                login->OnActionButton();
-            }
-            return 1;
-        }
-        return CNetWnd::WindowProc(message, wParam, lParam);
-    }
-    std::vector<int> actions;
-    int closes = 0;
-    std::function<void(CBaseWnd*)> inModal;
-};
-
-class TradingWindowsTest : public TradingWindowTest {
-protected:
-    // Asks a query window and waits for its rows.
-    template <class W> W* Query(const char* params)
-    {
-        W* table = OpenWith<W>(params, true);
-        table->Request();
-        EXPECT_TRUE(PumpUntil([&] { return table->GetLastDataSet() != nullptr; }));
-        return table;
-    }
-    std::u16string Cell(CQueryTableWnd* table, int row, const char* field)
-    {
-        LPCWSTR text = table->GetCellText(row, table->GetColumnIndex(field));
-        return text != nullptr ? text : u"";
-    }
-    // The code of the first stock the account holds, and its market.
-    std::string HeldCode(std::string* market = nullptr)
-    {
-        auto* positions = Query<CTradeQueryTableWnd>(POSITIONS);
-        if (positions->GetGrid().GetRowCount() <= 0)
-            return "";
-        if (market != nullptr) { // the reply's number; the table shows the market's name
-            positions->GetLastDataSet()->MoveFirst();
-            *market = positions->GetLastDataSet()->GetAsText("market");
-        }
-        return GbFromWide(Cell(positions, 0, "zqdm").c_str());
-    }
-    CTradeBuySaleWnd* OrderForm(const std::string& params)
-    {
-        auto* form = OpenWith<CTradeBuySaleWnd>(params.c_str());
-        form->OnActive(); // the first activation asks about the code
-        EXPECT_TRUE(PumpUntil([&] { return form->GetNameText()[0] != 0; }));
-        return form;
-    }
-    // A confirmation made as the forms make it, shown without its modal loop.
-    CTradeConfirmWnd* Confirmation(const std::string& request)
-    {
-        auto* confirm = Adopt(new CTradeConfirmWnd(u"委托确认", nullptr));
-        confirm->AddLine(u"证券代码", u"600000");
-        confirm->SetOrderRequest(request.c_str());
-        RECT work = WorkRect();
-        EXPECT_TRUE(confirm->Create(work.left, work.top, work.right - work.left, work.bottom - work.top, nullptr));
-        return confirm;
-    }
-};
+class TradingWindowsTest : public TradingWindowTest {};
 
 } // namespace
 
@@ -347,8 +260,8 @@ TEST_F(TradingWindowsTest, OrderFormRefusesWhatTheServerWouldRefuseBeforeTheConf
         CTradeBuySaleWnd* form;
         std::u16string price, quantity, shown;
     } cases[] = {
-        {buy, price + u"1", u"100", u"委托价格须为0.01元的整数倍！"},
-        {sell, price, u"50", u"卖出零股须一次性卖出"},
+        {buy, price + u"1", u"100", u"委托价格最多两位小数！"},
+        {sell, price, u"50", u"卖出数量必须为100股的整数倍！"},
         {suspended, price, u"100", u"该证券停牌，不能交易！"},
         {unknown, price, u"100", u"证券代码不存在！"},
         {buy, price, u"1e309", u"委托数量必须是整数！"},
@@ -435,11 +348,7 @@ TEST_F(TradingWindowsTest, WhenTheAnswerIsLostTheFormPointsWhereToLookAndAsksWha
 TEST_F(TradingWindowsTest, ANewSharesSubscriptionShowsNoBookAndConfirmsAsASubscription)
 {
     ASSERT_TRUE(LogIn());
-    auto* issues = OpenWith<CNewStockListWnd>("tc_mfuncno=600&tc_sfuncno=30");
-    issues->Request();
-    ASSERT_TRUE(PumpUntil([&] { return !issues->GetIssues().empty(); }));
-    ASSERT_EQ(issues->Subscribe(0), 1);
-    CTradeBuySaleWnd* form = OrderForm(opened.back().params);
+    CTradeBuySaleWnd* form = NewShareForm();
     EXPECT_TRUE(form->IsNewShare());
     EXPECT_FALSE(form->IsBookShown()) << "a new share has no market yet";
     CTradeBuySaleWnd* stock = OrderForm("code=" + HeldCode());

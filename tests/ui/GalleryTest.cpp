@@ -4,8 +4,8 @@
 #include "Gallery.h"
 
 #include "platform/automation/Automation.h"
-#include "platform/display/Desktop.h"
 #include "platform/display/Display.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/Shell.h"
 #include "tests/support/HelperTest.h"
 

@@ -1,10 +1,10 @@
 // Real windows: stylus routing through the host window, the message box, the tip, the rising pop-up, the wait
 // dialog and the keypad.
 #include "platform/automation/Automation.h"
-#include "platform/display/Desktop.h"
 #include "platform/ui/MzDialogs.h"
 #include "platform/ui/MzKeypadWnd.h"
 #include "platform/ui/UiEdit.h"
+#include "platform/win/Desktop.h"
 #include "platform/win/Shell.h"
 #include "platform/win/Time.h"
 
@@ -153,6 +153,43 @@ TEST(MessageBox, YesReturnsOneNoReturnsTwoAndOneButtonReturnsOne)
     t.join();
 }
 
+TEST(MessageBox, ComesBackInFrontWhenAWindowOpenedFromItsLoopInItsOwnersNameHasGone)
+{
+    // The owner screen, which opens a tip in its own name when asked, as a late reply's handler would.
+    class Screen : public CMzWnd {
+    public:
+        LPCWSTR GetMzClassName() override { return u"TestOwnerScreen"; }
+        LRESULT WindowProc(UINT m, WPARAM w, LPARAM l) override
+        {
+            if (m == WM_APP + 2) {
+                MzShowTip(m_hWnd, u"网络请求超时，请重试！", 100);
+                tipped = true;
+                return 0;
+            }
+            return CMzWnd::WindowProc(m, w, l);
+        }
+        std::atomic<bool> tipped{false};
+    };
+    Screen screen;
+    ASSERT_TRUE(screen.Create(0, 30, 480, 690, nullptr, 0, WS_POPUP));
+    screen.Show(TRUE, TRUE);
+    std::atomic<bool> boxInFront{false};
+    std::thread t([&] {
+        HWND box = WaitForWindow(u"MzMessageBoxWnd");
+        ASSERT_NE(box, nullptr);
+        PostMessage(screen.m_hWnd, WM_APP + 2, 0, 0);
+        // The tip raised the screen over the box; once it has gone the box is in front again.
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 20000 && !boxInFront; Sleep(5))
+            boxInFront = screen.tipped && FindOwnWindow(u"MzTipWnd") == nullptr && GetActiveWindow() == box;
+        RECT rc;
+        GetClientRect(box, &rc);
+        TapWindow(box, rc.right / 2, rc.bottom - 45);
+    });
+    EXPECT_EQ(MzMessageBox(screen.m_hWnd, u"您确定退出？", u"Exit", MZ_MB_OK), MZ_IDOK);
+    t.join();
+    EXPECT_TRUE(boxInFront);
+}
+
 TEST(Tip, StaysUpForItsTimeWhileMessagesSentFromAnotherThreadAreHandled)
 {
     class Receiver : public CMzWnd {
@@ -239,6 +276,16 @@ TEST(WaitDialog, CancelPostsTheMessageToTheOwnerAndCloseAllHidesIt)
     ASSERT_TRUE(progress.Show(owner.m_hWnd));
     ProgressDialog::CloseAll();
     EXPECT_FALSE(progress.IsShown());
+
+    // Shown again over another window it belongs to that one: it must not bring the first one forward with it.
+    Owner other;
+    ASSERT_TRUE(other.Create(0, 30, 480, 690, owner.m_hWnd));
+    other.Show(TRUE, TRUE);
+    ASSERT_TRUE(progress.Show(other.m_hWnd));
+    w = FindOwnWindow(u"ProgressDialog");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(GetWindow(w, GW_OWNER), other.m_hWnd);
+    EXPECT_EQ(GetActiveWindow(), w);
 }
 
 TEST(Keypad, KeysArePostedToTheTargetAsCommands)

@@ -1,9 +1,8 @@
 // The desktop window back end through SDL2: shows the composed screen, turns with it, and makes the mouse the
 // stylus and the keyboard the phone's keys. Function keys stand in for the phone's own events:
 // F1-F4 accelerometer orientation 0-3, F5 lock, F6 unlock, F7 call begins, F8 call ends, F9 USB cable pulled,
-// F10 or Home the front key.
-#include "platform/display/Desktop.h"
-#include "platform/win/Shell.h"
+// F10 or Home the front key. Built as a module of its own: it reaches the client only through the host's calls.
+#include "platform/display/BackEndModule.h"
 #include "platform/win/WinUser.h"
 
 #include <SDL.h>
@@ -18,8 +17,9 @@ namespace morwick::display {
 
 namespace {
 
-class SdlBackEnd : public BackEnd, public std::enable_shared_from_this<SdlBackEnd> {
+class SdlBackEnd : public BackEnd {
 public:
+    explicit SdlBackEnd(const HostCalls& host) : host(host) {}
     ~SdlBackEnd() override
     {
         stop.store(true);
@@ -131,12 +131,12 @@ private:
     // SDL started for video, and a window of the screen's size with its renderer; false (nothing left open) when
     // any of them cannot be had. The client's own quit roads decide when it ends; SDL must not take over SIGINT
     // and SIGTERM.
-    static bool OpenWindow(SDL_Window*& window, SDL_Renderer*& renderer)
+    bool OpenWindow(SDL_Window*& window, SDL_Renderer*& renderer)
     {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_Init(SDL_INIT_VIDEO) != 0)
             return false;
-        int w = ScreenWidth(), h = ScreenHeight();
+        int w = host.screenWidth(), h = host.screenHeight();
         window = SDL_CreateWindow("Morwick", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, 0);
         renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
         if (!renderer) {
@@ -191,24 +191,23 @@ private:
     {
         switch (e.type) {
         case SDL_QUIT:
-            if (DWORD gui = GuiThreadId())
-                PostThreadMessage(gui, WM_QUIT, 0, 0);
+            host.quit();
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT) {
                 pressed = true;
-                InjectMouse(WM_LBUTTONDOWN, e.button.x, e.button.y);
+                host.injectMouse(WM_LBUTTONDOWN, e.button.x, e.button.y);
             }
             break;
         case SDL_MOUSEBUTTONUP:
             if (e.button.button == SDL_BUTTON_LEFT && pressed) {
                 pressed = false;
-                InjectMouse(WM_LBUTTONUP, e.button.x, e.button.y);
+                host.injectMouse(WM_LBUTTONUP, e.button.x, e.button.y);
             }
             break;
         case SDL_MOUSEMOTION:
             if (pressed)
-                InjectMouse(WM_MOUSEMOVE, e.motion.x, e.motion.y);
+                host.injectMouse(WM_MOUSEMOVE, e.motion.x, e.motion.y);
             break;
         case SDL_TEXTINPUT: {
             std::u16string text;
@@ -229,7 +228,7 @@ private:
                 }
             }
             for (char16_t ch : text)
-                InjectChar(ch);
+                host.injectChar(ch);
             break;
         }
         case SDL_KEYDOWN:
@@ -241,40 +240,40 @@ private:
         }
     }
 
-    static void Key(SDL_Keycode key, bool down)
+    void Key(SDL_Keycode key, bool down)
     {
         if (down) {
             switch (key) {
             case SDLK_F1:
-                SimulateAccelerometer(0);
+                host.simulateAccelerometer(0);
                 return;
             case SDLK_F2:
-                SimulateAccelerometer(1);
+                host.simulateAccelerometer(1);
                 return;
             case SDLK_F3:
-                SimulateAccelerometer(2);
+                host.simulateAccelerometer(2);
                 return;
             case SDLK_F4:
-                SimulateAccelerometer(3);
+                host.simulateAccelerometer(3);
                 return;
             case SDLK_F5:
-                SimulateLockPhone(TRUE);
+                host.simulateLockPhone(TRUE);
                 return;
             case SDLK_F6:
-                SimulateLockPhone(FALSE);
+                host.simulateLockPhone(FALSE);
                 return;
             case SDLK_F7:
-                SimulateCall(TRUE);
+                host.simulateCall(TRUE);
                 return;
             case SDLK_F8:
-                SimulateCall(FALSE);
+                host.simulateCall(FALSE);
                 return;
             case SDLK_F9:
-                SimulateUsbOff();
+                host.simulateUsbOff();
                 return;
             case SDLK_F10:
             case SDLK_HOME:
-                InjectFrontKey();
+                host.injectFrontKey();
                 return;
             default:
                 break;
@@ -312,9 +311,9 @@ private:
         default:
             return;
         }
-        InjectKey(vk, down);
+        host.injectKey(vk, down);
         if (down && (vk == VK_RETURN || vk == VK_BACK))
-            InjectChar(vk == VK_RETURN ? u'\r' : u'\b');
+            host.injectChar(vk == VK_RETURN ? u'\r' : u'\b');
     }
 
     void Fail()
@@ -326,6 +325,7 @@ private:
         started.notify_all();
     }
 
+    const HostCalls& host;
     std::thread worker;
     std::mutex frameLock;
     std::condition_variable started;
@@ -340,12 +340,20 @@ private:
 
 } // namespace
 
-std::shared_ptr<BackEnd> CreateSdlBackEnd()
+} // namespace morwick::display
+
+extern "C" __attribute__((visibility("default"))) int MorwickBackEndInterface()
 {
-    auto b = std::make_shared<SdlBackEnd>();
-    if (!b->Start())
-        return nullptr;
-    return b;
+    return morwick::display::BACK_END_INTERFACE;
 }
 
-} // namespace morwick::display
+extern "C" __attribute__((visibility("default"))) morwick::display::BackEnd*
+MorwickOpenBackEnd(const morwick::display::HostCalls* host)
+{
+    auto* backEnd = new morwick::display::SdlBackEnd(*host);
+    if (!backEnd->Start()) {
+        delete backEnd;
+        return nullptr;
+    }
+    return backEnd;
+}

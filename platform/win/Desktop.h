@@ -2,7 +2,7 @@
 // the status strip, input injection (from any thread), and a description of the window stack.
 #pragma once
 
-#include "platform/display/Surface.h"
+#include "platform/win/Surface.h"
 #include "platform/win/WinTypes.h"
 
 #include <functional>
@@ -84,19 +84,6 @@ void SetBusyProbe(BusyProbe probe);
 bool IsBusy();
 // True when the GUI thread has nothing to dispatch or paint.
 bool GuiQueueIdle();
-
-} // namespace morwick::display
-
-namespace morwick::display {
-
-// Top-level windows are listed for other processes so that a second client finds the first (FindWindowW).
-void PublishWindow(HWND window, const std::u16string& className, const std::u16string& title);
-void UnpublishWindow(HWND window);
-// A stand-in handle for a window of another running client with that class (and title when given), or null.
-HWND FindPublishedWindow(const char16_t* className, const char16_t* title);
-bool IsRemoteWindow(HWND window);
-// Asks the client owning a found window to bring it to the front.
-bool AskRemoteForeground(HWND window);
 // Brings a window of this process to the front from any thread (what a remote ask ends in).
 void RequestForeground(HWND window);
 

@@ -1,5 +1,5 @@
 // FreeType faces and the glyph cache behind GDI text.
-#include "platform/display/FontEngine.h"
+#include "platform/win/FontEngine.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>

@@ -1,5 +1,5 @@
 // Program and executable directories, and the UTF-8 forms file names need.
-#include "platform/display/Paths.h"
+#include "platform/win/Paths.h"
 
 #include "platform/win/ModulePath.h"
 

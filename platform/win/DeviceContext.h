@@ -2,8 +2,8 @@
 // The window layer makes DCs over window surfaces with MakeSurfaceDC; GDI calls reach them through their HDC.
 #pragma once
 
-#include "platform/display/Surface.h"
 #include "platform/win/Gdi.h"
+#include "platform/win/Surface.h"
 
 #include <memory>
 #include <mutex>
