@@ -110,7 +110,7 @@ protected:
         dump = client.WaitForAction("CTradeConfirmWnd");
         ASSERT_NE(TopWindow(dump).find("\"text\":\"撤单\""), std::string::npos) << dump;
         ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-        WaitForText(client, "撤单已提交！");
+        ASSERT_TRUE(client.WaitForLog("[tip] 撤单已提交！")) << client.Log();
         static const std::regex emptyGrid(R"re("id":171,[^}]*"items":\[\])re");
         dump = WaitFor(client, [](const std::string& top) {
             return top.find("\"CTradeCancelWnd\"") != std::string::npos && std::regex_search(top, emptyGrid);
@@ -238,8 +238,7 @@ protected:
         dump = client.WaitForTop("CQXTradeMenuWnd");
         ASSERT_TRUE(client.Tap(Row(dump, 170, 4, 55))); // 当日委托
         LogIn(client, "880012345", "123456");
-        dump = WaitForText(client, "交易密码错误");
-        ASSERT_NE(TopWindow(dump).find("交易密码错误，还可尝试2次"), std::string::npos) << dump;
+        ASSERT_TRUE(client.WaitForLog("[tip] 交易密码错误，还可尝试2次")) << client.Log();
         dump = client.WaitForTop("CQXTradeLoginWnd");
         Type(client, CentreOf(dump, RectOfId(324)), "654321");
         ASSERT_TRUE(client.Tap(Bar(dump, 1)));
@@ -296,7 +295,7 @@ TEST_F(TradingEndToEndTest, MenuEntryLogsInFirstThenTransfersMoneyAndChangesTheP
     // The password changes; after a trade log-out the old one is refused and the new one logs in.
     ASSERT_NO_FATAL_FAILURE(ChangeThePassword(client));
     ASSERT_NO_FATAL_FAILURE(LogOutAndBackInWithTheNewPassword(client));
-    EXPECT_EQ(client.Command("log").find("654321"), std::string::npos);
+    EXPECT_EQ(client.Log().find("654321"), std::string::npos);
 }
 
 TEST_F(TradingEndToEndTest, TheConfirmationShowsTheAmountAndTheCancelListOffersCancelInItsMenuAndToolBar)
@@ -368,7 +367,7 @@ TEST_F(TradingEndToEndTest, TheConfirmationShowsTheAmountAndTheCancelListOffersC
     dump = client.WaitForAction("CTradeConfirmWnd");
     ASSERT_NE(TopWindow(dump).find("\"text\":\"" + order + "\""), std::string::npos) << dump;
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    WaitForText(client, "撤单已提交！");
+    ASSERT_TRUE(client.WaitForLog("[tip] 撤单已提交！")) << client.Log();
     static const std::regex emptyGrid(R"re("id":171,[^}]*"items":\[\])re");
     dump = WaitFor(client, [](const std::string& top) {
         return top.find("\"CTradeCancelWnd\"") != std::string::npos && std::regex_search(top, emptyGrid);
@@ -451,9 +450,8 @@ TEST_F(StoredTradingEndToEndTest, AnOrderTheServerCannotSaveIsRefusedOnScreenAnd
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
     dump = client.WaitForAction("CTradeConfirmWnd");
     ASSERT_TRUE(client.Tap(Bar(dump, 1)));
-    dump = WaitForText(client, "委托未受理：系统暂时无法保存，请稍后再试");
-    ASSERT_NE(TopWindow(dump).find("委托未受理"), std::string::npos) << dump;
-    EXPECT_EQ(dump.find("委托已提交"), std::string::npos) << dump;
+    ASSERT_TRUE(client.WaitForLog("[tip] 委托未受理：系统暂时无法保存，请稍后再试")) << client.Log();
+    EXPECT_EQ(client.Log().find("委托已提交"), std::string::npos) << client.Log();
     client.Command("shot " + Shot("order-not-saved.png"));
     client.Command("rotate 2");
     client.Idle();

@@ -7,6 +7,7 @@
 #include "platform/win/Desktop.h"
 #include "platform/win/FontEngine.h"
 #include "platform/win/Shell.h"
+#include "tests/support/HelperTest.h"
 
 #include <gtest/gtest.h>
 
@@ -84,11 +85,11 @@ TEST(Display, HeadlessWhenAsked)
     unsetenv("MORWICK_DISPLAY");
 }
 
+namespace {
+
 // Runs in a child process (below): SDL's drivers keep allocations the leak checker would report as ours.
-TEST(Display, SdlChild)
+void SdlChild()
 {
-    if (!std::getenv("MORWICK_TEST_SDL_CHILD"))
-        GTEST_SKIP() << "runs only as the child of the test below";
     setenv("MORWICK_DISPLAY", "sdl", 1);
     std::string name = StartDisplay();
     if (name != "sdl")
@@ -97,6 +98,10 @@ TEST(Display, SdlChild)
     StopDisplay();
     std::exit(::testing::Test::HasFailure() ? 1 : 0);
 }
+
+[[maybe_unused]] const bool sdlChild = RegisterHelperTest("Display", "SdlChild", "MORWICK_TEST_SDL_CHILD", SdlChild);
+
+} // namespace
 
 TEST(Display, SdlWindowShowsAndTurnsWithTheScreen)
 {

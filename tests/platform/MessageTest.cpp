@@ -5,6 +5,7 @@
 #include "platform/win/Time.h"
 #include "platform/win/WindowHandle.h"
 #include "platform/ui/MzWnd.h"
+#include "tests/support/Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -278,15 +279,16 @@ TEST(SendMessage, SenderBlocksUntilHandledAndSameThreadSendIsADirectCall)
     ASSERT_EQ(r.messages.size(), 1u);
 
     std::atomic<bool> returned{false};
+    MSG msg;
+    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE); // this thread's queue exists
     TestThread worker([&]() -> DWORD {
         SendMessage(window, WM_USER, 0, 2);
         returned = true;
         return 0;
     });
-    Sleep(30);
-    EXPECT_FALSE(returned.load()); // nobody has pumped yet
+    ASSERT_TRUE(WaitUntil([] { return GetQueueStatus(QS_SENDMESSAGE) != 0; })); // the send waits here
+    EXPECT_FALSE(returned.load());                                              // nobody has pumped yet
     EXPECT_EQ(r.messages.size(), 1u);
-    MSG msg;
     auto start = std::chrono::steady_clock::now();
     while (!returned && ElapsedMs(start) < 5000) {
         PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE);
@@ -303,12 +305,14 @@ TEST(SendMessage, SenderToAWindowDestroyedMeanwhileGetsZeroPromptly)
     HWND window = AllocWindowHandle(RecordingProc, &r);
     std::atomic<LRESULT> result{-1};
     std::atomic<bool> returned{false};
+    MSG msg;
+    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE); // this thread's queue exists
     TestThread worker([&]() -> DWORD {
         result = SendMessage(window, WM_REPLY_READY, 0, 0);
         returned = true;
         return 0;
     });
-    Sleep(30); // the worker is now blocked in the send
+    ASSERT_TRUE(WaitUntil([] { return GetQueueStatus(QS_SENDMESSAGE) != 0; })); // the worker is blocked in the send
     EXPECT_FALSE(returned.load());
     auto start = std::chrono::steady_clock::now();
     FreeWindowHandle(window);
@@ -317,7 +321,6 @@ TEST(SendMessage, SenderToAWindowDestroyedMeanwhileGetsZeroPromptly)
     EXPECT_EQ(result.load(), 0);
     EXPECT_TRUE(r.messages.empty()); // never handled
     // Nothing was left behind for this thread either.
-    MSG msg;
     EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_TRUE(r.messages.empty());
 }

@@ -2,6 +2,7 @@
 #include "platform/win/LastError.h"
 #include "platform/win/Sync.h"
 #include "platform/win/Thread.h"
+#include "tests/support/Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -57,30 +58,30 @@ TEST(Event, AutoResetReleasesOneWaitAndResetsItself)
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
 
-    // Two waiters, one set: exactly one gets through, and the event is reset behind it. The waiters wait long,
-    // so a slow machine cannot make both give up before the set; the second is let through by a second set.
-    std::atomic<int> through{0};
+    // Two waiters, one set: exactly one gets through, and the event is reset behind it. The second set then finds
+    // the other waiter and is used up by it: had the first set let both through, the second would stay set.
+    struct Waiter {
+        HANDLE event;
+        std::atomic<int> waiting{0}, through{0};
+    } w{event};
     auto waiter = [](LPVOID p) -> DWORD {
-        auto* args = static_cast<std::pair<HANDLE, std::atomic<int>*>*>(p);
-        if (WaitForSingleObject(args->first, 20000) == WAIT_OBJECT_0) {
-            ++*args->second;
-        }
+        auto* w = static_cast<Waiter*>(p);
+        ++w->waiting;
+        if (WaitForSingleObject(w->event, 60000) == WAIT_OBJECT_0)
+            ++w->through;
         return 0;
     };
-    std::pair<HANDLE, std::atomic<int>*> args{event, &through};
-    HANDLE a = CreateThread(nullptr, 0, waiter, &args, 0, nullptr);
-    HANDLE b = CreateThread(nullptr, 0, waiter, &args, 0, nullptr);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    HANDLE a = CreateThread(nullptr, 0, waiter, &w, 0, nullptr);
+    HANDLE b = CreateThread(nullptr, 0, waiter, &w, 0, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return w.waiting == 2; })); // (no early return: the threads use w)
     SetEvent(event);
-    for (int i = 0; i < 20000 && through.load() == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // room for a wrong second release to show
-    EXPECT_EQ(through.load(), 1);
+    EXPECT_TRUE(WaitUntil([&] { return w.through > 0; }));
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
     SetEvent(event);
     HANDLE both[2] = {a, b};
-    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 20000), WAIT_OBJECT_0);
-    EXPECT_EQ(through.load(), 2);
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 60000), WAIT_OBJECT_0);
+    EXPECT_EQ(w.through.load(), 2);
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
     CloseHandle(a);
     CloseHandle(b);
     CloseHandle(event);

@@ -8,6 +8,7 @@
 #include "platform/win/Sync.h"
 #include "platform/win/Time.h"
 #include "platform/win/WindowTable.h"
+#include "tests/support/HelperTest.h"
 
 #include <gtest/gtest.h>
 
@@ -316,12 +317,12 @@ TEST(Windows, FrontKeyEndsTheApplicationWhenTheWindowSaysSo)
     EXPECT_LT(guard, 100);
 }
 
+namespace {
+
 // Run by the test below in a second process: finds the first process's window and mutex.
-TEST(Windows, SecondProcessHelper)
+void SecondProcess()
 {
     const char* cls = std::getenv("MORWICK_TEST_FIND_CLASS");
-    if (!cls)
-        GTEST_SKIP() << "runs only as the second process";
     std::u16string name(cls, cls + std::strlen(cls));
     HANDLE m = CreateMutexW(nullptr, TRUE, name.c_str());
     ASSERT_NE(m, nullptr);
@@ -334,6 +335,11 @@ TEST(Windows, SecondProcessHelper)
         std::exit(5);
     std::exit(0);
 }
+
+[[maybe_unused]] const bool secondProcess =
+    RegisterHelperTest("Windows", "SecondProcess", "MORWICK_TEST_FIND_CLASS", SecondProcess);
+
+} // namespace
 
 TEST(Windows, SecondProcessFindsTheWindowAndMutexAndBringsItForward)
 {
@@ -355,7 +361,7 @@ TEST(Windows, SecondProcessFindsTheWindowAndMutexAndBringsItForward)
 
     std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     std::string command =
-        "MORWICK_TEST_FIND_CLASS=" + cls + " '" + self + "' --gtest_filter=Windows.SecondProcessHelper >/dev/null 2>&1";
+        "MORWICK_TEST_FIND_CLASS=" + cls + " '" + self + "' --gtest_filter=Windows.SecondProcess >/dev/null 2>&1";
     int status = std::system(command.c_str());
     ASSERT_NE(status, -1);
     EXPECT_EQ(status, 0); // the helper exits 0 only when it found both

@@ -28,10 +28,17 @@ const char WAITS_FOR_A_SCREEN[] = "update: the end of the download waits for a s
 
 // Waits until the dump holds text (or the time runs out); returns the last dump. Looks often: a download keeps
 // the client busy, so waiting for it to go idle would miss what shows meanwhile.
-std::string WaitForText(ClientProcess& client, const std::string& text)
+// The update package is the whole client as built: 88 MB with the sanitizers, fetched enciphered in 1 MB ranges
+// and checked, which takes minutes on a machine busy with other builds.
+int DownloadWaitMs()
+{
+    return 5 * WaitMs();
+}
+
+std::string WaitForText(ClientProcess& client, const std::string& text, int milliseconds = WaitMs())
 {
     std::string dump;
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     do {
         dump = client.Dump();
         if (dump.find(text) != std::string::npos)
@@ -84,10 +91,10 @@ std::string WaitForFront(ClientProcess& client, const std::string& className)
 }
 
 // Waits until the client's debug output, from the last call of "log" on, holds text; returns what it read.
-std::string WaitForLog(ClientProcess& client, const std::string& text)
+std::string WaitForLog(ClientProcess& client, const std::string& text, int milliseconds = WaitMs())
 {
     std::string log;
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     do {
         log += client.Command("log");
         if (log.find(text) != std::string::npos)
@@ -273,7 +280,7 @@ protected:
         SignUp();
         auto client = Start(name, OwnProgram());
         EXPECT_TRUE(AgreeToTheUpdate(*client));
-        WaitForText(*client, "升级包下载失败");
+        WaitForText(*client, "升级包下载失败", DownloadWaitMs());
         return client;
     }
 };
@@ -300,7 +307,7 @@ TEST_F(UpdateEndToEndTest, ANewerBuildIsAnnouncedDownloadedAcrossACutAndInstalle
     // The next range is cut off half-way: the download goes on from where it stopped.
     server->http.Faults().Arm(FAULT_CLOSE_MID_BODY, 1, 0, std::string(), 800, 3);
 
-    dump = WaitForText(*client, "\"windows\":[{\"class\":\"CQXNoticeWnd\"");
+    dump = WaitForText(*client, "\"windows\":[{\"class\":\"CQXNoticeWnd\"", DownloadWaitMs());
     ASSERT_EQ(TopWindowClass(dump), "CQXNoticeWnd") << client->Command("log");
     EXPECT_NE(TopWindow(dump).find("新版本：更快的行情刷新。"), std::string::npos) << dump;
     EXPECT_EQ(ReadFileBytes(program + ".update"), ReadFileBytes(next));
@@ -329,7 +336,7 @@ TEST_F(UpdateEndToEndTest, AFailingPackageAskedForFromTheServiceMenuIsToldOnceIt
     // 软件升级: the download starts again and fails while its box is still up; the failure is told once it has gone.
     client->Command("log");
     ASSERT_TRUE(TapMenuRow(*client, 5));
-    std::string log = WaitForLog(*client, WAITS_FOR_A_SCREEN);
+    std::string log = WaitForLog(*client, WAITS_FOR_A_SCREEN, DownloadWaitMs());
     ASSERT_NE(log.find(WAITS_FOR_A_SCREEN), std::string::npos) << client->Dump();
     ASSERT_EQ(TopWindowClass(client->Dump()), "MzMessageBoxWnd");
     ASSERT_TRUE(TapText(*client, "确定"));
@@ -355,7 +362,7 @@ TEST_F(UpdateEndToEndTest, ADownloadEndingUnderABoxIsToldOnceTheBoxHasGoneAndEve
 
     client->Command("log");
     server->http.Faults().Clear();
-    std::string log = WaitForLog(*client, WAITS_FOR_A_SCREEN);
+    std::string log = WaitForLog(*client, WAITS_FOR_A_SCREEN, DownloadWaitMs());
     ASSERT_NE(log.find(WAITS_FOR_A_SCREEN), std::string::npos) << client->Dump();
     std::string dump = client->Dump();
     ASSERT_EQ(TopWindowClass(dump), "MzMessageBoxWnd") << dump;
@@ -390,7 +397,7 @@ TEST_F(UpdateEndToEndTest, TheManualUpdateShowsItsProgressInFrontAndItsNoticeOnc
     WaitForText(*client, "已启动升级");
     client->Command("log");
     server->http.Faults().Clear();
-    std::string log = WaitForLog(*client, WAITS_FOR_A_SCREEN);
+    std::string log = WaitForLog(*client, WAITS_FOR_A_SCREEN, DownloadWaitMs());
     ASSERT_NE(log.find(WAITS_FOR_A_SCREEN), std::string::npos) << client->Dump();
     ASSERT_EQ(TopWindowClass(client->Dump()), "MzMessageBoxWnd");
     ASSERT_TRUE(TapText(*client, "确定"));

@@ -243,6 +243,28 @@ std::string ClientProcess::WaitForTop(const std::string& className)
     return dump;
 }
 
+std::string ClientProcess::Log()
+{
+    // The answer is {"ok":true,"log":"..."}, the text escaped as JSON; the escapes do not matter to a search.
+    std::string answer = Command("log");
+    const std::string field = "\"log\":\"";
+    size_t start = answer.find(field), end = answer.rfind("\"}");
+    if (start != std::string::npos && end != std::string::npos && end >= start + field.size())
+        log += answer.substr(start + field.size(), end - start - field.size());
+    return log;
+}
+
+bool ClientProcess::WaitForLog(const std::string& text)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs());
+    while (Log().find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() >= end || HasExited())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
 std::string ClientProcess::SignUp()
 {
     std::string dump = WaitForTop("CRegisterVerifyFrame");

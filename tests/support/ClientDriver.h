@@ -71,6 +71,12 @@ public:
     bool Tap(Point p);
     // Waits until the top window is of the class (or the time runs out); returns the last dump.
     std::string WaitForTop(const std::string& className);
+    // What the client wrote to its debug log since it started, "[tip] TEXT" for every tip among it (a command
+    // "log" takes what it returns out of this). A tip closes on the client's clock, so a dump on a busy machine
+    // may come too late to see it: wait for it here.
+    std::string Log();
+    // Waits until the log holds text; false when the time ran out.
+    bool WaitForLog(const std::string& text);
     // The same, and until the command bar's middle button (a confirmation's "确定", which takes no tap in its
     // first moments) is enabled.
     std::string WaitForAction(const std::string& className);
@@ -86,6 +92,7 @@ public:
 
 private:
     std::string socket;
+    std::string log;
     pid_t pid = -1;
     bool exited = false;
     int status = 0;

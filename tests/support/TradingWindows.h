@@ -75,9 +75,6 @@ protected:
     {
         WindowTest::SetUp();
         StartServer();
-        // Private workers (an order while the shared one is busy) read the server from the settings.
-        CAppData::Instance()->SetConfig("Server_Addr", "127.0.0.1", 0);
-        CAppData::Instance()->SetConfig("Server_Port", std::to_string(server->Port()).c_str(), 0);
         SaveBranchOffices({{"0101", GbFromWide(u"北京金融街营业部")}, {"0102", GbFromWide(u"北京中关村营业部")}});
         opened.clear();
         CNetWnd::SetWindowOpener(RecordOpen);

@@ -233,7 +233,9 @@ protected:
         CWndManager::Destroy();
     }
 
-    // Starts the stand-in server and points the application data at it (HTTP, its public key in the home).
+    // Starts the stand-in server and points the application data at it (HTTP, its public key in the home): the
+    // shared connection, and in the settings every worker made later (a window's own) reads its server from. Left
+    // at the default port, such a worker would talk to whatever listens on 8002 of a shared machine, or fail.
     CServerFunctions& StartServer(const CServerOptions& options = StandInServer::Defaults())
     {
         server = std::make_unique<StandInServer>(options);
@@ -241,6 +243,8 @@ protected:
         ServerTestKeys().ExportPublicKey(home.Path() + "pubkey.bin");
         CAppData* app = CAppData::Instance();
         app->SetConfig("Connect_Type", "2", 0);
+        app->SetConfig("Server_Addr", "127.0.0.1", 0);
+        app->SetConfig("Server_Port", std::to_string(server->Port()).c_str(), 0);
         app->GetHttpClient()->SetServer("127.0.0.1", server->Port());
         app->GetHttpClient()->SetGateway("127.0.0.1", server->Port());
         return server->functions;

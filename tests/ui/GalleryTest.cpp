@@ -1,11 +1,13 @@
 // The gallery driven headless through the automation commands, as a person would use it: every control shows
-// in the dump, and each dialog opens, answers and closes. MORWICK_GALLERY=1 opens it in a window instead.
+// in the dump, and each dialog opens, answers and closes. `MORWICK_GALLERY=1 tests_ui
+// --gtest_filter=Gallery.OpensInAWindow` opens it in a window for a person instead.
 #include "Gallery.h"
 
 #include "platform/automation/Automation.h"
 #include "platform/display/Display.h"
 #include "platform/win/Desktop.h"
 #include "platform/win/Shell.h"
+#include "tests/support/HelperTest.h"
 
 #include <gtest/gtest.h>
 
@@ -226,11 +228,11 @@ TEST(Gallery, EveryControlAndDialogWorksThroughTheAutomation)
     unsetenv("MORWICK_DISPLAY");
 }
 
+namespace {
+
 // Runs in a child process (below): SDL's drivers keep allocations the leak checker would report as ours.
-TEST(Gallery, SdlChild)
+void SdlChild()
 {
-    if (!std::getenv("MORWICK_TEST_SDL_CHILD"))
-        GTEST_SKIP() << "runs only as the child of the test below";
     setenv("MORWICK_DISPLAY", "sdl", 1);
     if (morwick::display::StartDisplay() != "sdl")
         std::exit(77);
@@ -238,6 +240,25 @@ TEST(Gallery, SdlChild)
     morwick::display::StopDisplay();
     std::exit(::testing::Test::HasFailure() ? 1 : 0);
 }
+
+// The gallery for a person to look at and try: MORWICK_GALLERY=1 tests_ui --gtest_filter=Gallery.OpensInAWindow
+void OpenForAPerson()
+{
+    setenv("MORWICK_HOME", MORWICK_BINARY_DIR "/app", 0);
+    morwick::display::AttachGuiThread();
+    morwick::display::StartDisplay();
+    RECT work = WorkArea();
+    CGalleryWnd gallery;
+    ASSERT_TRUE(gallery.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
+    gallery.DoModal();
+    morwick::display::StopDisplay();
+}
+
+[[maybe_unused]] const bool sdlChild = RegisterHelperTest("Gallery", "SdlChild", "MORWICK_TEST_SDL_CHILD", SdlChild);
+[[maybe_unused]] const bool forAPerson =
+    RegisterHelperTest("Gallery", "OpensInAWindow", "MORWICK_GALLERY", OpenForAPerson);
+
+} // namespace
 
 TEST(Gallery, EveryControlAndDialogWorksInTheSdlWindowToo)
 {
@@ -248,18 +269,4 @@ TEST(Gallery, EveryControlAndDialogWorksInTheSdlWindowToo)
     if (status != 0 && status / 256 == 77)
         GTEST_SKIP() << "built without SDL, or SDL cannot open a window here";
     EXPECT_EQ(status, 0);
-}
-
-TEST(Gallery, OpensInAWindowForAPerson)
-{
-    if (!std::getenv("MORWICK_GALLERY"))
-        GTEST_SKIP() << "set MORWICK_GALLERY=1 to open the gallery";
-    setenv("MORWICK_HOME", MORWICK_BINARY_DIR "/app", 0);
-    morwick::display::AttachGuiThread();
-    morwick::display::StartDisplay();
-    RECT work = WorkArea();
-    CGalleryWnd gallery;
-    ASSERT_TRUE(gallery.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
-    gallery.DoModal();
-    morwick::display::StopDisplay();
 }
