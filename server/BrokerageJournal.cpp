@@ -1,6 +1,8 @@
 // Reading an account journal's records, telling a torn last record (dropped) from damage (refused): a record is
-// appended in one write, so a crash can only cut the last one, and what it leaves after its head is a part of one
-// record's change lines. Anything else that fails a check was written whole and changed since.
+// appended in one write and flushed before it is acknowledged, so a crash can only touch the last one. A kill cuts
+// it short; a power cut may also leave zeros where its bytes did not reach the disk, at its end, or at its start
+// when the append began in the file's partly filled last block and only the new blocks were written. Anything else
+// that fails a check was written whole and changed since.
 #include "server/BrokerageJournal.h"
 
 #include "server/ServerText.h"
@@ -77,6 +79,26 @@ bool IsChangesStart(const std::string& s)
     return s.find('\0') == std::string::npos;
 }
 
+// Whether s can be what a power cut left of a record whose start it zeroed: the end of one line (of its head or of
+// a change line), then change lines; no zero byte, and no record's head, which would mean the zeros stand where a
+// whole record was and later ones follow.
+bool IsChangesRest(const std::string& s)
+{
+    if (s.empty())
+        return true;
+    size_t eol = s.find('\n');
+    return s[0] != 'R' && s.find('\0') == std::string::npos &&
+           (eol == std::string::npos || IsChangesStart(s.substr(eol + 1)));
+}
+
+// Where the zeros that start at `at` end.
+size_t AfterZeros(const std::string& text, size_t at)
+{
+    while (at < text.size() && text[at] == '\0')
+        ++at;
+    return at;
+}
+
 std::string Where(size_t number, size_t at)
 {
     return "record " + std::to_string(number) + " at byte " + std::to_string(at) + ": ";
@@ -109,6 +131,12 @@ bool ReadJournalRecords(const std::string& text, std::vector<std::string>* recor
 {
     size_t at = sizeof JOURNAL_MAGIC - 1;
     for (size_t number = 1; at < text.size(); ++number) {
+        if (text[at] == '\0') {
+            if (IsChangesRest(WithoutZeroTail(text, AfterZeros(text, at))))
+                return true; // zeroed from its start by a power cut
+            *why = Where(number, at) + "zeros where its head should be, then what is not the rest of one record";
+            return false;
+        }
         size_t eol = text.find('\n', at);
         if (eol == std::string::npos) {
             if (IsHeadStart(WithoutZeroTail(text, at)))

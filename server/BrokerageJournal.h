@@ -1,6 +1,6 @@
 // The records of an account journal: "MORWICK-JOURNAL 1", then "R LENGTH CRC32\n" + LENGTH bytes per record, each
-// checked by its CRC-32. Only the last record may be torn (a crash while it was appended); any other record that
-// fails its check is damage.
+// checked by its CRC-32. Only the last record may be torn (a crash while it was appended, or a power cut that left
+// zeros in it); any other record that fails its check is damage.
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
-// Damaged account files: a record that fails its check anywhere but at the end, or whose length reaches over later
-// records, and files that are not the account's. The account is refused and its file left as it was found, while
-// the other accounts are served, in the brokerage and over HTTP.
+// Damaged account files: a record that fails its check anywhere but at the end, whose length reaches over later
+// records, or zeros where records stand before the last, and files that are not the account's. The account is
+// refused and its file left as it was found, while the other accounts are served, in the brokerage and over HTTP.
 #include "tests/server/ServerTestClient.h"
 
 #include "tests/support/BrokerageFixture.h"
@@ -51,6 +51,9 @@ std::vector<Damage> DamagedFiles(const std::string& journal, const std::string& 
     size_t head = at[3], body = journal.find('\n', head) + 1;
     std::string flippedBody = journal, flippedHead = journal, longer = journal;
     flippedBody[body + (at[4] - body) / 2] ^= 0x04;
+    std::string zeroedHead = journal, zeroedRecord = journal;
+    zeroedHead.replace(head, body - head, body - head, '\0');
+    zeroedRecord.replace(at[5], at[6] - at[5], at[6] - at[5], '\0'); // a whole record, and the last after it
     flippedHead[body - 2] ^= 0x01; // the last digit of its check
     longer.replace(head + 2, body - head - 2 - 10, std::to_string(journal.size()));
     std::string badNumber = fullText;
@@ -59,6 +62,8 @@ std::vector<Damage> DamagedFiles(const std::string& journal, const std::string& 
         {"a bit flipped in a middle record's body", flippedBody, "record 4 at byte"},
         {"a middle record's head", flippedHead, "record 4 at byte"},
         {"a middle record's length past the end", longer, "reaches past the end"},
+        {"zeros where a middle record's head is", zeroedHead, "record 4 at byte"},
+        {"zeros over a record before the last", zeroedRecord, "zeros where its head should be"},
         {"the full text cut short", fullText.substr(0, fullText.find("END")), "neither a journal"},
         {"a line of no kind", "Z\t1\n" + fullText, "neither a journal"},
         {"a number that is not one", badNumber, "neither a journal"},
