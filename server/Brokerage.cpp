@@ -83,11 +83,12 @@ void CBrokerage::OpenFile(const std::string& fundId)
     std::string path = (std::filesystem::path(dataDir) / (fundId + ".txt")).string();
     CAccountFile& file = *files.at(fundId);
     std::error_code ec;
+    std::string torn;
     std::filesystem::file_status status = std::filesystem::symlink_status(path, ec);
     if (ec && status.type() != std::filesystem::file_type::not_found)
         file.damage = "it cannot be looked at: " + ec.message();
     else if (status.type() != std::filesystem::file_type::not_found)
-        Load(path, &file.damage);
+        Load(path, &file.damage, &torn);
     if (!file.damage.empty()) {
         // Never the demo state over a file that exists: the account waits for its file to be mended.
         std::fprintf(stderr,
@@ -96,7 +97,10 @@ void CBrokerage::OpenFile(const std::string& fundId)
         return;
     }
     // Written anew: the journal starts from the full text (older files take the journal's form here), and a torn
-    // last record goes.
+    // last record goes; the operator learns where it was, since the rewrite leaves no trace of it.
+    if (!torn.empty())
+        std::fprintf(stderr, "morwick-server: account %s: the torn last record of %s (%s) is dropped\n", fundId.c_str(),
+                     path.c_str(), torn.c_str());
     CTradeAccount& a = *accounts.at(fundId);
     file.saved = a;
     Save(a);
