@@ -8,9 +8,11 @@
 #include "server/ServerText.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -72,7 +74,10 @@ CBrokerage::CBrokerage(uint64_t s, const std::string& dir, CMarket& m)
         return;
     // The accounts hold password digests and money: the folder and its files are the server's user's alone.
     std::error_code ec;
-    CreatePrivateFolderNative(dataDir);
+    // Saves into a folder that is not there fail on their own; a new one whose entry could not be flushed may
+    // not last a power cut, and only this says so.
+    if (!CreatePrivateFolderNative(dataDir))
+        std::fprintf(stderr, "morwick-server: cannot make %s: %s\n", dataDir.c_str(), std::strerror(errno));
     std::filesystem::permissions(dataDir, std::filesystem::perms::owner_all, ec);
     for (auto& pair : accounts)
         OpenFile(pair.first);

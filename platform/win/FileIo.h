@@ -28,7 +28,8 @@ BOOL CreateDirectoryW(LPCWSTR path, void* securityAttributes);
 // Replaces the file at path with exactly size bytes of data: a temporary file in the same folder is written,
 // flushed to disk and renamed over the target, so readers see the old file or the new one, never a part.
 // FALSE (last error set) when any step fails: the old file untouched, or, when only the flush of the folder after
-// the rename failed, the new file in place but perhaps not lasting a crash. The file is created 0600 (the user's alone);
+// the rename failed, the new file in place but perhaps not lasting a crash (a file system that cannot flush folders
+// at all, EINVAL, is not a failure). The file is created 0600 (the user's alone);
 // temporary files that an interrupted earlier write of the same target left behind are removed first.
 BOOL WriteFileAtomically(const WCHAR* path, const void* data, size_t size);
 
@@ -44,7 +45,8 @@ BOOL ReadFileNative(const std::string& path, std::string* out);
 // file is then cut back to its former length, as far as the disk allows.
 BOOL AppendFileDurablyNative(const std::string& path, const void* data, size_t size);
 // Creates a folder and its missing parents 0700 whatever the umask and flushes the new entries to disk; an
-// existing folder is left as it is. FALSE (last error set) when the folder is not there afterwards.
+// existing folder is left as it is. FALSE (last error set) when the folder is not there afterwards, or a new
+// entry could not be flushed (it may not last a crash).
 BOOL CreatePrivateFolderNative(const std::string& path);
 // Sets the last error from the current errno.
 void SetLastErrorFromErrno();

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <fcntl.h>
 #include <ctime>
+#include <cerrno>
 
 namespace {
 
@@ -149,4 +150,21 @@ TEST(FileIo, TemporariesLeftByAnInterruptedWriteGoAtTheNextWriteOfTheSameFile)
         left.insert(entry.path().filename().string());
     EXPECT_EQ(left, (std::set<std::string>{"DefParam.dat", "DefParam.dat.tmp-young1", "MyQuotes.dat.tmp-a1B2c3",
                                            "DefParam.dat.tmp-toolong"}));
+}
+
+TEST(FileIo, AFolderThatCannotBeFlushedFailsTheWriteUnlessItsFileSystemFlushesNoFoldersAtAll)
+{
+    struct Case {
+        int error;
+        bool ok;
+    };
+    for (Case c : {Case{EINVAL, true}, Case{EIO, false}}) {
+        SCOPED_TRACE(c.error);
+        TempFolder folder;
+        ScopedFolderFlushFailure failing(c.error);
+        EXPECT_EQ(WriteFileAtomicallyNative(folder.File("DefParam.dat"), "new", 3), c.ok);
+        EXPECT_EQ(ReadAll(folder.File("DefParam.dat")), "new") << "renamed in either way";
+        EXPECT_EQ(CreatePrivateFolderNative(folder.File("brokerage")), c.ok);
+        EXPECT_TRUE(std::filesystem::is_directory(folder.File("brokerage")));
+    }
 }
