@@ -257,6 +257,17 @@ BOOL WriteFileAtomicallyNative(const std::string& path, const void* data, size_t
     return SyncFolder(FolderOf(path));
 }
 
+BOOL WriteFileIfChangedNative(const std::string& path, const void* data, size_t size, bool* failed)
+{
+    std::string held;
+    if (!*failed && ReadFileNative(path, &held) && held.size() == size &&
+        (size == 0 || std::memcmp(held.data(), data, size) == 0))
+        return TRUE;
+    BOOL ok = WriteFileAtomicallyNative(path, data, size);
+    *failed = !ok;
+    return ok;
+}
+
 BOOL WriteFileAtomically(const WCHAR* path, const void* data, size_t size)
 {
     if (path == nullptr || path[0] == 0) {

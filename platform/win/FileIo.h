@@ -38,6 +38,11 @@ std::string NativePath(const WCHAR* path);
 std::string NativePathFromAnsi(const char* path);
 // The same calls for on-disk paths, for the platform's own files.
 BOOL WriteFileAtomicallyNative(const std::string& path, const void* data, size_t size);
+// The atomic write, skipped when the file holds exactly these bytes already (no rewrite and flushes when nothing
+// changed). That the file holds them is trusted only while *failed is false: a write that failed may have renamed
+// its bytes in without flushing the folder, so each failure sets it and only a write that succeeds clears it. One
+// flag per file, kept by its writer.
+BOOL WriteFileIfChangedNative(const std::string& path, const void* data, size_t size, bool* failed);
 // Reads the whole file into out. FALSE (errno and last error set, out undefined) when it cannot be opened or a read
 // fails: a file read in part is never taken for a whole one.
 BOOL ReadFileNative(const std::string& path, std::string* out);
