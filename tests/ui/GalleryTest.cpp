@@ -6,6 +6,7 @@
 #include "platform/display/Display.h"
 #include "platform/win/Desktop.h"
 #include "platform/win/Shell.h"
+#include "tests/support/BuildWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -231,8 +232,7 @@ TEST(Gallery, SdlChild)
 {
     if (!std::getenv("MORWICK_TEST_SDL_CHILD"))
         GTEST_SKIP() << "runs only as the child of the test below";
-    setenv("MORWICK_DISPLAY", "sdl", 1);
-    if (morwick::display::StartDisplay() != "sdl")
+    if (StartBuildsWindow() != "sdl")
         std::exit(77);
     DriveGallery();
     morwick::display::StopDisplay();
@@ -256,7 +256,7 @@ TEST(Gallery, OpensInAWindowForAPerson)
         GTEST_SKIP() << "set MORWICK_GALLERY=1 to open the gallery";
     setenv("MORWICK_HOME", MORWICK_BINARY_DIR "/app", 0);
     morwick::display::AttachGuiThread();
-    morwick::display::StartDisplay();
+    StartBuildsWindow();
     RECT work = WorkArea();
     CGalleryWnd gallery;
     ASSERT_TRUE(gallery.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));
