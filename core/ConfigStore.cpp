@@ -145,17 +145,6 @@ bool FileIsMissing(const WCHAR* path)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// True when the file holds exactly these bytes now: what this store last wrote may have been replaced or removed
-// since by someone else, and a save is acknowledged only when the file has it.
-bool FileHolds(const WCHAR* path, const BYTE* bytes, UINT count)
-{
-    BYTE* data = nullptr;
-    int size = ReadWholeFile(path, &data);
-    bool same = size >= 0 && UINT(size) == count && memcmp(data, bytes, count) == 0;
-    free(data);
-    return same;
-}
-
 } // namespace
 
 void CConfigStore::Load(CAString* version)
@@ -166,11 +155,6 @@ void CConfigStore::Load(CAString* version)
     int size = ReadWholeFile(path.GetText(), &data);
     if (size >= 0) {
         LoadFromBytes(data, UINT(size));
-        {
-            Lock saving(&saveLock);
-            onDisk.count = 0;
-            onDisk.Append(data, UINT(size));
-        }
         free(data);
         char stored[32];
         CopyConfig("System_Version", stored, sizeof stored);
@@ -286,17 +270,10 @@ BOOL CConfigStore::Save()
     Lock saving(&saveLock);
     CByteBuffer bytes(CONFIG_DEFAULT_COUNT * CONFIG_RECORD_SIZE);
     Serialize(&bytes);
+    // Every start's version check saves settings the file holds already: not written and flushed again, as long
+    // as the file has them (whoever touched it since) and no save failed since the last that succeeded.
     CWString path = GetFullPath(PARAM_FILE);
-    if (bytes.count == onDisk.count && memcmp(bytes.data, onDisk.data, bytes.count) == 0 &&
-        FileHolds(path.GetText(), bytes.data, bytes.count)) {
-        return TRUE;
-    }
-    if (!WriteFileAtomically(path.GetText(), bytes.data, bytes.count)) {
-        return FALSE;
-    }
-    onDisk.count = 0;
-    onDisk.Append(bytes.data, bytes.count);
-    return TRUE;
+    return WriteFileIfChangedNative(NativePath(path.GetText()), bytes.data, bytes.count, &saveFailed);
 }
 
 BOOL CConfigStore::FixVersion(const char* version)

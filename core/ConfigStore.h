@@ -88,7 +88,7 @@ private:
     mutable CRITICAL_SECTION recordLock;
     // Held across snapshot and write, so two saves cannot land in the wrong order.
     CRITICAL_SECTION saveLock;
-    // What "DefParam.dat" holds, as last read or written (under saveLock): a save of the same bytes, as every
-    // start's version check makes, is not written and flushed again while the file still holds them.
-    GrowArray<BYTE> onDisk{64};
+    // A save of "DefParam.dat" failed since the last that succeeded (under saveLock): the file may hold what is not
+    // on disk, so an unchanged save is written all the same.
+    bool saveFailed = false;
 };

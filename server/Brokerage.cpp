@@ -8,9 +8,11 @@
 #include "server/ServerText.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -72,7 +74,10 @@ CBrokerage::CBrokerage(uint64_t s, const std::string& dir, CMarket& m)
         return;
     // The accounts hold password digests and money: the folder and its files are the server's user's alone.
     std::error_code ec;
-    CreatePrivateFolderNative(dataDir);
+    // Saves into a folder that is not there fail on their own; a new one whose entry could not be flushed may
+    // not last a power cut, and only this says so.
+    if (!CreatePrivateFolderNative(dataDir))
+        std::fprintf(stderr, "morwick-server: cannot make %s: %s\n", dataDir.c_str(), std::strerror(errno));
     std::filesystem::permissions(dataDir, std::filesystem::perms::owner_all, ec);
     for (auto& pair : accounts)
         OpenFile(pair.first);
@@ -83,11 +88,12 @@ void CBrokerage::OpenFile(const std::string& fundId)
     std::string path = (std::filesystem::path(dataDir) / (fundId + ".txt")).string();
     CAccountFile& file = *files.at(fundId);
     std::error_code ec;
+    std::string torn;
     std::filesystem::file_status status = std::filesystem::symlink_status(path, ec);
     if (ec && status.type() != std::filesystem::file_type::not_found)
         file.damage = "it cannot be looked at: " + ec.message();
     else if (status.type() != std::filesystem::file_type::not_found)
-        Load(path, &file.damage);
+        Load(path, &file.damage, &torn);
     if (!file.damage.empty()) {
         // Never the demo state over a file that exists: the account waits for its file to be mended.
         std::fprintf(stderr,
@@ -96,7 +102,10 @@ void CBrokerage::OpenFile(const std::string& fundId)
         return;
     }
     // Written anew: the journal starts from the full text (older files take the journal's form here), and a torn
-    // last record goes.
+    // last record goes; the operator learns where it was, since the rewrite leaves no trace of it.
+    if (!torn.empty())
+        std::fprintf(stderr, "morwick-server: account %s: the torn last record of %s (%s) is dropped\n", fundId.c_str(),
+                     path.c_str(), torn.c_str());
     CTradeAccount& a = *accounts.at(fundId);
     file.saved = a;
     Save(a);

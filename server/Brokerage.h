@@ -310,13 +310,16 @@ public:
     static bool PasswordMatches(const std::string& fundId, const std::string& password, const std::string& stored);
     static bool IsOldPasswordHash(const std::string& stored);
     // The account's full text (one line per item), and the reading of an account file: that text (older files)
-    // or a journal (below); false for a damaged or cut-short one, with why (where, and what is wrong there).
+    // or a journal (below); false for a damaged or cut-short one, with why (where, and what is wrong there). torn
+    // says where a torn last record was that the reading left out, empty when there was none.
     static std::string Serialize(const CTradeAccount& a);
-    static bool Parse(const std::string& text, CTradeAccount* a, std::string* why = nullptr);
+    static bool Parse(const std::string& text, CTradeAccount* a, std::string* why = nullptr,
+                      std::string* torn = nullptr);
     // The account file: "MORWICK-JOURNAL 1", then records "R LENGTH CRC32\n" + LENGTH bytes, each checked by its
     // CRC-32. The first holds the full text; each later one, one save: "+\tLINE" (an item, or the head line "A",
     // written or replaced, matched by its key: an order by its number, a holding by market and code...) or
-    // "-\tLINE" (removed). A torn last record is ignored; any other record that fails its check is damage.
+    // "-\tLINE" (removed). A torn last record (cut short, or with zeros a power cut left) is ignored; any other
+    // record that fails its check is damage, and so is a last one whole in length.
     // Journal: a file holding the full text alone.
     static std::string Journal(const CTradeAccount& a);
     // The accounts whose file exists but cannot be read as theirs, each with why. Such an account is refused
@@ -343,7 +346,8 @@ private:
     static int64_t CostNear(int64_t li, int64_t quantity) { return (li * quantity + 5) / 10; }
     static const std::string& DemoPasswordHash(const std::string& id, const std::string& password);
     // Reads the account's file into its account; false, with why, for a file that cannot be read as its own.
-    bool Load(const std::string& path, std::string* why);
+    // torn: where the torn last record was that was left out, if any.
+    bool Load(const std::string& path, std::string* why, std::string* torn);
     // Opens the account's file at start: read when it exists, written anew from the account (the demo state)
     // only when there is none; a file that exists and cannot be read marks the account damaged, untouched.
     void OpenFile(const std::string& fundId);

@@ -11,10 +11,12 @@ std::string AccountFilesHelp()
            "  each change is appended to the account's file as one record with its CRC-32 and flushed to disk before\n"
            "  it is answered; one the disk refuses is undone and answered "
            "\"<what>未受理：系统暂时无法保存，请稍后再试\"\n"
-           "  (委托, 撤单, 转账...); a torn last record is ignored; the file is written anew at start and when it has "
-           "grown\n"
+           "  (委托, 撤单, 转账...); a torn last record (cut short by a kill, or with zeros a power cut left in it)\n"
+           "  is dropped at start, the server saying where it was on standard error; the file is written anew at\n"
+           "  start and when it has grown\n"
            "  a file that exists but cannot be read as the account's (a record other than the last failing its check,\n"
-           "  a record reaching past the end over later ones, another account's text) is left as it is: that account\n"
+           "  a last one whole in length failing it, a record reaching past the end over later ones, zeros before the\n"
+           "  last record, another account's text) is left as it is: that account\n"
            "  is out of service (its log-in answers \"" +
            std::string(CBrokerage::DAMAGED_ACCOUNT) +
            "\"), the others work; the server says so at start\n"

@@ -1,6 +1,9 @@
 // Reading an account journal's records, telling a torn last record (dropped) from damage (refused): a record is
-// appended in one write, so a crash can only cut the last one, and what it leaves after its head is a part of one
-// record's change lines. Anything else that fails a check was written whole and changed since.
+// appended in one write and flushed before it is acknowledged, so a crash can only touch the last one. A kill cuts
+// it short; a power cut may also leave zeros where its bytes did not reach the disk, at its end, or at its start
+// when the append began in the file's partly filled last block and only the new blocks were written. Anything else
+// that fails a check (a record of its full length that fails its check among them) was written whole and changed
+// since.
 #include "server/BrokerageJournal.h"
 
 #include "server/ServerText.h"
@@ -77,9 +80,29 @@ bool IsChangesStart(const std::string& s)
     return s.find('\0') == std::string::npos;
 }
 
+// Whether s can be what a power cut left of a record whose start it zeroed: the end of one line (of its head or of
+// a change line), then change lines; no zero byte, and no record's head, which would mean the zeros stand where a
+// whole record was and later ones follow.
+bool IsChangesRest(const std::string& s)
+{
+    if (s.empty())
+        return true;
+    size_t eol = s.find('\n');
+    return s[0] != 'R' && s.find('\0') == std::string::npos &&
+           (eol == std::string::npos || IsChangesStart(s.substr(eol + 1)));
+}
+
+// Where the zeros that start at `at` end.
+size_t AfterZeros(const std::string& text, size_t at)
+{
+    while (at < text.size() && text[at] == '\0')
+        ++at;
+    return at;
+}
+
 std::string Where(size_t number, size_t at)
 {
-    return "record " + std::to_string(number) + " at byte " + std::to_string(at) + ": ";
+    return "record " + std::to_string(number) + " at byte " + std::to_string(at);
 }
 
 // Reads "R LENGTH CRC32" into length and crc; false when the line is not a record's head.
@@ -105,35 +128,48 @@ std::string JournalRecord(const std::string& body)
     return head + body;
 }
 
-bool ReadJournalRecords(const std::string& text, std::vector<std::string>* records, std::string* why)
+bool ReadJournalRecords(const std::string& text, std::vector<std::string>* records, std::string* why, std::string* torn)
 {
     size_t at = sizeof JOURNAL_MAGIC - 1;
     for (size_t number = 1; at < text.size(); ++number) {
+        auto tornHere = [&] {
+            if (torn)
+                *torn = Where(number, at) + ", " + std::to_string(text.size() - at) + " bytes";
+            return true;
+        };
+        if (text[at] == '\0') {
+            if (IsChangesRest(WithoutZeroTail(text, AfterZeros(text, at))))
+                return tornHere(); // zeroed from its start by a power cut
+            *why = Where(number, at) + ": zeros where its head should be, then what is not the rest of one record";
+            return false;
+        }
         size_t eol = text.find('\n', at);
         if (eol == std::string::npos) {
             if (IsHeadStart(WithoutZeroTail(text, at)))
-                return true; // torn in its head
-            *why = Where(number, at) + "the file ends in what is not a record";
+                return tornHere(); // torn in its head
+            *why = Where(number, at) + ": the file ends in what is not a record";
             return false;
         }
         size_t length = 0;
         unsigned long crc = 0;
         if (!ReadHead(text.substr(at, eol - at), &length, &crc)) {
-            *why = Where(number, at) + "its head is not a record's";
+            *why = Where(number, at) + ": its head is not a record's";
             return false;
         }
         size_t bodyAt = eol + 1;
         if (length > text.size() - bodyAt) {
             if (IsChangesStart(WithoutZeroTail(text, bodyAt)))
-                return true; // torn in its body
-            *why = Where(number, at) + "its length reaches past the end of the file, over later records";
+                return tornHere(); // torn in its body
+            *why = Where(number, at) + ": its length reaches past the end of the file, over later records";
             return false;
         }
         std::string body = text.substr(bodyAt, length);
         if (Crc(body) != crc) {
-            if (bodyAt + length == text.size() && IsChangesStart(WithoutZeroTail(text, bodyAt)))
-                return true; // the last record, written in part
-            *why = Where(number, at) + "it fails its check";
+            // Only zeros a power cut left at its end excuse the last record; one whole in length was changed since.
+            std::string kept = WithoutZeroTail(text, bodyAt);
+            if (bodyAt + length == text.size() && kept.size() < length && IsChangesStart(kept))
+                return tornHere();
+            *why = Where(number, at) + ": it fails its check";
             return false;
         }
         records->push_back(std::move(body));

@@ -510,7 +510,7 @@ bool ParseText(const std::string& text, CTradeAccount* a)
 
 } // namespace
 
-bool CBrokerage::Parse(const std::string& text, CTradeAccount* a, std::string* why)
+bool CBrokerage::Parse(const std::string& text, CTradeAccount* a, std::string* why, std::string* torn)
 {
     std::string reason;
     why = why ? why : &reason;
@@ -522,7 +522,7 @@ bool CBrokerage::Parse(const std::string& text, CTradeAccount* a, std::string* w
         return false;
     }
     std::vector<std::string> records;
-    if (!ReadJournalRecords(text, &records, why))
+    if (!ReadJournalRecords(text, &records, why, torn))
         return false;
     if (records.empty() || !ParseText(records[0], a)) {
         *why = "its first record is not the account's full text";
@@ -624,7 +624,7 @@ void CBrokerage::Undo(CTradeAccount& a, CAccountFile& file, int64_t restoredByte
     }
 }
 
-bool CBrokerage::Load(const std::string& path, std::string* why)
+bool CBrokerage::Load(const std::string& path, std::string* why, std::string* torn)
 {
     std::string text;
     if (!ReadFileNative(path, &text)) {
@@ -632,7 +632,7 @@ bool CBrokerage::Load(const std::string& path, std::string* why)
         return false;
     }
     auto a = std::make_unique<CTradeAccount>();
-    if (!Parse(text, a.get(), why))
+    if (!Parse(text, a.get(), why, torn))
         return false;
     // Nor is one of another account, or of an account this server does not have.
     auto it = accounts.find(a->fundId);

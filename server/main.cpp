@@ -7,6 +7,7 @@
 #include "server/ServerText.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -162,8 +163,13 @@ int ParseArguments(int argc, char** argv, Arguments& args)
 bool PrepareKeys(const std::string& dataDir, std::string exportPath, CRsaKeyPair& keys)
 {
     std::error_code ec;
-    // The server's folders are its user's alone whatever the umask (a folder that exists keeps its mode).
-    CreatePrivateFolderNative(dataDir);
+    // The server's folders are its user's alone whatever the umask (a folder that exists keeps its mode), and a
+    // new one must last: the accounts kept in it are acknowledged as saved.
+    if (!CreatePrivateFolderNative(dataDir)) {
+        std::fprintf(stderr, "morwick-server: cannot make the data folder %s: %s\n", dataDir.c_str(),
+                     std::strerror(errno));
+        return false;
+    }
     std::string keyPath = (std::filesystem::path(dataDir) / "server-key.pem").string();
     if (!keys.LoadOrCreate(keyPath)) {
         std::fprintf(stderr, "morwick-server: cannot read or make the key pair %s\n", keyPath.c_str());

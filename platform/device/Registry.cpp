@@ -224,6 +224,11 @@ Store LoadStore()
     return store;
 }
 
+// A save failed since the last that succeeded (under the lock): the file may hold what never reached the disk, so
+// that neither an unchanged value nor an existing key is taken as saved until a save succeeds.
+bool saveFailed = false;
+
+// Writes the store unless the file holds it already and no save failed since.
 LONG SaveStore(const Store& store)
 {
     if (storeUnreadable)
@@ -246,7 +251,7 @@ LONG SaveStore(const Store& store)
             text += "\n";
         }
     }
-    if (!WriteFileAtomicallyNative(FilePath(), text.data(), text.size())) {
+    if (!WriteFileIfChangedNative(FilePath(), text.data(), text.size(), &saveFailed)) {
         DWORD error = GetLastError();
         return error != ERROR_SUCCESS ? (LONG)error : (LONG)ERROR_WRITE_FAULT;
     }
@@ -303,7 +308,7 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, voi
         if (i < path.size())
             walk += path[i];
     }
-    if (created) {
+    if (created || saveFailed) {
         LONG saved = SaveStore(store);
         if (saved != ERROR_SUCCESS)
             return saved;
@@ -384,13 +389,10 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* 
     if (dataSize > 0)
         value.data.assign(data, data + dataSize);
     auto existing = keyIt->second.values.find(Lower(value.name));
-    if (existing != keyIt->second.values.end()) {
-        // The file holds it already (every log-on sets the sign-up record again): not rewritten and flushed.
-        if (existing->second.type == value.type && existing->second.data == value.data)
-            return ERROR_SUCCESS;
+    if (existing != keyIt->second.values.end())
         value.name = existing->second.name;
-    }
     keyIt->second.values[Lower(value.name)] = std::move(value);
+    // A value set to what the file holds (every log-on sets the sign-up record again) is not rewritten and flushed.
     return SaveStore(store);
 }
 

@@ -41,14 +41,14 @@ const HostCalls hostCalls = {
     SimulateUsbOff,
 };
 
-#ifdef MORWICK_SDL_MODULE
-// The module beside the executable (a client copied elsewhere with it), else the one this build made.
+#ifdef MORWICK_WITH_SDL_MODULE
+// Only the module beside the executable: a path compiled in (the build's folder, perhaps one others may write to,
+// as under /tmp) would let a program installed elsewhere run code from there.
 std::shared_ptr<BackEnd> OpenWindowBackEnd(std::string& reason)
 {
     std::string beside = ExecutableDirectory() + "/morwick-sdl.so";
-    for (const char* path : {beside.c_str(), MORWICK_SDL_MODULE})
-        if (access(path, F_OK) == 0)
-            return OpenBackEndModule(path, reason);
+    if (access(beside.c_str(), F_OK) == 0)
+        return OpenBackEndModule(beside.c_str(), reason);
     reason = "morwick-sdl.so is not beside the program";
     return nullptr;
 }
@@ -95,13 +95,18 @@ std::string StartDisplay()
     bool trySdl = wanted ? std::strcmp(wanted, "sdl") == 0 : DesktopPresent();
     std::shared_ptr<BackEnd> backEnd;
     std::string reason = "built without a window back end";
-#ifdef MORWICK_SDL_MODULE
+#ifdef MORWICK_WITH_SDL_MODULE
     if (trySdl)
         backEnd = OpenWindowBackEnd(reason);
 #endif
     // Asked for, or a desktop is there: the user expects a window and learns why there is none.
     if (trySdl && !backEnd)
         std::fprintf(stderr, "morwick: %s, running headless\n", reason.c_str());
+    return UseBackEnd(backEnd);
+}
+
+std::string UseBackEnd(std::shared_ptr<BackEnd> backEnd)
+{
     if (!backEnd)
         backEnd = std::make_shared<HeadlessBackEnd>();
     SetBackEnd(backEnd);

@@ -9,9 +9,13 @@ namespace morwick::display {
 
 class BackEnd;
 
-// Starts the chosen back end; returns its name ("sdl" or "headless"). When a window was asked for or a desktop is
-// there but none can be opened, says why on standard error.
+// Starts the chosen back end; returns its name ("sdl" or "headless"). The window back end is opened only from
+// "morwick-sdl.so" beside the program. When a window was asked for or a desktop is there but none can be opened,
+// says why on standard error.
 std::string StartDisplay();
+// Starts the given back end (null: headless) as StartDisplay does; returns its name. For a module opened by path,
+// as tests open the one their build made.
+std::string UseBackEnd(std::shared_ptr<BackEnd> backEnd);
 void StopDisplay();
 // True when DISPLAY or WAYLAND_DISPLAY names a desktop.
 bool DesktopPresent();

@@ -84,13 +84,15 @@ void RemoveStaleTemps(const std::string& path)
     closedir(dir);
 }
 
-// Flushes a folder's entries to disk; FALSE (last error set) when it cannot be opened or flushed.
+// Flushes a folder's entries to disk; FALSE (last error set) when it cannot be opened or flushed. A file system
+// that cannot flush folders at all says EINVAL: its entries last as far as it keeps them, and failing there would
+// fail every save on it.
 BOOL SyncFolder(const std::string& folder)
 {
     int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
         return FailWithErrno(errno);
-    bool ok = fsync(dir) == 0;
+    bool ok = fsync(dir) == 0 || errno == EINVAL;
     int savedErrno = errno;
     close(dir);
     return ok ? TRUE : FailWithErrno(savedErrno);
@@ -255,6 +257,17 @@ BOOL WriteFileAtomicallyNative(const std::string& path, const void* data, size_t
     return SyncFolder(FolderOf(path));
 }
 
+BOOL WriteFileIfChangedNative(const std::string& path, const void* data, size_t size, bool* failed)
+{
+    std::string held;
+    if (!*failed && ReadFileNative(path, &held) && held.size() == size &&
+        (size == 0 || std::memcmp(held.data(), data, size) == 0))
+        return TRUE;
+    BOOL ok = WriteFileAtomicallyNative(path, data, size);
+    *failed = !ok;
+    return ok;
+}
+
 BOOL WriteFileAtomically(const WCHAR* path, const void* data, size_t size)
 {
     if (path == nullptr || path[0] == 0) {
@@ -327,10 +340,6 @@ BOOL CreatePrivateFolderNative(const std::string& path)
         SetLastErrorFromErrno();
         return FALSE;
     }
-    int dir = open(parent.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
-    return TRUE;
+    // The new entry lasts only once its parent is on disk.
+    return SyncFolder(parent);
 }

@@ -28,7 +28,8 @@ BOOL CreateDirectoryW(LPCWSTR path, void* securityAttributes);
 // Replaces the file at path with exactly size bytes of data: a temporary file in the same folder is written,
 // flushed to disk and renamed over the target, so readers see the old file or the new one, never a part.
 // FALSE (last error set) when any step fails: the old file untouched, or, when only the flush of the folder after
-// the rename failed, the new file in place but perhaps not lasting a crash. The file is created 0600 (the user's alone);
+// the rename failed, the new file in place but perhaps not lasting a crash (a file system that cannot flush folders
+// at all, EINVAL, is not a failure). The file is created 0600 (the user's alone);
 // temporary files that an interrupted earlier write of the same target left behind are removed first.
 BOOL WriteFileAtomically(const WCHAR* path, const void* data, size_t size);
 
@@ -37,6 +38,11 @@ std::string NativePath(const WCHAR* path);
 std::string NativePathFromAnsi(const char* path);
 // The same calls for on-disk paths, for the platform's own files.
 BOOL WriteFileAtomicallyNative(const std::string& path, const void* data, size_t size);
+// The atomic write, skipped when the file holds exactly these bytes already (no rewrite and flushes when nothing
+// changed). That the file holds them is trusted only while *failed is false: a write that failed may have renamed
+// its bytes in without flushing the folder, so each failure sets it and only a write that succeeds clears it. One
+// flag per file, kept by its writer.
+BOOL WriteFileIfChangedNative(const std::string& path, const void* data, size_t size, bool* failed);
 // Reads the whole file into out. FALSE (errno and last error set, out undefined) when it cannot be opened or a read
 // fails: a file read in part is never taken for a whole one.
 BOOL ReadFileNative(const std::string& path, std::string* out);
@@ -44,7 +50,8 @@ BOOL ReadFileNative(const std::string& path, std::string* out);
 // file is then cut back to its former length, as far as the disk allows.
 BOOL AppendFileDurablyNative(const std::string& path, const void* data, size_t size);
 // Creates a folder and its missing parents 0700 whatever the umask and flushes the new entries to disk; an
-// existing folder is left as it is. FALSE (last error set) when the folder is not there afterwards.
+// existing folder is left as it is. FALSE (last error set) when the folder is not there afterwards, or a new
+// entry could not be flushed (it may not last a crash).
 BOOL CreatePrivateFolderNative(const std::string& path);
 // Sets the last error from the current errno.
 void SetLastErrorFromErrno();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -238,6 +239,14 @@ TEST_F(ConfigStoreFiles, SavingWhatTheFileHoldsWritesNothingAndAFailedSaveIsTrie
     // The value the failed save kept in memory is not on disk yet: the same value again is written.
     EXPECT_TRUE(store.SetConfig("Font_Size", "30", 1));
     EXPECT_NE(fileId(), written);
+    {
+        // Saves that rename the file in but cannot flush its folder: the file holds them, the disk may not.
+        ScopedFolderFlushFailure failing(EIO);
+        EXPECT_FALSE(store.SetConfig("Font_Size", "28", 1));
+        EXPECT_FALSE(store.SetConfig("Font_Size", "30", 1));
+        EXPECT_FALSE(store.SetConfig("Font_Size", "30", 1)) << "held by the file, yet never flushed";
+    }
+    EXPECT_TRUE(store.SetConfig("Font_Size", "30", 1));
     CConfigStore reread(wideDir.c_str());
     reread.Load(nullptr);
     EXPECT_STREQ(reread.GetConfig("Font_Size"), "30");

@@ -7,6 +7,7 @@
 #include "platform/win/Desktop.h"
 #include "platform/win/FontEngine.h"
 #include "platform/win/Shell.h"
+#include "tests/support/BuildWindow.h"
 #include "tests/support/HelperTest.h"
 
 #include <gtest/gtest.h>
@@ -85,14 +86,27 @@ TEST(Display, HeadlessWhenAsked)
     unsetenv("MORWICK_DISPLAY");
 }
 
+TEST(Display, TheClientOpensTheWindowModuleOnlyFromBesideItself)
+{
+    // The build's module is not beside this test program: it must not be found through the build's folder.
+    if (!std::filesystem::exists(MORWICK_BINARY_DIR "/app/morwick-sdl.so"))
+        GTEST_SKIP() << "built without SDL";
+    setenv("MORWICK_DISPLAY", "sdl", 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(StartDisplay(), "headless");
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("morwick-sdl.so is not beside the program"), std::string::npos) << said;
+    EXPECT_EQ(MappedFiles().find("morwick-sdl"), std::string::npos);
+    StopDisplay();
+    unsetenv("MORWICK_DISPLAY");
+}
+
 namespace {
 
 // Runs in a child process (below): SDL's drivers keep allocations the leak checker would report as ours.
 void SdlChild()
 {
-    setenv("MORWICK_DISPLAY", "sdl", 1);
-    std::string name = StartDisplay();
-    if (name != "sdl")
+    if (StartBuildsWindow() != "sdl")
         std::exit(77);
     ShowTurnAndShoot("sdl");
     StopDisplay();

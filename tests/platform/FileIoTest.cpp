@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <fcntl.h>
 #include <ctime>
+#include <cerrno>
+#include <memory>
 
 namespace {
 
@@ -149,4 +151,58 @@ TEST(FileIo, TemporariesLeftByAnInterruptedWriteGoAtTheNextWriteOfTheSameFile)
         left.insert(entry.path().filename().string());
     EXPECT_EQ(left, (std::set<std::string>{"DefParam.dat", "DefParam.dat.tmp-young1", "MyQuotes.dat.tmp-a1B2c3",
                                            "DefParam.dat.tmp-toolong"}));
+}
+
+TEST(FileIo, AFolderThatCannotBeFlushedFailsTheWriteUnlessItsFileSystemFlushesNoFoldersAtAll)
+{
+    struct Case {
+        int error;
+        bool ok;
+    };
+    for (Case c : {Case{EINVAL, true}, Case{EIO, false}}) {
+        SCOPED_TRACE(c.error);
+        TempFolder folder;
+        ScopedFolderFlushFailure failing(c.error);
+        EXPECT_EQ(WriteFileAtomicallyNative(folder.File("DefParam.dat"), "new", 3), c.ok);
+        EXPECT_EQ(ReadAll(folder.File("DefParam.dat")), "new") << "renamed in either way";
+        EXPECT_EQ(CreatePrivateFolderNative(folder.File("brokerage")), c.ok);
+        EXPECT_TRUE(std::filesystem::is_directory(folder.File("brokerage")));
+    }
+}
+
+TEST(FileIo, AnUnchangedWriteIsSkippedOnlyWhileNoWriteFailedSinceTheLastThatSucceeded)
+{
+    TempFolder folder;
+    std::string path = folder.File("registry.dat");
+    auto fileId = [&] {
+        struct stat info {};
+        stat(path.c_str(), &info);
+        return info.st_ino; // a write replaces the file
+    };
+    enum Fault { NONE, FULL_DISK, FOLDER_FLUSH };
+    struct Step {
+        Fault fault;
+        const char* bytes;
+        bool ok, written;
+    };
+    const Step steps[] = {
+        {NONE, "a", true, true},
+        {FULL_DISK, "a", true, false}, // held already: nothing to write
+        {FOLDER_FLUSH, "b", false, true},
+        {FOLDER_FLUSH, "b", false, true}, // in the file, but never flushed: not taken as saved
+        {NONE, "b", true, true},
+        {FULL_DISK, "b", true, false},
+    };
+    bool failed = false;
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        const Step& s = steps[i];
+        SCOPED_TRACE(i);
+        ino_t before = fileId();
+        std::unique_ptr<ScopedFullDisk> full(s.fault == FULL_DISK ? new ScopedFullDisk : nullptr);
+        std::unique_ptr<ScopedFolderFlushFailure> flush(s.fault == FOLDER_FLUSH ? new ScopedFolderFlushFailure(EIO)
+                                                                                : nullptr);
+        EXPECT_EQ(WriteFileIfChangedNative(path, s.bytes, 1, &failed), s.ok);
+        EXPECT_EQ(fileId() != before, s.written);
+        EXPECT_EQ(ReadAll(path), s.bytes);
+    }
 }

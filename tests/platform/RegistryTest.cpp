@@ -4,6 +4,7 @@
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sys/stat.h>
@@ -199,5 +200,28 @@ TEST(Registry, AValueSetToWhatItHoldsLeavesTheFileAsItIs)
     written = fileId();
     ASSERT_EQ(RegSetValueEx(key, u"Focus", 0, REG_BINARY, (const BYTE*)u"abd", Bytes(u"abd")), ERROR_SUCCESS);
     EXPECT_NE(fileId(), written);
+    RegCloseKey(key);
+}
+
+TEST(Registry, AValueOrKeyWhoseSaveFailedIsNotTakenAsSavedUntilASaveSucceeds)
+{
+    ScopedProgramHome home;
+    HKEY key = nullptr, sub = nullptr;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CLASSES_ROOT, u"Dizezo", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+    {
+        // Each save renames the file in but cannot flush its folder: the file holds it, the disk may not.
+        ScopedFolderFlushFailure failing(EIO);
+        for (int again = 0; again < 2; ++again) {
+            SCOPED_TRACE(again);
+            EXPECT_NE(RegSetValueEx(key, u"Focus", 0, REG_SZ, (const BYTE*)u"abc", Bytes(u"abc")), ERROR_SUCCESS);
+            EXPECT_NE(RegCreateKeyEx(key, u"Sub", 0, nullptr, 0, 0, nullptr, &sub, nullptr), ERROR_SUCCESS);
+        }
+    }
+    DWORD disposition = 0;
+    ASSERT_EQ(RegCreateKeyEx(key, u"Sub", 0, nullptr, 0, 0, nullptr, &sub, &disposition), ERROR_SUCCESS);
+    EXPECT_EQ(disposition, (DWORD)REG_OPENED_EXISTING_KEY);
+    RegCloseKey(sub);
+    ScopedFullDisk full; // saved now: the same value again needs no write
+    EXPECT_EQ(RegSetValueEx(key, u"Focus", 0, REG_SZ, (const BYTE*)u"abc", Bytes(u"abc")), ERROR_SUCCESS);
     RegCloseKey(key);
 }

@@ -1,6 +1,7 @@
-// Damaged account files: a record that fails its check anywhere but at the end, or whose length reaches over later
-// records, and files that are not the account's. The account is refused and its file left as it was found, while
-// the other accounts are served, in the brokerage and over HTTP.
+// Damaged account files: a record that fails its check anywhere but at the end (or at the end, whole in length),
+// whose length reaches over later records, or zeros where records stand before the last, and files that are not
+// the account's. The account is refused and its file left as it was found, while the other accounts are served, in
+// the brokerage and over HTTP.
 #include "tests/server/ServerTestClient.h"
 
 #include "tests/support/BrokerageFixture.h"
@@ -49,16 +50,23 @@ std::vector<Damage> DamagedFiles(const std::string& journal, const std::string& 
 {
     std::vector<size_t> at = RecordStarts(journal);
     size_t head = at[3], body = journal.find('\n', head) + 1;
-    std::string flippedBody = journal, flippedHead = journal, longer = journal;
+    std::string flippedBody = journal, flippedHead = journal, longer = journal, flippedLast = journal;
     flippedBody[body + (at[4] - body) / 2] ^= 0x04;
     flippedHead[body - 2] ^= 0x01; // the last digit of its check
     longer.replace(head + 2, body - head - 2 - 10, std::to_string(journal.size()));
+    flippedLast[journal.size() - 5] ^= 0x04; // whole in length: no kill or power cut leaves that
+    std::string zeroedHead = journal, zeroedRecord = journal;
+    zeroedHead.replace(head, body - head, body - head, '\0');
+    zeroedRecord.replace(at[5], at[6] - at[5], at[6] - at[5], '\0'); // a whole record, and the last after it
     std::string badNumber = fullText;
     badNumber.replace(badNumber.find("\t0\t"), 3, "\t0x\t"); // the head's count of wrong passwords
     return {
         {"a bit flipped in a middle record's body", flippedBody, "record 4 at byte"},
         {"a middle record's head", flippedHead, "record 4 at byte"},
         {"a middle record's length past the end", longer, "reaches past the end"},
+        {"the last record whole in length, failing its check", flippedLast, "record 7 at byte"},
+        {"zeros where a middle record's head is", zeroedHead, "record 4 at byte"},
+        {"zeros over a record before the last", zeroedRecord, "zeros where its head should be"},
         {"the full text cut short", fullText.substr(0, fullText.find("END")), "neither a journal"},
         {"a line of no kind", "Z\t1\n" + fullText, "neither a journal"},
         {"a number that is not one", badNumber, "neither a journal"},

@@ -621,18 +621,31 @@ TEST_F(BrokerageFixture, TheAccountFileIsAPrivateJournalThatGrowsByARecordAChang
     std::string saved = CBrokerage::Serialize(a);
     size_t orders = a.orders.size();
 
-    // A record torn by a crash (in its head or its body, or with a wrong check) is dropped at the next start, and
-    // so are the zeros of blocks a power cut left unwritten: after the last whole record, or ending a torn one.
+    // A record torn by a crash is dropped at the next start, and the server says where it was: cut short in its
+    // head or its body, or with zeros where a power cut left blocks unwritten: after the last whole record, ending
+    // a torn one, or from its start (the append began in the file's partly filled last block, which was lost).
     std::string good = FileText(path);
+    ASSERT_TRUE(broker->PlaceOrder(a, s.market, s.code, 0, PriceText(down), "100").Ok());
+    std::string record = FileText(path).substr(good.size());
+    size_t body = record.find('\n') + 1;
+    auto zeroed = [&](size_t from, size_t to) {
+        return std::string(from, '\0') + record.substr(from, to - from) + std::string(record.size() - to, '\0');
+    };
     for (const std::string& torn :
-         {std::string("R 90"), std::string("R 500 0badf00d\n+\tO\t1"), std::string("R 4 0badf00d\n+\tO\t"),
-          std::string("R 9 0bad"), std::string(4096, '\0'), "R 40 0badf00d\n+\tO\t1" + std::string(35, '\0')}) {
+         {std::string("R 90"), std::string("R 500 0badf00d\n+\tO\t1"), std::string("R 9 0bad"), std::string(4096, '\0'),
+          "R 40 0badf00d\n+\tO\t1" + std::string(35, '\0'), record.substr(0, record.size() - 3),
+          zeroed(0, record.size() - 9), zeroed(3, record.size()), zeroed(body, record.size()),
+          zeroed(body + 7, record.size()), zeroed(record.size() - 1, record.size()), zeroed(5, 40)}) {
         {
             std::ofstream out(path, std::ios::binary | std::ios::trunc);
             out << good << torn;
         }
+        testing::internal::CaptureStderr();
         Open();
+        std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(CBrokerage::Serialize(Account(RICH)), saved) << torn;
+        EXPECT_NE(said.find(std::string("account ") + RICH + ": the torn last record"), std::string::npos) << said;
+        EXPECT_NE(said.find(" at byte " + std::to_string(good.size()) + ", "), std::string::npos) << said;
         EXPECT_FALSE(std::filesystem::exists(path + ".damaged"));
     }
 

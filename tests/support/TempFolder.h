@@ -79,3 +79,13 @@ private:
     rlimit saved_{};
     void (*previous_)(int) = nullptr;
 };
+
+// While it lives, flushing a folder to disk (fsync of a directory) fails with error: EINVAL as on a file system
+// that cannot flush folders, EIO as on a failing disk. Files still flush.
+class ScopedFolderFlushFailure {
+public:
+    explicit ScopedFolderFlushFailure(int error);
+    ~ScopedFolderFlushFailure();
+    ScopedFolderFlushFailure(const ScopedFolderFlushFailure&) = delete;
+    ScopedFolderFlushFailure& operator=(const ScopedFolderFlushFailure&) = delete;
+};

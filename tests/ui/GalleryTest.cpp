@@ -7,6 +7,7 @@
 #include "platform/display/Display.h"
 #include "platform/win/Desktop.h"
 #include "platform/win/Shell.h"
+#include "tests/support/BuildWindow.h"
 #include "tests/support/HelperTest.h"
 
 #include <gtest/gtest.h>
@@ -233,8 +234,7 @@ namespace {
 // Runs in a child process (below): SDL's drivers keep allocations the leak checker would report as ours.
 void SdlChild()
 {
-    setenv("MORWICK_DISPLAY", "sdl", 1);
-    if (morwick::display::StartDisplay() != "sdl")
+    if (StartBuildsWindow() != "sdl")
         std::exit(77);
     DriveGallery();
     morwick::display::StopDisplay();
@@ -246,7 +246,7 @@ void OpenForAPerson()
 {
     setenv("MORWICK_HOME", MORWICK_BINARY_DIR "/app", 0);
     morwick::display::AttachGuiThread();
-    morwick::display::StartDisplay();
+    StartBuildsWindow();
     RECT work = WorkArea();
     CGalleryWnd gallery;
     ASSERT_TRUE(gallery.Create(work.left, work.top, work.right - work.left, work.bottom - work.top));

@@ -63,13 +63,41 @@ bool RoundsClient::LogIn(std::string* why)
         !Call("TC_MFUNCNO=100&TC_SFUNCNO=1&loginType=0", &body))
         return false;
     session = Reply(body).Field(0, "session");
-    if (!Call("tc_mfuncno=600&tc_sfuncno=1&yyb=" + branch + "&account=" + account + "&password=" + password, &body))
+    return TradeLogIn(password, why) && why->empty();
+}
+
+bool RoundsClient::TradeLogIn(const std::string& secret, std::string* refusal)
+{
+    std::string body;
+    if (!Call("tc_mfuncno=600&tc_sfuncno=1&yyb=" + branch + "&account=" + account + "&password=" + secret, &body))
         return false;
     Reply reply(body);
     std::string token = reply.Field(1, "session");
-    *why = token.empty() ? reply.Refusal() : std::string();
-    trade = "&" + token;
-    return !token.empty();
+    *refusal = token.empty() ? reply.Refusal() : std::string();
+    if (!token.empty())
+        trade = "&" + token; // each log-in makes the one before it void
+    return true;
+}
+
+Change RoundsClient::TryPassword(ChangeKind kind, bool right, const MarketFacts& facts)
+{
+    Change c;
+    c.kind = kind;
+    c.right = right;
+    const char* const WRONG = "000000"; // no demo account's
+    bool answered;
+    if (kind == ChangeKind::BankPassword) {
+        std::string body;
+        answered = Call("tc_mfuncno=600&tc_sfuncno=20&yhdm=" + facts.bank +
+                            "&je=1000&zzfx=1&yhmm=" + (right ? "888888" : WRONG),
+                        &body);
+        c.reason = answered ? Reply(body).Refusal() : std::string();
+    } else {
+        answered = TradeLogIn(right ? password : WRONG, &c.reason);
+    }
+    if (answered)
+        c.outcome = c.reason.empty() ? Outcome::Taken : Outcome::Refused;
+    return c;
 }
 
 bool RoundsClient::LookUpStock(MarketFacts& facts)
@@ -146,6 +174,8 @@ void RoundsClient::Flood(const MarketFacts& facts, std::vector<int> openOrders, 
         changes.push_back(c);
         if (c.outcome == Outcome::Unknown)
             return;
+        if (taken && c.outcome == Outcome::Taken)
+            ++*taken;
         if (c.outcome == Outcome::Taken && kind == ChangeKind::Order)
             openOrders.push_back(c.id);
         if (c.outcome == Outcome::Taken && kind == ChangeKind::FundPurchase)
