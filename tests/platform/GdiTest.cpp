@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <random>
 #include <string>
 #include <vector>
@@ -463,6 +464,8 @@ TEST(Gdi, RoundRectsAndEllipsesGiveThePixelsOfThePerPixelRule)
     struct Case {
         RECT box;
         int ew, eh;
+        int pen = -1; // a pen width of its own, else one of penWidths in turn
+        bool ellipse = false;
     };
     std::vector<Case> cases = {{{20, 20, 440, 228}, 20, 20}, {{0, 0, 480, 720}, 20, 20}, {{10, 5, 130, 60}, 16, 16},
                                {{3, 3, 100, 40}, 12, 12},    {{0, 0, 6, 200}, 6, 6},     {{30, 40, 31, 41}, 4, 4},
@@ -474,6 +477,15 @@ TEST(Gdi, RoundRectsAndEllipsesGiveThePixelsOfThePerPixelRule)
         int w = Pick(0, large ? 500 : 60), h = Pick(0, large ? 740 : 60), x = Pick(-40, 200), y = Pick(-40, 300);
         cases.push_back({{x, y, x + w, y + h}, Pick(-3, i % 3 ? 30 : 600), Pick(-3, i % 3 ? 30 : 600)});
     }
+    // Pens wider than the rows drawn, than the box and than any coordinate, on boxes far past the surface.
+    const RECT huge{-1000000000, -1000000000, 1000000000, 1000000000};
+    for (bool ellipse : {false, true})
+        for (Case c : {Case{{20, 20, 440, 228}, 20, 20, INT_MAX}, Case{{0, 0, 480, 720}, 40, 40, 300},
+                       Case{{10, 10, 300, 50}, 30, 30, 25}, Case{huge, 2000000000, 2000000000, 100000000},
+                       Case{huge, 8, 8, 3}}) {
+            c.ellipse = ellipse;
+            cases.push_back(c);
+        }
     const int penWidths[] = {0, 1, 1, 2, 3, 5};
     Surface ground(480, 720);
     for (size_t p = 0; p < ground.pixels.size(); ++p)
@@ -483,8 +495,8 @@ TEST(Gdi, RoundRectsAndEllipsesGiveThePixelsOfThePerPixelRule)
         MemoryDc m(480, 720);
         Surface& fast = *morwick::display::DcFromHandle(m.dc)->surface;
         fast.pixels = ground.pixels;
-        int penWidth = penWidths[i % 6];
-        bool hollow = i % 5 == 3, ellipse = i % 7 == 2;
+        int penWidth = c.pen >= 0 ? c.pen : penWidths[i % 6];
+        bool hollow = i % 5 == 3, ellipse = c.ellipse || i % 7 == 2;
         POINT viewport{i % 4 == 1 ? Pick(-30, 30) : 0, i % 4 == 1 ? Pick(-30, 30) : 0};
         SetViewportOrgEx(m.dc, viewport.x, viewport.y, nullptr);
         if (i % 3 == 1)
