@@ -361,8 +361,9 @@ BOOL RoundRect(HDC handle, int left, int top, int right, int bottom, int ellipse
 {
     DC_OR(FALSE)
     RECT r = ToSurface(dc, std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom));
-    double rx = std::min(std::abs(ellipseWidth) / 2.0, (r.right - r.left) / 2.0);
-    double ry = std::min(std::abs(ellipseHeight) / 2.0, (r.bottom - r.top) / 2.0);
+    // In doubles: a box wider than an int reaches, or a radius of INT_MIN, must not overflow.
+    double rx = std::min(std::abs((double)ellipseWidth) / 2, ((double)r.right - r.left) / 2);
+    double ry = std::min(std::abs((double)ellipseHeight) / 2, ((double)r.bottom - r.top) / 2);
     DrawRound(dc, RoundShape{r, rx, ry, r.left + rx, r.right - rx, r.top + ry, r.bottom - ry, rx <= 0 || ry <= 0});
     return TRUE;
 }
@@ -371,8 +372,8 @@ BOOL Ellipse(HDC handle, int left, int top, int right, int bottom)
 {
     DC_OR(FALSE)
     RECT r = ToSurface(dc, std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom));
-    double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
-    double rx = (r.right - r.left) / 2.0, ry = (r.bottom - r.top) / 2.0;
+    double cx = ((double)r.left + r.right) / 2, cy = ((double)r.top + r.bottom) / 2;
+    double rx = ((double)r.right - r.left) / 2, ry = ((double)r.bottom - r.top) / 2;
     if (rx <= 0 || ry <= 0)
         return TRUE;
     DrawRound(dc, RoundShape{r, rx, ry, cx, cx, cy, cy, false});

@@ -428,8 +428,8 @@ void PerPixelShape(Surface& s, RECT clip, RECT box, int penWidth, const uint32_t
 void PerPixelRoundRect(Surface& s, RECT clip, RECT r, int ew, int eh, int penWidth, const uint32_t* pen,
                        const uint32_t* fill)
 {
-    double rx = std::min(std::abs(ew) / 2.0, (r.right - r.left) / 2.0);
-    double ry = std::min(std::abs(eh) / 2.0, (r.bottom - r.top) / 2.0);
+    double rx = std::min(std::abs((double)ew) / 2, ((double)r.right - r.left) / 2);
+    double ry = std::min(std::abs((double)eh) / 2, ((double)r.bottom - r.top) / 2);
     PerPixelShape(s, clip, r, penWidth, pen, fill, [r, rx, ry](double x, double y) {
         if (x < r.left || x >= r.right || y < r.top || y >= r.bottom)
             return false;
@@ -444,8 +444,8 @@ void PerPixelRoundRect(Surface& s, RECT clip, RECT r, int ew, int eh, int penWid
 
 void PerPixelEllipse(Surface& s, RECT clip, RECT r, int penWidth, const uint32_t* pen, const uint32_t* fill)
 {
-    double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
-    double rx = (r.right - r.left) / 2.0, ry = (r.bottom - r.top) / 2.0;
+    double cx = ((double)r.left + r.right) / 2, cy = ((double)r.top + r.bottom) / 2;
+    double rx = ((double)r.right - r.left) / 2, ry = ((double)r.bottom - r.top) / 2;
     if (rx <= 0 || ry <= 0)
         return;
     PerPixelShape(s, clip, r, penWidth, pen, fill, [=](double x, double y) {
@@ -477,12 +477,14 @@ TEST(Gdi, RoundRectsAndEllipsesGiveThePixelsOfThePerPixelRule)
         int w = Pick(0, large ? 500 : 60), h = Pick(0, large ? 740 : 60), x = Pick(-40, 200), y = Pick(-40, 300);
         cases.push_back({{x, y, x + w, y + h}, Pick(-3, i % 3 ? 30 : 600), Pick(-3, i % 3 ? 30 : 600)});
     }
-    // Pens wider than the rows drawn, than the box and than any coordinate, on boxes far past the surface.
+    // Pens wider than the rows drawn, than the box and than any coordinate, on boxes far past the surface and
+    // wider than an int reaches.
     const RECT huge{-1000000000, -1000000000, 1000000000, 1000000000};
+    const RECT wider{-2000000000, -2000000000, 2000000000, 2000000000};
     for (bool ellipse : {false, true})
         for (Case c : {Case{{20, 20, 440, 228}, 20, 20, INT_MAX}, Case{{0, 0, 480, 720}, 40, 40, 300},
                        Case{{10, 10, 300, 50}, 30, 30, 25}, Case{huge, 2000000000, 2000000000, 100000000},
-                       Case{huge, 8, 8, 3}}) {
+                       Case{huge, 8, 8, 3}, Case{wider, INT_MIN, INT_MIN, 2}}) {
             c.ellipse = ellipse;
             cases.push_back(c);
         }
