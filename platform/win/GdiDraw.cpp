@@ -16,10 +16,11 @@ using namespace morwick::gdi;
 
 namespace {
 
+// Writers keep to the surface as well as the clip: a clip restored by RestoreDC may be one of a larger bitmap.
 void PutPixel(DeviceContext* dc, int sx, int sy, uint32_t pixel)
 {
     const RECT& c = dc->state.clip;
-    if (sx >= c.left && sx < c.right && sy >= c.top && sy < c.bottom)
+    if (sx >= c.left && sx < c.right && sy >= c.top && sy < c.bottom && dc->surface->Contains(sx, sy))
         dc->surface->Row(sy)[sx] = pixel;
 }
 
@@ -286,7 +287,7 @@ void DrawRound(DeviceContext* dc, const RoundShape& s)
     bool fill = brush && !brush->hollow;
     bool outline = pen && pen->style != PS_NULL;
     int64_t w = outline ? std::max(1, pen->width) : 0;
-    RECT area = IntersectRects(s.box, dc->state.clip);
+    RECT area = IntersectRects(s.box, IntersectRects(dc->state.clip, SurfaceRect(dc->surface)));
     if (RectEmpty(area) || (!fill && !outline))
         return;
     // The rows drawn and those a pen width above and below them, while they lie close.
@@ -493,7 +494,7 @@ BOOL Blit(HDC dstHandle, int x, int y, int width, int height, HDC srcHandle, int
         return TRUE;
     }
     // Bitwise operations, same size only.
-    RECT area = IntersectRects(d, dst->state.clip);
+    RECT area = IntersectRects(d, IntersectRects(dst->state.clip, SurfaceRect(dst->surface)));
     for (int py = area.top; py < area.bottom; ++py)
         for (int px = area.left; px < area.right; ++px) {
             int sx = s.left + (px - d.left), sy = s.top + (py - d.top);

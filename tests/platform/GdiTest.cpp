@@ -88,6 +88,36 @@ TEST(Gdi, ClippingAndViewportLimitWhereShapesLand)
     DeleteObject(red);
 }
 
+TEST(Gdi, ShapesStayOnTheBitmapWhenARestoredClipIsWiderThanIt)
+{
+    // A clip saved over a large bitmap comes back over the small one selected since: every shape and line drawn
+    // still lands on the small one only (the address checker sees any write past it).
+    MemoryDc m(480, 720);
+    HBITMAP small = CreateCompatibleBitmap(m.dc, 10, 10);
+    int saved = SaveDC(m.dc);
+    HGDIOBJ large = SelectObject(m.dc, small);
+    RestoreDC(m.dc, saved);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+    HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
+    HGDIOBJ oldPen = SelectObject(m.dc, pen);
+    HGDIOBJ oldBrush = SelectObject(m.dc, brush);
+    RoundRect(m.dc, 0, 0, 100, 100, 10, 10);
+    Ellipse(m.dc, -100, -100, 120, 120);
+    MoveToEx(m.dc, 0, 9, nullptr);
+    LineTo(m.dc, 300, 600);
+    SetPixel(m.dc, 50, 50, RGB(0, 255, 0));
+    MemoryDc source(480, 720);
+    BitBlt(m.dc, 0, 0, 480, 720, source.dc, 0, 0, SRCAND);
+    EXPECT_EQ(GetPixel(m.dc, 5, 5), RGB(0, 0, 255)); // inside both shapes, and'ed with white
+    EXPECT_EQ(GetPixel(m.dc, 0, 9), RGB(255, 0, 0));
+    SelectObject(m.dc, oldPen);
+    SelectObject(m.dc, oldBrush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+    SelectObject(m.dc, large);
+    DeleteObject(small);
+}
+
 TEST(Gdi, LinesDashesEllipsesAndPolygonsDrawInsideTheirBounds)
 {
     MemoryDc m(60, 60);
