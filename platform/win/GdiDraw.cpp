@@ -16,10 +16,11 @@ using namespace morwick::gdi;
 
 namespace {
 
+// Writers keep to the surface as well as the clip: a clip restored by RestoreDC may be one of a larger bitmap.
 void PutPixel(DeviceContext* dc, int sx, int sy, uint32_t pixel)
 {
     const RECT& c = dc->state.clip;
-    if (sx >= c.left && sx < c.right && sy >= c.top && sy < c.bottom)
+    if (sx >= c.left && sx < c.right && sy >= c.top && sy < c.bottom && dc->surface->Contains(sx, sy))
         dc->surface->Row(sy)[sx] = pixel;
 }
 
@@ -236,6 +237,45 @@ Span RowSpan(const RoundShape& s, double rowPart, Span guess)
     return Span{(int)from, (int)(last + 1)};
 }
 
+// The spans of a shape's rows. Those of rows [from, to) are found once, top down: rows of one vertical part share
+// a span (every row of a rounded rectangle's straight sides) and each search starts from the row above's. Any other
+// row of the box is searched for when asked, so a pen wider than the drawn rows costs no table of its width.
+class RowSpans {
+public:
+    RowSpans(const RoundShape& shape, int64_t from, int64_t to)
+        : s(shape), first(std::max<int64_t>(from, shape.box.top)), last(std::min<int64_t>(to, shape.box.bottom))
+    {
+        table.reserve((size_t)std::max<int64_t>(last - first, 0));
+        Span span = Middle();
+        double part = 0;
+        for (int64_t y = first; y < last; ++y) {
+            double p = Part(y);
+            if (y == first || p != part)
+                span = RowSpan(s, p, span.Empty() ? Middle() : span);
+            part = p;
+            table.push_back(span);
+        }
+    }
+    Span At(int64_t y) const
+    {
+        if (y >= first && y < last)
+            return table[(size_t)(y - first)];
+        return y < s.box.top || y >= s.box.bottom ? Span{} : RowSpan(s, Part(y), Middle());
+    }
+
+private:
+    double Part(int64_t y) const { return s.square ? 0 : s.RowPart((int)y); }
+    Span Middle() const
+    {
+        int middle = (int)(((int64_t)s.box.left + s.box.right) / 2);
+        return Span{middle, middle + 1};
+    }
+
+    const RoundShape& s;
+    int64_t first, last;
+    std::vector<Span> table;
+};
+
 // Fills and outlines a rounded shape row by row: a pixel is the pen's when a pixel pen-width away on its row or
 // column is outside, else the brush's.
 void DrawRound(DeviceContext* dc, const RoundShape& s)
@@ -246,38 +286,26 @@ void DrawRound(DeviceContext* dc, const RoundShape& s)
     const PenObject* pen = dc->state.pen;
     bool fill = brush && !brush->hollow;
     bool outline = pen && pen->style != PS_NULL;
-    int w = outline ? std::max(1, pen->width) : 0;
-    RECT area = IntersectRects(s.box, dc->state.clip);
+    int64_t w = outline ? std::max(1, pen->width) : 0;
+    RECT area = IntersectRects(s.box, IntersectRects(dc->state.clip, SurfaceRect(dc->surface)));
     if (RectEmpty(area) || (!fill && !outline))
         return;
-    // The spans of the rows drawn and of those a pen width above and below them. Rows of one vertical part share
-    // a span (every row of a rounded rectangle's straight sides).
-    int first = std::max(area.top - w, s.box.top), last = std::min(area.bottom + w, s.box.bottom);
-    std::vector<Span> spans((size_t)(last - first));
-    int middle = (int)(((int64_t)s.box.left + s.box.right) / 2);
-    Span span{middle, middle + 1};
-    double part = 0;
-    for (int y = first; y < last; ++y) {
-        double p = s.square ? 0 : s.RowPart(y);
-        if (y == first || p != part)
-            span = RowSpan(s, p, span.Empty() ? Span{middle, middle + 1} : span);
-        part = p;
-        spans[(size_t)(y - first)] = span;
-    }
-    auto at = [&](int y) { return y < first || y >= last ? Span{} : spans[(size_t)(y - first)]; };
+    // The rows drawn and those a pen width above and below them, while they lie close.
+    int64_t reach = w <= area.bottom - area.top ? w : 0;
+    RowSpans spans(s, area.top - reach, area.bottom + reach);
     uint32_t fillPixel = fill ? PixelFromColor(brush->color) : 0;
     uint32_t penPixel = outline ? PixelFromColor(pen->color) : 0;
     for (int y = area.top; y < area.bottom; ++y) {
-        Span row = at(y);
+        Span row = spans.At(y);
         if (row.Empty())
             continue;
         // The pixels whose four neighbours a pen width away are all inside.
         Span inner = row;
         if (outline) {
-            Span up = at(y - w), down = at(y + w);
-            inner = up.Empty() || down.Empty()
-                        ? Span{}
-                        : Span{std::max({row.from + w, up.from, down.from}), std::min({row.to - w, up.to, down.to})};
+            Span up = spans.At(y - w), down = spans.At(y + w);
+            int64_t from = std::max({row.from + w, (int64_t)up.from, (int64_t)down.from});
+            int64_t to = std::min({row.to - w, (int64_t)up.to, (int64_t)down.to});
+            inner = up.Empty() || down.Empty() || from >= to ? Span{} : Span{(int)from, (int)to};
         }
         uint32_t* pixels = dc->surface->Row(y);
         auto put = [&](int from, int to, uint32_t pixel) {
@@ -334,8 +362,9 @@ BOOL RoundRect(HDC handle, int left, int top, int right, int bottom, int ellipse
 {
     DC_OR(FALSE)
     RECT r = ToSurface(dc, std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom));
-    double rx = std::min(std::abs(ellipseWidth) / 2.0, (r.right - r.left) / 2.0);
-    double ry = std::min(std::abs(ellipseHeight) / 2.0, (r.bottom - r.top) / 2.0);
+    // In doubles: a box wider than an int reaches, or a radius of INT_MIN, must not overflow.
+    double rx = std::min(std::abs((double)ellipseWidth) / 2, ((double)r.right - r.left) / 2);
+    double ry = std::min(std::abs((double)ellipseHeight) / 2, ((double)r.bottom - r.top) / 2);
     DrawRound(dc, RoundShape{r, rx, ry, r.left + rx, r.right - rx, r.top + ry, r.bottom - ry, rx <= 0 || ry <= 0});
     return TRUE;
 }
@@ -344,8 +373,8 @@ BOOL Ellipse(HDC handle, int left, int top, int right, int bottom)
 {
     DC_OR(FALSE)
     RECT r = ToSurface(dc, std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom));
-    double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
-    double rx = (r.right - r.left) / 2.0, ry = (r.bottom - r.top) / 2.0;
+    double cx = ((double)r.left + r.right) / 2, cy = ((double)r.top + r.bottom) / 2;
+    double rx = ((double)r.right - r.left) / 2, ry = ((double)r.bottom - r.top) / 2;
     if (rx <= 0 || ry <= 0)
         return TRUE;
     DrawRound(dc, RoundShape{r, rx, ry, cx, cx, cy, cy, false});
@@ -465,7 +494,7 @@ BOOL Blit(HDC dstHandle, int x, int y, int width, int height, HDC srcHandle, int
         return TRUE;
     }
     // Bitwise operations, same size only.
-    RECT area = IntersectRects(d, dst->state.clip);
+    RECT area = IntersectRects(d, IntersectRects(dst->state.clip, SurfaceRect(dst->surface)));
     for (int py = area.top; py < area.bottom; ++py)
         for (int px = area.left; px < area.right; ++px) {
             int sx = s.left + (px - d.left), sy = s.top + (py - d.top);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <random>
 #include <string>
 #include <vector>
@@ -85,6 +86,36 @@ TEST(Gdi, ClippingAndViewportLimitWhereShapesLand)
     EXPECT_EQ(GetPixel(m.dc, 32, 32), RGB(255, 0, 0));
     EXPECT_EQ(m.Count(RGB(255, 0, 0), all), 125);
     DeleteObject(red);
+}
+
+TEST(Gdi, ShapesStayOnTheBitmapWhenARestoredClipIsWiderThanIt)
+{
+    // A clip saved over a large bitmap comes back over the small one selected since: every shape and line drawn
+    // still lands on the small one only (the address checker sees any write past it).
+    MemoryDc m(480, 720);
+    HBITMAP small = CreateCompatibleBitmap(m.dc, 10, 10);
+    int saved = SaveDC(m.dc);
+    HGDIOBJ large = SelectObject(m.dc, small);
+    RestoreDC(m.dc, saved);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+    HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
+    HGDIOBJ oldPen = SelectObject(m.dc, pen);
+    HGDIOBJ oldBrush = SelectObject(m.dc, brush);
+    RoundRect(m.dc, 0, 0, 100, 100, 10, 10);
+    Ellipse(m.dc, -100, -100, 120, 120);
+    MoveToEx(m.dc, 0, 9, nullptr);
+    LineTo(m.dc, 300, 600);
+    SetPixel(m.dc, 50, 50, RGB(0, 255, 0));
+    MemoryDc source(480, 720);
+    BitBlt(m.dc, 0, 0, 480, 720, source.dc, 0, 0, SRCAND);
+    EXPECT_EQ(GetPixel(m.dc, 5, 5), RGB(0, 0, 255)); // inside both shapes, and'ed with white
+    EXPECT_EQ(GetPixel(m.dc, 0, 9), RGB(255, 0, 0));
+    SelectObject(m.dc, oldPen);
+    SelectObject(m.dc, oldBrush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+    SelectObject(m.dc, large);
+    DeleteObject(small);
 }
 
 TEST(Gdi, LinesDashesEllipsesAndPolygonsDrawInsideTheirBounds)
@@ -427,8 +458,8 @@ void PerPixelShape(Surface& s, RECT clip, RECT box, int penWidth, const uint32_t
 void PerPixelRoundRect(Surface& s, RECT clip, RECT r, int ew, int eh, int penWidth, const uint32_t* pen,
                        const uint32_t* fill)
 {
-    double rx = std::min(std::abs(ew) / 2.0, (r.right - r.left) / 2.0);
-    double ry = std::min(std::abs(eh) / 2.0, (r.bottom - r.top) / 2.0);
+    double rx = std::min(std::abs((double)ew) / 2, ((double)r.right - r.left) / 2);
+    double ry = std::min(std::abs((double)eh) / 2, ((double)r.bottom - r.top) / 2);
     PerPixelShape(s, clip, r, penWidth, pen, fill, [r, rx, ry](double x, double y) {
         if (x < r.left || x >= r.right || y < r.top || y >= r.bottom)
             return false;
@@ -443,8 +474,8 @@ void PerPixelRoundRect(Surface& s, RECT clip, RECT r, int ew, int eh, int penWid
 
 void PerPixelEllipse(Surface& s, RECT clip, RECT r, int penWidth, const uint32_t* pen, const uint32_t* fill)
 {
-    double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
-    double rx = (r.right - r.left) / 2.0, ry = (r.bottom - r.top) / 2.0;
+    double cx = ((double)r.left + r.right) / 2, cy = ((double)r.top + r.bottom) / 2;
+    double rx = ((double)r.right - r.left) / 2, ry = ((double)r.bottom - r.top) / 2;
     if (rx <= 0 || ry <= 0)
         return;
     PerPixelShape(s, clip, r, penWidth, pen, fill, [=](double x, double y) {
@@ -463,6 +494,8 @@ TEST(Gdi, RoundRectsAndEllipsesGiveThePixelsOfThePerPixelRule)
     struct Case {
         RECT box;
         int ew, eh;
+        int pen = -1; // a pen width of its own, else one of penWidths in turn
+        bool ellipse = false;
     };
     std::vector<Case> cases = {{{20, 20, 440, 228}, 20, 20}, {{0, 0, 480, 720}, 20, 20}, {{10, 5, 130, 60}, 16, 16},
                                {{3, 3, 100, 40}, 12, 12},    {{0, 0, 6, 200}, 6, 6},     {{30, 40, 31, 41}, 4, 4},
@@ -474,6 +507,17 @@ TEST(Gdi, RoundRectsAndEllipsesGiveThePixelsOfThePerPixelRule)
         int w = Pick(0, large ? 500 : 60), h = Pick(0, large ? 740 : 60), x = Pick(-40, 200), y = Pick(-40, 300);
         cases.push_back({{x, y, x + w, y + h}, Pick(-3, i % 3 ? 30 : 600), Pick(-3, i % 3 ? 30 : 600)});
     }
+    // Pens wider than the rows drawn, than the box and than any coordinate, on boxes far past the surface and
+    // wider than an int reaches.
+    const RECT huge{-1000000000, -1000000000, 1000000000, 1000000000};
+    const RECT wider{-2000000000, -2000000000, 2000000000, 2000000000};
+    for (bool ellipse : {false, true})
+        for (Case c : {Case{{20, 20, 440, 228}, 20, 20, INT_MAX}, Case{{0, 0, 480, 720}, 40, 40, 300},
+                       Case{{10, 10, 300, 50}, 30, 30, 25}, Case{huge, 2000000000, 2000000000, 100000000},
+                       Case{huge, 8, 8, 3}, Case{wider, INT_MIN, INT_MIN, 2}}) {
+            c.ellipse = ellipse;
+            cases.push_back(c);
+        }
     const int penWidths[] = {0, 1, 1, 2, 3, 5};
     Surface ground(480, 720);
     for (size_t p = 0; p < ground.pixels.size(); ++p)
@@ -483,8 +527,8 @@ TEST(Gdi, RoundRectsAndEllipsesGiveThePixelsOfThePerPixelRule)
         MemoryDc m(480, 720);
         Surface& fast = *morwick::display::DcFromHandle(m.dc)->surface;
         fast.pixels = ground.pixels;
-        int penWidth = penWidths[i % 6];
-        bool hollow = i % 5 == 3, ellipse = i % 7 == 2;
+        int penWidth = c.pen >= 0 ? c.pen : penWidths[i % 6];
+        bool hollow = i % 5 == 3, ellipse = c.ellipse || i % 7 == 2;
         POINT viewport{i % 4 == 1 ? Pick(-30, 30) : 0, i % 4 == 1 ? Pick(-30, 30) : 0};
         SetViewportOrgEx(m.dc, viewport.x, viewport.y, nullptr);
         if (i % 3 == 1)
