@@ -97,6 +97,7 @@ std::string CBrokerage::Help()
         "  700/19 net-value history of a fund (the fund news menu's page): ofcode or code -> jzls(id, line)\n"
         "  700/21 open a fund account: tacode, xm, zjlx, zjhm, dh, dz, email -> order(wtbh, tacode, jjgs, jjzh, msg)\n"
         "         (zjlx 0: 15 or 18 digits, a birth date since 1900 and not after today, a check character)\n"
-        "  610/1  cash products (paged)   610/2 purchase: cpdm, je   610/3 holdings (paged)   610/4 terminate: wtbh\n";
+        "  610/1  cash products (paged)   610/2 purchase: cpdm, je   610/3 holdings (paged)   610/4 terminate: wtbh\n"
+        "         (je: at least the product's qgje, in whole thousands of yuan)\n";
     return text;
 }

@@ -287,8 +287,10 @@ TEST_F(BrokerageFixture, FundOrdersAreConfirmedAtTheCloseAtThatDaysNetValueAndCa
     const CFundInfo& bond = broker->Funds().Funds()[8];
     EXPECT_EQ(broker->FundOrder(a, FUND_PURCHASE, mixed.code, "10000", "").error,
               "未开立该基金公司的基金账户，请先开户");
-    // Too short, a wrong check character, a space, and a right check character on a month 13.
-    for (const char* number : {"12345", "110101199003071234", "11010519491231002 ", "110105194913310021"})
+    // Too short, a wrong check character, a space; then right check characters on a month 13, on 29 February of
+    // 1900 (no leap year) and on a birth still to come, and a 15-character number (19YY) on a month 13.
+    for (const char* number : {"12345", "110101199003071234", "11010519491231002 ", "110105194913310021",
+                               "110105190002290017", "110105209901010012", "110105491331002"})
         EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", number, "13800000000").error, "证件号码无效")
             << number;
     EXPECT_EQ(broker->OpenFundAccount(a, mixed.tacode, "陈静", "0", "11010519491231002X", "12ab").error,
