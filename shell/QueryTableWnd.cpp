@@ -167,8 +167,8 @@ void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
         PostMessage(WM_DEFERRED_STEP, STEP_NO_MORE_ROWS, 0);
         return;
     }
-    *slot = nullptr; // the window keeps it
-    BindTradeAccount(); // the rows are the account's logged in now (none for public lists)
+    *slot = nullptr;    // the window keeps it
+    BindTradeAccount(); // the rows are the account's logged in now (a public list binds none)
 
     // All rows at once (the title row stays): removing them one by one measured the rest at every step.
     grid.Clear();

@@ -1,9 +1,11 @@
 // The order road against the stand-in server, case by case: what a refusal or a lost answer leaves on the forms,
 // the holder code at the log-in, a new share's subscription, the warrant's amount, the trade tables on the wider
-// screen, and nothing filled for one trade account acting once another has logged in.
+// screen, and nothing filled for one trade account acting once another has logged in, while what acts for no
+// account stays as it was.
 #include "tests/support/TradingWindows.h"
 
 #include "funds/FundSearchWnd.h"
+#include "funds/FundSortWnd.h"
 #include "trading/BankTransferWnd.h"
 #include "trading/TradeCancelWnd.h"
 #include "trading/TradePasswordWnd.h"
@@ -245,12 +247,17 @@ TEST_F(OrderRoadTest, TwoTapsQueuedWhileThePhoneIsBusyOpenOneConfirmation)
     }
 }
 
-TEST_F(OrderRoadTest, EveryChangeOfAccountIsToldAndAFormOfNoAccountStaysOpen)
+TEST_F(OrderRoadTest, EveryChangeOfAccountIsToldAndWhatActsForNoAccountStaysAsItWas)
 {
     ASSERT_TRUE(LogIn()); // 880012345
     auto* user = Open<OwnerProbe>();
     auto* search = OpenWith<CFundSearchWnd>(""); // acts for no account: stays through every change
     search->OnActive();
+    // A public list on its second page: the same whoever is logged in, so it stays on the page the user is at.
+    auto* ranking = Query<CFundSortWnd>("tc_mfuncno=700&tc_sfuncno=4&sign=zdf&position=poststr&count=20");
+    ranking->OnActive();
+    ASSERT_EQ(ranking->NextPage(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return ranking->GetPositionDepth() == 1; }));
     // Away to the other account and back with no form open, then away again with one.
     const struct {
         int branch;
@@ -279,4 +286,9 @@ TEST_F(OrderRoadTest, EveryChangeOfAccountIsToldAndAFormOfNoAccountStaysOpen)
     Act(user, search);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].key, "of_jjxx");
+    long long requests = server->http.GetRequestCount();
+    ranking->OnActive(); // back at the front
+    ASSERT_TRUE(PumpUntil([] { return true; }));
+    EXPECT_EQ(server->http.GetRequestCount(), requests) << "not asked again";
+    EXPECT_EQ(ranking->GetPositionDepth(), 1);
 }
