@@ -323,6 +323,19 @@ void CQueryTableWnd::OnTradeAccountChanged()
     Invalidate();
 }
 
+bool CQueryTableWnd::CheckTradeAccount()
+{
+    if (!CAppData::Instance()->HasTradeAccounts()) {
+        CAppData::Instance()->ShowMessageBox(u"请先登录交易系统！", u"提示", m_hWnd);
+        return false;
+    }
+    if (IsTradeAccountChanged()) {
+        OnTradeAccountChanged(); // the row was another account's
+        return false;
+    }
+    return true;
+}
+
 void CQueryTableWnd::InitMenu(CPopMenuWnd* menu)
 {
     if (menu == nullptr)

@@ -5,6 +5,8 @@
 #include "tests/support/TradingWindows.h"
 
 #include "funds/FundSearchWnd.h"
+#include "funds/FundTradeCancelWnd.h"
+#include "funds/QuillonTerminateWnd.h"
 #include "funds/FundSortWnd.h"
 #include "trading/BankTransferWnd.h"
 #include "trading/TradeCancelWnd.h"
@@ -201,6 +203,17 @@ TEST_F(OrderRoadTest, NothingFilledForOneTradeAccountActsOnceAnotherHasLoggedIn)
     auto* cancels = Query<CTradeCancelWnd>("tc_mfuncno=600&tc_sfuncno=11&position=poststr&count=20");
     ASSERT_GT(cancels->GetGrid().GetRowCount(), 0);
     CTradeConfirmWnd* cancel = Confirmation(std::string("tc_mfuncno=600&tc_sfuncno=7&wtbh=") + placed->GetOrderNumber());
+    // A fund order and a cash product of the account, in the lists that cancel and end them early.
+    for (const char* bought :
+         {"tc_mfuncno=700&tc_sfuncno=11&ofcode=161101&je=1000", "tc_mfuncno=610&tc_sfuncno=2&cpdm=QL0101&je=50000"}) {
+        CTradeConfirmWnd* confirm = Confirmation(bought);
+        confirm->OnActionButton();
+        ASSERT_TRUE(PumpUntil([&] { return confirm->GetOutcome() == CTradeConfirmWnd::ACCEPTED; })) << bought;
+    }
+    auto* fundCancels = Query<CFundTradeCancelWnd>("tc_mfuncno=700&tc_sfuncno=16&sign=mmlb&position=poststr&count=20");
+    auto* products = Query<CQuillonTerminateWnd>("tc_mfuncno=610&tc_sfuncno=3&sign=mmlb&position=poststr&count=20");
+    ASSERT_GT(fundCancels->GetGrid().GetRowCount(), 0);
+    ASSERT_GT(products->GetGrid().GetRowCount(), 0);
 
     CQXTradeLoginWnd* login = OpenLogIn();
     login->SelectBranch(1);
@@ -210,15 +223,23 @@ TEST_F(OrderRoadTest, NothingFilledForOneTradeAccountActsOnceAnotherHasLoggedIn)
     messages.Clear();
     for (CFundBaseWnd* form : std::vector<CFundBaseWnd*>{order, transfer, password, cancel})
         Act(user, form);
-    cancels->OnRowTap(0);
-    PumpMessages();
+    // Every cancel road checks the account before its confirmation (which the user would confirm).
+    for (const std::function<void()>& tap : std::vector<std::function<void()>>{
+             [&] { cancels->OnRowTap(0); }, [&] { fundCancels->OnOK(0); }, [&] { products->OnOK(0); }}) {
+        ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
+        tap();
+        ASSERT_TRUE(PumpUntil([] { return true; }));
+    }
     EXPECT_TRUE(summary.empty()) << "no confirmation: " << summary;
     EXPECT_EQ(cancel->GetOutcome(), CTradeConfirmWnd::NOT_SENT);
     EXPECT_TRUE(Sees(CFormWnd::ACCOUNT_CHANGED_TEXT));
     EXPECT_FALSE(password->IsSubmitting());
-    // The cancel list shows the new account's orders (none) once asked again; nothing else went out.
-    ASSERT_TRUE(PumpUntil([&] { return cancels->GetGrid().GetRowCount() == 0; }));
-    EXPECT_EQ(server->http.GetRequestCount(), requests + 1) << "only the cancel list's own rows";
+    // The lists show the new account's rows (none), asked again; nothing else went out.
+    for (CQueryTableWnd* list : std::vector<CQueryTableWnd*>{cancels, fundCancels, products}) {
+        ASSERT_NE(list->GetLastDataSet(), nullptr) << GbFromWide(list->GetMzClassName());
+        EXPECT_EQ(list->GetGrid().GetRowCount(), 0) << GbFromWide(list->GetMzClassName());
+    }
+    EXPECT_EQ(server->http.GetRequestCount(), requests + 3) << "only the lists' own rows";
 }
 
 TEST_F(OrderRoadTest, TwoTapsQueuedWhileThePhoneIsBusyOpenOneConfirmation)
