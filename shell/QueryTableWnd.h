@@ -100,7 +100,8 @@ protected:
     std::vector<std::string> positionStack;
     CDataSet* lastDataSet = nullptr;
     bool headingsMade = false;
-    // The request under way asks for the page after a full one (NextPage), which may come back empty.
+    // The request under way asks for the page after a full one (NextPage), which may come back empty. It outlives
+    // a resend or a fresh trade log-in on purpose: Request asks again for that same page, after the one shown.
     bool nextPageAsked = false;
 
 private:
