@@ -4,7 +4,10 @@
 
 CFundTableWnd::CFundTableWnd(LPCWSTR title, HWND owner, Listing listing)
     : CQueryTableWnd(title, owner), listing(listing)
-{}
+{
+    // A public list is the same whoever is logged in: a change of account does not ask it again.
+    bindsTradeAccount = listing == Listing::Account;
+}
 
 CFundTableWnd::~CFundTableWnd() = default;
 

@@ -22,6 +22,8 @@ int CFundTradeCancelWnd::OnOK(int row)
     std::string number = row >= 0 ? RowField(row, "wtbh") : std::string();
     if (number.empty())
         return -1;
+    if (!CheckTradeAccount())
+        return 0;
     FundOrderLines lines = {{u"委托编号", WideFromGb(number.c_str())},
                             {u"基金代码", WideFromGb(RowField(row, "tradingcode").c_str())},
                             {u"基金名称", WideFromGb(RowField(row, "SecuAbbr").c_str())},

@@ -22,6 +22,8 @@ int CQuillonTerminateWnd::OnOK(int row)
     std::string number = row >= 0 ? RowField(row, "wtbh") : std::string();
     if (number.empty())
         return -1;
+    if (!CheckTradeAccount())
+        return 0;
     // Only a holding still running can end early; the server would refuse the rest after the confirmation.
     std::string state = RowField(row, "zt");
     if (state != GbFromWide(u"持有中")) {

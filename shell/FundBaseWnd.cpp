@@ -79,13 +79,25 @@ bool CFundBaseWnd::SubmitOnce(bool* underWay)
 {
     *underWay = true;
     SetSubmitFlag(underWay);
-    EnableToolbar(FALSE);
-    if (!SendOnce()) {
+    if (!SendOnceWithBarDisabled()) {
         *underWay = false;
-        EnableToolbar(TRUE);
-        CAppData::Instance()->ShowMessage(GbFromWide(u"系统繁忙，请稍后再试！").c_str(), m_hWnd, 2000);
+        TellBusy();
     }
     return *underWay;
+}
+
+bool CFundBaseWnd::SendOnceWithBarDisabled()
+{
+    EnableToolbar(FALSE);
+    if (SendOnce())
+        return true;
+    EnableToolbar(TRUE);
+    return false;
+}
+
+void CFundBaseWnd::TellBusy()
+{
+    CAppData::Instance()->ShowMessage(GbFromWide(u"系统繁忙，请稍后再试！").c_str(), m_hWnd, 2000);
 }
 
 BOOL CFundBaseWnd::OnInitDialog()

@@ -34,6 +34,10 @@ public:
     // command bar disabled while it is under way; when nothing could be sent both are undone and the user is told
     // the system is busy. Returns *underWay.
     bool SubmitOnce(bool* underWay);
+    // SubmitOnce's steps for a form that keeps its submission in a state of its own: SendOnce with the command bar
+    // disabled, which is given back when nothing was sent (false); then, after the form has stepped back, the tip.
+    bool SendOnceWithBarDisabled();
+    void TellBusy();
     // Whether the panel is drawn at the next paint.
     bool DrawsPanel();
 

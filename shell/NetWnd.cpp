@@ -174,7 +174,8 @@ void CNetWnd::OnQuoteInfo(CDataSet*) {}
 
 void CNetWnd::BindTradeAccount()
 {
-    tradeAccount = CAppData::Instance()->GetFundId(nullptr);
+    if (bindsTradeAccount)
+        tradeAccount = CAppData::Instance()->GetFundId(nullptr);
 }
 
 bool CNetWnd::IsTradeAccountChanged() const

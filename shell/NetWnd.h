@@ -159,7 +159,7 @@ public:
     bool IsRefreshTimerOn() const { return refreshTimerOn; }
 
     // The trade account (its fund id) whose figures the window shows and for which it acts; "" until bound.
-    // Binds the account logged in now (nothing while logged out), or the one given.
+    // Binds the account logged in now (nothing while logged out, nor for a window of no account), or the one given.
     void BindTradeAccount();
     void BindTradeAccount(const std::string& account) { tradeAccount = account; }
     const std::string& GetTradeAccount() const { return tradeAccount; }
@@ -213,6 +213,9 @@ protected:
     bool privateWorker = false;
     bool refreshTimerOn = false;
     std::string tradeAccount;
+    // False for the windows that act for no trade account (the trade log-in itself, a fund search, the public fund
+    // lists): they bind none, so a change of account leaves them as they are.
+    bool bindsTradeAccount = true;
 
     CMessageBarPanel barBackground;
     UiStatic barTextField;

@@ -167,8 +167,8 @@ void CQueryTableWnd::OnReply(const BYTE* data, int length, int)
         PostMessage(WM_DEFERRED_STEP, STEP_NO_MORE_ROWS, 0);
         return;
     }
-    *slot = nullptr; // the window keeps it
-    BindTradeAccount(); // the rows are the account's logged in now (none for public lists)
+    *slot = nullptr;    // the window keeps it
+    BindTradeAccount(); // the rows are the account's logged in now (a public list binds none)
 
     // All rows at once (the title row stays): removing them one by one measured the rest at every step.
     grid.Clear();
@@ -321,6 +321,19 @@ void CQueryTableWnd::OnTradeAccountChanged()
     BindTradeAccount();
     Reload();
     Invalidate();
+}
+
+bool CQueryTableWnd::CheckTradeAccount()
+{
+    if (!CAppData::Instance()->HasTradeAccounts()) {
+        CAppData::Instance()->ShowMessageBox(u"请先登录交易系统！", u"提示", m_hWnd);
+        return false;
+    }
+    if (IsTradeAccountChanged()) {
+        OnTradeAccountChanged(); // the row was another account's
+        return false;
+    }
+    return true;
 }
 
 void CQueryTableWnd::InitMenu(CPopMenuWnd* menu)

@@ -51,6 +51,10 @@ public:
     void Request() override;
     // The rows shown were another account's: they go, and the new account's first page is asked for.
     void OnTradeAccountChanged() override;
+    // Before a row of the account's own is acted on (a cancel, an early end): true when the account the rows are
+    // of is logged in. Otherwise nothing is to be done: the user is told to log in, or, once another account has
+    // logged in, the rows give way to that account's.
+    bool CheckTradeAccount();
 
     virtual int NextPage();
     virtual int PrevPage();
@@ -96,7 +100,8 @@ protected:
     std::vector<std::string> positionStack;
     CDataSet* lastDataSet = nullptr;
     bool headingsMade = false;
-    // The request under way asks for the page after a full one (NextPage), which may come back empty.
+    // The request under way asks for the page after a full one (NextPage), which may come back empty. It outlives
+    // a resend or a fresh trade log-in on purpose: Request asks again for that same page, after the one shown.
     bool nextPageAsked = false;
 
 private:

@@ -26,7 +26,7 @@ RECT CFormWnd::GetPanelRect()
 void CFormWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 {
     // Nothing filled for another account is sent for this one.
-    if (bindsTradeAccount && IsTradeAccountChanged()) {
+    if (IsTradeAccountChanged()) {
         OnTradeAccountChanged();
         return;
     }
@@ -36,14 +36,12 @@ void CFormWnd::OnMzCommand(WPARAM wParam, LPARAM lParam)
 
 void CFormWnd::OnActive()
 {
-    if (bindsTradeAccount) {
-        if (IsTradeAccountChanged()) {
-            OnTradeAccountChanged();
-            return;
-        }
-        if (GetTradeAccount().empty())
-            BindTradeAccount(); // opened before the log-in the form asked for
+    if (IsTradeAccountChanged()) {
+        OnTradeAccountChanged();
+        return;
     }
+    if (GetTradeAccount().empty())
+        BindTradeAccount(); // opened before the log-in the form asked for (none for a form of no account)
     CFundBaseWnd::OnActive();
 }
 

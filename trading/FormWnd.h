@@ -21,8 +21,6 @@ public:
 
 protected:
     CFormRows rows{this};
-    // False for the forms that act for no account (the trade log-in itself, a fund search, dates).
-    bool bindsTradeAccount = true;
 
 private:
     bool closingForAccount = false;

@@ -1,6 +1,5 @@
 #include "trading/TradeCancelWnd.h"
 
-#include "core/AppData.h"
 #include "core/TextHelpers.h"
 #include "shell/PopMenuWnd.h"
 #include "trading/TradeConfirmWnd.h"
@@ -69,14 +68,8 @@ void CTradeCancelWnd::CancelSelected()
 
 void CTradeCancelWnd::OnRowTap(int row)
 {
-    if (!CAppData::Instance()->HasTradeAccounts()) {
-        ShowNotice(u"请先登录交易系统！", m_hWnd);
+    if (!CheckTradeAccount())
         return;
-    }
-    if (IsTradeAccountChanged()) {
-        OnTradeAccountChanged(); // the row was another account's order: the account's own are shown instead
-        return;
-    }
     std::string number = RowField(row, "wtbh");
     if (number.empty() || number.find_first_of("&=") != std::string::npos)
         return;

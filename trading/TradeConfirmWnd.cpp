@@ -82,7 +82,7 @@ int CTradeConfirmWnd::RunModal()
 void CTradeConfirmWnd::OnActionButton()
 {
     // One order per confirmation: a second tap while it is under way, or after its answer, does nothing.
-    if (submitting || finished)
+    if (!IsAsking())
         return;
     if (!CAppData::Instance()->HasTradeAccounts()) {
         ShowText(u"请先登录交易系统！", m_hWnd, 2000);
@@ -92,13 +92,18 @@ void CTradeConfirmWnd::OnActionButton()
         OnTradeAccountChanged();
         return;
     }
-    SubmitOnce(&submitting);
+    State before = state;
+    state = State::Submitting; // before the send: BuildRequest writes the order only in this state
+    if (!SendOnceWithBarDisabled()) {
+        state = before;
+        TellBusy();
+    }
 }
 
 int CTradeConfirmWnd::BuildRequest(char* part, int capacity, const char*)
 {
     // Only the confirmation sends: the first activation and any later one build nothing.
-    if (!submitting) {
+    if (state != State::Submitting) {
         if (capacity > 0)
             part[0] = 0;
         return 0;
@@ -108,10 +113,9 @@ int CTradeConfirmWnd::BuildRequest(char* part, int capacity, const char*)
 
 void CTradeConfirmWnd::OnReply(const BYTE* data, int length, int transportFailed)
 {
-    if (!submitting)
+    if (state != State::Submitting)
         return;
-    submitting = false;
-    finished = true;
+    state = State::Finished;
     CReplyRecordSet reply;
     if (!transportFailed && data != nullptr && length > 0)
         reply.Load(data, (DWORD)length);
@@ -134,6 +138,16 @@ void CTradeConfirmWnd::OnReply(const BYTE* data, int length, int transportFailed
     Finish(END_BACK);
 }
 
+void CTradeConfirmWnd::OnReplyLost()
+{
+    // No answer will come, so nothing was done: the user may confirm again (the trade log-in, when it follows,
+    // shows the window anew).
+    if (state != State::Submitting)
+        return;
+    state = State::Armed;
+    EnableToolbar(TRUE);
+}
+
 void CTradeConfirmWnd::Finish(int result)
 {
     // Ended from the message loop, not from inside the reply the worker is still delivering.
@@ -142,7 +156,7 @@ void CTradeConfirmWnd::Finish(int result)
 
 void CTradeConfirmWnd::OnSwipeRight()
 {
-    if (!submitting && !finished)
+    if (IsAsking())
         CFormWnd::OnSwipeRight();
 }
 
@@ -151,7 +165,8 @@ void CTradeConfirmWnd::OnActive()
     CFormWnd::OnActive();
     // Shown anew (also back from a box or the trade log-in): the presses before this moment were not meant here.
     shownAt = GetMessageClock();
-    pressesArmed = false;
+    if (IsAsking())
+        state = State::Arming;
     PostMessage(WM_DEFERRED_STEP, STEP_ARM_PRESSES, 0);
     commandBar.EnableButton(1, false);
     SetTimer(ARM_TIMER, DELIBERATE_TAP_MS);
@@ -164,14 +179,14 @@ void CTradeConfirmWnd::OnTimer(UINT_PTR timerId)
         return;
     }
     KillTimer(ARM_TIMER);
-    if (!submitting && !finished)
+    if (IsAsking())
         commandBar.EnableButton(1, true);
 }
 
 bool CTradeConfirmWnd::TakesPress() const
 {
     // The press's own time, stamped as it was made, not when a busy window got round to it.
-    return pressesArmed && (LONG)(GetMessageTime() - shownAt) >= (LONG)DELIBERATE_TAP_MS;
+    return state == State::Armed && (LONG)(GetMessageTime() - shownAt) >= (LONG)DELIBERATE_TAP_MS;
 }
 
 LRESULT CTradeConfirmWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -179,10 +194,11 @@ LRESULT CTradeConfirmWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (notices.Handle(message, wParam, m_hWnd))
         return 1;
     if (message == WM_DEFERRED_STEP && wParam == STEP_ARM_PRESSES) {
-        pressesArmed = true;
+        if (state == State::Arming)
+            state = State::Armed;
         return 1;
     }
-    if (message == WM_LBUTTONDOWN && !submitting && !finished) {
+    if (message == WM_LBUTTONDOWN && IsAsking()) {
         // "确定" takes the press only when it is deliberate, whether or not a busy window has run its timer yet.
         bool deliberate = TakesPress();
         if (deliberate) {
@@ -195,9 +211,9 @@ LRESULT CTradeConfirmWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         commandBar.EnableButton(1, deliberate);
     }
     // While the order is under way the user stays here to learn how it went.
-    if (submitting && (message == WM_CAPTION_HOME || message == WM_CAPTION_TRADE))
+    if (state == State::Submitting && (message == WM_CAPTION_HOME || message == WM_CAPTION_TRADE))
         return 1;
-    if (submitting && message == MZ_WM_COMMAND && LOWORD(wParam) == ID_COMMAND_BAR)
+    if (state == State::Submitting && message == MZ_WM_COMMAND && LOWORD(wParam) == ID_COMMAND_BAR)
         return 1;
     return CFormWnd::WindowProc(message, wParam, lParam);
 }

@@ -3,7 +3,34 @@
 // private worker when the shared one stays busy). It ends by itself when the reply is in and tells its opener
 // how it went. It acts for the trade account of the window that opened it, and only on a deliberate tap: "确定"
 // does not take a press made before the window showed (a second quick tap on the form's button, at the same
-// spot) nor one in its first DELIBERATE_TAP_MS.
+// spot) nor one stamped, on the message clock, within its first DELIBERATE_TAP_MS.
+//
+// Its step is one state, `state`; it is "asking" in Arming and Armed, before the user has confirmed.
+//
+//   state        event                               next         action
+//   any          shown (OnActive)                    Arming when  note the time; grey 确定; post the arm step;
+//                                                    asking       timer for DELIBERATE_TAP_MS
+//   Arming       the arm step (every press queued    Armed
+//                before it showed is behind it)
+//   Arming       press                               Arming       not taken: 确定 grey, the timer set for what is
+//                                                                 left of the first moments after it showed
+//   Armed        press stamped within those moments  Armed        not taken, as from Arming
+//   Armed        press stamped after them            Armed        taken: 确定 enabled under it
+//   Arming,      timer                               stays        确定 enabled (a press's own stamp still decides)
+//   Armed
+//   Arming,      确定 while logged out, or in to     stays        told to log in; or closed, as a form is
+//   Armed        another account
+//   Arming,      确定                                Submitting   the order sent once, the bar greyed; no worker
+//   Armed                                                         took it: back as it was, told the system is busy
+//   Submitting   answer, refusal, transport failure  Finished     the outcome kept and told, the window ended
+//   Submitting   answer lost (the trade log-in       Armed        the bar given back
+//                ended, the silent log-in failed)
+//   Submitting   home, trade, command bar            Submitting   nothing: the user stays to learn how it went
+//   Submitting,  press, 确定, swipe, arm step,       stays        nothing (确定 stays grey)
+//   Finished     timer
+//
+// RunModal shows nothing (NOT_SENT) while the owner's confirmation before it is still on screen: two taps on a
+// form's action queued while the phone was busy open one confirmation.
 #pragma once
 
 #include "trading/FormWnd.h"
@@ -58,14 +85,22 @@ public:
 
     int GetOutcome() const { return outcome; }
     const char* GetOrderNumber() const { return orderNumber.c_str(); }
-    bool IsSubmitting() const { return submitting; }
+
+    enum class State { Arming, Armed, Submitting, Finished };
+    State GetState() const { return state; }
+    bool IsSubmitting() const { return state == State::Submitting; }
+    void OnReplyLost() override;
 
     // The text shown when the answer to a sent order was lost, unless SetUnknownText gave another.
     static const WCHAR* const RESULT_UNKNOWN_TEXT;
     static const WCHAR* const TRANSFER_UNKNOWN_TEXT;
 
+protected:
+    State state = State::Arming;
+
 private:
     void Finish(int result);
+    bool IsAsking() const { return state == State::Arming || state == State::Armed; }
     // Whether the press being handled may confirm (see above).
     bool TakesPress() const;
 
@@ -76,8 +111,5 @@ private:
     std::string orderNumber;
     std::u16string unknownText = RESULT_UNKNOWN_TEXT;
     int outcome = NOT_SENT;
-    bool submitting = false;
-    bool finished = false;
-    DWORD shownAt = 0;        // the message clock when the window last came to the front
-    bool pressesArmed = false; // presses queued before it came to the front have been passed over
+    DWORD shownAt = 0; // the message clock when the window last came to the front
 };

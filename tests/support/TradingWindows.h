@@ -177,10 +177,10 @@ protected:
         EXPECT_EQ(issues->Subscribe(0), 1);
         return OrderForm(opened.back().params);
     }
-    // A confirmation made as the forms make it, shown without its modal loop.
-    CTradeConfirmWnd* Confirmation(const std::string& request)
+    // A confirmation made as the forms make it, shown without its modal loop (W: a probe derived from it).
+    template <class W = CTradeConfirmWnd> W* Confirmation(const std::string& request)
     {
-        auto* confirm = Adopt(new CTradeConfirmWnd(u"委托确认", nullptr));
+        auto* confirm = Adopt(new W(u"委托确认", nullptr));
         confirm->AddLine(u"证券代码", u"600000");
         confirm->SetOrderRequest(request.c_str());
         RECT work = WorkRect();

@@ -1,9 +1,13 @@
 // The order road against the stand-in server, case by case: what a refusal or a lost answer leaves on the forms,
 // the holder code at the log-in, a new share's subscription, the warrant's amount, the trade tables on the wider
-// screen, and nothing filled for one trade account acting once another has logged in.
+// screen, and nothing filled for one trade account acting once another has logged in, while what acts for no
+// account stays as it was.
 #include "tests/support/TradingWindows.h"
 
 #include "funds/FundSearchWnd.h"
+#include "funds/FundTradeCancelWnd.h"
+#include "funds/QuillonTerminateWnd.h"
+#include "funds/FundSortWnd.h"
 #include "trading/BankTransferWnd.h"
 #include "trading/TradeCancelWnd.h"
 #include "trading/TradePasswordWnd.h"
@@ -199,6 +203,17 @@ TEST_F(OrderRoadTest, NothingFilledForOneTradeAccountActsOnceAnotherHasLoggedIn)
     auto* cancels = Query<CTradeCancelWnd>("tc_mfuncno=600&tc_sfuncno=11&position=poststr&count=20");
     ASSERT_GT(cancels->GetGrid().GetRowCount(), 0);
     CTradeConfirmWnd* cancel = Confirmation(std::string("tc_mfuncno=600&tc_sfuncno=7&wtbh=") + placed->GetOrderNumber());
+    // A fund order and a cash product of the account, in the lists that cancel and end them early.
+    for (const char* bought :
+         {"tc_mfuncno=700&tc_sfuncno=11&ofcode=161101&je=1000", "tc_mfuncno=610&tc_sfuncno=2&cpdm=QL0101&je=50000"}) {
+        CTradeConfirmWnd* confirm = Confirmation(bought);
+        confirm->OnActionButton();
+        ASSERT_TRUE(PumpUntil([&] { return confirm->GetOutcome() == CTradeConfirmWnd::ACCEPTED; })) << bought;
+    }
+    auto* fundCancels = Query<CFundTradeCancelWnd>("tc_mfuncno=700&tc_sfuncno=16&sign=mmlb&position=poststr&count=20");
+    auto* products = Query<CQuillonTerminateWnd>("tc_mfuncno=610&tc_sfuncno=3&sign=mmlb&position=poststr&count=20");
+    ASSERT_GT(fundCancels->GetGrid().GetRowCount(), 0);
+    ASSERT_GT(products->GetGrid().GetRowCount(), 0);
 
     CQXTradeLoginWnd* login = OpenLogIn();
     login->SelectBranch(1);
@@ -208,15 +223,23 @@ TEST_F(OrderRoadTest, NothingFilledForOneTradeAccountActsOnceAnotherHasLoggedIn)
     messages.Clear();
     for (CFundBaseWnd* form : std::vector<CFundBaseWnd*>{order, transfer, password, cancel})
         Act(user, form);
-    cancels->OnRowTap(0);
-    PumpMessages();
+    // Every cancel road checks the account before its confirmation (which the user would confirm).
+    for (const std::function<void()>& tap : std::vector<std::function<void()>>{
+             [&] { cancels->OnRowTap(0); }, [&] { fundCancels->OnOK(0); }, [&] { products->OnOK(0); }}) {
+        ::PostMessage(user->GetHWND(), WM_ACT_IN_MODAL, 0, 0);
+        tap();
+        ASSERT_TRUE(PumpUntil([] { return true; }));
+    }
     EXPECT_TRUE(summary.empty()) << "no confirmation: " << summary;
     EXPECT_EQ(cancel->GetOutcome(), CTradeConfirmWnd::NOT_SENT);
     EXPECT_TRUE(Sees(CFormWnd::ACCOUNT_CHANGED_TEXT));
     EXPECT_FALSE(password->IsSubmitting());
-    // The cancel list shows the new account's orders (none) once asked again; nothing else went out.
-    ASSERT_TRUE(PumpUntil([&] { return cancels->GetGrid().GetRowCount() == 0; }));
-    EXPECT_EQ(server->http.GetRequestCount(), requests + 1) << "only the cancel list's own rows";
+    // The lists show the new account's rows (none), asked again; nothing else went out.
+    for (CQueryTableWnd* list : std::vector<CQueryTableWnd*>{cancels, fundCancels, products}) {
+        ASSERT_NE(list->GetLastDataSet(), nullptr) << GbFromWide(list->GetMzClassName());
+        EXPECT_EQ(list->GetGrid().GetRowCount(), 0) << GbFromWide(list->GetMzClassName());
+    }
+    EXPECT_EQ(server->http.GetRequestCount(), requests + 3) << "only the lists' own rows";
 }
 
 TEST_F(OrderRoadTest, TwoTapsQueuedWhileThePhoneIsBusyOpenOneConfirmation)
@@ -245,12 +268,17 @@ TEST_F(OrderRoadTest, TwoTapsQueuedWhileThePhoneIsBusyOpenOneConfirmation)
     }
 }
 
-TEST_F(OrderRoadTest, EveryChangeOfAccountIsToldAndAFormOfNoAccountStaysOpen)
+TEST_F(OrderRoadTest, EveryChangeOfAccountIsToldAndWhatActsForNoAccountStaysAsItWas)
 {
     ASSERT_TRUE(LogIn()); // 880012345
     auto* user = Open<OwnerProbe>();
     auto* search = OpenWith<CFundSearchWnd>(""); // acts for no account: stays through every change
     search->OnActive();
+    // A public list on its second page: the same whoever is logged in, so it stays on the page the user is at.
+    auto* ranking = Query<CFundSortWnd>("tc_mfuncno=700&tc_sfuncno=4&sign=zdf&position=poststr&count=20");
+    ranking->OnActive();
+    ASSERT_EQ(ranking->NextPage(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return ranking->GetPositionDepth() == 1; }));
     // Away to the other account and back with no form open, then away again with one.
     const struct {
         int branch;
@@ -279,4 +307,9 @@ TEST_F(OrderRoadTest, EveryChangeOfAccountIsToldAndAFormOfNoAccountStaysOpen)
     Act(user, search);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].key, "of_jjxx");
+    long long requests = server->http.GetRequestCount();
+    ranking->OnActive(); // back at the front
+    ASSERT_TRUE(PumpUntil([] { return true; }));
+    EXPECT_EQ(server->http.GetRequestCount(), requests) << "not asked again";
+    EXPECT_EQ(ranking->GetPositionDepth(), 1);
 }
